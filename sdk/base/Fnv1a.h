@@ -1,0 +1,24 @@
+// 32-bit FNV-1a, the string hash of every lookup table of the SDK.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace Zarn {
+
+inline constexpr std::uint32_t kFnv1a32OffsetBasis = 2166136261u;
+inline constexpr std::uint32_t kFnv1a32Prime = 16777619u;
+
+// FNV-1a over the bytes of `text` (no terminator), starting from `seed`: each byte is XORed in,
+// then the hash is multiplied by the prime modulo 2^32. The empty text hashes to `seed`.
+[[nodiscard]] constexpr std::uint32_t Fnv1a32(std::string_view text,
+                                              std::uint32_t seed = kFnv1a32OffsetBasis) noexcept {
+  std::uint32_t hash = seed;
+  for (const char c : text) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= kFnv1a32Prime;
+  }
+  return hash;
+}
+
+}  // namespace Zarn
