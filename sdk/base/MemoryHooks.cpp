@@ -45,9 +45,11 @@ void* MemoryHooks::Alloc(std::size_t size) noexcept {
 }
 
 void MemoryHooks::Free(void* block) noexcept {
-  if (FreeFn hook = freeHook.load(std::memory_order_acquire))
-    return hook(block, hookUserData.load(std::memory_order_acquire));
-  std::free(block);
+  if (FreeFn hook = freeHook.load(std::memory_order_acquire)) {
+    hook(block, hookUserData.load(std::memory_order_acquire));
+  } else {
+    std::free(block);
+  }
 }
 
 void* MemoryHooks::Realloc(void* block, std::size_t size) noexcept {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
+#include <vector>
 
 #include "sdk/base/MemoryTesting.h"
 #include "sdk/platform/CrtMemory.h"
@@ -136,6 +138,27 @@ TEST(TrackingAllocatorTest, ForeignReleasesSaturateLiveBytesAndBlocks) {
   EXPECT_EQ(v.liveBlocksAtPeak, 0u) << "two allocations against three foreign frees";
   TrackingAllocator::Free(small, &counters);
   TrackingAllocator::Free(large, &counters);
+}
+
+TEST(TrackingAllocatorTest, ConcurrentOperationsLoseNoCount) {
+  constexpr int kThreads = 4;
+  constexpr int kRounds = 20000;
+  MemoryCounters counters;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&counters, t] {
+      for (int i = 0; i < kRounds; ++i) {
+        void* block = TrackingAllocator::Malloc(16 + 8 * ((i + t) % 7), &counters);
+        TrackingAllocator::Free(block, &counters);
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  const CounterValues v = CounterValues::Read(counters);
+  EXPECT_EQ(v.allocations, std::uint64_t{kThreads} * kRounds);
+  EXPECT_EQ(v.frees, v.allocations);
+  EXPECT_EQ(v.bytesFreed, v.bytesAllocated);
+  EXPECT_LE(v.liveBlocksAtPeak, std::uint64_t{kThreads});
 }
 
 }  // namespace
