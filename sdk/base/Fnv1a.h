@@ -1,6 +1,7 @@
 // 32-bit FNV-1a, the string hash of every lookup table of the SDK.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -20,5 +21,12 @@ inline constexpr std::uint32_t kFnv1a32Prime = 16777619u;
   }
   return hash;
 }
+
+// The hasher of the SDK's string-keyed tables; transparent, so a lookup by string_view needs no
+// copy of the key.
+struct Fnv1aStringHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view text) const noexcept { return Fnv1a32(text); }
+};
 
 }  // namespace Zarn

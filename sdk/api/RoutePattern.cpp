@@ -1,0 +1,108 @@
+#include "sdk/api/RoutePattern.h"
+
+#include <algorithm>
+
+#include "sdk/api/QueryString.h"
+
+namespace Zarn {
+namespace {
+
+bool IsExpressionSpecial(char c) {
+  switch (c) {
+    case '^':
+    case '$':
+    case '.':
+    case '*':
+    case '+':
+    case '?':
+    case '(':
+    case ')':
+    case '[':
+    case ']':
+    case '|':
+    case '\\':
+      return true;
+    default:
+      return false;
+  }
+}
+
+// One walk of the template yields both the expression text and the matcher that behaves like it.
+std::string Compile(std::string_view routeTemplate, std::vector<RouteParameter>& parameters,
+                    PathMatcher* matcher) {
+  std::string expression;
+  expression.reserve(routeTemplate.size());
+  RouteParameter current;
+  for (const char c : routeTemplate) {
+    if (c == '{') {
+      current = RouteParameter{RouteParameterKind::Plain, {}};
+    } else if (c == '}') {
+      switch (current.kind) {
+        case RouteParameterKind::Plain:
+          expression += "([^/]*)";
+          if (matcher) matcher->AppendGroup(PathMatcher::Group::Segment);
+          break;
+        case RouteParameterKind::Reserved:
+          expression += "(.*)";
+          if (matcher) matcher->AppendGroup(PathMatcher::Group::Any);
+          break;
+        case RouteParameterKind::Fragment:
+          expression += "#(.*)";
+          if (matcher) {
+            matcher->AppendLiteral('#');
+            matcher->AppendGroup(PathMatcher::Group::Any);
+          }
+          break;
+        case RouteParameterKind::None:
+          break;
+      }
+      parameters.push_back(std::move(current));
+      current = RouteParameter{};
+    } else if (current.kind != RouteParameterKind::None) {
+      if (current.kind == RouteParameterKind::Plain && current.name.empty() && c == '+') {
+        current.kind = RouteParameterKind::Reserved;
+      } else if (current.kind == RouteParameterKind::Plain && current.name.empty() && c == '#') {
+        current.kind = RouteParameterKind::Fragment;
+      } else {
+        current.name.push_back(c);
+      }
+    } else {
+      if (IsExpressionSpecial(c)) expression.push_back('\\');
+      expression.push_back(c);
+      if (matcher) matcher->AppendLiteral(c);
+    }
+  }
+  return expression;
+}
+
+}  // namespace
+
+RoutePattern::RoutePattern(std::string_view routeTemplate) {
+  if (!routeTemplate.empty() && routeTemplate.find('{') != std::string_view::npos) {
+    matcher_.emplace();
+    (void)Compile(routeTemplate, parameters_, &*matcher_);
+  } else {
+    literal_ = routeTemplate;
+  }
+}
+
+std::string RoutePattern::TemplateToRegex(std::string_view routeTemplate,
+                                          std::vector<RouteParameter>& parameters) {
+  return Compile(routeTemplate, parameters, nullptr);
+}
+
+bool RoutePattern::ExtractParameters(TextMap& captures, std::string_view path,
+                                     const RoutePattern& pattern) {
+  // The query belongs to argument binding, not to the route.
+  path = path.substr(0, path.find('?'));
+  if (!pattern.matcher_) return !pattern.literal_.empty() && path == pattern.literal_;
+  std::vector<std::string_view> groups;
+  if (!pattern.matcher_->FullMatch(path, groups)) return false;
+  const std::size_t named = std::min(groups.size(), pattern.parameters_.size());
+  for (std::size_t i = 0; i < named; ++i) {
+    captures.insert_or_assign(pattern.parameters_[i].name, UrlDecode(groups[i]));
+  }
+  return true;
+}
+
+}  // namespace Zarn
