@@ -1,0 +1,40 @@
+#include "sdk/base/LocalTime.h"
+
+#include <ctime>
+#include <new>
+#include <stdexcept>
+#include <string_view>
+
+#include "sdk/platform/LocalTime.h"
+
+namespace Zarn {
+
+void GetLocalTime(LogTime* time) noexcept {
+  if (time == nullptr) {
+    return;
+  }
+  Platform::SystemTime now;
+  Platform::GetLocalTime(&now);
+  *time = LogTime{now.year, now.month, now.day, now.hour, now.minute, now.second, now.milliseconds};
+}
+
+void FormatLocalTime(const char* pattern, SmallString* out) noexcept {
+  if (out == nullptr) {
+    return;
+  }
+  char text[256];
+  std::size_t length = 0;
+  const std::time_t now = std::time(nullptr);
+  std::tm fields{};
+  if (pattern != nullptr && localtime_r(&now, &fields) != nullptr) {
+    // strftime gives 0, with the buffer's contents undefined, when the text does not fit.
+    length = std::strftime(text, sizeof(text), pattern, &fields);
+  }
+  try {
+    out->Assign(std::string_view(text, length));
+  } catch (const std::exception&) {
+    out->Assign(std::string_view());
+  }
+}
+
+}  // namespace Zarn

@@ -1,0 +1,152 @@
+#include "sdk/base/LogApi.h"
+
+#include <cstdio>
+
+#include "sdk/base/LocalTime.h"
+#include "sdk/base/LogChannels.h"
+#include "sdk/base/LogLine.h"
+#include "sdk/base/LogState.h"
+#include "sdk/base/LogTables.h"
+
+namespace Zarn {
+
+namespace {
+
+std::uint64_t Join(std::uint32_t low, std::uint32_t high) {
+  return (static_cast<std::uint64_t>(high) << 32) | low;
+}
+
+// The entries that act on an existing state; without one they do nothing.
+template <typename Action>
+void WithState(Action action) {
+  if (LogState* state = LogState::Current()) {
+    action(*state);
+  }
+}
+
+std::int32_t GetVersion() { return 1; }
+void Init() { LogState::Init(); }
+std::int32_t Shutdown() { return LogState::Shutdown(); }
+
+void SetLevel(std::int32_t level) {
+  WithState([level](LogState& state) { state.SetLevel(level); });
+}
+
+std::int32_t GetLevel() {
+  const LogState* state = LogState::Current();
+  return state != nullptr ? state->GetLevel() : 1;
+}
+
+void SetExcludeMask(std::uint32_t low, std::uint32_t high) {
+  WithState([mask = Join(low, high)](LogState& state) { state.SetExcludeMask(mask); });
+}
+
+std::uint64_t GetExcludeMask() {
+  const LogState* state = LogState::Current();
+  return state != nullptr ? state->GetExcludeMask() : kLogChannelXtr;
+}
+
+void Disable() {
+  WithState([](LogState& state) { state.SetDisabled(true); });
+}
+void Enable() {
+  WithState([](LogState& state) { state.SetDisabled(false); });
+}
+void SetReserved() {
+  WithState([](LogState& state) { state.SetReserved(true); });
+}
+void ClearReserved() {
+  WithState([](LogState& state) { state.SetReserved(false); });
+}
+
+void AddTarget(LogTargetInterface* target) {
+  if (target == nullptr) {
+    return;
+  }
+  WithState([target](LogState& state) { static_cast<void>(state.Append(target)); });
+}
+
+void RemoveTarget(LogTargetInterface* target) {
+  WithState([target](LogState& state) { state.RemoveAll(target); });
+}
+
+LogTargetInterface* FindTarget(const char* name) {
+  LogState* state = LogState::Current();
+  return state != nullptr ? state->Find(name) : nullptr;
+}
+
+LogTargetInterface* GetStdOutTarget() {
+  LogState* state = LogState::Current();
+  return state != nullptr ? state->StdOut().Interface() : nullptr;
+}
+
+LogTargetInterface* GetStdErrTarget() {
+  LogState* state = LogState::Current();
+  return state != nullptr ? state->StdErr().Interface() : nullptr;
+}
+
+LogTargetInterface* GetDebuggerTarget() {
+  LogState* state = LogState::Current();
+  return state != nullptr ? state->Debugger().Interface() : nullptr;
+}
+
+void Write(std::int32_t level, std::uint32_t maskLow, std::uint32_t maskHigh, const char* format,
+           va_list arguments) {
+  WriteLogMessage(level, Join(maskLow, maskHigh), format, arguments);
+}
+
+constexpr LogApi kTable = {
+    &GetVersion,
+    &Init,
+    &Shutdown,
+    &SetLevel,
+    &GetLevel,
+    &SetExcludeMask,
+    &GetExcludeMask,
+    &Disable,
+    &Enable,
+    &SetReserved,
+    &ClearReserved,
+    &AddTarget,
+    &RemoveTarget,
+    &FindTarget,
+    &GetStdOutTarget,
+    &GetStdErrTarget,
+    &GetDebuggerTarget,
+    &RegisterChannel,
+    &MaskToNames,
+    &FormatLine,
+    &GetLevelName,
+    &LogModuleName,
+    &GetLocalTime,
+    &FormatIsoTime,
+    &FormatFileTime,
+    &Write,
+};
+
+}  // namespace
+
+const LogApi* LogApi::GetTable() noexcept { return &kTable; }
+
+void WriteLogMessage(std::int32_t level, std::uint64_t channels, const char* format,
+                     va_list arguments) noexcept {
+  if (format == nullptr) {
+    return;
+  }
+  LogState* state = LogState::Ensure();
+  if (state == nullptr || !state->Accepts(level, channels)) {
+    return;
+  }
+  char message[kLogLineBufferSize];
+  if (std::vsnprintf(message, sizeof(message), format, arguments) < 0) {
+    message[0] = '\0';
+  }
+  LogRecord record{};
+  GetLocalTime(&record.time);
+  record.level = level;
+  record.channels = channels;
+  record.message = message;
+  state->Dispatch(record);
+}
+
+}  // namespace Zarn

@@ -1,0 +1,161 @@
+#include "sdk/base/LogLine.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "sdk/base/LogChannels.h"
+#include "sdk/base/LogTables.h"
+#include "sdk/platform/ThreadId.h"
+
+namespace Zarn {
+namespace {
+
+std::string Render(const char* format, const LogRecord& record,
+                   std::uint32_t size = kLogLineBufferSize) {
+  std::string buffer(size + 8, '\x7f');
+  FormatLine(buffer.data(), size, format, &record);
+  const std::size_t length = std::strlen(buffer.c_str());
+  EXPECT_LT(length, size) << "the line must stay inside its buffer";
+  return buffer.substr(0, length);
+}
+
+LogRecord SampleRecord(const char* message) {
+  LogRecord record{};
+  record.time = {2026, 12, 7, 8, 57, 5, 123};
+  record.level = 2;
+  record.channels = kLogChannelDbg | kLogChannelXtr;
+  record.message = message;
+  return record;
+}
+
+TEST(FormatLineTest, ExpandsEveryCode) {
+  char thread[32];
+  std::snprintf(
+      thread, sizeof(thread), "%p",
+      reinterpret_cast<void*>(static_cast<std::uintptr_t>(Platform::GetCurrentThreadId())));
+  const LogRecord record = SampleRecord("hello");
+  struct Case {
+    const char* format;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"#D", "2026-12-07T08:57:05.123\n"},
+      {"#G", "DBG;XTR\n"},
+      {"#L", " ERROR\n"},
+      {"#M", "hello\n"},
+      {"#T", std::string(thread) + "\n"},
+      {"#D| #L| #G| #M", "2026-12-07T08:57:05.123|  ERROR| DBG;XTR| hello\n"},
+      {"##", "#\n"},
+      {"a##b", "a#b\n"},
+      {"#Z#-", "Z-\n"},
+      {"ends in #", "ends in \n"},
+      {"#", "\n"},
+      {"", "\n"},
+      {"plain text", "plain text\n"},
+      {"#M\n", "hello\n"},
+      {"two\n\n", "two\n\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.format);
+    EXPECT_EQ(Render(c.format, record), c.expected);
+  }
+  EXPECT_EQ(Render(nullptr, record), "\n");
+  EXPECT_EQ(Render("#E", record), "<unknown>\n");  // no logging state in this test
+}
+
+TEST(FormatLineTest, MessageEndingInLineFeedGetsNoSecondOne) {
+  const LogRecord record = SampleRecord("done\n");
+  EXPECT_EQ(Render("#L| #M", record), " ERROR| done\n");
+  const LogRecord empty = SampleRecord("");
+  EXPECT_EQ(Render("#M", empty), "\n");
+}
+
+TEST(FormatLineTest, ProcessClockHasSecondsAndMilliseconds) {
+  const LogRecord record = SampleRecord("");
+  EXPECT_THAT(Render("[#H]", record), testing::MatchesRegex("\\[[0-9]{6}\\.[0-9]{3}\\]\n"));
+}
+
+TEST(FormatLineTest, FullLinesGiveUpTwoCharactersForTheLineFeed) {
+  const std::string message(5000, 'm');
+  const LogRecord record = SampleRecord(message.c_str());
+  EXPECT_EQ(Render("#M", record), std::string(4091, 'm') + "\n");
+  // Literal text fills the buffer the same way.
+  const std::string literal(5000, 'l');
+  EXPECT_EQ(Render(literal.c_str(), record), std::string(4091, 'l') + "\n");
+  // A line one character short of full keeps everything.
+  const std::string fits(4092, 'f');
+  const LogRecord fitting = SampleRecord(fits.c_str());
+  EXPECT_EQ(Render("#M", fitting), fits + "\n");
+
+  struct Small {
+    std::uint32_t size;
+    std::string expected;
+  };
+  const Small smalls[] = {{2, "\n"}, {3, "\n"}, {4, "\n"}, {5, "\n"}, {6, "m\n"}, {8, "mmm\n"}};
+  for (const Small& small : smalls) {
+    SCOPED_TRACE(small.size);
+    EXPECT_EQ(Render("#M", record, small.size), small.expected);
+  }
+  char one = 'q';
+  FormatLine(&one, 1, "#M", &record);
+  EXPECT_EQ(one, '\0');
+}
+
+TEST(MaskToNamesTest, JoinsTheNamesOfTheSetBits) {
+  struct Case {
+    std::uint64_t mask;
+    std::uint32_t size;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {0, 64, ""},
+      {kLogChannelDbg, 64, "DBG"},
+      {kLogChannelDbg | kLogChannelXtr, 64, "DBG;XTR"},
+      {0xFF, 64, "DBG;GEN;XTR;PRF;MEM;DSK;NET;TST"},
+      {1ull << 63, 64, "???"},
+      {kLogChannelTst | 1ull << 62, 64, "TST;???"},
+      {kLogChannelDbg | kLogChannelGen, 6, "DBG;G"},
+      {kLogChannelDbg | kLogChannelGen, 4, "DBG"},
+      {kLogChannelDbg, 1, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.mask << " in " << c.size);
+    char buffer[80];
+    std::memset(buffer, 'z', sizeof(buffer));
+    MaskToNames(buffer, c.size, c.mask);
+    EXPECT_STREQ(buffer, c.expected);
+  }
+}
+
+TEST(LogTimeTest, IsoAndFileForms) {
+  const LogTime time{2026, 1, 2, 3, 4, 5, 6};
+  char buffer[64];
+  FormatIsoTime(buffer, sizeof(buffer), &time);
+  EXPECT_STREQ(buffer, "2026-01-02T03:04:05.006");
+  FormatFileTime(buffer, sizeof(buffer), &time);
+  EXPECT_STREQ(buffer, "2026-01-02T03-04-05");
+  FormatIsoTime(buffer, 5, &time);
+  EXPECT_STREQ(buffer, "2026");
+  FormatFileTime(buffer, 1, &time);
+  EXPECT_STREQ(buffer, "");
+}
+
+TEST(LogLevelTest, NamesAreSixCharactersRightAligned) {
+  const char* const expected[] = {"  OKAY", "  WARN", " ERROR", "ALWAYS"};
+  for (std::int32_t level = 0; level < 4; ++level) {
+    SCOPED_TRACE(level);
+    EXPECT_STREQ(GetLevelName(level), expected[level]);
+    EXPECT_STREQ(LogApi::GetTable()->GetLevelName(level), expected[level]);
+  }
+  for (std::int32_t level : {-1, 4, 1000}) {
+    SCOPED_TRACE(level);
+    EXPECT_EQ(std::strlen(GetLevelName(level)), 6u);
+  }
+}
+
+}  // namespace
+}  // namespace Zarn
