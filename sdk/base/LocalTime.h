@@ -1,7 +1,7 @@
 // The local wall-clock time, split into fields or formatted.
 #pragma once
 
-#include "sdk/base/LogTables.h"
+#include "sdk/base/BoundaryRecords.h"
 #include "sdk/base/SmallString.h"
 
 namespace Zarn {

@@ -2,11 +2,11 @@
 
 #include <cstdio>
 
+#include "sdk/base/BoundaryRecords.h"
 #include "sdk/base/LocalTime.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogLine.h"
 #include "sdk/base/LogState.h"
-#include "sdk/base/LogTables.h"
 
 namespace Zarn {
 

@@ -1,5 +1,5 @@
 // Writing log lines through the process-wide logging state. The state's C table, LogApi, is
-// declared in LogTables.h; LogApi::GetTable (defined with these functions) returns it.
+// declared in BoundaryRecords.h; LogApi::GetTable (defined with these functions) returns it.
 #pragma once
 
 #include <cstdarg>

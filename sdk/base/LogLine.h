@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "sdk/base/LogTables.h"
+#include "sdk/base/BoundaryRecords.h"
 
 namespace Zarn {
 

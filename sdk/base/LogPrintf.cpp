@@ -2,7 +2,7 @@
 
 #include <cstdarg>
 
-#include "sdk/base/LogTables.h"
+#include "sdk/base/BoundaryRecords.h"
 
 namespace Zarn {
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "sdk/base/BoundaryRecords.h"
 #include "sdk/base/DebuggerConsoleLogTarget.h"
-#include "sdk/base/LogTables.h"
 #include "sdk/base/StdErrLogTarget.h"
 #include "sdk/base/StdOutLogTarget.h"
 #include "sdk/platform/CriticalSection.h"

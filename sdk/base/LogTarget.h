@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "sdk/base/LogTables.h"
+#include "sdk/base/BoundaryRecords.h"
 #include "sdk/platform/CriticalSection.h"
 
 namespace Zarn {

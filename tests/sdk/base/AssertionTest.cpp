@@ -5,8 +5,8 @@
 
 #include <string>
 
+#include "sdk/base/BoundaryRecords.h"
 #include "sdk/base/LogChannels.h"
-#include "sdk/base/LogTables.h"
 #include "sdk/base/LogTesting.h"
 
 namespace Zarn {

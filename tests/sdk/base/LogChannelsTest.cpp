@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "sdk/base/LogTables.h"
+#include "sdk/base/BoundaryRecords.h"
 
 namespace Zarn {
 namespace {

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include "sdk/base/BoundaryRecords.h"
 #include "sdk/base/LogChannels.h"
-#include "sdk/base/LogTables.h"
 #include "sdk/platform/ThreadId.h"
 
 namespace Zarn {

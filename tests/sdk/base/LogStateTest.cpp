@@ -10,9 +10,9 @@
 #include <thread>
 #include <vector>
 
+#include "sdk/base/BoundaryRecords.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
-#include "sdk/base/LogTables.h"
 #include "sdk/base/LogTesting.h"
 #include "sdk/base/MemoryHooks.h"
 #include "sdk/base/TrackingAllocator.h"
