@@ -107,6 +107,14 @@ struct LogApi {
 
   // The process's table; never null.
   [[nodiscard]] static const LogApi* GetTable() noexcept;
+
+  // Writes one line (what the Write entry does, with the mask whole): creates the state when
+  // missing (dropping the line when it cannot), filters by the state's disabled flag,
+  // threshold and exclusion mask, formats the message (cut to 4095 characters), stamps it with
+  // the local time and hands it to every attached target that lets it through. A null
+  // `format` writes nothing. Never throws; allocates nothing once the state exists.
+  static void WriteMessage(std::int32_t level, std::uint64_t channels, const char* format,
+                           va_list arguments) noexcept;
 };
 
 static_assert(sizeof(LogTargetInterface) == 12 * sizeof(void (*)()));

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "sdk/base/BoundaryRecords.h"
 #include "sdk/base/LocalTime.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogLine.h"
@@ -92,7 +91,7 @@ LogTargetInterface* GetDebuggerTarget() {
 
 void Write(std::int32_t level, std::uint32_t maskLow, std::uint32_t maskHigh, const char* format,
            va_list arguments) {
-  WriteLogMessage(level, Join(maskLow, maskHigh), format, arguments);
+  LogApi::WriteMessage(level, Join(maskLow, maskHigh), format, arguments);
 }
 
 constexpr LogApi kTable = {
@@ -128,8 +127,8 @@ constexpr LogApi kTable = {
 
 const LogApi* LogApi::GetTable() noexcept { return &kTable; }
 
-void WriteLogMessage(std::int32_t level, std::uint64_t channels, const char* format,
-                     va_list arguments) noexcept {
+void LogApi::WriteMessage(std::int32_t level, std::uint64_t channels, const char* format,
+                          va_list arguments) noexcept {
   if (format == nullptr) {
     return;
   }
@@ -142,7 +141,7 @@ void WriteLogMessage(std::int32_t level, std::uint64_t channels, const char* for
     message[0] = '\0';
   }
   LogRecord record{};
-  GetLocalTime(&record.time);
+  Zarn::GetLocalTime(&record.time);
   record.level = level;
   record.channels = channels;
   record.message = message;

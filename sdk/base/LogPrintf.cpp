@@ -2,7 +2,7 @@
 
 #include <cstdarg>
 
-#include "sdk/base/BoundaryRecords.h"
+#include "sdk/base/LogApi.h"
 
 namespace Zarn {
 
