@@ -61,7 +61,16 @@ const char* ReadField(const char* p, FormatSpec& spec, FormatSpec::Field& field,
 }  // namespace
 
 const char* ReadFormatSpec(const char* start, std::size_t count, FormatSpec& spec) {
-  spec = FormatSpec{};
+  spec.text[0] = '%';
+  spec.text[1] = '\0';
+  spec.textLength = 1;
+  spec.index = 0;
+  spec.flags = 0;
+  spec.width = spec.precision = FormatSpec::kAbsent;
+  spec.widthValue = spec.precisionValue = 0;
+  spec.widthIndex = spec.precisionIndex = 0;
+  spec.lengthModifier[0] = spec.lengthModifier[1] = '\0';
+  spec.conversion = '\0';
   const char* p = start;
   if (*p >= '1' && *p <= '9') {
     uint64_t number;
@@ -137,7 +146,12 @@ std::size_t FormatToBuffer(char* buffer, std::size_t size, const char* format,
   FormatArgContext context;
   while (*p != '\0' && written < size - 1) {
     if (*p != '%') {
-      buffer[written++] = *p++;
+      const char* run = std::strchr(p, '%');
+      std::size_t length = run != nullptr ? static_cast<std::size_t>(run - p) : std::strlen(p);
+      length = std::min(length, size - 1 - written);
+      std::memcpy(buffer + written, p, length);
+      written += length;
+      p += length;
       continue;
     }
     if (p[1] == '%') {
@@ -183,56 +197,176 @@ namespace {
 using SignedSize = std::make_signed_t<std::size_t>;
 using UnsignedDiff = std::make_unsigned_t<std::ptrdiff_t>;
 
-// Room for the longest printed number beyond its precision (a double of 1e308 under "%f").
-constexpr int64_t kNumberRoom = 512;
 // Digits that print any double exactly; a longer precision only adds zeros.
 constexpr int64_t kExactDigits = 1100;
+// Room for the longest double beyond its precision (1e308 under "%f").
+constexpr int64_t kNumberRoom = 512;
 constexpr int64_t kFieldLimit = int64_t{1} << 28;
 
-struct Emitter {
-  FormatArgContext& context;
-  char format[16];
-  bool hasWidth;
-  bool hasPrecision;
-  int width;
-  int precision;
+// The part of the caller's buffer that one conversion may fill; writes beyond it are dropped.
+class Sink {
+ public:
+  explicit Sink(FormatArgContext& context) : out_(context.output), room_(context.remaining - 1) {}
 
-  // Hands one value of exactly the type that the conversion names to the bounded printer.
-  template <class T>
-  std::size_t operator()(T value) const {
-    int n;
-    char* out = context.output;
-    std::size_t room = context.remaining;
-    if (hasWidth && hasPrecision) {
-      n = std::snprintf(out, room, format, width, precision, value);
-    } else if (hasWidth) {
-      n = std::snprintf(out, room, format, width, value);
-    } else if (hasPrecision) {
-      n = std::snprintf(out, room, format, precision, value);
-    } else {
-      n = std::snprintf(out, room, format, value);
-    }
-    if (n < 0) return 0;
-    return std::min(static_cast<std::size_t>(n), room - 1);
+  void Put(const char* text, std::size_t length) {
+    length = std::min(length, room_ - used_);
+    std::memcpy(out_ + used_, text, length);
+    used_ += length;
   }
+  void Fill(char c, int64_t count) {
+    if (count <= 0) return;
+    std::size_t length =
+        std::min(static_cast<std::size_t>(std::min<int64_t>(count, kFieldLimit)), room_ - used_);
+    std::memset(out_ + used_, c, length);
+    used_ += length;
+  }
+  [[nodiscard]] std::size_t Used() const { return used_; }
+
+ private:
+  char* out_;
+  std::size_t room_;
+  std::size_t used_ = 0;
 };
 
-std::size_t CopyText(FormatArgContext& context, const char* text, std::size_t length) {
-  length = std::min(length, context.remaining - 1);
-  std::memcpy(context.output, text, length);
-  return length;
+// A conversion's flags, width and precision once "*" values are applied; -1 when absent.
+struct Layout {
+  uint8_t flags;
+  int64_t width;
+  int64_t precision;
+};
+
+Layout LayoutOf(const FormatArgContext& context) {
+  const FormatSpec& spec = context.spec;
+  Layout layout{spec.flags, -1, -1};
+  int star = 0;
+  if (spec.width == FormatSpec::kLiteral) layout.width = spec.widthValue;
+  if (spec.width == FormatSpec::kStar) {
+    layout.width = context.starValues[star++];
+    // A negative "*" width is a "-" flag and the magnitude.
+    if (layout.width < 0) {
+      layout.flags |= FormatSpec::kMinus;
+      layout.width = -layout.width;
+    }
+  }
+  if (spec.precision == FormatSpec::kLiteral) layout.precision = spec.precisionValue;
+  // A negative "*" precision counts as absent.
+  if (spec.precision == FormatSpec::kStar)
+    layout.precision = std::max(context.starValues[star], -1);
+  return layout;
 }
 
-std::size_t WriteDecimal(FormatArgContext& context, bool negative, uint64_t magnitude) {
+std::size_t WritePadded(FormatArgContext& context, const Layout& layout, const char* text,
+                        std::size_t length) {
+  Sink sink(context);
+  const int64_t pad = layout.width - static_cast<int64_t>(length);
+  if ((layout.flags & FormatSpec::kMinus) == 0) sink.Fill(' ', pad);
+  sink.Put(text, length);
+  if ((layout.flags & FormatSpec::kMinus) != 0) sink.Fill(' ', pad);
+  return sink.Used();
+}
+
+// An integer conversion (d i u o x X) with the C library's rules for flags and fields.
+std::size_t WriteInteger(FormatArgContext& context, Layout layout, char conversion, bool negative,
+                         uint64_t magnitude) {
+  const bool isSigned = conversion == 'd' || conversion == 'i';
+  const unsigned base = conversion == 'o' ? 8 : (conversion == 'x' || conversion == 'X') ? 16 : 10;
+  const char* digitSet = conversion == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
   char digits[24];
-  char* end = digits + sizeof digits;
-  char* p = end;
-  do {
-    *--p = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude != 0);
-  if (negative) *--p = '-';
-  return CopyText(context, p, static_cast<std::size_t>(end - p));
+  int count = 0;
+  if (!(layout.precision == 0 && magnitude == 0)) {
+    // Constant divisors, so that no digit costs a hardware division.
+    auto emit = [&](auto divisor) {
+      do {
+        digits[sizeof digits - 1 - count++] = digitSet[magnitude % divisor];
+        magnitude /= divisor;
+      } while (magnitude != 0);
+    };
+    if (base == 10) {
+      emit(std::integral_constant<uint64_t, 10>());
+    } else if (base == 16) {
+      emit(std::integral_constant<uint64_t, 16>());
+    } else {
+      emit(std::integral_constant<uint64_t, 8>());
+    }
+  }
+  const char* first = digits + sizeof digits - count;
+  char sign = '\0';
+  if (isSigned) {
+    if (negative) {
+      sign = '-';
+    } else if (layout.flags & FormatSpec::kPlus) {
+      sign = '+';
+    } else if (layout.flags & FormatSpec::kSpace) {
+      sign = ' ';
+    }
+  }
+  // Zero padding applies only when no precision was given.
+  const bool zeroPad = (layout.flags & FormatSpec::kMinus) == 0 &&
+                       (layout.flags & FormatSpec::kZero) != 0 && layout.precision < 0;
+  const char* prefix = "";
+  if (layout.flags & FormatSpec::kHash) {
+    if (base == 16 && count > 0 && !(count == 1 && *first == '0')) {
+      prefix = conversion == 'X' ? "0X" : "0x";
+    } else if (base == 8 && (count == 0 || *first != '0')) {
+      // The alternative octal form starts with a zero.
+      layout.precision = std::max<int64_t>(layout.precision, count + 1);
+    }
+  }
+  const std::size_t prefixLength = std::strlen(prefix);
+  int64_t zeros = std::max<int64_t>(layout.precision - count, 0);
+  const int64_t body = (sign ? 1 : 0) + static_cast<int64_t>(prefixLength) + zeros + count;
+  int64_t pad = std::max<int64_t>(layout.width - body, 0);
+  const bool left = (layout.flags & FormatSpec::kMinus) != 0;
+  if (zeroPad) {
+    zeros += pad;
+    pad = 0;
+  }
+  Sink sink(context);
+  if (!left) sink.Fill(' ', pad);
+  if (sign) sink.Put(&sign, 1);
+  sink.Put(prefix, prefixLength);
+  sink.Fill('0', zeros);
+  sink.Put(first, static_cast<std::size_t>(count));
+  if (left) sink.Fill(' ', pad);
+  return sink.Used();
+}
+
+// Hands one floating-point value of exactly the type that the conversion names to the bounded
+// platform printer.
+template <class T>
+std::size_t WriteFloating(FormatArgContext& context, const Layout& layout, const char* length,
+                          char conversion, T value) {
+  // Fields are clamped to what can still show in the buffer: a huge one neither overflows the
+  // printer's int nor makes it produce what would be cut anyway.
+  const int64_t room = std::min<int64_t>(static_cast<int64_t>(context.remaining), kFieldLimit);
+  const int precision = static_cast<int>(std::min(layout.precision, room + kExactDigits));
+  const int width =
+      static_cast<int>(std::min(layout.width, room + kNumberRoom + std::max(precision, 0)));
+  char format[16];
+  char* f = format;
+  *f++ = '%';
+  static constexpr struct {
+    uint8_t bit;
+    char c;
+  } kFlags[] = {{FormatSpec::kMinus, '-'},
+                {FormatSpec::kPlus, '+'},
+                {FormatSpec::kSpace, ' '},
+                {FormatSpec::kHash, '#'},
+                {FormatSpec::kZero, '0'}};
+  for (const auto& flag : kFlags) {
+    if (layout.flags & flag.bit) *f++ = flag.c;
+  }
+  *f++ = '*';
+  *f++ = '.';
+  *f++ = '*';
+  for (; *length != '\0'; ++length) *f++ = *length;
+  *f++ = conversion;
+  *f = '\0';
+  // A negative precision is absent; a width of 0 is none.
+  const int n = std::snprintf(context.output, context.remaining, format, std::max(width, 0),
+                              precision, value);
+  if (n < 0) return 0;
+  return std::min(static_cast<std::size_t>(n), context.remaining - 1);
 }
 
 bool IsIn(char c, const char* set) { return c != '\0' && std::strchr(set, c) != nullptr; }
@@ -254,110 +388,32 @@ const char* AllowedConversions(Kind kind) {
   }
 }
 
-// The integer type that a length modifier names, signed or not, as one tag.
-enum class IntType { kChar, kShort, kInt, kLong, kLongLong, kMax, kSize, kDiff };
-
-IntType IntTypeOf(const char* length) {
-  if (std::strcmp(length, "hh") == 0) return IntType::kChar;
-  if (std::strcmp(length, "h") == 0) return IntType::kShort;
-  if (std::strcmp(length, "l") == 0) return IntType::kLong;
-  if (std::strcmp(length, "ll") == 0 || std::strcmp(length, "L") == 0) return IntType::kLongLong;
-  if (std::strcmp(length, "j") == 0) return IntType::kMax;
-  if (std::strcmp(length, "z") == 0) return IntType::kSize;
-  if (std::strcmp(length, "t") == 0) return IntType::kDiff;
-  return IntType::kInt;
-}
-
-const char* LengthText(IntType type) {
-  static const char* const kTexts[] = {"hh", "h", "", "l", "ll", "j", "z", "t"};
-  return kTexts[static_cast<int>(type)];
-}
-
-// The value as the signed or unsigned type of `type`, widened back for printing.
-int64_t AsSigned(int64_t v, IntType type) {
-  switch (type) {
-    case IntType::kChar:
-      return static_cast<signed char>(v);
-    case IntType::kShort:
-      return static_cast<short>(v);
-    case IntType::kInt:
-      return static_cast<int>(v);
-    case IntType::kLong:
-      return static_cast<long>(v);
-    case IntType::kSize:
-      return static_cast<SignedSize>(v);
-    case IntType::kDiff:
-      return static_cast<std::ptrdiff_t>(v);
-    default:
-      return v;
+// The value as the integer type that a length modifier names for the conversion, widened
+// back to 64 bits: "%d" keeps the low 32 bits of a 64-bit value, "%hhu" the low 8.
+int64_t AsSigned(int64_t v, const char* length) {
+  if (std::strcmp(length, "hh") == 0) return static_cast<signed char>(v);
+  if (std::strcmp(length, "h") == 0) return static_cast<short>(v);
+  if (std::strcmp(length, "l") == 0) return static_cast<long>(v);
+  if (std::strcmp(length, "z") == 0) return static_cast<SignedSize>(v);
+  if (std::strcmp(length, "t") == 0) return static_cast<std::ptrdiff_t>(v);
+  if (std::strcmp(length, "ll") == 0 || std::strcmp(length, "L") == 0 ||
+      std::strcmp(length, "j") == 0) {
+    return v;
   }
+  return static_cast<int>(v);
 }
 
-uint64_t AsUnsigned(int64_t v, IntType type) {
-  switch (type) {
-    case IntType::kChar:
-      return static_cast<unsigned char>(v);
-    case IntType::kShort:
-      return static_cast<unsigned short>(v);
-    case IntType::kInt:
-      return static_cast<unsigned>(v);
-    case IntType::kLong:
-      return static_cast<unsigned long>(v);
-    case IntType::kSize:
-      return static_cast<std::size_t>(v);
-    case IntType::kDiff:
-      return static_cast<UnsignedDiff>(v);
-    default:
-      return static_cast<uint64_t>(v);
+uint64_t AsUnsigned(int64_t v, const char* length) {
+  if (std::strcmp(length, "hh") == 0) return static_cast<unsigned char>(v);
+  if (std::strcmp(length, "h") == 0) return static_cast<unsigned short>(v);
+  if (std::strcmp(length, "l") == 0) return static_cast<unsigned long>(v);
+  if (std::strcmp(length, "z") == 0) return static_cast<std::size_t>(v);
+  if (std::strcmp(length, "t") == 0) return static_cast<UnsignedDiff>(v);
+  if (std::strcmp(length, "ll") == 0 || std::strcmp(length, "L") == 0 ||
+      std::strcmp(length, "j") == 0) {
+    return static_cast<uint64_t>(v);
   }
-}
-
-std::size_t EmitSigned(const Emitter& emit, int64_t v, IntType type) {
-  switch (type) {
-    case IntType::kChar:
-    case IntType::kShort:
-    case IntType::kInt:
-      return emit(static_cast<int>(AsSigned(v, type)));
-    case IntType::kLong:
-      return emit(static_cast<long>(v));
-    case IntType::kLongLong:
-      return emit(static_cast<long long>(v));
-    case IntType::kMax:
-      return emit(static_cast<intmax_t>(v));
-    case IntType::kSize:
-      return emit(static_cast<SignedSize>(v));
-    case IntType::kDiff:
-      return emit(static_cast<std::ptrdiff_t>(v));
-  }
-  return 0;
-}
-
-std::size_t EmitUnsigned(const Emitter& emit, int64_t v, IntType type) {
-  switch (type) {
-    case IntType::kChar:
-    case IntType::kShort:
-    case IntType::kInt:
-      return emit(static_cast<unsigned>(AsUnsigned(v, type)));
-    case IntType::kLong:
-      return emit(static_cast<unsigned long>(v));
-    case IntType::kLongLong:
-      return emit(static_cast<unsigned long long>(v));
-    case IntType::kMax:
-      return emit(static_cast<uintmax_t>(v));
-    case IntType::kSize:
-      return emit(static_cast<std::size_t>(v));
-    case IntType::kDiff:
-      return emit(static_cast<UnsignedDiff>(v));
-  }
-  return 0;
-}
-
-// A width or precision as given, or 0 / -1 when absent.
-int64_t FieldValue(const FormatArgContext& context, FormatSpec::Field field, int64_t literal,
-                   int& star) {
-  if (field == FormatSpec::kLiteral) return literal;
-  if (field == FormatSpec::kStar) return context.starValues[star++];
-  return -1;
+  return static_cast<unsigned>(v);
 }
 
 }  // namespace
@@ -383,84 +439,32 @@ std::size_t PrintValue(FormatArgContext& context, const Value& value) {
   char conversion = allowed[0];
   const char* length = spec.IsBare() && wide ? "ll" : spec.lengthModifier;
   if (!spec.IsBare() && IsIn(spec.conversion, allowed)) conversion = spec.conversion;
+  const Layout layout = LayoutOf(context);
 
-  const bool isInteger = IsIn(conversion, "diouxX");
-  const bool isText = conversion == 's';
-  const IntType intType = IntTypeOf(length);
-  const bool plain =
-      spec.flags == 0 && spec.width == FormatSpec::kAbsent && spec.precision == FormatSpec::kAbsent;
-  if (plain) {
-    if (isText) return CopyText(context, value.text, value.textLength);
-    if (conversion == 'c') {
-      char c = static_cast<char>(value.integer);
-      return CopyText(context, &c, 1);
+  if (conversion == 's') {
+    std::size_t textLength = value.textLength;
+    if (layout.precision >= 0) {
+      textLength = std::min(
+          textLength, static_cast<std::size_t>(std::min<int64_t>(layout.precision, kFieldLimit)));
     }
-    if (conversion == 'd' || conversion == 'i') {
-      int64_t v = AsSigned(value.integer, intType);
-      return WriteDecimal(context, v < 0,
-                          v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v));
-    }
-    if (conversion == 'u') return WriteDecimal(context, false, AsUnsigned(value.integer, intType));
+    return WritePadded(context, layout, value.text, textLength);
   }
-
-  // Widths and precisions are clamped to what can still show in the buffer, so that a huge
-  // one neither overflows nor makes the platform printer produce what would be cut anyway.
-  int star = 0;
-  const int64_t room = std::min<int64_t>(static_cast<int64_t>(context.remaining), kFieldLimit);
-  int64_t width = FieldValue(context, spec.width, spec.widthValue, star);
-  int64_t precision = FieldValue(context, spec.precision, spec.precisionValue, star);
-  if (precision >= 0) precision = std::min(precision, room + kExactDigits);
-  int64_t ownLength = kNumberRoom + std::max<int64_t>(precision, 0);
-  if (isText) {
-    int64_t textLength = static_cast<int64_t>(std::min<std::size_t>(value.textLength, kFieldLimit));
-    // The text may not be terminated within its length: the precision keeps the printer in it.
-    precision = precision < 0 ? textLength : std::min(precision, textLength);
-    ownLength = precision;
+  if (conversion == 'c') {
+    const char c = static_cast<char>(value.integer);
+    return WritePadded(context, layout, &c, 1);
   }
-  const int64_t widthLimit = room + ownLength;
-  if (width > widthLimit) width = widthLimit;
-  if (width < -widthLimit) width = -widthLimit;
-
-  Emitter emit{context,
-               {},
-               spec.width != FormatSpec::kAbsent,
-               precision >= 0 || isText,
-               static_cast<int>(width),
-               static_cast<int>(precision)};
-  char* f = emit.format;
-  *f++ = '%';
-  static constexpr struct {
-    uint8_t bit;
-    char c;
-  } kFlags[] = {{FormatSpec::kMinus, '-'},
-                {FormatSpec::kPlus, '+'},
-                {FormatSpec::kSpace, ' '},
-                {FormatSpec::kHash, '#'},
-                {FormatSpec::kZero, '0'}};
-  for (const auto& flag : kFlags) {
-    if (spec.flags & flag.bit) *f++ = flag.c;
+  if (conversion == 'd' || conversion == 'i') {
+    const int64_t v = AsSigned(value.integer, length);
+    const uint64_t magnitude = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
+    return WriteInteger(context, layout, conversion, v < 0, magnitude);
   }
-  if (emit.hasWidth) *f++ = '*';
-  if (emit.hasPrecision) {
-    *f++ = '.';
-    *f++ = '*';
+  if (IsIn(conversion, "ouxX")) {
+    return WriteInteger(context, layout, conversion, false, AsUnsigned(value.integer, length));
   }
-  const bool longDouble =
-      !isInteger && !isText && conversion != 'c' && std::strcmp(length, "L") == 0;
-  const char* typedLength = isInteger ? LengthText(intType) : longDouble ? "L" : "";
-  for (const char* l = typedLength; *l != '\0'; ++l) *f++ = *l;
-  *f++ = conversion;
-  *f = '\0';
-
-  if (isText) return emit(value.text);
-  if (conversion == 'c') return emit(static_cast<int>(static_cast<char>(value.integer)));
-  if (isInteger) {
-    const bool isSigned = conversion == 'd' || conversion == 'i';
-    return isSigned ? EmitSigned(emit, value.integer, intType)
-                    : EmitUnsigned(emit, value.integer, intType);
+  if (std::strcmp(length, "L") == 0) {
+    return WriteFloating(context, layout, "L", conversion, static_cast<long double>(value.real));
   }
-  if (longDouble) return emit(static_cast<long double>(value.real));
-  return emit(value.real);
+  return WriteFloating(context, layout, "", conversion, value.real);
 }
 
 }  // namespace FormatDetail

@@ -193,7 +193,7 @@ void FormatString(const char* templateText, const FailureAttribute* args, std::s
       // Brace placeholders become numbered references, so a conversion without a number gets
       // the number of its own position; otherwise it would take the first argument.
       placeholder.isPrintf = true;
-      placeholder.specification = "%";
+      placeholder.specification.assign(1, '%');
       if (spec.index == 0) {
         placeholder.specification += std::to_string(counter);
         placeholder.specification += '$';

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -256,6 +259,97 @@ TEST(FormatTest, RandomFormatsStayInsideTheBuffer) {
     std::size_t n = FormatToBuffer(buffer.data(), size, format.c_str(), descriptors, values, count);
     ASSERT_LT(n, size) << format;
     ASSERT_EQ(buffer[n], '\0') << format;
+  }
+}
+
+}  // namespace
+}  // namespace Zarn
+
+namespace Zarn {
+namespace {
+
+// Integers, texts and characters are printed without the C library; for every combination of
+// flags, fields, length and conversion they must match what snprintf prints for the same
+// specification given a value of the type that it names.
+TEST(FormatTest, IntegerTextAndCharMatchTheCLibrary) {
+  std::mt19937 random(7);
+  const char* const flagSets[] = {"", "-", "+", " ", "#", "0", "-0", "+0", "#0", "- #", "+ "};
+  const char* const widths[] = {"", "1", "5", "12", "30"};
+  const char* const precisions[] = {"", ".", ".0", ".1", ".3", ".25"};
+  const char* const lengths[] = {"", "hh", "h", "l", "ll", "j", "z", "t"};
+  const int64_t values[] = {0,
+                            1,
+                            -1,
+                            7,
+                            -42,
+                            255,
+                            65535,
+                            2147483647,
+                            -2147483647 - 1,
+                            4294967296LL,
+                            INT64_MAX,
+                            INT64_MIN,
+                            0x123456789ABCLL};
+  for (int round = 0; round < 20000; ++round) {
+    std::string spec = std::string(flagSets[random() % std::size(flagSets)]) +
+                       widths[random() % std::size(widths)] +
+                       precisions[random() % std::size(precisions)];
+    const std::string length = lengths[random() % std::size(lengths)];
+    const char conversion = "diouxX"[random() % 6];
+    spec += length + conversion;
+    const int64_t v = values[random() % std::size(values)];
+    char expected[128];
+    const std::string printf = "%" + spec;
+    const bool isSigned = conversion == 'd' || conversion == 'i';
+    if (length == "hh" || length == "h" || length.empty()) {
+      if (isSigned) {
+        const int narrowed = length == "hh"  ? static_cast<signed char>(v)
+                             : length == "h" ? static_cast<short>(v)
+                                             : static_cast<int>(v);
+        std::snprintf(expected, sizeof expected, printf.c_str(), narrowed);
+      } else {
+        const unsigned narrowed = length == "hh"  ? static_cast<unsigned char>(v)
+                                  : length == "h" ? static_cast<unsigned short>(v)
+                                                  : static_cast<unsigned>(v);
+        std::snprintf(expected, sizeof expected, printf.c_str(), narrowed);
+      }
+    } else if (length == "l") {
+      if (isSigned) {
+        std::snprintf(expected, sizeof expected, printf.c_str(), static_cast<long>(v));
+      } else {
+        std::snprintf(expected, sizeof expected, printf.c_str(), static_cast<unsigned long>(v));
+      }
+    } else if (length == "z" || length == "t") {
+      if (isSigned) {
+        std::snprintf(expected, sizeof expected, printf.c_str(), static_cast<std::ptrdiff_t>(v));
+      } else {
+        std::snprintf(expected, sizeof expected, printf.c_str(), static_cast<std::size_t>(v));
+      }
+    } else if (isSigned) {
+      std::snprintf(expected, sizeof expected, printf.c_str(), static_cast<long long>(v));
+    } else {
+      std::snprintf(expected, sizeof expected, printf.c_str(), static_cast<unsigned long long>(v));
+    }
+    const std::string positional = "%1$" + spec;
+    ASSERT_EQ(Format(positional.c_str(), v), expected) << printf << " with " << v;
+  }
+  for (const char* flags : flagSets) {
+    for (const char* width : widths) {
+      for (const char* precision : precisions) {
+        const std::string text = std::string("%") + flags + width + precision + "s";
+        char expected[64];
+        std::snprintf(expected, sizeof expected, text.c_str(), "word");
+        // The C library leaves "0" on a text undefined; we pad texts with spaces.
+        if (std::strchr(flags, '0') == nullptr) {
+          EXPECT_EQ(Format(("%1$" + text.substr(1)).c_str(), "word"), expected) << text;
+        }
+        const std::string character = std::string("%") + flags + width + "c";
+        if (std::strchr(flags, '0') == nullptr && std::strchr(flags, '#') == nullptr) {
+          std::snprintf(expected, sizeof expected, character.c_str(), 'q');
+          EXPECT_EQ(Format(("%1$" + character.substr(1)).c_str(), 'q'), expected) << character;
+        }
+      }
+    }
   }
 }
 
