@@ -106,6 +106,29 @@ struct ApiCallResult {
   ApiCallResultReleaseEntry release;
 };
 
+// A value handed to a call: by name, or by position when `name` is null.
+struct ApiNamedValue {
+  const char* name;  // NUL-terminated, or null
+  ApiObject value;
+};
+
+// The request record of a call between host and plugin (48 bytes in the 32-bit build). The
+// caller owns it and everything it points to for the time of the call.
+struct ApiCallRequest {
+  std::uint32_t method;  // host method code, 1 to 8
+  const char* path;      // NUL-terminated; may carry a query string after "?"
+  const ApiNamedValue* namedValues;
+  std::uint32_t namedValueCount;
+  void* userData;  // a route descriptor's user data
+  const ApiHeader* headers;
+  std::uint32_t headerCount;
+  const char* contentType;  // NUL-terminated
+  const void* body;         // null when there is no body
+  std::uint32_t bodyLength;
+  std::uint32_t callWord;
+  const char* customMethod;  // read only with method 8; may be null
+};
+
 // Descriptors. Texts are NUL-terminated and borrowed from the registry; `next` points to the
 // following record of the same list, null in the last.
 
@@ -203,6 +226,22 @@ static_assert(offsetof(ApiObjectEntry, value) == 4);
 static_assert(offsetof(ApiObjectEntry, ownsName) == 16);
 
 static_assert(sizeof(ApiHeader) == 8);
+
+static_assert(sizeof(ApiNamedValue) == 16);
+static_assert(offsetof(ApiNamedValue, value) == 4);
+
+static_assert(sizeof(ApiCallRequest) == 48);
+static_assert(offsetof(ApiCallRequest, path) == 4);
+static_assert(offsetof(ApiCallRequest, namedValues) == 8);
+static_assert(offsetof(ApiCallRequest, namedValueCount) == 12);
+static_assert(offsetof(ApiCallRequest, userData) == 16);
+static_assert(offsetof(ApiCallRequest, headers) == 20);
+static_assert(offsetof(ApiCallRequest, headerCount) == 24);
+static_assert(offsetof(ApiCallRequest, contentType) == 28);
+static_assert(offsetof(ApiCallRequest, body) == 32);
+static_assert(offsetof(ApiCallRequest, bodyLength) == 36);
+static_assert(offsetof(ApiCallRequest, callWord) == 40);
+static_assert(offsetof(ApiCallRequest, customMethod) == 44);
 
 static_assert(sizeof(ApiCallResult) == 62);
 static_assert(offsetof(ApiCallResult, value) == 0);

@@ -1,0 +1,76 @@
+#include "host/HostScheduler.h"
+
+#include <cmath>
+
+namespace Zarn::Host {
+
+namespace {
+constexpr double kMaxDelaySeconds = 100.0 * 365 * 24 * 3600;
+}
+
+int64_t SecondsToNanoseconds(double seconds) {
+  if (!(seconds > 0)) return 0;  // also catches NaN
+  if (seconds > kMaxDelaySeconds) seconds = kMaxDelaySeconds;
+  return static_cast<int64_t>(std::llround(seconds * 1e9));
+}
+
+void HostScheduler::Schedule(std::string label, double delaySeconds, Work work) {
+  const int64_t due = now_ + SecondsToNanoseconds(delaySeconds);
+  queue_.emplace(Key{due, nextSequence_++}, Item{std::move(label), std::move(work)});
+}
+
+int HostScheduler::RunUpTo(int64_t dueLimit, uint64_t sequenceLimit) {
+  // Nothing queued is ever due before now, and the queue is ordered by (due, sequence): the
+  // items of this round come first, and items queued while it runs sort after them.
+  int ran = 0;
+  for (;;) {
+    auto it = queue_.begin();
+    if (it == queue_.end() || it->first.first > dueLimit || it->first.second >= sequenceLimit) {
+      break;
+    }
+    if (it->first.first > now_) now_ = it->first.first;
+    // Take the item out before running it: the work may queue more or clear the queue.
+    Work work = std::move(it->second.work);
+    queue_.erase(it);
+    ++ran;
+    if (work) work();
+  }
+  return ran;
+}
+
+int HostScheduler::RunRound() { return RunUpTo(now_, nextSequence_); }
+
+int HostScheduler::RunDue(int maxRounds) {
+  int ran = 0;
+  for (int round = 0; round < maxRounds; ++round) {
+    const int n = RunRound();
+    if (n == 0) break;
+    ran += n;
+  }
+  return ran;
+}
+
+int HostScheduler::RunNext() {
+  if (queue_.empty()) return 0;
+  const int64_t due = queue_.begin()->first.first;
+  if (due > now_) now_ = due;
+  return RunRound();
+}
+
+int HostScheduler::Advance(double seconds) {
+  const int64_t target = now_ + SecondsToNanoseconds(seconds);
+  int ran = 0;
+  while (!queue_.empty() && queue_.begin()->first.first <= target) {
+    const int64_t due = queue_.begin()->first.first;
+    if (due > now_) now_ = due;
+    ran += RunRound();
+  }
+  now_ = target;
+  return ran;
+}
+
+std::string HostScheduler::NextLabel() const {
+  return queue_.empty() ? std::string() : queue_.begin()->second.label;
+}
+
+}  // namespace Zarn::Host

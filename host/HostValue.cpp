@@ -1,0 +1,268 @@
+#include "host/HostValue.h"
+
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace Zarn::Host {
+
+namespace {
+
+// Scalars keep their low 32 bits in `a.word` and their high 32 bits in `b`.
+void SetWords64(ApiObject* object, uint32_t kind, uint64_t value) {
+  object->kind = kind;
+  object->a.word = static_cast<uint32_t>(value);
+  object->b = static_cast<uint32_t>(value >> 32);
+}
+uint64_t Words64(const ApiObject& object) {
+  return (static_cast<uint64_t>(object.b) << 32) | object.a.word;
+}
+
+char* CopyBytes(const char* data, std::size_t size) {
+  char* copy = static_cast<char*>(std::malloc(size + 1));
+  if (copy == nullptr) return nullptr;
+  std::memcpy(copy, data, size);
+  copy[size] = '\0';
+  return copy;
+}
+
+// `depth` counts the containers around and including `json`.
+bool Build(const rapidjson::Value& json, ApiObject* out, int depth) {
+  std::memset(out, 0, sizeof(*out));
+  if ((json.IsArray() || json.IsObject()) && depth > kMaxHostValueDepth) return false;
+  switch (json.GetType()) {
+    case rapidjson::kNullType:
+      return true;
+    case rapidjson::kFalseType:
+    case rapidjson::kTrueType:
+      SetWords64(out, 1, json.GetBool() ? 1 : 0);
+      return true;
+    case rapidjson::kNumberType:
+      if (json.IsInt64()) {
+        SetWords64(out, 2, static_cast<uint64_t>(json.GetInt64()));
+      } else if (json.IsUint64()) {
+        SetWords64(out, 3, json.GetUint64());
+      } else {
+        const double value = json.GetDouble();
+        uint64_t bits = 0;
+        std::memcpy(&bits, &value, sizeof bits);
+        SetWords64(out, 4, bits);
+      }
+      return true;
+    case rapidjson::kStringType: {
+      char* text = CopyBytes(json.GetString(), json.GetStringLength());
+      if (text == nullptr) return false;
+      out->kind = kApiObjectOwnedString;
+      out->a.text = text;
+      out->b = static_cast<uint32_t>(std::strlen(text));
+      return true;
+    }
+    case rapidjson::kArrayType: {
+      const std::size_t count = json.Size();
+      auto* elements =
+          static_cast<ApiObject*>(std::calloc(count == 0 ? 1 : count, sizeof(ApiObject)));
+      if (elements == nullptr) return false;
+      out->kind = kApiObjectCollection;
+      out->a.elements = elements;
+      out->b = static_cast<uint32_t>(count);
+      for (std::size_t i = 0; i < count; ++i) {
+        if (!Build(json[static_cast<rapidjson::SizeType>(i)], &elements[i], depth + 1)) {
+          FreeHostObject(out);
+          return false;
+        }
+      }
+      return true;
+    }
+    case rapidjson::kObjectType: {
+      const std::size_t count = json.MemberCount();
+      auto* entries =
+          static_cast<ApiObjectEntry*>(std::calloc(count == 0 ? 1 : count, sizeof(ApiObjectEntry)));
+      if (entries == nullptr) return false;
+      out->kind = kApiObjectStructure;
+      out->a.entries = entries;
+      out->b = static_cast<uint32_t>(count);
+      std::size_t i = 0;
+      for (auto member = json.MemberBegin(); member != json.MemberEnd(); ++member, ++i) {
+        ApiObjectEntry entry{};
+        entry.name = CopyBytes(member->name.GetString(), member->name.GetStringLength());
+        entry.ownsName = 1;
+        const bool built = entry.name != nullptr && Build(member->value, &entry.value, depth + 1);
+        std::memcpy(&entries[i], &entry, sizeof entry);
+        if (!built) {
+          FreeHostObject(out);
+          return false;
+        }
+      }
+      return true;
+    }
+  }
+  return false;
+}
+
+const char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+std::string Base64(const unsigned char* data, std::size_t size) {
+  std::string text;
+  for (std::size_t i = 0; i < size; i += 3) {
+    const uint32_t chunk =
+        (data[i] << 16) | (i + 1 < size ? data[i + 1] << 8 : 0) | (i + 2 < size ? data[i + 2] : 0);
+    text += kBase64[(chunk >> 18) & 63];
+    text += kBase64[(chunk >> 12) & 63];
+    text += i + 1 < size ? kBase64[(chunk >> 6) & 63] : '=';
+    text += i + 2 < size ? kBase64[chunk & 63] : '=';
+  }
+  return text;
+}
+
+bool Read(const ApiObject& object, rapidjson::Value& out,
+          rapidjson::Document::AllocatorType& allocator, int depth, std::string* error) {
+  out.SetNull();
+  if ((object.kind == kApiObjectCollection || object.kind == kApiObjectStructure) &&
+      depth > kMaxHostValueDepth) {
+    *error = "a host value nests deeper than " + std::to_string(kMaxHostValueDepth);
+    return false;
+  }
+  switch (object.kind) {
+    case 0:
+      return true;
+    case 1:
+      out.SetBool((object.a.word & 0xFF) != 0);
+      return true;
+    case 2:
+      out.SetInt64(static_cast<int64_t>(Words64(object)));
+      return true;
+    case 3:
+      out.SetUint64(Words64(object));
+      return true;
+    case 4: {
+      const uint64_t bits = Words64(object);
+      double value = 0;
+      std::memcpy(&value, &bits, sizeof value);
+      out.SetDouble(value);
+      return true;
+    }
+    case 5:
+    case 6: {
+      const char* text = object.a.text;
+      out.SetString(text != nullptr ? text : "", allocator);
+      return true;
+    }
+    case 7:
+    case 8: {
+      const unsigned char* bytes = object.a.bytes;
+      const std::size_t size = bytes != nullptr ? static_cast<std::size_t>(object.b) : 0;
+      out.SetString(Base64(bytes, size).c_str(), allocator);
+      return true;
+    }
+    case 9: {
+      out.SetArray();
+      const ApiObject* elements = object.a.elements;
+      const std::size_t count = elements != nullptr ? static_cast<std::size_t>(object.b) : 0;
+      for (std::size_t i = 0; i < count; ++i) {
+        rapidjson::Value element;
+        const bool ok = Read(elements[i], element, allocator, depth + 1, error);
+        out.PushBack(element, allocator);
+        if (!ok) return false;
+      }
+      return true;
+    }
+    case 10: {
+      out.SetObject();
+      const ApiObjectEntry* entries = object.a.entries;
+      const std::size_t count = entries != nullptr ? static_cast<std::size_t>(object.b) : 0;
+      for (std::size_t i = 0; i < count; ++i) {
+        ApiObjectEntry entry;
+        std::memcpy(&entry, &entries[i], sizeof entry);
+        rapidjson::Value value;
+        const bool ok = Read(entry.value, value, allocator, depth + 1, error);
+        rapidjson::Value name(entry.name != nullptr ? entry.name : "", allocator);
+        out.AddMember(name, value, allocator);
+        if (!ok) return false;
+      }
+      return true;
+    }
+    default:
+      *error = "a host value has the unknown kind " + std::to_string(object.kind);
+      return false;
+  }
+}
+
+bool WithinDepth(const rapidjson::Value& json, int depth) {
+  if ((json.IsArray() || json.IsObject()) && depth > kMaxHostValueDepth) return false;
+  if (json.IsArray()) {
+    for (const auto& element : json.GetArray()) {
+      if (!WithinDepth(element, depth + 1)) return false;
+    }
+  } else if (json.IsObject()) {
+    for (const auto& member : json.GetObject()) {
+      if (!WithinDepth(member.value, depth + 1)) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ParseHostJson(const std::string& text, rapidjson::Document* json, std::string* error) {
+  json->Parse<rapidjson::kParseIterativeFlag>(text.c_str(), text.size());
+  if (json->HasParseError()) {
+    *error = "invalid JSON at offset " + std::to_string(json->GetErrorOffset());
+    return false;
+  }
+  if (!WithinDepth(*json, 1)) {
+    *error = "JSON nested deeper than " + std::to_string(kMaxHostValueDepth);
+    return false;
+  }
+  return true;
+}
+
+bool JsonToHostObject(const rapidjson::Value& json, ApiObject* out) { return Build(json, out, 1); }
+
+void FreeHostObject(ApiObject* object) {
+  switch (object->kind) {
+    case kApiObjectOwnedString:
+      std::free(object->a.text);
+      break;
+    case kApiObjectOwnedBlob:
+      std::free(object->a.bytes);
+      break;
+    case 9: {
+      ApiObject* elements = object->a.elements;
+      for (std::size_t i = 0; elements != nullptr && i < static_cast<std::size_t>(object->b); ++i) {
+        FreeHostObject(&elements[i]);
+      }
+      std::free(elements);
+      break;
+    }
+    case 10: {
+      ApiObjectEntry* entries = object->a.entries;
+      for (std::size_t i = 0; entries != nullptr && i < static_cast<std::size_t>(object->b); ++i) {
+        ApiObjectEntry entry;
+        std::memcpy(&entry, &entries[i], sizeof entry);
+        FreeHostObject(&entry.value);
+        if (entry.ownsName == 1) std::free(entry.name);
+      }
+      std::free(entries);
+      break;
+    }
+    default:
+      break;
+  }
+  std::memset(object, 0, sizeof(*object));
+}
+
+bool HostObjectToJson(const ApiObject& object, rapidjson::Value& out,
+                      rapidjson::Document::AllocatorType& allocator, std::string* error) {
+  return Read(object, out, allocator, 1, error);
+}
+
+std::string JsonText(const rapidjson::Value& value) {
+  rapidjson::StringBuffer buffer;
+  rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+  value.Accept(writer);
+  return std::string(buffer.GetString(), buffer.GetSize());
+}
+
+}  // namespace Zarn::Host

@@ -1,0 +1,356 @@
+#include "host/PluginHost.h"
+
+#include <rapidjson/document.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+
+#include "host/HostValue.h"
+#include "host/ResourceEventName.h"
+
+namespace Zarn::Host {
+
+namespace {
+
+// No exception of the host may reach the plugin through a slot: it is reported and the slot
+// answers as if nothing happened.
+template <typename F>
+void Guarded(const char* slot, F&& body) noexcept {
+  try {
+    body();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "lobby-host: %s failed: %s\n", slot, e.what());
+  } catch (...) {
+    std::fprintf(stderr, "lobby-host: %s failed\n", slot);
+  }
+}
+
+std::string CopyText(const char* text) {
+  return text != nullptr ? std::string(text) : std::string();
+}
+
+char* HostStrDup(const std::string& text) {
+  char* copy = static_cast<char*>(std::malloc(text.size() + 1));
+  if (copy != nullptr) std::memcpy(copy, text.c_str(), text.size() + 1);
+  return copy;
+}
+
+void DefaultStall(const std::string& why) {
+  std::fprintf(stderr, "lobby-host: %s\n", why.c_str());
+  std::fflush(stderr);
+  std::abort();
+}
+
+}  // namespace
+
+PluginHost::PluginHost(Options options) : options_(std::move(options)) {
+  table_.api.sendCoreRequest = &SlotSendCoreRequest;
+  table_.api.hostOp1 = &SlotHostOp1;
+  table_.api.publishEvent = &SlotPublish;
+  table_.api.subscribe = &SlotSubscribe;
+  table_.api.unsubscribe = &SlotUnsubscribe;
+  table_.api.scheduleCallback = &SlotSchedule;
+  table_.api.yield = &SlotYield;
+  table_.api.beginWait = &SlotBeginWait;
+  table_.api.endWait = &SlotEndWait;
+  table_.api.writeLog = &SlotWriteLog;
+  table_.host = this;
+  init_.api = &table_.api;
+  init_.hostContext = options_.hostContext;
+  if (!options_.onStall) options_.onStall = &DefaultStall;
+}
+
+PluginHost::~PluginHost() {
+  if (Loaded()) Shutdown();
+}
+
+PluginHost::LoadOutcome PluginHost::Load(PluginApiVersionWords core) {
+  LoadOutcome outcome;
+  if (Loaded()) {
+    outcome.error = "a plugin is already loaded";
+    return outcome;
+  }
+  library_ = OpenPluginLibrary(options_.pluginPath, &outcome.error);
+  if (library_ == nullptr) return outcome;
+
+  PluginLoadResult record{};
+  record.major = core.major;
+  record.minor = core.minor;
+  record.patch = core.patch;
+  library_->load(&record);
+  outcome.record = record;
+  if (record.entryPoints == nullptr) {
+    outcome.error = "the plugin refused core plugin API " + std::to_string(core.major) + "." +
+                    std::to_string(core.minor) + "." + std::to_string(core.patch);
+    return outcome;
+  }
+  entries_ = *record.entryPoints;
+  memoryStats_ = entries_.memoryStats;
+  plugin_ = record.plugin;
+  shortName_ = CopyText(record.shortName);
+  snapshot_ = record.snapshot;
+  outcome.accepted = true;
+  return outcome;
+}
+
+bool PluginHost::Initialize() {
+  if (!Loaded() || entries_.initialize == nullptr) return false;
+  return entries_.initialize(plugin_, &init_);
+}
+
+void PluginHost::Shutdown() {
+  if (!Loaded()) return;
+  void* plugin = plugin_;
+  if (entries_.shutdown != nullptr) entries_.shutdown(plugin);
+  // The plugin is gone: nothing it registered may be called any more.
+  plugin_ = nullptr;
+  snapshot_ = nullptr;
+  entries_ = PluginEntryPoints{};
+  subscriptions_.clear();
+  scheduler_.Clear();
+}
+
+std::optional<Zarn::MemoryStats> PluginHost::ReadMemoryStats() const {
+  if (memoryStats_ == nullptr) return std::nullopt;
+  Zarn::MemoryStats stats{};
+  memoryStats_(nullptr, &stats);
+  return stats;
+}
+
+void PluginHost::AddComponent(std::string prefix, CoreComponent component) {
+  components_[std::move(prefix)] = std::move(component);
+}
+
+void PluginHost::SetResource(const std::string& path, const std::string& json) {
+  const bool existed = resources_.count(path) != 0;
+  resources_[path] = json;
+  rapidjson::Document payload(rapidjson::kObjectType);
+  auto& allocator = payload.GetAllocator();
+  rapidjson::Document data;
+  data.Parse(json.c_str(), json.size());
+  payload.AddMember("uri", rapidjson::Value(path.c_str(), allocator), allocator);
+  payload.AddMember("eventType", rapidjson::Value(existed ? "Update" : "Create"), allocator);
+  payload.AddMember("data", rapidjson::Value(data, allocator), allocator);
+  DeliverEvent(ResourceEventName(path), JsonText(payload));
+}
+
+bool PluginHost::DeleteResource(const std::string& path) {
+  if (resources_.erase(path) == 0) return false;
+  rapidjson::Document payload(rapidjson::kObjectType);
+  auto& allocator = payload.GetAllocator();
+  payload.AddMember("uri", rapidjson::Value(path.c_str(), allocator), allocator);
+  payload.AddMember("eventType", rapidjson::Value("Delete"), allocator);
+  payload.AddMember("data", rapidjson::Value(), allocator);
+  DeliverEvent(ResourceEventName(path), JsonText(payload));
+  return true;
+}
+
+void PluginHost::DeliverEvent(std::string name, std::string payloadJson) {
+  std::string label = "Event: " + name;
+  scheduler_.Schedule(
+      std::move(label), 0.0,
+      [this, name = std::move(name), payload = std::move(payloadJson)] { Deliver(name, payload); });
+}
+
+void PluginHost::Deliver(const std::string& name, const std::string& payloadJson) {
+  // Callbacks may subscribe or unsubscribe: take the list first, and check each entry is still
+  // there before its call.
+  std::vector<std::pair<std::string, uint32_t>> keys;
+  for (const auto& [key, subscription] : subscriptions_) {
+    if (key.first == name) keys.push_back(key);
+  }
+  if (keys.empty()) return;
+  rapidjson::Document json;
+  json.Parse(payloadJson.c_str(), payloadJson.size());
+  if (json.HasParseError()) return;
+  for (const auto& key : keys) {
+    auto it = subscriptions_.find(key);
+    if (it == subscriptions_.end()) continue;
+    PluginHostEvent event{};
+    event.name = key.first.c_str();
+    if (!JsonToHostObject(json, &event.payload)) continue;
+    event.flag = it->second.flag;
+    event.userData = it->second.userData;
+    it->second.callback(&event);
+    FreeHostObject(&event.payload);
+  }
+}
+
+std::vector<std::pair<std::string, uint32_t>> PluginHost::Subscriptions() const {
+  std::vector<std::pair<std::string, uint32_t>> result;
+  for (const auto& [key, subscription] : subscriptions_) result.push_back(key);
+  return result;
+}
+
+std::vector<PublishedEvent> PluginHost::TakeNewEvents() {
+  std::vector<PublishedEvent> result(records_.published.begin() + eventsTaken_,
+                                     records_.published.end());
+  eventsTaken_ = records_.published.size();
+  return result;
+}
+
+CoreReply PluginHost::Route(const CoreRequest& request) {
+  // The longest prefix that the path begins with wins.
+  const CoreComponent* chosen = nullptr;
+  std::size_t chosenLength = 0;
+  for (const auto& [prefix, component] : components_) {
+    if (request.path.compare(0, prefix.size(), prefix) == 0 && prefix.size() >= chosenLength) {
+      chosen = &component;
+      chosenLength = prefix.size();
+    }
+  }
+  if (chosen != nullptr) return (*chosen)(request);
+  if (request.method == 2) {  // GET of a simulated sibling resource
+    if (auto it = resources_.find(request.path); it != resources_.end()) {
+      return CoreReply{200, it->second, std::nullopt};
+    }
+  }
+  return CoreReply{404, std::nullopt, "No component of the host serves " + request.path};
+}
+
+void PluginHost::Yield() {
+  ++records_.yields;
+  const int ran = scheduler_.RunRound() > 0 ? 1 : scheduler_.RunNext();
+  if (ran > 0) {
+    idleYields_ = 0;
+    return;
+  }
+  if (++idleYields_ >= options_.maxIdleYields) {
+    idleYields_ = 0;
+    Stall("a wait made no progress in " + std::to_string(options_.maxIdleYields) + " yields");
+  }
+}
+
+void PluginHost::Stall(const std::string& why) { options_.onStall(why); }
+
+PluginHost* PluginHost::From(PluginHostApi* api) { return reinterpret_cast<HostTable*>(api)->host; }
+
+uint32_t PluginHost::SlotSendCoreRequest(PluginHostApi* api, ApiCallResult* reply,
+                                         const ApiCallRequest* request) {
+  uint32_t status = 0;
+  Guarded("sendCoreRequest", [&] {
+    PluginHost* host = From(api);
+    if (reply == nullptr || request == nullptr) return;
+    CoreRequest read;
+    read.method = request->method;
+    read.path = CopyText(request->path);
+    read.callWord = request->callWord;
+    for (uint32_t i = 0; i < request->namedValueCount && request->namedValues != nullptr; ++i) {
+      rapidjson::Document value;
+      std::string error;
+      if (!HostObjectToJson(request->namedValues[i].value, value, value.GetAllocator(), &error)) {
+        value.SetNull();
+      }
+      read.arguments.push_back(JsonText(value));
+    }
+    host->records_.requests.push_back(read);
+    CoreReply answer = host->Route(read);
+
+    std::memset(reply, 0, sizeof(*reply));
+    reply->status = answer.status;
+    reply->release = &ReleaseCoreReply;
+    status = answer.status;
+    if (answer.error) {
+      reply->errorText = HostStrDup(*answer.error);
+      reply->ownsError = 1;
+      return;
+    }
+    if (answer.json) {
+      rapidjson::Document value;
+      value.Parse(answer.json->c_str(), answer.json->size());
+      if (value.HasParseError() || !JsonToHostObject(value, &reply->value)) {
+        reply->errorText = HostStrDup("The host's component answered with unreadable JSON");
+        reply->ownsError = 1;
+        reply->status = 500;
+      }
+    }
+  });
+  return status;
+}
+
+void PluginHost::ReleaseCoreReply(ApiCallResult* reply) {
+  if (reply == nullptr) return;
+  FreeHostObject(&reply->value);
+  std::free(reply->errorText);
+  std::memset(reply, 0, sizeof(*reply));
+}
+
+uint32_t PluginHost::SlotHostOp1(PluginHostApi* api, uint32_t first, uint32_t second) {
+  Guarded("hostOp1", [&] { From(api)->records_.hostOp1Calls.push_back({first, second}); });
+  return 0;
+}
+
+void PluginHost::SlotPublish(PluginHostApi* api, const PluginHostEvent* event) {
+  Guarded("publishEvent", [&] {
+    if (event == nullptr) return;
+    PluginHost* host = From(api);
+    rapidjson::Document payload;
+    std::string error;
+    if (!HostObjectToJson(event->payload, payload, payload.GetAllocator(), &error)) {
+      std::fprintf(stderr, "lobby-host: published event %s: %s\n", CopyText(event->name).c_str(),
+                   error.c_str());
+    }
+    PublishedEvent copy{CopyText(event->name), JsonText(payload), event->flag};
+    host->records_.published.push_back(copy);
+    host->DeliverEvent(copy.name, copy.payload);
+  });
+}
+
+void PluginHost::SlotSubscribe(PluginHostApi* api, const char* name, uint32_t hostContext,
+                               PluginEventCallback callback, void* userData, uint32_t flag) {
+  Guarded("subscribe", [&] {
+    PluginHost* host = From(api);
+    std::string key = CopyText(name);
+    host->records_.subscribes.push_back({key, hostContext, flag});
+    if (callback == nullptr) return;
+    host->subscriptions_[{std::move(key), hostContext}] = Subscription{callback, userData, flag};
+  });
+}
+
+void PluginHost::SlotUnsubscribe(PluginHostApi* api, const char* name, uint32_t hostContext) {
+  Guarded("unsubscribe", [&] {
+    PluginHost* host = From(api);
+    std::string key = CopyText(name);
+    host->records_.unsubscribes.push_back({key, hostContext});
+    host->subscriptions_.erase({std::move(key), hostContext});
+  });
+}
+
+void PluginHost::SlotSchedule(PluginHostApi* api, const char* label,
+                              PluginScheduledCallback callback, void* context, double delaySeconds,
+                              uint32_t /*reserved*/) {
+  Guarded("scheduleCallback", [&] {
+    PluginHost* host = From(api);
+    std::string copy = CopyText(label);
+    host->records_.scheduledLabels.push_back(copy);
+    if (callback == nullptr) return;
+    // Shutdown clears the queue, so no callback of the plugin runs after it.
+    host->scheduler_.Schedule(std::move(copy), delaySeconds,
+                              [callback, context] { callback(context); });
+  });
+}
+
+void PluginHost::SlotYield(PluginHostApi* api) {
+  Guarded("yield", [&] { From(api)->Yield(); });
+}
+
+void PluginHost::SlotBeginWait(PluginHostApi* api, const char* label, int32_t value) {
+  Guarded("beginWait", [&] { From(api)->records_.beginWaits.push_back({CopyText(label), value}); });
+}
+
+uint64_t PluginHost::SlotEndWait(PluginHostApi* api) {
+  Guarded("endWait", [&] { ++From(api)->records_.endWaits; });
+  return 0;
+}
+
+void PluginHost::SlotWriteLog(PluginHostApi* api, uint32_t level, const char* message) {
+  Guarded("writeLog", [&] {
+    PluginHost* host = From(api);
+    host->records_.logs.push_back({level, CopyText(message)});
+    if (host->options_.onLog) host->options_.onLog(host->records_.logs.back());
+  });
+}
+
+}  // namespace Zarn::Host

@@ -1,0 +1,215 @@
+// The stand-in host: loads the plugin through its export, hands it a function table, keeps the
+// subscriptions, the virtual clock and the simulated components, and records what the plugin
+// asked of it. It talks to the plugin only through the export, the C entries, the function table
+// and the callbacks the plugin registers, and keeps copies of everything it keeps.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/HostScheduler.h"
+#include "host/PluginLibrary.h"
+#include "sdk/runtime/PluginBoundary.h"
+
+namespace Zarn::Host {
+
+// A request that reached the host core through slot 0, as the host read it.
+struct CoreRequest {
+  uint32_t method = 0;  // host method code
+  std::string path;
+  std::vector<std::string> arguments;  // compact JSON of each positional value
+  uint32_t callWord = 0;
+};
+
+// How a simulated component answers: a JSON value, or an error text with a status.
+struct CoreReply {
+  uint32_t status = 200;
+  std::optional<std::string> json;   // compact JSON of the value; none gives an empty value
+  std::optional<std::string> error;  // set for a failed request
+};
+
+// Serves the requests whose path begins with its prefix.
+using CoreComponent = std::function<CoreReply(const CoreRequest&)>;
+
+struct SubscribeCall {
+  std::string name;
+  uint32_t hostContext = 0;
+  uint32_t flag = 0;
+};
+struct UnsubscribeCall {
+  std::string name;
+  uint32_t hostContext = 0;
+};
+struct PublishedEvent {
+  std::string name;
+  std::string payload;  // compact JSON
+  uint32_t flag = 0;
+};
+struct LogLine {
+  uint32_t level = 0;
+  std::string message;
+};
+struct WaitCall {
+  std::string label;
+  int32_t value = 0;
+};
+struct HostOp1Call {
+  uint32_t first = 0;
+  uint32_t second = 0;
+};
+
+// What the plugin asked of the host, in call order per kind.
+struct HostRecords {
+  std::vector<SubscribeCall> subscribes;
+  std::vector<UnsubscribeCall> unsubscribes;
+  std::vector<PublishedEvent> published;
+  std::vector<LogLine> logs;
+  std::vector<WaitCall> beginWaits;
+  int endWaits = 0;
+  int yields = 0;
+  std::vector<HostOp1Call> hostOp1Calls;
+  std::vector<CoreRequest> requests;
+  std::vector<std::string> scheduledLabels;
+};
+
+struct PluginApiVersionWords {
+  uint32_t major = 18;
+  uint32_t minor = 0;
+  uint32_t patch = 0;
+};
+
+class PluginHost {
+ public:
+  struct Options {
+    std::string pluginPath = DefaultPluginPath();
+    uint32_t hostContext = 0x4C0B;
+    // Yields in a row that find no work at all before the host gives up on the wait.
+    int maxIdleYields = 1000;
+    // Called when a wait stalls; the default reports and aborts the process, so that a test
+    // fails instead of hanging. It must not return into the plugin (it is called from a yield).
+    std::function<void(const std::string&)> onStall;
+    // Called with each log line as it arrives (after it is recorded); may be empty.
+    std::function<void(const LogLine&)> onLog;
+  };
+
+  explicit PluginHost(Options options);
+  PluginHost(const PluginHost&) = delete;
+  PluginHost& operator=(const PluginHost&) = delete;
+  // Shuts the plugin down when it is still loaded.
+  ~PluginHost();
+
+  // The handshake as the host saw it.
+  struct LoadOutcome {
+    bool accepted = false;
+    PluginLoadResult record{};  // the record after the export returned
+    std::string error;          // why the plugin is not loaded
+  };
+
+  // Opens the library (once per process), fills a handshake record with `core` and zeroed reply
+  // words, and calls the export. A reply without an entry table is a refused load.
+  LoadOutcome Load(PluginApiVersionWords core = {});
+
+  // Calls the initialize entry with this host's table and context. False when the plugin is not
+  // loaded or its start failed.
+  bool Initialize();
+
+  // Calls the shutdown entry; afterwards the host calls nothing of the plugin but the memory-
+  // statistics entry, and drops the plugin's subscriptions and pending work.
+  void Shutdown();
+
+  [[nodiscard]] bool Loaded() const { return plugin_ != nullptr; }
+  [[nodiscard]] const std::string& ShortName() const { return shortName_; }
+
+  // The memory statistics through the entry copied at the first load, called with a null object.
+  // Works after shutdown; none before any load.
+  [[nodiscard]] std::optional<Zarn::MemoryStats> ReadMemoryStats() const;
+
+  // The snapshot as the plugin's reply gave it; valid only while the plugin is loaded.
+  [[nodiscard]] const ApiRegistrySnapshot* Snapshot() const { return snapshot_; }
+
+  // Components of the host core, chosen by the longest matching path prefix.
+  void AddComponent(std::string prefix, CoreComponent component);
+
+  // Sibling resources: set or remove a resource's value (compact JSON) and deliver its event
+  // (Create, Update or Delete). A GET of a set path is answered with its value. DeleteResource
+  // of a path that holds nothing returns false and delivers nothing.
+  void SetResource(const std::string& path, const std::string& json);
+  bool DeleteResource(const std::string& path);
+
+  // Queues the delivery of an event (compact JSON payload) to the subscribers of `name`.
+  void DeliverEvent(std::string name, std::string payloadJson);
+
+  // Runs what is due at the present virtual time. Returns the number of items run.
+  int RunDue() { return scheduler_.RunDue(); }
+  // Moves the virtual clock by `seconds`, running what falls due.
+  int Advance(double seconds) { return scheduler_.Advance(seconds); }
+  [[nodiscard]] const HostScheduler& Scheduler() const { return scheduler_; }
+
+  // Subscriptions now held, by (name, host context).
+  [[nodiscard]] std::vector<std::pair<std::string, uint32_t>> Subscriptions() const;
+
+  [[nodiscard]] const HostRecords& Records() const { return records_; }
+  // Hands out the events published since the last call.
+  std::vector<PublishedEvent> TakeNewEvents();
+
+  // The host's function table, as the plugin receives it.
+  [[nodiscard]] PluginHostApi* Table() { return &table_.api; }
+  [[nodiscard]] uint32_t HostContext() const { return options_.hostContext; }
+
+ private:
+  struct HostTable {
+    PluginHostApi api;  // first, so that the slots find the host from the table's address
+    PluginHost* host;
+  };
+  struct Subscription {
+    PluginEventCallback callback = nullptr;
+    void* userData = nullptr;
+    uint32_t flag = 0;
+  };
+
+  static PluginHost* From(PluginHostApi* api);
+  static uint32_t SlotSendCoreRequest(PluginHostApi* api, ApiCallResult* reply,
+                                      const ApiCallRequest* request);
+  static uint32_t SlotHostOp1(PluginHostApi* api, uint32_t first, uint32_t second);
+  static void SlotPublish(PluginHostApi* api, const PluginHostEvent* event);
+  static void SlotSubscribe(PluginHostApi* api, const char* name, uint32_t hostContext,
+                            PluginEventCallback callback, void* userData, uint32_t flag);
+  static void SlotUnsubscribe(PluginHostApi* api, const char* name, uint32_t hostContext);
+  static void SlotSchedule(PluginHostApi* api, const char* label, PluginScheduledCallback callback,
+                           void* context, double delaySeconds, uint32_t reserved);
+  static void SlotYield(PluginHostApi* api);
+  static void SlotBeginWait(PluginHostApi* api, const char* label, int32_t value);
+  static uint64_t SlotEndWait(PluginHostApi* api);
+  static void SlotWriteLog(PluginHostApi* api, uint32_t level, const char* message);
+  static void ReleaseCoreReply(ApiCallResult* reply);
+
+  CoreReply Route(const CoreRequest& request);
+  void Deliver(const std::string& name, const std::string& payloadJson);
+  void Yield();
+  void Stall(const std::string& why);
+
+  Options options_;
+  HostTable table_;
+  PluginHostInit init_{};
+  const PluginLibrary* library_ = nullptr;
+  void* plugin_ = nullptr;
+  PluginEntryPoints entries_{};  // a copy of the plugin's table
+  PluginMemoryStatsEntry memoryStats_ = nullptr;
+  std::string shortName_;
+  const ApiRegistrySnapshot* snapshot_ = nullptr;
+
+  HostScheduler scheduler_;
+  std::map<std::pair<std::string, uint32_t>, Subscription> subscriptions_;
+  std::map<std::string, CoreComponent> components_;
+  std::map<std::string, std::string> resources_;
+  HostRecords records_;
+  std::size_t eventsTaken_ = 0;
+  int idleYields_ = 0;
+};
+
+}  // namespace Zarn::Host
