@@ -12,6 +12,7 @@
 
 #include "sdk/base/BoundaryRecords.h"
 #include "sdk/base/LogChannels.h"
+#include "sdk/base/LogLine.h"
 #include "sdk/base/LogPrintf.h"
 #include "sdk/base/LogTesting.h"
 #include "sdk/base/MemoryHooks.h"
@@ -87,6 +88,29 @@ TEST_F(LogStateTest, CreatedStateHasTheDefaultSettingsAndTargets) {
   }
   EXPECT_STRNE(api->GetModuleName(), "<unknown>");
   EXPECT_STREQ(api->GetModuleName(), "test_sdk_base_log");
+}
+
+TEST_F(LogStateTest, TableEntriesReachTheirOperations) {
+  // The formatting entries are the module's own functions, in their places.
+  EXPECT_EQ(api->RegisterChannel, &RegisterChannel);
+  EXPECT_EQ(api->MaskToNames, &MaskToNames);
+  EXPECT_EQ(api->FormatLine, &FormatLine);
+  EXPECT_EQ(api->GetLevelName, &GetLevelName);
+  EXPECT_EQ(api->FormatIsoTime, &FormatIsoTime);
+  EXPECT_EQ(api->FormatFileTime, &FormatFileTime);
+
+  LogState* state = LogState::Current();
+  EXPECT_FALSE(state->IsReserved());
+  api->SetReserved();
+  EXPECT_TRUE(state->IsReserved());
+  api->ClearReserved();
+  EXPECT_FALSE(state->IsReserved());
+
+  LogTime time{};
+  api->GetLocalTime(&time);
+  EXPECT_GE(time.year, 2024);
+  EXPECT_GE(time.month, 1);
+  EXPECT_LE(time.month, 12);
 }
 
 TEST_F(LogStateTest, LinesAreFilteredByTheStateThenByEachTarget) {
