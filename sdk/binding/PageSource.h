@@ -1,0 +1,60 @@
+// The process-wide source of the 4096-byte pages on which every value arena builds.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace Zarn {
+
+// Reserves address space 64 KB at a time, cuts each reservation into 16 pages and hands them
+// out one by one; a reservation is given back to the system as soon as all 16 of its pages have
+// come back. Thread-safe: one mutex guards both tables and every reservation change. It is made
+// on first use and never destroyed.
+class PageSource {
+ public:
+  static constexpr std::size_t kPageSize = 4096;
+  static constexpr std::size_t kReservationSize = 65536;
+  static constexpr std::size_t kPagesPerReservation = kReservationSize / kPageSize;
+
+  PageSource(const PageSource&) = delete;
+  PageSource& operator=(const PageSource&) = delete;
+
+  [[nodiscard]] static PageSource& Instance();
+
+  // One committed, readable and writable page aligned to kPageSize; its contents are
+  // unspecified. Throws std::bad_alloc when the system refuses a new reservation, and
+  // std::system_error when the mutex fails.
+  [[nodiscard]] void* AllocatePage();
+
+  // Takes back a page that AllocatePage handed out; the page must not be used afterwards.
+  // Throws std::system_error when the mutex fails.
+  void ReleasePage(void* page);
+
+  // Reservations held now, and pages handed out and not yet returned.
+  [[nodiscard]] std::size_t ReservationCount() const;
+  [[nodiscard]] std::size_t PagesInUse() const;
+
+ private:
+  // One reservation and the pages of it that are free, taken from the back.
+  struct Block {
+    char* base = nullptr;
+    void* freePages[kPagesPerReservation] = {};
+    std::uint32_t freeCount = 0;
+  };
+
+  PageSource() = default;
+  ~PageSource() = delete;
+
+  Block* Reserve();
+  void ReleaseBlock(Block* block);
+
+  mutable std::mutex mutex_;
+  std::unordered_map<const void*, Block*> pageTable_;
+  std::unordered_set<Block*> freeBlocks_;  // blocks with at least one free page
+  std::size_t pagesInUse_ = 0;
+};
+
+}  // namespace Zarn

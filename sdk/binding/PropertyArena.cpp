@@ -1,0 +1,231 @@
+#include "sdk/binding/PropertyArena.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstring>
+#include <new>
+#include <utility>
+
+#include "sdk/base/Fnv1a.h"
+#include "sdk/base/MemoryHooks.h"
+#include "sdk/binding/PageSource.h"
+#include "sdk/binding/PoolAllocator.h"
+#include "sdk/platform/MemoryPoisoning.h"
+
+namespace Zarn {
+namespace {
+
+constexpr std::uint32_t kInitialBucketCount = 8;
+
+constexpr std::uint32_t SlotSize(std::size_t size) noexcept {
+  return static_cast<std::uint32_t>((size + 3) & ~std::size_t{3});
+}
+
+bool InInlinePage(BindingSizeClass& sizeClass, const void* block) noexcept {
+  const auto* bytes = static_cast<const unsigned char*>(block);
+  return bytes >= sizeClass.inlinePage && bytes < sizeClass.inlinePage + kInlinePageSize;
+}
+
+}  // namespace
+
+// --- InternTable
+
+InternedString* InternTable::Find(std::string_view text, std::uint32_t hash) const noexcept {
+  if (bucketCount_ == 0) return nullptr;
+  for (InternedString* entry = buckets_[hash & (bucketCount_ - 1)]; entry != nullptr;
+       entry = entry->next_) {
+    if (entry->hash_ == hash && entry->View() == text) return entry;
+  }
+  return nullptr;
+}
+
+void InternTable::Insert(PropertyArena& arena, InternedString* entry) {
+  if (size_ + 1 > bucketCount_) {
+    Rehash(arena, bucketCount_ == 0 ? kInitialBucketCount : bucketCount_ * 2);
+  }
+  InternedString*& head = buckets_[entry->hash_ & (bucketCount_ - 1)];
+  entry->next_ = head;
+  head = entry;
+  ++size_;
+}
+
+void InternTable::Remove(InternedString* entry) noexcept {
+  InternedString** link = &buckets_[entry->hash_ & (bucketCount_ - 1)];
+  while (*link != entry) link = &(*link)->next_;
+  *link = entry->next_;
+  entry->next_ = nullptr;
+  --size_;
+}
+
+void InternTable::Rehash(PropertyArena& arena, std::uint32_t bucketCount) {
+  PoolAllocator<InternedString*> allocator(arena);
+  InternedString** buckets = allocator.allocate(bucketCount);
+  std::fill(buckets, buckets + bucketCount, nullptr);
+  for (std::uint32_t i = 0; i < bucketCount_; ++i) {
+    for (InternedString* entry = buckets_[i]; entry != nullptr;) {
+      InternedString* next = entry->next_;
+      InternedString*& head = buckets[entry->hash_ & (bucketCount - 1)];
+      entry->next_ = head;
+      head = entry;
+      entry = next;
+    }
+  }
+  allocator.deallocate(buckets_, bucketCount_);
+  buckets_ = buckets;
+  bucketCount_ = bucketCount;
+}
+
+void InternTable::FreeBuckets(PropertyArena& arena) noexcept {
+  PoolAllocator<InternedString*>(arena).deallocate(buckets_, bucketCount_);
+  buckets_ = nullptr;
+  bucketCount_ = 0;
+}
+
+// --- PropertyArena
+
+PropertyArena* PropertyArena::Create() {
+  void* memory = MemoryHooks::Alloc(sizeof(PropertyArena));
+  if (memory == nullptr) throw std::bad_alloc();
+  return new (memory) PropertyArena();
+}
+
+void PropertyArena::Destroy(PropertyArena* arena) noexcept {
+  if (arena == nullptr) return;
+  assert(arena->table_.Size() == 0 && "interned strings outlive their arena");
+  arena->table_.FreeBuckets(*arena);
+  if (arena->classes_ != nullptr) {
+    // The inline pages go back to the heap: the sanitizer must see them as plain memory again.
+    Platform::UnpoisonMemory(arena->classes_, kSizeClassCount * sizeof(BindingSizeClass));
+    MemoryHooks::Free(arena->classes_);
+  }
+  arena->~PropertyArena();
+  MemoryHooks::Free(arena);
+}
+
+BindingSizeClass& PropertyArena::SizeClass(std::size_t size) {
+  assert(size >= 1 && size <= kMaxBlockSize);
+  if (classes_ == nullptr) {
+    void* memory = MemoryHooks::Alloc(kSizeClassCount * sizeof(BindingSizeClass));
+    if (memory == nullptr) throw std::bad_alloc();
+    auto* classes = static_cast<BindingSizeClass*>(memory);
+    for (std::size_t k = 0; k < kSizeClassCount; ++k) {
+      BindingSizeClass* sizeClass = new (&classes[k]) BindingSizeClass;
+      BindingPoolPage::Init(*sizeClass, SlotSize(4 * (k + 1)), sizeClass->inlinePage,
+                            kInlinePageSize);
+    }
+    classes_ = classes;
+  }
+  return classes_[SlotSize(size) / 4 - 1];
+}
+
+BindingPoolPage* PropertyArena::PageOf(BindingSizeClass& sizeClass, void* block) noexcept {
+  if (InInlinePage(sizeClass, block)) {
+    return reinterpret_cast<BindingPoolPage*>(sizeClass.inlinePage);
+  }
+  const auto address = reinterpret_cast<std::uintptr_t>(block);
+  return reinterpret_cast<BindingPoolPage*>(address & ~(std::uintptr_t{PageSource::kPageSize} - 1));
+}
+
+void* PropertyArena::Allocate(std::size_t size) {
+  BindingSizeClass& sizeClass = SizeClass(size);
+  const std::uint32_t slotSize = SlotSize(size);
+  if (sizeClass.freePages == nullptr) {
+    BindingPoolPage::Init(sizeClass, slotSize, PageSource::Instance().AllocatePage(),
+                          static_cast<std::uint16_t>(PageSource::kPageSize));
+  }
+  BindingPoolPage* page = sizeClass.freePages;
+  unsigned char* block = reinterpret_cast<unsigned char*>(page) + page->firstFree * slotSize;
+  Platform::UnpoisonMemory(block, slotSize);
+  std::uint16_t next;
+  std::memcpy(&next, block, sizeof next);
+  page->firstFree = next;
+  ++page->used;
+  if (next == 0) {
+    sizeClass.freePages = page->next;
+    if (page->next != nullptr) page->next->prev = nullptr;
+    page->next = nullptr;
+  }
+  return block;
+}
+
+void PropertyArena::Free(void* block, std::size_t size) noexcept {
+  BindingSizeClass& sizeClass = classes_[SlotSize(size) / 4 - 1];
+  Free(sizeClass, size, PageOf(sizeClass, block), block);
+}
+
+void PropertyArena::Free(BindingSizeClass& sizeClass, std::size_t size, BindingPoolPage* page,
+                         void* block) noexcept {
+  const std::uint32_t slotSize = SlotSize(size);
+  if (page->firstFree == 0) {
+    page->prev = nullptr;
+    page->next = sizeClass.freePages;
+    if (page->next != nullptr) page->next->prev = page;
+    sizeClass.freePages = page;
+  }
+  const auto slot = static_cast<std::uint16_t>(
+      (static_cast<unsigned char*>(block) - reinterpret_cast<unsigned char*>(page)) / slotSize);
+  std::memcpy(block, &page->firstFree, sizeof page->firstFree);
+  page->firstFree = slot;
+  --page->used;
+  Platform::PoisonMemory(block, slotSize);
+  if (page->used == 0 && !InInlinePage(sizeClass, page)) {
+    if (page->prev != nullptr) {
+      page->prev->next = page->next;
+    } else {
+      sizeClass.freePages = page->next;
+    }
+    if (page->next != nullptr) page->next->prev = page->prev;
+    PageSource::Instance().ReleasePage(page);
+  }
+}
+
+const InternedString& PropertyArena::InternString(const char* text) {
+  return InternString(text == nullptr ? std::string_view() : std::string_view(text));
+}
+
+const InternedString& PropertyArena::InternString(std::string_view text) {
+  text = CutAtNul(text);
+  return InternString(text, Fnv1a32(text));
+}
+
+const InternedString& PropertyArena::InternString(std::string_view text, std::uint32_t hash) {
+  if (text.empty()) return InternedString::Empty();
+  InternedString* entry = table_.Find(text, hash);
+  if (entry == nullptr) entry = &AddEntry(std::string(text), hash);
+  ++entry->refCount_;
+  return *entry;
+}
+
+const InternedString& PropertyArena::InternString(std::string&& text) {
+  text.resize(CutAtNul(text).size());
+  if (text.empty()) return InternedString::Empty();
+  const std::uint32_t hash = Fnv1a32(text);
+  InternedString* entry = table_.Find(text, hash);
+  if (entry == nullptr) entry = &AddEntry(std::move(text), hash);
+  ++entry->refCount_;
+  return *entry;
+}
+
+InternedString& PropertyArena::AddEntry(std::string&& text, std::uint32_t hash) {
+  void* memory = Allocate(sizeof(InternedString));
+  auto* entry = new (memory) InternedString(std::move(text), hash);
+  try {
+    table_.Insert(*this, entry);
+  } catch (...) {
+    entry->~InternedString();
+    Free(memory, sizeof(InternedString));
+    throw;
+  }
+  return *entry;
+}
+
+void PropertyArena::ReleaseString(const InternedString& entry) noexcept {
+  if (&entry == &InternedString::Empty()) return;
+  auto& mutableEntry = const_cast<InternedString&>(entry);
+  if (--mutableEntry.refCount_ != 0) return;
+  table_.Remove(&mutableEntry);
+  mutableEntry.~InternedString();
+  Free(&mutableEntry, sizeof(InternedString));
+}
+
+}  // namespace Zarn

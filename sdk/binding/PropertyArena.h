@@ -1,0 +1,104 @@
+// The memory of one value tree: fixed-size blocks from 18 size classes, and the tree's texts
+// interned with reference counts.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "sdk/binding/BindingPoolPage.h"
+#include "sdk/binding/InternedString.h"
+
+namespace Zarn {
+
+inline constexpr std::size_t kSizeClassCount = 18;
+inline constexpr std::size_t kMaxBlockSize = 4 * kSizeClassCount;  // 72
+inline constexpr std::size_t kInlinePageSize = 144;
+
+// Class k serves blocks of 4 * (k + 1) bytes. Its inline page serves the first blocks of a
+// small tree without a 4096-byte page.
+struct BindingSizeClass {
+  BindingPoolPage* freePages = nullptr;  // first page with a free slot, or null
+  alignas(8) unsigned char inlinePage[kInlinePageSize];
+};
+
+// The interned-string table: a chained hash set keyed by FNV-1a of the text, at a load factor of
+// at most 1. Its entries are arena blocks; its bucket array comes from PoolAllocator.
+class InternTable {
+ public:
+  InternTable() noexcept = default;
+  InternTable(const InternTable&) = delete;
+  InternTable& operator=(const InternTable&) = delete;
+
+  [[nodiscard]] InternedString* Find(std::string_view text, std::uint32_t hash) const noexcept;
+  // Adds `entry`, which no entry of the table equals. Throws std::bad_alloc when the bucket
+  // array cannot grow.
+  void Insert(PropertyArena& arena, InternedString* entry);
+  void Remove(InternedString* entry) noexcept;
+  void FreeBuckets(PropertyArena& arena) noexcept;
+  [[nodiscard]] std::size_t Size() const noexcept { return size_; }
+
+ private:
+  void Rehash(PropertyArena& arena, std::uint32_t bucketCount);
+
+  InternedString** buckets_ = nullptr;
+  std::uint32_t bucketCount_ = 0;  // 0 or a power of two
+  std::uint32_t size_ = 0;
+};
+
+// The arena of one value tree, owned by the tree's root (Zarn::BindingProperty). Not
+// thread-safe: a tree is used by one thread at a time. Its record and size classes come from
+// the allocator hooks, its 4096-byte pages from PageSource.
+class PropertyArena {
+ public:
+  PropertyArena(const PropertyArena&) = delete;
+  PropertyArena& operator=(const PropertyArena&) = delete;
+
+  // A new, empty arena. Throws std::bad_alloc when memory cannot be had.
+  [[nodiscard]] static PropertyArena* Create();
+  // Frees the arena; every block and string of it must have been returned. Null does nothing.
+  static void Destroy(PropertyArena* arena) noexcept;
+
+  // A block of `size` bytes (1 to 72), aligned to 4 and to 8 when `size` is a multiple of 8;
+  // contents unspecified. Throws std::bad_alloc when no page can be had.
+  [[nodiscard]] void* Allocate(std::size_t size);
+  // Returns a block of `size` bytes that Allocate gave.
+  void Free(void* block, std::size_t size) noexcept;
+  // Returns a block whose class and page the caller already knows: the class's inline page when
+  // the block lies in it, else the block's address rounded down to a multiple of 4096.
+  void Free(BindingSizeClass& sizeClass, std::size_t size, BindingPoolPage* page,
+            void* block) noexcept;
+
+  // The class entry for blocks of `size` bytes (1 to 72); the first call creates all 18.
+  [[nodiscard]] BindingSizeClass& SizeClass(std::size_t size);
+  // The page of `sizeClass` that holds `block`.
+  [[nodiscard]] static BindingPoolPage* PageOf(BindingSizeClass& sizeClass, void* block) noexcept;
+
+  // The interned string for `text` (up to its first NUL) with its count raised by one. The empty
+  // text gives InternedString::Empty() and counts nothing. The C-string form takes null as
+  // empty; the taken-over form moves the text into a new entry instead of copying it. Lookups
+  // copy nothing. Throws std::bad_alloc when memory cannot be had.
+  const InternedString& InternString(const char* text);
+  const InternedString& InternString(std::string_view text);
+  const InternedString& InternString(std::string&& text);
+  // As InternString(text) for a text without NUL whose FNV-1a hash the caller already knows.
+  const InternedString& InternString(std::string_view text, std::uint32_t hash);
+  // Drops one reference; at 0 the entry leaves the table and is freed. The shared empty string
+  // is ignored. `entry` must come from this arena.
+  void ReleaseString(const InternedString& entry) noexcept;
+  // Entries of the interned-string table.
+  [[nodiscard]] std::size_t InternedCount() const noexcept { return table_.Size(); }
+
+ private:
+  PropertyArena() noexcept = default;
+  ~PropertyArena() = default;
+
+  // A new table entry for `text` (no NUL, not empty) with count 0.
+  InternedString& AddEntry(std::string&& text, std::uint32_t hash);
+
+  BindingSizeClass* classes_ = nullptr;  // kSizeClassCount entries once a block was asked for
+  InternTable table_;
+};
+
+}  // namespace Zarn
