@@ -3,24 +3,10 @@
 namespace Zarn {
 
 const char* HttpMethodToString(HttpMethod method) noexcept {
-  switch (method) {
-    case HttpMethod::Delete:
-      return "DELETE";
-    case HttpMethod::Get:
-      return "GET";
-    case HttpMethod::Head:
-      return "HEAD";
-    case HttpMethod::Options:
-      return "OPTIONS";
-    case HttpMethod::Patch:
-      return "PATCH";
-    case HttpMethod::Post:
-      return "POST";
-    case HttpMethod::Put:
-      return "PUT";
-    default:
-      return "";
-  }
+  static constexpr const char* kTexts[] = {"",      "DELETE", "GET", "HEAD", "OPTIONS",
+                                           "PATCH", "POST",   "PUT", ""};
+  const auto code = static_cast<std::uint32_t>(method);
+  return code < sizeof(kTexts) / sizeof(kTexts[0]) ? kTexts[code] : "";
 }
 
 HttpMethod ToHostMethodCode(std::uint32_t code) noexcept {

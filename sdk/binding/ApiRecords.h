@@ -212,6 +212,34 @@ struct ApiRegistrySnapshot {
   std::uint32_t eventCount;
 };
 
+// A served function as the host sees it: a copy of its function descriptor, whose `next` links
+// the route descriptors and whose `userData` is the route's user data, followed by how to call
+// it. Built by the API registry and owned by it.
+struct ApiArgumentSourceNode {
+  const ApiArgumentSourceNode* next;
+  std::uint32_t source;  // 1 query, 2 path, 3 host, 4 header, 5 body; else 0 (any)
+};
+
+struct ApiStringListNode {
+  const ApiStringListNode* next;
+  const char* const* strings;
+  std::uint32_t count;
+};
+
+using ApiCallEntry = void (*)(ApiCallResult* reply, const ApiCallRequest* request);
+
+struct ApiRouteDescriptor {
+  ApiFunctionDescriptor function;
+  ApiCallEntry callEntry;
+  const ApiArgumentSourceNode* argumentSources;
+  const char* routeTemplate;  // "" for a function without a route
+  std::uint32_t method;       // 1 to 8, else 0
+  std::uint8_t extraFlag;
+  const ApiStringListNode* stringLists;
+  std::uint32_t stringListCount;
+  const char* methodName;
+};
+
 #pragma pack(pop)
 
 #if defined(__i386__)
@@ -330,6 +358,24 @@ static_assert(offsetof(ApiRegistrySnapshot, types) == 8);
 static_assert(offsetof(ApiRegistrySnapshot, typeCount) == 12);
 static_assert(offsetof(ApiRegistrySnapshot, events) == 16);
 static_assert(offsetof(ApiRegistrySnapshot, eventCount) == 20);
+
+static_assert(sizeof(ApiArgumentSourceNode) == 8);
+static_assert(offsetof(ApiArgumentSourceNode, source) == 4);
+
+static_assert(sizeof(ApiStringListNode) == 12);
+static_assert(offsetof(ApiStringListNode, strings) == 4);
+static_assert(offsetof(ApiStringListNode, count) == 8);
+
+static_assert(sizeof(ApiRouteDescriptor) == 90);
+static_assert(offsetof(ApiRouteDescriptor, function) == 0);
+static_assert(offsetof(ApiRouteDescriptor, callEntry) == 61);
+static_assert(offsetof(ApiRouteDescriptor, argumentSources) == 65);
+static_assert(offsetof(ApiRouteDescriptor, routeTemplate) == 69);
+static_assert(offsetof(ApiRouteDescriptor, method) == 73);
+static_assert(offsetof(ApiRouteDescriptor, extraFlag) == 77);
+static_assert(offsetof(ApiRouteDescriptor, stringLists) == 78);
+static_assert(offsetof(ApiRouteDescriptor, stringListCount) == 82);
+static_assert(offsetof(ApiRouteDescriptor, methodName) == 86);
 #endif
 
 }  // namespace Zarn
