@@ -20,6 +20,12 @@ BindingRegistry::~BindingRegistry() {
   RemoveEverything();
 }
 
+void BindingRegistry::Initialize() {
+  Reset();
+  RegisterBuiltins();
+  initialized_ = true;
+}
+
 void BindingRegistry::Reset() {
   if (!initialized_) return;
   RemoveEverything();

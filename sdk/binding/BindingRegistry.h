@@ -36,6 +36,8 @@ class BindingRegistry {
   BindingRegistry& operator=(const BindingRegistry&) = delete;
   virtual ~BindingRegistry();
 
+  // Reset, then the built-in types and the "OnCallback" event.
+  void Initialize();
   // Nothing when not initialized; otherwise removes every event, type and function.
   void Reset();
   [[nodiscard]] bool IsInitialized() const noexcept { return initialized_; }
@@ -80,6 +82,11 @@ class BindingRegistry {
   [[nodiscard]] std::vector<BindingFunctionInfo*> GetFunctions() const;
   [[nodiscard]] std::vector<BindingTypeInfo*> GetTypes() const;
   [[nodiscard]] std::vector<BindingEventInfo*> GetEvents() const;
+
+ protected:
+  void RegisterBuiltins();
+  void RegisterHelpTypes();
+  void RegisterAsyncTypes();
 
  private:
   template <typename T>

@@ -236,6 +236,50 @@ TEST(BindingRegistryTest, EventsKeepTheirFirstRegistration) {
   EXPECT_EQ(moved.Event()->description, "moved");
 }
 
+TEST(BindingRegistryTest, ResetEmptiesAnInitializedRegistryOnly) {
+  g_convertersAlive = 0;
+  g_invokersAlive = 0;
+  BindingRegistry registry;
+  registry.Reset();
+  EXPECT_FALSE(registry.IsInitialized());
+
+  BindingTypeBuilder kept = registry.RegisterType(8, "Point", TypeId<Point>(), false);
+  AddInt(kept, "x", 0);
+  registry.Reset();
+  EXPECT_NE(registry.FindTypeById(TypeId<Point>().id), nullptr) << "not initialized: untouched";
+
+  // Initialize resets only an initialized registry, so an earlier registration survives it.
+  registry.Initialize();
+  EXPECT_TRUE(registry.IsInitialized());
+  EXPECT_NE(registry.FindTypeById(TypeId<Point>().id), nullptr);
+  EXPECT_EQ(g_convertersAlive, 1);
+  registry.Reset();
+  EXPECT_EQ(g_convertersAlive, 0);
+  registry.Initialize();
+  EXPECT_EQ(registry.FindTypeById(TypeId<Point>().id), nullptr);
+
+  BindingTypeBuilder again = registry.RegisterType(8, "Point", TypeId<Point>(), false);
+  AddInt(again, "x", 0);
+  BindingFunctionInfo* f = registry.RegisterFunction("Move", 0, false);
+  f->invoker = std::make_unique<CountingInvoker>(f, &registry);
+  ++g_invokersAlive;
+  registry.RegisterFunction("Hidden", 0, true);
+  const std::uint32_t before = registry.ChangeCounter();
+  registry.Reset();
+  EXPECT_FALSE(registry.IsInitialized());
+  EXPECT_TRUE(registry.GetTypes().empty());
+  EXPECT_TRUE(registry.GetFunctions().empty());
+  EXPECT_TRUE(registry.GetEvents().empty());
+  EXPECT_EQ(registry.ChangeCounter(), before + 1);
+  EXPECT_EQ(g_convertersAlive, 0);
+  EXPECT_EQ(g_invokersAlive, 0);
+
+  // What is registered without Initialize is still freed by the destructor (leak checkers see
+  // the rest).
+  BindingTypeBuilder late = registry.RegisterType(8, "Point", TypeId<Point>(), false);
+  AddInt(late, "x", 0);
+}
+
 TEST(BindingRegistryTest, MovedFromTypeBuilderChangesNothing) {
   BindingRegistry registry;
   BindingTypeBuilder first = registry.RegisterType(8, "Point", TypeId<Point>(), false);

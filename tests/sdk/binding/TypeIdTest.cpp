@@ -9,6 +9,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "sdk/binding/BindingBuiltinTypes.h"
+
 namespace {
 
 struct ResourceLike {};
@@ -52,6 +54,18 @@ TEST(TypeIdTest, FixedIdsAndNames) {
       {"optional<int32_t>", TypeId<std::optional<std::int32_t>>(), 0x660AD9B2, "#660AD9B2"},
       {"optional<uint64_t>", TypeId<std::optional<std::uint64_t>>(), 0x84C81DB9, "#84C81DB9"},
       {"optional<string>", TypeId<std::optional<std::string>>(), 0xCCA74F06, "#CCA74F06"},
+      {"vector<ArgumentHelp>", TypeId<std::vector<Zarn::BindingFullArgumentHelp>>(), 0xAE376D12,
+       "#AE376D12"},
+      {"vector<FieldHelp>", TypeId<std::vector<Zarn::BindingFullFieldHelp>>(), 0x91BDEEC6,
+       "#91BDEEC6"},
+      {"vector<EnumValueHelp>", TypeId<std::vector<Zarn::BindingFullEnumValueHelp>>(), 0xF613EC9E,
+       "#F613EC9E"},
+      {"vector<FunctionHelp>", TypeId<std::vector<Zarn::BindingFullFunctionHelp>>(), 0x334BF406,
+       "#334BF406"},
+      {"vector<TypeHelp>", TypeId<std::vector<Zarn::BindingFullTypeHelp>>(), 0xE98B65D6,
+       "#E98B65D6"},
+      {"vector<EventHelp>", TypeId<std::vector<Zarn::BindingFullEventHelp>>(), 0xC8AF01A6,
+       "#C8AF01A6"},
       {"leading zero digit", TypeId<ResourceLike>(), 0x063574AD, "#063574AD"},
       {"upper-case digits", TypeId<LowerCaseDigits>(), 0xABCDEF01, "#ABCDEF01"},
   };
@@ -116,6 +130,8 @@ TEST(TypeIdTest, WrapperIdsAreDistinctFromEachOtherAndFromFixedIds) {
       TypeId<std::optional<double>>().id,
       TypeId<std::unordered_map<std::string, std::string>>().id,
       TypeId<std::unordered_map<std::string, std::int32_t>>().id,
+      TypeId<Zarn::BindingCallbackEvent>().id,
+      TypeId<std::vector<Zarn::BindingFullTypeHelp>>().id,
   };
   const std::set<std::uint32_t> unique(std::begin(ids), std::end(ids));
   EXPECT_EQ(unique.size(), std::size(ids));
