@@ -1,0 +1,111 @@
+#include "lobby/model/LobbyDtoResult.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <utility>
+
+#include "lobby/model/LobbyRecords.h"
+#include "lobby/model/QueueRecords.h"
+#include "sdk/api/HttpResponse.h"
+#include "sdk/api/HttpResult.h"
+#include "sdk/api/ResponseBodyStreamTesting.h"
+
+namespace Zarn::Client::Lobby {
+namespace {
+
+void ExpectDefaultReply(const HttpResponse& response) {
+  EXPECT_TRUE(response.ok);
+  EXPECT_EQ(response.status.status, 0);
+  EXPECT_EQ(response.message, "");
+  EXPECT_EQ(response.status.statusText, "");
+  EXPECT_TRUE(response.status.headers.empty());
+  EXPECT_EQ(response.bodyStream, nullptr);
+}
+
+TEST(LobbyDtoResultTest, AValueIsCopiedBesideADefaultReply) {
+  Api::Lobby lobby;
+  lobby.queueId = 420;
+  lobby.members.emplace_back();
+  const HttpResult<Api::Lobby> result(lobby);
+  EXPECT_EQ(result.value.queueId, 420);
+  EXPECT_EQ(result.value.members.size(), 1u);
+  EXPECT_EQ(lobby.members.size(), 1u) << "the source keeps its members";
+  ExpectDefaultReply(result.response);
+}
+
+TEST(LobbyDtoResultTest, AnErrorReplyComesWithADefaultValue) {
+  HttpResult<Api::Lobby> lobby(HttpResponse(404, "LOBBY_NOT_FOUND"));
+  EXPECT_FALSE(lobby.response.ok);
+  EXPECT_EQ(lobby.response.status.status, 404);
+  EXPECT_EQ(lobby.response.message, "LOBBY_NOT_FOUND");
+  EXPECT_EQ(lobby.value.queueId, -1);
+  EXPECT_TRUE(lobby.value.canStartMatchmaking);
+
+  const HttpResult<std::uint64_t> summonerId(HttpResponse(500, "INVALID_LOBBY"));
+  EXPECT_EQ(summonerId.value, 0u);
+  const HttpResult<Api::QueueAvailability> availability(HttpResponse(500, "INVALID_LOBBY"));
+  EXPECT_EQ(availability.value, Api::QueueAvailability::Available);
+  const HttpResult<std::string> text(HttpResponse(400, "x"));
+  EXPECT_EQ(text.value, "");
+}
+
+TEST(LobbyDtoResultTest, ABackendResultBecomesTheLobbyOrItsFailure) {
+  Api::LobbyDto lobby;
+  lobby.partyId = "party-1";
+  lobby.members.resize(2);
+  HttpResult<Api::LobbyDto> success = MakeLobbyDtoResult(MaybeType<Failure, Api::LobbyDto>(lobby));
+  EXPECT_EQ(success.value.partyId, "party-1");
+  EXPECT_EQ(success.value.members.size(), 2u);
+  ExpectDefaultReply(success.response);
+
+  const struct {
+    const char* label;
+    Failure failure;
+  } failures[] = {
+      {"with a code", Failure(423, "Gameflow prevented a lobby.")},
+      {"without a code", Failure(0, "Gameflow prevented a lobby.")},
+  };
+  for (const auto& row : failures) {
+    SCOPED_TRACE(row.label);
+    HttpResult<Api::LobbyDto> failed =
+        MakeLobbyDtoResult(MaybeType<Failure, Api::LobbyDto>(row.failure));
+    EXPECT_FALSE(failed.response.ok);
+    EXPECT_EQ(failed.response.message, "Gameflow prevented a lobby.");
+    EXPECT_EQ(failed.response.status.status, 0) << "the failure's code is not carried";
+    EXPECT_EQ(failed.value.partyId, "");
+    EXPECT_EQ(failed.value.gameConfig.queueId, -1);
+    EXPECT_EQ(failed.value.localMember.summonerIconId, -1);
+    EXPECT_FALSE(failed.value.restrictions.has_value());
+  }
+
+  // A default-made result is the empty failure.
+  HttpResult<Api::LobbyDto> empty = MakeLobbyDtoResult(MaybeType<Failure, Api::LobbyDto>());
+  EXPECT_FALSE(empty.response.ok);
+  EXPECT_EQ(empty.response.message, "");
+}
+
+TEST(LobbyDtoResultTest, MovingTakesTheStreamAndLeavesTheSourceWithout) {
+  BodyStreamLog log;
+  {
+    HttpResult<Api::LobbyDto> source;
+    source.value.partyId = "p";
+    source.response.bodyStream = CountingBodyStream::Make(log);
+    HttpResult<Api::LobbyDto> constructed(std::move(source));
+    EXPECT_EQ(source.response.bodyStream, nullptr);
+    ASSERT_NE(constructed.response.bodyStream, nullptr);
+    EXPECT_EQ(constructed.value.partyId, "p");
+
+    HttpResult<Api::LobbyDto> assigned;
+    assigned = std::move(constructed);
+    EXPECT_EQ(constructed.response.bodyStream, nullptr);
+    ASSERT_NE(assigned.response.bodyStream, nullptr);
+    EXPECT_EQ(assigned.value.partyId, "p");
+    EXPECT_EQ(log.destroyed, 0);
+  }
+  EXPECT_EQ(log.destroyed, 1) << "the one stream is destroyed once, by its last holder";
+}
+
+}  // namespace
+}  // namespace Zarn::Client::Lobby
