@@ -51,6 +51,8 @@ class ApiDescriptorTablesTest : public ::testing::Test {
                 .Type();
     BindingTypeBuilder item = registry.RegisterType(24, "Item", TypeId<Item>(), false);
     item.AddTag("shop");
+    // Fields win over enumerators: the enumerator below is not described.
+    item.AddEnumValue("Stray", 1, "");
     // A second descriptor takes precedence over the first one.
     item.AddField("level", "how high", 4, &TypeId<Level>(), {Code::Int32}, {Code::Enum, {}, level},
                   0, nullptr, false);
