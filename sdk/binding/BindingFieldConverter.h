@@ -27,6 +27,13 @@ class BindingFieldConverter {
                           const BindingTypeInfo* type, const BindingRegistry& registry) const = 0;
 
   virtual ~BindingFieldConverter() = default;
+
+  // Writes the native field at `source` into `out`, which may lie inside `status`'s value (a
+  // member of a record being written); a failure is set into `status`, after which `out` must
+  // not be touched. The default converts into a fresh result through ToProperty and copies it
+  // over; converters that can build the value in place override it.
+  virtual void WriteInto(BindingProperty& out, BindingResult& status, const void* source,
+                         const BindingTypeInfo* type, const BindingRegistry& registry) const;
 };
 
 }  // namespace Zarn

@@ -1,0 +1,241 @@
+#include "sdk/binding/JsonText.h"
+
+#include <rapidjson/error/en.h>
+#include <rapidjson/prettywriter.h>
+#include <rapidjson/reader.h>
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+#include "sdk/base/Encoding.h"
+#include "sdk/binding/BindingPropertyVisitor.h"
+#include "sdk/binding/BindingRegistry.h"
+#include "sdk/binding/JsonAllocator.h"
+
+namespace Zarn {
+namespace {
+
+using JsonReader = rapidjson::GenericReader<rapidjson::UTF8<>, rapidjson::UTF8<>, JsonAllocator>;
+using JsonBuffer = rapidjson::GenericStringBuffer<rapidjson::UTF8<>, JsonAllocator>;
+using CompactWriter =
+    rapidjson::Writer<JsonBuffer, rapidjson::UTF8<>, rapidjson::UTF8<>, JsonAllocator>;
+using PrettyWriter =
+    rapidjson::PrettyWriter<JsonBuffer, rapidjson::UTF8<>, rapidjson::UTF8<>, JsonAllocator>;
+
+// Builds the value from the reader's events. Open containers are kept by address: a container
+// is only appended to while it is the innermost one, so the addresses of the ones inside it stay
+// put; members live in tree nodes that never move.
+class ValueBuilder {
+ public:
+  explicit ValueBuilder(BindingProperty& root) : root_(root) {}
+
+  // A later null under a repeated name leaves the earlier value; in a list it adds an element.
+  bool Null() {
+    Target();
+    return true;
+  }
+  bool Bool(bool value) {
+    Target().SetBool(value);
+    return true;
+  }
+  bool Int(int value) { return Int64(value); }
+  bool Uint(unsigned value) { return Uint64(value); }
+  bool Int64(std::int64_t value) {
+    Target().SetInt64(value);
+    return true;
+  }
+  bool Uint64(std::uint64_t value) {
+    Target().SetUint64(value);
+    return true;
+  }
+  bool Double(double value) {
+    Target().SetDouble(value);
+    return true;
+  }
+  bool RawNumber(const char*, rapidjson::SizeType, bool) { return false; }
+  // The reader hands NUL-terminated copies; a text holding "\u0000" ends there.
+  bool String(const char* text, rapidjson::SizeType, bool) {
+    Target().SetString(text);
+    return true;
+  }
+  bool StartObject() { return Open(true); }
+  bool Key(const char* name, rapidjson::SizeType, bool) {
+    member_ = &open_[depth_ - 1]->Member(name);
+    return true;
+  }
+  bool EndObject(rapidjson::SizeType) { return Close(); }
+  bool StartArray() { return Open(false); }
+  bool EndArray(rapidjson::SizeType) { return Close(); }
+
+ private:
+  BindingProperty& Target() {
+    if (depth_ == 0) return root_;
+    BindingProperty* innermost = open_[depth_ - 1];
+    if (innermost->IsCollection()) return innermost->Append();
+    return *member_;
+  }
+
+  // A repeated name that held a container of the same kind keeps it and adds to it.
+  bool Open(bool structure) {
+    if (depth_ == kMaxJsonDepth) return false;
+    BindingProperty& target = Target();
+    if (structure) {
+      target.MakeStructure();
+    } else {
+      target.MakeCollection();
+    }
+    open_[depth_++] = &target;
+    return true;
+  }
+  bool Close() {
+    --depth_;
+    return true;
+  }
+
+  BindingProperty& root_;
+  BindingProperty* member_ = nullptr;
+  std::uint32_t depth_ = 0;
+  BindingProperty* open_[kMaxJsonDepth];
+};
+
+bool IsJsonBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+template <typename Writer>
+class JsonWriterVisitor final : public BindingPropertyVisitor {
+ public:
+  JsonWriterVisitor(Writer& writer, const BindingRegistry* registry)
+      : writer_(writer), registry_(registry) {}
+
+  void Null() override { writer_.Null(); }
+  void Bool(bool value) override { writer_.Bool(value); }
+  void Int64(std::int64_t value) override { writer_.Int64(value); }
+  void Uint64(std::uint64_t value) override { writer_.Uint64(value); }
+  // The writer refuses infinities and NaN after it has already written the separator before
+  // them, which would leave broken text; null keeps the document valid.
+  void Double(double value) override {
+    if (std::isfinite(value)) {
+      writer_.Double(value);
+    } else {
+      writer_.Null();
+    }
+  }
+  void String(const InternedString& text) override { WriteText(text.View()); }
+  void Binary(const BindingBlob& bytes) override {
+    const std::string encoded = Base64Encode(bytes.data(), bytes.size());
+    WriteText(encoded);
+  }
+  void Enum(const BindingEnumValue& value) override {
+    const char* name =
+        registry_ != nullptr ? registry_->EnumValueName(value.typeId, value.value) : nullptr;
+    if (name != nullptr) {
+      WriteText(name);
+    } else {
+      writer_.Int64(value.value);
+    }
+  }
+  void StartArray(std::uint32_t) override { writer_.StartArray(); }
+  void BeginElement(std::uint32_t) override {}
+  void EndElement(std::uint32_t) override {}
+  void EndArray() override { writer_.EndArray(); }
+  void StartObject(std::uint32_t) override { writer_.StartObject(); }
+  void Key(const InternedString& name) override {
+    const std::string_view text = name.View();
+    writer_.Key(text.data(), static_cast<rapidjson::SizeType>(text.size()));
+  }
+  void EndMember(const InternedString&) override {}
+  void EndObject() override { writer_.EndObject(); }
+
+ private:
+  void WriteText(std::string_view text) {
+    writer_.String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
+  }
+
+  Writer& writer_;
+  const BindingRegistry* registry_;
+};
+
+template <typename Writer>
+void WriteJson(const BindingProperty& value, const BindingRegistry* registry, JsonBuffer& buffer) {
+  JsonAllocator allocator;
+  Writer writer(buffer, &allocator);
+  JsonWriterVisitor<Writer> visitor(writer, registry);
+  value.Accept(visitor);
+}
+
+}  // namespace
+
+BindingResult ParseJsonText(const char* text) {
+  BindingResult result;
+  if (text == nullptr) return result;
+  const char* rest = text;
+  while (IsJsonBlank(*rest)) ++rest;
+  if (*rest == '\0') return result;
+
+  // The iterative reader keeps its own stack on the heap, so nesting never grows ours.
+  ValueBuilder builder(result.Value());
+  JsonAllocator allocator;
+  JsonReader reader(&allocator);
+  rapidjson::StringStream stream(text);
+  reader.Parse<rapidjson::kParseIterativeFlag>(stream, builder);
+  if (!reader.HasParseError()) return result;
+
+  rapidjson::ParseErrorCode code = reader.GetParseErrorCode();
+  // The iterative reader calls a text that opens with "]", "}", "," or ":" empty; blank text
+  // never gets here, so report it as the recursive reader does.
+  if (code == rapidjson::kParseErrorDocumentEmpty) code = rapidjson::kParseErrorValueInvalid;
+  char message[160];
+  std::snprintf(message, sizeof message, "Error: %s at offset %u.",
+                rapidjson::GetParseError_En(code), static_cast<unsigned>(reader.GetErrorOffset()));
+  result.SetFailure(message);
+  return result;
+}
+
+BindingResult ParseJson(const std::string& text) { return ParseJsonText(text.c_str()); }
+
+std::string SerializeJson(const BindingProperty& value, const BindingRegistry* registry,
+                          const char* separator) {
+  if (value.IsEmpty()) return {};
+  JsonAllocator allocator;
+  JsonBuffer buffer(&allocator);
+  if (separator == nullptr || *separator == '\0') {
+    WriteJson<CompactWriter>(value, registry, buffer);
+    return std::string(buffer.GetString(), buffer.GetSize());
+  }
+  WriteJson<PrettyWriter>(value, registry, buffer);
+  const std::string_view pretty(buffer.GetString(), buffer.GetSize());
+  if (std::strcmp(separator, "\n") == 0) return std::string(pretty);
+
+  // Strings are written with escaped line feeds, so every raw one is a line break.
+  const std::string_view replacement(separator);
+  std::string text;
+  text.reserve(pretty.size());
+  for (const char c : pretty) {
+    if (c == '\n') {
+      text.append(replacement);
+    } else {
+      text.push_back(c);
+    }
+  }
+  return text;
+}
+
+template <>
+MaybeType<Failure, std::string> ToJsonText<BindingProperty>(const BindingProperty& value,
+                                                            const BindingRegistry* registry,
+                                                            const char* separator) {
+  return SerializeJson(value, registry, separator);
+}
+
+template <>
+MaybeType<Failure, std::string> ToJsonText<bool>(const bool& value, const BindingRegistry* registry,
+                                                 const char* separator) {
+  BindingProperty property;
+  property.SetBool(value);
+  return SerializeJson(property, registry, separator);
+}
+
+}  // namespace Zarn

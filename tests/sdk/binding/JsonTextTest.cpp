@@ -1,0 +1,288 @@
+#include "sdk/binding/JsonText.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "sdk/binding/BindingRegistry.h"
+#include "sdk/binding/TypeId.h"
+
+namespace {
+
+enum class Shade : std::int32_t { Dark = 1 };
+
+}  // namespace
+
+ZARN_TYPE_ID(Shade, 0x5A000001u);
+
+namespace {
+
+using namespace Zarn;
+
+// Compact text of what `text` parses to; the failure message when it does not parse.
+std::string Reparse(const std::string& text) {
+  BindingResult result = ParseJson(text);
+  if (!result.IsOk()) return std::string(result.ErrorMessage());
+  return SerializeJson(result.Value(), nullptr, nullptr);
+}
+
+TEST(JsonTextTest, ParsesValues) {
+  struct Case {
+    const char* text;
+    const char* compact;
+  };
+  const Case cases[] = {
+      {"", ""},
+      {" \t\r\n ", ""},
+      {"null", ""},
+      {"true", "true"},
+      {" [1, -1, 1.0, -0, 1e2]", "[1,-1,1.0,0,100.0]"},
+      {"18446744073709551615", "18446744073709551615"},
+      {"-9223372036854775808", "-9223372036854775808"},
+      {"18446744073709551616", "18446744073709553000.0"},
+      {R"("a\u0000b")", R"("a")"},
+      {R"("tab\t\"q\" \u00e9")", "\"tab\\t\\\"q\\\" \xC3\xA9\""},
+      {R"({"b":1,"B":2,"a":3,"ab":4})", R"({"B":2,"a":3,"ab":4,"b":1})"},
+      // Repeated names: scalars replace, null keeps, containers add to the one already there.
+      {R"({"a":1,"a":2})", R"({"a":2})"},
+      {R"({"a":1,"a":null})", R"({"a":1})"},
+      {R"({"a":[1],"a":[2,3]})", R"({"a":[1,2,3]})"},
+      {R"({"a":{"x":1},"a":{"y":2}})", R"({"a":{"x":1,"y":2}})"},
+      {R"({"a":"s","a":[1]})", R"({"a":[1]})"},
+      {R"([null,{"k":null},[]])", R"([null,{"k":null},[]])"},
+      {"{\"a\":1}\0garbage", R"({"a":1})"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(Reparse(c.text), c.compact);
+  }
+}
+
+TEST(JsonTextTest, NumberKinds) {
+  struct Case {
+    const char* text;
+    BindingPropertyKind kind;
+  };
+  const Case cases[] = {
+      {"1", BindingPropertyKind::Unsigned},          {"0", BindingPropertyKind::Unsigned},
+      {"4294967296", BindingPropertyKind::Unsigned}, {"-1", BindingPropertyKind::Signed},
+      {"-0", BindingPropertyKind::Signed},           {"1.0", BindingPropertyKind::Float},
+      {"1e0", BindingPropertyKind::Float},           {"-5000000000", BindingPropertyKind::Signed},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    BindingResult result = ParseJsonText(c.text);
+    ASSERT_TRUE(result.IsOk());
+    EXPECT_EQ(result.Value().Kind(), c.kind);
+  }
+}
+
+TEST(JsonTextTest, ReportsErrorsWithOffsetsFromTheFirstByte) {
+  struct Case {
+    const char* text;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"[1]]", "Error: The document root must not be followed by other values. at offset 3."},
+      {"  [1]]", "Error: The document root must not be followed by other values. at offset 5."},
+      {"1 2", "Error: The document root must not be followed by other values. at offset 2."},
+      // Openings the iterative reader would call an empty document.
+      {"]", "Error: Invalid value. at offset 0."},
+      {" }", "Error: Invalid value. at offset 1."},
+      {"\n,", "Error: Invalid value. at offset 1."},
+      {":1", "Error: Invalid value. at offset 0."},
+      {"x", "Error: Invalid value. at offset 0."},
+      {"[1,]", "Error: Invalid value. at offset 3."},
+      {"[", "Error: Invalid value. at offset 1."},
+      {"{", "Error: Missing a name for object member. at offset 1."},
+      {R"({"a" 1})", "Error: Missing a colon after a name of object member. at offset 5."},
+      {R"({"a":1 "b":2})", "Error: Missing a comma or '}' after an object member. at offset 7."},
+      {"[1 2]", "Error: Missing a comma or ']' after an array element. at offset 3."},
+      {R"("\u12G4")", "Error: Incorrect hex digit after \\u escape in string. at offset 1."},
+      {R"("\uD800x")", "Error: The surrogate pair in string is invalid. at offset 1."},
+      {R"("\q")", "Error: Invalid escape character in string. at offset 1."},
+      {R"("abc)", "Error: Missing a closing quotation mark in string. at offset 4."},
+      {"1e400", "Error: Number too big to be stored in double. at offset 0."},
+      {"1.", "Error: Miss fraction part in number. at offset 2."},
+      {"1e", "Error: Miss exponent in number. at offset 2."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    BindingResult result = ParseJsonText(c.text);
+    EXPECT_FALSE(result.IsOk());
+    EXPECT_EQ(result.ErrorMessage(), c.message);
+  }
+}
+
+std::string Nested(std::uint32_t levels, const std::string& open, const std::string& close) {
+  std::string text;
+  for (std::uint32_t i = 0; i < levels; ++i) text += open;
+  text += "1";
+  for (std::uint32_t i = 0; i < levels; ++i) text += close;
+  return text;
+}
+
+TEST(JsonTextTest, CapsNestingAt512) {
+  struct Case {
+    const char* label;
+    std::string text;
+    const char* message;
+  };
+  const char* const kTooDeep = "Error: Terminate parsing due to Handler error. at offset ";
+  const Case cases[] = {
+      {"512 lists", Nested(512, "[", "]"), nullptr},
+      {"513 lists", Nested(513, "[", "]"), "512."},
+      {"100000 lists", Nested(100000, "[", "]"), "512."},
+      {"512 objects", Nested(512, R"({"a":)", "}"), nullptr},
+      {"513 objects", Nested(513, R"({"a":)", "}"), "2560."},
+      // Each level opens a list and an object: the 513th container is the list of level 256.
+      {"alternating", Nested(50000, R"([{"":)", "}]"), "1280."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    BindingResult result = ParseJson(c.text);
+    if (c.message == nullptr) {
+      EXPECT_TRUE(result.IsOk()) << result.ErrorMessage();
+    } else {
+      EXPECT_EQ(result.ErrorMessage(), std::string(kTooDeep) + c.message);
+    }
+  }
+}
+
+BindingProperty Sample() {
+  BindingProperty value;
+  value.Member("list").Append().SetUint64(1);
+  value.Member("list").Append().SetString("two");
+  value.Member("empty list").MakeCollection();
+  value.Member("empty object").MakeStructure();
+  value.Member("nested").Member("x").SetBool(false);
+  return value;
+}
+
+TEST(JsonTextTest, SeparatorsChooseTheLayout) {
+  const BindingProperty value = Sample();
+  const std::string pretty =
+      "{\n"
+      "    \"empty list\": [],\n"
+      "    \"empty object\": {},\n"
+      "    \"list\": [\n"
+      "        1,\n"
+      "        \"two\"\n"
+      "    ],\n"
+      "    \"nested\": {\n"
+      "        \"x\": false\n"
+      "    }\n"
+      "}";
+  auto replaced = [&](const std::string& separator) {
+    std::string text;
+    for (const char c : pretty) text += c == '\n' ? separator : std::string(1, c);
+    return text;
+  };
+  const std::string compact =
+      R"({"empty list":[],"empty object":{},"list":[1,"two"],"nested":{"x":false}})";
+  struct Case {
+    const char* separator;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {nullptr, compact},         {"", compact},        {"\n", pretty},
+      {"\r\n", replaced("\r\n")}, {" ", replaced(" ")}, {"<br>", replaced("<br>")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.separator == nullptr ? "null" : c.separator);
+    EXPECT_EQ(SerializeJson(value, nullptr, c.separator), c.expected);
+  }
+  EXPECT_EQ(ToJsonText(value, nullptr, "\r\n").Value(), replaced("\r\n"));
+  EXPECT_EQ(ToJsonText(false, nullptr, "\n").Value(), "false");
+  // A line feed inside a text is escaped, so it is never taken for a line break.
+  BindingProperty text;
+  text.SetString("a\nb");
+  EXPECT_EQ(SerializeJson(text, nullptr, "\r\n"), "\"a\\nb\"");
+}
+
+TEST(JsonTextTest, WritesEveryKind) {
+  BindingRegistry registry;
+  registry.RegisterType(4, "Shade", TypeId<Shade>(), true).AddEnumValue("Dark", 1, "");
+
+  BindingProperty named;
+  named.SetEnum({1, TypeId<Shade>().id});
+  BindingProperty unnamed;
+  unnamed.SetEnum({-7, TypeId<Shade>().id});
+  BindingProperty blob;
+  blob.SetBlob(std::vector<std::uint8_t>{'a', 'b', 'c'});
+  BindingProperty emptyBlob;
+  emptyBlob.SetBlob(std::vector<std::uint8_t>{});
+  BindingProperty real;
+  real.SetDouble(0.1);
+  BindingProperty infinite;
+  infinite.SetDouble(1.0 / 0.0);
+  BindingProperty list;
+  list.Append().SetDouble(-0.0 / 0.0);
+  list.Append().SetInt64(-3);
+  BindingProperty empty;
+
+  struct Case {
+    const char* label;
+    const BindingProperty& value;
+    const BindingRegistry* registry;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"enum with a name", named, &registry, R"("Dark")"},
+      {"enum without a registry", named, nullptr, "1"},
+      {"enum without a name", unnamed, &registry, "-7"},
+      {"blob", blob, nullptr, R"("YWJj")"},
+      {"empty blob", emptyBlob, nullptr, R"("")"},
+      {"double", real, nullptr, "0.1"},
+      {"infinity", infinite, nullptr, "null"},
+      {"NaN in a list", list, nullptr, "[null,-3]"},
+      {"empty", empty, nullptr, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    EXPECT_EQ(SerializeJson(c.value, c.registry, nullptr), c.text);
+    // A scalar has no line to break.
+    if (!c.value.IsCollection()) {
+      EXPECT_EQ(SerializeJson(c.value, c.registry, "\n"), c.text);
+    }
+  }
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The public conformance suite: y_ must parse, n_ must not (but for the blank documents and the
+// one that ends at a NUL), i_ may go either way but must not crash.
+TEST(JsonTextTest, ConformanceSuite) {
+  const std::filesystem::path dir =
+      std::filesystem::path(JYX_TESTDATA_DIR) / "JSONTestSuite" / "test_parsing";
+  ASSERT_TRUE(std::filesystem::is_directory(dir)) << dir;
+  const std::vector<std::string> acceptedRefusals = {
+      "n_structure_no_data.json", "n_single_space.json", "n_multidigit_number_then_00.json"};
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    const std::string name = entry.path().filename().string();
+    SCOPED_TRACE(name);
+    const std::string text = ReadFile(entry.path());
+    BindingResult result = ParseJson(text);
+    ++files;
+    if (name.starts_with("y_")) {
+      EXPECT_TRUE(result.IsOk()) << result.ErrorMessage();
+    } else if (name.starts_with("n_")) {
+      const bool accepted = std::find(acceptedRefusals.begin(), acceptedRefusals.end(), name) !=
+                            acceptedRefusals.end();
+      EXPECT_EQ(result.IsOk(), accepted) << result.ErrorMessage();
+    }
+  }
+  EXPECT_GT(files, 300);
+}
+
+}  // namespace
