@@ -99,7 +99,7 @@ std::string CommandShell::Call(const std::string& method, const std::string& res
     if (!ParseHostJson(body, &json, &error)) return ErrorJson("body: " + error);
   }
   if (!host_.Loaded()) return ErrorJson("no plugin is loaded");
-  // NOT_BUILT: calls of the plugin's routes (they come with the plugin's REST routing)
+  // The plugin serves no route yet; calls come with its REST routing.
   return ErrorJson("this host cannot call the plugin's routes yet: " + method + " " + path);
 }
 

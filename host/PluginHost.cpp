@@ -91,6 +91,7 @@ PluginHost::LoadOutcome PluginHost::Load(PluginApiVersionWords core) {
   plugin_ = record.plugin;
   shortName_ = CopyText(record.shortName);
   snapshot_ = record.snapshot;
+  description_ = DescribeSnapshot(snapshot_);
   outcome.accepted = true;
   return outcome;
 }

@@ -14,6 +14,7 @@
 
 #include "host/HostScheduler.h"
 #include "host/PluginLibrary.h"
+#include "host/SnapshotDescription.h"
 #include "sdk/runtime/PluginBoundary.h"
 
 namespace Zarn::Host {
@@ -131,6 +132,8 @@ class PluginHost {
 
   // The snapshot as the plugin's reply gave it; valid only while the plugin is loaded.
   [[nodiscard]] const ApiRegistrySnapshot* Snapshot() const { return snapshot_; }
+  // The host's copy of what the snapshot described at load.
+  [[nodiscard]] const SnapshotDescription& Description() const { return description_; }
 
   // Components of the host core, chosen by the longest matching path prefix.
   void AddComponent(std::string prefix, CoreComponent component);
@@ -202,6 +205,7 @@ class PluginHost {
   PluginMemoryStatsEntry memoryStats_ = nullptr;
   std::string shortName_;
   const ApiRegistrySnapshot* snapshot_ = nullptr;
+  SnapshotDescription description_;
 
   HostScheduler scheduler_;
   std::map<std::pair<std::string, uint32_t>, Subscription> subscriptions_;

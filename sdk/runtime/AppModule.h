@@ -1,0 +1,150 @@
+// The runtime base of a plugin: its handler tables for events, legacy-platform (LCDS) messages,
+// service-proxy replies, timers and scheduled callbacks. It reaches the host only through the
+// abstract host operations, which Zarn::Client::Plugin binds to the host's function table.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <variant>
+
+#include "sdk/base/Fnv1a.h"
+#include "sdk/binding/BindingRegistry.h"
+#include "sdk/runtime/PluginBoundary.h"
+#include "sdk/runtime/PluginManagerTypes.h"
+#include "sdk/runtime/Telemetry.h"
+
+namespace Zarn::Client {
+
+// The base through which resource observation subscribes; both operations do nothing here.
+class EventSource {
+ public:
+  // Subscribes to the events of the resource at `path`.
+  virtual void SubscribeEvent(const std::string& path);
+  // Releases one subscription of `path`.
+  virtual void UnsubscribeEvent(const std::string& path);
+
+ protected:
+  ~EventSource() = default;
+
+  // The registry that resource observation converts with; copied from the module's at
+  // initialize. Not owned; may be null before initialize.
+  BindingRegistry* observationRegistry_ = nullptr;
+};
+
+class AppModule : public EventSource {
+ public:
+  using ResourceHandler = std::function<void(const Resource&)>;
+  using LcdsEventHandler = std::function<void(const PluginLcdsEvent&)>;
+  using ServiceProxyEventHandler = std::function<void(const PluginServiceProxyResponse&)>;
+  // One handler per event name; which alternative it holds follows the callback it was
+  // subscribed with.
+  using EventHandler = std::variant<ResourceHandler, LcdsEventHandler, ServiceProxyEventHandler>;
+  using Callback = std::function<void()>;
+
+  // A named periodic timer.
+  struct TimerEntry {
+    std::string name;
+    Callback callback;
+    int64_t deadline = 0;  // steady-clock nanoseconds of the next firing
+    double period = 0;     // seconds
+    uint64_t generation = 0;
+  };
+  // A one-shot callback handed to the host; the host gets the entry's address as its context.
+  struct ScheduledCallback {
+    AppModule* module = nullptr;
+    uint64_t id = 0;
+    Callback callback;
+  };
+
+  AppModule();
+  AppModule(const AppModule&) = delete;
+  AppModule& operator=(const AppModule&) = delete;
+  virtual ~AppModule();
+
+  // Drops every event subscription at the host once, then clears the handler, service-proxy,
+  // timer and observer tables. Subscription counts and scheduled callbacks stay.
+  virtual void Shutdown();
+
+  // The host operations, one per slot of the host's table (0 to 8).
+  virtual uint32_t SendCoreRequest(ApiCallResult* reply, const ApiCallRequest* request) = 0;
+  virtual uint32_t HostOp1(uint32_t first, uint32_t second) = 0;
+  virtual void PublishHostEvent(const PluginHostEvent* event) = 0;
+  virtual void SubscribeHostEvent(const char* name, uint32_t hostContext,
+                                  PluginEventCallback callback, void* userData, uint32_t flag) = 0;
+  virtual void UnsubscribeHostEvent(const char* name, uint32_t hostContext) = 0;
+  virtual void ScheduleHostCallback(const char* label, PluginScheduledCallback callback,
+                                    void* context, double delaySeconds, uint32_t reserved) = 0;
+  virtual void YieldToHost() = 0;
+  virtual void BeginWait(const char* label, int32_t value) = 0;
+  virtual uint64_t EndWait() = 0;
+
+  // Stores the host context, the name and the user agent; points resource observation at the
+  // module and its registry; replaces the telemetry client; and subscribes the three
+  // service-proxy events with flag 1.
+  void SetUp(uint32_t hostContext, const std::string& name, const std::string& userAgent);
+
+  // Stores `handler` under `name` (replacing the earlier one) and subscribes the resource-event
+  // callback at the host with the module as user data.
+  void AddEventHandler(const std::string& name, ResourceHandler handler, uint32_t flag);
+  // The same for service-proxy events, with the service-proxy callback.
+  void AddServiceProxyEventHandler(const std::string& name, ServiceProxyEventHandler handler,
+                                   uint32_t flag);
+
+  // Handlers of the three service-proxy events.
+  void OnServiceProxyUuidEvent(const PluginServiceProxyResponse& reply);
+  void OnServiceProxyMethodEvent(const PluginServiceProxyResponse& reply);
+  void OnServiceProxyAsyncEvent(const PluginServiceProxyResponse& reply);
+
+  // The host's callbacks for resource events and service-proxy events. `event` carries the
+  // module as its user data.
+  static void OnJsonApiEventCallback(PluginHostEvent* event);
+  static void OnServiceProxyEventCallback(PluginHostEvent* event);
+
+  // The registry types are bound in; not owned, null until the loader sets it.
+  [[nodiscard]] BindingRegistry* Registry() const { return registry_; }
+  void SetRegistry(BindingRegistry* registry) { registry_ = registry; }
+  // The telemetry client; null before initialize.
+  [[nodiscard]] TelemetryInterface* Telemetry() const { return telemetry_.get(); }
+  [[nodiscard]] uint32_t HostContext() const { return hostContext_; }
+  [[nodiscard]] const std::string& Name() const { return name_; }
+  [[nodiscard]] const std::string& UserAgent() const { return userAgent_; }
+  [[nodiscard]] bool HasEventHandler(const std::string& name) const;
+  [[nodiscard]] bool IsShuttingDown() const { return shuttingDown_; }
+
+ protected:
+  template <typename T>
+  using NameTable = std::unordered_map<std::string, T, Fnv1aStringHash, std::equal_to<>>;
+
+  void StoreEventHandler(const std::string& name, EventHandler handler);
+
+  NameTable<ResourceHandler> exactObservers_;
+  NameTable<ResourceHandler> wildcardObservers_;
+  AppModule* observerOwner_ = nullptr;
+  BindingRegistry* registry_ = nullptr;
+  uint32_t hostContext_ = 0;
+  std::string name_;
+  std::string userAgent_;
+  std::unique_ptr<TelemetryInterface> telemetry_;
+  NameTable<std::string> lcdsClassByType_;
+  std::unordered_map<uint32_t, std::string, BindingIdHash> lcdsClassByTypeId_;
+  NameTable<std::shared_ptr<EventHandler>> eventHandlers_;
+  NameTable<uint32_t> subscriptionCounts_;
+  NameTable<LcdsEventHandler> lcdsHandlers_;
+  // Guarded by handlerLock_.
+  NameTable<ServiceProxyEventHandler> serviceProxyRequests_;
+  NameTable<PluginServiceProxyResponse> serviceProxyReplies_;
+  NameTable<ServiceProxyEventHandler> serviceProxyAsyncHandlers_;
+  std::mutex handlerLock_;
+  NameTable<TimerEntry> timers_;
+  // Guarded by callbackLock_.
+  std::unordered_map<uint64_t, ScheduledCallback> scheduledCallbacks_;
+  uint64_t nextCallbackId_ = 1;
+  std::mutex callbackLock_;
+  bool shuttingDown_ = false;
+};
+
+}  // namespace Zarn::Client
