@@ -103,6 +103,7 @@ bool ApiObject::SetBlob(const std::uint8_t* bytes, std::uint32_t count) noexcept
   DestroyApiObject(*this);
   std::uint8_t* copy = nullptr;
   if (count != 0) {
+    if (bytes == nullptr) return false;
     copy = static_cast<std::uint8_t*>(MemoryHooks::Alloc(count));
     if (copy == nullptr) return false;
     std::memcpy(copy, bytes, count);

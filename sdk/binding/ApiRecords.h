@@ -51,7 +51,8 @@ struct ApiObject {
   bool SetString(const char* text) noexcept;
   // Kind 6, an owned NUL-terminated copy of the characters of `text`.
   bool SetString(std::string_view text) noexcept;
-  // Kind 8, an owned copy of `count` bytes. False when memory ran out; the object is then empty.
+  // Kind 8, an owned copy of `count` bytes. False when memory ran out or `bytes` is null with a
+  // non-zero count; the object is then empty.
   bool SetBlob(const std::uint8_t* bytes, std::uint32_t count) noexcept;
   // Kind 9, taking over `elements` (hook-allocated, `count` objects).
   void SetCollection(ApiObject* elements, std::uint32_t count) noexcept;

@@ -88,6 +88,8 @@ TEST(ApiObjectTest, SettersReleaseThePreviousValueAndFillBothWords) {
   EXPECT_EQ(LiveBlocks(), before) << "each setter must free what the object owned";
   ASSERT_TRUE(object.SetString(static_cast<const char*>(nullptr)));
   EXPECT_STREQ(object.a.text, "");
+  EXPECT_FALSE(object.SetBlob(nullptr, 3));
+  EXPECT_EQ(+object.kind, kApiObjectEmpty);
   ASSERT_TRUE(object.SetBlob(nullptr, 0));
   EXPECT_EQ(+object.kind, kApiObjectOwnedBlob);
   EXPECT_EQ(+object.a.bytes, nullptr);
