@@ -2,8 +2,10 @@
 
 #include <cstddef>
 #include <initializer_list>
+#include <memory>
 
 #include "sdk/binding/BindingRegistry.h"
+#include "sdk/binding/FieldConverter.h"
 
 namespace Zarn {
 namespace {
@@ -46,11 +48,11 @@ BindingTypeDescriptor ListOf(Code element, BindingTypeInfo* type = nullptr) {
 
 }  // namespace
 
-// The converters of these fields are attached where the converters live; here each field gets
-// its name, offset, identity and descriptor.
+// Each field gets its name, offset, identity, descriptor and the converter of its native type.
 #define ZARN_BUILTIN_FIELD(builder, Record, member, name, description, descriptor)                \
   (builder).AddField((name), (description), static_cast<std::uint32_t>(offsetof(Record, member)), \
-                     &TypeId<decltype(Record::member)>(), (descriptor), {}, 0, nullptr, false)
+                     &TypeId<decltype(Record::member)>(), (descriptor), {}, 0,                    \
+                     std::make_unique<FieldConverter<decltype(Record::member)>>(), false)
 
 void BindingRegistry::RegisterBuiltins() {
   RegisterHelpTypes();

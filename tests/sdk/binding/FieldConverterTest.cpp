@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "sdk/binding/BindingBuiltinTypes.h"
 #include "sdk/binding/JsonText.h"
 #include "sdk/binding/TypeRegistry.h"
 #include "sdk/binding/TypedConversions.h"
@@ -490,6 +491,45 @@ TEST_F(FieldConverterTest, RoundTripsByteForByte) {
   Tree tree;
   ASSERT_TRUE(ReadRequiredValue(tree, parsed.Value(), registry_));
   EXPECT_EQ(ToJsonString(tree, registry_), text);
+}
+
+// The registry's own records convert like any other: nested records, lists of them and free
+// values.
+TEST(BuiltinRecordTest, HelpAndCallbackRecordsRoundTrip) {
+  BindingRegistry registry;
+  registry.Initialize();
+  struct Case {
+    const char* label;
+    std::string text;
+    std::string written;
+  };
+  auto roundTrip = [&](auto record, const char* text) {
+    BindingResult parsed = ParseJsonText(text);
+    EXPECT_TRUE(ReadRequiredValue(record, parsed.Value(), registry));
+    return ToJsonString(record, registry);
+  };
+  const Case cases[] = {
+      {"callback event", R"({"id":7,"parameters":[1,"x",{"k":null}]})",
+       roundTrip(BindingCallbackEvent{}, R"({"id":7,"parameters":[1,"x",{"k":null}]})")},
+      {"function help",
+       R"({"arguments":[{"description":"d","name":"a","optional":true,)"
+       R"("type":{"elementType":"","type":"string"}}],"async":"","description":"",)"
+       R"("help":"","name":"f","nameSpace":"","returns":{"elementType":"","type":"bool"},)"
+       R"("tags":["$builtin"],"threadSafe":false})",
+       roundTrip(BindingFullFunctionHelp{},
+                 R"({"name":"f","arguments":[{"name":"a","description":"d","optional":true,)"
+                 R"("type":{"type":"string"}}],"returns":{"type":"bool"},"tags":["$builtin"]})")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    EXPECT_EQ(c.written, c.text);
+  }
+
+  BindingCallbackEvent event;
+  BindingResult parsed = ParseJsonText(R"({"id":-1})");
+  BindingResult result;
+  ReadValue(result, event, parsed.Value(), registry);
+  EXPECT_EQ(result.ErrorMessage(), "Value -1 for 'id' of type uint32 is out of range");
 }
 
 }  // namespace
