@@ -1,0 +1,16 @@
+// The registrars of the lobby's own record and enum types. The plugin calls them once, in this
+// order, while it is loaded and before it declares its routes.
+#pragma once
+
+#include "lobby/model/LobbyTypeContext.h"
+
+namespace Zarn::Client::Lobby {
+
+// The queue, eligibility, version 1 lobby and sibling-plugin types, and the records that read
+// legacy platform data.
+void RegisterApiTypes(LobbyTypeContext& context);
+
+// The version 2 lobby view types, the remaining sibling-plugin types and the analytics records.
+void RegisterV2ApiTypes(LobbyTypeContext& context);
+
+}  // namespace Zarn::Client::Lobby
