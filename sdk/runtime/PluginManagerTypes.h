@@ -11,6 +11,11 @@
 
 namespace Zarn {
 
+class BindingRegistry;
+namespace Client {
+class AppModule;
+}
+
 enum class PluginManagerState : int32_t {
   NotReady = 0,
   PluginsInitialized = 1,
@@ -55,6 +60,11 @@ struct PluginServiceProxyResponse {
   std::string status;
   std::string error;
 };
+
+// Makes `registry` the module's registry, then registers the seven types and the five events,
+// each tagged "kvelnor", into it. Types and events already registered keep their first
+// registration. `registry` must outlive the module's use of it.
+void RegisterPluginManagerTypes(Client::AppModule& module, BindingRegistry& registry);
 
 }  // namespace Zarn
 

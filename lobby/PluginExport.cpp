@@ -1,0 +1,25 @@
+// The library's one export.
+#include <exception>
+#include <memory>
+
+#include "lobby/core/LobbyPlugin.h"
+#include "sdk/base/LogChannels.h"
+#include "sdk/base/LogPrintf.h"
+#include "sdk/runtime/PluginLoader.h"
+
+// Builds the lobby plugin and hands it to the loader. A refused core leaves `record` untouched
+// and the plugin is deleted again. No exception leaves this function.
+extern "C" __attribute__((visibility("default"))) void load_jyx_lobby(
+    Zarn::PluginLoadResult* record) {
+  if (record == nullptr) return;
+  try {
+    auto plugin = std::make_unique<Zarn::Client::Lobby::LobbyPlugin>();
+    if (Zarn::Client::LoadPlugin(plugin.get(), record, "jyx-lobby")) {
+      static_cast<void>(plugin.release());  // the host owns it until the shutdown entry
+    }
+  } catch (const std::exception& e) {
+    Zarn::LogPrintf(Zarn::kLogLevelError, 1, 0, "load_jyx_lobby failed: %s", e.what());
+  } catch (...) {
+    Zarn::LogPrintf(Zarn::kLogLevelError, 1, 0, "load_jyx_lobby failed: unknown exception");
+  }
+}

@@ -1,0 +1,253 @@
+// The plugin library as a host sees it: loaded with dlopen and driven only through its export,
+// its C entries and the host's function table.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "host/PluginHost.h"
+
+namespace Zarn::Host {
+namespace {
+
+constexpr uint32_t kContext = 0x4C0B;
+
+PluginHost::Options Options() {
+  PluginHost::Options options;
+  options.hostContext = kContext;
+  return options;
+}
+
+std::string VersionText(const PluginApiVersionWords& core) {
+  return std::to_string(core.major) + "." + std::to_string(core.minor) + "." +
+         std::to_string(core.patch);
+}
+
+TEST(PluginEndToEndTest, CompatibleCoresGetTheReply) {
+  for (const PluginApiVersionWords core :
+       {PluginApiVersionWords{18, 0, 0}, {18, 0, 7}, {18, 3, 0}, {18, 3, 1}}) {
+    SCOPED_TRACE(VersionText(core));
+    PluginHost host(Options());
+    const PluginHost::LoadOutcome outcome = host.Load(core);
+    ASSERT_TRUE(outcome.accepted) << outcome.error;
+    const PluginLoadResult& record = outcome.record;
+    EXPECT_EQ(record.major, 18u);
+    EXPECT_EQ(record.minor, 0u);
+    EXPECT_EQ(record.patch, 0u);
+    ASSERT_NE(record.entryPoints, nullptr);
+    EXPECT_NE(record.entryPoints->initialize, nullptr);
+    EXPECT_NE(record.entryPoints->shutdown, nullptr);
+    EXPECT_NE(record.entryPoints->memoryStats, nullptr);
+    EXPECT_NE(record.plugin, nullptr);
+    EXPECT_STREQ(record.shortName, "jyx-lobby");
+    EXPECT_NE(record.snapshot, nullptr);
+    EXPECT_EQ(host.ShortName(), "jyx-lobby");
+    EXPECT_TRUE(host.Initialize());
+    host.Shutdown();
+  }
+}
+
+TEST(PluginEndToEndTest, IncompatibleCoresAreRefusedWithAnAssertionReport) {
+  for (const PluginApiVersionWords core :
+       {PluginApiVersionWords{17, 0, 0}, {17, 4, 1}, {19, 0, 0}, {19, 2, 3}}) {
+    SCOPED_TRACE(VersionText(core));
+    PluginHost host(Options());
+    testing::internal::CaptureStderr();
+    const PluginHost::LoadOutcome outcome = host.Load(core);
+    const std::string printed = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(outcome.accepted);
+    EXPECT_FALSE(host.Loaded());
+    // The record is as the host filled it: the core's version and zeroed reply words.
+    EXPECT_EQ(outcome.record.major, core.major);
+    EXPECT_EQ(outcome.record.minor, core.minor);
+    EXPECT_EQ(outcome.record.patch, core.patch);
+    EXPECT_EQ(outcome.record.entryPoints, nullptr);
+    EXPECT_EQ(outcome.record.plugin, nullptr);
+    EXPECT_EQ(outcome.record.shortName, nullptr);
+    EXPECT_EQ(outcome.record.snapshot, nullptr);
+    EXPECT_NE(printed.find(" ERROR| Assertion failed!\n\nExpression: ALE-EECF0606\n\n"
+                           "Description: jyx-lobby which supports plugin API 18.0.0 is not "
+                           "compatible with core's plugin API " +
+                           VersionText(core)),
+              std::string::npos)
+        << printed;
+  }
+}
+
+TEST(PluginEndToEndTest, InitializeSubscribesTheServiceProxyEventsAndShutdownDropsThem) {
+  PluginHost host(Options());
+  ASSERT_TRUE(host.Load().accepted);
+  ASSERT_TRUE(host.Initialize());
+  const std::vector<std::string> names = {"OnServiceProxyUuidEvent", "OnServiceProxyMethodEvent",
+                                          "OnServiceProxyAsyncEvent"};
+  const HostRecords& records = host.Records();
+  ASSERT_EQ(records.subscribes.size(), names.size());
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    SCOPED_TRACE(names[i]);
+    EXPECT_EQ(records.subscribes[i].name, names[i]);
+    EXPECT_EQ(records.subscribes[i].hostContext, kContext);
+    EXPECT_EQ(records.subscribes[i].flag, 1u);
+  }
+  EXPECT_TRUE(records.unsubscribes.empty());
+
+  host.Shutdown();
+  std::vector<std::string> dropped;
+  for (const UnsubscribeCall& call : records.unsubscribes) {
+    EXPECT_EQ(call.hostContext, kContext);
+    dropped.push_back(call.name);
+  }
+  std::vector<std::string> expected = names;
+  std::sort(expected.begin(), expected.end());
+  std::sort(dropped.begin(), dropped.end());
+  EXPECT_EQ(dropped, expected);
+  EXPECT_TRUE(host.Subscriptions().empty());
+}
+
+TEST(PluginEndToEndTest, AfterInitializeLogLinesGoToTheHost) {
+  PluginHost first(Options());
+  ASSERT_TRUE(first.Load().accepted);
+  ASSERT_TRUE(first.Initialize());
+  ASSERT_TRUE(first.Initialize()) << "initializing twice keeps the plugin's log target";
+  // A refused load in the same process reports through the log target now attached.
+  PluginHost second(Options());
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(second.Load({19, 0, 0}).accepted);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "the built-in targets are detached";
+  const std::vector<LogLine>& logs = first.Records().logs;
+  ASSERT_EQ(logs.size(), 1u);
+  EXPECT_EQ(logs[0].level, 2u);
+  EXPECT_EQ(logs[0].message,
+            "Assertion failed!\n\nExpression: ALE-EECF0606\n\nDescription: jyx-lobby which "
+            "supports plugin API 18.0.0 is not compatible with core's plugin API 19.0.0");
+}
+
+TEST(PluginEndToEndTest, MemoryStatisticsFillFourteenWords) {
+  PluginHost host(Options());
+  const PluginHost::LoadOutcome outcome = host.Load();
+  ASSERT_TRUE(outcome.accepted);
+  const PluginMemoryStatsEntry entry = outcome.record.entryPoints->memoryStats;
+  uint32_t words[16];
+  std::fill(std::begin(words), std::end(words), 0xFFFFFFFFu);
+  entry(nullptr, reinterpret_cast<MemoryStats*>(words));
+  EXPECT_EQ(words[12], 0u);
+  EXPECT_EQ(words[13], 0u);
+  EXPECT_EQ(words[14], 0xFFFFFFFFu) << "the entry writes 14 words, no more";
+  const uint64_t allocations = words[6] | (uint64_t{words[7]} << 32);
+  const uint64_t bytesAllocated = words[4] | (uint64_t{words[5]} << 32);
+  EXPECT_GT(allocations, 0u);
+  EXPECT_GT(bytesAllocated, 0u);
+  host.Shutdown();
+  const std::optional<MemoryStats> after = host.ReadMemoryStats();
+  ASSERT_TRUE(after.has_value()) << "readable after shutdown, with a null object";
+  EXPECT_GE(after->frees, 1u);
+}
+
+TEST(PluginEndToEndTest, TheSnapshotDescribesTheBuiltinAndPluginManagerTypes) {
+  PluginHost host(Options());
+  ASSERT_TRUE(host.Load().accepted);
+  const SnapshotDescription& description = host.Description();
+  EXPECT_EQ(description.routeCount, 0u);
+  for (const char* builtin : {"BindingAsyncState", "BindingCallbackEvent", "BindingFullApiHelp"}) {
+    SCOPED_TRACE(builtin);
+    EXPECT_NE(description.FindType(builtin), nullptr);
+  }
+  struct TypeCase {
+    const char* name;
+    std::vector<std::string> fields;
+    std::vector<std::string> enumerators;
+  };
+  const TypeCase types[] = {
+      {"PluginManagerState", {}, {"NotReady", "PluginsInitialized"}},
+      {"PluginManagerResource", {"state"}, {}},
+      {"PluginResourceEventType", {}, {"Create", "Delete", "Update"}},
+      {"PluginResourceEvent", {"uri", "eventType", "data"}, {}},
+      {"PluginLcdsEvent", {"clientId", "subtopic", "typeName", "body"}, {}},
+      {"PluginLcdsResponse", {"typeName", "body"}, {}},
+      {"PluginServiceProxyResponse",
+       {"uuid", "serviceName", "methodName", "payload", "status", "error"},
+       {}},
+  };
+  for (const TypeCase& c : types) {
+    SCOPED_TRACE(c.name);
+    const TypeDescription* type = description.FindType(c.name);
+    ASSERT_NE(type, nullptr);
+    EXPECT_EQ(type->fields, c.fields);
+    EXPECT_EQ(type->enumerators, c.enumerators);
+    EXPECT_EQ(type->tags, (std::vector<std::string>{"kvelnor"}));
+    EXPECT_EQ(type->description, "");
+  }
+  struct EventCase {
+    const char* name;
+    const char* payload;
+    const char* description;
+  };
+  const EventCase events[] = {
+      {"OnJsonApiEvent", "PluginResourceEvent", "Fired when a resource is changed."},
+      {"OnLcdsEvent", "PluginLcdsEvent",
+       "Fired when a message is received over the LCDS connection."},
+      {"OnServiceProxyUuidEvent", "PluginServiceProxyResponse",
+       "Fired when a uuid-based service proxy message is received."},
+      {"OnServiceProxyMethodEvent", "PluginServiceProxyResponse",
+       "Fired when a method-based service proxy message is received."},
+      {"OnServiceProxyAsyncEvent", "PluginServiceProxyResponse",
+       "Fired when an async service proxy message is received."},
+  };
+  for (const EventCase& c : events) {
+    SCOPED_TRACE(c.name);
+    const EventDescription* event = description.FindEvent(c.name);
+    ASSERT_NE(event, nullptr);
+    EXPECT_EQ(event->payloadType, c.payload);
+    EXPECT_EQ(event->description, c.description);
+    EXPECT_EQ(event->tags, (std::vector<std::string>{"kvelnor"}));
+  }
+  EXPECT_NE(description.FindEvent("OnCallback"), nullptr);
+  EXPECT_EQ(description.events.size(), 6u);
+}
+
+TEST(PluginEndToEndTest, ALoadCycleGivesBackWhatItAllocated) {
+  // One host loads the library again after each shutdown; the library stays loaded, so objects
+  // that live for the whole process are part of the baseline taken after the first cycle.
+  PluginHost host(Options());
+  auto cycle = [&host] {
+    ASSERT_TRUE(host.Load().accepted);
+    ASSERT_TRUE(host.Initialize());
+    host.Shutdown();
+  };
+  cycle();
+  const std::optional<MemoryStats> baseline = host.ReadMemoryStats();
+  cycle();
+  const std::optional<MemoryStats> after = host.ReadMemoryStats();
+  ASSERT_TRUE(baseline.has_value());
+  ASSERT_TRUE(after.has_value());
+  EXPECT_GT(after->allocations, baseline->allocations);
+  EXPECT_EQ(after->bytesAllocated - after->bytesFreed,
+            baseline->bytesAllocated - baseline->bytesFreed);
+  EXPECT_EQ(after->allocations - after->frees, baseline->allocations - baseline->frees);
+}
+
+TEST(PluginEndToEndTest, LobbyHostAnswersStatsAndQuit) {
+  const std::string dir = testing::TempDir();
+  const std::string script = dir + "lobby-host-script.txt";
+  const std::string output = dir + "lobby-host-output.txt";
+  std::ofstream(script) << "stats\nbogus\nquit\nstats\n";
+  const std::string command =
+      std::string("'") + JYX_TEST_LOBBY_HOST + "' '" + script + "' > '" + output + "' 2>/dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::ifstream in(output);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0], R"({"plugin":"jyx-lobby","started":true})");
+  EXPECT_EQ(lines[1].rfind(R"({"peakLiveBytes":)", 0), 0u) << lines[1];
+  EXPECT_NE(lines[1].find(R"("frees":)"), std::string::npos);
+  EXPECT_EQ(lines[2], R"({"error":"unknown command: bogus"})");
+  EXPECT_EQ(lines[3], R"({"quit":true})");
+}
+
+}  // namespace
+}  // namespace Zarn::Host
