@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cassert>
 #include <cstring>
+#include <memory>
 #include <new>
+#include <stdexcept>
 #include <utility>
 
 #include "sdk/base/Fnv1a.h"
@@ -19,6 +21,44 @@ constexpr std::uint32_t kInitialBucketCount = 8;
 
 constexpr std::uint32_t SlotSize(std::size_t size) noexcept {
   return static_cast<std::uint32_t>((size + 3) & ~std::size_t{3});
+}
+
+// An entry's block holds the entry and then either its text with the terminator, when that fits
+// a block, or a heap string.
+constexpr std::size_t kEntryHeaderSize = sizeof(InternedString);
+static_assert(kEntryHeaderSize % alignof(std::string) == 0);
+static_assert(kEntryHeaderSize + sizeof(std::string) <= kMaxBlockSize);
+
+constexpr bool StoredInline(std::size_t size) noexcept {
+  return kEntryHeaderSize + size + 1 <= kMaxBlockSize;
+}
+
+// Rounded to the entry's alignment, so that entries of every length stay aligned.
+constexpr std::size_t EntryBlockSize(std::size_t size) noexcept {
+  const std::size_t bytes =
+      kEntryHeaderSize + (StoredInline(size) ? size + 1 : sizeof(std::string));
+  return (bytes + alignof(InternedString) - 1) & ~(alignof(InternedString) - 1);
+}
+
+std::string* LongText(InternedString* entry) noexcept {
+  return reinterpret_cast<std::string*>(reinterpret_cast<unsigned char*>(entry) + kEntryHeaderSize);
+}
+
+// The text up to its first NUL and its FNV-1a hash, in one pass.
+struct CutText {
+  std::string_view text;
+  std::uint32_t hash;
+};
+
+CutText HashUpToNul(std::string_view text) noexcept {
+  std::uint32_t hash = kFnv1a32OffsetBasis;
+  std::size_t length = 0;
+  for (; length < text.size(); ++length) {
+    const auto byte = static_cast<unsigned char>(text[length]);
+    if (byte == 0) break;
+    hash = (hash ^ byte) * kFnv1a32Prime;
+  }
+  return {text.substr(0, length), hash};
 }
 
 bool InInlinePage(BindingSizeClass& sizeClass, const void* block) noexcept {
@@ -184,39 +224,68 @@ const InternedString& PropertyArena::InternString(const char* text) {
 }
 
 const InternedString& PropertyArena::InternString(std::string_view text) {
-  text = CutAtNul(text);
-  return InternString(text, Fnv1a32(text));
+  const CutText cut = HashUpToNul(text);
+  return InternString(cut.text, cut.hash);
 }
 
 const InternedString& PropertyArena::InternString(std::string_view text, std::uint32_t hash) {
   if (text.empty()) return InternedString::Empty();
   InternedString* entry = table_.Find(text, hash);
-  if (entry == nullptr) entry = &AddEntry(std::string(text), hash);
+  if (entry == nullptr) entry = &AddEntry(text, hash, nullptr);
   ++entry->refCount_;
   return *entry;
 }
 
 const InternedString& PropertyArena::InternString(std::string&& text) {
-  text.resize(CutAtNul(text).size());
-  if (text.empty()) return InternedString::Empty();
-  const std::uint32_t hash = Fnv1a32(text);
-  InternedString* entry = table_.Find(text, hash);
-  if (entry == nullptr) entry = &AddEntry(std::move(text), hash);
+  const CutText cut = HashUpToNul(text);
+  if (cut.text.empty()) return InternedString::Empty();
+  InternedString* entry = table_.Find(cut.text, cut.hash);
+  if (entry == nullptr) {
+    text.resize(cut.text.size());
+    entry = &AddEntry(text, cut.hash, &text);
+  }
   ++entry->refCount_;
   return *entry;
 }
 
-InternedString& PropertyArena::AddEntry(std::string&& text, std::uint32_t hash) {
-  void* memory = Allocate(sizeof(InternedString));
-  auto* entry = new (memory) InternedString(std::move(text), hash);
+InternedString& PropertyArena::AddEntry(std::string_view text, std::uint32_t hash,
+                                        std::string* owned) {
+  if (text.size() > UINT32_MAX) throw std::length_error("PropertyArena: text too long");
+  const std::size_t blockSize = EntryBlockSize(text.size());
+  void* block = Allocate(blockSize);
+  auto* entry = new (block) InternedString();
+  if (StoredInline(text.size())) {
+    char* chars = static_cast<char*>(block) + kEntryHeaderSize;
+    std::memcpy(chars, text.data(), text.size());
+    chars[text.size()] = '\0';
+    entry->data_ = chars;
+  } else {
+    try {
+      std::string* longText = owned != nullptr ? new (LongText(entry))
+                                                     std::string(std::move(*owned))
+                                               : new (LongText(entry)) std::string(text);
+      entry->data_ = longText->c_str();
+    } catch (...) {
+      Free(block, blockSize);
+      throw;
+    }
+  }
+  entry->size_ = static_cast<std::uint32_t>(text.size());
+  entry->hash_ = hash;
   try {
     table_.Insert(*this, entry);
   } catch (...) {
-    entry->~InternedString();
-    Free(memory, sizeof(InternedString));
+    DestroyEntry(entry);
     throw;
   }
   return *entry;
+}
+
+void PropertyArena::DestroyEntry(InternedString* entry) noexcept {
+  const std::size_t size = entry->size_;
+  if (!StoredInline(size)) std::destroy_at(LongText(entry));
+  entry->~InternedString();
+  Free(entry, EntryBlockSize(size));
 }
 
 void PropertyArena::ReleaseString(const InternedString& entry) noexcept {
@@ -224,8 +293,7 @@ void PropertyArena::ReleaseString(const InternedString& entry) noexcept {
   auto& mutableEntry = const_cast<InternedString&>(entry);
   if (--mutableEntry.refCount_ != 0) return;
   table_.Remove(&mutableEntry);
-  mutableEntry.~InternedString();
-  Free(&mutableEntry, sizeof(InternedString));
+  DestroyEntry(&mutableEntry);
 }
 
 }  // namespace Zarn

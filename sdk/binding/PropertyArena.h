@@ -94,8 +94,10 @@ class PropertyArena {
   PropertyArena() noexcept = default;
   ~PropertyArena() = default;
 
-  // A new table entry for `text` (no NUL, not empty) with count 0.
-  InternedString& AddEntry(std::string&& text, std::uint32_t hash);
+  // A new table entry for `text` (no NUL, not empty) with count 0; a long text is moved out of
+  // `owned` when that is not null (it then holds `text`).
+  InternedString& AddEntry(std::string_view text, std::uint32_t hash, std::string* owned);
+  void DestroyEntry(InternedString* entry) noexcept;
 
   BindingSizeClass* classes_ = nullptr;  // kSizeClassCount entries once a block was asked for
   InternTable table_;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "sdk/base/Fnv1a.h"
 #include "sdk/base/MemoryTesting.h"
 #include "sdk/binding/PageSource.h"
 #include "sdk/binding/PoolAllocator.h"
@@ -189,6 +190,39 @@ TEST(PropertyArenaTest, TextsEndAtTheirFirstNul) {
   EXPECT_EQ(&arena->InternString(std::string_view("\0x", 2)), &InternedString::Empty());
   for (int i = 0; i < 3; ++i) arena->ReleaseString(a);
   EXPECT_EQ(arena->InternedCount(), 0u);
+}
+
+// Short texts live in the entry's block, long ones in a heap string; both read back whole and
+// NUL-terminated, and every block and string goes back on release.
+TEST(PropertyArenaTest, TextsOfEveryLengthAreStoredWhole) {
+  ArenaPtr arena = NewArena();
+  arena->ReleaseString(arena->InternString("warm"));  // size classes and buckets stay
+  const std::size_t pagesBefore = PagesInUse();
+  const CounterValues before = CounterValues::ReadProcess();
+  for (std::size_t length = 1; length <= 120; ++length) {
+    SCOPED_TRACE(length);
+    std::string text;
+    for (std::size_t i = 0; i < length; ++i) text += static_cast<char>('a' + i % 26);
+    const InternedString& copied = arena->InternString(std::string_view(text));
+    EXPECT_EQ(copied.View(), text);
+    EXPECT_EQ(std::strlen(copied.CStr()), length);
+    EXPECT_EQ(copied.Hash(), Fnv1a32(text));
+
+    std::string other = text;
+    other.back() = '!';
+    const char* buffer = other.data();
+    const InternedString& taken = arena->InternString(std::move(other));
+    EXPECT_EQ(taken.View(), text.substr(0, length - 1) + '!');
+    if (length > 60) {
+      EXPECT_EQ(taken.CStr(), buffer) << "a long text is taken over, not copied";
+    }
+    arena->ReleaseString(copied);
+    arena->ReleaseString(taken);
+  }
+  EXPECT_EQ(arena->InternedCount(), 0u);
+  EXPECT_EQ(PagesInUse(), pagesBefore);
+  const CounterValues after = CounterValues::ReadProcess();
+  EXPECT_EQ(after.bytesAllocated - before.bytesAllocated, after.bytesFreed - before.bytesFreed);
 }
 
 TEST(PropertyArenaTest, EmptyTextIsTheSharedEntryAndAllocatesNothing) {
