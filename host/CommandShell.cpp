@@ -99,8 +99,17 @@ std::string CommandShell::Call(const std::string& method, const std::string& res
     if (!ParseHostJson(body, &json, &error)) return ErrorJson("body: " + error);
   }
   if (!host_.Loaded()) return ErrorJson("no plugin is loaded");
-  // The plugin serves no route yet; calls come with its REST routing.
-  return ErrorJson("this host cannot call the plugin's routes yet: " + method + " " + path);
+  const RouteAnswer answer = host_.CallRoute(method, path, body);
+  rapidjson::Document json(rapidjson::kObjectType);
+  auto& allocator = json.GetAllocator();
+  rapidjson::Document bodyValue;
+  bodyValue.Parse(answer.body.c_str(), answer.body.size());
+  json.AddMember("status", answer.status, allocator);
+  rapidjson::Value error;
+  if (answer.error) error.SetString(answer.error->c_str(), allocator);
+  json.AddMember("error", error, allocator);
+  json.AddMember("body", rapidjson::Value(bodyValue, allocator), allocator);
+  return JsonText(json);
 }
 
 std::string CommandShell::AdvanceClock(const std::string& rest) {

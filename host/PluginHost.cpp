@@ -92,6 +92,7 @@ PluginHost::LoadOutcome PluginHost::Load(PluginApiVersionWords core) {
   shortName_ = CopyText(record.shortName);
   snapshot_ = record.snapshot;
   description_ = DescribeSnapshot(snapshot_);
+  routes_ = RoutesOf(snapshot_);
   outcome.accepted = true;
   return outcome;
 }
@@ -108,6 +109,7 @@ void PluginHost::Shutdown() {
   // The plugin is gone: nothing it registered may be called any more.
   plugin_ = nullptr;
   snapshot_ = nullptr;
+  routes_.clear();
   entries_ = PluginEntryPoints{};
   subscriptions_.clear();
   scheduler_.Clear();
@@ -118,6 +120,21 @@ std::optional<Zarn::MemoryStats> PluginHost::ReadMemoryStats() const {
   Zarn::MemoryStats stats{};
   memoryStats_(nullptr, &stats);
   return stats;
+}
+
+RouteAnswer PluginHost::CallRoute(const std::string& method, const std::string& path,
+                                  const std::string& bodyJson) {
+  RouteAnswer answer;
+  const uint32_t code = HostMethodCode(method);
+  if (!Loaded()) {
+    answer.error = "no plugin is loaded";
+  } else if (code == 0) {
+    answer.error = "unknown method " + method;
+  } else {
+    answer =
+        Zarn::Host::CallRoute(routes_, code, path, bodyJson, options_.hostContext, &releaseCalls_);
+  }
+  return answer;
 }
 
 void PluginHost::AddComponent(std::string prefix, CoreComponent component) {

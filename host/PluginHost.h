@@ -14,6 +14,7 @@
 
 #include "host/HostScheduler.h"
 #include "host/PluginLibrary.h"
+#include "host/RouteCaller.h"
 #include "host/SnapshotDescription.h"
 #include "sdk/runtime/PluginBoundary.h"
 
@@ -135,6 +136,14 @@ class PluginHost {
   // The host's copy of what the snapshot described at load.
   [[nodiscard]] const SnapshotDescription& Description() const { return description_; }
 
+  // Calls the plugin's route for `method` ("GET", "POST", ...) and `path`, with `bodyJson` (empty
+  // for none) as a JSON body. Without a loaded plugin, or for an unknown method, the answer is an
+  // error with status 0.
+  RouteAnswer CallRoute(const std::string& method, const std::string& path,
+                        const std::string& bodyJson);
+  // How many release entries of the plugin the host has called.
+  [[nodiscard]] int ReleaseCalls() const { return releaseCalls_; }
+
   // Components of the host core, chosen by the longest matching path prefix.
   void AddComponent(std::string prefix, CoreComponent component);
 
@@ -206,6 +215,8 @@ class PluginHost {
   std::string shortName_;
   const ApiRegistrySnapshot* snapshot_ = nullptr;
   SnapshotDescription description_;
+  std::vector<HostRoute> routes_;
+  int releaseCalls_ = 0;
 
   HostScheduler scheduler_;
   std::map<std::pair<std::string, uint32_t>, Subscription> subscriptions_;

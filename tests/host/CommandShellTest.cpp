@@ -29,6 +29,7 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
       {"POST x", R"({"error":"POST needs a path beginning with /"})"},
       {"PUT /x {bad", R"({"error":"body: invalid JSON at offset 1"})"},
       {"GET /jyx-lobby/v2/lobby", R"({"error":"no plugin is loaded"})"},
+      {"PATCH /jyx-lobby/v2/lobby {\"a\": [1, 2]}", R"({"error":"no plugin is loaded"})"},
       {"advance", R"({"error":"advance needs a number of seconds, 0 or more"})"},
       {"advance -1", R"({"error":"advance needs a number of seconds, 0 or more"})"},
       {"advance 1x", R"({"error":"advance needs a number of seconds, 0 or more"})"},

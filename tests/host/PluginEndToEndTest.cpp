@@ -234,19 +234,22 @@ TEST(PluginEndToEndTest, LobbyHostAnswersStatsAndQuit) {
   const std::string dir = testing::TempDir();
   const std::string script = dir + "lobby-host-script.txt";
   const std::string output = dir + "lobby-host-output.txt";
-  std::ofstream(script) << "stats\nbogus\nquit\nstats\n";
+  std::ofstream(script) << "stats\nbogus\nGET /jyx-lobby/v9/nothing\nquit\nstats\n";
   const std::string command =
       std::string("'") + JYX_TEST_LOBBY_HOST + "' '" + script + "' > '" + output + "' 2>/dev/null";
   ASSERT_EQ(std::system(command.c_str()), 0);
   std::ifstream in(output);
   std::vector<std::string> lines;
   for (std::string line; std::getline(in, line);) lines.push_back(line);
-  ASSERT_EQ(lines.size(), 4u);
+  ASSERT_EQ(lines.size(), 5u);
   EXPECT_EQ(lines[0], R"({"plugin":"jyx-lobby","started":true})");
   EXPECT_EQ(lines[1].rfind(R"({"peakLiveBytes":)", 0), 0u) << lines[1];
   EXPECT_NE(lines[1].find(R"("frees":)"), std::string::npos);
   EXPECT_EQ(lines[2], R"({"error":"unknown command: bogus"})");
-  EXPECT_EQ(lines[3], R"({"quit":true})");
+  EXPECT_EQ(lines[3],
+            R"({"status":404,"error":"No route of the plugin serves /jyx-lobby/v9/nothing",)"
+            R"("body":null})");
+  EXPECT_EQ(lines[4], R"({"quit":true})");
 }
 
 }  // namespace

@@ -1,0 +1,46 @@
+// Calling the plugin's routes the way the host core does: through the call entries of the route
+// descriptors in the plugin's snapshot.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sdk/binding/ApiRecords.h"
+
+namespace Zarn::Host {
+
+// One served function as the host keeps it: the plugin's entry and user data as given, the texts
+// copied.
+struct HostRoute {
+  ApiCallEntry entry = nullptr;
+  void* userData = nullptr;
+  std::string name;
+  std::string routeTemplate;
+  uint32_t method = 0;
+};
+
+// The routes of a snapshot: its function pair holds the route descriptors. Followed at most as
+// far as the count, stopping at a null link. A null snapshot has none.
+[[nodiscard]] std::vector<HostRoute> RoutesOf(const ApiRegistrySnapshot* snapshot);
+
+// The host's method code of "GET", "POST", ...; 0 for any other text.
+[[nodiscard]] uint32_t HostMethodCode(const std::string& method);
+
+struct RouteAnswer {
+  uint32_t status = 0;
+  std::optional<std::string> error;
+  std::string body = "null";  // compact JSON of the reply's value
+};
+
+// Offers the request to each route in turn, as the dispatcher decides whether a route serves it:
+// a reply of "Invalid function" with status 404 passes the request on to the next route. Every
+// reply is read into copies and then handed back through its release entry (and a body stream
+// through the stream's), each counted in `*releaseCalls`. `bodyJson` (empty for none) goes as
+// "application/json"; `callWord` is the host context.
+[[nodiscard]] RouteAnswer CallRoute(const std::vector<HostRoute>& routes, uint32_t method,
+                                    const std::string& path, const std::string& bodyJson,
+                                    uint32_t callWord, int* releaseCalls);
+
+}  // namespace Zarn::Host
