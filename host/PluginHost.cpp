@@ -343,6 +343,7 @@ void PluginHost::SlotSchedule(PluginHostApi* api, const char* label,
     PluginHost* host = From(api);
     std::string copy = CopyText(label);
     host->records_.scheduledLabels.push_back(copy);
+    host->records_.scheduledDelays.push_back(delaySeconds);
     if (callback == nullptr) return;
     // Shutdown clears the queue, so no callback of the plugin runs after it.
     host->scheduler_.Schedule(std::move(copy), delaySeconds,

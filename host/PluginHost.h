@@ -77,6 +77,7 @@ struct HostRecords {
   std::vector<HostOp1Call> hostOp1Calls;
   std::vector<CoreRequest> requests;
   std::vector<std::string> scheduledLabels;
+  std::vector<double> scheduledDelays;  // seconds, as the plugin gave them; beside the labels
 };
 
 struct PluginApiVersionWords {

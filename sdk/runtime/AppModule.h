@@ -3,6 +3,7 @@
 // abstract host operations, which Zarn::Client::Plugin binds to the host's function table.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -104,6 +105,19 @@ class AppModule : public EventSource {
   static void OnJsonApiEventCallback(PluginHostEvent* event);
   static void OnServiceProxyEventCallback(PluginHostEvent* event);
 
+  // Hands `callback` to the host to run once at `deadline` (steady-clock nanoseconds; a past
+  // deadline runs at once), labelled `label`. Returns the callback's id: 1, 2, 3, ... over the
+  // module's life.
+  uint64_t ScheduleCallback(const std::string& label, Callback callback, int64_t deadline);
+  // Creates or replaces the timer `name`: `callback` runs every `seconds`, measured from the
+  // start of each firing, until the timer is cancelled or set again.
+  void SetTimer(const std::string& name, double seconds, Callback callback);
+  // Removes the timer `name`; returns the number of timers removed (0 or 1). A firing already
+  // handed to the host still runs, finds no timer and logs a warning.
+  std::size_t CancelTimer(const std::string& name);
+  // The host's callback for scheduled callbacks; `context` is the scheduled entry.
+  static void RunScheduledCallback(void* context);
+
   // The registry types are bound in; not owned, null until the loader sets it.
   [[nodiscard]] BindingRegistry* Registry() const { return registry_; }
   void SetRegistry(BindingRegistry* registry) { registry_ = registry; }
@@ -120,6 +134,8 @@ class AppModule : public EventSource {
   using NameTable = std::unordered_map<std::string, T, Fnv1aStringHash, std::equal_to<>>;
 
   void StoreEventHandler(const std::string& name, EventHandler handler);
+  // One firing of the timer `name` as set by the SetTimer that gave it `generation`.
+  void FireTimer(const std::string& name, uint64_t generation, const Callback& callback);
 
   NameTable<ResourceHandler> exactObservers_;
   NameTable<ResourceHandler> wildcardObservers_;
@@ -140,6 +156,8 @@ class AppModule : public EventSource {
   NameTable<ServiceProxyEventHandler> serviceProxyAsyncHandlers_;
   std::mutex handlerLock_;
   NameTable<TimerEntry> timers_;
+  // The last generation given to a timer; never repeats within the module.
+  uint64_t nextTimerGeneration_ = 0;
   // Guarded by callbackLock_.
   std::unordered_map<uint64_t, ScheduledCallback> scheduledCallbacks_;
   uint64_t nextCallbackId_ = 1;

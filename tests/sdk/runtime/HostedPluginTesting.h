@@ -1,0 +1,75 @@
+// A plugin base run in-process against the stand-in host's table, on the host's virtual clock.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "host/PluginHost.h"
+#include "sdk/platform/SteadyClockTesting.h"
+#include "sdk/runtime/Plugin.h"
+#include "sdk/runtime/PluginLoader.h"
+
+namespace Zarn::Client::Testing {
+
+// The plugin's steady clock: the host's virtual time plus a skew that a test may add, to stand
+// for time spent inside a call.
+struct VirtualClock {
+  const Host::HostScheduler* scheduler = nullptr;
+  int64_t skew = 0;
+
+  static int64_t Read(void* context) {
+    const auto* clock = static_cast<const VirtualClock*>(context);
+    return clock->scheduler->Now() + clock->skew;
+  }
+};
+
+// A plugin that lets tests reach the module's tables.
+class TablePlugin : public Plugin {
+ public:
+  using AppModule::eventHandlers_;
+  using AppModule::exactObservers_;
+  using AppModule::lcdsClassByType_;
+  using AppModule::lcdsHandlers_;
+  using AppModule::scheduledCallbacks_;
+  using AppModule::subscriptionCounts_;
+  using AppModule::timers_;
+  using AppModule::wildcardObservers_;
+};
+
+inline constexpr uint32_t kTestHostContext = 77;
+
+class HostedPluginTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    PluginLoadResult record{};
+    record.major = 18;
+    ASSERT_TRUE(LoadPlugin(plugin_.get(), &record, "tester"));
+    init_ = PluginHostInit{host_.Table(), kTestHostContext};
+    ASSERT_TRUE(plugin_->Initialize(&init_));
+  }
+
+  // Seconds of virtual time.
+  [[nodiscard]] double Seconds() const {
+    return static_cast<double>(host_.Scheduler().Now()) * 1e-9;
+  }
+  // The plugin's present time, in nanoseconds.
+  [[nodiscard]] int64_t Now() { return VirtualClock::Read(&clock_); }
+
+  static Host::PluginHost::Options Options() {
+    Host::PluginHost::Options options;
+    options.pluginPath = "/nonexistent";
+    options.hostContext = kTestHostContext;
+    return options;
+  }
+
+  Host::PluginHost host_{Options()};
+  VirtualClock clock_{&host_.Scheduler()};
+  Platform::ScopedSteadyClockSource clockSource_{&VirtualClock::Read, &clock_};
+  PluginHostInit init_{};
+  std::unique_ptr<TablePlugin> plugin_ = std::make_unique<TablePlugin>();
+};
+
+}  // namespace Zarn::Client::Testing
