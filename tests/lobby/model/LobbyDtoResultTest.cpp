@@ -86,6 +86,16 @@ TEST(LobbyDtoResultTest, ABackendResultBecomesTheLobbyOrItsFailure) {
   EXPECT_EQ(empty.response.message, "");
 }
 
+TEST(LobbyDtoResultTest, ADefaultLobbyResultIsTheEmptyFailureUntilALobbyIsStored) {
+  MaybeType<Failure, Api::Lobby> result;
+  ASSERT_TRUE(result.IsFailure());
+  EXPECT_EQ(result.GetFailure().Code(), 0);
+  EXPECT_STREQ(result.GetFailure().Message(), "");
+  result = Api::Lobby{};
+  ASSERT_TRUE(result.HasValue());
+  EXPECT_EQ(result.Value().queueId, -1);
+}
+
 TEST(LobbyDtoResultTest, MovingTakesTheStreamAndLeavesTheSourceWithout) {
   BodyStreamLog log;
   {
