@@ -1,5 +1,7 @@
 #include "lobby/core/LobbyPlugin.h"
 
+#include "lobby/model/ApiTypeRegistrars.h"
+
 namespace Zarn::Client::Lobby {
 
 LobbyPlugin::LobbyPlugin() = default;
@@ -7,8 +9,25 @@ LobbyPlugin::~LobbyPlugin() = default;
 
 void LobbyPlugin::Shutdown() { Plugin::Shutdown(); }
 
-// The lobby's types and routes are added here as they are built.
-void LobbyPlugin::RegisterEndpoints() {}
+// The lobby's routes are added here as they are built.
+void LobbyPlugin::RegisterEndpoints() {
+  RegisterApiTypes();
+  RegisterV2ApiTypes();
+}
+
+void LobbyPlugin::RegisterApiTypes() {
+  LobbyTypeContext context = TypeContext();
+  Zarn::Client::Lobby::RegisterApiTypes(context);
+}
+
+void LobbyPlugin::RegisterV2ApiTypes() {
+  LobbyTypeContext context = TypeContext();
+  Zarn::Client::Lobby::RegisterV2ApiTypes(context);
+}
+
+LobbyTypeContext LobbyPlugin::TypeContext() {
+  return LobbyTypeContext{&GetRegistry(), CamelCaseName(), HelpCategories(), nullptr};
+}
 
 bool LobbyPlugin::OnStart() { return true; }
 

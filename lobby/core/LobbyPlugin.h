@@ -1,6 +1,7 @@
 // The lobby plugin object: the one plugin of this library.
 #pragma once
 
+#include "lobby/model/LobbyTypeContext.h"
 #include "sdk/runtime/Plugin.h"
 
 namespace Zarn::Client::Lobby {
@@ -17,7 +18,17 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   // Starts the lobby; always true.
   bool OnStart() override;
 
+  // The lobby's types, then its routes.
   void RegisterEndpoints();
+
+  // The lobby's own records and enums, into the plugin's API registry. Each runs once, while the
+  // plugin is loaded, in this order.
+  void RegisterApiTypes();
+  void RegisterV2ApiTypes();
+
+ private:
+  // The plugin's registry, CamelCase name and help categories, as the registrars take them.
+  [[nodiscard]] LobbyTypeContext TypeContext();
 };
 
 }  // namespace Zarn::Client::Lobby

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <variant>
 
@@ -19,6 +20,8 @@
 #include "sdk/runtime/Telemetry.h"
 
 namespace Zarn::Client {
+
+class Plugin;
 
 // The base through which resource observation subscribes; both operations do nothing here.
 class EventSource {
@@ -121,6 +124,12 @@ class AppModule : public EventSource {
   // The registry types are bound in; not owned, null until the loader sets it.
   [[nodiscard]] BindingRegistry* Registry() const { return registry_; }
   void SetRegistry(BindingRegistry* registry) { registry_ = registry; }
+  // Registers T in `plugin`'s API registry as a type of the plugin: the plugin's CamelCase name
+  // followed by `typeName`, tagged with the plugin's help categories. Gives the builder for the
+  // fields, marked existing (adding nothing) when the name was registered before. Defined with
+  // Plugin.
+  template <typename T>
+  static BindingTypeBuilder DeclareType(Plugin& plugin, std::string_view typeName);
   // The telemetry client; null before initialize.
   [[nodiscard]] TelemetryInterface* Telemetry() const { return telemetry_.get(); }
   [[nodiscard]] uint32_t HostContext() const { return hostContext_; }

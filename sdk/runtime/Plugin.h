@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "sdk/api/ApiRegistry.h"
+#include "sdk/binding/PluginTypeDeclaration.h"
 #include "sdk/runtime/AppModule.h"
 #include "sdk/runtime/PluginApiVersion.h"
 #include "sdk/runtime/PluginInfo.h"
@@ -84,5 +85,11 @@ class Plugin : public AppModule {
   PluginEntryPoints entryPoints_{};
   ApiRegistrySnapshot snapshot_{};
 };
+
+template <typename T>
+BindingTypeBuilder AppModule::DeclareType(Plugin& plugin, std::string_view typeName) {
+  return DeclarePluginType<T>(plugin.GetRegistry(), plugin.CamelCaseName(), plugin.HelpCategories(),
+                              typeName);
+}
 
 }  // namespace Zarn::Client

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "lobby/core/LobbyPlugin.h"
+#include "lobby/model/LobbyRecords.h"
+#include "lobby/model/LobbyViewRecords.h"
+#include "sdk/runtime/PluginLoader.h"
+
+namespace {
+
+struct Gadget {
+  std::int32_t size;
+};
+
+}  // namespace
+
+ZARN_TYPE_ID(Gadget, 0x52000001u);
+
+namespace Zarn::Client::Lobby {
+namespace {
+
+const std::vector<std::string> kTags = {"Plugins", "Plugin jyx-lobby"};
+
+void Load(LobbyPlugin& plugin) {
+  PluginLoadResult record{};
+  record.major = 18;
+  ASSERT_TRUE(LoadPlugin(&plugin, &record, "jyx-lobby"));
+}
+
+TEST(LobbyPluginTypesTest, LoadingRegistersTheLobbyTypesUnderThePluginName) {
+  LobbyPlugin plugin;
+  Load(plugin);
+  const struct {
+    const char* name;
+    std::uint32_t id;
+  } rows[] = {
+      {"JyxLobbyEligibilityRestrictionCode", TypeId<Api::EligibilityRestrictionCode>().id},
+      {"JyxLobbyLobby", TypeId<Api::Lobby>().id},
+      {"JyxLobbyLobbyChangeQueue", TypeId<Api::LobbyChangeQueue>().id},
+      {"JyxLobbyLobbyDto", TypeId<Api::LobbyDto>().id},
+      {"JyxLobbyLobbyMatchmakingSearchResource", TypeId<Api::MatchmakingSearchResource>().id},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const BindingTypeInfo* type = plugin.GetRegistry().FindTypeById(row.id);
+    ASSERT_NE(type, nullptr);
+    EXPECT_EQ(type->name, row.name);
+    EXPECT_EQ(type->tags, kTags);
+  }
+
+  bool described = false;
+  for (const ApiTypeDescriptor* type = plugin.Snapshot().types; type != nullptr;
+       type = type->next) {
+    described = described || std::strcmp(type->name, "JyxLobbyLobbyDto") == 0;
+  }
+  EXPECT_TRUE(described) << "the host's description of types holds the lobby's";
+}
+
+TEST(LobbyPluginTypesTest, DeclaredTypesTakeThePluginNameAndTags) {
+  LobbyPlugin plugin;
+  Load(plugin);
+  BindingTypeBuilder gadget = AppModule::DeclareType<Gadget>(plugin, "Gadget");
+  EXPECT_FALSE(gadget.Exists());
+  ASSERT_NE(gadget.Type(), nullptr);
+  EXPECT_EQ(gadget.Type()->name, "JyxLobbyGadget");
+  EXPECT_EQ(gadget.Type()->size, sizeof(Gadget));
+  EXPECT_EQ(gadget.Type()->tags, kTags);
+  EXPECT_EQ(plugin.GetRegistry().FindTypeById(0x52000001u), gadget.Type());
+
+  // The registrars ran already: declaring one of their types again changes nothing.
+  const BindingTypeInfo* changeQueue =
+      plugin.GetRegistry().FindTypeById(TypeId<Api::LobbyChangeQueue>().id);
+  ASSERT_NE(changeQueue, nullptr);
+  const std::size_t fields = changeQueue->fields.size();
+  BindingTypeBuilder again =
+      AppModule::DeclareType<Api::LobbyChangeQueue>(plugin, "LobbyChangeQueue");
+  EXPECT_TRUE(again.Exists());
+  EXPECT_EQ(again.Type(), changeQueue);
+  EXPECT_EQ(changeQueue->fields.size(), fields);
+  EXPECT_EQ(changeQueue->tags, kTags);
+}
+
+}  // namespace
+}  // namespace Zarn::Client::Lobby
