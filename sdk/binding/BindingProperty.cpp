@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -91,6 +92,16 @@ std::string FormatDouble(double value) {
 void ThrowTooLong() { throw std::length_error("BindingProperty: collection too long"); }
 
 }  // namespace
+
+// The 16-byte record of the shipping build: payload, arena, kind, owns-arena flag.
+void BindingProperty::CheckLayout() noexcept {
+#if defined(__i386__)
+  static_assert(offsetof(BindingProperty, payload_) == 0);
+  static_assert(offsetof(BindingProperty, arena_) == 8);
+  static_assert(offsetof(BindingProperty, kind_) == 12);
+  static_assert(offsetof(BindingProperty, ownsArena_) == 13);
+#endif
+}
 
 const char* BindingPropertyKindName(BindingPropertyKind kind) noexcept {
   const auto code = static_cast<std::size_t>(kind);

@@ -218,6 +218,7 @@ class BindingProperty {
   void GrowCollection(std::size_t size);
   void ReallocateElements(std::size_t capacity);
   BindingProperty& AppendMember(const InternedString& name);
+  static void CheckLayout() noexcept;
 
   std::uint64_t payload_ = 0;  // the scalar, or the address of the arena block
   PropertyArena* arena_ = nullptr;

@@ -427,6 +427,20 @@ TEST(BindingPropertyTest, MovesSwapRootsAndCopyAcrossTrees) {
   EXPECT_TRUE(BindingPropertyTestPeer::OwnsArena(out));
 }
 
+TEST(BindingPropertyTest, RootsInAGrowingVectorMoveWithoutCopies) {
+  std::vector<BindingProperty> values;
+  std::vector<const char*> texts;
+  for (int i = 0; i < 100; ++i) {
+    values.emplace_back().Member("n").SetString("text" + std::to_string(i));
+    texts.push_back(values.back().FindMember("n").GetString().data());
+  }
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(values[i].FindMember("n").GetString(), "text" + std::to_string(i));
+    EXPECT_EQ(values[i].FindMember("n").GetString().data(), texts[i]);
+  }
+}
+
 TEST(BindingPropertyTest, MoveWithinOneTreeHandsThePayloadOver) {
   BindingProperty tree;
   tree.Member("from").Member("text").SetString("moved");
@@ -578,5 +592,21 @@ TEST(BindingPropertyTest, DeepNestingNeedsNoRecursion) {
   copy.Reset();
   EXPECT_TRUE(copy.IsEmpty());
 }
+
+#if defined(__SANITIZE_ADDRESS__)
+TEST(BindingPropertyDeathTest, ReadingAFreedTextIsReported) {
+  EXPECT_DEATH(
+      {
+        BindingProperty value;
+        value.Member("keep").SetString("kept");  // the arena and its page stay
+        value.Member("text").SetString("short-lived");
+        const std::string_view text = value.FindMember("text").GetString();
+        value.Member("text").Reset();
+        volatile char first = text[0];
+        (void)first;
+      },
+      "use-after-poison");
+}
+#endif
 
 }  // namespace
