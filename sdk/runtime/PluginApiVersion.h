@@ -16,8 +16,9 @@ struct PluginApiVersion {
   std::string build;
 };
 
-// The plugin's own version, 18.0.0; constant-initialized, so in place before any code of the
-// library runs.
+// The plugin's own version, 18.0.0. Its constructor is constexpr, so g++ initializes it as a
+// constant, in place before any code of the library runs; clang 14 cannot evaluate libstdc++'s
+// strings at compile time, so `constinit` is not spelled out.
 extern const PluginApiVersion kPluginApiVersion;
 
 // Whether a core that implements `core` can load a plugin built for `plugin`: same major, and a

@@ -43,7 +43,7 @@ struct TracingAtLoad {
 
 }  // namespace
 
-constinit const PluginApiVersion kPluginApiVersion{18, 0, 0, {}, {}};
+const PluginApiVersion kPluginApiVersion{18, 0, 0, {}, {}};
 const PluginKind kBackendPluginKind{"backend", ""};
 
 uint64_t LocChannelMask() { return locChannel.mask; }
