@@ -1,12 +1,35 @@
-// The plugin's registry of callable functions: a binding registry that also describes itself to
-// the host.
+// The plugin's registry of callable functions: a binding registry that also keeps, for each
+// function the plugin serves, its request handler, route and argument sources; describes itself
+// to the host; and answers the host's calls of its routes.
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "sdk/api/ApiFunctionRecord.h"
+#include "sdk/api/FunctionBuilder.h"
+#include "sdk/api/TextMap.h"
 #include "sdk/binding/ApiDescriptorTables.h"
 #include "sdk/binding/ApiRecords.h"
 #include "sdk/binding/BindingRegistry.h"
 
 namespace Zarn {
+
+class ApiRegistry;
+class BindingHttpResult;
+class RoutePattern;
+
+// What a route descriptor's user-data word points to.
+struct RouteUserData {
+  ApiRegistry* registry;
+  ApiFunctionRecord* record;
+};
 
 class ApiRegistry : public BindingRegistry {
  public:
@@ -14,15 +37,64 @@ class ApiRegistry : public BindingRegistry {
   ApiRegistry();
   ~ApiRegistry() override;
 
+  // Declares the function `name` (BindingRegistry::DefineFunction) and, unless it is served
+  // already, gives it a record with a request handler holding a copy of `handler`. The builder
+  // is inert when the record existed. Defined in sdk/api/DefineFunction.h.
+  template <typename R, typename... Args>
+  FunctionBuilder DefineFunction(const char* name, const std::function<R(Args...)>& handler);
+
+  // The record of `function`, or null.
+  [[nodiscard]] ApiFunctionRecord* Find(const BindingFunctionInfo* function) const;
+  // A new record for `function`, with one ArgumentSource::Any per argument. Call only after Find
+  // gave null. Valid until Clear.
+  ApiFunctionRecord* AddFunction(BindingFunctionInfo* function);
+  // The records, as pairs of function and record, in no particular order.
+  [[nodiscard]] std::vector<std::pair<BindingFunctionInfo*, ApiFunctionRecord*>> CopyEntries()
+      const;
+  // Removes every record with its handler, and each record's function from the binding
+  // registry.
+  void Clear();
+
   // Describes the registry to the host: the type and event descriptors, with the function pair
-  // replaced by one route descriptor per function the plugin serves (none are served yet, so
-  // the route list is empty). The arrays belong to this registry and stay valid until the next
-  // build or its destruction, provided the registry does not change. All zero when memory ran
-  // out.
+  // replaced by one route descriptor per served function. Everything it points to belongs to
+  // this registry and stays valid until the next build or the registry's destruction; the user
+  // data of a function keeps its address across builds. All zero when memory ran out.
   [[nodiscard]] ApiRegistrySnapshot BuildSnapshot();
 
+  // The C entry that every route descriptor carries: matches `request` against the route that
+  // its user data names, binds the arguments, runs the handler and fills `reply`. Never throws.
+  static void CallFunctionEntry(ApiCallResult* reply, const ApiCallRequest* request) noexcept;
+  // Releases what `reply` held, then answers `request` through `pattern`.
+  static void Dispatch(ApiCallResult& reply, const ApiCallRequest& request,
+                       const RoutePattern& pattern);
+  // Fills `reply` (released before) from `result`, taking its stream over. `registry` (may be
+  // null) names enum values.
+  static void WriteReply(ApiCallResult& reply, BindingHttpResult& result,
+                         const BindingRegistry* registry);
+  // Frees what WriteReply allocated and zeroes the record; the stream is left to the host's
+  // release entry. Null and a zeroed record are harmless.
+  static void ReleaseReply(ApiCallResult* reply) noexcept;
+
  private:
+  struct AddressHash {
+    std::size_t operator()(const BindingFunctionInfo* function) const noexcept;
+  };
+  // What one route descriptor's lists point to.
+  struct RouteStorage {
+    std::vector<ApiArgumentSourceNode> sources;
+    std::vector<ApiStringListNode> lists;
+    std::vector<std::vector<const char*>> strings;  // one array per list
+  };
+
+  void ReleaseSnapshot() noexcept;
+
+  std::unordered_map<const BindingFunctionInfo*, std::unique_ptr<ApiFunctionRecord>, AddressHash>
+      records_;
+  mutable std::mutex recordsMutex_;
+  std::unordered_map<std::string, RouteUserData, Fnv1aStringHash, std::equal_to<>> userData_;
   ApiDescriptorTables tables_;
+  std::vector<ApiRouteDescriptor> routes_;
+  std::vector<RouteStorage> routeStorage_;
 };
 
 }  // namespace Zarn

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "sdk/api/ApiFunctionRecord.h"
 #include "sdk/api/QueryString.h"
 
 namespace Zarn {
@@ -77,7 +78,9 @@ std::string Compile(std::string_view routeTemplate, std::vector<RouteParameter>&
 
 }  // namespace
 
-RoutePattern::RoutePattern(std::string_view routeTemplate) {
+RoutePattern::RoutePattern(const BindingFunctionInfo* function, const ApiFunctionRecord* record,
+                           std::string_view routeTemplate)
+    : function_(function), record_(record) {
   if (!routeTemplate.empty() && routeTemplate.find('{') != std::string_view::npos) {
     matcher_.emplace();
     (void)Compile(routeTemplate, parameters_, &*matcher_);
@@ -102,6 +105,20 @@ bool RoutePattern::ExtractParameters(TextMap& captures, std::string_view path,
   for (std::size_t i = 0; i < named; ++i) {
     captures.insert_or_assign(pattern.parameters_[i].name, UrlDecode(groups[i]));
   }
+  return true;
+}
+
+bool RoutePattern::Match(RequestMatch& match, const RoutePattern& pattern) {
+  TextMap captures;
+  if (!ExtractParameters(captures, match.path, pattern)) return false;
+  if (pattern.record_ != nullptr && pattern.record_->method != HttpMethod::Any &&
+      (pattern.record_->method != match.method ||
+       pattern.record_->methodName != match.methodName)) {
+    return false;
+  }
+  match.function = pattern.function_;
+  match.record = pattern.record_;
+  match.captures = std::move(captures);
   return true;
 }
 

@@ -10,9 +10,13 @@
 #include <vector>
 
 #include "sdk/api/PathMatcher.h"
+#include "sdk/api/RequestMatch.h"
 #include "sdk/api/TextMap.h"
 
 namespace Zarn {
+
+struct ApiFunctionRecord;
+struct BindingFunctionInfo;
 
 enum class RouteParameterKind : std::uint32_t {
   None = 0,      // a "}" outside any parameter
@@ -28,7 +32,9 @@ struct RouteParameter {
 
 class RoutePattern {
  public:
-  explicit RoutePattern(std::string_view routeTemplate);
+  // Neither pointer is owned; both may be null (then every method is accepted).
+  RoutePattern(const BindingFunctionInfo* function, const ApiFunctionRecord* record,
+               std::string_view routeTemplate);
 
   // The ECMAScript expression of `routeTemplate` (without anchors; a match is always against the
   // whole path); appends the template's parameters to `parameters` in template order.
@@ -41,12 +47,19 @@ class RoutePattern {
   [[nodiscard]] static bool ExtractParameters(TextMap& captures, std::string_view path,
                                               const RoutePattern& pattern);
 
+  // True when the request's path (as ExtractParameters) and method match: a record's method
+  // Any accepts every request; otherwise the codes must be equal and so must the custom method
+  // names. Then the match takes the pattern's function, record and captures.
+  [[nodiscard]] static bool Match(RequestMatch& match, const RoutePattern& pattern);
+
   [[nodiscard]] const std::string& Literal() const noexcept { return literal_; }
   [[nodiscard]] const std::vector<RouteParameter>& Parameters() const noexcept {
     return parameters_;
   }
 
  private:
+  const BindingFunctionInfo* function_;
+  const ApiFunctionRecord* record_;
   std::string literal_;  // the template when it has no "{"
   std::optional<PathMatcher> matcher_;
   std::vector<RouteParameter> parameters_;

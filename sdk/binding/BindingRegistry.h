@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -70,6 +71,12 @@ class BindingRegistry {
   BindingFunctionInfo* RegisterFunction(const char* name, std::uint32_t argumentCount,
                                         bool unlisted);
   [[nodiscard]] BindingFunctionInfo* FindFunction(std::string_view name) const;
+  // Declares the function `name` for a handler of signature R(Args...): its argument and return
+  // descriptors, and an invoker holding a copy of `handler`. A name declared before keeps its
+  // first declaration, and the builder has exists 1. Defined with the invokers, in
+  // sdk/api/DefineFunction.h.
+  template <typename R, typename... Args>
+  BindingFunctionBuilder DefineFunction(const char* name, const std::function<R(Args...)>& handler);
   // Takes the function out of the registry and frees it with its invoker.
   void RemoveFunction(BindingFunctionInfo* function);
 

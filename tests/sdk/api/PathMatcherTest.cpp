@@ -112,7 +112,7 @@ TEST(PathMatcherTest, RoutePatternAgreesWithItsExpression) {
     std::vector<RouteParameter> parameters;
     const std::regex regex(RoutePattern::TemplateToRegex(routeTemplate, parameters),
                            std::regex::ECMAScript | std::regex::optimize);
-    const RoutePattern pattern(routeTemplate);
+    const RoutePattern pattern(nullptr, nullptr, routeTemplate);
     for (int p = 0; p < 20; ++p) {
       const std::string path = PathFor(random, routeTemplate);
       SCOPED_TRACE("template " + routeTemplate + " against " + path);

@@ -78,7 +78,7 @@ TEST(RoutePatternTest, ExtractParameters) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.routeTemplate) + " against " + std::string(c.path));
-    const RoutePattern pattern(c.routeTemplate);
+    const RoutePattern pattern(nullptr, nullptr, c.routeTemplate);
     TextMap captures;
     EXPECT_EQ(RoutePattern::ExtractParameters(captures, c.path, pattern), c.matches);
     EXPECT_EQ(captures, c.captures);
@@ -87,7 +87,7 @@ TEST(RoutePatternTest, ExtractParameters) {
 
 TEST(RoutePatternTest, LongPathNeedsNoDeepStack) {
   // A backtracking engine recurses per character here; the matcher must not.
-  const RoutePattern pattern("/files/{+path}/end");
+  const RoutePattern pattern(nullptr, nullptr, "/files/{+path}/end");
   std::string path = "/files/" + std::string(1 << 20, 'x') + "/end";
   TextMap captures;
   ASSERT_TRUE(RoutePattern::ExtractParameters(captures, path, pattern));

@@ -1,0 +1,23 @@
+// The dispatcher's working record of one call: what was asked, and what it matched.
+#pragma once
+
+#include <string>
+
+#include "sdk/api/HttpMethod.h"
+#include "sdk/api/TextMap.h"
+
+namespace Zarn {
+
+struct ApiFunctionRecord;
+struct BindingFunctionInfo;
+
+struct RequestMatch {
+  HttpMethod method = HttpMethod::Any;
+  std::string methodName;  // with HttpMethod::Custom
+  std::string path;        // as requested, query included
+  const BindingFunctionInfo* function = nullptr;
+  const ApiFunctionRecord* record = nullptr;
+  TextMap captures;  // parameter name to decoded value
+};
+
+}  // namespace Zarn
