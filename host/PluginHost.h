@@ -159,6 +159,9 @@ class PluginHost {
 
   // Runs what is due at the present virtual time. Returns the number of items run.
   int RunDue() { return scheduler_.RunDue(); }
+  // Runs only the items due now that were queued before this call (one round). Returns the number
+  // run.
+  int RunRound() { return scheduler_.RunRound(); }
   // Moves the virtual clock by `seconds`, running what falls due.
   int Advance(double seconds) { return scheduler_.Advance(seconds); }
   [[nodiscard]] const HostScheduler& Scheduler() const { return scheduler_; }

@@ -81,10 +81,6 @@ void AppModule::OnServiceProxyAsyncEvent(const PluginServiceProxyResponse& /*rep
   ZARN_NOT_BUILT("AppModule::OnServiceProxyAsyncEvent", void);
 }
 
-void AppModule::OnJsonApiEventCallback(PluginHostEvent* /*event*/) {
-  ZARN_NOT_BUILT("AppModule::OnJsonApiEventCallback", void);
-}
-
 void AppModule::OnServiceProxyEventCallback(PluginHostEvent* /*event*/) {
   ZARN_NOT_BUILT("AppModule::OnServiceProxyEventCallback", void);
 }

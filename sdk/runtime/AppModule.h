@@ -13,7 +13,9 @@
 #include <unordered_map>
 #include <variant>
 
+#include "sdk/base/Failure.h"
 #include "sdk/base/Fnv1a.h"
+#include "sdk/base/MaybeType.h"
 #include "sdk/binding/BindingRegistry.h"
 #include "sdk/runtime/PluginBoundary.h"
 #include "sdk/runtime/PluginManagerTypes.h"
@@ -98,6 +100,46 @@ class AppModule : public EventSource {
   void AddServiceProxyEventHandler(const std::string& name, ServiceProxyEventHandler handler,
                                    uint32_t flag);
 
+  // Counts a subscription of the resource at `path` under its event name; the first one
+  // subscribes DispatchResourceEvent at the host with flag 0.
+  void SubscribeEvent(const std::string& path) override;
+  // Releases one subscription of `path`; the last one unsubscribes at the host and drops the
+  // handler. A release without a subscription does nothing.
+  void UnsubscribeEvent(const std::string& path) override;
+  // Unsubscribes `nameOrPath` at the host and drops its handler, whatever the count, which
+  // starts again at 0. A text beginning with "/" is a resource path and stands for its event.
+  void DropEventSubscription(const std::string& nameOrPath);
+  // Stores `handler` under `name` (replacing the earlier one) and subscribes the LCDS callback
+  // at the host with the module as user data. Not counted.
+  void AddLcdsListener(const std::string& name, LcdsEventHandler handler, uint32_t flag);
+  // Handles the legacy messages of `className` with `handler`, which receives the message's body
+  // read into a T; a body that does not read calls nothing. Replaces the class's earlier
+  // handler and subscribes at the host again. Defined in sdk/runtime/TypedEvents.h.
+  template <typename T>
+  void SubscribeLcdsEvent(const std::string& className, std::function<void(const T&)> handler);
+
+  // Calls the exact observer of the event's path (a path without its leading "/" counts as
+  // having it), then every wildcard observer whose pattern matches the path.
+  void DispatchResourceEvent(const Resource& event);
+  // Queues the message for its class's handler in a callback due at once; the handler is looked
+  // up only when that callback runs. A message of a class without a handler is dropped.
+  void OnLcdsEvent(const PluginLcdsEvent& event);
+  // Stamps "__class" onto `value` and the records inside it, by the legacy classes of the
+  // module's registered types (see sdk/runtime/LcdsClassNames.h).
+  void StampLcdsClassNames(BindingProperty& value, const BindingTypeDescriptor& descriptor) const;
+
+  // Publishes `event` through the host under the name its path gives, then under `name` when
+  // that differs. Fails, publishing nothing, when the event does not convert.
+  [[nodiscard]] MaybeType<Failure, void> SendEvent(const std::string& name, const Resource& event,
+                                                   uint32_t flag);
+  // Publishes `value` as the new state of the resource at `path`, with the event type
+  // `eventType` (a PluginResourceEventType). A value that does not convert publishes nothing.
+  // Defined in sdk/runtime/TypedEvents.h.
+  template <typename T>
+  void SendJsonApiEvent(uint32_t eventType, const std::string& path, const T& value);
+  // Publishes that the resource at `path` is gone: a Delete with an empty value.
+  void PublishResourceEvent(const std::string& path);
+
   // Handlers of the three service-proxy events.
   void OnServiceProxyUuidEvent(const PluginServiceProxyResponse& reply);
   void OnServiceProxyMethodEvent(const PluginServiceProxyResponse& reply);
@@ -107,6 +149,8 @@ class AppModule : public EventSource {
   // module as its user data.
   static void OnJsonApiEventCallback(PluginHostEvent* event);
   static void OnServiceProxyEventCallback(PluginHostEvent* event);
+  // The host's callback for LCDS messages.
+  static void OnLcdsEventCallback(PluginHostEvent* event);
 
   // Hands `callback` to the host to run once at `deadline` (steady-clock nanoseconds; a past
   // deadline runs at once), labelled `label`. Returns the callback's id: 1, 2, 3, ... over the
@@ -143,6 +187,10 @@ class AppModule : public EventSource {
   using NameTable = std::unordered_map<std::string, T, Fnv1aStringHash, std::equal_to<>>;
 
   void StoreEventHandler(const std::string& name, EventHandler handler);
+  // Reads the delivered `event` into a Record and calls the handler of its name with it, when
+  // that handler is of kind Alternative. Nothing leaves it.
+  template <typename Record, std::size_t Alternative>
+  static void DeliverHostEvent(PluginHostEvent* event) noexcept;
   // One firing of the timer `name` as set by the SetTimer that gave it `generation`.
   void FireTimer(const std::string& name, uint64_t generation, const Callback& callback);
 

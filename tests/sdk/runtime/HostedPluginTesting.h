@@ -3,16 +3,44 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "host/PluginHost.h"
+#include "sdk/binding/TypeRegistry.h"
 #include "sdk/platform/SteadyClockTesting.h"
 #include "sdk/runtime/Plugin.h"
 #include "sdk/runtime/PluginLoader.h"
 
 namespace Zarn::Client::Testing {
+
+// A record of the tests' own, registered as "Thing" by RegisterThing; Unbound is never
+// registered.
+struct Thing {
+  int32_t count = 0;
+  std::string label;
+};
+struct Unbound {
+  int32_t count = 0;
+};
+
+}  // namespace Zarn::Client::Testing
+
+ZARN_TYPE_ID(Zarn::Client::Testing::Thing, 0x7E570001u);
+ZARN_TYPE_ID(Zarn::Client::Testing::Unbound, 0x7E570002u);
+
+namespace Zarn::Client::Testing {
+
+inline BindingTypeInfo* RegisterThing(BindingRegistry& registry) {
+  return TypeRegistry(registry.RegisterType(sizeof(Thing), "Thing", TypeId<Thing>(), false))
+      .AddMember<int32_t>("count", offsetof(Thing, count), "")
+      .AddMember<std::string>("label", offsetof(Thing, label), "")
+      .Builder()
+      .Type();
+}
 
 // The plugin's steady clock: the host's virtual time plus a skew that a test may add, to stand
 // for time spent inside a call.
@@ -49,6 +77,7 @@ class HostedPluginTest : public ::testing::Test {
     ASSERT_TRUE(LoadPlugin(plugin_.get(), &record, "tester"));
     init_ = PluginHostInit{host_.Table(), kTestHostContext};
     ASSERT_TRUE(plugin_->Initialize(&init_));
+    thingType_ = RegisterThing(plugin_->GetRegistry());
   }
 
   // Seconds of virtual time.
@@ -70,6 +99,7 @@ class HostedPluginTest : public ::testing::Test {
   Platform::ScopedSteadyClockSource clockSource_{&VirtualClock::Read, &clock_};
   PluginHostInit init_{};
   std::unique_ptr<TablePlugin> plugin_ = std::make_unique<TablePlugin>();
+  BindingTypeInfo* thingType_ = nullptr;
 };
 
 }  // namespace Zarn::Client::Testing
