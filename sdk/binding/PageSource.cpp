@@ -16,9 +16,9 @@ PageSource& PageSource::Instance() {
 
 void* PageSource::AllocatePage() {
   std::lock_guard<std::mutex> lock(mutex_);
-  Block* block = freeBlocks_.empty() ? Reserve() : *freeBlocks_.begin();
+  Block* block = freeBlocks_ == nullptr ? Reserve() : freeBlocks_;
   void* page = block->freePages[--block->freeCount];
-  if (block->freeCount == 0) freeBlocks_.erase(block);
+  if (block->freeCount == 0) RemoveFree(block);
   ++pagesInUse_;
   Platform::UnpoisonMemory(page, kPageSize);
   return page;
@@ -36,7 +36,7 @@ void PageSource::ReleasePage(void* page) {
   if (block->freeCount == kPagesPerReservation) {
     ReleaseBlock(block);
   } else {
-    freeBlocks_.insert(block);
+    AddFree(block);
   }
 }
 
@@ -64,19 +64,19 @@ PageSource::Block* PageSource::Reserve() {
       block->freePages[block->freeCount++] = page;
       pageTable_.emplace(page, block);
     }
-    freeBlocks_.insert(block);
   } catch (...) {
     for (std::size_t i = 0; i < kPagesPerReservation; ++i) pageTable_.erase(base + i * kPageSize);
     delete block;
     Platform::ReleaseReservation(base, kReservationSize);
     throw;
   }
+  AddFree(block);
   return block;
 }
 
 // Called under the mutex once all pages of `block` are back.
-void PageSource::ReleaseBlock(Block* block) {
-  freeBlocks_.erase(block);
+void PageSource::ReleaseBlock(Block* block) noexcept {
+  RemoveFree(block);
   for (std::size_t i = 0; i < kPagesPerReservation; ++i) {
     pageTable_.erase(block->base + i * kPageSize);
   }
@@ -84,6 +84,27 @@ void PageSource::ReleaseBlock(Block* block) {
   Platform::UnpoisonMemory(block->base, kReservationSize);
   Platform::ReleaseReservation(block->base, kReservationSize);
   delete block;
+}
+
+void PageSource::AddFree(Block* block) noexcept {
+  if (block->inFreeSet) return;
+  block->inFreeSet = true;
+  block->prevFree = nullptr;
+  block->nextFree = freeBlocks_;
+  if (freeBlocks_ != nullptr) freeBlocks_->prevFree = block;
+  freeBlocks_ = block;
+}
+
+void PageSource::RemoveFree(Block* block) noexcept {
+  if (!block->inFreeSet) return;
+  block->inFreeSet = false;
+  if (block->prevFree != nullptr) {
+    block->prevFree->nextFree = block->nextFree;
+  } else {
+    freeBlocks_ = block->nextFree;
+  }
+  if (block->nextFree != nullptr) block->nextFree->prevFree = block->prevFree;
+  block->nextFree = block->prevFree = nullptr;
 }
 
 }  // namespace Zarn

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <mutex>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace Zarn {
 
@@ -43,17 +42,24 @@ class PageSource {
     char* base = nullptr;
     void* freePages[kPagesPerReservation] = {};
     std::uint32_t freeCount = 0;
+    // Links of the free-block set, which is kept inside the blocks so that taking a page back
+    // never allocates.
+    Block* nextFree = nullptr;
+    Block* prevFree = nullptr;
+    bool inFreeSet = false;
   };
 
   PageSource() = default;
   ~PageSource() = delete;
 
   Block* Reserve();
-  void ReleaseBlock(Block* block);
+  void ReleaseBlock(Block* block) noexcept;
+  void AddFree(Block* block) noexcept;
+  void RemoveFree(Block* block) noexcept;
 
   mutable std::mutex mutex_;
   std::unordered_map<const void*, Block*> pageTable_;
-  std::unordered_set<Block*> freeBlocks_;  // blocks with at least one free page
+  Block* freeBlocks_ = nullptr;  // the blocks with at least one free page
   std::size_t pagesInUse_ = 0;
 };
 
