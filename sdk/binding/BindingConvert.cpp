@@ -413,8 +413,19 @@ void AssignStruct(BindingResult& result, void* target, const BindingProperty& so
     return;
   }
   auto* const record = static_cast<unsigned char*>(target);
+  // Records are mostly registered in name order, the order of the members: walking the members
+  // alongside the fields finds most of them without a search.
+  BindingMemberIterator next = source.MembersBegin();
+  const BindingMemberIterator end = source.MembersEnd();
   for (const BindingFieldInfo& field : type->fields) {
-    const BindingProperty& member = source.FindMember(field.name);
+    const BindingProperty* found = nullptr;
+    if (next != end && next.Name().View() == field.name) {
+      found = &next.Value();
+      ++next;
+    } else {
+      found = &source.FindMember(field.name);
+    }
+    const BindingProperty& member = *found;
     if (member.IsEmpty()) {
       if ((field.flags & kBindingFieldRequired) != 0) {
         result.SetFailure(Format(

@@ -119,7 +119,7 @@ struct ValueCodec {
       }
     } else if constexpr (IsStdVector<T>::value) {
       out.MakeCollection();
-      out.Reserve(static_cast<std::uint32_t>(source.size()));
+      out.Reserve(source.size());
       for (const auto& element : source) {
         ValueCodec<typename T::value_type>::Write(out.Append(), status, element, type, registry);
         if (!status.IsOk()) return;
