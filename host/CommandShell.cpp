@@ -60,7 +60,9 @@ std::string ErrorJson(const std::string& message) {
 bool CommandShell::Execute(const std::string& line, std::string* output) {
   std::string command;
   std::string rest;
-  SplitWord(line, &command, &rest);
+  // Script files written elsewhere may end their lines with "\r\n".
+  SplitWord(!line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line, &command,
+            &rest);
   output->clear();
   if (command.empty()) return true;
 

@@ -1,12 +1,21 @@
 #include "host/HostScheduler.h"
 
 #include <cmath>
+#include <limits>
 
 namespace Zarn::Host {
 
 namespace {
+
 constexpr double kMaxDelaySeconds = 100.0 * 365 * 24 * 3600;
+
+// now + delta without passing the end of the clock.
+int64_t Later(int64_t now, int64_t delta) {
+  return delta > std::numeric_limits<int64_t>::max() - now ? std::numeric_limits<int64_t>::max()
+                                                           : now + delta;
 }
+
+}  // namespace
 
 int64_t SecondsToNanoseconds(double seconds) {
   if (!(seconds > 0)) return 0;  // also catches NaN
@@ -15,7 +24,7 @@ int64_t SecondsToNanoseconds(double seconds) {
 }
 
 void HostScheduler::Schedule(std::string label, double delaySeconds, Work work) {
-  const int64_t due = now_ + SecondsToNanoseconds(delaySeconds);
+  const int64_t due = Later(now_, SecondsToNanoseconds(delaySeconds));
   queue_.emplace(Key{due, nextSequence_++}, Item{std::move(label), std::move(work)});
 }
 
@@ -58,7 +67,7 @@ int HostScheduler::RunNext() {
 }
 
 int HostScheduler::Advance(double seconds) {
-  const int64_t target = now_ + SecondsToNanoseconds(seconds);
+  const int64_t target = Later(now_, SecondsToNanoseconds(seconds));
   int ran = 0;
   while (!queue_.empty() && queue_.begin()->first.first <= target) {
     const int64_t due = queue_.begin()->first.first;

@@ -53,7 +53,7 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
     EXPECT_TRUE(shell.Execute(c.line, &output));
     EXPECT_EQ(output, c.output);
   }
-  EXPECT_FALSE(shell.Execute("quit", &output));
+  EXPECT_FALSE(shell.Execute("quit\r", &output));
   EXPECT_EQ(output, R"({"quit":true})");
 }
 

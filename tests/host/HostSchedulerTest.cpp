@@ -61,6 +61,16 @@ TEST(HostSchedulerTest, AdvanceRunsEachItemAtItsOwnDueTime) {
   EXPECT_EQ(scheduler.Now(), 3'000'000'000);
 }
 
+TEST(HostSchedulerTest, TheClockStopsAtItsEnd) {
+  HostScheduler scheduler;
+  int runs = 0;
+  for (int i = 0; i < 5; ++i) scheduler.Advance(std::numeric_limits<double>::infinity());
+  EXPECT_EQ(scheduler.Now(), std::numeric_limits<int64_t>::max());
+  scheduler.Schedule("last", 1.0, [&] { ++runs; });
+  EXPECT_EQ(scheduler.RunNext(), 1);
+  EXPECT_EQ(runs, 1);
+}
+
 TEST(HostSchedulerTest, OddDelaysBecomeSafeTimes) {
   struct Case {
     double seconds;

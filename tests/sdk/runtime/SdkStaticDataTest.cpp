@@ -73,6 +73,16 @@ TEST(SdkStaticDataTest, TheLoadEventGoesOnlyToSessionsThatAskForItsKeyword) {
   ASSERT_TRUE(Trace::CallEnableCallback(handle, Platform::kEventControlDisable, 0, 0, 0));
 }
 
+TEST(SdkStaticDataTest, WithoutThePlatformsTracingNothingIsRegisteredOrWritten) {
+  Trace::Reset();
+  Trace::SetAvailability({false, true, true, true});
+  for (int i = 0; i < 4; ++i) SdkTracing::TearDown();
+  SdkTracing::SetUp();
+  EXPECT_TRUE(Trace::Registrations().empty());
+  EXPECT_TRUE(Trace::Writes().empty());
+  Trace::Reset();
+}
+
 TEST(SdkStaticDataTest, TheEmptyCallResultIsADefaultSuccess) {
   EXPECT_TRUE(kEmptyCallResult.Result().IsOk());
   EXPECT_TRUE(kEmptyCallResult.Result().Value().IsEmpty());
