@@ -12,6 +12,7 @@
 #include "sdk/binding/BindingRegistry.h"
 #include "sdk/binding/FieldConverter.h"
 #include "sdk/binding/TypeRegistry.h"
+#include "sdk/binding/TypedConversions.h"
 
 namespace Zarn {
 
@@ -48,6 +49,24 @@ void StoreValue(BindingHttpResult& result, const T& value, const BindingTypeInfo
   ValueCodec<T>::Write(converted.Value(), converted, value, type, registry);
 }
 
+// Fills `result` from a handler's HttpResult: the value, converted against `type` (the registered
+// type of T, may be null), when the response is ok, else the response's message as the failure;
+// then, either way, the response's flag, kind and status part. The response's stream is not
+// carried.
+template <typename T>
+void StoreToBinding(BindingHttpResult& result, const HttpResult<T>& source,
+                    const BindingTypeInfo* type, const BindingRegistry& registry) {
+  if (source.response.ok) StoreValue(result, source.value, type, registry);
+  result.ApplyResponse(source.response);
+}
+
+// The same with T's type looked up in `registry`.
+template <typename T>
+void StoreToBinding(BindingHttpResult& result, const HttpResult<T>& source,
+                    const BindingRegistry& registry) {
+  StoreToBinding(result, source, LookupValueType<T>(registry), registry);
+}
+
 // Turns what a handler returned into `result`. An HttpResult's or HttpResponse's stream is not
 // carried; a BindingHttpResult is taken over whole, stream included.
 template <typename R>
@@ -59,8 +78,7 @@ void StoreHandlerResult(BindingHttpResult& result, R&& returned, const BindingTy
   } else if constexpr (std::is_same_v<T, HttpResponse>) {
     result.ApplyResponse(returned);
   } else if constexpr (IsHttpResult<T>::value) {
-    if (returned.response.ok) StoreValue(result, returned.value, type, registry);
-    result.ApplyResponse(returned.response);
+    StoreToBinding(result, returned, type, registry);
   } else if constexpr (std::is_same_v<T, MaybeType<Failure, void>>) {
     if (!returned) result.SetFailure(returned.GetFailure().Message());
   } else {

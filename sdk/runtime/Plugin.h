@@ -3,10 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "sdk/api/ApiBinder.h"
 #include "sdk/api/ApiRegistry.h"
 #include "sdk/binding/PluginTypeDeclaration.h"
 #include "sdk/runtime/AppModule.h"
@@ -54,6 +57,27 @@ class Plugin : public AppModule {
   // value.
   uint64_t WaitYield();
 
+  // Declare a REST route of this plugin (tagged with its help categories) served by the member
+  // function `method` of `object`, which must outlive the API registry. The returned builder
+  // names the handler's arguments.
+  template <typename Object, typename Class, typename R, typename... Args>
+  FunctionBuilder BindPost(const char* path, Object* object, R (Class::*method)(Args...)) {
+    return ApiBinder::Post(Registrar(), path, WrapMember(object, method));
+  }
+  template <typename Object, typename Class, typename R, typename... Args>
+  FunctionBuilder BindPut(const char* path, Object* object, R (Class::*method)(Args...)) {
+    return ApiBinder::Put(Registrar(), path, WrapMember(object, method));
+  }
+  template <typename Object, typename Class, typename R, typename... Args>
+  FunctionBuilder BindDelete(const char* path, Object* object, R (Class::*method)(Args...)) {
+    return ApiBinder::Delete(Registrar(), path, WrapMember(object, method));
+  }
+  // The same for a GET route served by `function`.
+  template <typename R, typename... Args>
+  FunctionBuilder BindGet(const char* path, const std::function<R(Args...)>& function) {
+    return ApiBinder::Get(Registrar(), path, function);
+  }
+
   [[nodiscard]] ApiRegistry& GetRegistry() { return *apiRegistry_; }
   [[nodiscard]] const PluginEntryPoints* EntryPoints() const { return &entryPoints_; }
   [[nodiscard]] const PluginApiVersion& CoreApiVersion() const { return coreApiVersion_; }
@@ -70,6 +94,19 @@ class Plugin : public AppModule {
 
  private:
   friend bool LoadPlugin(Plugin* plugin, PluginLoadResult* record, const char* shortName);
+
+  [[nodiscard]] ApiRegistrar Registrar() {
+    return ApiRegistrar{apiRegistry_.get(), helpCategories_};
+  }
+
+  // A function of the member's signature that calls it on `object` and returns its result.
+  template <typename Object, typename Class, typename R, typename... Args>
+  static std::function<R(Args...)> WrapMember(Object* object, R (Class::*method)(Args...)) {
+    Class* target = object;
+    return [target, method](Args... args) -> R {
+      return (target->*method)(std::forward<Args>(args)...);
+    };
+  }
 
   [[nodiscard]] PluginHostApi* Api() const {
     return hostInit_ != nullptr ? hostInit_->api : nullptr;

@@ -10,6 +10,7 @@
 
 #include "sdk/api/ApiBinder.h"
 #include "sdk/api/ApiCallTesting.h"
+#include "sdk/api/ResponseBodyStreamTesting.h"
 #include "sdk/binding/JsonText.h"
 #include "tests/sdk/api/StandInTypes.h"
 
@@ -255,6 +256,31 @@ TEST_F(SignatureTableTest, ArgumentsFromNamedValues) {
   const ApiTestReply reply = client.Call("PostJoinById", request);
   EXPECT_FALSE(reply.hasError) << reply.error;
   EXPECT_EQ(reply.value.GetString(), "5:named");
+}
+
+TEST_F(SignatureTableTest, StoreToBindingCopiesTheStatusPartOnBothBranches) {
+  BodyStreamLog log;
+  for (const bool ok : {true, false}) {
+    SCOPED_TRACE(ok ? "ok" : "failed");
+    HttpResult<Party> source(MakeParty("p"), ok ? HttpResponse(201) : HttpResponse(409, "TAKEN"));
+    source.response.status.statusText = "Text";
+    source.response.status.headers["H"] = "v";
+    source.response.kind = 3;
+    source.response.bodyStream = CountingBodyStream::Make(log);
+    BindingHttpResult result;
+    StoreToBinding(result, source, registry);
+    EXPECT_EQ(result.IsOk(), ok);
+    EXPECT_EQ(ok ? SerializeJson(result.Result().Value(), &registry, nullptr)
+                 : std::string(result.Result().ErrorMessage()),
+              ok ? kParty : "TAKEN");
+    EXPECT_EQ(result.StatusPart().status, ok ? 201 : 409);
+    EXPECT_EQ(result.StatusPart().statusText, "Text");
+    EXPECT_EQ(result.StatusPart().headers.at("H"), "v");
+    EXPECT_EQ(result.Kind(), 3u);
+    EXPECT_EQ(result.Stream(), nullptr);
+    EXPECT_NE(source.response.bodyStream, nullptr) << "the stream stays with the handler's result";
+  }
+  EXPECT_EQ(log.destroyed, 2);
 }
 
 }  // namespace
