@@ -10,15 +10,6 @@ namespace {
 int64_t ReadCounter(void* context) { return *static_cast<int64_t*>(context); }
 int64_t Minus(void* context) { return -*static_cast<int64_t*>(context); }
 
-TEST(SteadyClockTest, SystemClockNeverDecreases) {
-  int64_t previous = SteadyClockNow();
-  for (int i = 0; i < 1000; ++i) {
-    const int64_t now = SteadyClockNow();
-    ASSERT_GE(now, previous);
-    previous = now;
-  }
-}
-
 TEST(SteadyClockTest, ReplacedSourcesNestAndRestore) {
   int64_t outer = 5;
   int64_t inner = 7;

@@ -266,13 +266,5 @@ TEST_F(EventSubscriptionTest, LcdsMessagesThatDoNotReadOrHaveNoHandlerAreDropped
   }
 }
 
-TEST_F(EventSubscriptionTest, TheModuleStampsByItsOwnClassTable) {
-  plugin_->lcdsClassByType_["Thing"] = kThingClass;
-  BindingProperty value;
-  value.Member("count").SetInt64(1);
-  plugin_->StampLcdsClassNames(value, {BindingTypeCode::Struct, BindingTypeCode::None, thingType_});
-  EXPECT_EQ(Zarn::Testing::Describe(value), "{__class:\"com.test.game.Thing\",count:i:1}");
-}
-
 }  // namespace
 }  // namespace Zarn::Client

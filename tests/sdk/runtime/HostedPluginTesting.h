@@ -34,12 +34,10 @@ ZARN_TYPE_ID(Zarn::Client::Testing::Unbound, 0x7E570002u);
 
 namespace Zarn::Client::Testing {
 
-inline BindingTypeInfo* RegisterThing(BindingRegistry& registry) {
-  return TypeRegistry(registry.RegisterType(sizeof(Thing), "Thing", TypeId<Thing>(), false))
+inline void RegisterThing(BindingRegistry& registry) {
+  TypeRegistry(registry.RegisterType(sizeof(Thing), "Thing", TypeId<Thing>(), false))
       .AddMember<int32_t>("count", offsetof(Thing, count), "")
-      .AddMember<std::string>("label", offsetof(Thing, label), "")
-      .Builder()
-      .Type();
+      .AddMember<std::string>("label", offsetof(Thing, label), "");
 }
 
 // The plugin's steady clock: the host's virtual time plus a skew that a test may add, to stand
@@ -59,7 +57,6 @@ class TablePlugin : public Plugin {
  public:
   using AppModule::eventHandlers_;
   using AppModule::exactObservers_;
-  using AppModule::lcdsClassByType_;
   using AppModule::lcdsHandlers_;
   using AppModule::scheduledCallbacks_;
   using AppModule::subscriptionCounts_;
@@ -77,7 +74,7 @@ class HostedPluginTest : public ::testing::Test {
     ASSERT_TRUE(LoadPlugin(plugin_.get(), &record, "tester"));
     init_ = PluginHostInit{host_.Table(), kTestHostContext};
     ASSERT_TRUE(plugin_->Initialize(&init_));
-    thingType_ = RegisterThing(plugin_->GetRegistry());
+    RegisterThing(plugin_->GetRegistry());
   }
 
   // Seconds of virtual time.
@@ -99,7 +96,6 @@ class HostedPluginTest : public ::testing::Test {
   Platform::ScopedSteadyClockSource clockSource_{&VirtualClock::Read, &clock_};
   PluginHostInit init_{};
   std::unique_ptr<TablePlugin> plugin_ = std::make_unique<TablePlugin>();
-  BindingTypeInfo* thingType_ = nullptr;
 };
 
 }  // namespace Zarn::Client::Testing
