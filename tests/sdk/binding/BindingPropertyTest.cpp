@@ -537,6 +537,7 @@ TEST(BindingPropertyTest, DestroyingValuesReturnsAllTheirMemory) {
 
   const CounterValues before = CounterValues::ReadProcess();
   const std::size_t pagesBefore = PageSource::Instance().PagesInUse();
+  const std::size_t reservationsBefore = PageSource::Instance().ReservationCount();
   {
     BindingProperty value = build();
     BindingProperty copy(value);
@@ -550,6 +551,7 @@ TEST(BindingPropertyTest, DestroyingValuesReturnsAllTheirMemory) {
   EXPECT_GT(after.allocations, before.allocations);
   EXPECT_EQ(after.bytesAllocated - before.bytesAllocated, after.bytesFreed - before.bytesFreed);
   EXPECT_EQ(PageSource::Instance().PagesInUse(), pagesBefore);
+  EXPECT_EQ(PageSource::Instance().ReservationCount(), reservationsBefore);
 }
 
 TEST(BindingPropertyTest, DeepNestingNeedsNoRecursion) {
