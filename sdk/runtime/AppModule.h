@@ -12,6 +12,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <variant>
+#include <vector>
 
 #include "sdk/base/Failure.h"
 #include "sdk/base/Fnv1a.h"
@@ -181,6 +182,14 @@ class AppModule : public EventSource {
   [[nodiscard]] const std::string& UserAgent() const { return userAgent_; }
   [[nodiscard]] bool HasEventHandler(const std::string& name) const;
   [[nodiscard]] bool IsShuttingDown() const { return shuttingDown_; }
+
+  // Legacy-platform (LCDS) calls; templates in sdk/runtime/LcdsCall.h.
+  //
+  // Appends one value per parameter to `arguments`, in order, each stamped with the legacy
+  // class names of its type; stops at the first parameter that does not convert.
+  template <typename... P>
+  [[nodiscard]] MaybeType<Failure, void> PackLcdsParams(std::vector<BindingProperty>& arguments,
+                                                        const P&... params);
 
  protected:
   template <typename T>
