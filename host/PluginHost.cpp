@@ -137,6 +137,16 @@ RouteAnswer PluginHost::CallRoute(const std::string& method, const std::string& 
   return answer;
 }
 
+RouteAnswer PluginHost::CallRoute(RouteRequest request) {
+  if (!Loaded()) {
+    RouteAnswer answer;
+    answer.error = "no plugin is loaded";
+    return answer;
+  }
+  request.callWord = options_.hostContext;
+  return Zarn::Host::CallRoute(routes_, request, &releaseCalls_);
+}
+
 void PluginHost::AddComponent(std::string prefix, CoreComponent component) {
   components_[std::move(prefix)] = std::move(component);
 }

@@ -142,6 +142,8 @@ class PluginHost {
   // error with status 0.
   RouteAnswer CallRoute(const std::string& method, const std::string& path,
                         const std::string& bodyJson);
+  // The same with every part of the request given; the call word is the host context.
+  RouteAnswer CallRoute(RouteRequest request);
   // How many release entries of the plugin the host has called.
   [[nodiscard]] int ReleaseCalls() const { return releaseCalls_; }
 

@@ -2,13 +2,19 @@
 
 #include <rapidjson/document.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "host/HostValue.h"
 
 namespace Zarn::Host {
 
 namespace {
+
+// The most of a streamed body the host reads.
+constexpr uint64_t kMaxStreamBytes = 1 << 20;
 
 std::string Text(const char* text) { return text != nullptr ? std::string(text) : std::string(); }
 
@@ -24,9 +30,29 @@ RouteAnswer TakeReply(ApiCallResult& reply, int* releaseCalls) {
     answer.error = "the plugin's reply could not be read: " + error;
   }
   answer.body = JsonText(value);
-  // Streamed bodies are not read by this host; the stream still goes back to its owner.
+  answer.statusText = Text(reply.statusText);
+  const ApiHeader* headers = reply.headers;
+  for (uint32_t i = 0; headers != nullptr && i < reply.headerCount; ++i) {
+    answer.headers.emplace_back(Text(headers[i].name), Text(headers[i].value));
+  }
   const ApiStreamReleaseEntry releaseStream = reply.streamRelease;
+  const ApiStreamReadEntry readStream = reply.streamRead;
   void* stream = reply.stream;
+  if (readStream != nullptr && stream != nullptr) {
+    // At most the size the reply announced, and never more than the host is willing to hold.
+    const uint64_t announced = reply.streamSize;  // copied: the record is packed
+    const uint64_t size = std::min(announced, kMaxStreamBytes);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    std::size_t offset = 0;
+    while (offset < bytes.size()) {
+      const uint32_t read = readStream(stream, reinterpret_cast<std::uintptr_t>(&bytes[offset]),
+                                       bytes.size() - offset, offset);
+      if (read == 0 || read > bytes.size() - offset) break;
+      offset += read;
+    }
+    bytes.resize(offset);
+    answer.stream = std::move(bytes);
+  }
   if (releaseStream != nullptr && stream != nullptr) {
     releaseStream(stream);
     ++*releaseCalls;
@@ -65,27 +91,69 @@ uint32_t HostMethodCode(const std::string& method) {
 RouteAnswer CallRoute(const std::vector<HostRoute>& routes, uint32_t method,
                       const std::string& path, const std::string& bodyJson, uint32_t callWord,
                       int* releaseCalls) {
+  RouteRequest request;
+  request.method = method;
+  request.path = path;
+  if (!bodyJson.empty()) {
+    request.contentType = "application/json";
+    request.body = bodyJson;
+  }
+  request.callWord = callWord;
+  return CallRoute(routes, request, releaseCalls);
+}
+
+RouteAnswer CallRoute(const std::vector<HostRoute>& routes, const RouteRequest& call,
+                      int* releaseCalls) {
+  RouteAnswer refused;
+  std::vector<ApiNamedValue> named(call.namedValues.size());
+  for (std::size_t i = 0; i < named.size(); ++i) {
+    std::memset(&named[i], 0, sizeof named[i]);
+    const auto& [name, json] = call.namedValues[i];
+    rapidjson::Document value;
+    std::string error;
+    if (!ParseHostJson(json, &value, &error) || !JsonToHostObject(value, &named[i].value)) {
+      refused.error = "named value " + std::to_string(i) + ": " +
+                      (error.empty() ? std::string("nested too deeply") : error);
+      break;
+    }
+    named[i].name = name ? name->c_str() : nullptr;
+  }
+  std::vector<ApiHeader> headers;
+  for (const auto& [name, value] : call.headers) {
+    headers.push_back(ApiHeader{const_cast<char*>(name.c_str()), const_cast<char*>(value.c_str())});
+  }
+
+  std::optional<RouteAnswer> answer;
   for (const HostRoute& route : routes) {
-    if (route.entry == nullptr) continue;
+    if (refused.error || route.entry == nullptr) continue;
     ApiCallRequest request;
     std::memset(&request, 0, sizeof request);
-    request.method = method;
-    request.path = path.c_str();
+    request.method = call.method;
+    request.path = call.path.c_str();
+    request.namedValues = named.empty() ? nullptr : named.data();
+    request.namedValueCount = static_cast<uint32_t>(named.size());
     request.userData = route.userData;
-    request.contentType = bodyJson.empty() ? "" : "application/json";
-    request.body = bodyJson.empty() ? nullptr : bodyJson.data();
-    request.bodyLength = static_cast<uint32_t>(bodyJson.size());
-    request.callWord = callWord;
+    request.headers = headers.empty() ? nullptr : headers.data();
+    request.headerCount = static_cast<uint32_t>(headers.size());
+    request.contentType = call.contentType ? call.contentType->c_str() : nullptr;
+    request.body = call.body ? call.body->data() : nullptr;
+    request.bodyLength = call.body ? static_cast<uint32_t>(call.body->size()) : 0;
+    request.callWord = call.callWord;
+    request.customMethod = call.customMethod ? call.customMethod->c_str() : nullptr;
     ApiCallResult reply;
     std::memset(&reply, 0, sizeof reply);
     route.entry(&reply, &request);
-    RouteAnswer answer = TakeReply(reply, releaseCalls);
-    if (answer.status == 404 && answer.error == "Invalid function") continue;
-    return answer;
+    RouteAnswer taken = TakeReply(reply, releaseCalls);
+    if (taken.status == 404 && taken.error == "Invalid function") continue;
+    answer = std::move(taken);
+    break;
   }
+  for (ApiNamedValue& value : named) FreeHostObject(&value.value);
+  if (refused.error) return refused;
+  if (answer) return *std::move(answer);
   RouteAnswer none;
   none.status = 404;
-  none.error = "No route of the plugin serves " + path;
+  none.error = "No route of the plugin serves " + call.path;
   return none;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sdk/binding/ApiRecords.h"
@@ -28,10 +29,28 @@ struct HostRoute {
 // The host's method code of "GET", "POST", ...; 0 for any other text.
 [[nodiscard]] uint32_t HostMethodCode(const std::string& method);
 
+// A call as a front end makes it. Named values are compact JSON, by name or (with no name) by
+// position.
+struct RouteRequest {
+  uint32_t method = 0;  // host method code
+  std::string path;     // may carry a query after "?"
+  std::vector<std::pair<std::string, std::string>> headers;
+  std::optional<std::string> contentType;
+  std::optional<std::string> body;  // bytes as given; none sends no body
+  std::vector<std::pair<std::optional<std::string>, std::string>> namedValues;
+  std::optional<std::string> customMethod;  // sent with method 8
+  uint32_t callWord = 0;
+};
+
 struct RouteAnswer {
   uint32_t status = 0;
   std::optional<std::string> error;
   std::string body = "null";  // compact JSON of the reply's value
+  std::string statusText;
+  std::vector<std::pair<std::string, std::string>> headers;
+  // A streamed body, read through the reply's read entry: the host passes a buffer's address,
+  // its capacity and the offset read so far, and the entry answers how many bytes it wrote.
+  std::optional<std::string> stream;
 };
 
 // Offers the request to each route in turn, as the dispatcher decides whether a route serves it:
@@ -42,5 +61,9 @@ struct RouteAnswer {
 [[nodiscard]] RouteAnswer CallRoute(const std::vector<HostRoute>& routes, uint32_t method,
                                     const std::string& path, const std::string& bodyJson,
                                     uint32_t callWord, int* releaseCalls);
+// The same with every part of the request given. A named value that is not JSON is refused
+// before any route is called.
+[[nodiscard]] RouteAnswer CallRoute(const std::vector<HostRoute>& routes,
+                                    const RouteRequest& request, int* releaseCalls);
 
 }  // namespace Zarn::Host

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/PluginHost.h"
+#include "tests/host/LobbyHostRun.h"
 
 namespace Zarn::Host {
 namespace {
@@ -231,16 +232,11 @@ TEST(PluginEndToEndTest, ALoadCycleGivesBackWhatItAllocated) {
 }
 
 TEST(PluginEndToEndTest, LobbyHostAnswersStatsAndQuit) {
-  const std::string dir = testing::TempDir();
-  const std::string script = dir + "lobby-host-script.txt";
-  const std::string output = dir + "lobby-host-output.txt";
-  std::ofstream(script) << "stats\nbogus\nGET /jyx-lobby/v9/nothing\nquit\nstats\n";
-  const std::string command =
-      std::string("'") + JYX_TEST_LOBBY_HOST + "' '" + script + "' > '" + output + "' 2>/dev/null";
-  ASSERT_EQ(std::system(command.c_str()), 0);
-  std::ifstream in(output);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  const auto output =
+      Testing::RunLobbyHost(JYX_TEST_LOBBY_HOST, "", "lobby-host",
+                            "stats\nbogus\nGET /jyx-lobby/v9/nothing\nquit\nstats\n");
+  ASSERT_TRUE(output.has_value());
+  const std::vector<std::string>& lines = *output;
   ASSERT_EQ(lines.size(), 5u);
   EXPECT_EQ(lines[0], R"({"plugin":"jyx-lobby","started":true})");
   EXPECT_EQ(lines[1].rfind(R"({"peakLiveBytes":)", 0), 0u) << lines[1];
