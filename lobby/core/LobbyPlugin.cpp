@@ -13,6 +13,9 @@ void LobbyPlugin::Shutdown() { Plugin::Shutdown(); }
 void LobbyPlugin::RegisterEndpoints() {
   RegisterApiTypes();
   RegisterV2ApiTypes();
+  RegisterPartiesTypes();
+  RegisterLcdsTypes();
+  RegisterServiceProxyTypes();
 }
 
 void LobbyPlugin::RegisterApiTypes() {
@@ -25,8 +28,24 @@ void LobbyPlugin::RegisterV2ApiTypes() {
   Zarn::Client::Lobby::RegisterV2ApiTypes(context);
 }
 
+void LobbyPlugin::RegisterPartiesTypes() {
+  LobbyTypeContext context = TypeContext();
+  Zarn::Client::Lobby::RegisterPartiesTypes(context);
+}
+
+void LobbyPlugin::RegisterLcdsTypes() {
+  LobbyTypeContext context = TypeContext();
+  Zarn::Client::Lobby::RegisterLcdsTypes(context);
+}
+
+void LobbyPlugin::RegisterServiceProxyTypes() {
+  LobbyTypeContext context = TypeContext();
+  Zarn::Client::Lobby::RegisterServiceProxyTypes(context);
+}
+
 LobbyTypeContext LobbyPlugin::TypeContext() {
-  return LobbyTypeContext{&GetRegistry(), CamelCaseName(), HelpCategories(), nullptr};
+  return LobbyTypeContext{&GetRegistry(), CamelCaseName(),   HelpCategories(),
+                          nullptr,        &lcdsClassByType_, &lcdsClassByTypeId_};
 }
 
 bool LobbyPlugin::OnStart() { return true; }

@@ -21,13 +21,18 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   // The lobby's types, then its routes.
   void RegisterEndpoints();
 
-  // The lobby's own records and enums, into the plugin's API registry. Each runs once, while the
-  // plugin is loaded, in this order.
+  // The lobby's records and enums, into the plugin's API registry. Each runs once, while the
+  // plugin is loaded, in this order. The legacy records also enter their legacy classes in the
+  // module's class tables.
   void RegisterApiTypes();
   void RegisterV2ApiTypes();
+  void RegisterPartiesTypes();
+  void RegisterLcdsTypes();
+  void RegisterServiceProxyTypes();
 
  private:
-  // The plugin's registry, CamelCase name and help categories, as the registrars take them.
+  // The plugin's registry, CamelCase name, help categories and legacy class tables, as the
+  // registrars take them.
   [[nodiscard]] LobbyTypeContext TypeContext();
 };
 

@@ -1,10 +1,13 @@
 #include "lobby/model/ApiTypeRegistrars.h"
 
 #include "lobby/model/AnalyticsRecords.h"
+#include "lobby/model/LcdsRecords.h"
 #include "lobby/model/LegacyDataRecords.h"
 #include "lobby/model/LobbyRecords.h"
 #include "lobby/model/LobbyViewRecords.h"
+#include "lobby/model/PartiesRecords.h"
 #include "lobby/model/QueueRecords.h"
+#include "lobby/model/ServiceProxyRecords.h"
 #include "lobby/model/SiblingResourceRecords.h"
 
 namespace Zarn::Client::Lobby {
@@ -53,6 +56,32 @@ void RegisterV2ApiTypes(LobbyTypeContext& context) {
                   FriendAvailabilityAnalytics, PremadeRelationshipAnalytics,
                   PartiesInvitationPlayerAnalytics, PartiesInvitationAnalytics, JoinPartyAnalytics,
                   OpenPartyToggleAnalytics, PartyInviteAnalytics>(context);
+}
+
+void RegisterPartiesTypes(LobbyTypeContext& context) {
+  using namespace Api;
+  RegisterInOrder<PartyMemberRoleEnum, GameModeDto, PartyChatDto, PartyMemberMetadataDto,
+                  PartyMemberDto, PremadeMemberDto, PremadePartyDto, GatekeeperRestrictionDto,
+                  QueueRestrictionDto, PartyDto, PlayerDto, PlayerCollectionDto, PartyInviteDto,
+                  PartyNotificationEnvelopeDto, ReadyDto, ZarnMessagingServiceMessage,
+                  PlayerUpdateType, UserResource, PartyPresenceData>(context);
+}
+
+void RegisterLcdsTypes(LobbyTypeContext& context) {
+  LobbyTypeContext bare = context;
+  bare.prefix.clear();
+  bare.tags.clear();
+  using namespace LCDS;
+  RegisterInOrder<LobbyClientDynamicConfigurationNotification, InviteeState, InvitationState,
+                  RemovalReason, Player, Member, Invitee, LobbyStatus, Inviter, InvitationRequest,
+                  GameInviteBaseRuntimeException, InviteFailed, RemovedFromLobbyNotification,
+                  InvitePrivileges, GameMap, PracticeGameConfig, PlayerParticipant, BotParticipant,
+                  GameDTO, Summoner, FailedJoinPlayer, StartChampSelectDto, GameNotification,
+                  PracticeGameSearchResult>(bare);
+}
+
+void RegisterServiceProxyTypes(LobbyTypeContext& context) {
+  RegisterInOrder<ServiceProxyPayload, AmbassadorMessage>(context);
 }
 
 }  // namespace Zarn::Client::Lobby

@@ -1,4 +1,4 @@
-// Registers the lobby's own types the way the plugin does, for tests only.
+// Registers the lobby's types the way the plugin does, for tests only.
 #pragma once
 
 #include <vector>
@@ -15,12 +15,20 @@ inline LobbyTypeContext MakeTestTypeContext(BindingRegistry& registry,
   return LobbyTypeContext{&registry, "JyxLobby", {"Plugins", "Plugin jyx-lobby"}, registered};
 }
 
-// Both registrars, in the plugin's order. `registered` (may be null) receives every type.
+// The five registrars, in the plugin's order. `registered` (may be null) receives every type;
+// the class tables (may be null) receive the legacy records' classes.
 inline void RegisterLobbyApiTypes(BindingRegistry& registry,
-                                  std::vector<const BindingTypeInfo*>* registered = nullptr) {
+                                  std::vector<const BindingTypeInfo*>* registered = nullptr,
+                                  LcdsClassByType* classByType = nullptr,
+                                  LcdsClassByTypeId* classByTypeId = nullptr) {
   LobbyTypeContext context = MakeTestTypeContext(registry, registered);
+  context.lcdsClassByType = classByType;
+  context.lcdsClassByTypeId = classByTypeId;
   RegisterApiTypes(context);
   RegisterV2ApiTypes(context);
+  RegisterPartiesTypes(context);
+  RegisterLcdsTypes(context);
+  RegisterServiceProxyTypes(context);
 }
 
 }  // namespace Zarn::Client::Lobby

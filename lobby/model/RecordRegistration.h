@@ -71,11 +71,12 @@ BindingTypeBuilder DeclareType(LobbyTypeContext& context, const char* typeName) 
 
 // Registers the record with its fields, in the order given, which is the order of the members.
 // Each field is registered with an empty description and no flags: every field is written, and
-// none is required on reading.
-template <typename Record, typename... Members>
+// none is required on reading. `kOffWire` members, declared after the fields, are not on the
+// wire.
+template <typename Record, std::size_t kOffWire = 0, typename... Members>
 void RegisterRecord(LobbyTypeContext& context, const char* typeName,
                     FieldSpec<Record, Members>... fields) {
-  static_assert(sizeof...(Members) == RecordRegistrationDetail::MemberCount<Record>(),
+  static_assert(sizeof...(Members) + kOffWire == RecordRegistrationDetail::MemberCount<Record>(),
                 "every member of a record is registered as a field");
   TypeRegistry type(DeclareType<Record>(context, typeName));
   const Record probe{};
