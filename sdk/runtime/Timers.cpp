@@ -66,14 +66,15 @@ void AppModule::RunScheduledCallback(void* context) {
   if (entry == nullptr) return;
   AppModule* module = entry->module;
   const uint64_t id = entry->id;
-  // The callable is taken out of the table before it runs: it may wait, and while it waits the
-  // host may run other callbacks that change the table.
-  Callback callback;
-  {
-    std::lock_guard<std::mutex> lock(module->callbackLock_);
-    callback = std::move(entry->callback);
-  }
+  // This is a C callback: nothing may leave it, not even a failure to take the lock.
   try {
+    // The callable is taken out of the table before it runs: it may wait, and while it waits the
+    // host may run other callbacks that change the table.
+    Callback callback;
+    {
+      std::lock_guard<std::mutex> lock(module->callbackLock_);
+      callback = std::move(entry->callback);
+    }
     callback();
   } catch (const std::exception& e) {
     LogPrintf(kLogLevelError, 1, 0, "%s: Scheduled callback %llu failed: %s", module->name_.c_str(),
@@ -82,8 +83,13 @@ void AppModule::RunScheduledCallback(void* context) {
     LogPrintf(kLogLevelError, 1, 0, "%s: Scheduled callback %llu failed", module->name_.c_str(),
               static_cast<unsigned long long>(id));
   }
-  std::lock_guard<std::mutex> lock(module->callbackLock_);
-  module->scheduledCallbacks_.erase(id);
+  try {
+    std::lock_guard<std::mutex> lock(module->callbackLock_);
+    module->scheduledCallbacks_.erase(id);
+  } catch (const std::exception& e) {
+    LogPrintf(kLogLevelError, 1, 0, "%s: Scheduled callback %llu not removed: %s",
+              module->name_.c_str(), static_cast<unsigned long long>(id), e.what());
+  }
 }
 
 void AppModule::SetTimer(const std::string& name, double seconds, Callback callback) {
