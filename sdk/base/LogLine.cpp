@@ -1,5 +1,6 @@
 #include "sdk/base/LogLine.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -48,7 +49,9 @@ std::uint32_t Expand(char code, char* out, std::uint32_t room, const LogRecord& 
       // Single precision, as the clock has always been rendered in log lines.
       const float seconds = static_cast<float>(PerfCounter::Now());
       const int whole = static_cast<int>(seconds);
-      const int milliseconds = static_cast<int>(seconds * 1000.0f) % 1000;
+      // Reduced before the conversion to int: after about 25 days the milliseconds since the
+      // first reading no longer fit an int.
+      const int milliseconds = static_cast<int>(std::fmod(std::trunc(seconds * 1000.0f), 1000.0f));
       return Written(std::snprintf(out, room, "%06d.%03d", whole, milliseconds), room);
     }
     case 'L':

@@ -2,10 +2,11 @@
 
 #include <chrono>
 
+#include "sdk/platform/SteadyClock.h"
+
 namespace Zarn::Platform {
 
 namespace {
-using Clock = std::chrono::steady_clock;
 using Tick = std::chrono::nanoseconds;
 }  // namespace
 
@@ -13,9 +14,7 @@ std::int64_t QueryPerformanceFrequency() noexcept {
   return static_cast<std::int64_t>(Tick::period::den / Tick::period::num);
 }
 
-std::int64_t QueryPerformanceCounter() noexcept {
-  return static_cast<std::int64_t>(
-      std::chrono::duration_cast<Tick>(Clock::now().time_since_epoch()).count());
-}
+// Ticks are the steady clock's nanoseconds, so a test that replaces that clock moves this one.
+std::int64_t QueryPerformanceCounter() noexcept { return SteadyClockNow(); }
 
 }  // namespace Zarn::Platform

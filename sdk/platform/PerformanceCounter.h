@@ -8,7 +8,8 @@ namespace Zarn::Platform {
 // Ticks per second of QueryPerformanceCounter; constant for the life of the process.
 [[nodiscard]] std::int64_t QueryPerformanceFrequency() noexcept;
 
-// The current tick count of a monotonic clock; never decreases.
+// The current tick count: the steady clock's nanoseconds (SteadyClock.h), so it never decreases
+// unless a test installs a clock source that does.
 [[nodiscard]] std::int64_t QueryPerformanceCounter() noexcept;
 
 }  // namespace Zarn::Platform

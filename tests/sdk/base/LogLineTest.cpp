@@ -3,12 +3,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "sdk/base/BoundaryRecords.h"
 #include "sdk/base/LogChannels.h"
+#include "sdk/base/PerfCounter.h"
+#include "sdk/platform/SteadyClockTesting.h"
 #include "sdk/platform/ThreadId.h"
 
 namespace Zarn {
@@ -77,6 +80,22 @@ TEST(FormatLineTest, MessageEndingInLineFeedGetsNoSecondOne) {
 TEST(FormatLineTest, ProcessClockHasSecondsAndMilliseconds) {
   const LogRecord record = SampleRecord("");
   EXPECT_THAT(Render("[#H]", record), testing::MatchesRegex("\\[[0-9]{6}\\.[0-9]{3}\\]\n"));
+}
+
+// The process clock as it reads 40 days after its first reading.
+std::int64_t FortyDaysOn(void*) {
+  constexpr std::int64_t kFortyDays = std::int64_t{40} * 24 * 3600 * 1'000'000'000;
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+             .count() +
+         kFortyDays;
+}
+
+TEST(FormatLineTest, ProcessClockStaysWellFormedAfterWeeks) {
+  static_cast<void>(PerfCounter::Now());  // the first reading
+  const Platform::ScopedSteadyClockSource later(&FortyDaysOn, nullptr);
+  const LogRecord record = SampleRecord("");
+  EXPECT_THAT(Render("[#H]", record), testing::MatchesRegex("\\[345[0-9]{4}\\.[0-9]{3}\\]\n"));
 }
 
 TEST(FormatLineTest, FullLinesGiveUpTwoCharactersForTheLineFeed) {
