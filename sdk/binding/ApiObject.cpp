@@ -129,10 +129,12 @@ void ApiObject::SetStructure(ApiObjectEntry* entries, std::uint32_t count) noexc
 }
 
 void ApiCallResult::SetError(const char* message) noexcept {
+  // Copy first: `message` may be the text this result already holds.
+  char* copy = MemoryHooks::StrDup(message != nullptr ? message : "");
   DestroyApiObject(value);
   if (ownsError == 1) MemoryHooks::Free(errorText);
-  errorText = MemoryHooks::StrDup(message != nullptr ? message : "");
-  ownsError = errorText != nullptr ? 1 : 0;
+  errorText = copy;
+  ownsError = copy != nullptr ? 1 : 0;
 }
 
 }  // namespace Zarn

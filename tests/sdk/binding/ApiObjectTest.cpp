@@ -104,6 +104,8 @@ TEST(ApiObjectTest, SettersReleaseThePreviousValueAndFillBothWords) {
   EXPECT_EQ(+result.value.kind, kApiObjectEmpty);
   EXPECT_STREQ(result.errorText, "second");
   EXPECT_EQ(+result.ownsError, 1);
+  result.SetError(result.errorText);  // its own text again
+  EXPECT_STREQ(result.errorText, "second");
   MemoryHooks::Free(result.errorText);
   EXPECT_EQ(LiveBlocks(), before);
 }
