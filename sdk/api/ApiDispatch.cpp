@@ -84,7 +84,8 @@ void ApiRegistry::Dispatch(ApiCallResult& reply, const ApiCallRequest& request,
   if (match.method == HttpMethod::Custom && request.customMethod != nullptr) {
     match.methodName = request.customMethod;
   }
-  if (!RoutePattern::Match(match, pattern)) {
+  if (!RoutePattern::Match(match, pattern) || match.function == nullptr ||
+      match.record == nullptr) {
     SetReplyError(reply, "Invalid function", 404);
     return;
   }
