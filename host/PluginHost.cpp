@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <mutex>
 
 #include "host/HostValue.h"
 #include "host/ResourceEventName.h"
@@ -37,6 +38,21 @@ char* HostStrDup(const std::string& text) {
   return copy;
 }
 
+constexpr char kTelemetryPrefix[] = "/telemetry/v1/events/";
+
+// Replies of slot 0 not yet released, by address, across every host of the process: a release
+// entry only receives the record, and a record that no host has outstanding is a second
+// release.
+struct OutstandingReplies {
+  std::mutex lock;
+  std::map<const ApiCallResult*, PluginHost*> byAddress;
+  int foreignReleases = 0;
+};
+OutstandingReplies& Outstanding() {
+  static OutstandingReplies outstanding;
+  return outstanding;
+}
+
 void DefaultStall(const std::string& why) {
   std::fprintf(stderr, "lobby-host: %s\n", why.c_str());
   std::fflush(stderr);
@@ -64,6 +80,11 @@ PluginHost::PluginHost(Options options) : options_(std::move(options)) {
 
 PluginHost::~PluginHost() {
   if (Loaded()) Shutdown();
+  OutstandingReplies& outstanding = Outstanding();
+  std::lock_guard<std::mutex> lock(outstanding.lock);
+  for (auto it = outstanding.byAddress.begin(); it != outstanding.byAddress.end();) {
+    it = it->second == this ? outstanding.byAddress.erase(it) : std::next(it);
+  }
 }
 
 PluginHost::LoadOutcome PluginHost::Load(PluginApiVersionWords core) {
@@ -151,6 +172,46 @@ void PluginHost::AddComponent(std::string prefix, CoreComponent component) {
   components_[std::move(prefix)] = std::move(component);
 }
 
+void PluginHost::ScriptReply(const std::string& path, ScriptedReply reply) {
+  scripts_[path].push_back(std::move(reply));
+}
+
+void PluginHost::SeedResource(const std::string& path, const std::string& json) {
+  resources_[path] = json;
+}
+
+std::optional<std::string> PluginHost::Resource(const std::string& path) const {
+  auto it = resources_.find(path);
+  if (it == resources_.end()) return std::nullopt;
+  return it->second;
+}
+
+void PluginHost::OnYield(int k, std::function<void()> action) {
+  yieldActions_.emplace_back(records_.yields + std::max(k, 1), std::move(action));
+}
+
+std::vector<const HostStream*> PluginHost::Streams() const {
+  std::vector<const HostStream*> result;
+  for (const auto& stream : streams_) result.push_back(stream.get());
+  return result;
+}
+
+void PluginHost::ClearRecords() {
+  records_ = HostRecords{};
+  eventsTaken_ = 0;
+  std::vector<std::unique_ptr<HostStream>> open;
+  for (auto& stream : streams_) {
+    if (stream->Releases() == 0) open.push_back(std::move(stream));
+  }
+  streams_ = std::move(open);
+}
+
+int PluginHost::ForeignReplyReleases() {
+  OutstandingReplies& outstanding = Outstanding();
+  std::lock_guard<std::mutex> lock(outstanding.lock);
+  return outstanding.foreignReleases;
+}
+
 void PluginHost::SetResource(const std::string& path, const std::string& json) {
   const bool existed = resources_.count(path) != 0;
   resources_[path] = json;
@@ -180,6 +241,10 @@ void PluginHost::DeliverEvent(std::string name, std::string payloadJson) {
   scheduler_.Schedule(
       std::move(label), 0.0,
       [this, name = std::move(name), payload = std::move(payloadJson)] { Deliver(name, payload); });
+}
+
+void PluginHost::DeliverEventNow(const std::string& name, const std::string& payloadJson) {
+  Deliver(name, payloadJson);
 }
 
 void PluginHost::Deliver(const std::string& name, const std::string& payloadJson) {
@@ -219,7 +284,25 @@ std::vector<PublishedEvent> PluginHost::TakeNewEvents() {
   return result;
 }
 
-CoreReply PluginHost::Route(const CoreRequest& request) {
+std::optional<ScriptedReply> PluginHost::TakeScript(const CoreRequest& request) {
+  auto it = scripts_.find(request.path);
+  if (it == scripts_.end()) return std::nullopt;
+  std::vector<ScriptedReply>& list = it->second;
+  for (auto script = list.begin(); script != list.end(); ++script) {
+    if (script->method && *script->method != request.method) continue;
+    ScriptedReply taken = *script;
+    if (script->uses > 0 && --script->uses == 0) list.erase(script);
+    return taken;
+  }
+  return std::nullopt;
+}
+
+PluginHost::RoutedReply PluginHost::Route(const CoreRequest& request) {
+  // A script is copied out first: what it runs during the request may change the scripts.
+  if (std::optional<ScriptedReply> script = TakeScript(request)) {
+    if (script->during) script->during();
+    return RoutedReply{CoreReply{script->status, script->json, script->error}, script->stream};
+  }
   // The longest prefix that the path begins with wins.
   const CoreComponent* chosen = nullptr;
   std::size_t chosenLength = 0;
@@ -229,18 +312,70 @@ CoreReply PluginHost::Route(const CoreRequest& request) {
       chosenLength = prefix.size();
     }
   }
-  if (chosen != nullptr) return (*chosen)(request);
-  if (request.method == 2) {  // GET of a simulated sibling resource
-    if (auto it = resources_.find(request.path); it != resources_.end()) {
-      return CoreReply{200, it->second, std::nullopt};
+  if (chosen != nullptr) return RoutedReply{(*chosen)(request), std::nullopt};
+  if (request.path.compare(0, sizeof(kTelemetryPrefix) - 1, kTelemetryPrefix) == 0) {
+    records_.telemetry.push_back(
+        {request.path.substr(sizeof(kTelemetryPrefix) - 1), request.arguments});
+    return RoutedReply{};
+  }
+  return RoutedReply{Store(request), std::nullopt};
+}
+
+CoreReply PluginHost::Store(const CoreRequest& request) {
+  enum : uint32_t { kDelete = 1, kGet = 2, kPatch = 5, kPost = 6, kPut = 7 };
+  auto it = resources_.find(request.path);
+  const bool held = it != resources_.end();
+  switch (request.method) {
+    case kGet:
+      if (held) return CoreReply{200, it->second, std::nullopt};
+      break;
+    case kDelete:
+      if (DeleteResource(request.path)) return CoreReply{};
+      break;
+    case kPut:
+    case kPost:
+    case kPatch: {
+      std::string value = request.arguments.empty() ? "null" : request.arguments.front();
+      if (request.method == kPatch && held) {
+        rapidjson::Document stored;
+        rapidjson::Document patch;
+        stored.Parse(it->second.c_str(), it->second.size());
+        patch.Parse(value.c_str(), value.size());
+        if (!stored.HasParseError() && !patch.HasParseError() && stored.IsObject() &&
+            patch.IsObject()) {
+          for (auto& member : patch.GetObject()) {
+            stored.RemoveMember(member.name);
+            stored.AddMember(rapidjson::Value(member.name, stored.GetAllocator()),
+                             rapidjson::Value(member.value, stored.GetAllocator()),
+                             stored.GetAllocator());
+          }
+          value = JsonText(stored);
+        }
+      }
+      SetResource(request.path, value);
+      return CoreReply{200, value, std::nullopt};
     }
+    default:
+      break;
   }
   return CoreReply{404, std::nullopt, "No component of the host serves " + request.path};
 }
 
 void PluginHost::Yield() {
-  ++records_.yields;
-  const int ran = scheduler_.RunRound() > 0 ? 1 : scheduler_.RunNext();
+  const int yield = ++records_.yields;
+  // Actions may add actions of their own: take the due ones out before running any.
+  std::vector<std::function<void()>> due;
+  for (auto it = yieldActions_.begin(); it != yieldActions_.end();) {
+    if (it->first == yield) {
+      due.push_back(std::move(it->second));
+      it = yieldActions_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  for (auto& action : due) action();
+  int ran = static_cast<int>(due.size()) + scheduler_.RunRound();
+  if (ran == 0) ran = scheduler_.RunNext();
   if (ran > 0) {
     idleYields_ = 0;
     return;
@@ -274,12 +409,27 @@ uint32_t PluginHost::SlotSendCoreRequest(PluginHostApi* api, ApiCallResult* repl
       read.arguments.push_back(JsonText(value));
     }
     host->records_.requests.push_back(read);
-    CoreReply answer = host->Route(read);
+    RoutedReply routed = host->Route(read);
+    const CoreReply& answer = routed.reply;
 
     std::memset(reply, 0, sizeof(*reply));
     reply->status = answer.status;
     reply->release = &ReleaseCoreReply;
     status = answer.status;
+    ++host->records_.repliesFilled;
+    {
+      OutstandingReplies& outstanding = Outstanding();
+      std::lock_guard<std::mutex> lock(outstanding.lock);
+      outstanding.byAddress[reply] = host;
+    }
+    if (routed.stream) {
+      host->streams_.push_back(std::make_unique<HostStream>(std::move(*routed.stream)));
+      HostStream* stream = host->streams_.back().get();
+      reply->streamRead = &HostStream::Read;
+      reply->streamRelease = &HostStream::Release;
+      reply->streamSize = stream->AnnouncedSize();
+      reply->stream = stream;
+    }
     if (answer.error) {
       reply->errorText = HostStrDup(*answer.error);
       reply->ownsError = 1;
@@ -300,6 +450,17 @@ uint32_t PluginHost::SlotSendCoreRequest(PluginHostApi* api, ApiCallResult* repl
 
 void PluginHost::ReleaseCoreReply(ApiCallResult* reply) {
   if (reply == nullptr) return;
+  {
+    OutstandingReplies& outstanding = Outstanding();
+    std::lock_guard<std::mutex> lock(outstanding.lock);
+    auto it = outstanding.byAddress.find(reply);
+    if (it == outstanding.byAddress.end()) {
+      ++outstanding.foreignReleases;
+      return;
+    }
+    ++it->second->records_.replyReleases;
+    outstanding.byAddress.erase(it);
+  }
   FreeHostObject(&reply->value);
   std::free(reply->errorText);
   std::memset(reply, 0, sizeof(*reply));
@@ -370,7 +531,12 @@ void PluginHost::SlotBeginWait(PluginHostApi* api, const char* label, int32_t va
 }
 
 uint64_t PluginHost::SlotEndWait(PluginHostApi* api) {
-  Guarded("endWait", [&] { ++From(api)->records_.endWaits; });
+  Guarded("endWait", [&] {
+    PluginHost* host = From(api);
+    ++host->records_.endWaits;
+    // Idle yields are counted within one wait.
+    host->idleYields_ = 0;
+  });
   return 0;
 }
 

@@ -7,11 +7,13 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "host/CoreScript.h"
 #include "host/HostScheduler.h"
 #include "host/PluginLibrary.h"
 #include "host/RouteCaller.h"
@@ -64,6 +66,11 @@ struct HostOp1Call {
   uint32_t first = 0;
   uint32_t second = 0;
 };
+// An event posted to the core's telemetry service.
+struct TelemetryEvent {
+  std::string name;                    // the path after "/telemetry/v1/events/"
+  std::vector<std::string> arguments;  // compact JSON of each positional value
+};
 
 // What the plugin asked of the host, in call order per kind.
 struct HostRecords {
@@ -78,6 +85,9 @@ struct HostRecords {
   std::vector<CoreRequest> requests;
   std::vector<std::string> scheduledLabels;
   std::vector<double> scheduledDelays;  // seconds, as the plugin gave them; beside the labels
+  std::vector<TelemetryEvent> telemetry;
+  int repliesFilled = 0;  // replies of slot 0 that carry a release entry
+  int replyReleases = 0;  // of those, released through their entry
 };
 
 struct PluginApiVersionWords {
@@ -91,7 +101,7 @@ class PluginHost {
   struct Options {
     std::string pluginPath = DefaultPluginPath();
     uint32_t hostContext = 0x4C0B;
-    // Yields in a row that find no work at all before the host gives up on the wait.
+    // Yields in a row within one wait that find no work at all before the host gives up on it.
     int maxIdleYields = 1000;
     // Called when a wait stalls; the default reports and aborts the process, so that a test
     // fails instead of hanging. It must not return into the plugin (it is called from a yield).
@@ -147,17 +157,41 @@ class PluginHost {
   // How many release entries of the plugin the host has called.
   [[nodiscard]] int ReleaseCalls() const { return releaseCalls_; }
 
-  // Components of the host core, chosen by the longest matching path prefix.
+  // How slot 0 answers a request, first match wins: a scripted reply for the exact path (and
+  // method, when the script names one); a component chosen by the longest matching path prefix;
+  // the telemetry sink ("/telemetry/v1/events/..."); the resource store. The store answers GET
+  // with the stored value; PUT and POST store the first argument, PATCH merges an object
+  // argument's members into a stored object (else replaces), each answering with the new value
+  // and delivering the resource's event; DELETE removes the value and delivers its event. Paths
+  // it does not hold answer an error text with status 404.
   void AddComponent(std::string prefix, CoreComponent component);
+  // Adds `reply` after the scripts already given for `path`; the first that matches answers.
+  void ScriptReply(const std::string& path, ScriptedReply reply);
 
   // Sibling resources: set or remove a resource's value (compact JSON) and deliver its event
-  // (Create, Update or Delete). A GET of a set path is answered with its value. DeleteResource
-  // of a path that holds nothing returns false and delivers nothing.
+  // (Create, Update or Delete). DeleteResource of a path that holds nothing returns false and
+  // delivers nothing.
   void SetResource(const std::string& path, const std::string& json);
   bool DeleteResource(const std::string& path);
+  // Sets a value without any event (a world's initial state).
+  void SeedResource(const std::string& path, const std::string& json);
+  // The stored value of `path`, when there is one.
+  [[nodiscard]] std::optional<std::string> Resource(const std::string& path) const;
 
   // Queues the delivery of an event (compact JSON payload) to the subscribers of `name`.
   void DeliverEvent(std::string name, std::string payloadJson);
+  // Delivers it at once, inside the present call (for injections while the plugin waits).
+  void DeliverEventNow(const std::string& name, const std::string& payloadJson);
+
+  // Runs `action` inside the `k`-th yield from now (1: the next), before that yield's due work.
+  void OnYield(int k, std::function<void()> action);
+
+  // Every stream handed out, in order; they live as long as the host.
+  [[nodiscard]] std::vector<const HostStream*> Streams() const;
+  // Forgets the records and the released streams (so that long runs keep no history).
+  void ClearRecords();
+  // Release calls, in this process, for replies that no host had outstanding: second releases.
+  [[nodiscard]] static int ForeignReplyReleases();
 
   // Runs what is due at the present virtual time. Returns the number of items run.
   int RunDue() { return scheduler_.RunDue(); }
@@ -206,7 +240,14 @@ class PluginHost {
   static void SlotWriteLog(PluginHostApi* api, uint32_t level, const char* message);
   static void ReleaseCoreReply(ApiCallResult* reply);
 
-  CoreReply Route(const CoreRequest& request);
+  // A reply and, for a scripted stream, the stream that comes with it.
+  struct RoutedReply {
+    CoreReply reply;
+    std::optional<ScriptedStream> stream;
+  };
+  RoutedReply Route(const CoreRequest& request);
+  CoreReply Store(const CoreRequest& request);
+  std::optional<ScriptedReply> TakeScript(const CoreRequest& request);
   void Deliver(const std::string& name, const std::string& payloadJson);
   void Yield();
   void Stall(const std::string& why);
@@ -228,6 +269,9 @@ class PluginHost {
   std::map<std::pair<std::string, uint32_t>, Subscription> subscriptions_;
   std::map<std::string, CoreComponent> components_;
   std::map<std::string, std::string> resources_;
+  std::map<std::string, std::vector<ScriptedReply>> scripts_;
+  std::vector<std::pair<int, std::function<void()>>> yieldActions_;  // (yield number, action)
+  std::vector<std::unique_ptr<HostStream>> streams_;
   HostRecords records_;
   std::size_t eventsTaken_ = 0;
   int idleYields_ = 0;

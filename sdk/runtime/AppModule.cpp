@@ -65,6 +65,12 @@ void AppModule::AddServiceProxyEventHandler(const std::string& name,
   SubscribeHostEvent(name.c_str(), hostContext_, &OnServiceProxyEventCallback, this, flag);
 }
 
+uint64_t AppModule::WaitYield() {
+  BeginWait("Wait: yield", 0);
+  YieldToHost();
+  return EndWait();
+}
+
 bool AppModule::HasEventHandler(const std::string& name) const {
   return eventHandlers_.count(name) != 0;
 }

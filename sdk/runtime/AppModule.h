@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -14,12 +15,15 @@
 #include <variant>
 #include <vector>
 
+#include "sdk/api/HttpMethod.h"
 #include "sdk/base/Failure.h"
 #include "sdk/base/Fnv1a.h"
 #include "sdk/base/MaybeType.h"
 #include "sdk/binding/BindingRegistry.h"
+#include "sdk/binding/BindingResult.h"
 #include "sdk/runtime/PluginBoundary.h"
 #include "sdk/runtime/PluginManagerTypes.h"
+#include "sdk/runtime/RequestArguments.h"
 #include "sdk/runtime/Telemetry.h"
 
 namespace Zarn::Client {
@@ -165,6 +169,42 @@ class AppModule : public EventSource {
   std::size_t CancelTimer(const std::string& name);
   // The host's callback for scheduled callbacks; `context` is the scheduled entry.
   static void RunScheduledCallback(void* context);
+  // Requests to the host core and sibling plugins (templates in sdk/runtime/Requests.h). Each
+  // reports every failure in its result; the argument values are always released.
+  //
+  // One exchange through slot 0 with the arguments packed so far: fills `reply` (which must be
+  // zeroed) and leaves it to the caller, who reads it and releases it (ReleaseReply).
+  [[nodiscard]] MaybeType<Failure, void> SendRequest(ApiCallResult& reply, HttpMethod method,
+                                                     const std::string& url);
+  // The same after packing `params` as positional arguments; nothing is sent when one fails.
+  template <typename... Params>
+  [[nodiscard]] MaybeType<Failure, void> SendRequest(ApiCallResult& reply, HttpMethod method,
+                                                     const std::string& url,
+                                                     const Params&... params);
+  // Appends one host value per parameter, in order; stops at the first that fails.
+  template <typename P, typename... Rest>
+  [[nodiscard]] MaybeType<Failure, void> PackRequestParams(RequestArguments& arguments,
+                                                           const P& first, const Rest&... rest);
+  // Appends one structure with a string member per entry of `table`.
+  [[nodiscard]] MaybeType<Failure, void> PackRequestParameters(
+      RequestArguments& arguments, const std::unordered_map<std::string, std::string>& table);
+  // An exchange whose reply value (inline or streamed) is converted to R; with R = void the
+  // reply value is dropped unread. The reply and its stream are released on every path.
+  template <typename R, typename... Params>
+  [[nodiscard]] MaybeType<Failure, R> Request(HttpMethod method, const std::string& url,
+                                              const Params&... params);
+  // Reads the reply's stream to its end and parses it as JSON text; releases the stream (and
+  // clears it from `reply`). A failed read gives "Stream read error".
+  [[nodiscard]] BindingResult ReadStreamedBody(ApiCallResult& reply);
+  // Calls the reply's stream release (when a stream is still held) and then its own release
+  // entry, each once; afterwards `reply` holds neither.
+  static void ReleaseReply(ApiCallResult& reply) noexcept;
+
+  // Lets the host run pending work once while the module waits; the host's end-of-wait value.
+  uint64_t WaitYield();
+  // Waits for `future` cooperatively, yielding to the host between polls (sdk/runtime/Await.h).
+  template <typename T>
+  [[nodiscard]] MaybeType<Failure, T> Await(std::future<MaybeType<Failure, T>> future);
 
   // The registry types are bound in; not owned, null until the loader sets it.
   [[nodiscard]] BindingRegistry* Registry() const { return registry_; }
@@ -202,6 +242,37 @@ class AppModule : public EventSource {
   static void DeliverHostEvent(PluginHostEvent* event) noexcept;
   // One firing of the timer `name` as set by the SetTimer that gave it `generation`.
   void FireTimer(const std::string& name, uint64_t generation, const Callback& callback);
+
+  // The registry that requests convert with: the module's, or an empty one before the loader set
+  // it (records then fail as unregistered).
+  [[nodiscard]] const BindingRegistry& ConversionRegistry() const;
+  // Reads the reply's value, streamed or inline, under the name "<result>".
+  [[nodiscard]] MaybeType<Failure, BindingProperty> ReadReplyValue(ApiCallResult& reply,
+                                                                   HttpMethod method,
+                                                                   const std::string& url);
+  // Where every parameter type ends: the converted value (or its failure) becomes a host value
+  // appended to `arguments`.
+  [[nodiscard]] MaybeType<Failure, void> AppendRequestArgument(RequestArguments& arguments,
+                                                               const BindingResult& conversion);
+  // The exchange through slot 0 with `arguments`, which are released before it returns.
+  [[nodiscard]] MaybeType<Failure, void> Exchange(ApiCallResult& reply, HttpMethod method,
+                                                  const std::string& url,
+                                                  RequestArguments& arguments);
+  [[nodiscard]] static Failure RequestNotSent(HttpMethod method, const std::string& url,
+                                              const Failure& packing);
+  [[nodiscard]] static Failure ConversionFailed(HttpMethod method, const std::string& url,
+                                                const std::string& error);
+  // Releases a reply that a request owns, on every path out of it.
+  class ReplyGuard {
+   public:
+    explicit ReplyGuard(ApiCallResult& reply) : reply_(reply) {}
+    ReplyGuard(const ReplyGuard&) = delete;
+    ReplyGuard& operator=(const ReplyGuard&) = delete;
+    ~ReplyGuard() { ReleaseReply(reply_); }
+
+   private:
+    ApiCallResult& reply_;
+  };
 
   NameTable<ResourceHandler> exactObservers_;
   NameTable<ResourceHandler> wildcardObservers_;

@@ -84,12 +84,6 @@ void Plugin::OnRegisterApi() {}
 
 bool Plugin::OnStart() { return true; }
 
-uint64_t Plugin::WaitYield() {
-  BeginWait("Wait: yield", 0);
-  YieldToHost();
-  return EndWait();
-}
-
 bool Plugin::Initialize(PluginHostInit* init) {
   hostInit_ = init;
   const LogApi* log = LogApi::GetTable();

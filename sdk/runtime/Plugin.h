@@ -53,10 +53,6 @@ class Plugin : public AppModule {
   // up the module and ends with OnStart.
   bool Initialize(PluginHostInit* init);
 
-  // Lets the host run pending work once while the plugin waits; returns the host's end-of-wait
-  // value.
-  uint64_t WaitYield();
-
   // Declare a REST route of this plugin (tagged with its help categories) served by the member
   // function `method` of `object`, which must outlive the API registry. The returned builder
   // names the handler's arguments.

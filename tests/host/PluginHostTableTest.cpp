@@ -195,8 +195,8 @@ TEST_F(PluginHostTableTest, CoreRequestsGoToComponentsByPrefix) {
        R"({"path":"/jyx-gameflow/v1/availability"})"},
       {6, "/jyx-gameflow/v1/session/request-lobby", 423, "locked 1", nullptr},
       {2, "/jyx-summoner/v1/current-summoner", 200, nullptr, R"({"summonerId":7})"},
-      {6, "/jyx-summoner/v1/current-summoner", 404,
-       "No component of the host serves /jyx-summoner/v1/current-summoner", nullptr},
+      {6, "/jyx-summoner/v1/current-summoner", 200, nullptr, "5"},
+      {2, "/jyx-summoner/v1/current-summoner", 200, nullptr, "5"},
       {2, "/unknown", 404, "No component of the host serves /unknown", nullptr},
   };
   for (const Case& c : cases) {
@@ -235,7 +235,7 @@ TEST_F(PluginHostTableTest, CoreRequestsGoToComponentsByPrefix) {
     EXPECT_EQ(released, nullptr);
     EXPECT_EQ(reply.value.kind, 0u);
   }
-  ASSERT_EQ(host_.Records().requests.size(), 5u);
+  ASSERT_EQ(host_.Records().requests.size(), 6u);
   EXPECT_EQ(host_.Records().requests[1].arguments, (std::vector<std::string>{"5"}));
   EXPECT_EQ(host_.Records().requests[1].callWord, 77u);
 }
