@@ -83,6 +83,14 @@ bool CommandShell::Execute(const std::string& line, std::string* output) {
     *output = Delete(rest);
   } else if (command == "stats") {
     *output = rest.empty() ? Stats() : ErrorJson("stats takes no argument");
+  } else if (command == "lcds") {
+    *output = PushLcds(rest);
+  } else if (command == "lcds-answer" || command == "lcds-throw") {
+    *output = AnswerLcds(rest, command == "lcds-throw");
+  } else if (command == "proxy-reply") {
+    *output = ProxyReply(rest);
+  } else if (command == "proxy-method" || command == "proxy-async") {
+    *output = ProxyEvent(rest, command == "proxy-async");
   } else {
     *output = ErrorJson("unknown command: " + command);
   }
@@ -182,6 +190,83 @@ std::string CommandShell::Stats() {
   json.AddMember("bytesFreed", stats->bytesFreed, allocator);
   json.AddMember("frees", stats->frees, allocator);
   return JsonText(json);
+}
+
+std::string CommandShell::PushLcds(const std::string& rest) {
+  std::string className;
+  std::string body;
+  SplitWord(rest, &className, &body);
+  if (className.empty() || body.empty())
+    return ErrorJson("lcds needs a class name and a JSON body");
+  if (!legacy_.Push(className, body)) return ErrorJson("lcds: the body is not JSON");
+  return R"({"pushed":true})";
+}
+
+std::string CommandShell::AnswerLcds(const std::string& rest, bool exception) {
+  std::string destination;
+  std::string method;
+  std::string third;
+  std::string tail;
+  std::string afterDestination;
+  std::string afterMethod;
+  SplitWord(rest, &destination, &afterDestination);
+  SplitWord(afterDestination, &method, &afterMethod);
+  SplitWord(afterMethod, &third, &tail);
+  LcdsAnswer answer;
+  if (exception) {
+    char* end = nullptr;
+    const unsigned long status = std::strtoul(third.c_str(), &end, 10);
+    if (destination.empty() || method.empty() || third.empty() || *end != '\0' || status > 999 ||
+        tail.empty()) {
+      return ErrorJson("lcds-throw needs a destination, a method, a status and a text");
+    }
+    answer.exception = tail;
+    answer.status = static_cast<uint32_t>(status);
+  } else {
+    if (destination.empty() || method.empty() || third.empty()) {
+      return ErrorJson("lcds-answer needs a destination, a method, a class and a JSON body");
+    }
+    if (!tail.empty()) {
+      rapidjson::Document json;
+      std::string error;
+      if (!ParseHostJson(tail, &json, &error)) return ErrorJson("body: " + error);
+      answer.body = tail;
+    }
+    answer.typeName = third;
+  }
+  legacy_.Script(destination, method, answer);
+  return R"({"scripted":true})";
+}
+
+std::string CommandShell::ProxyReply(const std::string& rest) {
+  std::string uuid;
+  std::string payload;
+  SplitWord(rest, &uuid, &payload);
+  if (uuid.empty()) return ErrorJson("proxy-reply needs a uuid (or next) and a payload");
+  ProxyMessage reply;
+  reply.payload = payload;
+  if (!proxy_.ReplyTo(uuid, reply)) return ErrorJson("no unanswered request " + uuid);
+  return R"({"replied":true})";
+}
+
+std::string CommandShell::ProxyEvent(const std::string& rest, bool async) {
+  std::string service;
+  std::string method;
+  std::string afterService;
+  std::string payload;
+  SplitWord(rest, &service, &afterService);
+  SplitWord(afterService, &method, &payload);
+  if (service.empty() || method.empty()) {
+    return ErrorJson("a proxy event needs a service, a method and a payload");
+  }
+  ProxyMessage message;
+  message.payload = payload;
+  if (async) {
+    proxy_.SendAsyncEvent(service, method, message);
+  } else {
+    proxy_.SendMethodEvent(service, method, message);
+  }
+  return R"({"sent":true})";
 }
 
 }  // namespace Zarn::Host

@@ -3,13 +3,16 @@
 
 #include <string>
 
+#include "host/LegacyPlatform.h"
 #include "host/PluginHost.h"
+#include "host/ServiceProxyService.h"
 
 namespace Zarn::Host {
 
 class CommandShell {
  public:
-  explicit CommandShell(PluginHost& host) : host_(host) {}
+  // Serves the legacy platform and the service proxy on `host` from now on.
+  explicit CommandShell(PluginHost& host) : host_(host), legacy_(host), proxy_(host) {}
 
   // Runs one command line and sets `*output` to its one-line JSON answer (empty for a blank
   // line). Returns false when the command was "quit". Bad commands answer {"error":"..."} and the
@@ -23,8 +26,19 @@ class CommandShell {
   std::string Set(const std::string& rest);
   std::string Delete(const std::string& rest);
   std::string Stats();
+  // lcds <class> <json>: pushes a legacy message.
+  std::string PushLcds(const std::string& rest);
+  // lcds-answer <destination> <method> <class> [json] | lcds-throw <destination> <method>
+  // <status> <text>: how the legacy platform answers that call from now on.
+  std::string AnswerLcds(const std::string& rest, bool exception);
+  // proxy-reply <uuid|next> <payload text>: the reply to an unanswered request.
+  std::string ProxyReply(const std::string& rest);
+  // proxy-method|proxy-async <service> <method> <payload text>: a method event or a message.
+  std::string ProxyEvent(const std::string& rest, bool async);
 
   PluginHost& host_;
+  LegacyPlatform legacy_;
+  ServiceProxyService proxy_;
 };
 
 // {"plugin":"<name>","started":<started>}: the first line of lobby-host.

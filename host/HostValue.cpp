@@ -265,4 +265,12 @@ std::string JsonText(const rapidjson::Value& value) {
   return std::string(buffer.GetString(), buffer.GetSize());
 }
 
+std::string StringArgument(const std::vector<std::string>& arguments, std::size_t index) {
+  if (index >= arguments.size()) return {};
+  rapidjson::Document json;
+  json.Parse(arguments[index].c_str(), arguments[index].size());
+  if (json.HasParseError() || !json.IsString()) return {};
+  return std::string(json.GetString(), json.GetStringLength());
+}
+
 }  // namespace Zarn::Host

@@ -5,7 +5,9 @@
 
 #include <rapidjson/document.h>
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 #include "sdk/binding/ApiRecords.h"
 
@@ -34,6 +36,11 @@ void FreeHostObject(ApiObject* object);
 // refuses values nested deeper than kMaxHostValueDepth. Sets `*error` on failure.
 [[nodiscard]] bool ParseHostJson(const std::string& text, rapidjson::Document* json,
                                  std::string* error);
+
+// The text of the JSON string `arguments[index]` (the compact JSON of a request's positional
+// values); "" when there is no such argument or it is not a string.
+[[nodiscard]] std::string StringArgument(const std::vector<std::string>& arguments,
+                                         std::size_t index);
 
 // Compact JSON text of a value.
 [[nodiscard]] std::string JsonText(const rapidjson::Value& value);

@@ -2,8 +2,6 @@
 
 #include <vector>
 
-#include "sdk/base/NotBuilt.h"
-
 namespace Zarn::Client {
 
 void EventSource::SubscribeEvent(const std::string& /*path*/) {}
@@ -73,22 +71,6 @@ uint64_t AppModule::WaitYield() {
 
 bool AppModule::HasEventHandler(const std::string& name) const {
   return eventHandlers_.count(name) != 0;
-}
-
-void AppModule::OnServiceProxyUuidEvent(const PluginServiceProxyResponse& /*reply*/) {
-  ZARN_NOT_BUILT("AppModule::OnServiceProxyUuidEvent", void);
-}
-
-void AppModule::OnServiceProxyMethodEvent(const PluginServiceProxyResponse& /*reply*/) {
-  ZARN_NOT_BUILT("AppModule::OnServiceProxyMethodEvent", void);
-}
-
-void AppModule::OnServiceProxyAsyncEvent(const PluginServiceProxyResponse& /*reply*/) {
-  ZARN_NOT_BUILT("AppModule::OnServiceProxyAsyncEvent", void);
-}
-
-void AppModule::OnServiceProxyEventCallback(PluginHostEvent* /*event*/) {
-  ZARN_NOT_BUILT("AppModule::OnServiceProxyEventCallback", void);
 }
 
 }  // namespace Zarn::Client

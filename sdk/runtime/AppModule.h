@@ -3,6 +3,7 @@
 // abstract host operations, which Zarn::Client::Plugin binds to the host's function table.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -11,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <unordered_map>
 #include <variant>
 #include <vector>
@@ -24,6 +26,7 @@
 #include "sdk/runtime/PluginBoundary.h"
 #include "sdk/runtime/PluginManagerTypes.h"
 #include "sdk/runtime/RequestArguments.h"
+#include "sdk/runtime/ServiceProxyResponse.h"
 #include "sdk/runtime/Telemetry.h"
 
 namespace Zarn::Client {
@@ -230,8 +233,36 @@ class AppModule : public EventSource {
   template <typename... P>
   [[nodiscard]] MaybeType<Failure, void> PackLcdsParams(std::vector<BindingProperty>& arguments,
                                                         const P&... params);
+  // Calls `method` of the legacy service `destination` with `params` through the login plugin,
+  // and reads the reply's body as R (R = void: the body is not read). The future is complete on
+  // return.
+  template <typename R, typename... P>
+  [[nodiscard]] std::future<MaybeType<Failure, R>> LcdsCall(const std::string& destination,
+                                                            const std::string& method,
+                                                            const P&... params);
+  // LcdsCall, then Await of its (complete) future: no wait reaches the host.
+  template <typename R, typename... P>
+  [[nodiscard]] MaybeType<Failure, R> LcdsCallSync(const std::string& destination,
+                                                   const std::string& method, const P&... params);
+
+  // The result of a raw service-proxy request (sdk/runtime/ServiceProxy.h).
+  using ServiceProxyRawResponse = Client::ServiceProxyRawResponse;
+  // Hands the messages that `service` sends on its own for `method` to `handler`, each read
+  // into a T, from a callback scheduled when the message arrives; a message that does not read
+  // is dropped. Replaces the earlier handler, and registers at the login plugin (whose answer is
+  // not looked at). Defined in sdk/runtime/ServiceProxy.h.
+  template <typename T>
+  void SubscribeServiceProxyAsync(const std::string& service, const std::string& method,
+                                  std::function<void(const T&)> handler);
 
  protected:
+  friend class ServiceProxy;
+
+  // The legacy call behind LcdsCall.
+  template <typename R, typename... P>
+  [[nodiscard]] MaybeType<Failure, R> InvokeLcds(const std::string& destination,
+                                                 const std::string& method, const P&... params);
+
   template <typename T>
   using NameTable = std::unordered_map<std::string, T, Fnv1aStringHash, std::equal_to<>>;
 
@@ -292,6 +323,8 @@ class AppModule : public EventSource {
   NameTable<PluginServiceProxyResponse> serviceProxyReplies_;
   NameTable<ServiceProxyEventHandler> serviceProxyAsyncHandlers_;
   std::mutex handlerLock_;
+  // The thread that runs a service-proxy callback under handlerLock_, while it does.
+  std::atomic<std::thread::id> handlerCallbackThread_{};
   NameTable<TimerEntry> timers_;
   // The last generation given to a timer; never repeats within the module.
   uint64_t nextTimerGeneration_ = 0;

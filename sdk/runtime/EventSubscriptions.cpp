@@ -74,6 +74,10 @@ void AppModule::OnLcdsEventCallback(PluginHostEvent* event) {
   DeliverHostEvent<PluginLcdsEvent, 1>(event);
 }
 
+void AppModule::OnServiceProxyEventCallback(PluginHostEvent* event) {
+  DeliverHostEvent<PluginServiceProxyResponse, 2>(event);
+}
+
 void AppModule::SubscribeEvent(const std::string& path) {
   const std::string name = MakeJsonApiEventName(path);
   if (++subscriptionCounts_[name] != 1) return;

@@ -49,6 +49,11 @@ struct FixturePayload {
   std::string body;
 };
 
+// A record type that is never registered.
+struct FixtureUnbound {
+  std::int32_t value = 0;
+};
+
 // A service's own message.
 struct FixturePlayer {
   std::string puuid;
@@ -69,6 +74,8 @@ ZARN_TYPE_ID(Zarn::Client::Testing::FixtureConfig, Zarn::Fnv1a32("Testing::Fixtu
 ZARN_TYPE_ID(Zarn::Client::Testing::FixtureGame, Zarn::Fnv1a32("Testing::FixtureGame"));
 ZARN_TYPE_ID(Zarn::Client::Testing::FixtureStatus, Zarn::Fnv1a32("Testing::FixtureStatus"));
 ZARN_TYPE_ID(Zarn::Client::Testing::FixturePayload, Zarn::Fnv1a32("Testing::FixturePayload"));
+ZARN_TYPE_ID(Zarn::Client::Testing::FixtureUnbound, Zarn::Fnv1a32("Testing::FixtureUnbound"));
+ZARN_STATIC_TYPE_NAME(Zarn::Client::Testing::FixtureUnbound, "struct Testing::FixtureUnbound");
 ZARN_TYPE_ID(Zarn::Client::Testing::FixturePlayer, Zarn::Fnv1a32("Testing::FixturePlayer"));
 ZARN_STATIC_TYPE_NAME(Zarn::Client::Testing::FixtureGame, "struct Testing::FixtureGame");
 ZARN_STATIC_TYPE_NAME(Zarn::Client::Testing::FixturePayload, "struct Testing::FixturePayload");

@@ -1,0 +1,66 @@
+#include "host/LegacyPlatform.h"
+
+#include <rapidjson/document.h>
+
+#include "host/HostValue.h"
+
+namespace Zarn::Host {
+
+LegacyPlatform::LegacyPlatform(PluginHost& host) : host_(host) {
+  host_.AddComponent(kLcdsInvokePath,
+                     [this](const CoreRequest& request) { return Answer(request); });
+}
+
+void LegacyPlatform::Script(const std::string& destination, const std::string& method,
+                            LcdsAnswer answer) {
+  answers_[{destination, method}] = std::move(answer);
+}
+
+bool LegacyPlatform::Push(const std::string& className, const std::string& bodyJson) {
+  rapidjson::Document body;
+  std::string error;
+  if (!ParseHostJson(bodyJson, &body, &error)) return false;
+  rapidjson::Document message(rapidjson::kObjectType);
+  auto& allocator = message.GetAllocator();
+  message.AddMember("clientId", rapidjson::Value(""), allocator);
+  message.AddMember("subtopic", rapidjson::Value(""), allocator);
+  message.AddMember("typeName", rapidjson::Value(className.c_str(), allocator), allocator);
+  message.AddMember("body", rapidjson::Value(body, allocator), allocator);
+  std::string name = "OnLcdsEvent_" + className;
+  for (char& c : name) {
+    if (c == '.') c = '_';
+  }
+  host_.DeliverEvent(std::move(name), JsonText(message));
+  return true;
+}
+
+CoreReply LegacyPlatform::Answer(const CoreRequest& request) {
+  LcdsInvocation invocation;
+  invocation.destination = StringArgument(request.arguments, 0);
+  invocation.method = StringArgument(request.arguments, 1);
+  invocation.arguments = request.arguments.size() > 2 ? request.arguments[2] : "null";
+  invocations_.push_back(invocation);
+
+  auto it = answers_.find({invocation.destination, invocation.method});
+  if (it == answers_.end()) {
+    return CoreReply{501, std::nullopt,
+                     "The legacy platform has no answer for " + invocation.destination + "." +
+                         invocation.method};
+  }
+  const LcdsAnswer& answer = it->second;
+  if (answer.exception) return CoreReply{answer.status, std::nullopt, *answer.exception};
+  rapidjson::Document reply(rapidjson::kObjectType);
+  auto& allocator = reply.GetAllocator();
+  reply.AddMember("typeName", rapidjson::Value(answer.typeName.c_str(), allocator), allocator);
+  rapidjson::Document body;
+  std::string error;
+  if (answer.body && !ParseHostJson(*answer.body, &body, &error)) {
+    return CoreReply{500, std::nullopt,
+                     "The legacy platform's scripted body is not JSON: " + error};
+  }
+  if (!answer.body) body.SetNull();
+  reply.AddMember("body", rapidjson::Value(body, allocator), allocator);
+  return CoreReply{200, JsonText(reply), std::nullopt};
+}
+
+}  // namespace Zarn::Host

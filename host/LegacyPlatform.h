@@ -1,0 +1,64 @@
+// The stand-in host's legacy game platform, reached through the login plugin's invoke resource
+// (POST "/jyx-login/v1/session/invoke" with destination, method and argument list): it answers
+// calls by script and pushes legacy messages to their subscribers.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/PluginHost.h"
+
+namespace Zarn::Host {
+
+inline constexpr char kLcdsInvokePath[] = "/jyx-login/v1/session/invoke";
+
+// How the platform answers one call.
+struct LcdsAnswer {
+  // A typed body: its legacy class name and its compact JSON. No body (std::nullopt) answers
+  // an empty body under the class name.
+  std::string typeName;
+  std::optional<std::string> body;
+  // When set, the call fails with this exception text and `status`.
+  std::optional<std::string> exception;
+  uint32_t status = 500;
+};
+
+// A call as the platform received it.
+struct LcdsInvocation {
+  std::string destination;
+  std::string method;
+  std::string arguments;  // compact JSON of the argument list, exactly as sent
+};
+
+class LegacyPlatform {
+ public:
+  // Serves the invoke path of `host`, which must outlive the platform's use.
+  explicit LegacyPlatform(PluginHost& host);
+  LegacyPlatform(const LegacyPlatform&) = delete;
+  LegacyPlatform& operator=(const LegacyPlatform&) = delete;
+
+  // Answers every later call of `destination`.`method` with `answer` (replacing an earlier one).
+  // A call without an answer fails with status 501 and a text naming it.
+  void Script(const std::string& destination, const std::string& method, LcdsAnswer answer);
+
+  // Queues the message of class `className` with the body `bodyJson` (compact JSON) for the
+  // subscribers of its event ("OnLcdsEvent_" and the class name, every "." made "_"). False,
+  // with nothing queued, when `bodyJson` is not JSON.
+  bool Push(const std::string& className, const std::string& bodyJson);
+
+  [[nodiscard]] const std::vector<LcdsInvocation>& Invocations() const { return invocations_; }
+
+  // The reply to one request of the invoke path.
+  CoreReply Answer(const CoreRequest& request);
+
+ private:
+  PluginHost& host_;
+  std::map<std::pair<std::string, std::string>, LcdsAnswer> answers_;
+  std::vector<LcdsInvocation> invocations_;
+};
+
+}  // namespace Zarn::Host

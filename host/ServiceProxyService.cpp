@@ -1,0 +1,125 @@
+#include "host/ServiceProxyService.h"
+
+#include <rapidjson/document.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "host/HostValue.h"
+
+namespace Zarn::Host {
+
+namespace {
+
+std::string Argument(const std::vector<std::string>& arguments, std::size_t index) {
+  return index < arguments.size() ? arguments[index] : "null";
+}
+
+std::string QuotedJson(const std::string& text) {
+  rapidjson::Document json;
+  json.SetString(text.c_str(), static_cast<rapidjson::SizeType>(text.size()), json.GetAllocator());
+  return JsonText(json);
+}
+
+}  // namespace
+
+ServiceProxyService::ServiceProxyService(PluginHost& host) : host_(host) {
+  host_.AddComponent(kProxyUuidRequestsPath,
+                     [this](const CoreRequest& request) { return AnswerUuidRequest(request); });
+  host_.AddComponent(kProxyAsyncRequestsPrefix,
+                     [this](const CoreRequest& request) { return AnswerAsyncRequest(request); });
+}
+
+void ServiceProxyService::Script(const std::string& service, const std::string& method,
+                                 ProxyScript script) {
+  scripts_[{service, method}] = std::move(script);
+}
+
+std::string ServiceProxyService::EventJson(const std::string& uuid, const std::string& service,
+                                           const std::string& method, const ProxyMessage& message) {
+  rapidjson::Document json(rapidjson::kObjectType);
+  auto& allocator = json.GetAllocator();
+  const auto text = [&](const std::string& value) {
+    return rapidjson::Value(value.c_str(), static_cast<rapidjson::SizeType>(value.size()),
+                            allocator);
+  };
+  json.AddMember("uuid", text(uuid), allocator);
+  json.AddMember("serviceName", text(service), allocator);
+  json.AddMember("methodName", text(method), allocator);
+  json.AddMember("payload", text(message.payload), allocator);
+  json.AddMember("status", text(message.status), allocator);
+  json.AddMember("error", text(message.error), allocator);
+  return JsonText(json);
+}
+
+CoreReply ServiceProxyService::AnswerUuidRequest(const CoreRequest& request) {
+  ProxyRequest received;
+  received.service = StringArgument(request.arguments, 0);
+  received.method = StringArgument(request.arguments, 1);
+  received.hostContext = Argument(request.arguments, 2);
+  received.payload = StringArgument(request.arguments, 3);
+  const auto script = scripts_.find({received.service, received.method});
+  if (script != scripts_.end() && script->second.postError) {
+    requests_.push_back(received);
+    return CoreReply{script->second.postStatus, std::nullopt, *script->second.postError};
+  }
+  char uuid[40];
+  std::snprintf(uuid, sizeof uuid, "00000000-0000-4000-8000-%012llx",
+                static_cast<unsigned long long>(nextUuid_++));
+  received.uuid = uuid;
+  requests_.push_back(received);
+  const std::size_t index = requests_.size() - 1;
+  if (script == scripts_.end() || script->second.timing == ProxyScript::Timing::Never) {
+    unanswered_.push_back(index);
+  } else {
+    std::string event =
+        EventJson(received.uuid, received.service, received.method, script->second.reply);
+    if (script->second.timing == ProxyScript::Timing::DuringPost) {
+      host_.DeliverEventNow("OnServiceProxyUuidEvent", event);
+    } else {
+      host_.OnYield(script->second.yield, [this, event = std::move(event)] {
+        host_.DeliverEventNow("OnServiceProxyUuidEvent", event);
+      });
+    }
+  }
+  return CoreReply{200, QuotedJson(received.uuid), std::nullopt};
+}
+
+CoreReply ServiceProxyService::AnswerAsyncRequest(const CoreRequest& request) {
+  const std::string rest = request.path.substr(sizeof(kProxyAsyncRequestsPrefix) - 1);
+  const std::size_t slash = rest.find('/');
+  if (slash == std::string::npos) {
+    return CoreReply{404, std::nullopt, "No service and method in " + request.path};
+  }
+  asyncRegistrations_.push_back(
+      {rest.substr(0, slash), rest.substr(slash + 1), Argument(request.arguments, 0)});
+  return CoreReply{};
+}
+
+bool ServiceProxyService::ReplyTo(const std::string& uuid, const ProxyMessage& reply) {
+  auto it = unanswered_.end();
+  if (uuid == "next") {
+    it = unanswered_.begin();
+  } else {
+    it = std::find_if(unanswered_.begin(), unanswered_.end(),
+                      [&](std::size_t index) { return requests_[index].uuid == uuid; });
+  }
+  if (it == unanswered_.end()) return false;
+  const ProxyRequest& request = requests_[*it];
+  host_.DeliverEvent("OnServiceProxyUuidEvent",
+                     EventJson(request.uuid, request.service, request.method, reply));
+  unanswered_.erase(it);
+  return true;
+}
+
+void ServiceProxyService::SendMethodEvent(const std::string& service, const std::string& method,
+                                          const ProxyMessage& message) {
+  host_.DeliverEvent("OnServiceProxyMethodEvent", EventJson("", service, method, message));
+}
+
+void ServiceProxyService::SendAsyncEvent(const std::string& service, const std::string& method,
+                                         const ProxyMessage& message) {
+  host_.DeliverEvent("OnServiceProxyAsyncEvent", EventJson("", service, method, message));
+}
+
+}  // namespace Zarn::Host

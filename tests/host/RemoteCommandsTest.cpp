@@ -1,0 +1,52 @@
+// lobby-host's commands for the legacy platform and the service proxy.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "host/CommandShell.h"
+
+namespace Zarn::Host {
+namespace {
+
+TEST(RemoteCommandsTest, CommandsAnswerOrExplainWhatTheyNeed) {
+  PluginHost::Options options;
+  options.pluginPath = "/nonexistent/libjyx_lobby.so";
+  PluginHost host(options);
+  CommandShell shell(host);
+  struct Case {
+    const char* line;
+    const char* output;
+  };
+  const Case cases[] = {
+      {"lcds", R"({"error":"lcds needs a class name and a JSON body"})"},
+      {"lcds com.x.Status", R"({"error":"lcds needs a class name and a JSON body"})"},
+      {"lcds com.x.Status {bad", R"({"error":"lcds: the body is not JSON"})"},
+      {"lcds com.x.Status {\"owner\": \"a b\"}", R"({"pushed":true})"},
+      {"lcds-answer gameService getGame",
+       R"({"error":"lcds-answer needs a destination, a method, a class and a JSON body"})"},
+      {"lcds-answer gameService getGame com.x.Game [1,",
+       R"({"error":"body: invalid JSON at offset 3"})"},
+      {"lcds-answer gameService getGame com.x.Game {\"id\":1}", R"({"scripted":true})"},
+      {"lcds-answer gameService quit com.x.Game", R"({"scripted":true})"},
+      {"lcds-throw gameService quit 4x2 text",
+       R"({"error":"lcds-throw needs a destination, a method, a status and a text"})"},
+      {"lcds-throw gameService quit 432",
+       R"({"error":"lcds-throw needs a destination, a method, a status and a text"})"},
+      {"lcds-throw gameService quit 432 GameFullException: full", R"({"scripted":true})"},
+      {"proxy-reply", R"({"error":"proxy-reply needs a uuid (or next) and a payload"})"},
+      {"proxy-reply next {}", R"({"error":"no unanswered request next"})"},
+      {"proxy-method parties",
+       R"({"error":"a proxy event needs a service, a method and a payload"})"},
+      {"proxy-method parties changed {\"a\":1}", R"({"sent":true})"},
+      {"proxy-async parties player not json", R"({"sent":true})"},
+  };
+  std::string output;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_TRUE(shell.Execute(c.line, &output));
+    EXPECT_EQ(output, c.output);
+  }
+}
+
+}  // namespace
+}  // namespace Zarn::Host
