@@ -34,8 +34,14 @@ namespace Zarn::Client {
 class Plugin;
 
 // The base through which resource observation subscribes; both operations do nothing here.
+template <typename T>
+struct ResourceUpdate;
+
 class EventSource {
  public:
+  // The registry that observed values are read with; null before initialize.
+  [[nodiscard]] const BindingRegistry* ObservationRegistry() const { return observationRegistry_; }
+
   // Subscribes to the events of the resource at `path`.
   virtual void SubscribeEvent(const std::string& path);
   // Releases one subscription of `path`.
@@ -202,6 +208,17 @@ class AppModule : public EventSource {
   // Calls the reply's stream release (when a stream is still held) and then its own release
   // entry, each once; afterwards `reply` holds neither.
   static void ReleaseReply(ApiCallResult& reply) noexcept;
+
+  // Observes the resource at `path` (a pattern when it holds "*"): `handler` receives each change
+  // read into T and, for an exact path, the present value at once (sdk/runtime/
+  // ResourceObservation.h). A second observation of the same path replaces the handler.
+  template <typename T>
+  void ObserveResource(const std::string& path,
+                       std::function<void(const ResourceUpdate<T>&)> handler);
+  // The same with a member function of `object`, which must outlive the observation.
+  template <typename Object>
+  void ObserveResource(const std::string& path, Object* object,
+                       void (Object::*member)(const ResourceUpdate<BindingProperty>&));
 
   // Lets the host run pending work once while the module waits; the host's end-of-wait value.
   uint64_t WaitYield();

@@ -41,10 +41,12 @@ void ReleaseStream(ApiCallResult& reply) noexcept {
 
 }  // namespace
 
-const BindingRegistry& AppModule::ConversionRegistry() const {
+const BindingRegistry& RegistryOrEmpty(const BindingRegistry* registry) {
   static const BindingRegistry empty;
-  return registry_ != nullptr ? *registry_ : empty;
+  return registry != nullptr ? *registry : empty;
 }
+
+const BindingRegistry& AppModule::ConversionRegistry() const { return RegistryOrEmpty(registry_); }
 
 MaybeType<Failure, void> AppModule::SendRequest(ApiCallResult& reply, HttpMethod method,
                                                 const std::string& url) {

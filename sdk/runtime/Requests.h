@@ -25,6 +25,9 @@ inline constexpr bool kIsCharPointer =
 
 }  // namespace RequestDetail
 
+// `registry`, or an empty registry when it is null (records then read as unregistered).
+[[nodiscard]] const BindingRegistry& RegistryOrEmpty(const BindingRegistry* registry);
+
 template <typename... Params>
 MaybeType<Failure, void> AppModule::SendRequest(ApiCallResult& reply, HttpMethod method,
                                                 const std::string& url, const Params&... params) {
