@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "lobby/core/LobbyPlugin.h"
+#include "lobby/model/LcdsRecords.h"
 #include "lobby/model/LobbyRecords.h"
 #include "lobby/model/LobbyViewRecords.h"
+#include "sdk/binding/TypedConversions.h"
 #include "sdk/runtime/PluginLoader.h"
 
 namespace {
@@ -82,6 +84,22 @@ TEST(LobbyPluginTypesTest, DeclaredTypesTakeThePluginNameAndTags) {
   EXPECT_EQ(again.Type(), changeQueue);
   EXPECT_EQ(changeQueue->fields.size(), fields);
   EXPECT_EQ(changeQueue->tags, kTags);
+}
+
+// Loading enters the legacy classes in the module's tables, so values of legacy records leave
+// stamped with their class, nested records included.
+TEST(LobbyPluginTypesTest, LoadingGivesTheLegacyRecordsTheirClasses) {
+  LobbyPlugin plugin;
+  Load(plugin);
+  BindingResult value;
+  WriteValue(value, LCDS::PracticeGameConfig{}, plugin.GetRegistry());
+  ASSERT_TRUE(value.IsOk());
+  plugin.StampLcdsClassNames(value.Value(), plugin.GetRegistry().MakeTypeDescriptor(
+                                                TypeId<LCDS::PracticeGameConfig>().id));
+  EXPECT_EQ(value.Value().FindMember("__class").GetString(),
+            "com.zarnworks.platform.game.PracticeGameConfig");
+  EXPECT_EQ(value.Value().FindMember("gameMap").FindMember("__class").GetString(),
+            "com.zarnworks.platform.game.map.GameMap");
 }
 
 }  // namespace
