@@ -223,6 +223,11 @@ TEST_F(ServiceProxyTest, AsyncMessagesReachTheHandlerOnlyFromTheScheduledCallbac
                 "chat.unknown"}));
 }
 
+TEST_F(ServiceProxyTest, AReplyThatNeverComesTripsTheHostsNoProgressBudget) {
+  Script(Host::ProxyScript::Timing::Never, "{}");
+  EXPECT_DEATH((void)InvokeRaw(), "made no progress");
+}
+
 #ifndef NDEBUG
 TEST_F(ServiceProxyTest, ACompletionCallbackThatStartsARequestAborts) {
   Script(Host::ProxyScript::Timing::DuringPost, "{}");
