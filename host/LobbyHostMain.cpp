@@ -1,7 +1,7 @@
 // lobby-host: loads the plugin into the stand-in host and runs commands from standard input or
 // a script file, one per line, answering each with one line of JSON.
 //
-//   lobby-host [--plugin PATH] [--core MAJOR.MINOR.PATCH] [SCRIPT]
+//   lobby-host [--plugin PATH] [--core MAJOR.MINOR.PATCH] [--world FILE] [SCRIPT]
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -9,6 +9,7 @@
 
 #include "host/CommandShell.h"
 #include "host/PluginHost.h"
+#include "host/WorldFile.h"
 
 namespace {
 
@@ -21,7 +22,8 @@ bool ParseCoreVersion(const std::string& text, Zarn::Host::PluginApiVersionWords
 }
 
 int Usage() {
-  std::cerr << "usage: lobby-host [--plugin PATH] [--core MAJOR.MINOR.PATCH] [SCRIPT]\n";
+  std::cerr << "usage: lobby-host [--plugin PATH] [--core MAJOR.MINOR.PATCH] [--world FILE] "
+               "[SCRIPT]\n";
   return 2;
 }
 
@@ -32,10 +34,13 @@ int main(int argc, char** argv) {
   PluginHost::Options options;
   PluginApiVersionWords core;
   std::string script;
+  std::string world;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--plugin" && i + 1 < argc) {
       options.pluginPath = argv[++i];
+    } else if (arg == "--world" && i + 1 < argc) {
+      world = argv[++i];
     } else if (arg == "--core" && i + 1 < argc) {
       if (!ParseCoreVersion(argv[++i], &core)) return Usage();
     } else if (!arg.empty() && arg[0] != '-' && script.empty()) {
@@ -59,6 +64,13 @@ int main(int argc, char** argv) {
   std::istream& input = script.empty() ? std::cin : file;
 
   PluginHost host(options);
+  if (!world.empty()) {
+    std::string error;
+    if (!LoadWorldFile(host, world, &error)) {
+      std::cout << ErrorJson(error) << std::endl;
+      return 1;
+    }
+  }
   const PluginHost::LoadOutcome outcome = host.Load(core);
   if (!outcome.accepted) {
     std::cout << ErrorJson(outcome.error) << std::endl;

@@ -1,0 +1,71 @@
+// Worlds of the stand-in host read from JSON.
+#include "host/WorldFile.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace Zarn::Host {
+namespace {
+
+PluginHost::Options WorldOptions() {
+  PluginHost::Options options;
+  options.pluginPath = "/nonexistent/libjyx_lobby.so";
+  return options;
+}
+
+TEST(WorldFileTest, SeedsResourcesAndScriptsReplies) {
+  PluginHost host(WorldOptions());
+  std::string error;
+  ASSERT_TRUE(LoadWorld(host, R"({"resources": {"/jyx-a/v1/r": {"a": [1, "b"]}},
+      "replies": [{"path": "/jyx-a/v1/s", "method": 6, "status": 503, "error": "busy",
+                   "uses": 1, "stream": {"body": "{}", "chunks": [1, 1], "announce": 9}}]})",
+                        &error))
+      << error;
+  EXPECT_EQ(host.Resource("/jyx-a/v1/r").value_or(""), R"({"a":[1,"b"]})");
+
+  ApiCallRequest request{};
+  request.method = 6;
+  request.path = "/jyx-a/v1/s";
+  ApiCallResult reply{};
+  PluginHostApi* api = host.Table();
+  EXPECT_EQ(api->sendCoreRequest(api, &reply, &request), 503u);
+  const char* text = reply.errorText;
+  ASSERT_NE(text, nullptr);
+  EXPECT_STREQ(text, "busy");
+  const uint64_t announced = reply.streamSize;
+  EXPECT_EQ(announced, 9u);
+  const ApiStreamReleaseEntry releaseStream = reply.streamRelease;
+  void* stream = reply.stream;
+  releaseStream(stream);
+  const ApiCallResultReleaseEntry release = reply.release;
+  release(&reply);
+}
+
+TEST(WorldFileTest, RefusesWhatIsNotAWorld) {
+  const char* const invalid[] = {
+      "[]",
+      "{\"resources\": []}",
+      "{\"replies\": {}}",
+      "{\"replies\": [{\"status\": 200}]}",
+      "{\"replies\": [{\"path\": \"/p\", \"status\": \"ok\"}]}",
+      "{\"replies\": [{\"path\": \"/p\", \"uses\": 0}]}",
+      "{\"replies\": [{\"path\": \"/p\", \"stream\": {\"chunks\": [-1]}}]}",
+      "{\"replies\": [{\"path\": \"/p\", \"stream\": {\"body\": 5}}]}",
+      "{\"resources\": ",
+  };
+  for (const char* text : invalid) {
+    SCOPED_TRACE(text);
+    PluginHost host(WorldOptions());
+    std::string error;
+    EXPECT_FALSE(LoadWorld(host, text, &error));
+    EXPECT_FALSE(error.empty());
+  }
+  PluginHost host(WorldOptions());
+  std::string error;
+  EXPECT_FALSE(LoadWorldFile(host, "/nonexistent/world.json", &error));
+  EXPECT_EQ(error, "cannot read the world /nonexistent/world.json");
+}
+
+}  // namespace
+}  // namespace Zarn::Host
