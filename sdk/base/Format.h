@@ -44,7 +44,7 @@ struct FormatSpec {
 
 // Reads one conversion specification. `start` points just after the "%"; `count` is the
 // number of arguments (a leading number above it is a width, not an argument number). Returns
-// the position after the specification, or null when the text would exceed
+// the position after the conversion, or null when the text would exceed
 // FormatSpec::kMaxText characters.
 [[nodiscard]] const char* ReadFormatSpec(const char* start, std::size_t count, FormatSpec& spec);
 
