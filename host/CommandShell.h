@@ -19,6 +19,10 @@ class CommandShell {
   // shell goes on. After every command the host runs the work that is due.
   bool Execute(const std::string& line, std::string* output);
 
+  // The simulated components, for a world file to script.
+  LegacyPlatform& Legacy() { return legacy_; }
+  ServiceProxyService& Proxy() { return proxy_; }
+
  private:
   std::string Call(const std::string& method, const std::string& rest);
   std::string AdvanceClock(const std::string& rest);

@@ -64,9 +64,10 @@ int main(int argc, char** argv) {
   std::istream& input = script.empty() ? std::cin : file;
 
   PluginHost host(options);
+  CommandShell shell(host);
   if (!world.empty()) {
     std::string error;
-    if (!LoadWorldFile(host, world, &error)) {
+    if (!LoadWorldFile(host, world, &error, {&shell.Legacy(), &shell.Proxy()})) {
       std::cout << ErrorJson(error) << std::endl;
       return 1;
     }
@@ -80,7 +81,6 @@ int main(int argc, char** argv) {
   host.RunDue();
   std::cout << StartJson(host.ShortName(), started) << std::endl;
 
-  CommandShell shell(host);
   std::string line;
   std::string output;
   while (std::getline(input, line)) {

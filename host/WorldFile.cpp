@@ -68,9 +68,97 @@ bool ReadReply(const rapidjson::Value& json, std::string* path, ScriptedReply* r
   return true;
 }
 
+bool ReadText(const rapidjson::Value& json, const char* key, std::string* text) {
+  if (!json.HasMember(key) || !json[key].IsString()) return false;
+  text->assign(json[key].GetString(), json[key].GetStringLength());
+  return true;
+}
+
+bool ReadLcdsScript(const rapidjson::Value& json, LegacyPlatform& legacy, std::string* error) {
+  std::string destination;
+  std::string method;
+  if (!json.IsObject() || !ReadText(json, "destination", &destination) ||
+      !ReadText(json, "method", &method)) {
+    return Fail(error, "a legacy script must be an object with \"destination\" and \"method\"");
+  }
+  LcdsAnswer answer;
+  if (json.HasMember("exception")) {
+    answer.exception.emplace();
+    if (!ReadText(json, "exception", &*answer.exception)) {
+      return Fail(error, "a legacy script's exception must be a text");
+    }
+    if (json.HasMember("status")) {
+      if (!json["status"].IsUint()) return Fail(error, "a legacy script's status must be a number");
+      answer.status = json["status"].GetUint();
+    }
+  } else {
+    if (!ReadText(json, "class", &answer.typeName)) {
+      return Fail(error, "a legacy script needs a \"class\" text or an \"exception\"");
+    }
+    if (json.HasMember("body")) answer.body = JsonText(json["body"]);
+  }
+  legacy.Script(destination, method, std::move(answer));
+  return true;
+}
+
+bool ReadProxyScript(const rapidjson::Value& json, ServiceProxyService& proxy, std::string* error) {
+  std::string service;
+  std::string method;
+  if (!json.IsObject() || !ReadText(json, "service", &service) ||
+      !ReadText(json, "method", &method)) {
+    return Fail(error, "a proxy script must be an object with \"service\" and \"method\"");
+  }
+  ProxyScript script;
+  if (json.HasMember("payload")) {
+    const rapidjson::Value& payload = json["payload"];
+    script.reply.payload = payload.IsString()
+                               ? std::string(payload.GetString(), payload.GetStringLength())
+                               : JsonText(payload);
+  }
+  if (json.HasMember("status") && !ReadText(json, "status", &script.reply.status)) {
+    return Fail(error, "a proxy script's status must be a text");
+  }
+  if (json.HasMember("error") && !ReadText(json, "error", &script.reply.error)) {
+    return Fail(error, "a proxy script's error must be a text");
+  }
+  if (json.HasMember("timing")) {
+    std::string timing;
+    ReadText(json, "timing", &timing);
+    if (timing == "post") {
+      script.timing = ProxyScript::Timing::DuringPost;
+    } else if (timing == "yield") {
+      script.timing = ProxyScript::Timing::OnYield;
+    } else if (timing == "never") {
+      script.timing = ProxyScript::Timing::Never;
+    } else {
+      return Fail(error, "a proxy script's timing must be \"post\", \"yield\" or \"never\"");
+    }
+  }
+  if (json.HasMember("yield")) {
+    if (!json["yield"].IsInt() || json["yield"].GetInt() < 1) {
+      return Fail(error, "a proxy script's yield must be a count from 1");
+    }
+    script.yield = json["yield"].GetInt();
+  }
+  if (json.HasMember("postError")) {
+    script.postError.emplace();
+    if (!ReadText(json, "postError", &*script.postError)) {
+      return Fail(error, "a proxy script's postError must be a text");
+    }
+  }
+  if (json.HasMember("postStatus")) {
+    if (!json["postStatus"].IsUint())
+      return Fail(error, "a proxy script's postStatus must be a number");
+    script.postStatus = json["postStatus"].GetUint();
+  }
+  proxy.Script(service, method, std::move(script));
+  return true;
+}
+
 }  // namespace
 
-bool LoadWorld(PluginHost& host, const std::string& text, std::string* error) {
+bool LoadWorld(PluginHost& host, const std::string& text, std::string* error,
+               const WorldServices& services) {
   rapidjson::Document world;
   if (!ParseHostJson(text, &world, error)) return false;
   if (!world.IsObject()) return Fail(error, "a world must be a JSON object");
@@ -91,15 +179,32 @@ bool LoadWorld(PluginHost& host, const std::string& text, std::string* error) {
       host.ScriptReply(path, std::move(reply));
     }
   }
+  if (world.HasMember("lcds")) {
+    const rapidjson::Value& scripts = world["lcds"];
+    if (!scripts.IsArray()) return Fail(error, "\"lcds\" must be a list");
+    if (services.legacy == nullptr) return Fail(error, "no legacy platform to script");
+    for (const auto& entry : scripts.GetArray()) {
+      if (!ReadLcdsScript(entry, *services.legacy, error)) return false;
+    }
+  }
+  if (world.HasMember("proxy")) {
+    const rapidjson::Value& scripts = world["proxy"];
+    if (!scripts.IsArray()) return Fail(error, "\"proxy\" must be a list");
+    if (services.proxy == nullptr) return Fail(error, "no service proxy to script");
+    for (const auto& entry : scripts.GetArray()) {
+      if (!ReadProxyScript(entry, *services.proxy, error)) return false;
+    }
+  }
   return true;
 }
 
-bool LoadWorldFile(PluginHost& host, const std::string& path, std::string* error) {
+bool LoadWorldFile(PluginHost& host, const std::string& path, std::string* error,
+                   const WorldServices& services) {
   std::ifstream file(path);
   if (!file) return Fail(error, "cannot read the world " + path);
   std::ostringstream text;
   text << file.rdbuf();
-  return LoadWorld(host, text.str(), error);
+  return LoadWorld(host, text.str(), error, services);
 }
 
 }  // namespace Zarn::Host

@@ -53,6 +53,8 @@ TEST(WorldFileTest, RefusesWhatIsNotAWorld) {
       "{\"replies\": [{\"path\": \"/p\", \"stream\": {\"chunks\": [-1]}}]}",
       "{\"replies\": [{\"path\": \"/p\", \"stream\": {\"body\": 5}}]}",
       "{\"resources\": ",
+      "{\"lcds\": [{\"destination\": \"gameService\", \"method\": \"m\", \"class\": \"c\"}]}",
+      "{\"proxy\": [{\"service\": \"s\", \"method\": \"m\"}]}",
   };
   for (const char* text : invalid) {
     SCOPED_TRACE(text);
@@ -65,6 +67,51 @@ TEST(WorldFileTest, RefusesWhatIsNotAWorld) {
   std::string error;
   EXPECT_FALSE(LoadWorldFile(host, "/nonexistent/world.json", &error));
   EXPECT_EQ(error, "cannot read the world /nonexistent/world.json");
+}
+
+TEST(WorldFileTest, ScriptsTheLegacyPlatformAndTheServiceProxy) {
+  PluginHost host(WorldOptions());
+  LegacyPlatform legacy(host);
+  ServiceProxyService proxy(host);
+  std::string error;
+  ASSERT_TRUE(LoadWorld(host, R"({
+      "lcds": [{"destination": "gameService", "method": "getGame", "class": "com.x.GameDTO",
+                "body": {"id": 7}},
+               {"destination": "gameService", "method": "quit",
+                "exception": "com.zarnworks.platform.game.GameFullException: full",
+                "status": 432}],
+      "proxy": [{"service": "parties", "method": "late", "timing": "never"},
+                {"service": "parties", "method": "down", "postError": "gone",
+                 "postStatus": 503}]})",
+                        &error, {&legacy, &proxy}))
+      << error;
+
+  const CoreReply game = legacy.Answer({2, kLcdsInvokePath, {"\"gameService\"", "\"getGame\""}});
+  EXPECT_EQ(game.status, 200u);
+  EXPECT_EQ(game.json.value_or(""), R"({"typeName":"com.x.GameDTO","body":{"id":7}})");
+  const CoreReply quit = legacy.Answer({2, kLcdsInvokePath, {"\"gameService\"", "\"quit\""}});
+  EXPECT_EQ(quit.status, 432u);
+  EXPECT_EQ(quit.error.value_or(""), "com.zarnworks.platform.game.GameFullException: full");
+
+  EXPECT_EQ(proxy.AnswerUuidRequest({2, "", {"\"parties\"", "\"down\""}}).status, 503u);
+  const CoreReply late = proxy.AnswerUuidRequest({2, "", {"\"parties\"", "\"late\""}});
+  EXPECT_EQ(late.status, 200u);
+  ProxyMessage reply;
+  reply.payload = "{}";
+  EXPECT_TRUE(proxy.ReplyTo("next", reply));  // left unanswered by its script
+
+  const char* const invalid[] = {
+      R"({"lcds": [{"destination": "gameService", "method": "m"}]})",
+      R"({"lcds": [{"destination": "gameService", "method": "m", "exception": 5}]})",
+      R"({"proxy": [{"service": "s", "method": "m", "timing": "soon"}]})",
+      R"({"proxy": [{"service": "s", "method": "m", "yield": 0}]})",
+      R"({"proxy": [{"method": "m"}]})",
+  };
+  for (const char* text : invalid) {
+    SCOPED_TRACE(text);
+    EXPECT_FALSE(LoadWorld(host, text, &error, {&legacy, &proxy}));
+    EXPECT_FALSE(error.empty());
+  }
 }
 
 }  // namespace
