@@ -1,0 +1,18 @@
+// The factory the library's export hands the plugin: it makes the real backends.
+#pragma once
+
+#include <memory>
+
+#include "lobby/core/LobbyComponentFactory.h"
+
+namespace Zarn::Client::Lobby {
+
+class BackendComponentFactory final : public LobbyComponentFactory {
+ public:
+  // A PartiesLobbyBackend.
+  [[nodiscard]] std::unique_ptr<PartiesBackend> MakePartiesBackend() override;
+  // A PlatformLobbyBackend.
+  [[nodiscard]] std::unique_ptr<PlatformBackend> MakePlatformBackend() override;
+};
+
+}  // namespace Zarn::Client::Lobby

@@ -1,0 +1,161 @@
+#include "lobby/backends/PartiesLobbyBackend.h"
+
+#include "sdk/base/NotBuilt.h"
+
+namespace Zarn::Client::Lobby {
+
+MaybeType<Failure, Api::LobbyDto> PartiesLobbyBackend::GetLobby() {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::GetLobby", MaybeType<Failure, Api::LobbyDto>);
+}
+
+std::optional<Api::LobbyStatus> PartiesLobbyBackend::GetLobbyStatus() {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::GetLobbyStatus", std::optional<Api::LobbyStatus>);
+}
+
+MaybeType<Failure, void> PartiesLobbyBackend::LeaveLobby() {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::LeaveLobby", MaybeType<Failure, void>);
+}
+
+MaybeType<Failure, void> PartiesLobbyBackend::KickMember(std::uint64_t /*summonerId*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::KickMember", MaybeType<Failure, void>);
+}
+
+MaybeType<Failure, void> PartiesLobbyBackend::PromoteMember(std::uint64_t /*summonerId*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::PromoteMember", MaybeType<Failure, void>);
+}
+
+MaybeType<Failure, void> PartiesLobbyBackend::SetPositionPreferences(
+    Api::LobbyPositionPreferences /*preferences*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::SetPositionPreferences", MaybeType<Failure, void>);
+}
+
+MaybeType<Failure, void> PartiesLobbyBackend::ChangeLobby(Api::LobbyChangeGameDto /*change*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::ChangeLobby", MaybeType<Failure, void>);
+}
+
+MaybeType<Failure, std::vector<Api::Eligibility>> PartiesLobbyBackend::GetPremadeEligibility() {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::GetPremadeEligibility",
+                 MaybeType<Failure, std::vector<Api::Eligibility>>);
+}
+
+MaybeType<Failure, void> PartiesLobbyBackend::LeaveLobbyUnlessPending(
+    Api::ReceivedInvitationDto /*invitation*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::LeaveLobbyUnlessPending", MaybeType<Failure, void>);
+}
+
+MaybeType<Failure, void> PartiesLobbyBackend::AcceptInvitation(std::string /*invitationId*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::AcceptInvitation", MaybeType<Failure, void>);
+}
+
+MaybeType<Failure, void> PartiesLobbyBackend::DeclineInvitation(std::string /*invitationId*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::DeclineInvitation", MaybeType<Failure, void>);
+}
+
+MaybeType<Failure, std::vector<Api::LobbyInvitationDto>> PartiesLobbyBackend::SendInvitations(
+    std::vector<Api::LobbyInvitationDto> /*invitations*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::SendInvitations",
+                 MaybeType<Failure, std::vector<Api::LobbyInvitationDto>>);
+}
+
+MaybeType<Failure, void> PartiesLobbyBackend::SetCanInvite(std::uint64_t /*summonerId*/,
+                                                           bool /*canInvite*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::SetCanInvite", MaybeType<Failure, void>);
+}
+
+bool PartiesLobbyBackend::GetAvailabilityFlag() {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::GetAvailabilityFlag", bool);
+}
+
+BindingHttpResult PartiesLobbyBackend::StartMatchmaking() {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::StartMatchmaking", BindingHttpResult);
+}
+
+BindingHttpResult PartiesLobbyBackend::CancelMatchmaking() {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::CancelMatchmaking", BindingHttpResult);
+}
+
+void PartiesLobbyBackend::HandleDodge(Api::GameflowGameDodge /*dodge*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::HandleDodge", void);
+}
+
+void PartiesLobbyBackend::Start(LobbyPlugin& /*plugin*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::Start", void);
+}
+
+void PartiesLobbyBackend::DeregisterPlayer() {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::DeregisterPlayer", void);
+}
+
+bool PartiesLobbyBackend::IsEnabledForQueue(std::int32_t /*queueId*/) const {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::IsEnabledForQueue", bool);
+}
+
+bool PartiesLobbyBackend::IsClashParty() const {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::IsClashParty", bool);
+}
+
+bool PartiesLobbyBackend::HasQueue() const {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::HasQueue", bool);
+}
+
+MaybeType<Failure, void> PartiesLobbyBackend::PrepareForLobbyCreation(std::int32_t /*queueId*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::PrepareForLobbyCreation", MaybeType<Failure, void>);
+}
+
+void PartiesLobbyBackend::SchedulePresenceUpdate() {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::SchedulePresenceUpdate", void);
+}
+
+MaybeType<Failure, AnalyticsEventFields> PartiesLobbyBackend::MakePartyAnalyticsFields(
+    std::string_view /*eventType*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::MakePartyAnalyticsFields",
+                 MaybeType<Failure, AnalyticsEventFields>);
+}
+
+void PartiesLobbyBackend::UpdateLoginSession(Api::LoginSession /*session*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::UpdateLoginSession", void);
+}
+
+std::vector<Api::ReceivedInvitationDto> PartiesLobbyBackend::BuildReceivedInvitations() {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::BuildReceivedInvitations",
+                 std::vector<Api::ReceivedInvitationDto>);
+}
+
+void PartiesLobbyBackend::RefreshAfterUpdate() {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::RefreshAfterUpdate", void);
+}
+
+void PartiesLobbyBackend::FetchPartiesState() {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::FetchPartiesState", void);
+}
+
+void PartiesLobbyBackend::OnClientProxyMessage(Api::PlayerDto /*message*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::OnClientProxyMessage", void);
+}
+
+MaybeType<Failure, void> PartiesLobbyBackend::JoinOpenParty(std::string /*partyId*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::JoinOpenParty", MaybeType<Failure, void>);
+}
+
+MaybeType<Failure, void> PartiesLobbyBackend::JoinClashParty(std::string /*token*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::JoinClashParty", MaybeType<Failure, void>);
+}
+
+MaybeType<Failure, void> PartiesLobbyBackend::SetPartyType(std::string /*partyType*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::SetPartyType", MaybeType<Failure, void>);
+}
+
+MaybeType<Failure, void> PartiesLobbyBackend::SetReadyRequest(bool /*ready*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::SetReadyRequest", MaybeType<Failure, void>);
+}
+
+void PartiesLobbyBackend::ProcessEnteredGame(Api::GameflowPhase /*previousPhase*/,
+                                             Api::GameflowPhase /*newPhase*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::ProcessEnteredGame", void);
+}
+
+void PartiesLobbyBackend::UpdateSearchAfterCancel() {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::UpdateSearchAfterCancel", void);
+}
+
+}  // namespace Zarn::Client::Lobby

@@ -1,0 +1,66 @@
+// The lobby served by the parties service: the player's party, kept as the service last reported
+// it, and the requests that change it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lobby/core/PartiesBackend.h"
+
+namespace Zarn::Client::Lobby {
+
+class PartiesLobbyBackend final : public PartiesBackend {
+ public:
+  PartiesLobbyBackend() = default;
+
+  MaybeType<Failure, Api::LobbyDto> GetLobby() override;
+  std::optional<Api::LobbyStatus> GetLobbyStatus() override;
+  MaybeType<Failure, void> LeaveLobby() override;
+  MaybeType<Failure, void> KickMember(std::uint64_t summonerId) override;
+  MaybeType<Failure, void> PromoteMember(std::uint64_t summonerId) override;
+  MaybeType<Failure, void> SetPositionPreferences(
+      Api::LobbyPositionPreferences preferences) override;
+  MaybeType<Failure, void> ChangeLobby(Api::LobbyChangeGameDto change) override;
+  MaybeType<Failure, std::vector<Api::Eligibility>> GetPremadeEligibility() override;
+  // Success without leaving for a party invitation.
+  MaybeType<Failure, void> LeaveLobbyUnlessPending(Api::ReceivedInvitationDto invitation) override;
+  // `invitationId` is the party id of a party invitation.
+  MaybeType<Failure, void> AcceptInvitation(std::string invitationId) override;
+  MaybeType<Failure, void> DeclineInvitation(std::string invitationId) override;
+  MaybeType<Failure, std::vector<Api::LobbyInvitationDto>> SendInvitations(
+      std::vector<Api::LobbyInvitationDto> invitations) override;
+  MaybeType<Failure, void> SetCanInvite(std::uint64_t summonerId, bool canInvite) override;
+  // The local member's `canInvite`.
+  bool GetAvailabilityFlag() override;
+  // Lock and unlock the party's activity.
+  BindingHttpResult StartMatchmaking() override;
+  BindingHttpResult CancelMatchmaking() override;
+  void HandleDodge(Api::GameflowGameDodge dodge) override;
+
+  void Start(LobbyPlugin& plugin) override;
+  void DeregisterPlayer() override;
+  [[nodiscard]] bool IsEnabledForQueue(std::int32_t queueId) const override;
+  [[nodiscard]] bool IsClashParty() const override;
+  [[nodiscard]] bool HasQueue() const override;
+  MaybeType<Failure, void> PrepareForLobbyCreation(std::int32_t queueId) override;
+  void SchedulePresenceUpdate() override;
+  // "INVALID_PARTY" (500) while not registered or without a party.
+  MaybeType<Failure, AnalyticsEventFields> MakePartyAnalyticsFields(
+      std::string_view eventType) override;
+  void UpdateLoginSession(Api::LoginSession session) override;
+  std::vector<Api::ReceivedInvitationDto> BuildReceivedInvitations() override;
+  void RefreshAfterUpdate() override;
+  void FetchPartiesState() override;
+  void OnClientProxyMessage(Api::PlayerDto message) override;
+  MaybeType<Failure, void> JoinOpenParty(std::string partyId) override;
+  MaybeType<Failure, void> JoinClashParty(std::string token) override;
+  MaybeType<Failure, void> SetPartyType(std::string partyType) override;
+  MaybeType<Failure, void> SetReadyRequest(bool ready) override;
+  void ProcessEnteredGame(Api::GameflowPhase previousPhase, Api::GameflowPhase newPhase) override;
+  void UpdateSearchAfterCancel() override;
+};
+
+}  // namespace Zarn::Client::Lobby

@@ -1,0 +1,283 @@
+// Fakes of the backends and of the component factory for tests of the plugin core. Every call on
+// a fake is written to one journal shared by the fakes of a test, in the order made
+// ("parties.Start", "platform.SetPlugin", "parties.Deleted", ...); every result is a member the
+// test may set first.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "lobby/core/LobbyComponentFactory.h"
+#include "lobby/core/PartiesBackend.h"
+#include "lobby/core/PlatformBackend.h"
+
+namespace Zarn::Client::Lobby::Testing {
+
+// Outlives the fakes that write to it: each holds a share.
+class CallJournal {
+ public:
+  // Appends `call`, then runs `onCall` with it (a copy of the hook, so the hook may replace
+  // itself). Calls the hook makes are journalled after `call`.
+  void Record(std::string call) {
+    calls.push_back(std::move(call));
+    const auto hook = onCall;
+    if (hook) hook(calls.back());
+  }
+
+  // The calls whose text begins with `prefix`, in order.
+  [[nodiscard]] std::vector<std::string> CallsStartingWith(std::string_view prefix) const {
+    std::vector<std::string> found;
+    for (const std::string& call : calls) {
+      if (call.starts_with(prefix)) found.push_back(call);
+    }
+    return found;
+  }
+
+  std::vector<std::string> calls;
+  // Run after each record; may be empty. Lets a test act while a fake is being called.
+  std::function<void(const std::string& call)> onCall;
+};
+
+// The operations every backend has, journalled under `name` ("parties" or "platform").
+template <class Interface>
+class FakeBackendBase : public Interface {
+ public:
+  ~FakeBackendBase() override { Record("Deleted"); }
+
+  MaybeType<Failure, Api::LobbyDto> GetLobby() override {
+    Record("GetLobby");
+    return getLobbyResult;
+  }
+  std::optional<Api::LobbyStatus> GetLobbyStatus() override {
+    Record("GetLobbyStatus");
+    return getLobbyStatusResult;
+  }
+  MaybeType<Failure, void> LeaveLobby() override {
+    Record("LeaveLobby");
+    return leaveLobbyResult;
+  }
+  MaybeType<Failure, void> KickMember(std::uint64_t summonerId) override {
+    Record("KickMember(" + std::to_string(summonerId) + ")");
+    return kickMemberResult;
+  }
+  MaybeType<Failure, void> PromoteMember(std::uint64_t summonerId) override {
+    Record("PromoteMember(" + std::to_string(summonerId) + ")");
+    return promoteMemberResult;
+  }
+  MaybeType<Failure, void> SetPositionPreferences(
+      Api::LobbyPositionPreferences preferences) override {
+    Record("SetPositionPreferences(" + preferences.firstPreference + ", " +
+           preferences.secondPreference + ")");
+    return setPositionPreferencesResult;
+  }
+  MaybeType<Failure, void> ChangeLobby(Api::LobbyChangeGameDto change) override {
+    Record("ChangeLobby(" + std::to_string(change.queueId) + ")");
+    return changeLobbyResult;
+  }
+  MaybeType<Failure, std::vector<Api::Eligibility>> GetPremadeEligibility() override {
+    Record("GetPremadeEligibility");
+    return getPremadeEligibilityResult;
+  }
+  MaybeType<Failure, void> LeaveLobbyUnlessPending(Api::ReceivedInvitationDto invitation) override {
+    Record("LeaveLobbyUnlessPending(" + invitation.invitationId + ")");
+    return leaveLobbyUnlessPendingResult;
+  }
+  MaybeType<Failure, void> AcceptInvitation(std::string invitationId) override {
+    Record("AcceptInvitation(" + invitationId + ")");
+    return acceptInvitationResult;
+  }
+  MaybeType<Failure, void> DeclineInvitation(std::string invitationId) override {
+    Record("DeclineInvitation(" + invitationId + ")");
+    return declineInvitationResult;
+  }
+  MaybeType<Failure, std::vector<Api::LobbyInvitationDto>> SendInvitations(
+      std::vector<Api::LobbyInvitationDto> invitations) override {
+    Record("SendInvitations(" + std::to_string(invitations.size()) + ")");
+    if (sendInvitationsResult) return *sendInvitationsResult;
+    return invitations;
+  }
+  MaybeType<Failure, void> SetCanInvite(std::uint64_t summonerId, bool canInvite) override {
+    Record("SetCanInvite(" + std::to_string(summonerId) + ", " + (canInvite ? "true" : "false") +
+           ")");
+    return setCanInviteResult;
+  }
+  bool GetAvailabilityFlag() override {
+    Record("GetAvailabilityFlag");
+    return availabilityFlag;
+  }
+  BindingHttpResult StartMatchmaking() override {
+    Record("StartMatchmaking");
+    return BindingHttpResult(startMatchmakingResult);
+  }
+  BindingHttpResult CancelMatchmaking() override {
+    Record("CancelMatchmaking");
+    return BindingHttpResult(cancelMatchmakingResult);
+  }
+  void HandleDodge(Api::GameflowGameDodge dodge) override {
+    Record("HandleDodge(" + std::to_string(static_cast<std::int32_t>(dodge.phase)) + ")");
+  }
+
+  // Results; each answers success (an empty view, no status, no eligibility) until set.
+  MaybeType<Failure, Api::LobbyDto> getLobbyResult = Api::LobbyDto{};
+  std::optional<Api::LobbyStatus> getLobbyStatusResult;
+  MaybeType<Failure, void> leaveLobbyResult = MaybeType<Failure, void>::Success();
+  MaybeType<Failure, void> kickMemberResult = MaybeType<Failure, void>::Success();
+  MaybeType<Failure, void> promoteMemberResult = MaybeType<Failure, void>::Success();
+  MaybeType<Failure, void> setPositionPreferencesResult = MaybeType<Failure, void>::Success();
+  MaybeType<Failure, void> changeLobbyResult = MaybeType<Failure, void>::Success();
+  MaybeType<Failure, std::vector<Api::Eligibility>> getPremadeEligibilityResult =
+      std::vector<Api::Eligibility>{};
+  MaybeType<Failure, void> leaveLobbyUnlessPendingResult = MaybeType<Failure, void>::Success();
+  MaybeType<Failure, void> acceptInvitationResult = MaybeType<Failure, void>::Success();
+  MaybeType<Failure, void> declineInvitationResult = MaybeType<Failure, void>::Success();
+  // Unset: the invitations given are answered as sent.
+  std::optional<MaybeType<Failure, std::vector<Api::LobbyInvitationDto>>> sendInvitationsResult;
+  MaybeType<Failure, void> setCanInviteResult = MaybeType<Failure, void>::Success();
+  bool availabilityFlag = false;
+  BindingHttpResult startMatchmakingResult;
+  BindingHttpResult cancelMatchmakingResult;
+
+ protected:
+  FakeBackendBase(std::shared_ptr<CallJournal> callJournal, std::string fakeName)
+      : journal(std::move(callJournal)), name(std::move(fakeName)) {}
+
+  // Journals "<name>.<call>".
+  void Record(const std::string& call) const { journal->Record(name + "." + call); }
+
+ public:
+  // Never null.
+  const std::shared_ptr<CallJournal> journal;
+  const std::string name;
+};
+
+class FakePartiesBackend : public FakeBackendBase<PartiesBackend> {
+ public:
+  explicit FakePartiesBackend(std::shared_ptr<CallJournal> callJournal)
+      : FakeBackendBase(std::move(callJournal), "parties") {}
+
+  void Start(LobbyPlugin& plugin) override {
+    startedWith = &plugin;
+    Record("Start");
+  }
+  void DeregisterPlayer() override { Record("DeregisterPlayer"); }
+  bool IsEnabledForQueue(std::int32_t queueId) const override {
+    Record("IsEnabledForQueue(" + std::to_string(queueId) + ")");
+    return enabledForQueue;
+  }
+  bool IsClashParty() const override {
+    Record("IsClashParty");
+    return clashParty;
+  }
+  bool HasQueue() const override {
+    Record("HasQueue");
+    return hasQueue;
+  }
+  MaybeType<Failure, void> PrepareForLobbyCreation(std::int32_t queueId) override {
+    Record("PrepareForLobbyCreation(" + std::to_string(queueId) + ")");
+    return prepareForLobbyCreationResult;
+  }
+  void SchedulePresenceUpdate() override { Record("SchedulePresenceUpdate"); }
+  MaybeType<Failure, AnalyticsEventFields> MakePartyAnalyticsFields(
+      std::string_view eventType) override {
+    Record("MakePartyAnalyticsFields(" + std::string(eventType) + ")");
+    return makePartyAnalyticsFieldsResult;
+  }
+  void UpdateLoginSession(Api::LoginSession session) override {
+    Record("UpdateLoginSession(" + std::to_string(session.summonerId) + ")");
+  }
+  std::vector<Api::ReceivedInvitationDto> BuildReceivedInvitations() override {
+    Record("BuildReceivedInvitations");
+    return receivedInvitations;
+  }
+  void RefreshAfterUpdate() override { Record("RefreshAfterUpdate"); }
+  void FetchPartiesState() override { Record("FetchPartiesState"); }
+  void OnClientProxyMessage(Api::PlayerDto message) override {
+    Record("OnClientProxyMessage(" + message.puuid + ")");
+  }
+  MaybeType<Failure, void> JoinOpenParty(std::string partyId) override {
+    Record("JoinOpenParty(" + partyId + ")");
+    return joinOpenPartyResult;
+  }
+  MaybeType<Failure, void> JoinClashParty(std::string token) override {
+    Record("JoinClashParty(" + token + ")");
+    return joinClashPartyResult;
+  }
+  MaybeType<Failure, void> SetPartyType(std::string partyType) override {
+    Record("SetPartyType(" + partyType + ")");
+    return setPartyTypeResult;
+  }
+  MaybeType<Failure, void> SetReadyRequest(bool ready) override {
+    Record(std::string("SetReadyRequest(") + (ready ? "true" : "false") + ")");
+    return setReadyRequestResult;
+  }
+  void ProcessEnteredGame(Api::GameflowPhase previousPhase, Api::GameflowPhase newPhase) override {
+    Record("ProcessEnteredGame(" + std::to_string(static_cast<std::int32_t>(previousPhase)) + ", " +
+           std::to_string(static_cast<std::int32_t>(newPhase)) + ")");
+  }
+  void UpdateSearchAfterCancel() override { Record("UpdateSearchAfterCancel"); }
+
+  // The plugin given to Start; null before.
+  LobbyPlugin* startedWith = nullptr;
+  bool enabledForQueue = false;
+  bool clashParty = false;
+  bool hasQueue = false;
+  MaybeType<Failure, void> prepareForLobbyCreationResult = MaybeType<Failure, void>::Success();
+  // A failure until set, as without a party.
+  MaybeType<Failure, AnalyticsEventFields> makePartyAnalyticsFieldsResult =
+      Failure(500, "INVALID_PARTY");
+  std::vector<Api::ReceivedInvitationDto> receivedInvitations;
+  MaybeType<Failure, void> joinOpenPartyResult = MaybeType<Failure, void>::Success();
+  MaybeType<Failure, void> joinClashPartyResult = MaybeType<Failure, void>::Success();
+  MaybeType<Failure, void> setPartyTypeResult = MaybeType<Failure, void>::Success();
+  MaybeType<Failure, void> setReadyRequestResult = MaybeType<Failure, void>::Success();
+};
+
+class FakePlatformBackend : public FakeBackendBase<PlatformBackend> {
+ public:
+  explicit FakePlatformBackend(std::shared_ptr<CallJournal> callJournal)
+      : FakeBackendBase(std::move(callJournal), "platform") {}
+
+  void SetPlugin(LobbyPlugin* owner) override {
+    plugin = owner;
+    Record("SetPlugin");
+  }
+
+  // The last pointer given to SetPlugin; null before.
+  LobbyPlugin* plugin = nullptr;
+};
+
+// Makes fakes writing to its journal and keeps, unowned, the last of each kind it made, so that a
+// test can set their results and read them while the plugin owns them. Those pointers dangle once
+// the plugin deletes its backends ("parties.Deleted" and "platform.Deleted" in the journal).
+class FakeComponentFactory : public LobbyComponentFactory {
+ public:
+  FakeComponentFactory() = default;
+  explicit FakeComponentFactory(std::shared_ptr<CallJournal> callJournal)
+      : journal(std::move(callJournal)) {}
+
+  std::unique_ptr<PartiesBackend> MakePartiesBackend() override {
+    journal->Record("factory.MakePartiesBackend");
+    auto made = std::make_unique<FakePartiesBackend>(journal);
+    parties = made.get();
+    return made;
+  }
+  std::unique_ptr<PlatformBackend> MakePlatformBackend() override {
+    journal->Record("factory.MakePlatformBackend");
+    auto made = std::make_unique<FakePlatformBackend>(journal);
+    platform = made.get();
+    return made;
+  }
+
+  // Never null.
+  const std::shared_ptr<CallJournal> journal = std::make_shared<CallJournal>();
+  FakePartiesBackend* parties = nullptr;
+  FakePlatformBackend* platform = nullptr;
+};
+
+}  // namespace Zarn::Client::Lobby::Testing

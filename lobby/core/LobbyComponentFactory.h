@@ -1,0 +1,27 @@
+// Makes the parts of the lobby that the core sees only through their interfaces. The library's
+// export hands the plugin the one that makes the real parts; tests hand fakes.
+#pragma once
+
+#include <memory>
+
+#include "lobby/core/PartiesBackend.h"
+#include "lobby/core/PlatformBackend.h"
+
+namespace Zarn::Client::Lobby {
+
+// The plugin owns its factory for its whole life: it makes both backends when it is constructed,
+// and the lobby controllers when it starts.
+class LobbyComponentFactory {
+ public:
+  LobbyComponentFactory() = default;
+  LobbyComponentFactory(const LobbyComponentFactory&) = delete;
+  LobbyComponentFactory& operator=(const LobbyComponentFactory&) = delete;
+  virtual ~LobbyComponentFactory() = default;
+
+  // A backend not started yet; never null.
+  [[nodiscard]] virtual std::unique_ptr<PartiesBackend> MakePartiesBackend() = 0;
+  // A backend whose plugin pointer is null; never null itself.
+  [[nodiscard]] virtual std::unique_ptr<PlatformBackend> MakePlatformBackend() = 0;
+};
+
+}  // namespace Zarn::Client::Lobby

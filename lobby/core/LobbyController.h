@@ -1,0 +1,82 @@
+// How one kind of legacy lobby is created, changed and left on the legacy platform. The plugin
+// keeps one controller per kind and picks one for every lobby operation by the lobby's custom
+// flag and queue id.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "lobby/model/LcdsRecords.h"
+#include "lobby/model/LobbyRecords.h"
+#include "sdk/api/BindingHttpResult.h"
+#include "sdk/api/HttpResult.h"
+#include "sdk/api/NotBuiltReplies.h"
+#include "sdk/base/Failure.h"
+#include "sdk/base/MaybeType.h"
+
+namespace Zarn::Client::Lobby {
+
+class LobbyPlugin;
+
+// A controller holds no lobby of its own: the plugin's lobby is passed in where an operation
+// needs it. Operations that call the legacy platform wait for it, and the host may call the
+// plugin meanwhile. Deleting through this class is sound however a controller is owned.
+class LobbyController {
+ public:
+  static constexpr std::int64_t kDefaultLobbyLifetimeSeconds = 2700;
+  static constexpr std::int64_t kDefaultWarningPeriodSeconds = 600;
+
+  LobbyController(const LobbyController&) = delete;
+  LobbyController& operator=(const LobbyController&) = delete;
+  virtual ~LobbyController() = default;
+
+  virtual MaybeType<Failure, Api::Lobby> CreateLobby(const Api::Lobby& requested) = 0;
+  virtual MaybeType<Failure, Api::Lobby> CreatePlatformLobby(const Api::Lobby& current) = 0;
+  virtual bool LeaveLobby(const Api::Lobby& current) = 0;
+  virtual MaybeType<Failure, LCDS::LobbyStatus> AcceptInvitation(
+      const Api::LobbyInvitation& invitation, const std::string& invitationId) = 0;
+  virtual MaybeType<Failure, Api::Lobby> RefreshLobby(const Api::Lobby& current,
+                                                      LCDS::LobbyStatus status) = 0;
+  virtual void SetMemberCanInvite(std::uint64_t summonerId, bool canInvite, Api::Lobby& lobby) = 0;
+  virtual BindingHttpResult PromotePlayer(std::uint64_t summonerId) = 0;
+  virtual BindingHttpResult KickPlayer(std::uint64_t summonerId) = 0;
+  virtual BindingHttpResult GrantInvitePrivileges(std::uint64_t summonerId);
+  virtual BindingHttpResult RevokeInvitePrivileges(std::uint64_t summonerId);
+  virtual BindingHttpResult SetPositionPreferences(Api::LobbyPositionPreferences preferences);
+  [[nodiscard]] virtual bool IsCustomGame();
+  virtual MaybeType<Failure, void> SwitchTeam(Api::Lobby& lobby, const std::string& team);
+  virtual MaybeType<Failure, void> HandleGameDto(Api::Lobby& lobby, LCDS::GameDTO game);
+  virtual MaybeType<Failure, Api::LobbyCustomChampSelectStartResponse> StartChampionSelection(
+      Api::Lobby& lobby);
+  virtual MaybeType<Failure, void> QuitGame();
+  virtual HttpResult<std::vector<Api::LobbyBotChampion>> GetAvailableBots();
+  virtual HttpResult<bool> GetBotsEnabled();
+  virtual MaybeType<Failure, void> AddBot(Api::LobbyBotParams parameters);
+  virtual MaybeType<Failure, void> UpdateCustomBot(Api::Lobby& lobby,
+                                                   const std::string& summonerInternalName,
+                                                   Api::LobbyBotParams parameters);
+  virtual MaybeType<Failure, void> RemoveBot(Api::Lobby& lobby,
+                                             const std::string& summonerInternalName);
+  virtual MaybeType<Failure, void> OnJoinedCustomLobby(Api::Lobby& lobby);
+  virtual MaybeType<Failure, Api::Lobby> HandleLobbyStatus(const Api::Lobby& current,
+                                                           LCDS::LobbyStatus status) = 0;
+  virtual void Subscribe();
+  virtual void Unsubscribe();
+  [[nodiscard]] virtual bool IsPlatformMatchmade();
+  // Calls `lcdsGameInvitationService`.`method` with the summoner id; `method` is a literal.
+  virtual BindingHttpResult InviteServiceOperation(const char* method, std::uint64_t summonerId);
+
+  // Seconds a lobby lives, read by the lobby countdown; the team-builder countdown replaces it.
+  std::int64_t lobbyLifetime = kDefaultLobbyLifetimeSeconds;
+  // Seconds before the end at which the countdown is shown.
+  std::int64_t warningPeriod = kDefaultWarningPeriodSeconds;
+  // Every request, legacy call and event goes through it. Not owned; never null; it outlives the
+  // controller.
+  LobbyPlugin* plugin;
+
+ protected:
+  explicit LobbyController(LobbyPlugin* owner) : plugin(owner) {}
+};
+
+}  // namespace Zarn::Client::Lobby
