@@ -1,13 +1,88 @@
 #include "lobby/core/LobbyPlugin.h"
 
+#include <algorithm>
+#include <utility>
+
+#include "lobby/core/LobbyController.h"
+#include "lobby/core/LobbyUpdateBatch.h"
 #include "lobby/model/ApiTypeRegistrars.h"
+#include "sdk/base/Fnv1a.h"
+#include "sdk/base/LocalTime.h"
+#include "sdk/base/LogChannels.h"
+#include "sdk/base/LogPrintf.h"
+#include "sdk/base/NotBuilt.h"
+#include "sdk/base/SmallString.h"
+#include "sdk/platform/SteadyClock.h"
+#include "sdk/runtime/Requests.h"
+#include "sdk/runtime/TypedEvents.h"
 
 namespace Zarn::Client::Lobby {
 
-LobbyPlugin::LobbyPlugin() = default;
+namespace {
+
+constexpr std::uint32_t kLobbyLogChannel = 1;
+constexpr double kCountdownTickSeconds = 0.25;
+constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
+constexpr std::uint32_t kResourceUpdate =
+    static_cast<std::uint32_t>(PluginResourceEventType::Update);
+
+constexpr char kGameflowEventPath[] = "/jyx-gameflow/v1/session/event";
+constexpr char kV1LobbyPath[] = "/jyx-lobby/v1/lobby";
+
+}  // namespace
+
+std::size_t LobbyPlugin::QueueIdHash::operator()(std::int32_t queueId) const noexcept {
+  const auto bits = static_cast<std::uint32_t>(queueId);
+  const char bytes[4] = {static_cast<char>(bits & 0xFF), static_cast<char>((bits >> 8) & 0xFF),
+                         static_cast<char>((bits >> 16) & 0xFF),
+                         static_cast<char>((bits >> 24) & 0xFF)};
+  return Fnv1a32(std::string_view(bytes, sizeof bytes));
+}
+
+LobbyPlugin::LobbyPlugin(std::unique_ptr<LobbyComponentFactory> factory)
+    : factory_(std::move(factory)),
+      queueControllers_(8),
+      partiesBackend_(factory_->MakePartiesBackend()),
+      platformBackend_(factory_->MakePlatformBackend()),
+      stateMachine_(this, LobbyFlow::kMachineName, &LobbyFlow::kLobbyFlow,
+                    [](const LobbyEvent& event) { return event; }) {
+  queueControllers_.max_load_factor(1.0f);
+}
+
+// Shutdown deletes the backends; after a refused load it never ran, and they go with the members.
 LobbyPlugin::~LobbyPlugin() = default;
 
-void LobbyPlugin::Shutdown() { Plugin::Shutdown(); }
+bool LobbyPlugin::OnStart() {
+  LobbyUpdateBatch batch(*this);
+  stateMachine_.Start();
+  CreateControllers();
+  if (partiesBackend_ != nullptr) partiesBackend_->Start(*this);
+  if (platformBackend_ != nullptr) platformBackend_->SetPlugin(this);
+  SubscribeEvents();
+  eligibilityRules_.Start(this, queues_, currentSummoner_);
+  SubscribeChat(analytics_);
+  return true;
+}
+
+void LobbyPlugin::Shutdown() {
+  analytics_.friends.Drop();
+  analytics_.friendCounts.Drop();
+  eligibilityRules_.championCounts.Drop();
+  eligibilityRules_.leagues.Drop();
+  CancelTimer(kPartiesHeartbeat);
+  if (partiesBackend_ != nullptr) {
+    partiesBackend_->loginSession.Drop();
+    partiesBackend_->enabledFlag.Drop();
+    partiesBackend_->DeregisterPlayer();
+  }
+  stateMachine_.ExitAll();
+  currentSummoner_.Drop();
+  platformId_.Drop();
+  activeBackend_ = nullptr;
+  partiesBackend_.reset();
+  platformBackend_.reset();
+  Plugin::Shutdown();
+}
 
 // The lobby's routes are added here as they are built.
 void LobbyPlugin::RegisterEndpoints() {
@@ -48,6 +123,199 @@ LobbyTypeContext LobbyPlugin::TypeContext() {
                           nullptr,        &lcdsClassByType_, &lcdsClassByTypeId_};
 }
 
-bool LobbyPlugin::OnStart() { return true; }
+void LobbyPlugin::SubscribeEvents() { ZARN_NOT_BUILT("SubscribeEvents", void); }
+
+void LobbyPlugin::SubscribeChat(LobbyAnalytics& /*analytics*/) {
+  ZARN_NOT_BUILT("SubscribeChat", void);
+}
+
+bool LobbyPlugin::IsInLobby() const { return stateMachine_.IsInState(&LobbyFlow::kInLobby); }
+
+bool LobbyPlugin::SetPartyLobbyActive(bool active) {
+  using namespace LobbyEvents;
+  LobbyUpdateBatch batch(*this);
+  if (!active) {
+    stateMachine_.ProcessEvent(kPartyLobbyInactive);
+  } else if (!stateMachine_.ProcessEvent(kPartyLobbyActive)) {
+    // Out of any lobby a refusal must end the request it began, or the machine would stay in
+    // LobbyRequested with nothing left to complete it. A request begun elsewhere belongs to
+    // another operation, which completes it.
+    const bool fromOutOfLobby = stateMachine_.GetCurrentState() == &LobbyFlow::kOutOfLobby;
+    stateMachine_.ProcessEvent(kPartyLobbyRequested);
+    if (RequestGameflowLobby()) {
+      stateMachine_.ProcessEvent(kPartyLobbySucceeded);
+    } else if (fromOutOfLobby) {
+      stateMachine_.ProcessEvent(kLobbyFailed);
+    } else {
+      stateMachine_.ProcessEvent(kPartyLobbyInactive);
+    }
+  }
+  return stateMachine_.IsInState(&LobbyFlow::kPartyLobby);
+}
+
+MaybeType<Failure, Api::Lobby> LobbyPlugin::CreatePlatformLobby(const Api::Lobby& /*lobby*/) {
+  ZARN_NOT_BUILT("CreatePlatformLobby", MaybeType<Failure, Api::Lobby>);
+}
+
+void LobbyPlugin::CreateControllers() { ZARN_NOT_BUILT("CreateControllers", void); }
+
+std::shared_ptr<LobbyController> LobbyPlugin::GetLobbyController(bool /*isCustom*/,
+                                                                 std::int32_t /*queueId*/) {
+  ZARN_NOT_BUILT("GetLobbyController", std::shared_ptr<LobbyController>);
+}
+
+MaybeType<Failure, Api::Queue> LobbyPlugin::FindQueue(std::int32_t queueId) const {
+  const std::vector<Api::Queue>* queues = queues_.Effective();
+  if (queues != nullptr) {
+    auto found = std::find_if(queues->begin(), queues->end(),
+                              [queueId](const Api::Queue& queue) { return queue.id == queueId; });
+    if (found != queues->end()) return *found;
+  }
+  return Failure(404, "Queue not found");
+}
+
+void LobbyPlugin::SetLobby(const Api::Lobby& /*lobby*/) { ZARN_NOT_BUILT("SetLobby", void); }
+
+void LobbyPlugin::PublishV1LobbyParts() {
+  if (!IsInLobby()) {
+    DeleteV1Lobby();
+    return;
+  }
+  PublishV1Lobby(lobby_);
+  SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/lobby/members", lobby_.members);
+  SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/lobby/invitations", lobby_.invitations);
+  SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/lobby/localMember", lobby_.localMember);
+}
+
+void LobbyPlugin::PublishV1Lobby(const Api::Lobby& lobby) {
+  SendJsonApiEvent(kResourceUpdate, kV1LobbyPath, lobby);
+}
+
+void LobbyPlugin::DeleteV1Lobby() { PublishResourceEvent(kV1LobbyPath); }
+
+void LobbyPlugin::PublishV1Countdown(std::int64_t seconds) {
+  SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/lobby/countdown", seconds);
+}
+
+void LobbyPlugin::PublishV2Countdown(std::int64_t seconds, bool enabled) {
+  Api::LobbyTimer timer;
+  timer.countdown = seconds;
+  timer.enabled = enabled;
+  SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v2/lobby/countdown", timer);
+}
+
+void LobbyPlugin::UpdateLobbyViewModel() { ZARN_NOT_BUILT("UpdateLobbyViewModel", void); }
+
+void LobbyPlugin::UpdateLobbyCountdown() { ZARN_NOT_BUILT("UpdateLobbyCountdown", void); }
+
+void LobbyPlugin::StartCountdownTimer() {
+  if (!IsInLobby() || countdownTimerRunning_) return;
+  countdownTimerRunning_ = true;
+  SetTimer(kCountdownTimer, kCountdownTickSeconds, [this] { OnCountdownTick(); });
+  UpdateLobbyCountdown();
+}
+
+void LobbyPlugin::OnCountdownTick() {
+  const std::int64_t now = Platform::SteadyClockNow();
+  if (countdownDeadline_ < now) {
+    PublishV1LobbyParts();
+    StopCountdown();
+    autoGrantedMemberIds_.clear();
+    return;
+  }
+  if (!countdownAnnounced_ && countdownDisplayTime_ < now) {
+    countdownAnnounced_ = true;
+    PublishV1Countdown(GetCountdownSeconds());
+    PublishV2Countdown(GetCountdownSeconds(), true);
+  }
+}
+
+void LobbyPlugin::StopCountdown() {
+  countdownTimerRunning_ = false;
+  countdownAnnounced_ = false;
+  CancelTimer(kCountdownTimer);
+  PublishV2Countdown(0, false);
+}
+
+std::int64_t LobbyPlugin::GetCountdownSeconds() const {
+  if (!countdownTimerRunning_) return 0;
+  std::int64_t remaining = 0;
+  // A deadline so far off that the difference overflows is as good as none left to show.
+  if (__builtin_sub_overflow(countdownDeadline_, Platform::SteadyClockNow(), &remaining)) return 0;
+  if (remaining < 0) return 0;
+  return remaining / kNanosecondsPerSecond;
+}
+
+bool LobbyPlugin::RequestGameflowLobby() {
+  MaybeType<Failure, bool> allowed =
+      Request<bool>(HttpMethod::Post, "/jyx-gameflow/v1/session/request-lobby");
+  return allowed.HasValue() && allowed.Value();
+}
+
+void LobbyPlugin::SendGameflowGameConfiguration() {
+  Api::Queue queue;
+  if (publishedLobby_.has_value()) {
+    if (publishedLobby_->gameConfig.isCustom) {
+      // A v1 lobby that lost its custom part meanwhile reads as a default one.
+      static const Api::LobbyCustomGameLobby kNoCustomLobby;
+      const Api::LobbyCustomGameConfiguration& configuration =
+          (lobby_.customGameLobby.has_value() ? *lobby_.customGameLobby : kNoCustomLobby)
+              .configuration;
+      queue.mapId = configuration.mapId;
+      queue.gameMode = configuration.gameMode;
+      queue.type = "PRACTICE_GAME";
+      queue.category = Api::QueueGameCategory::Custom;
+      queue.gameTypeConfig = configuration.gameTypeConfig;
+      queue.numPlayersPerTeam = configuration.teamSize;
+      queue.maximumParticipantListSize = configuration.teamSize;
+      queue.minimumParticipantListSize = 0;
+      queue.areFreeChampionsAllowed = true;
+    } else {
+      const std::int32_t queueId = publishedLobby_->gameConfig.queueId;
+      MaybeType<Failure, Api::Queue> found = FindQueue(queueId);
+      if (found.IsFailure()) {
+        LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Couldn't find queue with id %d", queueId);
+        return;
+      }
+      queue = std::move(found).Value();
+    }
+  }
+  static_cast<void>(
+      Request<void>(HttpMethod::Post, "/jyx-gameflow/v1/session/game-configuration", queue));
+}
+
+void LobbyPlugin::OnEnteredLobby() { PostGameflowEvent("GAMEFLOW_EVENT.ENTERED_LOBBY"); }
+
+void LobbyPlugin::PostGameflowEvent(const char* event) {
+  static_cast<void>(Request<void>(HttpMethod::Post, kGameflowEventPath, std::string(event)));
+}
+
+void LobbyPlugin::UpdatePartyRewards() { ZARN_NOT_BUILT("UpdatePartyRewards", void); }
+
+void LobbyPlugin::AddToAbandonedLobbyInvitationIds() {
+  ZARN_NOT_BUILT("AddToAbandonedLobbyInvitationIds", void);
+}
+
+Api::LobbyNotification LobbyPlugin::CreateDodgeNotification(
+    const Api::GameflowGameDodge& /*dodge*/) {
+  ZARN_NOT_BUILT("CreateDodgeNotification", Api::LobbyNotification);
+}
+
+bool LobbyPlugin::IsMemberInLobby(std::uint64_t summonerId) const {
+  if (!IsInLobby()) return false;
+  return std::any_of(
+      lobby_.members.begin(), lobby_.members.end(),
+      [summonerId](const Api::LobbyMember& member) { return member.id == summonerId; });
+}
+
+std::string LobbyPlugin::FormatTimestamp() {
+  SmallString text;
+  FormatLocalTime("%Y-%m-%d %H:%M:%S", &text);
+  return std::string(text.View());
+}
+
+bool LobbyPlugin::HasPracticeToolMutator(const Api::LobbyCustomGameConfiguration& configuration) {
+  return configuration.gameMutator.find(kPracticeToolMutator) != std::string::npos;
+}
 
 }  // namespace Zarn::Client::Lobby

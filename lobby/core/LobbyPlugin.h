@@ -1,22 +1,61 @@
-// The lobby plugin object: the one plugin of this library.
+// The lobby plugin object: the one plugin of this library. It owns the two lobby backends, the
+// lobby controllers, the LobbyFlow state machine and the lobby's records.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "lobby/core/EligibilityRules.h"
+#include "lobby/core/LobbyAnalytics.h"
+#include "lobby/core/LobbyBackend.h"
+#include "lobby/core/LobbyComponentFactory.h"
+#include "lobby/core/LobbyFlow.h"
+#include "lobby/core/WatchedConfigValue.h"
+#include "lobby/model/LobbyRecords.h"
 #include "lobby/model/LobbyTypeContext.h"
+#include "lobby/model/LobbyViewRecords.h"
+#include "lobby/model/QueueRecords.h"
+#include "lobby/model/SiblingResourceRecords.h"
+#include "sdk/base/Failure.h"
+#include "sdk/base/MaybeType.h"
 #include "sdk/runtime/Plugin.h"
 
 namespace Zarn::Client::Lobby {
 
+class LobbyController;
+
 class LobbyPlugin : public Zarn::Client::Plugin {
  public:
-  LobbyPlugin();
+  // Keeps `factory` (not null) for its whole life and makes both backends with it. The platform
+  // backend gets its plugin pointer in OnStart.
+  explicit LobbyPlugin(std::unique_ptr<LobbyComponentFactory> factory);
+  // Deletes a backend only when Shutdown has not; runs no state's exit action.
   ~LobbyPlugin() override;
 
-  // Ends with the module's shutdown.
+  // Drops the watched values, deregisters from the parties service, leaves every active state,
+  // deletes both backends and ends with the module's shutdown. Every step runs even when one of
+  // them fails.
   void Shutdown() override;
   // Registers the lobby's types and routes.
   void OnRegisterApi() override { RegisterEndpoints(); }
-  // Starts the lobby; always true.
+  // Starts the machine, the controllers, the backends and the subscriptions inside one batch;
+  // always true.
   bool OnStart() override;
+
+  // Starts the repeating countdown tick when in a lobby and no countdown runs.
+  virtual void StartCountdownTimer();
+  // Whether the gameflow plugin lets a lobby be made; any failure is false.
+  virtual bool RequestGameflowLobby();
+  // Tells the gameflow plugin which queue the published lobby plays.
+  virtual void SendGameflowGameConfiguration();
+  // Tells the gameflow plugin that the player entered a lobby.
+  virtual void OnEnteredLobby();
 
   // The lobby's types, then its routes.
   void RegisterEndpoints();
@@ -30,10 +69,124 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   void RegisterLcdsTypes();
   void RegisterServiceProxyTypes();
 
+  // Subscriptions made at start.
+  void SubscribeEvents();
+  void SubscribeChat(LobbyAnalytics& analytics);
+
+  // The machine and the lobby operations on it.
+  [[nodiscard]] LobbyStateMachine& GetStateMachine() { return stateMachine_; }
+  [[nodiscard]] const LobbyStateMachine& GetStateMachine() const { return stateMachine_; }
+  // True in InLobby or any state below it.
+  [[nodiscard]] bool IsInLobby() const;
+  // Makes the parties lobby the player's lobby, or leaves it; whether the player is now in it.
+  bool SetPartyLobbyActive(bool active);
+  // Turns a solo legacy lobby into a group lobby on the legacy platform.
+  MaybeType<Failure, Api::Lobby> CreatePlatformLobby(const Api::Lobby& lobby);
+
+  // Controllers.
+  void CreateControllers();
+  [[nodiscard]] std::shared_ptr<LobbyController> GetLobbyController(bool isCustom,
+                                                                    std::int32_t queueId);
+  // A copy of the known queue with `queueId`; 404 "Queue not found" without one.
+  [[nodiscard]] MaybeType<Failure, Api::Queue> FindQueue(std::int32_t queueId) const;
+
+  // The v1 lobby and its resources.
+  void SetLobby(const Api::Lobby& lobby);
+  // The v1 lobby and its parts while in a lobby, else a Delete of the v1 lobby.
+  void PublishV1LobbyParts();
+  void PublishV1Lobby(const Api::Lobby& lobby);
+  void DeleteV1Lobby();
+  void PublishV1Countdown(std::int64_t seconds);
+  void PublishV2Countdown(std::int64_t seconds, bool enabled);
+
+  // The view model, rebuilt when the outermost update batch closes.
+  void UpdateLobbyViewModel();
+  void UpdateLobbyCountdown();
+  // Whole seconds until the countdown's deadline; 0 when it passed or no countdown runs.
+  [[nodiscard]] std::int64_t GetCountdownSeconds() const;
+
+  void UpdatePartyRewards();
+  void AddToAbandonedLobbyInvitationIds();
+  [[nodiscard]] Api::LobbyNotification CreateDodgeNotification(const Api::GameflowGameDodge& dodge);
+
+  // True when in a lobby whose member list holds `summonerId`.
+  [[nodiscard]] bool IsMemberInLobby(std::uint64_t summonerId) const;
+  // The local time as "%Y-%m-%d %H:%M:%S".
+  [[nodiscard]] static std::string FormatTimestamp();
+  [[nodiscard]] static bool HasPracticeToolMutator(
+      const Api::LobbyCustomGameConfiguration& configuration);
+
+  // The backend in use; null outside a lobby. Not owned.
+  [[nodiscard]] LobbyBackend* ActiveBackend() const { return activeBackend_; }
+  // Null after Shutdown.
+  [[nodiscard]] PartiesBackend* GetPartiesBackend() const { return partiesBackend_.get(); }
+  [[nodiscard]] PlatformBackend* GetPlatformBackend() const { return platformBackend_.get(); }
+
  private:
+  friend class LobbyUpdateBatch;
+  friend struct LobbyFlowActions;
+  // Tests reach the records through it.
+  friend class LobbyPluginTesting;
+
+  // FNV-1a over the id's four bytes, lowest first.
+  struct QueueIdHash {
+    std::size_t operator()(std::int32_t queueId) const noexcept;
+  };
+  using ControllerMap =
+      std::unordered_map<std::int32_t, std::shared_ptr<LobbyController>, QueueIdHash>;
+
   // The plugin's registry, CamelCase name, help categories and legacy class tables, as the
   // registrars take them.
   [[nodiscard]] LobbyTypeContext TypeContext();
+  // One firing of the countdown timer.
+  void OnCountdownTick();
+  // Clears both countdown flags, cancels the countdown timer and publishes a stopped v2 countdown.
+  void StopCountdown();
+  // POST "/jyx-gameflow/v1/session/event" with `event` as body; the result is ignored.
+  void PostGameflowEvent(const char* event);
+
+  std::unique_ptr<LobbyComponentFactory> factory_;
+  // Controllers, filled by CreateControllers; the queue map from the queue list.
+  std::shared_ptr<LobbyController> invalidLobbyController_;
+  std::shared_ptr<LobbyController> arrangedTeamController_;
+  std::shared_ptr<LobbyController> customGameController_;
+  std::shared_ptr<LobbyController> teamBuilderController_;
+  ControllerMap queueControllers_;
+  bool queuesKnown_ = false;
+
+  // Not owned: one of the two below, or null.
+  LobbyBackend* activeBackend_ = nullptr;
+  std::unique_ptr<PartiesBackend> partiesBackend_;
+  std::unique_ptr<PlatformBackend> platformBackend_;
+  bool partyActive_ = false;
+
+  LobbyStateMachine stateMachine_;
+  Api::Lobby lobby_;
+
+  std::uint64_t localSummonerId_ = 0;
+  bool autoGrantInviteEnabled_ = true;
+  // Members already seen by the automatic invite grant.
+  std::set<std::uint64_t> autoGrantedMemberIds_;
+  WatchedConfigValue<Api::Summoner> currentSummoner_;
+  WatchedConfigValue<std::vector<Api::Queue>> queues_;
+  WatchedConfigValue<std::string> platformId_;
+  bool autofillDisplayed_ = false;
+  WatchedConfigValue<Api::MatchmakingSearchResource> matchmakingSearch_;
+  std::optional<Api::LobbyDto> publishedLobby_;
+  Api::ReceivedInvitationDto lastReceivedInvitation_;
+  Api::PlayerStatus playerStatus_;
+  std::optional<Api::LobbyStatus> cachedLobbyStatus_;
+  Api::LobbyLastQueuedLobby lastQueuedLobby_;
+  LobbyAnalytics analytics_;
+  EligibilityRules eligibilityRules_;
+
+  // Steady-clock nanoseconds: when the countdown shows, and when it ends.
+  std::int64_t countdownDisplayTime_ = 0;
+  std::int64_t countdownDeadline_ = 0;
+  bool countdownTimerRunning_ = false;
+  bool countdownAnnounced_ = false;
+
+  std::int32_t updateBatchDepth_ = 0;
 };
 
 }  // namespace Zarn::Client::Lobby

@@ -1,0 +1,230 @@
+#include "lobby/core/LobbyFlow.h"
+
+#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyUpdateBatch.h"
+#include "lobby/core/PartiesBackend.h"
+#include "lobby/core/PlatformBackend.h"
+#include "sdk/base/LogChannels.h"
+#include "sdk/base/LogPrintf.h"
+
+namespace Zarn::Client::Lobby {
+
+// The events come first: the state tables below copy them while the library loads.
+namespace LobbyEvents {
+const LobbyEvent kAcceptedLegacyInvite = "LOBBY_EVENT.ACCEPTED_LEGACY_INVITE";
+const LobbyEvent kAcceptedPartyInvite = "LOBBY_EVENT.ACCEPTED_PARTY_INVITE";
+const LobbyEvent kGainInvitePrivilege = "LOBBY_EVENT.GAIN_INVITE_PRIVILEGE";
+const LobbyEvent kLoseInvitePrivilege = "LOBBY_EVENT.LOSE_INVITE_PRIVILEGE";
+const LobbyEvent kGetPromoted = "LOBBY_EVENT.GET_PROMOTED";
+const LobbyEvent kTransferOwnership = "LOBBY_EVENT.TRANSFER_OWNERSHIP";
+const LobbyEvent kJoinedCustomLobby = "LOBBY_EVENT.JOINED_CUSTOM_LOBBY";
+const LobbyEvent kJoiningCustomLobby = "LOBBY_EVENT.JOINING_CUSTOM_LOBBY";
+const LobbyEvent kKicked = "LOBBY_EVENT.KICKED";
+const LobbyEvent kLobbyDestroyed = "LOBBY_EVENT.LOBBY_DESTROYED";
+const LobbyEvent kProgressed = "LOBBY_EVENT.PROGRESSED";
+const LobbyEvent kLobbyFailed = "LOBBY_EVENT.LOBBY_FAILED";
+const LobbyEvent kNewLobbyRequested = "LOBBY_EVENT.NEW_LOBBY_REQUESTED";
+const LobbyEvent kNewLobbySucceeded = "LOBBY_EVENT.NEW_LOBBY_SUCCEEDED";
+const LobbyEvent kNewCustomLobbyRequested = "LOBBY_EVENT.NEW_CUSTOM_LOBBY_REQUESTED";
+const LobbyEvent kNewCustomLobbySucceeded = "LOBBY_EVENT.NEW_CUSTOM_LOBBY_SUCCEEDED";
+const LobbyEvent kPartyLobbyRequested = "LOBBY_EVENT.PARTY_LOBBY_REQUESTED";
+const LobbyEvent kPartyLobbySucceeded = "LOBBY_EVENT.PARTY_LOBBY_SUCCEEDED";
+const LobbyEvent kPartyLobbyActive = "LOBBY_EVENT.PARTY_LOBBY_ACTIVE";
+const LobbyEvent kPartyLobbyInactive = "LOBBY_EVENT.PARTY_LOBBY_INACTIVE";
+const LobbyEvent kPlatformLobbyRequested = "LOBBY_EVENT.PLATFORM_LOBBY_REQUESTED";
+const LobbyEvent kPlatformLobbySucceeded = "LOBBY_EVENT.PLATFORM_LOBBY_SUCCEEDED";
+const LobbyEvent kQuitLobby = "LOBBY_EVENT.QUIT_LOBBY";
+const LobbyEvent kLogout = "LOBBY_EVENT.LOGOUT";
+}  // namespace LobbyEvents
+
+namespace LobbyFlow {
+
+namespace {
+
+using namespace LobbyEvents;
+using A = LobbyFlowActions;
+
+constexpr LobbyTransition::Action kEnteredAction = &A::OnEnteredLobbyAction;
+constexpr LobbyTransition::Action kFailedAction = &A::FailedLobbyAction;
+
+// A row handled in place.
+LobbyTransition Stay(const LobbyEvent& event) { return LobbyTransition{event, nullptr, nullptr}; }
+LobbyTransition To(const LobbyEvent& event, const LobbyState& target,
+                   LobbyTransition::Action action = nullptr) {
+  return LobbyTransition{event, &target, action};
+}
+LobbyTransition Initial(const LobbyState& target) { return LobbyTransition{{}, &target, nullptr}; }
+
+}  // namespace
+
+const LobbyState kLobbyFlow{
+    "LobbyFlow",          nullptr,
+    &A::LogEntering,      &A::LogExiting,
+    Initial(kOutOfLobby), {To(kLogout, kOutOfLobby), To(kLobbyFailed, kOutOfLobby, kFailedAction)}};
+
+const LobbyState kOutOfLobby{
+    "OutOfLobby",
+    &kLobbyFlow,
+    &A::LogEntering,
+    &A::LogExiting,
+    {},
+    {To(kAcceptedLegacyInvite, kMember), To(kAcceptedPartyInvite, kPartyLobby),
+     To(kPartyLobbyRequested, kLobbyRequested), To(kNewLobbyRequested, kLobbyRequested),
+     To(kNewCustomLobbyRequested, kLobbyRequested), To(kJoiningCustomLobby, kLobbyRequested),
+     Stay(kPartyLobbyInactive)}};
+
+const LobbyState kLobbyRequested{
+    "LobbyRequested",
+    &kOutOfLobby,
+    &A::LogEntering,
+    &A::LogExiting,
+    {},
+    {To(kPartyLobbySucceeded, kPartyLobby), To(kNewLobbySucceeded, kSoloLobby),
+     To(kNewCustomLobbySucceeded, kOwner), To(kJoinedCustomLobby, kMember),
+     To(kLobbyFailed, kOutOfLobby, kFailedAction)}};
+
+const LobbyState kInLobby{
+    "InLobby",
+    &kLobbyFlow,
+    &A::LogEntering,
+    &A::ExitInLobby,
+    {},
+    {To(kAcceptedLegacyInvite, kMember, kEnteredAction),
+     To(kAcceptedPartyInvite, kPartyLobby, kEnteredAction), To(kQuitLobby, kOutOfLobby),
+     To(kKicked, kOutOfLobby), To(kPartyLobbyRequested, kChangingLobby),
+     To(kNewLobbyRequested, kChangingLobby), To(kNewCustomLobbyRequested, kChangingLobby),
+     To(kJoiningCustomLobby, kChangingLobby), To(kProgressed, kOutOfLobby)}};
+
+const LobbyState kPartyLobby{"PartyLobby",
+                             &kInLobby,
+                             &A::EnterPartyLobby,
+                             &A::ExitPartyLobby,
+                             {},
+                             {To(kPartyLobbyInactive, kOutOfLobby), Stay(kPartyLobbyActive),
+                              Stay(kLobbyDestroyed), Stay(kTransferOwnership), Stay(kGetPromoted),
+                              Stay(kGainInvitePrivilege), Stay(kLoseInvitePrivilege)}};
+
+const LobbyState kLegacyLobby{"LegacyLobby",
+                              &kInLobby,
+                              &A::EnterLegacyLobby,
+                              &A::ExitLegacyLobby,
+                              Initial(kSoloLobby),
+                              {To(kLobbyDestroyed, kOutOfLobby), To(kPartyLobbyActive, kPartyLobby),
+                               Stay(kPartyLobbyInactive)}};
+
+const LobbyState kSoloLobby{"SoloLobby",
+                            &kLegacyLobby,
+                            &A::LogEntering,
+                            &A::LogExiting,
+                            {},
+                            {To(kPlatformLobbyRequested, kGroupLobbyRequested)}};
+
+const LobbyState kGroupLobbyRequested{
+    "GroupLobbyRequested",
+    &kSoloLobby,
+    &A::LogEntering,
+    &A::LogExiting,
+    {},
+    {To(kPlatformLobbySucceeded, kOwner), To(kLobbyFailed, kSoloLobby, kFailedAction)}};
+
+const LobbyState kGroupLobby{"GroupLobby", &kLegacyLobby, &A::LogEntering, &A::LogExiting, {}, {}};
+
+const LobbyState kOwner{
+    "Owner",        &kGroupLobby, &A::LogEntering,
+    &A::LogExiting, {},           {To(kTransferOwnership, kMember), Stay(kGetPromoted)}};
+
+const LobbyState kInviter{
+    "Inviter",      &kGroupLobby, &A::LogEntering,
+    &A::LogExiting, {},           {To(kGetPromoted, kOwner), To(kLoseInvitePrivilege, kMember)}};
+
+const LobbyState kMember{
+    "Member",       &kGroupLobby, &A::LogEntering,
+    &A::LogExiting, {},           {To(kGetPromoted, kOwner), To(kGainInvitePrivilege, kInviter)}};
+
+const LobbyState kChangingLobby{"ChangingLobby",
+                                &kInLobby,
+                                &A::LogEntering,
+                                &A::LogExiting,
+                                {},
+                                {To(kPartyLobbySucceeded, kPartyLobby, kEnteredAction),
+                                 To(kNewLobbySucceeded, kSoloLobby, kEnteredAction),
+                                 To(kNewCustomLobbySucceeded, kOwner, kEnteredAction),
+                                 To(kJoinedCustomLobby, kMember, kEnteredAction),
+                                 To(kLobbyFailed, kOutOfLobby, kFailedAction)}};
+
+}  // namespace LobbyFlow
+
+namespace {
+
+constexpr std::uint32_t kLobbyLogChannel = 1;
+
+const char* CurrentStateName(const LobbyStateMachine& machine) {
+  const LobbyState* state = machine.GetCurrentState();
+  return state != nullptr ? state->name.c_str() : "";
+}
+
+const std::regex kTournamentCode(kTournamentCodePatternText, std::regex::ECMAScript);
+
+}  // namespace
+
+const std::regex& TournamentCodePattern() { return kTournamentCode; }
+
+void LobbyFlowActions::LogEntering(const LobbyStateMachine& machine) {
+  LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "LobbyFlow: entering state '%s'",
+            CurrentStateName(machine));
+}
+
+void LobbyFlowActions::LogExiting(const LobbyStateMachine& machine) {
+  LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "LobbyFlow: exiting state '%s'",
+            CurrentStateName(machine));
+}
+
+void LobbyFlowActions::EnterLegacyLobby(const LobbyStateMachine& machine) {
+  LogEntering(machine);
+  LobbyPlugin& plugin = *machine.GetOwner();
+  LobbyUpdateBatch batch(plugin);
+  plugin.activeBackend_ = plugin.platformBackend_.get();
+  plugin.OnEnteredLobby();
+  plugin.UpdateLobbyCountdown();
+}
+
+void LobbyFlowActions::EnterPartyLobby(const LobbyStateMachine& machine) {
+  LogEntering(machine);
+  LobbyPlugin& plugin = *machine.GetOwner();
+  LobbyUpdateBatch batch(plugin);
+  plugin.StopCountdown();
+  plugin.activeBackend_ = plugin.partiesBackend_.get();
+  if (plugin.partiesBackend_ != nullptr) plugin.partiesBackend_->RefreshAfterUpdate();
+  plugin.OnEnteredLobby();
+}
+
+void LobbyFlowActions::ExitInLobby(const LobbyStateMachine& machine) {
+  LogExiting(machine);
+  LobbyPlugin& plugin = *machine.GetOwner();
+  plugin.StopCountdown();
+  plugin.PostGameflowEvent("GAMEFLOW_EVENT.EXITED_LOBBY");
+}
+
+void LobbyFlowActions::ExitLegacyLobby(const LobbyStateMachine& machine) {
+  LogExiting(machine);
+  machine.GetOwner()->AddToAbandonedLobbyInvitationIds();
+}
+
+void LobbyFlowActions::ExitPartyLobby(const LobbyStateMachine& machine) {
+  LogExiting(machine);
+  LobbyPlugin& plugin = *machine.GetOwner();
+  LobbyUpdateBatch batch(plugin);
+  plugin.activeBackend_ = nullptr;
+  plugin.UpdatePartyRewards();
+  plugin.DeleteV1Lobby();
+}
+
+void LobbyFlowActions::OnEnteredLobbyAction(const LobbyStateMachine& machine) {
+  machine.GetOwner()->OnEnteredLobby();
+}
+
+void LobbyFlowActions::FailedLobbyAction(const LobbyStateMachine& machine) {
+  machine.GetOwner()->PostGameflowEvent("GAMEFLOW_EVENT.FAILED_LOBBY");
+}
+
+}  // namespace Zarn::Client::Lobby

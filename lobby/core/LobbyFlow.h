@@ -1,0 +1,141 @@
+// LobbyFlow: the state tree that records which kind of lobby the player is in, its event names,
+// and the constant texts the lobby shares. Everything here is built once, when the library loads,
+// and never changes.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <regex>
+#include <string>
+
+#include "lobby/core/hsm/StateMachine.h"
+
+namespace Zarn::Client::Lobby {
+
+class LobbyPlugin;
+
+// Events are their names; a handler fires them with the constants below.
+using LobbyEvent = std::string;
+using LobbyState = Hsm::State<LobbyPlugin, LobbyEvent>;
+using LobbyTransition = Hsm::Transition<LobbyPlugin, LobbyEvent>;
+using LobbyStateMachine = Hsm::StateMachine<LobbyPlugin, LobbyEvent>;
+
+namespace LobbyFlow {
+
+// The thirteen states; each `name` is the state's own name.
+extern const LobbyState kLobbyFlow;  // the root
+extern const LobbyState kOutOfLobby;
+extern const LobbyState kLobbyRequested;
+extern const LobbyState kInLobby;
+extern const LobbyState kPartyLobby;
+extern const LobbyState kLegacyLobby;
+extern const LobbyState kSoloLobby;
+extern const LobbyState kGroupLobbyRequested;
+extern const LobbyState kGroupLobby;
+extern const LobbyState kOwner;
+extern const LobbyState kInviter;
+extern const LobbyState kMember;
+extern const LobbyState kChangingLobby;
+
+// The machine's name.
+inline constexpr char kMachineName[] = "LobbyStateMachine";
+
+}  // namespace LobbyFlow
+
+// The actions of the tables; the plugin lets them reach its state. Each reaches the plugin
+// through the machine's owner, which must not be null.
+struct LobbyFlowActions {
+  static void LogEntering(const LobbyStateMachine& machine);
+  static void LogExiting(const LobbyStateMachine& machine);
+  static void EnterLegacyLobby(const LobbyStateMachine& machine);
+  static void EnterPartyLobby(const LobbyStateMachine& machine);
+  static void ExitInLobby(const LobbyStateMachine& machine);
+  static void ExitLegacyLobby(const LobbyStateMachine& machine);
+  static void ExitPartyLobby(const LobbyStateMachine& machine);
+  static void OnEnteredLobbyAction(const LobbyStateMachine& machine);
+  static void FailedLobbyAction(const LobbyStateMachine& machine);
+};
+
+// The events, "LOBBY_EVENT." followed by the name.
+namespace LobbyEvents {
+extern const LobbyEvent kAcceptedLegacyInvite;
+extern const LobbyEvent kAcceptedPartyInvite;
+extern const LobbyEvent kGainInvitePrivilege;
+extern const LobbyEvent kLoseInvitePrivilege;
+extern const LobbyEvent kGetPromoted;
+extern const LobbyEvent kTransferOwnership;
+extern const LobbyEvent kJoinedCustomLobby;
+extern const LobbyEvent kJoiningCustomLobby;
+extern const LobbyEvent kKicked;
+extern const LobbyEvent kLobbyDestroyed;
+extern const LobbyEvent kProgressed;
+extern const LobbyEvent kLobbyFailed;
+extern const LobbyEvent kNewLobbyRequested;
+extern const LobbyEvent kNewLobbySucceeded;
+extern const LobbyEvent kNewCustomLobbyRequested;
+extern const LobbyEvent kNewCustomLobbySucceeded;
+extern const LobbyEvent kPartyLobbyRequested;
+extern const LobbyEvent kPartyLobbySucceeded;
+extern const LobbyEvent kPartyLobbyActive;
+extern const LobbyEvent kPartyLobbyInactive;
+extern const LobbyEvent kPlatformLobbyRequested;
+extern const LobbyEvent kPlatformLobbySucceeded;
+extern const LobbyEvent kQuitLobby;
+extern const LobbyEvent kLogout;
+}  // namespace LobbyEvents
+
+// Timers and activities.
+inline constexpr char kCountdownTimer[] = "LOBBY.TIMEOUT.COUNTDOWN.TIMER";
+inline constexpr char kRegistrationRetryTimer[] = "PARTY.REGISTRATION.RETRY.TIMER";
+inline constexpr char kPartiesHeartbeat[] = "jyx-lobby.parties-heartbeat";
+inline constexpr char kPartiesPresence[] = "jyx-lobby.parties-presence";
+inline constexpr char kPartiesResumeActivityCall[] = "jyx-lobby.parties-resume-activity-call";
+inline constexpr char kPartiesResumeActivityWait[] = "jyx-lobby.parties-resume-activity-wait";
+
+// Legacy message classes the lobby subscribes to.
+inline constexpr char kDynamicConfigurationClass[] =
+    "com.zarnworks.platform.client.dynamic.configuration.ClientDynamicConfigurationNotification";
+inline constexpr char kGameDtoClass[] = "com.zarnworks.platform.game.GameDTO";
+inline constexpr char kGameNotificationClass[] =
+    "com.zarnworks.platform.game.message.GameNotification";
+inline constexpr char kInvitationRequestClass[] =
+    "com.zarnworks.platform.gameinvite.contract.InvitationRequest";
+inline constexpr char kInvitePrivilegesClass[] =
+    "com.zarnworks.platform.gameinvite.contract.InvitePrivileges";
+inline constexpr char kLobbyStatusClass[] =
+    "com.zarnworks.platform.gameinvite.contract.LobbyStatus";
+inline constexpr char kRemovedFromLobbyClass[] =
+    "com.zarnworks.platform.gameinvite.contract.RemovedFromLobbyNotification";
+
+// Gameflow phases the custom game controller compares with.
+inline constexpr char kPhaseTeamSelect[] = "TEAM_SELECT";
+inline constexpr char kPhaseTerminated[] = "TERMINATED";
+
+// Parties error codes that call for registering again.
+inline constexpr char kPartiesNotFound[] = "NOT_FOUND";
+inline constexpr char kPartiesPartyNotFound[] = "PARTY_NOT_FOUND";
+inline constexpr char kPartiesPlayerNotFound[] = "PLAYER_NOT_FOUND";
+
+// The body of the 423 reply when the gameflow plugin refuses a lobby.
+inline constexpr char kGameflowPreventedLobby[] = "Gameflow prevented a lobby.";
+inline constexpr char kLobbyFullException[] = "LobbyFullException";
+
+inline constexpr char kPositionFill[] = "FILL";
+inline constexpr char kPositionUnselected[] = "UNSELECTED";
+
+inline constexpr char kPartyTypeClash[] = "clash";
+inline constexpr char kPartyTypeOpen[] = "open";
+inline constexpr char kPartyTypeClosed[] = "closed";
+
+inline constexpr char kPracticeToolMutator[] = "PracticeTool";
+// Maps on which custom games may have bots.
+inline constexpr std::array<std::int32_t, 2> kBotMapIds = {10, 11};
+
+// A tournament code: a short upper-case prefix and a hexadecimal identifier.
+inline constexpr char kTournamentCodePatternText[] =
+    "^[A-Z]{2,4}[0-9a-fA-F]{5}-[0-9a-fA-F]{8}-[0-9a-fA-F]{4}-[0-9a-fA-F]{4}-[0-9a-fA-F]{4}-[0-9a-"
+    "fA-F]{12}$";
+// The pattern above, compiled once (ECMAScript grammar).
+[[nodiscard]] const std::regex& TournamentCodePattern();
+
+}  // namespace Zarn::Client::Lobby
