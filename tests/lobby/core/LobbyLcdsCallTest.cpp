@@ -1,10 +1,12 @@
 // The lobby's legacy records through legacy calls of the stand-in host's legacy platform.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "host/LegacyPlatform.h"
 #include "host/PluginHost.h"
+#include "lobby/core/LobbyBackendTesting.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/model/LcdsRecords.h"
 #include "sdk/runtime/LcdsCall.h"
@@ -16,14 +18,14 @@ namespace {
 TEST(LobbyLcdsCallTest, GameRecordsTravelWithTheirClassesAndOtherClassesAreRefused) {
   Host::PluginHost::Options options;
   options.pluginPath = "/nonexistent";
-  options.hostContext = Testing::kTestHostContext;
+  options.hostContext = Client::Testing::kTestHostContext;
   Host::PluginHost host(options);
   Host::LegacyPlatform legacy(host);
-  LobbyPlugin plugin;
+  LobbyPlugin plugin{std::make_unique<Testing::FakeComponentFactory>()};
   PluginLoadResult record{};
   record.major = 18;
   ASSERT_TRUE(LoadPlugin(&plugin, &record, "jyx-lobby"));
-  PluginHostInit init{host.Table(), Testing::kTestHostContext};
+  PluginHostInit init{host.Table(), Client::Testing::kTestHostContext};
   ASSERT_TRUE(plugin.Initialize(&init));
 
   const std::string gameClass = "com.zarnworks.platform.game.GameDTO";

@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "lobby/core/LobbyBackendTesting.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/model/LcdsRecords.h"
 #include "lobby/model/LobbyRecords.h"
@@ -34,7 +36,7 @@ void Load(LobbyPlugin& plugin) {
 }
 
 TEST(LobbyPluginTypesTest, LoadingRegistersTheLobbyTypesUnderThePluginName) {
-  LobbyPlugin plugin;
+  LobbyPlugin plugin{std::make_unique<Testing::FakeComponentFactory>()};
   Load(plugin);
   const struct {
     const char* name;
@@ -63,7 +65,7 @@ TEST(LobbyPluginTypesTest, LoadingRegistersTheLobbyTypesUnderThePluginName) {
 }
 
 TEST(LobbyPluginTypesTest, DeclaredTypesTakeThePluginNameAndTags) {
-  LobbyPlugin plugin;
+  LobbyPlugin plugin{std::make_unique<Testing::FakeComponentFactory>()};
   Load(plugin);
   BindingTypeBuilder gadget = AppModule::DeclareType<Gadget>(plugin, "Gadget");
   EXPECT_FALSE(gadget.Exists());
@@ -89,7 +91,7 @@ TEST(LobbyPluginTypesTest, DeclaredTypesTakeThePluginNameAndTags) {
 // Loading enters the legacy classes in the module's tables, so values of legacy records leave
 // stamped with their class, nested records included.
 TEST(LobbyPluginTypesTest, LoadingGivesTheLegacyRecordsTheirClasses) {
-  LobbyPlugin plugin;
+  LobbyPlugin plugin{std::make_unique<Testing::FakeComponentFactory>()};
   Load(plugin);
   BindingResult value;
   WriteValue(value, LCDS::PracticeGameConfig{}, plugin.GetRegistry());

@@ -2,12 +2,14 @@
 // and legacy platform.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "host/LegacyPlatform.h"
 #include "host/PluginHost.h"
 #include "host/ServiceProxyService.h"
+#include "lobby/core/LobbyBackendTesting.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/model/LcdsRecords.h"
 #include "lobby/model/PartiesRecords.h"
@@ -43,7 +45,7 @@ class LobbyRemoteCallTest : public ::testing::Test {
   static Host::PluginHost::Options Options() {
     Host::PluginHost::Options options;
     options.pluginPath = "/nonexistent";
-    options.hostContext = Testing::kTestHostContext;
+    options.hostContext = Client::Testing::kTestHostContext;
     options.maxIdleYields = 50;
     return options;
   }
@@ -62,10 +64,10 @@ class LobbyRemoteCallTest : public ::testing::Test {
   Host::PluginHost host_{Options()};
   Host::LegacyPlatform legacy_{host_};
   Host::ServiceProxyService proxy_{host_};
-  Testing::VirtualClock clock_{&host_.Scheduler()};
-  Platform::ScopedSteadyClockSource clockSource_{&Testing::VirtualClock::Read, &clock_};
-  PluginHostInit init_{host_.Table(), Testing::kTestHostContext};
-  LobbyPlugin plugin_;
+  Client::Testing::VirtualClock clock_{&host_.Scheduler()};
+  Platform::ScopedSteadyClockSource clockSource_{&Client::Testing::VirtualClock::Read, &clock_};
+  PluginHostInit init_{host_.Table(), Client::Testing::kTestHostContext};
+  LobbyPlugin plugin_{std::make_unique<Testing::FakeComponentFactory>()};
   ServiceProxyPayload payload_{"PUT", "/parties/v1/players/p1", R"({"ready":true})"};
 };
 
