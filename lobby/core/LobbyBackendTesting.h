@@ -17,7 +17,7 @@
 #include "lobby/core/PartiesBackend.h"
 #include "lobby/core/PlatformBackend.h"
 
-namespace Zarn::Client::Lobby::Testing {
+namespace Zarn::Client::Testing {
 
 // Outlives the fakes that write to it: each holds a share.
 class CallJournal {
@@ -50,11 +50,11 @@ class FakeBackendBase : public Interface {
  public:
   ~FakeBackendBase() override { Record("Deleted"); }
 
-  MaybeType<Failure, Api::LobbyDto> GetLobby() override {
+  MaybeType<Failure, Lobby::Api::LobbyDto> GetLobby() override {
     Record("GetLobby");
     return getLobbyResult;
   }
-  std::optional<Api::LobbyStatus> GetLobbyStatus() override {
+  std::optional<Lobby::Api::LobbyStatus> GetLobbyStatus() override {
     Record("GetLobbyStatus");
     return getLobbyStatusResult;
   }
@@ -71,20 +71,21 @@ class FakeBackendBase : public Interface {
     return promoteMemberResult;
   }
   MaybeType<Failure, void> SetPositionPreferences(
-      Api::LobbyPositionPreferences preferences) override {
+      Lobby::Api::LobbyPositionPreferences preferences) override {
     Record("SetPositionPreferences(" + preferences.firstPreference + ", " +
            preferences.secondPreference + ")");
     return setPositionPreferencesResult;
   }
-  MaybeType<Failure, void> ChangeLobby(Api::LobbyChangeGameDto change) override {
+  MaybeType<Failure, void> ChangeLobby(Lobby::Api::LobbyChangeGameDto change) override {
     Record("ChangeLobby(" + std::to_string(change.queueId) + ")");
     return changeLobbyResult;
   }
-  MaybeType<Failure, std::vector<Api::Eligibility>> GetPremadeEligibility() override {
+  MaybeType<Failure, std::vector<Lobby::Api::Eligibility>> GetPremadeEligibility() override {
     Record("GetPremadeEligibility");
     return getPremadeEligibilityResult;
   }
-  MaybeType<Failure, void> LeaveLobbyUnlessPending(Api::ReceivedInvitationDto invitation) override {
+  MaybeType<Failure, void> LeaveLobbyUnlessPending(
+      Lobby::Api::ReceivedInvitationDto invitation) override {
     Record("LeaveLobbyUnlessPending(" + invitation.invitationId + ")");
     return leaveLobbyUnlessPendingResult;
   }
@@ -96,8 +97,8 @@ class FakeBackendBase : public Interface {
     Record("DeclineInvitation(" + invitationId + ")");
     return declineInvitationResult;
   }
-  MaybeType<Failure, std::vector<Api::LobbyInvitationDto>> SendInvitations(
-      std::vector<Api::LobbyInvitationDto> invitations) override {
+  MaybeType<Failure, std::vector<Lobby::Api::LobbyInvitationDto>> SendInvitations(
+      std::vector<Lobby::Api::LobbyInvitationDto> invitations) override {
     Record("SendInvitations(" + std::to_string(invitations.size()) + ")");
     if (sendInvitationsResult) return *sendInvitationsResult;
     return invitations;
@@ -119,25 +120,26 @@ class FakeBackendBase : public Interface {
     Record("CancelMatchmaking");
     return BindingHttpResult(cancelMatchmakingResult);
   }
-  void HandleDodge(Api::GameflowGameDodge dodge) override {
+  void HandleDodge(Lobby::Api::GameflowGameDodge dodge) override {
     Record("HandleDodge(" + std::to_string(static_cast<std::int32_t>(dodge.phase)) + ")");
   }
 
   // Results; each answers success (an empty view, no status, no eligibility) until set.
-  MaybeType<Failure, Api::LobbyDto> getLobbyResult = Api::LobbyDto{};
-  std::optional<Api::LobbyStatus> getLobbyStatusResult;
+  MaybeType<Failure, Lobby::Api::LobbyDto> getLobbyResult = Lobby::Api::LobbyDto{};
+  std::optional<Lobby::Api::LobbyStatus> getLobbyStatusResult;
   MaybeType<Failure, void> leaveLobbyResult = MaybeType<Failure, void>::Success();
   MaybeType<Failure, void> kickMemberResult = MaybeType<Failure, void>::Success();
   MaybeType<Failure, void> promoteMemberResult = MaybeType<Failure, void>::Success();
   MaybeType<Failure, void> setPositionPreferencesResult = MaybeType<Failure, void>::Success();
   MaybeType<Failure, void> changeLobbyResult = MaybeType<Failure, void>::Success();
-  MaybeType<Failure, std::vector<Api::Eligibility>> getPremadeEligibilityResult =
-      std::vector<Api::Eligibility>{};
+  MaybeType<Failure, std::vector<Lobby::Api::Eligibility>> getPremadeEligibilityResult =
+      std::vector<Lobby::Api::Eligibility>{};
   MaybeType<Failure, void> leaveLobbyUnlessPendingResult = MaybeType<Failure, void>::Success();
   MaybeType<Failure, void> acceptInvitationResult = MaybeType<Failure, void>::Success();
   MaybeType<Failure, void> declineInvitationResult = MaybeType<Failure, void>::Success();
   // Unset: the invitations given are answered as sent.
-  std::optional<MaybeType<Failure, std::vector<Api::LobbyInvitationDto>>> sendInvitationsResult;
+  std::optional<MaybeType<Failure, std::vector<Lobby::Api::LobbyInvitationDto>>>
+      sendInvitationsResult;
   MaybeType<Failure, void> setCanInviteResult = MaybeType<Failure, void>::Success();
   bool availabilityFlag = false;
   BindingHttpResult startMatchmakingResult;
@@ -156,12 +158,12 @@ class FakeBackendBase : public Interface {
   const std::string name;
 };
 
-class FakePartiesBackend : public FakeBackendBase<PartiesBackend> {
+class FakePartiesBackend : public FakeBackendBase<Lobby::PartiesBackend> {
  public:
   explicit FakePartiesBackend(std::shared_ptr<CallJournal> callJournal)
       : FakeBackendBase(std::move(callJournal), "parties") {}
 
-  void Start(LobbyPlugin& plugin) override {
+  void Start(Lobby::LobbyPlugin& plugin) override {
     startedWith = &plugin;
     Record("Start");
   }
@@ -183,21 +185,21 @@ class FakePartiesBackend : public FakeBackendBase<PartiesBackend> {
     return prepareForLobbyCreationResult;
   }
   void SchedulePresenceUpdate() override { Record("SchedulePresenceUpdate"); }
-  MaybeType<Failure, AnalyticsEventFields> MakePartyAnalyticsFields(
+  MaybeType<Failure, Lobby::AnalyticsEventFields> MakePartyAnalyticsFields(
       std::string_view eventType) override {
     Record("MakePartyAnalyticsFields(" + std::string(eventType) + ")");
     return makePartyAnalyticsFieldsResult;
   }
-  void UpdateLoginSession(Api::LoginSession session) override {
+  void UpdateLoginSession(Lobby::Api::LoginSession session) override {
     Record("UpdateLoginSession(" + std::to_string(session.summonerId) + ")");
   }
-  std::vector<Api::ReceivedInvitationDto> BuildReceivedInvitations() override {
+  std::vector<Lobby::Api::ReceivedInvitationDto> BuildReceivedInvitations() override {
     Record("BuildReceivedInvitations");
     return receivedInvitations;
   }
   void RefreshAfterUpdate() override { Record("RefreshAfterUpdate"); }
   void FetchPartiesState() override { Record("FetchPartiesState"); }
-  void OnClientProxyMessage(Api::PlayerDto message) override {
+  void OnClientProxyMessage(Lobby::Api::PlayerDto message) override {
     Record("OnClientProxyMessage(" + message.puuid + ")");
   }
   MaybeType<Failure, void> JoinOpenParty(std::string partyId) override {
@@ -216,58 +218,59 @@ class FakePartiesBackend : public FakeBackendBase<PartiesBackend> {
     Record(std::string("SetReadyRequest(") + (ready ? "true" : "false") + ")");
     return setReadyRequestResult;
   }
-  void ProcessEnteredGame(Api::GameflowPhase previousPhase, Api::GameflowPhase newPhase) override {
+  void ProcessEnteredGame(Lobby::Api::GameflowPhase previousPhase,
+                          Lobby::Api::GameflowPhase newPhase) override {
     Record("ProcessEnteredGame(" + std::to_string(static_cast<std::int32_t>(previousPhase)) + ", " +
            std::to_string(static_cast<std::int32_t>(newPhase)) + ")");
   }
   void UpdateSearchAfterCancel() override { Record("UpdateSearchAfterCancel"); }
 
   // The plugin given to Start; null before.
-  LobbyPlugin* startedWith = nullptr;
+  Lobby::LobbyPlugin* startedWith = nullptr;
   bool enabledForQueue = false;
   bool clashParty = false;
   bool hasQueue = false;
   MaybeType<Failure, void> prepareForLobbyCreationResult = MaybeType<Failure, void>::Success();
   // A failure until set, as without a party.
-  MaybeType<Failure, AnalyticsEventFields> makePartyAnalyticsFieldsResult =
+  MaybeType<Failure, Lobby::AnalyticsEventFields> makePartyAnalyticsFieldsResult =
       Failure(500, "INVALID_PARTY");
-  std::vector<Api::ReceivedInvitationDto> receivedInvitations;
+  std::vector<Lobby::Api::ReceivedInvitationDto> receivedInvitations;
   MaybeType<Failure, void> joinOpenPartyResult = MaybeType<Failure, void>::Success();
   MaybeType<Failure, void> joinClashPartyResult = MaybeType<Failure, void>::Success();
   MaybeType<Failure, void> setPartyTypeResult = MaybeType<Failure, void>::Success();
   MaybeType<Failure, void> setReadyRequestResult = MaybeType<Failure, void>::Success();
 };
 
-class FakePlatformBackend : public FakeBackendBase<PlatformBackend> {
+class FakePlatformBackend : public FakeBackendBase<Lobby::PlatformBackend> {
  public:
   explicit FakePlatformBackend(std::shared_ptr<CallJournal> callJournal)
       : FakeBackendBase(std::move(callJournal), "platform") {}
 
-  void SetPlugin(LobbyPlugin* owner) override {
+  void SetPlugin(Lobby::LobbyPlugin* owner) override {
     plugin = owner;
     Record("SetPlugin");
   }
 
   // The last pointer given to SetPlugin; null before.
-  LobbyPlugin* plugin = nullptr;
+  Lobby::LobbyPlugin* plugin = nullptr;
 };
 
 // Makes fakes writing to its journal and keeps, unowned, the last of each kind it made, so that a
 // test can set their results and read them while the plugin owns them. Those pointers dangle once
 // the plugin deletes its backends ("parties.Deleted" and "platform.Deleted" in the journal).
-class FakeComponentFactory : public LobbyComponentFactory {
+class FakeComponentFactory : public Lobby::LobbyComponentFactory {
  public:
   FakeComponentFactory() = default;
   explicit FakeComponentFactory(std::shared_ptr<CallJournal> callJournal)
       : journal(std::move(callJournal)) {}
 
-  std::unique_ptr<PartiesBackend> MakePartiesBackend() override {
+  std::unique_ptr<Lobby::PartiesBackend> MakePartiesBackend() override {
     journal->Record("factory.MakePartiesBackend");
     auto made = std::make_unique<FakePartiesBackend>(journal);
     parties = made.get();
     return made;
   }
-  std::unique_ptr<PlatformBackend> MakePlatformBackend() override {
+  std::unique_ptr<Lobby::PlatformBackend> MakePlatformBackend() override {
     journal->Record("factory.MakePlatformBackend");
     auto made = std::make_unique<FakePlatformBackend>(journal);
     platform = made.get();
@@ -280,4 +283,4 @@ class FakeComponentFactory : public LobbyComponentFactory {
   FakePlatformBackend* platform = nullptr;
 };
 
-}  // namespace Zarn::Client::Lobby::Testing
+}  // namespace Zarn::Client::Testing
