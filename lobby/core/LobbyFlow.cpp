@@ -9,34 +9,6 @@
 
 namespace Zarn::Client::Lobby {
 
-// The events come first: the state tables below copy them while the library loads.
-namespace LobbyEvents {
-const LobbyEvent kAcceptedLegacyInvite = "LOBBY_EVENT.ACCEPTED_LEGACY_INVITE";
-const LobbyEvent kAcceptedPartyInvite = "LOBBY_EVENT.ACCEPTED_PARTY_INVITE";
-const LobbyEvent kGainInvitePrivilege = "LOBBY_EVENT.GAIN_INVITE_PRIVILEGE";
-const LobbyEvent kLoseInvitePrivilege = "LOBBY_EVENT.LOSE_INVITE_PRIVILEGE";
-const LobbyEvent kGetPromoted = "LOBBY_EVENT.GET_PROMOTED";
-const LobbyEvent kTransferOwnership = "LOBBY_EVENT.TRANSFER_OWNERSHIP";
-const LobbyEvent kJoinedCustomLobby = "LOBBY_EVENT.JOINED_CUSTOM_LOBBY";
-const LobbyEvent kJoiningCustomLobby = "LOBBY_EVENT.JOINING_CUSTOM_LOBBY";
-const LobbyEvent kKicked = "LOBBY_EVENT.KICKED";
-const LobbyEvent kLobbyDestroyed = "LOBBY_EVENT.LOBBY_DESTROYED";
-const LobbyEvent kProgressed = "LOBBY_EVENT.PROGRESSED";
-const LobbyEvent kLobbyFailed = "LOBBY_EVENT.LOBBY_FAILED";
-const LobbyEvent kNewLobbyRequested = "LOBBY_EVENT.NEW_LOBBY_REQUESTED";
-const LobbyEvent kNewLobbySucceeded = "LOBBY_EVENT.NEW_LOBBY_SUCCEEDED";
-const LobbyEvent kNewCustomLobbyRequested = "LOBBY_EVENT.NEW_CUSTOM_LOBBY_REQUESTED";
-const LobbyEvent kNewCustomLobbySucceeded = "LOBBY_EVENT.NEW_CUSTOM_LOBBY_SUCCEEDED";
-const LobbyEvent kPartyLobbyRequested = "LOBBY_EVENT.PARTY_LOBBY_REQUESTED";
-const LobbyEvent kPartyLobbySucceeded = "LOBBY_EVENT.PARTY_LOBBY_SUCCEEDED";
-const LobbyEvent kPartyLobbyActive = "LOBBY_EVENT.PARTY_LOBBY_ACTIVE";
-const LobbyEvent kPartyLobbyInactive = "LOBBY_EVENT.PARTY_LOBBY_INACTIVE";
-const LobbyEvent kPlatformLobbyRequested = "LOBBY_EVENT.PLATFORM_LOBBY_REQUESTED";
-const LobbyEvent kPlatformLobbySucceeded = "LOBBY_EVENT.PLATFORM_LOBBY_SUCCEEDED";
-const LobbyEvent kQuitLobby = "LOBBY_EVENT.QUIT_LOBBY";
-const LobbyEvent kLogout = "LOBBY_EVENT.LOGOUT";
-}  // namespace LobbyEvents
-
 namespace LobbyFlow {
 
 namespace {
@@ -53,7 +25,9 @@ LobbyTransition To(const LobbyEvent& event, const LobbyState& target,
                    LobbyTransition::Action action = nullptr) {
   return LobbyTransition{event, &target, action};
 }
-LobbyTransition Initial(const LobbyState& target) { return LobbyTransition{{}, &target, nullptr}; }
+LobbyTransition Initial(const LobbyState& target) {
+  return LobbyTransition{LobbyEvent{}, &target, nullptr};
+}
 
 }  // namespace
 

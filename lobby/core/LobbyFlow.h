@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <regex>
 #include <string>
+#include <string_view>
 
 #include "lobby/core/hsm/StateMachine.h"
 
@@ -15,7 +16,7 @@ namespace Zarn::Client::Lobby {
 class LobbyPlugin;
 
 // Events are their names; a handler fires them with the constants below.
-using LobbyEvent = std::string;
+using LobbyEvent = std::string_view;
 using LobbyState = Hsm::State<LobbyPlugin, LobbyEvent>;
 using LobbyTransition = Hsm::Transition<LobbyPlugin, LobbyEvent>;
 using LobbyStateMachine = Hsm::StateMachine<LobbyPlugin, LobbyEvent>;
@@ -58,30 +59,30 @@ struct LobbyFlowActions {
 
 // The events, "LOBBY_EVENT." followed by the name.
 namespace LobbyEvents {
-extern const LobbyEvent kAcceptedLegacyInvite;
-extern const LobbyEvent kAcceptedPartyInvite;
-extern const LobbyEvent kGainInvitePrivilege;
-extern const LobbyEvent kLoseInvitePrivilege;
-extern const LobbyEvent kGetPromoted;
-extern const LobbyEvent kTransferOwnership;
-extern const LobbyEvent kJoinedCustomLobby;
-extern const LobbyEvent kJoiningCustomLobby;
-extern const LobbyEvent kKicked;
-extern const LobbyEvent kLobbyDestroyed;
-extern const LobbyEvent kProgressed;
-extern const LobbyEvent kLobbyFailed;
-extern const LobbyEvent kNewLobbyRequested;
-extern const LobbyEvent kNewLobbySucceeded;
-extern const LobbyEvent kNewCustomLobbyRequested;
-extern const LobbyEvent kNewCustomLobbySucceeded;
-extern const LobbyEvent kPartyLobbyRequested;
-extern const LobbyEvent kPartyLobbySucceeded;
-extern const LobbyEvent kPartyLobbyActive;
-extern const LobbyEvent kPartyLobbyInactive;
-extern const LobbyEvent kPlatformLobbyRequested;
-extern const LobbyEvent kPlatformLobbySucceeded;
-extern const LobbyEvent kQuitLobby;
-extern const LobbyEvent kLogout;
+inline constexpr LobbyEvent kAcceptedLegacyInvite = "LOBBY_EVENT.ACCEPTED_LEGACY_INVITE";
+inline constexpr LobbyEvent kAcceptedPartyInvite = "LOBBY_EVENT.ACCEPTED_PARTY_INVITE";
+inline constexpr LobbyEvent kGainInvitePrivilege = "LOBBY_EVENT.GAIN_INVITE_PRIVILEGE";
+inline constexpr LobbyEvent kLoseInvitePrivilege = "LOBBY_EVENT.LOSE_INVITE_PRIVILEGE";
+inline constexpr LobbyEvent kGetPromoted = "LOBBY_EVENT.GET_PROMOTED";
+inline constexpr LobbyEvent kTransferOwnership = "LOBBY_EVENT.TRANSFER_OWNERSHIP";
+inline constexpr LobbyEvent kJoinedCustomLobby = "LOBBY_EVENT.JOINED_CUSTOM_LOBBY";
+inline constexpr LobbyEvent kJoiningCustomLobby = "LOBBY_EVENT.JOINING_CUSTOM_LOBBY";
+inline constexpr LobbyEvent kKicked = "LOBBY_EVENT.KICKED";
+inline constexpr LobbyEvent kLobbyDestroyed = "LOBBY_EVENT.LOBBY_DESTROYED";
+inline constexpr LobbyEvent kProgressed = "LOBBY_EVENT.PROGRESSED";
+inline constexpr LobbyEvent kLobbyFailed = "LOBBY_EVENT.LOBBY_FAILED";
+inline constexpr LobbyEvent kNewLobbyRequested = "LOBBY_EVENT.NEW_LOBBY_REQUESTED";
+inline constexpr LobbyEvent kNewLobbySucceeded = "LOBBY_EVENT.NEW_LOBBY_SUCCEEDED";
+inline constexpr LobbyEvent kNewCustomLobbyRequested = "LOBBY_EVENT.NEW_CUSTOM_LOBBY_REQUESTED";
+inline constexpr LobbyEvent kNewCustomLobbySucceeded = "LOBBY_EVENT.NEW_CUSTOM_LOBBY_SUCCEEDED";
+inline constexpr LobbyEvent kPartyLobbyRequested = "LOBBY_EVENT.PARTY_LOBBY_REQUESTED";
+inline constexpr LobbyEvent kPartyLobbySucceeded = "LOBBY_EVENT.PARTY_LOBBY_SUCCEEDED";
+inline constexpr LobbyEvent kPartyLobbyActive = "LOBBY_EVENT.PARTY_LOBBY_ACTIVE";
+inline constexpr LobbyEvent kPartyLobbyInactive = "LOBBY_EVENT.PARTY_LOBBY_INACTIVE";
+inline constexpr LobbyEvent kPlatformLobbyRequested = "LOBBY_EVENT.PLATFORM_LOBBY_REQUESTED";
+inline constexpr LobbyEvent kPlatformLobbySucceeded = "LOBBY_EVENT.PLATFORM_LOBBY_SUCCEEDED";
+inline constexpr LobbyEvent kQuitLobby = "LOBBY_EVENT.QUIT_LOBBY";
+inline constexpr LobbyEvent kLogout = "LOBBY_EVENT.LOGOUT";
 }  // namespace LobbyEvents
 
 // Timers and activities.

@@ -45,7 +45,7 @@ LobbyPlugin::LobbyPlugin(std::unique_ptr<LobbyComponentFactory> factory)
       partiesBackend_(factory_->MakePartiesBackend()),
       platformBackend_(factory_->MakePlatformBackend()),
       stateMachine_(this, LobbyFlow::kMachineName, &LobbyFlow::kLobbyFlow,
-                    [](const LobbyEvent& event) { return event; }) {
+                    [](const LobbyEvent& event) { return std::string(event); }) {
   queueControllers_.max_load_factor(1.0f);
 }
 

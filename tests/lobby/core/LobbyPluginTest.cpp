@@ -1,0 +1,495 @@
+// The plugin object: start, shutdown, update batches, the countdown, the gameflow operations and
+// its small shared operations, run in-process on the stand-in host with fake backends.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <regex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/CoreScript.h"
+#include "lobby/core/LobbyFlow.h"
+#include "lobby/core/LobbyUpdateBatch.h"
+#include "sdk/base/FailureTesting.h"
+#include "sdk/runtime/Requests.h"
+#include "tests/lobby/core/LobbyPluginTesting.h"
+
+namespace Zarn::Client::Testing {
+namespace {
+
+using namespace Lobby::LobbyEvents;
+using Lobby::LobbyPluginTesting;
+using Names = std::vector<std::string>;
+
+constexpr char kGameflowEventPath[] = "/jyx-gameflow/v1/session/event";
+constexpr char kRequestLobbyPath[] = "/jyx-gameflow/v1/session/request-lobby";
+constexpr char kGameConfigurationPath[] = "/jyx-gameflow/v1/session/game-configuration";
+constexpr std::int64_t kSecond = 1000000000;
+
+Host::ScriptedReply Answer(const char* json) {
+  Host::ScriptedReply reply;
+  reply.json = json;
+  return reply;
+}
+Host::ScriptedReply Refusal(uint32_t status) {
+  Host::ScriptedReply reply;
+  reply.status = status;
+  reply.error = "unavailable";
+  return reply;
+}
+// `body` in one-byte reads, so that the reader yields between them.
+Host::ScriptedReply Streamed(const std::string& body) {
+  Host::ScriptedReply reply;
+  Host::ScriptedStream stream;
+  stream.body = body;
+  Host::StreamChunk oneByte;
+  oneByte.size = 1;
+  stream.chunks.assign(body.size(), oneByte);
+  reply.stream = stream;
+  return reply;
+}
+
+TEST(LobbyPluginTest, StartRunsItsStepsInOrderInsideOneBatch) {
+  LobbyRig rig;
+  EXPECT_EQ(
+      rig.Entries({"log LobbyFlow", "log Not built", "parties.", "platform."}),
+      (Names{Entering("LobbyFlow"), Entering("OutOfLobby"),
+             LogEntry("Not built: CreateControllers"), "parties.Start", "platform.SetPlugin",
+             LogEntry("Not built: SubscribeEvents"), LogEntry("Not built: EligibilityRules::Start"),
+             LogEntry("Not built: SubscribeChat"), LogEntry("Not built: UpdateLobbyViewModel")}));
+  EXPECT_EQ(rig.Rebuilds(), 1);
+  EXPECT_EQ(rig.StateName(), "OutOfLobby");
+  EXPECT_EQ(rig.factory->parties->startedWith, rig.plugin.get());
+  EXPECT_EQ(rig.factory->platform->plugin, rig.plugin.get());
+  EXPECT_EQ(LobbyPluginTesting::BatchDepth(*rig.plugin), 0);
+}
+
+// Watches each value that Shutdown drops, so that each drop reaches the host.
+void WatchEverythingShutdownDrops(LobbyRig& rig) {
+  Lobby::LobbyPlugin& plugin = *rig.plugin;
+  auto watch = [&plugin](auto& value, const char* path) {
+    value.module = &plugin;
+    value.listeners.push_back([] {});
+    value.Watch(path);
+  };
+  watch(LobbyPluginTesting::Analytics(plugin).friends, "/jyx-chat/v1/friends");
+  watch(LobbyPluginTesting::Analytics(plugin).friendCounts, "/jyx-chat/v1/friend-counts");
+  watch(LobbyPluginTesting::Eligibility(plugin).championCounts,
+        "/jyx-champions/v1/inventories/9/champions-playable-count");
+  watch(LobbyPluginTesting::Eligibility(plugin).leagues, "/jyx-leagues/v1/summoner-leagues/9");
+  watch(rig.factory->parties->loginSession, "/jyx-login/v1/session");
+  watch(rig.factory->parties->enabledFlag, "/jyx-platform-config/v1/namespaces/Parties/Enabled");
+  watch(LobbyPluginTesting::CurrentSummoner(plugin), "/jyx-summoner/v1/current-summoner");
+  watch(LobbyPluginTesting::PlatformId(plugin),
+        "/jyx-platform-config/v1/namespaces/LoginDataPacket/platformId");
+}
+
+TEST(LobbyPluginTest, ShutdownInAPartyLobbyDropsDeregistersLeavesAndDeletesInOrder) {
+  for (const bool gameflowFails : {false, true}) {
+    SCOPED_TRACE(gameflowFails ? "gameflow failing" : "gameflow answering");
+    LobbyRig rig;
+    WatchEverythingShutdownDrops(rig);
+    rig.Drive({kAcceptedPartyInvite});
+    rig.plugin->SetTimer(Lobby::kPartiesHeartbeat, 5.0, [] {});
+    if (gameflowFails) rig.host.ScriptReply(kGameflowEventPath, Refusal(503));
+    bool heartbeatAtDeregistration = true;
+    rig.journal->onCall = [&](const std::string& call) {
+      if (call == "parties.DeregisterPlayer") {
+        heartbeatAtDeregistration = rig.plugin->timers_.count(Lobby::kPartiesHeartbeat) != 0;
+      }
+    };
+    const std::size_t mark = rig.Mark();
+    rig.Shutdown();
+    EXPECT_FALSE(heartbeatAtDeregistration);
+    EXPECT_EQ(
+        rig.Entries({"unsubscribe", "parties.", "platform.", "log LobbyFlow", "request"}, mark),
+        (Names{"unsubscribe OnJsonApiEvent_jyx-chat_v1_friends",
+               "unsubscribe OnJsonApiEvent_jyx-chat_v1_friend-counts",
+               "unsubscribe OnJsonApiEvent_jyx-champions_v1_inventories",
+               "unsubscribe OnJsonApiEvent_jyx-leagues_v1_summoner-leagues",
+               "unsubscribe OnJsonApiEvent_jyx-login_v1_session",
+               "unsubscribe OnJsonApiEvent_jyx-platform-config_v1_namespaces_Parties_Enabled",
+               "parties.DeregisterPlayer", Exiting("PartyLobby"), Exiting("InLobby"),
+               std::string("request ") + kGameflowEventPath + " \"GAMEFLOW_EVENT.EXITED_LOBBY\"",
+               Exiting("LobbyFlow"), "unsubscribe OnJsonApiEvent_jyx-summoner_v1_current-summoner",
+               "unsubscribe "
+               "OnJsonApiEvent_jyx-platform-config_v1_namespaces_LoginDataPacket_platformId",
+               "parties.Deleted", "platform.Deleted", "unsubscribe OnServiceProxyAsyncEvent",
+               "unsubscribe OnServiceProxyMethodEvent", "unsubscribe OnServiceProxyUuidEvent"}));
+    EXPECT_EQ(rig.plugin->GetStateMachine().GetCurrentState(), nullptr);
+    EXPECT_EQ(rig.plugin->GetPartiesBackend(), nullptr);
+    EXPECT_EQ(rig.plugin->GetPlatformBackend(), nullptr);
+    EXPECT_EQ(rig.plugin->ActiveBackend(), nullptr);
+    EXPECT_TRUE(LobbyPluginTesting::Analytics(*rig.plugin).friends.listeners.empty());
+    EXPECT_TRUE(LobbyPluginTesting::PlatformId(*rig.plugin).path.empty());
+  }
+}
+
+TEST(LobbyPluginTest, DestroyedWithoutShutdownLeavesNoStateAndPostsNothing) {
+  LobbyRig rig;
+  rig.Drive({kAcceptedPartyInvite});
+  const std::size_t mark = rig.Mark();
+  rig.plugin.reset();
+  rig.shutDown = true;
+  EXPECT_EQ(rig.Entries({"log LobbyFlow", "request", "publish", "parties.", "platform."}, mark),
+            (Names{"platform.Deleted", "parties.Deleted"}));
+}
+
+TEST(LobbyPluginTest, BatchesNestAndRebuildOnceAtTheOutermostClose) {
+  LobbyRig rig;
+  const std::size_t mark = rig.Mark();
+  {
+    Lobby::LobbyUpdateBatch outer(*rig.plugin);
+    {
+      Lobby::LobbyUpdateBatch inner(*rig.plugin);
+      EXPECT_EQ(LobbyPluginTesting::BatchDepth(*rig.plugin), 2);
+    }
+    // A batched operation inside the batch.
+    EXPECT_FALSE(rig.plugin->SetPartyLobbyActive(false));
+    EXPECT_EQ(rig.Rebuilds(mark), 0);
+  }
+  EXPECT_EQ(rig.Rebuilds(mark), 1);
+  EXPECT_EQ(LobbyPluginTesting::BatchDepth(*rig.plugin), 0);
+}
+
+TEST(LobbyPluginTest, SetPartyLobbyActiveEndsWhereTheMachineCanBe) {
+  struct Case {
+    const char* label;
+    std::vector<Lobby::LobbyEvent> from;
+    bool active;
+    const char* gameflowAnswer;  // null: the gameflow plugin is not asked
+    bool result;
+    const char* state;
+    Names gameflow;
+  };
+  const std::vector<Case> cases = {
+      {"legacy lobby",
+       {kNewLobbyRequested, kNewLobbySucceeded},
+       true,
+       nullptr,
+       true,
+       "PartyLobby",
+       {"ENTERED_LOBBY"}},
+      {"party lobby", {kAcceptedPartyInvite}, true, nullptr, true, "PartyLobby", {}},
+      {"out of lobby, allowed", {}, true, "true", true, "PartyLobby", {"ENTERED_LOBBY"}},
+      {"out of lobby, refused", {}, true, "false", false, "OutOfLobby", {"FAILED_LOBBY"}},
+      {"changing lobby, refused",
+       {kNewLobbyRequested, kNewLobbySucceeded, kNewLobbyRequested},
+       true,
+       "false",
+       false,
+       "ChangingLobby",
+       {}},
+      {"lobby being created, refused",
+       {kNewLobbyRequested},
+       true,
+       "false",
+       false,
+       "LobbyRequested",
+       {}},
+      {"party lobby, off",
+       {kAcceptedPartyInvite},
+       false,
+       nullptr,
+       false,
+       "OutOfLobby",
+       {"EXITED_LOBBY"}},
+      {"out of lobby, off", {}, false, nullptr, false, "OutOfLobby", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    LobbyRig rig;
+    rig.Drive(c.from);
+    if (c.gameflowAnswer != nullptr)
+      rig.host.ScriptReply(kRequestLobbyPath, Answer(c.gameflowAnswer));
+    const std::size_t mark = rig.Mark();
+    EXPECT_EQ(rig.plugin->SetPartyLobbyActive(c.active), c.result);
+    EXPECT_EQ(rig.StateName(), c.state);
+    EXPECT_EQ(rig.GameflowEvents(mark), c.gameflow);
+    EXPECT_EQ(rig.Entries({std::string("request ") + kRequestLobbyPath}, mark).size(),
+              c.gameflowAnswer != nullptr ? 1u : 0u);
+    EXPECT_EQ(rig.Rebuilds(mark), 1);
+  }
+}
+
+TEST(LobbyPluginTest, ARefusedPartyLobbyLeavesAPendingCreationToComplete) {
+  LobbyRig rig;
+  rig.Drive({kNewLobbyRequested});
+  rig.host.ScriptReply(kRequestLobbyPath, Answer("false"));
+  EXPECT_FALSE(rig.plugin->SetPartyLobbyActive(true));
+  EXPECT_TRUE(rig.Fire(kNewLobbySucceeded));
+  EXPECT_EQ(rig.StateName(), "SoloLobby");
+}
+
+TEST(LobbyPluginTest, AnOperationRunAtAYieldOfTheGameflowReplyJoinsTheOuterBatch) {
+  LobbyRig rig;
+  rig.host.ScriptReply(kRequestLobbyPath, Streamed("true"));
+  bool ranAtYield = false;
+  rig.host.OnYield(1, [&] {
+    ranAtYield = true;
+    // A batched operation of its own while the outer one waits.
+    EXPECT_FALSE(rig.plugin->SetPartyLobbyActive(false));
+    EXPECT_EQ(rig.StateName(), "LobbyRequested");
+  });
+  const std::size_t mark = rig.Mark();
+  EXPECT_TRUE(rig.plugin->SetPartyLobbyActive(true));
+  EXPECT_TRUE(ranAtYield);
+  EXPECT_EQ(rig.StateName(), "PartyLobby");
+  EXPECT_EQ(rig.Rebuilds(mark), 1);
+}
+
+TEST(LobbyPluginTest, AWatchedValueChangedWhileItsListenerWaitsKeepsTheNewest) {
+  LobbyRig rig;
+  Lobby::WatchedConfigValue<std::int32_t> watched;
+  watched.module = rig.plugin.get();
+  std::vector<std::int32_t> completed;  // the effective value each listener pass ended with
+  watched.listeners.push_back([&] {
+    const std::int32_t seen = *watched.Effective();
+    static_cast<void>(rig.plugin->Request<bool>(HttpMethod::Post, "/test/v1/slow"));
+    completed.push_back(seen);
+  });
+  watched.Watch("/test/v1/value");
+  rig.host.ScriptReply("/test/v1/slow", Streamed("true"));
+  rig.host.OnYield(1, [&] { rig.host.SetResource("/test/v1/value", "2"); });
+  rig.host.SetResource("/test/v1/value", "1");
+  rig.host.RunDue();
+  EXPECT_EQ(completed, (std::vector<std::int32_t>{2, 1}));
+  ASSERT_NE(watched.Effective(), nullptr);
+  EXPECT_EQ(*watched.Effective(), 2);
+  watched.Drop();
+}
+
+TEST(LobbyPluginTest, CountdownTickStopsAtTheDeadlineAndAnnouncesOnce) {
+  const std::string kV2Stopped =
+      R"(publish {"data":{"countdown":0,"enabled":false},"eventType":"Update",)"
+      R"("uri":"/jyx-lobby/v2/lobby/countdown"})";
+  const Names kWatched = {"publish"};
+  {
+    SCOPED_TRACE("a deadline already past");
+    LobbyRig rig;
+    rig.Drive({kNewLobbyRequested, kNewLobbySucceeded});
+    const std::int64_t now = rig.host.Scheduler().Now();
+    LobbyPluginTesting::SetCountdown(*rig.plugin, now - kSecond, now - 1);
+    LobbyPluginTesting::AutoGrantedMemberIds(*rig.plugin) = {5, 6};
+    rig.plugin->StartCountdownTimer();
+    EXPECT_TRUE(LobbyPluginTesting::CountdownTimerRunning(*rig.plugin));
+    const std::size_t mark = rig.Mark();
+    rig.host.Advance(0.25);
+    const Names published = rig.Entries(kWatched, mark);
+    ASSERT_EQ(published.size(), 5u);
+    EXPECT_TRUE(published[0].find(R"("uri":"/jyx-lobby/v1/lobby"})") != std::string::npos);
+    EXPECT_TRUE(published[1].find(R"("uri":"/jyx-lobby/v1/lobby/members"})") != std::string::npos);
+    EXPECT_TRUE(published[2].find(R"("uri":"/jyx-lobby/v1/lobby/invitations"})") !=
+                std::string::npos);
+    EXPECT_TRUE(published[3].find(R"("uri":"/jyx-lobby/v1/lobby/localMember"})") !=
+                std::string::npos);
+    EXPECT_EQ(published[4], kV2Stopped);
+    EXPECT_FALSE(LobbyPluginTesting::CountdownTimerRunning(*rig.plugin));
+    EXPECT_FALSE(LobbyPluginTesting::CountdownAnnounced(*rig.plugin));
+    EXPECT_EQ(rig.plugin->timers_.count(Lobby::kCountdownTimer), 0u);
+    EXPECT_TRUE(LobbyPluginTesting::AutoGrantedMemberIds(*rig.plugin).empty());
+    const std::size_t after = rig.Mark();
+    rig.host.Advance(1.0);
+    EXPECT_EQ(rig.Entries(kWatched, after), Names{});
+  }
+  {
+    SCOPED_TRACE("the warning instant passed");
+    LobbyRig rig;
+    rig.Drive({kNewLobbyRequested, kNewLobbySucceeded});
+    const std::int64_t now = rig.host.Scheduler().Now();
+    LobbyPluginTesting::SetCountdown(*rig.plugin, now + kSecond / 10,
+                                     now + 10 * kSecond + 9 * kSecond / 10);
+    rig.plugin->StartCountdownTimer();
+    const std::size_t mark = rig.Mark();
+    rig.host.Advance(0.25);
+    rig.host.Advance(0.25);
+    EXPECT_EQ(
+        rig.Entries(kWatched, mark),
+        (Names{R"(publish {"data":10,"eventType":"Update","uri":"/jyx-lobby/v1/lobby/countdown"})",
+               R"(publish {"data":{"countdown":10,"enabled":true},"eventType":"Update",)"
+               R"("uri":"/jyx-lobby/v2/lobby/countdown"})"}));
+    EXPECT_TRUE(LobbyPluginTesting::CountdownAnnounced(*rig.plugin));
+    EXPECT_EQ(rig.plugin->GetCountdownSeconds(), 10);
+    const std::size_t beforeEnd = rig.Mark();
+    rig.host.Advance(11.0);
+    const Names atEnd = rig.Entries(kWatched, beforeEnd);
+    ASSERT_FALSE(atEnd.empty());
+    EXPECT_EQ(atEnd.back(), kV2Stopped);
+    EXPECT_EQ(rig.plugin->GetCountdownSeconds(), 0);
+  }
+}
+
+TEST(LobbyPluginTest, CountdownTimerStartsOnlyInALobbyAndOnlyOnce) {
+  LobbyRig rig;
+  const std::string kRecount = LogEntry("Not built: UpdateLobbyCountdown");
+  std::size_t mark = rig.Mark();
+  rig.plugin->StartCountdownTimer();
+  EXPECT_FALSE(LobbyPluginTesting::CountdownTimerRunning(*rig.plugin));
+  EXPECT_EQ(rig.Entries({kRecount}, mark).size(), 0u);
+  rig.Drive({kAcceptedPartyInvite});
+  mark = rig.Mark();
+  rig.plugin->StartCountdownTimer();
+  rig.plugin->StartCountdownTimer();
+  EXPECT_TRUE(LobbyPluginTesting::CountdownTimerRunning(*rig.plugin));
+  EXPECT_EQ(rig.Entries({kRecount}, mark).size(), 1u);
+  EXPECT_EQ(rig.plugin->timers_.count(Lobby::kCountdownTimer), 1u);
+}
+
+TEST(LobbyPluginTest, CountdownSecondsTruncateAndStopAtZero) {
+  LobbyRig rig;
+  rig.Drive({kAcceptedPartyInvite});
+  const std::int64_t now = rig.host.Scheduler().Now();
+  LobbyPluginTesting::SetCountdown(*rig.plugin, now, now + 29 * kSecond / 10);
+  EXPECT_EQ(rig.plugin->GetCountdownSeconds(), 0) << "no countdown runs";
+  rig.plugin->StartCountdownTimer();
+  EXPECT_EQ(rig.plugin->GetCountdownSeconds(), 2);
+  LobbyPluginTesting::SetCountdown(*rig.plugin, now, now - kSecond);
+  EXPECT_EQ(rig.plugin->GetCountdownSeconds(), 0);
+  LobbyPluginTesting::SetCountdown(*rig.plugin, now, INT64_MIN);
+  EXPECT_EQ(rig.plugin->GetCountdownSeconds(), 0);
+}
+
+TEST(LobbyPluginTest, RequestGameflowLobbyIsTrueOnlyForATrueAnswer) {
+  struct Case {
+    const char* label;
+    Host::ScriptedReply reply;
+    bool allowed;
+  };
+  const std::vector<Case> cases = {
+      {"true", Answer("true"), true},
+      {"false", Answer("false"), false},
+      {"streamed true", Streamed("true"), true},
+      {"not a bool", Answer(R"("yes")"), false},
+      {"an error", Refusal(500), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    LobbyRig rig;
+    rig.host.ScriptReply(kRequestLobbyPath, c.reply);
+    EXPECT_EQ(rig.plugin->RequestGameflowLobby(), c.allowed);
+  }
+}
+
+TEST(LobbyPluginTest, GameConfigurationFollowsThePublishedLobby) {
+  Lobby::Api::Queue ranked;
+  ranked.id = 420;
+  ranked.name = "Ranked";
+  ranked.type = "RANKED_SOLO_5x5";
+  Lobby::Api::LobbyCustomGameLobby custom;
+  custom.configuration.mapId = 11;
+  custom.configuration.gameMode = "PRACTICETOOL";
+  custom.configuration.teamSize = 5;
+  custom.configuration.gameTypeConfig.id = 7;
+  struct Case {
+    const char* label;
+    std::optional<std::int32_t> publishedQueue;  // none: no published lobby
+    bool isCustom;
+    std::optional<Lobby::Api::LobbyCustomGameLobby> v1Custom;
+    Names fragments;  // each in the posted record; empty: nothing posted
+  };
+  const std::vector<Case> cases = {
+      {"no published lobby",
+       std::nullopt,
+       false,
+       std::nullopt,
+       {R"("id":-1)", R"("type":"")", R"("numPlayersPerTeam":0)"}},
+      {"a known queue", 420, false, std::nullopt, {R"("id":420)", R"("name":"Ranked")"}},
+      {"an unknown queue", 999, false, std::nullopt, {}},
+      {"a custom game",
+       -1,
+       true,
+       custom,
+       {R"("mapId":11)", R"("gameMode":"PRACTICETOOL")", R"("type":"PRACTICE_GAME")",
+        R"("category":"Custom")", R"("numPlayersPerTeam":5)", R"("maximumParticipantListSize":5)",
+        R"("minimumParticipantListSize":0)", R"("areFreeChampionsAllowed":true)",
+        R"("gameTypeConfig":{)", R"("id":7)"}},
+      {"a custom game whose v1 lobby has no custom part",
+       -1,
+       true,
+       std::nullopt,
+       {R"("type":"PRACTICE_GAME")", R"("numPlayersPerTeam":0)", R"("mapId":0)"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    LobbyRig rig;
+    Lobby::LobbyPlugin& plugin = *rig.plugin;
+    LobbyPluginTesting::Queues(plugin).Update(PluginResourceEventType::Create, {ranked});
+    if (c.publishedQueue.has_value()) {
+      Lobby::Api::LobbyDto published;
+      published.gameConfig.queueId = *c.publishedQueue;
+      published.gameConfig.isCustom = c.isCustom;
+      LobbyPluginTesting::PublishedLobby(plugin) = published;
+    }
+    LobbyPluginTesting::V1Lobby(plugin).customGameLobby = c.v1Custom;
+    const std::size_t mark = rig.Mark();
+    plugin.SendGameflowGameConfiguration();
+    const Names posted = rig.Entries({std::string("request ") + kGameConfigurationPath}, mark);
+    if (c.fragments.empty()) {
+      EXPECT_EQ(posted, Names{});
+      EXPECT_EQ(rig.Entries({LogEntry("Couldn't find queue with id 999")}, mark).size(), 1u);
+      continue;
+    }
+    ASSERT_EQ(posted.size(), 1u);
+    for (const std::string& fragment : c.fragments) {
+      EXPECT_NE(posted[0].find(fragment), std::string::npos) << fragment << " in " << posted[0];
+    }
+  }
+}
+
+TEST(LobbyPluginTest, FindQueueLooksInTheEffectiveQueueList) {
+  LobbyRig rig;
+  auto& queues = LobbyPluginTesting::Queues(*rig.plugin);
+  EXPECT_THAT(rig.plugin->FindQueue(420), Zarn::Testing::FailsWith(404, "Queue not found"));
+  Lobby::Api::Queue fallback;
+  fallback.id = 420;
+  fallback.name = "default";
+  queues.defaultValue = {fallback};
+  queues.hasDefault = true;
+  ASSERT_TRUE(rig.plugin->FindQueue(420).HasValue());
+  EXPECT_EQ(rig.plugin->FindQueue(420)->name, "default");
+  Lobby::Api::Queue delivered = fallback;
+  delivered.name = "delivered";
+  queues.Update(PluginResourceEventType::Update, {delivered, fallback});
+  EXPECT_EQ(rig.plugin->FindQueue(420)->name, "delivered") << "the first match wins";
+  EXPECT_THAT(rig.plugin->FindQueue(421), Zarn::Testing::FailsWith(404, "Queue not found"));
+}
+
+TEST(LobbyPluginTest, SmallOperations) {
+  for (const auto& [mutator, practice] :
+       std::vector<std::pair<const char*, bool>>{{"xPracticeToolx", true},
+                                                 {"PracticeTool", true},
+                                                 {"practicetool", false},
+                                                 {"Practice Tool", false},
+                                                 {"", false}}) {
+    SCOPED_TRACE(mutator);
+    Lobby::Api::LobbyCustomGameConfiguration configuration;
+    configuration.gameMutator = mutator;
+    EXPECT_EQ(Lobby::LobbyPlugin::HasPracticeToolMutator(configuration), practice);
+  }
+
+  const std::string timestamp = Lobby::LobbyPlugin::FormatTimestamp();
+  EXPECT_TRUE(std::regex_match(timestamp, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)")))
+      << timestamp;
+
+  LobbyRig rig;
+  Lobby::Api::LobbyMember member;
+  member.id = 42;
+  LobbyPluginTesting::V1Lobby(*rig.plugin).members = {member};
+  EXPECT_FALSE(rig.plugin->IsMemberInLobby(42)) << "not in a lobby";
+  rig.Drive({kAcceptedLegacyInvite});
+  EXPECT_TRUE(rig.plugin->IsMemberInLobby(42));
+  EXPECT_FALSE(rig.plugin->IsMemberInLobby(43));
+}
+
+TEST(LobbyPluginTest, V1LobbyPartsOutOfALobbyAreOneDelete) {
+  LobbyRig rig;
+  const std::size_t mark = rig.Mark();
+  rig.plugin->PublishV1LobbyParts();
+  EXPECT_EQ(rig.Entries({"publish"}, mark),
+            Names{R"(publish {"data":null,"eventType":"Delete","uri":"/jyx-lobby/v1/lobby"})"});
+}
+
+}  // namespace
+}  // namespace Zarn::Client::Testing

@@ -1,0 +1,127 @@
+// The lobby plugin run in-process on the stand-in host's table and virtual clock, with fake
+// backends, writing what it asks of the host into the fakes' journal.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "host/PluginHost.h"
+#include "lobby/core/LobbyBackendTesting.h"
+#include "lobby/core/LobbyPlugin.h"
+#include "sdk/platform/SteadyClockTesting.h"
+#include "sdk/runtime/PluginLoader.h"
+#include "tests/sdk/runtime/HostedPluginTesting.h"
+
+namespace Zarn::Client::Lobby {
+
+// The plugin's records, for tests.
+class LobbyPluginTesting {
+ public:
+  static Api::Lobby& V1Lobby(LobbyPlugin& plugin) { return plugin.lobby_; }
+  static std::optional<Api::LobbyDto>& PublishedLobby(LobbyPlugin& plugin) {
+    return plugin.publishedLobby_;
+  }
+  static WatchedConfigValue<std::vector<Api::Queue>>& Queues(LobbyPlugin& plugin) {
+    return plugin.queues_;
+  }
+  static WatchedConfigValue<Api::Summoner>& CurrentSummoner(LobbyPlugin& plugin) {
+    return plugin.currentSummoner_;
+  }
+  static WatchedConfigValue<std::string>& PlatformId(LobbyPlugin& plugin) {
+    return plugin.platformId_;
+  }
+  static LobbyAnalytics& Analytics(LobbyPlugin& plugin) { return plugin.analytics_; }
+  static EligibilityRules& Eligibility(LobbyPlugin& plugin) { return plugin.eligibilityRules_; }
+  static std::set<std::uint64_t>& AutoGrantedMemberIds(LobbyPlugin& plugin) {
+    return plugin.autoGrantedMemberIds_;
+  }
+  // Both instants in steady-clock nanoseconds.
+  static void SetCountdown(LobbyPlugin& plugin, std::int64_t displayTime, std::int64_t deadline) {
+    plugin.countdownDisplayTime_ = displayTime;
+    plugin.countdownDeadline_ = deadline;
+  }
+  static bool CountdownTimerRunning(const LobbyPlugin& plugin) {
+    return plugin.countdownTimerRunning_;
+  }
+  static bool CountdownAnnounced(const LobbyPlugin& plugin) { return plugin.countdownAnnounced_; }
+  static std::int32_t BatchDepth(const LobbyPlugin& plugin) { return plugin.updateBatchDepth_; }
+};
+
+}  // namespace Zarn::Client::Lobby
+
+namespace Zarn::Client::Testing {
+
+// Journals "request <path> <arguments>" for each request that reached the host, "publish <path>
+// <data>" for each resource event and "unsubscribe <name>" for each subscription dropped.
+class JournalledLobbyPlugin : public Lobby::LobbyPlugin {
+ public:
+  JournalledLobbyPlugin(std::unique_ptr<FakeComponentFactory> factory, Host::PluginHost& host,
+                        std::shared_ptr<CallJournal> journal)
+      : Lobby::LobbyPlugin(std::move(factory)), host_(host), journal_(std::move(journal)) {}
+
+  using AppModule::timers_;
+
+  uint32_t SendCoreRequest(ApiCallResult* reply, const ApiCallRequest* request) override;
+  void PublishHostEvent(const PluginHostEvent* event) override;
+  void UnsubscribeHostEvent(const char* name, uint32_t hostContext) override;
+
+ private:
+  Host::PluginHost& host_;
+  std::shared_ptr<CallJournal> journal_;
+};
+
+// One loaded and started plugin on its own host. Keep one alive at a time: the steady clock's
+// source and the log target are the process's.
+class LobbyRig {
+ public:
+  // Loads the plugin; `start` also runs the host's initialize entry (OnStart).
+  explicit LobbyRig(bool start = true);
+  // Shuts the plugin down unless a test did.
+  ~LobbyRig();
+  LobbyRig(const LobbyRig&) = delete;
+  LobbyRig& operator=(const LobbyRig&) = delete;
+
+  bool Fire(const Lobby::LobbyEvent& event) {
+    return plugin->GetStateMachine().ProcessEvent(event);
+  }
+  // Fires each event in turn, failing the test at the first that is not handled.
+  void Drive(const std::vector<Lobby::LobbyEvent>& events);
+  // The current state's name; "none" without one.
+  [[nodiscard]] std::string StateName() const;
+  void Shutdown();
+
+  // Journal entries that begin with any of `prefixes`, in order, from `from` on.
+  [[nodiscard]] std::vector<std::string> Entries(const std::vector<std::string>& prefixes,
+                                                 std::size_t from = 0) const;
+  // The gameflow session events posted, as their names ("ENTERED_LOBBY", ...), from `from` on.
+  [[nodiscard]] std::vector<std::string> GameflowEvents(std::size_t from = 0) const;
+  // How many times the view model was rebuilt (its unbuilt body logs each call), from `from` on.
+  [[nodiscard]] int Rebuilds(std::size_t from = 0) const;
+  [[nodiscard]] std::size_t Mark() const { return journal->calls.size(); }
+
+  static Host::PluginHost::Options Options(const std::shared_ptr<CallJournal>& journal);
+
+  std::shared_ptr<CallJournal> journal = std::make_shared<CallJournal>();
+  Host::PluginHost host{Options(journal)};
+  VirtualClock clock{&host.Scheduler()};
+  Platform::ScopedSteadyClockSource clockSource{&VirtualClock::Read, &clock};
+  PluginHostInit init{host.Table(), kTestHostContext};
+  FakeComponentFactory* factory = nullptr;
+  std::unique_ptr<JournalledLobbyPlugin> plugin;
+  bool shutDown = false;
+};
+
+// The journal entry of the log line `message`.
+[[nodiscard]] std::string LogEntry(const std::string& message);
+// "LobbyFlow: entering state '<state>'" and the exiting form.
+[[nodiscard]] std::string Entering(const std::string& state);
+[[nodiscard]] std::string Exiting(const std::string& state);
+
+}  // namespace Zarn::Client::Testing
