@@ -106,7 +106,10 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   [[nodiscard]] std::int64_t GetCountdownSeconds() const;
 
   void UpdatePartyRewards();
+  // Forgets the legacy lobby being left: no active backend, its invitation id kept among the
+  // abandoned ones, the v1 lobby reset and deleted.
   void AddToAbandonedLobbyInvitationIds();
+  // The notification of a dodge, named by its state.
   [[nodiscard]] Api::LobbyNotification CreateDodgeNotification(const Api::GameflowGameDodge& dodge);
 
   // True when in a lobby whose member list holds `summonerId`.
