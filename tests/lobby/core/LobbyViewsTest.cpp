@@ -176,9 +176,31 @@ class LobbyViewsTest : public ::testing::Test {
     ASSERT_FALSE(actual.empty());
     BindingResult reparsed = ParseJson(actual);
     ASSERT_TRUE(reparsed.IsOk());
-    EXPECT_EQ(SerializeJson(reparsed.Value(), nullptr, "\n"),
-              SerializeJson(golden.Value(), nullptr, "\n"))
-        << file;
+    ExpectSameLines(SerializeJson(reparsed.Value(), nullptr, "\n"),
+                    SerializeJson(golden.Value(), nullptr, "\n"), file);
+  }
+
+  // Reports the first differing line of two indented JSON texts, with the lines before it.
+  static void ExpectSameLines(const std::string& actual, const std::string& expected,
+                              const std::string& file) {
+    std::istringstream actualLines(actual);
+    std::istringstream expectedLines(expected);
+    std::vector<std::string> context;
+    std::string got;
+    std::string want;
+    while (true) {
+      const bool hasGot = static_cast<bool>(std::getline(actualLines, got));
+      const bool hasWant = static_cast<bool>(std::getline(expectedLines, want));
+      if (!hasGot && !hasWant) return;
+      if (!hasGot || !hasWant || got != want) break;
+      context.push_back(got);
+    }
+    std::string before;
+    for (std::size_t i = context.size() > 8 ? context.size() - 8 : 0; i < context.size(); ++i) {
+      before += context[i] + "\n";
+    }
+    ADD_FAILURE() << file << " differs after line " << context.size() << ":\n"
+                  << before << "expected: " << want << "\nactual:   " << got;
   }
 
   BindingRegistry registry_;
