@@ -119,8 +119,9 @@ LobbyInvitationState InvitationStateOfRole(PartyMemberRoleEnum role) {
 
 SummonerTable MakeSummonerTable(const std::vector<Api::Summoner>& summoners) {
   SummonerTable table;
-  for (const Api::Summoner& summoner : summoners)
+  for (const Api::Summoner& summoner : summoners) {
     table.insert_or_assign(summoner.summonerId, summoner);
+  }
   return table;
 }
 
