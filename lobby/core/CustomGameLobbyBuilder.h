@@ -1,0 +1,20 @@
+// Fills a version 1 lobby from the legacy platform's record of a custom game.
+#pragma once
+
+#include <cstdint>
+
+#include "lobby/model/LcdsRecords.h"
+#include "lobby/model/LobbyRecords.h"
+#include "lobby/model/QueueRecords.h"
+
+namespace Zarn::Client::Lobby {
+
+// Sets the custom game part of `lobby` (made first when absent) and the lobby's own queue, map,
+// mode, size, chat room and custom flag from `game`, with `gameTypeConfig` as the game type
+// configuration that `game`'s mutators are applied to. `practiceToolPlayerCount` becomes the
+// human player limit of a practice tool game. Teams, spectators and members are left alone.
+void BuildCustomGameLobbyFromGameDto(Api::Lobby& lobby, const LCDS::GameDTO& game,
+                                     const Api::QueueGameTypeConfig& gameTypeConfig,
+                                     std::uint32_t practiceToolPlayerCount);
+
+}  // namespace Zarn::Client::Lobby

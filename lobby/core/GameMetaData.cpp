@@ -1,0 +1,41 @@
+#include "lobby/core/GameMetaData.h"
+
+#include <limits>
+#include <string_view>
+
+namespace Zarn::Client::Lobby {
+namespace {
+
+constexpr std::int32_t kMissing = -1;
+
+std::int32_t ReadId(const BindingProperty& metaData, std::string_view key) noexcept {
+  const BindingProperty& member = metaData.FindMember(key);
+  constexpr std::int64_t kLowest = std::numeric_limits<std::int32_t>::min();
+  constexpr std::int64_t kHighest = std::numeric_limits<std::int32_t>::max();
+  switch (member.Kind()) {
+    case BindingPropertyKind::Signed: {
+      const std::int64_t value = member.GetInt64();
+      if (value < kLowest || value > kHighest) return kMissing;
+      return static_cast<std::int32_t>(value);
+    }
+    case BindingPropertyKind::Unsigned: {
+      const std::uint64_t value = member.GetUint64();
+      if (value > static_cast<std::uint64_t>(kHighest)) return kMissing;
+      return static_cast<std::int32_t>(value);
+    }
+    default:
+      return kMissing;
+  }
+}
+
+}  // namespace
+
+std::int32_t GameMetaDataQueueId(const BindingProperty& metaData) noexcept {
+  return ReadId(metaData, "queueId");
+}
+
+std::int32_t GameMetaDataMapId(const BindingProperty& metaData) noexcept {
+  return ReadId(metaData, "mapId");
+}
+
+}  // namespace Zarn::Client::Lobby

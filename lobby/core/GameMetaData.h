@@ -1,0 +1,18 @@
+// The queue and map named in the free-form meta-data of a lobby invitation.
+#pragma once
+
+#include <cstdint>
+
+#include "sdk/binding/BindingProperty.h"
+
+namespace Zarn::Client::Lobby {
+
+// Member "queueId" of `metaData`, or -1 when it is missing: when `metaData` is not a structure,
+// has no such member, or the member is not an integer number (a text "420" or a double is not)
+// within the signed 32-bit range.
+[[nodiscard]] std::int32_t GameMetaDataQueueId(const BindingProperty& metaData) noexcept;
+
+// Member "mapId" of `metaData`, read by the rule of GameMetaDataQueueId.
+[[nodiscard]] std::int32_t GameMetaDataMapId(const BindingProperty& metaData) noexcept;
+
+}  // namespace Zarn::Client::Lobby
