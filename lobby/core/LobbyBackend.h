@@ -12,9 +12,9 @@
 #include "lobby/model/QueueRecords.h"
 #include "lobby/model/SiblingResourceRecords.h"
 #include "sdk/api/BindingHttpResult.h"
-#include "sdk/api/NotBuiltReplies.h"
 #include "sdk/base/Failure.h"
 #include "sdk/base/MaybeType.h"
+#include "sdk/base/NotBuilt.h"
 
 namespace Zarn::Client::Lobby {
 

@@ -11,9 +11,9 @@
 #include "lobby/model/LobbyRecords.h"
 #include "sdk/api/BindingHttpResult.h"
 #include "sdk/api/HttpResult.h"
-#include "sdk/api/NotBuiltReplies.h"
 #include "sdk/base/Failure.h"
 #include "sdk/base/MaybeType.h"
+#include "sdk/base/NotBuilt.h"
 
 namespace Zarn::Client::Lobby {
 

@@ -22,4 +22,10 @@ struct HttpResult {
   HttpResponse response;
 };
 
+template <class T>
+[[nodiscard]] HttpResult<T> MakeNotBuiltResult(Detail::NotBuiltTag<HttpResult<T>>,
+                                               const char* operation) {
+  return HttpResult<T>(MakeNotBuiltResult(Detail::NotBuiltTag<HttpResponse>{}, operation));
+}
+
 }  // namespace Zarn

@@ -18,9 +18,24 @@ namespace Zarn::Detail {
 // Writes "Not built: <operation>" at the error level. Never throws.
 void ReportNotBuilt(const char* operation) noexcept;
 
+// Names a result type for the hook below without making a value of it.
+template <class R>
+struct NotBuiltTag {};
+
+// A result type that can carry an error of its own (a REST reply) declares, beside the type,
+//   R MakeNotBuiltResult(Zarn::Detail::NotBuiltTag<R>, const char* operation);
+// found by argument-dependent lookup wherever the type is known, so that an unbuilt operation
+// returning it answers that error instead of a default-made success. Other types get their
+// empty value.
 template <class R>
 struct NotBuiltResult {
-  static R Make(const char*) { return R{}; }
+  static R Make(const char* operation) {
+    if constexpr (requires { MakeNotBuiltResult(NotBuiltTag<R>{}, operation); }) {
+      return MakeNotBuiltResult(NotBuiltTag<R>{}, operation);
+    } else {
+      return R{};
+    }
+  }
 };
 
 template <class T>
