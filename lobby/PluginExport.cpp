@@ -5,13 +5,16 @@
 #include "lobby/core/LobbyPlugin.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
+#include "sdk/platform/HostClocks.h"
 #include "sdk/runtime/PluginLoader.h"
 
-// Builds the lobby plugin and hands it to the loader. A refused core leaves `record` untouched
-// and the plugin is deleted again. No exception leaves this function.
+// Takes the clocks the host offers (none: the system's), then builds the lobby plugin and hands it
+// to the loader. A refused core leaves `record` untouched and the plugin is deleted again. No
+// exception leaves this function.
 extern "C" __attribute__((visibility("default"))) void load_jyx_lobby(
     Zarn::PluginLoadResult* record) {
   if (record == nullptr) return;
+  Zarn::Platform::AdoptHostClocks();
   try {
     auto plugin = std::make_unique<Zarn::Client::Lobby::LobbyPlugin>();
     if (Zarn::Client::LoadPlugin(plugin.get(), record, "jyx-lobby")) {
