@@ -33,28 +33,111 @@ void SplitWord(const std::string& text, std::string* word, std::string* rest) {
   }
 }
 
+// Echoes of input longer than this are cut.
+constexpr std::size_t kMaxEcho = 300;
+
+// The length of the valid UTF-8 sequence at `text[i]`, or 0 when the byte there begins none
+// (overlong forms, surrogates and code points past U+10FFFF included).
+std::size_t Utf8SequenceAt(const std::string& text, std::size_t i) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned char lead = byte(i);
+  if (lead < 0x80) return 1;
+  std::size_t length = 0;
+  unsigned char low = 0x80;
+  unsigned char high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (text.size() - i < length) return 0;
+  if (byte(i + 1) < low || byte(i + 1) > high) return 0;
+  for (std::size_t k = 2; k < length; ++k) {
+    if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
+  }
+  return length;
+}
+
+// A printed line: compact JSON in which every byte that is not part of valid UTF-8 becomes the
+// text \xHH. Such bytes can only stand inside strings (the rest is ASCII), where an escaped
+// backslash followed by "xHH" is valid JSON.
+std::string JsonLine(const rapidjson::Value& value) {
+  const std::string text = JsonText(value);
+  std::string line;
+  line.reserve(text.size());
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t length = Utf8SequenceAt(text, i);
+    if (length > 0) {
+      line.append(text, i, length);
+      i += length;
+      continue;
+    }
+    const auto bad = static_cast<unsigned char>(text[i++]);
+    line += "\\\\x";
+    line += kHex[bad >> 4];
+    line += kHex[bad & 0xF];
+  }
+  return line;
+}
+
+rapidjson::Value TextValue(const std::string& text, rapidjson::Document::AllocatorType& allocator) {
+  return rapidjson::Value(text.data(), static_cast<rapidjson::SizeType>(text.size()), allocator);
+}
+
 std::string EventJson(const std::string& path) {
   rapidjson::Document json(rapidjson::kObjectType);
-  json.AddMember("event", rapidjson::Value(ResourceEventName(path).c_str(), json.GetAllocator()),
+  json.AddMember("event", TextValue(ResourceEventName(path), json.GetAllocator()),
                  json.GetAllocator());
-  return JsonText(json);
+  return JsonLine(json);
+}
+
+// A value of the reply's stream: the JSON it holds, or else its bytes as one string.
+void StreamValue(const std::string& stream, rapidjson::Value* out,
+                 rapidjson::Document::AllocatorType& allocator) {
+  rapidjson::Document json;
+  std::string error;
+  if (ParseHostJson(stream, &json, &error)) {
+    out->CopyFrom(json, allocator);
+  } else {
+    *out = TextValue(stream, allocator);
+  }
 }
 
 }  // namespace
 
+std::string EchoOf(const std::string& input) {
+  if (input.size() <= kMaxEcho) return input;
+  // Cut before a byte that continues a UTF-8 sequence, so that no sequence is split.
+  std::size_t cut = kMaxEcho;
+  while (cut > 0 && (static_cast<unsigned char>(input[cut]) & 0xC0) == 0x80) --cut;
+  return input.substr(0, cut) + "... (" + std::to_string(input.size()) + " bytes)";
+}
+
 std::string StartJson(const std::string& shortName, bool started) {
   rapidjson::Document json(rapidjson::kObjectType);
-  json.AddMember("plugin", rapidjson::Value(shortName.c_str(), json.GetAllocator()),
-                 json.GetAllocator());
+  json.AddMember("plugin", TextValue(shortName, json.GetAllocator()), json.GetAllocator());
   json.AddMember("started", started, json.GetAllocator());
-  return JsonText(json);
+  return JsonLine(json);
 }
 
 std::string ErrorJson(const std::string& message) {
   rapidjson::Document json(rapidjson::kObjectType);
-  json.AddMember("error", rapidjson::Value(message.c_str(), json.GetAllocator()),
-                 json.GetAllocator());
-  return JsonText(json);
+  json.AddMember("error", TextValue(message, json.GetAllocator()), json.GetAllocator());
+  return JsonLine(json);
+}
+
+std::string CommandShell::Fail(const std::string& message) {
+  ++failures_;
+  return ErrorJson(message);
 }
 
 bool CommandShell::Execute(const std::string& line, std::string* output) {
@@ -76,13 +159,13 @@ bool CommandShell::Execute(const std::string& line, std::string* output) {
   } else if (command == "advance") {
     *output = AdvanceClock(rest);
   } else if (command == "events") {
-    *output = rest.empty() ? Events() : ErrorJson("events takes no argument");
+    *output = rest.empty() ? Events() : Fail("events takes no argument");
   } else if (command == "set") {
     *output = Set(rest);
   } else if (command == "delete") {
     *output = Delete(rest);
   } else if (command == "stats") {
-    *output = rest.empty() ? Stats() : ErrorJson("stats takes no argument");
+    *output = rest.empty() ? Stats() : Fail("stats takes no argument");
   } else if (command == "lcds") {
     *output = PushLcds(rest);
   } else if (command == "lcds-answer" || command == "lcds-throw") {
@@ -92,7 +175,7 @@ bool CommandShell::Execute(const std::string& line, std::string* output) {
   } else if (command == "proxy-method" || command == "proxy-async") {
     *output = ProxyEvent(rest, command == "proxy-async");
   } else {
-    *output = ErrorJson("unknown command: " + command);
+    *output = Fail("unknown command: " + EchoOf(command));
   }
   host_.RunDue();
   return true;
@@ -102,24 +185,31 @@ std::string CommandShell::Call(const std::string& method, const std::string& res
   std::string path;
   std::string body;
   SplitWord(rest, &path, &body);
-  if (path.empty() || path[0] != '/') return ErrorJson(method + " needs a path beginning with /");
+  if (path.empty() || path[0] != '/') return Fail(method + " needs a path beginning with /");
   if (!body.empty()) {
     rapidjson::Document json;
     std::string error;
-    if (!ParseHostJson(body, &json, &error)) return ErrorJson("body: " + error);
+    if (!ParseHostJson(body, &json, &error)) return Fail("body: " + error);
   }
-  if (!host_.Loaded()) return ErrorJson("no plugin is loaded");
+  if (!host_.Loaded()) return Fail("no plugin is loaded");
   const RouteAnswer answer = host_.CallRoute(method, path, body);
   rapidjson::Document json(rapidjson::kObjectType);
   auto& allocator = json.GetAllocator();
-  rapidjson::Document bodyValue;
-  bodyValue.Parse(answer.body.c_str(), answer.body.size());
   json.AddMember("status", answer.status, allocator);
   rapidjson::Value error;
-  if (answer.error) error.SetString(answer.error->c_str(), allocator);
+  // The plugin's error texts may repeat the path, however long.
+  if (answer.error) error = TextValue(EchoOf(*answer.error), allocator);
   json.AddMember("error", error, allocator);
-  json.AddMember("body", rapidjson::Value(bodyValue, allocator), allocator);
-  return JsonText(json);
+  rapidjson::Value value;
+  if (answer.stream) {
+    StreamValue(*answer.stream, &value, allocator);
+  } else {
+    rapidjson::Document inlineValue;
+    inlineValue.Parse(answer.body.c_str(), answer.body.size());
+    value.CopyFrom(inlineValue, allocator);
+  }
+  json.AddMember("body", value, allocator);
+  return JsonLine(json);
 }
 
 std::string CommandShell::AdvanceClock(const std::string& rest) {
@@ -128,14 +218,14 @@ std::string CommandShell::AdvanceClock(const std::string& rest) {
   const double seconds = std::strtod(rest.c_str(), &end);
   if (rest.empty() || end == nullptr || *end != '\0' || errno != 0 || !std::isfinite(seconds) ||
       seconds < 0) {
-    return ErrorJson("advance needs a number of seconds, 0 or more");
+    return Fail("advance needs a number of seconds, 0 or more");
   }
   const int ran = host_.Advance(seconds);
   rapidjson::Document json(rapidjson::kObjectType);
   auto& allocator = json.GetAllocator();
   json.AddMember("clock", static_cast<double>(host_.Scheduler().Now()) / 1e9, allocator);
   json.AddMember("ran", ran, allocator);
-  return JsonText(json);
+  return JsonLine(json);
 }
 
 std::string CommandShell::Events() {
@@ -151,18 +241,18 @@ std::string CommandShell::Events() {
     list.PushBack(entry, allocator);
   }
   json.AddMember("events", list, allocator);
-  return JsonText(json);
+  return JsonLine(json);
 }
 
 std::string CommandShell::Set(const std::string& rest) {
   std::string path;
   std::string value;
   SplitWord(rest, &path, &value);
-  if (path.empty() || path[0] != '/') return ErrorJson("set needs a path beginning with /");
-  if (value.empty()) return ErrorJson("set needs a JSON value");
+  if (path.empty() || path[0] != '/') return Fail("set needs a path beginning with /");
+  if (value.empty()) return Fail("set needs a JSON value");
   rapidjson::Document json;
   std::string error;
-  if (!ParseHostJson(value, &json, &error)) return ErrorJson("value: " + error);
+  if (!ParseHostJson(value, &json, &error)) return Fail("value: " + error);
   host_.SetResource(path, JsonText(json));
   return EventJson(path);
 }
@@ -172,33 +262,36 @@ std::string CommandShell::Delete(const std::string& rest) {
   std::string extra;
   SplitWord(rest, &path, &extra);
   if (path.empty() || path[0] != '/' || !extra.empty()) {
-    return ErrorJson("delete needs one path beginning with /");
+    return Fail("delete needs one path beginning with /");
   }
-  if (!host_.DeleteResource(path)) return ErrorJson("no resource at " + path);
+  if (!host_.DeleteResource(path)) return Fail("no resource at " + EchoOf(path));
   return EventJson(path);
 }
 
 std::string CommandShell::Stats() {
   const std::optional<Zarn::MemoryStats> stats = host_.ReadMemoryStats();
-  if (!stats) return ErrorJson("no plugin has been loaded");
+  if (!stats) return Fail("no plugin has been loaded");
   rapidjson::Document json(rapidjson::kObjectType);
   auto& allocator = json.GetAllocator();
+  // Named for what each counts: a reallocation is one free and one allocation, a reallocation of
+  // null too, and blocks from before the counting began are freed without an allocation.
+  json.AddMember("liveBytes", static_cast<int64_t>(stats->bytesAllocated - stats->bytesFreed),
+                 allocator);
   json.AddMember("peakLiveBytes", stats->peakLiveBytes, allocator);
-  json.AddMember("liveBlocksAtPeak", stats->liveBlocksAtPeak, allocator);
+  json.AddMember("allocationsMinusFreesAtPeak", stats->liveBlocksAtPeak, allocator);
   json.AddMember("bytesAllocated", stats->bytesAllocated, allocator);
-  json.AddMember("allocations", stats->allocations, allocator);
+  json.AddMember("allocationsAndReallocations", stats->allocations, allocator);
   json.AddMember("bytesFreed", stats->bytesFreed, allocator);
-  json.AddMember("frees", stats->frees, allocator);
-  return JsonText(json);
+  json.AddMember("freesAndReallocations", stats->frees, allocator);
+  return JsonLine(json);
 }
 
 std::string CommandShell::PushLcds(const std::string& rest) {
   std::string className;
   std::string body;
   SplitWord(rest, &className, &body);
-  if (className.empty() || body.empty())
-    return ErrorJson("lcds needs a class name and a JSON body");
-  if (!legacy_.Push(className, body)) return ErrorJson("lcds: the body is not JSON");
+  if (className.empty() || body.empty()) return Fail("lcds needs a class name and a JSON body");
+  if (!legacy_.Push(className, body)) return Fail("lcds: the body is not JSON");
   return R"({"pushed":true})";
 }
 
@@ -218,18 +311,18 @@ std::string CommandShell::AnswerLcds(const std::string& rest, bool exception) {
     const unsigned long status = std::strtoul(third.c_str(), &end, 10);
     if (destination.empty() || method.empty() || third.empty() || *end != '\0' || status > 999 ||
         tail.empty()) {
-      return ErrorJson("lcds-throw needs a destination, a method, a status and a text");
+      return Fail("lcds-throw needs a destination, a method, a status and a text");
     }
     answer.exception = tail;
     answer.status = static_cast<uint32_t>(status);
   } else {
     if (destination.empty() || method.empty() || third.empty()) {
-      return ErrorJson("lcds-answer needs a destination, a method, a class and a JSON body");
+      return Fail("lcds-answer needs a destination, a method, a class and a JSON body");
     }
     if (!tail.empty()) {
       rapidjson::Document json;
       std::string error;
-      if (!ParseHostJson(tail, &json, &error)) return ErrorJson("body: " + error);
+      if (!ParseHostJson(tail, &json, &error)) return Fail("body: " + error);
       answer.body = tail;
     }
     answer.typeName = third;
@@ -242,10 +335,10 @@ std::string CommandShell::ProxyReply(const std::string& rest) {
   std::string uuid;
   std::string payload;
   SplitWord(rest, &uuid, &payload);
-  if (uuid.empty()) return ErrorJson("proxy-reply needs a uuid (or next) and a payload");
+  if (uuid.empty()) return Fail("proxy-reply needs a uuid (or next) and a payload");
   ProxyMessage reply;
   reply.payload = payload;
-  if (!proxy_.ReplyTo(uuid, reply)) return ErrorJson("no unanswered request " + uuid);
+  if (!proxy_.ReplyTo(uuid, reply)) return Fail("no unanswered request " + EchoOf(uuid));
   return R"({"replied":true})";
 }
 
@@ -257,7 +350,7 @@ std::string CommandShell::ProxyEvent(const std::string& rest, bool async) {
   SplitWord(rest, &service, &afterService);
   SplitWord(afterService, &method, &payload);
   if (service.empty() || method.empty()) {
-    return ErrorJson("a proxy event needs a service, a method and a payload");
+    return Fail("a proxy event needs a service, a method and a payload");
   }
   ProxyMessage message;
   message.payload = payload;

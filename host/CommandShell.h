@@ -16,14 +16,21 @@ class CommandShell {
 
   // Runs one command line and sets `*output` to its one-line JSON answer (empty for a blank
   // line). Returns false when the command was "quit". Bad commands answer {"error":"..."} and the
-  // shell goes on. After every command the host runs the work that is due.
+  // shell goes on. After every command the host runs the work that is due. Every answer is valid
+  // JSON: bytes that are not UTF-8 print as the text \xHH, and echoes of input are cut.
   bool Execute(const std::string& line, std::string* output);
+
+  // Commands that failed to run (answered {"error":...} by the shell). A route's own error
+  // answer is not one of them.
+  [[nodiscard]] int Failures() const { return failures_; }
 
   // The simulated components, for a world file to script.
   LegacyPlatform& Legacy() { return legacy_; }
   ServiceProxyService& Proxy() { return proxy_; }
 
  private:
+  // Counts a failed command and gives its error line.
+  std::string Fail(const std::string& message);
   std::string Call(const std::string& method, const std::string& rest);
   std::string AdvanceClock(const std::string& rest);
   std::string Events();
@@ -43,6 +50,7 @@ class CommandShell {
   PluginHost& host_;
   LegacyPlatform legacy_;
   ServiceProxyService proxy_;
+  int failures_ = 0;
 };
 
 // {"plugin":"<name>","started":<started>}: the first line of lobby-host.
@@ -50,5 +58,9 @@ class CommandShell {
 
 // {"error":"<message>"} with the message escaped.
 [[nodiscard]] std::string ErrorJson(const std::string& message);
+
+// `input` as an error text repeats it: whole up to a few hundred bytes, else its beginning (no
+// UTF-8 sequence split) and a note of its full length.
+[[nodiscard]] std::string EchoOf(const std::string& input);
 
 }  // namespace Zarn::Host

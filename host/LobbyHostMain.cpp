@@ -2,7 +2,12 @@
 // a script file, one per line, answering each with one line of JSON.
 //
 //   lobby-host [--plugin PATH] [--core MAJOR.MINOR.PATCH] [--world FILE] [SCRIPT]
+//
+// Exit status: 0 when every command ran (a route may still have answered an error); 1 when a
+// command failed to run or the plugin did not load; 2 for bad arguments; 3 when a wait of the
+// plugin could never end.
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -25,6 +30,32 @@ int Usage() {
   std::cerr << "usage: lobby-host [--plugin PATH] [--core MAJOR.MINOR.PATCH] [--world FILE] "
                "[SCRIPT]\n";
   return 2;
+}
+
+constexpr int kStalled = 3;
+
+// Reports a wait that can never end as one error line naming what it waits for, shuts the plugin
+// down as far as it can and ends the process without returning into the plugin.
+[[noreturn]] void EndStalled(Zarn::Host::PluginHost* host, Zarn::Host::CommandShell* shell,
+                             const std::string& why) {
+  using namespace Zarn::Host;
+  static bool stalled = false;
+  if (!stalled) {
+    stalled = true;
+    std::string text = "a wait can never end, nothing is due and nothing is scripted: " + why;
+    if (shell != nullptr) {
+      for (const ProxyRequest& request : shell->Proxy().Unanswered()) {
+        text += "; unanswered service-proxy request " + request.uuid + " (" +
+                EchoOf(request.service + "." + request.method) + ")";
+      }
+    }
+    std::cout << ErrorJson(text) << std::endl;
+    // A wait inside the shutdown that stalls again comes back here and ends at once.
+    if (host != nullptr) host->Shutdown();
+  }
+  std::cout.flush();
+  std::fflush(stderr);
+  std::_Exit(kStalled);
 }
 
 }  // namespace
@@ -52,12 +83,15 @@ int main(int argc, char** argv) {
   options.onLog = [](const LogLine& line) {
     std::cerr << "[plugin " << line.level << "] " << line.message << "\n";
   };
+  PluginHost* stallingHost = nullptr;
+  CommandShell* stallingShell = nullptr;
+  options.onStall = [&](const std::string& why) { EndStalled(stallingHost, stallingShell, why); };
 
   std::ifstream file;
   if (!script.empty()) {
     file.open(script);
     if (!file) {
-      std::cout << ErrorJson("cannot read the script " + script) << std::endl;
+      std::cout << ErrorJson("cannot read the script " + EchoOf(script)) << std::endl;
       return 1;
     }
   }
@@ -65,6 +99,8 @@ int main(int argc, char** argv) {
 
   PluginHost host(options);
   CommandShell shell(host);
+  stallingHost = &host;
+  stallingShell = &shell;
   if (!world.empty()) {
     std::string error;
     if (!LoadWorldFile(host, world, &error, {&shell.Legacy(), &shell.Proxy()})) {
@@ -89,5 +125,5 @@ int main(int argc, char** argv) {
     if (!more) break;
   }
   host.Shutdown();
-  return 0;
+  return shell.Failures() == 0 ? 0 : 1;
 }

@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "host/HostValue.h"
+#include "host/PluginClock.h"
 #include "host/ResourceEventName.h"
 
 namespace Zarn::Host {
@@ -59,7 +60,23 @@ void DefaultStall(const std::string& why) {
   std::abort();
 }
 
+// At most this much of a path goes into a stall's report.
+constexpr std::size_t kMaxActivityPath = 200;
+
 }  // namespace
+
+class PluginHost::ActivityScope {
+ public:
+  ActivityScope(PluginHost& host, std::string activity)
+      : host_(host), previous_(std::exchange(host.activity_, std::move(activity))) {}
+  ~ActivityScope() { host_.activity_ = std::move(previous_); }
+  ActivityScope(const ActivityScope&) = delete;
+  ActivityScope& operator=(const ActivityScope&) = delete;
+
+ private:
+  PluginHost& host_;
+  std::string previous_;
+};
 
 PluginHost::PluginHost(Options options) : options_(std::move(options)) {
   table_.api.sendCoreRequest = &SlotSendCoreRequest;
@@ -80,6 +97,7 @@ PluginHost::PluginHost(Options options) : options_(std::move(options)) {
 
 PluginHost::~PluginHost() {
   if (Loaded()) Shutdown();
+  ReleasePluginClock(&scheduler_);
   OutstandingReplies& outstanding = Outstanding();
   std::lock_guard<std::mutex> lock(outstanding.lock);
   for (auto it = outstanding.byAddress.begin(); it != outstanding.byAddress.end();) {
@@ -100,6 +118,8 @@ PluginHost::LoadOutcome PluginHost::Load(PluginApiVersionWords core) {
   record.major = core.major;
   record.minor = core.minor;
   record.patch = core.patch;
+  // The plugin takes its clocks at load; from then on they are this host's.
+  FollowPluginClock(&scheduler_);
   library_->load(&record);
   outcome.record = record;
   if (record.entryPoints == nullptr) {
@@ -120,15 +140,21 @@ PluginHost::LoadOutcome PluginHost::Load(PluginApiVersionWords core) {
 
 bool PluginHost::Initialize() {
   if (!Loaded() || entries_.initialize == nullptr) return false;
+  ActivityScope activity(*this, "initialize");
   return entries_.initialize(plugin_, &init_);
 }
 
 void PluginHost::Shutdown() {
   if (!Loaded()) return;
   void* plugin = plugin_;
-  if (entries_.shutdown != nullptr) entries_.shutdown(plugin);
-  // The plugin is gone: nothing it registered may be called any more.
+  const PluginShutdownEntry shutdown = entries_.shutdown;
+  // A second Shutdown, from a wait inside this one that stalls, does nothing.
   plugin_ = nullptr;
+  if (shutdown != nullptr) {
+    ActivityScope activity(*this, "shutdown");
+    shutdown(plugin);
+  }
+  // The plugin is gone: nothing it registered may be called any more.
   snapshot_ = nullptr;
   routes_.clear();
   entries_ = PluginEntryPoints{};
@@ -152,6 +178,7 @@ RouteAnswer PluginHost::CallRoute(const std::string& method, const std::string& 
   } else if (code == 0) {
     answer.error = "unknown method " + method;
   } else {
+    ActivityScope activity(*this, method + " " + path.substr(0, kMaxActivityPath));
     answer =
         Zarn::Host::CallRoute(routes_, code, path, bodyJson, options_.hostContext, &releaseCalls_);
   }
@@ -165,6 +192,7 @@ RouteAnswer PluginHost::CallRoute(RouteRequest request) {
     return answer;
   }
   request.callWord = options_.hostContext;
+  ActivityScope activity(*this, "request " + request.path.substr(0, kMaxActivityPath));
   return Zarn::Host::CallRoute(routes_, request, &releaseCalls_);
 }
 
@@ -382,7 +410,11 @@ void PluginHost::Yield() {
   }
   if (++idleYields_ >= options_.maxIdleYields) {
     idleYields_ = 0;
-    Stall("a wait made no progress in " + std::to_string(options_.maxIdleYields) + " yields");
+    std::string why =
+        "a wait made no progress in " + std::to_string(options_.maxIdleYields) + " yields";
+    if (!activity_.empty()) why += " during " + activity_;
+    if (!records_.beginWaits.empty()) why += " (" + records_.beginWaits.back().label + ")";
+    Stall(why);
   }
 }
 

@@ -103,7 +103,8 @@ class PluginHost {
     uint32_t hostContext = 0x4C0B;
     // Yields in a row within one wait that find no work at all before the host gives up on it.
     int maxIdleYields = 1000;
-    // Called when a wait stalls; the default reports and aborts the process, so that a test
+    // Called when a wait stalls, with why: the idle yields, what the host was running in the
+    // plugin and the wait's label. The default reports and aborts the process, so that a test
     // fails instead of hanging. It must not return into the plugin (it is called from a yield).
     std::function<void(const std::string&)> onStall;
     // Called with each log line as it arrives (after it is recorded); may be empty.
@@ -131,8 +132,9 @@ class PluginHost {
   // loaded or its start failed.
   bool Initialize();
 
-  // Calls the shutdown entry; afterwards the host calls nothing of the plugin but the memory-
-  // statistics entry, and drops the plugin's subscriptions and pending work.
+  // Calls the shutdown entry (also from inside a wait that stalled); afterwards the host calls
+  // nothing of the plugin but the memory- statistics entry, and drops the plugin's subscriptions
+  // and pending work.
   void Shutdown();
 
   [[nodiscard]] bool Loaded() const { return plugin_ != nullptr; }
@@ -251,6 +253,8 @@ class PluginHost {
   void Deliver(const std::string& name, const std::string& payloadJson);
   void Yield();
   void Stall(const std::string& why);
+  // Names what the host runs in the plugin until the returned guard ends, for a stall's report.
+  class ActivityScope;
 
   Options options_;
   HostTable table_;
@@ -275,6 +279,7 @@ class PluginHost {
   HostRecords records_;
   std::size_t eventsTaken_ = 0;
   int idleYields_ = 0;
+  std::string activity_;  // what the host runs in the plugin now; empty between calls
 };
 
 }  // namespace Zarn::Host

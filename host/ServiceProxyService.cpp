@@ -122,4 +122,10 @@ void ServiceProxyService::SendAsyncEvent(const std::string& service, const std::
   host_.DeliverEvent("OnServiceProxyAsyncEvent", EventJson("", service, method, message));
 }
 
+std::vector<ProxyRequest> ServiceProxyService::Unanswered() const {
+  std::vector<ProxyRequest> result;
+  for (const std::size_t index : unanswered_) result.push_back(requests_[index]);
+  return result;
+}
+
 }  // namespace Zarn::Host

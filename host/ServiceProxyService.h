@@ -77,6 +77,8 @@ class ServiceProxyService {
                       const ProxyMessage& message);
 
   [[nodiscard]] const std::vector<ProxyRequest>& Requests() const { return requests_; }
+  // The requests not answered yet, oldest first.
+  [[nodiscard]] std::vector<ProxyRequest> Unanswered() const;
   [[nodiscard]] const std::vector<ProxyAsyncRegistration>& AsyncRegistrations() const {
     return asyncRegistrations_;
   }

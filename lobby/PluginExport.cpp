@@ -6,13 +6,16 @@
 #include "lobby/core/LobbyPlugin.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
+#include "sdk/platform/HostClocks.h"
 #include "sdk/runtime/PluginLoader.h"
 
-// Builds the lobby plugin with the real backends and hands it to the loader. A refused core leaves
-// `record` untouched and the plugin is deleted again. No exception leaves this function.
+// Takes the clocks the host offers (none: the system's), then builds the lobby plugin with the real
+// backends and hands it to the loader. A refused core leaves `record` untouched and the plugin is
+// deleted again. No exception leaves this function.
 extern "C" __attribute__((visibility("default"))) void load_jyx_lobby(
     Zarn::PluginLoadResult* record) {
   if (record == nullptr) return;
+  Zarn::Platform::AdoptHostClocks();
   try {
     auto plugin = std::make_unique<Zarn::Client::Lobby::LobbyPlugin>(
         std::make_unique<Zarn::Client::Lobby::BackendComponentFactory>());

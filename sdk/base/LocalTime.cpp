@@ -24,9 +24,8 @@ void FormatLocalTime(const char* pattern, SmallString* out) noexcept {
   }
   char text[256];
   std::size_t length = 0;
-  const std::time_t now = std::time(nullptr);
   std::tm fields{};
-  if (pattern != nullptr && localtime_r(&now, &fields) != nullptr) {
+  if (pattern != nullptr && Platform::ReadLocalTime(&fields, nullptr)) {
     // strftime gives 0, with the buffer's contents undefined, when the text does not fit.
     length = std::strftime(text, sizeof(text), pattern, &fields);
   }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 
 namespace Zarn::Platform {
 
@@ -16,6 +17,11 @@ struct SystemTime {
   std::uint16_t second = 0;     // 0..60
   std::uint16_t milliseconds = 0;
 };
+
+// Splits the wall clock's present time (WallClock.h) into local calendar fields and, when
+// `milliseconds` is not null, its milliseconds. False, with `*fields` unspecified, when the time
+// zone cannot be applied or the time does not fit the platform's time_t.
+[[nodiscard]] bool ReadLocalTime(std::tm* fields, int* milliseconds) noexcept;
 
 // Fills `out` (not null) with the current local time. If the time zone cannot be applied the
 // fields stay zero, as a caller that only logs the time can live with.

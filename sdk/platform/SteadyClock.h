@@ -1,14 +1,15 @@
 // The plugin's steady clock: nanoseconds of a monotonic clock. Deadlines of scheduled callbacks
-// and timers are taken on it. Tests replace its source with a virtual clock so that the delays
-// handed to a host are exact.
+// and timers are taken on it. Tests and the stand-in host replace its source with a virtual clock
+// so that the delays handed to a host are exact.
 #pragma once
 
 #include <cstdint>
 
+#include "sdk/platform/ClockSource.h"
+
 namespace Zarn::Platform {
 
-// Returns the present time in nanoseconds; `context` is the pointer given with the source.
-using SteadyClockSource = int64_t (*)(void* context);
+using SteadyClockSource = ClockSource;
 
 // The present time in nanoseconds, from the installed source or, when none is installed, from
 // the system's monotonic clock (which never decreases).

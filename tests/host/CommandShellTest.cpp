@@ -72,6 +72,57 @@ TEST(CommandShellTest, AdvanceRunsWhatFallsDue) {
   EXPECT_EQ(runs, 1);
 }
 
+TEST(CommandShellTest, CountsCommandsThatFailedAndCutsLongEchoes) {
+  PluginHost host(NoPlugin());
+  CommandShell shell(host);
+  std::string output;
+  EXPECT_TRUE(shell.Execute("advance 1", &output));
+  EXPECT_EQ(shell.Failures(), 0);
+  EXPECT_TRUE(shell.Execute("frobnicate", &output));
+  EXPECT_TRUE(shell.Execute("delete /" + std::string(999, 'b'), &output));
+  EXPECT_EQ(output,
+            R"({"error":"no resource at /)" + std::string(299, 'b') + "... (1000 bytes)\"}");
+  EXPECT_EQ(shell.Failures(), 2);
+
+  struct Case {
+    std::string input;
+    std::string echo;
+  };
+  const std::string a299(299, 'a');
+  const Case cases[] = {
+      {"", ""},
+      {std::string(300, 'a'), std::string(300, 'a')},
+      {std::string(301, 'a'), std::string(300, 'a') + "... (301 bytes)"},
+      // A two-byte sequence across the cut stays whole or goes whole.
+      {a299 + "\xC3\xA9" + "z", a299 + "... (302 bytes)"},
+      {a299 + "z\xC3\xA9", a299 + "z... (302 bytes)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.input.size());
+    EXPECT_EQ(EchoOf(c.input), c.echo);
+  }
+}
+
+TEST(CommandShellTest, BytesThatAreNotUtf8PrintEscaped) {
+  struct Case {
+    const char* message;
+    const char* line;
+  };
+  const Case cases[] = {
+      {"caf\xC3\xA9", "{\"error\":\"caf\xC3\xA9\"}"},  // valid UTF-8 stays as it is
+      {"\xFF", R"({"error":"\\xFF"})"},
+      {"\xC3", R"({"error":"\\xC3"})"},                             // a sequence cut short
+      {"\xC0\xAF", R"({"error":"\\xC0\\xAF"})"},                    // an overlong form
+      {"\xED\xA0\x80", R"({"error":"\\xED\\xA0\\x80"})"},           // a surrogate
+      {"\xF4\x90\x80\x80", R"({"error":"\\xF4\\x90\\x80\\x80"})"},  // past U+10FFFF
+      {"\xF0\x9F\x98\x80!", "{\"error\":\"\xF0\x9F\x98\x80!\"}"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(ErrorJson(c.message), c.line);
+  }
+}
+
 TEST(CommandShellTest, MessagesAreEscaped) {
   EXPECT_EQ(ErrorJson("a \"quoted\"\nline"), R"({"error":"a \"quoted\"\nline"})");
   EXPECT_EQ(StartJson("jyx-lobby", true), R"({"plugin":"jyx-lobby","started":true})");

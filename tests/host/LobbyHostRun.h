@@ -2,34 +2,38 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
 #include <fstream>
-#include <optional>
 #include <string>
 #include <vector>
 
 namespace Zarn::Host::Testing {
 
+struct LobbyHostRun {
+  int exitStatus = -1;  // -1 when the program did not exit normally
+  std::vector<std::string> lines;
+};
+
 // Runs `program` (with `--plugin pluginPath` when one is given) on a script file holding
-// `script`; the lines it printed, or none when it did not exit with 0. `name` keeps the files of
-// different tests apart.
-inline std::optional<std::vector<std::string>> RunLobbyHost(const std::string& program,
-                                                            const std::string& pluginPath,
-                                                            const std::string& name,
-                                                            const std::string& script) {
+// `script`: its exit status and the lines it printed. `name` keeps the files of different tests
+// apart.
+inline LobbyHostRun RunLobbyHost(const std::string& program, const std::string& pluginPath,
+                                 const std::string& name, const std::string& script) {
   const std::string dir = ::testing::TempDir();
   const std::string scriptPath = dir + name + "-script.txt";
   const std::string outputPath = dir + name + "-output.txt";
-  std::ofstream(scriptPath) << script;
+  std::ofstream(scriptPath, std::ios::binary) << script;
   std::string command = "'" + program + "'";
   if (!pluginPath.empty()) command += " --plugin '" + pluginPath + "'";
   command += " '" + scriptPath + "' > '" + outputPath + "' 2>/dev/null";
-  if (std::system(command.c_str()) != 0) return std::nullopt;
-  std::ifstream in(outputPath);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
+  LobbyHostRun run;
+  const int status = std::system(command.c_str());
+  if (status != -1 && WIFEXITED(status)) run.exitStatus = WEXITSTATUS(status);
+  std::ifstream in(outputPath, std::ios::binary);
+  for (std::string line; std::getline(in, line);) run.lines.push_back(line);
+  return run;
 }
 
 }  // namespace Zarn::Host::Testing

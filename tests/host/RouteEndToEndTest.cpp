@@ -1,6 +1,7 @@
 // Routes of a plugin built from the SDK, called by the stand-in host through the snapshot's
 // route descriptors and call entries, as the real host calls them.
 #include <gtest/gtest.h>
+#include <rapidjson/document.h>
 
 #include <optional>
 #include <string>
@@ -130,15 +131,142 @@ TEST_F(RouteEndToEndTest, RepeatedCallsLeaveThePluginsMemoryAsItWas) {
   EXPECT_GT(after->allocations, before->allocations);
 }
 
+// Deep values in each body form, answered back: the plugin's live bytes come back to where they
+// were, and every round of calls counts the same allocations, reallocations and frees.
+TEST_F(RouteEndToEndTest, DeepBodiesLeaveTheLiveBytesAtTheBaseline) {
+  constexpr int kDepth = 500;
+  const std::string json = std::string(kDepth, '[') + "1" + std::string(kDepth, ']');
+  const std::string msgpack = std::string(kDepth, '\x91') + "\x01";
+  const RouteRequest requests[] = {
+      WithBody(Request(6, "/test/v1/value"), "application/json", json),
+      WithBody(Request(6, "/test/v1/value"), "application/x-yaml", json),  // a YAML flow sequence
+      WithBody(Request(6, "/test/v1/value"), "application/x-msgpack", msgpack),
+  };
+  for (const RouteRequest& request : requests) {
+    SCOPED_TRACE(*request.contentType);
+    const RouteAnswer answer = host.CallRoute(request);
+    EXPECT_EQ(answer.error.value_or("<none>"), "<none>");
+    EXPECT_EQ(answer.body, json);
+  }
+  const auto round = [&] {
+    for (const RouteRequest& request : requests) (void)host.CallRoute(request);
+  };
+  const auto live = [](const MemoryStats& stats) {
+    return stats.bytesAllocated - stats.bytesFreed;
+  };
+  const std::optional<MemoryStats> baseline = host.ReadMemoryStats();
+  round();
+  const std::optional<MemoryStats> first = host.ReadMemoryStats();
+  constexpr int kRounds = 333;  // 1,002 calls with the first
+  for (int i = 1; i < kRounds; ++i) round();
+  const std::optional<MemoryStats> after = host.ReadMemoryStats();
+  ASSERT_TRUE(baseline && first && after);
+  EXPECT_EQ(live(*first), live(*baseline));
+  EXPECT_EQ(live(*after), live(*baseline));
+  EXPECT_EQ(after->peakLiveBytes, first->peakLiveBytes);
+  EXPECT_GT(first->allocations, baseline->allocations);
+  EXPECT_EQ(after->allocations - baseline->allocations,
+            kRounds * (first->allocations - baseline->allocations));
+  EXPECT_EQ(after->frees - baseline->frees, kRounds * (first->frees - baseline->frees));
+  EXPECT_EQ(after->bytesAllocated - baseline->bytesAllocated,
+            kRounds * (first->bytesAllocated - baseline->bytesAllocated));
+}
+
+// One line of valid JSON whose strings are valid UTF-8.
+bool IsJsonLine(const std::string& line) {
+  rapidjson::Document json;
+  json.Parse<rapidjson::kParseValidateEncodingFlag>(line.c_str(), line.size());
+  return !json.HasParseError() && line.find('\n') == std::string::npos;
+}
+
+TEST(RouteLobbyHostTest, PrintsEveryAnswerAsOneLineOfValidJson) {
+  const std::string longPath = "/" + std::string(1000000, 'a');
+  const Testing::LobbyHostRun run =
+      Testing::RunLobbyHost(JYX_TEST_LOBBY_HOST, JYX_TEST_ROUTE_PLUGIN, "route-host-lines",
+                            "GET /test/v1/stream\n"
+                            "GET /test/v1/stream?json=true\n"
+                            "fr\xFFob\n"
+                            "GET /test/v1/echo/%FF%C3x\n"
+                            "GET " +
+                                longPath + "\nquit\n");
+  EXPECT_EQ(run.exitStatus, 1) << "a command failed to run";
+  const std::vector<std::string>& lines = run.lines;
+  ASSERT_EQ(lines.size(), 7u);
+  for (const std::string& line : lines) {
+    SCOPED_TRACE(line.substr(0, 100));
+    EXPECT_TRUE(IsJsonLine(line));
+  }
+  EXPECT_EQ(lines[1],
+            R"({"status":200,"error":null,"body":")" + std::string(3000, 's') + R"(end"})");
+  EXPECT_EQ(lines[2], R"({"status":200,"error":null,"body":{"streamed":[1,2,3]}})");
+  EXPECT_EQ(lines[3], R"({"error":"unknown command: fr\\xFFob"})");
+  EXPECT_EQ(lines[4], R"({"status":0,"error":null,"body":"\\xFF\\xC3x|-"})");
+  const std::string error = "No route of the plugin serves " + longPath;
+  EXPECT_EQ(lines[5], R"({"status":404,"error":")" + error.substr(0, 300) + "... (" +
+                          std::to_string(error.size()) + " bytes)\",\"body\":null}");
+  EXPECT_EQ(lines[6], R"({"quit":true})");
+}
+
+// The plugin's steady and wall clocks are the host's virtual clock: a countdown the plugin
+// computes falls due when the script advances past it, the same on every run.
+TEST(RouteLobbyHostTest, ADeadlineInThePluginFallsDueOnTheVirtualClock) {
+  const std::string script =
+      "POST /test/v1/countdown 5\n"
+      "advance 4.5\n"
+      "events\n"
+      "GET /test/v1/countdown\n"
+      "advance 1\n"
+      "events\n"
+      "GET /test/v1/countdown\n";
+  const Testing::LobbyHostRun run =
+      Testing::RunLobbyHost(JYX_TEST_LOBBY_HOST, JYX_TEST_ROUTE_PLUGIN, "route-host-clock", script);
+  EXPECT_EQ(run.exitStatus, 0);
+  const std::string expired =
+      R"({"data":"expired: remainingMs=0 steadyMs=5000 wallMs=1767225605000",)"
+      R"("eventType":"Update","uri":"/test/v1/countdown"})";
+  const std::vector<std::string> expected = {
+      R"({"plugin":"jyx-lobby","started":true})",
+      R"({"status":0,"error":null,"body":"remainingMs=5000 steadyMs=0 wallMs=1767225600000"})",
+      R"({"clock":4.5,"ran":4})",
+      R"({"events":[]})",
+      R"({"status":0,"error":null,"body":"remainingMs=500 steadyMs=4500 wallMs=1767225604500"})",
+      R"({"clock":5.5,"ran":3})",
+      R"({"events":[{"name":"OnJsonApiEvent_test_v1_countdown","payload":)" + expired +
+          R"(},{"name":"OnJsonApiEvent","payload":)" + expired + "}]}",
+      R"({"status":0,"error":null,"body":"remainingMs=0 steadyMs=5500 wallMs=1767225605500"})",
+  };
+  EXPECT_EQ(run.lines, expected);
+  const Testing::LobbyHostRun again =
+      Testing::RunLobbyHost(JYX_TEST_LOBBY_HOST, JYX_TEST_ROUTE_PLUGIN, "route-host-clock", script);
+  EXPECT_EQ(again.lines, run.lines);
+}
+
+TEST(RouteLobbyHostTest, AWaitThatCanNeverEndIsReportedAndEndsTheHost) {
+  const Testing::LobbyHostRun run =
+      Testing::RunLobbyHost(JYX_TEST_LOBBY_HOST, JYX_TEST_ROUTE_PLUGIN, "route-host-stall",
+                            "GET /test/v1/flag\nGET /test/v1/proxy/svc/m\nGET /test/v1/flag\n");
+  EXPECT_EQ(run.exitStatus, 3);
+  ASSERT_EQ(run.lines.size(), 3u);
+  EXPECT_EQ(run.lines[1], R"({"status":0,"error":null,"body":false})");
+  const std::string& report = run.lines[2];
+  EXPECT_TRUE(IsJsonLine(report));
+  EXPECT_EQ(report.rfind(R"({"error":"a wait can never end)", 0), 0u) << report;
+  EXPECT_NE(report.find("during GET /test/v1/proxy/svc/m"), std::string::npos) << report;
+  EXPECT_NE(report.find("unanswered service-proxy request 00000000-0000-4000-8000-000000000001 "
+                        "(svc.m)"),
+            std::string::npos)
+      << report;
+}
+
 TEST(RouteLobbyHostTest, CallsRoutesFromAScript) {
-  const auto output =
+  const Testing::LobbyHostRun run =
       Testing::RunLobbyHost(JYX_TEST_LOBBY_HOST, JYX_TEST_ROUTE_PLUGIN, "route-host",
                             "GET /test/v1/echo/x/y?q=1\n"
                             "POST /test/v1/parties/p9 {\"version\":1}\n"
                             "DELETE /test/v1/party\n"
                             "quit\n");
-  ASSERT_TRUE(output.has_value());
-  const std::vector<std::string>& lines = *output;
+  EXPECT_EQ(run.exitStatus, 0);
+  const std::vector<std::string>& lines = run.lines;
   ASSERT_EQ(lines.size(), 5u);
   EXPECT_EQ(lines[0], R"({"plugin":"jyx-lobby","started":true})");
   EXPECT_EQ(lines[1], R"({"status":0,"error":null,"body":"x/y|1"})");

@@ -13,8 +13,13 @@
 #include "sdk/base/Format.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
+#include "sdk/platform/HostClocks.h"
+#include "sdk/platform/SteadyClock.h"
+#include "sdk/platform/WallClock.h"
 #include "sdk/runtime/Plugin.h"
 #include "sdk/runtime/PluginLoader.h"
+#include "sdk/runtime/ServiceProxy.h"
+#include "sdk/runtime/TypedEvents.h"
 #include "tests/sdk/api/StandInTypes.h"
 
 namespace Zarn::Testing {
@@ -59,16 +64,36 @@ class RouteTestPlugin final : public Client::Plugin {
                 [](const std::string& token, std::int32_t n) { return Format("%1|%2", token, n); }))
         .AddArgument("token", "", nullptr, nullptr)
         .AddArgument("n", "", nullptr, nullptr);
-    BindGet("/test/v1/stream", std::function<BindingHttpResult()>([] {
-              HttpResponse response(200);
-              response.status.statusText = "OK";
-              response.status.headers["Content-Type"] = "text/plain";
-              response.bodyStream = std::make_unique<TextStream>(std::string(3000, 's') + "end");
-              return BindingHttpResult(std::move(response));
-            }));
+    // With ?json=true the stream holds a JSON document instead of plain text.
+    BindGet(
+        "/test/v1/stream",
+        std::function<BindingHttpResult(std::optional<bool>)>([](const std::optional<bool>& json) {
+          HttpResponse response(200);
+          response.status.statusText = "OK";
+          response.status.headers["Content-Type"] = "text/plain";
+          response.bodyStream = std::make_unique<TextStream>(
+              json.value_or(false) ? R"({"streamed":[1,2,3]})" : std::string(3000, 's') + "end");
+          return BindingHttpResult(std::move(response));
+        }))
+        .AddQueryArgument("json", "", nullptr);
     BindDelete("/test/v1/party", this, &RouteTestPlugin::Leave);
     BindPut("/test/v1/flag", this, &RouteTestPlugin::SetFlag).AddBodyArgument("on", "", nullptr);
     BindGet("/test/v1/flag", std::function<bool()>([this] { return flag_; }));
+    // Any value, in any body form, back as it came.
+    BindPost("/test/v1/value", this, &RouteTestPlugin::Echo).AddBodyArgument("value", "", nullptr);
+    // A countdown on the plugin's own clocks, checked by a timer every second; expiry publishes
+    // an update of "/test/v1/countdown".
+    BindPost("/test/v1/countdown", this, &RouteTestPlugin::StartCountdown)
+        .AddBodyArgument("seconds", "", nullptr);
+    BindGet("/test/v1/countdown", std::function<std::string()>([this] { return Clocks(); }));
+    // A request to a remote service through the service proxy, awaited: the reply's payload.
+    BindGet("/test/v1/proxy/{service}/{method}",
+            std::function<HttpResult<BindingProperty>(std::string, std::string)>(
+                [this](const std::string& service, const std::string& method) {
+                  return AskService(service, method);
+                }))
+        .AddPathArgument("service", "", nullptr)
+        .AddPathArgument("method", "", nullptr);
   }
 
  private:
@@ -80,8 +105,42 @@ class RouteTestPlugin final : public Client::Plugin {
   }
   HttpResponse Leave() { return HttpResponse(204); }
   void SetFlag(bool on) { flag_ = on; }
+  BindingProperty Echo(BindingProperty value) { return value; }
+
+  static int64_t SteadyMillis() { return Platform::SteadyClockNow() / 1000000; }
+
+  // The milliseconds left (0 once expired) and both clocks' readings in milliseconds.
+  std::string Clocks() const {
+    const int64_t left = deadlineMillis_ > SteadyMillis() ? deadlineMillis_ - SteadyMillis() : 0;
+    return Format("remainingMs=%1 steadyMs=%2 wallMs=%3", left, SteadyMillis(),
+                  Platform::WallClockNow() / 1000000);
+  }
+
+  HttpResult<std::string> StartCountdown(double seconds) {
+    if (!(seconds >= 0 && seconds <= 86400)) {
+      return HttpResult<std::string>(MakeErrorResponse(400, "seconds must be 0 to 86400"));
+    }
+    deadlineMillis_ = SteadyMillis() + static_cast<int64_t>(seconds * 1000);
+    SetTimer("Countdown", 1.0, [this] {
+      if (SteadyMillis() < deadlineMillis_) return;
+      CancelTimer("Countdown");
+      SendJsonApiEvent(static_cast<uint32_t>(PluginResourceEventType::Update), "/test/v1/countdown",
+                       "expired: " + Clocks());
+    });
+    return HttpResult<std::string>(Clocks());
+  }
+
+  HttpResult<BindingProperty> AskService(const std::string& service, const std::string& method) {
+    auto reply = Client::ServiceProxy::InvokeAndAwait<Client::ServiceProxyRawResponse>(
+        *this, service, method, std::string("ask"));
+    if (reply.IsFailure()) {
+      return HttpResult<BindingProperty>(MakeErrorResponse(502, reply.Message()));
+    }
+    return HttpResult<BindingProperty>(std::move(reply.Value().payload));
+  }
 
   bool flag_ = false;
+  int64_t deadlineMillis_ = 0;  // on the steady clock
 };
 
 }  // namespace
@@ -90,6 +149,7 @@ class RouteTestPlugin final : public Client::Plugin {
 extern "C" __attribute__((visibility("default"))) void load_jyx_lobby(
     Zarn::PluginLoadResult* record) {
   if (record == nullptr) return;
+  Zarn::Platform::AdoptHostClocks();
   try {
     auto plugin = std::make_unique<Zarn::Testing::RouteTestPlugin>();
     if (Zarn::Client::LoadPlugin(plugin.get(), record, "jyx-lobby")) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <ctime>
 #include <string>
 
@@ -9,6 +10,7 @@
 #include "sdk/base/PerfCounter.h"
 #include "sdk/base/SmallString.h"
 #include "sdk/platform/PerformanceCounter.h"
+#include "sdk/platform/WallClockTesting.h"
 
 namespace Zarn {
 namespace {
@@ -50,6 +52,43 @@ TEST(LocalTimeTest, FieldsMatchTheCalendarTime) {
   EXPECT_EQ(fields.second, expected.tm_sec);
   EXPECT_GE(fields.milliseconds, 0);
   EXPECT_LE(fields.milliseconds, 999);
+}
+
+int64_t ReadInstant(void* context) { return *static_cast<int64_t*>(context); }
+
+// Local times are taken on the wall clock, so a replaced source decides them (here in UTC).
+TEST(LocalTimeTest, LocalTimesFollowTheWallClock) {
+  const char* zone = std::getenv("TZ");
+  const std::string previousZone = zone != nullptr ? zone : "";
+  setenv("TZ", "UTC", 1);
+  tzset();
+  struct Case {
+    int64_t nanoseconds;  // since 1970 UTC
+    const char* text;
+    uint16_t milliseconds;
+  };
+  const Case cases[] = {
+      {1'767'225'605'250'000'000, "2026-01-01 00:00:05", 250},
+      {0, "1970-01-01 00:00:00", 0},
+      {-1'000'000, "1969-12-31 23:59:59", 999},  // before 1970: rounded down, never negative
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    int64_t instant = c.nanoseconds;
+    Platform::ScopedWallClockSource source(&ReadInstant, &instant);
+    SmallString text;
+    FormatLocalTime("%Y-%m-%d %H:%M:%S", &text);
+    EXPECT_STREQ(text.Data(), c.text);
+    LogTime fields{};
+    GetLocalTime(&fields);
+    EXPECT_EQ(fields.milliseconds, c.milliseconds);
+  }
+  if (zone != nullptr) {
+    setenv("TZ", previousZone.c_str(), 1);
+  } else {
+    unsetenv("TZ");
+  }
+  tzset();
 }
 
 TEST(LocalTimeTest, FormatsByPatternAndGivesEmptyTextWhenItDoesNotFit) {

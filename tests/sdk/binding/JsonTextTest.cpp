@@ -290,4 +290,22 @@ TEST(JsonTextTest, ConformanceSuite) {
   EXPECT_GT(files, 300);
 }
 
+// Documents that parsers read differently (huge numbers, duplicate keys, odd strings): whatever
+// is accepted writes a text that reads back to itself, so nothing is lost on a second pass.
+TEST(JsonTextTest, TransformSuiteIsStable) {
+  const std::filesystem::path dir =
+      std::filesystem::path(JYX_TESTDATA_DIR) / "JSONTestSuite" / "test_transform";
+  ASSERT_TRUE(std::filesystem::is_directory(dir)) << dir;
+  int accepted = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    SCOPED_TRACE(entry.path().filename().string());
+    const BindingResult result = ParseJson(ReadFile(entry.path()));
+    if (!result.IsOk()) continue;
+    ++accepted;
+    const std::string once = SerializeJson(result.Value(), nullptr, nullptr);
+    EXPECT_EQ(Reparse(once), once);
+  }
+  EXPECT_GT(accepted, 10);
+}
+
 }  // namespace

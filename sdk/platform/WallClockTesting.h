@@ -1,0 +1,11 @@
+// Test helper: replaces the wall clock's source for the helper's lifetime.
+#pragma once
+
+#include "sdk/platform/ClockSourceTesting.h"
+#include "sdk/platform/WallClock.h"
+
+namespace Zarn::Platform {
+
+using ScopedWallClockSource = ScopedClockSource<&GetWallClockSource, &SetWallClockSource>;
+
+}  // namespace Zarn::Platform
