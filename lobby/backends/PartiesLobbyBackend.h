@@ -16,6 +16,12 @@ class PartiesLobbyBackend final : public PartiesBackend {
  public:
   PartiesLobbyBackend() = default;
 
+  // The low-priority penalty that `restrictions` place on `player`'s search: the longest
+  // leaver-buster penalty, or the time until the party's activity resumes when throttled, whichever
+  // comes last, with the penalized members of the current party. Reads only its arguments.
+  [[nodiscard]] static Api::LobbyMatchmakingLowPriorityDataResource MakeLowPriorityData(
+      const std::vector<Api::GatekeeperRestrictionDto>& restrictions, const Api::PlayerDto& player);
+
   MaybeType<Failure, Api::LobbyDto> GetLobby() override;
   std::optional<Api::LobbyStatus> GetLobbyStatus() override;
   MaybeType<Failure, void> LeaveLobby() override;

@@ -1,13 +1,203 @@
 #include "lobby/core/EligibilityRules.h"
 
-#include "sdk/base/NotBuilt.h"
+#include <algorithm>
+#include <cstddef>
+#include <utility>
+
+#include "lobby/core/GatekeeperReasonMap.h"
+#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/RecordEquality.h"
+#include "sdk/base/Digest.h"
+#include "sdk/base/LogChannels.h"
+#include "sdk/base/LogPrintf.h"
+#include "sdk/binding/TypedConversions.h"
+#include "sdk/platform/SteadyClock.h"
 
 namespace Zarn::Client::Lobby {
 
-void EligibilityRules::Start(LobbyPlugin* /*owner*/,
-                             WatchedConfigValue<std::vector<Api::Queue>>& /*queues*/,
-                             WatchedConfigValue<Api::Summoner>& /*summoner*/) {
-  ZARN_NOT_BUILT("EligibilityRules::Start", void);
+namespace {
+
+constexpr std::uint32_t kLobbyLogChannel = 1;
+constexpr std::int64_t kNanosecondsPerMillisecond = 1000000;
+
+constexpr char kChampionCountsPath[] = "/jyx-champions/v1/inventories/%s/champions-playable-count";
+constexpr char kLeaguesPath[] = "/jyx-leagues/v1/summoner-leagues/%s";
+
+// `pattern` with its one "%s" replaced by `id`.
+std::string SummonerPath(std::string_view pattern, const std::string& id) {
+  const std::size_t at = pattern.find("%s");
+  std::string path(pattern.substr(0, at));
+  path += id;
+  path += pattern.substr(at + 2);
+  return path;
+}
+
+bool CountsEqual(const Api::ChampCounts& a, const Api::ChampCounts& b) {
+  return a.championsOwned == b.championsOwned && a.championsRented == b.championsRented &&
+         a.championsFreeToPlay == b.championsFreeToPlay &&
+         a.championsFreeToPlayReward == b.championsFreeToPlayReward;
+}
+
+bool LeaguesEqual(const std::vector<Api::League>& a, const std::vector<Api::League>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](const Api::League& left, const Api::League& right) {
+                      return left.queueType == right.queueType &&
+                             left.leagueTier == right.leagueTier;
+                    });
+}
+
+// The first eight bytes of the text's SHA-256 digest, read as a little-endian number.
+std::int64_t HashOfText(const std::string& text) {
+  const std::vector<std::uint8_t> digest = Sha256Digest(text);
+  std::uint64_t hash = 0;
+  for (std::size_t i = 0; i < 8 && i < digest.size(); ++i) {
+    hash |= static_cast<std::uint64_t>(digest[i]) << (8 * i);
+  }
+  return static_cast<std::int64_t>(hash);
+}
+
+}  // namespace
+
+void EligibilityRules::Start(LobbyPlugin* plugin,
+                             WatchedConfigValue<std::vector<Api::Queue>>& queueList,
+                             WatchedConfigValue<Api::Summoner>& summoner) {
+  owner = plugin;
+  eligibilityHash.module = plugin;
+  eligibilityHash.defaultValue = 0;
+  eligibilityHash.hasDefault = true;
+  watchedQueues_ = &queueList;
+  watchedSummoner_ = &summoner;
+  queueList.listeners.push_back([this] { UpdateQueues(); });
+  summoner.listeners.push_back([this] { UpdatePremadeConfiguration(); });
+  // The subscriptions made before this step may have read both already; their listeners ran
+  // without these, and both updates are idempotent.
+  if (queueList.IsAvailable()) UpdateQueues();
+  if (summoner.IsAvailable()) UpdatePremadeConfiguration();
+}
+
+void EligibilityRules::UpdatePremadeConfiguration() {
+  if (owner == nullptr || watchedSummoner_ == nullptr) return;
+  const Api::Summoner* summoner = watchedSummoner_->Effective();
+  if (summoner != nullptr && championCounts.module == nullptr && leagues.module == nullptr) {
+    LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0,
+              "Premade eligibility configuration: initializing");
+    // Each Watch reads the present value and may wait: the summoner may change meanwhile, and
+    // this operation runs nested from the new watchers' listeners.
+    const std::string id = std::to_string(summoner->summonerId);
+    championCounts.module = owner;
+    championCounts.listeners.push_back([this] { UpdatePremadeConfiguration(); });
+    championCounts.Watch(SummonerPath(kChampionCountsPath, id));
+    leagues.module = owner;
+    leagues.defaultValue.clear();
+    leagues.hasDefault = true;
+    leagues.listeners.push_back([this] { UpdatePremadeConfiguration(); });
+    leagues.Watch(SummonerPath(kLeaguesPath, id));
+    summoner = watchedSummoner_->Effective();
+  }
+
+  const Api::ChampCounts* counts = championCounts.Effective();
+  const std::vector<Api::League>* leagueList = leagues.Effective();
+  if (summoner == nullptr || counts == nullptr || leagueList == nullptr) {
+    LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0,
+              "Premade eligibility configuration: incomplete: %s%s%s",
+              summoner == nullptr ? " (summoner)" : "", counts == nullptr ? " (champ counts)" : "",
+              leagueList == nullptr ? " (leagues)" : "");
+    return;
+  }
+  if (lastLevel == 0) {
+    LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Premade eligibility configuration: COMPLETE");
+  }
+  if (summoner->summonerLevel == lastLevel && CountsEqual(*counts, lastCounts) &&
+      LeaguesEqual(*leagueList, lastLeagues)) {
+    return;
+  }
+
+  const BindingRegistry& registry = owner->GetRegistry();
+  const std::string countsJson = ToJsonString(*counts, registry);
+  const std::string leaguesJson = ToJsonString(*leagueList, registry);
+  if (countsJson.empty() || leaguesJson.empty()) {
+    // Only unregistered types fail here; a hash of a partial text would be a wrong hash.
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
+              "Premade eligibility configuration: cannot write the inputs as JSON");
+    return;
+  }
+  lastLevel = summoner->summonerLevel;
+  lastCounts = *counts;
+  lastLeagues = *leagueList;
+  const std::string text =
+      "level:" + std::to_string(lastLevel) + ",counts:" + countsJson + ",leagues:" + leaguesJson;
+
+  const std::int64_t hash = HashOfText(text);
+  const std::int64_t* current = eligibilityHash.Effective();
+  if (current == nullptr || *current != hash) eligibilityHash.Set(hash);
+}
+
+void EligibilityRules::UpdateQueues() {
+  if (watchedQueues_ == nullptr) return;
+  const std::vector<Api::Queue>* list = watchedQueues_->Effective();
+  if (list == nullptr || RecordsEqual(*list, queues)) return;
+  hasQueues = true;
+  queues = *list;
+  premadeEligibilityCache.dirty = true;
+}
+
+Api::EligibilityRestriction EligibilityRules::MapGatekeeperReason(
+    const Api::GatekeeperRestrictionDto& restriction, const std::vector<Api::Queue>& queueList,
+    const Api::PartyDto& party) {
+  Api::EligibilityRestriction mapped;
+  const auto code = GatekeeperReasonMap.find(restriction.reason);
+  if (code != GatekeeperReasonMap.end()) {
+    mapped.restrictionCode = code->second;
+  } else {
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Unable to map gatekeeper reason: %s",
+              restriction.reason.c_str());
+    mapped.restrictionCode = Api::EligibilityRestrictionCode::UnknownRestriction;
+  }
+
+  if (restriction.remainingMillis > 0) {
+    // In milliseconds of the monotonic clock. Adding whole milliseconds keeps the largest service
+    // value within range, where scaling it to nanoseconds would overflow.
+    const std::int64_t now = Platform::SteadyClockNow();
+    const std::uint64_t nowMillis =
+        now > 0 ? static_cast<std::uint64_t>(now / kNanosecondsPerMillisecond) : 0;
+    mapped.expiredTimestamp = static_cast<std::uint64_t>(restriction.remainingMillis) + nowMillis;
+  }
+
+  for (const Api::PartyMemberDto& player : party.players) {
+    if (player.accountId == restriction.accountId) mapped.summonerIds.push_back(player.summonerId);
+  }
+
+  const auto queue = std::find_if(
+      queueList.begin(), queueList.end(),
+      [&restriction](const Api::Queue& candidate) { return candidate.id == restriction.queueId; });
+  if (queue != queueList.end()) {
+    BuildRestrictions(mapped.restrictionCode, *queue, mapped.restrictionArgs);
+  } else {
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
+              "Unable to provide eligibility restriction arguments because queue details were not "
+              "available: %u",
+              static_cast<unsigned>(restriction.queueId));
+  }
+  return mapped;
+}
+
+void EligibilityRules::BuildRestrictions(Api::EligibilityRestrictionCode code,
+                                         const Api::Queue& queue,
+                                         std::unordered_map<std::string, std::string>& args) {
+  using Code = Api::EligibilityRestrictionCode;
+  switch (code) {
+    case Code::PlayerAvailableChampionRestriction:
+      args["playerAvailableChampionRestriction"] = std::to_string(queue.championsRequiredToPlay);
+      break;
+    case Code::TeamMaxSizeRestriction:
+      args["teamMaxSizeRestriction"] = std::to_string(queue.maximumParticipantListSize);
+      break;
+    case Code::PlayerMinLevelRestriction:
+      args["playerMinLevelRestriction"] = std::to_string(queue.minLevel);
+      break;
+    default:
+      break;
+  }
 }
 
 }  // namespace Zarn::Client::Lobby

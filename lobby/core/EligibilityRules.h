@@ -1,12 +1,16 @@
 // The premade-eligibility rules: derive the eligibility hash that the parties service compares
 // from the summoner's level, champion counts and leagues, and tell the hash's listeners when it
-// changes.
+// changes. They also keep the copy of the queue list that gatekeeper restrictions are read
+// against.
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "lobby/core/WatchedConfigValue.h"
+#include "lobby/model/PartiesRecords.h"
 #include "lobby/model/QueueRecords.h"
 #include "lobby/model/SiblingResourceRecords.h"
 
@@ -21,18 +25,57 @@ class EligibilityRules {
   EligibilityRules& operator=(const EligibilityRules&) = delete;
 
   // The plugin's start step: points the rules and the hash at `owner` (not null, outlives the
-  // rules), gives the hash the default 0, then follows `queues` and `summoner`, after the
-  // listeners those already have.
+  // rules), gives the hash the default 0, then follows `queues` and `summoner` (both outlive the
+  // rules), after the listeners those already have. Values they already hold are taken at once.
   void Start(LobbyPlugin* owner, WatchedConfigValue<std::vector<Api::Queue>>& queues,
              WatchedConfigValue<Api::Summoner>& summoner);
 
-  // Not observed from a path: set by the rules, read and followed by the parties backend.
+  // Listener of the current summoner, the champion counts and the leagues: observes the counts
+  // and leagues of the first summoner seen, and once all three inputs are there recomputes the
+  // hash, telling the hash's listeners when it changed. May run nested inside itself when a
+  // listener or an observation waits.
+  void UpdatePremadeConfiguration();
+  // Listener of the plugin's queue list: replaces the copy and marks the eligibility cache dirty
+  // when the list changed; a list that is not present changes nothing.
+  void UpdateQueues();
+
+  // The restriction the parties service's `restriction` stands for. `queues` are looked up for the
+  // restriction's queue to add its arguments; `party`'s players name the restricted summoners.
+  [[nodiscard]] static Api::EligibilityRestriction MapGatekeeperReason(
+      const Api::GatekeeperRestrictionDto& restriction, const std::vector<Api::Queue>& queues,
+      const Api::PartyDto& party);
+  // Adds to `args` the one argument that `code` takes from `queue`, as decimal text; other codes
+  // take none.
+  static void BuildRestrictions(Api::EligibilityRestrictionCode code, const Api::Queue& queue,
+                                std::unordered_map<std::string, std::string>& args);
+
+  // The hash of the eligibility inputs. Not observed from a path: set by the rules, read and
+  // followed by the parties backend.
   WatchedConfigValue<std::int64_t> eligibilityHash;
   // The plugin; not owned, null before Start.
   LobbyPlugin* owner = nullptr;
+  // The copy of the plugin's queue list, present once a list arrived.
+  bool hasQueues = false;
+  std::vector<Api::Queue> queues;
   // Observed once the current summoner is known; the plugin's shutdown drops both.
   WatchedConfigValue<Api::ChampCounts> championCounts;
   WatchedConfigValue<std::vector<Api::League>> leagues;
+  // The inputs of the last hash; level 0 before the first.
+  std::uint32_t lastLevel = 0;
+  Api::ChampCounts lastCounts;
+  std::vector<Api::League> lastLeagues;
+
+  // The premade eligibility answers kept for the party: dirty once the queues they were asked
+  // for changed.
+  struct PremadeEligibilityCache {
+    bool dirty = false;
+  };
+  PremadeEligibilityCache premadeEligibilityCache;
+
+ private:
+  // The two watched values Start follows; not owned, null before Start.
+  WatchedConfigValue<std::vector<Api::Queue>>* watchedQueues_ = nullptr;
+  WatchedConfigValue<Api::Summoner>* watchedSummoner_ = nullptr;
 };
 
 }  // namespace Zarn::Client::Lobby

@@ -125,6 +125,9 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   [[nodiscard]] PartiesBackend* GetPartiesBackend() const { return partiesBackend_.get(); }
   [[nodiscard]] PlatformBackend* GetPlatformBackend() const { return platformBackend_.get(); }
 
+  // The premade-eligibility rules: their hash, its listeners and the queue copy.
+  [[nodiscard]] EligibilityRules& GetEligibilityRules() { return eligibilityRules_; }
+
  private:
   friend class LobbyUpdateBatch;
   friend struct LobbyFlowActions;

@@ -1,0 +1,467 @@
+// The premade-eligibility rules run in-process on the stand-in host: the hash from the summoner's
+// level, champion counts and leagues as the host's resources deliver them, the queue copy, the
+// start step and a pass nested in a waiting listener; and the gatekeeper restriction mapping.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "host/ResourceEventName.h"
+#include "lobby/core/EligibilityRules.h"
+#include "lobby/core/GatekeeperReasonMap.h"
+#include "lobby/core/RecordEquality.h"
+#include "sdk/base/LogChannels.h"
+#include "sdk/platform/SteadyClockTesting.h"
+#include "sdk/runtime/Requests.h"
+#include "tests/lobby/core/LobbyPluginTesting.h"
+
+namespace Zarn::Client::Testing {
+namespace {
+
+using Lobby::EligibilityRules;
+using Lobby::LobbyPluginTesting;
+using Code = Lobby::Api::EligibilityRestrictionCode;
+using Names = std::vector<std::string>;
+using Args = std::unordered_map<std::string, std::string>;
+
+constexpr char kSummonerPath[] = "/jyx-summoner/v1/current-summoner";
+constexpr char kQueuesPath[] = "/jyx-game-queues/v1/queues";
+constexpr char kCountsPath[] = "/jyx-champions/v1/inventories/9/champions-playable-count";
+constexpr char kLeaguesPath[] = "/jyx-leagues/v1/summoner-leagues/9";
+
+constexpr char kSummoner[] = R"({"summonerId":9,"summonerLevel":30})";
+constexpr char kCounts[] = R"({"championsOwned":20,"championsRented":0,"championsFreeToPlay":15,)"
+                           R"("championsFreeToPlayReward":0})";
+constexpr char kLeagues[] = R"([{"queueType":"RANKED_SOLO_5x5","leagueTier":"GOLD"}])";
+// The hash of exactly these three.
+constexpr std::int64_t kHash = 7622744265021471765;
+
+constexpr char kPrefix[] = "Premade eligibility configuration: ";
+const std::string kInitializing = LogEntry(std::string(kPrefix) + "initializing");
+const std::string kComplete = LogEntry(std::string(kPrefix) + "COMPLETE");
+std::string Incomplete(const std::string& missing) {
+  return LogEntry(std::string(kPrefix) + "incomplete: " + missing);
+}
+
+// Has the plugin follow the current summoner and the queue list unless its subscriptions did.
+void FollowSummonerAndQueues(LobbyRig& rig) {
+  auto follow = [&rig](auto& watched, const char* path) {
+    if (!watched.path.empty()) return;
+    watched.module = rig.plugin.get();
+    watched.Watch(path);
+  };
+  follow(LobbyPluginTesting::CurrentSummoner(*rig.plugin), kSummonerPath);
+  follow(LobbyPluginTesting::Queues(*rig.plugin), kQueuesPath);
+}
+
+// The same, with the counts and leagues of kHash stored in the host.
+void FollowWithCountsAndLeaguesStored(LobbyRig& rig) {
+  FollowSummonerAndQueues(rig);
+  rig.host.SeedResource(kCountsPath, kCounts);
+  rig.host.SeedResource(kLeaguesPath, kLeagues);
+}
+
+// A Delete event of `path`, whether or not the host stores a value there.
+void DeliverDelete(LobbyRig& rig, const std::string& path) {
+  rig.host.DeliverEvent(Host::ResourceEventName(path),
+                        R"({"uri":")" + path + R"(","eventType":"Delete","data":null})");
+}
+
+EligibilityRules& Rules(LobbyRig& rig) { return LobbyPluginTesting::Eligibility(*rig.plugin); }
+
+std::int64_t Hash(LobbyRig& rig) {
+  const std::int64_t* hash = Rules(rig).eligibilityHash.Effective();
+  return hash != nullptr ? *hash : -1;
+}
+
+// Appends to `told` every hash the hash's listeners are told of from now on.
+void RecordHashes(LobbyRig& rig, std::vector<std::int64_t>& told) {
+  Rules(rig).eligibilityHash.listeners.push_back([&rig, &told] { told.push_back(Hash(rig)); });
+}
+
+Names PremadeLines(const LobbyRig& rig, std::size_t from) {
+  return rig.Entries({LogEntry(kPrefix)}, from);
+}
+
+void Set(LobbyRig& rig, const std::string& path, const std::string& json) {
+  rig.host.SetResource(path, json);
+  rig.host.RunDue();
+}
+
+TEST(EligibilityRulesTest, ADeleteOfTheSummonerBeforeAnyObservesNothing) {
+  LobbyRig rig;
+  FollowSummonerAndQueues(rig);
+  const std::size_t mark = rig.Mark();
+  DeliverDelete(rig, kSummonerPath);
+  rig.host.RunDue();
+  EXPECT_EQ(PremadeLines(rig, mark), Names{Incomplete(" (summoner) (champ counts) (leagues)")});
+  EXPECT_TRUE(rig.Entries({"request /jyx-champions", "request /jyx-leagues"}).empty());
+  EXPECT_EQ(Rules(rig).championCounts.module, nullptr);
+  EXPECT_EQ(Hash(rig), 0) << "the default until the inputs are complete";
+}
+
+TEST(EligibilityRulesTest, ASummonerWithoutCountsNamesOnlyTheCounts) {
+  LobbyRig rig;
+  FollowSummonerAndQueues(rig);
+  std::vector<std::int64_t> told;
+  RecordHashes(rig, told);
+  const std::size_t mark = rig.Mark();
+  Set(rig, kSummonerPath, kSummoner);
+  EXPECT_EQ(PremadeLines(rig, mark), (Names{kInitializing, Incomplete(" (champ counts)")}));
+  EXPECT_EQ(Rules(rig).championCounts.path, kCountsPath);
+  EXPECT_EQ(Rules(rig).leagues.path, kLeaguesPath);
+  EXPECT_TRUE(told.empty());
+
+  // The counts arrive; the leagues never did and count as the empty list.
+  const std::size_t later = rig.Mark();
+  Set(rig, kCountsPath, kCounts);
+  EXPECT_EQ(PremadeLines(rig, later), Names{kComplete});
+  EXPECT_EQ(told.size(), 1u);
+  EXPECT_NE(Hash(rig), 0);
+  EXPECT_NE(Hash(rig), kHash);
+}
+
+TEST(EligibilityRulesTest, InputsPresentWhenTheSummonerArrivesGiveOneHash) {
+  LobbyRig rig;
+  FollowWithCountsAndLeaguesStored(rig);
+  std::vector<std::int64_t> told;
+  RecordHashes(rig, told);
+  const std::size_t mark = rig.Mark();
+  Set(rig, kSummonerPath, kSummoner);
+  // The second line comes from the pass that the counts' first read runs, before the leagues are
+  // observed.
+  EXPECT_EQ(PremadeLines(rig, mark), (Names{kInitializing, Incomplete(" (leagues)"), kComplete}));
+  EXPECT_EQ(told, std::vector<std::int64_t>{kHash});
+  EXPECT_EQ(Hash(rig), kHash);
+}
+
+TEST(EligibilityRulesTest, OnlyAChangedInputGivesANewHash) {
+  LobbyRig rig;
+  FollowWithCountsAndLeaguesStored(rig);
+  Set(rig, kSummonerPath, kSummoner);
+  ASSERT_EQ(Hash(rig), kHash);
+  std::vector<std::int64_t> told;
+  RecordHashes(rig, told);
+
+  struct Step {
+    const char* label;
+    const char* path;
+    std::string json;  // empty: a Delete
+    bool newHash;
+  };
+  const std::string twoLeagues = R"([{"queueType":"RANKED_SOLO_5x5","leagueTier":"GOLD"},)"
+                                 R"({"queueType":"RANKED_FLEX_SR","leagueTier":"SILVER"}])";
+  const std::string twoLeaguesReordered =
+      R"([{"queueType":"RANKED_FLEX_SR","leagueTier":"SILVER"},)"
+      R"({"queueType":"RANKED_SOLO_5x5","leagueTier":"GOLD"}])";
+  const std::vector<Step> steps = {
+      {"the same summoner again", kSummonerPath, kSummoner, false},
+      {"the same counts again", kCountsPath, kCounts, false},
+      {"the same leagues again", kLeaguesPath, kLeagues, false},
+      {"the level alone", kSummonerPath, R"({"summonerId":9,"summonerLevel":31})", true},
+      {"a second league", kLeaguesPath, twoLeagues, true},
+      {"the leagues reordered", kLeaguesPath, twoLeaguesReordered, true},
+      {"a rented champion", kCountsPath,
+       R"({"championsOwned":20,"championsRented":1,"championsFreeToPlay":15})", true},
+      {"back to the first inputs (leagues)", kLeaguesPath, kLeagues, true},
+      {"back to the first inputs (counts)", kCountsPath, kCounts, true},
+      {"back to the first inputs (level)", kSummonerPath, kSummoner, true},
+      {"another summoner with equal inputs", kSummonerPath,
+       R"({"summonerId":10,"summonerLevel":30})", false},
+  };
+  std::vector<std::int64_t> hashes = {kHash};
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.label);
+    const std::size_t before = told.size();
+    Set(rig, step.path, step.json);
+    EXPECT_EQ(told.size() - before, step.newHash ? 1u : 0u);
+    if (step.newHash) {
+      EXPECT_NE(Hash(rig), hashes.back());
+      hashes.push_back(Hash(rig));
+    }
+  }
+  EXPECT_EQ(Hash(rig), kHash) << "the hash depends on the inputs alone";
+  EXPECT_EQ(Rules(rig).championCounts.path, kCountsPath) << "the first summoner's paths stay";
+  EXPECT_EQ(Rules(rig).leagues.path, kLeaguesPath);
+
+  // Without counts the inputs are incomplete; the hash stays.
+  const std::size_t mark = rig.Mark();
+  const std::size_t before = told.size();
+  ASSERT_TRUE(rig.host.DeleteResource(kCountsPath));
+  rig.host.RunDue();
+  EXPECT_EQ(PremadeLines(rig, mark), Names{Incomplete(" (champ counts)")});
+  EXPECT_EQ(told.size(), before);
+  EXPECT_EQ(Hash(rig), kHash);
+  // Without leagues they are the empty list, a change.
+  Set(rig, kCountsPath, kCounts);
+  ASSERT_TRUE(rig.host.DeleteResource(kLeaguesPath));
+  rig.host.RunDue();
+  EXPECT_EQ(told.size(), before + 1);
+  EXPECT_NE(Hash(rig), kHash);
+}
+
+std::string QueueList(int firstId, const char* firstName) {
+  return R"([{"id":)" + std::to_string(firstId) + R"(,"name":")" + firstName +
+         R"(","gameTypeConfig":{"pickMode":"DraftMode"}},{"id":450,"name":"ARAM"}])";
+}
+
+TEST(EligibilityRulesTest, OnlyAChangedQueueListReplacesTheCopy) {
+  LobbyRig rig;
+  FollowSummonerAndQueues(rig);
+  EligibilityRules& rules = Rules(rig);
+  const auto& watched = LobbyPluginTesting::Queues(*rig.plugin);
+  EXPECT_FALSE(rules.hasQueues);
+  struct Step {
+    const char* label;
+    std::string json;  // empty: a Delete
+    bool replaced;
+  };
+  const std::vector<Step> steps = {
+      {"the first list", QueueList(420, "Ranked"), true},
+      {"an equal list", QueueList(420, "Ranked"), false},
+      {"one name changed", QueueList(420, "Ranked Solo"), true},
+      {"a Delete", "", false},
+      {"the list as before the Delete", QueueList(420, "Ranked Solo"), false},
+      {"one id changed", QueueList(440, "Ranked Solo"), true},
+  };
+  std::vector<Lobby::Api::Queue> copy;
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.label);
+    rules.premadeEligibilityCache.dirty = false;
+    if (step.json.empty()) {
+      ASSERT_TRUE(rig.host.DeleteResource(kQueuesPath));
+    } else {
+      rig.host.SetResource(kQueuesPath, step.json);
+    }
+    rig.host.RunDue();
+    EXPECT_EQ(rules.premadeEligibilityCache.dirty, step.replaced);
+    EXPECT_TRUE(rules.hasQueues);
+    if (step.replaced) {
+      ASSERT_NE(watched.Effective(), nullptr);
+      EXPECT_FALSE(Lobby::RecordsEqual(*watched.Effective(), copy));
+      copy = *watched.Effective();
+    }
+    EXPECT_TRUE(Lobby::RecordsEqual(rules.queues, copy));
+    ASSERT_EQ(rules.queues.size(), 2u);
+  }
+  EXPECT_EQ(rules.queues[0].id, 440);
+  EXPECT_EQ(rules.queues[0].gameTypeConfig.pickMode, "DraftMode");
+}
+
+TEST(EligibilityRulesTest, InputsStoredBeforeStartReachTheRulesDuringStart) {
+  LobbyRig rig(/*start=*/false);
+  rig.host.SeedResource(kSummonerPath, kSummoner);
+  rig.host.SeedResource(kCountsPath, kCounts);
+  rig.host.SeedResource(kLeaguesPath, kLeagues);
+  rig.host.SeedResource(kQueuesPath, QueueList(420, "Ranked"));
+  // What the subscriptions read at start.
+  Lobby::Api::Summoner summoner;
+  summoner.summonerId = 9;
+  summoner.summonerLevel = 30;
+  LobbyPluginTesting::CurrentSummoner(*rig.plugin)
+      .Update(PluginResourceEventType::Create, summoner);
+  std::vector<Lobby::Api::Queue> queues(2);
+  queues[0].id = 420;
+  queues[0].name = "Ranked";
+  queues[0].gameTypeConfig.pickMode = "DraftMode";
+  queues[1].id = 450;
+  queues[1].name = "ARAM";
+  LobbyPluginTesting::Queues(*rig.plugin).Update(PluginResourceEventType::Create, queues);
+
+  ASSERT_TRUE(rig.plugin->Initialize(&rig.init));
+  EligibilityRules& rules = Rules(rig);
+  EXPECT_EQ(Hash(rig), kHash);
+  EXPECT_TRUE(rules.hasQueues);
+  EXPECT_TRUE(Lobby::RecordsEqual(rules.queues, queues));
+  EXPECT_TRUE(rules.premadeEligibilityCache.dirty);
+  EXPECT_EQ(PremadeLines(rig, 0), (Names{kInitializing, Incomplete(" (leagues)"), kComplete}));
+}
+
+TEST(EligibilityRulesTest, APassNestedInAWaitingHashListenerEndsAtTheNewestInputs) {
+  LobbyRig rig;
+  FollowSummonerAndQueues(rig);
+  rig.host.SeedResource(kCountsPath, R"({"championsOwned":18,"championsFreeToPlay":15})");
+  rig.host.SeedResource(kLeaguesPath, kLeagues);
+  Set(rig, kSummonerPath, kSummoner);
+  const std::int64_t first = Hash(rig);
+  ASSERT_NE(first, 0);
+
+  // The slow reply yields after each byte; the newest counts arrive at its first yield.
+  Host::ScriptedReply slow;
+  Host::ScriptedStream stream;
+  stream.body = "true";
+  Host::StreamChunk oneByte;
+  oneByte.size = 1;
+  stream.chunks.assign(stream.body.size(), oneByte);
+  slow.stream = stream;
+  rig.host.ScriptReply("/test/v1/slow", slow);
+  std::vector<std::int64_t> told;
+  std::vector<bool> completed;
+  Rules(rig).eligibilityHash.listeners.push_back([&] {
+    told.push_back(Hash(rig));
+    if (told.size() == 1) {
+      rig.host.OnYield(1, [&rig] { rig.host.SetResource(kCountsPath, kCounts); });
+      const MaybeType<Failure, bool> read =
+          rig.plugin->Request<bool>(HttpMethod::Get, "/test/v1/slow");
+      completed.push_back(!read.IsFailure() && read.Value());
+    }
+  });
+
+  const std::size_t mark = rig.Mark();
+  Set(rig, kCountsPath, R"({"championsOwned":19,"championsFreeToPlay":15})");
+  ASSERT_EQ(told.size(), 2u) << "the outer pass's hash, then the nested pass's";
+  EXPECT_NE(told[0], first);
+  EXPECT_EQ(told[1], kHash);
+  EXPECT_EQ(completed, std::vector<bool>{true});
+  EXPECT_EQ(Hash(rig), kHash);
+  EXPECT_EQ(Rules(rig).lastCounts.championsOwned, 20u);
+  EXPECT_TRUE(PremadeLines(rig, mark).empty());
+}
+
+// --- The gatekeeper restriction mapping.
+
+Lobby::Api::GatekeeperRestrictionDto Restriction(const std::string& reason,
+                                                 std::int64_t remainingMillis = 0,
+                                                 std::int32_t queueId = 420,
+                                                 std::uint64_t accountId = 1) {
+  Lobby::Api::GatekeeperRestrictionDto restriction;
+  restriction.reason = reason;
+  restriction.remainingMillis = remainingMillis;
+  restriction.queueId = queueId;
+  restriction.accountId = accountId;
+  return restriction;
+}
+
+std::vector<Lobby::Api::Queue> RankedQueue() {
+  Lobby::Api::Queue queue;
+  queue.id = 420;
+  queue.championsRequiredToPlay = 20;
+  queue.maximumParticipantListSize = 2;
+  queue.minLevel = 30;
+  return {queue};
+}
+
+int64_t TenSeconds(void*) { return 10000000000; }
+
+// The table itself is checked beside it; here every reason goes through the mapping.
+TEST(EligibilityRulesTest, EveryGatekeeperReasonHasItsCode) {
+  std::vector<std::pair<std::string, Code>> cases(Lobby::GatekeeperReasonMap.begin(),
+                                                  Lobby::GatekeeperReasonMap.end());
+  ASSERT_EQ(cases.size(), 17u);
+  for (const char* unknown : {"QUEUE_SUBMIT_THROTTLED", "leaver_busted", ""}) {
+    cases.emplace_back(unknown, Code::UnknownRestriction);
+  }
+  LobbyRig rig;
+  for (const auto& [reason, code] : cases) {
+    SCOPED_TRACE(reason);
+    const std::size_t logs = rig.host.Records().logs.size();
+    EXPECT_EQ(EligibilityRules::MapGatekeeperReason(Restriction(reason), RankedQueue(), {})
+                  .restrictionCode,
+              code);
+    const auto& lines = rig.host.Records().logs;
+    if (code != Code::UnknownRestriction) {
+      EXPECT_EQ(lines.size(), logs);
+      continue;
+    }
+    ASSERT_EQ(lines.size(), logs + 1);
+    EXPECT_EQ(lines.back().message, "Unable to map gatekeeper reason: " + reason);
+    EXPECT_EQ(lines.back().level, static_cast<std::uint32_t>(kLogLevelWarn));
+  }
+}
+
+TEST(EligibilityRulesTest, ARestrictionExpiresOnTheMonotonicClockInMilliseconds) {
+  LobbyRig rig;
+  Platform::ScopedSteadyClockSource tenSeconds(&TenSeconds, nullptr);
+  constexpr std::int64_t kLargest = std::numeric_limits<std::int64_t>::max();
+  struct Case {
+    const char* label;
+    std::int64_t remainingMillis;
+    std::uint64_t expiredTimestamp;
+  };
+  const std::vector<Case> cases = {
+      {"1500 ms", 1500, 11500},
+      {"1 ms", 1, 10001},
+      {"0 ms", 0, 0},
+      {"negative", -1500, 0},
+      {"the largest", kLargest, static_cast<std::uint64_t>(kLargest) + 10000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    EXPECT_EQ(EligibilityRules::MapGatekeeperReason(Restriction("QUEUE_DODGER", c.remainingMillis),
+                                                    RankedQueue(), {})
+                  .expiredTimestamp,
+              c.expiredTimestamp);
+  }
+}
+
+TEST(EligibilityRulesTest, ARestrictionNamesThePartysPlayersOfItsAccountInPartyOrder) {
+  LobbyRig rig;
+  auto player = [](std::uint64_t accountId, std::uint64_t summonerId) {
+    Lobby::Api::PartyMemberDto member;
+    member.accountId = accountId;
+    member.summonerId = summonerId;
+    return member;
+  };
+  Lobby::Api::PartyDto party;
+  party.players = {player(7, 301), player(1, 102), player(2, 201), player(1, 101)};
+  EXPECT_EQ(EligibilityRules::MapGatekeeperReason(Restriction("QUEUE_DODGER"), RankedQueue(), party)
+                .summonerIds,
+            (std::vector<std::uint64_t>{102, 101}));
+  EXPECT_TRUE(EligibilityRules::MapGatekeeperReason(Restriction("QUEUE_DODGER", 0, 420, 5),
+                                                    RankedQueue(), party)
+                  .summonerIds.empty());
+}
+
+TEST(EligibilityRulesTest, ThreeCodesTakeTheirArgumentFromTheQueue) {
+  LobbyRig rig;
+  struct Case {
+    const char* reason;
+    Args args;
+  };
+  const std::vector<Case> cases = {
+      {"MIN_CHAMPIONS_RESTRICTED", {{"playerAvailableChampionRestriction", "20"}}},
+      {"MIN_CHAMPIONS_RESTRICTED_NO_FREE", {{"playerAvailableChampionRestriction", "20"}}},
+      {"MAX_PREMADE_SIZE_VIOLATED", {{"teamMaxSizeRestriction", "2"}}},
+      {"MIN_LEVEL_RESTRICTED", {{"playerMinLevelRestriction", "30"}}},
+      {"MAX_LEVEL_RESTRICTED", {}},
+      {"HIGH_MMR_PREMADE_SIZE_RESTRICTED", {}},
+      {"UNHEARD_OF", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reason);
+    EXPECT_EQ(EligibilityRules::MapGatekeeperReason(Restriction(c.reason), RankedQueue(), {})
+                  .restrictionArgs,
+              c.args);
+  }
+
+  // BuildRestrictions adds to what the map holds.
+  Args args = {{"kept", "1"}};
+  EligibilityRules::BuildRestrictions(Code::TeamMaxSizeRestriction, RankedQueue()[0], args);
+  EXPECT_EQ(args, (Args{{"kept", "1"}, {"teamMaxSizeRestriction", "2"}}));
+}
+
+TEST(EligibilityRulesTest, ARestrictionOfAnUnlistedQueueComesWithoutArguments) {
+  LobbyRig rig;
+  for (const std::int32_t queueId : {440, -1}) {
+    SCOPED_TRACE(queueId);
+    const std::size_t logs = rig.host.Records().logs.size();
+    const Lobby::Api::EligibilityRestriction mapped = EligibilityRules::MapGatekeeperReason(
+        Restriction("MIN_LEVEL_RESTRICTED", 0, queueId), RankedQueue(), {});
+    EXPECT_EQ(mapped.restrictionCode, Code::PlayerMinLevelRestriction);
+    EXPECT_TRUE(mapped.restrictionArgs.empty());
+    const auto& lines = rig.host.Records().logs;
+    ASSERT_EQ(lines.size(), logs + 1);
+    EXPECT_EQ(lines.back().message,
+              "Unable to provide eligibility restriction arguments because queue details were not "
+              "available: " +
+                  std::to_string(static_cast<std::uint32_t>(queueId)));
+    EXPECT_EQ(lines.back().level, static_cast<std::uint32_t>(kLogLevelWarn));
+  }
+}
+
+}  // namespace
+}  // namespace Zarn::Client::Testing
