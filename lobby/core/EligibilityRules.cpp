@@ -20,18 +20,6 @@ namespace {
 constexpr std::uint32_t kLobbyLogChannel = 1;
 constexpr std::int64_t kNanosecondsPerMillisecond = 1000000;
 
-constexpr char kChampionCountsPath[] = "/jyx-champions/v1/inventories/%s/champions-playable-count";
-constexpr char kLeaguesPath[] = "/jyx-leagues/v1/summoner-leagues/%s";
-
-// `pattern` with its one "%s" replaced by `id`.
-std::string SummonerPath(std::string_view pattern, const std::string& id) {
-  const std::size_t at = pattern.find("%s");
-  std::string path(pattern.substr(0, at));
-  path += id;
-  path += pattern.substr(at + 2);
-  return path;
-}
-
 bool CountsEqual(const Api::ChampCounts& a, const Api::ChampCounts& b) {
   return a.championsOwned == b.championsOwned && a.championsRented == b.championsRented &&
          a.championsFreeToPlay == b.championsFreeToPlay &&
@@ -86,12 +74,12 @@ void EligibilityRules::UpdatePremadeConfiguration() {
     const std::string id = std::to_string(summoner->summonerId);
     championCounts.module = owner;
     championCounts.listeners.push_back([this] { UpdatePremadeConfiguration(); });
-    championCounts.Watch(SummonerPath(kChampionCountsPath, id));
+    championCounts.Watch("/jyx-champions/v1/inventories/" + id + "/champions-playable-count");
     leagues.module = owner;
     leagues.defaultValue.clear();
     leagues.hasDefault = true;
     leagues.listeners.push_back([this] { UpdatePremadeConfiguration(); });
-    leagues.Watch(SummonerPath(kLeaguesPath, id));
+    leagues.Watch("/jyx-leagues/v1/summoner-leagues/" + id);
     summoner = watchedSummoner_->Effective();
   }
 
