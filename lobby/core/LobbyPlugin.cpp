@@ -174,8 +174,6 @@ MaybeType<Failure, Api::Queue> LobbyPlugin::FindQueue(std::int32_t queueId) cons
   return Failure(404, "Queue not found");
 }
 
-void LobbyPlugin::SetLobby(const Api::Lobby& /*lobby*/) { ZARN_NOT_BUILT("SetLobby", void); }
-
 void LobbyPlugin::PublishV1LobbyParts() {
   if (!IsInLobby()) {
     DeleteV1Lobby();
@@ -203,10 +201,6 @@ void LobbyPlugin::PublishV2Countdown(std::int64_t seconds, bool enabled) {
   timer.enabled = enabled;
   SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v2/lobby/countdown", timer);
 }
-
-void LobbyPlugin::UpdateLobbyViewModel() { ZARN_NOT_BUILT("UpdateLobbyViewModel", void); }
-
-void LobbyPlugin::UpdateLobbyCountdown() { ZARN_NOT_BUILT("UpdateLobbyCountdown", void); }
 
 void LobbyPlugin::StartCountdownTimer() {
   if (!IsInLobby() || countdownTimerRunning_) return;
@@ -291,10 +285,6 @@ void LobbyPlugin::PostGameflowEvent(const char* event) {
 }
 
 void LobbyPlugin::UpdatePartyRewards() { ZARN_NOT_BUILT("UpdatePartyRewards", void); }
-
-void LobbyPlugin::AddToAbandonedLobbyInvitationIds() {
-  ZARN_NOT_BUILT("AddToAbandonedLobbyInvitationIds", void);
-}
 
 Api::LobbyNotification LobbyPlugin::CreateDodgeNotification(
     const Api::GameflowGameDodge& /*dodge*/) {

@@ -102,6 +102,20 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   // The view model, rebuilt when the outermost update batch closes.
   void UpdateLobbyViewModel();
   void UpdateLobbyCountdown();
+  // View model: the pieces of a rebuild, the availability and the search state. The v2 lobby
+  // and its members are published only when they differ from the last publication; no lobby
+  // deletes a published one. Whether anything was published.
+  bool PublishLobbyAndMembers(std::optional<Api::LobbyDto> lobby);
+  // Refreshes the player's lobby status from the active backend and tells the gameflow plugin
+  // of a change.
+  void UpdatePlayerLobbyStatus();
+  // Posts the player status to the gameflow plugin.
+  void SetGameflowPlayerStatus();
+  // Publishes `resource` as the search state unless it equals the one published last.
+  void PublishSearchState(const Api::MatchmakingSearchResource& resource);
+  // Republishes the availability of the view's queue when it or the queue changed; a custom
+  // game's view changes nothing.
+  void PublishAvailability(const Api::LobbyDto& lobby);
   // Whole seconds until the countdown's deadline; 0 when it passed or no countdown runs.
   [[nodiscard]] std::int64_t GetCountdownSeconds() const;
 
@@ -193,6 +207,12 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   bool countdownAnnounced_ = false;
 
   std::int32_t updateBatchDepth_ = 0;
+
+  // View model: the ids of legacy lobbies left, whose later updates are ignored; the search
+  // state published last. Stores `availability` and publishes it.
+  std::set<std::string> abandonedLobbyInvitationIds_;
+  Api::MatchmakingSearchResource publishedSearchState_;
+  void StoreAvailability(Api::QueueAvailability availability);
 };
 
 }  // namespace Zarn::Client::Lobby

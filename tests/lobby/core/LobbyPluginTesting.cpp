@@ -104,7 +104,7 @@ std::vector<std::string> LobbyRig::GameflowEvents(std::size_t from) const {
 }
 
 int LobbyRig::Rebuilds(std::size_t from) const {
-  return static_cast<int>(Entries({LogEntry("Not built: UpdateLobbyViewModel")}, from).size());
+  return static_cast<int>(Entries({"parties.SchedulePresenceUpdate"}, from).size());
 }
 
 std::string LogEntry(const std::string& message) { return "log " + message; }

@@ -52,6 +52,23 @@ class LobbyPluginTesting {
   }
   static bool CountdownAnnounced(const LobbyPlugin& plugin) { return plugin.countdownAnnounced_; }
   static std::int32_t BatchDepth(const LobbyPlugin& plugin) { return plugin.updateBatchDepth_; }
+  // The view model's records.
+  static std::int64_t CountdownDisplayTime(const LobbyPlugin& plugin) {
+    return plugin.countdownDisplayTime_;
+  }
+  static std::int64_t CountdownDeadline(const LobbyPlugin& plugin) {
+    return plugin.countdownDeadline_;
+  }
+  static const Api::PlayerStatus& PlayerStatus(const LobbyPlugin& plugin) {
+    return plugin.playerStatus_;
+  }
+  static const std::optional<Api::LobbyStatus>& CachedLobbyStatus(const LobbyPlugin& plugin) {
+    return plugin.cachedLobbyStatus_;
+  }
+  static bool PartyActive(const LobbyPlugin& plugin) { return plugin.partyActive_; }
+  static const std::set<std::string>& AbandonedLobbyInvitationIds(const LobbyPlugin& plugin) {
+    return plugin.abandonedLobbyInvitationIds_;
+  }
 };
 
 }  // namespace Zarn::Client::Lobby
@@ -102,7 +119,8 @@ class LobbyRig {
                                                  std::size_t from = 0) const;
   // The gameflow session events posted, as their names ("ENTERED_LOBBY", ...), from `from` on.
   [[nodiscard]] std::vector<std::string> GameflowEvents(std::size_t from = 0) const;
-  // How many times the view model was rebuilt (its unbuilt body logs each call), from `from` on.
+  // How many times the view model was rebuilt, from `from` on: each rebuild that reads its view
+  // asks the parties backend to schedule the presence update.
   [[nodiscard]] int Rebuilds(std::size_t from = 0) const;
   [[nodiscard]] std::size_t Mark() const { return journal->calls.size(); }
 

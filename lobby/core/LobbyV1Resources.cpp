@@ -1,0 +1,58 @@
+// The v1 lobby record, the availability of its queue and the bookkeeping of a legacy lobby left.
+#include <cstdint>
+#include <memory>
+
+#include "lobby/core/LobbyController.h"
+#include "lobby/core/LobbyPlugin.h"
+#include "sdk/base/LogChannels.h"
+#include "sdk/base/LogPrintf.h"
+#include "sdk/runtime/TypedEvents.h"
+
+namespace Zarn::Client::Lobby {
+
+namespace {
+
+constexpr std::uint32_t kLobbyLogChannel = 1;
+constexpr std::uint32_t kResourceUpdate =
+    static_cast<std::uint32_t>(PluginResourceEventType::Update);
+
+}  // namespace
+
+void LobbyPlugin::SetLobby(const Api::Lobby& lobby) {
+  const Api::QueueAvailability availability = GetQueueAvailability(lobby.queueId);
+  lobby_ = lobby;
+  if (availability != lobbyAvailability_) StoreAvailability(availability);
+}
+
+void LobbyPlugin::PublishAvailability(const Api::LobbyDto& lobby) {
+  if (lobby.gameConfig.isCustom) return;
+  const std::int32_t queueId = lobby.gameConfig.queueId;
+  const Api::QueueAvailability availability = GetQueueAvailability(queueId);
+  if (availability == lobbyAvailability_ && queueId == lobby_.queueId) return;
+  StoreAvailability(availability);
+}
+
+void LobbyPlugin::StoreAvailability(Api::QueueAvailability availability) {
+  lobbyAvailability_ = availability;
+  SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/lobby/availability", availability);
+}
+
+void LobbyPlugin::AddToAbandonedLobbyInvitationIds() {
+  activeBackend_ = nullptr;
+  if (!IsInLobby()) return;
+  // A copy: leaving waits for the legacy platform, and the host may change the lobby meanwhile.
+  const Api::Lobby left = lobby_;
+  LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "AddToAbandonedLobbyInvitationIds: %s",
+            left.invitationId.c_str());
+  abandonedLobbyInvitationIds_.insert(left.invitationId);
+  const std::shared_ptr<LobbyController> controller =
+      GetLobbyController(left.isCustom, left.queueId);
+  if (controller != nullptr) static_cast<void>(controller->LeaveLobby(left));
+  autoGrantedMemberIds_.clear();
+  SetLobby(Api::Lobby{});
+  UpdatePartyRewards();
+  // A lobby that was left has no resource.
+  DeleteV1Lobby();
+}
+
+}  // namespace Zarn::Client::Lobby
