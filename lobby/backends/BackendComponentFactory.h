@@ -1,4 +1,4 @@
-// The factory the library's export hands the plugin: it makes the real backends.
+// The factory the library's export hands the plugin: it makes the real backends and controllers.
 #pragma once
 
 #include <memory>
@@ -13,6 +13,14 @@ class BackendComponentFactory final : public LobbyComponentFactory {
   [[nodiscard]] std::unique_ptr<PartiesBackend> MakePartiesBackend() override;
   // A PlatformLobbyBackend.
   [[nodiscard]] std::unique_ptr<PlatformBackend> MakePlatformBackend() override;
+  [[nodiscard]] std::shared_ptr<LobbyController> MakeTeamBuilderController(
+      LobbyPlugin* plugin) override;
+  [[nodiscard]] std::shared_ptr<LobbyController> MakeArrangedTeamController(
+      LobbyPlugin* plugin) override;
+  [[nodiscard]] std::shared_ptr<LobbyController> MakeCustomGameController(
+      LobbyPlugin* plugin) override;
+  [[nodiscard]] std::shared_ptr<LobbyController> MakeInvalidController(
+      LobbyPlugin* plugin) override;
 };
 
 }  // namespace Zarn::Client::Lobby

@@ -4,6 +4,8 @@
 
 #include "lobby/core/LobbyFlow.h"
 #include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyFlow.h"
+#include "lobby/core/LobbyPlugin.h"
 #include "sdk/base/NotBuilt.h"
 
 namespace Zarn::Client::Lobby {
@@ -132,20 +134,35 @@ void PartiesLobbyBackend::DeregisterPlayer() {
   ZARN_NOT_BUILT("PartiesLobbyBackend::DeregisterPlayer", void);
 }
 
-bool PartiesLobbyBackend::IsEnabledForQueue(std::int32_t /*queueId*/) const {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::IsEnabledForQueue", bool);
+bool PartiesLobbyBackend::IsEnabledForQueue(std::int32_t queueId) const {
+  if (!enabledFlag.IsTrue() || !teamBuilderQueuesFlag.IsTrue() || plugin_ == nullptr) return false;
+  MaybeType<Failure, Api::Queue> queue = plugin_->FindQueue(queueId);
+  return queue.HasValue() && queue.Value().isTeamBuilderManaged &&
+         queue.Value().queueAvailability == Api::QueueAvailability::Available;
 }
 
 bool PartiesLobbyBackend::IsClashParty() const {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::IsClashParty", bool);
+  return player.currentParty.has_value() && player.currentParty->partyType == kPartyTypeClash;
 }
 
 bool PartiesLobbyBackend::HasQueue() const {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::HasQueue", bool);
+  return player.currentParty.has_value() && player.currentParty->gameMode.queueId != -1;
 }
 
-MaybeType<Failure, void> PartiesLobbyBackend::PrepareForLobbyCreation(std::int32_t /*queueId*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::PrepareForLobbyCreation", MaybeType<Failure, void>);
+MaybeType<Failure, void> PartiesLobbyBackend::PrepareForLobbyCreation(std::int32_t queueId) {
+  if (!player.currentParty.has_value() || (!HasQueue() && !IsClashParty())) {
+    return MaybeType<Failure, void>::Success();
+  }
+  const bool clash = IsClashParty();
+  if (clash || IsEnabledForQueue(queueId)) {
+    BindingHttpResult cancelled = CancelMatchmaking();
+    if (!cancelled.IsOk()) {
+      return Failure(cancelled.StatusPart().status, std::string(cancelled.Result().ErrorMessage()));
+    }
+    // The party stays for a queue that parties serve.
+    if (!clash) return MaybeType<Failure, void>::Success();
+  }
+  return LeaveLobby();
 }
 
 void PartiesLobbyBackend::SchedulePresenceUpdate() {

@@ -67,6 +67,10 @@ class PartiesLobbyBackend final : public PartiesBackend {
   MaybeType<Failure, void> SetReadyRequest(bool ready) override;
   void ProcessEnteredGame(Api::GameflowPhase previousPhase, Api::GameflowPhase newPhase) override;
   void UpdateSearchAfterCancel() override;
+
+ private:
+  // The plugin kept by Start; null before. Not owned.
+  LobbyPlugin* plugin_ = nullptr;
 };
 
 }  // namespace Zarn::Client::Lobby

@@ -1,81 +1,206 @@
 #include "lobby/backends/PlatformLobbyBackend.h"
 
-#include "sdk/base/NotBuilt.h"
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "lobby/core/LobbyController.h"
+#include "lobby/core/LobbyFlow.h"
+#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyViews.h"
+#include "sdk/api/HttpResponse.h"
+#include "sdk/base/Format.h"
+#include "sdk/base/LogChannels.h"
+#include "sdk/base/LogPrintf.h"
+#include "sdk/runtime/Requests.h"
 
 namespace Zarn::Client::Lobby {
 
+namespace {
+
+constexpr std::uint32_t kLobbyLogChannel = 1;
+constexpr char kSearchPath[] = "/jyx-matchmaking/v1/search";
+
+// A failure carrying `result`'s status and its error text filled into `templateText` at "%1".
+Failure WrapResult(const BindingHttpResult& result, const char* templateText) {
+  return Failure(result.StatusPart().status,
+                 Format(templateText, std::string(result.Result().ErrorMessage())));
+}
+
+// The search routes answer a failure with its own code, or 500 when it has none.
+BindingHttpResult SearchResult(const MaybeType<Failure, void>& outcome) {
+  if (outcome.HasValue()) return BindingHttpResult();
+  const std::int32_t code = outcome.GetFailure().Code();
+  return BindingHttpResult(HttpResponse(code != 0 ? code : 500, outcome.Message()));
+}
+
+}  // namespace
+
+std::shared_ptr<LobbyController> PlatformLobbyBackend::CurrentController() const {
+  const Api::Lobby& lobby = plugin_->V1Lobby();
+  return plugin_->GetLobbyController(lobby.isCustom, lobby.queueId);
+}
+
 MaybeType<Failure, Api::LobbyDto> PlatformLobbyBackend::GetLobby() {
-  ZARN_NOT_BUILT("PlatformLobbyBackend::GetLobby", MaybeType<Failure, Api::LobbyDto>);
+  if (!plugin_->IsInLobby()) return Failure(404, "NOT_FOUND");
+  const std::vector<Api::Summoner> summoners = plugin_->LookupSummoner();
+  // Read after the lookup, which may have waited.
+  MaybeType<Failure, Api::Queue> queue = plugin_->FindQueue(plugin_->V1Lobby().queueId);
+  return MakeLobbyDtoFromLobby(plugin_->V1Lobby(), queue, summoners);
 }
 
 std::optional<Api::LobbyStatus> PlatformLobbyBackend::GetLobbyStatus() {
-  ZARN_NOT_BUILT("PlatformLobbyBackend::GetLobbyStatus", std::optional<Api::LobbyStatus>);
+  if (!plugin_->IsInLobby()) return std::nullopt;
+  return MakeLobbyStatusFromLobby(plugin_->V1Lobby(), plugin_->IsGameflowAvailable());
 }
 
 MaybeType<Failure, void> PlatformLobbyBackend::LeaveLobby() {
-  ZARN_NOT_BUILT("PlatformLobbyBackend::LeaveLobby", MaybeType<Failure, void>);
+  const std::shared_ptr<LobbyController> controller = CurrentController();
+  // A copy: the controller's wait may change the plugin's lobby.
+  const Api::Lobby lobby = plugin_->V1Lobby();
+  if (controller == nullptr || !controller->LeaveLobby(lobby)) {
+    return Failure(400, "Failed to leave lobby");
+  }
+  return MaybeType<Failure, void>::Success();
 }
 
-MaybeType<Failure, void> PlatformLobbyBackend::KickMember(std::uint64_t /*summonerId*/) {
-  ZARN_NOT_BUILT("PlatformLobbyBackend::KickMember", MaybeType<Failure, void>);
+MaybeType<Failure, void> PlatformLobbyBackend::KickMember(std::uint64_t summonerId) {
+  BindingHttpResult result = plugin_->KickMember(summonerId);
+  if (!result.IsOk()) return WrapResult(result, "Couldn't kick player: %1");
+  return MaybeType<Failure, void>::Success();
 }
 
-MaybeType<Failure, void> PlatformLobbyBackend::PromoteMember(std::uint64_t /*summonerId*/) {
-  ZARN_NOT_BUILT("PlatformLobbyBackend::PromoteMember", MaybeType<Failure, void>);
+MaybeType<Failure, void> PlatformLobbyBackend::PromoteMember(std::uint64_t summonerId) {
+  BindingHttpResult result = plugin_->PromoteMember(summonerId);
+  if (!result.IsOk()) return WrapResult(result, "Couldn't' promote player: %1");
+  return MaybeType<Failure, void>::Success();
 }
 
 MaybeType<Failure, void> PlatformLobbyBackend::SetPositionPreferences(
-    Api::LobbyPositionPreferences /*preferences*/) {
-  ZARN_NOT_BUILT("PlatformLobbyBackend::SetPositionPreferences", MaybeType<Failure, void>);
+    Api::LobbyPositionPreferences preferences) {
+  const std::shared_ptr<LobbyController> controller = CurrentController();
+  if (controller == nullptr) return Failure(500, "INVALID_LOBBY");
+  BindingHttpResult result = controller->SetPositionPreferences(std::move(preferences));
+  if (!result.IsOk()) return WrapResult(result, "Couldn't select position preferences: %1");
+  return MaybeType<Failure, void>::Success();
 }
 
-MaybeType<Failure, void> PlatformLobbyBackend::ChangeLobby(Api::LobbyChangeGameDto /*change*/) {
-  ZARN_NOT_BUILT("PlatformLobbyBackend::ChangeLobby", MaybeType<Failure, void>);
+MaybeType<Failure, void> PlatformLobbyBackend::ChangeLobby(Api::LobbyChangeGameDto change) {
+  constexpr char kChangeFailed[] = "Couldn't change lobby: %1";
+  if (plugin_->IsInLobby()) {
+    HttpResult<Api::Lobby> changed = plugin_->ChangeLobbyQueue(std::move(change));
+    if (!changed.response.ok) {
+      return Failure(changed.response.status.status,
+                     Format(kChangeFailed, changed.response.message));
+    }
+    return MaybeType<Failure, void>::Success();
+  }
+  Api::Lobby requested;
+  requested.queueId = change.queueId;
+  requested.isCustom = change.isCustom;
+  requested.customGameLobby = std::move(change.customGameLobby);
+  MaybeType<Failure, Api::Lobby> created = plugin_->CreateLobbyWithController(requested);
+  if (created.IsFailure()) {
+    return Failure(created.GetFailure().Code(), Format(kChangeFailed, created.Message()));
+  }
+  return MaybeType<Failure, void>::Success();
 }
 
 MaybeType<Failure, std::vector<Api::Eligibility>> PlatformLobbyBackend::GetPremadeEligibility() {
-  ZARN_NOT_BUILT("PlatformLobbyBackend::GetPremadeEligibility",
-                 MaybeType<Failure, std::vector<Api::Eligibility>>);
+  MaybeType<Failure, Api::LobbyDto> lobby = GetLobby();
+  if (lobby.IsFailure()) return std::move(lobby).GetFailure();
+  std::vector<std::uint64_t> summonerIds;
+  for (const Api::LobbyParticipantDto& participant : lobby.Value().members) {
+    if (!participant.isBot) summonerIds.push_back(participant.summonerId);
+  }
+  // Key 0 is never cached, so the eligibility is always asked afresh.
+  return plugin_->RequestPremadeEligibility(std::move(summonerIds), 0);
 }
 
 MaybeType<Failure, void> PlatformLobbyBackend::LeaveLobbyUnlessPending(
     Api::ReceivedInvitationDto /*invitation*/) {
-  ZARN_NOT_BUILT("PlatformLobbyBackend::LeaveLobbyUnlessPending", MaybeType<Failure, void>);
+  return LeaveLobby();
 }
 
-MaybeType<Failure, void> PlatformLobbyBackend::AcceptInvitation(std::string /*invitationId*/) {
-  ZARN_NOT_BUILT("PlatformLobbyBackend::AcceptInvitation", MaybeType<Failure, void>);
+MaybeType<Failure, void> PlatformLobbyBackend::AcceptInvitation(std::string invitationId) {
+  BindingHttpResult result = plugin_->AcceptPlatformInvitation(std::move(invitationId));
+  if (!result.IsOk()) return WrapResult(result, "Couldn't accept invitation to lobby: %1");
+  return MaybeType<Failure, void>::Success();
 }
 
-MaybeType<Failure, void> PlatformLobbyBackend::DeclineInvitation(std::string /*invitationId*/) {
-  ZARN_NOT_BUILT("PlatformLobbyBackend::DeclineInvitation", MaybeType<Failure, void>);
+MaybeType<Failure, void> PlatformLobbyBackend::DeclineInvitation(std::string invitationId) {
+  BindingHttpResult result = plugin_->DeclinePlatformInvitation(std::move(invitationId));
+  if (!result.IsOk()) return WrapResult(result, "Couldn't decline lobby invitation: %1");
+  return MaybeType<Failure, void>::Success();
 }
 
 MaybeType<Failure, std::vector<Api::LobbyInvitationDto>> PlatformLobbyBackend::SendInvitations(
-    std::vector<Api::LobbyInvitationDto> /*invitations*/) {
-  ZARN_NOT_BUILT("PlatformLobbyBackend::SendInvitations",
-                 MaybeType<Failure, std::vector<Api::LobbyInvitationDto>>);
+    std::vector<Api::LobbyInvitationDto> invitations) {
+  std::vector<Api::LobbyInvitation> requested;
+  requested.reserve(invitations.size());
+  for (const Api::LobbyInvitationDto& invitation : invitations) {
+    Api::LobbyInvitation entry;
+    entry.toSummonerId = invitation.toSummonerId;
+    entry.timestamp = invitation.timestamp;
+    entry.state = Api::LobbyInvitationState::Requested;
+    requested.push_back(std::move(entry));
+  }
+  HttpResult<std::vector<Api::LobbyInvitation>> sent =
+      plugin_->SendPlatformInvitations(std::move(requested));
+  if (!sent.response.ok) {
+    return Failure(sent.response.status.status,
+                   Format("Couldn't send invitations to lobby: %1", sent.response.message));
+  }
+  std::vector<Api::LobbyInvitationDto> answered;
+  answered.reserve(sent.value.size());
+  for (const Api::LobbyInvitation& invitation : sent.value) {
+    Api::LobbyInvitationDto dto;
+    dto.invitationId = invitation.id;
+    dto.toSummonerId = invitation.toSummonerId;
+    dto.state = invitation.state;
+    dto.timestamp = invitation.timestamp;
+    answered.push_back(std::move(dto));
+  }
+  return answered;
 }
 
-MaybeType<Failure, void> PlatformLobbyBackend::SetCanInvite(std::uint64_t /*summonerId*/,
-                                                            bool /*canInvite*/) {
-  ZARN_NOT_BUILT("PlatformLobbyBackend::SetCanInvite", MaybeType<Failure, void>);
+MaybeType<Failure, void> PlatformLobbyBackend::SetCanInvite(std::uint64_t summonerId,
+                                                            bool canInvite) {
+  BindingHttpResult result = canInvite ? plugin_->GrantMemberInvitePrivilege(summonerId)
+                                       : plugin_->RevokeMemberInvitePrivilege(summonerId);
+  if (!result.IsOk()) {
+    return Failure(result.StatusPart().status, std::string(result.Result().ErrorMessage()));
+  }
+  return MaybeType<Failure, void>::Success();
 }
 
-bool PlatformLobbyBackend::GetAvailabilityFlag() {
-  ZARN_NOT_BUILT("PlatformLobbyBackend::GetAvailabilityFlag", bool);
-}
+bool PlatformLobbyBackend::GetAvailabilityFlag() { return false; }
 
 BindingHttpResult PlatformLobbyBackend::StartMatchmaking() {
-  ZARN_NOT_BUILT("PlatformLobbyBackend::StartMatchmaking", BindingHttpResult);
+  return SearchResult(plugin_->Request<void>(HttpMethod::Post, kSearchPath));
 }
 
 BindingHttpResult PlatformLobbyBackend::CancelMatchmaking() {
-  ZARN_NOT_BUILT("PlatformLobbyBackend::CancelMatchmaking", BindingHttpResult);
+  return SearchResult(plugin_->Request<void>(HttpMethod::Delete, kSearchPath));
 }
 
-void PlatformLobbyBackend::HandleDodge(Api::GameflowGameDodge /*dodge*/) {
-  ZARN_NOT_BUILT("PlatformLobbyBackend::HandleDodge", void);
+void PlatformLobbyBackend::HandleDodge(Api::GameflowGameDodge dodge) {
+  if (dodge.phase == Api::GameflowPhase::ReadyCheck) {
+    LogPrintf(kLogLevelOkay, kLobbyLogChannel, 0, "Ignoring ready check dodge");
+    return;
+  }
+  if (!plugin_->AddLobbyNotification(plugin_->CreateDodgeNotification(dodge))) {
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Unable to create dodge notification");
+    return;
+  }
+  const std::shared_ptr<LobbyController> controller = CurrentController();
+  if (controller == nullptr || !controller->IsPlatformMatchmade()) return;
+  const std::uint64_t localSummonerId = plugin_->LocalSummonerId();
+  if (std::find(dodge.dodgeIds.begin(), dodge.dodgeIds.end(), localSummonerId) !=
+      dodge.dodgeIds.end()) {
+    plugin_->GetStateMachine().ProcessEvent(LobbyEvents::kQuitLobby);
+  }
 }
 
 }  // namespace Zarn::Client::Lobby

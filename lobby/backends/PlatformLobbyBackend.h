@@ -3,14 +3,17 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "lobby/core/LobbyController.h"
 #include "lobby/core/PlatformBackend.h"
 
 namespace Zarn::Client::Lobby {
 
+// Every operation needs the plugin: SetPlugin comes first.
 class PlatformLobbyBackend final : public PlatformBackend {
  public:
   PlatformLobbyBackend() = default;
@@ -40,6 +43,9 @@ class PlatformLobbyBackend final : public PlatformBackend {
   void HandleDodge(Api::GameflowGameDodge dodge) override;
 
  private:
+  // The controller of the plugin's v1 lobby; null only before the plugin made its controllers.
+  [[nodiscard]] std::shared_ptr<LobbyController> CurrentController() const;
+
   // Not owned.
   LobbyPlugin* plugin_ = nullptr;
 };

@@ -255,6 +255,78 @@ class FakePlatformBackend : public FakeBackendBase<Lobby::PlatformBackend> {
   Lobby::LobbyPlugin* plugin = nullptr;
 };
 
+// A controller whose every call is journalled as "<kind>.<call>" ("arranged.Subscribe", ...);
+// the results are members a test may set first.
+class FakeLobbyController : public Lobby::LobbyController {
+ public:
+  FakeLobbyController(Lobby::LobbyPlugin* owner, std::shared_ptr<CallJournal> callJournal,
+                      std::string controllerKind, bool customGame, bool platformMatchmade)
+      : LobbyController(owner),
+        journal(std::move(callJournal)),
+        kind(std::move(controllerKind)),
+        isCustomGame(customGame),
+        isPlatformMatchmade(platformMatchmade) {}
+
+  MaybeType<Failure, Lobby::Api::Lobby> CreateLobby(const Lobby::Api::Lobby& requested) override {
+    Record("CreateLobby(" + std::to_string(requested.queueId) + ")");
+    return createLobbyResult;
+  }
+  MaybeType<Failure, Lobby::Api::Lobby> CreatePlatformLobby(
+      const Lobby::Api::Lobby& current) override {
+    Record("CreatePlatformLobby(" + std::to_string(current.queueId) + ")");
+    return createPlatformLobbyResult;
+  }
+  bool LeaveLobby(const Lobby::Api::Lobby& /*current*/) override {
+    Record("LeaveLobby");
+    return leaveLobbyResult;
+  }
+  MaybeType<Failure, Lobby::LCDS::LobbyStatus> AcceptInvitation(
+      const Lobby::Api::LobbyInvitation& /*invitation*/, const std::string& invitationId) override {
+    Record("AcceptInvitation(" + invitationId + ")");
+    return Lobby::LCDS::LobbyStatus{};
+  }
+  MaybeType<Failure, Lobby::Api::Lobby> RefreshLobby(const Lobby::Api::Lobby& current,
+                                                     Lobby::LCDS::LobbyStatus /*status*/) override {
+    Record("RefreshLobby");
+    return current;
+  }
+  void SetMemberCanInvite(std::uint64_t summonerId, bool canInvite,
+                          Lobby::Api::Lobby& /*lobby*/) override {
+    Record("SetMemberCanInvite(" + std::to_string(summonerId) + ", " +
+           (canInvite ? "true" : "false") + ")");
+  }
+  BindingHttpResult PromotePlayer(std::uint64_t summonerId) override {
+    Record("PromotePlayer(" + std::to_string(summonerId) + ")");
+    return BindingHttpResult();
+  }
+  BindingHttpResult KickPlayer(std::uint64_t summonerId) override {
+    Record("KickPlayer(" + std::to_string(summonerId) + ")");
+    return BindingHttpResult();
+  }
+  bool IsCustomGame() override { return isCustomGame; }
+  MaybeType<Failure, Lobby::Api::Lobby> HandleLobbyStatus(
+      const Lobby::Api::Lobby& current, Lobby::LCDS::LobbyStatus /*status*/) override {
+    Record("HandleLobbyStatus");
+    return current;
+  }
+  void Subscribe() override { Record("Subscribe"); }
+  void Unsubscribe() override { Record("Unsubscribe"); }
+  bool IsPlatformMatchmade() override { return isPlatformMatchmade; }
+
+  // Journals "<kind>.<call>".
+  void Record(const std::string& call) const { journal->Record(kind + "." + call); }
+
+  // Never null.
+  const std::shared_ptr<CallJournal> journal;
+  // "teamBuilder", "arranged", "custom" or "invalid".
+  const std::string kind;
+  bool isCustomGame;
+  bool isPlatformMatchmade;
+  MaybeType<Failure, Lobby::Api::Lobby> createLobbyResult = Lobby::Api::Lobby{};
+  MaybeType<Failure, Lobby::Api::Lobby> createPlatformLobbyResult = Lobby::Api::Lobby{};
+  bool leaveLobbyResult = true;
+};
+
 // Makes fakes writing to its journal and keeps, unowned, the last of each kind it made, so that a
 // test can set their results and read them while the plugin owns them. Those pointers dangle once
 // the plugin deletes its backends ("parties.Deleted" and "platform.Deleted" in the journal).
@@ -277,10 +349,43 @@ class FakeComponentFactory : public Lobby::LobbyComponentFactory {
     return made;
   }
 
+  std::shared_ptr<Lobby::LobbyController> MakeTeamBuilderController(
+      Lobby::LobbyPlugin* owner) override {
+    return MakeController(owner, "teamBuilder", false, false, teamBuilder);
+  }
+  std::shared_ptr<Lobby::LobbyController> MakeArrangedTeamController(
+      Lobby::LobbyPlugin* owner) override {
+    return MakeController(owner, "arranged", false, true, arranged);
+  }
+  std::shared_ptr<Lobby::LobbyController> MakeCustomGameController(
+      Lobby::LobbyPlugin* owner) override {
+    return MakeController(owner, "custom", true, false, custom);
+  }
+  std::shared_ptr<Lobby::LobbyController> MakeInvalidController(
+      Lobby::LobbyPlugin* owner) override {
+    return MakeController(owner, "invalid", false, true, invalid);
+  }
+
   // Never null.
   const std::shared_ptr<CallJournal> journal = std::make_shared<CallJournal>();
   FakePartiesBackend* parties = nullptr;
   FakePlatformBackend* platform = nullptr;
+  // The last controllers made; shared, so they stay valid while the test holds them.
+  std::shared_ptr<FakeLobbyController> teamBuilder;
+  std::shared_ptr<FakeLobbyController> arranged;
+  std::shared_ptr<FakeLobbyController> custom;
+  std::shared_ptr<FakeLobbyController> invalid;
+
+ private:
+  std::shared_ptr<Lobby::LobbyController> MakeController(
+      Lobby::LobbyPlugin* owner, const char* kind, bool customGame, bool platformMatchmade,
+      std::shared_ptr<FakeLobbyController>& kept) {
+    journal->Record(std::string("factory.Make.") + kind);
+    kept =
+        std::make_shared<FakeLobbyController>(owner, journal, kind, customGame, platformMatchmade);
+    return kept;
+  }
 };
+
 
 }  // namespace Zarn::Client::Testing

@@ -4,10 +4,13 @@
 
 #include <memory>
 
+#include "lobby/core/LobbyController.h"
 #include "lobby/core/PartiesBackend.h"
 #include "lobby/core/PlatformBackend.h"
 
 namespace Zarn::Client::Lobby {
+
+class LobbyPlugin;
 
 // The plugin owns its factory for its whole life: it makes both backends when it is constructed,
 // and the lobby controllers when it starts.
@@ -22,6 +25,17 @@ class LobbyComponentFactory {
   [[nodiscard]] virtual std::unique_ptr<PartiesBackend> MakePartiesBackend() = 0;
   // A backend whose plugin pointer is null; never null itself.
   [[nodiscard]] virtual std::unique_ptr<PlatformBackend> MakePlatformBackend() = 0;
+
+  // The four lobby controllers, each with the default lifetime and warning period and `plugin`
+  // (not null; it outlives them), object and counter in one allocation. Never null.
+  [[nodiscard]] virtual std::shared_ptr<LobbyController> MakeTeamBuilderController(
+      LobbyPlugin* plugin) = 0;
+  [[nodiscard]] virtual std::shared_ptr<LobbyController> MakeArrangedTeamController(
+      LobbyPlugin* plugin) = 0;
+  [[nodiscard]] virtual std::shared_ptr<LobbyController> MakeCustomGameController(
+      LobbyPlugin* plugin) = 0;
+  [[nodiscard]] virtual std::shared_ptr<LobbyController> MakeInvalidController(
+      LobbyPlugin* plugin) = 0;
 };
 
 }  // namespace Zarn::Client::Lobby

@@ -13,7 +13,6 @@
 #include "sdk/api/HttpResult.h"
 #include "sdk/base/Failure.h"
 #include "sdk/base/MaybeType.h"
-#include "sdk/base/NotBuilt.h"
 
 namespace Zarn::Client::Lobby {
 
@@ -64,8 +63,14 @@ class LobbyController {
   virtual void Subscribe();
   virtual void Unsubscribe();
   [[nodiscard]] virtual bool IsPlatformMatchmade();
-  // Calls `lcdsGameInvitationService`.`method` with the summoner id; `method` is a literal.
+  // Calls `lcdsGameInvitationService`.`method` with the summoner id; `method` is a literal. A
+  // failure answers 500 naming the method and the id.
   virtual BindingHttpResult InviteServiceOperation(const char* method, std::uint64_t summonerId);
+
+  // A v1 lobby built from a legacy lobby status: queue, map and mode from the queue named in its
+  // meta-data (400 when that queue cannot be fetched), its chat room, members, local member and
+  // invitations. Without a queue id in the meta-data the queue stays unset and nothing is asked.
+  [[nodiscard]] MaybeType<Failure, Api::Lobby> CreateLobbyForQueue(const LCDS::LobbyStatus& status);
 
   // Seconds a lobby lives, read by the lobby countdown; the team-builder countdown replaces it.
   std::int64_t lobbyLifetime = kDefaultLobbyLifetimeSeconds;
@@ -78,5 +83,9 @@ class LobbyController {
  protected:
   explicit LobbyController(LobbyPlugin* owner) : plugin(owner) {}
 };
+
+// Rebuilds `lobby.invitations` from the legacy invitee list, in order, leaving the creator out.
+// An invitee state this system does not know counts as pending and is logged.
+void MapPlatformState(Api::Lobby& lobby, const std::vector<LCDS::Invitee>& invitees);
 
 }  // namespace Zarn::Client::Lobby

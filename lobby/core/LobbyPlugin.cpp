@@ -153,17 +153,6 @@ bool LobbyPlugin::SetPartyLobbyActive(bool active) {
   return stateMachine_.IsInState(&LobbyFlow::kPartyLobby);
 }
 
-MaybeType<Failure, Api::Lobby> LobbyPlugin::CreatePlatformLobby(const Api::Lobby& /*lobby*/) {
-  ZARN_NOT_BUILT("CreatePlatformLobby", MaybeType<Failure, Api::Lobby>);
-}
-
-void LobbyPlugin::CreateControllers() { ZARN_NOT_BUILT("CreateControllers", void); }
-
-std::shared_ptr<LobbyController> LobbyPlugin::GetLobbyController(bool /*isCustom*/,
-                                                                 std::int32_t /*queueId*/) {
-  ZARN_NOT_BUILT("GetLobbyController", std::shared_ptr<LobbyController>);
-}
-
 MaybeType<Failure, Api::Queue> LobbyPlugin::FindQueue(std::int32_t queueId) const {
   const std::vector<Api::Queue>* queues = queues_.Effective();
   if (queues != nullptr) {
@@ -283,8 +272,6 @@ void LobbyPlugin::OnEnteredLobby() { PostGameflowEvent("GAMEFLOW_EVENT.ENTERED_L
 void LobbyPlugin::PostGameflowEvent(const char* event) {
   static_cast<void>(Request<void>(HttpMethod::Post, kGameflowEventPath, std::string(event)));
 }
-
-void LobbyPlugin::UpdatePartyRewards() { ZARN_NOT_BUILT("UpdatePartyRewards", void); }
 
 Api::LobbyNotification LobbyPlugin::CreateDodgeNotification(
     const Api::GameflowGameDodge& /*dodge*/) {

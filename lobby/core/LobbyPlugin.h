@@ -133,6 +133,44 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   [[nodiscard]] static bool HasPracticeToolMutator(
       const Api::LobbyCustomGameConfiguration& configuration);
 
+  // Backends: the controller set's lookups, the queue availability and the operations that the
+  // platform backend and the controllers call. ChangeLobbyQueue and the member, invitation and
+  // notification operations are built by later issues.
+  //
+  // Creates a legacy lobby for `requested` (queue id, custom flag, custom game part) with the
+  // controller of its queue, stores it as the v1 lobby and publishes it; a copy of it.
+  MaybeType<Failure, Api::Lobby> CreateLobbyWithController(const Api::Lobby& requested);
+  // The known queue's availability; PlatformDisabled for a queue that is not known.
+  [[nodiscard]] Api::QueueAvailability GetQueueAvailability(std::int32_t queueId) const;
+  // Listener of the queue list: refills the queue map and republishes the lobby's availability.
+  void OnQueuesChanged();
+  // Whether the summoner meets the queue's level requirement; a failed lookup counts as met.
+  [[nodiscard]] bool LookupSummonerById(std::uint64_t summonerId, Api::Queue queue);
+  // The legacy chat room address of `id`; empty when the room name or `suffix` is empty.
+  [[nodiscard]] static std::string MakePlatformHostName(const std::string& id,
+                                                        const std::string& prefix,
+                                                        const std::string& suffix);
+  void RefreshPartyRewards();
+  [[nodiscard]] std::uint64_t LocalSummonerId() const { return localSummonerId_; }
+  // The v1 lobby; valid until the next call that can wait.
+  [[nodiscard]] const Api::Lobby& V1Lobby() const { return lobby_; }
+  [[nodiscard]] bool IsGameflowAvailable() const { return gameflowAvailable_; }
+  HttpResult<Api::Lobby> ChangeLobbyQueue(Api::LobbyChangeGameDto change);
+  // The summoners of the v1 lobby's members and invitees; empty outside a lobby or on failure.
+  [[nodiscard]] std::vector<Api::Summoner> LookupSummoner();
+  BindingHttpResult KickMember(std::uint64_t summonerId);
+  BindingHttpResult PromoteMember(std::uint64_t summonerId);
+  BindingHttpResult GrantMemberInvitePrivilege(std::uint64_t summonerId);
+  BindingHttpResult RevokeMemberInvitePrivilege(std::uint64_t summonerId);
+  [[nodiscard]] MaybeType<Failure, std::vector<Api::Eligibility>> RequestPremadeEligibility(
+      std::vector<std::uint64_t> summonerIds, std::uint64_t key);
+  HttpResult<std::vector<Api::LobbyInvitation>> SendPlatformInvitations(
+      std::vector<Api::LobbyInvitation> invitations);
+  BindingHttpResult AcceptPlatformInvitation(std::string invitationId);
+  BindingHttpResult DeclinePlatformInvitation(std::string invitationId);
+  // False when a notification with the same id is listed already.
+  bool AddLobbyNotification(Api::LobbyNotification notification);
+
   // The backend in use; null outside a lobby. Not owned.
   [[nodiscard]] LobbyBackend* ActiveBackend() const { return activeBackend_; }
   // Null after Shutdown.
@@ -213,6 +251,17 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   std::set<std::string> abandonedLobbyInvitationIds_;
   Api::MatchmakingSearchResource publishedSearchState_;
   void StoreAvailability(Api::QueueAvailability availability);
+
+  // Backends: the availability last published at "/jyx-lobby/v1/lobby/availability"; the
+  // gameflow plugin's availability; the party rewards switch, table and last record.
+  Api::QueueAvailability lobbyAvailability_ = Api::QueueAvailability::Available;
+  bool gameflowAvailable_ = false;
+  bool partyRewardsEnabled_ = false;
+  bool partyRewardsLoaded_ = false;
+  std::unordered_map<std::int32_t, Api::LobbyPartyRewards, QueueIdHash> partyRewardsConfig_;
+  Api::LobbyPartyRewards partyRewards_;
+  // Points every queue of `queues` at its controller.
+  void FillQueueControllers(const std::vector<Api::Queue>& queues);
 };
 
 }  // namespace Zarn::Client::Lobby

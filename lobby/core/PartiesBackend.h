@@ -67,6 +67,8 @@ class PartiesBackend : public LobbyBackend {
   // both before it deregisters.
   WatchedConfigValue<Api::LoginSession> loginSession;
   WatchedConfigValue<bool> enabledFlag;
+  // `Parties/EnabledForTeamBuilderQueues`, which an override route may also set.
+  WatchedConfigValue<bool> teamBuilderQueuesFlag;
   // The last accepted parties state of the player; not registered while its `createdAt` is 0.
   Api::PlayerDto player;
 };

@@ -1,5 +1,5 @@
-// The real factory's backends and the controllers' inherited operations, while their building
-// is still ahead: each answers a failure that names it, never a success.
+// The real factory's backends and controllers, the controllers' shared defaults and the parties
+// backend without a party.
 #include "lobby/backends/BackendComponentFactory.h"
 
 #include <gtest/gtest.h>
@@ -8,8 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "lobby/backends/ArrangedTeamLobbyController.h"
+#include "lobby/backends/CustomGameLobbyController.h"
+#include "lobby/backends/InvalidLobbyController.h"
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/backends/PlatformLobbyBackend.h"
+#include "lobby/backends/TeamBuilderLobbyController.h"
 #include "lobby/core/LobbyController.h"
 #include "sdk/base/FailureTesting.h"
 #include "sdk/base/LogApi.h"
@@ -78,101 +82,135 @@ TEST(BackendComponentFactoryTest, MakesTheRealBackendsPlatformWithoutPlugin) {
   EXPECT_EQ(parties->player.createdAt, 0u);
 }
 
-TEST(BackendComponentFactoryTest, UnbuiltBackendOperationsFailNamingThemselves) {
+TEST(BackendComponentFactoryTest, UnbuiltPartiesOperationsFailNamingThemselves) {
   QuietLog log;
   BackendComponentFactory factory;
   const std::unique_ptr<PartiesBackend> parties = factory.MakePartiesBackend();
-  const std::unique_ptr<PlatformBackend> platform = factory.MakePlatformBackend();
-  struct Row {
-    const char* kind;
-    LobbyBackend* backend;
-  };
-  for (const Row& row :
-       {Row{"PartiesLobbyBackend", parties.get()}, Row{"PlatformLobbyBackend", platform.get()}}) {
-    const std::string kind = row.kind;
-    SCOPED_TRACE(kind);
-    EXPECT_THAT(row.backend->GetLobby(), FailsWith(0, "Not built: " + kind + "::GetLobby"));
-    EXPECT_THAT(row.backend->LeaveLobby(), FailsWith(0, "Not built: " + kind + "::LeaveLobby"));
-    EXPECT_THAT(row.backend->SendInvitations({}),
-                FailsWith(0, "Not built: " + kind + "::SendInvitations"));
-    EXPECT_FALSE(row.backend->GetLobbyStatus().has_value());
-    ExpectNotBuiltReply(row.backend->StartMatchmaking(), kind + "::StartMatchmaking");
-    ExpectNotBuiltReply(row.backend->CancelMatchmaking(), kind + "::CancelMatchmaking");
-  }
-  EXPECT_THAT(parties->PrepareForLobbyCreation(420),
-              FailsWith(0, "Not built: PartiesLobbyBackend::PrepareForLobbyCreation"));
+  const std::string kind = "PartiesLobbyBackend";
+  EXPECT_THAT(parties->GetLobby(), FailsWith(0, "Not built: " + kind + "::GetLobby"));
+  EXPECT_THAT(parties->LeaveLobby(), FailsWith(0, "Not built: " + kind + "::LeaveLobby"));
+  EXPECT_FALSE(parties->GetLobbyStatus().has_value());
+  ExpectNotBuiltReply(parties->StartMatchmaking(), kind + "::StartMatchmaking");
   EXPECT_THAT(parties->MakePartyAnalyticsFields("parties-invitation"),
               FailsWith(0, "Not built: PartiesLobbyBackend::MakePartyAnalyticsFields"));
-  EXPECT_FALSE(parties->IsEnabledForQueue(420));
   EXPECT_TRUE(parties->BuildReceivedInvitations().empty());
-  const std::vector<std::string> expectedLines = {
-      "Not built: PartiesLobbyBackend::GetLobby",
-      "Not built: PartiesLobbyBackend::LeaveLobby",
-      "Not built: PartiesLobbyBackend::SendInvitations",
-      "Not built: PartiesLobbyBackend::GetLobbyStatus",
-      "Not built: PartiesLobbyBackend::StartMatchmaking",
-      "Not built: PartiesLobbyBackend::CancelMatchmaking",
-      "Not built: PlatformLobbyBackend::GetLobby",
-      "Not built: PlatformLobbyBackend::LeaveLobby",
-      "Not built: PlatformLobbyBackend::SendInvitations",
-      "Not built: PlatformLobbyBackend::GetLobbyStatus",
-      "Not built: PlatformLobbyBackend::StartMatchmaking",
-      "Not built: PlatformLobbyBackend::CancelMatchmaking",
-      "Not built: PartiesLobbyBackend::PrepareForLobbyCreation",
-      "Not built: PartiesLobbyBackend::MakePartyAnalyticsFields",
-      "Not built: PartiesLobbyBackend::IsEnabledForQueue",
-      "Not built: PartiesLobbyBackend::BuildReceivedInvitations"};
-  EXPECT_EQ(log.Messages(), expectedLines);
+  EXPECT_EQ(log.Messages().size(), 6u);
 }
 
-// Overrides only what every controller must.
-class BareController final : public LobbyController {
- public:
-  explicit BareController(LobbyPlugin* owner) : LobbyController(owner) {}
-  MaybeType<Failure, Api::Lobby> CreateLobby(const Api::Lobby& requested) override {
-    return requested;
+TEST(BackendComponentFactoryTest, WithoutAPartyThePartyPredicatesAreFalseAndPreparingIsFree) {
+  QuietLog log;
+  BackendComponentFactory factory;
+  const std::unique_ptr<PartiesBackend> parties = factory.MakePartiesBackend();
+  for (const bool configured : {false, true}) {
+    SCOPED_TRACE(configured ? "parties switched on" : "nothing configured");
+    if (configured) {
+      parties->enabledFlag.Set(true);
+      parties->teamBuilderQueuesFlag.Set(true);
+    }
+    EXPECT_FALSE(parties->IsEnabledForQueue(420));
+    EXPECT_FALSE(parties->IsClashParty());
+    EXPECT_FALSE(parties->HasQueue());
+    EXPECT_TRUE(parties->PrepareForLobbyCreation(420).HasValue());
   }
-  MaybeType<Failure, Api::Lobby> CreatePlatformLobby(const Api::Lobby& current) override {
-    return current;
-  }
-  bool LeaveLobby(const Api::Lobby&) override { return true; }
-  MaybeType<Failure, LCDS::LobbyStatus> AcceptInvitation(const Api::LobbyInvitation&,
-                                                         const std::string&) override {
-    return LCDS::LobbyStatus{};
-  }
-  MaybeType<Failure, Api::Lobby> RefreshLobby(const Api::Lobby& current,
-                                              LCDS::LobbyStatus) override {
-    return current;
-  }
-  void SetMemberCanInvite(std::uint64_t, bool, Api::Lobby&) override {}
-  BindingHttpResult PromotePlayer(std::uint64_t) override { return {}; }
-  BindingHttpResult KickPlayer(std::uint64_t) override { return {}; }
-  MaybeType<Failure, Api::Lobby> HandleLobbyStatus(const Api::Lobby& current,
-                                                   LCDS::LobbyStatus) override {
-    return current;
-  }
+  // A party without a queue that is not a clash party needs nothing either.
+  parties->player.currentParty.emplace();
+  parties->player.currentParty->gameMode.queueId = -1;
+  EXPECT_FALSE(parties->HasQueue());
+  EXPECT_TRUE(parties->PrepareForLobbyCreation(420).HasValue());
+  parties->player.currentParty->partyType = "clash";
+  EXPECT_TRUE(parties->IsClashParty());
+  parties->player.currentParty->gameMode.queueId = 420;
+  EXPECT_TRUE(parties->HasQueue());
+  EXPECT_TRUE(log.Messages().empty()) << "nothing unbuilt was reached";
+}
+
+struct ControllerRow {
+  const char* kind;
+  std::shared_ptr<LobbyController> (BackendComponentFactory::*make)(LobbyPlugin*);
+  bool isCustomGame;
+  bool isPlatformMatchmade;
 };
 
-TEST(LobbyControllerTest, StartsWithTheLobbyTimesAndUnbuiltDefaultsFail) {
-  QuietLog log;
-  auto* owner = reinterpret_cast<LobbyPlugin*>(&log);  // compared, never called
-  std::unique_ptr<LobbyController> controller = std::make_unique<BareController>(owner);
-  EXPECT_EQ(controller->lobbyLifetime, 2700);
-  EXPECT_EQ(controller->warningPeriod, 600);
-  EXPECT_EQ(controller->plugin, owner);
+TEST(BackendComponentFactoryTest, MakesTheFourControllersWithTheLobbyTimes) {
+  BackendComponentFactory factory;
+  auto* owner = reinterpret_cast<LobbyPlugin*>(&factory);  // compared, never called
+  const std::vector<ControllerRow> rows = {
+      {"team builder", &BackendComponentFactory::MakeTeamBuilderController, false, false},
+      {"arranged team", &BackendComponentFactory::MakeArrangedTeamController, false, true},
+      {"custom game", &BackendComponentFactory::MakeCustomGameController, true, false},
+      {"invalid", &BackendComponentFactory::MakeInvalidController, false, true},
+  };
+  for (const ControllerRow& row : rows) {
+    SCOPED_TRACE(row.kind);
+    const std::shared_ptr<LobbyController> controller = (factory.*row.make)(owner);
+    ASSERT_NE(controller, nullptr);
+    EXPECT_EQ(controller->lobbyLifetime, 2700);
+    EXPECT_EQ(controller->warningPeriod, 600);
+    EXPECT_EQ(controller->plugin, owner);
+    EXPECT_EQ(controller->IsCustomGame(), row.isCustomGame);
+    EXPECT_EQ(controller->IsPlatformMatchmade(), row.isPlatformMatchmade);
+  }
+  EXPECT_NE(
+      dynamic_cast<TeamBuilderLobbyController*>(factory.MakeTeamBuilderController(owner).get()),
+      nullptr);
+  EXPECT_NE(
+      dynamic_cast<ArrangedTeamLobbyController*>(factory.MakeArrangedTeamController(owner).get()),
+      nullptr);
+  EXPECT_NE(dynamic_cast<CustomGameLobbyController*>(factory.MakeCustomGameController(owner).get()),
+            nullptr);
+  EXPECT_NE(dynamic_cast<InvalidLobbyController*>(factory.MakeInvalidController(owner).get()),
+            nullptr);
+}
 
+TEST(LobbyControllerTest, TheSharedDefaultsRefuseWhatALegacyLobbyCannotDo) {
+  // A plugin the defaults below never reach: none of them calls anything.
+  std::shared_ptr<LobbyController> controller =
+      BackendComponentFactory().MakeArrangedTeamController(nullptr);
   Api::Lobby lobby;
-  ExpectNotBuiltReply(controller->GrantInvitePrivileges(7),
-                      "LobbyController::GrantInvitePrivileges");
-  ExpectNotBuiltReply(controller->InviteServiceOperation("kick", 7),
-                      "LobbyController::InviteServiceOperation");
-  ExpectNotBuiltReply(controller->GetAvailableBots(), "LobbyController::GetAvailableBots");
-  ExpectNotBuiltReply(controller->GetBotsEnabled(), "LobbyController::GetBotsEnabled");
-  EXPECT_THAT(controller->SwitchTeam(lobby, "100"),
-              FailsWith(0, "Not built: LobbyController::SwitchTeam"));
-  EXPECT_FALSE(controller->IsPlatformMatchmade());
-  EXPECT_EQ(log.Messages().size(), 6u);
-  controller.reset();  // through the base
+  lobby.gameMode = "CLASSIC";
+  Api::LobbyBotParams bot;
+  bot.teamId = "200";
+  const std::string positions =
+      "Can't specify position preferences from any legacy lobby -- that feature is specific to "
+      "Team Builder queues.";
+  BindingHttpResult preferences = controller->SetPositionPreferences({});
+  EXPECT_FALSE(preferences.IsOk());
+  EXPECT_EQ(preferences.StatusPart().status, 500);
+  EXPECT_EQ(preferences.Result().ErrorMessage(), positions);
+  EXPECT_THAT(controller->SwitchTeam(lobby, "100"), FailsWith(500, "NOT_SUPPORTED"));
+  EXPECT_TRUE(controller->HandleGameDto(lobby, LCDS::GameDTO{}).HasValue());
+  EXPECT_THAT(controller->StartChampionSelection(lobby), FailsWith(500, "NOT_SUPPORTED"));
+  EXPECT_THAT(controller->QuitGame(), FailsWith(500, "NOT_SUPPORTED"));
+  HttpResult<std::vector<Api::LobbyBotChampion>> bots = controller->GetAvailableBots();
+  EXPECT_TRUE(bots.value.empty());
+  EXPECT_FALSE(bots.response.ok);
+  EXPECT_EQ(bots.response.status.status, 500);
+  EXPECT_EQ(bots.response.message, "NOT_SUPPORTED");
+  HttpResult<bool> enabled = controller->GetBotsEnabled();
+  EXPECT_FALSE(enabled.value);
+  EXPECT_FALSE(enabled.response.ok);
+  EXPECT_EQ(enabled.response.status.status, 500);
+  EXPECT_THAT(controller->AddBot(bot), FailsWith(500, "NOT_SUPPORTED 200"));
+  EXPECT_THAT(controller->UpdateCustomBot(lobby, "bot1", bot),
+              FailsWith(500, "NOT_SUPPORTED CLASSIC bot1 200"));
+  EXPECT_THAT(controller->RemoveBot(lobby, "bot1"), FailsWith(500, "NOT_SUPPORTED CLASSIC bot1"));
+  EXPECT_THAT(controller->OnJoinedCustomLobby(lobby), FailsWith(500, "NOT_SUPPORTED CLASSIC"));
+  controller->Subscribe();
+  controller->Unsubscribe();
+}
+
+TEST(LobbyControllerTest, TheInvalidControllerRefusesInviteServiceOperationsWithoutACall) {
+  // With no plugin, a call would fail under the sanitizers.
+  std::shared_ptr<LobbyController> invalid =
+      BackendComponentFactory().MakeInvalidController(nullptr);
+  for (const char* method : {"grantInvitePrivileges", "kick", "transferOwnership"}) {
+    SCOPED_TRACE(method);
+    BindingHttpResult refused = invalid->InviteServiceOperation(method, 123);
+    EXPECT_FALSE(refused.IsOk());
+    EXPECT_EQ(refused.StatusPart().status, 500);
+    EXPECT_EQ(refused.Result().ErrorMessage(),
+              "Can't execute Invite Service operation on invalid lobby.");
+  }
 }
 
 }  // namespace

@@ -53,13 +53,13 @@ Host::ScriptedReply Streamed(const std::string& body) {
 
 TEST(LobbyPluginTest, StartRunsItsStepsInOrderInsideOneBatch) {
   LobbyRig rig;
-  EXPECT_EQ(rig.Entries({"log LobbyFlow", "log Not built", "parties.", "platform."}),
-            (Names{Entering("LobbyFlow"), Entering("OutOfLobby"),
-                   LogEntry("Not built: CreateControllers"), "parties.Start", "platform.SetPlugin",
-                   LogEntry("Not built: SubscribeEvents"), LogEntry("Not built: SubscribeChat"),
-                   // The closing batch's rebuild.
-                   LogEntry("Not built: PublishReceivedInvitations"),
-                   "parties.SchedulePresenceUpdate", "parties.HasQueue"}));
+  EXPECT_EQ(
+      rig.Entries({"log LobbyFlow", "log Not built", "parties.", "platform."}),
+      (Names{Entering("LobbyFlow"), Entering("OutOfLobby"), "parties.Start", "platform.SetPlugin",
+             LogEntry("Not built: SubscribeEvents"), LogEntry("Not built: SubscribeChat"),
+             // The closing batch's rebuild.
+             LogEntry("Not built: PublishReceivedInvitations"), "parties.SchedulePresenceUpdate",
+             "parties.HasQueue"}));
   EXPECT_EQ(rig.Rebuilds(), 1);
   EXPECT_EQ(rig.StateName(), "OutOfLobby");
   EXPECT_EQ(rig.factory->parties->startedWith, rig.plugin.get());

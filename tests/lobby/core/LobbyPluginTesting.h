@@ -69,6 +69,10 @@ class LobbyPluginTesting {
   static const std::set<std::string>& AbandonedLobbyInvitationIds(const LobbyPlugin& plugin) {
     return plugin.abandonedLobbyInvitationIds_;
   }
+  static std::uint64_t& LocalSummonerId(LobbyPlugin& plugin) { return plugin.localSummonerId_; }
+  static Api::QueueAvailability& LobbyAvailability(LobbyPlugin& plugin) {
+    return plugin.lobbyAvailability_;
+  }
 };
 
 }  // namespace Zarn::Client::Lobby

@@ -1,0 +1,32 @@
+// The controller of every known matchmade queue that the team-builder plugin does not manage: a
+// local lobby first, a legacy arranged-team lobby once others are invited.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "lobby/core/LobbyController.h"
+
+namespace Zarn::Client::Lobby {
+
+class ArrangedTeamLobbyController final : public LobbyController {
+ public:
+  // `owner` is not owned; it outlives the controller.
+  explicit ArrangedTeamLobbyController(LobbyPlugin* owner) : LobbyController(owner) {}
+
+  MaybeType<Failure, Api::Lobby> CreateLobby(const Api::Lobby& requested) override;
+  MaybeType<Failure, Api::Lobby> CreatePlatformLobby(const Api::Lobby& current) override;
+  bool LeaveLobby(const Api::Lobby& current) override;
+  MaybeType<Failure, LCDS::LobbyStatus> AcceptInvitation(const Api::LobbyInvitation& invitation,
+                                                         const std::string& invitationId) override;
+  MaybeType<Failure, Api::Lobby> RefreshLobby(const Api::Lobby& current,
+                                              LCDS::LobbyStatus status) override;
+  void SetMemberCanInvite(std::uint64_t summonerId, bool canInvite, Api::Lobby& lobby) override;
+  BindingHttpResult PromotePlayer(std::uint64_t summonerId) override;
+  BindingHttpResult KickPlayer(std::uint64_t summonerId) override;
+  MaybeType<Failure, Api::Lobby> HandleLobbyStatus(const Api::Lobby& current,
+                                                   LCDS::LobbyStatus status) override;
+};
+
+}  // namespace Zarn::Client::Lobby

@@ -1,0 +1,242 @@
+// The plugin's controller set, the queue lookups built on it and the creation of legacy lobbies.
+#include <cstring>
+#include <string>
+#include <utility>
+
+#include "lobby/core/LegacyChatRoomName.h"
+#include "lobby/core/LobbyController.h"
+#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyUpdateBatch.h"
+#include "sdk/base/Format.h"
+#include "sdk/base/NotBuilt.h"
+#include "sdk/runtime/Requests.h"
+#include "sdk/runtime/TypedEvents.h"
+
+namespace Zarn::Client::Lobby {
+
+namespace {
+
+constexpr std::uint32_t kResourceCreate =
+    static_cast<std::uint32_t>(PluginResourceEventType::Create);
+constexpr std::uint32_t kResourceUpdate =
+    static_cast<std::uint32_t>(PluginResourceEventType::Update);
+constexpr char kAvailabilityPath[] = "/jyx-lobby/v1/lobby/availability";
+constexpr char kNoQueueSelected[] = "NO_QUEUE_SELECTED";
+// Ends every legacy chat room address; a name of this system's own.
+constexpr char kLegacyChatDomain[] = "lobby-chat.jyx.invalid";
+constexpr std::size_t kQueueMapBuckets = 8;
+
+}  // namespace
+
+void LobbyPlugin::CreateControllers() {
+  teamBuilderController_ = factory_->MakeTeamBuilderController(this);
+  arrangedTeamController_ = factory_->MakeArrangedTeamController(this);
+  customGameController_ = factory_->MakeCustomGameController(this);
+  invalidLobbyController_ = factory_->MakeInvalidController(this);
+  // The map must not keep serving the controllers just replaced.
+  const std::vector<Api::Queue>* queues = queues_.Effective();
+  if (queues != nullptr) FillQueueControllers(*queues);
+  // Copies: a subscription may wait, and the host may replace the set meanwhile.
+  for (const std::shared_ptr<LobbyController>& controller :
+       {teamBuilderController_, arrangedTeamController_, customGameController_}) {
+    if (controller != nullptr) controller->Subscribe();
+  }
+}
+
+void LobbyPlugin::FillQueueControllers(const std::vector<Api::Queue>& queues) {
+  queueControllers_.clear();
+  queueControllers_.rehash(kQueueMapBuckets);
+  for (const Api::Queue& queue : queues) {
+    queueControllers_[queue.id] =
+        queue.isTeamBuilderManaged ? teamBuilderController_ : arrangedTeamController_;
+  }
+  queuesKnown_ = !queues.empty();
+}
+
+std::shared_ptr<LobbyController> LobbyPlugin::GetLobbyController(bool isCustom,
+                                                                 std::int32_t queueId) {
+  if (!queuesKnown_) return invalidLobbyController_;
+  if (isCustom) return customGameController_;
+  auto found = queueControllers_.find(queueId);
+  if (found != queueControllers_.end()) return found->second;
+  return invalidLobbyController_;
+}
+
+Api::QueueAvailability LobbyPlugin::GetQueueAvailability(std::int32_t queueId) const {
+  MaybeType<Failure, Api::Queue> queue = FindQueue(queueId);
+  if (queue.IsFailure()) return Api::QueueAvailability::PlatformDisabled;
+  return queue.Value().queueAvailability;
+}
+
+void LobbyPlugin::OnQueuesChanged() {
+  LobbyUpdateBatch batch(*this);
+  const std::vector<Api::Queue>* queues = queues_.Effective();
+  if (queues == nullptr) return;
+  FillQueueControllers(*queues);
+  if (queues->empty() || activeBackend_ == nullptr) return;
+  MaybeType<Failure, Api::LobbyDto> lobby = activeBackend_->GetLobby();
+  if (!IsInLobby()) return;
+  if (lobby.HasValue()) {
+    const std::int32_t queueId = lobby.Value().gameConfig.queueId;
+    const Api::QueueAvailability availability = GetQueueAvailability(queueId);
+    if (availability == lobbyAvailability_ && queueId == lobby_.queueId) return;
+    lobbyAvailability_ = availability;
+  } else if (std::strcmp(lobby.Message(), kNoQueueSelected) == 0) {
+    lobbyAvailability_ = Api::QueueAvailability::PlatformDisabled;
+  } else {
+    return;
+  }
+  SendJsonApiEvent(kResourceUpdate, kAvailabilityPath, lobbyAvailability_);
+}
+
+bool LobbyPlugin::LookupSummonerById(std::uint64_t summonerId, Api::Queue queue) {
+  MaybeType<Failure, Api::Summoner> summoner = Request<Api::Summoner>(
+      HttpMethod::Get, "/jyx-summoner/v1/summoners/" + std::to_string(summonerId));
+  if (summoner.IsFailure()) return true;
+  const std::uint32_t level = summoner.Value().summonerLevel;
+  return level == 0 || queue.minLevel == 0 || level >= queue.minLevel;
+}
+
+std::string LobbyPlugin::MakePlatformHostName(const std::string& id, const std::string& prefix,
+                                              const std::string& suffix) {
+  const std::string room = MakeLegacyChatRoomName(id, prefix);
+  if (room.empty() || suffix.empty()) return std::string();
+  return room + suffix + "." + kLegacyChatDomain;
+}
+
+MaybeType<Failure, Api::Lobby> LobbyPlugin::CreateLobbyWithController(const Api::Lobby& requested) {
+  // A copy first: the caller's record may be the plugin's own, and every step below can wait.
+  Api::Lobby request = requested;
+  if (request.isCustom) {
+    MaybeType<Failure, Api::QueueCustomGame> custom =
+        Request<Api::QueueCustomGame>(HttpMethod::Get, "/jyx-game-queues/v1/custom");
+    if (custom.IsFailure()) {
+      return Failure(custom.GetFailure().Code(),
+                     Format("Cannot create custom lobby: %1", custom.Message()));
+    }
+  } else {
+    MaybeType<Failure, Api::Queue> queue = FindQueue(request.queueId);
+    if (queue.IsFailure()) {
+      return Failure(queue.GetFailure().Code(),
+                     Format("Requested matchmaking queue %1 does not exist. Lobby will not be "
+                            "created. Error: %2",
+                            request.queueId, queue.Message()));
+    }
+    if (!LookupSummonerById(localSummonerId_, std::move(queue).Value())) {
+      return Failure(500, "Summoner does not meet the level requirements");
+    }
+  }
+  const std::shared_ptr<LobbyController> controller =
+      GetLobbyController(request.isCustom, request.queueId);
+  if (controller == nullptr) return Failure(500, "INVALID_LOBBY");
+  MaybeType<Failure, Api::Lobby> created = controller->CreateLobby(request);
+  if (created.IsFailure()) {
+    return Failure(created.GetFailure().Code(),
+                   Format("Error creating lobby: %1", created.Message()));
+  }
+  SetLobby(created.Value());
+  UpdatePartyRewards();
+  SendJsonApiEvent(kResourceCreate, "/jyx-lobby/v1/lobby", lobby_);
+  return lobby_;
+}
+
+MaybeType<Failure, Api::Lobby> LobbyPlugin::CreatePlatformLobby(const Api::Lobby& lobby) {
+  LobbyUpdateBatch batch(*this);
+  // A copy: `lobby` is usually the plugin's own, which the controller's waits may change.
+  const Api::Lobby current = lobby;
+  stateMachine_.ProcessEvent(LobbyEvents::kPlatformLobbyRequested);
+  const std::shared_ptr<LobbyController> controller =
+      GetLobbyController(current.isCustom, current.queueId);
+  MaybeType<Failure, Api::Lobby> created = Failure(500, "INVALID_LOBBY");
+  if (controller != nullptr) created = controller->CreatePlatformLobby(current);
+  if (created.IsFailure()) {
+    stateMachine_.ProcessEvent(LobbyEvents::kLobbyFailed);
+    return std::move(created).GetFailure();
+  }
+  stateMachine_.ProcessEvent(LobbyEvents::kPlatformLobbySucceeded);
+  SetLobby(created.Value());
+  PublishV1LobbyParts();
+  UpdatePartyRewards();
+  return lobby_;
+}
+
+void LobbyPlugin::UpdatePartyRewards() {
+  Api::LobbyPartyRewards record;
+  record.isEnabled = partyRewardsEnabled_;
+  record.queueId = -1;
+  if (partyRewardsEnabled_) {
+    if (lobby_.isCustom) {
+      record.isCustom = true;
+    } else {
+      RefreshPartyRewards();
+      // Read after the fetch, which may have waited.
+      const std::int32_t queueId = lobby_.queueId;
+      auto found = partyRewardsConfig_.find(queueId);
+      if (found == partyRewardsConfig_.end()) found = partyRewardsConfig_.find(-1);
+      if (found != partyRewardsConfig_.end()) {
+        record = found->second;
+        record.queueId = queueId;
+      }
+      if (record.isEnabled && record.queueId != -1 && !record.partyRewards.empty()) {
+        partyRewards_ = record;
+        SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/party-rewards", partyRewards_);
+        return;
+      }
+    }
+  }
+  record.isEnabled = false;
+  partyRewards_ = std::move(record);
+  SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/party-rewards", partyRewards_);
+}
+
+// Built by later issues.
+
+void LobbyPlugin::RefreshPartyRewards() { ZARN_NOT_BUILT("RefreshPartyRewards", void); }
+
+HttpResult<Api::Lobby> LobbyPlugin::ChangeLobbyQueue(Api::LobbyChangeGameDto /*change*/) {
+  ZARN_NOT_BUILT("ChangeLobbyQueue", HttpResult<Api::Lobby>);
+}
+
+std::vector<Api::Summoner> LobbyPlugin::LookupSummoner() {
+  ZARN_NOT_BUILT("LookupSummoner", std::vector<Api::Summoner>);
+}
+
+BindingHttpResult LobbyPlugin::KickMember(std::uint64_t /*summonerId*/) {
+  ZARN_NOT_BUILT("KickMember", BindingHttpResult);
+}
+
+BindingHttpResult LobbyPlugin::PromoteMember(std::uint64_t /*summonerId*/) {
+  ZARN_NOT_BUILT("PromoteMember", BindingHttpResult);
+}
+
+BindingHttpResult LobbyPlugin::GrantMemberInvitePrivilege(std::uint64_t /*summonerId*/) {
+  ZARN_NOT_BUILT("GrantMemberInvitePrivilege", BindingHttpResult);
+}
+
+BindingHttpResult LobbyPlugin::RevokeMemberInvitePrivilege(std::uint64_t /*summonerId*/) {
+  ZARN_NOT_BUILT("RevokeMemberInvitePrivilege", BindingHttpResult);
+}
+
+MaybeType<Failure, std::vector<Api::Eligibility>> LobbyPlugin::RequestPremadeEligibility(
+    std::vector<std::uint64_t> /*summonerIds*/, std::uint64_t /*key*/) {
+  ZARN_NOT_BUILT("RequestPremadeEligibility", MaybeType<Failure, std::vector<Api::Eligibility>>);
+}
+
+HttpResult<std::vector<Api::LobbyInvitation>> LobbyPlugin::SendPlatformInvitations(
+    std::vector<Api::LobbyInvitation> /*invitations*/) {
+  ZARN_NOT_BUILT("SendPlatformInvitations", HttpResult<std::vector<Api::LobbyInvitation>>);
+}
+
+BindingHttpResult LobbyPlugin::AcceptPlatformInvitation(std::string /*invitationId*/) {
+  ZARN_NOT_BUILT("AcceptPlatformInvitation", BindingHttpResult);
+}
+
+BindingHttpResult LobbyPlugin::DeclinePlatformInvitation(std::string /*invitationId*/) {
+  ZARN_NOT_BUILT("DeclinePlatformInvitation", BindingHttpResult);
+}
+
+bool LobbyPlugin::AddLobbyNotification(Api::LobbyNotification /*notification*/) {
+  ZARN_NOT_BUILT("AddLobbyNotification", bool);
+}
+
+}  // namespace Zarn::Client::Lobby
