@@ -103,4 +103,12 @@ void CustomGameLobbyController::Unsubscribe() {
   ZARN_NOT_BUILT("CustomGameLobbyController::Unsubscribe", void);
 }
 
+void CustomGameLobbyController::FetchCustomBotsConfig(std::uint64_t /*summonerId*/) {
+  ZARN_NOT_BUILT("CustomGameLobbyController::FetchCustomBotsConfig", void);
+}
+
+void CustomGameLobbyController::OnBotsAvailableInSkirmish(const ResourceUpdate<bool>& /*event*/) {
+  ZARN_NOT_BUILT("CustomGameLobbyController::OnBotsAvailableInSkirmish", void);
+}
+
 }  // namespace Zarn::Client::Lobby

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "lobby/core/LobbyController.h"
+#include "sdk/runtime/ResourceObservation.h"
 
 namespace Zarn::Client::Lobby {
 
@@ -44,6 +45,13 @@ class CustomGameLobbyController final : public LobbyController {
   bool IsCustomGame() override;
   // Custom games are not matchmade.
   bool IsPlatformMatchmade() override;
+
+  // At login: keeps `summonerId` and observes the summoner's bot champions and the two bot
+  // configuration keys.
+  void FetchCustomBotsConfig(std::uint64_t summonerId);
+  // A Delete changes nothing; otherwise keeps whether skirmish offers bots and recomputes the
+  // available bots of the current lobby.
+  void OnBotsAvailableInSkirmish(const ResourceUpdate<bool>& event);
 };
 
 }  // namespace Zarn::Client::Lobby

@@ -219,6 +219,47 @@ void PartiesLobbyBackend::ProcessEnteredGame(Api::GameflowPhase /*previousPhase*
 
 void PartiesLobbyBackend::UpdateSearchAfterCancel() {
   ZARN_NOT_BUILT("PartiesLobbyBackend::UpdateSearchAfterCancel", void);
+HttpResult<std::string> PartiesLobbyBackend::HandleGetHealth() {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::HandleGetHealth", HttpResult<std::string>);
+}
+
+Api::PlayerDto PartiesLobbyBackend::HandleGetPlayer() {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::HandleGetPlayer", Api::PlayerDto);
+}
+
+HttpResponse PartiesLobbyBackend::HandlePutActive(bool /*active*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::HandlePutActive", HttpResponse);
+}
+
+HttpResponse PartiesLobbyBackend::HandlePutQueue(std::int32_t /*queueId*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::HandlePutQueue", HttpResponse);
+}
+
+HttpResponse PartiesLobbyBackend::HandlePutMetadata(Api::PartyMemberMetadataDto /*metadata*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::HandlePutMetadata", HttpResponse);
+}
+
+HttpResponse PartiesLobbyBackend::HandlePutReady(bool /*ready*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::HandlePutReady", HttpResponse);
+}
+
+HttpResponse PartiesLobbyBackend::HandlePutRole(std::string /*partyId*/, std::string /*puuid*/,
+                                                std::string /*role*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::HandlePutRole", HttpResponse);
+}
+
+HttpResult<Api::PremadePartyDto> PartiesLobbyBackend::HandleGetCommsMembers() {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::HandleGetCommsMembers", HttpResult<Api::PremadePartyDto>);
+}
+
+HttpResult<std::string> PartiesLobbyBackend::HandleGetCommsToken() {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::HandleGetCommsToken", HttpResult<std::string>);
+}
+
+void PartiesLobbyBackend::SetOverrideFlag(WatchedConfigValue<bool>& /*flag*/, bool /*value*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::SetOverrideFlag", void);
+}
+
 }
 
 }  // namespace Zarn::Client::Lobby

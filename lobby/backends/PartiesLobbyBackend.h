@@ -68,6 +68,17 @@ class PartiesLobbyBackend final : public PartiesBackend {
   void ProcessEnteredGame(Api::GameflowPhase previousPhase, Api::GameflowPhase newPhase) override;
   void UpdateSearchAfterCancel() override;
 
+  HttpResult<std::string> HandleGetHealth() override;
+  Api::PlayerDto HandleGetPlayer() override;
+  HttpResponse HandlePutActive(bool active) override;
+  HttpResponse HandlePutQueue(std::int32_t queueId) override;
+  HttpResponse HandlePutMetadata(Api::PartyMemberMetadataDto metadata) override;
+  HttpResponse HandlePutReady(bool ready) override;
+  HttpResponse HandlePutRole(std::string partyId, std::string puuid, std::string role) override;
+  HttpResult<Api::PremadePartyDto> HandleGetCommsMembers() override;
+  HttpResult<std::string> HandleGetCommsToken() override;
+  void SetOverrideFlag(WatchedConfigValue<bool>& flag, bool value) override;
+
  private:
   // The plugin kept by Start; null before. Not owned.
   LobbyPlugin* plugin_ = nullptr;

@@ -224,6 +224,47 @@ class FakePartiesBackend : public FakeBackendBase<Lobby::PartiesBackend> {
            std::to_string(static_cast<std::int32_t>(newPhase)) + ")");
   }
   void UpdateSearchAfterCancel() override { Record("UpdateSearchAfterCancel"); }
+  // The parties routes' handlers answer `routeAnswer` (or the stored player).
+  HttpResult<std::string> HandleGetHealth() override {
+    Record("HandleGetHealth");
+    return HttpResult<std::string>(std::string("healthy"), CopyRouteAnswer());
+  }
+  Lobby::Api::PlayerDto HandleGetPlayer() override {
+    Record("HandleGetPlayer");
+    return player;
+  }
+  HttpResponse HandlePutActive(bool active) override {
+    Record(std::string("HandlePutActive(") + (active ? "true" : "false") + ")");
+    return CopyRouteAnswer();
+  }
+  HttpResponse HandlePutQueue(std::int32_t queueId) override {
+    Record("HandlePutQueue(" + std::to_string(queueId) + ")");
+    return CopyRouteAnswer();
+  }
+  HttpResponse HandlePutMetadata(Lobby::Api::PartyMemberMetadataDto metadata) override {
+    Record("HandlePutMetadata(" + std::to_string(metadata.positionPref.size()) + ")");
+    return CopyRouteAnswer();
+  }
+  HttpResponse HandlePutReady(bool ready) override {
+    Record(std::string("HandlePutReady(") + (ready ? "true" : "false") + ")");
+    return CopyRouteAnswer();
+  }
+  HttpResponse HandlePutRole(std::string partyId, std::string puuid, std::string role) override {
+    Record("HandlePutRole(" + partyId + ", " + puuid + ", " + role + ")");
+    return CopyRouteAnswer();
+  }
+  HttpResult<Lobby::Api::PremadePartyDto> HandleGetCommsMembers() override {
+    Record("HandleGetCommsMembers");
+    return HttpResult<Lobby::Api::PremadePartyDto>(CopyRouteAnswer());
+  }
+  HttpResult<std::string> HandleGetCommsToken() override {
+    Record("HandleGetCommsToken");
+    return HttpResult<std::string>(std::string("token"), CopyRouteAnswer());
+  }
+  void SetOverrideFlag(Lobby::WatchedConfigValue<bool>& flag, bool value) override {
+    Record(std::string("SetOverrideFlag(") + (&flag == &enabledFlag ? "enabled" : "teamBuilder") +
+           ", " + (value ? "true" : "false") + ")");
+  }
 
   // The plugin given to Start; null before.
   Lobby::LobbyPlugin* startedWith = nullptr;
@@ -239,6 +280,14 @@ class FakePartiesBackend : public FakeBackendBase<Lobby::PartiesBackend> {
   MaybeType<Failure, void> joinClashPartyResult = MaybeType<Failure, void>::Success();
   MaybeType<Failure, void> setPartyTypeResult = MaybeType<Failure, void>::Success();
   MaybeType<Failure, void> setReadyRequestResult = MaybeType<Failure, void>::Success();
+  // The status and error of every parties route's answer; a plain success until set.
+  std::int32_t routeStatus = 0;
+  std::optional<std::string> routeError;
+
+ private:
+  [[nodiscard]] HttpResponse CopyRouteAnswer() const {
+    return routeError ? HttpResponse(routeStatus, *routeError) : HttpResponse(routeStatus);
+  }
 };
 
 class FakePlatformBackend : public FakeBackendBase<Lobby::PlatformBackend> {

@@ -84,15 +84,6 @@ void LobbyPlugin::Shutdown() {
   Plugin::Shutdown();
 }
 
-// The lobby's routes are added here as they are built.
-void LobbyPlugin::RegisterEndpoints() {
-  RegisterApiTypes();
-  RegisterV2ApiTypes();
-  RegisterPartiesTypes();
-  RegisterLcdsTypes();
-  RegisterServiceProxyTypes();
-}
-
 void LobbyPlugin::RegisterApiTypes() {
   LobbyTypeContext context = TypeContext();
   Zarn::Client::Lobby::RegisterApiTypes(context);
@@ -121,12 +112,6 @@ void LobbyPlugin::RegisterServiceProxyTypes() {
 LobbyTypeContext LobbyPlugin::TypeContext() {
   return LobbyTypeContext{&GetRegistry(), CamelCaseName(),   HelpCategories(),
                           nullptr,        &lcdsClassByType_, &lcdsClassByTypeId_};
-}
-
-void LobbyPlugin::SubscribeEvents() { ZARN_NOT_BUILT("SubscribeEvents", void); }
-
-void LobbyPlugin::SubscribeChat(LobbyAnalytics& /*analytics*/) {
-  ZARN_NOT_BUILT("SubscribeChat", void);
 }
 
 bool LobbyPlugin::IsInLobby() const { return stateMachine_.IsInState(&LobbyFlow::kInLobby); }

@@ -17,14 +17,21 @@
 #include "lobby/core/LobbyComponentFactory.h"
 #include "lobby/core/LobbyFlow.h"
 #include "lobby/core/WatchedConfigValue.h"
+#include "lobby/model/LcdsRecords.h"
 #include "lobby/model/LobbyRecords.h"
 #include "lobby/model/LobbyTypeContext.h"
 #include "lobby/model/LobbyViewRecords.h"
+#include "lobby/model/PartiesRecords.h"
 #include "lobby/model/QueueRecords.h"
 #include "lobby/model/SiblingResourceRecords.h"
+#include "sdk/api/BindingHttpResult.h"
+#include "sdk/api/HttpResponse.h"
+#include "sdk/api/HttpResult.h"
 #include "sdk/base/Failure.h"
 #include "sdk/base/MaybeType.h"
+#include "sdk/binding/BindingProperty.h"
 #include "sdk/runtime/Plugin.h"
+#include "sdk/runtime/ResourceObservation.h"
 
 namespace Zarn::Client::Lobby {
 
@@ -57,8 +64,10 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   // Tells the gameflow plugin that the player entered a lobby.
   virtual void OnEnteredLobby();
 
-  // The lobby's types, then its routes.
+  // The lobby's types, then its routes: the v1 ones, then those of RegisterV2Endpoints.
   void RegisterEndpoints();
+  // The v2 routes and the parties routes.
+  void RegisterV2Endpoints();
 
   // The lobby's records and enums, into the plugin's API registry. Each runs once, while the
   // plugin is loaded, in this order. The legacy records also enter their legacy classes in the
@@ -72,6 +81,92 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   // Subscriptions made at start.
   void SubscribeEvents();
   void SubscribeChat(LobbyAnalytics& analytics);
+
+  // REST handlers, in the order of their routes. The argument binding of the SDK has checked
+  // every argument before a handler runs.
+  HttpResult<Api::QueueAvailability> HandleGetAvailability();
+  HttpResult<std::vector<Api::LobbyInvitation>> HandleGetV1Invitations();
+  HttpResult<Api::LobbyInvitation> HandleGetV1Invitation(const std::string& id);
+  HttpResult<Api::LobbyInvitation> HandlePostV1Invitations(const Api::LobbyInvitation& invitation);
+  HttpResult<Api::LobbyPartyRewards> HandleGetPartyRewards();
+  HttpResponse SwitchCustomTeams(const std::string& team);
+  HttpResult<Api::LobbyCustomChampSelectStartResponse> HandleStartChampSelect();
+  HttpResponse HandleCancelChampSelect();
+  HttpResult<std::vector<Api::LobbyCustomGame>> GetCustomGames();
+  HttpResult<Api::LobbyCustomGame> GetCustomGame(std::int32_t id);
+  HttpResponse RefreshCustomGames();
+  HttpResponse JoinCustomGame(std::uint64_t id, const Api::LobbyCustomJoinParameters& parameters);
+  HttpResponse JoinClashParty(const std::string& token);
+  HttpResponse LeaveClashParty();
+  HttpResponse HandleJoinTournament(const std::string& id);
+  HttpResponse AddCustomBot(const Api::LobbyBotParams& parameters);
+  HttpResponse HandlePostCustomBot(const std::string& summonerInternalName,
+                                   const Api::LobbyBotParams& parameters);
+  HttpResponse RemoveCustomBot(const std::string& summonerInternalName);
+  // Both position-preferences routes, v1 and v2. Virtual so that tests can stand in for it.
+  virtual HttpResponse HandlePutPositionPreferences(
+      const Api::LobbyPositionPreferences& preferences);
+  // Whether the front end has shown the autofill notice; false for every new plugin.
+  bool GetAutofillDisplayed();
+  // Records that the notice was shown; there is no way back to false. Answers true.
+  bool SetAutofillDisplayed();
+  std::int64_t HandleGetV1Countdown();
+  HttpResult<Api::LobbyDto> HandleGetLobby();
+  HttpResult<Api::LobbyDto> HandlePostLobby(const Api::LobbyChangeGameDto& lobbyChange);
+  HttpResponse HandleDeleteLobby();
+  HttpResult<std::vector<Api::LobbyParticipantDto>> HandleGetMembers();
+  // The four member routes answer the summoner id they were given.
+  HttpResult<std::uint64_t> HandlePromote(std::uint64_t summonerId);
+  HttpResult<std::uint64_t> HandleGrantInvite(std::uint64_t summonerId);
+  HttpResult<std::uint64_t> HandleRevokeInvite(std::uint64_t summonerId);
+  HttpResult<std::uint64_t> HandleKick(std::uint64_t summonerId);
+  HttpResult<std::vector<Api::LobbyInvitationDto>> HandleGetInvitations();
+  HttpResult<std::vector<Api::LobbyInvitationDto>> HandlePostInvitations(
+      const std::vector<Api::LobbyInvitationDto>& invitations);
+  HttpResult<std::vector<Api::LobbyInvitationDto>> HandlePostEogInvitations(
+      const std::vector<Api::LobbyInvitationDto>& invitations);
+  HttpResult<std::vector<Api::ReceivedInvitationDto>> HandleGetReceivedInvitations();
+  HttpResponse HandleAcceptReceivedInvitation(const std::string& invitationId);
+  HttpResponse HandleDeclineReceivedInvitation(const std::string& invitationId);
+  HttpResponse HandleJoinParty(const std::string& partyId);
+  HttpResult<std::vector<Api::LobbyNotification>> HandleGetNotifications();
+  HttpResponse HandleLobbyNotificationsDelete(const std::string& notificationId);
+  void HandlePostNotification(const Api::LobbyNotification& notification);
+  // The active backend's search results, as they stand.
+  BindingHttpResult HandleStartSearch();
+  BindingHttpResult HandleCancelSearch();
+  HttpResult<Api::MatchmakingSearchResource> HandleGetSearchState();
+  HttpResponse HandlePlayAgain();
+  HttpResponse HandlePlayAgainDecline();
+  bool HandleGetPartyActive();
+  HttpResult<bool> GetBotsEnabled();
+  HttpResult<std::vector<Api::LobbyBotChampion>> GetAvailableBots();
+  HttpResult<std::vector<Api::Eligibility>> HandlePremadeEligibility();
+  HttpResponse HandlePutPartyType(const std::string& partyType);
+
+  // Handlers of the legacy messages subscribed at start.
+  void OnDynamicClientConfig(const LCDS::LobbyClientDynamicConfigurationNotification& message);
+  void OnLobbyStatus(const LCDS::LobbyStatus& message);
+  void OnReceivedInvitation(const LCDS::InvitationRequest& message);
+  void OnRemovedFromLobbyNotification(const LCDS::RemovedFromLobbyNotification& message);
+  void OnInvitePrivilegesNotification(const LCDS::InvitePrivileges& message);
+  void OnPracticeGameUpdate(const LCDS::GameDTO& game);
+  void OnPlayerBannedFromGame(const LCDS::GameNotification& notification);
+  // Handlers of the resources observed at start. A Delete carries a default-made value.
+  void OnCustomQueueAvailability(const ResourceUpdate<Api::QueueCustomGame>& event);
+  void OnLoginSession(const ResourceUpdate<Api::LoginSession>& event);
+  void OnGameflowAvailability(const ResourceUpdate<BindingProperty>& event);
+  void HandleGameflowSession(const ResourceUpdate<Api::GameflowSession>& event);
+  // Create and Update set the flag from the event; a Delete turns granting back on.
+  void OnAutoGrantInviteEnabled(const ResourceUpdate<bool>& event);
+  void OnSpectatorSlotLimit(const ResourceUpdate<BindingProperty>& event);
+  // Only an Update deregisters from the parties service.
+  void OnPreShutdownBegin(const ResourceUpdate<BindingProperty>& event);
+  // Listeners of the watched matchmaking search and blocked players.
+  void OnMatchmakingSearchChanged();
+  void PublishReceivedInvitations();
+  // The legacy invitations pending at login, each handled as if it had arrived as a message.
+  void GetPendingInvitations();
 
   // The machine and the lobby operations on it.
   [[nodiscard]] LobbyStateMachine& GetStateMachine() { return stateMachine_; }
@@ -196,6 +291,8 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   // The plugin's registry, CamelCase name, help categories and legacy class tables, as the
   // registrars take them.
   [[nodiscard]] LobbyTypeContext TypeContext();
+  // A fresh route registration context: the plugin's registry and help categories.
+  [[nodiscard]] ApiRegistrar RouteRegistrar();
   // One firing of the countdown timer.
   void OnCountdownTick();
   // Clears both countdown flags, cancels the countdown timer and publishes a stopped v2 countdown.
@@ -230,6 +327,9 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   WatchedConfigValue<std::string> platformId_;
   bool autofillDisplayed_ = false;
   WatchedConfigValue<Api::MatchmakingSearchResource> matchmakingSearch_;
+  // Watched from start with the resources above.
+  WatchedConfigValue<Api::AutoFillDto> autofill_;
+  WatchedConfigValue<std::vector<Api::ChatBlockedPlayerResource>> blockedPlayers_;
   std::optional<Api::LobbyDto> publishedLobby_;
   Api::ReceivedInvitationDto lastReceivedInvitation_;
   Api::PlayerStatus playerStatus_;

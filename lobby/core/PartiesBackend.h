@@ -13,6 +13,8 @@
 #include "lobby/model/LobbyViewRecords.h"
 #include "lobby/model/PartiesRecords.h"
 #include "lobby/model/SiblingResourceRecords.h"
+#include "sdk/api/HttpResponse.h"
+#include "sdk/api/HttpResult.h"
 #include "sdk/base/Failure.h"
 #include "sdk/base/MaybeType.h"
 
@@ -62,6 +64,20 @@ class PartiesBackend : public LobbyBackend {
                                   Api::GameflowPhase newPhase) = 0;
   // Tells the matchmaking plugin that the search was cancelled.
   virtual void UpdateSearchAfterCancel() = 0;
+
+  // Handlers of the parties routes, which reach the parties service more directly.
+  virtual HttpResult<std::string> HandleGetHealth() = 0;
+  virtual Api::PlayerDto HandleGetPlayer() = 0;
+  virtual HttpResponse HandlePutActive(bool active) = 0;
+  virtual HttpResponse HandlePutQueue(std::int32_t queueId) = 0;
+  virtual HttpResponse HandlePutMetadata(Api::PartyMemberMetadataDto metadata) = 0;
+  virtual HttpResponse HandlePutReady(bool ready) = 0;
+  virtual HttpResponse HandlePutRole(std::string partyId, std::string puuid, std::string role) = 0;
+  virtual HttpResult<Api::PremadePartyDto> HandleGetCommsMembers() = 0;
+  virtual HttpResult<std::string> HandleGetCommsToken() = 0;
+  // The override routes: `flag` (one of this backend's flags) takes `value` as if configured,
+  // and its listeners run.
+  virtual void SetOverrideFlag(WatchedConfigValue<bool>& flag, bool value) = 0;
 
   // The login session and the `Parties/Enabled` flag as observed; the plugin's shutdown drops
   // both before it deregisters.

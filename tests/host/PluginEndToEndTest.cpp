@@ -87,7 +87,8 @@ TEST(PluginEndToEndTest, InitializeSubscribesTheServiceProxyEventsAndShutdownDro
   const std::vector<std::string> names = {"OnServiceProxyUuidEvent", "OnServiceProxyMethodEvent",
                                           "OnServiceProxyAsyncEvent"};
   const HostRecords& records = host.Records();
-  ASSERT_EQ(records.subscribes.size(), names.size());
+  // The lobby's own subscriptions follow them.
+  ASSERT_GE(records.subscribes.size(), names.size());
   for (std::size_t i = 0; i < names.size(); ++i) {
     SCOPED_TRACE(names[i]);
     EXPECT_EQ(records.subscribes[i].name, names[i]);
@@ -102,7 +103,8 @@ TEST(PluginEndToEndTest, InitializeSubscribesTheServiceProxyEventsAndShutdownDro
     EXPECT_EQ(call.hostContext, kContext);
     dropped.push_back(call.name);
   }
-  std::vector<std::string> expected = names;
+  std::vector<std::string> expected;
+  for (const SubscribeCall& call : records.subscribes) expected.push_back(call.name);
   std::sort(expected.begin(), expected.end());
   std::sort(dropped.begin(), dropped.end());
   EXPECT_EQ(dropped, expected);
@@ -154,7 +156,7 @@ TEST(PluginEndToEndTest, TheSnapshotDescribesTheBuiltinAndPluginManagerTypes) {
   PluginHost host(Options());
   ASSERT_TRUE(host.Load().accepted);
   const SnapshotDescription& description = host.Description();
-  EXPECT_EQ(description.routeCount, 0u);
+  EXPECT_EQ(description.routeCount, 62u);
   for (const char* builtin : {"BindingAsyncState", "BindingCallbackEvent", "BindingFullApiHelp"}) {
     SCOPED_TRACE(builtin);
     EXPECT_NE(description.FindType(builtin), nullptr);

@@ -107,6 +107,17 @@ int LobbyRig::Rebuilds(std::size_t from) const {
   return static_cast<int>(Entries({"parties.SchedulePresenceUpdate"}, from).size());
 }
 
+Host::ScriptedReply StreamedInOneByteReads(const std::string& body) {
+  Host::ScriptedReply reply;
+  Host::ScriptedStream stream;
+  stream.body = body;
+  Host::StreamChunk oneByte;
+  oneByte.size = 1;
+  stream.chunks.assign(body.size(), oneByte);
+  reply.stream = stream;
+  return reply;
+}
+
 std::string LogEntry(const std::string& message) { return "log " + message; }
 std::string Entering(const std::string& state) {
   return LogEntry("LobbyFlow: entering state '" + state + "'");

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "host/CoreScript.h"
 #include "host/PluginHost.h"
 #include "lobby/core/LobbyBackendTesting.h"
 #include "lobby/core/LobbyPlugin.h"
@@ -38,6 +39,20 @@ class LobbyPluginTesting {
     return plugin.platformId_;
   }
   static LobbyAnalytics& Analytics(LobbyPlugin& plugin) { return plugin.analytics_; }
+  static WatchedConfigValue<Api::AutoFillDto>& Autofill(LobbyPlugin& plugin) {
+    return plugin.autofill_;
+  }
+  static WatchedConfigValue<Api::MatchmakingSearchResource>& MatchmakingSearch(
+      LobbyPlugin& plugin) {
+    return plugin.matchmakingSearch_;
+  }
+  static WatchedConfigValue<std::vector<Api::ChatBlockedPlayerResource>>& BlockedPlayers(
+      LobbyPlugin& plugin) {
+    return plugin.blockedPlayers_;
+  }
+  static bool AutoGrantInviteEnabled(const LobbyPlugin& plugin) {
+    return plugin.autoGrantInviteEnabled_;
+  }
   static EligibilityRules& Eligibility(LobbyPlugin& plugin) { return plugin.eligibilityRules_; }
   static std::set<std::uint64_t>& AutoGrantedMemberIds(LobbyPlugin& plugin) {
     return plugin.autoGrantedMemberIds_;
@@ -139,6 +154,9 @@ class LobbyRig {
   std::unique_ptr<JournalledLobbyPlugin> plugin;
   bool shutDown = false;
 };
+
+// A scripted reply whose `body` arrives in one-byte reads, so that the reader yields between them.
+[[nodiscard]] Host::ScriptedReply StreamedInOneByteReads(const std::string& body);
 
 // The journal entry of the log line `message`.
 [[nodiscard]] std::string LogEntry(const std::string& message);

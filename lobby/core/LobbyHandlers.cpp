@@ -1,0 +1,200 @@
+// The REST handlers of the lobby whose building is still ahead.
+#include "lobby/core/LobbyPlugin.h"
+
+#include "sdk/base/NotBuilt.h"
+
+namespace Zarn::Client::Lobby {
+
+HttpResult<Api::QueueAvailability> LobbyPlugin::HandleGetAvailability() {
+  ZARN_NOT_BUILT("HandleGetAvailability", HttpResult<Api::QueueAvailability>);
+}
+
+HttpResult<std::vector<Api::LobbyInvitation>> LobbyPlugin::HandleGetV1Invitations() {
+  ZARN_NOT_BUILT("HandleGetV1Invitations", HttpResult<std::vector<Api::LobbyInvitation>>);
+}
+
+HttpResult<Api::LobbyInvitation> LobbyPlugin::HandleGetV1Invitation(const std::string& /*id*/) {
+  ZARN_NOT_BUILT("HandleGetV1Invitation", HttpResult<Api::LobbyInvitation>);
+}
+
+HttpResult<Api::LobbyInvitation> LobbyPlugin::HandlePostV1Invitations(
+    const Api::LobbyInvitation& /*invitation*/) {
+  ZARN_NOT_BUILT("HandlePostV1Invitations", HttpResult<Api::LobbyInvitation>);
+}
+
+HttpResult<Api::LobbyPartyRewards> LobbyPlugin::HandleGetPartyRewards() {
+  ZARN_NOT_BUILT("HandleGetPartyRewards", HttpResult<Api::LobbyPartyRewards>);
+}
+
+HttpResponse LobbyPlugin::SwitchCustomTeams(const std::string& /*team*/) {
+  ZARN_NOT_BUILT("SwitchCustomTeams", HttpResponse);
+}
+
+HttpResult<Api::LobbyCustomChampSelectStartResponse> LobbyPlugin::HandleStartChampSelect() {
+  ZARN_NOT_BUILT("HandleStartChampSelect", HttpResult<Api::LobbyCustomChampSelectStartResponse>);
+}
+
+HttpResponse LobbyPlugin::HandleCancelChampSelect() {
+  ZARN_NOT_BUILT("HandleCancelChampSelect", HttpResponse);
+}
+
+HttpResult<std::vector<Api::LobbyCustomGame>> LobbyPlugin::GetCustomGames() {
+  ZARN_NOT_BUILT("GetCustomGames", HttpResult<std::vector<Api::LobbyCustomGame>>);
+}
+
+HttpResult<Api::LobbyCustomGame> LobbyPlugin::GetCustomGame(std::int32_t /*id*/) {
+  ZARN_NOT_BUILT("GetCustomGame", HttpResult<Api::LobbyCustomGame>);
+}
+
+HttpResponse LobbyPlugin::RefreshCustomGames() {
+  ZARN_NOT_BUILT("RefreshCustomGames", HttpResponse);
+}
+
+HttpResponse LobbyPlugin::JoinCustomGame(std::uint64_t /*id*/,
+                                         const Api::LobbyCustomJoinParameters& /*parameters*/) {
+  ZARN_NOT_BUILT("JoinCustomGame", HttpResponse);
+}
+
+HttpResponse LobbyPlugin::JoinClashParty(const std::string& /*token*/) {
+  ZARN_NOT_BUILT("JoinClashParty", HttpResponse);
+}
+
+HttpResponse LobbyPlugin::LeaveClashParty() { ZARN_NOT_BUILT("LeaveClashParty", HttpResponse); }
+
+HttpResponse LobbyPlugin::HandleJoinTournament(const std::string& /*id*/) {
+  ZARN_NOT_BUILT("HandleJoinTournament", HttpResponse);
+}
+
+HttpResponse LobbyPlugin::AddCustomBot(const Api::LobbyBotParams& /*parameters*/) {
+  ZARN_NOT_BUILT("AddCustomBot", HttpResponse);
+}
+
+HttpResponse LobbyPlugin::HandlePostCustomBot(const std::string& /*summonerInternalName*/,
+                                              const Api::LobbyBotParams& /*parameters*/) {
+  ZARN_NOT_BUILT("HandlePostCustomBot", HttpResponse);
+}
+
+HttpResponse LobbyPlugin::RemoveCustomBot(const std::string& /*summonerInternalName*/) {
+  ZARN_NOT_BUILT("RemoveCustomBot", HttpResponse);
+}
+
+HttpResponse LobbyPlugin::HandlePutPositionPreferences(
+    const Api::LobbyPositionPreferences& /*preferences*/) {
+  ZARN_NOT_BUILT("HandlePutPositionPreferences", HttpResponse);
+}
+
+std::int64_t LobbyPlugin::HandleGetV1Countdown() {
+  ZARN_NOT_BUILT("HandleGetV1Countdown", std::int64_t);
+}
+
+HttpResult<Api::LobbyDto> LobbyPlugin::HandleGetLobby() {
+  ZARN_NOT_BUILT("HandleGetLobby", HttpResult<Api::LobbyDto>);
+}
+
+HttpResult<Api::LobbyDto> LobbyPlugin::HandlePostLobby(
+    const Api::LobbyChangeGameDto& /*lobbyChange*/) {
+  ZARN_NOT_BUILT("HandlePostLobby", HttpResult<Api::LobbyDto>);
+}
+
+HttpResponse LobbyPlugin::HandleDeleteLobby() { ZARN_NOT_BUILT("HandleDeleteLobby", HttpResponse); }
+
+HttpResult<std::vector<Api::LobbyParticipantDto>> LobbyPlugin::HandleGetMembers() {
+  ZARN_NOT_BUILT("HandleGetMembers", HttpResult<std::vector<Api::LobbyParticipantDto>>);
+}
+
+HttpResult<std::uint64_t> LobbyPlugin::HandlePromote(std::uint64_t /*summonerId*/) {
+  ZARN_NOT_BUILT("HandlePromote", HttpResult<std::uint64_t>);
+}
+
+HttpResult<std::uint64_t> LobbyPlugin::HandleGrantInvite(std::uint64_t /*summonerId*/) {
+  ZARN_NOT_BUILT("HandleGrantInvite", HttpResult<std::uint64_t>);
+}
+
+HttpResult<std::uint64_t> LobbyPlugin::HandleRevokeInvite(std::uint64_t /*summonerId*/) {
+  ZARN_NOT_BUILT("HandleRevokeInvite", HttpResult<std::uint64_t>);
+}
+
+HttpResult<std::uint64_t> LobbyPlugin::HandleKick(std::uint64_t /*summonerId*/) {
+  ZARN_NOT_BUILT("HandleKick", HttpResult<std::uint64_t>);
+}
+
+HttpResult<std::vector<Api::LobbyInvitationDto>> LobbyPlugin::HandleGetInvitations() {
+  ZARN_NOT_BUILT("HandleGetInvitations", HttpResult<std::vector<Api::LobbyInvitationDto>>);
+}
+
+HttpResult<std::vector<Api::LobbyInvitationDto>> LobbyPlugin::HandlePostInvitations(
+    const std::vector<Api::LobbyInvitationDto>& /*invitations*/) {
+  ZARN_NOT_BUILT("HandlePostInvitations", HttpResult<std::vector<Api::LobbyInvitationDto>>);
+}
+
+HttpResult<std::vector<Api::LobbyInvitationDto>> LobbyPlugin::HandlePostEogInvitations(
+    const std::vector<Api::LobbyInvitationDto>& /*invitations*/) {
+  ZARN_NOT_BUILT("HandlePostEogInvitations", HttpResult<std::vector<Api::LobbyInvitationDto>>);
+}
+
+HttpResult<std::vector<Api::ReceivedInvitationDto>> LobbyPlugin::HandleGetReceivedInvitations() {
+  ZARN_NOT_BUILT("HandleGetReceivedInvitations",
+                 HttpResult<std::vector<Api::ReceivedInvitationDto>>);
+}
+
+HttpResponse LobbyPlugin::HandleAcceptReceivedInvitation(const std::string& /*invitationId*/) {
+  ZARN_NOT_BUILT("HandleAcceptReceivedInvitation", HttpResponse);
+}
+
+HttpResponse LobbyPlugin::HandleDeclineReceivedInvitation(const std::string& /*invitationId*/) {
+  ZARN_NOT_BUILT("HandleDeclineReceivedInvitation", HttpResponse);
+}
+
+HttpResponse LobbyPlugin::HandleJoinParty(const std::string& /*partyId*/) {
+  ZARN_NOT_BUILT("HandleJoinParty", HttpResponse);
+}
+
+HttpResult<std::vector<Api::LobbyNotification>> LobbyPlugin::HandleGetNotifications() {
+  ZARN_NOT_BUILT("HandleGetNotifications", HttpResult<std::vector<Api::LobbyNotification>>);
+}
+
+HttpResponse LobbyPlugin::HandleLobbyNotificationsDelete(const std::string& /*notificationId*/) {
+  ZARN_NOT_BUILT("HandleLobbyNotificationsDelete", HttpResponse);
+}
+
+void LobbyPlugin::HandlePostNotification(const Api::LobbyNotification& /*notification*/) {
+  ZARN_NOT_BUILT("HandlePostNotification", void);
+}
+
+BindingHttpResult LobbyPlugin::HandleStartSearch() {
+  ZARN_NOT_BUILT("HandleStartSearch", BindingHttpResult);
+}
+
+BindingHttpResult LobbyPlugin::HandleCancelSearch() {
+  ZARN_NOT_BUILT("HandleCancelSearch", BindingHttpResult);
+}
+
+HttpResult<Api::MatchmakingSearchResource> LobbyPlugin::HandleGetSearchState() {
+  ZARN_NOT_BUILT("HandleGetSearchState", HttpResult<Api::MatchmakingSearchResource>);
+}
+
+HttpResponse LobbyPlugin::HandlePlayAgain() { ZARN_NOT_BUILT("HandlePlayAgain", HttpResponse); }
+
+HttpResponse LobbyPlugin::HandlePlayAgainDecline() {
+  ZARN_NOT_BUILT("HandlePlayAgainDecline", HttpResponse);
+}
+
+bool LobbyPlugin::HandleGetPartyActive() { ZARN_NOT_BUILT("HandleGetPartyActive", bool); }
+
+HttpResult<bool> LobbyPlugin::GetBotsEnabled() {
+  ZARN_NOT_BUILT("GetBotsEnabled", HttpResult<bool>);
+}
+
+HttpResult<std::vector<Api::LobbyBotChampion>> LobbyPlugin::GetAvailableBots() {
+  ZARN_NOT_BUILT("GetAvailableBots", HttpResult<std::vector<Api::LobbyBotChampion>>);
+}
+
+HttpResult<std::vector<Api::Eligibility>> LobbyPlugin::HandlePremadeEligibility() {
+  ZARN_NOT_BUILT("HandlePremadeEligibility", HttpResult<std::vector<Api::Eligibility>>);
+}
+
+HttpResponse LobbyPlugin::HandlePutPartyType(const std::string& /*partyType*/) {
+  ZARN_NOT_BUILT("HandlePutPartyType", HttpResponse);
+}
+
+}  // namespace Zarn::Client::Lobby

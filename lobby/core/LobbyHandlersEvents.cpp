@@ -1,0 +1,68 @@
+// The handlers of legacy messages and observed resources whose building is still ahead.
+#include "lobby/core/LobbyPlugin.h"
+
+#include "sdk/base/NotBuilt.h"
+
+namespace Zarn::Client::Lobby {
+
+void LobbyPlugin::OnDynamicClientConfig(
+    const LCDS::LobbyClientDynamicConfigurationNotification& /*message*/) {
+  ZARN_NOT_BUILT("OnDynamicClientConfig", void);
+}
+
+void LobbyPlugin::OnLobbyStatus(const LCDS::LobbyStatus& /*message*/) {
+  ZARN_NOT_BUILT("OnLobbyStatus", void);
+}
+
+void LobbyPlugin::OnReceivedInvitation(const LCDS::InvitationRequest& /*message*/) {
+  ZARN_NOT_BUILT("OnReceivedInvitation", void);
+}
+
+void LobbyPlugin::OnRemovedFromLobbyNotification(
+    const LCDS::RemovedFromLobbyNotification& /*message*/) {
+  ZARN_NOT_BUILT("OnRemovedFromLobbyNotification", void);
+}
+
+void LobbyPlugin::OnInvitePrivilegesNotification(const LCDS::InvitePrivileges& /*message*/) {
+  ZARN_NOT_BUILT("OnInvitePrivilegesNotification", void);
+}
+
+void LobbyPlugin::OnPracticeGameUpdate(const LCDS::GameDTO& /*game*/) {
+  ZARN_NOT_BUILT("OnPracticeGameUpdate", void);
+}
+
+void LobbyPlugin::OnPlayerBannedFromGame(const LCDS::GameNotification& /*notification*/) {
+  ZARN_NOT_BUILT("OnPlayerBannedFromGame", void);
+}
+
+void LobbyPlugin::OnCustomQueueAvailability(const ResourceUpdate<Api::QueueCustomGame>& /*event*/) {
+  ZARN_NOT_BUILT("OnCustomQueueAvailability", void);
+}
+
+void LobbyPlugin::OnLoginSession(const ResourceUpdate<Api::LoginSession>& /*event*/) {
+  ZARN_NOT_BUILT("OnLoginSession", void);
+}
+
+void LobbyPlugin::OnGameflowAvailability(const ResourceUpdate<BindingProperty>& /*event*/) {
+  ZARN_NOT_BUILT("OnGameflowAvailability", void);
+}
+
+void LobbyPlugin::HandleGameflowSession(const ResourceUpdate<Api::GameflowSession>& /*event*/) {
+  ZARN_NOT_BUILT("HandleGameflowSession", void);
+}
+
+void LobbyPlugin::OnSpectatorSlotLimit(const ResourceUpdate<BindingProperty>& /*event*/) {
+  ZARN_NOT_BUILT("OnSpectatorSlotLimit", void);
+}
+
+void LobbyPlugin::OnMatchmakingSearchChanged() {
+  ZARN_NOT_BUILT("OnMatchmakingSearchChanged", void);
+}
+
+void LobbyPlugin::PublishReceivedInvitations() {
+  ZARN_NOT_BUILT("PublishReceivedInvitations", void);
+}
+
+void LobbyPlugin::GetPendingInvitations() { ZARN_NOT_BUILT("GetPendingInvitations", void); }
+
+}  // namespace Zarn::Client::Lobby

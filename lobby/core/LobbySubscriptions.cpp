@@ -1,0 +1,129 @@
+// What the plugin subscribes to at start: legacy messages, sibling resources, configuration keys,
+// the host's pre-shutdown notice and the parties service's own messages.
+#include <functional>
+#include <string>
+#include <utility>
+
+#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyUpdateBatch.h"
+#include "lobby/core/PartiesBackend.h"
+#include "sdk/runtime/ResourceObservation.h"
+#include "sdk/runtime/ServiceProxy.h"
+#include "sdk/runtime/TypedEvents.h"
+
+namespace Zarn::Client::Lobby {
+
+namespace {
+
+// Handles the legacy messages of `className` with `member` of the plugin.
+template <typename Message>
+void SubscribeLcds(LobbyPlugin& plugin, const char* className,
+                   void (LobbyPlugin::*member)(const Message&)) {
+  LobbyPlugin* target = &plugin;
+  plugin.SubscribeLcdsEvent<Message>(
+      className, [target, member](const Message& message) { (target->*member)(message); });
+}
+
+// Observes `path` with `member` of the plugin as handler.
+template <typename T>
+void Observe(LobbyPlugin& plugin, const char* path,
+             void (LobbyPlugin::*member)(const ResourceUpdate<T>&)) {
+  LobbyPlugin* target = &plugin;
+  plugin.ObserveResource<T>(
+      path, [target, member](const ResourceUpdate<T>& update) { (target->*member)(update); });
+}
+
+// Points `watched` at the plugin, appends `listener` (when there is one) and starts watching
+// `path`.
+template <typename T>
+void WatchWith(LobbyPlugin& plugin, WatchedConfigValue<T>& watched, const char* path,
+               std::function<void()> listener) {
+  watched.module = &plugin;
+  if (listener) watched.listeners.push_back(std::move(listener));
+  watched.Watch(path);
+}
+
+}  // namespace
+
+void LobbyPlugin::SubscribeEvents() {
+  SubscribeLcds(*this,
+                "com.zarnworks.platform.client.dynamic.configuration."
+                "ClientDynamicConfigurationNotification",
+                &LobbyPlugin::OnDynamicClientConfig);
+  SubscribeLcds(*this, "com.zarnworks.platform.gameinvite.contract.LobbyStatus",
+                &LobbyPlugin::OnLobbyStatus);
+  SubscribeLcds(*this, "com.zarnworks.platform.gameinvite.contract.InvitationRequest",
+                &LobbyPlugin::OnReceivedInvitation);
+  SubscribeLcds(*this, "com.zarnworks.platform.gameinvite.contract.RemovedFromLobbyNotification",
+                &LobbyPlugin::OnRemovedFromLobbyNotification);
+  SubscribeLcds(*this, "com.zarnworks.platform.gameinvite.contract.InvitePrivileges",
+                &LobbyPlugin::OnInvitePrivilegesNotification);
+  SubscribeLcds(*this, "com.zarnworks.platform.game.GameDTO", &LobbyPlugin::OnPracticeGameUpdate);
+  SubscribeLcds(*this, "com.zarnworks.platform.game.message.GameNotification",
+                &LobbyPlugin::OnPlayerBannedFromGame);
+
+  Observe(*this, "/jyx-game-queues/v1/custom", &LobbyPlugin::OnCustomQueueAvailability);
+  // Replaces the parties backend's own observation of the session: the plugin hands each
+  // session on to it.
+  Observe(*this, "/jyx-login/v1/session", &LobbyPlugin::OnLoginSession);
+  Observe(*this, "/jyx-gameflow/v1/availability", &LobbyPlugin::OnGameflowAvailability);
+  Observe(*this, "/jyx-gameflow/v1/session", &LobbyPlugin::HandleGameflowSession);
+  Observe(*this, "/jyx-platform-config/v1/namespaces/WqxLobby/AutoGrantInviteEnabled",
+          &LobbyPlugin::OnAutoGrantInviteEnabled);
+  Observe(*this, "/jyx-platform-config/v1/namespaces/ClientSystemStates/spectatorSlotLimit",
+          &LobbyPlugin::OnSpectatorSlotLimit);
+  Observe(*this, "/zarnclient/pre-shutdown/begin", &LobbyPlugin::OnPreShutdownBegin);
+
+  // The backend is looked up per message: shutdown deletes it.
+  SubscribeServiceProxyAsync<Api::PlayerDto>("parties", "player",
+                                             [this](const Api::PlayerDto& player) {
+                                               PartiesBackend* parties = GetPartiesBackend();
+                                               if (parties != nullptr) {
+                                                 parties->OnClientProxyMessage(player);
+                                               }
+                                             });
+
+  // The view model's listeners run as a batch, so that a change arriving inside another batch
+  // waits for that batch to close.
+  const std::function<void()> rebuild = [this] { LobbyUpdateBatch batch(*this); };
+  matchmakingSearch_.defaultValue = Api::MatchmakingSearchResource{};
+  matchmakingSearch_.hasDefault = true;
+  WatchWith(*this, matchmakingSearch_, "/jyx-matchmaking/v1/search",
+            [this] { OnMatchmakingSearchChanged(); });
+  autofill_.defaultValue = Api::AutoFillDto{};
+  autofill_.hasDefault = true;
+  WatchWith(*this, autofill_, "/jyx-summoner/v1/current-summoner/autofill", rebuild);
+  WatchWith(*this, blockedPlayers_, "/jyx-chat/v1/blocked-players",
+            [this] { PublishReceivedInvitations(); });
+  WatchWith(*this, queues_, "/jyx-game-queues/v1/queues", [this] { OnQueuesChanged(); });
+  WatchWith(*this, currentSummoner_, "/jyx-summoner/v1/current-summoner", rebuild);
+  WatchWith(*this, platformId_, "/jyx-platform-config/v1/namespaces/LoginDataPacket/platformId",
+            [] {});
+}
+
+void LobbyPlugin::SubscribeChat(LobbyAnalytics& analytics) {
+  analytics.owner = this;
+  WatchWith(*this, analytics.friends, "/jyx-chat/v1/friends", nullptr);
+  WatchWith(*this, analytics.friendCounts, "/jyx-chat/v1/friend-counts", nullptr);
+}
+
+void LobbyPlugin::OnAutoGrantInviteEnabled(const ResourceUpdate<bool>& event) {
+  switch (event.eventType) {
+    case PluginResourceEventType::Create:
+    case PluginResourceEventType::Update:
+      autoGrantInviteEnabled_ = event.value;
+      break;
+    case PluginResourceEventType::Delete:
+      autoGrantInviteEnabled_ = true;
+      break;
+    default:
+      break;
+  }
+}
+
+void LobbyPlugin::OnPreShutdownBegin(const ResourceUpdate<BindingProperty>& event) {
+  if (event.eventType != PluginResourceEventType::Update) return;
+  if (partiesBackend_ != nullptr) partiesBackend_->DeregisterPlayer();
+}
+
+}  // namespace Zarn::Client::Lobby
