@@ -47,20 +47,8 @@ std::string Incomplete(const std::string& missing) {
   return LogEntry(std::string(kPrefix) + "incomplete: " + missing);
 }
 
-// Has the plugin follow the current summoner and the queue list unless its subscriptions did.
-void FollowSummonerAndQueues(LobbyRig& rig) {
-  auto follow = [&rig](auto& watched, const char* path) {
-    if (!watched.path.empty()) return;
-    watched.module = rig.plugin.get();
-    watched.Watch(path);
-  };
-  follow(LobbyPluginTesting::CurrentSummoner(*rig.plugin), kSummonerPath);
-  follow(LobbyPluginTesting::Queues(*rig.plugin), kQueuesPath);
-}
-
-// The same, with the counts and leagues of kHash stored in the host.
-void FollowWithCountsAndLeaguesStored(LobbyRig& rig) {
-  FollowSummonerAndQueues(rig);
+// Stores the counts and leagues of kHash in the host.
+void StoreCountsAndLeagues(LobbyRig& rig) {
   rig.host.SeedResource(kCountsPath, kCounts);
   rig.host.SeedResource(kLeaguesPath, kLeagues);
 }
@@ -94,7 +82,6 @@ void Set(LobbyRig& rig, const std::string& path, const std::string& json) {
 
 TEST(EligibilityRulesTest, ADeleteOfTheSummonerBeforeAnyObservesNothing) {
   LobbyRig rig;
-  FollowSummonerAndQueues(rig);
   const std::size_t mark = rig.Mark();
   DeliverDelete(rig, kSummonerPath);
   rig.host.RunDue();
@@ -106,7 +93,6 @@ TEST(EligibilityRulesTest, ADeleteOfTheSummonerBeforeAnyObservesNothing) {
 
 TEST(EligibilityRulesTest, ASummonerWithoutCountsNamesOnlyTheCounts) {
   LobbyRig rig;
-  FollowSummonerAndQueues(rig);
   std::vector<std::int64_t> told;
   RecordHashes(rig, told);
   const std::size_t mark = rig.Mark();
@@ -127,7 +113,7 @@ TEST(EligibilityRulesTest, ASummonerWithoutCountsNamesOnlyTheCounts) {
 
 TEST(EligibilityRulesTest, InputsPresentWhenTheSummonerArrivesGiveOneHash) {
   LobbyRig rig;
-  FollowWithCountsAndLeaguesStored(rig);
+  StoreCountsAndLeagues(rig);
   std::vector<std::int64_t> told;
   RecordHashes(rig, told);
   const std::size_t mark = rig.Mark();
@@ -141,7 +127,7 @@ TEST(EligibilityRulesTest, InputsPresentWhenTheSummonerArrivesGiveOneHash) {
 
 TEST(EligibilityRulesTest, OnlyAChangedInputGivesANewHash) {
   LobbyRig rig;
-  FollowWithCountsAndLeaguesStored(rig);
+  StoreCountsAndLeagues(rig);
   Set(rig, kSummonerPath, kSummoner);
   ASSERT_EQ(Hash(rig), kHash);
   std::vector<std::int64_t> told;
@@ -211,7 +197,6 @@ std::string QueueList(int firstId, const char* firstName) {
 
 TEST(EligibilityRulesTest, OnlyAChangedQueueListReplacesTheCopy) {
   LobbyRig rig;
-  FollowSummonerAndQueues(rig);
   EligibilityRules& rules = Rules(rig);
   const auto& watched = LobbyPluginTesting::Queues(*rig.plugin);
   EXPECT_FALSE(rules.hasQueues);
@@ -258,20 +243,13 @@ TEST(EligibilityRulesTest, InputsStoredBeforeStartReachTheRulesDuringStart) {
   rig.host.SeedResource(kCountsPath, kCounts);
   rig.host.SeedResource(kLeaguesPath, kLeagues);
   rig.host.SeedResource(kQueuesPath, QueueList(420, "Ranked"));
-  // What the subscriptions read at start.
-  Lobby::Api::Summoner summoner;
-  summoner.summonerId = 9;
-  summoner.summonerLevel = 30;
-  LobbyPluginTesting::CurrentSummoner(*rig.plugin)
-      .Update(PluginResourceEventType::Create, summoner);
+  // Only the host holds them: the plugin's subscriptions read them during its start.
   std::vector<Lobby::Api::Queue> queues(2);
   queues[0].id = 420;
   queues[0].name = "Ranked";
   queues[0].gameTypeConfig.pickMode = "DraftMode";
   queues[1].id = 450;
   queues[1].name = "ARAM";
-  LobbyPluginTesting::Queues(*rig.plugin).Update(PluginResourceEventType::Create, queues);
-
   ASSERT_TRUE(rig.plugin->Initialize(&rig.init));
   EligibilityRules& rules = Rules(rig);
   EXPECT_EQ(Hash(rig), kHash);
@@ -283,7 +261,6 @@ TEST(EligibilityRulesTest, InputsStoredBeforeStartReachTheRulesDuringStart) {
 
 TEST(EligibilityRulesTest, APassNestedInAWaitingHashListenerEndsAtTheNewestInputs) {
   LobbyRig rig;
-  FollowSummonerAndQueues(rig);
   rig.host.SeedResource(kCountsPath, R"({"championsOwned":18,"championsFreeToPlay":15})");
   rig.host.SeedResource(kLeaguesPath, kLeagues);
   Set(rig, kSummonerPath, kSummoner);
