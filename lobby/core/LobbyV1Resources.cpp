@@ -44,7 +44,9 @@ void LobbyPlugin::AddToAbandonedLobbyInvitationIds() {
   const Api::Lobby left = lobby_;
   LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "AddToAbandonedLobbyInvitationIds: %s",
             left.invitationId.c_str());
-  abandonedLobbyInvitationIds_.insert(left.invitationId);
+  // A lobby that never reached the platform has no id, and an empty one would match the next
+  // such lobby and have its updates ignored.
+  if (!left.invitationId.empty()) abandonedLobbyInvitationIds_.insert(left.invitationId);
   const std::shared_ptr<LobbyController> controller =
       GetLobbyController(left.isCustom, left.queueId);
   if (controller != nullptr) static_cast<void>(controller->LeaveLobby(left));

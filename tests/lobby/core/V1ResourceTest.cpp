@@ -147,6 +147,17 @@ TEST(V1ResourceTest, QuittingALegacyLobbyAbandonsIt) {
             Names{R"(publish {"data":null,"eventType":"Delete","uri":"/jyx-lobby/v1/lobby"})"});
 }
 
+TEST(V1ResourceTest, ALobbyWithoutAnInvitationIdIsLeftButNotRemembered) {
+  LobbyRig rig;
+  rig.Drive({kNewLobbyRequested, kNewLobbySucceeded});
+  const std::size_t mark = rig.Mark();
+  EXPECT_TRUE(rig.Fire(kQuitLobby));
+  EXPECT_EQ(rig.Entries({LogEntry("AddToAbandonedLobbyInvitationIds:")}, mark),
+            Names{LogEntry("AddToAbandonedLobbyInvitationIds: ")});
+  EXPECT_EQ(rig.Entries({"invalid.LeaveLobby"}, mark).size(), 1u);
+  EXPECT_TRUE(LobbyPluginTesting::AbandonedLobbyInvitationIds(*rig.plugin).empty());
+}
+
 TEST(V1ResourceTest, TheAbandonedStepOutOfALobbyOnlyDropsTheBackend) {
   LobbyRig rig;
   LobbyPluginTesting::V1Lobby(*rig.plugin).invitationId = "inv-2";
