@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -154,6 +155,45 @@ TEST(PlatformLobbyBackendTest, LeavingAsksTheLobbysControllerAndARefusalIs400) {
   EXPECT_THAT(platform.backend.LeaveLobbyUnlessPending({}),
               FailsWith(400, "Failed to leave lobby"));
   EXPECT_EQ(platform.rig.Entries({"invalid.LeaveLobby"}).size(), 3u);
+}
+
+TEST(PlatformLobbyBackendTest, AdaptersWrapTheFailuresOfThePluginsOperationsWithTheirStatus) {
+  PlatformRig platform;
+  platform.rig.Drive({LobbyEvents::kNewLobbyRequested, LobbyEvents::kNewLobbySucceeded});
+  PlatformLobbyBackend& backend = platform.backend;
+  struct Row {
+    const char* label;
+    std::function<MaybeType<Failure, void>()> call;
+    std::string message;
+  };
+  const std::string legacyPositions =
+      "Can't specify position preferences from any legacy lobby -- that feature is specific to "
+      "Team Builder queues.";
+  const std::vector<Row> rows = {
+      {"kick", [&] { return backend.KickMember(7); },
+       "Couldn't kick player: Not built: KickMember"},
+      {"promote", [&] { return backend.PromoteMember(7); },
+       "Couldn't' promote player: Not built: PromoteMember"},
+      {"positions", [&] { return backend.SetPositionPreferences({}); },
+       "Couldn't select position preferences: " + legacyPositions},
+      {"change", [&] { return backend.ChangeLobby({}); },
+       "Couldn't change lobby: Not built: ChangeLobbyQueue"},
+      {"accept", [&] { return backend.AcceptInvitation("INV"); },
+       "Couldn't accept invitation to lobby: Not built: AcceptPlatformInvitation"},
+      {"decline", [&] { return backend.DeclineInvitation("INV"); },
+       "Couldn't decline lobby invitation: Not built: DeclinePlatformInvitation"},
+      {"grant", [&] { return backend.SetCanInvite(7, true); },
+       "Not built: GrantMemberInvitePrivilege"},
+      {"revoke", [&] { return backend.SetCanInvite(7, false); },
+       "Not built: RevokeMemberInvitePrivilege"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.label);
+    EXPECT_THAT(row.call(), FailsWith(500, row.message));
+  }
+  EXPECT_THAT(
+      backend.SendInvitations({}),
+      FailsWith(500, "Couldn't send invitations to lobby: Not built: SendPlatformInvitations"));
 }
 
 }  // namespace

@@ -54,17 +54,6 @@ Host::ScriptedReply Refusal(std::uint32_t status, const std::string& error) {
   return reply;
 }
 
-Host::ScriptedReply Streamed(const std::string& body) {
-  Host::ScriptedReply reply;
-  Host::ScriptedStream stream;
-  stream.body = body;
-  Host::StreamChunk oneByte;
-  oneByte.size = 1;
-  stream.chunks.assign(body.size(), oneByte);
-  reply.stream = stream;
-  return reply;
-}
-
 std::string Sha1RoomName(const std::string& id) { return MakeLegacyChatRoomName(id, "ag"); }
 
 TEST(ControllerSetTest, TheControllerFollowsTheQueueListAndTheCustomFlag) {
@@ -171,14 +160,18 @@ TEST(ControllerSetTest, TheLevelCheckKeepsTheQueueFoundBeforeAListDeliveredWhile
   LobbyRig rig;
   LobbyPluginTesting::LocalSummonerId(*rig.plugin) = kLocalId;
   DeliverQueues(rig, {MakeQueue(420, false, 30)});
-  rig.host.ScriptReply("/jyx-summoner/v1/summoners/123", Streamed(R"({"summonerLevel":10})"));
+  rig.host.ScriptReply("/jyx-summoner/v1/summoners/123",
+                       Testing::StreamedInOneByteReads(R"({"summonerLevel":10})"));
   bool delivered = false;
   rig.host.OnYield(1, [&] {
     delivered = true;
-    // A new list without the level floor replaces the one the check copied its queue from.
-    std::vector<Api::Queue> relaxed;
-    for (int id = 400; id < 440; ++id) relaxed.push_back(MakeQueue(id));
-    DeliverQueues(rig, std::move(relaxed));
+    // A new list without the level floor, delivered through the plugin's own subscription,
+    // replaces the one the check copied its queue from.
+    std::string relaxed = "[";
+    for (int id = 400; id < 440; ++id) {
+      relaxed += (id == 400 ? "" : ",") + std::string(R"({"id":)") + std::to_string(id) + "}";
+    }
+    rig.host.SetResource("/jyx-game-queues/v1/queues", relaxed + "]");
   });
   Api::Lobby requested;
   requested.queueId = 420;
