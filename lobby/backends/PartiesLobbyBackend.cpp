@@ -219,6 +219,8 @@ void PartiesLobbyBackend::ProcessEnteredGame(Api::GameflowPhase /*previousPhase*
 
 void PartiesLobbyBackend::UpdateSearchAfterCancel() {
   ZARN_NOT_BUILT("PartiesLobbyBackend::UpdateSearchAfterCancel", void);
+}
+
 HttpResult<std::string> PartiesLobbyBackend::HandleGetHealth() {
   ZARN_NOT_BUILT("PartiesLobbyBackend::HandleGetHealth", HttpResult<std::string>);
 }
@@ -258,8 +260,6 @@ HttpResult<std::string> PartiesLobbyBackend::HandleGetCommsToken() {
 
 void PartiesLobbyBackend::SetOverrideFlag(WatchedConfigValue<bool>& /*flag*/, bool /*value*/) {
   ZARN_NOT_BUILT("PartiesLobbyBackend::SetOverrideFlag", void);
-}
-
 }
 
 }  // namespace Zarn::Client::Lobby

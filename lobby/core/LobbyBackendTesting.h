@@ -436,5 +436,4 @@ class FakeComponentFactory : public Lobby::LobbyComponentFactory {
   }
 };
 
-
 }  // namespace Zarn::Client::Testing
