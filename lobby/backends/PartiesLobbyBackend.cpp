@@ -4,8 +4,6 @@
 
 #include "lobby/core/LobbyFlow.h"
 #include "lobby/core/LobbyPlugin.h"
-#include "lobby/core/LobbyFlow.h"
-#include "lobby/core/LobbyPlugin.h"
 #include "sdk/base/NotBuilt.h"
 
 namespace Zarn::Client::Lobby {
