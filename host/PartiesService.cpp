@@ -61,6 +61,13 @@ bool ParseBody(const std::string& body, rapidjson::Document* json) {
 
 }  // namespace
 
+std::optional<PartiesPush> PartiesPushNamed(const std::string& name) {
+  if (name == "none") return PartiesPush::None;
+  if (name == "notification") return PartiesPush::Notification;
+  if (name == "message") return PartiesPush::Message;
+  return std::nullopt;
+}
+
 std::string EnvelopeJson(const PartiesReply& reply) {
   rapidjson::StringBuffer buffer;
   Writer writer(buffer);

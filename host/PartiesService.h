@@ -70,6 +70,8 @@ struct PartiesScript {
 
 // How changes of the plugin's player reach the plugin.
 enum class PartiesPush { None, Notification, Message };
+// The setting named "none", "notification" or "message"; none for another text.
+[[nodiscard]] std::optional<PartiesPush> PartiesPushNamed(const std::string& name);
 
 struct PartiesMember {
   std::string puuid;

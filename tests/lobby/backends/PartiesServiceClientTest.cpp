@@ -22,6 +22,8 @@
 #include "sdk/base/MemoryTesting.h"
 #include "sdk/platform/SteadyClockTesting.h"
 #include "sdk/platform/WallClockTesting.h"
+#include "sdk/runtime/ResourceObservation.h"
+#include "sdk/runtime/ServiceProxy.h"
 #include "tests/sdk/runtime/HostedPluginTesting.h"
 
 namespace Zarn::Client::Lobby {
@@ -462,6 +464,80 @@ TEST_F(PartiesServiceClientTest, ARequestStartedDuringAnotherWaitIsSentAtOnceAnd
     ASSERT_TRUE(second.has_value());
     EXPECT_THAT(*second, Zarn::Testing::HoldsValue(std::string("fine")));
   }
+}
+
+TEST_F(PartiesServiceClientTest, ChangesReachThePluginAsNotificationsOrPlayerMessages) {
+  std::vector<ResourceUpdate<Api::ZarnMessagingServiceMessage>> notifications;
+  plugin_.ObserveResource<Api::ZarnMessagingServiceMessage>(
+      Host::kPartiesNotificationsPath,
+      [&](const ResourceUpdate<Api::ZarnMessagingServiceMessage>& update) {
+        notifications.push_back(update);
+      });
+  std::vector<Api::PlayerDto> messages;
+  plugin_.SubscribeServiceProxyAsync<Api::PlayerDto>(
+      "parties", "player", [&](const Api::PlayerDto& player) { messages.push_back(player); });
+  const auto envelope = [&](const std::string& text) {
+    Api::PartyNotificationEnvelopeDto read;
+    BindingResult parsed = ParseJson(text);
+    EXPECT_TRUE(parsed.IsOk());
+    EXPECT_TRUE(ReadRequiredValue(read, parsed.Value(), *plugin_.Registry())) << text;
+    return read;
+  };
+
+  // Nothing while pushing is off.
+  ASSERT_EQ(parties_.Invite("puuid-b", "puuid-a").httpStatus, 200);
+  host_.RunDue();
+  EXPECT_TRUE(notifications.empty());
+  EXPECT_TRUE(messages.empty());
+
+  // Another player's invitation, as a notification of the messaging service.
+  parties_.SetPush(Host::PartiesPush::Notification);
+  ASSERT_EQ(parties_.Invite("puuid-b", "puuid-a").httpStatus, 200);
+  host_.RunDue();
+  ASSERT_EQ(notifications.size(), 1u);
+  EXPECT_EQ(notifications[0].eventType, PluginResourceEventType::Update);
+  Api::PartyNotificationEnvelopeDto invited = envelope(notifications[0].value.payload);
+  ASSERT_TRUE(invited.player.has_value());
+  EXPECT_FALSE(invited.queueRestriction.has_value());
+  ASSERT_TRUE(invited.player->parties.has_value());
+  const auto& memberships = *invited.player->parties;
+  ASSERT_EQ(memberships.size(), 2u);
+  const Api::PartyMemberDto& invitation =
+      memberships[0].partyId == "party-2" ? memberships[0] : memberships[1];
+  EXPECT_EQ(invitation.role, Api::PartyMemberRoleEnum::INVITED);
+  EXPECT_EQ(invitation.invitedBySummonerId, std::optional<uint64_t>(10));
+
+  // The plugin's own accepting, as an asynchronous player message.
+  parties_.SetPush(Host::PartiesPush::Message);
+  MaybeType<Failure, Api::PlayerDto> joined =
+      client_.SendRequest("PUT", "v1/parties/party-2/members/puuid-a/role", std::string("MEMBER"));
+  ASSERT_TRUE(joined.HasValue()) << joined.Message();
+  host_.RunDue();
+  ASSERT_EQ(messages.size(), 1u);
+  ASSERT_TRUE(messages[0].currentParty.has_value());
+  EXPECT_EQ(messages[0].currentParty->partyId, "party-2");
+  EXPECT_EQ(messages[0].version, joined->version);
+  EXPECT_EQ(notifications.size(), 1u);
+
+  // The leader leaves: the plugin's player leads what is left.
+  ASSERT_EQ(parties_.Leave("puuid-b").httpStatus, 200);
+  host_.RunDue();
+  ASSERT_EQ(messages.size(), 2u);
+  ASSERT_EQ(messages[1].currentParty->players.size(), 1u);
+  EXPECT_EQ(messages[1].currentParty->players[0].role, Api::PartyMemberRoleEnum::LEADER);
+  EXPECT_GT(messages[1].version, messages[0].version);
+
+  // A queue restriction always comes as a notification.
+  ASSERT_TRUE(parties_.PushQueueRestriction(
+      R"({"gatekeeperRestrictions":[{"accountId":7,"reason":"QUEUE_DODGER",)"
+      R"("remainingMillis":60000,"payload":"","queueId":420}]})"));
+  host_.RunDue();
+  ASSERT_EQ(notifications.size(), 2u);
+  Api::PartyNotificationEnvelopeDto restricted = envelope(notifications[1].value.payload);
+  EXPECT_FALSE(restricted.player.has_value());
+  ASSERT_TRUE(restricted.queueRestriction.has_value());
+  ASSERT_EQ(restricted.queueRestriction->gatekeeperRestrictions.size(), 1u);
+  EXPECT_EQ(restricted.queueRestriction->gatekeeperRestrictions[0].reason, "QUEUE_DODGER");
 }
 
 TEST_F(PartiesServiceClientTest, AThousandRequestsLeaveTheAllocatorWhereItWas) {
