@@ -17,7 +17,7 @@ namespace {
 
 using Writer = rapidjson::Writer<rapidjson::StringBuffer>;
 
-PartiesReply Error(int32_t status, const char* code) { return PartiesReply{status, code, ""}; }
+PartiesReply Error(int32_t status, const char* code) { return PartiesReply{status, code, "", ""}; }
 
 std::vector<std::string> SplitPath(const std::string& url) {
   std::vector<std::string> segments;
@@ -124,6 +124,14 @@ ProxyScript PartiesService::Respond(const ProxyRequest& request) {
   if (!script || script->kind == PartiesScript::Kind::Normal || script->apply) {
     const PartiesReply reply = Act(local_, record.method, record.url, record.body);
     answer.reply.payload = EnvelopeJson(reply);
+    if (!reply.playerOf.empty()) {
+      answer.payloadAtDelivery = [this, reply] {
+        PartiesReply delivered = reply;
+        const std::string player = PlayerJson(reply.playerOf);
+        if (!player.empty()) delivered.payload = player;
+        return EnvelopeJson(delivered);
+      };
+    }
     // The registering player is the plugin's, unless one was named before.
     if (local_.empty() && reply.httpStatus == 200 && record.method == "PUT") {
       const std::vector<std::string> segments = SplitPath(record.url);
@@ -135,11 +143,12 @@ ProxyScript PartiesService::Respond(const ProxyRequest& request) {
   if (!script) return answer;
   answer.timing = script->timing;
   answer.yield = script->yield;
+  if (script->kind != PartiesScript::Kind::Normal) answer.payloadAtDelivery = nullptr;
   switch (script->kind) {
     case PartiesScript::Kind::Normal:
       break;
     case PartiesScript::Kind::Status:
-      answer.reply.payload = EnvelopeJson(PartiesReply{script->httpStatus, script->errorCode, ""});
+      answer.reply.payload = EnvelopeJson(PartiesReply{script->httpStatus, script->errorCode, "", ""});
       break;
     case PartiesScript::Kind::EmptyPayload:
       answer.reply.payload.clear();
@@ -148,7 +157,7 @@ ProxyScript PartiesService::Respond(const ProxyRequest& request) {
       answer.reply.payload = "[\"no envelope\"]";
       break;
     case PartiesScript::Kind::NotPlayer:
-      answer.reply.payload = EnvelopeJson(PartiesReply{200, "", "[\"no player\"]"});
+      answer.reply.payload = EnvelopeJson(PartiesReply{200, "", "[\"no player\"]", ""});
       break;
     case PartiesScript::Kind::ProxyError:
       answer.reply.payload.clear();
@@ -312,7 +321,7 @@ bool PartiesService::AddPlayer(const PartiesPlayer& identity) {
 }
 
 PartiesReply PartiesService::PlayerReply(const std::string& puuid) const {
-  return PartiesReply{200, "", PlayerJson(puuid)};
+  return PartiesReply{200, "", PlayerJson(puuid), puuid};
 }
 
 std::string PartiesService::PlayerJson(const std::string& puuid) const {
@@ -499,7 +508,7 @@ PartiesReply PartiesService::DeletePlayer(const std::string& /*actor*/,
   }
   for (const std::string& id : invitedTo) RemoveEntry(parties_.at(id), segments[2]);
   players_.erase(segments[2]);
-  return PartiesReply{204, "", ""};
+  return PartiesReply{204, "", "", ""};
 }
 
 PartiesReply PartiesService::PutPartyField(const std::string& actor,
@@ -704,7 +713,7 @@ PartiesReply PartiesService::GetHealth(const std::string& /*actor*/,
                                        const std::vector<std::string>& /*segments*/,
                                        const std::string& /*body*/) {
   rapidjson::Value text(health_.c_str(), static_cast<rapidjson::SizeType>(health_.size()));
-  return PartiesReply{200, "", JsonText(text)};
+  return PartiesReply{200, "", JsonText(text), ""};
 }
 
 PartiesReply PartiesService::GetToken(const std::string& /*actor*/,
@@ -715,7 +724,7 @@ PartiesReply PartiesService::GetToken(const std::string& /*actor*/,
   if (Entry(*party, segments[5]) == nullptr) return Error(404, "PLAYER_NOT_FOUND");
   const std::string token = commsToken_.empty() ? segments[3] + "." + segments[5] : commsToken_;
   rapidjson::Value text(token.c_str(), static_cast<rapidjson::SizeType>(token.size()));
-  return PartiesReply{200, "", JsonText(text)};
+  return PartiesReply{200, "", JsonText(text), ""};
 }
 
 PartiesReply PartiesService::Invite(const std::string& from, const std::string& to) {

@@ -44,6 +44,9 @@ struct PartiesReply {
   int32_t httpStatus = 200;
   std::string errorCode;
   std::string payload;  // JSON text of the payload; empty for none (null)
+  // The puuid whose player the payload is; a proxied reply carries that player as it is when the
+  // reply is delivered.
+  std::string playerOf;
 };
 
 // How the service answers the requests that match one route, in place of its own answer.

@@ -81,13 +81,18 @@ CoreReply ServiceProxyService::AnswerUuidRequest(const CoreRequest& request) {
   if (!script || script->timing == ProxyScript::Timing::Never) {
     unanswered_.push_back(index);
   } else {
-    std::string event = EventJson(received.uuid, received.service, received.method, script->reply);
-    if (script->timing == ProxyScript::Timing::DuringPost) {
-      host_.DeliverEventNow("OnServiceProxyUuidEvent", event);
+    const ProxyScript::Timing timing = script->timing;
+    const int yield = script->yield;
+    auto deliver = [this, uuid = received.uuid, service = received.service,
+                    method = received.method, script = std::move(*script)] {
+      ProxyMessage reply = script.reply;
+      if (script.payloadAtDelivery) reply.payload = script.payloadAtDelivery();
+      host_.DeliverEventNow("OnServiceProxyUuidEvent", EventJson(uuid, service, method, reply));
+    };
+    if (timing == ProxyScript::Timing::DuringPost) {
+      deliver();
     } else {
-      host_.OnYield(script->yield, [this, event = std::move(event)] {
-        host_.DeliverEventNow("OnServiceProxyUuidEvent", event);
-      });
+      host_.OnYield(yield, std::move(deliver));
     }
   }
   return CoreReply{200, QuotedJson(received.uuid), std::nullopt};

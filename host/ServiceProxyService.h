@@ -35,6 +35,8 @@ struct ProxyScript {
     Never,       // left to ReplyTo
   };
   ProxyMessage reply;
+  // When set, makes the reply's payload when the reply is delivered, in place of reply.payload.
+  std::function<std::string()> payloadAtDelivery;
   Timing timing = Timing::DuringPost;
   int yield = 1;
   // When set, the starting POST itself fails with this text and `postStatus`.

@@ -1,5 +1,6 @@
 #include "lobby/backends/PartiesServiceClient.h"
 
+#include <algorithm>
 #include <string>
 #include <unordered_map>
 
@@ -59,8 +60,9 @@ void PartiesServiceClient::SampleAwait(std::int64_t startMillis) {
   if (!(*percentage > draw() * 100.0)) return;
   TelemetryInterface* telemetry = plugin->Telemetry();
   if (telemetry == nullptr) return;
+  // The wall clock may be set back during the wait; a delay is never negative.
   const std::unordered_map<std::string, std::string> data = {
-      {"delayMillis", std::to_string(WallMillis() - startMillis)}};
+      {"delayMillis", std::to_string(std::max<std::int64_t>(WallMillis() - startMillis, 0))}};
   (void)telemetry->SendEvent("parties-service-proxy-await", data);
 }
 

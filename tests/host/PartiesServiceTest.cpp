@@ -230,10 +230,11 @@ TEST_F(PartiesServiceTest, ProxiedRequestsAreRecordedAndAnsweredAsScripted) {
     std::string error;
   };
   const std::vector<Case> cases = {
-      {"status", PartiesScript::Kind::Status, EnvelopeJson({409, "CONFLICT", ""}), ""},
+      {"status", PartiesScript::Kind::Status, EnvelopeJson({409, "CONFLICT", "", ""}), ""},
       {"empty payload", PartiesScript::Kind::EmptyPayload, "", ""},
       {"no envelope", PartiesScript::Kind::NotEnvelope, "[\"no envelope\"]", ""},
-      {"no player", PartiesScript::Kind::NotPlayer, EnvelopeJson({200, "", "[\"no player\"]"}), ""},
+      {"no player", PartiesScript::Kind::NotPlayer, EnvelopeJson({200, "", "[\"no player\"]", ""}),
+       ""},
       {"proxy error", PartiesScript::Kind::ProxyError, "", "CONFLICT"},
   };
   for (const Case& c : cases) {
@@ -271,14 +272,26 @@ TEST_F(PartiesServiceTest, ProxiedRequestsAreRecordedAndAnsweredAsScripted) {
   noContent.apply = true;
   parties_.AddScript(noContent);
   EXPECT_EQ(Proxied("PUT", "/v1/parties/" + party + "/partytype", "\"open\"").reply.payload,
-            EnvelopeJson({204, "", ""}));
+            EnvelopeJson({204, "", "", ""}));
   EXPECT_EQ(parties_.FindParty(party)->partyType, "open");
+
+  // A reply delivered later carries the player as it is then.
+  PartiesScript late;
+  late.path = "v1/players/*";
+  late.timing = ProxyScript::Timing::OnYield;
+  late.yield = 2;
+  parties_.AddScript(late);
+  const ProxyScript fetched = Proxied("GET", "v1/players/a", "");
+  ASSERT_TRUE(fetched.payloadAtDelivery);
+  EXPECT_EQ(fetched.reply.payload.find("INVITED"), std::string::npos);
+  ASSERT_EQ(parties_.Invite("b", "a").httpStatus, 200);
+  EXPECT_NE(fetched.payloadAtDelivery().find("\"role\":\"INVITED\""), std::string::npos);
 
   // A payload that is no proxied request is refused and not recorded.
   const std::size_t recorded = parties_.Records().size();
   ProxyRequest bad;
   bad.payload = R"({"method":"GET","url":5})";
-  EXPECT_EQ(parties_.Respond(bad).reply.payload, EnvelopeJson({400, "BAD_REQUEST", ""}));
+  EXPECT_EQ(parties_.Respond(bad).reply.payload, EnvelopeJson({400, "BAD_REQUEST", "", ""}));
   EXPECT_EQ(parties_.Records().size(), recorded);
 }
 

@@ -330,6 +330,8 @@ TEST_F(PartiesServiceClientTest, RepliesConvertByTheirReading) {
       {"201 without a code", Kind::Status, 201, "", 201, "UNKNOWN", std::nullopt},
       {"404", Kind::Status, 404, "PLAYER_NOT_FOUND", 404, "PLAYER_NOT_FOUND",
        std::make_pair(404, std::string("PLAYER_NOT_FOUND"))},
+      {"a negative status", Kind::Status, -200, "", -200, "UNKNOWN",
+       std::make_pair(-200, std::string("UNKNOWN"))},
       {"the proxy's error text", Kind::ProxyError, 0, "503 parties are down", 0,
        "503 parties are down", std::make_pair(0, std::string("503 parties are down"))},
   };
@@ -422,6 +424,12 @@ TEST_F(PartiesServiceClientTest, AwaitsAreSampledByThePercentageWithTheirDelay) 
   EXPECT_THAT(AwaitEvents(),
               ::testing::ElementsAre(R"({"delayMillis":"250"})", R"({"delayMillis":"0"})"));
 
+  // A wall clock set back during the wait gives no negative delay.
+  Script("v1/players/*", Kind::Normal, 0, "", Timing::OnYield, 1);
+  host_.OnYield(1, [this] { wallSkew_ -= 100 * kMillis; });
+  EXPECT_TRUE(FetchPlayer().HasValue());
+  EXPECT_EQ(AwaitEvents().back(), R"({"delayMillis":"0"})");
+
   // In between, the draw decides.
   client_.samplingPercentage.Set(50.0);
   for (const double drawn : {0.49, 0.5}) {
@@ -444,17 +452,21 @@ TEST_F(PartiesServiceClientTest, ARequestStartedDuringAnotherWaitIsSentAtOnceAnd
       {"the first answered while the second waits", Timing::OnYield, 3},
   };
   parties_.SetHealth("fine");
+  std::optional<MaybeType<Failure, std::string>> second;
+  std::size_t sentWhenStarted = 0;
+  // The second starts from the handler of an event delivered at the first's first yield.
+  plugin_.ObserveResource<BindingProperty>(
+      "/test/v1/poke", [&](const ResourceUpdate<BindingProperty>&) {
+        sentWhenStarted = parties_.Records().size();
+        second = client_.SendTextRequest("GET", "v1/health", BindingProperty());
+      });
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
     parties_.ClearRecords();
     Script("v1/players/*", Kind::Normal, 0, "", Timing::OnYield, 2);
     Script("v1/health", Kind::Normal, 0, "", c.secondTiming, c.secondYield);
-    std::optional<MaybeType<Failure, std::string>> second;
-    std::size_t sentWhenStarted = 0;
-    host_.OnYield(1, [&] {
-      sentWhenStarted = parties_.Records().size();
-      second = client_.SendTextRequest("GET", "v1/health", BindingProperty());
-    });
+    second.reset();
+    host_.OnYield(1, [&] { host_.SetResource("/test/v1/poke", "{}"); });
     MaybeType<Failure, Api::PlayerDto> first = FetchPlayer();
     EXPECT_EQ(sentWhenStarted, 1u);
     ASSERT_EQ(parties_.Records().size(), 2u);
