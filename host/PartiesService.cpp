@@ -148,7 +148,8 @@ ProxyScript PartiesService::Respond(const ProxyRequest& request) {
     case PartiesScript::Kind::Normal:
       break;
     case PartiesScript::Kind::Status:
-      answer.reply.payload = EnvelopeJson(PartiesReply{script->httpStatus, script->errorCode, "", ""});
+      answer.reply.payload =
+          EnvelopeJson(PartiesReply{script->httpStatus, script->errorCode, "", ""});
       break;
     case PartiesScript::Kind::EmptyPayload:
       answer.reply.payload.clear();
