@@ -375,7 +375,13 @@ std::string CommandShell::Parties(const std::string& command, const std::string&
     words.push_back(word);
   }
   const auto arguments = [&](std::size_t count) { return words.size() == count && tail.empty(); };
-  const auto reply = [](const PartiesReply& answer) { return EnvelopeJson(answer); };
+  // Printed as every answer is, bytes that are not UTF-8 escaped.
+  const auto printed = [](const std::string& json) {
+    rapidjson::Document parsed;
+    std::string error;
+    return ParseHostJson(json, &parsed, &error) ? JsonLine(parsed) : ErrorJson(error);
+  };
+  const auto reply = [&](const PartiesReply& answer) { return printed(EnvelopeJson(answer)); };
   if (command == "parties-act" && words.size() == 3) {
     return reply(parties_.Act(words[0], words[1], words[2], tail));
   }
@@ -391,7 +397,7 @@ std::string CommandShell::Parties(const std::string& command, const std::string&
   if (command == "parties-leave" && arguments(1)) return reply(parties_.Leave(words[0]));
   if (command == "parties-player" && arguments(1)) {
     const std::string player = parties_.PlayerJson(words[0]);
-    return player.empty() ? Fail("no parties player " + EchoOf(words[0])) : player;
+    return player.empty() ? Fail("no parties player " + EchoOf(words[0])) : printed(player);
   }
   if (command == "parties-push" && arguments(1)) {
     const std::optional<PartiesPush> push = PartiesPushNamed(words[0]);

@@ -326,6 +326,11 @@ TEST_F(PartiesServiceTest, AWorldSeedsTheServiceAndCommandsDriveIt) {
        R"({"errorCode":"","httpStatus":200,)"},
       {"parties-leave nobody", R"({"errorCode":"PLAYER_NOT_FOUND","httpStatus":404,)"},
       {"parties-player q", R"({"accountId":0,)"},
+      {"parties-act q GET v1/health", R"({"errorCode":"","httpStatus":200,)"},
+      {"parties-health bad\xff", R"({"set":true})"},
+      {"parties-act q GET v1/health", R"({"errorCode":"","httpStatus":200,)"
+                                      R"("implementationDetails":"","message":"",)"
+                                      R"("payload":"bad\\xFF"})"},
       {"parties-push notification", R"({"push":true})"},
       {"parties-restriction {\"gatekeeperRestrictions\":[]}", R"({"sent":true})"},
       {"parties-resume " + partyQ + " 1767225660000", R"({"locked":true})"},
