@@ -440,7 +440,9 @@ void BindingProperty::SetDouble(double value) noexcept {
 // Each setter makes its new payload before it resets, so that its argument may come from the
 // payload it replaces.
 void BindingProperty::SetString(std::string_view text) {
-  const InternedString& entry = text.empty() ? InternedString::Empty() : Arena().InternString(text);
+  // A text that starts with NUL is empty, and needs no arena.
+  const InternedString& entry =
+      text.empty() || text[0] == '\0' ? InternedString::Empty() : Arena().InternString(text);
   Reset();
   SetInterned(entry);
 }

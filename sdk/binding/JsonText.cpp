@@ -57,14 +57,14 @@ class ValueBuilder {
     return true;
   }
   bool RawNumber(const char*, rapidjson::SizeType, bool) { return false; }
-  // The reader hands NUL-terminated copies; a text holding "\u0000" ends there.
-  bool String(const char* text, rapidjson::SizeType, bool) {
-    Target().SetString(text);
+  // The reader knows the lengths; a text holding "\u0000" still ends there (the value cuts it).
+  bool String(const char* text, rapidjson::SizeType length, bool) {
+    Target().SetString(std::string_view(text, length));
     return true;
   }
   bool StartObject() { return Open(true); }
-  bool Key(const char* name, rapidjson::SizeType, bool) {
-    member_ = &open_[depth_ - 1]->Member(name);
+  bool Key(const char* name, rapidjson::SizeType length, bool) {
+    member_ = &open_[depth_ - 1]->Member(std::string_view(name, length));
     return true;
   }
   bool EndObject(rapidjson::SizeType) { return Close(); }
