@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <new>
 #include <stdexcept>
+#include <tuple>
 #include <type_traits>
 
 #include "sdk/base/Encoding.h"
@@ -543,34 +544,49 @@ void BindingProperty::Reserve(std::size_t count) {
 }
 
 BindingProperty& BindingProperty::Member(std::string_view name) {
-  name = CutAtNul(name);
   MakeStructure();
-  MemberMap& members = *Block<MemberMap>();
-  auto position = members.lower_bound(name);
-  if (position != members.end() && position->first->View() == name) return position->second;
-  const InternedString& key = arena_->InternString(name);
-  try {
-    return members.try_emplace(position, &key, ChildTag(), arena_)->second;
-  } catch (...) {
-    arena_->ReleaseString(key);
-    throw;
-  }
+  return InsertMember(arena_->InternString(name));
 }
 
 BindingProperty& BindingProperty::Member(const char* name) {
   return Member(name == nullptr ? std::string_view() : std::string_view(name));
 }
 
-// Adds a member whose name (from another tree) sorts after every member present.
-BindingProperty& BindingProperty::AppendMember(const InternedString& name) {
+BindingProperty& BindingProperty::Member(std::string_view name, std::uint32_t hash) {
+  // The hash covers the whole name, but a name ends at its first NUL.
+  if (name.find('\0') != std::string_view::npos) return Member(name);
+  MakeStructure();
+  return InsertMember(arena_->InternString(name, hash));
+}
+
+// The member named by `key`, one reference of which the call takes over: the member's own when
+// it is new, else dropped. Equal names are one entry, so finding the member needs no second
+// comparison of texts.
+BindingProperty& BindingProperty::InsertMember(const InternedString& key) {
   MemberMap& members = *Block<MemberMap>();
-  const InternedString& key = arena_->InternString(name.View(), name.Hash());
+  auto position = members.end();
+  // Names in rising order, as our writer and records in name order give them, need no search.
+  if (!members.empty() && !MemberNameLess()(members.rbegin()->first, &key)) {
+    position = members.lower_bound(&key);
+    if (position->first == &key) {
+      arena_->ReleaseString(key);
+      return position->second;
+    }
+  }
   try {
-    return members.try_emplace(members.end(), &key, ChildTag(), arena_)->second;
+    return members
+        .emplace_hint(position, std::piecewise_construct, std::forward_as_tuple(&key),
+                      std::forward_as_tuple(ChildTag(), arena_))
+        ->second;
   } catch (...) {
     arena_->ReleaseString(key);
     throw;
   }
+}
+
+// Adds a member whose name (from another tree) sorts after every member present.
+BindingProperty& BindingProperty::AppendMember(const InternedString& name) {
+  return InsertMember(arena_->InternString(name.View(), name.Hash()));
 }
 
 // --- Reset

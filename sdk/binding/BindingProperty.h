@@ -182,6 +182,9 @@ class BindingProperty {
   // MakeStructure, then the member `name`, created empty when missing. Members never move.
   BindingProperty& Member(std::string_view name);
   BindingProperty& Member(const char* name);
+  // Member(name) for a caller that knows the FNV-1a hash of all of `name` (a registered field's
+  // name), which saves hashing it again.
+  BindingProperty& Member(std::string_view name, std::uint32_t hash);
 
   // Frees the payload (a whole subtree, without recursion) and becomes empty; the arena stays.
   void Reset() noexcept;
@@ -217,6 +220,7 @@ class BindingProperty {
   void VisitLeaf(BindingPropertyVisitor& visitor) const;
   void GrowCollection(std::size_t size);
   void ReallocateElements(std::size_t capacity);
+  BindingProperty& InsertMember(const InternedString& key);
   BindingProperty& AppendMember(const InternedString& name);
   static void CheckLayout() noexcept;
 

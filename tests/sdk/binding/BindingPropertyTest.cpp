@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "sdk/base/Fnv1a.h"
 #include "sdk/base/MemoryTesting.h"
 #include "sdk/binding/BindingPropertyTesting.h"
 #include "sdk/binding/BindingPropertyVisitor.h"
@@ -249,6 +250,30 @@ TEST(BindingPropertyTest, MembersAreKeptInByteOrder) {
   EXPECT_FALSE(scalar.HasMember("a"));
   EXPECT_EQ(&scalar.FindMember(nullptr), &BindingProperty::EmptyValue());
   EXPECT_TRUE(scalar.MembersBegin() == scalar.MembersEnd());
+}
+
+// However a member is asked for (again, by a name cut at its NUL, with the name's hash known),
+// the structure holds one member per name and that member holds the name's only reference.
+TEST(BindingPropertyTest, EachMemberHoldsOneReferenceToItsName) {
+  BindingProperty value;
+  BindingProperty& b = value.Member("b");
+  EXPECT_EQ(&value.Member("a"), &value.Member(std::string_view("a\0x", 3)));
+  EXPECT_EQ(&value.Member("b"), &b);
+  EXPECT_EQ(&value.Member("b", Fnv1a32("b")), &b);
+  const std::string_view cut("d\0e", 3);
+  value.Member(cut, Fnv1a32(cut)).SetString("b");
+  value.Member("c", Fnv1a32("c"));
+  value.Member("c");
+
+  std::vector<std::string> names;
+  for (auto it = value.MembersBegin(); it != value.MembersEnd(); ++it) {
+    SCOPED_TRACE(it.Name().Text());
+    names.push_back(it.Name().Text());
+    EXPECT_EQ(it.Name().Hash(), Fnv1a32(it.Name().View()));
+    EXPECT_EQ(it.Name().RefCount(), it.Name().View() == "b" ? 2u : 1u);  // "b" is also a text
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"a", "b", "c", "d"}));
+  EXPECT_EQ(value.Arena().InternedCount(), 4u);
 }
 
 // A recording visitor: one token per call.
