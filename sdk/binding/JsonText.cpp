@@ -6,6 +6,7 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -101,6 +102,17 @@ class ValueBuilder {
   std::uint32_t depth_ = 0;
   BindingProperty* open_[kMaxJsonDepth];
 };
+
+// The length of the last text of each layout. The next buffer starts a little larger, so that a
+// text like the last one is written into one block; the margin covers what the writer reserves
+// ahead of each token.
+std::atomic<std::size_t> lastCompactLength{0};
+std::atomic<std::size_t> lastPrettyLength{0};
+
+std::size_t BufferCapacity(const std::atomic<std::size_t>& lastLength) {
+  const std::size_t length = lastLength.load(std::memory_order_relaxed);
+  return length + length / 8 + JsonBuffer::kDefaultCapacity;
+}
 
 bool IsJsonBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -200,12 +212,16 @@ std::string SerializeJson(const BindingProperty& value, const BindingRegistry* r
                           const char* separator) {
   if (value.IsEmpty()) return {};
   JsonAllocator allocator;
-  JsonBuffer buffer(&allocator);
-  if (separator == nullptr || *separator == '\0') {
+  const bool compact = separator == nullptr || *separator == '\0';
+  std::atomic<std::size_t>& lastLength = compact ? lastCompactLength : lastPrettyLength;
+  JsonBuffer buffer(&allocator, BufferCapacity(lastLength));
+  if (compact) {
     WriteJson<CompactWriter>(value, registry, buffer);
-    return std::string(buffer.GetString(), buffer.GetSize());
+  } else {
+    WriteJson<PrettyWriter>(value, registry, buffer);
   }
-  WriteJson<PrettyWriter>(value, registry, buffer);
+  lastLength.store(buffer.GetSize(), std::memory_order_relaxed);
+  if (compact) return std::string(buffer.GetString(), buffer.GetSize());
   const std::string_view pretty(buffer.GetString(), buffer.GetSize());
   if (std::strcmp(separator, "\n") == 0) return std::string(pretty);
 

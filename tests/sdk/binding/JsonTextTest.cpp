@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "sdk/base/TrackingAllocator.h"
 #include "sdk/binding/BindingRegistry.h"
 #include "sdk/binding/TypeId.h"
 
@@ -252,6 +253,26 @@ TEST(JsonTextTest, WritesEveryKind) {
     if (!c.value.IsCollection()) {
       EXPECT_EQ(SerializeJson(c.value, c.registry, "\n"), c.text);
     }
+  }
+}
+
+// The buffer starts at the last text's length, so a text like the last one is written into one
+// block (beside the writer's own stack of open containers), however long it is.
+TEST(JsonTextTest, ATextLikeTheLastIsWrittenIntoOneBufferBlock) {
+  BindingProperty value;
+  for (int i = 0; i < 3000; ++i) {
+    BindingProperty& element = value.Append();
+    element.Member("quotes").SetString(std::string(static_cast<std::size_t>(i % 90), '"'));
+    element.Member("n").SetUint64(static_cast<std::uint64_t>(i));
+  }
+  for (const char* separator : {static_cast<const char*>(nullptr), "\n"}) {
+    SCOPED_TRACE(separator == nullptr ? "compact" : "pretty");
+    const std::string first = SerializeJson(value, nullptr, separator);
+    const std::uint64_t before = TrackingAllocator::Counters().allocations.load();
+    const std::string second = SerializeJson(value, nullptr, separator);
+    EXPECT_LE(TrackingAllocator::Counters().allocations.load() - before, 2u);
+    EXPECT_EQ(second, first);
+    EXPECT_GT(first.size(), 150000u);
   }
 }
 
