@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 #include <tuple>
@@ -523,6 +524,18 @@ void BindingProperty::GrowCollection(std::size_t size) {
   for (std::size_t i = collection.size; i < size; ++i) {
     new (&collection.elements[i]) BindingProperty(ChildTag(), arena_);
   }
+  collection.size = static_cast<std::uint32_t>(size);
+}
+
+// Appends elements of this tree made outside the collection, taking their bytes over; the array
+// grows to exactly the new length.
+void BindingProperty::TakeElements(BindingProperty* elements, std::size_t count) {
+  Collection& collection = *Block<Collection>();
+  const std::size_t size = collection.size + count;
+  if (size > kMaxCollectionSize) ThrowTooLong();
+  if (size > collection.capacity) ReallocateElements(size);
+  std::memcpy(static_cast<void*>(collection.elements + collection.size),
+              static_cast<const void*>(elements), count * sizeof(BindingProperty));
   collection.size = static_cast<std::uint32_t>(size);
 }
 

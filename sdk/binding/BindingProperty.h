@@ -18,6 +18,7 @@ namespace Zarn {
 
 class BindingMemberIterator;
 class BindingPropertyVisitor;
+class CollectionGatherer;
 
 enum class BindingPropertyKind : std::uint8_t {
   Empty = 0,
@@ -80,6 +81,7 @@ class BindingProperty {
   // Only a container makes its own elements and members, through this tag.
   class ChildTag {
     friend class BindingProperty;
+    friend class CollectionGatherer;
     ChildTag() = default;
   };
 
@@ -196,6 +198,7 @@ class BindingProperty {
 
  private:
   friend class BindingMemberIterator;
+  friend class CollectionGatherer;
   friend struct BindingPropertyTestPeer;
   struct Collection;
   struct ChildCursor;
@@ -220,6 +223,7 @@ class BindingProperty {
   void VisitLeaf(BindingPropertyVisitor& visitor) const;
   void GrowCollection(std::size_t size);
   void ReallocateElements(std::size_t capacity);
+  void TakeElements(BindingProperty* elements, std::size_t count);
   BindingProperty& InsertMember(const InternedString& key);
   BindingProperty& AppendMember(const InternedString& name);
   static void CheckLayout() noexcept;

@@ -15,6 +15,7 @@
 #include "sdk/base/Encoding.h"
 #include "sdk/binding/BindingPropertyVisitor.h"
 #include "sdk/binding/BindingRegistry.h"
+#include "sdk/binding/CollectionGatherer.h"
 #include "sdk/binding/JsonAllocator.h"
 
 namespace Zarn {
@@ -27,9 +28,10 @@ using CompactWriter =
 using PrettyWriter =
     rapidjson::PrettyWriter<JsonBuffer, rapidjson::UTF8<>, rapidjson::UTF8<>, JsonAllocator>;
 
-// Builds the value from the reader's events. Open containers are kept by address: a container
-// is only appended to while it is the innermost one, so the addresses of the ones inside it stay
-// put; members live in tree nodes that never move.
+// Builds the value from the reader's events. The elements of open collections are gathered and
+// each collection gets them all at once when it closes. An open container is found again by
+// address when it lies in a member or is the root (members live in tree nodes that never move),
+// else by its index among the gathered elements.
 class ValueBuilder {
  public:
   explicit ValueBuilder(BindingProperty& root) : root_(root) {}
@@ -65,7 +67,7 @@ class ValueBuilder {
   }
   bool StartObject() { return Open(true); }
   bool Key(const char* name, rapidjson::SizeType length, bool) {
-    member_ = &open_[depth_ - 1]->Member(std::string_view(name, length));
+    member_ = &Container(open_[depth_ - 1]).Member(std::string_view(name, length));
     return true;
   }
   bool EndObject(rapidjson::SizeType) { return Close(); }
@@ -73,34 +75,51 @@ class ValueBuilder {
   bool EndArray(rapidjson::SizeType) { return Close(); }
 
  private:
+  struct OpenContainer {
+    BindingProperty* fixed;    // the container, or null when it is a gathered element
+    std::uint32_t gathered;    // else its index among the gathered elements
+    std::uint32_t firstChild;  // a collection's first gathered element
+    bool collection;
+  };
+
+  BindingProperty& Container(const OpenContainer& open) {
+    return open.fixed != nullptr ? *open.fixed : gatherer_.At(open.gathered);
+  }
+
   BindingProperty& Target() {
     if (depth_ == 0) return root_;
-    BindingProperty* innermost = open_[depth_ - 1];
-    if (innermost->IsCollection()) return innermost->Append();
+    if (open_[depth_ - 1].collection) return gatherer_.Push(arena_);
     return *member_;
   }
 
   // A repeated name that held a container of the same kind keeps it and adds to it.
   bool Open(bool structure) {
     if (depth_ == kMaxJsonDepth) return false;
+    const bool inCollection = depth_ > 0 && open_[depth_ - 1].collection;
     BindingProperty& target = Target();
     if (structure) {
       target.MakeStructure();
     } else {
       target.MakeCollection();
     }
-    open_[depth_++] = &target;
+    if (arena_ == nullptr) arena_ = &root_.Arena();
+    const auto top = static_cast<std::uint32_t>(gatherer_.Mark());
+    open_[depth_++] = inCollection ? OpenContainer{nullptr, top - 1, top, !structure}
+                                   : OpenContainer{&target, 0, top, !structure};
     return true;
   }
   bool Close() {
-    --depth_;
+    const OpenContainer& open = open_[--depth_];
+    if (open.collection) gatherer_.MoveInto(Container(open), open.firstChild);
     return true;
   }
 
   BindingProperty& root_;
+  PropertyArena* arena_ = nullptr;  // the root's, once it has a container
   BindingProperty* member_ = nullptr;
   std::uint32_t depth_ = 0;
-  BindingProperty* open_[kMaxJsonDepth];
+  OpenContainer open_[kMaxJsonDepth];
+  CollectionGatherer gatherer_;
 };
 
 // The length of the last text of each layout. The next buffer starts a little larger, so that a

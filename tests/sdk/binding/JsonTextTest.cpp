@@ -66,6 +66,45 @@ TEST(JsonTextTest, ParsesValues) {
   }
 }
 
+std::string NumberList(int count) {
+  std::string text = "[";
+  for (int i = 0; i < count; ++i) text += (i == 0 ? "" : ",") + std::to_string(i);
+  return text + "]";
+}
+
+// Lists of every size and depth, open around each other, read whole; lists cut off or followed
+// by errors leave nothing behind (the sanitizer's leak check sees every element).
+TEST(JsonTextTest, ListsKeepEveryElementInOrder) {
+  const std::string hundreds = NumberList(300);
+  const std::string inRecords = "[" + std::string(R"({"a":)") + hundreds + R"(,"b":[[1],[]],"c":)" +
+                                hundreds + "}," + hundreds + "," + NumberList(70) + "]";
+  std::string deep;
+  for (int i = 0; i < 100; ++i) deep += "[" + std::to_string(i) + ",";
+  deep += "[]";
+  for (int i = 0; i < 100; ++i) deep += ",{}]";
+  struct Case {
+    std::string text;
+    std::string compact;
+  };
+  const Case cases[] = {
+      {NumberList(1), "[0]"},
+      {NumberList(2000), NumberList(2000)},
+      {inRecords, inRecords},
+      {deep, deep},
+      {R"([[],[[]],{"a":[[1,2],[3]]},[4,[5,[6]]]])", R"([[],[[]],{"a":[[1,2],[3]]},[4,[5,[6]]]])"},
+      {R"({"a":[1,[2]],"b":0,"a":[[3],4]})", R"({"a":[1,[2],[3],4],"b":0})"},
+      {NumberList(500) + "]",
+       "Error: The document root must not be followed by other values. at offset 1891."},
+      {"[1,[2,3],{\"a\":[4,", "Error: Invalid value. at offset 17."},
+      {"[" + hundreds + "," + hundreds.substr(0, 500),
+       "Error: Missing a comma or ']' after an array element. at offset 1593."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text.substr(0, 40));
+    EXPECT_EQ(Reparse(c.text), c.compact);
+  }
+}
+
 TEST(JsonTextTest, NumberKinds) {
   struct Case {
     const char* text;
