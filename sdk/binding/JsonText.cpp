@@ -206,21 +206,23 @@ BindingResult ParseJsonText(const char* text) {
   while (IsJsonBlank(*rest)) ++rest;
   if (*rest == '\0') return result;
 
-  // The iterative reader keeps its own stack on the heap, so nesting never grows ours.
+  // The recursive reader: the builder refuses the 513th open container, so the reader never
+  // goes deeper than that on the stack.
   ValueBuilder builder(result.Value());
   JsonAllocator allocator;
   JsonReader reader(&allocator);
   rapidjson::StringStream stream(text);
-  reader.Parse<rapidjson::kParseIterativeFlag>(stream, builder);
+  reader.Parse<rapidjson::kParseDefaultFlags>(stream, builder);
   if (!reader.HasParseError()) return result;
 
-  rapidjson::ParseErrorCode code = reader.GetParseErrorCode();
-  // The iterative reader calls a text that opens with "]", "}", "," or ":" empty; blank text
-  // never gets here, so report it as the recursive reader does.
-  if (code == rapidjson::kParseErrorDocumentEmpty) code = rapidjson::kParseErrorValueInvalid;
+  const rapidjson::ParseErrorCode code = reader.GetParseErrorCode();
+  std::size_t offset = reader.GetErrorOffset();
+  // The builder stops the reader only at a bracket too deep, after the reader took the bracket:
+  // the offset is the bracket's.
+  if (code == rapidjson::kParseErrorTermination) --offset;
   char message[160];
   std::snprintf(message, sizeof message, "Error: %s at offset %u.",
-                rapidjson::GetParseError_En(code), static_cast<unsigned>(reader.GetErrorOffset()));
+                rapidjson::GetParseError_En(code), static_cast<unsigned>(offset));
   result.SetFailure(message);
   return result;
 }
