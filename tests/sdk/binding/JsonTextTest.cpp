@@ -8,24 +8,45 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "sdk/base/MemoryTesting.h"
 #include "sdk/base/TrackingAllocator.h"
 #include "sdk/binding/BindingRegistry.h"
+#include "sdk/binding/PageSource.h"
 #include "sdk/binding/TypeId.h"
+#include "sdk/binding/TypeRegistry.h"
+#include "sdk/binding/TypedConversions.h"
 
 namespace {
 
-enum class Shade : std::int32_t { Dark = 1 };
+enum class Shade : std::int32_t { Dark = 1, Light = 2 };
+
+struct Seat {
+  std::uint64_t id = 0;
+  std::string label;
+  Shade shade = Shade::Dark;
+};
+
+struct Crew {
+  std::string name;
+  std::vector<Seat> seats;
+  std::optional<std::string> note;
+  std::vector<std::string> tags;
+};
 
 }  // namespace
 
 ZARN_TYPE_ID(Shade, 0x5A000001u);
+ZARN_TYPE_ID(Seat, 0x5A000002u);
+ZARN_TYPE_ID(Crew, 0x5A000003u);
 
 namespace {
 
 using namespace Zarn;
+using Zarn::Testing::CounterValues;
 
 // Compact text of what `text` parses to; the failure message when it does not parse.
 std::string Reparse(const std::string& text) {
@@ -312,6 +333,66 @@ TEST(JsonTextTest, ATextLikeTheLastIsWrittenIntoOneBufferBlock) {
     EXPECT_LE(TrackingAllocator::Counters().allocations.load() - before, 2u);
     EXPECT_EQ(second, first);
     EXPECT_GT(first.size(), 150000u);
+  }
+}
+
+// Reads into records and writes back, over and over: the heap's live bytes, the pages in use and
+// the reservations held end as they began, both when each read's reservations come and go and
+// when another value keeps one.
+TEST(JsonTextTest, TenThousandReadsAndWritesLeaveMemoryAsItWas) {
+  BindingRegistry registry;
+  registry.RegisterType(4, "Shade", TypeId<Shade>(), true)
+      .AddEnumValue("Dark", 1, "")
+      .AddEnumValue("Light", 2, "");
+  TypeRegistry(registry.RegisterType(sizeof(Seat), "Seat", TypeId<Seat>(), false))
+      .AddMember<std::uint64_t>("id", offsetof(Seat, id), "")
+      .AddMember<std::string>("label", offsetof(Seat, label), "")
+      .AddMember<Shade>("shade", offsetof(Seat, shade), "");
+  TypeRegistry(registry.RegisterType(sizeof(Crew), "Crew", TypeId<Crew>(), false))
+      .AddMember<std::string>("name", offsetof(Crew, name), "")
+      .AddMember<std::vector<Seat>>("seats", offsetof(Crew, seats), "")
+      .AddMember<std::optional<std::string>>("note", offsetof(Crew, note), "")
+      .AddMember<std::vector<std::string>>("tags", offsetof(Crew, tags), "");
+  Crew crew;
+  crew.name = "a crew whose name is too long to be kept inside its entry's block";
+  for (std::uint64_t i = 0; i < 12; ++i) {
+    crew.seats.push_back(
+        {i * 7919, "seat " + std::to_string(i), i % 3 == 0 ? Shade::Light : Shade::Dark});
+  }
+  crew.tags = {"x", "y", "x"};
+  const std::string text = ToJsonString(crew, registry);
+  ASSERT_GT(text.size(), 500u);
+
+  const auto round = [&] {
+    BindingResult parsed = ParseJson(text);
+    Crew read;
+    ASSERT_TRUE(ReadRequiredValue(read, parsed.Value(), registry));
+    ASSERT_EQ(ToJsonString(read, registry), text);
+    ASSERT_FALSE(SerializeJson(parsed.Value(), &registry, "\r\n").empty());
+  };
+  for (const bool otherAlive : {false, true}) {
+    SCOPED_TRACE(otherAlive ? "another value alive" : "no other value");
+    std::optional<BindingProperty> other;
+    if (otherAlive) {
+      other.emplace();
+      for (int i = 0; i < 200; ++i) other->Append().SetString(std::to_string(i));
+      ASSERT_GT(PageSource::Instance().PagesInUse(), 0u);
+    }
+    {
+      const std::size_t idle = PageSource::Instance().PagesInUse();
+      BindingResult parsed = ParseJson(text);
+      ASSERT_GT(PageSource::Instance().PagesInUse(), idle);  // a read takes pages of its own
+    }
+    round();  // the page table and the writer's buffer lengths are set up once
+    const CounterValues before = CounterValues::ReadProcess();
+    const std::size_t pages = PageSource::Instance().PagesInUse();
+    const std::size_t reservations = PageSource::Instance().ReservationCount();
+    for (int i = 0; i < 10000; ++i) round();
+    const CounterValues after = CounterValues::ReadProcess();
+    EXPECT_GT(after.allocations - before.allocations, 10000u);
+    EXPECT_EQ(after.bytesAllocated - before.bytesAllocated, after.bytesFreed - before.bytesFreed);
+    EXPECT_EQ(PageSource::Instance().PagesInUse(), pages);
+    EXPECT_EQ(PageSource::Instance().ReservationCount(), reservations);
   }
 }
 
