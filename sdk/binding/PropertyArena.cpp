@@ -18,6 +18,8 @@ namespace Zarn {
 namespace {
 
 constexpr std::uint32_t kInitialBucketCount = 8;
+// Each bucket array is a heap block: growing fourfold makes a large tree's table in few of them.
+constexpr std::uint32_t kGrowthFactor = 4;
 
 constexpr std::uint32_t SlotSize(std::size_t size) noexcept {
   return static_cast<std::uint32_t>((size + 3) & ~std::size_t{3});
@@ -81,7 +83,7 @@ InternedString* InternTable::Find(std::string_view text, std::uint32_t hash) con
 
 void InternTable::Insert(PropertyArena& arena, InternedString* entry) {
   if (size_ + 1 > bucketCount_) {
-    Rehash(arena, bucketCount_ == 0 ? kInitialBucketCount : bucketCount_ * 2);
+    Rehash(arena, bucketCount_ == 0 ? kInitialBucketCount : bucketCount_ * kGrowthFactor);
   }
   InternedString*& head = buckets_[entry->hash_ & (bucketCount_ - 1)];
   entry->next_ = head;
