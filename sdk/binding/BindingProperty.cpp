@@ -558,7 +558,7 @@ void BindingProperty::Reserve(std::size_t count) {
 
 BindingProperty& BindingProperty::Member(std::string_view name) {
   MakeStructure();
-  return InsertMember(arena_->InternString(name));
+  return InsertMember(arena_->InternName(name));
 }
 
 BindingProperty& BindingProperty::Member(const char* name) {

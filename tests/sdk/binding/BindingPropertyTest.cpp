@@ -276,6 +276,45 @@ TEST(BindingPropertyTest, EachMemberHoldsOneReferenceToItsName) {
   EXPECT_EQ(value.Arena().InternedCount(), 4u);
 }
 
+// In a tree with many texts, names asked for again are found without hashing; what is found is
+// always the table's own entry, and a freed entry is never found again.
+TEST(BindingPropertyTest, NamesOfALargeTreeStayOneEntryEach) {
+  BindingProperty root;
+  BindingProperty& first = root.Member("first");
+  for (int i = 0; i < 40; ++i) first.Member("n" + std::to_string(i));
+  const auto nameIn = [](const BindingProperty& structure, std::string_view name) {
+    for (auto it = structure.MembersBegin(); it != structure.MembersEnd(); ++it) {
+      if (it.Name().View() == name) return &it.Name();
+    }
+    return static_cast<const InternedString*>(nullptr);
+  };
+  const InternedString* n5 = nameIn(first, "n5");
+  ASSERT_NE(n5, nullptr);
+
+  BindingProperty& second = root.Member("second");
+  second.Member("n5");
+  second.Member(std::string_view("n5\0x", 4));
+  second.Member("n5").SetString("n5");
+  EXPECT_EQ(nameIn(second, "n5"), n5);
+  EXPECT_EQ(n5->RefCount(), 3u);  // two names and a text
+  EXPECT_EQ(second.Size(), 1u);
+
+  first.Reset();  // frees every name but "n5"
+  EXPECT_EQ(n5->RefCount(), 2u);
+  BindingProperty& third = root.Member("third");
+  for (int i = 0; i < 40; ++i) third.Member("n" + std::to_string(i)).SetUint64(i);
+  for (int i = 0; i < 40; ++i) {
+    SCOPED_TRACE(i);
+    const std::string name = "n" + std::to_string(i);
+    const InternedString* entry = nameIn(third, name);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->View(), name);
+    EXPECT_EQ(entry->RefCount(), i == 5 ? 3u : 1u);
+    EXPECT_EQ(third.FindMember(name).GetUint64(), static_cast<std::uint64_t>(i));
+  }
+  EXPECT_EQ(root.Arena().InternedCount(), 43u);  // the 40 names, "first", "second", "third"
+}
+
 // A recording visitor: one token per call.
 class RecordingVisitor final : public BindingPropertyVisitor {
  public:
