@@ -10,6 +10,7 @@
 
 #include "host/HostValue.h"
 #include "host/ResourceEventName.h"
+#include "host/WorldFile.h"
 
 namespace Zarn::Host {
 
@@ -174,6 +175,8 @@ bool CommandShell::Execute(const std::string& line, std::string* output) {
     *output = ProxyReply(rest);
   } else if (command == "proxy-method" || command == "proxy-async") {
     *output = ProxyEvent(rest, command == "proxy-async");
+  } else if (command.rfind("parties-", 0) == 0) {
+    *output = Parties(command, rest);
   } else {
     *output = Fail("unknown command: " + EchoOf(command));
   }
@@ -360,6 +363,99 @@ std::string CommandShell::ProxyEvent(const std::string& rest, bool async) {
     proxy_.SendMethodEvent(service, method, message);
   }
   return R"({"sent":true})";
+}
+
+std::string CommandShell::Parties(const std::string& command, const std::string& rest) {
+  std::vector<std::string> words;
+  std::string tail = rest;
+  // Up to three words, then the rest (a body) as it is.
+  while (!tail.empty() && words.size() < 3) {
+    std::string word;
+    SplitWord(tail, &word, &tail);
+    words.push_back(word);
+  }
+  const auto arguments = [&](std::size_t count) { return words.size() == count && tail.empty(); };
+  // Printed as every answer is, bytes that are not UTF-8 escaped.
+  const auto printed = [](const std::string& json) {
+    rapidjson::Document parsed;
+    std::string error;
+    return ParseHostJson(json, &parsed, &error) ? JsonLine(parsed) : ErrorJson(error);
+  };
+  const auto reply = [&](const PartiesReply& answer) { return printed(EnvelopeJson(answer)); };
+  if (command == "parties-act" && words.size() == 3) {
+    return reply(parties_.Act(words[0], words[1], words[2], tail));
+  }
+  if (command == "parties-invite" && arguments(2)) {
+    return reply(parties_.Invite(words[0], words[1]));
+  }
+  if (command == "parties-accept" && arguments(2)) {
+    return reply(parties_.Accept(words[0], words[1]));
+  }
+  if (command == "parties-decline" && arguments(2)) {
+    return reply(parties_.Decline(words[0], words[1]));
+  }
+  if (command == "parties-leave" && arguments(1)) return reply(parties_.Leave(words[0]));
+  if (command == "parties-player" && arguments(1)) {
+    const std::string player = parties_.PlayerJson(words[0]);
+    return player.empty() ? Fail("no parties player " + EchoOf(words[0])) : printed(player);
+  }
+  if (command == "parties-push" && arguments(1)) {
+    const std::optional<PartiesPush> push = PartiesPushNamed(words[0]);
+    if (!push) return Fail("parties-push takes none, notification or message");
+    parties_.SetPush(*push);
+    return R"({"push":true})";
+  }
+  if (command == "parties-health" || command == "parties-token") {
+    if (rest.empty()) return Fail(command + " needs a text");
+    if (command == "parties-health") {
+      parties_.SetHealth(rest);
+    } else {
+      parties_.SetCommsToken(rest);
+    }
+    return R"({"set":true})";
+  }
+  if (command == "parties-resume" && arguments(2)) {
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long millis = std::strtoull(words[1].c_str(), &end, 10);
+    if (errno != 0 || end == words[1].c_str() || *end != '\0' || words[1][0] == '-') {
+      return Fail("parties-resume needs a party id and UTC milliseconds");
+    }
+    if (!parties_.SetActivityResume(words[0], millis)) {
+      return Fail("no party " + EchoOf(words[0]));
+    }
+    return R"({"locked":true})";
+  }
+  if (command == "parties-restriction") {
+    if (!parties_.PushQueueRestriction(rest)) return Fail("a queue restriction is a JSON object");
+    return R"({"sent":true})";
+  }
+  if (command == "parties-script") {
+    rapidjson::Document json;
+    std::string error;
+    PartiesScript script;
+    if (!ParseHostJson(rest, &json, &error) || !ReadPartiesScript(json, &script, &error)) {
+      return Fail(error);
+    }
+    parties_.AddScript(std::move(script));
+    return R"({"scripted":true})";
+  }
+  if (command == "parties-requests" && rest.empty()) {
+    rapidjson::Document json(rapidjson::kObjectType);
+    auto& allocator = json.GetAllocator();
+    rapidjson::Value list(rapidjson::kArrayType);
+    for (const PartiesRecord& record : parties_.Records()) {
+      rapidjson::Value entry(rapidjson::kObjectType);
+      entry.AddMember("method", TextValue(record.method, allocator), allocator);
+      entry.AddMember("url", TextValue(record.url, allocator), allocator);
+      entry.AddMember("body", TextValue(record.body, allocator), allocator);
+      list.PushBack(entry, allocator);
+    }
+    json.AddMember("requests", list, allocator);
+    parties_.ClearRecords();
+    return JsonLine(json);
+  }
+  return Fail("bad " + command + " command; see the README");
 }
 
 }  // namespace Zarn::Host

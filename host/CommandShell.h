@@ -4,6 +4,7 @@
 #include <string>
 
 #include "host/LegacyPlatform.h"
+#include "host/PartiesService.h"
 #include "host/PluginHost.h"
 #include "host/ServiceProxyService.h"
 
@@ -11,8 +12,10 @@ namespace Zarn::Host {
 
 class CommandShell {
  public:
-  // Serves the legacy platform and the service proxy on `host` from now on.
-  explicit CommandShell(PluginHost& host) : host_(host), legacy_(host), proxy_(host) {}
+  // Serves the legacy platform, the service proxy and the parties service behind it on `host`
+  // from now on.
+  explicit CommandShell(PluginHost& host)
+      : host_(host), legacy_(host), proxy_(host), parties_(host, proxy_) {}
 
   // Runs one command line and sets `*output` to its one-line JSON answer (empty for a blank
   // line). Returns false when the command was "quit". Bad commands answer {"error":"..."} and the
@@ -27,6 +30,7 @@ class CommandShell {
   // The simulated components, for a world file to script.
   LegacyPlatform& Legacy() { return legacy_; }
   ServiceProxyService& Proxy() { return proxy_; }
+  PartiesService& Parties() { return parties_; }
 
  private:
   // Counts a failed command and gives its error line.
@@ -46,10 +50,14 @@ class CommandShell {
   std::string ProxyReply(const std::string& rest);
   // proxy-method|proxy-async <service> <method> <payload text>: a method event or a message.
   std::string ProxyEvent(const std::string& rest, bool async);
+  // The parties-* commands (README): the simulated parties service's players, scripts, pushes
+  // and other players' actions.
+  std::string Parties(const std::string& command, const std::string& rest);
 
   PluginHost& host_;
   LegacyPlatform legacy_;
   ServiceProxyService proxy_;
+  PartiesService parties_;
   int failures_ = 0;
 };
 

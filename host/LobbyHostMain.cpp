@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
   stallingShell = &shell;
   if (!world.empty()) {
     std::string error;
-    if (!LoadWorldFile(host, world, &error, {&shell.Legacy(), &shell.Proxy()})) {
+    if (!LoadWorldFile(host, world, &error, {&shell.Legacy(), &shell.Proxy(), &shell.Parties()})) {
       std::cout << ErrorJson(error) << std::endl;
       return 1;
     }

@@ -58,28 +58,41 @@ CoreReply ServiceProxyService::AnswerUuidRequest(const CoreRequest& request) {
   received.method = StringArgument(request.arguments, 1);
   received.hostContext = Argument(request.arguments, 2);
   received.payload = StringArgument(request.arguments, 3);
-  const auto script = scripts_.find({received.service, received.method});
-  if (script != scripts_.end() && script->second.postError) {
-    requests_.push_back(received);
-    return CoreReply{script->second.postStatus, std::nullopt, *script->second.postError};
+  const std::pair<std::string, std::string> key{received.service, received.method};
+  std::optional<ProxyScript> script;
+  if (const auto scripted = scripts_.find(key); scripted != scripts_.end()) {
+    script = scripted->second;
   }
-  char uuid[40];
-  std::snprintf(uuid, sizeof uuid, "00000000-0000-4000-8000-%012llx",
-                static_cast<unsigned long long>(nextUuid_++));
-  received.uuid = uuid;
+  if (!script) {
+    // Copied: a responder may replace itself while it runs.
+    const auto responder = responders_.find(key);
+    if (responder != responders_.end()) {
+      received.uuid = NextUuid();
+      script = ProxyResponder(responder->second)(received);
+    }
+  }
+  if (script && script->postError) {
+    requests_.push_back(received);
+    return CoreReply{script->postStatus, std::nullopt, *script->postError};
+  }
+  if (received.uuid.empty()) received.uuid = NextUuid();
   requests_.push_back(received);
   const std::size_t index = requests_.size() - 1;
-  if (script == scripts_.end() || script->second.timing == ProxyScript::Timing::Never) {
+  if (!script || script->timing == ProxyScript::Timing::Never) {
     unanswered_.push_back(index);
   } else {
-    std::string event =
-        EventJson(received.uuid, received.service, received.method, script->second.reply);
-    if (script->second.timing == ProxyScript::Timing::DuringPost) {
-      host_.DeliverEventNow("OnServiceProxyUuidEvent", event);
+    const ProxyScript::Timing timing = script->timing;
+    const int yield = script->yield;
+    auto deliver = [this, uuid = received.uuid, service = received.service,
+                    method = received.method, script = std::move(*script)] {
+      ProxyMessage reply = script.reply;
+      if (script.payloadAtDelivery) reply.payload = script.payloadAtDelivery();
+      host_.DeliverEventNow("OnServiceProxyUuidEvent", EventJson(uuid, service, method, reply));
+    };
+    if (timing == ProxyScript::Timing::DuringPost) {
+      deliver();
     } else {
-      host_.OnYield(script->second.yield, [this, event = std::move(event)] {
-        host_.DeliverEventNow("OnServiceProxyUuidEvent", event);
-      });
+      host_.OnYield(yield, std::move(deliver));
     }
   }
   return CoreReply{200, QuotedJson(received.uuid), std::nullopt};
@@ -94,6 +107,27 @@ CoreReply ServiceProxyService::AnswerAsyncRequest(const CoreRequest& request) {
   asyncRegistrations_.push_back(
       {rest.substr(0, slash), rest.substr(slash + 1), Argument(request.arguments, 0)});
   return CoreReply{};
+}
+
+std::string ServiceProxyService::NextUuid() {
+  char uuid[40];
+  std::snprintf(uuid, sizeof uuid, "00000000-0000-4000-8000-%012llx",
+                static_cast<unsigned long long>(nextUuid_++));
+  return uuid;
+}
+
+void ServiceProxyService::SetResponder(const std::string& service, const std::string& method,
+                                       ProxyResponder responder) {
+  if (responder) {
+    responders_[{service, method}] = std::move(responder);
+  } else {
+    responders_.erase({service, method});
+  }
+}
+
+void ServiceProxyService::ClearRequests() {
+  requests_.clear();
+  unanswered_.clear();
 }
 
 bool ServiceProxyService::ReplyTo(const std::string& uuid, const ProxyMessage& reply) {

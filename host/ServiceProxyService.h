@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -34,6 +35,8 @@ struct ProxyScript {
     Never,       // left to ReplyTo
   };
   ProxyMessage reply;
+  // When set, makes the reply's payload when the reply is delivered, in place of reply.payload.
+  std::function<std::string()> payloadAtDelivery;
   Timing timing = Timing::DuringPost;
   int yield = 1;
   // When set, the starting POST itself fails with this text and `postStatus`.
@@ -49,6 +52,10 @@ struct ProxyRequest {
   std::string hostContext;  // compact JSON of the argument
   std::string payload;      // the payload text
 };
+
+// Makes the answer to one request from the request itself (its uuid already set). Runs during
+// the starting POST; it may queue events but must not call into the plugin.
+using ProxyResponder = std::function<ProxyScript(const ProxyRequest&)>;
 
 struct ProxyAsyncRegistration {
   std::string service;
@@ -67,6 +74,11 @@ class ServiceProxyService {
   // Requests without a script are left unanswered until ReplyTo.
   void Script(const std::string& service, const std::string& method, ProxyScript script);
 
+  // Answers every later request of `service`.`method` that no script answers by what
+  // `responder` makes of it (replacing an earlier responder; an empty one removes it).
+  void SetResponder(const std::string& service, const std::string& method,
+                    ProxyResponder responder);
+
   // Queues the reply to the request `uuid` ("next": the oldest request not yet answered). False
   // when there is no such request.
   bool ReplyTo(const std::string& uuid, const ProxyMessage& reply);
@@ -79,6 +91,9 @@ class ServiceProxyService {
   [[nodiscard]] const std::vector<ProxyRequest>& Requests() const { return requests_; }
   // The requests not answered yet, oldest first.
   [[nodiscard]] std::vector<ProxyRequest> Unanswered() const;
+  // Forgets every recorded request, unanswered ones included (ReplyTo then finds none), so that
+  // long runs keep no history.
+  void ClearRequests();
   [[nodiscard]] const std::vector<ProxyAsyncRegistration>& AsyncRegistrations() const {
     return asyncRegistrations_;
   }
@@ -91,8 +106,12 @@ class ServiceProxyService {
   static std::string EventJson(const std::string& uuid, const std::string& service,
                                const std::string& method, const ProxyMessage& message);
 
+  // "00000000-0000-4000-8000-" and the next number in twelve hex digits.
+  std::string NextUuid();
+
   PluginHost& host_;
   std::map<std::pair<std::string, std::string>, ProxyScript> scripts_;
+  std::map<std::pair<std::string, std::string>, ProxyResponder> responders_;
   std::vector<ProxyRequest> requests_;
   std::deque<std::size_t> unanswered_;  // indexes into requests_
   std::vector<ProxyAsyncRegistration> asyncRegistrations_;

@@ -1,7 +1,11 @@
 #include "host/WorldFile.h"
 
+#include <algorithm>
 #include <fstream>
+#include <iterator>
+#include <optional>
 #include <sstream>
+#include <utility>
 
 #include "host/HostValue.h"
 
@@ -101,6 +105,31 @@ bool ReadLcdsScript(const rapidjson::Value& json, LegacyPlatform& legacy, std::s
   return true;
 }
 
+// "timing" and "yield" of a proxy or parties script.
+bool ReadTiming(const rapidjson::Value& json, ProxyScript::Timing* timing, int* yield,
+                std::string* error) {
+  if (json.HasMember("timing")) {
+    std::string text;
+    ReadText(json, "timing", &text);
+    if (text == "post") {
+      *timing = ProxyScript::Timing::DuringPost;
+    } else if (text == "yield") {
+      *timing = ProxyScript::Timing::OnYield;
+    } else if (text == "never") {
+      *timing = ProxyScript::Timing::Never;
+    } else {
+      return Fail(error, "a script's timing must be \"post\", \"yield\" or \"never\"");
+    }
+  }
+  if (json.HasMember("yield")) {
+    if (!json["yield"].IsInt() || json["yield"].GetInt() < 1) {
+      return Fail(error, "a script's yield must be a count from 1");
+    }
+    *yield = json["yield"].GetInt();
+  }
+  return true;
+}
+
 bool ReadProxyScript(const rapidjson::Value& json, ServiceProxyService& proxy, std::string* error) {
   std::string service;
   std::string method;
@@ -121,25 +150,7 @@ bool ReadProxyScript(const rapidjson::Value& json, ServiceProxyService& proxy, s
   if (json.HasMember("error") && !ReadText(json, "error", &script.reply.error)) {
     return Fail(error, "a proxy script's error must be a text");
   }
-  if (json.HasMember("timing")) {
-    std::string timing;
-    ReadText(json, "timing", &timing);
-    if (timing == "post") {
-      script.timing = ProxyScript::Timing::DuringPost;
-    } else if (timing == "yield") {
-      script.timing = ProxyScript::Timing::OnYield;
-    } else if (timing == "never") {
-      script.timing = ProxyScript::Timing::Never;
-    } else {
-      return Fail(error, "a proxy script's timing must be \"post\", \"yield\" or \"never\"");
-    }
-  }
-  if (json.HasMember("yield")) {
-    if (!json["yield"].IsInt() || json["yield"].GetInt() < 1) {
-      return Fail(error, "a proxy script's yield must be a count from 1");
-    }
-    script.yield = json["yield"].GetInt();
-  }
+  if (!ReadTiming(json, &script.timing, &script.yield, error)) return false;
   if (json.HasMember("postError")) {
     script.postError.emplace();
     if (!ReadText(json, "postError", &*script.postError)) {
@@ -155,7 +166,118 @@ bool ReadProxyScript(const rapidjson::Value& json, ServiceProxyService& proxy, s
   return true;
 }
 
+bool ReadPartiesPlayer(const rapidjson::Value& json, PartiesPlayer* player, std::string* error) {
+  if (!json.IsObject() || !ReadText(json, "puuid", &player->puuid) || player->puuid.empty()) {
+    return Fail(error, "a parties player must be an object with a \"puuid\" text");
+  }
+  if (json.HasMember("platformId") && !ReadText(json, "platformId", &player->platformId)) {
+    return Fail(error, "a parties player's platformId must be a text");
+  }
+  for (const auto& [key, target] :
+       {std::pair{"accountId", &player->accountId}, std::pair{"summonerId", &player->summonerId}}) {
+    if (!json.HasMember(key)) continue;
+    if (!json[key].IsUint64())
+      return Fail(error, std::string("a parties player's ") + key + " must be a count");
+    *target = json[key].GetUint64();
+  }
+  if (json.HasMember("eligibilityHash")) {
+    if (!json["eligibilityHash"].IsInt64()) {
+      return Fail(error, "a parties player's eligibilityHash must be a 64-bit number");
+    }
+    player->eligibilityHash = json["eligibilityHash"].GetInt64();
+  }
+  return true;
+}
+
+bool ReadParties(const rapidjson::Value& json, PartiesService& parties, std::string* error) {
+  if (!json.IsObject()) return Fail(error, "\"parties\" must be an object");
+  if (json.HasMember("players")) {
+    if (!json["players"].IsArray()) return Fail(error, "parties \"players\" must be a list");
+    for (const auto& entry : json["players"].GetArray()) {
+      PartiesPlayer player;
+      if (!ReadPartiesPlayer(entry, &player, error)) return false;
+      (void)parties.AddPlayer(player);
+    }
+  }
+  std::string text;
+  if (json.HasMember("local")) {
+    if (!ReadText(json, "local", &text)) return Fail(error, "parties \"local\" must be a text");
+    parties.SetLocalPlayer(text);
+  }
+  if (json.HasMember("push")) {
+    ReadText(json, "push", &text);
+    const std::optional<PartiesPush> push = PartiesPushNamed(text);
+    if (!push)
+      return Fail(error, "parties \"push\" must be \"none\", \"notification\" or \"message\"");
+    parties.SetPush(*push);
+  }
+  if (json.HasMember("health")) {
+    if (!ReadText(json, "health", &text)) return Fail(error, "parties \"health\" must be a text");
+    parties.SetHealth(text);
+  }
+  if (json.HasMember("commsToken")) {
+    if (!ReadText(json, "commsToken", &text)) {
+      return Fail(error, "parties \"commsToken\" must be a text");
+    }
+    parties.SetCommsToken(text);
+  }
+  if (json.HasMember("scripts")) {
+    if (!json["scripts"].IsArray()) return Fail(error, "parties \"scripts\" must be a list");
+    for (const auto& entry : json["scripts"].GetArray()) {
+      PartiesScript script;
+      if (!ReadPartiesScript(entry, &script, error)) return false;
+      parties.AddScript(std::move(script));
+    }
+  }
+  return true;
+}
+
 }  // namespace
+
+bool ReadPartiesScript(const rapidjson::Value& json, PartiesScript* script, std::string* error) {
+  if (!json.IsObject() || !ReadText(json, "path", &script->path)) {
+    return Fail(error, "a parties script must be an object with a \"path\" text");
+  }
+  if (json.HasMember("method") && !ReadText(json, "method", &script->method)) {
+    return Fail(error, "a parties script's method must be a text");
+  }
+  if (json.HasMember("kind")) {
+    static const std::pair<const char*, PartiesScript::Kind> kKinds[] = {
+        {"normal", PartiesScript::Kind::Normal},
+        {"status", PartiesScript::Kind::Status},
+        {"empty", PartiesScript::Kind::EmptyPayload},
+        {"not-envelope", PartiesScript::Kind::NotEnvelope},
+        {"not-player", PartiesScript::Kind::NotPlayer},
+        {"proxy-error", PartiesScript::Kind::ProxyError},
+    };
+    std::string kind;
+    ReadText(json, "kind", &kind);
+    const auto* found = std::find_if(std::begin(kKinds), std::end(kKinds),
+                                     [&](const auto& entry) { return kind == entry.first; });
+    if (found == std::end(kKinds)) return Fail(error, "unknown parties script kind " + kind);
+    script->kind = found->second;
+  }
+  if (json.HasMember("httpStatus")) {
+    if (!json["httpStatus"].IsInt())
+      return Fail(error, "a parties script's httpStatus must be a number");
+    script->httpStatus = json["httpStatus"].GetInt();
+  }
+  if (json.HasMember("errorCode") && !ReadText(json, "errorCode", &script->errorCode)) {
+    return Fail(error, "a parties script's errorCode must be a text");
+  }
+  if (json.HasMember("apply")) {
+    if (!json["apply"].IsBool())
+      return Fail(error, "a parties script's apply must be true or false");
+    script->apply = json["apply"].GetBool();
+  }
+  if (json.HasMember("uses")) {
+    if (!json["uses"].IsInt() || json["uses"].GetInt() == 0 || json["uses"].GetInt() < -1) {
+      return Fail(error, "a parties script's uses must be a count, or -1 for every request");
+    }
+    script->uses = json["uses"].GetInt();
+  }
+  return ReadTiming(json, &script->timing, &script->yield, error);
+}
 
 bool LoadWorld(PluginHost& host, const std::string& text, std::string* error,
                const WorldServices& services) {
@@ -194,6 +316,10 @@ bool LoadWorld(PluginHost& host, const std::string& text, std::string* error,
     for (const auto& entry : scripts.GetArray()) {
       if (!ReadProxyScript(entry, *services.proxy, error)) return false;
     }
+  }
+  if (world.HasMember("parties")) {
+    if (services.parties == nullptr) return Fail(error, "no parties service to seed");
+    if (!ReadParties(world["parties"], *services.parties, error)) return false;
   }
   return true;
 }

@@ -8,13 +8,26 @@
 //              "status": 432}],
 //    "proxy": [{"service": "s", "method": "m", "payload": value or text, "status": "200",
 //               "error": "text", "timing": "post" | "yield" | "never", "yield": 2,
-//               "postError": "text", "postStatus": 500}]}
-// Every key is optional except a reply's "path" and the names of a legacy or proxy script.
+//               "postError": "text", "postStatus": 500}],
+//    "parties": {"players": [{"puuid": "p", "platformId": "EUW1", "accountId": 1,
+//                             "summonerId": 2, "eligibilityHash": 3}],
+//                "local": "p", "push": "none" | "notification" | "message",
+//                "health": "text", "commsToken": "text",
+//                "scripts": [{"method": "GET", "path": "v1/players/*",
+//                             "kind": "normal" | "status" | "empty" | "not-envelope" |
+//                                     "not-player" | "proxy-error",
+//                             "httpStatus": 503, "errorCode": "text", "apply": false,
+//                             "timing": "post" | "yield" | "never", "yield": 2, "uses": 1}]}}
+// Every key is optional except a reply's "path", the names of a legacy or proxy script, a parties
+// player's "puuid" and a parties script's "path".
 #pragma once
+
+#include <rapidjson/document.h>
 
 #include <string>
 
 #include "host/LegacyPlatform.h"
+#include "host/PartiesService.h"
 #include "host/PluginHost.h"
 #include "host/ServiceProxyService.h"
 
@@ -25,7 +38,13 @@ namespace Zarn::Host {
 struct WorldServices {
   LegacyPlatform* legacy = nullptr;
   ServiceProxyService* proxy = nullptr;
+  PartiesService* parties = nullptr;
 };
+
+// Reads one parties script (an entry of "scripts" above) into `*script`. False, with `*error`
+// set, when `json` is not one.
+[[nodiscard]] bool ReadPartiesScript(const rapidjson::Value& json, PartiesScript* script,
+                                     std::string* error);
 
 // Seeds `host` (and `services`) from the JSON `text`. False, with `*error` set, for text that is
 // not such a world; what was read before the fault stays in place.

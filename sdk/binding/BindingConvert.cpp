@@ -457,8 +457,8 @@ void WriteStruct(BindingProperty& out, BindingResult& status, const void* source
     const void* const address = record + field.offset;
     if ((field.flags & kBindingFieldOmitEmpty) == 0) {
       // Built in place: no value of its own, no copy.
-      field.converter->WriteInto(out.Member(field.name), status, address, field.descriptor.type,
-                                 registry);
+      field.converter->WriteInto(out.Member(field.name, field.nameHash), status, address,
+                                 field.descriptor.type, registry);
       if (!status.IsOk()) return;
       continue;
     }
@@ -468,7 +468,9 @@ void WriteStruct(BindingProperty& out, BindingResult& status, const void* source
       status.SetFailure(value.ErrorMessage());
       return;
     }
-    if (HoldsSomething(value.Value())) out.Member(field.name) = std::move(value.Value());
+    if (HoldsSomething(value.Value())) {
+      out.Member(field.name, field.nameHash) = std::move(value.Value());
+    }
   }
 }
 

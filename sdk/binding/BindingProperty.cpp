@@ -5,8 +5,10 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <stdexcept>
+#include <tuple>
 #include <type_traits>
 
 #include "sdk/base/Encoding.h"
@@ -440,7 +442,9 @@ void BindingProperty::SetDouble(double value) noexcept {
 // Each setter makes its new payload before it resets, so that its argument may come from the
 // payload it replaces.
 void BindingProperty::SetString(std::string_view text) {
-  const InternedString& entry = text.empty() ? InternedString::Empty() : Arena().InternString(text);
+  // A text that starts with NUL is empty, and needs no arena.
+  const InternedString& entry =
+      text.empty() || text[0] == '\0' ? InternedString::Empty() : Arena().InternString(text);
   Reset();
   SetInterned(entry);
 }
@@ -523,6 +527,18 @@ void BindingProperty::GrowCollection(std::size_t size) {
   collection.size = static_cast<std::uint32_t>(size);
 }
 
+// Appends elements of this tree made outside the collection, taking their bytes over; the array
+// grows to exactly the new length.
+void BindingProperty::TakeElements(BindingProperty* elements, std::size_t count) {
+  Collection& collection = *Block<Collection>();
+  const std::size_t size = collection.size + count;
+  if (size > kMaxCollectionSize) ThrowTooLong();
+  if (size > collection.capacity) ReallocateElements(size);
+  std::memcpy(static_cast<void*>(collection.elements + collection.size),
+              static_cast<const void*>(elements), count * sizeof(BindingProperty));
+  collection.size = static_cast<std::uint32_t>(size);
+}
+
 BindingProperty& BindingProperty::At(std::size_t index) {
   MakeCollection();
   if (index >= Block<Collection>()->size) {
@@ -541,34 +557,49 @@ void BindingProperty::Reserve(std::size_t count) {
 }
 
 BindingProperty& BindingProperty::Member(std::string_view name) {
-  name = CutAtNul(name);
   MakeStructure();
-  MemberMap& members = *Block<MemberMap>();
-  auto position = members.lower_bound(name);
-  if (position != members.end() && position->first->View() == name) return position->second;
-  const InternedString& key = arena_->InternString(name);
-  try {
-    return members.try_emplace(position, &key, ChildTag(), arena_)->second;
-  } catch (...) {
-    arena_->ReleaseString(key);
-    throw;
-  }
+  return InsertMember(arena_->InternName(name));
 }
 
 BindingProperty& BindingProperty::Member(const char* name) {
   return Member(name == nullptr ? std::string_view() : std::string_view(name));
 }
 
-// Adds a member whose name (from another tree) sorts after every member present.
-BindingProperty& BindingProperty::AppendMember(const InternedString& name) {
+BindingProperty& BindingProperty::Member(std::string_view name, std::uint32_t hash) {
+  // The hash covers the whole name, but a name ends at its first NUL.
+  if (name.find('\0') != std::string_view::npos) return Member(name);
+  MakeStructure();
+  return InsertMember(arena_->InternString(name, hash));
+}
+
+// The member named by `key`, one reference of which the call takes over: the member's own when
+// it is new, else dropped. Equal names are one entry, so finding the member needs no second
+// comparison of texts.
+BindingProperty& BindingProperty::InsertMember(const InternedString& key) {
   MemberMap& members = *Block<MemberMap>();
-  const InternedString& key = arena_->InternString(name.View(), name.Hash());
+  auto position = members.end();
+  // Names in rising order, as our writer and records in name order give them, need no search.
+  if (!members.empty() && !MemberNameLess()(members.rbegin()->first, &key)) {
+    position = members.lower_bound(&key);
+    if (position->first == &key) {
+      arena_->ReleaseString(key);
+      return position->second;
+    }
+  }
   try {
-    return members.try_emplace(members.end(), &key, ChildTag(), arena_)->second;
+    return members
+        .emplace_hint(position, std::piecewise_construct, std::forward_as_tuple(&key),
+                      std::forward_as_tuple(ChildTag(), arena_))
+        ->second;
   } catch (...) {
     arena_->ReleaseString(key);
     throw;
   }
+}
+
+// Adds a member whose name (from another tree) sorts after every member present.
+BindingProperty& BindingProperty::AppendMember(const InternedString& name) {
+  return InsertMember(arena_->InternString(name.View(), name.Hash()));
 }
 
 // --- Reset

@@ -18,6 +18,7 @@ namespace Zarn {
 
 class BindingMemberIterator;
 class BindingPropertyVisitor;
+class CollectionGatherer;
 
 enum class BindingPropertyKind : std::uint8_t {
   Empty = 0,
@@ -80,6 +81,7 @@ class BindingProperty {
   // Only a container makes its own elements and members, through this tag.
   class ChildTag {
     friend class BindingProperty;
+    friend class CollectionGatherer;
     ChildTag() = default;
   };
 
@@ -182,6 +184,9 @@ class BindingProperty {
   // MakeStructure, then the member `name`, created empty when missing. Members never move.
   BindingProperty& Member(std::string_view name);
   BindingProperty& Member(const char* name);
+  // Member(name) for a caller that knows the FNV-1a hash of all of `name` (a registered field's
+  // name), which saves hashing it again.
+  BindingProperty& Member(std::string_view name, std::uint32_t hash);
 
   // Frees the payload (a whole subtree, without recursion) and becomes empty; the arena stays.
   void Reset() noexcept;
@@ -193,6 +198,7 @@ class BindingProperty {
 
  private:
   friend class BindingMemberIterator;
+  friend class CollectionGatherer;
   friend struct BindingPropertyTestPeer;
   struct Collection;
   struct ChildCursor;
@@ -217,6 +223,8 @@ class BindingProperty {
   void VisitLeaf(BindingPropertyVisitor& visitor) const;
   void GrowCollection(std::size_t size);
   void ReallocateElements(std::size_t capacity);
+  void TakeElements(BindingProperty* elements, std::size_t count);
+  BindingProperty& InsertMember(const InternedString& key);
   BindingProperty& AppendMember(const InternedString& name);
   static void CheckLayout() noexcept;
 

@@ -6,6 +6,7 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include "sdk/base/Encoding.h"
 #include "sdk/binding/BindingPropertyVisitor.h"
 #include "sdk/binding/BindingRegistry.h"
+#include "sdk/binding/CollectionGatherer.h"
 #include "sdk/binding/JsonAllocator.h"
 
 namespace Zarn {
@@ -26,9 +28,10 @@ using CompactWriter =
 using PrettyWriter =
     rapidjson::PrettyWriter<JsonBuffer, rapidjson::UTF8<>, rapidjson::UTF8<>, JsonAllocator>;
 
-// Builds the value from the reader's events. Open containers are kept by address: a container
-// is only appended to while it is the innermost one, so the addresses of the ones inside it stay
-// put; members live in tree nodes that never move.
+// Builds the value from the reader's events. The elements of open collections are gathered and
+// each collection gets them all at once when it closes. An open container is found again by
+// address when it lies in a member or is the root (members live in tree nodes that never move),
+// else by its index among the gathered elements.
 class ValueBuilder {
  public:
   explicit ValueBuilder(BindingProperty& root) : root_(root) {}
@@ -57,14 +60,14 @@ class ValueBuilder {
     return true;
   }
   bool RawNumber(const char*, rapidjson::SizeType, bool) { return false; }
-  // The reader hands NUL-terminated copies; a text holding "\u0000" ends there.
-  bool String(const char* text, rapidjson::SizeType, bool) {
-    Target().SetString(text);
+  // The reader knows the lengths; a text holding "\u0000" still ends there (the value cuts it).
+  bool String(const char* text, rapidjson::SizeType length, bool) {
+    Target().SetString(std::string_view(text, length));
     return true;
   }
   bool StartObject() { return Open(true); }
-  bool Key(const char* name, rapidjson::SizeType, bool) {
-    member_ = &open_[depth_ - 1]->Member(name);
+  bool Key(const char* name, rapidjson::SizeType length, bool) {
+    member_ = &Container(open_[depth_ - 1]).Member(std::string_view(name, length));
     return true;
   }
   bool EndObject(rapidjson::SizeType) { return Close(); }
@@ -72,35 +75,63 @@ class ValueBuilder {
   bool EndArray(rapidjson::SizeType) { return Close(); }
 
  private:
+  struct OpenContainer {
+    BindingProperty* fixed;    // the container, or null when it is a gathered element
+    std::uint32_t gathered;    // else its index among the gathered elements
+    std::uint32_t firstChild;  // a collection's first gathered element
+    bool collection;
+  };
+
+  BindingProperty& Container(const OpenContainer& open) {
+    return open.fixed != nullptr ? *open.fixed : gatherer_.At(open.gathered);
+  }
+
   BindingProperty& Target() {
     if (depth_ == 0) return root_;
-    BindingProperty* innermost = open_[depth_ - 1];
-    if (innermost->IsCollection()) return innermost->Append();
+    if (open_[depth_ - 1].collection) return gatherer_.Push(arena_);
     return *member_;
   }
 
   // A repeated name that held a container of the same kind keeps it and adds to it.
   bool Open(bool structure) {
     if (depth_ == kMaxJsonDepth) return false;
+    const bool inCollection = depth_ > 0 && open_[depth_ - 1].collection;
     BindingProperty& target = Target();
     if (structure) {
       target.MakeStructure();
     } else {
       target.MakeCollection();
     }
-    open_[depth_++] = &target;
+    if (arena_ == nullptr) arena_ = &root_.Arena();
+    const auto top = static_cast<std::uint32_t>(gatherer_.Mark());
+    open_[depth_++] = inCollection ? OpenContainer{nullptr, top - 1, top, !structure}
+                                   : OpenContainer{&target, 0, top, !structure};
     return true;
   }
   bool Close() {
-    --depth_;
+    const OpenContainer& open = open_[--depth_];
+    if (open.collection) gatherer_.MoveInto(Container(open), open.firstChild);
     return true;
   }
 
   BindingProperty& root_;
+  PropertyArena* arena_ = nullptr;  // the root's, once it has a container
   BindingProperty* member_ = nullptr;
   std::uint32_t depth_ = 0;
-  BindingProperty* open_[kMaxJsonDepth];
+  OpenContainer open_[kMaxJsonDepth];
+  CollectionGatherer gatherer_;
 };
+
+// The length of the last text of each layout. The next buffer starts a little larger, so that a
+// text like the last one is written into one block; the margin covers what the writer reserves
+// ahead of each token.
+std::atomic<std::size_t> lastCompactLength{0};
+std::atomic<std::size_t> lastPrettyLength{0};
+
+std::size_t BufferCapacity(const std::atomic<std::size_t>& lastLength) {
+  const std::size_t length = lastLength.load(std::memory_order_relaxed);
+  return length + length / 8 + JsonBuffer::kDefaultCapacity;
+}
 
 bool IsJsonBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -175,21 +206,23 @@ BindingResult ParseJsonText(const char* text) {
   while (IsJsonBlank(*rest)) ++rest;
   if (*rest == '\0') return result;
 
-  // The iterative reader keeps its own stack on the heap, so nesting never grows ours.
+  // The recursive reader: the builder refuses the 513th open container, so the reader never
+  // goes deeper than that on the stack.
   ValueBuilder builder(result.Value());
   JsonAllocator allocator;
   JsonReader reader(&allocator);
   rapidjson::StringStream stream(text);
-  reader.Parse<rapidjson::kParseIterativeFlag>(stream, builder);
+  reader.Parse<rapidjson::kParseDefaultFlags>(stream, builder);
   if (!reader.HasParseError()) return result;
 
-  rapidjson::ParseErrorCode code = reader.GetParseErrorCode();
-  // The iterative reader calls a text that opens with "]", "}", "," or ":" empty; blank text
-  // never gets here, so report it as the recursive reader does.
-  if (code == rapidjson::kParseErrorDocumentEmpty) code = rapidjson::kParseErrorValueInvalid;
+  const rapidjson::ParseErrorCode code = reader.GetParseErrorCode();
+  std::size_t offset = reader.GetErrorOffset();
+  // The builder stops the reader only at a bracket too deep, after the reader took the bracket:
+  // the offset is the bracket's.
+  if (code == rapidjson::kParseErrorTermination) --offset;
   char message[160];
   std::snprintf(message, sizeof message, "Error: %s at offset %u.",
-                rapidjson::GetParseError_En(code), static_cast<unsigned>(reader.GetErrorOffset()));
+                rapidjson::GetParseError_En(code), static_cast<unsigned>(offset));
   result.SetFailure(message);
   return result;
 }
@@ -200,12 +233,16 @@ std::string SerializeJson(const BindingProperty& value, const BindingRegistry* r
                           const char* separator) {
   if (value.IsEmpty()) return {};
   JsonAllocator allocator;
-  JsonBuffer buffer(&allocator);
-  if (separator == nullptr || *separator == '\0') {
+  const bool compact = separator == nullptr || *separator == '\0';
+  std::atomic<std::size_t>& lastLength = compact ? lastCompactLength : lastPrettyLength;
+  JsonBuffer buffer(&allocator, BufferCapacity(lastLength));
+  if (compact) {
     WriteJson<CompactWriter>(value, registry, buffer);
-    return std::string(buffer.GetString(), buffer.GetSize());
+  } else {
+    WriteJson<PrettyWriter>(value, registry, buffer);
   }
-  WriteJson<PrettyWriter>(value, registry, buffer);
+  lastLength.store(buffer.GetSize(), std::memory_order_relaxed);
+  if (compact) return std::string(buffer.GetString(), buffer.GetSize());
   const std::string_view pretty(buffer.GetString(), buffer.GetSize());
   if (std::strcmp(separator, "\n") == 0) return std::string(pretty);
 

@@ -26,10 +26,9 @@ void* PageSource::AllocatePage() {
 
 void PageSource::ReleasePage(void* page) {
   std::lock_guard<std::mutex> lock(mutex_);
-  const auto found = pageTable_.find(page);
-  assert(found != pageTable_.end() && "page not handed out by this source");
-  if (found == pageTable_.end()) return;
-  Block* block = found->second;
+  Block* block = FindPage(page);
+  assert(block != nullptr && "page not handed out by this source");
+  if (block == nullptr) return;
   Platform::PoisonMemory(page, kPageSize);
   block->freePages[block->freeCount++] = page;
   --pagesInUse_;
@@ -42,7 +41,7 @@ void PageSource::ReleasePage(void* page) {
 
 std::size_t PageSource::ReservationCount() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  return pageTable_.size() / kPagesPerReservation;
+  return pageCount_ / kPagesPerReservation;
 }
 
 std::size_t PageSource::PagesInUse() const {
@@ -53,22 +52,18 @@ std::size_t PageSource::PagesInUse() const {
 // Called under the mutex when no block has a free page. Pages are listed from the highest down,
 // so that taking from the back hands them out in rising address order.
 PageSource::Block* PageSource::Reserve() {
+  ReserveSlots(pageCount_ + kPagesPerReservation);
+  auto* block = new Block;
   char* base = static_cast<char*>(Platform::ReserveAndCommit(kReservationSize));
-  if (base == nullptr) throw std::bad_alloc();
-  Block* block = nullptr;
-  try {
-    block = new Block;
-    block->base = base;
-    for (std::size_t i = kPagesPerReservation; i-- > 0;) {
-      void* page = base + i * kPageSize;
-      block->freePages[block->freeCount++] = page;
-      pageTable_.emplace(page, block);
-    }
-  } catch (...) {
-    for (std::size_t i = 0; i < kPagesPerReservation; ++i) pageTable_.erase(base + i * kPageSize);
+  if (base == nullptr) {
     delete block;
-    Platform::ReleaseReservation(base, kReservationSize);
-    throw;
+    throw std::bad_alloc();
+  }
+  block->base = base;
+  for (std::size_t i = kPagesPerReservation; i-- > 0;) {
+    void* page = base + i * kPageSize;
+    block->freePages[block->freeCount++] = page;
+    EnterPage(page, block);
   }
   AddFree(block);
   return block;
@@ -77,9 +72,7 @@ PageSource::Block* PageSource::Reserve() {
 // Called under the mutex once all pages of `block` are back.
 void PageSource::ReleaseBlock(Block* block) noexcept {
   RemoveFree(block);
-  for (std::size_t i = 0; i < kPagesPerReservation; ++i) {
-    pageTable_.erase(block->base + i * kPageSize);
-  }
+  for (std::size_t i = 0; i < kPagesPerReservation; ++i) RemovePage(block->base + i * kPageSize);
   // Clear the poison so that a later mapping at the same address starts clean.
   Platform::UnpoisonMemory(block->base, kReservationSize);
   Platform::ReleaseReservation(block->base, kReservationSize);
@@ -105,6 +98,63 @@ void PageSource::RemoveFree(Block* block) noexcept {
   }
   if (block->nextFree != nullptr) block->nextFree->prevFree = block->prevFree;
   block->nextFree = block->prevFree = nullptr;
+}
+
+// Called under the mutex. Room for `pages` entries at a load of at most one half.
+void PageSource::ReserveSlots(std::size_t pages) {
+  if (pages * 2 <= slotCount_) return;
+  std::size_t count = slotCount_ == 0 ? 4 * kPagesPerReservation : slotCount_;
+  while (pages * 2 > count) count *= 2;
+  auto* slots = new PageSlot[count]();
+  PageSlot* const old = pageTable_;
+  const std::size_t oldCount = slotCount_;
+  pageTable_ = slots;
+  slotCount_ = count;
+  pageCount_ = 0;
+  for (std::size_t i = 0; i < oldCount; ++i) {
+    if (old[i].page != nullptr) EnterPage(old[i].page, old[i].block);
+  }
+  delete[] old;
+}
+
+// Fibonacci hashing of the page number spreads neighbouring pages over the table.
+std::size_t PageSource::HomeSlot(const void* page) const noexcept {
+  const std::uint64_t number = reinterpret_cast<std::uintptr_t>(page) / kPageSize;
+  return static_cast<std::size_t>((number * 0x9E3779B97F4A7C15ull) >> 32) & (slotCount_ - 1);
+}
+
+void PageSource::EnterPage(const void* page, Block* block) noexcept {
+  std::size_t i = HomeSlot(page);
+  while (pageTable_[i].page != nullptr) i = (i + 1) & (slotCount_ - 1);
+  pageTable_[i] = PageSlot{page, block};
+  ++pageCount_;
+}
+
+PageSource::Block* PageSource::FindPage(const void* page) const noexcept {
+  if (slotCount_ == 0) return nullptr;
+  for (std::size_t i = HomeSlot(page); pageTable_[i].page != nullptr;
+       i = (i + 1) & (slotCount_ - 1)) {
+    if (pageTable_[i].page == page) return pageTable_[i].block;
+  }
+  return nullptr;
+}
+
+// Backward-shift deletion: the entries after the hole that may move into it do, so that every
+// probe sequence stays unbroken without tombstones.
+void PageSource::RemovePage(const void* page) noexcept {
+  const std::size_t mask = slotCount_ - 1;
+  std::size_t hole = HomeSlot(page);
+  while (pageTable_[hole].page != page) hole = (hole + 1) & mask;
+  for (std::size_t i = (hole + 1) & mask; pageTable_[i].page != nullptr; i = (i + 1) & mask) {
+    const std::size_t home = HomeSlot(pageTable_[i].page);
+    // The entry may fill the hole when its home does not lie cyclically in (hole, i].
+    if (((i - home) & mask) >= ((i - hole) & mask)) {
+      pageTable_[hole] = pageTable_[i];
+      hole = i;
+    }
+  }
+  pageTable_[hole] = PageSlot{nullptr, nullptr};
+  --pageCount_;
 }
 
 }  // namespace Zarn

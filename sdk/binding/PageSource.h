@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
-#include <unordered_map>
 
 namespace Zarn {
 
@@ -52,13 +51,30 @@ class PageSource {
   PageSource() = default;
   ~PageSource() = delete;
 
+  // An entry of the page table; a null page marks a free slot.
+  struct PageSlot {
+    const void* page;
+    Block* block;
+  };
+
   Block* Reserve();
   void ReleaseBlock(Block* block) noexcept;
   void AddFree(Block* block) noexcept;
   void RemoveFree(Block* block) noexcept;
 
+  // The page table: open addressing with linear probing, at most half full, so that entering
+  // and removing a page never allocates. It grows before a reservation is made and never
+  // shrinks.
+  void ReserveSlots(std::size_t pages);
+  [[nodiscard]] std::size_t HomeSlot(const void* page) const noexcept;
+  void EnterPage(const void* page, Block* block) noexcept;
+  [[nodiscard]] Block* FindPage(const void* page) const noexcept;
+  void RemovePage(const void* page) noexcept;
+
   mutable std::mutex mutex_;
-  std::unordered_map<const void*, Block*> pageTable_;
+  PageSlot* pageTable_ = nullptr;
+  std::size_t slotCount_ = 0;    // 0 or a power of two
+  std::size_t pageCount_ = 0;    // pages entered: 16 per reservation held
   Block* freeBlocks_ = nullptr;  // the blocks with at least one free page
   std::size_t pagesInUse_ = 0;
 };

@@ -18,6 +18,8 @@ namespace Zarn {
 namespace {
 
 constexpr std::uint32_t kInitialBucketCount = 8;
+// Each bucket array is a heap block: growing fourfold makes a large tree's table in few of them.
+constexpr std::uint32_t kGrowthFactor = 4;
 
 constexpr std::uint32_t SlotSize(std::size_t size) noexcept {
   return static_cast<std::uint32_t>((size + 3) & ~std::size_t{3});
@@ -81,7 +83,7 @@ InternedString* InternTable::Find(std::string_view text, std::uint32_t hash) con
 
 void InternTable::Insert(PropertyArena& arena, InternedString* entry) {
   if (size_ + 1 > bucketCount_) {
-    Rehash(arena, bucketCount_ == 0 ? kInitialBucketCount : bucketCount_ * 2);
+    Rehash(arena, bucketCount_ == 0 ? kInitialBucketCount : bucketCount_ * kGrowthFactor);
   }
   InternedString*& head = buckets_[entry->hash_ & (bucketCount_ - 1)];
   entry->next_ = head;
@@ -228,6 +230,42 @@ const InternedString& PropertyArena::InternString(std::string_view text) {
   return InternString(cut.text, cut.hash);
 }
 
+const InternedString& PropertyArena::InternName(std::string_view text) {
+  if (text.empty()) return InternedString::Empty();
+  if (InternedString* recent = FindRecent(text)) {
+    ++recent->refCount_;
+    return *recent;
+  }
+  const CutText cut = HashUpToNul(text);
+  const InternedString& entry = InternString(cut.text, cut.hash);
+  if (&entry != &InternedString::Empty()) RememberRecent(const_cast<InternedString*>(&entry));
+  return entry;
+}
+
+std::size_t PropertyArena::RecentSlot(std::string_view text) noexcept {
+  const auto first = static_cast<unsigned char>(text.front());
+  const auto middle = static_cast<unsigned char>(text[text.size() / 2]);
+  const auto last = static_cast<unsigned char>(text.back());
+  return (text.size() * 131 + first * 31 + middle * 7 + last) & (kRecentSlots - 1);
+}
+
+// A stored text never holds a NUL, so bytes that match it whole are the text up to its NUL.
+InternedString* PropertyArena::FindRecent(std::string_view text) const noexcept {
+  if (!recentInUse_) return nullptr;
+  InternedString* entry = recent_[RecentSlot(text)];
+  if (entry == nullptr || entry->size_ != text.size()) return nullptr;
+  return std::memcmp(entry->data_, text.data(), text.size()) == 0 ? entry : nullptr;
+}
+
+void PropertyArena::RememberRecent(InternedString* entry) noexcept {
+  if (!recentInUse_) {
+    if (table_.Size() < kRecentFrom) return;
+    std::fill(std::begin(recent_), std::end(recent_), nullptr);
+    recentInUse_ = true;
+  }
+  recent_[RecentSlot(entry->View())] = entry;
+}
+
 const InternedString& PropertyArena::InternString(std::string_view text, std::uint32_t hash) {
   if (text.empty()) return InternedString::Empty();
   InternedString* entry = table_.Find(text, hash);
@@ -283,6 +321,10 @@ InternedString& PropertyArena::AddEntry(std::string_view text, std::uint32_t has
 
 void PropertyArena::DestroyEntry(InternedString* entry) noexcept {
   const std::size_t size = entry->size_;
+  if (recentInUse_) {
+    InternedString*& recent = recent_[RecentSlot(entry->View())];
+    if (recent == entry) recent = nullptr;
+  }
   if (!StoredInline(size)) std::destroy_at(LongText(entry));
   entry->~InternedString();
   Free(entry, EntryBlockSize(size));

@@ -82,6 +82,9 @@ class PropertyArena {
   const InternedString& InternString(const char* text);
   const InternedString& InternString(std::string_view text);
   const InternedString& InternString(std::string&& text);
+  // InternString(text) for member names, which repeat: a cache of recent names is looked at
+  // before the text is hashed.
+  const InternedString& InternName(std::string_view text);
   // As InternString(text) for a text without NUL whose FNV-1a hash the caller already knows.
   const InternedString& InternString(std::string_view text, std::uint32_t hash);
   // Drops one reference; at 0 the entry leaves the table and is freed. The shared empty string
@@ -91,7 +94,8 @@ class PropertyArena {
   [[nodiscard]] std::size_t InternedCount() const noexcept { return table_.Size(); }
 
  private:
-  PropertyArena() noexcept = default;
+  // Leaves recent_ unset: it is filled when first used.
+  PropertyArena() noexcept {}
   ~PropertyArena() = default;
 
   // A new table entry for `text` (no NUL, not empty) with count 0; a long text is moved out of
@@ -99,8 +103,19 @@ class PropertyArena {
   InternedString& AddEntry(std::string_view text, std::uint32_t hash, std::string* owned);
   void DestroyEntry(InternedString* entry) noexcept;
 
+  // A cache of recently interned member names in front of the table, for trees that hold many
+  // texts: a name found here needs no hash. An entry is kept in the slot that its length and its
+  // first, middle and last bytes choose, and leaves it when it is freed.
+  static constexpr std::size_t kRecentSlots = 64;
+  static constexpr std::size_t kRecentFrom = 32;  // entries in the table before the cache is used
+  [[nodiscard]] static std::size_t RecentSlot(std::string_view text) noexcept;
+  [[nodiscard]] InternedString* FindRecent(std::string_view text) const noexcept;
+  void RememberRecent(InternedString* entry) noexcept;
+
   BindingSizeClass* classes_ = nullptr;  // kSizeClassCount entries once a block was asked for
   InternTable table_;
+  bool recentInUse_ = false;              // recent_ holds entries or nulls only once this is set
+  InternedString* recent_[kRecentSlots];  // set only once recentInUse_ is
 };
 
 }  // namespace Zarn

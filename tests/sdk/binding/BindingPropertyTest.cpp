@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "sdk/base/Fnv1a.h"
 #include "sdk/base/MemoryTesting.h"
 #include "sdk/binding/BindingPropertyTesting.h"
 #include "sdk/binding/BindingPropertyVisitor.h"
@@ -249,6 +250,69 @@ TEST(BindingPropertyTest, MembersAreKeptInByteOrder) {
   EXPECT_FALSE(scalar.HasMember("a"));
   EXPECT_EQ(&scalar.FindMember(nullptr), &BindingProperty::EmptyValue());
   EXPECT_TRUE(scalar.MembersBegin() == scalar.MembersEnd());
+}
+
+// However a member is asked for (again, by a name cut at its NUL, with the name's hash known),
+// the structure holds one member per name and that member holds the name's only reference.
+TEST(BindingPropertyTest, EachMemberHoldsOneReferenceToItsName) {
+  BindingProperty value;
+  BindingProperty& b = value.Member("b");
+  EXPECT_EQ(&value.Member("a"), &value.Member(std::string_view("a\0x", 3)));
+  EXPECT_EQ(&value.Member("b"), &b);
+  EXPECT_EQ(&value.Member("b", Fnv1a32("b")), &b);
+  const std::string_view cut("d\0e", 3);
+  value.Member(cut, Fnv1a32(cut)).SetString("b");
+  value.Member("c", Fnv1a32("c"));
+  value.Member("c");
+
+  std::vector<std::string> names;
+  for (auto it = value.MembersBegin(); it != value.MembersEnd(); ++it) {
+    SCOPED_TRACE(it.Name().Text());
+    names.push_back(it.Name().Text());
+    EXPECT_EQ(it.Name().Hash(), Fnv1a32(it.Name().View()));
+    EXPECT_EQ(it.Name().RefCount(), it.Name().View() == "b" ? 2u : 1u);  // "b" is also a text
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"a", "b", "c", "d"}));
+  EXPECT_EQ(value.Arena().InternedCount(), 4u);
+}
+
+// In a tree with many texts, names asked for again are found without hashing; what is found is
+// always the table's own entry, and a freed entry is never found again.
+TEST(BindingPropertyTest, NamesOfALargeTreeStayOneEntryEach) {
+  BindingProperty root;
+  BindingProperty& first = root.Member("first");
+  for (int i = 0; i < 40; ++i) first.Member("n" + std::to_string(i));
+  const auto nameIn = [](const BindingProperty& structure, std::string_view name) {
+    for (auto it = structure.MembersBegin(); it != structure.MembersEnd(); ++it) {
+      if (it.Name().View() == name) return &it.Name();
+    }
+    return static_cast<const InternedString*>(nullptr);
+  };
+  const InternedString* n5 = nameIn(first, "n5");
+  ASSERT_NE(n5, nullptr);
+
+  BindingProperty& second = root.Member("second");
+  second.Member("n5");
+  second.Member(std::string_view("n5\0x", 4));
+  second.Member("n5").SetString("n5");
+  EXPECT_EQ(nameIn(second, "n5"), n5);
+  EXPECT_EQ(n5->RefCount(), 3u);  // two names and a text
+  EXPECT_EQ(second.Size(), 1u);
+
+  first.Reset();  // frees every name but "n5"
+  EXPECT_EQ(n5->RefCount(), 2u);
+  BindingProperty& third = root.Member("third");
+  for (int i = 0; i < 40; ++i) third.Member("n" + std::to_string(i)).SetUint64(i);
+  for (int i = 0; i < 40; ++i) {
+    SCOPED_TRACE(i);
+    const std::string name = "n" + std::to_string(i);
+    const InternedString* entry = nameIn(third, name);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->View(), name);
+    EXPECT_EQ(entry->RefCount(), i == 5 ? 3u : 1u);
+    EXPECT_EQ(third.FindMember(name).GetUint64(), static_cast<std::uint64_t>(i));
+  }
+  EXPECT_EQ(root.Arena().InternedCount(), 43u);  // the 40 names, "first", "second", "third"
 }
 
 // A recording visitor: one token per call.

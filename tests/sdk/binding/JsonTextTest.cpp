@@ -8,23 +8,45 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "sdk/base/MemoryTesting.h"
+#include "sdk/base/TrackingAllocator.h"
 #include "sdk/binding/BindingRegistry.h"
+#include "sdk/binding/PageSource.h"
 #include "sdk/binding/TypeId.h"
+#include "sdk/binding/TypeRegistry.h"
+#include "sdk/binding/TypedConversions.h"
 
 namespace {
 
-enum class Shade : std::int32_t { Dark = 1 };
+enum class Shade : std::int32_t { Dark = 1, Light = 2 };
+
+struct Seat {
+  std::uint64_t id = 0;
+  std::string label;
+  Shade shade = Shade::Dark;
+};
+
+struct Crew {
+  std::string name;
+  std::vector<Seat> seats;
+  std::optional<std::string> note;
+  std::vector<std::string> tags;
+};
 
 }  // namespace
 
 ZARN_TYPE_ID(Shade, 0x5A000001u);
+ZARN_TYPE_ID(Seat, 0x5A000002u);
+ZARN_TYPE_ID(Crew, 0x5A000003u);
 
 namespace {
 
 using namespace Zarn;
+using Zarn::Testing::CounterValues;
 
 // Compact text of what `text` parses to; the failure message when it does not parse.
 std::string Reparse(const std::string& text) {
@@ -61,6 +83,45 @@ TEST(JsonTextTest, ParsesValues) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
+    EXPECT_EQ(Reparse(c.text), c.compact);
+  }
+}
+
+std::string NumberList(int count) {
+  std::string text = "[";
+  for (int i = 0; i < count; ++i) text += (i == 0 ? "" : ",") + std::to_string(i);
+  return text + "]";
+}
+
+// Lists of every size and depth, open around each other, read whole; lists cut off or followed
+// by errors leave nothing behind (the sanitizer's leak check sees every element).
+TEST(JsonTextTest, ListsKeepEveryElementInOrder) {
+  const std::string hundreds = NumberList(300);
+  const std::string inRecords = "[" + std::string(R"({"a":)") + hundreds + R"(,"b":[[1],[]],"c":)" +
+                                hundreds + "}," + hundreds + "," + NumberList(70) + "]";
+  std::string deep;
+  for (int i = 0; i < 100; ++i) deep += "[" + std::to_string(i) + ",";
+  deep += "[]";
+  for (int i = 0; i < 100; ++i) deep += ",{}]";
+  struct Case {
+    std::string text;
+    std::string compact;
+  };
+  const Case cases[] = {
+      {NumberList(1), "[0]"},
+      {NumberList(2000), NumberList(2000)},
+      {inRecords, inRecords},
+      {deep, deep},
+      {R"([[],[[]],{"a":[[1,2],[3]]},[4,[5,[6]]]])", R"([[],[[]],{"a":[[1,2],[3]]},[4,[5,[6]]]])"},
+      {R"({"a":[1,[2]],"b":0,"a":[[3],4]})", R"({"a":[1,[2],[3],4],"b":0})"},
+      {NumberList(500) + "]",
+       "Error: The document root must not be followed by other values. at offset 1891."},
+      {"[1,[2,3],{\"a\":[4,", "Error: Invalid value. at offset 17."},
+      {"[" + hundreds + "," + hundreds.substr(0, 500),
+       "Error: Missing a comma or ']' after an array element. at offset 1593."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text.substr(0, 40));
     EXPECT_EQ(Reparse(c.text), c.compact);
   }
 }
@@ -252,6 +313,86 @@ TEST(JsonTextTest, WritesEveryKind) {
     if (!c.value.IsCollection()) {
       EXPECT_EQ(SerializeJson(c.value, c.registry, "\n"), c.text);
     }
+  }
+}
+
+// The buffer starts at the last text's length, so a text like the last one is written into one
+// block (beside the writer's own stack of open containers), however long it is.
+TEST(JsonTextTest, ATextLikeTheLastIsWrittenIntoOneBufferBlock) {
+  BindingProperty value;
+  for (int i = 0; i < 3000; ++i) {
+    BindingProperty& element = value.Append();
+    element.Member("quotes").SetString(std::string(static_cast<std::size_t>(i % 90), '"'));
+    element.Member("n").SetUint64(static_cast<std::uint64_t>(i));
+  }
+  for (const char* separator : {static_cast<const char*>(nullptr), "\n"}) {
+    SCOPED_TRACE(separator == nullptr ? "compact" : "pretty");
+    const std::string first = SerializeJson(value, nullptr, separator);
+    const std::uint64_t before = TrackingAllocator::Counters().allocations.load();
+    const std::string second = SerializeJson(value, nullptr, separator);
+    EXPECT_LE(TrackingAllocator::Counters().allocations.load() - before, 2u);
+    EXPECT_EQ(second, first);
+    EXPECT_GT(first.size(), 150000u);
+  }
+}
+
+// Reads into records and writes back, over and over: the heap's live bytes, the pages in use and
+// the reservations held end as they began, both when each read's reservations come and go and
+// when another value keeps one.
+TEST(JsonTextTest, TenThousandReadsAndWritesLeaveMemoryAsItWas) {
+  BindingRegistry registry;
+  registry.RegisterType(4, "Shade", TypeId<Shade>(), true)
+      .AddEnumValue("Dark", 1, "")
+      .AddEnumValue("Light", 2, "");
+  TypeRegistry(registry.RegisterType(sizeof(Seat), "Seat", TypeId<Seat>(), false))
+      .AddMember<std::uint64_t>("id", offsetof(Seat, id), "")
+      .AddMember<std::string>("label", offsetof(Seat, label), "")
+      .AddMember<Shade>("shade", offsetof(Seat, shade), "");
+  TypeRegistry(registry.RegisterType(sizeof(Crew), "Crew", TypeId<Crew>(), false))
+      .AddMember<std::string>("name", offsetof(Crew, name), "")
+      .AddMember<std::vector<Seat>>("seats", offsetof(Crew, seats), "")
+      .AddMember<std::optional<std::string>>("note", offsetof(Crew, note), "")
+      .AddMember<std::vector<std::string>>("tags", offsetof(Crew, tags), "");
+  Crew crew;
+  crew.name = "a crew whose name is too long to be kept inside its entry's block";
+  for (std::uint64_t i = 0; i < 12; ++i) {
+    crew.seats.push_back(
+        {i * 7919, "seat " + std::to_string(i), i % 3 == 0 ? Shade::Light : Shade::Dark});
+  }
+  crew.tags = {"x", "y", "x"};
+  const std::string text = ToJsonString(crew, registry);
+  ASSERT_GT(text.size(), 500u);
+
+  const auto round = [&] {
+    BindingResult parsed = ParseJson(text);
+    Crew read;
+    ASSERT_TRUE(ReadRequiredValue(read, parsed.Value(), registry));
+    ASSERT_EQ(ToJsonString(read, registry), text);
+    ASSERT_FALSE(SerializeJson(parsed.Value(), &registry, "\r\n").empty());
+  };
+  for (const bool otherAlive : {false, true}) {
+    SCOPED_TRACE(otherAlive ? "another value alive" : "no other value");
+    std::optional<BindingProperty> other;
+    if (otherAlive) {
+      other.emplace();
+      for (int i = 0; i < 200; ++i) other->Append().SetString(std::to_string(i));
+      ASSERT_GT(PageSource::Instance().PagesInUse(), 0u);
+    }
+    {
+      const std::size_t idle = PageSource::Instance().PagesInUse();
+      BindingResult parsed = ParseJson(text);
+      ASSERT_GT(PageSource::Instance().PagesInUse(), idle);  // a read takes pages of its own
+    }
+    round();  // the page table and the writer's buffer lengths are set up once
+    const CounterValues before = CounterValues::ReadProcess();
+    const std::size_t pages = PageSource::Instance().PagesInUse();
+    const std::size_t reservations = PageSource::Instance().ReservationCount();
+    for (int i = 0; i < 10000; ++i) round();
+    const CounterValues after = CounterValues::ReadProcess();
+    EXPECT_GT(after.allocations - before.allocations, 10000u);
+    EXPECT_EQ(after.bytesAllocated - before.bytesAllocated, after.bytesFreed - before.bytesFreed);
+    EXPECT_EQ(PageSource::Instance().PagesInUse(), pages);
+    EXPECT_EQ(PageSource::Instance().ReservationCount(), reservations);
   }
 }
 

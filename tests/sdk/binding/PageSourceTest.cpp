@@ -84,6 +84,35 @@ TEST(PageSourceTest, ReturnedPageIsHandedOutAgainBeforeAnyOther) {
   EXPECT_EQ(source.ReservationCount(), reservationsBefore);
 }
 
+// Enough reservations to make the page table grow several times, returned page by page in a
+// scrambled order: each reservation goes exactly when its last page comes back.
+TEST(PageSourceTest, ManyReservationsComeBackInAnyOrder) {
+  constexpr std::size_t kReservations = 40;
+  constexpr std::size_t kPages = PageSource::kPagesPerReservation;
+  PageSource& source = PageSource::Instance();
+  const std::size_t reservationsBefore = source.ReservationCount();
+  FreshReservation fresh = DrainToFreshReservation(source);
+  const std::size_t held = source.ReservationCount() - 1;  // made before the fresh ones
+
+  // With none coming back, each run of 16 pages is one fresh reservation.
+  std::vector<void*> pages{fresh.first};
+  while (pages.size() < kReservations * kPages) pages.push_back(source.AllocatePage());
+  ASSERT_EQ(source.ReservationCount(), held + kReservations);
+
+  std::vector<std::size_t> order(pages.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = (i * 397) % order.size();
+  std::vector<std::size_t> left(kReservations, kPages);
+  std::size_t alive = kReservations;
+  for (const std::size_t i : order) {
+    SCOPED_TRACE(i);
+    source.ReleasePage(pages[i]);
+    if (--left[i / kPages] == 0) --alive;
+    ASSERT_EQ(source.ReservationCount(), held + alive);
+  }
+  for (void* page : fresh.earlier) source.ReleasePage(page);
+  EXPECT_EQ(source.ReservationCount(), reservationsBefore);
+}
+
 TEST(PageSourceTest, ThreadsShareTheSourceSafely) {
   PageSource& source = PageSource::Instance();
   const std::size_t pagesBefore = source.PagesInUse();
