@@ -163,10 +163,6 @@ MaybeType<Failure, void> PartiesLobbyBackend::PrepareForLobbyCreation(std::int32
   return LeaveLobby();
 }
 
-void PartiesLobbyBackend::SchedulePresenceUpdate() {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::SchedulePresenceUpdate", void);
-}
-
 MaybeType<Failure, AnalyticsEventFields> PartiesLobbyBackend::MakePartyAnalyticsFields(
     std::string_view /*eventType*/) {
   ZARN_NOT_BUILT("PartiesLobbyBackend::MakePartyAnalyticsFields",

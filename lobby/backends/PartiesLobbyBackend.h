@@ -14,7 +14,8 @@ namespace Zarn::Client::Lobby {
 
 class PartiesLobbyBackend final : public PartiesBackend {
  public:
-  PartiesLobbyBackend() = default;
+  // Sets the defaults of the presence configuration.
+  PartiesLobbyBackend();
 
   // The low-priority penalty that `restrictions` place on `player`'s search: the longest
   // leaver-buster penalty, or the time until the party's activity resumes when throttled, whichever
@@ -78,6 +79,18 @@ class PartiesLobbyBackend final : public PartiesBackend {
   HttpResult<Api::PremadePartyDto> HandleGetCommsMembers() override;
   HttpResult<std::string> HandleGetCommsToken() override;
   void SetOverrideFlag(WatchedConfigValue<bool>& flag, bool value) override;
+
+  // Party presence. Writes the open party's presence into the player's chat presence when it
+  // differs from the one published last; nothing before login.
+  void PublishPartyPresence();
+  // `Parties/OpenPartyEnable` (default false) and `Parties/PublishPresenceDelay` (seconds,
+  // default 3.0).
+  WatchedConfigValue<bool> openPartyFlag;
+  WatchedConfigValue<double> publishPresenceDelay;
+  // A presence publication is scheduled.
+  bool presencePending = false;
+  // The presence published last; none at first, and none after an empty one.
+  std::optional<Api::PartyPresenceData> lastPublishedPresence;
 
  private:
   // The plugin kept by Start; null before. Not owned.

@@ -193,10 +193,6 @@ void LobbyPlugin::UpdatePartyRewards() {
 
 void LobbyPlugin::RefreshPartyRewards() { ZARN_NOT_BUILT("RefreshPartyRewards", void); }
 
-HttpResult<Api::Lobby> LobbyPlugin::ChangeLobbyQueue(Api::LobbyChangeGameDto /*change*/) {
-  ZARN_NOT_BUILT("ChangeLobbyQueue", HttpResult<Api::Lobby>);
-}
-
 std::vector<Api::Summoner> LobbyPlugin::LookupSummoner() {
   ZARN_NOT_BUILT("LookupSummoner", std::vector<Api::Summoner>);
 }
