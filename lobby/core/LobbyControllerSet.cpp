@@ -231,6 +231,11 @@ BindingHttpResult LobbyPlugin::DeclinePlatformInvitation(std::string /*invitatio
   ZARN_NOT_BUILT("DeclinePlatformInvitation", BindingHttpResult);
 }
 
+Api::LobbyNotification LobbyPlugin::MakeLobbyNotification(
+    std::string /*reason*/, std::vector<std::uint64_t> /*summonerIds*/) {
+  ZARN_NOT_BUILT("MakeLobbyNotification", Api::LobbyNotification);
+}
+
 bool LobbyPlugin::AddLobbyNotification(Api::LobbyNotification /*notification*/) {
   ZARN_NOT_BUILT("AddLobbyNotification", bool);
 }

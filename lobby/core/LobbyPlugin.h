@@ -288,6 +288,9 @@ class LobbyPlugin : public Zarn::Client::Plugin {
       std::vector<Api::LobbyInvitation> invitations);
   BindingHttpResult AcceptPlatformInvitation(std::string invitationId);
   BindingHttpResult DeclinePlatformInvitation(std::string invitationId);
+  // A new notification of `reason` about `summonerIds`, stamped now, with the next id.
+  [[nodiscard]] Api::LobbyNotification MakeLobbyNotification(
+      std::string reason, std::vector<std::uint64_t> summonerIds);
   // False when a notification with the same id is listed already.
   bool AddLobbyNotification(Api::LobbyNotification notification);
 
