@@ -88,6 +88,9 @@ class LobbyPluginTesting {
   static Api::QueueAvailability& LobbyAvailability(LobbyPlugin& plugin) {
     return plugin.lobbyAvailability_;
   }
+  static Api::LobbyLastQueuedLobby& LastQueuedLobby(LobbyPlugin& plugin) {
+    return plugin.lastQueuedLobby_;
+  }
 };
 
 }  // namespace Zarn::Client::Lobby
