@@ -91,6 +91,9 @@ class LobbyPluginTesting {
   static Api::LobbyLastQueuedLobby& LastQueuedLobby(LobbyPlugin& plugin) {
     return plugin.lastQueuedLobby_;
   }
+  static std::optional<Api::GameflowSession>& GameflowSession(LobbyPlugin& plugin) {
+    return plugin.gameflowSession_;
+  }
 };
 
 }  // namespace Zarn::Client::Lobby
