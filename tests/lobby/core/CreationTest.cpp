@@ -349,3 +349,34 @@ TEST(CreationTest, TheAvailabilityComesFromTheBackendsViewOrTheStoredOneForACust
 
 }  // namespace
 }  // namespace Zarn::Client::Testing
+
+namespace Zarn::Client::Testing {
+namespace {
+
+TEST(CreationReentryTest, AQueueListDeliveredDuringThePostIsRebuiltOnceWhenThePostEnds) {
+  LobbyRig rig;
+  Host::ScriptedReply allowed = StreamedInOneByteReads("true");
+  rig.host.ScriptReply(kRequestLobbyPath, allowed);
+  LobbyPluginTesting::LocalSummonerId(*rig.plugin) = kLocal;
+  const std::size_t mark = rig.Mark();
+  int rebuildsAtYield = -1;
+  std::int32_t depthAtYield = -1;
+  bool queuesKnownAtYield = false;
+  rig.host.OnYield(1,
+                   [&] { rig.host.SetResource("/jyx-game-queues/v1/queues", R"([{"id":420}])"); });
+  rig.host.OnYield(2, [&] {
+    rebuildsAtYield = rig.Rebuilds(mark);
+    depthAtYield = LobbyPluginTesting::BatchDepth(*rig.plugin);
+    queuesKnownAtYield = LobbyPluginTesting::Queues(*rig.plugin).hasValue;
+  });
+  HttpResult<Lobby::Api::LobbyDto> reply = rig.plugin->HandlePostLobby(Change(420));
+  EXPECT_TRUE(reply.response.ok) << reply.response.message;
+  EXPECT_TRUE(queuesKnownAtYield) << "the list arrived while the gameflow reply streamed";
+  EXPECT_EQ(depthAtYield, 1) << "inside the POST's batch";
+  EXPECT_EQ(rebuildsAtYield, 0) << "no rebuild while the batch is open";
+  EXPECT_EQ(rig.Rebuilds(mark), 1) << "one when it closes";
+  EXPECT_EQ(rig.StateName(), "SoloLobby");
+}
+
+}  // namespace
+}  // namespace Zarn::Client::Testing
