@@ -158,8 +158,8 @@ void PartiesLobbyBackend::ReregisterAfterError(const Failure& failure) {
   LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Reregistering after parties error: %d %s",
             static_cast<int>(failure.Code()), failure.Message());
   ScheduleActivityResume(Api::PlayerDto{});
-  const bool* enabled = enabledFlag.Effective();
-  client.enabled = enabled != nullptr && *enabled;
+  // Unconfigured counts as disabled.
+  client.enabled = enabledFlag.IsTrue();
   UpdateRegistration();
   CheckPartyWithoutQueue();
   reregistering_ = false;
