@@ -1,12 +1,25 @@
 #include "lobby/backends/CustomGameLobbyController.h"
 
+#include "lobby/core/LobbyPlugin.h"
 #include "sdk/base/NotBuilt.h"
+#include "sdk/runtime/TypedEvents.h"
 
 namespace Zarn::Client::Lobby {
 
 bool CustomGameLobbyController::IsCustomGame() { return true; }
 
 bool CustomGameLobbyController::IsPlatformMatchmade() { return false; }
+
+void CustomGameLobbyController::PublishBots() {
+  constexpr auto kUpdate = static_cast<std::uint32_t>(PluginResourceEventType::Update);
+  // A copy: the list is the controller's, and a publication may let the host call in.
+  const std::vector<Api::LobbyBotChampion> bots = availableBots;
+  const bool enabled = !bots.empty();
+  plugin->SendJsonApiEvent(kUpdate, "/jyx-lobby/v1/lobby/custom/available-bots", bots);
+  plugin->SendJsonApiEvent(kUpdate, "/jyx-lobby/v1/lobby/custom/bots-enabled", enabled);
+  plugin->SendJsonApiEvent(kUpdate, "/jyx-lobby/v2/lobby/custom/available-bots", bots);
+  plugin->SendJsonApiEvent(kUpdate, "/jyx-lobby/v2/lobby/custom/bots-enabled", enabled);
+}
 
 MaybeType<Failure, Api::Lobby> CustomGameLobbyController::CreateLobby(
     const Api::Lobby& /*requested*/) {

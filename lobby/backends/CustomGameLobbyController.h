@@ -52,6 +52,11 @@ class CustomGameLobbyController final : public LobbyController {
   // A Delete changes nothing; otherwise keeps whether skirmish offers bots and recomputes the
   // available bots of the current lobby.
   void OnBotsAvailableInSkirmish(const ResourceUpdate<bool>& event);
+  // Publishes the available bots and whether there are any, on v1 and v2.
+  void PublishBots();
+
+  // The bot champions that the current lobby may add.
+  std::vector<Api::LobbyBotChampion> availableBots;
 };
 
 }  // namespace Zarn::Client::Lobby

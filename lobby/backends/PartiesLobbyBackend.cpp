@@ -163,10 +163,6 @@ MaybeType<Failure, void> PartiesLobbyBackend::PrepareForLobbyCreation(std::int32
   return LeaveLobby();
 }
 
-void PartiesLobbyBackend::SchedulePresenceUpdate() {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::SchedulePresenceUpdate", void);
-}
-
 MaybeType<Failure, AnalyticsEventFields> PartiesLobbyBackend::MakePartyAnalyticsFields(
     std::string_view /*eventType*/) {
   ZARN_NOT_BUILT("PartiesLobbyBackend::MakePartyAnalyticsFields",
@@ -184,10 +180,6 @@ std::vector<Api::ReceivedInvitationDto> PartiesLobbyBackend::BuildReceivedInvita
 
 void PartiesLobbyBackend::RefreshAfterUpdate() {
   ZARN_NOT_BUILT("PartiesLobbyBackend::RefreshAfterUpdate", void);
-}
-
-void PartiesLobbyBackend::FetchPartiesState() {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::FetchPartiesState", void);
 }
 
 void PartiesLobbyBackend::OnClientProxyMessage(Api::PlayerDto /*message*/) {
@@ -258,6 +250,110 @@ HttpResult<std::string> PartiesLobbyBackend::HandleGetCommsToken() {
 
 void PartiesLobbyBackend::SetOverrideFlag(WatchedConfigValue<bool>& /*flag*/, bool /*value*/) {
   ZARN_NOT_BUILT("PartiesLobbyBackend::SetOverrideFlag", void);
+}
+
+void PartiesLobbyBackend::ScheduleActivityResume(Api::PlayerDto /*player*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::ScheduleActivityResume", void);
+}
+
+void PartiesLobbyBackend::UpdateRegistration() {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::UpdateRegistration", void);
+}
+
+void PartiesLobbyBackend::CheckPartyWithoutQueue() {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::CheckPartyWithoutQueue", void);
+}
+
+bool PartiesLobbyBackend::ApplyPartiesState(Api::PlayerDto /*incoming*/,
+                                            Api::PlayerUpdateType /*updateType*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::ApplyPartiesState", bool);
+}
+
+void PartiesLobbyBackend::OnPartiesUpdate(const Api::PlayerDto& /*incoming*/,
+                                          Api::PlayerUpdateType /*updateType*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::OnPartiesUpdate", void);
+}
+
+void PartiesLobbyBackend::OnPartiesMessage(
+    const ResourceUpdate<Api::ZarnMessagingServiceMessage>& /*event*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::OnPartiesMessage", void);
+}
+
+void PartiesLobbyBackend::OnLeaverBusterPlayerUpdate(
+    const std::optional<Api::PartyDto>& /*incoming*/,
+    const std::optional<Api::PartyDto>& /*stored*/, const Api::PlayerDto& /*incomingPlayer*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::OnLeaverBusterPlayerUpdate", void);
+}
+
+void PartiesLobbyBackend::OnCommsMembersEvent(const Api::PlayerDto& /*incoming*/,
+                                              const Api::PlayerDto& /*stored*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::OnCommsMembersEvent", void);
+}
+
+Api::PremadePartyDto PartiesLobbyBackend::BuildCommsMembers(const Api::PlayerDto& /*player*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::BuildCommsMembers", Api::PremadePartyDto);
+}
+
+void PartiesLobbyBackend::OnRegistrationInputChanged() {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::OnRegistrationInputChanged", void);
+}
+
+void PartiesLobbyBackend::RegisterPlayer() {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::RegisterPlayer", void);
+}
+
+void PartiesLobbyBackend::UpdateEligibilityHash() {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::UpdateEligibilityHash", void);
+}
+
+void PartiesLobbyBackend::OnPartiesSettings() {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::OnPartiesSettings", void);
+}
+
+void PartiesLobbyBackend::OnQueuesDisabled() {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::OnQueuesDisabled", void);
+}
+
+MaybeType<Failure, Api::PartyMemberDto> PartiesLobbyBackend::FindCurrentMember(
+    std::uint64_t /*summonerId*/) const {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::FindCurrentMember", MaybeType<Failure, Api::PartyMemberDto>);
+}
+
+Api::PartyMemberDto PartiesLobbyBackend::GetLocalMember() const {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::GetLocalMember", Api::PartyMemberDto);
+}
+
+MaybeType<Failure, void> PartiesLobbyBackend::SetRoleRequest(std::string /*partyId*/,
+                                                             Api::PartyMemberRoleEnum /*role*/,
+                                                             std::string_view /*action*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::SetRoleRequest", MaybeType<Failure, void>);
+}
+
+MaybeType<Failure, void> PartiesLobbyBackend::SetPartyTypeRequest(std::string /*partyType*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::SetPartyTypeRequest", MaybeType<Failure, void>);
+}
+
+void PartiesLobbyBackend::OnResumeActivityResponse() {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::OnResumeActivityResponse", void);
+}
+
+void PartiesLobbyBackend::MapGatekeeperReason(
+    const std::vector<Api::GatekeeperRestrictionDto>& /*restrictions*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::MapGatekeeperReason", void);
+}
+
+void PartiesLobbyBackend::SendPartyTransitionAnalytics(const Api::PlayerDto& /*newPlayer*/,
+                                                       const Api::PlayerDto& /*oldPlayer*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::SendPartyTransitionAnalytics", void);
+}
+
+void PartiesLobbyBackend::SendOpenPartyToggleEvent(std::string /*endTransition*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::SendOpenPartyToggleEvent", void);
+}
+
+std::size_t PartiesLobbyBackend::DeserializePartyPresence(
+    const std::vector<Api::ChatFriend>& /*friends*/) {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::DeserializePartyPresence", std::size_t);
 }
 
 }  // namespace Zarn::Client::Lobby

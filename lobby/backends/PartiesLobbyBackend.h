@@ -2,19 +2,28 @@
 // it, and the requests that change it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <random>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
+#include "lobby/backends/PartiesServiceClient.h"
+#include "lobby/core/LobbyFlow.h"
 #include "lobby/core/PartiesBackend.h"
+#include "lobby/model/PartiesRecords.h"
+#include "sdk/binding/BindingProperty.h"
+#include "sdk/runtime/ResourceObservation.h"
 
 namespace Zarn::Client::Lobby {
 
 class PartiesLobbyBackend final : public PartiesBackend {
  public:
-  PartiesLobbyBackend() = default;
+  // Sets the defaults of the presence configuration.
+  PartiesLobbyBackend();
 
   // The low-priority penalty that `restrictions` place on `player`'s search: the longest
   // leaver-buster penalty, or the time until the party's activity resumes when throttled, whichever
@@ -79,7 +88,138 @@ class PartiesLobbyBackend final : public PartiesBackend {
   HttpResult<std::string> HandleGetCommsToken() override;
   void SetOverrideFlag(WatchedConfigValue<bool>& flag, bool value) override;
 
+  // Party presence. Writes the open party's presence into the player's chat presence when it
+  // differs from the one published last; nothing before login.
+  void PublishPartyPresence();
+  // `Parties/OpenPartyEnable` (default false) and `Parties/PublishPresenceDelay` (seconds,
+  // default 3.0).
+  WatchedConfigValue<bool> openPartyFlag;
+  WatchedConfigValue<double> publishPresenceDelay;
+  // A presence publication is scheduled.
+  bool presencePending = false;
+  // The presence published last; none at first, and none after an empty one.
+  std::optional<Api::PartyPresenceData> lastPublishedPresence;
+
+  // Checked requests. Each fails 400 "CURRENT_PLAYER_PUUID_NOT_FOUND" before the first state and
+  // 400 "CURRENT_PARTY_NOT_FOUND" without a party, sending nothing; otherwise sends `body` and
+  // applies the reply (Direct). A 204 is a success that fetches the state. Another failure is
+  // logged, reported under `action` and returned. `path` must be built before the call, from
+  // copies of the stored ids. For bodies of GameModeDto, PartyMemberMetadataDto, string,
+  // BindingProperty and bool.
+  template <class T>
+  MaybeType<Failure, void> Request(std::string_view action, std::string method, std::string path,
+                                   const T& body);
+  // `Request`, then on failure `ReregisterAfterError` with it; the failure is the result. For
+  // bodies of GameModeDto, string, BindingProperty and bool.
+  template <class T>
+  MaybeType<Failure, void> RequestOrReregister(std::string_view action, std::string method,
+                                               std::string path, const T& body);
+  // A copy of the stored current party, or the checked requests' failure.
+  [[nodiscard]] MaybeType<Failure, Api::PartyDto> GetCurrentParty() const;
+  // The current party's id; empty without one.
+  [[nodiscard]] std::string GetCurrentPartyId() const;
+  // Sends the "parties-service" event; its reply is dropped.
+  void ReportRequestFailure(std::string_view requestName, std::string_view failureText);
+  // For a 503: logs, adds the "SERVICE_UNAVAILABLE" notification and gives true. Else false.
+  bool ReportServiceUnavailable(const Failure& failure);
+  // After a not-found failure from the service: forgets the state and registers again. Does
+  // nothing for other failures, or while another runs (its registration may fail the same way).
+  void ReregisterAfterError(const Failure& failure);
+
+  // Stores `player` as the state (the only way one is stored) and re-arms the activity-resume
+  // wait.
+  void ScheduleActivityResume(Api::PlayerDto player);
+  // Registers or deregisters as the configuration now requires.
+  void UpdateRegistration();
+  // Ends a party lobby that the state or the configuration no longer allow.
+  void CheckPartyWithoutQueue();
+  // Stores `incoming` unless older than the stored state (replies, `Direct`, always); true when
+  // stored.
+  bool ApplyPartiesState(Api::PlayerDto incoming, Api::PlayerUpdateType updateType);
+
+  // Party state. Keeps a refused duplicate's telemetry.
+  void OnPartiesUpdate(const Api::PlayerDto& incoming, Api::PlayerUpdateType updateType);
+  // Handler of the parties notifications of the messaging service.
+  void OnPartiesMessage(const ResourceUpdate<Api::ZarnMessagingServiceMessage>& event);
+  // Refreshes the search's low-priority data when the party's restrictions changed.
+  void OnLeaverBusterPlayerUpdate(const std::optional<Api::PartyDto>& incoming,
+                                  const std::optional<Api::PartyDto>& stored,
+                                  const Api::PlayerDto& incomingPlayer);
+  // Sends the comms-members event when the record made of `incoming` differs from `stored`'s.
+  void OnCommsMembersEvent(const Api::PlayerDto& incoming, const Api::PlayerDto& stored);
+  // The comms-members record of `player`'s current party.
+  [[nodiscard]] static Api::PremadePartyDto BuildCommsMembers(const Api::PlayerDto& player);
+
+  // Registration. Listener of the login session, `enabledFlag`, the retry interval, the platform
+  // id and the current summoner: the client follows `enabledFlag`, then UpdateRegistration.
+  void OnRegistrationInputChanged();
+  void RegisterPlayer();
+  // Listener of the plugin's eligibility hash: sends the new hash while registered.
+  void UpdateEligibilityHash();
+  // Listener of `partiesSettings`: reads `defaultPartyType`.
+  void OnPartiesSettings();
+  // Listener of `teamBuilderQueuesFlag`; also after a gameflow phase change.
+  void OnQueuesDisabled();
+
+  // Party operations. The member of the current party with `summonerId`: 400
+  // "CURRENT_PARTY_NOT_FOUND" without a party, 404 "SUMMONER_NOT_FOUND" without that member.
+  [[nodiscard]] MaybeType<Failure, Api::PartyMemberDto> FindCurrentMember(
+      std::uint64_t summonerId) const;
+  // The local player's member; without one, a default member whose `canInvite` is false.
+  [[nodiscard]] Api::PartyMemberDto GetLocalMember() const;
+  // Sets the own role in `partyId`, reported under `action`; re-registers on a not-found.
+  MaybeType<Failure, void> SetRoleRequest(std::string partyId, Api::PartyMemberRoleEnum role,
+                                          std::string_view action);
+  MaybeType<Failure, void> SetPartyTypeRequest(std::string partyType);
+  // The resume-activity call's request, once the party's resume time has come.
+  void OnResumeActivityResponse();
+
+  // Party presence. Shows the restrictions' search errors on the matchmaking search.
+  void MapGatekeeperReason(const std::vector<Api::GatekeeperRestrictionDto>& restrictions);
+
+  // Analytics of accepted changes of the player record.
+  void SendPartyTransitionAnalytics(const Api::PlayerDto& newPlayer,
+                                    const Api::PlayerDto& oldPlayer);
+  void SendOpenPartyToggleEvent(std::string endTransition);
+  // The number of distinct open parties among `friends`' party presences.
+  [[nodiscard]] std::size_t DeserializePartyPresence(const std::vector<Api::ChatFriend>& friends);
+
+  // The parties service's client; its plugin is set by Start.
+  PartiesServiceClient client;
+  // Feeds the duplicate-telemetry sampling; seeded once, after the client's.
+  std::mt19937 random{std::random_device{}()};
+  // `Parties/NotificationDelaySamplingPercentage`.
+  WatchedConfigValue<double> notificationDelaySampling;
+  // Seconds between registration attempts (`Parties/RegistrationRetryInterval`).
+  WatchedConfigValue<float> registrationRetryInterval;
+  // The account's parties settings, observed.
+  WatchedConfigValue<BindingProperty> partiesSettings;
+  // The type of a party made for the player: "closed" or "open".
+  std::string defaultPartyType = kPartyTypeClosed;
+  // When and how the last state was applied, and how many duplicates followed it.
+  struct LastUpdate {
+    std::int64_t timeMillis = 0;
+    Api::PlayerUpdateType updateType = Api::PlayerUpdateType::None;
+    std::uint32_t duplicateCount = 0;
+  };
+  LastUpdate lastUpdate;
+  // The 16 gatekeeper reasons shown as search errors; filled on first use.
+  std::unordered_set<std::string> searchErrorReasons;
+
  private:
+  // Attaches a plugin in tests, where Start is not run.
+  friend class PartiesLobbyBackendTesting;
+
+  // What a checked request makes of a 204.
+  enum class NoContent { Fetch, Succeed };
+  template <class T>
+  MaybeType<Failure, void> CheckedRequest(std::string_view action, std::string method,
+                                          std::string path, const T& body, NoContent noContent);
+  // Logs and reports a checked request's failure.
+  void ReportCheckedFailure(std::string_view action, const Failure& failure);
+
+  // Set while ReregisterAfterError runs.
+  bool reregistering_ = false;
   // The plugin kept by Start; null before. Not owned.
   LobbyPlugin* plugin_ = nullptr;
 };

@@ -193,10 +193,6 @@ void LobbyPlugin::UpdatePartyRewards() {
 
 void LobbyPlugin::RefreshPartyRewards() { ZARN_NOT_BUILT("RefreshPartyRewards", void); }
 
-HttpResult<Api::Lobby> LobbyPlugin::ChangeLobbyQueue(Api::LobbyChangeGameDto /*change*/) {
-  ZARN_NOT_BUILT("ChangeLobbyQueue", HttpResult<Api::Lobby>);
-}
-
 std::vector<Api::Summoner> LobbyPlugin::LookupSummoner() {
   ZARN_NOT_BUILT("LookupSummoner", std::vector<Api::Summoner>);
 }
@@ -233,6 +229,11 @@ BindingHttpResult LobbyPlugin::AcceptPlatformInvitation(std::string /*invitation
 
 BindingHttpResult LobbyPlugin::DeclinePlatformInvitation(std::string /*invitationId*/) {
   ZARN_NOT_BUILT("DeclinePlatformInvitation", BindingHttpResult);
+}
+
+Api::LobbyNotification LobbyPlugin::MakeLobbyNotification(
+    std::string /*reason*/, std::vector<std::uint64_t> /*summonerIds*/) {
+  ZARN_NOT_BUILT("MakeLobbyNotification", Api::LobbyNotification);
 }
 
 bool LobbyPlugin::AddLobbyNotification(Api::LobbyNotification /*notification*/) {

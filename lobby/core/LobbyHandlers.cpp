@@ -5,10 +5,6 @@
 
 namespace Zarn::Client::Lobby {
 
-HttpResult<Api::QueueAvailability> LobbyPlugin::HandleGetAvailability() {
-  ZARN_NOT_BUILT("HandleGetAvailability", HttpResult<Api::QueueAvailability>);
-}
-
 HttpResult<std::vector<Api::LobbyInvitation>> LobbyPlugin::HandleGetV1Invitations() {
   ZARN_NOT_BUILT("HandleGetV1Invitations", HttpResult<std::vector<Api::LobbyInvitation>>);
 }
@@ -87,17 +83,6 @@ std::int64_t LobbyPlugin::HandleGetV1Countdown() {
   ZARN_NOT_BUILT("HandleGetV1Countdown", std::int64_t);
 }
 
-HttpResult<Api::LobbyDto> LobbyPlugin::HandleGetLobby() {
-  ZARN_NOT_BUILT("HandleGetLobby", HttpResult<Api::LobbyDto>);
-}
-
-HttpResult<Api::LobbyDto> LobbyPlugin::HandlePostLobby(
-    const Api::LobbyChangeGameDto& /*lobbyChange*/) {
-  ZARN_NOT_BUILT("HandlePostLobby", HttpResult<Api::LobbyDto>);
-}
-
-HttpResponse LobbyPlugin::HandleDeleteLobby() { ZARN_NOT_BUILT("HandleDeleteLobby", HttpResponse); }
-
 HttpResult<std::vector<Api::LobbyParticipantDto>> LobbyPlugin::HandleGetMembers() {
   ZARN_NOT_BUILT("HandleGetMembers", HttpResult<std::vector<Api::LobbyParticipantDto>>);
 }
@@ -143,10 +128,6 @@ HttpResponse LobbyPlugin::HandleAcceptReceivedInvitation(const std::string& /*in
 
 HttpResponse LobbyPlugin::HandleDeclineReceivedInvitation(const std::string& /*invitationId*/) {
   ZARN_NOT_BUILT("HandleDeclineReceivedInvitation", HttpResponse);
-}
-
-HttpResponse LobbyPlugin::HandleJoinParty(const std::string& /*partyId*/) {
-  ZARN_NOT_BUILT("HandleJoinParty", HttpResponse);
 }
 
 HttpResult<std::vector<Api::LobbyNotification>> LobbyPlugin::HandleGetNotifications() {

@@ -39,10 +39,6 @@ void LobbyPlugin::OnCustomQueueAvailability(const ResourceUpdate<Api::QueueCusto
   ZARN_NOT_BUILT("OnCustomQueueAvailability", void);
 }
 
-void LobbyPlugin::OnLoginSession(const ResourceUpdate<Api::LoginSession>& /*event*/) {
-  ZARN_NOT_BUILT("OnLoginSession", void);
-}
-
 void LobbyPlugin::OnGameflowAvailability(const ResourceUpdate<BindingProperty>& /*event*/) {
   ZARN_NOT_BUILT("OnGameflowAvailability", void);
 }
@@ -53,10 +49,6 @@ void LobbyPlugin::HandleGameflowSession(const ResourceUpdate<Api::GameflowSessio
 
 void LobbyPlugin::OnSpectatorSlotLimit(const ResourceUpdate<BindingProperty>& /*event*/) {
   ZARN_NOT_BUILT("OnSpectatorSlotLimit", void);
-}
-
-void LobbyPlugin::OnMatchmakingSearchChanged() {
-  ZARN_NOT_BUILT("OnMatchmakingSearchChanged", void);
 }
 
 void LobbyPlugin::PublishReceivedInvitations() {

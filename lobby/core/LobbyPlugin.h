@@ -167,6 +167,11 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   void PublishReceivedInvitations();
   // The legacy invitations pending at login, each handled as if it had arrived as a message.
   void GetPendingInvitations();
+  // At login: the custom game controller's bot configuration for `summonerId`.
+  void FetchCustomBotsConfig(std::uint64_t summonerId);
+  // After the platform connection came back: the parties state, or the legacy lobby status and
+  // the pending invitations.
+  void ResynchronizeAfterReconnect();
 
   // The machine and the lobby operations on it.
   [[nodiscard]] LobbyStateMachine& GetStateMachine() { return stateMachine_; }
@@ -251,6 +256,26 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   [[nodiscard]] const Api::Lobby& V1Lobby() const { return lobby_; }
   [[nodiscard]] bool IsGameflowAvailable() const { return gameflowAvailable_; }
   HttpResult<Api::Lobby> ChangeLobbyQueue(Api::LobbyChangeGameDto change);
+
+  // Lobby creation and change. Each answers an error reply of its own or the failure's code
+  // (500 when it is 0) with its message.
+  //
+  // Leaves through the active backend, if any, and quits the lobby's state: an empty reply.
+  HttpResponse LeaveLobby();
+  // Quits the lobby's state without a backend call: an empty reply, or 404 "LOBBY_STATE_INVALID".
+  HttpResponse QuitLobbyState();
+  // Creates a legacy lobby for `requested` (its queue id and custom flag); a copy of the v1 lobby
+  // made. 409 while in a lobby, leaving that lobby as it is.
+  HttpResult<Api::Lobby> CreateLobby(const Api::Lobby& requested);
+  // Creates a lobby for the last queued lobby's queue and invites its members again.
+  HttpResult<Api::Lobby> ReinviteMembers();
+  // Invites `summonerIds` (the local player left out) to the legacy lobby; an empty list succeeds.
+  MaybeType<Failure, void> ReinviteViaPlatform(std::vector<std::uint64_t> summonerIds);
+  // The gameflow session last received and its phase; none and None until one arrives.
+  [[nodiscard]] const std::optional<Api::GameflowSession>& StoredGameflowSession() const {
+    return gameflowSession_;
+  }
+  [[nodiscard]] Api::GameflowPhase CurrentGameflowPhase() const { return gameflowPhase_; }
   // The summoners of the v1 lobby's members and invitees; empty outside a lobby or on failure.
   [[nodiscard]] std::vector<Api::Summoner> LookupSummoner();
   BindingHttpResult KickMember(std::uint64_t summonerId);
@@ -263,6 +288,9 @@ class LobbyPlugin : public Zarn::Client::Plugin {
       std::vector<Api::LobbyInvitation> invitations);
   BindingHttpResult AcceptPlatformInvitation(std::string invitationId);
   BindingHttpResult DeclinePlatformInvitation(std::string invitationId);
+  // A new notification of `reason` about `summonerIds`, stamped now, with the next id.
+  [[nodiscard]] Api::LobbyNotification MakeLobbyNotification(
+      std::string reason, std::vector<std::uint64_t> summonerIds);
   // False when a notification with the same id is listed already.
   bool AddLobbyNotification(Api::LobbyNotification notification);
 
@@ -299,6 +327,10 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   void StopCountdown();
   // POST "/jyx-gameflow/v1/session/event" with `event` as body; the result is ignored.
   void PostGameflowEvent(const char* event);
+  // The backend that serves a new lobby of `queueId`; null after shutdown.
+  [[nodiscard]] LobbyBackend* ChooseBackend(bool isCustom, std::int32_t queueId) const;
+  // Whether `backend` is still one of the two this plugin owns (a wait may have shut it down).
+  [[nodiscard]] bool OwnsBackend(const LobbyBackend* backend) const;
 
   std::unique_ptr<LobbyComponentFactory> factory_;
   // Controllers, filled by CreateControllers; the queue map from the queue list.
@@ -319,6 +351,12 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   Api::Lobby lobby_;
 
   std::uint64_t localSummonerId_ = 0;
+  // The login session's flags as last seen.
+  bool loggedIn_ = false;
+  bool connected_ = false;
+  // The gameflow plugin's session; written by its observer.
+  std::optional<Api::GameflowSession> gameflowSession_;
+  Api::GameflowPhase gameflowPhase_ = Api::GameflowPhase::None;
   bool autoGrantInviteEnabled_ = true;
   // Members already seen by the automatic invite grant.
   std::set<std::uint64_t> autoGrantedMemberIds_;

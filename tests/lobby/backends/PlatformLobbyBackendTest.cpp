@@ -176,8 +176,6 @@ TEST(PlatformLobbyBackendTest, AdaptersWrapTheFailuresOfThePluginsOperationsWith
        "Couldn't' promote player: Not built: PromoteMember"},
       {"positions", [&] { return backend.SetPositionPreferences({}); },
        "Couldn't select position preferences: " + legacyPositions},
-      {"change", [&] { return backend.ChangeLobby({}); },
-       "Couldn't change lobby: Not built: ChangeLobbyQueue"},
       {"accept", [&] { return backend.AcceptInvitation("INV"); },
        "Couldn't accept invitation to lobby: Not built: AcceptPlatformInvitation"},
       {"decline", [&] { return backend.DeclineInvitation("INV"); },
@@ -191,6 +189,11 @@ TEST(PlatformLobbyBackendTest, AdaptersWrapTheFailuresOfThePluginsOperationsWith
     SCOPED_TRACE(row.label);
     EXPECT_THAT(row.call(), FailsWith(500, row.message));
   }
+  // In a lobby the change goes to the plugin's queue change, whose failure keeps its code.
+  EXPECT_THAT(backend.ChangeLobby({}),
+              FailsWith(404,
+                        "Couldn't change lobby: Requested matchmaking queue 0 does not exist. "
+                        "Lobby will not be created. Error: Queue not found"));
   EXPECT_THAT(
       backend.SendInvitations({}),
       FailsWith(500, "Couldn't send invitations to lobby: Not built: SendPlatformInvitations"));

@@ -88,6 +88,12 @@ class LobbyPluginTesting {
   static Api::QueueAvailability& LobbyAvailability(LobbyPlugin& plugin) {
     return plugin.lobbyAvailability_;
   }
+  static Api::LobbyLastQueuedLobby& LastQueuedLobby(LobbyPlugin& plugin) {
+    return plugin.lastQueuedLobby_;
+  }
+  static std::optional<Api::GameflowSession>& GameflowSession(LobbyPlugin& plugin) {
+    return plugin.gameflowSession_;
+  }
 };
 
 }  // namespace Zarn::Client::Lobby

@@ -1,0 +1,105 @@
+// The parties backend's presence: an open party advertised in the player's chat presence, so that
+// friends can see a party they may join. Publications are delayed and coalesced.
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "lobby/backends/PartiesLobbyBackend.h"
+#include "lobby/core/LobbyFlow.h"
+#include "lobby/core/LobbyPlugin.h"
+#include "sdk/binding/TypedConversions.h"
+#include "sdk/runtime/Requests.h"
+
+namespace Zarn::Client::Lobby {
+
+namespace {
+
+constexpr double kDefaultPublishPresenceDelaySeconds = 3.0;
+constexpr char kPresenceKey[] = "pty";
+
+bool PhaseAllowsPresence(const std::optional<Api::GameflowSession>& session) {
+  if (!session.has_value()) return false;
+  switch (session->phase) {
+    case Api::GameflowPhase::Lobby:
+    case Api::GameflowPhase::Matchmaking:
+    case Api::GameflowPhase::ReadyCheck:
+    case Api::GameflowPhase::ChampSelect:
+    case Api::GameflowPhase::EndOfGame:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool SamePresence(const Api::PartyPresenceData& a, const Api::PartyPresenceData& b) {
+  return a.partyId == b.partyId && a.queueId == b.queueId && a.summoners == b.summoners;
+}
+
+}  // namespace
+
+PartiesLobbyBackend::PartiesLobbyBackend() {
+  openPartyFlag.defaultValue = false;
+  openPartyFlag.hasDefault = true;
+  publishPresenceDelay.defaultValue = kDefaultPublishPresenceDelaySeconds;
+  publishPresenceDelay.hasDefault = true;
+}
+
+void PartiesLobbyBackend::SchedulePresenceUpdate() {
+  if (presencePending || plugin_ == nullptr) return;
+  presencePending = true;
+  const double* delay = publishPresenceDelay.Effective();
+  plugin_->SetTimer(kPartiesPresence,
+                    delay != nullptr ? *delay : kDefaultPublishPresenceDelaySeconds, [this] {
+                      // The timer serves one publication; the next change arms it again.
+                      if (plugin_ != nullptr) plugin_->CancelTimer(kPartiesPresence);
+                      presencePending = false;
+                      PublishPartyPresence();
+                    });
+}
+
+void PartiesLobbyBackend::PublishPartyPresence() {
+  if (plugin_ == nullptr || plugin_->LocalSummonerId() == 0) return;
+  std::optional<Api::PartyPresenceData> presence;
+  if (PhaseAllowsPresence(plugin_->StoredGameflowSession()) && openPartyFlag.IsTrue() &&
+      player.currentParty.has_value()) {
+    const Api::PartyDto& party = *player.currentParty;
+    std::vector<std::uint64_t> summoners;
+    for (const Api::PartyMemberDto& member : party.players) {
+      if (member.role == Api::PartyMemberRoleEnum::LEADER ||
+          member.role == Api::PartyMemberRoleEnum::MEMBER) {
+        summoners.push_back(member.summonerId);
+      }
+    }
+    MaybeType<Failure, Api::Queue> queue = plugin_->FindQueue(party.gameMode.queueId);
+    if (queue.HasValue()) {
+      const std::int64_t limit = std::min<std::int64_t>(party.gameMode.maxPartySize,
+                                                        queue.Value().maximumParticipantListSize);
+      if (party.partyType == kPartyTypeOpen && !party.activityLocked &&
+          static_cast<std::int64_t>(summoners.size()) < limit) {
+        presence =
+            Api::PartyPresenceData{party.partyId, party.gameMode.queueId, std::move(summoners)};
+      }
+    }
+  }
+  if (!presence.has_value() && !lastPublishedPresence.has_value()) return;
+  if (presence.has_value() && lastPublishedPresence.has_value() &&
+      SamePresence(*presence, *lastPublishedPresence)) {
+    return;
+  }
+  Api::UserResource user;
+  user.summonerId = plugin_->LocalSummonerId();
+  std::string text;
+  if (presence.has_value() && plugin_->Registry() != nullptr) {
+    // Empty when the presence does not convert: the entry is cleared rather than left stale.
+    text = ToJsonString(*presence, *plugin_->Registry());
+  }
+  user.jyx[kPresenceKey] = std::move(text);
+  // Stored before the request, which may wait: a call meanwhile compares with this one.
+  lastPublishedPresence = std::move(presence);
+  static_cast<void>(plugin_->Request<void>(HttpMethod::Put, "/jyx-chat/v1/me", user));
+}
+
+}  // namespace Zarn::Client::Lobby

@@ -1,0 +1,304 @@
+// Creating a lobby for a queue, changing the queue of the lobby the player is in, joining an open
+// party, reading and leaving the lobby. Every operation that changes state runs in an update
+// batch; a backend is looked up again after each wait, since a shutdown may delete it meanwhile.
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "lobby/core/LobbyController.h"
+#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyUpdateBatch.h"
+#include "sdk/base/Format.h"
+#include "sdk/base/LogChannels.h"
+#include "sdk/base/LogPrintf.h"
+
+namespace Zarn::Client::Lobby {
+
+namespace {
+
+using namespace LobbyEvents;
+
+constexpr std::uint32_t kLobbyLogChannel = 1;
+constexpr char kLobbyNotFound[] = "LOBBY_NOT_FOUND";
+constexpr char kInvalidLobby[] = "INVALID_LOBBY";
+constexpr char kNoControllerLog[] =
+    "Unable to create lobby: couldn't find controller for queue type: %d";
+
+struct EventPair {
+  LobbyEvent requested;
+  LobbyEvent succeeded;
+};
+constexpr EventPair kPartyEvents{kPartyLobbyRequested, kPartyLobbySucceeded};
+constexpr EventPair kCustomEvents{kNewCustomLobbyRequested, kNewCustomLobbySucceeded};
+constexpr EventPair kNewLobbyEvents{kNewLobbyRequested, kNewLobbySucceeded};
+
+// A failure as a reply: its code, 500 when it has none, and its message.
+HttpResponse FailureReply(const Failure& failure) {
+  return HttpResponse(failure.Code() == 0 ? 500 : failure.Code(), failure.Message());
+}
+
+// A custom game for one player has nobody to invite.
+bool IsSoloCustomGame(const Api::Lobby& lobby) {
+  return lobby.customGameLobby.has_value() &&
+         lobby.customGameLobby->configuration.maxPlayerCount == 1;
+}
+
+std::string EventNotHandled(const char* what, LobbyEvent event) {
+  return std::string(what) + ": the " + std::string(event) + " event was not successfully handled";
+}
+
+}  // namespace
+
+LobbyBackend* LobbyPlugin::ChooseBackend(bool isCustom, std::int32_t queueId) const {
+  if (!isCustom && partiesBackend_ != nullptr && partiesBackend_->IsEnabledForQueue(queueId)) {
+    return partiesBackend_.get();
+  }
+  return platformBackend_.get();
+}
+
+bool LobbyPlugin::OwnsBackend(const LobbyBackend* backend) const {
+  return backend != nullptr &&
+         (backend == partiesBackend_.get() || backend == platformBackend_.get());
+}
+
+HttpResult<Api::LobbyDto> LobbyPlugin::HandlePostLobby(const Api::LobbyChangeGameDto& lobbyChange) {
+  LobbyUpdateBatch batch(*this);
+  const Api::LobbyChangeGameDto change = lobbyChange;
+  LobbyBackend* backend = ChooseBackend(change.isCustom, change.queueId);
+  if (backend == nullptr) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, kNoControllerLog, change.queueId);
+    return HttpResponse(500, kInvalidLobby);
+  }
+  const bool toParties = backend == partiesBackend_.get();
+  if (!RequestGameflowLobby()) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "%s", kGameflowPreventedLobby);
+    return HttpResponse(423, kGameflowPreventedLobby);
+  }
+  const EventPair events = toParties         ? kPartyEvents
+                           : change.isCustom ? kCustomEvents
+                                             : kNewLobbyEvents;
+  std::vector<Api::LobbyInvitationDto> previousMembers;
+  if (publishedLobby_.has_value()) {
+    for (const Api::LobbyParticipantDto& member : publishedLobby_->members) {
+      if (member.summonerId == localSummonerId_) continue;
+      Api::LobbyInvitationDto invitation;
+      invitation.toSummonerId = member.summonerId;
+      previousMembers.push_back(std::move(invitation));
+    }
+  }
+  if (partiesBackend_ == nullptr || !OwnsBackend(backend)) return HttpResponse(500, kInvalidLobby);
+  MaybeType<Failure, void> prepared = partiesBackend_->PrepareForLobbyCreation(change.queueId);
+  if (prepared.IsFailure()) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Failed to change lobby queue: %s",
+              prepared.Message());
+    return FailureReply(prepared.GetFailure());
+  }
+  if (!stateMachine_.ProcessEvent(events.requested)) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
+              "Unable to create lobby: the %s event was not successfully handled",
+              std::string(events.requested).c_str());
+    return HttpResponse(400, "LOBBY_REQUESTED_STATE_FAILED");
+  }
+  MaybeType<Failure, void> changed = OwnsBackend(backend)
+                                         ? backend->ChangeLobby(change)
+                                         : MaybeType<Failure, void>(Failure(500, kInvalidLobby));
+  if (changed.IsFailure()) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
+              "Unable to create lobby: error creating new lobby: %s", changed.Message());
+    stateMachine_.ProcessEvent(kLobbyFailed);
+    return FailureReply(changed.GetFailure());
+  }
+  stateMachine_.ProcessEvent(events.succeeded);
+  // The succeeded event may have made another backend the active one.
+  if (activeBackend_ == nullptr) return HttpResponse();
+  if (!previousMembers.empty() && !IsSoloCustomGame(lobby_)) {
+    static_cast<void>(activeBackend_->SendInvitations(std::move(previousMembers)));
+  }
+  if (activeBackend_ == nullptr) return HttpResponse();
+  MaybeType<Failure, Api::LobbyDto> lobby = activeBackend_->GetLobby();
+  if (lobby.IsFailure()) return FailureReply(lobby.GetFailure());
+  return std::move(lobby).Value();
+}
+
+HttpResult<Api::Lobby> LobbyPlugin::ChangeLobbyQueue(Api::LobbyChangeGameDto change) {
+  LobbyUpdateBatch batch(*this);
+  if (!IsInLobby()) return HttpResponse(409, "No lobby exists.");
+  std::vector<std::uint64_t> previousIds;
+  for (const Api::LobbyMember& member : lobby_.members) {
+    if (member.id != localSummonerId_) previousIds.push_back(member.id);
+  }
+  Api::Lobby requested;
+  requested.queueId = change.queueId;
+  requested.isCustom = change.isCustom;
+  requested.customGameLobby = std::move(change.customGameLobby);
+  const EventPair events = change.isCustom ? kCustomEvents : kNewLobbyEvents;
+  if (!stateMachine_.ProcessEvent(events.requested)) {
+    const std::string text = EventNotHandled("Unable to change lobby queue", events.requested);
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "%s", text.c_str());
+    return HttpResponse(400, text);
+  }
+  MaybeType<Failure, Api::Lobby> created = CreateLobbyWithController(requested);
+  if (created.IsFailure()) {
+    stateMachine_.ProcessEvent(kLobbyFailed);
+    return HttpResponse(created.GetFailure().Code(), created.Message());
+  }
+  stateMachine_.ProcessEvent(events.succeeded);
+  if (!previousIds.empty() && !IsSoloCustomGame(lobby_)) {
+    MaybeType<Failure, Api::Lobby> group = CreatePlatformLobby(lobby_);
+    if (group.IsFailure()) {
+      LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
+                "Failed to create platform lobby while changing queues: %s", group.Message());
+    } else {
+      MaybeType<Failure, void> invited = ReinviteViaPlatform(std::move(previousIds));
+      if (invited.IsFailure()) {
+        LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
+                  "Failed to bulk reinvite previous lobby members while changing queues: %s",
+                  invited.Message());
+      }
+    }
+  }
+  return Api::Lobby(lobby_);
+}
+
+HttpResult<Api::Lobby> LobbyPlugin::CreateLobby(const Api::Lobby& requested) {
+  LobbyUpdateBatch batch(*this);
+  const Api::Lobby request = requested;
+  if (ChooseBackend(request.isCustom, request.queueId) == nullptr) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, kNoControllerLog, request.queueId);
+    return HttpResponse(
+        400, Format("Unable to create lobby: couldn't find controller for queue type: %1",
+                    request.queueId));
+  }
+  // Tested before any event: from a legacy lobby the requested event would leave it, and the
+  // refusal would come over a lobby already gone.
+  if (IsInLobby()) return HttpResponse(409, "A lobby already exists");
+  const std::shared_ptr<LobbyController> controller =
+      GetLobbyController(request.isCustom, request.queueId);
+  const bool custom = controller != nullptr && controller->IsCustomGame();
+  const EventPair events = custom ? kCustomEvents : kNewLobbyEvents;
+  if (!stateMachine_.ProcessEvent(events.requested)) {
+    const std::string text = EventNotHandled("Unable to create lobby", events.requested);
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "%s", text.c_str());
+    return HttpResponse(400, text);
+  }
+  HttpResult<Api::Lobby> reply;
+  if (!RequestGameflowLobby()) {
+    reply = HttpResponse(423, kGameflowPreventedLobby);
+  } else {
+    MaybeType<Failure, Api::Lobby> created = CreateLobbyWithController(request);
+    if (created.IsFailure()) {
+      reply = FailureReply(created.GetFailure());
+    } else {
+      stateMachine_.ProcessEvent(events.succeeded);
+      return Api::Lobby(lobby_);
+    }
+  }
+  stateMachine_.ProcessEvent(kLobbyFailed);
+  return reply;
+}
+
+HttpResult<Api::Lobby> LobbyPlugin::ReinviteMembers() {
+  Api::Lobby requested;
+  requested.queueId = lastQueuedLobby_.queueId;
+  // Copied before the creation waits.
+  std::vector<std::uint64_t> memberIds;
+  for (const Api::LobbyLastQueuedMember& member : lastQueuedLobby_.members) {
+    memberIds.push_back(member.id);
+  }
+  HttpResult<Api::Lobby> reply = CreateLobby(requested);
+  if (!reply.response.ok) return reply;
+  MaybeType<Failure, void> invited = ReinviteViaPlatform(std::move(memberIds));
+  if (invited.IsFailure()) {
+    return MakeInternalServerError("Error re-inviting members: %1", invited.Message());
+  }
+  return reply;
+}
+
+MaybeType<Failure, void> LobbyPlugin::ReinviteViaPlatform(std::vector<std::uint64_t> summonerIds) {
+  if (summonerIds.empty()) return MaybeType<Failure, void>::Success();
+  std::vector<Api::LobbyInvitation> invitations;
+  for (std::uint64_t id : summonerIds) {
+    if (id == localSummonerId_) continue;
+    Api::LobbyInvitation invitation;
+    invitation.toSummonerId = id;
+    invitation.state = Api::LobbyInvitationState::Pending;
+    invitations.push_back(std::move(invitation));
+  }
+  HttpResult<std::vector<Api::LobbyInvitation>> sent =
+      SendPlatformInvitations(std::move(invitations));
+  if (sent.response.ok) return MaybeType<Failure, void>::Success();
+  return Failure(sent.response.status.status, sent.response.message);
+}
+
+HttpResult<Api::LobbyDto> LobbyPlugin::HandleGetLobby() {
+  if (!publishedLobby_.has_value()) return MakeNotFound(std::string_view(kLobbyNotFound));
+  return Api::LobbyDto(*publishedLobby_);
+}
+
+HttpResponse LobbyPlugin::HandleDeleteLobby() {
+  LobbyUpdateBatch batch(*this);
+  if (!publishedLobby_.has_value()) return MakeNotFound(std::string_view(kLobbyNotFound));
+  return LeaveLobby();
+}
+
+HttpResponse LobbyPlugin::LeaveLobby() {
+  if (activeBackend_ != nullptr) {
+    MaybeType<Failure, void> left = activeBackend_->LeaveLobby();
+    if (left.IsFailure()) {
+      LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Failed to leave lobby: %s", left.Message());
+      return FailureReply(left.GetFailure());
+    }
+  }
+  if (!stateMachine_.ProcessEvent(kQuitLobby)) {
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Unable to leave current lobby");
+    return HttpResponse(400, "QUIT_LOBBY_STATE_FAILED");
+  }
+  return HttpResponse();
+}
+
+HttpResponse LobbyPlugin::QuitLobbyState() {
+  LobbyUpdateBatch batch(*this);
+  if (!stateMachine_.ProcessEvent(kQuitLobby)) return HttpResponse(404, "LOBBY_STATE_INVALID");
+  return HttpResponse();
+}
+
+HttpResponse LobbyPlugin::HandleJoinParty(const std::string& partyId) {
+  LobbyUpdateBatch batch(*this);
+  const std::string party = partyId;
+  if (!IsInLobby() && !RequestGameflowLobby()) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "%s", kGameflowPreventedLobby);
+    return HttpResponse(423, kGameflowPreventedLobby);
+  }
+  if (activeBackend_ != nullptr && activeBackend_ != partiesBackend_.get()) {
+    MaybeType<Failure, void> left = activeBackend_->LeaveLobby();
+    if (left.IsFailure()) {
+      LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Unable to leave to join open party: %s",
+                left.Message());
+      return FailureReply(left.GetFailure());
+    }
+    // The lobby is gone: the machine must not stay in it whatever the join gives.
+    stateMachine_.ProcessEvent(kQuitLobby);
+  }
+  if (partiesBackend_ == nullptr) return HttpResponse(500, kInvalidLobby);
+  MaybeType<Failure, void> joined = partiesBackend_->JoinOpenParty(party);
+  if (joined.IsFailure()) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Unable to accept invitation to lobby: %s",
+              joined.Message());
+    return FailureReply(joined.GetFailure());
+  }
+  stateMachine_.ProcessEvent(kAcceptedPartyInvite);
+  return HttpResponse();
+}
+
+HttpResult<Api::QueueAvailability> LobbyPlugin::HandleGetAvailability() {
+  if (!IsInLobby() || activeBackend_ == nullptr) {
+    return MakeNotFound(std::string_view(kLobbyNotFound));
+  }
+  MaybeType<Failure, Api::LobbyDto> lobby = activeBackend_->GetLobby();
+  if (lobby.IsFailure()) return MakeNotFound(std::string_view("LOBBY_AVAILABILITY_NOT_FOUND"));
+  if (lobby_.isCustom) return lobbyAvailability_;
+  return GetQueueAvailability(lobby.Value().gameConfig.queueId);
+}
+
+}  // namespace Zarn::Client::Lobby

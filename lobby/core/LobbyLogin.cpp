@@ -1,0 +1,91 @@
+// The login plugin's session as the lobby follows it: the local summoner's id at login, a
+// resynchronisation after the platform connection comes back, and quitting the lobby at logout.
+// Also the matchmaking search resource, republished as the lobby's search state.
+#include <cstdint>
+#include <utility>
+
+#include "lobby/core/LobbyPlugin.h"
+#include "sdk/base/LogChannels.h"
+#include "sdk/base/LogPrintf.h"
+#include "sdk/base/NotBuilt.h"
+#include "sdk/runtime/LcdsCall.h"
+
+namespace Zarn::Client::Lobby {
+
+namespace {
+
+constexpr std::uint32_t kLobbyLogChannel = 1;
+
+}  // namespace
+
+void LobbyPlugin::OnLoginSession(const ResourceUpdate<Api::LoginSession>& event) {
+  // A copy: the resynchronisation below waits, and the host may deliver the next session then.
+  const Api::LoginSession session = event.value;
+  switch (event.eventType) {
+    case PluginResourceEventType::Delete:
+      loggedIn_ = false;
+      localSummonerId_ = 0;
+      break;
+    case PluginResourceEventType::Create:
+    case PluginResourceEventType::Update: {
+      const bool wasLoggedIn = loggedIn_;
+      loggedIn_ = session.state == Api::LoginSessionStates::SUCCEEDED && session.accountId != 0 &&
+                  session.summonerId != 0;
+      const bool wasConnected = connected_;
+      connected_ = session.connected;
+      const bool loginCompleted = !wasLoggedIn && loggedIn_;
+      // Stored before the resynchronisation, which must already know whose lobby it reads.
+      if (loginCompleted) localSummonerId_ = session.summonerId;
+      if (!wasConnected && connected_) ResynchronizeAfterReconnect();
+      if (loginCompleted) {
+        FetchCustomBotsConfig(session.summonerId);
+      } else if (IsInLobby() && session.state == Api::LoginSessionStates::LOGGING_OUT) {
+        LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Player is logging out");
+        stateMachine_.ProcessEvent(LobbyEvents::kQuitLobby);
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  if (session.state != Api::LoginSessionStates::IN_PROGRESS && partiesBackend_ != nullptr) {
+    partiesBackend_->UpdateLoginSession(session);
+  }
+}
+
+void LobbyPlugin::ResynchronizeAfterReconnect() {
+  if (activeBackend_ != nullptr && activeBackend_ == partiesBackend_.get()) {
+    static_cast<void>(partiesBackend_->CancelMatchmaking());
+    // Looked up again after each call: a shutdown during a wait deletes the backend.
+    if (partiesBackend_ != nullptr) partiesBackend_->UpdateSearchAfterCancel();
+    if (partiesBackend_ != nullptr) partiesBackend_->FetchPartiesState();
+    return;
+  }
+  GetPendingInvitations();
+  MaybeType<Failure, LCDS::LobbyStatus> status =
+      LcdsCallSync<LCDS::LobbyStatus>("lcdsGameInvitationService", "getLobbyStatus");
+  if (status.HasValue()) {
+    LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Detected reconnect, updating LobbyStatus");
+    OnLobbyStatus(status.Value());
+  } else if (IsInLobby() && gameflowPhase_ != Api::GameflowPhase::ChampSelect) {
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
+              "Detected reconnect, lobby destroyed or we were removed");
+    LCDS::RemovedFromLobbyNotification removal;
+    removal.removalReason = LCDS::RemovalReason::KICKED;
+    OnRemovedFromLobbyNotification(removal);
+  }
+}
+
+void LobbyPlugin::OnMatchmakingSearchChanged() {
+  if (partiesBackend_ != nullptr && partiesBackend_->IsClashParty()) return;
+  const Api::MatchmakingSearchResource* search = matchmakingSearch_.Effective();
+  PublishSearchState(search != nullptr ? *search : Api::MatchmakingSearchResource{});
+}
+
+// Built by a later issue.
+
+void LobbyPlugin::FetchCustomBotsConfig(std::uint64_t /*summonerId*/) {
+  ZARN_NOT_BUILT("FetchCustomBotsConfig", void);
+}
+
+}  // namespace Zarn::Client::Lobby
