@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
+#include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyFlow.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "sdk/base/LogChannels.h"
@@ -13,8 +14,6 @@
 namespace Zarn::Client::Lobby {
 
 namespace {
-
-constexpr std::uint32_t kLobbyLogChannel = 1;
 
 // The action as the failure telemetry names it: lower case, "_" for each blank.
 std::string RequestName(std::string_view action) {

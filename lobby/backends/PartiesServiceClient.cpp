@@ -4,6 +4,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
@@ -13,8 +14,6 @@
 namespace Zarn::Client::Lobby {
 
 namespace {
-
-constexpr std::uint32_t kLobbyLogChannel = 1;
 
 std::int64_t WallMillis() { return Platform::WallClockNow() / 1'000'000; }
 

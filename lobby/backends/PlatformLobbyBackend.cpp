@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "lobby/core/LobbyController.h"
+#include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyFlow.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/LobbyViews.h"
@@ -19,7 +20,6 @@ namespace Zarn::Client::Lobby {
 
 namespace {
 
-constexpr std::uint32_t kLobbyLogChannel = 1;
 constexpr char kSearchPath[] = "/jyx-matchmaking/v1/search";
 
 // A failure carrying `result`'s status and its error text filled into `templateText` at "%1".

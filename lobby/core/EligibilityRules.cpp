@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "lobby/core/GatekeeperReasonMap.h"
+#include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/RecordEquality.h"
 #include "sdk/base/Digest.h"
@@ -17,7 +18,6 @@ namespace Zarn::Client::Lobby {
 
 namespace {
 
-constexpr std::uint32_t kLobbyLogChannel = 1;
 constexpr std::int64_t kNanosecondsPerMillisecond = 1000000;
 
 bool CountsEqual(const Api::ChampCounts& a, const Api::ChampCounts& b) {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "lobby/core/GameMetaData.h"
+#include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "sdk/api/HttpResponse.h"
 #include "sdk/base/Format.h"
@@ -17,7 +18,6 @@ namespace Zarn::Client::Lobby {
 
 namespace {
 
-constexpr std::uint32_t kLobbyLogChannel = 1;
 constexpr char kNotSupported[] = "NOT_SUPPORTED";
 constexpr char kInviteService[] = "lcdsGameInvitationService";
 constexpr char kQueueMissingTemplate[] =

@@ -5,6 +5,7 @@
 
 #include "lobby/core/LegacyChatRoomName.h"
 #include "lobby/core/LobbyController.h"
+#include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "sdk/base/Format.h"
@@ -16,10 +17,6 @@ namespace Zarn::Client::Lobby {
 
 namespace {
 
-constexpr std::uint32_t kResourceCreate =
-    static_cast<std::uint32_t>(PluginResourceEventType::Create);
-constexpr std::uint32_t kResourceUpdate =
-    static_cast<std::uint32_t>(PluginResourceEventType::Update);
 constexpr char kAvailabilityPath[] = "/jyx-lobby/v1/lobby/availability";
 constexpr char kNoQueueSelected[] = "NO_QUEUE_SELECTED";
 // Ends every legacy chat room address; a name of this system's own.

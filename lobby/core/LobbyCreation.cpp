@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "lobby/core/LobbyController.h"
+#include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "sdk/base/Format.h"
@@ -19,7 +20,6 @@ namespace {
 
 using namespace LobbyEvents;
 
-constexpr std::uint32_t kLobbyLogChannel = 1;
 constexpr char kLobbyNotFound[] = "LOBBY_NOT_FOUND";
 constexpr char kInvalidLobby[] = "INVALID_LOBBY";
 constexpr char kNoControllerLog[] =

@@ -1,5 +1,6 @@
 #include "lobby/core/LobbyFlow.h"
 
+#include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "lobby/core/PartiesBackend.h"
@@ -129,8 +130,6 @@ const LobbyState kChangingLobby{"ChangingLobby",
 }  // namespace LobbyFlow
 
 namespace {
-
-constexpr std::uint32_t kLobbyLogChannel = 1;
 
 const char* CurrentStateName(const LobbyStateMachine& machine) {
   const LobbyState* state = machine.GetCurrentState();

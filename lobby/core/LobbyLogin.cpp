@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
@@ -12,11 +13,7 @@
 
 namespace Zarn::Client::Lobby {
 
-namespace {
-
-constexpr std::uint32_t kLobbyLogChannel = 1;
-
-}  // namespace
+namespace {}  // namespace
 
 void LobbyPlugin::OnLoginSession(const ResourceUpdate<Api::LoginSession>& event) {
   // A copy: the resynchronisation below waits, and the host may deliver the next session then.

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "lobby/core/LobbyController.h"
+#include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "lobby/model/ApiTypeRegistrars.h"
 #include "sdk/base/Fnv1a.h"
@@ -20,11 +21,8 @@ namespace Zarn::Client::Lobby {
 
 namespace {
 
-constexpr std::uint32_t kLobbyLogChannel = 1;
 constexpr double kCountdownTickSeconds = 0.25;
 constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
-constexpr std::uint32_t kResourceUpdate =
-    static_cast<std::uint32_t>(PluginResourceEventType::Update);
 
 constexpr char kGameflowEventPath[] = "/jyx-gameflow/v1/session/event";
 constexpr char kV1LobbyPath[] = "/jyx-lobby/v1/lobby";

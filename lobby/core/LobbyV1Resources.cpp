@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "lobby/core/LobbyController.h"
+#include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
@@ -10,13 +11,7 @@
 
 namespace Zarn::Client::Lobby {
 
-namespace {
-
-constexpr std::uint32_t kLobbyLogChannel = 1;
-constexpr std::uint32_t kResourceUpdate =
-    static_cast<std::uint32_t>(PluginResourceEventType::Update);
-
-}  // namespace
+namespace {}  // namespace
 
 void LobbyPlugin::SetLobby(const Api::Lobby& lobby) {
   const Api::QueueAvailability availability = GetQueueAvailability(lobby.queueId);

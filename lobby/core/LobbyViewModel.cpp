@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "lobby/core/LobbyController.h"
+#include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/RecordEquality.h"
 #include "sdk/base/LogChannels.h"
@@ -21,12 +22,6 @@
 namespace Zarn::Client::Lobby {
 
 namespace {
-
-constexpr std::uint32_t kLobbyLogChannel = 1;
-constexpr std::uint32_t kResourceCreate =
-    static_cast<std::uint32_t>(PluginResourceEventType::Create);
-constexpr std::uint32_t kResourceUpdate =
-    static_cast<std::uint32_t>(PluginResourceEventType::Update);
 
 constexpr char kV2LobbyPath[] = "/jyx-lobby/v2/lobby";
 constexpr char kV2MembersPath[] = "/jyx-lobby/v2/lobby/members";
