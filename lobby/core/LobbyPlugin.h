@@ -173,6 +173,9 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   // the pending invitations.
   void ResynchronizeAfterReconnect();
 
+  // Gameflow: a lobby update delivered by the team-builder or custom game controller.
+  void ApplyLobbyUpdate(const Api::Lobby& lobby);
+
   // The machine and the lobby operations on it.
   [[nodiscard]] LobbyStateMachine& GetStateMachine() { return stateMachine_; }
   [[nodiscard]] const LobbyStateMachine& GetStateMachine() const { return stateMachine_; }
