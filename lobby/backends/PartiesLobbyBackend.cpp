@@ -337,6 +337,10 @@ void PartiesLobbyBackend::OnResumeActivityResponse() {
   ZARN_NOT_BUILT("PartiesLobbyBackend::OnResumeActivityResponse", void);
 }
 
+void PartiesLobbyBackend::OnResumeActivityWait() {
+  ZARN_NOT_BUILT("PartiesLobbyBackend::OnResumeActivityWait", void);
+}
+
 void PartiesLobbyBackend::MapGatekeeperReason(
     const std::vector<Api::GatekeeperRestrictionDto>& /*restrictions*/) {
   ZARN_NOT_BUILT("PartiesLobbyBackend::MapGatekeeperReason", void);

@@ -173,6 +173,9 @@ class PartiesLobbyBackend final : public PartiesBackend {
   MaybeType<Failure, void> SetPartyTypeRequest(std::string partyType);
   // The resume-activity call's request, once the party's resume time has come.
   void OnResumeActivityResponse();
+  // The firing of the resume wait (the timer ScheduleActivityResume arms): schedules the call
+  // shortly after and ends the wait.
+  void OnResumeActivityWait();
 
   // Party presence. Shows the restrictions' search errors on the matchmaking search.
   void MapGatekeeperReason(const std::vector<Api::GatekeeperRestrictionDto>& restrictions);
