@@ -198,17 +198,9 @@ MaybeType<Failure, void> PartiesLobbyBackend::SetPartyType(std::string /*partyTy
   ZARN_NOT_BUILT("PartiesLobbyBackend::SetPartyType", MaybeType<Failure, void>);
 }
 
-MaybeType<Failure, void> PartiesLobbyBackend::SetReadyRequest(bool /*ready*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::SetReadyRequest", MaybeType<Failure, void>);
-}
-
 void PartiesLobbyBackend::ProcessEnteredGame(Api::GameflowPhase /*previousPhase*/,
                                              Api::GameflowPhase /*newPhase*/) {
   ZARN_NOT_BUILT("PartiesLobbyBackend::ProcessEnteredGame", void);
-}
-
-void PartiesLobbyBackend::UpdateSearchAfterCancel() {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::UpdateSearchAfterCancel", void);
 }
 
 HttpResult<std::string> PartiesLobbyBackend::HandleGetHealth() {
@@ -312,15 +304,6 @@ void PartiesLobbyBackend::OnPartiesSettings() {
 
 void PartiesLobbyBackend::OnQueuesDisabled() {
   ZARN_NOT_BUILT("PartiesLobbyBackend::OnQueuesDisabled", void);
-}
-
-MaybeType<Failure, Api::PartyMemberDto> PartiesLobbyBackend::FindCurrentMember(
-    std::uint64_t /*summonerId*/) const {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::FindCurrentMember", MaybeType<Failure, Api::PartyMemberDto>);
-}
-
-Api::PartyMemberDto PartiesLobbyBackend::GetLocalMember() const {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::GetLocalMember", Api::PartyMemberDto);
 }
 
 MaybeType<Failure, void> PartiesLobbyBackend::SetRoleRequest(std::string /*partyId*/,

@@ -147,8 +147,9 @@ class PartiesLobbyBackend final : public PartiesBackend {
                                   const Api::PlayerDto& incomingPlayer);
   // Sends the comms-members event when the record made of `incoming` differs from `stored`'s.
   void OnCommsMembersEvent(const Api::PlayerDto& incoming, const Api::PlayerDto& stored);
-  // The comms-members record of `player`'s current party.
-  [[nodiscard]] static Api::PremadePartyDto BuildCommsMembers(const Api::PlayerDto& player);
+  // The comms-members record of `player`'s current party, with the names the plugin's summoner
+  // lookup gives (none before Start).
+  [[nodiscard]] Api::PremadePartyDto BuildCommsMembers(const Api::PlayerDto& player);
 
   // Registration. Listener of the login session, `enabledFlag`, the retry interval, the platform
   // id and the current summoner: the client follows `enabledFlag`, then UpdateRegistration.
@@ -165,7 +166,7 @@ class PartiesLobbyBackend final : public PartiesBackend {
   // "CURRENT_PARTY_NOT_FOUND" without a party, 404 "SUMMONER_NOT_FOUND" without that member.
   [[nodiscard]] MaybeType<Failure, Api::PartyMemberDto> FindCurrentMember(
       std::uint64_t summonerId) const;
-  // The local player's member; without one, a default member whose `canInvite` is false.
+  // The local player's member; without one, a member whose role is NONE and `canInvite` false.
   [[nodiscard]] Api::PartyMemberDto GetLocalMember() const;
   // Sets the own role in `partyId`, reported under `action`; re-registers on a not-found.
   MaybeType<Failure, void> SetRoleRequest(std::string partyId, Api::PartyMemberRoleEnum role,
