@@ -2,26 +2,58 @@
 // joins of open parties and sessions of the open-party toggle.
 #pragma once
 
+#include <cstdint>
+#include <string>
 #include <vector>
 
+#include "lobby/core/AnalyticsEventFields.h"
 #include "lobby/core/WatchedConfigValue.h"
+#include "lobby/model/AnalyticsRecords.h"
 #include "lobby/model/SiblingResourceRecords.h"
+#include "sdk/binding/BindingProperty.h"
 
 namespace Zarn::Client::Lobby {
 
 class LobbyPlugin;
 
+// Analytics never fail an operation: a missing input logs one line and sends nothing; a record
+// that does not convert sends nothing and logs nothing; the telemetry client's result is dropped.
 class LobbyAnalytics {
  public:
   LobbyAnalytics() = default;
   LobbyAnalytics(const LobbyAnalytics&) = delete;
   LobbyAnalytics& operator=(const LobbyAnalytics&) = delete;
 
+  // Posts `value`'s members, each as its compact JSON text, as the telemetry event `name`.
+  void SendEvent(const std::string& name, const BindingProperty& value);
+
+  // The senders, each of its own event. `fields` come from the parties backend's current party.
+  void SendFriendAvailabilityAnalytics(const AnalyticsEventFields& fields);
+  void SendPremadeRelationshipAnalytics(const AnalyticsEventFields& fields);
+  void SendPartiesInvitationsAnalytics(const AnalyticsEventFields& fields);
+  // One call per invited summoner.
+  void SendInviteAnalytics(std::uint64_t toSummonerId, const AnalyticsEventFields& fields);
+  void SendJoinOpenPartyAnalytics(const AnalyticsEventFields& fields);
+
+  // Starts a new toggle session of the current party, replacing any under way.
+  void StartOpenPartyAnalytics(std::string startTransition);
+  // Ends the session under way, if any, and sends it; the session stays, so that a later end
+  // sends again measured from the same start.
+  void SendOpenPartyToggleAnalytics(std::string endTransition, const AnalyticsEventFields& fields);
+  // Whether a toggle session was started.
+  [[nodiscard]] bool HasToggleSession() const { return !toggleStartTransition.empty(); }
+
   // The plugin; not owned, null until the chat subscriptions point the analytics at it.
   LobbyPlugin* owner = nullptr;
   // Observed by the chat subscriptions at start; the plugin's shutdown drops both.
   WatchedConfigValue<std::vector<Api::ChatFriend>> friends;
   WatchedConfigValue<Api::ChatFriendCounts> friendCounts;
+
+  // The toggle session under way. The parties backend adds 1 to its `numOfToggles` for every
+  // party type change it sends, whatever the result.
+  Api::OpenPartyToggleAnalytics toggleSession;
+  // The session's start transition; empty until a session is started.
+  std::string toggleStartTransition;
 };
 
 }  // namespace Zarn::Client::Lobby

@@ -306,6 +306,10 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   // The premade-eligibility rules: their hash, its listeners and the queue copy.
   [[nodiscard]] EligibilityRules& GetEligibilityRules() { return eligibilityRules_; }
 
+  // Analytics: the telemetry senders and the open-party toggle session the parties backend
+  // counts in.
+  [[nodiscard]] LobbyAnalytics& GetAnalytics() { return analytics_; }
+
  private:
   friend class LobbyUpdateBatch;
   friend struct LobbyFlowActions;
