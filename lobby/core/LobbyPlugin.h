@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -310,6 +311,20 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   // counts in.
   [[nodiscard]] LobbyAnalytics& GetAnalytics() { return analytics_; }
 
+  // Received invitations and the legacy lobby messages: the v2 list's flash test, the removal of
+  // a joined custom game's invitation, the removal notice and its handling, the names of an
+  // invitation's two summoners, and the filter of blocked senders.
+  [[nodiscard]] bool HasNewPendingInvitation(
+      const std::vector<Api::ReceivedInvitationDto>& invitations) const;
+  void RemoveReceivedInvitationForGame(std::uint64_t gameId);
+  void AddRemovedFromLobbyNotification(LCDS::RemovalReason reason);
+  void OnRemovedFromLobby(LCDS::RemovalReason reason);
+  void LookupInvitationSummoners(Api::LobbyInvitation& invitation);
+  static std::vector<Api::ReceivedInvitationDto>::iterator EraseReceivedInvitationsFrom(
+      std::vector<Api::ReceivedInvitationDto>::iterator first,
+      std::vector<Api::ReceivedInvitationDto>::iterator last,
+      const std::set<std::uint64_t>& summonerIds);
+
  private:
   friend class LobbyUpdateBatch;
   friend struct LobbyFlowActions;
@@ -390,6 +405,22 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   bool countdownAnnounced_ = false;
 
   std::int32_t updateBatchDepth_ = 0;
+
+  // Received invitations: the legacy ones in arrival order, the v2 list as last published, and
+  // the gameflow session's game client flag, under which legacy invitations show OnHold. New
+  // invitations whose lookups wait are kept by id, with the message count at which a revocation
+  // of the id came, so that messages handled meanwhile are not lost. The latest lobby status
+  // handed to a controller wins over older ones that return after it.
+  struct InvitationInFlight {
+    std::int32_t handlers = 0;
+    std::uint64_t revokedAt = 0;
+  };
+  std::vector<Api::LobbyInvitation> receivedInvitations_;
+  std::vector<Api::ReceivedInvitationDto> receivedInvitationDtos_;
+  bool gameClientRunning_ = false;
+  std::map<std::string, InvitationInFlight> invitationsInFlight_;
+  std::uint64_t invitationMessageCount_ = 0;
+  std::uint64_t lobbyStatusCount_ = 0;
 
   // View model: the ids of legacy lobbies left, whose later updates are ignored; the search
   // state published last. Stores `availability` and publishes it.

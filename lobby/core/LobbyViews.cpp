@@ -268,6 +268,7 @@ std::vector<Api::ReceivedInvitationDto> MakeReceivedInvitationDtos(
         view.canAcceptInvitation = received.eligibility.eligible;
         view.restrictions = received.eligibility.restrictions;
         view.gameConfig = MakeReceivedInvitationGameConfig(received.invitationMetaData);
+        view.invitationType = Api::InvitationType::lobby;
       });
 }
 

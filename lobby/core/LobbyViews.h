@@ -73,7 +73,7 @@ inline constexpr std::int32_t kCustomTeamTwo = 200;
 [[nodiscard]] Api::LobbyStatus MakeLobbyStatusFromLobby(const Api::Lobby& lobby,
                                                         bool allowedPlayAgain);
 
-// The invitations the local player received, in order.
+// The invitations the local player received, in order, of type lobby.
 [[nodiscard]] std::vector<Api::ReceivedInvitationDto> MakeReceivedInvitationDtos(
     const std::vector<Api::LobbyInvitation>& invitations);
 

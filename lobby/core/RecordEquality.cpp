@@ -160,7 +160,8 @@ bool RecordsEqual(const Api::ReceivedInvitationDto& a, const Api::ReceivedInvita
          a.state == b.state && a.timestamp == b.timestamp &&
          a.fromSummonerName == b.fromSummonerName &&
          a.canAcceptInvitation == b.canAcceptInvitation &&
-         RecordsEqual(a.restrictions, b.restrictions) && RecordsEqual(a.gameConfig, b.gameConfig);
+         RecordsEqual(a.restrictions, b.restrictions) && RecordsEqual(a.gameConfig, b.gameConfig) &&
+         a.invitationType == b.invitationType;
 }
 
 bool RecordsEqual(const Api::EligibilityRestriction& a, const Api::EligibilityRestriction& b) {

@@ -41,8 +41,7 @@ namespace Zarn::Client::Lobby {
                                 const Api::MatchmakingSearchResource& b);
 [[nodiscard]] bool RecordsEqual(const Api::ReceivedInvitationGameConfigDto& a,
                                 const Api::ReceivedInvitationGameConfigDto& b);
-// Every field the record has; the invitation type, which travels outside the wire form, is not
-// a member of the record yet.
+// Every field, the invitation type (which travels outside the wire form) among them.
 [[nodiscard]] bool RecordsEqual(const Api::ReceivedInvitationDto& a,
                                 const Api::ReceivedInvitationDto& b);
 [[nodiscard]] bool RecordsEqual(const Api::EligibilityRestriction& a,

@@ -24,6 +24,13 @@ struct ReceivedInvitationGameConfigDto {
   std::string inviteGameType;
 };
 
+// The kind of a received invitation, which picks the controller that accepts it.
+enum class InvitationType : std::int32_t {
+  invalid = 0,
+  lobby = 1,
+  party = 2,
+};
+
 // One invitation the local player received.
 struct ReceivedInvitationDto {
   std::string invitationId;
@@ -40,6 +47,8 @@ struct ReceivedInvitationDto {
     unnamed.mapId = -1;
     return unnamed;
   }();
+  // Kept in memory only: the JSON form does not carry it.
+  InvitationType invitationType = InvitationType::invalid;
 };
 
 // One invitation sent from the lobby.
@@ -160,13 +169,6 @@ struct PlayerStatus {
 struct LobbyTimer {
   bool enabled = false;
   std::int64_t countdown = 0;  // remaining time
-};
-
-// The kind of a received invitation, which picks the controller that accepts it.
-enum class InvitationType : std::int32_t {
-  invalid = 0,
-  lobby = 1,
-  party = 2,
 };
 
 enum class LobbyMatchmakingSearchState : std::int32_t {
