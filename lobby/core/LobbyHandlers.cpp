@@ -178,8 +178,4 @@ HttpResponse LobbyPlugin::HandlePutPartyType(const std::string& /*partyType*/) {
   ZARN_NOT_BUILT("HandlePutPartyType", HttpResponse);
 }
 
-void LobbyPlugin::ApplyLobbyUpdate(const Api::Lobby& /*lobby*/) {
-  ZARN_NOT_BUILT("ApplyLobbyUpdate", void);
-}
-
 }  // namespace Zarn::Client::Lobby

@@ -27,24 +27,8 @@ void LobbyPlugin::OnInvitePrivilegesNotification(const LCDS::InvitePrivileges& /
   ZARN_NOT_BUILT("OnInvitePrivilegesNotification", void);
 }
 
-void LobbyPlugin::OnPracticeGameUpdate(const LCDS::GameDTO& /*game*/) {
-  ZARN_NOT_BUILT("OnPracticeGameUpdate", void);
-}
-
-void LobbyPlugin::OnPlayerBannedFromGame(const LCDS::GameNotification& /*notification*/) {
-  ZARN_NOT_BUILT("OnPlayerBannedFromGame", void);
-}
-
 void LobbyPlugin::OnCustomQueueAvailability(const ResourceUpdate<Api::QueueCustomGame>& /*event*/) {
   ZARN_NOT_BUILT("OnCustomQueueAvailability", void);
-}
-
-void LobbyPlugin::OnGameflowAvailability(const ResourceUpdate<BindingProperty>& /*event*/) {
-  ZARN_NOT_BUILT("OnGameflowAvailability", void);
-}
-
-void LobbyPlugin::HandleGameflowSession(const ResourceUpdate<Api::GameflowSession>& /*event*/) {
-  ZARN_NOT_BUILT("HandleGameflowSession", void);
 }
 
 void LobbyPlugin::OnSpectatorSlotLimit(const ResourceUpdate<BindingProperty>& /*event*/) {

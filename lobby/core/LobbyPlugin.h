@@ -174,8 +174,10 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   // the pending invitations.
   void ResynchronizeAfterReconnect();
 
-  // Gameflow: a lobby update delivered by the team-builder or custom game controller.
+  // Gameflow: a lobby update delivered by the team-builder or custom game controller, and whether
+  // the last queued lobby may play again (`notify` posts a change to the gameflow plugin).
   void ApplyLobbyUpdate(const Api::Lobby& lobby);
+  void UpdateLastQueuedLobbyStatusAllowedPlayAgain(bool notify);
 
   // The machine and the lobby operations on it.
   [[nodiscard]] LobbyStateMachine& GetStateMachine() { return stateMachine_; }
@@ -379,6 +381,8 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   // The gameflow plugin's session; written by its observer.
   std::optional<Api::GameflowSession> gameflowSession_;
   Api::GameflowPhase gameflowPhase_ = Api::GameflowPhase::None;
+  // Whether the last legacy game update was a practice game; picks its controller.
+  bool isCustomGame_ = false;
   bool autoGrantInviteEnabled_ = true;
   // Members already seen by the automatic invite grant.
   std::set<std::uint64_t> autoGrantedMemberIds_;

@@ -1,0 +1,298 @@
+// The lobby's side of the gameflow plugin: the session's phases and dodges, the last queued lobby
+// and whether it may play again, the lobby updates that controllers deliver, and the legacy game
+// messages (practice game updates and bans). Every handler copies what it was given before its
+// first wait: the host may deliver the next session or update meanwhile.
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "lobby/core/LobbyController.h"
+#include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyUpdateBatch.h"
+#include "sdk/base/LogChannels.h"
+#include "sdk/base/LogPrintf.h"
+#include "sdk/binding/TypedConversions.h"
+#include "sdk/runtime/Requests.h"
+#include "sdk/runtime/TypedEvents.h"
+
+namespace Zarn::Client::Lobby {
+
+namespace {
+
+using Api::GameflowPhase;
+
+constexpr char kAvailabilityPath[] = "/jyx-gameflow/v1/availability";
+constexpr char kLastQueuedLobbyPath[] = "/jyx-lobby/v1/last-queued-lobby";
+constexpr char kReceivedInvitationsPath[] = "/jyx-lobby/v1/received-invitations/";
+constexpr char kPracticeGame[] = "PRACTICE_GAME";
+constexpr char kBannedFromGame[] = "PLAYER_BANNED_FROM_GAME";
+// The dodge's second line goes to a channel of its own.
+constexpr std::uint32_t kDodgeLogChannel = 2;
+
+// The phases in which the player has left the lobby for a game.
+bool IsProgressedPhase(GameflowPhase phase) {
+  return phase == GameflowPhase::GameStart || phase == GameflowPhase::FailedToLaunch ||
+         phase == GameflowPhase::InProgress || phase == GameflowPhase::Reconnect;
+}
+
+bool IsDodge(Api::MatchmakingDodgeState state) {
+  return state == Api::MatchmakingDodgeState::PartyDodged ||
+         state == Api::MatchmakingDodgeState::StrangerDodged;
+}
+
+// The notification reason of a removal that ends the lobby.
+const char* RemovalReasonName(Api::LobbyRemovedFromGameReason reason) {
+  using Reason = Api::LobbyRemovedFromGameReason;
+  switch (reason) {
+    case Reason::Disbanded:
+      return "Disbanded";
+    case Reason::ServiceError:
+      return "ServiceError";
+    case Reason::Other:
+      return "Other";
+    case Reason::Timeout:
+      return "Timeout";
+    case Reason::GameStartError:
+      return "GameStartError";
+    default:
+      return "";
+  }
+}
+
+}  // namespace
+
+void LobbyPlugin::HandleGameflowSession(const ResourceUpdate<Api::GameflowSession>& event) {
+  LobbyUpdateBatch batch(*this);
+  // This handler's own copy: a session delivered during a wait below replaces the stored one.
+  const Api::GameflowSession session = event.value;
+  const GameflowPhase previousPhase =
+      gameflowSession_.has_value() ? gameflowSession_->phase : GameflowPhase::None;
+  switch (event.eventType) {
+    case PluginResourceEventType::Create:
+    case PluginResourceEventType::Update:
+      gameflowSession_ = session;
+      break;
+    case PluginResourceEventType::Delete:
+      gameflowSession_.reset();
+      return;
+    default:
+      break;
+  }
+  const GameflowPhase phase = session.phase;
+  gameflowPhase_ = phase;
+  if (phase != previousPhase && partiesBackend_ != nullptr) {
+    partiesBackend_->ProcessEnteredGame(previousPhase, phase);
+  }
+
+  if (session.gameClient.running != gameClientRunning_) {
+    gameClientRunning_ = session.gameClient.running;
+    // Copies published; the stored invitations keep their own states.
+    const std::vector<Api::LobbyInvitation> invitations = receivedInvitations_;
+    for (Api::LobbyInvitation invitation : invitations) {
+      if (gameClientRunning_) invitation.state = Api::LobbyInvitationState::OnHold;
+      SendJsonApiEvent(kResourceUpdate, kReceivedInvitationsPath + invitation.id, invitation);
+    }
+  }
+
+  if (IsInLobby()) {
+    bool snapshot = false;
+    if (phase == GameflowPhase::Matchmaking) {
+      const Api::Lobby lobby = lobby_;
+      bool wasOwner = false;
+      lastQueuedLobby_.queueId = lobby.queueId;
+      lastQueuedLobby_.wasOwner = false;
+      lastQueuedLobby_.members.clear();
+      for (const Api::LobbyMember& member : lobby.members) {
+        lastQueuedLobby_.members.push_back(Api::LobbyLastQueuedMember{member.id});
+        if (member.isOwner && member.id == localSummonerId_) wasOwner = true;
+      }
+      lastQueuedLobby_.wasOwner = wasOwner;
+      MaybeType<Failure, BindingProperty> availability =
+          Request<BindingProperty>(HttpMethod::Get, kAvailabilityPath);
+      if (availability.IsFailure()) {
+        gameflowAvailable_ = false;
+        lastQueuedLobby_.canPlayAgain = false;
+      } else {
+        gameflowAvailable_ = availability.Value().FindMember("isAvailable").GetBool(false);
+        lastQueuedLobby_.canPlayAgain = gameflowAvailable_ && wasOwner;
+      }
+      snapshot = true;
+    } else if (lobby_.isCustom) {
+      // Read from the v1 lobby, which is reset with the lobby: a flag kept from an earlier custom
+      // game would deny play again to the matchmade lobbies after it.
+      lastQueuedLobby_.canPlayAgain = false;
+      snapshot = true;
+    }
+    if (snapshot) {
+      playerStatus_.lastQueuedLobbyStatus = playerStatus_.currentLobbyStatus;
+      UpdateLastQueuedLobbyStatusAllowedPlayAgain(false);
+      SetGameflowPlayerStatus();
+      const Api::LobbyLastQueuedLobby published = lastQueuedLobby_;
+      SendJsonApiEvent(kResourceUpdate, kLastQueuedLobbyPath, published);
+    }
+    if (IsProgressedPhase(phase)) {
+      playerStatus_.lastQueuedLobbyStatus = playerStatus_.currentLobbyStatus;
+      UpdateLastQueuedLobbyStatusAllowedPlayAgain(false);
+      SetGameflowPlayerStatus();
+      LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Progressing out of lobby.");
+      stateMachine_.ProcessEvent(LobbyEvents::kProgressed);
+    } else if (phase == GameflowPhase::CheckedIntoTournament) {
+      static_cast<void>(HandleDeleteLobby());
+    }
+  }
+
+  const Api::GameflowGameDodge& dodge = session.gameDodge;
+  if (dodge.state == Api::MatchmakingDodgeState::Invalid) {
+    if (phase == GameflowPhase::None && previousPhase == GameflowPhase::ChampSelect) {
+      static_cast<void>(HandleDeleteLobby());
+    }
+    return;
+  }
+  if (!IsDodge(dodge.state)) return;
+  const std::string text = ToJsonString(dodge, GetRegistry());
+  LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "HandleGameflowSession - gameDodge %s",
+            text.c_str());
+  LogPrintf(kLogLevelOkay, kDodgeLogChannel, 0, "HandleDodgeV2 %s", text.c_str());
+  if (IsInLobby()) {
+    // While a lobby change waits there is no backend to tell; the lobby being made is not the
+    // one that was dodged.
+    if (activeBackend_ != nullptr) activeBackend_->HandleDodge(dodge);
+    return;
+  }
+  PostGameflowEvent("GAMEFLOW_EVENT.EXITED_LOBBY");
+  LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
+            "Received dodge notification, but lobby does not exist");
+}
+
+void LobbyPlugin::OnGameflowAvailability(const ResourceUpdate<BindingProperty>& event) {
+  LobbyUpdateBatch batch(*this);
+  gameflowAvailable_ = event.value.FindMember("isAvailable").GetBool(false);
+  const bool canPlayAgain = lastQueuedLobby_.wasOwner && gameflowAvailable_;
+  if (canPlayAgain != lastQueuedLobby_.canPlayAgain) {
+    lastQueuedLobby_.canPlayAgain = canPlayAgain;
+    const Api::LobbyLastQueuedLobby published = lastQueuedLobby_;
+    SendJsonApiEvent(kResourceUpdate, kLastQueuedLobbyPath, published);
+  }
+  if (!IsProgressedPhase(gameflowPhase_)) UpdateLastQueuedLobbyStatusAllowedPlayAgain(true);
+}
+
+void LobbyPlugin::UpdateLastQueuedLobbyStatusAllowedPlayAgain(bool notify) {
+  if (!playerStatus_.lastQueuedLobbyStatus.has_value()) return;
+  if (partiesBackend_ != nullptr && partiesBackend_->IsClashParty()) {
+    LogPrintf(kLogLevelOkay, kDodgeLogChannel, 0,
+              "UpdateLastQueuedLobbyStatusAllowedPlayAgain short circuiting because clash party");
+    return;
+  }
+  bool allowed = false;
+  if (stateMachine_.IsInState(&LobbyFlow::kPartyLobby)) {
+    allowed = IsProgressedPhase(gameflowPhase_) || gameflowAvailable_;
+  } else {
+    const Api::LobbyStatus& status = *playerStatus_.lastQueuedLobbyStatus;
+    allowed = !status.isCustom && status.isLeader && gameflowAvailable_;
+  }
+  if (allowed == playerStatus_.lastQueuedLobbyStatus->allowedPlayAgain) return;
+  playerStatus_.lastQueuedLobbyStatus->allowedPlayAgain = allowed;
+  if (!notify) return;
+  if (activeBackend_ != nullptr) {
+    playerStatus_.canInviteOthersAtEog = activeBackend_->GetAvailabilityFlag();
+  }
+  SetGameflowPlayerStatus();
+}
+
+void LobbyPlugin::ApplyLobbyUpdate(const Api::Lobby& lobby) {
+  LobbyUpdateBatch batch(*this);
+  // A copy: `lobby` may be a controller's record, and the steps below wait.
+  const Api::Lobby update = lobby;
+  if (abandonedLobbyInvitationIds_.contains(update.invitationId)) {
+    LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0,
+              "Ignoring update from abandoned lobby.invitationId %s", update.invitationId.c_str());
+    return;
+  }
+  SetLobby(update);
+  if (update.wasKicked) {
+    AddLobbyNotification(MakeLobbyNotification("KICKED", {localSummonerId_}));
+    OnRemovedFromLobby(LCDS::RemovalReason::KICKED);
+    return;
+  }
+  using Reason = Api::LobbyRemovedFromGameReason;
+  switch (update.removalReason) {
+    case Reason::None:
+    case Reason::Kicked:
+    case Reason::Left:
+      PublishV1LobbyParts();
+      UpdatePartyRewards();
+      break;
+    case Reason::ServiceShutdown: {
+      if (activeBackend_ == nullptr) break;
+      AddLobbyNotification(MakeLobbyNotification("ServiceShutdown", {localSummonerId_}));
+      // Looked up again: adding the notification publishes, and the host may call back in.
+      if (activeBackend_ != nullptr) static_cast<void>(activeBackend_->CancelMatchmaking());
+      const HttpResponse left = LeaveLobby();
+      if (!left.ok) {
+        LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
+                  "Failed to quit lobby upon receiving service shutdown notification.");
+      }
+      break;
+    }
+    case Reason::Disbanded:
+    case Reason::ServiceError:
+    case Reason::Other:
+    case Reason::Timeout:
+    case Reason::GameStartError:
+      AddLobbyNotification(
+          MakeLobbyNotification(RemovalReasonName(update.removalReason), {localSummonerId_}));
+      OnRemovedFromLobby(LCDS::RemovalReason::DESTROYED);
+      break;
+  }
+}
+
+void LobbyPlugin::OnPracticeGameUpdate(const LCDS::GameDTO& game) {
+  LobbyUpdateBatch batch(*this);
+  const LCDS::GameDTO update = game;
+  const bool requestUnderWay = stateMachine_.IsInState(&LobbyFlow::kLobbyRequested) ||
+                               stateMachine_.IsInState(&LobbyFlow::kChangingLobby);
+  const bool practiceGame = update.gameType == kPracticeGame;
+  if (!requestUnderWay && practiceGame) {
+    if (!lobby_.isCustom) return;
+    // The custom game the player is in is the one its lobby was filled from.
+    if (lobby_.customGameLobby.has_value() &&
+        lobby_.customGameLobby->gameId != static_cast<std::uint64_t>(update.id)) {
+      return;
+    }
+  }
+  isCustomGame_ = practiceGame;
+  const std::shared_ptr<LobbyController> controller =
+      GetLobbyController(isCustomGame_, lobby_.queueId);
+  MaybeType<Failure, void> handled = controller != nullptr
+                                         ? controller->HandleGameDto(lobby_, update)
+                                         : MaybeType<Failure, void>(Failure(500, "INVALID_LOBBY"));
+  if (!requestUnderWay || !practiceGame) {
+    if (handled.IsFailure()) {
+      LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Failed to update lobby: %s",
+                handled.Message());
+    }
+    return;
+  }
+  if (handled.IsFailure()) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Failed to update custom lobby: %s",
+              handled.Message());
+    stateMachine_.ProcessEvent(LobbyEvents::kLobbyFailed);
+    return;
+  }
+  stateMachine_.ProcessEvent(LobbyEvents::kJoinedCustomLobby);
+  RemoveReceivedInvitationForGame(static_cast<std::uint64_t>(update.id));
+  PublishV1LobbyParts();
+  if (controller != nullptr) static_cast<void>(controller->OnJoinedCustomLobby(lobby_));
+}
+
+void LobbyPlugin::OnPlayerBannedFromGame(const LCDS::GameNotification& notification) {
+  LobbyUpdateBatch batch(*this);
+  if (notification.type != kBannedFromGame) return;
+  AddRemovedFromLobbyNotification(LCDS::RemovalReason::KICKED);
+}
+
+}  // namespace Zarn::Client::Lobby
