@@ -178,4 +178,18 @@ HttpResponse LobbyPlugin::HandlePutPartyType(const std::string& /*partyType*/) {
   ZARN_NOT_BUILT("HandlePutPartyType", HttpResponse);
 }
 
+void BuildLobbyMembers(std::vector<Api::LobbyMember>& /*members*/,
+                       std::vector<Api::LobbyMember>& /*players*/,
+                       const std::vector<LCDS::PlayerParticipant>& /*participants*/,
+                       std::uint64_t /*ownerId*/, const std::vector<std::uint64_t>& /*inviterIds*/,
+                       bool /*spectators*/,
+                       const std::map<std::string, std::int32_t>& /*championAliases*/) {
+  ZARN_NOT_BUILT("BuildLobbyMembers", void);
+}
+
+std::int32_t ResolveBotChampionId(const std::string& /*internalName*/,
+                                  const std::map<std::string, std::int32_t>& /*championAliases*/) {
+  ZARN_NOT_BUILT("ResolveBotChampionId", std::int32_t);
+}
+
 }  // namespace Zarn::Client::Lobby
