@@ -7,15 +7,16 @@
 #include "host/PartiesService.h"
 #include "host/PluginHost.h"
 #include "host/ServiceProxyService.h"
+#include "host/TeamBuilderPlugin.h"
 
 namespace Zarn::Host {
 
 class CommandShell {
  public:
-  // Serves the legacy platform, the service proxy and the parties service behind it on `host`
-  // from now on.
+  // Serves the legacy platform, the service proxy and the parties service behind it, and the
+  // team-builder plugin, on `host` from now on.
   explicit CommandShell(PluginHost& host)
-      : host_(host), legacy_(host), proxy_(host), parties_(host, proxy_) {}
+      : host_(host), legacy_(host), proxy_(host), parties_(host, proxy_), teamBuilder_(host) {}
 
   // Runs one command line and sets `*output` to its one-line JSON answer (empty for a blank
   // line). Returns false when the command was "quit". Bad commands answer {"error":"..."} and the
@@ -58,6 +59,7 @@ class CommandShell {
   LegacyPlatform legacy_;
   ServiceProxyService proxy_;
   PartiesService parties_;
+  TeamBuilderPlugin teamBuilder_;
   int failures_ = 0;
 };
 

@@ -1,51 +1,107 @@
 #include "lobby/backends/ArrangedTeamLobbyController.h"
 
-#include "sdk/base/NotBuilt.h"
+#include <algorithm>
+#include <string>
+#include <utility>
+
+#include "lobby/core/BotDifficultyForQueue.h"
+#include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyPlugin.h"
+#include "sdk/api/HttpResponse.h"
+#include "sdk/base/Format.h"
+#include "sdk/base/LogChannels.h"
+#include "sdk/base/LogPrintf.h"
+#include "sdk/runtime/LcdsCall.h"
 
 namespace Zarn::Client::Lobby {
 
+namespace {
+
+constexpr char kInviteService[] = "lcdsGameInvitationService";
+
+}  // namespace
+
 MaybeType<Failure, Api::Lobby> ArrangedTeamLobbyController::CreateLobby(
-    const Api::Lobby& /*requested*/) {
-  ZARN_NOT_BUILT("ArrangedTeamLobbyController::CreateLobby", MaybeType<Failure, Api::Lobby>);
+    const Api::Lobby& requested) {
+  // A copy first: `requested` may be the plugin's own lobby.
+  Api::Lobby lobby = requested;
+  Api::LobbyMember local;
+  local.id = plugin->LocalSummonerId();
+  local.isOwner = true;
+  local.canInviteOthers = true;
+  MaybeType<Failure, Api::Queue> queue = plugin->FindQueue(lobby.queueId);
+  if (queue.IsFailure()) {
+    return Failure(400, Format("Requested matchmaking queue %1 does not exist. Lobby will not be "
+                               "created. Error: %2",
+                               lobby.queueId, queue.Message()));
+  }
+  lobby.mapId = queue.Value().mapId;
+  lobby.gameMode = queue.Value().gameMode;
+  lobby.maximumParticipantListSize =
+      static_cast<std::uint32_t>(std::max(0, queue.Value().maximumParticipantListSize));
+  lobby.members.push_back(local);
+  lobby.localMember = std::move(local);
+  return lobby;
 }
 
 MaybeType<Failure, Api::Lobby> ArrangedTeamLobbyController::CreatePlatformLobby(
-    const Api::Lobby& /*current*/) {
-  ZARN_NOT_BUILT("ArrangedTeamLobbyController::CreatePlatformLobby",
-                 MaybeType<Failure, Api::Lobby>);
+    const Api::Lobby& current) {
+  const std::int32_t queueId = current.queueId;
+  MaybeType<Failure, std::string> difficulty = BotDifficultyForQueue(queueId);
+  MaybeType<Failure, LCDS::LobbyStatus> status =
+      difficulty.IsFailure()
+          ? plugin->LcdsCallSync<LCDS::LobbyStatus>(kInviteService, "createArrangedTeamLobby",
+                                                    queueId)
+          : plugin->LcdsCallSync<LCDS::LobbyStatus>(kInviteService, "createArrangedBotTeamLobby",
+                                                    queueId, difficulty.Value());
+  if (status.IsFailure()) return Failure(0, status.Message());
+  return CreateLobbyForQueue(status.Value());
 }
 
-bool ArrangedTeamLobbyController::LeaveLobby(const Api::Lobby& /*current*/) {
-  ZARN_NOT_BUILT("ArrangedTeamLobbyController::LeaveLobby", bool);
+bool ArrangedTeamLobbyController::LeaveLobby(const Api::Lobby& current) {
+  // Without an invitation id the lobby never reached the platform.
+  if (current.invitationId.empty()) return true;
+  LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Leaving Platform lobby");
+  MaybeType<Failure, void> left = plugin->LcdsCallSync<void>(kInviteService, "leave");
+  if (left.IsFailure()) {
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Failed to leave Platform lobby: %s",
+              left.Message());
+    return false;
+  }
+  return true;
+}
+
+MaybeType<Failure, LCDS::LobbyStatus> ArrangedTeamLobbyController::AcceptPlatformInvitation(
+    LobbyPlugin& plugin, const std::string& invitationId) {
+  return plugin.LcdsCallSync<LCDS::LobbyStatus>(kInviteService, "accept", invitationId);
 }
 
 MaybeType<Failure, LCDS::LobbyStatus> ArrangedTeamLobbyController::AcceptInvitation(
-    const Api::LobbyInvitation& /*invitation*/, const std::string& /*invitationId*/) {
-  ZARN_NOT_BUILT("ArrangedTeamLobbyController::AcceptInvitation",
-                 MaybeType<Failure, LCDS::LobbyStatus>);
+    const Api::LobbyInvitation& /*invitation*/, const std::string& invitationId) {
+  return AcceptPlatformInvitation(*plugin, invitationId);
 }
 
 MaybeType<Failure, Api::Lobby> ArrangedTeamLobbyController::RefreshLobby(
-    const Api::Lobby& /*current*/, LCDS::LobbyStatus /*status*/) {
-  ZARN_NOT_BUILT("ArrangedTeamLobbyController::RefreshLobby", MaybeType<Failure, Api::Lobby>);
-}
-
-void ArrangedTeamLobbyController::SetMemberCanInvite(std::uint64_t /*summonerId*/,
-                                                     bool /*canInvite*/, Api::Lobby& /*lobby*/) {
-  ZARN_NOT_BUILT("ArrangedTeamLobbyController::SetMemberCanInvite", void);
-}
-
-BindingHttpResult ArrangedTeamLobbyController::PromotePlayer(std::uint64_t /*summonerId*/) {
-  ZARN_NOT_BUILT("ArrangedTeamLobbyController::PromotePlayer", BindingHttpResult);
-}
-
-BindingHttpResult ArrangedTeamLobbyController::KickPlayer(std::uint64_t /*summonerId*/) {
-  ZARN_NOT_BUILT("ArrangedTeamLobbyController::KickPlayer", BindingHttpResult);
+    const Api::Lobby& /*current*/, LCDS::LobbyStatus status) {
+  return CreateLobbyForQueue(status);
 }
 
 MaybeType<Failure, Api::Lobby> ArrangedTeamLobbyController::HandleLobbyStatus(
-    const Api::Lobby& /*current*/, LCDS::LobbyStatus /*status*/) {
-  ZARN_NOT_BUILT("ArrangedTeamLobbyController::HandleLobbyStatus", MaybeType<Failure, Api::Lobby>);
+    const Api::Lobby& /*current*/, LCDS::LobbyStatus status) {
+  return CreateLobbyForQueue(status);
+}
+
+// The platform keeps the privileges of an arranged team; the lobby status brings them.
+void ArrangedTeamLobbyController::SetMemberCanInvite(std::uint64_t /*summonerId*/,
+                                                     bool /*canInvite*/, Api::Lobby& /*lobby*/) {}
+
+BindingHttpResult ArrangedTeamLobbyController::PromotePlayer(std::uint64_t summonerId) {
+  return InviteServiceOperation("transferOwnership", summonerId);
+}
+
+BindingHttpResult ArrangedTeamLobbyController::KickPlayer(std::uint64_t summonerId) {
+  if (!plugin->IsMemberInLobby(summonerId)) return MakeNotFound(std::string_view());
+  return InviteServiceOperation("kick", summonerId);
 }
 
 }  // namespace Zarn::Client::Lobby

@@ -27,6 +27,11 @@ class ArrangedTeamLobbyController final : public LobbyController {
   BindingHttpResult KickPlayer(std::uint64_t summonerId) override;
   MaybeType<Failure, Api::Lobby> HandleLobbyStatus(const Api::Lobby& current,
                                                    LCDS::LobbyStatus status) override;
+
+  // The legacy accept of `invitationId` through `plugin`: the joined lobby's status or the
+  // failure. The custom game controller accepts the same way.
+  static MaybeType<Failure, LCDS::LobbyStatus> AcceptPlatformInvitation(
+      LobbyPlugin& plugin, const std::string& invitationId);
 };
 
 }  // namespace Zarn::Client::Lobby

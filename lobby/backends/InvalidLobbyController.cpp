@@ -1,9 +1,14 @@
 #include "lobby/backends/InvalidLobbyController.h"
 
 #include "sdk/api/HttpResponse.h"
-#include "sdk/base/NotBuilt.h"
 
 namespace Zarn::Client::Lobby {
+
+namespace {
+
+constexpr char kInvalidQueueAccept[] = "Can't accept an invite for an invalid queueId";
+
+}  // namespace
 
 BindingHttpResult InvalidLobbyController::InviteServiceOperation(const char* /*method*/,
                                                                  std::uint64_t /*summonerId*/) {
@@ -12,57 +17,55 @@ BindingHttpResult InvalidLobbyController::InviteServiceOperation(const char* /*m
 
 MaybeType<Failure, Api::Lobby> InvalidLobbyController::CreateLobby(
     const Api::Lobby& /*requested*/) {
-  ZARN_NOT_BUILT("InvalidLobbyController::CreateLobby", MaybeType<Failure, Api::Lobby>);
+  return Failure(0, "Attempted to create local lobby for invalid queueId.");
 }
 
 MaybeType<Failure, Api::Lobby> InvalidLobbyController::CreatePlatformLobby(
     const Api::Lobby& /*current*/) {
-  ZARN_NOT_BUILT("InvalidLobbyController::CreatePlatformLobby", MaybeType<Failure, Api::Lobby>);
+  return Failure(0, "Attempted to create platform lobby for invalid queueId.");
 }
 
-bool InvalidLobbyController::LeaveLobby(const Api::Lobby& /*current*/) {
-  ZARN_NOT_BUILT("InvalidLobbyController::LeaveLobby", bool);
-}
+// Nothing was made on the platform, so there is nothing to leave.
+bool InvalidLobbyController::LeaveLobby(const Api::Lobby& /*current*/) { return true; }
 
 MaybeType<Failure, LCDS::LobbyStatus> InvalidLobbyController::AcceptInvitation(
     const Api::LobbyInvitation& /*invitation*/, const std::string& /*invitationId*/) {
-  ZARN_NOT_BUILT("InvalidLobbyController::AcceptInvitation", MaybeType<Failure, LCDS::LobbyStatus>);
+  return Failure(0, kInvalidQueueAccept);
 }
 
+// Follows a legacy accept, hence the accept's text.
 MaybeType<Failure, Api::Lobby> InvalidLobbyController::RefreshLobby(const Api::Lobby& /*current*/,
                                                                     LCDS::LobbyStatus /*status*/) {
-  ZARN_NOT_BUILT("InvalidLobbyController::RefreshLobby", MaybeType<Failure, Api::Lobby>);
+  return Failure(0, kInvalidQueueAccept);
 }
 
 void InvalidLobbyController::SetMemberCanInvite(std::uint64_t /*summonerId*/, bool /*canInvite*/,
-                                                Api::Lobby& /*lobby*/) {
-  ZARN_NOT_BUILT("InvalidLobbyController::SetMemberCanInvite", void);
-}
+                                                Api::Lobby& /*lobby*/) {}
 
 BindingHttpResult InvalidLobbyController::PromotePlayer(std::uint64_t /*summonerId*/) {
-  ZARN_NOT_BUILT("InvalidLobbyController::PromotePlayer", BindingHttpResult);
+  return MakeInternalServerError("Can't promote player from invalid lobby.");
 }
 
 BindingHttpResult InvalidLobbyController::KickPlayer(std::uint64_t /*summonerId*/) {
-  ZARN_NOT_BUILT("InvalidLobbyController::KickPlayer", BindingHttpResult);
+  return MakeInternalServerError("Can't kick player from invalid lobby.");
 }
 
 BindingHttpResult InvalidLobbyController::GrantInvitePrivileges(std::uint64_t /*summonerId*/) {
-  ZARN_NOT_BUILT("InvalidLobbyController::GrantInvitePrivileges", BindingHttpResult);
+  return MakeInternalServerError("Can't grant invite privileges from invalid lobby.");
 }
 
 BindingHttpResult InvalidLobbyController::RevokeInvitePrivileges(std::uint64_t /*summonerId*/) {
-  ZARN_NOT_BUILT("InvalidLobbyController::RevokeInvitePrivileges", BindingHttpResult);
+  return MakeInternalServerError("Can't revoke invite privileges from invalid lobby.");
 }
 
 BindingHttpResult InvalidLobbyController::SetPositionPreferences(
     Api::LobbyPositionPreferences /*preferences*/) {
-  ZARN_NOT_BUILT("InvalidLobbyController::SetPositionPreferences", BindingHttpResult);
+  return MakeInternalServerError("Can't specify position preferences from invalid lobby.");
 }
 
 MaybeType<Failure, Api::Lobby> InvalidLobbyController::HandleLobbyStatus(
     const Api::Lobby& /*current*/, LCDS::LobbyStatus /*status*/) {
-  ZARN_NOT_BUILT("InvalidLobbyController::HandleLobbyStatus", MaybeType<Failure, Api::Lobby>);
+  return Failure(0, "Attempted to handle lobby status for invalid lobby.");
 }
 
 }  // namespace Zarn::Client::Lobby

@@ -1,16 +1,29 @@
 // The controller of the queues whose lobby the team-builder plugin manages.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "lobby/core/LobbyController.h"
+#include "lobby/model/QueueRecords.h"
+#include "lobby/model/SiblingResourceRecords.h"
+#include "sdk/runtime/ResourceObservation.h"
 
 namespace Zarn::Client::Lobby {
 
+// Such a lobby lives in two places: the team-builder plugin owns the lobby, the legacy platform
+// a group finder lobby of the same invitation id for invitations and invite privileges. The
+// controller keeps the two in step and follows the team-builder lobby and its countdown.
 class TeamBuilderLobbyController final : public LobbyController {
  public:
+  static constexpr char kLobbyPath[] = "/jyx-lobby-team-builder/v1/lobby";
+  static constexpr char kCountdownPath[] = "/jyx-lobby-team-builder/v1/lobby/countdown";
+
   // `owner` is not owned; it outlives the controller.
   explicit TeamBuilderLobbyController(LobbyPlugin* owner) : LobbyController(owner) {}
 
@@ -27,10 +40,52 @@ class TeamBuilderLobbyController final : public LobbyController {
   BindingHttpResult SetPositionPreferences(Api::LobbyPositionPreferences preferences) override;
   MaybeType<Failure, Api::Lobby> HandleLobbyStatus(const Api::Lobby& current,
                                                    LCDS::LobbyStatus status) override;
+  // Observes the team-builder lobby and its countdown, each read at once. The plugin must keep
+  // the controller alive while observed; Unsubscribe ends both observations.
   void Subscribe() override;
   void Unsubscribe() override;
   // The team-builder plugin matchmakes, not the legacy platform.
   bool IsPlatformMatchmade() override;
+
+  // The team-builder lobby made the plugin's v1 lobby for `status`: invite privileges from its
+  // members, the lobby and its queue fetched afresh, decorated, and its invitations from the
+  // status's invitees.
+  MaybeType<Failure, Api::Lobby> UpdateFromLobbyStatus(const LCDS::LobbyStatus& status);
+  // Map, mode and size from the queue (a failed lookup is logged and leaves them), every
+  // member's invite privilege, the local member and the chat room.
+  void DecorateGameLobby(Api::Lobby& lobby, const MaybeType<Failure, Api::Queue>& queue);
+
+  // Observers of the two team-builder resources.
+  void OnCountdown(const ResourceUpdate<Api::TeamBuilderCountdownTimer>& event);
+  void OnLobby(const ResourceUpdate<Api::Lobby>& event);
+
+  [[nodiscard]] const Api::TeamBuilderCountdownTimer& Countdown() const { return countdown_; }
+  [[nodiscard]] const std::string& InvitationId() const { return invitationId_; }
+  // The stored privilege of `summonerId`; none when the table has no entry.
+  [[nodiscard]] std::optional<bool> InvitePrivilege(std::uint64_t summonerId) const;
+
+ private:
+  // FNV-1a over the id's eight bytes, lowest first.
+  struct SummonerIdHash {
+    std::size_t operator()(std::uint64_t summonerId) const noexcept;
+  };
+
+  // The lobby event's payload made ready for the plugin, or none when it is to be dropped.
+  std::optional<Api::Lobby> PrepareLobbyUpdate(Api::Lobby lobby);
+  [[nodiscard]] MaybeType<Failure, Api::Queue> FetchQueue(std::int32_t queueId);
+
+  // The last countdown accepted; only a higher counter replaces it.
+  Api::TeamBuilderCountdownTimer countdown_;
+  // The team-builder lobby's id, also the group finder lobby's and the chat room's name.
+  std::string invitationId_;
+  std::unordered_map<std::uint64_t, bool, SummonerIdHash> invitePrivileges_;
+  bool subscribed_ = false;
+  // Held while subscribed; the observers do nothing once it is gone.
+  std::shared_ptr<bool> alive_;
+  // Lobby events by arrival; an event whose queue lookup returns after a later one was handed on
+  // is stale.
+  std::uint64_t lobbyEventsSeen_ = 0;
+  std::uint64_t lobbyEventHandedOn_ = 0;
 };
 
 }  // namespace Zarn::Client::Lobby

@@ -195,6 +195,10 @@ class LobbyPlugin : public Zarn::Client::Plugin {
                                                                     std::int32_t queueId);
   // A copy of the known queue with `queueId`; 404 "Queue not found" without one.
   [[nodiscard]] MaybeType<Failure, Api::Queue> FindQueue(std::int32_t queueId) const;
+  // Controllers: whether `invitationId` names a legacy lobby already left.
+  [[nodiscard]] bool IsAbandonedLobbyInvitationId(const std::string& invitationId) const {
+    return abandonedLobbyInvitationIds_.count(invitationId) != 0;
+  }
 
   // The v1 lobby and its resources.
   void SetLobby(const Api::Lobby& lobby);
