@@ -163,12 +163,6 @@ MaybeType<Failure, void> PartiesLobbyBackend::PrepareForLobbyCreation(std::int32
   return LeaveLobby();
 }
 
-MaybeType<Failure, AnalyticsEventFields> PartiesLobbyBackend::MakePartyAnalyticsFields(
-    std::string_view /*eventType*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::MakePartyAnalyticsFields",
-                 MaybeType<Failure, AnalyticsEventFields>);
-}
-
 void PartiesLobbyBackend::UpdateLoginSession(Api::LoginSession /*session*/) {
   ZARN_NOT_BUILT("PartiesLobbyBackend::UpdateLoginSession", void);
 }
@@ -280,10 +274,6 @@ void PartiesLobbyBackend::OnLeaverBusterPlayerUpdate(
 void PartiesLobbyBackend::OnCommsMembersEvent(const Api::PlayerDto& /*incoming*/,
                                               const Api::PlayerDto& /*stored*/) {
   ZARN_NOT_BUILT("PartiesLobbyBackend::OnCommsMembersEvent", void);
-}
-
-Api::PremadePartyDto PartiesLobbyBackend::BuildCommsMembers(const Api::PlayerDto& /*player*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::BuildCommsMembers", Api::PremadePartyDto);
 }
 
 void PartiesLobbyBackend::OnRegistrationInputChanged() {

@@ -69,6 +69,9 @@ class EligibilityRules {
   // for changed.
   struct PremadeEligibilityCache {
     bool dirty = false;
+    // The last answer and the key it was asked under; key 0 is never served from here.
+    std::vector<Api::Eligibility> result;
+    std::uint64_t key = 0;
   };
   PremadeEligibilityCache premadeEligibilityCache;
 

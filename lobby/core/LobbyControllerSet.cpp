@@ -190,51 +190,12 @@ void LobbyPlugin::UpdatePartyRewards() {
 
 void LobbyPlugin::RefreshPartyRewards() { ZARN_NOT_BUILT("RefreshPartyRewards", void); }
 
-std::vector<Api::Summoner> LobbyPlugin::LookupSummoner() {
-  ZARN_NOT_BUILT("LookupSummoner", std::vector<Api::Summoner>);
-}
-
-BindingHttpResult LobbyPlugin::KickMember(std::uint64_t /*summonerId*/) {
-  ZARN_NOT_BUILT("KickMember", BindingHttpResult);
-}
-
-BindingHttpResult LobbyPlugin::PromoteMember(std::uint64_t /*summonerId*/) {
-  ZARN_NOT_BUILT("PromoteMember", BindingHttpResult);
-}
-
-BindingHttpResult LobbyPlugin::GrantMemberInvitePrivilege(std::uint64_t /*summonerId*/) {
-  ZARN_NOT_BUILT("GrantMemberInvitePrivilege", BindingHttpResult);
-}
-
-BindingHttpResult LobbyPlugin::RevokeMemberInvitePrivilege(std::uint64_t /*summonerId*/) {
-  ZARN_NOT_BUILT("RevokeMemberInvitePrivilege", BindingHttpResult);
-}
-
-MaybeType<Failure, std::vector<Api::Eligibility>> LobbyPlugin::RequestPremadeEligibility(
-    std::vector<std::uint64_t> /*summonerIds*/, std::uint64_t /*key*/) {
-  ZARN_NOT_BUILT("RequestPremadeEligibility", MaybeType<Failure, std::vector<Api::Eligibility>>);
-}
-
-HttpResult<std::vector<Api::LobbyInvitation>> LobbyPlugin::SendPlatformInvitations(
-    std::vector<Api::LobbyInvitation> /*invitations*/) {
-  ZARN_NOT_BUILT("SendPlatformInvitations", HttpResult<std::vector<Api::LobbyInvitation>>);
-}
-
 BindingHttpResult LobbyPlugin::AcceptPlatformInvitation(std::string /*invitationId*/) {
   ZARN_NOT_BUILT("AcceptPlatformInvitation", BindingHttpResult);
 }
 
 BindingHttpResult LobbyPlugin::DeclinePlatformInvitation(std::string /*invitationId*/) {
   ZARN_NOT_BUILT("DeclinePlatformInvitation", BindingHttpResult);
-}
-
-Api::LobbyNotification LobbyPlugin::MakeLobbyNotification(
-    std::string /*reason*/, std::vector<std::uint64_t> /*summonerIds*/) {
-  ZARN_NOT_BUILT("MakeLobbyNotification", Api::LobbyNotification);
-}
-
-bool LobbyPlugin::AddLobbyNotification(Api::LobbyNotification /*notification*/) {
-  ZARN_NOT_BUILT("AddLobbyNotification", bool);
 }
 
 }  // namespace Zarn::Client::Lobby

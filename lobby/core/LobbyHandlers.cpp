@@ -5,23 +5,6 @@
 
 namespace Zarn::Client::Lobby {
 
-HttpResult<std::vector<Api::LobbyInvitation>> LobbyPlugin::HandleGetV1Invitations() {
-  ZARN_NOT_BUILT("HandleGetV1Invitations", HttpResult<std::vector<Api::LobbyInvitation>>);
-}
-
-HttpResult<Api::LobbyInvitation> LobbyPlugin::HandleGetV1Invitation(const std::string& /*id*/) {
-  ZARN_NOT_BUILT("HandleGetV1Invitation", HttpResult<Api::LobbyInvitation>);
-}
-
-HttpResult<Api::LobbyInvitation> LobbyPlugin::HandlePostV1Invitations(
-    const Api::LobbyInvitation& /*invitation*/) {
-  ZARN_NOT_BUILT("HandlePostV1Invitations", HttpResult<Api::LobbyInvitation>);
-}
-
-HttpResult<Api::LobbyPartyRewards> LobbyPlugin::HandleGetPartyRewards() {
-  ZARN_NOT_BUILT("HandleGetPartyRewards", HttpResult<Api::LobbyPartyRewards>);
-}
-
 HttpResponse LobbyPlugin::SwitchCustomTeams(const std::string& /*team*/) {
   ZARN_NOT_BUILT("SwitchCustomTeams", HttpResponse);
 }
@@ -74,42 +57,8 @@ HttpResponse LobbyPlugin::RemoveCustomBot(const std::string& /*summonerInternalN
   ZARN_NOT_BUILT("RemoveCustomBot", HttpResponse);
 }
 
-HttpResponse LobbyPlugin::HandlePutPositionPreferences(
-    const Api::LobbyPositionPreferences& /*preferences*/) {
-  ZARN_NOT_BUILT("HandlePutPositionPreferences", HttpResponse);
-}
-
 std::int64_t LobbyPlugin::HandleGetV1Countdown() {
   ZARN_NOT_BUILT("HandleGetV1Countdown", std::int64_t);
-}
-
-HttpResult<std::vector<Api::LobbyParticipantDto>> LobbyPlugin::HandleGetMembers() {
-  ZARN_NOT_BUILT("HandleGetMembers", HttpResult<std::vector<Api::LobbyParticipantDto>>);
-}
-
-HttpResult<std::uint64_t> LobbyPlugin::HandlePromote(std::uint64_t /*summonerId*/) {
-  ZARN_NOT_BUILT("HandlePromote", HttpResult<std::uint64_t>);
-}
-
-HttpResult<std::uint64_t> LobbyPlugin::HandleGrantInvite(std::uint64_t /*summonerId*/) {
-  ZARN_NOT_BUILT("HandleGrantInvite", HttpResult<std::uint64_t>);
-}
-
-HttpResult<std::uint64_t> LobbyPlugin::HandleRevokeInvite(std::uint64_t /*summonerId*/) {
-  ZARN_NOT_BUILT("HandleRevokeInvite", HttpResult<std::uint64_t>);
-}
-
-HttpResult<std::uint64_t> LobbyPlugin::HandleKick(std::uint64_t /*summonerId*/) {
-  ZARN_NOT_BUILT("HandleKick", HttpResult<std::uint64_t>);
-}
-
-HttpResult<std::vector<Api::LobbyInvitationDto>> LobbyPlugin::HandleGetInvitations() {
-  ZARN_NOT_BUILT("HandleGetInvitations", HttpResult<std::vector<Api::LobbyInvitationDto>>);
-}
-
-HttpResult<std::vector<Api::LobbyInvitationDto>> LobbyPlugin::HandlePostInvitations(
-    const std::vector<Api::LobbyInvitationDto>& /*invitations*/) {
-  ZARN_NOT_BUILT("HandlePostInvitations", HttpResult<std::vector<Api::LobbyInvitationDto>>);
 }
 
 HttpResult<std::vector<Api::LobbyInvitationDto>> LobbyPlugin::HandlePostEogInvitations(
@@ -128,18 +77,6 @@ HttpResponse LobbyPlugin::HandleAcceptReceivedInvitation(const std::string& /*in
 
 HttpResponse LobbyPlugin::HandleDeclineReceivedInvitation(const std::string& /*invitationId*/) {
   ZARN_NOT_BUILT("HandleDeclineReceivedInvitation", HttpResponse);
-}
-
-HttpResult<std::vector<Api::LobbyNotification>> LobbyPlugin::HandleGetNotifications() {
-  ZARN_NOT_BUILT("HandleGetNotifications", HttpResult<std::vector<Api::LobbyNotification>>);
-}
-
-HttpResponse LobbyPlugin::HandleLobbyNotificationsDelete(const std::string& /*notificationId*/) {
-  ZARN_NOT_BUILT("HandleLobbyNotificationsDelete", HttpResponse);
-}
-
-void LobbyPlugin::HandlePostNotification(const Api::LobbyNotification& /*notification*/) {
-  ZARN_NOT_BUILT("HandlePostNotification", void);
 }
 
 BindingHttpResult LobbyPlugin::HandleStartSearch() {
@@ -168,14 +105,6 @@ HttpResult<bool> LobbyPlugin::GetBotsEnabled() {
 
 HttpResult<std::vector<Api::LobbyBotChampion>> LobbyPlugin::GetAvailableBots() {
   ZARN_NOT_BUILT("GetAvailableBots", HttpResult<std::vector<Api::LobbyBotChampion>>);
-}
-
-HttpResult<std::vector<Api::Eligibility>> LobbyPlugin::HandlePremadeEligibility() {
-  ZARN_NOT_BUILT("HandlePremadeEligibility", HttpResult<std::vector<Api::Eligibility>>);
-}
-
-HttpResponse LobbyPlugin::HandlePutPartyType(const std::string& /*partyType*/) {
-  ZARN_NOT_BUILT("HandlePutPartyType", HttpResponse);
 }
 
 void BuildLobbyMembers(std::vector<Api::LobbyMember>& /*members*/,

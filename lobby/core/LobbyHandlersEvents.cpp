@@ -23,10 +23,6 @@ void LobbyPlugin::OnRemovedFromLobbyNotification(
   ZARN_NOT_BUILT("OnRemovedFromLobbyNotification", void);
 }
 
-void LobbyPlugin::OnInvitePrivilegesNotification(const LCDS::InvitePrivileges& /*message*/) {
-  ZARN_NOT_BUILT("OnInvitePrivilegesNotification", void);
-}
-
 void LobbyPlugin::OnCustomQueueAvailability(const ResourceUpdate<Api::QueueCustomGame>& /*event*/) {
   ZARN_NOT_BUILT("OnCustomQueueAvailability", void);
 }

@@ -256,11 +256,6 @@ void LobbyPlugin::PostGameflowEvent(const char* event) {
   static_cast<void>(Request<void>(HttpMethod::Post, kGameflowEventPath, std::string(event)));
 }
 
-Api::LobbyNotification LobbyPlugin::CreateDodgeNotification(
-    const Api::GameflowGameDodge& /*dodge*/) {
-  ZARN_NOT_BUILT("CreateDodgeNotification", Api::LobbyNotification);
-}
-
 bool LobbyPlugin::IsMemberInLobby(std::uint64_t summonerId) const {
   if (!IsInLobby()) return false;
   return std::any_of(

@@ -304,6 +304,35 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   // False when a notification with the same id is listed already.
   bool AddLobbyNotification(Api::LobbyNotification notification);
 
+  // Members, invitations and notifications: lookups, the invite grant made for new members, the
+  // invitation filters and eligibility, the notification list and the player status sent to the
+  // gameflow plugin.
+  //
+  // The member with `summonerId`, a custom game's spectators first; null without one. Valid until
+  // the next call that can wait.
+  [[nodiscard]] Api::LobbyMember* FindMember(std::uint64_t summonerId);
+  // The index of the first invitation with `invitationId`; none without one.
+  [[nodiscard]] static std::optional<std::size_t> FindReceivedInvitation(
+      const std::vector<Api::ReceivedInvitationDto>& invitations, const std::string& invitationId);
+  // The summoners of `summonerIds` in one request; empty for no ids (nothing sent) or a failure.
+  [[nodiscard]] std::vector<Api::Summoner> LookupSummoners(std::vector<std::uint64_t> summonerIds);
+  // Grants the invite privilege to the members new since the last lobby status, when the local
+  // player is `ownerSummonerId` and granting is on.
+  void AutoGrantInvite(std::uint64_t ownerSummonerId);
+  // Removes the Error invitations of `invitations`, publishing the Delete of each; whether any was.
+  bool EraseErroredInvitations(std::vector<Api::LobbyInvitation>& invitations);
+  static void EraseUnplayedPrerequisiteRestrictions(
+      std::vector<Api::EligibilityRestriction>& restrictions);
+  // Whether the local player may join the game a received invitation's `metaData` describes;
+  // never fails: each problem gives an ineligible answer.
+  [[nodiscard]] Api::Eligibility CheckInviteEligibility(const BindingProperty& metaData);
+  // Removes every notification with `notificationId`, publishing nothing; whether any was.
+  bool EraseNotification(const std::string& notificationId);
+  // Copies the active backend's end-of-game availability and withdraws the play-again offer.
+  void RefreshEogState();
+  // RefreshEogState, then the "ServiceShutdown" notification.
+  void AddServiceShutdownNotification();
+
   // The backend in use; null outside a lobby. Not owned.
   [[nodiscard]] LobbyBackend* ActiveBackend() const { return activeBackend_; }
   // Null after Shutdown.
@@ -390,6 +419,13 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   bool autoGrantInviteEnabled_ = true;
   // Members already seen by the automatic invite grant.
   std::set<std::uint64_t> autoGrantedMemberIds_;
+  // Grant and revoke: the controller's operation, then the member's flag, recorded and published.
+  BindingHttpResult SetMemberInvitePrivilege(std::uint64_t summonerId, bool canInvite);
+  // The v1 lobby's invitation list, then the v1 lobby.
+  void PublishV1Invitations();
+  // Lobby notifications, oldest first, and the number the next one is named by.
+  std::vector<Api::LobbyNotification> lobbyNotifications_;
+  std::uint32_t notificationCounter_ = 0;
   WatchedConfigValue<Api::Summoner> currentSummoner_;
   WatchedConfigValue<std::vector<Api::Queue>> queues_;
   WatchedConfigValue<std::string> platformId_;

@@ -15,7 +15,6 @@
 #include "lobby/core/RecordEquality.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
-#include "sdk/base/NotBuilt.h"
 #include "sdk/platform/SteadyClock.h"
 #include "sdk/runtime/TypedEvents.h"
 
@@ -142,9 +141,5 @@ void LobbyPlugin::UpdateLobbyCountdown() {
   PublishV1Countdown(lifetime);
   PublishV2Countdown(lifetime, true);
 }
-
-// Built by a later issue.
-
-void LobbyPlugin::SetGameflowPlayerStatus() { ZARN_NOT_BUILT("SetGameflowPlayerStatus", void); }
 
 }  // namespace Zarn::Client::Lobby

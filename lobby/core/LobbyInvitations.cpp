@@ -1,0 +1,357 @@
+// Sending invitations into the player's lobby, on the legacy platform and through the active
+// backend, and the eligibility questions: may the local player join a received invitation's game,
+// and may a group of summoners form a premade party for the configured queues.
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "lobby/core/GameMetaData.h"
+#include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyFlow.h"
+#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyUpdateBatch.h"
+#include "sdk/base/LogChannels.h"
+#include "sdk/base/LogPrintf.h"
+#include "sdk/runtime/LcdsCall.h"
+#include "sdk/runtime/Requests.h"
+#include "sdk/runtime/TypedEvents.h"
+
+namespace Zarn::Client::Lobby {
+
+namespace {
+
+constexpr char kLobbyNotFound[] = "LOBBY_NOT_FOUND";
+constexpr char kInvalidLobby[] = "INVALID_LOBBY";
+constexpr char kInvitationsPath[] = "/jyx-lobby/v1/lobby/invitations";
+constexpr char kInvitationPathPrefix[] = "/jyx-lobby/v1/lobby/invitations/";
+constexpr char kInviteService[] = "lcdsGameInvitationService";
+constexpr char kInviteType[] = "DEFAULT";
+constexpr char kEligibilityPath[] = "/jyx-queue-eligibility/v3/eligibility";
+
+using Code = Api::EligibilityRestrictionCode;
+
+// A failure as a reply: its code, 500 when it has none, and its message.
+HttpResponse FailureReply(const Failure& failure) {
+  return HttpResponse(failure.Code() == 0 ? 500 : failure.Code(), failure.Message());
+}
+
+bool Contains(const std::vector<std::uint64_t>& ids, std::uint64_t id) {
+  return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
+// The answer to an eligibility question that could not be asked: ineligible for no queue, with
+// one restriction of `code`.
+Api::Eligibility Ineligible(Code code) {
+  Api::Eligibility answer;
+  answer.queueId = -1;
+  answer.eligible = false;
+  Api::EligibilityRestriction restriction;
+  restriction.restrictionCode = code;
+  answer.restrictions.push_back(std::move(restriction));
+  return answer;
+}
+
+// Member `key` of `metaData` as decimal text when it is an integer number; empty otherwise.
+std::string IntegerMember(const BindingProperty& metaData, std::string_view key) {
+  const BindingProperty& member = metaData.FindMember(key);
+  switch (member.Kind()) {
+    case BindingPropertyKind::Signed:
+      return std::to_string(member.GetInt64());
+    case BindingPropertyKind::Unsigned:
+      return std::to_string(member.GetUint64());
+    default:
+      return std::string();
+  }
+}
+
+}  // namespace
+
+HttpResult<std::vector<Api::LobbyInvitation>> LobbyPlugin::SendPlatformInvitations(
+    std::vector<Api::LobbyInvitation> invitations) {
+  LobbyUpdateBatch batch(*this);
+  if (!IsInLobby()) return MakeNotFound(std::string_view(kLobbyNotFound));
+  if (!stateMachine_.IsInState(&LobbyFlow::kGroupLobby)) {
+    MaybeType<Failure, Api::Lobby> group = CreatePlatformLobby(lobby_);
+    if (group.IsFailure()) {
+      LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
+                "Error sending invite: Platform Lobby could not be created: %s", group.Message());
+      return HttpResponse(500,
+                          "Bulk invite failed due to being unable to transition to group lobby");
+    }
+  }
+
+  std::vector<std::uint64_t> ids;
+  ids.reserve(invitations.size());
+  for (Api::LobbyInvitation& given : invitations) {
+    ids.push_back(given.toSummonerId);
+    auto found = std::find_if(lobby_.invitations.begin(), lobby_.invitations.end(),
+                              [&given](const Api::LobbyInvitation& entry) {
+                                return entry.toSummonerId == given.toSummonerId;
+                              });
+    const bool isNew = found == lobby_.invitations.end();
+    Api::LobbyInvitation& target = isNew ? given : *found;
+    target.id = std::to_string(given.toSummonerId);
+    target.fromSummonerId = 0;
+    target.state = Api::LobbyInvitationState::Requested;
+    const Api::LobbyInvitation published = target;
+    if (isNew) lobby_.invitations.push_back(std::move(given));
+    SendJsonApiEvent(isNew ? kResourceCreate : kResourceUpdate,
+                     kInvitationPathPrefix + published.id, published);
+  }
+  PublishV1Invitations();
+
+  for (Api::LobbyInvitation& entry : lobby_.invitations) {
+    if (Contains(ids, entry.toSummonerId)) entry.state = Api::LobbyInvitationState::Pending;
+  }
+
+  // Each legacy call waits; the lobby is looked at again only after it, and by summoner id.
+  std::vector<LCDS::InviteFailed> failed;
+  std::string callFailure;
+  bool callFailed = false;
+  if (ids.size() == 1) {
+    MaybeType<Failure, void> sent = LcdsCallSync<void>(kInviteService, "invite", ids.front(),
+                                                       std::string(kInviteType), std::string());
+    if (sent.IsFailure()) {
+      LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Error sending invite: %s", sent.Message());
+      callFailed = true;
+      callFailure = sent.Message();
+    }
+  } else if (ids.size() > 1) {
+    MaybeType<Failure, std::vector<LCDS::InviteFailed>> sent =
+        LcdsCallSync<std::vector<LCDS::InviteFailed>>(kInviteService, "inviteBulk", ids,
+                                                      std::string(kInviteType));
+    if (sent.IsFailure()) {
+      LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Error sending bulk invites: %s",
+                sent.Message());
+      callFailed = true;
+      callFailure = sent.Message();
+    } else {
+      failed = std::move(sent).Value();
+    }
+  }
+  if (callFailed) {
+    for (std::uint64_t id : ids) {
+      LCDS::InviteFailed record;
+      record.summonerId = id;
+      record.exception.rootCauseClassname = callFailure;
+      failed.push_back(std::move(record));
+    }
+  }
+
+  for (const LCDS::InviteFailed& record : failed) {
+    for (Api::LobbyInvitation& entry : lobby_.invitations) {
+      if (entry.toSummonerId != record.summonerId) continue;
+      entry.state = Api::LobbyInvitationState::Error;
+      entry.errorType = record.exception.rootCauseClassname;
+      break;
+    }
+  }
+  for (const Api::LobbyInvitation& entry : std::vector<Api::LobbyInvitation>(lobby_.invitations)) {
+    if (Contains(ids, entry.toSummonerId)) {
+      SendJsonApiEvent(kResourceUpdate, kInvitationPathPrefix + entry.id, entry);
+    }
+  }
+  PublishV1Invitations();
+
+  const bool removed = EraseErroredInvitations(lobby_.invitations);
+  if (removed) PublishV1Invitations();
+
+  // A failed call is the send's failure, as the legacy platform's refusal of the only invitation
+  // is; the ids it failed were removed above.
+  if (callFailed && ids.size() > 1) return HttpResponse(400, callFailure);
+  if (removed && invitations.size() == 1) {
+    return HttpResponse(
+        400, failed.empty() ? std::string() : failed.front().exception.rootCauseClassname);
+  }
+  std::vector<Api::LobbyInvitation> answered;
+  for (const Api::LobbyInvitation& entry : lobby_.invitations) {
+    if (Contains(ids, entry.toSummonerId)) answered.push_back(entry);
+  }
+  return answered;
+}
+
+void LobbyPlugin::PublishV1Invitations() {
+  // Copies: the host may call back in while an event goes out.
+  const std::vector<Api::LobbyInvitation> list = lobby_.invitations;
+  SendJsonApiEvent(kResourceUpdate, kInvitationsPath, list);
+  PublishV1Lobby(Api::Lobby(lobby_));
+}
+
+bool LobbyPlugin::EraseErroredInvitations(std::vector<Api::LobbyInvitation>& invitations) {
+  std::vector<std::string> erased;
+  const auto end = std::stable_partition(invitations.begin(), invitations.end(),
+                                         [](const Api::LobbyInvitation& entry) {
+                                           return entry.state != Api::LobbyInvitationState::Error;
+                                         });
+  for (auto it = end; it != invitations.end(); ++it) erased.push_back(it->id);
+  invitations.erase(end, invitations.end());
+  for (const std::string& id : erased) PublishResourceEvent(kInvitationPathPrefix + id);
+  return !erased.empty();
+}
+
+void LobbyPlugin::EraseUnplayedPrerequisiteRestrictions(
+    std::vector<Api::EligibilityRestriction>& restrictions) {
+  restrictions.erase(std::remove_if(restrictions.begin(), restrictions.end(),
+                                    [](const Api::EligibilityRestriction& restriction) {
+                                      return restriction.restrictionCode ==
+                                             Code::PrerequisiteQueuesNotPlayedRestriction;
+                                    }),
+                     restrictions.end());
+}
+
+HttpResult<Api::LobbyInvitation> LobbyPlugin::HandlePostV1Invitations(
+    const Api::LobbyInvitation& invitation) {
+  LobbyUpdateBatch batch(*this);
+  HttpResult<std::vector<Api::LobbyInvitation>> sent =
+      SendPlatformInvitations(std::vector<Api::LobbyInvitation>{invitation});
+  if (!sent.response.ok) {
+    return HttpResponse(sent.response.status.status, std::move(sent.response.message));
+  }
+  if (sent.value.empty()) {
+    return HttpResponse(500, "Bulk invite failed to return a valid invitation.");
+  }
+  return std::move(sent.value.front());
+}
+
+HttpResult<std::vector<Api::LobbyInvitation>> LobbyPlugin::HandleGetV1Invitations() {
+  if (!IsInLobby()) return MakeNotFound(std::string_view(kLobbyNotFound));
+  return std::vector<Api::LobbyInvitation>(lobby_.invitations);
+}
+
+HttpResult<Api::LobbyInvitation> LobbyPlugin::HandleGetV1Invitation(const std::string& id) {
+  if (IsInLobby()) {
+    for (const Api::LobbyInvitation& entry : lobby_.invitations) {
+      if (entry.id == id) return Api::LobbyInvitation(entry);
+    }
+  }
+  return MakeNotFound(std::string_view(kLobbyNotFound));
+}
+
+HttpResult<std::vector<Api::LobbyInvitationDto>> LobbyPlugin::HandleGetInvitations() {
+  if (!publishedLobby_.has_value()) return MakeNotFound(std::string_view(kLobbyNotFound));
+  return std::vector<Api::LobbyInvitationDto>(publishedLobby_->invitations);
+}
+
+HttpResult<std::vector<Api::LobbyInvitationDto>> LobbyPlugin::HandlePostInvitations(
+    const std::vector<Api::LobbyInvitationDto>& invitations) {
+  LobbyUpdateBatch batch(*this);
+  if (!publishedLobby_.has_value()) return MakeNotFound(std::string_view(kLobbyNotFound));
+  // A lobby stays published while a change of queue waits, with no backend to send through.
+  if (activeBackend_ == nullptr) return HttpResponse(500, kInvalidLobby);
+  const std::vector<Api::LobbyInvitationDto> given = invitations;
+  MaybeType<Failure, std::vector<Api::LobbyInvitationDto>> sent =
+      activeBackend_->SendInvitations(given);
+  if (sent.IsFailure()) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
+              "Unable to send invitations to the current lobby: %s", sent.Message());
+    return FailureReply(sent.GetFailure());
+  }
+  LogPrintf(kLogLevelOkay, kLobbyLogChannel, 0, "Invitations sent");
+  MaybeType<Failure, AnalyticsEventFields> fields = Failure(500, "INVALID_PARTY");
+  if (partiesBackend_ != nullptr)
+    fields = partiesBackend_->MakePartyAnalyticsFields("parties-invitation");
+  if (fields.IsFailure()) {
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
+              "Not sending parties analytics, invalid party state");
+  } else {
+    for (const Api::LobbyInvitationDto& invitation : given) {
+      analytics_.SendInviteAnalytics(invitation.toSummonerId, fields.Value());
+    }
+  }
+  return std::move(sent).Value();
+}
+
+Api::Eligibility LobbyPlugin::CheckInviteEligibility(const BindingProperty& metaData) {
+  // Everything is read before the first request, which waits: the caller's record may change.
+  const BindingProperty& gameTypeMember = metaData.FindMember("gameType");
+  if (gameTypeMember.Kind() == BindingPropertyKind::Empty) {
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
+              "Failed to determine eligibility for invite, gameType missing");
+    return Ineligible(Code::QueueUnsupported);
+  }
+  const bool practiceGame = gameTypeMember.Kind() == BindingPropertyKind::String &&
+                            gameTypeMember.GetString() == "PRACTICE_GAME";
+  MaybeType<Failure, std::vector<Api::Eligibility>> result = Failure(0, "");
+  if (practiceGame) {
+    const std::string configId = IntegerMember(metaData, "gameTypeConfigId");
+    if (configId.empty()) {
+      LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
+                "Failed to determine eligibility for invite, gameTypeConfigId missing");
+      return Ineligible(Code::QueueUnsupported);
+    }
+    MaybeType<Failure, Api::QueueGameTypeConfig> config = Request<Api::QueueGameTypeConfig>(
+        HttpMethod::Get, "/jyx-game-queues/v1/game-type-config/" + configId);
+    if (config.IsFailure()) {
+      LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
+                "Failed to determine eligibility for invite, couldn't look up game type config: %s",
+                config.Message());
+      return Ineligible(Code::QueueUnsupported);
+    }
+    result = Request<std::vector<Api::Eligibility>>(
+        HttpMethod::Get, "/jyx-queue-eligibility/v3/custom", config.Value().pickMode);
+  } else {
+    const std::int32_t queueId = GameMetaDataQueueId(metaData);
+    if (queueId == -1) {
+      LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
+                "Failed to determine eligibility for invite, queueId missing");
+      return Ineligible(Code::QueueUnsupported);
+    }
+    const std::vector<std::uint64_t> summonerIds = {localSummonerId_};
+    const std::vector<std::int32_t> queueIds = {queueId};
+    result = Request<std::vector<Api::Eligibility>>(HttpMethod::Get, kEligibilityPath, summonerIds,
+                                                    queueIds);
+  }
+  if (result.IsFailure()) {
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Failed to determine eligibility for invite: %s",
+              result.Message());
+    return Ineligible(Code::UnknownRestriction);
+  }
+  if (result.Value().size() != 1) {
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
+              "Failed to determine eligibility for invite: empty results");
+    return Ineligible(Code::UnknownRestriction);
+  }
+  Api::Eligibility eligibility = std::move(result.Value().front());
+  EraseUnplayedPrerequisiteRestrictions(eligibility.restrictions);
+  eligibility.eligible = eligibility.restrictions.empty();
+  return eligibility;
+}
+
+MaybeType<Failure, std::vector<Api::Eligibility>> LobbyPlugin::RequestPremadeEligibility(
+    std::vector<std::uint64_t> summonerIds, std::uint64_t key) {
+  if (queues_.Effective() == nullptr) {
+    return Failure(500, "Premade eligibility configuration incomplete");
+  }
+  EligibilityRules::PremadeEligibilityCache& cache = eligibilityRules_.premadeEligibilityCache;
+  if (key != 0 && key == cache.key && !cache.dirty) return cache.result;
+  std::vector<std::int32_t> queueIds;
+  queueIds.reserve(eligibilityRules_.queues.size());
+  for (const Api::Queue& queue : eligibilityRules_.queues) queueIds.push_back(queue.id);
+  MaybeType<Failure, std::vector<Api::Eligibility>> result = Request<std::vector<Api::Eligibility>>(
+      HttpMethod::Get, kEligibilityPath, summonerIds, queueIds);
+  if (result.IsFailure()) return result;
+  // A queue list that changed during the wait leaves the cache dirty: this answer is for the
+  // queues asked for, not the new ones.
+  std::vector<std::int32_t> queueIdsNow;
+  for (const Api::Queue& queue : eligibilityRules_.queues) queueIdsNow.push_back(queue.id);
+  cache.result = result.Value();
+  cache.key = key;
+  cache.dirty = queueIdsNow != queueIds;
+  return result;
+}
+
+HttpResult<std::vector<Api::Eligibility>> LobbyPlugin::HandlePremadeEligibility() {
+  MaybeType<Failure, std::vector<Api::Eligibility>> result = Failure(500, kInvalidLobby);
+  if (IsInLobby()) {
+    // While a change of queue waits the player is in a lobby with no backend.
+    if (activeBackend_ != nullptr) result = activeBackend_->GetPremadeEligibility();
+  } else {
+    result = RequestPremadeEligibility({localSummonerId_}, 0);
+  }
+  if (result.IsFailure()) return FailureReply(result.GetFailure());
+  return std::move(result).Value();
+}
+
+}  // namespace Zarn::Client::Lobby
