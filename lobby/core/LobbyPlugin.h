@@ -438,7 +438,12 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   Api::ReceivedInvitationDto lastReceivedInvitation_;
   Api::PlayerStatus playerStatus_;
   std::optional<Api::LobbyStatus> cachedLobbyStatus_;
-  Api::LobbyLastQueuedLobby lastQueuedLobby_;
+  // No queue until the player first enters matchmaking.
+  Api::LobbyLastQueuedLobby lastQueuedLobby_ = [] {
+    Api::LobbyLastQueuedLobby none;
+    none.queueId = -1;
+    return none;
+  }();
   LobbyAnalytics analytics_;
   EligibilityRules eligibilityRules_;
 
