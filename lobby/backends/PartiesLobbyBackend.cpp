@@ -319,18 +319,4 @@ void PartiesLobbyBackend::MapGatekeeperReason(
   ZARN_NOT_BUILT("PartiesLobbyBackend::MapGatekeeperReason", void);
 }
 
-void PartiesLobbyBackend::SendPartyTransitionAnalytics(const Api::PlayerDto& /*newPlayer*/,
-                                                       const Api::PlayerDto& /*oldPlayer*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::SendPartyTransitionAnalytics", void);
-}
-
-void PartiesLobbyBackend::SendOpenPartyToggleEvent(std::string /*endTransition*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::SendOpenPartyToggleEvent", void);
-}
-
-std::size_t PartiesLobbyBackend::DeserializePartyPresence(
-    const std::vector<Api::ChatFriend>& /*friends*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::DeserializePartyPresence", std::size_t);
-}
-
 }  // namespace Zarn::Client::Lobby

@@ -185,8 +185,9 @@ class PartiesLobbyBackend final : public PartiesBackend {
   void SendPartyTransitionAnalytics(const Api::PlayerDto& newPlayer,
                                     const Api::PlayerDto& oldPlayer);
   void SendOpenPartyToggleEvent(std::string endTransition);
-  // The number of distinct open parties among `friends`' party presences.
-  [[nodiscard]] std::size_t DeserializePartyPresence(const std::vector<Api::ChatFriend>& friends);
+  // Logs each presence that does not read.
+  [[nodiscard]] std::size_t DeserializePartyPresence(
+      const std::vector<Api::ChatFriend>& friends) override;
 
   // The parties service's client; its plugin is set by Start.
   PartiesServiceClient client;

@@ -1,43 +1,330 @@
 #include "lobby/core/LobbyAnalytics.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <unordered_map>
+#include <utility>
 
-#include "sdk/base/NotBuilt.h"
+#include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/PartiesBackend.h"
+#include "sdk/base/LogChannels.h"
+#include "sdk/base/LogPrintf.h"
+#include "sdk/binding/JsonText.h"
+#include "sdk/binding/TypedConversions.h"
+#include "sdk/platform/WallClock.h"
 
 namespace Zarn::Client::Lobby {
 
-void LobbyAnalytics::SendEvent(const std::string& /*name*/, const BindingProperty& /*value*/) {
-  ZARN_NOT_BUILT("LobbyAnalytics::SendEvent", void);
+namespace {
+
+void LogMissing(const char* line) { LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "%s", line); }
+
+std::uint64_t WallMillis() {
+  return static_cast<std::uint64_t>(Platform::WallClockNow() / 1'000'000);
 }
 
-void LobbyAnalytics::SendFriendAvailabilityAnalytics(const AnalyticsEventFields& /*fields*/) {
-  ZARN_NOT_BUILT("LobbyAnalytics::SendFriendAvailabilityAnalytics", void);
+const char* RoleName(Api::PartyMemberRoleEnum role) {
+  switch (role) {
+    case Api::PartyMemberRoleEnum::LEADER:
+      return "LEADER";
+    case Api::PartyMemberRoleEnum::MEMBER:
+      return "MEMBER";
+    case Api::PartyMemberRoleEnum::INVITED:
+      return "INVITED";
+    case Api::PartyMemberRoleEnum::HOLD:
+      return "HOLD";
+    case Api::PartyMemberRoleEnum::KICKED:
+      return "KICKED";
+    case Api::PartyMemberRoleEnum::DECLINED:
+      return "DECLINED";
+    case Api::PartyMemberRoleEnum::NONE:
+      return "NONE";
+  }
+  return "NONE";
 }
 
-void LobbyAnalytics::SendPremadeRelationshipAnalytics(const AnalyticsEventFields& /*fields*/) {
-  ZARN_NOT_BUILT("LobbyAnalytics::SendPremadeRelationshipAnalytics", void);
+// Every record but the invitation player's carries these four.
+template <class Record>
+void CopyFields(Record& record, const std::string& platformId, const AnalyticsEventFields& fields) {
+  record.platformId = platformId;
+  record.eventType = fields.eventType;
+  record.eventData = fields.eventData;
+  record.eventTimestamp = fields.eventTimestamp;
 }
 
-void LobbyAnalytics::SendPartiesInvitationsAnalytics(const AnalyticsEventFields& /*fields*/) {
-  ZARN_NOT_BUILT("LobbyAnalytics::SendPartiesInvitationsAnalytics", void);
+}  // namespace
+
+const std::string* LobbyAnalytics::PlatformId() const { return owner->platformId_.Effective(); }
+
+const Api::Summoner* LobbyAnalytics::Summoner() const {
+  return owner->currentSummoner_.Effective();
 }
 
-void LobbyAnalytics::SendInviteAnalytics(std::uint64_t /*toSummonerId*/,
-                                         const AnalyticsEventFields& /*fields*/) {
-  ZARN_NOT_BUILT("LobbyAnalytics::SendInviteAnalytics", void);
+const Api::PlayerDto* LobbyAnalytics::Player() const {
+  const PartiesBackend* parties = owner->GetPartiesBackend();
+  return parties == nullptr ? nullptr : &parties->player;
 }
 
-void LobbyAnalytics::SendJoinOpenPartyAnalytics(const AnalyticsEventFields& /*fields*/) {
-  ZARN_NOT_BUILT("LobbyAnalytics::SendJoinOpenPartyAnalytics", void);
+const Api::PartyDto* LobbyAnalytics::Party() const {
+  const Api::PlayerDto* player = Player();
+  if (player == nullptr || !player->currentParty.has_value()) return nullptr;
+  return &*player->currentParty;
 }
 
-void LobbyAnalytics::StartOpenPartyAnalytics(std::string /*startTransition*/) {
-  ZARN_NOT_BUILT("LobbyAnalytics::StartOpenPartyAnalytics", void);
+std::size_t LobbyAnalytics::LegacyReceivedInvitationCount() const {
+  return owner->receivedInvitations_.size();
 }
 
-void LobbyAnalytics::SendOpenPartyToggleAnalytics(std::string /*endTransition*/,
-                                                  const AnalyticsEventFields& /*fields*/) {
-  ZARN_NOT_BUILT("LobbyAnalytics::SendOpenPartyToggleAnalytics", void);
+namespace {
+
+template <class Record>
+void SendRecord(LobbyAnalytics& analytics, const char* name, const Record& record) {
+  if (analytics.owner == nullptr || analytics.owner->Registry() == nullptr) return;
+  BindingProperty value;
+  if (!ToBindingProperty(record, value, *analytics.owner->Registry())) return;
+  analytics.SendEvent(name, value);
+}
+
+}  // namespace
+
+void LobbyAnalytics::SendEvent(const std::string& name, const BindingProperty& value) {
+  if (owner == nullptr) return;
+  const BindingRegistry* registry = owner->Registry();
+  std::unordered_map<std::string, std::string> data;
+  for (auto member = value.MembersBegin(); member != value.MembersEnd(); ++member) {
+    std::string key = member.Name().Text();
+    std::string text = SerializeJson(member.Value(), registry, nullptr);
+    if (key.empty() || text.empty()) {
+      LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
+                "LobbyAnalytics::SendEvent: key/val (%s) is empty", key.c_str());
+    }
+    data[std::move(key)] = std::move(text);
+  }
+  TelemetryInterface* telemetry = owner->Telemetry();
+  if (telemetry == nullptr) return;
+  (void)telemetry->SendEvent(name, data);
+}
+
+void LobbyAnalytics::SendFriendAvailabilityAnalytics(const AnalyticsEventFields& fields) {
+  if (owner == nullptr) return;
+  if (!owner->IsInLobby() || owner->ActiveBackend() == nullptr) {
+    LogMissing(
+        "LobbyAnalytics::SendFriendAvailabilityAnalytics: can't send, LobbyController does not "
+        "exist");
+    return;
+  }
+  const Api::ChatFriendCounts* counts = friendCounts.Effective();
+  if (counts == nullptr) {
+    LogMissing(
+        "LobbyAnalytics::SendFriendAvailabilityAnalytics: can't send, friend counts data missing");
+    return;
+  }
+  const std::string* platformId = PlatformId();
+  if (platformId == nullptr) {
+    LogMissing(
+        "LobbyAnalytics::SendPremadeRelationshipAnalytics: can't send, platform data missing");
+    return;
+  }
+  const Api::Summoner* summoner = Summoner();
+  if (summoner == nullptr) {
+    LogMissing(
+        "LobbyAnalytics::SendFriendAvailabilityAnalytics: can't send, summoner data missing");
+    return;
+  }
+  Api::FriendAvailabilityAnalytics record;
+  record.puuid = summoner->puuid;
+  record.summonerId = summoner->summonerId;
+  CopyFields(record, *platformId, fields);
+  record.numFriends = counts->numFriends;
+  record.numFriendsOnline = counts->numFriendsOnline;
+  record.numFriendsAvailable = counts->numFriendsAvailable;
+  record.numFriendsAway = counts->numFriendsAway;
+  record.numFriendsInGame = counts->numFriendsInGame;
+  record.numFriendsMobile = counts->numFriendsMobile;
+  SendRecord(*this, "parties-friend-availability", record);
+}
+
+void LobbyAnalytics::SendPremadeRelationshipAnalytics(const AnalyticsEventFields& fields) {
+  if (owner == nullptr) return;
+  LobbyBackend* backend = owner->ActiveBackend();
+  if (!owner->IsInLobby() || backend == nullptr) {
+    LogMissing(
+        "LobbyAnalytics::SendPremadeRelationshipAnalytics: can't send, LobbyController does not "
+        "exist");
+    return;
+  }
+  if (friends.Effective() == nullptr) {
+    LogMissing(
+        "LobbyAnalytics::SendPremadeRelationshipAnalytics: can't send, friends data missing");
+    return;
+  }
+  const std::string* platformId = PlatformId();
+  if (platformId == nullptr) {
+    LogMissing(
+        "LobbyAnalytics::SendPremadeRelationshipAnalytics: can't send, platform data missing");
+    return;
+  }
+  Api::PremadeRelationshipAnalytics record;
+  CopyFields(record, *platformId, fields);
+  // The lobby read may wait: the inputs read after it are read again.
+  MaybeType<Failure, Api::LobbyDto> lobby = backend->GetLobby();
+  if (lobby.IsFailure()) {
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
+              "LobbyAnalytics::SendFriendAvailabilityAnalytics: can't send: %s",
+              lobby.GetFailure().Message());
+    return;
+  }
+  const Api::Summoner* summoner = Summoner();
+  if (summoner != nullptr) {
+    record.puuid = summoner->puuid;
+    record.summonerId = summoner->summonerId;
+  }
+  const std::vector<Api::ChatFriend>* friendList = friends.Effective();
+  for (const Api::LobbyParticipantDto& member : lobby->members) {
+    record.premadePlayers.push_back(member.puuid);
+    if (friendList == nullptr) continue;
+    for (const Api::ChatFriend& chatFriend : *friendList) {
+      if (chatFriend.summonerId == member.summonerId) {
+        record.friendPlayers.push_back(member.puuid);
+        break;
+      }
+    }
+  }
+  SendRecord(*this, "parties-premade-relationship", record);
+}
+
+void LobbyAnalytics::SendPartiesInvitationsAnalytics(const AnalyticsEventFields& fields) {
+  if (owner == nullptr) return;
+  const std::string* platformId = PlatformId();
+  if (platformId == nullptr) {
+    LogMissing(
+        "LobbyAnalytics::SendPremadeRelationshipAnalytics: can't send, platform data missing");
+    return;
+  }
+  const Api::PartyDto* party = Party();
+  if (party == nullptr) {
+    LogMissing("LobbyAnalytics::SendPremadeRelationshipAnalytics: can't send, party data missing");
+    return;
+  }
+  Api::PartiesInvitationAnalytics record;
+  record.partyId = party->partyId;
+  CopyFields(record, *platformId, fields);
+  for (const Api::PartyMemberDto& player : party->players) {
+    record.players.push_back({player.puuid, player.summonerId, RoleName(player.role)});
+  }
+  SendRecord(*this, "parties-invitations", record);
+}
+
+void LobbyAnalytics::SendInviteAnalytics(std::uint64_t toSummonerId,
+                                         const AnalyticsEventFields& fields) {
+  if (owner == nullptr) return;
+  const std::string* platformId = PlatformId();
+  if (platformId == nullptr) {
+    LogMissing("LobbyAnalytics::SendInviteAnalytics: can't send, platform data missing");
+    return;
+  }
+  const Api::PartyDto* party = Party();
+  if (party == nullptr) {
+    LogMissing("LobbyAnalytics::SendInviteAnalytics: can't send, party data missing");
+    return;
+  }
+  Api::PartyInviteAnalytics record;
+  record.partyId = party->partyId;
+  CopyFields(record, *platformId, fields);
+  record.fromSummonerId = Player()->summonerId;
+  record.toSummonerId = toSummonerId;
+  record.partyType = party->partyType;
+  record.gameMode = std::to_string(party->gameMode.queueId);
+  SendRecord(*this, "parties-invitation", record);
+}
+
+void LobbyAnalytics::SendJoinOpenPartyAnalytics(const AnalyticsEventFields& fields) {
+  if (owner == nullptr) return;
+  const std::vector<Api::ChatFriend>* friendList = friends.Effective();
+  if (friendList == nullptr) {
+    LogMissing("LobbyAnalytics::SendJoinOpenPartyAnalytics: can't send, friends data missing");
+    return;
+  }
+  const std::string* platformId = PlatformId();
+  if (platformId == nullptr) {
+    LogMissing("LobbyAnalytics::SendJoinOpenPartyAnalytics: can't send, platform data missing");
+    return;
+  }
+  const Api::PartyDto* party = Party();
+  if (party == nullptr) {
+    LogMissing("LobbyAnalytics::SendJoinOpenPartyAnalytics: can't send, party data missing");
+    return;
+  }
+  Api::JoinPartyAnalytics record;
+  record.partyId = party->partyId;
+  CopyFields(record, *platformId, fields);
+  for (const Api::PartyMemberDto& player : party->players) {
+    if (player.role == Api::PartyMemberRoleEnum::LEADER ||
+        player.role == Api::PartyMemberRoleEnum::MEMBER) {
+      ++record.partySize;
+    }
+  }
+  if (const Api::ChatFriendCounts* counts = friendCounts.Effective(); counts != nullptr) {
+    record.numFriendsOnline = static_cast<std::int32_t>(counts->numFriendsOnline);
+  }
+  // A party invitation is a membership the player was invited to or holds.
+  if (const std::optional<std::vector<Api::PartyMemberDto>>& memberships = Player()->parties;
+      memberships.has_value()) {
+    for (const Api::PartyMemberDto& membership : *memberships) {
+      if (membership.role == Api::PartyMemberRoleEnum::INVITED ||
+          membership.role == Api::PartyMemberRoleEnum::HOLD) {
+        ++record.numPartyInvites;
+      }
+    }
+  }
+  record.numOtherInvites = static_cast<std::int32_t>(LegacyReceivedInvitationCount());
+  record.numTotalInvites = record.numPartyInvites + record.numOtherInvites;
+  record.gameMode = std::to_string(party->gameMode.queueId);
+  // Counted last: it logs each presence it cannot read.
+  record.numOpenParties =
+      static_cast<std::int32_t>(owner->GetPartiesBackend()->DeserializePartyPresence(*friendList));
+  SendRecord(*this, "parties-open-party-join", record);
+}
+
+void LobbyAnalytics::StartOpenPartyAnalytics(std::string startTransition) {
+  if (owner == nullptr) return;
+  const Api::PartyDto* party = Party();
+  if (party == nullptr) {
+    LogMissing("LobbyAnalytics::StartOpenPartyAnalytics: can't initialize, no current party");
+    return;
+  }
+  toggleSession = Api::OpenPartyToggleAnalytics{};
+  toggleSession.partyId = party->partyId;
+  toggleSession.playerId = Player()->puuid;
+  toggleSession.initialState = party->partyType;
+  toggleStartTransition = std::move(startTransition);
+  toggleSession.startTimestamp = WallMillis();
+}
+
+void LobbyAnalytics::SendOpenPartyToggleAnalytics(std::string endTransition,
+                                                  const AnalyticsEventFields& fields) {
+  if (owner == nullptr || !HasToggleSession()) return;
+  const std::string* platformId = PlatformId();
+  if (platformId == nullptr) {
+    LogMissing("LobbyAnalytics::SendOpenPartyToggleAnalytics: can't send, platform data missing");
+    return;
+  }
+  const Api::PartyDto* party = Party();
+  if (party == nullptr) {
+    LogMissing("LobbyAnalytics::SendOpenPartyToggleAnalytics: can't send, party data missing");
+    return;
+  }
+  CopyFields(toggleSession, *platformId, fields);
+  toggleSession.finalState = party->partyType;
+  toggleSession.endTimestamp = WallMillis();
+  // A wall clock set back since the start would wrap the unsigned difference.
+  toggleSession.elapsedTime = toggleSession.endTimestamp >= toggleSession.startTimestamp
+                                  ? toggleSession.endTimestamp - toggleSession.startTimestamp
+                                  : 0;
+  toggleSession.endTransition = std::move(endTransition);
+  SendRecord(*this, "parties-open-party-toggle", toggleSession);
 }
 
 }  // namespace Zarn::Client::Lobby

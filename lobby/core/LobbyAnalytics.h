@@ -2,6 +2,7 @@
 // joins of open parties and sessions of the open-party toggle.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "lobby/core/AnalyticsEventFields.h"
 #include "lobby/core/WatchedConfigValue.h"
 #include "lobby/model/AnalyticsRecords.h"
+#include "lobby/model/PartiesRecords.h"
 #include "lobby/model/SiblingResourceRecords.h"
 #include "sdk/binding/BindingProperty.h"
 
@@ -54,6 +56,15 @@ class LobbyAnalytics {
   Api::OpenPartyToggleAnalytics toggleSession;
   // The session's start transition; empty until a session is started.
   std::string toggleStartTransition;
+
+ private:
+  // The plugin's records read here, each null when missing; `owner` must be set.
+  [[nodiscard]] const std::string* PlatformId() const;
+  [[nodiscard]] const Api::Summoner* Summoner() const;
+  // The parties backend's player and its current party.
+  [[nodiscard]] const Api::PlayerDto* Player() const;
+  [[nodiscard]] const Api::PartyDto* Party() const;
+  [[nodiscard]] std::size_t LegacyReceivedInvitationCount() const;
 };
 
 }  // namespace Zarn::Client::Lobby

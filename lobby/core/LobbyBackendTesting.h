@@ -190,6 +190,11 @@ class FakePartiesBackend : public FakeBackendBase<Lobby::PartiesBackend> {
     Record("MakePartyAnalyticsFields(" + std::string(eventType) + ")");
     return makePartyAnalyticsFieldsResult;
   }
+  std::size_t DeserializePartyPresence(
+      const std::vector<Lobby::Api::ChatFriend>& friends) override {
+    Record("DeserializePartyPresence(" + std::to_string(friends.size()) + ")");
+    return openParties;
+  }
   void UpdateLoginSession(Lobby::Api::LoginSession session) override {
     Record("UpdateLoginSession(" + std::to_string(session.summonerId) + ")");
   }
@@ -276,6 +281,8 @@ class FakePartiesBackend : public FakeBackendBase<Lobby::PartiesBackend> {
   MaybeType<Failure, Lobby::AnalyticsEventFields> makePartyAnalyticsFieldsResult =
       Failure(500, "INVALID_PARTY");
   std::vector<Lobby::Api::ReceivedInvitationDto> receivedInvitations;
+  // What DeserializePartyPresence counts.
+  std::size_t openParties = 0;
   MaybeType<Failure, void> joinOpenPartyResult = MaybeType<Failure, void>::Success();
   MaybeType<Failure, void> joinClashPartyResult = MaybeType<Failure, void>::Success();
   MaybeType<Failure, void> setPartyTypeResult = MaybeType<Failure, void>::Success();

@@ -188,8 +188,6 @@ void LobbyPlugin::UpdatePartyRewards() {
 
 // Built by later issues.
 
-void LobbyPlugin::RefreshPartyRewards() { ZARN_NOT_BUILT("RefreshPartyRewards", void); }
-
 BindingHttpResult LobbyPlugin::AcceptPlatformInvitation(std::string /*invitationId*/) {
   ZARN_NOT_BUILT("AcceptPlatformInvitation", BindingHttpResult);
 }

@@ -5,11 +5,6 @@
 
 namespace Zarn::Client::Lobby {
 
-void LobbyPlugin::OnDynamicClientConfig(
-    const LCDS::LobbyClientDynamicConfigurationNotification& /*message*/) {
-  ZARN_NOT_BUILT("OnDynamicClientConfig", void);
-}
-
 void LobbyPlugin::OnLobbyStatus(const LCDS::LobbyStatus& /*message*/) {
   ZARN_NOT_BUILT("OnLobbyStatus", void);
 }

@@ -365,6 +365,8 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   friend struct LobbyFlowActions;
   // Tests reach the records through it.
   friend class LobbyPluginTesting;
+  // Reads the platform id, the summoner and the legacy received invitations.
+  friend class LobbyAnalytics;
 
   // FNV-1a over the id's four bytes, lowest first.
   struct QueueIdHash {

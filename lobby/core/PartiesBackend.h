@@ -2,6 +2,7 @@
 // backend has, and what the core asks of the parties backend alone.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -44,6 +45,9 @@ class PartiesBackend : public LobbyBackend {
   // The fields of the telemetry event `eventType` for the current party; a failure without one.
   virtual MaybeType<Failure, AnalyticsEventFields> MakePartyAnalyticsFields(
       std::string_view eventType) = 0;
+  // The number of distinct open parties that `friends` advertise in their party presences.
+  [[nodiscard]] virtual std::size_t DeserializePartyPresence(
+      const std::vector<Api::ChatFriend>& friends) = 0;
   // A changed login session (never one still in progress), handed over by the plugin's observer.
   virtual void UpdateLoginSession(Api::LoginSession session) = 0;
   // The player's party invitations as the received-invitations resource lists them.

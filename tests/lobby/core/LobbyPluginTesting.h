@@ -39,6 +39,9 @@ class LobbyPluginTesting {
     return plugin.platformId_;
   }
   static LobbyAnalytics& Analytics(LobbyPlugin& plugin) { return plugin.analytics_; }
+  static std::vector<Api::LobbyInvitation>& ReceivedInvitations(LobbyPlugin& plugin) {
+    return plugin.receivedInvitations_;
+  }
   static WatchedConfigValue<Api::AutoFillDto>& Autofill(LobbyPlugin& plugin) {
     return plugin.autofill_;
   }
