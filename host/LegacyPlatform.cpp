@@ -13,7 +13,18 @@ LegacyPlatform::LegacyPlatform(PluginHost& host) : host_(host) {
 
 void LegacyPlatform::Script(const std::string& destination, const std::string& method,
                             LcdsAnswer answer) {
-  answers_[{destination, method}] = std::move(answer);
+  std::vector<LcdsAnswer> answers;
+  answers.push_back(std::move(answer));
+  ScriptInOrder(destination, method, std::move(answers));
+}
+
+void LegacyPlatform::ScriptInOrder(const std::string& destination, const std::string& method,
+                                   std::vector<LcdsAnswer> answers) {
+  if (answers.empty()) {
+    answers_.erase({destination, method});
+    return;
+  }
+  answers_[{destination, method}] = std::move(answers);
 }
 
 bool LegacyPlatform::Push(const std::string& className, const std::string& bodyJson) {
@@ -42,12 +53,14 @@ CoreReply LegacyPlatform::Answer(const CoreRequest& request) {
   invocations_.push_back(invocation);
 
   auto it = answers_.find({invocation.destination, invocation.method});
-  if (it == answers_.end()) {
+  if (it == answers_.end() || it->second.empty()) {
     return CoreReply{501, std::nullopt,
                      "The legacy platform has no answer for " + invocation.destination + "." +
                          invocation.method};
   }
-  const LcdsAnswer& answer = it->second;
+  // A copy: the first answer is used up unless it is the last.
+  const LcdsAnswer answer = it->second.front();
+  if (it->second.size() > 1) it->second.erase(it->second.begin());
   if (answer.exception) return CoreReply{answer.status, std::nullopt, *answer.exception};
   rapidjson::Document reply(rapidjson::kObjectType);
   auto& allocator = reply.GetAllocator();

@@ -44,6 +44,10 @@ class LegacyPlatform {
   // Answers every later call of `destination`.`method` with `answer` (replacing an earlier one).
   // A call without an answer fails with status 501 and a text naming it.
   void Script(const std::string& destination, const std::string& method, LcdsAnswer answer);
+  // Answers the later calls of `destination`.`method` with `answers` in order, the last one
+  // repeating (replacing earlier answers). An empty list removes the method's answers.
+  void ScriptInOrder(const std::string& destination, const std::string& method,
+                     std::vector<LcdsAnswer> answers);
 
   // Queues the message of class `className` with the body `bodyJson` (compact JSON) for the
   // subscribers of its event ("OnLcdsEvent_" and the class name, every "." made "_"). False,
@@ -57,7 +61,8 @@ class LegacyPlatform {
 
  private:
   PluginHost& host_;
-  std::map<std::pair<std::string, std::string>, LcdsAnswer> answers_;
+  // The answers still to give per method; the last one stays.
+  std::map<std::pair<std::string, std::string>, std::vector<LcdsAnswer>> answers_;
   std::vector<LcdsInvocation> invocations_;
 };
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <sstream>
 #include <utility>
+#include <vector>
 
 #include "host/HostValue.h"
 
@@ -78,6 +79,27 @@ bool ReadText(const rapidjson::Value& json, const char* key, std::string* text) 
   return true;
 }
 
+// One answer of a legacy script: a class with an optional body, or an exception and its status.
+bool ReadLcdsAnswer(const rapidjson::Value& json, LcdsAnswer* answer, std::string* error) {
+  if (!json.IsObject()) return Fail(error, "a legacy answer must be an object");
+  if (json.HasMember("exception")) {
+    answer->exception.emplace();
+    if (!ReadText(json, "exception", &*answer->exception)) {
+      return Fail(error, "a legacy script's exception must be a text");
+    }
+    if (json.HasMember("status")) {
+      if (!json["status"].IsUint()) return Fail(error, "a legacy script's status must be a number");
+      answer->status = json["status"].GetUint();
+    }
+  } else {
+    if (!ReadText(json, "class", &answer->typeName)) {
+      return Fail(error, "a legacy script needs a \"class\" text or an \"exception\"");
+    }
+    if (json.HasMember("body")) answer->body = JsonText(json["body"]);
+  }
+  return true;
+}
+
 bool ReadLcdsScript(const rapidjson::Value& json, LegacyPlatform& legacy, std::string* error) {
   std::string destination;
   std::string method;
@@ -85,23 +107,22 @@ bool ReadLcdsScript(const rapidjson::Value& json, LegacyPlatform& legacy, std::s
       !ReadText(json, "method", &method)) {
     return Fail(error, "a legacy script must be an object with \"destination\" and \"method\"");
   }
-  LcdsAnswer answer;
-  if (json.HasMember("exception")) {
-    answer.exception.emplace();
-    if (!ReadText(json, "exception", &*answer.exception)) {
-      return Fail(error, "a legacy script's exception must be a text");
+  std::vector<LcdsAnswer> answers;
+  if (json.HasMember("answers")) {
+    // Given in order; the last one repeats.
+    const rapidjson::Value& list = json["answers"];
+    if (!list.IsArray() || list.Empty()) {
+      return Fail(error, "a legacy script's answers must be a list that is not empty");
     }
-    if (json.HasMember("status")) {
-      if (!json["status"].IsUint()) return Fail(error, "a legacy script's status must be a number");
-      answer.status = json["status"].GetUint();
+    for (const rapidjson::Value& entry : list.GetArray()) {
+      answers.emplace_back();
+      if (!ReadLcdsAnswer(entry, &answers.back(), error)) return false;
     }
   } else {
-    if (!ReadText(json, "class", &answer.typeName)) {
-      return Fail(error, "a legacy script needs a \"class\" text or an \"exception\"");
-    }
-    if (json.HasMember("body")) answer.body = JsonText(json["body"]);
+    answers.emplace_back();
+    if (!ReadLcdsAnswer(json, &answers.back(), error)) return false;
   }
-  legacy.Script(destination, method, std::move(answer));
+  legacy.ScriptInOrder(destination, method, std::move(answers));
   return true;
 }
 

@@ -5,7 +5,8 @@
 //                 "uses": 1, "stream": {"body": "text", "chunks": [10, 10], "announce": 99}}],
 //    "lcds": [{"destination": "gameService", "method": "getGame", "class": "com.x.GameDTO",
 //              "body": value} | {"destination": ..., "method": ..., "exception": "text",
-//              "status": 432}],
+//              "status": 432} | {"destination": ..., "method": ..., "answers": [answer, ...]}],
+//      (a list of answers is used in order, the last one repeating)
 //    "proxy": [{"service": "s", "method": "m", "payload": value or text, "status": "200",
 //               "error": "text", "timing": "post" | "yield" | "never", "yield": 2,
 //               "postError": "text", "postStatus": 500}],

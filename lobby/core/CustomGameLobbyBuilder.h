@@ -1,7 +1,9 @@
-// Fills a version 1 lobby from the legacy platform's record of a custom game.
+// Fills a version 1 lobby from the legacy platform's record of a custom game, and makes a
+// practice-tool game's configuration private.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "lobby/model/LcdsRecords.h"
 #include "lobby/model/LobbyRecords.h"
@@ -16,5 +18,14 @@ namespace Zarn::Client::Lobby {
 void BuildCustomGameLobbyFromGameDto(Api::Lobby& lobby, const LCDS::GameDTO& game,
                                      const Api::QueueGameTypeConfig& gameTypeConfig,
                                      std::uint32_t practiceToolPlayerCount);
+
+// Draws unsigned 32-bit numbers; replaceable, so that a test can fix what it draws.
+using RandomSource = std::function<std::uint32_t()>;
+// Numbers from the system's non-deterministic random device.
+[[nodiscard]] RandomSource SystemRandomSource();
+
+// A random numeric password from `random` and no spectators: a practice-tool game is nobody
+// else's to join or watch.
+void MakePracticeToolGamePrivate(LCDS::PracticeGameConfig& config, const RandomSource& random);
 
 }  // namespace Zarn::Client::Lobby

@@ -123,6 +123,8 @@ void LobbyController::Subscribe() {}
 
 void LobbyController::Unsubscribe() {}
 
+void LobbyController::FetchCustomBotsConfig(std::uint64_t /*summonerId*/) {}
+
 bool LobbyController::IsPlatformMatchmade() { return true; }
 
 BindingHttpResult LobbyController::InviteServiceOperation(const char* method,

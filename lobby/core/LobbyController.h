@@ -62,6 +62,9 @@ class LobbyController {
                                                            LCDS::LobbyStatus status) = 0;
   virtual void Subscribe();
   virtual void Unsubscribe();
+  // At login: the custom game controller observes `summonerId`'s bot configuration; the other
+  // controllers have none.
+  virtual void FetchCustomBotsConfig(std::uint64_t summonerId);
   [[nodiscard]] virtual bool IsPlatformMatchmade();
   // Calls `lcdsGameInvitationService`.`method` with the summoner id; `method` is a literal. A
   // failure answers 500 naming the method and the id.

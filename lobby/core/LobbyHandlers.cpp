@@ -5,35 +5,6 @@
 
 namespace Zarn::Client::Lobby {
 
-HttpResponse LobbyPlugin::SwitchCustomTeams(const std::string& /*team*/) {
-  ZARN_NOT_BUILT("SwitchCustomTeams", HttpResponse);
-}
-
-HttpResult<Api::LobbyCustomChampSelectStartResponse> LobbyPlugin::HandleStartChampSelect() {
-  ZARN_NOT_BUILT("HandleStartChampSelect", HttpResult<Api::LobbyCustomChampSelectStartResponse>);
-}
-
-HttpResponse LobbyPlugin::HandleCancelChampSelect() {
-  ZARN_NOT_BUILT("HandleCancelChampSelect", HttpResponse);
-}
-
-HttpResult<std::vector<Api::LobbyCustomGame>> LobbyPlugin::GetCustomGames() {
-  ZARN_NOT_BUILT("GetCustomGames", HttpResult<std::vector<Api::LobbyCustomGame>>);
-}
-
-HttpResult<Api::LobbyCustomGame> LobbyPlugin::GetCustomGame(std::int32_t /*id*/) {
-  ZARN_NOT_BUILT("GetCustomGame", HttpResult<Api::LobbyCustomGame>);
-}
-
-HttpResponse LobbyPlugin::RefreshCustomGames() {
-  ZARN_NOT_BUILT("RefreshCustomGames", HttpResponse);
-}
-
-HttpResponse LobbyPlugin::JoinCustomGame(std::uint64_t /*id*/,
-                                         const Api::LobbyCustomJoinParameters& /*parameters*/) {
-  ZARN_NOT_BUILT("JoinCustomGame", HttpResponse);
-}
-
 HttpResponse LobbyPlugin::JoinClashParty(const std::string& /*token*/) {
   ZARN_NOT_BUILT("JoinClashParty", HttpResponse);
 }
@@ -42,19 +13,6 @@ HttpResponse LobbyPlugin::LeaveClashParty() { ZARN_NOT_BUILT("LeaveClashParty", 
 
 HttpResponse LobbyPlugin::HandleJoinTournament(const std::string& /*id*/) {
   ZARN_NOT_BUILT("HandleJoinTournament", HttpResponse);
-}
-
-HttpResponse LobbyPlugin::AddCustomBot(const Api::LobbyBotParams& /*parameters*/) {
-  ZARN_NOT_BUILT("AddCustomBot", HttpResponse);
-}
-
-HttpResponse LobbyPlugin::HandlePostCustomBot(const std::string& /*summonerInternalName*/,
-                                              const Api::LobbyBotParams& /*parameters*/) {
-  ZARN_NOT_BUILT("HandlePostCustomBot", HttpResponse);
-}
-
-HttpResponse LobbyPlugin::RemoveCustomBot(const std::string& /*summonerInternalName*/) {
-  ZARN_NOT_BUILT("RemoveCustomBot", HttpResponse);
 }
 
 std::int64_t LobbyPlugin::HandleGetV1Countdown() {
@@ -98,14 +56,6 @@ HttpResponse LobbyPlugin::HandlePlayAgainDecline() {
 }
 
 bool LobbyPlugin::HandleGetPartyActive() { ZARN_NOT_BUILT("HandleGetPartyActive", bool); }
-
-HttpResult<bool> LobbyPlugin::GetBotsEnabled() {
-  ZARN_NOT_BUILT("GetBotsEnabled", HttpResult<bool>);
-}
-
-HttpResult<std::vector<Api::LobbyBotChampion>> LobbyPlugin::GetAvailableBots() {
-  ZARN_NOT_BUILT("GetAvailableBots", HttpResult<std::vector<Api::LobbyBotChampion>>);
-}
 
 void BuildLobbyMembers(std::vector<Api::LobbyMember>& /*members*/,
                        std::vector<Api::LobbyMember>& /*players*/,

@@ -18,14 +18,6 @@ void LobbyPlugin::OnRemovedFromLobbyNotification(
   ZARN_NOT_BUILT("OnRemovedFromLobbyNotification", void);
 }
 
-void LobbyPlugin::OnCustomQueueAvailability(const ResourceUpdate<Api::QueueCustomGame>& /*event*/) {
-  ZARN_NOT_BUILT("OnCustomQueueAvailability", void);
-}
-
-void LobbyPlugin::OnSpectatorSlotLimit(const ResourceUpdate<BindingProperty>& /*event*/) {
-  ZARN_NOT_BUILT("OnSpectatorSlotLimit", void);
-}
-
 void LobbyPlugin::PublishReceivedInvitations() {
   ZARN_NOT_BUILT("PublishReceivedInvitations", void);
 }

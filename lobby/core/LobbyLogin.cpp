@@ -79,10 +79,4 @@ void LobbyPlugin::OnMatchmakingSearchChanged() {
   PublishSearchState(search != nullptr ? *search : Api::MatchmakingSearchResource{});
 }
 
-// Built by a later issue.
-
-void LobbyPlugin::FetchCustomBotsConfig(std::uint64_t /*summonerId*/) {
-  ZARN_NOT_BUILT("FetchCustomBotsConfig", void);
-}
-
 }  // namespace Zarn::Client::Lobby

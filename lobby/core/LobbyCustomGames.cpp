@@ -1,0 +1,205 @@
+// Custom games: the list of open games and joining or watching one of them, the commands of the
+// custom lobby the player is in (teams, champion select), and the custom queue's availability and
+// spectator slot limit.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "lobby/core/LobbyController.h"
+#include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyUpdateBatch.h"
+#include "sdk/base/Format.h"
+#include "sdk/base/LogChannels.h"
+#include "sdk/base/LogPrintf.h"
+#include "sdk/runtime/LcdsCall.h"
+#include "sdk/runtime/LegacyGameExceptions.h"
+#include "sdk/runtime/Requests.h"
+#include "sdk/runtime/TypedEvents.h"
+
+namespace Zarn::Client::Lobby {
+
+namespace {
+
+constexpr char kCustomGamesPath[] = "/jyx-lobby/v1/custom-games";
+constexpr char kInvalidLobby[] = "INVALID_LOBBY";
+
+HttpResponse FailureReply(const Failure& failure) {
+  return HttpResponse(failure.Code() == 0 ? 500 : failure.Code(), failure.Message());
+}
+
+Api::LobbyCustomGame MakeCustomGame(const LCDS::PracticeGameSearchResult& result,
+                                    std::uint64_t spectatorSlotLimit) {
+  Api::LobbyCustomGame game;
+  game.id = result.id;
+  game.gameType = result.gameMode;
+  game.mapId = result.gameMapId;
+  game.ownerSummonerName = result.owner.summonerName;
+  game.spectatorPolicy = result.allowSpectators;
+  game.filledSpectatorSlots = result.spectatorCount;
+  game.maxSpectatorSlots = result.allowSpectators == "NONE" ? 0 : spectatorSlotLimit;
+  game.filledPlayerSlots = result.team1Count + result.team2Count;
+  game.maxPlayerSlots = result.maxNumPlayers;
+  game.lobbyName = result.name;
+  game.hasPassword = result.privateGame;
+  return game;
+}
+
+}  // namespace
+
+HttpResponse LobbyPlugin::RefreshCustomGames() {
+  MaybeType<Failure, std::vector<LCDS::PracticeGameSearchResult>> listed =
+      LcdsCallSync<std::vector<LCDS::PracticeGameSearchResult>>("gameService",
+                                                                "listAllPracticeGames");
+  if (listed.IsFailure()) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Failed to retrieve the list of custom games.");
+    return FailureReply(listed.GetFailure());
+  }
+  std::vector<Api::LobbyCustomGame> games;
+  for (const LCDS::PracticeGameSearchResult& result : listed.Value()) {
+    games.push_back(MakeCustomGame(result, spectatorSlotLimit_));
+  }
+  customGames_ = games;
+  SendJsonApiEvent(kResourceUpdate, kCustomGamesPath, games);
+  return HttpResponse();
+}
+
+HttpResult<std::vector<Api::LobbyCustomGame>> LobbyPlugin::GetCustomGames() {
+  if (customGames_.empty()) static_cast<void>(RefreshCustomGames());
+  return std::vector<Api::LobbyCustomGame>(customGames_);
+}
+
+HttpResult<Api::LobbyCustomGame> LobbyPlugin::GetCustomGame(std::int32_t id) {
+  // Widened with its sign: a negative id names no game the platform lists.
+  const auto wanted = static_cast<std::uint64_t>(static_cast<std::int64_t>(id));
+  for (const Api::LobbyCustomGame& game : customGames_) {
+    if (game.id == wanted) return Api::LobbyCustomGame(game);
+  }
+  return MakeNotFound(std::string_view("LOBBY_NOT_FOUND"));
+}
+
+HttpResponse LobbyPlugin::JoinCustomGame(std::uint64_t id,
+                                         const Api::LobbyCustomJoinParameters& parameters) {
+  LobbyUpdateBatch batch(*this);
+  const std::optional<std::string> password = parameters.password;
+  const bool spectating = parameters.asSpectator.value_or(false);
+  if (partiesBackend_ != nullptr && partiesBackend_->IsClashParty()) {
+    static_cast<void>(partiesBackend_->LeaveLobby());
+  } else if (stateMachine_.IsInState(&LobbyFlow::kPartyLobby) && activeBackend_ != nullptr) {
+    static_cast<void>(activeBackend_->LeaveLobby());
+  }
+  const char* method = spectating ? "observeGame" : "joinGame";
+  // The cached name, looked up afresh: the list may change while a call waits.
+  const auto cachedName = [this, id]() -> std::optional<std::string> {
+    for (const Api::LobbyCustomGame& game : customGames_) {
+      if (game.id == id) return game.lobbyName;
+    }
+    return std::nullopt;
+  };
+  if (const std::optional<std::string> name = cachedName()) {
+    LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Attempting to %s %llu (%s)", method,
+              static_cast<unsigned long long>(id), name->c_str());
+  } else {
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
+              "Cannot find custom game %llu in our cached list. Attempting to %s, regardless.",
+              static_cast<unsigned long long>(id), method);
+  }
+  if (!IsInLobby() && !RequestGameflowLobby()) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "%s", kGameflowPreventedLobby);
+    return HttpResponse(423, kGameflowPreventedLobby);
+  }
+  stateMachine_.ProcessEvent(LobbyEvents::kJoiningCustomLobby);
+  MaybeType<Failure, void> joined = LcdsCallSync<void>("gameService", method, id, password);
+  if (joined.HasValue()) {
+    const std::string name = cachedName().value_or("<UNKNOWN>");
+    LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "gameService.%s %llu (%s) succeeded.", method,
+              static_cast<unsigned long long>(id), name.c_str());
+    return HttpResponse();
+  }
+  const std::string message = joined.Message();
+  const std::int32_t status = MapLegacyGameExceptionToStatus(message);
+  if (status == 404) static_cast<void>(RefreshCustomGames());
+  LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "gameService.%s failed. Sending error code: %d",
+            method, status);
+  stateMachine_.ProcessEvent(LobbyEvents::kLobbyFailed);
+  return HttpResponse(status, message);
+}
+
+HttpResponse LobbyPlugin::SwitchCustomTeams(const std::string& team) {
+  LobbyUpdateBatch batch(*this);
+  const std::string requested = team;
+  const std::shared_ptr<LobbyController> controller =
+      GetLobbyController(lobby_.isCustom, lobby_.queueId);
+  if (controller == nullptr) return HttpResponse(500, kInvalidLobby);
+  MaybeType<Failure, void> switched = controller->SwitchTeam(lobby_, requested);
+  if (switched.IsFailure()) return FailureReply(switched.GetFailure());
+  PublishV1LobbyParts();
+  return HttpResponse();
+}
+
+HttpResult<Api::LobbyCustomChampSelectStartResponse> LobbyPlugin::HandleStartChampSelect() {
+  LobbyUpdateBatch batch(*this);
+  const std::shared_ptr<LobbyController> controller =
+      GetLobbyController(lobby_.isCustom, lobby_.queueId);
+  if (controller == nullptr) return HttpResponse(500, kInvalidLobby);
+  MaybeType<Failure, Api::LobbyCustomChampSelectStartResponse> started =
+      controller->StartChampionSelection(lobby_);
+  if (started.IsFailure()) return FailureReply(started.GetFailure());
+  const bool success = started->success;
+  return HttpResult<Api::LobbyCustomChampSelectStartResponse>(std::move(started).Value(),
+                                                              HttpResponse(success ? 200 : 400));
+}
+
+HttpResponse LobbyPlugin::HandleCancelChampSelect() {
+  LobbyUpdateBatch batch(*this);
+  if (lobby_.isCustom) {
+    const std::shared_ptr<LobbyController> controller =
+        GetLobbyController(lobby_.isCustom, lobby_.queueId);
+    if (controller == nullptr) return HttpResponse(500, kInvalidLobby);
+    MaybeType<Failure, void> quit = controller->QuitGame();
+    if (quit.IsFailure()) return FailureReply(quit.GetFailure());
+    return HttpResponse();
+  }
+  // Not in a custom game: the player is spectating one.
+  MaybeType<Failure, void> posted =
+      Request<void>(HttpMethod::Post, "/jyx-gameflow/v1/session/event",
+                    std::string("GAMEFLOW_EVENT.EXITED_SPECTATING"));
+  if (posted.IsFailure()) {
+    return HttpResponse(500, Format("Failed to cancel champ select: %1", posted.Message()));
+  }
+  return HttpResponse();
+}
+
+void LobbyPlugin::OnCustomQueueAvailability(const ResourceUpdate<Api::QueueCustomGame>& event) {
+  if (event.eventType == PluginResourceEventType::Delete) return;
+  if (!IsInLobby() || !lobby_.isCustom) return;
+  const Api::QueueAvailability availability = event.value.queueAvailability;
+  if (availability == lobbyAvailability_) return;
+  LogPrintf(kLogLevelOkay, kLobbyLogChannel, 0, "Lobby's availability changed: %s",
+            availability == Api::QueueAvailability::Available ? "ON" : "OFF");
+  StoreAvailability(availability);
+}
+
+void LobbyPlugin::OnSpectatorSlotLimit(const ResourceUpdate<BindingProperty>& event) {
+  if (event.eventType != PluginResourceEventType::Create &&
+      event.eventType != PluginResourceEventType::Update) {
+    return;
+  }
+  const BindingProperty& value = event.value;
+  if (value.Kind() == BindingPropertyKind::Unsigned) {
+    spectatorSlotLimit_ = value.GetUint64();
+    return;
+  }
+  // Not a number, or a negative one: no spectator slots.
+  const std::int64_t limit =
+      value.Kind() == BindingPropertyKind::Signed || value.Kind() == BindingPropertyKind::Float
+          ? value.ToInt64()
+          : 0;
+  spectatorSlotLimit_ = limit > 0 ? static_cast<std::uint64_t>(limit) : 0;
+}
+
+}  // namespace Zarn::Client::Lobby
