@@ -163,15 +163,6 @@ MaybeType<Failure, void> PartiesLobbyBackend::PrepareForLobbyCreation(std::int32
   return LeaveLobby();
 }
 
-void PartiesLobbyBackend::UpdateLoginSession(Api::LoginSession /*session*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::UpdateLoginSession", void);
-}
-
-std::vector<Api::ReceivedInvitationDto> PartiesLobbyBackend::BuildReceivedInvitations() {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::BuildReceivedInvitations",
-                 std::vector<Api::ReceivedInvitationDto>);
-}
-
 void PartiesLobbyBackend::RefreshAfterUpdate() {
   ZARN_NOT_BUILT("PartiesLobbyBackend::RefreshAfterUpdate", void);
 }

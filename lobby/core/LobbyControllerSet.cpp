@@ -188,12 +188,4 @@ void LobbyPlugin::UpdatePartyRewards() {
 
 // Built by later issues.
 
-BindingHttpResult LobbyPlugin::AcceptPlatformInvitation(std::string /*invitationId*/) {
-  ZARN_NOT_BUILT("AcceptPlatformInvitation", BindingHttpResult);
-}
-
-BindingHttpResult LobbyPlugin::DeclinePlatformInvitation(std::string /*invitationId*/) {
-  ZARN_NOT_BUILT("DeclinePlatformInvitation", BindingHttpResult);
-}
-
 }  // namespace Zarn::Client::Lobby

@@ -15,40 +15,6 @@ HttpResponse LobbyPlugin::HandleJoinTournament(const std::string& /*id*/) {
   ZARN_NOT_BUILT("HandleJoinTournament", HttpResponse);
 }
 
-std::int64_t LobbyPlugin::HandleGetV1Countdown() {
-  ZARN_NOT_BUILT("HandleGetV1Countdown", std::int64_t);
-}
-
-HttpResult<std::vector<Api::LobbyInvitationDto>> LobbyPlugin::HandlePostEogInvitations(
-    const std::vector<Api::LobbyInvitationDto>& /*invitations*/) {
-  ZARN_NOT_BUILT("HandlePostEogInvitations", HttpResult<std::vector<Api::LobbyInvitationDto>>);
-}
-
-HttpResult<std::vector<Api::ReceivedInvitationDto>> LobbyPlugin::HandleGetReceivedInvitations() {
-  ZARN_NOT_BUILT("HandleGetReceivedInvitations",
-                 HttpResult<std::vector<Api::ReceivedInvitationDto>>);
-}
-
-HttpResponse LobbyPlugin::HandleAcceptReceivedInvitation(const std::string& /*invitationId*/) {
-  ZARN_NOT_BUILT("HandleAcceptReceivedInvitation", HttpResponse);
-}
-
-HttpResponse LobbyPlugin::HandleDeclineReceivedInvitation(const std::string& /*invitationId*/) {
-  ZARN_NOT_BUILT("HandleDeclineReceivedInvitation", HttpResponse);
-}
-
-BindingHttpResult LobbyPlugin::HandleStartSearch() {
-  ZARN_NOT_BUILT("HandleStartSearch", BindingHttpResult);
-}
-
-BindingHttpResult LobbyPlugin::HandleCancelSearch() {
-  ZARN_NOT_BUILT("HandleCancelSearch", BindingHttpResult);
-}
-
-HttpResult<Api::MatchmakingSearchResource> LobbyPlugin::HandleGetSearchState() {
-  ZARN_NOT_BUILT("HandleGetSearchState", HttpResult<Api::MatchmakingSearchResource>);
-}
-
 HttpResponse LobbyPlugin::HandlePlayAgain() { ZARN_NOT_BUILT("HandlePlayAgain", HttpResponse); }
 
 HttpResponse LobbyPlugin::HandlePlayAgainDecline() {

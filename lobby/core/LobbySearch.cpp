@@ -1,0 +1,42 @@
+// The matchmaking search of the lobby, handed to the active backend, its last published state,
+// and the v1 countdown.
+#include <cstdint>
+
+#include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyPlugin.h"
+#include "sdk/base/LogChannels.h"
+#include "sdk/base/LogPrintf.h"
+
+namespace Zarn::Client::Lobby {
+
+namespace {
+
+constexpr char kInvalidLobby[] = "INVALID_LOBBY";
+
+}  // namespace
+
+BindingHttpResult LobbyPlugin::HandleStartSearch() {
+  if (activeBackend_ == nullptr) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
+              "Matchmaking search requested, but we are not in a lobby");
+    return HttpResponse(500, kInvalidLobby);
+  }
+  return activeBackend_->StartMatchmaking();
+}
+
+BindingHttpResult LobbyPlugin::HandleCancelSearch() {
+  if (activeBackend_ == nullptr) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
+              "Matchmaking cancel requested, but we are not in a lobby");
+    return HttpResponse(500, kInvalidLobby);
+  }
+  return activeBackend_->CancelMatchmaking();
+}
+
+HttpResult<Api::MatchmakingSearchResource> LobbyPlugin::HandleGetSearchState() {
+  return Api::MatchmakingSearchResource(publishedSearchState_);
+}
+
+std::int64_t LobbyPlugin::HandleGetV1Countdown() { return GetCountdownSeconds(); }
+
+}  // namespace Zarn::Client::Lobby

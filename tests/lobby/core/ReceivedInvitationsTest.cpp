@@ -1,0 +1,217 @@
+// Received legacy invitations in-process on the stand-in host with the real backends: the v1
+// resources of each message, the merged v2 list with blocked senders, the window flash, messages
+// that arrive while a new invitation's lookups wait, and removal by game id.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tests/lobby/core/ReceivedTesting.h"
+
+namespace Zarn::Client::Lobby::ReceivedTesting {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::MatchesRegex;
+using Names = std::vector<std::string>;
+
+// The published invitation's member `name` as compact JSON.
+std::string Member(const std::string& data, const char* name) {
+  rapidjson::Document document;
+  document.Parse(data.c_str());
+  if (document.HasParseError() || !document.IsObject() || !document.HasMember(name)) return "";
+  return Compact(document[name]);
+}
+
+TEST_F(ReceivedTest, ANewInvitationIsCreatedListedAndFlashedOnceAndAgainOnlyUpdated) {
+  const std::size_t events = W().EventMark();
+  const std::size_t requests = W().Mark();
+  W().PushInvitation("inv-1", "ACTIVE");
+  const std::vector<Publication> v1 = W().Published(std::string(kV1Received) + "inv-1", events);
+  ASSERT_EQ(v1.size(), 1u);
+  EXPECT_EQ(v1[0].eventType, "Create");
+  EXPECT_EQ(Member(v1[0].data, "toSummonerId"), "2046");
+  EXPECT_EQ(Member(v1[0].data, "fromSummonerId"), "77");
+  EXPECT_EQ(Member(v1[0].data, "state"), "\"Pending\"");
+  EXPECT_EQ(Member(v1[0].data, "fromSummonerName"), "\"Inviter\"");
+  EXPECT_EQ(Member(v1[0].data, "toSummonerName"), "\"Local\"");
+  EXPECT_THAT(Member(v1[0].data, "timestamp"),
+              MatchesRegex("\"[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\""));
+  const std::vector<Publication> v2 = W().Published(kV2Received, events);
+  ASSERT_EQ(v2.size(), 1u);
+  EXPECT_EQ(v2[0].eventType, "Update");
+  EXPECT_THAT(v2[0].data, HasSubstr(R"("invitationId":"inv-1")"));
+  EXPECT_EQ(W().Sent(kFlashPath, requests).size(), 1u);
+
+  const std::size_t again = W().EventMark();
+  const std::size_t againRequests = W().Mark();
+  W().PushInvitation("inv-1", "ACTIVE");
+  const std::vector<Publication> updated = W().Published(std::string(kV1Received) + "inv-1", again);
+  ASSERT_EQ(updated.size(), 1u);
+  EXPECT_EQ(updated[0].eventType, "Update");
+  EXPECT_EQ(W().Plugin().HandleGetReceivedInvitations().value.size(), 1u);
+  EXPECT_EQ(W().Sent(kFlashPath, againRequests).size(), 0u);
+}
+
+TEST_F(ReceivedTest, EachMessageStatePublishesItsV1Event) {
+  struct Case {
+    const char* label;
+    const char* state;
+    const char* id;  // of the second message; the first is an ACTIVE "inv-1" from 77
+    Names expected;  // event types at the second message's path
+    std::size_t listed;
+  };
+  const std::vector<Case> cases = {
+      {"on hold", "ON_HOLD", "inv-1", {"Update"}, 1},
+      {"revoked", "REVOKED", "inv-1", {"Delete"}, 0},
+      {"revoked, unknown id", "REVOKED", "inv-9", {}, 1},
+      {"on hold, unknown id", "ON_HOLD", "inv-9", {}, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    Reset();
+    W().PushInvitation("inv-1", "ACTIVE");
+    const std::size_t events = W().EventMark();
+    W().PushInvitation(c.id, c.state);
+    Names kinds;
+    for (const Publication& p : W().Published(std::string(kV1Received) + c.id, events)) {
+      kinds.push_back(p.eventType);
+      if (p.eventType == "Update") {
+        EXPECT_EQ(Member(p.data, "state"), "\"OnHold\"");
+      }
+    }
+    EXPECT_EQ(kinds, c.expected);
+    EXPECT_EQ(W().Plugin().HandleGetReceivedInvitations().value.size(), c.listed);
+    if (c.expected.empty()) {
+      EXPECT_EQ(W().PublishedUris(events), Names{}) << "nothing at all";
+    }
+  }
+}
+
+TEST_F(ReceivedTest, AnInviterOfZeroMakesTheOwnerTheSender) {
+  W().PushInvitation("inv-1", "ACTIVE", 0);
+  const std::vector<Api::ReceivedInvitationDto> listed =
+      W().Plugin().HandleGetReceivedInvitations().value;
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_EQ(listed[0].fromSummonerId, kOwnerId);
+  EXPECT_EQ(listed[0].invitationType, Api::InvitationType::lobby);
+}
+
+TEST_F(ReceivedTest, AFailedSummonerLookupIsLoggedAndTheInvitationStillListed) {
+  Reset([](Host::PluginHost& host) {
+    Host::ScriptedReply failed;
+    failed.status = 500;
+    failed.error = "summoners down";
+    host.ScriptReply(kSummonersPath, failed);
+  });
+  const std::size_t logs = W().LogMark();
+  const std::size_t events = W().EventMark();
+  W().PushInvitation("inv-1", "ACTIVE");
+  EXPECT_EQ(
+      W().Logged("Unable to find summoners", logs),
+      Names{"1|Unable to find summoners for invitation fromSummonerId: 77 toSummonerId: 2046"});
+  const std::vector<Publication> v1 = W().Published(std::string(kV1Received) + "inv-1", events);
+  ASSERT_EQ(v1.size(), 1u);
+  EXPECT_EQ(Member(v1[0].data, "fromSummonerName"), "\"\"");
+  EXPECT_EQ(W().Plugin().HandleGetReceivedInvitations().value.size(), 1u);
+}
+
+TEST_F(ReceivedTest, ABlockedSenderIsStoredDeclinedAndListedOnlyOnceUnblocked) {
+  W().host_.SetResource("/jyx-chat/v1/blocked-players", R"([{"id":77,"name":"Inviter"}])");
+  W().host_.RunDue();
+  const std::size_t events = W().EventMark();
+  const std::size_t requests = W().Mark();
+  W().PushInvitation("inv-1", "ACTIVE");
+  const std::vector<Publication> v1 = W().Published(std::string(kV1Received) + "inv-1", events);
+  ASSERT_EQ(v1.size(), 1u);
+  EXPECT_EQ(Member(v1[0].data, "state"), "\"Declined\"");
+  EXPECT_TRUE(W().Plugin().HandleGetReceivedInvitations().value.empty());
+  EXPECT_EQ(W().Published(kV2Received, events).size(), 0u) << "the empty list is unchanged";
+  EXPECT_EQ(W().Sent(kFlashPath, requests).size(), 0u);
+
+  const std::size_t unblocked = W().EventMark();
+  W().host_.SetResource("/jyx-chat/v1/blocked-players", "[]");
+  W().host_.RunDue();
+  const std::vector<Publication> v2 = W().Published(kV2Received, unblocked);
+  ASSERT_EQ(v2.size(), 1u);
+  EXPECT_THAT(v2[0].data, HasSubstr(R"("state":"Declined")"));
+  EXPECT_EQ(W().Sent(kFlashPath, requests).size(), 0u) << "a declined invitation does not flash";
+}
+
+TEST_F(ReceivedTest, AnUnchangedListPublishesNothingAndAPendingSenderDoesNotFlashAgain) {
+  W().PushInvitation("inv-1", "ACTIVE");
+  const std::size_t events = W().EventMark();
+  W().host_.SetResource("/jyx-chat/v1/blocked-players", R"([{"id":5,"name":"Other"}])");
+  W().host_.RunDue();
+  EXPECT_EQ(W().Published(kV2Received, events).size(), 0u);
+
+  const std::size_t requests = W().Mark();
+  W().PushInvitation("inv-2", "ACTIVE");
+  const std::vector<Publication> v2 = W().Published(kV2Received, events);
+  ASSERT_EQ(v2.size(), 1u);
+  EXPECT_THAT(v2[0].data, HasSubstr(R"("invitationId":"inv-2")"));
+  EXPECT_EQ(W().Sent(kFlashPath, requests).size(), 0u);
+  // Sorted by id whatever the arrival order.
+  const std::vector<Api::ReceivedInvitationDto> listed =
+      W().Plugin().HandleGetReceivedInvitations().value;
+  ASSERT_EQ(listed.size(), 2u);
+  EXPECT_EQ(listed[0].invitationId, "inv-1");
+  EXPECT_EQ(listed[1].invitationId, "inv-2");
+}
+
+TEST_F(ReceivedTest, MessagesForAnIdWhoseLookupsWaitAreNotLost) {
+  struct Case {
+    const char* label;
+    const char* second;
+    Names v1Events;
+    std::size_t listed;
+  };
+  const std::vector<Case> cases = {
+      {"a second ACTIVE", "ACTIVE", {"Create", "Update"}, 1},
+      {"a REVOKED", "REVOKED", {}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    Reset([](Host::PluginHost& host) {
+      host.ScriptReply(kEligibilityPath,
+                       Client::Testing::StreamedInOneByteReads(
+                           R"([{"queueId":420,"eligible":true,"restrictions":[]}])"));
+    });
+    const std::string second = c.second;
+    W().host_.OnYield(1, [this, second] {
+      ASSERT_TRUE(W().legacy_.Push(kInvitationClass, InvitationJson("inv-1", second)));
+    });
+    const std::size_t events = W().EventMark();
+    W().PushInvitation("inv-1", "ACTIVE");
+    Names kinds;
+    for (const Publication& p : W().Published(std::string(kV1Received) + "inv-1", events)) {
+      kinds.push_back(p.eventType);
+    }
+    EXPECT_EQ(kinds, c.v1Events);
+    EXPECT_EQ(W().Plugin().HandleGetReceivedInvitations().value.size(), c.listed);
+  }
+}
+
+TEST_F(ReceivedTest, RemovingTheInvitationOfAGameMatchesItsIdAsAnUnsigned64BitNumber) {
+  W().PushInvitation("inv-a", "ACTIVE", kInviterId, R"({"queueId":420,"gameId":5})");
+  W().PushInvitation("inv-b", "ACTIVE", kInviterId,
+                     R"({"queueId":420,"gameId":9223372036854775809})");
+  W().PushInvitation("inv-c", "ACTIVE", kInviterId, R"({"queueId":420})");
+  const std::size_t events = W().EventMark();
+  W().Plugin().RemoveReceivedInvitationForGame(9223372036854775809ULL);
+  EXPECT_EQ(W().PublishedUris(events), Names{"Delete /jyx-lobby/v1/received-invitations/inv-b"});
+  // The last entry with a game id: its own id in the Delete.
+  W().PushInvitation("inv-d", "ACTIVE", kInviterId, R"({"queueId":420,"gameId":6})");
+  const std::size_t last = W().EventMark();
+  W().Plugin().RemoveReceivedInvitationForGame(6);
+  EXPECT_EQ(W().PublishedUris(last), Names{"Delete /jyx-lobby/v1/received-invitations/inv-d"});
+  const std::size_t none = W().EventMark();
+  W().Plugin().RemoveReceivedInvitationForGame(0);
+  EXPECT_EQ(W().PublishedUris(none), Names{}) << "an entry without a game id is no game 0";
+}
+
+}  // namespace
+}  // namespace Zarn::Client::Lobby::ReceivedTesting
