@@ -50,80 +50,6 @@ Api::LobbyMatchmakingLowPriorityDataResource PartiesLobbyBackend::MakeLowPriorit
   return data;
 }
 
-MaybeType<Failure, Api::LobbyDto> PartiesLobbyBackend::GetLobby() {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::GetLobby", MaybeType<Failure, Api::LobbyDto>);
-}
-
-std::optional<Api::LobbyStatus> PartiesLobbyBackend::GetLobbyStatus() {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::GetLobbyStatus", std::optional<Api::LobbyStatus>);
-}
-
-MaybeType<Failure, void> PartiesLobbyBackend::LeaveLobby() {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::LeaveLobby", MaybeType<Failure, void>);
-}
-
-MaybeType<Failure, void> PartiesLobbyBackend::KickMember(std::uint64_t /*summonerId*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::KickMember", MaybeType<Failure, void>);
-}
-
-MaybeType<Failure, void> PartiesLobbyBackend::PromoteMember(std::uint64_t /*summonerId*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::PromoteMember", MaybeType<Failure, void>);
-}
-
-MaybeType<Failure, void> PartiesLobbyBackend::SetPositionPreferences(
-    Api::LobbyPositionPreferences /*preferences*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::SetPositionPreferences", MaybeType<Failure, void>);
-}
-
-MaybeType<Failure, void> PartiesLobbyBackend::ChangeLobby(Api::LobbyChangeGameDto /*change*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::ChangeLobby", MaybeType<Failure, void>);
-}
-
-MaybeType<Failure, std::vector<Api::Eligibility>> PartiesLobbyBackend::GetPremadeEligibility() {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::GetPremadeEligibility",
-                 MaybeType<Failure, std::vector<Api::Eligibility>>);
-}
-
-MaybeType<Failure, void> PartiesLobbyBackend::LeaveLobbyUnlessPending(
-    Api::ReceivedInvitationDto /*invitation*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::LeaveLobbyUnlessPending", MaybeType<Failure, void>);
-}
-
-MaybeType<Failure, void> PartiesLobbyBackend::AcceptInvitation(std::string /*invitationId*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::AcceptInvitation", MaybeType<Failure, void>);
-}
-
-MaybeType<Failure, void> PartiesLobbyBackend::DeclineInvitation(std::string /*invitationId*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::DeclineInvitation", MaybeType<Failure, void>);
-}
-
-MaybeType<Failure, std::vector<Api::LobbyInvitationDto>> PartiesLobbyBackend::SendInvitations(
-    std::vector<Api::LobbyInvitationDto> /*invitations*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::SendInvitations",
-                 MaybeType<Failure, std::vector<Api::LobbyInvitationDto>>);
-}
-
-MaybeType<Failure, void> PartiesLobbyBackend::SetCanInvite(std::uint64_t /*summonerId*/,
-                                                           bool /*canInvite*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::SetCanInvite", MaybeType<Failure, void>);
-}
-
-bool PartiesLobbyBackend::GetAvailabilityFlag() {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::GetAvailabilityFlag", bool);
-}
-
-BindingHttpResult PartiesLobbyBackend::StartMatchmaking() {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::StartMatchmaking", BindingHttpResult);
-}
-
-BindingHttpResult PartiesLobbyBackend::CancelMatchmaking() {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::CancelMatchmaking", BindingHttpResult);
-}
-
-void PartiesLobbyBackend::HandleDodge(Api::GameflowGameDodge /*dodge*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::HandleDodge", void);
-}
-
 void PartiesLobbyBackend::Start(LobbyPlugin& /*plugin*/) {
   ZARN_NOT_BUILT("PartiesLobbyBackend::Start", void);
 }
@@ -171,23 +97,6 @@ void PartiesLobbyBackend::OnClientProxyMessage(Api::PlayerDto /*message*/) {
   ZARN_NOT_BUILT("PartiesLobbyBackend::OnClientProxyMessage", void);
 }
 
-MaybeType<Failure, void> PartiesLobbyBackend::JoinOpenParty(std::string /*partyId*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::JoinOpenParty", MaybeType<Failure, void>);
-}
-
-MaybeType<Failure, void> PartiesLobbyBackend::JoinClashParty(std::string /*token*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::JoinClashParty", MaybeType<Failure, void>);
-}
-
-MaybeType<Failure, void> PartiesLobbyBackend::SetPartyType(std::string /*partyType*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::SetPartyType", MaybeType<Failure, void>);
-}
-
-void PartiesLobbyBackend::ProcessEnteredGame(Api::GameflowPhase /*previousPhase*/,
-                                             Api::GameflowPhase /*newPhase*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::ProcessEnteredGame", void);
-}
-
 HttpResult<std::string> PartiesLobbyBackend::HandleGetHealth() {
   ZARN_NOT_BUILT("PartiesLobbyBackend::HandleGetHealth", HttpResult<std::string>);
 }
@@ -202,10 +111,6 @@ HttpResponse PartiesLobbyBackend::HandlePutActive(bool /*active*/) {
 
 HttpResponse PartiesLobbyBackend::HandlePutQueue(std::int32_t /*queueId*/) {
   ZARN_NOT_BUILT("PartiesLobbyBackend::HandlePutQueue", HttpResponse);
-}
-
-HttpResponse PartiesLobbyBackend::HandlePutMetadata(Api::PartyMemberMetadataDto /*metadata*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::HandlePutMetadata", HttpResponse);
 }
 
 HttpResponse PartiesLobbyBackend::HandlePutReady(bool /*ready*/) {
@@ -285,24 +190,6 @@ void PartiesLobbyBackend::OnPartiesSettings() {
 
 void PartiesLobbyBackend::OnQueuesDisabled() {
   ZARN_NOT_BUILT("PartiesLobbyBackend::OnQueuesDisabled", void);
-}
-
-MaybeType<Failure, void> PartiesLobbyBackend::SetRoleRequest(std::string /*partyId*/,
-                                                             Api::PartyMemberRoleEnum /*role*/,
-                                                             std::string_view /*action*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::SetRoleRequest", MaybeType<Failure, void>);
-}
-
-MaybeType<Failure, void> PartiesLobbyBackend::SetPartyTypeRequest(std::string /*partyType*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::SetPartyTypeRequest", MaybeType<Failure, void>);
-}
-
-void PartiesLobbyBackend::OnResumeActivityResponse() {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::OnResumeActivityResponse", void);
-}
-
-void PartiesLobbyBackend::OnResumeActivityWait() {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::OnResumeActivityWait", void);
 }
 
 void PartiesLobbyBackend::MapGatekeeperReason(

@@ -342,6 +342,11 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   // The premade-eligibility rules: their hash, its listeners and the queue copy.
   [[nodiscard]] EligibilityRules& GetEligibilityRules() { return eligibilityRules_; }
 
+  // Parties operations: the watched autofill entries and queue list the party's lobby view reads;
+  // null while neither a value nor a default is known. Valid until the next call that can wait.
+  [[nodiscard]] const Api::AutoFillDto* AutofillList() const { return autofill_.Effective(); }
+  [[nodiscard]] const std::vector<Api::Queue>* QueueList() const { return queues_.Effective(); }
+
   // Analytics: the telemetry senders and the open-party toggle session the parties backend
   // counts in.
   [[nodiscard]] LobbyAnalytics& GetAnalytics() { return analytics_; }

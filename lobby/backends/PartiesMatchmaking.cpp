@@ -1,0 +1,121 @@
+// The parties backend's matchmaking: a party searches while its activity is locked on the parties
+// service. After a game the service may hold the lock until a resume time; the leader then asks
+// for the activity to resume.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "lobby/backends/PartiesLobbyBackend.h"
+#include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyFlow.h"
+#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyUpdateBatch.h"
+#include "sdk/base/LogChannels.h"
+#include "sdk/base/LogPrintf.h"
+#include "sdk/binding/TypedConversions.h"
+#include "sdk/platform/SteadyClock.h"
+
+namespace Zarn::Client::Lobby {
+
+namespace {
+
+constexpr std::int64_t kResumeCallDelayNanoseconds = 15'000'000;
+constexpr char kInvalidPartyState[] = "Not sending parties analytics, invalid party state";
+
+// The search routes answer a failure with its own code, or 500 when it has none.
+BindingHttpResult FailureResult(const Failure& failure) {
+  const std::int32_t code = failure.Code();
+  return BindingHttpResult(HttpResponse(code != 0 ? code : 500, failure.Message()));
+}
+
+}  // namespace
+
+BindingHttpResult PartiesLobbyBackend::StartMatchmaking() {
+  std::optional<LobbyUpdateBatch> batch;
+  if (plugin_ != nullptr) batch.emplace(*plugin_);
+  if (plugin_ == nullptr || !player.currentParty.has_value() ||
+      !IsEnabledForQueue(player.currentParty->gameMode.queueId)) {
+    return BindingHttpResult(HttpResponse(400, "QUEUE_NOT_ENABLED"));
+  }
+  std::string path = "v1/parties/" + GetCurrentPartyId() + "/activityLocked";
+  MaybeType<Failure, AmbassadorMessage> reply =
+      client.SendBoolRequestRaw("PUT", std::move(path), true);
+  if (reply.IsFailure()) {
+    const Failure& failure = reply.GetFailure();
+    (void)ReportServiceUnavailable(failure);
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties initiate matchmaking failure: %s",
+              failure.Message());
+    ReportRequestFailure("activity_locked", failure.Message());
+    return FailureResult(failure);
+  }
+  const AmbassadorMessage& message = reply.Value();
+  if (message.httpStatus >= 200 && message.httpStatus <= 299) {
+    FetchPartiesState();
+    return BindingHttpResult();
+  }
+  // Refused: the party is not searching, so its presence may show it again.
+  PublishPartyPresence();
+  const BindingRegistry* registry = plugin_->Registry();
+  BindingProperty body;
+  const bool converted = registry != nullptr && ToBindingProperty(message, body, *registry);
+  const std::string shown = converted ? ToJsonString(message, *registry) : std::string();
+  LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Parties matchmaking submit failure: %s",
+            shown.c_str());
+  if (!converted) {
+    return BindingHttpResult(
+        HttpResponse(500, "Error converting service response to plugin response."));
+  }
+  BindingHttpResult result(body);
+  result.StatusPart().status = message.httpStatus;
+  return result;
+}
+
+BindingHttpResult PartiesLobbyBackend::CancelMatchmaking() {
+  std::optional<LobbyUpdateBatch> batch;
+  if (plugin_ != nullptr) batch.emplace(*plugin_);
+  // A resume time is signed on the wire: one that reads negative is none.
+  const bool hadResumeTime =
+      player.currentParty.has_value() &&
+      static_cast<std::int64_t>(player.currentParty->activityResumeUtcMillis) > 0;
+  std::string path = "v1/parties/" + GetCurrentPartyId() + "/activityLocked";
+  MaybeType<Failure, void> cancelled =
+      RequestOrReregister("cancel matchmaking", "PUT", std::move(path), false);
+  if (cancelled.IsFailure()) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties cancel matchmaking failure: %s",
+              cancelled.Message());
+    return FailureResult(cancelled.GetFailure());
+  }
+  MaybeType<Failure, AnalyticsEventFields> fields =
+      MakePartyAnalyticsFields("jyx-quit-matchmaking");
+  if (fields.IsFailure()) {
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, kInvalidPartyState);
+  } else if (plugin_ != nullptr) {
+    plugin_->GetAnalytics().SendPremadeRelationshipAnalytics(fields.Value());
+  }
+  if (hadResumeTime) UpdateSearchAfterCancel();
+  return BindingHttpResult();
+}
+
+void PartiesLobbyBackend::OnResumeActivityWait() {
+  if (plugin_ == nullptr) return;
+  // The backend lives until the plugin's shutdown, which drops the callbacks not yet run.
+  plugin_->ScheduleCallback(
+      kPartiesResumeActivityCall, [this] { OnResumeActivityResponse(); },
+      Platform::SteadyClockNow() + kResumeCallDelayNanoseconds);
+  plugin_->CancelTimer(kPartiesResumeActivityWait);
+}
+
+void PartiesLobbyBackend::OnResumeActivityResponse() {
+  std::string path = "/v1/parties/" + GetCurrentPartyId() + "/resumeActivity";
+  MaybeType<Failure, void> resumed =
+      RequestOrReregister("resume activity", "POST", std::move(path), BindingProperty());
+  if (resumed.IsFailure()) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties resume activity failure: %s",
+              resumed.Message());
+  } else {
+    LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Parties resumed activity succeeded");
+  }
+}
+
+}  // namespace Zarn::Client::Lobby
