@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "lobby/core/PartiesBackend.h"
 #include "tests/lobby/core/ReceivedTesting.h"
 
 namespace Zarn::Client::Lobby::ReceivedTesting {
@@ -193,6 +194,60 @@ TEST_F(ReceivedTest, MessagesForAnIdWhoseLookupsWaitAreNotLost) {
     EXPECT_EQ(kinds, c.v1Events);
     EXPECT_EQ(W().Plugin().HandleGetReceivedInvitations().value.size(), c.listed);
   }
+}
+
+TEST_F(ReceivedTest, StoredPartyInvitationsJoinTheListAsPartyInvitations) {
+  W().host_.SetResource("/jyx-game-queues/v1/queues",
+                        R"([{"id":420,"minLevel":0,"type":"NORMAL","gameMode":"CLASSIC",)"
+                        R"("gameMutator":"","mapId":11}])");
+  W().host_.RunDue();
+  W().PushInvitation("inv-1", "ACTIVE", 5);
+  PartiesBackend* parties = W().Plugin().GetPartiesBackend();
+  ASSERT_NE(parties, nullptr);
+  const auto membership = [](const char* partyId, Api::PartyMemberRoleEnum role,
+                             std::int32_t queueId) {
+    Api::PartyMemberDto member;
+    member.partyId = partyId;
+    member.role = role;
+    member.invitedBySummonerId = kInviterId;
+    member.inviteTimestamp = 1700000000123ULL;
+    Api::GameModeDto mode;
+    mode.queueId = queueId;
+    mode.gameType = "PARTY_TYPE";
+    member.gameMode = mode;
+    return member;
+  };
+  parties->player.parties = std::vector<Api::PartyMemberDto>{
+      membership("party-2", Api::PartyMemberRoleEnum::HOLD, 999),
+      membership("party-0", Api::PartyMemberRoleEnum::MEMBER, 420),
+      membership("party-1", Api::PartyMemberRoleEnum::INVITED, 420),
+  };
+  const std::size_t events = W().EventMark();
+  const std::size_t requests = W().Mark();
+  W().Plugin().PublishReceivedInvitations();
+  const std::vector<Api::ReceivedInvitationDto> listed =
+      W().Plugin().HandleGetReceivedInvitations().value;
+  ASSERT_EQ(listed.size(), 3u);
+  EXPECT_EQ(listed[0].invitationId, "inv-1");
+  EXPECT_EQ(listed[0].invitationType, Api::InvitationType::lobby);
+  const Api::ReceivedInvitationDto& invited = listed[1];
+  EXPECT_EQ(invited.invitationId, "party-1");
+  EXPECT_EQ(invited.state, Api::LobbyInvitationState::Pending);
+  EXPECT_EQ(invited.invitationType, Api::InvitationType::party);
+  EXPECT_EQ(invited.fromSummonerId, kInviterId);
+  EXPECT_EQ(invited.fromSummonerName, "Inviter");
+  EXPECT_EQ(invited.timestamp, "1700000000123");
+  EXPECT_TRUE(invited.canAcceptInvitation);
+  EXPECT_EQ(invited.gameConfig.queueId, 420);
+  EXPECT_EQ(invited.gameConfig.inviteGameType, "NORMAL") << "the known queue's type";
+  EXPECT_EQ(invited.gameConfig.mapId, 11);
+  const Api::ReceivedInvitationDto& held = listed[2];
+  EXPECT_EQ(held.invitationId, "party-2");
+  EXPECT_EQ(held.state, Api::LobbyInvitationState::OnHold);
+  EXPECT_EQ(held.gameConfig.inviteGameType, "PARTY_TYPE") << "an unknown queue keeps its type";
+  EXPECT_EQ(held.gameConfig.mapId, -1);
+  EXPECT_EQ(W().Published(kV2Received, events).size(), 1u);
+  EXPECT_EQ(W().Sent(kFlashPath, requests).size(), 1u) << "a new sender with a pending one";
 }
 
 TEST_F(ReceivedTest, RemovingTheInvitationOfAGameMatchesItsIdAsAnUnsigned64BitNumber) {
