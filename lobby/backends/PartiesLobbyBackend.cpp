@@ -50,14 +50,6 @@ Api::LobbyMatchmakingLowPriorityDataResource PartiesLobbyBackend::MakeLowPriorit
   return data;
 }
 
-void PartiesLobbyBackend::Start(LobbyPlugin& /*plugin*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::Start", void);
-}
-
-void PartiesLobbyBackend::DeregisterPlayer() {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::DeregisterPlayer", void);
-}
-
 bool PartiesLobbyBackend::IsEnabledForQueue(std::int32_t queueId) const {
   if (!enabledFlag.IsTrue() || !teamBuilderQueuesFlag.IsTrue() || plugin_ == nullptr) return false;
   MaybeType<Failure, Api::Queue> queue = plugin_->FindQueue(queueId);
@@ -87,14 +79,6 @@ MaybeType<Failure, void> PartiesLobbyBackend::PrepareForLobbyCreation(std::int32
     if (!clash) return MaybeType<Failure, void>::Success();
   }
   return LeaveLobby();
-}
-
-void PartiesLobbyBackend::RefreshAfterUpdate() {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::RefreshAfterUpdate", void);
-}
-
-void PartiesLobbyBackend::OnClientProxyMessage(Api::PlayerDto /*message*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::OnClientProxyMessage", void);
 }
 
 HttpResult<std::string> PartiesLobbyBackend::HandleGetHealth() {
@@ -128,68 +112,6 @@ HttpResult<Api::PremadePartyDto> PartiesLobbyBackend::HandleGetCommsMembers() {
 
 HttpResult<std::string> PartiesLobbyBackend::HandleGetCommsToken() {
   ZARN_NOT_BUILT("PartiesLobbyBackend::HandleGetCommsToken", HttpResult<std::string>);
-}
-
-void PartiesLobbyBackend::SetOverrideFlag(WatchedConfigValue<bool>& /*flag*/, bool /*value*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::SetOverrideFlag", void);
-}
-
-void PartiesLobbyBackend::ScheduleActivityResume(Api::PlayerDto /*player*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::ScheduleActivityResume", void);
-}
-
-void PartiesLobbyBackend::UpdateRegistration() {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::UpdateRegistration", void);
-}
-
-void PartiesLobbyBackend::CheckPartyWithoutQueue() {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::CheckPartyWithoutQueue", void);
-}
-
-bool PartiesLobbyBackend::ApplyPartiesState(Api::PlayerDto /*incoming*/,
-                                            Api::PlayerUpdateType /*updateType*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::ApplyPartiesState", bool);
-}
-
-void PartiesLobbyBackend::OnPartiesUpdate(const Api::PlayerDto& /*incoming*/,
-                                          Api::PlayerUpdateType /*updateType*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::OnPartiesUpdate", void);
-}
-
-void PartiesLobbyBackend::OnPartiesMessage(
-    const ResourceUpdate<Api::ZarnMessagingServiceMessage>& /*event*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::OnPartiesMessage", void);
-}
-
-void PartiesLobbyBackend::OnLeaverBusterPlayerUpdate(
-    const std::optional<Api::PartyDto>& /*incoming*/,
-    const std::optional<Api::PartyDto>& /*stored*/, const Api::PlayerDto& /*incomingPlayer*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::OnLeaverBusterPlayerUpdate", void);
-}
-
-void PartiesLobbyBackend::OnCommsMembersEvent(const Api::PlayerDto& /*incoming*/,
-                                              const Api::PlayerDto& /*stored*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::OnCommsMembersEvent", void);
-}
-
-void PartiesLobbyBackend::OnRegistrationInputChanged() {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::OnRegistrationInputChanged", void);
-}
-
-void PartiesLobbyBackend::RegisterPlayer() {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::RegisterPlayer", void);
-}
-
-void PartiesLobbyBackend::UpdateEligibilityHash() {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::UpdateEligibilityHash", void);
-}
-
-void PartiesLobbyBackend::OnPartiesSettings() {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::OnPartiesSettings", void);
-}
-
-void PartiesLobbyBackend::OnQueuesDisabled() {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::OnQueuesDisabled", void);
 }
 
 void PartiesLobbyBackend::MapGatekeeperReason(

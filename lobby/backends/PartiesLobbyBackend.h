@@ -193,6 +193,10 @@ class PartiesLobbyBackend final : public PartiesBackend {
   PartiesServiceClient client;
   // Feeds the duplicate-telemetry sampling; seeded once, after the client's.
   std::mt19937 random{std::random_device{}()};
+  // The sampling draw, uniform in [0, 1), from `random`; tests may replace it. Never empty.
+  PartiesServiceClient::RandomSource duplicateDraw = [this] {
+    return static_cast<double>(random()) / 4294967296.0;
+  };
   // `Parties/NotificationDelaySamplingPercentage`.
   WatchedConfigValue<double> notificationDelaySampling;
   // Seconds between registration attempts (`Parties/RegistrationRetryInterval`).
@@ -222,6 +226,9 @@ class PartiesLobbyBackend final : public PartiesBackend {
                                           std::string path, const T& body, NoContent noContent);
   // Logs and reports a checked request's failure.
   void ReportCheckedFailure(std::string_view action, const Failure& failure);
+  // The order checks of a state that is no reply against the stored one, with their log lines
+  // and the duplicate handling; true when `incoming` may be stored.
+  bool AcceptsInOrder(const Api::PlayerDto& incoming, Api::PlayerUpdateType updateType);
 
   // Set while ReregisterAfterError runs.
   bool reregistering_ = false;

@@ -1,24 +1,270 @@
 // The parties backend's stored state: how a new state is accepted or refused, what follows an
 // accepted one, the two message handlers, and the members looked up in it.
 #include <cstdint>
+#include <limits>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyFlow.h"
 #include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyUpdateBatch.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
+#include "sdk/binding/JsonText.h"
+#include "sdk/binding/TypedConversions.h"
+#include "sdk/platform/WallClock.h"
 #include "sdk/runtime/Requests.h"
+#include "sdk/runtime/TypedEvents.h"
 
 namespace Zarn::Client::Lobby {
 
 namespace {
 
 constexpr char kMatchmakingSearchPath[] = "/jyx-matchmaking/v1/search";
+constexpr char kCommsMembersPath[] = "/jyx-lobby/v2/comms/members";
+constexpr double kMinimumResumeWaitSeconds = 5.0;
+constexpr double kSecondsPerMillisecond = 0.001;
+
+std::int64_t WallMillis() { return Platform::WallClockNow() / 1'000'000; }
+
+const char* UpdateTypeName(Api::PlayerUpdateType type) {
+  switch (type) {
+    case Api::PlayerUpdateType::None:
+      return "None";
+    case Api::PlayerUpdateType::Direct:
+      return "Direct";
+    case Api::PlayerUpdateType::ServiceProxy:
+      return "ServiceProxy";
+    case Api::PlayerUpdateType::ZMS:
+      return "ZMS";
+  }
+  return "None";
+}
+
+bool SameRestrictions(const std::vector<Api::GatekeeperRestrictionDto>& a,
+                      const std::vector<Api::GatekeeperRestrictionDto>& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i].accountId != b[i].accountId || a[i].reason != b[i].reason ||
+        a[i].remainingMillis != b[i].remainingMillis || a[i].payload != b[i].payload ||
+        a[i].queueId != b[i].queueId) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool SameCommsMembers(const Api::PremadePartyDto& a, const Api::PremadePartyDto& b) {
+  if (a.partyId != b.partyId || a.players.size() != b.players.size()) return false;
+  for (const auto& [puuid, member] : a.players) {
+    const auto other = b.players.find(puuid);
+    if (other == b.players.end()) return false;
+    const Api::PremadeMemberDto& m = other->second;
+    if (member.displayName != m.displayName || member.puuid != m.puuid ||
+        member.partyId != m.partyId || member.summonerId != m.summonerId || member.role != m.role) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Seconds from the server's time to the resume time, both signed, at least the minimum. The
+// difference is taken on unsigned values only once it is known to be positive, so that it is
+// exact for any pair and never overflows.
+double ResumeWaitSeconds(std::int64_t resumeMillis, std::int64_t serverMillis) {
+  if (resumeMillis <= serverMillis) return kMinimumResumeWaitSeconds;
+  const std::uint64_t ahead =
+      static_cast<std::uint64_t>(resumeMillis) - static_cast<std::uint64_t>(serverMillis);
+  const double seconds = static_cast<double>(ahead) * kSecondsPerMillisecond;
+  return seconds < kMinimumResumeWaitSeconds ? kMinimumResumeWaitSeconds : seconds;
+}
 
 }  // namespace
+
+bool PartiesLobbyBackend::AcceptsInOrder(const Api::PlayerDto& incoming,
+                                         Api::PlayerUpdateType updateType) {
+  if (incoming.createdAt < player.createdAt) {
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Parties state created time out of order.");
+    return false;
+  }
+  if (incoming.createdAt == player.createdAt && incoming.version < player.version) {
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Parties state version out of order.");
+    return false;
+  }
+  if (incoming.version == player.version && incoming.currentParty.has_value() &&
+      player.currentParty.has_value() &&
+      incoming.currentParty->version <= player.currentParty->version) {
+    OnPartiesUpdate(incoming, updateType);
+    return false;
+  }
+  return true;
+}
+
+bool PartiesLobbyBackend::ApplyPartiesState(Api::PlayerDto incoming,
+                                            Api::PlayerUpdateType updateType) {
+  std::optional<LobbyUpdateBatch> batch;
+  if (plugin_ != nullptr) batch.emplace(*plugin_);
+  const bool direct = updateType == Api::PlayerUpdateType::Direct;
+  if (!direct && !AcceptsInOrder(incoming, updateType)) return false;
+  // The steps below may wait; they compare with the state as it was when this one arrived.
+  const Api::PlayerDto stored = player;
+  OnLeaverBusterPlayerUpdate(incoming.currentParty, stored.currentParty, incoming);
+  if (incoming.currentParty.has_value() && stored.currentParty.has_value() &&
+      stored.currentParty->activityResumeUtcMillis > 0 && !incoming.currentParty->activityLocked &&
+      stored.currentParty->activityLocked) {
+    UpdateSearchAfterCancel();
+  }
+  OnCommsMembersEvent(incoming, stored);
+  SendPartyTransitionAnalytics(incoming, stored);
+  // A newer state may have been stored while the steps above waited: it must not be overwritten
+  // by this older one.
+  if (!direct && !AcceptsInOrder(incoming, updateType)) return false;
+  lastUpdate = LastUpdate{WallMillis(), updateType, 0};
+  ScheduleActivityResume(std::move(incoming));
+  return true;
+}
+
+void PartiesLobbyBackend::OnPartiesUpdate(const Api::PlayerDto& incoming,
+                                          Api::PlayerUpdateType updateType) {
+  const bool exactDuplicate = incoming.version == player.version &&
+                              incoming.currentParty.has_value() &&
+                              player.currentParty.has_value() &&
+                              incoming.currentParty->version == player.currentParty->version &&
+                              incoming.currentParty->partyId == player.currentParty->partyId;
+  if (!exactDuplicate || updateType == Api::PlayerUpdateType::Direct) return;
+  const double* percentage = notificationDelaySampling.Effective();
+  if (percentage == nullptr || !(*percentage > 0.0)) return;
+  const double draw = duplicateDraw();
+  ++lastUpdate.duplicateCount;
+  if (!(*percentage > draw * 100.0) || plugin_ == nullptr) return;
+  TelemetryInterface* telemetry = plugin_->Telemetry();
+  if (telemetry == nullptr) return;
+  const std::int64_t delay = WallMillis() - lastUpdate.timeMillis;
+  const std::unordered_map<std::string, std::string> data = {
+      {"updateType", UpdateTypeName(updateType)},
+      {"updateCount", std::to_string(lastUpdate.duplicateCount)},
+      {"delayMillis", std::to_string(delay > 0 ? delay : 0)}};
+  static_cast<void>(telemetry->SendEvent("parties-update-duplicate", data));
+}
+
+void PartiesLobbyBackend::OnPartiesMessage(
+    const ResourceUpdate<Api::ZarnMessagingServiceMessage>& event) {
+  if (!enabledFlag.IsTrue()) {
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
+              "Ignoring Parties ZMS messages because service is disabled.");
+    return;
+  }
+  if (event.eventType != PluginResourceEventType::Create &&
+      event.eventType != PluginResourceEventType::Update) {
+    return;
+  }
+  // The event may go with the next wait; the text is kept for the log.
+  const std::string payload = event.value.payload;
+  Api::PartyNotificationEnvelopeDto envelope;
+  const BindingResult parsed = ParseJson(payload);
+  if (!parsed.IsOk() || plugin_ == nullptr ||
+      !ReadRequiredValue(envelope, parsed.Value(), plugin_->GetRegistry())) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Failed to deserialize party notification: %s",
+              payload.c_str());
+    return;
+  }
+  if (envelope.player.has_value() &&
+      ApplyPartiesState(std::move(*envelope.player), Api::PlayerUpdateType::ZMS)) {
+    CheckPartyWithoutQueue();
+    RefreshAfterUpdate();
+  }
+  if (envelope.queueRestriction.has_value()) {
+    MapGatekeeperReason(envelope.queueRestriction->gatekeeperRestrictions);
+  }
+}
+
+void PartiesLobbyBackend::OnClientProxyMessage(Api::PlayerDto message) {
+  if (!enabledFlag.IsTrue()) {
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
+              "Ignoring Parties client proxy messages because service is disabled.");
+    return;
+  }
+  std::optional<LobbyUpdateBatch> batch;
+  if (plugin_ != nullptr) batch.emplace(*plugin_);
+  if (ApplyPartiesState(std::move(message), Api::PlayerUpdateType::ServiceProxy)) {
+    CheckPartyWithoutQueue();
+    RefreshAfterUpdate();
+  }
+}
+
+void PartiesLobbyBackend::RefreshAfterUpdate() {
+  if (plugin_ == nullptr) return;
+  const std::optional<Api::GameflowSession>& session = plugin_->StoredGameflowSession();
+  if (!session.has_value() || session->phase != Api::GameflowPhase::Lobby ||
+      !player.currentParty.has_value()) {
+    return;
+  }
+  LobbyUpdateBatch batch(*plugin_);
+  const Api::PartyMemberDto local = GetLocalMember();
+  if (local.ready.has_value() && !*local.ready && !player.currentParty->activityLocked) {
+    static_cast<void>(SetReadyRequest(true));
+  }
+}
+
+void PartiesLobbyBackend::OnLeaverBusterPlayerUpdate(const std::optional<Api::PartyDto>& incoming,
+                                                     const std::optional<Api::PartyDto>& stored,
+                                                     const Api::PlayerDto& incomingPlayer) {
+  if (!incoming.has_value()) {
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
+              "Received player update when we didn't have an active party, not updating active "
+              "restrictions");
+    return;
+  }
+  const std::vector<Api::GatekeeperRestrictionDto>& restrictions =
+      incoming->activeRestrictions.gatekeeperRestrictions;
+  if (stored.has_value() &&
+      SameRestrictions(restrictions, stored->activeRestrictions.gatekeeperRestrictions) &&
+      (incoming->activityResumeUtcMillis == 0 ||
+       incoming->activityResumeUtcMillis == stored->activityResumeUtcMillis)) {
+    return;
+  }
+  if (restrictions.empty() || plugin_ == nullptr) return;
+  Api::MatchmakingSearchResource search;
+  search.searchState = Api::LobbyMatchmakingSearchState::Searching;
+  search.lowPriorityData = MakeLowPriorityData(restrictions, incomingPlayer);
+  MaybeType<Failure, void> sent =
+      plugin_->Request<void>(HttpMethod::Put, kMatchmakingSearchPath, search);
+  if (sent.IsFailure()) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
+              "Failed update search after parties leaver buster notification: %s", sent.Message());
+  }
+}
+
+void PartiesLobbyBackend::OnCommsMembersEvent(const Api::PlayerDto& incoming,
+                                              const Api::PlayerDto& stored) {
+  const Api::PremadePartyDto incomingMembers = BuildCommsMembers(incoming);
+  const Api::PremadePartyDto storedMembers = BuildCommsMembers(stored);
+  if (SameCommsMembers(incomingMembers, storedMembers) || plugin_ == nullptr) return;
+  plugin_->SendJsonApiEvent(kResourceUpdate, kCommsMembersPath, incomingMembers);
+}
+
+void PartiesLobbyBackend::ScheduleActivityResume(Api::PlayerDto newPlayer) {
+  player = std::move(newPlayer);
+  if (plugin_ == nullptr) return;
+  plugin_->CancelTimer(kPartiesResumeActivityWait);
+  if (!player.currentParty.has_value() ||
+      GetLocalMember().role != Api::PartyMemberRoleEnum::LEADER) {
+    return;
+  }
+  const Api::PartyDto& party = *player.currentParty;
+  // Signed, as the service means it: a time past 2^63 is in the past.
+  const auto resume = static_cast<std::int64_t>(party.activityResumeUtcMillis);
+  if (!party.activityLocked || resume == 0) return;
+  const double delay = ResumeWaitSeconds(resume, player.serverUtcMillis);
+  LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Parties activty resume scheduled for %f seconds",
+            delay);
+  plugin_->SetTimer(kPartiesResumeActivityWait, delay, [this] { OnResumeActivityWait(); });
+}
 
 MaybeType<Failure, Api::PartyMemberDto> PartiesLobbyBackend::FindCurrentMember(
     std::uint64_t summonerId) const {

@@ -347,6 +347,16 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   [[nodiscard]] const Api::AutoFillDto* AutofillList() const { return autofill_.Effective(); }
   [[nodiscard]] const std::vector<Api::Queue>* QueueList() const { return queues_.Effective(); }
 
+  // Parties registration: the watched platform id and current summoner it follows, and the last
+  // queued lobby status the queue-disable check reads.
+  [[nodiscard]] WatchedConfigValue<std::string>& WatchedPlatformId() { return platformId_; }
+  [[nodiscard]] WatchedConfigValue<Api::Summoner>& WatchedCurrentSummoner() {
+    return currentSummoner_;
+  }
+  [[nodiscard]] const std::optional<Api::LobbyStatus>& LastQueuedLobbyStatus() const {
+    return playerStatus_.lastQueuedLobbyStatus;
+  }
+
   // Analytics: the telemetry senders and the open-party toggle session the parties backend
   // counts in.
   [[nodiscard]] LobbyAnalytics& GetAnalytics() { return analytics_; }

@@ -1,0 +1,316 @@
+// The parties backend's start, its registration with the parties service (with the retry timer
+// and the host's shutdown lock), the configuration it follows, and the checks that end a party
+// lobby that the configuration or the state no longer allow.
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <utility>
+
+#include "lobby/backends/PartiesLobbyBackend.h"
+#include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyFlow.h"
+#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyUpdateBatch.h"
+#include "sdk/base/LogChannels.h"
+#include "sdk/base/LogPrintf.h"
+#include "sdk/binding/TypedConversions.h"
+#include "sdk/runtime/Requests.h"
+
+namespace Zarn::Client::Lobby {
+
+namespace {
+
+constexpr char kConfigPrefix[] = "/jyx-platform-config/v1/namespaces/Parties/";
+constexpr char kPartiesNotificationsPath[] =
+    "/zarn-messaging-service/v1/message/parties/v1/notifications";
+constexpr char kPartiesSettingsPath[] = "/jyx-settings/v1/account/parties-settings";
+constexpr char kShutdownLockPath[] = "/jyx-login/v1/shutdown-locks/jyx-lobby";
+constexpr double kHeartbeatSeconds = 3600.0;
+constexpr float kDefaultRetrySeconds = 60.0f;
+
+std::string ConfigPath(const char* key) { return std::string(kConfigPrefix) + key; }
+
+// Points `watched` at `plugin`, adds `listener` (when given) and watches `path`.
+template <class T>
+void WatchValue(LobbyPlugin& plugin, WatchedConfigValue<T>& watched, const std::string& path,
+                std::function<void()> listener = nullptr) {
+  watched.module = &plugin;
+  if (listener) watched.listeners.push_back(std::move(listener));
+  watched.Watch(path);
+}
+
+template <class T>
+void SetDefault(WatchedConfigValue<T>& watched, T value) {
+  watched.defaultValue = std::move(value);
+  watched.hasDefault = true;
+}
+
+// The phases in which the player's game has started or may still be running.
+bool IsGamePhase(Api::GameflowPhase phase) {
+  switch (phase) {
+    case Api::GameflowPhase::GameStart:
+    case Api::GameflowPhase::FailedToLaunch:
+    case Api::GameflowPhase::InProgress:
+    case Api::GameflowPhase::Reconnect:
+    case Api::GameflowPhase::WaitingForStats:
+    case Api::GameflowPhase::PreEndOfGame:
+    case Api::GameflowPhase::EndOfGame:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A deregistration now would drop the player out of a game being launched or played.
+bool IsLaunchedPhase(Api::GameflowPhase phase) {
+  switch (phase) {
+    case Api::GameflowPhase::GameStart:
+    case Api::GameflowPhase::FailedToLaunch:
+    case Api::GameflowPhase::InProgress:
+    case Api::GameflowPhase::Reconnect:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsLobbyPhase(Api::GameflowPhase phase) {
+  return phase == Api::GameflowPhase::Lobby || phase == Api::GameflowPhase::Matchmaking ||
+         phase == Api::GameflowPhase::ReadyCheck;
+}
+
+}  // namespace
+
+void PartiesLobbyBackend::Start(LobbyPlugin& plugin) {
+  plugin_ = &plugin;
+  client.serviceName = "parties.service";
+  client.methodName = "proxy";
+  client.plugin = &plugin;
+  SetDefault(client.samplingPercentage, 0.0);
+  WatchValue(plugin, client.samplingPercentage, ConfigPath("ServiceProxySamplingPercentage"));
+  // The plugin observes the session itself and hands each one on through UpdateLoginSession.
+  loginSession.module = &plugin;
+  loginSession.listeners.push_back([this] { OnRegistrationInputChanged(); });
+  WatchValue(plugin, enabledFlag, ConfigPath("Enabled"), [this] { OnRegistrationInputChanged(); });
+  SetDefault(teamBuilderQueuesFlag, false);
+  WatchValue(plugin, teamBuilderQueuesFlag, ConfigPath("EnabledForTeamBuilderQueues"),
+             [this] { OnQueuesDisabled(); });
+  WatchValue(plugin, openPartyFlag, ConfigPath("OpenPartyEnable"),
+             [this] { PublishPartyPresence(); });
+  // This key is written with the singular "namespace".
+  WatchValue(plugin, publishPresenceDelay,
+             "/jyx-platform-config/v1/namespace/Parties/PublishPresenceDelay");
+  SetDefault(registrationRetryInterval, kDefaultRetrySeconds);
+  WatchValue(plugin, registrationRetryInterval, ConfigPath("RegistrationRetryInterval"),
+             [this] { OnRegistrationInputChanged(); });
+  WatchValue(plugin, partiesSettings, kPartiesSettingsPath, [this] { OnPartiesSettings(); });
+  SetDefault(notificationDelaySampling, 0.0);
+  WatchValue(plugin, notificationDelaySampling, ConfigPath("NotificationDelaySamplingPercentage"));
+  plugin.WatchedPlatformId().listeners.push_back([this] { OnRegistrationInputChanged(); });
+  plugin.WatchedCurrentSummoner().listeners.push_back([this] { OnRegistrationInputChanged(); });
+  plugin.ObserveResource<Api::ZarnMessagingServiceMessage>(
+      kPartiesNotificationsPath,
+      [this](const ResourceUpdate<Api::ZarnMessagingServiceMessage>& event) {
+        OnPartiesMessage(event);
+      });
+  plugin.GetEligibilityRules().eligibilityHash.listeners.push_back(
+      [this] { UpdateEligibilityHash(); });
+  plugin.SetTimer(kPartiesHeartbeat, kHeartbeatSeconds, [this] { FetchPartiesState(); });
+}
+
+void PartiesLobbyBackend::OnRegistrationInputChanged() {
+  client.enabled = enabledFlag.IsTrue();
+  UpdateRegistration();
+}
+
+void PartiesLobbyBackend::UpdateRegistration() {
+  const Api::LoginSession* session = loginSession.Effective();
+  if (session != nullptr && session->state == Api::LoginSessionStates::SUCCEEDED &&
+      session->accountId != 0 && session->summonerId != 0 && enabledFlag.IsTrue()) {
+    if (player.createdAt == 0) RegisterPlayer();
+    return;
+  }
+  if (player.createdAt != 0) DeregisterPlayer();
+}
+
+void PartiesLobbyBackend::RegisterPlayer() {
+  if (plugin_ == nullptr) return;
+  const Api::LoginSession* session = loginSession.Effective();
+  const std::string* platformId = plugin_->WatchedPlatformId().Effective();
+  const std::int64_t* hash = plugin_->GetEligibilityRules().eligibilityHash.Effective();
+  if (session == nullptr || platformId == nullptr || hash == nullptr) {
+    LogPrintf(kLogLevelOkay, kLobbyLogChannel, 0, "Parties configuration not available ( %s%s%s)",
+              session == nullptr ? "LoginSession " : "", platformId == nullptr ? "PlatformId " : "",
+              hash == nullptr ? "EligHash " : "");
+    return;
+  }
+  Api::PlayerDto registration;
+  registration.puuid = session->puuid;
+  if (registration.puuid.empty()) {
+    if (const Api::Summoner* summoner = plugin_->WatchedCurrentSummoner().Effective()) {
+      registration.puuid = summoner->puuid;
+    }
+  }
+  if (registration.puuid.empty() || platformId->empty()) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties configuration is invalid ( %s%s)",
+              registration.puuid.empty() ? "puuid " : "", platformId->empty() ? "platformId " : "");
+    return;
+  }
+  registration.platformId = *platformId;
+  registration.accountId = session->accountId;
+  registration.summonerId = session->summonerId;
+  registration.eligibilityHash = *hash;
+  const std::string shown = ToJsonString(registration, plugin_->GetRegistry());
+  LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Registering party player: %s", shown.c_str());
+
+  std::string path = "v1/players/" + registration.puuid;
+  MaybeType<Failure, Api::PlayerDto> reply =
+      client.SendRequest("PUT", std::move(path), registration);
+  if (reply.IsFailure()) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties registration failure: %s",
+              reply.Message());
+    ReportRequestFailure("register_player", reply.Message());
+    // A zero, negative or not-a-number interval would re-arm the timer without delay.
+    const float* configured = registrationRetryInterval.Effective();
+    const double retry = configured != nullptr && *configured > 0.0f && std::isfinite(*configured)
+                             ? static_cast<double>(*configured)
+                             : static_cast<double>(kDefaultRetrySeconds);
+    plugin_->CancelTimer(kRegistrationRetryTimer);
+    plugin_->SetTimer(kRegistrationRetryTimer, retry, [this] { UpdateRegistration(); });
+    ScheduleActivityResume(Api::PlayerDto{});
+    return;
+  }
+
+  if (plugin_->Request<void>(HttpMethod::Put, kShutdownLockPath).HasValue()) {
+    LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Registered shutdown lock with jyx-login");
+  } else {
+    LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0,
+              "Failed to registered shutdown lock with jyx-login");
+  }
+  if (ApplyPartiesState(std::move(reply).Value(), Api::PlayerUpdateType::Direct)) {
+    RefreshAfterUpdate();
+  }
+  plugin_->CancelTimer(kRegistrationRetryTimer);
+  if (HasQueue() && !IsClashParty() && !plugin_->SetPartyLobbyActive(true)) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
+              "Failed to activate party lobby after registration.  Leaving the current party");
+    static_cast<void>(LeaveLobby());
+  }
+}
+
+void PartiesLobbyBackend::DeregisterPlayer() {
+  const std::string puuid = player.puuid;
+  const Api::GameflowPhase phase =
+      plugin_ != nullptr ? plugin_->CurrentGameflowPhase() : Api::GameflowPhase::None;
+  if (plugin_ != nullptr && enabledFlag.IsTrue() && !puuid.empty() && !IsLaunchedPhase(phase)) {
+    MaybeType<Failure, void> deleted =
+        client.SendStatusRequest("DELETE", "v1/players/" + puuid, BindingProperty());
+    if (deleted.IsFailure()) {
+      LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties deregistration failure: %s",
+                deleted.Message());
+      ReportRequestFailure("deregister_player", deleted.Message());
+    } else {
+      LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Deleted parties registration for player %s",
+                puuid.c_str());
+    }
+  }
+  if (plugin_ != nullptr) {
+    if (plugin_->Request<void>(HttpMethod::Delete, kShutdownLockPath).HasValue()) {
+      LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Removed shutdown lock from jyx-login");
+    } else {
+      LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Failed to delete shutdown lock");
+    }
+  }
+  ScheduleActivityResume(Api::PlayerDto{});
+  if (plugin_ != nullptr) {
+    LobbyUpdateBatch batch(*plugin_);
+    plugin_->GetStateMachine().ProcessEvent(LobbyEvents::kPartyLobbyInactive);
+  }
+}
+
+void PartiesLobbyBackend::UpdateEligibilityHash() {
+  if (plugin_ == nullptr) return;
+  const std::int64_t* hash = plugin_->GetEligibilityRules().eligibilityHash.Effective();
+  if (hash == nullptr) return;
+  if (player.createdAt != 0) {
+    Api::PlayerDto update = player;
+    update.eligibilityHash = *hash;
+    std::string path = "v1/players/" + update.puuid;
+    MaybeType<Failure, Api::PlayerDto> reply = client.SendRequest("PUT", std::move(path), update);
+    if (reply.IsFailure()) {
+      LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties eligibility hash update failed: %s",
+                reply.Message());
+    } else if (ApplyPartiesState(std::move(reply).Value(), Api::PlayerUpdateType::Direct)) {
+      RefreshAfterUpdate();
+    }
+  }
+  OnRegistrationInputChanged();
+}
+
+void PartiesLobbyBackend::OnPartiesSettings() {
+  const BindingProperty* settings = partiesSettings.Effective();
+  if (settings == nullptr) return;
+  std::string type(settings->FindMember("data")
+                       .FindMember("Parties")
+                       .FindMember("defaultPartyType")
+                       .GetString());
+  if (type != kPartyTypeClosed && type != kPartyTypeOpen) type = kPartyTypeOpen;
+  defaultPartyType = std::move(type);
+}
+
+void PartiesLobbyBackend::SetOverrideFlag(WatchedConfigValue<bool>& flag, bool value) {
+  flag.Set(value);
+}
+
+void PartiesLobbyBackend::OnQueuesDisabled() {
+  if (plugin_ == nullptr) return;
+  const Api::GameflowPhase phase = plugin_->CurrentGameflowPhase();
+  if (phase == Api::GameflowPhase::EndOfGame) {
+    const std::optional<Api::LobbyStatus> lastQueued = plugin_->LastQueuedLobbyStatus();
+    if (!lastQueued.has_value() || lastQueued->queueId == -1 || lastQueued->isCustom) return;
+    const std::int32_t queueId = lastQueued->queueId;
+    // A failed check is the case of no party.
+    const MaybeType<Failure, Api::PartyDto> party = GetCurrentParty();
+    if (!IsEnabledForQueue(queueId)) {
+      if (party.HasValue() && party.Value().gameMode.queueId == queueId) {
+        static_cast<void>(LeaveLobby());
+        if (plugin_ != nullptr) plugin_->AddServiceShutdownNotification();
+      }
+    } else if (!party.HasValue() || party.Value().gameMode.queueId == -1) {
+      plugin_->AddServiceShutdownNotification();
+    }
+    return;
+  }
+  if (teamBuilderQueuesFlag.IsTrue() ||
+      !plugin_->GetStateMachine().IsInState(&LobbyFlow::kPartyLobby) ||
+      !player.currentParty.has_value() ||
+      IsEnabledForQueue(player.currentParty->gameMode.queueId) || !IsLobbyPhase(phase)) {
+    return;
+  }
+  UpdateSearchAfterCancel();
+  MaybeType<Failure, void> left = LeaveLobby();
+  if (left.IsFailure()) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
+              "Failed to leave party lobby on queue disable: %s", left.Message());
+  }
+  if (plugin_ == nullptr) return;
+  plugin_->SetPartyLobbyActive(false);
+  static_cast<void>(
+      plugin_->AddLobbyNotification(plugin_->MakeLobbyNotification("ServiceShutdown", {})));
+}
+
+void PartiesLobbyBackend::CheckPartyWithoutQueue() {
+  if (plugin_ == nullptr) return;
+  const bool wasInPartyLobby = plugin_->GetStateMachine().IsInState(&LobbyFlow::kPartyLobby);
+  if (!player.currentParty.has_value() || player.currentParty->gameMode.queueId != -1) return;
+  const std::uint64_t summonerId = player.summonerId;
+  plugin_->SetPartyLobbyActive(false);
+  const bool inGame = IsGamePhase(plugin_->CurrentGameflowPhase());
+  if (wasInPartyLobby || inGame) {
+    static_cast<void>(
+        plugin_->AddLobbyNotification(plugin_->MakeLobbyNotification("KICKED", {summonerId})));
+  }
+  if (inGame) plugin_->RefreshEogState();
+}
+
+}  // namespace Zarn::Client::Lobby
