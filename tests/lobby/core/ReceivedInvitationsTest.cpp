@@ -92,6 +92,22 @@ TEST_F(ReceivedTest, EachMessageStatePublishesItsV1Event) {
   }
 }
 
+TEST_F(ReceivedTest, WhileTheGameClientRunsANewInvitationShowsOnHoldAndIsStoredPending) {
+  W().host_.SetResource("/jyx-gameflow/v1/session",
+                        R"({"phase":"InProgress","gameClient":{"running":true}})");
+  W().host_.RunDue();
+  const std::size_t events = W().EventMark();
+  W().PushInvitation("inv-1", "ACTIVE");
+  const std::vector<Publication> v1 = W().Published(std::string(kV1Received) + "inv-1", events);
+  ASSERT_EQ(v1.size(), 1u);
+  EXPECT_EQ(v1[0].eventType, "Create");
+  EXPECT_EQ(Member(v1[0].data, "state"), "\"OnHold\"");
+  const std::vector<Api::ReceivedInvitationDto> listed =
+      W().Plugin().HandleGetReceivedInvitations().value;
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_EQ(listed[0].state, Api::LobbyInvitationState::Pending);
+}
+
 TEST_F(ReceivedTest, AnInviterOfZeroMakesTheOwnerTheSender) {
   W().PushInvitation("inv-1", "ACTIVE", 0);
   const std::vector<Api::ReceivedInvitationDto> listed =
