@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -441,6 +442,76 @@ TEST_F(PartiesPartyOperationsTest, PartyInvitationsAreAnsweredByTheirPartyId) {
                                   "PUT v1/parties/party-2/members/puuid-a/role \"MEMBER\""));
   EXPECT_EQ(parties_.FindPlayer("puuid-a")->currentPartyId, "party-2");
 }
+
+// Each row of the parties table that an operation here sends, sent through that operation.
+class PartiesTableRowTest : public PartiesPartyOperationsTest,
+                            public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(PartiesTableRowTest, GoesOutAsTheTableWritesIt) {
+  const std::string operation = GetParam();
+  const std::vector<Row> table = PartiesTable();
+  const auto row = std::find_if(table.begin(), table.end(),
+                                [&](const Row& r) { return operation == r.operation; });
+  ASSERT_NE(row, table.end());
+  const auto leaderWithMember = [this] {
+    JoinB();
+    SetQueue(420);
+  };
+  if (operation == "ChangeLobby") {
+    Api::LobbyChangeGameDto change;
+    change.queueId = 440;
+    EXPECT_TRUE(backend_.ChangeLobby(change).HasValue());
+  } else if (operation == "HandlePutMetadata") {
+    EXPECT_TRUE(backend_.SetPositionPreferences({"TOP", "UTILITY"}).HasValue());
+  } else if (operation == "KickMember") {
+    leaderWithMember();
+    EXPECT_TRUE(backend_.KickMember(10).HasValue());
+  } else if (operation == "LeaveLobby") {
+    leaderWithMember();
+    EXPECT_TRUE(backend_.LeaveLobby().HasValue());
+  } else if (operation == "PromoteMember") {
+    leaderWithMember();
+    EXPECT_TRUE(backend_.PromoteMember(10).HasValue());
+  } else if (operation == "SetRoleRequest") {
+    ASSERT_EQ(parties_.Invite("puuid-b", "puuid-a").httpStatus, 200);
+    StoreFromService();
+    EXPECT_TRUE(backend_.AcceptInvitation("party-2").HasValue());
+  } else if (operation == "SetPartyTypeRequest") {
+    EXPECT_TRUE(backend_.SetPartyTypeRequest("open").HasValue());
+  } else if (operation == "SetCanInvite") {
+    leaderWithMember();
+    EXPECT_TRUE(backend_.SetCanInvite(10, true).HasValue());
+  } else if (operation == "StartMatchmaking") {
+    SetQueue(420);
+    EXPECT_TRUE(backend_.StartMatchmaking().IsOk());
+  } else if (operation == "CancelMatchmaking") {
+    EXPECT_TRUE(backend_.CancelMatchmaking().IsOk());
+  } else if (operation == "JoinClashParty") {
+    (void)backend_.JoinClashParty("clash-7");
+  } else if (operation == "ProcessEnteredGame") {
+    backend_.ProcessEnteredGame(Api::GameflowPhase::ChampSelect, Api::GameflowPhase::GameStart);
+  } else if (operation == "OnResumeActivityResponse") {
+    backend_.OnResumeActivityResponse();
+  } else if (operation == "SendInvitations") {
+    EXPECT_TRUE(backend_.SendInvitations({Invitation(10)}).HasValue());
+  } else {
+    FAIL() << "no operation drives " << operation;
+  }
+  const std::string url = Fill(row->path, row->fill);
+  const auto sent = std::find_if(
+      parties_.Records().begin(), parties_.Records().end(),
+      [&](const Host::PartiesRecord& r) { return r.method == row->method && r.url == url; });
+  ASSERT_NE(sent, parties_.Records().end()) << row->method << " " << url;
+  EXPECT_EQ(sent->body, row->bodyText);
+}
+
+INSTANTIATE_TEST_SUITE_P(OperationsOfThisBackend, PartiesTableRowTest,
+                         ::testing::Values("ChangeLobby", "HandlePutMetadata", "KickMember",
+                                           "LeaveLobby", "PromoteMember", "SetRoleRequest",
+                                           "SetPartyTypeRequest", "SetCanInvite",
+                                           "StartMatchmaking", "CancelMatchmaking",
+                                           "JoinClashParty", "ProcessEnteredGame",
+                                           "OnResumeActivityResponse", "SendInvitations"));
 
 }  // namespace
 }  // namespace Zarn::Client::Lobby

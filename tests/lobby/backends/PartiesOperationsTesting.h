@@ -49,11 +49,12 @@ class PartiesOperationsTest : public PartiesHostTest {
       for (std::size_t i = 0; ids.IsOk() && i < ids.Value().Size(); ++i) {
         const std::uint64_t id = ids.Value().At(i).ToUint64();
         if (id == 14) continue;  // the summoner plugin does not know it
+        // The service's two players keep their puuids; others are named by their ids.
+        const std::string puuid = id == 9 ? "a" : id == 10 ? "b" : std::to_string(id);
         list += std::string(list.empty() ? "" : ",") + R"({"summonerId":)" + std::to_string(id) +
                 R"(,"displayName":"Name)" + std::to_string(id) + R"(","internalName":"name)" +
-                std::to_string(id) + R"(","puuid":"puuid-)" + std::to_string(id) +
-                R"(","profileIconId":)" + std::to_string(id + 100) +
-                R"(,"summonerLevel":30,"lastSeasonHighestRank":"GOLD"})";
+                std::to_string(id) + R"(","puuid":"puuid-)" + puuid + R"(","profileIconId":)" +
+                std::to_string(id + 100) + R"(,"summonerLevel":30,"lastSeasonHighestRank":"GOLD"})";
       }
       reply.json = "[" + list + "]";
       return reply;

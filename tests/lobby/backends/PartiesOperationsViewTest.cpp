@@ -130,7 +130,7 @@ TEST_F(PartiesOperationsViewTest, TheViewListsEveryRoleAndGivesRightsToTheLeader
     EXPECT_EQ(leader.summonerIconId, 109);
     EXPECT_EQ(leader.summonerName, "Name9");
     EXPECT_EQ(leader.summonerInternalName, "name9");
-    EXPECT_EQ(leader.puuid, "puuid-9");
+    EXPECT_EQ(leader.puuid, "puuid-a");
     EXPECT_EQ(leader.summonerLevel, 30u);
     EXPECT_EQ(leader.lastSeasonHighestRank, "GOLD");
     for (const bool right :
