@@ -97,6 +97,14 @@ class LobbyPluginTesting {
   static std::optional<Api::GameflowSession>& GameflowSession(LobbyPlugin& plugin) {
     return plugin.gameflowSession_;
   }
+  // Gameflow: the player status to change, the practice-game flag and the legacy invitations.
+  static Api::PlayerStatus& MutablePlayerStatus(LobbyPlugin& plugin) {
+    return plugin.playerStatus_;
+  }
+  static bool& IsCustomGame(LobbyPlugin& plugin) { return plugin.isCustomGame_; }
+  static std::vector<Api::LobbyInvitation>& LegacyReceivedInvitations(LobbyPlugin& plugin) {
+    return plugin.receivedInvitations_;
+  }
 };
 
 }  // namespace Zarn::Client::Lobby
