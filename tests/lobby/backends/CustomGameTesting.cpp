@@ -1,0 +1,174 @@
+#include "tests/lobby/backends/CustomGameTesting.h"
+
+#include <rapidjson/document.h>
+
+#include <utility>
+
+#include "host/HostValue.h"
+#include "sdk/runtime/PluginLoader.h"
+
+namespace Zarn::Client::Testing {
+
+CustomGameRig::CustomGameRig(bool start) {
+  host.SeedResource("/jyx-game-queues/v1/queues", R"([{"id":420,"mapId":11}])");
+  host.SeedResource("/jyx-game-queues/v1/custom", R"({"queueAvailability":"Available"})");
+  host.SeedResource("/jyx-login/v1/session",
+                    R"({"state":"SUCCEEDED","summonerId":2046,"accountId":9001,"connected":true})");
+  host.SeedResource(
+      kSummaryPath,
+      R"([{"id":238,"alias":"Zed"},{"id":1,"alias":"Annie"},{"id":22,"alias":"Ashe"}])");
+  host.SeedResource(kInventoryPath, R"([{"id":1,"name":"Annie","active":true,"botEnabled":true},)"
+                                    R"({"id":22,"name":"Ashe","active":true,"botEnabled":false}])");
+  host.SeedResource(kIntermediatePath, "false");
+  host.SeedResource(kSkirmishPath, "false");
+  host.SeedResource("/jyx-game-queues/v1/game-type-config/1/map/11",
+                    R"({"id":1,"name":"Blind Pick","pickMode":"SimulPickStrategy"})");
+  host.SeedResource("/jyx-game-queues/v1/game-type-config/1",
+                    R"({"id":1,"name":"Blind Pick","pickMode":"SimulPickStrategy"})");
+  auto made = std::make_unique<CustomGameFactory>(journal);
+  factory = made.get();
+  plugin = std::make_unique<JournalledLobbyPlugin>(std::move(made), host, journal);
+  PluginLoadResult record{};
+  record.major = 18;
+  EXPECT_TRUE(LoadPlugin(plugin.get(), &record, "jyx-lobby"));
+  if (start) Start();
+}
+
+void CustomGameRig::Start() {
+  EXPECT_TRUE(plugin->Initialize(&init));
+  host.RunDue();
+}
+
+CustomGameRig::~CustomGameRig() { plugin->Shutdown(); }
+
+std::string CustomGameRig::StateName() const {
+  const Lobby::LobbyState* state = plugin->GetStateMachine().GetCurrentState();
+  return state != nullptr ? state->name : "none";
+}
+
+std::vector<std::string> CustomGameRig::Entries(const std::vector<std::string>& prefixes,
+                                                std::size_t from) const {
+  std::vector<std::string> found;
+  for (std::size_t i = from; i < journal->calls.size(); ++i) {
+    for (const std::string& prefix : prefixes) {
+      if (journal->calls[i].starts_with(prefix)) {
+        found.push_back(journal->calls[i]);
+        break;
+      }
+    }
+  }
+  return found;
+}
+
+std::vector<std::string> CustomGameRig::PublishedPaths(std::size_t from) const {
+  std::vector<std::string> paths;
+  for (const std::string& entry : Entries({"publish "}, from)) {
+    rapidjson::Document event;
+    std::string error;
+    if (!Host::ParseHostJson(entry.substr(8), &event, &error)) continue;
+    std::string path = event["uri"].GetString();
+    if (std::string(event["eventType"].GetString()) != "Update") {
+      path += std::string(" ") + event["eventType"].GetString();
+    }
+    paths.push_back(path);
+  }
+  return paths;
+}
+
+std::vector<std::string> CustomGameRig::PublishedData(const std::string& uri,
+                                                      std::size_t from) const {
+  std::vector<std::string> data;
+  for (const std::string& entry : Entries({"publish "}, from)) {
+    rapidjson::Document event;
+    std::string error;
+    if (!Host::ParseHostJson(entry.substr(8), &event, &error)) continue;
+    if (event["uri"].GetString() != uri) continue;
+    data.push_back(Host::JsonText(event["data"]));
+  }
+  return data;
+}
+
+std::vector<std::string> CustomGameRig::Arguments(const std::string& method,
+                                                  std::size_t from) const {
+  std::vector<std::string> calls;
+  const std::vector<Host::LcdsInvocation>& invocations = legacy.Invocations();
+  for (std::size_t i = from; i < invocations.size(); ++i) {
+    if (invocations[i].method == method) calls.push_back(invocations[i].arguments);
+  }
+  return calls;
+}
+
+std::vector<std::string> CustomGameRig::Logs(const std::string& text) const {
+  std::vector<std::string> lines;
+  for (const Host::LogLine& line : host.Records().logs) {
+    if (line.message.find(text) != std::string::npos) {
+      lines.push_back(std::to_string(line.level) + " " + line.message);
+    }
+  }
+  return lines;
+}
+
+std::vector<std::string> CustomGameRig::GameflowEvents(std::size_t from) const {
+  const std::string prefix = "request /jyx-gameflow/v1/session/event \"GAMEFLOW_EVENT.";
+  std::vector<std::string> names;
+  for (const std::string& entry : Entries({prefix}, from)) {
+    names.push_back(entry.substr(prefix.size(), entry.size() - prefix.size() - 1));
+  }
+  return names;
+}
+
+void CustomGameRig::AnswerGame(const std::string& method, const std::string& gameJson) {
+  Host::LcdsAnswer answer;
+  answer.typeName = kGameDtoClass;
+  answer.body = gameJson;
+  legacy.Script(kGameService, method, answer);
+}
+
+void CustomGameRig::AnswerNothing(const std::string& method) {
+  Host::LcdsAnswer answer;
+  answer.typeName = "null";
+  legacy.Script(kGameService, method, answer);
+}
+
+void CustomGameRig::Throw(const std::string& method, const std::string& exception) {
+  Host::LcdsAnswer answer;
+  answer.exception = exception;
+  legacy.Script(kGameService, method, answer);
+}
+
+void CustomGameRig::AllowLobbies() {
+  Host::ScriptedReply allowed;
+  allowed.json = "true";
+  host.ScriptReply("/jyx-gameflow/v1/session/request-lobby", allowed);
+}
+
+std::string GameJson(const std::string& state, std::int64_t lock, std::int64_t id,
+                     const std::string& teamTwo) {
+  return R"({"id":)" + std::to_string(id) +
+         R"(,"name":"My Game","mapId":11,"gameTypeConfigId":1,"gameType":"PRACTICE_GAME",)"
+         R"("gameMode":"CLASSIC","maxNumPlayers":5,"spectatorsAllowed":"ALL",)"
+         R"("ownerSummary":{"summonerId":2046},"teamOne":[{"summonerId":2046,)"
+         R"("summonerInternalName":"local"},{"summonerId":0,"summonerInternalName":)"
+         R"("bot_Annie_100","botSkillLevel":1}],"teamTwo":)" +
+         teamTwo + R"(,"observers":[],"roomPassword":"key","optimisticLock":)" +
+         std::to_string(lock) + R"(,"gameState":")" + state + R"("})";
+}
+
+Lobby::Api::LobbyChangeGameDto CustomChange(const std::string& mutator, const std::string& name) {
+  Lobby::Api::LobbyChangeGameDto change;
+  change.isCustom = true;
+  change.queueId = -1;
+  change.customGameLobby.emplace();
+  change.customGameLobby->lobbyName = name;
+  change.customGameLobby->lobbyPassword = "secret";
+  Lobby::Api::LobbyCustomGameConfiguration& configuration = change.customGameLobby->configuration;
+  configuration.mapId = 11;
+  configuration.gameMode = "CLASSIC";
+  configuration.gameMutator = mutator;
+  configuration.teamSize = 5;
+  configuration.mutators.id = 1;
+  configuration.gameServerRegion = "EUW";
+  return change;
+}
+
+}  // namespace Zarn::Client::Testing
