@@ -54,7 +54,7 @@ MaybeType<Failure, Api::Lobby> ArrangedTeamLobbyController::CreatePlatformLobby(
                                                     queueId)
           : plugin->LcdsCallSync<LCDS::LobbyStatus>(kInviteService, "createArrangedBotTeamLobby",
                                                     queueId, difficulty.Value());
-  if (status.IsFailure()) return Failure(0, status.Message());
+  if (status.IsFailure()) return Failure(0, std::string(status.Message()));
   return CreateLobbyForQueue(status.Value());
 }
 

@@ -70,7 +70,7 @@ MaybeType<Failure, Api::Lobby> TeamBuilderLobbyController::CreateLobby(
   if (status.IsFailure()) {
     // Without its group finder lobby the team-builder lobby is of no use.
     static_cast<void>(plugin->Request<void>(HttpMethod::Delete, kLobbyPath));
-    return Failure(0, status.Message());
+    return Failure(0, std::string(status.Message()));
   }
   return UpdateFromLobbyStatus(status.Value());
 }

@@ -440,8 +440,8 @@ Names SubscribedNames(const HostRecords& records) {
 }
 
 TEST_F(LobbyRouteTableEndToEndTest, StartSubscribesAndReadsInOrder) {
-  // The host keeps subscriptions and requests apart: at the first read, every legacy message
-  // must already be subscribed.
+  // The host keeps subscriptions and requests apart: at the first read of the plugin's own
+  // subscriptions, every legacy message must already be subscribed.
   Names subscribedAtFirstRead;
   ScriptedReply custom;
   custom.json = R"({"queueAvailability":"Available"})";
@@ -451,7 +451,10 @@ TEST_F(LobbyRouteTableEndToEndTest, StartSubscribesAndReadsInOrder) {
   ASSERT_TRUE(host.Initialize());
 
   EXPECT_TRUE(InOrder(subscribedAtFirstRead, kLcdsEvents));
-  EXPECT_TRUE(InOrder(SubscribedNames(host.Records()), kLcdsEvents));
+  // The controllers come first: the team-builder lobby and its countdown share one event name.
+  Names controllersFirst = {"OnJsonApiEvent_jyx-lobby-team-builder_v1_lobby"};
+  controllersFirst.insert(controllersFirst.end(), kLcdsEvents.begin(), kLcdsEvents.end());
+  EXPECT_TRUE(InOrder(SubscribedNames(host.Records()), controllersFirst));
 
   constexpr uint32_t kGet = 2;
   constexpr uint32_t kPost = 6;
@@ -463,8 +466,10 @@ TEST_F(LobbyRouteTableEndToEndTest, StartSubscribesAndReadsInOrder) {
                        request.path);
   }
   ASSERT_FALSE(requests.empty());
-  EXPECT_EQ(requests.front(), "GET /jyx-game-queues/v1/custom");
+  EXPECT_EQ(requests.front(), "GET /jyx-lobby-team-builder/v1/lobby");
   const Names expected = {
+      "GET /jyx-lobby-team-builder/v1/lobby",
+      "GET /jyx-lobby-team-builder/v1/lobby/countdown",
       "GET /jyx-game-queues/v1/custom",
       "GET /jyx-login/v1/session",
       "GET /jyx-gameflow/v1/availability",

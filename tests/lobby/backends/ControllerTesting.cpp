@@ -1,0 +1,151 @@
+#include "tests/lobby/backends/ControllerTesting.h"
+
+#include <utility>
+
+namespace Zarn::Client::Testing {
+
+namespace {
+
+std::string QueueJson(std::int32_t id, std::int32_t mapId, const char* gameMode, std::int32_t size,
+                      bool teamBuilder) {
+  return R"({"id":)" + std::to_string(id) + R"(,"mapId":)" + std::to_string(mapId) +
+         R"(,"gameMode":")" + gameMode + R"(","maximumParticipantListSize":)" +
+         std::to_string(size) + R"(,"isTeamBuilderManaged":)" + (teamBuilder ? "true" : "false") +
+         R"(,"queueAvailability":"Available"})";
+}
+
+}  // namespace
+
+std::string LobbyStatusJson(const std::string& invitationId, std::int32_t queueId) {
+  const std::string local = std::to_string(kLocalSummonerId);
+  std::string metaData;
+  if (queueId != -1) metaData = R"({\"queueId\":)" + std::to_string(queueId) + "}";
+  return R"({"invitationId":")" + invitationId + R"(","owner":{"summonerId":)" + local +
+         R"(},"chatKey":"key-)" + invitationId + R"(","members":[{"summonerId":)" + local +
+         R"(,"hasDelegatedInvitePower":false}],"invitees":[{"summonerId":)" + local +
+         R"(,"inviteeState":"CREATOR"}],"gameMetaData":")" + metaData + R"("})";
+}
+
+std::string MethodName(std::uint32_t method) {
+  switch (method) {
+    case 1:
+      return "DELETE";
+    case 2:
+      return "GET";
+    case 5:
+      return "PATCH";
+    case 6:
+      return "POST";
+    case 7:
+      return "PUT";
+    default:
+      return "?";
+  }
+}
+
+ControllerRig::ControllerRig() {
+  const std::vector<std::string> queues = {QueueJson(420, 11, "CLASSIC", 5, false),
+                                           QueueJson(31, 11, "INTRO", 5, false),
+                                           QueueJson(440, 12, "ARAM", 5, true)};
+  std::string list;
+  for (const std::string& queue : queues) list += (list.empty() ? "" : ",") + queue;
+  host.SeedResource("/jyx-game-queues/v1/queues", "[" + list + "]");
+  host.SeedResource("/jyx-game-queues/v1/queues/420", queues[0]);
+  host.SeedResource("/jyx-game-queues/v1/queues/31", queues[1]);
+  host.SeedResource("/jyx-game-queues/v1/queues/440", queues[2]);
+  host.SeedResource("/jyx-login/v1/session",
+                    R"({"state":"SUCCEEDED","summonerId":2046,"accountId":9001})");
+  auto made = std::make_unique<RealControllerFactory>(journal);
+  factory = made.get();
+  plugin = std::make_unique<JournalledLobbyPlugin>(std::move(made), host, journal);
+  PluginLoadResult record{};
+  record.major = 18;
+  EXPECT_TRUE(LoadPlugin(plugin.get(), &record, "jyx-lobby"));
+  EXPECT_TRUE(plugin->Initialize(&init));
+  host.RunDue();
+  EXPECT_EQ(plugin->LocalSummonerId(), kLocalSummonerId);
+}
+
+ControllerRig::~ControllerRig() { plugin->Shutdown(); }
+
+std::string ControllerRig::StateName() const {
+  const Lobby::LobbyState* state = plugin->GetStateMachine().GetCurrentState();
+  return state != nullptr ? state->name : "none";
+}
+
+void ControllerRig::CreateLobby(std::int32_t queueId) {
+  Host::ScriptedReply allowed;
+  allowed.json = "true";
+  host.ScriptReply("/jyx-gameflow/v1/session/request-lobby", allowed);
+  Lobby::Api::Lobby requested;
+  requested.queueId = queueId;
+  const HttpResult<Lobby::Api::Lobby> created = plugin->CreateLobby(requested);
+  ASSERT_TRUE(created.response.ok) << created.response.message;
+  host.RunDue();
+}
+
+void ControllerRig::ScriptStatus(const std::string& method, const std::string& invitationId,
+                                 std::int32_t queueId) {
+  Host::LcdsAnswer answer;
+  answer.typeName = kLobbyStatusClass;
+  answer.body = LobbyStatusJson(invitationId, queueId);
+  legacy.Script(kInviteService, method, answer);
+}
+
+void ControllerRig::ScriptLegacyFailure(const std::string& method, const std::string& text) {
+  Host::LcdsAnswer answer;
+  answer.exception = text;
+  legacy.Script(kInviteService, method, answer);
+}
+
+std::vector<std::string> ControllerRig::LegacyCalls(const std::string& method) const {
+  std::vector<std::string> calls;
+  for (const Host::LcdsInvocation& call : legacy.Invocations()) {
+    if (call.destination == kInviteService && call.method == method) {
+      calls.push_back(call.arguments);
+    }
+  }
+  return calls;
+}
+
+std::vector<std::string> ControllerRig::Requests(std::size_t from) const {
+  std::vector<std::string> requests;
+  const std::vector<Host::CoreRequest>& all = host.Records().requests;
+  for (std::size_t i = from; i < all.size(); ++i) {
+    requests.push_back(MethodName(all[i].method) + " " + all[i].path);
+  }
+  return requests;
+}
+
+std::vector<Host::LogLine> ControllerRig::Logs(const std::string& text) const {
+  std::vector<Host::LogLine> found;
+  for (const Host::LogLine& line : host.Records().logs) {
+    if (line.message.find(text) != std::string::npos) found.push_back(line);
+  }
+  return found;
+}
+
+std::vector<std::string> ControllerRig::Entries(const std::vector<std::string>& prefixes,
+                                                std::size_t from) const {
+  std::vector<std::string> found;
+  for (std::size_t i = from; i < journal->calls.size(); ++i) {
+    for (const std::string& prefix : prefixes) {
+      if (journal->calls[i].starts_with(prefix)) {
+        found.push_back(journal->calls[i]);
+        break;
+      }
+    }
+  }
+  return found;
+}
+
+std::vector<std::string> ControllerRig::GameflowEvents(std::size_t from) const {
+  const std::string prefix = "request /jyx-gameflow/v1/session/event \"GAMEFLOW_EVENT.";
+  std::vector<std::string> names;
+  for (const std::string& entry : Entries({prefix}, from)) {
+    names.push_back(entry.substr(prefix.size(), entry.size() - prefix.size() - 1));
+  }
+  return names;
+}
+
+}  // namespace Zarn::Client::Testing

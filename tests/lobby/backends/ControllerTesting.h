@@ -1,0 +1,114 @@
+// The plugin in-process on the stand-in host with the real lobby controllers and platform
+// backend (the parties backend stays a fake), the host's legacy platform and team-builder
+// plugin, and a few queues: 420 arranged team, 31 a co-op queue with bots, 440 team builder.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/LegacyPlatform.h"
+#include "host/PluginHost.h"
+#include "host/TeamBuilderPlugin.h"
+#include "lobby/backends/ArrangedTeamLobbyController.h"
+#include "lobby/backends/CustomGameLobbyController.h"
+#include "lobby/backends/InvalidLobbyController.h"
+#include "lobby/backends/PlatformLobbyBackend.h"
+#include "lobby/backends/TeamBuilderLobbyController.h"
+#include "tests/lobby/core/LobbyPluginTesting.h"
+
+namespace Zarn::Client::Testing {
+
+inline constexpr std::uint64_t kLocalSummonerId = 2046;
+inline constexpr char kInviteService[] = "lcdsGameInvitationService";
+inline constexpr char kLobbyStatusClass[] =
+    "com.zarnworks.platform.gameinvite.contract.LobbyStatus";
+
+// The fakes' factory with the real platform backend and controllers, kept for the test.
+class RealControllerFactory : public FakeComponentFactory {
+ public:
+  using FakeComponentFactory::FakeComponentFactory;
+
+  std::unique_ptr<Lobby::PlatformBackend> MakePlatformBackend() override {
+    return std::make_unique<Lobby::PlatformLobbyBackend>();
+  }
+  std::shared_ptr<Lobby::LobbyController> MakeTeamBuilderController(
+      Lobby::LobbyPlugin* owner) override {
+    realTeamBuilder = std::make_shared<Lobby::TeamBuilderLobbyController>(owner);
+    return realTeamBuilder;
+  }
+  std::shared_ptr<Lobby::LobbyController> MakeArrangedTeamController(
+      Lobby::LobbyPlugin* owner) override {
+    realArranged = std::make_shared<Lobby::ArrangedTeamLobbyController>(owner);
+    return realArranged;
+  }
+  std::shared_ptr<Lobby::LobbyController> MakeCustomGameController(
+      Lobby::LobbyPlugin* owner) override {
+    return std::make_shared<Lobby::CustomGameLobbyController>(owner);
+  }
+  std::shared_ptr<Lobby::LobbyController> MakeInvalidController(
+      Lobby::LobbyPlugin* owner) override {
+    return std::make_shared<Lobby::InvalidLobbyController>(owner);
+  }
+
+  std::shared_ptr<Lobby::TeamBuilderLobbyController> realTeamBuilder;
+  std::shared_ptr<Lobby::ArrangedTeamLobbyController> realArranged;
+};
+
+class ControllerRig {
+ public:
+  // Seeds the queues and starts the plugin, logged in as kLocalSummonerId.
+  ControllerRig();
+  ~ControllerRig();
+  ControllerRig(const ControllerRig&) = delete;
+  ControllerRig& operator=(const ControllerRig&) = delete;
+
+  [[nodiscard]] Lobby::LobbyPlugin& Plugin() { return *plugin; }
+  [[nodiscard]] Lobby::Api::Lobby& V1Lobby() { return Lobby::LobbyPluginTesting::V1Lobby(*plugin); }
+  [[nodiscard]] Lobby::TeamBuilderLobbyController& TeamBuilder() {
+    return *factory->realTeamBuilder;
+  }
+  [[nodiscard]] Lobby::ArrangedTeamLobbyController& Arranged() { return *factory->realArranged; }
+  [[nodiscard]] std::string StateName() const;
+  // Creates the local lobby of `queueId` as the v1 route does; fails the test when it fails.
+  void CreateLobby(std::int32_t queueId);
+
+  // The legacy platform answers `method` with a lobby status of `invitationId` whose owner and
+  // only member is the local player, for `queueId` (none: no queue in its meta-data).
+  void ScriptStatus(const std::string& method, const std::string& invitationId,
+                    std::int32_t queueId);
+  void ScriptLegacyFailure(const std::string& method, const std::string& text);
+  // Legacy calls of `method`, their argument lists.
+  [[nodiscard]] std::vector<std::string> LegacyCalls(const std::string& method) const;
+  // Requests that reached the host, as "METHOD path" (GET, POST, DELETE, ...), from `from` on.
+  [[nodiscard]] std::vector<std::string> Requests(std::size_t from = 0) const;
+  // Log lines holding `text`, with their levels.
+  [[nodiscard]] std::vector<Host::LogLine> Logs(const std::string& text) const;
+  // Journal entries beginning with one of `prefixes`, from `from` on.
+  [[nodiscard]] std::vector<std::string> Entries(const std::vector<std::string>& prefixes,
+                                                 std::size_t from = 0) const;
+  [[nodiscard]] std::vector<std::string> GameflowEvents(std::size_t from = 0) const;
+  [[nodiscard]] std::size_t Mark() const { return journal->calls.size(); }
+
+  std::shared_ptr<CallJournal> journal = std::make_shared<CallJournal>();
+  Host::PluginHost host{LobbyRig::Options(journal)};
+  Host::LegacyPlatform legacy{host};
+  Host::TeamBuilderPlugin teamBuilder{host};
+  VirtualClock clock{&host.Scheduler()};
+  Platform::ScopedSteadyClockSource clockSource{&VirtualClock::Read, &clock};
+  PluginHostInit init{host.Table(), kTestHostContext};
+  RealControllerFactory* factory = nullptr;
+  std::unique_ptr<JournalledLobbyPlugin> plugin;
+};
+
+// The JSON text of a legacy lobby status with the local player as owner and only member.
+[[nodiscard]] std::string LobbyStatusJson(const std::string& invitationId, std::int32_t queueId);
+
+// The "METHOD path" form of Requests.
+[[nodiscard]] std::string MethodName(std::uint32_t method);
+
+}  // namespace Zarn::Client::Testing
