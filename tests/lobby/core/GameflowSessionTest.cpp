@@ -436,3 +436,29 @@ TEST_F(GameflowSessionTest, ASessionArrivingWhileTheAvailabilityWaitsLeavesTheFi
 
 }  // namespace
 }  // namespace Zarn::Client::Lobby
+
+namespace Zarn::Client::Lobby {
+namespace {
+
+TEST(GameflowPhaseHandOffTest, EveryPhaseChangeReachesThePartiesBackendWithBothPhases) {
+  Testing::LobbyRig rig;
+  const std::size_t from = rig.Mark();
+  for (const char* session : {R"({"phase":"Lobby"})", R"({"phase":"Lobby"})",
+                              R"({"phase":"Matchmaking"})", "", R"({"phase":"ChampSelect"})"}) {
+    if (*session == '\0') {
+      ASSERT_TRUE(rig.host.DeleteResource(GameflowTesting::kSessionPath));
+    } else {
+      rig.host.SetResource(GameflowTesting::kSessionPath, session);
+    }
+    rig.host.RunDue();
+  }
+  // Lobby 1, Matchmaking 2, ChampSelect 5; a repeated phase is no change, and after the Delete
+  // the previous phase is None.
+  EXPECT_EQ(rig.Entries({"parties.ProcessEnteredGame"}, from),
+            (std::vector<std::string>{"parties.ProcessEnteredGame(0, 1)",
+                                      "parties.ProcessEnteredGame(1, 2)",
+                                      "parties.ProcessEnteredGame(0, 5)"}));
+}
+
+}  // namespace
+}  // namespace Zarn::Client::Lobby
