@@ -443,6 +443,51 @@ TEST_F(PartiesPartyOperationsTest, PartyInvitationsAreAnsweredByTheirPartyId) {
   EXPECT_EQ(parties_.FindPlayer("puuid-a")->currentPartyId, "party-2");
 }
 
+TEST_F(PartiesPartyOperationsTest, ANewLobbyCancelsOrLeavesThePartyAsItsKindRequires) {
+  struct Case {
+    const char* label;
+    std::int32_t partyQueue;
+    const char* clashToken;  // "" outside a clash party
+    std::int32_t newQueue;
+    std::vector<const char*> sent;
+  };
+  const std::vector<Case> cases = {
+      {"a party without queue", -1, "", 420, {}},
+      {"a queue parties serve: the party stays", 420, "", 440, {"cancel"}},
+      {"a queue parties do not serve", 420, "", 450, {"leave"}},
+      {"a clash party without queue", -1, "7", 420, {"cancel", "leave"}},
+      {"a clash party, even for a queue parties serve", 440, "8", 420, {"cancel", "leave"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    if (*c.clashToken != '\0') {
+      const std::string token = std::string("\"") + c.clashToken + "\"";
+      ASSERT_EQ(parties_.Act("puuid-a", "POST", "v1/clash-parties/join", token).httpStatus, 200);
+    }
+    StoreFromService();
+    SetQueue(c.partyQueue);
+    ASSERT_EQ(backend_.IsClashParty(), *c.clashToken != '\0');
+    const std::string partyId = backend_.GetCurrentPartyId();
+    std::vector<std::string> expected;
+    for (const std::string step : c.sent) {
+      expected.push_back(step == "cancel"
+                             ? "PUT v1/parties/" + partyId + "/activityLocked false"
+                             : "PUT /v1/parties/" + partyId + "/members/puuid-a/role \"DECLINED\"");
+    }
+    parties_.ClearRecords();
+    EXPECT_TRUE(backend_.PrepareForLobbyCreation(c.newQueue).HasValue());
+    EXPECT_EQ(Sent(), expected);
+  }
+
+  // A refused cancel is the preparation's failure, and the clash party is not left.
+  ASSERT_EQ(parties_.Act("puuid-a", "POST", "v1/clash-parties/join", "\"9\"").httpStatus, 200);
+  StoreFromService();
+  parties_.ClearRecords();
+  Script("v1/parties/*/activityLocked", Kind::Status, 409, "NOT_LEADER");
+  EXPECT_THAT(backend_.PrepareForLobbyCreation(420), FailsWith(409, "NOT_LEADER"));
+  EXPECT_EQ(Sent().size(), 1u);
+}
+
 // Each row of the parties table that an operation here sends, sent through that operation.
 class PartiesTableRowTest : public PartiesPartyOperationsTest,
                             public ::testing::WithParamInterface<const char*> {};
