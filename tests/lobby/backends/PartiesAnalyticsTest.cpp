@@ -74,14 +74,13 @@ class PartiesAnalyticsTest : public ::testing::Test {
     Store(Player(Role::MEMBER, false, -1));
   }
 
-  // Stores `player` as the backend's state (as the plugin sees it too) and tells the analytics of
-  // the change from the state before; what the sink received meanwhile, as "<name> <eventType>
+  // Tells the analytics of the change from the stored state to `player`, then stores it, in the
+  // order the backend accepts a state; what the sink received meanwhile, as "<name> <eventType>
   // [<endTransition>]".
   Strings Apply(const Api::PlayerDto& player) {
-    const Api::PlayerDto old = backend.player;
-    Store(player);
     const std::size_t mark = rig.host.Records().telemetry.size();
-    backend.SendPartyTransitionAnalytics(player, old);
+    backend.SendPartyTransitionAnalytics(player, Api::PlayerDto(backend.player));
+    Store(player);
     Strings sent;
     const std::vector<Host::TelemetryEvent>& events = rig.host.Records().telemetry;
     for (std::size_t i = mark; i < events.size(); ++i) {
@@ -169,8 +168,10 @@ TEST_F(PartiesAnalyticsTest, ALeaderWithoutASessionSendsNoToggleAndLogsNothing) 
 TEST_F(PartiesAnalyticsTest, AnUnregisteredPlayerLogsOnceForEachSendingItCannotDo) {
   Store(Player(Role::LEADER, false));
   rig.plugin->GetAnalytics().StartOpenPartyAnalytics("became-leader");
-  Api::PlayerDto unregistered = Player(Role::LEADER, true);
+  Api::PlayerDto unregistered = Player(Role::LEADER, false);
   unregistered.createdAt = 0;
+  Store(unregistered);
+  unregistered.currentParty->activityLocked = true;
   const std::size_t logs = rig.host.Records().logs.size();
   EXPECT_EQ(Apply(unregistered), Strings{});
   EXPECT_EQ(WarnLines(logs), (Strings{"Not sending parties analytics, invalid party state",
