@@ -302,9 +302,13 @@ TEST(TeamBuilderLobbyControllerTest, ALobbyUpdateTakesThePluginsInvitationsAndMa
 TEST(TeamBuilderLobbyControllerTest, AnUpdateOfALeftLobbyIsIgnoredWithoutAQueueLookup) {
   ControllerRig rig;
   EnterTeamBuilderLobby(rig);
+  const std::size_t beforeLeaving = rig.host.Records().requests.size();
   ASSERT_TRUE(rig.Plugin().HandleDeleteLobby().ok);
   rig.host.RunDue();
   ASSERT_EQ(rig.StateName(), "OutOfLobby");
+  const Names leaving = rig.Requests(beforeLeaving);
+  EXPECT_EQ(std::count(leaving.begin(), leaving.end(), std::string("DELETE ") + kLobbyPath), 2)
+      << "from the backend, then from the legacy lobby's exit, whose 404 changes nothing";
   ASSERT_TRUE(Lobby::LobbyPluginTesting::AbandonedLobbyInvitationIds(rig.Plugin()).count("tb-1"));
   const std::size_t from = rig.host.Records().requests.size();
   rig.host.SetResource(kLobbyPath, TeamBuilderLobby("tb-1", 440, R"({"id":2046})"));
