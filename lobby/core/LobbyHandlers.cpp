@@ -23,18 +23,4 @@ HttpResponse LobbyPlugin::HandlePlayAgainDecline() {
 
 bool LobbyPlugin::HandleGetPartyActive() { ZARN_NOT_BUILT("HandleGetPartyActive", bool); }
 
-void BuildLobbyMembers(std::vector<Api::LobbyMember>& /*members*/,
-                       std::vector<Api::LobbyMember>& /*players*/,
-                       const std::vector<LCDS::PlayerParticipant>& /*participants*/,
-                       std::uint64_t /*ownerId*/, const std::vector<std::uint64_t>& /*inviterIds*/,
-                       bool /*spectators*/,
-                       const std::map<std::string, std::int32_t>& /*championAliases*/) {
-  ZARN_NOT_BUILT("BuildLobbyMembers", void);
-}
-
-std::int32_t ResolveBotChampionId(const std::string& /*internalName*/,
-                                  const std::map<std::string, std::int32_t>& /*championAliases*/) {
-  ZARN_NOT_BUILT("ResolveBotChampionId", std::int32_t);
-}
-
 }  // namespace Zarn::Client::Lobby

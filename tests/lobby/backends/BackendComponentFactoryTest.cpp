@@ -92,9 +92,9 @@ TEST(BackendComponentFactoryTest, UnbuiltPartiesOperationsFailNamingThemselves) 
   EXPECT_FALSE(parties->GetLobbyStatus().has_value());
   ExpectNotBuiltReply(parties->StartMatchmaking(), kind + "::StartMatchmaking");
   EXPECT_THAT(parties->MakePartyAnalyticsFields("parties-invitation"),
-              FailsWith(0, "Not built: PartiesLobbyBackend::MakePartyAnalyticsFields"));
+              FailsWith(500, "INVALID_PARTY"));
   EXPECT_TRUE(parties->BuildReceivedInvitations().empty());
-  EXPECT_EQ(log.Messages().size(), 6u);
+  EXPECT_EQ(log.Messages().size(), 5u);
 }
 
 TEST(BackendComponentFactoryTest, WithoutAPartyThePartyPredicatesAreFalseAndPreparingIsFree) {

@@ -170,20 +170,12 @@ TEST(PlatformLobbyBackendTest, AdaptersWrapTheFailuresOfThePluginsOperationsWith
       "Can't specify position preferences from any legacy lobby -- that feature is specific to "
       "Team Builder queues.";
   const std::vector<Row> rows = {
-      {"kick", [&] { return backend.KickMember(7); },
-       "Couldn't kick player: Not built: KickMember"},
-      {"promote", [&] { return backend.PromoteMember(7); },
-       "Couldn't' promote player: Not built: PromoteMember"},
       {"positions", [&] { return backend.SetPositionPreferences({}); },
        "Couldn't select position preferences: " + legacyPositions},
       {"accept", [&] { return backend.AcceptInvitation("INV"); },
        "Couldn't accept invitation to lobby: Not built: AcceptPlatformInvitation"},
       {"decline", [&] { return backend.DeclineInvitation("INV"); },
        "Couldn't decline lobby invitation: Not built: DeclinePlatformInvitation"},
-      {"grant", [&] { return backend.SetCanInvite(7, true); },
-       "Not built: GrantMemberInvitePrivilege"},
-      {"revoke", [&] { return backend.SetCanInvite(7, false); },
-       "Not built: RevokeMemberInvitePrivilege"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.label);
@@ -194,9 +186,6 @@ TEST(PlatformLobbyBackendTest, AdaptersWrapTheFailuresOfThePluginsOperationsWith
               FailsWith(404,
                         "Couldn't change lobby: Requested matchmaking queue 0 does not exist. "
                         "Lobby will not be created. Error: Queue not found"));
-  EXPECT_THAT(
-      backend.SendInvitations({}),
-      FailsWith(500, "Couldn't send invitations to lobby: Not built: SendPlatformInvitations"));
 }
 
 }  // namespace

@@ -186,15 +186,19 @@ TEST(CreationTest, CreateLobbyAndPlayAgainCreateThroughTheQueuesController) {
   EXPECT_EQ(reply.value.invitationId, "made");
   EXPECT_EQ(rig.StateName(), "SoloLobby");
 
-  // Play again: the creation succeeds, the unbuilt legacy invitations fail the reply.
+  // Play again: the creation succeeds, then the last members are invited through a group lobby.
   CreationRig again;
   again.rig.factory->arranged->createLobbyResult = made;
   LobbyPluginTesting::LastQueuedLobby(again.plugin()).queueId = 420;
   LobbyPluginTesting::LastQueuedLobby(again.plugin()).members = {{5}};
+  const std::size_t mark = again.rig.Mark();
   HttpResult<Lobby::Api::Lobby> replayed = again.plugin().ReinviteMembers();
-  EXPECT_EQ(replayed.response.status.status, 500);
-  EXPECT_EQ(replayed.response.message,
-            "Error re-inviting members: Not built: SendPlatformInvitations");
+  EXPECT_TRUE(replayed.response.ok) << replayed.response.message;
+  EXPECT_EQ(again.rig.Entries(
+                {"arranged.CreatePlatformLobby", "request /jyx-login/v1/session/invoke"}, mark),
+            (Names{"arranged.CreatePlatformLobby(420)",
+                   "request /jyx-login/v1/session/invoke \"lcdsGameInvitationService\" "
+                   "\"invite\" [5,\"DEFAULT\",\"\"]"}));
 }
 
 TEST(CreationTest, CreateLobbyFailuresFireTheFailureEventAfterTheRequestedOne) {
@@ -247,11 +251,10 @@ TEST(CreationTest, ChangingTheQueueOfALegacyLobbyReinvitesThroughAGroupLobby) {
   EXPECT_TRUE(reply.response.ok) << reply.response.message;
   EXPECT_EQ(rig.Entries({"arranged.CreateLobby", "arranged.CreatePlatformLobby"}, mark),
             (Names{"arranged.CreateLobby(420)", "arranged.CreatePlatformLobby(420)"}));
-  EXPECT_EQ(rig.Entries({"log Failed to bulk reinvite previous lobby members while changing "
-                         "queues: Not built: SendPlatformInvitations"},
-                        mark)
-                .size(),
-            1u);
+  EXPECT_EQ(rig.Entries({"request /jyx-login/v1/session/invoke"}, mark),
+            Names{"request /jyx-login/v1/session/invoke \"lcdsGameInvitationService\" "
+                  "\"invite\" [5,\"DEFAULT\",\"\"]"});
+  EXPECT_EQ(rig.Entries({"log Failed to bulk reinvite"}, mark), Names{});
   EXPECT_EQ(rig.StateName(), "Owner");
 
   CreationRig outside;

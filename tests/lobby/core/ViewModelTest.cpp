@@ -151,7 +151,7 @@ TEST(ViewModelTest, APlayerStatusIsCachedAndHandedOnOnlyWhenItChanges) {
   LobbyRig rig;
   rig.Drive({kAcceptedPartyInvite});
   Lobby::LobbyPlugin& plugin = *rig.plugin;
-  const std::string kHandedOn = LogEntry("Not built: SetGameflowPlayerStatus");
+  const std::string kHandedOn = "request /jyx-gameflow/v1/gameflow-metadata/player-status";
   Lobby::Api::LobbyStatus status;
   status.queueId = 420;
   status.memberSummonerIds = {5};
