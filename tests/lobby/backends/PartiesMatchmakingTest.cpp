@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -186,6 +187,34 @@ TEST_F(PartiesMatchmakingTest, TheResumeWaitFiringCallsTheServiceFifteenMillisec
     host_.Advance(60.0);
     EXPECT_EQ(parties_.Records().size(), 1u) << "one call per firing";
   }
+}
+
+TEST_F(PartiesMatchmakingTest, ALockedLeadersResumeTimeFiresTheWaitThenTheCall) {
+  constexpr char kCall[] = "jyx-lobby.parties-resume-activity-call";
+  const std::uint64_t now = parties_.nowMillis();
+  ASSERT_TRUE(parties_.SetActivityResume("party-1", now + 7'000));
+  StoreFromService();
+  backend_.player.serverUtcMillis = static_cast<std::int64_t>(now);
+  backend_.ScheduleActivityResume(backend_.player);
+  EXPECT_EQ(LogLines(3, "Parties activty resume scheduled for 7.000000 seconds").size(), 1u);
+
+  host_.Advance(6.9);
+  EXPECT_THAT(Sent(), IsEmpty());
+  host_.Advance(0.1);
+  const std::vector<std::string>& labels = host_.Records().scheduledLabels;
+  const auto call = std::find(labels.begin(), labels.end(), kCall);
+  ASSERT_NE(call, labels.end()) << "the wait fired";
+  EXPECT_DOUBLE_EQ(host_.Records().scheduledDelays[call - labels.begin()], 0.015);
+  EXPECT_THAT(Sent(), IsEmpty());
+  host_.Advance(0.015);
+  EXPECT_THAT(Sent(), ElementsAre("POST /v1/parties/party-1/resumeActivity"));
+  EXPECT_EQ(LogLines(3, "Parties resumed activity succeeded").size(), 1u);
+  EXPECT_FALSE(parties_.FindParty("party-1")->activityLocked);
+
+  // The wait ended with its firing, and the unlocked reply arms none.
+  host_.Advance(120.0);
+  EXPECT_EQ(Sent().size(), 1u);
+  EXPECT_EQ(std::count(labels.begin(), labels.end(), kCall), 1);
 }
 
 }  // namespace

@@ -488,6 +488,53 @@ TEST_F(PartiesPartyOperationsTest, ANewLobbyCancelsOrLeavesThePartyAsItsKindRequ
   EXPECT_EQ(Sent().size(), 1u);
 }
 
+TEST_F(PartiesPartyOperationsTest, AStateArrivingWhileAnOperationWaitsIsStoredUntilTheReply) {
+  JoinB();
+  SetQueue(420);
+  // The notification: the local player gone from its party, newer than anything stored.
+  Api::PlayerDto removed = backend_.player;
+  removed.version += 10;
+  removed.currentParty->version += 10;
+  std::erase_if(removed.currentParty->players,
+                [](const Api::PartyMemberDto& member) { return member.summonerId == 9; });
+  bool injected = false;
+  Script("v1/parties/*/gamemode", Kind::Normal, 200, "", Timing::OnYield, 2);
+  host_.OnYield(1, [&] {
+    injected = true;
+    EXPECT_TRUE(backend_.ApplyPartiesState(removed, Api::PlayerUpdateType::ZMS));
+    EXPECT_EQ(backend_.player.version, removed.version) << "stored while the change waits";
+    EXPECT_EQ(backend_.GetLocalMember().role, Role::NONE);
+  });
+  Api::LobbyChangeGameDto change;
+  change.queueId = 440;
+  EXPECT_TRUE(backend_.ChangeLobby(change).HasValue());
+  EXPECT_TRUE(injected);
+  // The reply is the service's word, older or not.
+  EXPECT_EQ(backend_.player.currentParty->gameMode.queueId, 440);
+  EXPECT_EQ(backend_.GetLocalMember().role, Role::LEADER);
+
+  // The view is made of the state stored when it was asked for, whatever arrives meanwhile.
+  Host::ScriptedReply lookup;
+  lookup.json =
+      R"([{"summonerId":9,"displayName":"Name9"},{"summonerId":10,"displayName":"Name10"}])";
+  lookup.uses = 1;
+  lookup.during = [&] {
+    Api::PlayerDto alone = backend_.player;
+    alone.version += 20;
+    alone.currentParty->version += 20;
+    alone.currentParty->players.resize(1);
+    alone.currentParty->gameMode.queueId = 420;
+    EXPECT_TRUE(backend_.ApplyPartiesState(alone, Api::PlayerUpdateType::ZMS));
+  };
+  host_.ScriptReply("/jyx-summoner/v2/summoners", lookup);
+  MaybeType<Failure, Api::LobbyDto> lobby = backend_.GetLobby();
+  ASSERT_TRUE(lobby.HasValue()) << lobby.Message();
+  EXPECT_EQ(lobby.Value().members.size(), 2u);
+  EXPECT_EQ(lobby.Value().gameConfig.queueId, 440);
+  EXPECT_EQ(lobby.Value().members[1].summonerName, "Name10");
+  EXPECT_EQ(backend_.player.currentParty->players.size(), 1u) << "the newer state is stored";
+}
+
 // Each row of the parties table that an operation here sends, sent through that operation.
 class PartiesTableRowTest : public PartiesPartyOperationsTest,
                             public ::testing::WithParamInterface<const char*> {};
