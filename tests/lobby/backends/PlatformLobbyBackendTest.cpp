@@ -172,10 +172,6 @@ TEST(PlatformLobbyBackendTest, AdaptersWrapTheFailuresOfThePluginsOperationsWith
   const std::vector<Row> rows = {
       {"positions", [&] { return backend.SetPositionPreferences({}); },
        "Couldn't select position preferences: " + legacyPositions},
-      {"accept", [&] { return backend.AcceptInvitation("INV"); },
-       "Couldn't accept invitation to lobby: Not built: AcceptPlatformInvitation"},
-      {"decline", [&] { return backend.DeclineInvitation("INV"); },
-       "Couldn't decline lobby invitation: Not built: DeclinePlatformInvitation"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.label);

@@ -47,7 +47,7 @@ TEST(LobbyPluginTest, StartRunsItsStepsInOrderInsideOneBatch) {
       rig.Entries({"log LobbyFlow", "log Not built", "parties.", "platform."}),
       (Names{Entering("LobbyFlow"), Entering("OutOfLobby"), "parties.Start", "platform.SetPlugin",
              // The closing batch's rebuild.
-             LogEntry("Not built: PublishReceivedInvitations"), "parties.SchedulePresenceUpdate",
+             "parties.BuildReceivedInvitations", "parties.SchedulePresenceUpdate",
              "parties.HasQueue"}));
   EXPECT_EQ(rig.Rebuilds(), 1);
   EXPECT_EQ(rig.StateName(), "OutOfLobby");
@@ -104,7 +104,8 @@ TEST(LobbyPluginTest, ShutdownInAPartyLobbyDropsDeregistersLeavesAndDeletesInOrd
         "unsubscribe OnJsonApiEvent_jyx-platform-config_v1_namespaces_Parties_Enabled",
         "parties.DeregisterPlayer", Exiting("PartyLobby"),
         // The exit's batch rebuilds the view.
-        "parties.SchedulePresenceUpdate", "parties.HasQueue", Exiting("InLobby"),
+        "parties.BuildReceivedInvitations", "parties.SchedulePresenceUpdate", "parties.HasQueue",
+        Exiting("InLobby"),
         std::string("request ") + kGameflowEventPath + " \"GAMEFLOW_EVENT.EXITED_LOBBY\"",
         Exiting("LobbyFlow"), "unsubscribe OnJsonApiEvent_jyx-summoner_v1_current-summoner",
         "unsubscribe OnJsonApiEvent_jyx-platform-config_v1_namespaces_LoginDataPacket_platformId",

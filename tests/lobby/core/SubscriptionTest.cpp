@@ -88,7 +88,7 @@ TEST(SubscriptionTest, EachListenerRunsAfterItsValueIsStored) {
        [](Lobby::LobbyPlugin& p) {
          return LobbyPluginTesting::Autofill(p).Effective()->autoFillQueues.size() == 1;
        }},
-      {kBlockedPath, R"([{"id":7,"name":"x"}])", "log Not built: PublishReceivedInvitations",
+      {kBlockedPath, R"([{"id":7,"name":"x"}])", "parties.BuildReceivedInvitations",
        [](Lobby::LobbyPlugin& p) { return LobbyPluginTesting::BlockedPlayers(p).hasValue; }},
       {kSummonerPath, R"({"summonerId":77})", nullptr,
        [](Lobby::LobbyPlugin& p) {
