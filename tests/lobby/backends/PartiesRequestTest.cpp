@@ -27,6 +27,12 @@ class PartiesRequestTest : public PartiesHostTest {
     PartiesLobbyBackendTesting::Attach(backend_, plugin_);
     // Re-registering makes the client follow the flag.
     backend_.enabledFlag.Set(true);
+    StoreParty();
+  }
+
+  // The stored player in "party-1"; a not-found failure before forgot it.
+  void StoreParty() {
+    backend_.player = Api::PlayerDto{};
     backend_.player.puuid = "puuid-a";
     backend_.player.createdAt = 1;
     backend_.player.currentParty.emplace();
@@ -66,6 +72,7 @@ TEST_F(PartiesRequestTest, CheckedRowsOfThePartiesTableGoThroughTheirWrappers) {
     SCOPED_TRACE(row.operation);
     ++checked;
     parties_.ClearRecords();
+    StoreParty();
     const std::string url = Fill(row.path, row.fill);
     const bool orReregister = wrapper.rfind("RoR", 0) == 0;
     MaybeType<Failure, void> result = Failure(0, "not sent");
@@ -263,11 +270,14 @@ TEST_F(PartiesRequestTest, OnlyNotFoundFailuresReregister) {
   // Through the wrappers: a not-found answer to a request that re-registers, or to the fetch.
   host_.ClearRecords();
   backend_.enabledFlag.Set(true);
+  StoreParty();
   Script("v1/health", Kind::Status, 404, "NOT_FOUND");
   EXPECT_THAT(backend_.RequestOrReregister("get health", "GET", "v1/health", BindingProperty()),
               FailsWith(404, "NOT_FOUND"));
+  StoreParty();
   Script("v1/players/*", Kind::Status, 400, "PLAYER_NOT_FOUND");
   backend_.FetchPartiesState();
+  StoreParty();
   Script("v1/parties/*/members/*/canInvite", Kind::Status, 404, "NOT_FOUND");
   EXPECT_THAT(SetCanInvite(), FailsWith(404, "NOT_FOUND"));
   EXPECT_THAT(ErrorLines("Reregistering after parties error"),
