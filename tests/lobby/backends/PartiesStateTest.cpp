@@ -30,6 +30,9 @@ using Change = std::function<void(Api::PlayerDto&)>;
 
 constexpr char kCommsMembersPath[] = "/jyx-lobby/v2/comms/members";
 constexpr char kPlayerStatusPath[] = "/jyx-gameflow/v1/gameflow-metadata/player-status";
+constexpr char kQueue420[] =
+    R"([{"id":420,"isTeamBuilderManaged":true,"queueAvailability":"Available",)"
+    R"("maximumParticipantListSize":5}])";
 
 // How a state reaches the backend.
 enum class Via { Notification, Message };
@@ -316,9 +319,7 @@ TEST_F(PartiesStateTest, APartyWithoutQueueEndsThePartyLobbyWithAKick) {
 
 TEST_F(PartiesStateTest, DisablingTheQueuesInThePartyLobbyLeavesIt) {
   PartiesWorld& w = Fresh();
-  w.host_.SeedResource(
-      "/jyx-game-queues/v1/queues",
-      R"([{"id":420,"isTeamBuilderManaged":true,"queueAvailability":"Available","maximumParticipantListSize":5}])");
+  w.host_.SeedResource("/jyx-game-queues/v1/queues", kQueue420);
   w.AllowLobbies();
   w.Start();
   const Host::RouteAnswer created = w.Call("POST", "/jyx-lobby/v2/lobby", R"({"queueId":420})");
@@ -341,6 +342,47 @@ TEST_F(PartiesStateTest, DisablingTheQueuesInThePartyLobbyLeavesIt) {
   const Host::RouteAnswer notifications = w.Call("GET", "/jyx-lobby/v2/notifications");
   EXPECT_THAT(notifications.body,
               HasSubstr(R"("notificationReason":"ServiceShutdown","summonerIds":[])"));
+}
+
+TEST_F(PartiesStateTest, AfterAGameTheQueueChecksFollowTheLastQueuedLobby) {
+  struct Case {
+    const char* label;
+    bool partyInQueue;
+    bool queuesEnabled;  // the override that runs the check
+    bool leaves;
+    bool notified;
+  };
+  const std::vector<Case> cases = {
+      {"disabled, the party in that queue", true, false, true, true},
+      {"disabled, the party without queue", false, false, false, false},
+      {"enabled, the party in that queue", true, true, false, false},
+      {"enabled, the party without queue", false, true, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    PartiesWorld& w = Fresh();
+    w.host_.SeedResource("/jyx-game-queues/v1/queues", kQueue420);
+    w.AllowLobbies();
+    w.Start();
+    if (c.partyInQueue) {
+      const Host::RouteAnswer created = w.Call("POST", "/jyx-lobby/v2/lobby", R"({"queueId":420})");
+      ASSERT_FALSE(created.error.has_value()) << *created.error;
+    }
+    w.SetPhase("EndOfGame");
+    Api::LobbyStatus lastQueued;
+    lastQueued.queueId = 420;
+    LobbyPluginTesting::MutablePlayerStatus(w.Plugin()).lastQueuedLobbyStatus = lastQueued;
+    const std::size_t mark = w.PartiesMark();
+    const Host::RouteAnswer answer =
+        w.Call("POST", std::string("/jyx-lobby/v2/parties/overrides/EnabledForTeamBuilderQueues?"
+                                   "enabledForTeambuilderQueues=") +
+                           (c.queuesEnabled ? "true" : "false"));
+    ASSERT_FALSE(answer.error.has_value());
+    const Texts sent = w.PartiesSent(mark);
+    EXPECT_EQ(sent.size(), c.leaves ? 1u : 0u) << ::testing::PrintToString(sent);
+    const std::string body = w.Call("GET", "/jyx-lobby/v2/notifications").body;
+    EXPECT_EQ(body.find("ServiceShutdown") != std::string::npos, c.notified) << body;
+  }
 }
 
 TEST_F(PartiesStateTest, TheLocalMemberIsReadiedAgainInTheLobby) {
