@@ -193,11 +193,9 @@ TEST_F(ControllerLobbiesLoadedTest, ChangingTheQueueReentersTheLegacyLobbyAndRec
   host->ClearRecords();
   const RouteAnswer answer = Post(430);
   ASSERT_FALSE(answer.error.has_value()) << *answer.error;
-  const Names flow = Flow();
-  ASSERT_FALSE(flow.empty());
-  EXPECT_EQ(flow.front(), "-SoloLobby");
-  EXPECT_NE(std::find(flow.begin(), flow.end(), "+ChangingLobby"), flow.end());
-  EXPECT_EQ(flow.back(), "+SoloLobby");
+  EXPECT_EQ(Flow(), (Names{"-SoloLobby", "-LegacyLobby", "+ChangingLobby", "-ChangingLobby",
+                           "+LegacyLobby", "+SoloLobby"}))
+      << "SoloLobby, ChangingLobby, SoloLobby, within InLobby";
   EXPECT_EQ(GameflowEvents(),
             (Names{R"("GAMEFLOW_EVENT.ENTERED_LOBBY")", R"("GAMEFLOW_EVENT.ENTERED_LOBBY")"}))
       << "no EXITED_LOBBY";
