@@ -367,6 +367,9 @@ class FakeLobbyController : public Lobby::LobbyController {
   }
   void Subscribe() override { Record("Subscribe"); }
   void Unsubscribe() override { Record("Unsubscribe"); }
+  void FetchCustomBotsConfig(std::uint64_t summonerId) override {
+    Record("FetchCustomBotsConfig(" + std::to_string(summonerId) + ")");
+  }
   bool IsPlatformMatchmade() override { return isPlatformMatchmade; }
 
   // Journals "<kind>.<call>".

@@ -18,7 +18,7 @@ using Names = std::vector<std::string>;
 
 constexpr char kSessionPath[] = "/jyx-login/v1/session";
 constexpr char kInvokePath[] = "/jyx-login/v1/session/invoke";
-constexpr char kFetchBots[] = "log Not built: FetchCustomBotsConfig";
+constexpr char kFetchBots[] = "custom.FetchCustomBotsConfig(";
 
 void SetSession(LobbyRig& rig, const std::string& json) {
   rig.host.SetResource(kSessionPath, json);
