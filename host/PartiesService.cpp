@@ -330,6 +330,18 @@ std::string PartiesService::PlayerJson(const std::string& puuid) const {
   if (player == nullptr) return {};
   rapidjson::StringBuffer buffer;
   Writer writer(buffer);
+  const auto writeGameMode = [&](const PartiesParty& party) {
+    writer.StartObject();
+    Key(writer, "botDifficulty");
+    Optional(writer, party.botDifficulty, [&](const std::string& v) { Text(writer, v); });
+    Key(writer, "gameType");
+    Text(writer, party.gameType);
+    Key(writer, "maxPartySize");
+    writer.Int(party.maxPartySize);
+    Key(writer, "queueId");
+    writer.Int(party.queueId);
+    writer.EndObject();
+  };
   const auto writeMember = [&](const PartiesParty& party, const PartiesMember& member) {
     const PartiesPlayer* who = FindPlayer(member.puuid);
     writer.StartObject();
@@ -338,7 +350,12 @@ std::string PartiesService::PlayerJson(const std::string& puuid) const {
     Key(writer, "canInvite");
     Optional(writer, member.canInvite, [&](bool v) { writer.Bool(v); });
     Key(writer, "gameMode");
-    writer.Null();
+    // An invitation names the game it is for.
+    if (member.role == "INVITED" || member.role == "HOLD") {
+      writeGameMode(party);
+    } else {
+      writer.Null();
+    }
     Key(writer, "inviteTimestamp");
     Optional(writer, member.inviteTimestamp, [&](uint64_t v) { writer.Uint64(v); });
     Key(writer, "invitedBySummonerId");
@@ -362,18 +379,6 @@ std::string PartiesService::PlayerJson(const std::string& puuid) const {
     Text(writer, member.role);
     Key(writer, "summonerId");
     writer.Uint64(who ? who->summonerId : 0);
-    writer.EndObject();
-  };
-  const auto writeGameMode = [&](const PartiesParty& party) {
-    writer.StartObject();
-    Key(writer, "botDifficulty");
-    Optional(writer, party.botDifficulty, [&](const std::string& v) { Text(writer, v); });
-    Key(writer, "gameType");
-    Text(writer, party.gameType);
-    Key(writer, "maxPartySize");
-    writer.Int(party.maxPartySize);
-    Key(writer, "queueId");
-    writer.Int(party.queueId);
     writer.EndObject();
   };
   writer.StartObject();
