@@ -212,6 +212,13 @@ TEST_F(PartiesPartyOperationsTest, InvitationsNeedTheRightAndSkipMembers) {
   EXPECT_THAT(LogLines(2, "Parties send invitation(s) failure"),
               ElementsAre("Parties send invitation(s) failure: SERVICE_UNAVAILABLE"));
   EXPECT_EQ(LogLines(2, "Parties service is UNAVAILABLE").size(), 1u);
+  const std::vector<Api::LobbyNotification> notifications = plugin_.HandleGetNotifications().value;
+  EXPECT_EQ(std::count_if(notifications.begin(), notifications.end(),
+                          [](const Api::LobbyNotification& n) {
+                            return n.notificationReason == "SERVICE_UNAVAILABLE" &&
+                                   n.summonerIds.empty();
+                          }),
+            1);
   const std::vector<std::string> events = Events("parties-service");
   ASSERT_EQ(events.size(), 1u);
   EXPECT_THAT(events[0], ::testing::HasSubstr(R"("request":"bulk_invite")"));
