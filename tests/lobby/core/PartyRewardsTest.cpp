@@ -240,23 +240,28 @@ TEST_F(PartyRewardsHostTest, OnlyTheExactEnabledKeySwitchesItOnAndTextThatIsNotJ
   EXPECT_EQ(fetched, 1u);
 }
 
-TEST_F(PartyRewardsHostTest, AnUpdateWhileTheFetchWaitsSendsItsOwnAndBothPublish) {
+TEST_F(PartyRewardsHostTest, ALobbyStatusWhileTheFetchWaitsSendsItsOwnAndBothPublish) {
   Configure(R"({"PartyRewards":{"Enabled":true}})");
   Host::ProxyScript slow;
   slow.reply.payload = kConfiguration;
   slow.timing = Host::ProxyScript::Timing::OnYield;
   slow.yield = 2;
   proxy.Script(kService, kMethod, slow);
-  Strings inner;
-  rig.host.OnYield(1, [&] {
-    // A lobby status arriving now would update the rewards of its lobby the same way.
-    inner = Update(420);
-  });
-  // The outer update's publications hold the inner one's, then its own.
+  bool pushed = false;
+  rig.host.OnYield(1, [&] { pushed = legacy.Push(kLobbyStatusClass, "{}"); });
+  const std::size_t statusMark = rig.Mark();
+  // Both updates' publications, the lobby status's first: it completes while the first waits.
   EXPECT_EQ(Update(420), (Strings{k420Rewards, k420Rewards}));
-  EXPECT_EQ(inner, Strings{k420Rewards});
+  EXPECT_TRUE(pushed);
+  EXPECT_EQ(rig.Entries({"arranged.HandleLobbyStatus", "teamBuilder.HandleLobbyStatus",
+                         "invalid.HandleLobbyStatus"},
+                        statusMark)
+                .size(),
+            1u)
+      << "the status ran inside the first update";
   EXPECT_EQ(Fetches(), 2u);
-  EXPECT_EQ(Update(999).size(), 1u);
+  // The table holds the configuration once: a later update finds queue 420's first entry.
+  EXPECT_EQ(Update(420), Strings{k420Rewards});
   EXPECT_EQ(Fetches(), 2u);
 }
 
