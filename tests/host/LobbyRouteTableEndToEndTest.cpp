@@ -388,10 +388,11 @@ TEST_F(LobbyRouteTableEndToEndTest, ArgumentsThatDoNotBindAnswerTheirErrorAndRun
   // No queue is known yet, so no lobby has a controller that switches teams.
   EXPECT_EQ(switched.status, 500u);
   EXPECT_EQ(switched.error, "NOT_SUPPORTED");
+  // Outside a lobby there is no backend to promote with.
   const RouteAnswer promoted = host.CallRoute("POST", "/jyx-lobby/v2/lobby/members/42/promote", "");
-  EXPECT_EQ(promoted.error, "Not built: HandlePromote");
-  EXPECT_EQ(NotBuiltLines(logsBefore),
-            (Names{"Not built: HandlePromote"}));
+  EXPECT_EQ(promoted.status, 500u);
+  EXPECT_EQ(promoted.error, "INVALID_LOBBY");
+  EXPECT_EQ(NotBuiltLines(logsBefore), Names{});
 }
 
 TEST_F(LobbyRouteTableEndToEndTest, AutofillDisplayedIsSetOnceAndStartsOverWithEveryPlugin) {
