@@ -31,6 +31,8 @@ constexpr char kConfigurationMissing[] =
     "Invalid custom lobby configuration (customGameLobby missing)";
 constexpr char kAliasesMissing[] = "Unable to update champion aliases";
 constexpr char kInvalidTeam[] = "Couldn't switch team, invalid team argument";
+constexpr char kNotInTeamSelect[] =
+    "Custom lobby must be in team select to transition to StartChampSelect";
 constexpr char kInventoryPathTemplate[] = "/jyx-champions/v1/inventories/%1/champions-minimal";
 constexpr char kIntermediateInCustomsPath[] =
     "/jyx-platform-config/v1/namespaces/BotConfigurations/IntermediateInCustoms";
@@ -363,8 +365,6 @@ MaybeType<Failure, void> CustomGameLobbyController::HandleGameDto(Api::Lobby& lo
 MaybeType<Failure, Api::LobbyCustomChampSelectStartResponse>
 CustomGameLobbyController::StartChampionSelection(Api::Lobby& lobby) {
   if (game.gameState != kPhaseTeamSelect) {
-    constexpr char kNotInTeamSelect[] =
-        "Custom lobby must be in team select to transition to StartChampSelect";
     LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "%s", kNotInTeamSelect);
     return Failure(500, kNotInTeamSelect);
   }
