@@ -50,21 +50,6 @@ class QuietLog {
   Zarn::Testing::RecordingLogTarget target_;
 };
 
-void ExpectNotBuiltReply(const BindingHttpResult& reply, const std::string& operation) {
-  SCOPED_TRACE(operation);
-  EXPECT_FALSE(reply.IsOk());
-  EXPECT_EQ(reply.Result().ErrorMessage(), "Not built: " + operation);
-  EXPECT_EQ(reply.StatusPart().status, 500);
-}
-
-template <class T>
-void ExpectNotBuiltReply(const HttpResult<T>& reply, const std::string& operation) {
-  SCOPED_TRACE(operation);
-  EXPECT_FALSE(reply.response.ok);
-  EXPECT_EQ(reply.response.message, "Not built: " + operation);
-  EXPECT_EQ(reply.response.status.status, 500);
-}
-
 TEST(BackendComponentFactoryTest, MakesTheRealBackendsPlatformWithoutPlugin) {
   BackendComponentFactory factory;
   const std::unique_ptr<PartiesBackend> parties = factory.MakePartiesBackend();
@@ -82,19 +67,24 @@ TEST(BackendComponentFactoryTest, MakesTheRealBackendsPlatformWithoutPlugin) {
   EXPECT_EQ(parties->player.createdAt, 0u);
 }
 
-TEST(BackendComponentFactoryTest, UnbuiltPartiesOperationsFailNamingThemselves) {
+TEST(BackendComponentFactoryTest, WithoutAStartThePartiesOperationsFindNoPlayer) {
   QuietLog log;
   BackendComponentFactory factory;
   const std::unique_ptr<PartiesBackend> parties = factory.MakePartiesBackend();
-  const std::string kind = "PartiesLobbyBackend";
-  EXPECT_THAT(parties->GetLobby(), FailsWith(0, "Not built: " + kind + "::GetLobby"));
-  EXPECT_THAT(parties->LeaveLobby(), FailsWith(0, "Not built: " + kind + "::LeaveLobby"));
+  EXPECT_THAT(parties->GetLobby(), FailsWith(400, "CURRENT_PLAYER_PUUID_NOT_FOUND"));
+  EXPECT_TRUE(parties->LeaveLobby().HasValue()) << "no party to leave";
   EXPECT_FALSE(parties->GetLobbyStatus().has_value());
-  ExpectNotBuiltReply(parties->StartMatchmaking(), kind + "::StartMatchmaking");
+  const BindingHttpResult search = parties->StartMatchmaking();
+  EXPECT_FALSE(search.IsOk());
+  EXPECT_EQ(search.StatusPart().status, 400);
+  EXPECT_EQ(search.Result().ErrorMessage(), "QUEUE_NOT_ENABLED");
   EXPECT_THAT(parties->MakePartyAnalyticsFields("parties-invitation"),
               FailsWith(500, "INVALID_PARTY"));
   EXPECT_TRUE(parties->BuildReceivedInvitations().empty());
-  EXPECT_EQ(log.Messages().size(), 5u);
+  // The view and the status each say that no state arrived yet.
+  EXPECT_EQ(log.Messages(), (std::vector<std::string>(2,
+                                                      "Player party state has not been "
+                                                      "initialized.")));
 }
 
 TEST(BackendComponentFactoryTest, WithoutAPartyThePartyPredicatesAreFalseAndPreparingIsFree) {
