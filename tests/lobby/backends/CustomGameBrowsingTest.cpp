@@ -251,5 +251,65 @@ TEST(CustomGameBrowsingTest,
   EXPECT_TRUE(rig.PublishedData("/jyx-lobby/v1/lobby/availability", notCustom).empty());
 }
 
+TEST(CustomGameBrowsingTest, AcceptingACustomGamesInvitationReadsTheGameOfItsMetaData) {
+  CustomGameRig rig;
+  ASSERT_TRUE(rig.legacy.Push(
+      "com.zarnworks.platform.gameinvite.contract.InvitationRequest",
+      R"({"invitationId":"inv-1","owner":{"summonerId":5},"inviter":{"summonerId":5},)"
+      R"("invitationState":"ACTIVE","gameMetaData":)"
+      R"("{\"gameType\":\"PRACTICE_GAME\",\"gameId\":123,\"gameTypeConfigId\":1}"})"));
+  rig.host.RunDue();
+  rig.AllowLobbies();
+  Host::LcdsAnswer status;
+  status.typeName = "com.zarnworks.platform.gameinvite.contract.LobbyStatus";
+  status.body = R"({"invitationId":"inv-1","owner":{"summonerId":5},"members":[{"summonerId":5},)"
+                R"({"summonerId":2046,"hasDelegatedInvitePower":true}],"invitees":[],)"
+                R"("gameMetaData":"{\"gameId\":123,\"mapId\":11}"})";
+  rig.legacy.Script("lcdsGameInvitationService", "accept", status);
+  rig.AnswerGame("getGame", GameJson("TEAM_SELECT"));
+  const std::size_t before = rig.legacy.Invocations().size();
+  const std::size_t mark = rig.Mark();
+  HttpResponse accepted = rig.plugin->HandleAcceptReceivedInvitation("inv-1");
+  EXPECT_TRUE(accepted.ok) << accepted.message;
+  Names calls;
+  for (std::size_t i = before; i < rig.legacy.Invocations().size(); ++i) {
+    calls.push_back(rig.legacy.Invocations()[i].method + " " +
+                    rig.legacy.Invocations()[i].arguments);
+  }
+  ASSERT_GE(calls.size(), 2u);
+  EXPECT_EQ(calls[0], R"(accept ["inv-1"])");
+  EXPECT_EQ(calls[1], "getGame [123]");
+  EXPECT_EQ(rig.Entries({"request /jyx-game-queues/v1/game-type-config/"}, mark),
+            Names{"request /jyx-game-queues/v1/game-type-config/1"});
+  ASSERT_TRUE(rig.V1Lobby().customGameLobby.has_value());
+  EXPECT_EQ(rig.V1Lobby().customGameLobby->gameId, 123u);
+  EXPECT_EQ(rig.V1Lobby().invitationId, "inv-1");
+}
+
+TEST(CustomGameBrowsingTest, TheSpectatorSlotLimitIsANonNegativeNumberAndADeleteKeepsIt) {
+  struct Step {
+    const char* value;  // null: the key is deleted
+    std::uint64_t slots;
+  };
+  const std::vector<Step> steps = {
+      {"3", 3}, {nullptr, 3}, {"-3", 0}, {"4", 4}, {R"("many")", 0}, {"2.5", 2},
+  };
+  CustomGameRig rig;
+  AnswerList(rig);
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.value != nullptr ? step.value : "deleted");
+    if (step.value != nullptr) {
+      rig.host.SetResource(kSlotLimitPath, step.value);
+    } else {
+      ASSERT_TRUE(rig.host.DeleteResource(kSlotLimitPath));
+    }
+    rig.host.RunDue();
+    ASSERT_TRUE(rig.plugin->RefreshCustomGames().ok);
+    const std::vector<Api::LobbyCustomGame> games = rig.plugin->GetCustomGames().value;
+    ASSERT_EQ(games.size(), 3u);
+    EXPECT_EQ(games[0].maxSpectatorSlots, step.slots);
+  }
+}
+
 }  // namespace
 }  // namespace Zarn::Client::Testing

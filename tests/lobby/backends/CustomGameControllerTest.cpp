@@ -312,5 +312,60 @@ TEST(CustomGameControllerTest, KicksBanObserversAndMembersOfTheStoredGame) {
   EXPECT_EQ(rig.legacy.Invocations().size(), before + 2);
 }
 
+TEST(CustomGameControllerTest, ALobbyStatusSetsOwnersAndInvitersInEveryListAndTheLocalMember) {
+  CustomGameRig rig;
+  Api::Lobby lobby;
+  Api::LobbyMember local;
+  local.id = kLocalSummonerId;
+  Api::LobbyMember five;
+  five.id = 5;
+  Api::LobbyMember watcher;
+  watcher.id = 77;
+  watcher.isSpectator = true;
+  lobby.members = {local, five};
+  lobby.customGameLobby.emplace();
+  lobby.customGameLobby->teamOne = {local};
+  lobby.customGameLobby->teamTwo = {five};
+  lobby.customGameLobby->spectators = {watcher};
+  LCDS::LobbyStatus status;
+  status.invitationId = "inv-9";
+  status.owner.summonerId = 5;
+  LCDS::Member member;
+  member.summonerId = kLocalSummonerId;
+  member.hasDelegatedInvitePower = true;
+  status.members.push_back(member);
+  member.summonerId = 5;
+  member.hasDelegatedInvitePower = false;
+  status.members.push_back(member);
+  MaybeType<Failure, Api::Lobby> handled = rig.Controller().HandleLobbyStatus(lobby, status);
+  ASSERT_TRUE(handled.HasValue());
+  const auto flags = [](const std::vector<Api::LobbyMember>& list) {
+    std::string text;
+    for (const Api::LobbyMember& m : list) {
+      text += std::to_string(m.id) + (m.isOwner ? "O" : "") + (m.canInviteOthers ? "I" : "") + " ";
+    }
+    return text;
+  };
+  EXPECT_EQ(handled->invitationId, "inv-9");
+  EXPECT_EQ(flags(handled->members), "2046I 5OI ");
+  EXPECT_EQ(flags(handled->customGameLobby->teamOne), "2046I ");
+  EXPECT_EQ(flags(handled->customGameLobby->teamTwo), "5OI ");
+  EXPECT_EQ(flags(handled->customGameLobby->spectators), "77 ") << "not in the status";
+  EXPECT_EQ(handled->localMember.id, kLocalSummonerId);
+  EXPECT_TRUE(handled->localMember.canInviteOthers);
+
+  // Granting or revoking keeps an owner's privilege, in every list of the custom part.
+  Api::Lobby granted = handled.Value();
+  rig.Controller().SetMemberCanInvite(5, false, granted);
+  rig.Controller().SetMemberCanInvite(77, true, granted);
+  rig.Controller().SetMemberCanInvite(kLocalSummonerId, false, granted);
+  EXPECT_EQ(flags(granted.customGameLobby->teamOne), "2046 ");
+  EXPECT_EQ(flags(granted.customGameLobby->teamTwo), "5OI ");
+  EXPECT_EQ(flags(granted.customGameLobby->spectators), "77I ");
+  Api::Lobby none;
+  rig.Controller().SetMemberCanInvite(5, true, none);
+  EXPECT_FALSE(none.customGameLobby.has_value()) << "no custom part is made";
+}
+
 }  // namespace
 }  // namespace Zarn::Client::Testing
