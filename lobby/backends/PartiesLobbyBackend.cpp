@@ -4,7 +4,6 @@
 
 #include "lobby/core/LobbyFlow.h"
 #include "lobby/core/LobbyPlugin.h"
-#include "sdk/base/NotBuilt.h"
 
 namespace Zarn::Client::Lobby {
 
@@ -79,44 +78,6 @@ MaybeType<Failure, void> PartiesLobbyBackend::PrepareForLobbyCreation(std::int32
     if (!clash) return MaybeType<Failure, void>::Success();
   }
   return LeaveLobby();
-}
-
-HttpResult<std::string> PartiesLobbyBackend::HandleGetHealth() {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::HandleGetHealth", HttpResult<std::string>);
-}
-
-Api::PlayerDto PartiesLobbyBackend::HandleGetPlayer() {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::HandleGetPlayer", Api::PlayerDto);
-}
-
-HttpResponse PartiesLobbyBackend::HandlePutActive(bool /*active*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::HandlePutActive", HttpResponse);
-}
-
-HttpResponse PartiesLobbyBackend::HandlePutQueue(std::int32_t /*queueId*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::HandlePutQueue", HttpResponse);
-}
-
-HttpResponse PartiesLobbyBackend::HandlePutReady(bool /*ready*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::HandlePutReady", HttpResponse);
-}
-
-HttpResponse PartiesLobbyBackend::HandlePutRole(std::string /*partyId*/, std::string /*puuid*/,
-                                                std::string /*role*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::HandlePutRole", HttpResponse);
-}
-
-HttpResult<Api::PremadePartyDto> PartiesLobbyBackend::HandleGetCommsMembers() {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::HandleGetCommsMembers", HttpResult<Api::PremadePartyDto>);
-}
-
-HttpResult<std::string> PartiesLobbyBackend::HandleGetCommsToken() {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::HandleGetCommsToken", HttpResult<std::string>);
-}
-
-void PartiesLobbyBackend::MapGatekeeperReason(
-    const std::vector<Api::GatekeeperRestrictionDto>& /*restrictions*/) {
-  ZARN_NOT_BUILT("PartiesLobbyBackend::MapGatekeeperReason", void);
 }
 
 }  // namespace Zarn::Client::Lobby

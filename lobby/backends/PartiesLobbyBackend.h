@@ -226,6 +226,9 @@ class PartiesLobbyBackend final : public PartiesBackend {
                                           std::string path, const T& body, NoContent noContent);
   // Logs and reports a checked request's failure.
   void ReportCheckedFailure(std::string_view action, const Failure& failure);
+  // The health request: checked, reported and re-registering as a checked request is, but its
+  // payload is text and no state is applied. A 204 gives the empty text.
+  MaybeType<Failure, std::string> RequestHealthText();
   // The order checks of a state that is no reply against the stored one, with their log lines
   // and the duplicate handling; true when `incoming` may be stored.
   bool AcceptsInOrder(const Api::PlayerDto& incoming, Api::PlayerUpdateType updateType);

@@ -1,15 +1,20 @@
 // The parties backend's presence: an open party advertised in the player's chat presence, so that
-// friends can see a party they may join. Publications are delayed and coalesced.
+// friends can see a party they may join. Publications are delayed and coalesced. Also the
+// gatekeeper restrictions of a parties search error, shown as the matchmaking search's errors.
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
+#include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyFlow.h"
 #include "lobby/core/LobbyPlugin.h"
+#include "sdk/base/LogChannels.h"
+#include "sdk/base/LogPrintf.h"
 #include "sdk/binding/TypedConversions.h"
 #include "sdk/runtime/Requests.h"
 
@@ -19,6 +24,29 @@ namespace {
 
 constexpr double kDefaultPublishPresenceDelaySeconds = 3.0;
 constexpr char kPresenceKey[] = "pty";
+constexpr char kMatchmakingSearchPath[] = "/jyx-matchmaking/v1/search";
+constexpr char kUnknownSearchError[] = "UNKNOWN_ERROR";
+constexpr double kSecondsPerMillisecond = 0.001;
+// The gatekeeper reasons the matchmaking search shows as they are. "LEAVER_BUSTED" is not one:
+// the low-priority data carries it.
+constexpr const char* kSearchErrorReasons[] = {
+    "ALREADY_IN_GAME",
+    "BINGE_PREVENTION",
+    "MAX_LEVEL_RESTRICTED",
+    "MIN_LEVEL_RESTRICTED",
+    "MINOR_RESTRICTED",
+    "QUEUE_DODGER",
+    "LEAVER_BUSTER_TAINTED_WARNING",
+    "MIN_CHAMPIONS_RESTRICTED",
+    "MIN_CHAMPIONS_RESTRICTED_NO_FREE",
+    "TIER_DELTA_RESTRICTED",
+    "RANKED_RESTRICTED",
+    "MAX_PREMADE_SIZE_VIOLATED",
+    "PLAYER_BANNED",
+    "QUEUE_STATE_NOT_ON",
+    "HIGH_MMR_PREMADE_SIZE_RESTRICTED",
+    "PREREQUISITE_QUEUES_NOT_PLAYED",
+};
 
 bool PhaseAllowsPresence(const std::optional<Api::GameflowSession>& session) {
   if (!session.has_value()) return false;
@@ -100,6 +128,46 @@ void PartiesLobbyBackend::PublishPartyPresence() {
   // Stored before the request, which may wait: a call meanwhile compares with this one.
   lastPublishedPresence = std::move(presence);
   static_cast<void>(plugin_->Request<void>(HttpMethod::Put, "/jyx-chat/v1/me", user));
+}
+
+void PartiesLobbyBackend::MapGatekeeperReason(
+    const std::vector<Api::GatekeeperRestrictionDto>& restrictions) {
+  if (restrictions.empty()) return;
+  if (searchErrorReasons.empty()) {
+    searchErrorReasons.insert(std::begin(kSearchErrorReasons), std::end(kSearchErrorReasons));
+  }
+  Api::MatchmakingSearchResource search;
+  for (const Api::GatekeeperRestrictionDto& restriction : restrictions) {
+    Api::LobbyMatchmakingSearchErrorResource error;
+    error.id = -1;
+    if (player.currentParty.has_value()) {
+      for (const Api::PartyMemberDto& member : player.currentParty->players) {
+        if (member.accountId == restriction.accountId) {
+          error.penalizedSummonerId = member.summonerId;
+          break;
+        }
+      }
+    }
+    error.penaltyTimeRemaining =
+        static_cast<double>(restriction.remainingMillis) * kSecondsPerMillisecond;
+    if (searchErrorReasons.contains(restriction.reason)) {
+      error.errorType = restriction.reason;
+      error.message = restriction.reason;
+    } else {
+      LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
+                "Received unhandled queue restriction reason: %s", restriction.reason.c_str());
+      error.errorType = kUnknownSearchError;
+    }
+    search.searchState = Api::LobbyMatchmakingSearchState::Error;
+    search.errors.push_back(std::move(error));
+  }
+  if (plugin_ == nullptr) return;
+  MaybeType<Failure, void> sent =
+      plugin_->Request<void>(HttpMethod::Put, kMatchmakingSearchPath, search);
+  if (sent.IsFailure()) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
+              "Failed update search after parties search error notification: %s", sent.Message());
+  }
 }
 
 }  // namespace Zarn::Client::Lobby

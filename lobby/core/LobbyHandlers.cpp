@@ -21,6 +21,4 @@ HttpResponse LobbyPlugin::HandlePlayAgainDecline() {
   ZARN_NOT_BUILT("HandlePlayAgainDecline", HttpResponse);
 }
 
-bool LobbyPlugin::HandleGetPartyActive() { ZARN_NOT_BUILT("HandleGetPartyActive", bool); }
-
 }  // namespace Zarn::Client::Lobby
