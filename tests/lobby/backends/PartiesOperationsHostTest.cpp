@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -391,6 +392,18 @@ TEST_F(PartiesOperationsHostTest, AReconnectionInAPartyLobbyUnlocksCancelsAndFet
 
 TEST_F(PartiesOperationsHostTest, GameflowPhasesReachTheParty) {
   StartInPartyLobby();
+  // Not ready while no phase asks for it; the lobby phase readies the player again.
+  ASSERT_EQ(parties_.Act("puuid-a", "PUT", "v1/parties/party-1/members/puuid-a/ready", "false")
+                .httpStatus,
+            200);
+  host_.RunDue();
+  ASSERT_EQ(Backend().GetLocalMember().ready, std::optional<bool>(false));
+  parties_.ClearRecords();
+  host_.SetResource(kGameflowSessionPath, R"({"phase":"Lobby"})");
+  host_.RunDue();
+  EXPECT_THAT(Sent(), ElementsAre("PUT /v1/parties/party-1/members/puuid-a/ready true"));
+
+  parties_.ClearRecords();
   host_.SetResource(kGameflowSessionPath, R"({"phase":"GameStart"})");
   host_.RunDue();
   EXPECT_THAT(Sent(), ElementsAre("POST /v1/parties/party-1/enteredGame"));
@@ -399,6 +412,36 @@ TEST_F(PartiesOperationsHostTest, GameflowPhasesReachTheParty) {
   host_.SetResource(kGameflowSessionPath, R"({"phase":"None"})");
   host_.RunDue();
   EXPECT_THAT(Sent(), ElementsAre("PUT /v1/parties/party-1/members/puuid-a/role \"DECLINED\""));
+}
+
+TEST_F(PartiesOperationsHostTest, APartyDodgeReadiesAgainAndIsNotifiedOutsideTheReadyCheck) {
+  StartInPartyLobby();
+  struct Case {
+    const char* dodgePhase;
+    std::size_t notified;
+  };
+  std::size_t notifications = 0;
+  for (const Case& c : std::vector<Case>{{"ReadyCheck", 0}, {"ChampSelect", 1}}) {
+    SCOPED_TRACE(c.dodgePhase);
+    parties_.ClearRecords();
+    host_.ClearRecords();
+    host_.SetResource(kGameflowSessionPath, R"({"phase":"Matchmaking"})");
+    host_.RunDue();
+    host_.SetResource(kGameflowSessionPath,
+                      std::string(R"({"phase":"Lobby","gameDodge":{"state":"PartyDodged",)") +
+                          R"("dodgeIds":[10],"phase":")" + c.dodgePhase + R"("}})");
+    host_.RunDue();
+    EXPECT_EQ(Logged(0, "Party dodge received, cancelling matchmaking").size(), 1u);
+    EXPECT_THAT(Sent(), ElementsAre("PUT /v1/parties/party-1/members/puuid-a/ready true"));
+    const Host::RouteAnswer listed = Call("GET", "/jyx-lobby/v2/notifications");
+    std::size_t dodges = 0;
+    for (std::size_t at = listed.body.find("PartyDodged"); at != std::string::npos;
+         at = listed.body.find("PartyDodged", at + 1)) {
+      ++dodges;
+    }
+    notifications += c.notified;
+    EXPECT_EQ(dodges, notifications);
+  }
 }
 
 }  // namespace
