@@ -160,7 +160,7 @@ HttpResult<std::vector<Api::LobbyInvitation>> LobbyPlugin::SendPlatformInvitatio
 
   // A failed call is the send's failure, as the legacy platform's refusal of the only invitation
   // is; the ids it failed were removed above.
-  if (callFailed && ids.size() > 1) return HttpResponse(400, callFailure);
+  if (callFailed) return HttpResponse(400, callFailure);
   if (removed && invitations.size() == 1) {
     return HttpResponse(
         400, failed.empty() ? std::string() : failed.front().exception.rootCauseClassname);

@@ -479,6 +479,37 @@ TEST(InvitationsPremadeTest, PremadeEligibilityNeedsTheQueuesAndIsCachedByItsNon
   }
 }
 
+TEST(InvitationsPremadeTest, AQueueListChangedWhileTheRequestWaitsLeavesTheCacheDirty) {
+  Client::Testing::LobbyRig rig;
+  LobbyPlugin& plugin = *rig.plugin;
+  Api::Queue ranked;
+  ranked.id = 420;
+  Api::Queue normal;
+  normal.id = 430;
+  LobbyPluginTesting::Queues(plugin).Update(PluginResourceEventType::Create, {ranked});
+  Host::ScriptedReply first;
+  first.json = R"([{"queueId":420,"eligible":true}])";
+  first.uses = 1;
+  first.during = [&] {
+    LobbyPluginTesting::Queues(plugin).Update(PluginResourceEventType::Update, {ranked, normal});
+  };
+  rig.host.ScriptReply(kEligibilityPath, first);
+  Host::ScriptedReply later;
+  later.json = R"([{"queueId":420,"eligible":true},{"queueId":430,"eligible":true}])";
+  rig.host.ScriptReply(kEligibilityPath, later);
+  ASSERT_EQ(plugin.RequestPremadeEligibility({1}, 9).Value().size(), 1u);
+  const std::size_t mark = rig.Mark();
+  MaybeType<Failure, std::vector<Api::Eligibility>> again =
+      plugin.RequestPremadeEligibility({1}, 9);
+  ASSERT_TRUE(again.HasValue());
+  EXPECT_EQ(again.Value().size(), 2u) << "asked again for the new queues";
+  EXPECT_EQ(rig.Entries({"request /jyx-queue-eligibility"}, mark),
+            Names{std::string("request ") + kEligibilityPath + " [1] [420,430]"});
+  const std::size_t cached = rig.Mark();
+  EXPECT_EQ(plugin.RequestPremadeEligibility({1}, 9).Value().size(), 2u);
+  EXPECT_EQ(rig.Entries({"request /jyx-queue-eligibility"}, cached), Names{});
+}
+
 TEST(InvitationsPremadeTest, AFailedPremadeRequestIsAnsweredWithItsStatusAndCachesNothing) {
   Client::Testing::LobbyRig rig;
   Api::Queue ranked;
