@@ -114,9 +114,10 @@ bool PartiesLobbyBackend::ApplyPartiesState(Api::PlayerDto incoming,
   // The steps below may wait; they compare with the state as it was when this one arrived.
   const Api::PlayerDto stored = player;
   OnLeaverBusterPlayerUpdate(incoming.currentParty, stored.currentParty, incoming);
+  // The resume time is signed, as the service means it.
   if (incoming.currentParty.has_value() && stored.currentParty.has_value() &&
-      stored.currentParty->activityResumeUtcMillis > 0 && !incoming.currentParty->activityLocked &&
-      stored.currentParty->activityLocked) {
+      static_cast<std::int64_t>(stored.currentParty->activityResumeUtcMillis) > 0 &&
+      !incoming.currentParty->activityLocked && stored.currentParty->activityLocked) {
     UpdateSearchAfterCancel();
   }
   OnCommsMembersEvent(incoming, stored);
