@@ -182,6 +182,13 @@ TEST_F(InvitationsTest, OfThreeInvitedTheRefusedOneIsDroppedAndTheOthersArePendi
   EXPECT_EQ(W().Logged("Invitations sent", logs), Names{"0|Invitations sent"});
   EXPECT_EQ(W().Logged("parties analytics", logs),
             Names{"1|Not sending parties analytics, invalid party state"});
+
+  // An empty list calls nothing.
+  const std::size_t calls = W().legacy_.Invocations().size();
+  HttpResult<std::vector<Api::LobbyInvitationDto>> none = W().Plugin().HandlePostInvitations({});
+  EXPECT_TRUE(none.response.ok) << none.response.message;
+  EXPECT_TRUE(none.value.empty());
+  EXPECT_EQ(LegacyCalls(calls), Names{});
 }
 
 TEST_F(InvitationsTest, InvitingTheSameSummonerAgainUpdatesItsEntry) {
