@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <utility>
@@ -210,6 +212,40 @@ bool ReadPartiesPlayer(const rapidjson::Value& json, PartiesPlayer* player, std:
   return true;
 }
 
+// Serves the summoner lookup "/jyx-summoner/v2/summoners" from `json`, a list of summoner
+// records: each asked id (the second argument, a list) that a record has, in the asked order.
+bool ReadSummoners(const rapidjson::Value& json, PluginHost& host, std::string* error) {
+  if (!json.IsArray()) return Fail(error, "\"summoners\" must be a list");
+  auto known = std::make_shared<std::map<uint64_t, std::string>>();
+  for (const auto& entry : json.GetArray()) {
+    if (!entry.IsObject() || !entry.HasMember("summonerId") || !entry["summonerId"].IsUint64()) {
+      return Fail(error, "a summoner needs an unsigned \"summonerId\"");
+    }
+    (*known)[entry["summonerId"].GetUint64()] = JsonText(entry);
+  }
+  host.AddComponent("/jyx-summoner/v2/summoners", [known](const CoreRequest& request) {
+    CoreReply reply;
+    rapidjson::Document ids;
+    std::string parseError;
+    if (request.arguments.size() < 2 || !ParseHostJson(request.arguments[1], &ids, &parseError) ||
+        !ids.IsArray()) {
+      reply.status = 400;
+      reply.error = "the summoner lookup takes a list of summoner ids";
+      return reply;
+    }
+    std::string list;
+    for (const auto& id : ids.GetArray()) {
+      if (!id.IsUint64()) continue;
+      const auto found = known->find(id.GetUint64());
+      if (found == known->end()) continue;
+      list += (list.empty() ? "" : ",") + found->second;
+    }
+    reply.json = "[" + list + "]";
+    return reply;
+  });
+  return true;
+}
+
 bool ReadParties(const rapidjson::Value& json, PartiesService& parties, std::string* error) {
   if (!json.IsObject()) return Fail(error, "\"parties\" must be an object");
   if (json.HasMember("players")) {
@@ -337,6 +373,9 @@ bool LoadWorld(PluginHost& host, const std::string& text, std::string* error,
     for (const auto& entry : scripts.GetArray()) {
       if (!ReadProxyScript(entry, *services.proxy, error)) return false;
     }
+  }
+  if (world.HasMember("summoners") && !ReadSummoners(world["summoners"], host, error)) {
+    return false;
   }
   if (world.HasMember("parties")) {
     if (services.parties == nullptr) return Fail(error, "no parties service to seed");

@@ -18,7 +18,9 @@
 //                             "kind": "normal" | "status" | "empty" | "not-envelope" |
 //                                     "not-player" | "proxy-error",
 //                             "httpStatus": 503, "errorCode": "text", "apply": false,
-//                             "timing": "post" | "yield" | "never", "yield": 2, "uses": 1}]}}
+//                             "timing": "post" | "yield" | "never", "yield": 2, "uses": 1}]},
+//    "summoners": [{"summonerId": 2, "puuid": "p", "displayName": "N", ...}]}
+//      (the summoner lookup "/jyx-summoner/v2/summoners" answers the asked ids it finds here)
 // Every key is optional except a reply's "path", the names of a legacy or proxy script, a parties
 // player's "puuid" and a parties script's "path".
 #pragma once
