@@ -367,5 +367,24 @@ TEST(PartiesScenarioTest, TheLobbyHostScriptAnswersAlikeForBothWaysTheStatesArri
                               R"(puuid-a/role","body":"\"MEMBER\""}]})"));
 }
 
+TEST(PartiesScenarioTest, AWorldsSummonersMustBeAListOfSummonerIds) {
+  struct Case {
+    const char* world;
+    const char* error;
+  };
+  const std::vector<Case> cases = {
+      {R"({"summoners":{"summonerId":1}})", "\"summoners\" must be a list"},
+      {R"({"summoners":[{"puuid":"p"}]})", "a summoner needs an unsigned \"summonerId\""},
+      {R"({"summoners":[{"summonerId":-4}]})", "a summoner needs an unsigned \"summonerId\""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.world);
+    PluginHost host{PluginHost::Options{}};
+    std::string error;
+    EXPECT_FALSE(LoadWorld(host, c.world, &error));
+    EXPECT_EQ(error, c.error);
+  }
+}
+
 }  // namespace
 }  // namespace Zarn::Host
