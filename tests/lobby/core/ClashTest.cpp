@@ -1,0 +1,210 @@
+// Joining and leaving a clash party through the stand-in host: what is left first and in which
+// order, the gameflow plugin's say, the parties service's answers, and a parties state applied
+// while the join waits.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "tests/lobby/core/ClashTesting.h"
+
+namespace Zarn::Client::Lobby {
+namespace {
+
+using namespace ClashTesting;
+using Kind = Host::PartiesScript::Kind;
+
+constexpr char kJoinPath[] = "v1/clash-parties/join";
+constexpr char kRolePath[] = "v1/parties/*/members/*/role";
+constexpr char kExitedLobby[] = R"("GAMEFLOW_EVENT.EXITED_LOBBY")";
+
+class ClashJoinTest : public ClashTest {
+ protected:
+  // The legacy leaves, the lobby's exit and the parties requests from `from` on, in order.
+  Names Steps(std::size_t from) {
+    Names steps;
+    for (const std::string& request : Requests(from)) {
+      if (request == "lcds leave" || request == "parties" || request == kExitedLobby) {
+        steps.push_back(request);
+      }
+    }
+    return steps;
+  }
+  std::size_t V2Deletes(std::size_t from) {
+    std::size_t count = 0;
+    for (const Publication& event : W().Published(kV2LobbyPath, from)) {
+      if (event.eventType == "Delete") ++count;
+    }
+    return count;
+  }
+};
+
+TEST_F(ClashJoinTest, FromALegacyLobbyTheLobbyIsLeftAndQuitBeforeTheJoinAndTheViewRebuiltOnce) {
+  for (const bool joined : {true, false}) {
+    SCOPED_TRACE(joined ? "the service joins" : "the service refuses");
+    Fresh();
+    EnterLegacyLobby();
+    W().legacy_.Script(kInviteService, "leave", Host::LcdsAnswer{});
+    if (!joined) Script(kJoinPath, Kind::Status, 500, "CLASH_CLOSED");
+    const std::size_t requests = W().Mark();
+    const std::size_t events = W().EventMark();
+    const std::size_t parties = PartiesMark();
+    const HttpResponse reply = P().JoinClashParty("t1");
+    if (joined) {
+      EXPECT_TRUE(reply.ok) << reply.message;
+    } else {
+      EXPECT_EQ(reply.status.status, 500);
+      EXPECT_EQ(reply.message, "Error joining party");
+    }
+    EXPECT_TRUE(W().Sent(kRequestLobbyPath, requests).empty()) << "in a lobby: not asked";
+    // The first leave is the backend's; the second comes from the exit of the legacy lobby.
+    EXPECT_EQ(Steps(requests), (Names{"lcds leave", "lcds leave", kExitedLobby, "parties"}));
+    EXPECT_EQ(PartiesSent(parties), Names{"POST /v1/clash-parties/join \"t1\""});
+    EXPECT_EQ(W().State(), "OutOfLobby");
+    EXPECT_EQ(V2Deletes(events), 1u) << "one rebuild";
+  }
+}
+
+TEST_F(ClashJoinTest, ALeaveThatFailsEndsTheJoinBeforeAnythingIsSent) {
+  EnterLegacyLobby();
+  W().legacy_.Script(kInviteService, "leave", Refusal("LobbyLeaveException"));
+  const std::size_t logs = W().LogMark();
+  const HttpResponse reply = P().JoinClashParty("t1");
+  EXPECT_EQ(reply.status.status, 400);
+  EXPECT_EQ(reply.message, "Failed to leave lobby");
+  EXPECT_EQ(W().Logged("Unable to leave to join clash party", logs),
+            Names{"2|Unable to leave to join clash party: Failed to leave lobby"});
+  EXPECT_TRUE(PartiesSent().empty());
+  EXPECT_EQ(W().State(), "Owner");
+}
+
+TEST_F(ClashJoinTest, FromAPartyLobbyNothingIsLeftFirst) {
+  EnterPartyLobby();
+  const std::size_t parties = PartiesMark();
+  const std::size_t legacy = LegacyMark();
+  const std::size_t requests = W().Mark();
+  const HttpResponse reply = P().JoinClashParty("t2");
+  EXPECT_TRUE(reply.ok) << reply.message;
+  EXPECT_TRUE(W().Sent(kRequestLobbyPath, requests).empty());
+  EXPECT_EQ(PartiesSent(parties), Names{"POST /v1/clash-parties/join \"t2\""}) << "no leave";
+  EXPECT_TRUE(LegacyCalls(legacy).empty());
+  EXPECT_EQ(W().State(), "OutOfLobby");
+}
+
+TEST_F(ClashJoinTest, OutsideALobbyTheGameflowPluginDecides) {
+  for (const bool allowed : {true, false}) {
+    SCOPED_TRACE(allowed ? "allowed" : "refused");
+    Fresh();
+    allowLobbies_ = allowed;
+    const std::size_t requests = W().Mark();
+    const std::size_t logs = W().LogMark();
+    const HttpResponse reply = P().JoinClashParty("t3");
+    EXPECT_EQ(W().Sent(kRequestLobbyPath, requests).size(), 1u);
+    if (allowed) {
+      EXPECT_TRUE(reply.ok) << reply.message;
+      EXPECT_EQ(PartiesSent(), Names{"POST /v1/clash-parties/join \"t3\""});
+    } else {
+      EXPECT_EQ(reply.status.status, 423);
+      EXPECT_EQ(reply.message, "Gameflow prevented a lobby.");
+      EXPECT_EQ(W().Logged("Gameflow prevented", logs), Names{"2|Gameflow prevented a lobby."});
+      EXPECT_TRUE(PartiesSent().empty());
+    }
+    EXPECT_TRUE(LegacyCalls().empty());
+  }
+}
+
+// The service tells the player of its clash party by a message that arrives while the join still
+// waits for its own answer.
+TEST_F(ClashJoinTest, APartiesStateArrivingWhileTheJoinWaitsIsAppliedAndTheViewRebuiltOnce) {
+  EnterPartyLobby();
+  Host::PartiesScript late;
+  late.path = kJoinPath;
+  late.timing = Host::ProxyScript::Timing::OnYield;
+  late.yield = 3;
+  W().parties_.AddScript(late);
+  const std::size_t events = W().EventMark();
+  const std::size_t parties = PartiesMark();
+  bool joinSentAtFirstYield = false;
+  bool clashWhileWaiting = false;
+  std::size_t deletesWhileWaiting = 0;
+  W().host_.OnYield(1, [&] {
+    joinSentAtFirstYield = PartiesSent(parties).size() == 1;
+    W().parties_.SetPush(Host::PartiesPush::Message);
+    W().parties_.PushLocalPlayer();
+  });
+  W().host_.OnYield(3, [&] {
+    clashWhileWaiting = Parties().IsClashParty();
+    deletesWhileWaiting = V2Deletes(events);
+  });
+  const HttpResponse reply = P().JoinClashParty("t4");
+  EXPECT_TRUE(reply.ok) << reply.message;
+  EXPECT_TRUE(joinSentAtFirstYield);
+  EXPECT_TRUE(clashWhileWaiting) << "applied while the join waits";
+  EXPECT_EQ(deletesWhileWaiting, 0u) << "no rebuild inside the join";
+  EXPECT_EQ(V2Deletes(events), 1u);
+  EXPECT_TRUE(Parties().IsClashParty());
+}
+
+class ClashLeaveTest : public ClashTest {
+ protected:
+  // Joins the clash party "clash-t5", which the service tells the plugin of.
+  void JoinClash() {
+    W().parties_.SetPush(Host::PartiesPush::Notification);
+    const HttpResponse joined = P().JoinClashParty("t5");
+    ASSERT_TRUE(joined.ok) << joined.message;
+    W().host_.RunDue();
+    ASSERT_TRUE(Parties().IsClashParty());
+  }
+};
+
+TEST_F(ClashLeaveTest, WithoutAClashPartyThereIsNothingToLeave) {
+  for (const bool inPartyLobby : {false, true}) {
+    SCOPED_TRACE(inPartyLobby ? "in a party lobby" : "in the player's own party");
+    Fresh();
+    if (inPartyLobby) EnterPartyLobby();
+    const std::size_t parties = PartiesMark();
+    const HttpResponse reply = P().LeaveClashParty();
+    EXPECT_EQ(reply.status.status, 400);
+    EXPECT_EQ(reply.message, "No Clash party to leave");
+    EXPECT_TRUE(PartiesSent(parties).empty());
+  }
+}
+
+TEST_F(ClashLeaveTest, AClashPartyIsLeftByDecliningAndAFailureAnsweredWithItsCode) {
+  struct Case {
+    const char* label;
+    bool fails;
+    Kind kind;
+    std::int32_t status;
+    std::uint32_t answered;
+  };
+  const std::vector<Case> cases = {
+      {"left", false, Kind::Normal, 0, 0},
+      {"refused with a status", true, Kind::Status, 409, 409},
+      {"a proxy error without one", true, Kind::ProxyError, 0, 500},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    Fresh();
+    JoinClash();
+    if (c.fails) Script(kRolePath, c.kind, c.status, "LEAVE_REFUSED");
+    const std::size_t parties = PartiesMark();
+    const HttpResponse reply = P().LeaveClashParty();
+    const Names sent = PartiesSent(parties);
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent[0], "PUT /v1/parties/clash-t5/members/puuid-stand-in/role \"DECLINED\"");
+    if (!c.fails) {
+      EXPECT_TRUE(reply.ok) << reply.message;
+      EXPECT_EQ(reply.status.status, 0);
+    } else {
+      EXPECT_FALSE(reply.ok);
+      EXPECT_EQ(reply.status.status, c.answered);
+      EXPECT_NE(reply.message.find("LEAVE_REFUSED"), std::string::npos) << reply.message;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace Zarn::Client::Lobby

@@ -1,0 +1,180 @@
+// The default world with its real backends and controllers, for the clash, tournament and
+// play-again tests: a gameflow plugin whose lobby answer a test switches, a team-builder queue
+// (400) that parties serve beside the arranged queue (420), and the game data a custom lobby
+// reads.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <rapidjson/document.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/LegacyPlatform.h"
+#include "host/PartiesService.h"
+#include "host/ServiceProxyService.h"
+#include "lobby/backends/PartiesLobbyBackend.h"
+#include "lobby/core/LobbyUpdateBatch.h"
+#include "tests/lobby/core/GameflowTesting.h"
+
+namespace Zarn::Client::Lobby::ClashTesting {
+
+using namespace GameflowTesting;
+using Names = std::vector<std::string>;
+
+inline constexpr char kRequestLobbyPath[] = "/jyx-gameflow/v1/session/request-lobby";
+inline constexpr char kSummonersPath[] = "/jyx-summoner/v2/summoners";
+inline constexpr char kV2LobbyPath[] = "/jyx-lobby/v2/lobby";
+inline constexpr char kInviteService[] = "lcdsGameInvitationService";
+inline constexpr char kGameService[] = "gameService";
+inline constexpr char kGameClass[] = "com.zarnworks.platform.game.GameDTO";
+// The default world's player as the parties service knows it.
+inline constexpr char kPuuid[] = "puuid-stand-in";
+inline constexpr std::int32_t kPartiesQueue = 400;
+inline constexpr char kQueues[] =
+    R"([{"id":420,"minLevel":0},{"id":430,"minLevel":0},)"
+    R"({"id":400,"mapId":11,"minLevel":0,"isTeamBuilderManaged":true,)"
+    R"("queueAvailability":"Available","maximumParticipantListSize":5,)"
+    R"("allowablePremadeSizes":[1,2,3,4,5],"showPositionSelector":true}])";
+
+// A custom game record of game 123 in `state`, of `gameType`, the local player its owner.
+inline std::string GameJson(const std::string& state, const std::string& gameType) {
+  return R"({"id":123,"name":"Cup","mapId":11,"gameTypeConfigId":1,"gameType":")" + gameType +
+         R"(","gameMode":"CLASSIC","maxNumPlayers":10,"spectatorsAllowed":"NONE",)"
+         R"("ownerSummary":{"summonerId":2046},"teamOne":[{"summonerId":2046,)"
+         R"("summonerInternalName":"local"}],"teamTwo":[],"observers":[],)"
+         R"("roomPassword":"key","optimisticLock":1,"gameState":")" +
+         state + R"("})";
+}
+
+inline Host::LcdsAnswer GameAnswer(const std::string& state, const std::string& gameType) {
+  Host::LcdsAnswer answer;
+  answer.typeName = kGameClass;
+  answer.body = GameJson(state, gameType);
+  return answer;
+}
+
+inline Host::LcdsAnswer Refusal(const std::string& exception) {
+  Host::LcdsAnswer answer;
+  answer.exception = exception;
+  return answer;
+}
+
+class ClashTest : public GameflowTest {
+ protected:
+  void SetUp() override { Fresh(); }
+
+  // A new world, seeded.
+  void Fresh() {
+    Reset();
+    W().host_.AddComponent(kRequestLobbyPath, [this](const Host::CoreRequest&) {
+      Host::CoreReply reply;
+      reply.json = allowLobbies_ ? "true" : "false";
+      return reply;
+    });
+    W().host_.SeedResource("/jyx-game-data/assets/v1/champion-summary.json",
+                           R"([{"id":1,"alias":"Annie"}])");
+    W().host_.SeedResource("/jyx-champions/v1/inventories/2046/champions-minimal", "[]");
+    W().host_.SeedResource("/jyx-game-queues/v1/game-type-config/1",
+                           R"({"id":1,"name":"Blind Pick","pickMode":"SimulPickStrategy"})");
+    W().host_.SetResource(kQueuesPath, kQueues);
+    W().host_.RunDue();
+    W().parties_.ClearRecords();
+    allowLobbies_ = true;
+  }
+
+  LobbyPlugin& P() { return W().Plugin(); }
+  PartiesLobbyBackend& Parties() {
+    return *static_cast<PartiesLobbyBackend*>(P().GetPartiesBackend());
+  }
+  // Rebuilds the view now, as the end of any lobby operation does.
+  void Rebuild() { LobbyUpdateBatch rebuild(P()); }
+
+  // A party lobby of queue 400 made through the lobby route.
+  void EnterPartyLobby() {
+    Api::LobbyChangeGameDto change;
+    change.queueId = kPartiesQueue;
+    HttpResult<Api::LobbyDto> made = P().HandlePostLobby(change);
+    ASSERT_TRUE(made.response.ok) << made.response.message;
+    ASSERT_EQ(W().State(), "PartyLobby");
+  }
+  // The arranged lobby of GameflowWorld, known to the legacy platform as "INV-1", its view
+  // published.
+  void EnterLegacyLobby() {
+    W().EnterArrangedLobbyAsOwner();
+    W().V1Lobby().invitationId = "INV-1";
+    Rebuild();
+    ASSERT_EQ(P().ActiveBackend(), P().GetPlatformBackend());
+  }
+
+  // The states entered from log line `from` on, in order.
+  Names Entered(std::size_t from) {
+    Names states;
+    const std::string prefix = "LobbyFlow: entering state '";
+    const std::vector<Host::LogLine>& logs = W().host_.Records().logs;
+    for (std::size_t i = from; i < logs.size(); ++i) {
+      if (logs[i].message.rfind(prefix, 0) != 0) continue;
+      states.push_back(
+          logs[i].message.substr(prefix.size(), logs[i].message.size() - prefix.size() - 1));
+    }
+    return states;
+  }
+  // "<method> <arguments>" of each legacy call from `from` on.
+  Names LegacyCalls(std::size_t from = 0) {
+    Names calls;
+    const std::vector<Host::LcdsInvocation>& all = W().legacy_.Invocations();
+    for (std::size_t i = from; i < all.size(); ++i) {
+      calls.push_back(all[i].method + " " + all[i].arguments);
+    }
+    return calls;
+  }
+  std::size_t LegacyMark() { return W().legacy_.Invocations().size(); }
+  // "METHOD url body" of each request the parties service received from `from` on.
+  Names PartiesSent(std::size_t from = 0) {
+    Names sent;
+    const std::vector<Host::PartiesRecord>& records = W().parties_.Records();
+    for (std::size_t i = from; i < records.size(); ++i) {
+      sent.push_back(records[i].method + " " + records[i].url +
+                     (records[i].body.empty() ? "" : " ") + records[i].body);
+    }
+    return sent;
+  }
+  std::size_t PartiesMark() { return W().parties_.Records().size(); }
+  // The host requests from `from` on, in order: legacy calls as "lcds <method>", the parties
+  // service's as "parties", gameflow events as their names, others as their paths.
+  Names Requests(std::size_t from) {
+    Names found;
+    const std::vector<Host::CoreRequest>& requests = W().host_.Records().requests;
+    for (std::size_t i = from; i < requests.size(); ++i) {
+      const Host::CoreRequest& request = requests[i];
+      if (request.path == Host::kLcdsInvokePath && request.arguments.size() > 1) {
+        rapidjson::Document method;
+        method.Parse(request.arguments[1].c_str());
+        found.push_back(std::string("lcds ") + (method.IsString() ? method.GetString() : "?"));
+      } else if (request.path == Host::kProxyUuidRequestsPath) {
+        found.push_back("parties");
+      } else if (request.path == kSessionEventPath) {
+        found.push_back(request.arguments.empty() ? "" : request.arguments[0]);
+      } else {
+        found.push_back(request.path);
+      }
+    }
+    return found;
+  }
+  // Adds one parties script for `path`.
+  void Script(const std::string& path, Host::PartiesScript::Kind kind, std::int32_t status = 500,
+              const std::string& code = "") {
+    Host::PartiesScript script;
+    script.path = path;
+    script.kind = kind;
+    script.httpStatus = status;
+    script.errorCode = code;
+    W().parties_.AddScript(script);
+  }
+
+  bool allowLobbies_ = true;
+};
+
+}  // namespace Zarn::Client::Lobby::ClashTesting
