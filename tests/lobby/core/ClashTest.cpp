@@ -5,10 +5,14 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "host/RouteCaller.h"
 #include "tests/lobby/core/ClashTesting.h"
+#include "tests/sdk/runtime/HostedPluginTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {
@@ -204,6 +208,37 @@ TEST_F(ClashLeaveTest, AClashPartyIsLeftByDecliningAndAFailureAnsweredWithItsCod
       EXPECT_NE(reply.message.find("LEAVE_REFUSED"), std::string::npos) << reply.message;
     }
   }
+}
+
+// The five routes as the host calls them, each reaching its handler.
+TEST_F(ClashTest, TheRoutesAnswerThroughTheirHandlers) {
+  struct Case {
+    const char* method;
+    const char* path;
+    const char* body;
+    std::optional<std::string> error;  // none: a success
+    std::uint32_t status;
+  };
+  const std::vector<Case> cases = {
+      {"POST", "/jyx-lobby/v1/tournaments/na04a2b-1234abcd-1234-5678-9abc-def012345678/join", "",
+       "TOURNAMENT_CODE_NOT_FOUND", 404},
+      {"DELETE", "/jyx-lobby/v1/clash", "", "No Clash party to leave", 400},
+      {"POST", "/jyx-lobby/v2/play-again", "", "Play-again is currently unavailable.", 400},
+      {"POST", "/jyx-lobby/v2/play-again-decline", "", "Play-again is currently unavailable.", 400},
+      {"POST", "/jyx-lobby/v1/clash", "\"t9\"", std::nullopt, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.method) + " " + c.path);
+    int releases = 0;
+    const Host::RouteAnswer answer =
+        Host::CallRoute(Host::RoutesOf(&P().Snapshot()), Host::HostMethodCode(c.method), c.path,
+                        c.body, Client::Testing::kTestHostContext, &releases);
+    EXPECT_EQ(answer.error, c.error);
+    if (c.error.has_value()) {
+      EXPECT_EQ(answer.status, c.status);
+    }
+  }
+  EXPECT_EQ(PartiesSent(), Names{"POST /v1/clash-parties/join \"t9\""});
 }
 
 }  // namespace
