@@ -94,7 +94,7 @@ HttpResponse LobbyPlugin::HandleJoinTournament(const std::string& id) {
 
 HttpResponse LobbyPlugin::HandlePlayAgain() {
   LobbyUpdateBatch batch(*this);
-  // Unset until the player first queues.
+  // Unset until the player first queues: there is no offer before.
   if (!playerStatus_.lastQueuedLobbyStatus.has_value() ||
       !playerStatus_.lastQueuedLobbyStatus->allowedPlayAgain) {
     return HttpResponse(400, kPlayAgainUnavailable);
@@ -128,7 +128,7 @@ HttpResponse LobbyPlugin::HandlePlayAgainDecline() {
       !playerStatus_.lastQueuedLobbyStatus->allowedPlayAgain) {
     return HttpResponse(400, kPlayAgainUnavailable);
   }
-  const Api::LobbyStatus& last = *playerStatus_.lastQueuedLobbyStatus;
+  const Api::LobbyStatus last = *playerStatus_.lastQueuedLobbyStatus;
   LobbyBackend* backend = ChooseBackend(last.isCustom, last.queueId);
   if (backend == nullptr) return HttpResponse(500, kInvalidLobby);
   // The platform's lobby was left with the game: nothing to decline there.
