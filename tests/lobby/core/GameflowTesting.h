@@ -4,9 +4,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <rapidjson/document.h>
-#include <rapidjson/stringbuffer.h>
-#include <rapidjson/writer.h>
 
 #include <cstdint>
 #include <memory>
@@ -15,17 +12,10 @@
 #include <utility>
 #include <vector>
 
-#include "host/LegacyPlatform.h"
-#include "host/PartiesService.h"
-#include "host/PluginHost.h"
-#include "host/ServiceProxyService.h"
-#include "host/WorldFile.h"
 #include "lobby/backends/BackendComponentFactory.h"
 #include "lobby/core/LobbyController.h"
 #include "lobby/core/LobbyPlugin.h"
-#include "sdk/platform/SteadyClockTesting.h"
-#include "tests/lobby/core/LobbyPluginTesting.h"
-#include "tests/sdk/runtime/HostedPluginTesting.h"
+#include "tests/lobby/core/DefaultWorldRig.h"
 
 namespace Zarn::Client::Lobby::GameflowTesting {
 
@@ -42,19 +32,8 @@ inline constexpr std::uint64_t kOtherId = 77;
 // A matchmade queue that no team builder manages: the arranged-team controller's.
 inline constexpr std::int32_t kArrangedQueue = 420;
 
-// Compact JSON of `value`.
-inline std::string Compact(const rapidjson::Value& value) {
-  rapidjson::StringBuffer buffer;
-  rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-  value.Accept(writer);
-  return buffer.GetString();
-}
-
-// One resource event as published.
-struct Publication {
-  std::string eventType;
-  std::string data;  // compact JSON
-};
+using WorldTesting::Compact;
+using WorldTesting::Publication;
 
 // Records what the plugin hands a stand-in controller's game update, and answers `result`.
 class RecordingController final : public LobbyController {
@@ -133,44 +112,18 @@ class GameflowFactory final : public LobbyComponentFactory {
   bool recordArranged_;
 };
 
-// One plugin on its own host, started with the default world. Keep one alive at a time: the
-// steady clock's source is the process's.
-class GameflowWorld {
+// One plugin on its own host, started with the default world.
+class GameflowWorld : public WorldTesting::DefaultWorldRig {
  public:
   explicit GameflowWorld(bool recordArranged = false) {
     auto factory = std::make_unique<GameflowFactory>(recordArranged);
     factory_ = factory.get();
-    plugin_ = std::make_unique<LobbyPlugin>(std::move(factory));
-    std::string error;
-    if (!Host::LoadWorldFile(host_, JYX_DEFAULT_WORLD, &error, {&legacy_, &proxy_, &parties_})) {
-      ADD_FAILURE() << error;
-    }
     // The queue list gives the plugin its controllers by queue.
     host_.SeedResource(kQueuesPath, R"([{"id":420,"minLevel":0},{"id":430,"minLevel":0}])");
-    PluginLoadResult record{};
-    record.major = 18;
-    EXPECT_TRUE(LoadPlugin(plugin_.get(), &record, "jyx-lobby"));
-    EXPECT_TRUE(plugin_->Initialize(&init_));
-    host_.RunDue();
+    Start(std::move(factory));
     EXPECT_EQ(plugin_->LocalSummonerId(), kLocalId);
   }
-  ~GameflowWorld() { plugin_->Shutdown(); }
-  GameflowWorld(const GameflowWorld&) = delete;
-  GameflowWorld& operator=(const GameflowWorld&) = delete;
 
-  LobbyPlugin& Plugin() { return *plugin_; }
-  Api::Lobby& V1Lobby() { return LobbyPluginTesting::V1Lobby(*plugin_); }
-
-  std::string State() const {
-    const LobbyState* state = plugin_->GetStateMachine().GetCurrentState();
-    return state != nullptr ? state->name : "none";
-  }
-  // Fires each event, failing the test at one not handled.
-  void Drive(const std::vector<LobbyEvent>& events) {
-    for (const LobbyEvent& event : events) {
-      ASSERT_TRUE(plugin_->GetStateMachine().ProcessEvent(event)) << event << " in " << State();
-    }
-  }
   // An arranged-team lobby of the local player (owner) and kOtherId, as the legacy platform made
   // it: `Owner`, the platform backend active.
   void EnterArrangedLobbyAsOwner(bool localIsOwner = true) {
@@ -188,86 +141,8 @@ class GameflowWorld {
     lobby.members = {local, other};
     lobby.localMember = local;
   }
-  // Sets the session resource and runs its delivery.
-  void SetSession(const std::string& json) {
-    host_.SetResource(kSessionPath, json);
-    host_.RunDue();
-  }
-  void SetPhase(const std::string& phase) { SetSession(R"({"phase":")" + phase + R"("})"); }
-  std::size_t Mark() const { return host_.Records().requests.size(); }
-  std::size_t LogMark() const { return host_.Records().logs.size(); }
-  std::size_t EventMark() const { return host_.Records().published.size(); }
 
-  // The resource events published at `uri` from the `from`-th publication on.
-  std::vector<Publication> Published(const std::string& uri, std::size_t from = 0) const {
-    std::vector<Publication> found;
-    const std::vector<Host::PublishedEvent>& published = host_.Records().published;
-    for (std::size_t i = from; i < published.size(); ++i) {
-      if (published[i].name != "OnJsonApiEvent") continue;
-      rapidjson::Document document;
-      document.Parse(published[i].payload.c_str());
-      if (document.HasParseError() || !document.IsObject() || !document.HasMember("uri") ||
-          !document["uri"].IsString() || uri != document["uri"].GetString()) {
-        continue;
-      }
-      found.push_back(Publication{document["eventType"].GetString(), document.HasMember("data")
-                                                                         ? Compact(document["data"])
-                                                                         : std::string()});
-    }
-    return found;
-  }
-  // The first argument of each request to `path` from the `from`-th request on.
-  std::vector<std::string> Sent(const std::string& path, std::size_t from = 0) const {
-    std::vector<std::string> found;
-    const std::vector<Host::CoreRequest>& requests = host_.Records().requests;
-    for (std::size_t i = from; i < requests.size(); ++i) {
-      if (requests[i].path != path) continue;
-      found.push_back(requests[i].arguments.empty() ? std::string() : requests[i].arguments[0]);
-    }
-    return found;
-  }
-  // The host method code of each request to `path` from the `from`-th request on.
-  std::vector<std::uint32_t> Methods(const std::string& path, std::size_t from = 0) const {
-    std::vector<std::uint32_t> found;
-    const std::vector<Host::CoreRequest>& requests = host_.Records().requests;
-    for (std::size_t i = from; i < requests.size(); ++i) {
-      if (requests[i].path == path) found.push_back(requests[i].method);
-    }
-    return found;
-  }
-  // The log lines from `from` on that contain `text`, as "<level>|<message>".
-  std::vector<std::string> Logged(const std::string& text, std::size_t from = 0) const {
-    std::vector<std::string> found;
-    const std::vector<Host::LogLine>& logs = host_.Records().logs;
-    for (std::size_t i = from; i < logs.size(); ++i) {
-      if (logs[i].message.find(text) != std::string::npos) {
-        found.push_back(std::to_string(logs[i].level) + "|" + logs[i].message);
-      }
-    }
-    return found;
-  }
-  // The gameflow events posted from the `from`-th request on.
-  std::vector<std::string> GameflowEvents(std::size_t from = 0) const {
-    return Sent(kSessionEventPath, from);
-  }
-
-  static Host::PluginHost::Options Options() {
-    Host::PluginHost::Options options;
-    options.pluginPath = "/nonexistent";
-    options.hostContext = Client::Testing::kTestHostContext;
-    options.maxIdleYields = 50;
-    return options;
-  }
-
-  Host::PluginHost host_{Options()};
-  Host::LegacyPlatform legacy_{host_};
-  Host::ServiceProxyService proxy_{host_};
-  Host::PartiesService parties_{host_, proxy_};
-  Client::Testing::VirtualClock clock_{&host_.Scheduler()};
-  Platform::ScopedSteadyClockSource clockSource_{&Client::Testing::VirtualClock::Read, &clock_};
-  PluginHostInit init_{host_.Table(), Client::Testing::kTestHostContext};
   GameflowFactory* factory_ = nullptr;
-  std::unique_ptr<LobbyPlugin> plugin_;
 };
 
 // A fresh world per test, and per row where a test needs one.
