@@ -29,7 +29,7 @@ class ClashJoinTest : public ClashTest {
   // The legacy leaves, the lobby's exit and the parties requests from `from` on, in order.
   Names Steps(std::size_t from) {
     Names steps;
-    for (const std::string& request : Requests(from)) {
+    for (const std::string& request : W().Requests(from)) {
       if (request == "lcds leave" || request == "parties" || request == kExitedLobby) {
         steps.push_back(request);
       }
@@ -51,10 +51,10 @@ TEST_F(ClashJoinTest, FromALegacyLobbyTheLobbyIsLeftAndQuitBeforeTheJoinAndTheVi
     Fresh();
     EnterLegacyLobby();
     W().legacy_.Script(kInviteService, "leave", Host::LcdsAnswer{});
-    if (!joined) Script(kJoinPath, Kind::Status, 500, "CLASH_CLOSED");
+    if (!joined) W().Script(kJoinPath, Kind::Status, 500, "CLASH_CLOSED");
     const std::size_t requests = W().Mark();
     const std::size_t events = W().EventMark();
-    const std::size_t parties = PartiesMark();
+    const std::size_t parties = W().PartiesMark();
     const HttpResponse reply = P().JoinClashParty("t1");
     if (joined) {
       EXPECT_TRUE(reply.ok) << reply.message;
@@ -65,7 +65,7 @@ TEST_F(ClashJoinTest, FromALegacyLobbyTheLobbyIsLeftAndQuitBeforeTheJoinAndTheVi
     EXPECT_TRUE(W().Sent(kRequestLobbyPath, requests).empty()) << "in a lobby: not asked";
     // The first leave is the backend's; the second comes from the exit of the legacy lobby.
     EXPECT_EQ(Steps(requests), (Names{"lcds leave", "lcds leave", kExitedLobby, "parties"}));
-    EXPECT_EQ(PartiesSent(parties), Names{"POST /v1/clash-parties/join \"t1\""});
+    EXPECT_EQ(W().PartiesSent(parties, true), Names{"POST /v1/clash-parties/join \"t1\""});
     EXPECT_EQ(W().State(), "OutOfLobby");
     EXPECT_EQ(V2Deletes(events), 1u) << "one rebuild";
   }
@@ -80,20 +80,21 @@ TEST_F(ClashJoinTest, ALeaveThatFailsEndsTheJoinBeforeAnythingIsSent) {
   EXPECT_EQ(reply.message, "Failed to leave lobby");
   EXPECT_EQ(W().Logged("Unable to leave to join clash party", logs),
             Names{"2|Unable to leave to join clash party: Failed to leave lobby"});
-  EXPECT_TRUE(PartiesSent().empty());
+  EXPECT_TRUE(W().PartiesSent(0, true).empty());
   EXPECT_EQ(W().State(), "Owner");
 }
 
 TEST_F(ClashJoinTest, FromAPartyLobbyNothingIsLeftFirst) {
   EnterPartyLobby();
-  const std::size_t parties = PartiesMark();
-  const std::size_t legacy = LegacyMark();
+  const std::size_t parties = W().PartiesMark();
+  const std::size_t legacy = W().LegacyMark();
   const std::size_t requests = W().Mark();
   const HttpResponse reply = P().JoinClashParty("t2");
   EXPECT_TRUE(reply.ok) << reply.message;
   EXPECT_TRUE(W().Sent(kRequestLobbyPath, requests).empty());
-  EXPECT_EQ(PartiesSent(parties), Names{"POST /v1/clash-parties/join \"t2\""}) << "no leave";
-  EXPECT_TRUE(LegacyCalls(legacy).empty());
+  EXPECT_EQ(W().PartiesSent(parties, true), Names{"POST /v1/clash-parties/join \"t2\""})
+      << "no leave";
+  EXPECT_TRUE(W().LegacyCalls(legacy).empty());
   EXPECT_EQ(W().State(), "OutOfLobby");
 }
 
@@ -108,14 +109,14 @@ TEST_F(ClashJoinTest, OutsideALobbyTheGameflowPluginDecides) {
     EXPECT_EQ(W().Sent(kRequestLobbyPath, requests).size(), 1u);
     if (allowed) {
       EXPECT_TRUE(reply.ok) << reply.message;
-      EXPECT_EQ(PartiesSent(), Names{"POST /v1/clash-parties/join \"t3\""});
+      EXPECT_EQ(W().PartiesSent(0, true), Names{"POST /v1/clash-parties/join \"t3\""});
     } else {
       EXPECT_EQ(reply.status.status, 423);
       EXPECT_EQ(reply.message, "Gameflow prevented a lobby.");
       EXPECT_EQ(W().Logged("Gameflow prevented", logs), Names{"2|Gameflow prevented a lobby."});
-      EXPECT_TRUE(PartiesSent().empty());
+      EXPECT_TRUE(W().PartiesSent(0, true).empty());
     }
-    EXPECT_TRUE(LegacyCalls().empty());
+    EXPECT_TRUE(W().LegacyCalls().empty());
   }
 }
 
@@ -129,12 +130,12 @@ TEST_F(ClashJoinTest, APartiesStateArrivingWhileTheJoinWaitsIsAppliedAndTheViewR
   late.yield = 3;
   W().parties_.AddScript(late);
   const std::size_t events = W().EventMark();
-  const std::size_t parties = PartiesMark();
+  const std::size_t parties = W().PartiesMark();
   bool joinSentAtFirstYield = false;
   bool clashWhileWaiting = false;
   std::size_t deletesWhileWaiting = 0;
   W().host_.OnYield(1, [&] {
-    joinSentAtFirstYield = PartiesSent(parties).size() == 1;
+    joinSentAtFirstYield = W().PartiesSent(parties, true).size() == 1;
     W().parties_.SetPush(Host::PartiesPush::Message);
     W().parties_.PushLocalPlayer();
   });
@@ -168,11 +169,11 @@ TEST_F(ClashLeaveTest, WithoutAClashPartyThereIsNothingToLeave) {
     SCOPED_TRACE(inPartyLobby ? "in a party lobby" : "in the player's own party");
     Fresh();
     if (inPartyLobby) EnterPartyLobby();
-    const std::size_t parties = PartiesMark();
+    const std::size_t parties = W().PartiesMark();
     const HttpResponse reply = P().LeaveClashParty();
     EXPECT_EQ(reply.status.status, 400);
     EXPECT_EQ(reply.message, "No Clash party to leave");
-    EXPECT_TRUE(PartiesSent(parties).empty());
+    EXPECT_TRUE(W().PartiesSent(parties, true).empty());
   }
 }
 
@@ -193,10 +194,10 @@ TEST_F(ClashLeaveTest, AClashPartyIsLeftByDecliningAndAFailureAnsweredWithItsCod
     SCOPED_TRACE(c.label);
     Fresh();
     JoinClash();
-    if (c.fails) Script(kRolePath, c.kind, c.status, "LEAVE_REFUSED");
-    const std::size_t parties = PartiesMark();
+    if (c.fails) W().Script(kRolePath, c.kind, c.status, "LEAVE_REFUSED");
+    const std::size_t parties = W().PartiesMark();
     const HttpResponse reply = P().LeaveClashParty();
-    const Names sent = PartiesSent(parties);
+    const Names sent = W().PartiesSent(parties, true);
     ASSERT_FALSE(sent.empty());
     EXPECT_EQ(sent[0], "PUT /v1/parties/clash-t5/members/puuid-stand-in/role \"DECLINED\"");
     if (!c.fails) {
@@ -238,7 +239,7 @@ TEST_F(ClashTest, TheRoutesAnswerThroughTheirHandlers) {
       EXPECT_EQ(answer.status, c.status);
     }
   }
-  EXPECT_EQ(PartiesSent(), Names{"POST /v1/clash-parties/join \"t9\""});
+  EXPECT_EQ(W().PartiesSent(0, true), Names{"POST /v1/clash-parties/join \"t9\""});
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <rapidjson/document.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -24,7 +23,7 @@ namespace Zarn::Client::Lobby::ClashTesting {
 using namespace GameflowTesting;
 using Names = std::vector<std::string>;
 
-inline constexpr char kRequestLobbyPath[] = "/jyx-gameflow/v1/session/request-lobby";
+using WorldTesting::kRequestLobbyPath;
 inline constexpr char kSummonersPath[] = "/jyx-summoner/v2/summoners";
 inline constexpr char kV2LobbyPath[] = "/jyx-lobby/v2/lobby";
 inline constexpr char kInviteService[] = "lcdsGameInvitationService";
@@ -107,71 +106,6 @@ class ClashTest : public GameflowTest {
     W().V1Lobby().invitationId = "INV-1";
     Rebuild();
     ASSERT_EQ(P().ActiveBackend(), P().GetPlatformBackend());
-  }
-
-  // The states entered from log line `from` on, in order.
-  Names Entered(std::size_t from) {
-    Names states;
-    const std::string prefix = "LobbyFlow: entering state '";
-    const std::vector<Host::LogLine>& logs = W().host_.Records().logs;
-    for (std::size_t i = from; i < logs.size(); ++i) {
-      if (logs[i].message.rfind(prefix, 0) != 0) continue;
-      states.push_back(
-          logs[i].message.substr(prefix.size(), logs[i].message.size() - prefix.size() - 1));
-    }
-    return states;
-  }
-  // "<method> <arguments>" of each legacy call from `from` on.
-  Names LegacyCalls(std::size_t from = 0) {
-    Names calls;
-    const std::vector<Host::LcdsInvocation>& all = W().legacy_.Invocations();
-    for (std::size_t i = from; i < all.size(); ++i) {
-      calls.push_back(all[i].method + " " + all[i].arguments);
-    }
-    return calls;
-  }
-  std::size_t LegacyMark() { return W().legacy_.Invocations().size(); }
-  // "METHOD url body" of each request the parties service received from `from` on.
-  Names PartiesSent(std::size_t from = 0) {
-    Names sent;
-    const std::vector<Host::PartiesRecord>& records = W().parties_.Records();
-    for (std::size_t i = from; i < records.size(); ++i) {
-      sent.push_back(records[i].method + " " + records[i].url +
-                     (records[i].body.empty() ? "" : " ") + records[i].body);
-    }
-    return sent;
-  }
-  std::size_t PartiesMark() { return W().parties_.Records().size(); }
-  // The host requests from `from` on, in order: legacy calls as "lcds <method>", the parties
-  // service's as "parties", gameflow events as their names, others as their paths.
-  Names Requests(std::size_t from) {
-    Names found;
-    const std::vector<Host::CoreRequest>& requests = W().host_.Records().requests;
-    for (std::size_t i = from; i < requests.size(); ++i) {
-      const Host::CoreRequest& request = requests[i];
-      if (request.path == Host::kLcdsInvokePath && request.arguments.size() > 1) {
-        rapidjson::Document method;
-        method.Parse(request.arguments[1].c_str());
-        found.push_back(std::string("lcds ") + (method.IsString() ? method.GetString() : "?"));
-      } else if (request.path == Host::kProxyUuidRequestsPath) {
-        found.push_back("parties");
-      } else if (request.path == kSessionEventPath) {
-        found.push_back(request.arguments.empty() ? "" : request.arguments[0]);
-      } else {
-        found.push_back(request.path);
-      }
-    }
-    return found;
-  }
-  // Adds one parties script for `path`.
-  void Script(const std::string& path, Host::PartiesScript::Kind kind, std::int32_t status = 500,
-              const std::string& code = "") {
-    Host::PartiesScript script;
-    script.path = path;
-    script.kind = kind;
-    script.httpStatus = status;
-    script.errorCode = code;
-    W().parties_.AddScript(script);
   }
 
   bool allowLobbies_ = true;

@@ -74,15 +74,15 @@ TEST_F(PlayAgainTest, WithoutAnOfferNeitherAnswerDoesAnything) {
       ASSERT_FALSE(P().LastQueuedLobbyStatus().has_value());
     }
     const std::size_t requests = W().Mark();
-    const std::size_t legacy = LegacyMark();
+    const std::size_t legacy = W().LegacyMark();
     for (const bool decline : {false, true}) {
       const HttpResponse reply = decline ? P().HandlePlayAgainDecline() : P().HandlePlayAgain();
       EXPECT_EQ(reply.status.status, 400);
       EXPECT_EQ(reply.message, kUnavailable);
     }
     EXPECT_EQ(W().Mark(), requests) << "nothing sent";
-    EXPECT_TRUE(LegacyCalls(legacy).empty());
-    EXPECT_TRUE(PartiesSent().empty());
+    EXPECT_TRUE(W().LegacyCalls(legacy).empty());
+    EXPECT_TRUE(W().PartiesSent(0, true).empty());
   }
 }
 
@@ -144,11 +144,11 @@ TEST_F(PlayAgainTest, PlayAgainReadiesThePartyOrRecreatesTheLegacyLobby) {
       last.isCustom = true;
       last.queueId = kPartiesQueue;
     }
-    if (c.readyFails) Script(kReadyPath, Kind::Status, 500, "READY_REFUSED");
-    if (c.leaveFails) Script(kRolePath, Kind::Status, 500, "LEAVE_REFUSED");
+    if (c.readyFails) W().Script(kReadyPath, Kind::Status, 500, "READY_REFUSED");
+    if (c.leaveFails) W().Script(kRolePath, Kind::Status, 500, "LEAVE_REFUSED");
     allowLobbies_ = !c.lobbyRefused;
     AnswerInvites(!c.groupFails);
-    const std::size_t legacy = LegacyMark();
+    const std::size_t legacy = W().LegacyMark();
     const std::size_t logs = W().LogMark();
     const HttpResponse reply = P().HandlePlayAgain();
     EXPECT_EQ(reply.status.status, c.status);
@@ -166,13 +166,13 @@ TEST_F(PlayAgainTest, PlayAgainReadiesThePartyOrRecreatesTheLegacyLobby) {
     if (c.run == Played::Parties) {
       Names sent = {Ready()};
       if (c.lobbyRefused) sent.push_back(Declined());
-      EXPECT_EQ(PartiesSent(), sent);
-      EXPECT_TRUE(LegacyCalls(legacy).empty());
+      EXPECT_EQ(W().PartiesSent(0, true), sent);
+      EXPECT_TRUE(W().LegacyCalls(legacy).empty());
     } else {
-      EXPECT_TRUE(PartiesSent().empty());
+      EXPECT_TRUE(W().PartiesSent(0, true).empty());
       Names calls = {"createArrangedTeamLobby [420]"};
       if (!c.groupFails) calls.push_back(R"(invite [77,"DEFAULT",""])");
-      EXPECT_EQ(LegacyCalls(legacy), calls);
+      EXPECT_EQ(W().LegacyCalls(legacy), calls);
     }
   }
 }
@@ -193,7 +193,7 @@ TEST_F(PlayAgainTest, DeclineLeavesThePartyAndLeavesALegacyLobbyAlone) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
     PlayOnce(c.run);
-    if (c.leaveFails) Script(kRolePath, Kind::Status, 500, "LEAVE_REFUSED");
+    if (c.leaveFails) W().Script(kRolePath, Kind::Status, 500, "LEAVE_REFUSED");
     const std::size_t requests = W().Mark();
     const std::size_t events = W().EventMark();
     const std::size_t logs = W().LogMark();
@@ -210,7 +210,7 @@ TEST_F(PlayAgainTest, DeclineLeavesThePartyAndLeavesALegacyLobbyAlone) {
       EXPECT_TRUE(logged.empty());
     }
     if (c.run == Played::Parties) {
-      EXPECT_EQ(PartiesSent(), Names{Declined()});
+      EXPECT_EQ(W().PartiesSent(0, true), Names{Declined()});
     } else {
       // No backend call and no batch: nothing reaches the host.
       EXPECT_EQ(W().Mark(), requests);

@@ -50,7 +50,7 @@ TEST_F(TournamentTest, OnlyACodeOfTheTournamentFormReachesTheGameflowPlugin) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
     const std::size_t requests = W().Mark();
-    const std::size_t legacy = LegacyMark();
+    const std::size_t legacy = W().LegacyMark();
     const HttpResponse reply = Join(c.code);
     EXPECT_FALSE(reply.ok);
     if (c.valid) {
@@ -62,7 +62,7 @@ TEST_F(TournamentTest, OnlyACodeOfTheTournamentFormReachesTheGameflowPlugin) {
       EXPECT_EQ(reply.message, "TOURNAMENT_CODE_NOT_FOUND");
       EXPECT_EQ(GameflowAsked(requests), 0u);
     }
-    EXPECT_TRUE(LegacyCalls(legacy).empty());
+    EXPECT_TRUE(W().LegacyCalls(legacy).empty());
     EXPECT_EQ(W().State(), "OutOfLobby");
   }
 }
@@ -77,7 +77,7 @@ TEST_F(TournamentTest, AValidCodeJoinsWithADefaultConfigurationAndTheGameBuildsT
   EXPECT_EQ(reply.status.status, 0);
   EXPECT_EQ(GameflowAsked(requests), 1u);
 
-  const Names calls = LegacyCalls();
+  const Names calls = W().LegacyCalls();
   ASSERT_EQ(calls.size(), 1u);
   const std::vector<Host::LcdsInvocation>& invocations = W().legacy_.Invocations();
   EXPECT_EQ(invocations[0].destination, kGameService);
@@ -94,7 +94,7 @@ TEST_F(TournamentTest, AValidCodeJoinsWithADefaultConfigurationAndTheGameBuildsT
   EXPECT_EQ(W().Logged("(tournament) succeeded", logs),
             Names{"3|gameService.joinOrCreatePracticeGame '" + std::string(kCode) +
                   "' (tournament) succeeded."});
-  const Names entered = Entered(logs);
+  const Names entered = W().Entered(logs);
   ASSERT_FALSE(entered.empty());
   EXPECT_EQ(entered.front(), "LobbyRequested");
   EXPECT_EQ(entered.back(), "Member");
@@ -117,7 +117,7 @@ TEST_F(TournamentTest, FromALobbyGameflowIsAskedTooAndTheLobbyChangesToTheTourna
   const HttpResponse reply = Join();
   EXPECT_TRUE(reply.ok) << reply.message;
   EXPECT_EQ(GameflowAsked(requests), 1u);
-  const Names entered = Entered(logs);
+  const Names entered = W().Entered(logs);
   ASSERT_FALSE(entered.empty());
   EXPECT_EQ(entered.front(), "ChangingLobby");
   EXPECT_EQ(W().State(), "Member");
@@ -135,7 +135,7 @@ TEST_F(TournamentTest, APlatformRefusalIsAnsweredByItsExceptionAndFiresNothing) 
   EXPECT_NE(reply.message.find("GameFullException"), std::string::npos) << reply.message;
   EXPECT_EQ(W().Logged("joinOrCreatePracticeGame failed", logs),
             Names{"1|gameService.joinOrCreatePracticeGame failed. Sending error code: 432"});
-  EXPECT_TRUE(Entered(logs).empty()) << "no event fired";
+  EXPECT_TRUE(W().Entered(logs).empty()) << "no event fired";
   EXPECT_EQ(W().State(), "OutOfLobby");
   EXPECT_TRUE(W().GameflowEvents(requests).empty());
 }
