@@ -18,162 +18,16 @@
 #include <utility>
 #include <vector>
 
-#include "host/HostValue.h"
-#include "host/PartiesService.h"
 #include "host/PluginHost.h"
-#include "host/ServiceProxyService.h"
 #include "host/WorldFile.h"
+#include "tests/host/PartiesScenario.h"
 
 namespace Zarn::Host {
 namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-using Texts = std::vector<std::string>;
-
-constexpr char kLobby[] = "/jyx-lobby/v2/lobby";
-constexpr char kMembers[] = "/jyx-lobby/v2/lobby/members";
-constexpr char kPartyActive[] = "/jyx-lobby/v2/party-active";
-constexpr char kComms[] = "/jyx-lobby/v2/comms/members";
-constexpr char kGameflowEvent[] = "/jyx-gameflow/v1/session/event";
-
-std::string GameMode(int queueId) {
-  return "{\r\n    \"botDifficulty\": null,\r\n    \"gameType\": \"\",\r\n    \"maxPartySize\": 5,"
-         "\r\n    \"queueId\": " +
-         std::to_string(queueId) + "\r\n}";
-}
-
-// A lobby as "<party> <queue> members[<id> <role>...] invitations[<id> <state>...]".
-std::string LobbySummary(const rapidjson::Value& lobby) {
-  if (!lobby.IsObject()) return "no lobby";
-  std::string text = std::string(lobby["partyId"].GetString()) + " " +
-                     std::to_string(lobby["gameConfig"]["queueId"].GetInt()) + " members[";
-  std::string sep;
-  for (const auto& member : lobby["members"].GetArray()) {
-    text += sep + std::to_string(member["summonerId"].GetUint64()) +
-            (member["isLeader"].GetBool() ? " leader" : " member");
-    sep = ",";
-  }
-  text += "] invitations[";
-  sep.clear();
-  for (const auto& invitation : lobby["invitations"].GetArray()) {
-    text += sep + std::to_string(invitation["toSummonerId"].GetUint64()) + " " +
-            invitation["state"].GetString();
-    sep = ",";
-  }
-  return text + "]";
-}
-
-// What one step did, as texts.
-struct Step {
-  std::string answer;    // "<status> <error or body summary>"
-  Texts sent;            // parties requests, "METHOD url body"
-  Texts entered;         // LobbyFlow states entered
-  Texts gameflowEvents;  // events posted to the gameflow plugin
-  Texts published;       // "<uri> <eventType>[ <data summary>]" of the resources followed
-  bool operator==(const Step&) const = default;
-};
-
-void PrintTo(const Step& step, std::ostream* out) {
-  *out << "answer: " << step.answer << "\n sent:";
-  for (const auto& s : step.sent) *out << " [" << s << "]";
-  *out << "\n entered:";
-  for (const auto& s : step.entered) *out << " " << s;
-  *out << "\n gameflow:";
-  for (const auto& s : step.gameflowEvents) *out << " " << s;
-  *out << "\n published:";
-  for (const auto& s : step.published) *out << " [" << s << "]";
-}
-
-class Scenario {
- public:
-  explicit Scenario(PartiesPush push) {
-    PluginHost::Options options;
-    options.maxIdleYields = 50;
-    host_ = std::make_unique<PluginHost>(options);
-    proxy_ = std::make_unique<ServiceProxyService>(*host_);
-    parties_ = std::make_unique<PartiesService>(*host_, *proxy_);
-    std::string error;
-    EXPECT_TRUE(
-        LoadWorldFile(*host_, JYX_PARTIES_WORLD, &error, {nullptr, proxy_.get(), parties_.get()}))
-        << error;
-    parties_->SetPush(push);
-    EXPECT_TRUE(host_->Load().accepted);
-    EXPECT_TRUE(host_->Initialize());
-    host_->RunDue();
-    host_->ClearRecords();
-    parties_->ClearRecords();
-  }
-  ~Scenario() {
-    if (host_->Loaded()) host_->Shutdown();
-  }
-
-  // Calls a route and records the step.
-  Step Call(const std::string& method, const std::string& path, const std::string& body = "") {
-    const RouteAnswer answer = host_->CallRoute(method, path, body);
-    host_->RunDue();
-    Step step = Take();
-    step.answer = std::to_string(answer.status) + " ";
-    if (answer.error.has_value()) {
-      step.answer += *answer.error;
-    } else {
-      rapidjson::Document json;
-      std::string error;
-      step.answer += ParseHostJson(answer.body, &json, &error) && json.IsObject() &&
-                             json.HasMember("partyId") && json.HasMember("members")
-                         ? LobbySummary(json)
-                         : answer.body;
-    }
-    return step;
-  }
-  // Records what happened since the last step (another player's action, say).
-  Step Take() {
-    Step step;
-    for (const PartiesRecord& record : parties_->Records()) {
-      step.sent.push_back(record.method + " " + record.url +
-                          (record.body.empty() ? "" : " " + record.body));
-    }
-    const std::string entering = "LobbyFlow: entering state '";
-    for (const LogLine& line : host_->Records().logs) {
-      if (line.message.starts_with(entering)) {
-        step.entered.push_back(
-            line.message.substr(entering.size(), line.message.size() - entering.size() - 1));
-      }
-    }
-    for (const CoreRequest& request : host_->Records().requests) {
-      if (request.path == kGameflowEvent && !request.arguments.empty()) {
-        step.gameflowEvents.push_back(request.arguments[0]);
-      }
-    }
-    for (const PublishedEvent& event : host_->Records().published) {
-      if (event.name != "OnJsonApiEvent") continue;
-      rapidjson::Document json;
-      std::string error;
-      if (!ParseHostJson(event.payload, &json, &error) || !json.IsObject()) continue;
-      const std::string uri = json["uri"].GetString();
-      std::string text = uri + " " + json["eventType"].GetString();
-      if (uri == kLobby) {
-        text += " " + LobbySummary(json["data"]);
-      } else if (uri == kPartyActive) {
-        text += json["data"].GetBool() ? " true" : " false";
-      } else if (uri != kMembers && uri != kComms) {
-        continue;
-      }
-      step.published.push_back(text);
-    }
-    host_->ClearRecords();
-    parties_->ClearRecords();
-    return step;
-  }
-
-  PluginHost& Host() { return *host_; }
-  PartiesService& Parties() { return *parties_; }
-
- private:
-  std::unique_ptr<PluginHost> host_;
-  std::unique_ptr<ServiceProxyService> proxy_;
-  std::unique_ptr<PartiesService> parties_;
-};
+using namespace PartiesScenarioTesting;
 
 // The scenario's steps as the Parts describe them, for both ways the states arrive.
 std::vector<Step> Expected() {
@@ -251,32 +105,6 @@ std::vector<Step> Expected() {
        {"/jyx-lobby/v2/comms/members Update", "/jyx-lobby/v2/lobby Create " + inC,
         "/jyx-lobby/v2/lobby/members Create", "/jyx-lobby/v2/party-active Update true"}},
   };
-}
-
-std::vector<Step> RunScenario(PartiesPush push) {
-  Scenario s(push);
-  std::vector<Step> steps;
-  steps.push_back(s.Call("POST", kLobby, R"({"queueId":420,"isCustom":false})"));
-  steps.push_back(s.Call("GET", kPartyActive));
-  steps.push_back(s.Call("POST", "/jyx-lobby/v2/lobby/invitations", R"([{"toSummonerId":10}])"));
-  EXPECT_EQ(s.Parties().Accept("puuid-b", "party-3").httpStatus, 200);
-  s.Host().RunDue();
-  steps.push_back(s.Take());
-  steps.push_back(s.Call("POST", kLobby, R"({"queueId":440,"isCustom":false})"));
-  steps.push_back(s.Call("POST", "/jyx-lobby/v2/lobby/matchmaking/search"));
-  steps.push_back(s.Call("DELETE", "/jyx-lobby/v2/lobby/matchmaking/search"));
-  steps.push_back(s.Call("DELETE", kLobby));
-  EXPECT_EQ(s.Parties()
-                .Act("puuid-c", "PUT", "v1/parties/party-2/gamemode",
-                     R"({"queueId":420,"maxPartySize":5})")
-                .httpStatus,
-            200);
-  EXPECT_EQ(s.Parties().Invite("puuid-c", "puuid-a").httpStatus, 200);
-  s.Host().RunDue();
-  s.Take();
-  steps.push_back(s.Call("GET", "/jyx-lobby/v2/received-invitations"));
-  steps.push_back(s.Call("POST", "/jyx-lobby/v2/received-invitations/party-2/accept"));
-  return steps;
 }
 
 TEST(PartiesScenarioTest, EveryStepAsThePartsSayItWhicheverWayTheStatesArrive) {
