@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "lobby/core/FailureReply.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/LobbyUpdateBatch.h"
@@ -18,12 +19,7 @@ namespace Zarn::Client::Lobby {
 
 namespace {
 
-constexpr char kInvalidLobby[] = "INVALID_LOBBY";
 constexpr char kPlayAgainUnavailable[] = "Play-again is currently unavailable.";
-
-HttpResponse FailureReply(const Failure& failure) {
-  return HttpResponse(failure.Code() == 0 ? 500 : failure.Code(), failure.Message());
-}
 
 }  // namespace
 

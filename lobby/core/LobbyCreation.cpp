@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "lobby/core/FailureReply.h"
 #include "lobby/core/LobbyController.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
@@ -21,7 +22,6 @@ namespace {
 using namespace LobbyEvents;
 
 constexpr char kLobbyNotFound[] = "LOBBY_NOT_FOUND";
-constexpr char kInvalidLobby[] = "INVALID_LOBBY";
 constexpr char kNoControllerLog[] =
     "Unable to create lobby: couldn't find controller for queue type: %d";
 
@@ -32,11 +32,6 @@ struct EventPair {
 constexpr EventPair kPartyEvents{kPartyLobbyRequested, kPartyLobbySucceeded};
 constexpr EventPair kCustomEvents{kNewCustomLobbyRequested, kNewCustomLobbySucceeded};
 constexpr EventPair kNewLobbyEvents{kNewLobbyRequested, kNewLobbySucceeded};
-
-// A failure as a reply: its code, 500 when it has none, and its message.
-HttpResponse FailureReply(const Failure& failure) {
-  return HttpResponse(failure.Code() == 0 ? 500 : failure.Code(), failure.Message());
-}
 
 // A custom game for one player has nobody to invite.
 bool IsSoloCustomGame(const Api::Lobby& lobby) {

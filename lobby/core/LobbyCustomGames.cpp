@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "lobby/core/FailureReply.h"
 #include "lobby/core/LobbyController.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
@@ -26,11 +27,6 @@ namespace Zarn::Client::Lobby {
 namespace {
 
 constexpr char kCustomGamesPath[] = "/jyx-lobby/v1/custom-games";
-constexpr char kInvalidLobby[] = "INVALID_LOBBY";
-
-HttpResponse FailureReply(const Failure& failure) {
-  return HttpResponse(failure.Code() == 0 ? 500 : failure.Code(), failure.Message());
-}
 
 Api::LobbyCustomGame MakeCustomGame(const LCDS::PracticeGameSearchResult& result,
                                     std::uint64_t spectatorSlotLimit) {

@@ -119,6 +119,8 @@ inline constexpr char kPartiesPlayerNotFound[] = "PLAYER_NOT_FOUND";
 
 // The body of the 423 reply when the gameflow plugin refuses a lobby.
 inline constexpr char kGameflowPreventedLobby[] = "Gameflow prevented a lobby.";
+// The reply text when no backend or controller holds the lobby a route needs.
+inline constexpr char kInvalidLobby[] = "INVALID_LOBBY";
 inline constexpr char kLobbyFullException[] = "LobbyFullException";
 
 inline constexpr char kPositionFill[] = "FILL";

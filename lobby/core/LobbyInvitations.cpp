@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "lobby/core/FailureReply.h"
 #include "lobby/core/GameMetaData.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyFlow.h"
@@ -23,7 +24,6 @@ namespace Zarn::Client::Lobby {
 namespace {
 
 constexpr char kLobbyNotFound[] = "LOBBY_NOT_FOUND";
-constexpr char kInvalidLobby[] = "INVALID_LOBBY";
 constexpr char kInvitationsPath[] = "/jyx-lobby/v1/lobby/invitations";
 constexpr char kInvitationPathPrefix[] = "/jyx-lobby/v1/lobby/invitations/";
 constexpr char kInviteService[] = "lcdsGameInvitationService";
@@ -31,11 +31,6 @@ constexpr char kInviteType[] = "DEFAULT";
 constexpr char kEligibilityPath[] = "/jyx-queue-eligibility/v3/eligibility";
 
 using Code = Api::EligibilityRestrictionCode;
-
-// A failure as a reply: its code, 500 when it has none, and its message.
-HttpResponse FailureReply(const Failure& failure) {
-  return HttpResponse(failure.Code() == 0 ? 500 : failure.Code(), failure.Message());
-}
 
 bool Contains(const std::vector<std::uint64_t>& ids, std::uint64_t id) {
   return std::find(ids.begin(), ids.end(), id) != ids.end();

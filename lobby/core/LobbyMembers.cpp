@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "lobby/core/FailureReply.h"
 #include "lobby/core/LobbyController.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
@@ -28,14 +29,8 @@ namespace {
 
 using namespace LobbyEvents;
 
-constexpr char kInvalidLobby[] = "INVALID_LOBBY";
 constexpr char kMemberNotFound[] = "LOBBY_MEMBER_NOT_FOUND";
 constexpr char kMemberPathPrefix[] = "/jyx-lobby/v1/lobby/members/";
-
-// A failure as a reply: its code, 500 when it has none, and its message.
-HttpResponse FailureReply(const Failure& failure) {
-  return HttpResponse(failure.Code() == 0 ? 500 : failure.Code(), failure.Message());
-}
 
 // The member with `summonerId` in `members`, or null.
 Api::LobbyMember* FindIn(std::vector<Api::LobbyMember>& members, std::uint64_t summonerId) {

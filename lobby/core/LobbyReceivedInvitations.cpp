@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "lobby/core/FailureReply.h"
 #include "lobby/core/GameMetaData.h"
 #include "lobby/core/LobbyController.h"
 #include "lobby/core/LobbyConventions.h"
@@ -37,16 +38,10 @@ using namespace LobbyEvents;
 constexpr char kReceivedPathPrefix[] = "/jyx-lobby/v1/received-invitations/";
 constexpr char kReceivedV2Path[] = "/jyx-lobby/v2/received-invitations";
 constexpr char kInvitationNotFound[] = "INVITATION_NOT_FOUND";
-constexpr char kInvalidLobby[] = "INVALID_LOBBY";
 constexpr char kInviteService[] = "lcdsGameInvitationService";
 constexpr char kLobbyClosedException[] = "LobbyClosedException";
 
 std::string ReceivedPath(const std::string& id) { return kReceivedPathPrefix + id; }
-
-// A failure as a reply: its code, 500 when it has none, and its message.
-HttpResponse FailureReply(const Failure& failure) {
-  return HttpResponse(failure.Code() == 0 ? 500 : failure.Code(), failure.Message());
-}
 
 // The free-form meta-data of an invitation; text that is not JSON gives the empty value.
 BindingProperty ParseMetaData(const std::string& text) {

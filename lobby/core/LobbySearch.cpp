@@ -9,12 +9,6 @@
 
 namespace Zarn::Client::Lobby {
 
-namespace {
-
-constexpr char kInvalidLobby[] = "INVALID_LOBBY";
-
-}  // namespace
-
 BindingHttpResult LobbyPlugin::HandleStartSearch() {
   if (activeBackend_ == nullptr) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
