@@ -92,7 +92,7 @@ TEST_F(PartiesRegistrationTest, ACompleteWorldRegistersDuringStartAndTakesTheShu
         R"("eligibilityHash": )" + std::to_string(hash)}) {
     EXPECT_THAT(body, HasSubstr(field));
   }
-  EXPECT_THAT(w.Sent(kLockPath), ElementsAre(std::string(kPut)));
+  EXPECT_THAT(w.SentWithMethods(kLockPath), ElementsAre(std::string(kPut)));
   EXPECT_THAT(w.Logged("shutdown lock"), ElementsAre("3|Registered shutdown lock with jyx-login"));
   EXPECT_NE(w.Backend().player.createdAt, 0u);
   EXPECT_EQ(w.Backend().player.puuid, kPuuid);
@@ -131,7 +131,7 @@ TEST_F(PartiesRegistrationTest, RegistrationFollowsTheFlagItsOverrideAndThePlatf
       EXPECT_THAT(w.Logged(c.logged), Contains(std::string("0|") + c.logged));
     }
     if (c.registrations == 0) {
-      EXPECT_THAT(w.Sent(kLockPath), ElementsAre());
+      EXPECT_THAT(w.SentWithMethods(kLockPath), ElementsAre());
     }
   }
 }
@@ -165,7 +165,7 @@ TEST_F(PartiesRegistrationTest, AFailedRegistrationEmptiesTheStateAndRetriesUnti
     EXPECT_THAT(w.Telemetry("parties-service"), Contains(HasSubstr("register_player")));
     EXPECT_EQ(w.Backend().player.createdAt, 0u);
     EXPECT_TRUE(w.Backend().player.puuid.empty());
-    EXPECT_THAT(w.Sent(kLockPath), ElementsAre());
+    EXPECT_THAT(w.SentWithMethods(kLockPath), ElementsAre());
     EXPECT_THAT(w.TimerDelays(kRegistrationRetryTimer), ElementsAre(DoubleNear(c.retry, 1e-6)));
 
     w.host_.Advance(c.retry - 1.0);
@@ -210,7 +210,7 @@ TEST_F(PartiesRegistrationTest, ASessionWithoutSummonerDeregistersOutOfThePartyL
     } else {
       EXPECT_THAT(w.PartiesSent(mark), ElementsAre());
     }
-    EXPECT_THAT(w.Sent(kLockPath, requests), ElementsAre(std::string(kDelete)));
+    EXPECT_THAT(w.SentWithMethods(kLockPath, requests), ElementsAre(std::string(kDelete)));
     EXPECT_THAT(w.Logged("shutdown lock", logs),
                 ElementsAre("3|Removed shutdown lock from jyx-login"));
     EXPECT_EQ(w.Backend().player.createdAt, 0u);
@@ -229,7 +229,7 @@ TEST_F(PartiesRegistrationTest, ThePreShutdownNoticeAndTheShutdownDeregister) {
   w.host_.SetResource("/zarnclient/pre-shutdown/begin", R"({"begun":true})");
   w.host_.RunDue();
   EXPECT_THAT(w.PartiesSent(mark), ElementsAre("DELETE v1/players/puuid-stand-in"));
-  EXPECT_THAT(w.Sent(kLockPath, requests), ElementsAre(std::string(kDelete)));
+  EXPECT_THAT(w.SentWithMethods(kLockPath, requests), ElementsAre(std::string(kDelete)));
   EXPECT_EQ(w.Backend().player.createdAt, 0u);
 
   // Registered again, then the host's shutdown: the service is out of reach by then.
@@ -242,7 +242,7 @@ TEST_F(PartiesRegistrationTest, ThePreShutdownNoticeAndTheShutdownDeregister) {
   EXPECT_THAT(w.PartiesSent(mark), ElementsAre());
   EXPECT_THAT(w.Logged("Parties deregistration failure", logs),
               ElementsAre("2|Parties deregistration failure: Finalizing"));
-  EXPECT_THAT(w.Sent(kLockPath, requests), ElementsAre(std::string(kDelete)));
+  EXPECT_THAT(w.SentWithMethods(kLockPath, requests), ElementsAre(std::string(kDelete)));
   EXPECT_THAT(w.Logged("shutdown lock", logs),
               ElementsAre("3|Removed shutdown lock from jyx-login"));
 }

@@ -209,33 +209,33 @@ TEST_F(PartiesStateTest, MessagesAreDroppedWhileDisabledOrUnreadable) {
 TEST_F(PartiesStateTest, AnAcceptedStateTellsTheCommsMembersOnlyWhenTheyChange) {
   PartiesWorld& w = Fresh();
   w.Start();
-  std::size_t published = w.PublishedMark();
+  std::size_t published = w.EventMark();
   Send(w, Newer(w, [](Api::PlayerDto& p) { p.currentParty->partyType = "open"; }));
   ASSERT_EQ(w.Backend().player.currentParty->partyType, "open");
-  EXPECT_THAT(w.Published(kCommsMembersPath, published), IsEmpty());
+  EXPECT_THAT(w.Payloads(kCommsMembersPath, published), IsEmpty());
 
   Send(w, Newer(w, [](Api::PlayerDto& p) {
          p.currentParty->players.push_back(Other(p, Api::PartyMemberRoleEnum::MEMBER));
        }));
-  const Texts events = w.Published(kCommsMembersPath, published);
+  const Texts events = w.Payloads(kCommsMembersPath, published);
   ASSERT_EQ(events.size(), 1u);
   EXPECT_THAT(events[0], HasSubstr(R"("eventType":"Update")"));
   EXPECT_THAT(events[0], HasSubstr("puuid-other"));
   EXPECT_THAT(events[0], HasSubstr(kPuuid));
 
   // An invitee is no comms member.
-  published = w.PublishedMark();
+  published = w.EventMark();
   Send(w, Newer(w, [](Api::PlayerDto& p) {
          Api::PartyMemberDto invited = Other(p, Api::PartyMemberRoleEnum::INVITED);
          invited.puuid = "puuid-invited";
          invited.summonerId = 78;
          p.currentParty->players.push_back(invited);
        }));
-  EXPECT_THAT(w.Published(kCommsMembersPath, published), IsEmpty());
+  EXPECT_THAT(w.Payloads(kCommsMembersPath, published), IsEmpty());
 
   // Another party.
   Send(w, Newer(w, [](Api::PlayerDto& p) { p.currentParty->partyId = "party-new"; }));
-  EXPECT_EQ(w.Published(kCommsMembersPath, published).size(), 1u);
+  EXPECT_EQ(w.Payloads(kCommsMembersPath, published).size(), 1u);
 }
 
 TEST_F(PartiesStateTest, AnAcceptedStateUpdatesTheSearch) {
@@ -248,7 +248,8 @@ TEST_F(PartiesStateTest, AnAcceptedStateUpdatesTheSearch) {
        }));
   std::size_t mark = w.Mark();
   Send(w, Newer(w, [](Api::PlayerDto& p) { p.currentParty->activityLocked = false; }));
-  EXPECT_THAT(w.Sent(kSearchPath, mark), ElementsAre(HasSubstr(R"("searchState":"Canceled")")));
+  EXPECT_THAT(w.SentWithMethods(kSearchPath, mark),
+              ElementsAre(HasSubstr(R"("searchState":"Canceled")")));
 
   // Released without a resume time: nothing to tell.
   Send(w, Newer(w, [](Api::PlayerDto& p) {
@@ -257,7 +258,7 @@ TEST_F(PartiesStateTest, AnAcceptedStateUpdatesTheSearch) {
        }));
   mark = w.Mark();
   Send(w, Newer(w, [](Api::PlayerDto& p) { p.currentParty->activityLocked = false; }));
-  EXPECT_THAT(w.Sent(kSearchPath, mark), IsEmpty());
+  EXPECT_THAT(w.SentWithMethods(kSearchPath, mark), IsEmpty());
 
   // Restrictions: the search with the low-priority data made of them.
   mark = w.Mark();
@@ -270,7 +271,7 @@ TEST_F(PartiesStateTest, AnAcceptedStateUpdatesTheSearch) {
          p.currentParty->activeRestrictions.gatekeeperRestrictions = {restriction};
          LocalMember(p).accountId = 9001;
        }));
-  const Texts sent = w.Sent(kSearchPath, mark);
+  const Texts sent = w.SentWithMethods(kSearchPath, mark);
   ASSERT_EQ(sent.size(), 1u);
   for (const char* part :
        {R"("searchState":"Searching")", R"("penaltyTime":90)", R"("penalizedSummonerIds":[2046])",
@@ -280,7 +281,7 @@ TEST_F(PartiesStateTest, AnAcceptedStateUpdatesTheSearch) {
   // The same restrictions again: nothing new to tell.
   mark = w.Mark();
   Send(w, Newer(w));
-  EXPECT_THAT(w.Sent(kSearchPath, mark), IsEmpty());
+  EXPECT_THAT(w.SentWithMethods(kSearchPath, mark), IsEmpty());
 }
 
 TEST_F(PartiesStateTest, APartyWithoutQueueEndsThePartyLobbyWithAKick) {
@@ -312,7 +313,8 @@ TEST_F(PartiesStateTest, APartyWithoutQueueEndsThePartyLobbyWithAKick) {
       // The end-of-game state was refreshed: no more play again.
       ASSERT_TRUE(status.lastQueuedLobbyStatus.has_value());
       EXPECT_FALSE(status.lastQueuedLobbyStatus->allowedPlayAgain);
-      EXPECT_THAT(w.Sent(kPlayerStatusPath, requests), Contains(HasSubstr("allowedPlayAgain")));
+      EXPECT_THAT(w.SentWithMethods(kPlayerStatusPath, requests),
+                  Contains(HasSubstr("allowedPlayAgain")));
     }
   }
 }
@@ -335,7 +337,8 @@ TEST_F(PartiesStateTest, DisablingTheQueuesInThePartyLobbyLeavesIt) {
              "/jyx-lobby/v2/parties/overrides/"
              "EnabledForTeamBuilderQueues?enabledForTeambuilderQueues=false");
   ASSERT_FALSE(answer.error.has_value());
-  EXPECT_THAT(w.Sent(kSearchPath, requests), ElementsAre(HasSubstr(R"("searchState":"Canceled")")));
+  EXPECT_THAT(w.SentWithMethods(kSearchPath, requests),
+              ElementsAre(HasSubstr(R"("searchState":"Canceled")")));
   EXPECT_THAT(w.PartiesSent(mark),
               Contains("PUT /v1/parties/" + partyId + "/members/puuid-stand-in/role"));
   EXPECT_EQ(w.State(), "OutOfLobby");
