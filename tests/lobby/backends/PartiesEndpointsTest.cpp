@@ -52,7 +52,7 @@ TEST_P(PartiesUnregisteredHealthTest, NamesWhatIsKnown) {
   EXPECT_EQ(answer.body, c.answer);
   EXPECT_THAT(Logged("Not registered with parties service."),
               ElementsAre("2|Not registered with parties service."));
-  EXPECT_THAT(Sent(), IsEmpty());
+  EXPECT_THAT(PartiesSent(0, true), IsEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -74,7 +74,7 @@ TEST_F(PartiesEndpointsTest, HealthOfARegisteredPlayerIsTheServicesTextAndChange
   const std::string before = PlayerJson();
   Host::RouteAnswer answer = Call("GET", kHealth);
   EXPECT_EQ(answer.body, "\"all parties well\"");
-  EXPECT_THAT(Sent(), ElementsAre("GET v1/health"));
+  EXPECT_THAT(PartiesSent(0, true), ElementsAre("GET v1/health"));
   EXPECT_EQ(PlayerJson(), before);
 
   struct Case {
@@ -118,7 +118,8 @@ TEST_F(PartiesEndpointsTest, HealthOfARegisteredPlayerIsTheServicesTextAndChange
     EXPECT_FALSE(answer.error.has_value());
     EXPECT_EQ(answer.body, c.answer);
     Texts sent;
-    for (const std::string& line : Sent()) sent.push_back(line.substr(0, line.find(" {")));
+    for (const std::string& line : PartiesSent(0, true))
+      sent.push_back(line.substr(0, line.find(" {")));
     EXPECT_EQ(sent, c.sent);
     const Texts telemetry = Telemetry("parties-service");
     ASSERT_EQ(telemetry.size(), c.telemetry.size());
@@ -135,7 +136,7 @@ TEST_F(PartiesEndpointsTest, ThePlayerRouteAnswersTheStoredState) {
   EXPECT_FALSE(answer.error.has_value());
   EXPECT_EQ(answer.body, PlayerJson());
   EXPECT_NE(answer.body.find("\"puuid\":\"puuid-a\""), std::string::npos);
-  EXPECT_THAT(Sent(), ElementsAre(::testing::StartsWith("PUT v1/players/puuid-a ")))
+  EXPECT_THAT(PartiesSent(0, true), ElementsAre(::testing::StartsWith("PUT v1/players/puuid-a ")))
       << "only the registration";
 }
 
@@ -176,7 +177,7 @@ TEST_F(PartiesEndpointsTest, SettersForwardOneFieldAndAnswerTheServicesFailure) 
       EXPECT_FALSE(answer.error.has_value()) << *answer.error;
     }
     // A refused role is no reason to register again: nothing follows it.
-    EXPECT_THAT(Sent(), ElementsAre(c.sent));
+    EXPECT_THAT(PartiesSent(0, true), ElementsAre(c.sent));
   }
 
   // A failure without a code answers 500 with its text, unchanged.
@@ -201,7 +202,7 @@ TEST_F(PartiesEndpointsTest, ASetterBeforeTheFirstStateIsRefusedUnsent) {
     EXPECT_EQ(answer.status, 400u);
     EXPECT_EQ(answer.error.value_or("none"), "CURRENT_PLAYER_PUUID_NOT_FOUND");
   }
-  EXPECT_THAT(Sent(), IsEmpty());
+  EXPECT_THAT(PartiesSent(0, true), IsEmpty());
 }
 
 TEST_F(PartiesEndpointsTest, TheCommsTokenIsTheServicesTextOrAFailureReported) {
@@ -211,7 +212,8 @@ TEST_F(PartiesEndpointsTest, TheCommsTokenIsTheServicesTextOrAFailureReported) {
   Host::RouteAnswer answer = Call("GET", "/jyx-lobby/v2/comms/token");
   EXPECT_FALSE(answer.error.has_value());
   EXPECT_EQ(answer.body, "\"jwt-for-a\"");
-  EXPECT_THAT(Sent(), ElementsAre("GET comms/v1/parties/" + party + "/members/puuid-a/token"));
+  EXPECT_THAT(PartiesSent(0, true),
+              ElementsAre("GET comms/v1/parties/" + party + "/members/puuid-a/token"));
 
   struct Case {
     const char* label;
@@ -243,7 +245,7 @@ TEST_F(PartiesEndpointsTest, TheCommsTokenIsTheServicesTextOrAFailureReported) {
                     ::testing::HasSubstr(R"("request":"get_comms_jwt")"),
                     ::testing::HasSubstr(std::string(R"("failure":")") + c.code + "\""))));
     std::size_t unavailable = 0;
-    for (const std::string& event : Published(kNotifications)) {
+    for (const std::string& event : Payloads(kNotifications)) {
       if (event.find("SERVICE_UNAVAILABLE") != std::string::npos) ++unavailable;
     }
     EXPECT_EQ(unavailable, c.notifications);

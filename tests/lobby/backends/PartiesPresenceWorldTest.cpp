@@ -81,7 +81,7 @@ class PartiesPresenceWorldTest : public PartiesEndpointsTesting::PartiesEndpoint
   }
   // The presence bodies sent since the records were cleared, and clears them.
   Texts TakePresences() {
-    const Texts sent = Requests(kChatMe);
+    const Texts sent = Sent(kChatMe);
     host_.ClearRecords();
     return sent;
   }
@@ -92,7 +92,7 @@ class PartiesPresenceWorldTest : public PartiesEndpointsTesting::PartiesEndpoint
 TEST_F(PartiesPresenceWorldTest, AnOpenPartyIsPublishedAfterItsDelayAndOnlyWhenItChanged) {
   StartInOpenParty();
   host_.Advance(2.9);
-  EXPECT_THAT(Requests(kChatMe), IsEmpty()) << "not before the delay";
+  EXPECT_THAT(Sent(kChatMe), IsEmpty()) << "not before the delay";
   host_.Advance(0.1);
   EXPECT_THAT(TakePresences(), ElementsAre(Presence("9,10")));
 
@@ -180,7 +180,7 @@ TEST_F(PartiesPresenceWorldTest, ASearchErrorsRestrictionsBecomeTheSearchsErrors
   const std::string lowPriority =
       R"("lowPriorityData":{"bustedLeaverAccessToken":"","penalizedSummonerIds":[],)"
       R"("penaltyTime":0.0,"penaltyTimeRemaining":0.0})";
-  EXPECT_THAT(Requests(kSearch),
+  EXPECT_THAT(Sent(kSearch),
               ElementsAre(R"({"errors":[)"
                           R"({"errorType":"QUEUE_DODGER","id":-1,"message":"QUEUE_DODGER",)"
                           R"("penalizedSummonerId":10,"penaltyTimeRemaining":90.5},)"
@@ -196,7 +196,7 @@ TEST_F(PartiesPresenceWorldTest, ASearchErrorsRestrictionsBecomeTheSearchsErrors
   host_.ClearRecords();
   ASSERT_TRUE(parties_.PushQueueRestriction(R"({"gatekeeperRestrictions":[]})"));
   host_.RunDue();
-  EXPECT_THAT(Requests(kSearch), IsEmpty());
+  EXPECT_THAT(Sent(kSearch), IsEmpty());
 
   // The matchmaking plugin refusing the update: logged, nothing more.
   Host::ScriptedReply refused;
@@ -206,7 +206,7 @@ TEST_F(PartiesPresenceWorldTest, ASearchErrorsRestrictionsBecomeTheSearchsErrors
   ASSERT_TRUE(parties_.PushQueueRestriction(
       R"({"gatekeeperRestrictions":[{"accountId":7,"reason":"QUEUE_DODGER"}]})"));
   host_.RunDue();
-  EXPECT_EQ(Requests(kSearch).size(), 1u);
+  EXPECT_EQ(Sent(kSearch).size(), 1u);
   EXPECT_THAT(Logged("Failed update search after parties search error notification"),
               ElementsAre(::testing::StartsWith(
                   "2|Failed update search after parties search error notification: ")));

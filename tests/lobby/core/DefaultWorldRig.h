@@ -54,7 +54,9 @@ struct Publication {
 // is gone: a world is never used after its plugin's shutdown but to read records.
 class DefaultWorldRig {
  public:
-  DefaultWorldRig() {
+  // Without `defaultWorld` the host starts empty, for a fixture that seeds a world of its own.
+  explicit DefaultWorldRig(bool defaultWorld = true) {
+    if (!defaultWorld) return;
     std::string error;
     EXPECT_TRUE(
         Host::LoadWorldFile(host_, JYX_DEFAULT_WORLD, &error, {&legacy_, &proxy_, &parties_}))
