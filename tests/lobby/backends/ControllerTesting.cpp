@@ -43,7 +43,7 @@ std::string MethodName(std::uint32_t method) {
   }
 }
 
-ControllerRig::ControllerRig() {
+ControllerRig::ControllerRig() : LobbyRig(Unloaded{}) {
   const std::vector<std::string> queues = {QueueJson(420, 11, "CLASSIC", 5, false),
                                            QueueJson(31, 11, "INTRO", 5, false),
                                            QueueJson(440, 12, "ARAM", 5, true)};
@@ -55,22 +55,10 @@ ControllerRig::ControllerRig() {
   host.SeedResource("/jyx-game-queues/v1/queues/440", queues[2]);
   host.SeedResource("/jyx-login/v1/session",
                     R"({"state":"SUCCEEDED","summonerId":2046,"accountId":9001})");
-  auto made = std::make_unique<RealControllerFactory>(journal);
-  factory = made.get();
-  plugin = std::make_unique<JournalledLobbyPlugin>(std::move(made), host, journal);
-  PluginLoadResult record{};
-  record.major = 18;
-  EXPECT_TRUE(LoadPlugin(plugin.get(), &record, "jyx-lobby"));
+  Load(std::make_unique<RealControllerFactory>(journal));
   EXPECT_TRUE(plugin->Initialize(&init));
   host.RunDue();
   EXPECT_EQ(plugin->LocalSummonerId(), kLocalSummonerId);
-}
-
-ControllerRig::~ControllerRig() { plugin->Shutdown(); }
-
-std::string ControllerRig::StateName() const {
-  const Lobby::LobbyState* state = plugin->GetStateMachine().GetCurrentState();
-  return state != nullptr ? state->name : "none";
 }
 
 void ControllerRig::CreateLobby(std::int32_t queueId) {
@@ -123,29 +111,6 @@ std::vector<Host::LogLine> ControllerRig::Logs(const std::string& text) const {
     if (line.message.find(text) != std::string::npos) found.push_back(line);
   }
   return found;
-}
-
-std::vector<std::string> ControllerRig::Entries(const std::vector<std::string>& prefixes,
-                                                std::size_t from) const {
-  std::vector<std::string> found;
-  for (std::size_t i = from; i < journal->calls.size(); ++i) {
-    for (const std::string& prefix : prefixes) {
-      if (journal->calls[i].starts_with(prefix)) {
-        found.push_back(journal->calls[i]);
-        break;
-      }
-    }
-  }
-  return found;
-}
-
-std::vector<std::string> ControllerRig::GameflowEvents(std::size_t from) const {
-  const std::string prefix = "request /jyx-gameflow/v1/session/event \"GAMEFLOW_EVENT.";
-  std::vector<std::string> names;
-  for (const std::string& entry : Entries({prefix}, from)) {
-    names.push_back(entry.substr(prefix.size(), entry.size() - prefix.size() - 1));
-  }
-  return names;
 }
 
 }  // namespace Zarn::Client::Testing

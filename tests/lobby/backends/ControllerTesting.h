@@ -59,21 +59,23 @@ class RealControllerFactory : public FakeComponentFactory {
   std::shared_ptr<Lobby::ArrangedTeamLobbyController> realArranged;
 };
 
-class ControllerRig {
+class ControllerRig : public LobbyRig {
  public:
   // Seeds the queues and starts the plugin, logged in as kLocalSummonerId.
   ControllerRig();
-  ~ControllerRig();
-  ControllerRig(const ControllerRig&) = delete;
-  ControllerRig& operator=(const ControllerRig&) = delete;
+  // The plugin goes before the legacy platform and the team builder it may call.
+  ~ControllerRig() override {
+    if (!shutDown) Shutdown();
+  }
 
   [[nodiscard]] Lobby::LobbyPlugin& Plugin() { return *plugin; }
   [[nodiscard]] Lobby::Api::Lobby& V1Lobby() { return Lobby::LobbyPluginTesting::V1Lobby(*plugin); }
   [[nodiscard]] Lobby::TeamBuilderLobbyController& TeamBuilder() {
-    return *factory->realTeamBuilder;
+    return *static_cast<RealControllerFactory*>(factory)->realTeamBuilder;
   }
-  [[nodiscard]] Lobby::ArrangedTeamLobbyController& Arranged() { return *factory->realArranged; }
-  [[nodiscard]] std::string StateName() const;
+  [[nodiscard]] Lobby::ArrangedTeamLobbyController& Arranged() {
+    return *static_cast<RealControllerFactory*>(factory)->realArranged;
+  }
   // Creates the local lobby of `queueId` as the v1 route does; fails the test when it fails.
   void CreateLobby(std::int32_t queueId);
 
@@ -88,21 +90,9 @@ class ControllerRig {
   [[nodiscard]] std::vector<std::string> Requests(std::size_t from = 0) const;
   // Log lines holding `text`, with their levels.
   [[nodiscard]] std::vector<Host::LogLine> Logs(const std::string& text) const;
-  // Journal entries beginning with one of `prefixes`, from `from` on.
-  [[nodiscard]] std::vector<std::string> Entries(const std::vector<std::string>& prefixes,
-                                                 std::size_t from = 0) const;
-  [[nodiscard]] std::vector<std::string> GameflowEvents(std::size_t from = 0) const;
-  [[nodiscard]] std::size_t Mark() const { return journal->calls.size(); }
 
-  std::shared_ptr<CallJournal> journal = std::make_shared<CallJournal>();
-  Host::PluginHost host{LobbyRig::Options(journal)};
   Host::LegacyPlatform legacy{host};
   Host::TeamBuilderPlugin teamBuilder{host};
-  VirtualClock clock{&host.Scheduler()};
-  Platform::ScopedSteadyClockSource clockSource{&VirtualClock::Read, &clock};
-  PluginHostInit init{host.Table(), kTestHostContext};
-  RealControllerFactory* factory = nullptr;
-  std::unique_ptr<JournalledLobbyPlugin> plugin;
 };
 
 // The JSON text of a legacy lobby status with the local player as owner and only member.

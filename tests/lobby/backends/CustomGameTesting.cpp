@@ -9,7 +9,7 @@
 
 namespace Zarn::Client::Testing {
 
-CustomGameRig::CustomGameRig(bool start) {
+CustomGameRig::CustomGameRig(bool start) : LobbyRig(Unloaded{}) {
   host.SeedResource("/jyx-game-queues/v1/queues", R"([{"id":420,"mapId":11}])");
   host.SeedResource("/jyx-game-queues/v1/custom", R"({"queueAvailability":"Available"})");
   host.SeedResource("/jyx-login/v1/session",
@@ -25,39 +25,13 @@ CustomGameRig::CustomGameRig(bool start) {
                     R"({"id":1,"name":"Blind Pick","pickMode":"SimulPickStrategy"})");
   host.SeedResource("/jyx-game-queues/v1/game-type-config/1",
                     R"({"id":1,"name":"Blind Pick","pickMode":"SimulPickStrategy"})");
-  auto made = std::make_unique<CustomGameFactory>(journal);
-  factory = made.get();
-  plugin = std::make_unique<JournalledLobbyPlugin>(std::move(made), host, journal);
-  PluginLoadResult record{};
-  record.major = 18;
-  EXPECT_TRUE(LoadPlugin(plugin.get(), &record, "jyx-lobby"));
+  Load(std::make_unique<CustomGameFactory>(journal));
   if (start) Start();
 }
 
 void CustomGameRig::Start() {
   EXPECT_TRUE(plugin->Initialize(&init));
   host.RunDue();
-}
-
-CustomGameRig::~CustomGameRig() { plugin->Shutdown(); }
-
-std::string CustomGameRig::StateName() const {
-  const Lobby::LobbyState* state = plugin->GetStateMachine().GetCurrentState();
-  return state != nullptr ? state->name : "none";
-}
-
-std::vector<std::string> CustomGameRig::Entries(const std::vector<std::string>& prefixes,
-                                                std::size_t from) const {
-  std::vector<std::string> found;
-  for (std::size_t i = from; i < journal->calls.size(); ++i) {
-    for (const std::string& prefix : prefixes) {
-      if (journal->calls[i].starts_with(prefix)) {
-        found.push_back(journal->calls[i]);
-        break;
-      }
-    }
-  }
-  return found;
 }
 
 std::vector<std::string> CustomGameRig::PublishedPaths(std::size_t from) const {
@@ -106,15 +80,6 @@ std::vector<std::string> CustomGameRig::Logs(const std::string& text) const {
     }
   }
   return lines;
-}
-
-std::vector<std::string> CustomGameRig::GameflowEvents(std::size_t from) const {
-  const std::string prefix = "request /jyx-gameflow/v1/session/event \"GAMEFLOW_EVENT.";
-  std::vector<std::string> names;
-  for (const std::string& entry : Entries({prefix}, from)) {
-    names.push_back(entry.substr(prefix.size(), entry.size() - prefix.size() - 1));
-  }
-  return names;
 }
 
 void CustomGameRig::AnswerGame(const std::string& method, const std::string& gameJson) {

@@ -50,22 +50,20 @@ class CustomGameFactory : public FakeComponentFactory {
   std::shared_ptr<Lobby::CustomGameLobbyController> realCustom;
 };
 
-class CustomGameRig {
+class CustomGameRig : public LobbyRig {
  public:
   // Seeds the world; `start` also starts the plugin.
   explicit CustomGameRig(bool start = true);
-  ~CustomGameRig();
-  CustomGameRig(const CustomGameRig&) = delete;
-  CustomGameRig& operator=(const CustomGameRig&) = delete;
+  // The plugin goes before the legacy platform it may call.
+  ~CustomGameRig() override {
+    if (!shutDown) Shutdown();
+  }
 
   void Start();
-  [[nodiscard]] Lobby::CustomGameLobbyController& Controller() { return *factory->realCustom; }
+  [[nodiscard]] Lobby::CustomGameLobbyController& Controller() {
+    return *static_cast<CustomGameFactory*>(factory)->realCustom;
+  }
   [[nodiscard]] Lobby::Api::Lobby& V1Lobby() { return Lobby::LobbyPluginTesting::V1Lobby(*plugin); }
-  [[nodiscard]] std::string StateName() const;
-  [[nodiscard]] std::size_t Mark() const { return journal->calls.size(); }
-  // Journal entries beginning with one of `prefixes`, from `from` on.
-  [[nodiscard]] std::vector<std::string> Entries(const std::vector<std::string>& prefixes,
-                                                 std::size_t from = 0) const;
   // The paths of the resources published from `from` on, in order ("uri" of each event).
   [[nodiscard]] std::vector<std::string> PublishedPaths(std::size_t from = 0) const;
   // The data of each publication of `uri` from `from` on, as compact JSON.
@@ -76,7 +74,6 @@ class CustomGameRig {
                                                    std::size_t from = 0) const;
   // The host's log lines holding `text`, each as "<level> <message>".
   [[nodiscard]] std::vector<std::string> Logs(const std::string& text) const;
-  [[nodiscard]] std::vector<std::string> GameflowEvents(std::size_t from = 0) const;
 
   // The platform answers `method` with a game record (compact JSON body).
   void AnswerGame(const std::string& method, const std::string& gameJson);
@@ -85,14 +82,7 @@ class CustomGameRig {
   // Lets the gameflow plugin allow lobbies.
   void AllowLobbies();
 
-  std::shared_ptr<CallJournal> journal = std::make_shared<CallJournal>();
-  Host::PluginHost host{LobbyRig::Options(journal)};
-  VirtualClock clock{&host.Scheduler()};
-  Platform::ScopedSteadyClockSource clockSource{&VirtualClock::Read, &clock};
-  PluginHostInit init{host.Table(), kTestHostContext};
   Host::LegacyPlatform legacy{host};
-  CustomGameFactory* factory = nullptr;
-  std::unique_ptr<JournalledLobbyPlugin> plugin;
 };
 
 // A game record of game 123 "My Game" in `state`, lock `lock`, five players, team one holding

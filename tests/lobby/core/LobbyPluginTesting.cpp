@@ -48,15 +48,18 @@ Host::PluginHost::Options LobbyRig::Options(const std::shared_ptr<CallJournal>& 
 }
 
 LobbyRig::LobbyRig(bool start) {
-  auto fakes = std::make_unique<FakeComponentFactory>(journal);
+  Load(std::make_unique<FakeComponentFactory>(journal));
+  if (start) {
+    EXPECT_TRUE(plugin->Initialize(&init));
+  }
+}
+
+void LobbyRig::Load(std::unique_ptr<FakeComponentFactory> fakes) {
   factory = fakes.get();
   plugin = std::make_unique<JournalledLobbyPlugin>(std::move(fakes), host, journal);
   PluginLoadResult record{};
   record.major = 18;
   EXPECT_TRUE(LoadPlugin(plugin.get(), &record, "jyx-lobby"));
-  if (start) {
-    EXPECT_TRUE(plugin->Initialize(&init));
-  }
 }
 
 LobbyRig::~LobbyRig() {

@@ -137,7 +137,7 @@ class LobbyRig {
   // Loads the plugin; `start` also runs the host's initialize entry (OnStart).
   explicit LobbyRig(bool start = true);
   // Shuts the plugin down unless a test did.
-  ~LobbyRig();
+  virtual ~LobbyRig();
   LobbyRig(const LobbyRig&) = delete;
   LobbyRig& operator=(const LobbyRig&) = delete;
 
@@ -162,6 +162,14 @@ class LobbyRig {
 
   static Host::PluginHost::Options Options(const std::shared_ptr<CallJournal>& journal);
 
+ protected:
+  struct Unloaded {};
+  // Leaves the plugin unloaded, for a rig that seeds its host first and then calls Load.
+  explicit LobbyRig(Unloaded /*unloaded*/) {}
+  // Loads the plugin with `fakes`, the fakes' factory or one that makes some real parts.
+  void Load(std::unique_ptr<FakeComponentFactory> fakes);
+
+ public:
   std::shared_ptr<CallJournal> journal = std::make_shared<CallJournal>();
   Host::PluginHost host{Options(journal)};
   VirtualClock clock{&host.Scheduler()};
