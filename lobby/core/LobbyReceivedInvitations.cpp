@@ -43,6 +43,18 @@ constexpr char kLobbyClosedException[] = "LobbyClosedException";
 
 std::string ReceivedPath(const std::string& id) { return kReceivedPathPrefix + id; }
 
+// The listed invitation `id`, else a copy of the last one received, which the caller still
+// compares with `id`.
+Api::ReceivedInvitationDto ListedOrLastInvitation(
+    const std::vector<Api::ReceivedInvitationDto>& listed, const Api::ReceivedInvitationDto& last,
+    const std::string& id) {
+  if (std::optional<std::size_t> index = LobbyPlugin::FindReceivedInvitation(listed, id)) {
+    return listed[*index];
+  }
+  LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Received invitation ID does not exist");
+  return last;
+}
+
 // The free-form meta-data of an invitation; text that is not JSON gives the empty value.
 BindingProperty ParseMetaData(const std::string& text) {
   BindingResult parsed = ParseJson(text);
@@ -282,12 +294,8 @@ HttpResult<std::vector<Api::ReceivedInvitationDto>> LobbyPlugin::HandleGetReceiv
 HttpResponse LobbyPlugin::HandleAcceptReceivedInvitation(const std::string& invitationId) {
   LobbyUpdateBatch batch(*this);
   const std::string id = invitationId;
-  Api::ReceivedInvitationDto invitation = lastReceivedInvitation_;
-  if (std::optional<std::size_t> index = FindReceivedInvitation(receivedInvitationDtos_, id)) {
-    invitation = receivedInvitationDtos_[*index];
-  } else {
-    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Received invitation ID does not exist");
-  }
+  Api::ReceivedInvitationDto invitation =
+      ListedOrLastInvitation(receivedInvitationDtos_, lastReceivedInvitation_, id);
   if (invitation.invitationId != id) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
               "Unable to accept invitation to lobby: invitation not found");
@@ -327,12 +335,8 @@ HttpResponse LobbyPlugin::HandleAcceptReceivedInvitation(const std::string& invi
 HttpResponse LobbyPlugin::HandleDeclineReceivedInvitation(const std::string& invitationId) {
   LobbyUpdateBatch batch(*this);
   const std::string id = invitationId;
-  Api::ReceivedInvitationDto invitation = lastReceivedInvitation_;
-  if (std::optional<std::size_t> index = FindReceivedInvitation(receivedInvitationDtos_, id)) {
-    invitation = receivedInvitationDtos_[*index];
-  } else {
-    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Received invitation ID does not exist");
-  }
+  Api::ReceivedInvitationDto invitation =
+      ListedOrLastInvitation(receivedInvitationDtos_, lastReceivedInvitation_, id);
   if (invitation.invitationId != id) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
               "Unable to decline invitation to lobby: invitation not found");
