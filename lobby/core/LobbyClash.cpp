@@ -2,6 +2,7 @@
 // code, and the two answers to the play-again offer after a game. Backends are looked up again
 // after every wait: a shutdown meanwhile deletes them.
 #include <cstdint>
+#include <optional>
 #include <regex>
 #include <string>
 #include <utility>
@@ -20,6 +21,12 @@ namespace Zarn::Client::Lobby {
 namespace {
 
 constexpr char kPlayAgainUnavailable[] = "Play-again is currently unavailable.";
+
+// A copy of the last queued lobby's status when it offers play again; none otherwise.
+std::optional<Api::LobbyStatus> PlayAgainOffer(const std::optional<Api::LobbyStatus>& last) {
+  if (!last.has_value() || !last->allowedPlayAgain) return std::nullopt;
+  return *last;
+}
 
 }  // namespace
 
@@ -91,12 +98,9 @@ HttpResponse LobbyPlugin::HandleJoinTournament(const std::string& id) {
 HttpResponse LobbyPlugin::HandlePlayAgain() {
   LobbyUpdateBatch batch(*this);
   // Unset until the player first queues: there is no offer before.
-  if (!playerStatus_.lastQueuedLobbyStatus.has_value() ||
-      !playerStatus_.lastQueuedLobbyStatus->allowedPlayAgain) {
-    return HttpResponse(400, kPlayAgainUnavailable);
-  }
-  const Api::LobbyStatus last = *playerStatus_.lastQueuedLobbyStatus;
-  LobbyBackend* backend = ChooseBackend(last.isCustom, last.queueId);
+  const std::optional<Api::LobbyStatus> last = PlayAgainOffer(playerStatus_.lastQueuedLobbyStatus);
+  if (!last.has_value()) return HttpResponse(400, kPlayAgainUnavailable);
+  LobbyBackend* backend = ChooseBackend(last->isCustom, last->queueId);
   if (backend == nullptr) return HttpResponse(500, kInvalidLobby);
   if (backend != partiesBackend_.get()) {
     HttpResult<Api::Lobby> reinvited = ReinviteMembers();
@@ -120,12 +124,9 @@ HttpResponse LobbyPlugin::HandlePlayAgain() {
 }
 
 HttpResponse LobbyPlugin::HandlePlayAgainDecline() {
-  if (!playerStatus_.lastQueuedLobbyStatus.has_value() ||
-      !playerStatus_.lastQueuedLobbyStatus->allowedPlayAgain) {
-    return HttpResponse(400, kPlayAgainUnavailable);
-  }
-  const Api::LobbyStatus last = *playerStatus_.lastQueuedLobbyStatus;
-  LobbyBackend* backend = ChooseBackend(last.isCustom, last.queueId);
+  const std::optional<Api::LobbyStatus> last = PlayAgainOffer(playerStatus_.lastQueuedLobbyStatus);
+  if (!last.has_value()) return HttpResponse(400, kPlayAgainUnavailable);
+  LobbyBackend* backend = ChooseBackend(last->isCustom, last->queueId);
   if (backend == nullptr) return HttpResponse(500, kInvalidLobby);
   // The platform's lobby was left with the game: nothing to decline there.
   if (backend != partiesBackend_.get()) return HttpResponse();
