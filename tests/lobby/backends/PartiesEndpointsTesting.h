@@ -93,9 +93,6 @@ class PartiesEndpointsTest : public ::testing::Test, public WorldTesting::Defaul
     parties_.ClearRecords();
     host_.ClearRecords();
   }
-  PartiesLobbyBackend& Backend() {
-    return *static_cast<PartiesLobbyBackend*>(plugin_->GetPartiesBackend());
-  }
   std::string PlayerJson() { return ToJsonString(Backend().player, plugin_->GetRegistry()); }
   std::string PartyId() { return Backend().GetCurrentPartyId(); }
 };

@@ -11,16 +11,10 @@
 #include <vector>
 
 #include "host/PartiesService.h"
-#include "host/PluginClock.h"
 #include "host/PluginHost.h"
-#include "host/RouteCaller.h"
-#include "host/ServiceProxyService.h"
-#include "lobby/backends/BackendComponentFactory.h"
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/core/LobbyPlugin.h"
-#include "sdk/platform/SteadyClockTesting.h"
-#include "sdk/platform/WallClockTesting.h"
-#include "tests/sdk/runtime/HostedPluginTesting.h"
+#include "tests/lobby/core/DefaultWorldRig.h"
 
 namespace Zarn::Client::Lobby {
 namespace {
@@ -30,8 +24,8 @@ using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
 constexpr char kSessionPath[] = "/jyx-login/v1/session";
-constexpr char kGameflowSessionPath[] = "/jyx-gameflow/v1/session";
-constexpr char kRequestLobbyPath[] = "/jyx-gameflow/v1/session/request-lobby";
+using WorldTesting::kGameflowSessionPath;
+using WorldTesting::kRequestLobbyPath;
 constexpr char kSearchPath[] = "/jyx-matchmaking/v1/search";
 constexpr char kConfig[] = "/jyx-platform-config/v1/namespaces/Parties/";
 constexpr char kSession[] =
@@ -49,8 +43,10 @@ std::string Session(bool connected) {
 
 // The plugin's player "puuid-a" (summoner 9, account 7) and "puuid-b" (summoner 10), both known
 // to the service; the plugin registers at start.
-class PartiesOperationsHostTest : public ::testing::Test {
+class PartiesOperationsHostTest : public ::testing::Test, public WorldTesting::DefaultWorldRig {
  protected:
+  PartiesOperationsHostTest() : DefaultWorldRig(false) {}
+
   void SetUp() override {
     for (const auto& [puuid, summonerId] :
          std::vector<std::pair<std::string, std::uint64_t>>{{"puuid-a", 9}, {"puuid-b", 10}}) {
@@ -83,16 +79,11 @@ class PartiesOperationsHostTest : public ::testing::Test {
     });
   }
   void TearDown() override {
-    if (plugin_ != nullptr) Plugin::ShutdownEntry(plugin_);
+    if (plugin_ != nullptr) ShutDown();
   }
 
   void Start() {
-    plugin_ = new LobbyPlugin(std::make_unique<BackendComponentFactory>());
-    PluginLoadResult record{};
-    record.major = 18;
-    ASSERT_TRUE(LoadPlugin(plugin_, &record, "jyx-lobby"));
-    ASSERT_TRUE(plugin_->Initialize(&init_));
-    host_.RunDue();
+    DefaultWorldRig::Start();
     // From now on the plugin hears of every change of its player.
     parties_.SetPush(Host::PartiesPush::Notification);
   }
@@ -110,39 +101,6 @@ class PartiesOperationsHostTest : public ::testing::Test {
     ASSERT_EQ(State(), "PartyLobby");
     parties_.ClearRecords();
     host_.ClearRecords();
-  }
-  Host::RouteAnswer Call(const char* method, const std::string& path,
-                         const std::string& body = "") {
-    int releases = 0;
-    Host::RouteAnswer answer =
-        Host::CallRoute(Host::RoutesOf(&plugin_->Snapshot()), Host::HostMethodCode(method), path,
-                        body, Client::Testing::kTestHostContext, &releases);
-    host_.RunDue();
-    return answer;
-  }
-  std::string State() const {
-    const LobbyState* state = plugin_->GetStateMachine().GetCurrentState();
-    return state != nullptr ? state->name : "none";
-  }
-  PartiesLobbyBackend& Backend() {
-    return *static_cast<PartiesLobbyBackend*>(plugin_->GetPartiesBackend());
-  }
-  // "METHOD url body" of each parties request.
-  [[nodiscard]] std::vector<std::string> Sent() const {
-    std::vector<std::string> sent;
-    for (const Host::PartiesRecord& record : parties_.Records()) {
-      sent.push_back(record.method + " " + record.url + (record.body.empty() ? "" : " ") +
-                     record.body);
-    }
-    return sent;
-  }
-  [[nodiscard]] std::vector<std::string> Arguments(const std::string& path) const {
-    std::vector<std::string> found;
-    for (const Host::CoreRequest& request : host_.Records().requests) {
-      if (request.path == path)
-        found.push_back(request.arguments.empty() ? "" : request.arguments[0]);
-    }
-    return found;
   }
   [[nodiscard]] std::vector<std::string> Logged(std::uint32_t level,
                                                 const std::string& text) const {
@@ -171,27 +129,6 @@ class PartiesOperationsHostTest : public ::testing::Test {
     host_.RunDue();
     ASSERT_EQ(Backend().player.currentParty->players.size(), 2u);
   }
-
-  static std::int64_t ReadWall(void* context) {
-    auto* test = static_cast<PartiesOperationsHostTest*>(context);
-    return Host::kPluginWallClockStart + test->host_.Scheduler().Now();
-  }
-  static Host::PluginHost::Options Options() {
-    Host::PluginHost::Options options;
-    options.pluginPath = "/nonexistent";
-    options.hostContext = Client::Testing::kTestHostContext;
-    options.maxIdleYields = 50;
-    return options;
-  }
-
-  Host::PluginHost host_{Options()};
-  Host::ServiceProxyService proxy_{host_};
-  Host::PartiesService parties_{host_, proxy_};
-  Client::Testing::VirtualClock clock_{&host_.Scheduler()};
-  Platform::ScopedSteadyClockSource clockSource_{&Client::Testing::VirtualClock::Read, &clock_};
-  Platform::ScopedWallClockSource wallSource_{&ReadWall, this};
-  PluginHostInit init_{host_.Table(), Client::Testing::kTestHostContext};
-  LobbyPlugin* plugin_ = nullptr;
 };
 
 TEST_F(PartiesOperationsHostTest, TheRigRegistersAndMakesAPartyLobby) {
@@ -227,7 +164,7 @@ TEST_F(PartiesOperationsHostTest, MemberRoutesFindTheMemberBeforeAskingForTheLea
     ASSERT_TRUE(answer.error.has_value());
     EXPECT_EQ(*answer.error, c.error);
   }
-  EXPECT_THAT(Sent(), IsEmpty());
+  EXPECT_THAT(PartiesSent(0, true), IsEmpty());
 }
 
 TEST_F(PartiesOperationsHostTest, ALeaveThatFindsNoPartyReregistersOnceAndEnds) {
@@ -243,13 +180,14 @@ TEST_F(PartiesOperationsHostTest, ALeaveThatFindsNoPartyReregistersOnceAndEnds) 
   Script("v1/parties/*/members/*/role", 404, "PARTY_NOT_FOUND", -1);
   Start();
   host_.RunDue();
-  EXPECT_THAT(Sent(), ElementsAre(HasSubstr("PUT v1/players/puuid-a "),
-                                  "PUT /v1/parties/party-1/members/puuid-a/role \"DECLINED\"",
-                                  HasSubstr("PUT v1/players/puuid-a "),
-                                  "PUT /v1/parties/party-1/members/puuid-a/role \"DECLINED\""));
+  EXPECT_THAT(PartiesSent(0, true),
+              ElementsAre(HasSubstr("PUT v1/players/puuid-a "),
+                          "PUT /v1/parties/party-1/members/puuid-a/role \"DECLINED\"",
+                          HasSubstr("PUT v1/players/puuid-a "),
+                          "PUT /v1/parties/party-1/members/puuid-a/role \"DECLINED\""));
   EXPECT_EQ(Logged(2, "Reregistering after parties error: 404 PARTY_NOT_FOUND").size(), 1u);
   host_.Advance(120.0);
-  EXPECT_EQ(Sent().size(), 4u) << "the calls ended";
+  EXPECT_EQ(PartiesSent(0, true).size(), 4u) << "the calls ended";
 }
 
 TEST_F(PartiesOperationsHostTest, AnOpenPartyIsJoinedOnlyWhileTeamBuilderQueuesAreServed) {
@@ -263,14 +201,15 @@ TEST_F(PartiesOperationsHostTest, AnOpenPartyIsJoinedOnlyWhileTeamBuilderQueuesA
   const Host::RouteAnswer refused = Call("POST", "/jyx-lobby/v2/party/party-2/join");
   ASSERT_TRUE(refused.error.has_value());
   EXPECT_EQ(*refused.error, "PARTY_QUEUES_DISABLED");
-  EXPECT_THAT(Sent(), IsEmpty());
+  EXPECT_THAT(PartiesSent(0, true), IsEmpty());
 
   host_.SetResource(std::string(kConfig) + "EnabledForTeamBuilderQueues", "true");
   host_.RunDue();
   parties_.ClearRecords();
   const Host::RouteAnswer joined = Call("POST", "/jyx-lobby/v2/party/party-2/join");
   EXPECT_FALSE(joined.error.has_value()) << *joined.error;
-  EXPECT_THAT(Sent(), ElementsAre("PUT v1/parties/party-2/members/puuid-a/role \"MEMBER\""));
+  EXPECT_THAT(PartiesSent(0, true),
+              ElementsAre("PUT v1/parties/party-2/members/puuid-a/role \"MEMBER\""));
   EXPECT_EQ(State(), "PartyLobby");
   EXPECT_EQ(Backend().GetCurrentPartyId(), "party-2");
 }
@@ -295,7 +234,7 @@ TEST_F(PartiesOperationsHostTest, PartyInvitationsAreAnsweredThroughTheReceivedI
         Call("POST", std::string("/jyx-lobby/v2/received-invitations/party-2/") + answer);
     EXPECT_FALSE(answered.error.has_value()) << *answered.error;
     const std::string role = std::string(answer) == "accept" ? "MEMBER" : "DECLINED";
-    EXPECT_THAT(Sent(),
+    EXPECT_THAT(PartiesSent(0, true),
                 ElementsAre("PUT v1/parties/party-2/members/puuid-a/role \"" + role + "\""));
   }
   EXPECT_EQ(parties_.FindPlayer("puuid-a")->currentPartyId, "party-2");
@@ -308,15 +247,15 @@ TEST_F(PartiesOperationsHostTest, ThePartyTypeNeedsOpenPartiesAndSavesANewDefaul
   EXPECT_EQ(refused.status, 500u);
   ASSERT_TRUE(refused.error.has_value());
   EXPECT_EQ(*refused.error, "OPEN_PARTIES_DISABLED");
-  EXPECT_THAT(Sent(), IsEmpty());
+  EXPECT_THAT(PartiesSent(0, true), IsEmpty());
 
   host_.SetResource(std::string(kConfig) + "OpenPartyEnable", "true");
   host_.RunDue();
   host_.ClearRecords();
   const Host::RouteAnswer set = Call("PUT", "/jyx-lobby/v2/lobby/partyType", "\"open\"");
   EXPECT_FALSE(set.error.has_value()) << *set.error;
-  EXPECT_THAT(Sent(), ElementsAre("PUT /v1/parties/party-1/partytype \"open\""));
-  EXPECT_THAT(Arguments("/jyx-settings/v1/account/parties-settings"),
+  EXPECT_THAT(PartiesSent(0, true), ElementsAre("PUT /v1/parties/party-1/partytype \"open\""));
+  EXPECT_THAT(Sent("/jyx-settings/v1/account/parties-settings"),
               ElementsAre(R"({"data":{"Parties":{"defaultPartyType":"open"}}})"));
   EXPECT_EQ(Logged(3, "Parties succeeded saving parties-settings defaultPartyType=open").size(),
             1u);
@@ -326,15 +265,15 @@ TEST_F(PartiesOperationsHostTest, TheSearchRoutesLockAndUnlockTheParty) {
   StartInPartyLobby();
   const Host::RouteAnswer started = Call("POST", "/jyx-lobby/v2/lobby/matchmaking/search");
   EXPECT_FALSE(started.error.has_value()) << *started.error;
-  EXPECT_THAT(Sent(),
+  EXPECT_THAT(PartiesSent(0, true),
               ElementsAre("PUT v1/parties/party-1/activityLocked true", "GET v1/players/puuid-a"));
 
   parties_.ClearRecords();
   const Host::RouteAnswer cancelled = Call("DELETE", "/jyx-lobby/v2/lobby/matchmaking/search");
   EXPECT_FALSE(cancelled.error.has_value()) << *cancelled.error;
-  EXPECT_THAT(Sent(), ElementsAre("PUT v1/parties/party-1/activityLocked false"));
+  EXPECT_THAT(PartiesSent(0, true), ElementsAre("PUT v1/parties/party-1/activityLocked false"));
   EXPECT_EQ(Logged(2, "cancel matchmaking").size(), 0u);
-  EXPECT_THAT(Arguments(kSearchPath), IsEmpty()) << "no resume time";
+  EXPECT_THAT(Sent(kSearchPath), IsEmpty()) << "no resume time";
 
   // Refused by the service: its status, its message as the body.
   parties_.ClearRecords();
@@ -373,19 +312,19 @@ TEST_F(PartiesOperationsHostTest, TheSearchRoutesLockAndUnlockTheParty) {
   EXPECT_EQ(notEnabled.status, 400u);
   ASSERT_TRUE(notEnabled.error.has_value());
   EXPECT_EQ(*notEnabled.error, "QUEUE_NOT_ENABLED");
-  EXPECT_THAT(Sent(), IsEmpty());
+  EXPECT_THAT(PartiesSent(0, true), IsEmpty());
 }
 
 TEST_F(PartiesOperationsHostTest, AReconnectionInAPartyLobbyUnlocksCancelsAndFetches) {
   StartInPartyLobby();
   host_.SetResource(kSessionPath, Session(false));
   host_.RunDue();
-  EXPECT_THAT(Sent(), IsEmpty());
+  EXPECT_THAT(PartiesSent(0, true), IsEmpty());
   host_.SetResource(kSessionPath, Session(true));
   host_.RunDue();
-  EXPECT_THAT(Sent(),
+  EXPECT_THAT(PartiesSent(0, true),
               ElementsAre("PUT v1/parties/party-1/activityLocked false", "GET v1/players/puuid-a"));
-  const std::vector<std::string> searches = Arguments(kSearchPath);
+  const std::vector<std::string> searches = Sent(kSearchPath);
   ASSERT_EQ(searches.size(), 1u);
   EXPECT_THAT(searches[0], HasSubstr(R"("searchState":"Canceled")"));
 }
@@ -401,17 +340,19 @@ TEST_F(PartiesOperationsHostTest, GameflowPhasesReachTheParty) {
   parties_.ClearRecords();
   host_.SetResource(kGameflowSessionPath, R"({"phase":"Lobby"})");
   host_.RunDue();
-  EXPECT_THAT(Sent(), ElementsAre("PUT /v1/parties/party-1/members/puuid-a/ready true"));
+  EXPECT_THAT(PartiesSent(0, true),
+              ElementsAre("PUT /v1/parties/party-1/members/puuid-a/ready true"));
 
   parties_.ClearRecords();
   host_.SetResource(kGameflowSessionPath, R"({"phase":"GameStart"})");
   host_.RunDue();
-  EXPECT_THAT(Sent(), ElementsAre("POST /v1/parties/party-1/enteredGame"));
+  EXPECT_THAT(PartiesSent(0, true), ElementsAre("POST /v1/parties/party-1/enteredGame"));
 
   parties_.ClearRecords();
   host_.SetResource(kGameflowSessionPath, R"({"phase":"None"})");
   host_.RunDue();
-  EXPECT_THAT(Sent(), ElementsAre("PUT /v1/parties/party-1/members/puuid-a/role \"DECLINED\""));
+  EXPECT_THAT(PartiesSent(0, true),
+              ElementsAre("PUT /v1/parties/party-1/members/puuid-a/role \"DECLINED\""));
 }
 
 TEST_F(PartiesOperationsHostTest, APartyDodgeReadiesAgainAndIsNotifiedOutsideTheReadyCheck) {
@@ -432,7 +373,8 @@ TEST_F(PartiesOperationsHostTest, APartyDodgeReadiesAgainAndIsNotifiedOutsideThe
                           R"("dodgeIds":[10],"phase":")" + c.dodgePhase + R"("}})");
     host_.RunDue();
     EXPECT_EQ(Logged(0, "Party dodge received, cancelling matchmaking").size(), 1u);
-    EXPECT_THAT(Sent(), ElementsAre("PUT /v1/parties/party-1/members/puuid-a/ready true"));
+    EXPECT_THAT(PartiesSent(0, true),
+                ElementsAre("PUT /v1/parties/party-1/members/puuid-a/ready true"));
     const Host::RouteAnswer listed = Call("GET", "/jyx-lobby/v2/notifications");
     std::size_t dodges = 0;
     for (std::size_t at = listed.body.find("PartyDodged"); at != std::string::npos;

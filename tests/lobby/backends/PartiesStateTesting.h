@@ -42,10 +42,6 @@ class PartiesWorld : public WorldTesting::DefaultWorldRig {
   PartiesWorld(const PartiesWorld&) = delete;
   PartiesWorld& operator=(const PartiesWorld&) = delete;
 
-  PartiesLobbyBackend& Backend() {
-    return *static_cast<PartiesLobbyBackend*>(plugin_->GetPartiesBackend());
-  }
-
   // A notification of the messaging service carrying `envelopeJson` as its payload text.
   void Notify(const std::string& envelopeJson) {
     host_.SetResource(kNotificationsPath, NotificationJson(envelopeJson));

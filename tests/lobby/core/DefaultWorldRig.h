@@ -23,6 +23,7 @@
 #include "host/ServiceProxyService.h"
 #include "host/WorldFile.h"
 #include "lobby/backends/BackendComponentFactory.h"
+#include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "sdk/platform/SteadyClockTesting.h"
 #include "sdk/platform/WallClockTesting.h"
@@ -83,6 +84,9 @@ class DefaultWorldRig {
   void ShutDown() { Plugin::ShutdownEntry(plugin_.release()); }
 
   LobbyPlugin& Plugin() { return *plugin_; }
+  PartiesLobbyBackend& Backend() {
+    return *static_cast<PartiesLobbyBackend*>(plugin_->GetPartiesBackend());
+  }
   Api::Lobby& V1Lobby() { return LobbyPluginTesting::V1Lobby(*plugin_); }
   [[nodiscard]] std::string State() const {
     const LobbyState* state = plugin_->GetStateMachine().GetCurrentState();
