@@ -33,10 +33,7 @@ std::optional<Api::LobbyStatus> PlayAgainOffer(const std::optional<Api::LobbySta
 HttpResponse LobbyPlugin::JoinClashParty(const std::string& token) {
   LobbyUpdateBatch batch(*this);
   const std::string clashToken = token;
-  if (!IsInLobby() && !RequestGameflowLobby()) {
-    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "%s", kGameflowPreventedLobby);
-    return HttpResponse(423, kGameflowPreventedLobby);
-  }
+  if (!IsInLobby() && !RequestGameflowLobby()) return GameflowPreventedReply();
   if (activeBackend_ != nullptr && activeBackend_ != partiesBackend_.get()) {
     MaybeType<Failure, void> left = activeBackend_->LeaveLobby();
     if (left.IsFailure()) {

@@ -66,10 +66,7 @@ HttpResult<Api::LobbyDto> LobbyPlugin::HandlePostLobby(const Api::LobbyChangeGam
     return HttpResponse(500, kInvalidLobby);
   }
   const bool toParties = backend == partiesBackend_.get();
-  if (!RequestGameflowLobby()) {
-    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "%s", kGameflowPreventedLobby);
-    return HttpResponse(423, kGameflowPreventedLobby);
-  }
+  if (!RequestGameflowLobby()) return GameflowPreventedReply();
   const EventPair events = toParties         ? kPartyEvents
                            : change.isCustom ? kCustomEvents
                                              : kNewLobbyEvents;
@@ -261,10 +258,7 @@ HttpResponse LobbyPlugin::QuitLobbyState() {
 HttpResponse LobbyPlugin::HandleJoinParty(const std::string& partyId) {
   LobbyUpdateBatch batch(*this);
   const std::string party = partyId;
-  if (!IsInLobby() && !RequestGameflowLobby()) {
-    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "%s", kGameflowPreventedLobby);
-    return HttpResponse(423, kGameflowPreventedLobby);
-  }
+  if (!IsInLobby() && !RequestGameflowLobby()) return GameflowPreventedReply();
   if (activeBackend_ != nullptr && activeBackend_ != partiesBackend_.get()) {
     MaybeType<Failure, void> left = activeBackend_->LeaveLobby();
     if (left.IsFailure()) {

@@ -104,10 +104,7 @@ HttpResponse LobbyPlugin::JoinCustomGame(std::uint64_t id,
               "Cannot find custom game %llu in our cached list. Attempting to %s, regardless.",
               static_cast<unsigned long long>(id), method);
   }
-  if (!IsInLobby() && !RequestGameflowLobby()) {
-    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "%s", kGameflowPreventedLobby);
-    return HttpResponse(423, kGameflowPreventedLobby);
-  }
+  if (!IsInLobby() && !RequestGameflowLobby()) return GameflowPreventedReply();
   stateMachine_.ProcessEvent(LobbyEvents::kJoiningCustomLobby);
   MaybeType<Failure, void> joined = LcdsCallSync<void>("gameService", method, id, password);
   if (joined.HasValue()) {

@@ -309,10 +309,7 @@ HttpResponse LobbyPlugin::HandleAcceptReceivedInvitation(const std::string& invi
     return HttpResponse(500, "INVALID_INVITATION_TYPE");
   }
   const LobbyEvent accepted = party ? kAcceptedPartyInvite : kAcceptedLegacyInvite;
-  if (!IsInLobby() && !RequestGameflowLobby()) {
-    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "%s", kGameflowPreventedLobby);
-    return HttpResponse(423, kGameflowPreventedLobby);
-  }
+  if (!IsInLobby() && !RequestGameflowLobby()) return GameflowPreventedReply();
   if (partiesBackend_ != nullptr && partiesBackend_->IsClashParty()) {
     static_cast<void>(partiesBackend_->LeaveLobbyUnlessPending(invitation));
   } else if (activeBackend_ != nullptr) {
