@@ -14,7 +14,6 @@
 #include "sdk/api/BindingHttpResult.h"
 #include "sdk/base/Failure.h"
 #include "sdk/base/MaybeType.h"
-#include "sdk/base/NotBuilt.h"
 
 namespace Zarn::Client::Lobby {
 

@@ -9,7 +9,6 @@
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "sdk/base/Format.h"
-#include "sdk/base/NotBuilt.h"
 #include "sdk/runtime/Requests.h"
 #include "sdk/runtime/TypedEvents.h"
 

@@ -8,7 +8,6 @@
 #include "lobby/core/LobbyPlugin.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
-#include "sdk/base/NotBuilt.h"
 #include "sdk/runtime/LcdsCall.h"
 
 namespace Zarn::Client::Lobby {

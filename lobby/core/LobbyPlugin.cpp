@@ -11,7 +11,6 @@
 #include "sdk/base/LocalTime.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
-#include "sdk/base/NotBuilt.h"
 #include "sdk/base/SmallString.h"
 #include "sdk/platform/SteadyClock.h"
 #include "sdk/runtime/Requests.h"

@@ -13,13 +13,12 @@ void RegisterType(LobbyTypeContext& context, TypeTag<Api::ReceivedInvitationGame
 
 void RegisterType(LobbyTypeContext& context, TypeTag<Api::ReceivedInvitationDto>) {
   using R = Api::ReceivedInvitationDto;
-  RegisterRecord<R, 1>(context, "ReceivedInvitationDto", Field("invitationId", &R::invitationId),
-                       Field("fromSummonerId", &R::fromSummonerId), Field("state", &R::state),
-                       Field("timestamp", &R::timestamp),
-                       Field("fromSummonerName", &R::fromSummonerName),
-                       Field("canAcceptInvitation", &R::canAcceptInvitation),
-                       Field("restrictions", &R::restrictions),
-                       Field("gameConfig", &R::gameConfig));
+  RegisterRecord<R, 1>(
+      context, "ReceivedInvitationDto", Field("invitationId", &R::invitationId),
+      Field("fromSummonerId", &R::fromSummonerId), Field("state", &R::state),
+      Field("timestamp", &R::timestamp), Field("fromSummonerName", &R::fromSummonerName),
+      Field("canAcceptInvitation", &R::canAcceptInvitation),
+      Field("restrictions", &R::restrictions), Field("gameConfig", &R::gameConfig));
 }
 
 void RegisterType(LobbyTypeContext& context, TypeTag<Api::LobbyInvitationDto>) {

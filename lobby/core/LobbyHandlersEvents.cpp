@@ -1,8 +1,0 @@
-// The handlers of legacy messages and observed resources whose building is still ahead.
-#include "lobby/core/LobbyPlugin.h"
-
-#include "sdk/base/NotBuilt.h"
-
-namespace Zarn::Client::Lobby {
-
-}  // namespace Zarn::Client::Lobby
