@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/PluginHost.h"
+#include "tests/lobby/core/HostRecordSearches.h"
 
 namespace Zarn::Host {
 namespace {
@@ -43,19 +44,7 @@ class LobbyCreationEndToEndTest : public ::testing::Test {
     host->ScriptReply(kRequestLobbyPath, allowed);
   }
   // The machine's entries and exits, as "+State" and "-State".
-  Names Flow() const {
-    Names steps;
-    for (const LogLine& line : host->Records().logs) {
-      for (const auto& [prefix, mark] : {std::pair{"LobbyFlow: entering state '", "+"},
-                                         std::pair{"LobbyFlow: exiting state '", "-"}}) {
-        const std::string start = prefix;
-        if (!line.message.starts_with(start)) continue;
-        steps.push_back(mark +
-                        line.message.substr(start.size(), line.message.size() - start.size() - 1));
-      }
-    }
-    return steps;
-  }
+  Names Flow() const { return Testing::FlowSteps(host->Records()); }
   Names RequestPaths() const {
     Names paths;
     for (const CoreRequest& request : host->Records().requests) paths.push_back(request.path);

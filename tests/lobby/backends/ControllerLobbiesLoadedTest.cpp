@@ -12,6 +12,7 @@
 #include "host/LegacyPlatform.h"
 #include "host/PluginHost.h"
 #include "host/TeamBuilderPlugin.h"
+#include "tests/lobby/core/HostRecordSearches.h"
 
 namespace Zarn::Host {
 namespace {
@@ -68,19 +69,7 @@ class ControllerLobbiesLoadedTest : public ::testing::Test {
     return answer;
   }
   // The machine's entries and exits, as "+State" and "-State".
-  Names Flow() const {
-    Names steps;
-    for (const LogLine& line : host->Records().logs) {
-      for (const auto& [prefix, mark] : {std::pair{"LobbyFlow: entering state '", "+"},
-                                         std::pair{"LobbyFlow: exiting state '", "-"}}) {
-        const std::string start = prefix;
-        if (!line.message.starts_with(start)) continue;
-        steps.push_back(mark +
-                        line.message.substr(start.size(), line.message.size() - start.size() - 1));
-      }
-    }
-    return steps;
-  }
+  Names Flow() const { return Testing::FlowSteps(host->Records()); }
   Names GameflowEvents() const {
     Names events;
     for (const CoreRequest& request : host->Records().requests) {
@@ -91,16 +80,7 @@ class ControllerLobbiesLoadedTest : public ::testing::Test {
     return events;
   }
   // Events published under the plain name for `uri`, in order.
-  Names Published(const std::string& uri) const {
-    Names found;
-    for (const PublishedEvent& event : host->Records().published) {
-      if (event.name == "OnJsonApiEvent" &&
-          event.payload.find(R"("uri":")" + uri + "\"") != std::string::npos) {
-        found.push_back(event.payload);
-      }
-    }
-    return found;
-  }
+  Names Published(const std::string& uri) const { return Testing::Payloads(host->Records(), uri); }
   Names Requests() const {
     Names requests;
     for (const CoreRequest& request : host->Records().requests) {

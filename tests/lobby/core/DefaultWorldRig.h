@@ -27,6 +27,7 @@
 #include "lobby/core/LobbyPlugin.h"
 #include "sdk/platform/SteadyClockTesting.h"
 #include "sdk/platform/WallClockTesting.h"
+#include "tests/lobby/core/HostRecordSearches.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 #include "tests/sdk/runtime/HostedPluginTesting.h"
 
@@ -174,16 +175,7 @@ class DefaultWorldRig {
   // The whole payloads of the resource events at `uri` from the `from`-th publication on.
   [[nodiscard]] std::vector<std::string> Payloads(const std::string& uri,
                                                   std::size_t from = 0) const {
-    std::vector<std::string> found;
-    const std::vector<Host::PublishedEvent>& published = host_.Records().published;
-    const std::string mark = "\"uri\":\"" + uri + "\"";
-    for (std::size_t i = from; i < published.size(); ++i) {
-      if (published[i].name == "OnJsonApiEvent" &&
-          published[i].payload.find(mark) != std::string::npos) {
-        found.push_back(published[i].payload);
-      }
-    }
-    return found;
+    return Host::Testing::Payloads(host_.Records(), uri, from);
   }
   // The uris of every resource event from the `from`-th on, each as "<eventType> <uri>".
   [[nodiscard]] std::vector<std::string> PublishedUris(std::size_t from = 0) const {
