@@ -16,7 +16,6 @@ namespace Zarn::Client::Lobby {
 
 namespace {
 
-constexpr char kAvailabilityPath[] = "/jyx-lobby/v1/lobby/availability";
 constexpr char kNoQueueSelected[] = "NO_QUEUE_SELECTED";
 // Ends every legacy chat room address; a name of this system's own.
 constexpr char kLegacyChatDomain[] = "lobby-chat.jyx.invalid";
@@ -73,16 +72,10 @@ void LobbyPlugin::OnQueuesChanged() {
   MaybeType<Failure, Api::LobbyDto> lobby = activeBackend_->GetLobby();
   if (!IsInLobby()) return;
   if (lobby.HasValue()) {
-    const std::int32_t queueId = lobby.Value().gameConfig.queueId;
-    const Api::QueueAvailability availability = GetQueueAvailability(queueId);
-    if (availability == lobbyAvailability_ && queueId == lobby_.queueId) return;
-    lobbyAvailability_ = availability;
+    PublishAvailability(lobby.Value());
   } else if (std::strcmp(lobby.Message(), kNoQueueSelected) == 0) {
-    lobbyAvailability_ = Api::QueueAvailability::PlatformDisabled;
-  } else {
-    return;
+    StoreAvailability(Api::QueueAvailability::PlatformDisabled);
   }
-  SendJsonApiEvent(kResourceUpdate, kAvailabilityPath, lobbyAvailability_);
 }
 
 bool LobbyPlugin::LookupSummonerById(std::uint64_t summonerId, Api::Queue queue) {

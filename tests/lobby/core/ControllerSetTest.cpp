@@ -362,6 +362,16 @@ TEST(ControllerSetTest, AQueueListRepublishesTheLobbyAvailabilityOnlyWhenItChang
   rig.factory->platform->getLobbyResult = Failure(0, "NO_QUEUE_SELECTED");
   DeliverQueues(rig, {MakeQueue(420)});
   EXPECT_EQ(published(mark), std::vector<std::string>{"PlatformDisabled"});
+
+  // A custom game keeps the availability its custom queue gave, whatever the list says.
+  mark = rig.Mark();
+  LobbyPluginTesting::LobbyAvailability(*rig.plugin) = Api::QueueAvailability::Available;
+  view.gameConfig.isCustom = true;
+  view.gameConfig.queueId = -1;
+  rig.factory->platform->getLobbyResult = view;
+  DeliverQueues(rig, {limited});
+  EXPECT_TRUE(published(mark).empty()) << "a custom game";
+  EXPECT_EQ(LobbyPluginTesting::LobbyAvailability(*rig.plugin), Api::QueueAvailability::Available);
 }
 
 TEST(ControllerSetTest, PartyRewardsSwitchedOffPublishAnEmptyRecordAndFetchNothing) {
