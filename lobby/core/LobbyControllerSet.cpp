@@ -24,6 +24,13 @@ constexpr std::size_t kQueueMapBuckets = 8;
 }  // namespace
 
 void LobbyPlugin::CreateControllers() {
+  // What the replaced set observes goes first: its observers would outlive it, and an
+  // observation released after the new set's would take the new one with it.
+  for (const std::shared_ptr<LobbyController>& replaced :
+       {teamBuilderController_, arrangedTeamController_, customGameController_,
+        invalidLobbyController_}) {
+    if (replaced != nullptr) replaced->Unsubscribe();
+  }
   teamBuilderController_ = factory_->MakeTeamBuilderController(this);
   arrangedTeamController_ = factory_->MakeArrangedTeamController(this);
   customGameController_ = factory_->MakeCustomGameController(this);
@@ -36,6 +43,8 @@ void LobbyPlugin::CreateControllers() {
        {teamBuilderController_, arrangedTeamController_, customGameController_}) {
     if (controller != nullptr) controller->Subscribe();
   }
+  // The replaced custom game controller observed the player's bot configuration since login.
+  if (loggedIn_) FetchCustomBotsConfig(localSummonerId_);
 }
 
 void LobbyPlugin::FillQueueControllers(const std::vector<Api::Queue>& queues) {
