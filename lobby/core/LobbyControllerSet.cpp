@@ -187,6 +187,4 @@ void LobbyPlugin::UpdatePartyRewards() {
   SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/party-rewards", partyRewards_);
 }
 
-// Built by later issues.
-
 }  // namespace Zarn::Client::Lobby
