@@ -453,8 +453,7 @@ void PluginHost::Yield() {
   }
   for (auto& action : due) action();
   int ran = static_cast<int>(due.size()) + scheduler_.RunRound();
-  const int64_t limit = WaitLimit();
-  if (ran == 0) ran = scheduler_.RunNext(limit);
+  if (ran == 0) ran = scheduler_.RunNext(WaitLimit());
   if (ran > 0) {
     idleYields_ = 0;
     return;
