@@ -573,25 +573,18 @@ BindingProperty& BindingProperty::Member(std::string_view name, std::uint32_t ha
 }
 
 // The member named by `key`, one reference of which the call takes over: the member's own when
-// it is new, else dropped. Equal names are one entry, so finding the member needs no second
-// comparison of texts.
+// it is new, else dropped. Names in rising order, as our writer and records in name order give
+// them, are placed by one comparison with the last member.
 BindingProperty& BindingProperty::InsertMember(const InternedString& key) {
   MemberMap& members = *Block<MemberMap>();
-  auto position = members.end();
-  // Names in rising order, as our writer and records in name order give them, need no search.
-  if (!members.empty() && !MemberNameLess()(members.rbegin()->first, &key)) {
-    position = members.lower_bound(&key);
-    if (position->first == &key) {
-      arena_->ReleaseString(key);
-      return position->second;
-    }
-  }
+  const std::size_t before = members.size();
   try {
-    return members
-        .emplace_hint(position, std::piecewise_construct, std::forward_as_tuple(&key),
-                      std::forward_as_tuple(ChildTag(), arena_))
-        ->second;
+    BindingProperty& member = members.try_emplace(members.end(), &key, ChildTag(), arena_)->second;
+    if (members.size() == before) arena_->ReleaseString(key);
+    return member;
   } catch (...) {
+    // The comparator may remember `key`, which dies with its last reference.
+    if (!members.empty()) (void)members.find(members.begin()->first);
     arena_->ReleaseString(key);
     throw;
   }

@@ -49,10 +49,28 @@ struct BindingEnumValue {
 };
 
 // Orders member names by unsigned bytes, a name before every longer name that it begins.
-struct MemberNameLess {
+//
+// A structure's names are interned in one arena, so two distinct entries are two distinct texts.
+// The order of the last two distinct entries compared is kept: appending a member after the last
+// one compares the two names several times inside the map, and only the first reads the texts.
+// Both entries of the pair are names of the map, or the name being inserted; a caller whose
+// insertion failed must clear the pair (compare any entry with itself) before that name can go.
+// Lookups by text leave the pair alone, so a tree that nobody changes may be read from several
+// threads.
+class MemberNameLess {
+ public:
   using is_transparent = void;
   bool operator()(const InternedString* a, const InternedString* b) const noexcept {
-    return a->View() < b->View();
+    if (a == b) {
+      lesser_ = greater_ = nullptr;
+      return false;
+    }
+    if (a == lesser_ && b == greater_) return true;
+    if (a == greater_ && b == lesser_) return false;
+    const bool less = a->View() < b->View();
+    lesser_ = less ? a : b;
+    greater_ = less ? b : a;
+    return less;
   }
   bool operator()(const InternedString* a, std::string_view b) const noexcept {
     return a->View() < b;
@@ -60,6 +78,10 @@ struct MemberNameLess {
   bool operator()(std::string_view a, const InternedString* b) const noexcept {
     return a < b->View();
   }
+
+ private:
+  mutable const InternedString* lesser_ = nullptr;
+  mutable const InternedString* greater_ = nullptr;
 };
 
 // A tagged value of one of ten kinds. Scalars are stored inline; strings, blobs, enums and
