@@ -4,11 +4,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
 #include "sdk/binding/BindingPoolPage.h"
 #include "sdk/binding/InternedString.h"
+#include "sdk/binding/PageSource.h"
+#include "sdk/platform/MemoryPoisoning.h"
 
 namespace Zarn {
 
@@ -61,19 +64,51 @@ class PropertyArena {
   static void Destroy(PropertyArena* arena) noexcept;
 
   // A block of `size` bytes (1 to 72), aligned to 4 and to 8 when `size` is a multiple of 8;
-  // contents unspecified. Throws std::bad_alloc when no page can be had.
-  [[nodiscard]] void* Allocate(std::size_t size);
+  // contents unspecified. Throws std::bad_alloc when no page can be had. Inline: most blocks
+  // come from a page the class already has.
+  [[nodiscard]] void* Allocate(std::size_t size) {
+    if (classes_ != nullptr) {
+      BindingSizeClass& sizeClass = classes_[ClassIndex(size)];
+      if (sizeClass.freePages != nullptr) return TakeSlot(sizeClass, SlotSize(size));
+    }
+    return AllocateOnNewPage(size);
+  }
   // Returns a block of `size` bytes that Allocate gave.
-  void Free(void* block, std::size_t size) noexcept;
+  void Free(void* block, std::size_t size) noexcept {
+    BindingSizeClass& sizeClass = classes_[ClassIndex(size)];
+    Free(sizeClass, size, PageOf(sizeClass, block), block);
+  }
   // Returns a block whose class and page the caller already knows: the class's inline page when
   // the block lies in it, else the block's address rounded down to a multiple of 4096.
   void Free(BindingSizeClass& sizeClass, std::size_t size, BindingPoolPage* page,
-            void* block) noexcept;
+            void* block) noexcept {
+    const std::uint32_t slotSize = SlotSize(size);
+    if (page->firstFree == 0) {
+      page->prev = nullptr;
+      page->next = sizeClass.freePages;
+      if (page->next != nullptr) page->next->prev = page;
+      sizeClass.freePages = page;
+    }
+    const auto slot = static_cast<std::uint16_t>(
+        (static_cast<unsigned char*>(block) - reinterpret_cast<unsigned char*>(page)) / slotSize);
+    std::memcpy(block, &page->firstFree, sizeof page->firstFree);
+    page->firstFree = slot;
+    --page->used;
+    Platform::PoisonMemory(block, slotSize);
+    if (page->used == 0 && !InInlinePage(sizeClass, page)) ReleaseEmptyPage(sizeClass, page);
+  }
 
   // The class entry for blocks of `size` bytes (1 to 72); the first call creates all 18.
   [[nodiscard]] BindingSizeClass& SizeClass(std::size_t size);
   // The page of `sizeClass` that holds `block`.
-  [[nodiscard]] static BindingPoolPage* PageOf(BindingSizeClass& sizeClass, void* block) noexcept;
+  [[nodiscard]] static BindingPoolPage* PageOf(BindingSizeClass& sizeClass, void* block) noexcept {
+    if (InInlinePage(sizeClass, block)) {
+      return reinterpret_cast<BindingPoolPage*>(sizeClass.inlinePage);
+    }
+    const auto address = reinterpret_cast<std::uintptr_t>(block);
+    return reinterpret_cast<BindingPoolPage*>(address &
+                                              ~(std::uintptr_t{PageSource::kPageSize} - 1));
+  }
 
   // The interned string for `text` (up to its first NUL) with its count raised by one. The empty
   // text gives InternedString::Empty() and counts nothing. The C-string form takes null as
@@ -97,6 +132,39 @@ class PropertyArena {
   // Leaves recent_ unset: it is filled when first used.
   PropertyArena() noexcept {}
   ~PropertyArena() = default;
+
+  // The size of a class's slots, and the class that serves blocks of `size` bytes (1 to 72).
+  [[nodiscard]] static constexpr std::uint32_t SlotSize(std::size_t size) noexcept {
+    return static_cast<std::uint32_t>((size + 3) & ~std::size_t{3});
+  }
+  [[nodiscard]] static constexpr std::size_t ClassIndex(std::size_t size) noexcept {
+    return (size + 3) / 4 - 1;
+  }
+  [[nodiscard]] static bool InInlinePage(BindingSizeClass& sizeClass, const void* block) noexcept {
+    const auto* bytes = static_cast<const unsigned char*>(block);
+    return bytes >= sizeClass.inlinePage && bytes < sizeClass.inlinePage + kInlinePageSize;
+  }
+  // The slot named by the first free index of the class's first page, which leaves the class's
+  // list when that fills it.
+  static void* TakeSlot(BindingSizeClass& sizeClass, std::uint32_t slotSize) noexcept {
+    BindingPoolPage* page = sizeClass.freePages;
+    unsigned char* block = reinterpret_cast<unsigned char*>(page) + page->firstFree * slotSize;
+    Platform::UnpoisonMemory(block, slotSize);
+    std::uint16_t next;
+    std::memcpy(&next, block, sizeof next);
+    page->firstFree = next;
+    ++page->used;
+    if (next == 0) {
+      sizeClass.freePages = page->next;
+      if (page->next != nullptr) page->next->prev = nullptr;
+      page->next = nullptr;
+    }
+    return block;
+  }
+  // Allocate when the class has no free page yet (or the classes do not exist yet).
+  void* AllocateOnNewPage(std::size_t size);
+  // Takes an empty 4096-byte page out of the class's list and gives it back to the PageSource.
+  static void ReleaseEmptyPage(BindingSizeClass& sizeClass, BindingPoolPage* page) noexcept;
 
   // A new table entry for `text` (no NUL, not empty) with count 0; a long text is moved out of
   // `owned` when that is not null (it then holds `text`).
