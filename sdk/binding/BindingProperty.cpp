@@ -1,6 +1,7 @@
 #include "sdk/binding/BindingProperty.h"
 
 #include <bit>
+#include <cassert>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
@@ -566,8 +567,7 @@ BindingProperty& BindingProperty::Member(const char* name) {
 }
 
 BindingProperty& BindingProperty::Member(std::string_view name, std::uint32_t hash) {
-  // The hash covers the whole name, but a name ends at its first NUL.
-  if (name.find('\0') != std::string_view::npos) return Member(name);
+  assert(name.find('\0') == std::string_view::npos);
   MakeStructure();
   return InsertMember(arena_->InternString(name, hash));
 }

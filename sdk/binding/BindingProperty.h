@@ -206,8 +206,8 @@ class BindingProperty {
   // MakeStructure, then the member `name`, created empty when missing. Members never move.
   BindingProperty& Member(std::string_view name);
   BindingProperty& Member(const char* name);
-  // Member(name) for a caller that knows the FNV-1a hash of all of `name` (a registered field's
-  // name), which saves hashing it again.
+  // Member(name) for a `name` without NUL whose FNV-1a hash the caller knows (a registered
+  // field's member name), which saves scanning and hashing it again.
   BindingProperty& Member(std::string_view name, std::uint32_t hash);
 
   // Frees the payload (a whole subtree, without recursion) and becomes empty; the arena stays.
