@@ -141,11 +141,7 @@ BindingSizeClass& PropertyArena::SizeClass(std::size_t size) {
     void* memory = MemoryHooks::Alloc(kSizeClassCount * sizeof(BindingSizeClass));
     if (memory == nullptr) throw std::bad_alloc();
     auto* classes = static_cast<BindingSizeClass*>(memory);
-    for (std::size_t k = 0; k < kSizeClassCount; ++k) {
-      BindingSizeClass* sizeClass = new (&classes[k]) BindingSizeClass;
-      BindingPoolPage::Init(*sizeClass, SlotSize(4 * (k + 1)), sizeClass->inlinePage,
-                            kInlinePageSize);
-    }
+    for (std::size_t k = 0; k < kSizeClassCount; ++k) new (&classes[k]) BindingSizeClass;
     classes_ = classes;
   }
   return classes_[ClassIndex(size)];
@@ -155,8 +151,13 @@ void* PropertyArena::AllocateOnNewPage(std::size_t size) {
   BindingSizeClass& sizeClass = SizeClass(size);
   const std::uint32_t slotSize = SlotSize(size);
   if (sizeClass.freePages == nullptr) {
-    BindingPoolPage::Init(sizeClass, slotSize, PageSource::Instance().AllocatePage(),
-                          static_cast<std::uint16_t>(PageSource::kPageSize));
+    if (!sizeClass.inlinePageReady) {
+      BindingPoolPage::Init(sizeClass, slotSize, sizeClass.inlinePage, kInlinePageSize);
+      sizeClass.inlinePageReady = true;
+    } else {
+      BindingPoolPage::Init(sizeClass, slotSize, PageSource::Instance().AllocatePage(),
+                            static_cast<std::uint16_t>(PageSource::kPageSize));
+    }
   }
   return TakeSlot(sizeClass, slotSize);
 }

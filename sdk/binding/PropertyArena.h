@@ -20,9 +20,11 @@ inline constexpr std::size_t kMaxBlockSize = 4 * kSizeClassCount;  // 72
 inline constexpr std::size_t kInlinePageSize = 144;
 
 // Class k serves blocks of 4 * (k + 1) bytes. Its inline page serves the first blocks of a
-// small tree without a 4096-byte page.
+// small tree without a 4096-byte page. The inline page is laid out when the class gives its first
+// block: most trees use a few classes, and a short-lived tree should not write all 18 pages.
 struct BindingSizeClass {
   BindingPoolPage* freePages = nullptr;  // first page with a free slot, or null
+  bool inlinePageReady = false;          // the inline page has been laid out
   alignas(8) unsigned char inlinePage[kInlinePageSize];
 };
 
@@ -161,7 +163,8 @@ class PropertyArena {
     }
     return block;
   }
-  // Allocate when the class has no free page yet (or the classes do not exist yet).
+  // Allocate when the class has no free page (or the classes do not exist yet): the inline page
+  // if it was never used, else a new page of the PageSource.
   void* AllocateOnNewPage(std::size_t size);
   // Takes an empty 4096-byte page out of the class's list and gives it back to the PageSource.
   static void ReleaseEmptyPage(BindingSizeClass& sizeClass, BindingPoolPage* page) noexcept;
