@@ -502,7 +502,8 @@ void BindingProperty::MakeStructure() {
   if (kind_ == ValueKind::Structure) return;
   PropertyArena& arena = Arena();
   void* block = arena.Allocate(sizeof(MemberMap));
-  MemberMap* members = new (block) MemberMap(MemberMap::allocator_type(arena));
+  MemberMap* members =
+      new (block) MemberMap(MemberNameLess(arena), MemberMap::allocator_type(arena));
   Reset();
   SetBlock(ValueKind::Structure, members);
 }
@@ -573,18 +574,32 @@ BindingProperty& BindingProperty::Member(std::string_view name, std::uint32_t ha
 }
 
 // The member named by `key`, one reference of which the call takes over: the member's own when
-// it is new, else dropped. Names in rising order, as our writer and records in name order give
-// them, are placed by one comparison with the last member.
+// it is new, else dropped. Equal names are one entry, so finding the member needs no second
+// comparison of texts.
 BindingProperty& BindingProperty::InsertMember(const InternedString& key) {
   MemberMap& members = *Block<MemberMap>();
-  const std::size_t before = members.size();
+  // Names in rising order, as our writer and records in name order give them, are placed after
+  // the last member with this one comparison of texts.
+  const bool appending = members.empty() || MemberNameLess()(members.rbegin()->first, &key);
+  auto position = members.end();
+  if (!appending) {
+    position = members.lower_bound(&key);
+    if (position->first == &key) {
+      arena_->ReleaseString(key);
+      return position->second;
+    }
+  }
+  if (appending) arena_->SetAppendingName(&key);
   try {
-    BindingProperty& member = members.try_emplace(members.end(), &key, ChildTag(), arena_)->second;
-    if (members.size() == before) arena_->ReleaseString(key);
+    BindingProperty& member =
+        members
+            .emplace_hint(position, std::piecewise_construct, std::forward_as_tuple(&key),
+                          std::forward_as_tuple(ChildTag(), arena_))
+            ->second;
+    arena_->SetAppendingName(nullptr);
     return member;
   } catch (...) {
-    // The comparator may remember `key`, which dies with its last reference.
-    if (!members.empty()) (void)members.find(members.begin()->first);
+    arena_->SetAppendingName(nullptr);
     arena_->ReleaseString(key);
     throw;
   }

@@ -13,6 +13,7 @@
 
 #include "sdk/binding/InternedString.h"
 #include "sdk/binding/PoolAllocator.h"
+#include "sdk/binding/PropertyArena.h"
 
 namespace Zarn {
 
@@ -50,27 +51,22 @@ struct BindingEnumValue {
 
 // Orders member names by unsigned bytes, a name before every longer name that it begins.
 //
-// A structure's names are interned in one arena, so two distinct entries are two distinct texts.
-// The order of the last two distinct entries compared is kept: appending a member after the last
-// one compares the two names several times inside the map, and only the first reads the texts.
-// Both entries of the pair are names of the map, or the name being inserted; a caller whose
-// insertion failed must clear the pair (compare any entry with itself) before that name can go.
-// Lookups by text leave the pair alone, so a tree that nobody changes may be read from several
-// threads.
+// The name that the arena marks as being appended (see PropertyArena::AppendingName) is known to
+// follow every other name of its structure: the map's own checks of where it goes then compare
+// no texts, so placing a member after the last one reads the names once, in InsertMember.
 class MemberNameLess {
  public:
   using is_transparent = void;
+  MemberNameLess() noexcept = default;
+  explicit MemberNameLess(const PropertyArena& arena) noexcept : arena_(&arena) {}
+
   bool operator()(const InternedString* a, const InternedString* b) const noexcept {
-    if (a == b) {
-      lesser_ = greater_ = nullptr;
-      return false;
+    if (arena_ != nullptr) {
+      const InternedString* appending = arena_->AppendingName();
+      if (b == appending) return a != b;
+      if (a == appending) return false;
     }
-    if (a == lesser_ && b == greater_) return true;
-    if (a == greater_ && b == lesser_) return false;
-    const bool less = a->View() < b->View();
-    lesser_ = less ? a : b;
-    greater_ = less ? b : a;
-    return less;
+    return a->View() < b->View();
   }
   bool operator()(const InternedString* a, std::string_view b) const noexcept {
     return a->View() < b;
@@ -80,8 +76,7 @@ class MemberNameLess {
   }
 
  private:
-  mutable const InternedString* lesser_ = nullptr;
-  mutable const InternedString* greater_ = nullptr;
+  const PropertyArena* arena_ = nullptr;
 };
 
 // A tagged value of one of ten kinds. Scalars are stored inline; strings, blobs, enums and

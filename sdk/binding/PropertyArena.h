@@ -130,6 +130,11 @@ class PropertyArena {
   // Entries of the interned-string table.
   [[nodiscard]] std::size_t InternedCount() const noexcept { return table_.Size(); }
 
+  // The member name that a structure of this tree is placing after all of its names, while it
+  // does (null otherwise): the member order knows where that name goes without comparing texts.
+  [[nodiscard]] const InternedString* AppendingName() const noexcept { return appendingName_; }
+  void SetAppendingName(const InternedString* name) noexcept { appendingName_ = name; }
+
  private:
   // Leaves recent_ unset: it is filled when first used.
   PropertyArena() noexcept {}
@@ -185,6 +190,7 @@ class PropertyArena {
 
   BindingSizeClass* classes_ = nullptr;  // kSizeClassCount entries once a block was asked for
   InternTable table_;
+  const InternedString* appendingName_ = nullptr;
   bool recentInUse_ = false;              // recent_ holds entries or nulls only once this is set
   InternedString* recent_[kRecentSlots];  // set only once recentInUse_ is
 };
