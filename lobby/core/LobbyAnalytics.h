@@ -16,6 +16,7 @@
 
 namespace Zarn::Client::Lobby {
 
+class LobbyBackend;
 class LobbyPlugin;
 
 // Analytics never fail an operation: a missing input logs one line and sends nothing; a record
@@ -65,6 +66,8 @@ class LobbyAnalytics {
   [[nodiscard]] const Api::PlayerDto* Player() const;
   [[nodiscard]] const Api::PartyDto* Party() const;
   [[nodiscard]] std::size_t LegacyReceivedInvitationCount() const;
+  // The active backend while in a lobby; else null, logged as `sender`'s.
+  [[nodiscard]] LobbyBackend* InLobbyBackend(const char* sender) const;
 };
 
 }  // namespace Zarn::Client::Lobby

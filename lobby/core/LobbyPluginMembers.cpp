@@ -119,7 +119,7 @@ HttpResponse LobbyPlugin::HandlePutPartyType(const std::string& partyType) {
 }
 
 HttpResult<Api::LobbyPartyRewards> LobbyPlugin::HandleGetPartyRewards() {
-  return Api::LobbyPartyRewards(partyRewards_);
+  return Api::LobbyPartyRewards(partyRewards_.Current());
 }
 
 BindingHttpResult LobbyPlugin::GrantMemberInvitePrivilege(std::uint64_t summonerId) {
@@ -133,8 +133,7 @@ BindingHttpResult LobbyPlugin::RevokeMemberInvitePrivilege(std::uint64_t summone
 BindingHttpResult LobbyPlugin::SetMemberInvitePrivilege(std::uint64_t summonerId, bool canInvite) {
   LobbyUpdateBatch batch(*this);
   if (FindMember(summonerId) == nullptr) return HttpResponse(404, kMemberNotFound);
-  const std::shared_ptr<LobbyController> controller =
-      GetLobbyController(lobby_.isCustom, lobby_.queueId);
+  const std::shared_ptr<LobbyController> controller = CurrentLobbyController();
   if (controller == nullptr) return HttpResponse(500, kInvalidLobby);
   BindingHttpResult result = canInvite ? controller->GrantInvitePrivileges(summonerId)
                                        : controller->RevokeInvitePrivileges(summonerId);
@@ -154,8 +153,7 @@ BindingHttpResult LobbyPlugin::SetMemberInvitePrivilege(std::uint64_t summonerId
 
 BindingHttpResult LobbyPlugin::KickMember(std::uint64_t summonerId) {
   LobbyUpdateBatch batch(*this);
-  const std::shared_ptr<LobbyController> controller =
-      GetLobbyController(lobby_.isCustom, lobby_.queueId);
+  const std::shared_ptr<LobbyController> controller = CurrentLobbyController();
   BindingHttpResult result = controller != nullptr
                                  ? controller->KickPlayer(summonerId)
                                  : BindingHttpResult(HttpResponse(500, kInvalidLobby));
@@ -170,8 +168,7 @@ BindingHttpResult LobbyPlugin::PromoteMember(std::uint64_t summonerId) {
     return HttpResponse(400, "TRANSFER_OWNERSHIP_STATE_FAILURE");
   }
   if (!IsMemberInLobby(summonerId)) return HttpResponse(404, kMemberNotFound);
-  const std::shared_ptr<LobbyController> controller =
-      GetLobbyController(lobby_.isCustom, lobby_.queueId);
+  const std::shared_ptr<LobbyController> controller = CurrentLobbyController();
   BindingHttpResult result = controller != nullptr
                                  ? controller->PromotePlayer(summonerId)
                                  : BindingHttpResult(HttpResponse(500, kInvalidLobby));
@@ -215,8 +212,7 @@ void LobbyPlugin::OnInvitePrivilegesNotification(const LCDS::InvitePrivileges& m
     return;
   }
   member->canInviteOthers = canInvite;
-  const std::shared_ptr<LobbyController> controller =
-      GetLobbyController(lobby_.isCustom, lobby_.queueId);
+  const std::shared_ptr<LobbyController> controller = CurrentLobbyController();
   if (controller != nullptr) controller->SetMemberCanInvite(localId, canInvite, lobby_);
   member = FindMember(localId);
   if (member != nullptr) {
@@ -234,14 +230,6 @@ Api::LobbyMember* LobbyPlugin::FindMember(std::uint64_t summonerId) {
     if (spectator != nullptr) return spectator;
   }
   return FindIn(lobby_.members, summonerId);
-}
-
-std::optional<std::size_t> LobbyPlugin::FindReceivedInvitation(
-    const std::vector<Api::ReceivedInvitationDto>& invitations, const std::string& invitationId) {
-  for (std::size_t i = 0; i < invitations.size(); ++i) {
-    if (invitations[i].invitationId == invitationId) return i;
-  }
-  return std::nullopt;
 }
 
 std::vector<Api::Summoner> LobbyPlugin::LookupSummoners(std::vector<std::uint64_t> summonerIds) {
