@@ -6,8 +6,8 @@
 #include <unordered_map>
 #include <utility>
 
+#include "lobby/core/LobbyBackend.h"
 #include "lobby/core/LobbyConventions.h"
-#include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/PartiesBackend.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
@@ -66,16 +66,12 @@ void CopyFields(Record& record, const std::string& platformId, const AnalyticsEv
 
 }  // namespace
 
-const std::string* LobbyAnalytics::PlatformId() const {
-  return owner->WatchedPlatformId().Effective();
-}
+const std::string* LobbyAnalytics::PlatformId() const { return owner_->CurrentPlatformId(); }
 
-const Api::Summoner* LobbyAnalytics::Summoner() const {
-  return owner->WatchedCurrentSummoner().Effective();
-}
+const Api::Summoner* LobbyAnalytics::Summoner() const { return owner_->CurrentSummoner(); }
 
 const Api::PlayerDto* LobbyAnalytics::Player() const {
-  const PartiesBackend* parties = owner->GetPartiesBackend();
+  const PartiesBackend* parties = owner_->GetPartiesBackend();
   return parties == nullptr ? nullptr : &parties->player;
 }
 
@@ -86,32 +82,33 @@ const Api::PartyDto* LobbyAnalytics::Party() const {
 }
 
 LobbyBackend* LobbyAnalytics::InLobbyBackend(const char* sender) const {
-  LobbyBackend* backend = owner->ActiveBackend();
-  if (owner->IsInLobby() && backend != nullptr) return backend;
+  LobbyBackend* backend = owner_->ActiveBackend();
+  if (owner_->IsInLobby() && backend != nullptr) return backend;
   LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "%s: can't send, LobbyController does not exist",
             sender);
   return nullptr;
 }
 
 std::size_t LobbyAnalytics::LegacyReceivedInvitationCount() const {
-  return owner->LegacyReceivedInvitationCount();
+  return owner_->LegacyReceivedInvitationCount();
 }
 
 namespace {
 
 template <class Record>
 void SendRecord(LobbyAnalytics& analytics, const char* name, const Record& record) {
-  if (analytics.owner == nullptr || analytics.owner->Registry() == nullptr) return;
+  const BindingRegistry* registry = analytics.Registry();
+  if (registry == nullptr) return;
   BindingProperty value;
-  if (!ToBindingProperty(record, value, *analytics.owner->Registry())) return;
+  if (!ToBindingProperty(record, value, *registry)) return;
   analytics.SendEvent(name, value);
 }
 
 }  // namespace
 
 void LobbyAnalytics::SendEvent(const std::string& name, const BindingProperty& value) {
-  if (owner == nullptr) return;
-  const BindingRegistry* registry = owner->Registry();
+  if (owner_ == nullptr) return;
+  const BindingRegistry* registry = runtime_->Registry();
   std::unordered_map<std::string, std::string> data;
   for (auto member = value.MembersBegin(); member != value.MembersEnd(); ++member) {
     std::string key = member.Name().Text();
@@ -122,13 +119,13 @@ void LobbyAnalytics::SendEvent(const std::string& name, const BindingProperty& v
     }
     data[std::move(key)] = std::move(text);
   }
-  TelemetryInterface* telemetry = owner->Telemetry();
+  TelemetryInterface* telemetry = runtime_->Telemetry();
   if (telemetry == nullptr) return;
   (void)telemetry->SendEvent(name, data);
 }
 
 void LobbyAnalytics::SendFriendAvailabilityAnalytics(const AnalyticsEventFields& fields) {
-  if (owner == nullptr) return;
+  if (owner_ == nullptr) return;
   if (InLobbyBackend("LobbyAnalytics::SendFriendAvailabilityAnalytics") == nullptr) return;
   const Api::ChatFriendCounts* counts =
       Required(friendCounts.Effective(), "LobbyAnalytics::SendFriendAvailabilityAnalytics",
@@ -154,7 +151,7 @@ void LobbyAnalytics::SendFriendAvailabilityAnalytics(const AnalyticsEventFields&
 }
 
 void LobbyAnalytics::SendPremadeRelationshipAnalytics(const AnalyticsEventFields& fields) {
-  if (owner == nullptr) return;
+  if (owner_ == nullptr) return;
   LobbyBackend* backend = InLobbyBackend("LobbyAnalytics::SendPremadeRelationshipAnalytics");
   if (backend == nullptr) return;
   if (Required(friends.Effective(), "LobbyAnalytics::SendPremadeRelationshipAnalytics",
@@ -194,7 +191,7 @@ void LobbyAnalytics::SendPremadeRelationshipAnalytics(const AnalyticsEventFields
 }
 
 void LobbyAnalytics::SendPartiesInvitationsAnalytics(const AnalyticsEventFields& fields) {
-  if (owner == nullptr) return;
+  if (owner_ == nullptr) return;
   const std::string* platformId =
       Required(PlatformId(), "LobbyAnalytics::SendPremadeRelationshipAnalytics", "platform data");
   if (platformId == nullptr) return;
@@ -212,7 +209,7 @@ void LobbyAnalytics::SendPartiesInvitationsAnalytics(const AnalyticsEventFields&
 
 void LobbyAnalytics::SendInviteAnalytics(std::uint64_t toSummonerId,
                                          const AnalyticsEventFields& fields) {
-  if (owner == nullptr) return;
+  if (owner_ == nullptr) return;
   const std::string* platformId =
       Required(PlatformId(), "LobbyAnalytics::SendInviteAnalytics", "platform data");
   if (platformId == nullptr) return;
@@ -230,7 +227,7 @@ void LobbyAnalytics::SendInviteAnalytics(std::uint64_t toSummonerId,
 }
 
 void LobbyAnalytics::SendJoinOpenPartyAnalytics(const AnalyticsEventFields& fields) {
-  if (owner == nullptr) return;
+  if (owner_ == nullptr) return;
   const std::vector<Api::ChatFriend>* friendList =
       Required(friends.Effective(), "LobbyAnalytics::SendJoinOpenPartyAnalytics", "friends data");
   if (friendList == nullptr) return;
@@ -267,12 +264,12 @@ void LobbyAnalytics::SendJoinOpenPartyAnalytics(const AnalyticsEventFields& fiel
   record.gameMode = std::to_string(party->gameMode.queueId);
   // Counted last: it logs each presence it cannot read.
   record.numOpenParties =
-      static_cast<std::int32_t>(owner->GetPartiesBackend()->DeserializePartyPresence(*friendList));
+      static_cast<std::int32_t>(owner_->GetPartiesBackend()->DeserializePartyPresence(*friendList));
   SendRecord(*this, "parties-open-party-join", record);
 }
 
 void LobbyAnalytics::StartOpenPartyAnalytics(std::string startTransition) {
-  if (owner == nullptr) return;
+  if (owner_ == nullptr) return;
   const Api::PartyDto* party = Party();
   if (party == nullptr) {
     LogMissing("LobbyAnalytics::StartOpenPartyAnalytics: can't initialize, no current party");
@@ -288,7 +285,7 @@ void LobbyAnalytics::StartOpenPartyAnalytics(std::string startTransition) {
 
 void LobbyAnalytics::SendOpenPartyToggleAnalytics(std::string endTransition,
                                                   const AnalyticsEventFields& fields) {
-  if (owner == nullptr || !HasToggleSession()) return;
+  if (owner_ == nullptr || !HasToggleSession()) return;
   const std::string* platformId =
       Required(PlatformId(), "LobbyAnalytics::SendOpenPartyToggleAnalytics", "platform data");
   if (platformId == nullptr) return;

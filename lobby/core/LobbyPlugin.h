@@ -45,6 +45,7 @@ namespace Zarn::Client::Lobby {
 class LobbyController;
 
 class LobbyPlugin : public Zarn::Client::Plugin,
+                    private AnalyticsSource,
                     private CountdownLobby,
                     private InvitationRecipient {
  public:
@@ -239,8 +240,8 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   void PublishAvailability(const Api::LobbyDto& lobby);
 
   void UpdatePartyRewards() { partyRewards_.UpdatePartyRewards(); }
-  // Forgets the legacy lobby being left: no active backend, its invitation id kept among the
-  // abandoned ones, the v1 lobby reset and deleted.
+  // Keeps the invitation id of the legacy lobby being left among the abandoned ones and, beyond
+  // what the name says, forgets that lobby: no active backend, the v1 lobby reset and deleted.
   void AddToAbandonedLobbyInvitationIds();
   // The notification of a dodge, named by its state.
   [[nodiscard]] Api::LobbyNotification CreateDodgeNotification(const Api::GameflowGameDodge& dodge);
@@ -261,7 +262,8 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   [[nodiscard]] Api::QueueAvailability GetQueueAvailability(std::int32_t queueId) const;
   // Listener of the queue list: refills the queue map and republishes the lobby's availability.
   void OnQueuesChanged();
-  // Whether the summoner meets the queue's level requirement; a failed lookup counts as met.
+  // Not a lookup to keep: whether the summoner meets `queue`'s level requirement; a failed
+  // lookup counts as met.
   [[nodiscard]] bool LookupSummonerById(std::uint64_t summonerId, Api::Queue queue);
   // The legacy chat room address of `id`; empty when the room name or `suffix` is empty.
   [[nodiscard]] static std::string MakePlatformHostName(const std::string& id,
@@ -335,9 +337,9 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   void AddServiceShutdownNotification();
 
   // The backend in use; null outside a lobby. Not owned.
-  [[nodiscard]] LobbyBackend* ActiveBackend() const { return activeBackend_; }
+  [[nodiscard]] LobbyBackend* ActiveBackend() const override { return activeBackend_; }
   // Null after Shutdown.
-  [[nodiscard]] PartiesBackend* GetPartiesBackend() const { return partiesBackend_.get(); }
+  [[nodiscard]] PartiesBackend* GetPartiesBackend() const override { return partiesBackend_.get(); }
   [[nodiscard]] PlatformBackend* GetPlatformBackend() const { return platformBackend_.get(); }
 
   // The premade-eligibility rules: their hash, its listeners and the queue copy.
@@ -361,7 +363,7 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   // Analytics: the telemetry senders and the open-party toggle session the parties backend
   // counts in; the number of legacy invitations received, which they report.
   [[nodiscard]] LobbyAnalytics& GetAnalytics() { return analytics_; }
-  [[nodiscard]] std::size_t LegacyReceivedInvitationCount() const {
+  [[nodiscard]] std::size_t LegacyReceivedInvitationCount() const override {
     return receivedInvitations_.LegacyCount();
   }
 
@@ -413,6 +415,13 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   // republished and the members seen by the automatic invite grant are forgotten.
   [[nodiscard]] std::optional<Lifetime> CurrentLobbyLifetime() override;
   void OnLobbyTimedOut() override;
+  // AnalyticsSource: the watched platform id and summoner.
+  [[nodiscard]] const std::string* CurrentPlatformId() const override {
+    return platformId_.Effective();
+  }
+  [[nodiscard]] const Api::Summoner* CurrentSummoner() const override {
+    return currentSummoner_.Effective();
+  }
   // InvitationRecipient: the parties backend's invitations.
   [[nodiscard]] std::vector<Api::ReceivedInvitationDto> PartyInvitations() override;
 
@@ -479,18 +488,5 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   LastQueuedLobby lastQueued_{*this};
   ReceivedInvitations receivedInvitations_{*this, *this, blockedPlayers_};
 };
-
-// Custom game members, built with the member operations. Appends to `members` one record per
-// participant, a human also to `players` unless `spectators` is set; a bot (summoner id 0) gets
-// its champion from `championAliases` by its internal name.
-void BuildLobbyMembers(std::vector<Api::LobbyMember>& members,
-                       std::vector<Api::LobbyMember>& players,
-                       const std::vector<LCDS::PlayerParticipant>& participants,
-                       std::uint64_t ownerId, const std::vector<std::uint64_t>& inviterIds,
-                       bool spectators, const std::map<std::string, std::int32_t>& championAliases);
-// The champion of the bot named `internalName` ("bot_<alias>_<team>") by its alias; 0, logged,
-// when the name has not three parts or the alias is not known.
-[[nodiscard]] std::int32_t ResolveBotChampionId(
-    const std::string& internalName, const std::map<std::string, std::int32_t>& championAliases);
 
 }  // namespace Zarn::Client::Lobby

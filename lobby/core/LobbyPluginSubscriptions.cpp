@@ -106,7 +106,7 @@ void LobbyPlugin::SubscribeEvents() {
 }
 
 void LobbyPlugin::SubscribeChat(LobbyAnalytics& analytics) {
-  analytics.owner = this;
+  analytics.Attach(*this, *this);
   WatchWith(*this, analytics.friends, "/jyx-chat/v1/friends", nullptr);
   WatchWith(*this, analytics.friendCounts, "/jyx-chat/v1/friend-counts", nullptr);
 }
