@@ -6,7 +6,6 @@
 
 #include "lobby/core/GatekeeperReasonMap.h"
 #include "lobby/core/LobbyConventions.h"
-#include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/RecordEquality.h"
 #include "sdk/base/Digest.h"
 #include "sdk/base/LogChannels.h"
@@ -46,8 +45,7 @@ std::int64_t HashOfText(const std::string& text) {
 
 }  // namespace
 
-void EligibilityRules::Start(LobbyPlugin* plugin,
-                             WatchedConfigValue<std::vector<Api::Queue>>& queueList,
+void EligibilityRules::Start(Plugin* plugin, WatchedConfigValue<std::vector<Api::Queue>>& queueList,
                              WatchedConfigValue<Api::Summoner>& summoner) {
   owner = plugin;
   eligibilityHash.module = plugin;

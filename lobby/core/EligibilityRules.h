@@ -13,10 +13,9 @@
 #include "lobby/model/PartiesRecords.h"
 #include "lobby/model/QueueRecords.h"
 #include "lobby/model/SiblingResourceRecords.h"
+#include "sdk/runtime/Plugin.h"
 
 namespace Zarn::Client::Lobby {
-
-class LobbyPlugin;
 
 class EligibilityRules {
  public:
@@ -24,10 +23,11 @@ class EligibilityRules {
   EligibilityRules(const EligibilityRules&) = delete;
   EligibilityRules& operator=(const EligibilityRules&) = delete;
 
-  // The plugin's start step: points the rules and the hash at `owner` (not null, outlives the
-  // rules), gives the hash the default 0, then follows `queues` and `summoner` (both outlive the
-  // rules), after the listeners those already have. Values they already hold are taken at once.
-  void Start(LobbyPlugin* owner, WatchedConfigValue<std::vector<Api::Queue>>& queues,
+  // The plugin's start step: points the rules and the hash at `owner`, the plugin's runtime (not
+  // null, outlives the rules), gives the hash the default 0, then follows `queues` and `summoner`
+  // (both outlive the rules), after the listeners those already have. Values they already hold are
+  // taken at once.
+  void Start(Plugin* owner, WatchedConfigValue<std::vector<Api::Queue>>& queues,
              WatchedConfigValue<Api::Summoner>& summoner);
 
   // Listener of the current summoner, the champion counts and the leagues: observes the counts
@@ -52,8 +52,8 @@ class EligibilityRules {
   // The hash of the eligibility inputs. Not observed from a path: set by the rules, read and
   // followed by the parties backend.
   WatchedConfigValue<std::int64_t> eligibilityHash;
-  // The plugin; not owned, null before Start.
-  LobbyPlugin* owner = nullptr;
+  // The plugin's runtime; not owned, null before Start.
+  Plugin* owner = nullptr;
   // The copy of the plugin's queue list, present once a list arrived.
   bool hasQueues = false;
   std::vector<Api::Queue> queues;

@@ -6,8 +6,8 @@
 #include <unordered_map>
 #include <utility>
 
+#include "lobby/core/LobbyBackend.h"
 #include "lobby/core/LobbyConventions.h"
-#include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/PartiesBackend.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
@@ -20,6 +20,16 @@ namespace Zarn::Client::Lobby {
 namespace {
 
 void LogMissing(const char* line) { LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "%s", line); }
+
+// The senders' one check of an input: `value`, or null after the line "<sender>: can't send,
+// <what> missing".
+template <typename T>
+const T* Required(const T* value, const char* sender, const char* what) {
+  if (value == nullptr) {
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "%s: can't send, %s missing", sender, what);
+  }
+  return value;
+}
 
 std::uint64_t WallMillis() {
   return static_cast<std::uint64_t>(Platform::WallClockNow() / 1'000'000);
@@ -56,14 +66,12 @@ void CopyFields(Record& record, const std::string& platformId, const AnalyticsEv
 
 }  // namespace
 
-const std::string* LobbyAnalytics::PlatformId() const { return owner->platformId_.Effective(); }
+const std::string* LobbyAnalytics::PlatformId() const { return owner_->CurrentPlatformId(); }
 
-const Api::Summoner* LobbyAnalytics::Summoner() const {
-  return owner->currentSummoner_.Effective();
-}
+const Api::Summoner* LobbyAnalytics::Summoner() const { return owner_->CurrentSummoner(); }
 
 const Api::PlayerDto* LobbyAnalytics::Player() const {
-  const PartiesBackend* parties = owner->GetPartiesBackend();
+  const PartiesBackend* parties = owner_->GetPartiesBackend();
   return parties == nullptr ? nullptr : &parties->player;
 }
 
@@ -73,25 +81,34 @@ const Api::PartyDto* LobbyAnalytics::Party() const {
   return &*player->currentParty;
 }
 
+LobbyBackend* LobbyAnalytics::InLobbyBackend(const char* sender) const {
+  LobbyBackend* backend = owner_->ActiveBackend();
+  if (owner_->IsInLobby() && backend != nullptr) return backend;
+  LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "%s: can't send, LobbyController does not exist",
+            sender);
+  return nullptr;
+}
+
 std::size_t LobbyAnalytics::LegacyReceivedInvitationCount() const {
-  return owner->receivedInvitations_.size();
+  return owner_->LegacyReceivedInvitationCount();
 }
 
 namespace {
 
 template <class Record>
 void SendRecord(LobbyAnalytics& analytics, const char* name, const Record& record) {
-  if (analytics.owner == nullptr || analytics.owner->Registry() == nullptr) return;
+  const BindingRegistry* registry = analytics.Registry();
+  if (registry == nullptr) return;
   BindingProperty value;
-  if (!ToBindingProperty(record, value, *analytics.owner->Registry())) return;
+  if (!ToBindingProperty(record, value, *registry)) return;
   analytics.SendEvent(name, value);
 }
 
 }  // namespace
 
 void LobbyAnalytics::SendEvent(const std::string& name, const BindingProperty& value) {
-  if (owner == nullptr) return;
-  const BindingRegistry* registry = owner->Registry();
+  if (owner_ == nullptr) return;
+  const BindingRegistry* registry = runtime_->Registry();
   std::unordered_map<std::string, std::string> data;
   for (auto member = value.MembersBegin(); member != value.MembersEnd(); ++member) {
     std::string key = member.Name().Text();
@@ -102,37 +119,24 @@ void LobbyAnalytics::SendEvent(const std::string& name, const BindingProperty& v
     }
     data[std::move(key)] = std::move(text);
   }
-  TelemetryInterface* telemetry = owner->Telemetry();
+  TelemetryInterface* telemetry = runtime_->Telemetry();
   if (telemetry == nullptr) return;
   (void)telemetry->SendEvent(name, data);
 }
 
 void LobbyAnalytics::SendFriendAvailabilityAnalytics(const AnalyticsEventFields& fields) {
-  if (owner == nullptr) return;
-  if (!owner->IsInLobby() || owner->ActiveBackend() == nullptr) {
-    LogMissing(
-        "LobbyAnalytics::SendFriendAvailabilityAnalytics: can't send, LobbyController does not "
-        "exist");
-    return;
-  }
-  const Api::ChatFriendCounts* counts = friendCounts.Effective();
-  if (counts == nullptr) {
-    LogMissing(
-        "LobbyAnalytics::SendFriendAvailabilityAnalytics: can't send, friend counts data missing");
-    return;
-  }
-  const std::string* platformId = PlatformId();
-  if (platformId == nullptr) {
-    LogMissing(
-        "LobbyAnalytics::SendPremadeRelationshipAnalytics: can't send, platform data missing");
-    return;
-  }
-  const Api::Summoner* summoner = Summoner();
-  if (summoner == nullptr) {
-    LogMissing(
-        "LobbyAnalytics::SendFriendAvailabilityAnalytics: can't send, summoner data missing");
-    return;
-  }
+  if (owner_ == nullptr) return;
+  if (InLobbyBackend("LobbyAnalytics::SendFriendAvailabilityAnalytics") == nullptr) return;
+  const Api::ChatFriendCounts* counts =
+      Required(friendCounts.Effective(), "LobbyAnalytics::SendFriendAvailabilityAnalytics",
+               "friend counts data");
+  if (counts == nullptr) return;
+  const std::string* platformId =
+      Required(PlatformId(), "LobbyAnalytics::SendPremadeRelationshipAnalytics", "platform data");
+  if (platformId == nullptr) return;
+  const Api::Summoner* summoner =
+      Required(Summoner(), "LobbyAnalytics::SendFriendAvailabilityAnalytics", "summoner data");
+  if (summoner == nullptr) return;
   Api::FriendAvailabilityAnalytics record;
   record.puuid = summoner->puuid;
   record.summonerId = summoner->summonerId;
@@ -147,25 +151,16 @@ void LobbyAnalytics::SendFriendAvailabilityAnalytics(const AnalyticsEventFields&
 }
 
 void LobbyAnalytics::SendPremadeRelationshipAnalytics(const AnalyticsEventFields& fields) {
-  if (owner == nullptr) return;
-  LobbyBackend* backend = owner->ActiveBackend();
-  if (!owner->IsInLobby() || backend == nullptr) {
-    LogMissing(
-        "LobbyAnalytics::SendPremadeRelationshipAnalytics: can't send, LobbyController does not "
-        "exist");
+  if (owner_ == nullptr) return;
+  LobbyBackend* backend = InLobbyBackend("LobbyAnalytics::SendPremadeRelationshipAnalytics");
+  if (backend == nullptr) return;
+  if (Required(friends.Effective(), "LobbyAnalytics::SendPremadeRelationshipAnalytics",
+               "friends data") == nullptr) {
     return;
   }
-  if (friends.Effective() == nullptr) {
-    LogMissing(
-        "LobbyAnalytics::SendPremadeRelationshipAnalytics: can't send, friends data missing");
-    return;
-  }
-  const std::string* platformId = PlatformId();
-  if (platformId == nullptr) {
-    LogMissing(
-        "LobbyAnalytics::SendPremadeRelationshipAnalytics: can't send, platform data missing");
-    return;
-  }
+  const std::string* platformId =
+      Required(PlatformId(), "LobbyAnalytics::SendPremadeRelationshipAnalytics", "platform data");
+  if (platformId == nullptr) return;
   Api::PremadeRelationshipAnalytics record;
   CopyFields(record, *platformId, fields);
   // The lobby read may wait: the inputs read after it are read again.
@@ -196,18 +191,13 @@ void LobbyAnalytics::SendPremadeRelationshipAnalytics(const AnalyticsEventFields
 }
 
 void LobbyAnalytics::SendPartiesInvitationsAnalytics(const AnalyticsEventFields& fields) {
-  if (owner == nullptr) return;
-  const std::string* platformId = PlatformId();
-  if (platformId == nullptr) {
-    LogMissing(
-        "LobbyAnalytics::SendPremadeRelationshipAnalytics: can't send, platform data missing");
-    return;
-  }
-  const Api::PartyDto* party = Party();
-  if (party == nullptr) {
-    LogMissing("LobbyAnalytics::SendPremadeRelationshipAnalytics: can't send, party data missing");
-    return;
-  }
+  if (owner_ == nullptr) return;
+  const std::string* platformId =
+      Required(PlatformId(), "LobbyAnalytics::SendPremadeRelationshipAnalytics", "platform data");
+  if (platformId == nullptr) return;
+  const Api::PartyDto* party =
+      Required(Party(), "LobbyAnalytics::SendPremadeRelationshipAnalytics", "party data");
+  if (party == nullptr) return;
   Api::PartiesInvitationAnalytics record;
   record.partyId = party->partyId;
   CopyFields(record, *platformId, fields);
@@ -219,17 +209,13 @@ void LobbyAnalytics::SendPartiesInvitationsAnalytics(const AnalyticsEventFields&
 
 void LobbyAnalytics::SendInviteAnalytics(std::uint64_t toSummonerId,
                                          const AnalyticsEventFields& fields) {
-  if (owner == nullptr) return;
-  const std::string* platformId = PlatformId();
-  if (platformId == nullptr) {
-    LogMissing("LobbyAnalytics::SendInviteAnalytics: can't send, platform data missing");
-    return;
-  }
-  const Api::PartyDto* party = Party();
-  if (party == nullptr) {
-    LogMissing("LobbyAnalytics::SendInviteAnalytics: can't send, party data missing");
-    return;
-  }
+  if (owner_ == nullptr) return;
+  const std::string* platformId =
+      Required(PlatformId(), "LobbyAnalytics::SendInviteAnalytics", "platform data");
+  if (platformId == nullptr) return;
+  const Api::PartyDto* party =
+      Required(Party(), "LobbyAnalytics::SendInviteAnalytics", "party data");
+  if (party == nullptr) return;
   Api::PartyInviteAnalytics record;
   record.partyId = party->partyId;
   CopyFields(record, *platformId, fields);
@@ -241,22 +227,16 @@ void LobbyAnalytics::SendInviteAnalytics(std::uint64_t toSummonerId,
 }
 
 void LobbyAnalytics::SendJoinOpenPartyAnalytics(const AnalyticsEventFields& fields) {
-  if (owner == nullptr) return;
-  const std::vector<Api::ChatFriend>* friendList = friends.Effective();
-  if (friendList == nullptr) {
-    LogMissing("LobbyAnalytics::SendJoinOpenPartyAnalytics: can't send, friends data missing");
-    return;
-  }
-  const std::string* platformId = PlatformId();
-  if (platformId == nullptr) {
-    LogMissing("LobbyAnalytics::SendJoinOpenPartyAnalytics: can't send, platform data missing");
-    return;
-  }
-  const Api::PartyDto* party = Party();
-  if (party == nullptr) {
-    LogMissing("LobbyAnalytics::SendJoinOpenPartyAnalytics: can't send, party data missing");
-    return;
-  }
+  if (owner_ == nullptr) return;
+  const std::vector<Api::ChatFriend>* friendList =
+      Required(friends.Effective(), "LobbyAnalytics::SendJoinOpenPartyAnalytics", "friends data");
+  if (friendList == nullptr) return;
+  const std::string* platformId =
+      Required(PlatformId(), "LobbyAnalytics::SendJoinOpenPartyAnalytics", "platform data");
+  if (platformId == nullptr) return;
+  const Api::PartyDto* party =
+      Required(Party(), "LobbyAnalytics::SendJoinOpenPartyAnalytics", "party data");
+  if (party == nullptr) return;
   Api::JoinPartyAnalytics record;
   record.partyId = party->partyId;
   CopyFields(record, *platformId, fields);
@@ -284,12 +264,12 @@ void LobbyAnalytics::SendJoinOpenPartyAnalytics(const AnalyticsEventFields& fiel
   record.gameMode = std::to_string(party->gameMode.queueId);
   // Counted last: it logs each presence it cannot read.
   record.numOpenParties =
-      static_cast<std::int32_t>(owner->GetPartiesBackend()->DeserializePartyPresence(*friendList));
+      static_cast<std::int32_t>(owner_->GetPartiesBackend()->DeserializePartyPresence(*friendList));
   SendRecord(*this, "parties-open-party-join", record);
 }
 
 void LobbyAnalytics::StartOpenPartyAnalytics(std::string startTransition) {
-  if (owner == nullptr) return;
+  if (owner_ == nullptr) return;
   const Api::PartyDto* party = Party();
   if (party == nullptr) {
     LogMissing("LobbyAnalytics::StartOpenPartyAnalytics: can't initialize, no current party");
@@ -305,17 +285,13 @@ void LobbyAnalytics::StartOpenPartyAnalytics(std::string startTransition) {
 
 void LobbyAnalytics::SendOpenPartyToggleAnalytics(std::string endTransition,
                                                   const AnalyticsEventFields& fields) {
-  if (owner == nullptr || !HasToggleSession()) return;
-  const std::string* platformId = PlatformId();
-  if (platformId == nullptr) {
-    LogMissing("LobbyAnalytics::SendOpenPartyToggleAnalytics: can't send, platform data missing");
-    return;
-  }
-  const Api::PartyDto* party = Party();
-  if (party == nullptr) {
-    LogMissing("LobbyAnalytics::SendOpenPartyToggleAnalytics: can't send, party data missing");
-    return;
-  }
+  if (owner_ == nullptr || !HasToggleSession()) return;
+  const std::string* platformId =
+      Required(PlatformId(), "LobbyAnalytics::SendOpenPartyToggleAnalytics", "platform data");
+  if (platformId == nullptr) return;
+  const Api::PartyDto* party =
+      Required(Party(), "LobbyAnalytics::SendOpenPartyToggleAnalytics", "party data");
+  if (party == nullptr) return;
   CopyFields(toggleSession, *platformId, fields);
   toggleSession.finalState = party->partyType;
   toggleSession.endTimestamp = WallMillis();

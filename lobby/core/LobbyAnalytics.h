@@ -13,10 +13,26 @@
 #include "lobby/model/PartiesRecords.h"
 #include "lobby/model/SiblingResourceRecords.h"
 #include "sdk/binding/BindingProperty.h"
+#include "sdk/runtime/AppModule.h"
 
 namespace Zarn::Client::Lobby {
 
-class LobbyPlugin;
+class LobbyBackend;
+class PartiesBackend;
+
+// What the analytics read of the plugin; each record null while it is missing.
+class AnalyticsSource {
+ public:
+  [[nodiscard]] virtual bool IsInLobby() const = 0;
+  [[nodiscard]] virtual LobbyBackend* ActiveBackend() const = 0;
+  [[nodiscard]] virtual PartiesBackend* GetPartiesBackend() const = 0;
+  [[nodiscard]] virtual const std::string* CurrentPlatformId() const = 0;
+  [[nodiscard]] virtual const Api::Summoner* CurrentSummoner() const = 0;
+  [[nodiscard]] virtual std::size_t LegacyReceivedInvitationCount() const = 0;
+
+ protected:
+  ~AnalyticsSource() = default;
+};
 
 // Analytics never fail an operation: a missing input logs one line and sends nothing; a record
 // that does not convert sends nothing and logs nothing; the telemetry client's result is dropped.
@@ -42,11 +58,19 @@ class LobbyAnalytics {
   // Ends the session under way, if any, and sends it; the session stays, so that a later end
   // sends again measured from the same start.
   void SendOpenPartyToggleAnalytics(std::string endTransition, const AnalyticsEventFields& fields);
+  // The runtime's registry; null until attached.
+  [[nodiscard]] const BindingRegistry* Registry() const {
+    return runtime_ == nullptr ? nullptr : runtime_->Registry();
+  }
   // Whether a toggle session was started.
   [[nodiscard]] bool HasToggleSession() const { return !toggleStartTransition.empty(); }
 
-  // The plugin; not owned, null until the chat subscriptions point the analytics at it.
-  LobbyPlugin* owner = nullptr;
+  // Points the analytics at the runtime they send through and the plugin they read; both must
+  // outlive them. Until then every sender sends nothing.
+  void Attach(AppModule& runtime, AnalyticsSource& source) {
+    runtime_ = &runtime;
+    owner_ = &source;
+  }
   // Observed by the chat subscriptions at start; the plugin's shutdown drops both.
   WatchedConfigValue<std::vector<Api::ChatFriend>> friends;
   WatchedConfigValue<Api::ChatFriendCounts> friendCounts;
@@ -58,13 +82,18 @@ class LobbyAnalytics {
   std::string toggleStartTransition;
 
  private:
-  // The plugin's records read here, each null when missing; `owner` must be set.
+  // Not owned; null until Attach.
+  AppModule* runtime_ = nullptr;
+  AnalyticsSource* owner_ = nullptr;
+  // The plugin's records read here, each null when missing; the analytics must be attached.
   [[nodiscard]] const std::string* PlatformId() const;
   [[nodiscard]] const Api::Summoner* Summoner() const;
   // The parties backend's player and its current party.
   [[nodiscard]] const Api::PlayerDto* Player() const;
   [[nodiscard]] const Api::PartyDto* Party() const;
   [[nodiscard]] std::size_t LegacyReceivedInvitationCount() const;
+  // The active backend while in a lobby; else null, logged as `sender`'s.
+  [[nodiscard]] LobbyBackend* InLobbyBackend(const char* sender) const;
 };
 
 }  // namespace Zarn::Client::Lobby

@@ -2,9 +2,6 @@
 
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
-#include "lobby/core/LobbyUpdateBatch.h"
-#include "lobby/core/PartiesBackend.h"
-#include "lobby/core/PlatformBackend.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
 
@@ -154,28 +151,17 @@ void LobbyFlowActions::LogExiting(const LobbyStateMachine& machine) {
 
 void LobbyFlowActions::EnterLegacyLobby(const LobbyStateMachine& machine) {
   LogEntering(machine);
-  LobbyPlugin& plugin = *machine.GetOwner();
-  LobbyUpdateBatch batch(plugin);
-  plugin.activeBackend_ = plugin.platformBackend_.get();
-  plugin.OnEnteredLobby();
-  plugin.UpdateLobbyCountdown();
+  machine.GetOwner()->EnterLegacyLobby();
 }
 
 void LobbyFlowActions::EnterPartyLobby(const LobbyStateMachine& machine) {
   LogEntering(machine);
-  LobbyPlugin& plugin = *machine.GetOwner();
-  LobbyUpdateBatch batch(plugin);
-  plugin.StopCountdown();
-  plugin.activeBackend_ = plugin.partiesBackend_.get();
-  if (plugin.partiesBackend_ != nullptr) plugin.partiesBackend_->RefreshAfterUpdate();
-  plugin.OnEnteredLobby();
+  machine.GetOwner()->EnterPartyLobby();
 }
 
 void LobbyFlowActions::ExitInLobby(const LobbyStateMachine& machine) {
   LogExiting(machine);
-  LobbyPlugin& plugin = *machine.GetOwner();
-  plugin.StopCountdown();
-  plugin.PostGameflowEvent("GAMEFLOW_EVENT.EXITED_LOBBY");
+  machine.GetOwner()->ExitInLobby();
 }
 
 void LobbyFlowActions::ExitLegacyLobby(const LobbyStateMachine& machine) {
@@ -185,11 +171,7 @@ void LobbyFlowActions::ExitLegacyLobby(const LobbyStateMachine& machine) {
 
 void LobbyFlowActions::ExitPartyLobby(const LobbyStateMachine& machine) {
   LogExiting(machine);
-  LobbyPlugin& plugin = *machine.GetOwner();
-  LobbyUpdateBatch batch(plugin);
-  plugin.activeBackend_ = nullptr;
-  plugin.UpdatePartyRewards();
-  plugin.DeleteV1Lobby();
+  machine.GetOwner()->ExitPartyLobby();
 }
 
 void LobbyFlowActions::OnEnteredLobbyAction(const LobbyStateMachine& machine) {

@@ -12,16 +12,12 @@
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
 #include "sdk/base/SmallString.h"
-#include "sdk/platform/SteadyClock.h"
 #include "sdk/runtime/Requests.h"
 #include "sdk/runtime/TypedEvents.h"
 
 namespace Zarn::Client::Lobby {
 
 namespace {
-
-constexpr double kCountdownTickSeconds = 0.25;
-constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
 
 constexpr char kGameflowEventPath[] = "/jyx-gameflow/v1/session/event";
 constexpr char kV1LobbyPath[] = "/jyx-lobby/v1/lobby";
@@ -162,53 +158,19 @@ void LobbyPlugin::PublishV1Lobby(const Api::Lobby& lobby) {
 
 void LobbyPlugin::DeleteV1Lobby() { PublishResourceEvent(kV1LobbyPath); }
 
-void LobbyPlugin::PublishV1Countdown(std::int64_t seconds) {
-  SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/lobby/countdown", seconds);
+std::shared_ptr<LobbyController> LobbyPlugin::CurrentLobbyController() {
+  return GetLobbyController(lobby_.isCustom, lobby_.queueId);
 }
 
-void LobbyPlugin::PublishV2Countdown(std::int64_t seconds, bool enabled) {
-  Api::LobbyTimer timer;
-  timer.countdown = seconds;
-  timer.enabled = enabled;
-  SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v2/lobby/countdown", timer);
+std::optional<CountdownLobby::Lifetime> LobbyPlugin::CurrentLobbyLifetime() {
+  const std::shared_ptr<LobbyController> controller = CurrentLobbyController();
+  if (controller == nullptr) return std::nullopt;
+  return Lifetime{controller->lobbyLifetime, controller->warningPeriod};
 }
 
-void LobbyPlugin::StartCountdownTimer() {
-  if (!IsInLobby() || countdownTimerRunning_) return;
-  countdownTimerRunning_ = true;
-  SetTimer(kCountdownTimer, kCountdownTickSeconds, [this] { OnCountdownTick(); });
-  UpdateLobbyCountdown();
-}
-
-void LobbyPlugin::OnCountdownTick() {
-  const std::int64_t now = Platform::SteadyClockNow();
-  if (countdownDeadline_ < now) {
-    PublishV1LobbyParts();
-    StopCountdown();
-    autoGrantedMemberIds_.clear();
-    return;
-  }
-  if (!countdownAnnounced_ && countdownDisplayTime_ < now) {
-    countdownAnnounced_ = true;
-    PublishV1Countdown(GetCountdownSeconds());
-    PublishV2Countdown(GetCountdownSeconds(), true);
-  }
-}
-
-void LobbyPlugin::StopCountdown() {
-  countdownTimerRunning_ = false;
-  countdownAnnounced_ = false;
-  CancelTimer(kCountdownTimer);
-  PublishV2Countdown(0, false);
-}
-
-std::int64_t LobbyPlugin::GetCountdownSeconds() const {
-  if (!countdownTimerRunning_) return 0;
-  std::int64_t remaining = 0;
-  // A deadline so far off that the difference overflows is as good as none left to show.
-  if (__builtin_sub_overflow(countdownDeadline_, Platform::SteadyClockNow(), &remaining)) return 0;
-  if (remaining < 0) return 0;
-  return remaining / kNanosecondsPerSecond;
+void LobbyPlugin::OnLobbyTimedOut() {
+  PublishV1LobbyParts();
+  autoGrantedMemberIds_.clear();
 }
 
 bool LobbyPlugin::RequestGameflowLobby() {
@@ -249,6 +211,33 @@ void LobbyPlugin::SendGameflowGameConfiguration() {
       Request<void>(HttpMethod::Post, "/jyx-gameflow/v1/session/game-configuration", queue));
 }
 
+void LobbyPlugin::EnterLegacyLobby() {
+  LobbyUpdateBatch batch(*this);
+  activeBackend_ = platformBackend_.get();
+  OnEnteredLobby();
+  countdown_.UpdateLobbyCountdown();
+}
+
+void LobbyPlugin::EnterPartyLobby() {
+  LobbyUpdateBatch batch(*this);
+  countdown_.StopCountdown();
+  activeBackend_ = partiesBackend_.get();
+  if (partiesBackend_ != nullptr) partiesBackend_->RefreshAfterUpdate();
+  OnEnteredLobby();
+}
+
+void LobbyPlugin::ExitInLobby() {
+  countdown_.StopCountdown();
+  PostGameflowEvent("GAMEFLOW_EVENT.EXITED_LOBBY");
+}
+
+void LobbyPlugin::ExitPartyLobby() {
+  LobbyUpdateBatch batch(*this);
+  activeBackend_ = nullptr;
+  UpdatePartyRewards();
+  DeleteV1Lobby();
+}
+
 void LobbyPlugin::OnEnteredLobby() { PostGameflowEvent("GAMEFLOW_EVENT.ENTERED_LOBBY"); }
 
 void LobbyPlugin::PostGameflowEvent(const char* event) {
@@ -260,12 +249,6 @@ bool LobbyPlugin::IsMemberInLobby(std::uint64_t summonerId) const {
   return std::any_of(
       lobby_.members.begin(), lobby_.members.end(),
       [summonerId](const Api::LobbyMember& member) { return member.id == summonerId; });
-}
-
-std::string LobbyPlugin::FormatTimestamp() {
-  SmallString text;
-  FormatLocalTime("%Y-%m-%d %H:%M:%S", &text);
-  return std::string(text.View());
 }
 
 bool LobbyPlugin::HasPracticeToolMutator(const Api::LobbyCustomGameConfiguration& configuration) {

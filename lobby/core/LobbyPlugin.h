@@ -12,11 +12,17 @@
 #include <unordered_map>
 #include <vector>
 
+#include "lobby/core/CustomGameList.h"
 #include "lobby/core/EligibilityRules.h"
+#include "lobby/core/LastQueuedLobby.h"
 #include "lobby/core/LobbyAnalytics.h"
 #include "lobby/core/LobbyBackend.h"
 #include "lobby/core/LobbyComponentFactory.h"
+#include "lobby/core/LobbyCountdown.h"
 #include "lobby/core/LobbyFlow.h"
+#include "lobby/core/LobbyNotifications.h"
+#include "lobby/core/PartyRewards.h"
+#include "lobby/core/ReceivedInvitations.h"
 #include "lobby/core/WatchedConfigValue.h"
 #include "lobby/model/LcdsRecords.h"
 #include "lobby/model/LobbyRecords.h"
@@ -38,7 +44,10 @@ namespace Zarn::Client::Lobby {
 
 class LobbyController;
 
-class LobbyPlugin : public Zarn::Client::Plugin {
+class LobbyPlugin : public Zarn::Client::Plugin,
+                    private AnalyticsSource,
+                    private CountdownLobby,
+                    private InvitationRecipient {
  public:
   // Keeps `factory` (not null) for its whole life and makes both backends with it. The platform
   // backend gets its plugin pointer in OnStart.
@@ -56,14 +65,21 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   // always true.
   bool OnStart() override;
 
-  // Starts the repeating countdown tick when in a lobby and no countdown runs.
-  virtual void StartCountdownTimer();
   // Whether the gameflow plugin lets a lobby be made; any failure is false.
   virtual bool RequestGameflowLobby();
   // Tells the gameflow plugin which queue the published lobby plays.
   virtual void SendGameflowGameConfiguration();
   // Tells the gameflow plugin that the player entered a lobby.
   virtual void OnEnteredLobby();
+  // LobbyFlow's actions. Entering the legacy or the party lobby makes its backend the active one;
+  // leaving any lobby stops the countdown and tells the gameflow plugin; leaving the party lobby
+  // drops the active backend, the party rewards and the v1 lobby.
+  void EnterLegacyLobby();
+  void EnterPartyLobby();
+  void ExitInLobby();
+  void ExitPartyLobby();
+  // POST "/jyx-gameflow/v1/session/event" with `event` as body; the result is ignored.
+  void PostGameflowEvent(const char* event);
 
   // The lobby's types, then its routes: the v1 ones, then those of RegisterV2Endpoints.
   void RegisterEndpoints();
@@ -146,7 +162,6 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   HttpResponse HandlePutPartyType(const std::string& partyType);
 
   // Handlers of the legacy messages subscribed at start.
-  void OnDynamicClientConfig(const LCDS::LobbyClientDynamicConfigurationNotification& message);
   void OnLobbyStatus(const LCDS::LobbyStatus& message);
   void OnReceivedInvitation(const LCDS::InvitationRequest& message);
   void OnRemovedFromLobbyNotification(const LCDS::RemovedFromLobbyNotification& message);
@@ -160,12 +175,10 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   void HandleGameflowSession(const ResourceUpdate<Api::GameflowSession>& event);
   // Create and Update set the flag from the event; a Delete turns granting back on.
   void OnAutoGrantInviteEnabled(const ResourceUpdate<bool>& event);
-  void OnSpectatorSlotLimit(const ResourceUpdate<BindingProperty>& event);
   // Only an Update deregisters from the parties service.
   void OnPreShutdownBegin(const ResourceUpdate<BindingProperty>& event);
-  // Listeners of the watched matchmaking search and blocked players.
+  // Listener of the watched matchmaking search.
   void OnMatchmakingSearchChanged();
-  void PublishReceivedInvitations();
   // The legacy invitations pending at login, each handled as if it had arrived as a message.
   void GetPendingInvitations();
   // At login: the custom game controller's bot configuration for `summonerId`.
@@ -183,7 +196,7 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   [[nodiscard]] LobbyStateMachine& GetStateMachine() { return stateMachine_; }
   [[nodiscard]] const LobbyStateMachine& GetStateMachine() const { return stateMachine_; }
   // True in InLobby or any state below it.
-  [[nodiscard]] bool IsInLobby() const;
+  [[nodiscard]] bool IsInLobby() const override;
   // Makes the parties lobby the player's lobby, or leaves it; whether the player is now in it.
   bool SetPartyLobbyActive(bool active);
   // Turns a solo legacy lobby into a group lobby on the legacy platform.
@@ -206,12 +219,11 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   void PublishV1LobbyParts();
   void PublishV1Lobby(const Api::Lobby& lobby);
   void DeleteV1Lobby();
-  void PublishV1Countdown(std::int64_t seconds);
-  void PublishV2Countdown(std::int64_t seconds, bool enabled);
 
   // The view model, rebuilt when the outermost update batch closes.
   void UpdateLobbyViewModel();
-  void UpdateLobbyCountdown();
+  // Restarts the countdown from the lobby's controller; controllers call it.
+  void UpdateLobbyCountdown() { countdown_.UpdateLobbyCountdown(); }
   // View model: the pieces of a rebuild, the availability and the search state. The v2 lobby
   // and its members are published only when they differ from the last publication; no lobby
   // deletes a published one. Whether anything was published.
@@ -226,20 +238,16 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   // Republishes the availability of the view's queue when it or the queue changed; a custom
   // game's view changes nothing.
   void PublishAvailability(const Api::LobbyDto& lobby);
-  // Whole seconds until the countdown's deadline; 0 when it passed or no countdown runs.
-  [[nodiscard]] std::int64_t GetCountdownSeconds() const;
 
-  void UpdatePartyRewards();
-  // Forgets the legacy lobby being left: no active backend, its invitation id kept among the
-  // abandoned ones, the v1 lobby reset and deleted.
+  void UpdatePartyRewards() { partyRewards_.UpdatePartyRewards(); }
+  // Keeps the invitation id of the legacy lobby being left among the abandoned ones and, beyond
+  // what the name says, forgets that lobby: no active backend, the v1 lobby reset and deleted.
   void AddToAbandonedLobbyInvitationIds();
   // The notification of a dodge, named by its state.
   [[nodiscard]] Api::LobbyNotification CreateDodgeNotification(const Api::GameflowGameDodge& dodge);
 
   // True when in a lobby whose member list holds `summonerId`.
   [[nodiscard]] bool IsMemberInLobby(std::uint64_t summonerId) const;
-  // The local time as "%Y-%m-%d %H:%M:%S".
-  [[nodiscard]] static std::string FormatTimestamp();
   [[nodiscard]] static bool HasPracticeToolMutator(
       const Api::LobbyCustomGameConfiguration& configuration);
 
@@ -253,17 +261,17 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   [[nodiscard]] Api::QueueAvailability GetQueueAvailability(std::int32_t queueId) const;
   // Listener of the queue list: refills the queue map and republishes the lobby's availability.
   void OnQueuesChanged();
-  // Whether the summoner meets the queue's level requirement; a failed lookup counts as met.
+  // Not a lookup to keep: whether the summoner meets `queue`'s level requirement; a failed
+  // lookup counts as met.
   [[nodiscard]] bool LookupSummonerById(std::uint64_t summonerId, Api::Queue queue);
   // The legacy chat room address of `id`; empty when the room name or `suffix` is empty.
   [[nodiscard]] static std::string MakePlatformHostName(const std::string& id,
                                                         const std::string& prefix,
                                                         const std::string& suffix);
-  void RefreshPartyRewards();
-  [[nodiscard]] std::uint64_t LocalSummonerId() const { return localSummonerId_; }
+  [[nodiscard]] std::uint64_t LocalSummonerId() const override { return localSummonerId_; }
   // The v1 lobby; valid until the next call that can wait.
   [[nodiscard]] const Api::Lobby& V1Lobby() const { return lobby_; }
-  [[nodiscard]] bool IsGameflowAvailable() const { return gameflowAvailable_; }
+  [[nodiscard]] bool IsGameflowAvailable() const { return lastQueued_.IsGameflowAvailable(); }
   HttpResult<Api::Lobby> ChangeLobbyQueue(Api::LobbyChangeGameDto change);
 
   // Lobby creation and change. Each answers an error reply of its own or the failure's code
@@ -310,9 +318,6 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   // The member with `summonerId`, a custom game's spectators first; null without one. Valid until
   // the next call that can wait.
   [[nodiscard]] Api::LobbyMember* FindMember(std::uint64_t summonerId);
-  // The index of the first invitation with `invitationId`; none without one.
-  [[nodiscard]] static std::optional<std::size_t> FindReceivedInvitation(
-      const std::vector<Api::ReceivedInvitationDto>& invitations, const std::string& invitationId);
   // The summoners of `summonerIds` in one request; empty for no ids (nothing sent) or a failure.
   [[nodiscard]] std::vector<Api::Summoner> LookupSummoners(std::vector<std::uint64_t> summonerIds);
   // Grants the invite privilege to the members new since the last lobby status, when the local
@@ -324,18 +329,16 @@ class LobbyPlugin : public Zarn::Client::Plugin {
       std::vector<Api::EligibilityRestriction>& restrictions);
   // Whether the local player may join the game a received invitation's `metaData` describes;
   // never fails: each problem gives an ineligible answer.
-  [[nodiscard]] Api::Eligibility CheckInviteEligibility(const BindingProperty& metaData);
-  // Removes every notification with `notificationId`, publishing nothing; whether any was.
-  bool EraseNotification(const std::string& notificationId);
+  [[nodiscard]] Api::Eligibility CheckInviteEligibility(const BindingProperty& metaData) override;
   // Copies the active backend's end-of-game availability and withdraws the play-again offer.
   void RefreshEogState();
   // RefreshEogState, then the "ServiceShutdown" notification.
   void AddServiceShutdownNotification();
 
   // The backend in use; null outside a lobby. Not owned.
-  [[nodiscard]] LobbyBackend* ActiveBackend() const { return activeBackend_; }
+  [[nodiscard]] LobbyBackend* ActiveBackend() const override { return activeBackend_; }
   // Null after Shutdown.
-  [[nodiscard]] PartiesBackend* GetPartiesBackend() const { return partiesBackend_.get(); }
+  [[nodiscard]] PartiesBackend* GetPartiesBackend() const override { return partiesBackend_.get(); }
   [[nodiscard]] PlatformBackend* GetPlatformBackend() const { return platformBackend_.get(); }
 
   // The premade-eligibility rules: their hash, its listeners and the queue copy.
@@ -357,30 +360,21 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   }
 
   // Analytics: the telemetry senders and the open-party toggle session the parties backend
-  // counts in.
+  // counts in; the number of legacy invitations received, which they report.
   [[nodiscard]] LobbyAnalytics& GetAnalytics() { return analytics_; }
+  [[nodiscard]] std::size_t LegacyReceivedInvitationCount() const override {
+    return receivedInvitations_.LegacyCount();
+  }
 
-  // Received invitations and the legacy lobby messages: the v2 list's flash test, the removal of
-  // a joined custom game's invitation, the removal notice and its handling, the names of an
-  // invitation's two summoners, and the filter of blocked senders.
-  [[nodiscard]] bool HasNewPendingInvitation(
-      const std::vector<Api::ReceivedInvitationDto>& invitations) const;
-  void RemoveReceivedInvitationForGame(std::uint64_t gameId);
+  // The legacy lobby's removal messages: the notification of the reason, then the removal (the
+  // lobby ended or progressed, or the player kicked), which republishes the notifications.
   void AddRemovedFromLobbyNotification(LCDS::RemovalReason reason);
   void OnRemovedFromLobby(LCDS::RemovalReason reason);
-  void LookupInvitationSummoners(Api::LobbyInvitation& invitation);
-  static std::vector<Api::ReceivedInvitationDto>::iterator EraseReceivedInvitationsFrom(
-      std::vector<Api::ReceivedInvitationDto>::iterator first,
-      std::vector<Api::ReceivedInvitationDto>::iterator last,
-      const std::set<std::uint64_t>& summonerIds);
 
  private:
   friend class LobbyUpdateBatch;
-  friend struct LobbyFlowActions;
   // Tests reach the records through it.
   friend class LobbyPluginTesting;
-  // Reads the platform id, the summoner and the legacy received invitations.
-  friend class LobbyAnalytics;
 
   // FNV-1a over the id's four bytes, lowest first.
   struct QueueIdHash {
@@ -394,16 +388,41 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   [[nodiscard]] LobbyTypeContext TypeContext();
   // A fresh route registration context: the plugin's registry and help categories.
   [[nodiscard]] ApiRegistrar RouteRegistrar();
-  // One firing of the countdown timer.
-  void OnCountdownTick();
-  // Clears both countdown flags, cancels the countdown timer and publishes a stopped v2 countdown.
-  void StopCountdown();
-  // POST "/jyx-gameflow/v1/session/event" with `event` as body; the result is ignored.
-  void PostGameflowEvent(const char* event);
+  // HandleGameflowSession's steps, after the session is stored, the parties backend told and the
+  // received invitations republished for the game client: in a lobby, the last queued lobby taken
+  // at matchmaking (or play again denied to a custom game) and the lobby left once the game
+  // progressed; then the dodge handled.
+  void SnapshotLastQueuedLobby(Api::GameflowPhase phase);
+  void LeaveLobbyOnProgress(Api::GameflowPhase phase);
+  void HandleGameDodge(const Api::GameflowGameDodge& dodge, Api::GameflowPhase phase,
+                       Api::GameflowPhase previousPhase);
+  // The controller of the v1 lobby's queue; null before the controllers exist.
+  [[nodiscard]] std::shared_ptr<LobbyController> CurrentLobbyController();
   // The backend that serves a new lobby of `queueId`; null after shutdown.
   [[nodiscard]] LobbyBackend* ChooseBackend(bool isCustom, std::int32_t queueId) const;
   // Whether `backend` is still one of the two this plugin owns (a wait may have shut it down).
   [[nodiscard]] bool OwnsBackend(const LobbyBackend* backend) const;
+  // Points every queue of `queues` at its controller.
+  void FillQueueControllers(const std::vector<Api::Queue>& queues);
+  // Grant and revoke: the controller's operation, then the member's flag, recorded and published.
+  BindingHttpResult SetMemberInvitePrivilege(std::uint64_t summonerId, bool canInvite);
+  // The v1 lobby's invitation list, then the v1 lobby.
+  void PublishV1Invitations();
+  // Stores `availability` and publishes it.
+  void StoreAvailability(Api::QueueAvailability availability);
+  // CountdownLobby: the lifetime the lobby's controller gives; on time-out the v1 lobby is
+  // republished and the members seen by the automatic invite grant are forgotten.
+  [[nodiscard]] std::optional<Lifetime> CurrentLobbyLifetime() override;
+  void OnLobbyTimedOut() override;
+  // AnalyticsSource: the watched platform id and summoner.
+  [[nodiscard]] const std::string* CurrentPlatformId() const override {
+    return platformId_.Effective();
+  }
+  [[nodiscard]] const Api::Summoner* CurrentSummoner() const override {
+    return currentSummoner_.Effective();
+  }
+  // InvitationRecipient: the parties backend's invitations.
+  [[nodiscard]] std::vector<Api::ReceivedInvitationDto> PartyInvitations() override;
 
   std::unique_ptr<LobbyComponentFactory> factory_;
   // Controllers, filled by CreateControllers; the queue map from the queue list.
@@ -422,6 +441,7 @@ class LobbyPlugin : public Zarn::Client::Plugin {
 
   LobbyStateMachine stateMachine_;
   Api::Lobby lobby_;
+  std::int32_t updateBatchDepth_ = 0;
 
   std::uint64_t localSummonerId_ = 0;
   // The login session's flags as last seen.
@@ -435,92 +455,37 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   bool autoGrantInviteEnabled_ = true;
   // Members already seen by the automatic invite grant.
   std::set<std::uint64_t> autoGrantedMemberIds_;
-  // Grant and revoke: the controller's operation, then the member's flag, recorded and published.
-  BindingHttpResult SetMemberInvitePrivilege(std::uint64_t summonerId, bool canInvite);
-  // The v1 lobby's invitation list, then the v1 lobby.
-  void PublishV1Invitations();
-  // Lobby notifications, oldest first, and the number the next one is named by.
-  std::vector<Api::LobbyNotification> lobbyNotifications_;
-  std::uint32_t notificationCounter_ = 0;
+  // The latest lobby status handed to a controller wins over older ones that return after it.
+  std::uint64_t lobbyStatusCount_ = 0;
+  // The ids of legacy lobbies left, whose later updates are ignored.
+  std::set<std::string> abandonedLobbyInvitationIds_;
+  bool autofillDisplayed_ = false;
+
+  // Watched from start.
   WatchedConfigValue<Api::Summoner> currentSummoner_;
   WatchedConfigValue<std::vector<Api::Queue>> queues_;
   WatchedConfigValue<std::string> platformId_;
-  bool autofillDisplayed_ = false;
   WatchedConfigValue<Api::MatchmakingSearchResource> matchmakingSearch_;
-  // Watched from start with the resources above.
   WatchedConfigValue<Api::AutoFillDto> autofill_;
   WatchedConfigValue<std::vector<Api::ChatBlockedPlayerResource>> blockedPlayers_;
+
+  // View model: what was published last of the v2 lobby, the search state and the availability
+  // ("/jyx-lobby/v1/lobby/availability"); the player status told to the gameflow plugin.
   std::optional<Api::LobbyDto> publishedLobby_;
-  Api::ReceivedInvitationDto lastReceivedInvitation_;
+  Api::MatchmakingSearchResource publishedSearchState_;
+  Api::QueueAvailability lobbyAvailability_ = Api::QueueAvailability::Available;
   Api::PlayerStatus playerStatus_;
   std::optional<Api::LobbyStatus> cachedLobbyStatus_;
-  // No queue until the player first enters matchmaking.
-  Api::LobbyLastQueuedLobby lastQueuedLobby_ = [] {
-    Api::LobbyLastQueuedLobby none;
-    none.queueId = -1;
-    return none;
-  }();
+
+  // Collaborators, after the records they are given.
   LobbyAnalytics analytics_;
   EligibilityRules eligibilityRules_;
-
-  // Steady-clock nanoseconds: when the countdown shows, and when it ends.
-  std::int64_t countdownDisplayTime_ = 0;
-  std::int64_t countdownDeadline_ = 0;
-  bool countdownTimerRunning_ = false;
-  bool countdownAnnounced_ = false;
-
-  std::int32_t updateBatchDepth_ = 0;
-
-  // Received invitations: the legacy ones in arrival order, the v2 list as last published, and
-  // the gameflow session's game client flag, under which legacy invitations show OnHold. New
-  // invitations whose lookups wait are kept by id, with the message count at which a revocation
-  // of the id came, so that messages handled meanwhile are not lost. The latest lobby status
-  // handed to a controller wins over older ones that return after it.
-  struct InvitationInFlight {
-    std::int32_t handlers = 0;
-    std::uint64_t revokedAt = 0;
-  };
-  std::vector<Api::LobbyInvitation> receivedInvitations_;
-  std::vector<Api::ReceivedInvitationDto> receivedInvitationDtos_;
-  bool gameClientRunning_ = false;
-  std::map<std::string, InvitationInFlight> invitationsInFlight_;
-  std::uint64_t invitationMessageCount_ = 0;
-  std::uint64_t lobbyStatusCount_ = 0;
-
-  // View model: the ids of legacy lobbies left, whose later updates are ignored; the search
-  // state published last. Stores `availability` and publishes it.
-  std::set<std::string> abandonedLobbyInvitationIds_;
-  Api::MatchmakingSearchResource publishedSearchState_;
-  void StoreAvailability(Api::QueueAvailability availability);
-
-  // Backends: the availability last published at "/jyx-lobby/v1/lobby/availability"; the
-  // gameflow plugin's availability; the party rewards switch, table and last record.
-  Api::QueueAvailability lobbyAvailability_ = Api::QueueAvailability::Available;
-  bool gameflowAvailable_ = false;
-  bool partyRewardsEnabled_ = false;
-  bool partyRewardsLoaded_ = false;
-  std::unordered_map<std::int32_t, Api::LobbyPartyRewards, QueueIdHash> partyRewardsConfig_;
-  Api::LobbyPartyRewards partyRewards_;
-  // Points every queue of `queues` at its controller.
-  void FillQueueControllers(const std::vector<Api::Queue>& queues);
-
-  // Custom games: the open games as last listed, and the spectator slot limit they are listed
-  // with.
-  std::vector<Api::LobbyCustomGame> customGames_;
-  std::uint64_t spectatorSlotLimit_ = 0;
+  LobbyNotifications notifications_{*this};
+  LobbyCountdown countdown_{*this, *this};
+  CustomGameList customGames_{*this};
+  PartyRewards partyRewards_{*this, lobby_};
+  LastQueuedLobby lastQueued_{*this};
+  ReceivedInvitations receivedInvitations_{*this, *this, blockedPlayers_};
 };
-
-// Custom game members, built with the member operations. Appends to `members` one record per
-// participant, a human also to `players` unless `spectators` is set; a bot (summoner id 0) gets
-// its champion from `championAliases` by its internal name.
-void BuildLobbyMembers(std::vector<Api::LobbyMember>& members,
-                       std::vector<Api::LobbyMember>& players,
-                       const std::vector<LCDS::PlayerParticipant>& participants,
-                       std::uint64_t ownerId, const std::vector<std::uint64_t>& inviterIds,
-                       bool spectators, const std::map<std::string, std::int32_t>& championAliases);
-// The champion of the bot named `internalName` ("bot_<alias>_<team>") by its alias; 0, logged,
-// when the name has not three parts or the alias is not known.
-[[nodiscard]] std::int32_t ResolveBotChampionId(
-    const std::string& internalName, const std::map<std::string, std::int32_t>& championAliases);
 
 }  // namespace Zarn::Client::Lobby

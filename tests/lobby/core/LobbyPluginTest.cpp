@@ -1,11 +1,10 @@
-// The plugin object: start, shutdown, update batches, the countdown, the gameflow operations and
+// The plugin object: start, shutdown, update batches, the gameflow operations and
 // its small shared operations, run in-process on the stand-in host with fake backends.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <optional>
-#include <regex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,7 +26,6 @@ using Names = std::vector<std::string>;
 constexpr char kGameflowEventPath[] = "/jyx-gameflow/v1/session/event";
 constexpr char kRequestLobbyPath[] = "/jyx-gameflow/v1/session/request-lobby";
 constexpr char kGameConfigurationPath[] = "/jyx-gameflow/v1/session/game-configuration";
-constexpr std::int64_t kSecond = 1000000000;
 
 Host::ScriptedReply Answer(const char* json) {
   Host::ScriptedReply reply;
@@ -263,100 +261,6 @@ TEST(LobbyPluginTest, AWatchedValueChangedWhileItsListenerWaitsKeepsTheNewest) {
   watched.Drop();
 }
 
-TEST(LobbyPluginTest, CountdownTickStopsAtTheDeadlineAndAnnouncesOnce) {
-  const std::string kV2Stopped =
-      R"(publish {"data":{"countdown":0,"enabled":false},"eventType":"Update",)"
-      R"("uri":"/jyx-lobby/v2/lobby/countdown"})";
-  const Names kWatched = {"publish"};
-  {
-    SCOPED_TRACE("a deadline already past");
-    LobbyRig rig;
-    rig.Drive({kNewLobbyRequested, kNewLobbySucceeded});
-    const std::int64_t now = rig.host.Scheduler().Now();
-    LobbyPluginTesting::SetCountdown(*rig.plugin, now - kSecond, now - 1);
-    LobbyPluginTesting::AutoGrantedMemberIds(*rig.plugin) = {5, 6};
-    rig.plugin->StartCountdownTimer();
-    EXPECT_TRUE(LobbyPluginTesting::CountdownTimerRunning(*rig.plugin));
-    const std::size_t mark = rig.Mark();
-    rig.host.Advance(0.25);
-    const Names published = rig.Entries(kWatched, mark);
-    ASSERT_EQ(published.size(), 5u);
-    EXPECT_TRUE(published[0].find(R"("uri":"/jyx-lobby/v1/lobby"})") != std::string::npos);
-    EXPECT_TRUE(published[1].find(R"("uri":"/jyx-lobby/v1/lobby/members"})") != std::string::npos);
-    EXPECT_TRUE(published[2].find(R"("uri":"/jyx-lobby/v1/lobby/invitations"})") !=
-                std::string::npos);
-    EXPECT_TRUE(published[3].find(R"("uri":"/jyx-lobby/v1/lobby/localMember"})") !=
-                std::string::npos);
-    EXPECT_EQ(published[4], kV2Stopped);
-    EXPECT_FALSE(LobbyPluginTesting::CountdownTimerRunning(*rig.plugin));
-    EXPECT_FALSE(LobbyPluginTesting::CountdownAnnounced(*rig.plugin));
-    EXPECT_EQ(rig.plugin->timers_.count(Lobby::kCountdownTimer), 0u);
-    EXPECT_TRUE(LobbyPluginTesting::AutoGrantedMemberIds(*rig.plugin).empty());
-    const std::size_t after = rig.Mark();
-    rig.host.Advance(1.0);
-    EXPECT_EQ(rig.Entries(kWatched, after), Names{});
-  }
-  {
-    SCOPED_TRACE("the warning instant passed");
-    LobbyRig rig;
-    rig.Drive({kNewLobbyRequested, kNewLobbySucceeded});
-    const std::int64_t now = rig.host.Scheduler().Now();
-    LobbyPluginTesting::SetCountdown(*rig.plugin, now + kSecond / 10,
-                                     now + 10 * kSecond + 9 * kSecond / 10);
-    rig.plugin->StartCountdownTimer();
-    const std::size_t mark = rig.Mark();
-    rig.host.Advance(0.25);
-    rig.host.Advance(0.25);
-    EXPECT_EQ(
-        rig.Entries(kWatched, mark),
-        (Names{R"(publish {"data":10,"eventType":"Update","uri":"/jyx-lobby/v1/lobby/countdown"})",
-               R"(publish {"data":{"countdown":10,"enabled":true},"eventType":"Update",)"
-               R"("uri":"/jyx-lobby/v2/lobby/countdown"})"}));
-    EXPECT_TRUE(LobbyPluginTesting::CountdownAnnounced(*rig.plugin));
-    EXPECT_EQ(rig.plugin->GetCountdownSeconds(), 10);
-    const std::size_t beforeEnd = rig.Mark();
-    rig.host.Advance(11.0);
-    const Names atEnd = rig.Entries(kWatched, beforeEnd);
-    ASSERT_FALSE(atEnd.empty());
-    EXPECT_EQ(atEnd.back(), kV2Stopped);
-    EXPECT_EQ(rig.plugin->GetCountdownSeconds(), 0);
-  }
-}
-
-TEST(LobbyPluginTest, CountdownTimerStartsOnlyInALobbyAndOnlyOnce) {
-  LobbyRig rig;
-  // Each recount publishes the lifetime of the lobby's controller.
-  const std::string kRecount =
-      R"(publish {"data":2700,"eventType":"Update","uri":"/jyx-lobby/v1/lobby/countdown"})";
-  std::size_t mark = rig.Mark();
-  rig.plugin->StartCountdownTimer();
-  EXPECT_FALSE(LobbyPluginTesting::CountdownTimerRunning(*rig.plugin));
-  EXPECT_EQ(rig.Entries({kRecount}, mark).size(), 0u);
-  rig.Drive({kAcceptedPartyInvite});
-  mark = rig.Mark();
-  rig.plugin->StartCountdownTimer();
-  rig.plugin->StartCountdownTimer();
-  EXPECT_TRUE(LobbyPluginTesting::CountdownTimerRunning(*rig.plugin));
-  EXPECT_EQ(rig.Entries({kRecount}, mark).size(), 1u);
-  EXPECT_EQ(rig.plugin->timers_.count(Lobby::kCountdownTimer), 1u);
-}
-
-TEST(LobbyPluginTest, CountdownSecondsTruncateAndStopAtZero) {
-  LobbyRig rig;
-  rig.Drive({kAcceptedPartyInvite});
-  const std::int64_t now = rig.host.Scheduler().Now();
-  LobbyPluginTesting::SetCountdown(*rig.plugin, now, now + 29 * kSecond / 10);
-  EXPECT_EQ(rig.plugin->GetCountdownSeconds(), 0) << "no countdown runs";
-  rig.plugin->StartCountdownTimer();
-  // Starting recounts from the controller's lifetime; the instants under test come after.
-  LobbyPluginTesting::SetCountdown(*rig.plugin, now, now + 29 * kSecond / 10);
-  EXPECT_EQ(rig.plugin->GetCountdownSeconds(), 2);
-  LobbyPluginTesting::SetCountdown(*rig.plugin, now, now - kSecond);
-  EXPECT_EQ(rig.plugin->GetCountdownSeconds(), 0);
-  LobbyPluginTesting::SetCountdown(*rig.plugin, now, INT64_MIN);
-  EXPECT_EQ(rig.plugin->GetCountdownSeconds(), 0);
-}
-
 TEST(LobbyPluginTest, RequestGameflowLobbyIsTrueOnlyForATrueAnswer) {
   struct Case {
     const char* label;
@@ -474,10 +378,6 @@ TEST(LobbyPluginTest, SmallOperations) {
     configuration.gameMutator = mutator;
     EXPECT_EQ(Lobby::LobbyPlugin::HasPracticeToolMutator(configuration), practice);
   }
-
-  const std::string timestamp = Lobby::LobbyPlugin::FormatTimestamp();
-  EXPECT_TRUE(std::regex_match(timestamp, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)")))
-      << timestamp;
 
   LobbyRig rig;
   Lobby::Api::LobbyMember member;

@@ -18,6 +18,9 @@
 #include "lobby/core/LobbyPlugin.h"
 #include "sdk/platform/SteadyClockTesting.h"
 #include "sdk/runtime/PluginLoader.h"
+#include "tests/lobby/core/LastQueuedLobbyTesting.h"
+#include "tests/lobby/core/LobbyCountdownTesting.h"
+#include "tests/lobby/core/ReceivedInvitationsTesting.h"
 #include "tests/sdk/runtime/HostedPluginTesting.h"
 
 namespace Zarn::Client::Lobby {
@@ -40,6 +43,9 @@ class LobbyPluginTesting {
   }
   static LobbyAnalytics& Analytics(LobbyPlugin& plugin) { return plugin.analytics_; }
   static std::vector<Api::LobbyInvitation>& ReceivedInvitations(LobbyPlugin& plugin) {
+    return ReceivedInvitationsTesting::Legacy(plugin.receivedInvitations_);
+  }
+  static Lobby::ReceivedInvitations& Invitations(LobbyPlugin& plugin) {
     return plugin.receivedInvitations_;
   }
   static WatchedConfigValue<Api::AutoFillDto>& Autofill(LobbyPlugin& plugin) {
@@ -60,23 +66,16 @@ class LobbyPluginTesting {
   static std::set<std::uint64_t>& AutoGrantedMemberIds(LobbyPlugin& plugin) {
     return plugin.autoGrantedMemberIds_;
   }
-  // Both instants in steady-clock nanoseconds.
+  // The countdown: its instants (steady-clock nanoseconds) through LobbyCountdownTesting.
+  static LobbyCountdown& Countdown(LobbyPlugin& plugin) { return plugin.countdown_; }
   static void SetCountdown(LobbyPlugin& plugin, std::int64_t displayTime, std::int64_t deadline) {
-    plugin.countdownDisplayTime_ = displayTime;
-    plugin.countdownDeadline_ = deadline;
+    LobbyCountdownTesting::Set(plugin.countdown_, displayTime, deadline);
   }
   static bool CountdownTimerRunning(const LobbyPlugin& plugin) {
-    return plugin.countdownTimerRunning_;
+    return LobbyCountdownTesting::TimerRunning(plugin.countdown_);
   }
-  static bool CountdownAnnounced(const LobbyPlugin& plugin) { return plugin.countdownAnnounced_; }
   static std::int32_t BatchDepth(const LobbyPlugin& plugin) { return plugin.updateBatchDepth_; }
   // The view model's records.
-  static std::int64_t CountdownDisplayTime(const LobbyPlugin& plugin) {
-    return plugin.countdownDisplayTime_;
-  }
-  static std::int64_t CountdownDeadline(const LobbyPlugin& plugin) {
-    return plugin.countdownDeadline_;
-  }
   static const Api::PlayerStatus& PlayerStatus(const LobbyPlugin& plugin) {
     return plugin.playerStatus_;
   }
@@ -92,7 +91,7 @@ class LobbyPluginTesting {
     return plugin.lobbyAvailability_;
   }
   static Api::LobbyLastQueuedLobby& LastQueuedLobby(LobbyPlugin& plugin) {
-    return plugin.lastQueuedLobby_;
+    return LastQueuedLobbyTesting::Record(plugin.lastQueued_);
   }
   static std::optional<Api::GameflowSession>& GameflowSession(LobbyPlugin& plugin) {
     return plugin.gameflowSession_;
@@ -103,7 +102,7 @@ class LobbyPluginTesting {
   }
   static bool& IsCustomGame(LobbyPlugin& plugin) { return plugin.isCustomGame_; }
   static std::vector<Api::LobbyInvitation>& LegacyReceivedInvitations(LobbyPlugin& plugin) {
-    return plugin.receivedInvitations_;
+    return ReceivedInvitationsTesting::Legacy(plugin.receivedInvitations_);
   }
 };
 

@@ -10,7 +10,7 @@
 #include "host/LegacyPlatform.h"
 #include "host/ServiceProxyService.h"
 #include "lobby/core/LobbyFlow.h"
-#include "lobby/core/LobbyPartyRewards.h"
+#include "lobby/core/PartyRewards.h"
 #include "sdk/binding/JsonText.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 

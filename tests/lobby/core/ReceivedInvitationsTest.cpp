@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <regex>
 #include <string>
 #include <vector>
 
 #include "lobby/core/PartiesBackend.h"
+#include "lobby/core/ReceivedInvitations.h"
 #include "tests/lobby/core/ReceivedTesting.h"
 
 namespace Zarn::Client::Lobby::ReceivedTesting {
@@ -25,6 +27,12 @@ std::string Member(const std::string& data, const char* name) {
   document.Parse(data.c_str());
   if (document.HasParseError() || !document.IsObject() || !document.HasMember(name)) return "";
   return Compact(document[name]);
+}
+
+TEST(ReceivedInvitationsTest, TimestampsAreLocalTimeToTheSecond) {
+  const std::string timestamp = ReceivedInvitations::FormatTimestamp();
+  EXPECT_TRUE(std::regex_match(timestamp, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)")))
+      << timestamp;
 }
 
 TEST_F(ReceivedTest, ANewInvitationIsCreatedListedAndFlashedOnceAndAgainOnlyUpdated) {
@@ -240,7 +248,7 @@ TEST_F(ReceivedTest, StoredPartyInvitationsJoinTheListAsPartyInvitations) {
   };
   const std::size_t events = W().EventMark();
   const std::size_t requests = W().Mark();
-  W().Plugin().PublishReceivedInvitations();
+  LobbyPluginTesting::Invitations(W().Plugin()).PublishReceivedInvitations();
   const std::vector<Api::ReceivedInvitationDto> listed =
       W().Plugin().HandleGetReceivedInvitations().value;
   ASSERT_EQ(listed.size(), 3u);
@@ -272,15 +280,16 @@ TEST_F(ReceivedTest, RemovingTheInvitationOfAGameMatchesItsIdAsAnUnsigned64BitNu
                      R"({"queueId":420,"gameId":9223372036854775809})");
   W().PushInvitation("inv-c", "ACTIVE", kInviterId, R"({"queueId":420})");
   const std::size_t events = W().EventMark();
-  W().Plugin().RemoveReceivedInvitationForGame(9223372036854775809ULL);
+  LobbyPluginTesting::Invitations(W().Plugin())
+      .RemoveReceivedInvitationForGame(9223372036854775809ULL);
   EXPECT_EQ(W().PublishedUris(events), Names{"Delete /jyx-lobby/v1/received-invitations/inv-b"});
   // The last entry with a game id: its own id in the Delete.
   W().PushInvitation("inv-d", "ACTIVE", kInviterId, R"({"queueId":420,"gameId":6})");
   const std::size_t last = W().EventMark();
-  W().Plugin().RemoveReceivedInvitationForGame(6);
+  LobbyPluginTesting::Invitations(W().Plugin()).RemoveReceivedInvitationForGame(6);
   EXPECT_EQ(W().PublishedUris(last), Names{"Delete /jyx-lobby/v1/received-invitations/inv-d"});
   const std::size_t none = W().EventMark();
-  W().Plugin().RemoveReceivedInvitationForGame(0);
+  LobbyPluginTesting::Invitations(W().Plugin()).RemoveReceivedInvitationForGame(0);
   EXPECT_EQ(W().PublishedUris(none), Names{}) << "an entry without a game id is no game 0";
 }
 

@@ -21,7 +21,6 @@ using Names = std::vector<std::string>;
 constexpr char kV2Lobby[] = R"("uri":"/jyx-lobby/v2/lobby"})";
 constexpr char kV2Members[] = R"("uri":"/jyx-lobby/v2/lobby/members"})";
 constexpr char kGameConfigurationRequest[] = "request /jyx-gameflow/v1/session/game-configuration";
-constexpr std::int64_t kSecond = 1000000000;
 
 Lobby::Api::LobbyParticipantDto Member(std::uint64_t summonerId) {
   Lobby::Api::LobbyParticipantDto member;
@@ -238,56 +237,6 @@ TEST(ViewModelTest, OneSearchResourceTwiceIsPublishedOnce) {
   ASSERT_EQ(once.size(), 1u);
   EXPECT_NE(once[0].find(R"("searchState":"Searching")"), std::string::npos) << once[0];
   EXPECT_NE(once[0].find(R"("eventType":"Update")"), std::string::npos) << once[0];
-}
-
-TEST(ViewModelTest, CountdownPutsTheWarningAndTheDeadlineFromTheClampedLifetime) {
-  struct Case {
-    const char* label;
-    std::int64_t lifetime;
-    std::int64_t warning;
-    std::int64_t displayAfter;   // seconds after now
-    std::int64_t deadlineAfter;  // seconds after now
-  };
-  const std::vector<Case> cases = {
-      {"defaults", 2700, 600, 2100, 2700},
-      {"a lifetime beyond the range", INT64_MAX / 1000, 600, 1000000000 - 600, 1000000000},
-      {"the largest lifetime", INT64_MAX, INT64_MAX, 0, 1000000000},
-      {"a negative lifetime", -5, 600, -600, 0},
-      {"a negative warning", 2700, INT64_MIN, 2700, 2700},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.label);
-    LobbyRig rig;
-    rig.Drive({kNewLobbyRequested, kNewLobbySucceeded});
-    ASSERT_TRUE(LobbyPluginTesting::CountdownTimerRunning(*rig.plugin));
-    ASSERT_NE(rig.factory->invalid, nullptr);
-    rig.factory->invalid->lobbyLifetime = c.lifetime;
-    rig.factory->invalid->warningPeriod = c.warning;
-    rig.host.Advance(1.0);
-    const std::int64_t now = rig.host.Scheduler().Now();
-    const std::size_t mark = rig.Mark();
-    rig.plugin->UpdateLobbyCountdown();
-    EXPECT_EQ(LobbyPluginTesting::CountdownDisplayTime(*rig.plugin),
-              now + c.displayAfter * kSecond);
-    EXPECT_EQ(LobbyPluginTesting::CountdownDeadline(*rig.plugin), now + c.deadlineAfter * kSecond);
-    const std::string seconds = std::to_string(c.deadlineAfter);
-    EXPECT_EQ(rig.Entries({"publish"}, mark),
-              (Names{"publish {\"data\":" + seconds +
-                         R"(,"eventType":"Update","uri":"/jyx-lobby/v1/lobby/countdown"})",
-                     R"(publish {"data":{"countdown":)" + seconds +
-                         R"(,"enabled":true},"eventType":"Update",)"
-                         R"("uri":"/jyx-lobby/v2/lobby/countdown"})"}))
-        << "a running countdown publishes once per recount";
-  }
-}
-
-TEST(ViewModelTest, CountdownOutOfALobbyDoesNothing) {
-  LobbyRig rig;
-  const std::size_t mark = rig.Mark();
-  rig.plugin->UpdateLobbyCountdown();
-  EXPECT_FALSE(LobbyPluginTesting::CountdownTimerRunning(*rig.plugin));
-  EXPECT_EQ(LobbyPluginTesting::CountdownDeadline(*rig.plugin), 0);
-  EXPECT_EQ(rig.Entries({"publish"}, mark), Names{});
 }
 
 }  // namespace

@@ -192,12 +192,9 @@ HttpResult<Api::Lobby> LobbyPlugin::CreateLobby(const Api::Lobby& requested) {
 
 HttpResult<Api::Lobby> LobbyPlugin::ReinviteMembers() {
   Api::Lobby requested;
-  requested.queueId = lastQueuedLobby_.queueId;
+  requested.queueId = lastQueued_.QueueId();
   // Copied before the creation waits.
-  std::vector<std::uint64_t> memberIds;
-  for (const Api::LobbyLastQueuedMember& member : lastQueuedLobby_.members) {
-    memberIds.push_back(member.id);
-  }
+  std::vector<std::uint64_t> memberIds = lastQueued_.MemberIds();
   HttpResult<Api::Lobby> reply = CreateLobby(requested);
   if (!reply.response.ok) return reply;
   MaybeType<Failure, void> invited = ReinviteViaPlatform(std::move(memberIds));

@@ -119,7 +119,7 @@ HttpResponse LobbyPlugin::HandlePutPartyType(const std::string& partyType) {
 }
 
 HttpResult<Api::LobbyPartyRewards> LobbyPlugin::HandleGetPartyRewards() {
-  return Api::LobbyPartyRewards(partyRewards_);
+  return Api::LobbyPartyRewards(partyRewards_.Current());
 }
 
 BindingHttpResult LobbyPlugin::GrantMemberInvitePrivilege(std::uint64_t summonerId) {
@@ -133,8 +133,7 @@ BindingHttpResult LobbyPlugin::RevokeMemberInvitePrivilege(std::uint64_t summone
 BindingHttpResult LobbyPlugin::SetMemberInvitePrivilege(std::uint64_t summonerId, bool canInvite) {
   LobbyUpdateBatch batch(*this);
   if (FindMember(summonerId) == nullptr) return HttpResponse(404, kMemberNotFound);
-  const std::shared_ptr<LobbyController> controller =
-      GetLobbyController(lobby_.isCustom, lobby_.queueId);
+  const std::shared_ptr<LobbyController> controller = CurrentLobbyController();
   if (controller == nullptr) return HttpResponse(500, kInvalidLobby);
   BindingHttpResult result = canInvite ? controller->GrantInvitePrivileges(summonerId)
                                        : controller->RevokeInvitePrivileges(summonerId);
@@ -154,8 +153,7 @@ BindingHttpResult LobbyPlugin::SetMemberInvitePrivilege(std::uint64_t summonerId
 
 BindingHttpResult LobbyPlugin::KickMember(std::uint64_t summonerId) {
   LobbyUpdateBatch batch(*this);
-  const std::shared_ptr<LobbyController> controller =
-      GetLobbyController(lobby_.isCustom, lobby_.queueId);
+  const std::shared_ptr<LobbyController> controller = CurrentLobbyController();
   BindingHttpResult result = controller != nullptr
                                  ? controller->KickPlayer(summonerId)
                                  : BindingHttpResult(HttpResponse(500, kInvalidLobby));
@@ -170,8 +168,7 @@ BindingHttpResult LobbyPlugin::PromoteMember(std::uint64_t summonerId) {
     return HttpResponse(400, "TRANSFER_OWNERSHIP_STATE_FAILURE");
   }
   if (!IsMemberInLobby(summonerId)) return HttpResponse(404, kMemberNotFound);
-  const std::shared_ptr<LobbyController> controller =
-      GetLobbyController(lobby_.isCustom, lobby_.queueId);
+  const std::shared_ptr<LobbyController> controller = CurrentLobbyController();
   BindingHttpResult result = controller != nullptr
                                  ? controller->PromotePlayer(summonerId)
                                  : BindingHttpResult(HttpResponse(500, kInvalidLobby));
@@ -215,8 +212,7 @@ void LobbyPlugin::OnInvitePrivilegesNotification(const LCDS::InvitePrivileges& m
     return;
   }
   member->canInviteOthers = canInvite;
-  const std::shared_ptr<LobbyController> controller =
-      GetLobbyController(lobby_.isCustom, lobby_.queueId);
+  const std::shared_ptr<LobbyController> controller = CurrentLobbyController();
   if (controller != nullptr) controller->SetMemberCanInvite(localId, canInvite, lobby_);
   member = FindMember(localId);
   if (member != nullptr) {
@@ -236,14 +232,6 @@ Api::LobbyMember* LobbyPlugin::FindMember(std::uint64_t summonerId) {
   return FindIn(lobby_.members, summonerId);
 }
 
-std::optional<std::size_t> LobbyPlugin::FindReceivedInvitation(
-    const std::vector<Api::ReceivedInvitationDto>& invitations, const std::string& invitationId) {
-  for (std::size_t i = 0; i < invitations.size(); ++i) {
-    if (invitations[i].invitationId == invitationId) return i;
-  }
-  return std::nullopt;
-}
-
 std::vector<Api::Summoner> LobbyPlugin::LookupSummoners(std::vector<std::uint64_t> summonerIds) {
   if (summonerIds.empty()) return {};
   MaybeType<Failure, std::vector<Api::Summoner>> summoners = Request<std::vector<Api::Summoner>>(
@@ -261,68 +249,6 @@ std::vector<Api::Summoner> LobbyPlugin::LookupSummoner() {
     ids.push_back(invitation.toSummonerId);
   }
   return LookupSummoners(std::move(ids));
-}
-
-void BuildLobbyMembers(std::vector<Api::LobbyMember>& members,
-                       std::vector<Api::LobbyMember>& players,
-                       const std::vector<LCDS::PlayerParticipant>& participants,
-                       std::uint64_t ownerId, const std::vector<std::uint64_t>& inviterIds,
-                       bool spectators,
-                       const std::map<std::string, std::int32_t>& championAliases) {
-  constexpr std::int32_t kLowestDifficulty = -1;
-  constexpr std::int32_t kHighestDifficulty = 5;
-  for (const LCDS::PlayerParticipant& participant : participants) {
-    Api::LobbyMember member;
-    member.summonerInternalName = participant.summonerInternalName;
-    if (participant.summonerId != 0) {
-      member.id = participant.summonerId;
-      member.isOwner = participant.summonerId == ownerId;
-      member.isSpectator = spectators;
-      member.canInviteOthers = std::find(inviterIds.begin(), inviterIds.end(),
-                                         participant.summonerId) != inviterIds.end();
-      if (member.isOwner && spectators) {
-        LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Spectators are not expected to own lobbies");
-      }
-      if (!spectators) players.push_back(member);
-      members.push_back(std::move(member));
-      continue;
-    }
-    member.isBot = true;
-    member.botChampionId = ResolveBotChampionId(participant.summonerInternalName, championAliases);
-    std::int32_t difficulty = participant.botSkillLevel;
-    if (difficulty < kLowestDifficulty || difficulty > kHighestDifficulty) {
-      LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Bot skill level outside expected bounds: %d",
-                static_cast<int>(difficulty));
-      difficulty = kLowestDifficulty;
-    }
-    member.botDifficulty = static_cast<Api::LobbyBotDifficulty>(difficulty);
-    members.push_back(std::move(member));
-  }
-}
-
-std::int32_t ResolveBotChampionId(const std::string& internalName,
-                                  const std::map<std::string, std::int32_t>& championAliases) {
-  std::vector<std::string_view> pieces;
-  std::string_view rest(internalName);
-  for (;;) {
-    const std::size_t cut = rest.find('_');
-    pieces.push_back(rest.substr(0, cut));
-    if (cut == std::string_view::npos) break;
-    rest.remove_prefix(cut + 1);
-  }
-  if (pieces.size() != 3) {
-    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
-              "Unable to parse bot champion ID from internal name: %s", internalName.c_str());
-    return 0;
-  }
-  const auto found = championAliases.find(std::string(pieces[1]));
-  if (found == championAliases.end()) {
-    const std::string alias(pieces[1]);
-    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Unable to lookup bot champion: %s",
-              alias.c_str());
-    return 0;
-  }
-  return found->second;
 }
 
 }  // namespace Zarn::Client::Lobby

@@ -61,6 +61,103 @@ std::string IntegerMember(const BindingProperty& metaData, std::string_view key)
   }
 }
 
+// SendPlatformInvitations' steps. Each invitation of `given` enters `invitations` as Requested
+// (a new one appended, one already listed for its summoner changed in place), each published;
+// their summoner ids in order.
+std::vector<std::uint64_t> RequestInvitations(AppModule& runtime,
+                                              std::vector<Api::LobbyInvitation>& given,
+                                              std::vector<Api::LobbyInvitation>& invitations) {
+  std::vector<std::uint64_t> ids;
+  ids.reserve(given.size());
+  for (Api::LobbyInvitation& invitation : given) {
+    ids.push_back(invitation.toSummonerId);
+    auto found = std::find_if(invitations.begin(), invitations.end(),
+                              [&invitation](const Api::LobbyInvitation& entry) {
+                                return entry.toSummonerId == invitation.toSummonerId;
+                              });
+    const bool isNew = found == invitations.end();
+    Api::LobbyInvitation& target = isNew ? invitation : *found;
+    target.id = std::to_string(invitation.toSummonerId);
+    target.fromSummonerId = 0;
+    target.state = Api::LobbyInvitationState::Requested;
+    const Api::LobbyInvitation published = target;
+    if (isNew) invitations.push_back(std::move(invitation));
+    runtime.SendJsonApiEvent(isNew ? kResourceCreate : kResourceUpdate,
+                             kInvitationPathPrefix + published.id, published);
+  }
+  return ids;
+}
+
+void MarkPending(const std::vector<std::uint64_t>& ids,
+                 std::vector<Api::LobbyInvitation>& invitations) {
+  for (Api::LobbyInvitation& entry : invitations) {
+    if (Contains(ids, entry.toSummonerId)) entry.state = Api::LobbyInvitationState::Pending;
+  }
+}
+
+// The invitations the legacy platform refused; when the call itself failed, every one, with the
+// call's message as cause.
+struct InviteOutcome {
+  std::vector<LCDS::InviteFailed> failed;
+  bool callFailed = false;
+  std::string callFailure;
+};
+
+// One "invite" call for one id, "inviteBulk" for more, none for none.
+InviteOutcome InviteOnPlatform(AppModule& runtime, const std::vector<std::uint64_t>& ids) {
+  InviteOutcome outcome;
+  if (ids.size() == 1) {
+    MaybeType<Failure, void> sent = runtime.LcdsCallSync<void>(
+        kInviteService, "invite", ids.front(), std::string(kInviteType), std::string());
+    if (sent.IsFailure()) {
+      LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Error sending invite: %s", sent.Message());
+      outcome.callFailed = true;
+      outcome.callFailure = sent.Message();
+    }
+  } else if (ids.size() > 1) {
+    MaybeType<Failure, std::vector<LCDS::InviteFailed>> sent =
+        runtime.LcdsCallSync<std::vector<LCDS::InviteFailed>>(kInviteService, "inviteBulk", ids,
+                                                              std::string(kInviteType));
+    if (sent.IsFailure()) {
+      LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Error sending bulk invites: %s",
+                sent.Message());
+      outcome.callFailed = true;
+      outcome.callFailure = sent.Message();
+    } else {
+      outcome.failed = std::move(sent).Value();
+    }
+  }
+  if (outcome.callFailed) {
+    for (std::uint64_t id : ids) {
+      LCDS::InviteFailed record;
+      record.summonerId = id;
+      record.exception.rootCauseClassname = outcome.callFailure;
+      outcome.failed.push_back(std::move(record));
+    }
+  }
+  return outcome;
+}
+
+// Marks the first invitation of each refused summoner Error with the refusal's cause, then
+// publishes every invitation of `ids`.
+void MarkRefused(AppModule& runtime, const std::vector<std::uint64_t>& ids,
+                 const std::vector<LCDS::InviteFailed>& failed,
+                 std::vector<Api::LobbyInvitation>& invitations) {
+  for (const LCDS::InviteFailed& record : failed) {
+    for (Api::LobbyInvitation& entry : invitations) {
+      if (entry.toSummonerId != record.summonerId) continue;
+      entry.state = Api::LobbyInvitationState::Error;
+      entry.errorType = record.exception.rootCauseClassname;
+      break;
+    }
+  }
+  for (const Api::LobbyInvitation& entry : std::vector<Api::LobbyInvitation>(invitations)) {
+    if (Contains(ids, entry.toSummonerId)) {
+      runtime.SendJsonApiEvent(kResourceUpdate, kInvitationPathPrefix + entry.id, entry);
+    }
+  }
+}
+
 }  // namespace
 
 HttpResult<std::vector<Api::LobbyInvitation>> LobbyPlugin::SendPlatformInvitations(
@@ -76,89 +173,23 @@ HttpResult<std::vector<Api::LobbyInvitation>> LobbyPlugin::SendPlatformInvitatio
                           "Bulk invite failed due to being unable to transition to group lobby");
     }
   }
-
-  std::vector<std::uint64_t> ids;
-  ids.reserve(invitations.size());
-  for (Api::LobbyInvitation& given : invitations) {
-    ids.push_back(given.toSummonerId);
-    auto found = std::find_if(lobby_.invitations.begin(), lobby_.invitations.end(),
-                              [&given](const Api::LobbyInvitation& entry) {
-                                return entry.toSummonerId == given.toSummonerId;
-                              });
-    const bool isNew = found == lobby_.invitations.end();
-    Api::LobbyInvitation& target = isNew ? given : *found;
-    target.id = std::to_string(given.toSummonerId);
-    target.fromSummonerId = 0;
-    target.state = Api::LobbyInvitationState::Requested;
-    const Api::LobbyInvitation published = target;
-    if (isNew) lobby_.invitations.push_back(std::move(given));
-    SendJsonApiEvent(isNew ? kResourceCreate : kResourceUpdate,
-                     kInvitationPathPrefix + published.id, published);
-  }
+  const std::vector<std::uint64_t> ids = RequestInvitations(*this, invitations, lobby_.invitations);
   PublishV1Invitations();
-
-  for (Api::LobbyInvitation& entry : lobby_.invitations) {
-    if (Contains(ids, entry.toSummonerId)) entry.state = Api::LobbyInvitationState::Pending;
-  }
-
+  MarkPending(ids, lobby_.invitations);
   // Each legacy call waits; the lobby is looked at again only after it, and by summoner id.
-  std::vector<LCDS::InviteFailed> failed;
-  std::string callFailure;
-  bool callFailed = false;
-  if (ids.size() == 1) {
-    MaybeType<Failure, void> sent = LcdsCallSync<void>(kInviteService, "invite", ids.front(),
-                                                       std::string(kInviteType), std::string());
-    if (sent.IsFailure()) {
-      LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Error sending invite: %s", sent.Message());
-      callFailed = true;
-      callFailure = sent.Message();
-    }
-  } else if (ids.size() > 1) {
-    MaybeType<Failure, std::vector<LCDS::InviteFailed>> sent =
-        LcdsCallSync<std::vector<LCDS::InviteFailed>>(kInviteService, "inviteBulk", ids,
-                                                      std::string(kInviteType));
-    if (sent.IsFailure()) {
-      LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Error sending bulk invites: %s",
-                sent.Message());
-      callFailed = true;
-      callFailure = sent.Message();
-    } else {
-      failed = std::move(sent).Value();
-    }
-  }
-  if (callFailed) {
-    for (std::uint64_t id : ids) {
-      LCDS::InviteFailed record;
-      record.summonerId = id;
-      record.exception.rootCauseClassname = callFailure;
-      failed.push_back(std::move(record));
-    }
-  }
-
-  for (const LCDS::InviteFailed& record : failed) {
-    for (Api::LobbyInvitation& entry : lobby_.invitations) {
-      if (entry.toSummonerId != record.summonerId) continue;
-      entry.state = Api::LobbyInvitationState::Error;
-      entry.errorType = record.exception.rootCauseClassname;
-      break;
-    }
-  }
-  for (const Api::LobbyInvitation& entry : std::vector<Api::LobbyInvitation>(lobby_.invitations)) {
-    if (Contains(ids, entry.toSummonerId)) {
-      SendJsonApiEvent(kResourceUpdate, kInvitationPathPrefix + entry.id, entry);
-    }
-  }
+  const InviteOutcome outcome = InviteOnPlatform(*this, ids);
+  MarkRefused(*this, ids, outcome.failed, lobby_.invitations);
   PublishV1Invitations();
-
   const bool removed = EraseErroredInvitations(lobby_.invitations);
   if (removed) PublishV1Invitations();
 
   // A failed call is the send's failure, as the legacy platform's refusal of the only invitation
   // is; the ids it failed were removed above.
-  if (callFailed) return HttpResponse(400, callFailure);
+  if (outcome.callFailed) return HttpResponse(400, outcome.callFailure);
   if (removed && invitations.size() == 1) {
-    return HttpResponse(
-        400, failed.empty() ? std::string() : failed.front().exception.rootCauseClassname);
+    return HttpResponse(400, outcome.failed.empty()
+                                 ? std::string()
+                                 : outcome.failed.front().exception.rootCauseClassname);
   }
   std::vector<Api::LobbyInvitation> answered;
   for (const Api::LobbyInvitation& entry : lobby_.invitations) {

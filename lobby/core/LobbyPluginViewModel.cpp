@@ -1,5 +1,5 @@
 // The v2 view of the lobby, rebuilt when the outermost update batch closes: the player's lobby
-// status, the lobby and its members, the party-active flag, the search state and the countdown.
+// status, the lobby and its members, the party-active flag, and the search state.
 // Each is compared with what was published last and published only when it differs.
 #include <algorithm>
 #include <cstdint>
@@ -9,13 +9,11 @@
 #include <tuple>
 #include <utility>
 
-#include "lobby/core/LobbyController.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/RecordEquality.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
-#include "sdk/platform/SteadyClock.h"
 #include "sdk/runtime/TypedEvents.h"
 
 namespace Zarn::Client::Lobby {
@@ -26,11 +24,6 @@ constexpr char kV2LobbyPath[] = "/jyx-lobby/v2/lobby";
 constexpr char kV2MembersPath[] = "/jyx-lobby/v2/lobby/members";
 constexpr char kPartyActivePath[] = "/jyx-lobby/v2/party-active";
 constexpr char kSearchStatePath[] = "/jyx-lobby/v2/lobby/matchmaking/search-state";
-
-constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
-// A lifetime may come from a sibling; beyond this (about 31 years) the products in nanoseconds
-// would no longer fit.
-constexpr std::int64_t kMaxCountdownSeconds = 1000000000;
 
 // Lists in a fixed order, so that a reordering alone is no change.
 void SortForComparison(Api::LobbyDto& lobby) {
@@ -45,18 +38,11 @@ void SortForComparison(Api::LobbyDto& lobby) {
                    });
 }
 
-// `now` + `offset`, held at the ends of the range instead of wrapping.
-std::int64_t SaturatingAdd(std::int64_t now, std::int64_t offset) {
-  std::int64_t sum = 0;
-  if (!__builtin_add_overflow(now, offset, &sum)) return sum;
-  return offset > 0 ? INT64_MAX : INT64_MIN;
-}
-
 }  // namespace
 
 void LobbyPlugin::UpdateLobbyViewModel() {
   UpdatePlayerLobbyStatus();
-  PublishReceivedInvitations();
+  receivedInvitations_.PublishReceivedInvitations();
   if (IsInLobby() && activeBackend_ != nullptr) {
     MaybeType<Failure, Api::LobbyDto> lobby = activeBackend_->GetLobby();
     if (lobby.IsFailure()) {
@@ -120,26 +106,6 @@ void LobbyPlugin::PublishSearchState(const Api::MatchmakingSearchResource& resou
   if (RecordsEqual(publishedSearchState_, resource)) return;
   publishedSearchState_ = resource;
   SendJsonApiEvent(kResourceUpdate, kSearchStatePath, resource);
-}
-
-void LobbyPlugin::UpdateLobbyCountdown() {
-  if (!IsInLobby()) return;
-  const std::int64_t now = Platform::SteadyClockNow();
-  const std::shared_ptr<LobbyController> controller =
-      GetLobbyController(lobby_.isCustom, lobby_.queueId);
-  // Only before the controllers exist; there is no lifetime to count down yet.
-  if (controller == nullptr) return;
-  const std::int64_t lifetime =
-      std::clamp<std::int64_t>(controller->lobbyLifetime, 0, kMaxCountdownSeconds);
-  const std::int64_t warning =
-      std::clamp<std::int64_t>(controller->warningPeriod, 0, kMaxCountdownSeconds);
-  countdownDisplayTime_ = SaturatingAdd(now, (lifetime - warning) * kNanosecondsPerSecond);
-  countdownDeadline_ = SaturatingAdd(now, lifetime * kNanosecondsPerSecond);
-  // Starting the timer comes back here, and publishes from inside; both publications stay.
-  if (!countdownTimerRunning_) StartCountdownTimer();
-  if (!countdownTimerRunning_) return;
-  PublishV1Countdown(lifetime);
-  PublishV2Countdown(lifetime, true);
 }
 
 }  // namespace Zarn::Client::Lobby

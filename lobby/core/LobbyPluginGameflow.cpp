@@ -25,9 +25,6 @@ namespace {
 
 using Api::GameflowPhase;
 
-constexpr char kAvailabilityPath[] = "/jyx-gameflow/v1/availability";
-constexpr char kLastQueuedLobbyPath[] = "/jyx-lobby/v1/last-queued-lobby";
-constexpr char kReceivedInvitationsPath[] = "/jyx-lobby/v1/received-invitations/";
 constexpr char kPracticeGame[] = "PRACTICE_GAME";
 constexpr char kBannedFromGame[] = "PLAYER_BANNED_FROM_GAME";
 // The dodge's second line goes to a channel of its own.
@@ -71,81 +68,57 @@ void LobbyPlugin::HandleGameflowSession(const ResourceUpdate<Api::GameflowSessio
   const Api::GameflowSession session = event.value;
   const GameflowPhase previousPhase =
       gameflowSession_.has_value() ? gameflowSession_->phase : GameflowPhase::None;
-  switch (event.eventType) {
-    case PluginResourceEventType::Create:
-    case PluginResourceEventType::Update:
-      gameflowSession_ = session;
-      break;
-    case PluginResourceEventType::Delete:
-      gameflowSession_.reset();
-      return;
-    default:
-      break;
+  if (event.eventType == PluginResourceEventType::Delete) {
+    gameflowSession_.reset();
+    return;
+  }
+  if (event.eventType == PluginResourceEventType::Create ||
+      event.eventType == PluginResourceEventType::Update) {
+    gameflowSession_ = session;
   }
   const GameflowPhase phase = session.phase;
   gameflowPhase_ = phase;
   if (phase != previousPhase && partiesBackend_ != nullptr) {
     partiesBackend_->ProcessEnteredGame(previousPhase, phase);
   }
-
-  if (session.gameClient.running != gameClientRunning_) {
-    gameClientRunning_ = session.gameClient.running;
-    // Copies published; the stored invitations keep their own states.
-    const std::vector<Api::LobbyInvitation> invitations = receivedInvitations_;
-    for (Api::LobbyInvitation invitation : invitations) {
-      if (gameClientRunning_) invitation.state = Api::LobbyInvitationState::OnHold;
-      SendJsonApiEvent(kResourceUpdate, kReceivedInvitationsPath + invitation.id, invitation);
-    }
-  }
-
+  receivedInvitations_.SetGameClientRunning(session.gameClient.running);
   if (IsInLobby()) {
-    bool snapshot = false;
-    if (phase == GameflowPhase::Matchmaking) {
-      const Api::Lobby lobby = lobby_;
-      bool wasOwner = false;
-      lastQueuedLobby_.queueId = lobby.queueId;
-      lastQueuedLobby_.wasOwner = false;
-      lastQueuedLobby_.members.clear();
-      for (const Api::LobbyMember& member : lobby.members) {
-        lastQueuedLobby_.members.push_back(Api::LobbyLastQueuedMember{member.id});
-        if (member.isOwner && member.id == localSummonerId_) wasOwner = true;
-      }
-      lastQueuedLobby_.wasOwner = wasOwner;
-      MaybeType<Failure, BindingProperty> availability =
-          Request<BindingProperty>(HttpMethod::Get, kAvailabilityPath);
-      if (availability.IsFailure()) {
-        gameflowAvailable_ = false;
-        lastQueuedLobby_.canPlayAgain = false;
-      } else {
-        gameflowAvailable_ = availability.Value().FindMember("isAvailable").GetBool(false);
-        lastQueuedLobby_.canPlayAgain = gameflowAvailable_ && wasOwner;
-      }
-      snapshot = true;
-    } else if (lobby_.isCustom) {
-      // Read from the v1 lobby, which is reset with the lobby: a flag kept from an earlier custom
-      // game would deny play again to the matchmade lobbies after it.
-      lastQueuedLobby_.canPlayAgain = false;
-      snapshot = true;
-    }
-    if (snapshot) {
-      playerStatus_.lastQueuedLobbyStatus = playerStatus_.currentLobbyStatus;
-      UpdateLastQueuedLobbyStatusAllowedPlayAgain(false);
-      SetGameflowPlayerStatus();
-      const Api::LobbyLastQueuedLobby published = lastQueuedLobby_;
-      SendJsonApiEvent(kResourceUpdate, kLastQueuedLobbyPath, published);
-    }
-    if (IsProgressedPhase(phase)) {
-      playerStatus_.lastQueuedLobbyStatus = playerStatus_.currentLobbyStatus;
-      UpdateLastQueuedLobbyStatusAllowedPlayAgain(false);
-      SetGameflowPlayerStatus();
-      LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Progressing out of lobby.");
-      stateMachine_.ProcessEvent(LobbyEvents::kProgressed);
-    } else if (phase == GameflowPhase::CheckedIntoTournament) {
-      static_cast<void>(HandleDeleteLobby());
-    }
+    SnapshotLastQueuedLobby(phase);
+    LeaveLobbyOnProgress(phase);
   }
+  HandleGameDodge(session.gameDodge, phase, previousPhase);
+}
 
-  const Api::GameflowGameDodge& dodge = session.gameDodge;
+void LobbyPlugin::SnapshotLastQueuedLobby(GameflowPhase phase) {
+  if (phase == GameflowPhase::Matchmaking) {
+    lastQueued_.Snapshot(lobby_, localSummonerId_);
+  } else if (lobby_.isCustom) {
+    // Read from the v1 lobby, which is reset with the lobby: a flag kept from an earlier custom
+    // game would deny play again to the matchmade lobbies after it.
+    lastQueued_.DenyPlayAgain();
+  } else {
+    return;
+  }
+  playerStatus_.lastQueuedLobbyStatus = playerStatus_.currentLobbyStatus;
+  UpdateLastQueuedLobbyStatusAllowedPlayAgain(false);
+  SetGameflowPlayerStatus();
+  lastQueued_.Publish();
+}
+
+void LobbyPlugin::LeaveLobbyOnProgress(GameflowPhase phase) {
+  if (IsProgressedPhase(phase)) {
+    playerStatus_.lastQueuedLobbyStatus = playerStatus_.currentLobbyStatus;
+    UpdateLastQueuedLobbyStatusAllowedPlayAgain(false);
+    SetGameflowPlayerStatus();
+    LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Progressing out of lobby.");
+    stateMachine_.ProcessEvent(LobbyEvents::kProgressed);
+  } else if (phase == GameflowPhase::CheckedIntoTournament) {
+    static_cast<void>(HandleDeleteLobby());
+  }
+}
+
+void LobbyPlugin::HandleGameDodge(const Api::GameflowGameDodge& dodge, GameflowPhase phase,
+                                  GameflowPhase previousPhase) {
   if (dodge.state == Api::MatchmakingDodgeState::Invalid) {
     if (phase == GameflowPhase::None && previousPhase == GameflowPhase::ChampSelect) {
       static_cast<void>(HandleDeleteLobby());
@@ -170,13 +143,7 @@ void LobbyPlugin::HandleGameflowSession(const ResourceUpdate<Api::GameflowSessio
 
 void LobbyPlugin::OnGameflowAvailability(const ResourceUpdate<BindingProperty>& event) {
   LobbyUpdateBatch batch(*this);
-  gameflowAvailable_ = event.value.FindMember("isAvailable").GetBool(false);
-  const bool canPlayAgain = lastQueuedLobby_.wasOwner && gameflowAvailable_;
-  if (canPlayAgain != lastQueuedLobby_.canPlayAgain) {
-    lastQueuedLobby_.canPlayAgain = canPlayAgain;
-    const Api::LobbyLastQueuedLobby published = lastQueuedLobby_;
-    SendJsonApiEvent(kResourceUpdate, kLastQueuedLobbyPath, published);
-  }
+  lastQueued_.OnGameflowAvailability(event.value);
   if (!IsProgressedPhase(gameflowPhase_)) UpdateLastQueuedLobbyStatusAllowedPlayAgain(true);
 }
 
@@ -189,10 +156,10 @@ void LobbyPlugin::UpdateLastQueuedLobbyStatusAllowedPlayAgain(bool notify) {
   }
   bool allowed = false;
   if (stateMachine_.IsInState(&LobbyFlow::kPartyLobby)) {
-    allowed = IsProgressedPhase(gameflowPhase_) || gameflowAvailable_;
+    allowed = IsProgressedPhase(gameflowPhase_) || lastQueued_.IsGameflowAvailable();
   } else {
     const Api::LobbyStatus& status = *playerStatus_.lastQueuedLobbyStatus;
-    allowed = !status.isCustom && status.isLeader && gameflowAvailable_;
+    allowed = !status.isCustom && status.isLeader && lastQueued_.IsGameflowAvailable();
   }
   if (allowed == playerStatus_.lastQueuedLobbyStatus->allowedPlayAgain) return;
   playerStatus_.lastQueuedLobbyStatus->allowedPlayAgain = allowed;
@@ -284,7 +251,7 @@ void LobbyPlugin::OnPracticeGameUpdate(const LCDS::GameDTO& game) {
     return;
   }
   stateMachine_.ProcessEvent(LobbyEvents::kJoinedCustomLobby);
-  RemoveReceivedInvitationForGame(static_cast<std::uint64_t>(update.id));
+  receivedInvitations_.RemoveReceivedInvitationForGame(static_cast<std::uint64_t>(update.id));
   PublishV1LobbyParts();
   if (controller != nullptr) static_cast<void>(controller->OnJoinedCustomLobby(lobby_));
 }

@@ -1,6 +1,6 @@
-// Custom games: the list of open games and joining or watching one of them, the commands of the
-// custom lobby the player is in (teams, champion select), and the custom queue's availability and
-// spectator slot limit.
+// LobbyPlugin: the routes of the custom game list, joining or watching one of the games, the
+// commands of the custom lobby the player is in (teams, champion select), and the custom queue's
+// availability.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -24,58 +24,20 @@
 
 namespace Zarn::Client::Lobby {
 
-namespace {
-
-constexpr char kCustomGamesPath[] = "/jyx-lobby/v1/custom-games";
-
-Api::LobbyCustomGame MakeCustomGame(const LCDS::PracticeGameSearchResult& result,
-                                    std::uint64_t spectatorSlotLimit) {
-  Api::LobbyCustomGame game;
-  game.id = result.id;
-  game.gameType = result.gameMode;
-  game.mapId = result.gameMapId;
-  game.ownerSummonerName = result.owner.summonerName;
-  game.spectatorPolicy = result.allowSpectators;
-  game.filledSpectatorSlots = result.spectatorCount;
-  game.maxSpectatorSlots = result.allowSpectators == "NONE" ? 0 : spectatorSlotLimit;
-  game.filledPlayerSlots = result.team1Count + result.team2Count;
-  game.maxPlayerSlots = result.maxNumPlayers;
-  game.lobbyName = result.name;
-  game.hasPassword = result.privateGame;
-  return game;
-}
-
-}  // namespace
-
 HttpResponse LobbyPlugin::RefreshCustomGames() {
-  MaybeType<Failure, std::vector<LCDS::PracticeGameSearchResult>> listed =
-      LcdsCallSync<std::vector<LCDS::PracticeGameSearchResult>>("gameService",
-                                                                "listAllPracticeGames");
-  if (listed.IsFailure()) {
-    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Failed to retrieve the list of custom games.");
-    return FailureReply(listed.GetFailure());
-  }
-  std::vector<Api::LobbyCustomGame> games;
-  for (const LCDS::PracticeGameSearchResult& result : listed.Value()) {
-    games.push_back(MakeCustomGame(result, spectatorSlotLimit_));
-  }
-  customGames_ = games;
-  SendJsonApiEvent(kResourceUpdate, kCustomGamesPath, games);
+  MaybeType<Failure, void> refreshed = customGames_.RefreshCustomGames();
+  if (refreshed.IsFailure()) return FailureReply(refreshed.GetFailure());
   return HttpResponse();
 }
 
 HttpResult<std::vector<Api::LobbyCustomGame>> LobbyPlugin::GetCustomGames() {
-  if (customGames_.empty()) static_cast<void>(RefreshCustomGames());
-  return std::vector<Api::LobbyCustomGame>(customGames_);
+  return customGames_.GetCustomGames();
 }
 
 HttpResult<Api::LobbyCustomGame> LobbyPlugin::GetCustomGame(std::int32_t id) {
-  // Widened with its sign: a negative id names no game the platform lists.
-  const auto wanted = static_cast<std::uint64_t>(static_cast<std::int64_t>(id));
-  for (const Api::LobbyCustomGame& game : customGames_) {
-    if (game.id == wanted) return Api::LobbyCustomGame(game);
-  }
-  return MakeNotFound(std::string_view("LOBBY_NOT_FOUND"));
+  std::optional<Api::LobbyCustomGame> game = customGames_.GetCustomGame(id);
+  if (!game.has_value()) return MakeNotFound(std::string_view("LOBBY_NOT_FOUND"));
+  return std::move(*game);
 }
 
 HttpResponse LobbyPlugin::JoinCustomGame(std::uint64_t id,
@@ -90,13 +52,7 @@ HttpResponse LobbyPlugin::JoinCustomGame(std::uint64_t id,
   }
   const char* method = spectating ? "observeGame" : "joinGame";
   // The cached name, looked up afresh: the list may change while a call waits.
-  const auto cachedName = [this, id]() -> std::optional<std::string> {
-    for (const Api::LobbyCustomGame& game : customGames_) {
-      if (game.id == id) return game.lobbyName;
-    }
-    return std::nullopt;
-  };
-  if (const std::optional<std::string> name = cachedName()) {
+  if (const std::optional<std::string> name = customGames_.LobbyName(id)) {
     LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Attempting to %s %llu (%s)", method,
               static_cast<unsigned long long>(id), name->c_str());
   } else {
@@ -108,14 +64,14 @@ HttpResponse LobbyPlugin::JoinCustomGame(std::uint64_t id,
   stateMachine_.ProcessEvent(LobbyEvents::kJoiningCustomLobby);
   MaybeType<Failure, void> joined = LcdsCallSync<void>("gameService", method, id, password);
   if (joined.HasValue()) {
-    const std::string name = cachedName().value_or("<UNKNOWN>");
+    const std::string name = customGames_.LobbyName(id).value_or("<UNKNOWN>");
     LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "gameService.%s %llu (%s) succeeded.", method,
               static_cast<unsigned long long>(id), name.c_str());
     return HttpResponse();
   }
   const std::string message = joined.Message();
   const std::int32_t status = MapLegacyGameExceptionToStatus(message);
-  if (status == 404) static_cast<void>(RefreshCustomGames());
+  if (status == 404) static_cast<void>(customGames_.RefreshCustomGames());
   LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "gameService.%s failed. Sending error code: %d",
             method, status);
   stateMachine_.ProcessEvent(LobbyEvents::kLobbyFailed);
@@ -125,8 +81,7 @@ HttpResponse LobbyPlugin::JoinCustomGame(std::uint64_t id,
 HttpResponse LobbyPlugin::SwitchCustomTeams(const std::string& team) {
   LobbyUpdateBatch batch(*this);
   const std::string requested = team;
-  const std::shared_ptr<LobbyController> controller =
-      GetLobbyController(lobby_.isCustom, lobby_.queueId);
+  const std::shared_ptr<LobbyController> controller = CurrentLobbyController();
   if (controller == nullptr) return HttpResponse(500, kInvalidLobby);
   MaybeType<Failure, void> switched = controller->SwitchTeam(lobby_, requested);
   if (switched.IsFailure()) return FailureReply(switched.GetFailure());
@@ -136,8 +91,7 @@ HttpResponse LobbyPlugin::SwitchCustomTeams(const std::string& team) {
 
 HttpResult<Api::LobbyCustomChampSelectStartResponse> LobbyPlugin::HandleStartChampSelect() {
   LobbyUpdateBatch batch(*this);
-  const std::shared_ptr<LobbyController> controller =
-      GetLobbyController(lobby_.isCustom, lobby_.queueId);
+  const std::shared_ptr<LobbyController> controller = CurrentLobbyController();
   if (controller == nullptr) return HttpResponse(500, kInvalidLobby);
   MaybeType<Failure, Api::LobbyCustomChampSelectStartResponse> started =
       controller->StartChampionSelection(lobby_);
@@ -150,12 +104,9 @@ HttpResult<Api::LobbyCustomChampSelectStartResponse> LobbyPlugin::HandleStartCha
 HttpResponse LobbyPlugin::HandleCancelChampSelect() {
   LobbyUpdateBatch batch(*this);
   if (lobby_.isCustom) {
-    const std::shared_ptr<LobbyController> controller =
-        GetLobbyController(lobby_.isCustom, lobby_.queueId);
+    const std::shared_ptr<LobbyController> controller = CurrentLobbyController();
     if (controller == nullptr) return HttpResponse(500, kInvalidLobby);
-    MaybeType<Failure, void> quit = controller->QuitGame();
-    if (quit.IsFailure()) return FailureReply(quit.GetFailure());
-    return HttpResponse();
+    return FailureReply(controller->QuitGame());
   }
   // Not in a custom game: the player is spectating one.
   MaybeType<Failure, void> posted =
@@ -175,24 +126,6 @@ void LobbyPlugin::OnCustomQueueAvailability(const ResourceUpdate<Api::QueueCusto
   LogPrintf(kLogLevelOkay, kLobbyLogChannel, 0, "Lobby's availability changed: %s",
             availability == Api::QueueAvailability::Available ? "ON" : "OFF");
   StoreAvailability(availability);
-}
-
-void LobbyPlugin::OnSpectatorSlotLimit(const ResourceUpdate<BindingProperty>& event) {
-  if (event.eventType != PluginResourceEventType::Create &&
-      event.eventType != PluginResourceEventType::Update) {
-    return;
-  }
-  const BindingProperty& value = event.value;
-  if (value.Kind() == BindingPropertyKind::Unsigned) {
-    spectatorSlotLimit_ = value.GetUint64();
-    return;
-  }
-  // Not a number, or a negative one: no spectator slots.
-  const std::int64_t limit =
-      value.Kind() == BindingPropertyKind::Signed || value.Kind() == BindingPropertyKind::Float
-          ? value.ToInt64()
-          : 0;
-  spectatorSlotLimit_ = limit > 0 ? static_cast<std::uint64_t>(limit) : 0;
 }
 
 }  // namespace Zarn::Client::Lobby

@@ -1,4 +1,4 @@
-#include "lobby/core/LobbyPartyRewards.h"
+#include "lobby/core/PartyRewards.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -6,13 +6,20 @@
 #include <vector>
 
 #include "lobby/core/GameMetaData.h"
-#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyConventions.h"
 #include "lobby/model/LegacyDataRecords.h"
 #include "sdk/binding/JsonText.h"
 #include "sdk/binding/TypedConversions.h"
 #include "sdk/runtime/ServiceProxy.h"
+#include "sdk/runtime/TypedEvents.h"
 
 namespace Zarn::Client::Lobby {
+
+namespace {
+
+constexpr char kPartyRewardsPath[] = "/jyx-lobby/v1/party-rewards";
+
+}  // namespace
 
 Api::LobbyPartyRewards ParsePartyRewardsConfig(const BindingProperty& value) {
   Api::LobbyPartyRewards config;
@@ -41,33 +48,61 @@ Api::LobbyPartyRewards ParsePartyRewardsConfig(const BindingProperty& value) {
   return config;
 }
 
-void LobbyPlugin::RefreshPartyRewards() {
-  if (partyRewardsLoaded_) return;
+void PartyRewards::UpdatePartyRewards() {
+  Api::LobbyPartyRewards record;
+  record.isEnabled = enabled_;
+  record.queueId = -1;
+  if (enabled_) {
+    if (lobby_.isCustom) {
+      record.isCustom = true;
+    } else {
+      RefreshPartyRewards();
+      // Read after the fetch, which may have waited.
+      const std::int32_t queueId = lobby_.queueId;
+      auto found = config_.find(queueId);
+      if (found == config_.end()) found = config_.find(-1);
+      if (found != config_.end()) {
+        record = found->second;
+        record.queueId = queueId;
+      }
+      if (record.isEnabled && record.queueId != -1 && !record.partyRewards.empty()) {
+        current_ = record;
+        runtime_.SendJsonApiEvent(kResourceUpdate, kPartyRewardsPath, current_);
+        return;
+      }
+    }
+  }
+  record.isEnabled = false;
+  current_ = std::move(record);
+  runtime_.SendJsonApiEvent(kResourceUpdate, kPartyRewardsPath, current_);
+}
+
+void PartyRewards::RefreshPartyRewards() {
+  if (loaded_) return;
   MaybeType<Failure, std::vector<BindingProperty>> fetched =
       ServiceProxy::InvokeAndAwait<std::vector<BindingProperty>>(
-          *this, "partyRewards", "retrievePartyRewardsConfig", BindingProperty());
+          runtime_, "partyRewards", "retrievePartyRewardsConfig", BindingProperty());
   // A failure leaves the table not loaded, so that the next update asks again.
   if (fetched.IsFailure()) return;
-  partyRewardsConfig_.clear();
+  config_.clear();
   for (const BindingProperty& value : fetched.Value()) {
     Api::LobbyPartyRewards config = ParsePartyRewardsConfig(value);
     const std::int32_t queueId = config.queueId;
-    // The first entry of a queue stays.
-    partyRewardsConfig_.emplace(queueId, std::move(config));
+    config_.emplace(queueId, std::move(config));
   }
-  partyRewardsLoaded_ = true;
+  loaded_ = true;
 }
 
-void LobbyPlugin::OnDynamicClientConfig(
+void PartyRewards::OnDynamicClientConfig(
     const LCDS::LobbyClientDynamicConfigurationNotification& message) {
-  const BindingRegistry* registry = Registry();
+  const BindingRegistry* registry = runtime_.Registry();
   if (registry == nullptr) return;
   BindingResult parsed = ParseJson(message.configs);
   if (!parsed.IsOk()) return;
   Api::LcdsDynamicClientConfig config;
   if (!ReadRequiredValue(config, parsed.Value(), *registry)) return;
-  partyRewardsEnabled_ = config.PartyRewards.Enabled;
-  partyRewardsLoaded_ = false;
+  enabled_ = config.PartyRewards.Enabled;
+  loaded_ = false;
 }
 
 }  // namespace Zarn::Client::Lobby

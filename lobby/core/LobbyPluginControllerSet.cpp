@@ -158,33 +158,4 @@ MaybeType<Failure, Api::Lobby> LobbyPlugin::CreatePlatformLobby(const Api::Lobby
   return lobby_;
 }
 
-void LobbyPlugin::UpdatePartyRewards() {
-  Api::LobbyPartyRewards record;
-  record.isEnabled = partyRewardsEnabled_;
-  record.queueId = -1;
-  if (partyRewardsEnabled_) {
-    if (lobby_.isCustom) {
-      record.isCustom = true;
-    } else {
-      RefreshPartyRewards();
-      // Read after the fetch, which may have waited.
-      const std::int32_t queueId = lobby_.queueId;
-      auto found = partyRewardsConfig_.find(queueId);
-      if (found == partyRewardsConfig_.end()) found = partyRewardsConfig_.find(-1);
-      if (found != partyRewardsConfig_.end()) {
-        record = found->second;
-        record.queueId = queueId;
-      }
-      if (record.isEnabled && record.queueId != -1 && !record.partyRewards.empty()) {
-        partyRewards_ = record;
-        SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/party-rewards", partyRewards_);
-        return;
-      }
-    }
-  }
-  record.isEnabled = false;
-  partyRewards_ = std::move(record);
-  SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/party-rewards", partyRewards_);
-}
-
 }  // namespace Zarn::Client::Lobby

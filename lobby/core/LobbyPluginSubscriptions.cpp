@@ -46,10 +46,11 @@ void WatchWith(LobbyPlugin& plugin, WatchedConfigValue<T>& watched, const char* 
 }  // namespace
 
 void LobbyPlugin::SubscribeEvents() {
-  SubscribeLcds(*this,
-                "com.zarnworks.platform.client.dynamic.configuration."
-                "ClientDynamicConfigurationNotification",
-                &LobbyPlugin::OnDynamicClientConfig);
+  SubscribeLcdsEvent<LCDS::LobbyClientDynamicConfigurationNotification>(
+      "com.zarnworks.platform.client.dynamic.configuration.ClientDynamicConfigurationNotification",
+      [this](const LCDS::LobbyClientDynamicConfigurationNotification& message) {
+        partyRewards_.OnDynamicClientConfig(message);
+      });
   SubscribeLcds(*this, "com.zarnworks.platform.gameinvite.contract.LobbyStatus",
                 &LobbyPlugin::OnLobbyStatus);
   SubscribeLcds(*this, "com.zarnworks.platform.gameinvite.contract.InvitationRequest",
@@ -70,8 +71,11 @@ void LobbyPlugin::SubscribeEvents() {
   Observe(*this, "/jyx-gameflow/v1/session", &LobbyPlugin::HandleGameflowSession);
   Observe(*this, "/jyx-platform-config/v1/namespaces/WqxLobby/AutoGrantInviteEnabled",
           &LobbyPlugin::OnAutoGrantInviteEnabled);
-  Observe(*this, "/jyx-platform-config/v1/namespaces/ClientSystemStates/spectatorSlotLimit",
-          &LobbyPlugin::OnSpectatorSlotLimit);
+  ObserveResource<BindingProperty>(
+      "/jyx-platform-config/v1/namespaces/ClientSystemStates/spectatorSlotLimit",
+      [this](const ResourceUpdate<BindingProperty>& event) {
+        customGames_.OnSpectatorSlotLimit(event);
+      });
   Observe(*this, "/zarnclient/pre-shutdown/begin", &LobbyPlugin::OnPreShutdownBegin);
 
   // The backend is looked up per message: shutdown deletes it.
@@ -94,7 +98,7 @@ void LobbyPlugin::SubscribeEvents() {
   autofill_.hasDefault = true;
   WatchWith(*this, autofill_, "/jyx-summoner/v1/current-summoner/autofill", rebuild);
   WatchWith(*this, blockedPlayers_, "/jyx-chat/v1/blocked-players",
-            [this] { PublishReceivedInvitations(); });
+            [this] { receivedInvitations_.PublishReceivedInvitations(); });
   WatchWith(*this, queues_, "/jyx-game-queues/v1/queues", [this] { OnQueuesChanged(); });
   WatchWith(*this, currentSummoner_, "/jyx-summoner/v1/current-summoner", rebuild);
   WatchWith(*this, platformId_, "/jyx-platform-config/v1/namespaces/LoginDataPacket/platformId",
@@ -102,7 +106,7 @@ void LobbyPlugin::SubscribeEvents() {
 }
 
 void LobbyPlugin::SubscribeChat(LobbyAnalytics& analytics) {
-  analytics.owner = this;
+  analytics.Attach(*this, *this);
   WatchWith(*this, analytics.friends, "/jyx-chat/v1/friends", nullptr);
   WatchWith(*this, analytics.friendCounts, "/jyx-chat/v1/friend-counts", nullptr);
 }

@@ -31,6 +31,6 @@ HttpResult<Api::MatchmakingSearchResource> LobbyPlugin::HandleGetSearchState() {
   return Api::MatchmakingSearchResource(publishedSearchState_);
 }
 
-std::int64_t LobbyPlugin::HandleGetV1Countdown() { return GetCountdownSeconds(); }
+std::int64_t LobbyPlugin::HandleGetV1Countdown() { return countdown_.GetCountdownSeconds(); }
 
 }  // namespace Zarn::Client::Lobby

@@ -1,0 +1,304 @@
+// LobbyPlugin: the received invitations' routes and messages, which the received invitations
+// hold, accepting and declining them, end-of-game invitations, and the legacy lobby status and
+// removal messages. Every record that a wait could change is copied before the wait, and every
+// entry is looked up again by id after it.
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "lobby/core/FailureReply.h"
+#include "lobby/core/GameMetaData.h"
+#include "lobby/core/LobbyController.h"
+#include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyUpdateBatch.h"
+#include "lobby/core/LobbyViews.h"
+#include "lobby/core/RecordEquality.h"
+#include "sdk/base/Format.h"
+#include "sdk/base/LogChannels.h"
+#include "sdk/base/LogPrintf.h"
+#include "sdk/binding/JsonText.h"
+#include "sdk/runtime/LcdsCall.h"
+#include "sdk/runtime/Requests.h"
+#include "sdk/runtime/TypedEvents.h"
+
+namespace Zarn::Client::Lobby {
+
+namespace {
+
+using namespace LobbyEvents;
+
+constexpr char kInvitationNotFound[] = "INVITATION_NOT_FOUND";
+constexpr char kInviteService[] = "lcdsGameInvitationService";
+constexpr char kLobbyClosedException[] = "LobbyClosedException";
+
+const char* RemovalReasonName(LCDS::RemovalReason reason) {
+  switch (reason) {
+    case LCDS::RemovalReason::KICKED:
+      return "KICKED";
+    case LCDS::RemovalReason::DESTROYED:
+      return "DESTROYED";
+    case LCDS::RemovalReason::PROGRESSED:
+      return "PROGRESSED";
+  }
+  return nullptr;
+}
+
+const char* InvitationTypeName(Api::InvitationType type) {
+  switch (type) {
+    case Api::InvitationType::invalid:
+      return "invalid";
+    case Api::InvitationType::lobby:
+      return "lobby";
+    case Api::InvitationType::party:
+      return "party";
+  }
+  return "";
+}
+
+}  // namespace
+
+void LobbyPlugin::OnReceivedInvitation(const LCDS::InvitationRequest& message) {
+  LobbyUpdateBatch batch(*this);
+  receivedInvitations_.OnReceivedInvitation(message);
+}
+
+std::vector<Api::ReceivedInvitationDto> LobbyPlugin::PartyInvitations() {
+  if (partiesBackend_ == nullptr) return {};
+  return partiesBackend_->BuildReceivedInvitations();
+}
+
+void LobbyPlugin::GetPendingInvitations() {
+  MaybeType<Failure, std::vector<LCDS::InvitationRequest>> pending =
+      LcdsCallSync<std::vector<LCDS::InvitationRequest>>(kInviteService, "getPendingInvitations");
+  if (pending.IsFailure()) return;
+  const std::vector<LCDS::InvitationRequest> requests = std::move(pending).Value();
+  for (const LCDS::InvitationRequest& request : requests) OnReceivedInvitation(request);
+}
+
+BindingHttpResult LobbyPlugin::AcceptPlatformInvitation(std::string invitationId) {
+  LobbyUpdateBatch batch(*this);
+  const std::string id = std::move(invitationId);
+  // A copy: the list may change during every wait below.
+  const std::optional<Api::LobbyInvitation> listed = receivedInvitations_.FindLegacy(id);
+  if (!listed.has_value()) return MakeNotFound(std::string_view(kInvitationNotFound));
+  const Api::LobbyInvitation& invitation = *listed;
+  if (!RequestGameflowLobby()) return HttpResponse(423, kGameflowPreventedLobby);
+  const bool isCustom =
+      invitation.invitationMetaData.FindMember("gameType").GetString() == "PRACTICE_GAME";
+  const std::int32_t queueId = GameMetaDataQueueId(invitation.invitationMetaData);
+  const std::shared_ptr<LobbyController> controller = GetLobbyController(isCustom, queueId);
+  if (controller == nullptr) return HttpResponse(500, kInvalidLobby);
+  MaybeType<Failure, LCDS::LobbyStatus> status = controller->AcceptInvitation(invitation, id);
+  if (status.IsFailure()) {
+    const std::string message = status.Message();
+    HttpResponse reply;
+    if (message.find(kLobbyFullException) != std::string::npos) {
+      reply = HttpResponse(403, "Error accepting invitation: Lobby is already full");
+    } else if (message.find(kLobbyClosedException) != std::string::npos) {
+      reply = HttpResponse(410, "Error accepting invitation: Lobby is disbanded");
+    } else {
+      reply = HttpResponse(500, Format("Error accepting invitation: %1", message));
+    }
+    PostGameflowEvent("GAMEFLOW_EVENT.FAILED_LOBBY");
+    return reply;
+  }
+  const Api::Lobby current = lobby_;
+  MaybeType<Failure, Api::Lobby> refreshed =
+      controller->RefreshLobby(current, std::move(status).Value());
+  if (refreshed.HasValue()) SetLobby(refreshed.Value());
+  const std::string lobbyId = lobby_.invitationId;
+  LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "RemoveFromAbandonedLobbyIds: %s",
+            lobbyId.c_str());
+  abandonedLobbyInvitationIds_.erase(lobbyId);
+  PublishV1LobbyParts();
+  UpdatePartyRewards();
+  // Looked up again: a message handled during the waits may have changed or removed it.
+  receivedInvitations_.RemoveAccepted(id);
+  return BindingHttpResult();
+}
+
+BindingHttpResult LobbyPlugin::DeclinePlatformInvitation(std::string invitationId) {
+  LobbyUpdateBatch batch(*this);
+  const std::string id = std::move(invitationId);
+  if (!receivedInvitations_.FindLegacy(id).has_value()) {
+    return MakeNotFound(std::string_view(kInvitationNotFound));
+  }
+  MaybeType<Failure, void> declined = LcdsCallSync<void>(kInviteService, "decline", id);
+  if (declined.IsFailure()) {
+    return MakeInternalServerError("Error declining invitation: %1", declined.Message());
+  }
+  receivedInvitations_.MarkDeclined(id);
+  return BindingHttpResult();
+}
+
+HttpResult<std::vector<Api::ReceivedInvitationDto>> LobbyPlugin::HandleGetReceivedInvitations() {
+  return receivedInvitations_.List();
+}
+
+HttpResponse LobbyPlugin::HandleAcceptReceivedInvitation(const std::string& invitationId) {
+  LobbyUpdateBatch batch(*this);
+  const std::string id = invitationId;
+  const std::optional<Api::ReceivedInvitationDto> found =
+      receivedInvitations_.FindToAnswer(id, "accept");
+  if (!found.has_value()) return MakeNotFound(std::string_view(kInvitationNotFound));
+  const Api::ReceivedInvitationDto& invitation = *found;
+  const bool party = invitation.invitationType == Api::InvitationType::party;
+  if (!party && invitation.invitationType != Api::InvitationType::lobby) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
+              "Invalid invite: couldn't find controller for invite type: %s",
+              InvitationTypeName(invitation.invitationType));
+    return HttpResponse(500, "INVALID_INVITATION_TYPE");
+  }
+  const LobbyEvent accepted = party ? kAcceptedPartyInvite : kAcceptedLegacyInvite;
+  if (!IsInLobby() && !RequestGameflowLobby()) return GameflowPreventedReply();
+  if (partiesBackend_ != nullptr && partiesBackend_->IsClashParty()) {
+    static_cast<void>(partiesBackend_->LeaveLobbyUnlessPending(invitation));
+  } else if (activeBackend_ != nullptr) {
+    static_cast<void>(activeBackend_->LeaveLobbyUnlessPending(invitation));
+  }
+  // Chosen after the leave, which may have waited through a shutdown.
+  LobbyBackend* backend = party ? static_cast<LobbyBackend*>(partiesBackend_.get())
+                                : static_cast<LobbyBackend*>(platformBackend_.get());
+  if (backend == nullptr) return HttpResponse(500, kInvalidLobby);
+  MaybeType<Failure, void> outcome = backend->AcceptInvitation(id);
+  if (outcome.IsFailure()) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Unable to accept invitation to lobby: %s",
+              outcome.Message());
+    return FailureReply(outcome.GetFailure());
+  }
+  // The platform accept published the v1 lobby before this event entered it, which then read
+  // as a Delete: the joined lobby is published now.
+  if (stateMachine_.ProcessEvent(accepted) && !party) PublishV1LobbyParts();
+  return HttpResponse();
+}
+
+HttpResponse LobbyPlugin::HandleDeclineReceivedInvitation(const std::string& invitationId) {
+  LobbyUpdateBatch batch(*this);
+  const std::string id = invitationId;
+  const std::optional<Api::ReceivedInvitationDto> found =
+      receivedInvitations_.FindToAnswer(id, "decline");
+  if (!found.has_value()) return MakeNotFound(std::string_view(kInvitationNotFound));
+  const std::int32_t queueId = found->gameConfig.queueId;
+  LobbyBackend* backend = partiesBackend_ != nullptr && partiesBackend_->IsEnabledForQueue(queueId)
+                              ? static_cast<LobbyBackend*>(partiesBackend_.get())
+                              : static_cast<LobbyBackend*>(platformBackend_.get());
+  if (backend == nullptr) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
+              "Unable to decline invitation to lobby: couldn't find controller for queue: %d",
+              queueId);
+    return HttpResponse(500, kInvalidLobby);
+  }
+  MaybeType<Failure, void> outcome = backend->DeclineInvitation(id);
+  if (outcome.IsFailure()) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "%s", outcome.Message());
+    return FailureReply(outcome.GetFailure());
+  }
+  return HttpResponse();
+}
+
+HttpResult<std::vector<Api::LobbyInvitationDto>> LobbyPlugin::HandlePostEogInvitations(
+    const std::vector<Api::LobbyInvitationDto>& invitations) {
+  LobbyUpdateBatch batch(*this);
+  if (!playerStatus_.canInviteOthersAtEog) return HttpResponse(400, "INVALID_REQUEST");
+  std::vector<Api::LobbyInvitationDto> requested = invitations;
+  if (partiesBackend_ == nullptr) return HttpResponse(500, kInvalidLobby);
+  MaybeType<Failure, std::vector<Api::LobbyInvitationDto>> sent =
+      partiesBackend_->SendInvitations(std::move(requested));
+  if (sent.IsFailure()) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
+              "Unable to send invitations to the current party: %s", sent.Message());
+    return FailureReply(sent.GetFailure());
+  }
+  LogPrintf(kLogLevelOkay, kLobbyLogChannel, 0, "Invitations sent");
+  return std::move(sent).Value();
+}
+
+void LobbyPlugin::OnLobbyStatus(const LCDS::LobbyStatus& message) {
+  LobbyUpdateBatch batch(*this);
+  const LCDS::LobbyStatus status = message;
+  const std::uint64_t handedOn = ++lobbyStatusCount_;
+  const Api::Lobby current = lobby_;
+  const std::shared_ptr<LobbyController> controller =
+      GetLobbyController(current.isCustom, current.queueId);
+  MaybeType<Failure, Api::Lobby> lobby = Failure(500, kInvalidLobby);
+  if (controller != nullptr) lobby = controller->HandleLobbyStatus(current, status);
+  // A newer status handed on while the controller waited stands; this one is dropped.
+  if (handedOn != lobbyStatusCount_) return;
+  if (lobby.HasValue()) {
+    const std::string& lobbyId = lobby.Value().invitationId;
+    if (abandonedLobbyInvitationIds_.contains(lobbyId)) {
+      LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0,
+                "Ignoring update from abandoned lobby.invitationId %s", lobbyId.c_str());
+      return;
+    }
+    SetLobby(lobby.Value());
+  }
+  PublishV1LobbyParts();
+  UpdatePartyRewards();
+  if (status.owner.summonerId == localSummonerId_) stateMachine_.ProcessEvent(kGetPromoted);
+  AutoGrantInvite(status.owner.summonerId);
+}
+
+void LobbyPlugin::OnRemovedFromLobbyNotification(
+    const LCDS::RemovedFromLobbyNotification& message) {
+  LobbyUpdateBatch batch(*this);
+  AddRemovedFromLobbyNotification(message.removalReason);
+}
+
+void LobbyPlugin::AddRemovedFromLobbyNotification(LCDS::RemovalReason reason) {
+  const char* name = RemovalReasonName(reason);
+  const std::string reasonText =
+      name != nullptr ? std::string(name) : std::to_string(static_cast<int>(reason));
+  static_cast<void>(AddLobbyNotification(MakeLobbyNotification(reasonText, {localSummonerId_})));
+  OnRemovedFromLobby(reason);
+}
+
+void LobbyPlugin::OnRemovedFromLobby(LCDS::RemovalReason reason) {
+  if (!IsInLobby()) {
+    LogPrintf(kLogLevelOkay, kLobbyLogChannel, 0,
+              "Received a removed from lobby notification but we weren't in a lobby.");
+  } else {
+    countdown_.StopCountdown();
+    autoGrantedMemberIds_.clear();
+    switch (reason) {
+      case LCDS::RemovalReason::KICKED: {
+        lobby_.wasKicked = true;
+        const std::uint64_t localId = localSummonerId_;
+        const auto removed = std::remove_if(
+            lobby_.members.begin(), lobby_.members.end(),
+            [localId](const Api::LobbyMember& member) { return member.id == localId; });
+        if (removed != lobby_.members.end()) {
+          lobby_.members.erase(removed, lobby_.members.end());
+          SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/lobby/members", lobby_.members);
+        }
+        auto invitation = std::find_if(
+            lobby_.invitations.begin(), lobby_.invitations.end(),
+            [localId](const Api::LobbyInvitation& entry) { return entry.toSummonerId == localId; });
+        if (invitation != lobby_.invitations.end()) {
+          invitation->state = Api::LobbyInvitationState::Kicked;
+          SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/lobby/invitations", lobby_.invitations);
+        }
+        PublishV1Lobby(lobby_);
+        stateMachine_.ProcessEvent(kKicked);
+        break;
+      }
+      case LCDS::RemovalReason::DESTROYED:
+        stateMachine_.ProcessEvent(kLobbyDestroyed);
+        break;
+      case LCDS::RemovalReason::PROGRESSED:
+        stateMachine_.ProcessEvent(kProgressed);
+        break;
+    }
+  }
+  notifications_.Publish();
+}
+
+}  // namespace Zarn::Client::Lobby

@@ -1,0 +1,136 @@
+// The invitations the player received: the legacy ones, as their messages arrive, and the v2
+// list published at "/jyx-lobby/v2/received-invitations", which merges them with the parties
+// backend's invitations and leaves out blocked senders. Each legacy invitation is also published
+// at "/jyx-lobby/v1/received-invitations/<id>", OnHold while the game client runs.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "lobby/core/WatchedConfigValue.h"
+#include "lobby/model/LcdsRecords.h"
+#include "lobby/model/LobbyRecords.h"
+#include "lobby/model/LobbyViewRecords.h"
+#include "lobby/model/QueueRecords.h"
+#include "lobby/model/SiblingResourceRecords.h"
+#include "sdk/binding/BindingProperty.h"
+#include "sdk/runtime/AppModule.h"
+
+namespace Zarn::Client::Lobby {
+
+// What the received invitations need of the player who receives them.
+class InvitationRecipient {
+ public:
+  [[nodiscard]] virtual std::uint64_t LocalSummonerId() const = 0;
+  // Whether the player may join the game an invitation's `metaData` describes; may wait.
+  [[nodiscard]] virtual Api::Eligibility CheckInviteEligibility(
+      const BindingProperty& metaData) = 0;
+  // The party invitations, none without a parties backend; may wait.
+  [[nodiscard]] virtual std::vector<Api::ReceivedInvitationDto> PartyInvitations() = 0;
+
+ protected:
+  ~InvitationRecipient() = default;
+};
+
+class ReceivedInvitations {
+ public:
+  using BlockedPlayers = WatchedConfigValue<std::vector<Api::ChatBlockedPlayerResource>>;
+
+  // Publishes and asks through `runtime`; `blocked` are the players whose invitations are left
+  // out. All three must outlive this object.
+  ReceivedInvitations(AppModule& runtime, InvitationRecipient& recipient,
+                      const BlockedPlayers& blocked)
+      : runtime_(runtime), recipient_(recipient), blocked_(blocked) {}
+  ReceivedInvitations(const ReceivedInvitations&) = delete;
+  ReceivedInvitations& operator=(const ReceivedInvitations&) = delete;
+
+  // A legacy invitation message. ACTIVE refreshes the listed invitation of its id or, after the
+  // eligibility and summoner lookups, lists a new one (unless a revocation came meanwhile);
+  // ON_HOLD holds the listed one; REVOKED removes it. A blocked sender's invitation shows
+  // Declined. Each change is published, then the v2 list.
+  void OnReceivedInvitation(const LCDS::InvitationRequest& message);
+  // Merges, filters and sorts the v2 list and publishes it when it changed; a new pending
+  // invitation first flashes the window ("/zarnclient/ux-flash"). A list published during the
+  // flash stands.
+  void PublishReceivedInvitations();
+  // Whether `invitations` hold a pending one from a sender with none pending in the list
+  // published last.
+  [[nodiscard]] bool HasNewPendingInvitation(
+      const std::vector<Api::ReceivedInvitationDto>& invitations) const;
+  // When the game client starts or stops, republishes every legacy invitation, OnHold while it
+  // runs; the listed invitations keep their own states.
+  void SetGameClientRunning(bool running);
+  // Removes the first legacy invitation to the game `gameId` (its meta-data's "gameId") and
+  // publishes its Delete.
+  void RemoveReceivedInvitationForGame(std::uint64_t gameId);
+  // The display names of the invitation's two summoners, in one request; a failure is logged
+  // and leaves them.
+  void LookupInvitationSummoners(Api::LobbyInvitation& invitation);
+
+  // The legacy invitation `id`; none when it is not listed.
+  [[nodiscard]] std::optional<Api::LobbyInvitation> FindLegacy(const std::string& id) const;
+  // Marks the legacy invitation `id` Accepted, publishes it, removes it and publishes its Delete;
+  // nothing when it is no longer listed.
+  void RemoveAccepted(const std::string& id);
+  // Marks the legacy invitation `id` Declined and publishes it; nothing when it is not listed.
+  void MarkDeclined(const std::string& id);
+  // The v2 invitation `id` to accept or decline (`verb`), from the list published last, else the
+  // last invitation received when its id is `id`; none, logged, otherwise.
+  [[nodiscard]] std::optional<Api::ReceivedInvitationDto> FindToAnswer(const std::string& id,
+                                                                       const char* verb) const;
+  // The v2 list as last published.
+  [[nodiscard]] std::vector<Api::ReceivedInvitationDto> List() const { return published_; }
+  [[nodiscard]] std::size_t LegacyCount() const { return legacy_.size(); }
+
+  // The index of the first invitation with `invitationId`; none without one.
+  [[nodiscard]] static std::optional<std::size_t> FindReceivedInvitation(
+      const std::vector<Api::ReceivedInvitationDto>& invitations, const std::string& invitationId);
+  // Moves the invitations from `summonerIds` to the end of [first, last); the new end.
+  static std::vector<Api::ReceivedInvitationDto>::iterator EraseReceivedInvitationsFrom(
+      std::vector<Api::ReceivedInvitationDto>::iterator first,
+      std::vector<Api::ReceivedInvitationDto>::iterator last,
+      const std::set<std::uint64_t>& summonerIds);
+  // The local time as "%Y-%m-%d %H:%M:%S".
+  [[nodiscard]] static std::string FormatTimestamp();
+
+ private:
+  friend class ReceivedInvitationsTesting;
+
+  // A new invitation whose lookups wait, with the message count at which a revocation of its id
+  // came, so that messages handled meanwhile are not lost.
+  struct InFlight {
+    std::int32_t handlers = 0;
+    std::uint64_t revokedAt = 0;
+  };
+  // OnReceivedInvitation's steps, for the message's state.
+  void OnActive(const LCDS::InvitationRequest& request, std::uint64_t arrival, bool blocked);
+  void OnHold(const std::string& id);
+  void OnRevoked(const std::string& id, std::uint64_t arrival);
+  // Refreshes every listed invitation of the request's id in place, publishing each; whether
+  // there was one.
+  bool RefreshListed(const LCDS::InvitationRequest& request, bool blocked);
+  // What the front end sees of a legacy invitation: OnHold (Declined when `blocked`) while the
+  // game client runs.
+  [[nodiscard]] Api::LobbyInvitation Shown(const Api::LobbyInvitation& invitation,
+                                           bool blocked) const;
+  [[nodiscard]] bool IsBlocked(std::uint64_t summonerId) const;
+
+  AppModule& runtime_;
+  InvitationRecipient& recipient_;
+  const BlockedPlayers& blocked_;
+  // The legacy invitations in arrival order, and the v2 list as last published.
+  std::vector<Api::LobbyInvitation> legacy_;
+  std::vector<Api::ReceivedInvitationDto> published_;
+  // Never received from anywhere yet: answering an unlisted id compares with it.
+  Api::ReceivedInvitationDto lastReceived_;
+  bool gameClientRunning_ = false;
+  std::map<std::string, InFlight> inFlight_;
+  std::uint64_t messageCount_ = 0;
+};
+
+}  // namespace Zarn::Client::Lobby
