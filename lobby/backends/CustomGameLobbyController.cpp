@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "lobby/backends/ArrangedTeamLobbyController.h"
+#include "lobby/core/CustomGameRules.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/LobbyUpdateBatch.h"
@@ -39,10 +40,6 @@ constexpr char kIntermediateInCustomsPath[] =
 constexpr char kBotsInSkirmishPath[] =
     "/jyx-platform-config/v1/namespaces/CustomGame/BotsAvailableInSkirmish";
 constexpr char kChampionSummaryPath[] = "/jyx-game-data/assets/v1/champion-summary.json";
-
-bool HasPracticeTool(const std::string& mutator) {
-  return mutator.find(kPracticeToolMutator) != std::string::npos;
-}
 
 // A legacy call's failure as the status its exception class stands for, with its text.
 Failure MappedFailure(const Failure& failure) {
@@ -107,7 +104,7 @@ void CustomGameLobbyController::PublishBots() {
 MaybeType<Failure, Api::Lobby> CustomGameLobbyController::CreateLobby(const Api::Lobby& requested) {
   Api::Lobby attempt = requested;
   const bool practiceTool = attempt.customGameLobby.has_value() &&
-                            HasPracticeTool(attempt.customGameLobby->configuration.gameMutator);
+                            HasPracticeToolMutator(attempt.customGameLobby->configuration);
   if (!practiceTool) return CreatePracticeGame(attempt);
   MaybeType<Failure, Api::Lobby> created = CreatePracticeGame(attempt);
   if (created.HasValue() || created.GetFailure().Code() != 409) return created;
@@ -153,7 +150,7 @@ MaybeType<Failure, Api::Lobby> CustomGameLobbyController::CreatePracticeGame(
   config.gameMutators = GameTypeConfigFeatureNames(configuration.gameTypeConfig);
   if (!configuration.gameMutator.empty()) config.gameMutators.push_back(configuration.gameMutator);
   config.region = configuration.gameServerRegion;
-  if (HasPracticeTool(configuration.gameMutator)) MakePracticeToolGamePrivate(config, random);
+  if (HasPracticeToolMutator(configuration)) MakePracticeToolGamePrivate(config, random);
 
   MaybeType<Failure, LCDS::GameDTO> created =
       plugin->LcdsCallSync<LCDS::GameDTO>(kGameService, "createPracticeGame", config);
@@ -534,7 +531,7 @@ void CustomGameLobbyController::UpdateAvailableBots(const Api::Lobby& lobby) {
     const bool modeAllowed = configuration.gameMode == "CLASSIC" ||
                              (configuration.gameMode == "SKIRMISH" && botsInSkirmish);
     const bool mutatorAllowed =
-        configuration.gameMutator.empty() || HasPracticeTool(configuration.gameMutator);
+        configuration.gameMutator.empty() || HasPracticeToolMutator(configuration);
     allowed = mapAllowed && modeAllowed && mutatorAllowed;
   }
   if (allowed) {

@@ -19,8 +19,6 @@ class PlatformLobbyBackend final : public PlatformBackend {
   PlatformLobbyBackend() = default;
 
   void SetPlugin(LobbyPlugin* owner) override { plugin_ = owner; }
-  // Null until SetPlugin.
-  [[nodiscard]] LobbyPlugin* GetPlugin() const { return plugin_; }
 
   MaybeType<Failure, Api::LobbyDto> GetLobby() override;
   std::optional<Api::LobbyStatus> GetLobbyStatus() override;
@@ -43,6 +41,9 @@ class PlatformLobbyBackend final : public PlatformBackend {
   void HandleDodge(Api::GameflowGameDodge dodge) override;
 
  private:
+  // Reads the plugin pointer.
+  friend class PlatformLobbyBackendTesting;
+
   // The controller of the plugin's v1 lobby; null only before the plugin made its controllers.
   [[nodiscard]] std::shared_ptr<LobbyController> CurrentController() const;
 

@@ -130,10 +130,6 @@ inline constexpr char kPartyTypeClash[] = "clash";
 inline constexpr char kPartyTypeOpen[] = "open";
 inline constexpr char kPartyTypeClosed[] = "closed";
 
-inline constexpr char kPracticeToolMutator[] = "PracticeTool";
-// Maps on which custom games may have bots.
-inline constexpr std::array<std::int32_t, 2> kBotMapIds = {10, 11};
-
 // A tournament code: a short upper-case prefix and a hexadecimal identifier.
 inline constexpr char kTournamentCodePatternText[] =
     "^[A-Z]{2,4}[0-9a-fA-F]{5}-[0-9a-fA-F]{8}-[0-9a-fA-F]{4}-[0-9a-fA-F]{4}-[0-9a-fA-F]{4}-[0-9a-"

@@ -268,8 +268,4 @@ std::string LobbyPlugin::FormatTimestamp() {
   return std::string(text.View());
 }
 
-bool LobbyPlugin::HasPracticeToolMutator(const Api::LobbyCustomGameConfiguration& configuration) {
-  return configuration.gameMutator.find(kPracticeToolMutator) != std::string::npos;
-}
-
 }  // namespace Zarn::Client::Lobby

@@ -240,8 +240,6 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   [[nodiscard]] bool IsMemberInLobby(std::uint64_t summonerId) const;
   // The local time as "%Y-%m-%d %H:%M:%S".
   [[nodiscard]] static std::string FormatTimestamp();
-  [[nodiscard]] static bool HasPracticeToolMutator(
-      const Api::LobbyCustomGameConfiguration& configuration);
 
   // Backends: the controller set's lookups, the queue availability and the operations that the
   // platform backend and the controllers call. ChangeLobbyQueue and the member, invitation and
@@ -337,7 +335,6 @@ class LobbyPlugin : public Zarn::Client::Plugin {
   [[nodiscard]] LobbyBackend* ActiveBackend() const { return activeBackend_; }
   // Null after Shutdown.
   [[nodiscard]] PartiesBackend* GetPartiesBackend() const { return partiesBackend_.get(); }
-  [[nodiscard]] PlatformBackend* GetPlatformBackend() const { return platformBackend_.get(); }
 
   // The premade-eligibility rules: their hash, its listeners and the queue copy.
   [[nodiscard]] EligibilityRules& GetEligibilityRules() { return eligibilityRules_; }

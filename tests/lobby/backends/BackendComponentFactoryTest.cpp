@@ -13,6 +13,7 @@
 #include "lobby/backends/InvalidLobbyController.h"
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/backends/PlatformLobbyBackend.h"
+#include "lobby/backends/PlatformLobbyBackendTesting.h"
 #include "lobby/backends/TeamBuilderLobbyController.h"
 #include "lobby/core/LobbyController.h"
 #include "sdk/base/FailureTesting.h"
@@ -57,10 +58,10 @@ TEST(BackendComponentFactoryTest, MakesTheRealBackendsPlatformWithoutPlugin) {
   ASSERT_NE(dynamic_cast<PartiesLobbyBackend*>(parties.get()), nullptr);
   auto* real = dynamic_cast<PlatformLobbyBackend*>(platform.get());
   ASSERT_NE(real, nullptr);
-  EXPECT_EQ(real->GetPlugin(), nullptr);
+  EXPECT_EQ(PlatformLobbyBackendTesting::Plugin(*real), nullptr);
   auto* somePlugin = reinterpret_cast<LobbyPlugin*>(real);  // compared, never called
   platform->SetPlugin(somePlugin);
-  EXPECT_EQ(real->GetPlugin(), somePlugin);
+  EXPECT_EQ(PlatformLobbyBackendTesting::Plugin(*real), somePlugin);
   // Nothing of the parties state exists before a start.
   EXPECT_FALSE(parties->loginSession.IsAvailable());
   EXPECT_FALSE(parties->enabledFlag.IsTrue());

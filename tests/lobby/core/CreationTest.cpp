@@ -118,7 +118,7 @@ TEST(CreationTest, APostAnswersEachFailureWithItsCodeAnd500ForNone) {
        "OutOfLobby"},
       {"preparation, 409", Failure(409, "busy party"), none, none, 409, "busy party", false,
        "OutOfLobby"},
-      {"change, no code", none, Failure(0, "Not built: X"), none, 500, "Not built: X", true,
+      {"change, no code", none, Failure(0, "no change"), none, 500, "no change", true,
        "OutOfLobby"},
       {"change, 503", none, Failure(503, "down"), none, 503, "down", true, "OutOfLobby"},
       {"read after creation, no code", none, none, Failure(0, "no view"), 500, "no view", false,
@@ -271,7 +271,7 @@ TEST(CreationTest, JoiningAnOpenPartyFromASoloLobbyLeavesItAndQuitsItsState) {
     std::string state;
   };
   const std::vector<Case> cases = {
-      {"join fails", Failure(0, "Not built: JoinOpenParty"), 500, "OutOfLobby"},
+      {"join fails", Failure(0, "party full"), 500, "OutOfLobby"},
       {"join succeeds", MaybeType<Failure, void>::Success(), 0, "PartyLobby"},
   };
   for (const Case& c : cases) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/CoreScript.h"
+#include "lobby/core/CustomGameRules.h"
 #include "lobby/core/LobbyFlow.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "sdk/base/FailureTesting.h"
@@ -44,7 +45,7 @@ Host::ScriptedReply Refusal(uint32_t status) {
 TEST(LobbyPluginTest, StartRunsItsStepsInOrderInsideOneBatch) {
   LobbyRig rig;
   EXPECT_EQ(
-      rig.Entries({"log LobbyFlow", "log Not built", "parties.", "platform."}),
+      rig.Entries({"log LobbyFlow", "parties.", "platform."}),
       (Names{Entering("LobbyFlow"), Entering("OutOfLobby"), "parties.Start", "platform.SetPlugin",
              // The closing batch's rebuild.
              "parties.BuildReceivedInvitations", "parties.SchedulePresenceUpdate",
@@ -122,7 +123,7 @@ TEST(LobbyPluginTest, ShutdownInAPartyLobbyDropsDeregistersLeavesAndDeletesInOrd
     for (const std::string& entry : rest) EXPECT_TRUE(entry.starts_with("unsubscribe ")) << entry;
     EXPECT_EQ(rig.plugin->GetStateMachine().GetCurrentState(), nullptr);
     EXPECT_EQ(rig.plugin->GetPartiesBackend(), nullptr);
-    EXPECT_EQ(rig.plugin->GetPlatformBackend(), nullptr);
+    EXPECT_EQ(LobbyPluginTesting::GetPlatformBackend(*rig.plugin), nullptr);
     EXPECT_EQ(rig.plugin->ActiveBackend(), nullptr);
     EXPECT_TRUE(LobbyPluginTesting::Analytics(*rig.plugin).friends.listeners.empty());
     EXPECT_TRUE(LobbyPluginTesting::PlatformId(*rig.plugin).path.empty());
@@ -472,7 +473,7 @@ TEST(LobbyPluginTest, SmallOperations) {
     SCOPED_TRACE(mutator);
     Lobby::Api::LobbyCustomGameConfiguration configuration;
     configuration.gameMutator = mutator;
-    EXPECT_EQ(Lobby::LobbyPlugin::HasPracticeToolMutator(configuration), practice);
+    EXPECT_EQ(Lobby::HasPracticeToolMutator(configuration), practice);
   }
 
   const std::string timestamp = Lobby::LobbyPlugin::FormatTimestamp();
