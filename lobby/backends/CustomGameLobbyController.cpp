@@ -1,5 +1,6 @@
 #include "lobby/backends/CustomGameLobbyController.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -7,6 +8,7 @@
 
 #include "lobby/backends/ArrangedTeamLobbyController.h"
 #include "lobby/core/CustomGameRules.h"
+#include "lobby/core/GameflowPhaseNames.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/LobbyUpdateBatch.h"
@@ -526,8 +528,9 @@ void CustomGameLobbyController::UpdateAvailableBots(const Api::Lobby& lobby) {
   bool allowed = false;
   if (lobby.customGameLobby.has_value()) {
     const Api::LobbyCustomGameConfiguration& configuration = lobby.customGameLobby->configuration;
-    const bool mapAllowed = configuration.mapId == 10 || configuration.mapId == 11 ||
-                            (configuration.mapId == 12 && botsInSkirmish);
+    const bool mapAllowed =
+        std::find(kBotMapIds.begin(), kBotMapIds.end(), configuration.mapId) != kBotMapIds.end() ||
+        (configuration.mapId == 12 && botsInSkirmish);
     const bool modeAllowed = configuration.gameMode == "CLASSIC" ||
                              (configuration.gameMode == "SKIRMISH" && botsInSkirmish);
     const bool mutatorAllowed =

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "lobby/core/LobbyFlow.h"
 #include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/PartyTypes.h"
 
 namespace Zarn::Client::Lobby {
 

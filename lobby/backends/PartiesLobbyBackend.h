@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "lobby/backends/PartiesServiceClient.h"
-#include "lobby/core/LobbyFlow.h"
 #include "lobby/core/PartiesBackend.h"
+#include "lobby/core/PartyTypes.h"
 #include "lobby/model/PartiesRecords.h"
 #include "sdk/binding/BindingProperty.h"
 #include "sdk/runtime/ResourceObservation.h"

@@ -8,8 +8,8 @@
 
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/core/LobbyConventions.h"
-#include "lobby/core/LobbyFlow.h"
 #include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyTimerNames.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"

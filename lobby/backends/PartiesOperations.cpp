@@ -10,10 +10,10 @@
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/core/EligibilityRules.h"
 #include "lobby/core/LobbyConventions.h"
-#include "lobby/core/LobbyFlow.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "lobby/core/PositionCoverage.h"
+#include "lobby/core/PositionNames.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
 #include "sdk/runtime/Requests.h"
@@ -25,7 +25,6 @@ namespace {
 using Role = Api::PartyMemberRoleEnum;
 using Code = Api::EligibilityRestrictionCode;
 
-constexpr char kUnselected[] = "UNSELECTED";
 constexpr std::int32_t kSmallestPartySize = 5;
 // The queue whose parties are told when their size does not fit.
 constexpr std::int32_t kTeamSizeRestrictedQueue = 440;
@@ -116,8 +115,9 @@ Api::LobbyParticipantDto MakeParticipant(const Api::PartyMemberDto& member,
   if (showPositions) {
     const std::vector<std::string>& positions = member.metadata.positionPref;
     // Two empty preferences are sent as an empty list.
-    participant.firstPositionPreference = positions.empty() ? kUnselected : positions[0];
-    participant.secondPositionPreference = positions.size() >= 2 ? positions[1] : kUnselected;
+    participant.firstPositionPreference = positions.empty() ? kPositionUnselected : positions[0];
+    participant.secondPositionPreference =
+        positions.size() >= 2 ? positions[1] : kPositionUnselected;
   }
   return participant;
 }
@@ -151,7 +151,7 @@ bool FullTeamCovered(const std::vector<Api::PartyMemberDto>& members, bool showP
     if (!member.ready.value_or(false)) return false;
     if (!showPositions) return true;
     const std::vector<std::string>& positions = member.metadata.positionPref;
-    return !positions.empty() && !positions[0].empty() && positions[0] != kUnselected;
+    return !positions.empty() && !positions[0].empty() && positions[0] != kPositionUnselected;
   });
 }
 

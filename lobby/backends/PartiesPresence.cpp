@@ -11,8 +11,9 @@
 
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/core/LobbyConventions.h"
-#include "lobby/core/LobbyFlow.h"
 #include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyTimerNames.h"
+#include "lobby/core/PartyTypes.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
 #include "sdk/binding/TypedConversions.h"

@@ -4,9 +4,9 @@
 #include <unordered_map>
 #include <utility>
 
+#include "lobby/backends/PartiesErrorCodes.h"
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/core/LobbyConventions.h"
-#include "lobby/core/LobbyFlow.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"

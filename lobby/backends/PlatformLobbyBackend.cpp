@@ -9,6 +9,7 @@
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyFlow.h"
 #include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyReplyTexts.h"
 #include "lobby/core/LobbyViews.h"
 #include "sdk/api/HttpResponse.h"
 #include "sdk/base/Format.h"
@@ -80,7 +81,7 @@ MaybeType<Failure, void> PlatformLobbyBackend::PromoteMember(std::uint64_t summo
 MaybeType<Failure, void> PlatformLobbyBackend::SetPositionPreferences(
     Api::LobbyPositionPreferences preferences) {
   const std::shared_ptr<LobbyController> controller = CurrentController();
-  if (controller == nullptr) return Failure(500, "INVALID_LOBBY");
+  if (controller == nullptr) return Failure(500, kInvalidLobby);
   BindingHttpResult result = controller->SetPositionPreferences(std::move(preferences));
   if (!result.IsOk()) return WrapResult(result, "Couldn't select position preferences: %1");
   return MaybeType<Failure, void>::Success();

@@ -4,6 +4,7 @@
 #include <random>
 #include <string>
 
+#include "lobby/core/CustomGameRules.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/QueueFeatures.h"
 
@@ -39,7 +40,7 @@ void BuildCustomGameLobbyFromGameDto(Api::Lobby& lobby, const LCDS::GameDTO& gam
   lobby.gameMode = game.gameMode;
   lobby.maximumParticipantListSize =
       game.maxNumPlayers > 0 ? static_cast<std::uint32_t>(game.maxNumPlayers) : 0;
-  if (configuration.gameMutator.find("PracticeTool") != std::string::npos) {
+  if (HasPracticeToolMutator(configuration)) {
     configuration.maxPlayerCount = practiceToolPlayerCount;
   }
   lobby.isCustom = true;

@@ -7,6 +7,7 @@
 
 #include "lobby/core/LobbyController.h"
 #include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyReplyTexts.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 
 namespace Zarn::Client::Lobby {
@@ -26,7 +27,7 @@ HttpResponse LobbyPlugin::AddCustomBot(const Api::LobbyBotParams& parameters) {
   const Api::LobbyBotParams bot = parameters;
   const std::shared_ptr<LobbyController> controller =
       GetLobbyController(lobby_.isCustom, lobby_.queueId);
-  if (controller == nullptr) return HttpResponse(500, "INVALID_LOBBY");
+  if (controller == nullptr) return HttpResponse(500, kInvalidLobby);
   return BotReply(controller->AddBot(bot));
 }
 
@@ -37,7 +38,7 @@ HttpResponse LobbyPlugin::HandlePostCustomBot(const std::string& summonerInterna
   const Api::LobbyBotParams bot = parameters;
   const std::shared_ptr<LobbyController> controller =
       GetLobbyController(lobby_.isCustom, lobby_.queueId);
-  if (controller == nullptr) return HttpResponse(500, "INVALID_LOBBY");
+  if (controller == nullptr) return HttpResponse(500, kInvalidLobby);
   return BotReply(controller->UpdateCustomBot(lobby_, name, bot));
 }
 
@@ -46,21 +47,21 @@ HttpResponse LobbyPlugin::RemoveCustomBot(const std::string& summonerInternalNam
   const std::string name = summonerInternalName;
   const std::shared_ptr<LobbyController> controller =
       GetLobbyController(lobby_.isCustom, lobby_.queueId);
-  if (controller == nullptr) return HttpResponse(500, "INVALID_LOBBY");
+  if (controller == nullptr) return HttpResponse(500, kInvalidLobby);
   return BotReply(controller->RemoveBot(lobby_, name));
 }
 
 HttpResult<std::vector<Api::LobbyBotChampion>> LobbyPlugin::GetAvailableBots() {
   const std::shared_ptr<LobbyController> controller =
       GetLobbyController(lobby_.isCustom, lobby_.queueId);
-  if (controller == nullptr) return HttpResponse(500, "INVALID_LOBBY");
+  if (controller == nullptr) return HttpResponse(500, kInvalidLobby);
   return controller->GetAvailableBots();
 }
 
 HttpResult<bool> LobbyPlugin::GetBotsEnabled() {
   const std::shared_ptr<LobbyController> controller =
       GetLobbyController(lobby_.isCustom, lobby_.queueId);
-  if (controller == nullptr) return HttpResponse(500, "INVALID_LOBBY");
+  if (controller == nullptr) return HttpResponse(500, kInvalidLobby);
   return controller->GetBotsEnabled();
 }
 

@@ -5,6 +5,7 @@
 
 #include "lobby/core/LobbyController.h"
 #include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyTimerNames.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "lobby/model/ApiTypeRegistrars.h"
 #include "sdk/base/Fnv1a.h"

@@ -18,6 +18,7 @@
 #include "lobby/core/LobbyController.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyReplyTexts.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "lobby/core/LobbyViews.h"
 #include "lobby/core/RecordEquality.h"

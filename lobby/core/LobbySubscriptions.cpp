@@ -7,6 +7,7 @@
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "lobby/core/PartiesBackend.h"
+#include "lobby/model/LegacyClassNames.h"
 #include "sdk/runtime/ResourceObservation.h"
 #include "sdk/runtime/ServiceProxy.h"
 #include "sdk/runtime/TypedEvents.h"
@@ -46,21 +47,13 @@ void WatchWith(LobbyPlugin& plugin, WatchedConfigValue<T>& watched, const char* 
 }  // namespace
 
 void LobbyPlugin::SubscribeEvents() {
-  SubscribeLcds(*this,
-                "com.zarnworks.platform.client.dynamic.configuration."
-                "ClientDynamicConfigurationNotification",
-                &LobbyPlugin::OnDynamicClientConfig);
-  SubscribeLcds(*this, "com.zarnworks.platform.gameinvite.contract.LobbyStatus",
-                &LobbyPlugin::OnLobbyStatus);
-  SubscribeLcds(*this, "com.zarnworks.platform.gameinvite.contract.InvitationRequest",
-                &LobbyPlugin::OnReceivedInvitation);
-  SubscribeLcds(*this, "com.zarnworks.platform.gameinvite.contract.RemovedFromLobbyNotification",
-                &LobbyPlugin::OnRemovedFromLobbyNotification);
-  SubscribeLcds(*this, "com.zarnworks.platform.gameinvite.contract.InvitePrivileges",
-                &LobbyPlugin::OnInvitePrivilegesNotification);
-  SubscribeLcds(*this, "com.zarnworks.platform.game.GameDTO", &LobbyPlugin::OnPracticeGameUpdate);
-  SubscribeLcds(*this, "com.zarnworks.platform.game.message.GameNotification",
-                &LobbyPlugin::OnPlayerBannedFromGame);
+  SubscribeLcds(*this, kDynamicConfigurationClass, &LobbyPlugin::OnDynamicClientConfig);
+  SubscribeLcds(*this, kLobbyStatusClass, &LobbyPlugin::OnLobbyStatus);
+  SubscribeLcds(*this, kInvitationRequestClass, &LobbyPlugin::OnReceivedInvitation);
+  SubscribeLcds(*this, kRemovedFromLobbyClass, &LobbyPlugin::OnRemovedFromLobbyNotification);
+  SubscribeLcds(*this, kInvitePrivilegesClass, &LobbyPlugin::OnInvitePrivilegesNotification);
+  SubscribeLcds(*this, kGameDtoClass, &LobbyPlugin::OnPracticeGameUpdate);
+  SubscribeLcds(*this, kGameNotificationClass, &LobbyPlugin::OnPlayerBannedFromGame);
 
   Observe(*this, "/jyx-game-queues/v1/custom", &LobbyPlugin::OnCustomQueueAvailability);
   // Replaces the parties backend's own observation of the session: the plugin hands each

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "lobby/model/LegacyClassNames.h"
+
 namespace Zarn::Client::Testing {
 
 namespace {

@@ -19,6 +19,7 @@
 #include "lobby/backends/InvalidLobbyController.h"
 #include "lobby/backends/PlatformLobbyBackend.h"
 #include "lobby/backends/TeamBuilderLobbyController.h"
+#include "lobby/model/LegacyClassNames.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 
 namespace Zarn::Client::Testing {

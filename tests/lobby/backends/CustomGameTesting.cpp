@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "host/HostValue.h"
+#include "lobby/model/LegacyClassNames.h"
 #include "sdk/runtime/PluginLoader.h"
 
 namespace Zarn::Client::Testing {

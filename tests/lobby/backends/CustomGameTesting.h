@@ -16,6 +16,7 @@
 #include "host/PluginHost.h"
 #include "lobby/backends/CustomGameLobbyController.h"
 #include "lobby/backends/PlatformLobbyBackend.h"
+#include "lobby/model/LegacyClassNames.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 
 namespace Zarn::Client::Testing {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "lobby/core/LobbyTimerNames.h"
 #include "tests/lobby/backends/PartiesStateTesting.h"
 
 namespace Zarn::Client::Lobby {

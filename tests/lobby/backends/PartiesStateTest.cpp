@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/ResourceEventName.h"
+#include "lobby/core/LobbyTimerNames.h"
 #include "sdk/binding/TypedConversions.h"
 #include "tests/lobby/backends/PartiesStateTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "lobby/model/LegacyClassNames.h"
 #include "tests/lobby/core/GameflowTesting.h"
 
 namespace Zarn::Client::Lobby {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "lobby/core/LobbyUpdateBatch.h"
+#include "lobby/model/LegacyClassNames.h"
 #include "sdk/binding/JsonText.h"
 #include "tests/lobby/core/GameflowTesting.h"
 

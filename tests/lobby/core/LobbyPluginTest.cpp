@@ -13,6 +13,7 @@
 #include "host/CoreScript.h"
 #include "lobby/core/CustomGameRules.h"
 #include "lobby/core/LobbyFlow.h"
+#include "lobby/core/LobbyTimerNames.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "sdk/base/FailureTesting.h"
 #include "sdk/runtime/Requests.h"

@@ -9,8 +9,8 @@
 
 #include "host/LegacyPlatform.h"
 #include "host/ServiceProxyService.h"
-#include "lobby/core/LobbyFlow.h"
 #include "lobby/core/LobbyPartyRewards.h"
+#include "lobby/model/LegacyClassNames.h"
 #include "sdk/binding/JsonText.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 

@@ -199,7 +199,7 @@ TEST_F(ReceivedTest, MessagesForAnIdWhoseLookupsWaitAreNotLost) {
     });
     const std::string second = c.second;
     W().host_.OnYield(1, [this, second] {
-      ASSERT_TRUE(W().legacy_.Push(kInvitationClass, InvitationJson("inv-1", second)));
+      ASSERT_TRUE(W().legacy_.Push(kInvitationRequestClass, InvitationJson("inv-1", second)));
     });
     const std::size_t events = W().EventMark();
     W().PushInvitation("inv-1", "ACTIVE");
