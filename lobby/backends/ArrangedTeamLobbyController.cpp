@@ -26,10 +26,10 @@ MaybeType<Failure, Api::Lobby> ArrangedTeamLobbyController::CreateLobby(
   // A copy first: `requested` may be the plugin's own lobby.
   Api::Lobby lobby = requested;
   Api::LobbyMember local;
-  local.id = plugin->LocalSummonerId();
+  local.id = Plugin()->LocalSummonerId();
   local.isOwner = true;
   local.canInviteOthers = true;
-  MaybeType<Failure, Api::Queue> queue = plugin->FindQueue(lobby.queueId);
+  MaybeType<Failure, Api::Queue> queue = Plugin()->FindQueue(lobby.queueId);
   if (queue.IsFailure()) {
     return Failure(400, Format("Requested matchmaking queue %1 does not exist. Lobby will not be "
                                "created. Error: %2",
@@ -50,10 +50,10 @@ MaybeType<Failure, Api::Lobby> ArrangedTeamLobbyController::CreatePlatformLobby(
   MaybeType<Failure, std::string> difficulty = BotDifficultyForQueue(queueId);
   MaybeType<Failure, LCDS::LobbyStatus> status =
       difficulty.IsFailure()
-          ? plugin->LcdsCallSync<LCDS::LobbyStatus>(kInviteService, "createArrangedTeamLobby",
-                                                    queueId)
-          : plugin->LcdsCallSync<LCDS::LobbyStatus>(kInviteService, "createArrangedBotTeamLobby",
-                                                    queueId, difficulty.Value());
+          ? Plugin()->LcdsCallSync<LCDS::LobbyStatus>(kInviteService, "createArrangedTeamLobby",
+                                                      queueId)
+          : Plugin()->LcdsCallSync<LCDS::LobbyStatus>(kInviteService, "createArrangedBotTeamLobby",
+                                                      queueId, difficulty.Value());
   if (status.IsFailure()) return Failure(0, std::string(status.Message()));
   return CreateLobbyForQueue(status.Value());
 }
@@ -62,7 +62,7 @@ bool ArrangedTeamLobbyController::LeaveLobby(const Api::Lobby& current) {
   // Without an invitation id the lobby never reached the platform.
   if (current.invitationId.empty()) return true;
   LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Leaving Platform lobby");
-  MaybeType<Failure, void> left = plugin->LcdsCallSync<void>(kInviteService, "leave");
+  MaybeType<Failure, void> left = Plugin()->LcdsCallSync<void>(kInviteService, "leave");
   if (left.IsFailure()) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Failed to leave Platform lobby: %s",
               left.Message());
@@ -78,7 +78,7 @@ MaybeType<Failure, LCDS::LobbyStatus> ArrangedTeamLobbyController::AcceptPlatfor
 
 MaybeType<Failure, LCDS::LobbyStatus> ArrangedTeamLobbyController::AcceptInvitation(
     const Api::LobbyInvitation& /*invitation*/, const std::string& invitationId) {
-  return AcceptPlatformInvitation(*plugin, invitationId);
+  return AcceptPlatformInvitation(*Plugin(), invitationId);
 }
 
 MaybeType<Failure, Api::Lobby> ArrangedTeamLobbyController::RefreshLobby(
@@ -100,7 +100,7 @@ BindingHttpResult ArrangedTeamLobbyController::PromotePlayer(std::uint64_t summo
 }
 
 BindingHttpResult ArrangedTeamLobbyController::KickPlayer(std::uint64_t summonerId) {
-  if (!plugin->IsMemberInLobby(summonerId)) return MakeNotFound(std::string_view());
+  if (!Plugin()->IsMemberInLobby(summonerId)) return MakeNotFound(std::string_view());
   return InviteServiceOperation("kick", summonerId);
 }
 

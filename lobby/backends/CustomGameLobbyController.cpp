@@ -97,10 +97,10 @@ void CustomGameLobbyController::PublishBots() {
   // A copy: the list is the controller's, and a publication may let the host call in.
   const std::vector<Api::LobbyBotChampion> bots = availableBots;
   const bool enabled = !bots.empty();
-  plugin->SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/lobby/custom/available-bots", bots);
-  plugin->SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/lobby/custom/bots-enabled", enabled);
-  plugin->SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v2/lobby/custom/available-bots", bots);
-  plugin->SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v2/lobby/custom/bots-enabled", enabled);
+  Plugin()->SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/lobby/custom/available-bots", bots);
+  Plugin()->SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/lobby/custom/bots-enabled", enabled);
+  Plugin()->SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v2/lobby/custom/available-bots", bots);
+  Plugin()->SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v2/lobby/custom/bots-enabled", enabled);
 }
 
 MaybeType<Failure, Api::Lobby> CustomGameLobbyController::CreateLobby(const Api::Lobby& requested) {
@@ -126,7 +126,7 @@ MaybeType<Failure, Api::Lobby> CustomGameLobbyController::CreatePracticeGame(
                                     ? configuration.gameTypeConfig.id
                                     : configuration.mutators.id;
   MaybeType<Failure, Api::QueueGameTypeConfig> gameTypeConfig =
-      plugin->Request<Api::QueueGameTypeConfig>(
+      Plugin()->Request<Api::QueueGameTypeConfig>(
           HttpMethod::Get,
           Format("/jyx-game-queues/v1/game-type-config/%1/map/%2", configId, configuration.mapId));
   if (gameTypeConfig.IsFailure()) {
@@ -155,7 +155,7 @@ MaybeType<Failure, Api::Lobby> CustomGameLobbyController::CreatePracticeGame(
   if (HasPracticeToolMutator(configuration)) MakePracticeToolGamePrivate(config, random);
 
   MaybeType<Failure, LCDS::GameDTO> created =
-      plugin->LcdsCallSync<LCDS::GameDTO>(kGameService, "createPracticeGame", config);
+      Plugin()->LcdsCallSync<LCDS::GameDTO>(kGameService, "createPracticeGame", config);
   if (created.IsFailure()) {
     const Failure failure = MappedFailure(created.GetFailure());
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
@@ -165,7 +165,7 @@ MaybeType<Failure, Api::Lobby> CustomGameLobbyController::CreatePracticeGame(
   const LCDS::GameDTO createdGame = std::move(created).Value();
   Api::Lobby lobby =
       MakeCustomLobbyFromGameDto(createdGame, gameTypeConfig.Value(), practiceToolPlayerCount);
-  const std::uint64_t local = plugin->LocalSummonerId();
+  const std::uint64_t local = Plugin()->LocalSummonerId();
   RebuildCustomLobbyMembersFromGameDto(lobby, createdGame, local, local, {local}, championAliases);
   game = createdGame;
   ++gameGeneration;
@@ -182,7 +182,7 @@ MaybeType<Failure, Api::Lobby> CustomGameLobbyController::CreatePlatformLobby(
 
 bool CustomGameLobbyController::LeaveLobby(const Api::Lobby& /*current*/) {
   LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Leaving Platform lobby");
-  MaybeType<Failure, void> quit = plugin->LcdsCallSync<void>(kGameService, "quitGame");
+  MaybeType<Failure, void> quit = Plugin()->LcdsCallSync<void>(kGameService, "quitGame");
   if (quit.IsFailure()) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Failed to leave Platform lobby: %s",
               quit.Message());
@@ -193,7 +193,7 @@ bool CustomGameLobbyController::LeaveLobby(const Api::Lobby& /*current*/) {
 
 MaybeType<Failure, LCDS::LobbyStatus> CustomGameLobbyController::AcceptInvitation(
     const Api::LobbyInvitation& /*invitation*/, const std::string& invitationId) {
-  return ArrangedTeamLobbyController::AcceptPlatformInvitation(*plugin, invitationId);
+  return ArrangedTeamLobbyController::AcceptPlatformInvitation(*Plugin(), invitationId);
 }
 
 MaybeType<Failure, Api::Lobby> CustomGameLobbyController::RefreshLobby(const Api::Lobby& current,
@@ -203,19 +203,20 @@ MaybeType<Failure, Api::Lobby> CustomGameLobbyController::RefreshLobby(const Api
   Api::LcdsGameMetaData metaData;
   const BindingResult parsed = ParseJson(status.gameMetaData);
   BindingResult read;
-  if (parsed.IsOk() && plugin->Registry() != nullptr) {
-    ReadValue(read, metaData, parsed.Value(), *plugin->Registry());
+  if (parsed.IsOk() && Plugin()->Registry() != nullptr) {
+    ReadValue(read, metaData, parsed.Value(), *Plugin()->Registry());
   }
-  if (!parsed.IsOk() || plugin->Registry() == nullptr || !read.IsOk()) {
+  if (!parsed.IsOk() || Plugin()->Registry() == nullptr || !read.IsOk()) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Unable to deserialize gameMetaData");
   }
   MaybeType<Failure, LCDS::GameDTO> found =
-      plugin->LcdsCallSync<LCDS::GameDTO>(kGameService, "getGame", metaData.gameId);
+      Plugin()->LcdsCallSync<LCDS::GameDTO>(kGameService, "getGame", metaData.gameId);
   if (found.HasValue()) {
     const LCDS::GameDTO foundGame = std::move(found).Value();
-    MaybeType<Failure, Api::QueueGameTypeConfig> config = plugin->Request<Api::QueueGameTypeConfig>(
-        HttpMethod::Get,
-        Format("/jyx-game-queues/v1/game-type-config/%1", foundGame.gameTypeConfigId));
+    MaybeType<Failure, Api::QueueGameTypeConfig> config =
+        Plugin()->Request<Api::QueueGameTypeConfig>(
+            HttpMethod::Get,
+            Format("/jyx-game-queues/v1/game-type-config/%1", foundGame.gameTypeConfigId));
     BuildCustomGameLobbyFromGameDto(lobby, foundGame,
                                     config.HasValue() ? config.Value() : Api::QueueGameTypeConfig{},
                                     practiceToolPlayerCount);
@@ -231,7 +232,7 @@ MaybeType<Failure, Api::Lobby> CustomGameLobbyController::HandleLobbyStatus(
     const Api::Lobby& current, LCDS::LobbyStatus status) {
   Api::Lobby lobby = current;
   lobby.invitationId = status.invitationId;
-  const std::uint64_t local = plugin->LocalSummonerId();
+  const std::uint64_t local = Plugin()->LocalSummonerId();
   const auto apply = [&](std::vector<Api::LobbyMember>& list) {
     for (Api::LobbyMember& record : list) {
       for (const LCDS::Member& member : status.members) {
@@ -274,18 +275,18 @@ BindingHttpResult CustomGameLobbyController::KickPlayer(std::uint64_t summonerId
   for (const LCDS::PlayerParticipant& participant : game.observers) {
     if (participant.summonerId == summonerId) observer = true;
   }
-  if (!observer && !plugin->IsMemberInLobby(summonerId))
+  if (!observer && !Plugin()->IsMemberInLobby(summonerId))
     return MakeNotFound(std::string_view("Not found"));
   // Read before the waits, which may let a newer game replace it.
   const std::int64_t gameId = game.id;
-  MaybeType<Failure, Api::Summoner> summoner = plugin->Request<Api::Summoner>(
+  MaybeType<Failure, Api::Summoner> summoner = Plugin()->Request<Api::Summoner>(
       HttpMethod::Get, "/jyx-summoner/v1/summoners/" + std::to_string(summonerId));
   if (summoner.IsFailure()) {
     return MakeInternalServerError("Unable to find summoner: %1", summoner.Message());
   }
-  MaybeType<Failure, void> banned =
-      plugin->LcdsCallSync<void>(kGameService, observer ? "banObserverFromGame" : "banUserFromGame",
-                                 gameId, summoner->accountId);
+  MaybeType<Failure, void> banned = Plugin()->LcdsCallSync<void>(
+      kGameService, observer ? "banObserverFromGame" : "banUserFromGame", gameId,
+      summoner->accountId);
   if (banned.IsFailure())
     return MakeInternalServerError("Failed to kick user: %1", banned.Message());
   return BindingHttpResult();
@@ -302,14 +303,14 @@ MaybeType<Failure, void> CustomGameLobbyController::SwitchTeam(Api::Lobby& lobby
   if (lobby.localMember.isSpectator) {
     if (!toOne && !toTwo) return Failure(412, kInvalidTeam);
     const std::int32_t teamId = toOne ? 100 : 200;
-    switched = plugin->LcdsCallSync<void>(kGameService, "switchObserverToPlayer", gameId, teamId);
+    switched = Plugin()->LcdsCallSync<void>(kGameService, "switchObserverToPlayer", gameId, teamId);
     failureTemplate = "Failed to switch to team: %1";
   } else if (team == "spectator") {
-    switched = plugin->LcdsCallSync<void>(kGameService, "switchPlayerToObserver", gameId);
+    switched = Plugin()->LcdsCallSync<void>(kGameService, "switchPlayerToObserver", gameId);
     failureTemplate = "Failed to switch to observer: %1";
   } else if (toOne || toTwo || team.empty()) {
     // The platform moves the player to the other team, whichever was named.
-    switched = plugin->LcdsCallSync<void>(kGameService, "switchTeams", gameId);
+    switched = Plugin()->LcdsCallSync<void>(kGameService, "switchTeams", gameId);
     failureTemplate = "Failed to switch team: %1";
   } else {
     return Failure(412, kInvalidTeam);
@@ -329,12 +330,12 @@ MaybeType<Failure, void> CustomGameLobbyController::HandleGameDto(Api::Lobby& lo
   const std::uint64_t generation = ++gameGeneration;
   if (update.gameState == kPhaseTerminated) {
     Api::Lobby ended;
-    ended.invitationId = plugin->V1Lobby().invitationId;
-    plugin->ApplyLobbyUpdate(ended);
+    ended.invitationId = Plugin()->V1Lobby().invitationId;
+    Plugin()->ApplyLobbyUpdate(ended);
     return MaybeType<Failure, void>::Success();
   }
   if (update.gameState != kPhaseTeamSelect) return MaybeType<Failure, void>::Success();
-  MaybeType<Failure, Api::QueueGameTypeConfig> config = plugin->Request<Api::QueueGameTypeConfig>(
+  MaybeType<Failure, Api::QueueGameTypeConfig> config = Plugin()->Request<Api::QueueGameTypeConfig>(
       HttpMethod::Get, Format("/jyx-game-queues/v1/game-type-config/%1", update.gameTypeConfigId));
   if (config.IsFailure()) {
     return Failure(500, Format("Unable to map GameDTO, Invalid GameTypeConfig %1: %2",
@@ -355,9 +356,9 @@ MaybeType<Failure, void> CustomGameLobbyController::HandleGameDto(Api::Lobby& lo
   collect(lobby.members);
   if (lobby.customGameLobby.has_value()) collect(lobby.customGameLobby->spectators);
   BuildCustomGameLobbyFromGameDto(lobby, update, config.Value(), practiceToolPlayerCount);
-  RebuildCustomLobbyMembersFromGameDto(lobby, update, plugin->LocalSummonerId(), ownerId,
+  RebuildCustomLobbyMembersFromGameDto(lobby, update, Plugin()->LocalSummonerId(), ownerId,
                                        inviterIds, championAliases);
-  plugin->PublishV1LobbyParts();
+  Plugin()->PublishV1LobbyParts();
   return MaybeType<Failure, void>::Success();
 }
 
@@ -369,9 +370,9 @@ CustomGameLobbyController::StartChampionSelection(Api::Lobby& lobby) {
   }
   if (!lobby.customGameLobby.has_value()) return Failure(400, kConfigurationMissing);
   MaybeType<Failure, LCDS::StartChampSelectDto> started =
-      plugin->LcdsCallSync<LCDS::StartChampSelectDto>(kGameService, "startChampionSelection",
-                                                      lobby.customGameLobby->gameId,
-                                                      game.optimisticLock);
+      Plugin()->LcdsCallSync<LCDS::StartChampSelectDto>(kGameService, "startChampionSelection",
+                                                        lobby.customGameLobby->gameId,
+                                                        game.optimisticLock);
   if (started.IsFailure()) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Error starting champSelect: : %s",
               started.Message());
@@ -392,13 +393,13 @@ CustomGameLobbyController::StartChampionSelection(Api::Lobby& lobby) {
 
 MaybeType<Failure, void> CustomGameLobbyController::QuitGame() {
   LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Quitting custom game.");
-  MaybeType<Failure, void> quit = plugin->LcdsCallSync<void>(kGameService, "quitGame");
+  MaybeType<Failure, void> quit = Plugin()->LcdsCallSync<void>(kGameService, "quitGame");
   if (quit.IsFailure()) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Error cancelling champSelect: : %s",
               quit.Message());
     return Failure(500, Format("Error cancelling champSelect: %1", quit.Message()));
   }
-  static_cast<void>(plugin->QuitLobbyState());
+  static_cast<void>(Plugin()->QuitLobbyState());
   return MaybeType<Failure, void>::Success();
 }
 
@@ -456,7 +457,7 @@ std::string CustomGameLobbyController::GetBotChampionAlias(const LCDS::BotPartic
 MaybeType<Failure, void> CustomGameLobbyController::CallSelectBotChampion(
     const LCDS::BotParticipant& bot) {
   MaybeType<Failure, void> selected =
-      plugin->LcdsCallSync<void>(kGameService, "selectBotChampion", bot.championId, bot);
+      Plugin()->LcdsCallSync<void>(kGameService, "selectBotChampion", bot.championId, bot);
   if (selected.IsFailure()) return MappedFailure(selected.GetFailure());
   return selected;
 }
@@ -464,7 +465,7 @@ MaybeType<Failure, void> CustomGameLobbyController::CallSelectBotChampion(
 MaybeType<Failure, void> CustomGameLobbyController::CallRemoveBotChampion(
     const LCDS::BotParticipant& bot) {
   MaybeType<Failure, void> removed =
-      plugin->LcdsCallSync<void>(kGameService, "removeBotChampion", bot.championId, bot);
+      Plugin()->LcdsCallSync<void>(kGameService, "removeBotChampion", bot.championId, bot);
   if (removed.IsFailure()) return MappedFailure(removed.GetFailure());
   return removed;
 }
@@ -563,7 +564,7 @@ void CustomGameLobbyController::OnBotChampionsChanged(
     bot.botDifficulties = botDifficulties;
     botChampions.push_back(std::move(bot));
   }
-  UpdateAvailableBots(Api::Lobby(plugin->V1Lobby()));
+  UpdateAvailableBots(Api::Lobby(Plugin()->V1Lobby()));
 }
 
 void CustomGameLobbyController::OnBotDifficultiesConfig(const ResourceUpdate<bool>& event) {
@@ -574,20 +575,20 @@ void CustomGameLobbyController::OnBotDifficultiesConfig(const ResourceUpdate<boo
   botDifficulties = {Api::LobbyBotDifficulty::EASY};
   if (event.value) botDifficulties.push_back(Api::LobbyBotDifficulty::MEDIUM);
   for (Api::LobbyBotChampion& champion : botChampions) champion.botDifficulties = botDifficulties;
-  UpdateAvailableBots(Api::Lobby(plugin->V1Lobby()));
+  UpdateAvailableBots(Api::Lobby(Plugin()->V1Lobby()));
 }
 
 void CustomGameLobbyController::OnBotsAvailableInSkirmish(const ResourceUpdate<bool>& event) {
   if (event.eventType == PluginResourceEventType::Delete) return;
   botsInSkirmish = event.value;
-  UpdateAvailableBots(Api::Lobby(plugin->V1Lobby()));
+  UpdateAvailableBots(Api::Lobby(Plugin()->V1Lobby()));
 }
 
 void CustomGameLobbyController::FetchBotChampionSummaries() {
   if (!championAliases.empty()) return;
   MaybeType<Failure, std::vector<Api::GameDataChampionSummary>> summaries =
-      plugin->Request<std::vector<Api::GameDataChampionSummary>>(HttpMethod::Get,
-                                                                 kChampionSummaryPath);
+      Plugin()->Request<std::vector<Api::GameDataChampionSummary>>(HttpMethod::Get,
+                                                                   kChampionSummaryPath);
   if (summaries.IsFailure()) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Unable to lookup bot champion summaries");
     return;
@@ -601,15 +602,15 @@ void CustomGameLobbyController::FetchCustomBotsConfig(std::uint64_t summonerId) 
   // A login as another summoner must not leave the first one's inventory observed.
   Unsubscribe();
   inventorySummonerId = summonerId;
-  plugin->ObserveResource<std::vector<Api::CollectionsChampion>>(
+  Plugin()->ObserveResource<std::vector<Api::CollectionsChampion>>(
       InventoryPath(summonerId),
       [this, summonerId](const ResourceUpdate<std::vector<Api::CollectionsChampion>>& event) {
         OnBotChampionsChanged(summonerId, event);
       });
-  plugin->ObserveResource<bool>(
+  Plugin()->ObserveResource<bool>(
       kIntermediateInCustomsPath,
       [this](const ResourceUpdate<bool>& event) { OnBotDifficultiesConfig(event); });
-  plugin->ObserveResource<bool>(kBotsInSkirmishPath, [this](const ResourceUpdate<bool>& event) {
+  Plugin()->ObserveResource<bool>(kBotsInSkirmishPath, [this](const ResourceUpdate<bool>& event) {
     OnBotsAvailableInSkirmish(event);
   });
 }
@@ -618,9 +619,9 @@ void CustomGameLobbyController::Unsubscribe() {
   if (inventorySummonerId == 0) return;
   const std::uint64_t summonerId = inventorySummonerId;
   inventorySummonerId = 0;
-  Unobserve(*plugin, InventoryPath(summonerId));
-  Unobserve(*plugin, kIntermediateInCustomsPath);
-  Unobserve(*plugin, kBotsInSkirmishPath);
+  Unobserve(*Plugin(), InventoryPath(summonerId));
+  Unobserve(*Plugin(), kIntermediateInCustomsPath);
+  Unobserve(*Plugin(), kBotsInSkirmishPath);
 }
 
 }  // namespace Zarn::Client::Lobby

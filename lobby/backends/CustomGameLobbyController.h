@@ -97,6 +97,10 @@ class CustomGameLobbyController final : public LobbyController {
   // Loads the champion aliases while there are none; a failure is logged and tried again later.
   void FetchBotChampionSummaries();
 
+ private:
+  // Sets the game record and the random source, and reads the bot state.
+  friend class CustomGameLobbyControllerTesting;
+
   // The last accepted game record.
   LCDS::GameDTO game;
   // Raised each time `game` is replaced, so that a handler that waited can tell.

@@ -1,5 +1,8 @@
-// Test access to a parties backend that runs without Start.
+// Test access to a parties backend that runs without Start, and to its private state.
 #pragma once
+
+#include <optional>
+#include <string>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
 
@@ -13,6 +16,22 @@ class PartiesLobbyBackendTesting {
     backend.client.serviceName = "parties.service";
     backend.client.methodName = "proxy";
     backend.client.plugin = &plugin;
+  }
+  [[nodiscard]] static PartiesServiceClient& Client(PartiesLobbyBackend& backend) {
+    return backend.client;
+  }
+  [[nodiscard]] static WatchedConfigValue<bool>& OpenPartyFlag(PartiesLobbyBackend& backend) {
+    return backend.openPartyFlag;
+  }
+  [[nodiscard]] static bool PresencePending(const PartiesLobbyBackend& backend) {
+    return backend.presencePending;
+  }
+  [[nodiscard]] static std::optional<Api::PartyPresenceData>& LastPublishedPresence(
+      PartiesLobbyBackend& backend) {
+    return backend.lastPublishedPresence;
+  }
+  [[nodiscard]] static std::string& DefaultPartyType(PartiesLobbyBackend& backend) {
+    return backend.defaultPartyType;
   }
 };
 

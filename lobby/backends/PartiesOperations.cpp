@@ -158,7 +158,7 @@ bool FullTeamCovered(const std::vector<Api::PartyMemberDto>& members, bool showP
 MaybeType<Failure, void> SendMetadata(PartiesLobbyBackend& backend,
                                       const Api::PartyMemberMetadataDto& metadata) {
   std::string path = "/v1/parties/" + backend.GetCurrentPartyId() + "/members/" +
-                     backend.player.puuid + "/metadata";
+                     backend.Player().puuid + "/metadata";
   return backend.Request("set metadata", "PUT", std::move(path), metadata);
 }
 

@@ -70,10 +70,8 @@ bool SamePresence(const Api::PartyPresenceData& a, const Api::PartyPresenceData&
 }  // namespace
 
 PartiesLobbyBackend::PartiesLobbyBackend() {
-  openPartyFlag.defaultValue = false;
-  openPartyFlag.hasDefault = true;
-  publishPresenceDelay.defaultValue = kDefaultPublishPresenceDelaySeconds;
-  publishPresenceDelay.hasDefault = true;
+  openPartyFlag.SetDefault(false);
+  publishPresenceDelay.SetDefault(kDefaultPublishPresenceDelaySeconds);
 }
 
 void PartiesLobbyBackend::SchedulePresenceUpdate() {

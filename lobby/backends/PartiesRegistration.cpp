@@ -36,15 +36,14 @@ std::string ConfigPath(const char* key) { return std::string(kConfigPrefix) + ke
 template <class T>
 void WatchValue(LobbyPlugin& plugin, WatchedConfigValue<T>& watched, const std::string& path,
                 std::function<void()> listener = nullptr) {
-  watched.module = &plugin;
-  if (listener) watched.listeners.push_back(std::move(listener));
+  watched.SetModule(&plugin);
+  if (listener) watched.AddListener(std::move(listener));
   watched.Watch(path);
 }
 
 template <class T>
 void SetDefault(WatchedConfigValue<T>& watched, T value) {
-  watched.defaultValue = std::move(value);
-  watched.hasDefault = true;
+  watched.SetDefault(std::move(value));
 }
 
 // The phases in which the player's game has started or may still be running.
@@ -91,8 +90,8 @@ void PartiesLobbyBackend::Start(LobbyPlugin& plugin) {
   SetDefault(client.samplingPercentage, 0.0);
   WatchValue(plugin, client.samplingPercentage, ConfigPath("ServiceProxySamplingPercentage"));
   // The plugin observes the session itself and hands each one on through UpdateLoginSession.
-  loginSession.module = &plugin;
-  loginSession.listeners.push_back([this] { OnRegistrationInputChanged(); });
+  loginSession.SetModule(&plugin);
+  loginSession.AddListener([this] { OnRegistrationInputChanged(); });
   WatchValue(plugin, enabledFlag, ConfigPath("Enabled"), [this] { OnRegistrationInputChanged(); });
   SetDefault(teamBuilderQueuesFlag, false);
   WatchValue(plugin, teamBuilderQueuesFlag, ConfigPath("EnabledForTeamBuilderQueues"),
@@ -108,15 +107,14 @@ void PartiesLobbyBackend::Start(LobbyPlugin& plugin) {
   WatchValue(plugin, partiesSettings, kPartiesSettingsPath, [this] { OnPartiesSettings(); });
   SetDefault(notificationDelaySampling, 0.0);
   WatchValue(plugin, notificationDelaySampling, ConfigPath("NotificationDelaySamplingPercentage"));
-  plugin.WatchedPlatformId().listeners.push_back([this] { OnRegistrationInputChanged(); });
-  plugin.WatchedCurrentSummoner().listeners.push_back([this] { OnRegistrationInputChanged(); });
+  plugin.WatchedPlatformId().AddListener([this] { OnRegistrationInputChanged(); });
+  plugin.WatchedCurrentSummoner().AddListener([this] { OnRegistrationInputChanged(); });
   plugin.ObserveResource<Api::ZarnMessagingServiceMessage>(
       kPartiesNotificationsPath,
       [this](const ResourceUpdate<Api::ZarnMessagingServiceMessage>& event) {
         OnPartiesMessage(event);
       });
-  plugin.GetEligibilityRules().eligibilityHash.listeners.push_back(
-      [this] { UpdateEligibilityHash(); });
+  plugin.GetEligibilityRules().eligibilityHash.AddListener([this] { UpdateEligibilityHash(); });
   plugin.SetTimer(kPartiesHeartbeat, kHeartbeatSeconds, [this] { FetchPartiesState(); });
 }
 

@@ -64,7 +64,7 @@ const Api::Summoner* LobbyAnalytics::Summoner() const {
 
 const Api::PlayerDto* LobbyAnalytics::Player() const {
   const PartiesBackend* parties = owner->GetPartiesBackend();
-  return parties == nullptr ? nullptr : &parties->player;
+  return parties == nullptr ? nullptr : &parties->Player();
 }
 
 const Api::PartyDto* LobbyAnalytics::Party() const {

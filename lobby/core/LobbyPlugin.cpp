@@ -69,8 +69,7 @@ void LobbyPlugin::Shutdown() {
   eligibilityRules_.leagues.Drop();
   CancelTimer(kPartiesHeartbeat);
   if (partiesBackend_ != nullptr) {
-    partiesBackend_->loginSession.Drop();
-    partiesBackend_->enabledFlag.Drop();
+    partiesBackend_->DropLoginObservations();
     partiesBackend_->DeregisterPlayer();
   }
   stateMachine_.ExitAll();

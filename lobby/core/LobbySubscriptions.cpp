@@ -39,8 +39,8 @@ void Observe(LobbyPlugin& plugin, const char* path,
 template <typename T>
 void WatchWith(LobbyPlugin& plugin, WatchedConfigValue<T>& watched, const char* path,
                std::function<void()> listener) {
-  watched.module = &plugin;
-  if (listener) watched.listeners.push_back(std::move(listener));
+  watched.SetModule(&plugin);
+  if (listener) watched.AddListener(std::move(listener));
   watched.Watch(path);
 }
 
@@ -79,12 +79,10 @@ void LobbyPlugin::SubscribeEvents() {
   // The view model's listeners run as a batch, so that a change arriving inside another batch
   // waits for that batch to close.
   const std::function<void()> rebuild = [this] { LobbyUpdateBatch batch(*this); };
-  matchmakingSearch_.defaultValue = Api::MatchmakingSearchResource{};
-  matchmakingSearch_.hasDefault = true;
+  matchmakingSearch_.SetDefault(Api::MatchmakingSearchResource{});
   WatchWith(*this, matchmakingSearch_, "/jyx-matchmaking/v1/search",
             [this] { OnMatchmakingSearchChanged(); });
-  autofill_.defaultValue = Api::AutoFillDto{};
-  autofill_.hasDefault = true;
+  autofill_.SetDefault(Api::AutoFillDto{});
   WatchWith(*this, autofill_, "/jyx-summoner/v1/current-summoner/autofill", rebuild);
   WatchWith(*this, blockedPlayers_, "/jyx-chat/v1/blocked-players",
             [this] { PublishReceivedInvitations(); });

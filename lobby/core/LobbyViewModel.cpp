@@ -130,9 +130,9 @@ void LobbyPlugin::UpdateLobbyCountdown() {
   // Only before the controllers exist; there is no lifetime to count down yet.
   if (controller == nullptr) return;
   const std::int64_t lifetime =
-      std::clamp<std::int64_t>(controller->lobbyLifetime, 0, kMaxCountdownSeconds);
+      std::clamp<std::int64_t>(controller->LobbyLifetime(), 0, kMaxCountdownSeconds);
   const std::int64_t warning =
-      std::clamp<std::int64_t>(controller->warningPeriod, 0, kMaxCountdownSeconds);
+      std::clamp<std::int64_t>(controller->WarningPeriod(), 0, kMaxCountdownSeconds);
   countdownDisplayTime_ = SaturatingAdd(now, (lifetime - warning) * kNanosecondsPerSecond);
   countdownDeadline_ = SaturatingAdd(now, lifetime * kNanosecondsPerSecond);
   // Starting the timer comes back here, and publishes from inside; both publications stay.

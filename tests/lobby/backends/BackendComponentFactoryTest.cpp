@@ -16,6 +16,8 @@
 #include "lobby/backends/PlatformLobbyBackendTesting.h"
 #include "lobby/backends/TeamBuilderLobbyController.h"
 #include "lobby/core/LobbyController.h"
+#include "lobby/core/LobbyControllerTesting.h"
+#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/base/FailureTesting.h"
 #include "sdk/base/LogApi.h"
 #include "sdk/base/LogTesting.h"
@@ -63,9 +65,9 @@ TEST(BackendComponentFactoryTest, MakesTheRealBackendsPlatformWithoutPlugin) {
   platform->SetPlugin(somePlugin);
   EXPECT_EQ(PlatformLobbyBackendTesting::Plugin(*real), somePlugin);
   // Nothing of the parties state exists before a start.
-  EXPECT_FALSE(parties->loginSession.IsAvailable());
-  EXPECT_FALSE(parties->enabledFlag.IsTrue());
-  EXPECT_EQ(parties->player.createdAt, 0u);
+  EXPECT_FALSE(Lobby::PartiesBackendTesting::LoginSession(*parties).IsAvailable());
+  EXPECT_FALSE(parties->EnabledFlag().IsTrue());
+  EXPECT_EQ(Lobby::PartiesBackendTesting::Player(*parties).createdAt, 0u);
 }
 
 TEST(BackendComponentFactoryTest, WithoutAStartThePartiesOperationsFindNoPlayer) {
@@ -95,8 +97,8 @@ TEST(BackendComponentFactoryTest, WithoutAPartyThePartyPredicatesAreFalseAndPrep
   for (const bool configured : {false, true}) {
     SCOPED_TRACE(configured ? "parties switched on" : "nothing configured");
     if (configured) {
-      parties->enabledFlag.Set(true);
-      parties->teamBuilderQueuesFlag.Set(true);
+      parties->EnabledFlag().Set(true);
+      parties->TeamBuilderQueuesFlag().Set(true);
     }
     EXPECT_FALSE(parties->IsEnabledForQueue(420));
     EXPECT_FALSE(parties->IsClashParty());
@@ -104,13 +106,13 @@ TEST(BackendComponentFactoryTest, WithoutAPartyThePartyPredicatesAreFalseAndPrep
     EXPECT_TRUE(parties->PrepareForLobbyCreation(420).HasValue());
   }
   // A party without a queue that is not a clash party needs nothing either.
-  parties->player.currentParty.emplace();
-  parties->player.currentParty->gameMode.queueId = -1;
+  Lobby::PartiesBackendTesting::Player(*parties).currentParty.emplace();
+  Lobby::PartiesBackendTesting::Player(*parties).currentParty->gameMode.queueId = -1;
   EXPECT_FALSE(parties->HasQueue());
   EXPECT_TRUE(parties->PrepareForLobbyCreation(420).HasValue());
-  parties->player.currentParty->partyType = "clash";
+  Lobby::PartiesBackendTesting::Player(*parties).currentParty->partyType = "clash";
   EXPECT_TRUE(parties->IsClashParty());
-  parties->player.currentParty->gameMode.queueId = 420;
+  Lobby::PartiesBackendTesting::Player(*parties).currentParty->gameMode.queueId = 420;
   EXPECT_TRUE(parties->HasQueue());
   EXPECT_TRUE(log.Messages().empty()) << "nothing unbuilt was reached";
 }
@@ -135,9 +137,9 @@ TEST(BackendComponentFactoryTest, MakesTheFourControllersWithTheLobbyTimes) {
     SCOPED_TRACE(row.kind);
     const std::shared_ptr<LobbyController> controller = (factory.*row.make)(owner);
     ASSERT_NE(controller, nullptr);
-    EXPECT_EQ(controller->lobbyLifetime, 2700);
-    EXPECT_EQ(controller->warningPeriod, 600);
-    EXPECT_EQ(controller->plugin, owner);
+    EXPECT_EQ(controller->LobbyLifetime(), 2700);
+    EXPECT_EQ(controller->WarningPeriod(), 600);
+    EXPECT_EQ(LobbyControllerTesting::Plugin(*controller), owner);
     EXPECT_EQ(controller->IsCustomGame(), row.isCustomGame);
     EXPECT_EQ(controller->IsPlatformMatchmade(), row.isPlatformMatchmade);
   }

@@ -15,6 +15,7 @@
 #include "host/LegacyPlatform.h"
 #include "host/PluginHost.h"
 #include "lobby/backends/CustomGameLobbyController.h"
+#include "lobby/backends/CustomGameLobbyControllerTesting.h"
 #include "lobby/backends/PlatformLobbyBackend.h"
 #include "lobby/model/LegacyClassNames.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
@@ -44,7 +45,7 @@ class CustomGameFactory : public FakeComponentFactory {
     realCustom = std::make_shared<Lobby::CustomGameLobbyController>(owner);
     // Counts up from 7 for each draw, so that passwords and suffixes are known.
     auto next = std::make_shared<std::uint32_t>(7);
-    realCustom->random = [next] { return (*next)++; };
+    Lobby::CustomGameLobbyControllerTesting::Random(*realCustom) = [next] { return (*next)++; };
     return realCustom;
   }
 

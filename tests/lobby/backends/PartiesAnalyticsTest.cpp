@@ -9,6 +9,7 @@
 
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/backends/PartiesLobbyBackendTesting.h"
+#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/binding/JsonText.h"
 #include "sdk/platform/WallClockTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
@@ -79,7 +80,8 @@ class PartiesAnalyticsTest : public ::testing::Test {
   // [<endTransition>]".
   Strings Apply(const Api::PlayerDto& player) {
     const std::size_t mark = rig.host.Records().telemetry.size();
-    backend.SendPartyTransitionAnalytics(player, Api::PlayerDto(backend.player));
+    backend.SendPartyTransitionAnalytics(
+        player, Api::PlayerDto(Lobby::PartiesBackendTesting::Player(backend)));
     Store(player);
     Strings sent;
     const std::vector<Host::TelemetryEvent>& events = rig.host.Records().telemetry;
@@ -94,8 +96,8 @@ class PartiesAnalyticsTest : public ::testing::Test {
     return sent;
   }
   void Store(const Api::PlayerDto& player) {
-    backend.player = player;
-    rig.factory->parties->player = player;
+    Lobby::PartiesBackendTesting::Player(backend) = player;
+    Lobby::PartiesBackendTesting::Player(*rig.factory->parties) = player;
   }
   [[nodiscard]] Strings WarnLines(std::size_t from) const {
     Strings lines;

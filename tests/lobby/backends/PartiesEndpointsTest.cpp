@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "lobby/core/PartiesBackendTesting.h"
 #include "tests/lobby/backends/PartiesEndpointsTesting.h"
 
 namespace Zarn::Client::Lobby {
@@ -46,7 +47,7 @@ TEST_P(PartiesUnregisteredHealthTest, NamesWhatIsKnown) {
   // With both known, parties switched off keep the player unregistered.
   if (c.session && c.platform) host_.SeedResource(std::string(kConfig) + "Enabled", "false");
   Start();
-  ASSERT_EQ(Backend().player.createdAt, 0u);
+  ASSERT_EQ(Lobby::PartiesBackendTesting::Player(Backend()).createdAt, 0u);
   const Host::RouteAnswer answer = Call("GET", kHealth);
   EXPECT_FALSE(answer.error.has_value()) << "the route answers text, never an error";
   EXPECT_EQ(answer.body, c.answer);
@@ -68,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(PartiesEndpointsTest, HealthOfARegisteredPlayerIsTheServicesTextAndChangesNoState) {
   Start();
-  ASSERT_NE(Backend().player.createdAt, 0u);
+  ASSERT_NE(Lobby::PartiesBackendTesting::Player(Backend()).createdAt, 0u);
   parties_.SetHealth("all parties well");
   parties_.ClearRecords();
   const std::string before = PlayerJson();

@@ -17,6 +17,7 @@
 #include "host/PluginHost.h"
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/binding/TypedConversions.h"
 #include "tests/lobby/core/DefaultWorldRig.h"
 
@@ -93,7 +94,9 @@ class PartiesEndpointsTest : public ::testing::Test, public WorldTesting::Defaul
     parties_.ClearRecords();
     host_.ClearRecords();
   }
-  std::string PlayerJson() { return ToJsonString(Backend().player, plugin_->GetRegistry()); }
+  std::string PlayerJson() {
+    return ToJsonString(Lobby::PartiesBackendTesting::Player(Backend()), plugin_->GetRegistry());
+  }
   std::string PartyId() { return Backend().GetCurrentPartyId(); }
 };
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "lobby/core/LobbyAnalytics.h"
+#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/binding/JsonText.h"
 #include "sdk/platform/WallClockTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
@@ -80,7 +81,7 @@ class AnalyticsTest : public ::testing::Test {
     counts.numFriendsMobile = 4;
     Analytics().friendCounts.Update(PluginResourceEventType::Create, counts);
 
-    Api::PlayerDto& player = rig().factory->parties->player;
+    Api::PlayerDto& player = Lobby::PartiesBackendTesting::Player(*rig().factory->parties);
     player.puuid = "pu-11";
     player.summonerId = 11;
     player.createdAt = 1;
@@ -313,7 +314,7 @@ TEST_F(AnalyticsTest, EachMissingInputLogsItsLineAndSendsNothing) {
         .Update(PluginResourceEventType::Delete, {});
   };
   const auto noParty = [](AnalyticsTest& t) {
-    t.rig().factory->parties->player.currentParty.reset();
+    Lobby::PartiesBackendTesting::Player(*t.rig().factory->parties).currentParty.reset();
   };
   const auto lobbyFails = [](AnalyticsTest& t) {
     t.rig().factory->parties->getLobbyResult = Failure(400, "NO_QUEUE_SELECTED");
@@ -386,7 +387,7 @@ TEST_F(AnalyticsTest, ASessionSendsEachEndFromItsStartAndNeverAClockSetBack) {
   EXPECT_EQ(Analytics().toggleSession.numOfToggles, 0);
   EXPECT_EQ(Analytics().toggleStartTransition, "create-party");
   Analytics().toggleSession.numOfToggles += 2;
-  rig().factory->parties->player.currentParty->partyType = "closed";
+  Lobby::PartiesBackendTesting::Player(*rig().factory->parties).currentParty->partyType = "closed";
   const AnalyticsEventFields fields = Fields("jyx-toggle-open-party");
   const std::size_t mark = TelemetryMark();
   struct End {

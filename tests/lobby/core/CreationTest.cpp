@@ -370,7 +370,7 @@ TEST(CreationReentryTest, AQueueListDeliveredDuringThePostIsRebuiltOnceWhenThePo
   rig.host.OnYield(2, [&] {
     rebuildsAtYield = rig.Rebuilds(mark);
     depthAtYield = LobbyPluginTesting::BatchDepth(*rig.plugin);
-    queuesKnownAtYield = LobbyPluginTesting::Queues(*rig.plugin).hasValue;
+    queuesKnownAtYield = LobbyPluginTesting::Queues(*rig.plugin).HasValue();
   });
   HttpResult<Lobby::Api::LobbyDto> reply = rig.plugin->HandlePostLobby(Change(420));
   EXPECT_TRUE(reply.response.ok) << reply.response.message;

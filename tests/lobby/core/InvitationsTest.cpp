@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "lobby/core/LobbyUpdateBatch.h"
+#include "lobby/core/PartiesBackendTesting.h"
 #include "lobby/model/LegacyClassNames.h"
 #include "sdk/binding/JsonText.h"
 #include "tests/lobby/core/GameflowTesting.h"
@@ -163,7 +164,7 @@ TEST_F(InvitationsTest, OfThreeInvitedTheRefusedOneIsDroppedAndTheOthersArePendi
   Answer("inviteBulk", BulkRefusing({6}));
   // Not registered with the parties service: no party to describe.
   ASSERT_NE(W().Plugin().GetPartiesBackend(), nullptr);
-  W().Plugin().GetPartiesBackend()->player.createdAt = 0;
+  Lobby::PartiesBackendTesting::Player(*W().Plugin().GetPartiesBackend()).createdAt = 0;
   const std::size_t events = W().EventMark();
   const std::size_t logs = W().LogMark();
   HttpResult<std::vector<Api::LobbyInvitationDto>> reply =

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "lobby/core/PartiesBackend.h"
+#include "lobby/core/PartiesBackendTesting.h"
 #include "tests/lobby/core/ReceivedTesting.h"
 
 namespace Zarn::Client::Lobby::ReceivedTesting {
@@ -233,7 +234,7 @@ TEST_F(ReceivedTest, StoredPartyInvitationsJoinTheListAsPartyInvitations) {
     member.gameMode = mode;
     return member;
   };
-  parties->player.parties = std::vector<Api::PartyMemberDto>{
+  Lobby::PartiesBackendTesting::Player(*parties).parties = std::vector<Api::PartyMemberDto>{
       membership("party-2", Api::PartyMemberRoleEnum::HOLD, 999),
       membership("party-0", Api::PartyMemberRoleEnum::MEMBER, 420),
       membership("party-1", Api::PartyMemberRoleEnum::INVITED, 420),

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "lobby/core/PartiesBackend.h"
+#include "lobby/core/PartiesBackendTesting.h"
 #include "lobby/model/LegacyClassNames.h"
 #include "tests/lobby/core/ReceivedTesting.h"
 
@@ -214,14 +215,15 @@ TEST_F(ReceivedTest, OnlyASessionThatIsNotInProgressReachesThePartiesBackend) {
                         R"({"state":"IN_PROGRESS","summonerId":2046,"accountId":9001,)"
                         R"("puuid":"puuid-in-progress"})");
   W().host_.RunDue();
-  EXPECT_EQ(parties->loginSession.value.puuid, "puuid-stand-in");
-  EXPECT_EQ(parties->loginSession.value.state, Api::LoginSessionStates::SUCCEEDED);
+  EXPECT_EQ(Lobby::PartiesBackendTesting::LoginSession(*parties).Value().puuid, "puuid-stand-in");
+  EXPECT_EQ(Lobby::PartiesBackendTesting::LoginSession(*parties).Value().state,
+            Api::LoginSessionStates::SUCCEEDED);
   W().host_.SetResource("/jyx-login/v1/session",
                         R"({"state":"SUCCEEDED","summonerId":2046,"accountId":9001,)"
                         R"("puuid":"puuid-next"})");
   W().host_.RunDue();
-  EXPECT_TRUE(parties->loginSession.hasValue);
-  EXPECT_EQ(parties->loginSession.value.puuid, "puuid-next");
+  EXPECT_TRUE(Lobby::PartiesBackendTesting::LoginSession(*parties).HasValue());
+  EXPECT_EQ(Lobby::PartiesBackendTesting::LoginSession(*parties).Value().puuid, "puuid-next");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "lobby/core/LobbyControllerTesting.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 
@@ -260,8 +261,8 @@ TEST(ViewModelTest, CountdownPutsTheWarningAndTheDeadlineFromTheClampedLifetime)
     rig.Drive({kNewLobbyRequested, kNewLobbySucceeded});
     ASSERT_TRUE(LobbyPluginTesting::CountdownTimerRunning(*rig.plugin));
     ASSERT_NE(rig.factory->invalid, nullptr);
-    rig.factory->invalid->lobbyLifetime = c.lifetime;
-    rig.factory->invalid->warningPeriod = c.warning;
+    Lobby::LobbyControllerTesting::SetCountdownPeriods(*rig.factory->invalid, c.lifetime,
+                                                       c.warning);
     rig.host.Advance(1.0);
     const std::int64_t now = rig.host.Scheduler().Now();
     const std::size_t mark = rig.Mark();
