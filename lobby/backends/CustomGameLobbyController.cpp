@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "lobby/backends/ArrangedTeamLobbyController.h"
+#include "lobby/core/CustomGameMembers.h"
 #include "lobby/core/CustomGameRules.h"
 #include "lobby/core/GameflowPhaseNames.h"
 #include "lobby/core/LobbyConventions.h"
-#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyServices.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "lobby/core/LobbyViews.h"
 #include "lobby/core/QueueFeatures.h"
@@ -55,7 +56,9 @@ Failure BotFailure(const Failure& failure, const char* templateText) {
   return Failure(failure.Code() == 0 ? 500 : failure.Code(), text);
 }
 
-void Unobserve(LobbyPlugin& plugin, const std::string& path) { plugin.UnsubscribeEvent(path); }
+void Unobserve(LobbyServices& services, const std::string& path) {
+  services.Runtime().UnsubscribeEvent(path);
+}
 
 std::string InventoryPath(std::uint64_t summonerId) {
   return Format(kInventoryPathTemplate, summonerId);
@@ -97,10 +100,14 @@ void CustomGameLobbyController::PublishBots() {
   // A copy: the list is the controller's, and a publication may let the host call in.
   const std::vector<Api::LobbyBotChampion> bots = availableBots;
   const bool enabled = !bots.empty();
-  Plugin()->SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/lobby/custom/available-bots", bots);
-  Plugin()->SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/lobby/custom/bots-enabled", enabled);
-  Plugin()->SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v2/lobby/custom/available-bots", bots);
-  Plugin()->SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v2/lobby/custom/bots-enabled", enabled);
+  Services()->Runtime().SendJsonApiEvent(kResourceUpdate,
+                                         "/jyx-lobby/v1/lobby/custom/available-bots", bots);
+  Services()->Runtime().SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/lobby/custom/bots-enabled",
+                                         enabled);
+  Services()->Runtime().SendJsonApiEvent(kResourceUpdate,
+                                         "/jyx-lobby/v2/lobby/custom/available-bots", bots);
+  Services()->Runtime().SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v2/lobby/custom/bots-enabled",
+                                         enabled);
 }
 
 MaybeType<Failure, Api::Lobby> CustomGameLobbyController::CreateLobby(const Api::Lobby& requested) {
@@ -126,7 +133,7 @@ MaybeType<Failure, Api::Lobby> CustomGameLobbyController::CreatePracticeGame(
                                     ? configuration.gameTypeConfig.id
                                     : configuration.mutators.id;
   MaybeType<Failure, Api::QueueGameTypeConfig> gameTypeConfig =
-      Plugin()->Request<Api::QueueGameTypeConfig>(
+      Services()->Runtime().Request<Api::QueueGameTypeConfig>(
           HttpMethod::Get,
           Format("/jyx-game-queues/v1/game-type-config/%1/map/%2", configId, configuration.mapId));
   if (gameTypeConfig.IsFailure()) {
@@ -155,7 +162,7 @@ MaybeType<Failure, Api::Lobby> CustomGameLobbyController::CreatePracticeGame(
   if (HasPracticeToolMutator(configuration)) MakePracticeToolGamePrivate(config, random);
 
   MaybeType<Failure, LCDS::GameDTO> created =
-      Plugin()->LcdsCallSync<LCDS::GameDTO>(kGameService, "createPracticeGame", config);
+      Services()->Runtime().LcdsCallSync<LCDS::GameDTO>(kGameService, "createPracticeGame", config);
   if (created.IsFailure()) {
     const Failure failure = MappedFailure(created.GetFailure());
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
@@ -165,7 +172,7 @@ MaybeType<Failure, Api::Lobby> CustomGameLobbyController::CreatePracticeGame(
   const LCDS::GameDTO createdGame = std::move(created).Value();
   Api::Lobby lobby =
       MakeCustomLobbyFromGameDto(createdGame, gameTypeConfig.Value(), practiceToolPlayerCount);
-  const std::uint64_t local = Plugin()->LocalSummonerId();
+  const std::uint64_t local = Services()->LocalSummonerId();
   RebuildCustomLobbyMembersFromGameDto(lobby, createdGame, local, local, {local}, championAliases);
   game = createdGame;
   ++gameGeneration;
@@ -182,7 +189,8 @@ MaybeType<Failure, Api::Lobby> CustomGameLobbyController::CreatePlatformLobby(
 
 bool CustomGameLobbyController::LeaveLobby(const Api::Lobby& /*current*/) {
   LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Leaving Platform lobby");
-  MaybeType<Failure, void> quit = Plugin()->LcdsCallSync<void>(kGameService, "quitGame");
+  MaybeType<Failure, void> quit =
+      Services()->Runtime().LcdsCallSync<void>(kGameService, "quitGame");
   if (quit.IsFailure()) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Failed to leave Platform lobby: %s",
               quit.Message());
@@ -193,7 +201,7 @@ bool CustomGameLobbyController::LeaveLobby(const Api::Lobby& /*current*/) {
 
 MaybeType<Failure, LCDS::LobbyStatus> CustomGameLobbyController::AcceptInvitation(
     const Api::LobbyInvitation& /*invitation*/, const std::string& invitationId) {
-  return ArrangedTeamLobbyController::AcceptPlatformInvitation(*Plugin(), invitationId);
+  return ArrangedTeamLobbyController::AcceptPlatformInvitation(*Services(), invitationId);
 }
 
 MaybeType<Failure, Api::Lobby> CustomGameLobbyController::RefreshLobby(const Api::Lobby& current,
@@ -203,18 +211,18 @@ MaybeType<Failure, Api::Lobby> CustomGameLobbyController::RefreshLobby(const Api
   Api::LcdsGameMetaData metaData;
   const BindingResult parsed = ParseJson(status.gameMetaData);
   BindingResult read;
-  if (parsed.IsOk() && Plugin()->Registry() != nullptr) {
-    ReadValue(read, metaData, parsed.Value(), *Plugin()->Registry());
+  if (parsed.IsOk() && Services()->Runtime().Registry() != nullptr) {
+    ReadValue(read, metaData, parsed.Value(), *Services()->Runtime().Registry());
   }
-  if (!parsed.IsOk() || Plugin()->Registry() == nullptr || !read.IsOk()) {
+  if (!parsed.IsOk() || Services()->Runtime().Registry() == nullptr || !read.IsOk()) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Unable to deserialize gameMetaData");
   }
   MaybeType<Failure, LCDS::GameDTO> found =
-      Plugin()->LcdsCallSync<LCDS::GameDTO>(kGameService, "getGame", metaData.gameId);
+      Services()->Runtime().LcdsCallSync<LCDS::GameDTO>(kGameService, "getGame", metaData.gameId);
   if (found.HasValue()) {
     const LCDS::GameDTO foundGame = std::move(found).Value();
     MaybeType<Failure, Api::QueueGameTypeConfig> config =
-        Plugin()->Request<Api::QueueGameTypeConfig>(
+        Services()->Runtime().Request<Api::QueueGameTypeConfig>(
             HttpMethod::Get,
             Format("/jyx-game-queues/v1/game-type-config/%1", foundGame.gameTypeConfigId));
     BuildCustomGameLobbyFromGameDto(lobby, foundGame,
@@ -232,7 +240,7 @@ MaybeType<Failure, Api::Lobby> CustomGameLobbyController::HandleLobbyStatus(
     const Api::Lobby& current, LCDS::LobbyStatus status) {
   Api::Lobby lobby = current;
   lobby.invitationId = status.invitationId;
-  const std::uint64_t local = Plugin()->LocalSummonerId();
+  const std::uint64_t local = Services()->LocalSummonerId();
   const auto apply = [&](std::vector<Api::LobbyMember>& list) {
     for (Api::LobbyMember& record : list) {
       for (const LCDS::Member& member : status.members) {
@@ -275,16 +283,16 @@ BindingHttpResult CustomGameLobbyController::KickPlayer(std::uint64_t summonerId
   for (const LCDS::PlayerParticipant& participant : game.observers) {
     if (participant.summonerId == summonerId) observer = true;
   }
-  if (!observer && !Plugin()->IsMemberInLobby(summonerId))
+  if (!observer && !Services()->IsMemberInLobby(summonerId))
     return MakeNotFound(std::string_view("Not found"));
   // Read before the waits, which may let a newer game replace it.
   const std::int64_t gameId = game.id;
-  MaybeType<Failure, Api::Summoner> summoner = Plugin()->Request<Api::Summoner>(
+  MaybeType<Failure, Api::Summoner> summoner = Services()->Runtime().Request<Api::Summoner>(
       HttpMethod::Get, "/jyx-summoner/v1/summoners/" + std::to_string(summonerId));
   if (summoner.IsFailure()) {
     return MakeInternalServerError("Unable to find summoner: %1", summoner.Message());
   }
-  MaybeType<Failure, void> banned = Plugin()->LcdsCallSync<void>(
+  MaybeType<Failure, void> banned = Services()->Runtime().LcdsCallSync<void>(
       kGameService, observer ? "banObserverFromGame" : "banUserFromGame", gameId,
       summoner->accountId);
   if (banned.IsFailure())
@@ -303,14 +311,16 @@ MaybeType<Failure, void> CustomGameLobbyController::SwitchTeam(Api::Lobby& lobby
   if (lobby.localMember.isSpectator) {
     if (!toOne && !toTwo) return Failure(412, kInvalidTeam);
     const std::int32_t teamId = toOne ? 100 : 200;
-    switched = Plugin()->LcdsCallSync<void>(kGameService, "switchObserverToPlayer", gameId, teamId);
+    switched = Services()->Runtime().LcdsCallSync<void>(kGameService, "switchObserverToPlayer",
+                                                        gameId, teamId);
     failureTemplate = "Failed to switch to team: %1";
   } else if (team == "spectator") {
-    switched = Plugin()->LcdsCallSync<void>(kGameService, "switchPlayerToObserver", gameId);
+    switched =
+        Services()->Runtime().LcdsCallSync<void>(kGameService, "switchPlayerToObserver", gameId);
     failureTemplate = "Failed to switch to observer: %1";
   } else if (toOne || toTwo || team.empty()) {
     // The platform moves the player to the other team, whichever was named.
-    switched = Plugin()->LcdsCallSync<void>(kGameService, "switchTeams", gameId);
+    switched = Services()->Runtime().LcdsCallSync<void>(kGameService, "switchTeams", gameId);
     failureTemplate = "Failed to switch team: %1";
   } else {
     return Failure(412, kInvalidTeam);
@@ -330,13 +340,15 @@ MaybeType<Failure, void> CustomGameLobbyController::HandleGameDto(Api::Lobby& lo
   const std::uint64_t generation = ++gameGeneration;
   if (update.gameState == kPhaseTerminated) {
     Api::Lobby ended;
-    ended.invitationId = Plugin()->V1Lobby().invitationId;
-    Plugin()->ApplyLobbyUpdate(ended);
+    ended.invitationId = Services()->V1Lobby().invitationId;
+    Services()->ApplyLobbyUpdate(ended);
     return MaybeType<Failure, void>::Success();
   }
   if (update.gameState != kPhaseTeamSelect) return MaybeType<Failure, void>::Success();
-  MaybeType<Failure, Api::QueueGameTypeConfig> config = Plugin()->Request<Api::QueueGameTypeConfig>(
-      HttpMethod::Get, Format("/jyx-game-queues/v1/game-type-config/%1", update.gameTypeConfigId));
+  MaybeType<Failure, Api::QueueGameTypeConfig> config =
+      Services()->Runtime().Request<Api::QueueGameTypeConfig>(
+          HttpMethod::Get,
+          Format("/jyx-game-queues/v1/game-type-config/%1", update.gameTypeConfigId));
   if (config.IsFailure()) {
     return Failure(500, Format("Unable to map GameDTO, Invalid GameTypeConfig %1: %2",
                                update.gameTypeConfigId, config.Message()));
@@ -356,9 +368,9 @@ MaybeType<Failure, void> CustomGameLobbyController::HandleGameDto(Api::Lobby& lo
   collect(lobby.members);
   if (lobby.customGameLobby.has_value()) collect(lobby.customGameLobby->spectators);
   BuildCustomGameLobbyFromGameDto(lobby, update, config.Value(), practiceToolPlayerCount);
-  RebuildCustomLobbyMembersFromGameDto(lobby, update, Plugin()->LocalSummonerId(), ownerId,
+  RebuildCustomLobbyMembersFromGameDto(lobby, update, Services()->LocalSummonerId(), ownerId,
                                        inviterIds, championAliases);
-  Plugin()->PublishV1LobbyParts();
+  Services()->PublishV1LobbyParts();
   return MaybeType<Failure, void>::Success();
 }
 
@@ -370,9 +382,9 @@ CustomGameLobbyController::StartChampionSelection(Api::Lobby& lobby) {
   }
   if (!lobby.customGameLobby.has_value()) return Failure(400, kConfigurationMissing);
   MaybeType<Failure, LCDS::StartChampSelectDto> started =
-      Plugin()->LcdsCallSync<LCDS::StartChampSelectDto>(kGameService, "startChampionSelection",
-                                                        lobby.customGameLobby->gameId,
-                                                        game.optimisticLock);
+      Services()->Runtime().LcdsCallSync<LCDS::StartChampSelectDto>(
+          kGameService, "startChampionSelection", lobby.customGameLobby->gameId,
+          game.optimisticLock);
   if (started.IsFailure()) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Error starting champSelect: : %s",
               started.Message());
@@ -393,13 +405,14 @@ CustomGameLobbyController::StartChampionSelection(Api::Lobby& lobby) {
 
 MaybeType<Failure, void> CustomGameLobbyController::QuitGame() {
   LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Quitting custom game.");
-  MaybeType<Failure, void> quit = Plugin()->LcdsCallSync<void>(kGameService, "quitGame");
+  MaybeType<Failure, void> quit =
+      Services()->Runtime().LcdsCallSync<void>(kGameService, "quitGame");
   if (quit.IsFailure()) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Error cancelling champSelect: : %s",
               quit.Message());
     return Failure(500, Format("Error cancelling champSelect: %1", quit.Message()));
   }
-  static_cast<void>(Plugin()->QuitLobbyState());
+  static_cast<void>(Services()->QuitLobbyState());
   return MaybeType<Failure, void>::Success();
 }
 
@@ -456,16 +469,16 @@ std::string CustomGameLobbyController::GetBotChampionAlias(const LCDS::BotPartic
 
 MaybeType<Failure, void> CustomGameLobbyController::CallSelectBotChampion(
     const LCDS::BotParticipant& bot) {
-  MaybeType<Failure, void> selected =
-      Plugin()->LcdsCallSync<void>(kGameService, "selectBotChampion", bot.championId, bot);
+  MaybeType<Failure, void> selected = Services()->Runtime().LcdsCallSync<void>(
+      kGameService, "selectBotChampion", bot.championId, bot);
   if (selected.IsFailure()) return MappedFailure(selected.GetFailure());
   return selected;
 }
 
 MaybeType<Failure, void> CustomGameLobbyController::CallRemoveBotChampion(
     const LCDS::BotParticipant& bot) {
-  MaybeType<Failure, void> removed =
-      Plugin()->LcdsCallSync<void>(kGameService, "removeBotChampion", bot.championId, bot);
+  MaybeType<Failure, void> removed = Services()->Runtime().LcdsCallSync<void>(
+      kGameService, "removeBotChampion", bot.championId, bot);
   if (removed.IsFailure()) return MappedFailure(removed.GetFailure());
   return removed;
 }
@@ -564,7 +577,7 @@ void CustomGameLobbyController::OnBotChampionsChanged(
     bot.botDifficulties = botDifficulties;
     botChampions.push_back(std::move(bot));
   }
-  UpdateAvailableBots(Api::Lobby(Plugin()->V1Lobby()));
+  UpdateAvailableBots(Api::Lobby(Services()->V1Lobby()));
 }
 
 void CustomGameLobbyController::OnBotDifficultiesConfig(const ResourceUpdate<bool>& event) {
@@ -575,20 +588,20 @@ void CustomGameLobbyController::OnBotDifficultiesConfig(const ResourceUpdate<boo
   botDifficulties = {Api::LobbyBotDifficulty::EASY};
   if (event.value) botDifficulties.push_back(Api::LobbyBotDifficulty::MEDIUM);
   for (Api::LobbyBotChampion& champion : botChampions) champion.botDifficulties = botDifficulties;
-  UpdateAvailableBots(Api::Lobby(Plugin()->V1Lobby()));
+  UpdateAvailableBots(Api::Lobby(Services()->V1Lobby()));
 }
 
 void CustomGameLobbyController::OnBotsAvailableInSkirmish(const ResourceUpdate<bool>& event) {
   if (event.eventType == PluginResourceEventType::Delete) return;
   botsInSkirmish = event.value;
-  UpdateAvailableBots(Api::Lobby(Plugin()->V1Lobby()));
+  UpdateAvailableBots(Api::Lobby(Services()->V1Lobby()));
 }
 
 void CustomGameLobbyController::FetchBotChampionSummaries() {
   if (!championAliases.empty()) return;
   MaybeType<Failure, std::vector<Api::GameDataChampionSummary>> summaries =
-      Plugin()->Request<std::vector<Api::GameDataChampionSummary>>(HttpMethod::Get,
-                                                                   kChampionSummaryPath);
+      Services()->Runtime().Request<std::vector<Api::GameDataChampionSummary>>(
+          HttpMethod::Get, kChampionSummaryPath);
   if (summaries.IsFailure()) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Unable to lookup bot champion summaries");
     return;
@@ -602,26 +615,26 @@ void CustomGameLobbyController::FetchCustomBotsConfig(std::uint64_t summonerId) 
   // A login as another summoner must not leave the first one's inventory observed.
   Unsubscribe();
   inventorySummonerId = summonerId;
-  Plugin()->ObserveResource<std::vector<Api::CollectionsChampion>>(
+  Services()->Runtime().ObserveResource<std::vector<Api::CollectionsChampion>>(
       InventoryPath(summonerId),
       [this, summonerId](const ResourceUpdate<std::vector<Api::CollectionsChampion>>& event) {
         OnBotChampionsChanged(summonerId, event);
       });
-  Plugin()->ObserveResource<bool>(
+  Services()->Runtime().ObserveResource<bool>(
       kIntermediateInCustomsPath,
       [this](const ResourceUpdate<bool>& event) { OnBotDifficultiesConfig(event); });
-  Plugin()->ObserveResource<bool>(kBotsInSkirmishPath, [this](const ResourceUpdate<bool>& event) {
-    OnBotsAvailableInSkirmish(event);
-  });
+  Services()->Runtime().ObserveResource<bool>(
+      kBotsInSkirmishPath,
+      [this](const ResourceUpdate<bool>& event) { OnBotsAvailableInSkirmish(event); });
 }
 
 void CustomGameLobbyController::Unsubscribe() {
   if (inventorySummonerId == 0) return;
   const std::uint64_t summonerId = inventorySummonerId;
   inventorySummonerId = 0;
-  Unobserve(*Plugin(), InventoryPath(summonerId));
-  Unobserve(*Plugin(), kIntermediateInCustomsPath);
-  Unobserve(*Plugin(), kBotsInSkirmishPath);
+  Unobserve(*Services(), InventoryPath(summonerId));
+  Unobserve(*Services(), kIntermediateInCustomsPath);
+  Unobserve(*Services(), kBotsInSkirmishPath);
 }
 
 }  // namespace Zarn::Client::Lobby

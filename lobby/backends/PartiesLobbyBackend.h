@@ -55,7 +55,7 @@ class PartiesLobbyBackend final : public PartiesBackend {
   BindingHttpResult CancelMatchmaking() override;
   void HandleDodge(Api::GameflowGameDodge dodge) override;
 
-  void Start(LobbyPlugin& plugin) override;
+  void Start(LobbyServices& services) override;
   void DeregisterPlayer() override;
   [[nodiscard]] bool IsEnabledForQueue(std::int32_t queueId) const override;
   [[nodiscard]] bool IsClashParty() const override;
@@ -235,8 +235,8 @@ class PartiesLobbyBackend final : public PartiesBackend {
 
   // Set while ReregisterAfterError runs.
   bool reregistering_ = false;
-  // The plugin kept by Start; null before. Not owned.
-  LobbyPlugin* plugin_ = nullptr;
+  // The services kept by Start; null before. Not owned.
+  LobbyServices* services_ = nullptr;
 };
 
 }  // namespace Zarn::Client::Lobby

@@ -5,17 +5,18 @@
 #include <string>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
+#include "lobby/core/LobbyServices.h"
 
 namespace Zarn::Client::Lobby {
 
 class PartiesLobbyBackendTesting {
  public:
-  // Points `backend` and its client at `plugin` as Start would, watching nothing.
-  static void Attach(PartiesLobbyBackend& backend, LobbyPlugin& plugin) {
-    backend.plugin_ = &plugin;
+  // Points `backend` and its client at `services` as Start would, watching nothing.
+  static void Attach(PartiesLobbyBackend& backend, LobbyServices& services) {
+    backend.services_ = &services;
     backend.client.serviceName = "parties.service";
     backend.client.methodName = "proxy";
-    backend.client.plugin = &plugin;
+    backend.client.plugin = &services.Runtime();
   }
   [[nodiscard]] static PartiesServiceClient& Client(PartiesLobbyBackend& backend) {
     return backend.client;

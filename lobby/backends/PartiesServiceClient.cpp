@@ -5,10 +5,10 @@
 #include <unordered_map>
 
 #include "lobby/core/LobbyConventions.h"
-#include "lobby/core/LobbyPlugin.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
 #include "sdk/platform/WallClock.h"
+#include "sdk/runtime/Plugin.h"
 #include "sdk/runtime/ServiceProxy.h"
 
 namespace Zarn::Client::Lobby {

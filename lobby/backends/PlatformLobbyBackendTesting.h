@@ -1,4 +1,4 @@
-// Test access to a platform backend's plugin pointer.
+// Test access to a platform backend's services pointer.
 #pragma once
 
 #include "lobby/backends/PlatformLobbyBackend.h"
@@ -8,8 +8,8 @@ namespace Zarn::Client::Lobby {
 class PlatformLobbyBackendTesting {
  public:
   // Null until SetPlugin.
-  [[nodiscard]] static LobbyPlugin* Plugin(const PlatformLobbyBackend& backend) {
-    return backend.plugin_;
+  [[nodiscard]] static LobbyServices* Services(const PlatformLobbyBackend& backend) {
+    return backend.services_;
   }
 };
 

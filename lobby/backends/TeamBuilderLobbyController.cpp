@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "lobby/core/LobbyConventions.h"
-#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyServices.h"
 #include "sdk/api/HttpResponse.h"
 #include "sdk/base/Fnv1a.h"
 #include "sdk/base/Format.h"
@@ -52,8 +52,8 @@ std::optional<bool> TeamBuilderLobbyController::InvitePrivilege(std::uint64_t su
 }
 
 MaybeType<Failure, Api::Queue> TeamBuilderLobbyController::FetchQueue(std::int32_t queueId) {
-  return Plugin()->Request<Api::Queue>(HttpMethod::Get,
-                                       "/jyx-game-queues/v1/queues/" + std::to_string(queueId));
+  return Services()->Runtime().Request<Api::Queue>(
+      HttpMethod::Get, "/jyx-game-queues/v1/queues/" + std::to_string(queueId));
 }
 
 MaybeType<Failure, Api::Lobby> TeamBuilderLobbyController::CreateLobby(
@@ -61,15 +61,16 @@ MaybeType<Failure, Api::Lobby> TeamBuilderLobbyController::CreateLobby(
   // A copy first: `requested` may be the plugin's own lobby, which the waits below may change.
   const Api::Lobby request = requested;
   MaybeType<Failure, Api::Lobby> created =
-      Plugin()->Request<Api::Lobby>(HttpMethod::Post, kLobbyPath, request);
+      Services()->Runtime().Request<Api::Lobby>(HttpMethod::Post, kLobbyPath, request);
   if (created.IsFailure()) return std::move(created).GetFailure();
   invitationId_ = created.Value().invitationId;
   const std::string invitationId = invitationId_;
-  MaybeType<Failure, LCDS::LobbyStatus> status = Plugin()->LcdsCallSync<LCDS::LobbyStatus>(
-      kInviteService, "createGroupFinderLobby", request.queueId, invitationId);
+  MaybeType<Failure, LCDS::LobbyStatus> status =
+      Services()->Runtime().LcdsCallSync<LCDS::LobbyStatus>(
+          kInviteService, "createGroupFinderLobby", request.queueId, invitationId);
   if (status.IsFailure()) {
     // Without its group finder lobby the team-builder lobby is of no use.
-    static_cast<void>(Plugin()->Request<void>(HttpMethod::Delete, kLobbyPath));
+    static_cast<void>(Services()->Runtime().Request<void>(HttpMethod::Delete, kLobbyPath));
     return Failure(0, std::string(status.Message()));
   }
   return UpdateFromLobbyStatus(status.Value());
@@ -84,7 +85,7 @@ MaybeType<Failure, Api::Lobby> TeamBuilderLobbyController::CreatePlatformLobby(
 bool TeamBuilderLobbyController::LeaveLobby(const Api::Lobby& /*current*/) {
   // The next lobby's first countdown must be taken.
   countdown_.counter = 0;
-  static_cast<void>(Plugin()->Request<void>(HttpMethod::Delete, kLobbyPath));
+  static_cast<void>(Services()->Runtime().Request<void>(HttpMethod::Delete, kLobbyPath));
   return true;
 }
 
@@ -92,12 +93,12 @@ MaybeType<Failure, LCDS::LobbyStatus> TeamBuilderLobbyController::AcceptInvitati
     const Api::LobbyInvitation& invitation, const std::string& invitationId) {
   const std::string id = invitationId;
   MaybeType<Failure, void> accepted =
-      Plugin()->Request<void>(HttpMethod::Post, kAcceptPath, invitation);
+      Services()->Runtime().Request<void>(HttpMethod::Post, kAcceptPath, invitation);
   if (accepted.IsFailure()) return std::move(accepted).GetFailure();
   MaybeType<Failure, LCDS::LobbyStatus> status =
-      Plugin()->LcdsCallSync<LCDS::LobbyStatus>(kInviteService, "accept", id);
+      Services()->Runtime().LcdsCallSync<LCDS::LobbyStatus>(kInviteService, "accept", id);
   if (status.IsFailure()) {
-    static_cast<void>(Plugin()->Request<void>(HttpMethod::Delete, kLobbyPath));
+    static_cast<void>(Services()->Runtime().Request<void>(HttpMethod::Delete, kLobbyPath));
   }
   return status;
 }
@@ -124,7 +125,7 @@ MaybeType<Failure, Api::Lobby> TeamBuilderLobbyController::UpdateFromLobbyStatus
   invitePrivileges_ = std::move(privileges);
 
   MaybeType<Failure, Api::Lobby> fetched =
-      Plugin()->Request<Api::Lobby>(HttpMethod::Get, kLobbyPath);
+      Services()->Runtime().Request<Api::Lobby>(HttpMethod::Get, kLobbyPath);
   if (fetched.IsFailure()) return Failure(0, kStaleLobbyState);
   Api::Lobby lobby = std::move(fetched).Value();
   if (lobby.invitationId.empty()) return Failure(0, kStaleLobbyState);
@@ -151,13 +152,13 @@ void TeamBuilderLobbyController::DecorateGameLobby(Api::Lobby& lobby,
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
               "DecorateGameLobby incomplete, missing queue information");
   }
-  const std::uint64_t localSummonerId = Plugin()->LocalSummonerId();
+  const std::uint64_t localSummonerId = Services()->LocalSummonerId();
   for (Api::LobbyMember& member : lobby.members) {
     member.canInviteOthers = invitePrivileges_.try_emplace(member.id, false).first->second;
     // Every field of the member is one the local member takes.
     if (member.id == localSummonerId) lobby.localMember = member;
   }
-  lobby.chatRoomId = Plugin()->MakePlatformHostName(invitationId_, "cp", "@conference");
+  lobby.chatRoomId = Services()->MakePlatformHostName(invitationId_, "cp", "@conference");
 }
 
 void TeamBuilderLobbyController::SetMemberCanInvite(std::uint64_t summonerId, bool canInvite,
@@ -167,7 +168,7 @@ void TeamBuilderLobbyController::SetMemberCanInvite(std::uint64_t summonerId, bo
 
 BindingHttpResult TeamBuilderLobbyController::PromotePlayer(std::uint64_t summonerId) {
   MaybeType<Failure, void> promoted =
-      Plugin()->Request<void>(HttpMethod::Post, MemberPath(summonerId, "promote"));
+      Services()->Runtime().Request<void>(HttpMethod::Post, MemberPath(summonerId, "promote"));
   if (promoted.IsFailure()) {
     return MakeInternalServerError("Team Builder call for promoting player failed");
   }
@@ -175,9 +176,9 @@ BindingHttpResult TeamBuilderLobbyController::PromotePlayer(std::uint64_t summon
 }
 
 BindingHttpResult TeamBuilderLobbyController::KickPlayer(std::uint64_t summonerId) {
-  if (!Plugin()->IsMemberInLobby(summonerId)) return MakeNotFound(std::string_view());
+  if (!Services()->IsMemberInLobby(summonerId)) return MakeNotFound(std::string_view());
   MaybeType<Failure, void> kicked =
-      Plugin()->Request<void>(HttpMethod::Post, MemberPath(summonerId, "kick"));
+      Services()->Runtime().Request<void>(HttpMethod::Post, MemberPath(summonerId, "kick"));
   if (kicked.IsFailure())
     return MakeInternalServerError("Team builder call for kicking player failed");
   return BindingHttpResult();
@@ -186,7 +187,7 @@ BindingHttpResult TeamBuilderLobbyController::KickPlayer(std::uint64_t summonerI
 BindingHttpResult TeamBuilderLobbyController::SetPositionPreferences(
     Api::LobbyPositionPreferences preferences) {
   MaybeType<Failure, void> set =
-      Plugin()->Request<void>(HttpMethod::Post, kPositionsPath, preferences);
+      Services()->Runtime().Request<void>(HttpMethod::Post, kPositionsPath, preferences);
   if (set.IsFailure())
     return MakeInternalServerError("Error changing positions: %1", set.Message());
   return BindingHttpResult();
@@ -198,11 +199,11 @@ void TeamBuilderLobbyController::Subscribe() {
   // The plugin keeps the observers in its tables; they turn inert once the token is gone.
   alive_ = std::make_shared<bool>(true);
   const std::weak_ptr<bool> alive = alive_;
-  Plugin()->ObserveResource<Api::Lobby>(kLobbyPath,
-                                        [this, alive](const ResourceUpdate<Api::Lobby>& event) {
-                                          if (!alive.expired()) OnLobby(event);
-                                        });
-  Plugin()->ObserveResource<Api::TeamBuilderCountdownTimer>(
+  Services()->Runtime().ObserveResource<Api::Lobby>(
+      kLobbyPath, [this, alive](const ResourceUpdate<Api::Lobby>& event) {
+        if (!alive.expired()) OnLobby(event);
+      });
+  Services()->Runtime().ObserveResource<Api::TeamBuilderCountdownTimer>(
       kCountdownPath, [this, alive](const ResourceUpdate<Api::TeamBuilderCountdownTimer>& event) {
         if (!alive.expired()) OnCountdown(event);
       });
@@ -212,8 +213,8 @@ void TeamBuilderLobbyController::Unsubscribe() {
   if (!subscribed_) return;
   subscribed_ = false;
   alive_.reset();
-  Plugin()->UnsubscribeEvent(kLobbyPath);
-  Plugin()->UnsubscribeEvent(kCountdownPath);
+  Services()->Runtime().UnsubscribeEvent(kLobbyPath);
+  Services()->Runtime().UnsubscribeEvent(kCountdownPath);
 }
 
 void TeamBuilderLobbyController::OnCountdown(
@@ -226,7 +227,7 @@ void TeamBuilderLobbyController::OnCountdown(
       // Stored before the recompute, which publishes: a countdown arriving meanwhile is compared
       // with this one.
       countdown_ = event.value;
-      Plugin()->UpdateLobbyCountdown();
+      Services()->UpdateLobbyCountdown();
       return;
     case PluginResourceEventType::Delete:
       return;
@@ -241,7 +242,7 @@ void TeamBuilderLobbyController::OnLobby(const ResourceUpdate<Api::Lobby>& event
     case PluginResourceEventType::Create:
     case PluginResourceEventType::Update: {
       std::optional<Api::Lobby> update = PrepareLobbyUpdate(event.value);
-      if (update.has_value()) Plugin()->ApplyLobbyUpdate(*update);
+      if (update.has_value()) Services()->ApplyLobbyUpdate(*update);
       return;
     }
     case PluginResourceEventType::Delete:
@@ -254,13 +255,13 @@ void TeamBuilderLobbyController::OnLobby(const ResourceUpdate<Api::Lobby>& event
 }
 
 std::optional<Api::Lobby> TeamBuilderLobbyController::PrepareLobbyUpdate(Api::Lobby lobby) {
-  if (Plugin()->IsAbandonedLobbyInvitationId(lobby.invitationId)) return std::nullopt;
+  if (Services()->IsAbandonedLobbyInvitationId(lobby.invitationId)) return std::nullopt;
   const std::uint64_t serial = ++lobbyEventsSeen_;
   MaybeType<Failure, Api::Queue> queue = FetchQueue(lobby.queueId);
   // A later event handed on during the lookup is newer than this one.
   if (lobbyEventHandedOn_ > serial) return std::nullopt;
   DecorateGameLobby(lobby, queue);
-  lobby.invitations = Plugin()->V1Lobby().invitations;
+  lobby.invitations = Services()->V1Lobby().invitations;
   for (Api::LobbyInvitation& invitation : lobby.invitations) {
     if (invitation.state == Api::LobbyInvitationState::Accepted) continue;
     for (const Api::LobbyMember& member : lobby.members) {

@@ -16,7 +16,7 @@
 
 namespace Zarn::Client::Lobby {
 
-class LobbyPlugin;
+class LobbyServices;
 
 // A controller holds no lobby of its own: the plugin's lobby is passed in where an operation
 // needs it. Operations that call the legacy platform wait for it, and the host may call the
@@ -81,20 +81,20 @@ class LobbyController {
   [[nodiscard]] std::int64_t WarningPeriod() const { return warningPeriod_; }
 
  protected:
-  // `owner` is not owned; never null; it outlives the controller.
-  explicit LobbyController(LobbyPlugin* owner) : plugin_(owner) {}
+  // `services` is not owned; never null; it outlives the controller.
+  explicit LobbyController(LobbyServices* services) : services_(services) {}
 
   // Every request, legacy call and event goes through it; never null.
-  [[nodiscard]] LobbyPlugin* Plugin() const { return plugin_; }
+  [[nodiscard]] LobbyServices* Services() const { return services_; }
   void SetLobbyLifetime(std::int64_t seconds) { lobbyLifetime_ = seconds; }
 
  private:
-  // Reads the plugin and sets the countdown's periods.
+  // Reads the services and sets the countdown's periods.
   friend class LobbyControllerTesting;
 
   std::int64_t lobbyLifetime_ = kDefaultLobbyLifetimeSeconds;
   std::int64_t warningPeriod_ = kDefaultWarningPeriodSeconds;
-  LobbyPlugin* plugin_;
+  LobbyServices* services_;
 };
 
 // Rebuilds `lobby.invitations` from the legacy invitee list, in order, leaving the creator out.

@@ -94,8 +94,8 @@ bool LobbyPlugin::LookupSummonerById(std::uint64_t summonerId, Api::Queue queue)
   return level == 0 || queue.minLevel == 0 || level >= queue.minLevel;
 }
 
-std::string LobbyPlugin::MakePlatformHostName(const std::string& id, const std::string& prefix,
-                                              const std::string& suffix) {
+std::string LobbyServices::MakePlatformHostName(const std::string& id, const std::string& prefix,
+                                                const std::string& suffix) {
   const std::string room = MakeLegacyChatRoomName(id, prefix);
   if (room.empty() || suffix.empty()) return std::string();
   return room + suffix + "." + kLegacyChatDomain;

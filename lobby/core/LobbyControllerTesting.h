@@ -1,4 +1,4 @@
-// Test access to a controller's plugin and countdown periods.
+// Test access to a controller's services and countdown periods.
 #pragma once
 
 #include <cstdint>
@@ -9,8 +9,8 @@ namespace Zarn::Client::Lobby {
 
 class LobbyControllerTesting {
  public:
-  [[nodiscard]] static LobbyPlugin* Plugin(const LobbyController& controller) {
-    return controller.plugin_;
+  [[nodiscard]] static LobbyServices* Services(const LobbyController& controller) {
+    return controller.services_;
   }
   static void SetCountdownPeriods(LobbyController& controller, std::int64_t lifetimeSeconds,
                                   std::int64_t warningSeconds) {

@@ -21,13 +21,13 @@
 
 namespace Zarn::Client::Lobby {
 
-class LobbyPlugin;
+class LobbyServices;
 
 class PartiesBackend : public LobbyBackend {
  public:
-  // Called once from the plugin's start hook: keeps `plugin`, which must outlive the backend, and
-  // starts watching the configuration and the parties messages.
-  virtual void Start(LobbyPlugin& plugin) = 0;
+  // Called once from the plugin's start hook: keeps `services`, which must outlive the backend,
+  // and starts watching the configuration and the parties messages.
+  virtual void Start(LobbyServices& services) = 0;
   // Removes the player's registration with the parties service and the host's shutdown lock.
   virtual void DeregisterPlayer() = 0;
 

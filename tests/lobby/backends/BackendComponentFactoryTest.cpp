@@ -60,10 +60,10 @@ TEST(BackendComponentFactoryTest, MakesTheRealBackendsPlatformWithoutPlugin) {
   ASSERT_NE(dynamic_cast<PartiesLobbyBackend*>(parties.get()), nullptr);
   auto* real = dynamic_cast<PlatformLobbyBackend*>(platform.get());
   ASSERT_NE(real, nullptr);
-  EXPECT_EQ(PlatformLobbyBackendTesting::Plugin(*real), nullptr);
-  auto* somePlugin = reinterpret_cast<LobbyPlugin*>(real);  // compared, never called
+  EXPECT_EQ(PlatformLobbyBackendTesting::Services(*real), nullptr);
+  auto* somePlugin = reinterpret_cast<LobbyServices*>(real);  // compared, never called
   platform->SetPlugin(somePlugin);
-  EXPECT_EQ(PlatformLobbyBackendTesting::Plugin(*real), somePlugin);
+  EXPECT_EQ(PlatformLobbyBackendTesting::Services(*real), somePlugin);
   // Nothing of the parties state exists before a start.
   EXPECT_FALSE(Lobby::PartiesBackendTesting::LoginSession(*parties).IsAvailable());
   EXPECT_FALSE(parties->EnabledFlag().IsTrue());
@@ -119,14 +119,14 @@ TEST(BackendComponentFactoryTest, WithoutAPartyThePartyPredicatesAreFalseAndPrep
 
 struct ControllerRow {
   const char* kind;
-  std::shared_ptr<LobbyController> (BackendComponentFactory::*make)(LobbyPlugin*);
+  std::shared_ptr<LobbyController> (BackendComponentFactory::*make)(LobbyServices*);
   bool isCustomGame;
   bool isPlatformMatchmade;
 };
 
 TEST(BackendComponentFactoryTest, MakesTheFourControllersWithTheLobbyTimes) {
   BackendComponentFactory factory;
-  auto* owner = reinterpret_cast<LobbyPlugin*>(&factory);  // compared, never called
+  auto* owner = reinterpret_cast<LobbyServices*>(&factory);  // compared, never called
   const std::vector<ControllerRow> rows = {
       {"team builder", &BackendComponentFactory::MakeTeamBuilderController, false, false},
       {"arranged team", &BackendComponentFactory::MakeArrangedTeamController, false, true},
@@ -139,7 +139,7 @@ TEST(BackendComponentFactoryTest, MakesTheFourControllersWithTheLobbyTimes) {
     ASSERT_NE(controller, nullptr);
     EXPECT_EQ(controller->LobbyLifetime(), 2700);
     EXPECT_EQ(controller->WarningPeriod(), 600);
-    EXPECT_EQ(LobbyControllerTesting::Plugin(*controller), owner);
+    EXPECT_EQ(LobbyControllerTesting::Services(*controller), owner);
     EXPECT_EQ(controller->IsCustomGame(), row.isCustomGame);
     EXPECT_EQ(controller->IsPlatformMatchmade(), row.isPlatformMatchmade);
   }

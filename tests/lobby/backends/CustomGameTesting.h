@@ -41,7 +41,7 @@ class CustomGameFactory : public FakeComponentFactory {
     return std::make_unique<Lobby::PlatformLobbyBackend>();
   }
   std::shared_ptr<Lobby::LobbyController> MakeCustomGameController(
-      Lobby::LobbyPlugin* owner) override {
+      Lobby::LobbyServices* owner) override {
     realCustom = std::make_shared<Lobby::CustomGameLobbyController>(owner);
     // Counts up from 7 for each draw, so that passwords and suffixes are known.
     auto next = std::make_shared<std::uint32_t>(7);

@@ -10,6 +10,7 @@
 #include "host/LegacyPlatform.h"
 #include "lobby/core/LegacyChatRoomName.h"
 #include "lobby/core/LobbyController.h"
+#include "lobby/core/LobbyControllerTesting.h"
 #include "lobby/core/WatchedConfigValueTesting.h"
 #include "sdk/base/FailureTesting.h"
 #include "sdk/runtime/LcdsCall.h"
@@ -98,7 +99,7 @@ TEST(ControllerSetTest, StartMakesFourControllersSubscribesThreeAndASecondSetRep
                                       "custom.Subscribe"}));
   for (LobbyController* controller : {static_cast<LobbyController*>(rig.factory->teamBuilder.get()),
                                       static_cast<LobbyController*>(rig.factory->invalid.get())}) {
-    EXPECT_EQ(controller->plugin, rig.plugin.get());
+    EXPECT_EQ(LobbyControllerTesting::Services(*controller), rig.plugin.get());
   }
   DeliverQueues(rig, {MakeQueue(420, true), MakeQueue(430)});
   const std::shared_ptr<FakeLobbyController> oldArranged = rig.factory->arranged;
