@@ -12,6 +12,7 @@
 #include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/binding/JsonText.h"
 #include "sdk/platform/WallClockTesting.h"
+#include "tests/lobby/core/GameflowAnswers.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 
 namespace Zarn::Client::Lobby {
@@ -68,9 +69,7 @@ class PartiesAnalyticsTest : public ::testing::Test {
     view.members[1].puuid = "pu-22";
     view.members[1].summonerId = 22;
     rig.factory->parties->getLobbyResult = view;
-    Host::ScriptedReply allowed;
-    allowed.json = "true";
-    rig.host.ScriptReply("/jyx-gameflow/v1/session/request-lobby", allowed);
+    Host::Testing::AnswerLobbyRequests(rig.host);
     EXPECT_TRUE(plugin.SetPartyLobbyActive(true));
     Store(Player(Role::MEMBER, false, -1));
   }

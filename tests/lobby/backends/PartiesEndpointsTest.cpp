@@ -12,6 +12,7 @@
 
 #include "lobby/core/PartiesBackendTesting.h"
 #include "tests/lobby/backends/PartiesEndpointsTesting.h"
+#include "tests/lobby/core/GameflowAnswers.h"
 
 namespace Zarn::Client::Lobby {
 namespace {
@@ -278,9 +279,7 @@ TEST_F(PartiesEndpointsTest, CommsMembersAreTheCurrentPartysMembersNamed) {
 TEST_F(PartiesEndpointsTest, PartyActiveIsTheFlagAsPublished) {
   Start();
   EXPECT_EQ(Call("GET", "/jyx-lobby/v2/party-active").body, "false");
-  Host::ScriptedReply allowed;
-  allowed.json = "true";
-  host_.ScriptReply("/jyx-gameflow/v1/session/request-lobby", allowed);
+  Host::Testing::AnswerLobbyRequests(host_);
   ASSERT_FALSE(Call("POST", "/jyx-lobby/v2/lobby", R"({"queueId":420})").error.has_value());
   EXPECT_EQ(Call("GET", "/jyx-lobby/v2/party-active").body, "true");
   ASSERT_FALSE(Call("DELETE", "/jyx-lobby/v2/lobby").error.has_value());

@@ -20,6 +20,7 @@
 #include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/binding/TypedConversions.h"
 #include "tests/lobby/core/DefaultWorldRig.h"
+#include "tests/lobby/core/GameflowAnswers.h"
 
 namespace Zarn::Client::Lobby::PartiesEndpointsTesting {
 
@@ -85,10 +86,7 @@ class PartiesEndpointsTest : public ::testing::Test, public WorldTesting::Defaul
   // Starts the plugin and makes a party lobby of queue 420; the records start afresh.
   void StartInPartyLobby() {
     Start();
-    Host::ScriptedReply allowed;
-    allowed.json = "true";
-    for (int i = 0; i < 4; ++i)
-      host_.ScriptReply("/jyx-gameflow/v1/session/request-lobby", allowed);
+    Host::Testing::AnswerLobbyRequests(host_, true, 4);
     const Host::RouteAnswer made = Call("POST", "/jyx-lobby/v2/lobby", R"({"queueId":420})");
     ASSERT_FALSE(made.error.has_value()) << *made.error;
     parties_.ClearRecords();

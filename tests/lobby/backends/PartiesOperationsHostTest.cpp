@@ -88,11 +88,7 @@ class PartiesOperationsHostTest : public ::testing::Test, public WorldTesting::D
     // From now on the plugin hears of every change of its player.
     parties_.SetPush(Host::PartiesPush::Notification);
   }
-  void AllowLobbies(bool allowed) {
-    Host::ScriptedReply reply;
-    reply.json = allowed ? "true" : "false";
-    host_.ScriptReply(kRequestLobbyPath, reply);
-  }
+  void AllowLobbies(bool allowed) { Host::Testing::AnswerLobbyRequests(host_, allowed); }
   // Starts the plugin and makes a party lobby of queue 420.
   void StartInPartyLobby() {
     Start();

@@ -13,6 +13,7 @@
 #include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/binding/JsonText.h"
 #include "sdk/platform/WallClockTesting.h"
+#include "tests/lobby/core/GameflowAnswers.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 
 namespace Zarn::Client::Lobby {
@@ -111,9 +112,7 @@ class AnalyticsTest : public ::testing::Test {
       view.members.push_back(member);
     }
     rig().factory->parties->getLobbyResult = view;
-    Host::ScriptedReply allowed;
-    allowed.json = "true";
-    rig().host.ScriptReply("/jyx-gameflow/v1/session/request-lobby", allowed);
+    Host::Testing::AnswerLobbyRequests(rig().host);
     ASSERT_TRUE(plugin.SetPartyLobbyActive(true));
     ASSERT_EQ(plugin.ActiveBackend(), plugin.GetPartiesBackend());
   }

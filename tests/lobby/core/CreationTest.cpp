@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "lobby/core/LobbyFlow.h"
+#include "tests/lobby/core/GameflowAnswers.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 
 namespace Zarn::Client::Testing {
@@ -18,16 +19,14 @@ using namespace Lobby::LobbyEvents;
 using Lobby::LobbyPluginTesting;
 using Names = std::vector<std::string>;
 
-constexpr char kRequestLobbyPath[] = "/jyx-gameflow/v1/session/request-lobby";
+using Host::Testing::kRequestLobbyPath;
 constexpr char kRequestLobby[] = "request /jyx-gameflow/v1/session/request-lobby";
 constexpr std::uint64_t kLocal = 77;
 
 // A rig whose gameflow plugin allows lobbies, whose queue 420 is known and whose player is 77.
 struct CreationRig {
   CreationRig() {
-    Host::ScriptedReply allowed;
-    allowed.json = "true";
-    rig.host.ScriptReply(kRequestLobbyPath, allowed);
+    Host::Testing::AnswerLobbyRequests(rig.host);
     Lobby::Api::Queue queue;
     queue.id = 420;
     LobbyPluginTesting::Queues(*rig.plugin).Update(PluginResourceEventType::Create, {queue});
@@ -219,9 +218,7 @@ TEST(CreationTest, CreateLobbyFailuresFireTheFailureEventAfterTheRequestedOne) {
     SCOPED_TRACE(c.label);
     LobbyRig rig;
     if (c.gameflowAllows) {
-      Host::ScriptedReply allowed;
-      allowed.json = "true";
-      rig.host.ScriptReply(kRequestLobbyPath, allowed);
+      Host::Testing::AnswerLobbyRequests(rig.host);
     }
     Lobby::Api::Lobby requested;
     requested.queueId = c.queueId;

@@ -12,6 +12,7 @@
 #include "lobby/core/PartiesBackendTesting.h"
 #include "lobby/model/LegacyClassNames.h"
 #include "sdk/binding/JsonText.h"
+#include "tests/lobby/core/GameflowAnswers.h"
 #include "tests/lobby/core/GameflowTesting.h"
 
 namespace Zarn::Client::Lobby {
@@ -244,9 +245,7 @@ TEST_F(InvitationsTest, AFailedBulkCallFailsTheSendAndTheReinvitationsThatUseIt)
 
   // Play again fails its reply with the same message.
   Reset();
-  Host::ScriptedReply allowed;
-  allowed.json = "true";
-  W().host_.ScriptReply("/jyx-gameflow/v1/session/request-lobby", allowed);
+  Host::Testing::AnswerLobbyRequests(W().host_);
   Answer("createArrangedTeamLobby", GroupLobbyStatus());
   Answer("inviteBulk", Refusal("PlatformUnavailableException"));
   Api::LobbyLastQueuedLobby& last = LobbyPluginTesting::LastQueuedLobby(W().Plugin());

@@ -17,6 +17,7 @@
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/model/LegacyClassNames.h"
 #include "tests/lobby/core/DefaultWorldRig.h"
+#include "tests/lobby/core/GameflowAnswers.h"
 
 namespace Zarn::Client::Lobby::ReceivedTesting {
 
@@ -82,9 +83,7 @@ class ReceivedWorld : public WorldTesting::DefaultWorldRig {
     if (prepare) prepare(host_);
     host_.SeedResource("/jyx-game-queues/v1/queues", R"([{"id":420,"minLevel":0}])");
     host_.SeedResource(kQueuePath, R"({"id":420,"mapId":11,"gameMode":"CLASSIC"})");
-    Host::ScriptedReply allowed;
-    allowed.json = "true";
-    host_.ScriptReply(kRequestLobbyPath, allowed);
+    Host::Testing::AnswerLobbyRequests(host_);
     Host::ScriptedReply eligible;
     eligible.json = R"([{"queueId":420,"eligible":true,"restrictions":[]}])";
     host_.ScriptReply(kEligibilityPath, eligible);
