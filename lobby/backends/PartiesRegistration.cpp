@@ -42,11 +42,6 @@ void WatchValue(AppModule& module, WatchedConfigValue<T>& watched, const std::st
   watched.Watch(path);
 }
 
-template <class T>
-void SetDefault(WatchedConfigValue<T>& watched, T value) {
-  watched.SetDefault(std::move(value));
-}
-
 // The phases in which the player's game has started or may still be running.
 bool IsGamePhase(Api::GameflowPhase phase) {
   switch (phase) {
@@ -89,13 +84,13 @@ void PartiesLobbyBackend::Start(LobbyServices& services) {
   client.serviceName = "parties.service";
   client.methodName = "proxy";
   client.plugin = &services.Runtime();
-  SetDefault(client.samplingPercentage, 0.0);
+  client.samplingPercentage.SetDefault(0.0);
   WatchValue(runtime, client.samplingPercentage, ConfigPath("ServiceProxySamplingPercentage"));
   // The plugin observes the session itself and hands each one on through UpdateLoginSession.
   loginSession.SetModule(&runtime);
   loginSession.AddListener([this] { OnRegistrationInputChanged(); });
   WatchValue(runtime, enabledFlag, ConfigPath("Enabled"), [this] { OnRegistrationInputChanged(); });
-  SetDefault(teamBuilderQueuesFlag, false);
+  teamBuilderQueuesFlag.SetDefault(false);
   WatchValue(runtime, teamBuilderQueuesFlag, ConfigPath("EnabledForTeamBuilderQueues"),
              [this] { OnQueuesDisabled(); });
   WatchValue(runtime, openPartyFlag, ConfigPath("OpenPartyEnable"),
@@ -103,11 +98,11 @@ void PartiesLobbyBackend::Start(LobbyServices& services) {
   // This key is written with the singular "namespace".
   WatchValue(runtime, publishPresenceDelay,
              "/jyx-platform-config/v1/namespace/Parties/PublishPresenceDelay");
-  SetDefault(registrationRetryInterval, kDefaultRetrySeconds);
+  registrationRetryInterval.SetDefault(kDefaultRetrySeconds);
   WatchValue(runtime, registrationRetryInterval, ConfigPath("RegistrationRetryInterval"),
              [this] { OnRegistrationInputChanged(); });
   WatchValue(runtime, partiesSettings, kPartiesSettingsPath, [this] { OnPartiesSettings(); });
-  SetDefault(notificationDelaySampling, 0.0);
+  notificationDelaySampling.SetDefault(0.0);
   WatchValue(runtime, notificationDelaySampling, ConfigPath("NotificationDelaySamplingPercentage"));
   services.WatchedPlatformId().AddListener([this] { OnRegistrationInputChanged(); });
   services.WatchedCurrentSummoner().AddListener([this] { OnRegistrationInputChanged(); });
