@@ -1,6 +1,7 @@
 #include "lobby/backends/CustomGameLobbyController.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -615,21 +616,30 @@ void CustomGameLobbyController::FetchCustomBotsConfig(std::uint64_t summonerId) 
   // A login as another summoner must not leave the first one's inventory observed.
   Unsubscribe();
   inventorySummonerId = summonerId;
+  // The plugin keeps the observers in its tables; they turn inert once the token is gone.
+  alive_ = std::make_shared<bool>(true);
+  const std::weak_ptr<bool> alive = alive_;
   Services()->Runtime().ObserveResource<std::vector<Api::CollectionsChampion>>(
       InventoryPath(summonerId),
-      [this, summonerId](const ResourceUpdate<std::vector<Api::CollectionsChampion>>& event) {
-        OnBotChampionsChanged(summonerId, event);
+      [this, alive,
+       summonerId](const ResourceUpdate<std::vector<Api::CollectionsChampion>>& event) {
+        if (!alive.expired()) OnBotChampionsChanged(summonerId, event);
       });
-  Services()->Runtime().ObserveResource<bool>(
-      kIntermediateInCustomsPath,
-      [this](const ResourceUpdate<bool>& event) { OnBotDifficultiesConfig(event); });
-  Services()->Runtime().ObserveResource<bool>(
-      kBotsInSkirmishPath,
-      [this](const ResourceUpdate<bool>& event) { OnBotsAvailableInSkirmish(event); });
+  Services()->Runtime().ObserveResource<bool>(kIntermediateInCustomsPath,
+                                              [this, alive](const ResourceUpdate<bool>& event) {
+                                                if (!alive.expired())
+                                                  OnBotDifficultiesConfig(event);
+                                              });
+  Services()->Runtime().ObserveResource<bool>(kBotsInSkirmishPath,
+                                              [this, alive](const ResourceUpdate<bool>& event) {
+                                                if (!alive.expired())
+                                                  OnBotsAvailableInSkirmish(event);
+                                              });
 }
 
 void CustomGameLobbyController::Unsubscribe() {
-  if (inventorySummonerId == 0) return;
+  if (alive_ == nullptr) return;
+  alive_.reset();
   const std::uint64_t summonerId = inventorySummonerId;
   inventorySummonerId = 0;
   Unobserve(*Services(), InventoryPath(summonerId));

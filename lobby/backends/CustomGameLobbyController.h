@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -116,6 +117,10 @@ class CustomGameLobbyController final : public LobbyController {
   std::uint32_t practiceToolPlayerCount = 1;
   // Practice-tool passwords and the suffixes of renamed games.
   RandomSource random = SystemRandomSource();
+
+ private:
+  // Held while the bot configuration is observed; the observers do nothing once it is gone.
+  std::shared_ptr<bool> alive_;
 };
 
 }  // namespace Zarn::Client::Lobby

@@ -25,6 +25,9 @@ class CustomGameLobbyControllerTesting {
       const CustomGameLobbyController& controller) {
     return controller.inventorySummonerId;
   }
+  [[nodiscard]] static bool BotsInSkirmish(const CustomGameLobbyController& controller) {
+    return controller.botsInSkirmish;
+  }
   [[nodiscard]] static RandomSource& Random(CustomGameLobbyController& controller) {
     return controller.random;
   }

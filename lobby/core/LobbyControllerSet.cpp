@@ -17,7 +17,6 @@ namespace Zarn::Client::Lobby {
 
 namespace {
 
-constexpr char kAvailabilityPath[] = "/jyx-lobby/v1/lobby/availability";
 constexpr char kNoQueueSelected[] = "NO_QUEUE_SELECTED";
 // Ends every legacy chat room address; a name of this system's own.
 constexpr char kLegacyChatDomain[] = "lobby-chat.jyx.invalid";
@@ -26,6 +25,13 @@ constexpr std::size_t kQueueMapBuckets = 8;
 }  // namespace
 
 void LobbyPlugin::CreateControllers() {
+  // What the replaced set observes goes first: its observers would outlive it, and an
+  // observation released after the new set's would take the new one with it.
+  for (const std::shared_ptr<LobbyController>& replaced :
+       {teamBuilderController_, arrangedTeamController_, customGameController_,
+        invalidLobbyController_}) {
+    if (replaced != nullptr) replaced->Unsubscribe();
+  }
   teamBuilderController_ = factory_->MakeTeamBuilderController(this);
   arrangedTeamController_ = factory_->MakeArrangedTeamController(this);
   customGameController_ = factory_->MakeCustomGameController(this);
@@ -38,6 +44,8 @@ void LobbyPlugin::CreateControllers() {
        {teamBuilderController_, arrangedTeamController_, customGameController_}) {
     if (controller != nullptr) controller->Subscribe();
   }
+  // The replaced custom game controller observed the player's bot configuration since login.
+  if (loggedIn_) FetchCustomBotsConfig(localSummonerId_);
 }
 
 void LobbyPlugin::FillQueueControllers(const std::vector<Api::Queue>& queues) {
@@ -74,16 +82,10 @@ void LobbyPlugin::OnQueuesChanged() {
   MaybeType<Failure, Api::LobbyDto> lobby = activeBackend_->GetLobby();
   if (!IsInLobby()) return;
   if (lobby.HasValue()) {
-    const std::int32_t queueId = lobby.Value().gameConfig.queueId;
-    const Api::QueueAvailability availability = GetQueueAvailability(queueId);
-    if (availability == lobbyAvailability_ && queueId == lobby_.queueId) return;
-    lobbyAvailability_ = availability;
+    PublishAvailability(lobby.Value());
   } else if (std::strcmp(lobby.Message(), kNoQueueSelected) == 0) {
-    lobbyAvailability_ = Api::QueueAvailability::PlatformDisabled;
-  } else {
-    return;
+    StoreAvailability(Api::QueueAvailability::PlatformDisabled);
   }
-  SendJsonApiEvent(kResourceUpdate, kAvailabilityPath, lobbyAvailability_);
 }
 
 bool LobbyPlugin::LookupSummonerById(std::uint64_t summonerId, Api::Queue queue) {
@@ -185,7 +187,5 @@ void LobbyPlugin::UpdatePartyRewards() {
   partyRewards_ = std::move(record);
   SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/party-rewards", partyRewards_);
 }
-
-// Built by later issues.
 
 }  // namespace Zarn::Client::Lobby

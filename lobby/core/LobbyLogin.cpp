@@ -6,6 +6,7 @@
 
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyUpdateBatch.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
 #include "sdk/runtime/LcdsCall.h"
@@ -36,6 +37,9 @@ void LobbyPlugin::OnLoginSession(const ResourceUpdate<Api::LoginSession>& event)
       if (loginCompleted) {
         FetchCustomBotsConfig(session.summonerId);
       } else if (IsInLobby() && session.state == Api::LoginSessionStates::LOGGING_OUT) {
+        // A legacy lobby's exit opens no batch of its own; without this one the quit lobby
+        // would stay published.
+        LobbyUpdateBatch batch(*this);
         LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Player is logging out");
         stateMachine_.ProcessEvent(LobbyEvents::kQuitLobby);
       }

@@ -252,8 +252,7 @@ class LobbyPlugin : public Zarn::Client::Plugin, public LobbyServices {
   [[nodiscard]] static std::string FormatTimestamp();
 
   // Backends: the controller set's lookups, the queue availability and the operations that the
-  // platform backend and the controllers call. ChangeLobbyQueue and the member, invitation and
-  // notification operations are built by later issues.
+  // platform backend and the controllers call.
   //
   // Creates a legacy lobby for `requested` (queue id, custom flag, custom game part) with the
   // controller of its queue, stores it as the v1 lobby and publishes it; a copy of it.

@@ -326,7 +326,9 @@ HttpResponse LobbyPlugin::HandleAcceptReceivedInvitation(const std::string& invi
               outcome.Message());
     return FailureReply(outcome.GetFailure());
   }
-  stateMachine_.ProcessEvent(accepted);
+  // The platform accept published the v1 lobby before this event entered it, which then read
+  // as a Delete: the joined lobby is published now.
+  if (stateMachine_.ProcessEvent(accepted) && !party) PublishV1LobbyParts();
   return HttpResponse();
 }
 

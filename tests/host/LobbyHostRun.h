@@ -16,17 +16,19 @@ struct LobbyHostRun {
   std::vector<std::string> lines;
 };
 
-// Runs `program` (with `--plugin pluginPath` when one is given) on a script file holding
-// `script`: its exit status and the lines it printed. `name` keeps the files of different tests
-// apart.
+// Runs `program` (with `--plugin pluginPath` and `--world worldPath` when they are given) on a
+// script file holding `script`: its exit status and the lines it printed. `name` keeps the files
+// of different tests apart.
 inline LobbyHostRun RunLobbyHost(const std::string& program, const std::string& pluginPath,
-                                 const std::string& name, const std::string& script) {
+                                 const std::string& name, const std::string& script,
+                                 const std::string& worldPath = "") {
   const std::string dir = ::testing::TempDir();
   const std::string scriptPath = dir + name + "-script.txt";
   const std::string outputPath = dir + name + "-output.txt";
   std::ofstream(scriptPath, std::ios::binary) << script;
   std::string command = "'" + program + "'";
   if (!pluginPath.empty()) command += " --plugin '" + pluginPath + "'";
+  if (!worldPath.empty()) command += " --world '" + worldPath + "'";
   command += " '" + scriptPath + "' > '" + outputPath + "' 2>/dev/null";
   LobbyHostRun run;
   const int status = std::system(command.c_str());

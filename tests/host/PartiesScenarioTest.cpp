@@ -29,7 +29,8 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using namespace PartiesScenarioTesting;
 
-// The scenario's steps as the Parts describe them, for both ways the states arrive.
+// Each step's answer, parties requests, state changes, gameflow events and publications, for both
+// ways the states arrive.
 std::vector<Step> Expected() {
   const std::string lobby420 = "party-3 420 members[9 leader] invitations[9 Accepted]";
   const std::string invited = "party-3 420 members[9 leader] invitations[9 Accepted,10 Pending]";
@@ -107,7 +108,7 @@ std::vector<Step> Expected() {
   };
 }
 
-TEST(PartiesScenarioTest, EveryStepAsThePartsSayItWhicheverWayTheStatesArrive) {
+TEST(PartiesScenarioTest, EveryStepAnswersAndPublishesTheSameWhicheverWayTheStatesArrive) {
   const std::vector<Step> expected = Expected();
   std::vector<std::vector<Step>> runs;
   for (const PartiesPush push : {PartiesPush::Notification, PartiesPush::Message}) {
@@ -189,7 +190,7 @@ TEST(PartiesScenarioTest, TheLobbyHostScriptAnswersAlikeForBothWaysTheStatesArri
     answers.push_back(routeAnswers);
   }
   EXPECT_EQ(answers[0], answers[1]);
-  // The acceptance of C's invitation, as the Parts write it.
+  // The acceptance of C's invitation: the local player's role in C's party becomes MEMBER.
   EXPECT_THAT(answers[0], ::testing::Contains(
                               R"({"requests":[{"method":"PUT","url":"v1/parties/party-2/members/)"
                               R"(puuid-a/role","body":"\"MEMBER\""}]})"));

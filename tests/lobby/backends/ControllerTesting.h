@@ -49,7 +49,8 @@ class RealControllerFactory : public FakeComponentFactory {
   }
   std::shared_ptr<Lobby::LobbyController> MakeCustomGameController(
       Lobby::LobbyServices* owner) override {
-    return std::make_shared<Lobby::CustomGameLobbyController>(owner);
+    realCustom = std::make_shared<Lobby::CustomGameLobbyController>(owner);
+    return realCustom;
   }
   std::shared_ptr<Lobby::LobbyController> MakeInvalidController(
       Lobby::LobbyServices* owner) override {
@@ -58,6 +59,7 @@ class RealControllerFactory : public FakeComponentFactory {
 
   std::shared_ptr<Lobby::TeamBuilderLobbyController> realTeamBuilder;
   std::shared_ptr<Lobby::ArrangedTeamLobbyController> realArranged;
+  std::shared_ptr<Lobby::CustomGameLobbyController> realCustom;
 };
 
 class ControllerRig : public LobbyRig {

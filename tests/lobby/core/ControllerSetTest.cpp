@@ -103,7 +103,20 @@ TEST(ControllerSetTest, StartMakesFourControllersSubscribesThreeAndASecondSetRep
   }
   DeliverQueues(rig, {MakeQueue(420, true), MakeQueue(430)});
   const std::shared_ptr<FakeLobbyController> oldArranged = rig.factory->arranged;
+  rig.host.SetResource("/jyx-login/v1/session",
+                       R"({"state":"SUCCEEDED","accountId":1,"summonerId":123})");
+  rig.host.RunDue();
+  const std::size_t mark = rig.Mark();
   rig.plugin->CreateControllers();
+  // The old set lets go of its observations before the new one takes them, and the new custom
+  // game controller follows the logged-in player's bot configuration as the old one did.
+  EXPECT_EQ(
+      rig.Entries({"factory.Make.", "teamBuilder.", "arranged.", "custom.", "invalid."}, mark),
+      (std::vector<std::string>{
+          "teamBuilder.Unsubscribe", "arranged.Unsubscribe", "custom.Unsubscribe",
+          "invalid.Unsubscribe", "factory.Make.teamBuilder", "factory.Make.arranged",
+          "factory.Make.custom", "factory.Make.invalid", "teamBuilder.Subscribe",
+          "arranged.Subscribe", "custom.Subscribe", "custom.FetchCustomBotsConfig(123)"}));
   EXPECT_NE(rig.factory->arranged, oldArranged);
   // The queue map serves the new set at once.
   EXPECT_EQ(rig.plugin->GetLobbyController(false, 430).get(), rig.factory->arranged.get());
@@ -363,6 +376,16 @@ TEST(ControllerSetTest, AQueueListRepublishesTheLobbyAvailabilityOnlyWhenItChang
   rig.factory->platform->getLobbyResult = Failure(0, "NO_QUEUE_SELECTED");
   DeliverQueues(rig, {MakeQueue(420)});
   EXPECT_EQ(published(mark), std::vector<std::string>{"PlatformDisabled"});
+
+  // A custom game keeps the availability its custom queue gave, whatever the list says.
+  mark = rig.Mark();
+  LobbyPluginTesting::LobbyAvailability(*rig.plugin) = Api::QueueAvailability::Available;
+  view.gameConfig.isCustom = true;
+  view.gameConfig.queueId = -1;
+  rig.factory->platform->getLobbyResult = view;
+  DeliverQueues(rig, {limited});
+  EXPECT_TRUE(published(mark).empty()) << "a custom game";
+  EXPECT_EQ(LobbyPluginTesting::LobbyAvailability(*rig.plugin), Api::QueueAvailability::Available);
 }
 
 TEST(ControllerSetTest, PartyRewardsSwitchedOffPublishAnEmptyRecordAndFetchNothing) {

@@ -94,13 +94,25 @@ TEST(LoginTest, AReconnectionInAPartyResynchronisesTheParty) {
 }
 
 TEST(LoginTest, LoggingOutQuitsALobbyAndNothingOutsideOne) {
-  for (const bool inLobby : {true, false}) {
-    SCOPED_TRACE(inLobby ? "in a lobby" : "out of a lobby");
+  struct Row {
+    const char* label;
+    std::vector<Lobby::LobbyEvent> events;  // into the lobby
+    std::size_t logs;
+  };
+  const std::vector<Row> rows = {
+      {"in a party lobby", {Lobby::LobbyEvents::kAcceptedPartyInvite}, 1},
+      // Its exit opens no batch: the quit must still rebuild the view.
+      {"in a legacy lobby", {Lobby::LobbyEvents::kAcceptedLegacyInvite}, 1},
+      {"out of a lobby", {}, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.label);
     LobbyRig rig;
-    if (inLobby) rig.Drive({Lobby::LobbyEvents::kAcceptedPartyInvite});
+    rig.Drive(row.events);
     const std::size_t mark = rig.Mark();
     SetSession(rig, R"({"state":"LOGGING_OUT","accountId":1,"summonerId":77})");
-    EXPECT_EQ(rig.Entries({"log Player is logging out"}, mark).size(), inLobby ? 1u : 0u);
+    EXPECT_EQ(rig.Entries({"log Player is logging out"}, mark).size(), row.logs);
+    EXPECT_EQ(rig.Rebuilds(mark), static_cast<int>(row.logs)) << "once, after the quit";
     EXPECT_EQ(rig.StateName(), "OutOfLobby");
   }
 }

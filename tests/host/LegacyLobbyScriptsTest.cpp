@@ -1,0 +1,110 @@
+// The legacy lobby's lobby-host scripts in their world, host/worlds/legacy.json, as a user runs
+// them: logging out of an arranged-team lobby, a custom game's availability across a queue-list
+// change, and a legacy invitation accepted from outside a lobby. Each output line is compared in
+// short: a route's status with its error or its plain body, and the kind and path of each
+// resource event (with its plain value, or the invitation id of a lobby).
+#include <gtest/gtest.h>
+#include <rapidjson/document.h>
+
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/host/LobbyHostRun.h"
+
+namespace Zarn::Host {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::string Plain(const rapidjson::Value& value) {
+  if (value.IsNull()) return "null";
+  if (value.IsString()) return value.GetString();
+  if (value.IsBool()) return value.GetBool() ? "true" : "false";
+  if (value.IsInt64()) return std::to_string(value.GetInt64());
+  if (value.IsObject() && value.HasMember("invitationId") && value["invitationId"].IsString()) {
+    return "{" + std::string(value["invitationId"].GetString()) + "}";
+  }
+  return value.IsArray() ? "[...]" : "{...}";
+}
+
+// One printed line in short, the events only those of `uris`; a line that is not a route's answer
+// or an event list stays as it is.
+std::string Summary(const std::string& line, const std::set<std::string>& uris) {
+  rapidjson::Document json;
+  if (json.Parse(line.c_str()).HasParseError() || !json.IsObject()) return line;
+  if (json.HasMember("status")) {
+    const rapidjson::Value& error = json["error"];
+    return std::to_string(json["status"].GetInt()) + " " +
+           (error.IsString() ? error.GetString() : Plain(json["body"]));
+  }
+  if (!json.HasMember("events")) return line;
+  std::string events = "events:";
+  for (const rapidjson::Value& event : json["events"].GetArray()) {
+    // Each event is printed under its resource's name and under the plain one; the plain is kept.
+    if (std::string(event["name"].GetString()) != "OnJsonApiEvent") continue;
+    const rapidjson::Value& payload = event["payload"];
+    if (!uris.contains(payload["uri"].GetString())) continue;
+    events += std::string(" ") + payload["eventType"].GetString() + " " +
+              payload["uri"].GetString() + "=" + Plain(payload["data"]) + ";";
+  }
+  return events;
+}
+
+TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsALegacyLobbyShould) {
+  constexpr char kV1Lobby[] = "/jyx-lobby/v1/lobby";
+  constexpr char kV2Lobby[] = "/jyx-lobby/v2/lobby";
+  constexpr char kAvailability[] = "/jyx-lobby/v1/lobby/availability";
+  struct Row {
+    const char* script;
+    std::set<std::string> uris;  // the events compared
+    Lines expected;              // after the start line
+  };
+  const std::string sessionSet = R"({"event":"OnJsonApiEvent_jyx-login_v1_session"})";
+  const std::vector<Row> rows = {
+      // The logout quits the lobby and the view follows at once: no lobby is left to delete.
+      {"legacy-logout",
+       {kV1Lobby, kV2Lobby},
+       {"0 {...}", "events: Create /jyx-lobby/v1/lobby={}; Create /jyx-lobby/v2/lobby={...};",
+        sessionSet, "events: Delete /jyx-lobby/v1/lobby=null; Delete /jyx-lobby/v2/lobby=null;",
+        "404 LOBBY_NOT_FOUND", "404 LOBBY_NOT_FOUND", "events:", R"({"quit":true})"}},
+      // The custom queue's availability stands across a change of the queue list.
+      {"custom-availability",
+       {kAvailability},
+       {"0 {...}", "events: Update /jyx-lobby/v1/lobby/availability=PlatformDisabled;",
+        R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_custom"})",
+        "events: Update /jyx-lobby/v1/lobby/availability=Available;", "0 Available",
+        R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_queues"})", "events:", "0 Available",
+        R"({"quit":true})"}},
+      // Accepted from outside a lobby, the v1 lobby is deleted and then holds the joined one.
+      {"legacy-accept",
+       {kV1Lobby, kV2Lobby},
+       {R"({"pushed":true})", "0 [...]", "events:", "0 null",
+        "events: Delete /jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={lobby-7}; Create "
+        "/jyx-lobby/v2/lobby={...};",
+        "0 {...}", R"({"quit":true})"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.script);
+    const std::string dir = JYX_WORLDS_DIR;
+    std::ifstream file(dir + row.script + ".txt", std::ios::binary);
+    const std::string script((std::istreambuf_iterator<char>(file)),
+                             std::istreambuf_iterator<char>());
+    ASSERT_FALSE(script.empty());
+    const Testing::LobbyHostRun run = Testing::RunLobbyHost(
+        JYX_TEST_LOBBY_HOST, JYX_TEST_LOBBY_PLUGIN, row.script, script, dir + "legacy.json");
+    EXPECT_EQ(run.exitStatus, 0);
+    ASSERT_FALSE(run.lines.empty());
+    EXPECT_EQ(run.lines[0], R"({"plugin":"jyx-lobby","started":true})");
+    Lines summaries;
+    for (std::size_t i = 1; i < run.lines.size(); ++i) {
+      summaries.push_back(Summary(run.lines[i], row.uris));
+    }
+    EXPECT_EQ(summaries, row.expected);
+  }
+}
+
+}  // namespace
+}  // namespace Zarn::Host
