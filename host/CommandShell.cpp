@@ -4,8 +4,8 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <cstdlib>
 
 #include "host/HostValue.h"
@@ -113,7 +113,62 @@ void StreamValue(const std::string& stream, rapidjson::Value* out,
   }
 }
 
+// True for a plain decimal number: digits with an optional fraction and exponent (no sign, no
+// hexadecimal, no "inf" or "nan").
+bool IsDecimal(const std::string& text) {
+  std::size_t i = 0;
+  const auto digits = [&] {
+    const std::size_t begin = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    return i - begin;
+  };
+  std::size_t mantissa = digits();
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    mantissa += digits();
+  }
+  if (mantissa == 0) return false;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    if (digits() == 0) return false;
+  }
+  return i == text.size();
+}
+
+std::string Seconds(int64_t nanoseconds) {
+  rapidjson::StringBuffer buffer;
+  rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+  writer.Double(static_cast<double>(nanoseconds) / 1e9);
+  return buffer.GetString();
+}
+
 }  // namespace
+
+bool ReadCommandLine(std::istream& input, std::string* line, std::size_t* length) {
+  line->clear();
+  *length = 0;
+  char chunk[1 << 16];
+  for (;;) {
+    input.getline(chunk, sizeof chunk);
+    const auto got = static_cast<std::size_t>(input.gcount());
+    // Nothing taken and no end of input: the stream failed before reading.
+    if (input.bad() || (got == 0 && !input.eof())) return false;
+    const bool full = input.fail() && !input.eof() && got == sizeof chunk - 1;
+    // Without the "\n" that getline took out and counted.
+    const std::size_t stored = full || input.eof() ? got : got - 1;
+    if (line->size() <= kMaxCommandLine) {
+      line->append(chunk, std::min(stored, kMaxCommandLine + 1 - line->size()));
+    }
+    *length += stored;
+    if (full) {
+      input.clear();
+      continue;
+    }
+    // At the end of input only a line that holds something counts.
+    return !input.eof() || got > 0 || *length > 0;
+  }
+}
 
 std::string EchoOf(const std::string& input) {
   if (input.size() <= kMaxEcho) return input;
@@ -141,7 +196,18 @@ std::string CommandShell::Fail(const std::string& message) {
   return ErrorJson(message);
 }
 
-bool CommandShell::Execute(const std::string& line, std::string* output) {
+bool CommandShell::Execute(const std::string& line, std::string* output, std::size_t length) {
+  output->clear();
+  length = std::max(length, line.size());
+  if (length > kMaxCommandLine) {
+    *output = Fail("a command line holds at most " + std::to_string(kMaxCommandLine) +
+                   " bytes; this one holds " + std::to_string(length));
+    return true;
+  }
+  if (const std::size_t nul = line.find('\0'); nul != std::string::npos) {
+    *output = Fail("a command line must not hold a NUL byte (byte " + std::to_string(nul) + ")");
+    return true;
+  }
   std::string command;
   std::string rest;
   // Script files written elsewhere may end their lines with "\r\n".
@@ -216,18 +282,27 @@ std::string CommandShell::Call(const std::string& method, const std::string& res
 }
 
 std::string CommandShell::AdvanceClock(const std::string& rest) {
-  errno = 0;
-  char* end = nullptr;
-  const double seconds = std::strtod(rest.c_str(), &end);
-  if (rest.empty() || end == nullptr || *end != '\0' || errno != 0 || !std::isfinite(seconds) ||
-      seconds < 0) {
-    return Fail("advance needs a number of seconds, 0 or more");
+  if (!IsDecimal(rest)) return Fail("advance needs a decimal number of seconds, 0 or more");
+  const double seconds = std::strtod(rest.c_str(), nullptr);
+  if (!(seconds <= kMaxAdvanceSeconds)) {
+    return Fail("advance takes at most " + Seconds(SecondsToNanoseconds(kMaxAdvanceSeconds)) +
+                " seconds (a year)");
   }
-  const int ran = host_.Advance(seconds);
+  const int64_t remaining = HostScheduler::kEnd - host_.Scheduler().Now();
+  if (SecondsToNanoseconds(seconds) > remaining) {
+    return Fail("the clock ends after a century: advance takes at most " + Seconds(remaining) +
+                " seconds more");
+  }
+  const HostScheduler::Advanced advanced = host_.AdvanceBy(seconds, kMaxAdvanceCallbacks);
+  const std::string clock = Seconds(host_.Scheduler().Now());
+  if (advanced.stopped) {
+    return Fail("advance stopped after " + std::to_string(advanced.ran) + " callbacks, at clock " +
+                clock + "; the rest stays due");
+  }
   rapidjson::Document json(rapidjson::kObjectType);
   auto& allocator = json.GetAllocator();
   json.AddMember("clock", static_cast<double>(host_.Scheduler().Now()) / 1e9, allocator);
-  json.AddMember("ran", ran, allocator);
+  json.AddMember("ran", advanced.ran, allocator);
   return JsonLine(json);
 }
 
@@ -235,6 +310,7 @@ std::string CommandShell::Events() {
   rapidjson::Document json(rapidjson::kObjectType);
   auto& allocator = json.GetAllocator();
   rapidjson::Value list(rapidjson::kArrayType);
+  const std::size_t dropped = host_.DroppedEvents();
   for (const PublishedEvent& event : host_.TakeNewEvents()) {
     rapidjson::Value entry(rapidjson::kObjectType);
     rapidjson::Document payload;
@@ -244,6 +320,8 @@ std::string CommandShell::Events() {
     list.PushBack(entry, allocator);
   }
   json.AddMember("events", list, allocator);
+  // Only when the window dropped some: the line stays as it was in every other run.
+  if (dropped != 0) json.AddMember("dropped", static_cast<uint64_t>(dropped), allocator);
   return JsonLine(json);
 }
 

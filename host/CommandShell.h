@@ -1,6 +1,8 @@
 // The command language of lobby-host: one command per line, one JSON object per answer.
 #pragma once
 
+#include <cstddef>
+#include <istream>
 #include <string>
 
 #include "host/LegacyPlatform.h"
@@ -11,6 +13,21 @@
 
 namespace Zarn::Host {
 
+// The longest command line the shell reads, bodies included: far above any real payload, far
+// below what would strain the host's own JSON reading.
+inline constexpr std::size_t kMaxCommandLine = 1 << 20;
+// The longest `advance`, in seconds (a year); the clock itself ends after a century
+// (HostScheduler::kEnd).
+inline constexpr double kMaxAdvanceSeconds = 365.0 * 24 * 3600;
+// The most callbacks one `advance` runs before it stops with an error.
+inline constexpr int kMaxAdvanceCallbacks = 1'000'000;
+
+// Reads the next line of `input` (without its "\n") into `*line`, keeping at most
+// kMaxCommandLine + 1 of its bytes, and its full length into `*length`; what lies beyond is read
+// and dropped, so that a line of any length costs no more memory. False at the end of input
+// (or when it cannot be read).
+[[nodiscard]] bool ReadCommandLine(std::istream& input, std::string* line, std::size_t* length);
+
 class CommandShell {
  public:
   // Serves the legacy platform, the service proxy and the parties service behind it, and the
@@ -20,9 +37,11 @@ class CommandShell {
 
   // Runs one command line and sets `*output` to its one-line JSON answer (empty for a blank
   // line). Returns false when the command was "quit". Bad commands answer {"error":"..."} and the
-  // shell goes on. After every command the host runs the work that is due. Every answer is valid
-  // JSON: bytes that are not UTF-8 print as the text \xHH, and echoes of input are cut.
-  bool Execute(const std::string& line, std::string* output);
+  // shell goes on; so do lines longer than kMaxCommandLine (`length` gives the full length of a
+  // line read cut short) and lines holding a NUL byte. After every command the host runs the
+  // work that is due. Every answer is valid JSON: bytes that are not UTF-8 print as the text
+  // \xHH, and echoes of input are cut.
+  bool Execute(const std::string& line, std::string* output, std::size_t length = 0);
 
   // Commands that failed to run (answered {"error":...} by the shell). A route's own error
   // answer is not one of them.

@@ -1,7 +1,7 @@
 #include "host/HostScheduler.h"
 
+#include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace Zarn::Host {
 
@@ -9,7 +9,7 @@ namespace {
 
 constexpr double kMaxDelaySeconds = 100.0 * 365 * 24 * 3600;
 
-// now + delta without passing the end of the clock.
+// now + delta without passing the end of the 64 bits.
 int64_t Later(int64_t now, int64_t delta) {
   return delta > std::numeric_limits<int64_t>::max() - now ? std::numeric_limits<int64_t>::max()
                                                            : now + delta;
@@ -28,11 +28,11 @@ void HostScheduler::Schedule(std::string label, double delaySeconds, Work work) 
   queue_.emplace(Key{due, nextSequence_++}, Item{std::move(label), std::move(work)});
 }
 
-int HostScheduler::RunUpTo(int64_t dueLimit, uint64_t sequenceLimit) {
+int HostScheduler::RunUpTo(int64_t dueLimit, uint64_t sequenceLimit, int maxRuns) {
   // Nothing queued is ever due before now, and the queue is ordered by (due, sequence): the
   // items of this round come first, and items queued while it runs sort after them.
   int ran = 0;
-  for (;;) {
+  while (ran < maxRuns) {
     auto it = queue_.begin();
     if (it == queue_.end() || it->first.first > dueLimit || it->first.second >= sequenceLimit) {
       break;
@@ -47,7 +47,9 @@ int HostScheduler::RunUpTo(int64_t dueLimit, uint64_t sequenceLimit) {
   return ran;
 }
 
-int HostScheduler::RunRound() { return RunUpTo(now_, nextSequence_); }
+int HostScheduler::RunRound() {
+  return RunUpTo(now_, nextSequence_, std::numeric_limits<int>::max());
+}
 
 int HostScheduler::RunDue(int maxRounds) {
   int ran = 0;
@@ -59,23 +61,28 @@ int HostScheduler::RunDue(int maxRounds) {
   return ran;
 }
 
-int HostScheduler::RunNext() {
+int HostScheduler::RunNext(int64_t limit) {
   if (queue_.empty()) return 0;
   const int64_t due = queue_.begin()->first.first;
+  if (due > std::min(limit, kEnd)) return 0;
   if (due > now_) now_ = due;
   return RunRound();
 }
 
-int HostScheduler::Advance(double seconds) {
-  const int64_t target = Later(now_, SecondsToNanoseconds(seconds));
-  int ran = 0;
+HostScheduler::Advanced HostScheduler::AdvanceBy(double seconds, int maxRuns) {
+  const int64_t target = std::min(Later(now_, SecondsToNanoseconds(seconds)), std::max(now_, kEnd));
+  Advanced advanced;
   while (!queue_.empty() && queue_.begin()->first.first <= target) {
+    if (advanced.ran >= maxRuns) {
+      advanced.stopped = true;
+      return advanced;
+    }
     const int64_t due = queue_.begin()->first.first;
     if (due > now_) now_ = due;
-    ran += RunRound();
+    advanced.ran += RunUpTo(now_, nextSequence_, maxRuns - advanced.ran);
   }
   now_ = target;
-  return ran;
+  return advanced;
 }
 
 std::string HostScheduler::NextLabel() const {

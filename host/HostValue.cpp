@@ -1,5 +1,8 @@
 #include "host/HostValue.h"
 
+#include <rapidjson/encodedstream.h>
+#include <rapidjson/memorystream.h>
+#include <rapidjson/reader.h>
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
@@ -189,30 +192,72 @@ bool Read(const ApiObject& object, rapidjson::Value& out,
   }
 }
 
-bool WithinDepth(const rapidjson::Value& json, int depth) {
-  if ((json.IsArray() || json.IsObject()) && depth > kMaxHostValueDepth) return false;
-  if (json.IsArray()) {
-    for (const auto& element : json.GetArray()) {
-      if (!WithinDepth(element, depth + 1)) return false;
-    }
-  } else if (json.IsObject()) {
-    for (const auto& member : json.GetObject()) {
-      if (!WithinDepth(member.value, depth + 1)) return false;
-    }
+// Builds the document from a reader's events and stops the reader as soon as a value opens
+// deeper than kMaxHostValueDepth, so that deep input never grows the parser's stacks past it.
+class DepthLimitedBuilder {
+ public:
+  explicit DepthLimitedBuilder(rapidjson::Document& document) : document_(document) {}
+
+  bool Null() { return document_.Null(); }
+  bool Bool(bool b) { return document_.Bool(b); }
+  bool Int(int i) { return document_.Int(i); }
+  bool Uint(unsigned u) { return document_.Uint(u); }
+  bool Int64(int64_t i) { return document_.Int64(i); }
+  bool Uint64(uint64_t u) { return document_.Uint64(u); }
+  bool Double(double d) { return document_.Double(d); }
+  bool RawNumber(const char* text, rapidjson::SizeType length, bool copy) {
+    return document_.RawNumber(text, length, copy);
   }
-  return true;
-}
+  bool String(const char* text, rapidjson::SizeType length, bool copy) {
+    return document_.String(text, length, copy);
+  }
+  bool Key(const char* text, rapidjson::SizeType length, bool copy) {
+    return document_.Key(text, length, copy);
+  }
+  bool StartObject() { return Open() && document_.StartObject(); }
+  bool EndObject(rapidjson::SizeType count) {
+    --depth_;
+    return document_.EndObject(count);
+  }
+  bool StartArray() { return Open() && document_.StartArray(); }
+  bool EndArray(rapidjson::SizeType count) {
+    --depth_;
+    return document_.EndArray(count);
+  }
+
+  [[nodiscard]] bool TooDeep() const { return depth_ > kMaxHostValueDepth; }
+
+ private:
+  bool Open() { return ++depth_ <= kMaxHostValueDepth; }
+
+  rapidjson::Document& document_;
+  int depth_ = 0;
+};
 
 }  // namespace
 
 bool ParseHostJson(const std::string& text, rapidjson::Document* json, std::string* error) {
-  json->Parse<rapidjson::kParseIterativeFlag>(text.c_str(), text.size());
-  if (json->HasParseError()) {
-    *error = "invalid JSON at offset " + std::to_string(json->GetErrorOffset());
+  // The reader takes a NUL for the end of its input: text after one would be ignored.
+  const std::size_t nul = text.find('\0');
+  rapidjson::ParseResult result;
+  bool tooDeep = false;
+  const auto parse = [&](rapidjson::Document& document) {
+    rapidjson::MemoryStream bytes(text.data(), nul == std::string::npos ? text.size() : nul);
+    rapidjson::EncodedInputStream<rapidjson::UTF8<>, rapidjson::MemoryStream> input(bytes);
+    DepthLimitedBuilder builder(document);
+    rapidjson::Reader reader;
+    result = reader.Parse<rapidjson::kParseIterativeFlag>(input, builder);
+    tooDeep = builder.TooDeep();
+    return !result.IsError();
+  };
+  json->SetNull();
+  json->Populate(parse);
+  if (tooDeep) {
+    *error = "JSON nested deeper than " + std::to_string(kMaxHostValueDepth);
     return false;
   }
-  if (!WithinDepth(*json, 1)) {
-    *error = "JSON nested deeper than " + std::to_string(kMaxHostValueDepth);
+  if (result.IsError() || nul != std::string::npos) {
+    *error = "invalid JSON at offset " + std::to_string(result.IsError() ? result.Offset() : nul);
     return false;
   }
   return true;

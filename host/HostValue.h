@@ -32,8 +32,9 @@ void FreeHostObject(ApiObject* object);
                                     rapidjson::Document::AllocatorType& allocator,
                                     std::string* error);
 
-// Parses `text` as one JSON value (iteratively, so deep input cannot exhaust the stack) and
-// refuses values nested deeper than kMaxHostValueDepth. Sets `*error` on failure.
+// Parses `text` as one JSON value (iteratively, so deep input cannot exhaust the stack),
+// stopping at the first value nested deeper than kMaxHostValueDepth. A NUL byte is invalid JSON
+// where it stands. Sets `*error` on failure.
 [[nodiscard]] bool ParseHostJson(const std::string& text, rapidjson::Document* json,
                                  std::string* error);
 

@@ -3,6 +3,7 @@
 #include <rapidjson/document.h>
 
 #include "host/HostValue.h"
+#include "host/RecordWindow.h"
 
 namespace Zarn::Host {
 
@@ -51,6 +52,7 @@ CoreReply LegacyPlatform::Answer(const CoreRequest& request) {
   invocation.method = StringArgument(request.arguments, 1);
   invocation.arguments = request.arguments.size() > 2 ? request.arguments[2] : "null";
   invocations_.push_back(invocation);
+  KeepLatest(invocations_, host_.RecordWindow());
 
   auto it = answers_.find({invocation.destination, invocation.method});
   if (it == answers_.end() || it->second.empty()) {

@@ -54,6 +54,7 @@ class LegacyPlatform {
   // with nothing queued, when `bodyJson` is not JSON.
   bool Push(const std::string& className, const std::string& bodyJson);
 
+  // The calls received, oldest first; under the host's record window only the latest.
   [[nodiscard]] const std::vector<LcdsInvocation>& Invocations() const { return invocations_; }
 
   // The reply to one request of the invoke path.

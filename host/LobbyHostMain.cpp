@@ -6,14 +6,19 @@
 // Exit status: 0 when every command ran (a route may still have answered an error); 1 when a
 // command failed to run or the plugin did not load; 2 for bad arguments; 3 when a wait of the
 // plugin could never end.
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "host/CommandShell.h"
+#include "host/HostValue.h"
 #include "host/PluginHost.h"
+#include "host/RecordWindow.h"
 #include "host/WorldFile.h"
 
 namespace {
@@ -26,6 +31,12 @@ bool ParseCoreVersion(const std::string& text, Zarn::Host::PluginApiVersionWords
   return true;
 }
 
+// The plugin's log levels by name.
+const char* LevelName(uint32_t level) {
+  static const char* const kNames[] = {"info", "warning", "error", "always"};
+  return level < 4 ? kNames[level] : "level?";
+}
+
 int Usage() {
   std::cerr << "usage: lobby-host [--plugin PATH] [--core MAJOR.MINOR.PATCH] [--world FILE] "
                "[SCRIPT]\n";
@@ -33,6 +44,24 @@ int Usage() {
 }
 
 constexpr int kStalled = 3;
+
+// At most this many unanswered requests are named in a stall's line.
+constexpr std::size_t kMaxNamedRequests = 5;
+
+// "service.method", and for a proxied HTTP request (a payload with "method" and "url" texts, as
+// the parties service takes them) its method and url.
+std::string RequestName(const Zarn::Host::ProxyRequest& request) {
+  using namespace Zarn::Host;
+  std::string name = request.service + "." + request.method;
+  rapidjson::Document payload;
+  std::string error;
+  if (ParseHostJson(request.payload, &payload, &error) && payload.IsObject() &&
+      payload.HasMember("method") && payload["method"].IsString() && payload.HasMember("url") &&
+      payload["url"].IsString()) {
+    name += std::string(" ") + payload["method"].GetString() + " " + payload["url"].GetString();
+  }
+  return EchoOf(name);
+}
 
 // Reports a wait that can never end as one error line naming what it waits for, shuts the plugin
 // down as far as it can and ends the process without returning into the plugin.
@@ -44,9 +73,13 @@ constexpr int kStalled = 3;
     stalled = true;
     std::string text = "a wait can never end, nothing is due and nothing is scripted: " + why;
     if (shell != nullptr) {
-      for (const ProxyRequest& request : shell->Proxy().Unanswered()) {
-        text += "; unanswered service-proxy request " + request.uuid + " (" +
-                EchoOf(request.service + "." + request.method) + ")";
+      const std::vector<ProxyRequest> unanswered = shell->Proxy().Unanswered();
+      for (std::size_t i = 0; i < unanswered.size() && i < kMaxNamedRequests; ++i) {
+        text += "; unanswered service-proxy request " + unanswered[i].uuid + " (" +
+                RequestName(unanswered[i]) + ")";
+      }
+      if (unanswered.size() > kMaxNamedRequests) {
+        text += "; and " + std::to_string(unanswered.size() - kMaxNamedRequests) + " more";
       }
     }
     std::cout << ErrorJson(text) << std::endl;
@@ -81,17 +114,23 @@ int main(int argc, char** argv) {
     }
   }
   options.onLog = [](const LogLine& line) {
-    std::cerr << "[plugin " << line.level << "] " << line.message << "\n";
+    std::cerr << "[plugin " << LevelName(line.level) << "] " << line.message << "\n";
   };
+  // A run of any length keeps only the latest of what the plugin did.
+  options.recordWindow = kLobbyHostRecordWindow;
   PluginHost* stallingHost = nullptr;
   CommandShell* stallingShell = nullptr;
   options.onStall = [&](const std::string& why) { EndStalled(stallingHost, stallingShell, why); };
 
   std::ifstream file;
   if (!script.empty()) {
-    file.open(script);
-    if (!file) {
-      std::cout << ErrorJson("cannot read the script " + EchoOf(script)) << std::endl;
+    std::error_code error;
+    const bool directory = std::filesystem::is_directory(script, error);
+    if (!directory) file.open(script);
+    if (directory || !file) {
+      std::cout << ErrorJson("cannot read the script " + EchoOf(script) +
+                             (directory ? ": it is a directory" : ""))
+                << std::endl;
       return 1;
     }
   }
@@ -118,11 +157,17 @@ int main(int argc, char** argv) {
   std::cout << StartJson(host.ShortName(), started) << std::endl;
 
   std::string line;
+  std::size_t length = 0;
   std::string output;
-  while (std::getline(input, line)) {
-    const bool more = shell.Execute(line, &output);
+  while (ReadCommandLine(input, &line, &length)) {
+    const bool more = shell.Execute(line, &output, length);
     if (!output.empty()) std::cout << output << std::endl;
     if (!more) break;
+  }
+  if (input.bad()) {
+    std::cout << ErrorJson("cannot read the commands any further") << std::endl;
+    host.Shutdown();
+    return 1;
   }
   host.Shutdown();
   return shell.Failures() == 0 ? 0 : 1;

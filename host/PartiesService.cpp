@@ -9,6 +9,7 @@
 
 #include "host/HostValue.h"
 #include "host/PluginClock.h"
+#include "host/RecordWindow.h"
 #include "host/ResourceEventName.h"
 
 namespace Zarn::Host {
@@ -120,6 +121,7 @@ ProxyScript PartiesService::Respond(const ProxyRequest& request) {
     return answer;
   }
   records_.push_back(record);
+  KeepLatest(records_, host_.RecordWindow());
   std::optional<PartiesScript> script = TakeScript(record.method, record.url);
   if (!script || script->kind == PartiesScript::Kind::Normal || script->apply) {
     const PartiesReply reply = Act(local_, record.method, record.url, record.body);

@@ -160,6 +160,7 @@ class PartiesService {
   [[nodiscard]] std::string PlayerJson(const std::string& puuid) const;
   [[nodiscard]] const PartiesPlayer* FindPlayer(const std::string& puuid) const;
   [[nodiscard]] const PartiesParty* FindParty(const std::string& partyId) const;
+  // The proxied requests, oldest first; under the host's record window only the latest.
   [[nodiscard]] const std::vector<PartiesRecord>& Records() const { return records_; }
   void ClearRecords() { records_.clear(); }
 

@@ -1,5 +1,6 @@
 #include "host/PluginClock.h"
 
+#include <limits>
 #include <mutex>
 
 namespace Zarn::Host {
@@ -16,6 +17,14 @@ struct Followed {
 Followed& State() {
   static Followed state;
   return state;
+}
+
+// a + b, held at the ends of 64 bits: a process whose hosts together ran past a century must
+// still read a clock that never goes back.
+int64_t SaturatedSum(int64_t a, int64_t b) {
+  int64_t sum = 0;
+  if (!__builtin_add_overflow(a, b, &sum)) return sum;
+  return b > 0 ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
 }
 
 }  // namespace
@@ -37,11 +46,11 @@ void ReleasePluginClock(const HostScheduler* scheduler) {
 int64_t PluginSteadyNow() {
   Followed& state = State();
   std::lock_guard<std::mutex> lock(state.lock);
-  if (state.scheduler != nullptr) state.last = state.base + state.scheduler->Now();
+  if (state.scheduler != nullptr) state.last = SaturatedSum(state.base, state.scheduler->Now());
   return state.last;
 }
 
-int64_t PluginWallNow() { return kPluginWallClockStart + PluginSteadyNow(); }
+int64_t PluginWallNow() { return SaturatedSum(kPluginWallClockStart, PluginSteadyNow()); }
 
 }  // namespace Zarn::Host
 

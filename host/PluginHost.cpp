@@ -2,6 +2,7 @@
 
 #include <rapidjson/document.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +11,7 @@
 
 #include "host/HostValue.h"
 #include "host/PluginClock.h"
+#include "host/RecordWindow.h"
 #include "host/ResourceEventName.h"
 
 namespace Zarn::Host {
@@ -68,14 +70,20 @@ constexpr std::size_t kMaxActivityPath = 200;
 class PluginHost::ActivityScope {
  public:
   ActivityScope(PluginHost& host, std::string activity)
-      : host_(host), previous_(std::exchange(host.activity_, std::move(activity))) {}
-  ~ActivityScope() { host_.activity_ = std::move(previous_); }
+      : host_(host),
+        previous_(std::exchange(host.activity_, std::move(activity))),
+        previousStart_(std::exchange(host.activityStart_, host.scheduler_.Now())) {}
+  ~ActivityScope() {
+    host_.activity_ = std::move(previous_);
+    host_.activityStart_ = previousStart_;
+  }
   ActivityScope(const ActivityScope&) = delete;
   ActivityScope& operator=(const ActivityScope&) = delete;
 
  private:
   PluginHost& host_;
   std::string previous_;
+  int64_t previousStart_;
 };
 
 PluginHost::PluginHost(Options options) : options_(std::move(options)) {
@@ -160,6 +168,7 @@ void PluginHost::Shutdown() {
   entries_ = PluginEntryPoints{};
   subscriptions_.clear();
   scheduler_.Clear();
+  waits_.clear();
 }
 
 std::optional<Zarn::MemoryStats> PluginHost::ReadMemoryStats() const {
@@ -227,6 +236,7 @@ std::vector<const HostStream*> PluginHost::Streams() const {
 void PluginHost::ClearRecords() {
   records_ = HostRecords{};
   eventsTaken_ = 0;
+  droppedEvents_ = 0;
   std::vector<std::unique_ptr<HostStream>> open;
   for (auto& stream : streams_) {
     if (stream->Releases() == 0) open.push_back(std::move(stream));
@@ -306,10 +316,49 @@ std::vector<std::pair<std::string, uint32_t>> PluginHost::Subscriptions() const 
 }
 
 std::vector<PublishedEvent> PluginHost::TakeNewEvents() {
-  std::vector<PublishedEvent> result(records_.published.begin() + eventsTaken_,
-                                     records_.published.end());
+  std::vector<PublishedEvent> result(
+      records_.published.begin() + static_cast<std::ptrdiff_t>(eventsTaken_),
+      records_.published.end());
   eventsTaken_ = records_.published.size();
+  droppedEvents_ = 0;
+  if (options_.recordWindow != 0) {
+    records_.published.clear();
+    eventsTaken_ = 0;
+  }
   return result;
+}
+
+void PluginHost::TrimRecords() {
+  const std::size_t window = options_.recordWindow;
+  if (window == 0) return;
+  HostRecords& r = records_;
+  const std::size_t dropped = KeepLatest(r.published, window);
+  const std::size_t unread = dropped > eventsTaken_ ? dropped - eventsTaken_ : 0;
+  droppedEvents_ += unread;
+  eventsTaken_ -= dropped - unread;
+  KeepLatest(r.subscribes, window);
+  KeepLatest(r.unsubscribes, window);
+  KeepLatest(r.logs, window);
+  KeepLatest(r.beginWaits, window);
+  KeepLatest(r.hostOp1Calls, window);
+  KeepLatest(r.requests, window);
+  KeepLatest(r.scheduledLabels, window);
+  KeepLatest(r.scheduledDelays, window);
+  KeepLatest(r.telemetry, window);
+  if (streams_.size() > 2 * window) {
+    std::vector<std::unique_ptr<HostStream>> open;
+    for (auto& stream : streams_) {
+      if (stream->Releases() == 0) open.push_back(std::move(stream));
+    }
+    streams_ = std::move(open);
+  }
+}
+
+std::size_t PluginHost::RetainedRecords() const {
+  const HostRecords& r = records_;
+  return r.subscribes.size() + r.unsubscribes.size() + r.published.size() + r.logs.size() +
+         r.beginWaits.size() + r.hostOp1Calls.size() + r.requests.size() +
+         r.scheduledLabels.size() + r.scheduledDelays.size() + r.telemetry.size() + streams_.size();
 }
 
 std::optional<ScriptedReply> PluginHost::TakeScript(const CoreRequest& request) {
@@ -344,6 +393,7 @@ PluginHost::RoutedReply PluginHost::Route(const CoreRequest& request) {
   if (request.path.compare(0, sizeof(kTelemetryPrefix) - 1, kTelemetryPrefix) == 0) {
     records_.telemetry.push_back(
         {request.path.substr(sizeof(kTelemetryPrefix) - 1), request.arguments});
+    TrimRecords();
     return RoutedReply{};
   }
   return RoutedReply{Store(request), std::nullopt};
@@ -403,7 +453,7 @@ void PluginHost::Yield() {
   }
   for (auto& action : due) action();
   int ran = static_cast<int>(due.size()) + scheduler_.RunRound();
-  if (ran == 0) ran = scheduler_.RunNext();
+  if (ran == 0) ran = scheduler_.RunNext(WaitLimit());
   if (ran > 0) {
     idleYields_ = 0;
     return;
@@ -412,13 +462,30 @@ void PluginHost::Yield() {
     idleYields_ = 0;
     std::string why =
         "a wait made no progress in " + std::to_string(options_.maxIdleYields) + " yields";
+    if (scheduler_.Pending() != 0) {
+      why += ", and nothing of the plugin falls due within " +
+             std::to_string(std::llround(options_.maxWaitSeconds)) + " s of virtual time";
+    }
     if (!activity_.empty()) why += " during " + activity_;
-    if (!records_.beginWaits.empty()) why += " (" + records_.beginWaits.back().label + ")";
+    if (!waits_.empty()) why += " (" + waits_.back().label + ")";
     Stall(why);
   }
 }
 
 void PluginHost::Stall(const std::string& why) { options_.onStall(why); }
+
+int64_t PluginHost::WaitLimit() const {
+  int64_t start = 0;
+  if (!waits_.empty()) {
+    start = waits_.back().start;
+  } else if (!activity_.empty()) {
+    start = activityStart_;
+  } else {
+    return HostScheduler::kEnd;
+  }
+  const int64_t span = SecondsToNanoseconds(options_.maxWaitSeconds);
+  return span > HostScheduler::kEnd - start ? HostScheduler::kEnd : start + span;
+}
 
 PluginHost* PluginHost::From(PluginHostApi* api) { return reinterpret_cast<HostTable*>(api)->host; }
 
@@ -441,6 +508,7 @@ uint32_t PluginHost::SlotSendCoreRequest(PluginHostApi* api, ApiCallResult* repl
       read.arguments.push_back(JsonText(value));
     }
     host->records_.requests.push_back(read);
+    host->TrimRecords();
     RoutedReply routed = host->Route(read);
     const CoreReply& answer = routed.reply;
 
@@ -499,7 +567,11 @@ void PluginHost::ReleaseCoreReply(ApiCallResult* reply) {
 }
 
 uint32_t PluginHost::SlotHostOp1(PluginHostApi* api, uint32_t first, uint32_t second) {
-  Guarded("hostOp1", [&] { From(api)->records_.hostOp1Calls.push_back({first, second}); });
+  Guarded("hostOp1", [&] {
+    PluginHost* host = From(api);
+    host->records_.hostOp1Calls.push_back({first, second});
+    host->TrimRecords();
+  });
   return 0;
 }
 
@@ -515,6 +587,7 @@ void PluginHost::SlotPublish(PluginHostApi* api, const PluginHostEvent* event) {
     }
     PublishedEvent copy{CopyText(event->name), JsonText(payload), event->flag};
     host->records_.published.push_back(copy);
+    host->TrimRecords();
     host->DeliverEvent(copy.name, copy.payload);
   });
 }
@@ -525,6 +598,7 @@ void PluginHost::SlotSubscribe(PluginHostApi* api, const char* name, uint32_t ho
     PluginHost* host = From(api);
     std::string key = CopyText(name);
     host->records_.subscribes.push_back({key, hostContext, flag});
+    host->TrimRecords();
     if (callback == nullptr) return;
     host->subscriptions_[{std::move(key), hostContext}] = Subscription{callback, userData, flag};
   });
@@ -535,6 +609,7 @@ void PluginHost::SlotUnsubscribe(PluginHostApi* api, const char* name, uint32_t 
     PluginHost* host = From(api);
     std::string key = CopyText(name);
     host->records_.unsubscribes.push_back({key, hostContext});
+    host->TrimRecords();
     host->subscriptions_.erase({std::move(key), hostContext});
   });
 }
@@ -547,6 +622,7 @@ void PluginHost::SlotSchedule(PluginHostApi* api, const char* label,
     std::string copy = CopyText(label);
     host->records_.scheduledLabels.push_back(copy);
     host->records_.scheduledDelays.push_back(delaySeconds);
+    host->TrimRecords();
     if (callback == nullptr) return;
     // Shutdown clears the queue, so no callback of the plugin runs after it.
     host->scheduler_.Schedule(std::move(copy), delaySeconds,
@@ -559,7 +635,12 @@ void PluginHost::SlotYield(PluginHostApi* api) {
 }
 
 void PluginHost::SlotBeginWait(PluginHostApi* api, const char* label, int32_t value) {
-  Guarded("beginWait", [&] { From(api)->records_.beginWaits.push_back({CopyText(label), value}); });
+  Guarded("beginWait", [&] {
+    PluginHost* host = From(api);
+    host->records_.beginWaits.push_back({CopyText(label), value});
+    host->waits_.push_back({CopyText(label), host->scheduler_.Now()});
+    host->TrimRecords();
+  });
 }
 
 uint64_t PluginHost::SlotEndWait(PluginHostApi* api) {
@@ -568,6 +649,7 @@ uint64_t PluginHost::SlotEndWait(PluginHostApi* api) {
     ++host->records_.endWaits;
     // Idle yields are counted within one wait.
     host->idleYields_ = 0;
+    if (!host->waits_.empty()) host->waits_.pop_back();
   });
   return 0;
 }
@@ -577,6 +659,7 @@ void PluginHost::SlotWriteLog(PluginHostApi* api, uint32_t level, const char* me
     PluginHost* host = From(api);
     host->records_.logs.push_back({level, CopyText(message)});
     if (host->options_.onLog) host->options_.onLog(host->records_.logs.back());
+    host->TrimRecords();
   });
 }
 

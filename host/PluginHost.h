@@ -103,6 +103,15 @@ class PluginHost {
     uint32_t hostContext = 0x4C0B;
     // Yields in a row within one wait that find no work at all before the host gives up on it.
     int maxIdleYields = 1000;
+    // Virtual time a wait may let pass: work due later than this after the innermost wait began
+    // (or, outside any wait, after the host's call into the plugin began) does not run during it
+    // and counts as no work, so that a periodic timer cannot keep alive a wait that nothing will
+    // ever answer.
+    double maxWaitSeconds = 24 * 3600;
+    // When nonzero, every list of HostRecords (and the streams released) keeps only its latest
+    // `recordWindow` to 2 * `recordWindow` entries, and TakeNewEvents forgets what it hands out;
+    // 0 keeps the whole run.
+    std::size_t recordWindow = 0;
     // Called when a wait stalls, with why: the idle yields, what the host was running in the
     // plugin and the wait's label. The default reports and aborts the process, so that a test
     // fails instead of hanging. It must not return into the plugin (it is called from a yield).
@@ -188,7 +197,8 @@ class PluginHost {
   // Runs `action` inside the `k`-th yield from now (1: the next), before that yield's due work.
   void OnYield(int k, std::function<void()> action);
 
-  // Every stream handed out, in order; they live as long as the host.
+  // Every stream handed out, in order; they live as long as the host (under a record window,
+  // released ones only until the window drops them).
   [[nodiscard]] std::vector<const HostStream*> Streams() const;
   // Forgets the records and the released streams (so that long runs keep no history).
   void ClearRecords();
@@ -202,6 +212,10 @@ class PluginHost {
   int RunRound() { return scheduler_.RunRound(); }
   // Moves the virtual clock by `seconds`, running what falls due.
   int Advance(double seconds) { return scheduler_.Advance(seconds); }
+  // The same, stopping after `maxRuns` items (HostScheduler::AdvanceBy).
+  HostScheduler::Advanced AdvanceBy(double seconds, int maxRuns) {
+    return scheduler_.AdvanceBy(seconds, maxRuns);
+  }
   [[nodiscard]] const HostScheduler& Scheduler() const { return scheduler_; }
 
   // Subscriptions now held, by (name, host context).
@@ -210,6 +224,13 @@ class PluginHost {
   [[nodiscard]] const HostRecords& Records() const { return records_; }
   // Hands out the events published since the last call.
   std::vector<PublishedEvent> TakeNewEvents();
+  // Events published and dropped from the window before any TakeNewEvents handed them out; reset
+  // by TakeNewEvents.
+  [[nodiscard]] std::size_t DroppedEvents() const { return droppedEvents_; }
+  [[nodiscard]] std::size_t RecordWindow() const { return options_.recordWindow; }
+  // How many records of every kind the host holds now (the published events, requests, log
+  // lines, ... together): bounded when a record window is set.
+  [[nodiscard]] std::size_t RetainedRecords() const;
 
   // The host's function table, as the plugin receives it.
   [[nodiscard]] PluginHostApi* Table() { return &table_.api; }
@@ -253,6 +274,10 @@ class PluginHost {
   void Deliver(const std::string& name, const std::string& payloadJson);
   void Yield();
   void Stall(const std::string& why);
+  // The latest virtual time up to which the present wait may run due work.
+  [[nodiscard]] int64_t WaitLimit() const;
+  // Trims the record lists to the window.
+  void TrimRecords();
   // Names what the host runs in the plugin until the returned guard ends, for a stall's report.
   class ActivityScope;
 
@@ -278,8 +303,15 @@ class PluginHost {
   std::vector<std::unique_ptr<HostStream>> streams_;
   HostRecords records_;
   std::size_t eventsTaken_ = 0;
+  std::size_t droppedEvents_ = 0;
   int idleYields_ = 0;
-  std::string activity_;  // what the host runs in the plugin now; empty between calls
+  struct OpenWait {
+    std::string label;
+    int64_t start = 0;  // virtual time
+  };
+  std::vector<OpenWait> waits_;  // innermost last
+  std::string activity_;         // what the host runs in the plugin now; empty between calls
+  int64_t activityStart_ = 0;    // virtual time the present call into the plugin began
 };
 
 }  // namespace Zarn::Host

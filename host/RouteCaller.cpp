@@ -118,6 +118,15 @@ RouteAnswer CallRoute(const std::vector<HostRoute>& routes, const RouteRequest& 
     }
     named[i].name = name ? name->c_str() : nullptr;
   }
+  // The texts go to the plugin as C strings: a NUL would silently cut them.
+  const auto holdsNul = [](const std::string& text) {
+    return text.find('\0') != std::string::npos;
+  };
+  bool nul = holdsNul(call.path) || (call.contentType && holdsNul(*call.contentType)) ||
+             (call.customMethod && holdsNul(*call.customMethod));
+  for (const auto& [name, value] : call.headers) nul = nul || holdsNul(name) || holdsNul(value);
+  for (const auto& [name, json] : call.namedValues) nul = nul || (name && holdsNul(*name));
+  if (nul && !refused.error) refused.error = "a path, header or name holds a NUL byte";
   std::vector<ApiHeader> headers;
   for (const auto& [name, value] : call.headers) {
     headers.push_back(ApiHeader{const_cast<char*>(name.c_str()), const_cast<char*>(value.c_str())});

@@ -61,8 +61,9 @@ struct RouteAnswer {
 [[nodiscard]] RouteAnswer CallRoute(const std::vector<HostRoute>& routes, uint32_t method,
                                     const std::string& path, const std::string& bodyJson,
                                     uint32_t callWord, int* releaseCalls);
-// The same with every part of the request given. A named value that is not JSON is refused
-// before any route is called.
+// The same with every part of the request given. A named value that is not JSON, and a text
+// holding a NUL byte (which the plugin would read cut short), are refused before any route is
+// called, with status 0.
 [[nodiscard]] RouteAnswer CallRoute(const std::vector<HostRoute>& routes,
                                     const RouteRequest& request, int* releaseCalls);
 

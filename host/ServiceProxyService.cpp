@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "host/HostValue.h"
+#include "host/RecordWindow.h"
 
 namespace Zarn::Host {
 
@@ -71,15 +72,18 @@ CoreReply ServiceProxyService::AnswerUuidRequest(const CoreRequest& request) {
       script = ProxyResponder(responder->second)(received);
     }
   }
-  if (script && script->postError) {
+  const auto record = [&] {
     requests_.push_back(received);
+    KeepLatest(requests_, host_.RecordWindow());
+  };
+  if (script && script->postError) {
+    record();
     return CoreReply{script->postStatus, std::nullopt, *script->postError};
   }
   if (received.uuid.empty()) received.uuid = NextUuid();
-  requests_.push_back(received);
-  const std::size_t index = requests_.size() - 1;
+  record();
   if (!script || script->timing == ProxyScript::Timing::Never) {
-    unanswered_.push_back(index);
+    unanswered_.push_back(received);
   } else {
     const ProxyScript::Timing timing = script->timing;
     const int yield = script->yield;
@@ -136,10 +140,10 @@ bool ServiceProxyService::ReplyTo(const std::string& uuid, const ProxyMessage& r
     it = unanswered_.begin();
   } else {
     it = std::find_if(unanswered_.begin(), unanswered_.end(),
-                      [&](std::size_t index) { return requests_[index].uuid == uuid; });
+                      [&](const ProxyRequest& request) { return request.uuid == uuid; });
   }
   if (it == unanswered_.end()) return false;
-  const ProxyRequest& request = requests_[*it];
+  const ProxyRequest& request = *it;
   host_.DeliverEvent("OnServiceProxyUuidEvent",
                      EventJson(request.uuid, request.service, request.method, reply));
   unanswered_.erase(it);
@@ -157,9 +161,7 @@ void ServiceProxyService::SendAsyncEvent(const std::string& service, const std::
 }
 
 std::vector<ProxyRequest> ServiceProxyService::Unanswered() const {
-  std::vector<ProxyRequest> result;
-  for (const std::size_t index : unanswered_) result.push_back(requests_[index]);
-  return result;
+  return std::vector<ProxyRequest>(unanswered_.begin(), unanswered_.end());
 }
 
 }  // namespace Zarn::Host

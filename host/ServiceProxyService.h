@@ -88,8 +88,10 @@ class ServiceProxyService {
   void SendAsyncEvent(const std::string& service, const std::string& method,
                       const ProxyMessage& message);
 
+  // The requests received, oldest first; under the host's record window only the latest.
   [[nodiscard]] const std::vector<ProxyRequest>& Requests() const { return requests_; }
-  // The requests not answered yet, oldest first.
+  // The requests not answered yet, oldest first (never dropped by the window: each is a reply
+  // still owed).
   [[nodiscard]] std::vector<ProxyRequest> Unanswered() const;
   // Forgets every recorded request, unanswered ones included (ReplyTo then finds none), so that
   // long runs keep no history.
@@ -113,7 +115,7 @@ class ServiceProxyService {
   std::map<std::pair<std::string, std::string>, ProxyScript> scripts_;
   std::map<std::pair<std::string, std::string>, ProxyResponder> responders_;
   std::vector<ProxyRequest> requests_;
-  std::deque<std::size_t> unanswered_;  // indexes into requests_
+  std::deque<ProxyRequest> unanswered_;
   std::vector<ProxyAsyncRegistration> asyncRegistrations_;
   uint64_t nextUuid_ = 1;
 };

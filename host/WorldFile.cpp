@@ -1,6 +1,7 @@
 #include "host/WorldFile.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -19,6 +20,17 @@ namespace {
 bool Fail(std::string* error, const std::string& why) {
   *error = why;
   return false;
+}
+
+// "uses": how many requests a script answers, or -1 for every one.
+bool ReadUses(const rapidjson::Value& json, const char* whose, int* uses, std::string* error) {
+  if (!json.HasMember("uses")) return true;
+  const rapidjson::Value& value = json["uses"];
+  if (!value.IsInt() || value.GetInt() == 0 || value.GetInt() < -1) {
+    return Fail(error, std::string(whose) + " uses must be a count, or -1 for every request");
+  }
+  *uses = value.GetInt();
+  return true;
 }
 
 bool ReadStream(const rapidjson::Value& json, ScriptedStream* stream, std::string* error) {
@@ -62,12 +74,7 @@ bool ReadReply(const rapidjson::Value& json, std::string* path, ScriptedReply* r
     if (!json["error"].IsString()) return Fail(error, "a reply's error must be a text");
     reply->error = json["error"].GetString();
   }
-  if (json.HasMember("uses")) {
-    if (!json["uses"].IsInt() || json["uses"].GetInt() == 0) {
-      return Fail(error, "a reply's uses must be a count, or -1 for every request");
-    }
-    reply->uses = json["uses"].GetInt();
-  }
+  if (!ReadUses(json, "a reply's", &reply->uses, error)) return false;
   if (json.HasMember("stream")) {
     reply->stream.emplace();
     if (!ReadStream(json["stream"], &*reply->stream, error)) return false;
@@ -327,12 +334,7 @@ bool ReadPartiesScript(const rapidjson::Value& json, PartiesScript* script, std:
       return Fail(error, "a parties script's apply must be true or false");
     script->apply = json["apply"].GetBool();
   }
-  if (json.HasMember("uses")) {
-    if (!json["uses"].IsInt() || json["uses"].GetInt() == 0 || json["uses"].GetInt() < -1) {
-      return Fail(error, "a parties script's uses must be a count, or -1 for every request");
-    }
-    script->uses = json["uses"].GetInt();
-  }
+  if (!ReadUses(json, "a parties script's", &script->uses, error)) return false;
   return ReadTiming(json, &script->timing, &script->yield, error);
 }
 
@@ -386,11 +388,15 @@ bool LoadWorld(PluginHost& host, const std::string& text, std::string* error,
 
 bool LoadWorldFile(PluginHost& host, const std::string& path, std::string* error,
                    const WorldServices& services) {
-  std::ifstream file(path);
-  if (!file) return Fail(error, "cannot read the world " + path);
+  std::error_code fault;
+  std::ifstream file;
+  if (!std::filesystem::is_directory(path, fault)) file.open(path);
+  if (!file.is_open() || !file) return Fail(error, "cannot read the world " + path);
   std::ostringstream text;
   text << file.rdbuf();
-  return LoadWorld(host, text.str(), error, services);
+  if (LoadWorld(host, text.str(), error, services)) return true;
+  *error = "world " + path + ": " + *error;
+  return false;
 }
 
 }  // namespace Zarn::Host

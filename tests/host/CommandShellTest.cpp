@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 
 namespace Zarn::Host {
@@ -17,9 +18,13 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
   PluginHost host(NoPlugin());
   CommandShell shell(host);
   struct Case {
-    const char* line;
+    std::string line;
     const char* output;
   };
+  const char* const notDecimal =
+      R"({"error":"advance needs a decimal number of seconds, 0 or more"})";
+  const char* const overAYear =
+      R"j({"error":"advance takes at most 31536000.0 seconds (a year)"})j";
   const Case cases[] = {
       {"", ""},
       {"   ", ""},
@@ -30,11 +35,25 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
       {"PUT /x {bad", R"({"error":"body: invalid JSON at offset 1"})"},
       {"GET /jyx-lobby/v2/lobby", R"({"error":"no plugin is loaded"})"},
       {"PATCH /jyx-lobby/v2/lobby {\"a\": [1, 2]}", R"({"error":"no plugin is loaded"})"},
-      {"advance", R"({"error":"advance needs a number of seconds, 0 or more"})"},
-      {"advance -1", R"({"error":"advance needs a number of seconds, 0 or more"})"},
-      {"advance 1x", R"({"error":"advance needs a number of seconds, 0 or more"})"},
-      {"advance nan", R"({"error":"advance needs a number of seconds, 0 or more"})"},
+      {"advance", notDecimal},
+      {"advance -1", notDecimal},
+      {"advance 1x", notDecimal},
+      {"advance nan", notDecimal},
+      {"advance inf", notDecimal},
+      {"advance 0x10", notDecimal},
+      {"advance .", notDecimal},
+      {"advance 1e", notDecimal},
+      {"advance 1e300", overAYear},
+      {"advance 1e999", overAYear},
+      {"advance 31536000.001", overAYear},
       {"advance 1.5", R"({"clock":1.5,"ran":0})"},
+      {"advance 5e-1", R"({"clock":2.0,"ran":0})"},
+      {std::string("GET /a\0b", 8),
+       R"j({"error":"a command line must not hold a NUL byte (byte 6)"})j"},
+      {std::string("set /a\0b 1", 11),
+       R"j({"error":"a command line must not hold a NUL byte (byte 6)"})j"},
+      {"set /a " + std::string(kMaxCommandLine - 6, '1'),
+       R"({"error":"a command line holds at most 1048576 bytes; this one holds 1048577"})"},
       {"events now", R"({"error":"events takes no argument"})"},
       {"events", R"({"events":[]})"},
       {"set /a", R"({"error":"set needs a JSON value"})"},
@@ -49,10 +68,14 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
   };
   std::string output;
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.line);
+    SCOPED_TRACE(c.line.substr(0, 40));
     EXPECT_TRUE(shell.Execute(c.line, &output));
     EXPECT_EQ(output, c.output);
   }
+  // A line read cut short is refused by the length it had.
+  EXPECT_TRUE(shell.Execute("stats", &output, 200'000'000));
+  EXPECT_EQ(output,
+            R"({"error":"a command line holds at most 1048576 bytes; this one holds 200000000"})");
   EXPECT_FALSE(shell.Execute("quit\r", &output));
   EXPECT_EQ(output, R"({"quit":true})");
 }
@@ -70,6 +93,80 @@ TEST(CommandShellTest, AdvanceRunsWhatFallsDue) {
   EXPECT_TRUE(shell.Execute("advance 1", &output));
   EXPECT_EQ(output, R"({"clock":2.0,"ran":1})");
   EXPECT_EQ(runs, 1);
+
+  // The clock ends after a century; an advance past it is refused and moves nothing.
+  for (int year = 0; year < 99; ++year) EXPECT_TRUE(shell.Execute("advance 31536000", &output));
+  EXPECT_EQ(output, R"({"clock":3122064002.0,"ran":0})");
+  EXPECT_TRUE(shell.Execute("advance 31536000", &output));
+  EXPECT_EQ(output, R"({"error":"the clock ends after a century: advance takes at most )"
+                    R"(31535998.0 seconds more"})");
+  EXPECT_TRUE(shell.Execute("advance 31535998", &output));
+  EXPECT_EQ(output, R"({"clock":3153600000.0,"ran":0})");
+  EXPECT_EQ(shell.Failures(), 1);
+}
+
+// Work that keeps queueing itself stops an advance after a million callbacks, with an error line;
+// the work stays due.
+struct Requeueing {
+  PluginHostApi* api = nullptr;
+  int runs = 0;
+};
+void Requeue(void* context) {
+  auto* self = static_cast<Requeueing*>(context);
+  ++self->runs;
+  self->api->scheduleCallback(self->api, "again", &Requeue, context, 0.0, 0);
+}
+
+TEST(CommandShellTest, AnAdvanceRunsABoundedNumberOfCallbacks) {
+  PluginHost::Options options = NoPlugin();
+  options.recordWindow = 100;
+  PluginHost host(options);
+  CommandShell shell(host);
+  Requeueing work{host.Table()};
+  work.api->scheduleCallback(work.api, "again", &Requeue, &work, 0.5, 0);
+  std::string output;
+  EXPECT_TRUE(shell.Execute("advance 1", &output));
+  EXPECT_EQ(output, R"({"error":"advance stopped after 1000000 callbacks, at clock 0.5; the rest )"
+                    R"(stays due"})");
+  EXPECT_EQ(shell.Failures(), 1);
+  EXPECT_EQ(host.Scheduler().Pending(), 1u);
+  // After the command the host still runs what is due, a bounded number of rounds.
+  EXPECT_EQ(work.runs, kMaxAdvanceCallbacks + 1000);
+  EXPECT_LE(host.RetainedRecords(), 2 * 2 * 100u) << "labels and delays, each within the window";
+}
+
+// Lines of any length are read whole but kept only up to one byte past the limit; the lengths
+// around the reader's chunk of 64 KiB are the edges.
+TEST(CommandShellTest, ReadsLinesOfAnyLengthKeepingABoundedPart) {
+  const std::string chunk(65535, 'c');
+  const std::string longer(65536, 'd');
+  const std::string huge(3 * kMaxCommandLine + 7, 'h');
+  std::istringstream input("a b\n\n" + chunk + "\n" + longer + "\n" + huge + "\n" +
+                           std::string("n\0ul\n", 5) + "last");
+  struct Expected {
+    std::string line;
+    std::size_t length;
+  };
+  const Expected expected[] = {
+      {"a b", 3},
+      {"", 0},
+      {chunk, chunk.size()},
+      {longer, longer.size()},
+      {huge.substr(0, kMaxCommandLine + 1), huge.size()},
+      {std::string("n\0ul", 4), 4},
+      {"last", 4},
+  };
+  std::string line;
+  std::size_t length = 0;
+  for (const Expected& e : expected) {
+    SCOPED_TRACE(e.length);
+    ASSERT_TRUE(ReadCommandLine(input, &line, &length));
+    EXPECT_EQ(line, e.line);
+    EXPECT_EQ(length, e.length);
+  }
+  EXPECT_FALSE(ReadCommandLine(input, &line, &length));
+  std::istringstream empty("");
+  EXPECT_FALSE(ReadCommandLine(empty, &line, &length));
 }
 
 TEST(CommandShellTest, CountsCommandsThatFailedAndCutsLongEchoes) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
@@ -61,14 +62,55 @@ TEST(HostSchedulerTest, AdvanceRunsEachItemAtItsOwnDueTime) {
   EXPECT_EQ(scheduler.Now(), 3'000'000'000);
 }
 
+// The clock ends after a century: work due later is kept but never runs, so that a repeating
+// timer near the end cannot keep falling due, and the clock never nears the end of its 64 bits.
 TEST(HostSchedulerTest, TheClockStopsAtItsEnd) {
   HostScheduler scheduler;
-  int runs = 0;
   for (int i = 0; i < 5; ++i) scheduler.Advance(std::numeric_limits<double>::infinity());
-  EXPECT_EQ(scheduler.Now(), std::numeric_limits<int64_t>::max());
-  scheduler.Schedule("last", 1.0, [&] { ++runs; });
-  EXPECT_EQ(scheduler.RunNext(), 1);
-  EXPECT_EQ(runs, 1);
+  EXPECT_EQ(scheduler.Now(), HostScheduler::kEnd);
+  EXPECT_LT(HostScheduler::kEnd, std::numeric_limits<int64_t>::max() / 2);
+
+  HostScheduler nearEnd;
+  int hourly = 0;
+  std::function<void()> nearTick = [&] {
+    ++hourly;
+    nearEnd.Schedule("hourly", 3600.0, nearTick);
+  };
+  nearEnd.Advance(static_cast<double>(HostScheduler::kEnd) / 1e9 - 2.5 * 3600);
+  nearEnd.Schedule("hourly", 3600.0, nearTick);
+  EXPECT_EQ(nearEnd.Advance(std::numeric_limits<double>::infinity()), 2);
+  EXPECT_EQ(hourly, 2);
+  EXPECT_EQ(nearEnd.Pending(), 1u) << "the timer past the end stays queued";
+  EXPECT_EQ(nearEnd.RunNext(), 0);
+  EXPECT_EQ(nearEnd.Advance(1.0), 0);
+  EXPECT_EQ(nearEnd.Now(), HostScheduler::kEnd);
+}
+
+TEST(HostSchedulerTest, AdvanceStopsAfterTheRunsItIsAllowed) {
+  HostScheduler scheduler;
+  int runs = 0;
+  std::function<void()> again = [&] {
+    ++runs;
+    scheduler.Schedule("again", 0.0, again);
+  };
+  scheduler.Schedule("again", 0.5, again);
+  const HostScheduler::Advanced cut = scheduler.AdvanceBy(1.0, 10);
+  EXPECT_EQ(cut.ran, 10);
+  EXPECT_TRUE(cut.stopped);
+  EXPECT_EQ(scheduler.Now(), 500'000'000) << "the clock stays where the runs stopped";
+  scheduler.Clear();
+  scheduler.Schedule("once", 0.25, [&] { ++runs; });
+  const HostScheduler::Advanced whole = scheduler.AdvanceBy(1.0, 10);
+  EXPECT_EQ(whole.ran, 1);
+  EXPECT_FALSE(whole.stopped);
+  EXPECT_EQ(scheduler.Now(), 1'500'000'000);
+
+  // RunNext does not jump past its limit.
+  scheduler.Schedule("later", 10.0, [&] { ++runs; });
+  EXPECT_EQ(scheduler.RunNext(scheduler.Now() + 5'000'000'000), 0);
+  EXPECT_EQ(scheduler.Now(), 1'500'000'000);
+  EXPECT_EQ(scheduler.RunNext(scheduler.Now() + 10'000'000'000), 1);
+  EXPECT_EQ(runs, 12);
 }
 
 TEST(HostSchedulerTest, OddDelaysBecomeSafeTimes) {

@@ -103,10 +103,27 @@ TEST(HostValueTest, RefusesUnknownKindsAndDeepNesting) {
     error.clear();
     EXPECT_EQ(ParseHostJson(text, &nested, &error), depth <= 512) << error;
   }
-  // Far deeper input is refused without exhausting the stack.
-  rapidjson::Document deep;
-  EXPECT_FALSE(ParseHostJson(std::string(200000, '[') + std::string(200000, ']'), &deep, &error));
-  EXPECT_FALSE(ParseHostJson("{\"a\":1} trailing", &deep, &error));
+  // Far deeper input is refused where it passes the cap, without growing the reader's stacks
+  // by its depth; a NUL byte is invalid JSON where it stands, not the end of the text.
+  struct Case {
+    std::string text;
+    const char* error;
+  };
+  const Case refused[] = {
+      {std::string(64 << 20, '['), "JSON nested deeper than 512"},
+      {std::string(600, '{'), "invalid JSON at offset 1"},
+      {"{\"a\":1} trailing", "invalid JSON at offset 8"},
+      {std::string("{\"a\":1}\0 trailing", 16), "invalid JSON at offset 7"},
+      {std::string("[\"a\0b\"]", 7), "invalid JSON at offset 3"},
+      {std::string("\0", 1), "invalid JSON at offset 0"},
+  };
+  for (const Case& c : refused) {
+    SCOPED_TRACE(c.text.substr(0, 20));
+    rapidjson::Document deep;
+    error.clear();
+    EXPECT_FALSE(ParseHostJson(c.text, &deep, &error));
+    EXPECT_EQ(error, c.error);
+  }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <rapidjson/document.h>
 #include <sys/wait.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -18,6 +19,8 @@
 #include <utility>
 #include <vector>
 
+#include "host/CommandShell.h"
+#include "host/HostValue.h"
 #include "host/PluginHost.h"
 #include "host/WorldFile.h"
 #include "tests/host/PartiesScenario.h"
@@ -151,16 +154,17 @@ TEST(PartiesScenarioTest, AnAcceptanceWhileTheQueueChangeWaitsIsPublishedOnceWit
   EXPECT_EQ(s.Call("GET", kLobby).answer, "0 " + joined440) << "the same final lobby";
 }
 
-// Runs lobby-host in the scenario's world on `script`: its exit status (-1 when it did not exit)
-// and the lines it printed.
-std::pair<int, Texts> RunLobbyHostScript(const std::string& name, const std::string& script) {
+// Runs lobby-host in the scenario's world (or `world`) on `script`: its exit status (-1 when it
+// did not exit) and the lines it printed.
+std::pair<int, Texts> RunLobbyHostScript(const std::string& name, const std::string& script,
+                                         const std::string& world = JYX_PARTIES_WORLD) {
   const std::string dir = ::testing::TempDir();
   const std::string scriptPath = dir + name + "-script.txt";
   const std::string outputPath = dir + name + "-output.txt";
   std::ofstream(scriptPath, std::ios::binary) << script;
   const std::string command = std::string("'") + JYX_TEST_LOBBY_HOST + "' --plugin '" +
-                              JYX_TEST_LOBBY_PLUGIN + "' --world '" + JYX_PARTIES_WORLD + "' '" +
-                              scriptPath + "' > '" + outputPath + "' 2>/dev/null";
+                              JYX_TEST_LOBBY_PLUGIN + "' --world '" + world + "' '" + scriptPath +
+                              "' > '" + outputPath + "' 2>/dev/null";
   const int status = std::system(command.c_str());
   Texts lines;
   std::ifstream in(outputPath, std::ios::binary);
@@ -194,6 +198,138 @@ TEST(PartiesScenarioTest, TheLobbyHostScriptAnswersAlikeForBothWaysTheStatesArri
   EXPECT_THAT(answers[0], ::testing::Contains(
                               R"({"requests":[{"method":"PUT","url":"v1/parties/party-2/members/)"
                               R"(puuid-a/role","body":"\"MEMBER\""}]})"));
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+// The scenario's world with `script` (a parties script's JSON) added, written to a file of its
+// own; its path.
+std::string WorldWithPartiesScript(const std::string& name, const std::string& script) {
+  rapidjson::Document world;
+  world.Parse(ReadFile(JYX_PARTIES_WORLD).c_str());
+  rapidjson::Document entry(&world.GetAllocator());
+  entry.Parse(script.c_str());
+  rapidjson::Value scripts(rapidjson::kArrayType);
+  scripts.PushBack(rapidjson::Value(entry, world.GetAllocator()), world.GetAllocator());
+  world["parties"].AddMember("scripts", scripts, world.GetAllocator());
+  const std::string path = ::testing::TempDir() + name + "-world.json";
+  std::ofstream(path, std::ios::binary) << JsonText(world);
+  return path;
+}
+
+// A proxied request that is never answered ends lobby-host with status 3 and one line naming
+// it, within seconds however the plugin's hourly timers keep running: during a route, and during
+// the start (the player's registration). Answered on a later yield instead, the same runs end.
+TEST(PartiesScenarioTest, AWaitNothingAnswersEndsLobbyHostWithALineNamingTheRequest) {
+  const std::string gamemode = R"({"method":"PUT","path":"v1/parties/*/gamemode","timing":)";
+  const std::string registration = R"({"method":"PUT","path":"v1/players/*","timing":)";
+  const std::string create =
+      "POST /jyx-lobby/v2/lobby {\"queueId\":420}\nGET /jyx-lobby/v2/lobby\n";
+  struct Case {
+    const char* label;
+    std::string world;
+    std::string script;
+    int exitStatus;
+    std::size_t lines;
+    std::string last;  // the start of the last line
+  };
+  const std::string never =
+      R"({"error":"a wait can never end, nothing is due and nothing is scripted: a wait made no )"
+      R"(progress in 1000 yields, and nothing of the plugin falls due within 86400 s of virtual )"
+      R"(time during )";
+  const Case cases[] = {
+      {"a route's request never answered", JYX_PARTIES_WORLD,
+       "parties-script " + gamemode + "\"never\"}\n" + create, 3, 3,
+       never + "POST /jyx-lobby/v2/lobby (Wait: future<"},
+      {"a route's request answered", JYX_PARTIES_WORLD,
+       "parties-script " + gamemode + "\"yield\",\"yield\":2}\n" + create, 0, 4,
+       R"({"status":0,"error":null,"body":{"canStartActivity":)"},
+      {"the registration never answered",
+       WorldWithPartiesScript("registration-never", registration + "\"never\"}"), create, 3, 1,
+       never + "initialize (Wait: future<"},
+      {"the registration answered",
+       WorldWithPartiesScript("registration-yield", registration + "\"yield\",\"yield\":3}"),
+       create, 0, 3, R"({"status":0,"error":null,"body":{"canStartActivity":)"},
+  };
+  const std::string unanswered[] = {
+      "; unanswered service-proxy request 00000000-0000-4000-8000-000000000002 "
+      "(parties.service.proxy PUT /v1/parties/party-3/gamemode)\"}",
+      "",
+      "; unanswered service-proxy request 00000000-0000-4000-8000-000000000001 "
+      "(parties.service.proxy PUT v1/players/puuid-a)\"}",
+      "",
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const Case& c = cases[i];
+    SCOPED_TRACE(c.label);
+    const auto start = std::chrono::steady_clock::now();
+    const auto [exitStatus, lines] = RunLobbyHostScript("parties-wait", c.script, c.world);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_EQ(exitStatus, c.exitStatus);
+    ASSERT_EQ(lines.size(), c.lines);
+    EXPECT_TRUE(lines.back().starts_with(c.last)) << lines.back();
+    EXPECT_TRUE(lines.back().ends_with(unanswered[i])) << lines.back();
+  }
+}
+
+// Create and leave a lobby again and again with the events read every 100 cycles, as a long
+// lobby-host run does: what the host keeps stays within its record window (a small one, so that
+// a short run passes it in every list), and the plugin's live bytes come back to where they were.
+TEST(PartiesScenarioTest, ALongRunKeepsABoundedHistory) {
+  PluginHost::Options options;
+  options.pluginPath = JYX_TEST_LOBBY_PLUGIN;
+  constexpr std::size_t kWindow = 100;
+  options.recordWindow = kWindow;
+  PluginHost host(options);
+  CommandShell shell(host);
+  std::string error;
+  ASSERT_TRUE(LoadWorldFile(host, JYX_PARTIES_WORLD, &error,
+                            {&shell.Legacy(), &shell.Proxy(), &shell.Parties()}))
+      << error;
+  ASSERT_TRUE(host.Load().accepted);
+  ASSERT_TRUE(host.Initialize());
+  const auto retained = [&] {
+    return host.RetainedRecords() + shell.Proxy().Requests().size() +
+           shell.Parties().Records().size() + shell.Legacy().Invocations().size();
+  };
+  const auto live = [&] {
+    const std::optional<MemoryStats> stats = host.ReadMemoryStats();
+    return stats ? stats->bytesAllocated - stats->bytesFreed : 0;
+  };
+  // Enough cycles for every list to pass its window.
+  constexpr int kCycles = 200;
+  std::size_t retainedAfter100 = 0;
+  uint64_t liveAfter100 = 0;
+  std::string output;
+  for (int cycle = 1; cycle <= kCycles; ++cycle) {
+    ASSERT_TRUE(shell.Execute("POST /jyx-lobby/v2/lobby {\"queueId\":420}", &output));
+    ASSERT_TRUE(output.starts_with(R"({"status":0,)")) << output;
+    ASSERT_TRUE(shell.Execute("DELETE /jyx-lobby/v2/lobby", &output));
+    if (cycle % 100 == 0) {
+      ASSERT_TRUE(shell.Execute("events", &output));
+    }
+    if (cycle == 100) {
+      retainedAfter100 = retained();
+      liveAfter100 = live();
+    }
+  }
+  EXPECT_EQ(shell.Failures(), 0);
+  // Without the window each of these lists would hold at least two entries a cycle.
+  const std::size_t lists[] = {host.Records().logs.size(), host.Records().requests.size(),
+                               host.Records().scheduledLabels.size(),
+                               shell.Proxy().Requests().size(), shell.Parties().Records().size()};
+  for (const std::size_t size : lists) {
+    EXPECT_GT(size, 0u);
+    EXPECT_LE(size, 2 * kWindow);
+  }
+  // Fourteen lists: the host's ten, its streams, and the proxy's, parties' and legacy calls.
+  EXPECT_LE(retained(), 14 * 2 * kWindow);
+  EXPECT_LE(retained(), retainedAfter100 + 14 * kWindow);
+  EXPECT_EQ(live(), liveAfter100);
+  host.Shutdown();
 }
 
 TEST(PartiesScenarioTest, AWorldsSummonersMustBeAListOfSummonerIds) {

@@ -150,6 +150,72 @@ TEST_F(PluginHostTableTest, AWaitWithoutProgressStalls) {
   EXPECT_EQ(stalls, (std::vector<std::string>{"a wait made no progress in 3 yields"}));
 }
 
+// A timer that schedules itself again an hour later, as the plugin's heartbeats do.
+struct Hourly {
+  PluginHostApi* api = nullptr;
+  int runs = 0;
+};
+void HourlyTick(void* context) {
+  auto* hourly = static_cast<Hourly*>(context);
+  ++hourly->runs;
+  hourly->api->scheduleCallback(hourly->api, "hourly", &HourlyTick, context, 3600.0, 0);
+}
+
+// Work due more than a day after a wait began does not run during it: a periodic timer cannot
+// keep alive a wait that nothing answers. An inner wait that ends gives the outer no more time.
+TEST_F(PluginHostTableTest, APeriodicTimerDoesNotKeepAWaitAlive) {
+  std::vector<std::string> stalls;
+  PluginHost::Options options = TestOptions();
+  options.maxIdleYields = 3;
+  options.onStall = [&](const std::string& why) { stalls.push_back(why); };
+  PluginHost host(options);
+  Hourly hourly{host.Table()};
+  PluginHostApi* api = hourly.api;
+  api->scheduleCallback(api, "hourly", &HourlyTick, &hourly, 3600.0, 0);
+  api->beginWait(api, "Wait: reply", 0);
+  for (int i = 0; i < 22; ++i) api->yield(api);
+  api->beginWait(api, "Wait: inner", 0);
+  api->yield(api);
+  (void)api->endWait(api);
+  for (int i = 0; i < 10 && stalls.empty(); ++i) api->yield(api);
+  EXPECT_EQ(hourly.runs, 24);
+  EXPECT_EQ(host.Scheduler().Now(), int64_t{24} * 3600 * 1'000'000'000);
+  EXPECT_EQ(stalls, (std::vector<std::string>{
+                        "a wait made no progress in 3 yields, and nothing of the plugin falls due "
+                        "within 86400 s of virtual time (Wait: reply)"}));
+  (void)api->endWait(api);
+  // The next wait has a day of its own.
+  api->beginWait(api, "Wait: next", 0);
+  api->yield(api);
+  EXPECT_EQ(hourly.runs, 25);
+}
+
+// Under a record window each list keeps only its latest entries; events dropped before they
+// were read are counted until the next read, and what was read is forgotten.
+TEST_F(PluginHostTableTest, ARecordWindowKeepsTheLatest) {
+  PluginHost::Options options = TestOptions();
+  options.recordWindow = 2;
+  PluginHost host(options);
+  PluginHostApi* api = host.Table();
+  for (int i = 0; i < 7; ++i) {
+    const std::string text = std::to_string(i);
+    PluginHostEvent event{};
+    event.name = text.c_str();
+    api->publishEvent(api, &event);
+    api->writeLog(api, 0, text.c_str());
+  }
+  const HostRecords& records = host.Records();
+  EXPECT_EQ(records.logs.size(), 4u);
+  EXPECT_EQ(records.logs.front().message, "3");
+  EXPECT_EQ(host.DroppedEvents(), 3u);
+  std::vector<std::string> names;
+  for (const PublishedEvent& event : host.TakeNewEvents()) names.push_back(event.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"3", "4", "5", "6"}));
+  EXPECT_EQ(host.DroppedEvents(), 0u);
+  EXPECT_TRUE(records.published.empty());
+  EXPECT_EQ(host.RetainedRecords(), 4u);
+}
+
 TEST_F(PluginHostTableTest, RecordsTheOperationsItOnlyWitnesses) {
   std::vector<std::string> forwarded;
   PluginHost::Options options = TestOptions();

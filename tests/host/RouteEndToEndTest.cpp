@@ -2,7 +2,11 @@
 // route descriptors and call entries, as the real host calls them.
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
+#include <sys/wait.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -89,6 +93,8 @@ TEST_F(RouteEndToEndTest, EverySourceReachesItsArgument) {
        "No route of the plugin serves /test/v1/nothing", "null"},
       {"wrong method", Request(7, "/test/v1/party"), 404,
        "No route of the plugin serves /test/v1/party", "null"},
+      {"NUL in the path", Request(2, std::string("/test/v1/echo/a\0b", 17)), 0,
+       "a path, header or name holds a NUL byte", "null"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -239,6 +245,69 @@ TEST(RouteLobbyHostTest, ADeadlineInThePluginFallsDueOnTheVirtualClock) {
   const Testing::LobbyHostRun again =
       Testing::RunLobbyHost(JYX_TEST_LOBBY_HOST, JYX_TEST_ROUTE_PLUGIN, "route-host-clock", script);
   EXPECT_EQ(again.lines, run.lines);
+}
+
+// The clock's range: an advance past the largest is refused, and after three of the largest a
+// countdown still expires on time, with each advance's callbacks counted.
+TEST(RouteLobbyHostTest, TheClockRefusesWhatItCannotRepresent) {
+  const Testing::LobbyHostRun run =
+      Testing::RunLobbyHost(JYX_TEST_LOBBY_HOST, JYX_TEST_ROUTE_PLUGIN, "route-host-range",
+                            "advance 1e300\n"
+                            "advance 31536000\nadvance 31536000\nadvance 31536000\n"
+                            "POST /test/v1/countdown 5\nadvance 6\nevents\n");
+  EXPECT_EQ(run.exitStatus, 1) << "the first advance failed to run";
+  const std::string expired =
+      R"({"data":"expired: remainingMs=0 steadyMs=94608005000 wallMs=1861833605000",)"
+      R"("eventType":"Update","uri":"/test/v1/countdown"})";
+  const std::vector<std::string> expected = {
+      R"({"plugin":"jyx-lobby","started":true})",
+      R"j({"error":"advance takes at most 31536000.0 seconds (a year)"})j",
+      R"({"clock":31536000.0,"ran":0})",
+      R"({"clock":63072000.0,"ran":0})",
+      R"({"clock":94608000.0,"ran":0})",
+      R"({"status":0,"error":null,"body":"remainingMs=5000 steadyMs=94608000000 )"
+      R"(wallMs=1861833600000"})",
+      R"({"clock":94608006.0,"ran":7})",
+      R"({"events":[{"name":"OnJsonApiEvent_test_v1_countdown","payload":)" + expired +
+          R"(},{"name":"OnJsonApiEvent","payload":)" + expired + "}]}",
+  };
+  EXPECT_EQ(run.lines, expected);
+}
+
+// A line of 200 MB is read and dropped with one error line, in bounded memory, and the next
+// command runs; so is a script that is a directory refused.
+TEST(RouteLobbyHostTest, AHugeLineGetsOneErrorLine) {
+  const std::string outputPath = ::testing::TempDir() + "route-host-huge-output.txt";
+  const std::string command = std::string("'") + JYX_TEST_LOBBY_HOST + "' --plugin '" +
+                              JYX_TEST_ROUTE_PLUGIN + "' > '" + outputPath + "' 2>/dev/null";
+  FILE* host = popen(command.c_str(), "w");
+  ASSERT_NE(host, nullptr);
+  const std::string chunk(1 << 20, '[');
+  std::fputs("PUT /test/v1/flag ", host);
+  for (int i = 0; i < 200; ++i) std::fwrite(chunk.data(), 1, chunk.size(), host);
+  std::fputs("\nGET /test/v1/echo/next\n", host);
+  const int status = pclose(host);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  std::ifstream in(outputPath, std::ios::binary);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       R"({"plugin":"jyx-lobby","started":true})",
+                       R"({"error":"a command line holds at most 1048576 bytes; this one holds )"
+                       R"(209715218"})",
+                       R"({"status":0,"error":null,"body":"next|-"})"}));
+
+  const std::string directory = ::testing::TempDir();
+  const int refused = std::system((std::string("'") + JYX_TEST_LOBBY_HOST + "' '" + directory +
+                                   "' > '" + outputPath + "' 2>/dev/null")
+                                      .c_str());
+  ASSERT_TRUE(WIFEXITED(refused));
+  EXPECT_EQ(WEXITSTATUS(refused), 1);
+  std::ifstream again(outputPath, std::ios::binary);
+  std::string line;
+  std::getline(again, line);
+  EXPECT_EQ(line, R"({"error":"cannot read the script )" + directory + R"(: it is a directory"})");
 }
 
 TEST(RouteLobbyHostTest, AWaitThatCanNeverEndIsReportedAndEndsTheHost) {

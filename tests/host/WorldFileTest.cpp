@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 
 namespace Zarn::Host {
@@ -50,6 +51,7 @@ TEST(WorldFileTest, RefusesWhatIsNotAWorld) {
       "{\"replies\": [{\"status\": 200}]}",
       "{\"replies\": [{\"path\": \"/p\", \"status\": \"ok\"}]}",
       "{\"replies\": [{\"path\": \"/p\", \"uses\": 0}]}",
+      "{\"replies\": [{\"path\": \"/p\", \"uses\": -5}]}",
       "{\"replies\": [{\"path\": \"/p\", \"stream\": {\"chunks\": [-1]}}]}",
       "{\"replies\": [{\"path\": \"/p\", \"stream\": {\"body\": 5}}]}",
       "{\"resources\": ",
@@ -63,10 +65,25 @@ TEST(WorldFileTest, RefusesWhatIsNotAWorld) {
     EXPECT_FALSE(LoadWorld(host, text, &error));
     EXPECT_FALSE(error.empty());
   }
-  PluginHost host(WorldOptions());
-  std::string error;
-  EXPECT_FALSE(LoadWorldFile(host, "/nonexistent/world.json", &error));
-  EXPECT_EQ(error, "cannot read the world /nonexistent/world.json");
+  // A file's faults name the file; a directory is no world.
+  const std::string path = ::testing::TempDir() + "world-file-test.json";
+  std::ofstream(path) << R"({"replies": [{"path": "/p", "uses": -5}]})";
+  const std::string directory = ::testing::TempDir();
+  struct FileCase {
+    std::string path;
+    std::string error;
+  };
+  const FileCase files[] = {
+      {"/nonexistent/world.json", "cannot read the world /nonexistent/world.json"},
+      {directory, "cannot read the world " + directory},
+      {path, "world " + path + ": a reply's uses must be a count, or -1 for every request"},
+  };
+  for (const FileCase& c : files) {
+    PluginHost host(WorldOptions());
+    std::string error;
+    EXPECT_FALSE(LoadWorldFile(host, c.path, &error));
+    EXPECT_EQ(error, c.error);
+  }
 }
 
 TEST(WorldFileTest, ScriptsTheLegacyPlatformAndTheServiceProxy) {
