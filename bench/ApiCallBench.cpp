@@ -1,6 +1,8 @@
 // One GET route returning a small record, called as the host calls it (request record, C entry,
 // reply read and released), against calling the same handler and converting its result to a
 // value directly. The difference is what routing, binding and the reply record cost per call.
+// As in the plugin, every block goes through the tracking allocator; each benchmark reports the
+// blocks it allocates per call.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "sdk/api/ApiBinder.h"
+#include "sdk/base/TrackingAllocator.h"
 #include "sdk/binding/TypedConversions.h"
 #include "tests/sdk/api/StandInTypes.h"
 
@@ -42,6 +45,23 @@ struct Fixture {
   Zarn::BindingProperty resident;
 };
 
+// Reports the blocks allocated per call over the timed loop.
+class AllocationCounter {
+ public:
+  explicit AllocationCounter(benchmark::State& state)
+      : state_(state), start_(Zarn::TrackingAllocator::Counters().allocations.load()) {}
+  ~AllocationCounter() {
+    const double blocks =
+        static_cast<double>(Zarn::TrackingAllocator::Counters().allocations.load() - start_);
+    state_.counters["allocs"] =
+        benchmark::Counter(blocks / static_cast<double>(state_.iterations()));
+  }
+
+ private:
+  benchmark::State& state_;
+  std::uint64_t start_;
+};
+
 void BM_RouteThroughCallEntry(benchmark::State& state) {
   Fixture fixture;
   Zarn::ApiCallRequest request{};
@@ -49,6 +69,7 @@ void BM_RouteThroughCallEntry(benchmark::State& state) {
   request.path = "/jyx-lobby/v2/members/summoner";
   request.userData = fixture.route->function.userData;
   Zarn::ApiCallResult reply{};
+  AllocationCounter counter(state);
   for (auto _ : state) {
     fixture.route->callEntry(&reply, &request);
     benchmark::DoNotOptimize(reply.value.kind);
@@ -60,6 +81,7 @@ BENCHMARK(BM_RouteThroughCallEntry);
 void BM_HandlerAndConversion(benchmark::State& state) {
   Fixture fixture;
   const std::string name = "summoner";
+  AllocationCounter counter(state);
   for (auto _ : state) {
     Zarn::BindingProperty value;
     const bool converted = Zarn::ToBindingProperty(Handler(name), value, fixture.registry);

@@ -55,18 +55,13 @@ void ApiRegistry::CallFunctionEntry(ApiCallResult* reply, const ApiCallRequest* 
   try {
     const auto* userData =
         request != nullptr ? static_cast<const RouteUserData*>(request->userData) : nullptr;
-    if (userData == nullptr || userData->record == nullptr) {
+    if (userData == nullptr || userData->record == nullptr || !userData->pattern) {
       ReleaseReply(reply);
       reply->release = &ReleaseReply;
       SetReplyError(*reply, "Invalid function", 404);
       return;
     }
-    const ApiFunctionRecord& record = *userData->record;
-    const std::string& routeTemplate = record.routeTemplate.empty() && record.function != nullptr
-                                           ? record.function->name
-                                           : record.routeTemplate;
-    const RoutePattern pattern(record.function, &record, routeTemplate);
-    Dispatch(*reply, *request, pattern);
+    Dispatch(*reply, *request, *userData->pattern);
   } catch (const std::exception& error) {
     AnswerInternalError(*reply, error.what());
   } catch (...) {

@@ -120,7 +120,10 @@ ApiRegistrySnapshot ApiRegistry::BuildSnapshot() {
     route.methodName = record->methodName.c_str();
 
     RouteUserData& userData = userData_[std::string(name)];
-    userData = RouteUserData{this, record};
+    const std::string& routeTemplate = record->routeTemplate.empty() && record->function != nullptr
+                                           ? record->function->name
+                                           : record->routeTemplate;
+    userData = RouteUserData{this, record, RoutePattern(record->function, record, routeTemplate)};
     route.function.userData = &userData;
     route.function.next = index + 1 < routes_.size() ? &routes_[index + 1].function : nullptr;
     ++index;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -14,6 +15,7 @@
 
 #include "sdk/api/ApiFunctionRecord.h"
 #include "sdk/api/FunctionBuilder.h"
+#include "sdk/api/RoutePattern.h"
 #include "sdk/api/TextMap.h"
 #include "sdk/binding/ApiDescriptorTables.h"
 #include "sdk/binding/ApiRecords.h"
@@ -23,12 +25,13 @@ namespace Zarn {
 
 class ApiRegistry;
 class BindingHttpResult;
-class RoutePattern;
 
-// What a route descriptor's user-data word points to.
+// What a route descriptor's user-data word points to. The pattern is the record's route (or the
+// function's name when it has none), compiled once when the snapshot is built.
 struct RouteUserData {
-  ApiRegistry* registry;
-  ApiFunctionRecord* record;
+  ApiRegistry* registry = nullptr;
+  ApiFunctionRecord* record = nullptr;
+  std::optional<RoutePattern> pattern;
 };
 
 class ApiRegistry : public BindingRegistry {

@@ -73,14 +73,14 @@ void BindNamedValues(BindingHttpResult& result, std::vector<BindingProperty>& va
                      const BindingFunctionInfo& function, const ApiCallRequest& request,
                      std::size_t captureCount) {
   if (request.namedValues == nullptr) return;
-  const ArgumentNameIndex names = MakeArgumentNameIndex(function);
+  const ArgumentNameIndex names(function);
   for (std::uint32_t i = 0; i < request.namedValueCount && result.IsOk(); ++i) {
     const ApiNamedValue& named = request.namedValues[i];
     std::size_t index = 0;
     if (named.name != nullptr) {
-      const auto found = names.find(std::string_view(named.name));
-      if (found == names.end()) return FailUnknownArgument(result, named.name, function);
-      index = found->second;
+      std::uint32_t found = 0;
+      if (!names.Find(named.name, found)) return FailUnknownArgument(result, named.name, function);
+      index = found;
     } else {
       index = i + captureCount;
       if (index >= values.size()) {
@@ -98,13 +98,15 @@ void BindNamedValues(BindingHttpResult& result, std::vector<BindingProperty>& va
 
 }  // namespace
 
-ArgumentNameIndex MakeArgumentNameIndex(const BindingFunctionInfo& function) {
-  ArgumentNameIndex names;
-  names.reserve(function.arguments.size());
-  for (std::uint32_t i = 0; i < function.arguments.size(); ++i) {
-    names.emplace(function.arguments[i].name, i);
+bool ArgumentNameIndex::Find(std::string_view name, std::uint32_t& index) const noexcept {
+  const std::vector<BindingArgumentInfo>& arguments = function_->arguments;
+  for (std::uint32_t i = 0; i < arguments.size(); ++i) {
+    if (arguments[i].name == name) {
+      index = i;
+      return true;
+    }
   }
-  return names;
+  return false;
 }
 
 void BindArguments(ApiCallResult& reply, const ApiCallRequest& request, const RequestMatch& match) {
@@ -160,7 +162,7 @@ void BindAll(BindingHttpResult& result, std::vector<BindingProperty>& values,
              const BindingFunctionInfo& function, const ApiFunctionRecord& record,
              const TextMap& query, const TextMap& path, const TextMap& headers) {
   values.resize(function.arguments.size());
-  const ArgumentNameIndex names = MakeArgumentNameIndex(function);
+  const ArgumentNameIndex names(function);
   for (std::size_t i = 0; i < values.size(); ++i) {
     const BindingArgumentInfo& argument = function.arguments[i];
     if (argument.descriptor.kind == BindingTypeCode::Bool && !argument.optional) {
@@ -186,9 +188,8 @@ void BindArgument(BindingHttpResult& result, std::vector<BindingProperty>& value
                   ArgumentSource source) {
   const std::size_t dot = key.find('.');
   const std::string name(key.substr(0, dot));
-  const auto found = names.find(std::string_view(name));
-  if (found == names.end()) return FailUnknownArgument(result, name, function);
-  const std::uint32_t index = found->second;
+  std::uint32_t index = 0;
+  if (!names.Find(name, index)) return FailUnknownArgument(result, name, function);
   const ArgumentSource allowed = record.SourceOf(index);
   if (allowed != ArgumentSource::Any && allowed != source) {
     result.SetFailure(Format("Argument '%1' for '%2' was specified in an invalid location.", name,

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "sdk/api/ApiFunctionRecord.h"
@@ -17,17 +16,23 @@
 
 namespace Zarn {
 
-// Argument name to argument index; the first of a repeated name wins.
-using ArgumentNameIndex =
-    std::unordered_map<std::string_view, std::uint32_t, Fnv1aStringHash, std::equal_to<>>;
+// Argument name to argument index; the first of a repeated name wins. Functions take few
+// arguments: looking through them costs less than building a table for every call.
+class ArgumentNameIndex {
+ public:
+  // `function` must outlive the index.
+  explicit ArgumentNameIndex(const BindingFunctionInfo& function) noexcept : function_(&function) {}
+  // The index of the first argument named `name`; false when none is.
+  [[nodiscard]] bool Find(std::string_view name, std::uint32_t& index) const noexcept;
+
+ private:
+  const BindingFunctionInfo* function_;
+};
 
 // Dotted argument keys ("items.3.name") are followed at most this deep, and an index step
 // addresses at most this many elements, so that one key cannot build a huge value.
 inline constexpr std::size_t kMaxArgumentKeySteps = 512;
 inline constexpr std::uint64_t kMaxArgumentIndex = 9999;
-
-// The names of `function`'s arguments, indexed.
-[[nodiscard]] ArgumentNameIndex MakeArgumentNameIndex(const BindingFunctionInfo& function);
 
 // The whole binding and call for a matched request (`match.function` and `match.record` set):
 // the reply is written with WriteReply; the argument holder is freed in every case.

@@ -1,7 +1,11 @@
 #include "sdk/api/PathMatcher.h"
 
+#include <memory>
+
 namespace Zarn {
 namespace {
+
+constexpr std::size_t kLocalTable = 512;
 
 bool InGroup(PathMatcher::Group group, char c) {
   if (group == PathMatcher::Group::Segment) return c != '/';
@@ -30,10 +34,17 @@ bool PathMatcher::FullMatch(std::string_view path, std::vector<std::string_view>
   const std::size_t count = groups_.size();
   if (count == 0) return path.size() == head_.size();
 
-  // rest[k * stride + p]: groups k.. with their literals match path[p..] exactly.
+  // rest[k * stride + p]: groups k.. with their literals match path[p..] exactly. Only positions
+  // behind the head are ever asked for. A route's path mostly fits the buffer on the stack.
   const std::size_t length = path.size();
   const std::size_t stride = length + 1;
-  std::vector<char> rest(count * stride, 0);
+  char local[kLocalTable];
+  std::unique_ptr<char[]> heap;
+  char* rest = local;
+  if (count * stride > kLocalTable) {
+    heap = std::make_unique<char[]>(count * stride);
+    rest = heap.get();
+  }
   // Whether group k may end at `at`: its literal follows there and the remaining groups match.
   const auto endsAt = [&](std::size_t k, std::size_t at) {
     const std::string& literal = groups_[k].literalAfter;
@@ -44,7 +55,7 @@ bool PathMatcher::FullMatch(std::string_view path, std::vector<std::string_view>
   for (std::size_t k = count; k-- > 0;) {
     char* row = &rest[k * stride];
     row[length] = endsAt(k, length);
-    for (std::size_t p = length; p-- > 0;) {
+    for (std::size_t p = length; p-- > head_.size();) {
       row[p] = endsAt(k, p) || (InGroup(groups_[k].group, path[p]) && row[p + 1]);
     }
   }

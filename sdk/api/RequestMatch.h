@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "sdk/api/HttpMethod.h"
 #include "sdk/api/TextMap.h"
@@ -14,7 +15,7 @@ struct BindingFunctionInfo;
 struct RequestMatch {
   HttpMethod method = HttpMethod::Any;
   std::string methodName;  // with HttpMethod::Custom
-  std::string path;        // as requested, query included
+  std::string_view path;   // as requested, query included; a view of the request's own text
   const BindingFunctionInfo* function = nullptr;
   const ApiFunctionRecord* record = nullptr;
   TextMap captures;  // parameter name to decoded value

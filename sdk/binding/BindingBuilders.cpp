@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "sdk/base/Fnv1a.h"
+#include "sdk/binding/InternedString.h"
 
 namespace Zarn {
 
@@ -31,7 +32,9 @@ BindingTypeBuilder& BindingTypeBuilder::AddField(
   lastOffset_ = offset;
   BindingFieldInfo& field = type_->fields.emplace_back();
   field.name = name;
-  field.nameHash = Fnv1a32(name);
+  const std::string_view memberName = CutAtNul(name);
+  field.memberNameSize = static_cast<std::uint32_t>(memberName.size());
+  field.nameHash = Fnv1a32(memberName);
   field.description = description;
   field.identity = identity;
   field.offset = offset;

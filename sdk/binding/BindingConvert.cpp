@@ -419,7 +419,7 @@ void AssignStruct(BindingResult& result, void* target, const BindingProperty& so
   const BindingMemberIterator end = source.MembersEnd();
   for (const BindingFieldInfo& field : type->fields) {
     const BindingProperty* found = nullptr;
-    if (next != end && next.Name().View() == field.name) {
+    if (next != end && next.Name().View() == field.MemberName()) {
       found = &next.Value();
       ++next;
     } else {
@@ -457,7 +457,7 @@ void WriteStruct(BindingProperty& out, BindingResult& status, const void* source
     const void* const address = record + field.offset;
     if ((field.flags & kBindingFieldOmitEmpty) == 0) {
       // Built in place: no value of its own, no copy.
-      field.converter->WriteInto(out.Member(field.name, field.nameHash), status, address,
+      field.converter->WriteInto(out.Member(field.MemberName(), field.nameHash), status, address,
                                  field.descriptor.type, registry);
       if (!status.IsOk()) return;
       continue;
@@ -469,7 +469,7 @@ void WriteStruct(BindingProperty& out, BindingResult& status, const void* source
       return;
     }
     if (HoldsSomething(value.Value())) {
-      out.Member(field.name, field.nameHash) = std::move(value.Value());
+      out.Member(field.MemberName(), field.nameHash) = std::move(value.Value());
     }
   }
 }

@@ -1,6 +1,7 @@
 #include "sdk/binding/BindingProperty.h"
 
 #include <bit>
+#include <cassert>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
@@ -501,7 +502,8 @@ void BindingProperty::MakeStructure() {
   if (kind_ == ValueKind::Structure) return;
   PropertyArena& arena = Arena();
   void* block = arena.Allocate(sizeof(MemberMap));
-  MemberMap* members = new (block) MemberMap(MemberMap::allocator_type(arena));
+  MemberMap* members =
+      new (block) MemberMap(MemberNameLess(arena), MemberMap::allocator_type(arena));
   Reset();
   SetBlock(ValueKind::Structure, members);
 }
@@ -566,8 +568,7 @@ BindingProperty& BindingProperty::Member(const char* name) {
 }
 
 BindingProperty& BindingProperty::Member(std::string_view name, std::uint32_t hash) {
-  // The hash covers the whole name, but a name ends at its first NUL.
-  if (name.find('\0') != std::string_view::npos) return Member(name);
+  assert(name.find('\0') == std::string_view::npos);
   MakeStructure();
   return InsertMember(arena_->InternString(name, hash));
 }
@@ -577,21 +578,28 @@ BindingProperty& BindingProperty::Member(std::string_view name, std::uint32_t ha
 // comparison of texts.
 BindingProperty& BindingProperty::InsertMember(const InternedString& key) {
   MemberMap& members = *Block<MemberMap>();
+  // Names in rising order, as our writer and records in name order give them, are placed after
+  // the last member with this one comparison of texts.
+  const bool appending = members.empty() || MemberNameLess()(members.rbegin()->first, &key);
   auto position = members.end();
-  // Names in rising order, as our writer and records in name order give them, need no search.
-  if (!members.empty() && !MemberNameLess()(members.rbegin()->first, &key)) {
+  if (!appending) {
     position = members.lower_bound(&key);
     if (position->first == &key) {
       arena_->ReleaseString(key);
       return position->second;
     }
   }
+  if (appending) arena_->SetAppendingName(&key);
   try {
-    return members
-        .emplace_hint(position, std::piecewise_construct, std::forward_as_tuple(&key),
-                      std::forward_as_tuple(ChildTag(), arena_))
-        ->second;
+    BindingProperty& member =
+        members
+            .emplace_hint(position, std::piecewise_construct, std::forward_as_tuple(&key),
+                          std::forward_as_tuple(ChildTag(), arena_))
+            ->second;
+    arena_->SetAppendingName(nullptr);
+    return member;
   } catch (...) {
+    arena_->SetAppendingName(nullptr);
     arena_->ReleaseString(key);
     throw;
   }

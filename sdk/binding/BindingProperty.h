@@ -13,6 +13,7 @@
 
 #include "sdk/binding/InternedString.h"
 #include "sdk/binding/PoolAllocator.h"
+#include "sdk/binding/PropertyArena.h"
 
 namespace Zarn {
 
@@ -49,9 +50,22 @@ struct BindingEnumValue {
 };
 
 // Orders member names by unsigned bytes, a name before every longer name that it begins.
-struct MemberNameLess {
+//
+// The name that the arena marks as being appended (see PropertyArena::AppendingName) is known to
+// follow every other name of its structure: the map's own checks of where it goes then compare
+// no texts, so placing a member after the last one reads the names once, in InsertMember.
+class MemberNameLess {
+ public:
   using is_transparent = void;
+  MemberNameLess() noexcept = default;
+  explicit MemberNameLess(const PropertyArena& arena) noexcept : arena_(&arena) {}
+
   bool operator()(const InternedString* a, const InternedString* b) const noexcept {
+    if (arena_ != nullptr) {
+      const InternedString* appending = arena_->AppendingName();
+      if (b == appending) return a != b;
+      if (a == appending) return false;
+    }
     return a->View() < b->View();
   }
   bool operator()(const InternedString* a, std::string_view b) const noexcept {
@@ -60,6 +74,9 @@ struct MemberNameLess {
   bool operator()(std::string_view a, const InternedString* b) const noexcept {
     return a < b->View();
   }
+
+ private:
+  const PropertyArena* arena_ = nullptr;
 };
 
 // A tagged value of one of ten kinds. Scalars are stored inline; strings, blobs, enums and
@@ -184,8 +201,8 @@ class BindingProperty {
   // MakeStructure, then the member `name`, created empty when missing. Members never move.
   BindingProperty& Member(std::string_view name);
   BindingProperty& Member(const char* name);
-  // Member(name) for a caller that knows the FNV-1a hash of all of `name` (a registered field's
-  // name), which saves hashing it again.
+  // Member(name) for a `name` without NUL whose FNV-1a hash the caller knows (a registered
+  // field's member name), which saves scanning and hashing it again.
   BindingProperty& Member(std::string_view name, std::uint32_t hash);
 
   // Frees the payload (a whole subtree, without recursion) and becomes empty; the arena stays.

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "sdk/binding/BindingFieldConverter.h"
@@ -22,7 +23,10 @@ inline constexpr std::uint32_t kBindingFieldRequired = 2;   // required on input
 
 struct BindingFieldInfo {
   std::string name;
-  std::uint32_t nameHash = 0;  // FNV-1a 32 of `name`
+  // The name of the field's member: `name` up to its first NUL, cut once at registration. The
+  // hash is FNV-1a 32 of that member name.
+  std::uint32_t memberNameSize = 0;
+  std::uint32_t nameHash = 0;
   std::string description;
   const TypeIdentity* identity = nullptr;  // the field's native type
   std::uint32_t offset = 0;                // byte offset in the native record
@@ -33,6 +37,10 @@ struct BindingFieldInfo {
   std::unique_ptr<BindingFieldConverter> converter;  // may be null
   BindingTypeInfo* owner = nullptr;
   bool optional = false;
+
+  [[nodiscard]] std::string_view MemberName() const noexcept {
+    return std::string_view(name).substr(0, memberNameSize);
+  }
 };
 
 struct BindingEnumValueInfo {

@@ -160,8 +160,7 @@ class JsonWriterVisitor final : public BindingPropertyVisitor {
     WriteText(encoded);
   }
   void Enum(const BindingEnumValue& value) override {
-    const char* name =
-        registry_ != nullptr ? registry_->EnumValueName(value.typeId, value.value) : nullptr;
+    const char* name = registry_ != nullptr ? EnumName(value) : nullptr;
     if (name != nullptr) {
       WriteText(name);
     } else {
@@ -185,8 +184,28 @@ class JsonWriterVisitor final : public BindingPropertyVisitor {
     writer_.String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
   }
 
+  // The registry's name of the value (null when it has none). A document repeats a few enum
+  // values, and each lookup in the registry takes its lock: the names found are kept for the
+  // rest of the text.
+  const char* EnumName(const BindingEnumValue& value) {
+    const std::size_t slot =
+        (value.typeId ^ static_cast<std::uint32_t>(value.value) * 31u) % std::size(enumNames_);
+    KnownEnumName& known = enumNames_[slot];
+    if (!known.set || known.value != value) {
+      known = {value, registry_->EnumValueName(value.typeId, value.value), true};
+    }
+    return known.name;
+  }
+
+  struct KnownEnumName {
+    BindingEnumValue value;
+    const char* name = nullptr;
+    bool set = false;
+  };
+
   Writer& writer_;
   const BindingRegistry* registry_;
+  KnownEnumName enumNames_[8];
 };
 
 template <typename Writer>

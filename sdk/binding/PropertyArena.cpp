@@ -21,10 +21,6 @@ constexpr std::uint32_t kInitialBucketCount = 8;
 // Each bucket array is a heap block: growing fourfold makes a large tree's table in few of them.
 constexpr std::uint32_t kGrowthFactor = 4;
 
-constexpr std::uint32_t SlotSize(std::size_t size) noexcept {
-  return static_cast<std::uint32_t>((size + 3) & ~std::size_t{3});
-}
-
 // An entry's block holds the entry and then either its text with the terminator, when that fits
 // a block, or a heap string.
 constexpr std::size_t kEntryHeaderSize = sizeof(InternedString);
@@ -61,11 +57,6 @@ CutText HashUpToNul(std::string_view text) noexcept {
     hash = (hash ^ byte) * kFnv1a32Prime;
   }
   return {text.substr(0, length), hash};
-}
-
-bool InInlinePage(BindingSizeClass& sizeClass, const void* block) noexcept {
-  const auto* bytes = static_cast<const unsigned char*>(block);
-  return bytes >= sizeClass.inlinePage && bytes < sizeClass.inlinePage + kInlinePageSize;
 }
 
 }  // namespace
@@ -150,75 +141,35 @@ BindingSizeClass& PropertyArena::SizeClass(std::size_t size) {
     void* memory = MemoryHooks::Alloc(kSizeClassCount * sizeof(BindingSizeClass));
     if (memory == nullptr) throw std::bad_alloc();
     auto* classes = static_cast<BindingSizeClass*>(memory);
-    for (std::size_t k = 0; k < kSizeClassCount; ++k) {
-      BindingSizeClass* sizeClass = new (&classes[k]) BindingSizeClass;
-      BindingPoolPage::Init(*sizeClass, SlotSize(4 * (k + 1)), sizeClass->inlinePage,
-                            kInlinePageSize);
-    }
+    for (std::size_t k = 0; k < kSizeClassCount; ++k) new (&classes[k]) BindingSizeClass;
     classes_ = classes;
   }
-  return classes_[SlotSize(size) / 4 - 1];
+  return classes_[ClassIndex(size)];
 }
 
-BindingPoolPage* PropertyArena::PageOf(BindingSizeClass& sizeClass, void* block) noexcept {
-  if (InInlinePage(sizeClass, block)) {
-    return reinterpret_cast<BindingPoolPage*>(sizeClass.inlinePage);
-  }
-  const auto address = reinterpret_cast<std::uintptr_t>(block);
-  return reinterpret_cast<BindingPoolPage*>(address & ~(std::uintptr_t{PageSource::kPageSize} - 1));
-}
-
-void* PropertyArena::Allocate(std::size_t size) {
+void* PropertyArena::AllocateOnNewPage(std::size_t size) {
   BindingSizeClass& sizeClass = SizeClass(size);
   const std::uint32_t slotSize = SlotSize(size);
   if (sizeClass.freePages == nullptr) {
-    BindingPoolPage::Init(sizeClass, slotSize, PageSource::Instance().AllocatePage(),
-                          static_cast<std::uint16_t>(PageSource::kPageSize));
-  }
-  BindingPoolPage* page = sizeClass.freePages;
-  unsigned char* block = reinterpret_cast<unsigned char*>(page) + page->firstFree * slotSize;
-  Platform::UnpoisonMemory(block, slotSize);
-  std::uint16_t next;
-  std::memcpy(&next, block, sizeof next);
-  page->firstFree = next;
-  ++page->used;
-  if (next == 0) {
-    sizeClass.freePages = page->next;
-    if (page->next != nullptr) page->next->prev = nullptr;
-    page->next = nullptr;
-  }
-  return block;
-}
-
-void PropertyArena::Free(void* block, std::size_t size) noexcept {
-  BindingSizeClass& sizeClass = classes_[SlotSize(size) / 4 - 1];
-  Free(sizeClass, size, PageOf(sizeClass, block), block);
-}
-
-void PropertyArena::Free(BindingSizeClass& sizeClass, std::size_t size, BindingPoolPage* page,
-                         void* block) noexcept {
-  const std::uint32_t slotSize = SlotSize(size);
-  if (page->firstFree == 0) {
-    page->prev = nullptr;
-    page->next = sizeClass.freePages;
-    if (page->next != nullptr) page->next->prev = page;
-    sizeClass.freePages = page;
-  }
-  const auto slot = static_cast<std::uint16_t>(
-      (static_cast<unsigned char*>(block) - reinterpret_cast<unsigned char*>(page)) / slotSize);
-  std::memcpy(block, &page->firstFree, sizeof page->firstFree);
-  page->firstFree = slot;
-  --page->used;
-  Platform::PoisonMemory(block, slotSize);
-  if (page->used == 0 && !InInlinePage(sizeClass, page)) {
-    if (page->prev != nullptr) {
-      page->prev->next = page->next;
+    if (!sizeClass.inlinePageReady) {
+      BindingPoolPage::Init(sizeClass, slotSize, sizeClass.inlinePage, kInlinePageSize);
+      sizeClass.inlinePageReady = true;
     } else {
-      sizeClass.freePages = page->next;
+      BindingPoolPage::Init(sizeClass, slotSize, PageSource::Instance().AllocatePage(),
+                            static_cast<std::uint16_t>(PageSource::kPageSize));
     }
-    if (page->next != nullptr) page->next->prev = page->prev;
-    PageSource::Instance().ReleasePage(page);
   }
+  return TakeSlot(sizeClass, slotSize);
+}
+
+void PropertyArena::ReleaseEmptyPage(BindingSizeClass& sizeClass, BindingPoolPage* page) noexcept {
+  if (page->prev != nullptr) {
+    page->prev->next = page->next;
+  } else {
+    sizeClass.freePages = page->next;
+  }
+  if (page->next != nullptr) page->next->prev = page->prev;
+  PageSource::Instance().ReleasePage(page);
 }
 
 const InternedString& PropertyArena::InternString(const char* text) {

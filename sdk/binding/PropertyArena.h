@@ -4,11 +4,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
 #include "sdk/binding/BindingPoolPage.h"
 #include "sdk/binding/InternedString.h"
+#include "sdk/binding/PageSource.h"
+#include "sdk/platform/MemoryPoisoning.h"
 
 namespace Zarn {
 
@@ -17,9 +20,11 @@ inline constexpr std::size_t kMaxBlockSize = 4 * kSizeClassCount;  // 72
 inline constexpr std::size_t kInlinePageSize = 144;
 
 // Class k serves blocks of 4 * (k + 1) bytes. Its inline page serves the first blocks of a
-// small tree without a 4096-byte page.
+// small tree without a 4096-byte page. The inline page is laid out when the class gives its first
+// block: most trees use a few classes, and a short-lived tree should not write all 18 pages.
 struct BindingSizeClass {
   BindingPoolPage* freePages = nullptr;  // first page with a free slot, or null
+  bool inlinePageReady = false;          // the inline page has been laid out
   alignas(8) unsigned char inlinePage[kInlinePageSize];
 };
 
@@ -61,19 +66,51 @@ class PropertyArena {
   static void Destroy(PropertyArena* arena) noexcept;
 
   // A block of `size` bytes (1 to 72), aligned to 4 and to 8 when `size` is a multiple of 8;
-  // contents unspecified. Throws std::bad_alloc when no page can be had.
-  [[nodiscard]] void* Allocate(std::size_t size);
+  // contents unspecified. Throws std::bad_alloc when no page can be had. Inline: most blocks
+  // come from a page the class already has.
+  [[nodiscard]] void* Allocate(std::size_t size) {
+    if (classes_ != nullptr) {
+      BindingSizeClass& sizeClass = classes_[ClassIndex(size)];
+      if (sizeClass.freePages != nullptr) return TakeSlot(sizeClass, SlotSize(size));
+    }
+    return AllocateOnNewPage(size);
+  }
   // Returns a block of `size` bytes that Allocate gave.
-  void Free(void* block, std::size_t size) noexcept;
+  void Free(void* block, std::size_t size) noexcept {
+    BindingSizeClass& sizeClass = classes_[ClassIndex(size)];
+    Free(sizeClass, size, PageOf(sizeClass, block), block);
+  }
   // Returns a block whose class and page the caller already knows: the class's inline page when
   // the block lies in it, else the block's address rounded down to a multiple of 4096.
   void Free(BindingSizeClass& sizeClass, std::size_t size, BindingPoolPage* page,
-            void* block) noexcept;
+            void* block) noexcept {
+    const std::uint32_t slotSize = SlotSize(size);
+    if (page->firstFree == 0) {
+      page->prev = nullptr;
+      page->next = sizeClass.freePages;
+      if (page->next != nullptr) page->next->prev = page;
+      sizeClass.freePages = page;
+    }
+    const auto slot = static_cast<std::uint16_t>(
+        (static_cast<unsigned char*>(block) - reinterpret_cast<unsigned char*>(page)) / slotSize);
+    std::memcpy(block, &page->firstFree, sizeof page->firstFree);
+    page->firstFree = slot;
+    --page->used;
+    Platform::PoisonMemory(block, slotSize);
+    if (page->used == 0 && !InInlinePage(sizeClass, page)) ReleaseEmptyPage(sizeClass, page);
+  }
 
   // The class entry for blocks of `size` bytes (1 to 72); the first call creates all 18.
   [[nodiscard]] BindingSizeClass& SizeClass(std::size_t size);
   // The page of `sizeClass` that holds `block`.
-  [[nodiscard]] static BindingPoolPage* PageOf(BindingSizeClass& sizeClass, void* block) noexcept;
+  [[nodiscard]] static BindingPoolPage* PageOf(BindingSizeClass& sizeClass, void* block) noexcept {
+    if (InInlinePage(sizeClass, block)) {
+      return reinterpret_cast<BindingPoolPage*>(sizeClass.inlinePage);
+    }
+    const auto address = reinterpret_cast<std::uintptr_t>(block);
+    return reinterpret_cast<BindingPoolPage*>(address &
+                                              ~(std::uintptr_t{PageSource::kPageSize} - 1));
+  }
 
   // The interned string for `text` (up to its first NUL) with its count raised by one. The empty
   // text gives InternedString::Empty() and counts nothing. The C-string form takes null as
@@ -93,10 +130,49 @@ class PropertyArena {
   // Entries of the interned-string table.
   [[nodiscard]] std::size_t InternedCount() const noexcept { return table_.Size(); }
 
+  // The member name that a structure of this tree is placing after all of its names, while it
+  // does (null otherwise): the member order knows where that name goes without comparing texts.
+  [[nodiscard]] const InternedString* AppendingName() const noexcept { return appendingName_; }
+  void SetAppendingName(const InternedString* name) noexcept { appendingName_ = name; }
+
  private:
   // Leaves recent_ unset: it is filled when first used.
   PropertyArena() noexcept {}
   ~PropertyArena() = default;
+
+  // The size of a class's slots, and the class that serves blocks of `size` bytes (1 to 72).
+  [[nodiscard]] static constexpr std::uint32_t SlotSize(std::size_t size) noexcept {
+    return static_cast<std::uint32_t>((size + 3) & ~std::size_t{3});
+  }
+  [[nodiscard]] static constexpr std::size_t ClassIndex(std::size_t size) noexcept {
+    return (size + 3) / 4 - 1;
+  }
+  [[nodiscard]] static bool InInlinePage(BindingSizeClass& sizeClass, const void* block) noexcept {
+    const auto* bytes = static_cast<const unsigned char*>(block);
+    return bytes >= sizeClass.inlinePage && bytes < sizeClass.inlinePage + kInlinePageSize;
+  }
+  // The slot named by the first free index of the class's first page, which leaves the class's
+  // list when that fills it.
+  static void* TakeSlot(BindingSizeClass& sizeClass, std::uint32_t slotSize) noexcept {
+    BindingPoolPage* page = sizeClass.freePages;
+    unsigned char* block = reinterpret_cast<unsigned char*>(page) + page->firstFree * slotSize;
+    Platform::UnpoisonMemory(block, slotSize);
+    std::uint16_t next;
+    std::memcpy(&next, block, sizeof next);
+    page->firstFree = next;
+    ++page->used;
+    if (next == 0) {
+      sizeClass.freePages = page->next;
+      if (page->next != nullptr) page->next->prev = nullptr;
+      page->next = nullptr;
+    }
+    return block;
+  }
+  // Allocate when the class has no free page (or the classes do not exist yet): the inline page
+  // if it was never used, else a new page of the PageSource.
+  void* AllocateOnNewPage(std::size_t size);
+  // Takes an empty 4096-byte page out of the class's list and gives it back to the PageSource.
+  static void ReleaseEmptyPage(BindingSizeClass& sizeClass, BindingPoolPage* page) noexcept;
 
   // A new table entry for `text` (no NUL, not empty) with count 0; a long text is moved out of
   // `owned` when that is not null (it then holds `text`).
@@ -114,6 +190,7 @@ class PropertyArena {
 
   BindingSizeClass* classes_ = nullptr;  // kSizeClassCount entries once a block was asked for
   InternTable table_;
+  const InternedString* appendingName_ = nullptr;
   bool recentInUse_ = false;              // recent_ holds entries or nulls only once this is set
   InternedString* recent_[kRecentSlots];  // set only once recentInUse_ is
 };

@@ -267,6 +267,10 @@ TEST_F(FunctionDeclarationTest, SnapshotDescribesEachServedFunction) {
   ASSERT_NE(userData, nullptr);
   EXPECT_EQ(userData->registry, &registry);
   EXPECT_EQ(userData->record->routeTemplate, std::string_view(role->routeTemplate));
+  // Compiled with the snapshot, so that a call does not compile it again.
+  ASSERT_TRUE(userData->pattern.has_value());
+  ASSERT_EQ(userData->pattern->Parameters().size(), 2u);
+  EXPECT_EQ(userData->pattern->Parameters()[1].name, "puuid");
 
   const ApiRouteDescriptor* customRoute = client.FindRoute("Custom");
   ASSERT_NE(customRoute, nullptr);

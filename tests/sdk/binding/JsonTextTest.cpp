@@ -287,6 +287,12 @@ TEST(JsonTextTest, WritesEveryKind) {
   BindingProperty list;
   list.Append().SetDouble(-0.0 / 0.0);
   list.Append().SetInt64(-3);
+  // Repeated values, one of them unnamed, and the same number in a type the registry lacks.
+  BindingProperty enums;
+  for (const std::int32_t value : {1, -7, 1, -7, 1}) {
+    enums.Append().SetEnum({value, TypeId<Shade>().id});
+  }
+  enums.Append().SetEnum({1, TypeId<Shade>().id + 1});
   BindingProperty empty;
 
   struct Case {
@@ -299,6 +305,7 @@ TEST(JsonTextTest, WritesEveryKind) {
       {"enum with a name", named, &registry, R"("Dark")"},
       {"enum without a registry", named, nullptr, "1"},
       {"enum without a name", unnamed, &registry, "-7"},
+      {"enums again", enums, &registry, R"(["Dark",-7,"Dark",-7,"Dark",1])"},
       {"blob", blob, nullptr, R"("YWJj")"},
       {"empty blob", emptyBlob, nullptr, R"("")"},
       {"double", real, nullptr, "0.1"},

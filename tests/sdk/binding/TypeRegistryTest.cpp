@@ -206,4 +206,12 @@ TEST(TypeRegistryTest, SecondRegistrationAddsNoMembers) {
   EXPECT_EQ(ToJsonString(Part{3}, registry), R"({"size":3})");
 }
 
+// A member name ends at its first NUL, as every text of a value does.
+TEST(TypeRegistryTest, AFieldNamedPastANulWritesTheNameBeforeIt) {
+  BindingRegistry registry;
+  TypeRegistry(registry.RegisterType(sizeof(Part), "Part", TypeId<Part>(), false))
+      .AddMember<std::int32_t>(std::string_view("si\0ze", 5), offsetof(Part, size), "");
+  EXPECT_EQ(ToJsonString(Part{3}, registry), R"({"si":3})");
+}
+
 }  // namespace
