@@ -6,7 +6,7 @@
 
 #include "lobby/core/BotDifficultyForQueue.h"
 #include "lobby/core/LobbyConventions.h"
-#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyServices.h"
 #include "sdk/api/HttpResponse.h"
 #include "sdk/base/Format.h"
 #include "sdk/base/LogChannels.h"
@@ -26,10 +26,10 @@ MaybeType<Failure, Api::Lobby> ArrangedTeamLobbyController::CreateLobby(
   // A copy first: `requested` may be the plugin's own lobby.
   Api::Lobby lobby = requested;
   Api::LobbyMember local;
-  local.id = plugin->LocalSummonerId();
+  local.id = Services()->LocalSummonerId();
   local.isOwner = true;
   local.canInviteOthers = true;
-  MaybeType<Failure, Api::Queue> queue = plugin->FindQueue(lobby.queueId);
+  MaybeType<Failure, Api::Queue> queue = Services()->FindQueue(lobby.queueId);
   if (queue.IsFailure()) {
     return Failure(400, Format("Requested matchmaking queue %1 does not exist. Lobby will not be "
                                "created. Error: %2",
@@ -50,10 +50,10 @@ MaybeType<Failure, Api::Lobby> ArrangedTeamLobbyController::CreatePlatformLobby(
   MaybeType<Failure, std::string> difficulty = BotDifficultyForQueue(queueId);
   MaybeType<Failure, LCDS::LobbyStatus> status =
       difficulty.IsFailure()
-          ? plugin->LcdsCallSync<LCDS::LobbyStatus>(kInviteService, "createArrangedTeamLobby",
-                                                    queueId)
-          : plugin->LcdsCallSync<LCDS::LobbyStatus>(kInviteService, "createArrangedBotTeamLobby",
-                                                    queueId, difficulty.Value());
+          ? Services()->Runtime().LcdsCallSync<LCDS::LobbyStatus>(
+                kInviteService, "createArrangedTeamLobby", queueId)
+          : Services()->Runtime().LcdsCallSync<LCDS::LobbyStatus>(
+                kInviteService, "createArrangedBotTeamLobby", queueId, difficulty.Value());
   if (status.IsFailure()) return Failure(0, std::string(status.Message()));
   return CreateLobbyForQueue(status.Value());
 }
@@ -62,7 +62,7 @@ bool ArrangedTeamLobbyController::LeaveLobby(const Api::Lobby& current) {
   // Without an invitation id the lobby never reached the platform.
   if (current.invitationId.empty()) return true;
   LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Leaving Platform lobby");
-  MaybeType<Failure, void> left = plugin->LcdsCallSync<void>(kInviteService, "leave");
+  MaybeType<Failure, void> left = Services()->Runtime().LcdsCallSync<void>(kInviteService, "leave");
   if (left.IsFailure()) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Failed to leave Platform lobby: %s",
               left.Message());
@@ -72,13 +72,13 @@ bool ArrangedTeamLobbyController::LeaveLobby(const Api::Lobby& current) {
 }
 
 MaybeType<Failure, LCDS::LobbyStatus> ArrangedTeamLobbyController::AcceptPlatformInvitation(
-    LobbyPlugin& plugin, const std::string& invitationId) {
-  return plugin.LcdsCallSync<LCDS::LobbyStatus>(kInviteService, "accept", invitationId);
+    LobbyServices& services, const std::string& invitationId) {
+  return services.Runtime().LcdsCallSync<LCDS::LobbyStatus>(kInviteService, "accept", invitationId);
 }
 
 MaybeType<Failure, LCDS::LobbyStatus> ArrangedTeamLobbyController::AcceptInvitation(
     const Api::LobbyInvitation& /*invitation*/, const std::string& invitationId) {
-  return AcceptPlatformInvitation(*plugin, invitationId);
+  return AcceptPlatformInvitation(*Services(), invitationId);
 }
 
 MaybeType<Failure, Api::Lobby> ArrangedTeamLobbyController::RefreshLobby(
@@ -100,7 +100,7 @@ BindingHttpResult ArrangedTeamLobbyController::PromotePlayer(std::uint64_t summo
 }
 
 BindingHttpResult ArrangedTeamLobbyController::KickPlayer(std::uint64_t summonerId) {
-  if (!plugin->IsMemberInLobby(summonerId)) return MakeNotFound(std::string_view());
+  if (!Services()->IsMemberInLobby(summonerId)) return MakeNotFound(std::string_view());
   return InviteServiceOperation("kick", summonerId);
 }
 

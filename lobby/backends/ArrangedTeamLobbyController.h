@@ -13,7 +13,7 @@ namespace Zarn::Client::Lobby {
 class ArrangedTeamLobbyController final : public LobbyController {
  public:
   // `owner` is not owned; it outlives the controller.
-  explicit ArrangedTeamLobbyController(LobbyPlugin* owner) : LobbyController(owner) {}
+  explicit ArrangedTeamLobbyController(LobbyServices* services) : LobbyController(services) {}
 
   MaybeType<Failure, Api::Lobby> CreateLobby(const Api::Lobby& requested) override;
   MaybeType<Failure, Api::Lobby> CreatePlatformLobby(const Api::Lobby& current) override;
@@ -28,10 +28,10 @@ class ArrangedTeamLobbyController final : public LobbyController {
   MaybeType<Failure, Api::Lobby> HandleLobbyStatus(const Api::Lobby& current,
                                                    LCDS::LobbyStatus status) override;
 
-  // The legacy accept of `invitationId` through `plugin`: the joined lobby's status or the
+  // The legacy accept of `invitationId` through `services`: the joined lobby's status or the
   // failure. The custom game controller accepts the same way.
   static MaybeType<Failure, LCDS::LobbyStatus> AcceptPlatformInvitation(
-      LobbyPlugin& plugin, const std::string& invitationId);
+      LobbyServices& services, const std::string& invitationId);
 };
 
 }  // namespace Zarn::Client::Lobby

@@ -18,23 +18,23 @@ std::unique_ptr<PlatformBackend> BackendComponentFactory::MakePlatformBackend() 
 }
 
 std::shared_ptr<LobbyController> BackendComponentFactory::MakeTeamBuilderController(
-    LobbyPlugin* plugin) {
-  return std::make_shared<TeamBuilderLobbyController>(plugin);
+    LobbyServices* services) {
+  return std::make_shared<TeamBuilderLobbyController>(services);
 }
 
 std::shared_ptr<LobbyController> BackendComponentFactory::MakeArrangedTeamController(
-    LobbyPlugin* plugin) {
-  return std::make_shared<ArrangedTeamLobbyController>(plugin);
+    LobbyServices* services) {
+  return std::make_shared<ArrangedTeamLobbyController>(services);
 }
 
 std::shared_ptr<LobbyController> BackendComponentFactory::MakeCustomGameController(
-    LobbyPlugin* plugin) {
-  return std::make_shared<CustomGameLobbyController>(plugin);
+    LobbyServices* services) {
+  return std::make_shared<CustomGameLobbyController>(services);
 }
 
 std::shared_ptr<LobbyController> BackendComponentFactory::MakeInvalidController(
-    LobbyPlugin* plugin) {
-  return std::make_shared<InvalidLobbyController>(plugin);
+    LobbyServices* services) {
+  return std::make_shared<InvalidLobbyController>(services);
 }
 
 }  // namespace Zarn::Client::Lobby

@@ -14,13 +14,13 @@ class BackendComponentFactory final : public LobbyComponentFactory {
   // A PlatformLobbyBackend.
   [[nodiscard]] std::unique_ptr<PlatformBackend> MakePlatformBackend() override;
   [[nodiscard]] std::shared_ptr<LobbyController> MakeTeamBuilderController(
-      LobbyPlugin* plugin) override;
+      LobbyServices* services) override;
   [[nodiscard]] std::shared_ptr<LobbyController> MakeArrangedTeamController(
-      LobbyPlugin* plugin) override;
+      LobbyServices* services) override;
   [[nodiscard]] std::shared_ptr<LobbyController> MakeCustomGameController(
-      LobbyPlugin* plugin) override;
+      LobbyServices* services) override;
   [[nodiscard]] std::shared_ptr<LobbyController> MakeInvalidController(
-      LobbyPlugin* plugin) override;
+      LobbyServices* services) override;
 };
 
 }  // namespace Zarn::Client::Lobby

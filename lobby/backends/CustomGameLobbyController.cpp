@@ -1,5 +1,6 @@
 #include "lobby/backends/CustomGameLobbyController.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -7,8 +8,11 @@
 #include <vector>
 
 #include "lobby/backends/ArrangedTeamLobbyController.h"
+#include "lobby/core/CustomGameMembers.h"
+#include "lobby/core/CustomGameRules.h"
+#include "lobby/core/GameflowPhaseNames.h"
 #include "lobby/core/LobbyConventions.h"
-#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyServices.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "lobby/core/LobbyViews.h"
 #include "lobby/core/QueueFeatures.h"
@@ -41,10 +45,6 @@ constexpr char kBotsInSkirmishPath[] =
     "/jyx-platform-config/v1/namespaces/CustomGame/BotsAvailableInSkirmish";
 constexpr char kChampionSummaryPath[] = "/jyx-game-data/assets/v1/champion-summary.json";
 
-bool HasPracticeTool(const std::string& mutator) {
-  return mutator.find(kPracticeToolMutator) != std::string::npos;
-}
-
 // A legacy call's failure as the status its exception class stands for, with its text.
 Failure MappedFailure(const Failure& failure) {
   return Failure(MapLegacyGameExceptionToStatus(failure.Message()), std::string(failure.Message()));
@@ -57,7 +57,9 @@ Failure BotFailure(const Failure& failure, const char* templateText) {
   return Failure(failure.Code() == 0 ? 500 : failure.Code(), text);
 }
 
-void Unobserve(LobbyPlugin& plugin, const std::string& path) { plugin.UnsubscribeEvent(path); }
+void Unobserve(LobbyServices& services, const std::string& path) {
+  services.Runtime().UnsubscribeEvent(path);
+}
 
 std::string InventoryPath(std::uint64_t summonerId) {
   return Format(kInventoryPathTemplate, summonerId);
@@ -99,16 +101,20 @@ void CustomGameLobbyController::PublishBots() {
   // A copy: the list is the controller's, and a publication may let the host call in.
   const std::vector<Api::LobbyBotChampion> bots = availableBots;
   const bool enabled = !bots.empty();
-  plugin->SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/lobby/custom/available-bots", bots);
-  plugin->SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/lobby/custom/bots-enabled", enabled);
-  plugin->SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v2/lobby/custom/available-bots", bots);
-  plugin->SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v2/lobby/custom/bots-enabled", enabled);
+  Services()->Runtime().SendJsonApiEvent(kResourceUpdate,
+                                         "/jyx-lobby/v1/lobby/custom/available-bots", bots);
+  Services()->Runtime().SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/lobby/custom/bots-enabled",
+                                         enabled);
+  Services()->Runtime().SendJsonApiEvent(kResourceUpdate,
+                                         "/jyx-lobby/v2/lobby/custom/available-bots", bots);
+  Services()->Runtime().SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v2/lobby/custom/bots-enabled",
+                                         enabled);
 }
 
 MaybeType<Failure, Api::Lobby> CustomGameLobbyController::CreateLobby(const Api::Lobby& requested) {
   Api::Lobby attempt = requested;
   const bool practiceTool = attempt.customGameLobby.has_value() &&
-                            HasPracticeTool(attempt.customGameLobby->configuration.gameMutator);
+                            HasPracticeToolMutator(attempt.customGameLobby->configuration);
   if (!practiceTool) return CreatePracticeGame(attempt);
   MaybeType<Failure, Api::Lobby> created = CreatePracticeGame(attempt);
   if (created.HasValue() || created.GetFailure().Code() != 409) return created;
@@ -128,7 +134,7 @@ MaybeType<Failure, Api::Lobby> CustomGameLobbyController::CreatePracticeGame(
                                     ? configuration.gameTypeConfig.id
                                     : configuration.mutators.id;
   MaybeType<Failure, Api::QueueGameTypeConfig> gameTypeConfig =
-      plugin->Request<Api::QueueGameTypeConfig>(
+      Services()->Runtime().Request<Api::QueueGameTypeConfig>(
           HttpMethod::Get,
           Format("/jyx-game-queues/v1/game-type-config/%1/map/%2", configId, configuration.mapId));
   if (gameTypeConfig.IsFailure()) {
@@ -154,10 +160,10 @@ MaybeType<Failure, Api::Lobby> CustomGameLobbyController::CreatePracticeGame(
   config.gameMutators = GameTypeConfigFeatureNames(configuration.gameTypeConfig);
   if (!configuration.gameMutator.empty()) config.gameMutators.push_back(configuration.gameMutator);
   config.region = configuration.gameServerRegion;
-  if (HasPracticeTool(configuration.gameMutator)) MakePracticeToolGamePrivate(config, random);
+  if (HasPracticeToolMutator(configuration)) MakePracticeToolGamePrivate(config, random);
 
   MaybeType<Failure, LCDS::GameDTO> created =
-      plugin->LcdsCallSync<LCDS::GameDTO>(kGameService, "createPracticeGame", config);
+      Services()->Runtime().LcdsCallSync<LCDS::GameDTO>(kGameService, "createPracticeGame", config);
   if (created.IsFailure()) {
     const Failure failure = MappedFailure(created.GetFailure());
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
@@ -167,7 +173,7 @@ MaybeType<Failure, Api::Lobby> CustomGameLobbyController::CreatePracticeGame(
   const LCDS::GameDTO createdGame = std::move(created).Value();
   Api::Lobby lobby =
       MakeCustomLobbyFromGameDto(createdGame, gameTypeConfig.Value(), practiceToolPlayerCount);
-  const std::uint64_t local = plugin->LocalSummonerId();
+  const std::uint64_t local = Services()->LocalSummonerId();
   RebuildCustomLobbyMembersFromGameDto(lobby, createdGame, local, local, {local}, championAliases);
   game = createdGame;
   ++gameGeneration;
@@ -184,7 +190,8 @@ MaybeType<Failure, Api::Lobby> CustomGameLobbyController::CreatePlatformLobby(
 
 bool CustomGameLobbyController::LeaveLobby(const Api::Lobby& /*current*/) {
   LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Leaving Platform lobby");
-  MaybeType<Failure, void> quit = plugin->LcdsCallSync<void>(kGameService, "quitGame");
+  MaybeType<Failure, void> quit =
+      Services()->Runtime().LcdsCallSync<void>(kGameService, "quitGame");
   if (quit.IsFailure()) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Failed to leave Platform lobby: %s",
               quit.Message());
@@ -195,7 +202,7 @@ bool CustomGameLobbyController::LeaveLobby(const Api::Lobby& /*current*/) {
 
 MaybeType<Failure, LCDS::LobbyStatus> CustomGameLobbyController::AcceptInvitation(
     const Api::LobbyInvitation& /*invitation*/, const std::string& invitationId) {
-  return ArrangedTeamLobbyController::AcceptPlatformInvitation(*plugin, invitationId);
+  return ArrangedTeamLobbyController::AcceptPlatformInvitation(*Services(), invitationId);
 }
 
 MaybeType<Failure, Api::Lobby> CustomGameLobbyController::RefreshLobby(const Api::Lobby& current,
@@ -205,19 +212,20 @@ MaybeType<Failure, Api::Lobby> CustomGameLobbyController::RefreshLobby(const Api
   Api::LcdsGameMetaData metaData;
   const BindingResult parsed = ParseJson(status.gameMetaData);
   BindingResult read;
-  if (parsed.IsOk() && plugin->Registry() != nullptr) {
-    ReadValue(read, metaData, parsed.Value(), *plugin->Registry());
+  if (parsed.IsOk() && Services()->Runtime().Registry() != nullptr) {
+    ReadValue(read, metaData, parsed.Value(), *Services()->Runtime().Registry());
   }
-  if (!parsed.IsOk() || plugin->Registry() == nullptr || !read.IsOk()) {
+  if (!parsed.IsOk() || Services()->Runtime().Registry() == nullptr || !read.IsOk()) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Unable to deserialize gameMetaData");
   }
   MaybeType<Failure, LCDS::GameDTO> found =
-      plugin->LcdsCallSync<LCDS::GameDTO>(kGameService, "getGame", metaData.gameId);
+      Services()->Runtime().LcdsCallSync<LCDS::GameDTO>(kGameService, "getGame", metaData.gameId);
   if (found.HasValue()) {
     const LCDS::GameDTO foundGame = std::move(found).Value();
-    MaybeType<Failure, Api::QueueGameTypeConfig> config = plugin->Request<Api::QueueGameTypeConfig>(
-        HttpMethod::Get,
-        Format("/jyx-game-queues/v1/game-type-config/%1", foundGame.gameTypeConfigId));
+    MaybeType<Failure, Api::QueueGameTypeConfig> config =
+        Services()->Runtime().Request<Api::QueueGameTypeConfig>(
+            HttpMethod::Get,
+            Format("/jyx-game-queues/v1/game-type-config/%1", foundGame.gameTypeConfigId));
     BuildCustomGameLobbyFromGameDto(lobby, foundGame,
                                     config.HasValue() ? config.Value() : Api::QueueGameTypeConfig{},
                                     practiceToolPlayerCount);
@@ -233,7 +241,7 @@ MaybeType<Failure, Api::Lobby> CustomGameLobbyController::HandleLobbyStatus(
     const Api::Lobby& current, LCDS::LobbyStatus status) {
   Api::Lobby lobby = current;
   lobby.invitationId = status.invitationId;
-  const std::uint64_t local = plugin->LocalSummonerId();
+  const std::uint64_t local = Services()->LocalSummonerId();
   const auto apply = [&](std::vector<Api::LobbyMember>& list) {
     for (Api::LobbyMember& record : list) {
       for (const LCDS::Member& member : status.members) {
@@ -276,18 +284,18 @@ BindingHttpResult CustomGameLobbyController::KickPlayer(std::uint64_t summonerId
   for (const LCDS::PlayerParticipant& participant : game.observers) {
     if (participant.summonerId == summonerId) observer = true;
   }
-  if (!observer && !plugin->IsMemberInLobby(summonerId))
+  if (!observer && !Services()->IsMemberInLobby(summonerId))
     return MakeNotFound(std::string_view("Not found"));
   // Read before the waits, which may let a newer game replace it.
   const std::int64_t gameId = game.id;
-  MaybeType<Failure, Api::Summoner> summoner = plugin->Request<Api::Summoner>(
+  MaybeType<Failure, Api::Summoner> summoner = Services()->Runtime().Request<Api::Summoner>(
       HttpMethod::Get, "/jyx-summoner/v1/summoners/" + std::to_string(summonerId));
   if (summoner.IsFailure()) {
     return MakeInternalServerError("Unable to find summoner: %1", summoner.Message());
   }
-  MaybeType<Failure, void> banned =
-      plugin->LcdsCallSync<void>(kGameService, observer ? "banObserverFromGame" : "banUserFromGame",
-                                 gameId, summoner->accountId);
+  MaybeType<Failure, void> banned = Services()->Runtime().LcdsCallSync<void>(
+      kGameService, observer ? "banObserverFromGame" : "banUserFromGame", gameId,
+      summoner->accountId);
   if (banned.IsFailure())
     return MakeInternalServerError("Failed to kick user: %1", banned.Message());
   return BindingHttpResult();
@@ -304,14 +312,16 @@ MaybeType<Failure, void> CustomGameLobbyController::SwitchTeam(Api::Lobby& lobby
   if (lobby.localMember.isSpectator) {
     if (!toOne && !toTwo) return Failure(412, kInvalidTeam);
     const std::int32_t teamId = toOne ? 100 : 200;
-    switched = plugin->LcdsCallSync<void>(kGameService, "switchObserverToPlayer", gameId, teamId);
+    switched = Services()->Runtime().LcdsCallSync<void>(kGameService, "switchObserverToPlayer",
+                                                        gameId, teamId);
     failureTemplate = "Failed to switch to team: %1";
   } else if (team == "spectator") {
-    switched = plugin->LcdsCallSync<void>(kGameService, "switchPlayerToObserver", gameId);
+    switched =
+        Services()->Runtime().LcdsCallSync<void>(kGameService, "switchPlayerToObserver", gameId);
     failureTemplate = "Failed to switch to observer: %1";
   } else if (toOne || toTwo || team.empty()) {
     // The platform moves the player to the other team, whichever was named.
-    switched = plugin->LcdsCallSync<void>(kGameService, "switchTeams", gameId);
+    switched = Services()->Runtime().LcdsCallSync<void>(kGameService, "switchTeams", gameId);
     failureTemplate = "Failed to switch team: %1";
   } else {
     return Failure(412, kInvalidTeam);
@@ -331,13 +341,15 @@ MaybeType<Failure, void> CustomGameLobbyController::HandleGameDto(Api::Lobby& lo
   const std::uint64_t generation = ++gameGeneration;
   if (update.gameState == kPhaseTerminated) {
     Api::Lobby ended;
-    ended.invitationId = plugin->V1Lobby().invitationId;
-    plugin->ApplyLobbyUpdate(ended);
+    ended.invitationId = Services()->V1Lobby().invitationId;
+    Services()->ApplyLobbyUpdate(ended);
     return MaybeType<Failure, void>::Success();
   }
   if (update.gameState != kPhaseTeamSelect) return MaybeType<Failure, void>::Success();
-  MaybeType<Failure, Api::QueueGameTypeConfig> config = plugin->Request<Api::QueueGameTypeConfig>(
-      HttpMethod::Get, Format("/jyx-game-queues/v1/game-type-config/%1", update.gameTypeConfigId));
+  MaybeType<Failure, Api::QueueGameTypeConfig> config =
+      Services()->Runtime().Request<Api::QueueGameTypeConfig>(
+          HttpMethod::Get,
+          Format("/jyx-game-queues/v1/game-type-config/%1", update.gameTypeConfigId));
   if (config.IsFailure()) {
     return Failure(500, Format("Unable to map GameDTO, Invalid GameTypeConfig %1: %2",
                                update.gameTypeConfigId, config.Message()));
@@ -357,9 +369,9 @@ MaybeType<Failure, void> CustomGameLobbyController::HandleGameDto(Api::Lobby& lo
   collect(lobby.members);
   if (lobby.customGameLobby.has_value()) collect(lobby.customGameLobby->spectators);
   BuildCustomGameLobbyFromGameDto(lobby, update, config.Value(), practiceToolPlayerCount);
-  RebuildCustomLobbyMembersFromGameDto(lobby, update, plugin->LocalSummonerId(), ownerId,
+  RebuildCustomLobbyMembersFromGameDto(lobby, update, Services()->LocalSummonerId(), ownerId,
                                        inviterIds, championAliases);
-  plugin->PublishV1LobbyParts();
+  Services()->PublishV1LobbyParts();
   return MaybeType<Failure, void>::Success();
 }
 
@@ -371,9 +383,9 @@ CustomGameLobbyController::StartChampionSelection(Api::Lobby& lobby) {
   }
   if (!lobby.customGameLobby.has_value()) return Failure(400, kConfigurationMissing);
   MaybeType<Failure, LCDS::StartChampSelectDto> started =
-      plugin->LcdsCallSync<LCDS::StartChampSelectDto>(kGameService, "startChampionSelection",
-                                                      lobby.customGameLobby->gameId,
-                                                      game.optimisticLock);
+      Services()->Runtime().LcdsCallSync<LCDS::StartChampSelectDto>(
+          kGameService, "startChampionSelection", lobby.customGameLobby->gameId,
+          game.optimisticLock);
   if (started.IsFailure()) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Error starting champSelect: : %s",
               started.Message());
@@ -394,13 +406,14 @@ CustomGameLobbyController::StartChampionSelection(Api::Lobby& lobby) {
 
 MaybeType<Failure, void> CustomGameLobbyController::QuitGame() {
   LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Quitting custom game.");
-  MaybeType<Failure, void> quit = plugin->LcdsCallSync<void>(kGameService, "quitGame");
+  MaybeType<Failure, void> quit =
+      Services()->Runtime().LcdsCallSync<void>(kGameService, "quitGame");
   if (quit.IsFailure()) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Error cancelling champSelect: : %s",
               quit.Message());
     return Failure(500, Format("Error cancelling champSelect: %1", quit.Message()));
   }
-  static_cast<void>(plugin->QuitLobbyState());
+  static_cast<void>(Services()->QuitLobbyState());
   return MaybeType<Failure, void>::Success();
 }
 
@@ -457,16 +470,16 @@ std::string CustomGameLobbyController::GetBotChampionAlias(const LCDS::BotPartic
 
 MaybeType<Failure, void> CustomGameLobbyController::CallSelectBotChampion(
     const LCDS::BotParticipant& bot) {
-  MaybeType<Failure, void> selected =
-      plugin->LcdsCallSync<void>(kGameService, "selectBotChampion", bot.championId, bot);
+  MaybeType<Failure, void> selected = Services()->Runtime().LcdsCallSync<void>(
+      kGameService, "selectBotChampion", bot.championId, bot);
   if (selected.IsFailure()) return MappedFailure(selected.GetFailure());
   return selected;
 }
 
 MaybeType<Failure, void> CustomGameLobbyController::CallRemoveBotChampion(
     const LCDS::BotParticipant& bot) {
-  MaybeType<Failure, void> removed =
-      plugin->LcdsCallSync<void>(kGameService, "removeBotChampion", bot.championId, bot);
+  MaybeType<Failure, void> removed = Services()->Runtime().LcdsCallSync<void>(
+      kGameService, "removeBotChampion", bot.championId, bot);
   if (removed.IsFailure()) return MappedFailure(removed.GetFailure());
   return removed;
 }
@@ -530,12 +543,13 @@ void CustomGameLobbyController::UpdateAvailableBots(const Api::Lobby& lobby) {
   bool allowed = false;
   if (lobby.customGameLobby.has_value()) {
     const Api::LobbyCustomGameConfiguration& configuration = lobby.customGameLobby->configuration;
-    const bool mapAllowed = configuration.mapId == 10 || configuration.mapId == 11 ||
-                            (configuration.mapId == 12 && botsInSkirmish);
+    const bool mapAllowed =
+        std::find(kBotMapIds.begin(), kBotMapIds.end(), configuration.mapId) != kBotMapIds.end() ||
+        (configuration.mapId == 12 && botsInSkirmish);
     const bool modeAllowed = configuration.gameMode == "CLASSIC" ||
                              (configuration.gameMode == "SKIRMISH" && botsInSkirmish);
     const bool mutatorAllowed =
-        configuration.gameMutator.empty() || HasPracticeTool(configuration.gameMutator);
+        configuration.gameMutator.empty() || HasPracticeToolMutator(configuration);
     allowed = mapAllowed && modeAllowed && mutatorAllowed;
   }
   if (allowed) {
@@ -564,7 +578,7 @@ void CustomGameLobbyController::OnBotChampionsChanged(
     bot.botDifficulties = botDifficulties;
     botChampions.push_back(std::move(bot));
   }
-  UpdateAvailableBots(Api::Lobby(plugin->V1Lobby()));
+  UpdateAvailableBots(Api::Lobby(Services()->V1Lobby()));
 }
 
 void CustomGameLobbyController::OnBotDifficultiesConfig(const ResourceUpdate<bool>& event) {
@@ -575,20 +589,20 @@ void CustomGameLobbyController::OnBotDifficultiesConfig(const ResourceUpdate<boo
   botDifficulties = {Api::LobbyBotDifficulty::EASY};
   if (event.value) botDifficulties.push_back(Api::LobbyBotDifficulty::MEDIUM);
   for (Api::LobbyBotChampion& champion : botChampions) champion.botDifficulties = botDifficulties;
-  UpdateAvailableBots(Api::Lobby(plugin->V1Lobby()));
+  UpdateAvailableBots(Api::Lobby(Services()->V1Lobby()));
 }
 
 void CustomGameLobbyController::OnBotsAvailableInSkirmish(const ResourceUpdate<bool>& event) {
   if (event.eventType == PluginResourceEventType::Delete) return;
   botsInSkirmish = event.value;
-  UpdateAvailableBots(Api::Lobby(plugin->V1Lobby()));
+  UpdateAvailableBots(Api::Lobby(Services()->V1Lobby()));
 }
 
 void CustomGameLobbyController::FetchBotChampionSummaries() {
   if (!championAliases.empty()) return;
   MaybeType<Failure, std::vector<Api::GameDataChampionSummary>> summaries =
-      plugin->Request<std::vector<Api::GameDataChampionSummary>>(HttpMethod::Get,
-                                                                 kChampionSummaryPath);
+      Services()->Runtime().Request<std::vector<Api::GameDataChampionSummary>>(
+          HttpMethod::Get, kChampionSummaryPath);
   if (summaries.IsFailure()) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Unable to lookup bot champion summaries");
     return;
@@ -605,20 +619,22 @@ void CustomGameLobbyController::FetchCustomBotsConfig(std::uint64_t summonerId) 
   // The plugin keeps the observers in its tables; they turn inert once the token is gone.
   alive_ = std::make_shared<bool>(true);
   const std::weak_ptr<bool> alive = alive_;
-  plugin->ObserveResource<std::vector<Api::CollectionsChampion>>(
+  Services()->Runtime().ObserveResource<std::vector<Api::CollectionsChampion>>(
       InventoryPath(summonerId),
       [this, alive,
        summonerId](const ResourceUpdate<std::vector<Api::CollectionsChampion>>& event) {
         if (!alive.expired()) OnBotChampionsChanged(summonerId, event);
       });
-  plugin->ObserveResource<bool>(kIntermediateInCustomsPath,
-                                [this, alive](const ResourceUpdate<bool>& event) {
-                                  if (!alive.expired()) OnBotDifficultiesConfig(event);
-                                });
-  plugin->ObserveResource<bool>(kBotsInSkirmishPath,
-                                [this, alive](const ResourceUpdate<bool>& event) {
-                                  if (!alive.expired()) OnBotsAvailableInSkirmish(event);
-                                });
+  Services()->Runtime().ObserveResource<bool>(kIntermediateInCustomsPath,
+                                              [this, alive](const ResourceUpdate<bool>& event) {
+                                                if (!alive.expired())
+                                                  OnBotDifficultiesConfig(event);
+                                              });
+  Services()->Runtime().ObserveResource<bool>(kBotsInSkirmishPath,
+                                              [this, alive](const ResourceUpdate<bool>& event) {
+                                                if (!alive.expired())
+                                                  OnBotsAvailableInSkirmish(event);
+                                              });
 }
 
 void CustomGameLobbyController::Unsubscribe() {
@@ -626,9 +642,9 @@ void CustomGameLobbyController::Unsubscribe() {
   alive_.reset();
   const std::uint64_t summonerId = inventorySummonerId;
   inventorySummonerId = 0;
-  Unobserve(*plugin, InventoryPath(summonerId));
-  Unobserve(*plugin, kIntermediateInCustomsPath);
-  Unobserve(*plugin, kBotsInSkirmishPath);
+  Unobserve(*Services(), InventoryPath(summonerId));
+  Unobserve(*Services(), kIntermediateInCustomsPath);
+  Unobserve(*Services(), kBotsInSkirmishPath);
 }
 
 }  // namespace Zarn::Client::Lobby

@@ -28,7 +28,7 @@ void RebuildCustomLobbyMembersFromGameDto(Api::Lobby& lobby, const LCDS::GameDTO
 class CustomGameLobbyController final : public LobbyController {
  public:
   // `owner` is not owned; it outlives the controller.
-  explicit CustomGameLobbyController(LobbyPlugin* owner) : LobbyController(owner) {}
+  explicit CustomGameLobbyController(LobbyServices* services) : LobbyController(services) {}
 
   // Creates the practice game of `requested`; a practice-tool game whose name is taken is tried
   // once more under a numbered name.
@@ -97,6 +97,10 @@ class CustomGameLobbyController final : public LobbyController {
   void OnBotDifficultiesConfig(const ResourceUpdate<bool>& event);
   // Loads the champion aliases while there are none; a failure is logged and tried again later.
   void FetchBotChampionSummaries();
+
+ private:
+  // Sets the game record and the random source, and reads the bot state.
+  friend class CustomGameLobbyControllerTesting;
 
   // The last accepted game record.
   LCDS::GameDTO game;

@@ -12,7 +12,7 @@ namespace Zarn::Client::Lobby {
 class InvalidLobbyController final : public LobbyController {
  public:
   // `owner` is not owned; it outlives the controller.
-  explicit InvalidLobbyController(LobbyPlugin* owner) : LobbyController(owner) {}
+  explicit InvalidLobbyController(LobbyServices* services) : LobbyController(services) {}
 
   MaybeType<Failure, Api::Lobby> CreateLobby(const Api::Lobby& requested) override;
   MaybeType<Failure, Api::Lobby> CreatePlatformLobby(const Api::Lobby& current) override;

@@ -7,8 +7,9 @@
 #include <vector>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
+#include "lobby/core/LobbyAnalytics.h"
 #include "lobby/core/LobbyConventions.h"
-#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyServices.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
 #include "sdk/binding/JsonText.h"
@@ -34,7 +35,7 @@ Api::PartyMemberRoleEnum OwnRole(const Api::PlayerDto& player) {
 
 void PartiesLobbyBackend::SendPartyTransitionAnalytics(const Api::PlayerDto& newPlayer,
                                                        const Api::PlayerDto& oldPlayer) {
-  if (plugin_ == nullptr) return;
+  if (services_ == nullptr) return;
   // The senders may wait and the host may store another state meanwhile: everything read from
   // the records is taken now.
   const bool bothInParty = newPlayer.currentParty.has_value() && oldPlayer.currentParty.has_value();
@@ -44,7 +45,7 @@ void PartiesLobbyBackend::SendPartyTransitionAnalytics(const Api::PlayerDto& new
                                 newPlayer.currentParty->gameMode.queueId != -1;
   const Api::PartyMemberRoleEnum newRole = OwnRole(newPlayer);
   const Api::PartyMemberRoleEnum oldRole = OwnRole(oldPlayer);
-  LobbyAnalytics& analytics = plugin_->GetAnalytics();
+  LobbyAnalytics& analytics = services_->GetAnalytics();
 
   if (newLocked && !oldLocked) {
     MaybeType<Failure, AnalyticsEventFields> fields =
@@ -72,19 +73,20 @@ void PartiesLobbyBackend::SendPartyTransitionAnalytics(const Api::PlayerDto& new
 }
 
 void PartiesLobbyBackend::SendOpenPartyToggleEvent(std::string endTransition) {
-  if (plugin_ == nullptr) return;
+  if (services_ == nullptr) return;
   MaybeType<Failure, AnalyticsEventFields> fields =
       MakePartyAnalyticsFields("jyx-toggle-open-party");
   if (fields.IsFailure()) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "%s", kInvalidPartyState);
     return;
   }
-  plugin_->GetAnalytics().SendOpenPartyToggleAnalytics(std::move(endTransition), fields.Value());
+  services_->GetAnalytics().SendOpenPartyToggleAnalytics(std::move(endTransition), fields.Value());
 }
 
 std::size_t PartiesLobbyBackend::DeserializePartyPresence(
     const std::vector<Api::ChatFriend>& friends) {
-  const BindingRegistry* registry = plugin_ != nullptr ? plugin_->Registry() : nullptr;
+  const BindingRegistry* registry =
+      services_ != nullptr ? services_->Runtime().Registry() : nullptr;
   std::unordered_set<std::string> partyIds;
   for (const Api::ChatFriend& chatFriend : friends) {
     const auto entry = chatFriend.jyx.find(kPresenceKey);

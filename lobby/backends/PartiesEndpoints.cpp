@@ -6,7 +6,7 @@
 
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/core/LobbyConventions.h"
-#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyServices.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
 
@@ -59,7 +59,7 @@ HttpResult<std::string> PartiesLobbyBackend::HandleGetHealth() {
   LogPrintf(kLogLevelError, kLobbyLogChannel, 0, kNotRegistered);
   const Api::LoginSession* session = loginSession.Effective();
   const std::string* platformId =
-      plugin_ != nullptr ? plugin_->WatchedPlatformId().Effective() : nullptr;
+      services_ != nullptr ? services_->WatchedPlatformId().Effective() : nullptr;
   return HttpResult<std::string>(
       std::string(kNotRegistered) + " puuid: " + (session != nullptr ? session->puuid : kUnknown) +
       " platformId: " + (platformId != nullptr ? *platformId : kUnknown));

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
-#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyServices.h"
 
 namespace Zarn::Client::Lobby {
 
@@ -32,8 +32,8 @@ std::vector<Api::ReceivedInvitationDto> PartiesLobbyBackend::BuildReceivedInvita
   }
   if (invited.empty()) return {};
   std::unordered_map<std::uint64_t, std::string> names;
-  if (plugin_ != nullptr) {
-    for (const Api::Summoner& summoner : plugin_->LookupSummoners(std::move(inviterIds))) {
+  if (services_ != nullptr) {
+    for (const Api::Summoner& summoner : services_->LookupSummoners(std::move(inviterIds))) {
       names[summoner.summonerId] = summoner.displayName;
     }
   }
@@ -58,8 +58,8 @@ std::vector<Api::ReceivedInvitationDto> PartiesLobbyBackend::BuildReceivedInvita
     if (membership.gameMode.has_value()) {
       invitation.gameConfig.queueId = membership.gameMode->queueId;
       invitation.gameConfig.inviteGameType = membership.gameMode->gameType;
-      if (plugin_ != nullptr) {
-        MaybeType<Failure, Api::Queue> queue = plugin_->FindQueue(invitation.gameConfig.queueId);
+      if (services_ != nullptr) {
+        MaybeType<Failure, Api::Queue> queue = services_->FindQueue(invitation.gameConfig.queueId);
         if (queue.HasValue()) {
           invitation.gameConfig.inviteGameType = queue.Value().type;
           invitation.gameConfig.gameMode = queue.Value().gameMode;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "lobby/core/LobbyFlow.h"
-#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyServices.h"
+#include "lobby/core/PartyTypes.h"
 
 namespace Zarn::Client::Lobby {
 
@@ -50,8 +50,9 @@ Api::LobbyMatchmakingLowPriorityDataResource PartiesLobbyBackend::MakeLowPriorit
 }
 
 bool PartiesLobbyBackend::IsEnabledForQueue(std::int32_t queueId) const {
-  if (!enabledFlag.IsTrue() || !teamBuilderQueuesFlag.IsTrue() || plugin_ == nullptr) return false;
-  MaybeType<Failure, Api::Queue> queue = plugin_->FindQueue(queueId);
+  if (!enabledFlag.IsTrue() || !teamBuilderQueuesFlag.IsTrue() || services_ == nullptr)
+    return false;
+  MaybeType<Failure, Api::Queue> queue = services_->FindQueue(queueId);
   return queue.HasValue() && queue.Value().isTeamBuilderManaged &&
          queue.Value().queueAvailability == Api::QueueAvailability::Available;
 }

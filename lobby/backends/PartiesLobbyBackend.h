@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "lobby/backends/PartiesServiceClient.h"
-#include "lobby/core/LobbyFlow.h"
 #include "lobby/core/PartiesBackend.h"
+#include "lobby/core/PartyTypes.h"
 #include "lobby/model/PartiesRecords.h"
 #include "sdk/binding/BindingProperty.h"
 #include "sdk/runtime/ResourceObservation.h"
@@ -55,7 +55,7 @@ class PartiesLobbyBackend final : public PartiesBackend {
   BindingHttpResult CancelMatchmaking() override;
   void HandleDodge(Api::GameflowGameDodge dodge) override;
 
-  void Start(LobbyPlugin& plugin) override;
+  void Start(LobbyServices& services) override;
   void DeregisterPlayer() override;
   [[nodiscard]] bool IsEnabledForQueue(std::int32_t queueId) const override;
   [[nodiscard]] bool IsClashParty() const override;
@@ -91,14 +91,6 @@ class PartiesLobbyBackend final : public PartiesBackend {
   // Party presence. Writes the open party's presence into the player's chat presence when it
   // differs from the one published last; nothing before login.
   void PublishPartyPresence();
-  // `Parties/OpenPartyEnable` (default false) and `Parties/PublishPresenceDelay` (seconds,
-  // default 3.0).
-  WatchedConfigValue<bool> openPartyFlag;
-  WatchedConfigValue<double> publishPresenceDelay;
-  // A presence publication is scheduled.
-  bool presencePending = false;
-  // The presence published last; none at first, and none after an empty one.
-  std::optional<Api::PartyPresenceData> lastPublishedPresence;
 
   // Checked requests. Each fails 400 "CURRENT_PLAYER_PUUID_NOT_FOUND" before the first state and
   // 400 "CURRENT_PARTY_NOT_FOUND" without a party, sending nothing; otherwise sends `body` and
@@ -189,6 +181,18 @@ class PartiesLobbyBackend final : public PartiesBackend {
   [[nodiscard]] std::size_t DeserializePartyPresence(
       const std::vector<Api::ChatFriend>& friends) override;
 
+ private:
+  // Attaches a plugin in tests, where Start is not run, and reads the state below.
+  friend class PartiesLobbyBackendTesting;
+
+  // `Parties/OpenPartyEnable` (default false) and `Parties/PublishPresenceDelay` (seconds,
+  // default 3.0).
+  WatchedConfigValue<bool> openPartyFlag;
+  WatchedConfigValue<double> publishPresenceDelay;
+  // A presence publication is scheduled.
+  bool presencePending = false;
+  // The presence published last; none at first, and none after an empty one.
+  std::optional<Api::PartyPresenceData> lastPublishedPresence;
   // The parties service's client; its plugin is set by Start.
   PartiesServiceClient client;
   // Feeds the duplicate-telemetry sampling; seeded once, after the client's.
@@ -215,10 +219,6 @@ class PartiesLobbyBackend final : public PartiesBackend {
   // The 16 gatekeeper reasons shown as search errors; filled on first use.
   std::unordered_set<std::string> searchErrorReasons;
 
- private:
-  // Attaches a plugin in tests, where Start is not run.
-  friend class PartiesLobbyBackendTesting;
-
   // What a checked request makes of a 204.
   enum class NoContent { Fetch, Succeed };
   template <class T>
@@ -235,8 +235,8 @@ class PartiesLobbyBackend final : public PartiesBackend {
 
   // Set while ReregisterAfterError runs.
   bool reregistering_ = false;
-  // The plugin kept by Start; null before. Not owned.
-  LobbyPlugin* plugin_ = nullptr;
+  // The services kept by Start; null before. Not owned.
+  LobbyServices* services_ = nullptr;
 };
 
 }  // namespace Zarn::Client::Lobby

@@ -7,9 +7,10 @@
 #include <utility>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
+#include "lobby/core/LobbyAnalytics.h"
 #include "lobby/core/LobbyConventions.h"
-#include "lobby/core/LobbyFlow.h"
-#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyServices.h"
+#include "lobby/core/LobbyTimerNames.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
@@ -33,8 +34,8 @@ BindingHttpResult FailureResult(const Failure& failure) {
 
 BindingHttpResult PartiesLobbyBackend::StartMatchmaking() {
   std::optional<LobbyUpdateBatch> batch;
-  if (plugin_ != nullptr) batch.emplace(*plugin_);
-  if (plugin_ == nullptr || !player.currentParty.has_value() ||
+  if (services_ != nullptr) batch.emplace(*services_);
+  if (services_ == nullptr || !player.currentParty.has_value() ||
       !IsEnabledForQueue(player.currentParty->gameMode.queueId)) {
     return BindingHttpResult(HttpResponse(400, "QUEUE_NOT_ENABLED"));
   }
@@ -56,7 +57,7 @@ BindingHttpResult PartiesLobbyBackend::StartMatchmaking() {
   }
   // Refused: the party is not searching, so its presence may show it again.
   PublishPartyPresence();
-  const BindingRegistry* registry = plugin_->Registry();
+  const BindingRegistry* registry = services_->Runtime().Registry();
   BindingProperty body;
   const bool converted = registry != nullptr && ToBindingProperty(message, body, *registry);
   const std::string shown = converted ? ToJsonString(message, *registry) : std::string();
@@ -73,7 +74,7 @@ BindingHttpResult PartiesLobbyBackend::StartMatchmaking() {
 
 BindingHttpResult PartiesLobbyBackend::CancelMatchmaking() {
   std::optional<LobbyUpdateBatch> batch;
-  if (plugin_ != nullptr) batch.emplace(*plugin_);
+  if (services_ != nullptr) batch.emplace(*services_);
   // A resume time is signed on the wire: one that reads negative is none.
   const bool hadResumeTime =
       player.currentParty.has_value() &&
@@ -90,20 +91,20 @@ BindingHttpResult PartiesLobbyBackend::CancelMatchmaking() {
       MakePartyAnalyticsFields("jyx-quit-matchmaking");
   if (fields.IsFailure()) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, kInvalidPartyState);
-  } else if (plugin_ != nullptr) {
-    plugin_->GetAnalytics().SendPremadeRelationshipAnalytics(fields.Value());
+  } else if (services_ != nullptr) {
+    services_->GetAnalytics().SendPremadeRelationshipAnalytics(fields.Value());
   }
   if (hadResumeTime) UpdateSearchAfterCancel();
   return BindingHttpResult();
 }
 
 void PartiesLobbyBackend::OnResumeActivityWait() {
-  if (plugin_ == nullptr) return;
+  if (services_ == nullptr) return;
   // The backend lives until the plugin's shutdown, which drops the callbacks not yet run.
-  plugin_->ScheduleCallback(
+  services_->Runtime().ScheduleCallback(
       kPartiesResumeActivityCall, [this] { OnResumeActivityResponse(); },
       Platform::SteadyClockNow() + kResumeCallDelayNanoseconds);
-  plugin_->CancelTimer(kPartiesResumeActivityWait);
+  services_->Runtime().CancelTimer(kPartiesResumeActivityWait);
 }
 
 void PartiesLobbyBackend::OnResumeActivityResponse() {

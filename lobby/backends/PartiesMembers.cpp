@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
-#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyServices.h"
 
 namespace Zarn::Client::Lobby {
 
@@ -30,8 +30,8 @@ Api::PremadePartyDto PartiesLobbyBackend::BuildCommsMembers(const Api::PlayerDto
     premade.players[member.puuid] = std::move(entry);
     summonerIds.push_back(member.summonerId);
   }
-  if (plugin_ == nullptr) return premade;
-  for (const Api::Summoner& summoner : plugin_->LookupSummoners(std::move(summonerIds))) {
+  if (services_ == nullptr) return premade;
+  for (const Api::Summoner& summoner : services_->LookupSummoners(std::move(summonerIds))) {
     premade.players[summoner.puuid].displayName = summoner.displayName;
   }
   return premade;

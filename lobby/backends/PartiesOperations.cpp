@@ -8,12 +8,11 @@
 #include <vector>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
-#include "lobby/core/EligibilityRules.h"
+#include "lobby/backends/PartyLobbyView.h"
+#include "lobby/core/LobbyAnalytics.h"
 #include "lobby/core/LobbyConventions.h"
-#include "lobby/core/LobbyFlow.h"
-#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyServices.h"
 #include "lobby/core/LobbyUpdateBatch.h"
-#include "lobby/core/PositionCoverage.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
 #include "sdk/runtime/Requests.h"
@@ -23,19 +22,10 @@ namespace Zarn::Client::Lobby {
 namespace {
 
 using Role = Api::PartyMemberRoleEnum;
-using Code = Api::EligibilityRestrictionCode;
 
-constexpr char kUnselected[] = "UNSELECTED";
 constexpr std::int32_t kSmallestPartySize = 5;
-// The queue whose parties are told when their size does not fit.
-constexpr std::int32_t kTeamSizeRestrictedQueue = 440;
 constexpr char kPartiesSettingsPath[] = "/jyx-settings/v1/account/parties-settings";
 constexpr char kInvalidPartyState[] = "Not sending parties analytics, invalid party state";
-
-bool IsMember(Role role) { return role == Role::LEADER || role == Role::MEMBER; }
-
-// Every role but NONE: those the lobby lists as invitations.
-bool IsListed(Role role) { return role != Role::NONE; }
 
 const char* RoleName(Role role) {
   switch (role) {
@@ -57,108 +47,10 @@ const char* RoleName(Role role) {
   return "NONE";
 }
 
-Api::LobbyInvitationState InvitationState(Role role) {
-  switch (role) {
-    case Role::LEADER:
-    case Role::MEMBER:
-      return Api::LobbyInvitationState::Accepted;
-    case Role::HOLD:
-      return Api::LobbyInvitationState::OnHold;
-    case Role::KICKED:
-      return Api::LobbyInvitationState::Kicked;
-    case Role::DECLINED:
-      return Api::LobbyInvitationState::Declined;
-    default:
-      return Api::LobbyInvitationState::Pending;
-  }
-}
-
-// Restrictions the lobby does not show: they are the gameflow's to tell.
-bool IsLeftOut(Code code) {
-  return code == Code::PlayerDodgeRestriction || code == Code::PlayerInGameRestriction ||
-         code == Code::PlayerLeaverBustedRestriction ||
-         code == Code::PlayerLeaverTaintedWarningRestriction;
-}
-
-const Api::Summoner* FindSummoner(const std::vector<Api::Summoner>& summoners,
-                                  std::uint64_t summonerId) {
-  const auto found =
-      std::find_if(summoners.begin(), summoners.end(),
-                   [summonerId](const Api::Summoner& s) { return s.summonerId == summonerId; });
-  return found != summoners.end() ? &*found : nullptr;
-}
-
-Api::LobbyParticipantDto MakeParticipant(const Api::PartyMemberDto& member,
-                                         const Api::Summoner* summoner, bool locked,
-                                         bool showPositions) {
-  Api::LobbyParticipantDto participant;
-  // Kept from the party when the summoner plugin did not answer for it.
-  participant.summonerId = member.summonerId;
-  participant.puuid = member.puuid;
-  if (summoner != nullptr) {
-    participant.summonerId = summoner->summonerId;
-    participant.summonerIconId = summoner->profileIconId;
-    participant.summonerName = summoner->displayName;
-    participant.summonerInternalName = summoner->internalName;
-    participant.puuid = summoner->puuid;
-    participant.summonerLevel = summoner->summonerLevel;
-    participant.lastSeasonHighestRank = summoner->lastSeasonHighestRank;
-  }
-  const bool leader = member.role == Role::LEADER;
-  participant.isLeader = leader;
-  participant.allowedStartActivity = leader;
-  participant.allowedChangeActivity = leader;
-  participant.allowedToggleInvite = leader;
-  participant.allowedKickOthers = leader;
-  participant.allowedInviteOthers = member.canInvite.value_or(false);
-  participant.ready = member.ready.value_or(false);
-  participant.showGhostedBanner = !locked && !participant.ready;
-  if (showPositions) {
-    const std::vector<std::string>& positions = member.metadata.positionPref;
-    // Two empty preferences are sent as an empty list.
-    participant.firstPositionPreference = positions.empty() ? kUnselected : positions[0];
-    participant.secondPositionPreference = positions.size() >= 2 ? positions[1] : kUnselected;
-  }
-  return participant;
-}
-
-// The party's eligibility restrictions as the lobby shows them: one entry per code, naming every
-// restricted summoner.
-std::vector<Api::EligibilityRestriction> MergeRestrictions(
-    const std::vector<Api::GatekeeperRestrictionDto>& restrictions,
-    const std::vector<Api::Queue>& queues, const Api::PartyDto& party) {
-  std::vector<Api::EligibilityRestriction> merged;
-  for (const Api::GatekeeperRestrictionDto& restriction : restrictions) {
-    Api::EligibilityRestriction mapped =
-        EligibilityRules::MapGatekeeperReason(restriction, queues, party);
-    if (IsLeftOut(mapped.restrictionCode)) continue;
-    const auto same = std::find_if(merged.begin(), merged.end(),
-                                   [&mapped](const Api::EligibilityRestriction& entry) {
-                                     return entry.restrictionCode == mapped.restrictionCode;
-                                   });
-    if (!mapped.summonerIds.empty() && same != merged.end()) {
-      same->summonerIds.push_back(mapped.summonerIds.front());
-    } else {
-      merged.push_back(std::move(mapped));
-    }
-  }
-  return merged;
-}
-
-// A full team starts only when everyone is ready and, where positions are chosen, has chosen.
-bool FullTeamCovered(const std::vector<Api::PartyMemberDto>& members, bool showPositions) {
-  return std::all_of(members.begin(), members.end(), [showPositions](const auto& member) {
-    if (!member.ready.value_or(false)) return false;
-    if (!showPositions) return true;
-    const std::vector<std::string>& positions = member.metadata.positionPref;
-    return !positions.empty() && !positions[0].empty() && positions[0] != kUnselected;
-  });
-}
-
 MaybeType<Failure, void> SendMetadata(PartiesLobbyBackend& backend,
                                       const Api::PartyMemberMetadataDto& metadata) {
   std::string path = "/v1/parties/" + backend.GetCurrentPartyId() + "/members/" +
-                     backend.player.puuid + "/metadata";
+                     backend.Player().puuid + "/metadata";
   return backend.Request("set metadata", "PUT", std::move(path), metadata);
 }
 
@@ -176,104 +68,25 @@ MaybeType<Failure, Api::LobbyDto> PartiesLobbyBackend::GetLobby() {
   MaybeType<Failure, Api::PartyDto> current = GetCurrentParty();
   if (current.IsFailure()) return std::move(current).GetFailure();
   const Api::PartyDto party = std::move(current).Value();
-  const std::uint64_t localSummonerId = player.summonerId;
-  if (plugin_ == nullptr) return Failure(400, "NO_QUEUE_SELECTED");
-  MaybeType<Failure, Api::Queue> found = plugin_->FindQueue(party.gameMode.queueId);
+  PartyViewContext context;
+  context.localSummonerId = player.summonerId;
+  if (services_ == nullptr) return Failure(400, "NO_QUEUE_SELECTED");
+  MaybeType<Failure, Api::Queue> found = services_->FindQueue(party.gameMode.queueId);
   if (found.IsFailure()) return Failure(400, "NO_QUEUE_SELECTED");
-  const Api::Queue queue = std::move(found).Value();
+  context.queue = std::move(found).Value();
 
   std::vector<std::uint64_t> listedIds;
   for (const Api::PartyMemberDto& member : party.players) {
-    if (IsListed(member.role)) listedIds.push_back(member.summonerId);
+    if (IsListedPartyRole(member.role)) listedIds.push_back(member.summonerId);
   }
-  const std::vector<Api::Summoner> summoners = plugin_->LookupSummoners(std::move(listedIds));
-
-  Api::LobbyDto lobby;
-  std::vector<Api::PartyMemberDto> members;
-  for (const Api::PartyMemberDto& member : party.players) {
-    const Api::Summoner* summoner = FindSummoner(summoners, member.summonerId);
-    Api::LobbyInvitationDto invitation;
-    invitation.toSummonerId = member.summonerId;
-    invitation.state = InvitationState(member.role);
-    invitation.timestamp = std::to_string(member.inviteTimestamp.value_or(0));
-    if (summoner != nullptr) invitation.toSummonerName = summoner->displayName;
-    lobby.invitations.push_back(std::move(invitation));
-    if (!IsMember(member.role)) continue;
-    members.push_back(member);
-    Api::LobbyParticipantDto participant =
-        MakeParticipant(member, summoner, party.activityLocked, queue.showPositionSelector);
-    if (member.summonerId == localSummonerId) {
-      if (const Api::AutoFillDto* autofill = plugin_->AutofillList(); autofill != nullptr) {
-        for (const Api::AutoFillQueueDto& entry : autofill->autoFillQueues) {
-          if (entry.queueId != party.gameMode.queueId) continue;
-          participant.autoFillEligible = entry.autoFillEligible;
-          participant.autoFillProtectedForStreaking = entry.autoFillProtectedForStreaking;
-          participant.autoFillProtectedForPromos = entry.autoFillProtectedForPromos;
-          break;
-        }
-      }
-      lobby.localMember = participant;
-    }
-    lobby.members.push_back(std::move(participant));
+  context.summoners = services_->LookupSummoners(std::move(listedIds));
+  // Read after the lookup's wait, and used before the next.
+  context.autofill = services_->AutofillList();
+  if (const std::vector<Api::Queue>* queues = services_->QueueList(); queues != nullptr) {
+    context.queues = *queues;
   }
-  const std::size_t memberCount = members.size();
-
-  lobby.partyId = party.partyId;
-  lobby.chatRoomId = party.chat.jid;
-  if (openPartyFlag.IsTrue()) lobby.partyType = party.partyType;
-
-  Api::LobbyGameConfigDto& config = lobby.gameConfig;
-  config.gameMode = queue.gameMode;
-  config.gameMutator = queue.gameMutator;
-  config.mapId = queue.mapId;
-  config.allowablePremadeSizes = queue.allowablePremadeSizes;
-  config.showPositionSelector = queue.showPositionSelector;
-  config.queueId = party.gameMode.queueId;
-  config.maxTeamSize = queue.numPlayersPerTeam;
-  config.maxLobbySize = queue.maximumParticipantListSize;
-  config.maxHumanPlayers = 0;
-  config.premadeSizeAllowed =
-      std::find(queue.allowablePremadeSizes.begin(), queue.allowablePremadeSizes.end(),
-                static_cast<std::int32_t>(memberCount)) != queue.allowablePremadeSizes.end();
-  config.isLobbyFull = static_cast<std::int64_t>(memberCount) >= config.maxLobbySize;
-
-  if (party.eligibilityRestrictions.has_value()) {
-    const std::vector<Api::Queue>* queues = plugin_->QueueList();
-    lobby.restrictions =
-        MergeRestrictions(*party.eligibilityRestrictions,
-                          queues != nullptr ? *queues : std::vector<Api::Queue>{}, party);
-  }
-
-  lobby.canStartActivity =
-      !party.activityLocked &&
-      std::all_of(members.begin(), members.end(),
-                  [](const Api::PartyMemberDto& member) { return member.ready.value_or(false); });
-
-  if (!config.premadeSizeAllowed) {
-    lobby.canStartActivity = false;
-    if (party.eligibilityRestrictions.has_value() && party.eligibilityRestrictions->empty() &&
-        party.gameMode.queueId == kTeamSizeRestrictedQueue) {
-      const auto listed = std::count_if(party.players.begin(), party.players.end(),
-                                        [](const auto& member) { return IsListed(member.role); });
-      Api::EligibilityRestriction teamSize;
-      teamSize.restrictionCode = Code::TeamSizeRestriction;
-      teamSize.restrictionArgs["teamSizeRestriction"] = std::to_string(listed);
-      teamSize.expiredTimestamp = 0;
-      lobby.restrictions->push_back(std::move(teamSize));
-    }
-  }
-
-  const bool covered = static_cast<std::int64_t>(memberCount) == config.maxTeamSize
-                           ? FullTeamCovered(members, queue.showPositionSelector)
-                           : IsPositionCoverageMet(members, queue.showPositionSelector);
-  if (!covered) {
-    lobby.canStartActivity = false;
-    for (Api::LobbyParticipantDto& participant : lobby.members) {
-      participant.allowedStartActivity = false;
-    }
-    lobby.localMember.allowedStartActivity = false;
-  }
-  return lobby;
+  context.showPartyType = openPartyFlag.IsTrue();
+  return MakePartyLobbyView(party, context);
 }
 
 std::optional<Api::LobbyStatus> PartiesLobbyBackend::GetLobbyStatus() {
@@ -288,7 +101,7 @@ std::optional<Api::LobbyStatus> PartiesLobbyBackend::GetLobbyStatus() {
   status.allowedPlayAgain = true;
   for (const Api::PartyMemberDto& member : party.players) {
     if (member.summonerId == 0) continue;
-    (IsMember(member.role) ? status.memberSummonerIds : status.invitedSummonerIds)
+    (IsPartyMemberRole(member.role) ? status.memberSummonerIds : status.invitedSummonerIds)
         .push_back(member.summonerId);
   }
   status.lobbyId = party.partyId;
@@ -306,8 +119,8 @@ MaybeType<Failure, void> PartiesLobbyBackend::LeaveLobby() {
       MakePartyAnalyticsFields("parties-open-party-toggle");
   if (fields.IsFailure()) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, kInvalidPartyState);
-  } else if (plugin_ != nullptr) {
-    plugin_->GetAnalytics().SendOpenPartyToggleAnalytics("lobby-deleted", fields.Value());
+  } else if (services_ != nullptr) {
+    services_->GetAnalytics().SendOpenPartyToggleAnalytics("lobby-deleted", fields.Value());
   }
   MaybeType<Failure, void> left =
       Request("leave party", "PUT", std::move(path), std::string(RoleName(Role::DECLINED)));
@@ -350,8 +163,8 @@ HttpResponse PartiesLobbyBackend::HandlePutMetadata(Api::PartyMemberMetadataDto 
 }
 
 MaybeType<Failure, void> PartiesLobbyBackend::ChangeLobby(Api::LobbyChangeGameDto change) {
-  if (plugin_ == nullptr) return Failure(400, "NO_QUEUE_SELECTED");
-  MaybeType<Failure, Api::Queue> queue = plugin_->FindQueue(change.queueId);
+  if (services_ == nullptr) return Failure(400, "NO_QUEUE_SELECTED");
+  MaybeType<Failure, Api::Queue> queue = services_->FindQueue(change.queueId);
   if (queue.IsFailure()) return Failure(400, "NO_QUEUE_SELECTED");
   Api::GameModeDto mode;
   mode.maxPartySize = std::max(queue.Value().maximumParticipantListSize, kSmallestPartySize);
@@ -374,9 +187,9 @@ MaybeType<Failure, std::vector<Api::Eligibility>> PartiesLobbyBackend::GetPremad
   for (const Api::PartyMemberDto& member : party.Value().players) {
     summonerIds.push_back(member.summonerId);
   }
-  if (plugin_ == nullptr) return Failure(500, "INVALID_PARTY");
+  if (services_ == nullptr) return Failure(500, "INVALID_PARTY");
   // The hash changes whenever the party's eligibility inputs do: an unchanged party is cached.
-  return plugin_->RequestPremadeEligibility(
+  return services_->RequestPremadeEligibility(
       std::move(summonerIds), static_cast<std::uint64_t>(party.Value().eligibilityHash));
 }
 
@@ -410,17 +223,17 @@ MaybeType<Failure, std::vector<Api::LobbyInvitationDto>> PartiesLobbyBackend::Se
   if (!GetLocalMember().canInvite.value_or(false)) return Failure(403, "NOT_AUTHORIZED");
   std::vector<std::uint64_t> invitees;
   for (const Api::LobbyInvitationDto& invitation : invitations) {
-    const bool member =
-        std::any_of(party.players.begin(), party.players.end(),
-                    [&invitation](const Api::PartyMemberDto& player) {
-                      return player.summonerId == invitation.toSummonerId && IsMember(player.role);
-                    });
+    const bool member = std::any_of(party.players.begin(), party.players.end(),
+                                    [&invitation](const Api::PartyMemberDto& player) {
+                                      return player.summonerId == invitation.toSummonerId &&
+                                             IsPartyMemberRole(player.role);
+                                    });
     if (!member) invitees.push_back(invitation.toSummonerId);
   }
-  if (invitees.empty() || plugin_ == nullptr) return invitations;
+  if (invitees.empty() || services_ == nullptr) return invitations;
   std::string path = "v1/parties/" + party.partyId + "/bulkInvite";
   std::vector<std::string> puuids;
-  for (const Api::Summoner& summoner : plugin_->LookupSummoners(std::move(invitees))) {
+  for (const Api::Summoner& summoner : services_->LookupSummoners(std::move(invitees))) {
     puuids.push_back(summoner.puuid);
   }
   MaybeType<Failure, void> sent = client.SendStatusRequest("POST", std::move(path), puuids);
@@ -453,7 +266,7 @@ bool PartiesLobbyBackend::GetAvailabilityFlag() {
 
 MaybeType<Failure, void> PartiesLobbyBackend::SetPartyType(std::string partyType) {
   std::optional<LobbyUpdateBatch> batch;
-  if (plugin_ != nullptr) batch.emplace(*plugin_);
+  if (services_ != nullptr) batch.emplace(*services_);
   if (!openPartyFlag.IsTrue()) return Failure(0, "OPEN_PARTIES_DISABLED");
   if (!player.currentParty.has_value() || player.currentParty->activityLocked) {
     return Failure(0, "INVALID_WHILE_IN_ACTIVITY");
@@ -464,12 +277,12 @@ MaybeType<Failure, void> PartiesLobbyBackend::SetPartyType(std::string partyType
               set.Message());
     return set;
   }
-  if (defaultPartyType != partyType && plugin_ != nullptr) {
+  if (defaultPartyType != partyType && services_ != nullptr) {
     defaultPartyType = partyType;
     BindingProperty settings;
     settings.Member("data").Member("Parties").Member("defaultPartyType").SetString(partyType);
     MaybeType<Failure, void> saved =
-        plugin_->Request<void>(HttpMethod::Put, kPartiesSettingsPath, settings);
+        services_->Runtime().Request<void>(HttpMethod::Put, kPartiesSettingsPath, settings);
     if (saved.IsFailure()) {
       LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties failed to save parties-settings: %s",
                 saved.Message());
@@ -483,7 +296,7 @@ MaybeType<Failure, void> PartiesLobbyBackend::SetPartyType(std::string partyType
 
 MaybeType<Failure, void> PartiesLobbyBackend::SetPartyTypeRequest(std::string partyType) {
   // Counted as sent whatever the service answers.
-  if (plugin_ != nullptr) ++plugin_->GetAnalytics().toggleSession.numOfToggles;
+  if (services_ != nullptr) ++services_->GetAnalytics().toggleSession.numOfToggles;
   std::string path = "/v1/parties/" + GetCurrentPartyId() + "/partytype";
   MaybeType<Failure, void> set = Request("set partytype", "PUT", std::move(path), partyType);
   if (set.IsFailure()) ReregisterAfterError(set.GetFailure());
@@ -506,8 +319,8 @@ MaybeType<Failure, void> PartiesLobbyBackend::JoinOpenParty(std::string partyId)
         MakePartyAnalyticsFields("jyx-join-open-party");
     if (fields.IsFailure()) {
       LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, kInvalidPartyState);
-    } else if (plugin_ != nullptr) {
-      plugin_->GetAnalytics().SendJoinOpenPartyAnalytics(fields.Value());
+    } else if (services_ != nullptr) {
+      services_->GetAnalytics().SendJoinOpenPartyAnalytics(fields.Value());
     }
   }
   return joined;
@@ -535,8 +348,8 @@ void PartiesLobbyBackend::HandleDodge(Api::GameflowGameDodge dodge) {
                 ready.Message());
     }
   }
-  if (dodge.phase != Api::GameflowPhase::ReadyCheck && plugin_ != nullptr) {
-    (void)plugin_->AddLobbyNotification(plugin_->CreateDodgeNotification(dodge));
+  if (dodge.phase != Api::GameflowPhase::ReadyCheck && services_ != nullptr) {
+    (void)services_->AddLobbyNotification(services_->CreateDodgeNotification(dodge));
   }
 }
 

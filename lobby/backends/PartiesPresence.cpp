@@ -11,8 +11,9 @@
 
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/core/LobbyConventions.h"
-#include "lobby/core/LobbyFlow.h"
-#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyServices.h"
+#include "lobby/core/LobbyTimerNames.h"
+#include "lobby/core/PartyTypes.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
 #include "sdk/binding/TypedConversions.h"
@@ -69,29 +70,27 @@ bool SamePresence(const Api::PartyPresenceData& a, const Api::PartyPresenceData&
 }  // namespace
 
 PartiesLobbyBackend::PartiesLobbyBackend() {
-  openPartyFlag.defaultValue = false;
-  openPartyFlag.hasDefault = true;
-  publishPresenceDelay.defaultValue = kDefaultPublishPresenceDelaySeconds;
-  publishPresenceDelay.hasDefault = true;
+  openPartyFlag.SetDefault(false);
+  publishPresenceDelay.SetDefault(kDefaultPublishPresenceDelaySeconds);
 }
 
 void PartiesLobbyBackend::SchedulePresenceUpdate() {
-  if (presencePending || plugin_ == nullptr) return;
+  if (presencePending || services_ == nullptr) return;
   presencePending = true;
   const double* delay = publishPresenceDelay.Effective();
-  plugin_->SetTimer(kPartiesPresence,
-                    delay != nullptr ? *delay : kDefaultPublishPresenceDelaySeconds, [this] {
-                      // The timer serves one publication; the next change arms it again.
-                      if (plugin_ != nullptr) plugin_->CancelTimer(kPartiesPresence);
-                      presencePending = false;
-                      PublishPartyPresence();
-                    });
+  services_->Runtime().SetTimer(
+      kPartiesPresence, delay != nullptr ? *delay : kDefaultPublishPresenceDelaySeconds, [this] {
+        // The timer serves one publication; the next change arms it again.
+        if (services_ != nullptr) services_->Runtime().CancelTimer(kPartiesPresence);
+        presencePending = false;
+        PublishPartyPresence();
+      });
 }
 
 void PartiesLobbyBackend::PublishPartyPresence() {
-  if (plugin_ == nullptr || plugin_->LocalSummonerId() == 0) return;
+  if (services_ == nullptr || services_->LocalSummonerId() == 0) return;
   std::optional<Api::PartyPresenceData> presence;
-  if (PhaseAllowsPresence(plugin_->StoredGameflowSession()) && openPartyFlag.IsTrue() &&
+  if (PhaseAllowsPresence(services_->StoredGameflowSession()) && openPartyFlag.IsTrue() &&
       player.currentParty.has_value()) {
     const Api::PartyDto& party = *player.currentParty;
     std::vector<std::uint64_t> summoners;
@@ -101,7 +100,7 @@ void PartiesLobbyBackend::PublishPartyPresence() {
         summoners.push_back(member.summonerId);
       }
     }
-    MaybeType<Failure, Api::Queue> queue = plugin_->FindQueue(party.gameMode.queueId);
+    MaybeType<Failure, Api::Queue> queue = services_->FindQueue(party.gameMode.queueId);
     if (queue.HasValue()) {
       const std::int64_t limit = std::min<std::int64_t>(party.gameMode.maxPartySize,
                                                         queue.Value().maximumParticipantListSize);
@@ -118,16 +117,16 @@ void PartiesLobbyBackend::PublishPartyPresence() {
     return;
   }
   Api::UserResource user;
-  user.summonerId = plugin_->LocalSummonerId();
+  user.summonerId = services_->LocalSummonerId();
   std::string text;
-  if (presence.has_value() && plugin_->Registry() != nullptr) {
+  if (presence.has_value() && services_->Runtime().Registry() != nullptr) {
     // Empty when the presence does not convert: the entry is cleared rather than left stale.
-    text = ToJsonString(*presence, *plugin_->Registry());
+    text = ToJsonString(*presence, *services_->Runtime().Registry());
   }
   user.jyx[kPresenceKey] = std::move(text);
   // Stored before the request, which may wait: a call meanwhile compares with this one.
   lastPublishedPresence = std::move(presence);
-  static_cast<void>(plugin_->Request<void>(HttpMethod::Put, "/jyx-chat/v1/me", user));
+  static_cast<void>(services_->Runtime().Request<void>(HttpMethod::Put, "/jyx-chat/v1/me", user));
 }
 
 void PartiesLobbyBackend::MapGatekeeperReason(
@@ -161,9 +160,9 @@ void PartiesLobbyBackend::MapGatekeeperReason(
     search.searchState = Api::LobbyMatchmakingSearchState::Error;
     search.errors.push_back(std::move(error));
   }
-  if (plugin_ == nullptr) return;
+  if (services_ == nullptr) return;
   MaybeType<Failure, void> sent =
-      plugin_->Request<void>(HttpMethod::Put, kMatchmakingSearchPath, search);
+      services_->Runtime().Request<void>(HttpMethod::Put, kMatchmakingSearchPath, search);
   if (sent.IsFailure()) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
               "Failed update search after parties search error notification: %s", sent.Message());

@@ -7,10 +7,13 @@
 #include <utility>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
+#include "lobby/core/EligibilityRules.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyFlow.h"
-#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyServices.h"
+#include "lobby/core/LobbyTimerNames.h"
 #include "lobby/core/LobbyUpdateBatch.h"
+#include "lobby/core/PartyTypes.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
 #include "sdk/binding/TypedConversions.h"
@@ -30,19 +33,13 @@ constexpr float kDefaultRetrySeconds = 60.0f;
 
 std::string ConfigPath(const char* key) { return std::string(kConfigPrefix) + key; }
 
-// Points `watched` at `plugin`, adds `listener` (when given) and watches `path`.
+// Points `watched` at `module`, adds `listener` (when given) and watches `path`.
 template <class T>
-void WatchValue(LobbyPlugin& plugin, WatchedConfigValue<T>& watched, const std::string& path,
+void WatchValue(AppModule& module, WatchedConfigValue<T>& watched, const std::string& path,
                 std::function<void()> listener = nullptr) {
-  watched.module = &plugin;
-  if (listener) watched.listeners.push_back(std::move(listener));
+  watched.SetModule(&module);
+  if (listener) watched.AddListener(std::move(listener));
   watched.Watch(path);
-}
-
-template <class T>
-void SetDefault(WatchedConfigValue<T>& watched, T value) {
-  watched.defaultValue = std::move(value);
-  watched.hasDefault = true;
 }
 
 // The phases in which the player's game has started or may still be running.
@@ -81,41 +78,41 @@ bool IsLobbyPhase(Api::GameflowPhase phase) {
 
 }  // namespace
 
-void PartiesLobbyBackend::Start(LobbyPlugin& plugin) {
-  plugin_ = &plugin;
+void PartiesLobbyBackend::Start(LobbyServices& services) {
+  services_ = &services;
+  AppModule& runtime = services.Runtime();
   client.serviceName = "parties.service";
   client.methodName = "proxy";
-  client.plugin = &plugin;
-  SetDefault(client.samplingPercentage, 0.0);
-  WatchValue(plugin, client.samplingPercentage, ConfigPath("ServiceProxySamplingPercentage"));
+  client.plugin = &services.Runtime();
+  client.samplingPercentage.SetDefault(0.0);
+  WatchValue(runtime, client.samplingPercentage, ConfigPath("ServiceProxySamplingPercentage"));
   // The plugin observes the session itself and hands each one on through UpdateLoginSession.
-  loginSession.module = &plugin;
-  loginSession.listeners.push_back([this] { OnRegistrationInputChanged(); });
-  WatchValue(plugin, enabledFlag, ConfigPath("Enabled"), [this] { OnRegistrationInputChanged(); });
-  SetDefault(teamBuilderQueuesFlag, false);
-  WatchValue(plugin, teamBuilderQueuesFlag, ConfigPath("EnabledForTeamBuilderQueues"),
+  loginSession.SetModule(&runtime);
+  loginSession.AddListener([this] { OnRegistrationInputChanged(); });
+  WatchValue(runtime, enabledFlag, ConfigPath("Enabled"), [this] { OnRegistrationInputChanged(); });
+  teamBuilderQueuesFlag.SetDefault(false);
+  WatchValue(runtime, teamBuilderQueuesFlag, ConfigPath("EnabledForTeamBuilderQueues"),
              [this] { OnQueuesDisabled(); });
-  WatchValue(plugin, openPartyFlag, ConfigPath("OpenPartyEnable"),
+  WatchValue(runtime, openPartyFlag, ConfigPath("OpenPartyEnable"),
              [this] { PublishPartyPresence(); });
   // This key is written with the singular "namespace".
-  WatchValue(plugin, publishPresenceDelay,
+  WatchValue(runtime, publishPresenceDelay,
              "/jyx-platform-config/v1/namespace/Parties/PublishPresenceDelay");
-  SetDefault(registrationRetryInterval, kDefaultRetrySeconds);
-  WatchValue(plugin, registrationRetryInterval, ConfigPath("RegistrationRetryInterval"),
+  registrationRetryInterval.SetDefault(kDefaultRetrySeconds);
+  WatchValue(runtime, registrationRetryInterval, ConfigPath("RegistrationRetryInterval"),
              [this] { OnRegistrationInputChanged(); });
-  WatchValue(plugin, partiesSettings, kPartiesSettingsPath, [this] { OnPartiesSettings(); });
-  SetDefault(notificationDelaySampling, 0.0);
-  WatchValue(plugin, notificationDelaySampling, ConfigPath("NotificationDelaySamplingPercentage"));
-  plugin.WatchedPlatformId().listeners.push_back([this] { OnRegistrationInputChanged(); });
-  plugin.WatchedCurrentSummoner().listeners.push_back([this] { OnRegistrationInputChanged(); });
-  plugin.ObserveResource<Api::ZarnMessagingServiceMessage>(
+  WatchValue(runtime, partiesSettings, kPartiesSettingsPath, [this] { OnPartiesSettings(); });
+  notificationDelaySampling.SetDefault(0.0);
+  WatchValue(runtime, notificationDelaySampling, ConfigPath("NotificationDelaySamplingPercentage"));
+  services.WatchedPlatformId().AddListener([this] { OnRegistrationInputChanged(); });
+  services.WatchedCurrentSummoner().AddListener([this] { OnRegistrationInputChanged(); });
+  runtime.ObserveResource<Api::ZarnMessagingServiceMessage>(
       kPartiesNotificationsPath,
       [this](const ResourceUpdate<Api::ZarnMessagingServiceMessage>& event) {
         OnPartiesMessage(event);
       });
-  plugin.GetEligibilityRules().eligibilityHash.listeners.push_back(
-      [this] { UpdateEligibilityHash(); });
-  plugin.SetTimer(kPartiesHeartbeat, kHeartbeatSeconds, [this] { FetchPartiesState(); });
+  services.GetEligibilityRules().eligibilityHash.AddListener([this] { UpdateEligibilityHash(); });
+  runtime.SetTimer(kPartiesHeartbeat, kHeartbeatSeconds, [this] { FetchPartiesState(); });
 }
 
 void PartiesLobbyBackend::OnRegistrationInputChanged() {
@@ -134,10 +131,10 @@ void PartiesLobbyBackend::UpdateRegistration() {
 }
 
 void PartiesLobbyBackend::RegisterPlayer() {
-  if (plugin_ == nullptr) return;
+  if (services_ == nullptr) return;
   const Api::LoginSession* session = loginSession.Effective();
-  const std::string* platformId = plugin_->WatchedPlatformId().Effective();
-  const std::int64_t* hash = plugin_->GetEligibilityRules().eligibilityHash.Effective();
+  const std::string* platformId = services_->WatchedPlatformId().Effective();
+  const std::int64_t* hash = services_->GetEligibilityRules().eligibilityHash.Effective();
   if (session == nullptr || platformId == nullptr || hash == nullptr) {
     LogPrintf(kLogLevelOkay, kLobbyLogChannel, 0, "Parties configuration not available ( %s%s%s)",
               session == nullptr ? "LoginSession " : "", platformId == nullptr ? "PlatformId " : "",
@@ -147,7 +144,7 @@ void PartiesLobbyBackend::RegisterPlayer() {
   Api::PlayerDto registration;
   registration.puuid = session->puuid;
   if (registration.puuid.empty()) {
-    if (const Api::Summoner* summoner = plugin_->WatchedCurrentSummoner().Effective()) {
+    if (const Api::Summoner* summoner = services_->WatchedCurrentSummoner().Effective()) {
       registration.puuid = summoner->puuid;
     }
   }
@@ -160,7 +157,7 @@ void PartiesLobbyBackend::RegisterPlayer() {
   registration.accountId = session->accountId;
   registration.summonerId = session->summonerId;
   registration.eligibilityHash = *hash;
-  const std::string shown = ToJsonString(registration, plugin_->GetRegistry());
+  const std::string shown = ToJsonString(registration, services_->Runtime().GetRegistry());
   LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Registering party player: %s", shown.c_str());
 
   std::string path = "v1/players/" + registration.puuid;
@@ -175,13 +172,13 @@ void PartiesLobbyBackend::RegisterPlayer() {
     const double retry = configured != nullptr && *configured > 0.0f && std::isfinite(*configured)
                              ? static_cast<double>(*configured)
                              : static_cast<double>(kDefaultRetrySeconds);
-    plugin_->CancelTimer(kRegistrationRetryTimer);
-    plugin_->SetTimer(kRegistrationRetryTimer, retry, [this] { UpdateRegistration(); });
+    services_->Runtime().CancelTimer(kRegistrationRetryTimer);
+    services_->Runtime().SetTimer(kRegistrationRetryTimer, retry, [this] { UpdateRegistration(); });
     ScheduleActivityResume(Api::PlayerDto{});
     return;
   }
 
-  if (plugin_->Request<void>(HttpMethod::Put, kShutdownLockPath).HasValue()) {
+  if (services_->Runtime().Request<void>(HttpMethod::Put, kShutdownLockPath).HasValue()) {
     LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Registered shutdown lock with jyx-login");
   } else {
     LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0,
@@ -190,8 +187,8 @@ void PartiesLobbyBackend::RegisterPlayer() {
   if (ApplyPartiesState(std::move(reply).Value(), Api::PlayerUpdateType::Direct)) {
     RefreshAfterUpdate();
   }
-  plugin_->CancelTimer(kRegistrationRetryTimer);
-  if (HasQueue() && !IsClashParty() && !plugin_->SetPartyLobbyActive(true)) {
+  services_->Runtime().CancelTimer(kRegistrationRetryTimer);
+  if (HasQueue() && !IsClashParty() && !services_->SetPartyLobbyActive(true)) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
               "Failed to activate party lobby after registration.  Leaving the current party");
     static_cast<void>(LeaveLobby());
@@ -201,8 +198,8 @@ void PartiesLobbyBackend::RegisterPlayer() {
 void PartiesLobbyBackend::DeregisterPlayer() {
   const std::string puuid = player.puuid;
   const Api::GameflowPhase phase =
-      plugin_ != nullptr ? plugin_->CurrentGameflowPhase() : Api::GameflowPhase::None;
-  if (plugin_ != nullptr && enabledFlag.IsTrue() && !puuid.empty() && !IsLaunchedPhase(phase)) {
+      services_ != nullptr ? services_->CurrentGameflowPhase() : Api::GameflowPhase::None;
+  if (services_ != nullptr && enabledFlag.IsTrue() && !puuid.empty() && !IsLaunchedPhase(phase)) {
     MaybeType<Failure, void> deleted =
         client.SendStatusRequest("DELETE", "v1/players/" + puuid, BindingProperty());
     if (deleted.IsFailure()) {
@@ -214,23 +211,23 @@ void PartiesLobbyBackend::DeregisterPlayer() {
                 puuid.c_str());
     }
   }
-  if (plugin_ != nullptr) {
-    if (plugin_->Request<void>(HttpMethod::Delete, kShutdownLockPath).HasValue()) {
+  if (services_ != nullptr) {
+    if (services_->Runtime().Request<void>(HttpMethod::Delete, kShutdownLockPath).HasValue()) {
       LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Removed shutdown lock from jyx-login");
     } else {
       LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Failed to delete shutdown lock");
     }
   }
   ScheduleActivityResume(Api::PlayerDto{});
-  if (plugin_ != nullptr) {
-    LobbyUpdateBatch batch(*plugin_);
-    plugin_->GetStateMachine().ProcessEvent(LobbyEvents::kPartyLobbyInactive);
+  if (services_ != nullptr) {
+    LobbyUpdateBatch batch(*services_);
+    services_->GetStateMachine().ProcessEvent(LobbyEvents::kPartyLobbyInactive);
   }
 }
 
 void PartiesLobbyBackend::UpdateEligibilityHash() {
-  if (plugin_ == nullptr) return;
-  const std::int64_t* hash = plugin_->GetEligibilityRules().eligibilityHash.Effective();
+  if (services_ == nullptr) return;
+  const std::int64_t* hash = services_->GetEligibilityRules().eligibilityHash.Effective();
   if (hash == nullptr) return;
   if (player.createdAt != 0) {
     Api::PlayerDto update = player;
@@ -263,10 +260,10 @@ void PartiesLobbyBackend::SetOverrideFlag(WatchedConfigValue<bool>& flag, bool v
 }
 
 void PartiesLobbyBackend::OnQueuesDisabled() {
-  if (plugin_ == nullptr) return;
-  const Api::GameflowPhase phase = plugin_->CurrentGameflowPhase();
+  if (services_ == nullptr) return;
+  const Api::GameflowPhase phase = services_->CurrentGameflowPhase();
   if (phase == Api::GameflowPhase::EndOfGame) {
-    const std::optional<Api::LobbyStatus> lastQueued = plugin_->LastQueuedLobbyStatus();
+    const std::optional<Api::LobbyStatus> lastQueued = services_->LastQueuedLobbyStatus();
     if (!lastQueued.has_value() || lastQueued->queueId == -1 || lastQueued->isCustom) return;
     const std::int32_t queueId = lastQueued->queueId;
     // A failed check is the case of no party.
@@ -274,15 +271,15 @@ void PartiesLobbyBackend::OnQueuesDisabled() {
     if (!IsEnabledForQueue(queueId)) {
       if (party.HasValue() && party.Value().gameMode.queueId == queueId) {
         static_cast<void>(LeaveLobby());
-        if (plugin_ != nullptr) plugin_->AddServiceShutdownNotification();
+        if (services_ != nullptr) services_->AddServiceShutdownNotification();
       }
     } else if (!party.HasValue() || party.Value().gameMode.queueId == -1) {
-      plugin_->AddServiceShutdownNotification();
+      services_->AddServiceShutdownNotification();
     }
     return;
   }
   if (teamBuilderQueuesFlag.IsTrue() ||
-      !plugin_->GetStateMachine().IsInState(&LobbyFlow::kPartyLobby) ||
+      !services_->GetStateMachine().IsInState(&LobbyFlow::kPartyLobby) ||
       !player.currentParty.has_value() ||
       IsEnabledForQueue(player.currentParty->gameMode.queueId) || !IsLobbyPhase(phase)) {
     return;
@@ -293,24 +290,24 @@ void PartiesLobbyBackend::OnQueuesDisabled() {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
               "Failed to leave party lobby on queue disable: %s", left.Message());
   }
-  if (plugin_ == nullptr) return;
-  plugin_->SetPartyLobbyActive(false);
+  if (services_ == nullptr) return;
+  services_->SetPartyLobbyActive(false);
   static_cast<void>(
-      plugin_->AddLobbyNotification(plugin_->MakeLobbyNotification("ServiceShutdown", {})));
+      services_->AddLobbyNotification(services_->MakeLobbyNotification("ServiceShutdown", {})));
 }
 
 void PartiesLobbyBackend::CheckPartyWithoutQueue() {
-  if (plugin_ == nullptr) return;
-  const bool wasInPartyLobby = plugin_->GetStateMachine().IsInState(&LobbyFlow::kPartyLobby);
+  if (services_ == nullptr) return;
+  const bool wasInPartyLobby = services_->GetStateMachine().IsInState(&LobbyFlow::kPartyLobby);
   if (!player.currentParty.has_value() || player.currentParty->gameMode.queueId != -1) return;
   const std::uint64_t summonerId = player.summonerId;
-  plugin_->SetPartyLobbyActive(false);
-  const bool inGame = IsGamePhase(plugin_->CurrentGameflowPhase());
+  services_->SetPartyLobbyActive(false);
+  const bool inGame = IsGamePhase(services_->CurrentGameflowPhase());
   if (wasInPartyLobby || inGame) {
     static_cast<void>(
-        plugin_->AddLobbyNotification(plugin_->MakeLobbyNotification("KICKED", {summonerId})));
+        services_->AddLobbyNotification(services_->MakeLobbyNotification("KICKED", {summonerId})));
   }
-  if (inGame) plugin_->RefreshEogState();
+  if (inGame) services_->RefreshEogState();
 }
 
 }  // namespace Zarn::Client::Lobby

@@ -4,10 +4,10 @@
 #include <unordered_map>
 #include <utility>
 
+#include "lobby/backends/PartiesErrorCodes.h"
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/core/LobbyConventions.h"
-#include "lobby/core/LobbyFlow.h"
-#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyServices.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
 
@@ -134,8 +134,8 @@ template MaybeType<Failure, void> PartiesLobbyBackend::RequestOrReregister(std::
 
 void PartiesLobbyBackend::ReportRequestFailure(std::string_view requestName,
                                                std::string_view failureText) {
-  if (plugin_ == nullptr) return;
-  TelemetryInterface* telemetry = plugin_->Telemetry();
+  if (services_ == nullptr) return;
+  TelemetryInterface* telemetry = services_->Runtime().Telemetry();
   if (telemetry == nullptr) return;
   const std::unordered_map<std::string, std::string> data = {{"request", std::string(requestName)},
                                                              {"failure", std::string(failureText)}};
@@ -145,8 +145,9 @@ void PartiesLobbyBackend::ReportRequestFailure(std::string_view requestName,
 bool PartiesLobbyBackend::ReportServiceUnavailable(const Failure& failure) {
   if (failure.Code() != 503) return false;
   LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties service is UNAVAILABLE");
-  if (plugin_ != nullptr) {
-    (void)plugin_->AddLobbyNotification(plugin_->MakeLobbyNotification("SERVICE_UNAVAILABLE", {}));
+  if (services_ != nullptr) {
+    (void)services_->AddLobbyNotification(
+        services_->MakeLobbyNotification("SERVICE_UNAVAILABLE", {}));
   }
   return true;
 }

@@ -5,10 +5,10 @@
 #include <unordered_map>
 
 #include "lobby/core/LobbyConventions.h"
-#include "lobby/core/LobbyPlugin.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
 #include "sdk/platform/WallClock.h"
+#include "sdk/runtime/Plugin.h"
 #include "sdk/runtime/ServiceProxy.h"
 
 namespace Zarn::Client::Lobby {
@@ -22,8 +22,7 @@ std::int64_t WallMillis() { return Platform::WallClockNow() / 1'000'000; }
 PartiesServiceClient::PartiesServiceClient() : random(std::random_device{}()) {
   // 32 random bits over 2^32: never 1.0, unlike a rounded floating-point draw.
   draw = [this] { return static_cast<double>(random()) / 4294967296.0; };
-  samplingPercentage.hasDefault = true;
-  samplingPercentage.defaultValue = 0.0;
+  samplingPercentage.SetDefault(0.0);
 }
 
 const BindingRegistry* PartiesServiceClient::Registry() const {

@@ -19,9 +19,11 @@
 #include "sdk/binding/JsonText.h"
 #include "sdk/binding/TypedConversions.h"
 
-namespace Zarn::Client::Lobby {
+namespace Zarn::Client {
+class Plugin;
+}  // namespace Zarn::Client
 
-class LobbyPlugin;
+namespace Zarn::Client::Lobby {
 
 class PartiesServiceClient {
  public:
@@ -76,7 +78,7 @@ class PartiesServiceClient {
   std::string methodName;
   bool enabled = true;
   // Through it go the requests, the telemetry and the log; not owned, null until start-up.
-  LobbyPlugin* plugin = nullptr;
+  Zarn::Client::Plugin* plugin = nullptr;
   // Percentage of awaits reported as "parties-service-proxy-await" events.
   WatchedConfigValue<double> samplingPercentage;
   std::mt19937 random;

@@ -10,8 +10,8 @@
 
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/core/LobbyConventions.h"
-#include "lobby/core/LobbyFlow.h"
-#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyServices.h"
+#include "lobby/core/LobbyTimerNames.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
@@ -108,7 +108,7 @@ bool PartiesLobbyBackend::AcceptsInOrder(const Api::PlayerDto& incoming,
 bool PartiesLobbyBackend::ApplyPartiesState(Api::PlayerDto incoming,
                                             Api::PlayerUpdateType updateType) {
   std::optional<LobbyUpdateBatch> batch;
-  if (plugin_ != nullptr) batch.emplace(*plugin_);
+  if (services_ != nullptr) batch.emplace(*services_);
   const bool direct = updateType == Api::PlayerUpdateType::Direct;
   if (!direct && !AcceptsInOrder(incoming, updateType)) return false;
   // The steps below may wait; they compare with the state as it was when this one arrived.
@@ -142,8 +142,8 @@ void PartiesLobbyBackend::OnPartiesUpdate(const Api::PlayerDto& incoming,
   if (percentage == nullptr || !(*percentage > 0.0)) return;
   const double draw = duplicateDraw();
   ++lastUpdate.duplicateCount;
-  if (!(*percentage > draw * 100.0) || plugin_ == nullptr) return;
-  TelemetryInterface* telemetry = plugin_->Telemetry();
+  if (!(*percentage > draw * 100.0) || services_ == nullptr) return;
+  TelemetryInterface* telemetry = services_->Runtime().Telemetry();
   if (telemetry == nullptr) return;
   const std::int64_t delay = WallMillis() - lastUpdate.timeMillis;
   const std::unordered_map<std::string, std::string> data = {
@@ -168,8 +168,8 @@ void PartiesLobbyBackend::OnPartiesMessage(
   const std::string payload = event.value.payload;
   Api::PartyNotificationEnvelopeDto envelope;
   const BindingResult parsed = ParseJson(payload);
-  if (!parsed.IsOk() || plugin_ == nullptr ||
-      !ReadRequiredValue(envelope, parsed.Value(), plugin_->GetRegistry())) {
+  if (!parsed.IsOk() || services_ == nullptr ||
+      !ReadRequiredValue(envelope, parsed.Value(), services_->Runtime().GetRegistry())) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Failed to deserialize party notification: %s",
               payload.c_str());
     return;
@@ -191,7 +191,7 @@ void PartiesLobbyBackend::OnClientProxyMessage(Api::PlayerDto message) {
     return;
   }
   std::optional<LobbyUpdateBatch> batch;
-  if (plugin_ != nullptr) batch.emplace(*plugin_);
+  if (services_ != nullptr) batch.emplace(*services_);
   if (ApplyPartiesState(std::move(message), Api::PlayerUpdateType::ServiceProxy)) {
     CheckPartyWithoutQueue();
     RefreshAfterUpdate();
@@ -199,13 +199,13 @@ void PartiesLobbyBackend::OnClientProxyMessage(Api::PlayerDto message) {
 }
 
 void PartiesLobbyBackend::RefreshAfterUpdate() {
-  if (plugin_ == nullptr) return;
-  const std::optional<Api::GameflowSession>& session = plugin_->StoredGameflowSession();
+  if (services_ == nullptr) return;
+  const std::optional<Api::GameflowSession>& session = services_->StoredGameflowSession();
   if (!session.has_value() || session->phase != Api::GameflowPhase::Lobby ||
       !player.currentParty.has_value()) {
     return;
   }
-  LobbyUpdateBatch batch(*plugin_);
+  LobbyUpdateBatch batch(*services_);
   const Api::PartyMemberDto local = GetLocalMember();
   if (local.ready.has_value() && !*local.ready && !player.currentParty->activityLocked) {
     static_cast<void>(SetReadyRequest(true));
@@ -229,12 +229,12 @@ void PartiesLobbyBackend::OnLeaverBusterPlayerUpdate(const std::optional<Api::Pa
        incoming->activityResumeUtcMillis == stored->activityResumeUtcMillis)) {
     return;
   }
-  if (restrictions.empty() || plugin_ == nullptr) return;
+  if (restrictions.empty() || services_ == nullptr) return;
   Api::MatchmakingSearchResource search;
   search.searchState = Api::LobbyMatchmakingSearchState::Searching;
   search.lowPriorityData = MakeLowPriorityData(restrictions, incomingPlayer);
   MaybeType<Failure, void> sent =
-      plugin_->Request<void>(HttpMethod::Put, kMatchmakingSearchPath, search);
+      services_->Runtime().Request<void>(HttpMethod::Put, kMatchmakingSearchPath, search);
   if (sent.IsFailure()) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
               "Failed update search after parties leaver buster notification: %s", sent.Message());
@@ -245,14 +245,14 @@ void PartiesLobbyBackend::OnCommsMembersEvent(const Api::PlayerDto& incoming,
                                               const Api::PlayerDto& stored) {
   const Api::PremadePartyDto incomingMembers = BuildCommsMembers(incoming);
   const Api::PremadePartyDto storedMembers = BuildCommsMembers(stored);
-  if (SameCommsMembers(incomingMembers, storedMembers) || plugin_ == nullptr) return;
-  plugin_->SendJsonApiEvent(kResourceUpdate, kCommsMembersPath, incomingMembers);
+  if (SameCommsMembers(incomingMembers, storedMembers) || services_ == nullptr) return;
+  services_->Runtime().SendJsonApiEvent(kResourceUpdate, kCommsMembersPath, incomingMembers);
 }
 
 void PartiesLobbyBackend::ScheduleActivityResume(Api::PlayerDto newPlayer) {
   player = std::move(newPlayer);
-  if (plugin_ == nullptr) return;
-  plugin_->CancelTimer(kPartiesResumeActivityWait);
+  if (services_ == nullptr) return;
+  services_->Runtime().CancelTimer(kPartiesResumeActivityWait);
   if (!player.currentParty.has_value() ||
       GetLocalMember().role != Api::PartyMemberRoleEnum::LEADER) {
     return;
@@ -264,7 +264,8 @@ void PartiesLobbyBackend::ScheduleActivityResume(Api::PlayerDto newPlayer) {
   const double delay = ResumeWaitSeconds(resume, player.serverUtcMillis);
   LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Parties activty resume scheduled for %f seconds",
             delay);
-  plugin_->SetTimer(kPartiesResumeActivityWait, delay, [this] { OnResumeActivityWait(); });
+  services_->Runtime().SetTimer(kPartiesResumeActivityWait, delay,
+                                [this] { OnResumeActivityWait(); });
 }
 
 MaybeType<Failure, Api::PartyMemberDto> PartiesLobbyBackend::FindCurrentMember(
@@ -293,11 +294,11 @@ MaybeType<Failure, void> PartiesLobbyBackend::SetReadyRequest(bool ready) {
 }
 
 void PartiesLobbyBackend::UpdateSearchAfterCancel() {
-  if (plugin_ == nullptr) return;
+  if (services_ == nullptr) return;
   Api::MatchmakingSearchResource search;
   search.searchState = Api::LobbyMatchmakingSearchState::Canceled;
   MaybeType<Failure, void> sent =
-      plugin_->Request<void>(HttpMethod::Put, kMatchmakingSearchPath, search);
+      services_->Runtime().Request<void>(HttpMethod::Put, kMatchmakingSearchPath, search);
   if (sent.IsFailure()) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
               "Failed update search after cancelling parties matchmaking: %s", sent.Message());

@@ -8,7 +8,8 @@
 #include "lobby/core/LobbyController.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyFlow.h"
-#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyReplyTexts.h"
+#include "lobby/core/LobbyServices.h"
 #include "lobby/core/LobbyViews.h"
 #include "sdk/api/HttpResponse.h"
 #include "sdk/base/Format.h"
@@ -38,27 +39,27 @@ BindingHttpResult SearchResult(const MaybeType<Failure, void>& outcome) {
 }  // namespace
 
 std::shared_ptr<LobbyController> PlatformLobbyBackend::CurrentController() const {
-  const Api::Lobby& lobby = plugin_->V1Lobby();
-  return plugin_->GetLobbyController(lobby.isCustom, lobby.queueId);
+  const Api::Lobby& lobby = services_->V1Lobby();
+  return services_->GetLobbyController(lobby.isCustom, lobby.queueId);
 }
 
 MaybeType<Failure, Api::LobbyDto> PlatformLobbyBackend::GetLobby() {
-  if (!plugin_->IsInLobby()) return Failure(404, "NOT_FOUND");
-  const std::vector<Api::Summoner> summoners = plugin_->LookupSummoner();
+  if (!services_->IsInLobby()) return Failure(404, "NOT_FOUND");
+  const std::vector<Api::Summoner> summoners = services_->LookupSummoner();
   // Read after the lookup, which may have waited.
-  MaybeType<Failure, Api::Queue> queue = plugin_->FindQueue(plugin_->V1Lobby().queueId);
-  return MakeLobbyDtoFromLobby(plugin_->V1Lobby(), queue, summoners);
+  MaybeType<Failure, Api::Queue> queue = services_->FindQueue(services_->V1Lobby().queueId);
+  return MakeLobbyDtoFromLobby(services_->V1Lobby(), queue, summoners);
 }
 
 std::optional<Api::LobbyStatus> PlatformLobbyBackend::GetLobbyStatus() {
-  if (!plugin_->IsInLobby()) return std::nullopt;
-  return MakeLobbyStatusFromLobby(plugin_->V1Lobby(), plugin_->IsGameflowAvailable());
+  if (!services_->IsInLobby()) return std::nullopt;
+  return MakeLobbyStatusFromLobby(services_->V1Lobby(), services_->IsGameflowAvailable());
 }
 
 MaybeType<Failure, void> PlatformLobbyBackend::LeaveLobby() {
   const std::shared_ptr<LobbyController> controller = CurrentController();
   // A copy: the controller's wait may change the plugin's lobby.
-  const Api::Lobby lobby = plugin_->V1Lobby();
+  const Api::Lobby lobby = services_->V1Lobby();
   if (controller == nullptr || !controller->LeaveLobby(lobby)) {
     return Failure(400, "Failed to leave lobby");
   }
@@ -66,13 +67,13 @@ MaybeType<Failure, void> PlatformLobbyBackend::LeaveLobby() {
 }
 
 MaybeType<Failure, void> PlatformLobbyBackend::KickMember(std::uint64_t summonerId) {
-  BindingHttpResult result = plugin_->KickMember(summonerId);
+  BindingHttpResult result = services_->KickMember(summonerId);
   if (!result.IsOk()) return WrapResult(result, "Couldn't kick player: %1");
   return MaybeType<Failure, void>::Success();
 }
 
 MaybeType<Failure, void> PlatformLobbyBackend::PromoteMember(std::uint64_t summonerId) {
-  BindingHttpResult result = plugin_->PromoteMember(summonerId);
+  BindingHttpResult result = services_->PromoteMember(summonerId);
   if (!result.IsOk()) return WrapResult(result, "Couldn't' promote player: %1");
   return MaybeType<Failure, void>::Success();
 }
@@ -80,7 +81,7 @@ MaybeType<Failure, void> PlatformLobbyBackend::PromoteMember(std::uint64_t summo
 MaybeType<Failure, void> PlatformLobbyBackend::SetPositionPreferences(
     Api::LobbyPositionPreferences preferences) {
   const std::shared_ptr<LobbyController> controller = CurrentController();
-  if (controller == nullptr) return Failure(500, "INVALID_LOBBY");
+  if (controller == nullptr) return Failure(500, kInvalidLobby);
   BindingHttpResult result = controller->SetPositionPreferences(std::move(preferences));
   if (!result.IsOk()) return WrapResult(result, "Couldn't select position preferences: %1");
   return MaybeType<Failure, void>::Success();
@@ -88,8 +89,8 @@ MaybeType<Failure, void> PlatformLobbyBackend::SetPositionPreferences(
 
 MaybeType<Failure, void> PlatformLobbyBackend::ChangeLobby(Api::LobbyChangeGameDto change) {
   constexpr char kChangeFailed[] = "Couldn't change lobby: %1";
-  if (plugin_->IsInLobby()) {
-    HttpResult<Api::Lobby> changed = plugin_->ChangeLobbyQueue(std::move(change));
+  if (services_->IsInLobby()) {
+    HttpResult<Api::Lobby> changed = services_->ChangeLobbyQueue(std::move(change));
     if (!changed.response.ok) {
       return Failure(changed.response.status.status,
                      Format(kChangeFailed, changed.response.message));
@@ -100,7 +101,7 @@ MaybeType<Failure, void> PlatformLobbyBackend::ChangeLobby(Api::LobbyChangeGameD
   requested.queueId = change.queueId;
   requested.isCustom = change.isCustom;
   requested.customGameLobby = std::move(change.customGameLobby);
-  MaybeType<Failure, Api::Lobby> created = plugin_->CreateLobbyWithController(requested);
+  MaybeType<Failure, Api::Lobby> created = services_->CreateLobbyWithController(requested);
   if (created.IsFailure()) {
     return Failure(created.GetFailure().Code(), Format(kChangeFailed, created.Message()));
   }
@@ -115,7 +116,7 @@ MaybeType<Failure, std::vector<Api::Eligibility>> PlatformLobbyBackend::GetPrema
     if (!participant.isBot) summonerIds.push_back(participant.summonerId);
   }
   // Key 0 is never cached, so the eligibility is always asked afresh.
-  return plugin_->RequestPremadeEligibility(std::move(summonerIds), 0);
+  return services_->RequestPremadeEligibility(std::move(summonerIds), 0);
 }
 
 MaybeType<Failure, void> PlatformLobbyBackend::LeaveLobbyUnlessPending(
@@ -124,13 +125,13 @@ MaybeType<Failure, void> PlatformLobbyBackend::LeaveLobbyUnlessPending(
 }
 
 MaybeType<Failure, void> PlatformLobbyBackend::AcceptInvitation(std::string invitationId) {
-  BindingHttpResult result = plugin_->AcceptPlatformInvitation(std::move(invitationId));
+  BindingHttpResult result = services_->AcceptPlatformInvitation(std::move(invitationId));
   if (!result.IsOk()) return WrapResult(result, "Couldn't accept invitation to lobby: %1");
   return MaybeType<Failure, void>::Success();
 }
 
 MaybeType<Failure, void> PlatformLobbyBackend::DeclineInvitation(std::string invitationId) {
-  BindingHttpResult result = plugin_->DeclinePlatformInvitation(std::move(invitationId));
+  BindingHttpResult result = services_->DeclinePlatformInvitation(std::move(invitationId));
   if (!result.IsOk()) return WrapResult(result, "Couldn't decline lobby invitation: %1");
   return MaybeType<Failure, void>::Success();
 }
@@ -147,7 +148,7 @@ MaybeType<Failure, std::vector<Api::LobbyInvitationDto>> PlatformLobbyBackend::S
     requested.push_back(std::move(entry));
   }
   HttpResult<std::vector<Api::LobbyInvitation>> sent =
-      plugin_->SendPlatformInvitations(std::move(requested));
+      services_->SendPlatformInvitations(std::move(requested));
   if (!sent.response.ok) {
     return Failure(sent.response.status.status,
                    Format("Couldn't send invitations to lobby: %1", sent.response.message));
@@ -167,8 +168,8 @@ MaybeType<Failure, std::vector<Api::LobbyInvitationDto>> PlatformLobbyBackend::S
 
 MaybeType<Failure, void> PlatformLobbyBackend::SetCanInvite(std::uint64_t summonerId,
                                                             bool canInvite) {
-  BindingHttpResult result = canInvite ? plugin_->GrantMemberInvitePrivilege(summonerId)
-                                       : plugin_->RevokeMemberInvitePrivilege(summonerId);
+  BindingHttpResult result = canInvite ? services_->GrantMemberInvitePrivilege(summonerId)
+                                       : services_->RevokeMemberInvitePrivilege(summonerId);
   if (!result.IsOk()) {
     return Failure(result.StatusPart().status, std::string(result.Result().ErrorMessage()));
   }
@@ -178,11 +179,11 @@ MaybeType<Failure, void> PlatformLobbyBackend::SetCanInvite(std::uint64_t summon
 bool PlatformLobbyBackend::GetAvailabilityFlag() { return false; }
 
 BindingHttpResult PlatformLobbyBackend::StartMatchmaking() {
-  return SearchResult(plugin_->Request<void>(HttpMethod::Post, kSearchPath));
+  return SearchResult(services_->Runtime().Request<void>(HttpMethod::Post, kSearchPath));
 }
 
 BindingHttpResult PlatformLobbyBackend::CancelMatchmaking() {
-  return SearchResult(plugin_->Request<void>(HttpMethod::Delete, kSearchPath));
+  return SearchResult(services_->Runtime().Request<void>(HttpMethod::Delete, kSearchPath));
 }
 
 void PlatformLobbyBackend::HandleDodge(Api::GameflowGameDodge dodge) {
@@ -190,16 +191,16 @@ void PlatformLobbyBackend::HandleDodge(Api::GameflowGameDodge dodge) {
     LogPrintf(kLogLevelOkay, kLobbyLogChannel, 0, "Ignoring ready check dodge");
     return;
   }
-  if (!plugin_->AddLobbyNotification(plugin_->CreateDodgeNotification(dodge))) {
+  if (!services_->AddLobbyNotification(services_->CreateDodgeNotification(dodge))) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Unable to create dodge notification");
     return;
   }
   const std::shared_ptr<LobbyController> controller = CurrentController();
   if (controller == nullptr || !controller->IsPlatformMatchmade()) return;
-  const std::uint64_t localSummonerId = plugin_->LocalSummonerId();
+  const std::uint64_t localSummonerId = services_->LocalSummonerId();
   if (std::find(dodge.dodgeIds.begin(), dodge.dodgeIds.end(), localSummonerId) !=
       dodge.dodgeIds.end()) {
-    plugin_->GetStateMachine().ProcessEvent(LobbyEvents::kQuitLobby);
+    services_->GetStateMachine().ProcessEvent(LobbyEvents::kQuitLobby);
   }
 }
 

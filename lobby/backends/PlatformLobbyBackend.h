@@ -18,9 +18,7 @@ class PlatformLobbyBackend final : public PlatformBackend {
  public:
   PlatformLobbyBackend() = default;
 
-  void SetPlugin(LobbyPlugin* owner) override { plugin_ = owner; }
-  // Null until SetPlugin.
-  [[nodiscard]] LobbyPlugin* GetPlugin() const { return plugin_; }
+  void SetPlugin(LobbyServices* services) override { services_ = services; }
 
   MaybeType<Failure, Api::LobbyDto> GetLobby() override;
   std::optional<Api::LobbyStatus> GetLobbyStatus() override;
@@ -43,11 +41,14 @@ class PlatformLobbyBackend final : public PlatformBackend {
   void HandleDodge(Api::GameflowGameDodge dodge) override;
 
  private:
+  // Reads the services pointer.
+  friend class PlatformLobbyBackendTesting;
+
   // The controller of the plugin's v1 lobby; null only before the plugin made its controllers.
   [[nodiscard]] std::shared_ptr<LobbyController> CurrentController() const;
 
   // Not owned.
-  LobbyPlugin* plugin_ = nullptr;
+  LobbyServices* services_ = nullptr;
 };
 
 }  // namespace Zarn::Client::Lobby

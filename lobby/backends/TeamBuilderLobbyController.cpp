@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "lobby/core/LobbyConventions.h"
-#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyServices.h"
 #include "sdk/api/HttpResponse.h"
 #include "sdk/base/Fnv1a.h"
 #include "sdk/base/Format.h"
@@ -52,8 +52,8 @@ std::optional<bool> TeamBuilderLobbyController::InvitePrivilege(std::uint64_t su
 }
 
 MaybeType<Failure, Api::Queue> TeamBuilderLobbyController::FetchQueue(std::int32_t queueId) {
-  return plugin->Request<Api::Queue>(HttpMethod::Get,
-                                     "/jyx-game-queues/v1/queues/" + std::to_string(queueId));
+  return Services()->Runtime().Request<Api::Queue>(
+      HttpMethod::Get, "/jyx-game-queues/v1/queues/" + std::to_string(queueId));
 }
 
 MaybeType<Failure, Api::Lobby> TeamBuilderLobbyController::CreateLobby(
@@ -61,15 +61,16 @@ MaybeType<Failure, Api::Lobby> TeamBuilderLobbyController::CreateLobby(
   // A copy first: `requested` may be the plugin's own lobby, which the waits below may change.
   const Api::Lobby request = requested;
   MaybeType<Failure, Api::Lobby> created =
-      plugin->Request<Api::Lobby>(HttpMethod::Post, kLobbyPath, request);
+      Services()->Runtime().Request<Api::Lobby>(HttpMethod::Post, kLobbyPath, request);
   if (created.IsFailure()) return std::move(created).GetFailure();
   invitationId_ = created.Value().invitationId;
   const std::string invitationId = invitationId_;
-  MaybeType<Failure, LCDS::LobbyStatus> status = plugin->LcdsCallSync<LCDS::LobbyStatus>(
-      kInviteService, "createGroupFinderLobby", request.queueId, invitationId);
+  MaybeType<Failure, LCDS::LobbyStatus> status =
+      Services()->Runtime().LcdsCallSync<LCDS::LobbyStatus>(
+          kInviteService, "createGroupFinderLobby", request.queueId, invitationId);
   if (status.IsFailure()) {
     // Without its group finder lobby the team-builder lobby is of no use.
-    static_cast<void>(plugin->Request<void>(HttpMethod::Delete, kLobbyPath));
+    static_cast<void>(Services()->Runtime().Request<void>(HttpMethod::Delete, kLobbyPath));
     return Failure(0, std::string(status.Message()));
   }
   return UpdateFromLobbyStatus(status.Value());
@@ -84,7 +85,7 @@ MaybeType<Failure, Api::Lobby> TeamBuilderLobbyController::CreatePlatformLobby(
 bool TeamBuilderLobbyController::LeaveLobby(const Api::Lobby& /*current*/) {
   // The next lobby's first countdown must be taken.
   countdown_.counter = 0;
-  static_cast<void>(plugin->Request<void>(HttpMethod::Delete, kLobbyPath));
+  static_cast<void>(Services()->Runtime().Request<void>(HttpMethod::Delete, kLobbyPath));
   return true;
 }
 
@@ -92,12 +93,12 @@ MaybeType<Failure, LCDS::LobbyStatus> TeamBuilderLobbyController::AcceptInvitati
     const Api::LobbyInvitation& invitation, const std::string& invitationId) {
   const std::string id = invitationId;
   MaybeType<Failure, void> accepted =
-      plugin->Request<void>(HttpMethod::Post, kAcceptPath, invitation);
+      Services()->Runtime().Request<void>(HttpMethod::Post, kAcceptPath, invitation);
   if (accepted.IsFailure()) return std::move(accepted).GetFailure();
   MaybeType<Failure, LCDS::LobbyStatus> status =
-      plugin->LcdsCallSync<LCDS::LobbyStatus>(kInviteService, "accept", id);
+      Services()->Runtime().LcdsCallSync<LCDS::LobbyStatus>(kInviteService, "accept", id);
   if (status.IsFailure()) {
-    static_cast<void>(plugin->Request<void>(HttpMethod::Delete, kLobbyPath));
+    static_cast<void>(Services()->Runtime().Request<void>(HttpMethod::Delete, kLobbyPath));
   }
   return status;
 }
@@ -123,7 +124,8 @@ MaybeType<Failure, Api::Lobby> TeamBuilderLobbyController::UpdateFromLobbyStatus
   }
   invitePrivileges_ = std::move(privileges);
 
-  MaybeType<Failure, Api::Lobby> fetched = plugin->Request<Api::Lobby>(HttpMethod::Get, kLobbyPath);
+  MaybeType<Failure, Api::Lobby> fetched =
+      Services()->Runtime().Request<Api::Lobby>(HttpMethod::Get, kLobbyPath);
   if (fetched.IsFailure()) return Failure(0, kStaleLobbyState);
   Api::Lobby lobby = std::move(fetched).Value();
   if (lobby.invitationId.empty()) return Failure(0, kStaleLobbyState);
@@ -150,13 +152,13 @@ void TeamBuilderLobbyController::DecorateGameLobby(Api::Lobby& lobby,
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
               "DecorateGameLobby incomplete, missing queue information");
   }
-  const std::uint64_t localSummonerId = plugin->LocalSummonerId();
+  const std::uint64_t localSummonerId = Services()->LocalSummonerId();
   for (Api::LobbyMember& member : lobby.members) {
     member.canInviteOthers = invitePrivileges_.try_emplace(member.id, false).first->second;
     // Every field of the member is one the local member takes.
     if (member.id == localSummonerId) lobby.localMember = member;
   }
-  lobby.chatRoomId = plugin->MakePlatformHostName(invitationId_, "cp", "@conference");
+  lobby.chatRoomId = Services()->MakePlatformHostName(invitationId_, "cp", "@conference");
 }
 
 void TeamBuilderLobbyController::SetMemberCanInvite(std::uint64_t summonerId, bool canInvite,
@@ -166,7 +168,7 @@ void TeamBuilderLobbyController::SetMemberCanInvite(std::uint64_t summonerId, bo
 
 BindingHttpResult TeamBuilderLobbyController::PromotePlayer(std::uint64_t summonerId) {
   MaybeType<Failure, void> promoted =
-      plugin->Request<void>(HttpMethod::Post, MemberPath(summonerId, "promote"));
+      Services()->Runtime().Request<void>(HttpMethod::Post, MemberPath(summonerId, "promote"));
   if (promoted.IsFailure()) {
     return MakeInternalServerError("Team Builder call for promoting player failed");
   }
@@ -174,9 +176,9 @@ BindingHttpResult TeamBuilderLobbyController::PromotePlayer(std::uint64_t summon
 }
 
 BindingHttpResult TeamBuilderLobbyController::KickPlayer(std::uint64_t summonerId) {
-  if (!plugin->IsMemberInLobby(summonerId)) return MakeNotFound(std::string_view());
+  if (!Services()->IsMemberInLobby(summonerId)) return MakeNotFound(std::string_view());
   MaybeType<Failure, void> kicked =
-      plugin->Request<void>(HttpMethod::Post, MemberPath(summonerId, "kick"));
+      Services()->Runtime().Request<void>(HttpMethod::Post, MemberPath(summonerId, "kick"));
   if (kicked.IsFailure())
     return MakeInternalServerError("Team builder call for kicking player failed");
   return BindingHttpResult();
@@ -185,7 +187,7 @@ BindingHttpResult TeamBuilderLobbyController::KickPlayer(std::uint64_t summonerI
 BindingHttpResult TeamBuilderLobbyController::SetPositionPreferences(
     Api::LobbyPositionPreferences preferences) {
   MaybeType<Failure, void> set =
-      plugin->Request<void>(HttpMethod::Post, kPositionsPath, preferences);
+      Services()->Runtime().Request<void>(HttpMethod::Post, kPositionsPath, preferences);
   if (set.IsFailure())
     return MakeInternalServerError("Error changing positions: %1", set.Message());
   return BindingHttpResult();
@@ -197,11 +199,11 @@ void TeamBuilderLobbyController::Subscribe() {
   // The plugin keeps the observers in its tables; they turn inert once the token is gone.
   alive_ = std::make_shared<bool>(true);
   const std::weak_ptr<bool> alive = alive_;
-  plugin->ObserveResource<Api::Lobby>(kLobbyPath,
-                                      [this, alive](const ResourceUpdate<Api::Lobby>& event) {
-                                        if (!alive.expired()) OnLobby(event);
-                                      });
-  plugin->ObserveResource<Api::TeamBuilderCountdownTimer>(
+  Services()->Runtime().ObserveResource<Api::Lobby>(
+      kLobbyPath, [this, alive](const ResourceUpdate<Api::Lobby>& event) {
+        if (!alive.expired()) OnLobby(event);
+      });
+  Services()->Runtime().ObserveResource<Api::TeamBuilderCountdownTimer>(
       kCountdownPath, [this, alive](const ResourceUpdate<Api::TeamBuilderCountdownTimer>& event) {
         if (!alive.expired()) OnCountdown(event);
       });
@@ -211,8 +213,8 @@ void TeamBuilderLobbyController::Unsubscribe() {
   if (!subscribed_) return;
   subscribed_ = false;
   alive_.reset();
-  plugin->UnsubscribeEvent(kLobbyPath);
-  plugin->UnsubscribeEvent(kCountdownPath);
+  Services()->Runtime().UnsubscribeEvent(kLobbyPath);
+  Services()->Runtime().UnsubscribeEvent(kCountdownPath);
 }
 
 void TeamBuilderLobbyController::OnCountdown(
@@ -221,11 +223,11 @@ void TeamBuilderLobbyController::OnCountdown(
     case PluginResourceEventType::Create:
     case PluginResourceEventType::Update:
       if (event.value.counter <= countdown_.counter) return;
-      lobbyLifetime = event.value.timer / 1000;
+      SetLobbyLifetime(event.value.timer / 1000);
       // Stored before the recompute, which publishes: a countdown arriving meanwhile is compared
       // with this one.
       countdown_ = event.value;
-      plugin->UpdateLobbyCountdown();
+      Services()->UpdateLobbyCountdown();
       return;
     case PluginResourceEventType::Delete:
       return;
@@ -240,7 +242,7 @@ void TeamBuilderLobbyController::OnLobby(const ResourceUpdate<Api::Lobby>& event
     case PluginResourceEventType::Create:
     case PluginResourceEventType::Update: {
       std::optional<Api::Lobby> update = PrepareLobbyUpdate(event.value);
-      if (update.has_value()) plugin->ApplyLobbyUpdate(*update);
+      if (update.has_value()) Services()->ApplyLobbyUpdate(*update);
       return;
     }
     case PluginResourceEventType::Delete:
@@ -253,13 +255,13 @@ void TeamBuilderLobbyController::OnLobby(const ResourceUpdate<Api::Lobby>& event
 }
 
 std::optional<Api::Lobby> TeamBuilderLobbyController::PrepareLobbyUpdate(Api::Lobby lobby) {
-  if (plugin->IsAbandonedLobbyInvitationId(lobby.invitationId)) return std::nullopt;
+  if (Services()->IsAbandonedLobbyInvitationId(lobby.invitationId)) return std::nullopt;
   const std::uint64_t serial = ++lobbyEventsSeen_;
   MaybeType<Failure, Api::Queue> queue = FetchQueue(lobby.queueId);
   // A later event handed on during the lookup is newer than this one.
   if (lobbyEventHandedOn_ > serial) return std::nullopt;
   DecorateGameLobby(lobby, queue);
-  lobby.invitations = plugin->V1Lobby().invitations;
+  lobby.invitations = Services()->V1Lobby().invitations;
   for (Api::LobbyInvitation& invitation : lobby.invitations) {
     if (invitation.state == Api::LobbyInvitationState::Accepted) continue;
     for (const Api::LobbyMember& member : lobby.members) {

@@ -25,7 +25,7 @@ class TeamBuilderLobbyController final : public LobbyController {
   static constexpr char kCountdownPath[] = "/jyx-lobby-team-builder/v1/lobby/countdown";
 
   // `owner` is not owned; it outlives the controller.
-  explicit TeamBuilderLobbyController(LobbyPlugin* owner) : LobbyController(owner) {}
+  explicit TeamBuilderLobbyController(LobbyServices* services) : LobbyController(services) {}
 
   MaybeType<Failure, Api::Lobby> CreateLobby(const Api::Lobby& requested) override;
   MaybeType<Failure, Api::Lobby> CreatePlatformLobby(const Api::Lobby& current) override;

@@ -48,13 +48,12 @@ std::int64_t HashOfText(const std::string& text) {
 void EligibilityRules::Start(Plugin* plugin, WatchedConfigValue<std::vector<Api::Queue>>& queueList,
                              WatchedConfigValue<Api::Summoner>& summoner) {
   owner = plugin;
-  eligibilityHash.module = plugin;
-  eligibilityHash.defaultValue = 0;
-  eligibilityHash.hasDefault = true;
+  eligibilityHash.SetModule(plugin);
+  eligibilityHash.SetDefault(0);
   watchedQueues_ = &queueList;
   watchedSummoner_ = &summoner;
-  queueList.listeners.push_back([this] { UpdateQueues(); });
-  summoner.listeners.push_back([this] { UpdatePremadeConfiguration(); });
+  queueList.AddListener([this] { UpdateQueues(); });
+  summoner.AddListener([this] { UpdatePremadeConfiguration(); });
   // The subscriptions made before this step may have read both already; their listeners ran
   // without these, and both updates are idempotent.
   if (queueList.IsAvailable()) UpdateQueues();
@@ -64,19 +63,18 @@ void EligibilityRules::Start(Plugin* plugin, WatchedConfigValue<std::vector<Api:
 void EligibilityRules::UpdatePremadeConfiguration() {
   if (owner == nullptr || watchedSummoner_ == nullptr) return;
   const Api::Summoner* summoner = watchedSummoner_->Effective();
-  if (summoner != nullptr && championCounts.module == nullptr && leagues.module == nullptr) {
+  if (summoner != nullptr && championCounts.Module() == nullptr && leagues.Module() == nullptr) {
     LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0,
               "Premade eligibility configuration: initializing");
     // Each Watch reads the present value and may wait: the summoner may change meanwhile, and
     // this operation runs nested from the new watchers' listeners.
     const std::string id = std::to_string(summoner->summonerId);
-    championCounts.module = owner;
-    championCounts.listeners.push_back([this] { UpdatePremadeConfiguration(); });
+    championCounts.SetModule(owner);
+    championCounts.AddListener([this] { UpdatePremadeConfiguration(); });
     championCounts.Watch("/jyx-champions/v1/inventories/" + id + "/champions-playable-count");
-    leagues.module = owner;
-    leagues.defaultValue.clear();
-    leagues.hasDefault = true;
-    leagues.listeners.push_back([this] { UpdatePremadeConfiguration(); });
+    leagues.SetModule(owner);
+    leagues.SetDefault({});
+    leagues.AddListener([this] { UpdatePremadeConfiguration(); });
     leagues.Watch("/jyx-leagues/v1/summoner-leagues/" + id);
     summoner = watchedSummoner_->Effective();
   }

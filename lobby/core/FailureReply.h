@@ -2,7 +2,7 @@
 #pragma once
 
 #include "lobby/core/LobbyConventions.h"
-#include "lobby/core/LobbyFlow.h"
+#include "lobby/core/LobbyReplyTexts.h"
 #include "sdk/api/HttpResponse.h"
 #include "sdk/base/Failure.h"
 #include "sdk/base/LogChannels.h"

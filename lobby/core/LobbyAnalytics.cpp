@@ -72,7 +72,7 @@ const Api::Summoner* LobbyAnalytics::Summoner() const { return owner_->CurrentSu
 
 const Api::PlayerDto* LobbyAnalytics::Player() const {
   const PartiesBackend* parties = owner_->GetPartiesBackend();
-  return parties == nullptr ? nullptr : &parties->player;
+  return parties == nullptr ? nullptr : &parties->Player();
 }
 
 const Api::PartyDto* LobbyAnalytics::Party() const {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "lobby/core/LobbyComponentFactory.h"
+#include "lobby/core/LobbyServices.h"
 #include "lobby/core/PartiesBackend.h"
 #include "lobby/core/PlatformBackend.h"
 
@@ -163,7 +164,7 @@ class FakePartiesBackend : public FakeBackendBase<Lobby::PartiesBackend> {
   explicit FakePartiesBackend(std::shared_ptr<CallJournal> callJournal)
       : FakeBackendBase(std::move(callJournal), "parties") {}
 
-  void Start(Lobby::LobbyPlugin& plugin) override {
+  void Start(Lobby::LobbyServices& plugin) override {
     startedWith = &plugin;
     Record("Start");
   }
@@ -272,7 +273,7 @@ class FakePartiesBackend : public FakeBackendBase<Lobby::PartiesBackend> {
   }
 
   // The plugin given to Start; null before.
-  Lobby::LobbyPlugin* startedWith = nullptr;
+  Lobby::LobbyServices* startedWith = nullptr;
   bool enabledForQueue = false;
   bool clashParty = false;
   bool hasQueue = false;
@@ -302,20 +303,20 @@ class FakePlatformBackend : public FakeBackendBase<Lobby::PlatformBackend> {
   explicit FakePlatformBackend(std::shared_ptr<CallJournal> callJournal)
       : FakeBackendBase(std::move(callJournal), "platform") {}
 
-  void SetPlugin(Lobby::LobbyPlugin* owner) override {
+  void SetPlugin(Lobby::LobbyServices* owner) override {
     plugin = owner;
     Record("SetPlugin");
   }
 
   // The last pointer given to SetPlugin; null before.
-  Lobby::LobbyPlugin* plugin = nullptr;
+  Lobby::LobbyServices* plugin = nullptr;
 };
 
 // A controller whose every call is journalled as "<kind>.<call>" ("arranged.Subscribe", ...);
 // the results are members a test may set first.
 class FakeLobbyController : public Lobby::LobbyController {
  public:
-  FakeLobbyController(Lobby::LobbyPlugin* owner, std::shared_ptr<CallJournal> callJournal,
+  FakeLobbyController(Lobby::LobbyServices* owner, std::shared_ptr<CallJournal> callJournal,
                       std::string controllerKind, bool customGame, bool platformMatchmade)
       : LobbyController(owner),
         journal(std::move(callJournal)),
@@ -409,19 +410,19 @@ class FakeComponentFactory : public Lobby::LobbyComponentFactory {
   }
 
   std::shared_ptr<Lobby::LobbyController> MakeTeamBuilderController(
-      Lobby::LobbyPlugin* owner) override {
+      Lobby::LobbyServices* owner) override {
     return MakeController(owner, "teamBuilder", false, false, teamBuilder);
   }
   std::shared_ptr<Lobby::LobbyController> MakeArrangedTeamController(
-      Lobby::LobbyPlugin* owner) override {
+      Lobby::LobbyServices* owner) override {
     return MakeController(owner, "arranged", false, true, arranged);
   }
   std::shared_ptr<Lobby::LobbyController> MakeCustomGameController(
-      Lobby::LobbyPlugin* owner) override {
+      Lobby::LobbyServices* owner) override {
     return MakeController(owner, "custom", true, false, custom);
   }
   std::shared_ptr<Lobby::LobbyController> MakeInvalidController(
-      Lobby::LobbyPlugin* owner) override {
+      Lobby::LobbyServices* owner) override {
     return MakeController(owner, "invalid", false, true, invalid);
   }
 
@@ -437,7 +438,7 @@ class FakeComponentFactory : public Lobby::LobbyComponentFactory {
 
  private:
   std::shared_ptr<Lobby::LobbyController> MakeController(
-      Lobby::LobbyPlugin* owner, const char* kind, bool customGame, bool platformMatchmade,
+      Lobby::LobbyServices* owner, const char* kind, bool customGame, bool platformMatchmade,
       std::shared_ptr<FakeLobbyController>& kept) {
     journal->Record(std::string("factory.Make.") + kind);
     kept =

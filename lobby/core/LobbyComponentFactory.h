@@ -10,7 +10,7 @@
 
 namespace Zarn::Client::Lobby {
 
-class LobbyPlugin;
+class LobbyServices;
 
 // The plugin owns its factory for its whole life: it makes both backends when it is constructed,
 // and the lobby controllers when it starts.
@@ -26,16 +26,16 @@ class LobbyComponentFactory {
   // A backend whose plugin pointer is null; never null itself.
   [[nodiscard]] virtual std::unique_ptr<PlatformBackend> MakePlatformBackend() = 0;
 
-  // The four lobby controllers, each with the default lifetime and warning period and `plugin`
+  // The four lobby controllers, each with the default lifetime and warning period and `services`
   // (not null; it outlives them), object and counter in one allocation. Never null.
   [[nodiscard]] virtual std::shared_ptr<LobbyController> MakeTeamBuilderController(
-      LobbyPlugin* plugin) = 0;
+      LobbyServices* services) = 0;
   [[nodiscard]] virtual std::shared_ptr<LobbyController> MakeArrangedTeamController(
-      LobbyPlugin* plugin) = 0;
+      LobbyServices* services) = 0;
   [[nodiscard]] virtual std::shared_ptr<LobbyController> MakeCustomGameController(
-      LobbyPlugin* plugin) = 0;
+      LobbyServices* services) = 0;
   [[nodiscard]] virtual std::shared_ptr<LobbyController> MakeInvalidController(
-      LobbyPlugin* plugin) = 0;
+      LobbyServices* services) = 0;
 };
 
 }  // namespace Zarn::Client::Lobby

@@ -5,7 +5,7 @@
 
 #include "lobby/core/GameMetaData.h"
 #include "lobby/core/LobbyConventions.h"
-#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyServices.h"
 #include "sdk/api/HttpResponse.h"
 #include "sdk/base/Format.h"
 #include "sdk/base/LogChannels.h"
@@ -129,7 +129,8 @@ bool LobbyController::IsPlatformMatchmade() { return true; }
 
 BindingHttpResult LobbyController::InviteServiceOperation(const char* method,
                                                           std::uint64_t summonerId) {
-  MaybeType<Failure, void> outcome = plugin->LcdsCallSync<void>(kInviteService, method, summonerId);
+  MaybeType<Failure, void> outcome =
+      Services()->Runtime().LcdsCallSync<void>(kInviteService, method, summonerId);
   if (outcome.IsFailure()) {
     return MakeInternalServerError("Error requesting %1 for %2: %3", method, summonerId,
                                    outcome.Message());
@@ -144,7 +145,7 @@ MaybeType<Failure, Api::Lobby> LobbyController::CreateLobbyForQueue(
   const std::int32_t queueId = metaData.IsOk() ? GameMetaDataQueueId(metaData.Value()) : -1;
   if (queueId != -1) {
     lobby.queueId = queueId;
-    MaybeType<Failure, Api::Queue> queue = plugin->Request<Api::Queue>(
+    MaybeType<Failure, Api::Queue> queue = Services()->Runtime().Request<Api::Queue>(
         HttpMethod::Get, "/jyx-game-queues/v1/queues/" + std::to_string(queueId));
     if (queue.IsFailure()) {
       return Failure(400, Format(kQueueMissingTemplate, queueId, queue.Message()));
@@ -154,10 +155,10 @@ MaybeType<Failure, Api::Lobby> LobbyController::CreateLobbyForQueue(
   }
   lobby.invitationId = status.invitationId;
   lobby.chatRoomKey = status.chatKey;
-  lobby.chatRoomId = plugin->MakePlatformHostName(status.invitationId, "ag", "@sec");
+  lobby.chatRoomId = Services()->MakePlatformHostName(status.invitationId, "ag", "@sec");
 
   // Read after the wait above: the local player may have been set meanwhile.
-  const std::uint64_t localSummonerId = plugin->LocalSummonerId();
+  const std::uint64_t localSummonerId = Services()->LocalSummonerId();
   lobby.members.clear();
   lobby.members.reserve(status.members.size());
   for (const LCDS::Member& legacy : status.members) {

@@ -16,7 +16,7 @@
 
 namespace Zarn::Client::Lobby {
 
-class LobbyPlugin;
+class LobbyServices;
 
 // A controller holds no lobby of its own: the plugin's lobby is passed in where an operation
 // needs it. Operations that call the legacy platform wait for it, and the host may call the
@@ -76,15 +76,25 @@ class LobbyController {
   [[nodiscard]] MaybeType<Failure, Api::Lobby> CreateLobbyForQueue(const LCDS::LobbyStatus& status);
 
   // Seconds a lobby lives, read by the lobby countdown; the team-builder countdown replaces it.
-  std::int64_t lobbyLifetime = kDefaultLobbyLifetimeSeconds;
+  [[nodiscard]] std::int64_t LobbyLifetime() const { return lobbyLifetime_; }
   // Seconds before the end at which the countdown is shown.
-  std::int64_t warningPeriod = kDefaultWarningPeriodSeconds;
-  // Every request, legacy call and event goes through it. Not owned; never null; it outlives the
-  // controller.
-  LobbyPlugin* plugin;
+  [[nodiscard]] std::int64_t WarningPeriod() const { return warningPeriod_; }
 
  protected:
-  explicit LobbyController(LobbyPlugin* owner) : plugin(owner) {}
+  // `services` is not owned; never null; it outlives the controller.
+  explicit LobbyController(LobbyServices* services) : services_(services) {}
+
+  // Every request, legacy call and event goes through it; never null.
+  [[nodiscard]] LobbyServices* Services() const { return services_; }
+  void SetLobbyLifetime(std::int64_t seconds) { lobbyLifetime_ = seconds; }
+
+ private:
+  // Reads the services and sets the countdown's periods.
+  friend class LobbyControllerTesting;
+
+  std::int64_t lobbyLifetime_ = kDefaultLobbyLifetimeSeconds;
+  std::int64_t warningPeriod_ = kDefaultWarningPeriodSeconds;
+  LobbyServices* services_;
 };
 
 // Rebuilds `lobby.invitations` from the legacy invitee list, in order, leaving the creator out.

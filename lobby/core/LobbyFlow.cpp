@@ -133,11 +133,7 @@ const char* CurrentStateName(const LobbyStateMachine& machine) {
   return state != nullptr ? state->name.c_str() : "";
 }
 
-const std::regex kTournamentCode(kTournamentCodePatternText, std::regex::ECMAScript);
-
 }  // namespace
-
-const std::regex& TournamentCodePattern() { return kTournamentCode; }
 
 void LobbyFlowActions::LogEntering(const LobbyStateMachine& machine) {
   LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "LobbyFlow: entering state '%s'",

@@ -1,12 +1,7 @@
-// LobbyFlow: the state tree that records which kind of lobby the player is in, its event names,
-// and the constant texts the lobby shares. Everything here is built once, when the library loads,
-// and never changes.
+// LobbyFlow: the state tree that records which kind of lobby the player is in, its events and
+// its actions. Everything here is built once, when the library loads, and never changes.
 #pragma once
 
-#include <array>
-#include <cstdint>
-#include <regex>
-#include <string>
 #include <string_view>
 
 #include "lobby/core/hsm/StateMachine.h"
@@ -84,61 +79,5 @@ inline constexpr LobbyEvent kPlatformLobbySucceeded = "LOBBY_EVENT.PLATFORM_LOBB
 inline constexpr LobbyEvent kQuitLobby = "LOBBY_EVENT.QUIT_LOBBY";
 inline constexpr LobbyEvent kLogout = "LOBBY_EVENT.LOGOUT";
 }  // namespace LobbyEvents
-
-// Timers and activities.
-inline constexpr char kCountdownTimer[] = "LOBBY.TIMEOUT.COUNTDOWN.TIMER";
-inline constexpr char kRegistrationRetryTimer[] = "PARTY.REGISTRATION.RETRY.TIMER";
-inline constexpr char kPartiesHeartbeat[] = "jyx-lobby.parties-heartbeat";
-inline constexpr char kPartiesPresence[] = "jyx-lobby.parties-presence";
-inline constexpr char kPartiesResumeActivityCall[] = "jyx-lobby.parties-resume-activity-call";
-inline constexpr char kPartiesResumeActivityWait[] = "jyx-lobby.parties-resume-activity-wait";
-
-// Legacy message classes the lobby subscribes to.
-inline constexpr char kDynamicConfigurationClass[] =
-    "com.zarnworks.platform.client.dynamic.configuration.ClientDynamicConfigurationNotification";
-inline constexpr char kGameDtoClass[] = "com.zarnworks.platform.game.GameDTO";
-inline constexpr char kGameNotificationClass[] =
-    "com.zarnworks.platform.game.message.GameNotification";
-inline constexpr char kInvitationRequestClass[] =
-    "com.zarnworks.platform.gameinvite.contract.InvitationRequest";
-inline constexpr char kInvitePrivilegesClass[] =
-    "com.zarnworks.platform.gameinvite.contract.InvitePrivileges";
-inline constexpr char kLobbyStatusClass[] =
-    "com.zarnworks.platform.gameinvite.contract.LobbyStatus";
-inline constexpr char kRemovedFromLobbyClass[] =
-    "com.zarnworks.platform.gameinvite.contract.RemovedFromLobbyNotification";
-
-// Gameflow phases the custom game controller compares with.
-inline constexpr char kPhaseTeamSelect[] = "TEAM_SELECT";
-inline constexpr char kPhaseTerminated[] = "TERMINATED";
-
-// Parties error codes that call for registering again.
-inline constexpr char kPartiesNotFound[] = "NOT_FOUND";
-inline constexpr char kPartiesPartyNotFound[] = "PARTY_NOT_FOUND";
-inline constexpr char kPartiesPlayerNotFound[] = "PLAYER_NOT_FOUND";
-
-// The body of the 423 reply when the gameflow plugin refuses a lobby.
-inline constexpr char kGameflowPreventedLobby[] = "Gameflow prevented a lobby.";
-// The reply text when no backend or controller holds the lobby a route needs.
-inline constexpr char kInvalidLobby[] = "INVALID_LOBBY";
-inline constexpr char kLobbyFullException[] = "LobbyFullException";
-
-inline constexpr char kPositionFill[] = "FILL";
-inline constexpr char kPositionUnselected[] = "UNSELECTED";
-
-inline constexpr char kPartyTypeClash[] = "clash";
-inline constexpr char kPartyTypeOpen[] = "open";
-inline constexpr char kPartyTypeClosed[] = "closed";
-
-inline constexpr char kPracticeToolMutator[] = "PracticeTool";
-// Maps on which custom games may have bots.
-inline constexpr std::array<std::int32_t, 2> kBotMapIds = {10, 11};
-
-// A tournament code: a short upper-case prefix and a hexadecimal identifier.
-inline constexpr char kTournamentCodePatternText[] =
-    "^[A-Z]{2,4}[0-9a-fA-F]{5}-[0-9a-fA-F]{8}-[0-9a-fA-F]{4}-[0-9a-fA-F]{4}-[0-9a-fA-F]{4}-[0-9a-"
-    "fA-F]{12}$";
-// The pattern above, compiled once (ECMAScript grammar).
-[[nodiscard]] const std::regex& TournamentCodePattern();
 
 }  // namespace Zarn::Client::Lobby

@@ -5,6 +5,7 @@
 
 #include "lobby/core/LobbyController.h"
 #include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyTimerNames.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "lobby/model/ApiTypeRegistrars.h"
 #include "sdk/base/Fnv1a.h"
@@ -64,8 +65,7 @@ void LobbyPlugin::Shutdown() {
   eligibilityRules_.leagues.Drop();
   CancelTimer(kPartiesHeartbeat);
   if (partiesBackend_ != nullptr) {
-    partiesBackend_->loginSession.Drop();
-    partiesBackend_->enabledFlag.Drop();
+    partiesBackend_->DropLoginObservations();
     partiesBackend_->DeregisterPlayer();
   }
   stateMachine_.ExitAll();
@@ -249,10 +249,6 @@ bool LobbyPlugin::IsMemberInLobby(std::uint64_t summonerId) const {
   return std::any_of(
       lobby_.members.begin(), lobby_.members.end(),
       [summonerId](const Api::LobbyMember& member) { return member.id == summonerId; });
-}
-
-bool LobbyPlugin::HasPracticeToolMutator(const Api::LobbyCustomGameConfiguration& configuration) {
-  return configuration.gameMutator.find(kPracticeToolMutator) != std::string::npos;
 }
 
 }  // namespace Zarn::Client::Lobby

@@ -20,6 +20,7 @@
 #include "lobby/core/LobbyComponentFactory.h"
 #include "lobby/core/LobbyCountdown.h"
 #include "lobby/core/LobbyFlow.h"
+#include "lobby/core/LobbyServices.h"
 #include "lobby/core/LobbyNotifications.h"
 #include "lobby/core/PartyRewards.h"
 #include "lobby/core/ReceivedInvitations.h"
@@ -45,6 +46,7 @@ namespace Zarn::Client::Lobby {
 class LobbyController;
 
 class LobbyPlugin : public Zarn::Client::Plugin,
+                    public LobbyServices,
                     private AnalyticsSource,
                     private CountdownLobby,
                     private InvitationRecipient {
@@ -64,6 +66,14 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   // Starts the machine, the controllers, the backends and the subscriptions inside one batch;
   // always true.
   bool OnStart() override;
+
+  // The plugin itself, as the runtime its backends and controllers reach the host through.
+  Zarn::Client::Plugin& Runtime() override { return *this; }
+  void OpenUpdateBatch() override { ++updateBatchDepth_; }
+  // The outermost batch's close rebuilds the view model.
+  void CloseUpdateBatch() override {
+    if (--updateBatchDepth_ == 0) UpdateLobbyViewModel();
+  }
 
   // Whether the gameflow plugin lets a lobby be made; any failure is false.
   virtual bool RequestGameflowLobby();
@@ -189,41 +199,41 @@ class LobbyPlugin : public Zarn::Client::Plugin,
 
   // Gameflow: a lobby update delivered by the team-builder or custom game controller, and whether
   // the last queued lobby may play again (`notify` posts a change to the gameflow plugin).
-  void ApplyLobbyUpdate(const Api::Lobby& lobby);
+  void ApplyLobbyUpdate(const Api::Lobby& lobby) override;
   void UpdateLastQueuedLobbyStatusAllowedPlayAgain(bool notify);
 
   // The machine and the lobby operations on it.
-  [[nodiscard]] LobbyStateMachine& GetStateMachine() { return stateMachine_; }
+  [[nodiscard]] LobbyStateMachine& GetStateMachine() override { return stateMachine_; }
   [[nodiscard]] const LobbyStateMachine& GetStateMachine() const { return stateMachine_; }
   // True in InLobby or any state below it.
   [[nodiscard]] bool IsInLobby() const override;
   // Makes the parties lobby the player's lobby, or leaves it; whether the player is now in it.
-  bool SetPartyLobbyActive(bool active);
+  bool SetPartyLobbyActive(bool active) override;
   // Turns a solo legacy lobby into a group lobby on the legacy platform.
   MaybeType<Failure, Api::Lobby> CreatePlatformLobby(const Api::Lobby& lobby);
 
   // Controllers.
   void CreateControllers();
   [[nodiscard]] std::shared_ptr<LobbyController> GetLobbyController(bool isCustom,
-                                                                    std::int32_t queueId);
+                                                                    std::int32_t queueId) override;
   // A copy of the known queue with `queueId`; 404 "Queue not found" without one.
-  [[nodiscard]] MaybeType<Failure, Api::Queue> FindQueue(std::int32_t queueId) const;
+  [[nodiscard]] MaybeType<Failure, Api::Queue> FindQueue(std::int32_t queueId) const override;
   // Controllers: whether `invitationId` names a legacy lobby already left.
-  [[nodiscard]] bool IsAbandonedLobbyInvitationId(const std::string& invitationId) const {
+  [[nodiscard]] bool IsAbandonedLobbyInvitationId(const std::string& invitationId) const override {
     return abandonedLobbyInvitationIds_.count(invitationId) != 0;
   }
 
   // The v1 lobby and its resources.
   void SetLobby(const Api::Lobby& lobby);
   // The v1 lobby and its parts while in a lobby, else a Delete of the v1 lobby.
-  void PublishV1LobbyParts();
+  void PublishV1LobbyParts() override;
   void PublishV1Lobby(const Api::Lobby& lobby);
   void DeleteV1Lobby();
 
   // The view model, rebuilt when the outermost update batch closes.
   void UpdateLobbyViewModel();
   // Restarts the countdown from the lobby's controller; controllers call it.
-  void UpdateLobbyCountdown() { countdown_.UpdateLobbyCountdown(); }
+  void UpdateLobbyCountdown() override { countdown_.UpdateLobbyCountdown(); }
   // View model: the pieces of a rebuild, the availability and the search state. The v2 lobby
   // and its members are published only when they differ from the last publication; no lobby
   // deletes a published one. Whether anything was published.
@@ -244,19 +254,18 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   // what the name says, forgets that lobby: no active backend, the v1 lobby reset and deleted.
   void AddToAbandonedLobbyInvitationIds();
   // The notification of a dodge, named by its state.
-  [[nodiscard]] Api::LobbyNotification CreateDodgeNotification(const Api::GameflowGameDodge& dodge);
+  [[nodiscard]] Api::LobbyNotification CreateDodgeNotification(
+      const Api::GameflowGameDodge& dodge) override;
 
   // True when in a lobby whose member list holds `summonerId`.
-  [[nodiscard]] bool IsMemberInLobby(std::uint64_t summonerId) const;
-  [[nodiscard]] static bool HasPracticeToolMutator(
-      const Api::LobbyCustomGameConfiguration& configuration);
+  [[nodiscard]] bool IsMemberInLobby(std::uint64_t summonerId) const override;
 
   // Backends: the controller set's lookups, the queue availability and the operations that the
   // platform backend and the controllers call.
   //
   // Creates a legacy lobby for `requested` (queue id, custom flag, custom game part) with the
   // controller of its queue, stores it as the v1 lobby and publishes it; a copy of it.
-  MaybeType<Failure, Api::Lobby> CreateLobbyWithController(const Api::Lobby& requested);
+  MaybeType<Failure, Api::Lobby> CreateLobbyWithController(const Api::Lobby& requested) override;
   // The known queue's availability; PlatformDisabled for a queue that is not known.
   [[nodiscard]] Api::QueueAvailability GetQueueAvailability(std::int32_t queueId) const;
   // Listener of the queue list: refills the queue map and republishes the lobby's availability.
@@ -264,15 +273,11 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   // Not a lookup to keep: whether the summoner meets `queue`'s level requirement; a failed
   // lookup counts as met.
   [[nodiscard]] bool LookupSummonerById(std::uint64_t summonerId, Api::Queue queue);
-  // The legacy chat room address of `id`; empty when the room name or `suffix` is empty.
-  [[nodiscard]] static std::string MakePlatformHostName(const std::string& id,
-                                                        const std::string& prefix,
-                                                        const std::string& suffix);
   [[nodiscard]] std::uint64_t LocalSummonerId() const override { return localSummonerId_; }
   // The v1 lobby; valid until the next call that can wait.
-  [[nodiscard]] const Api::Lobby& V1Lobby() const { return lobby_; }
-  [[nodiscard]] bool IsGameflowAvailable() const { return lastQueued_.IsGameflowAvailable(); }
-  HttpResult<Api::Lobby> ChangeLobbyQueue(Api::LobbyChangeGameDto change);
+  [[nodiscard]] const Api::Lobby& V1Lobby() const override { return lobby_; }
+  [[nodiscard]] bool IsGameflowAvailable() const override { return lastQueued_.IsGameflowAvailable(); }
+  HttpResult<Api::Lobby> ChangeLobbyQueue(Api::LobbyChangeGameDto change) override;
 
   // Lobby creation and change. Each answers an error reply of its own or the failure's code
   // (500 when it is 0) with its message.
@@ -280,7 +285,7 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   // Leaves through the active backend, if any, and quits the lobby's state: an empty reply.
   HttpResponse LeaveLobby();
   // Quits the lobby's state without a backend call: an empty reply, or 404 "LOBBY_STATE_INVALID".
-  HttpResponse QuitLobbyState();
+  HttpResponse QuitLobbyState() override;
   // Creates a legacy lobby for `requested` (its queue id and custom flag); a copy of the v1 lobby
   // made. 409 while in a lobby, leaving that lobby as it is.
   HttpResult<Api::Lobby> CreateLobby(const Api::Lobby& requested);
@@ -289,27 +294,27 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   // Invites `summonerIds` (the local player left out) to the legacy lobby; an empty list succeeds.
   MaybeType<Failure, void> ReinviteViaPlatform(std::vector<std::uint64_t> summonerIds);
   // The gameflow session last received and its phase; none and None until one arrives.
-  [[nodiscard]] const std::optional<Api::GameflowSession>& StoredGameflowSession() const {
+  [[nodiscard]] const std::optional<Api::GameflowSession>& StoredGameflowSession() const override {
     return gameflowSession_;
   }
-  [[nodiscard]] Api::GameflowPhase CurrentGameflowPhase() const { return gameflowPhase_; }
+  [[nodiscard]] Api::GameflowPhase CurrentGameflowPhase() const override { return gameflowPhase_; }
   // The summoners of the v1 lobby's members and invitees; empty outside a lobby or on failure.
-  [[nodiscard]] std::vector<Api::Summoner> LookupSummoner();
-  BindingHttpResult KickMember(std::uint64_t summonerId);
-  BindingHttpResult PromoteMember(std::uint64_t summonerId);
-  BindingHttpResult GrantMemberInvitePrivilege(std::uint64_t summonerId);
-  BindingHttpResult RevokeMemberInvitePrivilege(std::uint64_t summonerId);
+  [[nodiscard]] std::vector<Api::Summoner> LookupSummoner() override;
+  BindingHttpResult KickMember(std::uint64_t summonerId) override;
+  BindingHttpResult PromoteMember(std::uint64_t summonerId) override;
+  BindingHttpResult GrantMemberInvitePrivilege(std::uint64_t summonerId) override;
+  BindingHttpResult RevokeMemberInvitePrivilege(std::uint64_t summonerId) override;
   [[nodiscard]] MaybeType<Failure, std::vector<Api::Eligibility>> RequestPremadeEligibility(
-      std::vector<std::uint64_t> summonerIds, std::uint64_t key);
+      std::vector<std::uint64_t> summonerIds, std::uint64_t key) override;
   HttpResult<std::vector<Api::LobbyInvitation>> SendPlatformInvitations(
-      std::vector<Api::LobbyInvitation> invitations);
-  BindingHttpResult AcceptPlatformInvitation(std::string invitationId);
-  BindingHttpResult DeclinePlatformInvitation(std::string invitationId);
+      std::vector<Api::LobbyInvitation> invitations) override;
+  BindingHttpResult AcceptPlatformInvitation(std::string invitationId) override;
+  BindingHttpResult DeclinePlatformInvitation(std::string invitationId) override;
   // A new notification of `reason` about `summonerIds`, stamped now, with the next id.
   [[nodiscard]] Api::LobbyNotification MakeLobbyNotification(
-      std::string reason, std::vector<std::uint64_t> summonerIds);
+      std::string reason, std::vector<std::uint64_t> summonerIds) override;
   // False when a notification with the same id is listed already.
-  bool AddLobbyNotification(Api::LobbyNotification notification);
+  bool AddLobbyNotification(Api::LobbyNotification notification) override;
 
   // Members, invitations and notifications: lookups, the invite grant made for new members, the
   // invitation filters and eligibility, the notification list and the player status sent to the
@@ -319,7 +324,8 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   // the next call that can wait.
   [[nodiscard]] Api::LobbyMember* FindMember(std::uint64_t summonerId);
   // The summoners of `summonerIds` in one request; empty for no ids (nothing sent) or a failure.
-  [[nodiscard]] std::vector<Api::Summoner> LookupSummoners(std::vector<std::uint64_t> summonerIds);
+  [[nodiscard]] std::vector<Api::Summoner> LookupSummoners(
+      std::vector<std::uint64_t> summonerIds) override;
   // Grants the invite privilege to the members new since the last lobby status, when the local
   // player is `ownerSummonerId` and granting is on.
   void AutoGrantInvite(std::uint64_t ownerSummonerId);
@@ -331,37 +337,42 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   // never fails: each problem gives an ineligible answer.
   [[nodiscard]] Api::Eligibility CheckInviteEligibility(const BindingProperty& metaData) override;
   // Copies the active backend's end-of-game availability and withdraws the play-again offer.
-  void RefreshEogState();
+  void RefreshEogState() override;
   // RefreshEogState, then the "ServiceShutdown" notification.
-  void AddServiceShutdownNotification();
+  void AddServiceShutdownNotification() override;
 
   // The backend in use; null outside a lobby. Not owned.
   [[nodiscard]] LobbyBackend* ActiveBackend() const override { return activeBackend_; }
   // Null after Shutdown.
   [[nodiscard]] PartiesBackend* GetPartiesBackend() const override { return partiesBackend_.get(); }
-  [[nodiscard]] PlatformBackend* GetPlatformBackend() const { return platformBackend_.get(); }
 
   // The premade-eligibility rules: their hash, its listeners and the queue copy.
-  [[nodiscard]] EligibilityRules& GetEligibilityRules() { return eligibilityRules_; }
+  [[nodiscard]] EligibilityRules& GetEligibilityRules() override { return eligibilityRules_; }
 
   // Parties operations: the watched autofill entries and queue list the party's lobby view reads;
   // null while neither a value nor a default is known. Valid until the next call that can wait.
-  [[nodiscard]] const Api::AutoFillDto* AutofillList() const { return autofill_.Effective(); }
-  [[nodiscard]] const std::vector<Api::Queue>* QueueList() const { return queues_.Effective(); }
+  [[nodiscard]] const Api::AutoFillDto* AutofillList() const override {
+    return autofill_.Effective();
+  }
+  [[nodiscard]] const std::vector<Api::Queue>* QueueList() const override {
+    return queues_.Effective();
+  }
 
   // Parties registration: the watched platform id and current summoner it follows, and the last
   // queued lobby status the queue-disable check reads.
-  [[nodiscard]] WatchedConfigValue<std::string>& WatchedPlatformId() { return platformId_; }
-  [[nodiscard]] WatchedConfigValue<Api::Summoner>& WatchedCurrentSummoner() {
+  [[nodiscard]] WatchedConfigValue<std::string>& WatchedPlatformId() override {
+    return platformId_;
+  }
+  [[nodiscard]] WatchedConfigValue<Api::Summoner>& WatchedCurrentSummoner() override {
     return currentSummoner_;
   }
-  [[nodiscard]] const std::optional<Api::LobbyStatus>& LastQueuedLobbyStatus() const {
+  [[nodiscard]] const std::optional<Api::LobbyStatus>& LastQueuedLobbyStatus() const override {
     return playerStatus_.lastQueuedLobbyStatus;
   }
 
   // Analytics: the telemetry senders and the open-party toggle session the parties backend
   // counts in; the number of legacy invitations received, which they report.
-  [[nodiscard]] LobbyAnalytics& GetAnalytics() { return analytics_; }
+  [[nodiscard]] LobbyAnalytics& GetAnalytics() override { return analytics_; }
   [[nodiscard]] std::size_t LegacyReceivedInvitationCount() const override {
     return receivedInvitations_.LegacyCount();
   }

@@ -7,6 +7,7 @@
 #include "lobby/core/LobbyController.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyReplyTexts.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "sdk/base/Format.h"
 #include "sdk/runtime/Requests.h"
@@ -95,8 +96,8 @@ bool LobbyPlugin::LookupSummonerById(std::uint64_t summonerId, Api::Queue queue)
   return level == 0 || queue.minLevel == 0 || level >= queue.minLevel;
 }
 
-std::string LobbyPlugin::MakePlatformHostName(const std::string& id, const std::string& prefix,
-                                              const std::string& suffix) {
+std::string LobbyServices::MakePlatformHostName(const std::string& id, const std::string& prefix,
+                                                const std::string& suffix) {
   const std::string room = MakeLegacyChatRoomName(id, prefix);
   if (room.empty() || suffix.empty()) return std::string();
   return room + suffix + "." + kLegacyChatDomain;
@@ -126,7 +127,7 @@ MaybeType<Failure, Api::Lobby> LobbyPlugin::CreateLobbyWithController(const Api:
   }
   const std::shared_ptr<LobbyController> controller =
       GetLobbyController(request.isCustom, request.queueId);
-  if (controller == nullptr) return Failure(500, "INVALID_LOBBY");
+  if (controller == nullptr) return Failure(500, kInvalidLobby);
   MaybeType<Failure, Api::Lobby> created = controller->CreateLobby(request);
   if (created.IsFailure()) {
     return Failure(created.GetFailure().Code(),
@@ -145,7 +146,7 @@ MaybeType<Failure, Api::Lobby> LobbyPlugin::CreatePlatformLobby(const Api::Lobby
   stateMachine_.ProcessEvent(LobbyEvents::kPlatformLobbyRequested);
   const std::shared_ptr<LobbyController> controller =
       GetLobbyController(current.isCustom, current.queueId);
-  MaybeType<Failure, Api::Lobby> created = Failure(500, "INVALID_LOBBY");
+  MaybeType<Failure, Api::Lobby> created = Failure(500, kInvalidLobby);
   if (controller != nullptr) created = controller->CreatePlatformLobby(current);
   if (created.IsFailure()) {
     stateMachine_.ProcessEvent(LobbyEvents::kLobbyFailed);

@@ -12,6 +12,7 @@
 #include "lobby/core/LobbyController.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyReplyTexts.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
@@ -236,7 +237,7 @@ void LobbyPlugin::OnPracticeGameUpdate(const LCDS::GameDTO& game) {
       GetLobbyController(isCustomGame_, lobby_.queueId);
   MaybeType<Failure, void> handled = controller != nullptr
                                          ? controller->HandleGameDto(lobby_, update)
-                                         : MaybeType<Failure, void>(Failure(500, "INVALID_LOBBY"));
+                                         : MaybeType<Failure, void>(Failure(500, kInvalidLobby));
   if (!requestUnderWay || !practiceGame) {
     if (handled.IsFailure()) {
       LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Failed to update lobby: %s",

@@ -45,10 +45,10 @@ std::function<R(Args...)> OnParties(LobbyPlugin* plugin, R (PartiesBackend::*mem
 
 // The override route of one of the parties backend's flags.
 std::function<void(bool)> OverrideOf(LobbyPlugin* plugin,
-                                     WatchedConfigValue<bool> PartiesBackend::*flag) {
+                                     WatchedConfigValue<bool>& (PartiesBackend::*flag)()) {
   return [plugin, flag](bool value) {
     PartiesBackend* parties = plugin->GetPartiesBackend();
-    if (parties != nullptr) parties->SetOverrideFlag(parties->*flag, value);
+    if (parties != nullptr) parties->SetOverrideFlag((parties->*flag)(), value);
   };
 }
 
@@ -203,10 +203,10 @@ void LobbyPlugin::RegisterV2Endpoints() {
       .AddPathArgument("puuid", "", nullptr)
       .AddBodyArgument("role", "", nullptr);
   ApiBinder::Post(RouteRegistrar(), "/jyx-lobby/v2/parties/overrides/Enabled",
-                  OverrideOf(this, &PartiesBackend::enabledFlag))
+                  OverrideOf(this, &PartiesBackend::EnabledFlag))
       .AddQueryArgument("enabled", "", nullptr);
   ApiBinder::Post(RouteRegistrar(), "/jyx-lobby/v2/parties/overrides/EnabledForTeamBuilderQueues",
-                  OverrideOf(this, &PartiesBackend::teamBuilderQueuesFlag))
+                  OverrideOf(this, &PartiesBackend::TeamBuilderQueuesFlag))
       .AddQueryArgument("enabledForTeambuilderQueues", "", nullptr);
   ApiBinder::Post(RouteRegistrar(), "/jyx-lobby/v2/lobby/matchmaking/search",
                   OnPlugin(this, &LobbyPlugin::HandleStartSearch));

@@ -4,6 +4,7 @@
 
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyReplyTexts.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
 

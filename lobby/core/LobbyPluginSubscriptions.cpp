@@ -7,6 +7,7 @@
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "lobby/core/PartiesBackend.h"
+#include "lobby/model/LegacyClassNames.h"
 #include "sdk/runtime/ResourceObservation.h"
 #include "sdk/runtime/ServiceProxy.h"
 #include "sdk/runtime/TypedEvents.h"
@@ -38,8 +39,8 @@ void Observe(LobbyPlugin& plugin, const char* path,
 template <typename T>
 void WatchWith(LobbyPlugin& plugin, WatchedConfigValue<T>& watched, const char* path,
                std::function<void()> listener) {
-  watched.module = &plugin;
-  if (listener) watched.listeners.push_back(std::move(listener));
+  watched.SetModule(&plugin);
+  if (listener) watched.AddListener(std::move(listener));
   watched.Watch(path);
 }
 
@@ -47,21 +48,16 @@ void WatchWith(LobbyPlugin& plugin, WatchedConfigValue<T>& watched, const char* 
 
 void LobbyPlugin::SubscribeEvents() {
   SubscribeLcdsEvent<LCDS::LobbyClientDynamicConfigurationNotification>(
-      "com.zarnworks.platform.client.dynamic.configuration.ClientDynamicConfigurationNotification",
+      kDynamicConfigurationClass,
       [this](const LCDS::LobbyClientDynamicConfigurationNotification& message) {
         partyRewards_.OnDynamicClientConfig(message);
       });
-  SubscribeLcds(*this, "com.zarnworks.platform.gameinvite.contract.LobbyStatus",
-                &LobbyPlugin::OnLobbyStatus);
-  SubscribeLcds(*this, "com.zarnworks.platform.gameinvite.contract.InvitationRequest",
-                &LobbyPlugin::OnReceivedInvitation);
-  SubscribeLcds(*this, "com.zarnworks.platform.gameinvite.contract.RemovedFromLobbyNotification",
-                &LobbyPlugin::OnRemovedFromLobbyNotification);
-  SubscribeLcds(*this, "com.zarnworks.platform.gameinvite.contract.InvitePrivileges",
-                &LobbyPlugin::OnInvitePrivilegesNotification);
-  SubscribeLcds(*this, "com.zarnworks.platform.game.GameDTO", &LobbyPlugin::OnPracticeGameUpdate);
-  SubscribeLcds(*this, "com.zarnworks.platform.game.message.GameNotification",
-                &LobbyPlugin::OnPlayerBannedFromGame);
+  SubscribeLcds(*this, kLobbyStatusClass, &LobbyPlugin::OnLobbyStatus);
+  SubscribeLcds(*this, kInvitationRequestClass, &LobbyPlugin::OnReceivedInvitation);
+  SubscribeLcds(*this, kRemovedFromLobbyClass, &LobbyPlugin::OnRemovedFromLobbyNotification);
+  SubscribeLcds(*this, kInvitePrivilegesClass, &LobbyPlugin::OnInvitePrivilegesNotification);
+  SubscribeLcds(*this, kGameDtoClass, &LobbyPlugin::OnPracticeGameUpdate);
+  SubscribeLcds(*this, kGameNotificationClass, &LobbyPlugin::OnPlayerBannedFromGame);
 
   Observe(*this, "/jyx-game-queues/v1/custom", &LobbyPlugin::OnCustomQueueAvailability);
   // Replaces the parties backend's own observation of the session: the plugin hands each
@@ -90,12 +86,10 @@ void LobbyPlugin::SubscribeEvents() {
   // The view model's listeners run as a batch, so that a change arriving inside another batch
   // waits for that batch to close.
   const std::function<void()> rebuild = [this] { LobbyUpdateBatch batch(*this); };
-  matchmakingSearch_.defaultValue = Api::MatchmakingSearchResource{};
-  matchmakingSearch_.hasDefault = true;
+  matchmakingSearch_.SetDefault(Api::MatchmakingSearchResource{});
   WatchWith(*this, matchmakingSearch_, "/jyx-matchmaking/v1/search",
             [this] { OnMatchmakingSearchChanged(); });
-  autofill_.defaultValue = Api::AutoFillDto{};
-  autofill_.hasDefault = true;
+  autofill_.SetDefault(Api::AutoFillDto{});
   WatchWith(*this, autofill_, "/jyx-summoner/v1/current-summoner/autofill", rebuild);
   WatchWith(*this, blockedPlayers_, "/jyx-chat/v1/blocked-players",
             [this] { receivedInvitations_.PublishReceivedInvitations(); });

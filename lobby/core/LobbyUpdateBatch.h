@@ -2,22 +2,22 @@
 // and published once, when the outermost one closes.
 #pragma once
 
-#include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyServices.h"
 
 namespace Zarn::Client::Lobby {
 
 class LobbyUpdateBatch {
  public:
-  // `plugin` must outlive the batch.
-  explicit LobbyUpdateBatch(LobbyPlugin& plugin) : plugin_(plugin) { ++plugin_.updateBatchDepth_; }
+  // `services` must outlive the batch.
+  explicit LobbyUpdateBatch(LobbyServices& services) : services_(services) {
+    services_.OpenUpdateBatch();
+  }
   LobbyUpdateBatch(const LobbyUpdateBatch&) = delete;
   LobbyUpdateBatch& operator=(const LobbyUpdateBatch&) = delete;
-  ~LobbyUpdateBatch() {
-    if (--plugin_.updateBatchDepth_ == 0) plugin_.UpdateLobbyViewModel();
-  }
+  ~LobbyUpdateBatch() { services_.CloseUpdateBatch(); }
 
  private:
-  LobbyPlugin& plugin_;
+  LobbyServices& services_;
 };
 
 }  // namespace Zarn::Client::Lobby

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "lobby/core/CustomGameLobbyBuilder.h"
+#include "lobby/core/CustomGameRules.h"
 #include "lobby/core/GameMetaData.h"
 #include "lobby/core/QueueFeatures.h"
 
@@ -12,8 +13,6 @@ namespace {
 
 using Api::LobbyInvitationState;
 using Api::PartyMemberRoleEnum;
-
-constexpr const char* kPracticeToolMutator = "PracticeTool";
 
 // A custom lobby may arrive without its custom game part; it reads as a default one.
 const Api::LobbyCustomGameLobby& CustomGameLobbyOrDefault(const Api::Lobby& lobby) {

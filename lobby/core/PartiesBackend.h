@@ -21,13 +21,13 @@
 
 namespace Zarn::Client::Lobby {
 
-class LobbyPlugin;
+class LobbyServices;
 
 class PartiesBackend : public LobbyBackend {
  public:
-  // Called once from the plugin's start hook: keeps `plugin`, which must outlive the backend, and
-  // starts watching the configuration and the parties messages.
-  virtual void Start(LobbyPlugin& plugin) = 0;
+  // Called once from the plugin's start hook: keeps `services`, which must outlive the backend,
+  // and starts watching the configuration and the parties messages.
+  virtual void Start(LobbyServices& services) = 0;
   // Removes the player's registration with the parties service and the host's shutdown lock.
   virtual void DeregisterPlayer() = 0;
 
@@ -83,14 +83,32 @@ class PartiesBackend : public LobbyBackend {
   // and its listeners run.
   virtual void SetOverrideFlag(WatchedConfigValue<bool>& flag, bool value) = 0;
 
-  // The login session and the `Parties/Enabled` flag as observed; the plugin's shutdown drops
-  // both before it deregisters.
+  // The login session as observed.
+  [[nodiscard]] const WatchedConfigValue<Api::LoginSession>& LoginSession() const {
+    return loginSession;
+  }
+  // `Parties/Enabled` and `Parties/EnabledForTeamBuilderQueues`, which the override routes also
+  // set through SetOverrideFlag.
+  [[nodiscard]] WatchedConfigValue<bool>& EnabledFlag() { return enabledFlag; }
+  [[nodiscard]] WatchedConfigValue<bool>& TeamBuilderQueuesFlag() { return teamBuilderQueuesFlag; }
+  // The last accepted parties state of the player; not registered while its `createdAt` is 0.
+  [[nodiscard]] const Api::PlayerDto& Player() const { return player; }
+  // Drops the observations of the login session and the enabled flag, as the plugin's shutdown
+  // does before it deregisters.
+  void DropLoginObservations() {
+    loginSession.Drop();
+    enabledFlag.Drop();
+  }
+
+ protected:
   WatchedConfigValue<Api::LoginSession> loginSession;
   WatchedConfigValue<bool> enabledFlag;
-  // `Parties/EnabledForTeamBuilderQueues`, which an override route may also set.
   WatchedConfigValue<bool> teamBuilderQueuesFlag;
-  // The last accepted parties state of the player; not registered while its `createdAt` is 0.
   Api::PlayerDto player;
+
+ private:
+  // Sets the state and the flags as the service and the configuration would.
+  friend class PartiesBackendTesting;
 };
 
 }  // namespace Zarn::Client::Lobby

@@ -5,13 +5,13 @@
 
 namespace Zarn::Client::Lobby {
 
-class LobbyPlugin;
+class LobbyServices;
 
 class PlatformBackend : public LobbyBackend {
  public:
-  // The plugin whose lobby records the backend reads and changes; null until the plugin's start
-  // hook sets it. Not owned; it must outlive the backend.
-  virtual void SetPlugin(LobbyPlugin* plugin) = 0;
+  // The plugin's services, through which the backend reads and changes the lobby records; null
+  // until the plugin's start hook sets them. Not owned; they must outlive the backend.
+  virtual void SetPlugin(LobbyServices* services) = 0;
 };
 
 }  // namespace Zarn::Client::Lobby

@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-#include "lobby/core/LobbyFlow.h"
+#include "lobby/core/PositionNames.h"
 
 namespace Zarn::Client::Lobby {
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "lobby/core/CustomGameRules.h"
+
 namespace Zarn::Client::Lobby {
 namespace {
 
@@ -25,7 +27,7 @@ constexpr std::array<FeatureFlag, 7> kFeatureFlags = {{
 
 // The mutators a lobby reports. "FRENZY" configures a game but is never reported.
 constexpr std::array<std::string_view, 4> kReportedMutators = {"6v6", "OneForAll", "CounterPick",
-                                                               "PracticeTool"};
+                                                               kPracticeToolMutator};
 constexpr std::string_view kFrenzy = "FRENZY";
 
 bool IsReportedMutator(std::string_view name) {

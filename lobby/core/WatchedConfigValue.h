@@ -14,6 +14,8 @@
 
 namespace Zarn::Client::Lobby {
 
+// Whether a value was delivered and the value itself change together, only through Update and
+// Set; a default stands in while none is.
 template <class T>
 class WatchedConfigValue {
  public:
@@ -24,12 +26,24 @@ class WatchedConfigValue {
   WatchedConfigValue(const WatchedConfigValue&) = delete;
   WatchedConfigValue& operator=(const WatchedConfigValue&) = delete;
 
-  // Stores `watchedPath` and observes it through `module`, which must be set and outlive the
-  // observation. For an exact path the present value arrives at once, as a Create.
+  // The module the subscription is made through; not owned, null until the owner sets it. It
+  // must outlive the observation.
+  void SetModule(AppModule* module) { module_ = module; }
+  [[nodiscard]] AppModule* Module() const { return module_; }
+  // The value that counts while none was delivered.
+  void SetDefault(T defaultValue) {
+    defaultValue_ = std::move(defaultValue);
+    hasDefault_ = true;
+  }
+  // Runs after every change, after the listeners added before it.
+  void AddListener(Listener listener) { listeners_.push_back(std::move(listener)); }
+
+  // Stores `watchedPath` and observes it through the module, which must be set. For an exact path
+  // the present value arrives at once, as a Create.
   void Watch(const std::string& watchedPath) {
-    path = watchedPath;
-    module->template ObserveResource<T>(
-        path, [this](const ResourceUpdate<T>& update) { Update(update.eventType, update.value); });
+    path_ = watchedPath;
+    module_->template ObserveResource<T>(
+        path_, [this](const ResourceUpdate<T>& update) { Update(update.eventType, update.value); });
   }
 
   // Create and Update store `newValue`, Delete makes the stored value no longer count; each then
@@ -38,11 +52,11 @@ class WatchedConfigValue {
     switch (kind) {
       case PluginResourceEventType::Create:
       case PluginResourceEventType::Update:
-        value = newValue;
-        hasValue = true;
+        value_ = newValue;
+        hasValue_ = true;
         break;
       case PluginResourceEventType::Delete:
-        hasValue = false;
+        hasValue_ = false;
         break;
       default:
         return;
@@ -52,27 +66,34 @@ class WatchedConfigValue {
 
   // Sets the value as an owner or an override route does, then runs the listeners.
   void Set(T newValue) {
-    value = std::move(newValue);
-    hasValue = true;
+    value_ = std::move(newValue);
+    hasValue_ = true;
     RunListeners();
   }
 
   // Forgets the listeners and, while observing, drops the path's subscription.
   void Drop() {
-    listeners.clear();
-    if (path.empty()) return;
-    if (module != nullptr) module->DropEventSubscription(path);
-    path.clear();
+    listeners_.clear();
+    if (path_.empty()) return;
+    if (module_ != nullptr) module_->DropEventSubscription(path_);
+    path_.clear();
   }
 
-  // The effective value: `value` when one was delivered, else the default when one is set;
+  // Whether a value was delivered and still counts; a default is not one.
+  [[nodiscard]] bool HasValue() const { return hasValue_; }
+  // The value delivered last; the initial value before any.
+  [[nodiscard]] const T& Value() const { return value_; }
+  // The observed path; empty while not observing.
+  [[nodiscard]] const std::string& Path() const { return path_; }
+
+  // The effective value: the delivered one when it counts, else the default when one is set;
   // null when there is neither. Valid until the next change.
   [[nodiscard]] const T* Effective() const {
-    if (hasValue) return &value;
-    if (hasDefault) return &defaultValue;
+    if (hasValue_) return &value_;
+    if (hasDefault_) return &defaultValue_;
     return nullptr;
   }
-  [[nodiscard]] bool IsAvailable() const { return hasValue || hasDefault; }
+  [[nodiscard]] bool IsAvailable() const { return hasValue_ || hasDefault_; }
 
   // A flag with neither a value nor a default counts as false.
   [[nodiscard]] bool IsTrue() const requires std::is_same_v<T, bool> {
@@ -83,21 +104,22 @@ class WatchedConfigValue {
   // Runs every listener in list order. A listener may wait, and the host may then change the
   // value or the list: each listener is copied before it runs and the list is read again after.
   void RunListeners() {
-    for (std::size_t i = 0; i < listeners.size(); ++i) {
-      const Listener listener = listeners[i];
+    for (std::size_t i = 0; i < listeners_.size(); ++i) {
+      const Listener listener = listeners_[i];
       if (listener) listener();
     }
   }
 
-  bool hasValue = false;
-  bool hasDefault = false;
-  T value{};
-  T defaultValue{};
-  // The module the subscription is made through; not owned, null until the owner sets it.
-  AppModule* module = nullptr;
-  std::vector<Listener> listeners;
-  // The observed path; empty while not observing.
-  std::string path;
+ private:
+  friend class WatchedConfigValueTesting;
+
+  bool hasValue_ = false;
+  bool hasDefault_ = false;
+  T value_{};
+  T defaultValue_{};
+  AppModule* module_ = nullptr;
+  std::vector<Listener> listeners_;
+  std::string path_;
 };
 
 }  // namespace Zarn::Client::Lobby

@@ -1,5 +1,6 @@
 #include "lobby/model/LcdsRecords.h"
 
+#include "lobby/model/LegacyClassNames.h"
 #include "lobby/model/RecordRegistration.h"
 
 #define ZARN_GAME_INVITE "com.zarnworks.platform.gameinvite.contract."
@@ -37,9 +38,8 @@ void RegisterType(LobbyTypeContext& context,
                   TypeTag<LCDS::LobbyClientDynamicConfigurationNotification>) {
   using R = LCDS::LobbyClientDynamicConfigurationNotification;
   RegisterLcdsRecord<R>(context, "LobbyClientDynamicConfigurationNotification",
-                        "com.zarnworks.platform.client.dynamic.configuration."
-                        "ClientDynamicConfigurationNotification",
-                        Field("configs", &R::configs), Field("delta", &R::delta));
+                        kDynamicConfigurationClass, Field("configs", &R::configs),
+                        Field("delta", &R::delta));
 }
 
 void RegisterType(LobbyTypeContext& context, TypeTag<LCDS::InviteeState>) {
@@ -94,7 +94,7 @@ void RegisterType(LobbyTypeContext& context, TypeTag<LCDS::Invitee>) {
 
 void RegisterType(LobbyTypeContext& context, TypeTag<LCDS::LobbyStatus>) {
   using R = LCDS::LobbyStatus;
-  RegisterLcdsRecord<R>(context, "LcdsLobbyStatus", ZARN_GAME_INVITE "LobbyStatus",
+  RegisterLcdsRecord<R>(context, "LcdsLobbyStatus", kLobbyStatusClass,
                         Field("invitationId", &R::invitationId), Field("owner", &R::owner),
                         Field("chatKey", &R::chatKey), Field("members", &R::members),
                         Field("invitees", &R::invitees), Field("gameMetaData", &R::gameMetaData));
@@ -111,7 +111,7 @@ void RegisterType(LobbyTypeContext& context, TypeTag<LCDS::Inviter>) {
 void RegisterType(LobbyTypeContext& context, TypeTag<LCDS::InvitationRequest>) {
   using R = LCDS::InvitationRequest;
   RegisterLcdsRecord<R>(
-      context, "LcdsInvitationRequest", ZARN_GAME_INVITE "InvitationRequest",
+      context, "LcdsInvitationRequest", kInvitationRequestClass,
       Field("invitationId", &R::invitationId), Field("owner", &R::owner),
       Field("inviter", &R::inviter), Field("invitationState", &R::invitationState),
       Field("gameMetaData", &R::gameMetaData), Field("inviteType", &R::inviteType),
@@ -134,14 +134,13 @@ void RegisterType(LobbyTypeContext& context, TypeTag<LCDS::InviteFailed>) {
 
 void RegisterType(LobbyTypeContext& context, TypeTag<LCDS::RemovedFromLobbyNotification>) {
   using R = LCDS::RemovedFromLobbyNotification;
-  RegisterLcdsRecord<R>(context, "LcdsRemovedFromLobbyNotification",
-                        ZARN_GAME_INVITE "RemovedFromLobbyNotification",
+  RegisterLcdsRecord<R>(context, "LcdsRemovedFromLobbyNotification", kRemovedFromLobbyClass,
                         Field("removalReason", &R::removalReason));
 }
 
 void RegisterType(LobbyTypeContext& context, TypeTag<LCDS::InvitePrivileges>) {
   using R = LCDS::InvitePrivileges;
-  RegisterLcdsRecord<R>(context, "LcdsInvitePrivileges", ZARN_GAME_INVITE "InvitePrivileges",
+  RegisterLcdsRecord<R>(context, "LcdsInvitePrivileges", kInvitePrivilegesClass,
                         Field("canInvite", &R::canInvite));
 }
 
@@ -188,7 +187,7 @@ void RegisterType(LobbyTypeContext& context, TypeTag<LCDS::BotParticipant>) {
 void RegisterType(LobbyTypeContext& context, TypeTag<LCDS::GameDTO>) {
   using R = LCDS::GameDTO;
   RegisterLcdsRecord<R>(
-      context, "LcdsGameDTO", ZARN_GAME "GameDTO", Field("id", &R::id), Field("name", &R::name),
+      context, "LcdsGameDTO", kGameDtoClass, Field("id", &R::id), Field("name", &R::name),
       Field("mapId", &R::mapId), Field("gameTypeConfigId", &R::gameTypeConfigId),
       Field("gameType", &R::gameType), Field("gameMode", &R::gameMode),
       Field("maxNumPlayers", &R::maxNumPlayers), Field("spectatorsAllowed", &R::spectatorsAllowed),
@@ -221,7 +220,7 @@ void RegisterType(LobbyTypeContext& context, TypeTag<LCDS::StartChampSelectDto>)
 
 void RegisterType(LobbyTypeContext& context, TypeTag<LCDS::GameNotification>) {
   using R = LCDS::GameNotification;
-  RegisterLcdsRecord<R>(context, "LcdsGameNotification", ZARN_GAME "message.GameNotification",
+  RegisterLcdsRecord<R>(context, "LcdsGameNotification", kGameNotificationClass,
                         Field("type", &R::type), Field("messageCode", &R::messageCode),
                         Field("messageArgument", &R::messageArgument));
 }

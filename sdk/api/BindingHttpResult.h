@@ -65,9 +65,4 @@ class BindingHttpResult {
   std::unique_ptr<ResponseBodyStream> stream_;
 };
 
-[[nodiscard]] inline BindingHttpResult MakeNotBuiltResult(Detail::NotBuiltTag<BindingHttpResult>,
-                                                          const char* operation) {
-  return BindingHttpResult(MakeNotBuiltResult(Detail::NotBuiltTag<HttpResponse>{}, operation));
-}
-
 }  // namespace Zarn

@@ -9,7 +9,6 @@
 #include "sdk/api/ResponseBodyStream.h"
 #include "sdk/api/ResponseStatus.h"
 #include "sdk/base/Format.h"
-#include "sdk/base/NotBuilt.h"
 
 namespace Zarn {
 
@@ -56,12 +55,6 @@ template <class... Args>
 template <class... Args>
 [[nodiscard]] HttpResponse MakeNotFound(const char* templateText, const Args&... args) {
   return MakeNotFound(std::string_view(Format(templateText, args...)));
-}
-
-// An unbuilt operation answering a reply answers 500 "Not built: <operation>".
-[[nodiscard]] inline HttpResponse MakeNotBuiltResult(Detail::NotBuiltTag<HttpResponse>,
-                                                     const char* operation) {
-  return HttpResponse(500, std::string("Not built: ") + operation);
 }
 
 }  // namespace Zarn

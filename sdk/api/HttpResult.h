@@ -22,10 +22,4 @@ struct HttpResult {
   HttpResponse response;
 };
 
-template <class T>
-[[nodiscard]] HttpResult<T> MakeNotBuiltResult(Detail::NotBuiltTag<HttpResult<T>>,
-                                               const char* operation) {
-  return HttpResult<T>(MakeNotBuiltResult(Detail::NotBuiltTag<HttpResponse>{}, operation));
-}
-
 }  // namespace Zarn

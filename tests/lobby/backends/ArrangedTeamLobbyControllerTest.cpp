@@ -203,7 +203,7 @@ TEST(ArrangedTeamLobbyControllerTest, KickAndPromoteGoToTheInviteServiceForMembe
   EXPECT_EQ(rig.LegacyCalls("transferOwnership"), Names{"[77]"});
 
   const MaybeType<Failure, void> positions =
-      rig.Plugin().GetPlatformBackend()->SetPositionPreferences({});
+      Lobby::LobbyPluginTesting::GetPlatformBackend(rig.Plugin())->SetPositionPreferences({});
   ASSERT_TRUE(positions.IsFailure());
   EXPECT_EQ(positions.GetFailure().Code(), 500);
   EXPECT_STREQ(positions.Message(),

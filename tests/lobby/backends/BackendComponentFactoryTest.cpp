@@ -13,8 +13,11 @@
 #include "lobby/backends/InvalidLobbyController.h"
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/backends/PlatformLobbyBackend.h"
+#include "lobby/backends/PlatformLobbyBackendTesting.h"
 #include "lobby/backends/TeamBuilderLobbyController.h"
 #include "lobby/core/LobbyController.h"
+#include "lobby/core/LobbyControllerTesting.h"
+#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/base/FailureTesting.h"
 #include "sdk/base/LogApi.h"
 #include "sdk/base/LogTesting.h"
@@ -57,14 +60,14 @@ TEST(BackendComponentFactoryTest, MakesTheRealBackendsPlatformWithoutPlugin) {
   ASSERT_NE(dynamic_cast<PartiesLobbyBackend*>(parties.get()), nullptr);
   auto* real = dynamic_cast<PlatformLobbyBackend*>(platform.get());
   ASSERT_NE(real, nullptr);
-  EXPECT_EQ(real->GetPlugin(), nullptr);
-  auto* somePlugin = reinterpret_cast<LobbyPlugin*>(real);  // compared, never called
+  EXPECT_EQ(PlatformLobbyBackendTesting::Services(*real), nullptr);
+  auto* somePlugin = reinterpret_cast<LobbyServices*>(real);  // compared, never called
   platform->SetPlugin(somePlugin);
-  EXPECT_EQ(real->GetPlugin(), somePlugin);
+  EXPECT_EQ(PlatformLobbyBackendTesting::Services(*real), somePlugin);
   // Nothing of the parties state exists before a start.
-  EXPECT_FALSE(parties->loginSession.IsAvailable());
-  EXPECT_FALSE(parties->enabledFlag.IsTrue());
-  EXPECT_EQ(parties->player.createdAt, 0u);
+  EXPECT_FALSE(Lobby::PartiesBackendTesting::LoginSession(*parties).IsAvailable());
+  EXPECT_FALSE(parties->EnabledFlag().IsTrue());
+  EXPECT_EQ(Lobby::PartiesBackendTesting::Player(*parties).createdAt, 0u);
 }
 
 TEST(BackendComponentFactoryTest, WithoutAStartThePartiesOperationsFindNoPlayer) {
@@ -94,8 +97,8 @@ TEST(BackendComponentFactoryTest, WithoutAPartyThePartyPredicatesAreFalseAndPrep
   for (const bool configured : {false, true}) {
     SCOPED_TRACE(configured ? "parties switched on" : "nothing configured");
     if (configured) {
-      parties->enabledFlag.Set(true);
-      parties->teamBuilderQueuesFlag.Set(true);
+      parties->EnabledFlag().Set(true);
+      parties->TeamBuilderQueuesFlag().Set(true);
     }
     EXPECT_FALSE(parties->IsEnabledForQueue(420));
     EXPECT_FALSE(parties->IsClashParty());
@@ -103,27 +106,27 @@ TEST(BackendComponentFactoryTest, WithoutAPartyThePartyPredicatesAreFalseAndPrep
     EXPECT_TRUE(parties->PrepareForLobbyCreation(420).HasValue());
   }
   // A party without a queue that is not a clash party needs nothing either.
-  parties->player.currentParty.emplace();
-  parties->player.currentParty->gameMode.queueId = -1;
+  Lobby::PartiesBackendTesting::Player(*parties).currentParty.emplace();
+  Lobby::PartiesBackendTesting::Player(*parties).currentParty->gameMode.queueId = -1;
   EXPECT_FALSE(parties->HasQueue());
   EXPECT_TRUE(parties->PrepareForLobbyCreation(420).HasValue());
-  parties->player.currentParty->partyType = "clash";
+  Lobby::PartiesBackendTesting::Player(*parties).currentParty->partyType = "clash";
   EXPECT_TRUE(parties->IsClashParty());
-  parties->player.currentParty->gameMode.queueId = 420;
+  Lobby::PartiesBackendTesting::Player(*parties).currentParty->gameMode.queueId = 420;
   EXPECT_TRUE(parties->HasQueue());
   EXPECT_TRUE(log.Messages().empty()) << "nothing unbuilt was reached";
 }
 
 struct ControllerRow {
   const char* kind;
-  std::shared_ptr<LobbyController> (BackendComponentFactory::*make)(LobbyPlugin*);
+  std::shared_ptr<LobbyController> (BackendComponentFactory::*make)(LobbyServices*);
   bool isCustomGame;
   bool isPlatformMatchmade;
 };
 
 TEST(BackendComponentFactoryTest, MakesTheFourControllersWithTheLobbyTimes) {
   BackendComponentFactory factory;
-  auto* owner = reinterpret_cast<LobbyPlugin*>(&factory);  // compared, never called
+  auto* owner = reinterpret_cast<LobbyServices*>(&factory);  // compared, never called
   const std::vector<ControllerRow> rows = {
       {"team builder", &BackendComponentFactory::MakeTeamBuilderController, false, false},
       {"arranged team", &BackendComponentFactory::MakeArrangedTeamController, false, true},
@@ -134,9 +137,9 @@ TEST(BackendComponentFactoryTest, MakesTheFourControllersWithTheLobbyTimes) {
     SCOPED_TRACE(row.kind);
     const std::shared_ptr<LobbyController> controller = (factory.*row.make)(owner);
     ASSERT_NE(controller, nullptr);
-    EXPECT_EQ(controller->lobbyLifetime, 2700);
-    EXPECT_EQ(controller->warningPeriod, 600);
-    EXPECT_EQ(controller->plugin, owner);
+    EXPECT_EQ(controller->LobbyLifetime(), 2700);
+    EXPECT_EQ(controller->WarningPeriod(), 600);
+    EXPECT_EQ(LobbyControllerTesting::Services(*controller), owner);
     EXPECT_EQ(controller->IsCustomGame(), row.isCustomGame);
     EXPECT_EQ(controller->IsPlatformMatchmade(), row.isPlatformMatchmade);
   }

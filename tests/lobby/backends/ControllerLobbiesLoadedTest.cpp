@@ -12,6 +12,7 @@
 #include "host/LegacyPlatform.h"
 #include "host/PluginHost.h"
 #include "host/TeamBuilderPlugin.h"
+#include "tests/lobby/core/GameflowAnswers.h"
 #include "tests/lobby/core/HostRecordSearches.h"
 
 namespace Zarn::Host {
@@ -50,9 +51,7 @@ class ControllerLobbiesLoadedTest : public ::testing::Test {
     // Team-builder queues stay with the legacy platform.
     host->SeedResource("/jyx-platform-config/v1/namespaces/Parties/EnabledForTeamBuilderQueues",
                        "false");
-    ScriptedReply allowed;
-    allowed.json = "true";
-    host->ScriptReply("/jyx-gameflow/v1/session/request-lobby", allowed);
+    Host::Testing::AnswerLobbyRequests(*host);
     ASSERT_TRUE(host->Load().accepted);
     ASSERT_TRUE(host->Initialize());
     host->RunDue();

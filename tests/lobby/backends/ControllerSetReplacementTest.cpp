@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "lobby/backends/CustomGameLobbyControllerTesting.h"
 #include "tests/lobby/backends/ControllerTesting.h"
 
 namespace Zarn::Client::Testing {
@@ -29,7 +30,8 @@ TEST(ControllerSetReplacementTest, EveryObservedEventAfterASecondSetReachesOnlyT
   const auto before = subscriptions();
   std::weak_ptr<Lobby::TeamBuilderLobbyController> oldTeamBuilder = made.realTeamBuilder;
   std::weak_ptr<Lobby::CustomGameLobbyController> oldCustom = made.realCustom;
-  ASSERT_EQ(made.realCustom->inventorySummonerId, kLocalSummonerId);
+  ASSERT_EQ(Lobby::CustomGameLobbyControllerTesting::InventorySummonerId(*made.realCustom),
+            kLocalSummonerId);
 
   rig.plugin->CreateControllers();
   EXPECT_TRUE(oldTeamBuilder.expired());
@@ -38,7 +40,8 @@ TEST(ControllerSetReplacementTest, EveryObservedEventAfterASecondSetReachesOnlyT
   oldTeamBuilder.reset();
   oldCustom.reset();
   EXPECT_EQ(subscriptions(), before) << "the same observations, now the new set's";
-  EXPECT_EQ(made.realCustom->inventorySummonerId, kLocalSummonerId);
+  EXPECT_EQ(Lobby::CustomGameLobbyControllerTesting::InventorySummonerId(*made.realCustom),
+            kLocalSummonerId);
 
   // Every path a controller observes, changed and then deleted.
   const std::vector<std::pair<std::string, std::string>> changes = {
@@ -57,8 +60,8 @@ TEST(ControllerSetReplacementTest, EveryObservedEventAfterASecondSetReachesOnlyT
     rig.host.RunDue();
   }
   EXPECT_EQ(rig.TeamBuilder().Countdown().counter, 5);
-  EXPECT_TRUE(made.realCustom->botsInSkirmish);
-  EXPECT_EQ(made.realCustom->botChampions.size(), 1u);
+  EXPECT_TRUE(Lobby::CustomGameLobbyControllerTesting::BotsInSkirmish(*made.realCustom));
+  EXPECT_EQ(Lobby::CustomGameLobbyControllerTesting::BotChampions(*made.realCustom).size(), 1u);
   for (const auto& [path, json] : changes) {
     SCOPED_TRACE(path);
     EXPECT_TRUE(rig.host.DeleteResource(path));

@@ -2,6 +2,9 @@
 
 #include <utility>
 
+#include "lobby/model/LegacyClassNames.h"
+#include "tests/lobby/core/GameflowAnswers.h"
+
 namespace Zarn::Client::Testing {
 
 namespace {
@@ -62,9 +65,7 @@ ControllerRig::ControllerRig() : LobbyRig(Unloaded{}) {
 }
 
 void ControllerRig::CreateLobby(std::int32_t queueId) {
-  Host::ScriptedReply allowed;
-  allowed.json = "true";
-  host.ScriptReply("/jyx-gameflow/v1/session/request-lobby", allowed);
+  Host::Testing::AnswerLobbyRequests(host);
   Lobby::Api::Lobby requested;
   requested.queueId = queueId;
   const HttpResult<Lobby::Api::Lobby> created = plugin->CreateLobby(requested);

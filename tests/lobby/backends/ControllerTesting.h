@@ -19,6 +19,7 @@
 #include "lobby/backends/InvalidLobbyController.h"
 #include "lobby/backends/PlatformLobbyBackend.h"
 #include "lobby/backends/TeamBuilderLobbyController.h"
+#include "lobby/model/LegacyClassNames.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 
 namespace Zarn::Client::Testing {
@@ -37,22 +38,22 @@ class RealControllerFactory : public FakeComponentFactory {
     return std::make_unique<Lobby::PlatformLobbyBackend>();
   }
   std::shared_ptr<Lobby::LobbyController> MakeTeamBuilderController(
-      Lobby::LobbyPlugin* owner) override {
+      Lobby::LobbyServices* owner) override {
     realTeamBuilder = std::make_shared<Lobby::TeamBuilderLobbyController>(owner);
     return realTeamBuilder;
   }
   std::shared_ptr<Lobby::LobbyController> MakeArrangedTeamController(
-      Lobby::LobbyPlugin* owner) override {
+      Lobby::LobbyServices* owner) override {
     realArranged = std::make_shared<Lobby::ArrangedTeamLobbyController>(owner);
     return realArranged;
   }
   std::shared_ptr<Lobby::LobbyController> MakeCustomGameController(
-      Lobby::LobbyPlugin* owner) override {
+      Lobby::LobbyServices* owner) override {
     realCustom = std::make_shared<Lobby::CustomGameLobbyController>(owner);
     return realCustom;
   }
   std::shared_ptr<Lobby::LobbyController> MakeInvalidController(
-      Lobby::LobbyPlugin* owner) override {
+      Lobby::LobbyServices* owner) override {
     return std::make_shared<Lobby::InvalidLobbyController>(owner);
   }
 

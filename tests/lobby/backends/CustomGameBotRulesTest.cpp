@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/HostValue.h"
+#include "lobby/backends/CustomGameLobbyControllerTesting.h"
 #include "tests/lobby/backends/CustomGameTesting.h"
 
 namespace Zarn::Client::Testing {
@@ -164,7 +165,8 @@ TEST(CustomGameBotRulesTest, BotChampionsAndDifficultiesFollowTheInventoryAndThe
   Lobby::CustomGameLobbyController& controller = rig.Controller();
   const auto champions = [&controller] {
     std::string text;
-    for (const Api::LobbyBotChampion& champion : controller.botChampions) {
+    for (const Api::LobbyBotChampion& champion :
+         Lobby::CustomGameLobbyControllerTesting::BotChampions(controller)) {
       text += (text.empty() ? "" : " ") + champion.name + ":";
       for (Api::LobbyBotDifficulty difficulty : champion.botDifficulties) {
         text += std::to_string(static_cast<int>(difficulty));
@@ -205,24 +207,25 @@ TEST(CustomGameBotRulesTest, ALoginAsAnotherSummonerFollowsOnlyTheNewSummonersIn
                         R"({"summonerId":2046,"summonerLevel":30})");
   rig.Start();
   Lobby::CustomGameLobbyController& controller = rig.Controller();
-  ASSERT_EQ(controller.inventorySummonerId, kLocalSummonerId);
+  ASSERT_EQ(Lobby::CustomGameLobbyControllerTesting::InventorySummonerId(controller),
+            kLocalSummonerId);
   const std::string other = "/jyx-champions/v1/inventories/3000/champions-minimal";
   rig.host.SeedResource(other, R"([{"id":22,"name":"Ashe","botEnabled":true}])");
   rig.host.DeleteResource("/jyx-login/v1/session");
   rig.host.SetResource("/jyx-login/v1/session",
                        R"({"state":"SUCCEEDED","summonerId":3000,"accountId":9002})");
   rig.host.RunDue();
-  EXPECT_EQ(controller.inventorySummonerId, 3000u);
-  ASSERT_EQ(controller.botChampions.size(), 1u);
-  EXPECT_EQ(controller.botChampions[0].name, "Ashe");
+  EXPECT_EQ(Lobby::CustomGameLobbyControllerTesting::InventorySummonerId(controller), 3000u);
+  ASSERT_EQ(Lobby::CustomGameLobbyControllerTesting::BotChampions(controller).size(), 1u);
+  EXPECT_EQ(Lobby::CustomGameLobbyControllerTesting::BotChampions(controller)[0].name, "Ashe");
 
   // The first summoner's inventory changes nothing now; the second one's replaces the champions.
   rig.host.SetResource(kInventoryPath, R"([{"id":238,"name":"Zed","botEnabled":true}])");
   rig.host.RunDue();
-  EXPECT_EQ(controller.botChampions[0].name, "Ashe");
+  EXPECT_EQ(Lobby::CustomGameLobbyControllerTesting::BotChampions(controller)[0].name, "Ashe");
   rig.host.SetResource(other, R"([{"id":1,"name":"Annie","botEnabled":true}])");
   rig.host.RunDue();
-  EXPECT_EQ(controller.botChampions[0].name, "Annie");
+  EXPECT_EQ(Lobby::CustomGameLobbyControllerTesting::BotChampions(controller)[0].name, "Annie");
 
   // The inventories' event stays subscribed for the eligibility's champion counts.
   rig.host.SetResource("/jyx-champions/v1/inventories/2046/champions-playable-count",
@@ -246,7 +249,7 @@ TEST(CustomGameBotRulesTest, ALoginAsAnotherSummonerFollowsOnlyTheNewSummonersIn
               ::testing::Not(::testing::Contains("OnJsonApiEvent_jyx-champions_v1_inventories")));
 
   controller.Unsubscribe();
-  EXPECT_EQ(controller.inventorySummonerId, 0u);
+  EXPECT_EQ(Lobby::CustomGameLobbyControllerTesting::InventorySummonerId(controller), 0u);
   const std::size_t count = rig.host.Records().unsubscribes.size();
   controller.Unsubscribe();
   EXPECT_EQ(rig.host.Records().unsubscribes.size(), count) << "nothing left to release";

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "lobby/backends/CustomGameLobbyController.h"
+#include "lobby/backends/CustomGameLobbyControllerTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 
 namespace Zarn::Client::Testing {
@@ -28,7 +29,7 @@ TEST(CustomGameBotsTest, TheBotListAndItsFlagArePublishedOnBothVersionsInOrder) 
     SCOPED_TRACE(c.label);
     LobbyRig rig;
     Lobby::CustomGameLobbyController controller(rig.plugin.get());
-    controller.availableBots = c.bots;
+    Lobby::CustomGameLobbyControllerTesting::AvailableBots(controller) = c.bots;
     const std::size_t mark = rig.Mark();
     controller.PublishBots();
     std::vector<std::string> expected;

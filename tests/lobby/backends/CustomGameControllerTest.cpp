@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "lobby/backends/CustomGameLobbyControllerTesting.h"
 #include "lobby/core/LobbyFlow.h"
 #include "tests/lobby/backends/CustomGameTesting.h"
 
@@ -73,12 +74,13 @@ TEST(CustomGameControllerTest, AnOlderRecordOfTheStoredGameIsIgnoredAndOthersAre
     SCOPED_TRACE(c.label);
     CustomGameRig rig;
     Lobby::CustomGameLobbyController& controller = rig.Controller();
-    controller.game = Game("LOBBY", 5);
+    Lobby::CustomGameLobbyControllerTesting::Game(controller) = Game("LOBBY", 5);
     MaybeType<Failure, void> handled =
         controller.HandleGameDto(rig.V1Lobby(), Game("LOBBY", c.lock, c.id));
     EXPECT_TRUE(handled.HasValue());
-    EXPECT_EQ(controller.game.optimisticLock, c.applied ? c.lock : 5);
-    EXPECT_EQ(controller.game.id, c.applied ? c.id : 123);
+    EXPECT_EQ(Lobby::CustomGameLobbyControllerTesting::Game(controller).optimisticLock,
+              c.applied ? c.lock : 5);
+    EXPECT_EQ(Lobby::CustomGameLobbyControllerTesting::Game(controller).id, c.applied ? c.id : 123);
     EXPECT_EQ(rig.Logs("GameDTO received update with old state, ignoring").size(),
               c.applied ? 0u : 1u);
   }
@@ -111,7 +113,8 @@ TEST(CustomGameControllerTest, ATeamSelectRecordRebuildsTheTeamsAndPublishesTheL
   // Another state only stores the record; the teams stay as they are.
   const std::size_t later = rig.Mark();
   ASSERT_TRUE(rig.Controller().HandleGameDto(rig.V1Lobby(), Game("CHAMP_SELECT", 4)).HasValue());
-  EXPECT_EQ(rig.Controller().game.gameState, "CHAMP_SELECT");
+  EXPECT_EQ(Lobby::CustomGameLobbyControllerTesting::Game(rig.Controller()).gameState,
+            "CHAMP_SELECT");
   EXPECT_EQ(rig.PublishedPaths(later), Names{});
 }
 
@@ -133,7 +136,7 @@ TEST(CustomGameControllerTest, ANewerRecordHandledWhileTheConfigurationIsReadKee
   EXPECT_TRUE(older.HasValue()) << "a stale record is dropped, not failed";
   ASSERT_TRUE(rig.V1Lobby().customGameLobby.has_value());
   EXPECT_EQ(Ids(rig.V1Lobby().customGameLobby->teamTwo), "5");
-  EXPECT_EQ(rig.Controller().game.optimisticLock, 8);
+  EXPECT_EQ(Lobby::CustomGameLobbyControllerTesting::Game(rig.Controller()).optimisticLock, 8);
 }
 
 TEST(CustomGameControllerTest, TeamSwitchesFollowTheLocalMembersPlace) {
@@ -200,7 +203,7 @@ TEST(CustomGameControllerTest, ChampionSelectStartsOnlyInTeamSelectAndNamesThePl
   Api::Lobby lobby;
   lobby.customGameLobby.emplace();
   lobby.customGameLobby->gameId = 123;
-  controller.game = Game("LOBBY", 9);
+  Lobby::CustomGameLobbyControllerTesting::Game(controller) = Game("LOBBY", 9);
   const std::size_t before = rig.legacy.Invocations().size();
   MaybeType<Failure, Api::LobbyCustomChampSelectStartResponse> early =
       controller.StartChampionSelection(lobby);
@@ -210,7 +213,7 @@ TEST(CustomGameControllerTest, ChampionSelectStartsOnlyInTeamSelectAndNamesThePl
                "Custom lobby must be in team select to transition to StartChampSelect");
   EXPECT_EQ(rig.legacy.Invocations().size(), before);
 
-  controller.game = Game("TEAM_SELECT", 9);
+  Lobby::CustomGameLobbyControllerTesting::Game(controller) = Game("TEAM_SELECT", 9);
   Host::LcdsAnswer answer;
   answer.typeName = kStartClass;
   answer.body = R"({"invalidPlayers":[]})";
@@ -296,7 +299,7 @@ TEST(CustomGameControllerTest, KicksBanObserversAndMembersOfTheStoredGame) {
   Api::LobbyMember member;
   member.id = 5;
   rig.V1Lobby().members = {member};
-  rig.Controller().game = Game("TEAM_SELECT", 1, 321);
+  Lobby::CustomGameLobbyControllerTesting::Game(rig.Controller()) = Game("TEAM_SELECT", 1, 321);
   rig.host.SeedResource("/jyx-summoner/v1/summoners/77", R"({"summonerId":77,"accountId":7700})");
   rig.host.SeedResource("/jyx-summoner/v1/summoners/5", R"({"summonerId":5,"accountId":500})");
   rig.AnswerNothing("banObserverFromGame");

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/HostValue.h"
+#include "lobby/model/LegacyClassNames.h"
 #include "tests/lobby/backends/CustomGameTesting.h"
 
 namespace Zarn::Client::Testing {

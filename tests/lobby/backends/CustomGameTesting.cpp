@@ -5,7 +5,9 @@
 #include <utility>
 
 #include "host/HostValue.h"
+#include "lobby/model/LegacyClassNames.h"
 #include "sdk/runtime/PluginLoader.h"
+#include "tests/lobby/core/GameflowAnswers.h"
 
 namespace Zarn::Client::Testing {
 
@@ -101,11 +103,7 @@ void CustomGameRig::Throw(const std::string& method, const std::string& exceptio
   legacy.Script(kGameService, method, answer);
 }
 
-void CustomGameRig::AllowLobbies() {
-  Host::ScriptedReply allowed;
-  allowed.json = "true";
-  host.ScriptReply("/jyx-gameflow/v1/session/request-lobby", allowed);
-}
+void CustomGameRig::AllowLobbies() { Host::Testing::AnswerLobbyRequests(host); }
 
 std::string GameJson(const std::string& state, std::int64_t lock, std::int64_t id,
                      const std::string& teamTwo) {

@@ -15,7 +15,9 @@
 #include "host/LegacyPlatform.h"
 #include "host/PluginHost.h"
 #include "lobby/backends/CustomGameLobbyController.h"
+#include "lobby/backends/CustomGameLobbyControllerTesting.h"
 #include "lobby/backends/PlatformLobbyBackend.h"
+#include "lobby/model/LegacyClassNames.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 
 namespace Zarn::Client::Testing {
@@ -39,11 +41,11 @@ class CustomGameFactory : public FakeComponentFactory {
     return std::make_unique<Lobby::PlatformLobbyBackend>();
   }
   std::shared_ptr<Lobby::LobbyController> MakeCustomGameController(
-      Lobby::LobbyPlugin* owner) override {
+      Lobby::LobbyServices* owner) override {
     realCustom = std::make_shared<Lobby::CustomGameLobbyController>(owner);
     // Counts up from 7 for each draw, so that passwords and suffixes are known.
     auto next = std::make_shared<std::uint32_t>(7);
-    realCustom->random = [next] { return (*next)++; };
+    Lobby::CustomGameLobbyControllerTesting::Random(*realCustom) = [next] { return (*next)++; };
     return realCustom;
   }
 

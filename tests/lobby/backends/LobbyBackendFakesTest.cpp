@@ -24,7 +24,7 @@ TEST(LobbyBackendFakesTest, OneJournalInCallOrderUntilBothAreDeleted) {
   std::unique_ptr<Lobby::PlatformBackend> platform = factory.MakePlatformBackend();
   ASSERT_EQ(factory.parties, parties.get());
   ASSERT_EQ(factory.platform, platform.get());
-  auto* plugin = reinterpret_cast<Lobby::LobbyPlugin*>(&factory);  // compared, never called
+  auto* plugin = reinterpret_cast<Lobby::LobbyServices*>(&factory);  // compared, never called
 
   platform->SetPlugin(plugin);
   parties->Start(*plugin);

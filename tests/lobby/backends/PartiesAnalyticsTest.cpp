@@ -9,8 +9,10 @@
 
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/backends/PartiesLobbyBackendTesting.h"
+#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/binding/JsonText.h"
 #include "sdk/platform/WallClockTesting.h"
+#include "tests/lobby/core/GameflowAnswers.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 
 namespace Zarn::Client::Lobby {
@@ -67,9 +69,7 @@ class PartiesAnalyticsTest : public ::testing::Test {
     view.members[1].puuid = "pu-22";
     view.members[1].summonerId = 22;
     rig.factory->parties->getLobbyResult = view;
-    Host::ScriptedReply allowed;
-    allowed.json = "true";
-    rig.host.ScriptReply("/jyx-gameflow/v1/session/request-lobby", allowed);
+    Host::Testing::AnswerLobbyRequests(rig.host);
     EXPECT_TRUE(plugin.SetPartyLobbyActive(true));
     Store(Player(Role::MEMBER, false, -1));
   }
@@ -79,7 +79,8 @@ class PartiesAnalyticsTest : public ::testing::Test {
   // [<endTransition>]".
   Strings Apply(const Api::PlayerDto& player) {
     const std::size_t mark = rig.host.Records().telemetry.size();
-    backend.SendPartyTransitionAnalytics(player, Api::PlayerDto(backend.player));
+    backend.SendPartyTransitionAnalytics(
+        player, Api::PlayerDto(Lobby::PartiesBackendTesting::Player(backend)));
     Store(player);
     Strings sent;
     const std::vector<Host::TelemetryEvent>& events = rig.host.Records().telemetry;
@@ -94,8 +95,8 @@ class PartiesAnalyticsTest : public ::testing::Test {
     return sent;
   }
   void Store(const Api::PlayerDto& player) {
-    backend.player = player;
-    rig.factory->parties->player = player;
+    Lobby::PartiesBackendTesting::Player(backend) = player;
+    Lobby::PartiesBackendTesting::Player(*rig.factory->parties) = player;
   }
   [[nodiscard]] Strings WarnLines(std::size_t from) const {
     Strings lines;

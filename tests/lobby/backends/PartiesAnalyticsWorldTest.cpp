@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
+#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/base/FailureTesting.h"
 #include "sdk/binding/JsonText.h"
 #include "sdk/binding/TypedConversions.h"
@@ -67,7 +68,7 @@ std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 // The stored state made one step newer and changed by `change`, sent as a "player" message.
 template <class Change>
 void SendPlayer(PartiesWorld& w, Change change) {
-  Api::PlayerDto player = w.Backend().player;
+  Api::PlayerDto player = Lobby::PartiesBackendTesting::Player(w.Backend());
   player.version += 1;
   player.currentParty->version += 1;
   change(player);
@@ -116,13 +117,13 @@ class PartiesAnalyticsWorldTest : public PartiesWorldTest {
     const Host::RouteAnswer created = w.Call("POST", "/jyx-lobby/v2/lobby", R"({"queueId":420})");
     EXPECT_FALSE(created.error.has_value()) << created.error.value_or("");
     EXPECT_EQ(w.State(), "PartyLobby");
-    partyId = w.Backend().player.currentParty->partyId;
+    partyId = Lobby::PartiesBackendTesting::Player(w.Backend()).currentParty->partyId;
     return w;
   }
 
   // What every record copies from the party: `eventType`, and the party's fields as stored.
   Map Common(PartiesWorld& w, const std::string& eventType) const {
-    const Api::PartyDto& party = *w.Backend().player.currentParty;
+    const Api::PartyDto& party = *Lobby::PartiesBackendTesting::Player(w.Backend()).currentParty;
     return {
         {"platformId", "\"NA1\""},
         {"eventType", Quoted(eventType)},
@@ -320,7 +321,7 @@ TEST_F(PartiesAnalyticsWorldTest, AnUnregisteredPlayerHasNoFieldsAndNoToggleEven
   PartiesWorld& w = Fresh();
   w.Script("PUT", kPlayerPath, 500, "BOOM", -1);
   w.Start();
-  ASSERT_EQ(w.Backend().player.createdAt, 0u);
+  ASSERT_EQ(Lobby::PartiesBackendTesting::Player(w.Backend()).createdAt, 0u);
   EXPECT_THAT(w.Backend().MakePartyAnalyticsFields("jyx-toggle-open-party"),
               FailsWith(500, "INVALID_PARTY"));
   const std::size_t logs = w.LogMark();

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "lobby/core/PartiesBackendTesting.h"
 #include "tests/lobby/backends/PartiesOperationsTesting.h"
 
 namespace Zarn::Client::Lobby {
@@ -58,7 +59,7 @@ class PartiesTableThroughOperationsTest : public PartiesOperationsTest,
     session.puuid = "puuid-a";
     session.accountId = 7;
     session.summonerId = 9;
-    backend_.loginSession.Set(session);
+    Lobby::PartiesBackendTesting::LoginSession(backend_).Set(session);
     plugin_.WatchedPlatformId().Set("EUW1");
     plugin_.GetEligibilityRules().eligibilityHash.Set(42);
     parties_.ClearRecords();
@@ -127,12 +128,12 @@ class PartiesTableThroughOperationsTest : public PartiesOperationsTest,
     } else if (operation == "FetchPartiesState") {
       backend_.FetchPartiesState();
     } else if (operation == "RegisterPlayer") {
-      backend_.player = Api::PlayerDto{};
+      Lobby::PartiesBackendTesting::Player(backend_) = Api::PlayerDto{};
       backend_.RegisterPlayer();
     } else if (operation == "UpdateEligibilityHash") {
       // The stored registration with the hash it had; the row's body is it with the new one.
-      backend_.player = Identity(42);
-      backend_.player.createdAt = 5;
+      Lobby::PartiesBackendTesting::Player(backend_) = Identity(42);
+      Lobby::PartiesBackendTesting::Player(backend_).createdAt = 5;
       plugin_.GetEligibilityRules().eligibilityHash.Set(43);
       backend_.UpdateEligibilityHash();
     } else if (operation == "DeregisterPlayer") {

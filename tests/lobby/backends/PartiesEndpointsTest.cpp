@@ -10,7 +10,9 @@
 #include <utility>
 #include <vector>
 
+#include "lobby/core/PartiesBackendTesting.h"
 #include "tests/lobby/backends/PartiesEndpointsTesting.h"
+#include "tests/lobby/core/GameflowAnswers.h"
 
 namespace Zarn::Client::Lobby {
 namespace {
@@ -46,7 +48,7 @@ TEST_P(PartiesUnregisteredHealthTest, NamesWhatIsKnown) {
   // With both known, parties switched off keep the player unregistered.
   if (c.session && c.platform) host_.SeedResource(std::string(kConfig) + "Enabled", "false");
   Start();
-  ASSERT_EQ(Backend().player.createdAt, 0u);
+  ASSERT_EQ(Lobby::PartiesBackendTesting::Player(Backend()).createdAt, 0u);
   const Host::RouteAnswer answer = Call("GET", kHealth);
   EXPECT_FALSE(answer.error.has_value()) << "the route answers text, never an error";
   EXPECT_EQ(answer.body, c.answer);
@@ -68,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(PartiesEndpointsTest, HealthOfARegisteredPlayerIsTheServicesTextAndChangesNoState) {
   Start();
-  ASSERT_NE(Backend().player.createdAt, 0u);
+  ASSERT_NE(Lobby::PartiesBackendTesting::Player(Backend()).createdAt, 0u);
   parties_.SetHealth("all parties well");
   parties_.ClearRecords();
   const std::string before = PlayerJson();
@@ -277,9 +279,7 @@ TEST_F(PartiesEndpointsTest, CommsMembersAreTheCurrentPartysMembersNamed) {
 TEST_F(PartiesEndpointsTest, PartyActiveIsTheFlagAsPublished) {
   Start();
   EXPECT_EQ(Call("GET", "/jyx-lobby/v2/party-active").body, "false");
-  Host::ScriptedReply allowed;
-  allowed.json = "true";
-  host_.ScriptReply("/jyx-gameflow/v1/session/request-lobby", allowed);
+  Host::Testing::AnswerLobbyRequests(host_);
   ASSERT_FALSE(Call("POST", "/jyx-lobby/v2/lobby", R"({"queueId":420})").error.has_value());
   EXPECT_EQ(Call("GET", "/jyx-lobby/v2/party-active").body, "true");
   ASSERT_FALSE(Call("DELETE", "/jyx-lobby/v2/lobby").error.has_value());

@@ -17,8 +17,10 @@
 #include "host/PluginHost.h"
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/binding/TypedConversions.h"
 #include "tests/lobby/core/DefaultWorldRig.h"
+#include "tests/lobby/core/GameflowAnswers.h"
 
 namespace Zarn::Client::Lobby::PartiesEndpointsTesting {
 
@@ -84,16 +86,15 @@ class PartiesEndpointsTest : public ::testing::Test, public WorldTesting::Defaul
   // Starts the plugin and makes a party lobby of queue 420; the records start afresh.
   void StartInPartyLobby() {
     Start();
-    Host::ScriptedReply allowed;
-    allowed.json = "true";
-    for (int i = 0; i < 4; ++i)
-      host_.ScriptReply("/jyx-gameflow/v1/session/request-lobby", allowed);
+    Host::Testing::AnswerLobbyRequests(host_, true, 4);
     const Host::RouteAnswer made = Call("POST", "/jyx-lobby/v2/lobby", R"({"queueId":420})");
     ASSERT_FALSE(made.error.has_value()) << *made.error;
     parties_.ClearRecords();
     host_.ClearRecords();
   }
-  std::string PlayerJson() { return ToJsonString(Backend().player, plugin_->GetRegistry()); }
+  std::string PlayerJson() {
+    return ToJsonString(Lobby::PartiesBackendTesting::Player(Backend()), plugin_->GetRegistry());
+  }
   std::string PartyId() { return Backend().GetCurrentPartyId(); }
 };
 

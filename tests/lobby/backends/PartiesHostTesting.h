@@ -1,5 +1,5 @@
-// The plugin in-process on the stand-in host's table with its simulated parties service, and the
-// table of every request the parties backend sends, for the parties tests.
+// The plugin in-process on the default world rig's host with its simulated parties service, and
+// the table of every request the parties backend sends, for the parties tests.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,13 +11,11 @@
 #include <vector>
 
 #include "host/PartiesService.h"
-#include "host/PluginClock.h"
 #include "host/PluginHost.h"
 #include "host/ServiceProxyService.h"
 #include "lobby/core/LobbyBackendTesting.h"
 #include "lobby/core/LobbyPlugin.h"
-#include "sdk/platform/SteadyClockTesting.h"
-#include "sdk/platform/WallClockTesting.h"
+#include "tests/lobby/core/DefaultWorldRig.h"
 #include "tests/sdk/runtime/HostedPluginTesting.h"
 
 namespace Zarn::Client::Lobby::PartiesTesting {
@@ -186,15 +184,15 @@ inline std::vector<Row> PartiesTable() {
   };
 }
 
-// The loaded plugin on the host's table, the host's service proxy and its parties service with
-// the players "puuid-a" (the plugin's, summoner 9) and "puuid-b" (summoner 10).
+// The loaded plugin, with fake backends, on the rig's host, its service proxy and its parties
+// service, with the players "puuid-a" (the plugin's, summoner 9) and "puuid-b" (summoner 10).
 class PartiesHostTest : public ::testing::Test {
  protected:
   void SetUp() override {
     PluginLoadResult record{};
     record.major = 18;
     ASSERT_TRUE(LoadPlugin(&plugin_, &record, "jyx-lobby"));
-    ASSERT_TRUE(plugin_.Initialize(&init_));
+    ASSERT_TRUE(plugin_.Initialize(&rig_.init_));
     AddPlayer("puuid-a", 9);
     AddPlayer("puuid-b", 10);
     parties_.SetLocalPlayer("puuid-a");
@@ -210,14 +208,7 @@ class PartiesHostTest : public ::testing::Test {
   }
   void Script(const std::string& path, Kind kind, int32_t status = 500, std::string code = "",
               Timing timing = Timing::DuringPost, int yield = 1) {
-    Host::PartiesScript script;
-    script.path = path;
-    script.kind = kind;
-    script.httpStatus = status;
-    script.errorCode = std::move(code);
-    script.timing = timing;
-    script.yield = yield;
-    parties_.AddScript(script);
+    rig_.Script(path, kind, status, code, timing, yield);
   }
   // The first positional value of each telemetry event `name`, in order.
   [[nodiscard]] std::vector<std::string> Events(const std::string& name) const {
@@ -227,26 +218,13 @@ class PartiesHostTest : public ::testing::Test {
     }
     return events;
   }
-  static int64_t ReadWall(void* context) {
-    auto* test = static_cast<PartiesHostTest*>(context);
-    return Host::kPluginWallClockStart + test->host_.Scheduler().Now() + test->wallSkew_;
-  }
-  static Host::PluginHost::Options Options() {
-    Host::PluginHost::Options options;
-    options.pluginPath = "/nonexistent";
-    options.hostContext = Client::Testing::kTestHostContext;
-    options.maxIdleYields = 50;
-    return options;
-  }
 
-  Host::PluginHost host_{Options()};
-  Host::ServiceProxyService proxy_{host_};
-  Host::PartiesService parties_{host_, proxy_};
-  Client::Testing::VirtualClock clock_{&host_.Scheduler()};
-  Platform::ScopedSteadyClockSource clockSource_{&Client::Testing::VirtualClock::Read, &clock_};
-  int64_t wallSkew_ = 0;
-  Platform::ScopedWallClockSource wallSource_{&ReadWall, this};
-  PluginHostInit init_{host_.Table(), Client::Testing::kTestHostContext};
+  // The rig without the default world: nothing is seeded.
+  WorldTesting::DefaultWorldRig rig_{false};
+  Host::PluginHost& host_ = rig_.host_;
+  Host::ServiceProxyService& proxy_ = rig_.proxy_;
+  Host::PartiesService& parties_ = rig_.parties_;
+  int64_t& wallSkew_ = rig_.wallSkew_;
   LobbyPlugin plugin_{std::make_unique<Client::Testing::FakeComponentFactory>()};
 };
 

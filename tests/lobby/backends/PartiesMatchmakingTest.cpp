@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "lobby/backends/PartiesLobbyBackendTesting.h"
+#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/base/FailureTesting.h"
 #include "tests/lobby/backends/PartiesOperationsTesting.h"
 
@@ -49,9 +51,9 @@ TEST_F(PartiesMatchmakingTest, StartingNeedsAPartyInAQueueThatPartiesServe) {
     SCOPED_TRACE(c.label);
     StoreFromService();
     if (c.queueId == 0) {
-      backend_.player.currentParty.reset();
+      Lobby::PartiesBackendTesting::Player(backend_).currentParty.reset();
     } else {
-      backend_.player.currentParty->gameMode.queueId = c.queueId;
+      Lobby::PartiesBackendTesting::Player(backend_).currentParty->gameMode.queueId = c.queueId;
     }
     const BindingHttpResult result = backend_.StartMatchmaking();
     EXPECT_FALSE(result.IsOk());
@@ -60,7 +62,7 @@ TEST_F(PartiesMatchmakingTest, StartingNeedsAPartyInAQueueThatPartiesServe) {
   }
   // Nor while parties do not serve team-builder queues.
   StoreFromService();
-  backend_.teamBuilderQueuesFlag.Set(false);
+  backend_.TeamBuilderQueuesFlag().Set(false);
   EXPECT_EQ(backend_.StartMatchmaking().StatusPart().status, 400);
   EXPECT_THAT(Sent(), IsEmpty());
 }
@@ -78,7 +80,8 @@ TEST_F(PartiesMatchmakingTest, AStartedSearchLocksTheActivityAndFetchesTheStateO
 TEST_F(PartiesMatchmakingTest, ARefusedStartAnswersTheServiceMessageAndPublishesThePresence) {
   // A presence published before: the refused start publishes again, empty.
   LobbyPluginTesting::LocalSummonerId(plugin_) = 9;
-  backend_.lastPublishedPresence = Api::PartyPresenceData{"party-1", 420, {9}};
+  PartiesLobbyBackendTesting::LastPublishedPresence(backend_) =
+      Api::PartyPresenceData{"party-1", 420, {9}};
   Script("v1/parties/*/activityLocked", Kind::Status, 409, "GATEKEEPER_RESTRICTED");
   const BindingHttpResult result = backend_.StartMatchmaking();
   EXPECT_EQ(result.StatusPart().status, 409);
@@ -92,7 +95,7 @@ TEST_F(PartiesMatchmakingTest, ARefusedStartAnswersTheServiceMessageAndPublishes
   EXPECT_THAT(logged[0], HasSubstr(R"("errorCode":"GATEKEEPER_RESTRICTED")"));
   EXPECT_THAT(logged[0], HasSubstr(R"("httpStatus":409)"));
   EXPECT_EQ(HostRequests("/jyx-chat/v1/me").size(), 1u);
-  EXPECT_FALSE(backend_.lastPublishedPresence.has_value());
+  EXPECT_FALSE(PartiesLobbyBackendTesting::LastPublishedPresence(backend_).has_value());
   EXPECT_TRUE(Events("parties-service").empty()) << "the service answered";
 }
 
@@ -139,7 +142,7 @@ TEST_F(PartiesMatchmakingTest, CancellingUnlocksAndCancelsTheSearchOnlyAfterARes
     StoreFromService();
     // Stored as released already: only the cancel itself tells the matchmaking plugin. (A
     // stored lock that the reply releases tells it as the reply is applied, too.)
-    backend_.player.currentParty->activityLocked = false;
+    Lobby::PartiesBackendTesting::Player(backend_).currentParty->activityLocked = false;
     parties_.ClearRecords();
     host_.ClearRecords();
     const BindingHttpResult result = backend_.CancelMatchmaking();
@@ -194,8 +197,8 @@ TEST_F(PartiesMatchmakingTest, ALockedLeadersResumeTimeFiresTheWaitThenTheCall) 
   const std::uint64_t now = parties_.nowMillis();
   ASSERT_TRUE(parties_.SetActivityResume("party-1", now + 7'000));
   StoreFromService();
-  backend_.player.serverUtcMillis = static_cast<std::int64_t>(now);
-  backend_.ScheduleActivityResume(backend_.player);
+  Lobby::PartiesBackendTesting::Player(backend_).serverUtcMillis = static_cast<std::int64_t>(now);
+  backend_.ScheduleActivityResume(Lobby::PartiesBackendTesting::Player(backend_));
   EXPECT_EQ(LogLines(3, "Parties activty resume scheduled for 7.000000 seconds").size(), 1u);
 
   host_.Advance(6.9);

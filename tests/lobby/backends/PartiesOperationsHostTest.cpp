@@ -14,6 +14,7 @@
 #include "host/PluginHost.h"
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/PartiesBackendTesting.h"
 #include "tests/lobby/core/DefaultWorldRig.h"
 
 namespace Zarn::Client::Lobby {
@@ -87,11 +88,7 @@ class PartiesOperationsHostTest : public ::testing::Test, public WorldTesting::D
     // From now on the plugin hears of every change of its player.
     parties_.SetPush(Host::PartiesPush::Notification);
   }
-  void AllowLobbies(bool allowed) {
-    Host::ScriptedReply reply;
-    reply.json = allowed ? "true" : "false";
-    host_.ScriptReply(kRequestLobbyPath, reply);
-  }
+  void AllowLobbies(bool allowed) { Host::Testing::AnswerLobbyRequests(host_, allowed); }
   // Starts the plugin and makes a party lobby of queue 420.
   void StartInPartyLobby() {
     Start();
@@ -127,13 +124,13 @@ class PartiesOperationsHostTest : public ::testing::Test, public WorldTesting::D
     ASSERT_EQ(parties_.Invite("puuid-a", "puuid-b").httpStatus, 200);
     ASSERT_EQ(parties_.Accept("puuid-b", partyId).httpStatus, 200);
     host_.RunDue();
-    ASSERT_EQ(Backend().player.currentParty->players.size(), 2u);
+    ASSERT_EQ(Lobby::PartiesBackendTesting::Player(Backend()).currentParty->players.size(), 2u);
   }
 };
 
 TEST_F(PartiesOperationsHostTest, TheRigRegistersAndMakesAPartyLobby) {
   StartInPartyLobby();
-  EXPECT_EQ(Backend().player.currentParty->gameMode.queueId, 420);
+  EXPECT_EQ(Lobby::PartiesBackendTesting::Player(Backend()).currentParty->gameMode.queueId, 420);
   EXPECT_EQ(Backend().GetCurrentPartyId(), "party-1");
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "lobby/backends/PartiesLobbyBackendTesting.h"
+#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/base/FailureTesting.h"
 #include "tests/lobby/backends/PartiesOperationsTesting.h"
 
@@ -66,7 +68,7 @@ TEST_F(PartiesPartyOperationsTest, LeavingSendsNothingForAPartyOfOneWithoutQueue
 
   // Without a party nothing is sent either.
   parties_.ClearRecords();
-  backend_.player.currentParty.reset();
+  Lobby::PartiesBackendTesting::Player(backend_).currentParty.reset();
   EXPECT_TRUE(backend_.LeaveLobby().HasValue());
   EXPECT_THAT(Sent(), IsEmpty());
 }
@@ -97,7 +99,8 @@ TEST_F(PartiesPartyOperationsTest, KickAndPromoteFindTheMemberFirstThenNeedTheLe
     // The kicked member comes back for the promotion.
     if (parties_.FindPlayer("puuid-b")->currentPartyId != "party-1") JoinB();
     parties_.ClearRecords();
-    backend_.player.currentParty->players[0].role = c.leader ? Role::LEADER : Role::MEMBER;
+    Lobby::PartiesBackendTesting::Player(backend_).currentParty->players[0].role =
+        c.leader ? Role::LEADER : Role::MEMBER;
     const MaybeType<Failure, void> result =
         c.promote ? backend_.PromoteMember(c.summonerId) : backend_.KickMember(c.summonerId);
     if (*c.text == '\0') {
@@ -110,7 +113,7 @@ TEST_F(PartiesPartyOperationsTest, KickAndPromoteFindTheMemberFirstThenNeedTheLe
   }
 
   // Without a party the lookup fails first.
-  backend_.player.currentParty.reset();
+  Lobby::PartiesBackendTesting::Player(backend_).currentParty.reset();
   EXPECT_THAT(backend_.KickMember(10), FailsWith(400, "CURRENT_PARTY_NOT_FOUND"));
 }
 
@@ -132,7 +135,7 @@ TEST_F(PartiesPartyOperationsTest, ChangingTheQueueSendsAtLeastFivePlacesAndTheD
   // A leader whose party type differs from the default sets the default afterwards.
   parties_.ClearRecords();
   StoreFromService();
-  backend_.defaultPartyType = "open";
+  PartiesLobbyBackendTesting::DefaultPartyType(backend_) = "open";
   const std::int32_t toggles = LobbyPluginTesting::Analytics(plugin_).toggleSession.numOfToggles;
   EXPECT_TRUE(backend_.ChangeLobby(change).HasValue());
   EXPECT_THAT(Sent(), ElementsAre("PUT /v1/parties/party-1/gamemode " + GameModeText(460, 8),
@@ -146,7 +149,7 @@ TEST_F(PartiesPartyOperationsTest, ChangingTheQueueSendsAtLeastFivePlacesAndTheD
     StoreFromService();
     change.queueId = 460;
     if (std::string(label) == "member")
-      backend_.player.currentParty->players[0].role = Role::MEMBER;
+      Lobby::PartiesBackendTesting::Player(backend_).currentParty->players[0].role = Role::MEMBER;
     if (std::string(label) == "failed") Script("v1/parties/*/gamemode", Kind::Status, 409, "BUSY");
     if (std::string(label) == "unknown queue") change.queueId = 420;
     const MaybeType<Failure, void> result = backend_.ChangeLobby(change);
@@ -186,7 +189,7 @@ TEST_F(PartiesPartyOperationsTest, InvitationsNeedTheRightAndSkipMembers) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
     parties_.ClearRecords();
-    backend_.player.currentParty->players[0].canInvite = c.canInvite;
+    Lobby::PartiesBackendTesting::Player(backend_).currentParty->players[0].canInvite = c.canInvite;
     std::vector<Api::LobbyInvitationDto> invitations;
     for (std::uint64_t id : c.invited) invitations.push_back(Invitation(id));
     MaybeType<Failure, std::vector<Api::LobbyInvitationDto>> result =
@@ -231,9 +234,9 @@ TEST_F(PartiesPartyOperationsTest, InviteRightsAvailabilityAndRoles) {
   EXPECT_THAT(Sent(), ElementsAre("PUT /v1/parties/party-1/members/puuid-b/canInvite true"));
 
   EXPECT_TRUE(backend_.GetAvailabilityFlag());
-  backend_.player.currentParty->players[0].canInvite.reset();
+  Lobby::PartiesBackendTesting::Player(backend_).currentParty->players[0].canInvite.reset();
   EXPECT_FALSE(backend_.GetAvailabilityFlag());
-  backend_.player.summonerId = 77;  // missing from the party
+  Lobby::PartiesBackendTesting::Player(backend_).summonerId = 77;  // missing from the party
   EXPECT_FALSE(backend_.GetAvailabilityFlag());
 
   // A party invitation leaves nothing; another kind leaves the party first.
@@ -295,9 +298,9 @@ TEST_F(PartiesPartyOperationsTest, PartyTypeNeedsOpenPartiesAndAPartyOutOfActivi
     SCOPED_TRACE(c.label);
     StoreFromService();
     parties_.ClearRecords();
-    backend_.openPartyFlag.Set(c.openParties);
-    backend_.player.currentParty->activityLocked = c.locked;
-    if (!c.party) backend_.player.currentParty.reset();
+    PartiesLobbyBackendTesting::OpenPartyFlag(backend_).Set(c.openParties);
+    Lobby::PartiesBackendTesting::Player(backend_).currentParty->activityLocked = c.locked;
+    if (!c.party) Lobby::PartiesBackendTesting::Player(backend_).currentParty.reset();
     EXPECT_THAT(backend_.SetPartyType("open"), FailsWith(0, c.failure));
     EXPECT_THAT(Sent(), IsEmpty());
   }
@@ -305,10 +308,10 @@ TEST_F(PartiesPartyOperationsTest, PartyTypeNeedsOpenPartiesAndAPartyOutOfActivi
   // A success that changes the default saves it; one that does not, saves nothing.
   StoreFromService();
   host_.ClearRecords();
-  backend_.openPartyFlag.Set(true);
-  backend_.defaultPartyType = "closed";
+  PartiesLobbyBackendTesting::OpenPartyFlag(backend_).Set(true);
+  PartiesLobbyBackendTesting::DefaultPartyType(backend_) = "closed";
   EXPECT_TRUE(backend_.SetPartyType("open").HasValue());
-  EXPECT_EQ(backend_.defaultPartyType, "open");
+  EXPECT_EQ(PartiesLobbyBackendTesting::DefaultPartyType(backend_), "open");
   EXPECT_TRUE(backend_.SetPartyType("open").HasValue());
   EXPECT_THAT(Sent(), ElementsAre("PUT /v1/parties/party-1/partytype \"open\"",
                                   "PUT /v1/parties/party-1/partytype \"open\""));
@@ -323,17 +326,17 @@ TEST_F(PartiesPartyOperationsTest, PartyTypeNeedsOpenPartiesAndAPartyOutOfActivi
   host_.ClearRecords();
   Script("v1/parties/*/partytype", Kind::Status, 409, "NOT_LEADER");
   EXPECT_THAT(backend_.SetPartyType("closed"), FailsWith(409, "NOT_LEADER"));
-  EXPECT_EQ(backend_.defaultPartyType, "open");
+  EXPECT_EQ(PartiesLobbyBackendTesting::DefaultPartyType(backend_), "open");
   EXPECT_EQ(LogLines(2, "Parties setPartyType failure: NOT_LEADER").size(), 1u);
   EXPECT_TRUE(HostRequests("/jyx-settings/v1/account/parties-settings").empty());
 }
 
 TEST_F(PartiesPartyOperationsTest, OpenAndClashPartiesAreJoinedThroughTheService) {
-  backend_.teamBuilderQueuesFlag.Set(false);
+  backend_.TeamBuilderQueuesFlag().Set(false);
   EXPECT_THAT(backend_.JoinOpenParty("party-2"), FailsWith(0, "PARTY_QUEUES_DISABLED"));
   EXPECT_THAT(Sent(), IsEmpty());
 
-  backend_.teamBuilderQueuesFlag.Set(true);
+  backend_.TeamBuilderQueuesFlag().Set(true);
   ASSERT_EQ(parties_.Act("puuid-b", "PUT", "v1/parties/party-2/partytype", "\"open\"").httpStatus,
             200);
   EXPECT_TRUE(backend_.JoinOpenParty("party-2").HasValue());
@@ -370,7 +373,8 @@ TEST_F(PartiesPartyOperationsTest, PhaseChangesLeaveOnNoneAndTellTheServiceOfAGa
     SCOPED_TRACE(c.label);
     StoreFromService();
     parties_.ClearRecords();
-    backend_.player.currentParty->players[0].role = c.leader ? Role::LEADER : Role::MEMBER;
+    Lobby::PartiesBackendTesting::Player(backend_).currentParty->players[0].role =
+        c.leader ? Role::LEADER : Role::MEMBER;
     backend_.ProcessEnteredGame(Api::GameflowPhase::Lobby, c.phase);
     EXPECT_EQ(Sent(), c.sent);
   }
@@ -420,7 +424,7 @@ TEST_F(PartiesPartyOperationsTest, PremadeEligibilityOfAnUnchangedPartyComesFrom
     return reply;
   });
   JoinB();
-  backend_.player.currentParty->eligibilityHash = 42;
+  Lobby::PartiesBackendTesting::Player(backend_).currentParty->eligibilityHash = 42;
   for (int i = 0; i < 2; ++i) {
     MaybeType<Failure, std::vector<Api::Eligibility>> result = backend_.GetPremadeEligibility();
     ASSERT_TRUE(result.HasValue()) << result.Message();
@@ -430,11 +434,11 @@ TEST_F(PartiesPartyOperationsTest, PremadeEligibilityOfAnUnchangedPartyComesFrom
   ASSERT_EQ(asked.size(), 1u) << "the second is answered from the cache";
   EXPECT_EQ(asked[0].arguments.at(0), "[9,10]");
 
-  backend_.player.currentParty->eligibilityHash = 43;
+  Lobby::PartiesBackendTesting::Player(backend_).currentParty->eligibilityHash = 43;
   EXPECT_TRUE(backend_.GetPremadeEligibility().HasValue());
   EXPECT_EQ(HostRequests(kEligibility).size(), 2u) << "a new hash asks again";
 
-  backend_.player.currentParty.reset();
+  Lobby::PartiesBackendTesting::Player(backend_).currentParty.reset();
   EXPECT_THAT(backend_.GetPremadeEligibility(), FailsWith(400, "CURRENT_PARTY_NOT_FOUND"));
 }
 
@@ -499,7 +503,7 @@ TEST_F(PartiesPartyOperationsTest, AStateArrivingWhileAnOperationWaitsIsStoredUn
   JoinB();
   SetQueue(420);
   // The notification: the local player gone from its party, newer than anything stored.
-  Api::PlayerDto removed = backend_.player;
+  Api::PlayerDto removed = Lobby::PartiesBackendTesting::Player(backend_);
   removed.version += 10;
   removed.currentParty->version += 10;
   std::erase_if(removed.currentParty->players,
@@ -509,7 +513,8 @@ TEST_F(PartiesPartyOperationsTest, AStateArrivingWhileAnOperationWaitsIsStoredUn
   host_.OnYield(1, [&] {
     injected = true;
     EXPECT_TRUE(backend_.ApplyPartiesState(removed, Api::PlayerUpdateType::ZMS));
-    EXPECT_EQ(backend_.player.version, removed.version) << "stored while the change waits";
+    EXPECT_EQ(Lobby::PartiesBackendTesting::Player(backend_).version, removed.version)
+        << "stored while the change waits";
     EXPECT_EQ(backend_.GetLocalMember().role, Role::NONE);
   });
   Api::LobbyChangeGameDto change;
@@ -517,7 +522,7 @@ TEST_F(PartiesPartyOperationsTest, AStateArrivingWhileAnOperationWaitsIsStoredUn
   EXPECT_TRUE(backend_.ChangeLobby(change).HasValue());
   EXPECT_TRUE(injected);
   // The reply is the service's word, older or not.
-  EXPECT_EQ(backend_.player.currentParty->gameMode.queueId, 440);
+  EXPECT_EQ(Lobby::PartiesBackendTesting::Player(backend_).currentParty->gameMode.queueId, 440);
   EXPECT_EQ(backend_.GetLocalMember().role, Role::LEADER);
 
   // The view is made of the state stored when it was asked for, whatever arrives meanwhile.
@@ -526,7 +531,7 @@ TEST_F(PartiesPartyOperationsTest, AStateArrivingWhileAnOperationWaitsIsStoredUn
       R"([{"summonerId":9,"displayName":"Name9"},{"summonerId":10,"displayName":"Name10"}])";
   lookup.uses = 1;
   lookup.during = [&] {
-    Api::PlayerDto alone = backend_.player;
+    Api::PlayerDto alone = Lobby::PartiesBackendTesting::Player(backend_);
     alone.version += 20;
     alone.currentParty->version += 20;
     alone.currentParty->players.resize(1);
@@ -539,7 +544,8 @@ TEST_F(PartiesPartyOperationsTest, AStateArrivingWhileAnOperationWaitsIsStoredUn
   EXPECT_EQ(lobby.Value().members.size(), 2u);
   EXPECT_EQ(lobby.Value().gameConfig.queueId, 440);
   EXPECT_EQ(lobby.Value().members[1].summonerName, "Name10");
-  EXPECT_EQ(backend_.player.currentParty->players.size(), 1u) << "the newer state is stored";
+  EXPECT_EQ(Lobby::PartiesBackendTesting::Player(backend_).currentParty->players.size(), 1u)
+      << "the newer state is stored";
 }
 
 }  // namespace

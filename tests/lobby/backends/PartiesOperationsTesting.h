@@ -11,6 +11,7 @@
 
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/backends/PartiesLobbyBackendTesting.h"
+#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/binding/JsonText.h"
 #include "sdk/binding/TypedConversions.h"
 #include "tests/lobby/backends/PartiesHostTesting.h"
@@ -39,8 +40,8 @@ class PartiesOperationsTest : public PartiesHostTest {
   void SetUp() override {
     PartiesHostTest::SetUp();
     PartiesLobbyBackendTesting::Attach(backend_, plugin_);
-    backend_.enabledFlag.Set(true);
-    backend_.teamBuilderQueuesFlag.Set(true);
+    backend_.EnabledFlag().Set(true);
+    backend_.TeamBuilderQueuesFlag().Set(true);
     host_.AddComponent("/jyx-summoner/v2/summoners", [](const Host::CoreRequest& request) {
       Host::CoreReply reply;
       std::string list;
@@ -75,7 +76,9 @@ class PartiesOperationsTest : public PartiesHostTest {
     return player;
   }
   // Stores the simulated service's record of the plugin's player, as a state that arrived.
-  void StoreFromService() { backend_.player = ReadPlayer(parties_.PlayerJson("puuid-a")); }
+  void StoreFromService() {
+    Lobby::PartiesBackendTesting::Player(backend_) = ReadPlayer(parties_.PlayerJson("puuid-a"));
+  }
 
   // Each request the service received: "METHOD url body".
   [[nodiscard]] std::vector<std::string> Sent() const {

@@ -9,6 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "lobby/backends/PartiesLobbyBackendTesting.h"
+#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/base/FailureTesting.h"
 #include "tests/lobby/backends/PartiesOperationsTesting.h"
 
@@ -90,8 +92,8 @@ TEST_F(PartiesOperationsViewTest, TheViewListsEveryRoleAndGivesRightsToTheLeader
   for (const bool openParties : {true, false}) {
     SCOPED_TRACE(openParties ? "open parties on" : "open parties off");
     host_.ClearRecords();
-    backend_.openPartyFlag.Set(openParties);
-    backend_.player = ReadPlayer(kEveryRole);
+    PartiesLobbyBackendTesting::OpenPartyFlag(backend_).Set(openParties);
+    Lobby::PartiesBackendTesting::Player(backend_) = ReadPlayer(kEveryRole);
     MaybeType<Failure, Api::LobbyDto> result = backend_.GetLobby();
     ASSERT_TRUE(result.HasValue()) << result.Message();
     const Api::LobbyDto& lobby = result.Value();
@@ -316,7 +318,7 @@ TEST_F(PartiesOperationsViewTest, StartingAndRestrictionsFollowReadinessSizeCove
     SCOPED_TRACE(c.label);
     Api::PlayerDto player = Pair(420);
     c.change(player);
-    backend_.player = player;
+    Lobby::PartiesBackendTesting::Player(backend_) = player;
     MaybeType<Failure, Api::LobbyDto> result = backend_.GetLobby();
     ASSERT_TRUE(result.HasValue()) << result.Message();
     const Api::LobbyDto& lobby = result.Value();
@@ -373,15 +375,16 @@ TEST_F(PartiesOperationsViewTest, AViewNeedsAPartyInAKnownQueue) {
     host_.ClearRecords();
     Api::PlayerDto player = Pair(420);
     c.change(player);
-    backend_.player = player;
+    Lobby::PartiesBackendTesting::Player(backend_) = player;
     EXPECT_THAT(backend_.GetLobby(), FailsWith(c.code, c.text));
     EXPECT_TRUE(HostRequests("/jyx-summoner/v2/summoners").empty());
   }
 }
 
 TEST_F(PartiesOperationsViewTest, TheStatusSplitsIdsByRoleAndNamesTheParty) {
-  backend_.player = ReadPlayer(kEveryRole);
-  backend_.player.currentParty->players[4].summonerId = 0;  // the kicked one
+  Lobby::PartiesBackendTesting::Player(backend_) = ReadPlayer(kEveryRole);
+  Lobby::PartiesBackendTesting::Player(backend_).currentParty->players[4].summonerId =
+      0;  // the kicked one
   std::optional<Api::LobbyStatus> status = backend_.GetLobbyStatus();
   ASSERT_TRUE(status.has_value());
   EXPECT_EQ(status->queueId, 420);
@@ -394,12 +397,12 @@ TEST_F(PartiesOperationsViewTest, TheStatusSplitsIdsByRoleAndNamesTheParty) {
   EXPECT_EQ(status->lobbyId, std::optional<std::string>("party-1"));
 
   // The local player as a member, and missing from the party.
-  backend_.player.currentParty->players[0].role = Role::MEMBER;
+  Lobby::PartiesBackendTesting::Player(backend_).currentParty->players[0].role = Role::MEMBER;
   EXPECT_FALSE(backend_.GetLobbyStatus()->isLeader);
-  backend_.player.summonerId = 77;
+  Lobby::PartiesBackendTesting::Player(backend_).summonerId = 77;
   EXPECT_FALSE(backend_.GetLobbyStatus()->isLeader);
 
-  backend_.player.currentParty.reset();
+  Lobby::PartiesBackendTesting::Player(backend_).currentParty.reset();
   EXPECT_FALSE(backend_.GetLobbyStatus().has_value());
 }
 

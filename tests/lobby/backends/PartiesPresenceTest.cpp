@@ -9,6 +9,7 @@
 
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/backends/PartiesLobbyBackendTesting.h"
+#include "lobby/core/PartiesBackendTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 
 namespace Zarn::Client::Testing {
@@ -16,6 +17,7 @@ namespace {
 
 using Lobby::LobbyPluginTesting;
 using Lobby::PartiesLobbyBackend;
+using Lobby::PartiesLobbyBackendTesting;
 
 constexpr char kPresenceTimer[] = "Timer: jyx-lobby.parties-presence";
 constexpr char kChatMe[] = "request /jyx-chat/v1/me";
@@ -70,7 +72,7 @@ TEST(PartiesPresenceTest, APendingPublicationIsArmedOnceAndWithoutAPartySendsNot
   presence.backend.SchedulePresenceUpdate();
   EXPECT_EQ(presence.Armed(), 1) << "one publication pending";
   presence.rig.host.Advance(3.0);
-  EXPECT_FALSE(presence.backend.presencePending);
+  EXPECT_FALSE(PartiesLobbyBackendTesting::PresencePending(presence.backend));
   presence.backend.SchedulePresenceUpdate();
   EXPECT_EQ(presence.Armed(), 2) << "armed again once the first has fired";
   presence.rig.host.Advance(3.0);
@@ -81,7 +83,7 @@ TEST(PartiesPresenceTest, APendingPublicationIsArmedOnceAndWithoutAPartySendsNot
 TEST(PartiesPresenceTest, TheOpenPartysPresenceIsSentOnlyWhenItChanges) {
   PresenceRig presence;
   PartiesLobbyBackend& backend = presence.backend;
-  backend.openPartyFlag.Set(true);
+  PartiesLobbyBackendTesting::OpenPartyFlag(backend).Set(true);
   const std::string empty = std::string(kChatMe) + R"( {"jyx":{"pty":""},"summonerId":77})";
   const std::string twoMembers =
       std::string(kChatMe) +
@@ -109,7 +111,7 @@ TEST(PartiesPresenceTest, TheOpenPartysPresenceIsSentOnlyWhenItChanges) {
   };
   for (const Step& step : steps) {
     SCOPED_TRACE(step.label);
-    backend.player.currentParty = step.party;
+    Lobby::PartiesBackendTesting::Player(backend).currentParty = step.party;
     const std::size_t mark = presence.rig.Mark();
     backend.PublishPartyPresence();
     EXPECT_EQ(presence.rig.Entries({kChatMe}, mark), step.sent);
@@ -119,8 +121,8 @@ TEST(PartiesPresenceTest, TheOpenPartysPresenceIsSentOnlyWhenItChanges) {
 TEST(PartiesPresenceTest, NothingIsPublishedBeforeLoginOrOutsideTheAllowedPhases) {
   PresenceRig presence;
   PartiesLobbyBackend& backend = presence.backend;
-  backend.openPartyFlag.Set(true);
-  backend.player.currentParty = OpenParty({5});
+  PartiesLobbyBackendTesting::OpenPartyFlag(backend).Set(true);
+  Lobby::PartiesBackendTesting::Player(backend).currentParty = OpenParty({5});
   LobbyPluginTesting::LocalSummonerId(*presence.rig.plugin) = 0;
   const std::size_t mark = presence.rig.Mark();
   backend.PublishPartyPresence();

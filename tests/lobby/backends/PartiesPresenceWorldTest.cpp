@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "lobby/core/PartiesBackendTesting.h"
 #include "tests/lobby/backends/PartiesEndpointsTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 
@@ -59,7 +60,7 @@ class PartiesPresenceWorldTest : public PartiesEndpointsTesting::PartiesEndpoint
   }
   // A notification of the stored state, one version newer, changed by `change`.
   void Notify(const std::function<void(Api::PlayerDto&)>& change) {
-    Api::PlayerDto player = Backend().player;
+    Api::PlayerDto player = Lobby::PartiesBackendTesting::Player(Backend());
     player.version += 1;
     player.currentParty->version += 1;
     change(player);

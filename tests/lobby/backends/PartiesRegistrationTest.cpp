@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "lobby/backends/PartiesLobbyBackendTesting.h"
+#include "lobby/core/LobbyTimerNames.h"
+#include "lobby/core/PartiesBackendTesting.h"
 #include "tests/lobby/backends/PartiesStateTesting.h"
 
 namespace Zarn::Client::Lobby {
@@ -94,8 +97,8 @@ TEST_F(PartiesRegistrationTest, ACompleteWorldRegistersDuringStartAndTakesTheShu
   }
   EXPECT_THAT(w.SentWithMethods(kLockPath), ElementsAre(std::string(kPut)));
   EXPECT_THAT(w.Logged("shutdown lock"), ElementsAre("3|Registered shutdown lock with jyx-login"));
-  EXPECT_NE(w.Backend().player.createdAt, 0u);
-  EXPECT_EQ(w.Backend().player.puuid, kPuuid);
+  EXPECT_NE(Lobby::PartiesBackendTesting::Player(w.Backend()).createdAt, 0u);
+  EXPECT_EQ(Lobby::PartiesBackendTesting::Player(w.Backend()).puuid, kPuuid);
 }
 
 TEST_F(PartiesRegistrationTest, RegistrationFollowsTheFlagItsOverrideAndThePlatformId) {
@@ -163,8 +166,8 @@ TEST_F(PartiesRegistrationTest, AFailedRegistrationEmptiesTheStateAndRetriesUnti
     EXPECT_THAT(w.Logged("Parties registration failure"),
                 ElementsAre("2|Parties registration failure: BROKEN"));
     EXPECT_THAT(w.Telemetry("parties-service"), Contains(HasSubstr("register_player")));
-    EXPECT_EQ(w.Backend().player.createdAt, 0u);
-    EXPECT_TRUE(w.Backend().player.puuid.empty());
+    EXPECT_EQ(Lobby::PartiesBackendTesting::Player(w.Backend()).createdAt, 0u);
+    EXPECT_TRUE(Lobby::PartiesBackendTesting::Player(w.Backend()).puuid.empty());
     EXPECT_THAT(w.SentWithMethods(kLockPath), ElementsAre());
     EXPECT_THAT(w.TimerDelays(kRegistrationRetryTimer), ElementsAre(DoubleNear(c.retry, 1e-6)));
 
@@ -172,7 +175,7 @@ TEST_F(PartiesRegistrationTest, AFailedRegistrationEmptiesTheStateAndRetriesUnti
     EXPECT_EQ(Registrations(w), 1u);
     w.host_.Advance(1.0);
     EXPECT_EQ(Registrations(w), 2u);
-    EXPECT_NE(w.Backend().player.createdAt, 0u);
+    EXPECT_NE(Lobby::PartiesBackendTesting::Player(w.Backend()).createdAt, 0u);
     // The success ended the retries.
     w.host_.Advance(c.retry * 3);
     EXPECT_EQ(Registrations(w), 2u);
@@ -192,7 +195,7 @@ TEST_F(PartiesRegistrationTest, ASessionWithoutSummonerDeregistersOutOfThePartyL
     PartiesWorld& w = Fresh();
     w.AllowLobbies();
     w.Start();
-    ASSERT_NE(w.Backend().player.createdAt, 0u);
+    ASSERT_NE(Lobby::PartiesBackendTesting::Player(w.Backend()).createdAt, 0u);
     ASSERT_TRUE(w.Plugin().SetPartyLobbyActive(true));
     ASSERT_EQ(w.State(), "PartyLobby");
     w.SetPhase(c.phase);
@@ -213,8 +216,8 @@ TEST_F(PartiesRegistrationTest, ASessionWithoutSummonerDeregistersOutOfThePartyL
     EXPECT_THAT(w.SentWithMethods(kLockPath, requests), ElementsAre(std::string(kDelete)));
     EXPECT_THAT(w.Logged("shutdown lock", logs),
                 ElementsAre("3|Removed shutdown lock from jyx-login"));
-    EXPECT_EQ(w.Backend().player.createdAt, 0u);
-    EXPECT_TRUE(w.Backend().player.puuid.empty());
+    EXPECT_EQ(Lobby::PartiesBackendTesting::Player(w.Backend()).createdAt, 0u);
+    EXPECT_TRUE(Lobby::PartiesBackendTesting::Player(w.Backend()).puuid.empty());
     EXPECT_EQ(w.State(), "OutOfLobby");
   }
 }
@@ -223,18 +226,18 @@ TEST_F(PartiesRegistrationTest, ThePreShutdownNoticeAndTheShutdownDeregister) {
   PartiesWorld& w = Fresh();
   w.host_.SeedResource("/zarnclient/pre-shutdown/begin", "{}");
   w.Start();
-  ASSERT_NE(w.Backend().player.createdAt, 0u);
+  ASSERT_NE(Lobby::PartiesBackendTesting::Player(w.Backend()).createdAt, 0u);
   std::size_t mark = w.PartiesMark();
   std::size_t requests = w.Mark();
   w.host_.SetResource("/zarnclient/pre-shutdown/begin", R"({"begun":true})");
   w.host_.RunDue();
   EXPECT_THAT(w.PartiesSent(mark), ElementsAre("DELETE v1/players/puuid-stand-in"));
   EXPECT_THAT(w.SentWithMethods(kLockPath, requests), ElementsAre(std::string(kDelete)));
-  EXPECT_EQ(w.Backend().player.createdAt, 0u);
+  EXPECT_EQ(Lobby::PartiesBackendTesting::Player(w.Backend()).createdAt, 0u);
 
   // Registered again, then the host's shutdown: the service is out of reach by then.
   w.Backend().OnRegistrationInputChanged();
-  ASSERT_NE(w.Backend().player.createdAt, 0u);
+  ASSERT_NE(Lobby::PartiesBackendTesting::Player(w.Backend()).createdAt, 0u);
   mark = w.PartiesMark();
   requests = w.Mark();
   const std::size_t logs = w.LogMark();
@@ -252,8 +255,8 @@ TEST_F(PartiesRegistrationTest, ANewEligibilityHashIsSentWithTheStoredPlayer) {
     SCOPED_TRACE(fails ? "the update fails" : "the update succeeds");
     PartiesWorld& w = Fresh();
     w.Start();
-    ASSERT_NE(w.Backend().player.createdAt, 0u);
-    const std::uint64_t createdAt = w.Backend().player.createdAt;
+    ASSERT_NE(Lobby::PartiesBackendTesting::Player(w.Backend()).createdAt, 0u);
+    const std::uint64_t createdAt = Lobby::PartiesBackendTesting::Player(w.Backend()).createdAt;
     const std::int64_t before = *w.Plugin().GetEligibilityRules().eligibilityHash.Effective();
     if (fails) w.Script("PUT", "v1/players/*", 500, "BROKEN");
     const std::size_t mark = w.PartiesMark();
@@ -273,10 +276,10 @@ TEST_F(PartiesRegistrationTest, ANewEligibilityHashIsSentWithTheStoredPlayer) {
       EXPECT_THAT(w.Logged("eligibility hash update", logs),
                   ElementsAre("2|Parties eligibility hash update failed: BROKEN"));
       EXPECT_EQ(w.Telemetry("parties-service").size(), failures);
-      EXPECT_EQ(w.Backend().player.eligibilityHash, before);
+      EXPECT_EQ(Lobby::PartiesBackendTesting::Player(w.Backend()).eligibilityHash, before);
     } else {
       EXPECT_THAT(w.Logged("eligibility hash update", logs), ElementsAre());
-      EXPECT_EQ(w.Backend().player.eligibilityHash, after);
+      EXPECT_EQ(Lobby::PartiesBackendTesting::Player(w.Backend()).eligibilityHash, after);
     }
   }
 }
@@ -295,13 +298,13 @@ TEST_F(PartiesRegistrationTest, TheSettingsGiveTheDefaultPartyType) {
   };
   PartiesWorld& w = Fresh();
   w.Start();
-  EXPECT_EQ(w.Backend().defaultPartyType, "closed");
+  EXPECT_EQ(PartiesLobbyBackendTesting::DefaultPartyType(w.Backend()), "closed");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.settings);
-    w.Backend().defaultPartyType = "unset";
+    PartiesLobbyBackendTesting::DefaultPartyType(w.Backend()) = "unset";
     w.host_.SetResource("/jyx-settings/v1/account/parties-settings", c.settings);
     w.host_.RunDue();
-    EXPECT_EQ(w.Backend().defaultPartyType, c.type);
+    EXPECT_EQ(PartiesLobbyBackendTesting::DefaultPartyType(w.Backend()), c.type);
   }
 }
 

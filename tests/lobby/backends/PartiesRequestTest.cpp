@@ -10,6 +10,7 @@
 
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/backends/PartiesLobbyBackendTesting.h"
+#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/base/FailureTesting.h"
 #include "tests/lobby/backends/PartiesHostTesting.h"
 
@@ -26,17 +27,17 @@ class PartiesRequestTest : public PartiesHostTest {
     PartiesHostTest::SetUp();
     PartiesLobbyBackendTesting::Attach(backend_, plugin_);
     // Re-registering makes the client follow the flag.
-    backend_.enabledFlag.Set(true);
+    backend_.EnabledFlag().Set(true);
     StoreParty();
   }
 
   // The stored player in "party-1"; a not-found failure before forgot it.
   void StoreParty() {
-    backend_.player = Api::PlayerDto{};
-    backend_.player.puuid = "puuid-a";
-    backend_.player.createdAt = 1;
-    backend_.player.currentParty.emplace();
-    backend_.player.currentParty->partyId = "party-1";
+    Lobby::PartiesBackendTesting::Player(backend_) = Api::PlayerDto{};
+    Lobby::PartiesBackendTesting::Player(backend_).puuid = "puuid-a";
+    Lobby::PartiesBackendTesting::Player(backend_).createdAt = 1;
+    Lobby::PartiesBackendTesting::Player(backend_).currentParty.emplace();
+    Lobby::PartiesBackendTesting::Player(backend_).currentParty->partyId = "party-1";
   }
 
   // The log lines at level 2 that contain `text`.
@@ -129,8 +130,8 @@ TEST_F(PartiesRequestTest, CheckedRequestsNeedAStoredPlayerAndParty) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
     host_.ClearRecords();
-    backend_.player.puuid = c.puuid;
-    if (!c.party) backend_.player.currentParty.reset();
+    Lobby::PartiesBackendTesting::Player(backend_).puuid = c.puuid;
+    if (!c.party) Lobby::PartiesBackendTesting::Player(backend_).currentParty.reset();
     const std::size_t proxied = proxy_.Requests().size();
     EXPECT_THAT(SetCanInvite(), FailsWith(400, c.code));
     EXPECT_THAT(backend_.RequestOrReregister("get health", "GET", "v1/health", BindingProperty()),
@@ -260,16 +261,16 @@ TEST_F(PartiesRequestTest, OnlyNotFoundFailuresReregister) {
     SCOPED_TRACE(line);
     host_.ClearRecords();
     // The client follows the configured flag, whatever it was before.
-    backend_.enabledFlag.Set(false);
-    backend_.client.enabled = true;
+    backend_.EnabledFlag().Set(false);
+    PartiesLobbyBackendTesting::Client(backend_).enabled = true;
     backend_.ReregisterAfterError(Failure(c.code, c.text));
     EXPECT_EQ(ErrorLines(line).size(), c.reregisters ? 1u : 0u);
-    EXPECT_EQ(backend_.client.enabled, !c.reregisters);
+    EXPECT_EQ(PartiesLobbyBackendTesting::Client(backend_).enabled, !c.reregisters);
   }
 
   // Through the wrappers: a not-found answer to a request that re-registers, or to the fetch.
   host_.ClearRecords();
-  backend_.enabledFlag.Set(true);
+  backend_.EnabledFlag().Set(true);
   StoreParty();
   Script("v1/health", Kind::Status, 404, "NOT_FOUND");
   EXPECT_THAT(backend_.RequestOrReregister("get health", "GET", "v1/health", BindingProperty()),

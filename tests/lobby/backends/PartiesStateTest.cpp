@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "host/ResourceEventName.h"
+#include "lobby/core/LobbyTimerNames.h"
+#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/binding/TypedConversions.h"
 #include "tests/lobby/backends/PartiesStateTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
@@ -40,7 +42,7 @@ enum class Via { Notification, Message };
 // The stored state, changed by `change` and made one step newer (the player's and the party's
 // versions), as the service would send it.
 Api::PlayerDto Newer(PartiesWorld& w, const Change& change = nullptr) {
-  Api::PlayerDto player = w.Backend().player;
+  Api::PlayerDto player = Lobby::PartiesBackendTesting::Player(w.Backend());
   player.version += 1;
   if (player.currentParty.has_value()) player.currentParty->version += 1;
   if (change) change(player);
@@ -120,13 +122,14 @@ TEST_F(PartiesStateTest, StatesThatAreNoRepliesAreStoredOnlyInOrder) {
     SCOPED_TRACE(c.label);
     PartiesWorld& w = Fresh();
     w.Start();
-    ASSERT_NE(w.Backend().player.createdAt, 0u);
-    Api::PlayerDto incoming = w.Backend().player;
+    ASSERT_NE(Lobby::PartiesBackendTesting::Player(w.Backend()).createdAt, 0u);
+    Api::PlayerDto incoming = Lobby::PartiesBackendTesting::Player(w.Backend());
     c.change(incoming);
-    const std::string before = Json(w, w.Backend().player);
+    const std::string before = Json(w, Lobby::PartiesBackendTesting::Player(w.Backend()));
     const std::size_t logs = w.LogMark();
     Send(w, incoming, c.via);
-    EXPECT_EQ(Json(w, w.Backend().player), c.stored ? Json(w, incoming) : before);
+    EXPECT_EQ(Json(w, Lobby::PartiesBackendTesting::Player(w.Backend())),
+              c.stored ? Json(w, incoming) : before);
     if (c.logged != nullptr) {
       EXPECT_THAT(w.Logged("out of order", logs), ElementsAre(c.logged));
     } else {
@@ -139,7 +142,7 @@ TEST_F(PartiesStateTest, ExactDuplicatesAreCountedAtTheSamplingRate) {
   PartiesWorld& w = Fresh();
   w.host_.SeedResource(std::string(kConfig) + "NotificationDelaySamplingPercentage", "100.0");
   w.Start();
-  const Api::PlayerDto duplicate = w.Backend().player;
+  const Api::PlayerDto duplicate = Lobby::PartiesBackendTesting::Player(w.Backend());
   for (int i = 0; i < 2; ++i) Send(w, duplicate);
   // A duplicate through the service proxy is counted too, under its own type.
   Send(w, duplicate, Via::Message);
@@ -158,17 +161,18 @@ TEST_F(PartiesStateTest, ExactDuplicatesAreCountedAtTheSamplingRate) {
   other.currentParty->partyId = "another-party";
   Send(w, other);
   EXPECT_EQ(w.Telemetry("parties-update-duplicate").size(), 3u);
-  EXPECT_EQ(w.Backend().player.currentParty->partyId, duplicate.currentParty->partyId);
+  EXPECT_EQ(Lobby::PartiesBackendTesting::Player(w.Backend()).currentParty->partyId,
+            duplicate.currentParty->partyId);
 }
 
 TEST_F(PartiesStateTest, AnOlderReplyToAnOwnRequestIsStored) {
   PartiesWorld& w = Fresh();
   w.Start();
-  const std::uint64_t serviceVersion = w.Backend().player.version;
+  const std::uint64_t serviceVersion = Lobby::PartiesBackendTesting::Player(w.Backend()).version;
   Send(w, Newer(w, [](Api::PlayerDto& p) { p.version += 5; }));
-  ASSERT_EQ(w.Backend().player.version, serviceVersion + 6);
+  ASSERT_EQ(Lobby::PartiesBackendTesting::Player(w.Backend()).version, serviceVersion + 6);
   w.Backend().FetchPartiesState();
-  EXPECT_EQ(w.Backend().player.version, serviceVersion);
+  EXPECT_EQ(Lobby::PartiesBackendTesting::Player(w.Backend()).version, serviceVersion);
 }
 
 TEST_F(PartiesStateTest, MessagesAreDroppedWhileDisabledOrUnreadable) {
@@ -184,11 +188,11 @@ TEST_F(PartiesStateTest, MessagesAreDroppedWhileDisabledOrUnreadable) {
   EXPECT_EQ(w.Logged("Failed to deserialize party notification", logs).size(), 2u);
 
   // Only a queue restriction: the party state stays.
-  const std::string before = Json(w, w.Backend().player);
+  const std::string before = Json(w, Lobby::PartiesBackendTesting::Player(w.Backend()));
   ASSERT_TRUE(w.parties_.PushQueueRestriction(
       R"({"gatekeeperRestrictions":[{"reason":"QUEUE_DODGER","remainingMillis":1000}]})"));
   w.host_.RunDue();
-  EXPECT_EQ(Json(w, w.Backend().player), before);
+  EXPECT_EQ(Json(w, Lobby::PartiesBackendTesting::Player(w.Backend())), before);
 
   // Disabled: both kinds are dropped after their line.
   const Host::RouteAnswer answer =
@@ -203,7 +207,7 @@ TEST_F(PartiesStateTest, MessagesAreDroppedWhileDisabledOrUnreadable) {
   EXPECT_THAT(w.Logged("Ignoring Parties", disabled),
               ElementsAre("1|Ignoring Parties ZMS messages because service is disabled.",
                           "1|Ignoring Parties client proxy messages because service is disabled."));
-  EXPECT_EQ(w.Backend().player.createdAt, 0u);
+  EXPECT_EQ(Lobby::PartiesBackendTesting::Player(w.Backend()).createdAt, 0u);
 }
 
 TEST_F(PartiesStateTest, AnAcceptedStateTellsTheCommsMembersOnlyWhenTheyChange) {
@@ -211,7 +215,7 @@ TEST_F(PartiesStateTest, AnAcceptedStateTellsTheCommsMembersOnlyWhenTheyChange) 
   w.Start();
   std::size_t published = w.EventMark();
   Send(w, Newer(w, [](Api::PlayerDto& p) { p.currentParty->partyType = "open"; }));
-  ASSERT_EQ(w.Backend().player.currentParty->partyType, "open");
+  ASSERT_EQ(Lobby::PartiesBackendTesting::Player(w.Backend()).currentParty->partyType, "open");
   EXPECT_THAT(w.Payloads(kCommsMembersPath, published), IsEmpty());
 
   Send(w, Newer(w, [](Api::PlayerDto& p) {
@@ -299,7 +303,7 @@ TEST_F(PartiesStateTest, APartyWithoutQueueEndsThePartyLobbyWithAKick) {
       lastQueued.allowedPlayAgain = true;
       LobbyPluginTesting::MutablePlayerStatus(w.Plugin()).lastQueuedLobbyStatus = lastQueued;
     }
-    ASSERT_EQ(w.Backend().player.currentParty->gameMode.queueId, -1);
+    ASSERT_EQ(Lobby::PartiesBackendTesting::Player(w.Backend()).currentParty->gameMode.queueId, -1);
     const std::size_t requests = w.Mark();
     Send(w, Newer(w));
     EXPECT_EQ(w.State(), "OutOfLobby");
@@ -327,9 +331,10 @@ TEST_F(PartiesStateTest, DisablingTheQueuesInThePartyLobbyLeavesIt) {
   const Host::RouteAnswer created = w.Call("POST", "/jyx-lobby/v2/lobby", R"({"queueId":420})");
   ASSERT_FALSE(created.error.has_value()) << *created.error;
   ASSERT_EQ(w.State(), "PartyLobby");
-  ASSERT_EQ(w.Backend().player.currentParty->gameMode.queueId, 420);
+  ASSERT_EQ(Lobby::PartiesBackendTesting::Player(w.Backend()).currentParty->gameMode.queueId, 420);
   w.SetPhase("Lobby");
-  const std::string partyId = w.Backend().player.currentParty->partyId;
+  const std::string partyId =
+      Lobby::PartiesBackendTesting::Player(w.Backend()).currentParty->partyId;
   const std::size_t mark = w.PartiesMark();
   const std::size_t requests = w.Mark();
   const Host::RouteAnswer answer =
@@ -411,8 +416,10 @@ TEST_F(PartiesStateTest, TheLocalMemberIsReadiedAgainInTheLobby) {
            LocalMember(p).ready = c.ready;
            p.currentParty->activityLocked = c.locked;
          }));
-    const std::string ready = "PUT /v1/parties/" + w.Backend().player.currentParty->partyId +
-                              "/members/" + kPuuid + "/ready";
+    const std::string ready =
+        "PUT /v1/parties/" +
+        Lobby::PartiesBackendTesting::Player(w.Backend()).currentParty->partyId + "/members/" +
+        kPuuid + "/ready";
     if (c.sent) {
       ASSERT_THAT(w.PartiesSent(mark), ElementsAre(ready));
       EXPECT_EQ(w.parties_.Records().back().body, "true");
@@ -484,7 +491,7 @@ TEST_F(PartiesStateTest, ANotFoundStateRegistersAgain) {
   std::optional<Api::PlayerDto> storedAtLock;
   Host::ScriptedReply lock;
   lock.uses = 1;
-  lock.during = [&] { storedAtLock = w.Backend().player; };
+  lock.during = [&] { storedAtLock = Lobby::PartiesBackendTesting::Player(w.Backend()); };
   w.host_.ScriptReply(kLockPath, lock);
   const std::size_t mark = w.PartiesMark();
   const std::size_t logs = w.LogMark();
@@ -497,13 +504,13 @@ TEST_F(PartiesStateTest, ANotFoundStateRegistersAgain) {
   EXPECT_EQ(storedAtLock->createdAt, 0u);
   EXPECT_TRUE(storedAtLock->puuid.empty());
   EXPECT_FALSE(storedAtLock->currentParty.has_value());
-  EXPECT_NE(w.Backend().player.createdAt, 0u);
+  EXPECT_NE(Lobby::PartiesBackendTesting::Player(w.Backend()).createdAt, 0u);
 }
 
 TEST_F(PartiesStateTest, ANotificationDuringAnOwnRequestGivesWayToItsReply) {
   PartiesWorld& w = Fresh();
   w.Start();
-  const std::uint64_t serviceVersion = w.Backend().player.version;
+  const std::uint64_t serviceVersion = Lobby::PartiesBackendTesting::Player(w.Backend()).version;
   Host::PartiesScript late;
   late.method = "GET";
   late.path = "v1/players/*";
@@ -517,11 +524,11 @@ TEST_F(PartiesStateTest, ANotificationDuringAnOwnRequestGivesWayToItsReply) {
         Host::ResourceEventName(kNotificationsPath),
         R"({"uri":")" + std::string(kNotificationsPath) + R"(","eventType":"Update","data":)" +
             PartiesWorld::NotificationJson(R"({"player":)" + Json(w, newer) + "}") + "}");
-    storedMeanwhile = w.Backend().player.version;
+    storedMeanwhile = Lobby::PartiesBackendTesting::Player(w.Backend()).version;
   });
   w.Backend().FetchPartiesState();
   EXPECT_EQ(storedMeanwhile, newer.version);
-  EXPECT_EQ(w.Backend().player.version, serviceVersion);
+  EXPECT_EQ(Lobby::PartiesBackendTesting::Player(w.Backend()).version, serviceVersion);
 }
 
 TEST_F(PartiesStateTest, AStateStoredWhileAnOlderOneWaitsIsKept) {
@@ -549,7 +556,7 @@ TEST_F(PartiesStateTest, AStateStoredWhileAnOlderOneWaitsIsKept) {
   const std::size_t logs = w.LogMark();
   Send(w, older);
   ASSERT_TRUE(injected);
-  EXPECT_EQ(Json(w, w.Backend().player), Json(w, newer));
+  EXPECT_EQ(Json(w, Lobby::PartiesBackendTesting::Player(w.Backend())), Json(w, newer));
   EXPECT_THAT(w.Logged("out of order", logs), ElementsAre("1|Parties state version out of order."));
 }
 

@@ -13,7 +13,6 @@
 #include "host/PartiesService.h"
 #include "host/RouteCaller.h"
 #include "lobby/backends/PartiesLobbyBackend.h"
-#include "lobby/core/LobbyFlow.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "tests/lobby/core/DefaultWorldRig.h"
 

@@ -193,12 +193,12 @@ TEST(TeamBuilderLobbyControllerTest, OnlyARisingCounterChangesTheLifetimeAndRepu
   TeamBuilderLobbyController& controller = rig.TeamBuilder();
   rig.host.SetResource(kCountdownPath, CountdownJson(90000, 2));
   rig.host.RunDue();
-  EXPECT_EQ(controller.lobbyLifetime, 90);
+  EXPECT_EQ(controller.LobbyLifetime(), 90);
 
   std::size_t mark = rig.Mark();
   rig.host.SetResource(kCountdownPath, CountdownJson(120500, 3));
   rig.host.RunDue();
-  EXPECT_EQ(controller.lobbyLifetime, 120) << "timer / 1000";
+  EXPECT_EQ(controller.LobbyLifetime(), 120) << "timer / 1000";
   EXPECT_EQ(controller.Countdown().counter, 3);
   const Names published = Countdowns(rig, mark);
   ASSERT_EQ(published.size(), 2u);
@@ -211,7 +211,7 @@ TEST(TeamBuilderLobbyControllerTest, OnlyARisingCounterChangesTheLifetimeAndRepu
     mark = rig.Mark();
     rig.host.SetResource(kCountdownPath, CountdownJson(30000, counter));
     rig.host.RunDue();
-    EXPECT_EQ(controller.lobbyLifetime, 120) << "not even the lifetime";
+    EXPECT_EQ(controller.LobbyLifetime(), 120) << "not even the lifetime";
     EXPECT_EQ(Countdowns(rig, mark), Names{});
   }
 
@@ -240,7 +240,7 @@ TEST(TeamBuilderLobbyControllerTest, OnlyARisingCounterChangesTheLifetimeAndRepu
     timer += 1000;
     rig.host.SetResource(kCountdownPath, CountdownJson(timer, 1));
     rig.host.RunDue();
-    EXPECT_EQ(controller.lobbyLifetime, timer / 1000) << "the next lobby's first countdown";
+    EXPECT_EQ(controller.LobbyLifetime(), timer / 1000) << "the next lobby's first countdown";
   }
 }
 
@@ -262,7 +262,7 @@ TEST(TeamBuilderLobbyControllerTest, UnsubscribeDropsBothObservations) {
   rig.host.SetResource(kCountdownPath, CountdownJson(90000, 5));
   rig.host.RunDue();
   EXPECT_EQ(controller.Countdown().counter, 0) << "no longer observed";
-  EXPECT_EQ(controller.lobbyLifetime, 2700);
+  EXPECT_EQ(controller.LobbyLifetime(), 2700);
 }
 
 TEST(TeamBuilderLobbyControllerTest, ALobbyUpdateTakesThePluginsInvitationsAndMarksNewMembers) {
@@ -329,7 +329,7 @@ TEST(TeamBuilderLobbyControllerTest, ACountdownDuringTheCreationSetsTheNewLobbys
   rig.host.OnYield(2, [&] { rig.host.SetResource(kCountdownPath, CountdownJson(1500000, 1)); });
   const std::size_t mark = rig.Mark();
   rig.CreateLobby(440);
-  EXPECT_EQ(rig.TeamBuilder().lobbyLifetime, 1500);
+  EXPECT_EQ(rig.TeamBuilder().LobbyLifetime(), 1500);
   const Names published = Countdowns(rig, mark);
   ASSERT_FALSE(published.empty());
   EXPECT_NE(published[0].find(R"("data":1500,)"), std::string::npos) << published[0];

@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "lobby/core/LobbyAnalytics.h"
+#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/binding/JsonText.h"
 #include "sdk/platform/WallClockTesting.h"
+#include "tests/lobby/core/GameflowAnswers.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 
 namespace Zarn::Client::Lobby {
@@ -80,7 +82,7 @@ class AnalyticsTest : public ::testing::Test {
     counts.numFriendsMobile = 4;
     Analytics().friendCounts.Update(PluginResourceEventType::Create, counts);
 
-    Api::PlayerDto& player = rig().factory->parties->player;
+    Api::PlayerDto& player = Lobby::PartiesBackendTesting::Player(*rig().factory->parties);
     player.puuid = "pu-11";
     player.summonerId = 11;
     player.createdAt = 1;
@@ -110,9 +112,7 @@ class AnalyticsTest : public ::testing::Test {
       view.members.push_back(member);
     }
     rig().factory->parties->getLobbyResult = view;
-    Host::ScriptedReply allowed;
-    allowed.json = "true";
-    rig().host.ScriptReply("/jyx-gameflow/v1/session/request-lobby", allowed);
+    Host::Testing::AnswerLobbyRequests(rig().host);
     ASSERT_TRUE(plugin.SetPartyLobbyActive(true));
     ASSERT_EQ(plugin.ActiveBackend(), plugin.GetPartiesBackend());
   }
@@ -313,7 +313,7 @@ TEST_F(AnalyticsTest, EachMissingInputLogsItsLineAndSendsNothing) {
         .Update(PluginResourceEventType::Delete, {});
   };
   const auto noParty = [](AnalyticsTest& t) {
-    t.rig().factory->parties->player.currentParty.reset();
+    Lobby::PartiesBackendTesting::Player(*t.rig().factory->parties).currentParty.reset();
   };
   const auto lobbyFails = [](AnalyticsTest& t) {
     t.rig().factory->parties->getLobbyResult = Failure(400, "NO_QUEUE_SELECTED");
@@ -386,7 +386,7 @@ TEST_F(AnalyticsTest, ASessionSendsEachEndFromItsStartAndNeverAClockSetBack) {
   EXPECT_EQ(Analytics().toggleSession.numOfToggles, 0);
   EXPECT_EQ(Analytics().toggleStartTransition, "create-party");
   Analytics().toggleSession.numOfToggles += 2;
-  rig().factory->parties->player.currentParty->partyType = "closed";
+  Lobby::PartiesBackendTesting::Player(*rig().factory->parties).currentParty->partyType = "closed";
   const AnalyticsEventFields fields = Fields("jyx-toggle-open-party");
   const std::size_t mark = TelemetryMark();
   struct End {

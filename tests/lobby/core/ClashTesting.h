@@ -105,7 +105,7 @@ class ClashTest : public GameflowTest {
     W().EnterArrangedLobbyAsOwner();
     W().V1Lobby().invitationId = "INV-1";
     Rebuild();
-    ASSERT_EQ(P().ActiveBackend(), P().GetPlatformBackend());
+    ASSERT_EQ(P().ActiveBackend(), LobbyPluginTesting::GetPlatformBackend(P()));
   }
 
   bool allowLobbies_ = true;

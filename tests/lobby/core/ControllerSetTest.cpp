@@ -10,6 +10,8 @@
 #include "host/LegacyPlatform.h"
 #include "lobby/core/LegacyChatRoomName.h"
 #include "lobby/core/LobbyController.h"
+#include "lobby/core/LobbyControllerTesting.h"
+#include "lobby/core/WatchedConfigValueTesting.h"
 #include "sdk/base/FailureTesting.h"
 #include "sdk/runtime/LcdsCall.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
@@ -36,8 +38,7 @@ Api::Queue MakeQueue(std::int32_t id, bool teamBuilder = false, std::uint32_t mi
 // Hands `queues` to the plugin as the queue list's observer would, and runs its listener.
 void DeliverQueues(LobbyRig& rig, std::vector<Api::Queue> queues) {
   WatchedConfigValue<std::vector<Api::Queue>>& watched = LobbyPluginTesting::Queues(*rig.plugin);
-  watched.value = std::move(queues);
-  watched.hasValue = true;
+  WatchedConfigValueTesting::Store(watched, std::move(queues));
   rig.plugin->OnQueuesChanged();
 }
 
@@ -98,7 +99,7 @@ TEST(ControllerSetTest, StartMakesFourControllersSubscribesThreeAndASecondSetRep
                                       "custom.Subscribe"}));
   for (LobbyController* controller : {static_cast<LobbyController*>(rig.factory->teamBuilder.get()),
                                       static_cast<LobbyController*>(rig.factory->invalid.get())}) {
-    EXPECT_EQ(controller->plugin, rig.plugin.get());
+    EXPECT_EQ(LobbyControllerTesting::Services(*controller), rig.plugin.get());
   }
   DeliverQueues(rig, {MakeQueue(420, true), MakeQueue(430)});
   const std::shared_ptr<FakeLobbyController> oldArranged = rig.factory->arranged;

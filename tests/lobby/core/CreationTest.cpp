@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "lobby/core/LobbyFlow.h"
+#include "tests/lobby/core/GameflowAnswers.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 
 namespace Zarn::Client::Testing {
@@ -18,16 +19,14 @@ using namespace Lobby::LobbyEvents;
 using Lobby::LobbyPluginTesting;
 using Names = std::vector<std::string>;
 
-constexpr char kRequestLobbyPath[] = "/jyx-gameflow/v1/session/request-lobby";
+using Host::Testing::kRequestLobbyPath;
 constexpr char kRequestLobby[] = "request /jyx-gameflow/v1/session/request-lobby";
 constexpr std::uint64_t kLocal = 77;
 
 // A rig whose gameflow plugin allows lobbies, whose queue 420 is known and whose player is 77.
 struct CreationRig {
   CreationRig() {
-    Host::ScriptedReply allowed;
-    allowed.json = "true";
-    rig.host.ScriptReply(kRequestLobbyPath, allowed);
+    Host::Testing::AnswerLobbyRequests(rig.host);
     Lobby::Api::Queue queue;
     queue.id = 420;
     LobbyPluginTesting::Queues(*rig.plugin).Update(PluginResourceEventType::Create, {queue});
@@ -118,7 +117,7 @@ TEST(CreationTest, APostAnswersEachFailureWithItsCodeAnd500ForNone) {
        "OutOfLobby"},
       {"preparation, 409", Failure(409, "busy party"), none, none, 409, "busy party", false,
        "OutOfLobby"},
-      {"change, no code", none, Failure(0, "Not built: X"), none, 500, "Not built: X", true,
+      {"change, no code", none, Failure(0, "no change"), none, 500, "no change", true,
        "OutOfLobby"},
       {"change, 503", none, Failure(503, "down"), none, 503, "down", true, "OutOfLobby"},
       {"read after creation, no code", none, none, Failure(0, "no view"), 500, "no view", false,
@@ -219,9 +218,7 @@ TEST(CreationTest, CreateLobbyFailuresFireTheFailureEventAfterTheRequestedOne) {
     SCOPED_TRACE(c.label);
     LobbyRig rig;
     if (c.gameflowAllows) {
-      Host::ScriptedReply allowed;
-      allowed.json = "true";
-      rig.host.ScriptReply(kRequestLobbyPath, allowed);
+      Host::Testing::AnswerLobbyRequests(rig.host);
     }
     Lobby::Api::Lobby requested;
     requested.queueId = c.queueId;
@@ -271,7 +268,7 @@ TEST(CreationTest, JoiningAnOpenPartyFromASoloLobbyLeavesItAndQuitsItsState) {
     std::string state;
   };
   const std::vector<Case> cases = {
-      {"join fails", Failure(0, "Not built: JoinOpenParty"), 500, "OutOfLobby"},
+      {"join fails", Failure(0, "party full"), 500, "OutOfLobby"},
       {"join succeeds", MaybeType<Failure, void>::Success(), 0, "PartyLobby"},
   };
   for (const Case& c : cases) {
@@ -370,7 +367,7 @@ TEST(CreationReentryTest, AQueueListDeliveredDuringThePostIsRebuiltOnceWhenThePo
   rig.host.OnYield(2, [&] {
     rebuildsAtYield = rig.Rebuilds(mark);
     depthAtYield = LobbyPluginTesting::BatchDepth(*rig.plugin);
-    queuesKnownAtYield = LobbyPluginTesting::Queues(*rig.plugin).hasValue;
+    queuesKnownAtYield = LobbyPluginTesting::Queues(*rig.plugin).HasValue();
   });
   HttpResult<Lobby::Api::LobbyDto> reply = rig.plugin->HandlePostLobby(Change(420));
   EXPECT_TRUE(reply.response.ok) << reply.response.message;

@@ -27,6 +27,7 @@
 #include "lobby/core/LobbyPlugin.h"
 #include "sdk/platform/SteadyClockTesting.h"
 #include "sdk/platform/WallClockTesting.h"
+#include "tests/lobby/core/GameflowAnswers.h"
 #include "tests/lobby/core/HostRecordSearches.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 #include "tests/sdk/runtime/HostedPluginTesting.h"
@@ -35,7 +36,7 @@ namespace Zarn::Client::Lobby::WorldTesting {
 
 inline constexpr char kGameflowSessionPath[] = "/jyx-gameflow/v1/session";
 inline constexpr char kGameflowEventPath[] = "/jyx-gameflow/v1/session/event";
-inline constexpr char kRequestLobbyPath[] = "/jyx-gameflow/v1/session/request-lobby";
+using Host::Testing::kRequestLobbyPath;
 
 // Compact JSON of `value`.
 inline std::string Compact(const rapidjson::Value& value) {
@@ -107,11 +108,7 @@ class DefaultWorldRig {
   }
   void SetPhase(const std::string& phase) { SetSession(R"({"phase":")" + phase + R"("})"); }
   // Lets the gameflow plugin allow the next eight lobbies.
-  void AllowLobbies() {
-    Host::ScriptedReply allowed;
-    allowed.json = "true";
-    for (int i = 0; i < 8; ++i) host_.ScriptReply(kRequestLobbyPath, allowed);
-  }
+  void AllowLobbies() { Host::Testing::AnswerLobbyRequests(host_, true, 8); }
   // Calls the plugin's route as the host does, and runs what is due.
   Host::RouteAnswer Call(const char* method, const std::string& path,
                          const std::string& body = "") {
@@ -122,14 +119,18 @@ class DefaultWorldRig {
     host_.RunDue();
     return answer;
   }
-  // Adds one parties script for `path`, answered during the post.
+  // Adds one parties script for `path`, answered at `timing` (during the post by default).
   void Script(const std::string& path, Host::PartiesScript::Kind kind, std::int32_t status = 500,
-              const std::string& code = "") {
+              const std::string& code = "",
+              Host::ProxyScript::Timing timing = Host::ProxyScript::Timing::DuringPost,
+              int yield = 1) {
     Host::PartiesScript script;
     script.path = path;
     script.kind = kind;
     script.httpStatus = status;
     script.errorCode = code;
+    script.timing = timing;
+    script.yield = yield;
     parties_.AddScript(script);
   }
   // Adds a parties script answering `uses` requests `method path` with `status`.

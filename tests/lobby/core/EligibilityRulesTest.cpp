@@ -68,7 +68,7 @@ std::int64_t Hash(LobbyRig& rig) {
 
 // Appends to `told` every hash the hash's listeners are told of from now on.
 void RecordHashes(LobbyRig& rig, std::vector<std::int64_t>& told) {
-  Rules(rig).eligibilityHash.listeners.push_back([&rig, &told] { told.push_back(Hash(rig)); });
+  Rules(rig).eligibilityHash.AddListener([&rig, &told] { told.push_back(Hash(rig)); });
 }
 
 Names PremadeLines(const LobbyRig& rig, std::size_t from) {
@@ -87,7 +87,7 @@ TEST(EligibilityRulesTest, ADeleteOfTheSummonerBeforeAnyObservesNothing) {
   rig.host.RunDue();
   EXPECT_EQ(PremadeLines(rig, mark), Names{Incomplete(" (summoner) (champ counts) (leagues)")});
   EXPECT_TRUE(rig.Entries({"request /jyx-champions", "request /jyx-leagues"}).empty());
-  EXPECT_EQ(Rules(rig).championCounts.module, nullptr);
+  EXPECT_EQ(Rules(rig).championCounts.Module(), nullptr);
   EXPECT_EQ(Hash(rig), 0) << "the default until the inputs are complete";
 }
 
@@ -98,8 +98,8 @@ TEST(EligibilityRulesTest, ASummonerWithoutCountsNamesOnlyTheCounts) {
   const std::size_t mark = rig.Mark();
   Set(rig, kSummonerPath, kSummoner);
   EXPECT_EQ(PremadeLines(rig, mark), (Names{kInitializing, Incomplete(" (champ counts)")}));
-  EXPECT_EQ(Rules(rig).championCounts.path, kCountsPath);
-  EXPECT_EQ(Rules(rig).leagues.path, kLeaguesPath);
+  EXPECT_EQ(Rules(rig).championCounts.Path(), kCountsPath);
+  EXPECT_EQ(Rules(rig).leagues.Path(), kLeaguesPath);
   EXPECT_TRUE(told.empty());
 
   // The counts arrive; the leagues never did and count as the empty list.
@@ -171,8 +171,8 @@ TEST(EligibilityRulesTest, OnlyAChangedInputGivesANewHash) {
     }
   }
   EXPECT_EQ(Hash(rig), kHash) << "the hash depends on the inputs alone";
-  EXPECT_EQ(Rules(rig).championCounts.path, kCountsPath) << "the first summoner's paths stay";
-  EXPECT_EQ(Rules(rig).leagues.path, kLeaguesPath);
+  EXPECT_EQ(Rules(rig).championCounts.Path(), kCountsPath) << "the first summoner's paths stay";
+  EXPECT_EQ(Rules(rig).leagues.Path(), kLeaguesPath);
 
   // Without counts the inputs are incomplete; the hash stays.
   const std::size_t mark = rig.Mark();
@@ -278,7 +278,7 @@ TEST(EligibilityRulesTest, APassNestedInAWaitingHashListenerEndsAtTheNewestInput
   rig.host.ScriptReply("/test/v1/slow", slow);
   std::vector<std::int64_t> told;
   std::vector<bool> completed;
-  Rules(rig).eligibilityHash.listeners.push_back([&] {
+  Rules(rig).eligibilityHash.AddListener([&] {
     told.push_back(Hash(rig));
     if (told.size() == 1) {
       rig.host.OnYield(1, [&rig] { rig.host.SetResource(kCountsPath, kCounts); });

@@ -38,7 +38,7 @@ using WorldTesting::Publication;
 // Records what the plugin hands a stand-in controller's game update, and answers `result`.
 class RecordingController final : public LobbyController {
  public:
-  explicit RecordingController(LobbyPlugin* owner) : LobbyController(owner) {}
+  explicit RecordingController(LobbyServices* owner) : LobbyController(owner) {}
 
   MaybeType<Failure, Api::Lobby> CreateLobby(const Api::Lobby& /*requested*/) override {
     return Failure(500, "stand-in");
@@ -90,18 +90,18 @@ class GameflowFactory final : public LobbyComponentFactory {
   std::unique_ptr<PlatformBackend> MakePlatformBackend() override {
     return real_.MakePlatformBackend();
   }
-  std::shared_ptr<LobbyController> MakeTeamBuilderController(LobbyPlugin* plugin) override {
+  std::shared_ptr<LobbyController> MakeTeamBuilderController(LobbyServices* plugin) override {
     return real_.MakeTeamBuilderController(plugin);
   }
-  std::shared_ptr<LobbyController> MakeArrangedTeamController(LobbyPlugin* plugin) override {
+  std::shared_ptr<LobbyController> MakeArrangedTeamController(LobbyServices* plugin) override {
     if (!recordArranged_) return real_.MakeArrangedTeamController(plugin);
     recording = std::make_shared<RecordingController>(plugin);
     return recording;
   }
-  std::shared_ptr<LobbyController> MakeCustomGameController(LobbyPlugin* plugin) override {
+  std::shared_ptr<LobbyController> MakeCustomGameController(LobbyServices* plugin) override {
     return real_.MakeCustomGameController(plugin);
   }
-  std::shared_ptr<LobbyController> MakeInvalidController(LobbyPlugin* plugin) override {
+  std::shared_ptr<LobbyController> MakeInvalidController(LobbyServices* plugin) override {
     return real_.MakeInvalidController(plugin);
   }
 

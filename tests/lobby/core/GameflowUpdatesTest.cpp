@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "lobby/core/PartiesBackendTesting.h"
+#include "lobby/model/LegacyClassNames.h"
 #include "tests/lobby/core/GameflowTesting.h"
 
 namespace Zarn::Client::Lobby {
@@ -176,8 +178,8 @@ TEST_F(GameflowUpdatesTest, InAClashPartyPlayAgainNeverChanges) {
   SetLastQueuedStatus(false, true, false);
   PartiesBackend* parties = W().Plugin().GetPartiesBackend();
   ASSERT_NE(parties, nullptr);
-  parties->player.currentParty.emplace();
-  parties->player.currentParty->partyType = "clash";
+  Lobby::PartiesBackendTesting::Player(*parties).currentParty.emplace();
+  Lobby::PartiesBackendTesting::Player(*parties).currentParty->partyType = "clash";
   const std::size_t requests = W().Mark();
   const std::size_t logs = W().LogMark();
   SetAvailability(R"({"isAvailable":true})");

@@ -9,7 +9,10 @@
 #include <vector>
 
 #include "lobby/core/LobbyUpdateBatch.h"
+#include "lobby/core/PartiesBackendTesting.h"
+#include "lobby/model/LegacyClassNames.h"
 #include "sdk/binding/JsonText.h"
+#include "tests/lobby/core/GameflowAnswers.h"
 #include "tests/lobby/core/GameflowTesting.h"
 
 namespace Zarn::Client::Lobby {
@@ -162,7 +165,7 @@ TEST_F(InvitationsTest, OfThreeInvitedTheRefusedOneIsDroppedAndTheOthersArePendi
   Answer("inviteBulk", BulkRefusing({6}));
   // Not registered with the parties service: no party to describe.
   ASSERT_NE(W().Plugin().GetPartiesBackend(), nullptr);
-  W().Plugin().GetPartiesBackend()->player.createdAt = 0;
+  Lobby::PartiesBackendTesting::Player(*W().Plugin().GetPartiesBackend()).createdAt = 0;
   const std::size_t events = W().EventMark();
   const std::size_t logs = W().LogMark();
   HttpResult<std::vector<Api::LobbyInvitationDto>> reply =
@@ -242,9 +245,7 @@ TEST_F(InvitationsTest, AFailedBulkCallFailsTheSendAndTheReinvitationsThatUseIt)
 
   // Play again fails its reply with the same message.
   Reset();
-  Host::ScriptedReply allowed;
-  allowed.json = "true";
-  W().host_.ScriptReply("/jyx-gameflow/v1/session/request-lobby", allowed);
+  Host::Testing::AnswerLobbyRequests(W().host_);
   Answer("createArrangedTeamLobby", GroupLobbyStatus());
   Answer("inviteBulk", Refusal("PlatformUnavailableException"));
   Api::LobbyLastQueuedLobby& last = LobbyPluginTesting::LastQueuedLobby(W().Plugin());

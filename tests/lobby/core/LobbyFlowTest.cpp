@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "lobby/core/LobbyFlow.h"
+#include "lobby/core/TournamentCode.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 
 namespace Zarn::Client::Testing {

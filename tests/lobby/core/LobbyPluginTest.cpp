@@ -10,8 +10,12 @@
 #include <vector>
 
 #include "host/CoreScript.h"
+#include "lobby/core/CustomGameRules.h"
 #include "lobby/core/LobbyFlow.h"
+#include "lobby/core/LobbyTimerNames.h"
 #include "lobby/core/LobbyUpdateBatch.h"
+#include "lobby/core/PartiesBackendTesting.h"
+#include "lobby/core/WatchedConfigValueTesting.h"
 #include "sdk/base/FailureTesting.h"
 #include "sdk/runtime/Requests.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
@@ -21,6 +25,7 @@ namespace {
 
 using namespace Lobby::LobbyEvents;
 using Lobby::LobbyPluginTesting;
+using Lobby::WatchedConfigValueTesting;
 using Names = std::vector<std::string>;
 
 constexpr char kGameflowEventPath[] = "/jyx-gameflow/v1/session/event";
@@ -42,7 +47,7 @@ Host::ScriptedReply Refusal(uint32_t status) {
 TEST(LobbyPluginTest, StartRunsItsStepsInOrderInsideOneBatch) {
   LobbyRig rig;
   EXPECT_EQ(
-      rig.Entries({"log LobbyFlow", "log Not built", "parties.", "platform."}),
+      rig.Entries({"log LobbyFlow", "parties.", "platform."}),
       (Names{Entering("LobbyFlow"), Entering("OutOfLobby"), "parties.Start", "platform.SetPlugin",
              // The closing batch's rebuild.
              "parties.BuildReceivedInvitations", "parties.SchedulePresenceUpdate",
@@ -58,8 +63,8 @@ TEST(LobbyPluginTest, StartRunsItsStepsInOrderInsideOneBatch) {
 void WatchEverythingShutdownDrops(LobbyRig& rig) {
   Lobby::LobbyPlugin& plugin = *rig.plugin;
   auto watch = [&plugin](auto& value, const char* path) {
-    value.module = &plugin;
-    value.listeners.push_back([] {});
+    value.SetModule(&plugin);
+    value.AddListener([] {});
     value.Watch(path);
   };
   watch(LobbyPluginTesting::Analytics(plugin).friends, "/jyx-chat/v1/friends");
@@ -67,8 +72,8 @@ void WatchEverythingShutdownDrops(LobbyRig& rig) {
   watch(LobbyPluginTesting::Eligibility(plugin).championCounts,
         "/jyx-champions/v1/inventories/9/champions-playable-count");
   watch(LobbyPluginTesting::Eligibility(plugin).leagues, "/jyx-leagues/v1/summoner-leagues/9");
-  watch(rig.factory->parties->loginSession, "/jyx-login/v1/session");
-  watch(rig.factory->parties->enabledFlag, "/jyx-platform-config/v1/namespaces/Parties/Enabled");
+  watch(Lobby::PartiesBackendTesting::LoginSession(*rig.factory->parties), "/jyx-login/v1/session");
+  watch(rig.factory->parties->EnabledFlag(), "/jyx-platform-config/v1/namespaces/Parties/Enabled");
   watch(LobbyPluginTesting::CurrentSummoner(plugin), "/jyx-summoner/v1/current-summoner");
   watch(LobbyPluginTesting::PlatformId(plugin),
         "/jyx-platform-config/v1/namespaces/LoginDataPacket/platformId");
@@ -120,10 +125,12 @@ TEST(LobbyPluginTest, ShutdownInAPartyLobbyDropsDeregistersLeavesAndDeletesInOrd
     for (const std::string& entry : rest) EXPECT_TRUE(entry.starts_with("unsubscribe ")) << entry;
     EXPECT_EQ(rig.plugin->GetStateMachine().GetCurrentState(), nullptr);
     EXPECT_EQ(rig.plugin->GetPartiesBackend(), nullptr);
-    EXPECT_EQ(rig.plugin->GetPlatformBackend(), nullptr);
+    EXPECT_EQ(LobbyPluginTesting::GetPlatformBackend(*rig.plugin), nullptr);
     EXPECT_EQ(rig.plugin->ActiveBackend(), nullptr);
-    EXPECT_TRUE(LobbyPluginTesting::Analytics(*rig.plugin).friends.listeners.empty());
-    EXPECT_TRUE(LobbyPluginTesting::PlatformId(*rig.plugin).path.empty());
+    EXPECT_TRUE(
+        WatchedConfigValueTesting::Listeners(LobbyPluginTesting::Analytics(*rig.plugin).friends)
+            .empty());
+    EXPECT_TRUE(LobbyPluginTesting::PlatformId(*rig.plugin).Path().empty());
   }
 }
 
@@ -243,9 +250,9 @@ TEST(LobbyPluginTest, AnOperationRunAtAYieldOfTheGameflowReplyJoinsTheOuterBatch
 TEST(LobbyPluginTest, AWatchedValueChangedWhileItsListenerWaitsKeepsTheNewest) {
   LobbyRig rig;
   Lobby::WatchedConfigValue<std::int32_t> watched;
-  watched.module = rig.plugin.get();
+  watched.SetModule(rig.plugin.get());
   std::vector<std::int32_t> completed;  // the effective value each listener pass ended with
-  watched.listeners.push_back([&] {
+  watched.AddListener([&] {
     const std::int32_t seen = *watched.Effective();
     static_cast<void>(rig.plugin->Request<bool>(HttpMethod::Post, "/test/v1/slow"));
     completed.push_back(seen);
@@ -355,8 +362,7 @@ TEST(LobbyPluginTest, FindQueueLooksInTheEffectiveQueueList) {
   Lobby::Api::Queue fallback;
   fallback.id = 420;
   fallback.name = "default";
-  queues.defaultValue = {fallback};
-  queues.hasDefault = true;
+  queues.SetDefault({fallback});
   ASSERT_TRUE(rig.plugin->FindQueue(420).HasValue());
   EXPECT_EQ(rig.plugin->FindQueue(420)->name, "default");
   Lobby::Api::Queue delivered = fallback;
@@ -376,7 +382,7 @@ TEST(LobbyPluginTest, SmallOperations) {
     SCOPED_TRACE(mutator);
     Lobby::Api::LobbyCustomGameConfiguration configuration;
     configuration.gameMutator = mutator;
-    EXPECT_EQ(Lobby::LobbyPlugin::HasPracticeToolMutator(configuration), practice);
+    EXPECT_EQ(Lobby::HasPracticeToolMutator(configuration), practice);
   }
 
   LobbyRig rig;

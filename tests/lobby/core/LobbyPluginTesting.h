@@ -83,6 +83,10 @@ class LobbyPluginTesting {
     return plugin.cachedLobbyStatus_;
   }
   static bool PartyActive(const LobbyPlugin& plugin) { return plugin.partyActive_; }
+  // Null after Shutdown.
+  static PlatformBackend* GetPlatformBackend(const LobbyPlugin& plugin) {
+    return plugin.platformBackend_.get();
+  }
   static const std::set<std::string>& AbandonedLobbyInvitationIds(const LobbyPlugin& plugin) {
     return plugin.abandonedLobbyInvitationIds_;
   }

@@ -10,7 +10,8 @@
 
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/backends/PartiesLobbyBackendTesting.h"
-#include "lobby/core/CustomGameLobbyBuilder.h"
+#include "lobby/core/CustomGameMembers.h"
+#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/binding/JsonText.h"
 #include "tests/lobby/backends/PartiesHostTesting.h"
 
@@ -207,18 +208,18 @@ TEST_F(MembersTablesTest, CommsMembersAreTheLeaderAndMembersNamedByOneLookup) {
 
 TEST_F(MembersTablesTest, PartyAnalyticsFieldsNeedARegisteredPlayerInAParty) {
   EXPECT_TRUE(backend_.MakePartyAnalyticsFields("parties-invitation").IsFailure());
-  backend_.player.createdAt = 5;
+  Lobby::PartiesBackendTesting::Player(backend_).createdAt = 5;
   MaybeType<Failure, AnalyticsEventFields> noParty =
       backend_.MakePartyAnalyticsFields("parties-invitation");
   ASSERT_TRUE(noParty.IsFailure());
   EXPECT_EQ(noParty.GetFailure().Code(), 500);
   EXPECT_STREQ(noParty.Message(), "INVALID_PARTY");
 
-  backend_.player.currentParty.emplace();
-  backend_.player.currentParty->partyId = "party-1";
-  backend_.player.currentParty->partyType = "open";
-  backend_.player.currentParty->gameMode.queueId = -1;
-  backend_.player.currentParty->activityStartedUtcMillis = 1234;
+  Lobby::PartiesBackendTesting::Player(backend_).currentParty.emplace();
+  Lobby::PartiesBackendTesting::Player(backend_).currentParty->partyId = "party-1";
+  Lobby::PartiesBackendTesting::Player(backend_).currentParty->partyType = "open";
+  Lobby::PartiesBackendTesting::Player(backend_).currentParty->gameMode.queueId = -1;
+  Lobby::PartiesBackendTesting::Player(backend_).currentParty->activityStartedUtcMillis = 1234;
   MaybeType<Failure, AnalyticsEventFields> fields =
       backend_.MakePartyAnalyticsFields("parties-invitation");
   ASSERT_TRUE(fields.HasValue()) << fields.Message();
@@ -227,7 +228,7 @@ TEST_F(MembersTablesTest, PartyAnalyticsFieldsNeedARegisteredPlayerInAParty) {
   EXPECT_EQ(SerializeJson(fields.Value().eventData, nullptr, nullptr),
             R"({"partyId":"party-1","partyType":"open","queueId":-1})");
 
-  backend_.player.createdAt = 0;
+  Lobby::PartiesBackendTesting::Player(backend_).createdAt = 0;
   EXPECT_TRUE(backend_.MakePartyAnalyticsFields("parties-invitation").IsFailure())
       << "a party of an unregistered player counts for nothing";
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "lobby/core/LobbyUpdateBatch.h"
+#include "lobby/model/LegacyClassNames.h"
 #include "tests/lobby/core/GameflowTesting.h"
 
 namespace Zarn::Client::Lobby {

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "lobby/core/LobbyFlow.h"
 #include "sdk/platform/WallClockTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 

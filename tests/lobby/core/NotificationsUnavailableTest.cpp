@@ -8,6 +8,7 @@
 
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/backends/PartiesLobbyBackendTesting.h"
+#include "lobby/core/PartiesBackendTesting.h"
 #include "tests/lobby/backends/PartiesHostTesting.h"
 
 namespace Zarn::Client::Lobby {
@@ -20,11 +21,11 @@ class NotificationsUnavailableTest : public PartiesHostTest {
   void SetUp() override {
     PartiesHostTest::SetUp();
     PartiesLobbyBackendTesting::Attach(backend_, plugin_);
-    backend_.enabledFlag.Set(true);
-    backend_.player.puuid = "puuid-a";
-    backend_.player.createdAt = 1;
-    backend_.player.currentParty.emplace();
-    backend_.player.currentParty->partyId = "party-1";
+    backend_.EnabledFlag().Set(true);
+    Lobby::PartiesBackendTesting::Player(backend_).puuid = "puuid-a";
+    Lobby::PartiesBackendTesting::Player(backend_).createdAt = 1;
+    Lobby::PartiesBackendTesting::Player(backend_).currentParty.emplace();
+    Lobby::PartiesBackendTesting::Player(backend_).currentParty->partyId = "party-1";
   }
 
   PartiesLobbyBackend backend_;

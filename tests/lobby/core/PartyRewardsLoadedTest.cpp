@@ -11,6 +11,7 @@
 #include "host/LegacyPlatform.h"
 #include "host/PluginHost.h"
 #include "host/ServiceProxyService.h"
+#include "tests/lobby/core/GameflowAnswers.h"
 
 namespace Zarn::Host {
 namespace {
@@ -50,9 +51,7 @@ class PartyRewardsLoadedTest : public ::testing::Test {
     host->SeedResource("/jyx-game-queues/v1/queues", "[" + Queue(420) + "," + Queue(430) + "]");
     host->SeedResource("/jyx-login/v1/session",
                        R"({"state":"SUCCEEDED","summonerId":2046,"accountId":9001})");
-    ScriptedReply allowed;
-    allowed.json = "true";
-    host->ScriptReply("/jyx-gameflow/v1/session/request-lobby", allowed);
+    Host::Testing::AnswerLobbyRequests(*host);
     Answer(kConfiguration);
     ASSERT_TRUE(host->Load().accepted);
     ASSERT_TRUE(host->Initialize());

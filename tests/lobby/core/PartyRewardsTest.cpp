@@ -11,6 +11,7 @@
 #include "host/ServiceProxyService.h"
 #include "lobby/core/LobbyFlow.h"
 #include "lobby/core/PartyRewards.h"
+#include "lobby/model/LegacyClassNames.h"
 #include "sdk/binding/JsonText.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 

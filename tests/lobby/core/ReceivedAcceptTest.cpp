@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/lobby/core/GameflowAnswers.h"
 #include "tests/lobby/core/ReceivedTesting.h"
 
 namespace Zarn::Client::Lobby::ReceivedTesting {
@@ -56,11 +57,7 @@ TEST_F(ReceivedTest, AcceptingAnUnknownIdOrOneTheGameflowPluginRefusesChangesNot
   EXPECT_EQ(unknown.status.status, 404);
   EXPECT_EQ(unknown.message, "INVITATION_NOT_FOUND");
 
-  Reset([](Host::PluginHost& host) {
-    Host::ScriptedReply refused;
-    refused.json = "false";
-    host.ScriptReply(kRequestLobbyPath, refused);
-  });
+  Reset([](Host::PluginHost& host) { Host::Testing::AnswerLobbyRequests(host, false); });
   W().PushInvitation("inv-1", "ACTIVE");
   const std::size_t requests = W().Mark();
   const HttpResponse refused = W().Plugin().HandleAcceptReceivedInvitation("inv-1");
@@ -129,9 +126,7 @@ TEST_F(ReceivedTest, FromAGroupLobbyTheOldLobbyIsLeftBeforeTheAccept) {
     allowTwice.json = "true";
     allowTwice.uses = 2;
     h.ScriptReply(kRequestLobbyPath, allowTwice);
-    Host::ScriptedReply refuse;
-    refuse.json = "false";
-    h.ScriptReply(kRequestLobbyPath, refuse);
+    Host::Testing::AnswerLobbyRequests(h, false);
   });
   W().JoinLobby("inv-0", "lobby-1");
   W().PushInvitation("inv-2", "ACTIVE");

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "lobby/core/PartiesBackend.h"
+#include "lobby/core/PartiesBackendTesting.h"
 #include "lobby/core/ReceivedInvitations.h"
 #include "tests/lobby/core/ReceivedTesting.h"
 
@@ -207,7 +208,7 @@ TEST_F(ReceivedTest, MessagesForAnIdWhoseLookupsWaitAreNotLost) {
     });
     const std::string second = c.second;
     W().host_.OnYield(1, [this, second] {
-      ASSERT_TRUE(W().legacy_.Push(kInvitationClass, InvitationJson("inv-1", second)));
+      ASSERT_TRUE(W().legacy_.Push(kInvitationRequestClass, InvitationJson("inv-1", second)));
     });
     const std::size_t events = W().EventMark();
     W().PushInvitation("inv-1", "ACTIVE");
@@ -241,7 +242,7 @@ TEST_F(ReceivedTest, StoredPartyInvitationsJoinTheListAsPartyInvitations) {
     member.gameMode = mode;
     return member;
   };
-  parties->player.parties = std::vector<Api::PartyMemberDto>{
+  Lobby::PartiesBackendTesting::Player(*parties).parties = std::vector<Api::PartyMemberDto>{
       membership("party-2", Api::PartyMemberRoleEnum::HOLD, 999),
       membership("party-0", Api::PartyMemberRoleEnum::MEMBER, 420),
       membership("party-1", Api::PartyMemberRoleEnum::INVITED, 420),

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "lobby/core/PartiesBackend.h"
+#include "lobby/core/PartiesBackendTesting.h"
+#include "lobby/model/LegacyClassNames.h"
 #include "tests/lobby/core/ReceivedTesting.h"
 
 namespace Zarn::Client::Lobby::ReceivedTesting {
@@ -96,7 +98,7 @@ TEST_F(ReceivedTest, TheLatestStatusHandedToTheControllerWins) {
 TEST_F(ReceivedTest, ARemovalOutsideALobbyStillAddsAndPublishesTheNotification) {
   const std::size_t events = W().EventMark();
   const std::size_t logs = W().LogMark();
-  W().Push(kRemovedClass, Removal("KICKED"));
+  W().Push(kRemovedFromLobbyClass, Removal("KICKED"));
   const std::vector<Publication> published = W().Published("/jyx-lobby/v2/notifications", events);
   ASSERT_FALSE(published.empty());
   EXPECT_THAT(published.back().data, HasSubstr(R"("notificationReason":"KICKED")"));
@@ -111,7 +113,7 @@ TEST_F(ReceivedTest, AKickRemovesThePlayerFromTheLobbyAndLeavesIt) {
   W().JoinLobby("inv-0", "lobby-1");
   const std::size_t events = W().EventMark();
   const std::size_t legacy = W().LegacyMark();
-  W().Push(kRemovedClass, Removal("KICKED"));
+  W().Push(kRemovedFromLobbyClass, Removal("KICKED"));
   const std::vector<Publication> countdown = W().Published("/jyx-lobby/v2/lobby/countdown", events);
   ASSERT_FALSE(countdown.empty());
   EXPECT_THAT(countdown.front().data, HasSubstr(R"("countdown":0)"));
@@ -147,7 +149,7 @@ TEST_F(ReceivedTest, DestroyedAndProgressedLobbiesEndTheirWay) {
     Reset();
     W().JoinLobby("inv-0", "lobby-1");
     const std::size_t events = W().EventMark();
-    W().Push(kRemovedClass, Removal(reason));
+    W().Push(kRemovedFromLobbyClass, Removal(reason));
     EXPECT_EQ(W().State(), "OutOfLobby");
     EXPECT_EQ(W().Published("/jyx-lobby/v1/lobby/members", events).size(), 0u);
     const std::vector<Publication> notifications =
@@ -213,14 +215,15 @@ TEST_F(ReceivedTest, OnlyASessionThatIsNotInProgressReachesThePartiesBackend) {
                         R"({"state":"IN_PROGRESS","summonerId":2046,"accountId":9001,)"
                         R"("puuid":"puuid-in-progress"})");
   W().host_.RunDue();
-  EXPECT_EQ(parties->loginSession.value.puuid, "puuid-stand-in");
-  EXPECT_EQ(parties->loginSession.value.state, Api::LoginSessionStates::SUCCEEDED);
+  EXPECT_EQ(Lobby::PartiesBackendTesting::LoginSession(*parties).Value().puuid, "puuid-stand-in");
+  EXPECT_EQ(Lobby::PartiesBackendTesting::LoginSession(*parties).Value().state,
+            Api::LoginSessionStates::SUCCEEDED);
   W().host_.SetResource("/jyx-login/v1/session",
                         R"({"state":"SUCCEEDED","summonerId":2046,"accountId":9001,)"
                         R"("puuid":"puuid-next"})");
   W().host_.RunDue();
-  EXPECT_TRUE(parties->loginSession.hasValue);
-  EXPECT_EQ(parties->loginSession.value.puuid, "puuid-next");
+  EXPECT_TRUE(Lobby::PartiesBackendTesting::LoginSession(*parties).HasValue());
+  EXPECT_EQ(Lobby::PartiesBackendTesting::LoginSession(*parties).Value().puuid, "puuid-next");
 }
 
 }  // namespace

@@ -15,7 +15,9 @@
 #include "host/LegacyPlatform.h"
 #include "host/PluginHost.h"
 #include "lobby/core/LobbyPlugin.h"
+#include "lobby/model/LegacyClassNames.h"
 #include "tests/lobby/core/DefaultWorldRig.h"
+#include "tests/lobby/core/GameflowAnswers.h"
 
 namespace Zarn::Client::Lobby::ReceivedTesting {
 
@@ -23,12 +25,6 @@ inline constexpr std::uint64_t kLocalId = 2046;  // the default world's player
 inline constexpr std::uint64_t kInviterId = 77;
 inline constexpr std::uint64_t kOwnerId = 78;
 inline constexpr char kInviteService[] = "lcdsGameInvitationService";
-inline constexpr char kInvitationClass[] =
-    "com.zarnworks.platform.gameinvite.contract.InvitationRequest";
-inline constexpr char kLobbyStatusClass[] =
-    "com.zarnworks.platform.gameinvite.contract.LobbyStatus";
-inline constexpr char kRemovedClass[] =
-    "com.zarnworks.platform.gameinvite.contract.RemovedFromLobbyNotification";
 inline constexpr char kV1Received[] = "/jyx-lobby/v1/received-invitations/";
 inline constexpr char kV2Received[] = "/jyx-lobby/v2/received-invitations";
 inline constexpr char kFlashPath[] = "/zarnclient/ux-flash";
@@ -87,9 +83,7 @@ class ReceivedWorld : public WorldTesting::DefaultWorldRig {
     if (prepare) prepare(host_);
     host_.SeedResource("/jyx-game-queues/v1/queues", R"([{"id":420,"minLevel":0}])");
     host_.SeedResource(kQueuePath, R"({"id":420,"mapId":11,"gameMode":"CLASSIC"})");
-    Host::ScriptedReply allowed;
-    allowed.json = "true";
-    host_.ScriptReply(kRequestLobbyPath, allowed);
+    Host::Testing::AnswerLobbyRequests(host_);
     Host::ScriptedReply eligible;
     eligible.json = R"([{"queueId":420,"eligible":true,"restrictions":[]}])";
     host_.ScriptReply(kEligibilityPath, eligible);
@@ -112,7 +106,7 @@ class ReceivedWorld : public WorldTesting::DefaultWorldRig {
   void PushInvitation(const std::string& id, const std::string& state,
                       std::uint64_t inviter = kInviterId,
                       const std::string& metaData = kMetaData420) {
-    Push(kInvitationClass, InvitationJson(id, state, inviter, metaData));
+    Push(kInvitationRequestClass, InvitationJson(id, state, inviter, metaData));
   }
   // The legacy platform answers "accept" with a status of `lobbyId`, owned by kOwnerId, whose
   // members are the owner and the local player.

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "lobby/core/LobbyFlow.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 
 namespace Zarn::Client::Testing {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "lobby/core/LobbyFlow.h"
+#include "lobby/core/LobbyControllerTesting.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 

@@ -5,12 +5,14 @@
 #include <vector>
 
 #include "lobby/core/WatchedConfigValue.h"
+#include "lobby/core/WatchedConfigValueTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 
 namespace Zarn::Client::Testing {
 namespace {
 
 using Lobby::WatchedConfigValue;
+using Lobby::WatchedConfigValueTesting;
 using Kind = PluginResourceEventType;
 
 TEST(WatchedConfigValueTest, EffectiveValueFollowsDeliveriesAndTheDefault) {
@@ -27,11 +29,10 @@ TEST(WatchedConfigValueTest, EffectiveValueFollowsDeliveriesAndTheDefault) {
     SCOPED_TRACE(withDefault ? "with a default" : "without a default");
     WatchedConfigValue<int> value;
     if (withDefault) {
-      value.defaultValue = kDefault;
-      value.hasDefault = true;
+      value.SetDefault(kDefault);
     }
     int runs = 0;
-    value.listeners.push_back([&runs] { ++runs; });
+    value.AddListener([&runs] { ++runs; });
     const int* fallback = withDefault ? &kDefault : nullptr;
     const std::vector<Step> steps = {
         {"nothing yet", Kind::Create, 0, fallback, 0},   {"created", Kind::Create, 7, &kSeven, 1},
@@ -57,8 +58,7 @@ TEST(WatchedConfigValueTest, EffectiveValueFollowsDeliveriesAndTheDefault) {
 TEST(WatchedConfigValueTest, AFlagWithNeitherValueNorDefaultIsFalse) {
   WatchedConfigValue<bool> flag;
   EXPECT_FALSE(flag.IsTrue());
-  flag.defaultValue = true;
-  flag.hasDefault = true;
+  flag.SetDefault(true);
   EXPECT_TRUE(flag.IsTrue());
   flag.Update(Kind::Update, false);
   EXPECT_FALSE(flag.IsTrue());
@@ -69,14 +69,14 @@ TEST(WatchedConfigValueTest, AFlagWithNeitherValueNorDefaultIsFalse) {
 TEST(WatchedConfigValueTest, ListenersRunInOrderAndMayChangeTheList) {
   WatchedConfigValue<std::string> value;
   std::vector<std::string> order;
-  value.listeners.push_back([&] { order.push_back("first"); });
-  value.listeners.push_back([&] {
+  value.AddListener([&] { order.push_back("first"); });
+  value.AddListener([&] {
     order.push_back("second");
     // Replaces the list while it runs: the listener's own copy stays valid.
-    value.listeners.clear();
-    value.listeners.push_back([&] { order.push_back("added"); });
+    WatchedConfigValueTesting::Listeners(value).clear();
+    value.AddListener([&] { order.push_back("added"); });
   });
-  value.listeners.push_back([&] { order.push_back("never"); });
+  value.AddListener([&] { order.push_back("never"); });
   value.Set("a");
   EXPECT_EQ(order, (std::vector<std::string>{"first", "second"}));
   value.Set("b");
@@ -87,9 +87,9 @@ TEST(WatchedConfigValueTest, WatchReadsThePresentValueAndDropEndsTheSubscription
   LobbyRig rig;
   rig.host.SeedResource("/test/v1/flag", "true");
   WatchedConfigValue<bool> flag;
-  flag.module = rig.plugin.get();
+  flag.SetModule(rig.plugin.get());
   int runs = 0;
-  flag.listeners.push_back([&runs] { ++runs; });
+  flag.AddListener([&runs] { ++runs; });
   flag.Watch("/test/v1/flag");
   EXPECT_TRUE(flag.IsTrue());
   EXPECT_EQ(runs, 1);
@@ -102,18 +102,18 @@ TEST(WatchedConfigValueTest, WatchReadsThePresentValueAndDropEndsTheSubscription
   EXPECT_EQ(runs, 2) << "a value that does not convert reaches no listener";
   rig.host.DeleteResource("/test/v1/flag");
   rig.host.RunDue();
-  EXPECT_FALSE(flag.hasValue);
+  EXPECT_FALSE(flag.HasValue());
   EXPECT_EQ(runs, 3);
 
   const std::size_t mark = rig.Mark();
   flag.Drop();
-  EXPECT_TRUE(flag.path.empty());
-  EXPECT_TRUE(flag.listeners.empty());
+  EXPECT_TRUE(flag.Path().empty());
+  EXPECT_TRUE(WatchedConfigValueTesting::Listeners(flag).empty());
   EXPECT_EQ(rig.Entries({"unsubscribe"}, mark),
             std::vector<std::string>{"unsubscribe OnJsonApiEvent_test_v1_flag"});
   rig.host.SetResource("/test/v1/flag", "true");
   rig.host.RunDue();
-  EXPECT_FALSE(flag.hasValue) << "nothing arrives after the drop";
+  EXPECT_FALSE(flag.HasValue()) << "nothing arrives after the drop";
   flag.Drop();
   EXPECT_EQ(rig.Entries({"unsubscribe"}, mark).size(), 1u) << "a second drop does nothing";
 }

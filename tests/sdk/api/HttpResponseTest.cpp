@@ -92,31 +92,3 @@ TEST(HttpResponseTest, ResultFromValueOrReply) {
 
 }  // namespace
 }  // namespace Zarn
-
-namespace Zarn {
-namespace {
-
-HttpResponse UnbuiltResponse() { ZARN_NOT_BUILT("UnbuiltResponse", HttpResponse); }
-HttpResult<int> UnbuiltResult() { ZARN_NOT_BUILT("UnbuiltResult", HttpResult<int>); }
-BindingHttpResult UnbuiltBinding() { ZARN_NOT_BUILT("UnbuiltBinding", BindingHttpResult); }
-
-// A default-made reply is a success; an unbuilt route must never answer one.
-TEST(NotBuiltReplyTest, UnbuiltRepliesAnswer500NamingTheOperation) {
-  const HttpResponse response = UnbuiltResponse();
-  EXPECT_FALSE(response.ok);
-  EXPECT_EQ(response.status.status, 500);
-  EXPECT_EQ(response.message, "Not built: UnbuiltResponse");
-
-  const HttpResult<int> result = UnbuiltResult();
-  EXPECT_FALSE(result.response.ok);
-  EXPECT_EQ(result.response.status.status, 500);
-  EXPECT_EQ(result.response.message, "Not built: UnbuiltResult");
-
-  const BindingHttpResult binding = UnbuiltBinding();
-  EXPECT_FALSE(binding.IsOk());
-  EXPECT_EQ(binding.StatusPart().status, 500);
-  EXPECT_EQ(binding.Result().ErrorMessage(), "Not built: UnbuiltBinding");
-}
-
-}  // namespace
-}  // namespace Zarn

@@ -1,0 +1,13 @@
+// Texts of the lobby's own refusals, each written once here.
+#pragma once
+
+namespace Zarn::Client::Lobby {
+
+// The body of the 423 reply when the gameflow plugin refuses a lobby.
+inline constexpr char kGameflowPreventedLobby[] = "Gameflow prevented a lobby.";
+// The reply text when no backend or controller holds the lobby a route needs.
+inline constexpr char kInvalidLobby[] = "INVALID_LOBBY";
+// The legacy exception class of a full lobby, found in a failed acceptance's text.
+inline constexpr char kLobbyFullException[] = "LobbyFullException";
+
+}  // namespace Zarn::Client::Lobby

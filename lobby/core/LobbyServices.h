@@ -1,0 +1,137 @@
+// What the lobby plugin offers its backends and controllers: the lobby records they read, the
+// LobbyFlow machine they drive, the lobby operations they hand work back to, the notifications
+// and publications they make, the lookups, and the SDK runtime for requests, legacy calls,
+// timers and observations. The plugin implements it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "lobby/core/LobbyFlow.h"
+#include "lobby/core/WatchedConfigValue.h"
+#include "lobby/model/LobbyRecords.h"
+#include "lobby/model/LobbyViewRecords.h"
+#include "lobby/model/QueueRecords.h"
+#include "lobby/model/SiblingResourceRecords.h"
+#include "sdk/api/BindingHttpResult.h"
+#include "sdk/api/HttpResponse.h"
+#include "sdk/api/HttpResult.h"
+#include "sdk/base/Failure.h"
+#include "sdk/base/MaybeType.h"
+#include "sdk/runtime/Plugin.h"
+
+namespace Zarn::Client::Lobby {
+
+class EligibilityRules;
+class LobbyAnalytics;
+class LobbyController;
+
+// Every operation runs on the host's calling thread; those that call a service or the legacy
+// platform may wait, letting the host call the plugin again meanwhile. References returned are
+// valid until the next call that can wait.
+class LobbyServices {
+ public:
+  LobbyServices(const LobbyServices&) = delete;
+  LobbyServices& operator=(const LobbyServices&) = delete;
+
+  // The SDK plugin the lobby runs on: requests, legacy calls, events, timers, observations,
+  // telemetry and the type registry.
+  [[nodiscard]] virtual Zarn::Client::Plugin& Runtime() = 0;
+
+  // The legacy chat room address of `id`; empty when the room name or `suffix` is empty.
+  [[nodiscard]] static std::string MakePlatformHostName(const std::string& id,
+                                                        const std::string& prefix,
+                                                        const std::string& suffix);
+
+  // Update batches: every change a backend makes outside a handler runs inside one (see
+  // LobbyUpdateBatch, which calls these two in pairs).
+  virtual void OpenUpdateBatch() = 0;
+  virtual void CloseUpdateBatch() = 0;
+
+  // LobbyFlow: the backends fire its events and read its states.
+  [[nodiscard]] virtual LobbyStateMachine& GetStateMachine() = 0;
+  // True in InLobby or any state below it.
+  [[nodiscard]] virtual bool IsInLobby() const = 0;
+  // Makes the parties lobby the player's lobby, or leaves it; whether the player is now in it.
+  virtual bool SetPartyLobbyActive(bool active) = 0;
+  // Quits the lobby's state without a backend call: an empty reply, or 404 "LOBBY_STATE_INVALID".
+  virtual HttpResponse QuitLobbyState() = 0;
+
+  // The lobby records.
+  [[nodiscard]] virtual std::uint64_t LocalSummonerId() const = 0;
+  [[nodiscard]] virtual const Api::Lobby& V1Lobby() const = 0;
+  // The v1 lobby and its parts while in a lobby, else a Delete of the v1 lobby.
+  virtual void PublishV1LobbyParts() = 0;
+  // Whether `invitationId` names a legacy lobby already left.
+  [[nodiscard]] virtual bool IsAbandonedLobbyInvitationId(
+      const std::string& invitationId) const = 0;
+  // True when in a lobby whose member list holds `summonerId`.
+  [[nodiscard]] virtual bool IsMemberInLobby(std::uint64_t summonerId) const = 0;
+  [[nodiscard]] virtual const std::optional<Api::LobbyStatus>& LastQueuedLobbyStatus() const = 0;
+  // The gameflow session last received and its phase; none and None until one arrives.
+  [[nodiscard]] virtual const std::optional<Api::GameflowSession>& StoredGameflowSession()
+      const = 0;
+  [[nodiscard]] virtual Api::GameflowPhase CurrentGameflowPhase() const = 0;
+  [[nodiscard]] virtual bool IsGameflowAvailable() const = 0;
+  // The watched autofill entries and queue list; null while neither a value nor a default is
+  // known.
+  [[nodiscard]] virtual const Api::AutoFillDto* AutofillList() const = 0;
+  [[nodiscard]] virtual const std::vector<Api::Queue>* QueueList() const = 0;
+  // The watched platform id and current summoner, which the parties registration follows.
+  [[nodiscard]] virtual WatchedConfigValue<std::string>& WatchedPlatformId() = 0;
+  [[nodiscard]] virtual WatchedConfigValue<Api::Summoner>& WatchedCurrentSummoner() = 0;
+  [[nodiscard]] virtual EligibilityRules& GetEligibilityRules() = 0;
+  [[nodiscard]] virtual LobbyAnalytics& GetAnalytics() = 0;
+
+  // Lookups.
+  [[nodiscard]] virtual std::shared_ptr<LobbyController> GetLobbyController(
+      bool isCustom, std::int32_t queueId) = 0;
+  // A copy of the known queue with `queueId`; 404 "Queue not found" without one.
+  [[nodiscard]] virtual MaybeType<Failure, Api::Queue> FindQueue(std::int32_t queueId) const = 0;
+  // The summoners of `summonerIds` in one request; empty for no ids or a failure.
+  [[nodiscard]] virtual std::vector<Api::Summoner> LookupSummoners(
+      std::vector<std::uint64_t> summonerIds) = 0;
+  // The summoners of the v1 lobby's members and invitees; empty outside a lobby or on failure.
+  [[nodiscard]] virtual std::vector<Api::Summoner> LookupSummoner() = 0;
+  [[nodiscard]] virtual MaybeType<Failure, std::vector<Api::Eligibility>> RequestPremadeEligibility(
+      std::vector<std::uint64_t> summonerIds, std::uint64_t key) = 0;
+
+  // The lobby operations the platform backend hands to the plugin's controllers.
+  virtual MaybeType<Failure, Api::Lobby> CreateLobbyWithController(const Api::Lobby& requested) = 0;
+  virtual HttpResult<Api::Lobby> ChangeLobbyQueue(Api::LobbyChangeGameDto change) = 0;
+  virtual BindingHttpResult KickMember(std::uint64_t summonerId) = 0;
+  virtual BindingHttpResult PromoteMember(std::uint64_t summonerId) = 0;
+  virtual BindingHttpResult GrantMemberInvitePrivilege(std::uint64_t summonerId) = 0;
+  virtual BindingHttpResult RevokeMemberInvitePrivilege(std::uint64_t summonerId) = 0;
+  virtual HttpResult<std::vector<Api::LobbyInvitation>> SendPlatformInvitations(
+      std::vector<Api::LobbyInvitation> invitations) = 0;
+  virtual BindingHttpResult AcceptPlatformInvitation(std::string invitationId) = 0;
+  virtual BindingHttpResult DeclinePlatformInvitation(std::string invitationId) = 0;
+  // A lobby update delivered by the team-builder or custom game controller.
+  virtual void ApplyLobbyUpdate(const Api::Lobby& lobby) = 0;
+  virtual void UpdateLobbyCountdown() = 0;
+
+  // Notifications.
+  // A new notification of `reason` about `summonerIds`, stamped now, with the next id.
+  [[nodiscard]] virtual Api::LobbyNotification MakeLobbyNotification(
+      std::string reason, std::vector<std::uint64_t> summonerIds) = 0;
+  // False when a notification with the same id is listed already.
+  virtual bool AddLobbyNotification(Api::LobbyNotification notification) = 0;
+  // The notification of a dodge, named by its state.
+  [[nodiscard]] virtual Api::LobbyNotification CreateDodgeNotification(
+      const Api::GameflowGameDodge& dodge) = 0;
+  // Copies the active backend's end-of-game availability and withdraws the play-again offer.
+  virtual void RefreshEogState() = 0;
+  // RefreshEogState, then the "ServiceShutdown" notification.
+  virtual void AddServiceShutdownNotification() = 0;
+
+ protected:
+  LobbyServices() = default;
+  // Not deleted through this interface.
+  ~LobbyServices() = default;
+};
+
+}  // namespace Zarn::Client::Lobby
