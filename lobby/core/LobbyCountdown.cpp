@@ -4,6 +4,7 @@
 
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyFlow.h"
+#include "lobby/core/LobbyTimerNames.h"
 #include "lobby/model/LobbyViewRecords.h"
 #include "sdk/platform/SteadyClock.h"
 #include "sdk/runtime/TypedEvents.h"

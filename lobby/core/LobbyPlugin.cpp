@@ -165,7 +165,7 @@ std::shared_ptr<LobbyController> LobbyPlugin::CurrentLobbyController() {
 std::optional<CountdownLobby::Lifetime> LobbyPlugin::CurrentLobbyLifetime() {
   const std::shared_ptr<LobbyController> controller = CurrentLobbyController();
   if (controller == nullptr) return std::nullopt;
-  return Lifetime{controller->lobbyLifetime, controller->warningPeriod};
+  return Lifetime{controller->LobbyLifetime(), controller->WarningPeriod()};
 }
 
 void LobbyPlugin::OnLobbyTimedOut() {

@@ -20,8 +20,8 @@
 #include "lobby/core/LobbyComponentFactory.h"
 #include "lobby/core/LobbyCountdown.h"
 #include "lobby/core/LobbyFlow.h"
-#include "lobby/core/LobbyServices.h"
 #include "lobby/core/LobbyNotifications.h"
+#include "lobby/core/LobbyServices.h"
 #include "lobby/core/PartyRewards.h"
 #include "lobby/core/ReceivedInvitations.h"
 #include "lobby/core/WatchedConfigValue.h"
@@ -276,7 +276,9 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   [[nodiscard]] std::uint64_t LocalSummonerId() const override { return localSummonerId_; }
   // The v1 lobby; valid until the next call that can wait.
   [[nodiscard]] const Api::Lobby& V1Lobby() const override { return lobby_; }
-  [[nodiscard]] bool IsGameflowAvailable() const override { return lastQueued_.IsGameflowAvailable(); }
+  [[nodiscard]] bool IsGameflowAvailable() const override {
+    return lastQueued_.IsGameflowAvailable();
+  }
   HttpResult<Api::Lobby> ChangeLobbyQueue(Api::LobbyChangeGameDto change) override;
 
   // Lobby creation and change. Each answers an error reply of its own or the failure's code

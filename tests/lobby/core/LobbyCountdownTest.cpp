@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "lobby/core/LobbyControllerTesting.h"
 #include "lobby/core/LobbyFlow.h"
+#include "lobby/core/LobbyTimerNames.h"
 #include "tests/lobby/core/LobbyCountdownTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 
@@ -139,8 +141,8 @@ TEST(LobbyCountdownTest, CountdownPutsTheWarningAndTheDeadlineFromTheClampedLife
     rig.Drive({kNewLobbyRequested, kNewLobbySucceeded});
     ASSERT_TRUE(LobbyCountdownTesting::TimerRunning(Countdown(rig)));
     ASSERT_NE(rig.factory->invalid, nullptr);
-    rig.factory->invalid->lobbyLifetime = c.lifetime;
-    rig.factory->invalid->warningPeriod = c.warning;
+    Lobby::LobbyControllerTesting::SetCountdownPeriods(*rig.factory->invalid, c.lifetime,
+                                                       c.warning);
     rig.host.Advance(1.0);
     const std::int64_t now = rig.host.Scheduler().Now();
     const std::size_t mark = rig.Mark();
