@@ -23,6 +23,7 @@
 #include "host/HostValue.h"
 #include "host/PluginHost.h"
 #include "host/WorldFile.h"
+#include "tests/host/LobbyHostRun.h"
 #include "tests/host/PartiesScenario.h"
 
 namespace Zarn::Host {
@@ -158,18 +159,9 @@ TEST(PartiesScenarioTest, AnAcceptanceWhileTheQueueChangeWaitsIsPublishedOnceWit
 // did not exit) and the lines it printed.
 std::pair<int, Texts> RunLobbyHostScript(const std::string& name, const std::string& script,
                                          const std::string& world = JYX_PARTIES_WORLD) {
-  const std::string dir = ::testing::TempDir();
-  const std::string scriptPath = dir + name + "-script.txt";
-  const std::string outputPath = dir + name + "-output.txt";
-  std::ofstream(scriptPath, std::ios::binary) << script;
-  const std::string command = std::string("'") + JYX_TEST_LOBBY_HOST + "' --plugin '" +
-                              JYX_TEST_LOBBY_PLUGIN + "' --world '" + world + "' '" + scriptPath +
-                              "' > '" + outputPath + "' 2>/dev/null";
-  const int status = std::system(command.c_str());
-  Texts lines;
-  std::ifstream in(outputPath, std::ios::binary);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return {status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1, lines};
+  Testing::LobbyHostRun run =
+      Testing::RunLobbyHost(JYX_TEST_LOBBY_HOST, JYX_TEST_LOBBY_PLUGIN, name, script, world);
+  return {run.exitStatus, std::move(run.lines)};
 }
 
 TEST(PartiesScenarioTest, TheLobbyHostScriptAnswersAlikeForBothWaysTheStatesArrive) {
