@@ -66,16 +66,25 @@ class MemberNameLess {
       if (b == appending) return a != b;
       if (a == appending) return false;
     }
-    return a->View() < b->View();
+    return Less(a->View(), b->View());
   }
   bool operator()(const InternedString* a, std::string_view b) const noexcept {
-    return a->View() < b;
+    return Less(a->View(), b);
   }
   bool operator()(std::string_view a, const InternedString* b) const noexcept {
-    return a < b->View();
+    return Less(a, b->View());
   }
 
  private:
+  // Most names of a structure differ in their first byte, which then decides without comparing
+  // the texts out of line.
+  static bool Less(std::string_view a, std::string_view b) noexcept {
+    if (!a.empty() && !b.empty() && a.front() != b.front()) {
+      return static_cast<unsigned char>(a.front()) < static_cast<unsigned char>(b.front());
+    }
+    return a < b;
+  }
+
   const PropertyArena* arena_ = nullptr;
 };
 
