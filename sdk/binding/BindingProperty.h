@@ -239,9 +239,13 @@ class BindingProperty {
   void SetBlock(BindingPropertyKind kind, void* block) noexcept;
   void SetInterned(const InternedString& entry) noexcept;
   void TakePayload(BindingProperty& source) noexcept;
-  void ResetLeaf() noexcept;
-  static void ReleaseContainer(PropertyArena& arena, void* block,
-                               BindingPropertyKind kind) noexcept;
+  // Whether the references of a payload's texts are dropped one by one as it is freed, or left
+  // for the arena to free with its table when the tree's root goes.
+  enum class Texts : std::uint8_t { Release, LeaveToArena };
+  void ResetLeaf(Texts texts = Texts::Release) noexcept;
+  void ResetPayload(Texts texts) noexcept;
+  static void ReleaseContainer(PropertyArena& arena, void* block, BindingPropertyKind kind,
+                               Texts texts) noexcept;
   void CopyLeaf(const BindingProperty& source);
   void CopyUnaliased(const BindingProperty& source);
   void OpenCopy(const BindingProperty& source);
