@@ -160,7 +160,7 @@ TextMap CollectHeaderArguments(const TextMap& headers, const BindingFunctionInfo
 
 void BindAll(BindingHttpResult& result, std::vector<BindingProperty>& values,
              const BindingFunctionInfo& function, const ApiFunctionRecord& record,
-             const TextMap& query, const TextMap& path, const TextMap& headers) {
+             const TextMap& query, const PathCaptures& path, const TextMap& headers) {
   values.resize(function.arguments.size());
   const ArgumentNameIndex names(function);
   for (std::size_t i = 0; i < values.size(); ++i) {
@@ -169,16 +169,20 @@ void BindAll(BindingHttpResult& result, std::vector<BindingProperty>& values,
       values[i].SetBool(false);
     }
   }
-  const std::pair<const TextMap*, ArgumentSource> sources[] = {
-      {&headers, ArgumentSource::Header},
-      {&path, ArgumentSource::Path},
-      {&query, ArgumentSource::Query},
+  // False once the result has failed: nothing more is bound.
+  const auto bind = [&](std::string_view key, std::string_view text, ArgumentSource source) {
+    if (!result.IsOk()) return false;
+    BindArgument(result, values, names, function, record, key, text, source);
+    return true;
   };
-  for (const auto& [texts, source] : sources) {
-    for (const auto& [key, text] : *texts) {
-      if (!result.IsOk()) return;
-      BindArgument(result, values, names, function, record, key, text, source);
-    }
+  for (const auto& [key, text] : headers) {
+    if (!bind(key, text, ArgumentSource::Header)) return;
+  }
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    if (!bind(path.At(i).name, path.At(i).value, ArgumentSource::Path)) return;
+  }
+  for (const auto& [key, text] : query) {
+    if (!bind(key, text, ArgumentSource::Query)) return;
   }
 }
 

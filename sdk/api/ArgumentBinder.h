@@ -49,7 +49,7 @@ void BindArguments(ApiCallResult& reply, const ApiCallRequest& request, const Re
 // succeeds.
 void BindAll(BindingHttpResult& result, std::vector<BindingProperty>& values,
              const BindingFunctionInfo& function, const ApiFunctionRecord& record,
-             const TextMap& query, const TextMap& path, const TextMap& headers);
+             const TextMap& query, const PathCaptures& path, const TextMap& headers);
 
 // Binds `text` under `key` (an argument name, maybe followed by "." and steps) given from
 // `source`.

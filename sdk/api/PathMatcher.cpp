@@ -29,7 +29,13 @@ void PathMatcher::AppendLiteral(char c) {
 void PathMatcher::AppendGroup(Group group) { groups_.push_back(GroupStep{group, {}}); }
 
 bool PathMatcher::FullMatch(std::string_view path, std::vector<std::string_view>& captures) const {
+  captures.resize(groups_.size());
+  if (FullMatch(path, std::span<std::string_view>(captures))) return true;
   captures.clear();
+  return false;
+}
+
+bool PathMatcher::FullMatch(std::string_view path, std::span<std::string_view> captures) const {
   if (!LiteralAt(path, 0, head_)) return false;
   const std::size_t count = groups_.size();
   if (count == 0) return path.size() == head_.size();
@@ -62,13 +68,12 @@ bool PathMatcher::FullMatch(std::string_view path, std::vector<std::string_view>
   if (!rest[head_.size()]) return false;
 
   // Greedy: each group takes the longest run after which the rest still matches.
-  captures.reserve(count);
   std::size_t position = head_.size();
   for (std::size_t k = 0; k < count; ++k) {
     std::size_t end = position;
     while (end < length && InGroup(groups_[k].group, path[end])) ++end;
     while (!endsAt(k, end)) --end;  // stops at `position` at the latest, since rest[k][position]
-    captures.push_back(path.substr(position, end - position));
+    captures[k] = path.substr(position, end - position);
     position = end + groups_[k].literalAfter.size();
   }
   return true;

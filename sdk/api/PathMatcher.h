@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,9 @@ class PathMatcher {
   // in order. On a mismatch `captures` is left empty.
   [[nodiscard]] bool FullMatch(std::string_view path,
                                std::vector<std::string_view>& captures) const;
+  // As above, into `captures`, which holds exactly GroupCount() views (so that a caller can keep
+  // them on its stack); on a mismatch their values are unspecified.
+  [[nodiscard]] bool FullMatch(std::string_view path, std::span<std::string_view> captures) const;
 
  private:
   struct GroupStep {

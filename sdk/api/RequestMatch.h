@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "sdk/api/HttpMethod.h"
-#include "sdk/api/TextMap.h"
+#include "sdk/api/PathCaptures.h"
 
 namespace Zarn {
 
@@ -18,7 +18,7 @@ struct RequestMatch {
   std::string_view path;   // as requested, query included; a view of the request's own text
   const BindingFunctionInfo* function = nullptr;
   const ApiFunctionRecord* record = nullptr;
-  TextMap captures;  // parameter name to decoded value
+  PathCaptures captures;  // parameter name to decoded value
 };
 
 }  // namespace Zarn

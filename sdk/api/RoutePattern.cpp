@@ -1,6 +1,8 @@
 #include "sdk/api/RoutePattern.h"
 
 #include <algorithm>
+#include <array>
+#include <span>
 
 #include "sdk/api/ApiFunctionRecord.h"
 #include "sdk/api/QueryString.h"
@@ -94,12 +96,20 @@ std::string RoutePattern::TemplateToRegex(std::string_view routeTemplate,
   return Compile(routeTemplate, parameters, nullptr);
 }
 
-bool RoutePattern::ExtractParameters(TextMap& captures, std::string_view path,
-                                     const RoutePattern& pattern) {
+template <class Captures>
+bool RoutePattern::Extract(Captures& captures, std::string_view path, const RoutePattern& pattern) {
   // The query belongs to argument binding, not to the route.
   path = path.substr(0, path.find('?'));
   if (!pattern.matcher_) return !pattern.literal_.empty() && path == pattern.literal_;
-  std::vector<std::string_view> groups;
+  // A route has few groups: their views stay on the stack.
+  constexpr std::size_t kLocalGroups = 8;
+  std::array<std::string_view, kLocalGroups> local;
+  std::vector<std::string_view> heap;
+  const std::size_t count = pattern.matcher_->GroupCount();
+  if (count > kLocalGroups) heap.resize(count);
+  const std::span<std::string_view> groups = count > kLocalGroups
+                                                 ? std::span<std::string_view>(heap)
+                                                 : std::span<std::string_view>(local.data(), count);
   if (!pattern.matcher_->FullMatch(path, groups)) return false;
   const std::size_t named = std::min(groups.size(), pattern.parameters_.size());
   for (std::size_t i = 0; i < named; ++i) {
@@ -108,8 +118,18 @@ bool RoutePattern::ExtractParameters(TextMap& captures, std::string_view path,
   return true;
 }
 
+bool RoutePattern::ExtractParameters(TextMap& captures, std::string_view path,
+                                     const RoutePattern& pattern) {
+  return Extract(captures, path, pattern);
+}
+
+bool RoutePattern::ExtractParameters(PathCaptures& captures, std::string_view path,
+                                     const RoutePattern& pattern) {
+  return Extract(captures, path, pattern);
+}
+
 bool RoutePattern::Match(RequestMatch& match, const RoutePattern& pattern) {
-  TextMap captures;
+  PathCaptures captures;
   if (!ExtractParameters(captures, match.path, pattern)) return false;
   if (pattern.record_ != nullptr && pattern.record_->method != HttpMethod::Any &&
       (pattern.record_->method != match.method ||

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "sdk/api/PathCaptures.h"
 #include "sdk/api/PathMatcher.h"
 #include "sdk/api/RequestMatch.h"
 #include "sdk/api/TextMap.h"
@@ -46,6 +47,8 @@ class RoutePattern {
   // the later value). A literal pattern matches its exact text; an empty template nothing.
   [[nodiscard]] static bool ExtractParameters(TextMap& captures, std::string_view path,
                                               const RoutePattern& pattern);
+  [[nodiscard]] static bool ExtractParameters(PathCaptures& captures, std::string_view path,
+                                              const RoutePattern& pattern);
 
   // True when the request's path (as ExtractParameters) and method match: a record's method
   // Any accepts every request; otherwise the codes must be equal and so must the custom method
@@ -58,6 +61,9 @@ class RoutePattern {
   }
 
  private:
+  template <class Captures>
+  static bool Extract(Captures& captures, std::string_view path, const RoutePattern& pattern);
+
   const BindingFunctionInfo* function_;
   const ApiFunctionRecord* record_;
   std::string literal_;  // the template when it has no "{"

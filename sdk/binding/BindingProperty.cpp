@@ -147,8 +147,14 @@ BindingProperty& BindingProperty::operator=(BindingProperty&& other) {
 }
 
 BindingProperty::~BindingProperty() {
-  Reset();
-  if (ownsArena_ != 0) PropertyArena::Destroy(arena_);
+  if (ownsArena_ == 0) {
+    Reset();
+    return;
+  }
+  // Every block goes back to its page, but the texts stay in the table until the arena frees
+  // it, entry by entry, instead of being counted down one reference at a time.
+  ResetPayload(Texts::LeaveToArena);
+  PropertyArena::Destroy(arena_);
 }
 
 const BindingProperty& BindingProperty::EmptyValue() noexcept { return kEmptyValue; }
@@ -612,11 +618,11 @@ BindingProperty& BindingProperty::AppendMember(const InternedString& name) {
 
 // --- Reset
 
-void BindingProperty::ResetLeaf() noexcept {
+void BindingProperty::ResetLeaf(Texts texts) noexcept {
   switch (kind_) {
     case ValueKind::String:
       // The shared empty string may sit in a root that never needed an arena.
-      if (Block<InternedString>() != &InternedString::Empty()) {
+      if (texts == Texts::Release && Block<InternedString>() != &InternedString::Empty()) {
         arena_->ReleaseString(*Block<InternedString>());
       }
       break;
@@ -634,23 +640,25 @@ void BindingProperty::ResetLeaf() noexcept {
   kind_ = ValueKind::Empty;
 }
 
-void BindingProperty::Reset() noexcept {
+void BindingProperty::Reset() noexcept { ResetPayload(Texts::Release); }
+
+void BindingProperty::ResetPayload(Texts texts) noexcept {
   if (IsContainer()) {
     void* block = Block<void>();
     const ValueKind kind = kind_;
     payload_ = 0;
     kind_ = ValueKind::Empty;
-    ReleaseContainer(*arena_, block, kind);
+    ReleaseContainer(*arena_, block, kind, texts);
   } else {
-    ResetLeaf();
+    ResetLeaf(texts);
   }
 }
 
 // Frees a detached container block and everything under it, depth first. Each child container
 // is detached from its value before it is walked, so that the value's destructor has nothing
 // left to do; the stack holds one frame per level.
-void BindingProperty::ReleaseContainer(PropertyArena& arena, void* block,
-                                       BindingPropertyKind kind) noexcept {
+void BindingProperty::ReleaseContainer(PropertyArena& arena, void* block, BindingPropertyKind kind,
+                                       Texts texts) noexcept {
   TreeWalkStack<ChildCursor, kWalkFrames> stack;
   stack.Push(ChildCursor::Over(block, kind));
   while (!stack.Empty()) {
@@ -669,14 +677,16 @@ void BindingProperty::ReleaseContainer(PropertyArena& arena, void* block,
       stack.Pop();
       continue;
     }
-    if (cursor.kind == ValueKind::Structure) arena.ReleaseString(*cursor.name);
+    if (cursor.kind == ValueKind::Structure && texts == Texts::Release) {
+      arena.ReleaseString(*cursor.name);
+    }
     if (child->IsContainer()) {
       const ChildCursor inner = ChildCursor::Over(*child);
       child->payload_ = 0;
       child->kind_ = ValueKind::Empty;
       stack.Push(inner);
     } else {
-      child->ResetLeaf();
+      child->ResetLeaf(texts);
     }
   }
 }

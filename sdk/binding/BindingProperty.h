@@ -66,16 +66,25 @@ class MemberNameLess {
       if (b == appending) return a != b;
       if (a == appending) return false;
     }
-    return a->View() < b->View();
+    return Less(a->View(), b->View());
   }
   bool operator()(const InternedString* a, std::string_view b) const noexcept {
-    return a->View() < b;
+    return Less(a->View(), b);
   }
   bool operator()(std::string_view a, const InternedString* b) const noexcept {
-    return a < b->View();
+    return Less(a, b->View());
   }
 
  private:
+  // Most names of a structure differ in their first byte, which then decides without comparing
+  // the texts out of line.
+  static bool Less(std::string_view a, std::string_view b) noexcept {
+    if (!a.empty() && !b.empty() && a.front() != b.front()) {
+      return static_cast<unsigned char>(a.front()) < static_cast<unsigned char>(b.front());
+    }
+    return a < b;
+  }
+
   const PropertyArena* arena_ = nullptr;
 };
 
@@ -230,9 +239,13 @@ class BindingProperty {
   void SetBlock(BindingPropertyKind kind, void* block) noexcept;
   void SetInterned(const InternedString& entry) noexcept;
   void TakePayload(BindingProperty& source) noexcept;
-  void ResetLeaf() noexcept;
-  static void ReleaseContainer(PropertyArena& arena, void* block,
-                               BindingPropertyKind kind) noexcept;
+  // Whether the references of a payload's texts are dropped one by one as it is freed, or left
+  // for the arena to free with its table when the tree's root goes.
+  enum class Texts : std::uint8_t { Release, LeaveToArena };
+  void ResetLeaf(Texts texts = Texts::Release) noexcept;
+  void ResetPayload(Texts texts) noexcept;
+  static void ReleaseContainer(PropertyArena& arena, void* block, BindingPropertyKind kind,
+                               Texts texts) noexcept;
   void CopyLeaf(const BindingProperty& source);
   void CopyUnaliased(const BindingProperty& source);
   void OpenCopy(const BindingProperty& source);

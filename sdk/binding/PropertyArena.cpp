@@ -108,10 +108,21 @@ void InternTable::Rehash(PropertyArena& arena, std::uint32_t bucketCount) {
   bucketCount_ = bucketCount;
 }
 
-void InternTable::FreeBuckets(PropertyArena& arena) noexcept {
+InternedString* InternTable::FreeBuckets(PropertyArena& arena) noexcept {
+  InternedString* entries = nullptr;
+  for (std::uint32_t i = 0; i < bucketCount_; ++i) {
+    for (InternedString* entry = buckets_[i]; entry != nullptr;) {
+      InternedString* next = entry->next_;
+      entry->next_ = entries;
+      entries = entry;
+      entry = next;
+    }
+  }
   PoolAllocator<InternedString*>(arena).deallocate(buckets_, bucketCount_);
   buckets_ = nullptr;
   bucketCount_ = 0;
+  size_ = 0;
+  return entries;
 }
 
 // --- PropertyArena
@@ -124,8 +135,14 @@ PropertyArena* PropertyArena::Create() {
 
 void PropertyArena::Destroy(PropertyArena* arena) noexcept {
   if (arena == nullptr) return;
-  assert(arena->table_.Size() == 0 && "interned strings outlive their arena");
-  arena->table_.FreeBuckets(*arena);
+  // The table's bucket array goes first, then its entries.
+  InternedString* entries = arena->table_.FreeBuckets(*arena);
+  arena->recentInUse_ = false;  // nothing is looked up any more
+  while (entries != nullptr) {
+    InternedString* next = entries->next_;
+    arena->DestroyEntry(entries);
+    entries = next;
+  }
   if (arena->classes_ != nullptr) {
     // The inline pages go back to the heap: the sanitizer must see them as plain memory again.
     Platform::UnpoisonMemory(arena->classes_, kSizeClassCount * sizeof(BindingSizeClass));

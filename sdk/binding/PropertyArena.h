@@ -41,7 +41,9 @@ class InternTable {
   // array cannot grow.
   void Insert(PropertyArena& arena, InternedString* entry);
   void Remove(InternedString* entry) noexcept;
-  void FreeBuckets(PropertyArena& arena) noexcept;
+  // Frees the bucket array and empties the table; the entries it still held, chained through
+  // their links (null when none), are the caller's to free.
+  [[nodiscard]] InternedString* FreeBuckets(PropertyArena& arena) noexcept;
   [[nodiscard]] std::size_t Size() const noexcept { return size_; }
 
  private:
@@ -62,7 +64,8 @@ class PropertyArena {
 
   // A new, empty arena. Throws std::bad_alloc when memory cannot be had.
   [[nodiscard]] static PropertyArena* Create();
-  // Frees the arena; every block and string of it must have been returned. Null does nothing.
+  // Frees the arena: the interned texts still in its table (a root's destruction leaves them
+  // there), then the arena itself; every other block must have been returned. Null does nothing.
   static void Destroy(PropertyArena* arena) noexcept;
 
   // A block of `size` bytes (1 to 72), aligned to 4 and to 8 when `size` is a multiple of 8;

@@ -18,11 +18,11 @@ class TreeWalkStack {
   static_assert(std::is_trivially_copyable_v<T>);
 
  public:
-  TreeWalkStack() noexcept = default;
+  TreeWalkStack() noexcept : items_(reinterpret_cast<T*>(inline_)) {}
   TreeWalkStack(const TreeWalkStack&) = delete;
   TreeWalkStack& operator=(const TreeWalkStack&) = delete;
   ~TreeWalkStack() {
-    if (items_ != inline_) MemoryHooks::Free(items_);
+    if (!InInline()) MemoryHooks::Free(items_);
   }
 
   [[nodiscard]] bool Empty() const noexcept { return size_ == 0; }
@@ -31,7 +31,7 @@ class TreeWalkStack {
   void Pop() noexcept { --size_; }
   void Push(const T& item) {
     if (size_ == capacity_) Grow();
-    items_[size_++] = item;
+    new (&items_[size_++]) T(item);
   }
 
  private:
@@ -41,13 +41,19 @@ class TreeWalkStack {
     void* memory = MemoryHooks::Alloc(capacity * sizeof(T));
     if (memory == nullptr) throw std::bad_alloc();
     std::memcpy(memory, items_, size_ * sizeof(T));
-    if (items_ != inline_) MemoryHooks::Free(items_);
+    if (!InInline()) MemoryHooks::Free(items_);
     items_ = static_cast<T*>(memory);
     capacity_ = capacity;
   }
 
-  T inline_[N];
-  T* items_ = inline_;
+  [[nodiscard]] bool InInline() const noexcept {
+    return static_cast<const void*>(items_) == static_cast<const void*>(inline_);
+  }
+
+  // Raw bytes: a walk writes only the frames it pushes, so the walk of a small tree does not
+  // pay for constructing all N.
+  alignas(T) unsigned char inline_[N * sizeof(T)];
+  T* items_;
   std::size_t size_ = 0;
   std::size_t capacity_ = N;
 };

@@ -63,6 +63,11 @@ TEST(RoutePatternTest, ExtractParameters) {
       {"/{a}/{a}", "/1/2", true, {{"a", "2"}}},
       {"/{a}-{b}", "/x-y-z", true, {{"a", "x-y"}, {"b", "z"}}},
       {"/{+a}/{b}", "/x/y/z", true, {{"a", "x/y"}, {"b", "z"}}},
+      // More captures than a match keeps in place, one name repeated past them.
+      {"/{a}/{b}/{c}/{d}/{e}/{a}/{f}",
+       "/1/2/3/4/5/6/7",
+       true,
+       {{"a", "6"}, {"b", "2"}, {"c", "3"}, {"d", "4"}, {"e", "5"}, {"f", "7"}}},
       // Literal templates match the identical text only, up to the query.
       {"/jyx-lobby/v2/lobby", "/jyx-lobby/v2/lobby", true, {}},
       {"/jyx-lobby/v2/lobby", "/jyx-lobby/v2/lobby/", false, {}},
@@ -82,6 +87,14 @@ TEST(RoutePatternTest, ExtractParameters) {
     TextMap captures;
     EXPECT_EQ(RoutePattern::ExtractParameters(captures, c.path, pattern), c.matches);
     EXPECT_EQ(captures, c.captures);
+    // The dispatcher's form holds the same captures, each distinct name once.
+    PathCaptures inPlace;
+    EXPECT_EQ(RoutePattern::ExtractParameters(inPlace, c.path, pattern), c.matches);
+    TextMap asMap;
+    for (std::size_t i = 0; i < inPlace.size(); ++i) {
+      EXPECT_TRUE(asMap.emplace(inPlace.At(i).name, inPlace.At(i).value).second);
+    }
+    EXPECT_EQ(asMap, c.captures);
   }
 }
 

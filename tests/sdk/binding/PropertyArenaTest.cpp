@@ -255,6 +255,21 @@ TEST(PropertyArenaTest, TableGrowsAndKeepsEveryText) {
   }
   for (const InternedString* entry : entries) arena->ReleaseString(*entry);
   EXPECT_EQ(arena->InternedCount(), 0u);
+
+  // Texts still held when an arena goes (a root's destruction leaves them) go with it, the heap
+  // strings of long ones included.
+  const CounterValues before = CounterValues::ReadProcess();
+  const std::size_t pagesBefore = PagesInUse();
+  {
+    ArenaPtr held = NewArena();
+    for (int i = 0; i < 3000; ++i) {
+      (void)held->InternString(std::string(i % 2 == 0 ? 8 : 80, 'x') + std::to_string(i));
+    }
+    EXPECT_GT(PagesInUse(), pagesBefore);
+  }
+  const CounterValues after = CounterValues::ReadProcess();
+  EXPECT_EQ(after.bytesAllocated - before.bytesAllocated, after.bytesFreed - before.bytesFreed);
+  EXPECT_EQ(PagesInUse(), pagesBefore);
 }
 
 TEST(PropertyArenaTest, PoolAllocatorTakesSingleObjectsFromTheArena) {
