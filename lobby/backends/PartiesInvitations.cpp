@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
+#include "lobby/core/LobbyMembers.h"
 #include "lobby/core/LobbyServices.h"
 
 namespace Zarn::Client::Lobby {
@@ -33,7 +34,8 @@ std::vector<Api::ReceivedInvitationDto> PartiesLobbyBackend::BuildReceivedInvita
   if (invited.empty()) return {};
   std::unordered_map<std::uint64_t, std::string> names;
   if (services_ != nullptr) {
-    for (const Api::Summoner& summoner : services_->LookupSummoners(std::move(inviterIds))) {
+    for (const Api::Summoner& summoner :
+         services_->Members().LookupSummoners(std::move(inviterIds))) {
       names[summoner.summonerId] = summoner.displayName;
     }
   }

@@ -11,6 +11,8 @@
 #include "lobby/backends/PartyLobbyView.h"
 #include "lobby/core/LobbyAnalytics.h"
 #include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyMembers.h"
+#include "lobby/core/LobbyNotifications.h"
 #include "lobby/core/LobbyServices.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "sdk/base/LogChannels.h"
@@ -79,7 +81,7 @@ MaybeType<Failure, Api::LobbyDto> PartiesLobbyBackend::GetLobby() {
   for (const Api::PartyMemberDto& member : party.players) {
     if (IsListedPartyRole(member.role)) listedIds.push_back(member.summonerId);
   }
-  context.summoners = services_->LookupSummoners(std::move(listedIds));
+  context.summoners = services_->Members().LookupSummoners(std::move(listedIds));
   // Read after the lookup's wait, and used before the next.
   context.autofill = services_->AutofillList();
   if (const std::vector<Api::Queue>* queues = services_->QueueList(); queues != nullptr) {
@@ -233,7 +235,7 @@ MaybeType<Failure, std::vector<Api::LobbyInvitationDto>> PartiesLobbyBackend::Se
   if (invitees.empty() || services_ == nullptr) return invitations;
   std::string path = "v1/parties/" + party.partyId + "/bulkInvite";
   std::vector<std::string> puuids;
-  for (const Api::Summoner& summoner : services_->LookupSummoners(std::move(invitees))) {
+  for (const Api::Summoner& summoner : services_->Members().LookupSummoners(std::move(invitees))) {
     puuids.push_back(summoner.puuid);
   }
   MaybeType<Failure, void> sent = client.SendStatusRequest("POST", std::move(path), puuids);
@@ -349,7 +351,8 @@ void PartiesLobbyBackend::HandleDodge(Api::GameflowGameDodge dodge) {
     }
   }
   if (dodge.phase != Api::GameflowPhase::ReadyCheck && services_ != nullptr) {
-    (void)services_->AddLobbyNotification(services_->CreateDodgeNotification(dodge));
+    LobbyNotifications& notifications = services_->Notifications();
+    (void)notifications.AddLobbyNotification(notifications.CreateDodgeNotification(dodge));
   }
 }
 

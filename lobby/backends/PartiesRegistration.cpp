@@ -10,6 +10,7 @@
 #include "lobby/core/EligibilityRules.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyFlow.h"
+#include "lobby/core/LobbyNotifications.h"
 #include "lobby/core/LobbyServices.h"
 #include "lobby/core/LobbyTimerNames.h"
 #include "lobby/core/LobbyUpdateBatch.h"
@@ -292,8 +293,9 @@ void PartiesLobbyBackend::OnQueuesDisabled() {
   }
   if (services_ == nullptr) return;
   services_->SetPartyLobbyActive(false);
-  static_cast<void>(
-      services_->AddLobbyNotification(services_->MakeLobbyNotification("ServiceShutdown", {})));
+  LobbyNotifications& notifications = services_->Notifications();
+  static_cast<void>(notifications.AddLobbyNotification(
+      notifications.MakeLobbyNotification("ServiceShutdown", {})));
 }
 
 void PartiesLobbyBackend::CheckPartyWithoutQueue() {
@@ -304,8 +306,9 @@ void PartiesLobbyBackend::CheckPartyWithoutQueue() {
   services_->SetPartyLobbyActive(false);
   const bool inGame = IsGamePhase(services_->CurrentGameflowPhase());
   if (wasInPartyLobby || inGame) {
-    static_cast<void>(
-        services_->AddLobbyNotification(services_->MakeLobbyNotification("KICKED", {summonerId})));
+    LobbyNotifications& notifications = services_->Notifications();
+    static_cast<void>(notifications.AddLobbyNotification(
+        notifications.MakeLobbyNotification("KICKED", {summonerId})));
   }
   if (inGame) services_->RefreshEogState();
 }

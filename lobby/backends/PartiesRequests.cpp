@@ -7,6 +7,7 @@
 #include "lobby/backends/PartiesErrorCodes.h"
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyNotifications.h"
 #include "lobby/core/LobbyServices.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
@@ -146,8 +147,9 @@ bool PartiesLobbyBackend::ReportServiceUnavailable(const Failure& failure) {
   if (failure.Code() != 503) return false;
   LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties service is UNAVAILABLE");
   if (services_ != nullptr) {
-    (void)services_->AddLobbyNotification(
-        services_->MakeLobbyNotification("SERVICE_UNAVAILABLE", {}));
+    LobbyNotifications& notifications = services_->Notifications();
+    (void)notifications.AddLobbyNotification(
+        notifications.MakeLobbyNotification("SERVICE_UNAVAILABLE", {}));
   }
   return true;
 }

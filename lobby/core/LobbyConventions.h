@@ -13,5 +13,7 @@ inline constexpr std::uint32_t kResourceCreate =
     static_cast<std::uint32_t>(PluginResourceEventType::Create);
 inline constexpr std::uint32_t kResourceUpdate =
     static_cast<std::uint32_t>(PluginResourceEventType::Update);
+// The v1 lobby's resource.
+inline constexpr char kV1LobbyPath[] = "/jyx-lobby/v1/lobby";
 
 }  // namespace Zarn::Client::Lobby

@@ -7,8 +7,6 @@
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyTimerNames.h"
 #include "lobby/core/LobbyUpdateBatch.h"
-#include "lobby/model/ApiTypeRegistrars.h"
-#include "sdk/base/Fnv1a.h"
 #include "sdk/base/LocalTime.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
@@ -21,27 +19,15 @@ namespace Zarn::Client::Lobby {
 namespace {
 
 constexpr char kGameflowEventPath[] = "/jyx-gameflow/v1/session/event";
-constexpr char kV1LobbyPath[] = "/jyx-lobby/v1/lobby";
 
 }  // namespace
 
-std::size_t LobbyPlugin::QueueIdHash::operator()(std::int32_t queueId) const noexcept {
-  const auto bits = static_cast<std::uint32_t>(queueId);
-  const char bytes[4] = {static_cast<char>(bits & 0xFF), static_cast<char>((bits >> 8) & 0xFF),
-                         static_cast<char>((bits >> 16) & 0xFF),
-                         static_cast<char>((bits >> 24) & 0xFF)};
-  return Fnv1a32(std::string_view(bytes, sizeof bytes));
-}
-
 LobbyPlugin::LobbyPlugin(std::unique_ptr<LobbyComponentFactory> factory)
     : factory_(std::move(factory)),
-      queueControllers_(8),
       partiesBackend_(factory_->MakePartiesBackend()),
       platformBackend_(factory_->MakePlatformBackend()),
       stateMachine_(this, LobbyFlow::kMachineName, &LobbyFlow::kLobbyFlow,
-                    [](const LobbyEvent& event) { return std::string(event); }) {
-  queueControllers_.max_load_factor(1.0f);
-}
+                    [](const LobbyEvent& event) { return std::string(event); }) {}
 
 // Shutdown deletes the backends; after a refused load it never ran, and they go with the members.
 LobbyPlugin::~LobbyPlugin() = default;
@@ -75,31 +61,6 @@ void LobbyPlugin::Shutdown() {
   partiesBackend_.reset();
   platformBackend_.reset();
   Plugin::Shutdown();
-}
-
-void LobbyPlugin::RegisterApiTypes() {
-  LobbyTypeContext context = TypeContext();
-  Zarn::Client::Lobby::RegisterApiTypes(context);
-}
-
-void LobbyPlugin::RegisterV2ApiTypes() {
-  LobbyTypeContext context = TypeContext();
-  Zarn::Client::Lobby::RegisterV2ApiTypes(context);
-}
-
-void LobbyPlugin::RegisterPartiesTypes() {
-  LobbyTypeContext context = TypeContext();
-  Zarn::Client::Lobby::RegisterPartiesTypes(context);
-}
-
-void LobbyPlugin::RegisterLcdsTypes() {
-  LobbyTypeContext context = TypeContext();
-  Zarn::Client::Lobby::RegisterLcdsTypes(context);
-}
-
-void LobbyPlugin::RegisterServiceProxyTypes() {
-  LobbyTypeContext context = TypeContext();
-  Zarn::Client::Lobby::RegisterServiceProxyTypes(context);
 }
 
 LobbyTypeContext LobbyPlugin::TypeContext() {
@@ -170,7 +131,7 @@ std::optional<CountdownLobby::Lifetime> LobbyPlugin::CurrentLobbyLifetime() {
 
 void LobbyPlugin::OnLobbyTimedOut() {
   PublishV1LobbyParts();
-  autoGrantedMemberIds_.clear();
+  members_.ForgetAutoGrantedMembers();
 }
 
 bool LobbyPlugin::RequestGameflowLobby() {
@@ -181,8 +142,8 @@ bool LobbyPlugin::RequestGameflowLobby() {
 
 void LobbyPlugin::SendGameflowGameConfiguration() {
   Api::Queue queue;
-  if (publishedLobby_.has_value()) {
-    if (publishedLobby_->gameConfig.isCustom) {
+  if (viewModel_.PublishedLobby().has_value()) {
+    if (viewModel_.PublishedLobby()->gameConfig.isCustom) {
       // A v1 lobby that lost its custom part meanwhile reads as a default one.
       static const Api::LobbyCustomGameLobby kNoCustomLobby;
       const Api::LobbyCustomGameConfiguration& configuration =
@@ -198,7 +159,7 @@ void LobbyPlugin::SendGameflowGameConfiguration() {
       queue.minimumParticipantListSize = 0;
       queue.areFreeChampionsAllowed = true;
     } else {
-      const std::int32_t queueId = publishedLobby_->gameConfig.queueId;
+      const std::int32_t queueId = viewModel_.PublishedLobby()->gameConfig.queueId;
       MaybeType<Failure, Api::Queue> found = FindQueue(queueId);
       if (found.IsFailure()) {
         LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Couldn't find queue with id %d", queueId);

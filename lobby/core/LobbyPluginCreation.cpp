@@ -72,8 +72,8 @@ HttpResult<Api::LobbyDto> LobbyPlugin::HandlePostLobby(const Api::LobbyChangeGam
                            : change.isCustom ? kCustomEvents
                                              : kNewLobbyEvents;
   std::vector<Api::LobbyInvitationDto> previousMembers;
-  if (publishedLobby_.has_value()) {
-    for (const Api::LobbyParticipantDto& member : publishedLobby_->members) {
+  if (viewModel_.PublishedLobby().has_value()) {
+    for (const Api::LobbyParticipantDto& member : viewModel_.PublishedLobby()->members) {
       if (member.summonerId == localSummonerId_) continue;
       Api::LobbyInvitationDto invitation;
       invitation.toSummonerId = member.summonerId;
@@ -222,13 +222,15 @@ MaybeType<Failure, void> LobbyPlugin::ReinviteViaPlatform(std::vector<std::uint6
 }
 
 HttpResult<Api::LobbyDto> LobbyPlugin::HandleGetLobby() {
-  if (!publishedLobby_.has_value()) return MakeNotFound(std::string_view(kLobbyNotFound));
-  return Api::LobbyDto(*publishedLobby_);
+  if (!viewModel_.PublishedLobby().has_value())
+    return MakeNotFound(std::string_view(kLobbyNotFound));
+  return Api::LobbyDto(*viewModel_.PublishedLobby());
 }
 
 HttpResponse LobbyPlugin::HandleDeleteLobby() {
   LobbyUpdateBatch batch(*this);
-  if (!publishedLobby_.has_value()) return MakeNotFound(std::string_view(kLobbyNotFound));
+  if (!viewModel_.PublishedLobby().has_value())
+    return MakeNotFound(std::string_view(kLobbyNotFound));
   return LeaveLobby();
 }
 
@@ -284,8 +286,8 @@ HttpResult<Api::QueueAvailability> LobbyPlugin::HandleGetAvailability() {
   }
   MaybeType<Failure, Api::LobbyDto> lobby = activeBackend_->GetLobby();
   if (lobby.IsFailure()) return MakeNotFound(std::string_view("LOBBY_AVAILABILITY_NOT_FOUND"));
-  if (lobby_.isCustom) return lobbyAvailability_;
-  return GetQueueAvailability(lobby.Value().gameConfig.queueId);
+  if (lobby_.isCustom) return viewModel_.Availability();
+  return viewModel_.GetQueueAvailability(lobby.Value().gameConfig.queueId);
 }
 
 }  // namespace Zarn::Client::Lobby

@@ -123,10 +123,10 @@ void LobbyPlugin::OnCustomQueueAvailability(const ResourceUpdate<Api::QueueCusto
   if (event.eventType == PluginResourceEventType::Delete) return;
   if (!IsInLobby() || !lobby_.isCustom) return;
   const Api::QueueAvailability availability = event.value.queueAvailability;
-  if (availability == lobbyAvailability_) return;
+  if (availability == viewModel_.Availability()) return;
   LogPrintf(kLogLevelOkay, kLobbyLogChannel, 0, "Lobby's availability changed: %s",
             availability == Api::QueueAvailability::Available ? "ON" : "OFF");
-  StoreAvailability(availability);
+  viewModel_.StoreAvailability(availability);
 }
 
 }  // namespace Zarn::Client::Lobby

@@ -182,7 +182,8 @@ void LobbyPlugin::ApplyLobbyUpdate(const Api::Lobby& lobby) {
   }
   SetLobby(update);
   if (update.wasKicked) {
-    AddLobbyNotification(MakeLobbyNotification("KICKED", {localSummonerId_}));
+    notifications_.AddLobbyNotification(
+        notifications_.MakeLobbyNotification("KICKED", {localSummonerId_}));
     OnRemovedFromLobby(LCDS::RemovalReason::KICKED);
     return;
   }
@@ -196,7 +197,8 @@ void LobbyPlugin::ApplyLobbyUpdate(const Api::Lobby& lobby) {
       break;
     case Reason::ServiceShutdown: {
       if (activeBackend_ == nullptr) break;
-      AddLobbyNotification(MakeLobbyNotification("ServiceShutdown", {localSummonerId_}));
+      notifications_.AddLobbyNotification(
+          notifications_.MakeLobbyNotification("ServiceShutdown", {localSummonerId_}));
       // Looked up again: adding the notification publishes, and the host may call back in.
       if (activeBackend_ != nullptr) static_cast<void>(activeBackend_->CancelMatchmaking());
       const HttpResponse left = LeaveLobby();
@@ -211,8 +213,8 @@ void LobbyPlugin::ApplyLobbyUpdate(const Api::Lobby& lobby) {
     case Reason::Other:
     case Reason::Timeout:
     case Reason::GameStartError:
-      AddLobbyNotification(
-          MakeLobbyNotification(RemovalReasonName(update.removalReason), {localSummonerId_}));
+      notifications_.AddLobbyNotification(notifications_.MakeLobbyNotification(
+          RemovalReasonName(update.removalReason), {localSummonerId_}));
       OnRemovedFromLobby(LCDS::RemovalReason::DESTROYED);
       break;
   }

@@ -49,6 +49,16 @@ Api::Eligibility Ineligible(Code code) {
   return answer;
 }
 
+// An eligibility answer does not hold the queues a player has not played yet against them.
+void EraseUnplayedPrerequisiteRestrictions(std::vector<Api::EligibilityRestriction>& restrictions) {
+  restrictions.erase(std::remove_if(restrictions.begin(), restrictions.end(),
+                                    [](const Api::EligibilityRestriction& restriction) {
+                                      return restriction.restrictionCode ==
+                                             Code::PrerequisiteQueuesNotPlayedRestriction;
+                                    }),
+                     restrictions.end());
+}
+
 // Member `key` of `metaData` as decimal text when it is an integer number; empty otherwise.
 std::string IntegerMember(const BindingProperty& metaData, std::string_view key) {
   const BindingProperty& member = metaData.FindMember(key);
@@ -218,16 +228,6 @@ bool LobbyPlugin::EraseErroredInvitations(std::vector<Api::LobbyInvitation>& inv
   return !erased.empty();
 }
 
-void LobbyPlugin::EraseUnplayedPrerequisiteRestrictions(
-    std::vector<Api::EligibilityRestriction>& restrictions) {
-  restrictions.erase(std::remove_if(restrictions.begin(), restrictions.end(),
-                                    [](const Api::EligibilityRestriction& restriction) {
-                                      return restriction.restrictionCode ==
-                                             Code::PrerequisiteQueuesNotPlayedRestriction;
-                                    }),
-                     restrictions.end());
-}
-
 HttpResult<Api::LobbyInvitation> LobbyPlugin::HandlePostV1Invitations(
     const Api::LobbyInvitation& invitation) {
   LobbyUpdateBatch batch(*this);
@@ -257,14 +257,16 @@ HttpResult<Api::LobbyInvitation> LobbyPlugin::HandleGetV1Invitation(const std::s
 }
 
 HttpResult<std::vector<Api::LobbyInvitationDto>> LobbyPlugin::HandleGetInvitations() {
-  if (!publishedLobby_.has_value()) return MakeNotFound(std::string_view(kLobbyNotFound));
-  return std::vector<Api::LobbyInvitationDto>(publishedLobby_->invitations);
+  if (!viewModel_.PublishedLobby().has_value())
+    return MakeNotFound(std::string_view(kLobbyNotFound));
+  return std::vector<Api::LobbyInvitationDto>(viewModel_.PublishedLobby()->invitations);
 }
 
 HttpResult<std::vector<Api::LobbyInvitationDto>> LobbyPlugin::HandlePostInvitations(
     const std::vector<Api::LobbyInvitationDto>& invitations) {
   LobbyUpdateBatch batch(*this);
-  if (!publishedLobby_.has_value()) return MakeNotFound(std::string_view(kLobbyNotFound));
+  if (!viewModel_.PublishedLobby().has_value())
+    return MakeNotFound(std::string_view(kLobbyNotFound));
   // A lobby stays published while a change of queue waits, with no backend to send through.
   if (activeBackend_ == nullptr) return HttpResponse(500, kInvalidLobby);
   const std::vector<Api::LobbyInvitationDto> given = invitations;

@@ -79,7 +79,7 @@ void LobbyPlugin::ResynchronizeAfterReconnect() {
 void LobbyPlugin::OnMatchmakingSearchChanged() {
   if (partiesBackend_ != nullptr && partiesBackend_->IsClashParty()) return;
   const Api::MatchmakingSearchResource* search = matchmakingSearch_.Effective();
-  PublishSearchState(search != nullptr ? *search : Api::MatchmakingSearchResource{});
+  viewModel_.PublishSearchState(search != nullptr ? *search : Api::MatchmakingSearchResource{});
 }
 
 }  // namespace Zarn::Client::Lobby

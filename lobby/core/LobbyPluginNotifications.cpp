@@ -20,19 +20,6 @@ constexpr char kPlayerStatusPath[] = "/jyx-gameflow/v1/gameflow-metadata/player-
 
 }  // namespace
 
-Api::LobbyNotification LobbyPlugin::MakeLobbyNotification(std::string reason,
-                                                          std::vector<std::uint64_t> summonerIds) {
-  return notifications_.MakeLobbyNotification(std::move(reason), std::move(summonerIds));
-}
-
-bool LobbyPlugin::AddLobbyNotification(Api::LobbyNotification notification) {
-  return notifications_.AddLobbyNotification(std::move(notification));
-}
-
-Api::LobbyNotification LobbyPlugin::CreateDodgeNotification(const Api::GameflowGameDodge& dodge) {
-  return notifications_.CreateDodgeNotification(dodge);
-}
-
 HttpResult<std::vector<Api::LobbyNotification>> LobbyPlugin::HandleGetNotifications() {
   return notifications_.List();
 }
@@ -44,7 +31,8 @@ void LobbyPlugin::HandlePostNotification(const Api::LobbyNotification& notificat
 }
 
 HttpResponse LobbyPlugin::HandleLobbyNotificationsDelete(const std::string& notificationId) {
-  if (!publishedLobby_.has_value()) return MakeNotFound(std::string_view("LOBBY_NOT_FOUND"));
+  if (!viewModel_.PublishedLobby().has_value())
+    return MakeNotFound(std::string_view("LOBBY_NOT_FOUND"));
   const std::string id = notificationId;
   BindingProperty text;
   text.SetString(id);

@@ -244,7 +244,7 @@ void LobbyPlugin::OnLobbyStatus(const LCDS::LobbyStatus& message) {
   PublishV1LobbyParts();
   UpdatePartyRewards();
   if (status.owner.summonerId == localSummonerId_) stateMachine_.ProcessEvent(kGetPromoted);
-  AutoGrantInvite(status.owner.summonerId);
+  members_.AutoGrantInvite(status.owner.summonerId);
 }
 
 void LobbyPlugin::OnRemovedFromLobbyNotification(
@@ -257,7 +257,8 @@ void LobbyPlugin::AddRemovedFromLobbyNotification(LCDS::RemovalReason reason) {
   const char* name = RemovalReasonName(reason);
   const std::string reasonText =
       name != nullptr ? std::string(name) : std::to_string(static_cast<int>(reason));
-  static_cast<void>(AddLobbyNotification(MakeLobbyNotification(reasonText, {localSummonerId_})));
+  static_cast<void>(notifications_.AddLobbyNotification(
+      notifications_.MakeLobbyNotification(reasonText, {localSummonerId_})));
   OnRemovedFromLobby(reason);
 }
 
@@ -267,7 +268,7 @@ void LobbyPlugin::OnRemovedFromLobby(LCDS::RemovalReason reason) {
               "Received a removed from lobby notification but we weren't in a lobby.");
   } else {
     countdown_.StopCountdown();
-    autoGrantedMemberIds_.clear();
+    members_.ForgetAutoGrantedMembers();
     switch (reason) {
       case LCDS::RemovalReason::KICKED: {
         lobby_.wasKicked = true;

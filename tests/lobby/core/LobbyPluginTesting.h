@@ -20,6 +20,8 @@
 #include "sdk/runtime/PluginLoader.h"
 #include "tests/lobby/core/LastQueuedLobbyTesting.h"
 #include "tests/lobby/core/LobbyCountdownTesting.h"
+#include "tests/lobby/core/LobbyMembersTesting.h"
+#include "tests/lobby/core/LobbyViewModelTesting.h"
 #include "tests/lobby/core/ReceivedInvitationsTesting.h"
 #include "tests/sdk/runtime/HostedPluginTesting.h"
 
@@ -30,7 +32,7 @@ class LobbyPluginTesting {
  public:
   static Api::Lobby& V1Lobby(LobbyPlugin& plugin) { return plugin.lobby_; }
   static std::optional<Api::LobbyDto>& PublishedLobby(LobbyPlugin& plugin) {
-    return plugin.publishedLobby_;
+    return LobbyViewModelTesting::PublishedLobby(plugin.viewModel_);
   }
   static WatchedConfigValue<std::vector<Api::Queue>>& Queues(LobbyPlugin& plugin) {
     return plugin.queues_;
@@ -60,12 +62,15 @@ class LobbyPluginTesting {
     return plugin.blockedPlayers_;
   }
   static bool AutoGrantInviteEnabled(const LobbyPlugin& plugin) {
-    return plugin.autoGrantInviteEnabled_;
+    return LobbyMembersTesting::AutoGrantInviteEnabled(plugin.members_);
   }
   static EligibilityRules& Eligibility(LobbyPlugin& plugin) { return plugin.eligibilityRules_; }
   static std::set<std::uint64_t>& AutoGrantedMemberIds(LobbyPlugin& plugin) {
-    return plugin.autoGrantedMemberIds_;
+    return LobbyMembersTesting::AutoGrantedMemberIds(plugin.members_);
   }
+  // The members and the view model the plugin owns.
+  static LobbyMembers& Members(LobbyPlugin& plugin) { return plugin.members_; }
+  static LobbyViewModel& ViewModel(LobbyPlugin& plugin) { return plugin.viewModel_; }
   // The countdown: its instants (steady-clock nanoseconds) through LobbyCountdownTesting.
   static LobbyCountdown& Countdown(LobbyPlugin& plugin) { return plugin.countdown_; }
   static void SetCountdown(LobbyPlugin& plugin, std::int64_t displayTime, std::int64_t deadline) {
@@ -82,7 +87,7 @@ class LobbyPluginTesting {
   static const std::optional<Api::LobbyStatus>& CachedLobbyStatus(const LobbyPlugin& plugin) {
     return plugin.cachedLobbyStatus_;
   }
-  static bool PartyActive(const LobbyPlugin& plugin) { return plugin.partyActive_; }
+  static bool PartyActive(const LobbyPlugin& plugin) { return plugin.viewModel_.PartyActive(); }
   // Null after Shutdown.
   static PlatformBackend* GetPlatformBackend(const LobbyPlugin& plugin) {
     return plugin.platformBackend_.get();
@@ -92,7 +97,7 @@ class LobbyPluginTesting {
   }
   static std::uint64_t& LocalSummonerId(LobbyPlugin& plugin) { return plugin.localSummonerId_; }
   static Api::QueueAvailability& LobbyAvailability(LobbyPlugin& plugin) {
-    return plugin.lobbyAvailability_;
+    return LobbyViewModelTesting::LobbyAvailability(plugin.viewModel_);
   }
   static Api::LobbyLastQueuedLobby& LastQueuedLobby(LobbyPlugin& plugin) {
     return LastQueuedLobbyTesting::Record(plugin.lastQueued_);
