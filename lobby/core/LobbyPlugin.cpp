@@ -16,11 +16,7 @@
 
 namespace Zarn::Client::Lobby {
 
-namespace {
-
-constexpr char kGameflowEventPath[] = "/jyx-gameflow/v1/session/event";
-
-}  // namespace
+namespace {}  // namespace
 
 LobbyPlugin::LobbyPlugin(std::unique_ptr<LobbyComponentFactory> factory)
     : factory_(std::move(factory)),
@@ -68,6 +64,74 @@ LobbyTypeContext LobbyPlugin::TypeContext() {
                           nullptr,        &lcdsClassByType_, &lcdsClassByTypeId_};
 }
 
+Zarn::Client::Plugin& LobbyPlugin::Runtime() { return *this; }
+
+void LobbyPlugin::OpenUpdateBatch() { ++updateBatchDepth_; }
+
+void LobbyPlugin::CloseUpdateBatch() {
+  if (--updateBatchDepth_ == 0) UpdateLobbyViewModel();
+}
+
+LobbyStateMachine& LobbyPlugin::GetStateMachine() { return stateMachine_; }
+
+std::uint64_t LobbyPlugin::LocalSummonerId() const { return localSummonerId_; }
+
+const Api::Lobby& LobbyPlugin::V1Lobby() const { return lobby_; }
+
+bool LobbyPlugin::IsAbandonedLobbyInvitationId(const std::string& invitationId) const {
+  return abandonedLobbyInvitationIds_.count(invitationId) != 0;
+}
+
+const std::optional<Api::LobbyStatus>& LobbyPlugin::LastQueuedLobbyStatus() const {
+  return gameflow_.PlayerStatus().lastQueuedLobbyStatus;
+}
+
+const std::optional<Api::GameflowSession>& LobbyPlugin::StoredGameflowSession() const {
+  return gameflow_.StoredGameflowSession();
+}
+
+Api::GameflowPhase LobbyPlugin::CurrentGameflowPhase() const {
+  return gameflow_.CurrentGameflowPhase();
+}
+
+bool LobbyPlugin::IsGameflowAvailable() const { return lastQueued_.IsGameflowAvailable(); }
+
+const Api::AutoFillDto* LobbyPlugin::AutofillList() const { return autofill_.Effective(); }
+
+const std::vector<Api::Queue>* LobbyPlugin::QueueList() const { return queues_.Effective(); }
+
+WatchedConfigValue<std::string>& LobbyPlugin::WatchedPlatformId() { return platformId_; }
+
+WatchedConfigValue<Api::Summoner>& LobbyPlugin::WatchedCurrentSummoner() {
+  return currentSummoner_;
+}
+
+EligibilityRules& LobbyPlugin::GetEligibilityRules() { return eligibilityRules_; }
+
+LobbyAnalytics& LobbyPlugin::GetAnalytics() { return analytics_; }
+
+LobbyMembers& LobbyPlugin::Members() { return members_; }
+
+LobbyBackend* LobbyPlugin::ActiveBackend() const { return activeBackend_; }
+
+PartiesBackend* LobbyPlugin::GetPartiesBackend() const { return partiesBackend_.get(); }
+
+void LobbyPlugin::UpdateLobbyCountdown() { countdown_.UpdateLobbyCountdown(); }
+
+LobbyNotifications& LobbyPlugin::Notifications() { return notifications_; }
+
+std::size_t LobbyPlugin::LegacyReceivedInvitationCount() const {
+  return receivedInvitations_.LegacyCount();
+}
+
+const std::string* LobbyPlugin::CurrentPlatformId() const { return platformId_.Effective(); }
+
+const Api::Summoner* LobbyPlugin::CurrentSummoner() const { return currentSummoner_.Effective(); }
+
+void LobbyPlugin::OnAutoGrantInviteEnabled(const ResourceUpdate<bool>& event) {
+  members_.OnAutoGrantInviteEnabled(event);
+}
+
 bool LobbyPlugin::IsInLobby() const { return stateMachine_.IsInState(&LobbyFlow::kInLobby); }
 
 bool LobbyPlugin::SetPartyLobbyActive(bool active) {
@@ -81,7 +145,7 @@ bool LobbyPlugin::SetPartyLobbyActive(bool active) {
     // another operation, which completes it.
     const bool fromOutOfLobby = stateMachine_.GetCurrentState() == &LobbyFlow::kOutOfLobby;
     stateMachine_.ProcessEvent(kPartyLobbyRequested);
-    if (RequestGameflowLobby()) {
+    if (gameflow_.RequestGameflowLobby()) {
       stateMachine_.ProcessEvent(kPartyLobbySucceeded);
     } else if (fromOutOfLobby) {
       stateMachine_.ProcessEvent(kLobbyFailed);
@@ -132,12 +196,6 @@ std::optional<CountdownLobby::Lifetime> LobbyPlugin::CurrentLobbyLifetime() {
 void LobbyPlugin::OnLobbyTimedOut() {
   PublishV1LobbyParts();
   members_.ForgetAutoGrantedMembers();
-}
-
-bool LobbyPlugin::RequestGameflowLobby() {
-  MaybeType<Failure, bool> allowed =
-      Request<bool>(HttpMethod::Post, "/jyx-gameflow/v1/session/request-lobby");
-  return allowed.HasValue() && allowed.Value();
 }
 
 void LobbyPlugin::SendGameflowGameConfiguration() {
@@ -201,9 +259,7 @@ void LobbyPlugin::ExitPartyLobby() {
 
 void LobbyPlugin::OnEnteredLobby() { PostGameflowEvent("GAMEFLOW_EVENT.ENTERED_LOBBY"); }
 
-void LobbyPlugin::PostGameflowEvent(const char* event) {
-  static_cast<void>(Request<void>(HttpMethod::Post, kGameflowEventPath, std::string(event)));
-}
+void LobbyPlugin::PostGameflowEvent(const char* event) { gameflow_.PostGameflowEvent(event); }
 
 bool LobbyPlugin::IsMemberInLobby(std::uint64_t summonerId) const {
   if (!IsInLobby()) return false;

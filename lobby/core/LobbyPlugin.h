@@ -1,7 +1,5 @@
 // The lobby plugin object: the one plugin of this library. It owns the two lobby backends, the
-// lobby controllers, the LobbyFlow state machine, the lobby's records and the collaborators that
-// keep the rest; it serves the routes and the subscriptions, and rebuilds the view model when an
-// update batch closes.
+// LobbyFlow state machine, the lobby's records and the collaborators that keep the rest.
 #pragma once
 
 #include <cstddef>
@@ -21,6 +19,7 @@
 #include "lobby/core/LobbyControllerSet.h"
 #include "lobby/core/LobbyCountdown.h"
 #include "lobby/core/LobbyFlow.h"
+#include "lobby/core/LobbyGameflow.h"
 #include "lobby/core/LobbyMembers.h"
 #include "lobby/core/LobbyNotifications.h"
 #include "lobby/core/LobbyServices.h"
@@ -39,11 +38,11 @@ namespace Zarn::Client::Lobby {
 class LobbyPlugin : public Zarn::Client::Plugin,
                     public LobbyServices,
                     private AnalyticsSource,
+                    private GameflowBackends,
                     private CountdownLobby,
                     private InvitationRecipient {
  public:
-  // Keeps `factory` (not null) for its whole life and makes both backends with it. The platform
-  // backend gets its plugin pointer in OnStart.
+  // Keeps `factory` (not null) for its whole life and makes both backends with it.
   explicit LobbyPlugin(std::unique_ptr<LobbyComponentFactory> factory);
   // Deletes a backend only when Shutdown has not; runs no state's exit action.
   ~LobbyPlugin() override;
@@ -58,8 +57,6 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   // always true.
   bool OnStart() override;
 
-  // Whether the gameflow plugin lets a lobby be made; any failure is false.
-  virtual bool RequestGameflowLobby();
   // Tells the gameflow plugin which queue the published lobby plays.
   virtual void SendGameflowGameConfiguration();
   // Tells the gameflow plugin that the player entered a lobby.
@@ -74,12 +71,10 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   // POST "/jyx-gameflow/v1/session/event" with `event` as body; the result is ignored.
   void PostGameflowEvent(const char* event);
 
-  // The lobby's records and enums into the plugin's API registry, then its routes: the v1 ones,
-  // then those of RegisterV2Endpoints. Runs once, while the plugin is loaded.
+  // Once, while the plugin is loaded: the lobby's types, then the v1 routes, then the v2 and
+  // parties routes.
   void RegisterEndpoints();
-  // The v2 routes and the parties routes.
   void RegisterV2Endpoints();
-
   // Subscriptions made at start.
   void SubscribeEvents();
   void SubscribeChat(LobbyAnalytics& analytics);
@@ -158,29 +153,21 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   void OnLoginSession(const ResourceUpdate<Api::LoginSession>& event);
   void OnGameflowAvailability(const ResourceUpdate<BindingProperty>& event);
   void HandleGameflowSession(const ResourceUpdate<Api::GameflowSession>& event);
-  // Create and Update set whether new members get the invite privilege; a Delete turns it on.
-  void OnAutoGrantInviteEnabled(const ResourceUpdate<bool>& event) {
-    members_.OnAutoGrantInviteEnabled(event);
-  }
+  void OnAutoGrantInviteEnabled(const ResourceUpdate<bool>& event);
   // Only an Update deregisters from the parties service.
   void OnPreShutdownBegin(const ResourceUpdate<BindingProperty>& event);
-  // Listener of the watched matchmaking search.
   void OnMatchmakingSearchChanged();
   // The legacy invitations pending at login, each handled as if it had arrived as a message.
   void GetPendingInvitations();
   // At login: the custom game controller's bot configuration for `summonerId`.
   void FetchCustomBotsConfig(std::uint64_t summonerId);
-  // After the platform connection came back: the parties state, or the legacy lobby status and
-  // the pending invitations.
+  // After a reconnection: the parties state, or the legacy lobby status and pending invitations.
   void ResynchronizeAfterReconnect();
-  // Whether the last queued lobby may play again (`notify` posts a change to the gameflow plugin).
-  void UpdateLastQueuedLobbyStatusAllowedPlayAgain(bool notify);
 
   [[nodiscard]] const LobbyStateMachine& GetStateMachine() const { return stateMachine_; }
   // Turns a solo legacy lobby into a group lobby on the legacy platform.
   MaybeType<Failure, Api::Lobby> CreatePlatformLobby(const Api::Lobby& lobby);
-  // Replaces the controller set (see LobbyControllerSet::Replace), then has the new custom game
-  // controller fetch the bot configuration of a logged-in player.
+  // Replaces the controller set, then fetches a logged-in player's bot configuration.
   void CreateControllers();
 
   // The v1 lobby and its resources.
@@ -190,11 +177,6 @@ class LobbyPlugin : public Zarn::Client::Plugin,
 
   // The view model, rebuilt when the outermost update batch closes.
   void UpdateLobbyViewModel();
-  // Refreshes the player's lobby status from the active backend and tells the gameflow plugin
-  // of a change.
-  void UpdatePlayerLobbyStatus();
-  // Posts the player status to the gameflow plugin.
-  void SetGameflowPlayerStatus();
 
   void UpdatePartyRewards() { partyRewards_.UpdatePartyRewards(); }
   // Keeps the invitation id of the legacy lobby being left among the abandoned ones and, beyond
@@ -203,8 +185,7 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   // Listener of the queue list: refills the queue map and republishes the lobby's availability.
   void OnQueuesChanged();
 
-  // Lobby creation and change. Each answers an error reply of its own or the failure's code
-  // (500 when it is 0) with its message.
+  // Lobby creation and change; a failure answers its code (500 for 0) and message.
   //
   // Leaves through the active backend, if any, and quits the lobby's state: an empty reply.
   HttpResponse LeaveLobby();
@@ -216,10 +197,9 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   // Invites `summonerIds` (the local player left out) to the legacy lobby; an empty list succeeds.
   MaybeType<Failure, void> ReinviteViaPlatform(std::vector<std::uint64_t> summonerIds);
 
-  // The backend in use; null outside a lobby. Not owned.
-  [[nodiscard]] LobbyBackend* ActiveBackend() const override { return activeBackend_; }
-  // Null after Shutdown.
-  [[nodiscard]] PartiesBackend* GetPartiesBackend() const override { return partiesBackend_.get(); }
+  // The backend in use, null outside a lobby; the parties backend, null after Shutdown.
+  [[nodiscard]] LobbyBackend* ActiveBackend() const override;
+  [[nodiscard]] PartiesBackend* GetPartiesBackend() const override;
 
   // The legacy lobby's removal messages: the notification of the reason, then the removal (the
   // lobby ended or progressed, or the player kicked), which republishes the notifications.
@@ -227,51 +207,33 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   void OnRemovedFromLobby(LCDS::RemovalReason reason);
 
   // LobbyServices, whose declarations say what each does.
-  Zarn::Client::Plugin& Runtime() override { return *this; }
-  void OpenUpdateBatch() override { ++updateBatchDepth_; }
+  Zarn::Client::Plugin& Runtime() override;
+  void OpenUpdateBatch() override;
   // The outermost batch's close rebuilds the view model.
-  void CloseUpdateBatch() override {
-    if (--updateBatchDepth_ == 0) UpdateLobbyViewModel();
-  }
-  [[nodiscard]] LobbyStateMachine& GetStateMachine() override { return stateMachine_; }
+  void CloseUpdateBatch() override;
+  [[nodiscard]] LobbyStateMachine& GetStateMachine() override;
   [[nodiscard]] bool IsInLobby() const override;
   bool SetPartyLobbyActive(bool active) override;
   HttpResponse QuitLobbyState() override;
-  [[nodiscard]] std::uint64_t LocalSummonerId() const override { return localSummonerId_; }
-  [[nodiscard]] const Api::Lobby& V1Lobby() const override { return lobby_; }
+  [[nodiscard]] std::uint64_t LocalSummonerId() const override;
+  [[nodiscard]] const Api::Lobby& V1Lobby() const override;
   void PublishV1LobbyParts() override;
-  [[nodiscard]] bool IsAbandonedLobbyInvitationId(const std::string& invitationId) const override {
-    return abandonedLobbyInvitationIds_.count(invitationId) != 0;
-  }
+  [[nodiscard]] bool IsAbandonedLobbyInvitationId(const std::string& invitationId) const override;
   [[nodiscard]] bool IsMemberInLobby(std::uint64_t summonerId) const override;
-  [[nodiscard]] const std::optional<Api::LobbyStatus>& LastQueuedLobbyStatus() const override {
-    return playerStatus_.lastQueuedLobbyStatus;
-  }
-  [[nodiscard]] const std::optional<Api::GameflowSession>& StoredGameflowSession() const override {
-    return gameflowSession_;
-  }
-  [[nodiscard]] Api::GameflowPhase CurrentGameflowPhase() const override { return gameflowPhase_; }
-  [[nodiscard]] bool IsGameflowAvailable() const override {
-    return lastQueued_.IsGameflowAvailable();
-  }
-  [[nodiscard]] const Api::AutoFillDto* AutofillList() const override {
-    return autofill_.Effective();
-  }
-  [[nodiscard]] const std::vector<Api::Queue>* QueueList() const override {
-    return queues_.Effective();
-  }
-  [[nodiscard]] WatchedConfigValue<std::string>& WatchedPlatformId() override {
-    return platformId_;
-  }
-  [[nodiscard]] WatchedConfigValue<Api::Summoner>& WatchedCurrentSummoner() override {
-    return currentSummoner_;
-  }
-  [[nodiscard]] EligibilityRules& GetEligibilityRules() override { return eligibilityRules_; }
-  [[nodiscard]] LobbyAnalytics& GetAnalytics() override { return analytics_; }
+  [[nodiscard]] const std::optional<Api::LobbyStatus>& LastQueuedLobbyStatus() const override;
+  [[nodiscard]] const std::optional<Api::GameflowSession>& StoredGameflowSession() const override;
+  [[nodiscard]] Api::GameflowPhase CurrentGameflowPhase() const override;
+  [[nodiscard]] bool IsGameflowAvailable() const override;
+  [[nodiscard]] const Api::AutoFillDto* AutofillList() const override;
+  [[nodiscard]] const std::vector<Api::Queue>* QueueList() const override;
+  [[nodiscard]] WatchedConfigValue<std::string>& WatchedPlatformId() override;
+  [[nodiscard]] WatchedConfigValue<Api::Summoner>& WatchedCurrentSummoner() override;
+  [[nodiscard]] EligibilityRules& GetEligibilityRules() override;
+  [[nodiscard]] LobbyAnalytics& GetAnalytics() override;
   [[nodiscard]] std::shared_ptr<LobbyController> GetLobbyController(bool isCustom,
                                                                     std::int32_t queueId) override;
   [[nodiscard]] MaybeType<Failure, Api::Queue> FindQueue(std::int32_t queueId) const override;
-  [[nodiscard]] LobbyMembers& Members() override { return members_; }
+  [[nodiscard]] LobbyMembers& Members() override;
   [[nodiscard]] MaybeType<Failure, std::vector<Api::Eligibility>> RequestPremadeEligibility(
       std::vector<std::uint64_t> summonerIds, std::uint64_t key) override;
   MaybeType<Failure, Api::Lobby> CreateLobbyWithController(const Api::Lobby& requested) override;
@@ -281,29 +243,22 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   BindingHttpResult AcceptPlatformInvitation(std::string invitationId) override;
   BindingHttpResult DeclinePlatformInvitation(std::string invitationId) override;
   void ApplyLobbyUpdate(const Api::Lobby& lobby) override;
-  void UpdateLobbyCountdown() override { countdown_.UpdateLobbyCountdown(); }
-  [[nodiscard]] LobbyNotifications& Notifications() override { return notifications_; }
+  void UpdateLobbyCountdown() override;
+  [[nodiscard]] LobbyNotifications& Notifications() override;
   void RefreshEogState() override;
   void AddServiceShutdownNotification() override;
   // InvitationRecipient, for the received invitations; LobbyServices, for the analytics senders.
   [[nodiscard]] Api::Eligibility CheckInviteEligibility(const BindingProperty& metaData) override;
-  [[nodiscard]] std::size_t LegacyReceivedInvitationCount() const override {
-    return receivedInvitations_.LegacyCount();
-  }
+  [[nodiscard]] std::size_t LegacyReceivedInvitationCount() const override;
 
  private:
-  // Tests reach the records through it.
   friend class LobbyPluginTesting;
 
-  // The plugin's registry, CamelCase name, help categories and legacy class tables, as the
-  // registrars take them.
+  // Fresh registration contexts of the plugin's registry, for types and for routes.
   [[nodiscard]] LobbyTypeContext TypeContext();
-  // A fresh route registration context: the plugin's registry and help categories.
   [[nodiscard]] ApiRegistrar RouteRegistrar();
-  // HandleGameflowSession's steps, after the session is stored, the parties backend told and the
-  // received invitations republished for the game client: in a lobby, the last queued lobby taken
-  // at matchmaking (or play again denied to a custom game) and the lobby left once the game
-  // progressed; then the dodge handled.
+  // HandleGameflowSession's steps: in a lobby, the last queued lobby taken at matchmaking (play
+  // again denied to a custom game) and the lobby left once the game progressed; the dodge.
   void SnapshotLastQueuedLobby(Api::GameflowPhase phase);
   void LeaveLobbyOnProgress(Api::GameflowPhase phase);
   void HandleGameDodge(const Api::GameflowGameDodge& dodge, Api::GameflowPhase phase,
@@ -318,17 +273,13 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   void PublishV1Invitations();
   // Removes the Error invitations of `invitations`, publishing the Delete of each; whether any was.
   bool EraseErroredInvitations(std::vector<Api::LobbyInvitation>& invitations);
-  // CountdownLobby: the lifetime the lobby's controller gives; on time-out the v1 lobby is
-  // republished and the members seen by the automatic invite grant are forgotten.
+  // CountdownLobby: the controller's lifetime; a time-out republishes the v1 lobby and forgets
+  // the members the automatic invite grant saw.
   [[nodiscard]] std::optional<Lifetime> CurrentLobbyLifetime() override;
   void OnLobbyTimedOut() override;
   // AnalyticsSource: the watched platform id and summoner.
-  [[nodiscard]] const std::string* CurrentPlatformId() const override {
-    return platformId_.Effective();
-  }
-  [[nodiscard]] const Api::Summoner* CurrentSummoner() const override {
-    return currentSummoner_.Effective();
-  }
+  [[nodiscard]] const std::string* CurrentPlatformId() const override;
+  [[nodiscard]] const Api::Summoner* CurrentSummoner() const override;
   // InvitationRecipient: the parties backend's invitations.
   [[nodiscard]] std::vector<Api::ReceivedInvitationDto> PartyInvitations() override;
 
@@ -348,9 +299,6 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   // The login session's flags as last seen.
   bool loggedIn_ = false;
   bool connected_ = false;
-  // The gameflow plugin's session; written by its observer.
-  std::optional<Api::GameflowSession> gameflowSession_;
-  Api::GameflowPhase gameflowPhase_ = Api::GameflowPhase::None;
   // Whether the last legacy game update was a practice game; picks its controller.
   bool isCustomGame_ = false;
   // The latest lobby status handed to a controller wins over older ones that return after it.
@@ -367,15 +315,12 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   WatchedConfigValue<Api::AutoFillDto> autofill_;
   WatchedConfigValue<std::vector<Api::ChatBlockedPlayerResource>> blockedPlayers_;
 
-  // The player status told to the gameflow plugin, and the lobby status it was last told.
-  Api::PlayerStatus playerStatus_;
-  std::optional<Api::LobbyStatus> cachedLobbyStatus_;
-
   // Collaborators, after the records they are given.
   LobbyAnalytics analytics_;
   EligibilityRules eligibilityRules_;
   LobbyMembers members_{*this, lobby_};
   LobbyViewModel viewModel_{*this};
+  LobbyGameflow gameflow_{*this, *this};
   LobbyNotifications notifications_{*this};
   LobbyCountdown countdown_{*this, *this};
   CustomGameList customGames_{*this};

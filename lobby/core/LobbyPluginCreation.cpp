@@ -67,7 +67,7 @@ HttpResult<Api::LobbyDto> LobbyPlugin::HandlePostLobby(const Api::LobbyChangeGam
     return HttpResponse(500, kInvalidLobby);
   }
   const bool toParties = backend == partiesBackend_.get();
-  if (!RequestGameflowLobby()) return GameflowPreventedReply();
+  if (!gameflow_.RequestGameflowLobby()) return GameflowPreventedReply();
   const EventPair events = toParties         ? kPartyEvents
                            : change.isCustom ? kCustomEvents
                                              : kNewLobbyEvents;
@@ -176,7 +176,7 @@ HttpResult<Api::Lobby> LobbyPlugin::CreateLobby(const Api::Lobby& requested) {
     return HttpResponse(400, text);
   }
   HttpResult<Api::Lobby> reply;
-  if (!RequestGameflowLobby()) {
+  if (!gameflow_.RequestGameflowLobby()) {
     reply = HttpResponse(423, kGameflowPreventedLobby);
   } else {
     MaybeType<Failure, Api::Lobby> created = CreateLobbyWithController(request);
@@ -258,7 +258,7 @@ HttpResponse LobbyPlugin::QuitLobbyState() {
 HttpResponse LobbyPlugin::HandleJoinParty(const std::string& partyId) {
   LobbyUpdateBatch batch(*this);
   const std::string party = partyId;
-  if (!IsInLobby() && !RequestGameflowLobby()) return GameflowPreventedReply();
+  if (!IsInLobby() && !gameflow_.RequestGameflowLobby()) return GameflowPreventedReply();
   if (activeBackend_ != nullptr && activeBackend_ != partiesBackend_.get()) {
     MaybeType<Failure, void> left = activeBackend_->LeaveLobby();
     if (left.IsFailure()) {

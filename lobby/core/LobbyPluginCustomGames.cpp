@@ -61,7 +61,7 @@ HttpResponse LobbyPlugin::JoinCustomGame(std::uint64_t id,
               "Cannot find custom game %llu in our cached list. Attempting to %s, regardless.",
               static_cast<unsigned long long>(id), method);
   }
-  if (!IsInLobby() && !RequestGameflowLobby()) return GameflowPreventedReply();
+  if (!IsInLobby() && !gameflow_.RequestGameflowLobby()) return GameflowPreventedReply();
   stateMachine_.ProcessEvent(LobbyEvents::kJoiningCustomLobby);
   MaybeType<Failure, void> joined = LcdsCallSync<void>("gameService", method, id, password);
   if (joined.HasValue()) {

@@ -67,7 +67,7 @@ void LobbyPlugin::ResynchronizeAfterReconnect() {
   if (status.HasValue()) {
     LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Detected reconnect, updating LobbyStatus");
     OnLobbyStatus(status.Value());
-  } else if (IsInLobby() && gameflowPhase_ != Api::GameflowPhase::ChampSelect) {
+  } else if (IsInLobby() && gameflow_.CurrentGameflowPhase() != Api::GameflowPhase::ChampSelect) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
               "Detected reconnect, lobby destroyed or we were removed");
     LCDS::RemovedFromLobbyNotification removal;

@@ -1,6 +1,5 @@
-// LobbyPlugin: the notification routes and the notifications other parts make, which the
-// notification list holds; and the player status the gameflow plugin is told, which the
-// end-of-game refresh and the service shutdown change.
+// LobbyPlugin: the notification routes, and the end-of-game refresh and service shutdown
+// notification the backends ask for.
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,12 +12,6 @@
 #include "sdk/runtime/Requests.h"
 
 namespace Zarn::Client::Lobby {
-
-namespace {
-
-constexpr char kPlayerStatusPath[] = "/jyx-gameflow/v1/gameflow-metadata/player-status";
-
-}  // namespace
 
 HttpResult<std::vector<Api::LobbyNotification>> LobbyPlugin::HandleGetNotifications() {
   return notifications_.List();
@@ -44,32 +37,12 @@ HttpResponse LobbyPlugin::HandleLobbyNotificationsDelete(const std::string& noti
   return HttpResponse();
 }
 
-void LobbyPlugin::RefreshEogState() {
-  if (activeBackend_ != nullptr) {
-    playerStatus_.canInviteOthersAtEog = activeBackend_->GetAvailabilityFlag();
-  }
-  // Read again: the backend may have waited.
-  if (playerStatus_.lastQueuedLobbyStatus.has_value() &&
-      playerStatus_.lastQueuedLobbyStatus->allowedPlayAgain) {
-    playerStatus_.lastQueuedLobbyStatus->allowedPlayAgain = false;
-    SetGameflowPlayerStatus();
-  }
-}
+void LobbyPlugin::RefreshEogState() { gameflow_.RefreshEogState(); }
 
 void LobbyPlugin::AddServiceShutdownNotification() {
   RefreshEogState();
   static_cast<void>(notifications_.AddLobbyNotification(
       notifications_.MakeLobbyNotification("ServiceShutdown", {})));
-}
-
-void LobbyPlugin::SetGameflowPlayerStatus() {
-  // A copy: the status may change while the request waits.
-  const Api::PlayerStatus status = playerStatus_;
-  MaybeType<Failure, void> posted = Request<void>(HttpMethod::Post, kPlayerStatusPath, status);
-  if (posted.IsFailure()) {
-    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Failed to set player status on gameflow: %s",
-              posted.Message());
-  }
 }
 
 }  // namespace Zarn::Client::Lobby

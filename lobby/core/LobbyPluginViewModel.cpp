@@ -6,14 +6,13 @@
 
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
-#include "lobby/core/RecordEquality.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
 
 namespace Zarn::Client::Lobby {
 
 void LobbyPlugin::UpdateLobbyViewModel() {
-  UpdatePlayerLobbyStatus();
+  gameflow_.UpdatePlayerLobbyStatus();
   receivedInvitations_.PublishReceivedInvitations();
   if (IsInLobby() && activeBackend_ != nullptr) {
     MaybeType<Failure, Api::LobbyDto> lobby = activeBackend_->GetLobby();
@@ -33,24 +32,6 @@ void LobbyPlugin::UpdateLobbyViewModel() {
   partiesBackend_->SchedulePresenceUpdate();
   if (partiesBackend_ == nullptr) return;
   viewModel_.PublishPartyActive(partiesBackend_->HasQueue());
-}
-
-void LobbyPlugin::UpdatePlayerLobbyStatus() {
-  std::optional<Api::LobbyStatus> status;
-  if (activeBackend_ != nullptr) status = activeBackend_->GetLobbyStatus();
-  if (status.has_value()) {
-    if (cachedLobbyStatus_.has_value() && RecordsEqual(*cachedLobbyStatus_, *status)) return;
-    cachedLobbyStatus_ = status;
-    playerStatus_.currentLobbyStatus = std::move(status);
-  } else {
-    if (!cachedLobbyStatus_.has_value()) return;
-    cachedLobbyStatus_.reset();
-    playerStatus_.currentLobbyStatus.reset();
-  }
-  if (activeBackend_ != nullptr) {
-    playerStatus_.canInviteOthersAtEog = activeBackend_->GetAvailabilityFlag();
-  }
-  SetGameflowPlayerStatus();
 }
 
 }  // namespace Zarn::Client::Lobby

@@ -285,7 +285,7 @@ TEST(LobbyPluginTest, RequestGameflowLobbyIsTrueOnlyForATrueAnswer) {
     SCOPED_TRACE(c.label);
     LobbyRig rig;
     rig.host.ScriptReply(kRequestLobbyPath, c.reply);
-    EXPECT_EQ(rig.plugin->RequestGameflowLobby(), c.allowed);
+    EXPECT_EQ(LobbyPluginTesting::Gameflow(*rig.plugin).RequestGameflowLobby(), c.allowed);
   }
 }
 

@@ -20,6 +20,7 @@
 #include "sdk/runtime/PluginLoader.h"
 #include "tests/lobby/core/LastQueuedLobbyTesting.h"
 #include "tests/lobby/core/LobbyCountdownTesting.h"
+#include "tests/lobby/core/LobbyGameflowTesting.h"
 #include "tests/lobby/core/LobbyMembersTesting.h"
 #include "tests/lobby/core/LobbyViewModelTesting.h"
 #include "tests/lobby/core/ReceivedInvitationsTesting.h"
@@ -68,9 +69,10 @@ class LobbyPluginTesting {
   static std::set<std::uint64_t>& AutoGrantedMemberIds(LobbyPlugin& plugin) {
     return LobbyMembersTesting::AutoGrantedMemberIds(plugin.members_);
   }
-  // The members and the view model the plugin owns.
+  // The members, the view model and the gameflow link the plugin owns.
   static LobbyMembers& Members(LobbyPlugin& plugin) { return plugin.members_; }
   static LobbyViewModel& ViewModel(LobbyPlugin& plugin) { return plugin.viewModel_; }
+  static LobbyGameflow& Gameflow(LobbyPlugin& plugin) { return plugin.gameflow_; }
   // The countdown: its instants (steady-clock nanoseconds) through LobbyCountdownTesting.
   static LobbyCountdown& Countdown(LobbyPlugin& plugin) { return plugin.countdown_; }
   static void SetCountdown(LobbyPlugin& plugin, std::int64_t displayTime, std::int64_t deadline) {
@@ -82,10 +84,10 @@ class LobbyPluginTesting {
   static std::int32_t BatchDepth(const LobbyPlugin& plugin) { return plugin.updateBatchDepth_; }
   // The view model's records.
   static const Api::PlayerStatus& PlayerStatus(const LobbyPlugin& plugin) {
-    return plugin.playerStatus_;
+    return plugin.gameflow_.PlayerStatus();
   }
   static const std::optional<Api::LobbyStatus>& CachedLobbyStatus(const LobbyPlugin& plugin) {
-    return plugin.cachedLobbyStatus_;
+    return LobbyGameflowTesting::CachedLobbyStatus(plugin.gameflow_);
   }
   static bool PartyActive(const LobbyPlugin& plugin) { return plugin.viewModel_.PartyActive(); }
   // Null after Shutdown.
@@ -103,11 +105,11 @@ class LobbyPluginTesting {
     return LastQueuedLobbyTesting::Record(plugin.lastQueued_);
   }
   static std::optional<Api::GameflowSession>& GameflowSession(LobbyPlugin& plugin) {
-    return plugin.gameflowSession_;
+    return LobbyGameflowTesting::Session(plugin.gameflow_);
   }
   // Gameflow: the player status to change, the practice-game flag and the legacy invitations.
   static Api::PlayerStatus& MutablePlayerStatus(LobbyPlugin& plugin) {
-    return plugin.playerStatus_;
+    return LobbyGameflowTesting::MutablePlayerStatus(plugin.gameflow_);
   }
   static bool& IsCustomGame(LobbyPlugin& plugin) { return plugin.isCustomGame_; }
   static std::vector<Api::LobbyInvitation>& LegacyReceivedInvitations(LobbyPlugin& plugin) {

@@ -198,7 +198,7 @@ TEST_F(NotificationsTest, AFailedPlayerStatusPostIsLoggedAndChangesNothing) {
   refused.error = "gameflow down";
   rig_.host.ScriptReply("/jyx-gameflow/v1/gameflow-metadata/player-status", refused);
   const std::size_t mark = rig_.Mark();
-  Plugin().SetGameflowPlayerStatus();
+  LobbyPluginTesting::Gameflow(Plugin()).SetGameflowPlayerStatus();
   const Names logged = rig_.Entries({"log Failed to set player status on gameflow: "}, mark);
   ASSERT_EQ(logged.size(), 1u);
   EXPECT_NE(logged[0].find("gameflow down"), std::string::npos) << logged[0];
