@@ -9,6 +9,7 @@
 
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/backends/PartyLobbyView.h"
+#include "lobby/core/EligibilityRules.h"
 #include "lobby/core/LobbyAnalytics.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyMembers.h"
@@ -191,7 +192,7 @@ MaybeType<Failure, std::vector<Api::Eligibility>> PartiesLobbyBackend::GetPremad
   }
   if (services_ == nullptr) return Failure(500, "INVALID_PARTY");
   // The hash changes whenever the party's eligibility inputs do: an unchanged party is cached.
-  return services_->RequestPremadeEligibility(
+  return services_->GetEligibilityRules().RequestPremadeEligibility(
       std::move(summonerIds), static_cast<std::uint64_t>(party.Value().eligibilityHash));
 }
 

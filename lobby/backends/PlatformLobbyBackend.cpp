@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "lobby/core/EligibilityRules.h"
 #include "lobby/core/LobbyController.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyFlow.h"
@@ -118,7 +119,7 @@ MaybeType<Failure, std::vector<Api::Eligibility>> PlatformLobbyBackend::GetPrema
     if (!participant.isBot) summonerIds.push_back(participant.summonerId);
   }
   // Key 0 is never cached, so the eligibility is always asked afresh.
-  return services_->RequestPremadeEligibility(std::move(summonerIds), 0);
+  return services_->GetEligibilityRules().RequestPremadeEligibility(std::move(summonerIds), 0);
 }
 
 MaybeType<Failure, void> PlatformLobbyBackend::LeaveLobbyUnlessPending(

@@ -33,6 +33,38 @@ bool LobbyGameflow::RequestGameflowLobby() {
   return allowed.HasValue() && allowed.Value();
 }
 
+void LobbyGameflow::SendGameflowGameConfiguration(const std::optional<Api::LobbyDto>& published) {
+  Api::Queue queue;
+  if (published.has_value()) {
+    if (published->gameConfig.isCustom) {
+      // A v1 lobby that lost its custom part meanwhile reads as a default one.
+      static const Api::LobbyCustomGameLobby kNoCustomLobby;
+      const Api::Lobby& v1 = services_.V1Lobby();
+      const Api::LobbyCustomGameConfiguration& configuration =
+          (v1.customGameLobby.has_value() ? *v1.customGameLobby : kNoCustomLobby).configuration;
+      queue.mapId = configuration.mapId;
+      queue.gameMode = configuration.gameMode;
+      queue.type = "PRACTICE_GAME";
+      queue.category = Api::QueueGameCategory::Custom;
+      queue.gameTypeConfig = configuration.gameTypeConfig;
+      queue.numPlayersPerTeam = configuration.teamSize;
+      queue.maximumParticipantListSize = configuration.teamSize;
+      queue.minimumParticipantListSize = 0;
+      queue.areFreeChampionsAllowed = true;
+    } else {
+      const std::int32_t queueId = published->gameConfig.queueId;
+      MaybeType<Failure, Api::Queue> found = services_.FindQueue(queueId);
+      if (found.IsFailure()) {
+        LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Couldn't find queue with id %d", queueId);
+        return;
+      }
+      queue = std::move(found).Value();
+    }
+  }
+  static_cast<void>(services_.Runtime().Request<void>(
+      HttpMethod::Post, "/jyx-gameflow/v1/session/game-configuration", queue));
+}
+
 void LobbyGameflow::PostGameflowEvent(const char* event) {
   static_cast<void>(
       services_.Runtime().Request<void>(HttpMethod::Post, kGameflowEventPath, std::string(event)));

@@ -8,6 +8,7 @@
 
 #include "lobby/core/LobbyServices.h"
 #include "lobby/model/LobbyRecords.h"
+#include "lobby/model/LobbyViewRecords.h"
 #include "lobby/model/SiblingResourceRecords.h"
 #include "sdk/runtime/PluginManagerTypes.h"
 
@@ -42,6 +43,9 @@ class LobbyGameflow {
 
   // Whether the gameflow plugin lets a lobby be made; any failure is false.
   [[nodiscard]] bool RequestGameflowLobby();
+  // Tells the gameflow plugin which queue `published` (the v2 lobby published) plays: a custom
+  // game's from the v1 lobby's configuration, else the known queue of its id (none: nothing sent).
+  void SendGameflowGameConfiguration(const std::optional<Api::LobbyDto>& published);
   // POST "/jyx-gameflow/v1/session/event" with `event` as body; the result is ignored.
   void PostGameflowEvent(const char* event);
 

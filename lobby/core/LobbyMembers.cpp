@@ -1,5 +1,6 @@
 #include "lobby/core/LobbyMembers.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -88,7 +89,7 @@ BindingHttpResult LobbyMembers::PromoteMember(std::uint64_t summonerId) {
   if (!machine.ProcessEvent(kTransferOwnership)) {
     return HttpResponse(400, "TRANSFER_OWNERSHIP_STATE_FAILURE");
   }
-  if (!services_.IsMemberInLobby(summonerId)) return HttpResponse(404, kMemberNotFound);
+  if (!IsMemberInLobby(summonerId)) return HttpResponse(404, kMemberNotFound);
   const std::shared_ptr<LobbyController> controller = CurrentLobbyController();
   BindingHttpResult result = controller != nullptr
                                  ? controller->PromotePlayer(summonerId)
@@ -148,6 +149,13 @@ void LobbyMembers::OnAutoGrantInviteEnabled(const ResourceUpdate<bool>& event) {
     default:
       break;
   }
+}
+
+bool LobbyMembers::IsMemberInLobby(std::uint64_t summonerId) const {
+  if (!services_.IsInLobby()) return false;
+  return std::any_of(
+      lobby_.members.begin(), lobby_.members.end(),
+      [summonerId](const Api::LobbyMember& member) { return member.id == summonerId; });
 }
 
 Api::LobbyMember* LobbyMembers::FindMember(std::uint64_t summonerId) {

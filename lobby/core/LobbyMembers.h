@@ -43,6 +43,8 @@ class LobbyMembers {
   // Create and Update set whether granting is on from the event; a Delete turns it back on.
   void OnAutoGrantInviteEnabled(const ResourceUpdate<bool>& event);
 
+  // True when in a lobby whose member list holds `summonerId`.
+  [[nodiscard]] bool IsMemberInLobby(std::uint64_t summonerId) const;
   // The member with `summonerId`, a custom game's spectators first; null without one. Valid until
   // the next call that can wait.
   [[nodiscard]] Api::LobbyMember* FindMember(std::uint64_t summonerId);

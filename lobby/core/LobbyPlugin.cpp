@@ -198,38 +198,6 @@ void LobbyPlugin::OnLobbyTimedOut() {
   members_.ForgetAutoGrantedMembers();
 }
 
-void LobbyPlugin::SendGameflowGameConfiguration() {
-  Api::Queue queue;
-  if (viewModel_.PublishedLobby().has_value()) {
-    if (viewModel_.PublishedLobby()->gameConfig.isCustom) {
-      // A v1 lobby that lost its custom part meanwhile reads as a default one.
-      static const Api::LobbyCustomGameLobby kNoCustomLobby;
-      const Api::LobbyCustomGameConfiguration& configuration =
-          (lobby_.customGameLobby.has_value() ? *lobby_.customGameLobby : kNoCustomLobby)
-              .configuration;
-      queue.mapId = configuration.mapId;
-      queue.gameMode = configuration.gameMode;
-      queue.type = "PRACTICE_GAME";
-      queue.category = Api::QueueGameCategory::Custom;
-      queue.gameTypeConfig = configuration.gameTypeConfig;
-      queue.numPlayersPerTeam = configuration.teamSize;
-      queue.maximumParticipantListSize = configuration.teamSize;
-      queue.minimumParticipantListSize = 0;
-      queue.areFreeChampionsAllowed = true;
-    } else {
-      const std::int32_t queueId = viewModel_.PublishedLobby()->gameConfig.queueId;
-      MaybeType<Failure, Api::Queue> found = FindQueue(queueId);
-      if (found.IsFailure()) {
-        LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Couldn't find queue with id %d", queueId);
-        return;
-      }
-      queue = std::move(found).Value();
-    }
-  }
-  static_cast<void>(
-      Request<void>(HttpMethod::Post, "/jyx-gameflow/v1/session/game-configuration", queue));
-}
-
 void LobbyPlugin::EnterLegacyLobby() {
   LobbyUpdateBatch batch(*this);
   activeBackend_ = platformBackend_.get();
@@ -260,12 +228,5 @@ void LobbyPlugin::ExitPartyLobby() {
 void LobbyPlugin::OnEnteredLobby() { PostGameflowEvent("GAMEFLOW_EVENT.ENTERED_LOBBY"); }
 
 void LobbyPlugin::PostGameflowEvent(const char* event) { gameflow_.PostGameflowEvent(event); }
-
-bool LobbyPlugin::IsMemberInLobby(std::uint64_t summonerId) const {
-  if (!IsInLobby()) return false;
-  return std::any_of(
-      lobby_.members.begin(), lobby_.members.end(),
-      [summonerId](const Api::LobbyMember& member) { return member.id == summonerId; });
-}
 
 }  // namespace Zarn::Client::Lobby

@@ -47,18 +47,13 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   // Deletes a backend only when Shutdown has not; runs no state's exit action.
   ~LobbyPlugin() override;
 
-  // Drops the watched values, deregisters from the parties service, leaves every active state,
-  // deletes both backends and ends with the module's shutdown. Every step runs even when one of
-  // them fails.
+  // Drops the watched values, deregisters from the parties service, leaves every active state
+  // and deletes both backends, each step whatever the others did; then the module's shutdown.
   void Shutdown() override;
-  // Registers the lobby's types and routes.
   void OnRegisterApi() override { RegisterEndpoints(); }
-  // Starts the machine, the controllers, the backends and the subscriptions inside one batch;
-  // always true.
+  // Starts the machine, the controllers, the backends and the subscriptions in one batch; true.
   bool OnStart() override;
 
-  // Tells the gameflow plugin which queue the published lobby plays.
-  virtual void SendGameflowGameConfiguration();
   // Tells the gameflow plugin that the player entered a lobby.
   virtual void OnEnteredLobby();
   // LobbyFlow's actions. Entering the legacy or the party lobby makes its backend the active one;
@@ -177,7 +172,6 @@ class LobbyPlugin : public Zarn::Client::Plugin,
 
   // The view model, rebuilt when the outermost update batch closes.
   void UpdateLobbyViewModel();
-
   void UpdatePartyRewards() { partyRewards_.UpdatePartyRewards(); }
   // Keeps the invitation id of the legacy lobby being left among the abandoned ones and, beyond
   // what the name says, forgets that lobby: no active backend, the v1 lobby reset and deleted.
@@ -186,7 +180,6 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   void OnQueuesChanged();
 
   // Lobby creation and change; a failure answers its code (500 for 0) and message.
-  //
   // Leaves through the active backend, if any, and quits the lobby's state: an empty reply.
   HttpResponse LeaveLobby();
   // Creates a legacy lobby for `requested` (its queue id and custom flag); a copy of the v1 lobby
@@ -200,7 +193,6 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   // The backend in use, null outside a lobby; the parties backend, null after Shutdown.
   [[nodiscard]] LobbyBackend* ActiveBackend() const override;
   [[nodiscard]] PartiesBackend* GetPartiesBackend() const override;
-
   // The legacy lobby's removal messages: the notification of the reason, then the removal (the
   // lobby ended or progressed, or the player kicked), which republishes the notifications.
   void AddRemovedFromLobbyNotification(LCDS::RemovalReason reason);
@@ -219,7 +211,6 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   [[nodiscard]] const Api::Lobby& V1Lobby() const override;
   void PublishV1LobbyParts() override;
   [[nodiscard]] bool IsAbandonedLobbyInvitationId(const std::string& invitationId) const override;
-  [[nodiscard]] bool IsMemberInLobby(std::uint64_t summonerId) const override;
   [[nodiscard]] const std::optional<Api::LobbyStatus>& LastQueuedLobbyStatus() const override;
   [[nodiscard]] const std::optional<Api::GameflowSession>& StoredGameflowSession() const override;
   [[nodiscard]] Api::GameflowPhase CurrentGameflowPhase() const override;
@@ -234,8 +225,6 @@ class LobbyPlugin : public Zarn::Client::Plugin,
                                                                     std::int32_t queueId) override;
   [[nodiscard]] MaybeType<Failure, Api::Queue> FindQueue(std::int32_t queueId) const override;
   [[nodiscard]] LobbyMembers& Members() override;
-  [[nodiscard]] MaybeType<Failure, std::vector<Api::Eligibility>> RequestPremadeEligibility(
-      std::vector<std::uint64_t> summonerIds, std::uint64_t key) override;
   MaybeType<Failure, Api::Lobby> CreateLobbyWithController(const Api::Lobby& requested) override;
   HttpResult<Api::Lobby> ChangeLobbyQueue(Api::LobbyChangeGameDto change) override;
   HttpResult<std::vector<Api::LobbyInvitation>> SendPlatformInvitations(
@@ -271,30 +260,23 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   [[nodiscard]] bool OwnsBackend(const LobbyBackend* backend) const;
   // The v1 lobby's invitation list, then the v1 lobby.
   void PublishV1Invitations();
-  // Removes the Error invitations of `invitations`, publishing the Delete of each; whether any was.
-  bool EraseErroredInvitations(std::vector<Api::LobbyInvitation>& invitations);
-  // CountdownLobby: the controller's lifetime; a time-out republishes the v1 lobby and forgets
-  // the members the automatic invite grant saw.
+  // The collaborators' interfaces. A time-out republishes the v1 lobby and forgets the members
+  // the automatic invite grant saw.
   [[nodiscard]] std::optional<Lifetime> CurrentLobbyLifetime() override;
   void OnLobbyTimedOut() override;
-  // AnalyticsSource: the watched platform id and summoner.
   [[nodiscard]] const std::string* CurrentPlatformId() const override;
   [[nodiscard]] const Api::Summoner* CurrentSummoner() const override;
-  // InvitationRecipient: the parties backend's invitations.
   [[nodiscard]] std::vector<Api::ReceivedInvitationDto> PartyInvitations() override;
 
   std::unique_ptr<LobbyComponentFactory> factory_;
   LobbyControllerSet controllers_;
-
   // Not owned: one of the two below, or null.
   LobbyBackend* activeBackend_ = nullptr;
   std::unique_ptr<PartiesBackend> partiesBackend_;
   std::unique_ptr<PlatformBackend> platformBackend_;
-
   LobbyStateMachine stateMachine_;
   Api::Lobby lobby_;
   std::int32_t updateBatchDepth_ = 0;
-
   std::uint64_t localSummonerId_ = 0;
   // The login session's flags as last seen.
   bool loggedIn_ = false;

@@ -29,7 +29,6 @@ constexpr char kInvitationsPath[] = "/jyx-lobby/v1/lobby/invitations";
 constexpr char kInvitationPathPrefix[] = "/jyx-lobby/v1/lobby/invitations/";
 constexpr char kInviteService[] = "lcdsGameInvitationService";
 constexpr char kInviteType[] = "DEFAULT";
-constexpr char kEligibilityPath[] = "/jyx-queue-eligibility/v3/eligibility";
 
 using Code = Api::EligibilityRestrictionCode;
 
@@ -169,6 +168,19 @@ void MarkRefused(AppModule& runtime, const std::vector<std::uint64_t>& ids,
   }
 }
 
+// Removes the Error invitations of `invitations`, publishing the Delete of each; whether any was.
+bool EraseErroredInvitations(AppModule& runtime, std::vector<Api::LobbyInvitation>& invitations) {
+  std::vector<std::string> erased;
+  const auto end = std::stable_partition(invitations.begin(), invitations.end(),
+                                         [](const Api::LobbyInvitation& entry) {
+                                           return entry.state != Api::LobbyInvitationState::Error;
+                                         });
+  for (auto it = end; it != invitations.end(); ++it) erased.push_back(it->id);
+  invitations.erase(end, invitations.end());
+  for (const std::string& id : erased) runtime.PublishResourceEvent(kInvitationPathPrefix + id);
+  return !erased.empty();
+}
+
 }  // namespace
 
 HttpResult<std::vector<Api::LobbyInvitation>> LobbyPlugin::SendPlatformInvitations(
@@ -191,7 +203,7 @@ HttpResult<std::vector<Api::LobbyInvitation>> LobbyPlugin::SendPlatformInvitatio
   const InviteOutcome outcome = InviteOnPlatform(*this, ids);
   MarkRefused(*this, ids, outcome.failed, lobby_.invitations);
   PublishV1Invitations();
-  const bool removed = EraseErroredInvitations(lobby_.invitations);
+  const bool removed = EraseErroredInvitations(*this, lobby_.invitations);
   if (removed) PublishV1Invitations();
 
   // A failed call is the send's failure, as the legacy platform's refusal of the only invitation
@@ -214,18 +226,6 @@ void LobbyPlugin::PublishV1Invitations() {
   const std::vector<Api::LobbyInvitation> list = lobby_.invitations;
   SendJsonApiEvent(kResourceUpdate, kInvitationsPath, list);
   PublishV1Lobby(Api::Lobby(lobby_));
-}
-
-bool LobbyPlugin::EraseErroredInvitations(std::vector<Api::LobbyInvitation>& invitations) {
-  std::vector<std::string> erased;
-  const auto end = std::stable_partition(invitations.begin(), invitations.end(),
-                                         [](const Api::LobbyInvitation& entry) {
-                                           return entry.state != Api::LobbyInvitationState::Error;
-                                         });
-  for (auto it = end; it != invitations.end(); ++it) erased.push_back(it->id);
-  invitations.erase(end, invitations.end());
-  for (const std::string& id : erased) PublishResourceEvent(kInvitationPathPrefix + id);
-  return !erased.empty();
 }
 
 HttpResult<Api::LobbyInvitation> LobbyPlugin::HandlePostV1Invitations(
@@ -348,36 +348,13 @@ Api::Eligibility LobbyPlugin::CheckInviteEligibility(const BindingProperty& meta
   return eligibility;
 }
 
-MaybeType<Failure, std::vector<Api::Eligibility>> LobbyPlugin::RequestPremadeEligibility(
-    std::vector<std::uint64_t> summonerIds, std::uint64_t key) {
-  if (queues_.Effective() == nullptr) {
-    return Failure(500, "Premade eligibility configuration incomplete");
-  }
-  EligibilityRules::PremadeEligibilityCache& cache = eligibilityRules_.premadeEligibilityCache;
-  if (key != 0 && key == cache.key && !cache.dirty) return cache.result;
-  std::vector<std::int32_t> queueIds;
-  queueIds.reserve(eligibilityRules_.queues.size());
-  for (const Api::Queue& queue : eligibilityRules_.queues) queueIds.push_back(queue.id);
-  MaybeType<Failure, std::vector<Api::Eligibility>> result = Request<std::vector<Api::Eligibility>>(
-      HttpMethod::Get, kEligibilityPath, summonerIds, queueIds);
-  if (result.IsFailure()) return result;
-  // A queue list that changed during the wait leaves the cache dirty: this answer is for the
-  // queues asked for, not the new ones.
-  std::vector<std::int32_t> queueIdsNow;
-  for (const Api::Queue& queue : eligibilityRules_.queues) queueIdsNow.push_back(queue.id);
-  cache.result = result.Value();
-  cache.key = key;
-  cache.dirty = queueIdsNow != queueIds;
-  return result;
-}
-
 HttpResult<std::vector<Api::Eligibility>> LobbyPlugin::HandlePremadeEligibility() {
   MaybeType<Failure, std::vector<Api::Eligibility>> result = Failure(500, kInvalidLobby);
   if (IsInLobby()) {
     // While a change of queue waits the player is in a lobby with no backend.
     if (activeBackend_ != nullptr) result = activeBackend_->GetPremadeEligibility();
   } else {
-    result = RequestPremadeEligibility({localSummonerId_}, 0);
+    result = eligibilityRules_.RequestPremadeEligibility({localSummonerId_}, 0);
   }
   if (result.IsFailure()) return FailureReply(result.GetFailure());
   return std::move(result).Value();

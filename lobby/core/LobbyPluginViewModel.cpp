@@ -22,7 +22,7 @@ void LobbyPlugin::UpdateLobbyViewModel() {
       return;
     }
     if (viewModel_.PublishLobbyAndMembers(std::move(lobby).Value())) {
-      SendGameflowGameConfiguration();
+      gameflow_.SendGameflowGameConfiguration(viewModel_.PublishedLobby());
     }
   } else {
     viewModel_.PublishLobbyAndMembers(std::nullopt);

@@ -70,8 +70,6 @@ class LobbyServices {
   // Whether `invitationId` names a legacy lobby already left.
   [[nodiscard]] virtual bool IsAbandonedLobbyInvitationId(
       const std::string& invitationId) const = 0;
-  // True when in a lobby whose member list holds `summonerId`.
-  [[nodiscard]] virtual bool IsMemberInLobby(std::uint64_t summonerId) const = 0;
   [[nodiscard]] virtual const std::optional<Api::LobbyStatus>& LastQueuedLobbyStatus() const = 0;
   // The gameflow session last received and its phase; none and None until one arrives.
   [[nodiscard]] virtual const std::optional<Api::GameflowSession>& StoredGameflowSession()
@@ -95,8 +93,6 @@ class LobbyServices {
   [[nodiscard]] virtual MaybeType<Failure, Api::Queue> FindQueue(std::int32_t queueId) const = 0;
   // The v1 lobby's members: their operations and the summoner lookups.
   [[nodiscard]] virtual LobbyMembers& Members() = 0;
-  [[nodiscard]] virtual MaybeType<Failure, std::vector<Api::Eligibility>> RequestPremadeEligibility(
-      std::vector<std::uint64_t> summonerIds, std::uint64_t key) = 0;
 
   // The lobby operations the platform backend hands to the plugin's controllers.
   virtual MaybeType<Failure, Api::Lobby> CreateLobbyWithController(const Api::Lobby& requested) = 0;
