@@ -11,6 +11,7 @@
 
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyGameflow.h"
 #include "lobby/core/LobbyServices.h"
 #include "lobby/core/LobbyTimerNames.h"
 #include "lobby/core/PartyTypes.h"
@@ -90,8 +91,8 @@ void PartiesLobbyBackend::SchedulePresenceUpdate() {
 void PartiesLobbyBackend::PublishPartyPresence() {
   if (services_ == nullptr || services_->LocalSummonerId() == 0) return;
   std::optional<Api::PartyPresenceData> presence;
-  if (PhaseAllowsPresence(services_->StoredGameflowSession()) && openPartyFlag.IsTrue() &&
-      player.currentParty.has_value()) {
+  if (PhaseAllowsPresence(services_->Gameflow().StoredGameflowSession()) &&
+      openPartyFlag.IsTrue() && player.currentParty.has_value()) {
     const Api::PartyDto& party = *player.currentParty;
     std::vector<std::uint64_t> summoners;
     for (const Api::PartyMemberDto& member : party.players) {

@@ -10,6 +10,7 @@
 #include "lobby/core/EligibilityRules.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyFlow.h"
+#include "lobby/core/LobbyGameflow.h"
 #include "lobby/core/LobbyNotifications.h"
 #include "lobby/core/LobbyServices.h"
 #include "lobby/core/LobbyTimerNames.h"
@@ -198,8 +199,9 @@ void PartiesLobbyBackend::RegisterPlayer() {
 
 void PartiesLobbyBackend::DeregisterPlayer() {
   const std::string puuid = player.puuid;
-  const Api::GameflowPhase phase =
-      services_ != nullptr ? services_->CurrentGameflowPhase() : Api::GameflowPhase::None;
+  const Api::GameflowPhase phase = services_ != nullptr
+                                       ? services_->Gameflow().CurrentGameflowPhase()
+                                       : Api::GameflowPhase::None;
   if (services_ != nullptr && enabledFlag.IsTrue() && !puuid.empty() && !IsLaunchedPhase(phase)) {
     MaybeType<Failure, void> deleted =
         client.SendStatusRequest("DELETE", "v1/players/" + puuid, BindingProperty());
@@ -262,9 +264,10 @@ void PartiesLobbyBackend::SetOverrideFlag(WatchedConfigValue<bool>& flag, bool v
 
 void PartiesLobbyBackend::OnQueuesDisabled() {
   if (services_ == nullptr) return;
-  const Api::GameflowPhase phase = services_->CurrentGameflowPhase();
+  const Api::GameflowPhase phase = services_->Gameflow().CurrentGameflowPhase();
   if (phase == Api::GameflowPhase::EndOfGame) {
-    const std::optional<Api::LobbyStatus> lastQueued = services_->LastQueuedLobbyStatus();
+    const std::optional<Api::LobbyStatus> lastQueued =
+        services_->Gameflow().PlayerStatus().lastQueuedLobbyStatus;
     if (!lastQueued.has_value() || lastQueued->queueId == -1 || lastQueued->isCustom) return;
     const std::int32_t queueId = lastQueued->queueId;
     // A failed check is the case of no party.
@@ -304,7 +307,7 @@ void PartiesLobbyBackend::CheckPartyWithoutQueue() {
   if (!player.currentParty.has_value() || player.currentParty->gameMode.queueId != -1) return;
   const std::uint64_t summonerId = player.summonerId;
   services_->SetPartyLobbyActive(false);
-  const bool inGame = IsGamePhase(services_->CurrentGameflowPhase());
+  const bool inGame = IsGamePhase(services_->Gameflow().CurrentGameflowPhase());
   if (wasInPartyLobby || inGame) {
     LobbyNotifications& notifications = services_->Notifications();
     static_cast<void>(notifications.AddLobbyNotification(

@@ -10,6 +10,7 @@
 
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyGameflow.h"
 #include "lobby/core/LobbyServices.h"
 #include "lobby/core/LobbyTimerNames.h"
 #include "lobby/core/LobbyUpdateBatch.h"
@@ -200,7 +201,8 @@ void PartiesLobbyBackend::OnClientProxyMessage(Api::PlayerDto message) {
 
 void PartiesLobbyBackend::RefreshAfterUpdate() {
   if (services_ == nullptr) return;
-  const std::optional<Api::GameflowSession>& session = services_->StoredGameflowSession();
+  const std::optional<Api::GameflowSession>& session =
+      services_->Gameflow().StoredGameflowSession();
   if (!session.has_value() || session->phase != Api::GameflowPhase::Lobby ||
       !player.currentParty.has_value()) {
     return;

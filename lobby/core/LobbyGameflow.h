@@ -54,7 +54,7 @@ class LobbyGameflow {
   bool StoreSession(PluginResourceEventType type, const Api::GameflowSession& session);
   // The stored session's phase; None without one.
   [[nodiscard]] Api::GameflowPhase SessionPhase() const;
-  // None and None until a session arrives.
+  // No session and the phase None until one arrives.
   [[nodiscard]] const std::optional<Api::GameflowSession>& StoredGameflowSession() const {
     return session_;
   }

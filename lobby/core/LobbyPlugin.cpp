@@ -59,11 +59,6 @@ void LobbyPlugin::Shutdown() {
   Plugin::Shutdown();
 }
 
-LobbyTypeContext LobbyPlugin::TypeContext() {
-  return LobbyTypeContext{&GetRegistry(), CamelCaseName(),   HelpCategories(),
-                          nullptr,        &lcdsClassByType_, &lcdsClassByTypeId_};
-}
-
 Zarn::Client::Plugin& LobbyPlugin::Runtime() { return *this; }
 
 void LobbyPlugin::OpenUpdateBatch() { ++updateBatchDepth_; }
@@ -82,17 +77,7 @@ bool LobbyPlugin::IsAbandonedLobbyInvitationId(const std::string& invitationId) 
   return abandonedLobbyInvitationIds_.count(invitationId) != 0;
 }
 
-const std::optional<Api::LobbyStatus>& LobbyPlugin::LastQueuedLobbyStatus() const {
-  return gameflow_.PlayerStatus().lastQueuedLobbyStatus;
-}
-
-const std::optional<Api::GameflowSession>& LobbyPlugin::StoredGameflowSession() const {
-  return gameflow_.StoredGameflowSession();
-}
-
-Api::GameflowPhase LobbyPlugin::CurrentGameflowPhase() const {
-  return gameflow_.CurrentGameflowPhase();
-}
+const LobbyGameflow& LobbyPlugin::Gameflow() const { return gameflow_; }
 
 bool LobbyPlugin::IsGameflowAvailable() const { return lastQueued_.IsGameflowAvailable(); }
 

@@ -14,11 +14,9 @@
 #include "lobby/core/EligibilityRules.h"
 #include "lobby/core/LastQueuedLobby.h"
 #include "lobby/core/LobbyAnalytics.h"
-#include "lobby/core/LobbyBackend.h"
 #include "lobby/core/LobbyComponentFactory.h"
 #include "lobby/core/LobbyControllerSet.h"
 #include "lobby/core/LobbyCountdown.h"
-#include "lobby/core/LobbyFlow.h"
 #include "lobby/core/LobbyGameflow.h"
 #include "lobby/core/LobbyMembers.h"
 #include "lobby/core/LobbyNotifications.h"
@@ -26,10 +24,7 @@
 #include "lobby/core/LobbyViewModel.h"
 #include "lobby/core/PartyRewards.h"
 #include "lobby/core/ReceivedInvitations.h"
-#include "lobby/core/WatchedConfigValue.h"
 #include "lobby/model/LcdsRecords.h"
-#include "lobby/model/LobbyTypeContext.h"
-#include "lobby/model/PartiesRecords.h"
 #include "sdk/runtime/Plugin.h"
 #include "sdk/runtime/ResourceObservation.h"
 
@@ -54,7 +49,7 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   // Starts the machine, the controllers, the backends and the subscriptions in one batch; true.
   bool OnStart() override;
 
-  // Tells the gameflow plugin that the player entered a lobby.
+  // The gameflow plugin's lobby events, through the gameflow link: entered, or `event`.
   virtual void OnEnteredLobby();
   // LobbyFlow's actions. Entering the legacy or the party lobby makes its backend the active one;
   // leaving any lobby stops the countdown and tells the gameflow plugin; leaving the party lobby
@@ -63,19 +58,16 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   void EnterPartyLobby();
   void ExitInLobby();
   void ExitPartyLobby();
-  // POST "/jyx-gameflow/v1/session/event" with `event` as body; the result is ignored.
   void PostGameflowEvent(const char* event);
 
-  // Once, while the plugin is loaded: the lobby's types, then the v1 routes, then the v2 and
-  // parties routes.
+  // Once, at load: the lobby's types and v1 routes, then (V2) the v2 and parties routes.
   void RegisterEndpoints();
   void RegisterV2Endpoints();
   // Subscriptions made at start.
   void SubscribeEvents();
   void SubscribeChat(LobbyAnalytics& analytics);
 
-  // REST handlers, in the order of their routes. The argument binding of the SDK has checked
-  // every argument before a handler runs.
+  // REST handlers, in route order; the SDK has bound and checked every argument before.
   HttpResult<Api::QueueAvailability> HandleGetAvailability();
   HttpResult<std::vector<Api::LobbyInvitation>> HandleGetV1Invitations();
   HttpResult<Api::LobbyInvitation> HandleGetV1Invitation(const std::string& id);
@@ -98,9 +90,9 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   // Both position-preferences routes, v1 and v2. Virtual so that tests can stand in for it.
   virtual HttpResponse HandlePutPositionPreferences(
       const Api::LobbyPositionPreferences& preferences);
-  // Whether the front end has shown the autofill notice; false for every new plugin.
+  // Whether the front end has shown the autofill notice: false for a new plugin, then set for
+  // good by SetAutofillDisplayed, which answers true.
   bool GetAutofillDisplayed();
-  // Records that the notice was shown; there is no way back to false. Answers true.
   bool SetAutofillDisplayed();
   std::int64_t HandleGetV1Countdown();
   HttpResult<Api::LobbyDto> HandleGetLobby();
@@ -159,7 +151,6 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   // After a reconnection: the parties state, or the legacy lobby status and pending invitations.
   void ResynchronizeAfterReconnect();
 
-  [[nodiscard]] const LobbyStateMachine& GetStateMachine() const { return stateMachine_; }
   // Turns a solo legacy lobby into a group lobby on the legacy platform.
   MaybeType<Failure, Api::Lobby> CreatePlatformLobby(const Api::Lobby& lobby);
   // Replaces the controller set, then fetches a logged-in player's bot configuration.
@@ -211,9 +202,7 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   [[nodiscard]] const Api::Lobby& V1Lobby() const override;
   void PublishV1LobbyParts() override;
   [[nodiscard]] bool IsAbandonedLobbyInvitationId(const std::string& invitationId) const override;
-  [[nodiscard]] const std::optional<Api::LobbyStatus>& LastQueuedLobbyStatus() const override;
-  [[nodiscard]] const std::optional<Api::GameflowSession>& StoredGameflowSession() const override;
-  [[nodiscard]] Api::GameflowPhase CurrentGameflowPhase() const override;
+  [[nodiscard]] const LobbyGameflow& Gameflow() const override;
   [[nodiscard]] bool IsGameflowAvailable() const override;
   [[nodiscard]] const Api::AutoFillDto* AutofillList() const override;
   [[nodiscard]] const std::vector<Api::Queue>* QueueList() const override;
@@ -243,8 +232,7 @@ class LobbyPlugin : public Zarn::Client::Plugin,
  private:
   friend class LobbyPluginTesting;
 
-  // Fresh registration contexts of the plugin's registry, for types and for routes.
-  [[nodiscard]] LobbyTypeContext TypeContext();
+  // A fresh route registration context of the plugin's registry.
   [[nodiscard]] ApiRegistrar RouteRegistrar();
   // HandleGameflowSession's steps: in a lobby, the last queued lobby taken at matchmaking (play
   // again denied to a custom game) and the lobby left once the game progressed; the dodge.
@@ -258,10 +246,7 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   [[nodiscard]] LobbyBackend* ChooseBackend(bool isCustom, std::int32_t queueId) const;
   // Whether `backend` is still one of the two this plugin owns (a wait may have shut it down).
   [[nodiscard]] bool OwnsBackend(const LobbyBackend* backend) const;
-  // The v1 lobby's invitation list, then the v1 lobby.
-  void PublishV1Invitations();
-  // The collaborators' interfaces. A time-out republishes the v1 lobby and forgets the members
-  // the automatic invite grant saw.
+  // The collaborators' interfaces; a time-out republishes the v1 lobby, forgets granted members.
   [[nodiscard]] std::optional<Lifetime> CurrentLobbyLifetime() override;
   void OnLobbyTimedOut() override;
   [[nodiscard]] const std::string* CurrentPlatformId() const override;

@@ -181,6 +181,14 @@ bool EraseErroredInvitations(AppModule& runtime, std::vector<Api::LobbyInvitatio
   return !erased.empty();
 }
 
+// The v1 lobby's invitation list, then the v1 lobby.
+void PublishV1Invitations(LobbyPlugin& plugin) {
+  // Copies: the host may call back in while an event goes out.
+  const std::vector<Api::LobbyInvitation> list = plugin.V1Lobby().invitations;
+  plugin.SendJsonApiEvent(kResourceUpdate, kInvitationsPath, list);
+  plugin.PublishV1Lobby(Api::Lobby(plugin.V1Lobby()));
+}
+
 }  // namespace
 
 HttpResult<std::vector<Api::LobbyInvitation>> LobbyPlugin::SendPlatformInvitations(
@@ -197,14 +205,14 @@ HttpResult<std::vector<Api::LobbyInvitation>> LobbyPlugin::SendPlatformInvitatio
     }
   }
   const std::vector<std::uint64_t> ids = RequestInvitations(*this, invitations, lobby_.invitations);
-  PublishV1Invitations();
+  PublishV1Invitations(*this);
   MarkPending(ids, lobby_.invitations);
   // Each legacy call waits; the lobby is looked at again only after it, and by summoner id.
   const InviteOutcome outcome = InviteOnPlatform(*this, ids);
   MarkRefused(*this, ids, outcome.failed, lobby_.invitations);
-  PublishV1Invitations();
+  PublishV1Invitations(*this);
   const bool removed = EraseErroredInvitations(*this, lobby_.invitations);
-  if (removed) PublishV1Invitations();
+  if (removed) PublishV1Invitations(*this);
 
   // A failed call is the send's failure, as the legacy platform's refusal of the only invitation
   // is; the ids it failed were removed above.
@@ -219,13 +227,6 @@ HttpResult<std::vector<Api::LobbyInvitation>> LobbyPlugin::SendPlatformInvitatio
     if (Contains(ids, entry.toSummonerId)) answered.push_back(entry);
   }
   return answered;
-}
-
-void LobbyPlugin::PublishV1Invitations() {
-  // Copies: the host may call back in while an event goes out.
-  const std::vector<Api::LobbyInvitation> list = lobby_.invitations;
-  SendJsonApiEvent(kResourceUpdate, kInvitationsPath, list);
-  PublishV1Lobby(Api::Lobby(lobby_));
 }
 
 HttpResult<Api::LobbyInvitation> LobbyPlugin::HandlePostV1Invitations(

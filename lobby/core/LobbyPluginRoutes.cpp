@@ -8,6 +8,7 @@
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/PartiesBackend.h"
 #include "lobby/model/ApiTypeRegistrars.h"
+#include "lobby/model/LobbyTypeContext.h"
 #include "sdk/api/ApiBinder.h"
 
 namespace Zarn::Client::Lobby {
@@ -65,7 +66,8 @@ void LobbyPlugin::RegisterEndpoints() {
   for (void (*registrar)(LobbyTypeContext&) :
        {&RegisterApiTypes, &RegisterV2ApiTypes, &RegisterPartiesTypes, &RegisterLcdsTypes,
         &RegisterServiceProxyTypes}) {
-    LobbyTypeContext context = TypeContext();
+    LobbyTypeContext context{&GetRegistry(), CamelCaseName(),   HelpCategories(),
+                             nullptr,        &lcdsClassByType_, &lcdsClassByTypeId_};
     registrar(context);
   }
 

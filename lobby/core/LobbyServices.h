@@ -28,6 +28,7 @@ namespace Zarn::Client::Lobby {
 class EligibilityRules;
 class LobbyAnalytics;
 class LobbyController;
+class LobbyGameflow;
 class LobbyMembers;
 class LobbyNotifications;
 
@@ -70,11 +71,8 @@ class LobbyServices {
   // Whether `invitationId` names a legacy lobby already left.
   [[nodiscard]] virtual bool IsAbandonedLobbyInvitationId(
       const std::string& invitationId) const = 0;
-  [[nodiscard]] virtual const std::optional<Api::LobbyStatus>& LastQueuedLobbyStatus() const = 0;
-  // The gameflow session last received and its phase; none and None until one arrives.
-  [[nodiscard]] virtual const std::optional<Api::GameflowSession>& StoredGameflowSession()
-      const = 0;
-  [[nodiscard]] virtual Api::GameflowPhase CurrentGameflowPhase() const = 0;
+  // What the gameflow plugin last told and was told: its session and phase, the player status.
+  [[nodiscard]] virtual const LobbyGameflow& Gameflow() const = 0;
   [[nodiscard]] virtual bool IsGameflowAvailable() const = 0;
   // The watched autofill entries and queue list; null while neither a value nor a default is
   // known.
