@@ -13,15 +13,15 @@
 namespace Zarn::Client::Lobby {
 
 void PartiesLobbyBackend::UpdateLoginSession(Api::LoginSession session) {
-  loginSession.Update(PluginResourceEventType::Update, session);
+  ObservedLoginSession().Update(PluginResourceEventType::Update, session);
 }
 
 std::vector<Api::ReceivedInvitationDto> PartiesLobbyBackend::BuildReceivedInvitations() {
-  if (!player.parties.has_value()) return {};
+  if (!MutablePlayer().parties.has_value()) return {};
   // Copies: the summoner lookup waits, and a new state may replace the stored one meanwhile.
   std::vector<Api::PartyMemberDto> invited;
   std::vector<std::uint64_t> inviterIds;
-  for (const Api::PartyMemberDto& membership : *player.parties) {
+  for (const Api::PartyMemberDto& membership : *MutablePlayer().parties) {
     if (membership.role != Api::PartyMemberRoleEnum::INVITED &&
         membership.role != Api::PartyMemberRoleEnum::HOLD) {
       continue;

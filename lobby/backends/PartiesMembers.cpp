@@ -41,10 +41,10 @@ Api::PremadePartyDto PartiesLobbyBackend::BuildCommsMembers(const Api::PlayerDto
 
 MaybeType<Failure, AnalyticsEventFields> PartiesLobbyBackend::MakePartyAnalyticsFields(
     std::string_view eventType) {
-  if (player.createdAt == 0 || !player.currentParty.has_value()) {
+  if (MutablePlayer().createdAt == 0 || !MutablePlayer().currentParty.has_value()) {
     return Failure(500, "INVALID_PARTY");
   }
-  const Api::PartyDto& party = *player.currentParty;
+  const Api::PartyDto& party = *MutablePlayer().currentParty;
   AnalyticsEventFields fields;
   fields.eventType = std::string(eventType);
   fields.eventData.MakeStructure();

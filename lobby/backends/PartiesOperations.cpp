@@ -72,7 +72,7 @@ MaybeType<Failure, Api::LobbyDto> PartiesLobbyBackend::GetLobby() {
   if (current.IsFailure()) return std::move(current).GetFailure();
   const Api::PartyDto party = std::move(current).Value();
   PartyViewContext context;
-  context.localSummonerId = player.summonerId;
+  context.localSummonerId = MutablePlayer().summonerId;
   if (services_ == nullptr) return Failure(400, "NO_QUEUE_SELECTED");
   MaybeType<Failure, Api::Queue> found = services_->FindQueue(party.gameMode.queueId);
   if (found.IsFailure()) return Failure(400, "NO_QUEUE_SELECTED");
@@ -112,12 +112,13 @@ std::optional<Api::LobbyStatus> PartiesLobbyBackend::GetLobbyStatus() {
 }
 
 MaybeType<Failure, void> PartiesLobbyBackend::LeaveLobby() {
-  if (!player.currentParty.has_value()) return MaybeType<Failure, void>::Success();
-  if (player.currentParty->gameMode.queueId == -1 && player.currentParty->players.size() == 1 &&
-      !IsClashParty()) {
+  if (!MutablePlayer().currentParty.has_value()) return MaybeType<Failure, void>::Success();
+  if (MutablePlayer().currentParty->gameMode.queueId == -1 &&
+      MutablePlayer().currentParty->players.size() == 1 && !IsClashParty()) {
     return MaybeType<Failure, void>::Success();
   }
-  std::string path = "/v1/parties/" + GetCurrentPartyId() + "/members/" + player.puuid + "/role";
+  std::string path =
+      "/v1/parties/" + GetCurrentPartyId() + "/members/" + MutablePlayer().puuid + "/role";
   MaybeType<Failure, AnalyticsEventFields> fields =
       MakePartyAnalyticsFields("parties-open-party-toggle");
   if (fields.IsFailure()) {
@@ -176,8 +177,9 @@ MaybeType<Failure, void> PartiesLobbyBackend::ChangeLobby(Api::LobbyChangeGameDt
   MaybeType<Failure, void> changed =
       RequestOrReregister("set game mode", "PUT", std::move(path), mode);
   // Read after the request: the reply is the party as it is now.
-  if (changed.HasValue() && player.currentParty.has_value() &&
-      player.currentParty->partyType != defaultPartyType && GetLocalMember().role == Role::LEADER) {
+  if (changed.HasValue() && MutablePlayer().currentParty.has_value() &&
+      MutablePlayer().currentParty->partyType != defaultPartyType &&
+      GetLocalMember().role == Role::LEADER) {
     (void)SetPartyTypeRequest(defaultPartyType);
   }
   return changed;
@@ -214,7 +216,7 @@ MaybeType<Failure, void> PartiesLobbyBackend::DeclineInvitation(std::string invi
 
 MaybeType<Failure, void> PartiesLobbyBackend::SetRoleRequest(std::string partyId, Role role,
                                                              std::string_view action) {
-  std::string path = "v1/parties/" + partyId + "/members/" + player.puuid + "/role";
+  std::string path = "v1/parties/" + partyId + "/members/" + MutablePlayer().puuid + "/role";
   return RequestOrReregister(action, "PUT", std::move(path), std::string(RoleName(role)));
 }
 
@@ -271,7 +273,7 @@ MaybeType<Failure, void> PartiesLobbyBackend::SetPartyType(std::string partyType
   std::optional<LobbyUpdateBatch> batch;
   if (services_ != nullptr) batch.emplace(*services_);
   if (!openPartyFlag.IsTrue()) return Failure(0, "OPEN_PARTIES_DISABLED");
-  if (!player.currentParty.has_value() || player.currentParty->activityLocked) {
+  if (!MutablePlayer().currentParty.has_value() || MutablePlayer().currentParty->activityLocked) {
     return Failure(0, "INVALID_WHILE_IN_ACTIVITY");
   }
   MaybeType<Failure, void> set = SetPartyTypeRequest(partyType);
@@ -314,7 +316,7 @@ MaybeType<Failure, void> PartiesLobbyBackend::JoinClashParty(std::string token) 
 }
 
 MaybeType<Failure, void> PartiesLobbyBackend::JoinOpenParty(std::string partyId) {
-  if (!teamBuilderQueuesFlag.IsTrue()) return Failure(0, "PARTY_QUEUES_DISABLED");
+  if (!TeamBuilderQueuesFlag().IsTrue()) return Failure(0, "PARTY_QUEUES_DISABLED");
   MaybeType<Failure, void> joined =
       SetRoleRequest(std::move(partyId), Role::MEMBER, "open party join");
   if (joined.HasValue()) {

@@ -89,11 +89,12 @@ void PartiesLobbyBackend::Start(LobbyServices& services) {
   client.samplingPercentage.SetDefault(0.0);
   WatchValue(runtime, client.samplingPercentage, ConfigPath("ServiceProxySamplingPercentage"));
   // The plugin observes the session itself and hands each one on through UpdateLoginSession.
-  loginSession.SetModule(&runtime);
-  loginSession.AddListener([this] { OnRegistrationInputChanged(); });
-  WatchValue(runtime, enabledFlag, ConfigPath("Enabled"), [this] { OnRegistrationInputChanged(); });
-  teamBuilderQueuesFlag.SetDefault(false);
-  WatchValue(runtime, teamBuilderQueuesFlag, ConfigPath("EnabledForTeamBuilderQueues"),
+  ObservedLoginSession().SetModule(&runtime);
+  ObservedLoginSession().AddListener([this] { OnRegistrationInputChanged(); });
+  WatchValue(runtime, EnabledFlag(), ConfigPath("Enabled"),
+             [this] { OnRegistrationInputChanged(); });
+  TeamBuilderQueuesFlag().SetDefault(false);
+  WatchValue(runtime, TeamBuilderQueuesFlag(), ConfigPath("EnabledForTeamBuilderQueues"),
              [this] { OnQueuesDisabled(); });
   WatchValue(runtime, openPartyFlag, ConfigPath("OpenPartyEnable"),
              [this] { PublishPartyPresence(); });
@@ -118,23 +119,23 @@ void PartiesLobbyBackend::Start(LobbyServices& services) {
 }
 
 void PartiesLobbyBackend::OnRegistrationInputChanged() {
-  client.enabled = enabledFlag.IsTrue();
+  client.enabled = EnabledFlag().IsTrue();
   UpdateRegistration();
 }
 
 void PartiesLobbyBackend::UpdateRegistration() {
-  const Api::LoginSession* session = loginSession.Effective();
+  const Api::LoginSession* session = ObservedLoginSession().Effective();
   if (session != nullptr && session->state == Api::LoginSessionStates::SUCCEEDED &&
-      session->accountId != 0 && session->summonerId != 0 && enabledFlag.IsTrue()) {
-    if (player.createdAt == 0) RegisterPlayer();
+      session->accountId != 0 && session->summonerId != 0 && EnabledFlag().IsTrue()) {
+    if (MutablePlayer().createdAt == 0) RegisterPlayer();
     return;
   }
-  if (player.createdAt != 0) DeregisterPlayer();
+  if (MutablePlayer().createdAt != 0) DeregisterPlayer();
 }
 
 void PartiesLobbyBackend::RegisterPlayer() {
   if (services_ == nullptr) return;
-  const Api::LoginSession* session = loginSession.Effective();
+  const Api::LoginSession* session = ObservedLoginSession().Effective();
   const std::string* platformId = services_->WatchedPlatformId().Effective();
   const std::int64_t* hash = services_->GetEligibilityRules().eligibilityHash.Effective();
   if (session == nullptr || platformId == nullptr || hash == nullptr) {
@@ -198,11 +199,11 @@ void PartiesLobbyBackend::RegisterPlayer() {
 }
 
 void PartiesLobbyBackend::DeregisterPlayer() {
-  const std::string puuid = player.puuid;
+  const std::string puuid = MutablePlayer().puuid;
   const Api::GameflowPhase phase = services_ != nullptr
                                        ? services_->Gameflow().CurrentGameflowPhase()
                                        : Api::GameflowPhase::None;
-  if (services_ != nullptr && enabledFlag.IsTrue() && !puuid.empty() && !IsLaunchedPhase(phase)) {
+  if (services_ != nullptr && EnabledFlag().IsTrue() && !puuid.empty() && !IsLaunchedPhase(phase)) {
     MaybeType<Failure, void> deleted =
         client.SendStatusRequest("DELETE", "v1/players/" + puuid, BindingProperty());
     if (deleted.IsFailure()) {
@@ -232,8 +233,8 @@ void PartiesLobbyBackend::UpdateEligibilityHash() {
   if (services_ == nullptr) return;
   const std::int64_t* hash = services_->GetEligibilityRules().eligibilityHash.Effective();
   if (hash == nullptr) return;
-  if (player.createdAt != 0) {
-    Api::PlayerDto update = player;
+  if (MutablePlayer().createdAt != 0) {
+    Api::PlayerDto update = MutablePlayer();
     update.eligibilityHash = *hash;
     std::string path = "v1/players/" + update.puuid;
     MaybeType<Failure, Api::PlayerDto> reply = client.SendRequest("PUT", std::move(path), update);
@@ -282,10 +283,10 @@ void PartiesLobbyBackend::OnQueuesDisabled() {
     }
     return;
   }
-  if (teamBuilderQueuesFlag.IsTrue() ||
+  if (TeamBuilderQueuesFlag().IsTrue() ||
       !services_->GetStateMachine().IsInState(&LobbyFlow::kPartyLobby) ||
-      !player.currentParty.has_value() ||
-      IsEnabledForQueue(player.currentParty->gameMode.queueId) || !IsLobbyPhase(phase)) {
+      !MutablePlayer().currentParty.has_value() ||
+      IsEnabledForQueue(MutablePlayer().currentParty->gameMode.queueId) || !IsLobbyPhase(phase)) {
     return;
   }
   UpdateSearchAfterCancel();
@@ -304,8 +305,10 @@ void PartiesLobbyBackend::OnQueuesDisabled() {
 void PartiesLobbyBackend::CheckPartyWithoutQueue() {
   if (services_ == nullptr) return;
   const bool wasInPartyLobby = services_->GetStateMachine().IsInState(&LobbyFlow::kPartyLobby);
-  if (!player.currentParty.has_value() || player.currentParty->gameMode.queueId != -1) return;
-  const std::uint64_t summonerId = player.summonerId;
+  if (!MutablePlayer().currentParty.has_value() ||
+      MutablePlayer().currentParty->gameMode.queueId != -1)
+    return;
+  const std::uint64_t summonerId = MutablePlayer().summonerId;
   services_->SetPartyLobbyActive(false);
   const bool inGame = IsGamePhase(services_->Gameflow().CurrentGameflowPhase());
   if (wasInPartyLobby || inGame) {
