@@ -51,6 +51,7 @@ class LobbyPlugin : public Zarn::Client::Plugin,
 
   // The gameflow plugin's lobby events, through the gameflow link: entered, or `event`.
   virtual void OnEnteredLobby();
+  void PostGameflowEvent(const char* event);
   // LobbyFlow's actions. Entering the legacy or the party lobby makes its backend the active one;
   // leaving any lobby stops the countdown and tells the gameflow plugin; leaving the party lobby
   // drops the active backend, the party rewards and the v1 lobby.
@@ -58,7 +59,6 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   void EnterPartyLobby();
   void ExitInLobby();
   void ExitPartyLobby();
-  void PostGameflowEvent(const char* event);
 
   // Once, at load: the lobby's types and v1 routes, then (V2) the v2 and parties routes.
   void RegisterEndpoints();
