@@ -6,6 +6,7 @@
 
 #include "lobby/core/BotDifficultyForQueue.h"
 #include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyMembers.h"
 #include "lobby/core/LobbyServices.h"
 #include "sdk/api/HttpResponse.h"
 #include "sdk/base/Format.h"
@@ -100,7 +101,7 @@ BindingHttpResult ArrangedTeamLobbyController::PromotePlayer(std::uint64_t summo
 }
 
 BindingHttpResult ArrangedTeamLobbyController::KickPlayer(std::uint64_t summonerId) {
-  if (!Services()->IsMemberInLobby(summonerId)) return MakeNotFound(std::string_view());
+  if (!Services()->Members().IsMemberInLobby(summonerId)) return MakeNotFound(std::string_view());
   return InviteServiceOperation("kick", summonerId);
 }
 

@@ -12,6 +12,7 @@
 #include "lobby/core/CustomGameRules.h"
 #include "lobby/core/GameflowPhaseNames.h"
 #include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyMembers.h"
 #include "lobby/core/LobbyServices.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "lobby/core/LobbyViews.h"
@@ -284,7 +285,7 @@ BindingHttpResult CustomGameLobbyController::KickPlayer(std::uint64_t summonerId
   for (const LCDS::PlayerParticipant& participant : game.observers) {
     if (participant.summonerId == summonerId) observer = true;
   }
-  if (!observer && !Services()->IsMemberInLobby(summonerId))
+  if (!observer && !Services()->Members().IsMemberInLobby(summonerId))
     return MakeNotFound(std::string_view("Not found"));
   // Read before the waits, which may let a newer game replace it.
   const std::int64_t gameId = game.id;

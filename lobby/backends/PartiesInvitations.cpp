@@ -7,20 +7,21 @@
 #include <vector>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
+#include "lobby/core/LobbyMembers.h"
 #include "lobby/core/LobbyServices.h"
 
 namespace Zarn::Client::Lobby {
 
 void PartiesLobbyBackend::UpdateLoginSession(Api::LoginSession session) {
-  loginSession.Update(PluginResourceEventType::Update, session);
+  ObservedLoginSession().Update(PluginResourceEventType::Update, session);
 }
 
 std::vector<Api::ReceivedInvitationDto> PartiesLobbyBackend::BuildReceivedInvitations() {
-  if (!player.parties.has_value()) return {};
+  if (!MutablePlayer().parties.has_value()) return {};
   // Copies: the summoner lookup waits, and a new state may replace the stored one meanwhile.
   std::vector<Api::PartyMemberDto> invited;
   std::vector<std::uint64_t> inviterIds;
-  for (const Api::PartyMemberDto& membership : *player.parties) {
+  for (const Api::PartyMemberDto& membership : *MutablePlayer().parties) {
     if (membership.role != Api::PartyMemberRoleEnum::INVITED &&
         membership.role != Api::PartyMemberRoleEnum::HOLD) {
       continue;
@@ -33,7 +34,8 @@ std::vector<Api::ReceivedInvitationDto> PartiesLobbyBackend::BuildReceivedInvita
   if (invited.empty()) return {};
   std::unordered_map<std::uint64_t, std::string> names;
   if (services_ != nullptr) {
-    for (const Api::Summoner& summoner : services_->LookupSummoners(std::move(inviterIds))) {
+    for (const Api::Summoner& summoner :
+         services_->Members().LookupSummoners(std::move(inviterIds))) {
       names[summoner.summonerId] = summoner.displayName;
     }
   }

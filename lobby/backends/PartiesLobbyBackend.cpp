@@ -50,7 +50,7 @@ Api::LobbyMatchmakingLowPriorityDataResource PartiesLobbyBackend::MakeLowPriorit
 }
 
 bool PartiesLobbyBackend::IsEnabledForQueue(std::int32_t queueId) const {
-  if (!enabledFlag.IsTrue() || !teamBuilderQueuesFlag.IsTrue() || services_ == nullptr)
+  if (!EnabledFlag().IsTrue() || !TeamBuilderQueuesFlag().IsTrue() || services_ == nullptr)
     return false;
   MaybeType<Failure, Api::Queue> queue = services_->FindQueue(queueId);
   return queue.HasValue() && queue.Value().isTeamBuilderManaged &&
@@ -58,15 +58,15 @@ bool PartiesLobbyBackend::IsEnabledForQueue(std::int32_t queueId) const {
 }
 
 bool PartiesLobbyBackend::IsClashParty() const {
-  return player.currentParty.has_value() && player.currentParty->partyType == kPartyTypeClash;
+  return Player().currentParty.has_value() && Player().currentParty->partyType == kPartyTypeClash;
 }
 
 bool PartiesLobbyBackend::HasQueue() const {
-  return player.currentParty.has_value() && player.currentParty->gameMode.queueId != -1;
+  return Player().currentParty.has_value() && Player().currentParty->gameMode.queueId != -1;
 }
 
 MaybeType<Failure, void> PartiesLobbyBackend::PrepareForLobbyCreation(std::int32_t queueId) {
-  if (!player.currentParty.has_value() || (!HasQueue() && !IsClashParty())) {
+  if (!MutablePlayer().currentParty.has_value() || (!HasQueue() && !IsClashParty())) {
     return MaybeType<Failure, void>::Success();
   }
   const bool clash = IsClashParty();

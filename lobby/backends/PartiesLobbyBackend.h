@@ -143,15 +143,15 @@ class PartiesLobbyBackend final : public PartiesBackend {
   // lookup gives (none before Start).
   [[nodiscard]] Api::PremadePartyDto BuildCommsMembers(const Api::PlayerDto& player);
 
-  // Registration. Listener of the login session, `enabledFlag`, the retry interval, the platform
-  // id and the current summoner: the client follows `enabledFlag`, then UpdateRegistration.
+  // Registration. Listener of the login session, `EnabledFlag()`, the retry interval, the platform
+  // id and the current summoner: the client follows `EnabledFlag()`, then UpdateRegistration.
   void OnRegistrationInputChanged();
   void RegisterPlayer();
   // Listener of the plugin's eligibility hash: sends the new hash while registered.
   void UpdateEligibilityHash();
   // Listener of `partiesSettings`: reads `defaultPartyType`.
   void OnPartiesSettings();
-  // Listener of `teamBuilderQueuesFlag`; also after a gameflow phase change.
+  // Listener of `TeamBuilderQueuesFlag()`; also after a gameflow phase change.
   void OnQueuesDisabled();
 
   // Party operations. The member of the current party with `summonerId`: 400

@@ -35,8 +35,8 @@ BindingHttpResult FailureResult(const Failure& failure) {
 BindingHttpResult PartiesLobbyBackend::StartMatchmaking() {
   std::optional<LobbyUpdateBatch> batch;
   if (services_ != nullptr) batch.emplace(*services_);
-  if (services_ == nullptr || !player.currentParty.has_value() ||
-      !IsEnabledForQueue(player.currentParty->gameMode.queueId)) {
+  if (services_ == nullptr || !MutablePlayer().currentParty.has_value() ||
+      !IsEnabledForQueue(MutablePlayer().currentParty->gameMode.queueId)) {
     return BindingHttpResult(HttpResponse(400, "QUEUE_NOT_ENABLED"));
   }
   std::string path = "v1/parties/" + GetCurrentPartyId() + "/activityLocked";
@@ -77,8 +77,8 @@ BindingHttpResult PartiesLobbyBackend::CancelMatchmaking() {
   if (services_ != nullptr) batch.emplace(*services_);
   // A resume time is signed on the wire: one that reads negative is none.
   const bool hadResumeTime =
-      player.currentParty.has_value() &&
-      static_cast<std::int64_t>(player.currentParty->activityResumeUtcMillis) > 0;
+      MutablePlayer().currentParty.has_value() &&
+      static_cast<std::int64_t>(MutablePlayer().currentParty->activityResumeUtcMillis) > 0;
   std::string path = "v1/parties/" + GetCurrentPartyId() + "/activityLocked";
   MaybeType<Failure, void> cancelled =
       RequestOrReregister("cancel matchmaking", "PUT", std::move(path), false);

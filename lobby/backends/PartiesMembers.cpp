@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
+#include "lobby/core/LobbyMembers.h"
 #include "lobby/core/LobbyServices.h"
 
 namespace Zarn::Client::Lobby {
@@ -31,7 +32,8 @@ Api::PremadePartyDto PartiesLobbyBackend::BuildCommsMembers(const Api::PlayerDto
     summonerIds.push_back(member.summonerId);
   }
   if (services_ == nullptr) return premade;
-  for (const Api::Summoner& summoner : services_->LookupSummoners(std::move(summonerIds))) {
+  for (const Api::Summoner& summoner :
+       services_->Members().LookupSummoners(std::move(summonerIds))) {
     premade.players[summoner.puuid].displayName = summoner.displayName;
   }
   return premade;
@@ -39,10 +41,10 @@ Api::PremadePartyDto PartiesLobbyBackend::BuildCommsMembers(const Api::PlayerDto
 
 MaybeType<Failure, AnalyticsEventFields> PartiesLobbyBackend::MakePartyAnalyticsFields(
     std::string_view eventType) {
-  if (player.createdAt == 0 || !player.currentParty.has_value()) {
+  if (MutablePlayer().createdAt == 0 || !MutablePlayer().currentParty.has_value()) {
     return Failure(500, "INVALID_PARTY");
   }
-  const Api::PartyDto& party = *player.currentParty;
+  const Api::PartyDto& party = *MutablePlayer().currentParty;
   AnalyticsEventFields fields;
   fields.eventType = std::string(eventType);
   fields.eventData.MakeStructure();

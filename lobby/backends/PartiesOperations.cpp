@@ -9,8 +9,11 @@
 
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/backends/PartyLobbyView.h"
+#include "lobby/core/EligibilityRules.h"
 #include "lobby/core/LobbyAnalytics.h"
 #include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyMembers.h"
+#include "lobby/core/LobbyNotifications.h"
 #include "lobby/core/LobbyServices.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "sdk/base/LogChannels.h"
@@ -69,7 +72,7 @@ MaybeType<Failure, Api::LobbyDto> PartiesLobbyBackend::GetLobby() {
   if (current.IsFailure()) return std::move(current).GetFailure();
   const Api::PartyDto party = std::move(current).Value();
   PartyViewContext context;
-  context.localSummonerId = player.summonerId;
+  context.localSummonerId = MutablePlayer().summonerId;
   if (services_ == nullptr) return Failure(400, "NO_QUEUE_SELECTED");
   MaybeType<Failure, Api::Queue> found = services_->FindQueue(party.gameMode.queueId);
   if (found.IsFailure()) return Failure(400, "NO_QUEUE_SELECTED");
@@ -79,7 +82,7 @@ MaybeType<Failure, Api::LobbyDto> PartiesLobbyBackend::GetLobby() {
   for (const Api::PartyMemberDto& member : party.players) {
     if (IsListedPartyRole(member.role)) listedIds.push_back(member.summonerId);
   }
-  context.summoners = services_->LookupSummoners(std::move(listedIds));
+  context.summoners = services_->Members().LookupSummoners(std::move(listedIds));
   // Read after the lookup's wait, and used before the next.
   context.autofill = services_->AutofillList();
   if (const std::vector<Api::Queue>* queues = services_->QueueList(); queues != nullptr) {
@@ -109,12 +112,13 @@ std::optional<Api::LobbyStatus> PartiesLobbyBackend::GetLobbyStatus() {
 }
 
 MaybeType<Failure, void> PartiesLobbyBackend::LeaveLobby() {
-  if (!player.currentParty.has_value()) return MaybeType<Failure, void>::Success();
-  if (player.currentParty->gameMode.queueId == -1 && player.currentParty->players.size() == 1 &&
-      !IsClashParty()) {
+  if (!MutablePlayer().currentParty.has_value()) return MaybeType<Failure, void>::Success();
+  if (MutablePlayer().currentParty->gameMode.queueId == -1 &&
+      MutablePlayer().currentParty->players.size() == 1 && !IsClashParty()) {
     return MaybeType<Failure, void>::Success();
   }
-  std::string path = "/v1/parties/" + GetCurrentPartyId() + "/members/" + player.puuid + "/role";
+  std::string path =
+      "/v1/parties/" + GetCurrentPartyId() + "/members/" + MutablePlayer().puuid + "/role";
   MaybeType<Failure, AnalyticsEventFields> fields =
       MakePartyAnalyticsFields("parties-open-party-toggle");
   if (fields.IsFailure()) {
@@ -173,8 +177,9 @@ MaybeType<Failure, void> PartiesLobbyBackend::ChangeLobby(Api::LobbyChangeGameDt
   MaybeType<Failure, void> changed =
       RequestOrReregister("set game mode", "PUT", std::move(path), mode);
   // Read after the request: the reply is the party as it is now.
-  if (changed.HasValue() && player.currentParty.has_value() &&
-      player.currentParty->partyType != defaultPartyType && GetLocalMember().role == Role::LEADER) {
+  if (changed.HasValue() && MutablePlayer().currentParty.has_value() &&
+      MutablePlayer().currentParty->partyType != defaultPartyType &&
+      GetLocalMember().role == Role::LEADER) {
     (void)SetPartyTypeRequest(defaultPartyType);
   }
   return changed;
@@ -189,7 +194,7 @@ MaybeType<Failure, std::vector<Api::Eligibility>> PartiesLobbyBackend::GetPremad
   }
   if (services_ == nullptr) return Failure(500, "INVALID_PARTY");
   // The hash changes whenever the party's eligibility inputs do: an unchanged party is cached.
-  return services_->RequestPremadeEligibility(
+  return services_->GetEligibilityRules().RequestPremadeEligibility(
       std::move(summonerIds), static_cast<std::uint64_t>(party.Value().eligibilityHash));
 }
 
@@ -211,7 +216,7 @@ MaybeType<Failure, void> PartiesLobbyBackend::DeclineInvitation(std::string invi
 
 MaybeType<Failure, void> PartiesLobbyBackend::SetRoleRequest(std::string partyId, Role role,
                                                              std::string_view action) {
-  std::string path = "v1/parties/" + partyId + "/members/" + player.puuid + "/role";
+  std::string path = "v1/parties/" + partyId + "/members/" + MutablePlayer().puuid + "/role";
   return RequestOrReregister(action, "PUT", std::move(path), std::string(RoleName(role)));
 }
 
@@ -233,7 +238,7 @@ MaybeType<Failure, std::vector<Api::LobbyInvitationDto>> PartiesLobbyBackend::Se
   if (invitees.empty() || services_ == nullptr) return invitations;
   std::string path = "v1/parties/" + party.partyId + "/bulkInvite";
   std::vector<std::string> puuids;
-  for (const Api::Summoner& summoner : services_->LookupSummoners(std::move(invitees))) {
+  for (const Api::Summoner& summoner : services_->Members().LookupSummoners(std::move(invitees))) {
     puuids.push_back(summoner.puuid);
   }
   MaybeType<Failure, void> sent = client.SendStatusRequest("POST", std::move(path), puuids);
@@ -268,7 +273,7 @@ MaybeType<Failure, void> PartiesLobbyBackend::SetPartyType(std::string partyType
   std::optional<LobbyUpdateBatch> batch;
   if (services_ != nullptr) batch.emplace(*services_);
   if (!openPartyFlag.IsTrue()) return Failure(0, "OPEN_PARTIES_DISABLED");
-  if (!player.currentParty.has_value() || player.currentParty->activityLocked) {
+  if (!MutablePlayer().currentParty.has_value() || MutablePlayer().currentParty->activityLocked) {
     return Failure(0, "INVALID_WHILE_IN_ACTIVITY");
   }
   MaybeType<Failure, void> set = SetPartyTypeRequest(partyType);
@@ -311,7 +316,7 @@ MaybeType<Failure, void> PartiesLobbyBackend::JoinClashParty(std::string token) 
 }
 
 MaybeType<Failure, void> PartiesLobbyBackend::JoinOpenParty(std::string partyId) {
-  if (!teamBuilderQueuesFlag.IsTrue()) return Failure(0, "PARTY_QUEUES_DISABLED");
+  if (!TeamBuilderQueuesFlag().IsTrue()) return Failure(0, "PARTY_QUEUES_DISABLED");
   MaybeType<Failure, void> joined =
       SetRoleRequest(std::move(partyId), Role::MEMBER, "open party join");
   if (joined.HasValue()) {
@@ -349,7 +354,8 @@ void PartiesLobbyBackend::HandleDodge(Api::GameflowGameDodge dodge) {
     }
   }
   if (dodge.phase != Api::GameflowPhase::ReadyCheck && services_ != nullptr) {
-    (void)services_->AddLobbyNotification(services_->CreateDodgeNotification(dodge));
+    LobbyNotifications& notifications = services_->Notifications();
+    (void)notifications.AddLobbyNotification(notifications.CreateDodgeNotification(dodge));
   }
 }
 

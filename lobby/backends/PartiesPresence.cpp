@@ -11,6 +11,7 @@
 
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyGameflow.h"
 #include "lobby/core/LobbyServices.h"
 #include "lobby/core/LobbyTimerNames.h"
 #include "lobby/core/PartyTypes.h"
@@ -90,9 +91,9 @@ void PartiesLobbyBackend::SchedulePresenceUpdate() {
 void PartiesLobbyBackend::PublishPartyPresence() {
   if (services_ == nullptr || services_->LocalSummonerId() == 0) return;
   std::optional<Api::PartyPresenceData> presence;
-  if (PhaseAllowsPresence(services_->StoredGameflowSession()) && openPartyFlag.IsTrue() &&
-      player.currentParty.has_value()) {
-    const Api::PartyDto& party = *player.currentParty;
+  if (PhaseAllowsPresence(services_->Gameflow().StoredGameflowSession()) &&
+      openPartyFlag.IsTrue() && MutablePlayer().currentParty.has_value()) {
+    const Api::PartyDto& party = *MutablePlayer().currentParty;
     std::vector<std::uint64_t> summoners;
     for (const Api::PartyMemberDto& member : party.players) {
       if (member.role == Api::PartyMemberRoleEnum::LEADER ||
@@ -139,8 +140,8 @@ void PartiesLobbyBackend::MapGatekeeperReason(
   for (const Api::GatekeeperRestrictionDto& restriction : restrictions) {
     Api::LobbyMatchmakingSearchErrorResource error;
     error.id = -1;
-    if (player.currentParty.has_value()) {
-      for (const Api::PartyMemberDto& member : player.currentParty->players) {
+    if (MutablePlayer().currentParty.has_value()) {
+      for (const Api::PartyMemberDto& member : MutablePlayer().currentParty->players) {
         if (member.accountId == restriction.accountId) {
           error.penalizedSummonerId = member.summonerId;
           break;

@@ -10,6 +10,8 @@
 #include "lobby/core/EligibilityRules.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyFlow.h"
+#include "lobby/core/LobbyGameflow.h"
+#include "lobby/core/LobbyNotifications.h"
 #include "lobby/core/LobbyServices.h"
 #include "lobby/core/LobbyTimerNames.h"
 #include "lobby/core/LobbyUpdateBatch.h"
@@ -87,11 +89,12 @@ void PartiesLobbyBackend::Start(LobbyServices& services) {
   client.samplingPercentage.SetDefault(0.0);
   WatchValue(runtime, client.samplingPercentage, ConfigPath("ServiceProxySamplingPercentage"));
   // The plugin observes the session itself and hands each one on through UpdateLoginSession.
-  loginSession.SetModule(&runtime);
-  loginSession.AddListener([this] { OnRegistrationInputChanged(); });
-  WatchValue(runtime, enabledFlag, ConfigPath("Enabled"), [this] { OnRegistrationInputChanged(); });
-  teamBuilderQueuesFlag.SetDefault(false);
-  WatchValue(runtime, teamBuilderQueuesFlag, ConfigPath("EnabledForTeamBuilderQueues"),
+  ObservedLoginSession().SetModule(&runtime);
+  ObservedLoginSession().AddListener([this] { OnRegistrationInputChanged(); });
+  WatchValue(runtime, EnabledFlag(), ConfigPath("Enabled"),
+             [this] { OnRegistrationInputChanged(); });
+  TeamBuilderQueuesFlag().SetDefault(false);
+  WatchValue(runtime, TeamBuilderQueuesFlag(), ConfigPath("EnabledForTeamBuilderQueues"),
              [this] { OnQueuesDisabled(); });
   WatchValue(runtime, openPartyFlag, ConfigPath("OpenPartyEnable"),
              [this] { PublishPartyPresence(); });
@@ -116,23 +119,23 @@ void PartiesLobbyBackend::Start(LobbyServices& services) {
 }
 
 void PartiesLobbyBackend::OnRegistrationInputChanged() {
-  client.enabled = enabledFlag.IsTrue();
+  client.enabled = EnabledFlag().IsTrue();
   UpdateRegistration();
 }
 
 void PartiesLobbyBackend::UpdateRegistration() {
-  const Api::LoginSession* session = loginSession.Effective();
+  const Api::LoginSession* session = ObservedLoginSession().Effective();
   if (session != nullptr && session->state == Api::LoginSessionStates::SUCCEEDED &&
-      session->accountId != 0 && session->summonerId != 0 && enabledFlag.IsTrue()) {
-    if (player.createdAt == 0) RegisterPlayer();
+      session->accountId != 0 && session->summonerId != 0 && EnabledFlag().IsTrue()) {
+    if (MutablePlayer().createdAt == 0) RegisterPlayer();
     return;
   }
-  if (player.createdAt != 0) DeregisterPlayer();
+  if (MutablePlayer().createdAt != 0) DeregisterPlayer();
 }
 
 void PartiesLobbyBackend::RegisterPlayer() {
   if (services_ == nullptr) return;
-  const Api::LoginSession* session = loginSession.Effective();
+  const Api::LoginSession* session = ObservedLoginSession().Effective();
   const std::string* platformId = services_->WatchedPlatformId().Effective();
   const std::int64_t* hash = services_->GetEligibilityRules().eligibilityHash.Effective();
   if (session == nullptr || platformId == nullptr || hash == nullptr) {
@@ -196,10 +199,11 @@ void PartiesLobbyBackend::RegisterPlayer() {
 }
 
 void PartiesLobbyBackend::DeregisterPlayer() {
-  const std::string puuid = player.puuid;
-  const Api::GameflowPhase phase =
-      services_ != nullptr ? services_->CurrentGameflowPhase() : Api::GameflowPhase::None;
-  if (services_ != nullptr && enabledFlag.IsTrue() && !puuid.empty() && !IsLaunchedPhase(phase)) {
+  const std::string puuid = MutablePlayer().puuid;
+  const Api::GameflowPhase phase = services_ != nullptr
+                                       ? services_->Gameflow().CurrentGameflowPhase()
+                                       : Api::GameflowPhase::None;
+  if (services_ != nullptr && EnabledFlag().IsTrue() && !puuid.empty() && !IsLaunchedPhase(phase)) {
     MaybeType<Failure, void> deleted =
         client.SendStatusRequest("DELETE", "v1/players/" + puuid, BindingProperty());
     if (deleted.IsFailure()) {
@@ -229,8 +233,8 @@ void PartiesLobbyBackend::UpdateEligibilityHash() {
   if (services_ == nullptr) return;
   const std::int64_t* hash = services_->GetEligibilityRules().eligibilityHash.Effective();
   if (hash == nullptr) return;
-  if (player.createdAt != 0) {
-    Api::PlayerDto update = player;
+  if (MutablePlayer().createdAt != 0) {
+    Api::PlayerDto update = MutablePlayer();
     update.eligibilityHash = *hash;
     std::string path = "v1/players/" + update.puuid;
     MaybeType<Failure, Api::PlayerDto> reply = client.SendRequest("PUT", std::move(path), update);
@@ -261,9 +265,10 @@ void PartiesLobbyBackend::SetOverrideFlag(WatchedConfigValue<bool>& flag, bool v
 
 void PartiesLobbyBackend::OnQueuesDisabled() {
   if (services_ == nullptr) return;
-  const Api::GameflowPhase phase = services_->CurrentGameflowPhase();
+  const Api::GameflowPhase phase = services_->Gameflow().CurrentGameflowPhase();
   if (phase == Api::GameflowPhase::EndOfGame) {
-    const std::optional<Api::LobbyStatus> lastQueued = services_->LastQueuedLobbyStatus();
+    const std::optional<Api::LobbyStatus> lastQueued =
+        services_->Gameflow().PlayerStatus().lastQueuedLobbyStatus;
     if (!lastQueued.has_value() || lastQueued->queueId == -1 || lastQueued->isCustom) return;
     const std::int32_t queueId = lastQueued->queueId;
     // A failed check is the case of no party.
@@ -278,10 +283,10 @@ void PartiesLobbyBackend::OnQueuesDisabled() {
     }
     return;
   }
-  if (teamBuilderQueuesFlag.IsTrue() ||
+  if (TeamBuilderQueuesFlag().IsTrue() ||
       !services_->GetStateMachine().IsInState(&LobbyFlow::kPartyLobby) ||
-      !player.currentParty.has_value() ||
-      IsEnabledForQueue(player.currentParty->gameMode.queueId) || !IsLobbyPhase(phase)) {
+      !MutablePlayer().currentParty.has_value() ||
+      IsEnabledForQueue(MutablePlayer().currentParty->gameMode.queueId) || !IsLobbyPhase(phase)) {
     return;
   }
   UpdateSearchAfterCancel();
@@ -292,20 +297,24 @@ void PartiesLobbyBackend::OnQueuesDisabled() {
   }
   if (services_ == nullptr) return;
   services_->SetPartyLobbyActive(false);
-  static_cast<void>(
-      services_->AddLobbyNotification(services_->MakeLobbyNotification("ServiceShutdown", {})));
+  LobbyNotifications& notifications = services_->Notifications();
+  static_cast<void>(notifications.AddLobbyNotification(
+      notifications.MakeLobbyNotification("ServiceShutdown", {})));
 }
 
 void PartiesLobbyBackend::CheckPartyWithoutQueue() {
   if (services_ == nullptr) return;
   const bool wasInPartyLobby = services_->GetStateMachine().IsInState(&LobbyFlow::kPartyLobby);
-  if (!player.currentParty.has_value() || player.currentParty->gameMode.queueId != -1) return;
-  const std::uint64_t summonerId = player.summonerId;
+  if (!MutablePlayer().currentParty.has_value() ||
+      MutablePlayer().currentParty->gameMode.queueId != -1)
+    return;
+  const std::uint64_t summonerId = MutablePlayer().summonerId;
   services_->SetPartyLobbyActive(false);
-  const bool inGame = IsGamePhase(services_->CurrentGameflowPhase());
+  const bool inGame = IsGamePhase(services_->Gameflow().CurrentGameflowPhase());
   if (wasInPartyLobby || inGame) {
-    static_cast<void>(
-        services_->AddLobbyNotification(services_->MakeLobbyNotification("KICKED", {summonerId})));
+    LobbyNotifications& notifications = services_->Notifications();
+    static_cast<void>(notifications.AddLobbyNotification(
+        notifications.MakeLobbyNotification("KICKED", {summonerId})));
   }
   if (inGame) services_->RefreshEogState();
 }

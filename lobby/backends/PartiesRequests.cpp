@@ -7,6 +7,7 @@
 #include "lobby/backends/PartiesErrorCodes.h"
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyNotifications.h"
 #include "lobby/core/LobbyServices.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
@@ -38,19 +39,19 @@ bool IsNotFound(const Failure& failure) {
 }  // namespace
 
 MaybeType<Failure, Api::PartyDto> PartiesLobbyBackend::GetCurrentParty() const {
-  if (player.puuid.empty()) {
+  if (Player().puuid.empty()) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Player party state has not been initialized.");
     return Failure(400, "CURRENT_PLAYER_PUUID_NOT_FOUND");
   }
-  if (!player.currentParty.has_value()) {
+  if (!Player().currentParty.has_value()) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Player is not currently in a party.");
     return Failure(400, "CURRENT_PARTY_NOT_FOUND");
   }
-  return *player.currentParty;
+  return *Player().currentParty;
 }
 
 std::string PartiesLobbyBackend::GetCurrentPartyId() const {
-  return player.currentParty.has_value() ? player.currentParty->partyId : std::string();
+  return Player().currentParty.has_value() ? Player().currentParty->partyId : std::string();
 }
 
 template <class T>
@@ -146,8 +147,9 @@ bool PartiesLobbyBackend::ReportServiceUnavailable(const Failure& failure) {
   if (failure.Code() != 503) return false;
   LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties service is UNAVAILABLE");
   if (services_ != nullptr) {
-    (void)services_->AddLobbyNotification(
-        services_->MakeLobbyNotification("SERVICE_UNAVAILABLE", {}));
+    LobbyNotifications& notifications = services_->Notifications();
+    (void)notifications.AddLobbyNotification(
+        notifications.MakeLobbyNotification("SERVICE_UNAVAILABLE", {}));
   }
   return true;
 }
@@ -159,7 +161,7 @@ void PartiesLobbyBackend::ReregisterAfterError(const Failure& failure) {
             static_cast<int>(failure.Code()), failure.Message());
   ScheduleActivityResume(Api::PlayerDto{});
   // Unconfigured counts as disabled.
-  client.enabled = enabledFlag.IsTrue();
+  client.enabled = EnabledFlag().IsTrue();
   UpdateRegistration();
   CheckPartyWithoutQueue();
   reregistering_ = false;
@@ -167,7 +169,7 @@ void PartiesLobbyBackend::ReregisterAfterError(const Failure& failure) {
 
 void PartiesLobbyBackend::FetchPartiesState() {
   // Built from a copy: the stored puuid may change while the request waits.
-  std::string path = "v1/players/" + player.puuid;
+  std::string path = "v1/players/" + MutablePlayer().puuid;
   MaybeType<Failure, void> fetched = CheckedRequest("fetchPartiesState", "GET", std::move(path),
                                                     BindingProperty(), NoContent::Succeed);
   if (fetched.IsFailure()) ReregisterAfterError(fetched.GetFailure());

@@ -10,6 +10,7 @@
 
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyGameflow.h"
 #include "lobby/core/LobbyServices.h"
 #include "lobby/core/LobbyTimerNames.h"
 #include "lobby/core/LobbyUpdateBatch.h"
@@ -88,17 +89,18 @@ double ResumeWaitSeconds(std::int64_t resumeMillis, std::int64_t serverMillis) {
 
 bool PartiesLobbyBackend::AcceptsInOrder(const Api::PlayerDto& incoming,
                                          Api::PlayerUpdateType updateType) {
-  if (incoming.createdAt < player.createdAt) {
+  if (incoming.createdAt < MutablePlayer().createdAt) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Parties state created time out of order.");
     return false;
   }
-  if (incoming.createdAt == player.createdAt && incoming.version < player.version) {
+  if (incoming.createdAt == MutablePlayer().createdAt &&
+      incoming.version < MutablePlayer().version) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Parties state version out of order.");
     return false;
   }
-  if (incoming.version == player.version && incoming.currentParty.has_value() &&
-      player.currentParty.has_value() &&
-      incoming.currentParty->version <= player.currentParty->version) {
+  if (incoming.version == MutablePlayer().version && incoming.currentParty.has_value() &&
+      MutablePlayer().currentParty.has_value() &&
+      incoming.currentParty->version <= MutablePlayer().currentParty->version) {
     OnPartiesUpdate(incoming, updateType);
     return false;
   }
@@ -112,7 +114,7 @@ bool PartiesLobbyBackend::ApplyPartiesState(Api::PlayerDto incoming,
   const bool direct = updateType == Api::PlayerUpdateType::Direct;
   if (!direct && !AcceptsInOrder(incoming, updateType)) return false;
   // The steps below may wait; they compare with the state as it was when this one arrived.
-  const Api::PlayerDto stored = player;
+  const Api::PlayerDto stored = MutablePlayer();
   OnLeaverBusterPlayerUpdate(incoming.currentParty, stored.currentParty, incoming);
   // The resume time is signed, as the service means it.
   if (incoming.currentParty.has_value() && stored.currentParty.has_value() &&
@@ -132,11 +134,11 @@ bool PartiesLobbyBackend::ApplyPartiesState(Api::PlayerDto incoming,
 
 void PartiesLobbyBackend::OnPartiesUpdate(const Api::PlayerDto& incoming,
                                           Api::PlayerUpdateType updateType) {
-  const bool exactDuplicate = incoming.version == player.version &&
+  const bool exactDuplicate = incoming.version == Player().version &&
                               incoming.currentParty.has_value() &&
-                              player.currentParty.has_value() &&
-                              incoming.currentParty->version == player.currentParty->version &&
-                              incoming.currentParty->partyId == player.currentParty->partyId;
+                              Player().currentParty.has_value() &&
+                              incoming.currentParty->version == Player().currentParty->version &&
+                              incoming.currentParty->partyId == Player().currentParty->partyId;
   if (!exactDuplicate || updateType == Api::PlayerUpdateType::Direct) return;
   const double* percentage = notificationDelaySampling.Effective();
   if (percentage == nullptr || !(*percentage > 0.0)) return;
@@ -155,7 +157,7 @@ void PartiesLobbyBackend::OnPartiesUpdate(const Api::PlayerDto& incoming,
 
 void PartiesLobbyBackend::OnPartiesMessage(
     const ResourceUpdate<Api::ZarnMessagingServiceMessage>& event) {
-  if (!enabledFlag.IsTrue()) {
+  if (!EnabledFlag().IsTrue()) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
               "Ignoring Parties ZMS messages because service is disabled.");
     return;
@@ -185,7 +187,7 @@ void PartiesLobbyBackend::OnPartiesMessage(
 }
 
 void PartiesLobbyBackend::OnClientProxyMessage(Api::PlayerDto message) {
-  if (!enabledFlag.IsTrue()) {
+  if (!EnabledFlag().IsTrue()) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
               "Ignoring Parties client proxy messages because service is disabled.");
     return;
@@ -200,14 +202,15 @@ void PartiesLobbyBackend::OnClientProxyMessage(Api::PlayerDto message) {
 
 void PartiesLobbyBackend::RefreshAfterUpdate() {
   if (services_ == nullptr) return;
-  const std::optional<Api::GameflowSession>& session = services_->StoredGameflowSession();
+  const std::optional<Api::GameflowSession>& session =
+      services_->Gameflow().StoredGameflowSession();
   if (!session.has_value() || session->phase != Api::GameflowPhase::Lobby ||
-      !player.currentParty.has_value()) {
+      !MutablePlayer().currentParty.has_value()) {
     return;
   }
   LobbyUpdateBatch batch(*services_);
   const Api::PartyMemberDto local = GetLocalMember();
-  if (local.ready.has_value() && !*local.ready && !player.currentParty->activityLocked) {
+  if (local.ready.has_value() && !*local.ready && !MutablePlayer().currentParty->activityLocked) {
     static_cast<void>(SetReadyRequest(true));
   }
 }
@@ -250,18 +253,18 @@ void PartiesLobbyBackend::OnCommsMembersEvent(const Api::PlayerDto& incoming,
 }
 
 void PartiesLobbyBackend::ScheduleActivityResume(Api::PlayerDto newPlayer) {
-  player = std::move(newPlayer);
+  MutablePlayer() = std::move(newPlayer);
   if (services_ == nullptr) return;
   services_->Runtime().CancelTimer(kPartiesResumeActivityWait);
-  if (!player.currentParty.has_value() ||
+  if (!MutablePlayer().currentParty.has_value() ||
       GetLocalMember().role != Api::PartyMemberRoleEnum::LEADER) {
     return;
   }
-  const Api::PartyDto& party = *player.currentParty;
+  const Api::PartyDto& party = *MutablePlayer().currentParty;
   // Signed, as the service means it: a time past 2^63 is in the past.
   const auto resume = static_cast<std::int64_t>(party.activityResumeUtcMillis);
   if (!party.activityLocked || resume == 0) return;
-  const double delay = ResumeWaitSeconds(resume, player.serverUtcMillis);
+  const double delay = ResumeWaitSeconds(resume, MutablePlayer().serverUtcMillis);
   LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Parties activty resume scheduled for %f seconds",
             delay);
   services_->Runtime().SetTimer(kPartiesResumeActivityWait, delay,
@@ -270,15 +273,15 @@ void PartiesLobbyBackend::ScheduleActivityResume(Api::PlayerDto newPlayer) {
 
 MaybeType<Failure, Api::PartyMemberDto> PartiesLobbyBackend::FindCurrentMember(
     std::uint64_t summonerId) const {
-  if (!player.currentParty.has_value()) return Failure(400, "CURRENT_PARTY_NOT_FOUND");
-  for (const Api::PartyMemberDto& member : player.currentParty->players) {
+  if (!Player().currentParty.has_value()) return Failure(400, "CURRENT_PARTY_NOT_FOUND");
+  for (const Api::PartyMemberDto& member : Player().currentParty->players) {
     if (member.summonerId == summonerId) return member;
   }
   return Failure(404, "SUMMONER_NOT_FOUND");
 }
 
 Api::PartyMemberDto PartiesLobbyBackend::GetLocalMember() const {
-  MaybeType<Failure, Api::PartyMemberDto> member = FindCurrentMember(player.summonerId);
+  MaybeType<Failure, Api::PartyMemberDto> member = FindCurrentMember(Player().summonerId);
   if (member.HasValue()) return std::move(member).Value();
   // A default member's role would be LEADER: a player missing from the party would pass every
   // leader check.
@@ -289,7 +292,8 @@ Api::PartyMemberDto PartiesLobbyBackend::GetLocalMember() const {
 }
 
 MaybeType<Failure, void> PartiesLobbyBackend::SetReadyRequest(bool ready) {
-  std::string path = "/v1/parties/" + GetCurrentPartyId() + "/members/" + player.puuid + "/ready";
+  std::string path =
+      "/v1/parties/" + GetCurrentPartyId() + "/members/" + MutablePlayer().puuid + "/ready";
   return Request("set ready", "PUT", std::move(path), ready);
 }
 

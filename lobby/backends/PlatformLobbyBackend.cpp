@@ -5,9 +5,12 @@
 #include <string>
 #include <utility>
 
+#include "lobby/core/EligibilityRules.h"
 #include "lobby/core/LobbyController.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyFlow.h"
+#include "lobby/core/LobbyMembers.h"
+#include "lobby/core/LobbyNotifications.h"
 #include "lobby/core/LobbyReplyTexts.h"
 #include "lobby/core/LobbyServices.h"
 #include "lobby/core/LobbyViews.h"
@@ -45,7 +48,7 @@ std::shared_ptr<LobbyController> PlatformLobbyBackend::CurrentController() const
 
 MaybeType<Failure, Api::LobbyDto> PlatformLobbyBackend::GetLobby() {
   if (!services_->IsInLobby()) return Failure(404, "NOT_FOUND");
-  const std::vector<Api::Summoner> summoners = services_->LookupSummoner();
+  const std::vector<Api::Summoner> summoners = services_->Members().LookupSummoner();
   // Read after the lookup, which may have waited.
   MaybeType<Failure, Api::Queue> queue = services_->FindQueue(services_->V1Lobby().queueId);
   return MakeLobbyDtoFromLobby(services_->V1Lobby(), queue, summoners);
@@ -67,13 +70,13 @@ MaybeType<Failure, void> PlatformLobbyBackend::LeaveLobby() {
 }
 
 MaybeType<Failure, void> PlatformLobbyBackend::KickMember(std::uint64_t summonerId) {
-  BindingHttpResult result = services_->KickMember(summonerId);
+  BindingHttpResult result = services_->Members().KickMember(summonerId);
   if (!result.IsOk()) return WrapResult(result, "Couldn't kick player: %1");
   return MaybeType<Failure, void>::Success();
 }
 
 MaybeType<Failure, void> PlatformLobbyBackend::PromoteMember(std::uint64_t summonerId) {
-  BindingHttpResult result = services_->PromoteMember(summonerId);
+  BindingHttpResult result = services_->Members().PromoteMember(summonerId);
   if (!result.IsOk()) return WrapResult(result, "Couldn't' promote player: %1");
   return MaybeType<Failure, void>::Success();
 }
@@ -116,7 +119,7 @@ MaybeType<Failure, std::vector<Api::Eligibility>> PlatformLobbyBackend::GetPrema
     if (!participant.isBot) summonerIds.push_back(participant.summonerId);
   }
   // Key 0 is never cached, so the eligibility is always asked afresh.
-  return services_->RequestPremadeEligibility(std::move(summonerIds), 0);
+  return services_->GetEligibilityRules().RequestPremadeEligibility(std::move(summonerIds), 0);
 }
 
 MaybeType<Failure, void> PlatformLobbyBackend::LeaveLobbyUnlessPending(
@@ -168,8 +171,9 @@ MaybeType<Failure, std::vector<Api::LobbyInvitationDto>> PlatformLobbyBackend::S
 
 MaybeType<Failure, void> PlatformLobbyBackend::SetCanInvite(std::uint64_t summonerId,
                                                             bool canInvite) {
-  BindingHttpResult result = canInvite ? services_->GrantMemberInvitePrivilege(summonerId)
-                                       : services_->RevokeMemberInvitePrivilege(summonerId);
+  BindingHttpResult result = canInvite
+                                 ? services_->Members().GrantMemberInvitePrivilege(summonerId)
+                                 : services_->Members().RevokeMemberInvitePrivilege(summonerId);
   if (!result.IsOk()) {
     return Failure(result.StatusPart().status, std::string(result.Result().ErrorMessage()));
   }
@@ -191,7 +195,8 @@ void PlatformLobbyBackend::HandleDodge(Api::GameflowGameDodge dodge) {
     LogPrintf(kLogLevelOkay, kLobbyLogChannel, 0, "Ignoring ready check dodge");
     return;
   }
-  if (!services_->AddLobbyNotification(services_->CreateDodgeNotification(dodge))) {
+  LobbyNotifications& notifications = services_->Notifications();
+  if (!notifications.AddLobbyNotification(notifications.CreateDodgeNotification(dodge))) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Unable to create dodge notification");
     return;
   }

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyMembers.h"
 #include "lobby/core/LobbyServices.h"
 #include "sdk/api/HttpResponse.h"
 #include "sdk/base/Fnv1a.h"
@@ -176,7 +177,7 @@ BindingHttpResult TeamBuilderLobbyController::PromotePlayer(std::uint64_t summon
 }
 
 BindingHttpResult TeamBuilderLobbyController::KickPlayer(std::uint64_t summonerId) {
-  if (!Services()->IsMemberInLobby(summonerId)) return MakeNotFound(std::string_view());
+  if (!Services()->Members().IsMemberInLobby(summonerId)) return MakeNotFound(std::string_view());
   MaybeType<Failure, void> kicked =
       Services()->Runtime().Request<void>(HttpMethod::Post, MemberPath(summonerId, "kick"));
   if (kicked.IsFailure())

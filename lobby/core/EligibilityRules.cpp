@@ -12,6 +12,7 @@
 #include "sdk/base/LogPrintf.h"
 #include "sdk/binding/TypedConversions.h"
 #include "sdk/platform/SteadyClock.h"
+#include "sdk/runtime/Requests.h"
 
 namespace Zarn::Client::Lobby {
 
@@ -182,6 +183,30 @@ void EligibilityRules::BuildRestrictions(Api::EligibilityRestrictionCode code,
     default:
       break;
   }
+}
+
+MaybeType<Failure, std::vector<Api::Eligibility>> EligibilityRules::RequestPremadeEligibility(
+    std::vector<std::uint64_t> summonerIds, std::uint64_t key) {
+  if (watchedQueues_ == nullptr || watchedQueues_->Effective() == nullptr) {
+    return Failure(500, "Premade eligibility configuration incomplete");
+  }
+  PremadeEligibilityCache& cache = premadeEligibilityCache;
+  if (key != 0 && key == cache.key && !cache.dirty) return cache.result;
+  std::vector<std::int32_t> queueIds;
+  queueIds.reserve(queues.size());
+  for (const Api::Queue& queue : queues) queueIds.push_back(queue.id);
+  MaybeType<Failure, std::vector<Api::Eligibility>> result =
+      owner->Request<std::vector<Api::Eligibility>>(HttpMethod::Get, kEligibilityPath, summonerIds,
+                                                    queueIds);
+  if (result.IsFailure()) return result;
+  // A queue list that changed during the wait leaves the cache dirty: this answer is for the
+  // queues asked for, not the new ones.
+  std::vector<std::int32_t> queueIdsNow;
+  for (const Api::Queue& queue : queues) queueIdsNow.push_back(queue.id);
+  cache.result = result.Value();
+  cache.key = key;
+  cache.dirty = queueIdsNow != queueIds;
+  return result;
 }
 
 }  // namespace Zarn::Client::Lobby

@@ -13,9 +13,14 @@
 #include "lobby/model/PartiesRecords.h"
 #include "lobby/model/QueueRecords.h"
 #include "lobby/model/SiblingResourceRecords.h"
+#include "sdk/base/Failure.h"
+#include "sdk/base/MaybeType.h"
 #include "sdk/runtime/Plugin.h"
 
 namespace Zarn::Client::Lobby {
+
+// The queue-eligibility service's answer for summoners and queues.
+inline constexpr char kEligibilityPath[] = "/jyx-queue-eligibility/v3/eligibility";
 
 class EligibilityRules {
  public:
@@ -38,6 +43,11 @@ class EligibilityRules {
   // Listener of the plugin's queue list: replaces the copy and marks the eligibility cache dirty
   // when the list changed; a list that is not present changes nothing.
   void UpdateQueues();
+
+  // The eligibility of `summonerIds` for the copied queues; an answer asked under `key` (not 0)
+  // is served again while the queues stay as they were. A failure without a queue list or Start.
+  [[nodiscard]] MaybeType<Failure, std::vector<Api::Eligibility>> RequestPremadeEligibility(
+      std::vector<std::uint64_t> summonerIds, std::uint64_t key);
 
   // The restriction the parties service's `restriction` stands for. `queues` are looked up for the
   // restriction's queue to add its arguments; `party`'s players name the restricted summoners.

@@ -237,7 +237,7 @@ class FakePartiesBackend : public FakeBackendBase<Lobby::PartiesBackend> {
   }
   Lobby::Api::PlayerDto HandleGetPlayer() override {
     Record("HandleGetPlayer");
-    return player;
+    return Player();
   }
   HttpResponse HandlePutActive(bool active) override {
     Record(std::string("HandlePutActive(") + (active ? "true" : "false") + ")");
@@ -268,7 +268,7 @@ class FakePartiesBackend : public FakeBackendBase<Lobby::PartiesBackend> {
     return HttpResult<std::string>(std::string("token"), CopyRouteAnswer());
   }
   void SetOverrideFlag(Lobby::WatchedConfigValue<bool>& flag, bool value) override {
-    Record(std::string("SetOverrideFlag(") + (&flag == &enabledFlag ? "enabled" : "teamBuilder") +
+    Record(std::string("SetOverrideFlag(") + (&flag == &EnabledFlag() ? "enabled" : "teamBuilder") +
            ", " + (value ? "true" : "false") + ")");
   }
 

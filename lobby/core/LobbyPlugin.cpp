@@ -7,8 +7,6 @@
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyTimerNames.h"
 #include "lobby/core/LobbyUpdateBatch.h"
-#include "lobby/model/ApiTypeRegistrars.h"
-#include "sdk/base/Fnv1a.h"
 #include "sdk/base/LocalTime.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
@@ -18,30 +16,14 @@
 
 namespace Zarn::Client::Lobby {
 
-namespace {
-
-constexpr char kGameflowEventPath[] = "/jyx-gameflow/v1/session/event";
-constexpr char kV1LobbyPath[] = "/jyx-lobby/v1/lobby";
-
-}  // namespace
-
-std::size_t LobbyPlugin::QueueIdHash::operator()(std::int32_t queueId) const noexcept {
-  const auto bits = static_cast<std::uint32_t>(queueId);
-  const char bytes[4] = {static_cast<char>(bits & 0xFF), static_cast<char>((bits >> 8) & 0xFF),
-                         static_cast<char>((bits >> 16) & 0xFF),
-                         static_cast<char>((bits >> 24) & 0xFF)};
-  return Fnv1a32(std::string_view(bytes, sizeof bytes));
-}
+namespace {}  // namespace
 
 LobbyPlugin::LobbyPlugin(std::unique_ptr<LobbyComponentFactory> factory)
     : factory_(std::move(factory)),
-      queueControllers_(8),
       partiesBackend_(factory_->MakePartiesBackend()),
       platformBackend_(factory_->MakePlatformBackend()),
       stateMachine_(this, LobbyFlow::kMachineName, &LobbyFlow::kLobbyFlow,
-                    [](const LobbyEvent& event) { return std::string(event); }) {
-  queueControllers_.max_load_factor(1.0f);
-}
+                    [](const LobbyEvent& event) { return std::string(event); }) {}
 
 // Shutdown deletes the backends; after a refused load it never ran, and they go with the members.
 LobbyPlugin::~LobbyPlugin() = default;
@@ -77,34 +59,62 @@ void LobbyPlugin::Shutdown() {
   Plugin::Shutdown();
 }
 
-void LobbyPlugin::RegisterApiTypes() {
-  LobbyTypeContext context = TypeContext();
-  Zarn::Client::Lobby::RegisterApiTypes(context);
+Zarn::Client::Plugin& LobbyPlugin::Runtime() { return *this; }
+
+void LobbyPlugin::OpenUpdateBatch() { ++updateBatchDepth_; }
+
+void LobbyPlugin::CloseUpdateBatch() {
+  if (--updateBatchDepth_ == 0) UpdateLobbyViewModel();
 }
 
-void LobbyPlugin::RegisterV2ApiTypes() {
-  LobbyTypeContext context = TypeContext();
-  Zarn::Client::Lobby::RegisterV2ApiTypes(context);
+LobbyStateMachine& LobbyPlugin::GetStateMachine() { return stateMachine_; }
+
+std::uint64_t LobbyPlugin::LocalSummonerId() const { return localSummonerId_; }
+
+const Api::Lobby& LobbyPlugin::V1Lobby() const { return lobby_; }
+
+bool LobbyPlugin::IsAbandonedLobbyInvitationId(const std::string& invitationId) const {
+  return abandonedLobbyInvitationIds_.count(invitationId) != 0;
 }
 
-void LobbyPlugin::RegisterPartiesTypes() {
-  LobbyTypeContext context = TypeContext();
-  Zarn::Client::Lobby::RegisterPartiesTypes(context);
+const LobbyGameflow& LobbyPlugin::Gameflow() const { return gameflow_; }
+
+bool LobbyPlugin::IsGameflowAvailable() const { return lastQueued_.IsGameflowAvailable(); }
+
+const Api::AutoFillDto* LobbyPlugin::AutofillList() const { return autofill_.Effective(); }
+
+const std::vector<Api::Queue>* LobbyPlugin::QueueList() const { return queues_.Effective(); }
+
+WatchedConfigValue<std::string>& LobbyPlugin::WatchedPlatformId() { return platformId_; }
+
+WatchedConfigValue<Api::Summoner>& LobbyPlugin::WatchedCurrentSummoner() {
+  return currentSummoner_;
 }
 
-void LobbyPlugin::RegisterLcdsTypes() {
-  LobbyTypeContext context = TypeContext();
-  Zarn::Client::Lobby::RegisterLcdsTypes(context);
+EligibilityRules& LobbyPlugin::GetEligibilityRules() { return eligibilityRules_; }
+
+LobbyAnalytics& LobbyPlugin::GetAnalytics() { return analytics_; }
+
+LobbyMembers& LobbyPlugin::Members() { return members_; }
+
+LobbyBackend* LobbyPlugin::ActiveBackend() const { return activeBackend_; }
+
+PartiesBackend* LobbyPlugin::GetPartiesBackend() const { return partiesBackend_.get(); }
+
+void LobbyPlugin::UpdateLobbyCountdown() { countdown_.UpdateLobbyCountdown(); }
+
+LobbyNotifications& LobbyPlugin::Notifications() { return notifications_; }
+
+std::size_t LobbyPlugin::LegacyReceivedInvitationCount() const {
+  return receivedInvitations_.LegacyCount();
 }
 
-void LobbyPlugin::RegisterServiceProxyTypes() {
-  LobbyTypeContext context = TypeContext();
-  Zarn::Client::Lobby::RegisterServiceProxyTypes(context);
-}
+const std::string* LobbyPlugin::CurrentPlatformId() const { return platformId_.Effective(); }
 
-LobbyTypeContext LobbyPlugin::TypeContext() {
-  return LobbyTypeContext{&GetRegistry(), CamelCaseName(),   HelpCategories(),
-                          nullptr,        &lcdsClassByType_, &lcdsClassByTypeId_};
+const Api::Summoner* LobbyPlugin::CurrentSummoner() const { return currentSummoner_.Effective(); }
+
+void LobbyPlugin::OnAutoGrantInviteEnabled(const ResourceUpdate<bool>& event) {
+  members_.OnAutoGrantInviteEnabled(event);
 }
 
 bool LobbyPlugin::IsInLobby() const { return stateMachine_.IsInState(&LobbyFlow::kInLobby); }
@@ -120,7 +130,7 @@ bool LobbyPlugin::SetPartyLobbyActive(bool active) {
     // another operation, which completes it.
     const bool fromOutOfLobby = stateMachine_.GetCurrentState() == &LobbyFlow::kOutOfLobby;
     stateMachine_.ProcessEvent(kPartyLobbyRequested);
-    if (RequestGameflowLobby()) {
+    if (gameflow_.RequestGameflowLobby()) {
       stateMachine_.ProcessEvent(kPartyLobbySucceeded);
     } else if (fromOutOfLobby) {
       stateMachine_.ProcessEvent(kLobbyFailed);
@@ -170,45 +180,7 @@ std::optional<CountdownLobby::Lifetime> LobbyPlugin::CurrentLobbyLifetime() {
 
 void LobbyPlugin::OnLobbyTimedOut() {
   PublishV1LobbyParts();
-  autoGrantedMemberIds_.clear();
-}
-
-bool LobbyPlugin::RequestGameflowLobby() {
-  MaybeType<Failure, bool> allowed =
-      Request<bool>(HttpMethod::Post, "/jyx-gameflow/v1/session/request-lobby");
-  return allowed.HasValue() && allowed.Value();
-}
-
-void LobbyPlugin::SendGameflowGameConfiguration() {
-  Api::Queue queue;
-  if (publishedLobby_.has_value()) {
-    if (publishedLobby_->gameConfig.isCustom) {
-      // A v1 lobby that lost its custom part meanwhile reads as a default one.
-      static const Api::LobbyCustomGameLobby kNoCustomLobby;
-      const Api::LobbyCustomGameConfiguration& configuration =
-          (lobby_.customGameLobby.has_value() ? *lobby_.customGameLobby : kNoCustomLobby)
-              .configuration;
-      queue.mapId = configuration.mapId;
-      queue.gameMode = configuration.gameMode;
-      queue.type = "PRACTICE_GAME";
-      queue.category = Api::QueueGameCategory::Custom;
-      queue.gameTypeConfig = configuration.gameTypeConfig;
-      queue.numPlayersPerTeam = configuration.teamSize;
-      queue.maximumParticipantListSize = configuration.teamSize;
-      queue.minimumParticipantListSize = 0;
-      queue.areFreeChampionsAllowed = true;
-    } else {
-      const std::int32_t queueId = publishedLobby_->gameConfig.queueId;
-      MaybeType<Failure, Api::Queue> found = FindQueue(queueId);
-      if (found.IsFailure()) {
-        LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Couldn't find queue with id %d", queueId);
-        return;
-      }
-      queue = std::move(found).Value();
-    }
-  }
-  static_cast<void>(
-      Request<void>(HttpMethod::Post, "/jyx-gameflow/v1/session/game-configuration", queue));
+  members_.ForgetAutoGrantedMembers();
 }
 
 void LobbyPlugin::EnterLegacyLobby() {
@@ -240,15 +212,6 @@ void LobbyPlugin::ExitPartyLobby() {
 
 void LobbyPlugin::OnEnteredLobby() { PostGameflowEvent("GAMEFLOW_EVENT.ENTERED_LOBBY"); }
 
-void LobbyPlugin::PostGameflowEvent(const char* event) {
-  static_cast<void>(Request<void>(HttpMethod::Post, kGameflowEventPath, std::string(event)));
-}
-
-bool LobbyPlugin::IsMemberInLobby(std::uint64_t summonerId) const {
-  if (!IsInLobby()) return false;
-  return std::any_of(
-      lobby_.members.begin(), lobby_.members.end(),
-      [summonerId](const Api::LobbyMember& member) { return member.id == summonerId; });
-}
+void LobbyPlugin::PostGameflowEvent(const char* event) { gameflow_.PostGameflowEvent(event); }
 
 }  // namespace Zarn::Client::Lobby

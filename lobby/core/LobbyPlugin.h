@@ -1,86 +1,57 @@
 // The lobby plugin object: the one plugin of this library. It owns the two lobby backends, the
-// lobby controllers, the LobbyFlow state machine and the lobby's records.
+// LobbyFlow state machine, the lobby's records and the collaborators that keep the rest.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "lobby/core/CustomGameList.h"
 #include "lobby/core/EligibilityRules.h"
 #include "lobby/core/LastQueuedLobby.h"
 #include "lobby/core/LobbyAnalytics.h"
-#include "lobby/core/LobbyBackend.h"
 #include "lobby/core/LobbyComponentFactory.h"
+#include "lobby/core/LobbyControllerSet.h"
 #include "lobby/core/LobbyCountdown.h"
-#include "lobby/core/LobbyFlow.h"
+#include "lobby/core/LobbyGameflow.h"
+#include "lobby/core/LobbyMembers.h"
 #include "lobby/core/LobbyNotifications.h"
 #include "lobby/core/LobbyServices.h"
+#include "lobby/core/LobbyViewModel.h"
 #include "lobby/core/PartyRewards.h"
 #include "lobby/core/ReceivedInvitations.h"
-#include "lobby/core/WatchedConfigValue.h"
 #include "lobby/model/LcdsRecords.h"
-#include "lobby/model/LobbyRecords.h"
-#include "lobby/model/LobbyTypeContext.h"
-#include "lobby/model/LobbyViewRecords.h"
-#include "lobby/model/PartiesRecords.h"
-#include "lobby/model/QueueRecords.h"
-#include "lobby/model/SiblingResourceRecords.h"
-#include "sdk/api/BindingHttpResult.h"
-#include "sdk/api/HttpResponse.h"
-#include "sdk/api/HttpResult.h"
-#include "sdk/base/Failure.h"
-#include "sdk/base/MaybeType.h"
-#include "sdk/binding/BindingProperty.h"
 #include "sdk/runtime/Plugin.h"
 #include "sdk/runtime/ResourceObservation.h"
 
 namespace Zarn::Client::Lobby {
 
-class LobbyController;
-
 class LobbyPlugin : public Zarn::Client::Plugin,
                     public LobbyServices,
                     private AnalyticsSource,
+                    private GameflowBackends,
                     private CountdownLobby,
                     private InvitationRecipient {
  public:
-  // Keeps `factory` (not null) for its whole life and makes both backends with it. The platform
-  // backend gets its plugin pointer in OnStart.
+  // Keeps `factory` (not null) for its whole life and makes both backends with it.
   explicit LobbyPlugin(std::unique_ptr<LobbyComponentFactory> factory);
   // Deletes a backend only when Shutdown has not; runs no state's exit action.
   ~LobbyPlugin() override;
 
-  // Drops the watched values, deregisters from the parties service, leaves every active state,
-  // deletes both backends and ends with the module's shutdown. Every step runs even when one of
-  // them fails.
+  // Drops the watched values, deregisters from the parties service, leaves every active state
+  // and deletes both backends, each step whatever the others did; then the module's shutdown.
   void Shutdown() override;
-  // Registers the lobby's types and routes.
   void OnRegisterApi() override { RegisterEndpoints(); }
-  // Starts the machine, the controllers, the backends and the subscriptions inside one batch;
-  // always true.
+  // Starts the machine, the controllers, the backends and the subscriptions in one batch; true.
   bool OnStart() override;
 
-  // The plugin itself, as the runtime its backends and controllers reach the host through.
-  Zarn::Client::Plugin& Runtime() override { return *this; }
-  void OpenUpdateBatch() override { ++updateBatchDepth_; }
-  // The outermost batch's close rebuilds the view model.
-  void CloseUpdateBatch() override {
-    if (--updateBatchDepth_ == 0) UpdateLobbyViewModel();
-  }
-
-  // Whether the gameflow plugin lets a lobby be made; any failure is false.
-  virtual bool RequestGameflowLobby();
-  // Tells the gameflow plugin which queue the published lobby plays.
-  virtual void SendGameflowGameConfiguration();
-  // Tells the gameflow plugin that the player entered a lobby.
+  // The gameflow plugin's lobby events, through the gameflow link: entered, or `event`.
   virtual void OnEnteredLobby();
+  void PostGameflowEvent(const char* event);
   // LobbyFlow's actions. Entering the legacy or the party lobby makes its backend the active one;
   // leaving any lobby stops the countdown and tells the gameflow plugin; leaving the party lobby
   // drops the active backend, the party rewards and the v1 lobby.
@@ -88,29 +59,15 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   void EnterPartyLobby();
   void ExitInLobby();
   void ExitPartyLobby();
-  // POST "/jyx-gameflow/v1/session/event" with `event` as body; the result is ignored.
-  void PostGameflowEvent(const char* event);
 
-  // The lobby's types, then its routes: the v1 ones, then those of RegisterV2Endpoints.
+  // Once, at load: the lobby's types and v1 routes, then (V2) the v2 and parties routes.
   void RegisterEndpoints();
-  // The v2 routes and the parties routes.
   void RegisterV2Endpoints();
-
-  // The lobby's records and enums, into the plugin's API registry. Each runs once, while the
-  // plugin is loaded, in this order. The legacy records also enter their legacy classes in the
-  // module's class tables.
-  void RegisterApiTypes();
-  void RegisterV2ApiTypes();
-  void RegisterPartiesTypes();
-  void RegisterLcdsTypes();
-  void RegisterServiceProxyTypes();
-
   // Subscriptions made at start.
   void SubscribeEvents();
   void SubscribeChat(LobbyAnalytics& analytics);
 
-  // REST handlers, in the order of their routes. The argument binding of the SDK has checked
-  // every argument before a handler runs.
+  // REST handlers, in route order; the SDK has bound and checked every argument before.
   HttpResult<Api::QueueAvailability> HandleGetAvailability();
   HttpResult<std::vector<Api::LobbyInvitation>> HandleGetV1Invitations();
   HttpResult<Api::LobbyInvitation> HandleGetV1Invitation(const std::string& id);
@@ -133,9 +90,9 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   // Both position-preferences routes, v1 and v2. Virtual so that tests can stand in for it.
   virtual HttpResponse HandlePutPositionPreferences(
       const Api::LobbyPositionPreferences& preferences);
-  // Whether the front end has shown the autofill notice; false for every new plugin.
+  // Whether the front end has shown the autofill notice: false for a new plugin, then set for
+  // good by SetAutofillDisplayed, which answers true.
   bool GetAutofillDisplayed();
-  // Records that the notice was shown; there is no way back to false. Answers true.
   bool SetAutofillDisplayed();
   std::int64_t HandleGetV1Countdown();
   HttpResult<Api::LobbyDto> HandleGetLobby();
@@ -183,111 +140,39 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   void OnLoginSession(const ResourceUpdate<Api::LoginSession>& event);
   void OnGameflowAvailability(const ResourceUpdate<BindingProperty>& event);
   void HandleGameflowSession(const ResourceUpdate<Api::GameflowSession>& event);
-  // Create and Update set the flag from the event; a Delete turns granting back on.
   void OnAutoGrantInviteEnabled(const ResourceUpdate<bool>& event);
   // Only an Update deregisters from the parties service.
   void OnPreShutdownBegin(const ResourceUpdate<BindingProperty>& event);
-  // Listener of the watched matchmaking search.
   void OnMatchmakingSearchChanged();
   // The legacy invitations pending at login, each handled as if it had arrived as a message.
   void GetPendingInvitations();
   // At login: the custom game controller's bot configuration for `summonerId`.
   void FetchCustomBotsConfig(std::uint64_t summonerId);
-  // After the platform connection came back: the parties state, or the legacy lobby status and
-  // the pending invitations.
+  // After a reconnection: the parties state, or the legacy lobby status and pending invitations.
   void ResynchronizeAfterReconnect();
 
-  // Gameflow: a lobby update delivered by the team-builder or custom game controller, and whether
-  // the last queued lobby may play again (`notify` posts a change to the gameflow plugin).
-  void ApplyLobbyUpdate(const Api::Lobby& lobby) override;
-  void UpdateLastQueuedLobbyStatusAllowedPlayAgain(bool notify);
-
-  // The machine and the lobby operations on it.
-  [[nodiscard]] LobbyStateMachine& GetStateMachine() override { return stateMachine_; }
-  [[nodiscard]] const LobbyStateMachine& GetStateMachine() const { return stateMachine_; }
-  // True in InLobby or any state below it.
-  [[nodiscard]] bool IsInLobby() const override;
-  // Makes the parties lobby the player's lobby, or leaves it; whether the player is now in it.
-  bool SetPartyLobbyActive(bool active) override;
   // Turns a solo legacy lobby into a group lobby on the legacy platform.
   MaybeType<Failure, Api::Lobby> CreatePlatformLobby(const Api::Lobby& lobby);
-
-  // Controllers.
+  // Replaces the controller set, then fetches a logged-in player's bot configuration.
   void CreateControllers();
-  [[nodiscard]] std::shared_ptr<LobbyController> GetLobbyController(bool isCustom,
-                                                                    std::int32_t queueId) override;
-  // A copy of the known queue with `queueId`; 404 "Queue not found" without one.
-  [[nodiscard]] MaybeType<Failure, Api::Queue> FindQueue(std::int32_t queueId) const override;
-  // Controllers: whether `invitationId` names a legacy lobby already left.
-  [[nodiscard]] bool IsAbandonedLobbyInvitationId(const std::string& invitationId) const override {
-    return abandonedLobbyInvitationIds_.count(invitationId) != 0;
-  }
 
   // The v1 lobby and its resources.
   void SetLobby(const Api::Lobby& lobby);
-  // The v1 lobby and its parts while in a lobby, else a Delete of the v1 lobby.
-  void PublishV1LobbyParts() override;
   void PublishV1Lobby(const Api::Lobby& lobby);
   void DeleteV1Lobby();
 
   // The view model, rebuilt when the outermost update batch closes.
   void UpdateLobbyViewModel();
-  // Restarts the countdown from the lobby's controller; controllers call it.
-  void UpdateLobbyCountdown() override { countdown_.UpdateLobbyCountdown(); }
-  // View model: the pieces of a rebuild, the availability and the search state. The v2 lobby
-  // and its members are published only when they differ from the last publication; no lobby
-  // deletes a published one. Whether anything was published.
-  bool PublishLobbyAndMembers(std::optional<Api::LobbyDto> lobby);
-  // Refreshes the player's lobby status from the active backend and tells the gameflow plugin
-  // of a change.
-  void UpdatePlayerLobbyStatus();
-  // Posts the player status to the gameflow plugin.
-  void SetGameflowPlayerStatus();
-  // Publishes `resource` as the search state unless it equals the one published last.
-  void PublishSearchState(const Api::MatchmakingSearchResource& resource);
-  // Republishes the availability of the view's queue when it or the queue changed; a custom
-  // game's view changes nothing.
-  void PublishAvailability(const Api::LobbyDto& lobby);
-
   void UpdatePartyRewards() { partyRewards_.UpdatePartyRewards(); }
   // Keeps the invitation id of the legacy lobby being left among the abandoned ones and, beyond
   // what the name says, forgets that lobby: no active backend, the v1 lobby reset and deleted.
   void AddToAbandonedLobbyInvitationIds();
-  // The notification of a dodge, named by its state.
-  [[nodiscard]] Api::LobbyNotification CreateDodgeNotification(
-      const Api::GameflowGameDodge& dodge) override;
-
-  // True when in a lobby whose member list holds `summonerId`.
-  [[nodiscard]] bool IsMemberInLobby(std::uint64_t summonerId) const override;
-
-  // Backends: the controller set's lookups, the queue availability and the operations that the
-  // platform backend and the controllers call.
-  //
-  // Creates a legacy lobby for `requested` (queue id, custom flag, custom game part) with the
-  // controller of its queue, stores it as the v1 lobby and publishes it; a copy of it.
-  MaybeType<Failure, Api::Lobby> CreateLobbyWithController(const Api::Lobby& requested) override;
-  // The known queue's availability; PlatformDisabled for a queue that is not known.
-  [[nodiscard]] Api::QueueAvailability GetQueueAvailability(std::int32_t queueId) const;
   // Listener of the queue list: refills the queue map and republishes the lobby's availability.
   void OnQueuesChanged();
-  // Not a lookup to keep: whether the summoner meets `queue`'s level requirement; a failed
-  // lookup counts as met.
-  [[nodiscard]] bool LookupSummonerById(std::uint64_t summonerId, Api::Queue queue);
-  [[nodiscard]] std::uint64_t LocalSummonerId() const override { return localSummonerId_; }
-  // The v1 lobby; valid until the next call that can wait.
-  [[nodiscard]] const Api::Lobby& V1Lobby() const override { return lobby_; }
-  [[nodiscard]] bool IsGameflowAvailable() const override {
-    return lastQueued_.IsGameflowAvailable();
-  }
-  HttpResult<Api::Lobby> ChangeLobbyQueue(Api::LobbyChangeGameDto change) override;
 
-  // Lobby creation and change. Each answers an error reply of its own or the failure's code
-  // (500 when it is 0) with its message.
-  //
+  // Lobby creation and change; a failure answers its code (500 for 0) and message.
   // Leaves through the active backend, if any, and quits the lobby's state: an empty reply.
   HttpResponse LeaveLobby();
-  // Quits the lobby's state without a backend call: an empty reply, or 404 "LOBBY_STATE_INVALID".
-  HttpResponse QuitLobbyState() override;
   // Creates a legacy lobby for `requested` (its queue id and custom flag); a copy of the v1 lobby
   // made. 409 while in a lobby, leaving that lobby as it is.
   HttpResult<Api::Lobby> CreateLobby(const Api::Lobby& requested);
@@ -295,116 +180,62 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   HttpResult<Api::Lobby> ReinviteMembers();
   // Invites `summonerIds` (the local player left out) to the legacy lobby; an empty list succeeds.
   MaybeType<Failure, void> ReinviteViaPlatform(std::vector<std::uint64_t> summonerIds);
-  // The gameflow session last received and its phase; none and None until one arrives.
-  [[nodiscard]] const std::optional<Api::GameflowSession>& StoredGameflowSession() const override {
-    return gameflowSession_;
-  }
-  [[nodiscard]] Api::GameflowPhase CurrentGameflowPhase() const override { return gameflowPhase_; }
-  // The summoners of the v1 lobby's members and invitees; empty outside a lobby or on failure.
-  [[nodiscard]] std::vector<Api::Summoner> LookupSummoner() override;
-  BindingHttpResult KickMember(std::uint64_t summonerId) override;
-  BindingHttpResult PromoteMember(std::uint64_t summonerId) override;
-  BindingHttpResult GrantMemberInvitePrivilege(std::uint64_t summonerId) override;
-  BindingHttpResult RevokeMemberInvitePrivilege(std::uint64_t summonerId) override;
-  [[nodiscard]] MaybeType<Failure, std::vector<Api::Eligibility>> RequestPremadeEligibility(
-      std::vector<std::uint64_t> summonerIds, std::uint64_t key) override;
-  HttpResult<std::vector<Api::LobbyInvitation>> SendPlatformInvitations(
-      std::vector<Api::LobbyInvitation> invitations) override;
-  BindingHttpResult AcceptPlatformInvitation(std::string invitationId) override;
-  BindingHttpResult DeclinePlatformInvitation(std::string invitationId) override;
-  // A new notification of `reason` about `summonerIds`, stamped now, with the next id.
-  [[nodiscard]] Api::LobbyNotification MakeLobbyNotification(
-      std::string reason, std::vector<std::uint64_t> summonerIds) override;
-  // False when a notification with the same id is listed already.
-  bool AddLobbyNotification(Api::LobbyNotification notification) override;
 
-  // Members, invitations and notifications: lookups, the invite grant made for new members, the
-  // invitation filters and eligibility, the notification list and the player status sent to the
-  // gameflow plugin.
-  //
-  // The member with `summonerId`, a custom game's spectators first; null without one. Valid until
-  // the next call that can wait.
-  [[nodiscard]] Api::LobbyMember* FindMember(std::uint64_t summonerId);
-  // The summoners of `summonerIds` in one request; empty for no ids (nothing sent) or a failure.
-  [[nodiscard]] std::vector<Api::Summoner> LookupSummoners(
-      std::vector<std::uint64_t> summonerIds) override;
-  // Grants the invite privilege to the members new since the last lobby status, when the local
-  // player is `ownerSummonerId` and granting is on.
-  void AutoGrantInvite(std::uint64_t ownerSummonerId);
-  // Removes the Error invitations of `invitations`, publishing the Delete of each; whether any was.
-  bool EraseErroredInvitations(std::vector<Api::LobbyInvitation>& invitations);
-  static void EraseUnplayedPrerequisiteRestrictions(
-      std::vector<Api::EligibilityRestriction>& restrictions);
-  // Whether the local player may join the game a received invitation's `metaData` describes;
-  // never fails: each problem gives an ineligible answer.
-  [[nodiscard]] Api::Eligibility CheckInviteEligibility(const BindingProperty& metaData) override;
-  // Copies the active backend's end-of-game availability and withdraws the play-again offer.
-  void RefreshEogState() override;
-  // RefreshEogState, then the "ServiceShutdown" notification.
-  void AddServiceShutdownNotification() override;
-
-  // The backend in use; null outside a lobby. Not owned.
-  [[nodiscard]] LobbyBackend* ActiveBackend() const override { return activeBackend_; }
-  // Null after Shutdown.
-  [[nodiscard]] PartiesBackend* GetPartiesBackend() const override { return partiesBackend_.get(); }
-
-  // The premade-eligibility rules: their hash, its listeners and the queue copy.
-  [[nodiscard]] EligibilityRules& GetEligibilityRules() override { return eligibilityRules_; }
-
-  // Parties operations: the watched autofill entries and queue list the party's lobby view reads;
-  // null while neither a value nor a default is known. Valid until the next call that can wait.
-  [[nodiscard]] const Api::AutoFillDto* AutofillList() const override {
-    return autofill_.Effective();
-  }
-  [[nodiscard]] const std::vector<Api::Queue>* QueueList() const override {
-    return queues_.Effective();
-  }
-
-  // Parties registration: the watched platform id and current summoner it follows, and the last
-  // queued lobby status the queue-disable check reads.
-  [[nodiscard]] WatchedConfigValue<std::string>& WatchedPlatformId() override {
-    return platformId_;
-  }
-  [[nodiscard]] WatchedConfigValue<Api::Summoner>& WatchedCurrentSummoner() override {
-    return currentSummoner_;
-  }
-  [[nodiscard]] const std::optional<Api::LobbyStatus>& LastQueuedLobbyStatus() const override {
-    return playerStatus_.lastQueuedLobbyStatus;
-  }
-
-  // Analytics: the telemetry senders and the open-party toggle session the parties backend
-  // counts in; the number of legacy invitations received, which they report.
-  [[nodiscard]] LobbyAnalytics& GetAnalytics() override { return analytics_; }
-  [[nodiscard]] std::size_t LegacyReceivedInvitationCount() const override {
-    return receivedInvitations_.LegacyCount();
-  }
-
+  // The backend in use, null outside a lobby; the parties backend, null after Shutdown.
+  [[nodiscard]] LobbyBackend* ActiveBackend() const override;
+  [[nodiscard]] PartiesBackend* GetPartiesBackend() const override;
   // The legacy lobby's removal messages: the notification of the reason, then the removal (the
   // lobby ended or progressed, or the player kicked), which republishes the notifications.
   void AddRemovedFromLobbyNotification(LCDS::RemovalReason reason);
   void OnRemovedFromLobby(LCDS::RemovalReason reason);
 
+  // LobbyServices, whose declarations say what each does.
+  Zarn::Client::Plugin& Runtime() override;
+  void OpenUpdateBatch() override;
+  // The outermost batch's close rebuilds the view model.
+  void CloseUpdateBatch() override;
+  [[nodiscard]] LobbyStateMachine& GetStateMachine() override;
+  [[nodiscard]] bool IsInLobby() const override;
+  bool SetPartyLobbyActive(bool active) override;
+  HttpResponse QuitLobbyState() override;
+  [[nodiscard]] std::uint64_t LocalSummonerId() const override;
+  [[nodiscard]] const Api::Lobby& V1Lobby() const override;
+  void PublishV1LobbyParts() override;
+  [[nodiscard]] bool IsAbandonedLobbyInvitationId(const std::string& invitationId) const override;
+  [[nodiscard]] const LobbyGameflow& Gameflow() const override;
+  [[nodiscard]] bool IsGameflowAvailable() const override;
+  [[nodiscard]] const Api::AutoFillDto* AutofillList() const override;
+  [[nodiscard]] const std::vector<Api::Queue>* QueueList() const override;
+  [[nodiscard]] WatchedConfigValue<std::string>& WatchedPlatformId() override;
+  [[nodiscard]] WatchedConfigValue<Api::Summoner>& WatchedCurrentSummoner() override;
+  [[nodiscard]] EligibilityRules& GetEligibilityRules() override;
+  [[nodiscard]] LobbyAnalytics& GetAnalytics() override;
+  [[nodiscard]] std::shared_ptr<LobbyController> GetLobbyController(bool isCustom,
+                                                                    std::int32_t queueId) override;
+  [[nodiscard]] MaybeType<Failure, Api::Queue> FindQueue(std::int32_t queueId) const override;
+  [[nodiscard]] LobbyMembers& Members() override;
+  MaybeType<Failure, Api::Lobby> CreateLobbyWithController(const Api::Lobby& requested) override;
+  HttpResult<Api::Lobby> ChangeLobbyQueue(Api::LobbyChangeGameDto change) override;
+  HttpResult<std::vector<Api::LobbyInvitation>> SendPlatformInvitations(
+      std::vector<Api::LobbyInvitation> invitations) override;
+  BindingHttpResult AcceptPlatformInvitation(std::string invitationId) override;
+  BindingHttpResult DeclinePlatformInvitation(std::string invitationId) override;
+  void ApplyLobbyUpdate(const Api::Lobby& lobby) override;
+  void UpdateLobbyCountdown() override;
+  [[nodiscard]] LobbyNotifications& Notifications() override;
+  void RefreshEogState() override;
+  void AddServiceShutdownNotification() override;
+  // InvitationRecipient, for the received invitations; LobbyServices, for the analytics senders.
+  [[nodiscard]] Api::Eligibility CheckInviteEligibility(const BindingProperty& metaData) override;
+  [[nodiscard]] std::size_t LegacyReceivedInvitationCount() const override;
+
  private:
-  friend class LobbyUpdateBatch;
-  // Tests reach the records through it.
   friend class LobbyPluginTesting;
 
-  // FNV-1a over the id's four bytes, lowest first.
-  struct QueueIdHash {
-    std::size_t operator()(std::int32_t queueId) const noexcept;
-  };
-  using ControllerMap =
-      std::unordered_map<std::int32_t, std::shared_ptr<LobbyController>, QueueIdHash>;
-
-  // The plugin's registry, CamelCase name, help categories and legacy class tables, as the
-  // registrars take them.
-  [[nodiscard]] LobbyTypeContext TypeContext();
-  // A fresh route registration context: the plugin's registry and help categories.
+  // A fresh route registration context of the plugin's registry.
   [[nodiscard]] ApiRegistrar RouteRegistrar();
-  // HandleGameflowSession's steps, after the session is stored, the parties backend told and the
-  // received invitations republished for the game client: in a lobby, the last queued lobby taken
-  // at matchmaking (or play again denied to a custom game) and the lobby left once the game
-  // progressed; then the dodge handled.
+  // HandleGameflowSession's steps: in a lobby, the last queued lobby taken at matchmaking (play
+  // again denied to a custom game) and the lobby left once the game progressed; the dodge.
   void SnapshotLastQueuedLobby(Api::GameflowPhase phase);
   void LeaveLobbyOnProgress(Api::GameflowPhase phase);
   void HandleGameDodge(const Api::GameflowGameDodge& dodge, Api::GameflowPhase phase,
@@ -415,59 +246,28 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   [[nodiscard]] LobbyBackend* ChooseBackend(bool isCustom, std::int32_t queueId) const;
   // Whether `backend` is still one of the two this plugin owns (a wait may have shut it down).
   [[nodiscard]] bool OwnsBackend(const LobbyBackend* backend) const;
-  // Points every queue of `queues` at its controller.
-  void FillQueueControllers(const std::vector<Api::Queue>& queues);
-  // Grant and revoke: the controller's operation, then the member's flag, recorded and published.
-  BindingHttpResult SetMemberInvitePrivilege(std::uint64_t summonerId, bool canInvite);
-  // The v1 lobby's invitation list, then the v1 lobby.
-  void PublishV1Invitations();
-  // Stores `availability` and publishes it.
-  void StoreAvailability(Api::QueueAvailability availability);
-  // CountdownLobby: the lifetime the lobby's controller gives; on time-out the v1 lobby is
-  // republished and the members seen by the automatic invite grant are forgotten.
+  // The collaborators' interfaces; a time-out republishes the v1 lobby, forgets granted members.
   [[nodiscard]] std::optional<Lifetime> CurrentLobbyLifetime() override;
   void OnLobbyTimedOut() override;
-  // AnalyticsSource: the watched platform id and summoner.
-  [[nodiscard]] const std::string* CurrentPlatformId() const override {
-    return platformId_.Effective();
-  }
-  [[nodiscard]] const Api::Summoner* CurrentSummoner() const override {
-    return currentSummoner_.Effective();
-  }
-  // InvitationRecipient: the parties backend's invitations.
+  [[nodiscard]] const std::string* CurrentPlatformId() const override;
+  [[nodiscard]] const Api::Summoner* CurrentSummoner() const override;
   [[nodiscard]] std::vector<Api::ReceivedInvitationDto> PartyInvitations() override;
 
   std::unique_ptr<LobbyComponentFactory> factory_;
-  // Controllers, filled by CreateControllers; the queue map from the queue list.
-  std::shared_ptr<LobbyController> invalidLobbyController_;
-  std::shared_ptr<LobbyController> arrangedTeamController_;
-  std::shared_ptr<LobbyController> customGameController_;
-  std::shared_ptr<LobbyController> teamBuilderController_;
-  ControllerMap queueControllers_;
-  bool queuesKnown_ = false;
-
+  LobbyControllerSet controllers_;
   // Not owned: one of the two below, or null.
   LobbyBackend* activeBackend_ = nullptr;
   std::unique_ptr<PartiesBackend> partiesBackend_;
   std::unique_ptr<PlatformBackend> platformBackend_;
-  bool partyActive_ = false;
-
   LobbyStateMachine stateMachine_;
   Api::Lobby lobby_;
   std::int32_t updateBatchDepth_ = 0;
-
   std::uint64_t localSummonerId_ = 0;
   // The login session's flags as last seen.
   bool loggedIn_ = false;
   bool connected_ = false;
-  // The gameflow plugin's session; written by its observer.
-  std::optional<Api::GameflowSession> gameflowSession_;
-  Api::GameflowPhase gameflowPhase_ = Api::GameflowPhase::None;
   // Whether the last legacy game update was a practice game; picks its controller.
   bool isCustomGame_ = false;
-  bool autoGrantInviteEnabled_ = true;
-  // Members already seen by the automatic invite grant.
-  std::set<std::uint64_t> autoGrantedMemberIds_;
   // The latest lobby status handed to a controller wins over older ones that return after it.
   std::uint64_t lobbyStatusCount_ = 0;
   // The ids of legacy lobbies left, whose later updates are ignored.
@@ -482,17 +282,12 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   WatchedConfigValue<Api::AutoFillDto> autofill_;
   WatchedConfigValue<std::vector<Api::ChatBlockedPlayerResource>> blockedPlayers_;
 
-  // View model: what was published last of the v2 lobby, the search state and the availability
-  // ("/jyx-lobby/v1/lobby/availability"); the player status told to the gameflow plugin.
-  std::optional<Api::LobbyDto> publishedLobby_;
-  Api::MatchmakingSearchResource publishedSearchState_;
-  Api::QueueAvailability lobbyAvailability_ = Api::QueueAvailability::Available;
-  Api::PlayerStatus playerStatus_;
-  std::optional<Api::LobbyStatus> cachedLobbyStatus_;
-
   // Collaborators, after the records they are given.
   LobbyAnalytics analytics_;
   EligibilityRules eligibilityRules_;
+  LobbyMembers members_{*this, lobby_};
+  LobbyViewModel viewModel_{*this};
+  LobbyGameflow gameflow_{*this, *this};
   LobbyNotifications notifications_{*this};
   LobbyCountdown countdown_{*this, *this};
   CustomGameList customGames_{*this};

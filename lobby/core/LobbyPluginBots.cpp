@@ -52,7 +52,7 @@ HttpResult<bool> LobbyPlugin::GetBotsEnabled() {
 
 void LobbyPlugin::FetchCustomBotsConfig(std::uint64_t summonerId) {
   // A copy: the observations wait for the present values, and the set may be replaced meanwhile.
-  const std::shared_ptr<LobbyController> controller = customGameController_;
+  const std::shared_ptr<LobbyController> controller = controllers_.CustomGameController();
   if (controller != nullptr) controller->FetchCustomBotsConfig(summonerId);
 }
 

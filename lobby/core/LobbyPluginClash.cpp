@@ -35,7 +35,7 @@ std::optional<Api::LobbyStatus> PlayAgainOffer(const std::optional<Api::LobbySta
 HttpResponse LobbyPlugin::JoinClashParty(const std::string& token) {
   LobbyUpdateBatch batch(*this);
   const std::string clashToken = token;
-  if (!IsInLobby() && !RequestGameflowLobby()) return GameflowPreventedReply();
+  if (!IsInLobby() && !gameflow_.RequestGameflowLobby()) return GameflowPreventedReply();
   if (activeBackend_ != nullptr && activeBackend_ != partiesBackend_.get()) {
     MaybeType<Failure, void> left = activeBackend_->LeaveLobby();
     if (left.IsFailure()) {
@@ -72,7 +72,7 @@ HttpResponse LobbyPlugin::HandleJoinTournament(const std::string& id) {
   if (!std::regex_match(code, TournamentCodePattern())) {
     return HttpResponse(404, "TOURNAMENT_CODE_NOT_FOUND");
   }
-  if (!RequestGameflowLobby()) return HttpResponse(423, kGameflowPreventedLobby);
+  if (!gameflow_.RequestGameflowLobby()) return HttpResponse(423, kGameflowPreventedLobby);
   LCDS::PracticeGameConfig config;
   config.passbackUrl = code;
   MaybeType<Failure, LCDS::GameDTO> joined =
@@ -97,7 +97,8 @@ HttpResponse LobbyPlugin::HandleJoinTournament(const std::string& id) {
 HttpResponse LobbyPlugin::HandlePlayAgain() {
   LobbyUpdateBatch batch(*this);
   // Unset until the player first queues: there is no offer before.
-  const std::optional<Api::LobbyStatus> last = PlayAgainOffer(playerStatus_.lastQueuedLobbyStatus);
+  const std::optional<Api::LobbyStatus> last =
+      PlayAgainOffer(gameflow_.PlayerStatus().lastQueuedLobbyStatus);
   if (!last.has_value()) return HttpResponse(400, kPlayAgainUnavailable);
   LobbyBackend* backend = ChooseBackend(last->isCustom, last->queueId);
   if (backend == nullptr) return HttpResponse(500, kInvalidLobby);
@@ -123,7 +124,8 @@ HttpResponse LobbyPlugin::HandlePlayAgain() {
 }
 
 HttpResponse LobbyPlugin::HandlePlayAgainDecline() {
-  const std::optional<Api::LobbyStatus> last = PlayAgainOffer(playerStatus_.lastQueuedLobbyStatus);
+  const std::optional<Api::LobbyStatus> last =
+      PlayAgainOffer(gameflow_.PlayerStatus().lastQueuedLobbyStatus);
   if (!last.has_value()) return HttpResponse(400, kPlayAgainUnavailable);
   LobbyBackend* backend = ChooseBackend(last->isCustom, last->queueId);
   if (backend == nullptr) return HttpResponse(500, kInvalidLobby);

@@ -1,4 +1,5 @@
-// The plugin's controller set, the queue lookups built on it and the creation of legacy lobbies.
+// The plugin's controller set replaced, the queue lookups and the creation of legacy lobbies with
+// the queue's controller.
 #include <cstring>
 #include <string>
 #include <utility>
@@ -20,80 +21,43 @@ namespace {
 constexpr char kNoQueueSelected[] = "NO_QUEUE_SELECTED";
 // Ends every legacy chat room address; a name of this system's own.
 constexpr char kLegacyChatDomain[] = "lobby-chat.jyx.invalid";
-constexpr std::size_t kQueueMapBuckets = 8;
+
+// Not a lookup to keep: whether the summoner meets `queue`'s level requirement; a failed lookup
+// counts as met.
+bool LookupSummonerById(AppModule& runtime, std::uint64_t summonerId, const Api::Queue& queue) {
+  MaybeType<Failure, Api::Summoner> summoner = runtime.Request<Api::Summoner>(
+      HttpMethod::Get, "/jyx-summoner/v1/summoners/" + std::to_string(summonerId));
+  if (summoner.IsFailure()) return true;
+  const std::uint32_t level = summoner.Value().summonerLevel;
+  return level == 0 || queue.minLevel == 0 || level >= queue.minLevel;
+}
 
 }  // namespace
 
 void LobbyPlugin::CreateControllers() {
-  // What the replaced set observes goes first: its observers would outlive it, and an
-  // observation released after the new set's would take the new one with it.
-  for (const std::shared_ptr<LobbyController>& replaced :
-       {teamBuilderController_, arrangedTeamController_, customGameController_,
-        invalidLobbyController_}) {
-    if (replaced != nullptr) replaced->Unsubscribe();
-  }
-  teamBuilderController_ = factory_->MakeTeamBuilderController(this);
-  arrangedTeamController_ = factory_->MakeArrangedTeamController(this);
-  customGameController_ = factory_->MakeCustomGameController(this);
-  invalidLobbyController_ = factory_->MakeInvalidController(this);
-  // The map must not keep serving the controllers just replaced.
-  const std::vector<Api::Queue>* queues = queues_.Effective();
-  if (queues != nullptr) FillQueueControllers(*queues);
-  // Copies: a subscription may wait, and the host may replace the set meanwhile.
-  for (const std::shared_ptr<LobbyController>& controller :
-       {teamBuilderController_, arrangedTeamController_, customGameController_}) {
-    if (controller != nullptr) controller->Subscribe();
-  }
+  controllers_.Replace(*factory_, this, queues_);
   // The replaced custom game controller observed the player's bot configuration since login.
   if (loggedIn_) FetchCustomBotsConfig(localSummonerId_);
 }
 
-void LobbyPlugin::FillQueueControllers(const std::vector<Api::Queue>& queues) {
-  queueControllers_.clear();
-  queueControllers_.rehash(kQueueMapBuckets);
-  for (const Api::Queue& queue : queues) {
-    queueControllers_[queue.id] =
-        queue.isTeamBuilderManaged ? teamBuilderController_ : arrangedTeamController_;
-  }
-  queuesKnown_ = !queues.empty();
-}
-
 std::shared_ptr<LobbyController> LobbyPlugin::GetLobbyController(bool isCustom,
                                                                  std::int32_t queueId) {
-  if (!queuesKnown_) return invalidLobbyController_;
-  if (isCustom) return customGameController_;
-  auto found = queueControllers_.find(queueId);
-  if (found != queueControllers_.end()) return found->second;
-  return invalidLobbyController_;
-}
-
-Api::QueueAvailability LobbyPlugin::GetQueueAvailability(std::int32_t queueId) const {
-  MaybeType<Failure, Api::Queue> queue = FindQueue(queueId);
-  if (queue.IsFailure()) return Api::QueueAvailability::PlatformDisabled;
-  return queue.Value().queueAvailability;
+  return controllers_.GetLobbyController(isCustom, queueId);
 }
 
 void LobbyPlugin::OnQueuesChanged() {
   LobbyUpdateBatch batch(*this);
   const std::vector<Api::Queue>* queues = queues_.Effective();
   if (queues == nullptr) return;
-  FillQueueControllers(*queues);
+  controllers_.FillQueueControllers(*queues);
   if (queues->empty() || activeBackend_ == nullptr) return;
   MaybeType<Failure, Api::LobbyDto> lobby = activeBackend_->GetLobby();
   if (!IsInLobby()) return;
   if (lobby.HasValue()) {
-    PublishAvailability(lobby.Value());
+    viewModel_.PublishAvailability(lobby.Value());
   } else if (std::strcmp(lobby.Message(), kNoQueueSelected) == 0) {
-    StoreAvailability(Api::QueueAvailability::PlatformDisabled);
+    viewModel_.StoreAvailability(Api::QueueAvailability::PlatformDisabled);
   }
-}
-
-bool LobbyPlugin::LookupSummonerById(std::uint64_t summonerId, Api::Queue queue) {
-  MaybeType<Failure, Api::Summoner> summoner = Request<Api::Summoner>(
-      HttpMethod::Get, "/jyx-summoner/v1/summoners/" + std::to_string(summonerId));
-  if (summoner.IsFailure()) return true;
-  const std::uint32_t level = summoner.Value().summonerLevel;
-  return level == 0 || queue.minLevel == 0 || level >= queue.minLevel;
 }
 
 std::string LobbyServices::MakePlatformHostName(const std::string& id, const std::string& prefix,
@@ -121,7 +85,7 @@ MaybeType<Failure, Api::Lobby> LobbyPlugin::CreateLobbyWithController(const Api:
                             "created. Error: %2",
                             request.queueId, queue.Message()));
     }
-    if (!LookupSummonerById(localSummonerId_, std::move(queue).Value())) {
+    if (!LookupSummonerById(*this, localSummonerId_, queue.Value())) {
       return Failure(500, "Summoner does not meet the level requirements");
     }
   }
@@ -135,7 +99,7 @@ MaybeType<Failure, Api::Lobby> LobbyPlugin::CreateLobbyWithController(const Api:
   }
   SetLobby(created.Value());
   UpdatePartyRewards();
-  SendJsonApiEvent(kResourceCreate, "/jyx-lobby/v1/lobby", lobby_);
+  SendJsonApiEvent(kResourceCreate, kV1LobbyPath, lobby_);
   return lobby_;
 }
 

@@ -67,13 +67,13 @@ HttpResult<Api::LobbyDto> LobbyPlugin::HandlePostLobby(const Api::LobbyChangeGam
     return HttpResponse(500, kInvalidLobby);
   }
   const bool toParties = backend == partiesBackend_.get();
-  if (!RequestGameflowLobby()) return GameflowPreventedReply();
+  if (!gameflow_.RequestGameflowLobby()) return GameflowPreventedReply();
   const EventPair events = toParties         ? kPartyEvents
                            : change.isCustom ? kCustomEvents
                                              : kNewLobbyEvents;
   std::vector<Api::LobbyInvitationDto> previousMembers;
-  if (publishedLobby_.has_value()) {
-    for (const Api::LobbyParticipantDto& member : publishedLobby_->members) {
+  if (viewModel_.PublishedLobby().has_value()) {
+    for (const Api::LobbyParticipantDto& member : viewModel_.PublishedLobby()->members) {
       if (member.summonerId == localSummonerId_) continue;
       Api::LobbyInvitationDto invitation;
       invitation.toSummonerId = member.summonerId;
@@ -176,7 +176,7 @@ HttpResult<Api::Lobby> LobbyPlugin::CreateLobby(const Api::Lobby& requested) {
     return HttpResponse(400, text);
   }
   HttpResult<Api::Lobby> reply;
-  if (!RequestGameflowLobby()) {
+  if (!gameflow_.RequestGameflowLobby()) {
     reply = HttpResponse(423, kGameflowPreventedLobby);
   } else {
     MaybeType<Failure, Api::Lobby> created = CreateLobbyWithController(request);
@@ -222,13 +222,15 @@ MaybeType<Failure, void> LobbyPlugin::ReinviteViaPlatform(std::vector<std::uint6
 }
 
 HttpResult<Api::LobbyDto> LobbyPlugin::HandleGetLobby() {
-  if (!publishedLobby_.has_value()) return MakeNotFound(std::string_view(kLobbyNotFound));
-  return Api::LobbyDto(*publishedLobby_);
+  if (!viewModel_.PublishedLobby().has_value())
+    return MakeNotFound(std::string_view(kLobbyNotFound));
+  return Api::LobbyDto(*viewModel_.PublishedLobby());
 }
 
 HttpResponse LobbyPlugin::HandleDeleteLobby() {
   LobbyUpdateBatch batch(*this);
-  if (!publishedLobby_.has_value()) return MakeNotFound(std::string_view(kLobbyNotFound));
+  if (!viewModel_.PublishedLobby().has_value())
+    return MakeNotFound(std::string_view(kLobbyNotFound));
   return LeaveLobby();
 }
 
@@ -256,7 +258,7 @@ HttpResponse LobbyPlugin::QuitLobbyState() {
 HttpResponse LobbyPlugin::HandleJoinParty(const std::string& partyId) {
   LobbyUpdateBatch batch(*this);
   const std::string party = partyId;
-  if (!IsInLobby() && !RequestGameflowLobby()) return GameflowPreventedReply();
+  if (!IsInLobby() && !gameflow_.RequestGameflowLobby()) return GameflowPreventedReply();
   if (activeBackend_ != nullptr && activeBackend_ != partiesBackend_.get()) {
     MaybeType<Failure, void> left = activeBackend_->LeaveLobby();
     if (left.IsFailure()) {
@@ -284,8 +286,8 @@ HttpResult<Api::QueueAvailability> LobbyPlugin::HandleGetAvailability() {
   }
   MaybeType<Failure, Api::LobbyDto> lobby = activeBackend_->GetLobby();
   if (lobby.IsFailure()) return MakeNotFound(std::string_view("LOBBY_AVAILABILITY_NOT_FOUND"));
-  if (lobby_.isCustom) return lobbyAvailability_;
-  return GetQueueAvailability(lobby.Value().gameConfig.queueId);
+  if (lobby_.isCustom) return viewModel_.Availability();
+  return viewModel_.GetQueueAvailability(lobby.Value().gameConfig.queueId);
 }
 
 }  // namespace Zarn::Client::Lobby

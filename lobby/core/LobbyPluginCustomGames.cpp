@@ -61,7 +61,7 @@ HttpResponse LobbyPlugin::JoinCustomGame(std::uint64_t id,
               "Cannot find custom game %llu in our cached list. Attempting to %s, regardless.",
               static_cast<unsigned long long>(id), method);
   }
-  if (!IsInLobby() && !RequestGameflowLobby()) return GameflowPreventedReply();
+  if (!IsInLobby() && !gameflow_.RequestGameflowLobby()) return GameflowPreventedReply();
   stateMachine_.ProcessEvent(LobbyEvents::kJoiningCustomLobby);
   MaybeType<Failure, void> joined = LcdsCallSync<void>("gameService", method, id, password);
   if (joined.HasValue()) {
@@ -123,10 +123,10 @@ void LobbyPlugin::OnCustomQueueAvailability(const ResourceUpdate<Api::QueueCusto
   if (event.eventType == PluginResourceEventType::Delete) return;
   if (!IsInLobby() || !lobby_.isCustom) return;
   const Api::QueueAvailability availability = event.value.queueAvailability;
-  if (availability == lobbyAvailability_) return;
+  if (availability == viewModel_.Availability()) return;
   LogPrintf(kLogLevelOkay, kLobbyLogChannel, 0, "Lobby's availability changed: %s",
             availability == Api::QueueAvailability::Available ? "ON" : "OFF");
-  StoreAvailability(availability);
+  viewModel_.StoreAvailability(availability);
 }
 
 }  // namespace Zarn::Client::Lobby

@@ -1,6 +1,6 @@
-// The lobby's side of the gameflow plugin: the session's phases and dodges, the last queued lobby
-// and whether it may play again, the lobby updates that controllers deliver, and the legacy game
-// messages (practice game updates and bans). Every handler copies what it was given before its
+// The gameflow plugin's session handled in the lobby: its phases and dodges and the last queued
+// lobby; the lobby updates that controllers deliver, and the legacy game messages (practice game
+// updates and bans). Every handler copies what it was given before its
 // first wait: the host may deliver the next session or update meanwhile.
 #include <algorithm>
 #include <cstdint>
@@ -28,14 +28,6 @@ using Api::GameflowPhase;
 
 constexpr char kPracticeGame[] = "PRACTICE_GAME";
 constexpr char kBannedFromGame[] = "PLAYER_BANNED_FROM_GAME";
-// The dodge's second line goes to a channel of its own.
-constexpr std::uint32_t kDodgeLogChannel = 2;
-
-// The phases in which the player has left the lobby for a game.
-bool IsProgressedPhase(GameflowPhase phase) {
-  return phase == GameflowPhase::GameStart || phase == GameflowPhase::FailedToLaunch ||
-         phase == GameflowPhase::InProgress || phase == GameflowPhase::Reconnect;
-}
 
 bool IsDodge(Api::MatchmakingDodgeState state) {
   return state == Api::MatchmakingDodgeState::PartyDodged ||
@@ -67,18 +59,9 @@ void LobbyPlugin::HandleGameflowSession(const ResourceUpdate<Api::GameflowSessio
   LobbyUpdateBatch batch(*this);
   // This handler's own copy: a session delivered during a wait below replaces the stored one.
   const Api::GameflowSession session = event.value;
-  const GameflowPhase previousPhase =
-      gameflowSession_.has_value() ? gameflowSession_->phase : GameflowPhase::None;
-  if (event.eventType == PluginResourceEventType::Delete) {
-    gameflowSession_.reset();
-    return;
-  }
-  if (event.eventType == PluginResourceEventType::Create ||
-      event.eventType == PluginResourceEventType::Update) {
-    gameflowSession_ = session;
-  }
+  const GameflowPhase previousPhase = gameflow_.SessionPhase();
+  if (!gameflow_.StoreSession(event.eventType, session)) return;
   const GameflowPhase phase = session.phase;
-  gameflowPhase_ = phase;
   if (phase != previousPhase && partiesBackend_ != nullptr) {
     partiesBackend_->ProcessEnteredGame(previousPhase, phase);
   }
@@ -100,17 +83,13 @@ void LobbyPlugin::SnapshotLastQueuedLobby(GameflowPhase phase) {
   } else {
     return;
   }
-  playerStatus_.lastQueuedLobbyStatus = playerStatus_.currentLobbyStatus;
-  UpdateLastQueuedLobbyStatusAllowedPlayAgain(false);
-  SetGameflowPlayerStatus();
+  gameflow_.KeepLastQueuedLobbyStatus();
   lastQueued_.Publish();
 }
 
 void LobbyPlugin::LeaveLobbyOnProgress(GameflowPhase phase) {
   if (IsProgressedPhase(phase)) {
-    playerStatus_.lastQueuedLobbyStatus = playerStatus_.currentLobbyStatus;
-    UpdateLastQueuedLobbyStatusAllowedPlayAgain(false);
-    SetGameflowPlayerStatus();
+    gameflow_.KeepLastQueuedLobbyStatus();
     LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Progressing out of lobby.");
     stateMachine_.ProcessEvent(LobbyEvents::kProgressed);
   } else if (phase == GameflowPhase::CheckedIntoTournament) {
@@ -145,30 +124,9 @@ void LobbyPlugin::HandleGameDodge(const Api::GameflowGameDodge& dodge, GameflowP
 void LobbyPlugin::OnGameflowAvailability(const ResourceUpdate<BindingProperty>& event) {
   LobbyUpdateBatch batch(*this);
   lastQueued_.OnGameflowAvailability(event.value);
-  if (!IsProgressedPhase(gameflowPhase_)) UpdateLastQueuedLobbyStatusAllowedPlayAgain(true);
-}
-
-void LobbyPlugin::UpdateLastQueuedLobbyStatusAllowedPlayAgain(bool notify) {
-  if (!playerStatus_.lastQueuedLobbyStatus.has_value()) return;
-  if (partiesBackend_ != nullptr && partiesBackend_->IsClashParty()) {
-    LogPrintf(kLogLevelOkay, kDodgeLogChannel, 0,
-              "UpdateLastQueuedLobbyStatusAllowedPlayAgain short circuiting because clash party");
-    return;
+  if (!IsProgressedPhase(gameflow_.CurrentGameflowPhase())) {
+    gameflow_.UpdateLastQueuedLobbyStatusAllowedPlayAgain(true);
   }
-  bool allowed = false;
-  if (stateMachine_.IsInState(&LobbyFlow::kPartyLobby)) {
-    allowed = IsProgressedPhase(gameflowPhase_) || lastQueued_.IsGameflowAvailable();
-  } else {
-    const Api::LobbyStatus& status = *playerStatus_.lastQueuedLobbyStatus;
-    allowed = !status.isCustom && status.isLeader && lastQueued_.IsGameflowAvailable();
-  }
-  if (allowed == playerStatus_.lastQueuedLobbyStatus->allowedPlayAgain) return;
-  playerStatus_.lastQueuedLobbyStatus->allowedPlayAgain = allowed;
-  if (!notify) return;
-  if (activeBackend_ != nullptr) {
-    playerStatus_.canInviteOthersAtEog = activeBackend_->GetAvailabilityFlag();
-  }
-  SetGameflowPlayerStatus();
 }
 
 void LobbyPlugin::ApplyLobbyUpdate(const Api::Lobby& lobby) {
@@ -182,7 +140,8 @@ void LobbyPlugin::ApplyLobbyUpdate(const Api::Lobby& lobby) {
   }
   SetLobby(update);
   if (update.wasKicked) {
-    AddLobbyNotification(MakeLobbyNotification("KICKED", {localSummonerId_}));
+    notifications_.AddLobbyNotification(
+        notifications_.MakeLobbyNotification("KICKED", {localSummonerId_}));
     OnRemovedFromLobby(LCDS::RemovalReason::KICKED);
     return;
   }
@@ -196,7 +155,8 @@ void LobbyPlugin::ApplyLobbyUpdate(const Api::Lobby& lobby) {
       break;
     case Reason::ServiceShutdown: {
       if (activeBackend_ == nullptr) break;
-      AddLobbyNotification(MakeLobbyNotification("ServiceShutdown", {localSummonerId_}));
+      notifications_.AddLobbyNotification(
+          notifications_.MakeLobbyNotification("ServiceShutdown", {localSummonerId_}));
       // Looked up again: adding the notification publishes, and the host may call back in.
       if (activeBackend_ != nullptr) static_cast<void>(activeBackend_->CancelMatchmaking());
       const HttpResponse left = LeaveLobby();
@@ -211,8 +171,8 @@ void LobbyPlugin::ApplyLobbyUpdate(const Api::Lobby& lobby) {
     case Reason::Other:
     case Reason::Timeout:
     case Reason::GameStartError:
-      AddLobbyNotification(
-          MakeLobbyNotification(RemovalReasonName(update.removalReason), {localSummonerId_}));
+      notifications_.AddLobbyNotification(notifications_.MakeLobbyNotification(
+          RemovalReasonName(update.removalReason), {localSummonerId_}));
       OnRemovedFromLobby(LCDS::RemovalReason::DESTROYED);
       break;
   }

@@ -29,7 +29,6 @@ constexpr char kInvitationsPath[] = "/jyx-lobby/v1/lobby/invitations";
 constexpr char kInvitationPathPrefix[] = "/jyx-lobby/v1/lobby/invitations/";
 constexpr char kInviteService[] = "lcdsGameInvitationService";
 constexpr char kInviteType[] = "DEFAULT";
-constexpr char kEligibilityPath[] = "/jyx-queue-eligibility/v3/eligibility";
 
 using Code = Api::EligibilityRestrictionCode;
 
@@ -47,6 +46,16 @@ Api::Eligibility Ineligible(Code code) {
   restriction.restrictionCode = code;
   answer.restrictions.push_back(std::move(restriction));
   return answer;
+}
+
+// An eligibility answer does not hold the queues a player has not played yet against them.
+void EraseUnplayedPrerequisiteRestrictions(std::vector<Api::EligibilityRestriction>& restrictions) {
+  restrictions.erase(std::remove_if(restrictions.begin(), restrictions.end(),
+                                    [](const Api::EligibilityRestriction& restriction) {
+                                      return restriction.restrictionCode ==
+                                             Code::PrerequisiteQueuesNotPlayedRestriction;
+                                    }),
+                     restrictions.end());
 }
 
 // Member `key` of `metaData` as decimal text when it is an integer number; empty otherwise.
@@ -159,6 +168,27 @@ void MarkRefused(AppModule& runtime, const std::vector<std::uint64_t>& ids,
   }
 }
 
+// Removes the Error invitations of `invitations`, publishing the Delete of each; whether any was.
+bool EraseErroredInvitations(AppModule& runtime, std::vector<Api::LobbyInvitation>& invitations) {
+  std::vector<std::string> erased;
+  const auto end = std::stable_partition(invitations.begin(), invitations.end(),
+                                         [](const Api::LobbyInvitation& entry) {
+                                           return entry.state != Api::LobbyInvitationState::Error;
+                                         });
+  for (auto it = end; it != invitations.end(); ++it) erased.push_back(it->id);
+  invitations.erase(end, invitations.end());
+  for (const std::string& id : erased) runtime.PublishResourceEvent(kInvitationPathPrefix + id);
+  return !erased.empty();
+}
+
+// The v1 lobby's invitation list, then the v1 lobby.
+void PublishV1Invitations(LobbyPlugin& plugin) {
+  // Copies: the host may call back in while an event goes out.
+  const std::vector<Api::LobbyInvitation> list = plugin.V1Lobby().invitations;
+  plugin.SendJsonApiEvent(kResourceUpdate, kInvitationsPath, list);
+  plugin.PublishV1Lobby(Api::Lobby(plugin.V1Lobby()));
+}
+
 }  // namespace
 
 HttpResult<std::vector<Api::LobbyInvitation>> LobbyPlugin::SendPlatformInvitations(
@@ -175,14 +205,14 @@ HttpResult<std::vector<Api::LobbyInvitation>> LobbyPlugin::SendPlatformInvitatio
     }
   }
   const std::vector<std::uint64_t> ids = RequestInvitations(*this, invitations, lobby_.invitations);
-  PublishV1Invitations();
+  PublishV1Invitations(*this);
   MarkPending(ids, lobby_.invitations);
   // Each legacy call waits; the lobby is looked at again only after it, and by summoner id.
   const InviteOutcome outcome = InviteOnPlatform(*this, ids);
   MarkRefused(*this, ids, outcome.failed, lobby_.invitations);
-  PublishV1Invitations();
-  const bool removed = EraseErroredInvitations(lobby_.invitations);
-  if (removed) PublishV1Invitations();
+  PublishV1Invitations(*this);
+  const bool removed = EraseErroredInvitations(*this, lobby_.invitations);
+  if (removed) PublishV1Invitations(*this);
 
   // A failed call is the send's failure, as the legacy platform's refusal of the only invitation
   // is; the ids it failed were removed above.
@@ -197,35 +227,6 @@ HttpResult<std::vector<Api::LobbyInvitation>> LobbyPlugin::SendPlatformInvitatio
     if (Contains(ids, entry.toSummonerId)) answered.push_back(entry);
   }
   return answered;
-}
-
-void LobbyPlugin::PublishV1Invitations() {
-  // Copies: the host may call back in while an event goes out.
-  const std::vector<Api::LobbyInvitation> list = lobby_.invitations;
-  SendJsonApiEvent(kResourceUpdate, kInvitationsPath, list);
-  PublishV1Lobby(Api::Lobby(lobby_));
-}
-
-bool LobbyPlugin::EraseErroredInvitations(std::vector<Api::LobbyInvitation>& invitations) {
-  std::vector<std::string> erased;
-  const auto end = std::stable_partition(invitations.begin(), invitations.end(),
-                                         [](const Api::LobbyInvitation& entry) {
-                                           return entry.state != Api::LobbyInvitationState::Error;
-                                         });
-  for (auto it = end; it != invitations.end(); ++it) erased.push_back(it->id);
-  invitations.erase(end, invitations.end());
-  for (const std::string& id : erased) PublishResourceEvent(kInvitationPathPrefix + id);
-  return !erased.empty();
-}
-
-void LobbyPlugin::EraseUnplayedPrerequisiteRestrictions(
-    std::vector<Api::EligibilityRestriction>& restrictions) {
-  restrictions.erase(std::remove_if(restrictions.begin(), restrictions.end(),
-                                    [](const Api::EligibilityRestriction& restriction) {
-                                      return restriction.restrictionCode ==
-                                             Code::PrerequisiteQueuesNotPlayedRestriction;
-                                    }),
-                     restrictions.end());
 }
 
 HttpResult<Api::LobbyInvitation> LobbyPlugin::HandlePostV1Invitations(
@@ -257,14 +258,16 @@ HttpResult<Api::LobbyInvitation> LobbyPlugin::HandleGetV1Invitation(const std::s
 }
 
 HttpResult<std::vector<Api::LobbyInvitationDto>> LobbyPlugin::HandleGetInvitations() {
-  if (!publishedLobby_.has_value()) return MakeNotFound(std::string_view(kLobbyNotFound));
-  return std::vector<Api::LobbyInvitationDto>(publishedLobby_->invitations);
+  if (!viewModel_.PublishedLobby().has_value())
+    return MakeNotFound(std::string_view(kLobbyNotFound));
+  return std::vector<Api::LobbyInvitationDto>(viewModel_.PublishedLobby()->invitations);
 }
 
 HttpResult<std::vector<Api::LobbyInvitationDto>> LobbyPlugin::HandlePostInvitations(
     const std::vector<Api::LobbyInvitationDto>& invitations) {
   LobbyUpdateBatch batch(*this);
-  if (!publishedLobby_.has_value()) return MakeNotFound(std::string_view(kLobbyNotFound));
+  if (!viewModel_.PublishedLobby().has_value())
+    return MakeNotFound(std::string_view(kLobbyNotFound));
   // A lobby stays published while a change of queue waits, with no backend to send through.
   if (activeBackend_ == nullptr) return HttpResponse(500, kInvalidLobby);
   const std::vector<Api::LobbyInvitationDto> given = invitations;
@@ -346,36 +349,13 @@ Api::Eligibility LobbyPlugin::CheckInviteEligibility(const BindingProperty& meta
   return eligibility;
 }
 
-MaybeType<Failure, std::vector<Api::Eligibility>> LobbyPlugin::RequestPremadeEligibility(
-    std::vector<std::uint64_t> summonerIds, std::uint64_t key) {
-  if (queues_.Effective() == nullptr) {
-    return Failure(500, "Premade eligibility configuration incomplete");
-  }
-  EligibilityRules::PremadeEligibilityCache& cache = eligibilityRules_.premadeEligibilityCache;
-  if (key != 0 && key == cache.key && !cache.dirty) return cache.result;
-  std::vector<std::int32_t> queueIds;
-  queueIds.reserve(eligibilityRules_.queues.size());
-  for (const Api::Queue& queue : eligibilityRules_.queues) queueIds.push_back(queue.id);
-  MaybeType<Failure, std::vector<Api::Eligibility>> result = Request<std::vector<Api::Eligibility>>(
-      HttpMethod::Get, kEligibilityPath, summonerIds, queueIds);
-  if (result.IsFailure()) return result;
-  // A queue list that changed during the wait leaves the cache dirty: this answer is for the
-  // queues asked for, not the new ones.
-  std::vector<std::int32_t> queueIdsNow;
-  for (const Api::Queue& queue : eligibilityRules_.queues) queueIdsNow.push_back(queue.id);
-  cache.result = result.Value();
-  cache.key = key;
-  cache.dirty = queueIdsNow != queueIds;
-  return result;
-}
-
 HttpResult<std::vector<Api::Eligibility>> LobbyPlugin::HandlePremadeEligibility() {
   MaybeType<Failure, std::vector<Api::Eligibility>> result = Failure(500, kInvalidLobby);
   if (IsInLobby()) {
     // While a change of queue waits the player is in a lobby with no backend.
     if (activeBackend_ != nullptr) result = activeBackend_->GetPremadeEligibility();
   } else {
-    result = RequestPremadeEligibility({localSummonerId_}, 0);
+    result = eligibilityRules_.RequestPremadeEligibility({localSummonerId_}, 0);
   }
   if (result.IsFailure()) return FailureReply(result.GetFailure());
   return std::move(result).Value();

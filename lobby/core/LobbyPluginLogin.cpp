@@ -67,7 +67,7 @@ void LobbyPlugin::ResynchronizeAfterReconnect() {
   if (status.HasValue()) {
     LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Detected reconnect, updating LobbyStatus");
     OnLobbyStatus(status.Value());
-  } else if (IsInLobby() && gameflowPhase_ != Api::GameflowPhase::ChampSelect) {
+  } else if (IsInLobby() && gameflow_.CurrentGameflowPhase() != Api::GameflowPhase::ChampSelect) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
               "Detected reconnect, lobby destroyed or we were removed");
     LCDS::RemovedFromLobbyNotification removal;
@@ -79,7 +79,7 @@ void LobbyPlugin::ResynchronizeAfterReconnect() {
 void LobbyPlugin::OnMatchmakingSearchChanged() {
   if (partiesBackend_ != nullptr && partiesBackend_->IsClashParty()) return;
   const Api::MatchmakingSearchResource* search = matchmakingSearch_.Effective();
-  PublishSearchState(search != nullptr ? *search : Api::MatchmakingSearchResource{});
+  viewModel_.PublishSearchState(search != nullptr ? *search : Api::MatchmakingSearchResource{});
 }
 
 }  // namespace Zarn::Client::Lobby

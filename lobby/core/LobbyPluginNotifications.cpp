@@ -1,6 +1,5 @@
-// LobbyPlugin: the notification routes and the notifications other parts make, which the
-// notification list holds; and the player status the gameflow plugin is told, which the
-// end-of-game refresh and the service shutdown change.
+// LobbyPlugin: the notification routes, and the end-of-game refresh and service shutdown
+// notification the backends ask for.
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,25 +13,6 @@
 
 namespace Zarn::Client::Lobby {
 
-namespace {
-
-constexpr char kPlayerStatusPath[] = "/jyx-gameflow/v1/gameflow-metadata/player-status";
-
-}  // namespace
-
-Api::LobbyNotification LobbyPlugin::MakeLobbyNotification(std::string reason,
-                                                          std::vector<std::uint64_t> summonerIds) {
-  return notifications_.MakeLobbyNotification(std::move(reason), std::move(summonerIds));
-}
-
-bool LobbyPlugin::AddLobbyNotification(Api::LobbyNotification notification) {
-  return notifications_.AddLobbyNotification(std::move(notification));
-}
-
-Api::LobbyNotification LobbyPlugin::CreateDodgeNotification(const Api::GameflowGameDodge& dodge) {
-  return notifications_.CreateDodgeNotification(dodge);
-}
-
 HttpResult<std::vector<Api::LobbyNotification>> LobbyPlugin::HandleGetNotifications() {
   return notifications_.List();
 }
@@ -44,7 +24,8 @@ void LobbyPlugin::HandlePostNotification(const Api::LobbyNotification& notificat
 }
 
 HttpResponse LobbyPlugin::HandleLobbyNotificationsDelete(const std::string& notificationId) {
-  if (!publishedLobby_.has_value()) return MakeNotFound(std::string_view("LOBBY_NOT_FOUND"));
+  if (!viewModel_.PublishedLobby().has_value())
+    return MakeNotFound(std::string_view("LOBBY_NOT_FOUND"));
   const std::string id = notificationId;
   BindingProperty text;
   text.SetString(id);
@@ -56,32 +37,12 @@ HttpResponse LobbyPlugin::HandleLobbyNotificationsDelete(const std::string& noti
   return HttpResponse();
 }
 
-void LobbyPlugin::RefreshEogState() {
-  if (activeBackend_ != nullptr) {
-    playerStatus_.canInviteOthersAtEog = activeBackend_->GetAvailabilityFlag();
-  }
-  // Read again: the backend may have waited.
-  if (playerStatus_.lastQueuedLobbyStatus.has_value() &&
-      playerStatus_.lastQueuedLobbyStatus->allowedPlayAgain) {
-    playerStatus_.lastQueuedLobbyStatus->allowedPlayAgain = false;
-    SetGameflowPlayerStatus();
-  }
-}
+void LobbyPlugin::RefreshEogState() { gameflow_.RefreshEogState(); }
 
 void LobbyPlugin::AddServiceShutdownNotification() {
   RefreshEogState();
   static_cast<void>(notifications_.AddLobbyNotification(
       notifications_.MakeLobbyNotification("ServiceShutdown", {})));
-}
-
-void LobbyPlugin::SetGameflowPlayerStatus() {
-  // A copy: the status may change while the request waits.
-  const Api::PlayerStatus status = playerStatus_;
-  MaybeType<Failure, void> posted = Request<void>(HttpMethod::Post, kPlayerStatusPath, status);
-  if (posted.IsFailure()) {
-    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Failed to set player status on gameflow: %s",
-              posted.Message());
-  }
 }
 
 }  // namespace Zarn::Client::Lobby

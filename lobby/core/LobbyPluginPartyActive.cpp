@@ -4,6 +4,6 @@
 namespace Zarn::Client::Lobby {
 
 // The flag as last published, not recomputed: the route and the event agree.
-bool LobbyPlugin::HandleGetPartyActive() { return partyActive_; }
+bool LobbyPlugin::HandleGetPartyActive() { return viewModel_.PartyActive(); }
 
 }  // namespace Zarn::Client::Lobby

@@ -90,7 +90,7 @@ BindingHttpResult LobbyPlugin::AcceptPlatformInvitation(std::string invitationId
   const std::optional<Api::LobbyInvitation> listed = receivedInvitations_.FindLegacy(id);
   if (!listed.has_value()) return MakeNotFound(std::string_view(kInvitationNotFound));
   const Api::LobbyInvitation& invitation = *listed;
-  if (!RequestGameflowLobby()) return HttpResponse(423, kGameflowPreventedLobby);
+  if (!gameflow_.RequestGameflowLobby()) return HttpResponse(423, kGameflowPreventedLobby);
   const bool isCustom =
       invitation.invitationMetaData.FindMember("gameType").GetString() == "PRACTICE_GAME";
   const std::int32_t queueId = GameMetaDataQueueId(invitation.invitationMetaData);
@@ -158,7 +158,7 @@ HttpResponse LobbyPlugin::HandleAcceptReceivedInvitation(const std::string& invi
     return HttpResponse(500, "INVALID_INVITATION_TYPE");
   }
   const LobbyEvent accepted = party ? kAcceptedPartyInvite : kAcceptedLegacyInvite;
-  if (!IsInLobby() && !RequestGameflowLobby()) return GameflowPreventedReply();
+  if (!IsInLobby() && !gameflow_.RequestGameflowLobby()) return GameflowPreventedReply();
   if (partiesBackend_ != nullptr && partiesBackend_->IsClashParty()) {
     static_cast<void>(partiesBackend_->LeaveLobbyUnlessPending(invitation));
   } else if (activeBackend_ != nullptr) {
@@ -207,7 +207,7 @@ HttpResponse LobbyPlugin::HandleDeclineReceivedInvitation(const std::string& inv
 HttpResult<std::vector<Api::LobbyInvitationDto>> LobbyPlugin::HandlePostEogInvitations(
     const std::vector<Api::LobbyInvitationDto>& invitations) {
   LobbyUpdateBatch batch(*this);
-  if (!playerStatus_.canInviteOthersAtEog) return HttpResponse(400, "INVALID_REQUEST");
+  if (!gameflow_.PlayerStatus().canInviteOthersAtEog) return HttpResponse(400, "INVALID_REQUEST");
   std::vector<Api::LobbyInvitationDto> requested = invitations;
   if (partiesBackend_ == nullptr) return HttpResponse(500, kInvalidLobby);
   MaybeType<Failure, std::vector<Api::LobbyInvitationDto>> sent =
@@ -244,7 +244,7 @@ void LobbyPlugin::OnLobbyStatus(const LCDS::LobbyStatus& message) {
   PublishV1LobbyParts();
   UpdatePartyRewards();
   if (status.owner.summonerId == localSummonerId_) stateMachine_.ProcessEvent(kGetPromoted);
-  AutoGrantInvite(status.owner.summonerId);
+  members_.AutoGrantInvite(status.owner.summonerId);
 }
 
 void LobbyPlugin::OnRemovedFromLobbyNotification(
@@ -257,7 +257,8 @@ void LobbyPlugin::AddRemovedFromLobbyNotification(LCDS::RemovalReason reason) {
   const char* name = RemovalReasonName(reason);
   const std::string reasonText =
       name != nullptr ? std::string(name) : std::to_string(static_cast<int>(reason));
-  static_cast<void>(AddLobbyNotification(MakeLobbyNotification(reasonText, {localSummonerId_})));
+  static_cast<void>(notifications_.AddLobbyNotification(
+      notifications_.MakeLobbyNotification(reasonText, {localSummonerId_})));
   OnRemovedFromLobby(reason);
 }
 
@@ -267,7 +268,7 @@ void LobbyPlugin::OnRemovedFromLobby(LCDS::RemovalReason reason) {
               "Received a removed from lobby notification but we weren't in a lobby.");
   } else {
     countdown_.StopCountdown();
-    autoGrantedMemberIds_.clear();
+    members_.ForgetAutoGrantedMembers();
     switch (reason) {
       case LCDS::RemovalReason::KICKED: {
         lobby_.wasKicked = true;

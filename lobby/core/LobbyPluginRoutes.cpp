@@ -7,6 +7,8 @@
 
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/PartiesBackend.h"
+#include "lobby/model/ApiTypeRegistrars.h"
+#include "lobby/model/LobbyTypeContext.h"
 #include "sdk/api/ApiBinder.h"
 
 namespace Zarn::Client::Lobby {
@@ -59,11 +61,15 @@ ApiRegistrar LobbyPlugin::RouteRegistrar() {
 }
 
 void LobbyPlugin::RegisterEndpoints() {
-  RegisterApiTypes();
-  RegisterV2ApiTypes();
-  RegisterPartiesTypes();
-  RegisterLcdsTypes();
-  RegisterServiceProxyTypes();
+  // Each registrar with a context of its own, in this order; the legacy records also enter their
+  // legacy classes in the module's class tables.
+  for (void (*registrar)(LobbyTypeContext&) :
+       {&RegisterApiTypes, &RegisterV2ApiTypes, &RegisterPartiesTypes, &RegisterLcdsTypes,
+        &RegisterServiceProxyTypes}) {
+    LobbyTypeContext context{&GetRegistry(), CamelCaseName(),   HelpCategories(),
+                             nullptr,        &lcdsClassByType_, &lcdsClassByTypeId_};
+    registrar(context);
+  }
 
   // A registration that fails leaves the others to go ahead: nothing here looks at the builders.
   ApiBinder::Get(RouteRegistrar(), "/jyx-lobby/v1/lobby/availability",

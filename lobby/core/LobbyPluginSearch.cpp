@@ -29,7 +29,7 @@ BindingHttpResult LobbyPlugin::HandleCancelSearch() {
 }
 
 HttpResult<Api::MatchmakingSearchResource> LobbyPlugin::HandleGetSearchState() {
-  return Api::MatchmakingSearchResource(publishedSearchState_);
+  return Api::MatchmakingSearchResource(viewModel_.PublishedSearchState());
 }
 
 std::int64_t LobbyPlugin::HandleGetV1Countdown() { return countdown_.GetCountdownSeconds(); }

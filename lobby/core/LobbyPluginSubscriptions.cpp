@@ -105,20 +105,6 @@ void LobbyPlugin::SubscribeChat(LobbyAnalytics& analytics) {
   WatchWith(*this, analytics.friendCounts, "/jyx-chat/v1/friend-counts", nullptr);
 }
 
-void LobbyPlugin::OnAutoGrantInviteEnabled(const ResourceUpdate<bool>& event) {
-  switch (event.eventType) {
-    case PluginResourceEventType::Create:
-    case PluginResourceEventType::Update:
-      autoGrantInviteEnabled_ = event.value;
-      break;
-    case PluginResourceEventType::Delete:
-      autoGrantInviteEnabled_ = true;
-      break;
-    default:
-      break;
-  }
-}
-
 void LobbyPlugin::OnPreShutdownBegin(const ResourceUpdate<BindingProperty>& event) {
   if (event.eventType != PluginResourceEventType::Update) return;
   if (partiesBackend_ != nullptr) partiesBackend_->DeregisterPlayer();

@@ -14,22 +14,9 @@ namespace Zarn::Client::Lobby {
 namespace {}  // namespace
 
 void LobbyPlugin::SetLobby(const Api::Lobby& lobby) {
-  const Api::QueueAvailability availability = GetQueueAvailability(lobby.queueId);
+  const Api::QueueAvailability availability = viewModel_.GetQueueAvailability(lobby.queueId);
   lobby_ = lobby;
-  if (availability != lobbyAvailability_) StoreAvailability(availability);
-}
-
-void LobbyPlugin::PublishAvailability(const Api::LobbyDto& lobby) {
-  if (lobby.gameConfig.isCustom) return;
-  const std::int32_t queueId = lobby.gameConfig.queueId;
-  const Api::QueueAvailability availability = GetQueueAvailability(queueId);
-  if (availability == lobbyAvailability_ && queueId == lobby_.queueId) return;
-  StoreAvailability(availability);
-}
-
-void LobbyPlugin::StoreAvailability(Api::QueueAvailability availability) {
-  lobbyAvailability_ = availability;
-  SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/lobby/availability", availability);
+  if (availability != viewModel_.Availability()) viewModel_.StoreAvailability(availability);
 }
 
 void LobbyPlugin::AddToAbandonedLobbyInvitationIds() {
@@ -45,7 +32,7 @@ void LobbyPlugin::AddToAbandonedLobbyInvitationIds() {
   const std::shared_ptr<LobbyController> controller =
       GetLobbyController(left.isCustom, left.queueId);
   if (controller != nullptr) static_cast<void>(controller->LeaveLobby(left));
-  autoGrantedMemberIds_.clear();
+  members_.ForgetAutoGrantedMembers();
   SetLobby(Api::Lobby{});
   UpdatePartyRewards();
   // A lobby that was left has no resource.

@@ -1,47 +1,18 @@
-// The v2 view of the lobby, rebuilt when the outermost update batch closes: the player's lobby
-// status, the lobby and its members, the party-active flag, and the search state.
-// Each is compared with what was published last and published only when it differs.
-#include <algorithm>
-#include <cstdint>
-#include <memory>
+// The view model, rebuilt when the outermost update batch closes: the player's lobby status told
+// to the gameflow plugin, the received invitations, the v2 lobby and its members, and the
+// party-active flag, each handed to the view model's records to publish when it changed.
 #include <optional>
-#include <string>
-#include <tuple>
 #include <utility>
 
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
-#include "lobby/core/RecordEquality.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
-#include "sdk/runtime/TypedEvents.h"
 
 namespace Zarn::Client::Lobby {
 
-namespace {
-
-constexpr char kV2LobbyPath[] = "/jyx-lobby/v2/lobby";
-constexpr char kV2MembersPath[] = "/jyx-lobby/v2/lobby/members";
-constexpr char kPartyActivePath[] = "/jyx-lobby/v2/party-active";
-constexpr char kSearchStatePath[] = "/jyx-lobby/v2/lobby/matchmaking/search-state";
-
-// Lists in a fixed order, so that a reordering alone is no change.
-void SortForComparison(Api::LobbyDto& lobby) {
-  std::stable_sort(lobby.members.begin(), lobby.members.end(),
-                   [](const Api::LobbyParticipantDto& a, const Api::LobbyParticipantDto& b) {
-                     return std::tie(a.summonerId, a.botId) < std::tie(b.summonerId, b.botId);
-                   });
-  std::stable_sort(lobby.invitations.begin(), lobby.invitations.end(),
-                   [](const Api::LobbyInvitationDto& a, const Api::LobbyInvitationDto& b) {
-                     return std::tie(a.toSummonerId, a.timestamp, a.invitationId, a.state) <
-                            std::tie(b.toSummonerId, b.timestamp, b.invitationId, b.state);
-                   });
-}
-
-}  // namespace
-
 void LobbyPlugin::UpdateLobbyViewModel() {
-  UpdatePlayerLobbyStatus();
+  gameflow_.UpdatePlayerLobbyStatus();
   receivedInvitations_.PublishReceivedInvitations();
   if (IsInLobby() && activeBackend_ != nullptr) {
     MaybeType<Failure, Api::LobbyDto> lobby = activeBackend_->GetLobby();
@@ -50,62 +21,17 @@ void LobbyPlugin::UpdateLobbyViewModel() {
                 lobby.Message());
       return;
     }
-    if (PublishLobbyAndMembers(std::move(lobby).Value())) SendGameflowGameConfiguration();
+    if (viewModel_.PublishLobbyAndMembers(std::move(lobby).Value())) {
+      gameflow_.SendGameflowGameConfiguration(viewModel_.PublishedLobby());
+    }
   } else {
-    PublishLobbyAndMembers(std::nullopt);
+    viewModel_.PublishLobbyAndMembers(std::nullopt);
   }
   // Looked up at each use: the calls above may wait, and a shutdown meanwhile deletes it.
   if (partiesBackend_ == nullptr) return;
   partiesBackend_->SchedulePresenceUpdate();
   if (partiesBackend_ == nullptr) return;
-  const bool active = partiesBackend_->HasQueue();
-  if (active == partyActive_) return;
-  partyActive_ = active;
-  SendJsonApiEvent(kResourceUpdate, kPartyActivePath, active);
-}
-
-bool LobbyPlugin::PublishLobbyAndMembers(std::optional<Api::LobbyDto> lobby) {
-  if (!lobby.has_value()) {
-    if (!publishedLobby_.has_value()) return false;
-    publishedLobby_.reset();
-    PublishResourceEvent(kV2LobbyPath);
-    return true;
-  }
-  SortForComparison(*lobby);
-  if (publishedLobby_.has_value() && RecordsEqual(*publishedLobby_, *lobby)) return false;
-  PublishAvailability(*lobby);
-  const bool created = !publishedLobby_.has_value();
-  const bool membersChanged = created || !RecordsEqual(publishedLobby_->members, lobby->members);
-  publishedLobby_ = *lobby;
-  // Published from the local copy: a host that calls back in may replace the stored one.
-  const std::uint32_t kind = created ? kResourceCreate : kResourceUpdate;
-  SendJsonApiEvent(kind, kV2LobbyPath, *lobby);
-  if (membersChanged) SendJsonApiEvent(kind, kV2MembersPath, lobby->members);
-  return true;
-}
-
-void LobbyPlugin::UpdatePlayerLobbyStatus() {
-  std::optional<Api::LobbyStatus> status;
-  if (activeBackend_ != nullptr) status = activeBackend_->GetLobbyStatus();
-  if (status.has_value()) {
-    if (cachedLobbyStatus_.has_value() && RecordsEqual(*cachedLobbyStatus_, *status)) return;
-    cachedLobbyStatus_ = status;
-    playerStatus_.currentLobbyStatus = std::move(status);
-  } else {
-    if (!cachedLobbyStatus_.has_value()) return;
-    cachedLobbyStatus_.reset();
-    playerStatus_.currentLobbyStatus.reset();
-  }
-  if (activeBackend_ != nullptr) {
-    playerStatus_.canInviteOthersAtEog = activeBackend_->GetAvailabilityFlag();
-  }
-  SetGameflowPlayerStatus();
-}
-
-void LobbyPlugin::PublishSearchState(const Api::MatchmakingSearchResource& resource) {
-  if (RecordsEqual(publishedSearchState_, resource)) return;
-  publishedSearchState_ = resource;
-  SendJsonApiEvent(kResourceUpdate, kSearchStatePath, resource);
+  viewModel_.PublishPartyActive(partiesBackend_->HasQueue());
 }
 
 }  // namespace Zarn::Client::Lobby

@@ -28,6 +28,9 @@ namespace Zarn::Client::Lobby {
 class EligibilityRules;
 class LobbyAnalytics;
 class LobbyController;
+class LobbyGameflow;
+class LobbyMembers;
+class LobbyNotifications;
 
 // Every operation runs on the host's calling thread; those that call a service or the legacy
 // platform may wait, letting the host call the plugin again meanwhile. References returned are
@@ -68,13 +71,8 @@ class LobbyServices {
   // Whether `invitationId` names a legacy lobby already left.
   [[nodiscard]] virtual bool IsAbandonedLobbyInvitationId(
       const std::string& invitationId) const = 0;
-  // True when in a lobby whose member list holds `summonerId`.
-  [[nodiscard]] virtual bool IsMemberInLobby(std::uint64_t summonerId) const = 0;
-  [[nodiscard]] virtual const std::optional<Api::LobbyStatus>& LastQueuedLobbyStatus() const = 0;
-  // The gameflow session last received and its phase; none and None until one arrives.
-  [[nodiscard]] virtual const std::optional<Api::GameflowSession>& StoredGameflowSession()
-      const = 0;
-  [[nodiscard]] virtual Api::GameflowPhase CurrentGameflowPhase() const = 0;
+  // What the gameflow plugin last told and was told: its session and phase, the player status.
+  [[nodiscard]] virtual const LobbyGameflow& Gameflow() const = 0;
   [[nodiscard]] virtual bool IsGameflowAvailable() const = 0;
   // The watched autofill entries and queue list; null while neither a value nor a default is
   // known.
@@ -91,21 +89,12 @@ class LobbyServices {
       bool isCustom, std::int32_t queueId) = 0;
   // A copy of the known queue with `queueId`; 404 "Queue not found" without one.
   [[nodiscard]] virtual MaybeType<Failure, Api::Queue> FindQueue(std::int32_t queueId) const = 0;
-  // The summoners of `summonerIds` in one request; empty for no ids or a failure.
-  [[nodiscard]] virtual std::vector<Api::Summoner> LookupSummoners(
-      std::vector<std::uint64_t> summonerIds) = 0;
-  // The summoners of the v1 lobby's members and invitees; empty outside a lobby or on failure.
-  [[nodiscard]] virtual std::vector<Api::Summoner> LookupSummoner() = 0;
-  [[nodiscard]] virtual MaybeType<Failure, std::vector<Api::Eligibility>> RequestPremadeEligibility(
-      std::vector<std::uint64_t> summonerIds, std::uint64_t key) = 0;
+  // The v1 lobby's members: their operations and the summoner lookups.
+  [[nodiscard]] virtual LobbyMembers& Members() = 0;
 
   // The lobby operations the platform backend hands to the plugin's controllers.
   virtual MaybeType<Failure, Api::Lobby> CreateLobbyWithController(const Api::Lobby& requested) = 0;
   virtual HttpResult<Api::Lobby> ChangeLobbyQueue(Api::LobbyChangeGameDto change) = 0;
-  virtual BindingHttpResult KickMember(std::uint64_t summonerId) = 0;
-  virtual BindingHttpResult PromoteMember(std::uint64_t summonerId) = 0;
-  virtual BindingHttpResult GrantMemberInvitePrivilege(std::uint64_t summonerId) = 0;
-  virtual BindingHttpResult RevokeMemberInvitePrivilege(std::uint64_t summonerId) = 0;
   virtual HttpResult<std::vector<Api::LobbyInvitation>> SendPlatformInvitations(
       std::vector<Api::LobbyInvitation> invitations) = 0;
   virtual BindingHttpResult AcceptPlatformInvitation(std::string invitationId) = 0;
@@ -114,15 +103,8 @@ class LobbyServices {
   virtual void ApplyLobbyUpdate(const Api::Lobby& lobby) = 0;
   virtual void UpdateLobbyCountdown() = 0;
 
-  // Notifications.
-  // A new notification of `reason` about `summonerIds`, stamped now, with the next id.
-  [[nodiscard]] virtual Api::LobbyNotification MakeLobbyNotification(
-      std::string reason, std::vector<std::uint64_t> summonerIds) = 0;
-  // False when a notification with the same id is listed already.
-  virtual bool AddLobbyNotification(Api::LobbyNotification notification) = 0;
-  // The notification of a dodge, named by its state.
-  [[nodiscard]] virtual Api::LobbyNotification CreateDodgeNotification(
-      const Api::GameflowGameDodge& dodge) = 0;
+  // Notifications: the list, and the end-of-game state a service shutdown changes.
+  [[nodiscard]] virtual LobbyNotifications& Notifications() = 0;
   // Copies the active backend's end-of-game availability and withdraws the play-again offer.
   virtual void RefreshEogState() = 0;
   // RefreshEogState, then the "ServiceShutdown" notification.

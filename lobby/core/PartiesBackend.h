@@ -85,30 +85,40 @@ class PartiesBackend : public LobbyBackend {
 
   // The login session as observed.
   [[nodiscard]] const WatchedConfigValue<Api::LoginSession>& LoginSession() const {
-    return loginSession;
+    return loginSession_;
   }
   // `Parties/Enabled` and `Parties/EnabledForTeamBuilderQueues`, which the override routes also
   // set through SetOverrideFlag.
-  [[nodiscard]] WatchedConfigValue<bool>& EnabledFlag() { return enabledFlag; }
-  [[nodiscard]] WatchedConfigValue<bool>& TeamBuilderQueuesFlag() { return teamBuilderQueuesFlag; }
+  [[nodiscard]] WatchedConfigValue<bool>& EnabledFlag() { return enabledFlag_; }
+  [[nodiscard]] const WatchedConfigValue<bool>& EnabledFlag() const { return enabledFlag_; }
+  [[nodiscard]] WatchedConfigValue<bool>& TeamBuilderQueuesFlag() { return teamBuilderQueuesFlag_; }
+  [[nodiscard]] const WatchedConfigValue<bool>& TeamBuilderQueuesFlag() const {
+    return teamBuilderQueuesFlag_;
+  }
   // The last accepted parties state of the player; not registered while its `createdAt` is 0.
-  [[nodiscard]] const Api::PlayerDto& Player() const { return player; }
+  [[nodiscard]] const Api::PlayerDto& Player() const { return player_; }
   // Drops the observations of the login session and the enabled flag, as the plugin's shutdown
   // does before it deregisters.
   void DropLoginObservations() {
-    loginSession.Drop();
-    enabledFlag.Drop();
+    loginSession_.Drop();
+    enabledFlag_.Drop();
   }
 
  protected:
-  WatchedConfigValue<Api::LoginSession> loginSession;
-  WatchedConfigValue<bool> enabledFlag;
-  WatchedConfigValue<bool> teamBuilderQueuesFlag;
-  Api::PlayerDto player;
+  // The backend's own access to the login session it observes and the state it accepts.
+  [[nodiscard]] WatchedConfigValue<Api::LoginSession>& ObservedLoginSession() {
+    return loginSession_;
+  }
+  [[nodiscard]] Api::PlayerDto& MutablePlayer() { return player_; }
 
  private:
   // Sets the state and the flags as the service and the configuration would.
   friend class PartiesBackendTesting;
+
+  WatchedConfigValue<Api::LoginSession> loginSession_;
+  WatchedConfigValue<bool> enabledFlag_;
+  WatchedConfigValue<bool> teamBuilderQueuesFlag_;
+  Api::PlayerDto player_;
 };
 
 }  // namespace Zarn::Client::Lobby

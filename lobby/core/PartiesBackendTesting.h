@@ -8,10 +8,10 @@ namespace Zarn::Client::Lobby {
 
 class PartiesBackendTesting {
  public:
-  [[nodiscard]] static Api::PlayerDto& Player(PartiesBackend& backend) { return backend.player; }
+  [[nodiscard]] static Api::PlayerDto& Player(PartiesBackend& backend) { return backend.player_; }
   [[nodiscard]] static WatchedConfigValue<Api::LoginSession>& LoginSession(
       PartiesBackend& backend) {
-    return backend.loginSession;
+    return backend.loginSession_;
   }
 };
 

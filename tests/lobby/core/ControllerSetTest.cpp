@@ -401,13 +401,14 @@ TEST(ControllerSetTest, PartyRewardsSwitchedOffPublishAnEmptyRecordAndFetchNothi
 
 TEST(ControllerSetTest, QueueAvailabilityIsTheKnownQueuesOrPlatformDisabled) {
   LobbyRig rig;
-  EXPECT_EQ(rig.plugin->GetQueueAvailability(420), Api::QueueAvailability::PlatformDisabled);
+  const LobbyViewModel& model = LobbyPluginTesting::ViewModel(*rig.plugin);
+  EXPECT_EQ(model.GetQueueAvailability(420), Api::QueueAvailability::PlatformDisabled);
   Api::Queue limited = MakeQueue(430);
   limited.queueAvailability = Api::QueueAvailability::DoesntMeetRequirements;
   DeliverQueues(rig, {MakeQueue(420), limited});
-  EXPECT_EQ(rig.plugin->GetQueueAvailability(420), Api::QueueAvailability::Available);
-  EXPECT_EQ(rig.plugin->GetQueueAvailability(430), Api::QueueAvailability::DoesntMeetRequirements);
-  EXPECT_EQ(rig.plugin->GetQueueAvailability(440), Api::QueueAvailability::PlatformDisabled);
+  EXPECT_EQ(model.GetQueueAvailability(420), Api::QueueAvailability::Available);
+  EXPECT_EQ(model.GetQueueAvailability(430), Api::QueueAvailability::DoesntMeetRequirements);
+  EXPECT_EQ(model.GetQueueAvailability(440), Api::QueueAvailability::PlatformDisabled);
 }
 
 }  // namespace

@@ -318,8 +318,8 @@ TEST_F(GameflowSessionTest, ADeleteDropsTheSessionAndTheNextUpdateComparesWithNo
   const std::size_t events = W().EventMark();
   ASSERT_TRUE(W().host_.DeleteResource(kSessionPath));
   W().host_.RunDue();
-  EXPECT_FALSE(W().Plugin().StoredGameflowSession().has_value());
-  EXPECT_EQ(W().Plugin().CurrentGameflowPhase(), Api::GameflowPhase::ChampSelect);
+  EXPECT_FALSE(W().Plugin().Gameflow().StoredGameflowSession().has_value());
+  EXPECT_EQ(W().Plugin().Gameflow().CurrentGameflowPhase(), Api::GameflowPhase::ChampSelect);
   EXPECT_EQ(W().GameflowEvents(requests), Names{});
   EXPECT_TRUE(W().Sent(kPlayerStatusPath, requests).empty());
   EXPECT_TRUE(W().Published(kLastQueuedPath, events).empty());
@@ -327,7 +327,7 @@ TEST_F(GameflowSessionTest, ADeleteDropsTheSessionAndTheNextUpdateComparesWithNo
   // From ChampSelect this would leave; after the Delete the previous phase is None.
   W().SetSession(R"({"phase":"None","gameDodge":{"state":"Invalid"}})");
   EXPECT_EQ(W().State(), "Owner");
-  ASSERT_TRUE(W().Plugin().StoredGameflowSession().has_value());
+  ASSERT_TRUE(W().Plugin().Gameflow().StoredGameflowSession().has_value());
 }
 
 TEST_F(GameflowSessionTest, TheGameClientFlagRepublishesReceivedInvitationsOnHold) {
@@ -429,7 +429,7 @@ TEST_F(GameflowSessionTest, ASessionArrivingWhileTheAvailabilityWaitsLeavesTheFi
     ASSERT_EQ(published.size(), 1u);
     EXPECT_EQ(published[0].data, LastQueued(kArrangedQueue, true, true, {kLocalId, kOtherId}));
     EXPECT_EQ(W().Logged(kProgressing, logs).size(), row.deleteSession ? 0u : 1u);
-    EXPECT_EQ(W().Plugin().StoredGameflowSession().has_value(), !row.deleteSession);
+    EXPECT_EQ(W().Plugin().Gameflow().StoredGameflowSession().has_value(), !row.deleteSession);
     EXPECT_EQ(W().State(), row.finalState);
   }
 }

@@ -470,7 +470,7 @@ TEST(InvitationsPremadeTest, PremadeEligibilityNeedsTheQueuesAndIsCachedByItsNon
     }
     const std::size_t mark = rig.Mark();
     MaybeType<Failure, std::vector<Api::Eligibility>> result =
-        plugin.RequestPremadeEligibility({1, 2}, step.key);
+        plugin.GetEligibilityRules().RequestPremadeEligibility({1, 2}, step.key);
     ASSERT_TRUE(result.HasValue()) << result.Message();
     ASSERT_EQ(result.Value().size(), 1u);
     EXPECT_EQ(result.Value()[0].queueId, 420);
@@ -505,16 +505,16 @@ TEST(InvitationsPremadeTest, AQueueListChangedWhileTheRequestWaitsLeavesTheCache
   Host::ScriptedReply later;
   later.json = R"([{"queueId":420,"eligible":true},{"queueId":430,"eligible":true}])";
   rig.host.ScriptReply(kEligibilityPath, later);
-  ASSERT_EQ(plugin.RequestPremadeEligibility({1}, 9).Value().size(), 1u);
+  ASSERT_EQ(plugin.GetEligibilityRules().RequestPremadeEligibility({1}, 9).Value().size(), 1u);
   const std::size_t mark = rig.Mark();
   MaybeType<Failure, std::vector<Api::Eligibility>> again =
-      plugin.RequestPremadeEligibility({1}, 9);
+      plugin.GetEligibilityRules().RequestPremadeEligibility({1}, 9);
   ASSERT_TRUE(again.HasValue());
   EXPECT_EQ(again.Value().size(), 2u) << "asked again for the new queues";
   EXPECT_EQ(rig.Entries({"request /jyx-queue-eligibility"}, mark),
             Names{std::string("request ") + kEligibilityPath + " [1] [420,430]"});
   const std::size_t cached = rig.Mark();
-  EXPECT_EQ(plugin.RequestPremadeEligibility({1}, 9).Value().size(), 2u);
+  EXPECT_EQ(plugin.GetEligibilityRules().RequestPremadeEligibility({1}, 9).Value().size(), 2u);
   EXPECT_EQ(rig.Entries({"request /jyx-queue-eligibility"}, cached), Names{});
 }
 
@@ -530,12 +530,12 @@ TEST(InvitationsPremadeTest, AFailedPremadeRequestIsAnsweredWithItsStatusAndCach
   rig.host.ScriptReply(kEligibilityPath, refused);
   HttpResult<std::vector<Api::Eligibility>> down = rig.plugin->HandlePremadeEligibility();
   EXPECT_EQ(down.response.status.status, 503);
-  EXPECT_TRUE(rig.plugin->RequestPremadeEligibility({1}, 5).IsFailure());
+  EXPECT_TRUE(rig.plugin->GetEligibilityRules().RequestPremadeEligibility({1}, 5).IsFailure());
   Host::ScriptedReply answer;
   answer.json = R"([{"queueId":420,"eligible":true}])";
   rig.host.ScriptReply(kEligibilityPath, answer);
   const std::size_t mark = rig.Mark();
-  EXPECT_TRUE(rig.plugin->RequestPremadeEligibility({1}, 5).HasValue());
+  EXPECT_TRUE(rig.plugin->GetEligibilityRules().RequestPremadeEligibility({1}, 5).HasValue());
   EXPECT_EQ(rig.Entries({"request /jyx-queue-eligibility"}, mark).size(), 1u)
       << "the failure was not cached";
 }

@@ -285,7 +285,7 @@ TEST(LobbyPluginTest, RequestGameflowLobbyIsTrueOnlyForATrueAnswer) {
     SCOPED_TRACE(c.label);
     LobbyRig rig;
     rig.host.ScriptReply(kRequestLobbyPath, c.reply);
-    EXPECT_EQ(rig.plugin->RequestGameflowLobby(), c.allowed);
+    EXPECT_EQ(LobbyPluginTesting::Gameflow(*rig.plugin).RequestGameflowLobby(), c.allowed);
   }
 }
 
@@ -341,7 +341,8 @@ TEST(LobbyPluginTest, GameConfigurationFollowsThePublishedLobby) {
     }
     LobbyPluginTesting::V1Lobby(plugin).customGameLobby = c.v1Custom;
     const std::size_t mark = rig.Mark();
-    plugin.SendGameflowGameConfiguration();
+    LobbyPluginTesting::Gameflow(plugin).SendGameflowGameConfiguration(
+        LobbyPluginTesting::PublishedLobby(plugin));
     const Names posted = rig.Entries({std::string("request ") + kGameConfigurationPath}, mark);
     if (c.fragments.empty()) {
       EXPECT_EQ(posted, Names{});
@@ -389,10 +390,10 @@ TEST(LobbyPluginTest, SmallOperations) {
   Lobby::Api::LobbyMember member;
   member.id = 42;
   LobbyPluginTesting::V1Lobby(*rig.plugin).members = {member};
-  EXPECT_FALSE(rig.plugin->IsMemberInLobby(42)) << "not in a lobby";
+  EXPECT_FALSE(rig.plugin->Members().IsMemberInLobby(42)) << "not in a lobby";
   rig.Drive({kAcceptedLegacyInvite});
-  EXPECT_TRUE(rig.plugin->IsMemberInLobby(42));
-  EXPECT_FALSE(rig.plugin->IsMemberInLobby(43));
+  EXPECT_TRUE(rig.plugin->Members().IsMemberInLobby(42));
+  EXPECT_FALSE(rig.plugin->Members().IsMemberInLobby(43));
 }
 
 TEST(LobbyPluginTest, V1LobbyPartsOutOfALobbyAreOneDelete) {

@@ -20,6 +20,9 @@
 #include "sdk/runtime/PluginLoader.h"
 #include "tests/lobby/core/LastQueuedLobbyTesting.h"
 #include "tests/lobby/core/LobbyCountdownTesting.h"
+#include "tests/lobby/core/LobbyGameflowTesting.h"
+#include "tests/lobby/core/LobbyMembersTesting.h"
+#include "tests/lobby/core/LobbyViewModelTesting.h"
 #include "tests/lobby/core/ReceivedInvitationsTesting.h"
 #include "tests/sdk/runtime/HostedPluginTesting.h"
 
@@ -30,7 +33,7 @@ class LobbyPluginTesting {
  public:
   static Api::Lobby& V1Lobby(LobbyPlugin& plugin) { return plugin.lobby_; }
   static std::optional<Api::LobbyDto>& PublishedLobby(LobbyPlugin& plugin) {
-    return plugin.publishedLobby_;
+    return LobbyViewModelTesting::PublishedLobby(plugin.viewModel_);
   }
   static WatchedConfigValue<std::vector<Api::Queue>>& Queues(LobbyPlugin& plugin) {
     return plugin.queues_;
@@ -60,12 +63,16 @@ class LobbyPluginTesting {
     return plugin.blockedPlayers_;
   }
   static bool AutoGrantInviteEnabled(const LobbyPlugin& plugin) {
-    return plugin.autoGrantInviteEnabled_;
+    return LobbyMembersTesting::AutoGrantInviteEnabled(plugin.members_);
   }
   static EligibilityRules& Eligibility(LobbyPlugin& plugin) { return plugin.eligibilityRules_; }
   static std::set<std::uint64_t>& AutoGrantedMemberIds(LobbyPlugin& plugin) {
-    return plugin.autoGrantedMemberIds_;
+    return LobbyMembersTesting::AutoGrantedMemberIds(plugin.members_);
   }
+  // The members, the view model and the gameflow link the plugin owns.
+  static LobbyMembers& Members(LobbyPlugin& plugin) { return plugin.members_; }
+  static LobbyViewModel& ViewModel(LobbyPlugin& plugin) { return plugin.viewModel_; }
+  static LobbyGameflow& Gameflow(LobbyPlugin& plugin) { return plugin.gameflow_; }
   // The countdown: its instants (steady-clock nanoseconds) through LobbyCountdownTesting.
   static LobbyCountdown& Countdown(LobbyPlugin& plugin) { return plugin.countdown_; }
   static void SetCountdown(LobbyPlugin& plugin, std::int64_t displayTime, std::int64_t deadline) {
@@ -77,12 +84,12 @@ class LobbyPluginTesting {
   static std::int32_t BatchDepth(const LobbyPlugin& plugin) { return plugin.updateBatchDepth_; }
   // The view model's records.
   static const Api::PlayerStatus& PlayerStatus(const LobbyPlugin& plugin) {
-    return plugin.playerStatus_;
+    return plugin.gameflow_.PlayerStatus();
   }
   static const std::optional<Api::LobbyStatus>& CachedLobbyStatus(const LobbyPlugin& plugin) {
-    return plugin.cachedLobbyStatus_;
+    return LobbyGameflowTesting::CachedLobbyStatus(plugin.gameflow_);
   }
-  static bool PartyActive(const LobbyPlugin& plugin) { return plugin.partyActive_; }
+  static bool PartyActive(const LobbyPlugin& plugin) { return plugin.viewModel_.PartyActive(); }
   // Null after Shutdown.
   static PlatformBackend* GetPlatformBackend(const LobbyPlugin& plugin) {
     return plugin.platformBackend_.get();
@@ -92,17 +99,17 @@ class LobbyPluginTesting {
   }
   static std::uint64_t& LocalSummonerId(LobbyPlugin& plugin) { return plugin.localSummonerId_; }
   static Api::QueueAvailability& LobbyAvailability(LobbyPlugin& plugin) {
-    return plugin.lobbyAvailability_;
+    return LobbyViewModelTesting::LobbyAvailability(plugin.viewModel_);
   }
   static Api::LobbyLastQueuedLobby& LastQueuedLobby(LobbyPlugin& plugin) {
     return LastQueuedLobbyTesting::Record(plugin.lastQueued_);
   }
   static std::optional<Api::GameflowSession>& GameflowSession(LobbyPlugin& plugin) {
-    return plugin.gameflowSession_;
+    return LobbyGameflowTesting::Session(plugin.gameflow_);
   }
   // Gameflow: the player status to change, the practice-game flag and the legacy invitations.
   static Api::PlayerStatus& MutablePlayerStatus(LobbyPlugin& plugin) {
-    return plugin.playerStatus_;
+    return LobbyGameflowTesting::MutablePlayerStatus(plugin.gameflow_);
   }
   static bool& IsCustomGame(LobbyPlugin& plugin) { return plugin.isCustomGame_; }
   static std::vector<Api::LobbyInvitation>& LegacyReceivedInvitations(LobbyPlugin& plugin) {

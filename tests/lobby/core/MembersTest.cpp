@@ -285,8 +285,8 @@ TEST_F(MembersTest, ARebuildLooksTheMembersAndInviteesUpInOneRequestAndPublishes
   // Outside a lobby there is nothing to look up.
   Reset();
   const std::size_t outside = W().Mark();
-  EXPECT_TRUE(W().Plugin().LookupSummoner().empty());
-  EXPECT_TRUE(W().Plugin().LookupSummoners({}).empty());
+  EXPECT_TRUE(W().Plugin().Members().LookupSummoner().empty());
+  EXPECT_TRUE(W().Plugin().Members().LookupSummoners({}).empty());
   EXPECT_TRUE(W().Sent("/jyx-summoner/v2/summoners", outside).empty());
 }
 
@@ -302,11 +302,12 @@ TEST_F(MembersTest, FindMemberLooksAtACustomGamesSpectatorsFirst) {
   lobby.customGameLobby.emplace();
   lobby.customGameLobby->spectators = {spectator};
   lobby.isCustom = true;
-  ASSERT_NE(W().Plugin().FindMember(12), nullptr);
-  EXPECT_EQ(W().Plugin().FindMember(12)->summonerInternalName, "spectator");
+  ASSERT_NE(W().Plugin().Members().FindMember(12), nullptr);
+  EXPECT_EQ(W().Plugin().Members().FindMember(12)->summonerInternalName, "spectator");
   lobby.isCustom = false;
-  EXPECT_EQ(W().Plugin().FindMember(12)->summonerInternalName, "member") << "not a custom game";
-  EXPECT_EQ(W().Plugin().FindMember(13), nullptr);
+  EXPECT_EQ(W().Plugin().Members().FindMember(12)->summonerInternalName, "member")
+      << "not a custom game";
+  EXPECT_EQ(W().Plugin().Members().FindMember(13), nullptr);
 }
 
 TEST_F(MembersTest, AutoGrantGrantsNewMembersOnlyWhenTheLocalPlayerOwnsAndGrantingIsOn) {
@@ -342,7 +343,7 @@ TEST_F(MembersTest, AutoGrantGrantsNewMembersOnlyWhenTheLocalPlayerOwnsAndGranti
     ASSERT_EQ(LobbyPluginTesting::AutoGrantInviteEnabled(W().Plugin()), c.enabled);
     std::set<std::uint64_t>& seen = LobbyPluginTesting::AutoGrantedMemberIds(W().Plugin());
     seen = std::set<std::uint64_t>(c.seen.begin(), c.seen.end());
-    W().Plugin().AutoGrantInvite(c.owner);
+    W().Plugin().Members().AutoGrantInvite(c.owner);
     EXPECT_EQ(LegacyCalls(), c.granted);
     // The members now seen are all but the owner.
     std::set<std::uint64_t> expected = {kLocalId, kOtherId, 78};
@@ -350,7 +351,7 @@ TEST_F(MembersTest, AutoGrantGrantsNewMembersOnlyWhenTheLocalPlayerOwnsAndGranti
     EXPECT_EQ(LobbyPluginTesting::AutoGrantedMemberIds(W().Plugin()), expected);
     // A second status grants nobody again.
     const std::size_t calls = LegacyMark();
-    W().Plugin().AutoGrantInvite(c.owner);
+    W().Plugin().Members().AutoGrantInvite(c.owner);
     EXPECT_EQ(LegacyCalls(calls), Names{});
   }
 }

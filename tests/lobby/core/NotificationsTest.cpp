@@ -40,6 +40,7 @@ std::vector<std::string> Ids(const std::vector<Lobby::Api::LobbyNotification>& l
 class NotificationsTest : public ::testing::Test {
  protected:
   Lobby::LobbyPlugin& Plugin() { return *rig_.plugin; }
+  Lobby::LobbyNotifications& Notifications() { return rig_.plugin->Notifications(); }
   std::vector<Lobby::Api::LobbyNotification> List() {
     return Plugin().HandleGetNotifications().value;
   }
@@ -49,8 +50,9 @@ class NotificationsTest : public ::testing::Test {
 };
 
 TEST_F(NotificationsTest, MadeNotificationsAreNumberedInTurnAndStampedInWallClockMilliseconds) {
-  const Lobby::Api::LobbyNotification first = Plugin().MakeLobbyNotification("KICKED", {7});
-  const Lobby::Api::LobbyNotification second = Plugin().MakeLobbyNotification("DESTROYED", {});
+  const Lobby::Api::LobbyNotification first = Notifications().MakeLobbyNotification("KICKED", {7});
+  const Lobby::Api::LobbyNotification second =
+      Notifications().MakeLobbyNotification("DESTROYED", {});
   EXPECT_EQ(first.notificationId, "0");
   EXPECT_EQ(second.notificationId, "1");
   EXPECT_EQ(first.timestamp, 1500u);
@@ -61,11 +63,12 @@ TEST_F(NotificationsTest, MadeNotificationsAreNumberedInTurnAndStampedInWallCloc
 
 TEST_F(NotificationsTest, TheListKeepsTheNewestThirtyAndPublishesEachAddition) {
   for (int i = 0; i < 30; ++i) {
-    ASSERT_TRUE(Plugin().AddLobbyNotification(Plugin().MakeLobbyNotification("R", {})));
+    ASSERT_TRUE(
+        Notifications().AddLobbyNotification(Notifications().MakeLobbyNotification("R", {})));
   }
   EXPECT_EQ(NotificationPublications(rig_).size(), 30u);
   const std::size_t mark = rig_.Mark();
-  EXPECT_TRUE(Plugin().AddLobbyNotification(Plugin().MakeLobbyNotification("R", {})));
+  EXPECT_TRUE(Notifications().AddLobbyNotification(Notifications().MakeLobbyNotification("R", {})));
   const std::vector<Lobby::Api::LobbyNotification> list = List();
   ASSERT_EQ(list.size(), 30u);
   EXPECT_EQ(list.front().notificationId, "1") << "the oldest is gone";
@@ -80,7 +83,7 @@ TEST_F(NotificationsTest, TheListKeepsTheNewestThirtyAndPublishesEachAddition) {
   const std::size_t again = rig_.Mark();
   Lobby::Api::LobbyNotification listed = list[3];
   listed.notificationReason = "other";
-  EXPECT_FALSE(Plugin().AddLobbyNotification(listed));
+  EXPECT_FALSE(Notifications().AddLobbyNotification(listed));
   EXPECT_EQ(Ids(List()), Ids(list));
   EXPECT_EQ(NotificationPublications(rig_, again), Names{});
 }
@@ -104,8 +107,8 @@ TEST_F(NotificationsTest, PostTakesOnlyTheReasonAndThePlayers) {
 }
 
 TEST_F(NotificationsTest, DeleteNeedsAPublishedLobbyAndAListedIdAndPublishesNothing) {
-  ASSERT_TRUE(Plugin().AddLobbyNotification(Plugin().MakeLobbyNotification("A", {})));
-  ASSERT_TRUE(Plugin().AddLobbyNotification(Plugin().MakeLobbyNotification("B", {})));
+  ASSERT_TRUE(Notifications().AddLobbyNotification(Notifications().MakeLobbyNotification("A", {})));
+  ASSERT_TRUE(Notifications().AddLobbyNotification(Notifications().MakeLobbyNotification("B", {})));
 
   HttpResponse noLobby = Plugin().HandleLobbyNotificationsDelete("0");
   EXPECT_EQ(noLobby.status.status, 404);
@@ -131,11 +134,11 @@ TEST_F(NotificationsTest, ADodgeIsNamedByItsStateAndListsTheDodgers) {
   Lobby::Api::GameflowGameDodge dodge;
   dodge.state = Lobby::Api::MatchmakingDodgeState::StrangerDodged;
   dodge.dodgeIds = {3, 9};
-  const Lobby::Api::LobbyNotification made = Plugin().CreateDodgeNotification(dodge);
+  const Lobby::Api::LobbyNotification made = Notifications().CreateDodgeNotification(dodge);
   EXPECT_EQ(made.notificationReason, "StrangerDodged");
   EXPECT_EQ(made.summonerIds, (std::vector<std::uint64_t>{3, 9}));
   dodge.state = Lobby::Api::MatchmakingDodgeState::PartyDodged;
-  EXPECT_EQ(Plugin().CreateDodgeNotification(dodge).notificationReason, "PartyDodged");
+  EXPECT_EQ(Notifications().CreateDodgeNotification(dodge).notificationReason, "PartyDodged");
 }
 
 TEST_F(NotificationsTest, TheEndOfGameRefreshCopiesTheAvailabilityAndWithdrawsPlayAgainOnce) {
@@ -195,7 +198,7 @@ TEST_F(NotificationsTest, AFailedPlayerStatusPostIsLoggedAndChangesNothing) {
   refused.error = "gameflow down";
   rig_.host.ScriptReply("/jyx-gameflow/v1/gameflow-metadata/player-status", refused);
   const std::size_t mark = rig_.Mark();
-  Plugin().SetGameflowPlayerStatus();
+  LobbyPluginTesting::Gameflow(Plugin()).SetGameflowPlayerStatus();
   const Names logged = rig_.Entries({"log Failed to set player status on gameflow: "}, mark);
   ASSERT_EQ(logged.size(), 1u);
   EXPECT_NE(logged[0].find("gameflow down"), std::string::npos) << logged[0];

@@ -36,7 +36,7 @@ class PlayAgainTest : public ClashTest {
     W().SetPhase("Matchmaking");
     W().SetPhase("GameStart");
     ASSERT_EQ(W().State(), "OutOfLobby");
-    ASSERT_TRUE(P().LastQueuedLobbyStatus().has_value());
+    ASSERT_TRUE(P().Gameflow().PlayerStatus().lastQueuedLobbyStatus.has_value());
     W().parties_.ClearRecords();
   }
   std::string Self(const char* field) const {
@@ -68,10 +68,10 @@ TEST_F(PlayAgainTest, WithoutAnOfferNeitherAnswerDoesAnything) {
     SCOPED_TRACE(queuedBefore ? "queued as a member" : "fresh plugin");
     if (queuedBefore) {
       PlayOnce(Played::PlatformMember);
-      ASSERT_FALSE(P().LastQueuedLobbyStatus()->allowedPlayAgain);
+      ASSERT_FALSE(P().Gameflow().PlayerStatus().lastQueuedLobbyStatus->allowedPlayAgain);
     } else {
       Fresh();
-      ASSERT_FALSE(P().LastQueuedLobbyStatus().has_value());
+      ASSERT_FALSE(P().Gameflow().PlayerStatus().lastQueuedLobbyStatus.has_value());
     }
     const std::size_t requests = W().Mark();
     const std::size_t legacy = W().LegacyMark();
@@ -138,7 +138,7 @@ TEST_F(PlayAgainTest, PlayAgainReadiesThePartyOrRecreatesTheLegacyLobby) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
     PlayOnce(c.run);
-    ASSERT_TRUE(P().LastQueuedLobbyStatus()->allowedPlayAgain);
+    ASSERT_TRUE(P().Gameflow().PlayerStatus().lastQueuedLobbyStatus->allowedPlayAgain);
     if (c.lastWasCustom) {
       Api::LobbyStatus& last = *LobbyPluginTesting::MutablePlayerStatus(P()).lastQueuedLobbyStatus;
       last.isCustom = true;

@@ -114,7 +114,7 @@ TEST(V1ResourceTest, PublishAvailabilityFollowsTheViewsQueue) {
     view.gameConfig.isCustom = step.isCustom;
     view.gameConfig.queueId = step.queueId;
     const std::size_t mark = rig.Mark();
-    rig.plugin->PublishAvailability(view);
+    LobbyPluginTesting::ViewModel(*rig.plugin).PublishAvailability(view);
     EXPECT_EQ(AvailabilityPublications(rig, mark), step.published);
   }
 }

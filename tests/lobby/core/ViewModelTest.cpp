@@ -80,7 +80,8 @@ TEST(ViewModelTest, LobbyAndMembersArePublishedOnlyWhenTheyChange) {
   for (const Step& step : steps) {
     SCOPED_TRACE(step.label);
     const std::size_t mark = rig.Mark();
-    EXPECT_EQ(plugin.PublishLobbyAndMembers(step.view), step.published);
+    EXPECT_EQ(LobbyPluginTesting::ViewModel(plugin).PublishLobbyAndMembers(step.view),
+              step.published);
     EXPECT_EQ(V2Publications(rig, mark), step.events);
     EXPECT_EQ(LobbyPluginTesting::PublishedLobby(plugin).has_value(), step.view.has_value());
   }
@@ -99,7 +100,7 @@ TEST(ViewModelTest, ListsAreSortedBeforeTheyAreComparedAndPublished) {
   view.invitations[1].toSummonerId = 2;
   view.invitations[2].timestamp = "0";  // same target as the first, earlier text
   view.invitations[2].invitationId = "z";
-  ASSERT_TRUE(rig.plugin->PublishLobbyAndMembers(view));
+  ASSERT_TRUE(LobbyPluginTesting::ViewModel(*rig.plugin).PublishLobbyAndMembers(view));
   const Lobby::Api::LobbyDto& published = *LobbyPluginTesting::PublishedLobby(*rig.plugin);
   ASSERT_EQ(published.members.size(), 3u);
   EXPECT_EQ(published.members[0].botId, "a");
@@ -224,15 +225,16 @@ TEST(ViewModelTest, OneSearchResourceTwiceIsPublishedOnce) {
     return found;
   };
   std::size_t mark = rig.Mark();
-  rig.plugin->PublishSearchState(Lobby::Api::MatchmakingSearchResource{});
+  LobbyPluginTesting::ViewModel(*rig.plugin)
+      .PublishSearchState(Lobby::Api::MatchmakingSearchResource{});
   EXPECT_EQ(published(mark), Names{}) << "nothing differs from what the plugin starts with";
 
   Lobby::Api::MatchmakingSearchResource searching;
   searching.searchState = Lobby::Api::LobbyMatchmakingSearchState::Searching;
   searching.errors.resize(1);
   mark = rig.Mark();
-  rig.plugin->PublishSearchState(searching);
-  rig.plugin->PublishSearchState(searching);
+  LobbyPluginTesting::ViewModel(*rig.plugin).PublishSearchState(searching);
+  LobbyPluginTesting::ViewModel(*rig.plugin).PublishSearchState(searching);
   const Names once = published(mark);
   ASSERT_EQ(once.size(), 1u);
   EXPECT_NE(once[0].find(R"("searchState":"Searching")"), std::string::npos) << once[0];
