@@ -35,7 +35,7 @@ bool LobbyPlugin::OnStart() {
   if (partiesBackend_ != nullptr) partiesBackend_->Start(*this);
   if (platformBackend_ != nullptr) platformBackend_->SetPlugin(this);
   SubscribeEvents();
-  eligibilityRules_.Start(this, queues_, currentSummoner_);
+  eligibilityRules_.Start(this, config_.Queues(), config_.CurrentSummoner());
   SubscribeChat(analytics_);
   return true;
 }
@@ -51,8 +51,7 @@ void LobbyPlugin::Shutdown() {
     partiesBackend_->DeregisterPlayer();
   }
   stateMachine_.ExitAll();
-  currentSummoner_.Drop();
-  platformId_.Drop();
+  config_.Drop();
   activeBackend_ = nullptr;
   partiesBackend_.reset();
   platformBackend_.reset();
@@ -71,24 +70,24 @@ LobbyStateMachine& LobbyPlugin::GetStateMachine() { return stateMachine_; }
 
 std::uint64_t LobbyPlugin::LocalSummonerId() const { return localSummonerId_; }
 
-const Api::Lobby& LobbyPlugin::V1Lobby() const { return lobby_; }
+const Api::Lobby& LobbyPlugin::V1Lobby() const { return v1Lobby_.Lobby(); }
 
 bool LobbyPlugin::IsAbandonedLobbyInvitationId(const std::string& invitationId) const {
-  return abandonedLobbyInvitationIds_.count(invitationId) != 0;
+  return v1Lobby_.IsAbandonedLobbyInvitationId(invitationId);
 }
 
 const LobbyGameflow& LobbyPlugin::Gameflow() const { return gameflow_; }
 
 bool LobbyPlugin::IsGameflowAvailable() const { return lastQueued_.IsGameflowAvailable(); }
 
-const Api::AutoFillDto* LobbyPlugin::AutofillList() const { return autofill_.Effective(); }
+const Api::AutoFillDto* LobbyPlugin::AutofillList() const { return config_.AutofillList(); }
 
-const std::vector<Api::Queue>* LobbyPlugin::QueueList() const { return queues_.Effective(); }
+const std::vector<Api::Queue>* LobbyPlugin::QueueList() const { return config_.QueueList(); }
 
-WatchedConfigValue<std::string>& LobbyPlugin::WatchedPlatformId() { return platformId_; }
+WatchedConfigValue<std::string>& LobbyPlugin::WatchedPlatformId() { return config_.PlatformId(); }
 
 WatchedConfigValue<Api::Summoner>& LobbyPlugin::WatchedCurrentSummoner() {
-  return currentSummoner_;
+  return config_.CurrentSummoner();
 }
 
 EligibilityRules& LobbyPlugin::GetEligibilityRules() { return eligibilityRules_; }
@@ -109,9 +108,9 @@ std::size_t LobbyPlugin::LegacyReceivedInvitationCount() const {
   return receivedInvitations_.LegacyCount();
 }
 
-const std::string* LobbyPlugin::CurrentPlatformId() const { return platformId_.Effective(); }
+const std::string* LobbyPlugin::CurrentPlatformId() const { return config_.EffectivePlatformId(); }
 
-const Api::Summoner* LobbyPlugin::CurrentSummoner() const { return currentSummoner_.Effective(); }
+const Api::Summoner* LobbyPlugin::CurrentSummoner() const { return config_.EffectiveSummoner(); }
 
 void LobbyPlugin::OnAutoGrantInviteEnabled(const ResourceUpdate<bool>& event) {
   members_.OnAutoGrantInviteEnabled(event);
@@ -142,34 +141,13 @@ bool LobbyPlugin::SetPartyLobbyActive(bool active) {
 }
 
 MaybeType<Failure, Api::Queue> LobbyPlugin::FindQueue(std::int32_t queueId) const {
-  const std::vector<Api::Queue>* queues = queues_.Effective();
-  if (queues != nullptr) {
-    auto found = std::find_if(queues->begin(), queues->end(),
-                              [queueId](const Api::Queue& queue) { return queue.id == queueId; });
-    if (found != queues->end()) return *found;
-  }
-  return Failure(404, "Queue not found");
+  return config_.FindQueue(queueId);
 }
 
-void LobbyPlugin::PublishV1LobbyParts() {
-  if (!IsInLobby()) {
-    DeleteV1Lobby();
-    return;
-  }
-  PublishV1Lobby(lobby_);
-  SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/lobby/members", lobby_.members);
-  SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/lobby/invitations", lobby_.invitations);
-  SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/lobby/localMember", lobby_.localMember);
-}
-
-void LobbyPlugin::PublishV1Lobby(const Api::Lobby& lobby) {
-  SendJsonApiEvent(kResourceUpdate, kV1LobbyPath, lobby);
-}
-
-void LobbyPlugin::DeleteV1Lobby() { PublishResourceEvent(kV1LobbyPath); }
+void LobbyPlugin::PublishV1LobbyParts() { v1Lobby_.PublishV1LobbyParts(); }
 
 std::shared_ptr<LobbyController> LobbyPlugin::CurrentLobbyController() {
-  return GetLobbyController(lobby_.isCustom, lobby_.queueId);
+  return GetLobbyController(V1Lobby().isCustom, V1Lobby().queueId);
 }
 
 std::optional<CountdownLobby::Lifetime> LobbyPlugin::CurrentLobbyLifetime() {
@@ -207,7 +185,7 @@ void LobbyPlugin::ExitPartyLobby() {
   LobbyUpdateBatch batch(*this);
   activeBackend_ = nullptr;
   UpdatePartyRewards();
-  DeleteV1Lobby();
+  v1Lobby_.DeleteV1Lobby();
 }
 
 void LobbyPlugin::OnEnteredLobby() { PostGameflowEvent("GAMEFLOW_EVENT.ENTERED_LOBBY"); }

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -24,6 +23,8 @@
 #include "lobby/core/LobbyViewModel.h"
 #include "lobby/core/PartyRewards.h"
 #include "lobby/core/ReceivedInvitations.h"
+#include "lobby/core/V1LobbyRecords.h"
+#include "lobby/core/WatchedLobbyConfig.h"
 #include "lobby/model/LcdsRecords.h"
 #include "sdk/runtime/Plugin.h"
 #include "sdk/runtime/ResourceObservation.h"
@@ -156,11 +157,6 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   // Replaces the controller set, then fetches a logged-in player's bot configuration.
   void CreateControllers();
 
-  // The v1 lobby and its resources.
-  void SetLobby(const Api::Lobby& lobby);
-  void PublishV1Lobby(const Api::Lobby& lobby);
-  void DeleteV1Lobby();
-
   // The view model, rebuilt when the outermost update batch closes.
   void UpdateLobbyViewModel();
   void UpdatePartyRewards() { partyRewards_.UpdatePartyRewards(); }
@@ -260,40 +256,28 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   std::unique_ptr<PartiesBackend> partiesBackend_;
   std::unique_ptr<PlatformBackend> platformBackend_;
   LobbyStateMachine stateMachine_;
-  Api::Lobby lobby_;
   std::int32_t updateBatchDepth_ = 0;
   std::uint64_t localSummonerId_ = 0;
   // The login session's flags as last seen.
   bool loggedIn_ = false;
   bool connected_ = false;
-  // Whether the last legacy game update was a practice game; picks its controller.
-  bool isCustomGame_ = false;
-  // The latest lobby status handed to a controller wins over older ones that return after it.
-  std::uint64_t lobbyStatusCount_ = 0;
-  // The ids of legacy lobbies left, whose later updates are ignored.
-  std::set<std::string> abandonedLobbyInvitationIds_;
   bool autofillDisplayed_ = false;
 
-  // Watched from start.
-  WatchedConfigValue<Api::Summoner> currentSummoner_;
-  WatchedConfigValue<std::vector<Api::Queue>> queues_;
-  WatchedConfigValue<std::string> platformId_;
-  WatchedConfigValue<Api::MatchmakingSearchResource> matchmakingSearch_;
-  WatchedConfigValue<Api::AutoFillDto> autofill_;
-  WatchedConfigValue<std::vector<Api::ChatBlockedPlayerResource>> blockedPlayers_;
+  WatchedLobbyConfig config_;
 
   // Collaborators, after the records they are given.
   LobbyAnalytics analytics_;
   EligibilityRules eligibilityRules_;
-  LobbyMembers members_{*this, lobby_};
   LobbyViewModel viewModel_{*this};
+  V1LobbyRecords v1Lobby_{*this, viewModel_};
+  LobbyMembers members_{*this, v1Lobby_.MutableLobby()};
   LobbyGameflow gameflow_{*this, *this};
   LobbyNotifications notifications_{*this};
   LobbyCountdown countdown_{*this, *this};
   CustomGameList customGames_{*this};
-  PartyRewards partyRewards_{*this, lobby_};
+  PartyRewards partyRewards_{*this, v1Lobby_.MutableLobby()};
   LastQueuedLobby lastQueued_{*this};
-  ReceivedInvitations receivedInvitations_{*this, *this, blockedPlayers_};
+  ReceivedInvitations receivedInvitations_{*this, *this, config_.BlockedPlayers()};
 };
 
 }  // namespace Zarn::Client::Lobby

@@ -26,7 +26,7 @@ HttpResponse LobbyPlugin::HandlePostCustomBot(const std::string& summonerInterna
   const std::string name = summonerInternalName;
   const Api::LobbyBotParams bot = parameters;
   return WithController<HttpResponse>(CurrentLobbyController(), [&](LobbyController& controller) {
-    return FailureReply(controller.UpdateCustomBot(lobby_, name, bot));
+    return FailureReply(controller.UpdateCustomBot(v1Lobby_.MutableLobby(), name, bot));
   });
 }
 
@@ -34,7 +34,7 @@ HttpResponse LobbyPlugin::RemoveCustomBot(const std::string& summonerInternalNam
   LobbyUpdateBatch batch(*this);
   const std::string name = summonerInternalName;
   return WithController<HttpResponse>(CurrentLobbyController(), [&](LobbyController& controller) {
-    return FailureReply(controller.RemoveBot(lobby_, name));
+    return FailureReply(controller.RemoveBot(v1Lobby_.MutableLobby(), name));
   });
 }
 

@@ -35,7 +35,7 @@ bool LookupSummonerById(AppModule& runtime, std::uint64_t summonerId, const Api:
 }  // namespace
 
 void LobbyPlugin::CreateControllers() {
-  controllers_.Replace(*factory_, this, queues_);
+  controllers_.Replace(*factory_, this, config_.Queues());
   // The replaced custom game controller observed the player's bot configuration since login.
   if (loggedIn_) FetchCustomBotsConfig(localSummonerId_);
 }
@@ -47,7 +47,7 @@ std::shared_ptr<LobbyController> LobbyPlugin::GetLobbyController(bool isCustom,
 
 void LobbyPlugin::OnQueuesChanged() {
   LobbyUpdateBatch batch(*this);
-  const std::vector<Api::Queue>* queues = queues_.Effective();
+  const std::vector<Api::Queue>* queues = config_.QueueList();
   if (queues == nullptr) return;
   controllers_.FillQueueControllers(*queues);
   if (queues->empty() || activeBackend_ == nullptr) return;
@@ -97,10 +97,10 @@ MaybeType<Failure, Api::Lobby> LobbyPlugin::CreateLobbyWithController(const Api:
     return Failure(created.GetFailure().Code(),
                    Format("Error creating lobby: %1", created.Message()));
   }
-  SetLobby(created.Value());
+  v1Lobby_.SetLobby(created.Value());
   UpdatePartyRewards();
-  SendJsonApiEvent(kResourceCreate, kV1LobbyPath, lobby_);
-  return lobby_;
+  SendJsonApiEvent(kResourceCreate, kV1LobbyPath, V1Lobby());
+  return V1Lobby();
 }
 
 MaybeType<Failure, Api::Lobby> LobbyPlugin::CreatePlatformLobby(const Api::Lobby& lobby) {
@@ -117,10 +117,10 @@ MaybeType<Failure, Api::Lobby> LobbyPlugin::CreatePlatformLobby(const Api::Lobby
     return std::move(created).GetFailure();
   }
   stateMachine_.ProcessEvent(LobbyEvents::kPlatformLobbySucceeded);
-  SetLobby(created.Value());
+  v1Lobby_.SetLobby(created.Value());
   PublishV1LobbyParts();
   UpdatePartyRewards();
-  return lobby_;
+  return V1Lobby();
 }
 
 }  // namespace Zarn::Client::Lobby

@@ -105,7 +105,7 @@ HttpResult<Api::LobbyDto> LobbyPlugin::HandlePostLobby(const Api::LobbyChangeGam
   stateMachine_.ProcessEvent(events.succeeded);
   // The succeeded event may have made another backend the active one.
   if (activeBackend_ == nullptr) return HttpResponse();
-  if (!previousMembers.empty() && !IsSoloCustomGame(lobby_)) {
+  if (!previousMembers.empty() && !IsSoloCustomGame(V1Lobby())) {
     static_cast<void>(activeBackend_->SendInvitations(std::move(previousMembers)));
   }
   if (activeBackend_ == nullptr) return HttpResponse();
@@ -118,7 +118,7 @@ HttpResult<Api::Lobby> LobbyPlugin::ChangeLobbyQueue(Api::LobbyChangeGameDto cha
   LobbyUpdateBatch batch(*this);
   if (!IsInLobby()) return HttpResponse(409, "No lobby exists.");
   std::vector<std::uint64_t> previousIds;
-  for (const Api::LobbyMember& member : lobby_.members) {
+  for (const Api::LobbyMember& member : V1Lobby().members) {
     if (member.id != localSummonerId_) previousIds.push_back(member.id);
   }
   Api::Lobby requested;
@@ -137,8 +137,8 @@ HttpResult<Api::Lobby> LobbyPlugin::ChangeLobbyQueue(Api::LobbyChangeGameDto cha
     return HttpResponse(created.GetFailure().Code(), created.Message());
   }
   stateMachine_.ProcessEvent(events.succeeded);
-  if (!previousIds.empty() && !IsSoloCustomGame(lobby_)) {
-    MaybeType<Failure, Api::Lobby> group = CreatePlatformLobby(lobby_);
+  if (!previousIds.empty() && !IsSoloCustomGame(V1Lobby())) {
+    MaybeType<Failure, Api::Lobby> group = CreatePlatformLobby(V1Lobby());
     if (group.IsFailure()) {
       LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
                 "Failed to create platform lobby while changing queues: %s", group.Message());
@@ -151,7 +151,7 @@ HttpResult<Api::Lobby> LobbyPlugin::ChangeLobbyQueue(Api::LobbyChangeGameDto cha
       }
     }
   }
-  return Api::Lobby(lobby_);
+  return Api::Lobby(V1Lobby());
 }
 
 HttpResult<Api::Lobby> LobbyPlugin::CreateLobby(const Api::Lobby& requested) {
@@ -184,7 +184,7 @@ HttpResult<Api::Lobby> LobbyPlugin::CreateLobby(const Api::Lobby& requested) {
       reply = FailureReply(created.GetFailure());
     } else {
       stateMachine_.ProcessEvent(events.succeeded);
-      return Api::Lobby(lobby_);
+      return Api::Lobby(V1Lobby());
     }
   }
   stateMachine_.ProcessEvent(kLobbyFailed);
@@ -286,7 +286,7 @@ HttpResult<Api::QueueAvailability> LobbyPlugin::HandleGetAvailability() {
   }
   MaybeType<Failure, Api::LobbyDto> lobby = activeBackend_->GetLobby();
   if (lobby.IsFailure()) return MakeNotFound(std::string_view("LOBBY_AVAILABILITY_NOT_FOUND"));
-  if (lobby_.isCustom) return viewModel_.Availability();
+  if (V1Lobby().isCustom) return viewModel_.Availability();
   return viewModel_.GetQueueAvailability(lobby.Value().gameConfig.queueId);
 }
 

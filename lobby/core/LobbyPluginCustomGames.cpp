@@ -84,7 +84,7 @@ HttpResponse LobbyPlugin::SwitchCustomTeams(const std::string& team) {
   const std::string requested = team;
   const std::shared_ptr<LobbyController> controller = CurrentLobbyController();
   if (controller == nullptr) return HttpResponse(500, kInvalidLobby);
-  MaybeType<Failure, void> switched = controller->SwitchTeam(lobby_, requested);
+  MaybeType<Failure, void> switched = controller->SwitchTeam(v1Lobby_.MutableLobby(), requested);
   if (switched.IsFailure()) return FailureReply(switched.GetFailure());
   PublishV1LobbyParts();
   return HttpResponse();
@@ -95,7 +95,7 @@ HttpResult<Api::LobbyCustomChampSelectStartResponse> LobbyPlugin::HandleStartCha
   const std::shared_ptr<LobbyController> controller = CurrentLobbyController();
   if (controller == nullptr) return HttpResponse(500, kInvalidLobby);
   MaybeType<Failure, Api::LobbyCustomChampSelectStartResponse> started =
-      controller->StartChampionSelection(lobby_);
+      controller->StartChampionSelection(v1Lobby_.MutableLobby());
   if (started.IsFailure()) return FailureReply(started.GetFailure());
   const bool success = started->success;
   return HttpResult<Api::LobbyCustomChampSelectStartResponse>(std::move(started).Value(),
@@ -104,7 +104,7 @@ HttpResult<Api::LobbyCustomChampSelectStartResponse> LobbyPlugin::HandleStartCha
 
 HttpResponse LobbyPlugin::HandleCancelChampSelect() {
   LobbyUpdateBatch batch(*this);
-  if (lobby_.isCustom) {
+  if (V1Lobby().isCustom) {
     const std::shared_ptr<LobbyController> controller = CurrentLobbyController();
     if (controller == nullptr) return HttpResponse(500, kInvalidLobby);
     return FailureReply(controller->QuitGame());
@@ -121,7 +121,7 @@ HttpResponse LobbyPlugin::HandleCancelChampSelect() {
 
 void LobbyPlugin::OnCustomQueueAvailability(const ResourceUpdate<Api::QueueCustomGame>& event) {
   if (event.eventType == PluginResourceEventType::Delete) return;
-  if (!IsInLobby() || !lobby_.isCustom) return;
+  if (!IsInLobby() || !V1Lobby().isCustom) return;
   const Api::QueueAvailability availability = event.value.queueAvailability;
   if (availability == viewModel_.Availability()) return;
   LogPrintf(kLogLevelOkay, kLobbyLogChannel, 0, "Lobby's availability changed: %s",

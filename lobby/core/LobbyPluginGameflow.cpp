@@ -75,8 +75,8 @@ void LobbyPlugin::HandleGameflowSession(const ResourceUpdate<Api::GameflowSessio
 
 void LobbyPlugin::SnapshotLastQueuedLobby(GameflowPhase phase) {
   if (phase == GameflowPhase::Matchmaking) {
-    lastQueued_.Snapshot(lobby_, localSummonerId_);
-  } else if (lobby_.isCustom) {
+    lastQueued_.Snapshot(V1Lobby(), localSummonerId_);
+  } else if (V1Lobby().isCustom) {
     // Read from the v1 lobby, which is reset with the lobby: a flag kept from an earlier custom
     // game would deny play again to the matchmade lobbies after it.
     lastQueued_.DenyPlayAgain();
@@ -133,12 +133,8 @@ void LobbyPlugin::ApplyLobbyUpdate(const Api::Lobby& lobby) {
   LobbyUpdateBatch batch(*this);
   // A copy: `lobby` may be a controller's record, and the steps below wait.
   const Api::Lobby update = lobby;
-  if (abandonedLobbyInvitationIds_.contains(update.invitationId)) {
-    LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0,
-              "Ignoring update from abandoned lobby.invitationId %s", update.invitationId.c_str());
-    return;
-  }
-  SetLobby(update);
+  if (v1Lobby_.IgnoresUpdateFrom(update.invitationId)) return;
+  v1Lobby_.SetLobby(update);
   if (update.wasKicked) {
     notifications_.AddLobbyNotification(
         notifications_.MakeLobbyNotification("KICKED", {localSummonerId_}));
@@ -185,19 +181,19 @@ void LobbyPlugin::OnPracticeGameUpdate(const LCDS::GameDTO& game) {
                                stateMachine_.IsInState(&LobbyFlow::kChangingLobby);
   const bool practiceGame = update.gameType == kPracticeGame;
   if (!requestUnderWay && practiceGame) {
-    if (!lobby_.isCustom) return;
+    if (!V1Lobby().isCustom) return;
     // The custom game the player is in is the one its lobby was filled from.
-    if (lobby_.customGameLobby.has_value() &&
-        lobby_.customGameLobby->gameId != static_cast<std::uint64_t>(update.id)) {
+    if (V1Lobby().customGameLobby.has_value() &&
+        V1Lobby().customGameLobby->gameId != static_cast<std::uint64_t>(update.id)) {
       return;
     }
   }
-  isCustomGame_ = practiceGame;
+  v1Lobby_.SetCustomGame(practiceGame);
   const std::shared_ptr<LobbyController> controller =
-      GetLobbyController(isCustomGame_, lobby_.queueId);
-  MaybeType<Failure, void> handled = controller != nullptr
-                                         ? controller->HandleGameDto(lobby_, update)
-                                         : MaybeType<Failure, void>(Failure(500, kInvalidLobby));
+      GetLobbyController(v1Lobby_.IsCustomGame(), V1Lobby().queueId);
+  MaybeType<Failure, void> handled =
+      controller != nullptr ? controller->HandleGameDto(v1Lobby_.MutableLobby(), update)
+                            : MaybeType<Failure, void>(Failure(500, kInvalidLobby));
   if (!requestUnderWay || !practiceGame) {
     if (handled.IsFailure()) {
       LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Failed to update lobby: %s",
@@ -214,7 +210,8 @@ void LobbyPlugin::OnPracticeGameUpdate(const LCDS::GameDTO& game) {
   stateMachine_.ProcessEvent(LobbyEvents::kJoinedCustomLobby);
   receivedInvitations_.RemoveReceivedInvitationForGame(static_cast<std::uint64_t>(update.id));
   PublishV1LobbyParts();
-  if (controller != nullptr) static_cast<void>(controller->OnJoinedCustomLobby(lobby_));
+  if (controller != nullptr)
+    static_cast<void>(controller->OnJoinedCustomLobby(v1Lobby_.MutableLobby()));
 }
 
 void LobbyPlugin::OnPlayerBannedFromGame(const LCDS::GameNotification& notification) {

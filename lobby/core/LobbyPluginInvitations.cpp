@@ -25,7 +25,6 @@ namespace Zarn::Client::Lobby {
 namespace {
 
 constexpr char kLobbyNotFound[] = "LOBBY_NOT_FOUND";
-constexpr char kInvitationsPath[] = "/jyx-lobby/v1/lobby/invitations";
 constexpr char kInvitationPathPrefix[] = "/jyx-lobby/v1/lobby/invitations/";
 constexpr char kInviteService[] = "lcdsGameInvitationService";
 constexpr char kInviteType[] = "DEFAULT";
@@ -181,14 +180,6 @@ bool EraseErroredInvitations(AppModule& runtime, std::vector<Api::LobbyInvitatio
   return !erased.empty();
 }
 
-// The v1 lobby's invitation list, then the v1 lobby.
-void PublishV1Invitations(LobbyPlugin& plugin) {
-  // Copies: the host may call back in while an event goes out.
-  const std::vector<Api::LobbyInvitation> list = plugin.V1Lobby().invitations;
-  plugin.SendJsonApiEvent(kResourceUpdate, kInvitationsPath, list);
-  plugin.PublishV1Lobby(Api::Lobby(plugin.V1Lobby()));
-}
-
 }  // namespace
 
 HttpResult<std::vector<Api::LobbyInvitation>> LobbyPlugin::SendPlatformInvitations(
@@ -196,7 +187,7 @@ HttpResult<std::vector<Api::LobbyInvitation>> LobbyPlugin::SendPlatformInvitatio
   LobbyUpdateBatch batch(*this);
   if (!IsInLobby()) return MakeNotFound(std::string_view(kLobbyNotFound));
   if (!stateMachine_.IsInState(&LobbyFlow::kGroupLobby)) {
-    MaybeType<Failure, Api::Lobby> group = CreatePlatformLobby(lobby_);
+    MaybeType<Failure, Api::Lobby> group = CreatePlatformLobby(V1Lobby());
     if (group.IsFailure()) {
       LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
                 "Error sending invite: Platform Lobby could not be created: %s", group.Message());
@@ -204,15 +195,16 @@ HttpResult<std::vector<Api::LobbyInvitation>> LobbyPlugin::SendPlatformInvitatio
                           "Bulk invite failed due to being unable to transition to group lobby");
     }
   }
-  const std::vector<std::uint64_t> ids = RequestInvitations(*this, invitations, lobby_.invitations);
-  PublishV1Invitations(*this);
-  MarkPending(ids, lobby_.invitations);
+  const std::vector<std::uint64_t> ids =
+      RequestInvitations(*this, invitations, v1Lobby_.MutableLobby().invitations);
+  v1Lobby_.PublishV1Invitations();
+  MarkPending(ids, v1Lobby_.MutableLobby().invitations);
   // Each legacy call waits; the lobby is looked at again only after it, and by summoner id.
   const InviteOutcome outcome = InviteOnPlatform(*this, ids);
-  MarkRefused(*this, ids, outcome.failed, lobby_.invitations);
-  PublishV1Invitations(*this);
-  const bool removed = EraseErroredInvitations(*this, lobby_.invitations);
-  if (removed) PublishV1Invitations(*this);
+  MarkRefused(*this, ids, outcome.failed, v1Lobby_.MutableLobby().invitations);
+  v1Lobby_.PublishV1Invitations();
+  const bool removed = EraseErroredInvitations(*this, v1Lobby_.MutableLobby().invitations);
+  if (removed) v1Lobby_.PublishV1Invitations();
 
   // A failed call is the send's failure, as the legacy platform's refusal of the only invitation
   // is; the ids it failed were removed above.
@@ -223,7 +215,7 @@ HttpResult<std::vector<Api::LobbyInvitation>> LobbyPlugin::SendPlatformInvitatio
                                  : outcome.failed.front().exception.rootCauseClassname);
   }
   std::vector<Api::LobbyInvitation> answered;
-  for (const Api::LobbyInvitation& entry : lobby_.invitations) {
+  for (const Api::LobbyInvitation& entry : V1Lobby().invitations) {
     if (Contains(ids, entry.toSummonerId)) answered.push_back(entry);
   }
   return answered;
@@ -245,12 +237,12 @@ HttpResult<Api::LobbyInvitation> LobbyPlugin::HandlePostV1Invitations(
 
 HttpResult<std::vector<Api::LobbyInvitation>> LobbyPlugin::HandleGetV1Invitations() {
   if (!IsInLobby()) return MakeNotFound(std::string_view(kLobbyNotFound));
-  return std::vector<Api::LobbyInvitation>(lobby_.invitations);
+  return std::vector<Api::LobbyInvitation>(V1Lobby().invitations);
 }
 
 HttpResult<Api::LobbyInvitation> LobbyPlugin::HandleGetV1Invitation(const std::string& id) {
   if (IsInLobby()) {
-    for (const Api::LobbyInvitation& entry : lobby_.invitations) {
+    for (const Api::LobbyInvitation& entry : V1Lobby().invitations) {
       if (entry.id == id) return Api::LobbyInvitation(entry);
     }
   }

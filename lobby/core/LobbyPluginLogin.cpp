@@ -78,7 +78,7 @@ void LobbyPlugin::ResynchronizeAfterReconnect() {
 
 void LobbyPlugin::OnMatchmakingSearchChanged() {
   if (partiesBackend_ != nullptr && partiesBackend_->IsClashParty()) return;
-  const Api::MatchmakingSearchResource* search = matchmakingSearch_.Effective();
+  const Api::MatchmakingSearchResource* search = config_.MatchmakingSearch();
   viewModel_.PublishSearchState(search != nullptr ? *search : Api::MatchmakingSearchResource{});
 }
 

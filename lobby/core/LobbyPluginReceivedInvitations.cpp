@@ -110,14 +110,12 @@ BindingHttpResult LobbyPlugin::AcceptPlatformInvitation(std::string invitationId
     PostGameflowEvent("GAMEFLOW_EVENT.FAILED_LOBBY");
     return reply;
   }
-  const Api::Lobby current = lobby_;
+  const Api::Lobby current = V1Lobby();
   MaybeType<Failure, Api::Lobby> refreshed =
       controller->RefreshLobby(current, std::move(status).Value());
-  if (refreshed.HasValue()) SetLobby(refreshed.Value());
-  const std::string lobbyId = lobby_.invitationId;
-  LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "RemoveFromAbandonedLobbyIds: %s",
-            lobbyId.c_str());
-  abandonedLobbyInvitationIds_.erase(lobbyId);
+  if (refreshed.HasValue()) v1Lobby_.SetLobby(refreshed.Value());
+  const std::string lobbyId = V1Lobby().invitationId;
+  v1Lobby_.RemoveFromAbandonedLobbyIds(lobbyId);
   PublishV1LobbyParts();
   UpdatePartyRewards();
   // Looked up again: a message handled during the waits may have changed or removed it.
@@ -224,22 +222,17 @@ HttpResult<std::vector<Api::LobbyInvitationDto>> LobbyPlugin::HandlePostEogInvit
 void LobbyPlugin::OnLobbyStatus(const LCDS::LobbyStatus& message) {
   LobbyUpdateBatch batch(*this);
   const LCDS::LobbyStatus status = message;
-  const std::uint64_t handedOn = ++lobbyStatusCount_;
-  const Api::Lobby current = lobby_;
+  const std::uint64_t handedOn = v1Lobby_.BeginLobbyStatus();
+  const Api::Lobby current = V1Lobby();
   const std::shared_ptr<LobbyController> controller =
       GetLobbyController(current.isCustom, current.queueId);
   MaybeType<Failure, Api::Lobby> lobby = Failure(500, kInvalidLobby);
   if (controller != nullptr) lobby = controller->HandleLobbyStatus(current, status);
   // A newer status handed on while the controller waited stands; this one is dropped.
-  if (handedOn != lobbyStatusCount_) return;
+  if (!v1Lobby_.IsLatestLobbyStatus(handedOn)) return;
   if (lobby.HasValue()) {
-    const std::string& lobbyId = lobby.Value().invitationId;
-    if (abandonedLobbyInvitationIds_.contains(lobbyId)) {
-      LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0,
-                "Ignoring update from abandoned lobby.invitationId %s", lobbyId.c_str());
-      return;
-    }
-    SetLobby(lobby.Value());
+    if (v1Lobby_.IgnoresUpdateFrom(lobby.Value().invitationId)) return;
+    v1Lobby_.SetLobby(lobby.Value());
   }
   PublishV1LobbyParts();
   UpdatePartyRewards();
@@ -271,23 +264,7 @@ void LobbyPlugin::OnRemovedFromLobby(LCDS::RemovalReason reason) {
     members_.ForgetAutoGrantedMembers();
     switch (reason) {
       case LCDS::RemovalReason::KICKED: {
-        lobby_.wasKicked = true;
-        const std::uint64_t localId = localSummonerId_;
-        const auto removed = std::remove_if(
-            lobby_.members.begin(), lobby_.members.end(),
-            [localId](const Api::LobbyMember& member) { return member.id == localId; });
-        if (removed != lobby_.members.end()) {
-          lobby_.members.erase(removed, lobby_.members.end());
-          SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/lobby/members", lobby_.members);
-        }
-        auto invitation = std::find_if(
-            lobby_.invitations.begin(), lobby_.invitations.end(),
-            [localId](const Api::LobbyInvitation& entry) { return entry.toSummonerId == localId; });
-        if (invitation != lobby_.invitations.end()) {
-          invitation->state = Api::LobbyInvitationState::Kicked;
-          SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/lobby/invitations", lobby_.invitations);
-        }
-        PublishV1Lobby(lobby_);
+        v1Lobby_.MarkKicked(localSummonerId_);
         stateMachine_.ProcessEvent(kKicked);
         break;
       }

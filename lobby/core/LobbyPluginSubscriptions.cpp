@@ -34,16 +34,6 @@ void Observe(LobbyPlugin& plugin, const char* path,
       path, [target, member](const ResourceUpdate<T>& update) { (target->*member)(update); });
 }
 
-// Points `watched` at the plugin, appends `listener` (when there is one) and starts watching
-// `path`.
-template <typename T>
-void WatchWith(LobbyPlugin& plugin, WatchedConfigValue<T>& watched, const char* path,
-               std::function<void()> listener) {
-  watched.SetModule(&plugin);
-  if (listener) watched.AddListener(std::move(listener));
-  watched.Watch(path);
-}
-
 }  // namespace
 
 void LobbyPlugin::SubscribeEvents() {
@@ -86,23 +76,18 @@ void LobbyPlugin::SubscribeEvents() {
   // The view model's listeners run as a batch, so that a change arriving inside another batch
   // waits for that batch to close.
   const std::function<void()> rebuild = [this] { LobbyUpdateBatch batch(*this); };
-  matchmakingSearch_.SetDefault(Api::MatchmakingSearchResource{});
-  WatchWith(*this, matchmakingSearch_, "/jyx-matchmaking/v1/search",
-            [this] { OnMatchmakingSearchChanged(); });
-  autofill_.SetDefault(Api::AutoFillDto{});
-  WatchWith(*this, autofill_, "/jyx-summoner/v1/current-summoner/autofill", rebuild);
-  WatchWith(*this, blockedPlayers_, "/jyx-chat/v1/blocked-players",
-            [this] { receivedInvitations_.PublishReceivedInvitations(); });
-  WatchWith(*this, queues_, "/jyx-game-queues/v1/queues", [this] { OnQueuesChanged(); });
-  WatchWith(*this, currentSummoner_, "/jyx-summoner/v1/current-summoner", rebuild);
-  WatchWith(*this, platformId_, "/jyx-platform-config/v1/namespaces/LoginDataPacket/platformId",
-            [] {});
+  config_.Watch(*this,
+                {.matchmakingSearch = [this] { OnMatchmakingSearchChanged(); },
+                 .autofill = rebuild,
+                 .blockedPlayers = [this] { receivedInvitations_.PublishReceivedInvitations(); },
+                 .queues = [this] { OnQueuesChanged(); },
+                 .currentSummoner = rebuild});
 }
 
 void LobbyPlugin::SubscribeChat(LobbyAnalytics& analytics) {
   analytics.Attach(*this, *this);
-  WatchWith(*this, analytics.friends, "/jyx-chat/v1/friends", nullptr);
-  WatchWith(*this, analytics.friendCounts, "/jyx-chat/v1/friend-counts", nullptr);
+  analytics.friends.WatchThrough(*this, "/jyx-chat/v1/friends", nullptr);
+  analytics.friendCounts.WatchThrough(*this, "/jyx-chat/v1/friend-counts", nullptr);
 }
 
 void LobbyPlugin::OnPreShutdownBegin(const ResourceUpdate<BindingProperty>& event) {

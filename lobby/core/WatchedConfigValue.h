@@ -38,6 +38,13 @@ class WatchedConfigValue {
   // Runs after every change, after the listeners added before it.
   void AddListener(Listener listener) { listeners_.push_back(std::move(listener)); }
 
+  // Observes `watchedPath` through `module`, which it keeps (see SetModule), after adding
+  // `listener` when there is one.
+  void WatchThrough(AppModule& module, const std::string& watchedPath, Listener listener) {
+    SetModule(&module);
+    if (listener) AddListener(std::move(listener));
+    Watch(watchedPath);
+  }
   // Stores `watchedPath` and observes it through the module, which must be set. For an exact path
   // the present value arrives at once, as a Create.
   void Watch(const std::string& watchedPath) {

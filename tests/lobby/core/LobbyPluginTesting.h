@@ -24,6 +24,8 @@
 #include "tests/lobby/core/LobbyMembersTesting.h"
 #include "tests/lobby/core/LobbyViewModelTesting.h"
 #include "tests/lobby/core/ReceivedInvitationsTesting.h"
+#include "tests/lobby/core/V1LobbyRecordsTesting.h"
+#include "tests/lobby/core/WatchedLobbyConfigTesting.h"
 #include "tests/sdk/runtime/HostedPluginTesting.h"
 
 namespace Zarn::Client::Lobby {
@@ -31,18 +33,19 @@ namespace Zarn::Client::Lobby {
 // The plugin's records, for tests.
 class LobbyPluginTesting {
  public:
-  static Api::Lobby& V1Lobby(LobbyPlugin& plugin) { return plugin.lobby_; }
+  static Api::Lobby& V1Lobby(LobbyPlugin& plugin) { return plugin.v1Lobby_.MutableLobby(); }
+  static V1LobbyRecords& V1Records(LobbyPlugin& plugin) { return plugin.v1Lobby_; }
   static std::optional<Api::LobbyDto>& PublishedLobby(LobbyPlugin& plugin) {
     return LobbyViewModelTesting::PublishedLobby(plugin.viewModel_);
   }
   static WatchedConfigValue<std::vector<Api::Queue>>& Queues(LobbyPlugin& plugin) {
-    return plugin.queues_;
+    return plugin.config_.Queues();
   }
   static WatchedConfigValue<Api::Summoner>& CurrentSummoner(LobbyPlugin& plugin) {
-    return plugin.currentSummoner_;
+    return plugin.config_.CurrentSummoner();
   }
   static WatchedConfigValue<std::string>& PlatformId(LobbyPlugin& plugin) {
-    return plugin.platformId_;
+    return plugin.config_.PlatformId();
   }
   static LobbyAnalytics& Analytics(LobbyPlugin& plugin) { return plugin.analytics_; }
   static std::vector<Api::LobbyInvitation>& ReceivedInvitations(LobbyPlugin& plugin) {
@@ -52,15 +55,15 @@ class LobbyPluginTesting {
     return plugin.receivedInvitations_;
   }
   static WatchedConfigValue<Api::AutoFillDto>& Autofill(LobbyPlugin& plugin) {
-    return plugin.autofill_;
+    return WatchedLobbyConfigTesting::Autofill(plugin.config_);
   }
   static WatchedConfigValue<Api::MatchmakingSearchResource>& MatchmakingSearch(
       LobbyPlugin& plugin) {
-    return plugin.matchmakingSearch_;
+    return WatchedLobbyConfigTesting::MatchmakingSearch(plugin.config_);
   }
   static WatchedConfigValue<std::vector<Api::ChatBlockedPlayerResource>>& BlockedPlayers(
       LobbyPlugin& plugin) {
-    return plugin.blockedPlayers_;
+    return WatchedLobbyConfigTesting::BlockedPlayers(plugin.config_);
   }
   static bool AutoGrantInviteEnabled(const LobbyPlugin& plugin) {
     return LobbyMembersTesting::AutoGrantInviteEnabled(plugin.members_);
@@ -95,7 +98,7 @@ class LobbyPluginTesting {
     return plugin.platformBackend_.get();
   }
   static const std::set<std::string>& AbandonedLobbyInvitationIds(const LobbyPlugin& plugin) {
-    return plugin.abandonedLobbyInvitationIds_;
+    return V1LobbyRecordsTesting::AbandonedLobbyInvitationIds(plugin.v1Lobby_);
   }
   static std::uint64_t& LocalSummonerId(LobbyPlugin& plugin) { return plugin.localSummonerId_; }
   static Api::QueueAvailability& LobbyAvailability(LobbyPlugin& plugin) {
@@ -111,7 +114,9 @@ class LobbyPluginTesting {
   static Api::PlayerStatus& MutablePlayerStatus(LobbyPlugin& plugin) {
     return LobbyGameflowTesting::MutablePlayerStatus(plugin.gameflow_);
   }
-  static bool& IsCustomGame(LobbyPlugin& plugin) { return plugin.isCustomGame_; }
+  static bool& IsCustomGame(LobbyPlugin& plugin) {
+    return V1LobbyRecordsTesting::IsCustomGame(plugin.v1Lobby_);
+  }
   static std::vector<Api::LobbyInvitation>& LegacyReceivedInvitations(LobbyPlugin& plugin) {
     return ReceivedInvitationsTesting::Legacy(plugin.receivedInvitations_);
   }

@@ -81,7 +81,7 @@ TEST(V1ResourceTest, SetLobbyStoresTheLobbyAndPublishesOnlyAChangedAvailability)
     SCOPED_TRACE(step.label);
     if (step.queuesKnown) KnowQueues(rig);
     const std::size_t mark = rig.Mark();
-    rig.plugin->SetLobby(V1Lobby(step.queueId));
+    LobbyPluginTesting::V1Records(*rig.plugin).SetLobby(V1Lobby(step.queueId));
     EXPECT_EQ(rig.plugin->V1Lobby().queueId, step.queueId);
     EXPECT_EQ(LobbyPluginTesting::LobbyAvailability(*rig.plugin), step.stored);
     EXPECT_EQ(AvailabilityPublications(rig, mark), step.published);
@@ -91,7 +91,7 @@ TEST(V1ResourceTest, SetLobbyStoresTheLobbyAndPublishesOnlyAChangedAvailability)
 TEST(V1ResourceTest, PublishAvailabilityFollowsTheViewsQueue) {
   LobbyRig rig;
   KnowQueues(rig);
-  rig.plugin->SetLobby(V1Lobby(420));
+  LobbyPluginTesting::V1Records(*rig.plugin).SetLobby(V1Lobby(420));
   struct Step {
     const char* label;
     bool isCustom;

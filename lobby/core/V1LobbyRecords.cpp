@@ -1,0 +1,95 @@
+#include "lobby/core/V1LobbyRecords.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "lobby/core/LobbyConventions.h"
+#include "sdk/base/LogChannels.h"
+#include "sdk/base/LogPrintf.h"
+#include "sdk/runtime/TypedEvents.h"
+
+namespace Zarn::Client::Lobby {
+
+namespace {
+
+constexpr char kMembersPath[] = "/jyx-lobby/v1/lobby/members";
+constexpr char kInvitationsPath[] = "/jyx-lobby/v1/lobby/invitations";
+
+}  // namespace
+
+void V1LobbyRecords::SetLobby(const Api::Lobby& lobby) {
+  const Api::QueueAvailability availability = viewModel_.GetQueueAvailability(lobby.queueId);
+  lobby_ = lobby;
+  if (availability != viewModel_.Availability()) viewModel_.StoreAvailability(availability);
+}
+
+void V1LobbyRecords::PublishV1Lobby(const Api::Lobby& lobby) {
+  services_.Runtime().SendJsonApiEvent(kResourceUpdate, kV1LobbyPath, lobby);
+}
+
+void V1LobbyRecords::DeleteV1Lobby() { services_.Runtime().PublishResourceEvent(kV1LobbyPath); }
+
+void V1LobbyRecords::PublishV1LobbyParts() {
+  if (!services_.IsInLobby()) {
+    DeleteV1Lobby();
+    return;
+  }
+  AppModule& runtime = services_.Runtime();
+  PublishV1Lobby(lobby_);
+  runtime.SendJsonApiEvent(kResourceUpdate, kMembersPath, lobby_.members);
+  runtime.SendJsonApiEvent(kResourceUpdate, kInvitationsPath, lobby_.invitations);
+  runtime.SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/lobby/localMember", lobby_.localMember);
+}
+
+void V1LobbyRecords::PublishV1Invitations() {
+  // Copies: the host may call back in while an event goes out.
+  const std::vector<Api::LobbyInvitation> list = lobby_.invitations;
+  services_.Runtime().SendJsonApiEvent(kResourceUpdate, kInvitationsPath, list);
+  PublishV1Lobby(Api::Lobby(lobby_));
+}
+
+void V1LobbyRecords::MarkKicked(std::uint64_t localSummonerId) {
+  AppModule& runtime = services_.Runtime();
+  lobby_.wasKicked = true;
+  const auto removed = std::remove_if(
+      lobby_.members.begin(), lobby_.members.end(),
+      [localSummonerId](const Api::LobbyMember& member) { return member.id == localSummonerId; });
+  if (removed != lobby_.members.end()) {
+    lobby_.members.erase(removed, lobby_.members.end());
+    runtime.SendJsonApiEvent(kResourceUpdate, kMembersPath, lobby_.members);
+  }
+  auto invitation = std::find_if(lobby_.invitations.begin(), lobby_.invitations.end(),
+                                 [localSummonerId](const Api::LobbyInvitation& entry) {
+                                   return entry.toSummonerId == localSummonerId;
+                                 });
+  if (invitation != lobby_.invitations.end()) {
+    invitation->state = Api::LobbyInvitationState::Kicked;
+    runtime.SendJsonApiEvent(kResourceUpdate, kInvitationsPath, lobby_.invitations);
+  }
+  PublishV1Lobby(lobby_);
+}
+
+bool V1LobbyRecords::IsAbandonedLobbyInvitationId(const std::string& invitationId) const {
+  return abandonedLobbyInvitationIds_.count(invitationId) != 0;
+}
+
+void V1LobbyRecords::AddToAbandonedLobbyInvitationIds(const std::string& invitationId) {
+  LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "AddToAbandonedLobbyInvitationIds: %s",
+            invitationId.c_str());
+  if (!invitationId.empty()) abandonedLobbyInvitationIds_.insert(invitationId);
+}
+
+void V1LobbyRecords::RemoveFromAbandonedLobbyIds(const std::string& invitationId) {
+  LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "RemoveFromAbandonedLobbyIds: %s",
+            invitationId.c_str());
+  abandonedLobbyInvitationIds_.erase(invitationId);
+}
+
+bool V1LobbyRecords::IgnoresUpdateFrom(const std::string& invitationId) const {
+  if (!IsAbandonedLobbyInvitationId(invitationId)) return false;
+  LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0,
+            "Ignoring update from abandoned lobby.invitationId %s", invitationId.c_str());
+  return true;
+}
+
+}  // namespace Zarn::Client::Lobby

@@ -1,0 +1,74 @@
+// The v1 lobby: the legacy lobby's record as the front end reads it at "/jyx-lobby/v1/lobby", its
+// publication, and the bookkeeping that keeps stale legacy messages from overwriting it (the
+// lobbies left, the latest lobby status, whether the last game update was a practice game).
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+
+#include "lobby/core/LobbyServices.h"
+#include "lobby/core/LobbyViewModel.h"
+#include "lobby/model/LobbyRecords.h"
+
+namespace Zarn::Client::Lobby {
+
+class V1LobbyRecords {
+ public:
+  // Publishes through `services`, which also tells whether the player is in a lobby; stores the
+  // availability of the lobby's queue in `viewModel`. Both must outlive this object.
+  V1LobbyRecords(LobbyServices& services, LobbyViewModel& viewModel)
+      : services_(services), viewModel_(viewModel) {}
+  V1LobbyRecords(const V1LobbyRecords&) = delete;
+  V1LobbyRecords& operator=(const V1LobbyRecords&) = delete;
+
+  // The v1 lobby; the mutable one lives as long as this object, and its collaborators (the
+  // members, the party rewards) keep it.
+  [[nodiscard]] const Api::Lobby& Lobby() const { return lobby_; }
+  [[nodiscard]] Api::Lobby& MutableLobby() { return lobby_; }
+  // Replaces the v1 lobby, storing its queue's availability when that changed. Publishes nothing.
+  void SetLobby(const Api::Lobby& lobby);
+  // An Update of the v1 lobby resource with `lobby`; a Delete of it.
+  void PublishV1Lobby(const Api::Lobby& lobby);
+  void DeleteV1Lobby();
+  // The v1 lobby and its members, invitations and local member while in a lobby, else a Delete of
+  // the v1 lobby.
+  void PublishV1LobbyParts();
+  // The invitation list, then the v1 lobby.
+  void PublishV1Invitations();
+  // The local player kicked: the lobby marked so, the player dropped from its members and their
+  // invitation marked Kicked, each part that changed published, then the v1 lobby.
+  void MarkKicked(std::uint64_t localSummonerId);
+
+  // Legacy lobbies left: their later updates are ignored until the player accepts an invitation
+  // to one of them again. An empty id is never kept: it would match the next lobby that never
+  // reached the platform.
+  [[nodiscard]] bool IsAbandonedLobbyInvitationId(const std::string& invitationId) const;
+  void AddToAbandonedLobbyInvitationIds(const std::string& invitationId);
+  void RemoveFromAbandonedLobbyIds(const std::string& invitationId);
+  // Whether an update of `invitationId` must be dropped, logging it when so.
+  [[nodiscard]] bool IgnoresUpdateFrom(const std::string& invitationId) const;
+
+  // Lobby statuses handed to a controller: each gets a number, and only the latest one handed on
+  // may change the lobby once its controller answers (an older one may return after it).
+  [[nodiscard]] std::uint64_t BeginLobbyStatus() { return ++lobbyStatusCount_; }
+  [[nodiscard]] bool IsLatestLobbyStatus(std::uint64_t number) const {
+    return number == lobbyStatusCount_;
+  }
+
+  // Whether the last legacy game update was a practice game; picks its controller.
+  [[nodiscard]] bool IsCustomGame() const { return isCustomGame_; }
+  void SetCustomGame(bool isCustomGame) { isCustomGame_ = isCustomGame; }
+
+ private:
+  friend class V1LobbyRecordsTesting;
+
+  LobbyServices& services_;
+  LobbyViewModel& viewModel_;
+  Api::Lobby lobby_;
+  std::set<std::string> abandonedLobbyInvitationIds_;
+  std::uint64_t lobbyStatusCount_ = 0;
+  bool isCustomGame_ = false;
+};
+
+}  // namespace Zarn::Client::Lobby
