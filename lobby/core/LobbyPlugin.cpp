@@ -20,8 +20,7 @@ namespace {}  // namespace
 
 LobbyPlugin::LobbyPlugin(std::unique_ptr<LobbyComponentFactory> factory)
     : factory_(std::move(factory)),
-      partiesBackend_(factory_->MakePartiesBackend()),
-      platformBackend_(factory_->MakePlatformBackend()),
+      backends_(*factory_),
       stateMachine_(this, LobbyFlow::kMachineName, &LobbyFlow::kLobbyFlow,
                     [](const LobbyEvent& event) { return std::string(event); }) {}
 
@@ -32,8 +31,8 @@ bool LobbyPlugin::OnStart() {
   LobbyUpdateBatch batch(*this);
   stateMachine_.Start();
   CreateControllers();
-  if (partiesBackend_ != nullptr) partiesBackend_->Start(*this);
-  if (platformBackend_ != nullptr) platformBackend_->SetPlugin(this);
+  if (backends_.Parties() != nullptr) backends_.Parties()->Start(*this);
+  if (backends_.Platform() != nullptr) backends_.Platform()->SetPlugin(this);
   SubscribeEvents();
   eligibilityRules_.Start(this, config_.Queues(), config_.CurrentSummoner());
   SubscribeChat(analytics_);
@@ -46,15 +45,13 @@ void LobbyPlugin::Shutdown() {
   eligibilityRules_.championCounts.Drop();
   eligibilityRules_.leagues.Drop();
   CancelTimer(kPartiesHeartbeat);
-  if (partiesBackend_ != nullptr) {
-    partiesBackend_->DropLoginObservations();
-    partiesBackend_->DeregisterPlayer();
+  if (backends_.Parties() != nullptr) {
+    backends_.Parties()->DropLoginObservations();
+    backends_.Parties()->DeregisterPlayer();
   }
   stateMachine_.ExitAll();
   config_.Drop();
-  activeBackend_ = nullptr;
-  partiesBackend_.reset();
-  platformBackend_.reset();
+  backends_.Reset();
   Plugin::Shutdown();
 }
 
@@ -96,9 +93,9 @@ LobbyAnalytics& LobbyPlugin::GetAnalytics() { return analytics_; }
 
 LobbyMembers& LobbyPlugin::Members() { return members_; }
 
-LobbyBackend* LobbyPlugin::ActiveBackend() const { return activeBackend_; }
+LobbyBackend* LobbyPlugin::ActiveBackend() const { return backends_.Active(); }
 
-PartiesBackend* LobbyPlugin::GetPartiesBackend() const { return partiesBackend_.get(); }
+PartiesBackend* LobbyPlugin::GetPartiesBackend() const { return backends_.Parties(); }
 
 void LobbyPlugin::UpdateLobbyCountdown() { countdown_.UpdateLobbyCountdown(); }
 
@@ -163,7 +160,7 @@ void LobbyPlugin::OnLobbyTimedOut() {
 
 void LobbyPlugin::EnterLegacyLobby() {
   LobbyUpdateBatch batch(*this);
-  activeBackend_ = platformBackend_.get();
+  backends_.ActivatePlatform();
   OnEnteredLobby();
   countdown_.UpdateLobbyCountdown();
 }
@@ -171,8 +168,8 @@ void LobbyPlugin::EnterLegacyLobby() {
 void LobbyPlugin::EnterPartyLobby() {
   LobbyUpdateBatch batch(*this);
   countdown_.StopCountdown();
-  activeBackend_ = partiesBackend_.get();
-  if (partiesBackend_ != nullptr) partiesBackend_->RefreshAfterUpdate();
+  backends_.ActivateParties();
+  if (backends_.Parties() != nullptr) backends_.Parties()->RefreshAfterUpdate();
   OnEnteredLobby();
 }
 
@@ -183,7 +180,7 @@ void LobbyPlugin::ExitInLobby() {
 
 void LobbyPlugin::ExitPartyLobby() {
   LobbyUpdateBatch batch(*this);
-  activeBackend_ = nullptr;
+  backends_.Deactivate();
   UpdatePartyRewards();
   v1Lobby_.DeleteV1Lobby();
 }

@@ -13,6 +13,7 @@
 #include "lobby/core/EligibilityRules.h"
 #include "lobby/core/LastQueuedLobby.h"
 #include "lobby/core/LobbyAnalytics.h"
+#include "lobby/core/LobbyBackends.h"
 #include "lobby/core/LobbyComponentFactory.h"
 #include "lobby/core/LobbyControllerSet.h"
 #include "lobby/core/LobbyCountdown.h"
@@ -238,10 +239,6 @@ class LobbyPlugin : public Zarn::Client::Plugin,
                        Api::GameflowPhase previousPhase);
   // The controller of the v1 lobby's queue; null before the controllers exist.
   [[nodiscard]] std::shared_ptr<LobbyController> CurrentLobbyController();
-  // The backend that serves a new lobby of `queueId`; null after shutdown.
-  [[nodiscard]] LobbyBackend* ChooseBackend(bool isCustom, std::int32_t queueId) const;
-  // Whether `backend` is still one of the two this plugin owns (a wait may have shut it down).
-  [[nodiscard]] bool OwnsBackend(const LobbyBackend* backend) const;
   // The collaborators' interfaces; a time-out republishes the v1 lobby, forgets granted members.
   [[nodiscard]] std::optional<Lifetime> CurrentLobbyLifetime() override;
   void OnLobbyTimedOut() override;
@@ -251,10 +248,7 @@ class LobbyPlugin : public Zarn::Client::Plugin,
 
   std::unique_ptr<LobbyComponentFactory> factory_;
   LobbyControllerSet controllers_;
-  // Not owned: one of the two below, or null.
-  LobbyBackend* activeBackend_ = nullptr;
-  std::unique_ptr<PartiesBackend> partiesBackend_;
-  std::unique_ptr<PlatformBackend> platformBackend_;
+  LobbyBackends backends_;
   LobbyStateMachine stateMachine_;
   std::int32_t updateBatchDepth_ = 0;
   std::uint64_t localSummonerId_ = 0;

@@ -36,8 +36,8 @@ HttpResponse LobbyPlugin::JoinClashParty(const std::string& token) {
   LobbyUpdateBatch batch(*this);
   const std::string clashToken = token;
   if (!IsInLobby() && !gameflow_.RequestGameflowLobby()) return GameflowPreventedReply();
-  if (activeBackend_ != nullptr && activeBackend_ != partiesBackend_.get()) {
-    MaybeType<Failure, void> left = activeBackend_->LeaveLobby();
+  if (backends_.Active() != nullptr && backends_.Active() != backends_.Parties()) {
+    MaybeType<Failure, void> left = backends_.Active()->LeaveLobby();
     if (left.IsFailure()) {
       LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Unable to leave to join clash party: %s",
                 left.Message());
@@ -50,18 +50,18 @@ HttpResponse LobbyPlugin::JoinClashParty(const std::string& token) {
     LobbyUpdateBatch inactive(*this);
     stateMachine_.ProcessEvent(LobbyEvents::kPartyLobbyInactive);
   }
-  if (partiesBackend_ == nullptr) return HttpResponse(500, kInvalidLobby);
-  MaybeType<Failure, void> joined = partiesBackend_->JoinClashParty(clashToken);
+  if (backends_.Parties() == nullptr) return HttpResponse(500, kInvalidLobby);
+  MaybeType<Failure, void> joined = backends_.Parties()->JoinClashParty(clashToken);
   if (joined.IsFailure()) return HttpResponse(500, "Error joining party");
   return HttpResponse();
 }
 
 HttpResponse LobbyPlugin::LeaveClashParty() {
   LobbyUpdateBatch batch(*this);
-  if (partiesBackend_ == nullptr || !partiesBackend_->IsClashParty()) {
+  if (backends_.Parties() == nullptr || !backends_.Parties()->IsClashParty()) {
     return HttpResponse(400, "No Clash party to leave");
   }
-  MaybeType<Failure, void> left = partiesBackend_->LeaveLobby();
+  MaybeType<Failure, void> left = backends_.Parties()->LeaveLobby();
   if (left.IsFailure()) return FailureReply(left.GetFailure());
   return HttpResponse();
 }
@@ -100,20 +100,20 @@ HttpResponse LobbyPlugin::HandlePlayAgain() {
   const std::optional<Api::LobbyStatus> last =
       PlayAgainOffer(gameflow_.PlayerStatus().lastQueuedLobbyStatus);
   if (!last.has_value()) return HttpResponse(400, kPlayAgainUnavailable);
-  LobbyBackend* backend = ChooseBackend(last->isCustom, last->queueId);
+  LobbyBackend* backend = backends_.Choose(last->isCustom, last->queueId);
   if (backend == nullptr) return HttpResponse(500, kInvalidLobby);
-  if (backend != partiesBackend_.get()) {
+  if (backend != backends_.Parties()) {
     HttpResult<Api::Lobby> reinvited = ReinviteMembers();
     if (!reinvited.response.ok) return std::move(reinvited.response);
     return HttpResponse();
   }
-  MaybeType<Failure, void> ready = partiesBackend_->SetReadyRequest(true);
+  MaybeType<Failure, void> ready = backends_.Parties()->SetReadyRequest(true);
   if (ready.IsFailure()) return HttpResponse(500, "Could not set self ready in party");
   if (!SetPartyLobbyActive(true)) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
               "Failed to set party lobby active during play again, leaving current party");
-    if (partiesBackend_ != nullptr) {
-      MaybeType<Failure, void> left = partiesBackend_->LeaveLobby();
+    if (backends_.Parties() != nullptr) {
+      MaybeType<Failure, void> left = backends_.Parties()->LeaveLobby();
       if (left.IsFailure()) {
         LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Failed to leave party: %s", left.Message());
       }
@@ -127,11 +127,11 @@ HttpResponse LobbyPlugin::HandlePlayAgainDecline() {
   const std::optional<Api::LobbyStatus> last =
       PlayAgainOffer(gameflow_.PlayerStatus().lastQueuedLobbyStatus);
   if (!last.has_value()) return HttpResponse(400, kPlayAgainUnavailable);
-  LobbyBackend* backend = ChooseBackend(last->isCustom, last->queueId);
+  LobbyBackend* backend = backends_.Choose(last->isCustom, last->queueId);
   if (backend == nullptr) return HttpResponse(500, kInvalidLobby);
   // The platform's lobby was left with the game: nothing to decline there.
-  if (backend != partiesBackend_.get()) return HttpResponse();
-  MaybeType<Failure, void> left = partiesBackend_->LeaveLobby();
+  if (backend != backends_.Parties()) return HttpResponse();
+  MaybeType<Failure, void> left = backends_.Parties()->LeaveLobby();
   if (left.IsFailure()) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
               "Failed to leave party during play again decline: %s", left.Message());

@@ -50,8 +50,8 @@ void LobbyPlugin::OnQueuesChanged() {
   const std::vector<Api::Queue>* queues = config_.QueueList();
   if (queues == nullptr) return;
   controllers_.FillQueueControllers(*queues);
-  if (queues->empty() || activeBackend_ == nullptr) return;
-  MaybeType<Failure, Api::LobbyDto> lobby = activeBackend_->GetLobby();
+  if (queues->empty() || backends_.Active() == nullptr) return;
+  MaybeType<Failure, Api::LobbyDto> lobby = backends_.Active()->GetLobby();
   if (!IsInLobby()) return;
   if (lobby.HasValue()) {
     viewModel_.PublishAvailability(lobby.Value());

@@ -46,27 +46,15 @@ std::string EventNotHandled(const char* what, LobbyEvent event) {
 
 }  // namespace
 
-LobbyBackend* LobbyPlugin::ChooseBackend(bool isCustom, std::int32_t queueId) const {
-  if (!isCustom && partiesBackend_ != nullptr && partiesBackend_->IsEnabledForQueue(queueId)) {
-    return partiesBackend_.get();
-  }
-  return platformBackend_.get();
-}
-
-bool LobbyPlugin::OwnsBackend(const LobbyBackend* backend) const {
-  return backend != nullptr &&
-         (backend == partiesBackend_.get() || backend == platformBackend_.get());
-}
-
 HttpResult<Api::LobbyDto> LobbyPlugin::HandlePostLobby(const Api::LobbyChangeGameDto& lobbyChange) {
   LobbyUpdateBatch batch(*this);
   const Api::LobbyChangeGameDto change = lobbyChange;
-  LobbyBackend* backend = ChooseBackend(change.isCustom, change.queueId);
+  LobbyBackend* backend = backends_.Choose(change.isCustom, change.queueId);
   if (backend == nullptr) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0, kNoControllerLog, change.queueId);
     return HttpResponse(500, kInvalidLobby);
   }
-  const bool toParties = backend == partiesBackend_.get();
+  const bool toParties = backend == backends_.Parties();
   if (!gameflow_.RequestGameflowLobby()) return GameflowPreventedReply();
   const EventPair events = toParties         ? kPartyEvents
                            : change.isCustom ? kCustomEvents
@@ -80,8 +68,9 @@ HttpResult<Api::LobbyDto> LobbyPlugin::HandlePostLobby(const Api::LobbyChangeGam
       previousMembers.push_back(std::move(invitation));
     }
   }
-  if (partiesBackend_ == nullptr || !OwnsBackend(backend)) return HttpResponse(500, kInvalidLobby);
-  MaybeType<Failure, void> prepared = partiesBackend_->PrepareForLobbyCreation(change.queueId);
+  if (backends_.Parties() == nullptr || !backends_.Owns(backend))
+    return HttpResponse(500, kInvalidLobby);
+  MaybeType<Failure, void> prepared = backends_.Parties()->PrepareForLobbyCreation(change.queueId);
   if (prepared.IsFailure()) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Failed to change lobby queue: %s",
               prepared.Message());
@@ -93,7 +82,7 @@ HttpResult<Api::LobbyDto> LobbyPlugin::HandlePostLobby(const Api::LobbyChangeGam
               std::string(events.requested).c_str());
     return HttpResponse(400, "LOBBY_REQUESTED_STATE_FAILED");
   }
-  MaybeType<Failure, void> changed = OwnsBackend(backend)
+  MaybeType<Failure, void> changed = backends_.Owns(backend)
                                          ? backend->ChangeLobby(change)
                                          : MaybeType<Failure, void>(Failure(500, kInvalidLobby));
   if (changed.IsFailure()) {
@@ -104,12 +93,12 @@ HttpResult<Api::LobbyDto> LobbyPlugin::HandlePostLobby(const Api::LobbyChangeGam
   }
   stateMachine_.ProcessEvent(events.succeeded);
   // The succeeded event may have made another backend the active one.
-  if (activeBackend_ == nullptr) return HttpResponse();
+  if (backends_.Active() == nullptr) return HttpResponse();
   if (!previousMembers.empty() && !IsSoloCustomGame(V1Lobby())) {
-    static_cast<void>(activeBackend_->SendInvitations(std::move(previousMembers)));
+    static_cast<void>(backends_.Active()->SendInvitations(std::move(previousMembers)));
   }
-  if (activeBackend_ == nullptr) return HttpResponse();
-  MaybeType<Failure, Api::LobbyDto> lobby = activeBackend_->GetLobby();
+  if (backends_.Active() == nullptr) return HttpResponse();
+  MaybeType<Failure, Api::LobbyDto> lobby = backends_.Active()->GetLobby();
   if (lobby.IsFailure()) return FailureReply(lobby.GetFailure());
   return std::move(lobby).Value();
 }
@@ -157,7 +146,7 @@ HttpResult<Api::Lobby> LobbyPlugin::ChangeLobbyQueue(Api::LobbyChangeGameDto cha
 HttpResult<Api::Lobby> LobbyPlugin::CreateLobby(const Api::Lobby& requested) {
   LobbyUpdateBatch batch(*this);
   const Api::Lobby request = requested;
-  if (ChooseBackend(request.isCustom, request.queueId) == nullptr) {
+  if (backends_.Choose(request.isCustom, request.queueId) == nullptr) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0, kNoControllerLog, request.queueId);
     return HttpResponse(
         400, Format("Unable to create lobby: couldn't find controller for queue type: %1",
@@ -235,8 +224,8 @@ HttpResponse LobbyPlugin::HandleDeleteLobby() {
 }
 
 HttpResponse LobbyPlugin::LeaveLobby() {
-  if (activeBackend_ != nullptr) {
-    MaybeType<Failure, void> left = activeBackend_->LeaveLobby();
+  if (backends_.Active() != nullptr) {
+    MaybeType<Failure, void> left = backends_.Active()->LeaveLobby();
     if (left.IsFailure()) {
       LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Failed to leave lobby: %s", left.Message());
       return FailureReply(left.GetFailure());
@@ -259,8 +248,8 @@ HttpResponse LobbyPlugin::HandleJoinParty(const std::string& partyId) {
   LobbyUpdateBatch batch(*this);
   const std::string party = partyId;
   if (!IsInLobby() && !gameflow_.RequestGameflowLobby()) return GameflowPreventedReply();
-  if (activeBackend_ != nullptr && activeBackend_ != partiesBackend_.get()) {
-    MaybeType<Failure, void> left = activeBackend_->LeaveLobby();
+  if (backends_.Active() != nullptr && backends_.Active() != backends_.Parties()) {
+    MaybeType<Failure, void> left = backends_.Active()->LeaveLobby();
     if (left.IsFailure()) {
       LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Unable to leave to join open party: %s",
                 left.Message());
@@ -269,8 +258,8 @@ HttpResponse LobbyPlugin::HandleJoinParty(const std::string& partyId) {
     // The lobby is gone: the machine must not stay in it whatever the join gives.
     stateMachine_.ProcessEvent(kQuitLobby);
   }
-  if (partiesBackend_ == nullptr) return HttpResponse(500, kInvalidLobby);
-  MaybeType<Failure, void> joined = partiesBackend_->JoinOpenParty(party);
+  if (backends_.Parties() == nullptr) return HttpResponse(500, kInvalidLobby);
+  MaybeType<Failure, void> joined = backends_.Parties()->JoinOpenParty(party);
   if (joined.IsFailure()) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Unable to accept invitation to lobby: %s",
               joined.Message());
@@ -281,10 +270,10 @@ HttpResponse LobbyPlugin::HandleJoinParty(const std::string& partyId) {
 }
 
 HttpResult<Api::QueueAvailability> LobbyPlugin::HandleGetAvailability() {
-  if (!IsInLobby() || activeBackend_ == nullptr) {
+  if (!IsInLobby() || backends_.Active() == nullptr) {
     return MakeNotFound(std::string_view(kLobbyNotFound));
   }
-  MaybeType<Failure, Api::LobbyDto> lobby = activeBackend_->GetLobby();
+  MaybeType<Failure, Api::LobbyDto> lobby = backends_.Active()->GetLobby();
   if (lobby.IsFailure()) return MakeNotFound(std::string_view("LOBBY_AVAILABILITY_NOT_FOUND"));
   if (V1Lobby().isCustom) return viewModel_.Availability();
   return viewModel_.GetQueueAvailability(lobby.Value().gameConfig.queueId);

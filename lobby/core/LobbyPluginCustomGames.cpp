@@ -46,10 +46,10 @@ HttpResponse LobbyPlugin::JoinCustomGame(std::uint64_t id,
   LobbyUpdateBatch batch(*this);
   const std::optional<std::string> password = parameters.password;
   const bool spectating = parameters.asSpectator.value_or(false);
-  if (partiesBackend_ != nullptr && partiesBackend_->IsClashParty()) {
-    static_cast<void>(partiesBackend_->LeaveLobby());
-  } else if (stateMachine_.IsInState(&LobbyFlow::kPartyLobby) && activeBackend_ != nullptr) {
-    static_cast<void>(activeBackend_->LeaveLobby());
+  if (backends_.Parties() != nullptr && backends_.Parties()->IsClashParty()) {
+    static_cast<void>(backends_.Parties()->LeaveLobby());
+  } else if (stateMachine_.IsInState(&LobbyFlow::kPartyLobby) && backends_.Active() != nullptr) {
+    static_cast<void>(backends_.Active()->LeaveLobby());
   }
   const char* method = spectating ? "observeGame" : "joinGame";
   // The cached name, looked up afresh: the list may change while a call waits.

@@ -62,8 +62,8 @@ void LobbyPlugin::HandleGameflowSession(const ResourceUpdate<Api::GameflowSessio
   const GameflowPhase previousPhase = gameflow_.SessionPhase();
   if (!gameflow_.StoreSession(event.eventType, session)) return;
   const GameflowPhase phase = session.phase;
-  if (phase != previousPhase && partiesBackend_ != nullptr) {
-    partiesBackend_->ProcessEnteredGame(previousPhase, phase);
+  if (phase != previousPhase && backends_.Parties() != nullptr) {
+    backends_.Parties()->ProcessEnteredGame(previousPhase, phase);
   }
   receivedInvitations_.SetGameClientRunning(session.gameClient.running);
   if (IsInLobby()) {
@@ -113,7 +113,7 @@ void LobbyPlugin::HandleGameDodge(const Api::GameflowGameDodge& dodge, GameflowP
   if (IsInLobby()) {
     // While a lobby change waits there is no backend to tell; the lobby being made is not the
     // one that was dodged.
-    if (activeBackend_ != nullptr) activeBackend_->HandleDodge(dodge);
+    if (backends_.Active() != nullptr) backends_.Active()->HandleDodge(dodge);
     return;
   }
   PostGameflowEvent("GAMEFLOW_EVENT.EXITED_LOBBY");
@@ -150,11 +150,11 @@ void LobbyPlugin::ApplyLobbyUpdate(const Api::Lobby& lobby) {
       UpdatePartyRewards();
       break;
     case Reason::ServiceShutdown: {
-      if (activeBackend_ == nullptr) break;
+      if (backends_.Active() == nullptr) break;
       notifications_.AddLobbyNotification(
           notifications_.MakeLobbyNotification("ServiceShutdown", {localSummonerId_}));
       // Looked up again: adding the notification publishes, and the host may call back in.
-      if (activeBackend_ != nullptr) static_cast<void>(activeBackend_->CancelMatchmaking());
+      if (backends_.Active() != nullptr) static_cast<void>(backends_.Active()->CancelMatchmaking());
       const HttpResponse left = LeaveLobby();
       if (!left.ok) {
         LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,

@@ -261,10 +261,10 @@ HttpResult<std::vector<Api::LobbyInvitationDto>> LobbyPlugin::HandlePostInvitati
   if (!viewModel_.PublishedLobby().has_value())
     return MakeNotFound(std::string_view(kLobbyNotFound));
   // A lobby stays published while a change of queue waits, with no backend to send through.
-  if (activeBackend_ == nullptr) return HttpResponse(500, kInvalidLobby);
+  if (backends_.Active() == nullptr) return HttpResponse(500, kInvalidLobby);
   const std::vector<Api::LobbyInvitationDto> given = invitations;
   MaybeType<Failure, std::vector<Api::LobbyInvitationDto>> sent =
-      activeBackend_->SendInvitations(given);
+      backends_.Active()->SendInvitations(given);
   if (sent.IsFailure()) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
               "Unable to send invitations to the current lobby: %s", sent.Message());
@@ -272,8 +272,8 @@ HttpResult<std::vector<Api::LobbyInvitationDto>> LobbyPlugin::HandlePostInvitati
   }
   LogPrintf(kLogLevelOkay, kLobbyLogChannel, 0, "Invitations sent");
   MaybeType<Failure, AnalyticsEventFields> fields = Failure(500, "INVALID_PARTY");
-  if (partiesBackend_ != nullptr)
-    fields = partiesBackend_->MakePartyAnalyticsFields("parties-invitation");
+  if (backends_.Parties() != nullptr)
+    fields = backends_.Parties()->MakePartyAnalyticsFields("parties-invitation");
   if (fields.IsFailure()) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
               "Not sending parties analytics, invalid party state");
@@ -345,7 +345,7 @@ HttpResult<std::vector<Api::Eligibility>> LobbyPlugin::HandlePremadeEligibility(
   MaybeType<Failure, std::vector<Api::Eligibility>> result = Failure(500, kInvalidLobby);
   if (IsInLobby()) {
     // While a change of queue waits the player is in a lobby with no backend.
-    if (activeBackend_ != nullptr) result = activeBackend_->GetPremadeEligibility();
+    if (backends_.Active() != nullptr) result = backends_.Active()->GetPremadeEligibility();
   } else {
     result = eligibilityRules_.RequestPremadeEligibility({localSummonerId_}, 0);
   }

@@ -48,17 +48,17 @@ void LobbyPlugin::OnLoginSession(const ResourceUpdate<Api::LoginSession>& event)
     default:
       break;
   }
-  if (session.state != Api::LoginSessionStates::IN_PROGRESS && partiesBackend_ != nullptr) {
-    partiesBackend_->UpdateLoginSession(session);
+  if (session.state != Api::LoginSessionStates::IN_PROGRESS && backends_.Parties() != nullptr) {
+    backends_.Parties()->UpdateLoginSession(session);
   }
 }
 
 void LobbyPlugin::ResynchronizeAfterReconnect() {
-  if (activeBackend_ != nullptr && activeBackend_ == partiesBackend_.get()) {
-    static_cast<void>(partiesBackend_->CancelMatchmaking());
+  if (backends_.Active() != nullptr && backends_.Active() == backends_.Parties()) {
+    static_cast<void>(backends_.Parties()->CancelMatchmaking());
     // Looked up again after each call: a shutdown during a wait deletes the backend.
-    if (partiesBackend_ != nullptr) partiesBackend_->UpdateSearchAfterCancel();
-    if (partiesBackend_ != nullptr) partiesBackend_->FetchPartiesState();
+    if (backends_.Parties() != nullptr) backends_.Parties()->UpdateSearchAfterCancel();
+    if (backends_.Parties() != nullptr) backends_.Parties()->FetchPartiesState();
     return;
   }
   GetPendingInvitations();
@@ -77,7 +77,7 @@ void LobbyPlugin::ResynchronizeAfterReconnect() {
 }
 
 void LobbyPlugin::OnMatchmakingSearchChanged() {
-  if (partiesBackend_ != nullptr && partiesBackend_->IsClashParty()) return;
+  if (backends_.Parties() != nullptr && backends_.Parties()->IsClashParty()) return;
   const Api::MatchmakingSearchResource* search = config_.MatchmakingSearch();
   viewModel_.PublishSearchState(search != nullptr ? *search : Api::MatchmakingSearchResource{});
 }

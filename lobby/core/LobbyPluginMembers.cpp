@@ -39,28 +39,29 @@ HttpResult<std::uint64_t> RunMemberOperation(LobbyBackend* backend, std::uint64_
 
 HttpResult<std::uint64_t> LobbyPlugin::HandlePromote(std::uint64_t summonerId) {
   return RunMemberOperation(
-      activeBackend_, summonerId,
+      backends_.Active(), summonerId,
       "Failed to promote player: ", "Not a valid lobby for promote request",
       [](LobbyBackend& backend, std::uint64_t id) { return backend.PromoteMember(id); });
 }
 
 HttpResult<std::uint64_t> LobbyPlugin::HandleGrantInvite(std::uint64_t summonerId) {
   return RunMemberOperation(
-      activeBackend_, summonerId, "Failed to grant invitation privilege to player: ",
+      backends_.Active(), summonerId, "Failed to grant invitation privilege to player: ",
       "Not a valid lobby for grant-invitation-privilege request",
       [](LobbyBackend& backend, std::uint64_t id) { return backend.SetCanInvite(id, true); });
 }
 
 HttpResult<std::uint64_t> LobbyPlugin::HandleRevokeInvite(std::uint64_t summonerId) {
   return RunMemberOperation(
-      activeBackend_, summonerId, "Failed to revoke invitation privilege from player: ",
+      backends_.Active(), summonerId, "Failed to revoke invitation privilege from player: ",
       "Not a valid lobby for revoke-invitation-privilege request",
       [](LobbyBackend& backend, std::uint64_t id) { return backend.SetCanInvite(id, false); });
 }
 
 HttpResult<std::uint64_t> LobbyPlugin::HandleKick(std::uint64_t summonerId) {
   return RunMemberOperation(
-      activeBackend_, summonerId, "Failed to kick player: ", "Not a valid lobby for kick request",
+      backends_.Active(), summonerId,
+      "Failed to kick player: ", "Not a valid lobby for kick request",
       [](LobbyBackend& backend, std::uint64_t id) { return backend.KickMember(id); });
 }
 
@@ -73,8 +74,8 @@ HttpResult<std::vector<Api::LobbyParticipantDto>> LobbyPlugin::HandleGetMembers(
 HttpResponse LobbyPlugin::HandlePutPositionPreferences(
     const Api::LobbyPositionPreferences& preferences) {
   LobbyUpdateBatch batch(*this);
-  if (activeBackend_ == nullptr) return HttpResponse(500, kInvalidLobby);
-  MaybeType<Failure, void> selected = activeBackend_->SetPositionPreferences(preferences);
+  if (backends_.Active() == nullptr) return HttpResponse(500, kInvalidLobby);
+  MaybeType<Failure, void> selected = backends_.Active()->SetPositionPreferences(preferences);
   if (selected.IsFailure()) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Unable to select positions: %s",
               selected.Message());
@@ -90,8 +91,8 @@ HttpResponse LobbyPlugin::HandlePutPartyType(const std::string& partyType) {
               "Setting partyType without being in party lobby.");
     return HttpResponse(400, "INVALID_LOBBY_TYPE");
   }
-  if (partiesBackend_ == nullptr) return HttpResponse(500, kInvalidLobby);
-  MaybeType<Failure, void> set = partiesBackend_->SetPartyType(partyType);
+  if (backends_.Parties() == nullptr) return HttpResponse(500, kInvalidLobby);
+  MaybeType<Failure, void> set = backends_.Parties()->SetPartyType(partyType);
   if (set.IsFailure()) return FailureReply(set.GetFailure());
   return HttpResponse();
 }

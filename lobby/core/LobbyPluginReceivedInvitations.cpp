@@ -71,8 +71,8 @@ void LobbyPlugin::OnReceivedInvitation(const LCDS::InvitationRequest& message) {
 }
 
 std::vector<Api::ReceivedInvitationDto> LobbyPlugin::PartyInvitations() {
-  if (partiesBackend_ == nullptr) return {};
-  return partiesBackend_->BuildReceivedInvitations();
+  if (backends_.Parties() == nullptr) return {};
+  return backends_.Parties()->BuildReceivedInvitations();
 }
 
 void LobbyPlugin::GetPendingInvitations() {
@@ -157,14 +157,14 @@ HttpResponse LobbyPlugin::HandleAcceptReceivedInvitation(const std::string& invi
   }
   const LobbyEvent accepted = party ? kAcceptedPartyInvite : kAcceptedLegacyInvite;
   if (!IsInLobby() && !gameflow_.RequestGameflowLobby()) return GameflowPreventedReply();
-  if (partiesBackend_ != nullptr && partiesBackend_->IsClashParty()) {
-    static_cast<void>(partiesBackend_->LeaveLobbyUnlessPending(invitation));
-  } else if (activeBackend_ != nullptr) {
-    static_cast<void>(activeBackend_->LeaveLobbyUnlessPending(invitation));
+  if (backends_.Parties() != nullptr && backends_.Parties()->IsClashParty()) {
+    static_cast<void>(backends_.Parties()->LeaveLobbyUnlessPending(invitation));
+  } else if (backends_.Active() != nullptr) {
+    static_cast<void>(backends_.Active()->LeaveLobbyUnlessPending(invitation));
   }
   // Chosen after the leave, which may have waited through a shutdown.
-  LobbyBackend* backend = party ? static_cast<LobbyBackend*>(partiesBackend_.get())
-                                : static_cast<LobbyBackend*>(platformBackend_.get());
+  LobbyBackend* backend = party ? static_cast<LobbyBackend*>(backends_.Parties())
+                                : static_cast<LobbyBackend*>(backends_.Platform());
   if (backend == nullptr) return HttpResponse(500, kInvalidLobby);
   MaybeType<Failure, void> outcome = backend->AcceptInvitation(id);
   if (outcome.IsFailure()) {
@@ -185,9 +185,7 @@ HttpResponse LobbyPlugin::HandleDeclineReceivedInvitation(const std::string& inv
       receivedInvitations_.FindToAnswer(id, "decline");
   if (!found.has_value()) return MakeNotFound(std::string_view(kInvitationNotFound));
   const std::int32_t queueId = found->gameConfig.queueId;
-  LobbyBackend* backend = partiesBackend_ != nullptr && partiesBackend_->IsEnabledForQueue(queueId)
-                              ? static_cast<LobbyBackend*>(partiesBackend_.get())
-                              : static_cast<LobbyBackend*>(platformBackend_.get());
+  LobbyBackend* backend = backends_.Choose(false, queueId);
   if (backend == nullptr) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
               "Unable to decline invitation to lobby: couldn't find controller for queue: %d",
@@ -207,9 +205,9 @@ HttpResult<std::vector<Api::LobbyInvitationDto>> LobbyPlugin::HandlePostEogInvit
   LobbyUpdateBatch batch(*this);
   if (!gameflow_.PlayerStatus().canInviteOthersAtEog) return HttpResponse(400, "INVALID_REQUEST");
   std::vector<Api::LobbyInvitationDto> requested = invitations;
-  if (partiesBackend_ == nullptr) return HttpResponse(500, kInvalidLobby);
+  if (backends_.Parties() == nullptr) return HttpResponse(500, kInvalidLobby);
   MaybeType<Failure, std::vector<Api::LobbyInvitationDto>> sent =
-      partiesBackend_->SendInvitations(std::move(requested));
+      backends_.Parties()->SendInvitations(std::move(requested));
   if (sent.IsFailure()) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
               "Unable to send invitations to the current party: %s", sent.Message());

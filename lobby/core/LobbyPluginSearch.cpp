@@ -11,21 +11,21 @@
 namespace Zarn::Client::Lobby {
 
 BindingHttpResult LobbyPlugin::HandleStartSearch() {
-  if (activeBackend_ == nullptr) {
+  if (backends_.Active() == nullptr) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
               "Matchmaking search requested, but we are not in a lobby");
     return HttpResponse(500, kInvalidLobby);
   }
-  return activeBackend_->StartMatchmaking();
+  return backends_.Active()->StartMatchmaking();
 }
 
 BindingHttpResult LobbyPlugin::HandleCancelSearch() {
-  if (activeBackend_ == nullptr) {
+  if (backends_.Active() == nullptr) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
               "Matchmaking cancel requested, but we are not in a lobby");
     return HttpResponse(500, kInvalidLobby);
   }
-  return activeBackend_->CancelMatchmaking();
+  return backends_.Active()->CancelMatchmaking();
 }
 
 HttpResult<Api::MatchmakingSearchResource> LobbyPlugin::HandleGetSearchState() {

@@ -92,7 +92,7 @@ void LobbyPlugin::SubscribeChat(LobbyAnalytics& analytics) {
 
 void LobbyPlugin::OnPreShutdownBegin(const ResourceUpdate<BindingProperty>& event) {
   if (event.eventType != PluginResourceEventType::Update) return;
-  if (partiesBackend_ != nullptr) partiesBackend_->DeregisterPlayer();
+  if (backends_.Parties() != nullptr) backends_.Parties()->DeregisterPlayer();
 }
 
 }  // namespace Zarn::Client::Lobby

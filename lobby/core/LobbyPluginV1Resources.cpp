@@ -7,7 +7,7 @@
 namespace Zarn::Client::Lobby {
 
 void LobbyPlugin::AddToAbandonedLobbyInvitationIds() {
-  activeBackend_ = nullptr;
+  backends_.Deactivate();
   if (!IsInLobby()) return;
   // A copy: leaving waits for the legacy platform, and the host may change the lobby meanwhile.
   const Api::Lobby left = V1Lobby();

@@ -14,8 +14,8 @@ namespace Zarn::Client::Lobby {
 void LobbyPlugin::UpdateLobbyViewModel() {
   gameflow_.UpdatePlayerLobbyStatus();
   receivedInvitations_.PublishReceivedInvitations();
-  if (IsInLobby() && activeBackend_ != nullptr) {
-    MaybeType<Failure, Api::LobbyDto> lobby = activeBackend_->GetLobby();
+  if (IsInLobby() && backends_.Active() != nullptr) {
+    MaybeType<Failure, Api::LobbyDto> lobby = backends_.Active()->GetLobby();
     if (lobby.IsFailure()) {
       LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Unable to update lobby view model: %s",
                 lobby.Message());
@@ -28,10 +28,10 @@ void LobbyPlugin::UpdateLobbyViewModel() {
     viewModel_.PublishLobbyAndMembers(std::nullopt);
   }
   // Looked up at each use: the calls above may wait, and a shutdown meanwhile deletes it.
-  if (partiesBackend_ == nullptr) return;
-  partiesBackend_->SchedulePresenceUpdate();
-  if (partiesBackend_ == nullptr) return;
-  viewModel_.PublishPartyActive(partiesBackend_->HasQueue());
+  if (backends_.Parties() == nullptr) return;
+  backends_.Parties()->SchedulePresenceUpdate();
+  if (backends_.Parties() == nullptr) return;
+  viewModel_.PublishPartyActive(backends_.Parties()->HasQueue());
 }
 
 }  // namespace Zarn::Client::Lobby

@@ -95,7 +95,7 @@ class LobbyPluginTesting {
   static bool PartyActive(const LobbyPlugin& plugin) { return plugin.viewModel_.PartyActive(); }
   // Null after Shutdown.
   static PlatformBackend* GetPlatformBackend(const LobbyPlugin& plugin) {
-    return plugin.platformBackend_.get();
+    return plugin.backends_.Platform();
   }
   static const std::set<std::string>& AbandonedLobbyInvitationIds(const LobbyPlugin& plugin) {
     return V1LobbyRecordsTesting::AbandonedLobbyInvitationIds(plugin.v1Lobby_);
