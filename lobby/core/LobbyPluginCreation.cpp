@@ -22,7 +22,6 @@ namespace {
 
 using namespace LobbyEvents;
 
-constexpr char kLobbyNotFound[] = "LOBBY_NOT_FOUND";
 constexpr char kNoControllerLog[] =
     "Unable to create lobby: couldn't find controller for queue type: %d";
 

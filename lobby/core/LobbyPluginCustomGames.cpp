@@ -37,7 +37,7 @@ HttpResult<std::vector<Api::LobbyCustomGame>> LobbyPlugin::GetCustomGames() {
 
 HttpResult<Api::LobbyCustomGame> LobbyPlugin::GetCustomGame(std::int32_t id) {
   std::optional<Api::LobbyCustomGame> game = customGames_.GetCustomGame(id);
-  if (!game.has_value()) return MakeNotFound(std::string_view("LOBBY_NOT_FOUND"));
+  if (!game.has_value()) return MakeNotFound(std::string_view(kLobbyNotFound));
   return std::move(*game);
 }
 

@@ -24,7 +24,6 @@ namespace Zarn::Client::Lobby {
 
 namespace {
 
-constexpr char kLobbyNotFound[] = "LOBBY_NOT_FOUND";
 constexpr char kInvitationPathPrefix[] = "/jyx-lobby/v1/lobby/invitations/";
 constexpr char kInviteService[] = "lcdsGameInvitationService";
 constexpr char kInviteType[] = "DEFAULT";

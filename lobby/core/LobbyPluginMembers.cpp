@@ -67,7 +67,7 @@ HttpResult<std::uint64_t> LobbyPlugin::HandleKick(std::uint64_t summonerId) {
 
 HttpResult<std::vector<Api::LobbyParticipantDto>> LobbyPlugin::HandleGetMembers() {
   if (!viewModel_.PublishedLobby().has_value())
-    return MakeNotFound(std::string_view("LOBBY_NOT_FOUND"));
+    return MakeNotFound(std::string_view(kLobbyNotFound));
   return std::vector<Api::LobbyParticipantDto>(viewModel_.PublishedLobby()->members);
 }
 

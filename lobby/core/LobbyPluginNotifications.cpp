@@ -6,6 +6,7 @@
 
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
+#include "lobby/core/LobbyReplyTexts.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
 #include "sdk/binding/JsonText.h"
@@ -25,7 +26,7 @@ void LobbyPlugin::HandlePostNotification(const Api::LobbyNotification& notificat
 
 HttpResponse LobbyPlugin::HandleLobbyNotificationsDelete(const std::string& notificationId) {
   if (!viewModel_.PublishedLobby().has_value())
-    return MakeNotFound(std::string_view("LOBBY_NOT_FOUND"));
+    return MakeNotFound(std::string_view(kLobbyNotFound));
   const std::string id = notificationId;
   BindingProperty text;
   text.SetString(id);

@@ -7,6 +7,8 @@ namespace Zarn::Client::Lobby {
 inline constexpr char kGameflowPreventedLobby[] = "Gameflow prevented a lobby.";
 // The reply text when no backend or controller holds the lobby a route needs.
 inline constexpr char kInvalidLobby[] = "INVALID_LOBBY";
+// The 404 reply text of a lobby route called outside a lobby.
+inline constexpr char kLobbyNotFound[] = "LOBBY_NOT_FOUND";
 // The legacy exception class of a full lobby, found in a failed acceptance's text.
 inline constexpr char kLobbyFullException[] = "LobbyFullException";
 
