@@ -58,6 +58,8 @@ void ApiRegistry::Clear() {
     record->handler.reset();
     if (record->function != nullptr) RemoveFunction(record->function);
   }
+  // A record made later may take a removed one's address: its pattern is compiled afresh.
+  for (auto& [name, userData] : userData_) userData.record = nullptr;
 }
 
 void ApiRegistry::ReleaseSnapshot() noexcept {
@@ -120,10 +122,14 @@ ApiRegistrySnapshot ApiRegistry::BuildSnapshot() {
     route.methodName = record->methodName.c_str();
 
     RouteUserData& userData = userData_[std::string(name)];
-    const std::string& routeTemplate = record->routeTemplate.empty() && record->function != nullptr
-                                           ? record->function->name
-                                           : record->routeTemplate;
-    userData = RouteUserData{this, record, RoutePattern(record->function, record, routeTemplate)};
+    // A record's route does not change once registered, and a call running meanwhile reads the
+    // pattern and views its names: it is compiled once per record and then left alone.
+    if (userData.record != record || !userData.pattern) {
+      const std::string& routeTemplate =
+          record->routeTemplate.empty() && record->function != nullptr ? record->function->name
+                                                                       : record->routeTemplate;
+      userData = RouteUserData{this, record, RoutePattern(record->function, record, routeTemplate)};
+    }
     route.function.userData = &userData;
     route.function.next = index + 1 < routes_.size() ? &routes_[index + 1].function : nullptr;
     ++index;

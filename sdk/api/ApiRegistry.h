@@ -27,7 +27,9 @@ class ApiRegistry;
 class BindingHttpResult;
 
 // What a route descriptor's user-data word points to. The pattern is the record's route (or the
-// function's name when it has none), compiled once when the snapshot is built.
+// function's name when it has none), compiled when the first snapshot that holds the record is
+// built; later builds leave it in place, since a call may be reading it. After Clear the record
+// is null.
 struct RouteUserData {
   ApiRegistry* registry = nullptr;
   ApiFunctionRecord* record = nullptr;

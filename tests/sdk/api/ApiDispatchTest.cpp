@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <functional>
 #include <string>
+#include <thread>
 
 #include "sdk/api/ApiBinder.h"
 #include "sdk/api/ApiCallTesting.h"
@@ -231,6 +233,43 @@ TEST_F(ApiDispatchTest, ExceptionsBecomeInternalServerErrors) {
     EXPECT_EQ(reply->error, error);
     EXPECT_EQ(reply->status, 500u);
   }
+}
+
+// The host may rebuild the snapshot while another thread is inside a call: the call keeps
+// matching and binding against the pattern its user data held when it began.
+TEST_F(ApiDispatchTest, ARebuildWhileCallsRunLeavesTheirPatternsInPlace) {
+  ApiBinder::Get(registrar, "/lobby/{id}/members/{name}",
+                 std::function<std::string(std::string, std::string)>(
+                     [](std::string id, std::string name) { return id + "|" + name; }))
+      .AddPathArgument("id", "", nullptr)
+      .AddPathArgument("name", "", nullptr);
+  ApiTestClient client(registry);
+  // A copy: a rebuild rewrites the snapshot's descriptors, not the user data they point to.
+  const ApiRouteDescriptor* found = client.FindRoute("GetLobbyByIdMembersByName");
+  ASSERT_NE(found, nullptr);
+  const ApiRouteDescriptor route = *found;
+
+  std::atomic<bool> done = false;
+  std::atomic<int> rebuilds = 0;
+  std::thread rebuilder([&] {
+    while (!done.load()) {
+      (void)registry.BuildSnapshot();
+      rebuilds.fetch_add(1);
+    }
+  });
+  while (rebuilds.load() == 0) std::this_thread::yield();
+  int answered = 0;
+  for (int i = 0; i < 2000; ++i) {
+    ApiCallResult reply{};
+    ApiTestClient::CallInto(route, Request(2, "/lobby/" + std::to_string(i) + "/members/m"), reply);
+    const ApiTestReply read = ApiTestClient::Read(reply);
+    reply.release(&reply);
+    if (!read.hasError && read.value.GetString() == std::to_string(i) + "|m") ++answered;
+  }
+  done = true;
+  rebuilder.join();
+  EXPECT_EQ(answered, 2000);
+  EXPECT_GT(rebuilds.load(), 0);
 }
 
 TEST_F(ApiDispatchTest, EntryRefusesRequestsWithoutARoute) {

@@ -308,10 +308,26 @@ TEST_F(FunctionDeclarationTest, ClearRemovesServedFunctions) {
   ApiBinder::Get(registrar, "/gone", std::function<bool()>([] { return true; }));
   (void)registry.BindingRegistry::DefineFunction("Kept", std::function<void()>());
   ASSERT_NE(registry.FindFunction("GetGone"), nullptr);
+  ApiTestClient before(registry);
+  ASSERT_NE(before.FindRoute("GetGone"), nullptr);
+  const ApiRouteDescriptor gone = *before.FindRoute("GetGone");
   registry.Clear();
   EXPECT_EQ(registry.FindFunction("GetGone"), nullptr);
   EXPECT_NE(registry.FindFunction("Kept"), nullptr);
   EXPECT_TRUE(registry.CopyEntries().empty());
+
+  ApiTestRequest request;
+  request.path = "/gone";
+  ApiCallResult reply{};
+  ApiTestClient::CallInto(gone, request, reply);
+  EXPECT_EQ(ApiTestClient::Read(reply).error, "Invalid function") << "the record is gone";
+  reply.release(&reply);
+  // Served again under the same name with another route: the new route is the one matched.
+  ApiBinder::Get(registrar, "/gone", std::function<bool()>([] { return false; }));
+  registry.Find(registry.FindFunction("GetGone"))->routeTemplate = "/gone/again";
+  ApiTestClient after(registry);
+  request.path = "/gone/again";
+  EXPECT_FALSE(after.Call("GetGone", request).hasError);
 }
 
 }  // namespace
