@@ -241,6 +241,8 @@ bool CommandShell::Execute(const std::string& line, std::string* output, std::si
     *output = ProxyReply(rest);
   } else if (command == "proxy-method" || command == "proxy-async") {
     *output = ProxyEvent(rest, command == "proxy-async");
+  } else if (command == "on-request") {
+    *output = ArmOnRequest(rest);
   } else if (command.rfind("parties-", 0) == 0) {
     *output = Parties(command, rest);
   } else {
@@ -441,6 +443,30 @@ std::string CommandShell::ProxyEvent(const std::string& rest, bool async) {
     proxy_.SendMethodEvent(service, method, message);
   }
   return R"({"sent":true})";
+}
+
+std::string CommandShell::ArmOnRequest(const std::string& rest) {
+  std::string path;
+  std::string command;
+  SplitWord(rest, &path, &command);
+  std::string word;
+  std::string arguments;
+  SplitWord(command, &word, &arguments);
+  if (path.empty() || path[0] != '/' || word.empty() || word == "quit") {
+    return Fail("on-request needs a path beginning with / and a command other than quit");
+  }
+  host_.OnRequest(path, [this, command] {
+    std::string answer;
+    static_cast<void>(Execute(command, &answer));
+    armedAnswers_.push_back(std::move(answer));
+  });
+  return R"({"armed":true})";
+}
+
+std::vector<std::string> CommandShell::TakeArmedAnswers() {
+  std::vector<std::string> answers;
+  answers.swap(armedAnswers_);
+  return answers;
 }
 
 std::string CommandShell::Parties(const std::string& command, const std::string& rest) {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <istream>
 #include <string>
+#include <vector>
 
 #include "host/LegacyPlatform.h"
 #include "host/PartiesService.h"
@@ -47,6 +48,10 @@ class CommandShell {
   // answer is not one of them.
   [[nodiscard]] int Failures() const { return failures_; }
 
+  // The answers of the commands armed with on-request that ran since the last call, in the order
+  // they finished; each is one line, as Execute's.
+  std::vector<std::string> TakeArmedAnswers();
+
   // The simulated components, for a world file to script.
   LegacyPlatform& Legacy() { return legacy_; }
   ServiceProxyService& Proxy() { return proxy_; }
@@ -70,6 +75,9 @@ class CommandShell {
   std::string ProxyReply(const std::string& rest);
   // proxy-method|proxy-async <service> <method> <payload text>: a method event or a message.
   std::string ProxyEvent(const std::string& rest, bool async);
+  // on-request <path> <command>: runs the command inside the plugin's next request for the path,
+  // while it waits for its answer.
+  std::string ArmOnRequest(const std::string& rest);
   // The parties-* commands (README): the simulated parties service's players, scripts, pushes
   // and other players' actions.
   std::string Parties(const std::string& command, const std::string& rest);
@@ -80,6 +88,7 @@ class CommandShell {
   PartiesService parties_;
   TeamBuilderPlugin teamBuilder_;
   int failures_ = 0;
+  std::vector<std::string> armedAnswers_;
 };
 
 // {"plugin":"<name>","started":<started>}: the first line of lobby-host.

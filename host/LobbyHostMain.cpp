@@ -162,6 +162,7 @@ int main(int argc, char** argv) {
   while (ReadCommandLine(input, &line, &length)) {
     const bool more = shell.Execute(line, &output, length);
     if (!output.empty()) std::cout << output << std::endl;
+    for (const std::string& answer : shell.TakeArmedAnswers()) std::cout << answer << std::endl;
     if (!more) break;
   }
   if (input.bad()) {

@@ -56,6 +56,22 @@ OutstandingReplies& Outstanding() {
   return outstanding;
 }
 
+// Takes the actions armed for `key` out of `armed`, in order: running them may arm more.
+template <typename Key>
+std::vector<std::function<void()>> TakeArmed(
+    std::vector<std::pair<Key, std::function<void()>>>& armed, const Key& key) {
+  std::vector<std::function<void()>> taken;
+  for (auto it = armed.begin(); it != armed.end();) {
+    if (it->first == key) {
+      taken.push_back(std::move(it->second));
+      it = armed.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  return taken;
+}
+
 void DefaultStall(const std::string& why) {
   std::fprintf(stderr, "lobby-host: %s\n", why.c_str());
   std::fflush(stderr);
@@ -225,6 +241,10 @@ std::optional<std::string> PluginHost::Resource(const std::string& path) const {
 
 void PluginHost::OnYield(int k, std::function<void()> action) {
   yieldActions_.emplace_back(records_.yields + std::max(k, 1), std::move(action));
+}
+
+void PluginHost::OnRequest(const std::string& path, std::function<void()> action) {
+  requestActions_.emplace_back(path, std::move(action));
 }
 
 std::vector<const HostStream*> PluginHost::Streams() const {
@@ -441,16 +461,7 @@ CoreReply PluginHost::Store(const CoreRequest& request) {
 
 void PluginHost::Yield() {
   const int yield = ++records_.yields;
-  // Actions may add actions of their own: take the due ones out before running any.
-  std::vector<std::function<void()>> due;
-  for (auto it = yieldActions_.begin(); it != yieldActions_.end();) {
-    if (it->first == yield) {
-      due.push_back(std::move(it->second));
-      it = yieldActions_.erase(it);
-    } else {
-      ++it;
-    }
-  }
+  std::vector<std::function<void()>> due = TakeArmed(yieldActions_, yield);
   for (auto& action : due) action();
   int ran = static_cast<int>(due.size()) + scheduler_.RunRound();
   if (ran == 0) ran = scheduler_.RunNext(WaitLimit());
@@ -509,6 +520,7 @@ uint32_t PluginHost::SlotSendCoreRequest(PluginHostApi* api, ApiCallResult* repl
     }
     host->records_.requests.push_back(read);
     host->TrimRecords();
+    for (auto& action : TakeArmed(host->requestActions_, read.path)) action();
     RoutedReply routed = host->Route(read);
     const CoreReply& answer = routed.reply;
 

@@ -196,6 +196,10 @@ class PluginHost {
 
   // Runs `action` inside the `k`-th yield from now (1: the next), before that yield's due work.
   void OnYield(int k, std::function<void()> action);
+  // Runs `action` inside the next request of the plugin for `path` (any method), before the
+  // request is answered as it would be without it; the actions given for one path all run in
+  // that request, in order.
+  void OnRequest(const std::string& path, std::function<void()> action);
 
   // Every stream handed out, in order; they live as long as the host (under a record window,
   // released ones only until the window drops them).
@@ -300,6 +304,7 @@ class PluginHost {
   std::map<std::string, std::string> resources_;
   std::map<std::string, std::vector<ScriptedReply>> scripts_;
   std::vector<std::pair<int, std::function<void()>>> yieldActions_;  // (yield number, action)
+  std::vector<std::pair<std::string, std::function<void()>>> requestActions_;  // (path, action)
   std::vector<std::unique_ptr<HostStream>> streams_;
   HostRecords records_;
   std::size_t eventsTaken_ = 0;

@@ -25,6 +25,8 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
       R"({"error":"advance needs a decimal number of seconds, 0 or more"})";
   const char* const overAYear =
       R"j({"error":"advance takes at most 31536000.0 seconds (a year)"})j";
+  const char* const onRequest =
+      R"({"error":"on-request needs a path beginning with / and a command other than quit"})";
   const Case cases[] = {
       {"", ""},
       {"   ", ""},
@@ -65,6 +67,10 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
       {"delete /a /b", R"({"error":"delete needs one path beginning with /"})"},
       {"stats", R"({"error":"no plugin has been loaded"})"},
       {"stats all", R"({"error":"stats takes no argument"})"},
+      {"on-request /x", onRequest},
+      {"on-request x set /a 1", onRequest},
+      {"on-request /x quit", onRequest},
+      {"on-request /x set /a 1", R"({"armed":true})"},
   };
   std::string output;
   for (const Case& c : cases) {

@@ -248,6 +248,10 @@ TEST_F(PluginHostTableTest, CoreRequestsGoToComponentsByPrefix) {
     return CoreReply{423, std::nullopt, "locked " + std::to_string(request.arguments.size())};
   });
   host_.SetResource("/jyx-summoner/v1/current-summoner", R"({"summonerId":7})");
+  // Runs while the first request of the summoner waits, which then answers as usual.
+  host_.OnRequest("/jyx-summoner/v1/current-summoner", [&] {
+    host_.SeedResource("/jyx-summoner/v1/current-summoner", R"({"summonerId":8})");
+  });
 
   struct Case {
     uint32_t method;
@@ -260,7 +264,7 @@ TEST_F(PluginHostTableTest, CoreRequestsGoToComponentsByPrefix) {
       {2, "/jyx-gameflow/v1/availability", 200, nullptr,
        R"({"path":"/jyx-gameflow/v1/availability"})"},
       {6, "/jyx-gameflow/v1/session/request-lobby", 423, "locked 1", nullptr},
-      {2, "/jyx-summoner/v1/current-summoner", 200, nullptr, R"({"summonerId":7})"},
+      {2, "/jyx-summoner/v1/current-summoner", 200, nullptr, R"({"summonerId":8})"},
       {6, "/jyx-summoner/v1/current-summoner", 200, nullptr, "5"},
       {2, "/jyx-summoner/v1/current-summoner", 200, nullptr, "5"},
       {2, "/unknown", 404, "No component of the host serves /unknown", nullptr},
