@@ -626,11 +626,15 @@ void CustomGameLobbyController::FetchCustomBotsConfig(std::uint64_t summonerId) 
        summonerId](const ResourceUpdate<std::vector<Api::CollectionsChampion>>& event) {
         if (!alive.expired()) OnBotChampionsChanged(summonerId, event);
       });
+  // Each observation reads its path and waits: a new login meanwhile has observed every path
+  // afresh, and an observation made now would replace its live handler with an inert one.
+  if (alive.expired()) return;
   Services()->Runtime().ObserveResource<bool>(kIntermediateInCustomsPath,
                                               [this, alive](const ResourceUpdate<bool>& event) {
                                                 if (!alive.expired())
                                                   OnBotDifficultiesConfig(event);
                                               });
+  if (alive.expired()) return;
   Services()->Runtime().ObserveResource<bool>(kBotsInSkirmishPath,
                                               [this, alive](const ResourceUpdate<bool>& event) {
                                                 if (!alive.expired())

@@ -1,8 +1,9 @@
 // The legacy lobby's lobby-host scripts in their world, host/worlds/legacy.json, as a user runs
 // them: logging out of an arranged-team lobby, a custom game's availability across a queue-list
-// change, and a legacy invitation accepted from outside a lobby. Each output line is compared in
-// short: a route's status with its error or its plain body, and the kind and path of each
-// resource event (with its plain value, or the invitation id of a lobby).
+// change, a legacy invitation accepted from outside a lobby, and a re-login while the bots'
+// configuration is first read. Each output line is compared in short: a route's status with its
+// error or its plain body, and the kind and path of each resource event (with its plain value, or
+// the invitation id of a lobby).
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
 
@@ -57,12 +58,15 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsALegacyLobbyShould) 
   constexpr char kV1Lobby[] = "/jyx-lobby/v1/lobby";
   constexpr char kV2Lobby[] = "/jyx-lobby/v2/lobby";
   constexpr char kAvailability[] = "/jyx-lobby/v1/lobby/availability";
+  constexpr char kAvailableBots[] = "/jyx-lobby/v2/lobby/custom/available-bots";
   struct Row {
     const char* script;
     std::set<std::string> uris;  // the events compared
     Lines expected;              // after the start line
   };
   const std::string sessionSet = R"({"event":"OnJsonApiEvent_jyx-login_v1_session"})";
+  const std::string armed = R"({"armed":true})";
+  const std::string availableBots = " Update " + std::string(kAvailableBots) + "=[...];";
   const std::vector<Row> rows = {
       // The logout quits the lobby and the view follows at once: no lobby is left to delete.
       {"legacy-logout",
@@ -85,6 +89,15 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsALegacyLobbyShould) 
         "events: Delete /jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={lobby-7}; Create "
         "/jyx-lobby/v2/lobby={...};",
         "0 {...}", R"({"quit":true})"}},
+      // A re-login while the first bots' configuration read waits leaves the configuration
+      // followed: the change of the bots' difficulties reaches the custom lobby.
+      {"bots-relogin",
+       {kAvailableBots},
+       {sessionSet, armed, armed, sessionSet, sessionSet, sessionSet, "0 {...}",
+        "events:" + availableBots + availableBots + availableBots + availableBots,
+        R"({"event":"OnJsonApiEvent_jyx-platform-config_v1_namespaces_BotConfigurations_)"
+        R"(IntermediateInCustoms"})",
+        "events:" + availableBots, "0 [...]", R"({"quit":true})"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.script);
