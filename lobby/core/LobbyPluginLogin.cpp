@@ -2,9 +2,11 @@
 // resynchronisation after the platform connection comes back, and quitting the lobby at logout.
 // Also the matchmaking search resource, republished as the lobby's search state.
 #include <cstdint>
+#include <optional>
 #include <utility>
 
 #include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyFlow.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "sdk/base/LogChannels.h"
@@ -37,9 +39,11 @@ void LobbyPlugin::OnLoginSession(const ResourceUpdate<Api::LoginSession>& event)
       if (loginCompleted) {
         FetchCustomBotsConfig(session.summonerId);
       } else if (IsInLobby() && session.state == Api::LoginSessionStates::LOGGING_OUT) {
-        // A legacy lobby's exit opens no batch of its own; without this one the quit lobby
-        // would stay published.
-        LobbyUpdateBatch batch(*this);
+        // A legacy lobby's exit opens no batch of its own; without one the quit lobby would stay
+        // published. A party lobby's exit opens the outermost batch itself, so that its view is
+        // rebuilt before the lobby's exit is told to the gameflow plugin.
+        std::optional<LobbyUpdateBatch> batch;
+        if (!stateMachine_.IsInState(&LobbyFlow::kPartyLobby)) batch.emplace(*this);
         LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Player is logging out");
         stateMachine_.ProcessEvent(LobbyEvents::kQuitLobby);
       }

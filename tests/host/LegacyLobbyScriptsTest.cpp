@@ -1,9 +1,9 @@
-// The legacy lobby's lobby-host scripts in their world, host/worlds/legacy.json, as a user runs
-// them: logging out of an arranged-team lobby, a custom game's availability across a queue-list
+// The lobby's lobby-host scripts in their worlds, as a user runs them: in host/worlds/legacy.json
+// logging out of an arranged-team lobby, a custom game's availability across a queue-list
 // change, a legacy invitation accepted from outside a lobby, and a re-login while the bots'
-// configuration is first read. Each output line is compared in short: a route's status with its
-// error or its plain body, and the kind and path of each resource event (with its plain value, or
-// the invitation id of a lobby).
+// configuration is first read; in host/worlds/parties.json logging out of a party lobby. Each
+// output line is compared in short: a route's status with its error or its plain body, and the
+// kind and path of each resource event (with its plain value, or the invitation id of a lobby).
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
 
@@ -54,15 +54,18 @@ std::string Summary(const std::string& line, const std::set<std::string>& uris) 
   return events;
 }
 
-TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsALegacyLobbyShould) {
+TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
   constexpr char kV1Lobby[] = "/jyx-lobby/v1/lobby";
   constexpr char kV2Lobby[] = "/jyx-lobby/v2/lobby";
   constexpr char kAvailability[] = "/jyx-lobby/v1/lobby/availability";
+  constexpr char kV2Countdown[] = "/jyx-lobby/v2/lobby/countdown";
+  constexpr char kPartyActive[] = "/jyx-lobby/v2/party-active";
   constexpr char kAvailableBots[] = "/jyx-lobby/v2/lobby/custom/available-bots";
   struct Row {
     const char* script;
     std::set<std::string> uris;  // the events compared
     Lines expected;              // after the start line
+    const char* world = "legacy";
   };
   const std::string sessionSet = R"({"event":"OnJsonApiEvent_jyx-login_v1_session"})";
   const std::string armed = R"({"armed":true})";
@@ -98,6 +101,17 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsALegacyLobbyShould) 
         R"({"event":"OnJsonApiEvent_jyx-platform-config_v1_namespaces_BotConfigurations_)"
         R"(IntermediateInCustoms"})",
         "events:" + availableBots, "0 [...]", R"({"quit":true})"}},
+      // A party lobby's exit rebuilds the view before the lobby's exit stops the countdown.
+      {"party-logout",
+       {kV2Lobby, kV2Countdown, kPartyActive},
+       {"0 {...}",
+        "events: Update /jyx-lobby/v2/lobby/countdown={...}; Create /jyx-lobby/v2/lobby={...}; "
+        "Update /jyx-lobby/v2/party-active=true;",
+        sessionSet,
+        "events: Delete /jyx-lobby/v2/lobby=null; Update /jyx-lobby/v2/lobby/countdown={...}; "
+        "Update /jyx-lobby/v2/party-active=false;",
+        "404 LOBBY_NOT_FOUND", R"({"quit":true})"},
+       "parties"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.script);
@@ -107,7 +121,7 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsALegacyLobbyShould) 
                              std::istreambuf_iterator<char>());
     ASSERT_FALSE(script.empty());
     const Testing::LobbyHostRun run = Testing::RunLobbyHost(
-        JYX_TEST_LOBBY_HOST, JYX_TEST_LOBBY_PLUGIN, row.script, script, dir + "legacy.json");
+        JYX_TEST_LOBBY_HOST, JYX_TEST_LOBBY_PLUGIN, row.script, script, dir + row.world + ".json");
     EXPECT_EQ(run.exitStatus, 0);
     ASSERT_FALSE(run.lines.empty());
     EXPECT_EQ(run.lines[0], R"({"plugin":"jyx-lobby","started":true})");
