@@ -17,6 +17,7 @@
 #include "lobby/core/GameMetaData.h"
 #include "lobby/core/LobbyController.h"
 #include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyFlow.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "lobby/core/LobbyViews.h"
@@ -172,9 +173,11 @@ HttpResponse LobbyPlugin::HandleAcceptReceivedInvitation(const std::string& invi
               outcome.Message());
     return FailureReply(outcome.GetFailure());
   }
-  // The platform accept published the v1 lobby before this event entered it, which then read
-  // as a Delete: the joined lobby is published now.
-  if (stateMachine_.ProcessEvent(accepted) && !party) PublishV1LobbyParts();
+  // The platform accept published the v1 lobby before this event entered it: from outside a
+  // lobby as a Delete, and from a party lobby before the party lobby's exit deleted it. From a
+  // legacy lobby, which the event does not leave, it stands as published.
+  const bool inLegacyLobby = stateMachine_.IsInState(&LobbyFlow::kLegacyLobby);
+  if (stateMachine_.ProcessEvent(accepted) && !party && !inLegacyLobby) PublishV1LobbyParts();
   return HttpResponse();
 }
 

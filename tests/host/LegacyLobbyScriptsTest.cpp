@@ -1,9 +1,10 @@
 // The lobby's lobby-host scripts in their worlds, as a user runs them: in host/worlds/legacy.json
 // logging out of an arranged-team lobby, a custom game's availability across a queue-list
-// change, a legacy invitation accepted from outside a lobby, and a re-login while the bots'
-// configuration is first read; in host/worlds/parties.json logging out of a party lobby. Each
-// output line is compared in short: a route's status with its error or its plain body, and the
-// kind and path of each resource event (with its plain value, or the invitation id of a lobby).
+// change, legacy invitations accepted from outside a lobby and from inside one, and a re-login
+// while the bots' configuration is first read; in host/worlds/parties.json logging out of a party
+// lobby. Each output line is compared in short: a route's status with its error or its plain
+// body, and the kind and path of each resource event (with its plain value, or the invitation id
+// of a lobby).
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
 
@@ -58,6 +59,9 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
   constexpr char kV1Lobby[] = "/jyx-lobby/v1/lobby";
   constexpr char kV2Lobby[] = "/jyx-lobby/v2/lobby";
   constexpr char kAvailability[] = "/jyx-lobby/v1/lobby/availability";
+  constexpr char kV1Members[] = "/jyx-lobby/v1/lobby/members";
+  constexpr char kV1Invitations[] = "/jyx-lobby/v1/lobby/invitations";
+  constexpr char kV1LocalMember[] = "/jyx-lobby/v1/lobby/localMember";
   constexpr char kV2Countdown[] = "/jyx-lobby/v2/lobby/countdown";
   constexpr char kPartyActive[] = "/jyx-lobby/v2/party-active";
   constexpr char kAvailableBots[] = "/jyx-lobby/v2/lobby/custom/available-bots";
@@ -69,6 +73,9 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
   };
   const std::string sessionSet = R"({"event":"OnJsonApiEvent_jyx-login_v1_session"})";
   const std::string armed = R"({"armed":true})";
+  const std::string v1Parts =
+      "Update /jyx-lobby/v1/lobby/members=[...]; Update /jyx-lobby/v1/lobby/invitations=[...]; "
+      "Update /jyx-lobby/v1/lobby/localMember={...}; ";
   const std::string availableBots = " Update " + std::string(kAvailableBots) + "=[...];";
   const std::vector<Row> rows = {
       // The logout quits the lobby and the view follows at once: no lobby is left to delete.
@@ -85,13 +92,17 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
         "events: Update /jyx-lobby/v1/lobby/availability=Available;", "0 Available",
         R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_queues"})", "events:", "0 Available",
         R"({"quit":true})"}},
-      // Accepted from outside a lobby, the v1 lobby is deleted and then holds the joined one.
+      // Accepted from outside a lobby, the v1 lobby is deleted and then holds the joined one;
+      // accepted from inside that one, each v1 part is published once, by the accept.
       {"legacy-accept",
-       {kV1Lobby, kV2Lobby},
+       {kV1Lobby, kV1Members, kV1Invitations, kV1LocalMember, kV2Lobby},
        {R"({"pushed":true})", "0 [...]", "events:", "0 null",
-        "events: Delete /jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={lobby-7}; Create "
-        "/jyx-lobby/v2/lobby={...};",
-        "0 {...}", R"({"quit":true})"}},
+        "events: Delete /jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={lobby-7}; " +
+            v1Parts + "Create /jyx-lobby/v2/lobby={...};",
+        "0 {...}", R"({"scripted":true})", R"({"pushed":true})", "events:", "0 null",
+        "events: Update /jyx-lobby/v1/lobby={lobby-8}; " + v1Parts +
+            "Update /jyx-lobby/v2/lobby={...};",
+        R"({"quit":true})"}},
       // A re-login while the first bots' configuration read waits leaves the configuration
       // followed: the change of the bots' difficulties reaches the custom lobby.
       {"bots-relogin",
