@@ -204,8 +204,7 @@ RouteAnswer PluginHost::CallRoute(const std::string& method, const std::string& 
     answer.error = "unknown method " + method;
   } else {
     ActivityScope activity(*this, method + " " + path.substr(0, kMaxActivityPath));
-    answer =
-        Zarn::Host::CallRoute(routes_, code, path, bodyJson, options_.hostContext, &releaseCalls_);
+    answer = Zarn::Host::CallRoute(routes_, code, path, bodyJson, options_.hostContext, nullptr);
   }
   return answer;
 }
@@ -218,7 +217,7 @@ RouteAnswer PluginHost::CallRoute(RouteRequest request) {
   }
   request.callWord = options_.hostContext;
   ActivityScope activity(*this, "request " + request.path.substr(0, kMaxActivityPath));
-  return Zarn::Host::CallRoute(routes_, request, &releaseCalls_);
+  return Zarn::Host::CallRoute(routes_, request, nullptr);
 }
 
 void PluginHost::AddComponent(std::string prefix, CoreComponent component) {

@@ -165,8 +165,6 @@ class PluginHost {
                         const std::string& bodyJson);
   // The same with every part of the request given; the call word is the host context.
   RouteAnswer CallRoute(RouteRequest request);
-  // How many release entries of the plugin the host has called.
-  [[nodiscard]] int ReleaseCalls() const { return releaseCalls_; }
 
   // How slot 0 answers a request, first match wins: a scripted reply for the exact path (and
   // method, when the script names one); a component chosen by the longest matching path prefix;
@@ -296,7 +294,6 @@ class PluginHost {
   const ApiRegistrySnapshot* snapshot_ = nullptr;
   SnapshotDescription description_;
   std::vector<HostRoute> routes_;
-  int releaseCalls_ = 0;
 
   HostScheduler scheduler_;
   std::map<std::pair<std::string, uint32_t>, Subscription> subscriptions_;

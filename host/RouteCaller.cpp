@@ -55,12 +55,12 @@ RouteAnswer TakeReply(ApiCallResult& reply, int* releaseCalls) {
   }
   if (releaseStream != nullptr && stream != nullptr) {
     releaseStream(stream);
-    ++*releaseCalls;
+    if (releaseCalls != nullptr) ++*releaseCalls;
   }
   const ApiCallResultReleaseEntry release = reply.release;
   if (release != nullptr) {
     release(&reply);
-    ++*releaseCalls;
+    if (releaseCalls != nullptr) ++*releaseCalls;
   }
   return answer;
 }

@@ -28,13 +28,6 @@ void PathMatcher::AppendLiteral(char c) {
 
 void PathMatcher::AppendGroup(Group group) { groups_.push_back(GroupStep{group, {}}); }
 
-bool PathMatcher::FullMatch(std::string_view path, std::vector<std::string_view>& captures) const {
-  captures.resize(groups_.size());
-  if (FullMatch(path, std::span<std::string_view>(captures))) return true;
-  captures.clear();
-  return false;
-}
-
 bool PathMatcher::FullMatch(std::string_view path, std::span<std::string_view> captures) const {
   if (!LiteralAt(path, 0, head_)) return false;
   const std::size_t count = groups_.size();

@@ -25,12 +25,9 @@ class PathMatcher {
   void AppendGroup(Group group);
   [[nodiscard]] std::size_t GroupCount() const noexcept { return groups_.size(); }
 
-  // True when the whole of `path` matches; then `captures` holds one view into `path` per group,
-  // in order. On a mismatch `captures` is left empty.
-  [[nodiscard]] bool FullMatch(std::string_view path,
-                               std::vector<std::string_view>& captures) const;
-  // As above, into `captures`, which holds exactly GroupCount() views (so that a caller can keep
-  // them on its stack); on a mismatch their values are unspecified.
+  // True when the whole of `path` matches; then `captures`, which holds exactly GroupCount()
+  // views (so that a caller can keep them on its stack), holds one view into `path` per group, in
+  // order. On a mismatch their values are unspecified.
   [[nodiscard]] bool FullMatch(std::string_view path, std::span<std::string_view> captures) const;
 
  private:

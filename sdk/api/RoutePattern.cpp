@@ -96,8 +96,8 @@ std::string RoutePattern::TemplateToRegex(std::string_view routeTemplate,
   return Compile(routeTemplate, parameters, nullptr);
 }
 
-template <class Captures>
-bool RoutePattern::Extract(Captures& captures, std::string_view path, const RoutePattern& pattern) {
+bool RoutePattern::ExtractParameters(PathCaptures& captures, std::string_view path,
+                                     const RoutePattern& pattern) {
   // The query belongs to argument binding, not to the route.
   path = path.substr(0, path.find('?'));
   if (!pattern.matcher_) return !pattern.literal_.empty() && path == pattern.literal_;
@@ -116,16 +116,6 @@ bool RoutePattern::Extract(Captures& captures, std::string_view path, const Rout
     captures.insert_or_assign(pattern.parameters_[i].name, UrlDecode(groups[i]));
   }
   return true;
-}
-
-bool RoutePattern::ExtractParameters(TextMap& captures, std::string_view path,
-                                     const RoutePattern& pattern) {
-  return Extract(captures, path, pattern);
-}
-
-bool RoutePattern::ExtractParameters(PathCaptures& captures, std::string_view path,
-                                     const RoutePattern& pattern) {
-  return Extract(captures, path, pattern);
 }
 
 bool RoutePattern::Match(RequestMatch& match, const RoutePattern& pattern) {

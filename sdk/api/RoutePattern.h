@@ -12,7 +12,6 @@
 #include "sdk/api/PathCaptures.h"
 #include "sdk/api/PathMatcher.h"
 #include "sdk/api/RequestMatch.h"
-#include "sdk/api/TextMap.h"
 
 namespace Zarn {
 
@@ -45,8 +44,6 @@ class RoutePattern {
   // True when `path`, up to its first "?", matches `pattern`; then each capture, URL-decoded, is
   // stored in `captures` under the name of the parameter at its position (a repeated name keeps
   // the later value). A literal pattern matches its exact text; an empty template nothing.
-  [[nodiscard]] static bool ExtractParameters(TextMap& captures, std::string_view path,
-                                              const RoutePattern& pattern);
   [[nodiscard]] static bool ExtractParameters(PathCaptures& captures, std::string_view path,
                                               const RoutePattern& pattern);
 
@@ -55,15 +52,11 @@ class RoutePattern {
   // names. Then the match takes the pattern's function, record and captures.
   [[nodiscard]] static bool Match(RequestMatch& match, const RoutePattern& pattern);
 
-  [[nodiscard]] const std::string& Literal() const noexcept { return literal_; }
   [[nodiscard]] const std::vector<RouteParameter>& Parameters() const noexcept {
     return parameters_;
   }
 
  private:
-  template <class Captures>
-  static bool Extract(Captures& captures, std::string_view path, const RoutePattern& pattern);
-
   const BindingFunctionInfo* function_;
   const ApiFunctionRecord* record_;
   std::string literal_;  // the template when it has no "{"

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <limits>
 
 namespace Zarn {
 namespace {

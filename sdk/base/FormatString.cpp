@@ -1,7 +1,6 @@
 #include "sdk/base/FormatString.h"
 
 #include <cstdio>
-#include <cstring>
 #include <string_view>
 #include <vector>
 

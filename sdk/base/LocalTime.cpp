@@ -1,8 +1,7 @@
 #include "sdk/base/LocalTime.h"
 
 #include <ctime>
-#include <new>
-#include <stdexcept>
+#include <exception>
 #include <string_view>
 
 #include "sdk/platform/LocalTime.h"

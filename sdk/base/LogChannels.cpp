@@ -3,7 +3,6 @@
 #include <array>
 #include <atomic>
 #include <bit>
-#include <cstring>
 #include <utility>
 
 namespace Zarn {

@@ -96,16 +96,6 @@ void ThrowTooLong() { throw std::length_error("BindingProperty: collection too l
 
 }  // namespace
 
-// The 16-byte record of the shipping build: payload, arena, kind, owns-arena flag.
-void BindingProperty::CheckLayout() noexcept {
-#if defined(__i386__)
-  static_assert(offsetof(BindingProperty, payload_) == 0);
-  static_assert(offsetof(BindingProperty, arena_) == 8);
-  static_assert(offsetof(BindingProperty, kind_) == 12);
-  static_assert(offsetof(BindingProperty, ownsArena_) == 13);
-#endif
-}
-
 const char* BindingPropertyKindName(BindingPropertyKind kind) noexcept {
   const auto code = static_cast<std::size_t>(kind);
   return code < std::size(kKindNames) ? kKindNames[code] : "";
@@ -147,6 +137,14 @@ BindingProperty& BindingProperty::operator=(BindingProperty&& other) {
 }
 
 BindingProperty::~BindingProperty() {
+  // The 16-byte record of the shipping build: payload, arena, kind, owns-arena flag. Checked in a
+  // member, which alone may name the private fields.
+#if defined(__i386__)
+  static_assert(offsetof(BindingProperty, payload_) == 0);
+  static_assert(offsetof(BindingProperty, arena_) == 8);
+  static_assert(offsetof(BindingProperty, kind_) == 12);
+  static_assert(offsetof(BindingProperty, ownsArena_) == 13);
+#endif
   if (ownsArena_ == 0) {
     Reset();
     return;

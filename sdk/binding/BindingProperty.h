@@ -256,7 +256,6 @@ class BindingProperty {
   void TakeElements(BindingProperty* elements, std::size_t count);
   BindingProperty& InsertMember(const InternedString& key);
   BindingProperty& AppendMember(const InternedString& name);
-  static void CheckLayout() noexcept;
 
   std::uint64_t payload_ = 0;  // the scalar, or the address of the arena block
   PropertyArena* arena_ = nullptr;

@@ -1,5 +1,7 @@
 #include "sdk/runtime/Await.h"
 
+#include <system_error>
+
 #include "sdk/base/Assertion.h"
 
 namespace Zarn::Client::AwaitDetail {

@@ -5,7 +5,6 @@
 #include <chrono>
 #include <future>
 #include <string>
-#include <system_error>
 
 #include "sdk/base/Format.h"
 #include "sdk/runtime/AppModule.h"

@@ -2,7 +2,6 @@
 // and typed replies. Include this header where requests are made.
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <type_traits>
 #include <unordered_map>

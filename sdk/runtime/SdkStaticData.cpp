@@ -1,6 +1,7 @@
 // Everything here is constructed at load, in the order written, and destroyed in reverse.
 #include "sdk/runtime/SdkStaticData.h"
 
+#include "sdk/base/EtwProvider.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/PerfCounter.h"
 #include "sdk/platform/ThreadId.h"
@@ -69,10 +70,6 @@ void SdkTracing::WriteLoadEvent() noexcept {
 void SdkTracing::TearDown() noexcept {
   TracingState& state = Tracing();
   for (int i = 3; i >= 0; --i) EtwProvider::Unregister(&state.handles[i]);
-}
-
-EtwProviderContext& SdkTracing::Context(int provider) noexcept {
-  return Tracing().contexts[provider];
 }
 
 Platform::RegistrationHandle SdkTracing::Handle(int provider) noexcept {

@@ -5,7 +5,6 @@
 #include <cstdint>
 
 #include "sdk/api/BindingHttpResult.h"
-#include "sdk/base/EtwProvider.h"
 #include "sdk/platform/EventTracing.h"
 
 namespace Zarn::Client {
@@ -39,7 +38,6 @@ class SdkTracing {
   // Unregisters the providers in the reverse order of their registration.
   static void TearDown() noexcept;
 
-  [[nodiscard]] static EtwProviderContext& Context(int provider) noexcept;
   [[nodiscard]] static Platform::RegistrationHandle Handle(int provider) noexcept;
 };
 

@@ -1,7 +1,5 @@
 #include "sdk/runtime/Telemetry.h"
 
-#include <utility>
-
 #include "sdk/runtime/Requests.h"
 
 namespace Zarn::Client {
