@@ -3,7 +3,6 @@
 // to the host; and answers the host's calls of its routes.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -16,7 +15,6 @@
 #include "sdk/api/ApiFunctionRecord.h"
 #include "sdk/api/FunctionBuilder.h"
 #include "sdk/api/RoutePattern.h"
-#include "sdk/api/TextMap.h"
 #include "sdk/binding/ApiDescriptorTables.h"
 #include "sdk/binding/ApiRecords.h"
 #include "sdk/binding/BindingRegistry.h"
