@@ -605,7 +605,8 @@ std::string CommandShell::Parties(const std::string& command, const std::string&
     rapidjson::Document json;
     std::string error;
     PartiesScript script;
-    if (!ParseHostJson(rest, &json, &error) || !ReadPartiesScript(json, &script, &error)) {
+    if (!ParseHostJson(rest, &json, &error) ||
+        !ReadPartiesScript(json, host_.MaxIdleYields(), &script, &error)) {
       return Fail(error);
     }
     parties_.AddScript(std::move(script));

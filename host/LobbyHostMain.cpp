@@ -17,6 +17,7 @@
 
 #include "host/CommandShell.h"
 #include "host/HostValue.h"
+#include "host/InputFile.h"
 #include "host/PluginHost.h"
 #include "host/RecordWindow.h"
 #include "host/WorldFile.h"
@@ -123,16 +124,10 @@ int main(int argc, char** argv) {
   options.onStall = [&](const std::string& why) { EndStalled(stallingHost, stallingShell, why); };
 
   std::ifstream file;
-  if (!script.empty()) {
-    std::error_code error;
-    const bool directory = std::filesystem::is_directory(script, error);
-    if (!directory) file.open(script);
-    if (directory || !file) {
-      std::cout << ErrorJson("cannot read the script " + EchoOf(script) +
-                             (directory ? ": it is a directory" : ""))
-                << std::endl;
-      return 1;
-    }
+  if (std::string error;
+      !script.empty() && !OpenInputFile(script, "script", &file, &error, EchoOf(script))) {
+    std::cout << ErrorJson(error) << std::endl;
+    return 1;
   }
   std::istream& input = script.empty() ? std::cin : file;
 

@@ -228,6 +228,8 @@ class PluginHost {
   // by TakeNewEvents.
   [[nodiscard]] std::size_t DroppedEvents() const { return droppedEvents_; }
   [[nodiscard]] std::size_t RecordWindow() const { return options_.recordWindow; }
+  // The yields in a row without work after which a wait is given up (Options::maxIdleYields).
+  [[nodiscard]] int MaxIdleYields() const { return options_.maxIdleYields; }
   // How many records of every kind the host holds now (the published events, requests, log
   // lines, ... together): bounded when a record window is set.
   [[nodiscard]] std::size_t RetainedRecords() const;

@@ -27,6 +27,7 @@
 
 #include <rapidjson/document.h>
 
+#include <cstddef>
 #include <string>
 
 #include "host/LegacyPlatform.h"
@@ -35,6 +36,10 @@
 #include "host/ServiceProxyService.h"
 
 namespace Zarn::Host {
+
+// The largest world file read: far above any world, far below what the 32-bit host's JSON
+// reading can hold.
+inline constexpr std::size_t kMaxWorldFile = 16 << 20;
 
 // The simulated components a world may script. Either may be null; a world that scripts a
 // missing one is refused.
@@ -45,16 +50,17 @@ struct WorldServices {
 };
 
 // Reads one parties script (an entry of "scripts" above) into `*script`. False, with `*error`
-// set, when `json` is not one.
-[[nodiscard]] bool ReadPartiesScript(const rapidjson::Value& json, PartiesScript* script,
-                                     std::string* error);
+// set, when `json` is not one, holds a key it does not know or a yield after `maxYield`.
+[[nodiscard]] bool ReadPartiesScript(const rapidjson::Value& json, int maxYield,
+                                     PartiesScript* script, std::string* error);
 
 // Seeds `host` (and `services`) from the JSON `text`. False, with `*error` set, for text that is
-// not such a world; what was read before the fault stays in place.
+// not such a world (a key it does not know included; a script's yield may be at most
+// host.MaxIdleYields()); what was read before the fault stays in place.
 [[nodiscard]] bool LoadWorld(PluginHost& host, const std::string& text, std::string* error,
                              const WorldServices& services = {});
 
-// LoadWorld from the file at `path`.
+// LoadWorld from the file at `path`, of at most kMaxWorldFile bytes. Every error names the file.
 [[nodiscard]] bool LoadWorldFile(PluginHost& host, const std::string& path, std::string* error,
                                  const WorldServices& services = {});
 

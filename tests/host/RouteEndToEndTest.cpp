@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -275,7 +276,7 @@ TEST(RouteLobbyHostTest, TheClockRefusesWhatItCannotRepresent) {
 }
 
 // A line of 200 MB is read and dropped with one error line, in bounded memory, and the next
-// command runs; so is a script that is a directory refused.
+// command runs; a script or a world that cannot be read is refused with one line.
 TEST(RouteLobbyHostTest, AHugeLineGetsOneErrorLine) {
   const std::string outputPath = ::testing::TempDir() + "route-host-huge-output.txt";
   const std::string command = std::string("'") + JYX_TEST_LOBBY_HOST + "' --plugin '" +
@@ -298,16 +299,38 @@ TEST(RouteLobbyHostTest, AHugeLineGetsOneErrorLine) {
                        R"(209715218"})",
                        R"({"status":0,"error":null,"body":"next|-"})"}));
 
+  // A script or a world that cannot be read ends the host with one line, before the plugin
+  // loads: a directory, a world of 300 MB (sparse, so that the test stays fast).
   const std::string directory = ::testing::TempDir();
-  const int refused = std::system((std::string("'") + JYX_TEST_LOBBY_HOST + "' '" + directory +
-                                   "' > '" + outputPath + "' 2>/dev/null")
-                                      .c_str());
-  ASSERT_TRUE(WIFEXITED(refused));
-  EXPECT_EQ(WEXITSTATUS(refused), 1);
-  std::ifstream again(outputPath, std::ios::binary);
-  std::string line;
-  std::getline(again, line);
-  EXPECT_EQ(line, R"({"error":"cannot read the script )" + directory + R"(: it is a directory"})");
+  const std::string huge = ::testing::TempDir() + "route-host-huge-world.json";
+  std::ofstream(huge) << "{";
+  std::filesystem::resize_file(huge, 300u << 20);
+  struct Refused {
+    std::string arguments;
+    std::string line;
+  };
+  const Refused cases[] = {
+      {"'" + directory + "'",
+       R"({"error":"cannot read the script )" + directory + R"(: it is a directory"})"},
+      {"--world '" + directory + "'",
+       R"({"error":"cannot read the world )" + directory + R"(: it is a directory"})"},
+      {"--world '" + huge + "'", R"({"error":"world )" + huge +
+                                     R"(: a world file holds at most 16777216 bytes; this one )"
+                                     R"(holds 314572800"})"},
+  };
+  for (const Refused& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const int refused = std::system((std::string("'") + JYX_TEST_LOBBY_HOST + "' " + c.arguments +
+                                     " < /dev/null > '" + outputPath + "' 2>/dev/null")
+                                        .c_str());
+    ASSERT_TRUE(WIFEXITED(refused));
+    EXPECT_EQ(WEXITSTATUS(refused), 1);
+    std::ifstream again(outputPath, std::ios::binary);
+    std::vector<std::string> printed;
+    for (std::string line; std::getline(again, line);) printed.push_back(line);
+    EXPECT_EQ(printed, std::vector<std::string>{c.line});
+  }
+  std::filesystem::remove(huge);
 }
 
 TEST(RouteLobbyHostTest, AWaitThatCanNeverEndIsReportedAndEndsTheHost) {
