@@ -523,7 +523,7 @@ std::string CommandShell::ProxyEvent(const std::string& rest, bool async) {
   std::string payload;
   SplitWord(rest, &service, &afterService);
   SplitWord(afterService, &method, &payload);
-  if (service.empty() || method.empty()) {
+  if (service.empty() || method.empty() || payload.empty()) {
     return Fail("a proxy event needs a service, a method and a payload");
   }
   ProxyMessage message;
@@ -605,8 +605,9 @@ std::string CommandShell::Parties(const std::string& command, const std::string&
     rapidjson::Document json;
     std::string error;
     PartiesScript script;
-    if (!ParseHostJson(rest, &json, &error) ||
-        !ReadPartiesScript(json, host_.MaxIdleYields(), &script, &error)) {
+    if (rest.empty()) return Fail("parties-script needs a script (JSON, as a world file's)");
+    if (!ParseHostJson(rest, &json, &error)) return Fail("script: " + error);
+    if (!ReadPartiesScript(json, host_.MaxIdleYields(), &script, &error)) {
       return Fail(error);
     }
     parties_.AddScript(std::move(script));
@@ -623,6 +624,10 @@ std::string CommandShell::Parties(const std::string& command, const std::string&
           allocator);
     }
     json.AddMember("requests", list, allocator);
+    // As `events` says it: only when the window dropped some.
+    if (const std::size_t dropped = parties_.DroppedRecords(); dropped != 0) {
+      json.AddMember("dropped", static_cast<uint64_t>(dropped), allocator);
+    }
     parties_.ClearRecords();
     return JsonLine(json);
   }

@@ -49,21 +49,6 @@ constexpr int kStalled = 3;
 // At most this many unanswered requests are named in a stall's line.
 constexpr std::size_t kMaxNamedRequests = 5;
 
-// "service.method", and for a proxied HTTP request (a payload with "method" and "url" texts, as
-// the parties service takes them) its method and url.
-std::string RequestName(const Zarn::Host::ProxyRequest& request) {
-  using namespace Zarn::Host;
-  std::string name = request.service + "." + request.method;
-  rapidjson::Document payload;
-  std::string error;
-  if (ParseHostJson(request.payload, &payload, &error) && payload.IsObject() &&
-      payload.HasMember("method") && payload["method"].IsString() && payload.HasMember("url") &&
-      payload["url"].IsString()) {
-    name += std::string(" ") + payload["method"].GetString() + " " + payload["url"].GetString();
-  }
-  return EchoOf(name);
-}
-
 // Reports a wait that can never end as one error line naming what it waits for, shuts the plugin
 // down as far as it can and ends the process without returning into the plugin.
 [[noreturn]] void EndStalled(Zarn::Host::PluginHost* host, Zarn::Host::CommandShell* shell,
@@ -72,12 +57,12 @@ std::string RequestName(const Zarn::Host::ProxyRequest& request) {
   static bool stalled = false;
   if (!stalled) {
     stalled = true;
-    std::string text = "a wait can never end, nothing is due and nothing is scripted: " + why;
+    std::string text = "a wait can never end: " + why;
     if (shell != nullptr) {
       const std::vector<ProxyRequest> unanswered = shell->Proxy().Unanswered();
       for (std::size_t i = 0; i < unanswered.size() && i < kMaxNamedRequests; ++i) {
         text += "; unanswered service-proxy request " + unanswered[i].uuid + " (" +
-                RequestName(unanswered[i]) + ")";
+                EchoOf(ProxyRequestName(unanswered[i])) + ")";
       }
       if (unanswered.size() > kMaxNamedRequests) {
         text += "; and " + std::to_string(unanswered.size() - kMaxNamedRequests) + " more";

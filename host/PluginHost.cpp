@@ -72,10 +72,12 @@ class PluginHost::ActivityScope {
   ActivityScope(PluginHost& host, std::string activity)
       : host_(host),
         previous_(std::exchange(host.activity_, std::move(activity))),
-        previousStart_(std::exchange(host.activityStart_, host.scheduler_.Now())) {}
+        previousStart_(std::exchange(host.activityStart_, host.scheduler_.Now())),
+        previousRequest_(std::exchange(host.lastRequest_, std::string())) {}
   ~ActivityScope() {
     host_.activity_ = std::move(previous_);
     host_.activityStart_ = previousStart_;
+    host_.lastRequest_ = std::move(previousRequest_);
   }
   ActivityScope(const ActivityScope&) = delete;
   ActivityScope& operator=(const ActivityScope&) = delete;
@@ -84,6 +86,7 @@ class PluginHost::ActivityScope {
   PluginHost& host_;
   std::string previous_;
   int64_t previousStart_;
+  std::string previousRequest_;
 };
 
 PluginHost::PluginHost(Options options) : options_(std::move(options)) {
@@ -223,8 +226,8 @@ std::optional<std::string> PluginHost::Resource(const std::string& path) const {
   return it->second;
 }
 
-void PluginHost::OnYield(int k, std::function<void()> action) {
-  yieldActions_.emplace_back(records_.yields + std::max(k, 1), std::move(action));
+void PluginHost::OnYield(int k, std::function<void()> action, std::string what) {
+  yieldActions_.push_back({records_.yields + std::max(k, 1), std::move(action), std::move(what)});
 }
 
 std::vector<const HostStream*> PluginHost::Streams() const {
@@ -444,8 +447,8 @@ void PluginHost::Yield() {
   // Actions may add actions of their own: take the due ones out before running any.
   std::vector<std::function<void()>> due;
   for (auto it = yieldActions_.begin(); it != yieldActions_.end();) {
-    if (it->first == yield) {
-      due.push_back(std::move(it->second));
+    if (it->yield == yield) {
+      due.push_back(std::move(it->action));
       it = yieldActions_.erase(it);
     } else {
       ++it;
@@ -454,22 +457,40 @@ void PluginHost::Yield() {
   for (auto& action : due) action();
   int ran = static_cast<int>(due.size()) + scheduler_.RunRound();
   if (ran == 0) ran = scheduler_.RunNext(WaitLimit());
+  // The innermost wait, looked up again: what ran may have opened and closed waits.
+  if (!waits_.empty()) waits_.back().ran += ran;
   if (ran > 0) {
     idleYields_ = 0;
     return;
   }
   if (++idleYields_ >= options_.maxIdleYields) {
     idleYields_ = 0;
-    std::string why =
-        "a wait made no progress in " + std::to_string(options_.maxIdleYields) + " yields";
-    if (scheduler_.Pending() != 0) {
-      why += ", and nothing of the plugin falls due within " +
-             std::to_string(std::llround(options_.maxWaitSeconds)) + " s of virtual time";
-    }
-    if (!activity_.empty()) why += " during " + activity_;
-    if (!waits_.empty()) why += " (" + waits_.back().label + ")";
-    Stall(why);
+    Stall(StallReport());
   }
+}
+
+std::string PluginHost::StallReport() const {
+  std::string why =
+      "a wait made no progress in " + std::to_string(options_.maxIdleYields) + " yields";
+  if (!waits_.empty() && waits_.back().ran > 0) {
+    why += " after " + std::to_string(waits_.back().ran) + " callbacks ran in it";
+  }
+  if (scheduler_.Pending() != 0) {
+    why += ", and nothing of the plugin falls due within " +
+           std::to_string(std::llround(options_.maxWaitSeconds)) + " s of virtual time";
+  }
+  if (!activity_.empty()) why += " during " + activity_;
+  if (!waits_.empty()) {
+    // The plugin's label names a type by its hash: the request it waits on says more.
+    const OpenWait& wait = waits_.back();
+    why += wait.after.empty() ? " (" + wait.label + ")"
+                              : " (the wait began after the request " + wait.after + ")";
+  }
+  for (const YieldAction& later : yieldActions_) {
+    why += "; " + later.what + " is scripted for yield " + std::to_string(later.yield) +
+           ", and this is yield " + std::to_string(records_.yields);
+  }
+  return why;
 }
 
 void PluginHost::Stall(const std::string& why) { options_.onStall(why); }
@@ -509,6 +530,7 @@ uint32_t PluginHost::SlotSendCoreRequest(PluginHostApi* api, ApiCallResult* repl
     }
     host->records_.requests.push_back(read);
     host->TrimRecords();
+    host->lastRequest_ = HostMethodName(read.method) + " " + read.path.substr(0, kMaxActivityPath);
     RoutedReply routed = host->Route(read);
     const CoreReply& answer = routed.reply;
 
@@ -638,7 +660,7 @@ void PluginHost::SlotBeginWait(PluginHostApi* api, const char* label, int32_t va
   Guarded("beginWait", [&] {
     PluginHost* host = From(api);
     host->records_.beginWaits.push_back({CopyText(label), value});
-    host->waits_.push_back({CopyText(label), host->scheduler_.Now()});
+    host->waits_.push_back({CopyText(label), host->scheduler_.Now(), host->lastRequest_});
     host->TrimRecords();
   });
 }

@@ -112,9 +112,11 @@ class PluginHost {
     // `recordWindow` to 2 * `recordWindow` entries, and TakeNewEvents forgets what it hands out;
     // 0 keeps the whole run.
     std::size_t recordWindow = 0;
-    // Called when a wait stalls, with why: the idle yields, what the host was running in the
-    // plugin and the wait's label. The default reports and aborts the process, so that a test
-    // fails instead of hanging. It must not return into the plugin (it is called from a yield).
+    // Called when a wait stalls, with why: the idle yields, the callbacks that ran during the
+    // wait, what the host was running in the plugin, the plugin's last request before the wait
+    // began (or else the wait's label) and the actions scripted for later yields. The default
+    // reports and aborts the process, so that a test fails instead of hanging. It must not return
+    // into the plugin (it is called from a yield).
     std::function<void(const std::string&)> onStall;
     // Called with each log line as it arrives (after it is recorded); may be empty.
     std::function<void(const LogLine&)> onLog;
@@ -195,7 +197,8 @@ class PluginHost {
   void DeliverEventNow(const std::string& name, const std::string& payloadJson);
 
   // Runs `action` inside the `k`-th yield from now (1: the next), before that yield's due work.
-  void OnYield(int k, std::function<void()> action);
+  // `what` names it in a stall's report while it is still to come.
+  void OnYield(int k, std::function<void()> action, std::string what = "an action");
 
   // Every stream handed out, in order; they live as long as the host (under a record window,
   // released ones only until the window drops them).
@@ -276,6 +279,8 @@ class PluginHost {
   void Deliver(const std::string& name, const std::string& payloadJson);
   void Yield();
   void Stall(const std::string& why);
+  // Why the present wait stalls: what was true of it, for the stall's report.
+  [[nodiscard]] std::string StallReport() const;
   // The latest virtual time up to which the present wait may run due work.
   [[nodiscard]] int64_t WaitLimit() const;
   // Trims the record lists to the window.
@@ -301,7 +306,12 @@ class PluginHost {
   std::map<std::string, CoreComponent> components_;
   std::map<std::string, std::string> resources_;
   std::map<std::string, std::vector<ScriptedReply>> scripts_;
-  std::vector<std::pair<int, std::function<void()>>> yieldActions_;  // (yield number, action)
+  struct YieldAction {
+    int yield = 0;  // the number of the yield it runs in
+    std::function<void()> action;
+    std::string what;
+  };
+  std::vector<YieldAction> yieldActions_;
   std::vector<std::unique_ptr<HostStream>> streams_;
   HostRecords records_;
   std::size_t eventsTaken_ = 0;
@@ -310,10 +320,13 @@ class PluginHost {
   struct OpenWait {
     std::string label;
     int64_t start = 0;  // virtual time
+    std::string after;  // the plugin's last request before it began, "GET /path"; may be empty
+    int ran = 0;        // callbacks and actions its yields ran
   };
   std::vector<OpenWait> waits_;  // innermost last
   std::string activity_;         // what the host runs in the plugin now; empty between calls
   int64_t activityStart_ = 0;    // virtual time the present call into the plugin began
+  std::string lastRequest_;      // the plugin's last request within the present call, "GET /path"
 };
 
 }  // namespace Zarn::Host

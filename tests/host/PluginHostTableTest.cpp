@@ -148,6 +148,23 @@ TEST_F(PluginHostTableTest, AWaitWithoutProgressStalls) {
   EXPECT_TRUE(stalls.empty());
   api->yield(api);
   EXPECT_EQ(stalls, (std::vector<std::string>{"a wait made no progress in 3 yields"}));
+
+  // In a wait, the report names the request the plugin made before it began (rather than the
+  // plugin's label), and what is scripted for a later yield.
+  ApiCallRequest request{};
+  request.method = 2;
+  request.path = "/jyx-x/v1/answer";
+  ApiCallResult reply{};
+  EXPECT_EQ(api->sendCoreRequest(api, &reply, &request), 404u);
+  const ApiCallResultReleaseEntry release = reply.release;
+  release(&reply);
+  host.OnYield(
+      10, [] {}, "the answer");
+  api->beginWait(api, "Wait: future<#088402A7>", 0);
+  for (int i = 0; i < 3; ++i) api->yield(api);
+  EXPECT_EQ(stalls.back(),
+            "a wait made no progress in 3 yields (the wait began after the request GET "
+            "/jyx-x/v1/answer); the answer is scripted for yield 14, and this is yield 7");
 }
 
 // A timer that schedules itself again an hour later, as the plugin's heartbeats do.
@@ -181,8 +198,9 @@ TEST_F(PluginHostTableTest, APeriodicTimerDoesNotKeepAWaitAlive) {
   EXPECT_EQ(hourly.runs, 24);
   EXPECT_EQ(host.Scheduler().Now(), int64_t{24} * 3600 * 1'000'000'000);
   EXPECT_EQ(stalls, (std::vector<std::string>{
-                        "a wait made no progress in 3 yields, and nothing of the plugin falls due "
-                        "within 86400 s of virtual time (Wait: reply)"}));
+                        "a wait made no progress in 3 yields after 23 callbacks ran in it, and "
+                        "nothing of the plugin falls due within 86400 s of virtual time (Wait: "
+                        "reply)"}));
   (void)api->endWait(api);
   // The next wait has a day of its own.
   api->beginWait(api, "Wait: next", 0);
