@@ -9,28 +9,19 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "host/CommandShell.h"
-#include "host/HostValue.h"
 #include "host/InputFile.h"
 #include "host/PluginHost.h"
 #include "host/RecordWindow.h"
 #include "host/WorldFile.h"
 
 namespace {
-
-bool ParseCoreVersion(const std::string& text, Zarn::Host::PluginApiVersionWords* core) {
-  unsigned major = 0, minor = 0, patch = 0;
-  char tail = 0;
-  if (std::sscanf(text.c_str(), "%u.%u.%u%c", &major, &minor, &patch, &tail) != 3) return false;
-  *core = {major, minor, patch};
-  return true;
-}
 
 // The plugin's log levels by name.
 const char* LevelName(uint32_t level) {
@@ -89,10 +80,16 @@ int main(int argc, char** argv) {
     const std::string arg = argv[i];
     if (arg == "--plugin" && i + 1 < argc) {
       options.pluginPath = argv[++i];
+      // A name without a slash is the caller's file, not one for the loader to search for.
+      if (options.pluginPath.find('/') == std::string::npos) {
+        options.pluginPath = "./" + options.pluginPath;
+      }
     } else if (arg == "--world" && i + 1 < argc) {
       world = argv[++i];
     } else if (arg == "--core" && i + 1 < argc) {
-      if (!ParseCoreVersion(argv[++i], &core)) return Usage();
+      const std::optional<PluginApiVersionWords> parsed = ParsePluginApiVersion(argv[++i]);
+      if (!parsed) return Usage();
+      core = *parsed;
     } else if (!arg.empty() && arg[0] != '-' && script.empty()) {
       script = arg;
     } else {

@@ -89,6 +89,23 @@ class PluginHost::ActivityScope {
   std::string previousRequest_;
 };
 
+std::optional<PluginApiVersionWords> ParsePluginApiVersion(const std::string& text) {
+  uint32_t words[3] = {};
+  std::size_t at = 0;
+  for (std::size_t i = 0; i < 3; ++i) {
+    if (i > 0 && (at >= text.size() || text[at++] != '.')) return std::nullopt;
+    const std::size_t begin = at;
+    uint64_t value = 0;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9' && value <= UINT32_MAX) {
+      value = value * 10 + static_cast<uint64_t>(text[at++] - '0');
+    }
+    if (at == begin || value > UINT32_MAX) return std::nullopt;
+    words[i] = static_cast<uint32_t>(value);
+  }
+  if (at != text.size()) return std::nullopt;
+  return PluginApiVersionWords{words[0], words[1], words[2]};
+}
+
 PluginHost::PluginHost(Options options) : options_(std::move(options)) {
   table_.api.sendCoreRequest = &SlotSendCoreRequest;
   table_.api.hostOp1 = &SlotHostOp1;

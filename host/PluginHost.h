@@ -96,6 +96,10 @@ struct PluginApiVersionWords {
   uint32_t patch = 0;
 };
 
+// "MAJOR.MINOR.PATCH": three decimal numbers of 32 bits, digits only (no sign, no blank). None
+// for any other text.
+[[nodiscard]] std::optional<PluginApiVersionWords> ParsePluginApiVersion(const std::string& text);
+
 class PluginHost {
  public:
   struct Options {

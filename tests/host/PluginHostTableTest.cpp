@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -206,6 +207,38 @@ TEST_F(PluginHostTableTest, APeriodicTimerDoesNotKeepAWaitAlive) {
   api->beginWait(api, "Wait: next", 0);
   api->yield(api);
   EXPECT_EQ(hourly.runs, 25);
+}
+
+TEST(PluginApiVersionTest, ParsesThreeDecimalWordsOnly) {
+  struct Case {
+    const char* text;
+    std::optional<std::vector<uint32_t>> words;
+  };
+  const Case cases[] = {
+      {"18.3.1", std::vector<uint32_t>{18, 3, 1}},
+      {"0.0.0", std::vector<uint32_t>{0, 0, 0}},
+      {"4294967295.007.1", std::vector<uint32_t>{4294967295u, 7, 1}},
+      {"-1.2.3", std::nullopt},
+      {"+1.2.3", std::nullopt},
+      {"4294967296.0.0", std::nullopt},
+      {"99999999999999999999.0.0", std::nullopt},
+      {"18.3", std::nullopt},
+      {"18.3.1.0", std::nullopt},
+      {"18.3.1x", std::nullopt},
+      {"18..1", std::nullopt},
+      {" 18.3.1", std::nullopt},
+      {"18.3.1 ", std::nullopt},
+      {"0x12.0.0", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const std::optional<PluginApiVersionWords> parsed = ParsePluginApiVersion(c.text);
+    ASSERT_EQ(parsed.has_value(), c.words.has_value());
+    if (parsed) {
+      EXPECT_EQ((std::vector<uint32_t>{parsed->major, parsed->minor, parsed->patch}), *c.words);
+    }
+  }
 }
 
 // Under a record window each list keeps only its latest entries; events dropped before they

@@ -232,7 +232,7 @@ TEST(RouteLobbyHostTest, ADeadlineInThePluginFallsDueOnTheVirtualClock) {
       R"({"data":"expired: remainingMs=0 steadyMs=5000 wallMs=1767225605000",)"
       R"("eventType":"Update","uri":"/test/v1/countdown"})";
   const std::vector<std::string> expected = {
-      R"({"plugin":"jyx-lobby","started":true})",
+      R"({"plugin":"jyx-route-test","started":true})",
       R"({"status":0,"error":null,"body":"remainingMs=5000 steadyMs=0 wallMs=1767225600000"})",
       R"({"clock":4.5,"ran":4})",
       R"({"events":[]})",
@@ -261,7 +261,7 @@ TEST(RouteLobbyHostTest, TheClockRefusesWhatItCannotRepresent) {
       R"({"data":"expired: remainingMs=0 steadyMs=94608005000 wallMs=1861833605000",)"
       R"("eventType":"Update","uri":"/test/v1/countdown"})";
   const std::vector<std::string> expected = {
-      R"({"plugin":"jyx-lobby","started":true})",
+      R"({"plugin":"jyx-route-test","started":true})",
       R"j({"error":"advance takes at most 31536000.0 seconds (a year)"})j",
       R"({"clock":31536000.0,"ran":0})",
       R"({"clock":63072000.0,"ran":0})",
@@ -294,7 +294,7 @@ TEST(RouteLobbyHostTest, AHugeLineGetsOneErrorLine) {
   std::vector<std::string> lines;
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   EXPECT_EQ(lines, (std::vector<std::string>{
-                       R"({"plugin":"jyx-lobby","started":true})",
+                       R"({"plugin":"jyx-route-test","started":true})",
                        R"({"error":"a command line holds at most 1048576 bytes; this one holds )"
                        R"(209715218"})",
                        R"({"status":0,"error":null,"body":"next|-"})"}));
@@ -333,6 +333,47 @@ TEST(RouteLobbyHostTest, AHugeLineGetsOneErrorLine) {
   std::filesystem::remove(huge);
 }
 
+// Arguments are the caller's: a plugin named without a slash is the file in the caller's
+// directory (not one the loader searches for), and a version that is no three decimal numbers is
+// a usage error, with nothing on standard output.
+TEST(RouteLobbyHostTest, ArgumentsAreTheCallersOrAUsageError) {
+  const std::string plugin = JYX_TEST_ROUTE_PLUGIN;
+  const std::size_t slash = plugin.rfind('/');
+  const std::string outputPath = ::testing::TempDir() + "route-host-arguments.txt";
+  struct Case {
+    std::string directory;
+    std::string arguments;
+    int exitStatus;
+    std::vector<std::string> lines;
+  };
+  const std::string started = R"({"plugin":"jyx-route-test","started":true})";
+  const Case cases[] = {
+      {plugin.substr(0, slash), "--plugin " + plugin.substr(slash + 1), 0, {started}},
+      {::testing::TempDir(),
+       "--plugin " + plugin.substr(slash + 1),
+       1,
+       {R"({"error":"cannot load the plugin ./)" + plugin.substr(slash + 1) + ": ./" +
+        plugin.substr(slash + 1) +
+        R"(: cannot open shared object file: No such file or )"
+        R"(directory"})"}},
+      {::testing::TempDir(), "--plugin '" + plugin + "' --core 18.3.1", 0, {started}},
+      {::testing::TempDir(), "--plugin '" + plugin + "' --core -1.2.3", 2, {}},
+      {::testing::TempDir(), "--plugin '" + plugin + "' --core 18.3", 2, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const int status = std::system(("cd '" + c.directory + "' && '" + JYX_TEST_LOBBY_HOST + "' " +
+                                    c.arguments + " < /dev/null > '" + outputPath + "' 2>/dev/null")
+                                       .c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), c.exitStatus);
+    std::ifstream in(outputPath, std::ios::binary);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    EXPECT_EQ(lines, c.lines);
+  }
+}
+
 TEST(RouteLobbyHostTest, AWaitThatCanNeverEndIsReportedAndEndsTheHost) {
   const Testing::LobbyHostRun run =
       Testing::RunLobbyHost(JYX_TEST_LOBBY_HOST, JYX_TEST_ROUTE_PLUGIN, "route-host-stall",
@@ -360,7 +401,7 @@ TEST(RouteLobbyHostTest, CallsRoutesFromAScript) {
   EXPECT_EQ(run.exitStatus, 0);
   const std::vector<std::string>& lines = run.lines;
   ASSERT_EQ(lines.size(), 5u);
-  EXPECT_EQ(lines[0], R"({"plugin":"jyx-lobby","started":true})");
+  EXPECT_EQ(lines[0], R"({"plugin":"jyx-route-test","started":true})");
   EXPECT_EQ(lines[1], R"({"status":0,"error":null,"body":"x/y|1"})");
   EXPECT_EQ(lines[2], R"({"status":0,"error":null,"body":{"availability":"Available","id":"p9",)"
                       R"("members":[],"note":null,"version":2}})");
