@@ -1,7 +1,7 @@
 // A world for the stand-in host: the sibling resources it holds and the replies it scripts,
-// read from JSON:
+// read from JSON (the README's "World files" tells what each key sets up):
 //   {"resources": {"/path": value, ...},
-//    "replies": [{"path": "/p", "method": 2, "status": 200, "value": v, "error": "text",
+//    "replies": [{"path": "/p", "method": "GET", "status": 200, "value": v, "error": "text",
 //                 "uses": 1, "stream": {"body": "text", "chunks": [10, 10], "announce": 99}}],
 //    "lcds": [{"destination": "gameService", "method": "getGame", "class": "com.x.GameDTO",
 //              "body": value} | {"destination": ..., "method": ..., "exception": "text",
@@ -22,7 +22,9 @@
 //    "summoners": [{"summonerId": 2, "puuid": "p", "displayName": "N", ...}]}
 //      (the summoner lookup "/jyx-summoner/v2/summoners" answers the asked ids it finds here)
 // Every key is optional except a reply's "path", the names of a legacy or proxy script, a parties
-// player's "puuid" and a parties script's "path".
+// player's "puuid" and a parties script's "path"; any other key is refused. A method is named
+// ("GET", ...; a reply also takes the host's code, 1 to 7); a scripted yield is at most the host's
+// MaxIdleYields().
 #pragma once
 
 #include <rapidjson/document.h>
