@@ -394,8 +394,12 @@ TEST(RouteLobbyHostTest, AWaitThatCanNeverEndIsReportedAndEndsTheHost) {
 TEST(RouteLobbyHostTest, CallsRoutesFromAScript) {
   const Testing::LobbyHostRun run =
       Testing::RunLobbyHost(JYX_TEST_LOBBY_HOST, JYX_TEST_ROUTE_PLUGIN, "route-host",
+                            "# Comments and blank lines get no answer.\n"
                             "GET /test/v1/echo/x/y?q=1\n"
+                            "\n"
+                            "  # indented\r\n"
                             "POST /test/v1/parties/p9 {\"version\":1}\n"
+                            "   \n"
                             "DELETE /test/v1/party\n"
                             "quit\n");
   EXPECT_EQ(run.exitStatus, 0);
