@@ -67,17 +67,29 @@ constexpr std::size_t kMaxActivityPath = 200;
 
 }  // namespace
 
+class PluginHost::CallScope {
+ public:
+  explicit CallScope(PluginHost& host)
+      : host_(host), previous_(std::exchange(host.lastRequest_, std::string())) {}
+  ~CallScope() { host_.lastRequest_ = std::move(previous_); }
+  CallScope(const CallScope&) = delete;
+  CallScope& operator=(const CallScope&) = delete;
+
+ private:
+  PluginHost& host_;
+  std::string previous_;
+};
+
 class PluginHost::ActivityScope {
  public:
   ActivityScope(PluginHost& host, std::string activity)
       : host_(host),
         previous_(std::exchange(host.activity_, std::move(activity))),
         previousStart_(std::exchange(host.activityStart_, host.scheduler_.Now())),
-        previousRequest_(std::exchange(host.lastRequest_, std::string())) {}
+        call_(host) {}
   ~ActivityScope() {
     host_.activity_ = std::move(previous_);
     host_.activityStart_ = previousStart_;
-    host_.lastRequest_ = std::move(previousRequest_);
   }
   ActivityScope(const ActivityScope&) = delete;
   ActivityScope& operator=(const ActivityScope&) = delete;
@@ -86,7 +98,7 @@ class PluginHost::ActivityScope {
   PluginHost& host_;
   std::string previous_;
   int64_t previousStart_;
-  std::string previousRequest_;
+  CallScope call_;
 };
 
 std::optional<PluginApiVersionWords> ParsePluginApiVersion(const std::string& text) {
@@ -324,6 +336,7 @@ void PluginHost::Deliver(const std::string& name, const std::string& payloadJson
     if (!JsonToHostObject(json, &event.payload)) continue;
     event.flag = it->second.flag;
     event.userData = it->second.userData;
+    CallScope call(*this);
     it->second.callback(&event);
     FreeHostObject(&event.payload);
   }
@@ -664,8 +677,10 @@ void PluginHost::SlotSchedule(PluginHostApi* api, const char* label,
     host->TrimRecords();
     if (callback == nullptr) return;
     // Shutdown clears the queue, so no callback of the plugin runs after it.
-    host->scheduler_.Schedule(std::move(copy), delaySeconds,
-                              [callback, context] { callback(context); });
+    host->scheduler_.Schedule(std::move(copy), delaySeconds, [host, callback, context] {
+      CallScope call(*host);
+      callback(context);
+    });
   });
 }
 

@@ -291,6 +291,8 @@ class PluginHost {
   void TrimRecords();
   // Names what the host runs in the plugin until the returned guard ends, for a stall's report.
   class ActivityScope;
+  // Starts the plugin's last request afresh for one call into the plugin, and restores it after.
+  class CallScope;
 
   Options options_;
   HostTable table_;

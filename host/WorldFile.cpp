@@ -42,7 +42,7 @@ bool KnownKeys(const rapidjson::Value& json, std::initializer_list<const char*> 
   return true;
 }
 
-const std::string kMethodNames =
+constexpr char kMethodNames[] =
     "\"GET\", \"POST\", \"PUT\", \"PATCH\", \"DELETE\", \"HEAD\" or \"OPTIONS\"";
 
 // "uses": how many requests a script answers, or -1 for every one.
@@ -96,7 +96,7 @@ bool ReadReply(const rapidjson::Value& json, std::string* path, ScriptedReply* r
                           : method.IsUint() && !HostMethodName(method.GetUint()).empty()
                               ? method.GetUint()
                               : 0;
-    if (code == 0) return Fail(error, "a reply's method must be " + kMethodNames);
+    if (code == 0) return Fail(error, std::string("a reply's method must be ") + kMethodNames);
     reply->method = code;
   }
   if (json.HasMember("status")) {
@@ -374,7 +374,7 @@ bool ReadPartiesScript(const rapidjson::Value& json, int maxYield, PartiesScript
   }
   if (json.HasMember("method") &&
       (!ReadText(json, "method", &script->method) || HostMethodCode(script->method) == 0)) {
-    return Fail(error, "a parties script's method must be " + kMethodNames);
+    return Fail(error, std::string("a parties script's method must be ") + kMethodNames);
   }
   if (json.HasMember("kind")) {
     static const std::pair<const char*, PartiesScript::Kind> kKinds[] = {

@@ -166,6 +166,30 @@ TEST_F(PluginHostTableTest, AWaitWithoutProgressStalls) {
   EXPECT_EQ(stalls.back(),
             "a wait made no progress in 3 yields (the wait began after the request GET "
             "/jyx-x/v1/answer); the answer is scripted for yield 14, and this is yield 7");
+
+  // A request made in a callback belongs to that call: a wait begun after it returned is not
+  // named by it.
+  (void)api->endWait(api);
+  api->scheduleCallback(
+      api, "elsewhere",
+      [](void* context) {
+        auto* table = static_cast<PluginHostApi*>(context);
+        ApiCallRequest other{};
+        other.method = 2;
+        other.path = "/jyx-x/v1/elsewhere";
+        ApiCallResult answer{};
+        (void)table->sendCoreRequest(table, &answer, &other);
+        const ApiCallResultReleaseEntry done = answer.release;
+        done(&answer);
+      },
+      api, 0.0, 0);
+  EXPECT_EQ(host.RunDue(), 1);
+  EXPECT_EQ(host.Records().requests.back().path, "/jyx-x/v1/elsewhere");
+  api->beginWait(api, "Wait: again", 0);
+  for (int i = 0; i < 3; ++i) api->yield(api);
+  EXPECT_NE(stalls.back().find("(the wait began after the request GET /jyx-x/v1/answer)"),
+            std::string::npos)
+      << stalls.back();
 }
 
 // A timer that schedules itself again an hour later, as the plugin's heartbeats do.
