@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <initializer_list>
+#include <string_view>
+#include <utility>
 
 #include "host/HostValue.h"
 #include "host/ResourceEventName.h"
@@ -92,6 +95,19 @@ std::string JsonLine(const rapidjson::Value& value) {
 
 rapidjson::Value TextValue(const std::string& text, rapidjson::Document::AllocatorType& allocator) {
   return rapidjson::Value(text.data(), static_cast<rapidjson::SizeType>(text.size()), allocator);
+}
+
+// An object of text members, in the order given.
+rapidjson::Value TextObject(std::initializer_list<std::pair<const char*, std::string_view>> members,
+                            rapidjson::Document::AllocatorType& allocator) {
+  rapidjson::Value object(rapidjson::kObjectType);
+  for (const auto& [name, text] : members) {
+    object.AddMember(
+        rapidjson::StringRef(name),
+        rapidjson::Value(text.data(), static_cast<rapidjson::SizeType>(text.size()), allocator),
+        allocator);
+  }
+  return object;
 }
 
 std::string EventJson(const std::string& path) {
@@ -196,8 +212,78 @@ std::string CommandShell::Fail(const std::string& message) {
   return ErrorJson(message);
 }
 
+const std::vector<CommandShell::Command>& CommandShell::Commands() {
+  using Shell = CommandShell;
+  using Text = const std::string&;
+  const auto call = [](Shell& shell, Text command, Text rest) { return shell.Call(command, rest); };
+  const auto parties = [](Shell& shell, Text command, Text rest) {
+    return shell.Parties(command, rest);
+  };
+  // An argument in brackets may be left out.
+  static const std::vector<Command> kCommands = {
+      {"GET", "path [json body]", call},
+      {"POST", "path [json body]", call},
+      {"PUT", "path [json body]", call},
+      {"PATCH", "path [json body]", call},
+      {"DELETE", "path [json body]", call},
+      {"advance", "seconds",
+       [](Shell& shell, Text, Text rest) { return shell.AdvanceClock(rest); }},
+      {"events", "",
+       [](Shell& shell, Text, Text rest) {
+         return rest.empty() ? shell.Events() : shell.Fail("events takes no argument");
+       }},
+      {"set", "path json", [](Shell& shell, Text, Text rest) { return shell.Set(rest); }},
+      {"delete", "path", [](Shell& shell, Text, Text rest) { return shell.Delete(rest); }},
+      {"stats", "",
+       [](Shell& shell, Text, Text rest) {
+         return rest.empty() ? shell.Stats() : shell.Fail("stats takes no argument");
+       }},
+      {"lcds", "class json", [](Shell& shell, Text, Text rest) { return shell.PushLcds(rest); }},
+      {"lcds-answer", "destination method class [json]",
+       [](Shell& shell, Text, Text rest) { return shell.AnswerLcds(rest, false); }},
+      {"lcds-throw", "destination method status text",
+       [](Shell& shell, Text, Text rest) { return shell.AnswerLcds(rest, true); }},
+      {"proxy-reply", "uuid|next payload",
+       [](Shell& shell, Text, Text rest) { return shell.ProxyReply(rest); }},
+      {"proxy-method", "service method payload",
+       [](Shell& shell, Text, Text rest) { return shell.ProxyEvent(rest, false); }},
+      {"proxy-async", "service method payload",
+       [](Shell& shell, Text, Text rest) { return shell.ProxyEvent(rest, true); }},
+      {"on-request", "path command",
+       [](Shell& shell, Text, Text rest) { return shell.ArmOnRequest(rest); }},
+      {"parties-act", "puuid method path [body]", parties},
+      {"parties-invite", "from to", parties},
+      {"parties-accept", "puuid party", parties},
+      {"parties-decline", "puuid party", parties},
+      {"parties-leave", "puuid", parties},
+      {"parties-player", "puuid", parties},
+      {"parties-push", "none|notification|message", parties},
+      {"parties-restriction", "json", parties},
+      {"parties-resume", "party utc-ms", parties},
+      {"parties-health", "text", parties},
+      {"parties-token", "text", parties},
+      {"parties-script", "json", parties},
+      {"parties-requests", "", parties},
+      {"routes", "",
+       [](Shell& shell, Text, Text rest) {
+         return rest.empty() ? shell.Routes() : shell.Fail("routes takes no argument");
+       }},
+      {"help", "",
+       [](Shell& shell, Text, Text rest) {
+         return rest.empty() ? Help() : shell.Fail("help takes no argument");
+       }},
+      {"quit", "", [](Shell&, Text, Text) -> std::string { return R"({"quit":true})"; }, true},
+  };
+  return kCommands;
+}
+
 bool CommandShell::Execute(const std::string& line, std::string* output, std::size_t length) {
   output->clear();
+  // A comment, however long, is no command.
+  if (const std::size_t begin = line.find_first_not_of(" \t");
+      begin != std::string::npos && line[begin] == '#') {
+    return true;
+  }
   length = std::max(length, line.size());
   if (length > kMaxCommandLine) {
     *output = Fail("a command line holds at most " + std::to_string(kMaxCommandLine) +
@@ -213,43 +299,50 @@ bool CommandShell::Execute(const std::string& line, std::string* output, std::si
   // Script files written elsewhere may end their lines with "\r\n".
   SplitWord(!line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line, &command,
             &rest);
-  output->clear();
   if (command.empty()) return true;
 
-  if (command == "quit") {
-    *output = R"({"quit":true})";
-    return false;
-  }
-  if (command == "GET" || command == "POST" || command == "PUT" || command == "PATCH" ||
-      command == "DELETE") {
-    *output = Call(command, rest);
-  } else if (command == "advance") {
-    *output = AdvanceClock(rest);
-  } else if (command == "events") {
-    *output = rest.empty() ? Events() : Fail("events takes no argument");
-  } else if (command == "set") {
-    *output = Set(rest);
-  } else if (command == "delete") {
-    *output = Delete(rest);
-  } else if (command == "stats") {
-    *output = rest.empty() ? Stats() : Fail("stats takes no argument");
-  } else if (command == "lcds") {
-    *output = PushLcds(rest);
-  } else if (command == "lcds-answer" || command == "lcds-throw") {
-    *output = AnswerLcds(rest, command == "lcds-throw");
-  } else if (command == "proxy-reply") {
-    *output = ProxyReply(rest);
-  } else if (command == "proxy-method" || command == "proxy-async") {
-    *output = ProxyEvent(rest, command == "proxy-async");
-  } else if (command == "on-request") {
-    *output = ArmOnRequest(rest);
-  } else if (command.rfind("parties-", 0) == 0) {
-    *output = Parties(command, rest);
-  } else {
+  const std::vector<Command>& commands = Commands();
+  const auto found = std::find_if(commands.begin(), commands.end(),
+                                  [&](const Command& entry) { return command == entry.name; });
+  if (found == commands.end()) {
     *output = Fail("unknown command: " + EchoOf(command));
+  } else {
+    *output = found->run(*this, command, rest);
+    if (found->quits) return false;
   }
   host_.RunDue();
   return true;
+}
+
+std::string CommandShell::Help() {
+  std::string lines;
+  rapidjson::Document::AllocatorType allocator;
+  for (const Command& command : Commands()) {
+    lines += (lines.empty() ? "" : "\n") +
+             JsonLine(TextObject({{"command", command.name}, {"arguments", command.arguments}},
+                                 allocator));
+  }
+  return lines;
+}
+
+std::string CommandShell::Routes() {
+  if (!host_.Loaded()) return Fail("no plugin is loaded");
+  std::string lines;
+  rapidjson::Document::AllocatorType allocator;
+  for (const RouteDescription& route : host_.Description().routes) {
+    rapidjson::Value json = TextObject({{"method", route.method}, {"path", route.path}}, allocator);
+    rapidjson::Value arguments(rapidjson::kArrayType);
+    for (const ArgumentDescription& argument : route.arguments) {
+      arguments.PushBack(
+          TextObject(
+              {{"name", argument.name}, {"source", argument.source}, {"type", argument.type}},
+              allocator),
+          allocator);
+    }
+    json.AddMember("arguments", arguments, allocator);
+    lines += (lines.empty() ? "" : "\n") + JsonLine(json);
+  }
+  return lines;
 }
 
 std::string CommandShell::Call(const std::string& method, const std::string& rest) {
@@ -432,7 +525,7 @@ std::string CommandShell::ProxyEvent(const std::string& rest, bool async) {
   std::string payload;
   SplitWord(rest, &service, &afterService);
   SplitWord(afterService, &method, &payload);
-  if (service.empty() || method.empty()) {
+  if (service.empty() || method.empty() || payload.empty()) {
     return Fail("a proxy event needs a service, a method and a payload");
   }
   ProxyMessage message;
@@ -458,7 +551,7 @@ std::string CommandShell::ArmOnRequest(const std::string& rest) {
   host_.OnRequest(path, [this, command] {
     std::string answer;
     static_cast<void>(Execute(command, &answer));
-    armedAnswers_.push_back(std::move(answer));
+    if (!answer.empty()) armedAnswers_.push_back(std::move(answer));
   });
   return R"({"armed":true})";
 }
@@ -538,7 +631,9 @@ std::string CommandShell::Parties(const std::string& command, const std::string&
     rapidjson::Document json;
     std::string error;
     PartiesScript script;
-    if (!ParseHostJson(rest, &json, &error) || !ReadPartiesScript(json, &script, &error)) {
+    if (rest.empty()) return Fail("parties-script needs a script (JSON, as a world file's)");
+    if (!ParseHostJson(rest, &json, &error)) return Fail("script: " + error);
+    if (!ReadPartiesScript(json, host_.MaxIdleYields(), &script, &error)) {
       return Fail(error);
     }
     parties_.AddScript(std::move(script));
@@ -549,13 +644,16 @@ std::string CommandShell::Parties(const std::string& command, const std::string&
     auto& allocator = json.GetAllocator();
     rapidjson::Value list(rapidjson::kArrayType);
     for (const PartiesRecord& record : parties_.Records()) {
-      rapidjson::Value entry(rapidjson::kObjectType);
-      entry.AddMember("method", TextValue(record.method, allocator), allocator);
-      entry.AddMember("url", TextValue(record.url, allocator), allocator);
-      entry.AddMember("body", TextValue(record.body, allocator), allocator);
-      list.PushBack(entry, allocator);
+      list.PushBack(
+          TextObject({{"method", record.method}, {"url", record.url}, {"body", record.body}},
+                     allocator),
+          allocator);
     }
     json.AddMember("requests", list, allocator);
+    // As `events` says it: only when the window dropped some.
+    if (const std::size_t dropped = parties_.DroppedRecords(); dropped != 0) {
+      json.AddMember("dropped", static_cast<uint64_t>(dropped), allocator);
+    }
     parties_.ClearRecords();
     return JsonLine(json);
   }

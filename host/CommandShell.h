@@ -36,12 +36,14 @@ class CommandShell {
   explicit CommandShell(PluginHost& host)
       : host_(host), legacy_(host), proxy_(host), parties_(host, proxy_), teamBuilder_(host) {}
 
-  // Runs one command line and sets `*output` to its one-line JSON answer (empty for a blank
-  // line). Returns false when the command was "quit". Bad commands answer {"error":"..."} and the
-  // shell goes on; so do lines longer than kMaxCommandLine (`length` gives the full length of a
-  // line read cut short) and lines holding a NUL byte. After every command the host runs the
-  // work that is due. Every answer is valid JSON: bytes that are not UTF-8 print as the text
-  // \xHH, and echoes of input are cut.
+  // Runs one command line and sets `*output` to its answer: one line of JSON, or for `routes`
+  // and `help` one line of JSON per route or command, the lines apart by "\n". A blank line and
+  // a comment (a line whose first byte after blanks is "#") answer nothing. Returns false when
+  // the command was "quit". Bad commands answer {"error":"..."} and the shell goes on; so do
+  // lines longer than kMaxCommandLine (`length` gives the full length of a line read cut short)
+  // and lines holding a NUL byte. After every command the host runs the work that is due. Every
+  // line is valid JSON: bytes that are not UTF-8 print as the text \xHH, and echoes of input are
+  // cut.
   bool Execute(const std::string& line, std::string* output, std::size_t length = 0);
 
   // Commands that failed to run (answered {"error":...} by the shell). A route's own error
@@ -58,6 +60,22 @@ class CommandShell {
   PartiesService& Parties() { return parties_; }
 
  private:
+  // One command: its name, its arguments as `help` lists them, and what runs it (given the
+  // command's name and the rest of its line).
+  struct Command {
+    const char* name;
+    const char* arguments;
+    std::string (*run)(CommandShell& shell, const std::string& command, const std::string& rest);
+    bool quits = false;  // the shell ends after its answer
+  };
+  // Every command, in the order `help` lists them: the one table Execute looks commands up in.
+  static const std::vector<Command>& Commands();
+  // One line per command: {"command":"advance","arguments":"seconds"}.
+  static std::string Help();
+  // One line per route the plugin's snapshot described at load: {"method":"GET","path":"/p/{id}",
+  // "arguments":[{"name":"id","source":"path","type":"string"}]}.
+  std::string Routes();
+
   // Counts a failed command and gives its error line.
   std::string Fail(const std::string& message);
   std::string Call(const std::string& method, const std::string& rest);

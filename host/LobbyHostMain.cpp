@@ -9,27 +9,19 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "host/CommandShell.h"
-#include "host/HostValue.h"
+#include "host/InputFile.h"
 #include "host/PluginHost.h"
 #include "host/RecordWindow.h"
 #include "host/WorldFile.h"
 
 namespace {
-
-bool ParseCoreVersion(const std::string& text, Zarn::Host::PluginApiVersionWords* core) {
-  unsigned major = 0, minor = 0, patch = 0;
-  char tail = 0;
-  if (std::sscanf(text.c_str(), "%u.%u.%u%c", &major, &minor, &patch, &tail) != 3) return false;
-  *core = {major, minor, patch};
-  return true;
-}
 
 // The plugin's log levels by name.
 const char* LevelName(uint32_t level) {
@@ -48,21 +40,6 @@ constexpr int kStalled = 3;
 // At most this many unanswered requests are named in a stall's line.
 constexpr std::size_t kMaxNamedRequests = 5;
 
-// "service.method", and for a proxied HTTP request (a payload with "method" and "url" texts, as
-// the parties service takes them) its method and url.
-std::string RequestName(const Zarn::Host::ProxyRequest& request) {
-  using namespace Zarn::Host;
-  std::string name = request.service + "." + request.method;
-  rapidjson::Document payload;
-  std::string error;
-  if (ParseHostJson(request.payload, &payload, &error) && payload.IsObject() &&
-      payload.HasMember("method") && payload["method"].IsString() && payload.HasMember("url") &&
-      payload["url"].IsString()) {
-    name += std::string(" ") + payload["method"].GetString() + " " + payload["url"].GetString();
-  }
-  return EchoOf(name);
-}
-
 // Reports a wait that can never end as one error line naming what it waits for, shuts the plugin
 // down as far as it can and ends the process without returning into the plugin.
 [[noreturn]] void EndStalled(Zarn::Host::PluginHost* host, Zarn::Host::CommandShell* shell,
@@ -71,12 +48,12 @@ std::string RequestName(const Zarn::Host::ProxyRequest& request) {
   static bool stalled = false;
   if (!stalled) {
     stalled = true;
-    std::string text = "a wait can never end, nothing is due and nothing is scripted: " + why;
+    std::string text = "a wait can never end: " + why;
     if (shell != nullptr) {
       const std::vector<ProxyRequest> unanswered = shell->Proxy().Unanswered();
       for (std::size_t i = 0; i < unanswered.size() && i < kMaxNamedRequests; ++i) {
         text += "; unanswered service-proxy request " + unanswered[i].uuid + " (" +
-                RequestName(unanswered[i]) + ")";
+                EchoOf(ProxyRequestName(unanswered[i])) + ")";
       }
       if (unanswered.size() > kMaxNamedRequests) {
         text += "; and " + std::to_string(unanswered.size() - kMaxNamedRequests) + " more";
@@ -95,6 +72,10 @@ std::string RequestName(const Zarn::Host::ProxyRequest& request) {
 
 int main(int argc, char** argv) {
   using namespace Zarn::Host;
+  // Standard input read through the C library's stream, a character at a time, is ten times
+  // slower than a file; every answer still leaves at once (std::endl), error lines too (std::cerr
+  // is unbuffered).
+  std::ios::sync_with_stdio(false);
   PluginHost::Options options;
   PluginApiVersionWords core;
   std::string script;
@@ -103,10 +84,16 @@ int main(int argc, char** argv) {
     const std::string arg = argv[i];
     if (arg == "--plugin" && i + 1 < argc) {
       options.pluginPath = argv[++i];
+      // A name without a slash is the caller's file, not one for the loader to search for.
+      if (options.pluginPath.find('/') == std::string::npos) {
+        options.pluginPath = "./" + options.pluginPath;
+      }
     } else if (arg == "--world" && i + 1 < argc) {
       world = argv[++i];
     } else if (arg == "--core" && i + 1 < argc) {
-      if (!ParseCoreVersion(argv[++i], &core)) return Usage();
+      const std::optional<PluginApiVersionWords> parsed = ParsePluginApiVersion(argv[++i]);
+      if (!parsed) return Usage();
+      core = *parsed;
     } else if (!arg.empty() && arg[0] != '-' && script.empty()) {
       script = arg;
     } else {
@@ -123,16 +110,10 @@ int main(int argc, char** argv) {
   options.onStall = [&](const std::string& why) { EndStalled(stallingHost, stallingShell, why); };
 
   std::ifstream file;
-  if (!script.empty()) {
-    std::error_code error;
-    const bool directory = std::filesystem::is_directory(script, error);
-    if (!directory) file.open(script);
-    if (directory || !file) {
-      std::cout << ErrorJson("cannot read the script " + EchoOf(script) +
-                             (directory ? ": it is a directory" : ""))
-                << std::endl;
-      return 1;
-    }
+  if (std::string error;
+      !script.empty() && !OpenInputFile(script, "script", &file, &error, EchoOf(script))) {
+    std::cout << ErrorJson(error) << std::endl;
+    return 1;
   }
   std::istream& input = script.empty() ? std::cin : file;
 

@@ -121,7 +121,7 @@ ProxyScript PartiesService::Respond(const ProxyRequest& request) {
     return answer;
   }
   records_.push_back(record);
-  KeepLatest(records_, host_.RecordWindow());
+  droppedRecords_ += KeepLatest(records_, host_.RecordWindow());
   std::optional<PartiesScript> script = TakeScript(record.method, record.url);
   if (!script || script->kind == PartiesScript::Kind::Normal || script->apply) {
     const PartiesReply reply = Act(local_, record.method, record.url, record.body);

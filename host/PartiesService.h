@@ -162,7 +162,12 @@ class PartiesService {
   [[nodiscard]] const PartiesParty* FindParty(const std::string& partyId) const;
   // The proxied requests, oldest first; under the host's record window only the latest.
   [[nodiscard]] const std::vector<PartiesRecord>& Records() const { return records_; }
-  void ClearRecords() { records_.clear(); }
+  // Requests the record window dropped since the last ClearRecords.
+  [[nodiscard]] std::size_t DroppedRecords() const { return droppedRecords_; }
+  void ClearRecords() {
+    records_.clear();
+    droppedRecords_ = 0;
+  }
 
   // The service's clock, milliseconds since 1970: the host's wall clock by default.
   std::function<uint64_t()> nowMillis;
@@ -231,6 +236,7 @@ class PartiesService {
   std::map<std::string, PartiesParty> parties_;
   std::vector<PartiesScript> scripts_;
   std::vector<PartiesRecord> records_;
+  std::size_t droppedRecords_ = 0;
   std::string local_;
   std::string health_ = "OK";
   std::string commsToken_;

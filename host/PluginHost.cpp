@@ -56,14 +56,15 @@ OutstandingReplies& Outstanding() {
   return outstanding;
 }
 
-// Takes the actions armed for `key` out of `armed`, in order: running them may arm more.
-template <typename Key>
-std::vector<std::function<void()>> TakeArmed(
-    std::vector<std::pair<Key, std::function<void()>>>& armed, const Key& key) {
+// Takes the actions armed for `key` (in the field `armedFor`) out of `armed`, in order: running
+// them may arm more.
+template <typename Armed, typename Key>
+std::vector<std::function<void()>> TakeArmed(std::vector<Armed>& armed, Key Armed::*armedFor,
+                                             const Key& key) {
   std::vector<std::function<void()>> taken;
   for (auto it = armed.begin(); it != armed.end();) {
-    if (it->first == key) {
-      taken.push_back(std::move(it->second));
+    if ((*it).*armedFor == key) {
+      taken.push_back(std::move(it->action));
       it = armed.erase(it);
     } else {
       ++it;
@@ -83,12 +84,26 @@ constexpr std::size_t kMaxActivityPath = 200;
 
 }  // namespace
 
+class PluginHost::CallScope {
+ public:
+  explicit CallScope(PluginHost& host)
+      : host_(host), previous_(std::exchange(host.lastRequest_, std::string())) {}
+  ~CallScope() { host_.lastRequest_ = std::move(previous_); }
+  CallScope(const CallScope&) = delete;
+  CallScope& operator=(const CallScope&) = delete;
+
+ private:
+  PluginHost& host_;
+  std::string previous_;
+};
+
 class PluginHost::ActivityScope {
  public:
   ActivityScope(PluginHost& host, std::string activity)
       : host_(host),
         previous_(std::exchange(host.activity_, std::move(activity))),
-        previousStart_(std::exchange(host.activityStart_, host.scheduler_.Now())) {}
+        previousStart_(std::exchange(host.activityStart_, host.scheduler_.Now())),
+        call_(host) {}
   ~ActivityScope() {
     host_.activity_ = std::move(previous_);
     host_.activityStart_ = previousStart_;
@@ -100,7 +115,25 @@ class PluginHost::ActivityScope {
   PluginHost& host_;
   std::string previous_;
   int64_t previousStart_;
+  CallScope call_;
 };
+
+std::optional<PluginApiVersionWords> ParsePluginApiVersion(const std::string& text) {
+  uint32_t words[3] = {};
+  std::size_t at = 0;
+  for (std::size_t i = 0; i < 3; ++i) {
+    if (i > 0 && (at >= text.size() || text[at++] != '.')) return std::nullopt;
+    const std::size_t begin = at;
+    uint64_t value = 0;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9' && value <= UINT32_MAX) {
+      value = value * 10 + static_cast<uint64_t>(text[at++] - '0');
+    }
+    if (at == begin || value > UINT32_MAX) return std::nullopt;
+    words[i] = static_cast<uint32_t>(value);
+  }
+  if (at != text.size()) return std::nullopt;
+  return PluginApiVersionWords{words[0], words[1], words[2]};
+}
 
 PluginHost::PluginHost(Options options) : options_(std::move(options)) {
   table_.api.sendCoreRequest = &SlotSendCoreRequest;
@@ -238,12 +271,12 @@ std::optional<std::string> PluginHost::Resource(const std::string& path) const {
   return it->second;
 }
 
-void PluginHost::OnYield(int k, std::function<void()> action) {
-  yieldActions_.emplace_back(records_.yields + std::max(k, 1), std::move(action));
+void PluginHost::OnYield(int k, std::function<void()> action, std::string what) {
+  yieldActions_.push_back({records_.yields + std::max(k, 1), std::move(action), std::move(what)});
 }
 
 void PluginHost::OnRequest(const std::string& path, std::function<void()> action) {
-  requestActions_.emplace_back(path, std::move(action));
+  requestActions_.push_back({path, std::move(action)});
 }
 
 std::vector<const HostStream*> PluginHost::Streams() const {
@@ -323,6 +356,7 @@ void PluginHost::Deliver(const std::string& name, const std::string& payloadJson
     if (!JsonToHostObject(json, &event.payload)) continue;
     event.flag = it->second.flag;
     event.userData = it->second.userData;
+    CallScope call(*this);
     it->second.callback(&event);
     FreeHostObject(&event.payload);
   }
@@ -460,26 +494,44 @@ CoreReply PluginHost::Store(const CoreRequest& request) {
 
 void PluginHost::Yield() {
   const int yield = ++records_.yields;
-  std::vector<std::function<void()>> due = TakeArmed(yieldActions_, yield);
+  std::vector<std::function<void()>> due = TakeArmed(yieldActions_, &YieldAction::yield, yield);
   for (auto& action : due) action();
   int ran = static_cast<int>(due.size()) + scheduler_.RunRound();
   if (ran == 0) ran = scheduler_.RunNext(WaitLimit());
+  // The innermost wait, looked up again: what ran may have opened and closed waits.
+  if (!waits_.empty()) waits_.back().ran += ran;
   if (ran > 0) {
     idleYields_ = 0;
     return;
   }
   if (++idleYields_ >= options_.maxIdleYields) {
     idleYields_ = 0;
-    std::string why =
-        "a wait made no progress in " + std::to_string(options_.maxIdleYields) + " yields";
-    if (scheduler_.Pending() != 0) {
-      why += ", and nothing of the plugin falls due within " +
-             std::to_string(std::llround(options_.maxWaitSeconds)) + " s of virtual time";
-    }
-    if (!activity_.empty()) why += " during " + activity_;
-    if (!waits_.empty()) why += " (" + waits_.back().label + ")";
-    Stall(why);
+    Stall(StallReport());
   }
+}
+
+std::string PluginHost::StallReport() const {
+  std::string why =
+      "a wait made no progress in " + std::to_string(options_.maxIdleYields) + " yields";
+  if (!waits_.empty() && waits_.back().ran > 0) {
+    why += " after " + std::to_string(waits_.back().ran) + " callbacks ran in it";
+  }
+  if (scheduler_.Pending() != 0) {
+    why += ", and nothing of the plugin falls due within " +
+           std::to_string(std::llround(options_.maxWaitSeconds)) + " s of virtual time";
+  }
+  if (!activity_.empty()) why += " during " + activity_;
+  if (!waits_.empty()) {
+    // The plugin's label names a type by its hash: the request it waits on says more.
+    const OpenWait& wait = waits_.back();
+    why += wait.after.empty() ? " (" + wait.label + ")"
+                              : " (the wait began after the request " + wait.after + ")";
+  }
+  for (const YieldAction& later : yieldActions_) {
+    why += "; " + later.what + " is scripted for yield " + std::to_string(later.yield) +
+           ", and this is yield " + std::to_string(records_.yields);
+  }
+  return why;
 }
 
 void PluginHost::Stall(const std::string& why) { options_.onStall(why); }
@@ -519,7 +571,10 @@ uint32_t PluginHost::SlotSendCoreRequest(PluginHostApi* api, ApiCallResult* repl
     }
     host->records_.requests.push_back(read);
     host->TrimRecords();
-    for (auto& action : TakeArmed(host->requestActions_, read.path)) action();
+    for (auto& action : TakeArmed(host->requestActions_, &RequestAction::path, read.path)) {
+      action();
+    }
+    host->lastRequest_ = HostMethodName(read.method) + " " + read.path.substr(0, kMaxActivityPath);
     RoutedReply routed = host->Route(read);
     const CoreReply& answer = routed.reply;
 
@@ -636,8 +691,10 @@ void PluginHost::SlotSchedule(PluginHostApi* api, const char* label,
     host->TrimRecords();
     if (callback == nullptr) return;
     // Shutdown clears the queue, so no callback of the plugin runs after it.
-    host->scheduler_.Schedule(std::move(copy), delaySeconds,
-                              [callback, context] { callback(context); });
+    host->scheduler_.Schedule(std::move(copy), delaySeconds, [host, callback, context] {
+      CallScope call(*host);
+      callback(context);
+    });
   });
 }
 
@@ -649,7 +706,7 @@ void PluginHost::SlotBeginWait(PluginHostApi* api, const char* label, int32_t va
   Guarded("beginWait", [&] {
     PluginHost* host = From(api);
     host->records_.beginWaits.push_back({CopyText(label), value});
-    host->waits_.push_back({CopyText(label), host->scheduler_.Now()});
+    host->waits_.push_back({CopyText(label), host->scheduler_.Now(), host->lastRequest_});
     host->TrimRecords();
   });
 }

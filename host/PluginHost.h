@@ -96,6 +96,10 @@ struct PluginApiVersionWords {
   uint32_t patch = 0;
 };
 
+// "MAJOR.MINOR.PATCH": three decimal numbers of 32 bits, digits only (no sign, no blank). None
+// for any other text.
+[[nodiscard]] std::optional<PluginApiVersionWords> ParsePluginApiVersion(const std::string& text);
+
 class PluginHost {
  public:
   struct Options {
@@ -112,9 +116,11 @@ class PluginHost {
     // `recordWindow` to 2 * `recordWindow` entries, and TakeNewEvents forgets what it hands out;
     // 0 keeps the whole run.
     std::size_t recordWindow = 0;
-    // Called when a wait stalls, with why: the idle yields, what the host was running in the
-    // plugin and the wait's label. The default reports and aborts the process, so that a test
-    // fails instead of hanging. It must not return into the plugin (it is called from a yield).
+    // Called when a wait stalls, with why: the idle yields, the callbacks that ran during the
+    // wait, what the host was running in the plugin, the plugin's last request before the wait
+    // began (or else the wait's label) and the actions scripted for later yields. The default
+    // reports and aborts the process, so that a test fails instead of hanging. It must not return
+    // into the plugin (it is called from a yield).
     std::function<void(const std::string&)> onStall;
     // Called with each log line as it arrives (after it is recorded); may be empty.
     std::function<void(const LogLine&)> onLog;
@@ -193,7 +199,8 @@ class PluginHost {
   void DeliverEventNow(const std::string& name, const std::string& payloadJson);
 
   // Runs `action` inside the `k`-th yield from now (1: the next), before that yield's due work.
-  void OnYield(int k, std::function<void()> action);
+  // `what` names it in a stall's report while it is still to come.
+  void OnYield(int k, std::function<void()> action, std::string what = "an action");
   // Runs `action` inside the next request of the plugin for `path` (any method), before the
   // request is answered as it would be without it; the actions given for one path all run in
   // that request, in order.
@@ -230,6 +237,8 @@ class PluginHost {
   // by TakeNewEvents.
   [[nodiscard]] std::size_t DroppedEvents() const { return droppedEvents_; }
   [[nodiscard]] std::size_t RecordWindow() const { return options_.recordWindow; }
+  // The yields in a row without work after which a wait is given up (Options::maxIdleYields).
+  [[nodiscard]] int MaxIdleYields() const { return options_.maxIdleYields; }
   // How many records of every kind the host holds now (the published events, requests, log
   // lines, ... together): bounded when a record window is set.
   [[nodiscard]] std::size_t RetainedRecords() const;
@@ -276,12 +285,16 @@ class PluginHost {
   void Deliver(const std::string& name, const std::string& payloadJson);
   void Yield();
   void Stall(const std::string& why);
+  // Why the present wait stalls: what was true of it, for the stall's report.
+  [[nodiscard]] std::string StallReport() const;
   // The latest virtual time up to which the present wait may run due work.
   [[nodiscard]] int64_t WaitLimit() const;
   // Trims the record lists to the window.
   void TrimRecords();
   // Names what the host runs in the plugin until the returned guard ends, for a stall's report.
   class ActivityScope;
+  // Starts the plugin's last request afresh for one call into the plugin, and restores it after.
+  class CallScope;
 
   Options options_;
   HostTable table_;
@@ -300,8 +313,17 @@ class PluginHost {
   std::map<std::string, CoreComponent> components_;
   std::map<std::string, std::string> resources_;
   std::map<std::string, std::vector<ScriptedReply>> scripts_;
-  std::vector<std::pair<int, std::function<void()>>> yieldActions_;  // (yield number, action)
-  std::vector<std::pair<std::string, std::function<void()>>> requestActions_;  // (path, action)
+  struct YieldAction {
+    int yield = 0;  // the number of the yield it runs in
+    std::function<void()> action;
+    std::string what;
+  };
+  std::vector<YieldAction> yieldActions_;
+  struct RequestAction {
+    std::string path;  // the path of the request it runs in, any method
+    std::function<void()> action;
+  };
+  std::vector<RequestAction> requestActions_;
   std::vector<std::unique_ptr<HostStream>> streams_;
   HostRecords records_;
   std::size_t eventsTaken_ = 0;
@@ -310,10 +332,13 @@ class PluginHost {
   struct OpenWait {
     std::string label;
     int64_t start = 0;  // virtual time
+    std::string after;  // the plugin's last request before it began, "GET /path"; may be empty
+    int ran = 0;        // callbacks and actions its yields ran
   };
   std::vector<OpenWait> waits_;  // innermost last
   std::string activity_;         // what the host runs in the plugin now; empty between calls
   int64_t activityStart_ = 0;    // virtual time the present call into the plugin began
+  std::string lastRequest_;      // the plugin's last request within the present call, "GET /path"
 };
 
 }  // namespace Zarn::Host

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <optional>
 
 #include "host/HostValue.h"
@@ -12,6 +13,9 @@
 namespace Zarn::Host {
 
 namespace {
+
+// The named methods, by host code from 1.
+const char* const kMethods[] = {"DELETE", "GET", "HEAD", "OPTIONS", "PATCH", "POST", "PUT"};
 
 // The most of a streamed body the host reads.
 constexpr uint64_t kMaxStreamBytes = 1 << 20;
@@ -80,12 +84,14 @@ std::vector<HostRoute> RoutesOf(const ApiRegistrySnapshot* snapshot) {
 }
 
 uint32_t HostMethodCode(const std::string& method) {
-  static const char* const kMethods[] = {"DELETE", "GET",  "HEAD", "OPTIONS",
-                                         "PATCH",  "POST", "PUT"};
-  for (uint32_t i = 0; i < 7; ++i) {
+  for (uint32_t i = 0; i < std::size(kMethods); ++i) {
     if (method == kMethods[i]) return i + 1;
   }
   return 0;
+}
+
+std::string HostMethodName(uint32_t code) {
+  return code >= 1 && code <= std::size(kMethods) ? kMethods[code - 1] : "";
 }
 
 RouteAnswer CallRoute(const std::vector<HostRoute>& routes, uint32_t method,

@@ -28,6 +28,8 @@ struct HostRoute {
 
 // The host's method code of "GET", "POST", ...; 0 for any other text.
 [[nodiscard]] uint32_t HostMethodCode(const std::string& method);
+// The name of a host method code, "GET" for 2 say; "" for a code of no named method.
+[[nodiscard]] std::string HostMethodName(uint32_t code);
 
 // A call as a front end makes it. Named values are compact JSON, by name or (with no name) by
 // position.

@@ -24,6 +24,18 @@ std::string QuotedJson(const std::string& text) {
 
 }  // namespace
 
+std::string ProxyRequestName(const ProxyRequest& request) {
+  std::string name = request.service + "." + request.method;
+  rapidjson::Document payload;
+  std::string error;
+  if (ParseHostJson(request.payload, &payload, &error) && payload.IsObject() &&
+      payload.HasMember("method") && payload["method"].IsString() && payload.HasMember("url") &&
+      payload["url"].IsString()) {
+    name += std::string(" ") + payload["method"].GetString() + " " + payload["url"].GetString();
+  }
+  return name;
+}
+
 ServiceProxyService::ServiceProxyService(PluginHost& host) : host_(host) {
   host_.AddComponent(kProxyUuidRequestsPath,
                      [this](const CoreRequest& request) { return AnswerUuidRequest(request); });
@@ -96,7 +108,9 @@ CoreReply ServiceProxyService::AnswerUuidRequest(const CoreRequest& request) {
     if (timing == ProxyScript::Timing::DuringPost) {
       deliver();
     } else {
-      host_.OnYield(yield, std::move(deliver));
+      host_.OnYield(yield, std::move(deliver),
+                    "the reply to service-proxy request " + received.uuid + " (" +
+                        ProxyRequestName(received) + ")");
     }
   }
   return CoreReply{200, QuotedJson(received.uuid), std::nullopt};

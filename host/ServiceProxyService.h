@@ -53,6 +53,10 @@ struct ProxyRequest {
   std::string payload;      // the payload text
 };
 
+// "service.method", and for a proxied HTTP request (a payload with "method" and "url" texts, as
+// the parties service takes them) its method and url: "parties.service.proxy PUT v1/players/p".
+[[nodiscard]] std::string ProxyRequestName(const ProxyRequest& request);
+
 // Makes the answer to one request from the request itself (its uuid already set). Runs during
 // the starting POST; it may queue events but must not call into the plugin.
 using ProxyResponder = std::function<ProxyScript(const ProxyRequest&)>;

@@ -1,5 +1,9 @@
 #include "host/SnapshotDescription.h"
 
+#include <iterator>
+
+#include "host/RouteCaller.h"
+
 namespace Zarn::Host {
 
 namespace {
@@ -10,6 +14,63 @@ std::vector<std::string> Texts(const char* const* texts, uint32_t count) {
   std::vector<std::string> copies;
   for (uint32_t i = 0; texts != nullptr && i < count; ++i) copies.push_back(Text(texts[i]));
   return copies;
+}
+
+// The name of a plain value's type code; the host reads the codes without the plugin's tables.
+std::string TypeCodeName(uint32_t code) {
+  static const char* const kNames[] = {
+      "",       "bool",   "int8",   "uint8",  "int16",    "uint16", "int32",
+      "uint32", "int64",  "uint64", "float",  "double",   "string", "object",
+      "blob",   "vector", "enum",   "struct", "callback", "map",
+  };
+  return code < std::size(kNames) ? kNames[code] : "type " + std::to_string(code);
+}
+
+constexpr uint32_t kVectorCode = 15;
+constexpr uint32_t kEnumCode = 16;
+constexpr uint32_t kStructCode = 17;
+constexpr uint32_t kMapCode = 19;
+
+std::string TypeText(uint32_t code, uint32_t elementCode, const std::string& typeName) {
+  if (code == kVectorCode || code == kMapCode) {
+    return TypeCodeName(code) + "<" + (typeName.empty() ? TypeCodeName(elementCode) : typeName) +
+           ">";
+  }
+  if ((code == kEnumCode || code == kStructCode) && !typeName.empty()) return typeName;
+  return TypeCodeName(code);
+}
+
+std::string SourceName(uint32_t source) {
+  static const char* const kSources[] = {"any", "query", "path", "host", "header", "body"};
+  return source < std::size(kSources) ? kSources[source] : "any";
+}
+
+// The routes of a snapshot, followed as RoutesOf follows them. The descriptors are packed:
+// every field is copied before it is used.
+std::vector<RouteDescription> DescribeRoutes(const ApiRegistrySnapshot& snapshot) {
+  std::vector<RouteDescription> routes;
+  const auto* route = reinterpret_cast<const ApiRouteDescriptor*>(snapshot.functions);
+  for (uint32_t i = 0; route != nullptr && i < snapshot.functionCount; ++i) {
+    RouteDescription copy;
+    const uint32_t method = route->method;
+    copy.method = HostMethodName(method);
+    if (copy.method.empty()) copy.method = Text(route->methodName);
+    copy.path = Text(route->routeTemplate);
+    copy.function = Text(route->function.name);
+    const ApiArgumentDescriptor* argument = route->function.arguments;
+    const ApiArgumentSourceNode* source = route->argumentSources;
+    const uint32_t count = route->function.argumentCount;
+    for (uint32_t a = 0; argument != nullptr && a < count; ++a, argument = argument->next) {
+      const uint32_t code = argument->typeCode;
+      const uint32_t elementCode = argument->elementTypeCode;
+      copy.arguments.push_back({Text(argument->name), SourceName(source ? source->source : 0),
+                                TypeText(code, elementCode, Text(argument->typeName))});
+      if (source != nullptr) source = source->next;
+    }
+    routes.push_back(std::move(copy));
+    route = reinterpret_cast<const ApiRouteDescriptor*>(route->function.next);
+  }
+  return routes;
 }
 
 }  // namespace
@@ -32,6 +93,7 @@ SnapshotDescription DescribeSnapshot(const ApiRegistrySnapshot* snapshot) {
   SnapshotDescription description;
   if (snapshot == nullptr) return description;
   description.routeCount = snapshot->functionCount;
+  description.routes = DescribeRoutes(*snapshot);
 
   const ApiTypeDescriptor* type = snapshot->types;
   for (uint32_t i = 0; type != nullptr && i < snapshot->typeCount; ++i, type = type->next) {

@@ -25,10 +25,29 @@ struct EventDescription {
   std::vector<std::string> tags;
 };
 
+// One argument of a route: where the call binds it from and what it holds.
+struct ArgumentDescription {
+  std::string name;
+  // "query", "path", "host", "header" or "body"; "any" for an argument the route gave no
+  // source, which binds from whatever part of a call names it.
+  std::string source;
+  // "string", "uint64", ... for a plain value; a registered type's name; "vector<element>" or
+  // "map<value>" for a list or a map.
+  std::string type;
+};
+
+struct RouteDescription {
+  std::string method;  // "GET", "POST", ...; the route's own text for a custom method
+  std::string path;    // the route's template, "/jyx-lobby/v1/lobby/invitations/{id}" say
+  std::string function;
+  std::vector<ArgumentDescription> arguments;  // in the function's order
+};
+
 struct SnapshotDescription {
   std::vector<TypeDescription> types;
   std::vector<EventDescription> events;
   uint32_t routeCount = 0;
+  std::vector<RouteDescription> routes;  // in the snapshot's order
 
   // The type or event of that name, or null.
   [[nodiscard]] const TypeDescription* FindType(const std::string& name) const;

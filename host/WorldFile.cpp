@@ -3,15 +3,18 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
-#include <sstream>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "host/HostValue.h"
+#include "host/InputFile.h"
+#include "host/RouteCaller.h"
 
 namespace Zarn::Host {
 
@@ -21,6 +24,26 @@ bool Fail(std::string* error, const std::string& why) {
   *error = why;
   return false;
 }
+
+// Refuses a key of `json` that is not one of `known`, so that a misspelt key is not ignored.
+// `what` names the object ("a reply", ...). True for an object of known keys and for a value
+// that is no object (whose reader refuses it).
+bool KnownKeys(const rapidjson::Value& json, std::initializer_list<const char*> known,
+               const char* what, std::string* error) {
+  if (!json.IsObject()) return true;
+  for (const auto& member : json.GetObject()) {
+    const std::string_view key(member.name.GetString(), member.name.GetStringLength());
+    if (std::find(known.begin(), known.end(), key) != known.end()) continue;
+    std::string list;
+    for (const char* name : known) list += (list.empty() ? "" : ", ") + std::string(name);
+    return Fail(error,
+                "unknown key \"" + std::string(key) + "\" in " + what + " (known: " + list + ")");
+  }
+  return true;
+}
+
+constexpr char kMethodNames[] =
+    "\"GET\", \"POST\", \"PUT\", \"PATCH\", \"DELETE\", \"HEAD\" or \"OPTIONS\"";
 
 // "uses": how many requests a script answers, or -1 for every one.
 bool ReadUses(const rapidjson::Value& json, const char* whose, int* uses, std::string* error) {
@@ -35,6 +58,7 @@ bool ReadUses(const rapidjson::Value& json, const char* whose, int* uses, std::s
 
 bool ReadStream(const rapidjson::Value& json, ScriptedStream* stream, std::string* error) {
   if (!json.IsObject()) return Fail(error, "a stream must be an object");
+  if (!KnownKeys(json, {"body", "chunks", "announce"}, "a stream", error)) return false;
   if (json.HasMember("body")) {
     if (!json["body"].IsString()) return Fail(error, "a stream's body must be a string");
     stream->body.assign(json["body"].GetString(), json["body"].GetStringLength());
@@ -60,10 +84,20 @@ bool ReadReply(const rapidjson::Value& json, std::string* path, ScriptedReply* r
   if (!json.IsObject() || !json.HasMember("path") || !json["path"].IsString()) {
     return Fail(error, "a reply must be an object with a \"path\" text");
   }
+  if (!KnownKeys(json, {"path", "method", "status", "value", "error", "uses", "stream"}, "a reply",
+                 error)) {
+    return false;
+  }
   *path = json["path"].GetString();
   if (json.HasMember("method")) {
-    if (!json["method"].IsUint()) return Fail(error, "a reply's method must be a host code");
-    reply->method = json["method"].GetUint();
+    const rapidjson::Value& method = json["method"];
+    // A name, as parties scripts take it; older worlds give the host's code.
+    const uint32_t code = method.IsString() ? HostMethodCode(method.GetString())
+                          : method.IsUint() && !HostMethodName(method.GetUint()).empty()
+                              ? method.GetUint()
+                              : 0;
+    if (code == 0) return Fail(error, std::string("a reply's method must be ") + kMethodNames);
+    reply->method = code;
   }
   if (json.HasMember("status")) {
     if (!json["status"].IsUint()) return Fail(error, "a reply's status must be a number");
@@ -118,16 +152,26 @@ bool ReadLcdsScript(const rapidjson::Value& json, LegacyPlatform& legacy, std::s
   }
   std::vector<LcdsAnswer> answers;
   if (json.HasMember("answers")) {
+    if (!KnownKeys(json, {"destination", "method", "answers"}, "a legacy script", error)) {
+      return false;
+    }
     // Given in order; the last one repeats.
     const rapidjson::Value& list = json["answers"];
     if (!list.IsArray() || list.Empty()) {
       return Fail(error, "a legacy script's answers must be a list that is not empty");
     }
     for (const rapidjson::Value& entry : list.GetArray()) {
+      if (!KnownKeys(entry, {"class", "body", "exception", "status"}, "a legacy answer", error)) {
+        return false;
+      }
       answers.emplace_back();
       if (!ReadLcdsAnswer(entry, &answers.back(), error)) return false;
     }
   } else {
+    if (!KnownKeys(json, {"destination", "method", "class", "body", "exception", "status"},
+                   "a legacy script", error)) {
+      return false;
+    }
     answers.emplace_back();
     if (!ReadLcdsAnswer(json, &answers.back(), error)) return false;
   }
@@ -135,8 +179,9 @@ bool ReadLcdsScript(const rapidjson::Value& json, LegacyPlatform& legacy, std::s
   return true;
 }
 
-// "timing" and "yield" of a proxy or parties script.
-bool ReadTiming(const rapidjson::Value& json, ProxyScript::Timing* timing, int* yield,
+// "timing" and "yield" of a proxy or parties script; a yield after `maxYield` would come after
+// a wait with nothing else to do had ended.
+bool ReadTiming(const rapidjson::Value& json, int maxYield, ProxyScript::Timing* timing, int* yield,
                 std::string* error) {
   if (json.HasMember("timing")) {
     std::string text;
@@ -152,20 +197,29 @@ bool ReadTiming(const rapidjson::Value& json, ProxyScript::Timing* timing, int* 
     }
   }
   if (json.HasMember("yield")) {
-    if (!json["yield"].IsInt() || json["yield"].GetInt() < 1) {
-      return Fail(error, "a script's yield must be a count from 1");
+    if (!json["yield"].IsInt() || json["yield"].GetInt() < 1 || json["yield"].GetInt() > maxYield) {
+      return Fail(error, "a script's yield must be a count from 1 to " + std::to_string(maxYield) +
+                             ": a wait with nothing else to do ends after " +
+                             std::to_string(maxYield) + " yields");
     }
     *yield = json["yield"].GetInt();
   }
   return true;
 }
 
-bool ReadProxyScript(const rapidjson::Value& json, ServiceProxyService& proxy, std::string* error) {
+bool ReadProxyScript(const rapidjson::Value& json, int maxYield, ServiceProxyService& proxy,
+                     std::string* error) {
   std::string service;
   std::string method;
   if (!json.IsObject() || !ReadText(json, "service", &service) ||
       !ReadText(json, "method", &method)) {
     return Fail(error, "a proxy script must be an object with \"service\" and \"method\"");
+  }
+  if (!KnownKeys(json,
+                 {"service", "method", "payload", "status", "error", "timing", "yield", "postError",
+                  "postStatus"},
+                 "a proxy script", error)) {
+    return false;
   }
   ProxyScript script;
   if (json.HasMember("payload")) {
@@ -180,7 +234,7 @@ bool ReadProxyScript(const rapidjson::Value& json, ServiceProxyService& proxy, s
   if (json.HasMember("error") && !ReadText(json, "error", &script.reply.error)) {
     return Fail(error, "a proxy script's error must be a text");
   }
-  if (!ReadTiming(json, &script.timing, &script.yield, error)) return false;
+  if (!ReadTiming(json, maxYield, &script.timing, &script.yield, error)) return false;
   if (json.HasMember("postError")) {
     script.postError.emplace();
     if (!ReadText(json, "postError", &*script.postError)) {
@@ -199,6 +253,10 @@ bool ReadProxyScript(const rapidjson::Value& json, ServiceProxyService& proxy, s
 bool ReadPartiesPlayer(const rapidjson::Value& json, PartiesPlayer* player, std::string* error) {
   if (!json.IsObject() || !ReadText(json, "puuid", &player->puuid) || player->puuid.empty()) {
     return Fail(error, "a parties player must be an object with a \"puuid\" text");
+  }
+  if (!KnownKeys(json, {"puuid", "platformId", "accountId", "summonerId", "eligibilityHash"},
+                 "a parties player", error)) {
+    return false;
   }
   if (json.HasMember("platformId") && !ReadText(json, "platformId", &player->platformId)) {
     return Fail(error, "a parties player's platformId must be a text");
@@ -253,8 +311,13 @@ bool ReadSummoners(const rapidjson::Value& json, PluginHost& host, std::string* 
   return true;
 }
 
-bool ReadParties(const rapidjson::Value& json, PartiesService& parties, std::string* error) {
+bool ReadParties(const rapidjson::Value& json, int maxYield, PartiesService& parties,
+                 std::string* error) {
   if (!json.IsObject()) return Fail(error, "\"parties\" must be an object");
+  if (!KnownKeys(json, {"players", "local", "push", "health", "commsToken", "scripts"},
+                 "\"parties\"", error)) {
+    return false;
+  }
   if (json.HasMember("players")) {
     if (!json["players"].IsArray()) return Fail(error, "parties \"players\" must be a list");
     for (const auto& entry : json["players"].GetArray()) {
@@ -289,7 +352,7 @@ bool ReadParties(const rapidjson::Value& json, PartiesService& parties, std::str
     if (!json["scripts"].IsArray()) return Fail(error, "parties \"scripts\" must be a list");
     for (const auto& entry : json["scripts"].GetArray()) {
       PartiesScript script;
-      if (!ReadPartiesScript(entry, &script, error)) return false;
+      if (!ReadPartiesScript(entry, maxYield, &script, error)) return false;
       parties.AddScript(std::move(script));
     }
   }
@@ -298,12 +361,20 @@ bool ReadParties(const rapidjson::Value& json, PartiesService& parties, std::str
 
 }  // namespace
 
-bool ReadPartiesScript(const rapidjson::Value& json, PartiesScript* script, std::string* error) {
+bool ReadPartiesScript(const rapidjson::Value& json, int maxYield, PartiesScript* script,
+                       std::string* error) {
   if (!json.IsObject() || !ReadText(json, "path", &script->path)) {
     return Fail(error, "a parties script must be an object with a \"path\" text");
   }
-  if (json.HasMember("method") && !ReadText(json, "method", &script->method)) {
-    return Fail(error, "a parties script's method must be a text");
+  if (!KnownKeys(
+          json,
+          {"method", "path", "kind", "httpStatus", "errorCode", "apply", "timing", "yield", "uses"},
+          "a parties script", error)) {
+    return false;
+  }
+  if (json.HasMember("method") &&
+      (!ReadText(json, "method", &script->method) || HostMethodCode(script->method) == 0)) {
+    return Fail(error, std::string("a parties script's method must be ") + kMethodNames);
   }
   if (json.HasMember("kind")) {
     static const std::pair<const char*, PartiesScript::Kind> kKinds[] = {
@@ -335,7 +406,7 @@ bool ReadPartiesScript(const rapidjson::Value& json, PartiesScript* script, std:
     script->apply = json["apply"].GetBool();
   }
   if (!ReadUses(json, "a parties script's", &script->uses, error)) return false;
-  return ReadTiming(json, &script->timing, &script->yield, error);
+  return ReadTiming(json, maxYield, &script->timing, &script->yield, error);
 }
 
 bool LoadWorld(PluginHost& host, const std::string& text, std::string* error,
@@ -343,6 +414,11 @@ bool LoadWorld(PluginHost& host, const std::string& text, std::string* error,
   rapidjson::Document world;
   if (!ParseHostJson(text, &world, error)) return false;
   if (!world.IsObject()) return Fail(error, "a world must be a JSON object");
+  if (!KnownKeys(world, {"resources", "replies", "lcds", "proxy", "parties", "summoners"},
+                 "the world", error)) {
+    return false;
+  }
+  const int maxYield = host.MaxIdleYields();
   if (world.HasMember("resources")) {
     const rapidjson::Value& resources = world["resources"];
     if (!resources.IsObject()) return Fail(error, "\"resources\" must be an object");
@@ -373,7 +449,7 @@ bool LoadWorld(PluginHost& host, const std::string& text, std::string* error,
     if (!scripts.IsArray()) return Fail(error, "\"proxy\" must be a list");
     if (services.proxy == nullptr) return Fail(error, "no service proxy to script");
     for (const auto& entry : scripts.GetArray()) {
-      if (!ReadProxyScript(entry, *services.proxy, error)) return false;
+      if (!ReadProxyScript(entry, maxYield, *services.proxy, error)) return false;
     }
   }
   if (world.HasMember("summoners") && !ReadSummoners(world["summoners"], host, error)) {
@@ -381,20 +457,38 @@ bool LoadWorld(PluginHost& host, const std::string& text, std::string* error,
   }
   if (world.HasMember("parties")) {
     if (services.parties == nullptr) return Fail(error, "no parties service to seed");
-    if (!ReadParties(world["parties"], *services.parties, error)) return false;
+    if (!ReadParties(world["parties"], maxYield, *services.parties, error)) return false;
   }
   return true;
 }
 
 bool LoadWorldFile(PluginHost& host, const std::string& path, std::string* error,
                    const WorldServices& services) {
-  std::error_code fault;
   std::ifstream file;
-  if (!std::filesystem::is_directory(path, fault)) file.open(path);
-  if (!file.is_open() || !file) return Fail(error, "cannot read the world " + path);
-  std::ostringstream text;
-  text << file.rdbuf();
-  if (LoadWorld(host, text.str(), error, services)) return true;
+  if (!OpenInputFile(path, "world", &file, error)) return false;
+  const auto tooLarge = [&](uintmax_t size) {
+    return Fail(error, "world " + path + ": a world file holds at most " +
+                           std::to_string(kMaxWorldFile) + " bytes; this one holds " +
+                           std::to_string(size));
+  };
+  // A file that says its size is refused unread; anything else is read to its end but kept only
+  // up to one byte past the limit.
+  std::error_code fault;
+  const uintmax_t size = std::filesystem::file_size(path, fault);
+  if (!fault && size > kMaxWorldFile) return tooLarge(size);
+  std::string text;
+  uintmax_t total = 0;
+  char chunk[1 << 16];
+  while (file.read(chunk, sizeof chunk) || file.gcount() > 0) {
+    const auto got = static_cast<std::size_t>(file.gcount());
+    total += got;
+    if (text.size() <= kMaxWorldFile) {
+      text.append(chunk, std::min(got, kMaxWorldFile + 1 - text.size()));
+    }
+  }
+  if (file.bad()) return Fail(error, "cannot read the world " + path);
+  if (total > kMaxWorldFile) return tooLarge(total);
+  if (LoadWorld(host, text, error, services)) return true;
   *error = "world " + path + ": " + *error;
   return false;
 }

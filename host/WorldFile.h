@@ -1,7 +1,7 @@
 // A world for the stand-in host: the sibling resources it holds and the replies it scripts,
-// read from JSON:
+// read from JSON (the README's "World files" tells what each key sets up):
 //   {"resources": {"/path": value, ...},
-//    "replies": [{"path": "/p", "method": 2, "status": 200, "value": v, "error": "text",
+//    "replies": [{"path": "/p", "method": "GET", "status": 200, "value": v, "error": "text",
 //                 "uses": 1, "stream": {"body": "text", "chunks": [10, 10], "announce": 99}}],
 //    "lcds": [{"destination": "gameService", "method": "getGame", "class": "com.x.GameDTO",
 //              "body": value} | {"destination": ..., "method": ..., "exception": "text",
@@ -22,11 +22,14 @@
 //    "summoners": [{"summonerId": 2, "puuid": "p", "displayName": "N", ...}]}
 //      (the summoner lookup "/jyx-summoner/v2/summoners" answers the asked ids it finds here)
 // Every key is optional except a reply's "path", the names of a legacy or proxy script, a parties
-// player's "puuid" and a parties script's "path".
+// player's "puuid" and a parties script's "path"; any other key is refused. A method is named
+// ("GET", ...; a reply also takes the host's code, 1 to 7); a scripted yield is at most the host's
+// MaxIdleYields().
 #pragma once
 
 #include <rapidjson/document.h>
 
+#include <cstddef>
 #include <string>
 
 #include "host/LegacyPlatform.h"
@@ -35,6 +38,10 @@
 #include "host/ServiceProxyService.h"
 
 namespace Zarn::Host {
+
+// The largest world file read: far above any world, far below what the 32-bit host's JSON
+// reading can hold.
+inline constexpr std::size_t kMaxWorldFile = 16 << 20;
 
 // The simulated components a world may script. Either may be null; a world that scripts a
 // missing one is refused.
@@ -45,16 +52,17 @@ struct WorldServices {
 };
 
 // Reads one parties script (an entry of "scripts" above) into `*script`. False, with `*error`
-// set, when `json` is not one.
-[[nodiscard]] bool ReadPartiesScript(const rapidjson::Value& json, PartiesScript* script,
-                                     std::string* error);
+// set, when `json` is not one, holds a key it does not know or a yield after `maxYield`.
+[[nodiscard]] bool ReadPartiesScript(const rapidjson::Value& json, int maxYield,
+                                     PartiesScript* script, std::string* error);
 
 // Seeds `host` (and `services`) from the JSON `text`. False, with `*error` set, for text that is
-// not such a world; what was read before the fault stays in place.
+// not such a world (a key it does not know included; a script's yield may be at most
+// host.MaxIdleYields()); what was read before the fault stays in place.
 [[nodiscard]] bool LoadWorld(PluginHost& host, const std::string& text, std::string* error,
                              const WorldServices& services = {});
 
-// LoadWorld from the file at `path`.
+// LoadWorld from the file at `path`, of at most kMaxWorldFile bytes. Every error names the file.
 [[nodiscard]] bool LoadWorldFile(PluginHost& host, const std::string& path, std::string* error,
                                  const WorldServices& services = {});
 

@@ -1,9 +1,13 @@
 #include "host/CommandShell.h"
 
 #include <gtest/gtest.h>
+#include <rapidjson/document.h>
+
+#include <algorithm>
 
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace Zarn::Host {
 namespace {
@@ -30,6 +34,13 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
   const Case cases[] = {
       {"", ""},
       {"   ", ""},
+      {"# a comment", ""},
+      {" \t#GET /x", ""},
+      {"#" + std::string(kMaxCommandLine + 1, 'c'), ""},
+      {"routes", R"({"error":"no plugin is loaded"})"},
+      {"routes all", R"({"error":"routes takes no argument"})"},
+      {"help me", R"({"error":"help takes no argument"})"},
+      {"GET /x # no comment", R"({"error":"body: invalid JSON at offset 0"})"},
       {"frobnicate", R"({"error":"unknown command: frobnicate"})"},
       {"get /x", R"({"error":"unknown command: get"})"},
       {"GET", R"({"error":"GET needs a path beginning with /"})"},
@@ -84,6 +95,35 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
             R"({"error":"a command line holds at most 1048576 bytes; this one holds 200000000"})");
   EXPECT_FALSE(shell.Execute("quit\r", &output));
   EXPECT_EQ(output, R"({"quit":true})");
+}
+
+// `help` lists the table the shell looks commands up in: one line per command, each of them
+// known to the shell (none answers "unknown command").
+TEST(CommandShellTest, HelpListsTheCommandsTheShellRuns) {
+  PluginHost host(NoPlugin());
+  CommandShell shell(host);
+  std::string help;
+  EXPECT_TRUE(shell.Execute("help", &help));
+  std::istringstream lines(help);
+  std::vector<std::string> names;
+  for (std::string line; std::getline(lines, line);) {
+    SCOPED_TRACE(line);
+    rapidjson::Document json;
+    json.Parse(line.c_str(), line.size());
+    ASSERT_FALSE(json.HasParseError());
+    ASSERT_TRUE(json["command"].IsString() && json["arguments"].IsString());
+    names.push_back(json["command"].GetString());
+  }
+  EXPECT_EQ(help.substr(0, help.find('\n')), R"({"command":"GET","arguments":"path [json body]"})");
+  for (const char* name : {"advance", "parties-script", "routes", "help", "quit"}) {
+    EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
+  }
+  std::string output;
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(shell.Execute(name, &output), name != "quit");
+    EXPECT_EQ(output.find("unknown command"), std::string::npos) << output;
+  }
 }
 
 TEST(CommandShellTest, AdvanceRunsWhatFallsDue) {

@@ -2,13 +2,16 @@
 // describes it, argument binding, the autofill flag, and what start-up and shutdown ask of the
 // host.
 #include <gtest/gtest.h>
+#include <rapidjson/document.h>
 
 #include <algorithm>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "host/CommandShell.h"
 #include "host/PluginHost.h"
 #include "sdk/binding/BindingTypeCode.h"
 
@@ -336,6 +339,41 @@ TEST_F(LobbyRouteTableEndToEndTest, TheSnapshotDescribesEveryRouteOfTheTable) {
     }
     EXPECT_EQ(arguments, want.arguments);
   }
+}
+
+// `routes` prints the same table from the host's copy of the snapshot: one line of JSON per
+// route, its arguments with their sources and types.
+TEST_F(LobbyRouteTableEndToEndTest, RoutesPrintsTheTable) {
+  CommandShell shell(host);
+  std::string output;
+  EXPECT_TRUE(shell.Execute("routes", &output));
+  const std::map<std::string, uint32_t> sources = {
+      {"query", kQuery}, {"path", kPath}, {"body", kBody}};
+  std::map<std::string, std::vector<Argument>> printed;
+  std::istringstream lines(output);
+  for (std::string line; std::getline(lines, line);) {
+    SCOPED_TRACE(line);
+    rapidjson::Document json;
+    json.Parse(line.c_str(), line.size());
+    ASSERT_FALSE(json.HasParseError());
+    std::vector<Argument> arguments;
+    for (const auto& argument : json["arguments"].GetArray()) {
+      const auto source = sources.find(argument["source"].GetString());
+      arguments.push_back({argument["name"].GetString(),
+                           source != sources.end() ? source->second : 0,
+                           argument["type"].GetString()});
+    }
+    const std::string key =
+        std::string(json["method"].GetString()) + " " + json["path"].GetString();
+    EXPECT_TRUE(printed.emplace(key, arguments).second) << "printed twice";
+  }
+  EXPECT_EQ(printed.size(), ExpectedRoutes().size());
+  for (const Route& want : ExpectedRoutes()) {
+    const auto found = printed.find(want.method + " " + want.path);
+    ASSERT_NE(found, printed.end()) << want.method << " " << want.path;
+    EXPECT_EQ(found->second, want.arguments) << want.path;
+  }
+  EXPECT_EQ(shell.Failures(), 0);
 }
 
 TEST_F(LobbyRouteTableEndToEndTest, ArgumentsThatDoNotBindAnswerTheirErrorAndRunNoHandler) {

@@ -228,20 +228,25 @@ TEST(PartiesScenarioTest, AWaitNothingAnswersEndsLobbyHostWithALineNamingTheRequ
     std::size_t lines;
     std::string last;  // the start of the last line
   };
+  // Named by what was true: the plugin's timers ran during the wait, and it waits after its
+  // service-proxy request.
   const std::string never =
-      R"({"error":"a wait can never end, nothing is due and nothing is scripted: a wait made no )"
-      R"(progress in 1000 yields, and nothing of the plugin falls due within 86400 s of virtual )"
+      R"({"error":"a wait can never end: a wait made no progress in 1000 yields after )";
+  const std::string after =
+      R"( callbacks ran in it, and nothing of the plugin falls due within 86400 s of virtual )"
       R"(time during )";
+  const std::string proxyRequest =
+      " (the wait began after the request POST /jyx-login/v1/service-proxy-uuid-requests)";
   const Case cases[] = {
       {"a route's request never answered", JYX_PARTIES_WORLD,
        "parties-script " + gamemode + "\"never\"}\n" + create, 3, 3,
-       never + "POST /jyx-lobby/v2/lobby (Wait: future<"},
+       never + "26" + after + "POST /jyx-lobby/v2/lobby" + proxyRequest},
       {"a route's request answered", JYX_PARTIES_WORLD,
        "parties-script " + gamemode + "\"yield\",\"yield\":2}\n" + create, 0, 4,
        R"({"status":0,"error":null,"body":{"canStartActivity":)"},
       {"the registration never answered",
        WorldWithPartiesScript("registration-never", registration + "\"never\"}"), create, 3, 1,
-       never + "initialize (Wait: future<"},
+       never + "27" + after + "initialize" + proxyRequest},
       {"the registration answered",
        WorldWithPartiesScript("registration-yield", registration + "\"yield\",\"yield\":3}"),
        create, 0, 3, R"({"status":0,"error":null,"body":{"canStartActivity":)"},

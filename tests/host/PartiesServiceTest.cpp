@@ -295,6 +295,32 @@ TEST_F(PartiesServiceTest, ProxiedRequestsAreRecordedAndAnsweredAsScripted) {
   EXPECT_EQ(parties_.Records().size(), recorded);
 }
 
+// Under a record window the service keeps only the latest requests, and `parties-requests` says
+// how many it dropped since it last printed them, as `events` does.
+TEST_F(PartiesServiceTest, PartiesRequestsCountsWhatTheWindowDropped) {
+  PluginHost::Options options = Options();
+  options.recordWindow = 2;
+  PluginHost host(options);
+  CommandShell shell(host);
+  const auto request = [&](int i) {
+    ProxyRequest proxied;
+    proxied.payload = R"({"method":"GET","url":"v1/health","body":")" + std::to_string(i) + "\"}";
+    (void)shell.Parties().Respond(proxied);
+  };
+  for (int i = 0; i < 7; ++i) request(i);
+  std::string output;
+  EXPECT_TRUE(shell.Execute("parties-requests", &output));
+  std::string listed;
+  for (int i = 3; i < 7; ++i) {
+    listed += std::string(listed.empty() ? "" : ",") +
+              R"({"method":"GET","url":"v1/health","body":")" + std::to_string(i) + "\"}";
+  }
+  EXPECT_EQ(output, R"({"requests":[)" + listed + R"(],"dropped":3})");
+  request(7);
+  EXPECT_TRUE(shell.Execute("parties-requests", &output));
+  EXPECT_EQ(output, R"({"requests":[{"method":"GET","url":"v1/health","body":"7"}]})");
+}
+
 TEST_F(PartiesServiceTest, AWorldSeedsTheServiceAndCommandsDriveIt) {
   PluginHost host(Options());
   CommandShell shell(host);
@@ -338,6 +364,12 @@ TEST_F(PartiesServiceTest, AWorldSeedsTheServiceAndCommandsDriveIt) {
       {"parties-requests", R"({"requests":[]})"},
       {"parties-push sometimes", R"({"error":)"},
       {"parties-script {\"kind\": \"empty\"}", R"({"error":)"},
+      {"parties-script",
+       R"j({"error":"parties-script needs a script (JSON, as a world file's)"})j"},
+      {"parties-script {bad", R"({"error":"script: invalid JSON at offset 1"})"},
+      {R"(parties-script {"path": "v1/health", "timing": "yield", "yield": 1001})",
+       R"({"error":"a script's yield must be a count from 1 to 1000: a wait with nothing else )"
+       R"(to do ends after 1000 yields"})"},
       {"parties-resume " + partyQ + " -5", R"({"error":)"},
       {"parties-player nobody", R"({"error":)"},
       {"parties-leave", R"({"error":)"},
@@ -348,7 +380,7 @@ TEST_F(PartiesServiceTest, AWorldSeedsTheServiceAndCommandsDriveIt) {
     EXPECT_TRUE(shell.Execute(command.line, &output));
     EXPECT_EQ(output.substr(0, command.answer.size()), command.answer) << output;
   }
-  EXPECT_EQ(shell.Failures(), 5);
+  EXPECT_EQ(shell.Failures(), 8);
 
   const char* const invalid[] = {
       R"({"parties": []})",

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -148,6 +149,47 @@ TEST_F(PluginHostTableTest, AWaitWithoutProgressStalls) {
   EXPECT_TRUE(stalls.empty());
   api->yield(api);
   EXPECT_EQ(stalls, (std::vector<std::string>{"a wait made no progress in 3 yields"}));
+
+  // In a wait, the report names the request the plugin made before it began (rather than the
+  // plugin's label), and what is scripted for a later yield.
+  ApiCallRequest request{};
+  request.method = 2;
+  request.path = "/jyx-x/v1/answer";
+  ApiCallResult reply{};
+  EXPECT_EQ(api->sendCoreRequest(api, &reply, &request), 404u);
+  const ApiCallResultReleaseEntry release = reply.release;
+  release(&reply);
+  host.OnYield(
+      10, [] {}, "the answer");
+  api->beginWait(api, "Wait: future<#088402A7>", 0);
+  for (int i = 0; i < 3; ++i) api->yield(api);
+  EXPECT_EQ(stalls.back(),
+            "a wait made no progress in 3 yields (the wait began after the request GET "
+            "/jyx-x/v1/answer); the answer is scripted for yield 14, and this is yield 7");
+
+  // A request made in a callback belongs to that call: a wait begun after it returned is not
+  // named by it.
+  (void)api->endWait(api);
+  api->scheduleCallback(
+      api, "elsewhere",
+      [](void* context) {
+        auto* table = static_cast<PluginHostApi*>(context);
+        ApiCallRequest other{};
+        other.method = 2;
+        other.path = "/jyx-x/v1/elsewhere";
+        ApiCallResult answer{};
+        (void)table->sendCoreRequest(table, &answer, &other);
+        const ApiCallResultReleaseEntry done = answer.release;
+        done(&answer);
+      },
+      api, 0.0, 0);
+  EXPECT_EQ(host.RunDue(), 1);
+  EXPECT_EQ(host.Records().requests.back().path, "/jyx-x/v1/elsewhere");
+  api->beginWait(api, "Wait: again", 0);
+  for (int i = 0; i < 3; ++i) api->yield(api);
+  EXPECT_NE(stalls.back().find("(the wait began after the request GET /jyx-x/v1/answer)"),
+            std::string::npos)
+      << stalls.back();
 }
 
 // A timer that schedules itself again an hour later, as the plugin's heartbeats do.
@@ -181,13 +223,46 @@ TEST_F(PluginHostTableTest, APeriodicTimerDoesNotKeepAWaitAlive) {
   EXPECT_EQ(hourly.runs, 24);
   EXPECT_EQ(host.Scheduler().Now(), int64_t{24} * 3600 * 1'000'000'000);
   EXPECT_EQ(stalls, (std::vector<std::string>{
-                        "a wait made no progress in 3 yields, and nothing of the plugin falls due "
-                        "within 86400 s of virtual time (Wait: reply)"}));
+                        "a wait made no progress in 3 yields after 23 callbacks ran in it, and "
+                        "nothing of the plugin falls due within 86400 s of virtual time (Wait: "
+                        "reply)"}));
   (void)api->endWait(api);
   // The next wait has a day of its own.
   api->beginWait(api, "Wait: next", 0);
   api->yield(api);
   EXPECT_EQ(hourly.runs, 25);
+}
+
+TEST(PluginApiVersionTest, ParsesThreeDecimalWordsOnly) {
+  struct Case {
+    const char* text;
+    std::optional<std::vector<uint32_t>> words;
+  };
+  const Case cases[] = {
+      {"18.3.1", std::vector<uint32_t>{18, 3, 1}},
+      {"0.0.0", std::vector<uint32_t>{0, 0, 0}},
+      {"4294967295.007.1", std::vector<uint32_t>{4294967295u, 7, 1}},
+      {"-1.2.3", std::nullopt},
+      {"+1.2.3", std::nullopt},
+      {"4294967296.0.0", std::nullopt},
+      {"99999999999999999999.0.0", std::nullopt},
+      {"18.3", std::nullopt},
+      {"18.3.1.0", std::nullopt},
+      {"18.3.1x", std::nullopt},
+      {"18..1", std::nullopt},
+      {" 18.3.1", std::nullopt},
+      {"18.3.1 ", std::nullopt},
+      {"0x12.0.0", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const std::optional<PluginApiVersionWords> parsed = ParsePluginApiVersion(c.text);
+    ASSERT_EQ(parsed.has_value(), c.words.has_value());
+    if (parsed) {
+      EXPECT_EQ((std::vector<uint32_t>{parsed->major, parsed->minor, parsed->patch}), *c.words);
+    }
+  }
 }
 
 // Under a record window each list keeps only its latest entries; events dropped before they

@@ -37,6 +37,10 @@ TEST(RemoteCommandsTest, CommandsAnswerOrExplainWhatTheyNeed) {
       {"proxy-reply next {}", R"({"error":"no unanswered request next"})"},
       {"proxy-method parties",
        R"({"error":"a proxy event needs a service, a method and a payload"})"},
+      {"proxy-method parties changed",
+       R"({"error":"a proxy event needs a service, a method and a payload"})"},
+      {"proxy-async parties player ",
+       R"({"error":"a proxy event needs a service, a method and a payload"})"},
       {"proxy-method parties changed {\"a\":1}", R"({"sent":true})"},
       {"proxy-async parties player not json", R"({"sent":true})"},
   };

@@ -142,7 +142,13 @@ TEST(RouteCallerMethodTest, MethodCodes) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.method);
     EXPECT_EQ(HostMethodCode(c.method), c.code);
+    // Every named method's code gives its name back.
+    if (c.code != 0) {
+      EXPECT_EQ(HostMethodName(c.code), c.method);
+    }
   }
+  EXPECT_EQ(HostMethodName(0), "");
+  EXPECT_EQ(HostMethodName(8), "") << "a custom method has its own text";
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -231,7 +232,7 @@ TEST(RouteLobbyHostTest, ADeadlineInThePluginFallsDueOnTheVirtualClock) {
       R"({"data":"expired: remainingMs=0 steadyMs=5000 wallMs=1767225605000",)"
       R"("eventType":"Update","uri":"/test/v1/countdown"})";
   const std::vector<std::string> expected = {
-      R"({"plugin":"jyx-lobby","started":true})",
+      R"({"plugin":"jyx-route-test","started":true})",
       R"({"status":0,"error":null,"body":"remainingMs=5000 steadyMs=0 wallMs=1767225600000"})",
       R"({"clock":4.5,"ran":4})",
       R"({"events":[]})",
@@ -260,7 +261,7 @@ TEST(RouteLobbyHostTest, TheClockRefusesWhatItCannotRepresent) {
       R"({"data":"expired: remainingMs=0 steadyMs=94608005000 wallMs=1861833605000",)"
       R"("eventType":"Update","uri":"/test/v1/countdown"})";
   const std::vector<std::string> expected = {
-      R"({"plugin":"jyx-lobby","started":true})",
+      R"({"plugin":"jyx-route-test","started":true})",
       R"j({"error":"advance takes at most 31536000.0 seconds (a year)"})j",
       R"({"clock":31536000.0,"ran":0})",
       R"({"clock":63072000.0,"ran":0})",
@@ -275,7 +276,7 @@ TEST(RouteLobbyHostTest, TheClockRefusesWhatItCannotRepresent) {
 }
 
 // A line of 200 MB is read and dropped with one error line, in bounded memory, and the next
-// command runs; so is a script that is a directory refused.
+// command runs; a script or a world that cannot be read is refused with one line.
 TEST(RouteLobbyHostTest, AHugeLineGetsOneErrorLine) {
   const std::string outputPath = ::testing::TempDir() + "route-host-huge-output.txt";
   const std::string command = std::string("'") + JYX_TEST_LOBBY_HOST + "' --plugin '" +
@@ -293,21 +294,84 @@ TEST(RouteLobbyHostTest, AHugeLineGetsOneErrorLine) {
   std::vector<std::string> lines;
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   EXPECT_EQ(lines, (std::vector<std::string>{
-                       R"({"plugin":"jyx-lobby","started":true})",
+                       R"({"plugin":"jyx-route-test","started":true})",
                        R"({"error":"a command line holds at most 1048576 bytes; this one holds )"
                        R"(209715218"})",
                        R"({"status":0,"error":null,"body":"next|-"})"}));
 
+  // A script or a world that cannot be read ends the host with one line, before the plugin
+  // loads: a directory, a world of 300 MB (sparse, so that the test stays fast).
   const std::string directory = ::testing::TempDir();
-  const int refused = std::system((std::string("'") + JYX_TEST_LOBBY_HOST + "' '" + directory +
-                                   "' > '" + outputPath + "' 2>/dev/null")
-                                      .c_str());
-  ASSERT_TRUE(WIFEXITED(refused));
-  EXPECT_EQ(WEXITSTATUS(refused), 1);
-  std::ifstream again(outputPath, std::ios::binary);
-  std::string line;
-  std::getline(again, line);
-  EXPECT_EQ(line, R"({"error":"cannot read the script )" + directory + R"(: it is a directory"})");
+  const std::string huge = ::testing::TempDir() + "route-host-huge-world.json";
+  std::ofstream(huge) << "{";
+  std::filesystem::resize_file(huge, 300u << 20);
+  struct Refused {
+    std::string arguments;
+    std::string line;
+  };
+  const Refused cases[] = {
+      {"'" + directory + "'",
+       R"({"error":"cannot read the script )" + directory + R"(: it is a directory"})"},
+      {"--world '" + directory + "'",
+       R"({"error":"cannot read the world )" + directory + R"(: it is a directory"})"},
+      {"--world '" + huge + "'", R"({"error":"world )" + huge +
+                                     R"(: a world file holds at most 16777216 bytes; this one )"
+                                     R"(holds 314572800"})"},
+  };
+  for (const Refused& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const int refused = std::system((std::string("'") + JYX_TEST_LOBBY_HOST + "' " + c.arguments +
+                                     " < /dev/null > '" + outputPath + "' 2>/dev/null")
+                                        .c_str());
+    ASSERT_TRUE(WIFEXITED(refused));
+    EXPECT_EQ(WEXITSTATUS(refused), 1);
+    std::ifstream again(outputPath, std::ios::binary);
+    std::vector<std::string> printed;
+    for (std::string line; std::getline(again, line);) printed.push_back(line);
+    EXPECT_EQ(printed, std::vector<std::string>{c.line});
+  }
+  std::filesystem::remove(huge);
+}
+
+// Arguments are the caller's: a plugin named without a slash is the file in the caller's
+// directory (not one the loader searches for), and a version that is no three decimal numbers is
+// a usage error, with nothing on standard output.
+TEST(RouteLobbyHostTest, ArgumentsAreTheCallersOrAUsageError) {
+  const std::string plugin = JYX_TEST_ROUTE_PLUGIN;
+  const std::size_t slash = plugin.rfind('/');
+  const std::string outputPath = ::testing::TempDir() + "route-host-arguments.txt";
+  struct Case {
+    std::string directory;
+    std::string arguments;
+    int exitStatus;
+    std::vector<std::string> lines;
+  };
+  const std::string started = R"({"plugin":"jyx-route-test","started":true})";
+  const Case cases[] = {
+      {plugin.substr(0, slash), "--plugin " + plugin.substr(slash + 1), 0, {started}},
+      {::testing::TempDir(),
+       "--plugin " + plugin.substr(slash + 1),
+       1,
+       {R"({"error":"cannot load the plugin ./)" + plugin.substr(slash + 1) + ": ./" +
+        plugin.substr(slash + 1) +
+        R"(: cannot open shared object file: No such file or )"
+        R"(directory"})"}},
+      {::testing::TempDir(), "--plugin '" + plugin + "' --core 18.3.1", 0, {started}},
+      {::testing::TempDir(), "--plugin '" + plugin + "' --core -1.2.3", 2, {}},
+      {::testing::TempDir(), "--plugin '" + plugin + "' --core 18.3", 2, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const int status = std::system(("cd '" + c.directory + "' && '" + JYX_TEST_LOBBY_HOST + "' " +
+                                    c.arguments + " < /dev/null > '" + outputPath + "' 2>/dev/null")
+                                       .c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), c.exitStatus);
+    std::ifstream in(outputPath, std::ios::binary);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    EXPECT_EQ(lines, c.lines);
+  }
 }
 
 TEST(RouteLobbyHostTest, AWaitThatCanNeverEndIsReportedAndEndsTheHost) {
@@ -330,14 +394,18 @@ TEST(RouteLobbyHostTest, AWaitThatCanNeverEndIsReportedAndEndsTheHost) {
 TEST(RouteLobbyHostTest, CallsRoutesFromAScript) {
   const Testing::LobbyHostRun run =
       Testing::RunLobbyHost(JYX_TEST_LOBBY_HOST, JYX_TEST_ROUTE_PLUGIN, "route-host",
+                            "# Comments and blank lines get no answer.\n"
                             "GET /test/v1/echo/x/y?q=1\n"
+                            "\n"
+                            "  # indented\r\n"
                             "POST /test/v1/parties/p9 {\"version\":1}\n"
+                            "   \n"
                             "DELETE /test/v1/party\n"
                             "quit\n");
   EXPECT_EQ(run.exitStatus, 0);
   const std::vector<std::string>& lines = run.lines;
   ASSERT_EQ(lines.size(), 5u);
-  EXPECT_EQ(lines[0], R"({"plugin":"jyx-lobby","started":true})");
+  EXPECT_EQ(lines[0], R"({"plugin":"jyx-route-test","started":true})");
   EXPECT_EQ(lines[1], R"({"status":0,"error":null,"body":"x/y|1"})");
   EXPECT_EQ(lines[2], R"({"status":0,"error":null,"body":{"availability":"Available","id":"p9",)"
                       R"("members":[],"note":null,"version":2}})");

@@ -152,7 +152,7 @@ extern "C" __attribute__((visibility("default"))) void load_jyx_lobby(
   Zarn::Platform::AdoptHostClocks();
   try {
     auto plugin = std::make_unique<Zarn::Testing::RouteTestPlugin>();
-    if (Zarn::Client::LoadPlugin(plugin.get(), record, "jyx-lobby")) {
+    if (Zarn::Client::LoadPlugin(plugin.get(), record, "jyx-route-test")) {
       static_cast<void>(plugin.release());  // the host owns it until the shutdown entry
     }
   } catch (const std::exception& e) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -19,8 +20,9 @@ TEST(WorldFileTest, SeedsResourcesAndScriptsReplies) {
   PluginHost host(WorldOptions());
   std::string error;
   ASSERT_TRUE(LoadWorld(host, R"({"resources": {"/jyx-a/v1/r": {"a": [1, "b"]}},
-      "replies": [{"path": "/jyx-a/v1/s", "method": 6, "status": 503, "error": "busy",
-                   "uses": 1, "stream": {"body": "{}", "chunks": [1, 1], "announce": 9}}]})",
+      "replies": [{"path": "/jyx-a/v1/s", "method": "POST", "status": 503, "error": "busy",
+                   "uses": 1, "stream": {"body": "{}", "chunks": [1, 1], "announce": 9}},
+                  {"path": "/jyx-a/v1/s", "method": 2, "value": "by the host's code"}]})",
                         &error))
       << error;
   EXPECT_EQ(host.Resource("/jyx-a/v1/r").value_or(""), R"({"a":[1,"b"]})");
@@ -41,6 +43,14 @@ TEST(WorldFileTest, SeedsResourcesAndScriptsReplies) {
   releaseStream(stream);
   const ApiCallResultReleaseEntry release = reply.release;
   release(&reply);
+
+  // The GET's script answers a GET only: a DELETE reaches the store, which holds nothing there.
+  for (const uint32_t method : {1u, 2u}) {
+    request.method = method;
+    EXPECT_EQ(api->sendCoreRequest(api, &reply, &request), method == 2 ? 200u : 404u);
+    const ApiCallResultReleaseEntry next = reply.release;
+    next(&reply);
+  }
 }
 
 TEST(WorldFileTest, RefusesWhatIsNotAWorld) {
@@ -57,6 +67,9 @@ TEST(WorldFileTest, RefusesWhatIsNotAWorld) {
       "{\"resources\": ",
       "{\"lcds\": [{\"destination\": \"gameService\", \"method\": \"m\", \"class\": \"c\"}]}",
       "{\"proxy\": [{\"service\": \"s\", \"method\": \"m\"}]}",
+      "{\"replies\": [{\"path\": \"/p\", \"method\": 99}]}",
+      "{\"replies\": [{\"path\": \"/p\", \"method\": 0}]}",
+      "{\"replies\": [{\"path\": \"/p\", \"method\": \"get\"}]}",
   };
   for (const char* text : invalid) {
     SCOPED_TRACE(text);
@@ -65,18 +78,25 @@ TEST(WorldFileTest, RefusesWhatIsNotAWorld) {
     EXPECT_FALSE(LoadWorld(host, text, &error));
     EXPECT_FALSE(error.empty());
   }
-  // A file's faults name the file; a directory is no world.
+  // A file's faults name the file; a directory is no world, and a file of more than the limit
+  // is refused unread (a sparse one of 300 MB here).
   const std::string path = ::testing::TempDir() + "world-file-test.json";
   std::ofstream(path) << R"({"replies": [{"path": "/p", "uses": -5}]})";
   const std::string directory = ::testing::TempDir();
+  const std::string huge = ::testing::TempDir() + "world-file-test-huge.json";
+  std::ofstream(huge) << "{";
+  std::filesystem::resize_file(huge, 300u << 20);
+  const std::string limit = std::to_string(kMaxWorldFile);
   struct FileCase {
     std::string path;
     std::string error;
   };
   const FileCase files[] = {
       {"/nonexistent/world.json", "cannot read the world /nonexistent/world.json"},
-      {directory, "cannot read the world " + directory},
+      {directory, "cannot read the world " + directory + ": it is a directory"},
       {path, "world " + path + ": a reply's uses must be a count, or -1 for every request"},
+      {huge, "world " + huge + ": a world file holds at most 16777216 bytes; this one holds " +
+                 "314572800"},
   };
   for (const FileCase& c : files) {
     PluginHost host(WorldOptions());
@@ -84,6 +104,66 @@ TEST(WorldFileTest, RefusesWhatIsNotAWorld) {
     EXPECT_FALSE(LoadWorldFile(host, c.path, &error));
     EXPECT_EQ(error, c.error);
   }
+  std::filesystem::remove(huge);
+}
+
+// A key a world does not know is refused, naming it and where it stands: a typo is never
+// ignored. Objects whose keys are data (resources, values, bodies, summoners) take any key.
+TEST(WorldFileTest, RefusesKeysItDoesNotKnow) {
+  struct Case {
+    const char* world;
+    const char* error;
+  };
+  const Case cases[] = {
+      {R"({"resource": {}})",
+       R"(unknown key "resource" in the world (known: resources, replies, lcds, proxy, parties, )"
+       R"(summoners))"},
+      {R"({"replies": [{"path": "/p", "bogus": 1}]})",
+       R"(unknown key "bogus" in a reply (known: path, method, status, value, error, uses, )"
+       R"(stream))"},
+      {R"({"replies": [{"path": "/p", "stream": {"body": "", "chunk": [1]}}]})",
+       R"(unknown key "chunk" in a stream (known: body, chunks, announce))"},
+      {R"({"lcds": [{"destination": "d", "method": "m", "class": "c", "bdy": 1}]})",
+       R"(unknown key "bdy" in a legacy script (known: destination, method, class, body, )"
+       R"(exception, status))"},
+      {R"({"lcds": [{"destination": "d", "method": "m", "class": "c", "answers": [{}]}]})",
+       R"(unknown key "class" in a legacy script (known: destination, method, answers))"},
+      {R"({"lcds": [{"destination": "d", "method": "m", "answers": [{"class": "c", "x": 1}]}]})",
+       R"(unknown key "x" in a legacy answer (known: class, body, exception, status))"},
+      {R"({"proxy": [{"service": "s", "method": "m", "timeing": "never"}]})",
+       R"(unknown key "timeing" in a proxy script (known: service, method, payload, status, )"
+       R"(error, timing, yield, postError, postStatus))"},
+      {R"({"parties": {"player": []}})",
+       R"(unknown key "player" in "parties" (known: players, local, push, health, commsToken, )"
+       R"(scripts))"},
+      {R"({"parties": {"players": [{"puuid": "p", "name": "n"}]}})",
+       R"(unknown key "name" in a parties player (known: puuid, platformId, accountId, )"
+       R"(summonerId, eligibilityHash))"},
+      {R"({"parties": {"scripts": [{"path": "v1/health", "status": 503}]}})",
+       R"(unknown key "status" in a parties script (known: method, path, kind, httpStatus, )"
+       R"(errorCode, apply, timing, yield, uses))"},
+      {R"({"parties": {"scripts": [{"path": "v1/health", "method": "FETCH"}]}})",
+       R"(a parties script's method must be "GET", "POST", "PUT", "PATCH", "DELETE", "HEAD" or )"
+       R"("OPTIONS")"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.world);
+    PluginHost host(WorldOptions());
+    LegacyPlatform legacy(host);
+    ServiceProxyService proxy(host);
+    PartiesService parties(host, proxy);
+    std::string error;
+    EXPECT_FALSE(LoadWorld(host, c.world, &error, {&legacy, &proxy, &parties}));
+    EXPECT_EQ(error, c.error);
+  }
+  // Data keeps its own keys.
+  PluginHost host(WorldOptions());
+  std::string error;
+  EXPECT_TRUE(LoadWorld(host,
+                        R"({"resources": {"/r": {"any": 1}}, "replies": [{"path": "/p",
+                            "value": {"any": 2}}], "summoners": [{"summonerId": 1, "any": 3}]})",
+                        &error))
+      << error;
 }
 
 TEST(WorldFileTest, ScriptsTheLegacyPlatformAndTheServiceProxy) {
@@ -122,6 +202,7 @@ TEST(WorldFileTest, ScriptsTheLegacyPlatformAndTheServiceProxy) {
       R"({"lcds": [{"destination": "gameService", "method": "m", "exception": 5}]})",
       R"({"proxy": [{"service": "s", "method": "m", "timing": "soon"}]})",
       R"({"proxy": [{"service": "s", "method": "m", "yield": 0}]})",
+      R"({"proxy": [{"service": "s", "method": "m", "timing": "yield", "yield": 1001}]})",
       R"({"proxy": [{"method": "m"}]})",
   };
   for (const char* text : invalid) {
