@@ -13,14 +13,14 @@
 #include "lobby/backends/InvalidLobbyController.h"
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/backends/PlatformLobbyBackend.h"
-#include "lobby/backends/PlatformLobbyBackendTesting.h"
 #include "lobby/backends/TeamBuilderLobbyController.h"
 #include "lobby/core/LobbyController.h"
-#include "lobby/core/LobbyControllerTesting.h"
-#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/base/FailureTesting.h"
 #include "sdk/base/LogApi.h"
 #include "sdk/base/LogTesting.h"
+#include "tests/lobby/backends/PlatformLobbyBackendTesting.h"
+#include "tests/lobby/core/LobbyControllerTesting.h"
+#include "tests/lobby/core/PartiesBackendTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

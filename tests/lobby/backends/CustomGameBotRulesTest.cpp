@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "host/HostValue.h"
-#include "lobby/backends/CustomGameLobbyControllerTesting.h"
+#include "tests/lobby/backends/CustomGameLobbyControllerTesting.h"
 #include "tests/lobby/backends/CustomGameTesting.h"
 
 namespace Zarn::Client::Testing {

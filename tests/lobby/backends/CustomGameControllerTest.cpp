@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "lobby/backends/CustomGameLobbyControllerTesting.h"
 #include "lobby/core/LobbyFlow.h"
+#include "tests/lobby/backends/CustomGameLobbyControllerTesting.h"
 #include "tests/lobby/backends/CustomGameTesting.h"
 
 namespace Zarn::Client::Testing {

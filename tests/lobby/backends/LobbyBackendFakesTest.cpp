@@ -1,6 +1,6 @@
 // The fakes the plugin's tests rely on: one journal across both backends and the factory, in call
 // order, with the results a test sets and a hook that may call again.
-#include "lobby/core/LobbyBackendTesting.h"
+#include "tests/lobby/core/LobbyBackendTesting.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

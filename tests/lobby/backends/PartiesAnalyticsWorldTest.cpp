@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
-#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/base/FailureTesting.h"
 #include "sdk/binding/JsonText.h"
 #include "sdk/binding/TypedConversions.h"
 #include "tests/lobby/backends/PartiesStateTesting.h"
+#include "tests/lobby/core/PartiesBackendTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "lobby/core/PartiesBackendTesting.h"
 #include "tests/lobby/backends/PartiesOperationsTesting.h"
+#include "tests/lobby/core/PartiesBackendTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "lobby/backends/PartiesLobbyBackendTesting.h"
 #include "lobby/core/LobbyTimerNames.h"
-#include "lobby/core/PartiesBackendTesting.h"
+#include "tests/lobby/backends/PartiesLobbyBackendTesting.h"
 #include "tests/lobby/backends/PartiesStateTesting.h"
+#include "tests/lobby/core/PartiesBackendTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "lobby/core/LobbyAnalytics.h"
-#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/binding/JsonText.h"
 #include "sdk/platform/WallClockTesting.h"
 #include "tests/lobby/core/GameflowAnswers.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
+#include "tests/lobby/core/PartiesBackendTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

@@ -14,11 +14,11 @@
 #include "lobby/core/LobbyFlow.h"
 #include "lobby/core/LobbyTimerNames.h"
 #include "lobby/core/LobbyUpdateBatch.h"
-#include "lobby/core/PartiesBackendTesting.h"
-#include "lobby/core/WatchedConfigValueTesting.h"
 #include "sdk/base/FailureTesting.h"
 #include "sdk/runtime/Requests.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
+#include "tests/lobby/core/PartiesBackendTesting.h"
+#include "tests/lobby/core/WatchedConfigValueTesting.h"
 
 namespace Zarn::Client::Testing {
 namespace {

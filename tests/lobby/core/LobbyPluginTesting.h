@@ -14,11 +14,11 @@
 
 #include "host/CoreScript.h"
 #include "host/PluginHost.h"
-#include "lobby/core/LobbyBackendTesting.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "sdk/platform/SteadyClockTesting.h"
 #include "sdk/runtime/PluginLoader.h"
 #include "tests/lobby/core/LastQueuedLobbyTesting.h"
+#include "tests/lobby/core/LobbyBackendTesting.h"
 #include "tests/lobby/core/LobbyCountdownTesting.h"
 #include "tests/lobby/core/LobbyGameflowTesting.h"
 #include "tests/lobby/core/LobbyMembersTesting.h"

@@ -10,12 +10,12 @@
 
 #include "lobby/model/LobbyDtoResult.h"
 #include "lobby/model/LobbyRecords.h"
-#include "lobby/model/LobbyTypesTesting.h"
 #include "lobby/model/LobbyViewRecords.h"
 #include "sdk/api/ApiBinder.h"
 #include "sdk/api/ApiCallTesting.h"
 #include "sdk/binding/JsonText.h"
 #include "sdk/binding/TypedConversions.h"
+#include "tests/lobby/model/LobbyTypesTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {
