@@ -1,7 +1,6 @@
 // The parties backend's stored state: how a new state is accepted or refused, what follows an
 // accepted one, the two message handlers, and the members looked up in it.
 #include <cstdint>
-#include <limits>
 #include <optional>
 #include <string>
 #include <unordered_map>

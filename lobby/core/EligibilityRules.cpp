@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <utility>
 
 #include "lobby/core/GatekeeperReasonMap.h"
 #include "lobby/core/LobbyConventions.h"

@@ -1,22 +1,12 @@
 #include "lobby/core/LobbyPlugin.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "lobby/core/LobbyController.h"
-#include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyTimerNames.h"
 #include "lobby/core/LobbyUpdateBatch.h"
-#include "sdk/base/LocalTime.h"
-#include "sdk/base/LogChannels.h"
-#include "sdk/base/LogPrintf.h"
-#include "sdk/base/SmallString.h"
-#include "sdk/runtime/Requests.h"
-#include "sdk/runtime/TypedEvents.h"
 
 namespace Zarn::Client::Lobby {
-
-namespace {}  // namespace
 
 LobbyPlugin::LobbyPlugin(std::unique_ptr<LobbyComponentFactory> factory)
     : factory_(std::move(factory)),

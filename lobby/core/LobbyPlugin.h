@@ -52,7 +52,7 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   bool OnStart() override;
 
   // The gameflow plugin's lobby events, through the gameflow link: entered, or `event`.
-  virtual void OnEnteredLobby();
+  void OnEnteredLobby();
   void PostGameflowEvent(const char* event);
   // LobbyFlow's actions. Entering the legacy or the party lobby makes its backend the active one;
   // leaving any lobby stops the countdown and tells the gameflow plugin; leaving the party lobby
@@ -89,9 +89,8 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   HttpResponse HandlePostCustomBot(const std::string& summonerInternalName,
                                    const Api::LobbyBotParams& parameters);
   HttpResponse RemoveCustomBot(const std::string& summonerInternalName);
-  // Both position-preferences routes, v1 and v2. Virtual so that tests can stand in for it.
-  virtual HttpResponse HandlePutPositionPreferences(
-      const Api::LobbyPositionPreferences& preferences);
+  // Both position-preferences routes, v1 and v2.
+  HttpResponse HandlePutPositionPreferences(const Api::LobbyPositionPreferences& preferences);
   // Whether the front end has shown the autofill notice: false for a new plugin, then set for
   // good by SetAutofillDisplayed, which answers true.
   bool GetAutofillDisplayed();

@@ -21,7 +21,6 @@
 #include "sdk/runtime/LcdsCall.h"
 #include "sdk/runtime/LegacyGameExceptions.h"
 #include "sdk/runtime/Requests.h"
-#include "sdk/runtime/TypedEvents.h"
 
 namespace Zarn::Client::Lobby {
 

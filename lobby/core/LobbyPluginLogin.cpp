@@ -1,8 +1,6 @@
 // The login plugin's session as the lobby follows it: the local summoner's id at login, a
 // resynchronisation after the platform connection comes back, and quitting the lobby at logout.
 // Also the matchmaking search resource, republished as the lobby's search state.
-#include <cstdint>
-#include <utility>
 
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
@@ -12,8 +10,6 @@
 #include "sdk/runtime/LcdsCall.h"
 
 namespace Zarn::Client::Lobby {
-
-namespace {}  // namespace
 
 void LobbyPlugin::OnLoginSession(const ResourceUpdate<Api::LoginSession>& event) {
   // A copy: the resynchronisation below waits, and the host may deliver the next session then.

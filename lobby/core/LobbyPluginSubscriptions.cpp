@@ -1,8 +1,6 @@
 // What the plugin subscribes to at start: legacy messages, sibling resources, configuration keys,
 // the host's pre-shutdown notice and the parties service's own messages.
 #include <functional>
-#include <string>
-#include <utility>
 
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/LobbyUpdateBatch.h"
