@@ -233,6 +233,12 @@ class PartiesLobbyBackend final : public PartiesBackend {
   // and the duplicate handling; true when `incoming` may be stored.
   bool AcceptsInOrder(const Api::PlayerDto& incoming, Api::PlayerUpdateType updateType);
 
+  // A copy of the known queue with `queueId`; 400 kNoQueueSelected without one.
+  [[nodiscard]] MaybeType<Failure, Api::Queue> FindKnownQueue(std::int32_t queueId) const;
+  // MakePartyAnalyticsFields, or none after logging that the party's state allows no analytics.
+  [[nodiscard]] std::optional<AnalyticsEventFields> AnalyticsFieldsOrWarn(
+      std::string_view eventType);
+
   // Set while ReregisterAfterError runs.
   bool reregistering_ = false;
   // The services kept by Start; null before. Not owned.

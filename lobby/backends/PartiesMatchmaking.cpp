@@ -22,7 +22,6 @@ namespace Zarn::Client::Lobby {
 namespace {
 
 constexpr std::int64_t kResumeCallDelayNanoseconds = 15'000'000;
-constexpr char kInvalidPartyState[] = "Not sending parties analytics, invalid party state";
 
 // The search routes answer a failure with its own code, or 500 when it has none.
 BindingHttpResult FailureResult(const Failure& failure) {
@@ -87,12 +86,9 @@ BindingHttpResult PartiesLobbyBackend::CancelMatchmaking() {
               cancelled.Message());
     return FailureResult(cancelled.GetFailure());
   }
-  MaybeType<Failure, AnalyticsEventFields> fields =
-      MakePartyAnalyticsFields("jyx-quit-matchmaking");
-  if (fields.IsFailure()) {
-    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, kInvalidPartyState);
-  } else if (services_ != nullptr) {
-    services_->GetAnalytics().SendPremadeRelationshipAnalytics(fields.Value());
+  const std::optional<AnalyticsEventFields> fields = AnalyticsFieldsOrWarn("jyx-quit-matchmaking");
+  if (fields.has_value() && services_ != nullptr) {
+    services_->GetAnalytics().SendPremadeRelationshipAnalytics(*fields);
   }
   if (hadResumeTime) UpdateSearchAfterCancel();
   return BindingHttpResult();

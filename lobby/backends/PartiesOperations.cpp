@@ -14,6 +14,7 @@
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyMembers.h"
 #include "lobby/core/LobbyNotifications.h"
+#include "lobby/core/LobbyReplyTexts.h"
 #include "lobby/core/LobbyServices.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "sdk/base/LogChannels.h"
@@ -28,7 +29,6 @@ using Role = Api::PartyMemberRoleEnum;
 
 constexpr std::int32_t kSmallestPartySize = 5;
 constexpr char kPartiesSettingsPath[] = "/jyx-settings/v1/account/parties-settings";
-constexpr char kInvalidPartyState[] = "Not sending parties analytics, invalid party state";
 
 const char* RoleName(Role role) {
   switch (role) {
@@ -66,6 +66,13 @@ HttpResponse ToResponse(const MaybeType<Failure, void>& outcome) {
 
 }  // namespace
 
+MaybeType<Failure, Api::Queue> PartiesLobbyBackend::FindKnownQueue(std::int32_t queueId) const {
+  if (services_ == nullptr) return Failure(400, kNoQueueSelected);
+  MaybeType<Failure, Api::Queue> queue = services_->FindQueue(queueId);
+  if (queue.IsFailure()) return Failure(400, kNoQueueSelected);
+  return queue;
+}
+
 MaybeType<Failure, Api::LobbyDto> PartiesLobbyBackend::GetLobby() {
   // Copies: the summoner lookup below may wait while a newer state is stored.
   MaybeType<Failure, Api::PartyDto> current = GetCurrentParty();
@@ -73,9 +80,8 @@ MaybeType<Failure, Api::LobbyDto> PartiesLobbyBackend::GetLobby() {
   const Api::PartyDto party = std::move(current).Value();
   PartyViewContext context;
   context.localSummonerId = MutablePlayer().summonerId;
-  if (services_ == nullptr) return Failure(400, "NO_QUEUE_SELECTED");
-  MaybeType<Failure, Api::Queue> found = services_->FindQueue(party.gameMode.queueId);
-  if (found.IsFailure()) return Failure(400, "NO_QUEUE_SELECTED");
+  MaybeType<Failure, Api::Queue> found = FindKnownQueue(party.gameMode.queueId);
+  if (found.IsFailure()) return std::move(found).GetFailure();
   context.queue = std::move(found).Value();
 
   std::vector<std::uint64_t> listedIds;
@@ -119,12 +125,10 @@ MaybeType<Failure, void> PartiesLobbyBackend::LeaveLobby() {
   }
   std::string path =
       "/v1/parties/" + GetCurrentPartyId() + "/members/" + MutablePlayer().puuid + "/role";
-  MaybeType<Failure, AnalyticsEventFields> fields =
-      MakePartyAnalyticsFields("parties-open-party-toggle");
-  if (fields.IsFailure()) {
-    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, kInvalidPartyState);
-  } else if (services_ != nullptr) {
-    services_->GetAnalytics().SendOpenPartyToggleAnalytics("lobby-deleted", fields.Value());
+  const std::optional<AnalyticsEventFields> fields =
+      AnalyticsFieldsOrWarn("parties-open-party-toggle");
+  if (fields.has_value() && services_ != nullptr) {
+    services_->GetAnalytics().SendOpenPartyToggleAnalytics("lobby-deleted", *fields);
   }
   MaybeType<Failure, void> left =
       Request("leave party", "PUT", std::move(path), std::string(RoleName(Role::DECLINED)));
@@ -167,9 +171,8 @@ HttpResponse PartiesLobbyBackend::HandlePutMetadata(Api::PartyMemberMetadataDto 
 }
 
 MaybeType<Failure, void> PartiesLobbyBackend::ChangeLobby(Api::LobbyChangeGameDto change) {
-  if (services_ == nullptr) return Failure(400, "NO_QUEUE_SELECTED");
-  MaybeType<Failure, Api::Queue> queue = services_->FindQueue(change.queueId);
-  if (queue.IsFailure()) return Failure(400, "NO_QUEUE_SELECTED");
+  MaybeType<Failure, Api::Queue> queue = FindKnownQueue(change.queueId);
+  if (queue.IsFailure()) return std::move(queue).GetFailure();
   Api::GameModeDto mode;
   mode.maxPartySize = std::max(queue.Value().maximumParticipantListSize, kSmallestPartySize);
   mode.queueId = change.queueId;
@@ -320,12 +323,9 @@ MaybeType<Failure, void> PartiesLobbyBackend::JoinOpenParty(std::string partyId)
   MaybeType<Failure, void> joined =
       SetRoleRequest(std::move(partyId), Role::MEMBER, "open party join");
   if (joined.HasValue()) {
-    MaybeType<Failure, AnalyticsEventFields> fields =
-        MakePartyAnalyticsFields("jyx-join-open-party");
-    if (fields.IsFailure()) {
-      LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, kInvalidPartyState);
-    } else if (services_ != nullptr) {
-      services_->GetAnalytics().SendJoinOpenPartyAnalytics(fields.Value());
+    const std::optional<AnalyticsEventFields> fields = AnalyticsFieldsOrWarn("jyx-join-open-party");
+    if (fields.has_value() && services_ != nullptr) {
+      services_->GetAnalytics().SendJoinOpenPartyAnalytics(*fields);
     }
   }
   return joined;
