@@ -58,8 +58,7 @@ HttpResult<std::string> PartiesLobbyBackend::HandleGetHealth() {
   }
   LogPrintf(kLogLevelError, kLobbyLogChannel, 0, kNotRegistered);
   const Api::LoginSession* session = ObservedLoginSession().Effective();
-  const std::string* platformId =
-      services_ != nullptr ? services_->WatchedPlatformId().Effective() : nullptr;
+  const std::string* platformId = services_ != nullptr ? services_->CurrentPlatformId() : nullptr;
   return HttpResult<std::string>(
       std::string(kNotRegistered) + " puuid: " + (session != nullptr ? session->puuid : kUnknown) +
       " platformId: " + (platformId != nullptr ? *platformId : kUnknown));

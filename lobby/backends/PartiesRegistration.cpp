@@ -107,8 +107,7 @@ void PartiesLobbyBackend::Start(LobbyServices& services) {
   WatchValue(runtime, partiesSettings, kPartiesSettingsPath, [this] { OnPartiesSettings(); });
   notificationDelaySampling.SetDefault(0.0);
   WatchValue(runtime, notificationDelaySampling, ConfigPath("NotificationDelaySamplingPercentage"));
-  services.WatchedPlatformId().AddListener([this] { OnRegistrationInputChanged(); });
-  services.WatchedCurrentSummoner().AddListener([this] { OnRegistrationInputChanged(); });
+  services.AddPlatformIdAndSummonerListener([this] { OnRegistrationInputChanged(); });
   runtime.ObserveResource<Api::ZarnMessagingServiceMessage>(
       kPartiesNotificationsPath,
       [this](const ResourceUpdate<Api::ZarnMessagingServiceMessage>& event) {
@@ -136,7 +135,7 @@ void PartiesLobbyBackend::UpdateRegistration() {
 void PartiesLobbyBackend::RegisterPlayer() {
   if (services_ == nullptr) return;
   const Api::LoginSession* session = ObservedLoginSession().Effective();
-  const std::string* platformId = services_->WatchedPlatformId().Effective();
+  const std::string* platformId = services_->CurrentPlatformId();
   const std::int64_t* hash = services_->GetEligibilityRules().eligibilityHash.Effective();
   if (session == nullptr || platformId == nullptr || hash == nullptr) {
     LogPrintf(kLogLevelOkay, kLobbyLogChannel, 0, "Parties configuration not available ( %s%s%s)",
@@ -147,7 +146,7 @@ void PartiesLobbyBackend::RegisterPlayer() {
   Api::PlayerDto registration;
   registration.puuid = session->puuid;
   if (registration.puuid.empty()) {
-    if (const Api::Summoner* summoner = services_->WatchedCurrentSummoner().Effective()) {
+    if (const Api::Summoner* summoner = services_->CurrentSummoner()) {
       registration.puuid = summoner->puuid;
     }
   }
@@ -225,7 +224,7 @@ void PartiesLobbyBackend::DeregisterPlayer() {
   ScheduleActivityResume(Api::PlayerDto{});
   if (services_ != nullptr) {
     LobbyUpdateBatch batch(*services_);
-    services_->GetStateMachine().ProcessEvent(LobbyEvents::kPartyLobbyInactive);
+    services_->ProcessLobbyEvent(LobbyEvents::kPartyLobbyInactive);
   }
 }
 
@@ -283,8 +282,7 @@ void PartiesLobbyBackend::OnQueuesDisabled() {
     }
     return;
   }
-  if (TeamBuilderQueuesFlag().IsTrue() ||
-      !services_->GetStateMachine().IsInState(&LobbyFlow::kPartyLobby) ||
+  if (TeamBuilderQueuesFlag().IsTrue() || !services_->IsInLobbyState(LobbyFlow::kPartyLobby) ||
       !MutablePlayer().currentParty.has_value() ||
       IsEnabledForQueue(MutablePlayer().currentParty->gameMode.queueId) || !IsLobbyPhase(phase)) {
     return;
@@ -304,7 +302,7 @@ void PartiesLobbyBackend::OnQueuesDisabled() {
 
 void PartiesLobbyBackend::CheckPartyWithoutQueue() {
   if (services_ == nullptr) return;
-  const bool wasInPartyLobby = services_->GetStateMachine().IsInState(&LobbyFlow::kPartyLobby);
+  const bool wasInPartyLobby = services_->IsInLobbyState(LobbyFlow::kPartyLobby);
   if (!MutablePlayer().currentParty.has_value() ||
       MutablePlayer().currentParty->gameMode.queueId != -1)
     return;

@@ -53,7 +53,11 @@ void LobbyPlugin::CloseUpdateBatch() {
   if (--updateBatchDepth_ == 0) UpdateLobbyViewModel();
 }
 
-LobbyStateMachine& LobbyPlugin::GetStateMachine() { return stateMachine_; }
+bool LobbyPlugin::ProcessLobbyEvent(LobbyEvent event) { return stateMachine_.ProcessEvent(event); }
+
+bool LobbyPlugin::IsInLobbyState(const LobbyState& state) const {
+  return stateMachine_.IsInState(&state);
+}
 
 std::uint64_t LobbyPlugin::LocalSummonerId() const { return localSummonerId_; }
 
@@ -71,10 +75,9 @@ const Api::AutoFillDto* LobbyPlugin::AutofillList() const { return config_.Autof
 
 const std::vector<Api::Queue>* LobbyPlugin::QueueList() const { return config_.QueueList(); }
 
-WatchedConfigValue<std::string>& LobbyPlugin::WatchedPlatformId() { return config_.PlatformId(); }
-
-WatchedConfigValue<Api::Summoner>& LobbyPlugin::WatchedCurrentSummoner() {
-  return config_.CurrentSummoner();
+void LobbyPlugin::AddPlatformIdAndSummonerListener(const std::function<void()>& listener) {
+  config_.PlatformId().AddListener(listener);
+  config_.CurrentSummoner().AddListener(listener);
 }
 
 EligibilityRules& LobbyPlugin::GetEligibilityRules() { return eligibilityRules_; }

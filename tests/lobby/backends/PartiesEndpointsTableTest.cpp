@@ -60,7 +60,7 @@ class PartiesTableThroughOperationsTest : public PartiesOperationsTest,
     session.accountId = 7;
     session.summonerId = 9;
     Lobby::PartiesBackendTesting::LoginSession(backend_).Set(session);
-    plugin_.WatchedPlatformId().Set("EUW1");
+    LobbyPluginTesting::PlatformId(plugin_).Set("EUW1");
     plugin_.GetEligibilityRules().eligibilityHash.Set(42);
     parties_.ClearRecords();
   }

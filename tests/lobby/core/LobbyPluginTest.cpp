@@ -123,7 +123,7 @@ TEST(LobbyPluginTest, ShutdownInAPartyLobbyDropsDeregistersLeavesAndDeletesInOrd
           << name;
     }
     for (const std::string& entry : rest) EXPECT_TRUE(entry.starts_with("unsubscribe ")) << entry;
-    EXPECT_EQ(rig.plugin->GetStateMachine().GetCurrentState(), nullptr);
+    EXPECT_EQ(LobbyPluginTesting::StateMachine(*rig.plugin).GetCurrentState(), nullptr);
     EXPECT_EQ(rig.plugin->GetPartiesBackend(), nullptr);
     EXPECT_EQ(LobbyPluginTesting::GetPlatformBackend(*rig.plugin), nullptr);
     EXPECT_EQ(rig.plugin->ActiveBackend(), nullptr);
