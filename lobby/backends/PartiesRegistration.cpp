@@ -113,7 +113,7 @@ void PartiesLobbyBackend::Start(LobbyServices& services) {
       [this](const ResourceUpdate<Api::ZarnMessagingServiceMessage>& event) {
         OnPartiesMessage(event);
       });
-  services.GetEligibilityRules().eligibilityHash.AddListener([this] { UpdateEligibilityHash(); });
+  services.GetEligibilityRules().AddHashListener([this] { UpdateEligibilityHash(); });
   runtime.SetTimer(kPartiesHeartbeat, kHeartbeatSeconds, [this] { FetchPartiesState(); });
 }
 
@@ -136,7 +136,7 @@ void PartiesLobbyBackend::RegisterPlayer() {
   if (services_ == nullptr) return;
   const Api::LoginSession* session = ObservedLoginSession().Effective();
   const std::string* platformId = services_->CurrentPlatformId();
-  const std::int64_t* hash = services_->GetEligibilityRules().eligibilityHash.Effective();
+  const std::int64_t* hash = services_->GetEligibilityRules().EligibilityHash();
   if (session == nullptr || platformId == nullptr || hash == nullptr) {
     LogPrintf(kLogLevelOkay, kLobbyLogChannel, 0, "Parties configuration not available ( %s%s%s)",
               session == nullptr ? "LoginSession " : "", platformId == nullptr ? "PlatformId " : "",
@@ -230,7 +230,7 @@ void PartiesLobbyBackend::DeregisterPlayer() {
 
 void PartiesLobbyBackend::UpdateEligibilityHash() {
   if (services_ == nullptr) return;
-  const std::int64_t* hash = services_->GetEligibilityRules().eligibilityHash.Effective();
+  const std::int64_t* hash = services_->GetEligibilityRules().EligibilityHash();
   if (hash == nullptr) return;
   if (MutablePlayer().createdAt != 0) {
     Api::PlayerDto update = MutablePlayer();

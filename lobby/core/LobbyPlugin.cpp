@@ -32,8 +32,7 @@ bool LobbyPlugin::OnStart() {
 void LobbyPlugin::Shutdown() {
   analytics_.friends.Drop();
   analytics_.friendCounts.Drop();
-  eligibilityRules_.championCounts.Drop();
-  eligibilityRules_.leagues.Drop();
+  eligibilityRules_.DropObservations();
   CancelTimer(kPartiesHeartbeat);
   if (backends_.Parties() != nullptr) {
     backends_.Parties()->DropLoginObservations();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/lobby/backends/PartiesOperationsTesting.h"
+#include "tests/lobby/core/EligibilityRulesTesting.h"
 #include "tests/lobby/core/PartiesBackendTesting.h"
 
 namespace Zarn::Client::Lobby {
@@ -61,7 +62,7 @@ class PartiesTableThroughOperationsTest : public PartiesOperationsTest,
     session.summonerId = 9;
     Lobby::PartiesBackendTesting::LoginSession(backend_).Set(session);
     LobbyPluginTesting::PlatformId(plugin_).Set("EUW1");
-    plugin_.GetEligibilityRules().eligibilityHash.Set(42);
+    EligibilityRulesTesting::Hash(plugin_.GetEligibilityRules()).Set(42);
     parties_.ClearRecords();
   }
   void JoinB() {
@@ -134,7 +135,7 @@ class PartiesTableThroughOperationsTest : public PartiesOperationsTest,
       // The stored registration with the hash it had; the row's body is it with the new one.
       Lobby::PartiesBackendTesting::Player(backend_) = Identity(42);
       Lobby::PartiesBackendTesting::Player(backend_).createdAt = 5;
-      plugin_.GetEligibilityRules().eligibilityHash.Set(43);
+      EligibilityRulesTesting::Hash(plugin_.GetEligibilityRules()).Set(43);
       backend_.UpdateEligibilityHash();
     } else if (operation == "DeregisterPlayer") {
       backend_.DeregisterPlayer();

@@ -16,6 +16,7 @@
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "sdk/base/FailureTesting.h"
 #include "sdk/runtime/Requests.h"
+#include "tests/lobby/core/EligibilityRulesTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 #include "tests/lobby/core/PartiesBackendTesting.h"
 #include "tests/lobby/core/WatchedConfigValueTesting.h"
@@ -24,6 +25,7 @@ namespace Zarn::Client::Testing {
 namespace {
 
 using namespace Lobby::LobbyEvents;
+using Lobby::EligibilityRulesTesting;
 using Lobby::LobbyPluginTesting;
 using Lobby::WatchedConfigValueTesting;
 using Names = std::vector<std::string>;
@@ -69,9 +71,10 @@ void WatchEverythingShutdownDrops(LobbyRig& rig) {
   };
   watch(LobbyPluginTesting::Analytics(plugin).friends, "/jyx-chat/v1/friends");
   watch(LobbyPluginTesting::Analytics(plugin).friendCounts, "/jyx-chat/v1/friend-counts");
-  watch(LobbyPluginTesting::Eligibility(plugin).championCounts,
+  watch(EligibilityRulesTesting::ChampionCounts(LobbyPluginTesting::Eligibility(plugin)),
         "/jyx-champions/v1/inventories/9/champions-playable-count");
-  watch(LobbyPluginTesting::Eligibility(plugin).leagues, "/jyx-leagues/v1/summoner-leagues/9");
+  watch(EligibilityRulesTesting::Leagues(LobbyPluginTesting::Eligibility(plugin)),
+        "/jyx-leagues/v1/summoner-leagues/9");
   watch(Lobby::PartiesBackendTesting::LoginSession(*rig.factory->parties), "/jyx-login/v1/session");
   watch(rig.factory->parties->EnabledFlag(), "/jyx-platform-config/v1/namespaces/Parties/Enabled");
   watch(LobbyPluginTesting::CurrentSummoner(plugin), "/jyx-summoner/v1/current-summoner");
