@@ -304,7 +304,7 @@ MaybeType<Failure, void> PartiesLobbyBackend::SetPartyType(std::string partyType
 
 MaybeType<Failure, void> PartiesLobbyBackend::SetPartyTypeRequest(std::string partyType) {
   // Counted as sent whatever the service answers.
-  if (services_ != nullptr) ++services_->GetAnalytics().toggleSession.numOfToggles;
+  if (services_ != nullptr) services_->GetAnalytics().CountPartyTypeChange();
   std::string path = "/v1/parties/" + GetCurrentPartyId() + "/partytype";
   MaybeType<Failure, void> set = Request("set partytype", "PUT", std::move(path), partyType);
   if (set.IsFailure()) ReregisterAfterError(set.GetFailure());

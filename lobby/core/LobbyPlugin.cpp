@@ -30,8 +30,7 @@ bool LobbyPlugin::OnStart() {
 }
 
 void LobbyPlugin::Shutdown() {
-  analytics_.friends.Drop();
-  analytics_.friendCounts.Drop();
+  analytics_.DropFriends();
   eligibilityRules_.DropObservations();
   CancelTimer(kPartiesHeartbeat);
   if (backends_.Parties() != nullptr) {

@@ -84,8 +84,7 @@ void LobbyPlugin::SubscribeEvents() {
 
 void LobbyPlugin::SubscribeChat(LobbyAnalytics& analytics) {
   analytics.Attach(*this, *this);
-  analytics.friends.WatchThrough(*this, "/jyx-chat/v1/friends", nullptr);
-  analytics.friendCounts.WatchThrough(*this, "/jyx-chat/v1/friend-counts", nullptr);
+  analytics.WatchFriends(*this, "/jyx-chat/v1/friends", "/jyx-chat/v1/friend-counts");
 }
 
 void LobbyPlugin::OnPreShutdownBegin(const ResourceUpdate<BindingProperty>& event) {

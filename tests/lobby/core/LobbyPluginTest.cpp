@@ -17,6 +17,7 @@
 #include "sdk/base/FailureTesting.h"
 #include "sdk/runtime/Requests.h"
 #include "tests/lobby/core/EligibilityRulesTesting.h"
+#include "tests/lobby/core/LobbyAnalyticsTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 #include "tests/lobby/core/PartiesBackendTesting.h"
 #include "tests/lobby/core/WatchedConfigValueTesting.h"
@@ -69,8 +70,10 @@ void WatchEverythingShutdownDrops(LobbyRig& rig) {
     value.AddListener([] {});
     value.Watch(path);
   };
-  watch(LobbyPluginTesting::Analytics(plugin).friends, "/jyx-chat/v1/friends");
-  watch(LobbyPluginTesting::Analytics(plugin).friendCounts, "/jyx-chat/v1/friend-counts");
+  watch(Lobby::LobbyAnalyticsTesting::Friends(LobbyPluginTesting::Analytics(plugin)),
+        "/jyx-chat/v1/friends");
+  watch(Lobby::LobbyAnalyticsTesting::FriendCounts(LobbyPluginTesting::Analytics(plugin)),
+        "/jyx-chat/v1/friend-counts");
   watch(EligibilityRulesTesting::ChampionCounts(LobbyPluginTesting::Eligibility(plugin)),
         "/jyx-champions/v1/inventories/9/champions-playable-count");
   watch(EligibilityRulesTesting::Leagues(LobbyPluginTesting::Eligibility(plugin)),
@@ -131,7 +134,8 @@ TEST(LobbyPluginTest, ShutdownInAPartyLobbyDropsDeregistersLeavesAndDeletesInOrd
     EXPECT_EQ(LobbyPluginTesting::GetPlatformBackend(*rig.plugin), nullptr);
     EXPECT_EQ(rig.plugin->ActiveBackend(), nullptr);
     EXPECT_TRUE(
-        WatchedConfigValueTesting::Listeners(LobbyPluginTesting::Analytics(*rig.plugin).friends)
+        WatchedConfigValueTesting::Listeners(
+            Lobby::LobbyAnalyticsTesting::Friends(LobbyPluginTesting::Analytics(*rig.plugin)))
             .empty());
     EXPECT_TRUE(LobbyPluginTesting::PlatformId(*rig.plugin).Path().empty());
   }
