@@ -83,11 +83,8 @@ bool IsLobbyPhase(Api::GameflowPhase phase) {
 void PartiesLobbyBackend::Start(LobbyServices& services) {
   services_ = &services;
   AppModule& runtime = services.Runtime();
-  client.serviceName = "parties.service";
-  client.methodName = "proxy";
-  client.plugin = &services.Runtime();
-  client.samplingPercentage.SetDefault(0.0);
-  WatchValue(runtime, client.samplingPercentage, ConfigPath("ServiceProxySamplingPercentage"));
+  client.Attach(services.Runtime(), "parties.service", "proxy");
+  client.WatchSamplingPercentage(ConfigPath("ServiceProxySamplingPercentage"));
   // The plugin observes the session itself and hands each one on through UpdateLoginSession.
   ObservedLoginSession().SetModule(&runtime);
   ObservedLoginSession().AddListener([this] { OnRegistrationInputChanged(); });
@@ -118,7 +115,7 @@ void PartiesLobbyBackend::Start(LobbyServices& services) {
 }
 
 void PartiesLobbyBackend::OnRegistrationInputChanged() {
-  client.enabled = EnabledFlag().IsTrue();
+  client.SetEnabled(EnabledFlag().IsTrue());
   UpdateRegistration();
 }
 

@@ -161,7 +161,7 @@ void PartiesLobbyBackend::ReregisterAfterError(const Failure& failure) {
             static_cast<int>(failure.Code()), failure.Message());
   ScheduleActivityResume(Api::PlayerDto{});
   // Unconfigured counts as disabled.
-  client.enabled = EnabledFlag().IsTrue();
+  client.SetEnabled(EnabledFlag().IsTrue());
   UpdateRegistration();
   CheckPartyWithoutQueue();
   reregistering_ = false;

@@ -14,9 +14,7 @@ class PartiesLobbyBackendTesting {
   // Points `backend` and its client at `services` as Start would, watching nothing.
   static void Attach(PartiesLobbyBackend& backend, LobbyServices& services) {
     backend.services_ = &services;
-    backend.client.serviceName = "parties.service";
-    backend.client.methodName = "proxy";
-    backend.client.plugin = &services.Runtime();
+    backend.client.Attach(services.Runtime(), "parties.service", "proxy");
   }
   [[nodiscard]] static PartiesServiceClient& Client(PartiesLobbyBackend& backend) {
     return backend.client;

@@ -262,10 +262,10 @@ TEST_F(PartiesRequestTest, OnlyNotFoundFailuresReregister) {
     host_.ClearRecords();
     // The client follows the configured flag, whatever it was before.
     backend_.EnabledFlag().Set(false);
-    PartiesLobbyBackendTesting::Client(backend_).enabled = true;
+    PartiesLobbyBackendTesting::Client(backend_).SetEnabled(true);
     backend_.ReregisterAfterError(Failure(c.code, c.text));
     EXPECT_EQ(ErrorLines(line).size(), c.reregisters ? 1u : 0u);
-    EXPECT_EQ(PartiesLobbyBackendTesting::Client(backend_).enabled, !c.reregisters);
+    EXPECT_EQ(PartiesLobbyBackendTesting::Client(backend_).IsEnabled(), !c.reregisters);
   }
 
   // Through the wrappers: a not-found answer to a request that re-registers, or to the fetch.
