@@ -51,7 +51,7 @@ MaybeType<Failure, std::string> PartiesLobbyBackend::RequestHealthText() {
 HttpResult<std::string> PartiesLobbyBackend::HandleGetHealth() {
   MaybeType<Failure, std::string> health = RequestHealthText();
   // Read after the request, which may have re-registered the player.
-  if (MutablePlayer().createdAt != 0) {
+  if (Player().createdAt != 0) {
     // The failure has been handled above; its text is the answer (the route answers no error).
     return HttpResult<std::string>(health.HasValue() ? std::move(health).Value()
                                                      : std::string(health.Message()));
@@ -64,7 +64,7 @@ HttpResult<std::string> PartiesLobbyBackend::HandleGetHealth() {
       " platformId: " + (platformId != nullptr ? *platformId : kUnknown));
 }
 
-Api::PlayerDto PartiesLobbyBackend::HandleGetPlayer() { return MutablePlayer(); }
+Api::PlayerDto PartiesLobbyBackend::HandleGetPlayer() { return Player(); }
 
 HttpResponse PartiesLobbyBackend::HandlePutActive(bool active) {
   std::string path = "/v1/parties/" + GetCurrentPartyId() + "/activityLocked";
@@ -90,13 +90,13 @@ HttpResponse PartiesLobbyBackend::HandlePutRole(std::string partyId, std::string
 
 HttpResult<Api::PremadePartyDto> PartiesLobbyBackend::HandleGetCommsMembers() {
   // A copy: the summoner lookup waits, and a newer state may be stored meanwhile.
-  const Api::PlayerDto stored = MutablePlayer();
+  const Api::PlayerDto stored = Player();
   return HttpResult<Api::PremadePartyDto>(BuildCommsMembers(stored));
 }
 
 HttpResult<std::string> PartiesLobbyBackend::HandleGetCommsToken() {
   std::string path =
-      "comms/v1/parties/" + GetCurrentPartyId() + "/members/" + MutablePlayer().puuid + "/token";
+      "comms/v1/parties/" + GetCurrentPartyId() + "/members/" + Player().puuid + "/token";
   MaybeType<Failure, std::string> token =
       client.SendTextRequest("GET", std::move(path), BindingProperty());
   if (token.HasValue()) return HttpResult<std::string>(std::move(token).Value());

@@ -34,8 +34,8 @@ BindingHttpResult FailureResult(const Failure& failure) {
 BindingHttpResult PartiesLobbyBackend::StartMatchmaking() {
   std::optional<LobbyUpdateBatch> batch;
   if (services_ != nullptr) batch.emplace(*services_);
-  if (services_ == nullptr || !MutablePlayer().currentParty.has_value() ||
-      !IsEnabledForQueue(MutablePlayer().currentParty->gameMode.queueId)) {
+  if (services_ == nullptr || !Player().currentParty.has_value() ||
+      !IsEnabledForQueue(Player().currentParty->gameMode.queueId)) {
     return BindingHttpResult(HttpResponse(400, "QUEUE_NOT_ENABLED"));
   }
   std::string path = "v1/parties/" + GetCurrentPartyId() + "/activityLocked";
@@ -76,8 +76,8 @@ BindingHttpResult PartiesLobbyBackend::CancelMatchmaking() {
   if (services_ != nullptr) batch.emplace(*services_);
   // A resume time is signed on the wire: one that reads negative is none.
   const bool hadResumeTime =
-      MutablePlayer().currentParty.has_value() &&
-      static_cast<std::int64_t>(MutablePlayer().currentParty->activityResumeUtcMillis) > 0;
+      Player().currentParty.has_value() &&
+      static_cast<std::int64_t>(Player().currentParty->activityResumeUtcMillis) > 0;
   std::string path = "v1/parties/" + GetCurrentPartyId() + "/activityLocked";
   MaybeType<Failure, void> cancelled =
       RequestOrReregister("cancel matchmaking", "PUT", std::move(path), false);

@@ -79,7 +79,7 @@ MaybeType<Failure, Api::LobbyDto> PartiesLobbyBackend::GetLobby() {
   if (current.IsFailure()) return std::move(current).GetFailure();
   const Api::PartyDto party = std::move(current).Value();
   PartyViewContext context;
-  context.localSummonerId = MutablePlayer().summonerId;
+  context.localSummonerId = Player().summonerId;
   MaybeType<Failure, Api::Queue> found = FindKnownQueue(party.gameMode.queueId);
   if (found.IsFailure()) return std::move(found).GetFailure();
   context.queue = std::move(found).Value();
@@ -118,13 +118,12 @@ std::optional<Api::LobbyStatus> PartiesLobbyBackend::GetLobbyStatus() {
 }
 
 MaybeType<Failure, void> PartiesLobbyBackend::LeaveLobby() {
-  if (!MutablePlayer().currentParty.has_value()) return MaybeType<Failure, void>::Success();
-  if (MutablePlayer().currentParty->gameMode.queueId == -1 &&
-      MutablePlayer().currentParty->players.size() == 1 && !IsClashParty()) {
+  if (!Player().currentParty.has_value()) return MaybeType<Failure, void>::Success();
+  if (Player().currentParty->gameMode.queueId == -1 && Player().currentParty->players.size() == 1 &&
+      !IsClashParty()) {
     return MaybeType<Failure, void>::Success();
   }
-  std::string path =
-      "/v1/parties/" + GetCurrentPartyId() + "/members/" + MutablePlayer().puuid + "/role";
+  std::string path = "/v1/parties/" + GetCurrentPartyId() + "/members/" + Player().puuid + "/role";
   const std::optional<AnalyticsEventFields> fields =
       AnalyticsFieldsOrWarn("parties-open-party-toggle");
   if (fields.has_value() && services_ != nullptr) {
@@ -180,8 +179,8 @@ MaybeType<Failure, void> PartiesLobbyBackend::ChangeLobby(Api::LobbyChangeGameDt
   MaybeType<Failure, void> changed =
       RequestOrReregister("set game mode", "PUT", std::move(path), mode);
   // Read after the request: the reply is the party as it is now.
-  if (changed.HasValue() && MutablePlayer().currentParty.has_value() &&
-      MutablePlayer().currentParty->partyType != defaultPartyType &&
+  if (changed.HasValue() && Player().currentParty.has_value() &&
+      Player().currentParty->partyType != defaultPartyType &&
       GetLocalMember().role == Role::LEADER) {
     (void)SetPartyTypeRequest(defaultPartyType);
   }
@@ -219,7 +218,7 @@ MaybeType<Failure, void> PartiesLobbyBackend::DeclineInvitation(std::string invi
 
 MaybeType<Failure, void> PartiesLobbyBackend::SetRoleRequest(std::string partyId, Role role,
                                                              std::string_view action) {
-  std::string path = "v1/parties/" + partyId + "/members/" + MutablePlayer().puuid + "/role";
+  std::string path = "v1/parties/" + partyId + "/members/" + Player().puuid + "/role";
   return RequestOrReregister(action, "PUT", std::move(path), std::string(RoleName(role)));
 }
 
@@ -276,7 +275,7 @@ MaybeType<Failure, void> PartiesLobbyBackend::SetPartyType(std::string partyType
   std::optional<LobbyUpdateBatch> batch;
   if (services_ != nullptr) batch.emplace(*services_);
   if (!openPartyFlag.IsTrue()) return Failure(0, "OPEN_PARTIES_DISABLED");
-  if (!MutablePlayer().currentParty.has_value() || MutablePlayer().currentParty->activityLocked) {
+  if (!Player().currentParty.has_value() || Player().currentParty->activityLocked) {
     return Failure(0, "INVALID_WHILE_IN_ACTIVITY");
   }
   MaybeType<Failure, void> set = SetPartyTypeRequest(partyType);

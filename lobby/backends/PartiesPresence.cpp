@@ -92,8 +92,8 @@ void PartiesLobbyBackend::PublishPartyPresence() {
   if (services_ == nullptr || services_->LocalSummonerId() == 0) return;
   std::optional<Api::PartyPresenceData> presence;
   if (PhaseAllowsPresence(services_->Gameflow().StoredGameflowSession()) &&
-      openPartyFlag.IsTrue() && MutablePlayer().currentParty.has_value()) {
-    const Api::PartyDto& party = *MutablePlayer().currentParty;
+      openPartyFlag.IsTrue() && Player().currentParty.has_value()) {
+    const Api::PartyDto& party = *Player().currentParty;
     std::vector<std::uint64_t> summoners;
     for (const Api::PartyMemberDto& member : party.players) {
       if (member.role == Api::PartyMemberRoleEnum::LEADER ||
@@ -140,8 +140,8 @@ void PartiesLobbyBackend::MapGatekeeperReason(
   for (const Api::GatekeeperRestrictionDto& restriction : restrictions) {
     Api::LobbyMatchmakingSearchErrorResource error;
     error.id = -1;
-    if (MutablePlayer().currentParty.has_value()) {
-      for (const Api::PartyMemberDto& member : MutablePlayer().currentParty->players) {
+    if (Player().currentParty.has_value()) {
+      for (const Api::PartyMemberDto& member : Player().currentParty->players) {
         if (member.accountId == restriction.accountId) {
           error.penalizedSummonerId = member.summonerId;
           break;

@@ -123,10 +123,10 @@ void PartiesLobbyBackend::UpdateRegistration() {
   const Api::LoginSession* session = ObservedLoginSession().Effective();
   if (session != nullptr && session->state == Api::LoginSessionStates::SUCCEEDED &&
       session->accountId != 0 && session->summonerId != 0 && EnabledFlag().IsTrue()) {
-    if (MutablePlayer().createdAt == 0) RegisterPlayer();
+    if (Player().createdAt == 0) RegisterPlayer();
     return;
   }
-  if (MutablePlayer().createdAt != 0) DeregisterPlayer();
+  if (Player().createdAt != 0) DeregisterPlayer();
 }
 
 void PartiesLobbyBackend::RegisterPlayer() {
@@ -195,7 +195,7 @@ void PartiesLobbyBackend::RegisterPlayer() {
 }
 
 void PartiesLobbyBackend::DeregisterPlayer() {
-  const std::string puuid = MutablePlayer().puuid;
+  const std::string puuid = Player().puuid;
   const Api::GameflowPhase phase = services_ != nullptr
                                        ? services_->Gameflow().CurrentGameflowPhase()
                                        : Api::GameflowPhase::None;
@@ -229,8 +229,8 @@ void PartiesLobbyBackend::UpdateEligibilityHash() {
   if (services_ == nullptr) return;
   const std::int64_t* hash = services_->GetEligibilityRules().EligibilityHash();
   if (hash == nullptr) return;
-  if (MutablePlayer().createdAt != 0) {
-    Api::PlayerDto update = MutablePlayer();
+  if (Player().createdAt != 0) {
+    Api::PlayerDto update = Player();
     update.eligibilityHash = *hash;
     std::string path = "v1/players/" + update.puuid;
     MaybeType<Failure, Api::PlayerDto> reply = client.SendRequest("PUT", std::move(path), update);
@@ -280,8 +280,8 @@ void PartiesLobbyBackend::OnQueuesDisabled() {
     return;
   }
   if (TeamBuilderQueuesFlag().IsTrue() || !services_->IsInLobbyState(LobbyFlow::kPartyLobby) ||
-      !MutablePlayer().currentParty.has_value() ||
-      IsEnabledForQueue(MutablePlayer().currentParty->gameMode.queueId) || !IsLobbyPhase(phase)) {
+      !Player().currentParty.has_value() ||
+      IsEnabledForQueue(Player().currentParty->gameMode.queueId) || !IsLobbyPhase(phase)) {
     return;
   }
   UpdateSearchAfterCancel();
@@ -300,10 +300,8 @@ void PartiesLobbyBackend::OnQueuesDisabled() {
 void PartiesLobbyBackend::CheckPartyWithoutQueue() {
   if (services_ == nullptr) return;
   const bool wasInPartyLobby = services_->IsInLobbyState(LobbyFlow::kPartyLobby);
-  if (!MutablePlayer().currentParty.has_value() ||
-      MutablePlayer().currentParty->gameMode.queueId != -1)
-    return;
-  const std::uint64_t summonerId = MutablePlayer().summonerId;
+  if (!Player().currentParty.has_value() || Player().currentParty->gameMode.queueId != -1) return;
+  const std::uint64_t summonerId = Player().summonerId;
   services_->SetPartyLobbyActive(false);
   const bool inGame = IsGamePhase(services_->Gameflow().CurrentGameflowPhase());
   if (wasInPartyLobby || inGame) {

@@ -169,7 +169,7 @@ void PartiesLobbyBackend::ReregisterAfterError(const Failure& failure) {
 
 void PartiesLobbyBackend::FetchPartiesState() {
   // Built from a copy: the stored puuid may change while the request waits.
-  std::string path = "v1/players/" + MutablePlayer().puuid;
+  std::string path = "v1/players/" + Player().puuid;
   MaybeType<Failure, void> fetched = CheckedRequest("fetchPartiesState", "GET", std::move(path),
                                                     BindingProperty(), NoContent::Succeed);
   if (fetched.IsFailure()) ReregisterAfterError(fetched.GetFailure());
