@@ -36,7 +36,7 @@ MaybeType<Failure, std::string> PartiesLobbyBackend::RequestHealthText() {
     return failure;
   }
   MaybeType<Failure, std::string> reply =
-      client.SendTextRequest("GET", "v1/health", BindingProperty());
+      client_.SendTextRequest("GET", "v1/health", BindingProperty());
   if (reply.HasValue()) return reply;
   Failure failure = std::move(reply).GetFailure();
   if (failure.Code() == 204) {
@@ -98,7 +98,7 @@ HttpResult<std::string> PartiesLobbyBackend::HandleGetCommsToken() {
   std::string path =
       "comms/v1/parties/" + GetCurrentPartyId() + "/members/" + Player().puuid + "/token";
   MaybeType<Failure, std::string> token =
-      client.SendTextRequest("GET", std::move(path), BindingProperty());
+      client_.SendTextRequest("GET", std::move(path), BindingProperty());
   if (token.HasValue()) return HttpResult<std::string>(std::move(token).Value());
   const Failure failure = std::move(token).GetFailure();
   (void)ReportServiceUnavailable(failure);

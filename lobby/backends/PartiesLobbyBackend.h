@@ -162,7 +162,7 @@ class PartiesLobbyBackend final : public PartiesBackend {
   void UpdateRegistration();
   // Ends a party lobby that the state or the configuration no longer allow.
   void CheckPartyWithoutQueue();
-  // Listener of `partiesSettings`: reads `defaultPartyType`.
+  // Listener of `partiesSettings_`: reads `defaultPartyType_`.
   void OnPartiesSettings();
   // Listener of `TeamBuilderQueuesFlag()`; also after a gameflow phase change.
   void OnQueuesDisabled();
@@ -191,37 +191,37 @@ class PartiesLobbyBackend final : public PartiesBackend {
 
   // `Parties/OpenPartyEnable` (default false) and `Parties/PublishPresenceDelay` (seconds,
   // default 3.0).
-  WatchedConfigValue<bool> openPartyFlag;
-  WatchedConfigValue<double> publishPresenceDelay;
+  WatchedConfigValue<bool> openPartyFlag_;
+  WatchedConfigValue<double> publishPresenceDelay_;
   // A presence publication is scheduled.
-  bool presencePending = false;
+  bool presencePending_ = false;
   // The presence published last; none at first, and none after an empty one.
-  std::optional<Api::PartyPresenceData> lastPublishedPresence;
+  std::optional<Api::PartyPresenceData> lastPublishedPresence_;
   // The parties service's client; its plugin is set by Start.
-  PartiesServiceClient client;
+  PartiesServiceClient client_;
   // Feeds the duplicate-telemetry sampling; seeded once, after the client's.
-  std::mt19937 random{std::random_device{}()};
-  // The sampling draw, uniform in [0, 1), from `random`; tests may replace it. Never empty.
-  PartiesServiceClient::RandomSource duplicateDraw = [this] {
-    return static_cast<double>(random()) / 4294967296.0;
+  std::mt19937 random_{std::random_device{}()};
+  // The sampling draw, uniform in [0, 1), from `random_`. Never empty.
+  PartiesServiceClient::RandomSource duplicateDraw_ = [this] {
+    return static_cast<double>(random_()) / 4294967296.0;
   };
   // `Parties/NotificationDelaySamplingPercentage`.
-  WatchedConfigValue<double> notificationDelaySampling;
+  WatchedConfigValue<double> notificationDelaySampling_;
   // Seconds between registration attempts (`Parties/RegistrationRetryInterval`).
-  WatchedConfigValue<float> registrationRetryInterval;
+  WatchedConfigValue<float> registrationRetryInterval_;
   // The account's parties settings, observed.
-  WatchedConfigValue<BindingProperty> partiesSettings;
+  WatchedConfigValue<BindingProperty> partiesSettings_;
   // The type of a party made for the player: "closed" or "open".
-  std::string defaultPartyType = kPartyTypeClosed;
+  std::string defaultPartyType_ = kPartyTypeClosed;
   // When and how the last state was applied, and how many duplicates followed it.
   struct LastUpdate {
     std::int64_t timeMillis = 0;
     Api::PlayerUpdateType updateType = Api::PlayerUpdateType::None;
     std::uint32_t duplicateCount = 0;
   };
-  LastUpdate lastUpdate;
+  LastUpdate lastUpdate_;
   // The 16 gatekeeper reasons shown as search errors; filled on first use.
-  std::unordered_set<std::string> searchErrorReasons;
+  std::unordered_set<std::string> searchErrorReasons_;
 
   // What a checked request makes of a 204.
   enum class NoContent { Fetch, Succeed };

@@ -40,7 +40,7 @@ BindingHttpResult PartiesLobbyBackend::StartMatchmaking() {
   }
   std::string path = "v1/parties/" + GetCurrentPartyId() + "/activityLocked";
   MaybeType<Failure, AmbassadorMessage> reply =
-      client.SendBoolRequestRaw("PUT", std::move(path), true);
+      client_.SendBoolRequestRaw("PUT", std::move(path), true);
   if (reply.IsFailure()) {
     const Failure& failure = reply.GetFailure();
     (void)ReportServiceUnavailable(failure);

@@ -94,7 +94,7 @@ MaybeType<Failure, Api::LobbyDto> PartiesLobbyBackend::GetLobby() {
   if (const std::vector<Api::Queue>* queues = services_->QueueList(); queues != nullptr) {
     context.queues = *queues;
   }
-  context.showPartyType = openPartyFlag.IsTrue();
+  context.showPartyType = openPartyFlag_.IsTrue();
   return MakePartyLobbyView(party, context);
 }
 
@@ -180,9 +180,9 @@ MaybeType<Failure, void> PartiesLobbyBackend::ChangeLobby(Api::LobbyChangeGameDt
       RequestOrReregister("set game mode", "PUT", std::move(path), mode);
   // Read after the request: the reply is the party as it is now.
   if (changed.HasValue() && Player().currentParty.has_value() &&
-      Player().currentParty->partyType != defaultPartyType &&
+      Player().currentParty->partyType != defaultPartyType_ &&
       GetLocalMember().role == Role::LEADER) {
-    (void)SetPartyTypeRequest(defaultPartyType);
+    (void)SetPartyTypeRequest(defaultPartyType_);
   }
   return changed;
 }
@@ -243,7 +243,7 @@ MaybeType<Failure, std::vector<Api::LobbyInvitationDto>> PartiesLobbyBackend::Se
   for (const Api::Summoner& summoner : services_->Members().LookupSummoners(std::move(invitees))) {
     puuids.push_back(summoner.puuid);
   }
-  MaybeType<Failure, void> sent = client.SendStatusRequest("POST", std::move(path), puuids);
+  MaybeType<Failure, void> sent = client_.SendStatusRequest("POST", std::move(path), puuids);
   if (sent.IsFailure()) {
     const Failure& failure = sent.GetFailure();
     (void)ReportServiceUnavailable(failure);
@@ -274,7 +274,7 @@ bool PartiesLobbyBackend::GetAvailabilityFlag() {
 MaybeType<Failure, void> PartiesLobbyBackend::SetPartyType(std::string partyType) {
   std::optional<LobbyUpdateBatch> batch;
   if (services_ != nullptr) batch.emplace(*services_);
-  if (!openPartyFlag.IsTrue()) return Failure(0, "OPEN_PARTIES_DISABLED");
+  if (!openPartyFlag_.IsTrue()) return Failure(0, "OPEN_PARTIES_DISABLED");
   if (!Player().currentParty.has_value() || Player().currentParty->activityLocked) {
     return Failure(0, "INVALID_WHILE_IN_ACTIVITY");
   }
@@ -284,8 +284,8 @@ MaybeType<Failure, void> PartiesLobbyBackend::SetPartyType(std::string partyType
               set.Message());
     return set;
   }
-  if (defaultPartyType != partyType && services_ != nullptr) {
-    defaultPartyType = partyType;
+  if (defaultPartyType_ != partyType && services_ != nullptr) {
+    defaultPartyType_ = partyType;
     BindingProperty settings;
     settings.Member("data").Member("Parties").Member("defaultPartyType").SetString(partyType);
     MaybeType<Failure, void> saved =

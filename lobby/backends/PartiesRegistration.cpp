@@ -83,8 +83,8 @@ bool IsLobbyPhase(Api::GameflowPhase phase) {
 void PartiesLobbyBackend::Start(LobbyServices& services) {
   services_ = &services;
   AppModule& runtime = services.Runtime();
-  client.Attach(services.Runtime(), "parties.service", "proxy");
-  client.WatchSamplingPercentage(ConfigPath("ServiceProxySamplingPercentage"));
+  client_.Attach(services.Runtime(), "parties.service", "proxy");
+  client_.WatchSamplingPercentage(ConfigPath("ServiceProxySamplingPercentage"));
   // The plugin observes the session itself and hands each one on through UpdateLoginSession.
   ObservedLoginSession().SetModule(&runtime);
   ObservedLoginSession().AddListener([this] { OnRegistrationInputChanged(); });
@@ -93,17 +93,18 @@ void PartiesLobbyBackend::Start(LobbyServices& services) {
   TeamBuilderQueuesFlag().SetDefault(false);
   WatchValue(runtime, TeamBuilderQueuesFlag(), ConfigPath("EnabledForTeamBuilderQueues"),
              [this] { OnQueuesDisabled(); });
-  WatchValue(runtime, openPartyFlag, ConfigPath("OpenPartyEnable"),
+  WatchValue(runtime, openPartyFlag_, ConfigPath("OpenPartyEnable"),
              [this] { PublishPartyPresence(); });
   // This key is written with the singular "namespace".
-  WatchValue(runtime, publishPresenceDelay,
+  WatchValue(runtime, publishPresenceDelay_,
              "/jyx-platform-config/v1/namespace/Parties/PublishPresenceDelay");
-  registrationRetryInterval.SetDefault(kDefaultRetrySeconds);
-  WatchValue(runtime, registrationRetryInterval, ConfigPath("RegistrationRetryInterval"),
+  registrationRetryInterval_.SetDefault(kDefaultRetrySeconds);
+  WatchValue(runtime, registrationRetryInterval_, ConfigPath("RegistrationRetryInterval"),
              [this] { OnRegistrationInputChanged(); });
-  WatchValue(runtime, partiesSettings, kPartiesSettingsPath, [this] { OnPartiesSettings(); });
-  notificationDelaySampling.SetDefault(0.0);
-  WatchValue(runtime, notificationDelaySampling, ConfigPath("NotificationDelaySamplingPercentage"));
+  WatchValue(runtime, partiesSettings_, kPartiesSettingsPath, [this] { OnPartiesSettings(); });
+  notificationDelaySampling_.SetDefault(0.0);
+  WatchValue(runtime, notificationDelaySampling_,
+             ConfigPath("NotificationDelaySamplingPercentage"));
   services.AddPlatformIdAndSummonerListener([this] { OnRegistrationInputChanged(); });
   runtime.ObserveResource<Api::ZarnMessagingServiceMessage>(
       kPartiesNotificationsPath,
@@ -115,7 +116,7 @@ void PartiesLobbyBackend::Start(LobbyServices& services) {
 }
 
 void PartiesLobbyBackend::OnRegistrationInputChanged() {
-  client.SetEnabled(EnabledFlag().IsTrue());
+  client_.SetEnabled(EnabledFlag().IsTrue());
   UpdateRegistration();
 }
 
@@ -161,13 +162,13 @@ void PartiesLobbyBackend::RegisterPlayer() {
 
   std::string path = "v1/players/" + registration.puuid;
   MaybeType<Failure, Api::PlayerDto> reply =
-      client.SendRequest("PUT", std::move(path), registration);
+      client_.SendRequest("PUT", std::move(path), registration);
   if (reply.IsFailure()) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties registration failure: %s",
               reply.Message());
     ReportRequestFailure("register_player", reply.Message());
     // A zero, negative or not-a-number interval would re-arm the timer without delay.
-    const float* configured = registrationRetryInterval.Effective();
+    const float* configured = registrationRetryInterval_.Effective();
     const double retry = configured != nullptr && *configured > 0.0f && std::isfinite(*configured)
                              ? static_cast<double>(*configured)
                              : static_cast<double>(kDefaultRetrySeconds);
@@ -201,7 +202,7 @@ void PartiesLobbyBackend::DeregisterPlayer() {
                                        : Api::GameflowPhase::None;
   if (services_ != nullptr && EnabledFlag().IsTrue() && !puuid.empty() && !IsLaunchedPhase(phase)) {
     MaybeType<Failure, void> deleted =
-        client.SendStatusRequest("DELETE", "v1/players/" + puuid, BindingProperty());
+        client_.SendStatusRequest("DELETE", "v1/players/" + puuid, BindingProperty());
     if (deleted.IsFailure()) {
       LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties deregistration failure: %s",
                 deleted.Message());
@@ -233,7 +234,7 @@ void PartiesLobbyBackend::UpdateEligibilityHash() {
     Api::PlayerDto update = Player();
     update.eligibilityHash = *hash;
     std::string path = "v1/players/" + update.puuid;
-    MaybeType<Failure, Api::PlayerDto> reply = client.SendRequest("PUT", std::move(path), update);
+    MaybeType<Failure, Api::PlayerDto> reply = client_.SendRequest("PUT", std::move(path), update);
     if (reply.IsFailure()) {
       LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties eligibility hash update failed: %s",
                 reply.Message());
@@ -245,14 +246,14 @@ void PartiesLobbyBackend::UpdateEligibilityHash() {
 }
 
 void PartiesLobbyBackend::OnPartiesSettings() {
-  const BindingProperty* settings = partiesSettings.Effective();
+  const BindingProperty* settings = partiesSettings_.Effective();
   if (settings == nullptr) return;
   std::string type(settings->FindMember("data")
                        .FindMember("Parties")
                        .FindMember("defaultPartyType")
                        .GetString());
   if (type != kPartyTypeClosed && type != kPartyTypeOpen) type = kPartyTypeOpen;
-  defaultPartyType = std::move(type);
+  defaultPartyType_ = std::move(type);
 }
 
 void PartiesLobbyBackend::SetOverrideFlag(WatchedConfigValue<bool>& flag, bool value) {

@@ -65,9 +65,9 @@ MaybeType<Failure, void> PartiesLobbyBackend::CheckedRequest(std::string_view ac
   const std::string actionCopy(action);
   MaybeType<Failure, Api::PlayerDto> reply = [&] {
     if constexpr (std::is_same_v<T, bool>) {
-      return client.SendBoolRequest(std::move(method), std::move(path), body);
+      return client_.SendBoolRequest(std::move(method), std::move(path), body);
     } else {
-      return client.SendRequest(std::move(method), std::move(path), body);
+      return client_.SendRequest(std::move(method), std::move(path), body);
     }
   }();
   if (reply.HasValue()) {
@@ -161,7 +161,7 @@ void PartiesLobbyBackend::ReregisterAfterError(const Failure& failure) {
             static_cast<int>(failure.Code()), failure.Message());
   ScheduleActivityResume(Api::PlayerDto{});
   // Unconfigured counts as disabled.
-  client.SetEnabled(EnabledFlag().IsTrue());
+  client_.SetEnabled(EnabledFlag().IsTrue());
   UpdateRegistration();
   CheckPartyWithoutQueue();
   reregistering_ = false;

@@ -125,7 +125,7 @@ bool PartiesLobbyBackend::ApplyPartiesState(Api::PlayerDto incoming,
   // A newer state may have been stored while the steps above waited: it must not be overwritten
   // by this older one.
   if (!direct && !AcceptsInOrder(incoming, updateType)) return false;
-  lastUpdate = LastUpdate{WallMillis(), updateType, 0};
+  lastUpdate_ = LastUpdate{WallMillis(), updateType, 0};
   ScheduleActivityResume(std::move(incoming));
   return true;
 }
@@ -138,17 +138,17 @@ void PartiesLobbyBackend::OnPartiesUpdate(const Api::PlayerDto& incoming,
                               incoming.currentParty->version == Player().currentParty->version &&
                               incoming.currentParty->partyId == Player().currentParty->partyId;
   if (!exactDuplicate || updateType == Api::PlayerUpdateType::Direct) return;
-  const double* percentage = notificationDelaySampling.Effective();
+  const double* percentage = notificationDelaySampling_.Effective();
   if (percentage == nullptr || !(*percentage > 0.0)) return;
-  const double draw = duplicateDraw();
-  ++lastUpdate.duplicateCount;
+  const double draw = duplicateDraw_();
+  ++lastUpdate_.duplicateCount;
   if (!(*percentage > draw * 100.0) || services_ == nullptr) return;
   TelemetryInterface* telemetry = services_->Runtime().Telemetry();
   if (telemetry == nullptr) return;
-  const std::int64_t delay = WallMillis() - lastUpdate.timeMillis;
+  const std::int64_t delay = WallMillis() - lastUpdate_.timeMillis;
   const std::unordered_map<std::string, std::string> data = {
       {"updateType", UpdateTypeName(updateType)},
-      {"updateCount", std::to_string(lastUpdate.duplicateCount)},
+      {"updateCount", std::to_string(lastUpdate_.duplicateCount)},
       {"delayMillis", std::to_string(delay > 0 ? delay : 0)}};
   static_cast<void>(telemetry->SendEvent("parties-update-duplicate", data));
 }
