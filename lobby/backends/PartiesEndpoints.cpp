@@ -101,7 +101,7 @@ HttpResult<std::string> PartiesLobbyBackend::HandleGetCommsToken() {
       client_.SendTextRequest("GET", std::move(path), BindingProperty());
   if (token.HasValue()) return HttpResult<std::string>(std::move(token).Value());
   const Failure failure = std::move(token).GetFailure();
-  (void)ReportServiceUnavailable(failure);
+  static_cast<void>(ReportServiceUnavailable(failure));
   LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Comms Jwt generation failed: %d %s",
             static_cast<int>(failure.Code()), failure.Message());
   ReportRequestFailure(kCommsTokenRequest, failure.Message());

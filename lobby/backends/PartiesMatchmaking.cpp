@@ -43,7 +43,7 @@ BindingHttpResult PartiesLobbyBackend::StartMatchmaking() {
       client_.SendBoolRequestRaw("PUT", std::move(path), true);
   if (reply.IsFailure()) {
     const Failure& failure = reply.GetFailure();
-    (void)ReportServiceUnavailable(failure);
+    static_cast<void>(ReportServiceUnavailable(failure));
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties initiate matchmaking failure: %s",
               failure.Message());
     ReportRequestFailure("activity_locked", failure.Message());

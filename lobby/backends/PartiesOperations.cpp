@@ -182,7 +182,7 @@ MaybeType<Failure, void> PartiesLobbyBackend::ChangeLobby(Api::LobbyChangeGameDt
   if (changed.HasValue() && Player().currentParty.has_value() &&
       Player().currentParty->partyType != defaultPartyType_ &&
       GetLocalMember().role == Role::LEADER) {
-    (void)SetPartyTypeRequest(defaultPartyType_);
+    static_cast<void>(SetPartyTypeRequest(defaultPartyType_));
   }
   return changed;
 }
@@ -246,7 +246,7 @@ MaybeType<Failure, std::vector<Api::LobbyInvitationDto>> PartiesLobbyBackend::Se
   MaybeType<Failure, void> sent = client_.SendStatusRequest("POST", std::move(path), puuids);
   if (sent.IsFailure()) {
     const Failure& failure = sent.GetFailure();
-    (void)ReportServiceUnavailable(failure);
+    static_cast<void>(ReportServiceUnavailable(failure));
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties send invitation(s) failure: %s",
               failure.Message());
     ReportRequestFailure("bulk_invite", failure.Message());
@@ -333,10 +333,11 @@ MaybeType<Failure, void> PartiesLobbyBackend::JoinOpenParty(std::string partyId)
 void PartiesLobbyBackend::ProcessEnteredGame(Api::GameflowPhase /*previousPhase*/,
                                              Api::GameflowPhase newPhase) {
   if (newPhase == Api::GameflowPhase::None) {
-    (void)LeaveLobby();
+    static_cast<void>(LeaveLobby());
   } else if (newPhase == Api::GameflowPhase::GameStart && GetLocalMember().role == Role::LEADER) {
     std::string path = "/v1/parties/" + GetCurrentPartyId() + "/enteredGame";
-    (void)RequestOrReregister("process entered game", "POST", std::move(path), BindingProperty());
+    static_cast<void>(
+        RequestOrReregister("process entered game", "POST", std::move(path), BindingProperty()));
   }
   OnQueuesDisabled();
   RefreshAfterUpdate();
@@ -354,7 +355,8 @@ void PartiesLobbyBackend::HandleDodge(Api::GameflowGameDodge dodge) {
   }
   if (dodge.phase != Api::GameflowPhase::ReadyCheck && services_ != nullptr) {
     LobbyNotifications& notifications = services_->Notifications();
-    (void)notifications.AddLobbyNotification(notifications.CreateDodgeNotification(dodge));
+    static_cast<void>(
+        notifications.AddLobbyNotification(notifications.CreateDodgeNotification(dodge)));
   }
 }
 

@@ -73,7 +73,7 @@ void PartiesServiceClient::SampleAwait(std::int64_t startMillis) {
   // The wall clock may be set back during the wait; a delay is never negative.
   const std::unordered_map<std::string, std::string> data = {
       {"delayMillis", std::to_string(std::max<std::int64_t>(WallMillis() - startMillis, 0))}};
-  (void)telemetry->SendEvent("parties-service-proxy-await", data);
+  static_cast<void>(telemetry->SendEvent("parties-service-proxy-await", data));
 }
 
 MaybeType<Failure, AmbassadorMessage> PartiesServiceClient::Send(

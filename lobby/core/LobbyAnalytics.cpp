@@ -121,7 +121,7 @@ void LobbyAnalytics::SendEvent(const std::string& name, const BindingProperty& v
   }
   TelemetryInterface* telemetry = runtime_->Telemetry();
   if (telemetry == nullptr) return;
-  (void)telemetry->SendEvent(name, data);
+  static_cast<void>(telemetry->SendEvent(name, data));
 }
 
 void LobbyAnalytics::SendFriendAvailabilityAnalytics(const AnalyticsEventFields& fields) {

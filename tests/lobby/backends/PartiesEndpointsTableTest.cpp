@@ -89,7 +89,7 @@ class PartiesTableThroughOperationsTest : public PartiesOperationsTest,
       EXPECT_TRUE(backend_.HandlePutMetadata(metadata).ok);
     } else if (operation == "HandlePutRole") {
       JoinB();
-      (void)backend_.HandlePutRole("party-1", "puuid-b", "MEMBER");
+      static_cast<void>(backend_.HandlePutRole("party-1", "puuid-b", "MEMBER"));
     } else if (operation == "KickMember") {
       JoinB();
       SetQueue(420);
@@ -119,7 +119,7 @@ class PartiesTableThroughOperationsTest : public PartiesOperationsTest,
     } else if (operation == "CancelMatchmaking") {
       EXPECT_TRUE(backend_.CancelMatchmaking().IsOk());
     } else if (operation == "JoinClashParty") {
-      (void)backend_.JoinClashParty("clash-7");
+      static_cast<void>(backend_.JoinClashParty("clash-7"));
     } else if (operation == "ProcessEnteredGame") {
       backend_.ProcessEnteredGame(Api::GameflowPhase::ChampSelect, Api::GameflowPhase::GameStart);
     } else if (operation == "OnResumeActivityResponse") {

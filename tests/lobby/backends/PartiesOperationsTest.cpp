@@ -348,7 +348,7 @@ TEST_F(PartiesPartyOperationsTest, OpenAndClashPartiesAreJoinedThroughTheService
   EXPECT_EQ(parties_.FindPlayer("puuid-a")->currentPartyId, "party-2");
 
   parties_.ClearRecords();
-  (void)backend_.JoinClashParty("clash-7");
+  static_cast<void>(backend_.JoinClashParty("clash-7"));
   EXPECT_THAT(Sent(), ElementsAre("POST /v1/clash-parties/join \"clash-7\""));
 }
 
