@@ -23,7 +23,7 @@ class TeamBuilderLobbyController final : public LobbyController {
   static constexpr char kLobbyPath[] = "/jyx-lobby-team-builder/v1/lobby";
   static constexpr char kCountdownPath[] = "/jyx-lobby-team-builder/v1/lobby/countdown";
 
-  // `owner` is not owned; it outlives the controller.
+  // `services` is not owned; it outlives the controller.
   explicit TeamBuilderLobbyController(LobbyServices* services) : LobbyController(services) {}
 
   MaybeType<Failure, Api::Lobby> CreateLobby(const Api::Lobby& requested) override;

@@ -22,7 +22,7 @@ bool LobbyPlugin::OnStart() {
   stateMachine_.Start();
   CreateControllers();
   if (backends_.Parties() != nullptr) backends_.Parties()->Start(*this);
-  if (backends_.Platform() != nullptr) backends_.Platform()->SetPlugin(this);
+  if (backends_.Platform() != nullptr) backends_.Platform()->SetServices(this);
   SubscribeEvents();
   eligibilityRules_.Start(this, config_.Queues(), config_.CurrentSummoner());
   SubscribeChat(analytics_);

@@ -62,7 +62,7 @@ TEST(BackendComponentFactoryTest, MakesTheRealBackendsPlatformWithoutPlugin) {
   ASSERT_NE(real, nullptr);
   EXPECT_EQ(PlatformLobbyBackendTesting::Services(*real), nullptr);
   auto* somePlugin = reinterpret_cast<LobbyServices*>(real);  // compared, never called
-  platform->SetPlugin(somePlugin);
+  platform->SetServices(somePlugin);
   EXPECT_EQ(PlatformLobbyBackendTesting::Services(*real), somePlugin);
   // Nothing of the parties state exists before a start.
   EXPECT_FALSE(Lobby::PartiesBackendTesting::LoginSession(*parties).IsAvailable());

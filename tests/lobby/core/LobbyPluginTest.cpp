@@ -51,14 +51,14 @@ TEST(LobbyPluginTest, StartRunsItsStepsInOrderInsideOneBatch) {
   LobbyRig rig;
   EXPECT_EQ(
       rig.Entries({"log LobbyFlow", "parties.", "platform."}),
-      (Names{Entering("LobbyFlow"), Entering("OutOfLobby"), "parties.Start", "platform.SetPlugin",
+      (Names{Entering("LobbyFlow"), Entering("OutOfLobby"), "parties.Start", "platform.SetServices",
              // The closing batch's rebuild.
              "parties.BuildReceivedInvitations", "parties.SchedulePresenceUpdate",
              "parties.HasQueue"}));
   EXPECT_EQ(rig.Rebuilds(), 1);
   EXPECT_EQ(rig.StateName(), "OutOfLobby");
   EXPECT_EQ(rig.factory->parties->startedWith, rig.plugin.get());
-  EXPECT_EQ(rig.factory->platform->plugin, rig.plugin.get());
+  EXPECT_EQ(rig.factory->platform->services, rig.plugin.get());
   EXPECT_EQ(LobbyPluginTesting::BatchDepth(*rig.plugin), 0);
 }
 
