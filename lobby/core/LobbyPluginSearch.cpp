@@ -1,7 +1,4 @@
-// The matchmaking search of the lobby, handed to the active backend, its last published state,
-// and the v1 countdown.
-#include <cstdint>
-
+// The matchmaking search of the lobby, handed to the active backend, and its last published state.
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/LobbyReplyTexts.h"
@@ -31,7 +28,5 @@ BindingHttpResult LobbyPlugin::HandleCancelSearch() {
 HttpResult<Api::MatchmakingSearchResource> LobbyPlugin::HandleGetSearchState() {
   return Api::MatchmakingSearchResource(viewModel_.PublishedSearchState());
 }
-
-std::int64_t LobbyPlugin::HandleGetV1Countdown() { return countdown_.GetCountdownSeconds(); }
 
 }  // namespace Zarn::Client::Lobby
