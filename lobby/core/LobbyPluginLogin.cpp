@@ -1,7 +1,5 @@
 // The login plugin's session as the lobby follows it: the local summoner's id at login, a
 // resynchronisation after the platform connection comes back, and quitting the lobby at logout.
-// Also the matchmaking search resource, republished as the lobby's search state.
-
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/LobbyUpdateBatch.h"
@@ -70,12 +68,6 @@ void LobbyPlugin::ResynchronizeAfterReconnect() {
     removal.removalReason = LCDS::RemovalReason::KICKED;
     OnRemovedFromLobbyNotification(removal);
   }
-}
-
-void LobbyPlugin::OnMatchmakingSearchChanged() {
-  if (backends_.Parties() != nullptr && backends_.Parties()->IsClashParty()) return;
-  const Api::MatchmakingSearchResource* search = config_.MatchmakingSearch();
-  viewModel_.PublishSearchState(search != nullptr ? *search : Api::MatchmakingSearchResource{});
 }
 
 }  // namespace Zarn::Client::Lobby

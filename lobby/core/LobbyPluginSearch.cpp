@@ -1,4 +1,5 @@
-// The matchmaking search of the lobby, handed to the active backend, and its last published state.
+// The matchmaking search of the lobby, handed to the active backend, and its state: the matchmaking
+// plugin's search resource republished as the lobby's, and read back as last published.
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/LobbyReplyTexts.h"
@@ -23,6 +24,12 @@ BindingHttpResult LobbyPlugin::HandleCancelSearch() {
     return HttpResponse(500, kInvalidLobby);
   }
   return backends_.Active()->CancelMatchmaking();
+}
+
+void LobbyPlugin::OnMatchmakingSearchChanged() {
+  if (backends_.Parties() != nullptr && backends_.Parties()->IsClashParty()) return;
+  const Api::MatchmakingSearchResource* search = config_.MatchmakingSearch();
+  viewModel_.PublishSearchState(search != nullptr ? *search : Api::MatchmakingSearchResource{});
 }
 
 HttpResult<Api::MatchmakingSearchResource> LobbyPlugin::HandleGetSearchState() {
