@@ -1,7 +1,7 @@
 // What the lobby plugin offers its backends and controllers: the lobby records they read, the
-// LobbyFlow machine they drive, the lobby operations they hand work back to, the notifications
-// and publications they make, the lookups, and the SDK runtime for requests, legacy calls,
-// timers and observations. The plugin implements it.
+// LobbyFlow events they fire and states they ask, the lobby operations they hand work back to,
+// the notifications and publications they make, the lookups, and the SDK runtime for requests,
+// legacy calls, timers and observations. The plugin implements it.
 #pragma once
 
 #include <cstdint>
