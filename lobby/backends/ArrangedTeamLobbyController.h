@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "lobby/core/LobbyController.h"
 
@@ -12,7 +11,7 @@ namespace Zarn::Client::Lobby {
 
 class ArrangedTeamLobbyController final : public LobbyController {
  public:
-  // `owner` is not owned; it outlives the controller.
+  // `services` is not owned; it outlives the controller.
   explicit ArrangedTeamLobbyController(LobbyServices* services) : LobbyController(services) {}
 
   MaybeType<Failure, Api::Lobby> CreateLobby(const Api::Lobby& requested) override;

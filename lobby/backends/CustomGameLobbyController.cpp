@@ -14,7 +14,6 @@
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyMembers.h"
 #include "lobby/core/LobbyServices.h"
-#include "lobby/core/LobbyUpdateBatch.h"
 #include "lobby/core/LobbyViews.h"
 #include "lobby/core/QueueFeatures.h"
 #include "lobby/model/LegacyDataRecords.h"

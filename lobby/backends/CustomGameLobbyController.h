@@ -27,7 +27,7 @@ void RebuildCustomLobbyMembersFromGameDto(Api::Lobby& lobby, const LCDS::GameDTO
 
 class CustomGameLobbyController final : public LobbyController {
  public:
-  // `owner` is not owned; it outlives the controller.
+  // `services` is not owned; it outlives the controller.
   explicit CustomGameLobbyController(LobbyServices* services) : LobbyController(services) {}
 
   // Creates the practice game of `requested`; a practice-tool game whose name is taken is tried

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "lobby/core/LobbyController.h"
 
@@ -11,7 +10,7 @@ namespace Zarn::Client::Lobby {
 
 class InvalidLobbyController final : public LobbyController {
  public:
-  // `owner` is not owned; it outlives the controller.
+  // `services` is not owned; it outlives the controller.
   explicit InvalidLobbyController(LobbyServices* services) : LobbyController(services) {}
 
   MaybeType<Failure, Api::Lobby> CreateLobby(const Api::Lobby& requested) override;

@@ -1,7 +1,9 @@
 // The parties backend's telemetry: what each accepted change of the player record tells, the
 // open-party toggle's end, and the open parties that friends advertise.
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -48,14 +50,12 @@ void PartiesLobbyBackend::SendPartyTransitionAnalytics(const Api::PlayerDto& new
   LobbyAnalytics& analytics = services_->GetAnalytics();
 
   if (newLocked && !oldLocked) {
-    MaybeType<Failure, AnalyticsEventFields> fields =
-        MakePartyAnalyticsFields("jyx-enter-matchmaking");
-    if (fields.IsFailure()) {
-      LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "%s", kInvalidPartyState);
-    } else {
-      analytics.SendPremadeRelationshipAnalytics(fields.Value());
-      analytics.SendFriendAvailabilityAnalytics(fields.Value());
-      analytics.SendPartiesInvitationsAnalytics(fields.Value());
+    const std::optional<AnalyticsEventFields> fields =
+        AnalyticsFieldsOrWarn("jyx-enter-matchmaking");
+    if (fields.has_value()) {
+      analytics.SendPremadeRelationshipAnalytics(*fields);
+      analytics.SendFriendAvailabilityAnalytics(*fields);
+      analytics.SendPartiesInvitationsAnalytics(*fields);
     }
     if (newRole == Api::PartyMemberRoleEnum::LEADER)
       SendOpenPartyToggleEvent("entered-matchmaking");
@@ -74,13 +74,19 @@ void PartiesLobbyBackend::SendPartyTransitionAnalytics(const Api::PlayerDto& new
 
 void PartiesLobbyBackend::SendOpenPartyToggleEvent(std::string endTransition) {
   if (services_ == nullptr) return;
-  MaybeType<Failure, AnalyticsEventFields> fields =
-      MakePartyAnalyticsFields("jyx-toggle-open-party");
+  const std::optional<AnalyticsEventFields> fields = AnalyticsFieldsOrWarn("jyx-toggle-open-party");
+  if (!fields.has_value()) return;
+  services_->GetAnalytics().SendOpenPartyToggleAnalytics(std::move(endTransition), *fields);
+}
+
+std::optional<AnalyticsEventFields> PartiesLobbyBackend::AnalyticsFieldsOrWarn(
+    std::string_view eventType) {
+  MaybeType<Failure, AnalyticsEventFields> fields = MakePartyAnalyticsFields(eventType);
   if (fields.IsFailure()) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "%s", kInvalidPartyState);
-    return;
+    return std::nullopt;
   }
-  services_->GetAnalytics().SendOpenPartyToggleAnalytics(std::move(endTransition), fields.Value());
+  return std::move(fields).Value();
 }
 
 std::size_t PartiesLobbyBackend::DeserializePartyPresence(

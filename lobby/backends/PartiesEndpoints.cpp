@@ -36,7 +36,7 @@ MaybeType<Failure, std::string> PartiesLobbyBackend::RequestHealthText() {
     return failure;
   }
   MaybeType<Failure, std::string> reply =
-      client.SendTextRequest("GET", "v1/health", BindingProperty());
+      client_.SendTextRequest("GET", "v1/health", BindingProperty());
   if (reply.HasValue()) return reply;
   Failure failure = std::move(reply).GetFailure();
   if (failure.Code() == 204) {
@@ -51,21 +51,20 @@ MaybeType<Failure, std::string> PartiesLobbyBackend::RequestHealthText() {
 HttpResult<std::string> PartiesLobbyBackend::HandleGetHealth() {
   MaybeType<Failure, std::string> health = RequestHealthText();
   // Read after the request, which may have re-registered the player.
-  if (MutablePlayer().createdAt != 0) {
+  if (Player().createdAt != 0) {
     // The failure has been handled above; its text is the answer (the route answers no error).
     return HttpResult<std::string>(health.HasValue() ? std::move(health).Value()
                                                      : std::string(health.Message()));
   }
   LogPrintf(kLogLevelError, kLobbyLogChannel, 0, kNotRegistered);
   const Api::LoginSession* session = ObservedLoginSession().Effective();
-  const std::string* platformId =
-      services_ != nullptr ? services_->WatchedPlatformId().Effective() : nullptr;
+  const std::string* platformId = services_ != nullptr ? services_->CurrentPlatformId() : nullptr;
   return HttpResult<std::string>(
       std::string(kNotRegistered) + " puuid: " + (session != nullptr ? session->puuid : kUnknown) +
       " platformId: " + (platformId != nullptr ? *platformId : kUnknown));
 }
 
-Api::PlayerDto PartiesLobbyBackend::HandleGetPlayer() { return MutablePlayer(); }
+Api::PlayerDto PartiesLobbyBackend::HandleGetPlayer() { return Player(); }
 
 HttpResponse PartiesLobbyBackend::HandlePutActive(bool active) {
   std::string path = "/v1/parties/" + GetCurrentPartyId() + "/activityLocked";
@@ -91,18 +90,18 @@ HttpResponse PartiesLobbyBackend::HandlePutRole(std::string partyId, std::string
 
 HttpResult<Api::PremadePartyDto> PartiesLobbyBackend::HandleGetCommsMembers() {
   // A copy: the summoner lookup waits, and a newer state may be stored meanwhile.
-  const Api::PlayerDto stored = MutablePlayer();
+  const Api::PlayerDto stored = Player();
   return HttpResult<Api::PremadePartyDto>(BuildCommsMembers(stored));
 }
 
 HttpResult<std::string> PartiesLobbyBackend::HandleGetCommsToken() {
   std::string path =
-      "comms/v1/parties/" + GetCurrentPartyId() + "/members/" + MutablePlayer().puuid + "/token";
+      "comms/v1/parties/" + GetCurrentPartyId() + "/members/" + Player().puuid + "/token";
   MaybeType<Failure, std::string> token =
-      client.SendTextRequest("GET", std::move(path), BindingProperty());
+      client_.SendTextRequest("GET", std::move(path), BindingProperty());
   if (token.HasValue()) return HttpResult<std::string>(std::move(token).Value());
   const Failure failure = std::move(token).GetFailure();
-  (void)ReportServiceUnavailable(failure);
+  static_cast<void>(ReportServiceUnavailable(failure));
   LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Comms Jwt generation failed: %d %s",
             static_cast<int>(failure.Code()), failure.Message());
   ReportRequestFailure(kCommsTokenRequest, failure.Message());

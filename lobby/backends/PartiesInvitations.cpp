@@ -17,11 +17,11 @@ void PartiesLobbyBackend::UpdateLoginSession(Api::LoginSession session) {
 }
 
 std::vector<Api::ReceivedInvitationDto> PartiesLobbyBackend::BuildReceivedInvitations() {
-  if (!MutablePlayer().parties.has_value()) return {};
+  if (!Player().parties.has_value()) return {};
   // Copies: the summoner lookup waits, and a new state may replace the stored one meanwhile.
   std::vector<Api::PartyMemberDto> invited;
   std::vector<std::uint64_t> inviterIds;
-  for (const Api::PartyMemberDto& membership : *MutablePlayer().parties) {
+  for (const Api::PartyMemberDto& membership : *Player().parties) {
     if (membership.role != Api::PartyMemberRoleEnum::INVITED &&
         membership.role != Api::PartyMemberRoleEnum::HOLD) {
       continue;

@@ -66,7 +66,7 @@ bool PartiesLobbyBackend::HasQueue() const {
 }
 
 MaybeType<Failure, void> PartiesLobbyBackend::PrepareForLobbyCreation(std::int32_t queueId) {
-  if (!MutablePlayer().currentParty.has_value() || (!HasQueue() && !IsClashParty())) {
+  if (!Player().currentParty.has_value() || (!HasQueue() && !IsClashParty())) {
     return MaybeType<Failure, void>::Success();
   }
   const bool clash = IsClashParty();

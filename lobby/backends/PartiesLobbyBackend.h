@@ -110,8 +110,6 @@ class PartiesLobbyBackend final : public PartiesBackend {
   [[nodiscard]] MaybeType<Failure, Api::PartyDto> GetCurrentParty() const;
   // The current party's id; empty without one.
   [[nodiscard]] std::string GetCurrentPartyId() const;
-  // Sends the "parties-service" event; its reply is dropped.
-  void ReportRequestFailure(std::string_view requestName, std::string_view failureText);
   // For a 503: logs, adds the "SERVICE_UNAVAILABLE" notification and gives true. Else false.
   bool ReportServiceUnavailable(const Failure& failure);
   // After a not-found failure from the service: forgets the state and registers again. Does
@@ -121,26 +119,12 @@ class PartiesLobbyBackend final : public PartiesBackend {
   // Stores `player` as the state (the only way one is stored) and re-arms the activity-resume
   // wait.
   void ScheduleActivityResume(Api::PlayerDto player);
-  // Registers or deregisters as the configuration now requires.
-  void UpdateRegistration();
-  // Ends a party lobby that the state or the configuration no longer allow.
-  void CheckPartyWithoutQueue();
   // Stores `incoming` unless older than the stored state (replies, `Direct`, always); true when
   // stored.
   bool ApplyPartiesState(Api::PlayerDto incoming, Api::PlayerUpdateType updateType);
 
-  // Party state. Keeps a refused duplicate's telemetry.
-  void OnPartiesUpdate(const Api::PlayerDto& incoming, Api::PlayerUpdateType updateType);
-  // Handler of the parties notifications of the messaging service.
-  void OnPartiesMessage(const ResourceUpdate<Api::ZarnMessagingServiceMessage>& event);
-  // Refreshes the search's low-priority data when the party's restrictions changed.
-  void OnLeaverBusterPlayerUpdate(const std::optional<Api::PartyDto>& incoming,
-                                  const std::optional<Api::PartyDto>& stored,
-                                  const Api::PlayerDto& incomingPlayer);
-  // Sends the comms-members event when the record made of `incoming` differs from `stored`'s.
-  void OnCommsMembersEvent(const Api::PlayerDto& incoming, const Api::PlayerDto& stored);
-  // The comms-members record of `player`'s current party, with the names the plugin's summoner
-  // lookup gives (none before Start).
+  // Party state. The comms-members record of `player`'s current party, with the names the
+  // plugin's summoner lookup gives (none before Start).
   [[nodiscard]] Api::PremadePartyDto BuildCommsMembers(const Api::PlayerDto& player);
 
   // Registration. Listener of the login session, `EnabledFlag()`, the retry interval, the platform
@@ -149,29 +133,16 @@ class PartiesLobbyBackend final : public PartiesBackend {
   void RegisterPlayer();
   // Listener of the plugin's eligibility hash: sends the new hash while registered.
   void UpdateEligibilityHash();
-  // Listener of `partiesSettings`: reads `defaultPartyType`.
-  void OnPartiesSettings();
-  // Listener of `TeamBuilderQueuesFlag()`; also after a gameflow phase change.
-  void OnQueuesDisabled();
 
-  // Party operations. The member of the current party with `summonerId`: 400
-  // "CURRENT_PARTY_NOT_FOUND" without a party, 404 "SUMMONER_NOT_FOUND" without that member.
-  [[nodiscard]] MaybeType<Failure, Api::PartyMemberDto> FindCurrentMember(
-      std::uint64_t summonerId) const;
-  // The local player's member; without one, a member whose role is NONE and `canInvite` false.
+  // Party operations. The local player's member; without one, a member whose role is NONE and
+  // `canInvite` false.
   [[nodiscard]] Api::PartyMemberDto GetLocalMember() const;
-  // Sets the own role in `partyId`, reported under `action`; re-registers on a not-found.
-  MaybeType<Failure, void> SetRoleRequest(std::string partyId, Api::PartyMemberRoleEnum role,
-                                          std::string_view action);
   MaybeType<Failure, void> SetPartyTypeRequest(std::string partyType);
   // The resume-activity call's request, once the party's resume time has come.
   void OnResumeActivityResponse();
   // The firing of the resume wait (the timer ScheduleActivityResume arms): schedules the call
   // shortly after and ends the wait.
   void OnResumeActivityWait();
-
-  // Party presence. Shows the restrictions' search errors on the matchmaking search.
-  void MapGatekeeperReason(const std::vector<Api::GatekeeperRestrictionDto>& restrictions);
 
   // Analytics of accepted changes of the player record.
   void SendPartyTransitionAnalytics(const Api::PlayerDto& newPlayer,
@@ -185,39 +156,72 @@ class PartiesLobbyBackend final : public PartiesBackend {
   // Attaches a plugin in tests, where Start is not run, and reads the state below.
   friend class PartiesLobbyBackendTesting;
 
+  // Reporting. Sends the "parties-service" event; its reply is dropped.
+  void ReportRequestFailure(std::string_view requestName, std::string_view failureText);
+  // Registration. Registers or deregisters as the configuration now requires.
+  void UpdateRegistration();
+  // Ends a party lobby that the state or the configuration no longer allow.
+  void CheckPartyWithoutQueue();
+  // Listener of `partiesSettings_`: reads `defaultPartyType_`.
+  void OnPartiesSettings();
+  // Listener of `TeamBuilderQueuesFlag()`; also after a gameflow phase change.
+  void OnQueuesDisabled();
+
+  // Party state. Keeps a refused duplicate's telemetry.
+  void OnPartiesUpdate(const Api::PlayerDto& incoming, Api::PlayerUpdateType updateType);
+  // Handler of the parties notifications of the messaging service.
+  void OnPartiesMessage(const ResourceUpdate<Api::ZarnMessagingServiceMessage>& event);
+  // Refreshes the search's low-priority data when the party's restrictions changed.
+  void OnLeaverBusterPlayerUpdate(const std::optional<Api::PartyDto>& incoming,
+                                  const std::optional<Api::PartyDto>& stored,
+                                  const Api::PlayerDto& incomingPlayer);
+  // Sends the comms-members event when the record made of `incoming` differs from `stored`'s.
+  void OnCommsMembersEvent(const Api::PlayerDto& incoming, const Api::PlayerDto& stored);
+
+  // Party operations. The member of the current party with `summonerId`: 400
+  // "CURRENT_PARTY_NOT_FOUND" without a party, 404 "SUMMONER_NOT_FOUND" without that member.
+  [[nodiscard]] MaybeType<Failure, Api::PartyMemberDto> FindCurrentMember(
+      std::uint64_t summonerId) const;
+  // Sets the own role in `partyId`, reported under `action`; re-registers on a not-found.
+  MaybeType<Failure, void> SetRoleRequest(std::string partyId, Api::PartyMemberRoleEnum role,
+                                          std::string_view action);
+
+  // Party presence. Shows the restrictions' search errors on the matchmaking search.
+  void MapGatekeeperReason(const std::vector<Api::GatekeeperRestrictionDto>& restrictions);
+
   // `Parties/OpenPartyEnable` (default false) and `Parties/PublishPresenceDelay` (seconds,
   // default 3.0).
-  WatchedConfigValue<bool> openPartyFlag;
-  WatchedConfigValue<double> publishPresenceDelay;
+  WatchedConfigValue<bool> openPartyFlag_;
+  WatchedConfigValue<double> publishPresenceDelay_;
   // A presence publication is scheduled.
-  bool presencePending = false;
+  bool presencePending_ = false;
   // The presence published last; none at first, and none after an empty one.
-  std::optional<Api::PartyPresenceData> lastPublishedPresence;
+  std::optional<Api::PartyPresenceData> lastPublishedPresence_;
   // The parties service's client; its plugin is set by Start.
-  PartiesServiceClient client;
+  PartiesServiceClient client_;
   // Feeds the duplicate-telemetry sampling; seeded once, after the client's.
-  std::mt19937 random{std::random_device{}()};
-  // The sampling draw, uniform in [0, 1), from `random`; tests may replace it. Never empty.
-  PartiesServiceClient::RandomSource duplicateDraw = [this] {
-    return static_cast<double>(random()) / 4294967296.0;
+  std::mt19937 random_{std::random_device{}()};
+  // The sampling draw, uniform in [0, 1), from `random_`. Never empty.
+  PartiesServiceClient::RandomSource duplicateDraw_ = [this] {
+    return static_cast<double>(random_()) / 4294967296.0;
   };
   // `Parties/NotificationDelaySamplingPercentage`.
-  WatchedConfigValue<double> notificationDelaySampling;
+  WatchedConfigValue<double> notificationDelaySampling_;
   // Seconds between registration attempts (`Parties/RegistrationRetryInterval`).
-  WatchedConfigValue<float> registrationRetryInterval;
+  WatchedConfigValue<float> registrationRetryInterval_;
   // The account's parties settings, observed.
-  WatchedConfigValue<BindingProperty> partiesSettings;
+  WatchedConfigValue<BindingProperty> partiesSettings_;
   // The type of a party made for the player: "closed" or "open".
-  std::string defaultPartyType = kPartyTypeClosed;
+  std::string defaultPartyType_ = kPartyTypeClosed;
   // When and how the last state was applied, and how many duplicates followed it.
   struct LastUpdate {
     std::int64_t timeMillis = 0;
     Api::PlayerUpdateType updateType = Api::PlayerUpdateType::None;
     std::uint32_t duplicateCount = 0;
   };
-  LastUpdate lastUpdate;
+  LastUpdate lastUpdate_;
   // The 16 gatekeeper reasons shown as search errors; filled on first use.
-  std::unordered_set<std::string> searchErrorReasons;
+  std::unordered_set<std::string> searchErrorReasons_;
 
   // What a checked request makes of a 204.
   enum class NoContent { Fetch, Succeed };
@@ -232,6 +236,12 @@ class PartiesLobbyBackend final : public PartiesBackend {
   // The order checks of a state that is no reply against the stored one, with their log lines
   // and the duplicate handling; true when `incoming` may be stored.
   bool AcceptsInOrder(const Api::PlayerDto& incoming, Api::PlayerUpdateType updateType);
+
+  // A copy of the known queue with `queueId`; 400 kNoQueueSelected without one.
+  [[nodiscard]] MaybeType<Failure, Api::Queue> FindKnownQueue(std::int32_t queueId) const;
+  // MakePartyAnalyticsFields, or none after logging that the party's state allows no analytics.
+  [[nodiscard]] std::optional<AnalyticsEventFields> AnalyticsFieldsOrWarn(
+      std::string_view eventType);
 
   // Set while ReregisterAfterError runs.
   bool reregistering_ = false;

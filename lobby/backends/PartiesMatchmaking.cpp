@@ -22,7 +22,6 @@ namespace Zarn::Client::Lobby {
 namespace {
 
 constexpr std::int64_t kResumeCallDelayNanoseconds = 15'000'000;
-constexpr char kInvalidPartyState[] = "Not sending parties analytics, invalid party state";
 
 // The search routes answer a failure with its own code, or 500 when it has none.
 BindingHttpResult FailureResult(const Failure& failure) {
@@ -35,16 +34,16 @@ BindingHttpResult FailureResult(const Failure& failure) {
 BindingHttpResult PartiesLobbyBackend::StartMatchmaking() {
   std::optional<LobbyUpdateBatch> batch;
   if (services_ != nullptr) batch.emplace(*services_);
-  if (services_ == nullptr || !MutablePlayer().currentParty.has_value() ||
-      !IsEnabledForQueue(MutablePlayer().currentParty->gameMode.queueId)) {
+  if (services_ == nullptr || !Player().currentParty.has_value() ||
+      !IsEnabledForQueue(Player().currentParty->gameMode.queueId)) {
     return BindingHttpResult(HttpResponse(400, "QUEUE_NOT_ENABLED"));
   }
   std::string path = "v1/parties/" + GetCurrentPartyId() + "/activityLocked";
   MaybeType<Failure, AmbassadorMessage> reply =
-      client.SendBoolRequestRaw("PUT", std::move(path), true);
+      client_.SendBoolRequestRaw("PUT", std::move(path), true);
   if (reply.IsFailure()) {
     const Failure& failure = reply.GetFailure();
-    (void)ReportServiceUnavailable(failure);
+    static_cast<void>(ReportServiceUnavailable(failure));
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties initiate matchmaking failure: %s",
               failure.Message());
     ReportRequestFailure("activity_locked", failure.Message());
@@ -77,8 +76,8 @@ BindingHttpResult PartiesLobbyBackend::CancelMatchmaking() {
   if (services_ != nullptr) batch.emplace(*services_);
   // A resume time is signed on the wire: one that reads negative is none.
   const bool hadResumeTime =
-      MutablePlayer().currentParty.has_value() &&
-      static_cast<std::int64_t>(MutablePlayer().currentParty->activityResumeUtcMillis) > 0;
+      Player().currentParty.has_value() &&
+      static_cast<std::int64_t>(Player().currentParty->activityResumeUtcMillis) > 0;
   std::string path = "v1/parties/" + GetCurrentPartyId() + "/activityLocked";
   MaybeType<Failure, void> cancelled =
       RequestOrReregister("cancel matchmaking", "PUT", std::move(path), false);
@@ -87,12 +86,9 @@ BindingHttpResult PartiesLobbyBackend::CancelMatchmaking() {
               cancelled.Message());
     return FailureResult(cancelled.GetFailure());
   }
-  MaybeType<Failure, AnalyticsEventFields> fields =
-      MakePartyAnalyticsFields("jyx-quit-matchmaking");
-  if (fields.IsFailure()) {
-    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, kInvalidPartyState);
-  } else if (services_ != nullptr) {
-    services_->GetAnalytics().SendPremadeRelationshipAnalytics(fields.Value());
+  const std::optional<AnalyticsEventFields> fields = AnalyticsFieldsOrWarn("jyx-quit-matchmaking");
+  if (fields.has_value() && services_ != nullptr) {
+    services_->GetAnalytics().SendPremadeRelationshipAnalytics(*fields);
   }
   if (hadResumeTime) UpdateSearchAfterCancel();
   return BindingHttpResult();

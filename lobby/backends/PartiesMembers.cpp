@@ -41,10 +41,10 @@ Api::PremadePartyDto PartiesLobbyBackend::BuildCommsMembers(const Api::PlayerDto
 
 MaybeType<Failure, AnalyticsEventFields> PartiesLobbyBackend::MakePartyAnalyticsFields(
     std::string_view eventType) {
-  if (MutablePlayer().createdAt == 0 || !MutablePlayer().currentParty.has_value()) {
+  if (Player().createdAt == 0 || !Player().currentParty.has_value()) {
     return Failure(500, "INVALID_PARTY");
   }
-  const Api::PartyDto& party = *MutablePlayer().currentParty;
+  const Api::PartyDto& party = *Player().currentParty;
   AnalyticsEventFields fields;
   fields.eventType = std::string(eventType);
   fields.eventData.MakeStructure();

@@ -14,6 +14,7 @@
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyMembers.h"
 #include "lobby/core/LobbyNotifications.h"
+#include "lobby/core/LobbyReplyTexts.h"
 #include "lobby/core/LobbyServices.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "sdk/base/LogChannels.h"
@@ -28,7 +29,6 @@ using Role = Api::PartyMemberRoleEnum;
 
 constexpr std::int32_t kSmallestPartySize = 5;
 constexpr char kPartiesSettingsPath[] = "/jyx-settings/v1/account/parties-settings";
-constexpr char kInvalidPartyState[] = "Not sending parties analytics, invalid party state";
 
 const char* RoleName(Role role) {
   switch (role) {
@@ -66,16 +66,22 @@ HttpResponse ToResponse(const MaybeType<Failure, void>& outcome) {
 
 }  // namespace
 
+MaybeType<Failure, Api::Queue> PartiesLobbyBackend::FindKnownQueue(std::int32_t queueId) const {
+  if (services_ == nullptr) return Failure(400, kNoQueueSelected);
+  MaybeType<Failure, Api::Queue> queue = services_->FindQueue(queueId);
+  if (queue.IsFailure()) return Failure(400, kNoQueueSelected);
+  return queue;
+}
+
 MaybeType<Failure, Api::LobbyDto> PartiesLobbyBackend::GetLobby() {
   // Copies: the summoner lookup below may wait while a newer state is stored.
   MaybeType<Failure, Api::PartyDto> current = GetCurrentParty();
   if (current.IsFailure()) return std::move(current).GetFailure();
   const Api::PartyDto party = std::move(current).Value();
   PartyViewContext context;
-  context.localSummonerId = MutablePlayer().summonerId;
-  if (services_ == nullptr) return Failure(400, "NO_QUEUE_SELECTED");
-  MaybeType<Failure, Api::Queue> found = services_->FindQueue(party.gameMode.queueId);
-  if (found.IsFailure()) return Failure(400, "NO_QUEUE_SELECTED");
+  context.localSummonerId = Player().summonerId;
+  MaybeType<Failure, Api::Queue> found = FindKnownQueue(party.gameMode.queueId);
+  if (found.IsFailure()) return std::move(found).GetFailure();
   context.queue = std::move(found).Value();
 
   std::vector<std::uint64_t> listedIds;
@@ -88,7 +94,7 @@ MaybeType<Failure, Api::LobbyDto> PartiesLobbyBackend::GetLobby() {
   if (const std::vector<Api::Queue>* queues = services_->QueueList(); queues != nullptr) {
     context.queues = *queues;
   }
-  context.showPartyType = openPartyFlag.IsTrue();
+  context.showPartyType = openPartyFlag_.IsTrue();
   return MakePartyLobbyView(party, context);
 }
 
@@ -112,19 +118,16 @@ std::optional<Api::LobbyStatus> PartiesLobbyBackend::GetLobbyStatus() {
 }
 
 MaybeType<Failure, void> PartiesLobbyBackend::LeaveLobby() {
-  if (!MutablePlayer().currentParty.has_value()) return MaybeType<Failure, void>::Success();
-  if (MutablePlayer().currentParty->gameMode.queueId == -1 &&
-      MutablePlayer().currentParty->players.size() == 1 && !IsClashParty()) {
+  if (!Player().currentParty.has_value()) return MaybeType<Failure, void>::Success();
+  if (Player().currentParty->gameMode.queueId == -1 && Player().currentParty->players.size() == 1 &&
+      !IsClashParty()) {
     return MaybeType<Failure, void>::Success();
   }
-  std::string path =
-      "/v1/parties/" + GetCurrentPartyId() + "/members/" + MutablePlayer().puuid + "/role";
-  MaybeType<Failure, AnalyticsEventFields> fields =
-      MakePartyAnalyticsFields("parties-open-party-toggle");
-  if (fields.IsFailure()) {
-    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, kInvalidPartyState);
-  } else if (services_ != nullptr) {
-    services_->GetAnalytics().SendOpenPartyToggleAnalytics("lobby-deleted", fields.Value());
+  std::string path = "/v1/parties/" + GetCurrentPartyId() + "/members/" + Player().puuid + "/role";
+  const std::optional<AnalyticsEventFields> fields =
+      AnalyticsFieldsOrWarn("parties-open-party-toggle");
+  if (fields.has_value() && services_ != nullptr) {
+    services_->GetAnalytics().SendOpenPartyToggleAnalytics("lobby-deleted", *fields);
   }
   MaybeType<Failure, void> left =
       Request("leave party", "PUT", std::move(path), std::string(RoleName(Role::DECLINED)));
@@ -167,9 +170,8 @@ HttpResponse PartiesLobbyBackend::HandlePutMetadata(Api::PartyMemberMetadataDto 
 }
 
 MaybeType<Failure, void> PartiesLobbyBackend::ChangeLobby(Api::LobbyChangeGameDto change) {
-  if (services_ == nullptr) return Failure(400, "NO_QUEUE_SELECTED");
-  MaybeType<Failure, Api::Queue> queue = services_->FindQueue(change.queueId);
-  if (queue.IsFailure()) return Failure(400, "NO_QUEUE_SELECTED");
+  MaybeType<Failure, Api::Queue> queue = FindKnownQueue(change.queueId);
+  if (queue.IsFailure()) return std::move(queue).GetFailure();
   Api::GameModeDto mode;
   mode.maxPartySize = std::max(queue.Value().maximumParticipantListSize, kSmallestPartySize);
   mode.queueId = change.queueId;
@@ -177,10 +179,10 @@ MaybeType<Failure, void> PartiesLobbyBackend::ChangeLobby(Api::LobbyChangeGameDt
   MaybeType<Failure, void> changed =
       RequestOrReregister("set game mode", "PUT", std::move(path), mode);
   // Read after the request: the reply is the party as it is now.
-  if (changed.HasValue() && MutablePlayer().currentParty.has_value() &&
-      MutablePlayer().currentParty->partyType != defaultPartyType &&
+  if (changed.HasValue() && Player().currentParty.has_value() &&
+      Player().currentParty->partyType != defaultPartyType_ &&
       GetLocalMember().role == Role::LEADER) {
-    (void)SetPartyTypeRequest(defaultPartyType);
+    static_cast<void>(SetPartyTypeRequest(defaultPartyType_));
   }
   return changed;
 }
@@ -216,7 +218,7 @@ MaybeType<Failure, void> PartiesLobbyBackend::DeclineInvitation(std::string invi
 
 MaybeType<Failure, void> PartiesLobbyBackend::SetRoleRequest(std::string partyId, Role role,
                                                              std::string_view action) {
-  std::string path = "v1/parties/" + partyId + "/members/" + MutablePlayer().puuid + "/role";
+  std::string path = "v1/parties/" + partyId + "/members/" + Player().puuid + "/role";
   return RequestOrReregister(action, "PUT", std::move(path), std::string(RoleName(role)));
 }
 
@@ -241,10 +243,10 @@ MaybeType<Failure, std::vector<Api::LobbyInvitationDto>> PartiesLobbyBackend::Se
   for (const Api::Summoner& summoner : services_->Members().LookupSummoners(std::move(invitees))) {
     puuids.push_back(summoner.puuid);
   }
-  MaybeType<Failure, void> sent = client.SendStatusRequest("POST", std::move(path), puuids);
+  MaybeType<Failure, void> sent = client_.SendStatusRequest("POST", std::move(path), puuids);
   if (sent.IsFailure()) {
     const Failure& failure = sent.GetFailure();
-    (void)ReportServiceUnavailable(failure);
+    static_cast<void>(ReportServiceUnavailable(failure));
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties send invitation(s) failure: %s",
               failure.Message());
     ReportRequestFailure("bulk_invite", failure.Message());
@@ -272,8 +274,8 @@ bool PartiesLobbyBackend::GetAvailabilityFlag() {
 MaybeType<Failure, void> PartiesLobbyBackend::SetPartyType(std::string partyType) {
   std::optional<LobbyUpdateBatch> batch;
   if (services_ != nullptr) batch.emplace(*services_);
-  if (!openPartyFlag.IsTrue()) return Failure(0, "OPEN_PARTIES_DISABLED");
-  if (!MutablePlayer().currentParty.has_value() || MutablePlayer().currentParty->activityLocked) {
+  if (!openPartyFlag_.IsTrue()) return Failure(0, "OPEN_PARTIES_DISABLED");
+  if (!Player().currentParty.has_value() || Player().currentParty->activityLocked) {
     return Failure(0, "INVALID_WHILE_IN_ACTIVITY");
   }
   MaybeType<Failure, void> set = SetPartyTypeRequest(partyType);
@@ -282,8 +284,8 @@ MaybeType<Failure, void> PartiesLobbyBackend::SetPartyType(std::string partyType
               set.Message());
     return set;
   }
-  if (defaultPartyType != partyType && services_ != nullptr) {
-    defaultPartyType = partyType;
+  if (defaultPartyType_ != partyType && services_ != nullptr) {
+    defaultPartyType_ = partyType;
     BindingProperty settings;
     settings.Member("data").Member("Parties").Member("defaultPartyType").SetString(partyType);
     MaybeType<Failure, void> saved =
@@ -301,7 +303,7 @@ MaybeType<Failure, void> PartiesLobbyBackend::SetPartyType(std::string partyType
 
 MaybeType<Failure, void> PartiesLobbyBackend::SetPartyTypeRequest(std::string partyType) {
   // Counted as sent whatever the service answers.
-  if (services_ != nullptr) ++services_->GetAnalytics().toggleSession.numOfToggles;
+  if (services_ != nullptr) services_->GetAnalytics().CountPartyTypeChange();
   std::string path = "/v1/parties/" + GetCurrentPartyId() + "/partytype";
   MaybeType<Failure, void> set = Request("set partytype", "PUT", std::move(path), partyType);
   if (set.IsFailure()) ReregisterAfterError(set.GetFailure());
@@ -320,12 +322,9 @@ MaybeType<Failure, void> PartiesLobbyBackend::JoinOpenParty(std::string partyId)
   MaybeType<Failure, void> joined =
       SetRoleRequest(std::move(partyId), Role::MEMBER, "open party join");
   if (joined.HasValue()) {
-    MaybeType<Failure, AnalyticsEventFields> fields =
-        MakePartyAnalyticsFields("jyx-join-open-party");
-    if (fields.IsFailure()) {
-      LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, kInvalidPartyState);
-    } else if (services_ != nullptr) {
-      services_->GetAnalytics().SendJoinOpenPartyAnalytics(fields.Value());
+    const std::optional<AnalyticsEventFields> fields = AnalyticsFieldsOrWarn("jyx-join-open-party");
+    if (fields.has_value() && services_ != nullptr) {
+      services_->GetAnalytics().SendJoinOpenPartyAnalytics(*fields);
     }
   }
   return joined;
@@ -334,10 +333,11 @@ MaybeType<Failure, void> PartiesLobbyBackend::JoinOpenParty(std::string partyId)
 void PartiesLobbyBackend::ProcessEnteredGame(Api::GameflowPhase /*previousPhase*/,
                                              Api::GameflowPhase newPhase) {
   if (newPhase == Api::GameflowPhase::None) {
-    (void)LeaveLobby();
+    static_cast<void>(LeaveLobby());
   } else if (newPhase == Api::GameflowPhase::GameStart && GetLocalMember().role == Role::LEADER) {
     std::string path = "/v1/parties/" + GetCurrentPartyId() + "/enteredGame";
-    (void)RequestOrReregister("process entered game", "POST", std::move(path), BindingProperty());
+    static_cast<void>(
+        RequestOrReregister("process entered game", "POST", std::move(path), BindingProperty()));
   }
   OnQueuesDisabled();
   RefreshAfterUpdate();
@@ -355,7 +355,8 @@ void PartiesLobbyBackend::HandleDodge(Api::GameflowGameDodge dodge) {
   }
   if (dodge.phase != Api::GameflowPhase::ReadyCheck && services_ != nullptr) {
     LobbyNotifications& notifications = services_->Notifications();
-    (void)notifications.AddLobbyNotification(notifications.CreateDodgeNotification(dodge));
+    static_cast<void>(
+        notifications.AddLobbyNotification(notifications.CreateDodgeNotification(dodge)));
   }
 }
 

@@ -71,19 +71,19 @@ bool SamePresence(const Api::PartyPresenceData& a, const Api::PartyPresenceData&
 }  // namespace
 
 PartiesLobbyBackend::PartiesLobbyBackend() {
-  openPartyFlag.SetDefault(false);
-  publishPresenceDelay.SetDefault(kDefaultPublishPresenceDelaySeconds);
+  openPartyFlag_.SetDefault(false);
+  publishPresenceDelay_.SetDefault(kDefaultPublishPresenceDelaySeconds);
 }
 
 void PartiesLobbyBackend::SchedulePresenceUpdate() {
-  if (presencePending || services_ == nullptr) return;
-  presencePending = true;
-  const double* delay = publishPresenceDelay.Effective();
+  if (presencePending_ || services_ == nullptr) return;
+  presencePending_ = true;
+  const double* delay = publishPresenceDelay_.Effective();
   services_->Runtime().SetTimer(
       kPartiesPresence, delay != nullptr ? *delay : kDefaultPublishPresenceDelaySeconds, [this] {
         // The timer serves one publication; the next change arms it again.
         if (services_ != nullptr) services_->Runtime().CancelTimer(kPartiesPresence);
-        presencePending = false;
+        presencePending_ = false;
         PublishPartyPresence();
       });
 }
@@ -92,8 +92,8 @@ void PartiesLobbyBackend::PublishPartyPresence() {
   if (services_ == nullptr || services_->LocalSummonerId() == 0) return;
   std::optional<Api::PartyPresenceData> presence;
   if (PhaseAllowsPresence(services_->Gameflow().StoredGameflowSession()) &&
-      openPartyFlag.IsTrue() && MutablePlayer().currentParty.has_value()) {
-    const Api::PartyDto& party = *MutablePlayer().currentParty;
+      openPartyFlag_.IsTrue() && Player().currentParty.has_value()) {
+    const Api::PartyDto& party = *Player().currentParty;
     std::vector<std::uint64_t> summoners;
     for (const Api::PartyMemberDto& member : party.players) {
       if (member.role == Api::PartyMemberRoleEnum::LEADER ||
@@ -112,9 +112,9 @@ void PartiesLobbyBackend::PublishPartyPresence() {
       }
     }
   }
-  if (!presence.has_value() && !lastPublishedPresence.has_value()) return;
-  if (presence.has_value() && lastPublishedPresence.has_value() &&
-      SamePresence(*presence, *lastPublishedPresence)) {
+  if (!presence.has_value() && !lastPublishedPresence_.has_value()) return;
+  if (presence.has_value() && lastPublishedPresence_.has_value() &&
+      SamePresence(*presence, *lastPublishedPresence_)) {
     return;
   }
   Api::UserResource user;
@@ -126,22 +126,22 @@ void PartiesLobbyBackend::PublishPartyPresence() {
   }
   user.jyx[kPresenceKey] = std::move(text);
   // Stored before the request, which may wait: a call meanwhile compares with this one.
-  lastPublishedPresence = std::move(presence);
+  lastPublishedPresence_ = std::move(presence);
   static_cast<void>(services_->Runtime().Request<void>(HttpMethod::Put, "/jyx-chat/v1/me", user));
 }
 
 void PartiesLobbyBackend::MapGatekeeperReason(
     const std::vector<Api::GatekeeperRestrictionDto>& restrictions) {
   if (restrictions.empty()) return;
-  if (searchErrorReasons.empty()) {
-    searchErrorReasons.insert(std::begin(kSearchErrorReasons), std::end(kSearchErrorReasons));
+  if (searchErrorReasons_.empty()) {
+    searchErrorReasons_.insert(std::begin(kSearchErrorReasons), std::end(kSearchErrorReasons));
   }
   Api::MatchmakingSearchResource search;
   for (const Api::GatekeeperRestrictionDto& restriction : restrictions) {
     Api::LobbyMatchmakingSearchErrorResource error;
     error.id = -1;
-    if (MutablePlayer().currentParty.has_value()) {
-      for (const Api::PartyMemberDto& member : MutablePlayer().currentParty->players) {
+    if (Player().currentParty.has_value()) {
+      for (const Api::PartyMemberDto& member : Player().currentParty->players) {
         if (member.accountId == restriction.accountId) {
           error.penalizedSummonerId = member.summonerId;
           break;
@@ -150,7 +150,7 @@ void PartiesLobbyBackend::MapGatekeeperReason(
     }
     error.penaltyTimeRemaining =
         static_cast<double>(restriction.remainingMillis) * kSecondsPerMillisecond;
-    if (searchErrorReasons.contains(restriction.reason)) {
+    if (searchErrorReasons_.contains(restriction.reason)) {
       error.errorType = restriction.reason;
       error.message = restriction.reason;
     } else {

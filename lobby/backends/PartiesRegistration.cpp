@@ -83,11 +83,8 @@ bool IsLobbyPhase(Api::GameflowPhase phase) {
 void PartiesLobbyBackend::Start(LobbyServices& services) {
   services_ = &services;
   AppModule& runtime = services.Runtime();
-  client.serviceName = "parties.service";
-  client.methodName = "proxy";
-  client.plugin = &services.Runtime();
-  client.samplingPercentage.SetDefault(0.0);
-  WatchValue(runtime, client.samplingPercentage, ConfigPath("ServiceProxySamplingPercentage"));
+  client_.Attach(services.Runtime(), "parties.service", "proxy");
+  client_.WatchSamplingPercentage(ConfigPath("ServiceProxySamplingPercentage"));
   // The plugin observes the session itself and hands each one on through UpdateLoginSession.
   ObservedLoginSession().SetModule(&runtime);
   ObservedLoginSession().AddListener([this] { OnRegistrationInputChanged(); });
@@ -96,30 +93,30 @@ void PartiesLobbyBackend::Start(LobbyServices& services) {
   TeamBuilderQueuesFlag().SetDefault(false);
   WatchValue(runtime, TeamBuilderQueuesFlag(), ConfigPath("EnabledForTeamBuilderQueues"),
              [this] { OnQueuesDisabled(); });
-  WatchValue(runtime, openPartyFlag, ConfigPath("OpenPartyEnable"),
+  WatchValue(runtime, openPartyFlag_, ConfigPath("OpenPartyEnable"),
              [this] { PublishPartyPresence(); });
   // This key is written with the singular "namespace".
-  WatchValue(runtime, publishPresenceDelay,
+  WatchValue(runtime, publishPresenceDelay_,
              "/jyx-platform-config/v1/namespace/Parties/PublishPresenceDelay");
-  registrationRetryInterval.SetDefault(kDefaultRetrySeconds);
-  WatchValue(runtime, registrationRetryInterval, ConfigPath("RegistrationRetryInterval"),
+  registrationRetryInterval_.SetDefault(kDefaultRetrySeconds);
+  WatchValue(runtime, registrationRetryInterval_, ConfigPath("RegistrationRetryInterval"),
              [this] { OnRegistrationInputChanged(); });
-  WatchValue(runtime, partiesSettings, kPartiesSettingsPath, [this] { OnPartiesSettings(); });
-  notificationDelaySampling.SetDefault(0.0);
-  WatchValue(runtime, notificationDelaySampling, ConfigPath("NotificationDelaySamplingPercentage"));
-  services.WatchedPlatformId().AddListener([this] { OnRegistrationInputChanged(); });
-  services.WatchedCurrentSummoner().AddListener([this] { OnRegistrationInputChanged(); });
+  WatchValue(runtime, partiesSettings_, kPartiesSettingsPath, [this] { OnPartiesSettings(); });
+  notificationDelaySampling_.SetDefault(0.0);
+  WatchValue(runtime, notificationDelaySampling_,
+             ConfigPath("NotificationDelaySamplingPercentage"));
+  services.AddPlatformIdAndSummonerListener([this] { OnRegistrationInputChanged(); });
   runtime.ObserveResource<Api::ZarnMessagingServiceMessage>(
       kPartiesNotificationsPath,
       [this](const ResourceUpdate<Api::ZarnMessagingServiceMessage>& event) {
         OnPartiesMessage(event);
       });
-  services.GetEligibilityRules().eligibilityHash.AddListener([this] { UpdateEligibilityHash(); });
+  services.GetEligibilityRules().AddHashListener([this] { UpdateEligibilityHash(); });
   runtime.SetTimer(kPartiesHeartbeat, kHeartbeatSeconds, [this] { FetchPartiesState(); });
 }
 
 void PartiesLobbyBackend::OnRegistrationInputChanged() {
-  client.enabled = EnabledFlag().IsTrue();
+  client_.SetEnabled(EnabledFlag().IsTrue());
   UpdateRegistration();
 }
 
@@ -127,17 +124,17 @@ void PartiesLobbyBackend::UpdateRegistration() {
   const Api::LoginSession* session = ObservedLoginSession().Effective();
   if (session != nullptr && session->state == Api::LoginSessionStates::SUCCEEDED &&
       session->accountId != 0 && session->summonerId != 0 && EnabledFlag().IsTrue()) {
-    if (MutablePlayer().createdAt == 0) RegisterPlayer();
+    if (Player().createdAt == 0) RegisterPlayer();
     return;
   }
-  if (MutablePlayer().createdAt != 0) DeregisterPlayer();
+  if (Player().createdAt != 0) DeregisterPlayer();
 }
 
 void PartiesLobbyBackend::RegisterPlayer() {
   if (services_ == nullptr) return;
   const Api::LoginSession* session = ObservedLoginSession().Effective();
-  const std::string* platformId = services_->WatchedPlatformId().Effective();
-  const std::int64_t* hash = services_->GetEligibilityRules().eligibilityHash.Effective();
+  const std::string* platformId = services_->CurrentPlatformId();
+  const std::int64_t* hash = services_->GetEligibilityRules().EligibilityHash();
   if (session == nullptr || platformId == nullptr || hash == nullptr) {
     LogPrintf(kLogLevelOkay, kLobbyLogChannel, 0, "Parties configuration not available ( %s%s%s)",
               session == nullptr ? "LoginSession " : "", platformId == nullptr ? "PlatformId " : "",
@@ -147,7 +144,7 @@ void PartiesLobbyBackend::RegisterPlayer() {
   Api::PlayerDto registration;
   registration.puuid = session->puuid;
   if (registration.puuid.empty()) {
-    if (const Api::Summoner* summoner = services_->WatchedCurrentSummoner().Effective()) {
+    if (const Api::Summoner* summoner = services_->CurrentSummoner()) {
       registration.puuid = summoner->puuid;
     }
   }
@@ -165,13 +162,13 @@ void PartiesLobbyBackend::RegisterPlayer() {
 
   std::string path = "v1/players/" + registration.puuid;
   MaybeType<Failure, Api::PlayerDto> reply =
-      client.SendRequest("PUT", std::move(path), registration);
+      client_.SendRequest("PUT", std::move(path), registration);
   if (reply.IsFailure()) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties registration failure: %s",
               reply.Message());
     ReportRequestFailure("register_player", reply.Message());
     // A zero, negative or not-a-number interval would re-arm the timer without delay.
-    const float* configured = registrationRetryInterval.Effective();
+    const float* configured = registrationRetryInterval_.Effective();
     const double retry = configured != nullptr && *configured > 0.0f && std::isfinite(*configured)
                              ? static_cast<double>(*configured)
                              : static_cast<double>(kDefaultRetrySeconds);
@@ -199,13 +196,13 @@ void PartiesLobbyBackend::RegisterPlayer() {
 }
 
 void PartiesLobbyBackend::DeregisterPlayer() {
-  const std::string puuid = MutablePlayer().puuid;
+  const std::string puuid = Player().puuid;
   const Api::GameflowPhase phase = services_ != nullptr
                                        ? services_->Gameflow().CurrentGameflowPhase()
                                        : Api::GameflowPhase::None;
   if (services_ != nullptr && EnabledFlag().IsTrue() && !puuid.empty() && !IsLaunchedPhase(phase)) {
     MaybeType<Failure, void> deleted =
-        client.SendStatusRequest("DELETE", "v1/players/" + puuid, BindingProperty());
+        client_.SendStatusRequest("DELETE", "v1/players/" + puuid, BindingProperty());
     if (deleted.IsFailure()) {
       LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties deregistration failure: %s",
                 deleted.Message());
@@ -225,19 +222,19 @@ void PartiesLobbyBackend::DeregisterPlayer() {
   ScheduleActivityResume(Api::PlayerDto{});
   if (services_ != nullptr) {
     LobbyUpdateBatch batch(*services_);
-    services_->GetStateMachine().ProcessEvent(LobbyEvents::kPartyLobbyInactive);
+    services_->ProcessLobbyEvent(LobbyEvents::kPartyLobbyInactive);
   }
 }
 
 void PartiesLobbyBackend::UpdateEligibilityHash() {
   if (services_ == nullptr) return;
-  const std::int64_t* hash = services_->GetEligibilityRules().eligibilityHash.Effective();
+  const std::int64_t* hash = services_->GetEligibilityRules().EligibilityHash();
   if (hash == nullptr) return;
-  if (MutablePlayer().createdAt != 0) {
-    Api::PlayerDto update = MutablePlayer();
+  if (Player().createdAt != 0) {
+    Api::PlayerDto update = Player();
     update.eligibilityHash = *hash;
     std::string path = "v1/players/" + update.puuid;
-    MaybeType<Failure, Api::PlayerDto> reply = client.SendRequest("PUT", std::move(path), update);
+    MaybeType<Failure, Api::PlayerDto> reply = client_.SendRequest("PUT", std::move(path), update);
     if (reply.IsFailure()) {
       LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties eligibility hash update failed: %s",
                 reply.Message());
@@ -249,14 +246,14 @@ void PartiesLobbyBackend::UpdateEligibilityHash() {
 }
 
 void PartiesLobbyBackend::OnPartiesSettings() {
-  const BindingProperty* settings = partiesSettings.Effective();
+  const BindingProperty* settings = partiesSettings_.Effective();
   if (settings == nullptr) return;
   std::string type(settings->FindMember("data")
                        .FindMember("Parties")
                        .FindMember("defaultPartyType")
                        .GetString());
   if (type != kPartyTypeClosed && type != kPartyTypeOpen) type = kPartyTypeOpen;
-  defaultPartyType = std::move(type);
+  defaultPartyType_ = std::move(type);
 }
 
 void PartiesLobbyBackend::SetOverrideFlag(WatchedConfigValue<bool>& flag, bool value) {
@@ -283,10 +280,9 @@ void PartiesLobbyBackend::OnQueuesDisabled() {
     }
     return;
   }
-  if (TeamBuilderQueuesFlag().IsTrue() ||
-      !services_->GetStateMachine().IsInState(&LobbyFlow::kPartyLobby) ||
-      !MutablePlayer().currentParty.has_value() ||
-      IsEnabledForQueue(MutablePlayer().currentParty->gameMode.queueId) || !IsLobbyPhase(phase)) {
+  if (TeamBuilderQueuesFlag().IsTrue() || !services_->IsInLobbyState(LobbyFlow::kPartyLobby) ||
+      !Player().currentParty.has_value() ||
+      IsEnabledForQueue(Player().currentParty->gameMode.queueId) || !IsLobbyPhase(phase)) {
     return;
   }
   UpdateSearchAfterCancel();
@@ -304,11 +300,9 @@ void PartiesLobbyBackend::OnQueuesDisabled() {
 
 void PartiesLobbyBackend::CheckPartyWithoutQueue() {
   if (services_ == nullptr) return;
-  const bool wasInPartyLobby = services_->GetStateMachine().IsInState(&LobbyFlow::kPartyLobby);
-  if (!MutablePlayer().currentParty.has_value() ||
-      MutablePlayer().currentParty->gameMode.queueId != -1)
-    return;
-  const std::uint64_t summonerId = MutablePlayer().summonerId;
+  const bool wasInPartyLobby = services_->IsInLobbyState(LobbyFlow::kPartyLobby);
+  if (!Player().currentParty.has_value() || Player().currentParty->gameMode.queueId != -1) return;
+  const std::uint64_t summonerId = Player().summonerId;
   services_->SetPartyLobbyActive(false);
   const bool inGame = IsGamePhase(services_->Gameflow().CurrentGameflowPhase());
   if (wasInPartyLobby || inGame) {

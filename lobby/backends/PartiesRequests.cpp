@@ -65,14 +65,14 @@ MaybeType<Failure, void> PartiesLobbyBackend::CheckedRequest(std::string_view ac
   const std::string actionCopy(action);
   MaybeType<Failure, Api::PlayerDto> reply = [&] {
     if constexpr (std::is_same_v<T, bool>) {
-      return client.SendBoolRequest(std::move(method), std::move(path), body);
+      return client_.SendBoolRequest(std::move(method), std::move(path), body);
     } else {
-      return client.SendRequest(std::move(method), std::move(path), body);
+      return client_.SendRequest(std::move(method), std::move(path), body);
     }
   }();
   if (reply.HasValue()) {
     // The reply was accepted by the service whether or not it is newer than what is stored.
-    (void)ApplyPartiesState(std::move(reply).Value(), Api::PlayerUpdateType::Direct);
+    static_cast<void>(ApplyPartiesState(std::move(reply).Value(), Api::PlayerUpdateType::Direct));
     return MaybeType<Failure, void>::Success();
   }
   Failure failure = std::move(reply).GetFailure();
@@ -90,7 +90,7 @@ void PartiesLobbyBackend::ReportCheckedFailure(std::string_view action, const Fa
   LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Failed parties service request %s: %d %s",
             shown.c_str(), static_cast<int>(failure.Code()), failure.Message());
   ReportRequestFailure(RequestName(action), failure.Message());
-  (void)ReportServiceUnavailable(failure);
+  static_cast<void>(ReportServiceUnavailable(failure));
 }
 
 template <class T>
@@ -140,7 +140,7 @@ void PartiesLobbyBackend::ReportRequestFailure(std::string_view requestName,
   if (telemetry == nullptr) return;
   const std::unordered_map<std::string, std::string> data = {{"request", std::string(requestName)},
                                                              {"failure", std::string(failureText)}};
-  (void)telemetry->SendEvent("parties-service", data);
+  static_cast<void>(telemetry->SendEvent("parties-service", data));
 }
 
 bool PartiesLobbyBackend::ReportServiceUnavailable(const Failure& failure) {
@@ -148,8 +148,8 @@ bool PartiesLobbyBackend::ReportServiceUnavailable(const Failure& failure) {
   LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties service is UNAVAILABLE");
   if (services_ != nullptr) {
     LobbyNotifications& notifications = services_->Notifications();
-    (void)notifications.AddLobbyNotification(
-        notifications.MakeLobbyNotification("SERVICE_UNAVAILABLE", {}));
+    static_cast<void>(notifications.AddLobbyNotification(
+        notifications.MakeLobbyNotification("SERVICE_UNAVAILABLE", {})));
   }
   return true;
 }
@@ -161,7 +161,7 @@ void PartiesLobbyBackend::ReregisterAfterError(const Failure& failure) {
             static_cast<int>(failure.Code()), failure.Message());
   ScheduleActivityResume(Api::PlayerDto{});
   // Unconfigured counts as disabled.
-  client.enabled = EnabledFlag().IsTrue();
+  client_.SetEnabled(EnabledFlag().IsTrue());
   UpdateRegistration();
   CheckPartyWithoutQueue();
   reregistering_ = false;
@@ -169,7 +169,7 @@ void PartiesLobbyBackend::ReregisterAfterError(const Failure& failure) {
 
 void PartiesLobbyBackend::FetchPartiesState() {
   // Built from a copy: the stored puuid may change while the request waits.
-  std::string path = "v1/players/" + MutablePlayer().puuid;
+  std::string path = "v1/players/" + Player().puuid;
   MaybeType<Failure, void> fetched = CheckedRequest("fetchPartiesState", "GET", std::move(path),
                                                     BindingProperty(), NoContent::Succeed);
   if (fetched.IsFailure()) ReregisterAfterError(fetched.GetFailure());

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 #include "lobby/core/LobbyConventions.h"
 #include "sdk/base/LogChannels.h"
@@ -19,14 +20,25 @@ std::int64_t WallMillis() { return Platform::WallClockNow() / 1'000'000; }
 
 }  // namespace
 
-PartiesServiceClient::PartiesServiceClient() : random(std::random_device{}()) {
+PartiesServiceClient::PartiesServiceClient() : random_(std::random_device{}()) {
   // 32 random bits over 2^32: never 1.0, unlike a rounded floating-point draw.
-  draw = [this] { return static_cast<double>(random()) / 4294967296.0; };
-  samplingPercentage.SetDefault(0.0);
+  draw_ = [this] { return static_cast<double>(random_()) / 4294967296.0; };
+  samplingPercentage_.SetDefault(0.0);
+}
+
+void PartiesServiceClient::Attach(Zarn::Client::Plugin& plugin, std::string serviceName,
+                                  std::string methodName) {
+  plugin_ = &plugin;
+  serviceName_ = std::move(serviceName);
+  methodName_ = std::move(methodName);
+}
+
+void PartiesServiceClient::WatchSamplingPercentage(const std::string& path) {
+  samplingPercentage_.WatchThrough(*plugin_, path, nullptr);
 }
 
 const BindingRegistry* PartiesServiceClient::Registry() const {
-  return plugin == nullptr ? nullptr : plugin->Registry();
+  return plugin_ == nullptr ? nullptr : plugin_->Registry();
 }
 
 Failure PartiesServiceClient::NoRegistry() {
@@ -35,12 +47,12 @@ Failure PartiesServiceClient::NoRegistry() {
 
 MaybeType<Failure, AmbassadorMessage> PartiesServiceClient::AwaitServiceProxyResponse(
     const ServiceProxyPayload& payload) {
-  if (!enabled) return Failure(500, "SERVICE_DISABLED");
+  if (!enabled_) return Failure(500, "SERVICE_DISABLED");
   const BindingRegistry* registry = Registry();
   if (registry == nullptr) return NoRegistry();
   const std::int64_t start = WallMillis();
   MaybeType<Failure, ServiceProxyRawResponse> raw =
-      ServiceProxy::InvokeAndAwait<ServiceProxyRawResponse>(*plugin, serviceName, methodName,
+      ServiceProxy::InvokeAndAwait<ServiceProxyRawResponse>(*plugin_, serviceName_, methodName_,
                                                             payload);
   SampleAwait(start);
   if (raw.IsFailure()) return std::move(raw).GetFailure();
@@ -53,15 +65,15 @@ MaybeType<Failure, AmbassadorMessage> PartiesServiceClient::AwaitServiceProxyRes
 }
 
 void PartiesServiceClient::SampleAwait(std::int64_t startMillis) {
-  const double* percentage = samplingPercentage.Effective();
+  const double* percentage = samplingPercentage_.Effective();
   if (percentage == nullptr || !(*percentage > 0.0)) return;
-  if (!(*percentage > draw() * 100.0)) return;
-  TelemetryInterface* telemetry = plugin->Telemetry();
+  if (!(*percentage > draw_() * 100.0)) return;
+  TelemetryInterface* telemetry = plugin_->Telemetry();
   if (telemetry == nullptr) return;
   // The wall clock may be set back during the wait; a delay is never negative.
   const std::unordered_map<std::string, std::string> data = {
       {"delayMillis", std::to_string(std::max<std::int64_t>(WallMillis() - startMillis, 0))}};
-  (void)telemetry->SendEvent("parties-service-proxy-await", data);
+  static_cast<void>(telemetry->SendEvent("parties-service-proxy-await", data));
 }
 
 MaybeType<Failure, AmbassadorMessage> PartiesServiceClient::Send(

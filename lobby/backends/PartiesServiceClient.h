@@ -30,7 +30,7 @@ class PartiesServiceClient {
   // A draw uniform in [0, 1).
   using RandomSource = std::function<double()>;
 
-  // `random` seeded once from the system's random device; `draw` reads it.
+  // The sampling draw reads a generator seeded once from the system's random device.
   PartiesServiceClient();
   PartiesServiceClient(const PartiesServiceClient&) = delete;
   PartiesServiceClient& operator=(const PartiesServiceClient&) = delete;
@@ -74,18 +74,30 @@ class PartiesServiceClient {
     return ReadStatus(Send(std::move(method), std::move(path), BodyText(body)));
   }
 
-  std::string serviceName;
-  std::string methodName;
-  bool enabled = true;
-  // Through it go the requests, the telemetry and the log; not owned, null until start-up.
-  Zarn::Client::Plugin* plugin = nullptr;
-  // Percentage of awaits reported as "parties-service-proxy-await" events.
-  WatchedConfigValue<double> samplingPercentage;
-  std::mt19937 random;
-  // The sampling draw; tests may replace it. Never empty.
-  RandomSource draw;
+  // At start-up: the requests go to `serviceName`.`methodName` through `plugin`, as do the
+  // telemetry and the log; not owned, it must outlive the client.
+  void Attach(Zarn::Client::Plugin& plugin, std::string serviceName, std::string methodName);
+  // Follows the percentage of awaits reported as "parties-service-proxy-await" events at `path`
+  // (0 until one is read), through the attached plugin.
+  void WatchSamplingPercentage(const std::string& path);
+  // While disabled every send fails at once; enabled at first.
+  void SetEnabled(bool enabled) { enabled_ = enabled; }
+  [[nodiscard]] bool IsEnabled() const { return enabled_; }
 
  private:
+  // Sets the sampling percentage and replaces the draw.
+  friend class PartiesServiceClientTesting;
+
+  std::string serviceName_;
+  std::string methodName_;
+  bool enabled_ = true;
+  // Not owned; null until Attach.
+  Zarn::Client::Plugin* plugin_ = nullptr;
+  WatchedConfigValue<double> samplingPercentage_;
+  std::mt19937 random_;
+  // The sampling draw. Never empty.
+  RandomSource draw_;
+
   // The registry the plugin converts with; null without a plugin or before loading.
   [[nodiscard]] const BindingRegistry* Registry() const;
   [[nodiscard]] static Failure NoRegistry();

@@ -1,7 +1,6 @@
 // The parties backend's stored state: how a new state is accepted or refused, what follows an
 // accepted one, the two message handlers, and the members looked up in it.
 #include <cstdint>
-#include <limits>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -89,18 +88,17 @@ double ResumeWaitSeconds(std::int64_t resumeMillis, std::int64_t serverMillis) {
 
 bool PartiesLobbyBackend::AcceptsInOrder(const Api::PlayerDto& incoming,
                                          Api::PlayerUpdateType updateType) {
-  if (incoming.createdAt < MutablePlayer().createdAt) {
+  if (incoming.createdAt < Player().createdAt) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Parties state created time out of order.");
     return false;
   }
-  if (incoming.createdAt == MutablePlayer().createdAt &&
-      incoming.version < MutablePlayer().version) {
+  if (incoming.createdAt == Player().createdAt && incoming.version < Player().version) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Parties state version out of order.");
     return false;
   }
-  if (incoming.version == MutablePlayer().version && incoming.currentParty.has_value() &&
-      MutablePlayer().currentParty.has_value() &&
-      incoming.currentParty->version <= MutablePlayer().currentParty->version) {
+  if (incoming.version == Player().version && incoming.currentParty.has_value() &&
+      Player().currentParty.has_value() &&
+      incoming.currentParty->version <= Player().currentParty->version) {
     OnPartiesUpdate(incoming, updateType);
     return false;
   }
@@ -114,7 +112,7 @@ bool PartiesLobbyBackend::ApplyPartiesState(Api::PlayerDto incoming,
   const bool direct = updateType == Api::PlayerUpdateType::Direct;
   if (!direct && !AcceptsInOrder(incoming, updateType)) return false;
   // The steps below may wait; they compare with the state as it was when this one arrived.
-  const Api::PlayerDto stored = MutablePlayer();
+  const Api::PlayerDto stored = Player();
   OnLeaverBusterPlayerUpdate(incoming.currentParty, stored.currentParty, incoming);
   // The resume time is signed, as the service means it.
   if (incoming.currentParty.has_value() && stored.currentParty.has_value() &&
@@ -127,7 +125,7 @@ bool PartiesLobbyBackend::ApplyPartiesState(Api::PlayerDto incoming,
   // A newer state may have been stored while the steps above waited: it must not be overwritten
   // by this older one.
   if (!direct && !AcceptsInOrder(incoming, updateType)) return false;
-  lastUpdate = LastUpdate{WallMillis(), updateType, 0};
+  lastUpdate_ = LastUpdate{WallMillis(), updateType, 0};
   ScheduleActivityResume(std::move(incoming));
   return true;
 }
@@ -140,17 +138,17 @@ void PartiesLobbyBackend::OnPartiesUpdate(const Api::PlayerDto& incoming,
                               incoming.currentParty->version == Player().currentParty->version &&
                               incoming.currentParty->partyId == Player().currentParty->partyId;
   if (!exactDuplicate || updateType == Api::PlayerUpdateType::Direct) return;
-  const double* percentage = notificationDelaySampling.Effective();
+  const double* percentage = notificationDelaySampling_.Effective();
   if (percentage == nullptr || !(*percentage > 0.0)) return;
-  const double draw = duplicateDraw();
-  ++lastUpdate.duplicateCount;
+  const double draw = duplicateDraw_();
+  ++lastUpdate_.duplicateCount;
   if (!(*percentage > draw * 100.0) || services_ == nullptr) return;
   TelemetryInterface* telemetry = services_->Runtime().Telemetry();
   if (telemetry == nullptr) return;
-  const std::int64_t delay = WallMillis() - lastUpdate.timeMillis;
+  const std::int64_t delay = WallMillis() - lastUpdate_.timeMillis;
   const std::unordered_map<std::string, std::string> data = {
       {"updateType", UpdateTypeName(updateType)},
-      {"updateCount", std::to_string(lastUpdate.duplicateCount)},
+      {"updateCount", std::to_string(lastUpdate_.duplicateCount)},
       {"delayMillis", std::to_string(delay > 0 ? delay : 0)}};
   static_cast<void>(telemetry->SendEvent("parties-update-duplicate", data));
 }
@@ -205,12 +203,12 @@ void PartiesLobbyBackend::RefreshAfterUpdate() {
   const std::optional<Api::GameflowSession>& session =
       services_->Gameflow().StoredGameflowSession();
   if (!session.has_value() || session->phase != Api::GameflowPhase::Lobby ||
-      !MutablePlayer().currentParty.has_value()) {
+      !Player().currentParty.has_value()) {
     return;
   }
   LobbyUpdateBatch batch(*services_);
   const Api::PartyMemberDto local = GetLocalMember();
-  if (local.ready.has_value() && !*local.ready && !MutablePlayer().currentParty->activityLocked) {
+  if (local.ready.has_value() && !*local.ready && !Player().currentParty->activityLocked) {
     static_cast<void>(SetReadyRequest(true));
   }
 }
@@ -256,15 +254,15 @@ void PartiesLobbyBackend::ScheduleActivityResume(Api::PlayerDto newPlayer) {
   MutablePlayer() = std::move(newPlayer);
   if (services_ == nullptr) return;
   services_->Runtime().CancelTimer(kPartiesResumeActivityWait);
-  if (!MutablePlayer().currentParty.has_value() ||
+  if (!Player().currentParty.has_value() ||
       GetLocalMember().role != Api::PartyMemberRoleEnum::LEADER) {
     return;
   }
-  const Api::PartyDto& party = *MutablePlayer().currentParty;
+  const Api::PartyDto& party = *Player().currentParty;
   // Signed, as the service means it: a time past 2^63 is in the past.
   const auto resume = static_cast<std::int64_t>(party.activityResumeUtcMillis);
   if (!party.activityLocked || resume == 0) return;
-  const double delay = ResumeWaitSeconds(resume, MutablePlayer().serverUtcMillis);
+  const double delay = ResumeWaitSeconds(resume, Player().serverUtcMillis);
   LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Parties activty resume scheduled for %f seconds",
             delay);
   services_->Runtime().SetTimer(kPartiesResumeActivityWait, delay,
@@ -292,8 +290,7 @@ Api::PartyMemberDto PartiesLobbyBackend::GetLocalMember() const {
 }
 
 MaybeType<Failure, void> PartiesLobbyBackend::SetReadyRequest(bool ready) {
-  std::string path =
-      "/v1/parties/" + GetCurrentPartyId() + "/members/" + MutablePlayer().puuid + "/ready";
+  std::string path = "/v1/parties/" + GetCurrentPartyId() + "/members/" + Player().puuid + "/ready";
   return Request("set ready", "PUT", std::move(path), ready);
 }
 

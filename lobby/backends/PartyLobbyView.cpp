@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "lobby/core/EligibilityRules.h"
+#include "lobby/core/LobbyViews.h"
 #include "lobby/core/PositionCoverage.h"
 #include "lobby/core/PositionNames.h"
 
@@ -16,22 +17,6 @@ using Code = Api::EligibilityRestrictionCode;
 
 // The queue whose parties are told when their size does not fit.
 constexpr std::int32_t kTeamSizeRestrictedQueue = 440;
-
-Api::LobbyInvitationState InvitationState(Role role) {
-  switch (role) {
-    case Role::LEADER:
-    case Role::MEMBER:
-      return Api::LobbyInvitationState::Accepted;
-    case Role::HOLD:
-      return Api::LobbyInvitationState::OnHold;
-    case Role::KICKED:
-      return Api::LobbyInvitationState::Kicked;
-    case Role::DECLINED:
-      return Api::LobbyInvitationState::Declined;
-    default:
-      return Api::LobbyInvitationState::Pending;
-  }
-}
 
 // Restrictions the lobby does not show: they are the gameflow's to tell.
 bool IsLeftOut(Code code) {
@@ -149,14 +134,12 @@ Api::LobbyDto MakePartyLobbyView(const Api::PartyDto& party, const PartyViewCont
 
 void AddPartyPlayers(Api::LobbyDto& lobby, std::vector<Api::PartyMemberDto>& members,
                      const Api::PartyDto& party, const PartyViewContext& context) {
+  // A player the summoner plugin did not answer for is listed without a name.
+  const Api::Summoner unnamed;
   for (const Api::PartyMemberDto& member : party.players) {
     const Api::Summoner* summoner = FindSummoner(context.summoners, member.summonerId);
-    Api::LobbyInvitationDto invitation;
-    invitation.toSummonerId = member.summonerId;
-    invitation.state = InvitationState(member.role);
-    invitation.timestamp = std::to_string(member.inviteTimestamp.value_or(0));
-    if (summoner != nullptr) invitation.toSummonerName = summoner->displayName;
-    lobby.invitations.push_back(std::move(invitation));
+    lobby.invitations.push_back(
+        MakePartyInvitationDto(member, summoner != nullptr ? *summoner : unnamed));
     if (!IsPartyMemberRole(member.role)) continue;
     members.push_back(member);
     Api::LobbyParticipantDto participant =

@@ -205,7 +205,7 @@ void PlatformLobbyBackend::HandleDodge(Api::GameflowGameDodge dodge) {
   const std::uint64_t localSummonerId = services_->LocalSummonerId();
   if (std::find(dodge.dodgeIds.begin(), dodge.dodgeIds.end(), localSummonerId) !=
       dodge.dodgeIds.end()) {
-    services_->GetStateMachine().ProcessEvent(LobbyEvents::kQuitLobby);
+    services_->ProcessLobbyEvent(LobbyEvents::kQuitLobby);
   }
 }
 

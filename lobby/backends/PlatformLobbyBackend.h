@@ -13,12 +13,12 @@
 
 namespace Zarn::Client::Lobby {
 
-// Every operation needs the plugin: SetPlugin comes first.
+// Every operation needs the plugin: SetServices comes first.
 class PlatformLobbyBackend final : public PlatformBackend {
  public:
   PlatformLobbyBackend() = default;
 
-  void SetPlugin(LobbyServices* services) override { services_ = services; }
+  void SetServices(LobbyServices* services) override { services_ = services; }
 
   MaybeType<Failure, Api::LobbyDto> GetLobby() override;
   std::optional<Api::LobbyStatus> GetLobbyStatus() override;

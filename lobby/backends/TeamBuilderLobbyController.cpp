@@ -46,12 +46,6 @@ std::size_t TeamBuilderLobbyController::SummonerIdHash::operator()(
 
 bool TeamBuilderLobbyController::IsPlatformMatchmade() { return false; }
 
-std::optional<bool> TeamBuilderLobbyController::InvitePrivilege(std::uint64_t summonerId) const {
-  auto found = invitePrivileges_.find(summonerId);
-  if (found == invitePrivileges_.end()) return std::nullopt;
-  return found->second;
-}
-
 MaybeType<Failure, Api::Queue> TeamBuilderLobbyController::FetchQueue(std::int32_t queueId) {
   return Services()->Runtime().Request<Api::Queue>(
       HttpMethod::Get, "/jyx-game-queues/v1/queues/" + std::to_string(queueId));

@@ -7,7 +7,6 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
-#include <vector>
 
 #include "lobby/core/LobbyController.h"
 #include "lobby/model/QueueRecords.h"
@@ -24,7 +23,7 @@ class TeamBuilderLobbyController final : public LobbyController {
   static constexpr char kLobbyPath[] = "/jyx-lobby-team-builder/v1/lobby";
   static constexpr char kCountdownPath[] = "/jyx-lobby-team-builder/v1/lobby/countdown";
 
-  // `owner` is not owned; it outlives the controller.
+  // `services` is not owned; it outlives the controller.
   explicit TeamBuilderLobbyController(LobbyServices* services) : LobbyController(services) {}
 
   MaybeType<Failure, Api::Lobby> CreateLobby(const Api::Lobby& requested) override;
@@ -61,10 +60,11 @@ class TeamBuilderLobbyController final : public LobbyController {
 
   [[nodiscard]] const Api::TeamBuilderCountdownTimer& Countdown() const { return countdown_; }
   [[nodiscard]] const std::string& InvitationId() const { return invitationId_; }
-  // The stored privilege of `summonerId`; none when the table has no entry.
-  [[nodiscard]] std::optional<bool> InvitePrivilege(std::uint64_t summonerId) const;
 
  private:
+  // Reads the invite privileges.
+  friend class TeamBuilderLobbyControllerTesting;
+
   // FNV-1a over the id's eight bytes, lowest first.
   struct SummonerIdHash {
     std::size_t operator()(std::uint64_t summonerId) const noexcept;
@@ -78,6 +78,7 @@ class TeamBuilderLobbyController final : public LobbyController {
   Api::TeamBuilderCountdownTimer countdown_;
   // The team-builder lobby's id, also the group finder lobby's and the chat room's name.
   std::string invitationId_;
+  // Whether each member may invite, as the last status and single changes told.
   std::unordered_map<std::uint64_t, bool, SummonerIdHash> invitePrivileges_;
   bool subscribed_ = false;
   // Held while subscribed; the observers do nothing once it is gone.

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "lobby/model/LobbyRecords.h"
-#include "sdk/api/HttpResponse.h"
 #include "sdk/base/Failure.h"
 #include "sdk/base/MaybeType.h"
 #include "sdk/binding/BindingProperty.h"

@@ -1,7 +1,5 @@
 #include "lobby/core/CustomGameLobbyBuilder.h"
 
-#include <algorithm>
-#include <cstddef>
 #include <memory>
 #include <random>
 #include <string>

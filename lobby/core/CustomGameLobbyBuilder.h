@@ -4,8 +4,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <string>
-#include <vector>
 
 #include "lobby/model/LcdsRecords.h"
 #include "lobby/model/LobbyRecords.h"

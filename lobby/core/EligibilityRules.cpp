@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <utility>
 
 #include "lobby/core/GatekeeperReasonMap.h"
 #include "lobby/core/LobbyConventions.h"
@@ -46,11 +45,12 @@ std::int64_t HashOfText(const std::string& text) {
 
 }  // namespace
 
-void EligibilityRules::Start(Plugin* plugin, WatchedConfigValue<std::vector<Api::Queue>>& queueList,
+void EligibilityRules::Start(Plugin* runtime,
+                             WatchedConfigValue<std::vector<Api::Queue>>& queueList,
                              WatchedConfigValue<Api::Summoner>& summoner) {
-  owner = plugin;
-  eligibilityHash.SetModule(plugin);
-  eligibilityHash.SetDefault(0);
+  runtime_ = runtime;
+  eligibilityHash_.SetModule(runtime);
+  eligibilityHash_.SetDefault(0);
   watchedQueues_ = &queueList;
   watchedSummoner_ = &summoner;
   queueList.AddListener([this] { UpdateQueues(); });
@@ -62,26 +62,26 @@ void EligibilityRules::Start(Plugin* plugin, WatchedConfigValue<std::vector<Api:
 }
 
 void EligibilityRules::UpdatePremadeConfiguration() {
-  if (owner == nullptr || watchedSummoner_ == nullptr) return;
+  if (runtime_ == nullptr || watchedSummoner_ == nullptr) return;
   const Api::Summoner* summoner = watchedSummoner_->Effective();
-  if (summoner != nullptr && championCounts.Module() == nullptr && leagues.Module() == nullptr) {
+  if (summoner != nullptr && championCounts_.Module() == nullptr && leagues_.Module() == nullptr) {
     LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0,
               "Premade eligibility configuration: initializing");
     // Each Watch reads the present value and may wait: the summoner may change meanwhile, and
     // this operation runs nested from the new watchers' listeners.
     const std::string id = std::to_string(summoner->summonerId);
-    championCounts.SetModule(owner);
-    championCounts.AddListener([this] { UpdatePremadeConfiguration(); });
-    championCounts.Watch("/jyx-champions/v1/inventories/" + id + "/champions-playable-count");
-    leagues.SetModule(owner);
-    leagues.SetDefault({});
-    leagues.AddListener([this] { UpdatePremadeConfiguration(); });
-    leagues.Watch("/jyx-leagues/v1/summoner-leagues/" + id);
+    championCounts_.SetModule(runtime_);
+    championCounts_.AddListener([this] { UpdatePremadeConfiguration(); });
+    championCounts_.Watch("/jyx-champions/v1/inventories/" + id + "/champions-playable-count");
+    leagues_.SetModule(runtime_);
+    leagues_.SetDefault({});
+    leagues_.AddListener([this] { UpdatePremadeConfiguration(); });
+    leagues_.Watch("/jyx-leagues/v1/summoner-leagues/" + id);
     summoner = watchedSummoner_->Effective();
   }
 
-  const Api::ChampCounts* counts = championCounts.Effective();
-  const std::vector<Api::League>* leagueList = leagues.Effective();
+  const Api::ChampCounts* counts = championCounts_.Effective();
+  const std::vector<Api::League>* leagueList = leagues_.Effective();
   if (summoner == nullptr || counts == nullptr || leagueList == nullptr) {
     LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0,
               "Premade eligibility configuration: incomplete: %s%s%s",
@@ -89,15 +89,15 @@ void EligibilityRules::UpdatePremadeConfiguration() {
               leagueList == nullptr ? " (leagues)" : "");
     return;
   }
-  if (lastLevel == 0) {
+  if (lastLevel_ == 0) {
     LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Premade eligibility configuration: COMPLETE");
   }
-  if (summoner->summonerLevel == lastLevel && CountsEqual(*counts, lastCounts) &&
-      LeaguesEqual(*leagueList, lastLeagues)) {
+  if (summoner->summonerLevel == lastLevel_ && CountsEqual(*counts, lastCounts_) &&
+      LeaguesEqual(*leagueList, lastLeagues_)) {
     return;
   }
 
-  const BindingRegistry& registry = owner->GetRegistry();
+  const BindingRegistry& registry = runtime_->GetRegistry();
   const std::string countsJson = ToJsonString(*counts, registry);
   const std::string leaguesJson = ToJsonString(*leagueList, registry);
   if (countsJson.empty() || leaguesJson.empty()) {
@@ -106,24 +106,24 @@ void EligibilityRules::UpdatePremadeConfiguration() {
               "Premade eligibility configuration: cannot write the inputs as JSON");
     return;
   }
-  lastLevel = summoner->summonerLevel;
-  lastCounts = *counts;
-  lastLeagues = *leagueList;
+  lastLevel_ = summoner->summonerLevel;
+  lastCounts_ = *counts;
+  lastLeagues_ = *leagueList;
   const std::string text =
-      "level:" + std::to_string(lastLevel) + ",counts:" + countsJson + ",leagues:" + leaguesJson;
+      "level:" + std::to_string(lastLevel_) + ",counts:" + countsJson + ",leagues:" + leaguesJson;
 
   const std::int64_t hash = HashOfText(text);
-  const std::int64_t* current = eligibilityHash.Effective();
-  if (current == nullptr || *current != hash) eligibilityHash.Set(hash);
+  const std::int64_t* current = eligibilityHash_.Effective();
+  if (current == nullptr || *current != hash) eligibilityHash_.Set(hash);
 }
 
 void EligibilityRules::UpdateQueues() {
   if (watchedQueues_ == nullptr) return;
   const std::vector<Api::Queue>* list = watchedQueues_->Effective();
-  if (list == nullptr || RecordsEqual(*list, queues)) return;
-  hasQueues = true;
-  queues = *list;
-  premadeEligibilityCache.dirty = true;
+  if (list == nullptr || RecordsEqual(*list, queues_)) return;
+  hasQueues_ = true;
+  queues_ = *list;
+  premadeEligibilityCache_.dirty = true;
 }
 
 Api::EligibilityRestriction EligibilityRules::MapGatekeeperReason(
@@ -190,19 +190,19 @@ MaybeType<Failure, std::vector<Api::Eligibility>> EligibilityRules::RequestPrema
   if (watchedQueues_ == nullptr || watchedQueues_->Effective() == nullptr) {
     return Failure(500, "Premade eligibility configuration incomplete");
   }
-  PremadeEligibilityCache& cache = premadeEligibilityCache;
+  PremadeEligibilityCache& cache = premadeEligibilityCache_;
   if (key != 0 && key == cache.key && !cache.dirty) return cache.result;
   std::vector<std::int32_t> queueIds;
-  queueIds.reserve(queues.size());
-  for (const Api::Queue& queue : queues) queueIds.push_back(queue.id);
+  queueIds.reserve(queues_.size());
+  for (const Api::Queue& queue : queues_) queueIds.push_back(queue.id);
   MaybeType<Failure, std::vector<Api::Eligibility>> result =
-      owner->Request<std::vector<Api::Eligibility>>(HttpMethod::Get, kEligibilityPath, summonerIds,
-                                                    queueIds);
+      runtime_->Request<std::vector<Api::Eligibility>>(HttpMethod::Get, kEligibilityPath,
+                                                       summonerIds, queueIds);
   if (result.IsFailure()) return result;
   // A queue list that changed during the wait leaves the cache dirty: this answer is for the
   // queues asked for, not the new ones.
   std::vector<std::int32_t> queueIdsNow;
-  for (const Api::Queue& queue : queues) queueIdsNow.push_back(queue.id);
+  for (const Api::Queue& queue : queues_) queueIdsNow.push_back(queue.id);
   cache.result = result.Value();
   cache.key = key;
   cache.dirty = queueIdsNow != queueIds;

@@ -5,8 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "lobby/core/WatchedConfigValue.h"
@@ -28,12 +30,17 @@ class EligibilityRules {
   EligibilityRules(const EligibilityRules&) = delete;
   EligibilityRules& operator=(const EligibilityRules&) = delete;
 
-  // The plugin's start step: points the rules and the hash at `owner`, the plugin's runtime (not
-  // null, outlives the rules), gives the hash the default 0, then follows `queues` and `summoner`
-  // (both outlive the rules), after the listeners those already have. Values they already hold are
-  // taken at once.
-  void Start(Plugin* owner, WatchedConfigValue<std::vector<Api::Queue>>& queues,
+  // The plugin's start step: points the rules and the hash at `runtime`, the plugin's runtime
+  // (not null, outlives the rules), gives the hash the default 0, then follows `queues` and
+  // `summoner` (both outlive the rules), after the listeners those already have. Values they
+  // already hold are taken at once.
+  void Start(Plugin* runtime, WatchedConfigValue<std::vector<Api::Queue>>& queues,
              WatchedConfigValue<Api::Summoner>& summoner);
+  // The plugin's shutdown step: stops observing the champion counts and the leagues.
+  void DropObservations() {
+    championCounts_.Drop();
+    leagues_.Drop();
+  }
 
   // Listener of the current summoner, the champion counts and the leagues: observes the counts
   // and leagues of the first summoner seen, and once all three inputs are there recomputes the
@@ -59,21 +66,17 @@ class EligibilityRules {
   static void BuildRestrictions(Api::EligibilityRestrictionCode code, const Api::Queue& queue,
                                 std::unordered_map<std::string, std::string>& args);
 
-  // The hash of the eligibility inputs. Not observed from a path: set by the rules, read and
-  // followed by the parties backend.
-  WatchedConfigValue<std::int64_t> eligibilityHash;
-  // The plugin's runtime; not owned, null before Start.
-  Plugin* owner = nullptr;
-  // The copy of the plugin's queue list, present once a list arrived.
-  bool hasQueues = false;
-  std::vector<Api::Queue> queues;
-  // Observed once the current summoner is known; the plugin's shutdown drops both.
-  WatchedConfigValue<Api::ChampCounts> championCounts;
-  WatchedConfigValue<std::vector<Api::League>> leagues;
-  // The inputs of the last hash; level 0 before the first.
-  std::uint32_t lastLevel = 0;
-  Api::ChampCounts lastCounts;
-  std::vector<Api::League> lastLeagues;
+  // The hash of the eligibility inputs, which the parties backend sends and follows; null before
+  // Start. Valid until the next change.
+  [[nodiscard]] const std::int64_t* EligibilityHash() const { return eligibilityHash_.Effective(); }
+  // Runs `listener` after every change of the hash, after the listeners added before it.
+  void AddHashListener(std::function<void()> listener) {
+    eligibilityHash_.AddListener(std::move(listener));
+  }
+
+ private:
+  // Reads and sets the state below.
+  friend class EligibilityRulesTesting;
 
   // The premade eligibility answers kept for the party: dirty once the queues they were asked
   // for changed.
@@ -83,9 +86,22 @@ class EligibilityRules {
     std::vector<Api::Eligibility> result;
     std::uint64_t key = 0;
   };
-  PremadeEligibilityCache premadeEligibilityCache;
 
- private:
+  // Not observed from a path: set by the rules.
+  WatchedConfigValue<std::int64_t> eligibilityHash_;
+  // The plugin's runtime; not owned, null before Start.
+  Plugin* runtime_ = nullptr;
+  // The copy of the plugin's queue list, present once a list arrived.
+  bool hasQueues_ = false;
+  std::vector<Api::Queue> queues_;
+  // Observed once the current summoner is known; the plugin's shutdown drops both.
+  WatchedConfigValue<Api::ChampCounts> championCounts_;
+  WatchedConfigValue<std::vector<Api::League>> leagues_;
+  // The inputs of the last hash; level 0 before the first.
+  std::uint32_t lastLevel_ = 0;
+  Api::ChampCounts lastCounts_;
+  std::vector<Api::League> lastLeagues_;
+  PremadeEligibilityCache premadeEligibilityCache_;
   // The two watched values Start follows; not owned, null before Start.
   WatchedConfigValue<std::vector<Api::Queue>>* watchedQueues_ = nullptr;
   WatchedConfigValue<Api::Summoner>* watchedSummoner_ = nullptr;

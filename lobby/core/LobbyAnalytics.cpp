@@ -66,12 +66,12 @@ void CopyFields(Record& record, const std::string& platformId, const AnalyticsEv
 
 }  // namespace
 
-const std::string* LobbyAnalytics::PlatformId() const { return owner_->CurrentPlatformId(); }
+const std::string* LobbyAnalytics::PlatformId() const { return source_->CurrentPlatformId(); }
 
-const Api::Summoner* LobbyAnalytics::Summoner() const { return owner_->CurrentSummoner(); }
+const Api::Summoner* LobbyAnalytics::Summoner() const { return source_->CurrentSummoner(); }
 
 const Api::PlayerDto* LobbyAnalytics::Player() const {
-  const PartiesBackend* parties = owner_->GetPartiesBackend();
+  const PartiesBackend* parties = source_->GetPartiesBackend();
   return parties == nullptr ? nullptr : &parties->Player();
 }
 
@@ -82,15 +82,15 @@ const Api::PartyDto* LobbyAnalytics::Party() const {
 }
 
 LobbyBackend* LobbyAnalytics::InLobbyBackend(const char* sender) const {
-  LobbyBackend* backend = owner_->ActiveBackend();
-  if (owner_->IsInLobby() && backend != nullptr) return backend;
+  LobbyBackend* backend = source_->ActiveBackend();
+  if (source_->IsInLobby() && backend != nullptr) return backend;
   LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "%s: can't send, LobbyController does not exist",
             sender);
   return nullptr;
 }
 
 std::size_t LobbyAnalytics::LegacyReceivedInvitationCount() const {
-  return owner_->LegacyReceivedInvitationCount();
+  return source_->LegacyReceivedInvitationCount();
 }
 
 namespace {
@@ -107,7 +107,7 @@ void SendRecord(LobbyAnalytics& analytics, const char* name, const Record& recor
 }  // namespace
 
 void LobbyAnalytics::SendEvent(const std::string& name, const BindingProperty& value) {
-  if (owner_ == nullptr) return;
+  if (source_ == nullptr) return;
   const BindingRegistry* registry = runtime_->Registry();
   std::unordered_map<std::string, std::string> data;
   for (auto member = value.MembersBegin(); member != value.MembersEnd(); ++member) {
@@ -121,14 +121,14 @@ void LobbyAnalytics::SendEvent(const std::string& name, const BindingProperty& v
   }
   TelemetryInterface* telemetry = runtime_->Telemetry();
   if (telemetry == nullptr) return;
-  (void)telemetry->SendEvent(name, data);
+  static_cast<void>(telemetry->SendEvent(name, data));
 }
 
 void LobbyAnalytics::SendFriendAvailabilityAnalytics(const AnalyticsEventFields& fields) {
-  if (owner_ == nullptr) return;
+  if (source_ == nullptr) return;
   if (InLobbyBackend("LobbyAnalytics::SendFriendAvailabilityAnalytics") == nullptr) return;
   const Api::ChatFriendCounts* counts =
-      Required(friendCounts.Effective(), "LobbyAnalytics::SendFriendAvailabilityAnalytics",
+      Required(friendCounts_.Effective(), "LobbyAnalytics::SendFriendAvailabilityAnalytics",
                "friend counts data");
   if (counts == nullptr) return;
   const std::string* platformId =
@@ -151,10 +151,10 @@ void LobbyAnalytics::SendFriendAvailabilityAnalytics(const AnalyticsEventFields&
 }
 
 void LobbyAnalytics::SendPremadeRelationshipAnalytics(const AnalyticsEventFields& fields) {
-  if (owner_ == nullptr) return;
+  if (source_ == nullptr) return;
   LobbyBackend* backend = InLobbyBackend("LobbyAnalytics::SendPremadeRelationshipAnalytics");
   if (backend == nullptr) return;
-  if (Required(friends.Effective(), "LobbyAnalytics::SendPremadeRelationshipAnalytics",
+  if (Required(friends_.Effective(), "LobbyAnalytics::SendPremadeRelationshipAnalytics",
                "friends data") == nullptr) {
     return;
   }
@@ -176,7 +176,7 @@ void LobbyAnalytics::SendPremadeRelationshipAnalytics(const AnalyticsEventFields
     record.puuid = summoner->puuid;
     record.summonerId = summoner->summonerId;
   }
-  const std::vector<Api::ChatFriend>* friendList = friends.Effective();
+  const std::vector<Api::ChatFriend>* friendList = friends_.Effective();
   for (const Api::LobbyParticipantDto& member : lobby->members) {
     record.premadePlayers.push_back(member.puuid);
     if (friendList == nullptr) continue;
@@ -191,7 +191,7 @@ void LobbyAnalytics::SendPremadeRelationshipAnalytics(const AnalyticsEventFields
 }
 
 void LobbyAnalytics::SendPartiesInvitationsAnalytics(const AnalyticsEventFields& fields) {
-  if (owner_ == nullptr) return;
+  if (source_ == nullptr) return;
   const std::string* platformId =
       Required(PlatformId(), "LobbyAnalytics::SendPremadeRelationshipAnalytics", "platform data");
   if (platformId == nullptr) return;
@@ -209,7 +209,7 @@ void LobbyAnalytics::SendPartiesInvitationsAnalytics(const AnalyticsEventFields&
 
 void LobbyAnalytics::SendInviteAnalytics(std::uint64_t toSummonerId,
                                          const AnalyticsEventFields& fields) {
-  if (owner_ == nullptr) return;
+  if (source_ == nullptr) return;
   const std::string* platformId =
       Required(PlatformId(), "LobbyAnalytics::SendInviteAnalytics", "platform data");
   if (platformId == nullptr) return;
@@ -227,9 +227,9 @@ void LobbyAnalytics::SendInviteAnalytics(std::uint64_t toSummonerId,
 }
 
 void LobbyAnalytics::SendJoinOpenPartyAnalytics(const AnalyticsEventFields& fields) {
-  if (owner_ == nullptr) return;
+  if (source_ == nullptr) return;
   const std::vector<Api::ChatFriend>* friendList =
-      Required(friends.Effective(), "LobbyAnalytics::SendJoinOpenPartyAnalytics", "friends data");
+      Required(friends_.Effective(), "LobbyAnalytics::SendJoinOpenPartyAnalytics", "friends data");
   if (friendList == nullptr) return;
   const std::string* platformId =
       Required(PlatformId(), "LobbyAnalytics::SendJoinOpenPartyAnalytics", "platform data");
@@ -246,7 +246,7 @@ void LobbyAnalytics::SendJoinOpenPartyAnalytics(const AnalyticsEventFields& fiel
       ++record.partySize;
     }
   }
-  if (const Api::ChatFriendCounts* counts = friendCounts.Effective(); counts != nullptr) {
+  if (const Api::ChatFriendCounts* counts = friendCounts_.Effective(); counts != nullptr) {
     record.numFriendsOnline = static_cast<std::int32_t>(counts->numFriendsOnline);
   }
   // A party invitation is a membership the player was invited to or holds.
@@ -263,44 +263,44 @@ void LobbyAnalytics::SendJoinOpenPartyAnalytics(const AnalyticsEventFields& fiel
   record.numTotalInvites = record.numPartyInvites + record.numOtherInvites;
   record.gameMode = std::to_string(party->gameMode.queueId);
   // Counted last: it logs each presence it cannot read.
-  record.numOpenParties =
-      static_cast<std::int32_t>(owner_->GetPartiesBackend()->DeserializePartyPresence(*friendList));
+  record.numOpenParties = static_cast<std::int32_t>(
+      source_->GetPartiesBackend()->DeserializePartyPresence(*friendList));
   SendRecord(*this, "parties-open-party-join", record);
 }
 
 void LobbyAnalytics::StartOpenPartyAnalytics(std::string startTransition) {
-  if (owner_ == nullptr) return;
+  if (source_ == nullptr) return;
   const Api::PartyDto* party = Party();
   if (party == nullptr) {
     LogMissing("LobbyAnalytics::StartOpenPartyAnalytics: can't initialize, no current party");
     return;
   }
-  toggleSession = Api::OpenPartyToggleAnalytics{};
-  toggleSession.partyId = party->partyId;
-  toggleSession.playerId = Player()->puuid;
-  toggleSession.initialState = party->partyType;
-  toggleStartTransition = std::move(startTransition);
-  toggleSession.startTimestamp = WallMillis();
+  toggleSession_ = Api::OpenPartyToggleAnalytics{};
+  toggleSession_.partyId = party->partyId;
+  toggleSession_.playerId = Player()->puuid;
+  toggleSession_.initialState = party->partyType;
+  toggleStartTransition_ = std::move(startTransition);
+  toggleSession_.startTimestamp = WallMillis();
 }
 
 void LobbyAnalytics::SendOpenPartyToggleAnalytics(std::string endTransition,
                                                   const AnalyticsEventFields& fields) {
-  if (owner_ == nullptr || !HasToggleSession()) return;
+  if (source_ == nullptr || !HasToggleSession()) return;
   const std::string* platformId =
       Required(PlatformId(), "LobbyAnalytics::SendOpenPartyToggleAnalytics", "platform data");
   if (platformId == nullptr) return;
   const Api::PartyDto* party =
       Required(Party(), "LobbyAnalytics::SendOpenPartyToggleAnalytics", "party data");
   if (party == nullptr) return;
-  CopyFields(toggleSession, *platformId, fields);
-  toggleSession.finalState = party->partyType;
-  toggleSession.endTimestamp = WallMillis();
+  CopyFields(toggleSession_, *platformId, fields);
+  toggleSession_.finalState = party->partyType;
+  toggleSession_.endTimestamp = WallMillis();
   // A wall clock set back since the start would wrap the unsigned difference.
-  toggleSession.elapsedTime = toggleSession.endTimestamp >= toggleSession.startTimestamp
-                                  ? toggleSession.endTimestamp - toggleSession.startTimestamp
-                                  : 0;
-  toggleSession.endTransition = std::move(endTransition);
-  SendRecord(*this, "parties-open-party-toggle", toggleSession);
+  toggleSession_.elapsedTime = toggleSession_.endTimestamp >= toggleSession_.startTimestamp
+                                   ? toggleSession_.endTimestamp - toggleSession_.startTimestamp
+                                   : 0;
+  toggleSession_.endTransition = std::move(endTransition);
+  SendRecord(*this, "parties-open-party-toggle", toggleSession_);
 }
 
 }  // namespace Zarn::Client::Lobby

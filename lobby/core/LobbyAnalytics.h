@@ -63,28 +63,43 @@ class LobbyAnalytics {
     return runtime_ == nullptr ? nullptr : runtime_->Registry();
   }
   // Whether a toggle session was started.
-  [[nodiscard]] bool HasToggleSession() const { return !toggleStartTransition.empty(); }
+  [[nodiscard]] bool HasToggleSession() const { return !toggleStartTransition_.empty(); }
+  // Counts a party type change in the toggle session; the parties backend counts every one it
+  // sends, whatever the result.
+  void CountPartyTypeChange() { ++toggleSession_.numOfToggles; }
 
   // Points the analytics at the runtime they send through and the plugin they read; both must
   // outlive them. Until then every sender sends nothing.
   void Attach(AppModule& runtime, AnalyticsSource& source) {
     runtime_ = &runtime;
-    owner_ = &source;
+    source_ = &source;
   }
-  // Observed by the chat subscriptions at start; the plugin's shutdown drops both.
-  WatchedConfigValue<std::vector<Api::ChatFriend>> friends;
-  WatchedConfigValue<Api::ChatFriendCounts> friendCounts;
-
-  // The toggle session under way. The parties backend adds 1 to its `numOfToggles` for every
-  // party type change it sends, whatever the result.
-  Api::OpenPartyToggleAnalytics toggleSession;
-  // The session's start transition; empty until a session is started.
-  std::string toggleStartTransition;
+  // The chat subscriptions made at start: observes the friends at `friendsPath` and then their
+  // counts at `countsPath` through `module` (not owned; it must outlive the observations).
+  void WatchFriends(AppModule& module, const std::string& friendsPath,
+                    const std::string& countsPath) {
+    friends_.WatchThrough(module, friendsPath, nullptr);
+    friendCounts_.WatchThrough(module, countsPath, nullptr);
+  }
+  // The plugin's shutdown step: stops observing both.
+  void DropFriends() {
+    friends_.Drop();
+    friendCounts_.Drop();
+  }
 
  private:
+  // Reads and sets the state below.
+  friend class LobbyAnalyticsTesting;
+
   // Not owned; null until Attach.
   AppModule* runtime_ = nullptr;
-  AnalyticsSource* owner_ = nullptr;
+  AnalyticsSource* source_ = nullptr;
+  WatchedConfigValue<std::vector<Api::ChatFriend>> friends_;
+  WatchedConfigValue<Api::ChatFriendCounts> friendCounts_;
+  // The toggle session under way.
+  Api::OpenPartyToggleAnalytics toggleSession_;
+  // The session's start transition; empty until a session is started.
+  std::string toggleStartTransition_;
   // The plugin's records read here, each null when missing; the analytics must be attached.
   [[nodiscard]] const std::string* PlatformId() const;
   [[nodiscard]] const Api::Summoner* Summoner() const;

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "lobby/core/LobbyConventions.h"
-#include "lobby/core/LobbyFlow.h"
 #include "lobby/core/LobbyTimerNames.h"
 #include "lobby/model/LobbyViewRecords.h"
 #include "sdk/platform/SteadyClock.h"

@@ -135,7 +135,7 @@ void LobbyGameflow::UpdateLastQueuedLobbyStatusAllowedPlayAgain(bool notify) {
     return;
   }
   bool allowed = false;
-  if (services_.GetStateMachine().IsInState(&LobbyFlow::kPartyLobby)) {
+  if (services_.IsInLobbyState(LobbyFlow::kPartyLobby)) {
     allowed = IsProgressedPhase(phase_) || services_.IsGameflowAvailable();
   } else {
     const Api::LobbyStatus& status = *playerStatus_.lastQueuedLobbyStatus;

@@ -85,8 +85,7 @@ BindingHttpResult LobbyMembers::KickMember(std::uint64_t summonerId) {
 
 BindingHttpResult LobbyMembers::PromoteMember(std::uint64_t summonerId) {
   LobbyUpdateBatch batch(services_);
-  LobbyStateMachine& machine = services_.GetStateMachine();
-  if (!machine.ProcessEvent(kTransferOwnership)) {
+  if (!services_.ProcessLobbyEvent(kTransferOwnership)) {
     return HttpResponse(400, "TRANSFER_OWNERSHIP_STATE_FAILURE");
   }
   if (!IsMemberInLobby(summonerId)) return HttpResponse(404, kMemberNotFound);
@@ -96,7 +95,7 @@ BindingHttpResult LobbyMembers::PromoteMember(std::uint64_t summonerId) {
                                  : BindingHttpResult(HttpResponse(500, kInvalidLobby));
   if (!result.IsOk()) {
     // Ownership stays with the local player.
-    machine.ProcessEvent(kGetPromoted);
+    services_.ProcessLobbyEvent(kGetPromoted);
     return HttpResponse(500, "Strategy Failed To Promote Player");
   }
   return result;
@@ -104,7 +103,7 @@ BindingHttpResult LobbyMembers::PromoteMember(std::uint64_t summonerId) {
 
 void LobbyMembers::OnInvitePrivileges(bool canInvite) {
   LobbyUpdateBatch batch(services_);
-  services_.GetStateMachine().ProcessEvent(canInvite ? kGainInvitePrivilege : kLoseInvitePrivilege);
+  services_.ProcessLobbyEvent(canInvite ? kGainInvitePrivilege : kLoseInvitePrivilege);
   if (!RecordInvitePrivilege(services_.LocalSummonerId(), canInvite, CurrentLobbyController())) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
               "Received invite privileges notification but cannot find lobby member");

@@ -7,7 +7,6 @@
 #include "lobby/core/LobbyConventions.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
-#include "sdk/binding/JsonText.h"
 #include "sdk/platform/WallClock.h"
 #include "sdk/runtime/TypedEvents.h"
 

@@ -1,22 +1,12 @@
 #include "lobby/core/LobbyPlugin.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "lobby/core/LobbyController.h"
-#include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyTimerNames.h"
 #include "lobby/core/LobbyUpdateBatch.h"
-#include "sdk/base/LocalTime.h"
-#include "sdk/base/LogChannels.h"
-#include "sdk/base/LogPrintf.h"
-#include "sdk/base/SmallString.h"
-#include "sdk/runtime/Requests.h"
-#include "sdk/runtime/TypedEvents.h"
 
 namespace Zarn::Client::Lobby {
-
-namespace {}  // namespace
 
 LobbyPlugin::LobbyPlugin(std::unique_ptr<LobbyComponentFactory> factory)
     : factory_(std::move(factory)),
@@ -32,7 +22,7 @@ bool LobbyPlugin::OnStart() {
   stateMachine_.Start();
   CreateControllers();
   if (backends_.Parties() != nullptr) backends_.Parties()->Start(*this);
-  if (backends_.Platform() != nullptr) backends_.Platform()->SetPlugin(this);
+  if (backends_.Platform() != nullptr) backends_.Platform()->SetServices(this);
   SubscribeEvents();
   eligibilityRules_.Start(this, config_.Queues(), config_.CurrentSummoner());
   SubscribeChat(analytics_);
@@ -40,10 +30,8 @@ bool LobbyPlugin::OnStart() {
 }
 
 void LobbyPlugin::Shutdown() {
-  analytics_.friends.Drop();
-  analytics_.friendCounts.Drop();
-  eligibilityRules_.championCounts.Drop();
-  eligibilityRules_.leagues.Drop();
+  analytics_.DropFriends();
+  eligibilityRules_.DropObservations();
   CancelTimer(kPartiesHeartbeat);
   if (backends_.Parties() != nullptr) {
     backends_.Parties()->DropLoginObservations();
@@ -63,7 +51,11 @@ void LobbyPlugin::CloseUpdateBatch() {
   if (--updateBatchDepth_ == 0) UpdateLobbyViewModel();
 }
 
-LobbyStateMachine& LobbyPlugin::GetStateMachine() { return stateMachine_; }
+bool LobbyPlugin::ProcessLobbyEvent(LobbyEvent event) { return stateMachine_.ProcessEvent(event); }
+
+bool LobbyPlugin::IsInLobbyState(const LobbyState& state) const {
+  return stateMachine_.IsInState(&state);
+}
 
 std::uint64_t LobbyPlugin::LocalSummonerId() const { return localSummonerId_; }
 
@@ -81,10 +73,9 @@ const Api::AutoFillDto* LobbyPlugin::AutofillList() const { return config_.Autof
 
 const std::vector<Api::Queue>* LobbyPlugin::QueueList() const { return config_.QueueList(); }
 
-WatchedConfigValue<std::string>& LobbyPlugin::WatchedPlatformId() { return config_.PlatformId(); }
-
-WatchedConfigValue<Api::Summoner>& LobbyPlugin::WatchedCurrentSummoner() {
-  return config_.CurrentSummoner();
+void LobbyPlugin::AddPlatformIdAndSummonerListener(const std::function<void()>& listener) {
+  config_.PlatformId().AddListener(listener);
+  config_.CurrentSummoner().AddListener(listener);
 }
 
 EligibilityRules& LobbyPlugin::GetEligibilityRules() { return eligibilityRules_; }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -52,7 +53,7 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   bool OnStart() override;
 
   // The gameflow plugin's lobby events, through the gameflow link: entered, or `event`.
-  virtual void OnEnteredLobby();
+  void OnEnteredLobby();
   void PostGameflowEvent(const char* event);
   // LobbyFlow's actions. Entering the legacy or the party lobby makes its backend the active one;
   // leaving any lobby stops the countdown and tells the gameflow plugin; leaving the party lobby
@@ -89,9 +90,8 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   HttpResponse HandlePostCustomBot(const std::string& summonerInternalName,
                                    const Api::LobbyBotParams& parameters);
   HttpResponse RemoveCustomBot(const std::string& summonerInternalName);
-  // Both position-preferences routes, v1 and v2. Virtual so that tests can stand in for it.
-  virtual HttpResponse HandlePutPositionPreferences(
-      const Api::LobbyPositionPreferences& preferences);
+  // Both position-preferences routes, v1 and v2.
+  HttpResponse HandlePutPositionPreferences(const Api::LobbyPositionPreferences& preferences);
   // Whether the front end has shown the autofill notice: false for a new plugin, then set for
   // good by SetAutofillDisplayed, which answers true.
   bool GetAutofillDisplayed();
@@ -188,10 +188,8 @@ class LobbyPlugin : public Zarn::Client::Plugin,
 
   // LobbyServices, whose declarations say what each does.
   Zarn::Client::Plugin& Runtime() override;
-  void OpenUpdateBatch() override;
-  // The outermost batch's close rebuilds the view model.
-  void CloseUpdateBatch() override;
-  [[nodiscard]] LobbyStateMachine& GetStateMachine() override;
+  bool ProcessLobbyEvent(LobbyEvent event) override;
+  [[nodiscard]] bool IsInLobbyState(const LobbyState& state) const override;
   [[nodiscard]] bool IsInLobby() const override;
   bool SetPartyLobbyActive(bool active) override;
   HttpResponse QuitLobbyState() override;
@@ -203,8 +201,9 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   [[nodiscard]] bool IsGameflowAvailable() const override;
   [[nodiscard]] const Api::AutoFillDto* AutofillList() const override;
   [[nodiscard]] const std::vector<Api::Queue>* QueueList() const override;
-  [[nodiscard]] WatchedConfigValue<std::string>& WatchedPlatformId() override;
-  [[nodiscard]] WatchedConfigValue<Api::Summoner>& WatchedCurrentSummoner() override;
+  [[nodiscard]] const std::string* CurrentPlatformId() const override;
+  [[nodiscard]] const Api::Summoner* CurrentSummoner() const override;
+  void AddPlatformIdAndSummonerListener(const std::function<void()>& listener) override;
   [[nodiscard]] EligibilityRules& GetEligibilityRules() override;
   [[nodiscard]] LobbyAnalytics& GetAnalytics() override;
   [[nodiscard]] std::shared_ptr<LobbyController> GetLobbyController(bool isCustom,
@@ -229,6 +228,10 @@ class LobbyPlugin : public Zarn::Client::Plugin,
  private:
   friend class LobbyPluginTesting;
 
+  // LobbyServices' batch pair; the outermost batch's close rebuilds the view model.
+  void OpenUpdateBatch() override;
+  void CloseUpdateBatch() override;
+
   // A fresh route registration context of the plugin's registry.
   [[nodiscard]] ApiRegistrar RouteRegistrar();
   // HandleGameflowSession's steps: in a lobby, the last queued lobby taken at matchmaking (play
@@ -242,8 +245,6 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   // The collaborators' interfaces; a time-out republishes the v1 lobby, forgets granted members.
   [[nodiscard]] std::optional<Lifetime> CurrentLobbyLifetime() override;
   void OnLobbyTimedOut() override;
-  [[nodiscard]] const std::string* CurrentPlatformId() const override;
-  [[nodiscard]] const Api::Summoner* CurrentSummoner() const override;
   [[nodiscard]] std::vector<Api::ReceivedInvitationDto> PartyInvitations() override;
 
   std::unique_ptr<LobbyComponentFactory> factory_;

@@ -1,7 +1,7 @@
 // The plugin's controller set replaced, the queue lookups and the creation of legacy lobbies with
 // the queue's controller.
-#include <cstring>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "lobby/core/LegacyChatRoomName.h"
@@ -18,7 +18,6 @@ namespace Zarn::Client::Lobby {
 
 namespace {
 
-constexpr char kNoQueueSelected[] = "NO_QUEUE_SELECTED";
 // Ends every legacy chat room address; a name of this system's own.
 constexpr char kLegacyChatDomain[] = "lobby-chat.jyx.invalid";
 
@@ -55,7 +54,7 @@ void LobbyPlugin::OnQueuesChanged() {
   if (!IsInLobby()) return;
   if (lobby.HasValue()) {
     viewModel_.PublishAvailability(lobby.Value());
-  } else if (std::strcmp(lobby.Message(), kNoQueueSelected) == 0) {
+  } else if (std::string_view(lobby.Message()) == kNoQueueSelected) {
     viewModel_.StoreAvailability(Api::QueueAvailability::PlatformDisabled);
   }
 }

@@ -1,9 +1,10 @@
-// LobbyPlugin: the routes of the custom game list, joining or watching one of the games, the
-// commands of the custom lobby the player is in (teams, champion select), and the custom queue's
-// availability.
+// LobbyPlugin: the routes of the custom game list, joining or watching one of the games, joining a
+// tournament game by its code, the commands of the custom lobby the player is in (teams, champion
+// select), and the custom queue's availability.
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <regex>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -15,13 +16,13 @@
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/LobbyReplyTexts.h"
 #include "lobby/core/LobbyUpdateBatch.h"
+#include "lobby/core/TournamentCode.h"
 #include "sdk/base/Format.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
 #include "sdk/runtime/LcdsCall.h"
 #include "sdk/runtime/LegacyGameExceptions.h"
 #include "sdk/runtime/Requests.h"
-#include "sdk/runtime/TypedEvents.h"
 
 namespace Zarn::Client::Lobby {
 
@@ -77,6 +78,34 @@ HttpResponse LobbyPlugin::JoinCustomGame(std::uint64_t id,
             method, status);
   stateMachine_.ProcessEvent(LobbyEvents::kLobbyFailed);
   return HttpResponse(status, message);
+}
+
+HttpResponse LobbyPlugin::HandleJoinTournament(const std::string& id) {
+  LobbyUpdateBatch batch(*this);
+  const std::string code = id;
+  if (!std::regex_match(code, TournamentCodePattern())) {
+    return HttpResponse(404, "TOURNAMENT_CODE_NOT_FOUND");
+  }
+  if (!gameflow_.RequestGameflowLobby()) return HttpResponse(423, kGameflowPreventedLobby);
+  LCDS::PracticeGameConfig config;
+  config.passbackUrl = code;
+  MaybeType<Failure, LCDS::GameDTO> joined =
+      LcdsCallSync<LCDS::GameDTO>("gameService", "joinOrCreatePracticeGame", config);
+  if (joined.IsFailure()) {
+    const std::string message = joined.Message();
+    const std::int32_t status = MapLegacyGameExceptionToStatus(message);
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
+              "gameService.joinOrCreatePracticeGame failed. Sending error code: %d", status);
+    return HttpResponse(status, message);
+  }
+  LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0,
+            "gameService.joinOrCreatePracticeGame '%s' (tournament) succeeded.", code.c_str());
+  stateMachine_.ProcessEvent(LobbyEvents::kJoiningCustomLobby);
+  OnPracticeGameUpdate(joined.Value());
+  // A game that is not a practice game builds no lobby: the join stays under way until the
+  // platform's update of the practice game completes it.
+  if (IsInLobby()) return HttpResponse();
+  return HttpResponse(400, "Failed to join tournament game");
 }
 
 HttpResponse LobbyPlugin::SwitchCustomTeams(const std::string& team) {

@@ -2,12 +2,9 @@
 // lobby; the lobby updates that controllers deliver, and the legacy game messages (practice game
 // updates and bans). Every handler copies what it was given before its
 // first wait: the host may deliver the next session or update meanwhile.
-#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "lobby/core/LobbyController.h"
 #include "lobby/core/LobbyConventions.h"
@@ -17,8 +14,6 @@
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
 #include "sdk/binding/TypedConversions.h"
-#include "sdk/runtime/Requests.h"
-#include "sdk/runtime/TypedEvents.h"
 
 namespace Zarn::Client::Lobby {
 

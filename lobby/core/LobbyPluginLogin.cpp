@@ -1,9 +1,6 @@
 // The login plugin's session as the lobby follows it: the local summoner's id at login, a
 // resynchronisation after the platform connection comes back, and quitting the lobby at logout.
-// Also the matchmaking search resource, republished as the lobby's search state.
-#include <cstdint>
 #include <optional>
-#include <utility>
 
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyFlow.h"
@@ -14,8 +11,6 @@
 #include "sdk/runtime/LcdsCall.h"
 
 namespace Zarn::Client::Lobby {
-
-namespace {}  // namespace
 
 void LobbyPlugin::OnLoginSession(const ResourceUpdate<Api::LoginSession>& event) {
   // A copy: the resynchronisation below waits, and the host may deliver the next session then.
@@ -78,12 +73,6 @@ void LobbyPlugin::ResynchronizeAfterReconnect() {
     removal.removalReason = LCDS::RemovalReason::KICKED;
     OnRemovedFromLobbyNotification(removal);
   }
-}
-
-void LobbyPlugin::OnMatchmakingSearchChanged() {
-  if (backends_.Parties() != nullptr && backends_.Parties()->IsClashParty()) return;
-  const Api::MatchmakingSearchResource* search = config_.MatchmakingSearch();
-  viewModel_.PublishSearchState(search != nullptr ? *search : Api::MatchmakingSearchResource{});
 }
 
 }  // namespace Zarn::Client::Lobby

@@ -1,7 +1,6 @@
-// The member routes, the routes of the player's position preferences, party type and party
-// rewards, and the legacy platform's word on the player's invite privilege.
+// The member routes, the route of the local member's position preferences, and the legacy
+// platform's word on the player's invite privilege.
 #include <cstdint>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -82,23 +81,6 @@ HttpResponse LobbyPlugin::HandlePutPositionPreferences(
     return FailureReply(selected.GetFailure());
   }
   return HttpResponse();
-}
-
-HttpResponse LobbyPlugin::HandlePutPartyType(const std::string& partyType) {
-  LobbyUpdateBatch batch(*this);
-  if (!stateMachine_.IsInState(&LobbyFlow::kPartyLobby)) {
-    LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
-              "Setting partyType without being in party lobby.");
-    return HttpResponse(400, "INVALID_LOBBY_TYPE");
-  }
-  if (backends_.Parties() == nullptr) return HttpResponse(500, kInvalidLobby);
-  MaybeType<Failure, void> set = backends_.Parties()->SetPartyType(partyType);
-  if (set.IsFailure()) return FailureReply(set.GetFailure());
-  return HttpResponse();
-}
-
-HttpResult<Api::LobbyPartyRewards> LobbyPlugin::HandleGetPartyRewards() {
-  return Api::LobbyPartyRewards(partyRewards_.Current());
 }
 
 void LobbyPlugin::OnInvitePrivilegesNotification(const LCDS::InvitePrivileges& message) {

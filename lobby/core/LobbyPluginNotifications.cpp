@@ -1,7 +1,6 @@
 // LobbyPlugin: the notification routes, and the end-of-game refresh and service shutdown
 // notification the backends ask for.
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "lobby/core/LobbyConventions.h"
@@ -10,7 +9,6 @@
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
 #include "sdk/binding/JsonText.h"
-#include "sdk/runtime/Requests.h"
 
 namespace Zarn::Client::Lobby {
 

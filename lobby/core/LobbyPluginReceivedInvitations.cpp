@@ -2,14 +2,11 @@
 // hold, accepting and declining them, end-of-game invitations, and the legacy lobby status and
 // removal messages. Every record that a wait could change is copied before the wait, and every
 // entry is looked up again by id after it.
-#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -20,15 +17,10 @@
 #include "lobby/core/LobbyFlow.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/LobbyUpdateBatch.h"
-#include "lobby/core/LobbyViews.h"
-#include "lobby/core/RecordEquality.h"
 #include "sdk/base/Format.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
-#include "sdk/binding/JsonText.h"
 #include "sdk/runtime/LcdsCall.h"
-#include "sdk/runtime/Requests.h"
-#include "sdk/runtime/TypedEvents.h"
 
 namespace Zarn::Client::Lobby {
 

@@ -1,7 +1,5 @@
 // The lobby's REST routes, in the order the front end's API description lists them.
-#include <cstdint>
 #include <functional>
-#include <string>
 #include <type_traits>
 #include <utility>
 

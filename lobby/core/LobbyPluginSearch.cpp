@@ -1,7 +1,5 @@
-// The matchmaking search of the lobby, handed to the active backend, its last published state,
-// and the v1 countdown.
-#include <cstdint>
-
+// The matchmaking search of the lobby, handed to the active backend, and its state: the matchmaking
+// plugin's search resource republished as the lobby's, and read back as last published.
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/LobbyReplyTexts.h"
@@ -28,10 +26,14 @@ BindingHttpResult LobbyPlugin::HandleCancelSearch() {
   return backends_.Active()->CancelMatchmaking();
 }
 
+void LobbyPlugin::OnMatchmakingSearchChanged() {
+  if (backends_.Parties() != nullptr && backends_.Parties()->IsClashParty()) return;
+  const Api::MatchmakingSearchResource* search = config_.MatchmakingSearch();
+  viewModel_.PublishSearchState(search != nullptr ? *search : Api::MatchmakingSearchResource{});
+}
+
 HttpResult<Api::MatchmakingSearchResource> LobbyPlugin::HandleGetSearchState() {
   return Api::MatchmakingSearchResource(viewModel_.PublishedSearchState());
 }
-
-std::int64_t LobbyPlugin::HandleGetV1Countdown() { return countdown_.GetCountdownSeconds(); }
 
 }  // namespace Zarn::Client::Lobby

@@ -1,8 +1,6 @@
 // What the plugin subscribes to at start: legacy messages, sibling resources, configuration keys,
 // the host's pre-shutdown notice and the parties service's own messages.
 #include <functional>
-#include <string>
-#include <utility>
 
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/core/LobbyUpdateBatch.h"
@@ -86,8 +84,7 @@ void LobbyPlugin::SubscribeEvents() {
 
 void LobbyPlugin::SubscribeChat(LobbyAnalytics& analytics) {
   analytics.Attach(*this, *this);
-  analytics.friends.WatchThrough(*this, "/jyx-chat/v1/friends", nullptr);
-  analytics.friendCounts.WatchThrough(*this, "/jyx-chat/v1/friend-counts", nullptr);
+  analytics.WatchFriends(*this, "/jyx-chat/v1/friends", "/jyx-chat/v1/friend-counts");
 }
 
 void LobbyPlugin::OnPreShutdownBegin(const ResourceUpdate<BindingProperty>& event) {

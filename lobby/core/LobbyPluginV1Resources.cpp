@@ -1,10 +1,14 @@
-// Leaving a legacy lobby for good: its id kept among the abandoned ones, the lobby forgotten.
+// The v1 lobby's resources beyond its records: the v1 countdown as its route reads it, and a
+// legacy lobby left for good, its id kept among the abandoned ones and the lobby forgotten.
+#include <cstdint>
 #include <memory>
 
 #include "lobby/core/LobbyController.h"
 #include "lobby/core/LobbyPlugin.h"
 
 namespace Zarn::Client::Lobby {
+
+std::int64_t LobbyPlugin::HandleGetV1Countdown() { return countdown_.GetCountdownSeconds(); }
 
 void LobbyPlugin::AddToAbandonedLobbyInvitationIds() {
   backends_.Deactivate();

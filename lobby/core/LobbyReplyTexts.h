@@ -9,6 +9,9 @@ inline constexpr char kGameflowPreventedLobby[] = "Gameflow prevented a lobby.";
 inline constexpr char kInvalidLobby[] = "INVALID_LOBBY";
 // The 404 reply text of a lobby route called outside a lobby.
 inline constexpr char kLobbyNotFound[] = "LOBBY_NOT_FOUND";
+// The parties backend's 400 failure text when the party's or the requested queue is not among
+// the known queues; the plugin reads it back to mark the lobby's queue unavailable.
+inline constexpr char kNoQueueSelected[] = "NO_QUEUE_SELECTED";
 // The legacy exception class of a full lobby, found in a failed acceptance's text.
 inline constexpr char kLobbyFullException[] = "LobbyFullException";
 

@@ -1,17 +1,16 @@
 // What the lobby plugin offers its backends and controllers: the lobby records they read, the
-// LobbyFlow machine they drive, the lobby operations they hand work back to, the notifications
-// and publications they make, the lookups, and the SDK runtime for requests, legacy calls,
-// timers and observations. The plugin implements it.
+// LobbyFlow events they fire and states they ask, the lobby operations they hand work back to,
+// the notifications and publications they make, the lookups, and the SDK runtime for requests,
+// legacy calls, timers and observations. The plugin implements it.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "lobby/core/LobbyFlow.h"
-#include "lobby/core/WatchedConfigValue.h"
 #include "lobby/model/LobbyRecords.h"
 #include "lobby/model/LobbyViewRecords.h"
 #include "lobby/model/QueueRecords.h"
@@ -49,13 +48,10 @@ class LobbyServices {
                                                         const std::string& prefix,
                                                         const std::string& suffix);
 
-  // Update batches: every change a backend makes outside a handler runs inside one (see
-  // LobbyUpdateBatch, which calls these two in pairs).
-  virtual void OpenUpdateBatch() = 0;
-  virtual void CloseUpdateBatch() = 0;
-
-  // LobbyFlow: the backends fire its events and read its states.
-  [[nodiscard]] virtual LobbyStateMachine& GetStateMachine() = 0;
+  // LobbyFlow: the backends fire its events and read its states. Whether a state handled `event`.
+  virtual bool ProcessLobbyEvent(LobbyEvent event) = 0;
+  // True in `state` or any state below it.
+  [[nodiscard]] virtual bool IsInLobbyState(const LobbyState& state) const = 0;
   // True in InLobby or any state below it.
   [[nodiscard]] virtual bool IsInLobby() const = 0;
   // Makes the parties lobby the player's lobby, or leaves it; whether the player is now in it.
@@ -78,9 +74,13 @@ class LobbyServices {
   // known.
   [[nodiscard]] virtual const Api::AutoFillDto* AutofillList() const = 0;
   [[nodiscard]] virtual const std::vector<Api::Queue>* QueueList() const = 0;
-  // The watched platform id and current summoner, which the parties registration follows.
-  [[nodiscard]] virtual WatchedConfigValue<std::string>& WatchedPlatformId() = 0;
-  [[nodiscard]] virtual WatchedConfigValue<Api::Summoner>& WatchedCurrentSummoner() = 0;
+  // The platform id and the current summoner, which the parties registration follows; each null
+  // while neither a value nor a default is known.
+  [[nodiscard]] virtual const std::string* CurrentPlatformId() const = 0;
+  [[nodiscard]] virtual const Api::Summoner* CurrentSummoner() const = 0;
+  // Runs `listener` after every change of the platform id and after every change of the current
+  // summoner, after the listeners added before it.
+  virtual void AddPlatformIdAndSummonerListener(const std::function<void()>& listener) = 0;
   [[nodiscard]] virtual EligibilityRules& GetEligibilityRules() = 0;
   [[nodiscard]] virtual LobbyAnalytics& GetAnalytics() = 0;
 
@@ -114,6 +114,13 @@ class LobbyServices {
   LobbyServices() = default;
   // Not deleted through this interface.
   ~LobbyServices() = default;
+
+ private:
+  // Update batches: every change a backend makes outside a handler runs inside one, which calls
+  // these two in pairs.
+  friend class LobbyUpdateBatch;
+  virtual void OpenUpdateBatch() = 0;
+  virtual void CloseUpdateBatch() = 0;
 };
 
 }  // namespace Zarn::Client::Lobby

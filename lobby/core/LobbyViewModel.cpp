@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <tuple>
-#include <utility>
 
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/RecordEquality.h"

@@ -11,7 +11,7 @@ class PlatformBackend : public LobbyBackend {
  public:
   // The plugin's services, through which the backend reads and changes the lobby records; null
   // until the plugin's start hook sets them. Not owned; they must outlive the backend.
-  virtual void SetPlugin(LobbyServices* services) = 0;
+  virtual void SetServices(LobbyServices* services) = 0;
 };
 
 }  // namespace Zarn::Client::Lobby

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <iterator>
 #include <tuple>
-#include <utility>
 
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyViews.h"

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "host/PluginHost.h"
-#include "lobby/model/LobbyTypesTesting.h"
 #include "sdk/binding/BindingRegistry.h"
 #include "sdk/binding/BindingTypeInfo.h"
+#include "tests/lobby/model/LobbyTypesTesting.h"
 
 namespace Zarn::Host {
 namespace {

@@ -13,14 +13,14 @@
 #include "lobby/backends/InvalidLobbyController.h"
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/backends/PlatformLobbyBackend.h"
-#include "lobby/backends/PlatformLobbyBackendTesting.h"
 #include "lobby/backends/TeamBuilderLobbyController.h"
 #include "lobby/core/LobbyController.h"
-#include "lobby/core/LobbyControllerTesting.h"
-#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/base/FailureTesting.h"
 #include "sdk/base/LogApi.h"
 #include "sdk/base/LogTesting.h"
+#include "tests/lobby/backends/PlatformLobbyBackendTesting.h"
+#include "tests/lobby/core/LobbyControllerTesting.h"
+#include "tests/lobby/core/PartiesBackendTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {
@@ -62,7 +62,7 @@ TEST(BackendComponentFactoryTest, MakesTheRealBackendsPlatformWithoutPlugin) {
   ASSERT_NE(real, nullptr);
   EXPECT_EQ(PlatformLobbyBackendTesting::Services(*real), nullptr);
   auto* somePlugin = reinterpret_cast<LobbyServices*>(real);  // compared, never called
-  platform->SetPlugin(somePlugin);
+  platform->SetServices(somePlugin);
   EXPECT_EQ(PlatformLobbyBackendTesting::Services(*real), somePlugin);
   // Nothing of the parties state exists before a start.
   EXPECT_FALSE(Lobby::PartiesBackendTesting::LoginSession(*parties).IsAvailable());

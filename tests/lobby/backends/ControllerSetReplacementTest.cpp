@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "lobby/backends/CustomGameLobbyControllerTesting.h"
 #include "tests/lobby/backends/ControllerTesting.h"
+#include "tests/lobby/backends/CustomGameLobbyControllerTesting.h"
 
 namespace Zarn::Client::Testing {
 namespace {

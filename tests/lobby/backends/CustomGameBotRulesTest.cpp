@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "host/HostValue.h"
-#include "lobby/backends/CustomGameLobbyControllerTesting.h"
+#include "tests/lobby/backends/CustomGameLobbyControllerTesting.h"
 #include "tests/lobby/backends/CustomGameTesting.h"
+#include "tests/lobby/core/EligibilityRulesTesting.h"
 
 namespace Zarn::Client::Testing {
 namespace {
@@ -231,8 +232,9 @@ TEST(CustomGameBotRulesTest, ALoginAsAnotherSummonerFollowsOnlyTheNewSummonersIn
   rig.host.SetResource("/jyx-champions/v1/inventories/2046/champions-playable-count",
                        R"({"championsOwned":5})");
   rig.host.RunDue();
-  const Api::ChampCounts* counts =
-      Lobby::LobbyPluginTesting::Eligibility(*rig.plugin).championCounts.Effective();
+  const Api::ChampCounts* counts = Lobby::EligibilityRulesTesting::ChampionCounts(
+                                       Lobby::LobbyPluginTesting::Eligibility(*rig.plugin))
+                                       .Effective();
   ASSERT_NE(counts, nullptr);
   EXPECT_EQ(counts->championsOwned, 5u);
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "lobby/backends/CustomGameLobbyController.h"
-#include "lobby/backends/CustomGameLobbyControllerTesting.h"
+#include "tests/lobby/backends/CustomGameLobbyControllerTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 
 namespace Zarn::Client::Testing {

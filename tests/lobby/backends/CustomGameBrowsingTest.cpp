@@ -230,8 +230,8 @@ TEST(CustomGameBrowsingTest, AJoinedGameWhoseTypeConfigCannotBeReadFailsTheLobby
 TEST(CustomGameBrowsingTest,
      TheCustomQueuesAvailabilityIsPublishedOnlyWhenItChangesInACustomLobby) {
   CustomGameRig rig;
-  rig.plugin->GetStateMachine().ProcessEvent(Lobby::LobbyEvents::kNewCustomLobbyRequested);
-  rig.plugin->GetStateMachine().ProcessEvent(Lobby::LobbyEvents::kNewCustomLobbySucceeded);
+  rig.plugin->ProcessLobbyEvent(Lobby::LobbyEvents::kNewCustomLobbyRequested);
+  rig.plugin->ProcessLobbyEvent(Lobby::LobbyEvents::kNewCustomLobbySucceeded);
   rig.V1Lobby().isCustom = true;
   Lobby::LobbyPluginTesting::LobbyAvailability(*rig.plugin) = Api::QueueAvailability::Available;
   const std::string path = "/jyx-game-queues/v1/custom";

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "lobby/backends/CustomGameLobbyControllerTesting.h"
 #include "lobby/core/LobbyFlow.h"
+#include "tests/lobby/backends/CustomGameLobbyControllerTesting.h"
 #include "tests/lobby/backends/CustomGameTesting.h"
 
 namespace Zarn::Client::Testing {
@@ -88,8 +88,8 @@ TEST(CustomGameControllerTest, AnOlderRecordOfTheStoredGameIsIgnoredAndOthersAre
 
 TEST(CustomGameControllerTest, ATeamSelectRecordRebuildsTheTeamsAndPublishesTheLobbyParts) {
   CustomGameRig rig;
-  rig.plugin->GetStateMachine().ProcessEvent(Lobby::LobbyEvents::kNewCustomLobbyRequested);
-  rig.plugin->GetStateMachine().ProcessEvent(Lobby::LobbyEvents::kNewCustomLobbySucceeded);
+  rig.plugin->ProcessLobbyEvent(Lobby::LobbyEvents::kNewCustomLobbyRequested);
+  rig.plugin->ProcessLobbyEvent(Lobby::LobbyEvents::kNewCustomLobbySucceeded);
   ASSERT_TRUE(rig.plugin->IsInLobby());
   const std::size_t mark = rig.Mark();
   MaybeType<Failure, void> handled =
@@ -251,8 +251,8 @@ TEST(CustomGameControllerTest, CancellingQuitsACustomGameAndEndsSpectatingOtherw
   {
     SCOPED_TRACE("custom game");
     CustomGameRig rig;
-    rig.plugin->GetStateMachine().ProcessEvent(Lobby::LobbyEvents::kNewCustomLobbyRequested);
-    rig.plugin->GetStateMachine().ProcessEvent(Lobby::LobbyEvents::kNewCustomLobbySucceeded);
+    rig.plugin->ProcessLobbyEvent(Lobby::LobbyEvents::kNewCustomLobbyRequested);
+    rig.plugin->ProcessLobbyEvent(Lobby::LobbyEvents::kNewCustomLobbySucceeded);
     rig.V1Lobby().isCustom = true;
     rig.AnswerNothing("quitGame");
     HttpResponse reply = rig.plugin->HandleCancelChampSelect();
@@ -294,8 +294,8 @@ TEST(CustomGameControllerTest, CancellingQuitsACustomGameAndEndsSpectatingOtherw
 
 TEST(CustomGameControllerTest, KicksBanObserversAndMembersOfTheStoredGame) {
   CustomGameRig rig;
-  rig.plugin->GetStateMachine().ProcessEvent(Lobby::LobbyEvents::kNewCustomLobbyRequested);
-  rig.plugin->GetStateMachine().ProcessEvent(Lobby::LobbyEvents::kNewCustomLobbySucceeded);
+  rig.plugin->ProcessLobbyEvent(Lobby::LobbyEvents::kNewCustomLobbyRequested);
+  rig.plugin->ProcessLobbyEvent(Lobby::LobbyEvents::kNewCustomLobbySucceeded);
   Api::LobbyMember member;
   member.id = 5;
   rig.V1Lobby().members = {member};

@@ -15,9 +15,9 @@
 #include "host/LegacyPlatform.h"
 #include "host/PluginHost.h"
 #include "lobby/backends/CustomGameLobbyController.h"
-#include "lobby/backends/CustomGameLobbyControllerTesting.h"
 #include "lobby/backends/PlatformLobbyBackend.h"
 #include "lobby/model/LegacyClassNames.h"
+#include "tests/lobby/backends/CustomGameLobbyControllerTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 
 namespace Zarn::Client::Testing {

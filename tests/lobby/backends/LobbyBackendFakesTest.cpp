@@ -1,6 +1,6 @@
 // The fakes the plugin's tests rely on: one journal across both backends and the factory, in call
 // order, with the results a test sets and a hook that may call again.
-#include "lobby/core/LobbyBackendTesting.h"
+#include "tests/lobby/core/LobbyBackendTesting.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -26,7 +26,7 @@ TEST(LobbyBackendFakesTest, OneJournalInCallOrderUntilBothAreDeleted) {
   ASSERT_EQ(factory.platform, platform.get());
   auto* plugin = reinterpret_cast<Lobby::LobbyServices*>(&factory);  // compared, never called
 
-  platform->SetPlugin(plugin);
+  platform->SetServices(plugin);
   parties->Start(*plugin);
   parties->DeregisterPlayer();
   EXPECT_FALSE(parties->IsEnabledForQueue(420));
@@ -34,17 +34,17 @@ TEST(LobbyBackendFakesTest, OneJournalInCallOrderUntilBothAreDeleted) {
                               Lobby::Api::GameflowPhase::GameStart);
   EXPECT_THAT(platform->KickMember(7), IsSucceeded());
   EXPECT_THAT(parties->SetCanInvite(8, true), IsSucceeded());
-  EXPECT_EQ(factory.platform->plugin, plugin);
+  EXPECT_EQ(factory.platform->services, plugin);
   EXPECT_EQ(factory.parties->startedWith, plugin);
   platform.reset();
   parties.reset();
 
-  EXPECT_THAT(
-      factory.journal->calls,
-      ElementsAre("factory.MakePartiesBackend", "factory.MakePlatformBackend", "platform.SetPlugin",
-                  "parties.Start", "parties.DeregisterPlayer", "parties.IsEnabledForQueue(420)",
-                  "parties.ProcessEnteredGame(1, 6)", "platform.KickMember(7)",
-                  "parties.SetCanInvite(8, true)", "platform.Deleted", "parties.Deleted"));
+  EXPECT_THAT(factory.journal->calls,
+              ElementsAre("factory.MakePartiesBackend", "factory.MakePlatformBackend",
+                          "platform.SetServices", "parties.Start", "parties.DeregisterPlayer",
+                          "parties.IsEnabledForQueue(420)", "parties.ProcessEnteredGame(1, 6)",
+                          "platform.KickMember(7)", "parties.SetCanInvite(8, true)",
+                          "platform.Deleted", "parties.Deleted"));
   EXPECT_THAT(factory.journal->CallsStartingWith("parties."),
               ElementsAre("parties.Start", "parties.DeregisterPlayer",
                           "parties.IsEnabledForQueue(420)", "parties.ProcessEnteredGame(1, 6)",

@@ -8,12 +8,13 @@
 #include <vector>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
-#include "lobby/backends/PartiesLobbyBackendTesting.h"
-#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/binding/JsonText.h"
 #include "sdk/platform/WallClockTesting.h"
+#include "tests/lobby/backends/PartiesLobbyBackendTesting.h"
 #include "tests/lobby/core/GameflowAnswers.h"
+#include "tests/lobby/core/LobbyAnalyticsTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
+#include "tests/lobby/core/PartiesBackendTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {
@@ -61,8 +62,9 @@ class PartiesAnalyticsTest : public ::testing::Test {
     LobbyAnalytics& analytics = plugin.GetAnalytics();
     Api::ChatFriend chatFriend;
     chatFriend.summonerId = 22;
-    analytics.friends.Update(PluginResourceEventType::Create, {chatFriend});
-    analytics.friendCounts.Update(PluginResourceEventType::Create, Api::ChatFriendCounts{});
+    LobbyAnalyticsTesting::Friends(analytics).Update(PluginResourceEventType::Create, {chatFriend});
+    LobbyAnalyticsTesting::FriendCounts(analytics).Update(PluginResourceEventType::Create,
+                                                          Api::ChatFriendCounts{});
     Api::LobbyDto view;
     view.members.resize(2);
     view.members[0].puuid = "pu-11";
@@ -153,7 +155,7 @@ TEST_F(PartiesAnalyticsTest, EachChangeOfThePlayerSendsAndStartsWhatItTells) {
     SCOPED_TRACE(step.label);
     const std::size_t logs = rig.host.Records().logs.size();
     EXPECT_EQ(Apply(step.player), step.sent);
-    EXPECT_EQ(Analytics().toggleStartTransition, step.session);
+    EXPECT_EQ(LobbyAnalyticsTesting::ToggleStartTransition(Analytics()), step.session);
     EXPECT_EQ(WarnLines(logs), Strings{});
   }
 }

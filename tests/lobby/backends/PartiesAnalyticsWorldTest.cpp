@@ -12,11 +12,12 @@
 #include <vector>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
-#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/base/FailureTesting.h"
 #include "sdk/binding/JsonText.h"
 #include "sdk/binding/TypedConversions.h"
 #include "tests/lobby/backends/PartiesStateTesting.h"
+#include "tests/lobby/core/LobbyAnalyticsTesting.h"
+#include "tests/lobby/core/PartiesBackendTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {
@@ -199,16 +200,17 @@ TEST_F(PartiesAnalyticsWorldTest, EnteringMatchmakingAsAMemberSendsTheThreeEvent
 TEST_F(PartiesAnalyticsWorldTest, AToggleSessionCountsTypeChangesAndEndsWhenThePlayerLeaves) {
   PartiesWorld& w = StartInLobby();
   const LobbyAnalytics& analytics = w.Plugin().GetAnalytics();
-  EXPECT_EQ(analytics.toggleStartTransition, "create-party");
-  EXPECT_EQ(analytics.toggleSession.numOfToggles, 0);
-  EXPECT_EQ(analytics.toggleSession.initialState, "closed");
-  const std::uint64_t start = analytics.toggleSession.startTimestamp;
+  EXPECT_EQ(LobbyAnalyticsTesting::ToggleStartTransition(analytics), "create-party");
+  EXPECT_EQ(LobbyAnalyticsTesting::ToggleSession(analytics).numOfToggles, 0);
+  EXPECT_EQ(LobbyAnalyticsTesting::ToggleSession(analytics).initialState, "closed");
+  const std::uint64_t start = LobbyAnalyticsTesting::ToggleSession(analytics).startTimestamp;
   EXPECT_EQ(start, Wall(w));
 
   EXPECT_FALSE(w.Call("PUT", "/jyx-lobby/v2/lobby/partyType", "\"open\"").error.has_value());
   w.Script("PUT", "v1/parties/*/partytype", 500, "BOOM");
   EXPECT_TRUE(w.Call("PUT", "/jyx-lobby/v2/lobby/partyType", "\"closed\"").error.has_value());
-  EXPECT_EQ(analytics.toggleSession.numOfToggles, 2) << "the failed one counts too";
+  EXPECT_EQ(LobbyAnalyticsTesting::ToggleSession(analytics).numOfToggles, 2)
+      << "the failed one counts too";
 
   w.host_.Advance(5.0);
   const std::size_t mark = TelemetryMark(w);
@@ -223,7 +225,7 @@ TEST_F(PartiesAnalyticsWorldTest, AToggleSessionCountsTypeChangesAndEndsWhenTheP
 TEST_F(PartiesAnalyticsWorldTest, LeadershipStartsAndEndsSessionsAndALeaderEntersMatchmaking) {
   PartiesWorld& w = StartInLobby();
   const LobbyAnalytics& analytics = w.Plugin().GetAnalytics();
-  const std::uint64_t created = analytics.toggleSession.startTimestamp;
+  const std::uint64_t created = LobbyAnalyticsTesting::ToggleSession(analytics).startTimestamp;
 
   w.host_.Advance(2.0);
   std::size_t mark = TelemetryMark(w);
@@ -236,8 +238,8 @@ TEST_F(PartiesAnalyticsWorldTest, LeadershipStartsAndEndsSessionsAndALeaderEnter
 
   w.host_.Advance(1.0);
   SendPlayer(w, [](Api::PlayerDto& p) { SetRoles(p, Role::LEADER, Role::MEMBER); });
-  EXPECT_EQ(analytics.toggleStartTransition, "became-leader");
-  const std::uint64_t promoted = analytics.toggleSession.startTimestamp;
+  EXPECT_EQ(LobbyAnalyticsTesting::ToggleStartTransition(analytics), "became-leader");
+  const std::uint64_t promoted = LobbyAnalyticsTesting::ToggleSession(analytics).startTimestamp;
   EXPECT_EQ(promoted, created + 3000);
 
   // The wall clock set back before the end: nothing elapsed.
@@ -254,7 +256,7 @@ TEST_F(PartiesAnalyticsWorldTest, LeadershipStartsAndEndsSessionsAndALeaderEnter
   mark = TelemetryMark(w);
   SendPlayer(w, [](Api::PlayerDto& p) { p.currentParty->activityLocked = false; });
   EXPECT_EQ(EventsSince(w, mark).size(), 0u);
-  EXPECT_EQ(analytics.toggleStartTransition, "left-activity-locked");
+  EXPECT_EQ(LobbyAnalyticsTesting::ToggleStartTransition(analytics), "left-activity-locked");
 }
 
 TEST_F(PartiesAnalyticsWorldTest, InvitingFromThePartyLobbySendsOneEventPerSummoner) {

@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "lobby/core/PartiesBackendTesting.h"
 #include "tests/lobby/backends/PartiesOperationsTesting.h"
+#include "tests/lobby/core/EligibilityRulesTesting.h"
+#include "tests/lobby/core/PartiesBackendTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {
@@ -60,8 +61,8 @@ class PartiesTableThroughOperationsTest : public PartiesOperationsTest,
     session.accountId = 7;
     session.summonerId = 9;
     Lobby::PartiesBackendTesting::LoginSession(backend_).Set(session);
-    plugin_.WatchedPlatformId().Set("EUW1");
-    plugin_.GetEligibilityRules().eligibilityHash.Set(42);
+    LobbyPluginTesting::PlatformId(plugin_).Set("EUW1");
+    EligibilityRulesTesting::Hash(plugin_.GetEligibilityRules()).Set(42);
     parties_.ClearRecords();
   }
   void JoinB() {
@@ -88,7 +89,7 @@ class PartiesTableThroughOperationsTest : public PartiesOperationsTest,
       EXPECT_TRUE(backend_.HandlePutMetadata(metadata).ok);
     } else if (operation == "HandlePutRole") {
       JoinB();
-      (void)backend_.HandlePutRole("party-1", "puuid-b", "MEMBER");
+      static_cast<void>(backend_.HandlePutRole("party-1", "puuid-b", "MEMBER"));
     } else if (operation == "KickMember") {
       JoinB();
       SetQueue(420);
@@ -118,7 +119,7 @@ class PartiesTableThroughOperationsTest : public PartiesOperationsTest,
     } else if (operation == "CancelMatchmaking") {
       EXPECT_TRUE(backend_.CancelMatchmaking().IsOk());
     } else if (operation == "JoinClashParty") {
-      (void)backend_.JoinClashParty("clash-7");
+      static_cast<void>(backend_.JoinClashParty("clash-7"));
     } else if (operation == "ProcessEnteredGame") {
       backend_.ProcessEnteredGame(Api::GameflowPhase::ChampSelect, Api::GameflowPhase::GameStart);
     } else if (operation == "OnResumeActivityResponse") {
@@ -134,7 +135,7 @@ class PartiesTableThroughOperationsTest : public PartiesOperationsTest,
       // The stored registration with the hash it had; the row's body is it with the new one.
       Lobby::PartiesBackendTesting::Player(backend_) = Identity(42);
       Lobby::PartiesBackendTesting::Player(backend_).createdAt = 5;
-      plugin_.GetEligibilityRules().eligibilityHash.Set(43);
+      EligibilityRulesTesting::Hash(plugin_.GetEligibilityRules()).Set(43);
       backend_.UpdateEligibilityHash();
     } else if (operation == "DeregisterPlayer") {
       backend_.DeregisterPlayer();

@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "lobby/core/PartiesBackendTesting.h"
 #include "tests/lobby/backends/PartiesEndpointsTesting.h"
 #include "tests/lobby/core/GameflowAnswers.h"
+#include "tests/lobby/core/PartiesBackendTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

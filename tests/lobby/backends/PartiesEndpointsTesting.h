@@ -17,10 +17,10 @@
 #include "host/PluginHost.h"
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/core/LobbyPlugin.h"
-#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/binding/TypedConversions.h"
 #include "tests/lobby/core/DefaultWorldRig.h"
 #include "tests/lobby/core/GameflowAnswers.h"
+#include "tests/lobby/core/PartiesBackendTesting.h"
 
 namespace Zarn::Client::Lobby::PartiesEndpointsTesting {
 

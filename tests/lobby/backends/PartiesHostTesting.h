@@ -13,9 +13,9 @@
 #include "host/PartiesService.h"
 #include "host/PluginHost.h"
 #include "host/ServiceProxyService.h"
-#include "lobby/core/LobbyBackendTesting.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "tests/lobby/core/DefaultWorldRig.h"
+#include "tests/lobby/core/LobbyBackendTesting.h"
 #include "tests/sdk/runtime/HostedPluginTesting.h"
 
 namespace Zarn::Client::Lobby::PartiesTesting {

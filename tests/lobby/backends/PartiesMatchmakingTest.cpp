@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "lobby/backends/PartiesLobbyBackendTesting.h"
-#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/base/FailureTesting.h"
+#include "tests/lobby/backends/PartiesLobbyBackendTesting.h"
 #include "tests/lobby/backends/PartiesOperationsTesting.h"
+#include "tests/lobby/core/PartiesBackendTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

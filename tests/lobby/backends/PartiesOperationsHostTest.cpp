@@ -14,8 +14,8 @@
 #include "host/PluginHost.h"
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/core/LobbyPlugin.h"
-#include "lobby/core/PartiesBackendTesting.h"
 #include "tests/lobby/core/DefaultWorldRig.h"
+#include "tests/lobby/core/PartiesBackendTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "lobby/backends/PartiesLobbyBackendTesting.h"
-#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/base/FailureTesting.h"
+#include "tests/lobby/backends/PartiesLobbyBackendTesting.h"
 #include "tests/lobby/backends/PartiesOperationsTesting.h"
+#include "tests/lobby/core/LobbyAnalyticsTesting.h"
+#include "tests/lobby/core/PartiesBackendTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {
@@ -136,11 +137,14 @@ TEST_F(PartiesPartyOperationsTest, ChangingTheQueueSendsAtLeastFivePlacesAndTheD
   parties_.ClearRecords();
   StoreFromService();
   PartiesLobbyBackendTesting::DefaultPartyType(backend_) = "open";
-  const std::int32_t toggles = LobbyPluginTesting::Analytics(plugin_).toggleSession.numOfToggles;
+  const std::int32_t toggles =
+      LobbyAnalyticsTesting::ToggleSession(LobbyPluginTesting::Analytics(plugin_)).numOfToggles;
   EXPECT_TRUE(backend_.ChangeLobby(change).HasValue());
   EXPECT_THAT(Sent(), ElementsAre("PUT /v1/parties/party-1/gamemode " + GameModeText(460, 8),
                                   "PUT /v1/parties/party-1/partytype \"open\""));
-  EXPECT_EQ(LobbyPluginTesting::Analytics(plugin_).toggleSession.numOfToggles, toggles + 1);
+  EXPECT_EQ(
+      LobbyAnalyticsTesting::ToggleSession(LobbyPluginTesting::Analytics(plugin_)).numOfToggles,
+      toggles + 1);
 
   // Not as a member; not after a failed change; never for an unknown queue.
   for (const char* label : {"member", "failed", "unknown queue"}) {
@@ -344,7 +348,7 @@ TEST_F(PartiesPartyOperationsTest, OpenAndClashPartiesAreJoinedThroughTheService
   EXPECT_EQ(parties_.FindPlayer("puuid-a")->currentPartyId, "party-2");
 
   parties_.ClearRecords();
-  (void)backend_.JoinClashParty("clash-7");
+  static_cast<void>(backend_.JoinClashParty("clash-7"));
   EXPECT_THAT(Sent(), ElementsAre("POST /v1/clash-parties/join \"clash-7\""));
 }
 

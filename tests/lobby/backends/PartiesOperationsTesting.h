@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
-#include "lobby/backends/PartiesLobbyBackendTesting.h"
-#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/binding/JsonText.h"
 #include "sdk/binding/TypedConversions.h"
 #include "tests/lobby/backends/PartiesHostTesting.h"
+#include "tests/lobby/backends/PartiesLobbyBackendTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
+#include "tests/lobby/core/PartiesBackendTesting.h"
 
 namespace Zarn::Client::Lobby::PartiesTesting {
 

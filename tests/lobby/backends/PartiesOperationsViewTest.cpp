@@ -9,10 +9,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "lobby/backends/PartiesLobbyBackendTesting.h"
-#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/base/FailureTesting.h"
+#include "tests/lobby/backends/PartiesLobbyBackendTesting.h"
 #include "tests/lobby/backends/PartiesOperationsTesting.h"
+#include "tests/lobby/core/PartiesBackendTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

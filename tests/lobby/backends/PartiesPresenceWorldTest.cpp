@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "lobby/core/PartiesBackendTesting.h"
 #include "tests/lobby/backends/PartiesEndpointsTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
+#include "tests/lobby/core/PartiesBackendTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "lobby/backends/PartiesLobbyBackendTesting.h"
 #include "lobby/core/LobbyTimerNames.h"
-#include "lobby/core/PartiesBackendTesting.h"
+#include "tests/lobby/backends/PartiesLobbyBackendTesting.h"
 #include "tests/lobby/backends/PartiesStateTesting.h"
+#include "tests/lobby/core/PartiesBackendTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {
@@ -87,7 +87,7 @@ TEST_F(PartiesRegistrationTest, ACompleteWorldRegistersDuringStartAndTakesTheShu
 
   ASSERT_EQ(Registrations(w), 1u);
   const std::string& body = w.parties_.Records().front().body;
-  const std::int64_t hash = *w.Plugin().GetEligibilityRules().eligibilityHash.Effective();
+  const std::int64_t hash = *w.Plugin().GetEligibilityRules().EligibilityHash();
   EXPECT_NE(hash, 0);
   for (const std::string& field :
        {std::string(R"("puuid": "puuid-stand-in")"), std::string(R"("platformId": "NA1")"),
@@ -257,7 +257,7 @@ TEST_F(PartiesRegistrationTest, ANewEligibilityHashIsSentWithTheStoredPlayer) {
     w.Start();
     ASSERT_NE(Lobby::PartiesBackendTesting::Player(w.Backend()).createdAt, 0u);
     const std::uint64_t createdAt = Lobby::PartiesBackendTesting::Player(w.Backend()).createdAt;
-    const std::int64_t before = *w.Plugin().GetEligibilityRules().eligibilityHash.Effective();
+    const std::int64_t before = *w.Plugin().GetEligibilityRules().EligibilityHash();
     if (fails) w.Script("PUT", "v1/players/*", 500, "BROKEN");
     const std::size_t mark = w.PartiesMark();
     const std::size_t failures = w.Telemetry("parties-service").size();
@@ -265,7 +265,7 @@ TEST_F(PartiesRegistrationTest, ANewEligibilityHashIsSentWithTheStoredPlayer) {
     w.host_.SetResource("/jyx-leagues/v1/summoner-leagues/2046",
                         R"([{"queueType":"RANKED_SOLO_5x5","leagueTier":"PLATINUM"}])");
     w.host_.RunDue();
-    const std::int64_t after = *w.Plugin().GetEligibilityRules().eligibilityHash.Effective();
+    const std::int64_t after = *w.Plugin().GetEligibilityRules().EligibilityHash();
     ASSERT_NE(after, before);
     ASSERT_EQ(w.PartiesSent(mark), (Texts{"PUT v1/players/puuid-stand-in"}));
     const std::string& body = w.parties_.Records().back().body;

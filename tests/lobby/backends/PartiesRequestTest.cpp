@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
-#include "lobby/backends/PartiesLobbyBackendTesting.h"
-#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/base/FailureTesting.h"
 #include "tests/lobby/backends/PartiesHostTesting.h"
+#include "tests/lobby/backends/PartiesLobbyBackendTesting.h"
+#include "tests/lobby/core/PartiesBackendTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {
@@ -262,10 +262,10 @@ TEST_F(PartiesRequestTest, OnlyNotFoundFailuresReregister) {
     host_.ClearRecords();
     // The client follows the configured flag, whatever it was before.
     backend_.EnabledFlag().Set(false);
-    PartiesLobbyBackendTesting::Client(backend_).enabled = true;
+    PartiesLobbyBackendTesting::Client(backend_).SetEnabled(true);
     backend_.ReregisterAfterError(Failure(c.code, c.text));
     EXPECT_EQ(ErrorLines(line).size(), c.reregisters ? 1u : 0u);
-    EXPECT_EQ(PartiesLobbyBackendTesting::Client(backend_).enabled, !c.reregisters);
+    EXPECT_EQ(PartiesLobbyBackendTesting::Client(backend_).IsEnabled(), !c.reregisters);
   }
 
   // Through the wrappers: a not-found answer to a request that re-registers, or to the fetch.

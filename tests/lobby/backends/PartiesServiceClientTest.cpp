@@ -17,6 +17,7 @@
 #include "sdk/runtime/ResourceObservation.h"
 #include "sdk/runtime/ServiceProxy.h"
 #include "tests/lobby/backends/PartiesHostTesting.h"
+#include "tests/lobby/backends/PartiesServiceClientTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {
@@ -31,9 +32,7 @@ class PartiesServiceClientTest : public PartiesTesting::PartiesHostTest {
  protected:
   void SetUp() override {
     PartiesHostTest::SetUp();
-    client_.serviceName = "parties.service";
-    client_.methodName = "proxy";
-    client_.plugin = &plugin_;
+    client_.Attach(plugin_, "parties.service", "proxy");
   }
 
   MaybeType<Failure, Api::PlayerDto> FetchPlayer() {
@@ -175,29 +174,29 @@ TEST_F(PartiesServiceClientTest, RepliesConvertByTheirReading) {
 }
 
 TEST_F(PartiesServiceClientTest, ADisabledClientSendsNothingAndSamplesNothing) {
-  client_.samplingPercentage.Set(100.0);
-  client_.enabled = false;
+  PartiesServiceClientTesting::SamplingPercentage(client_).Set(100.0);
+  client_.SetEnabled(false);
   const std::size_t proxied = proxy_.Requests().size();
   EXPECT_THAT(FetchPlayer(), FailsWith(500, "SERVICE_DISABLED"));
   EXPECT_THAT(client_.SendBoolRequestRaw("PUT", "v1/parties/party-1/activityLocked", true),
               FailsWith(500, "SERVICE_DISABLED"));
   EXPECT_EQ(proxy_.Requests().size(), proxied);
   EXPECT_TRUE(AwaitEvents().empty());
-  client_.enabled = true;
+  client_.SetEnabled(true);
   EXPECT_TRUE(FetchPlayer().HasValue());
   EXPECT_EQ(AwaitEvents().size(), 1u);
 }
 
 TEST_F(PartiesServiceClientTest, AwaitsAreSampledByThePercentageWithTheirDelay) {
   // None at 0.0.
-  client_.samplingPercentage.Set(0.0);
+  PartiesServiceClientTesting::SamplingPercentage(client_).Set(0.0);
   Script("v1/players/*", Kind::Status, 500, "BOOM");
   EXPECT_THAT(FetchPlayer(), FailsWith(500, "BOOM"));
   EXPECT_TRUE(FetchPlayer().HasValue());
   EXPECT_TRUE(AwaitEvents().empty());
 
   // One per call sent at 100.0, failures included; the delay is the wall clock's.
-  client_.samplingPercentage.Set(100.0);
+  PartiesServiceClientTesting::SamplingPercentage(client_).Set(100.0);
   Script("v1/players/*", Kind::Status, 500, "BOOM", Timing::OnYield, 1);
   host_.OnYield(1, [this] { wallSkew_ += 250 * kMillis; });
   EXPECT_THAT(FetchPlayer(), FailsWith(500, "BOOM"));
@@ -212,10 +211,10 @@ TEST_F(PartiesServiceClientTest, AwaitsAreSampledByThePercentageWithTheirDelay) 
   EXPECT_EQ(AwaitEvents().back(), R"({"delayMillis":"0"})");
 
   // In between, the draw decides.
-  client_.samplingPercentage.Set(50.0);
+  PartiesServiceClientTesting::SamplingPercentage(client_).Set(50.0);
   for (const double drawn : {0.49, 0.5}) {
     SCOPED_TRACE(drawn);
-    client_.draw = [drawn] { return drawn; };
+    PartiesServiceClientTesting::Draw(client_) = [drawn] { return drawn; };
     const std::size_t before = AwaitEvents().size();
     EXPECT_TRUE(FetchPlayer().HasValue());
     EXPECT_EQ(AwaitEvents().size(), before + (drawn < 0.5 ? 1 : 0));
@@ -334,7 +333,7 @@ TEST_F(PartiesServiceClientTest, ChangesReachThePluginAsNotificationsOrPlayerMes
 }
 
 TEST_F(PartiesServiceClientTest, AThousandRequestsLeaveTheAllocatorWhereItWas) {
-  client_.samplingPercentage.Set(100.0);
+  PartiesServiceClientTesting::SamplingPercentage(client_).Set(100.0);
   const auto round = [this](int i) {
     if (i % 2 == 1) Script("v1/players/*", Kind::Status, 404, "PLAYER_NOT_FOUND");
     MaybeType<Failure, Api::PlayerDto> player = FetchPlayer();

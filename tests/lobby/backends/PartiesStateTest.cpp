@@ -13,10 +13,10 @@
 
 #include "host/ResourceEventName.h"
 #include "lobby/core/LobbyTimerNames.h"
-#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/binding/TypedConversions.h"
 #include "tests/lobby/backends/PartiesStateTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
+#include "tests/lobby/core/PartiesBackendTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

@@ -32,7 +32,7 @@ Host::ScriptedReply Refusal(std::uint32_t status, const std::string& error,
 
 // The real platform backend beside the rig's fake one, on the rig's plugin.
 struct PlatformRig {
-  PlatformRig() { backend.SetPlugin(rig.plugin.get()); }
+  PlatformRig() { backend.SetServices(rig.plugin.get()); }
 
   LobbyRig rig;
   PlatformLobbyBackend backend;

@@ -10,6 +10,7 @@
 
 #include "host/ResourceEventName.h"
 #include "tests/lobby/backends/ControllerTesting.h"
+#include "tests/lobby/backends/TeamBuilderLobbyControllerTesting.h"
 
 namespace Zarn::Client::Testing {
 namespace {
@@ -91,7 +92,9 @@ TEST(TeamBuilderLobbyControllerTest, TheStatusGivesInvitePrivilegesAndTheLobbyIs
   EXPECT_TRUE(lobby.members[0].canInviteOthers) << "the owner without delegated power";
   EXPECT_TRUE(lobby.members[1].canInviteOthers) << "delegated";
   EXPECT_FALSE(lobby.members[2].canInviteOthers) << "not in the status";
-  EXPECT_EQ(controller.InvitePrivilege(66), std::optional<bool>(false)) << "and now in the table";
+  EXPECT_EQ(Lobby::TeamBuilderLobbyControllerTesting::InvitePrivilege(controller, 66),
+            std::optional<bool>(false))
+      << "and now in the table";
   EXPECT_EQ(lobby.localMember.id, kLocalSummonerId);
   EXPECT_TRUE(lobby.localMember.isOwner);
   EXPECT_TRUE(lobby.localMember.canInviteOthers);
@@ -107,7 +110,8 @@ TEST(TeamBuilderLobbyControllerTest, TheStatusGivesInvitePrivilegesAndTheLobbyIs
   // The table follows single changes too.
   Api::Lobby any;
   controller.SetMemberCanInvite(66, true, any);
-  EXPECT_EQ(controller.InvitePrivilege(66), std::optional<bool>(true));
+  EXPECT_EQ(Lobby::TeamBuilderLobbyControllerTesting::InvitePrivilege(controller, 66),
+            std::optional<bool>(true));
 }
 
 TEST(TeamBuilderLobbyControllerTest, AMissingLobbyOrQueueFailsTheUpdate) {

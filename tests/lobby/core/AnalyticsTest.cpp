@@ -10,11 +10,12 @@
 #include <vector>
 
 #include "lobby/core/LobbyAnalytics.h"
-#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/binding/JsonText.h"
 #include "sdk/platform/WallClockTesting.h"
 #include "tests/lobby/core/GameflowAnswers.h"
+#include "tests/lobby/core/LobbyAnalyticsTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
+#include "tests/lobby/core/PartiesBackendTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {
@@ -68,9 +69,9 @@ class AnalyticsTest : public ::testing::Test {
     summoner.summonerId = 11;
     summoner.puuid = "pu-11";
     LobbyPluginTesting::CurrentSummoner(plugin).Update(PluginResourceEventType::Create, summoner);
-    Analytics().friends.Update(
-        PluginResourceEventType::Create,
-        {Friend(22, R"({"partyId":"p9","queueId":420,"summoners":[22]})"), Friend(33)});
+    LobbyAnalyticsTesting::Friends(Analytics())
+        .Update(PluginResourceEventType::Create,
+                {Friend(22, R"({"partyId":"p9","queueId":420,"summoners":[22]})"), Friend(33)});
     Api::ChatFriendCounts counts;
     counts.numFriends = 10;
     counts.numFriendsOnline = 6;
@@ -80,7 +81,8 @@ class AnalyticsTest : public ::testing::Test {
     counts.numFriendsInChampSelect = 8;
     counts.numFriendsInGame = 2;
     counts.numFriendsMobile = 4;
-    Analytics().friendCounts.Update(PluginResourceEventType::Create, counts);
+    LobbyAnalyticsTesting::FriendCounts(Analytics())
+        .Update(PluginResourceEventType::Create, counts);
 
     Api::PlayerDto& player = Lobby::PartiesBackendTesting::Player(*rig().factory->parties);
     player.puuid = "pu-11";
@@ -300,10 +302,10 @@ TEST_F(AnalyticsTest, EachMissingInputLogsItsLineAndSendsNothing) {
     ASSERT_FALSE(t.rig().plugin->SetPartyLobbyActive(false));
   };
   const auto noCounts = [](AnalyticsTest& t) {
-    t.Analytics().friendCounts.Update(PluginResourceEventType::Delete, {});
+    LobbyAnalyticsTesting::FriendCounts(t.Analytics()).Update(PluginResourceEventType::Delete, {});
   };
   const auto noFriends = [](AnalyticsTest& t) {
-    t.Analytics().friends.Update(PluginResourceEventType::Delete, {});
+    LobbyAnalyticsTesting::Friends(t.Analytics()).Update(PluginResourceEventType::Delete, {});
   };
   const auto noPlatform = [](AnalyticsTest& t) {
     LobbyPluginTesting::PlatformId(*t.rig().plugin).Update(PluginResourceEventType::Delete, "");
@@ -383,9 +385,9 @@ TEST_F(AnalyticsTest, AToggleEndWithoutASessionSendsNothingAndLogsNothing) {
 
 TEST_F(AnalyticsTest, ASessionSendsEachEndFromItsStartAndNeverAClockSetBack) {
   Analytics().StartOpenPartyAnalytics("create-party");
-  EXPECT_EQ(Analytics().toggleSession.numOfToggles, 0);
-  EXPECT_EQ(Analytics().toggleStartTransition, "create-party");
-  Analytics().toggleSession.numOfToggles += 2;
+  EXPECT_EQ(LobbyAnalyticsTesting::ToggleSession(Analytics()).numOfToggles, 0);
+  EXPECT_EQ(LobbyAnalyticsTesting::ToggleStartTransition(Analytics()), "create-party");
+  LobbyAnalyticsTesting::ToggleSession(Analytics()).numOfToggles += 2;
   Lobby::PartiesBackendTesting::Player(*rig().factory->parties).currentParty->partyType = "closed";
   const AnalyticsEventFields fields = Fields("jyx-toggle-open-party");
   const std::size_t mark = TelemetryMark();
@@ -420,8 +422,8 @@ TEST_F(AnalyticsTest, ASessionSendsEachEndFromItsStartAndNeverAClockSetBack) {
   }
   // A new start begins a new count.
   Analytics().StartOpenPartyAnalytics("became-leader");
-  EXPECT_EQ(Analytics().toggleSession.numOfToggles, 0);
-  EXPECT_EQ(Analytics().toggleSession.initialState, "closed");
+  EXPECT_EQ(LobbyAnalyticsTesting::ToggleSession(Analytics()).numOfToggles, 0);
+  EXPECT_EQ(LobbyAnalyticsTesting::ToggleSession(Analytics()).initialState, "closed");
 }
 
 }  // namespace

@@ -91,13 +91,13 @@ class DefaultWorldRig {
   }
   Api::Lobby& V1Lobby() { return LobbyPluginTesting::V1Lobby(*plugin_); }
   [[nodiscard]] std::string State() const {
-    const LobbyState* state = plugin_->GetStateMachine().GetCurrentState();
+    const LobbyState* state = LobbyPluginTesting::StateMachine(*plugin_).GetCurrentState();
     return state != nullptr ? state->name : "none";
   }
   // Fires each event, failing the test at one not handled.
   void Drive(const std::vector<LobbyEvent>& events) {
     for (const LobbyEvent& event : events) {
-      ASSERT_TRUE(plugin_->GetStateMachine().ProcessEvent(event)) << event << " in " << State();
+      ASSERT_TRUE(plugin_->ProcessLobbyEvent(event)) << event << " in " << State();
     }
   }
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "lobby/core/RecordEquality.h"
-#include "lobby/model/LobbyTypesTesting.h"
 #include "sdk/binding/TypedConversions.h"
+#include "tests/lobby/model/LobbyTypesTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

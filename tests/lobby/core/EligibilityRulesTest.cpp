@@ -17,12 +17,14 @@
 #include "sdk/base/LogChannels.h"
 #include "sdk/platform/SteadyClockTesting.h"
 #include "sdk/runtime/Requests.h"
+#include "tests/lobby/core/EligibilityRulesTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 
 namespace Zarn::Client::Testing {
 namespace {
 
 using Lobby::EligibilityRules;
+using Lobby::EligibilityRulesTesting;
 using Lobby::LobbyPluginTesting;
 using Code = Lobby::Api::EligibilityRestrictionCode;
 using Names = std::vector<std::string>;
@@ -62,13 +64,15 @@ void DeliverDelete(LobbyRig& rig, const std::string& path) {
 EligibilityRules& Rules(LobbyRig& rig) { return LobbyPluginTesting::Eligibility(*rig.plugin); }
 
 std::int64_t Hash(LobbyRig& rig) {
-  const std::int64_t* hash = Rules(rig).eligibilityHash.Effective();
+  const std::int64_t* hash = EligibilityRulesTesting::Hash(Rules(rig)).Effective();
   return hash != nullptr ? *hash : -1;
 }
 
 // Appends to `told` every hash the hash's listeners are told of from now on.
 void RecordHashes(LobbyRig& rig, std::vector<std::int64_t>& told) {
-  Rules(rig).eligibilityHash.AddListener([&rig, &told] { told.push_back(Hash(rig)); });
+  EligibilityRulesTesting::Hash(Rules(rig)).AddListener([&rig, &told] {
+    told.push_back(Hash(rig));
+  });
 }
 
 Names PremadeLines(const LobbyRig& rig, std::size_t from) {
@@ -87,7 +91,7 @@ TEST(EligibilityRulesTest, ADeleteOfTheSummonerBeforeAnyObservesNothing) {
   rig.host.RunDue();
   EXPECT_EQ(PremadeLines(rig, mark), Names{Incomplete(" (summoner) (champ counts) (leagues)")});
   EXPECT_TRUE(rig.Entries({"request /jyx-champions", "request /jyx-leagues"}).empty());
-  EXPECT_EQ(Rules(rig).championCounts.Module(), nullptr);
+  EXPECT_EQ(EligibilityRulesTesting::ChampionCounts(Rules(rig)).Module(), nullptr);
   EXPECT_EQ(Hash(rig), 0) << "the default until the inputs are complete";
 }
 
@@ -98,8 +102,8 @@ TEST(EligibilityRulesTest, ASummonerWithoutCountsNamesOnlyTheCounts) {
   const std::size_t mark = rig.Mark();
   Set(rig, kSummonerPath, kSummoner);
   EXPECT_EQ(PremadeLines(rig, mark), (Names{kInitializing, Incomplete(" (champ counts)")}));
-  EXPECT_EQ(Rules(rig).championCounts.Path(), kCountsPath);
-  EXPECT_EQ(Rules(rig).leagues.Path(), kLeaguesPath);
+  EXPECT_EQ(EligibilityRulesTesting::ChampionCounts(Rules(rig)).Path(), kCountsPath);
+  EXPECT_EQ(EligibilityRulesTesting::Leagues(Rules(rig)).Path(), kLeaguesPath);
   EXPECT_TRUE(told.empty());
 
   // The counts arrive; the leagues never did and count as the empty list.
@@ -171,8 +175,9 @@ TEST(EligibilityRulesTest, OnlyAChangedInputGivesANewHash) {
     }
   }
   EXPECT_EQ(Hash(rig), kHash) << "the hash depends on the inputs alone";
-  EXPECT_EQ(Rules(rig).championCounts.Path(), kCountsPath) << "the first summoner's paths stay";
-  EXPECT_EQ(Rules(rig).leagues.Path(), kLeaguesPath);
+  EXPECT_EQ(EligibilityRulesTesting::ChampionCounts(Rules(rig)).Path(), kCountsPath)
+      << "the first summoner's paths stay";
+  EXPECT_EQ(EligibilityRulesTesting::Leagues(Rules(rig)).Path(), kLeaguesPath);
 
   // Without counts the inputs are incomplete; the hash stays.
   const std::size_t mark = rig.Mark();
@@ -199,7 +204,7 @@ TEST(EligibilityRulesTest, OnlyAChangedQueueListReplacesTheCopy) {
   LobbyRig rig;
   EligibilityRules& rules = Rules(rig);
   const auto& watched = LobbyPluginTesting::Queues(*rig.plugin);
-  EXPECT_FALSE(rules.hasQueues);
+  EXPECT_FALSE(EligibilityRulesTesting::HasQueues(rules));
   struct Step {
     const char* label;
     std::string json;  // empty: a Delete
@@ -216,25 +221,25 @@ TEST(EligibilityRulesTest, OnlyAChangedQueueListReplacesTheCopy) {
   std::vector<Lobby::Api::Queue> copy;
   for (const Step& step : steps) {
     SCOPED_TRACE(step.label);
-    rules.premadeEligibilityCache.dirty = false;
+    EligibilityRulesTesting::CacheDirty(rules) = false;
     if (step.json.empty()) {
       ASSERT_TRUE(rig.host.DeleteResource(kQueuesPath));
     } else {
       rig.host.SetResource(kQueuesPath, step.json);
     }
     rig.host.RunDue();
-    EXPECT_EQ(rules.premadeEligibilityCache.dirty, step.replaced);
-    EXPECT_TRUE(rules.hasQueues);
+    EXPECT_EQ(EligibilityRulesTesting::CacheDirty(rules), step.replaced);
+    EXPECT_TRUE(EligibilityRulesTesting::HasQueues(rules));
     if (step.replaced) {
       ASSERT_NE(watched.Effective(), nullptr);
       EXPECT_FALSE(Lobby::RecordsEqual(*watched.Effective(), copy));
       copy = *watched.Effective();
     }
-    EXPECT_TRUE(Lobby::RecordsEqual(rules.queues, copy));
-    ASSERT_EQ(rules.queues.size(), 2u);
+    EXPECT_TRUE(Lobby::RecordsEqual(EligibilityRulesTesting::Queues(rules), copy));
+    ASSERT_EQ(EligibilityRulesTesting::Queues(rules).size(), 2u);
   }
-  EXPECT_EQ(rules.queues[0].id, 440);
-  EXPECT_EQ(rules.queues[0].gameTypeConfig.pickMode, "DraftMode");
+  EXPECT_EQ(EligibilityRulesTesting::Queues(rules)[0].id, 440);
+  EXPECT_EQ(EligibilityRulesTesting::Queues(rules)[0].gameTypeConfig.pickMode, "DraftMode");
 }
 
 TEST(EligibilityRulesTest, InputsStoredBeforeStartReachTheRulesDuringStart) {
@@ -253,9 +258,9 @@ TEST(EligibilityRulesTest, InputsStoredBeforeStartReachTheRulesDuringStart) {
   ASSERT_TRUE(rig.plugin->Initialize(&rig.init));
   EligibilityRules& rules = Rules(rig);
   EXPECT_EQ(Hash(rig), kHash);
-  EXPECT_TRUE(rules.hasQueues);
-  EXPECT_TRUE(Lobby::RecordsEqual(rules.queues, queues));
-  EXPECT_TRUE(rules.premadeEligibilityCache.dirty);
+  EXPECT_TRUE(EligibilityRulesTesting::HasQueues(rules));
+  EXPECT_TRUE(Lobby::RecordsEqual(EligibilityRulesTesting::Queues(rules), queues));
+  EXPECT_TRUE(EligibilityRulesTesting::CacheDirty(rules));
   EXPECT_EQ(PremadeLines(rig, 0), (Names{kInitializing, Incomplete(" (leagues)"), kComplete}));
 }
 
@@ -278,7 +283,7 @@ TEST(EligibilityRulesTest, APassNestedInAWaitingHashListenerEndsAtTheNewestInput
   rig.host.ScriptReply("/test/v1/slow", slow);
   std::vector<std::int64_t> told;
   std::vector<bool> completed;
-  Rules(rig).eligibilityHash.AddListener([&] {
+  EligibilityRulesTesting::Hash(Rules(rig)).AddListener([&] {
     told.push_back(Hash(rig));
     if (told.size() == 1) {
       rig.host.OnYield(1, [&rig] { rig.host.SetResource(kCountsPath, kCounts); });
@@ -295,7 +300,7 @@ TEST(EligibilityRulesTest, APassNestedInAWaitingHashListenerEndsAtTheNewestInput
   EXPECT_EQ(told[1], kHash);
   EXPECT_EQ(completed, std::vector<bool>{true});
   EXPECT_EQ(Hash(rig), kHash);
-  EXPECT_EQ(Rules(rig).lastCounts.championsOwned, 20u);
+  EXPECT_EQ(EligibilityRulesTesting::LastCounts(Rules(rig)).championsOwned, 20u);
   EXPECT_TRUE(PremadeLines(rig, mark).empty());
 }
 

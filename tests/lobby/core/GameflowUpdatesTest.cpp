@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "lobby/core/PartiesBackendTesting.h"
 #include "lobby/model/LegacyClassNames.h"
 #include "tests/lobby/core/GameflowTesting.h"
+#include "tests/lobby/core/PartiesBackendTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "lobby/core/LobbyUpdateBatch.h"
-#include "lobby/core/PartiesBackendTesting.h"
 #include "lobby/model/LegacyClassNames.h"
 #include "sdk/binding/JsonText.h"
 #include "tests/lobby/core/GameflowAnswers.h"
 #include "tests/lobby/core/GameflowTesting.h"
+#include "tests/lobby/core/PartiesBackendTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

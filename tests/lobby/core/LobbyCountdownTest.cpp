@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "lobby/core/LobbyControllerTesting.h"
 #include "lobby/core/LobbyFlow.h"
 #include "lobby/core/LobbyTimerNames.h"
+#include "tests/lobby/core/LobbyControllerTesting.h"
 #include "tests/lobby/core/LobbyCountdownTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 

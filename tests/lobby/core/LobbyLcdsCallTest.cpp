@@ -6,10 +6,10 @@
 
 #include "host/LegacyPlatform.h"
 #include "host/PluginHost.h"
-#include "lobby/core/LobbyBackendTesting.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/model/LcdsRecords.h"
 #include "sdk/runtime/LcdsCall.h"
+#include "tests/lobby/core/LobbyBackendTesting.h"
 #include "tests/sdk/runtime/HostedPluginTesting.h"
 
 namespace Zarn::Client::Lobby {

@@ -14,16 +14,19 @@
 #include "lobby/core/LobbyFlow.h"
 #include "lobby/core/LobbyTimerNames.h"
 #include "lobby/core/LobbyUpdateBatch.h"
-#include "lobby/core/PartiesBackendTesting.h"
-#include "lobby/core/WatchedConfigValueTesting.h"
 #include "sdk/base/FailureTesting.h"
 #include "sdk/runtime/Requests.h"
+#include "tests/lobby/core/EligibilityRulesTesting.h"
+#include "tests/lobby/core/LobbyAnalyticsTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
+#include "tests/lobby/core/PartiesBackendTesting.h"
+#include "tests/lobby/core/WatchedConfigValueTesting.h"
 
 namespace Zarn::Client::Testing {
 namespace {
 
 using namespace Lobby::LobbyEvents;
+using Lobby::EligibilityRulesTesting;
 using Lobby::LobbyPluginTesting;
 using Lobby::WatchedConfigValueTesting;
 using Names = std::vector<std::string>;
@@ -48,14 +51,14 @@ TEST(LobbyPluginTest, StartRunsItsStepsInOrderInsideOneBatch) {
   LobbyRig rig;
   EXPECT_EQ(
       rig.Entries({"log LobbyFlow", "parties.", "platform."}),
-      (Names{Entering("LobbyFlow"), Entering("OutOfLobby"), "parties.Start", "platform.SetPlugin",
+      (Names{Entering("LobbyFlow"), Entering("OutOfLobby"), "parties.Start", "platform.SetServices",
              // The closing batch's rebuild.
              "parties.BuildReceivedInvitations", "parties.SchedulePresenceUpdate",
              "parties.HasQueue"}));
   EXPECT_EQ(rig.Rebuilds(), 1);
   EXPECT_EQ(rig.StateName(), "OutOfLobby");
   EXPECT_EQ(rig.factory->parties->startedWith, rig.plugin.get());
-  EXPECT_EQ(rig.factory->platform->plugin, rig.plugin.get());
+  EXPECT_EQ(rig.factory->platform->services, rig.plugin.get());
   EXPECT_EQ(LobbyPluginTesting::BatchDepth(*rig.plugin), 0);
 }
 
@@ -67,11 +70,14 @@ void WatchEverythingShutdownDrops(LobbyRig& rig) {
     value.AddListener([] {});
     value.Watch(path);
   };
-  watch(LobbyPluginTesting::Analytics(plugin).friends, "/jyx-chat/v1/friends");
-  watch(LobbyPluginTesting::Analytics(plugin).friendCounts, "/jyx-chat/v1/friend-counts");
-  watch(LobbyPluginTesting::Eligibility(plugin).championCounts,
+  watch(Lobby::LobbyAnalyticsTesting::Friends(LobbyPluginTesting::Analytics(plugin)),
+        "/jyx-chat/v1/friends");
+  watch(Lobby::LobbyAnalyticsTesting::FriendCounts(LobbyPluginTesting::Analytics(plugin)),
+        "/jyx-chat/v1/friend-counts");
+  watch(EligibilityRulesTesting::ChampionCounts(LobbyPluginTesting::Eligibility(plugin)),
         "/jyx-champions/v1/inventories/9/champions-playable-count");
-  watch(LobbyPluginTesting::Eligibility(plugin).leagues, "/jyx-leagues/v1/summoner-leagues/9");
+  watch(EligibilityRulesTesting::Leagues(LobbyPluginTesting::Eligibility(plugin)),
+        "/jyx-leagues/v1/summoner-leagues/9");
   watch(Lobby::PartiesBackendTesting::LoginSession(*rig.factory->parties), "/jyx-login/v1/session");
   watch(rig.factory->parties->EnabledFlag(), "/jyx-platform-config/v1/namespaces/Parties/Enabled");
   watch(LobbyPluginTesting::CurrentSummoner(plugin), "/jyx-summoner/v1/current-summoner");
@@ -123,12 +129,13 @@ TEST(LobbyPluginTest, ShutdownInAPartyLobbyDropsDeregistersLeavesAndDeletesInOrd
           << name;
     }
     for (const std::string& entry : rest) EXPECT_TRUE(entry.starts_with("unsubscribe ")) << entry;
-    EXPECT_EQ(rig.plugin->GetStateMachine().GetCurrentState(), nullptr);
+    EXPECT_EQ(LobbyPluginTesting::StateMachine(*rig.plugin).GetCurrentState(), nullptr);
     EXPECT_EQ(rig.plugin->GetPartiesBackend(), nullptr);
     EXPECT_EQ(LobbyPluginTesting::GetPlatformBackend(*rig.plugin), nullptr);
     EXPECT_EQ(rig.plugin->ActiveBackend(), nullptr);
     EXPECT_TRUE(
-        WatchedConfigValueTesting::Listeners(LobbyPluginTesting::Analytics(*rig.plugin).friends)
+        WatchedConfigValueTesting::Listeners(
+            Lobby::LobbyAnalyticsTesting::Friends(LobbyPluginTesting::Analytics(*rig.plugin)))
             .empty());
     EXPECT_TRUE(LobbyPluginTesting::PlatformId(*rig.plugin).Path().empty());
   }

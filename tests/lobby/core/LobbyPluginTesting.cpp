@@ -73,7 +73,8 @@ void LobbyRig::Drive(const std::vector<Lobby::LobbyEvent>& events) {
 }
 
 std::string LobbyRig::StateName() const {
-  const Lobby::LobbyState* state = plugin->GetStateMachine().GetCurrentState();
+  const Lobby::LobbyState* state =
+      Lobby::LobbyPluginTesting::StateMachine(*plugin).GetCurrentState();
   return state != nullptr ? state->name : "none";
 }
 

@@ -14,11 +14,11 @@
 
 #include "host/CoreScript.h"
 #include "host/PluginHost.h"
-#include "lobby/core/LobbyBackendTesting.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "sdk/platform/SteadyClockTesting.h"
 #include "sdk/runtime/PluginLoader.h"
 #include "tests/lobby/core/LastQueuedLobbyTesting.h"
+#include "tests/lobby/core/LobbyBackendTesting.h"
 #include "tests/lobby/core/LobbyCountdownTesting.h"
 #include "tests/lobby/core/LobbyGameflowTesting.h"
 #include "tests/lobby/core/LobbyMembersTesting.h"
@@ -85,6 +85,7 @@ class LobbyPluginTesting {
     return LobbyCountdownTesting::TimerRunning(plugin.countdown_);
   }
   static std::int32_t BatchDepth(const LobbyPlugin& plugin) { return plugin.updateBatchDepth_; }
+  static LobbyStateMachine& StateMachine(LobbyPlugin& plugin) { return plugin.stateMachine_; }
   // The view model's records.
   static const Api::PlayerStatus& PlayerStatus(const LobbyPlugin& plugin) {
     return plugin.gameflow_.PlayerStatus();
@@ -156,9 +157,7 @@ class LobbyRig {
   LobbyRig(const LobbyRig&) = delete;
   LobbyRig& operator=(const LobbyRig&) = delete;
 
-  bool Fire(const Lobby::LobbyEvent& event) {
-    return plugin->GetStateMachine().ProcessEvent(event);
-  }
+  bool Fire(const Lobby::LobbyEvent& event) { return plugin->ProcessLobbyEvent(event); }
   // Fires each event in turn, failing the test at the first that is not handled.
   void Drive(const std::vector<Lobby::LobbyEvent>& events);
   // The current state's name; "none" without one.

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "lobby/core/LobbyBackendTesting.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/model/LcdsRecords.h"
 #include "lobby/model/LobbyRecords.h"
 #include "lobby/model/LobbyViewRecords.h"
 #include "sdk/binding/TypedConversions.h"
 #include "sdk/runtime/PluginLoader.h"
+#include "tests/lobby/core/LobbyBackendTesting.h"
 
 namespace {
 

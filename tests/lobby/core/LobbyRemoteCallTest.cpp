@@ -9,7 +9,6 @@
 #include "host/LegacyPlatform.h"
 #include "host/PluginHost.h"
 #include "host/ServiceProxyService.h"
-#include "lobby/core/LobbyBackendTesting.h"
 #include "lobby/core/LobbyPlugin.h"
 #include "lobby/model/LcdsRecords.h"
 #include "lobby/model/PartiesRecords.h"
@@ -19,6 +18,7 @@
 #include "sdk/platform/SteadyClockTesting.h"
 #include "sdk/runtime/LcdsCall.h"
 #include "sdk/runtime/ServiceProxy.h"
+#include "tests/lobby/core/LobbyBackendTesting.h"
 #include "tests/sdk/runtime/HostedPluginTesting.h"
 
 namespace Zarn::Client::Lobby {

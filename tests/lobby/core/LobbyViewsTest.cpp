@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "lobby/model/LobbyTypesTesting.h"
 #include "sdk/binding/BindingRegistry.h"
 #include "sdk/binding/JsonText.h"
 #include "sdk/binding/TypedConversions.h"
+#include "tests/lobby/model/LobbyTypesTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
-#include "lobby/backends/PartiesLobbyBackendTesting.h"
 #include "lobby/core/CustomGameMembers.h"
-#include "lobby/core/PartiesBackendTesting.h"
 #include "sdk/binding/JsonText.h"
 #include "tests/lobby/backends/PartiesHostTesting.h"
+#include "tests/lobby/backends/PartiesLobbyBackendTesting.h"
+#include "tests/lobby/core/PartiesBackendTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

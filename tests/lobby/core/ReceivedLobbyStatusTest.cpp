@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "lobby/core/PartiesBackend.h"
-#include "lobby/core/PartiesBackendTesting.h"
 #include "lobby/model/LegacyClassNames.h"
+#include "tests/lobby/core/PartiesBackendTesting.h"
 #include "tests/lobby/core/ReceivedTesting.h"
 
 namespace Zarn::Client::Lobby::ReceivedTesting {

@@ -2,9 +2,7 @@
 // host calls them: which object and handler each reaches, with which arguments.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "host/RouteCaller.h"
@@ -15,20 +13,6 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-// Stands in for the position-preferences handler, keeping what each call was given.
-class PreferencesProbe final : public JournalledLobbyPlugin {
- public:
-  using JournalledLobbyPlugin::JournalledLobbyPlugin;
-
-  HttpResponse HandlePutPositionPreferences(
-      const Lobby::Api::LobbyPositionPreferences& preferences) override {
-    seen.push_back(preferences.firstPreference + "/" + preferences.secondPreference);
-    return HttpResponse(204);
-  }
-
-  Names seen;
-};
-
 Host::RouteAnswer Call(const ApiRegistrySnapshot& snapshot, const char* method,
                        const std::string& path, const std::string& body = "") {
   int releases = 0;
@@ -37,22 +21,21 @@ Host::RouteAnswer Call(const ApiRegistrySnapshot& snapshot, const char* method,
 }
 
 TEST(RouteHandlersTest, BothPositionPreferencesRoutesReachTheOneHandlerWithTheirBody) {
-  auto journal = std::make_shared<CallJournal>();
-  Host::PluginHost host(LobbyRig::Options(journal));
-  PreferencesProbe plugin(std::make_unique<FakeComponentFactory>(journal), host, journal);
-  PluginLoadResult record{};
-  record.major = 18;
-  ASSERT_TRUE(LoadPlugin(&plugin, &record, "jyx-lobby"));
+  LobbyRig rig;
+  rig.Drive({Lobby::LobbyEvents::kNewLobbyRequested, Lobby::LobbyEvents::kNewLobbySucceeded});
+  const std::size_t mark = rig.Mark();
   for (const char* version : {"v1", "v2"}) {
     SCOPED_TRACE(version);
     const Host::RouteAnswer answer = Call(
-        plugin.Snapshot(), "PUT",
+        rig.plugin->Snapshot(), "PUT",
         std::string("/jyx-lobby/") + version + "/lobby/members/localMember/position-preferences",
         std::string(R"({"firstPreference":"TOP","secondPreference":")") + version + "\"}");
-    EXPECT_EQ(answer.status, 204u);
+    EXPECT_EQ(answer.status, 0u);
     EXPECT_FALSE(answer.error.has_value());
   }
-  EXPECT_EQ(plugin.seen, (Names{"TOP/v1", "TOP/v2"}));
+  EXPECT_EQ(rig.Entries({"platform.SetPositionPreferences"}, mark),
+            (Names{"platform.SetPositionPreferences(TOP, v1)",
+                   "platform.SetPositionPreferences(TOP, v2)"}));
 }
 
 TEST(RouteHandlersTest, PartiesRoutesReachTheBackendWithTheirArguments) {

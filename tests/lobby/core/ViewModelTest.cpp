@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "lobby/core/LobbyControllerTesting.h"
 #include "lobby/core/LobbyUpdateBatch.h"
+#include "tests/lobby/core/LobbyControllerTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 
 namespace Zarn::Client::Testing {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "lobby/core/WatchedConfigValue.h"
-#include "lobby/core/WatchedConfigValueTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
+#include "tests/lobby/core/WatchedConfigValueTesting.h"
 
 namespace Zarn::Client::Testing {
 namespace {

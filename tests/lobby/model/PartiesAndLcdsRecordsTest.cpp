@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "lobby/model/LcdsRecords.h"
-#include "lobby/model/LobbyTypesTesting.h"
 #include "lobby/model/LobbyViewRecords.h"
 #include "lobby/model/PartiesRecords.h"
 #include "lobby/model/ServiceProxyRecords.h"
@@ -14,6 +13,7 @@
 #include "sdk/binding/BindingTypeInfo.h"
 #include "sdk/binding/JsonText.h"
 #include "sdk/binding/TypedConversions.h"
+#include "tests/lobby/model/LobbyTypesTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

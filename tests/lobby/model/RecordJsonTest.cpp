@@ -7,13 +7,13 @@
 #include "lobby/model/AnalyticsRecords.h"
 #include "lobby/model/LegacyDataRecords.h"
 #include "lobby/model/LobbyRecords.h"
-#include "lobby/model/LobbyTypesTesting.h"
 #include "lobby/model/LobbyViewRecords.h"
 #include "lobby/model/QueueRecords.h"
 #include "lobby/model/SiblingResourceRecords.h"
 #include "sdk/binding/BindingRegistry.h"
 #include "sdk/binding/JsonText.h"
 #include "sdk/binding/TypedConversions.h"
+#include "tests/lobby/model/LobbyTypesTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

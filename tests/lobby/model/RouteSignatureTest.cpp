@@ -8,14 +8,15 @@
 #include <utility>
 #include <vector>
 
-#include "lobby/model/LobbyDtoResult.h"
 #include "lobby/model/LobbyRecords.h"
-#include "lobby/model/LobbyTypesTesting.h"
 #include "lobby/model/LobbyViewRecords.h"
 #include "sdk/api/ApiBinder.h"
 #include "sdk/api/ApiCallTesting.h"
+#include "sdk/api/HttpResponse.h"
+#include "sdk/api/HttpResult.h"
 #include "sdk/binding/JsonText.h"
 #include "sdk/binding/TypedConversions.h"
+#include "tests/lobby/model/LobbyTypesTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {
@@ -64,12 +65,12 @@ TEST_F(RouteSignatureTest, EveryFormAnswersWithTheLobbyRecords) {
         std::function<HttpResult<Api::LobbyDto>(Api::LobbyChangeGameDto)>(
             [](const Api::LobbyChangeGameDto& change) {
               if (change.queueId < 0) {
-                return MakeLobbyDtoResult(Failure(423, "Gameflow prevented a lobby."));
+                return HttpResult<Api::LobbyDto>(HttpResponse(0, "Gameflow prevented a lobby."));
               }
               Api::LobbyDto lobby;
               lobby.gameConfig.queueId = change.queueId;
               lobby.gameConfig.isCustom = change.customGameLobby.has_value();
-              return MakeLobbyDtoResult(std::move(lobby));
+              return HttpResult<Api::LobbyDto>(std::move(lobby));
             }))
       .AddBodyArgument("lobbyChange", "", nullptr);
   Route(HttpMethod::Get, "/jyx-lobby/v1/lobby/availability",

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "lobby/model/LobbyTypesTesting.h"
 #include "sdk/binding/BindingRegistry.h"
 #include "sdk/binding/BindingTypeInfo.h"
+#include "tests/lobby/model/LobbyTypesTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

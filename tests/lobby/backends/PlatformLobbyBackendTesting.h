@@ -7,7 +7,7 @@ namespace Zarn::Client::Lobby {
 
 class PlatformLobbyBackendTesting {
  public:
-  // Null until SetPlugin.
+  // Null until SetServices.
   [[nodiscard]] static LobbyServices* Services(const PlatformLobbyBackend& backend) {
     return backend.services_;
   }

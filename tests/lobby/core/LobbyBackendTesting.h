@@ -1,6 +1,6 @@
 // Fakes of the backends and of the component factory for tests of the plugin core. Every call on
 // a fake is written to one journal shared by the fakes of a test, in the order made
-// ("parties.Start", "platform.SetPlugin", "parties.Deleted", ...); every result is a member the
+// ("parties.Start", "platform.SetServices", "parties.Deleted", ...); every result is a member the
 // test may set first.
 #pragma once
 
@@ -303,13 +303,13 @@ class FakePlatformBackend : public FakeBackendBase<Lobby::PlatformBackend> {
   explicit FakePlatformBackend(std::shared_ptr<CallJournal> callJournal)
       : FakeBackendBase(std::move(callJournal), "platform") {}
 
-  void SetPlugin(Lobby::LobbyServices* owner) override {
-    plugin = owner;
-    Record("SetPlugin");
+  void SetServices(Lobby::LobbyServices* given) override {
+    services = given;
+    Record("SetServices");
   }
 
-  // The last pointer given to SetPlugin; null before.
-  Lobby::LobbyServices* plugin = nullptr;
+  // The last pointer given to SetServices; null before.
+  Lobby::LobbyServices* services = nullptr;
 };
 
 // A controller whose every call is journalled as "<kind>.<call>" ("arranged.Subscribe", ...);

@@ -1,5 +1,5 @@
-#include "lobby/model/LobbyDtoResult.h"
-
+// The lobby's records as route results: a value beside a default reply, an error reply beside a
+// default value, the empty failure of a default result, and a moved result's stream.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -7,10 +7,13 @@
 #include <utility>
 
 #include "lobby/model/LobbyRecords.h"
+#include "lobby/model/LobbyViewRecords.h"
 #include "lobby/model/QueueRecords.h"
 #include "sdk/api/HttpResponse.h"
 #include "sdk/api/HttpResult.h"
 #include "sdk/api/ResponseBodyStreamTesting.h"
+#include "sdk/base/Failure.h"
+#include "sdk/base/MaybeType.h"
 
 namespace Zarn::Client::Lobby {
 namespace {
@@ -24,7 +27,7 @@ void ExpectDefaultReply(const HttpResponse& response) {
   EXPECT_EQ(response.bodyStream, nullptr);
 }
 
-TEST(LobbyDtoResultTest, AValueIsCopiedBesideADefaultReply) {
+TEST(LobbyHttpResultTest, AValueIsCopiedBesideADefaultReply) {
   Api::Lobby lobby;
   lobby.queueId = 420;
   lobby.members.emplace_back();
@@ -35,7 +38,7 @@ TEST(LobbyDtoResultTest, AValueIsCopiedBesideADefaultReply) {
   ExpectDefaultReply(result.response);
 }
 
-TEST(LobbyDtoResultTest, AnErrorReplyComesWithADefaultValue) {
+TEST(LobbyHttpResultTest, AnErrorReplyComesWithADefaultValue) {
   HttpResult<Api::Lobby> lobby(HttpResponse(404, "LOBBY_NOT_FOUND"));
   EXPECT_FALSE(lobby.response.ok);
   EXPECT_EQ(lobby.response.status.status, 404);
@@ -51,42 +54,7 @@ TEST(LobbyDtoResultTest, AnErrorReplyComesWithADefaultValue) {
   EXPECT_EQ(text.value, "");
 }
 
-TEST(LobbyDtoResultTest, ABackendResultBecomesTheLobbyOrItsFailure) {
-  Api::LobbyDto lobby;
-  lobby.partyId = "party-1";
-  lobby.members.resize(2);
-  HttpResult<Api::LobbyDto> success = MakeLobbyDtoResult(MaybeType<Failure, Api::LobbyDto>(lobby));
-  EXPECT_EQ(success.value.partyId, "party-1");
-  EXPECT_EQ(success.value.members.size(), 2u);
-  ExpectDefaultReply(success.response);
-
-  const struct {
-    const char* label;
-    Failure failure;
-  } failures[] = {
-      {"with a code", Failure(423, "Gameflow prevented a lobby.")},
-      {"without a code", Failure(0, "Gameflow prevented a lobby.")},
-  };
-  for (const auto& row : failures) {
-    SCOPED_TRACE(row.label);
-    HttpResult<Api::LobbyDto> failed =
-        MakeLobbyDtoResult(MaybeType<Failure, Api::LobbyDto>(row.failure));
-    EXPECT_FALSE(failed.response.ok);
-    EXPECT_EQ(failed.response.message, "Gameflow prevented a lobby.");
-    EXPECT_EQ(failed.response.status.status, 0) << "the failure's code is not carried";
-    EXPECT_EQ(failed.value.partyId, "");
-    EXPECT_EQ(failed.value.gameConfig.queueId, -1);
-    EXPECT_EQ(failed.value.localMember.summonerIconId, -1);
-    EXPECT_FALSE(failed.value.restrictions.has_value());
-  }
-
-  // A default-made result is the empty failure.
-  HttpResult<Api::LobbyDto> empty = MakeLobbyDtoResult(MaybeType<Failure, Api::LobbyDto>());
-  EXPECT_FALSE(empty.response.ok);
-  EXPECT_EQ(empty.response.message, "");
-}
-
-TEST(LobbyDtoResultTest, ADefaultLobbyResultIsTheEmptyFailureUntilALobbyIsStored) {
+TEST(LobbyHttpResultTest, ADefaultLobbyResultIsTheEmptyFailureUntilALobbyIsStored) {
   MaybeType<Failure, Api::Lobby> result;
   ASSERT_TRUE(result.IsFailure());
   EXPECT_EQ(result.GetFailure().Code(), 0);
@@ -96,7 +64,7 @@ TEST(LobbyDtoResultTest, ADefaultLobbyResultIsTheEmptyFailureUntilALobbyIsStored
   EXPECT_EQ(result.Value().queueId, -1);
 }
 
-TEST(LobbyDtoResultTest, MovingTakesTheStreamAndLeavesTheSourceWithout) {
+TEST(LobbyHttpResultTest, MovingTakesTheStreamAndLeavesTheSourceWithout) {
   BodyStreamLog log;
   {
     HttpResult<Api::LobbyDto> source;

@@ -14,25 +14,23 @@ class PartiesLobbyBackendTesting {
   // Points `backend` and its client at `services` as Start would, watching nothing.
   static void Attach(PartiesLobbyBackend& backend, LobbyServices& services) {
     backend.services_ = &services;
-    backend.client.serviceName = "parties.service";
-    backend.client.methodName = "proxy";
-    backend.client.plugin = &services.Runtime();
+    backend.client_.Attach(services.Runtime(), "parties.service", "proxy");
   }
   [[nodiscard]] static PartiesServiceClient& Client(PartiesLobbyBackend& backend) {
-    return backend.client;
+    return backend.client_;
   }
   [[nodiscard]] static WatchedConfigValue<bool>& OpenPartyFlag(PartiesLobbyBackend& backend) {
-    return backend.openPartyFlag;
+    return backend.openPartyFlag_;
   }
   [[nodiscard]] static bool PresencePending(const PartiesLobbyBackend& backend) {
-    return backend.presencePending;
+    return backend.presencePending_;
   }
   [[nodiscard]] static std::optional<Api::PartyPresenceData>& LastPublishedPresence(
       PartiesLobbyBackend& backend) {
-    return backend.lastPublishedPresence;
+    return backend.lastPublishedPresence_;
   }
   [[nodiscard]] static std::string& DefaultPartyType(PartiesLobbyBackend& backend) {
-    return backend.defaultPartyType;
+    return backend.defaultPartyType_;
   }
 };
 
