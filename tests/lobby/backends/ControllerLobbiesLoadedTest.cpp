@@ -42,7 +42,7 @@ class ControllerLobbiesLoadedTest : public ::testing::Test {
     teamBuilder = std::make_unique<TeamBuilderPlugin>(*host);
     const std::vector<std::string> queues = {QueueJson(420, 11, "CLASSIC", 5, false),
                                              QueueJson(430, 11, "CLASSIC", 5, false),
-                                             QueueJson(440, 12, "ARAM", 5, true)};
+                                             QueueJson(440, 12, "BATTLE", 5, true)};
     host->SeedResource("/jyx-game-queues/v1/queues",
                        "[" + queues[0] + "," + queues[1] + "," + queues[2] + "]");
     host->SeedResource("/jyx-game-queues/v1/queues/440", queues[2]);
@@ -202,7 +202,7 @@ TEST_F(ControllerLobbiesLoadedTest, ATeamBuilderLobbyIsMadeOnBothSides) {
   const Names v1 = Published(kV1LobbyPath);
   ASSERT_FALSE(v1.empty());
   EXPECT_TRUE(Has(v1[0], R"("eventType":"Create")"));
-  for (const char* part : {R"("mapId":12)", R"("gameMode":"ARAM")",
+  for (const char* part : {R"("mapId":12)", R"("gameMode":"BATTLE")",
                            R"("maximumParticipantListSize":5)", R"("invitationId":"tb-1")",
                            R"("chatRoomId":"cp~)", "@conference.lobby-chat.jyx.invalid\""}) {
     EXPECT_TRUE(Has(v1[0], part)) << part << " in " << v1[0];

@@ -50,7 +50,7 @@ TEST(ControllerSetReplacementTest, EveryObservedEventAfterASecondSetReachesOnlyT
       {"/jyx-lobby-team-builder/v1/lobby/countdown",
        R"({"phaseName":"LOBBY","timer":90000,"counter":5})"},
       {"/jyx-champions/v1/inventories/2046/champions-minimal",
-       R"([{"id":1,"name":"Annie","botEnabled":true}])"},
+       R"([{"id":1,"name":"Brakka","botEnabled":true}])"},
       {kIntermediatePath, "true"},
       {kSkirmishPath, "true"},
   };

@@ -49,7 +49,7 @@ std::string MethodName(std::uint32_t method) {
 ControllerRig::ControllerRig() : LobbyRig(Unloaded{}) {
   const std::vector<std::string> queues = {QueueJson(420, 11, "CLASSIC", 5, false),
                                            QueueJson(31, 11, "INTRO", 5, false),
-                                           QueueJson(440, 12, "ARAM", 5, true)};
+                                           QueueJson(440, 12, "BATTLE", 5, true)};
   std::string list;
   for (const std::string& queue : queues) list += (list.empty() ? "" : ",") + queue;
   host.SeedResource("/jyx-game-queues/v1/queues", "[" + list + "]");

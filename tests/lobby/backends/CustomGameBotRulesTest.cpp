@@ -43,12 +43,12 @@ Api::LobbyMember Bot(const std::string& internalName, std::int32_t championId) {
   return bot;
 }
 
-// A custom v1 lobby with Ashe's bot in team two.
+// A custom v1 lobby with Corvel's bot in team two.
 void MakeCustomLobby(CustomGameRig& rig) {
   Api::Lobby& lobby = rig.V1Lobby();
   lobby.isCustom = true;
   lobby.customGameLobby.emplace();
-  lobby.customGameLobby->teamTwo = {Bot("bot_Ashe_200", 22)};
+  lobby.customGameLobby->teamTwo = {Bot("bot_Corvel_200", 22)};
 }
 
 TEST(CustomGameBotRulesTest, BotsAreAddedChangedAndRemovedByTheirChampionsAlias) {
@@ -56,30 +56,31 @@ TEST(CustomGameBotRulesTest, BotsAreAddedChangedAndRemovedByTheirChampionsAlias)
   MakeCustomLobby(rig);
   rig.AnswerNothing("selectBotChampion");
   rig.AnswerNothing("removeBotChampion");
-  Api::LobbyBotParams annie;
-  annie.championId = 1;
-  annie.botDifficulty = Api::LobbyBotDifficulty::MEDIUM;
-  annie.teamId = "100";
-  HttpResponse added = rig.plugin->AddCustomBot(annie);
+  Api::LobbyBotParams brakka;
+  brakka.championId = 1;
+  brakka.botDifficulty = Api::LobbyBotDifficulty::MEDIUM;
+  brakka.teamId = "100";
+  HttpResponse added = rig.plugin->AddCustomBot(brakka);
   EXPECT_TRUE(added.ok) << added.message;
   ASSERT_EQ(rig.Arguments("selectBotChampion").size(), 1u);
-  EXPECT_EQ(BotCall(rig.Arguments("selectBotChampion")[0]), "1 bot_Annie_100|Annie bot|1|100");
+  EXPECT_EQ(BotCall(rig.Arguments("selectBotChampion")[0]), "1 bot_Brakka_100|Brakka bot|1|100");
 
   const std::size_t before = rig.legacy.Invocations().size();
-  annie.teamId = "200";
-  HttpResponse changed = rig.plugin->HandlePostCustomBot("bot_Ashe_200", annie);
+  brakka.teamId = "200";
+  HttpResponse changed = rig.plugin->HandlePostCustomBot("bot_Corvel_200", brakka);
   EXPECT_TRUE(changed.ok) << changed.message;
   Names calls;
   for (std::size_t i = before; i < rig.legacy.Invocations().size(); ++i) {
     calls.push_back(rig.legacy.Invocations()[i].method + " " +
                     BotCall(rig.legacy.Invocations()[i].arguments));
   }
-  EXPECT_EQ(calls, (Names{"removeBotChampion 22 bot_Ashe_200|Ashe bot|0|200",
-                          "selectBotChampion 1 bot_Annie_200|Annie bot|1|200"}));
+  EXPECT_EQ(calls, (Names{"removeBotChampion 22 bot_Corvel_200|Corvel bot|0|200",
+                          "selectBotChampion 1 bot_Brakka_200|Brakka bot|1|200"}));
 
-  HttpResponse removed = rig.plugin->RemoveCustomBot("bot_Ashe_200");
+  HttpResponse removed = rig.plugin->RemoveCustomBot("bot_Corvel_200");
   EXPECT_TRUE(removed.ok) << removed.message;
-  EXPECT_EQ(BotCall(rig.Arguments("removeBotChampion").back()), "22 bot_Ashe_200|Ashe bot|0|200");
+  EXPECT_EQ(BotCall(rig.Arguments("removeBotChampion").back()),
+            "22 bot_Corvel_200|Corvel bot|0|200");
 }
 
 TEST(CustomGameBotRulesTest, ABotNotInItsTeamOrALobbyWithoutGameIsNotFound) {
@@ -89,9 +90,9 @@ TEST(CustomGameBotRulesTest, ABotNotInItsTeamOrALobbyWithoutGameIsNotFound) {
     const char* name;
   };
   const std::vector<Case> cases = {
-      {"a name of another team", true, "bot_Ashe_100"},
+      {"a name of another team", true, "bot_Corvel_100"},
       {"an unknown name", true, "bot_Zed_200"},
-      {"no custom game part", false, "bot_Ashe_200"},
+      {"no custom game part", false, "bot_Corvel_200"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -175,27 +176,27 @@ TEST(CustomGameBotRulesTest, BotChampionsAndDifficultiesFollowTheInventoryAndThe
     }
     return text;
   };
-  EXPECT_EQ(champions(), "Annie:0") << "Ashe is not a bot champion";
+  EXPECT_EQ(champions(), "Brakka:0") << "Corvel is not a bot champion";
   rig.host.SetResource(kIntermediatePath, "true");
   rig.host.RunDue();
-  EXPECT_EQ(champions(), "Annie:01");
-  rig.host.SetResource(kInventoryPath,
-                       R"([{"id":238,"name":"Zed","botEnabled":true},{"id":1,"name":"Annie"}])");
+  EXPECT_EQ(champions(), "Brakka:01");
+  rig.host.SetResource(
+      kInventoryPath, R"([{"id":238,"name":"Dunmar","botEnabled":true},{"id":1,"name":"Brakka"}])");
   rig.host.RunDue();
-  EXPECT_EQ(champions(), "Zed:01");
+  EXPECT_EQ(champions(), "Dunmar:01");
   rig.host.SetResource(kIntermediatePath, "false");
   rig.host.RunDue();
-  EXPECT_EQ(champions(), "Zed:0");
+  EXPECT_EQ(champions(), "Dunmar:0");
 
   // A custom game with bots, then an inventory without bot champions.
   rig.V1Lobby().customGameLobby.emplace();
   rig.V1Lobby().customGameLobby->configuration.mapId = 11;
   rig.V1Lobby().customGameLobby->configuration.gameMode = "CLASSIC";
-  rig.host.SetResource(kInventoryPath, R"([{"id":1,"name":"Annie","botEnabled":true}])");
+  rig.host.SetResource(kInventoryPath, R"([{"id":1,"name":"Brakka","botEnabled":true}])");
   rig.host.RunDue();
   EXPECT_TRUE(controller.GetBotsEnabled().value);
   const std::size_t mark = rig.Mark();
-  rig.host.SetResource(kInventoryPath, R"([{"id":1,"name":"Annie"}])");
+  rig.host.SetResource(kInventoryPath, R"([{"id":1,"name":"Brakka"}])");
   rig.host.RunDue();
   EXPECT_FALSE(controller.GetBotsEnabled().value);
   EXPECT_EQ(rig.PublishedData("/jyx-lobby/v2/lobby/custom/bots-enabled", mark), Names{"false"});
@@ -211,22 +212,22 @@ TEST(CustomGameBotRulesTest, ALoginAsAnotherSummonerFollowsOnlyTheNewSummonersIn
   ASSERT_EQ(Lobby::CustomGameLobbyControllerTesting::InventorySummonerId(controller),
             kLocalSummonerId);
   const std::string other = "/jyx-champions/v1/inventories/3000/champions-minimal";
-  rig.host.SeedResource(other, R"([{"id":22,"name":"Ashe","botEnabled":true}])");
+  rig.host.SeedResource(other, R"([{"id":22,"name":"Corvel","botEnabled":true}])");
   rig.host.DeleteResource("/jyx-login/v1/session");
   rig.host.SetResource("/jyx-login/v1/session",
                        R"({"state":"SUCCEEDED","summonerId":3000,"accountId":9002})");
   rig.host.RunDue();
   EXPECT_EQ(Lobby::CustomGameLobbyControllerTesting::InventorySummonerId(controller), 3000u);
   ASSERT_EQ(Lobby::CustomGameLobbyControllerTesting::BotChampions(controller).size(), 1u);
-  EXPECT_EQ(Lobby::CustomGameLobbyControllerTesting::BotChampions(controller)[0].name, "Ashe");
+  EXPECT_EQ(Lobby::CustomGameLobbyControllerTesting::BotChampions(controller)[0].name, "Corvel");
 
   // The first summoner's inventory changes nothing now; the second one's replaces the champions.
-  rig.host.SetResource(kInventoryPath, R"([{"id":238,"name":"Zed","botEnabled":true}])");
+  rig.host.SetResource(kInventoryPath, R"([{"id":238,"name":"Dunmar","botEnabled":true}])");
   rig.host.RunDue();
-  EXPECT_EQ(Lobby::CustomGameLobbyControllerTesting::BotChampions(controller)[0].name, "Ashe");
-  rig.host.SetResource(other, R"([{"id":1,"name":"Annie","botEnabled":true}])");
+  EXPECT_EQ(Lobby::CustomGameLobbyControllerTesting::BotChampions(controller)[0].name, "Corvel");
+  rig.host.SetResource(other, R"([{"id":1,"name":"Brakka","botEnabled":true}])");
   rig.host.RunDue();
-  EXPECT_EQ(Lobby::CustomGameLobbyControllerTesting::BotChampions(controller)[0].name, "Annie");
+  EXPECT_EQ(Lobby::CustomGameLobbyControllerTesting::BotChampions(controller)[0].name, "Brakka");
 
   // The inventories' event stays subscribed for the eligibility's champion counts.
   rig.host.SetResource("/jyx-champions/v1/inventories/2046/champions-playable-count",

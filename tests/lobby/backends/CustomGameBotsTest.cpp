@@ -12,9 +12,9 @@ namespace Zarn::Client::Testing {
 namespace {
 
 TEST(CustomGameBotsTest, TheBotListAndItsFlagArePublishedOnBothVersionsInOrder) {
-  Lobby::Api::LobbyBotChampion annie;
-  annie.id = 1;
-  annie.name = "Annie";
+  Lobby::Api::LobbyBotChampion brakka;
+  brakka.id = 1;
+  brakka.name = "Brakka";
   struct Case {
     const char* label;
     std::vector<Lobby::Api::LobbyBotChampion> bots;
@@ -23,7 +23,10 @@ TEST(CustomGameBotsTest, TheBotListAndItsFlagArePublishedOnBothVersionsInOrder) 
   };
   const std::vector<Case> cases = {
       {"none", {}, "[]", "false"},
-      {"one", {annie}, R"([{"active":false,"botDifficulties":[],"id":1,"name":"Annie"}])", "true"},
+      {"one",
+       {brakka},
+       R"([{"active":false,"botDifficulties":[],"id":1,"name":"Brakka"}])",
+       "true"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);

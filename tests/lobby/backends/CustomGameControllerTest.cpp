@@ -39,8 +39,8 @@ LCDS::GameDTO Game(const std::string& state, std::int64_t lock, std::int64_t id 
   game.gameMode = "CLASSIC";
   game.maxNumPlayers = 10;
   game.ownerSummary.summonerId = kLocalSummonerId;
-  game.teamOne = {Player(kLocalSummonerId, "local"), Player(0, "bot_Annie_100", 1)};
-  game.teamTwo = {Player(0, "bot_A_B_100", 2), Player(0, "bot_Ashe_200", 0)};
+  game.teamOne = {Player(kLocalSummonerId, "local"), Player(0, "bot_Brakka_100", 1)};
+  game.teamTwo = {Player(0, "bot_A_B_100", 2), Player(0, "bot_Corvel_200", 0)};
   game.observers = {Player(77, "watcher")};
   game.optimisticLock = lock;
   game.gameState = state;
@@ -97,9 +97,9 @@ TEST(CustomGameControllerTest, ATeamSelectRecordRebuildsTheTeamsAndPublishesTheL
   ASSERT_TRUE(handled.HasValue()) << handled.Message();
   const Api::Lobby& lobby = rig.V1Lobby();
   ASSERT_TRUE(lobby.customGameLobby.has_value());
-  EXPECT_EQ(Ids(lobby.customGameLobby->teamOne), "2046 bot_Annie_100:1");
-  // Three parts, a known alias and "100" at the end: Annie's team, but "A" is no alias.
-  EXPECT_EQ(Ids(lobby.customGameLobby->teamTwo), "bot_A_B_100:0 bot_Ashe_200:22");
+  EXPECT_EQ(Ids(lobby.customGameLobby->teamOne), "2046 bot_Brakka_100:1");
+  // Three parts, a known alias and "100" at the end: Brakka's team, but "A" is no alias.
+  EXPECT_EQ(Ids(lobby.customGameLobby->teamTwo), "bot_A_B_100:0 bot_Corvel_200:22");
   EXPECT_EQ(Ids(lobby.customGameLobby->spectators), "77");
   EXPECT_EQ(Ids(lobby.members), "2046") << "bots and spectators stay in their own lists";
   EXPECT_EQ(lobby.localMember.id, kLocalSummonerId);

@@ -93,7 +93,7 @@ TEST(CustomGameCreationTest, ThePracticeGameOfTheRequestBecomesTheOwnersLobbyWit
                                         "/jyx-lobby/v2/lobby/custom/available-bots",
                                         "/jyx-lobby/v2/lobby/custom/bots-enabled"}));
   EXPECT_EQ(rig.PublishedData("/jyx-lobby/v2/lobby/custom/available-bots", mark),
-            Names{R"([{"active":true,"botDifficulties":["EASY"],"id":1,"name":"Annie"}])"});
+            Names{R"([{"active":true,"botDifficulties":["EASY"],"id":1,"name":"Brakka"}])"});
 }
 
 TEST(CustomGameCreationTest, EachFailureOfTheCreationFailsTheLobbyWithItsStatus) {

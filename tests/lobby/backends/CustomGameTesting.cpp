@@ -18,9 +18,10 @@ CustomGameRig::CustomGameRig(bool start) : LobbyRig(Unloaded{}) {
                     R"({"state":"SUCCEEDED","summonerId":2046,"accountId":9001,"connected":true})");
   host.SeedResource(
       kSummaryPath,
-      R"([{"id":238,"alias":"Zed"},{"id":1,"alias":"Annie"},{"id":22,"alias":"Ashe"}])");
-  host.SeedResource(kInventoryPath, R"([{"id":1,"name":"Annie","active":true,"botEnabled":true},)"
-                                    R"({"id":22,"name":"Ashe","active":true,"botEnabled":false}])");
+      R"([{"id":238,"alias":"Dunmar"},{"id":1,"alias":"Brakka"},{"id":22,"alias":"Corvel"}])");
+  host.SeedResource(kInventoryPath,
+                    R"([{"id":1,"name":"Brakka","active":true,"botEnabled":true},)"
+                    R"({"id":22,"name":"Corvel","active":true,"botEnabled":false}])");
   host.SeedResource(kIntermediatePath, "false");
   host.SeedResource(kSkirmishPath, "false");
   host.SeedResource("/jyx-game-queues/v1/game-type-config/1/map/11",
@@ -112,7 +113,7 @@ std::string GameJson(const std::string& state, std::int64_t lock, std::int64_t i
          R"("gameMode":"CLASSIC","maxNumPlayers":5,"spectatorsAllowed":"ALL",)"
          R"("ownerSummary":{"summonerId":2046},"teamOne":[{"summonerId":2046,)"
          R"("summonerInternalName":"local"},{"summonerId":0,"summonerInternalName":)"
-         R"("bot_Annie_100","botSkillLevel":1}],"teamTwo":)" +
+         R"("bot_Brakka_100","botSkillLevel":1}],"teamTwo":)" +
          teamTwo + R"(,"observers":[],"roomPassword":"key","optimisticLock":)" +
          std::to_string(lock) + R"(,"gameState":")" + state + R"("})";
 }

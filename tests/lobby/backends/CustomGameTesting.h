@@ -1,7 +1,7 @@
 // The plugin in-process on the stand-in host with the real custom game controller and platform
 // backend (the other parts stay fakes), the host's legacy platform, one known queue, a logged-in
-// summoner 2046 and the game data the custom games read: the champion aliases "Annie" (1),
-// "Ashe" (22) and "Zed" (238), and Annie the only bot champion of the summoner's inventory.
+// summoner 2046 and the game data the custom games read: the champion aliases "Brakka" (1),
+// "Corvel" (22) and "Dunmar" (238), and Brakka the only bot champion of the summoner's inventory.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -88,7 +88,7 @@ class CustomGameRig : public LobbyRig {
 };
 
 // A game record of game 123 "My Game" in `state`, lock `lock`, five players, team one holding
-// the local player and the bot "bot_Annie_100" (skill 1), the owner 2046, map 11, CLASSIC.
+// the local player and the bot "bot_Brakka_100" (skill 1), the owner 2046, map 11, CLASSIC.
 [[nodiscard]] std::string GameJson(const std::string& state, std::int64_t lock = 1,
                                    std::int64_t id = 123, const std::string& teamTwo = "[]");
 

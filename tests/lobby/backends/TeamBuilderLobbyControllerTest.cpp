@@ -86,7 +86,7 @@ TEST(TeamBuilderLobbyControllerTest, TheStatusGivesInvitePrivilegesAndTheLobbyIs
   const Api::Lobby& lobby = made.Value();
   EXPECT_EQ(controller.InvitationId(), "tb-9");
   EXPECT_EQ(lobby.mapId, 12);
-  EXPECT_EQ(lobby.gameMode, "ARAM");
+  EXPECT_EQ(lobby.gameMode, "BATTLE");
   EXPECT_EQ(lobby.maximumParticipantListSize, 5u);
   ASSERT_EQ(lobby.members.size(), 3u);
   EXPECT_TRUE(lobby.members[0].canInviteOthers) << "the owner without delegated power";

@@ -74,7 +74,7 @@ class ClashTest : public GameflowTest {
       return reply;
     });
     W().host_.SeedResource("/jyx-game-data/assets/v1/champion-summary.json",
-                           R"([{"id":1,"alias":"Annie"}])");
+                           R"([{"id":1,"alias":"Brakka"}])");
     W().host_.SeedResource("/jyx-champions/v1/inventories/2046/champions-minimal", "[]");
     W().host_.SeedResource("/jyx-game-queues/v1/game-type-config/1",
                            R"({"id":1,"name":"Blind Pick","pickMode":"SimulPickStrategy"})");

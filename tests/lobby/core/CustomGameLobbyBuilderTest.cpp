@@ -15,7 +15,7 @@ LCDS::GameDTO Game() {
   game.id = 123;
   game.name = "My Game";
   game.mapId = 12;
-  game.gameMode = "ARAM";
+  game.gameMode = "BATTLE";
   game.maxNumPlayers = 5;
   game.spectatorsAllowed = "LOBBYONLY";
   game.gameMutators = {"LearningQuests", "OneForAll"};
@@ -38,7 +38,7 @@ TEST(CustomGameLobbyBuilderTest, TheGameFillsTheCustomPartAndTheLobbysOwnFields)
   EXPECT_EQ(custom.practiceGameRewardsDisabledReasons, std::vector<std::string>{"TOO_FEW"});
   const Api::LobbyCustomGameConfiguration& configuration = custom.configuration;
   EXPECT_EQ(configuration.mapId, 12);
-  EXPECT_EQ(configuration.gameMode, "ARAM");
+  EXPECT_EQ(configuration.gameMode, "BATTLE");
   EXPECT_EQ(configuration.gameMutator, "OneForAll");
   EXPECT_TRUE(configuration.gameTypeConfig.learningQuests);
   EXPECT_EQ(configuration.gameTypeConfig.name, "Blind Pick");
@@ -48,7 +48,7 @@ TEST(CustomGameLobbyBuilderTest, TheGameFillsTheCustomPartAndTheLobbysOwnFields)
   EXPECT_EQ(configuration.maxPlayerCount, 0u) << "not a practice tool game";
   EXPECT_EQ(lobby.queueId, -1);
   EXPECT_EQ(lobby.mapId, 12);
-  EXPECT_EQ(lobby.gameMode, "ARAM");
+  EXPECT_EQ(lobby.gameMode, "BATTLE");
   EXPECT_EQ(lobby.maximumParticipantListSize, 5u);
   EXPECT_TRUE(lobby.isCustom);
   // The room of the name and the decimal id, "My Game123".
@@ -74,7 +74,7 @@ TEST(CustomGameLobbyBuilderTest, ATournamentNeedsBothPassbackFieldsAndAPracticeT
     Api::Lobby lobby;
     BuildCustomGameLobbyFromGameDto(lobby, game, Api::QueueGameTypeConfig{}, 1);
     const Api::LobbyCustomGameConfiguration& configuration = lobby.customGameLobby->configuration;
-    EXPECT_EQ(configuration.tournamentGameMode, c.tournament ? "ARAM" : "");
+    EXPECT_EQ(configuration.tournamentGameMode, c.tournament ? "BATTLE" : "");
     EXPECT_EQ(configuration.tournamentPassbackUrl, c.tournament ? c.url : "");
     EXPECT_EQ(configuration.tournamentPassbackDataPacket, c.tournament ? c.packet : "");
   }

@@ -197,7 +197,7 @@ TEST(EligibilityRulesTest, OnlyAChangedInputGivesANewHash) {
 
 std::string QueueList(int firstId, const char* firstName) {
   return R"([{"id":)" + std::to_string(firstId) + R"(,"name":")" + firstName +
-         R"(","gameTypeConfig":{"pickMode":"DraftMode"}},{"id":450,"name":"ARAM"}])";
+         R"(","gameTypeConfig":{"pickMode":"DraftMode"}},{"id":450,"name":"BATTLE"}])";
 }
 
 TEST(EligibilityRulesTest, OnlyAChangedQueueListReplacesTheCopy) {
@@ -254,7 +254,7 @@ TEST(EligibilityRulesTest, InputsStoredBeforeStartReachTheRulesDuringStart) {
   queues[0].name = "Ranked";
   queues[0].gameTypeConfig.pickMode = "DraftMode";
   queues[1].id = 450;
-  queues[1].name = "ARAM";
+  queues[1].name = "BATTLE";
   ASSERT_TRUE(rig.plugin->Initialize(&rig.init));
   EligibilityRules& rules = Rules(rig);
   EXPECT_EQ(Hash(rig), kHash);

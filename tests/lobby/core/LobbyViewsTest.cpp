@@ -75,7 +75,7 @@ LobbyMember Bot() {
   LobbyMember member;
   member.id = 9001;
   member.isBot = true;
-  member.summonerInternalName = "bot_Annie";
+  member.summonerInternalName = "bot_Brakka";
   member.botDifficulty = Api::LobbyBotDifficulty::MEDIUM;
   member.botChampionId = 1;
   return member;
@@ -133,7 +133,7 @@ Api::Lobby MatchmadeLobby() {
   Api::Lobby lobby;
   lobby.queueId = 420;
   lobby.mapId = 11;
-  lobby.gameMode = "ARAM";
+  lobby.gameMode = "BATTLE";
   lobby.invitationId = "inv-420";
   lobby.chatRoomId = "room-m";
   lobby.chatRoomKey = "key-m";
@@ -266,7 +266,7 @@ TEST_F(LobbyViewsTest, ReceivedInvitationsReadTheirGameFromTheMetaData) {
   const char* metaData[] = {
       R"({"gameMode":"CLASSIC","gameType":"NORMAL_GAME","queueId":420,"mapId":11,)"
       R"("gameMutators":["FRENZY","PracticeTool"]})",
-      R"({"gameMode":"ARAM"})",
+      R"({"gameMode":"BATTLE"})",
       R"({"queueId":"420","mapId":"12","gameType":"PRACTICE_GAME","gameMutators":["FRENZY"]})", ""};
   const char* ids[] = {"r-1", "r-2", "r-3", "r-4"};
   const char* names[] = {"Ann", "Bo", "Cy", ""};
@@ -275,7 +275,7 @@ TEST_F(LobbyViewsTest, ReceivedInvitationsReadTheirGameFromTheMetaData) {
     invitation.id = ids[i];
     invitation.fromSummonerId = i < 3 ? 1001 + i : 0;
     invitation.fromSummonerName = names[i];
-    invitation.toSummonerName = "Zed";
+    invitation.toSummonerName = "Dunmar";
     BindingResult parsed = ParseJson(metaData[i]);
     ASSERT_TRUE(parsed.IsOk()) << metaData[i];
     invitation.invitationMetaData = parsed.Value();

@@ -60,7 +60,7 @@ LCDS::PlayerParticipant Participant(std::uint64_t id, const std::string& interna
 }
 
 TEST_F(MembersTablesTest, LegacyTeamListsBecomeMembersWithOwnerInvitersAndBots) {
-  const std::map<std::string, std::int32_t> aliases = {{"Annie", 1}, {"Ashe", 22}};
+  const std::map<std::string, std::int32_t> aliases = {{"Brakka", 1}, {"Corvel", 22}};
   struct Expected {
     std::uint64_t id;
     bool isOwner;
@@ -80,7 +80,7 @@ TEST_F(MembersTablesTest, LegacyTeamListsBecomeMembersWithOwnerInvitersAndBots) 
   const std::vector<Case> cases = {
       {"a team of humans and bots",
        {Participant(10, "owner"), Participant(11, "inviter"), Participant(12, "plain"),
-        Participant(0, "bot_Annie_100", 2), Participant(0, "bot_Ashe_200", 5)},
+        Participant(0, "bot_Brakka_100", 2), Participant(0, "bot_Corvel_200", 5)},
        false,
        {{10, true, false, false, -1, 0},
         {11, false, true, false, -1, 0},
@@ -90,8 +90,8 @@ TEST_F(MembersTablesTest, LegacyTeamListsBecomeMembersWithOwnerInvitersAndBots) 
        {10, 11, 12},
        {}},
       {"bots outside the bounds or badly named",
-       {Participant(0, "bot_Annie_100", 6), Participant(0, "bot_Annie_100", -2),
-        Participant(0, "bot_Annie", 1), Participant(0, "bot_Zed_100", 1)},
+       {Participant(0, "bot_Brakka_100", 6), Participant(0, "bot_Brakka_100", -2),
+        Participant(0, "bot_Brakka", 1), Participant(0, "bot_Zed_100", 1)},
        false,
        {{0, false, false, true, -1, 1},
         {0, false, false, true, -1, 1},
@@ -99,8 +99,8 @@ TEST_F(MembersTablesTest, LegacyTeamListsBecomeMembersWithOwnerInvitersAndBots) 
         {0, false, false, true, 1, 0}},
        {},
        {"Bot skill level outside expected bounds: 6", "Bot skill level outside expected bounds: -2",
-        "Unable to parse bot champion ID from internal name: bot_Annie",
-        "Unable to lookup bot champion: Zed"}},
+        "Unable to parse bot champion ID from internal name: bot_Brakka",
+        "Unable to lookup bot champion: Dunmar"}},
       {"spectators, the owner among them",
        {Participant(10, "owner"), Participant(12, "plain")},
        true,

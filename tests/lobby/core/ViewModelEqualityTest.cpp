@@ -80,7 +80,7 @@ TEST(ViewModelEqualityTest, GameConfigComparesAllButTheMutatorName) {
   ExpectEachChangeDetected<C>(
       base,
       {
-          {"gameMode", [](C& c) { c.gameMode = "ARAM"; }},
+          {"gameMode", [](C& c) { c.gameMode = "BATTLE"; }},
           {"gameMutator", [](C& c) { c.gameMutator = "m"; }},
           {"mapId", [](C& c) { c.mapId = 12; }},
           {"queueId", [](C& c) { c.queueId = 450; }},

@@ -137,7 +137,7 @@ TEST_F(RecordJsonTest, ALobbyRoundTripsWithItsCustomGameAndInvitations) {
   lobby.invitations[0].eligibility.restrictions[0].summonerIds = {1, 2};
   lobby.customGameLobby.emplace();
   lobby.customGameLobby->lobbyName = "Friday";
-  lobby.customGameLobby->configuration.gameTypeConfig.gameModeOverride = "ARAM";
+  lobby.customGameLobby->configuration.gameTypeConfig.gameModeOverride = "BATTLE";
   lobby.customGameLobby->teamTwo.push_back(lobby.members[1]);
   lobby.removalReason = Api::LobbyRemovedFromGameReason::ServiceShutdown;
   ExpectRoundTrip(lobby);
@@ -213,7 +213,7 @@ TEST_F(RecordJsonTest, MissingNullAndUnknownKeysKeepInitialValues) {
   EXPECT_EQ(lobby.localMember.botDifficulty, Api::LobbyBotDifficulty::NONE);
 
   // A queue definition without rewards keeps an empty reward record.
-  const auto queue = Read<Api::Queue>(R"({"id":450,"name":"ARAM"})");
+  const auto queue = Read<Api::Queue>(R"({"id":450,"name":"BATTLE"})");
   EXPECT_EQ(queue.id, 450);
   EXPECT_FALSE(queue.queueRewards.isIpEnabled);
   EXPECT_TRUE(queue.queueRewards.partySizeIpRewards.empty());

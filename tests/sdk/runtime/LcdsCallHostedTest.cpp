@@ -44,7 +44,7 @@ TEST_F(LcdsCallHostedTest, SendsDestinationMethodAndStampedArgumentsAndReadsTheT
   Answer("createGame", kGameClass, R"({"id":42,"name":"practice"})");
   FixtureConfig config;
   config.gameName = "practice";
-  config.host = FixtureBot{"annie", 1};
+  config.host = FixtureBot{"brakka", 1};
   config.plain.bot = FixtureBot{"brand", 3};
   const std::optional<std::string> absent;
   MaybeType<Failure, FixtureGame> game =
@@ -66,7 +66,7 @@ TEST_F(LcdsCallHostedTest, SendsDestinationMethodAndStampedArgumentsAndReadsTheT
       call.arguments,
       R"([{"__class":"com.zarnworks.platform.game.PracticeGameConfig","bots":[],)"
       R"("gameName":"practice","host":{"__class":"com.zarnworks.platform.game.BotParticipant",)"
-      R"("name":"annie","skill":1},"plain":{"bot":{"name":"brand","skill":3},"value":0}},)"
+      R"("name":"brakka","skill":1},"plain":{"bot":{"name":"brand","skill":3},"value":0}},)"
       R"(null,7])");
   ASSERT_EQ(Records().requests.size(), 1u);
   EXPECT_EQ(Records().requests[0].method, 6u);

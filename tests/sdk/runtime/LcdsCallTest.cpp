@@ -63,7 +63,7 @@ class PackLcdsParamsTest : public ::testing::Test {
   static FixtureConfig MakeConfig() {
     FixtureConfig config;
     config.gameName = "practice";
-    config.host = FixtureBot{"annie", 1};
+    config.host = FixtureBot{"brakka", 1};
     config.bots = {FixtureBot{"ashe", 2}};
     config.plain.value = 7;
     config.plain.bot = FixtureBot{"brand", 3};
@@ -103,7 +103,7 @@ TEST_F(PackLcdsParamsTest, StampsRecordsWithAClassAndTheRecordsInsideThem) {
       "{__class:\"com.zarnworks.platform.game.PracticeGameConfig\","
       "bots:[{__class:\"com.zarnworks.platform.game.BotParticipant\",name:\"ashe\",skill:i:2}],"
       "gameName:\"practice\","
-      "host:{__class:\"com.zarnworks.platform.game.BotParticipant\",name:\"annie\",skill:i:1},"
+      "host:{__class:\"com.zarnworks.platform.game.BotParticipant\",name:\"brakka\",skill:i:1},"
       "plain:{bot:{name:\"brand\",skill:i:3},value:i:7}}");
   // A record type without a class is sent as it is, with nothing inside it stamped.
   EXPECT_EQ(Zarn::Testing::Describe(arguments[2]), "{bot:{name:\"cait\",skill:i:4},value:i:8}");
