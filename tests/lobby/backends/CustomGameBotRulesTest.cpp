@@ -91,7 +91,7 @@ TEST(CustomGameBotRulesTest, ABotNotInItsTeamOrALobbyWithoutGameIsNotFound) {
   };
   const std::vector<Case> cases = {
       {"a name of another team", true, "bot_Corvel_100"},
-      {"an unknown name", true, "bot_Zed_200"},
+      {"an unknown name", true, "bot_Dunmar_200"},
       {"no custom game part", false, "bot_Corvel_200"},
   };
   for (const Case& c : cases) {

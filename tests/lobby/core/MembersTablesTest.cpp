@@ -91,7 +91,7 @@ TEST_F(MembersTablesTest, LegacyTeamListsBecomeMembersWithOwnerInvitersAndBots) 
        {}},
       {"bots outside the bounds or badly named",
        {Participant(0, "bot_Brakka_100", 6), Participant(0, "bot_Brakka_100", -2),
-        Participant(0, "bot_Brakka", 1), Participant(0, "bot_Zed_100", 1)},
+        Participant(0, "bot_Brakka", 1), Participant(0, "bot_Dunmar_100", 1)},
        false,
        {{0, false, false, true, -1, 1},
         {0, false, false, true, -1, 1},
