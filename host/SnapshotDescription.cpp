@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "host/RouteCaller.h"
+#include "sdk/binding/BindingTypeCode.h"
 
 namespace Zarn::Host {
 
@@ -16,27 +17,25 @@ std::vector<std::string> Texts(const char* const* texts, uint32_t count) {
   return copies;
 }
 
-// The name of a plain value's type code; the host reads the codes without the plugin's tables.
+// The name of a plain value's type code, "type N" for a code the SDK does not name.
 std::string TypeCodeName(uint32_t code) {
-  static const char* const kNames[] = {
-      "",       "bool",   "int8",   "uint8",  "int16",    "uint16", "int32",
-      "uint32", "int64",  "uint64", "float",  "double",   "string", "object",
-      "blob",   "vector", "enum",   "struct", "callback", "map",
-  };
-  return code < std::size(kNames) ? kNames[code] : "type " + std::to_string(code);
+  const char* name = BindingTypeName(static_cast<BindingTypeCode>(code));
+  return *name != '\0' || code == 0 ? name : "type " + std::to_string(code);
 }
 
-constexpr uint32_t kVectorCode = 15;
-constexpr uint32_t kEnumCode = 16;
-constexpr uint32_t kStructCode = 17;
-constexpr uint32_t kMapCode = 19;
-
 std::string TypeText(uint32_t code, uint32_t elementCode, const std::string& typeName) {
-  if (code == kVectorCode || code == kMapCode) {
-    return TypeCodeName(code) + "<" + (typeName.empty() ? TypeCodeName(elementCode) : typeName) +
-           ">";
+  switch (static_cast<BindingTypeCode>(code)) {
+    case BindingTypeCode::Vector:
+    case BindingTypeCode::Map:
+      return TypeCodeName(code) + "<" + (typeName.empty() ? TypeCodeName(elementCode) : typeName) +
+             ">";
+    case BindingTypeCode::Enum:
+    case BindingTypeCode::Struct:
+      if (!typeName.empty()) return typeName;
+      break;
+    default:
+      break;
   }
-  if ((code == kEnumCode || code == kStructCode) && !typeName.empty()) return typeName;
   return TypeCodeName(code);
 }
 

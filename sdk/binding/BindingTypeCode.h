@@ -31,8 +31,17 @@ enum class BindingTypeCode : std::uint32_t {
   Map = 19,
 };
 
-// "bool" .. "map" for codes 1 to 19; "" for any other code. Never null.
-[[nodiscard]] const char* BindingTypeName(BindingTypeCode code) noexcept;
+// "bool" .. "map" for codes 1 to 19; "" for any other code. Never null. Inline, so that a host
+// that links none of the SDK names the codes it reads as the SDK does.
+[[nodiscard]] constexpr const char* BindingTypeName(BindingTypeCode code) noexcept {
+  constexpr const char* kNames[] = {
+      "",       "bool",   "int8",   "uint8",  "int16",    "uint16", "int32",
+      "uint32", "int64",  "uint64", "float",  "double",   "string", "object",
+      "blob",   "vector", "enum",   "struct", "callback", "map",
+  };
+  const auto index = static_cast<std::uint32_t>(code);
+  return index < sizeof(kNames) / sizeof(kNames[0]) ? kNames[index] : "";
+}
 
 // What a field, argument or result holds. All zero means no type.
 struct BindingTypeDescriptor {
