@@ -300,7 +300,7 @@ TEST(LobbyPluginTest, GameConfigurationFollowsThePublishedLobby) {
   Lobby::Api::Queue ranked;
   ranked.id = 420;
   ranked.name = "Ranked";
-  ranked.type = "RANKED_SOLO_5x5";
+  ranked.type = "LADDER_SINGLE";
   Lobby::Api::LobbyCustomGameLobby custom;
   custom.configuration.mapId = 11;
   custom.configuration.gameMode = "PRACTICETOOL";
