@@ -53,7 +53,7 @@ std::string World(const std::string& answers) {
     "/jyx-game-data/assets/v1/champion-summary.json": [{"id": 1, "alias": "Brakka"}],
     "/jyx-champions/v1/inventories/2046/champions-minimal":
         [{"id": 1, "name": "Brakka", "botEnabled": true}],
-    "/jyx-platform-config/v1/namespaces/LoginDataPacket/platformId": "NA1"},
+    "/jyx-platform-config/v1/namespaces/LoginDataPacket/platformId": "KV1"},
   "replies": [{"path": "/jyx-gameflow/v1/session/request-lobby", "value": true}],
   "lcds": [{"destination": "gameService", "method": "createPracticeGame", "answers": [)" +
          answers + "]}]}";

@@ -131,7 +131,7 @@ Lobby::Api::LobbyChangeGameDto CustomChange(const std::string& mutator, const st
   configuration.gameMutator = mutator;
   configuration.teamSize = 5;
   configuration.mutators.id = 1;
-  configuration.gameServerRegion = "EUW";
+  configuration.gameServerRegion = "XEM";
   return change;
 }
 

@@ -66,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
                          "\"Not registered with parties service. puuid: puuid-a platformId: ?\""},
         UnregisteredCase{
             "parties switched off", true, true,
-            "\"Not registered with parties service. puuid: puuid-a platformId: EUW1\""}));
+            "\"Not registered with parties service. puuid: puuid-a platformId: XEM1\""}));
 
 TEST_F(PartiesEndpointsTest, HealthOfARegisteredPlayerIsTheServicesTextAndChangesNoState) {
   Start();

@@ -46,7 +46,7 @@ class PartiesEndpointsTest : public ::testing::Test, public WorldTesting::Defaul
              {"puuid-a", {9, 7}}, {"puuid-b", {10, 8}}}) {
       Host::PartiesPlayer player;
       player.puuid = puuid;
-      player.platformId = "EUW1";
+      player.platformId = "XEM1";
       player.summonerId = static_cast<std::uint64_t>(ids.first);
       player.accountId = static_cast<std::uint64_t>(ids.second);
       ASSERT_TRUE(parties_.AddPlayer(player));
@@ -60,7 +60,7 @@ class PartiesEndpointsTest : public ::testing::Test, public WorldTesting::Defaul
                        R"({"championsOwned":40})");
     host_.SeedResource("/jyx-leagues/v1/summoner-leagues/9",
                        R"([{"queueType":"LADDER_SINGLE","leagueTier":"GOLD"}])");
-    host_.SeedResource(kPlatformIdPath, "\"EUW1\"");
+    host_.SeedResource(kPlatformIdPath, "\"XEM1\"");
     host_.SeedResource(kGameflowSessionPath, R"({"phase":"None"})");
     host_.SeedResource("/jyx-gameflow/v1/availability", R"({"isAvailable":true})");
     host_.SeedResource("/jyx-game-queues/v1/queues", kQueues);
