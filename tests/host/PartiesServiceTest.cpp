@@ -188,7 +188,7 @@ TEST_F(PartiesServiceTest, PartyAndMemberFieldsChangeAndRaiseTheVersions) {
   const std::vector<Step> steps = {
       {"PUT", "/v1/parties/" + party + "/gamemode",
        R"({"botDifficulty":"EASY","gameType":"x","maxPartySize":5,"queueId":420})"},
-      {"PUT", members + "metadata", R"({"positionPref":["TOP","MIDDLE"]})"},
+      {"PUT", members + "metadata", R"({"positionPref":["NORTH","CENTRE"]})"},
       {"PUT", members + "ready", "true"},
       {"PUT", members + "canInvite", "false"},
       {"PUT", "v1/parties/" + party + "/activityLocked", "true"},
@@ -202,7 +202,7 @@ TEST_F(PartiesServiceTest, PartyAndMemberFieldsChangeAndRaiseTheVersions) {
   EXPECT_EQ(locked.queueId, 420);
   EXPECT_EQ(locked.botDifficulty.value_or(""), "EASY");
   EXPECT_TRUE(locked.activityLocked);
-  EXPECT_EQ(locked.players[0].positionPref, (std::vector<std::string>{"TOP", "MIDDLE"}));
+  EXPECT_EQ(locked.players[0].positionPref, (std::vector<std::string>{"NORTH", "CENTRE"}));
   EXPECT_EQ(locked.players[0].ready, std::optional<bool>(true));
   EXPECT_EQ(locked.players[0].canInvite, std::optional<bool>(false));
 

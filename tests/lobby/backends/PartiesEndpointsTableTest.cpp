@@ -85,7 +85,7 @@ class PartiesTableThroughOperationsTest : public PartiesOperationsTest,
       EXPECT_TRUE(backend_.HandlePutQueue(420).ok);
     } else if (operation == "HandlePutMetadata") {
       Api::PartyMemberMetadataDto metadata;
-      metadata.positionPref = {"TOP", "UTILITY"};
+      metadata.positionPref = {"NORTH", "HELPER"};
       EXPECT_TRUE(backend_.HandlePutMetadata(metadata).ok);
     } else if (operation == "HandlePutRole") {
       JoinB();

@@ -93,9 +93,9 @@ inline std::vector<Row> PartiesTable() {
   const std::vector<std::string> self = {"party-1", "puuid-a"};
   const std::vector<std::string> member = {"party-1", "puuid-b"};
   Api::PartyMemberMetadataDto metadata;
-  metadata.positionPref = {"TOP", "UTILITY"};
+  metadata.positionPref = {"NORTH", "HELPER"};
   const std::string metadataText = Lines(
-      {"{", "    \"positionPref\": [", "        \"TOP\",", "        \"UTILITY\"", "    ]", "}"});
+      {"{", "    \"positionPref\": [", "        \"NORTH\",", "        \"HELPER\"", "    ]", "}"});
   const auto text = [](const char* role) { return std::string("\"") + role + "\""; };
   return {
       {"ChangeLobby", "PUT", "/v1/parties/%1/gamemode", party, "set game mode", GameMode(440, 5),

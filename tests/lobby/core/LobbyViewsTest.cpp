@@ -47,7 +47,7 @@ LobbyMember Ann() {
   member.id = 1001;
   member.isOwner = true;
   member.canInviteOthers = true;
-  member.positionPreferences = {"TOP", "JUNGLE"};
+  member.positionPreferences = {"NORTH", "ROAMER"};
   member.autoFillEligible = true;
   member.autoFillProtectedForSoloing = true;
   member.summonerInternalName = "ann-member";
