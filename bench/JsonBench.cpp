@@ -303,7 +303,7 @@ Lobby MakeLobby() {
   lobby.gameConfig.isCustom = true;
   lobby.gameConfig.mapId = 11;
   lobby.gameConfig.maxLobbySize = 5;
-  lobby.gameConfig.pickType = "SimulPickStrategy";
+  lobby.gameConfig.pickType = "ParallelPicks";
   lobby.gameConfig.queueId = 420;
   lobby.gameConfig.showPositionSelector = true;
   for (std::uint32_t i = 0; i < 48; ++i) {

@@ -196,7 +196,7 @@ TEST(EligibilityRulesTest, OnlyAChangedInputGivesANewHash) {
 
 std::string QueueList(int firstId, const char* firstName) {
   return R"([{"id":)" + std::to_string(firstId) + R"(,"name":")" + firstName +
-         R"(","gameTypeConfig":{"pickMode":"DraftMode"}},{"id":450,"name":"BATTLE"}])";
+         R"(","gameTypeConfig":{"pickMode":"TurnPicks"}},{"id":450,"name":"BATTLE"}])";
 }
 
 TEST(EligibilityRulesTest, OnlyAChangedQueueListReplacesTheCopy) {
@@ -238,7 +238,7 @@ TEST(EligibilityRulesTest, OnlyAChangedQueueListReplacesTheCopy) {
     ASSERT_EQ(EligibilityRulesTesting::Queues(rules).size(), 2u);
   }
   EXPECT_EQ(EligibilityRulesTesting::Queues(rules)[0].id, 440);
-  EXPECT_EQ(EligibilityRulesTesting::Queues(rules)[0].gameTypeConfig.pickMode, "DraftMode");
+  EXPECT_EQ(EligibilityRulesTesting::Queues(rules)[0].gameTypeConfig.pickMode, "TurnPicks");
 }
 
 TEST(EligibilityRulesTest, InputsStoredBeforeStartReachTheRulesDuringStart) {
@@ -251,7 +251,7 @@ TEST(EligibilityRulesTest, InputsStoredBeforeStartReachTheRulesDuringStart) {
   std::vector<Lobby::Api::Queue> queues(2);
   queues[0].id = 420;
   queues[0].name = "Ranked";
-  queues[0].gameTypeConfig.pickMode = "DraftMode";
+  queues[0].gameTypeConfig.pickMode = "TurnPicks";
   queues[1].id = 450;
   queues[1].name = "BATTLE";
   ASSERT_TRUE(rig.plugin->Initialize(&rig.init));
