@@ -264,7 +264,7 @@ void RegisterTypes(BindingRegistry& registry) {
 }
 
 Member MakeMember(std::uint32_t i) {
-  static const char* const kPositions[] = {"TOP", "JUNGLE", "MIDDLE", "BOTTOM", "UTILITY"};
+  static const char* const kPositions[] = {"NORTH", "ROAMER", "CENTRE", "SOUTH", "HELPER"};
   Member member;
   member.allowedChangeActivity = i == 0;
   member.allowedInviteOthers = true;
@@ -303,7 +303,7 @@ Lobby MakeLobby() {
   lobby.gameConfig.isCustom = true;
   lobby.gameConfig.mapId = 11;
   lobby.gameConfig.maxLobbySize = 5;
-  lobby.gameConfig.pickType = "SimulPickStrategy";
+  lobby.gameConfig.pickType = "ParallelPicks";
   lobby.gameConfig.queueId = 420;
   lobby.gameConfig.showPositionSelector = true;
   for (std::uint32_t i = 0; i < 48; ++i) {
@@ -325,7 +325,7 @@ Lobby MakeLobby() {
   restriction.restrictionArgs = {{"queueId", "420"}, {"reason", "maintenance"}};
   restriction.summonerIds = {2400000000000ull, 2400000104729ull};
   lobby.restrictions = std::vector<Restriction>{restriction};
-  lobby.scarcePositions = {"UTILITY", "JUNGLE"};
+  lobby.scarcePositions = {"HELPER", "ROAMER"};
   return lobby;
 }
 

@@ -10,7 +10,7 @@
 //    "proxy": [{"service": "s", "method": "m", "payload": value or text, "status": "200",
 //               "error": "text", "timing": "post" | "yield" | "never", "yield": 2,
 //               "postError": "text", "postStatus": 500}],
-//    "parties": {"players": [{"puuid": "p", "platformId": "EUW1", "accountId": 1,
+//    "parties": {"players": [{"puuid": "p", "platformId": "XEM1", "accountId": 1,
 //                             "summonerId": 2, "eligibilityHash": 3}],
 //                "local": "p", "push": "none" | "notification" | "message",
 //                "health": "text", "commsToken": "text",

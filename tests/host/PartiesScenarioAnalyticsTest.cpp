@@ -72,7 +72,7 @@ Map With(Map map, const Map& more) {
 // type and its queue; the timestamp is the party's activity start.
 Map Fields(const std::string& eventType, const std::string& partyId, int queueId,
            std::uint64_t activityStarted) {
-  return {{"platformId", "\"EUW1\""},
+  return {{"platformId", "\"XEM1\""},
           {"eventType", Quoted(eventType)},
           {"eventData", R"({"partyId":")" + partyId + R"(","partyType":"closed","queueId":)" +
                             std::to_string(queueId) + "}"},

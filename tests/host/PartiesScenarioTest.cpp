@@ -96,7 +96,7 @@ std::vector<Step> Expected() {
         "/jyx-lobby/v2/party-active Update false"}},
       // 7. C's invitation, listed, then accepted.
       {R"(0 [{"canAcceptInvitation":true,"fromSummonerId":11,"fromSummonerName":"Cat",)"
-       R"("gameConfig":{"gameMode":"CLASSIC","gameMutator":"","inviteGameType":"RANKED_SOLO_5x5",)"
+       R"("gameConfig":{"gameMode":"CLASSIC","gameMutator":"","inviteGameType":"LADDER_SINGLE",)"
        R"("mapId":11,"queueId":420},"invitationId":"party-2","restrictions":[],)"
        R"("state":"Pending","timestamp":"1767225600000"}])",
        {},

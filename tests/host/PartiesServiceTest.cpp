@@ -31,7 +31,7 @@ class PartiesServiceTest : public ::testing::Test {
          std::vector<std::pair<std::string, uint64_t>>{{"a", 1}, {"b", 2}, {"c", 3}}) {
       PartiesPlayer player;
       player.puuid = puuid;
-      player.platformId = "EUW1";
+      player.platformId = "XEM1";
       player.summonerId = summonerId;
       ASSERT_TRUE(parties_.AddPlayer(player));
     }
@@ -89,7 +89,7 @@ TEST_F(PartiesServiceTest, ARegisteredPlayerLeadsAClosedPartyOfItsOwnWithoutQueu
   // Registering again keeps the party and the creation time and raises the version.
   const uint64_t version = a["version"].GetUint64();
   const PartiesReply again = parties_.Act("a", "PUT", "v1/players/a",
-                                          R"({"puuid":"a","platformId":"EUW1","summonerId":1,
+                                          R"({"puuid":"a","platformId":"XEM1","summonerId":1,
                                               "eligibilityHash":77})");
   ASSERT_EQ(again.httpStatus, 200);
   const rapidjson::Document updated = Player("a");
@@ -188,7 +188,7 @@ TEST_F(PartiesServiceTest, PartyAndMemberFieldsChangeAndRaiseTheVersions) {
   const std::vector<Step> steps = {
       {"PUT", "/v1/parties/" + party + "/gamemode",
        R"({"botDifficulty":"EASY","gameType":"x","maxPartySize":5,"queueId":420})"},
-      {"PUT", members + "metadata", R"({"positionPref":["TOP","MIDDLE"]})"},
+      {"PUT", members + "metadata", R"({"positionPref":["NORTH","CENTRE"]})"},
       {"PUT", members + "ready", "true"},
       {"PUT", members + "canInvite", "false"},
       {"PUT", "v1/parties/" + party + "/activityLocked", "true"},
@@ -202,7 +202,7 @@ TEST_F(PartiesServiceTest, PartyAndMemberFieldsChangeAndRaiseTheVersions) {
   EXPECT_EQ(locked.queueId, 420);
   EXPECT_EQ(locked.botDifficulty.value_or(""), "EASY");
   EXPECT_TRUE(locked.activityLocked);
-  EXPECT_EQ(locked.players[0].positionPref, (std::vector<std::string>{"TOP", "MIDDLE"}));
+  EXPECT_EQ(locked.players[0].positionPref, (std::vector<std::string>{"NORTH", "CENTRE"}));
   EXPECT_EQ(locked.players[0].ready, std::optional<bool>(true));
   EXPECT_EQ(locked.players[0].canInvite, std::optional<bool>(false));
 
@@ -326,7 +326,7 @@ TEST_F(PartiesServiceTest, AWorldSeedsTheServiceAndCommandsDriveIt) {
   CommandShell shell(host);
   std::string error;
   ASSERT_TRUE(LoadWorld(host, R"({"parties": {
-      "players": [{"puuid": "p", "platformId": "NA1", "accountId": 5, "summonerId": 6},
+      "players": [{"puuid": "p", "platformId": "KV1", "accountId": 5, "summonerId": 6},
                   {"puuid": "q", "summonerId": 8}],
       "local": "p", "push": "message", "health": "slow", "commsToken": "jwt",
       "scripts": [{"method": "GET", "path": "v1/players/*", "kind": "status",

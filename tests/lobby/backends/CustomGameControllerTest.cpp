@@ -121,7 +121,7 @@ TEST(CustomGameControllerTest, ATeamSelectRecordRebuildsTheTeamsAndPublishesTheL
 TEST(CustomGameControllerTest, ANewerRecordHandledWhileTheConfigurationIsReadKeepsItsTeams) {
   CustomGameRig rig;
   rig.host.ScriptReply("/jyx-game-queues/v1/game-type-config/1",
-                       StreamedInOneByteReads(R"({"id":1,"name":"Blind Pick"})"));
+                       StreamedInOneByteReads(R"({"id":1,"name":"Open Choice"})"));
   LCDS::GameDTO newer = Game("TEAM_SELECT", 8);
   newer.teamOne = {Player(kLocalSummonerId, "local")};
   newer.teamTwo = {Player(5, "five")};

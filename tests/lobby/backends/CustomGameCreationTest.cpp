@@ -67,7 +67,7 @@ TEST(CustomGameCreationTest, ThePracticeGameOfTheRequestBecomesTheOwnersLobbyWit
   EXPECT_EQ(Text(config["allowSpectators"]), R"("ALL")");
   EXPECT_EQ(config["gameTypeConfig"].GetInt(), 1);
   EXPECT_EQ(Text(config["gameMutators"]), "[]");
-  EXPECT_EQ(Text(config["region"]), R"("EUW")");
+  EXPECT_EQ(Text(config["region"]), R"("XEM")");
   const rapidjson::Value& map = config["gameMap"];
   EXPECT_EQ(map["mapId"].GetInt(), 11);
   EXPECT_EQ(Text(map["name"]) + Text(map["displayName"]) + Text(map["description"]), R"("""""")");

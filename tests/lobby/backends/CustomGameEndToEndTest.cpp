@@ -49,11 +49,11 @@ std::string World(const std::string& answers) {
     "/jyx-gameflow/v1/session": {"phase": "None"},
     "/jyx-game-queues/v1/queues": [{"id": 420, "mapId": 11}],
     "/jyx-game-queues/v1/custom": {"queueAvailability": "Available"},
-    "/jyx-game-queues/v1/game-type-config/1/map/11": {"id": 1, "name": "Blind Pick"},
+    "/jyx-game-queues/v1/game-type-config/1/map/11": {"id": 1, "name": "Open Choice"},
     "/jyx-game-data/assets/v1/champion-summary.json": [{"id": 1, "alias": "Brakka"}],
     "/jyx-champions/v1/inventories/2046/champions-minimal":
         [{"id": 1, "name": "Brakka", "botEnabled": true}],
-    "/jyx-platform-config/v1/namespaces/LoginDataPacket/platformId": "NA1"},
+    "/jyx-platform-config/v1/namespaces/LoginDataPacket/platformId": "KV1"},
   "replies": [{"path": "/jyx-gameflow/v1/session/request-lobby", "value": true}],
   "lcds": [{"destination": "gameService", "method": "createPracticeGame", "answers": [)" +
          answers + "]}]}";

@@ -25,9 +25,9 @@ CustomGameRig::CustomGameRig(bool start) : LobbyRig(Unloaded{}) {
   host.SeedResource(kIntermediatePath, "false");
   host.SeedResource(kSkirmishPath, "false");
   host.SeedResource("/jyx-game-queues/v1/game-type-config/1/map/11",
-                    R"({"id":1,"name":"Blind Pick","pickMode":"SimulPickStrategy"})");
+                    R"({"id":1,"name":"Open Choice","pickMode":"ParallelPicks"})");
   host.SeedResource("/jyx-game-queues/v1/game-type-config/1",
-                    R"({"id":1,"name":"Blind Pick","pickMode":"SimulPickStrategy"})");
+                    R"({"id":1,"name":"Open Choice","pickMode":"ParallelPicks"})");
   Load(std::make_unique<CustomGameFactory>(journal));
   if (start) Start();
 }
@@ -131,7 +131,7 @@ Lobby::Api::LobbyChangeGameDto CustomChange(const std::string& mutator, const st
   configuration.gameMutator = mutator;
   configuration.teamSize = 5;
   configuration.mutators.id = 1;
-  configuration.gameServerRegion = "EUW";
+  configuration.gameServerRegion = "XEM";
   return change;
 }
 

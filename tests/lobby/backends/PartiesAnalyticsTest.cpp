@@ -54,7 +54,7 @@ class PartiesAnalyticsTest : public ::testing::Test {
   PartiesAnalyticsTest() {
     PartiesLobbyBackendTesting::Attach(backend, *rig.plugin);
     LobbyPlugin& plugin = *rig.plugin;
-    LobbyPluginTesting::PlatformId(plugin).Update(PluginResourceEventType::Create, "NA1");
+    LobbyPluginTesting::PlatformId(plugin).Update(PluginResourceEventType::Create, "KV1");
     Api::Summoner summoner;
     summoner.summonerId = 11;
     summoner.puuid = "pu-11";

@@ -126,7 +126,7 @@ class PartiesAnalyticsWorldTest : public PartiesWorldTest {
   Map Common(PartiesWorld& w, const std::string& eventType) const {
     const Api::PartyDto& party = *Lobby::PartiesBackendTesting::Player(w.Backend()).currentParty;
     return {
-        {"platformId", "\"NA1\""},
+        {"platformId", "\"KV1\""},
         {"eventType", Quoted(eventType)},
         {"eventData", R"({"partyId":")" + party.partyId + R"(","partyType":")" + party.partyType +
                           R"(","queueId":)" + std::to_string(party.gameMode.queueId) + "}"},
@@ -263,7 +263,7 @@ TEST_F(PartiesAnalyticsWorldTest, InvitingFromThePartyLobbySendsOneEventPerSummo
   PartiesWorld& w = StartInLobby();
   Host::PartiesPlayer other;
   other.puuid = kOther;
-  other.platformId = "NA1";
+  other.platformId = "KV1";
   other.summonerId = kOtherId;
   ASSERT_TRUE(w.parties_.AddPlayer(other));
   w.host_.SeedResource("/jyx-summoner/v2/summoners",
@@ -286,7 +286,7 @@ TEST_F(PartiesAnalyticsWorldTest, JoiningAnOpenPartyCountsFriendsPartiesInvitesA
   PartiesWorld& w = StartInLobby();
   Host::PartiesPlayer other;
   other.puuid = kOther;
-  other.platformId = "NA1";
+  other.platformId = "KV1";
   other.summonerId = kOtherId;
   ASSERT_TRUE(w.parties_.AddPlayer(other));
   const std::string openParty = w.parties_.FindPlayer(kOther)->currentPartyId;

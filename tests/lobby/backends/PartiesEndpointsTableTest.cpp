@@ -61,7 +61,7 @@ class PartiesTableThroughOperationsTest : public PartiesOperationsTest,
     session.accountId = 7;
     session.summonerId = 9;
     Lobby::PartiesBackendTesting::LoginSession(backend_).Set(session);
-    LobbyPluginTesting::PlatformId(plugin_).Set("EUW1");
+    LobbyPluginTesting::PlatformId(plugin_).Set("XEM1");
     EligibilityRulesTesting::Hash(plugin_.GetEligibilityRules()).Set(42);
     parties_.ClearRecords();
   }
@@ -85,7 +85,7 @@ class PartiesTableThroughOperationsTest : public PartiesOperationsTest,
       EXPECT_TRUE(backend_.HandlePutQueue(420).ok);
     } else if (operation == "HandlePutMetadata") {
       Api::PartyMemberMetadataDto metadata;
-      metadata.positionPref = {"TOP", "UTILITY"};
+      metadata.positionPref = {"NORTH", "HELPER"};
       EXPECT_TRUE(backend_.HandlePutMetadata(metadata).ok);
     } else if (operation == "HandlePutRole") {
       JoinB();

@@ -66,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
                          "\"Not registered with parties service. puuid: puuid-a platformId: ?\""},
         UnregisteredCase{
             "parties switched off", true, true,
-            "\"Not registered with parties service. puuid: puuid-a platformId: EUW1\""}));
+            "\"Not registered with parties service. puuid: puuid-a platformId: XEM1\""}));
 
 TEST_F(PartiesEndpointsTest, HealthOfARegisteredPlayerIsTheServicesTextAndChangesNoState) {
   Start();
@@ -197,7 +197,7 @@ TEST_F(PartiesEndpointsTest, ASetterBeforeTheFirstStateIsRefusedUnsent) {
            {"/jyx-lobby/v1/parties/queue", "420"},
            {"/jyx-lobby/v1/parties/active", "true"},
            {"/jyx-lobby/v1/parties/ready", "true"},
-           {"/jyx-lobby/v1/parties/metadata", R"({"positionPref":["TOP"]})"},
+           {"/jyx-lobby/v1/parties/metadata", R"({"positionPref":["NORTH"]})"},
            {"/jyx-lobby/v1/parties/p/members/u/role", "\"MEMBER\""}}) {
     SCOPED_TRACE(path);
     const Host::RouteAnswer answer = Call("PUT", path, body);

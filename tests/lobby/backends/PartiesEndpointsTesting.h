@@ -46,7 +46,7 @@ class PartiesEndpointsTest : public ::testing::Test, public WorldTesting::Defaul
              {"puuid-a", {9, 7}}, {"puuid-b", {10, 8}}}) {
       Host::PartiesPlayer player;
       player.puuid = puuid;
-      player.platformId = "EUW1";
+      player.platformId = "XEM1";
       player.summonerId = static_cast<std::uint64_t>(ids.first);
       player.accountId = static_cast<std::uint64_t>(ids.second);
       ASSERT_TRUE(parties_.AddPlayer(player));
@@ -59,8 +59,8 @@ class PartiesEndpointsTest : public ::testing::Test, public WorldTesting::Defaul
     host_.SeedResource("/jyx-champions/v1/inventories/9/champions-playable-count",
                        R"({"championsOwned":40})");
     host_.SeedResource("/jyx-leagues/v1/summoner-leagues/9",
-                       R"([{"queueType":"RANKED_SOLO_5x5","leagueTier":"GOLD"}])");
-    host_.SeedResource(kPlatformIdPath, "\"EUW1\"");
+                       R"([{"queueType":"LADDER_SINGLE","leagueTier":"GOLD"}])");
+    host_.SeedResource(kPlatformIdPath, "\"XEM1\"");
     host_.SeedResource(kGameflowSessionPath, R"({"phase":"None"})");
     host_.SeedResource("/jyx-gameflow/v1/availability", R"({"isAvailable":true})");
     host_.SeedResource("/jyx-game-queues/v1/queues", kQueues);

@@ -42,7 +42,7 @@ inline std::string Fill(std::string path, const std::vector<std::string>& values
 inline Api::PlayerDto Identity(int64_t eligibilityHash) {
   Api::PlayerDto player;
   player.puuid = "puuid-a";
-  player.platformId = "EUW1";
+  player.platformId = "XEM1";
   player.accountId = 7;
   player.summonerId = 9;
   player.eligibilityHash = eligibilityHash;
@@ -54,7 +54,7 @@ inline std::string IdentityText(int64_t eligibilityHash) {
                 "    \"createdAt\": 0,", "    \"currentParty\": null,",
                 "    \"eligibilityHash\": " + std::to_string(eligibilityHash) + ",",
                 "    \"inventoryToken\": null,", "    \"leaguesToken\": null,",
-                "    \"parties\": null,", "    \"platformId\": \"EUW1\",",
+                "    \"parties\": null,", "    \"platformId\": \"XEM1\",",
                 "    \"puuid\": \"puuid-a\",", "    \"serverUtcMillis\": 0,",
                 "    \"summonerId\": 9,", "    \"summonerToken\": null,", "    \"version\": 0",
                 "}"});
@@ -93,9 +93,9 @@ inline std::vector<Row> PartiesTable() {
   const std::vector<std::string> self = {"party-1", "puuid-a"};
   const std::vector<std::string> member = {"party-1", "puuid-b"};
   Api::PartyMemberMetadataDto metadata;
-  metadata.positionPref = {"TOP", "UTILITY"};
+  metadata.positionPref = {"NORTH", "HELPER"};
   const std::string metadataText = Lines(
-      {"{", "    \"positionPref\": [", "        \"TOP\",", "        \"UTILITY\"", "    ]", "}"});
+      {"{", "    \"positionPref\": [", "        \"NORTH\",", "        \"HELPER\"", "    ]", "}"});
   const auto text = [](const char* role) { return std::string("\"") + role + "\""; };
   return {
       {"ChangeLobby", "PUT", "/v1/parties/%1/gamemode", party, "set game mode", GameMode(440, 5),
@@ -202,7 +202,7 @@ class PartiesHostTest : public ::testing::Test {
   void AddPlayer(const std::string& puuid, uint64_t summonerId) {
     Host::PartiesPlayer player;
     player.puuid = puuid;
-    player.platformId = "EUW1";
+    player.platformId = "XEM1";
     player.summonerId = summonerId;
     ASSERT_TRUE(parties_.AddPlayer(player));
   }

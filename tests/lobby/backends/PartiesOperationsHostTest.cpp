@@ -53,7 +53,7 @@ class PartiesOperationsHostTest : public ::testing::Test, public WorldTesting::D
          std::vector<std::pair<std::string, std::uint64_t>>{{"puuid-a", 9}, {"puuid-b", 10}}) {
       Host::PartiesPlayer player;
       player.puuid = puuid;
-      player.platformId = "EUW1";
+      player.platformId = "XEM1";
       player.summonerId = summonerId;
       ASSERT_TRUE(parties_.AddPlayer(player));
     }
@@ -64,8 +64,8 @@ class PartiesOperationsHostTest : public ::testing::Test, public WorldTesting::D
     host_.SeedResource("/jyx-champions/v1/inventories/9/champions-playable-count",
                        R"({"championsOwned":40})");
     host_.SeedResource("/jyx-leagues/v1/summoner-leagues/9",
-                       R"([{"queueType":"RANKED_SOLO_5x5","leagueTier":"GOLD"}])");
-    host_.SeedResource("/jyx-platform-config/v1/namespaces/LoginDataPacket/platformId", "\"EUW1\"");
+                       R"([{"queueType":"LADDER_SINGLE","leagueTier":"GOLD"}])");
+    host_.SeedResource("/jyx-platform-config/v1/namespaces/LoginDataPacket/platformId", "\"XEM1\"");
     host_.SeedResource(kGameflowSessionPath, R"({"phase":"None"})");
     host_.SeedResource("/jyx-gameflow/v1/availability", R"({"isAvailable":true})");
     host_.SeedResource("/jyx-game-queues/v1/queues", kQueues);

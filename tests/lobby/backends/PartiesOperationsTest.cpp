@@ -262,10 +262,10 @@ TEST_F(PartiesPartyOperationsTest, PositionPreferencesSendOnlyThoseChosen) {
     const char* body;
   };
   const std::vector<Case> cases = {
-      {"TOP", "UTILITY",
-       "{\r\n    \"positionPref\": [\r\n        \"TOP\",\r\n        \"UTILITY\"\r\n    ]\r\n}"},
-      {"", "UTILITY", "{\r\n    \"positionPref\": [\r\n        \"UTILITY\"\r\n    ]\r\n}"},
-      {"TOP", "", "{\r\n    \"positionPref\": [\r\n        \"TOP\"\r\n    ]\r\n}"},
+      {"NORTH", "HELPER",
+       "{\r\n    \"positionPref\": [\r\n        \"NORTH\",\r\n        \"HELPER\"\r\n    ]\r\n}"},
+      {"", "HELPER", "{\r\n    \"positionPref\": [\r\n        \"HELPER\"\r\n    ]\r\n}"},
+      {"NORTH", "", "{\r\n    \"positionPref\": [\r\n        \"NORTH\"\r\n    ]\r\n}"},
       {"", "", "{\r\n    \"positionPref\": []\r\n}"},
   };
   for (const Case& c : cases) {

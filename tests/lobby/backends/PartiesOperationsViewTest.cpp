@@ -33,7 +33,7 @@ constexpr char kEveryRole[] = R"({
     "gameMode": {"queueId": 420, "maxPartySize": 5}, "activityLocked": false,
     "players": [
       {"puuid": "puuid-a", "summonerId": 9, "role": "LEADER", "ready": true, "canInvite": true,
-       "metadata": {"positionPref": ["TOP", "JUNGLE"]}},
+       "metadata": {"positionPref": ["NORTH", "ROAMER"]}},
       {"puuid": "puuid-b", "summonerId": 10, "role": "MEMBER", "metadata": {"positionPref": []}},
       {"puuid": "puuid-c", "summonerId": 11, "role": "INVITED", "inviteTimestamp": 1234,
        "invitedBySummonerId": 9},
@@ -64,8 +64,8 @@ class PartiesOperationsViewTest : public PartiesOperationsTest {
     Api::PartyDto& party = player.currentParty.emplace();
     party.partyId = "party-1";
     party.gameMode.queueId = queueId;
-    party.players.push_back(Member(9, 1, Role::LEADER, {"TOP", "MIDDLE"}));
-    party.players.push_back(Member(10, 2, Role::MEMBER, {"JUNGLE", "BOTTOM"}));
+    party.players.push_back(Member(9, 1, Role::LEADER, {"NORTH", "CENTRE"}));
+    party.players.push_back(Member(10, 2, Role::MEMBER, {"ROAMER", "SOUTH"}));
     return player;
   }
   static Api::PartyMemberDto Member(std::uint64_t summonerId, std::uint64_t accountId, Role role,
@@ -150,8 +150,8 @@ TEST_F(PartiesOperationsViewTest, TheViewListsEveryRoleAndGivesRightsToTheLeader
     EXPECT_FALSE(leader.showGhostedBanner);
     EXPECT_FALSE(member.ready) << "ready absent";
     EXPECT_TRUE(member.showGhostedBanner);
-    EXPECT_EQ(leader.firstPositionPreference, "TOP");
-    EXPECT_EQ(leader.secondPositionPreference, "JUNGLE");
+    EXPECT_EQ(leader.firstPositionPreference, "NORTH");
+    EXPECT_EQ(leader.secondPositionPreference, "ROAMER");
     EXPECT_EQ(member.firstPositionPreference, "UNSELECTED") << "an empty preference list";
     EXPECT_EQ(member.secondPositionPreference, "UNSELECTED");
     // The autofill entry of the party's queue, for the local player only.
@@ -242,8 +242,8 @@ TEST_F(PartiesOperationsViewTest, StartingAndRestrictionsFollowReadinessSizeCove
       {"queue 420, size not allowed, empty list",
        [&](Api::PlayerDto& p) {
          party(p).eligibilityRestrictions.emplace();
-         party(p).players.push_back(Member(11, 3, Role::MEMBER, {"UTILITY", "TOP"}));
-         party(p).players.push_back(Member(12, 4, Role::MEMBER, {"BOTTOM", "MIDDLE"}));
+         party(p).players.push_back(Member(11, 3, Role::MEMBER, {"HELPER", "NORTH"}));
+         party(p).players.push_back(Member(12, 4, Role::MEMBER, {"SOUTH", "CENTRE"}));
        },
        false,
        true,
@@ -265,9 +265,9 @@ TEST_F(PartiesOperationsViewTest, StartingAndRestrictionsFollowReadinessSizeCove
        {"PlayerMinLevelRestriction:9,10", "PlayerBingeRestriction:10", "PlayerBingeRestriction:"}},
       {"a full team with one unselected first position",
        [&](Api::PlayerDto& p) {
-         party(p).players.push_back(Member(11, 3, Role::MEMBER, {"UTILITY"}));
-         party(p).players.push_back(Member(12, 4, Role::MEMBER, {"BOTTOM"}));
-         party(p).players.push_back(Member(13, 5, Role::MEMBER, {"UNSELECTED", "TOP"}));
+         party(p).players.push_back(Member(11, 3, Role::MEMBER, {"HELPER"}));
+         party(p).players.push_back(Member(12, 4, Role::MEMBER, {"SOUTH"}));
+         party(p).players.push_back(Member(13, 5, Role::MEMBER, {"UNSELECTED", "NORTH"}));
        },
        false,
        false,
@@ -275,8 +275,8 @@ TEST_F(PartiesOperationsViewTest, StartingAndRestrictionsFollowReadinessSizeCove
        {"-"}},
       {"a full team with one empty preference list",
        [&](Api::PlayerDto& p) {
-         party(p).players.push_back(Member(11, 3, Role::MEMBER, {"UTILITY"}));
-         party(p).players.push_back(Member(12, 4, Role::MEMBER, {"BOTTOM"}));
+         party(p).players.push_back(Member(11, 3, Role::MEMBER, {"HELPER"}));
+         party(p).players.push_back(Member(12, 4, Role::MEMBER, {"SOUTH"}));
          party(p).players.push_back(Member(13, 5, Role::MEMBER, {}));
        },
        false,
@@ -285,8 +285,8 @@ TEST_F(PartiesOperationsViewTest, StartingAndRestrictionsFollowReadinessSizeCove
        {"-"}},
       {"a full team, all chosen, the same first position twice",
        [&](Api::PlayerDto& p) {
-         party(p).players.push_back(Member(11, 3, Role::MEMBER, {"TOP"}));
-         party(p).players.push_back(Member(12, 4, Role::MEMBER, {"TOP"}));
+         party(p).players.push_back(Member(11, 3, Role::MEMBER, {"NORTH"}));
+         party(p).players.push_back(Member(12, 4, Role::MEMBER, {"NORTH"}));
          party(p).players.push_back(Member(13, 5, Role::MEMBER, {"FILL"}));
        },
        true,
@@ -295,9 +295,9 @@ TEST_F(PartiesOperationsViewTest, StartingAndRestrictionsFollowReadinessSizeCove
        {"-"}},
       {"three of five naming one position between them",
        [&](Api::PlayerDto& p) {
-         party(p).players[0].metadata.positionPref = {"TOP"};
-         party(p).players[1].metadata.positionPref = {"TOP"};
-         party(p).players.push_back(Member(11, 3, Role::MEMBER, {"TOP"}));
+         party(p).players[0].metadata.positionPref = {"NORTH"};
+         party(p).players[1].metadata.positionPref = {"NORTH"};
+         party(p).players.push_back(Member(11, 3, Role::MEMBER, {"NORTH"}));
        },
        false,
        false,
@@ -306,8 +306,8 @@ TEST_F(PartiesOperationsViewTest, StartingAndRestrictionsFollowReadinessSizeCove
       {"the same, without the position selector (440)",
        [&](Api::PlayerDto& p) {
          party(p).gameMode.queueId = 440;
-         party(p).players[0].metadata.positionPref = {"TOP"};
-         party(p).players[1].metadata.positionPref = {"TOP"};
+         party(p).players[0].metadata.positionPref = {"NORTH"};
+         party(p).players[1].metadata.positionPref = {"NORTH"};
        },
        false,
        true,

@@ -83,14 +83,14 @@ TEST_F(PartiesRegistrationTest, ACompleteWorldRegistersDuringStartAndTakesTheShu
   ASSERT_EQ(registering.size(), 1u);
   EXPECT_EQ(registering[0].rfind("3|Registering party player: {", 0), 0u) << registering[0];
   EXPECT_THAT(registering[0], HasSubstr(R"("puuid":"puuid-stand-in")"));
-  EXPECT_THAT(registering[0], HasSubstr(R"("platformId":"NA1")"));
+  EXPECT_THAT(registering[0], HasSubstr(R"("platformId":"KV1")"));
 
   ASSERT_EQ(Registrations(w), 1u);
   const std::string& body = w.parties_.Records().front().body;
   const std::int64_t hash = *w.Plugin().GetEligibilityRules().EligibilityHash();
   EXPECT_NE(hash, 0);
   for (const std::string& field :
-       {std::string(R"("puuid": "puuid-stand-in")"), std::string(R"("platformId": "NA1")"),
+       {std::string(R"("puuid": "puuid-stand-in")"), std::string(R"("platformId": "KV1")"),
         std::string(R"("accountId": 9001)"), std::string(R"("summonerId": 2046)"),
         R"("eligibilityHash": )" + std::to_string(hash)}) {
     EXPECT_THAT(body, HasSubstr(field));
@@ -263,7 +263,7 @@ TEST_F(PartiesRegistrationTest, ANewEligibilityHashIsSentWithTheStoredPlayer) {
     const std::size_t failures = w.Telemetry("parties-service").size();
     const std::size_t logs = w.LogMark();
     w.host_.SetResource("/jyx-leagues/v1/summoner-leagues/2046",
-                        R"([{"queueType":"RANKED_SOLO_5x5","leagueTier":"PLATINUM"}])");
+                        R"([{"queueType":"LADDER_SINGLE","leagueTier":"PLATINUM"}])");
     w.host_.RunDue();
     const std::int64_t after = *w.Plugin().GetEligibilityRules().EligibilityHash();
     ASSERT_NE(after, before);

@@ -42,25 +42,25 @@ TEST(PositionCoverageTest, SmallPartiesPassOrFailAsNamed) {
   const std::vector<Row> rows = {
       {"no members", {}, true, true},
       {"two ready naming the same two",
-       {Member({"TOP", "MIDDLE"}), Member({"MIDDLE", "TOP"})},
+       {Member({"NORTH", "CENTRE"}), Member({"CENTRE", "NORTH"})},
        true,
        false},
-      {"one of them on fill", {Member({"TOP", "MIDDLE"}), Member({"FILL"})}, true, true},
+      {"one of them on fill", {Member({"NORTH", "CENTRE"}), Member({"FILL"})}, true, true},
       {"the same two without positions checked",
-       {Member({"TOP", "MIDDLE"}), Member({"MIDDLE", "TOP"})},
+       {Member({"NORTH", "CENTRE"}), Member({"CENTRE", "NORTH"})},
        false,
        true},
       {"three distinct for two",
-       {Member({"TOP", "MIDDLE"}), Member({"MIDDLE", "BOTTOM"})},
+       {Member({"NORTH", "CENTRE"}), Member({"CENTRE", "SOUTH"})},
        true,
        true},
-      {"one not ready", {Member({"TOP", "MIDDLE"}), Member({"FILL"}, false)}, true, false},
+      {"one not ready", {Member({"NORTH", "CENTRE"}), Member({"FILL"}, false)}, true, false},
       {"readiness unknown", {Member({"FILL"}, std::nullopt)}, false, false},
-      {"unselected", {Member({"UNSELECTED", "TOP"})}, true, false},
+      {"unselected", {Member({"UNSELECTED", "NORTH"})}, true, false},
       {"unselected beside fill", {Member({"UNSELECTED", "FILL"})}, true, true},
       {"a member naming nothing", {Member({})}, true, false},
       {"a sub-party short of positions",
-       {Member({"TOP", "MIDDLE", "BOTTOM"}), Member({"JUNGLE"}), Member({"JUNGLE"})},
+       {Member({"NORTH", "CENTRE", "SOUTH"}), Member({"ROAMER"}), Member({"ROAMER"})},
        true,
        false},
   };
@@ -72,8 +72,8 @@ TEST(PositionCoverageTest, SmallPartiesPassOrFailAsNamed) {
 }
 
 TEST(PositionCoverageTest, RandomPartiesAgreeWithTheLiteralCheck) {
-  const std::vector<std::string> names = {"TOP",     "JUNGLE", "MIDDLE",    "BOTTOM",
-                                          "UTILITY", "FILL",   "UNSELECTED"};
+  const std::vector<std::string> names = {"NORTH",  "ROAMER", "CENTRE",    "SOUTH",
+                                          "HELPER", "FILL",   "UNSELECTED"};
   std::mt19937 random(20261207);
   std::uniform_int_distribution<int> size(0, 7);
   std::uniform_int_distribution<int> count(0, 3);

@@ -72,7 +72,7 @@ TEST(TeamBuilderLobbyControllerTest, TheStatusGivesInvitePrivilegesAndTheLobbyIs
   rig.host.SeedResource(kLobbyPath,
                         TeamBuilderLobby("tb-9", 440,
                                          R"({"id":2046,"isOwner":true,"summonerInternalName":"me",)"
-                                         R"("excludedPositionPreference":"TOP"},{"id":55},)"
+                                         R"("excludedPositionPreference":"NORTH"},{"id":55},)"
                                          R"({"id":66})"));
   LCDS::LobbyStatus status;
   status.owner.summonerId = kLocalSummonerId;
@@ -99,7 +99,7 @@ TEST(TeamBuilderLobbyControllerTest, TheStatusGivesInvitePrivilegesAndTheLobbyIs
   EXPECT_TRUE(lobby.localMember.isOwner);
   EXPECT_TRUE(lobby.localMember.canInviteOthers);
   EXPECT_EQ(lobby.localMember.summonerInternalName, "me");
-  EXPECT_EQ(lobby.localMember.excludedPositionPreference, std::optional<std::string>("TOP"));
+  EXPECT_EQ(lobby.localMember.excludedPositionPreference, std::optional<std::string>("NORTH"));
   EXPECT_EQ(lobby.chatRoomId, rig.Plugin().MakePlatformHostName("tb-9", "cp", "@conference"));
   EXPECT_TRUE(lobby.chatRoomId.starts_with("cp~")) << lobby.chatRoomId;
   ASSERT_EQ(lobby.invitations.size(), 2u) << "the creator is no invitee";

@@ -51,7 +51,7 @@ AnalyticsEventFields Fields(const std::string& eventType) {
 }
 
 // A party lobby of party "p1" ("open", queue 420, started at 1000) led by the player 11 ("pu-11")
-// with member 22 and invitee 44, on platform "NA1", with two friends, their counts, two party
+// with member 22 and invitee 44, on platform "KV1", with two friends, their counts, two party
 // invitations and one legacy invitation; the wall clock under the test's control.
 class AnalyticsTest : public ::testing::Test {
  public:
@@ -64,7 +64,7 @@ class AnalyticsTest : public ::testing::Test {
   }
   void Populate() {
     LobbyPlugin& plugin = *rig().plugin;
-    LobbyPluginTesting::PlatformId(plugin).Update(PluginResourceEventType::Create, "NA1");
+    LobbyPluginTesting::PlatformId(plugin).Update(PluginResourceEventType::Create, "KV1");
     Api::Summoner summoner;
     summoner.summonerId = 11;
     summoner.puuid = "pu-11";
@@ -171,7 +171,7 @@ class AnalyticsTest : public ::testing::Test {
 
 // The fields every record copies, as the sink receives them.
 Map Common(const std::string& eventType) {
-  return {{"platformId", "\"NA1\""},
+  return {{"platformId", "\"KV1\""},
           {"eventType", "\"" + eventType + "\""},
           {"eventData", kEventData},
           {"eventTimestamp", "1000"}};
@@ -269,7 +269,7 @@ TEST_F(AnalyticsTest, AnInvitationFromAPartyLobbyIsOneEventPerSummonerAsTheSinkR
             R"({"eventData":"{\"partyId\":\"p1\",\"partyType\":\"open\",\"queueId\":420}",)"
             R"("eventTimestamp":"1000","eventType":"\"parties-invitation\"",)"
             R"("fromSummonerId":"11","gameMode":"\"420\"","partyId":"\"p1\"",)"
-            R"("partyType":"\"open\"","platformId":"\"NA1\"","toSummonerId":"22"})");
+            R"("partyType":"\"open\"","platformId":"\"KV1\"","toSummonerId":"22"})");
   EXPECT_EQ(sent[1].map.at("toSummonerId"), "33");
 }
 

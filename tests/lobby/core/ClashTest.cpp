@@ -221,7 +221,7 @@ TEST_F(ClashTest, TheRoutesAnswerThroughTheirHandlers) {
     std::uint32_t status;
   };
   const std::vector<Case> cases = {
-      {"POST", "/jyx-lobby/v1/tournaments/na04a2b-1234abcd-1234-5678-9abc-def012345678/join", "",
+      {"POST", "/jyx-lobby/v1/tournaments/kv04a2b-1234abcd-1234-5678-9abc-def012345678/join", "",
        "TOURNAMENT_CODE_NOT_FOUND", 404},
       {"DELETE", "/jyx-lobby/v1/clash", "", "No Clash party to leave", 400},
       {"POST", "/jyx-lobby/v2/play-again", "", "Play-again is currently unavailable.", 400},

@@ -77,7 +77,7 @@ class ClashTest : public GameflowTest {
                            R"([{"id":1,"alias":"Brakka"}])");
     W().host_.SeedResource("/jyx-champions/v1/inventories/2046/champions-minimal", "[]");
     W().host_.SeedResource("/jyx-game-queues/v1/game-type-config/1",
-                           R"({"id":1,"name":"Blind Pick","pickMode":"SimulPickStrategy"})");
+                           R"({"id":1,"name":"Open Choice","pickMode":"ParallelPicks"})");
     W().host_.SetResource(kQueuesPath, kQueues);
     W().host_.RunDue();
     W().parties_.ClearRecords();

@@ -29,7 +29,7 @@ TEST(CustomGameLobbyBuilderTest, TheGameFillsTheCustomPartAndTheLobbysOwnFields)
   lobby.queueId = 420;
   Api::QueueGameTypeConfig config;
   config.id = 7;
-  config.name = "Blind Pick";
+  config.name = "Open Choice";
   BuildCustomGameLobbyFromGameDto(lobby, Game(), config, 3);
   ASSERT_TRUE(lobby.customGameLobby.has_value());
   const Api::LobbyCustomGameLobby& custom = *lobby.customGameLobby;
@@ -41,7 +41,7 @@ TEST(CustomGameLobbyBuilderTest, TheGameFillsTheCustomPartAndTheLobbysOwnFields)
   EXPECT_EQ(configuration.gameMode, "BATTLE");
   EXPECT_EQ(configuration.gameMutator, "OneForAll");
   EXPECT_TRUE(configuration.gameTypeConfig.learningQuests);
-  EXPECT_EQ(configuration.gameTypeConfig.name, "Blind Pick");
+  EXPECT_EQ(configuration.gameTypeConfig.name, "Open Choice");
   EXPECT_TRUE(configuration.mutators.learningQuests) << "a copy of the mutated configuration";
   EXPECT_EQ(configuration.teamSize, 2) << "5 players";
   EXPECT_EQ(configuration.spectatorPolicy, Api::QueueCustomGameSpectatorPolicy::LobbyAllowed);

@@ -38,9 +38,9 @@ constexpr char kLeaguesPath[] = "/jyx-leagues/v1/summoner-leagues/9";
 constexpr char kSummoner[] = R"({"summonerId":9,"summonerLevel":30})";
 constexpr char kCounts[] = R"({"championsOwned":20,"championsRented":0,"championsFreeToPlay":15,)"
                            R"("championsFreeToPlayReward":0})";
-constexpr char kLeagues[] = R"([{"queueType":"RANKED_SOLO_5x5","leagueTier":"GOLD"}])";
+constexpr char kLeagues[] = R"([{"queueType":"LADDER_SINGLE","leagueTier":"GOLD"}])";
 // The hash of exactly these three.
-constexpr std::int64_t kHash = 7622744265021471765;
+constexpr std::int64_t kHash = -3665402039203678280;
 
 constexpr char kPrefix[] = "Premade eligibility configuration: ";
 const std::string kInitializing = LogEntry(std::string(kPrefix) + "initializing");
@@ -143,11 +143,10 @@ TEST(EligibilityRulesTest, OnlyAChangedInputGivesANewHash) {
     std::string json;  // empty: a Delete
     bool newHash;
   };
-  const std::string twoLeagues = R"([{"queueType":"RANKED_SOLO_5x5","leagueTier":"GOLD"},)"
-                                 R"({"queueType":"RANKED_FLEX_SR","leagueTier":"SILVER"}])";
-  const std::string twoLeaguesReordered =
-      R"([{"queueType":"RANKED_FLEX_SR","leagueTier":"SILVER"},)"
-      R"({"queueType":"RANKED_SOLO_5x5","leagueTier":"GOLD"}])";
+  const std::string twoLeagues = R"([{"queueType":"LADDER_SINGLE","leagueTier":"GOLD"},)"
+                                 R"({"queueType":"LADDER_TEAM","leagueTier":"SILVER"}])";
+  const std::string twoLeaguesReordered = R"([{"queueType":"LADDER_TEAM","leagueTier":"SILVER"},)"
+                                          R"({"queueType":"LADDER_SINGLE","leagueTier":"GOLD"}])";
   const std::vector<Step> steps = {
       {"the same summoner again", kSummonerPath, kSummoner, false},
       {"the same counts again", kCountsPath, kCounts, false},
@@ -197,7 +196,7 @@ TEST(EligibilityRulesTest, OnlyAChangedInputGivesANewHash) {
 
 std::string QueueList(int firstId, const char* firstName) {
   return R"([{"id":)" + std::to_string(firstId) + R"(,"name":")" + firstName +
-         R"(","gameTypeConfig":{"pickMode":"DraftMode"}},{"id":450,"name":"BATTLE"}])";
+         R"(","gameTypeConfig":{"pickMode":"TurnPicks"}},{"id":450,"name":"BATTLE"}])";
 }
 
 TEST(EligibilityRulesTest, OnlyAChangedQueueListReplacesTheCopy) {
@@ -213,10 +212,10 @@ TEST(EligibilityRulesTest, OnlyAChangedQueueListReplacesTheCopy) {
   const std::vector<Step> steps = {
       {"the first list", QueueList(420, "Ranked"), true},
       {"an equal list", QueueList(420, "Ranked"), false},
-      {"one name changed", QueueList(420, "Ranked Solo"), true},
+      {"one name changed", QueueList(420, "Ladder Single"), true},
       {"a Delete", "", false},
-      {"the list as before the Delete", QueueList(420, "Ranked Solo"), false},
-      {"one id changed", QueueList(440, "Ranked Solo"), true},
+      {"the list as before the Delete", QueueList(420, "Ladder Single"), false},
+      {"one id changed", QueueList(440, "Ladder Single"), true},
   };
   std::vector<Lobby::Api::Queue> copy;
   for (const Step& step : steps) {
@@ -239,7 +238,7 @@ TEST(EligibilityRulesTest, OnlyAChangedQueueListReplacesTheCopy) {
     ASSERT_EQ(EligibilityRulesTesting::Queues(rules).size(), 2u);
   }
   EXPECT_EQ(EligibilityRulesTesting::Queues(rules)[0].id, 440);
-  EXPECT_EQ(EligibilityRulesTesting::Queues(rules)[0].gameTypeConfig.pickMode, "DraftMode");
+  EXPECT_EQ(EligibilityRulesTesting::Queues(rules)[0].gameTypeConfig.pickMode, "TurnPicks");
 }
 
 TEST(EligibilityRulesTest, InputsStoredBeforeStartReachTheRulesDuringStart) {
@@ -252,7 +251,7 @@ TEST(EligibilityRulesTest, InputsStoredBeforeStartReachTheRulesDuringStart) {
   std::vector<Lobby::Api::Queue> queues(2);
   queues[0].id = 420;
   queues[0].name = "Ranked";
-  queues[0].gameTypeConfig.pickMode = "DraftMode";
+  queues[0].gameTypeConfig.pickMode = "TurnPicks";
   queues[1].id = 450;
   queues[1].name = "BATTLE";
   ASSERT_TRUE(rig.plugin->Initialize(&rig.init));

@@ -388,15 +388,14 @@ TEST_F(InvitationsTest, InviteEligibilityAnswersEveryProblemAsIneligible) {
   // A custom game asks with its configuration's pick mode.
   Reset();
   W().host_.ScriptReply("/jyx-game-queues/v1/game-type-config/7",
-                        json(R"({"id":7,"pickMode":"AllRandomPickStrategy"})"));
+                        json(R"({"id":7,"pickMode":"DrawnPicks"})"));
   W().host_.ScriptReply("/jyx-queue-eligibility/v3/custom",
                         json(R"([{"queueId":-1,"eligible":true}])"));
   const std::size_t customRequests = W().Mark();
   BindingResult custom = ParseJson(R"({"gameType":"PRACTICE_GAME","gameTypeConfigId":7})");
   const Api::Eligibility customAnswer = W().Plugin().CheckInviteEligibility(custom.Value());
   EXPECT_TRUE(customAnswer.eligible);
-  EXPECT_EQ(W().Sent("/jyx-queue-eligibility/v3/custom", customRequests),
-            Names{R"("AllRandomPickStrategy")"});
+  EXPECT_EQ(W().Sent("/jyx-queue-eligibility/v3/custom", customRequests), Names{R"("DrawnPicks")"});
 }
 
 TEST_F(InvitationsTest, AChangeOfQueueLeavesNoBackendForPremadeOrInvitationPostsWhileItWaits) {

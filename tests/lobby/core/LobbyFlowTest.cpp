@@ -307,14 +307,14 @@ TEST(LobbyFlowTest, TournamentCodesMatchThePattern) {
     bool valid;
   };
   const std::vector<Case> cases = {
-      {"EUW04a3f-12345678-abcd-ABCD-0f0f-0123456789ab", true},
-      {"NA1234a-12345678-abcd-ABCD-0f0f-0123456789ab", true},
-      {"N12345a-12345678-abcd-ABCD-0f0f-0123456789ab", false},     // one letter
-      {"NAAAA1234a-12345678-abcd-ABCD-0f0f-0123456789ab", false},  // too long a first group
-      {"Eu04a3f-12345678-abcd-ABCD-0f0f-0123456789ab", false},
-      {"EUW04a3f-12345678-abcd-ABCD-0f0f-0123456789a", false},  // last group short
-      {"EUW04a3g-12345678-abcd-ABCD-0f0f-0123456789ab", false},
-      {"EUW04a3f-12345678-abcd-ABCD-0f0f-0123456789ab ", false},
+      {"XEM04a3f-12345678-abcd-ABCD-0f0f-0123456789ab", true},
+      {"KV1234a-12345678-abcd-ABCD-0f0f-0123456789ab", true},
+      {"K12345a-12345678-abcd-ABCD-0f0f-0123456789ab", false},     // one letter
+      {"KVVVV1234a-12345678-abcd-ABCD-0f0f-0123456789ab", false},  // too long a first group
+      {"Xe04a3f-12345678-abcd-ABCD-0f0f-0123456789ab", false},
+      {"XEM04a3f-12345678-abcd-ABCD-0f0f-0123456789a", false},  // last group short
+      {"XEM04a3g-12345678-abcd-ABCD-0f0f-0123456789ab", false},
+      {"XEM04a3f-12345678-abcd-ABCD-0f0f-0123456789ab ", false},
       {"", false},
   };
   for (const Case& c : cases) {

@@ -300,10 +300,10 @@ TEST(LobbyPluginTest, GameConfigurationFollowsThePublishedLobby) {
   Lobby::Api::Queue ranked;
   ranked.id = 420;
   ranked.name = "Ranked";
-  ranked.type = "RANKED_SOLO_5x5";
+  ranked.type = "LADDER_SINGLE";
   Lobby::Api::LobbyCustomGameLobby custom;
   custom.configuration.mapId = 11;
-  custom.configuration.gameMode = "PRACTICETOOL";
+  custom.configuration.gameMode = "DRILL";
   custom.configuration.teamSize = 5;
   custom.configuration.gameTypeConfig.id = 7;
   struct Case {
@@ -325,7 +325,7 @@ TEST(LobbyPluginTest, GameConfigurationFollowsThePublishedLobby) {
        -1,
        true,
        custom,
-       {R"("mapId":11)", R"("gameMode":"PRACTICETOOL")", R"("type":"PRACTICE_GAME")",
+       {R"("mapId":11)", R"("gameMode":"DRILL")", R"("type":"PRACTICE_GAME")",
         R"("category":"Custom")", R"("numPlayersPerTeam":5)", R"("maximumParticipantListSize":5)",
         R"("minimumParticipantListSize":0)", R"("areFreeChampionsAllowed":true)",
         R"("gameTypeConfig":{)", R"("id":7)"}},

@@ -72,7 +72,7 @@ class LobbyRemoteCallTest : public ::testing::Test {
 };
 
 constexpr const char* kPlayer =
-    R"({"puuid":"p1","platformId":"EUW1","accountId":7,"summonerId":9,)"
+    R"({"puuid":"p1","platformId":"XEM1","accountId":7,"summonerId":9,)"
     R"("parties":[{"puuid":"p1","partyId":"party-1","summonerId":9,"ready":true},)"
     R"({"puuid":"p1","partyId":"party-2","summonerId":9}]})";
 
@@ -127,7 +127,7 @@ TEST_F(LobbyRemoteCallTest, PlayerMessagesReachTheHandlerConvertedFromTheSchedul
   ASSERT_EQ(players.size(), 1u);
   const Api::PlayerDto& player = players[0];
   EXPECT_EQ(player.puuid, "p1");
-  EXPECT_EQ(player.platformId, "EUW1");
+  EXPECT_EQ(player.platformId, "XEM1");
   EXPECT_EQ(player.accountId, 7u);
   EXPECT_EQ(player.summonerId, 9u);
   EXPECT_FALSE(player.currentParty.has_value());

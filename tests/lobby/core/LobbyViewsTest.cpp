@@ -47,7 +47,7 @@ LobbyMember Ann() {
   member.id = 1001;
   member.isOwner = true;
   member.canInviteOthers = true;
-  member.positionPreferences = {"TOP", "JUNGLE"};
+  member.positionPreferences = {"NORTH", "ROAMER"};
   member.autoFillEligible = true;
   member.autoFillProtectedForSoloing = true;
   member.summonerInternalName = "ann-member";
@@ -117,8 +117,8 @@ Api::Lobby CustomLobby() {
   custom.configuration.mapId = 11;
   custom.configuration.gameMode = "CLASSIC";
   custom.configuration.gameMutator = "OneForAll";
-  custom.configuration.gameTypeConfig.name = "One for All";
-  custom.configuration.gameTypeConfig.pickMode = "AllRandomPickStrategy";
+  custom.configuration.gameTypeConfig.name = "Echo Brawl";
+  custom.configuration.gameTypeConfig.pickMode = "DrawnPicks";
   custom.configuration.spectatorPolicy = Policy::LobbyAllowed;
   custom.configuration.maxPlayerCount = 3;
   custom.teamOne = {Ann(), Bo()};
@@ -151,7 +151,7 @@ Api::Queue RankedQueue(std::int32_t maximumParticipants) {
   queue.id = 420;
   queue.gameMode = "CLASSIC";
   queue.gameMutator = "MUT_QUEUE";
-  queue.gameTypeConfig.pickMode = "DraftModeSinglePickStrategy";
+  queue.gameTypeConfig.pickMode = "TurnPicksSingle";
   queue.numPlayersPerTeam = 5;
   queue.maximumParticipantListSize = maximumParticipants;
   return queue;

@@ -185,8 +185,8 @@ TEST_F(MembersTest, WithoutABackendEveryMemberRouteAnswersInvalidLobbyWithItsOwn
 
 TEST_F(MembersTest, PositionPreferencesAndPartyTypeAnswerForTheLobbyTheyAreSentIn) {
   Api::LobbyPositionPreferences preferences;
-  preferences.firstPreference = "TOP";
-  preferences.secondPreference = "JUNGLE";
+  preferences.firstPreference = "NORTH";
+  preferences.secondPreference = "ROAMER";
   HttpResponse outside = W().Plugin().HandlePutPositionPreferences(preferences);
   EXPECT_EQ(outside.status.status, 500);
   EXPECT_EQ(outside.message, "INVALID_LOBBY");

@@ -29,13 +29,13 @@ TEST(RouteHandlersTest, BothPositionPreferencesRoutesReachTheOneHandlerWithTheir
     const Host::RouteAnswer answer = Call(
         rig.plugin->Snapshot(), "PUT",
         std::string("/jyx-lobby/") + version + "/lobby/members/localMember/position-preferences",
-        std::string(R"({"firstPreference":"TOP","secondPreference":")") + version + "\"}");
+        std::string(R"({"firstPreference":"NORTH","secondPreference":")") + version + "\"}");
     EXPECT_EQ(answer.status, 0u);
     EXPECT_FALSE(answer.error.has_value());
   }
   EXPECT_EQ(rig.Entries({"platform.SetPositionPreferences"}, mark),
-            (Names{"platform.SetPositionPreferences(TOP, v1)",
-                   "platform.SetPositionPreferences(TOP, v2)"}));
+            (Names{"platform.SetPositionPreferences(NORTH, v1)",
+                   "platform.SetPositionPreferences(NORTH, v2)"}));
 }
 
 TEST(RouteHandlersTest, PartiesRoutesReachTheBackendWithTheirArguments) {
@@ -50,7 +50,7 @@ TEST(RouteHandlersTest, PartiesRoutesReachTheBackendWithTheirArguments) {
       {"GET", "/jyx-lobby/v1/parties/player", "", "parties.HandleGetPlayer"},
       {"PUT", "/jyx-lobby/v1/parties/active", "true", "parties.HandlePutActive(true)"},
       {"PUT", "/jyx-lobby/v1/parties/queue", "420", "parties.HandlePutQueue(420)"},
-      {"PUT", "/jyx-lobby/v1/parties/metadata", R"({"positionPref":["TOP","MID"]})",
+      {"PUT", "/jyx-lobby/v1/parties/metadata", R"({"positionPref":["NORTH","CENTRE"]})",
        "parties.HandlePutMetadata(2)"},
       {"PUT", "/jyx-lobby/v1/parties/ready", "false", "parties.HandlePutReady(false)"},
       {"PUT", "/jyx-lobby/v1/parties/p-1/members/u-2/role", R"("MEMBER")",

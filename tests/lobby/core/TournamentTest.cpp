@@ -13,7 +13,7 @@ namespace {
 
 using namespace ClashTesting;
 
-constexpr char kCode[] = "NA04a2b-1234abcd-1234-5678-9abc-def012345678";
+constexpr char kCode[] = "KV04a2b-1234abcd-1234-5678-9abc-def012345678";
 constexpr char kJoinMethod[] = "joinOrCreatePracticeGame";
 
 class TournamentTest : public ClashTest {
@@ -35,15 +35,15 @@ TEST_F(TournamentTest, OnlyACodeOfTheTournamentFormReachesTheGameflowPlugin) {
   };
   const std::vector<Case> cases = {
       {"the example", kCode, true},
-      {"two capitals", "EU04a2b-1234abcd-1234-5678-9abc-def012345678", true},
-      {"four capitals, upper-case hex", "EUWA04A2B-1234ABCD-1234-5678-9ABC-DEF012345678", true},
-      {"lower-case prefix", "na04a2b-1234abcd-1234-5678-9abc-def012345678", false},
-      {"mixed-case prefix", "Na04a2b-1234abcd-1234-5678-9abc-def012345678", false},
-      {"a group missing", "NA04a2b-1234abcd-1234-5678-def012345678", false},
-      {"a 13-digit last group", "NA04a2b-1234abcd-1234-5678-9abc-def0123456789", false},
+      {"two capitals", "XE04a2b-1234abcd-1234-5678-9abc-def012345678", true},
+      {"four capitals, upper-case hex", "XEMT04A2B-1234ABCD-1234-5678-9ABC-DEF012345678", true},
+      {"lower-case prefix", "kv04a2b-1234abcd-1234-5678-9abc-def012345678", false},
+      {"mixed-case prefix", "Kv04a2b-1234abcd-1234-5678-9abc-def012345678", false},
+      {"a group missing", "KV04a2b-1234abcd-1234-5678-def012345678", false},
+      {"a 13-digit last group", "KV04a2b-1234abcd-1234-5678-9abc-def0123456789", false},
       {"five capitals", "ABCDE04a2b-1234abcd-1234-5678-9abc-def012345678", false},
-      {"one capital", "N04a2b-1234abcd-1234-5678-9abc-def012345678", false},
-      {"a non-hex digit", "NA04a2g-1234abcd-1234-5678-9abc-def012345678", false},
+      {"one capital", "K04a2b-1234abcd-1234-5678-9abc-def012345678", false},
+      {"a non-hex digit", "KV04a2g-1234abcd-1234-5678-9abc-def012345678", false},
       {"trailing text", std::string(kCode) + "\n", false},
       {"empty", "", false},
   };
@@ -89,7 +89,7 @@ TEST_F(TournamentTest, AValidCodeJoinsWithADefaultConfigurationAndTheGameBuildsT
             R"("displayName":"","mapId":0,"minCustomPlayers":-1,"name":"","totalPlayers":-1},)"
             R"("gameMode":"","gameMutators":[],"gameName":"","gamePassword":"",)"
             R"("gameTypeConfig":0,"maxNumPlayers":0,"passbackDataPacket":null,)"
-            R"("passbackUrl":"NA04a2b-1234abcd-1234-5678-9abc-def012345678","region":""}])");
+            R"("passbackUrl":"KV04a2b-1234abcd-1234-5678-9abc-def012345678","region":""}])");
 
   EXPECT_EQ(W().Logged("(tournament) succeeded", logs),
             Names{"3|gameService.joinOrCreatePracticeGame '" + std::string(kCode) +

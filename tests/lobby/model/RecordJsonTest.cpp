@@ -122,7 +122,7 @@ TEST_F(RecordJsonTest, ALobbyRoundTripsWithItsCustomGameAndInvitations) {
   lobby.chatRoomId = "room";
   lobby.localMember.id = 11;
   lobby.localMember.isOwner = true;
-  lobby.localMember.excludedPositionPreference = "UTILITY";
+  lobby.localMember.excludedPositionPreference = "HELPER";
   lobby.members.push_back(lobby.localMember);
   lobby.members.emplace_back();
   lobby.members[1].isBot = true;
@@ -149,7 +149,7 @@ TEST_F(RecordJsonTest, ALobbyRoundTripsWithItsCustomGameAndInvitations) {
   EXPECT_EQ(read.customGameLobby->teamTwo.at(0).botDifficulty, Api::LobbyBotDifficulty::INTRO);
   EXPECT_EQ(read.invitations.at(0).invitationMetaData.FindMember("source").GetString(), "chat");
   EXPECT_EQ(read.invitations.at(0).toSummonerId, 18446744073709551615u);
-  EXPECT_EQ(read.localMember.excludedPositionPreference, "UTILITY");
+  EXPECT_EQ(read.localMember.excludedPositionPreference, "HELPER");
 }
 
 TEST_F(RecordJsonTest, ViewQueueAndGameflowRecordsRoundTrip) {

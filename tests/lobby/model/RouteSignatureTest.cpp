@@ -202,10 +202,10 @@ TEST_F(RouteSignatureTest, EveryFormAnswersWithTheLobbyRecords) {
        "SUPER is not a valid JyxLobbyLobbyBotDifficulty enumeration value for 'botDifficulty'.", 0},
       {"PutJyxLobbyV2LobbyMembersLocalMemberPositionPreferences", 7,
        "/jyx-lobby/v2/lobby/members/localMember/position-preferences",
-       R"({"firstPreference":"TOP"})", "", nullptr, 0},
+       R"({"firstPreference":"NORTH"})", "", nullptr, 0},
       {"PutJyxLobbyV2LobbyMembersLocalMemberPositionPreferences", 7,
        "/jyx-lobby/v2/lobby/members/localMember/position-preferences",
-       R"({"secondPreference":"TOP"})", "", "NO_POSITION", 0},
+       R"({"secondPreference":"NORTH"})", "", "NO_POSITION", 0},
       {"GetJyxLobbyV2LobbyMatchmakingSearchState", 2,
        "/jyx-lobby/v2/lobby/matchmaking/search-state", nullptr,
        R"({"errors":[],"lowPriorityData":{"bustedLeaverAccessToken":"",)"
@@ -237,7 +237,7 @@ TEST_F(RouteSignatureTest, EveryFormAnswersWithTheLobbyRecords) {
     }
     EXPECT_EQ(reply.status, c.status);
   }
-  EXPECT_EQ(stored.firstPreference, "TOP");
+  EXPECT_EQ(stored.firstPreference, "NORTH");
   EXPECT_EQ(kicked, 18446744073709551615u);
   EXPECT_NE(Json(received).find(R"("state":"Pending")"), std::string::npos);
 }

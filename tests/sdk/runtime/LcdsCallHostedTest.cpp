@@ -45,7 +45,7 @@ TEST_F(LcdsCallHostedTest, SendsDestinationMethodAndStampedArgumentsAndReadsTheT
   FixtureConfig config;
   config.gameName = "practice";
   config.host = FixtureBot{"brakka", 1};
-  config.plain.bot = FixtureBot{"brand", 3};
+  config.plain.bot = FixtureBot{"tessik", 3};
   const std::optional<std::string> absent;
   MaybeType<Failure, FixtureGame> game =
       plugin_.LcdsCallSync<FixtureGame>("gameService", "createGame", config, absent, uint64_t{7});
@@ -66,7 +66,7 @@ TEST_F(LcdsCallHostedTest, SendsDestinationMethodAndStampedArgumentsAndReadsTheT
       call.arguments,
       R"([{"__class":"com.zarnworks.platform.game.PracticeGameConfig","bots":[],)"
       R"("gameName":"practice","host":{"__class":"com.zarnworks.platform.game.BotParticipant",)"
-      R"("name":"brakka","skill":1},"plain":{"bot":{"name":"brand","skill":3},"value":0}},)"
+      R"("name":"brakka","skill":1},"plain":{"bot":{"name":"tessik","skill":3},"value":0}},)"
       R"(null,7])");
   ASSERT_EQ(Records().requests.size(), 1u);
   EXPECT_EQ(Records().requests[0].method, 6u);
@@ -146,10 +146,10 @@ TEST_F(LcdsCallHostedTest, PushedMessagesReachTheirSubscriber) {
   std::vector<std::string> owners;
   plugin_.SubscribeLcdsEvent<FixtureStatus>(
       kStatusClass, [&](const FixtureStatus& status) { owners.push_back(status.owner); });
-  ASSERT_TRUE(legacy_.Push(kStatusClass, R"({"owner":"ahri","members":2})"));
+  ASSERT_TRUE(legacy_.Push(kStatusClass, R"({"owner":"pellow","members":2})"));
   EXPECT_FALSE(legacy_.Push(kStatusClass, "{broken"));
   host_.RunDue();
-  EXPECT_EQ(owners, (std::vector<std::string>{"ahri"}));
+  EXPECT_EQ(owners, (std::vector<std::string>{"pellow"}));
 }
 
 }  // namespace

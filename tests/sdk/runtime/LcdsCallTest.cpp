@@ -64,9 +64,9 @@ class PackLcdsParamsTest : public ::testing::Test {
     FixtureConfig config;
     config.gameName = "practice";
     config.host = FixtureBot{"brakka", 1};
-    config.bots = {FixtureBot{"ashe", 2}};
+    config.bots = {FixtureBot{"corvel", 2}};
     config.plain.value = 7;
-    config.plain.bot = FixtureBot{"brand", 3};
+    config.plain.bot = FixtureBot{"tessik", 3};
     return config;
   }
 
@@ -95,18 +95,18 @@ TEST_F(PackLcdsParamsTest, PacksEachKindOfParameterInOrder) {
 
 TEST_F(PackLcdsParamsTest, StampsRecordsWithAClassAndTheRecordsInsideThem) {
   std::vector<BindingProperty> arguments;
-  const FixturePlain plain{8, FixtureBot{"cait", 4}};
+  const FixturePlain plain{8, FixtureBot{"ulvane", 4}};
   ASSERT_TRUE(plugin_.PackLcdsParams(arguments, int32_t{1}, MakeConfig(), plain).HasValue());
   ASSERT_EQ(arguments.size(), 3u);
   EXPECT_EQ(
       Zarn::Testing::Describe(arguments[1]),
       "{__class:\"com.zarnworks.platform.game.PracticeGameConfig\","
-      "bots:[{__class:\"com.zarnworks.platform.game.BotParticipant\",name:\"ashe\",skill:i:2}],"
+      "bots:[{__class:\"com.zarnworks.platform.game.BotParticipant\",name:\"corvel\",skill:i:2}],"
       "gameName:\"practice\","
       "host:{__class:\"com.zarnworks.platform.game.BotParticipant\",name:\"brakka\",skill:i:1},"
-      "plain:{bot:{name:\"brand\",skill:i:3},value:i:7}}");
+      "plain:{bot:{name:\"tessik\",skill:i:3},value:i:7}}");
   // A record type without a class is sent as it is, with nothing inside it stamped.
-  EXPECT_EQ(Zarn::Testing::Describe(arguments[2]), "{bot:{name:\"cait\",skill:i:4},value:i:8}");
+  EXPECT_EQ(Zarn::Testing::Describe(arguments[2]), "{bot:{name:\"ulvane\",skill:i:4},value:i:8}");
 }
 
 TEST_F(PackLcdsParamsTest, AParameterThatDoesNotConvertStopsThePacking) {
