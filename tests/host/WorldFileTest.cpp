@@ -115,8 +115,6 @@ TEST(WorldFileTest, RefusesKeysItDoesNotKnow) {
       {R"({"replies": [], "lcds": [], "replies": []})", R"(duplicate key "replies" in the world)"},
       {R"({"replies": [{"path": "/p", "status": 200, "path": "/q"}]})",
        R"(duplicate key "path" in a reply)"},
-      {R"({"parties": {"scripts": [{"path": "p", "uses": 1, "uses": 2}]}})",
-       R"(duplicate key "uses" in a parties script)"},
       {R"({"resource": {}})",
        R"(unknown key "resource" in the world (known: resources, replies, lcds, proxy, parties, )"
        R"(summoners))"},
