@@ -275,6 +275,7 @@ const std::vector<CommandShell::Command>& CommandShell::Commands() {
        [](Shell& shell, Text, Text rest) {
          return rest.empty() ? shell.Routes() : shell.Fail("routes takes no argument");
        }},
+      {"type", "name", [](Shell& shell, Text, Text rest) { return shell.Type(rest); }},
       {"help", "",
        [](Shell& shell, Text, Text rest) {
          return rest.empty() ? Help() : shell.Fail("help takes no argument");
@@ -361,6 +362,31 @@ std::string CommandShell::Routes() {
     AppendLine(&lines, JsonLine(json));
   }
   return lines;
+}
+
+std::string CommandShell::Type(const std::string& name) {
+  if (name.empty()) return Fail("type needs a type name");
+  if (!host_.Loaded()) return Fail("no plugin is loaded");
+  const TypeDescription* type = host_.Description().FindType(name);
+  if (type == nullptr) return Fail("unknown type: " + EchoOf(name));
+  rapidjson::Document::AllocatorType allocator;
+  rapidjson::Value json = TextObject({{"type", type->name}}, allocator);
+  // A type with neither fields nor values reads as a record with no fields.
+  if (type->fields.empty() && !type->enumerators.empty()) {
+    rapidjson::Value values(rapidjson::kArrayType);
+    for (const std::string& value : type->enumerators) {
+      values.PushBack(TextValue(value, allocator), allocator);
+    }
+    json.AddMember("values", values, allocator);
+  } else {
+    rapidjson::Value fields(rapidjson::kArrayType);
+    for (const FieldDescription& field : type->fields) {
+      fields.PushBack(TextObject({{"name", field.name}, {"type", field.type}}, allocator),
+                      allocator);
+    }
+    json.AddMember("fields", fields, allocator);
+  }
+  return JsonLine(json);
 }
 
 std::string CommandShell::Call(const std::string& method, const std::string& rest) {

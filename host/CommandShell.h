@@ -77,6 +77,10 @@ class CommandShell {
   // One line per route the plugin's snapshot described at load: {"method":"GET","path":"/p/{id}",
   // "arguments":[{"name":"id","source":"path","type":"string"}]}.
   std::string Routes();
+  // The fields of the record type `name` names in the same snapshot, each with its type as
+  // Routes() names an argument's: {"type":"R","fields":[{"name":"id","type":"int32"}]}; or an
+  // enum's values, {"type":"E","values":["A","B"]}.
+  std::string Type(const std::string& name);
 
   // Counts a failed command and gives its error line.
   std::string Fail(const std::string& message);

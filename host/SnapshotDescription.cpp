@@ -103,7 +103,10 @@ SnapshotDescription DescribeSnapshot(const ApiRegistrySnapshot* snapshot) {
     copy.tags = Texts(type->tags, type->tagCount);
     const ApiFieldDescriptor* field = type->fields;
     for (uint32_t f = 0; field != nullptr && f < type->count; ++f, field = field->next) {
-      copy.fields.push_back(Text(field->name));
+      const uint32_t code = field->typeCode;
+      const uint32_t elementCode = field->elementTypeCode;
+      copy.fields.push_back(
+          {Text(field->name), TypeText(code, elementCode, Text(field->typeName))});
     }
     const ApiEnumeratorDescriptor* value = type->enumerators;
     for (uint32_t e = 0; value != nullptr && e < type->count; ++e, value = value->next) {

@@ -9,12 +9,18 @@
 
 namespace Zarn::Host {
 
+// One field of a record type: its name and what it holds, named as an argument's type is.
+struct FieldDescription {
+  std::string name;
+  std::string type;
+};
+
 struct TypeDescription {
   std::string name;
   uint32_t size = 0;
   std::string description;
   std::vector<std::string> tags;
-  std::vector<std::string> fields;       // in registration order
+  std::vector<FieldDescription> fields;  // in registration order
   std::vector<std::string> enumerators;  // when the type has no fields
 };
 

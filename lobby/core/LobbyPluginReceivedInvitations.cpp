@@ -166,10 +166,12 @@ HttpResponse LobbyPlugin::HandleAcceptReceivedInvitation(const std::string& invi
     return FailureReply(outcome.GetFailure());
   }
   // The platform accept published the v1 lobby before this event entered it: from outside a
-  // lobby as a Delete, and from a party lobby before the party lobby's exit deleted it. From a
-  // legacy lobby, which the event does not leave, it stands as published.
-  const bool inLegacyLobby = stateMachine_.IsInState(&LobbyFlow::kLegacyLobby);
-  if (stateMachine_.ProcessEvent(accepted) && !party && !inLegacyLobby) PublishV1LobbyParts();
+  // lobby as a Delete, and from a party lobby before the party lobby's exit deleted it. From any
+  // other state (a legacy lobby, a lobby change waiting) it went out as the lobby, and nothing
+  // the event runs deletes it: it stands as published.
+  const bool republish = !party && (stateMachine_.IsInState(&LobbyFlow::kOutOfLobby) ||
+                                    stateMachine_.IsInState(&LobbyFlow::kPartyLobby));
+  if (stateMachine_.ProcessEvent(accepted) && republish) PublishV1LobbyParts();
   return HttpResponse();
 }
 

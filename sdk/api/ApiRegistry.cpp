@@ -1,5 +1,6 @@
 #include "sdk/api/ApiRegistry.h"
 
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <string_view>
@@ -60,6 +61,7 @@ void ApiRegistry::Clear() {
   }
   // A record made later may take a removed one's address: its pattern is compiled afresh.
   for (auto& [name, userData] : userData_) userData.record = nullptr;
+  for (UserDataMap::node_type& retired : retiredUserData_) retired.mapped().record = nullptr;
 }
 
 void ApiRegistry::ReleaseSnapshot() noexcept {
@@ -121,14 +123,22 @@ ApiRegistrySnapshot ApiRegistry::BuildSnapshot() {
     route.stringListCount = static_cast<std::uint32_t>(storage.lists.size());
     route.methodName = record->methodName.c_str();
 
-    RouteUserData& userData = userData_[std::string(name)];
-    // A record's route does not change once registered, and a call running meanwhile reads the
-    // pattern and views its names: it is compiled once per record and then left alone.
+    // A call running meanwhile reads the pattern and views its names: it is compiled once per
+    // record and template, and user data a call may hold is never written over.
+    const std::string& routeTemplate = record->routeTemplate.empty() && record->function != nullptr
+                                           ? record->function->name
+                                           : record->routeTemplate;
+    auto found = userData_.find(name);
+    if (found != userData_.end() && found->second.pattern &&
+        found->second.routeTemplate != routeTemplate) {
+      retiredUserData_.push_back(userData_.extract(found));
+      found = userData_.end();
+    }
+    if (found == userData_.end()) found = userData_.try_emplace(std::string(name)).first;
+    RouteUserData& userData = found->second;
     if (userData.record != record || !userData.pattern) {
-      const std::string& routeTemplate =
-          record->routeTemplate.empty() && record->function != nullptr ? record->function->name
-                                                                       : record->routeTemplate;
-      userData = RouteUserData{this, record, RoutePattern(record->function, record, routeTemplate)};
+      userData = RouteUserData{this, record, routeTemplate,
+                               RoutePattern(record->function, record, routeTemplate)};
     }
     route.function.userData = &userData;
     route.function.next = index + 1 < routes_.size() ? &routes_[index + 1].function : nullptr;

@@ -15,6 +15,7 @@
 #include "sdk/api/ApiFunctionRecord.h"
 #include "sdk/api/FunctionBuilder.h"
 #include "sdk/api/RoutePattern.h"
+#include "sdk/base/Fnv1a.h"
 #include "sdk/binding/ApiDescriptorTables.h"
 #include "sdk/binding/ApiRecords.h"
 #include "sdk/binding/BindingRegistry.h"
@@ -24,13 +25,16 @@ namespace Zarn {
 class ApiRegistry;
 class BindingHttpResult;
 
-// What a route descriptor's user-data word points to. The pattern is the record's route (or the
-// function's name when it has none), compiled when the first snapshot that holds the record is
-// built; later builds leave it in place, since a call may be reading it. After Clear the record
-// is null.
+// What a route descriptor's user-data word points to. The pattern is compiled from
+// `routeTemplate`, the record's route (or the function's name when it has none) as it stood when
+// a snapshot that holds the record was built. A later build whose template is the same leaves it
+// in place, since a call may be reading it; one whose template changed gives the function new user
+// data and keeps the old until the registry goes, for the calls that began before. After Clear
+// the record is null.
 struct RouteUserData {
   ApiRegistry* registry = nullptr;
   ApiFunctionRecord* record = nullptr;
+  std::string routeTemplate;
   std::optional<RoutePattern> pattern;
 };
 
@@ -55,13 +59,15 @@ class ApiRegistry : public BindingRegistry {
   [[nodiscard]] std::vector<std::pair<BindingFunctionInfo*, ApiFunctionRecord*>> CopyEntries()
       const;
   // Removes every record with its handler, and each record's function from the binding
-  // registry.
+  // registry. Teardown only: it frees what a running call reads, so no call may be in progress.
+  // A call made later through a route of an earlier snapshot answers 404 "Invalid function".
   void Clear();
 
   // Describes the registry to the host: the type and event descriptors, with the function pair
   // replaced by one route descriptor per served function. Everything it points to belongs to
   // this registry and stays valid until the next build or the registry's destruction; the user
-  // data of a function keeps its address across builds. All zero when memory ran out.
+  // data of a function keeps its address across builds while its route stays the same, and stays
+  // valid until the registry's destruction. All zero when memory ran out.
   [[nodiscard]] ApiRegistrySnapshot BuildSnapshot();
 
   // The C entry that every route descriptor carries: matches `request` against the route that
@@ -94,7 +100,11 @@ class ApiRegistry : public BindingRegistry {
   std::unordered_map<const BindingFunctionInfo*, std::unique_ptr<ApiFunctionRecord>, AddressHash>
       records_;
   mutable std::mutex recordsMutex_;
-  std::unordered_map<std::string, RouteUserData, Fnv1aStringHash, std::equal_to<>> userData_;
+  using UserDataMap =
+      std::unordered_map<std::string, RouteUserData, Fnv1aStringHash, std::equal_to<>>;
+  UserDataMap userData_;
+  // User data a changed route replaced, still read by the calls that began before.
+  std::vector<UserDataMap::node_type> retiredUserData_;
   ApiDescriptorTables tables_;
   std::vector<ApiRouteDescriptor> routes_;
   std::vector<RouteStorage> routeStorage_;

@@ -39,6 +39,8 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
       {"routes", R"({"error":"no plugin is loaded"})"},
       {"routes all", R"({"error":"routes takes no argument"})"},
       {"help me", R"({"error":"help takes no argument"})"},
+      {"type", R"({"error":"type needs a type name"})"},
+      {"type JyxLobbyLobbyChangeGameDto", R"({"error":"no plugin is loaded"})"},
       {"GET /x # no comment", R"({"error":"body: invalid JSON at offset 0"})"},
       {"frobnicate", R"({"error":"unknown command: frobnicate"})"},
       {"get /x", R"({"error":"unknown command: get"})"},
@@ -115,7 +117,7 @@ TEST(CommandShellTest, HelpListsTheCommandsTheShellRuns) {
     names.push_back(json["command"].GetString());
   }
   EXPECT_EQ(help.substr(0, help.find('\n')), R"({"command":"GET","arguments":"path [json body]"})");
-  for (const char* name : {"advance", "parties-script", "routes", "help", "quit"}) {
+  for (const char* name : {"advance", "parties-script", "routes", "type", "help", "quit"}) {
     EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
   }
 }

@@ -1,10 +1,10 @@
 // The lobby's lobby-host scripts in their worlds, as a user runs them: in host/worlds/legacy.json
 // logging out of an arranged-team lobby, a custom game's availability across a queue-list
-// change, legacy invitations accepted from outside a lobby and from inside one, and a re-login
-// while the bots' configuration is first read; in host/worlds/parties.json logging out of a party
-// lobby. Each output line is compared in short: a route's status with its error or its plain
-// body, and the kind and path of each resource event (with its plain value, or the invitation id
-// of a lobby).
+// change, legacy invitations accepted from outside a lobby, from inside one and during a lobby
+// change, and a re-login while the bots' configuration is first read; in host/worlds/parties.json
+// logging out of a party lobby. Each output line is compared in short: a route's status with its
+// error or its plain body, and the kind and path of each resource event (with its plain value, or
+// the invitation id of a lobby).
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
 
@@ -102,6 +102,14 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
         "0 {...}", R"({"scripted":true})", R"({"pushed":true})", "events:", "0 null",
         "events: Update /jyx-lobby/v1/lobby={lobby-8}; " + v1Parts +
             "Update /jyx-lobby/v2/lobby={...};",
+        R"({"quit":true})"}},
+      // Accepted while a lobby change waits, the change having left the legacy lobby, each v1
+      // part is published once, by the accept.
+      {"accept-during-change",
+       {kV1Lobby, kV1Members, kV1Invitations, kV1LocalMember},
+       {"0 {...}", R"({"pushed":true})", "events: Create /jyx-lobby/v1/lobby={};", armed, armed,
+        armed, "0 {...}", "events: Delete /jyx-lobby/v1/lobby=null;", "0 null",
+        "events: Update /jyx-lobby/v1/lobby={lobby-7}; " + v1Parts.substr(0, v1Parts.size() - 1),
         R"({"quit":true})"}},
       // A re-login while the first bots' configuration read waits leaves the configuration
       // followed: the change of the bots' difficulties reaches the custom lobby.

@@ -9,266 +9,25 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/CommandShell.h"
 #include "host/PluginHost.h"
 #include "sdk/binding/BindingTypeCode.h"
+#include "tests/host/LobbyRouteTable.h"
 
 namespace Zarn::Host {
 namespace {
 
+using LobbyRouteTableTesting::Argument;
+using LobbyRouteTableTesting::ExpectedRoutes;
+using LobbyRouteTableTesting::kBody;
+using LobbyRouteTableTesting::kPath;
+using LobbyRouteTableTesting::kQuery;
+using LobbyRouteTableTesting::Route;
+using LobbyRouteTableTesting::RouteDifference;
 using Names = std::vector<std::string>;
-
-// One argument as the route table gives it: name, source (1 query, 2 path, 5 body) and type.
-struct Argument {
-  std::string name;
-  uint32_t source;
-  std::string type;
-  friend bool operator==(const Argument&, const Argument&) = default;
-};
-
-struct Route {
-  int number;
-  std::string method;
-  std::string path;
-  std::string function;
-  std::vector<Argument> arguments;
-};
-
-std::ostream& operator<<(std::ostream& out, const Argument& argument) {
-  return out << argument.name << "@" << argument.source << ":" << argument.type;
-}
-
-constexpr uint32_t kQuery = 1;
-constexpr uint32_t kPath = 2;
-constexpr uint32_t kBody = 5;
-
-// The route table of the lobby's REST API, in registration order.
-const std::vector<Route>& ExpectedRoutes() {
-  static const std::vector<Route> kRoutes = {
-      {1, "GET", "/jyx-lobby/v1/lobby/availability", "GetJyxLobbyV1LobbyAvailability", {}},
-      {2, "GET", "/jyx-lobby/v1/lobby/invitations", "GetJyxLobbyV1LobbyInvitations", {}},
-      {3,
-       "GET",
-       "/jyx-lobby/v1/lobby/invitations/{id}",
-       "GetJyxLobbyV1LobbyInvitationsById",
-       {{"id", kPath, "string"}}},
-      {4,
-       "POST",
-       "/jyx-lobby/v1/lobby/invitations",
-       "PostJyxLobbyV1LobbyInvitations",
-       {{"invitation", kBody, "JyxLobbyLobbyInvitation"}}},
-      {5, "GET", "/jyx-lobby/v1/party-rewards", "GetJyxLobbyV1PartyRewards", {}},
-      {6,
-       "POST",
-       "/jyx-lobby/v1/lobby/custom/switch-teams",
-       "PostJyxLobbyV1LobbyCustomSwitchTeams",
-       {{"team", kQuery, "string"}}},
-      {7,
-       "POST",
-       "/jyx-lobby/v1/lobby/custom/start-champ-select",
-       "PostJyxLobbyV1LobbyCustomStartChampSelect",
-       {}},
-      {8,
-       "POST",
-       "/jyx-lobby/v1/lobby/custom/cancel-champ-select",
-       "PostJyxLobbyV1LobbyCustomCancelChampSelect",
-       {}},
-      {9, "GET", "/jyx-lobby/v1/custom-games", "GetJyxLobbyV1CustomGames", {}},
-      {10,
-       "GET",
-       "/jyx-lobby/v1/custom-games/{id}",
-       "GetJyxLobbyV1CustomGamesById",
-       {{"id", kPath, "int32"}}},
-      {11, "POST", "/jyx-lobby/v1/custom-games/refresh", "PostJyxLobbyV1CustomGamesRefresh", {}},
-      {12,
-       "POST",
-       "/jyx-lobby/v1/custom-games/{id}/join",
-       "PostJyxLobbyV1CustomGamesByIdJoin",
-       {{"id", kPath, "uint64"}, {"parameters", kBody, "JyxLobbyLobbyCustomJoinParameters"}}},
-      {13, "POST", "/jyx-lobby/v1/clash", "PostJyxLobbyV1Clash", {{"token", kBody, "string"}}},
-      {14, "DELETE", "/jyx-lobby/v1/clash", "DeleteJyxLobbyV1Clash", {}},
-      {15,
-       "POST",
-       "/jyx-lobby/v1/tournaments/{id}/join",
-       "PostJyxLobbyV1TournamentsByIdJoin",
-       {{"id", kPath, "string"}}},
-      {16,
-       "POST",
-       "/jyx-lobby/v1/lobby/custom/bots",
-       "PostJyxLobbyV1LobbyCustomBots",
-       {{"parameters", kBody, "JyxLobbyLobbyBotParams"}}},
-      {17,
-       "POST",
-       "/jyx-lobby/v1/lobby/custom/bots/{summonerInternalName}",
-       "PostJyxLobbyV1LobbyCustomBotsBySummonerInternalName",
-       {{"summonerInternalName", kPath, "string"},
-        {"parameters", kBody, "JyxLobbyLobbyBotParams"}}},
-      {18,
-       "DELETE",
-       "/jyx-lobby/v1/lobby/custom/bots/{summonerInternalName}",
-       "DeleteJyxLobbyV1LobbyCustomBotsBySummonerInternalName",
-       {{"summonerInternalName", kPath, "string"}}},
-      {19,
-       "PUT",
-       "/jyx-lobby/v1/lobby/members/localMember/position-preferences",
-       "PutJyxLobbyV1LobbyMembersLocalMemberPositionPreferences",
-       {{"positionPreferences", kBody, "JyxLobbyLobbyPositionPreferences"}}},
-      {20,
-       "PUT",
-       "/jyx-lobby/v2/lobby/members/localMember/position-preferences",
-       "PutJyxLobbyV2LobbyMembersLocalMemberPositionPreferences",
-       {{"positionPreferences", kBody, "JyxLobbyLobbyPositionPreferences"}}},
-      {21, "GET", "/jyx-lobby/v1/autofill-displayed", "GetJyxLobbyV1AutofillDisplayed", {}},
-      {22, "PUT", "/jyx-lobby/v1/autofill-displayed", "PutJyxLobbyV1AutofillDisplayed", {}},
-      {23, "GET", "/jyx-lobby/v1/lobby/countdown", "GetJyxLobbyV1LobbyCountdown", {}},
-      {24, "GET", "/jyx-lobby/v2/lobby", "GetJyxLobbyV2Lobby", {}},
-      {25,
-       "POST",
-       "/jyx-lobby/v2/lobby",
-       "PostJyxLobbyV2Lobby",
-       {{"lobbyChange", kBody, "JyxLobbyLobbyChangeGameDto"}}},
-      {26, "DELETE", "/jyx-lobby/v2/lobby", "DeleteJyxLobbyV2Lobby", {}},
-      {27, "GET", "/jyx-lobby/v2/lobby/members", "GetJyxLobbyV2LobbyMembers", {}},
-      {28,
-       "POST",
-       "/jyx-lobby/v2/lobby/members/{summonerId}/promote",
-       "PostJyxLobbyV2LobbyMembersBySummonerIdPromote",
-       {{"summonerId", kPath, "uint64"}}},
-      {29,
-       "POST",
-       "/jyx-lobby/v2/lobby/members/{summonerId}/grant-invite",
-       "PostJyxLobbyV2LobbyMembersBySummonerIdGrantInvite",
-       {{"summonerId", kPath, "uint64"}}},
-      {30,
-       "POST",
-       "/jyx-lobby/v2/lobby/members/{summonerId}/revoke-invite",
-       "PostJyxLobbyV2LobbyMembersBySummonerIdRevokeInvite",
-       {{"summonerId", kPath, "uint64"}}},
-      {31,
-       "POST",
-       "/jyx-lobby/v2/lobby/members/{summonerId}/kick",
-       "PostJyxLobbyV2LobbyMembersBySummonerIdKick",
-       {{"summonerId", kPath, "uint64"}}},
-      {32, "GET", "/jyx-lobby/v2/lobby/invitations", "GetJyxLobbyV2LobbyInvitations", {}},
-      {33,
-       "POST",
-       "/jyx-lobby/v2/lobby/invitations",
-       "PostJyxLobbyV2LobbyInvitations",
-       {{"invitations", kBody, "vector<JyxLobbyLobbyInvitationDto>"}}},
-      {34,
-       "POST",
-       "/jyx-lobby/v2/eog-invitations",
-       "PostJyxLobbyV2EogInvitations",
-       {{"invitations", kBody, "vector<JyxLobbyLobbyInvitationDto>"}}},
-      {35, "GET", "/jyx-lobby/v2/received-invitations", "GetJyxLobbyV2ReceivedInvitations", {}},
-      {36,
-       "POST",
-       "/jyx-lobby/v2/received-invitations/{invitationId}/accept",
-       "PostJyxLobbyV2ReceivedInvitationsByInvitationIdAccept",
-       {{"invitationId", kPath, "string"}}},
-      {37,
-       "POST",
-       "/jyx-lobby/v2/received-invitations/{invitationId}/decline",
-       "PostJyxLobbyV2ReceivedInvitationsByInvitationIdDecline",
-       {{"invitationId", kPath, "string"}}},
-      {38,
-       "POST",
-       "/jyx-lobby/v2/party/{partyId}/join",
-       "PostJyxLobbyV2PartyByPartyIdJoin",
-       {{"partyId", kPath, "string"}}},
-      {39, "GET", "/jyx-lobby/v2/notifications", "GetJyxLobbyV2Notifications", {}},
-      {40,
-       "DELETE",
-       "/jyx-lobby/v2/notifications/{notificationId}",
-       "DeleteJyxLobbyV2NotificationsByNotificationId",
-       {{"notificationId", kPath, "string"}}},
-      {41,
-       "POST",
-       "/jyx-lobby/v2/notifications",
-       "PostJyxLobbyV2Notifications",
-       {{"notification", kBody, "JyxLobbyLobbyNotification"}}},
-      {42, "GET", "/jyx-lobby/v1/parties/health", "GetJyxLobbyV1PartiesHealth", {}},
-      {43, "GET", "/jyx-lobby/v1/parties/player", "GetJyxLobbyV1PartiesPlayer", {}},
-      {44,
-       "PUT",
-       "/jyx-lobby/v1/parties/active",
-       "PutJyxLobbyV1PartiesActive",
-       {{"active", kBody, "bool"}}},
-      {45,
-       "PUT",
-       "/jyx-lobby/v1/parties/queue",
-       "PutJyxLobbyV1PartiesQueue",
-       {{"queueId", kBody, "int32"}}},
-      {46,
-       "PUT",
-       "/jyx-lobby/v1/parties/metadata",
-       "PutJyxLobbyV1PartiesMetadata",
-       {{"metadata", kBody, "JyxLobbyPartyMemberMetadataDto"}}},
-      {47,
-       "PUT",
-       "/jyx-lobby/v1/parties/ready",
-       "PutJyxLobbyV1PartiesReady",
-       {{"ready", kBody, "bool"}}},
-      {48,
-       "PUT",
-       "/jyx-lobby/v1/parties/{partyId}/members/{puuid}/role",
-       "PutJyxLobbyV1PartiesByPartyIdMembersByPuuidRole",
-       {{"partyId", kPath, "string"}, {"puuid", kPath, "string"}, {"role", kBody, "string"}}},
-      {49,
-       "POST",
-       "/jyx-lobby/v2/parties/overrides/Enabled",
-       "PostJyxLobbyV2PartiesOverridesEnabled",
-       {{"enabled", kQuery, "bool"}}},
-      {50,
-       "POST",
-       "/jyx-lobby/v2/parties/overrides/EnabledForTeamBuilderQueues",
-       "PostJyxLobbyV2PartiesOverridesEnabledForTeamBuilderQueues",
-       {{"enabledForTeambuilderQueues", kQuery, "bool"}}},
-      {51,
-       "POST",
-       "/jyx-lobby/v2/lobby/matchmaking/search",
-       "PostJyxLobbyV2LobbyMatchmakingSearch",
-       {}},
-      {52,
-       "DELETE",
-       "/jyx-lobby/v2/lobby/matchmaking/search",
-       "DeleteJyxLobbyV2LobbyMatchmakingSearch",
-       {}},
-      {53,
-       "GET",
-       "/jyx-lobby/v2/lobby/matchmaking/search-state",
-       "GetJyxLobbyV2LobbyMatchmakingSearchState",
-       {}},
-      {54, "POST", "/jyx-lobby/v2/play-again", "PostJyxLobbyV2PlayAgain", {}},
-      {55, "POST", "/jyx-lobby/v2/play-again-decline", "PostJyxLobbyV2PlayAgainDecline", {}},
-      {56, "GET", "/jyx-lobby/v2/party-active", "GetJyxLobbyV2PartyActive", {}},
-      {57,
-       "GET",
-       "/jyx-lobby/v2/lobby/custom/bots-enabled",
-       "GetJyxLobbyV2LobbyCustomBotsEnabled",
-       {}},
-      {58,
-       "GET",
-       "/jyx-lobby/v2/lobby/custom/available-bots",
-       "GetJyxLobbyV2LobbyCustomAvailableBots",
-       {}},
-      {59, "GET", "/jyx-lobby/v2/comms/members", "GetJyxLobbyV2CommsMembers", {}},
-      {60,
-       "POST",
-       "/jyx-lobby/v2/lobby/eligibility/premade",
-       "PostJyxLobbyV2LobbyEligibilityPremade",
-       {}},
-      {61, "GET", "/jyx-lobby/v2/comms/token", "GetJyxLobbyV2CommsToken", {}},
-      {62,
-       "PUT",
-       "/jyx-lobby/v2/lobby/partyType",
-       "PutJyxLobbyV2LobbyPartyType",
-       {{"partyType", kBody, "string"}}},
-  };
-  return kRoutes;
-}
 
 std::string Text(const char* text) { return text != nullptr ? text : ""; }
 
@@ -318,7 +77,12 @@ TEST_F(LobbyRouteTableEndToEndTest, TheSnapshotDescribesEveryRouteOfTheTable) {
     route = reinterpret_cast<const ApiRouteDescriptor*>(route->function.next);
   }
   const std::vector<Route>& expected = ExpectedRoutes();
-  EXPECT_EQ(byName.size(), expected.size());
+  Names described;
+  for (const auto& [name, route] : byName) {
+    const uint32_t method = route->method;  // copied: the descriptors are packed
+    described.push_back(HostMethodName(method) + " " + Text(route->routeTemplate));
+  }
+  EXPECT_EQ(byName.size(), expected.size()) << RouteDifference(described);
   for (const Route& want : expected) {
     SCOPED_TRACE("route " + std::to_string(want.number) + " " + want.path);
     const auto found = byName.find(want.function);
@@ -367,13 +131,40 @@ TEST_F(LobbyRouteTableEndToEndTest, RoutesPrintsTheTable) {
         std::string(json["method"].GetString()) + " " + json["path"].GetString();
     EXPECT_TRUE(printed.emplace(key, arguments).second) << "printed twice";
   }
-  EXPECT_EQ(printed.size(), ExpectedRoutes().size());
+  Names printedRoutes;
+  for (const auto& [route, arguments] : printed) printedRoutes.push_back(route);
+  EXPECT_EQ(printed.size(), ExpectedRoutes().size()) << RouteDifference(printedRoutes);
   for (const Route& want : ExpectedRoutes()) {
     const auto found = printed.find(want.method + " " + want.path);
     ASSERT_NE(found, printed.end()) << want.method << " " << want.path;
     EXPECT_EQ(found->second, want.arguments) << want.path;
   }
   EXPECT_EQ(shell.Failures(), 0);
+}
+
+// `type` prints what a body of a route's type holds, its field types named as `routes` names
+// an argument's.
+TEST_F(LobbyRouteTableEndToEndTest, TypePrintsARecordsFieldsOrAnEnumsValues) {
+  CommandShell shell(host);
+  const std::string unknown(301, 'T');
+  const std::pair<std::string, std::string> cases[] = {
+      {"type JyxLobbyLobbyChangeGameDto",
+       R"({"type":"JyxLobbyLobbyChangeGameDto","fields":[{"name":"queueId","type":"int32"},)"
+       R"({"name":"isCustom","type":"bool"},)"
+       R"({"name":"customGameLobby","type":"JyxLobbyLobbyCustomGameLobby"}]})"},
+      {"type JyxLobbyLobbyBotDifficulty",
+       R"({"type":"JyxLobbyLobbyBotDifficulty",)"
+       R"("values":["EASY","HARD","INTRO","MEDIUM","NONE","TUTORIAL","UBER"]})"},
+      {"type " + unknown,
+       R"({"error":"unknown type: )" + unknown.substr(0, 300) + R"j(... (301 bytes)"})j"},
+  };
+  std::string output;
+  for (const auto& [line, answer] : cases) {
+    SCOPED_TRACE(line.substr(0, 40));
+    EXPECT_TRUE(shell.Execute(line, &output));
+    EXPECT_EQ(output, answer);
+  }
+  EXPECT_EQ(shell.Failures(), 1);
 }
 
 TEST_F(LobbyRouteTableEndToEndTest, ArgumentsThatDoNotBindAnswerTheirErrorAndRunNoHandler) {

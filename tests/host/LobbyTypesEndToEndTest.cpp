@@ -28,8 +28,10 @@ TEST(LobbyTypesEndToEndTest, TheSnapshotDescribesEveryLobbyTypeBesideTheBuiltinO
     EXPECT_EQ(described->size, type->size);
     EXPECT_EQ(described->tags, type->tags);
     std::vector<std::string> fields;
+    std::vector<std::string> describedFields;
     for (const BindingFieldInfo& field : type->fields) fields.push_back(field.name);
-    EXPECT_EQ(described->fields, fields);
+    for (const FieldDescription& field : described->fields) describedFields.push_back(field.name);
+    EXPECT_EQ(describedFields, fields);
     std::vector<std::string> enumerators;
     for (const auto& [name, value] : type->enumValues) enumerators.push_back(name);
     EXPECT_EQ(described->enumerators, enumerators);

@@ -238,11 +238,13 @@ TEST_F(ApiDispatchTest, ExceptionsBecomeInternalServerErrors) {
 // The host may rebuild the snapshot while another thread is inside a call: the call keeps
 // matching and binding against the pattern its user data held when it began.
 TEST_F(ApiDispatchTest, ARebuildWhileCallsRunLeavesTheirPatternsInPlace) {
-  ApiBinder::Get(registrar, "/lobby/{id}/members/{name}",
-                 std::function<std::string(std::string, std::string)>(
-                     [](std::string id, std::string name) { return id + "|" + name; }))
-      .AddPathArgument("id", "", nullptr)
-      .AddPathArgument("name", "", nullptr);
+  ApiFunctionRecord* record =
+      ApiBinder::Get(registrar, "/lobby/{id}/members/{name}",
+                     std::function<std::string(std::string, std::string)>(
+                         [](std::string id, std::string name) { return id + "|" + name; }))
+          .AddPathArgument("id", "", nullptr)
+          .AddPathArgument("name", "", nullptr)
+          .Record();
   ApiTestClient client(registry);
   // A copy: a rebuild rewrites the snapshot's descriptors, not the user data they point to.
   const ApiRouteDescriptor* found = client.FindRoute("GetLobbyByIdMembersByName");
@@ -270,6 +272,35 @@ TEST_F(ApiDispatchTest, ARebuildWhileCallsRunLeavesTheirPatternsInPlace) {
   rebuilder.join();
   EXPECT_EQ(answered, 2000);
   EXPECT_GT(rebuilds.load(), 0);
+
+  // A template changed later is matched from the next build on, while the user data that calls
+  // begun before may hold still matches the old one.
+  record->routeTemplate = "/party/{id}/members/{name}";
+  ApiTestClient rebuilt(registry);
+  const ApiRouteDescriptor* changed = rebuilt.FindRoute("GetLobbyByIdMembersByName");
+  ASSERT_NE(changed, nullptr);
+  EXPECT_STREQ(changed->routeTemplate, "/party/{id}/members/{name}");
+  struct Case {
+    const ApiRouteDescriptor* route;
+    const char* path;
+    const char* answer;  // null: 404 "Invalid function"
+  };
+  for (const Case& c :
+       {Case{changed, "/party/3/members/m", "3|m"}, Case{changed, "/lobby/3/members/m", nullptr},
+        Case{&route, "/lobby/4/members/m", "4|m"}}) {
+    SCOPED_TRACE(c.path);
+    ApiCallResult reply{};
+    ApiTestClient::CallInto(*c.route, Request(2, c.path), reply);
+    const ApiTestReply read = ApiTestClient::Read(reply);
+    reply.release(&reply);
+    if (c.answer == nullptr) {
+      EXPECT_EQ(read.error, "Invalid function");
+      EXPECT_EQ(read.status, 404u);
+    } else {
+      ASSERT_FALSE(read.hasError) << read.error;
+      EXPECT_EQ(read.value.GetString(), c.answer);
+    }
+  }
 }
 
 TEST_F(ApiDispatchTest, EntryRefusesRequestsWithoutARoute) {
