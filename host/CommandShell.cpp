@@ -280,7 +280,11 @@ const std::vector<CommandShell::Command>& CommandShell::Commands() {
        [](Shell& shell, Text, Text rest) {
          return rest.empty() ? Help() : shell.Fail("help takes no argument");
        }},
-      {"quit", "", [](Shell&, Text, Text) -> std::string { return R"({"quit":true})"; }, true},
+      {"quit", "",
+       [](Shell& shell, Text, Text rest) -> std::string {
+         return rest.empty() ? R"({"quit":true})" : shell.Fail("quit takes no argument");
+       },
+       true},
   };
   return kCommands;
 }
@@ -309,17 +313,24 @@ bool CommandShell::Execute(const std::string& line, std::string* output, std::si
             &rest);
   if (command.empty()) return true;
 
-  const std::vector<Command>& commands = Commands();
-  const auto found = std::find_if(commands.begin(), commands.end(),
-                                  [&](const Command& entry) { return command == entry.name; });
-  if (found == commands.end()) {
+  const Command* found = Find(command);
+  if (found == nullptr) {
     *output = Fail("unknown command: " + EchoOf(command));
   } else {
+    const int failures = failures_;
     *output = found->run(*this, command, rest);
-    if (found->quits) return false;
+    // A quit that was refused ends nothing.
+    if (found->quits && failures_ == failures) return false;
   }
   host_.RunDue();
   return true;
+}
+
+const CommandShell::Command* CommandShell::Find(const std::string& name) {
+  const std::vector<Command>& commands = Commands();
+  const auto found = std::find_if(commands.begin(), commands.end(),
+                                  [&](const Command& entry) { return name == entry.name; });
+  return found == commands.end() ? nullptr : &*found;
 }
 
 std::string CommandShell::Help() {
@@ -526,7 +537,9 @@ std::string CommandShell::AnswerLcds(const std::string& rest, bool exception) {
     answer.status = static_cast<uint32_t>(status);
   } else {
     if (destination.empty() || method.empty() || third.empty()) {
-      return Fail("lcds-answer needs a destination, a method, a class and a JSON body");
+      return Fail(
+          "lcds-answer needs a destination, a method and a class, and takes an optional "
+          "JSON body");
     }
     if (!tail.empty()) {
       rapidjson::Document json;
@@ -578,9 +591,12 @@ std::string CommandShell::ArmOnRequest(const std::string& rest) {
   std::string word;
   std::string arguments;
   SplitWord(command, &word, &arguments);
-  if (path.empty() || path[0] != '/' || word.empty() || word == "quit") {
+  const Command* armed = Find(word);
+  if (path.empty() || path[0] != '/' || word.empty() || (armed != nullptr && armed->quits)) {
     return Fail("on-request needs a path beginning with / and a command other than quit");
   }
+  // Refused now: armed, it would fail only when its request comes, if ever.
+  if (armed == nullptr) return Fail("on-request: unknown command: " + EchoOf(word));
   host_.OnRequest(path, [this, command] {
     std::string answer;
     static_cast<void>(Execute(command, &answer));

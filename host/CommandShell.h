@@ -39,11 +39,11 @@ class CommandShell {
   // Runs one command line and sets `*output` to its answer: one line of JSON, or for `routes`
   // and `help` one line of JSON per route or command, the lines apart by "\n". A blank line and
   // a comment (a line whose first byte after blanks is "#") answer nothing. Returns false when
-  // the command was "quit". Bad commands answer {"error":"..."} and the shell goes on; so do
-  // lines longer than kMaxCommandLine (`length` gives the full length of a line read cut short)
-  // and lines holding a NUL byte. After every command the host runs the work that is due. Every
-  // line is valid JSON: bytes that are not UTF-8 print as the text \xHH, and echoes of input are
-  // cut.
+  // the command was a "quit" that ran. Bad commands answer {"error":"..."} and the shell goes on;
+  // so do lines longer than kMaxCommandLine (`length` gives the full length of a line read cut
+  // short) and lines holding a NUL byte. After every command the host runs the work that is due.
+  // Every line is valid JSON: bytes that are not UTF-8 print as the text \xHH, and echoes of input
+  // are cut.
   bool Execute(const std::string& line, std::string* output, std::size_t length = 0);
 
   // Commands that failed to run (answered {"error":...} by the shell). A route's own error
@@ -70,6 +70,8 @@ class CommandShell {
   };
   // Every command, in the order `help` lists them: the one table Execute looks commands up in.
   static const std::vector<Command>& Commands();
+  // The command of that name in Commands(); null for none.
+  static const Command* Find(const std::string& name);
   // One line per command: {"command":"advance","arguments":"seconds"}.
   static std::string Help();
   // One line per route the plugin's snapshot described at load: {"method":"GET","path":"/p/{id}",

@@ -2,6 +2,7 @@
 // a script file, one per line, answering each with one line of JSON.
 //
 //   lobby-host [--plugin PATH] [--core MAJOR.MINOR.PATCH] [--world FILE] [SCRIPT]
+//   lobby-host --help
 //
 // Exit status: 0 when every command ran (a route may still have answered an error); 1 when a
 // command failed to run or the plugin did not load; 2 for bad arguments; 3 when a wait of the
@@ -13,6 +14,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/CommandShell.h"
@@ -29,16 +31,33 @@ const char* LevelName(uint32_t level) {
   return level < 4 ? kNames[level] : "level?";
 }
 
-int Usage() {
-  std::cerr << "usage: lobby-host [--plugin PATH] [--core MAJOR.MINOR.PATCH] [--world FILE] "
-               "[SCRIPT]\n";
+constexpr char kUsage[] =
+    "usage: lobby-host [--plugin PATH] [--core MAJOR.MINOR.PATCH] [--world FILE] [SCRIPT]\n";
+
+// Names what was wrong with the arguments, then how they go: the exit status of bad arguments.
+int Usage(const std::string& wrong) {
+  std::cerr << "lobby-host: " << wrong << "\n" << kUsage;
   return 2;
 }
 
 constexpr int kStalled = 3;
 
-// At most this many unanswered requests are named in a stall's line.
+// At most this many unanswered requests, and paths armed on, are named in one line.
 constexpr std::size_t kMaxNamedRequests = 5;
+
+// The paths that commands armed with on-request wait for, "/a, /b" (the first few, then how many
+// more); empty when none does.
+std::string ArmedPathsNamed(const Zarn::Host::PluginHost& host) {
+  const std::vector<std::string> paths = host.ArmedRequestPaths();
+  std::string named;
+  for (std::size_t i = 0; i < paths.size() && i < kMaxNamedRequests; ++i) {
+    named += (named.empty() ? "" : ", ") + Zarn::Host::EchoOf(paths[i]);
+  }
+  if (paths.size() > kMaxNamedRequests) {
+    named += " and " + std::to_string(paths.size() - kMaxNamedRequests) + " more";
+  }
+  return named;
+}
 
 // Reports a wait that can never end as one error line naming what it waits for, shuts the plugin
 // down as far as it can and ends the process without returning into the plugin.
@@ -57,6 +76,11 @@ constexpr std::size_t kMaxNamedRequests = 5;
       }
       if (unanswered.size() > kMaxNamedRequests) {
         text += "; and " + std::to_string(unanswered.size() - kMaxNamedRequests) + " more";
+      }
+    }
+    if (host != nullptr) {
+      if (const std::string armed = ArmedPathsNamed(*host); !armed.empty()) {
+        text += "; a command armed with on-request waits for a request of " + armed;
       }
     }
     std::cout << ErrorJson(text) << std::endl;
@@ -82,22 +106,35 @@ int main(int argc, char** argv) {
   std::string world;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--plugin" && i + 1 < argc) {
-      options.pluginPath = argv[++i];
-      // A name without a slash is the caller's file, not one for the loader to search for.
-      if (options.pluginPath.find('/') == std::string::npos) {
-        options.pluginPath = "./" + options.pluginPath;
+    if (arg == "--help") {
+      std::cout << kUsage;
+      return 0;
+    }
+    if (arg == "--plugin" || arg == "--world" || arg == "--core") {
+      if (i + 1 == argc) return Usage(arg + " needs a value");
+      const std::string value = argv[++i];
+      if (arg == "--plugin") {
+        // A name without a slash is the caller's file, not one for the loader to search for.
+        options.pluginPath = value.find('/') == std::string::npos ? "./" + value : value;
+      } else if (arg == "--world") {
+        if (value.empty()) return Usage("--world needs a file name, not an empty one");
+        world = value;
+      } else {
+        const std::optional<PluginApiVersionWords> parsed = ParsePluginApiVersion(value);
+        if (!parsed) {
+          return Usage("--core takes MAJOR.MINOR.PATCH, three decimal numbers, not " +
+                       EchoOf(value));
+        }
+        core = *parsed;
       }
-    } else if (arg == "--world" && i + 1 < argc) {
-      world = argv[++i];
-    } else if (arg == "--core" && i + 1 < argc) {
-      const std::optional<PluginApiVersionWords> parsed = ParsePluginApiVersion(argv[++i]);
-      if (!parsed) return Usage();
-      core = *parsed;
-    } else if (!arg.empty() && arg[0] != '-' && script.empty()) {
-      script = arg;
+    } else if (!arg.empty() && arg[0] == '-') {
+      return Usage("unknown option " + EchoOf(arg));
+    } else if (arg.empty()) {
+      return Usage("a script's name is empty");
+    } else if (!script.empty()) {
+      return Usage("one script at most: " + EchoOf(arg) + " is one more");
     } else {
-      return Usage();
+      script = arg;
     }
   }
   options.onLog = [](const LogLine& line) {
@@ -137,20 +174,33 @@ int main(int argc, char** argv) {
   host.RunDue();
   std::cout << StartJson(host.ShortName(), started) << std::endl;
 
+  const auto printArmedAnswers = [&shell] {
+    for (const std::string& answer : shell.TakeArmedAnswers()) std::cout << answer << std::endl;
+  };
   std::string line;
   std::size_t length = 0;
   std::string output;
-  while (ReadCommandLine(input, &line, &length)) {
+  for (bool first = true; ReadCommandLine(input, &line, &length); first = false) {
+    // An editor's byte order mark at the start of a script is no part of its first command.
+    if (constexpr std::string_view kMark = "\xEF\xBB\xBF"; first && line.starts_with(kMark)) {
+      line.erase(0, kMark.size());
+      length -= kMark.size();
+    }
     const bool more = shell.Execute(line, &output, length);
     if (!output.empty()) std::cout << output << std::endl;
-    for (const std::string& answer : shell.TakeArmedAnswers()) std::cout << answer << std::endl;
+    printArmedAnswers();
     if (!more) break;
   }
-  if (input.bad()) {
-    std::cout << ErrorJson("cannot read the commands any further") << std::endl;
-    host.Shutdown();
-    return 1;
-  }
+  const bool unread = input.bad();
+  if (unread) std::cout << ErrorJson("cannot read the commands any further") << std::endl;
+  // The plugin's requests during its shutdown may still run armed commands.
   host.Shutdown();
-  return shell.Failures() == 0 ? 0 : 1;
+  printArmedAnswers();
+  const std::string armed = ArmedPathsNamed(host);
+  if (!armed.empty()) {
+    std::cout << ErrorJson("a command armed with on-request never ran: no request of " + armed +
+                           " came")
+              << std::endl;
+  }
+  return unread || shell.Failures() != 0 || !armed.empty() ? 1 : 0;
 }

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <exception>
 #include <mutex>
+#include <set>
+#include <string_view>
 
 #include "host/HostValue.h"
 #include "host/PluginClock.h"
@@ -277,6 +279,15 @@ void PluginHost::OnYield(int k, std::function<void()> action, std::string what) 
 
 void PluginHost::OnRequest(const std::string& path, std::function<void()> action) {
   requestActions_.push_back({path, std::move(action)});
+}
+
+std::vector<std::string> PluginHost::ArmedRequestPaths() const {
+  std::vector<std::string> paths;
+  std::set<std::string_view> seen;
+  for (const RequestAction& armed : requestActions_) {
+    if (seen.insert(armed.path).second) paths.push_back(armed.path);
+  }
+  return paths;
 }
 
 std::vector<const HostStream*> PluginHost::Streams() const {

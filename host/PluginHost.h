@@ -205,6 +205,8 @@ class PluginHost {
   // request is answered as it would be without it; the actions given for one path all run in
   // that request, in order.
   void OnRequest(const std::string& path, std::function<void()> action);
+  // The paths that actions given to OnRequest still wait for, each once, in the order given.
+  [[nodiscard]] std::vector<std::string> ArmedRequestPaths() const;
 
   // Every stream handed out, in order; they live as long as the host (under a record window,
   // released ones only until the window drops them).

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <iterator>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "host/HostValue.h"
 
@@ -69,7 +71,91 @@ RouteAnswer TakeReply(ApiCallResult& reply, int* releaseCalls) {
   return answer;
 }
 
+// The error of a request that no route serves: it names the methods of the routes that serve
+// its path, if any, for a call made with the wrong one.
+std::string Unserved(const std::vector<HostRoute>& routes, const RouteRequest& call) {
+  std::vector<bool> served(std::size(kMethods) + 1);
+  for (const HostRoute& route : routes) {
+    if (route.method < served.size() && RouteTemplateMatches(route.routeTemplate, call.path)) {
+      served[route.method] = true;
+    }
+  }
+  std::string methods;
+  for (uint32_t code = 1; code < served.size(); ++code) {
+    if (served[code]) methods += (methods.empty() ? "" : ", ") + HostMethodName(code);
+  }
+  if (methods.empty()) return "No route of the plugin serves " + call.path;
+  const std::string method = HostMethodName(call.method);
+  return "No route of the plugin serves " +
+         (method.empty() ? "method " + std::to_string(call.method) : method) + " " + call.path +
+         "; the path's routes take " + methods;
+}
+
 }  // namespace
+
+bool RouteTemplateMatches(std::string_view routeTemplate, std::string_view path) {
+  path = path.substr(0, path.find('?'));
+  if (routeTemplate.find('{') == std::string_view::npos) {
+    return !routeTemplate.empty() && path == routeTemplate;
+  }
+  // The template as steps: a literal byte, or a group that takes one segment or anything. A "}"
+  // outside a parameter stands for nothing, and so does a parameter left open.
+  enum class Kind : uint8_t { Literal, Segment, Any };
+  struct Step {
+    Kind kind;
+    char literal;
+  };
+  std::vector<Step> steps;
+  enum class Parameter : uint8_t { None, Plain, Reserved, Fragment } parameter = Parameter::None;
+  bool named = false;  // the open parameter has a byte of its name
+  for (const char c : routeTemplate) {
+    if (c == '{') {
+      parameter = Parameter::Plain;
+      named = false;
+    } else if (c == '}') {
+      if (parameter == Parameter::Fragment) steps.push_back({Kind::Literal, '#'});
+      if (parameter != Parameter::None) {
+        steps.push_back({parameter == Parameter::Plain ? Kind::Segment : Kind::Any, '\0'});
+      }
+      parameter = Parameter::None;
+    } else if (parameter == Parameter::None) {
+      steps.push_back({Kind::Literal, c});
+    } else if (parameter == Parameter::Plain && !named && (c == '+' || c == '#')) {
+      parameter = c == '+' ? Parameter::Reserved : Parameter::Fragment;
+    } else {
+      named = true;
+    }
+  }
+  // Matched as a set of positions among the steps, all of them at once, so that no path makes it
+  // backtrack: a group's position stays while it takes a byte, and also stands for the next one.
+  std::vector<std::size_t> now;
+  std::vector<std::size_t> next;
+  std::vector<bool> in(steps.size() + 1);
+  const auto add = [&](std::vector<std::size_t>& set, std::size_t at) {
+    for (; !in[at]; ++at) {
+      in[at] = true;
+      set.push_back(at);
+      if (at == steps.size() || steps[at].kind == Kind::Literal) break;
+    }
+  };
+  add(now, 0);
+  for (const char c : path) {
+    for (const std::size_t at : now) in[at] = false;
+    next.clear();
+    for (const std::size_t at : now) {
+      if (at == steps.size()) continue;
+      const Step& step = steps[at];
+      if (step.kind == Kind::Literal) {
+        if (c == step.literal) add(next, at + 1);
+      } else if (step.kind == Kind::Segment ? c != '/' : c != '\n' && c != '\r') {
+        add(next, at);
+      }
+    }
+    if (next.empty()) return false;
+    now.swap(next);
+  }
+  return in[steps.size()];
+}
 
 std::vector<HostRoute> RoutesOf(const ApiRegistrySnapshot* snapshot) {
   std::vector<HostRoute> routes;
@@ -168,7 +254,7 @@ RouteAnswer CallRoute(const std::vector<HostRoute>& routes, const RouteRequest& 
   if (answer) return *std::move(answer);
   RouteAnswer none;
   none.status = 404;
-  none.error = "No route of the plugin serves " + call.path;
+  none.error = Unserved(routes, call);
   return none;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -31,6 +32,12 @@ struct HostRoute {
 // The name of a host method code, "GET" for 2 say; "" for a code of no named method.
 [[nodiscard]] std::string HostMethodName(uint32_t code);
 
+// True when `path`, up to its first "?", is one that a route of template `routeTemplate` serves,
+// by the SDK's rules: "{name}" stands for one segment (possibly empty), "{+name}" for anything,
+// "{#name}" for "#" and anything; a template without "{" is the exact path; an empty template
+// serves none. Time is linear in the path's length.
+[[nodiscard]] bool RouteTemplateMatches(std::string_view routeTemplate, std::string_view path);
+
 // A call as a front end makes it. Named values are compact JSON, by name or (with no name) by
 // position.
 struct RouteRequest {
@@ -56,7 +63,9 @@ struct RouteAnswer {
 };
 
 // Offers the request to each route in turn, as the dispatcher decides whether a route serves it:
-// a reply of "Invalid function" with status 404 passes the request on to the next route. Every
+// a reply of "Invalid function" with status 404 passes the request on to the next route. When none
+// serves it, the answer is status 404 with an error that names the methods the path's routes take,
+// if any. Every
 // reply is read into copies and then handed back through its release entry (and a body stream
 // through the stream's), each counted in `*releaseCalls` unless it is null. `bodyJson` (empty
 // for none) goes as "application/json"; `callWord` is the host context.

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/CommandShell.h"
 #include "host/HostValue.h"
 #include "host/InputFile.h"
 #include "host/RouteCaller.h"
@@ -25,19 +26,26 @@ bool Fail(std::string* error, const std::string& why) {
   return false;
 }
 
-// Refuses a key of `json` that is not one of `known`, so that a misspelt key is not ignored.
-// `what` names the object ("a reply", ...). True for an object of known keys and for a value
-// that is no object (whose reader refuses it).
+// Refuses a key of `json` that is not one of `known`, so that a misspelt key is not ignored, and
+// a key given twice, of which only the first would be read. `what` names the object ("a reply",
+// ...). True for an object of known keys, each once, and for a value that is no object (whose
+// reader refuses it).
 bool KnownKeys(const rapidjson::Value& json, std::initializer_list<const char*> known,
                const char* what, std::string* error) {
   if (!json.IsObject()) return true;
+  std::vector<bool> seen(known.size());
   for (const auto& member : json.GetObject()) {
     const std::string_view key(member.name.GetString(), member.name.GetStringLength());
-    if (std::find(known.begin(), known.end(), key) != known.end()) continue;
-    std::string list;
-    for (const char* name : known) list += (list.empty() ? "" : ", ") + std::string(name);
-    return Fail(error,
-                "unknown key \"" + std::string(key) + "\" in " + what + " (known: " + list + ")");
+    const auto found = std::find(known.begin(), known.end(), key);
+    if (found == known.end()) {
+      std::string list;
+      for (const char* name : known) list += (list.empty() ? "" : ", ") + std::string(name);
+      return Fail(error, "unknown key \"" + EchoOf(std::string(key)) + "\" in " + what +
+                             " (known: " + list + ")");
+    }
+    const auto index = static_cast<std::size_t>(found - known.begin());
+    if (seen[index]) return Fail(error, "duplicate key \"" + std::string(key) + "\" in " + what);
+    seen[index] = true;
   }
   return true;
 }
@@ -168,7 +176,8 @@ bool ReadLcdsScript(const rapidjson::Value& json, LegacyPlatform& legacy, std::s
       if (!ReadLcdsAnswer(entry, &answers.back(), error)) return false;
     }
   } else {
-    if (!KnownKeys(json, {"destination", "method", "class", "body", "exception", "status"},
+    if (!KnownKeys(json,
+                   {"destination", "method", "class", "body", "exception", "status", "answers"},
                    "a legacy script", error)) {
       return false;
     }
@@ -464,32 +473,30 @@ bool LoadWorld(PluginHost& host, const std::string& text, std::string* error,
 
 bool LoadWorldFile(PluginHost& host, const std::string& path, std::string* error,
                    const WorldServices& services) {
+  const std::string shown = EchoOf(path);
   std::ifstream file;
-  if (!OpenInputFile(path, "world", &file, error)) return false;
-  const auto tooLarge = [&](uintmax_t size) {
-    return Fail(error, "world " + path + ": a world file holds at most " +
-                           std::to_string(kMaxWorldFile) + " bytes; this one holds " +
-                           std::to_string(size));
+  if (!OpenInputFile(path, "world", &file, error, shown)) return false;
+  const auto tooLarge = [&](const std::string& size) {
+    return Fail(error, "world " + shown + ": a world file holds at most " +
+                           std::to_string(kMaxWorldFile) + " bytes; this one holds " + size);
   };
-  // A file that says its size is refused unread; anything else is read to its end but kept only
-  // up to one byte past the limit.
+  // A file that says its size is refused unread. Anything else (a device, a pipe) is read only up
+  // to one byte past the limit: it may never end.
   std::error_code fault;
   const uintmax_t size = std::filesystem::file_size(path, fault);
-  if (!fault && size > kMaxWorldFile) return tooLarge(size);
+  if (!fault && size > kMaxWorldFile) return tooLarge(std::to_string(size));
   std::string text;
-  uintmax_t total = 0;
   char chunk[1 << 16];
-  while (file.read(chunk, sizeof chunk) || file.gcount() > 0) {
-    const auto got = static_cast<std::size_t>(file.gcount());
-    total += got;
-    if (text.size() <= kMaxWorldFile) {
-      text.append(chunk, std::min(got, kMaxWorldFile + 1 - text.size()));
-    }
+  while (text.size() <= kMaxWorldFile &&
+         (file.read(chunk, static_cast<std::streamsize>(
+                               std::min(sizeof chunk, kMaxWorldFile + 1 - text.size()))) ||
+          file.gcount() > 0)) {
+    text.append(chunk, static_cast<std::size_t>(file.gcount()));
   }
-  if (file.bad()) return Fail(error, "cannot read the world " + path);
-  if (total > kMaxWorldFile) return tooLarge(total);
+  if (file.bad()) return Fail(error, "cannot read the world " + shown);
+  if (text.size() > kMaxWorldFile) return tooLarge("more");
   if (LoadWorld(host, text, error, services)) return true;
-  *error = "world " + path + ": " + *error;
+  *error = "world " + shown + ": " + *error;
   return false;
 }
 

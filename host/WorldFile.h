@@ -22,9 +22,11 @@
 //    "summoners": [{"summonerId": 2, "puuid": "p", "displayName": "N", ...}]}
 //      (the summoner lookup "/jyx-summoner/v2/summoners" answers the asked ids it finds here)
 // Every key is optional except a reply's "path", the names of a legacy or proxy script, a parties
-// player's "puuid" and a parties script's "path"; any other key is refused. A method is named
-// ("GET", ...; a reply also takes the host's code, 1 to 7); a scripted yield is at most the host's
-// MaxIdleYields().
+// player's "puuid" and a parties script's "path"; any other key is refused, and so is a key given
+// twice in one of these objects. Data (the resources' paths, a value, a body, a payload, a
+// summoner) is read as JSON usually is: a resource's path given twice holds the later value, and
+// a value goes on as written. A method is named ("GET", ...; a reply also takes the host's code,
+// 1 to 7); a scripted yield is at most the host's MaxIdleYields().
 #pragma once
 
 #include <rapidjson/document.h>
@@ -62,7 +64,8 @@ struct WorldServices {
 [[nodiscard]] bool LoadWorld(PluginHost& host, const std::string& text, std::string* error,
                              const WorldServices& services = {});
 
-// LoadWorld from the file at `path`, of at most kMaxWorldFile bytes. Every error names the file.
+// LoadWorld from the file at `path`, of at most kMaxWorldFile bytes; one that does not say its
+// size (a device, a pipe) is read no further than one byte past that. Every error names the file.
 [[nodiscard]] bool LoadWorldFile(PluginHost& host, const std::string& path, std::string* error,
                                  const WorldServices& services = {});
 

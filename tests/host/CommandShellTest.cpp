@@ -83,6 +83,8 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
       {"on-request x set /a 1", onRequest},
       {"on-request /x quit", onRequest},
       {"on-request /x set /a 1", R"({"armed":true})"},
+      {"on-request /x nosuchcmd 1", R"({"error":"on-request: unknown command: nosuchcmd"})"},
+      {"quit now", R"({"error":"quit takes no argument"})"},
   };
   std::string output;
   for (const Case& c : cases) {

@@ -260,5 +260,23 @@ TEST(PluginEndToEndTest, LobbyHostAnswersStatsAndQuit) {
   EXPECT_EQ(lines[4], R"({"quit":true})");
 }
 
+// A script may begin with a byte order mark. Commands armed on a request that the plugin makes
+// while it shuts down answer too; a path armed on that no request came of is named at the end.
+TEST(PluginEndToEndTest, LobbyHostAnswersArmedCommandsUntilItEnds) {
+  const Testing::LobbyHostRun run =
+      Testing::RunLobbyHost(JYX_TEST_LOBBY_HOST, "", "lobby-host-armed",
+                            "\xEF\xBB\xBFparties-token t\n"
+                            "on-request /jyx-login/v1/shutdown-locks/jyx-lobby delete /nothing\n"
+                            "on-request /jyx-login/v1/shutdown-locks/jyx-lobby parties-health up\n"
+                            "on-request /never/asked stats\n");
+  EXPECT_EQ(run.exitStatus, 1) << "an armed command failed, another never ran";
+  EXPECT_EQ(run.lines, (std::vector<std::string>{
+                           R"({"plugin":"jyx-lobby","started":true})", R"({"set":true})",
+                           R"({"armed":true})", R"({"armed":true})", R"({"armed":true})",
+                           R"({"error":"no resource at /nothing"})", R"({"set":true})",
+                           R"({"error":"a command armed with on-request never ran: no request )"
+                           R"(of /never/asked came"})"}));
+}
+
 }  // namespace
 }  // namespace Zarn::Host

@@ -23,7 +23,8 @@ TEST(RemoteCommandsTest, CommandsAnswerOrExplainWhatTheyNeed) {
       {"lcds com.x.Status {bad", R"({"error":"lcds: the body is not JSON"})"},
       {"lcds com.x.Status {\"owner\": \"a b\"}", R"({"pushed":true})"},
       {"lcds-answer gameService getGame",
-       R"({"error":"lcds-answer needs a destination, a method, a class and a JSON body"})"},
+       R"({"error":"lcds-answer needs a destination, a method and a class, and takes an )"
+       R"(optional JSON body"})"},
       {"lcds-answer gameService getGame com.x.Game [1,",
        R"({"error":"body: invalid JSON at offset 3"})"},
       {"lcds-answer gameService getGame com.x.Game {\"id\":1}", R"({"scripted":true})"},

@@ -132,6 +132,29 @@ TEST_F(RouteCallerTest, FailuresAndUnservedPathsAreAnswered) {
   EXPECT_EQ(pluginReleases, 5);
 }
 
+// The templates' forms, as the SDK's dispatcher reads them.
+TEST(RouteCallerMethodTest, TemplatesMatchPathsAsTheDispatcherDoes) {
+  struct Case {
+    const char* routeTemplate;
+    std::string path;
+    bool matches;
+  };
+  const Case cases[] = {
+      {"/v1/lobby", "/v1/lobby?x=1", true},
+      {"/v1/lobby", "/v1/lobby/", false},
+      {"", "", false},
+      {"/v1/g{id}x/{n}", "/v1/gx/b", true},
+      {"/v1/g{id}x/{n}", "/v1/ga/b/c", false},
+      {"/v1/echo/{+rest}", "/v1/echo/a/b/c", true},
+      {"/v1/{+a}/x/{+b}/y", "/v1/" + std::string(100000, 'x') + "/x/y", false},
+      {"/v1/p{#f}", "/v1/p#frag/x", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.routeTemplate) + " " + c.path.substr(0, 40));
+    EXPECT_EQ(RouteTemplateMatches(c.routeTemplate, c.path), c.matches);
+  }
+}
+
 TEST(RouteCallerMethodTest, MethodCodes) {
   struct Case {
     const char* method;

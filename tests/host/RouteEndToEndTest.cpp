@@ -92,8 +92,9 @@ TEST_F(RouteEndToEndTest, EverySourceReachesItsArgument) {
       {"the flag was set", Request(2, "/test/v1/flag"), 0, nullptr, "true"},
       {"no route", Request(2, "/test/v1/nothing"), 404,
        "No route of the plugin serves /test/v1/nothing", "null"},
-      {"wrong method", Request(7, "/test/v1/party"), 404,
-       "No route of the plugin serves /test/v1/party", "null"},
+      {"wrong method", Request(5, "/test/v1/flag"), 404,
+       "No route of the plugin serves PATCH /test/v1/flag; the path's routes take GET, PUT",
+       "null"},
       {"NUL in the path", Request(2, std::string("/test/v1/echo/a\0b", 17)), 0,
        "a path, header or name holds a NUL byte", "null"},
   };
@@ -332,35 +333,46 @@ TEST(RouteLobbyHostTest, AHugeLineGetsOneErrorLine) {
 }
 
 // Arguments are the caller's: a plugin named without a slash is the file in the caller's
-// directory (not one the loader searches for), and a version that is no three decimal numbers is
-// a usage error, with nothing on standard output.
+// directory (not one the loader searches for). Bad arguments are a usage error: one line naming
+// what was wrong, then the usage line, on standard error.
 TEST(RouteLobbyHostTest, ArgumentsAreTheCallersOrAUsageError) {
   const std::string plugin = JYX_TEST_ROUTE_PLUGIN;
   const std::size_t slash = plugin.rfind('/');
   const std::string outputPath = ::testing::TempDir() + "route-host-arguments.txt";
+  const std::string temp = ::testing::TempDir();
+  const std::string usage =
+      "usage: lobby-host [--plugin PATH] [--core MAJOR.MINOR.PATCH] [--world FILE] [SCRIPT]";
   struct Case {
     std::string directory;
     std::string arguments;
     int exitStatus;
-    std::vector<std::string> lines;
+    std::vector<std::string> lines;  // standard output and error
   };
   const std::string started = R"({"plugin":"jyx-route-test","started":true})";
   const Case cases[] = {
       {plugin.substr(0, slash), "--plugin " + plugin.substr(slash + 1), 0, {started}},
-      {::testing::TempDir(),
+      {temp,
        "--plugin " + plugin.substr(slash + 1),
        1,
        {R"({"error":"cannot load the plugin ./)" + plugin.substr(slash + 1) + ": ./" +
         plugin.substr(slash + 1) +
         R"(: cannot open shared object file: No such file or )"
         R"(directory"})"}},
-      {::testing::TempDir(), "--plugin '" + plugin + "' --core 18.3.1", 0, {started}},
-      {::testing::TempDir(), "--plugin '" + plugin + "' --core -1.2.3", 2, {}},
+      {temp, "--plugin '" + plugin + "' --core 18.3.1", 0, {started}},
+      {temp,
+       "--plugin '" + plugin + "' --core -1.2.3",
+       2,
+       {"lobby-host: --core takes MAJOR.MINOR.PATCH, three decimal numbers, not -1.2.3", usage}},
+      {temp, "--wrold x", 2, {"lobby-host: unknown option --wrold", usage}},
+      {temp, "--world ''", 2, {"lobby-host: --world needs a file name, not an empty one", usage}},
+      {temp, "a --world", 2, {"lobby-host: --world needs a value", usage}},
+      {temp, "a b", 2, {"lobby-host: one script at most: b is one more", usage}},
+      {temp, "--world /nonexistent --help", 0, {usage}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);
     const int status = std::system(("cd '" + c.directory + "' && '" + JYX_TEST_LOBBY_HOST + "' " +
-                                    c.arguments + " < /dev/null > '" + outputPath + "' 2>/dev/null")
+                                    c.arguments + " < /dev/null > '" + outputPath + "' 2>&1")
                                        .c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), c.exitStatus);
@@ -372,18 +384,22 @@ TEST(RouteLobbyHostTest, ArgumentsAreTheCallersOrAUsageError) {
 }
 
 TEST(RouteLobbyHostTest, AWaitThatCanNeverEndIsReportedAndEndsTheHost) {
-  const Testing::LobbyHostRun run =
-      Testing::RunLobbyHost(JYX_TEST_LOBBY_HOST, JYX_TEST_ROUTE_PLUGIN, "route-host-stall",
-                            "GET /test/v1/flag\nGET /test/v1/proxy/svc/m\nGET /test/v1/flag\n");
+  const Testing::LobbyHostRun run = Testing::RunLobbyHost(
+      JYX_TEST_LOBBY_HOST, JYX_TEST_ROUTE_PLUGIN, "route-host-stall",
+      "GET /test/v1/flag\non-request /never/asked stats\nGET /test/v1/proxy/svc/m\n"
+      "GET /test/v1/flag\n");
   EXPECT_EQ(run.exitStatus, 3);
-  ASSERT_EQ(run.lines.size(), 3u);
+  ASSERT_EQ(run.lines.size(), 4u);
   EXPECT_EQ(run.lines[1], R"({"status":0,"error":null,"body":false})");
-  const std::string& report = run.lines[2];
+  const std::string& report = run.lines[3];
   EXPECT_TRUE(IsJsonLine(report));
   EXPECT_EQ(report.rfind(R"({"error":"a wait can never end)", 0), 0u) << report;
   EXPECT_NE(report.find("during GET /test/v1/proxy/svc/m"), std::string::npos) << report;
   EXPECT_NE(report.find("unanswered service-proxy request 00000000-0000-4000-8000-000000000001 "
                         "(svc.m)"),
+            std::string::npos)
+      << report;
+  EXPECT_NE(report.find("; a command armed with on-request waits for a request of /never/asked"),
             std::string::npos)
       << report;
 }

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <fstream>
 #include <string>
 
@@ -90,6 +89,9 @@ TEST(WorldFileTest, RefusesWhatIsNotAWorld) {
       {"/nonexistent/world.json", "cannot read the world /nonexistent/world.json"},
       {directory, "cannot read the world " + directory + ": it is a directory"},
       {path, "world " + path + ": a reply's uses must be a count, or -1 for every request"},
+      // A device that never ends is read no further than one byte past the limit.
+      {"/dev/zero",
+       "world /dev/zero: a world file holds at most 16777216 bytes; this one holds more"},
   };
   for (const FileCase& c : files) {
     PluginHost host(WorldOptions());
@@ -99,14 +101,20 @@ TEST(WorldFileTest, RefusesWhatIsNotAWorld) {
   }
 }
 
-// A key a world does not know is refused, naming it and where it stands: a typo is never
-// ignored. Objects whose keys are data (resources, values, bodies, summoners) take any key.
+// A key a world does not know is refused, naming it (cut, as every echo) and where it stands: a
+// typo is never ignored; so is a key given twice. Objects whose keys are data (resources, values,
+// bodies, summoners) take any key.
 TEST(WorldFileTest, RefusesKeysItDoesNotKnow) {
   struct Case {
-    const char* world;
-    const char* error;  // the error's beginning
+    std::string world;
+    std::string error;  // the error's beginning
   };
   const Case cases[] = {
+      {R"({")" + std::string(1000, 'k') + R"(": 1})",
+       R"(unknown key ")" + std::string(300, 'k') + R"x(... (1000 bytes)" in the world ()x"},
+      {R"({"replies": [], "lcds": [], "replies": []})", R"(duplicate key "replies" in the world)"},
+      {R"({"replies": [{"path": "/p", "status": 200, "path": "/q"}]})",
+       R"(duplicate key "path" in a reply)"},
       {R"({"resource": {}})",
        R"(unknown key "resource" in the world (known: resources, replies, lcds, proxy, parties, )"
        R"(summoners))"},
@@ -114,7 +122,8 @@ TEST(WorldFileTest, RefusesKeysItDoesNotKnow) {
       {R"({"replies": [{"path": "/p", "stream": {"body": "", "chunk": [1]}}]})",
        R"(unknown key "chunk" in a stream ()"},
       {R"({"lcds": [{"destination": "d", "method": "m", "class": "c", "bdy": 1}]})",
-       R"(unknown key "bdy" in a legacy script ()"},
+       R"(unknown key "bdy" in a legacy script (known: destination, method, class, body, )"
+       R"(exception, status, answers))"},
       {R"({"lcds": [{"destination": "d", "method": "m", "class": "c", "answers": [{}]}]})",
        R"(unknown key "class" in a legacy script (known: destination, method, answers))"},
       {R"({"lcds": [{"destination": "d", "method": "m", "answers": [{"class": "c", "x": 1}]}]})",
@@ -138,16 +147,20 @@ TEST(WorldFileTest, RefusesKeysItDoesNotKnow) {
     PartiesService parties(host, proxy);
     std::string error;
     EXPECT_FALSE(LoadWorld(host, c.world, &error, {&legacy, &proxy, &parties}));
-    EXPECT_EQ(error.substr(0, std::strlen(c.error)), c.error);
+    EXPECT_EQ(error.substr(0, c.error.size()), c.error);
   }
-  // Data keeps its own keys.
+  // Data keeps its own keys, read as JSON usually is: a resource's path given twice holds the
+  // later value, and a value goes on as written.
   PluginHost host(WorldOptions());
   std::string error;
   EXPECT_TRUE(LoadWorld(host,
-                        R"({"resources": {"/r": {"any": 1}}, "replies": [{"path": "/p",
-                            "value": {"any": 2}}], "summoners": [{"summonerId": 1, "any": 3}]})",
+                        R"({"resources": {"/r": {"any": 1, "any": 0}, "/s": 1, "/s": 2},
+                            "replies": [{"path": "/p", "value": {"any": 2}}],
+                            "summoners": [{"summonerId": 1, "any": 3}]})",
                         &error))
       << error;
+  EXPECT_EQ(host.Resource("/r").value_or(""), R"({"any":1,"any":0})");
+  EXPECT_EQ(host.Resource("/s").value_or(""), "2");
 }
 
 TEST(WorldFileTest, ScriptsTheLegacyPlatformAndTheServiceProxy) {
