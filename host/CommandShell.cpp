@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "host/HostValue.h"
+#include "host/InputFile.h"
 #include "host/ResourceEventName.h"
 #include "host/WorldFile.h"
 
@@ -36,9 +37,6 @@ void SplitWord(const std::string& text, std::string* word, std::string* rest) {
     rest->pop_back();
   }
 }
-
-// Echoes of input longer than this are cut.
-constexpr std::size_t kMaxEcho = 300;
 
 // The length of the valid UTF-8 sequence at `text[i]`, or 0 when the byte there begins none
 // (overlong forms, surrogates and code points past U+10FFFF included).
@@ -191,14 +189,6 @@ bool ReadCommandLine(std::istream& input, std::string* line, std::size_t* length
     // At the end of input only a line that holds something counts.
     return !input.eof() || got > 0 || *length > 0;
   }
-}
-
-std::string EchoOf(const std::string& input) {
-  if (input.size() <= kMaxEcho) return input;
-  // Cut before a byte that continues a UTF-8 sequence, so that no sequence is split.
-  std::size_t cut = kMaxEcho;
-  while (cut > 0 && (static_cast<unsigned char>(input[cut]) & 0xC0) == 0x80) --cut;
-  return input.substr(0, cut) + "... (" + std::to_string(input.size()) + " bytes)";
 }
 
 std::string StartJson(const std::string& shortName, bool started) {

@@ -121,8 +121,4 @@ class CommandShell {
 // {"error":"<message>"} with the message escaped.
 [[nodiscard]] std::string ErrorJson(const std::string& message);
 
-// `input` as an error text repeats it: whole up to a few hundred bytes, else its beginning (no
-// UTF-8 sequence split) and a note of its full length.
-[[nodiscard]] std::string EchoOf(const std::string& input);
-
 }  // namespace Zarn::Host

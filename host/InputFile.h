@@ -7,10 +7,12 @@
 namespace Zarn::Host {
 
 // Opens `*file` on `path` for reading. False, with `*error` set to "cannot read the <what>
-// <shown>" (and ": it is a directory" for one), when it cannot; `shown` is how the path is named,
-// the path itself when empty.
+// <path>" (the path as EchoOf gives it, and ": it is a directory" for one), when it cannot.
 [[nodiscard]] bool OpenInputFile(const std::string& path, const std::string& what,
-                                 std::ifstream* file, std::string* error,
-                                 const std::string& shown = "");
+                                 std::ifstream* file, std::string* error);
+
+// `input` as an error text repeats it: whole up to a few hundred bytes, else its beginning (no
+// UTF-8 sequence split) and a note of its full length.
+[[nodiscard]] std::string EchoOf(const std::string& input);
 
 }  // namespace Zarn::Host

@@ -147,8 +147,7 @@ int main(int argc, char** argv) {
   options.onStall = [&](const std::string& why) { EndStalled(stallingHost, stallingShell, why); };
 
   std::ifstream file;
-  if (std::string error;
-      !script.empty() && !OpenInputFile(script, "script", &file, &error, EchoOf(script))) {
+  if (std::string error; !script.empty() && !OpenInputFile(script, "script", &file, &error)) {
     std::cout << ErrorJson(error) << std::endl;
     return 1;
   }

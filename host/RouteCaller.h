@@ -63,12 +63,11 @@ struct RouteAnswer {
 };
 
 // Offers the request to each route in turn, as the dispatcher decides whether a route serves it:
-// a reply of "Invalid function" with status 404 passes the request on to the next route. When none
-// serves it, the answer is status 404 with an error that names the methods the path's routes take,
-// if any. Every
-// reply is read into copies and then handed back through its release entry (and a body stream
-// through the stream's), each counted in `*releaseCalls` unless it is null. `bodyJson` (empty
-// for none) goes as "application/json"; `callWord` is the host context.
+// a reply of "Invalid function" with status 404 passes the request on to the next route. When
+// none serves it, the answer is status 404 with an error that names the methods the path's routes
+// take, if any. Every reply is read into copies and then handed back through its release entry
+// (and a body stream through the stream's), each counted in `*releaseCalls` unless it is null.
+// `bodyJson` (empty for none) goes as "application/json"; `callWord` is the host context.
 [[nodiscard]] RouteAnswer CallRoute(const std::vector<HostRoute>& routes, uint32_t method,
                                     const std::string& path, const std::string& bodyJson,
                                     uint32_t callWord, int* releaseCalls);

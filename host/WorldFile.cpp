@@ -12,7 +12,6 @@
 #include <utility>
 #include <vector>
 
-#include "host/CommandShell.h"
 #include "host/HostValue.h"
 #include "host/InputFile.h"
 #include "host/RouteCaller.h"
@@ -475,7 +474,7 @@ bool LoadWorldFile(PluginHost& host, const std::string& path, std::string* error
                    const WorldServices& services) {
   const std::string shown = EchoOf(path);
   std::ifstream file;
-  if (!OpenInputFile(path, "world", &file, error, shown)) return false;
+  if (!OpenInputFile(path, "world", &file, error)) return false;
   const auto tooLarge = [&](const std::string& size) {
     return Fail(error, "world " + shown + ": a world file holds at most " +
                            std::to_string(kMaxWorldFile) + " bytes; this one holds " + size);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "host/InputFile.h"
+
 namespace Zarn::Host {
 namespace {
 
