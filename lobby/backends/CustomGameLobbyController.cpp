@@ -12,6 +12,7 @@
 #include "lobby/core/CustomGameRules.h"
 #include "lobby/core/GameflowPhaseNames.h"
 #include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyFlowGate.h"
 #include "lobby/core/LobbyMembers.h"
 #include "lobby/core/LobbyServices.h"
 #include "lobby/core/LobbyViews.h"
@@ -358,6 +359,10 @@ MaybeType<Failure, void> CustomGameLobbyController::HandleGameDto(Api::Lobby& lo
   if (championAliases.empty()) return Failure(500, kAliasesMissing);
   // A newer update handled during the waits has built the lobby already; this one is stale.
   if (generation != gameGeneration) return MaybeType<Failure, void>::Success();
+  // `lobby` may be another lobby's now that a call made during the waits moved LobbyFlow.
+  if (!Services()->FlowGate().MayAct("storing", "the custom game's lobby")) {
+    return MaybeType<Failure, void>::Success();
+  }
 
   const std::uint64_t ownerId = update.ownerSummary.summonerId;
   std::vector<std::uint64_t> inviterIds;

@@ -9,6 +9,7 @@
 
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyFlowGate.h"
 #include "lobby/core/LobbyGameflow.h"
 #include "lobby/core/LobbyServices.h"
 #include "lobby/core/LobbyTimerNames.h"
@@ -174,10 +175,14 @@ void PartiesLobbyBackend::OnPartiesMessage(
               payload.c_str());
     return;
   }
-  if (envelope.player.has_value() &&
-      ApplyPartiesState(std::move(*envelope.player), Api::PlayerUpdateType::ZMS)) {
-    CheckPartyWithoutQueue();
-    RefreshAfterUpdate();
+  if (envelope.player.has_value()) {
+    // The service reports a state the player's own requests may be waiting for.
+    std::optional<LobbyFlowGate::OwnReport> report;
+    if (services_ != nullptr) report.emplace(services_->FlowGate());
+    if (ApplyPartiesState(std::move(*envelope.player), Api::PlayerUpdateType::ZMS)) {
+      CheckPartyWithoutQueue();
+      RefreshAfterUpdate();
+    }
   }
   if (envelope.queueRestriction.has_value()) {
     MapGatekeeperReason(envelope.queueRestriction->gatekeeperRestrictions);
@@ -191,7 +196,11 @@ void PartiesLobbyBackend::OnClientProxyMessage(Api::PlayerDto message) {
     return;
   }
   std::optional<LobbyUpdateBatch> batch;
-  if (services_ != nullptr) batch.emplace(*services_);
+  std::optional<LobbyFlowGate::OwnReport> report;
+  if (services_ != nullptr) {
+    batch.emplace(*services_);
+    report.emplace(services_->FlowGate());
+  }
   if (ApplyPartiesState(std::move(message), Api::PlayerUpdateType::ServiceProxy)) {
     CheckPartyWithoutQueue();
     RefreshAfterUpdate();

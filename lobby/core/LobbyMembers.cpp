@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyFlowGate.h"
 #include "lobby/core/LobbyReplyTexts.h"
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "sdk/base/LogChannels.h"
@@ -58,6 +59,8 @@ BindingHttpResult LobbyMembers::SetMemberInvitePrivilege(std::uint64_t summonerI
 
 bool LobbyMembers::RecordInvitePrivilege(std::uint64_t summonerId, bool canInvite,
                                          const std::shared_ptr<LobbyController>& controller) {
+  // After the legacy call's wait: the lobby may be another one now.
+  if (!services_.FlowGate().MayAct("storing", "a member's invite privilege")) return false;
   Api::LobbyMember* member = FindMember(summonerId);
   if (member == nullptr) return false;
   member->canInviteOthers = canInvite;
@@ -109,6 +112,7 @@ void LobbyMembers::OnInvitePrivileges(bool canInvite) {
               "Received invite privileges notification but cannot find lobby member");
     return;
   }
+  if (!services_.FlowGate().MayAct("storing", "the local member's invite privilege")) return;
   lobby_.localMember.canInviteOthers = canInvite;
   const Api::LobbyMember localMember = lobby_.localMember;
   services_.Runtime().SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/lobby/localMember",

@@ -12,10 +12,12 @@ LobbyPlugin::LobbyPlugin(std::unique_ptr<LobbyComponentFactory> factory)
     : factory_(std::move(factory)),
       backends_(*factory_),
       stateMachine_(this, LobbyFlow::kMachineName, &LobbyFlow::kLobbyFlow,
-                    [](const LobbyEvent& event) { return std::string(event); }) {}
+                    [](const LobbyEvent& event) { return std::string(event); }) {
+  SetCallGate(&gate_);
+}
 
 // Shutdown deletes the backends; after a refused load it never ran, and they go with the members.
-LobbyPlugin::~LobbyPlugin() = default;
+LobbyPlugin::~LobbyPlugin() { SetCallGate(nullptr); }
 
 bool LobbyPlugin::OnStart() {
   LobbyUpdateBatch batch(*this);
@@ -30,6 +32,8 @@ bool LobbyPlugin::OnStart() {
 }
 
 void LobbyPlugin::Shutdown() {
+  // Leaves every lobby whatever overtook the call the host shuts the plugin down in.
+  const LobbyFlowGate::SharedWork shutdown(gate_);
   analytics_.DropFriends();
   eligibilityRules_.DropObservations();
   CancelTimer(kPartiesHeartbeat);
@@ -48,10 +52,21 @@ Zarn::Client::Plugin& LobbyPlugin::Runtime() { return *this; }
 void LobbyPlugin::OpenUpdateBatch() { ++updateBatchDepth_; }
 
 void LobbyPlugin::CloseUpdateBatch() {
-  if (--updateBatchDepth_ == 0) UpdateLobbyViewModel();
+  if (--updateBatchDepth_ != 0) return;
+  // The view shows what every call in the batch did, so an overtaken call still rebuilds it.
+  const LobbyFlowGate::SharedWork rebuild(gate_);
+  UpdateLobbyViewModel();
 }
 
-bool LobbyPlugin::ProcessLobbyEvent(LobbyEvent event) { return stateMachine_.ProcessEvent(event); }
+bool LobbyPlugin::ProcessLobbyEvent(LobbyEvent event) {
+  if (!gate_.MayAct("firing", event)) return false;
+  const bool handled = stateMachine_.ProcessEvent(event);
+  // What came while the transition ran runs now, within this call, which it may overtake.
+  if (!stateMachine_.InTransition() && HasHeldCalls()) RunHeldCalls();
+  return handled;
+}
+
+LobbyFlowGate& LobbyPlugin::FlowGate() { return gate_; }
 
 bool LobbyPlugin::IsInLobbyState(const LobbyState& state) const {
   return stateMachine_.IsInState(&state);
@@ -110,19 +125,19 @@ bool LobbyPlugin::SetPartyLobbyActive(bool active) {
   using namespace LobbyEvents;
   LobbyUpdateBatch batch(*this);
   if (!active) {
-    stateMachine_.ProcessEvent(kPartyLobbyInactive);
-  } else if (!stateMachine_.ProcessEvent(kPartyLobbyActive)) {
+    ProcessLobbyEvent(kPartyLobbyInactive);
+  } else if (!ProcessLobbyEvent(kPartyLobbyActive)) {
     // Out of any lobby a refusal must end the request it began, or the machine would stay in
     // LobbyRequested with nothing left to complete it. A request begun elsewhere belongs to
     // another operation, which completes it.
     const bool fromOutOfLobby = stateMachine_.GetCurrentState() == &LobbyFlow::kOutOfLobby;
-    stateMachine_.ProcessEvent(kPartyLobbyRequested);
+    ProcessLobbyEvent(kPartyLobbyRequested);
     if (gameflow_.RequestGameflowLobby()) {
-      stateMachine_.ProcessEvent(kPartyLobbySucceeded);
+      ProcessLobbyEvent(kPartyLobbySucceeded);
     } else if (fromOutOfLobby) {
-      stateMachine_.ProcessEvent(kLobbyFailed);
+      ProcessLobbyEvent(kLobbyFailed);
     } else {
-      stateMachine_.ProcessEvent(kPartyLobbyInactive);
+      ProcessLobbyEvent(kPartyLobbyInactive);
     }
   }
   return stateMachine_.IsInState(&LobbyFlow::kPartyLobby);

@@ -17,6 +17,7 @@
 #include "lobby/core/LobbyBackends.h"
 #include "lobby/core/LobbyComponentFactory.h"
 #include "lobby/core/LobbyControllerSet.h"
+#include "lobby/core/LobbyFlowGate.h"
 #include "lobby/core/LobbyCountdown.h"
 #include "lobby/core/LobbyGameflow.h"
 #include "lobby/core/LobbyMembers.h"
@@ -189,6 +190,7 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   // LobbyServices, whose declarations say what each does.
   Zarn::Client::Plugin& Runtime() override;
   bool ProcessLobbyEvent(LobbyEvent event) override;
+  [[nodiscard]] LobbyFlowGate& FlowGate() override;
   [[nodiscard]] bool IsInLobbyState(const LobbyState& state) const override;
   [[nodiscard]] bool IsInLobby() const override;
   bool SetPartyLobbyActive(bool active) override;
@@ -251,6 +253,8 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   LobbyControllerSet controllers_;
   LobbyBackends backends_;
   LobbyStateMachine stateMachine_;
+  // Every host call into the plugin passes it (the plugin sets it as its SDK call gate).
+  LobbyFlowGate gate_{stateMachine_};
   std::int32_t updateBatchDepth_ = 0;
   std::uint64_t localSummonerId_ = 0;
   // The login session's flags as last seen.

@@ -23,12 +23,12 @@ HttpResponse LobbyPlugin::JoinClashParty(const std::string& token) {
                 left.Message());
       return FailureReply(left.GetFailure());
     }
-    stateMachine_.ProcessEvent(LobbyEvents::kQuitLobby);
+    ProcessLobbyEvent(LobbyEvents::kQuitLobby);
   }
   {
     // Its own batch: the view waits for the outer one, which the join below still belongs to.
     LobbyUpdateBatch inactive(*this);
-    stateMachine_.ProcessEvent(LobbyEvents::kPartyLobbyInactive);
+    ProcessLobbyEvent(LobbyEvents::kPartyLobbyInactive);
   }
   if (backends_.Parties() == nullptr) return HttpResponse(500, kInvalidLobby);
   MaybeType<Failure, void> joined = backends_.Parties()->JoinClashParty(clashToken);

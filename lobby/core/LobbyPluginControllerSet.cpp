@@ -106,16 +106,16 @@ MaybeType<Failure, Api::Lobby> LobbyPlugin::CreatePlatformLobby(const Api::Lobby
   LobbyUpdateBatch batch(*this);
   // A copy: `lobby` is usually the plugin's own, which the controller's waits may change.
   const Api::Lobby current = lobby;
-  stateMachine_.ProcessEvent(LobbyEvents::kPlatformLobbyRequested);
+  ProcessLobbyEvent(LobbyEvents::kPlatformLobbyRequested);
   const std::shared_ptr<LobbyController> controller =
       GetLobbyController(current.isCustom, current.queueId);
   MaybeType<Failure, Api::Lobby> created = Failure(500, kInvalidLobby);
   if (controller != nullptr) created = controller->CreatePlatformLobby(current);
   if (created.IsFailure()) {
-    stateMachine_.ProcessEvent(LobbyEvents::kLobbyFailed);
+    ProcessLobbyEvent(LobbyEvents::kLobbyFailed);
     return std::move(created).GetFailure();
   }
-  stateMachine_.ProcessEvent(LobbyEvents::kPlatformLobbySucceeded);
+  ProcessLobbyEvent(LobbyEvents::kPlatformLobbySucceeded);
   v1Lobby_.SetLobby(created.Value());
   PublishV1LobbyParts();
   UpdatePartyRewards();

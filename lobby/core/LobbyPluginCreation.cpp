@@ -75,7 +75,7 @@ HttpResult<Api::LobbyDto> LobbyPlugin::HandlePostLobby(const Api::LobbyChangeGam
               prepared.Message());
     return FailureReply(prepared.GetFailure());
   }
-  if (!stateMachine_.ProcessEvent(events.requested)) {
+  if (!ProcessLobbyEvent(events.requested)) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
               "Unable to create lobby: the %s event was not successfully handled",
               std::string(events.requested).c_str());
@@ -87,10 +87,10 @@ HttpResult<Api::LobbyDto> LobbyPlugin::HandlePostLobby(const Api::LobbyChangeGam
   if (changed.IsFailure()) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
               "Unable to create lobby: error creating new lobby: %s", changed.Message());
-    stateMachine_.ProcessEvent(kLobbyFailed);
+    ProcessLobbyEvent(kLobbyFailed);
     return FailureReply(changed.GetFailure());
   }
-  stateMachine_.ProcessEvent(events.succeeded);
+  ProcessLobbyEvent(events.succeeded);
   // The succeeded event may have made another backend the active one.
   if (backends_.Active() == nullptr) return HttpResponse();
   if (!previousMembers.empty() && !IsSoloCustomGame(V1Lobby())) {
@@ -114,17 +114,17 @@ HttpResult<Api::Lobby> LobbyPlugin::ChangeLobbyQueue(Api::LobbyChangeGameDto cha
   requested.isCustom = change.isCustom;
   requested.customGameLobby = std::move(change.customGameLobby);
   const EventPair events = change.isCustom ? kCustomEvents : kNewLobbyEvents;
-  if (!stateMachine_.ProcessEvent(events.requested)) {
+  if (!ProcessLobbyEvent(events.requested)) {
     const std::string text = EventNotHandled("Unable to change lobby queue", events.requested);
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "%s", text.c_str());
     return HttpResponse(400, text);
   }
   MaybeType<Failure, Api::Lobby> created = CreateLobbyWithController(requested);
   if (created.IsFailure()) {
-    stateMachine_.ProcessEvent(kLobbyFailed);
+    ProcessLobbyEvent(kLobbyFailed);
     return HttpResponse(created.GetFailure().Code(), created.Message());
   }
-  stateMachine_.ProcessEvent(events.succeeded);
+  ProcessLobbyEvent(events.succeeded);
   if (!previousIds.empty() && !IsSoloCustomGame(V1Lobby())) {
     MaybeType<Failure, Api::Lobby> group = CreatePlatformLobby(V1Lobby());
     if (group.IsFailure()) {
@@ -158,7 +158,7 @@ HttpResult<Api::Lobby> LobbyPlugin::CreateLobby(const Api::Lobby& requested) {
       GetLobbyController(request.isCustom, request.queueId);
   const bool custom = controller != nullptr && controller->IsCustomGame();
   const EventPair events = custom ? kCustomEvents : kNewLobbyEvents;
-  if (!stateMachine_.ProcessEvent(events.requested)) {
+  if (!ProcessLobbyEvent(events.requested)) {
     const std::string text = EventNotHandled("Unable to create lobby", events.requested);
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "%s", text.c_str());
     return HttpResponse(400, text);
@@ -171,11 +171,11 @@ HttpResult<Api::Lobby> LobbyPlugin::CreateLobby(const Api::Lobby& requested) {
     if (created.IsFailure()) {
       reply = FailureReply(created.GetFailure());
     } else {
-      stateMachine_.ProcessEvent(events.succeeded);
+      ProcessLobbyEvent(events.succeeded);
       return Api::Lobby(V1Lobby());
     }
   }
-  stateMachine_.ProcessEvent(kLobbyFailed);
+  ProcessLobbyEvent(kLobbyFailed);
   return reply;
 }
 
@@ -230,7 +230,7 @@ HttpResponse LobbyPlugin::LeaveLobby() {
       return FailureReply(left.GetFailure());
     }
   }
-  if (!stateMachine_.ProcessEvent(kQuitLobby)) {
+  if (!ProcessLobbyEvent(kQuitLobby)) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Unable to leave current lobby");
     return HttpResponse(400, "QUIT_LOBBY_STATE_FAILED");
   }
@@ -239,7 +239,7 @@ HttpResponse LobbyPlugin::LeaveLobby() {
 
 HttpResponse LobbyPlugin::QuitLobbyState() {
   LobbyUpdateBatch batch(*this);
-  if (!stateMachine_.ProcessEvent(kQuitLobby)) return HttpResponse(404, "LOBBY_STATE_INVALID");
+  if (!ProcessLobbyEvent(kQuitLobby)) return HttpResponse(404, "LOBBY_STATE_INVALID");
   return HttpResponse();
 }
 
@@ -255,7 +255,7 @@ HttpResponse LobbyPlugin::HandleJoinParty(const std::string& partyId) {
       return FailureReply(left.GetFailure());
     }
     // The lobby is gone: the machine must not stay in it whatever the join gives.
-    stateMachine_.ProcessEvent(kQuitLobby);
+    ProcessLobbyEvent(kQuitLobby);
   }
   if (backends_.Parties() == nullptr) return HttpResponse(500, kInvalidLobby);
   MaybeType<Failure, void> joined = backends_.Parties()->JoinOpenParty(party);
@@ -264,7 +264,7 @@ HttpResponse LobbyPlugin::HandleJoinParty(const std::string& partyId) {
               joined.Message());
     return FailureReply(joined.GetFailure());
   }
-  stateMachine_.ProcessEvent(kAcceptedPartyInvite);
+  ProcessLobbyEvent(kAcceptedPartyInvite);
   return HttpResponse();
 }
 

@@ -63,7 +63,7 @@ HttpResponse LobbyPlugin::JoinCustomGame(std::uint64_t id,
               static_cast<unsigned long long>(id), method);
   }
   if (!IsInLobby() && !gameflow_.RequestGameflowLobby()) return GameflowPreventedReply();
-  stateMachine_.ProcessEvent(LobbyEvents::kJoiningCustomLobby);
+  ProcessLobbyEvent(LobbyEvents::kJoiningCustomLobby);
   MaybeType<Failure, void> joined = LcdsCallSync<void>("gameService", method, id, password);
   if (joined.HasValue()) {
     const std::string name = customGames_.LobbyName(id).value_or("<UNKNOWN>");
@@ -76,7 +76,7 @@ HttpResponse LobbyPlugin::JoinCustomGame(std::uint64_t id,
   if (status == 404) static_cast<void>(customGames_.RefreshCustomGames());
   LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "gameService.%s failed. Sending error code: %d",
             method, status);
-  stateMachine_.ProcessEvent(LobbyEvents::kLobbyFailed);
+  ProcessLobbyEvent(LobbyEvents::kLobbyFailed);
   return HttpResponse(status, message);
 }
 
@@ -100,7 +100,7 @@ HttpResponse LobbyPlugin::HandleJoinTournament(const std::string& id) {
   }
   LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0,
             "gameService.joinOrCreatePracticeGame '%s' (tournament) succeeded.", code.c_str());
-  stateMachine_.ProcessEvent(LobbyEvents::kJoiningCustomLobby);
+  ProcessLobbyEvent(LobbyEvents::kJoiningCustomLobby);
   OnPracticeGameUpdate(joined.Value());
   // A game that is not a practice game builds no lobby: the join stays under way until the
   // platform's update of the practice game completes it.

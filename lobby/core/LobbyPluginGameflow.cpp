@@ -86,7 +86,7 @@ void LobbyPlugin::LeaveLobbyOnProgress(GameflowPhase phase) {
   if (IsProgressedPhase(phase)) {
     gameflow_.KeepLastQueuedLobbyStatus();
     LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Progressing out of lobby.");
-    stateMachine_.ProcessEvent(LobbyEvents::kProgressed);
+    ProcessLobbyEvent(LobbyEvents::kProgressed);
   } else if (phase == GameflowPhase::CheckedIntoTournament) {
     static_cast<void>(HandleDeleteLobby());
   }
@@ -196,13 +196,16 @@ void LobbyPlugin::OnPracticeGameUpdate(const LCDS::GameDTO& game) {
     }
     return;
   }
+  // The platform completes the join or creation under way: the call that waits for it is not
+  // overtaken by this.
+  const LobbyFlowGate::OwnReport report(gate_);
   if (handled.IsFailure()) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Failed to update custom lobby: %s",
               handled.Message());
-    stateMachine_.ProcessEvent(LobbyEvents::kLobbyFailed);
+    ProcessLobbyEvent(LobbyEvents::kLobbyFailed);
     return;
   }
-  stateMachine_.ProcessEvent(LobbyEvents::kJoinedCustomLobby);
+  ProcessLobbyEvent(LobbyEvents::kJoinedCustomLobby);
   receivedInvitations_.RemoveReceivedInvitationForGame(static_cast<std::uint64_t>(update.id));
   PublishV1LobbyParts();
   if (controller != nullptr)

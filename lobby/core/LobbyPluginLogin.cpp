@@ -40,7 +40,7 @@ void LobbyPlugin::OnLoginSession(const ResourceUpdate<Api::LoginSession>& event)
         std::optional<LobbyUpdateBatch> batch;
         if (!stateMachine_.IsInState(&LobbyFlow::kPartyLobby)) batch.emplace(*this);
         LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Player is logging out");
-        stateMachine_.ProcessEvent(LobbyEvents::kQuitLobby);
+        ProcessLobbyEvent(LobbyEvents::kQuitLobby);
       }
       break;
     }

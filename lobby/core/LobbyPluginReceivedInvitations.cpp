@@ -171,7 +171,7 @@ HttpResponse LobbyPlugin::HandleAcceptReceivedInvitation(const std::string& invi
   // the event runs deletes it: it stands as published.
   const bool republish = !party && (stateMachine_.IsInState(&LobbyFlow::kOutOfLobby) ||
                                     stateMachine_.IsInState(&LobbyFlow::kPartyLobby));
-  if (stateMachine_.ProcessEvent(accepted) && republish) PublishV1LobbyParts();
+  if (ProcessLobbyEvent(accepted) && republish) PublishV1LobbyParts();
   return HttpResponse();
 }
 
@@ -231,7 +231,7 @@ void LobbyPlugin::OnLobbyStatus(const LCDS::LobbyStatus& message) {
   }
   PublishV1LobbyParts();
   UpdatePartyRewards();
-  if (status.owner.summonerId == localSummonerId_) stateMachine_.ProcessEvent(kGetPromoted);
+  if (status.owner.summonerId == localSummonerId_) ProcessLobbyEvent(kGetPromoted);
   members_.AutoGrantInvite(status.owner.summonerId);
 }
 
@@ -260,14 +260,14 @@ void LobbyPlugin::OnRemovedFromLobby(LCDS::RemovalReason reason) {
     switch (reason) {
       case LCDS::RemovalReason::KICKED: {
         v1Lobby_.MarkKicked(localSummonerId_);
-        stateMachine_.ProcessEvent(kKicked);
+        ProcessLobbyEvent(kKicked);
         break;
       }
       case LCDS::RemovalReason::DESTROYED:
-        stateMachine_.ProcessEvent(kLobbyDestroyed);
+        ProcessLobbyEvent(kLobbyDestroyed);
         break;
       case LCDS::RemovalReason::PROGRESSED:
-        stateMachine_.ProcessEvent(kProgressed);
+        ProcessLobbyEvent(kProgressed);
         break;
     }
   }

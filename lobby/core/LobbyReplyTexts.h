@@ -12,6 +12,10 @@ inline constexpr char kLobbyNotFound[] = "LOBBY_NOT_FOUND";
 // The parties backend's 400 failure text when the party's or the requested queue is not among
 // the known queues; the plugin reads it back to mark the lobby's queue unavailable.
 inline constexpr char kNoQueueSelected[] = "NO_QUEUE_SELECTED";
+// The 409 reply text of a route called while LobbyFlow runs a transition, and of one whose call
+// another call overtook (lobby/core/LobbyFlowGate.h).
+inline constexpr char kTransitionInProgress[] = "LOBBY_TRANSITION_IN_PROGRESS";
+inline constexpr char kRequestOvertaken[] = "LOBBY_REQUEST_OVERTAKEN";
 // The legacy exception class of a full lobby, found in a failed acceptance's text.
 inline constexpr char kLobbyFullException[] = "LobbyFullException";
 

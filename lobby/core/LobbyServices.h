@@ -26,6 +26,7 @@ namespace Zarn::Client::Lobby {
 
 class EligibilityRules;
 class LobbyAnalytics;
+class LobbyFlowGate;
 class LobbyController;
 class LobbyGameflow;
 class LobbyMembers;
@@ -48,8 +49,13 @@ class LobbyServices {
                                                         const std::string& prefix,
                                                         const std::string& suffix);
 
-  // LobbyFlow: the backends fire its events and read its states. Whether a state handled `event`.
+  // LobbyFlow: the backends fire its events and read its states. Whether a state handled `event`;
+  // false, firing nothing, when the running call is stopped (FlowGate). Fired while a transition
+  // runs, it is processed after that transition, and true is returned.
   virtual bool ProcessLobbyEvent(LobbyEvent event) = 0;
+  // The gate every host call into the plugin passes: whether the running call may still act, and
+  // the scopes of a service's report of that call's own request.
+  [[nodiscard]] virtual LobbyFlowGate& FlowGate() = 0;
   // True in `state` or any state below it.
   [[nodiscard]] virtual bool IsInLobbyState(const LobbyState& state) const = 0;
   // True in InLobby or any state below it.

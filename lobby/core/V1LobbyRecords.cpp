@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyFlowGate.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
 #include "sdk/runtime/TypedEvents.h"
@@ -17,7 +18,16 @@ constexpr char kInvitationsPath[] = "/jyx-lobby/v1/lobby/invitations";
 
 }  // namespace
 
+bool V1LobbyRecords::MayStore() { return services_.FlowGate().MayAct("storing", "the v1 lobby"); }
+
+Api::Lobby& V1LobbyRecords::MutableLobby() {
+  if (MayStore()) return lobby_;
+  discarded_ = lobby_;
+  return discarded_;
+}
+
 void V1LobbyRecords::SetLobby(const Api::Lobby& lobby) {
+  if (!MayStore()) return;
   const Api::QueueAvailability availability = viewModel_.GetQueueAvailability(lobby.queueId);
   lobby_ = lobby;
   if (availability != viewModel_.Availability()) viewModel_.StoreAvailability(availability);
@@ -49,6 +59,7 @@ void V1LobbyRecords::PublishV1Invitations() {
 }
 
 void V1LobbyRecords::MarkKicked(std::uint64_t localSummonerId) {
+  if (!MayStore()) return;
   AppModule& runtime = services_.Runtime();
   lobby_.wasKicked = true;
   const auto removed = std::remove_if(
@@ -74,12 +85,14 @@ bool V1LobbyRecords::IsAbandonedLobbyInvitationId(const std::string& invitationI
 }
 
 void V1LobbyRecords::AddToAbandonedLobbyInvitationIds(const std::string& invitationId) {
+  if (!MayStore()) return;
   LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "AddToAbandonedLobbyInvitationIds: %s",
             invitationId.c_str());
   if (!invitationId.empty()) abandonedLobbyInvitationIds_.insert(invitationId);
 }
 
 void V1LobbyRecords::RemoveFromAbandonedLobbyIds(const std::string& invitationId) {
+  if (!MayStore()) return;
   LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "RemoveFromAbandonedLobbyIds: %s",
             invitationId.c_str());
   abandonedLobbyInvitationIds_.erase(invitationId);

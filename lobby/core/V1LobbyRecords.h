@@ -13,6 +13,8 @@
 
 namespace Zarn::Client::Lobby {
 
+// A call the host overtook while it waited (lobby/core/LobbyFlowGate.h) changes none of these
+// records: each change below is then left undone.
 class V1LobbyRecords {
  public:
   // Publishes through `services`, which also tells whether the player is in a lobby; stores the
@@ -23,9 +25,10 @@ class V1LobbyRecords {
   V1LobbyRecords& operator=(const V1LobbyRecords&) = delete;
 
   // The v1 lobby; the mutable one lives as long as this object, and its collaborators (the
-  // members, the party rewards) keep it.
+  // members, the party rewards) keep it. A stopped call gets a copy to change instead, valid until
+  // the next call of MutableLobby, and nothing it changes there is kept.
   [[nodiscard]] const Api::Lobby& Lobby() const { return lobby_; }
-  [[nodiscard]] Api::Lobby& MutableLobby() { return lobby_; }
+  [[nodiscard]] Api::Lobby& MutableLobby();
   // Replaces the v1 lobby, storing its queue's availability when that changed. Publishes nothing.
   void SetLobby(const Api::Lobby& lobby);
   // An Update of the v1 lobby resource with `lobby`; a Delete of it.
@@ -63,9 +66,13 @@ class V1LobbyRecords {
  private:
   friend class V1LobbyRecordsTesting;
 
+  // Whether the running call may change the records; notes the stop when not.
+  [[nodiscard]] bool MayStore();
+
   LobbyServices& services_;
   LobbyViewModel& viewModel_;
   Api::Lobby lobby_;
+  Api::Lobby discarded_;  // what a stopped call changes instead of the lobby
   std::set<std::string> abandonedLobbyInvitationIds_;
   std::uint64_t lobbyStatusCount_ = 0;
   bool isCustomGame_ = false;

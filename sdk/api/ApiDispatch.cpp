@@ -6,6 +6,7 @@
 #include "sdk/api/ApiRegistry.h"
 #include "sdk/api/ArgumentBinder.h"
 #include "sdk/api/BindingHttpResult.h"
+#include "sdk/api/HttpMethod.h"
 #include "sdk/api/RoutePattern.h"
 #include "sdk/base/MemoryHooks.h"
 #include "sdk/binding/ApiObject.h"
@@ -48,6 +49,25 @@ void AnswerInternalError(ApiCallResult& reply, const char* what) noexcept {
   reply.status = 500;
 }
 
+// Answers `refusal` in place of whatever `reply` held, its stream released too.
+void AnswerRefusal(ApiCallResult& reply, const CallGate::Refusal& refusal) {
+  if (reply.streamRelease != nullptr) reply.streamRelease(reply.stream);
+  ApiRegistry::ReleaseReply(&reply);
+  reply.release = &ApiRegistry::ReleaseReply;
+  SetReplyError(reply, refusal.text, refusal.status);
+}
+
+// The call as logs name it: "POST /path".
+std::string CallName(const ApiCallRequest& request) {
+  const HttpMethod method = ToHostMethodCode(request.method);
+  std::string name = method == HttpMethod::Custom && request.customMethod != nullptr
+                         ? request.customMethod
+                         : HttpMethodToString(method);
+  name += ' ';
+  if (request.path != nullptr) name += request.path;
+  return name;
+}
+
 }  // namespace
 
 void ApiRegistry::CallFunctionEntry(ApiCallResult* reply, const ApiCallRequest* request) noexcept {
@@ -61,7 +81,19 @@ void ApiRegistry::CallFunctionEntry(ApiCallResult* reply, const ApiCallRequest* 
       SetReplyError(*reply, "Invalid function", 404);
       return;
     }
+    CallGate* gate = userData->registry != nullptr ? userData->registry->callGate_ : nullptr;
+    if (gate == nullptr) {
+      Dispatch(*reply, *request, *userData->pattern);
+      return;
+    }
+    const std::string what = CallName(*request);
+    if (const std::optional<CallGate::Refusal> refusal = gate->RefuseRoute(what)) {
+      AnswerRefusal(*reply, *refusal);
+      return;
+    }
+    const CallGate::CallScope call(*gate, what);
     Dispatch(*reply, *request, *userData->pattern);
+    if (gate->Stopped()) AnswerRefusal(*reply, gate->Stop("answering " + what));
   } catch (const std::exception& error) {
     AnswerInternalError(*reply, error.what());
   } catch (...) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "sdk/api/ApiFunctionRecord.h"
+#include "sdk/api/CallGate.h"
 #include "sdk/api/FunctionBuilder.h"
 #include "sdk/api/RoutePattern.h"
 #include "sdk/base/Fnv1a.h"
@@ -70,8 +71,15 @@ class ApiRegistry : public BindingRegistry {
   // valid until the registry's destruction. All zero when memory ran out.
   [[nodiscard]] ApiRegistrySnapshot BuildSnapshot();
 
+  // The gate route calls pass (sdk/api/CallGate.h); not owned, null for none. It must outlive
+  // every call of a route.
+  void SetCallGate(CallGate* gate) { callGate_ = gate; }
+  [[nodiscard]] CallGate* GetCallGate() const { return callGate_; }
+
   // The C entry that every route descriptor carries: matches `request` against the route that
   // its user data names, binds the arguments, runs the handler and fills `reply`. Never throws.
+  // Under a gate, a call the gate refuses answers its refusal unrun, and the answer of a call
+  // stopped while it ran is replaced by what the gate gives.
   static void CallFunctionEntry(ApiCallResult* reply, const ApiCallRequest* request) noexcept;
   // Releases what `reply` held, then answers `request` through `pattern`.
   static void Dispatch(ApiCallResult& reply, const ApiCallRequest& request,
@@ -108,6 +116,7 @@ class ApiRegistry : public BindingRegistry {
   ApiDescriptorTables tables_;
   std::vector<ApiRouteDescriptor> routes_;
   std::vector<RouteStorage> routeStorage_;
+  CallGate* callGate_ = nullptr;
 };
 
 }  // namespace Zarn

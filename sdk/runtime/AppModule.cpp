@@ -2,6 +2,12 @@
 
 #include <vector>
 
+#include <exception>
+#include <optional>
+
+#include "sdk/base/LogChannels.h"
+#include "sdk/base/LogPrintf.h"
+
 namespace Zarn::Client {
 
 void EventSource::SubscribeEvent(const std::string& /*path*/) {}
@@ -27,6 +33,33 @@ void AppModule::Shutdown() {
   timers_.clear();
   exactObservers_.clear();
   wildcardObservers_.clear();
+  // Held calls never run once the module is shut down.
+  for (const HeldCall& held : heldCalls_) {
+    LogPrintf(kLogLevelAlways, 1, 0, "%s: Dropping %s, held at shutdown", name_.c_str(),
+              held.what.c_str());
+  }
+  heldCalls_.clear();
+}
+
+void AppModule::RunHeldCalls() {
+  while (!heldCalls_.empty() && (callGate_ == nullptr || !callGate_->HoldsCalls())) {
+    // Taken out before it runs: it may wait, and calls held meanwhile join the queue behind it.
+    HeldCall held = std::move(heldCalls_.front());
+    heldCalls_.pop_front();
+    LogPrintf(kLogLevelAlways, 1, 0, "%s: Running %s, held until now", name_.c_str(),
+              held.what.c_str());
+    std::optional<CallGate::CallScope> call;
+    if (callGate_ != nullptr) call.emplace(*callGate_, held.what);
+    // As when it came: what it throws is logged, and the next one runs.
+    try {
+      held.run();
+    } catch (const std::exception& e) {
+      LogPrintf(kLogLevelError, 1, 0, "%s: %s failed: %s", name_.c_str(), held.what.c_str(),
+                e.what());
+    } catch (...) {
+      LogPrintf(kLogLevelError, 1, 0, "%s: %s failed", name_.c_str(), held.what.c_str());
+    }
+  }
 }
 
 void AppModule::SetUp(uint32_t hostContext, const std::string& name, const std::string& userAgent) {

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <future>
 #include <memory>
@@ -17,6 +18,7 @@
 #include <variant>
 #include <vector>
 
+#include "sdk/api/CallGate.h"
 #include "sdk/api/HttpMethod.h"
 #include "sdk/base/Failure.h"
 #include "sdk/base/Fnv1a.h"
@@ -78,6 +80,7 @@ class AppModule : public EventSource {
     AppModule* module = nullptr;
     uint64_t id = 0;
     Callback callback;
+    std::string label;  // as given to the host; names the callback at the call gate
   };
 
   AppModule();
@@ -86,8 +89,20 @@ class AppModule : public EventSource {
   virtual ~AppModule();
 
   // Drops every event subscription at the host once, then clears the handler, service-proxy,
-  // timer and observer tables. Subscription counts and scheduled callbacks stay.
+  // timer and observer tables and drops the calls held at the gate. Subscription counts and
+  // scheduled callbacks stay.
   virtual void Shutdown();
+
+  // The gate that resource events, scheduled callbacks and timers pass, and every request and
+  // publication of a running call (sdk/api/CallGate.h); not owned, null for none. It must
+  // outlive the module's callbacks.
+  virtual void SetCallGate(CallGate* gate) { callGate_ = gate; }
+  [[nodiscard]] CallGate* GetCallGate() const { return callGate_; }
+  // Runs, in the order they came, the resource events and callbacks the gate held, each as a call
+  // of its own at the gate, until none is left or the gate holds calls again. A handler is looked
+  // up when its event runs, not when it came.
+  void RunHeldCalls();
+  [[nodiscard]] bool HasHeldCalls() const { return !heldCalls_.empty(); }
 
   // The host operations, one per slot of the host's table (0 to 8).
   virtual uint32_t SendCoreRequest(ApiCallResult* reply, const ApiCallRequest* request) = 0;
@@ -350,6 +365,13 @@ class AppModule : public EventSource {
   uint64_t nextCallbackId_ = 1;
   std::mutex callbackLock_;
   bool shuttingDown_ = false;
+  // Resource events and callbacks that came while the gate held calls; see RunHeldCalls.
+  struct HeldCall {
+    std::string what;
+    Callback run;
+  };
+  std::deque<HeldCall> heldCalls_;
+  CallGate* callGate_ = nullptr;
 };
 
 }  // namespace Zarn::Client

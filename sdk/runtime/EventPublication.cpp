@@ -34,6 +34,10 @@ MaybeType<Failure, void> AppModule::SendEvent(const std::string& name, const Res
   if (registry_ == nullptr) {
     return Failure(0, std::string("Couldn't publish an event: the module has no registry"));
   }
+  if (callGate_ != nullptr && callGate_->Stopped() && callGate_->WithholdsPublication(event.uri)) {
+    const CallGate::Refusal refusal = callGate_->Stop("publishing " + event.uri);
+    return Failure(static_cast<int32_t>(refusal.status), refusal.text);
+  }
   BindingResult value;
   WriteValue(value, event, *registry_);
   if (!value.IsOk()) return Failure(0, std::string(value.ErrorMessage()));

@@ -56,6 +56,29 @@ void AppModule::DeliverHostEvent(PluginHostEvent* event) noexcept {
     BindingResult result;
     ReadValue(result, record, payload, *module->registry_, module->hostContext_);
     if (!result.IsOk()) return;
+    // A resource event is a call of its own at the gate. Legacy messages are handled in callbacks
+    // they schedule, and service replies complete the very wait they come in.
+    if constexpr (Alternative == 0) {
+      if (CallGate* gate = module->callGate_; gate != nullptr) {
+        const std::string what = "event " + record.uri;
+        if (gate->Hold(what)) {
+          module->heldCalls_.push_back(
+              {what, [module, name = std::string(event->name), record = std::move(record)] {
+                 // Looked up when it runs: the handler may have been replaced or dropped.
+                 auto it = module->eventHandlers_.find(name);
+                 if (it == module->eventHandlers_.end() || it->second->index() != Alternative) {
+                   return;
+                 }
+                 const std::shared_ptr<EventHandler> handler = it->second;
+                 std::get<Alternative> (*handler)(record);
+               }});
+          return;
+        }
+        const CallGate::CallScope call(*gate, what);
+        std::get<Alternative> (*holder)(record);
+        return;
+      }
+    }
     std::get<Alternative> (*holder)(record);
   } catch (const std::exception& e) {
     LogPrintf(kLogLevelError, 1, 0, "%s: Handling event %s failed: %s", module->name_.c_str(),

@@ -37,6 +37,11 @@ Plugin::~Plugin() {
 
 void Plugin::Shutdown() { AppModule::Shutdown(); }
 
+void Plugin::SetCallGate(CallGate* gate) {
+  AppModule::SetCallGate(gate);
+  if (apiRegistry_ != nullptr) apiRegistry_->SetCallGate(gate);
+}
+
 uint32_t Plugin::SendCoreRequest(ApiCallResult* reply, const ApiCallRequest* request) {
   PluginHostApi* api = Api();
   return api != nullptr ? api->sendCoreRequest(api, reply, request) : 0;

@@ -28,6 +28,8 @@ class Plugin : public AppModule {
 
   // Runs the module's shutdown.
   void Shutdown() override;
+  // The module's gate, which the routes of the plugin's registry pass too.
+  void SetCallGate(CallGate* gate) override;
 
   // Each forwards to its slot of the host table, passing the table first and handing the result
   // back unchanged. Before initialize there is no table: they do nothing and give 0.

@@ -56,6 +56,12 @@ MaybeType<Failure, void> AppModule::SendRequest(ApiCallResult& reply, HttpMethod
 
 MaybeType<Failure, void> AppModule::Exchange(ApiCallResult& reply, HttpMethod method,
                                              const std::string& url, RequestArguments& arguments) {
+  if (callGate_ != nullptr && callGate_->Stopped()) {
+    arguments.Clear();
+    const CallGate::Refusal refusal =
+        callGate_->Stop(std::string("sending ") + MethodText(method) + " " + url);
+    return Failure(static_cast<int32_t>(refusal.status), refusal.text);
+  }
   ApiCallRequest request{};
   request.method = static_cast<uint32_t>(ToHostMethodCode(static_cast<uint32_t>(method)));
   request.path = url.c_str();

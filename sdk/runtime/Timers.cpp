@@ -56,6 +56,7 @@ uint64_t AppModule::ScheduleCallback(const std::string& label, Callback callback
     entry->module = this;
     entry->id = id;
     entry->callback = std::move(callback);
+    entry->label = label;
   }
   ScheduleHostCallback(label.c_str(), &RunScheduledCallback, entry, delay, 0);
   return id;
@@ -71,11 +72,21 @@ void AppModule::RunScheduledCallback(void* context) {
     // The callable is taken out of the table before it runs: it may wait, and while it waits the
     // host may run other callbacks that change the table.
     Callback callback;
+    std::string label;
     {
       std::lock_guard<std::mutex> lock(module->callbackLock_);
       callback = std::move(entry->callback);
+      label = std::move(entry->label);
     }
-    callback();
+    CallGate* gate = module->callGate_;
+    if (gate == nullptr) {
+      callback();
+    } else if (gate->Hold(label)) {
+      module->heldCalls_.push_back({std::move(label), std::move(callback)});
+    } else {
+      const CallGate::CallScope call(*gate, label);
+      callback();
+    }
   } catch (const std::exception& e) {
     LogPrintf(kLogLevelError, 1, 0, "%s: Scheduled callback %llu failed: %s", module->name_.c_str(),
               static_cast<unsigned long long>(id), e.what());

@@ -1,9 +1,17 @@
 // A small hierarchical state machine: a static tree of states, each with entry and exit
 // actions, an optional initial transition into a descendant and an ordered table of
 // transitions keyed by event. Generic over the object the actions work on and the event type.
+//
+// A transition runs to completion: an event fired while one runs (by an action's own calls) waits
+// in a queue and is processed once the outermost transition has ended. Actions may wait, letting
+// a host call the owner meanwhile; the engine tells whether a transition runs (`InTransition`) and
+// counts the states entered and left (`Moves`), so that the owner can hold such calls back and
+// tell whether one moved the machine.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <functional>
 #include <string>
 #include <utility>
@@ -109,26 +117,35 @@ class StateMachine {
   // Enters the root, then follows initial transitions down. Called once.
   void Start() {
     if (currentState_ == nullptr) return;
-    if (currentState_->onEnter != nullptr) currentState_->onEnter(*this);
-    CheckInitialTransition();
+    {
+      const DepthScope transition(*this);
+      ++moves_;
+      if (currentState_->onEnter != nullptr) currentState_->onEnter(*this);
+      CheckInitialTransition();
+    }
+    ProcessDeferred();
   }
 
   // True when the current state or one of its ancestors handled `event` (in place included).
-  // Actions may call back into the machine; a nested event sees the state as the outer
-  // transition has left it at that moment.
+  // While a transition runs, `event` is queued instead and true is returned: it is processed
+  // after the outermost transition, in the order fired, so that no state is left unless it is
+  // the innermost active one, and none entered but under its active parent.
   bool ProcessEvent(const Event& event) {
-    for (const StateType* s = currentState_; s != nullptr; s = s->parent) {
-      for (const TransitionType& row : s->transitions) {
-        if (row.event == event) return Transition(row);
-      }
+    if (transitionDepth_ > 0) {
+      deferred_.push_back(event);
+      return true;
     }
-    if (Detail::HookSlot() != nullptr) {
-      Warn("State machine '" + name_ + "': Event '" + FormatEvent(event) +
-           "' is not handled by state '" + NameOf(currentState_) +
-           "', or its ancestors. The event will be ignored.");
-    }
-    return false;
+    const bool handled = Dispatch(event);
+    ProcessDeferred();
+    return handled;
   }
+
+  // Whether a transition runs now: Start, an event's exits, action, entries and initial
+  // transitions (or a row's action in place), or ExitAll.
+  [[nodiscard]] bool InTransition() const { return transitionDepth_ > 0; }
+  // How many times a state was entered or left since the machine was made: a reading that
+  // differs from an earlier one means the machine moved in between.
+  [[nodiscard]] std::uint64_t Moves() const { return moves_; }
 
   // True when `state` is the current state or one of its ancestors.
   [[nodiscard]] bool IsInState(const StateType* state) const {
@@ -144,17 +161,59 @@ class StateMachine {
   [[nodiscard]] const std::string& GetName() const { return name_; }
 
   // Leaves every active state, innermost first, up to and including the root: each exit action
-  // runs while its state is current, then the current state becomes its parent.
+  // runs while its state is current, then the current state becomes its parent. Events fired
+  // meanwhile are dropped: no state is left to take them.
   void ExitAll() {
-    while (currentState_ != nullptr) {
-      const StateType* leaving = currentState_;
-      if (leaving->onExit != nullptr) leaving->onExit(*this);
-      currentState_ = leaving->parent;
+    {
+      const DepthScope transition(*this);
+      while (currentState_ != nullptr) {
+        const StateType* leaving = currentState_;
+        if (leaving->onExit != nullptr) leaving->onExit(*this);
+        currentState_ = leaving->parent;
+        ++moves_;
+      }
     }
+    if (transitionDepth_ == 0) deferred_.clear();
   }
 
  private:
+  // Counts a transition for as long as it lives.
+  class DepthScope {
+   public:
+    explicit DepthScope(StateMachine& machine) : machine_(machine) { ++machine_.transitionDepth_; }
+    DepthScope(const DepthScope&) = delete;
+    DepthScope& operator=(const DepthScope&) = delete;
+    ~DepthScope() { --machine_.transitionDepth_; }
+
+   private:
+    StateMachine& machine_;
+  };
+
+  bool Dispatch(const Event& event) {
+    for (const StateType* s = currentState_; s != nullptr; s = s->parent) {
+      for (const TransitionType& row : s->transitions) {
+        if (row.event == event) return Transition(row);
+      }
+    }
+    if (Detail::HookSlot() != nullptr) {
+      Warn("State machine '" + name_ + "': Event '" + FormatEvent(event) +
+           "' is not handled by state '" + NameOf(currentState_) +
+           "', or its ancestors. The event will be ignored.");
+    }
+    return false;
+  }
+
+  // The events queued while the outermost transition ran, each processed as if fired now.
+  void ProcessDeferred() {
+    while (transitionDepth_ == 0 && !deferred_.empty()) {
+      const Event next = deferred_.front();
+      deferred_.pop_front();
+      static_cast<void>(Dispatch(next));
+    }
+  }
+
   bool Transition(const TransitionType& row) {
+    const DepthScope transition(*this);
     if (row.target == nullptr || row.target == currentState_) {
       if (row.action != nullptr) row.action(*this);
       return true;
@@ -178,10 +237,12 @@ class StateMachine {
       const StateType* leaving = leave.At(i);
       if (leaving->onExit != nullptr) leaving->onExit(*this);
       currentState_ = leaving->parent;
+      ++moves_;
     }
     if (row.action != nullptr) row.action(*this);
     for (std::size_t i = enter.Size(); i > 0; --i) {
       currentState_ = enter.At(i - 1);
+      ++moves_;
       if (currentState_->onEnter != nullptr) currentState_->onEnter(*this);
     }
     if (enter.Size() > 0) CheckInitialTransition();
@@ -224,6 +285,9 @@ class StateMachine {
   std::string name_;
   const StateType* currentState_;
   EventFormatter eventFormatter_;
+  int transitionDepth_ = 0;
+  std::uint64_t moves_ = 0;
+  std::deque<Event> deferred_;
 };
 
 }  // namespace Zarn::Hsm

@@ -34,6 +34,7 @@ void ActionF(const Machine& m) { Note(m, "F"); }
 void ActionR(const Machine& m) {
   Note(m, "R");
   Tracer* owner = m.GetOwner();
+  if (m.InTransition()) owner->trace.push_back("in transition");
   owner->trace.push_back(owner->machine->ProcessEvent(owner->nested) ? "nested:true"
                                                                      : "nested:false");
 }
@@ -112,6 +113,7 @@ TEST_F(StateMachineTest, StartEntersTheRootAndFollowsItsInitialTransition) {
   EXPECT_TRUE(tracer_.trace.empty());
   machine_.Start();
   EXPECT_EQ(tracer_.trace, (Trace{"enter@Root", "enter@Out"}));
+  EXPECT_EQ(machine_.Moves(), 2u);
   EXPECT_EQ(machine_.GetCurrentState(), &tree_.out);
   EXPECT_TRUE(machine_.IsInState(&tree_.root));
   EXPECT_FALSE(machine_.IsInState(&tree_.in));
@@ -248,28 +250,38 @@ TEST_F(StateMachineTest, AnInitialTransitionOutsideItsStateIsIgnored) {
             "will be ignored.");
 }
 
-TEST_F(StateMachineTest, ANestedEventSeesTheStateAsTheOuterTransitionLeftIt) {
-  // Member -> Party by way of In; while the row's action runs, In is current, and the nested
-  // QUIT takes In's row to Out. The outer transition then finishes entering Party.
+TEST_F(StateMachineTest, AnEventFiredDuringATransitionRunsAfterIt) {
+  // Member -> Party by way of In. The QUIT that the row's action fires waits for the transition
+  // to end: Party is entered under In, and only then left by In's row.
   StartAt({"ACCEPT"});
   tracer_.nested = "QUIT";
+  const std::uint64_t before = machine_.Moves();
   EXPECT_TRUE(machine_.ProcessEvent("REENTER"));
-  EXPECT_EQ(tracer_.trace, (Trace{"exit@Member", "exit@Group", "exit@Legacy", "R@In", "exit@In",
-                                  "enter@Out", "nested:true", "enter@Party"}));
-  EXPECT_EQ(machine_.GetCurrentState(), &tree_.party);
+  EXPECT_EQ(tracer_.trace,
+            (Trace{"exit@Member", "exit@Group", "exit@Legacy", "R@In", "in transition",
+                   "nested:true", "enter@Party", "exit@Party", "exit@In", "enter@Out"}));
+  EXPECT_EQ(machine_.GetCurrentState(), &tree_.out);
+  EXPECT_FALSE(machine_.InTransition());
+  EXPECT_EQ(machine_.Moves() - before, 7u);  // one per state entered or left
 
-  // A nested event that the state in between does not handle is refused as usual.
+  // A queued event that the state reached does not handle is refused then, as usual.
   machine_.ProcessEvent("ACCEPT");
   tracer_.trace.clear();
+  Warnings().clear();
   tracer_.nested = "OK";
   EXPECT_TRUE(machine_.ProcessEvent("REENTER"));
   EXPECT_EQ(tracer_.trace, (Trace{"exit@Member", "exit@Group", "exit@Legacy", "R@In",
-                                  "nested:false", "enter@Party"}));
+                                  "in transition", "nested:true", "enter@Party"}));
+  EXPECT_EQ(machine_.GetCurrentState(), &tree_.party);
+  ASSERT_EQ(Warnings().size(), 1u);
+  EXPECT_NE(Warnings()[0].find("Event 'OK' is not handled by state 'Party'"), std::string::npos);
 }
 
 TEST_F(StateMachineTest, ExitAllLeavesEveryActiveStateUpToTheRoot) {
   StartAt({"ACCEPT"});
+  const std::uint64_t before = machine_.Moves();
   machine_.ExitAll();
+  EXPECT_EQ(machine_.Moves() - before, 5u);
   EXPECT_EQ(tracer_.trace,
             (Trace{"exit@Member", "exit@Group", "exit@Legacy", "exit@In", "exit@Root"}));
   EXPECT_EQ(machine_.GetCurrentState(), nullptr);
