@@ -112,9 +112,9 @@ TEST(CustomGameControllerTest, ATeamSelectRecordRebuildsTheTeamsAndPublishesTheL
 
   // Another state only stores the record; the teams stay as they are.
   const std::size_t later = rig.Mark();
-  ASSERT_TRUE(rig.Controller().HandleGameDto(rig.V1Lobby(), Game("CHAMP_SELECT", 4)).HasValue());
+  ASSERT_TRUE(rig.Controller().HandleGameDto(rig.V1Lobby(), Game("ORBEN_STAGE", 4)).HasValue());
   EXPECT_EQ(Lobby::CustomGameLobbyControllerTesting::Game(rig.Controller()).gameState,
-            "CHAMP_SELECT");
+            "ORBEN_STAGE");
   EXPECT_EQ(rig.PublishedPaths(later), Names{});
 }
 

@@ -59,7 +59,7 @@ class PartiesEndpointsTest : public ::testing::Test, public WorldTesting::Defaul
     host_.SeedResource("/jyx-champions/v1/inventories/9/champions-playable-count",
                        R"({"championsOwned":40})");
     host_.SeedResource("/jyx-leagues/v1/summoner-leagues/9",
-                       R"([{"queueType":"LADDER_SINGLE","leagueTier":"GOLD"}])");
+                       R"([{"queueType":"LADDER_SINGLE","leagueTier":"ORVANE"}])");
     host_.SeedResource(kPlatformIdPath, "\"XEM1\"");
     host_.SeedResource(kGameflowSessionPath, R"({"phase":"None"})");
     host_.SeedResource("/jyx-gameflow/v1/availability", R"({"isAvailable":true})");

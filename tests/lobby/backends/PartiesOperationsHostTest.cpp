@@ -64,7 +64,7 @@ class PartiesOperationsHostTest : public ::testing::Test, public WorldTesting::D
     host_.SeedResource("/jyx-champions/v1/inventories/9/champions-playable-count",
                        R"({"championsOwned":40})");
     host_.SeedResource("/jyx-leagues/v1/summoner-leagues/9",
-                       R"([{"queueType":"LADDER_SINGLE","leagueTier":"GOLD"}])");
+                       R"([{"queueType":"LADDER_SINGLE","leagueTier":"ORVANE"}])");
     host_.SeedResource("/jyx-platform-config/v1/namespaces/LoginDataPacket/platformId", "\"XEM1\"");
     host_.SeedResource(kGameflowSessionPath, R"({"phase":"None"})");
     host_.SeedResource("/jyx-gameflow/v1/availability", R"({"isAvailable":true})");

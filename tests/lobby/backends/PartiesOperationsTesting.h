@@ -55,7 +55,8 @@ class PartiesOperationsTest : public PartiesHostTest {
         list += std::string(list.empty() ? "" : ",") + R"({"summonerId":)" + std::to_string(id) +
                 R"(,"displayName":"Name)" + std::to_string(id) + R"(","internalName":"name)" +
                 std::to_string(id) + R"(","puuid":"puuid-)" + puuid + R"(","profileIconId":)" +
-                std::to_string(id + 100) + R"(,"summonerLevel":30,"lastSeasonHighestRank":"GOLD"})";
+                std::to_string(id + 100) +
+                R"(,"summonerLevel":30,"lastSeasonHighestRank":"ORVANE"})";
       }
       reply.json = "[" + list + "]";
       return reply;

@@ -134,7 +134,7 @@ TEST_F(PartiesOperationsViewTest, TheViewListsEveryRoleAndGivesRightsToTheLeader
     EXPECT_EQ(leader.summonerInternalName, "name9");
     EXPECT_EQ(leader.puuid, "puuid-a");
     EXPECT_EQ(leader.summonerLevel, 30u);
-    EXPECT_EQ(leader.lastSeasonHighestRank, "GOLD");
+    EXPECT_EQ(leader.lastSeasonHighestRank, "ORVANE");
     for (const bool right :
          {leader.isLeader, leader.allowedChangeActivity, leader.allowedToggleInvite,
           leader.allowedKickOthers, leader.allowedInviteOthers}) {

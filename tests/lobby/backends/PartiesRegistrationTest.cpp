@@ -263,7 +263,7 @@ TEST_F(PartiesRegistrationTest, ANewEligibilityHashIsSentWithTheStoredPlayer) {
     const std::size_t failures = w.Telemetry("parties-service").size();
     const std::size_t logs = w.LogMark();
     w.host_.SetResource("/jyx-leagues/v1/summoner-leagues/2046",
-                        R"([{"queueType":"LADDER_SINGLE","leagueTier":"PLATINUM"}])");
+                        R"([{"queueType":"LADDER_SINGLE","leagueTier":"MIRVESK"}])");
     w.host_.RunDue();
     const std::int64_t after = *w.Plugin().GetEligibilityRules().EligibilityHash();
     ASSERT_NE(after, before);

@@ -38,9 +38,10 @@ constexpr char kLeaguesPath[] = "/jyx-leagues/v1/summoner-leagues/9";
 constexpr char kSummoner[] = R"({"summonerId":9,"summonerLevel":30})";
 constexpr char kCounts[] = R"({"championsOwned":20,"championsRented":0,"championsFreeToPlay":15,)"
                            R"("championsFreeToPlayReward":0})";
-constexpr char kLeagues[] = R"([{"queueType":"LADDER_SINGLE","leagueTier":"GOLD"}])";
-// The hash of exactly these three.
-constexpr std::int64_t kHash = -3665402039203678280;
+constexpr char kLeagues[] = R"([{"queueType":"LADDER_SINGLE","leagueTier":"ORVANE"}])";
+// The hash of exactly these three: the first eight bytes, little-endian, of the SHA-256 of
+// "level:30,counts:...,leagues:..." with each record's keys in ascending byte order.
+constexpr std::int64_t kHash = 1752808629571770059;
 
 constexpr char kPrefix[] = "Premade eligibility configuration: ";
 const std::string kInitializing = LogEntry(std::string(kPrefix) + "initializing");
@@ -143,10 +144,10 @@ TEST(EligibilityRulesTest, OnlyAChangedInputGivesANewHash) {
     std::string json;  // empty: a Delete
     bool newHash;
   };
-  const std::string twoLeagues = R"([{"queueType":"LADDER_SINGLE","leagueTier":"GOLD"},)"
-                                 R"({"queueType":"LADDER_TEAM","leagueTier":"SILVER"}])";
-  const std::string twoLeaguesReordered = R"([{"queueType":"LADDER_TEAM","leagueTier":"SILVER"},)"
-                                          R"({"queueType":"LADDER_SINGLE","leagueTier":"GOLD"}])";
+  const std::string twoLeagues = R"([{"queueType":"LADDER_SINGLE","leagueTier":"ORVANE"},)"
+                                 R"({"queueType":"LADDER_TEAM","leagueTier":"TALLEN"}])";
+  const std::string twoLeaguesReordered = R"([{"queueType":"LADDER_TEAM","leagueTier":"TALLEN"},)"
+                                          R"({"queueType":"LADDER_SINGLE","leagueTier":"ORVANE"}])";
   const std::vector<Step> steps = {
       {"the same summoner again", kSummonerPath, kSummoner, false},
       {"the same counts again", kCountsPath, kCounts, false},

@@ -314,7 +314,7 @@ TEST_F(GameflowUpdatesTest, PracticeGameUpdatesWithoutARequestGoToTheLobbysContr
        R"({"id":123,"gameType":"PRACTICE_GAME"})",
        {},
        false},
-      {"a matchmade game", false, R"({"id":55,"gameType":"MATCHED_GAME"})", {55}, true},
+      {"a matchmade game", false, R"({"id":55,"gameType":"QUORRIN_GAME"})", {55}, true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.label);

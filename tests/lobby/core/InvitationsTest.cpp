@@ -283,42 +283,42 @@ TEST_F(InvitationsTest, InviteEligibilityAnswersEveryProblemAsIneligible) {
        {Code::QueueUnsupported},
        "Failed to determine eligibility for invite, gameType missing"},
       {"no queue id",
-       R"({"gameType":"NORMAL_GAME"})",
+       R"({"gameType":"VARNEL_GAME"})",
        std::nullopt,
        -1,
        false,
        {Code::QueueUnsupported},
        "Failed to determine eligibility for invite, queueId missing"},
       {"a queue id as text",
-       R"({"gameType":"NORMAL_GAME","queueId":"420"})",
+       R"({"gameType":"VARNEL_GAME","queueId":"420"})",
        std::nullopt,
        -1,
        false,
        {Code::QueueUnsupported},
        "Failed to determine eligibility for invite, queueId missing"},
       {"the request fails",
-       R"({"gameType":"NORMAL_GAME","queueId":420})",
+       R"({"gameType":"VARNEL_GAME","queueId":420})",
        refused,
        -1,
        false,
        {Code::UnknownRestriction},
        "Failed to determine eligibility for invite: "},
       {"no result",
-       R"({"gameType":"NORMAL_GAME","queueId":420})",
+       R"({"gameType":"VARNEL_GAME","queueId":420})",
        json("[]"),
        -1,
        false,
        {Code::UnknownRestriction},
        "Failed to determine eligibility for invite: empty results"},
       {"two results",
-       R"({"gameType":"NORMAL_GAME","queueId":420})",
+       R"({"gameType":"VARNEL_GAME","queueId":420})",
        json(R"([{"queueId":420},{"queueId":430}])"),
        -1,
        false,
        {Code::UnknownRestriction},
        "Failed to determine eligibility for invite: empty results"},
       {"only unplayed prerequisites",
-       R"({"gameType":"NORMAL_GAME","queueId":420})",
+       R"({"gameType":"VARNEL_GAME","queueId":420})",
        json(R"([{"queueId":420,"eligible":false,"restrictions":[)"
             R"({"restrictionCode":"PrerequisiteQueuesNotPlayedRestriction"},)"
             R"({"restrictionCode":"PrerequisiteQueuesNotPlayedRestriction"}]}])"),
@@ -327,7 +327,7 @@ TEST_F(InvitationsTest, InviteEligibilityAnswersEveryProblemAsIneligible) {
        {},
        ""},
       {"another restriction stays",
-       R"({"gameType":"NORMAL_GAME","queueId":420})",
+       R"({"gameType":"VARNEL_GAME","queueId":420})",
        json(R"([{"queueId":420,"eligible":true,"restrictions":[)"
             R"({"restrictionCode":"PrerequisiteQueuesNotPlayedRestriction"},)"
             R"({"restrictionCode":"PlayerTimedRestriction"}]}])"),
@@ -374,7 +374,7 @@ TEST_F(InvitationsTest, InviteEligibilityAnswersEveryProblemAsIneligible) {
   Reset();
   W().host_.ScriptReply(kEligibilityPath, json(R"([{"queueId":420,"eligible":true}])"));
   const std::size_t requests = W().Mark();
-  BindingResult metaData = ParseJson(R"({"gameType":"NORMAL_GAME","queueId":420})");
+  BindingResult metaData = ParseJson(R"({"gameType":"VARNEL_GAME","queueId":420})");
   EXPECT_TRUE(W().Plugin().CheckInviteEligibility(metaData.Value()).eligible);
   std::vector<Host::CoreRequest> sent;
   for (std::size_t i = requests; i < W().host_.Records().requests.size(); ++i) {

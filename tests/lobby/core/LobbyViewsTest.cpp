@@ -37,8 +37,8 @@ Api::Summoner MakeSummoner(std::uint64_t id, std::uint32_t level, std::int32_t i
 // Ann (1001) owns the lobby; Bo (1002) plays; Cy (1003) watches; 9001 is a bot; 1004 is invited
 // but unknown.
 std::vector<Api::Summoner> KnownSummoners() {
-  return {MakeSummoner(1001, 30, 7, "Ann", "ann", "GOLD"),
-          MakeSummoner(1002, 45, 8, "Bo", "bo", "SILVER"),
+  return {MakeSummoner(1001, 30, 7, "Ann", "ann", "ORVANE"),
+          MakeSummoner(1002, 45, 8, "Bo", "bo", "TALLEN"),
           MakeSummoner(1003, 12, 9, "Cy", "cy", "")};
 }
 
@@ -264,7 +264,7 @@ TEST_F(LobbyViewsTest, PartyMembersBecomeInvitationsByRole) {
 TEST_F(LobbyViewsTest, ReceivedInvitationsReadTheirGameFromTheMetaData) {
   std::vector<Api::LobbyInvitation> invitations(4);
   const char* metaData[] = {
-      R"({"gameMode":"CLASSIC","gameType":"NORMAL_GAME","queueId":420,"mapId":11,)"
+      R"({"gameMode":"CLASSIC","gameType":"VARNEL_GAME","queueId":420,"mapId":11,)"
       R"("gameMutators":["FRENZY","PracticeTool"]})",
       R"({"gameMode":"BATTLE"})",
       R"({"queueId":"420","mapId":"12","gameType":"PRACTICE_GAME","gameMutators":["FRENZY"]})", ""};

@@ -33,7 +33,7 @@ inline constexpr char kEligibilityPath[] = "/jyx-queue-eligibility/v3/eligibilit
 inline constexpr char kQueuePath[] = "/jyx-game-queues/v1/queues/420";
 using WorldTesting::kRequestLobbyPath;
 inline constexpr char kSessionEventPath[] = "/jyx-gameflow/v1/session/event";
-inline constexpr char kMetaData420[] = R"({"queueId":420,"gameType":"NORMAL_GAME"})";
+inline constexpr char kMetaData420[] = R"({"queueId":420,"gameType":"VARNEL_GAME"})";
 
 using WorldTesting::Compact;
 using WorldTesting::Publication;

@@ -167,7 +167,7 @@ TEST_F(TournamentTest, AGameOfAnotherTypeLeavesTheJoinUnderWayUntilThePracticeGa
     Fresh();
     if (fromLobby) EnterLegacyLobby();
     W().legacy_.Script(kInviteService, "leave", Host::LcdsAnswer{});
-    AnswerJoin(GameAnswer("TEAM_SELECT", "CUSTOM_GAME"));
+    AnswerJoin(GameAnswer("TEAM_SELECT", "WISTEL_GAME"));
     const std::size_t requests = W().Mark();
     const HttpResponse reply = Join();
     if (fromLobby) {

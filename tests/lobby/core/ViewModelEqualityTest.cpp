@@ -49,7 +49,7 @@ TEST(ViewModelEqualityTest, ParticipantComparesEveryField) {
           {"summonerInternalName", [](P& p) { p.summonerInternalName = "n"; }},
           {"puuid", [](P& p) { p.puuid = "u"; }},
           {"summonerLevel", [](P& p) { p.summonerLevel = 30; }},
-          {"lastSeasonHighestRank", [](P& p) { p.lastSeasonHighestRank = "GOLD"; }},
+          {"lastSeasonHighestRank", [](P& p) { p.lastSeasonHighestRank = "ORVANE"; }},
           {"allowedStartActivity", [](P& p) { p.allowedStartActivity = true; }},
           {"allowedChangeActivity", [](P& p) { p.allowedChangeActivity = true; }},
           {"allowedToggleInvite", [](P& p) { p.allowedToggleInvite = true; }},
