@@ -59,12 +59,19 @@ std::string ArmedPathsNamed(const Zarn::Host::PluginHost& host) {
   return named;
 }
 
-// Reports a wait that can never end as one error line naming what it waits for, shuts the plugin
-// down as far as it can and ends the process without returning into the plugin.
+// Prints the answers of the commands armed with on-request that ran since the last call.
+void PrintArmedAnswers(Zarn::Host::CommandShell& shell) {
+  for (const std::string& answer : shell.TakeArmedAnswers()) std::cout << answer << std::endl;
+}
+
+// Reports a wait that can never end as one error line naming what it waits for, after the
+// answers of the armed commands that ran before it stalled; shuts the plugin down as far as it
+// can and ends the process without returning into the plugin.
 [[noreturn]] void EndStalled(Zarn::Host::PluginHost* host, Zarn::Host::CommandShell* shell,
                              const std::string& why) {
   using namespace Zarn::Host;
   static bool stalled = false;
+  if (shell != nullptr) PrintArmedAnswers(*shell);
   if (!stalled) {
     stalled = true;
     std::string text = "a wait can never end: " + why;
@@ -86,6 +93,7 @@ std::string ArmedPathsNamed(const Zarn::Host::PluginHost& host) {
     std::cout << ErrorJson(text) << std::endl;
     // A wait inside the shutdown that stalls again comes back here and ends at once.
     if (host != nullptr) host->Shutdown();
+    if (shell != nullptr) PrintArmedAnswers(*shell);
   }
   std::cout.flush();
   std::fflush(stderr);
@@ -173,9 +181,6 @@ int main(int argc, char** argv) {
   host.RunDue();
   std::cout << StartJson(host.ShortName(), started) << std::endl;
 
-  const auto printArmedAnswers = [&shell] {
-    for (const std::string& answer : shell.TakeArmedAnswers()) std::cout << answer << std::endl;
-  };
   std::string line;
   std::size_t length = 0;
   std::string output;
@@ -187,14 +192,14 @@ int main(int argc, char** argv) {
     }
     const bool more = shell.Execute(line, &output, length);
     if (!output.empty()) std::cout << output << std::endl;
-    printArmedAnswers();
+    PrintArmedAnswers(shell);
     if (!more) break;
   }
   const bool unread = input.bad();
   if (unread) std::cout << ErrorJson("cannot read the commands any further") << std::endl;
   // The plugin's requests during its shutdown may still run armed commands.
   host.Shutdown();
-  printArmedAnswers();
+  PrintArmedAnswers(shell);
   const std::string armed = ArmedPathsNamed(host);
   if (!armed.empty()) {
     std::cout << ErrorJson("a command armed with on-request never ran: no request of " + armed +

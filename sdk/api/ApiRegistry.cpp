@@ -115,7 +115,6 @@ ApiRegistrySnapshot ApiRegistry::BuildSnapshot() {
 
     route.callEntry = &ApiRegistry::CallFunctionEntry;
     route.argumentSources = storage.sources.empty() ? nullptr : storage.sources.data();
-    route.routeTemplate = record->routeTemplate.c_str();
     const auto method = static_cast<std::uint32_t>(record->method);
     route.method = method >= 1 && method <= 8 ? method : 0;
     route.extraFlag = record->extraFlag;
@@ -123,23 +122,26 @@ ApiRegistrySnapshot ApiRegistry::BuildSnapshot() {
     route.stringListCount = static_cast<std::uint32_t>(storage.lists.size());
     route.methodName = record->methodName.c_str();
 
-    // A call running meanwhile reads the pattern and views its names: it is compiled once per
-    // record and template, and user data a call may hold is never written over.
-    const std::string& routeTemplate = record->routeTemplate.empty() && record->function != nullptr
-                                           ? record->function->name
-                                           : record->routeTemplate;
+    // A call running meanwhile reads the pattern and views its names, and a host may still read
+    // the template of an older descriptor: both are kept once per record and template, and user
+    // data either may hold is never written over.
     auto found = userData_.find(name);
     if (found != userData_.end() && found->second.pattern &&
-        found->second.routeTemplate != routeTemplate) {
+        found->second.routeTemplate != record->routeTemplate) {
       retiredUserData_.push_back(userData_.extract(found));
       found = userData_.end();
     }
     if (found == userData_.end()) found = userData_.try_emplace(std::string(name)).first;
     RouteUserData& userData = found->second;
+    if (!userData.pattern) userData.routeTemplate = record->routeTemplate;
     if (userData.record != record || !userData.pattern) {
-      userData = RouteUserData{this, record, routeTemplate,
-                               RoutePattern(record->function, record, routeTemplate)};
+      userData.registry = this;
+      userData.record = record;
+      userData.pattern.emplace(
+          record->function, record,
+          userData.routeTemplate.empty() ? name : std::string_view(userData.routeTemplate));
     }
+    route.routeTemplate = userData.routeTemplate.c_str();
     route.function.userData = &userData;
     route.function.next = index + 1 < routes_.size() ? &routes_[index + 1].function : nullptr;
     ++index;

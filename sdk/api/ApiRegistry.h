@@ -26,12 +26,13 @@ namespace Zarn {
 class ApiRegistry;
 class BindingHttpResult;
 
-// What a route descriptor's user-data word points to. The pattern is compiled from
-// `routeTemplate`, the record's route (or the function's name when it has none) as it stood when
-// a snapshot that holds the record was built. A later build whose template is the same leaves it
-// in place, since a call may be reading it; one whose template changed gives the function new user
-// data and keeps the old until the registry goes, for the calls that began before. After Clear
-// the record is null.
+// What a route descriptor's user-data word points to. `routeTemplate` is the record's route as it
+// stood when a snapshot that holds the record was built, and the descriptor's template text; the
+// pattern is compiled from it (from the function's name when it is empty). A later build whose
+// template is the same leaves both in place, since a call or the host may be reading them; one
+// whose template changed gives the function new user data and keeps the old until the registry
+// goes, for the calls that began before and the descriptors built before. After Clear the record
+// is null.
 struct RouteUserData {
   ApiRegistry* registry = nullptr;
   ApiFunctionRecord* record = nullptr;
@@ -67,8 +68,9 @@ class ApiRegistry : public BindingRegistry {
   // Describes the registry to the host: the type and event descriptors, with the function pair
   // replaced by one route descriptor per served function. Everything it points to belongs to
   // this registry and stays valid until the next build or the registry's destruction; the user
-  // data of a function keeps its address across builds while its route stays the same, and stays
-  // valid until the registry's destruction. All zero when memory ran out.
+  // data of a function, and the route template text it holds, keep their address across builds
+  // while the route stays the same, and stay valid until the registry's destruction, also when
+  // the record's route changes. All zero when memory ran out.
   [[nodiscard]] ApiRegistrySnapshot BuildSnapshot();
 
   // The gate route calls pass (sdk/api/CallGate.h); not owned, null for none. It must outlive

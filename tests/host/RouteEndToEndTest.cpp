@@ -383,15 +383,18 @@ TEST(RouteLobbyHostTest, ArgumentsAreTheCallersOrAUsageError) {
   }
 }
 
+// A command armed on the request that the stalled wait follows answers before the report.
 TEST(RouteLobbyHostTest, AWaitThatCanNeverEndIsReportedAndEndsTheHost) {
   const Testing::LobbyHostRun run = Testing::RunLobbyHost(
       JYX_TEST_LOBBY_HOST, JYX_TEST_ROUTE_PLUGIN, "route-host-stall",
-      "GET /test/v1/flag\non-request /never/asked stats\nGET /test/v1/proxy/svc/m\n"
-      "GET /test/v1/flag\n");
+      "GET /test/v1/flag\non-request /never/asked stats\n"
+      "on-request /jyx-login/v1/service-proxy-uuid-requests GET /test/v1/echo/a/b?q=1\n"
+      "GET /test/v1/proxy/svc/m\nGET /test/v1/flag\n");
   EXPECT_EQ(run.exitStatus, 3);
-  ASSERT_EQ(run.lines.size(), 4u);
+  ASSERT_EQ(run.lines.size(), 6u);
   EXPECT_EQ(run.lines[1], R"({"status":0,"error":null,"body":false})");
-  const std::string& report = run.lines[3];
+  EXPECT_EQ(run.lines[4], R"({"status":0,"error":null,"body":"a/b|1"})");
+  const std::string& report = run.lines[5];
   EXPECT_TRUE(IsJsonLine(report));
   EXPECT_EQ(report.rfind(R"({"error":"a wait can never end)", 0), 0u) << report;
   EXPECT_NE(report.find("during GET /test/v1/proxy/svc/m"), std::string::npos) << report;

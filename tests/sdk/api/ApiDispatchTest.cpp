@@ -247,13 +247,11 @@ TEST_F(ApiDispatchTest, ExceptionsBecomeInternalServerErrors) {
 // The host may rebuild the snapshot while another thread is inside a call: the call keeps
 // matching and binding against the pattern its user data held when it began.
 TEST_F(ApiDispatchTest, ARebuildWhileCallsRunLeavesTheirPatternsInPlace) {
-  ApiFunctionRecord* record =
+  FunctionBuilder builder =
       ApiBinder::Get(registrar, "/lobby/{id}/members/{name}",
                      std::function<std::string(std::string, std::string)>(
-                         [](std::string id, std::string name) { return id + "|" + name; }))
-          .AddPathArgument("id", "", nullptr)
-          .AddPathArgument("name", "", nullptr)
-          .Record();
+                         [](std::string id, std::string name) { return id + "|" + name; }));
+  builder.AddPathArgument("id", "", nullptr).AddPathArgument("name", "", nullptr);
   ApiTestClient client(registry);
   // A copy: a rebuild rewrites the snapshot's descriptors, not the user data they point to.
   const ApiRouteDescriptor* found = client.FindRoute("GetLobbyByIdMembersByName");
@@ -280,8 +278,10 @@ TEST_F(ApiDispatchTest, ARebuildWhileCallsRunLeavesTheirPatternsInPlace) {
   EXPECT_GT(rebuilds.load(), 0);
 
   // A template changed later is matched from the next build on, while the user data that calls
-  // begun before may hold still matches the old one.
-  record->routeTemplate = "/party/{id}/members/{name}";
+  // begun before may hold still matches the old one; a host holding an older descriptor still
+  // reads the old template there.
+  builder.SetPath("/party/{id}/members/{name}");
+  EXPECT_STREQ(route.routeTemplate, "/lobby/{id}/members/{name}");
   ApiTestClient rebuilt(registry);
   const ApiRouteDescriptor* changed = rebuilt.FindRoute("GetLobbyByIdMembersByName");
   ASSERT_NE(changed, nullptr);
@@ -289,6 +289,7 @@ TEST_F(ApiDispatchTest, ARebuildWhileCallsRunLeavesTheirPatternsInPlace) {
   EXPECT_EQ(Answer(*changed, "/party/3/members/m"), "3|m");
   EXPECT_EQ(Answer(*changed, "/lobby/3/members/m"), "Invalid function");
   EXPECT_EQ(Answer(route, "/lobby/4/members/m"), "4|m");
+  EXPECT_STREQ(route.routeTemplate, "/lobby/{id}/members/{name}");
 }
 
 TEST_F(ApiDispatchTest, EntryRefusesRequestsWithoutARoute) {
