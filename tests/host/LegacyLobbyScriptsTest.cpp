@@ -1,10 +1,13 @@
 // The lobby's lobby-host scripts in their worlds, as a user runs them: in host/worlds/legacy.json
 // logging out of an arranged-team lobby, a custom game's availability across a queue-list
-// change, legacy invitations accepted from outside a lobby, from inside one and during a lobby
-// change, and a re-login while the bots' configuration is first read; in host/worlds/parties.json
-// logging out of a party lobby. Each output line is compared in short: a route's status with its
-// error or its plain body, and the kind and path of each resource event (with its plain value, or
-// the invitation id of a lobby).
+// change, legacy invitations accepted from outside a lobby and from inside one, a re-login while
+// the bots' configuration is first read, and the calls made while another waits (an accept during
+// a lobby change, a failing one, a group lobby's creation, play again and a custom game's join; a
+// leave during a lobby change; a lobby change during a leave's transition); in
+// host/worlds/parties.json logging out of a party lobby. Each output line is compared in short: a
+// route's status with its error or its plain body, and the kind and path of each resource event
+// (with its plain value, or the id of a lobby). The log shows LobbyFlow's states nesting, and which
+// lobby the plugin abandons and leaves when it shuts down.
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
 
@@ -14,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/host/LobbyFlowTrace.h"
 #include "tests/host/LobbyHostRun.h"
 
 namespace Zarn::Host {
@@ -26,8 +30,12 @@ std::string Plain(const rapidjson::Value& value) {
   if (value.IsString()) return value.GetString();
   if (value.IsBool()) return value.GetBool() ? "true" : "false";
   if (value.IsInt64()) return std::to_string(value.GetInt64());
-  if (value.IsObject() && value.HasMember("invitationId") && value["invitationId"].IsString()) {
-    return "{" + std::string(value["invitationId"].GetString()) + "}";
+  // A lobby by its id: the v1 lobby's invitation id, the v2 lobby's party id (a legacy lobby's
+  // invitation id too).
+  for (const char* id : {"invitationId", "partyId"}) {
+    if (value.IsObject() && value.HasMember(id) && value[id].IsString()) {
+      return "{" + std::string(value[id].GetString()) + "}";
+    }
   }
   return value.IsArray() ? "[...]" : "{...}";
 }
@@ -55,6 +63,21 @@ std::string Summary(const std::string& line, const std::set<std::string>& uris) 
   return events;
 }
 
+// What the plugin did about the legacy lobby while it shut down: "abandon <invitation id>" and
+// "leave" (the legacy platform's leave sent).
+Lines ShutdownSummary(const Lines& shutdownLog) {
+  const std::string abandon = "AddToAbandonedLobbyInvitationIds: ";
+  Lines summary;
+  for (const std::string& line : shutdownLog) {
+    if (const std::size_t at = line.find(abandon); at != std::string::npos) {
+      summary.push_back("abandon " + line.substr(at + abandon.size()));
+    } else if (line.find("Leaving Platform lobby") != std::string::npos) {
+      summary.push_back("leave");
+    }
+  }
+  return summary;
+}
+
 TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
   constexpr char kV1Lobby[] = "/jyx-lobby/v1/lobby";
   constexpr char kV2Lobby[] = "/jyx-lobby/v2/lobby";
@@ -69,67 +92,138 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
     const char* script;
     std::set<std::string> uris;  // the events compared
     Lines expected;              // after the start line
+    Lines shutdown;              // the legacy lobby abandoned and left at shutdown
     const char* world = "legacy";
   };
   const std::string sessionSet = R"({"event":"OnJsonApiEvent_jyx-login_v1_session"})";
   const std::string armed = R"({"armed":true})";
+  const std::string pushed = R"({"pushed":true})";
   const std::string v1Parts =
       "Update /jyx-lobby/v1/lobby/members=[...]; Update /jyx-lobby/v1/lobby/invitations=[...]; "
       "Update /jyx-lobby/v1/lobby/localMember={...}; ";
   const std::string availableBots = " Update " + std::string(kAvailableBots) + "=[...];";
+  const std::string soloMade = "events: Create /jyx-lobby/v1/lobby={}; Create /jyx-lobby/v2/lobby={};";
+  const std::string overtaken = "409 LOBBY_REQUEST_OVERTAKEN";
+  const Lines leftJoined = {"abandon lobby-7", "leave"};
+  const std::set<std::string> lobbies = {kV1Lobby, kV2Lobby};
   const std::vector<Row> rows = {
       // The logout quits the lobby and the view follows at once: no lobby is left to delete.
       {"legacy-logout",
-       {kV1Lobby, kV2Lobby},
-       {"0 {...}", "events: Create /jyx-lobby/v1/lobby={}; Create /jyx-lobby/v2/lobby={...};",
-        sessionSet, "events: Delete /jyx-lobby/v1/lobby=null; Delete /jyx-lobby/v2/lobby=null;",
-        "404 LOBBY_NOT_FOUND", "404 LOBBY_NOT_FOUND", "events:", R"({"quit":true})"}},
+       lobbies,
+       {"0 {}", soloMade, sessionSet,
+        "events: Delete /jyx-lobby/v1/lobby=null; Delete /jyx-lobby/v2/lobby=null;",
+        "404 LOBBY_NOT_FOUND", "404 LOBBY_NOT_FOUND", "events:", R"({"quit":true})"},
+       {}},
       // The custom queue's availability stands across a change of the queue list.
       {"custom-availability",
        {kAvailability},
-       {"0 {...}", "events: Update /jyx-lobby/v1/lobby/availability=PlatformDisabled;",
+       {"0 {}", "events: Update /jyx-lobby/v1/lobby/availability=PlatformDisabled;",
         R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_custom"})",
         "events: Update /jyx-lobby/v1/lobby/availability=Available;", "0 Available",
         R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_queues"})", "events:", "0 Available",
-        R"({"quit":true})"}},
+        R"({"quit":true})"},
+       {"abandon ", "leave"}},
       // Accepted from outside a lobby, the v1 lobby is deleted and then holds the joined one;
       // accepted from inside that one, each v1 part is published once, by the accept.
       {"legacy-accept",
        {kV1Lobby, kV1Members, kV1Invitations, kV1LocalMember, kV2Lobby},
-       {R"({"pushed":true})", "0 [...]", "events:", "0 null",
+       {pushed, "0 [...]", "events:", "0 null",
         "events: Delete /jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={lobby-7}; " +
-            v1Parts + "Create /jyx-lobby/v2/lobby={...};",
-        "0 {...}", R"({"scripted":true})", R"({"pushed":true})", "events:", "0 null",
+            v1Parts + "Create /jyx-lobby/v2/lobby={lobby-7};",
+        "0 {lobby-7}", R"({"scripted":true})", pushed, "events:", "0 null",
         "events: Update /jyx-lobby/v1/lobby={lobby-8}; " + v1Parts +
-            "Update /jyx-lobby/v2/lobby={...};",
-        R"({"quit":true})"}},
-      // Accepted while a lobby change waits, the change having left the legacy lobby, each v1
-      // part is published once, by the accept.
+            "Update /jyx-lobby/v2/lobby={lobby-8};",
+        R"({"quit":true})"},
+       {"abandon lobby-8", "leave"}},
+      // Accepted while a lobby change waits, the change having left the legacy lobby: the accept
+      // stands, publishing each v1 part once, and the change, overtaken, publishes no lobby of
+      // its own; the view shows the lobby joined.
       {"accept-during-change",
-       {kV1Lobby, kV1Members, kV1Invitations, kV1LocalMember},
-       {"0 {...}", R"({"pushed":true})", "events: Create /jyx-lobby/v1/lobby={};", armed, armed,
-        armed, "0 {...}", "events: Delete /jyx-lobby/v1/lobby=null;", "0 null",
+       {kV1Lobby, kV1Members, kV1Invitations, kV1LocalMember, kV2Lobby},
+       {"0 {}", pushed, soloMade, armed, armed, armed, overtaken,
+        "events: Delete /jyx-lobby/v1/lobby=null;", "0 null",
         "events: Update /jyx-lobby/v1/lobby={lobby-7}; " + v1Parts.substr(0, v1Parts.size() - 1),
-        R"({"quit":true})"}},
+        "events: Update /jyx-lobby/v2/lobby={lobby-7};", "0 {lobby-7}", R"({"quit":true})"},
+       leftJoined},
+      // The same change failing its level check: the failure does not take the player out of the
+      // lobby just joined.
+      {"accept-during-failing-change",
+       lobbies,
+       {"0 {}", R"({"event":"OnJsonApiEvent_jyx-summoner_v1_summoners"})",
+        R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_queues"})", pushed, soloMade, armed,
+        overtaken, "0 null",
+        "events: Delete /jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={lobby-7}; Update "
+        "/jyx-lobby/v2/lobby={lobby-7};",
+        "0 {lobby-7}", R"({"quit":true})"},
+       leftJoined},
+      // Left while the change waits: the change publishes no lobby, and none is left to leave.
+      {"leave-during-change",
+       lobbies,
+       {"0 {}", soloMade, armed, overtaken, "0 null",
+        "events: Delete /jyx-lobby/v1/lobby=null; Delete /jyx-lobby/v2/lobby=null;",
+        "404 LOBBY_NOT_FOUND", R"({"quit":true})"},
+       {}},
+      // Accepted while the group lobby is made for an invitation: the group lobby replaces
+      // neither the v1 lobby nor the one left at shutdown.
+      {"accept-during-group-creation",
+       lobbies,
+       {"0 {}", R"({"scripted":true})", pushed, soloMade, armed, overtaken, "0 null",
+        "events: Update /jyx-lobby/v1/lobby={lobby-7}; Update /jyx-lobby/v2/lobby={lobby-7};",
+        "0 {lobby-7}", R"({"quit":true})"},
+       leftJoined},
+      // Accepted while play again waits for the gameflow plugin: no lobby of play again's own.
+      {"accept-during-play-again",
+       lobbies,
+       {"0 {}", R"({"event":"OnJsonApiEvent_jyx-gameflow_v1_session"})",
+        R"({"event":"OnJsonApiEvent_jyx-gameflow_v1_session"})",
+        R"({"event":"OnJsonApiEvent_jyx-gameflow_v1_session"})", pushed,
+        "events: Create /jyx-lobby/v1/lobby={}; Create /jyx-lobby/v2/lobby={}; Delete "
+        "/jyx-lobby/v1/lobby=null; Delete /jyx-lobby/v2/lobby=null;",
+        armed, overtaken, "0 null",
+        "events: Delete /jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={lobby-7}; Create "
+        "/jyx-lobby/v2/lobby={lobby-7};",
+        "0 {lobby-7}", R"({"quit":true})"},
+       leftJoined},
+      // Accepted while a custom game's join waits: the join's failure leaves the lobby joined.
+      {"accept-during-custom-join",
+       lobbies,
+       {pushed, "events:", armed, overtaken, "0 null",
+        "events: Delete /jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={lobby-7}; Create "
+        "/jyx-lobby/v2/lobby={lobby-7};",
+        "0 {lobby-7}", R"({"quit":true})"},
+       leftJoined},
+      // A lobby change asked for during the leave's second legacy call, the legacy lobby's exit,
+      // is refused: the leave runs to its end, each state left once.
+      {"change-during-leave",
+       lobbies,
+       {pushed, "0 null", R"({"scripted":true})",
+        "events: Delete /jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={lobby-7}; Create "
+        "/jyx-lobby/v2/lobby={lobby-7};",
+        armed, "0 null", armed, "409 LOBBY_TRANSITION_IN_PROGRESS",
+        "events: Delete /jyx-lobby/v1/lobby=null; Delete /jyx-lobby/v2/lobby=null;",
+        "404 LOBBY_NOT_FOUND", R"({"quit":true})"},
+       {}},
       // A re-login while the first bots' configuration read waits leaves the configuration
       // followed: the change of the bots' difficulties reaches the custom lobby.
       {"bots-relogin",
        {kAvailableBots},
-       {sessionSet, armed, armed, sessionSet, sessionSet, sessionSet, "0 {...}",
+       {sessionSet, armed, armed, sessionSet, sessionSet, sessionSet, "0 {}",
         "events:" + availableBots + availableBots + availableBots + availableBots,
         R"({"event":"OnJsonApiEvent_jyx-platform-config_v1_namespaces_BotConfigurations_)"
         R"(IntermediateInCustoms"})",
-        "events:" + availableBots, "0 [...]", R"({"quit":true})"}},
+        "events:" + availableBots, "0 [...]", R"({"quit":true})"},
+       {"abandon ", "leave"}},
       // A party lobby's exit rebuilds the view before the lobby's exit stops the countdown.
       {"party-logout",
        {kV2Lobby, kV2Countdown, kPartyActive},
-       {"0 {...}",
-        "events: Update /jyx-lobby/v2/lobby/countdown={...}; Create /jyx-lobby/v2/lobby={...}; "
+       {"0 {party-3}",
+        "events: Update /jyx-lobby/v2/lobby/countdown={...}; Create /jyx-lobby/v2/lobby={party-3}; "
         "Update /jyx-lobby/v2/party-active=true;",
         sessionSet,
         "events: Delete /jyx-lobby/v2/lobby=null; Update /jyx-lobby/v2/lobby/countdown={...}; "
         "Update /jyx-lobby/v2/party-active=false;",
         "404 LOBBY_NOT_FOUND", R"({"quit":true})"},
+       {},
        "parties"},
   };
   for (const Row& row : rows) {
@@ -139,9 +233,15 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
     const std::string script((std::istreambuf_iterator<char>(file)),
                              std::istreambuf_iterator<char>());
     ASSERT_FALSE(script.empty());
-    const Testing::LobbyHostRun run = Testing::RunLobbyHost(
-        JYX_TEST_LOBBY_HOST, JYX_TEST_LOBBY_PLUGIN, row.script, script, dir + row.world + ".json");
+    const Testing::LobbyHostRun run =
+        Testing::RunLobbyHost(JYX_TEST_LOBBY_HOST, JYX_TEST_LOBBY_PLUGIN, row.script, script,
+                              dir + row.world + ".json", /*keepLog=*/true);
     EXPECT_EQ(run.exitStatus, 0);
+    Testing::LobbyFlowReplay flow;
+    Testing::ReplayLobbyFlow(run.log, flow);
+    EXPECT_EQ(flow.fault, "");
+    EXPECT_TRUE(flow.active.empty()) << "every state is left at shutdown";
+    EXPECT_EQ(ShutdownSummary(run.shutdownLog), row.shutdown);
     ASSERT_FALSE(run.lines.empty());
     EXPECT_EQ(run.lines[0], R"({"plugin":"jyx-lobby","started":true})");
     Lines summaries;
