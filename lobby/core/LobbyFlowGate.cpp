@@ -99,6 +99,7 @@ CallGate::Refusal LobbyFlowGate::Stop(std::string_view act) {
 }
 
 bool LobbyFlowGate::WithholdsPublication(std::string_view uri) const {
+  if (Running().rebuild) return true;
   const std::string_view lobby = kV1LobbyPath;
   return uri.substr(0, lobby.size()) == lobby &&
          (uri.size() == lobby.size() || uri[lobby.size()] == '/');
@@ -119,6 +120,15 @@ LobbyFlowGate::OwnReport::~OwnReport() {
   gate_.CloseReportSegment();
   --gate_.Running().ownReports;
 }
+
+LobbyFlowGate::ViewRebuild::ViewRebuild(LobbyFlowGate& gate) : gate_(gate) {
+  gate_.BeginCall("the view's rebuild");
+  gate_.Running().rebuild = true;
+}
+
+LobbyFlowGate::ViewRebuild::~ViewRebuild() { gate_.EndCall(); }
+
+bool LobbyFlowGate::ViewRebuild::Overtaken() const { return gate_.Running().overtaken; }
 
 LobbyFlowGate::SharedWork::SharedWork(LobbyFlowGate& gate) : gate_(gate) {
   ++gate_.Running().sharedWork;

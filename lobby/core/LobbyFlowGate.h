@@ -66,9 +66,24 @@ class LobbyFlowGate final : public CallGate {
     LobbyFlowGate& gate_;
   };
 
-  // While one lives, the running call does work for every call rather than its own (the view
-  // rebuilt when the outermost update batch closes, shutdown): it is not stopped meanwhile, even
-  // when overtaken. Nests.
+  // The view rebuilt when the outermost update batch closes, for every call of the batch: run as
+  // a call of its own, which what overtook the call that closes the batch does not stop, but a
+  // call made during the rebuild's own waits that moves LobbyFlow does, and then all it would
+  // publish is withheld (Overtaken: build it again from what that call left).
+  class ViewRebuild {
+   public:
+    explicit ViewRebuild(LobbyFlowGate& gate);
+    ViewRebuild(const ViewRebuild&) = delete;
+    ViewRebuild& operator=(const ViewRebuild&) = delete;
+    ~ViewRebuild();
+    [[nodiscard]] bool Overtaken() const;
+
+   private:
+    LobbyFlowGate& gate_;
+  };
+
+  // While one lives, the running call does work for every call rather than its own (shutdown):
+  // it is not stopped meanwhile, even when overtaken. Nests.
   class SharedWork {
    public:
     explicit SharedWork(LobbyFlowGate& gate);
@@ -94,6 +109,7 @@ class LobbyFlowGate final : public CallGate {
     int ownReports = 0;
     std::uint64_t reportSegmentStart = 0;  // the moves when the open OwnReport last resumed
     int sharedWork = 0;
+    bool rebuild = false;  // a ViewRebuild: stopped, it publishes nothing
   };
 
   [[nodiscard]] Call& Running() { return calls_.back(); }

@@ -53,9 +53,13 @@ void LobbyPlugin::OpenUpdateBatch() { ++updateBatchDepth_; }
 
 void LobbyPlugin::CloseUpdateBatch() {
   if (--updateBatchDepth_ != 0) return;
-  // The view shows what every call in the batch did, so an overtaken call still rebuilds it.
-  const LobbyFlowGate::SharedWork rebuild(gate_);
-  UpdateLobbyViewModel();
+  // The view shows what every call of the batch did, so an overtaken call still rebuilds it; a
+  // rebuild overtaken in turn is stale and is done again.
+  for (bool again = true; again;) {
+    const LobbyFlowGate::ViewRebuild rebuild(gate_);
+    UpdateLobbyViewModel();
+    again = rebuild.Overtaken();
+  }
 }
 
 bool LobbyPlugin::ProcessLobbyEvent(LobbyEvent event) {

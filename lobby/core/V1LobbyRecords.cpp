@@ -30,6 +30,7 @@ void V1LobbyRecords::SetLobby(const Api::Lobby& lobby) {
   if (!MayStore()) return;
   const Api::QueueAvailability availability = viewModel_.GetQueueAvailability(lobby.queueId);
   lobby_ = lobby;
+  stored_ = true;
   if (availability != viewModel_.Availability()) viewModel_.StoreAvailability(availability);
 }
 
@@ -37,10 +38,17 @@ void V1LobbyRecords::PublishV1Lobby(const Api::Lobby& lobby) {
   services_.Runtime().SendJsonApiEvent(kResourceUpdate, kV1LobbyPath, lobby);
 }
 
-void V1LobbyRecords::DeleteV1Lobby() { services_.Runtime().PublishResourceEvent(kV1LobbyPath); }
+void V1LobbyRecords::DeleteV1Lobby() {
+  stored_ = false;
+  services_.Runtime().PublishResourceEvent(kV1LobbyPath);
+}
+
+bool V1LobbyRecords::HoldsLobby() const {
+  return services_.IsInLobby() && (stored_ || !services_.IsInLobbyState(LobbyFlow::kChangingLobby));
+}
 
 void V1LobbyRecords::PublishV1LobbyParts() {
-  if (!services_.IsInLobby()) {
+  if (!HoldsLobby()) {
     DeleteV1Lobby();
     return;
   }
@@ -59,7 +67,7 @@ void V1LobbyRecords::PublishV1Invitations() {
 }
 
 void V1LobbyRecords::MarkKicked(std::uint64_t localSummonerId) {
-  if (!MayStore()) return;
+  if (!MayStore() || !HoldsLobby()) return;
   AppModule& runtime = services_.Runtime();
   lobby_.wasKicked = true;
   const auto removed = std::remove_if(

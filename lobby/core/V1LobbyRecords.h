@@ -35,12 +35,14 @@ class V1LobbyRecords {
   void PublishV1Lobby(const Api::Lobby& lobby);
   void DeleteV1Lobby();
   // The v1 lobby and its members, invitations and local member while in a lobby, else a Delete of
-  // the v1 lobby.
+  // the v1 lobby. A lobby change under way has left the legacy lobby: it holds a v1 lobby only
+  // once one is stored (an invitation accepted meanwhile).
   void PublishV1LobbyParts();
   // The invitation list, then the v1 lobby.
   void PublishV1Invitations();
   // The local player kicked: the lobby marked so, the player dropped from its members and their
-  // invitation marked Kicked, each part that changed published, then the v1 lobby.
+  // invitation marked Kicked, each part that changed published, then the v1 lobby. Nothing while
+  // no v1 lobby is held (see PublishV1LobbyParts).
   void MarkKicked(std::uint64_t localSummonerId);
 
   // Legacy lobbies left: their later updates are ignored until the player accepts an invitation
@@ -68,11 +70,14 @@ class V1LobbyRecords {
 
   // Whether the running call may change the records; notes the stop when not.
   [[nodiscard]] bool MayStore();
+  // Whether the player is in a lobby that has a v1 lobby.
+  [[nodiscard]] bool HoldsLobby() const;
 
   LobbyServices& services_;
   LobbyViewModel& viewModel_;
   Api::Lobby lobby_;
   Api::Lobby discarded_;  // what a stopped call changes instead of the lobby
+  bool stored_ = false;   // a lobby stored since the v1 lobby was last deleted
   std::set<std::string> abandonedLobbyInvitationIds_;
   std::uint64_t lobbyStatusCount_ = 0;
   bool isCustomGame_ = false;

@@ -1,0 +1,358 @@
+// Random lobby operations in host/worlds/legacy.json, through the plugin library as the stand-in
+// host loads it, each with one to three commands armed inside the requests it may wait on: an
+// accept, a leave, a pushed lobby status, a removal, a gameflow phase, another lobby, a logout or
+// a login, another armed command. The legacy platform's messages follow what it was last asked:
+// a lobby status or a removal comes only for the lobby the platform has the player in, as the
+// accepts, creations and leaves it answered left it. Among those requests are the gameflow events that LobbyFlow's
+// entry and exit actions post and the legacy leave of the legacy lobby's exit, so the armed
+// commands also come while a transition runs.
+//
+// After every operation, LobbyFlow's states as the log shows them nest (each entered only under
+// its active parent, each left only as the innermost one), and LobbyFlow, the v1 lobby and the v2
+// lobby agree:
+//  - out of a lobby (OutOfLobby innermost), no v1 lobby is published and the v2 lobby answers 404;
+//  - in a lobby, the v2 lobby is published; in a legacy lobby the v1 lobby is too, and the v2
+//    lobby shows it (its party id is the v1 lobby's invitation id);
+//  - a Member of a group lobby is the Member of the lobby it accepted (the world answers every
+//    accept with "lobby-7");
+//  - no request is left under way (LobbyRequested, ChangingLobby, GroupLobbyRequested): nothing
+//    would complete it.
+// At shutdown every state is left, and the lobby abandoned is the v1 lobby the player was in.
+// Under x64-asan the same runs show no sanitizer report.
+#include <gtest/gtest.h>
+#include <rapidjson/document.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstdint>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "host/CommandShell.h"
+#include "host/PluginHost.h"
+#include "host/WorldFile.h"
+#include "tests/host/LobbyFlowTrace.h"
+
+namespace Zarn::Host {
+namespace {
+
+using Testing::IsLobbyFlowStateIn;
+using Testing::LobbyFlowReplay;
+using Testing::ReplayLobbyFlow;
+
+constexpr char kV1Lobby[] = "/jyx-lobby/v1/lobby";
+constexpr char kV2Lobby[] = "/jyx-lobby/v2/lobby";
+constexpr char kLobbyStatusClass[] = "com.zarnworks.platform.gameinvite.contract.LobbyStatus";
+
+std::string Invitation(int n) {
+  return "lcds com.zarnworks.platform.gameinvite.contract.InvitationRequest "
+         "{\"invitationId\":\"inv-" +
+         std::to_string(n) +
+         "\",\"owner\":{\"summonerId\":77},\"inviter\":{\"summonerId\":77},"
+         "\"invitationState\":\"ACTIVE\",\"gameMetaData\":\"{\\\"queueId\\\":430,"
+         "\\\"gameType\\\":\\\"VARNEL_GAME\\\"}\"}";
+}
+
+std::string Accept(int n) {
+  return "POST /jyx-lobby/v2/received-invitations/inv-" + std::to_string(n) + "/accept";
+}
+
+// A lobby status of `lobby` ("lobby-7": the lobby accepted, of 77 with the player; "lobby-9": the
+// player's own group lobby), owned by `owner`.
+std::string LobbyStatus(const std::string& lobby, std::uint64_t owner) {
+  const std::string members = lobby == "lobby-7"
+                                  ? R"([{"summonerId":77},{"summonerId":2046}])"
+                                  : R"([{"summonerId":2046}])";
+  return std::string("lcds ") + kLobbyStatusClass + " {\"invitationId\":\"" + lobby +
+         "\",\"owner\":{\"summonerId\":" + std::to_string(owner) + "},\"members\":" + members +
+         ",\"gameMetaData\":\"{\\\"queueId\\\":430,\\\"gameType\\\":\\\"VARNEL_GAME\\\"}\"}";
+}
+
+std::string Session(const char* state) {
+  return std::string("set /jyx-login/v1/session {\"state\":\"") + state +
+         "\",\"summonerId\":2046,\"accountId\":9001,\"puuid\":\"puuid-stand-in\"" +
+         (std::string(state) == "SUCCEEDED" ? ",\"connected\":true}" : "}");
+}
+
+std::string Phase(const char* phase) {
+  return std::string("set /jyx-gameflow/v1/session {\"phase\":\"") + phase + "\"}";
+}
+
+// The requests a lobby operation may wait on.
+const std::vector<std::string>& ArmedPaths() {
+  static const std::vector<std::string> paths = {
+      "/jyx-summoner/v1/summoners/2046",       // a lobby's level check
+      "/jyx-login/v1/session/invoke",          // every legacy call, the exit's leave among them
+      "/jyx-gameflow/v1/session/request-lobby",  // a lobby asked of the gameflow plugin
+      "/jyx-gameflow/v1/session/event",        // what entry and exit actions post
+      "/jyx-summoner/v2/summoners",            // the members looked up for the view
+  };
+  return paths;
+}
+
+// One sequence: the plugin loaded in the legacy world, its log and what it published followed.
+class Sequence {
+ public:
+  explicit Sequence(std::uint32_t seed) : random_(seed), shell_(host_) {
+    std::string error;
+    EXPECT_TRUE(LoadWorldFile(host_, JYX_LEGACY_WORLD, &error,
+                              {&shell_.Legacy(), &shell_.Proxy(), &shell_.Parties()}))
+        << error;
+    EXPECT_TRUE(host_.Load().accepted);
+    EXPECT_TRUE(host_.Initialize());
+    host_.RunDue();
+    // Leaves answer, and an invitation sent from a solo lobby makes group lobby "lobby-9".
+    Run(std::string("lcds-answer lcdsGameInvitationService leave ") + kLobbyStatusClass);
+    Run(std::string("lcds-answer lcdsGameInvitationService createArrangedTeamLobby ") +
+        kLobbyStatusClass +
+        " {\"invitationId\":\"lobby-9\",\"owner\":{\"summonerId\":2046},\"members\":[{"
+        "\"summonerId\":2046}],\"invitees\":[{\"summonerId\":2046,\"inviteeState\":\"CREATOR\"}],"
+        "\"gameMetaData\":\"{\\\"queueId\\\":430,\\\"gameType\\\":\\\"VARNEL_GAME\\\"}\"}");
+  }
+  ~Sequence() {
+    if (host_.Loaded()) host_.Shutdown();
+  }
+
+  // A lobby operation, picked at random; empty when the pick makes no sense now (a message of
+  // the platform about no lobby).
+  std::string Operation() {
+    switch (Pick(11)) {
+      case 0:
+      case 1:
+        return "POST /jyx-lobby/v2/lobby {\"queueId\":430}";
+      case 2:
+        return "DELETE /jyx-lobby/v2/lobby";
+      case 3:
+        return Invitation(++invitations_);
+      case 4:
+        return Accept(AnInvitation());
+      case 5:
+        return "POST /jyx-lobby/v2/lobby/invitations [{\"toSummonerId\":77}]";
+      case 6:
+        return "POST /jyx-lobby/v1/custom-games/123/join {}";
+      case 7:
+        return "POST /jyx-lobby/v2/play-again";
+      case 8:
+        return Phase(PickOf({"Matchmaking", "GameStart", "EndOfGame", "None", "Lobby"}));
+      case 9:
+        return PlatformMessage();
+      default:
+        return Session(Pick(2) == 0 ? "LOGGING_OUT" : "SUCCEEDED");
+    }
+  }
+
+  // Arms, inside the next request of a random path, a command picked when that request comes:
+  // `depth` armed commands wait around it.
+  void Arm(int depth) {
+    const std::string path = ArmedPaths()[Pick(ArmedPaths().size())];
+    const int kind = static_cast<int>(Pick(depth < 2 ? 10 : 9));
+    host_.OnRequest(path, [this, path, kind, depth] {
+      if (kind == 9) {
+        Arm(depth + 1);
+        return;
+      }
+      const std::string command = ArmedCommand(kind);
+      if (!command.empty()) Run(command, "inside " + path + ": ");
+    });
+  }
+
+  // Arms one to three commands, then runs `operation` and checks the lobby after it.
+  void Step(const std::string& operation) {
+    const int armed = 1 + static_cast<int>(Pick(3));
+    for (int i = 0; i < armed; ++i) Arm(0);
+    if (operation.empty()) return;
+    Run(operation);
+    Check(operation);
+  }
+
+  // Shuts the plugin down: every state left, the v1 lobby's legacy lobby abandoned.
+  void Quit() {
+    const bool inLegacy = IsLobbyFlowStateIn(Innermost(), "LegacyLobby");
+    const std::string abandoned = v1_.value_or("");
+    const std::size_t before = log_.size();
+    host_.Shutdown();
+    Follow();
+    EXPECT_EQ(flow_.fault, "");
+    EXPECT_TRUE(flow_.active.empty());
+    std::vector<std::string> abandons;
+    const std::string marker = "AddToAbandonedLobbyInvitationIds: ";
+    for (std::size_t i = before; i < log_.size(); ++i) {
+      if (const std::size_t at = log_[i].find(marker); at != std::string::npos) {
+        abandons.push_back(log_[i].substr(at + marker.size()));
+      }
+    }
+    if (inLegacy) {
+      EXPECT_EQ(abandons, std::vector<std::string>{abandoned});
+    } else {
+      EXPECT_TRUE(abandons.empty());
+    }
+  }
+
+  [[nodiscard]] bool Failed() const { return ::testing::Test::HasFailure(); }
+  // The commands run ("> " and, for an armed one, the request it ran in) among the log lines.
+  [[nodiscard]] const std::vector<std::string>& Trace() const { return trace_; }
+
+ private:
+  std::uint32_t Pick(std::size_t n) {
+    return std::uniform_int_distribution<std::uint32_t>(0, static_cast<std::uint32_t>(n) - 1)(
+        random_);
+  }
+  const char* PickOf(std::initializer_list<const char*> choices) {
+    return choices.begin()[Pick(choices.size())];
+  }
+  int AnInvitation() { return invitations_ == 0 ? 1 : 1 + static_cast<int>(Pick(invitations_)); }
+
+  std::string ArmedCommand(int kind) {
+    switch (kind) {
+      case 0:
+      case 1:
+        return Accept(AnInvitation());
+      case 2:
+        return "DELETE /jyx-lobby/v2/lobby";
+      case 3:
+      case 4:
+        return PlatformMessage();
+      case 5:
+        return Phase(PickOf({"GameStart", "Matchmaking", "None"}));
+      case 6:
+        return "POST /jyx-lobby/v2/lobby {\"queueId\":430}";
+      case 7:
+        return Session(Pick(2) == 0 ? "LOGGING_OUT" : "SUCCEEDED");
+      default:
+        return Invitation(++invitations_);
+    }
+  }
+
+  // A lobby status or a removal of the lobby the platform has the player in; empty for none.
+  std::string PlatformMessage() {
+    const std::string lobby = PlatformLobby();
+    if (lobby.empty()) return {};
+    if (Pick(2) == 0) return LobbyStatus(lobby, lobby == "lobby-9" || Pick(2) == 0 ? 2046 : 77);
+    platformLobby_.clear();
+    return "lcds com.zarnworks.platform.gameinvite.contract.RemovedFromLobbyNotification "
+           "{\"removalReason\":\"" +
+           std::string(PickOf({"KICKED", "DESTROYED", "PROGRESSED"})) + "\"}";
+  }
+
+  // The lobby the platform has the player in, as the calls it answered and the removals it sent
+  // left it: an accept joins "lobby-7", a group lobby's creation makes "lobby-9", a leave or a
+  // removal ends it.
+  std::string PlatformLobby() {
+    const std::vector<LcdsInvocation>& calls = shell_.Legacy().Invocations();
+    for (; callsRead_ < calls.size(); ++callsRead_) {
+      const std::string& method = calls[callsRead_].method;
+      if (method == "accept") platformLobby_ = "lobby-7";
+      if (method == "createArrangedTeamLobby") platformLobby_ = "lobby-9";
+      if (method == "leave") platformLobby_.clear();
+    }
+    return platformLobby_;
+  }
+
+  void Run(const std::string& command, const std::string& context = "") {
+    Follow();
+    trace_.push_back("> " + context + command);
+    std::string answer;
+    static_cast<void>(shell_.Execute(command, &answer));
+    static_cast<void>(shell_.TakeArmedAnswers());
+    Follow();
+  }
+
+  // Reads what the plugin logged and published since the last time.
+  void Follow() {
+    std::vector<std::string> lines;
+    for (std::size_t i = logsRead_; i < host_.Records().logs.size(); ++i) {
+      lines.push_back(host_.Records().logs[i].message);
+    }
+    logsRead_ = host_.Records().logs.size();
+    ReplayLobbyFlow(lines, flow_);
+    log_.insert(log_.end(), lines.begin(), lines.end());
+    trace_.insert(trace_.end(), lines.begin(), lines.end());
+    for (const PublishedEvent& event : host_.TakeNewEvents()) {
+      if (event.name != "OnJsonApiEvent") continue;
+      rapidjson::Document json;
+      json.Parse(event.payload.c_str());
+      if (!json.IsObject() || std::string(json["uri"].GetString()) != kV1Lobby) continue;
+      if (std::string(json["eventType"].GetString()) == "Delete") {
+        v1_.reset();
+      } else {
+        v1_ = json["data"]["invitationId"].GetString();
+      }
+      trace_.push_back(std::string("(published the v1 lobby: ") + v1_.value_or("none") + ")");
+    }
+  }
+
+  [[nodiscard]] std::string Innermost() const {
+    return flow_.active.empty() ? std::string() : flow_.active.back();
+  }
+
+  void Check(const std::string& operation) {
+    SCOPED_TRACE("after " + operation);
+    ASSERT_EQ(flow_.fault, "");
+    const std::string state = Innermost();
+    const RouteAnswer v2 = host_.CallRoute("GET", kV2Lobby, "");
+    Follow();
+    for (const char* request : {"LobbyRequested", "ChangingLobby", "GroupLobbyRequested"}) {
+      EXPECT_NE(state, request) << "a request left under way";
+    }
+    if (IsLobbyFlowStateIn(state, "OutOfLobby")) {
+      EXPECT_FALSE(v1_.has_value()) << "a v1 lobby published out of any lobby: " << *v1_;
+      EXPECT_EQ(v2.status, 404u);
+      return;
+    }
+    ASSERT_TRUE(IsLobbyFlowStateIn(state, "InLobby")) << state;
+    rapidjson::Document lobby;
+    lobby.Parse(v2.body.c_str());
+    ASSERT_TRUE(lobby.IsObject() && lobby.HasMember("partyId")) << "no v2 lobby in " << state;
+    if (!IsLobbyFlowStateIn(state, "LegacyLobby")) return;
+    ASSERT_TRUE(v1_.has_value()) << "no v1 lobby in " << state;
+    EXPECT_EQ(lobby["partyId"].GetString(), *v1_);
+    if (state == "Member") {
+      EXPECT_EQ(*v1_, "lobby-7") << "a Member of a lobby it did not accept";
+    }
+  }
+
+  std::mt19937 random_;
+  PluginHost host_{PluginHost::Options{}};
+  CommandShell shell_;
+  std::vector<std::string> trace_;
+  std::vector<std::string> log_;
+  std::size_t logsRead_ = 0;
+  LobbyFlowReplay flow_;
+  std::optional<std::string> v1_;
+  int invitations_ = 0;
+  std::size_t callsRead_ = 0;
+  std::string platformLobby_;
+};
+
+TEST(ReentryRandomTest, StatesNestAndLobbyFlowAgreesWithThePublishedLobbies) {
+  constexpr int kSequences = JYX_REENTRY_SEQUENCES;
+  constexpr int kOperations = 8;
+  const auto start = std::chrono::steady_clock::now();
+  // JYX_REENTRY_SEED=N replays the one sequence N, for a failure's debugging.
+  const char* only = std::getenv("JYX_REENTRY_SEED");
+  const int first = only != nullptr ? std::atoi(only) : 1;
+  const int last = only != nullptr ? first : kSequences;
+  for (int seed = first; seed <= last; ++seed) {
+    Sequence sequence(static_cast<std::uint32_t>(seed));
+    for (int i = 0; i < kOperations && !sequence.Failed(); ++i) {
+      sequence.Step(sequence.Operation());
+    }
+    if (!sequence.Failed()) sequence.Quit();
+    if (sequence.Failed()) {
+      std::string trace;
+      for (const std::string& line : sequence.Trace()) trace += line + "\n";
+      ADD_FAILURE() << "seed " << seed << ", the commands run among the plugin's log:\n" << trace;
+      return;
+    }
+  }
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  RecordProperty("sequences", kSequences);
+  std::printf("%d sequences of %d operations in %.1f s\n", kSequences, kOperations, seconds);
+}
+
+}  // namespace
+}  // namespace Zarn::Host
