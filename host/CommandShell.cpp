@@ -305,7 +305,7 @@ bool CommandShell::Execute(const std::string& line, std::string* output, std::si
 
   const Command* found = Find(command);
   if (found == nullptr) {
-    *output = Fail("unknown command: " + EchoOf(command));
+    *output = Fail(UnknownCommand(command));
   } else {
     const int failures = failures_;
     *output = found->run(*this, command, rest);
@@ -321,6 +321,19 @@ const CommandShell::Command* CommandShell::Find(const std::string& name) {
   const auto found = std::find_if(commands.begin(), commands.end(),
                                   [&](const Command& entry) { return name == entry.name; });
   return found == commands.end() ? nullptr : &*found;
+}
+
+std::string CommandShell::UnknownCommand(const std::string& word) {
+  std::string capitals = word;
+  for (char& c : capitals) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  const std::string unknown = "unknown command: " + EchoOf(word);
+  // "delete" is a command of its own and is found before this.
+  if (capitals == word || Find(capitals) == nullptr || HostMethodCode(capitals) == 0) {
+    return unknown;
+  }
+  return unknown + "; route methods are written in capitals: " + capitals;
 }
 
 std::string CommandShell::Help() {
@@ -357,7 +370,13 @@ std::string CommandShell::Routes() {
 std::string CommandShell::Type(const std::string& name) {
   if (name.empty()) return Fail("type needs a type name");
   if (!host_.Loaded()) return Fail("no plugin is loaded");
-  const TypeDescription* type = host_.Description().FindType(name);
+  // `routes` names a list or a map by what it holds: "vector<R>" answers R.
+  std::string_view held = name;
+  while (held.ends_with('>') && (held.starts_with("vector<") || held.starts_with("map<"))) {
+    held = held.substr(held.find('<') + 1);
+    held.remove_suffix(1);
+  }
+  const TypeDescription* type = host_.Description().FindType(std::string(held));
   if (type == nullptr) return Fail("unknown type: " + EchoOf(name));
   rapidjson::Document::AllocatorType allocator;
   rapidjson::Value json = TextObject({{"type", type->name}}, allocator);
@@ -474,7 +493,15 @@ std::string CommandShell::Delete(const std::string& rest) {
   if (path.empty() || path[0] != '/' || !extra.empty()) {
     return Fail("delete needs one path beginning with /");
   }
-  if (!host_.DeleteResource(path)) return Fail("no resource at " + EchoOf(path));
+  if (!host_.DeleteResource(path)) {
+    // A route's path taken for a resource's: the route's DELETE is written in capitals.
+    const std::string methods = host_.Loaded() ? host_.MethodsServing(path) : std::string();
+    return Fail("no resource at " + EchoOf(path) +
+                (methods.empty() ? ""
+                                 : ", which the plugin's routes serve: route methods are written "
+                                   "in capitals (" +
+                                       methods + ")"));
+  }
   return EventJson(path);
 }
 
@@ -586,7 +613,7 @@ std::string CommandShell::ArmOnRequest(const std::string& rest) {
     return Fail("on-request needs a path beginning with / and a command other than quit");
   }
   // Refused now: armed, it would fail only when its request comes, if ever.
-  if (armed == nullptr) return Fail("on-request: unknown command: " + EchoOf(word));
+  if (armed == nullptr) return Fail("on-request: " + UnknownCommand(word));
   host_.OnRequest(path, [this, command] {
     std::string answer;
     static_cast<void>(Execute(command, &answer));

@@ -72,6 +72,9 @@ class CommandShell {
   static const std::vector<Command>& Commands();
   // The command of that name in Commands(); null for none.
   static const Command* Find(const std::string& name);
+  // The refusal of a command word the table does not hold; for a route method written in
+  // another case ("get"), it says that route methods are written in capitals.
+  static std::string UnknownCommand(const std::string& word);
   // One line per command: {"command":"advance","arguments":"seconds"}.
   static std::string Help();
   // One line per route the plugin's snapshot described at load: {"method":"GET","path":"/p/{id}",
@@ -79,7 +82,8 @@ class CommandShell {
   std::string Routes();
   // The fields of the record type `name` names in the same snapshot, each with its type as
   // Routes() names an argument's: {"type":"R","fields":[{"name":"id","type":"int32"}]}; or an
-  // enum's values, {"type":"E","values":["A","B"]}.
+  // enum's values, {"type":"E","values":["A","B"]}. A list's or a map's name, "vector<R>",
+  // answers what it holds.
   std::string Type(const std::string& name);
 
   // Counts a failed command and gives its error line.

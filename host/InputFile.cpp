@@ -1,5 +1,6 @@
 #include "host/InputFile.h"
 
+#include <cerrno>
 #include <cstddef>
 #include <filesystem>
 #include <system_error>
@@ -18,10 +19,18 @@ bool OpenInputFile(const std::string& path, const std::string& what, std::ifstre
   std::error_code fault;
   // A directory opens as a stream that fails only at its first read.
   const bool directory = std::filesystem::is_directory(path, fault);
+  errno = 0;
   if (!directory) file->open(path, std::ios::binary);
   if (!directory && file->is_open() && *file) return true;
-  *error =
-      "cannot read the " + what + " " + EchoOf(path) + (directory ? ": it is a directory" : "");
+  // Why, as the system says it: "No such file or directory", "Permission denied", ...
+  const int cause = errno;
+  std::string why;
+  if (directory) {
+    why = ": it is a directory";
+  } else if (cause != 0) {
+    why = ": " + std::generic_category().message(cause);
+  }
+  *error = "cannot read the " + what + " " + EchoOf(path) + why;
   return false;
 }
 

@@ -7,7 +7,8 @@
 namespace Zarn::Host {
 
 // Opens `*file` on `path` for reading. False, with `*error` set to "cannot read the <what>
-// <path>" (the path as EchoOf gives it, and ": it is a directory" for one), when it cannot.
+// <path>: <why>" (the path as EchoOf gives it; why as the system says it, "No such file or
+// directory" say, or "it is a directory"), when it cannot.
 [[nodiscard]] bool OpenInputFile(const std::string& path, const std::string& what,
                                  std::ifstream* file, std::string* error);
 

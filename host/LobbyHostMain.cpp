@@ -2,11 +2,11 @@
 // a script file, one per line, answering each with one line of JSON.
 //
 //   lobby-host [--plugin PATH] [--core MAJOR.MINOR.PATCH] [--world FILE] [SCRIPT]
-//   lobby-host --help
+//   lobby-host --help (or -h)
 //
 // Exit status: 0 when every command ran (a route may still have answered an error); 1 when a
-// command failed to run or the plugin did not load; 2 for bad arguments; 3 when a wait of the
-// plugin could never end.
+// command failed to run or the plugin did not load; 2 for bad arguments (a world given as the
+// commands too); 3 when a wait of the plugin could never end.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -41,6 +41,15 @@ int Usage(const std::string& wrong) {
 }
 
 constexpr int kStalled = 3;
+
+// What a line of commands is before it runs: nothing (blank or a comment), the opening of a JSON
+// object (as a world file's first line is, and no command) or a command.
+enum class LineKind { kNothing, kJsonObject, kCommand };
+LineKind KindOf(const std::string& line) {
+  const std::size_t begin = line.find_first_not_of(" \t\r");
+  if (begin == std::string::npos || line[begin] == '#') return LineKind::kNothing;
+  return line[begin] == '{' ? LineKind::kJsonObject : LineKind::kCommand;
+}
 
 // At most this many unanswered requests, and paths armed on, are named in one line.
 constexpr std::size_t kMaxNamedRequests = 5;
@@ -114,7 +123,7 @@ int main(int argc, char** argv) {
   std::string world;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--help") {
+    if (arg == "--help" || arg == "-h") {
       std::cout << kUsage;
       return 0;
     }
@@ -160,6 +169,33 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::istream& input = script.empty() ? std::cin : file;
+  std::string line;
+  std::size_t length = 0;
+  bool first = true;
+  // The next line of the commands, without the byte order mark an editor may write at their start.
+  const auto readLine = [&] {
+    if (!ReadCommandLine(input, &line, &length)) return false;
+    if (constexpr std::string_view kMark = "\xEF\xBB\xBF"; first && line.starts_with(kMark)) {
+      line.erase(0, kMark.size());
+      length -= kMark.size();
+    }
+    first = false;
+    return true;
+  };
+  // A world given as the commands would answer each of its lines "unknown command": a script is
+  // read up to its first command before the plugin loads, and that command is held for the loop.
+  bool held = false;
+  while (!script.empty() && !held && readLine()) {
+    const LineKind kind = KindOf(line);
+    if (kind == LineKind::kJsonObject) {
+      return Usage(EchoOf(script) + " opens a JSON object, as a world file does: give it with " +
+                   "--world " + EchoOf(script));
+    }
+    held = kind == LineKind::kCommand;
+  }
+  // Standard input is checked at its first command: a front end may wait for the start line.
+  bool checked = !script.empty();
+  bool refused = false;
 
   PluginHost host(options);
   CommandShell shell(host);
@@ -181,14 +217,19 @@ int main(int argc, char** argv) {
   host.RunDue();
   std::cout << StartJson(host.ShortName(), started) << std::endl;
 
-  std::string line;
-  std::size_t length = 0;
   std::string output;
-  for (bool first = true; ReadCommandLine(input, &line, &length); first = false) {
-    // An editor's byte order mark at the start of a script is no part of its first command.
-    if (constexpr std::string_view kMark = "\xEF\xBB\xBF"; first && line.starts_with(kMark)) {
-      line.erase(0, kMark.size());
-      length -= kMark.size();
+  for (; held || readLine(); held = false) {
+    if (!checked) {
+      const LineKind kind = KindOf(line);
+      if (kind == LineKind::kJsonObject) {
+        std::cout << ErrorJson(
+                         "standard input opens a JSON object, as a world file does: give "
+                         "a world with --world FILE")
+                  << std::endl;
+        refused = true;
+        break;
+      }
+      checked = kind == LineKind::kCommand;
     }
     const bool more = shell.Execute(line, &output, length);
     if (!output.empty()) std::cout << output << std::endl;
@@ -206,5 +247,6 @@ int main(int argc, char** argv) {
                            " came")
               << std::endl;
   }
+  if (refused) return 2;
   return unread || shell.Failures() != 0 || !armed.empty() ? 1 : 0;
 }

@@ -171,6 +171,10 @@ class PluginHost {
                         const std::string& bodyJson);
   // The same with every part of the request given; the call word is the host context.
   RouteAnswer CallRoute(RouteRequest request);
+  // The methods of the loaded plugin's routes that serve `path`, "DELETE, GET"; empty for none.
+  [[nodiscard]] std::string MethodsServing(const std::string& path) const {
+    return Zarn::Host::MethodsServing(routes_, path);
+  }
 
   // How slot 0 answers a request, first match wins: a scripted reply for the exact path (and
   // method, when the script names one); a component chosen by the longest matching path prefix;

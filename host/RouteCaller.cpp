@@ -74,16 +74,7 @@ RouteAnswer TakeReply(ApiCallResult& reply, int* releaseCalls) {
 // The error of a request that no route serves: it names the methods of the routes that serve
 // its path, if any, for a call made with the wrong one.
 std::string Unserved(const std::vector<HostRoute>& routes, const RouteRequest& call) {
-  std::vector<bool> served(std::size(kMethods) + 1);
-  for (const HostRoute& route : routes) {
-    if (route.method < served.size() && RouteTemplateMatches(route.routeTemplate, call.path)) {
-      served[route.method] = true;
-    }
-  }
-  std::string methods;
-  for (uint32_t code = 1; code < served.size(); ++code) {
-    if (served[code]) methods += (methods.empty() ? "" : ", ") + HostMethodName(code);
-  }
+  const std::string methods = MethodsServing(routes, call.path);
   if (methods.empty()) return "No route of the plugin serves " + call.path;
   const std::string method = HostMethodName(call.method);
   return "No route of the plugin serves " +
@@ -92,6 +83,20 @@ std::string Unserved(const std::vector<HostRoute>& routes, const RouteRequest& c
 }
 
 }  // namespace
+
+std::string MethodsServing(const std::vector<HostRoute>& routes, std::string_view path) {
+  std::vector<bool> served(std::size(kMethods) + 1);
+  for (const HostRoute& route : routes) {
+    if (route.method < served.size() && RouteTemplateMatches(route.routeTemplate, path)) {
+      served[route.method] = true;
+    }
+  }
+  std::string methods;
+  for (uint32_t code = 1; code < served.size(); ++code) {
+    if (served[code]) methods += (methods.empty() ? "" : ", ") + HostMethodName(code);
+  }
+  return methods;
+}
 
 bool RouteTemplateMatches(std::string_view routeTemplate, std::string_view path) {
   path = path.substr(0, path.find('?'));

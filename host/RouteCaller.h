@@ -38,6 +38,11 @@ struct HostRoute {
 // serves none. Time is linear in the path's length.
 [[nodiscard]] bool RouteTemplateMatches(std::string_view routeTemplate, std::string_view path);
 
+// The named methods of the routes that serve `path`, "DELETE, GET, POST" (in the order of their
+// host codes); empty when none does.
+[[nodiscard]] std::string MethodsServing(const std::vector<HostRoute>& routes,
+                                         std::string_view path);
+
 // A call as a front end makes it. Named values are compact JSON, by name or (with no name) by
 // position.
 struct RouteRequest {

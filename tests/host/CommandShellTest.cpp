@@ -45,7 +45,9 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
       {"type JyxLobbyLobbyChangeGameDto", R"({"error":"no plugin is loaded"})"},
       {"GET /x # no comment", R"({"error":"body: invalid JSON at offset 0"})"},
       {"frobnicate", R"({"error":"unknown command: frobnicate"})"},
-      {"get /x", R"({"error":"unknown command: get"})"},
+      {"get /x", R"({"error":"unknown command: get; route methods are written in capitals: GET"})"},
+      {"Post /x",
+       R"({"error":"unknown command: Post; route methods are written in capitals: POST"})"},
       {"GET", R"({"error":"GET needs a path beginning with /"})"},
       {"POST x", R"({"error":"POST needs a path beginning with /"})"},
       {"PUT /x {bad", R"({"error":"body: invalid JSON at offset 1"})"},
@@ -86,6 +88,9 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
       {"on-request /x quit", onRequest},
       {"on-request /x set /a 1", R"({"armed":true})"},
       {"on-request /x nosuchcmd 1", R"({"error":"on-request: unknown command: nosuchcmd"})"},
+      {"on-request /x get /y",
+       R"({"error":"on-request: unknown command: get; route methods are written in capitals: )"
+       R"(GET"})"},
       {"quit now", R"({"error":"quit takes no argument"})"},
   };
   std::string output;

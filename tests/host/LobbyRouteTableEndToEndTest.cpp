@@ -143,8 +143,9 @@ TEST_F(LobbyRouteTableEndToEndTest, RoutesPrintsTheTable) {
 }
 
 // `type` prints what a body of a route's type holds, its field types named as `routes` names
-// an argument's.
-TEST_F(LobbyRouteTableEndToEndTest, TypePrintsARecordsFieldsOrAnEnumsValues) {
+// an argument's (a list by what it holds). `delete` of a path that the plugin's routes serve, and
+// no resource, says that their methods are written in capitals.
+TEST_F(LobbyRouteTableEndToEndTest, TypeAndDeleteAnswerFromTheSnapshot) {
   CommandShell shell(host);
   const std::string unknown(301, 'T');
   const std::pair<std::string, std::string> cases[] = {
@@ -155,8 +156,19 @@ TEST_F(LobbyRouteTableEndToEndTest, TypePrintsARecordsFieldsOrAnEnumsValues) {
       {"type JyxLobbyLobbyBotDifficulty",
        R"({"type":"JyxLobbyLobbyBotDifficulty",)"
        R"("values":["EASY","HARD","INTRO","MEDIUM","NONE","TUTORIAL","UBER"]})"},
+      {"type vector<JyxLobbyLobbyInvitationDto>",
+       R"({"type":"JyxLobbyLobbyInvitationDto","fields":[{"name":"invitationId","type":"string"},)"
+       R"({"name":"toSummonerId","type":"uint64"},)"
+       R"({"name":"state","type":"JyxLobbyLobbyInvitationState"},)"
+       R"({"name":"timestamp","type":"string"},{"name":"toSummonerName","type":"string"}]})"},
       {"type " + unknown,
        R"({"error":"unknown type: )" + unknown.substr(0, 300) + R"j(... (301 bytes)"})j"},
+      {"delete /jyx-lobby/v2/lobby",
+       R"({"error":"no resource at /jyx-lobby/v2/lobby, which the plugin's routes serve: route )"
+       R"j(methods are written in capitals (DELETE, GET, POST)"})j"},
+      {"delete /jyx-lobby/v2/lobby/matchmaking/search-state",
+       R"({"error":"no resource at /jyx-lobby/v2/lobby/matchmaking/search-state, which the )"
+       R"j(plugin's routes serve: route methods are written in capitals (GET)"})j"},
   };
   std::string output;
   for (const auto& [line, answer] : cases) {
@@ -164,7 +176,7 @@ TEST_F(LobbyRouteTableEndToEndTest, TypePrintsARecordsFieldsOrAnEnumsValues) {
     EXPECT_TRUE(shell.Execute(line, &output));
     EXPECT_EQ(output, answer);
   }
-  EXPECT_EQ(shell.Failures(), 1);
+  EXPECT_EQ(shell.Failures(), 3);
 }
 
 TEST_F(LobbyRouteTableEndToEndTest, ArgumentsThatDoNotBindAnswerTheirErrorAndRunNoHandler) {

@@ -334,12 +334,16 @@ TEST(RouteLobbyHostTest, AHugeLineGetsOneErrorLine) {
 
 // Arguments are the caller's: a plugin named without a slash is the file in the caller's
 // directory (not one the loader searches for). Bad arguments are a usage error: one line naming
-// what was wrong, then the usage line, on standard error.
+// what was wrong, then the usage line, on standard error. A world given as the commands is one
+// too: as a script before the plugin loads, on standard input at its first command.
 TEST(RouteLobbyHostTest, ArgumentsAreTheCallersOrAUsageError) {
   const std::string plugin = JYX_TEST_ROUTE_PLUGIN;
   const std::size_t slash = plugin.rfind('/');
   const std::string outputPath = ::testing::TempDir() + "route-host-arguments.txt";
   const std::string temp = ::testing::TempDir();
+  // A world as an editor may write it: a byte order mark, a comment and a blank line first.
+  const std::string world = temp + "route-host-world.json";
+  std::ofstream(world, std::ios::binary) << "\xEF\xBB\xBF# a world\n\n  {\"resources\": {}}\n";
   const std::string usage =
       "usage: lobby-host [--plugin PATH] [--core MAJOR.MINOR.PATCH] [--world FILE] [SCRIPT]";
   struct Case {
@@ -368,12 +372,25 @@ TEST(RouteLobbyHostTest, ArgumentsAreTheCallersOrAUsageError) {
       {temp, "a --world", 2, {"lobby-host: --world needs a value", usage}},
       {temp, "a b", 2, {"lobby-host: one script at most: b is one more", usage}},
       {temp, "--world /nonexistent --help", 0, {usage}},
+      {temp, "-h", 0, {usage}},
+      {temp,
+       "'" + world + "'",
+       2,
+       {"lobby-host: " + world + " opens a JSON object, as a world file does: give it with " +
+            "--world " + world,
+        usage}},
+      {temp,
+       "--plugin '" + plugin + "' < '" + world + "'",
+       2,
+       {started, R"({"error":"standard input opens a JSON object, as a world file does: give a )"
+                 R"(world with --world FILE"})"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);
-    const int status = std::system(("cd '" + c.directory + "' && '" + JYX_TEST_LOBBY_HOST + "' " +
-                                    c.arguments + " < /dev/null > '" + outputPath + "' 2>&1")
-                                       .c_str());
+    // Standard input is empty unless the arguments redirect it.
+    const std::string command = "cd '" + c.directory + "' && '" + JYX_TEST_LOBBY_HOST +
+                                "' < /dev/null " + c.arguments + " > '" + outputPath + "' 2>&1";
+    const int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), c.exitStatus);
     std::ifstream in(outputPath, std::ios::binary);

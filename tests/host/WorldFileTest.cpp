@@ -77,7 +77,7 @@ TEST(WorldFileTest, RefusesWhatIsNotAWorld) {
     EXPECT_FALSE(LoadWorld(host, text, &error));
     EXPECT_FALSE(error.empty());
   }
-  // A file's faults name the file; a directory is no world.
+  // A file's faults name the file, and why it cannot be read; a directory is no world.
   const std::string path = ::testing::TempDir() + "world-file-test.json";
   std::ofstream(path) << R"({"replies": [{"path": "/p", "uses": -5}]})";
   const std::string directory = ::testing::TempDir();
@@ -86,8 +86,10 @@ TEST(WorldFileTest, RefusesWhatIsNotAWorld) {
     std::string error;
   };
   const FileCase files[] = {
-      {"/nonexistent/world.json", "cannot read the world /nonexistent/world.json"},
+      {"/nonexistent/world.json",
+       "cannot read the world /nonexistent/world.json: No such file or directory"},
       {directory, "cannot read the world " + directory + ": it is a directory"},
+      {path + "/world.json", "cannot read the world " + path + "/world.json: Not a directory"},
       {path, "world " + path + ": a reply's uses must be a count, or -1 for every request"},
       // A device that never ends is read no further than one byte past the limit.
       {"/dev/zero",
