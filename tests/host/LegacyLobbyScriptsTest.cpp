@@ -102,7 +102,8 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
       "Update /jyx-lobby/v1/lobby/members=[...]; Update /jyx-lobby/v1/lobby/invitations=[...]; "
       "Update /jyx-lobby/v1/lobby/localMember={...}; ";
   const std::string availableBots = " Update " + std::string(kAvailableBots) + "=[...];";
-  const std::string soloMade = "events: Create /jyx-lobby/v1/lobby={}; Create /jyx-lobby/v2/lobby={};";
+  const std::string soloMade =
+      "events: Create /jyx-lobby/v1/lobby={}; Create /jyx-lobby/v2/lobby={};";
   const std::string overtaken = "409 LOBBY_REQUEST_OVERTAKEN";
   const Lines leftJoined = {"abandon lobby-7", "leave"};
   const std::set<std::string> lobbies = {kV1Lobby, kV2Lobby};

@@ -3,9 +3,9 @@
 // accept, a leave, a pushed lobby status, a removal, a gameflow phase, another lobby, a logout or
 // a login, another armed command. The legacy platform's messages follow what it was last asked:
 // a lobby status or a removal comes only for the lobby the platform has the player in, as the
-// accepts, creations and leaves it answered left it. Among those requests are the gameflow events that LobbyFlow's
-// entry and exit actions post and the legacy leave of the legacy lobby's exit, so the armed
-// commands also come while a transition runs.
+// accepts, creations and leaves it answered left it. Among those requests are the gameflow events
+// that LobbyFlow's entry and exit actions post and the legacy leave of the legacy lobby's exit, so
+// the armed commands also come while a transition runs.
 //
 // After every operation, LobbyFlow's states as the log shows them nest (each entered only under
 // its active parent, each left only as the innermost one), and LobbyFlow, the v1 lobby and the v2
@@ -23,9 +23,9 @@
 #include <rapidjson/document.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstdint>
 #include <optional>
 #include <random>
 #include <string>
@@ -63,9 +63,8 @@ std::string Accept(int n) {
 // A lobby status of `lobby` ("lobby-7": the lobby accepted, of 77 with the player; "lobby-9": the
 // player's own group lobby), owned by `owner`.
 std::string LobbyStatus(const std::string& lobby, std::uint64_t owner) {
-  const std::string members = lobby == "lobby-7"
-                                  ? R"([{"summonerId":77},{"summonerId":2046}])"
-                                  : R"([{"summonerId":2046}])";
+  const std::string members = lobby == "lobby-7" ? R"([{"summonerId":77},{"summonerId":2046}])"
+                                                 : R"([{"summonerId":2046}])";
   return std::string("lcds ") + kLobbyStatusClass + " {\"invitationId\":\"" + lobby +
          "\",\"owner\":{\"summonerId\":" + std::to_string(owner) + "},\"members\":" + members +
          ",\"gameMetaData\":\"{\\\"queueId\\\":430,\\\"gameType\\\":\\\"VARNEL_GAME\\\"}\"}";
@@ -84,11 +83,11 @@ std::string Phase(const char* phase) {
 // The requests a lobby operation may wait on.
 const std::vector<std::string>& ArmedPaths() {
   static const std::vector<std::string> paths = {
-      "/jyx-summoner/v1/summoners/2046",       // a lobby's level check
-      "/jyx-login/v1/session/invoke",          // every legacy call, the exit's leave among them
+      "/jyx-summoner/v1/summoners/2046",         // a lobby's level check
+      "/jyx-login/v1/session/invoke",            // every legacy call, the exit's leave among them
       "/jyx-gameflow/v1/session/request-lobby",  // a lobby asked of the gameflow plugin
-      "/jyx-gameflow/v1/session/event",        // what entry and exit actions post
-      "/jyx-summoner/v2/summoners",            // the members looked up for the view
+      "/jyx-gameflow/v1/session/event",          // what entry and exit actions post
+      "/jyx-summoner/v2/summoners",              // the members looked up for the view
   };
   return paths;
 }
@@ -197,8 +196,8 @@ class Sequence {
 
  private:
   std::uint32_t Pick(std::size_t n) {
-    return std::uniform_int_distribution<std::uint32_t>(0, static_cast<std::uint32_t>(n) - 1)(
-        random_);
+    return std::uniform_int_distribution<std::uint32_t>(0,
+                                                        static_cast<std::uint32_t>(n) - 1)(random_);
   }
   const char* PickOf(std::initializer_list<const char*> choices) {
     return choices.begin()[Pick(choices.size())];

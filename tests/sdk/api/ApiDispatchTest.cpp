@@ -3,11 +3,14 @@
 #include <atomic>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "sdk/api/ApiBinder.h"
 #include "sdk/api/ApiCallTesting.h"
+#include "sdk/api/CallGateTesting.h"
 #include "sdk/api/ResponseBodyStreamTesting.h"
 #include "sdk/base/MemoryTesting.h"
 
@@ -151,6 +154,62 @@ TEST_F(ApiDispatchTest, ReplyCarriesStatusPartAndStream) {
     release(stream);
     EXPECT_EQ(log.destroyed, 1);
     log = BodyStreamLog{};
+  }
+}
+
+TEST_F(ApiDispatchTest, TheGateRefusesACallUnrunOrReplacesTheAnswerOfOneItStopped) {
+  BodyStreamLog log;
+  int ran = 0;
+  ApiBinder::Get(registrar, "/gated", std::function<BindingHttpResult()>([&] {
+                   ++ran;
+                   HttpResponse response(200);
+                   response.bodyStream = CountingBodyStream::Make(log, 5);
+                   return BindingHttpResult(std::move(response));
+                 }));
+  Testing::RecordingCallGate gate;
+  registry.SetCallGate(&gate);
+  ApiTestClient client(registry);
+  const ApiRouteDescriptor* route = client.FindRoute("GetGated");
+  ASSERT_NE(route, nullptr);
+  struct Case {
+    const char* label;
+    std::optional<CallGate::Refusal> refusal;
+    bool stopped;
+    int runs;              // handler runs
+    std::uint32_t status;  // the answer's
+    const char* error;     // empty: the handler's own answer
+    std::vector<std::string> calls;
+  };
+  const std::vector<Case> cases = {
+      {"open", std::nullopt, false, 1, 200, "", {"begin GET /gated", "end"}},
+      {"refused", CallGate::Refusal{409, "BUSY"}, false, 0, 409, "BUSY", {}},
+      {"stopped while it ran",
+       std::nullopt,
+       true,
+       1,
+       409,
+       "STOPPED",
+       {"begin GET /gated", "stop answering GET /gated", "end"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    gate.refusal = c.refusal;
+    gate.stopped = c.stopped;
+    gate.calls.clear();
+    ran = 0;
+    log = BodyStreamLog{};
+    ApiCallResult reply{};
+    ApiTestClient::CallInto(*route, Request(2, "/gated"), reply);
+    const ApiTestReply read = ApiTestClient::Read(reply);
+    EXPECT_EQ(ran, c.runs);
+    EXPECT_EQ(read.status, c.status);
+    EXPECT_EQ(read.hasError ? read.error : "", c.error);
+    EXPECT_EQ(gate.calls, c.calls);
+    // A replaced answer's stream goes with it; the handler's own is the host's to release.
+    EXPECT_EQ(read.hasStream, c.runs == 1 && !c.stopped);
+    if (read.hasStream) reply.streamRelease(reply.stream);
+    EXPECT_EQ(log.destroyed, c.runs);
+    reply.release(&reply);
   }
 }
 
