@@ -111,9 +111,12 @@ bool RoutePattern::ExtractParameters(PathCaptures& captures, std::string_view pa
                                                  ? std::span<std::string_view>(heap)
                                                  : std::span<std::string_view>(local.data(), count);
   if (!pattern.matcher_->FullMatch(path, groups)) return false;
-  const std::size_t named = std::min(groups.size(), pattern.parameters_.size());
-  for (std::size_t i = 0; i < named; ++i) {
-    captures.insert_or_assign(pattern.parameters_[i].name, UrlDecode(groups[i]));
+  // A stray "}" left an entry without a group: groups pair with the parameters that have one.
+  std::size_t group = 0;
+  for (const RouteParameter& parameter : pattern.parameters_) {
+    if (group == groups.size()) break;
+    if (parameter.kind == RouteParameterKind::None) continue;
+    captures.insert_or_assign(parameter.name, UrlDecode(groups[group++]));
   }
   return true;
 }

@@ -115,31 +115,31 @@ class Sequence {
     if (host_.Loaded()) host_.Shutdown();
   }
 
-  // A lobby operation, picked at random; empty when the pick makes no sense now (a message of
-  // the platform about no lobby).
-  std::string Operation() {
-    switch (Pick(11)) {
+  // A lobby command picked at random: an operation from all of them, an armed command from the
+  // first seven, those a call made while another waits may run. Empty when the pick makes no
+  // sense now (a message of the platform about no lobby).
+  std::string Command(bool armed) {
+    switch (Pick(armed ? 7 : 10)) {
       case 0:
-      case 1:
-        return "POST /jyx-lobby/v2/lobby {\"queueId\":430}";
-      case 2:
-        return "DELETE /jyx-lobby/v2/lobby";
-      case 3:
-        return Invitation(++invitations_);
-      case 4:
         return Accept(AnInvitation());
-      case 5:
-        return "POST /jyx-lobby/v2/lobby/invitations [{\"toSummonerId\":77}]";
-      case 6:
-        return "POST /jyx-lobby/v1/custom-games/123/join {}";
-      case 7:
-        return "POST /jyx-lobby/v2/play-again";
-      case 8:
-        return Phase(PickOf({"Matchmaking", "GameStart", "EndOfGame", "None", "Lobby"}));
-      case 9:
+      case 1:
+        return "DELETE /jyx-lobby/v2/lobby";
+      case 2:
         return PlatformMessage();
-      default:
+      case 3:
+        return Phase(PickOf({"Matchmaking", "GameStart", "EndOfGame", "None", "Lobby"}));
+      case 4:
+        return "POST /jyx-lobby/v2/lobby {\"queueId\":430}";
+      case 5:
         return Session(Pick(2) == 0 ? "LOGGING_OUT" : "SUCCEEDED");
+      case 6:
+        return Invitation(++invitations_);
+      case 7:
+        return "POST /jyx-lobby/v2/lobby/invitations [{\"toSummonerId\":77}]";
+      case 8:
+        return "POST /jyx-lobby/v1/custom-games/123/join {}";
+      default:
+        return "POST /jyx-lobby/v2/play-again";
     }
   }
 
@@ -147,13 +147,10 @@ class Sequence {
   // `depth` armed commands wait around it.
   void Arm(int depth) {
     const std::string path = ArmedPaths()[Pick(ArmedPaths().size())];
-    const int kind = static_cast<int>(Pick(depth < 2 ? 10 : 9));
-    host_.OnRequest(path, [this, path, kind, depth] {
-      if (kind == 9) {
-        Arm(depth + 1);
-        return;
-      }
-      const std::string command = ArmedCommand(kind);
+    host_.OnRequest(path, [this, path, depth] {
+      // Now and then another command armed, inside a request of this one's wait.
+      if (depth < 2 && Pick(10) == 0) return Arm(depth + 1);
+      const std::string command = Command(/*armed=*/true);
       if (!command.empty()) Run(command, "inside " + path + ": ");
     });
   }
@@ -203,27 +200,6 @@ class Sequence {
     return choices.begin()[Pick(choices.size())];
   }
   int AnInvitation() { return invitations_ == 0 ? 1 : 1 + static_cast<int>(Pick(invitations_)); }
-
-  std::string ArmedCommand(int kind) {
-    switch (kind) {
-      case 0:
-      case 1:
-        return Accept(AnInvitation());
-      case 2:
-        return "DELETE /jyx-lobby/v2/lobby";
-      case 3:
-      case 4:
-        return PlatformMessage();
-      case 5:
-        return Phase(PickOf({"GameStart", "Matchmaking", "None"}));
-      case 6:
-        return "POST /jyx-lobby/v2/lobby {\"queueId\":430}";
-      case 7:
-        return Session(Pick(2) == 0 ? "LOGGING_OUT" : "SUCCEEDED");
-      default:
-        return Invitation(++invitations_);
-    }
-  }
 
   // A lobby status or a removal of the lobby the platform has the player in; empty for none.
   std::string PlatformMessage() {
@@ -337,7 +313,7 @@ TEST(ReentryRandomTest, StatesNestAndLobbyFlowAgreesWithThePublishedLobbies) {
   for (int seed = first; seed <= last; ++seed) {
     Sequence sequence(static_cast<std::uint32_t>(seed));
     for (int i = 0; i < kOperations && !sequence.Failed(); ++i) {
-      sequence.Step(sequence.Operation());
+      sequence.Step(sequence.Command(/*armed=*/false));
     }
     if (!sequence.Failed()) sequence.Quit();
     if (sequence.Failed()) {

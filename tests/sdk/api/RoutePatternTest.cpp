@@ -73,6 +73,9 @@ TEST(RoutePatternTest, ExtractParameters) {
       {"/{}", "/v", true, {{"", "v"}}},
       {"/{a}/{a}", "/1/2", true, {{"a", "2"}}},
       {"/{a}-{b}", "/x-y-z", true, {{"a", "x-y"}, {"b", "z"}}},
+      // A stray "}" names no group: the captures keep their own names.
+      {"/a}/{b}", "/a/v", true, {{"b", "v"}}},
+      {"/}{a}/}{b}", "/1/2", true, {{"a", "1"}, {"b", "2"}}},
       {"/{+a}/{b}", "/x/y/z", true, {{"a", "x/y"}, {"b", "z"}}},
       // More captures than a match keeps in place, one name repeated past them.
       {"/{a}/{b}/{c}/{d}/{e}/{a}/{f}",
