@@ -7,6 +7,7 @@
 #include "lobby/backends/PartiesErrorCodes.h"
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyFlowGate.h"
 #include "lobby/core/LobbyNotifications.h"
 #include "lobby/core/LobbyServices.h"
 #include "sdk/base/LogChannels.h"
@@ -156,6 +157,12 @@ bool PartiesLobbyBackend::ReportServiceUnavailable(const Failure& failure) {
 
 void PartiesLobbyBackend::ReregisterAfterError(const Failure& failure) {
   if (!IsNotFound(failure) || reregistering_) return;
+  // A call overtaken could forget the player's state but not register again: the next call that
+  // meets the error does both.
+  if (services_ != nullptr &&
+      !services_->FlowGate().MayAct("re-registering", "the parties player")) {
+    return;
+  }
   reregistering_ = true;
   LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Reregistering after parties error: %d %s",
             static_cast<int>(failure.Code()), failure.Message());

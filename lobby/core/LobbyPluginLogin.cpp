@@ -41,6 +41,12 @@ void LobbyPlugin::OnLoginSession(const ResourceUpdate<Api::LoginSession>& event)
         if (!stateMachine_.IsInState(&LobbyFlow::kPartyLobby)) batch.emplace(*this);
         LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Player is logging out");
         ProcessLobbyEvent(LobbyEvents::kQuitLobby);
+      } else if (stateMachine_.IsInState(&LobbyFlow::kLobbyRequested) &&
+                 session.state == Api::LoginSessionStates::LOGGING_OUT) {
+        // A lobby asked for while the player logs out is never made: the call that asked for it
+        // waits meanwhile, and this move stops it.
+        LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Player is logging out");
+        ProcessLobbyEvent(LobbyEvents::kLogout);
       }
       break;
     }
