@@ -66,7 +66,7 @@ bool LobbyPlugin::ProcessLobbyEvent(LobbyEvent event) {
   if (!gate_.MayAct("firing", event)) return false;
   const bool handled = stateMachine_.ProcessEvent(event);
   // What came while the transition ran runs now, within this call, which it may overtake.
-  if (!stateMachine_.InTransition() && HasHeldCalls()) RunHeldCalls();
+  RunHeldCalls();
   return handled;
 }
 

@@ -33,20 +33,16 @@ void LobbyPlugin::OnLoginSession(const ResourceUpdate<Api::LoginSession>& event)
       if (!wasConnected && connected_) ResynchronizeAfterReconnect();
       if (loginCompleted) {
         FetchCustomBotsConfig(session.summonerId);
-      } else if (IsInLobby() && session.state == Api::LoginSessionStates::LOGGING_OUT) {
+      } else if (session.state == Api::LoginSessionStates::LOGGING_OUT &&
+                 (IsInLobby() || stateMachine_.IsInState(&LobbyFlow::kLobbyRequested))) {
         // A legacy lobby's exit opens no batch of its own; without one the quit lobby would stay
         // published. A party lobby's exit opens the outermost batch itself, so that its view is
-        // rebuilt before the lobby's exit is told to the gameflow plugin.
+        // rebuilt before the lobby's exit is told to the gameflow plugin. A lobby asked for is
+        // never made: the call that asked for it waits meanwhile, and the logout's move stops it.
         std::optional<LobbyUpdateBatch> batch;
         if (!stateMachine_.IsInState(&LobbyFlow::kPartyLobby)) batch.emplace(*this);
         LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Player is logging out");
-        ProcessLobbyEvent(LobbyEvents::kQuitLobby);
-      } else if (stateMachine_.IsInState(&LobbyFlow::kLobbyRequested) &&
-                 session.state == Api::LoginSessionStates::LOGGING_OUT) {
-        // A lobby asked for while the player logs out is never made: the call that asked for it
-        // waits meanwhile, and this move stops it.
-        LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Player is logging out");
-        ProcessLobbyEvent(LobbyEvents::kLogout);
+        ProcessLobbyEvent(IsInLobby() ? LobbyEvents::kQuitLobby : LobbyEvents::kLogout);
       }
       break;
     }

@@ -76,7 +76,6 @@ class ApiRegistry : public BindingRegistry {
   // The gate route calls pass (sdk/api/CallGate.h); not owned, null for none. It must outlive
   // every call of a route.
   void SetCallGate(CallGate* gate) { callGate_ = gate; }
-  [[nodiscard]] CallGate* GetCallGate() const { return callGate_; }
 
   // The C entry that every route descriptor carries: matches `request` against the route that
   // its user data names, binds the arguments, runs the handler and fills `reply`. Never throws.

@@ -41,6 +41,15 @@ void AppModule::Shutdown() {
   heldCalls_.clear();
 }
 
+void AppModule::RunAtGate(CallGate& gate, std::string what, Callback run) {
+  if (gate.Hold(what)) {
+    heldCalls_.push_back({std::move(what), std::move(run)});
+    return;
+  }
+  const CallGate::CallScope call(gate, what);
+  run();
+}
+
 void AppModule::RunHeldCalls() {
   while (!heldCalls_.empty() && (callGate_ == nullptr || !callGate_->HoldsCalls())) {
     // Taken out before it runs: it may wait, and calls held meanwhile join the queue behind it.

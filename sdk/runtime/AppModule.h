@@ -97,10 +97,9 @@ class AppModule : public EventSource {
   // publication of a running call (sdk/api/CallGate.h); not owned, null for none. It must
   // outlive the module's callbacks.
   virtual void SetCallGate(CallGate* gate) { callGate_ = gate; }
-  [[nodiscard]] CallGate* GetCallGate() const { return callGate_; }
   // Runs, in the order they came, the resource events and callbacks the gate held, each as a call
-  // of its own at the gate, until none is left or the gate holds calls again. A handler is looked
-  // up when its event runs, not when it came.
+  // of its own at the gate, until none is left or the gate holds calls again (at once while it
+  // holds them). A handler is looked up when its event runs, not when it came.
   void RunHeldCalls();
   [[nodiscard]] bool HasHeldCalls() const { return !heldCalls_.empty(); }
 
@@ -303,6 +302,9 @@ class AppModule : public EventSource {
   // that handler is of kind Alternative. Nothing leaves it.
   template <typename Record, std::size_t Alternative>
   static void DeliverHostEvent(PluginHostEvent* event) noexcept;
+  // Runs `run` at once as a call of its own at the gate `gate`, or keeps it for RunHeldCalls when
+  // the gate holds calls now.
+  void RunAtGate(CallGate& gate, std::string what, Callback run);
   // One firing of the timer `name` as set by the SetTimer that gave it `generation`.
   void FireTimer(const std::string& name, uint64_t generation, const Callback& callback);
 

@@ -60,22 +60,19 @@ void AppModule::DeliverHostEvent(PluginHostEvent* event) noexcept {
     // they schedule, and service replies complete the very wait they come in.
     if constexpr (Alternative == 0) {
       if (CallGate* gate = module->callGate_; gate != nullptr) {
-        const std::string what = "event " + record.uri;
-        if (gate->Hold(what)) {
-          module->heldCalls_.push_back(
-              {what, [module, name = std::string(event->name), record = std::move(record)] {
-                 // Looked up when it runs: the handler may have been replaced or dropped.
-                 auto it = module->eventHandlers_.find(name);
-                 if (it == module->eventHandlers_.end() || it->second->index() != Alternative) {
-                   return;
-                 }
-                 const std::shared_ptr<EventHandler> handler = it->second;
-                 std::get<Alternative> (*handler)(record);
-               }});
-          return;
-        }
-        const CallGate::CallScope call(*gate, what);
-        std::get<Alternative> (*holder)(record);
+        std::string what = "event " + record.uri;
+        module->RunAtGate(
+            *gate, std::move(what),
+            [module, name = std::string(event->name), record = std::move(record)] {
+              // Looked up when it runs: a held one's may have been replaced or
+              // dropped.
+              auto it = module->eventHandlers_.find(name);
+              if (it == module->eventHandlers_.end() || it->second->index() != Alternative) {
+                return;
+              }
+              const std::shared_ptr<EventHandler> handler = it->second;
+              std::get<Alternative> (*handler)(record);
+            });
         return;
       }
     }

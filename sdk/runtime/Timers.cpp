@@ -78,14 +78,10 @@ void AppModule::RunScheduledCallback(void* context) {
       callback = std::move(entry->callback);
       label = std::move(entry->label);
     }
-    CallGate* gate = module->callGate_;
-    if (gate == nullptr) {
+    if (module->callGate_ == nullptr) {
       callback();
-    } else if (gate->Hold(label)) {
-      module->heldCalls_.push_back({std::move(label), std::move(callback)});
     } else {
-      const CallGate::CallScope call(*gate, label);
-      callback();
+      module->RunAtGate(*module->callGate_, std::move(label), std::move(callback));
     }
   } catch (const std::exception& e) {
     LogPrintf(kLogLevelError, 1, 0, "%s: Scheduled callback %llu failed: %s", module->name_.c_str(),

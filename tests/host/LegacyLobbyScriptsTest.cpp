@@ -63,21 +63,6 @@ std::string Summary(const std::string& line, const std::set<std::string>& uris) 
   return events;
 }
 
-// What the plugin did about the legacy lobby while it shut down: "abandon <invitation id>" and
-// "leave" (the legacy platform's leave sent).
-Lines ShutdownSummary(const Lines& shutdownLog) {
-  const std::string abandon = "AddToAbandonedLobbyInvitationIds: ";
-  Lines summary;
-  for (const std::string& line : shutdownLog) {
-    if (const std::size_t at = line.find(abandon); at != std::string::npos) {
-      summary.push_back("abandon " + line.substr(at + abandon.size()));
-    } else if (line.find("Leaving Platform lobby") != std::string::npos) {
-      summary.push_back("leave");
-    }
-  }
-  return summary;
-}
-
 TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
   constexpr char kV1Lobby[] = "/jyx-lobby/v1/lobby";
   constexpr char kV2Lobby[] = "/jyx-lobby/v2/lobby";
@@ -242,7 +227,7 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
     Testing::ReplayLobbyFlow(run.log, flow);
     EXPECT_EQ(flow.fault, "");
     EXPECT_TRUE(flow.active.empty()) << "every state is left at shutdown";
-    EXPECT_EQ(ShutdownSummary(run.shutdownLog), row.shutdown);
+    EXPECT_EQ(Testing::LegacyLobbyLeft(run.shutdownLog), row.shutdown);
     ASSERT_FALSE(run.lines.empty());
     EXPECT_EQ(run.lines[0], R"({"plugin":"jyx-lobby","started":true})");
     Lines summaries;

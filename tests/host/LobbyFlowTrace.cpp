@@ -63,6 +63,19 @@ void ReplayLobbyFlow(const std::vector<std::string>& log, LobbyFlowReplay& repla
   }
 }
 
+std::vector<std::string> LegacyLobbyLeft(const std::vector<std::string>& log) {
+  const std::string abandon = "AddToAbandonedLobbyInvitationIds: ";
+  std::vector<std::string> left;
+  for (const std::string& line : log) {
+    if (const std::size_t at = line.find(abandon); at != std::string::npos) {
+      left.push_back("abandon " + line.substr(at + abandon.size()));
+    } else if (line.find("Leaving Platform lobby") != std::string::npos) {
+      left.push_back("leave");
+    }
+  }
+  return left;
+}
+
 bool IsLobbyFlowStateIn(const std::string& state, const std::string& ancestor) {
   for (std::string s = state; !s.empty();) {
     if (s == ancestor) return true;

@@ -19,6 +19,10 @@ struct LobbyFlowReplay {
 // Replays the LobbyFlow lines among `log` (other lines are passed over) on top of `replay`.
 void ReplayLobbyFlow(const std::vector<std::string>& log, LobbyFlowReplay& replay);
 
+// What the legacy lobby's exit did, as `log` shows it: "abandon <invitation id>" for a lobby
+// abandoned and "leave" for the legacy platform's leave sent, in order.
+[[nodiscard]] std::vector<std::string> LegacyLobbyLeft(const std::vector<std::string>& log);
+
 // Whether `state` is `ancestor` or lies below it in LobbyFlow's tree; false for unknown names.
 [[nodiscard]] bool IsLobbyFlowStateIn(const std::string& state, const std::string& ancestor);
 

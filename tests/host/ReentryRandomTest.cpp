@@ -204,8 +204,7 @@ class Sequence {
 
   // Arms one to three commands, then runs `operation` and checks the lobby after it.
   void Step(const std::string& operation) {
-    const int armed =
-        std::getenv("JYX_REENTRY_UNARMED") != nullptr ? 0 : 1 + static_cast<int>(Pick(3));
+    const int armed = 1 + static_cast<int>(Pick(3));
     for (int i = 0; i < armed; ++i) Arm(0);
     if (operation.empty()) return;
     Run(operation);
@@ -215,24 +214,19 @@ class Sequence {
   // Shuts the plugin down: every state left, the v1 lobby's legacy lobby abandoned.
   void Quit() {
     const bool inLegacy = IsLobbyFlowStateIn(Innermost(), "LegacyLobby");
-    const std::string abandoned = v1_.value_or("");
-    const std::size_t before = log_.size();
+    const std::string abandoned = "abandon " + v1_.value_or("");
+    const std::size_t before = trace_.size();
     host_.Shutdown();
     Follow();
     EXPECT_EQ(flow_.fault, "");
     EXPECT_TRUE(flow_.active.empty());
     std::vector<std::string> abandons;
-    const std::string marker = "AddToAbandonedLobbyInvitationIds: ";
-    for (std::size_t i = before; i < log_.size(); ++i) {
-      if (const std::size_t at = log_[i].find(marker); at != std::string::npos) {
-        abandons.push_back(log_[i].substr(at + marker.size()));
-      }
+    for (const std::string& left : Testing::LegacyLobbyLeft(std::vector<std::string>(
+             trace_.begin() + static_cast<std::ptrdiff_t>(before), trace_.end()))) {
+      if (left != "leave") abandons.push_back(left);
     }
-    if (inLegacy) {
-      EXPECT_EQ(abandons, std::vector<std::string>{abandoned});
-    } else {
-      EXPECT_TRUE(abandons.empty());
-    }
+    EXPECT_EQ(abandons,
+              inLegacy ? std::vector<std::string>{abandoned} : std::vector<std::string>{});
   }
 
   [[nodiscard]] bool Failed() const { return ::testing::Test::HasFailure(); }
@@ -291,7 +285,6 @@ class Sequence {
     }
     logsRead_ = host_.Records().logs.size();
     ReplayLobbyFlow(lines, flow_);
-    log_.insert(log_.end(), lines.begin(), lines.end());
     trace_.insert(trace_.end(), lines.begin(), lines.end());
     for (const PublishedEvent& event : host_.TakeNewEvents()) {
       if (event.name != "OnJsonApiEvent") continue;
@@ -357,7 +350,6 @@ class Sequence {
   PluginHost host_{PluginHost::Options{}};
   CommandShell shell_;
   std::vector<std::string> trace_;
-  std::vector<std::string> log_;
   std::size_t logsRead_ = 0;
   LobbyFlowReplay flow_;
   std::optional<std::string> v1_;
