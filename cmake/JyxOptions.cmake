@@ -6,6 +6,10 @@ if(JYX_WERROR)
 endif()
 target_include_directories(jyx_options INTERFACE ${PROJECT_SOURCE_DIR})
 
+# Debug sections compressed: the tests are many executables, each carrying the whole tree.
+add_compile_options(-gz)
+add_link_options(-gz)
+
 if(JYX_SANITIZE)
   set(_jyx_san -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_compile_options(${_jyx_san})
