@@ -128,7 +128,8 @@ class PartiesLobbyBackend final : public PartiesBackend {
   [[nodiscard]] Api::PremadePartyDto BuildCommsMembers(const Api::PlayerDto& player);
 
   // Registration. Listener of the login session, `EnabledFlag()`, the retry interval, the platform
-  // id and the current summoner: the client follows `EnabledFlag()`, then UpdateRegistration.
+  // id and the current summoner: the client follows `EnabledFlag()`, then UpdateRegistration (or,
+  // while one runs, that one checks again).
   void OnRegistrationInputChanged();
   void RegisterPlayer();
   // Listener of the plugin's eligibility hash: sends the new hash while registered.
@@ -158,8 +159,15 @@ class PartiesLobbyBackend final : public PartiesBackend {
 
   // Reporting. Sends the "parties-service" event; its reply is dropped.
   void ReportRequestFailure(std::string_view requestName, std::string_view failureText);
-  // Registration. Registers or deregisters as the configuration now requires.
+  // Registration. Registers or deregisters as the configuration now requires, and again while
+  // the configuration changed during its waits (OnRegistrationInputChanged); an overtaken call
+  // leaves that to the retry timer.
   void UpdateRegistration();
+  void UpdateRegistrationOnce();
+  // Sets the retry timer to run UpdateRegistration after the configured interval.
+  void ScheduleRegistrationRetry();
+  // Whether the running call was overtaken (see LobbyFlowGate).
+  [[nodiscard]] bool Stopped() const;
   // Ends a party lobby that the state or the configuration no longer allow.
   void CheckPartyWithoutQueue();
   // Listener of `partiesSettings_`: reads `defaultPartyType_`.
@@ -245,6 +253,9 @@ class PartiesLobbyBackend final : public PartiesBackend {
 
   // Set while ReregisterAfterError runs.
   bool reregistering_ = false;
+  // Set while UpdateRegistration runs; the second when the configuration changes meanwhile.
+  bool updatingRegistration_ = false;
+  bool registrationInputChanged_ = false;
   // The services kept by Start; null before. Not owned.
   LobbyServices* services_ = nullptr;
 };

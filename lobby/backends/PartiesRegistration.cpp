@@ -10,6 +10,7 @@
 #include "lobby/core/EligibilityRules.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyFlow.h"
+#include "lobby/core/LobbyFlowGate.h"
 #include "lobby/core/LobbyGameflow.h"
 #include "lobby/core/LobbyNotifications.h"
 #include "lobby/core/LobbyServices.h"
@@ -117,10 +118,43 @@ void PartiesLobbyBackend::Start(LobbyServices& services) {
 
 void PartiesLobbyBackend::OnRegistrationInputChanged() {
   client_.SetEnabled(EnabledFlag().IsTrue());
+  // A login or logout while a registration or deregistration waits: crossing it, each would act
+  // on the state the other is about to replace (the player left logged in unregistered, or
+  // registered after a logout). The running one checks again when its waits are over.
+  if (updatingRegistration_) {
+    registrationInputChanged_ = true;
+    return;
+  }
   UpdateRegistration();
 }
 
 void PartiesLobbyBackend::UpdateRegistration() {
+  // Nested within a registration (a re-registration after an error), it runs once.
+  if (updatingRegistration_) return UpdateRegistrationOnce();
+  updatingRegistration_ = true;
+  do {
+    registrationInputChanged_ = false;
+    UpdateRegistrationOnce();
+  } while (registrationInputChanged_ && !Stopped());
+  updatingRegistration_ = false;
+  if (registrationInputChanged_ && services_ != nullptr) ScheduleRegistrationRetry();
+}
+
+bool PartiesLobbyBackend::Stopped() const {
+  return services_ != nullptr && services_->FlowGate().Stopped();
+}
+
+void PartiesLobbyBackend::ScheduleRegistrationRetry() {
+  // A zero, negative or not-a-number interval would re-arm the timer without delay.
+  const float* configured = registrationRetryInterval_.Effective();
+  const double retry = configured != nullptr && *configured > 0.0f && std::isfinite(*configured)
+                           ? static_cast<double>(*configured)
+                           : static_cast<double>(kDefaultRetrySeconds);
+  services_->Runtime().CancelTimer(kRegistrationRetryTimer);
+  services_->Runtime().SetTimer(kRegistrationRetryTimer, retry, [this] { UpdateRegistration(); });
+}
+
+void PartiesLobbyBackend::UpdateRegistrationOnce() {
   const Api::LoginSession* session = ObservedLoginSession().Effective();
   if (session != nullptr && session->state == Api::LoginSessionStates::SUCCEEDED &&
       session->accountId != 0 && session->summonerId != 0 && EnabledFlag().IsTrue()) {
@@ -167,13 +201,7 @@ void PartiesLobbyBackend::RegisterPlayer() {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties registration failure: %s",
               reply.Message());
     ReportRequestFailure("register_player", reply.Message());
-    // A zero, negative or not-a-number interval would re-arm the timer without delay.
-    const float* configured = registrationRetryInterval_.Effective();
-    const double retry = configured != nullptr && *configured > 0.0f && std::isfinite(*configured)
-                             ? static_cast<double>(*configured)
-                             : static_cast<double>(kDefaultRetrySeconds);
-    services_->Runtime().CancelTimer(kRegistrationRetryTimer);
-    services_->Runtime().SetTimer(kRegistrationRetryTimer, retry, [this] { UpdateRegistration(); });
+    ScheduleRegistrationRetry();
     ScheduleActivityResume(Api::PlayerDto{});
     return;
   }
@@ -218,6 +246,10 @@ void PartiesLobbyBackend::DeregisterPlayer() {
     } else {
       LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Failed to delete shutdown lock");
     }
+  }
+  // A login that overtook the waits above registered the player again: that state stands.
+  if (services_ != nullptr && !services_->FlowGate().MayAct("clearing", "the parties player")) {
+    return;
   }
   ScheduleActivityResume(Api::PlayerDto{});
   if (services_ != nullptr) {

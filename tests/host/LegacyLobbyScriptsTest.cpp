@@ -4,10 +4,10 @@
 // the bots' configuration is first read, and the calls made while another waits (an accept during
 // a lobby change, a failing one, a group lobby's creation, play again and a custom game's join; a
 // leave during a lobby change; a lobby change during a leave's transition); in
-// host/worlds/parties.json logging out of a party lobby. Each output line is compared in short: a
-// route's status with its error or its plain body, and the kind and path of each resource event
-// (with its plain value, or the id of a lobby). The log shows LobbyFlow's states nesting, and which
-// lobby the plugin abandons and leaves when it shuts down.
+// host/worlds/parties.json logging out of a party lobby, and logging in again during the logout.
+// Each output line is compared in short: a route's status with its error or its plain body, and the
+// kind and path of each resource event (with its plain value, or the id of a lobby). The log shows
+// LobbyFlow's states nesting, and which lobby the plugin abandons and leaves when it shuts down.
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
 
@@ -209,6 +209,15 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
         "events: Delete /jyx-lobby/v2/lobby=null; Update /jyx-lobby/v2/lobby/countdown={...}; "
         "Update /jyx-lobby/v2/party-active=false;",
         "404 LOBBY_NOT_FOUND", R"({"quit":true})"},
+       {},
+       "parties"},
+      // A login during the logout's parties deregistration registers the player again once the
+      // logout has ended, who can then make a lobby.
+      {"login-during-logout",
+       {kV2Lobby},
+       {"0 {party-3}", "events: Create /jyx-lobby/v2/lobby={party-3};", armed, sessionSet,
+        sessionSet, "events: Delete /jyx-lobby/v2/lobby=null;", "404 LOBBY_NOT_FOUND",
+        "0 {party-4}", R"({"quit":true})"},
        {},
        "parties"},
   };

@@ -1,12 +1,12 @@
 // Random lobby operations in host/worlds/legacy.json and in host/worlds/parties.json, through the
 // plugin library as the stand-in host loads it, each with one to three commands armed inside the
 // requests it may wait on: an accept, a leave, a pushed lobby status, a removal, a gameflow phase,
-// another lobby, a logout or a login (in the legacy world), another player's invitation,
-// acceptance or leave, another armed command. The legacy platform's messages follow what it was
-// last asked: a lobby status or a removal comes only for the lobby the platform has the player in,
-// as the accepts, creations and leaves it answered left it. Among those requests are the gameflow
-// events that LobbyFlow's entry and exit actions post and the legacy leave of the legacy lobby's
-// exit, so the armed commands also come while a transition runs.
+// another lobby, a logout or a login, another player's invitation, acceptance or leave, another
+// armed command. The legacy platform's messages follow what it was last asked: a lobby status or a
+// removal comes only for the lobby the platform has the player in, as the accepts, creations and
+// leaves it answered left it. Among those requests are the gameflow events that LobbyFlow's entry
+// and exit actions post, the legacy leave of the legacy lobby's exit and the parties registration
+// and deregistration, so the armed commands also come while a transition or a registration runs.
 //
 // After every operation, LobbyFlow's states as the log shows them nest (each entered only under
 // its active parent, each left only as the innermost one), and LobbyFlow, the v1 lobby and the v2
@@ -176,8 +176,7 @@ class Sequence {
       case 4:
         return std::string("POST /jyx-lobby/v2/lobby {\"queueId\":") + PickOf({"420", "440"}) + "}";
       case 5:
-        // No logout here: one crossing a registration's wait is left for later (see the README).
-        return Phase(PickOf({"GameStart", "None"}));
+        return Session(world_, Pick(2) == 0 ? "LOGGING_OUT" : "SUCCEEDED");
       case 6:
         return Pick(2) == 0 ? std::string("parties-accept puuid-b party-3")
                             : std::string("parties-leave ") + other;

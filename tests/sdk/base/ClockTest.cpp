@@ -37,11 +37,17 @@ TEST(LocalTimeTest, FieldsMatchTheCalendarTime) {
   LogTime fields{};
   std::tm expected{};
   std::time_t before = 0;
-  // Retry across a second boundary so both readings name the same second.
+  // Retry across a second boundary so both readings name the same second. Read on the precise
+  // clock the wall clock reads: std::time's coarse clock lags it by a tick near a boundary.
+  const auto now = [] {
+    timespec time{};
+    clock_gettime(CLOCK_REALTIME, &time);
+    return time.tv_sec;
+  };
   for (int attempt = 0; attempt < 3; ++attempt) {
-    before = std::time(nullptr);
+    before = now();
     GetLocalTime(&fields);
-    if (std::time(nullptr) == before) break;
+    if (now() == before) break;
   }
   localtime_r(&before, &expected);
   EXPECT_EQ(fields.year, expected.tm_year + 1900);
