@@ -41,12 +41,13 @@ void AppModule::Shutdown() {
   heldCalls_.clear();
 }
 
-void AppModule::RunAtGate(CallGate& gate, std::string what, Callback run) {
-  if (gate.Hold(what)) {
+void AppModule::RunAtGate(std::string what, Callback run) {
+  if (callGate_ == nullptr) return run();
+  if (callGate_->Hold(what)) {
     heldCalls_.push_back({std::move(what), std::move(run)});
     return;
   }
-  const CallGate::CallScope call(gate, what);
+  const CallGate::CallScope call(*callGate_, what);
   run();
 }
 

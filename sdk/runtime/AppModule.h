@@ -302,9 +302,9 @@ class AppModule : public EventSource {
   // that handler is of kind Alternative. Nothing leaves it.
   template <typename Record, std::size_t Alternative>
   static void DeliverHostEvent(PluginHostEvent* event) noexcept;
-  // Runs `run` at once as a call of its own at the gate `gate`, or keeps it for RunHeldCalls when
-  // the gate holds calls now.
-  void RunAtGate(CallGate& gate, std::string what, Callback run);
+  // Runs `run` at once, as a call of its own at the gate when there is one, or keeps it for
+  // RunHeldCalls when the gate holds calls now.
+  void RunAtGate(std::string what, Callback run);
   // One firing of the timer `name` as set by the SetTimer that gave it `generation`.
   void FireTimer(const std::string& name, uint64_t generation, const Callback& callback);
 

@@ -78,11 +78,7 @@ void AppModule::RunScheduledCallback(void* context) {
       callback = std::move(entry->callback);
       label = std::move(entry->label);
     }
-    if (module->callGate_ == nullptr) {
-      callback();
-    } else {
-      module->RunAtGate(*module->callGate_, std::move(label), std::move(callback));
-    }
+    module->RunAtGate(std::move(label), std::move(callback));
   } catch (const std::exception& e) {
     LogPrintf(kLogLevelError, 1, 0, "%s: Scheduled callback %llu failed: %s", module->name_.c_str(),
               static_cast<unsigned long long>(id), e.what());

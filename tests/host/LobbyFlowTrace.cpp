@@ -42,24 +42,18 @@ void ReplayLobbyFlow(const std::vector<std::string>& log, LobbyFlowReplay& repla
     if (!replay.fault.empty()) return;
     const std::string entered = StateAfter(line, "LobbyFlow: entering state '");
     const std::string exited = StateAfter(line, "LobbyFlow: exiting state '");
+    if (entered.empty() && exited.empty()) continue;
+    const std::string innermost = replay.active.empty() ? std::string() : replay.active.back();
+    bool nests = false;
     if (!entered.empty()) {
-      ++replay.entries;
       const auto parent = Parents().find(entered);
-      const std::string innermost = replay.active.empty() ? std::string() : replay.active.back();
-      if (parent == Parents().end() || parent->second != innermost) {
-        replay.fault = line + " (innermost active: '" + innermost + "')";
-        return;
-      }
-      replay.active.push_back(entered);
-    } else if (!exited.empty()) {
-      ++replay.exits;
-      if (replay.active.empty() || replay.active.back() != exited) {
-        replay.fault = line + " (innermost active: '" +
-                       (replay.active.empty() ? std::string() : replay.active.back()) + "')";
-        return;
-      }
-      replay.active.pop_back();
+      nests = parent != Parents().end() && parent->second == innermost;
+      if (nests) replay.active.push_back(entered);
+    } else {
+      nests = !replay.active.empty() && innermost == exited;
+      if (nests) replay.active.pop_back();
     }
+    if (!nests) replay.fault = line + " (innermost active: '" + innermost + "')";
   }
 }
 

@@ -12,8 +12,6 @@ namespace Zarn::Host::Testing {
 struct LobbyFlowReplay {
   std::vector<std::string> active;  // the active states, the root first
   std::string fault;                // the first line that broke the nesting; empty when none
-  int entries = 0;                  // state entries and exits replayed
-  int exits = 0;
 };
 
 // Replays the LobbyFlow lines among `log` (other lines are passed over) on top of `replay`.
