@@ -359,8 +359,9 @@ MaybeType<Failure, void> CustomGameLobbyController::HandleGameDto(Api::Lobby& lo
   if (championAliases.empty()) return Failure(500, kAliasesMissing);
   // A newer update handled during the waits has built the lobby already; this one is stale.
   if (generation != gameGeneration) return MaybeType<Failure, void>::Success();
-  // `lobby` may be another lobby's now that a call made during the waits moved LobbyFlow.
-  if (!Services()->FlowGate().MayAct("storing", "the custom game's lobby")) {
+  // `lobby` was handed over before the waits, and may be another lobby's now that a call made
+  // during them moved LobbyFlow: the store below passes no chokepoint that could refuse it.
+  if (Services()->FlowGate().Stops(CallGate::Act::kStore, {"the custom game's lobby", {}})) {
     return MaybeType<Failure, void>::Success();
   }
 

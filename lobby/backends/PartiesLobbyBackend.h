@@ -160,14 +160,14 @@ class PartiesLobbyBackend final : public PartiesBackend {
   // Reporting. Sends the "parties-service" event; its reply is dropped.
   void ReportRequestFailure(std::string_view requestName, std::string_view failureText);
   // Registration. Registers or deregisters as the configuration now requires, and again while
-  // the configuration changed during its waits (OnRegistrationInputChanged); an overtaken call
-  // leaves that to the retry timer.
+  // the configuration changed during its waits (OnRegistrationInputChanged). The player stored,
+  // the retry and the shutdown lock are the player's, not the running call's: a call that
+  // overtook it stops none of them (CallGate::SharedWork), only the lobby acts that follow (the
+  // party lobby made active, the leave, the party-inactive event).
   void UpdateRegistration();
   void UpdateRegistrationOnce();
   // Sets the retry timer to run UpdateRegistration after the configured interval.
   void ScheduleRegistrationRetry();
-  // Whether the running call was overtaken (see LobbyFlowGate).
-  [[nodiscard]] bool Stopped() const;
   // Ends a party lobby that the state or the configuration no longer allow.
   void CheckPartyWithoutQueue();
   // Listener of `partiesSettings_`: reads `defaultPartyType_`.
@@ -256,6 +256,9 @@ class PartiesLobbyBackend final : public PartiesBackend {
   // Set while UpdateRegistration runs; the second when the configuration changes meanwhile.
   bool updatingRegistration_ = false;
   bool registrationInputChanged_ = false;
+  // Counts the registrations stored, so that a deregistration whose waits a login crossed leaves
+  // the newer registration standing.
+  std::uint64_t registrations_ = 0;
   // The services kept by Start; null before. Not owned.
   LobbyServices* services_ = nullptr;
 };

@@ -3,6 +3,7 @@
 // lobby that the configuration or the state no longer allow.
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -135,13 +136,8 @@ void PartiesLobbyBackend::UpdateRegistration() {
   do {
     registrationInputChanged_ = false;
     UpdateRegistrationOnce();
-  } while (registrationInputChanged_ && !Stopped());
+  } while (registrationInputChanged_);
   updatingRegistration_ = false;
-  if (registrationInputChanged_ && services_ != nullptr) ScheduleRegistrationRetry();
-}
-
-bool PartiesLobbyBackend::Stopped() const {
-  return services_ != nullptr && services_->FlowGate().Stopped();
 }
 
 void PartiesLobbyBackend::ScheduleRegistrationRetry() {
@@ -194,28 +190,31 @@ void PartiesLobbyBackend::RegisterPlayer() {
   const std::string shown = ToJsonString(registration, services_->Runtime().GetRegistry());
   LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Registering party player: %s", shown.c_str());
 
-  std::string path = "v1/players/" + registration.puuid;
-  MaybeType<Failure, Api::PlayerDto> reply =
-      client_.SendRequest("PUT", std::move(path), registration);
-  if (reply.IsFailure()) {
-    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties registration failure: %s",
-              reply.Message());
-    ReportRequestFailure("register_player", reply.Message());
-    ScheduleRegistrationRetry();
-    ScheduleActivityResume(Api::PlayerDto{});
-    return;
+  bool applied = false;
+  {
+    const CallGate::SharedWork registering(services_->FlowGate());
+    std::string path = "v1/players/" + registration.puuid;
+    MaybeType<Failure, Api::PlayerDto> reply =
+        client_.SendRequest("PUT", std::move(path), registration);
+    if (reply.IsFailure()) {
+      LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties registration failure: %s",
+                reply.Message());
+      ReportRequestFailure("register_player", reply.Message());
+      ScheduleRegistrationRetry();
+      ScheduleActivityResume(Api::PlayerDto{});
+      return;
+    }
+    if (services_->Runtime().Request<void>(HttpMethod::Put, kShutdownLockPath).HasValue()) {
+      LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Registered shutdown lock with jyx-login");
+    } else {
+      LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0,
+                "Failed to registered shutdown lock with jyx-login");
+    }
+    applied = ApplyPartiesState(std::move(reply).Value(), Api::PlayerUpdateType::Direct);
+    ++registrations_;
+    services_->Runtime().CancelTimer(kRegistrationRetryTimer);
   }
-
-  if (services_->Runtime().Request<void>(HttpMethod::Put, kShutdownLockPath).HasValue()) {
-    LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Registered shutdown lock with jyx-login");
-  } else {
-    LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0,
-              "Failed to registered shutdown lock with jyx-login");
-  }
-  if (ApplyPartiesState(std::move(reply).Value(), Api::PlayerUpdateType::Direct)) {
-    RefreshAfterUpdate();
-  }
-  services_->Runtime().CancelTimer(kRegistrationRetryTimer);
+  if (applied) RefreshAfterUpdate();
   if (HasQueue() && !IsClashParty() && !services_->SetPartyLobbyActive(true)) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
               "Failed to activate party lobby after registration.  Leaving the current party");
@@ -225,9 +224,12 @@ void PartiesLobbyBackend::RegisterPlayer() {
 
 void PartiesLobbyBackend::DeregisterPlayer() {
   const std::string puuid = Player().puuid;
+  const std::uint64_t registration = registrations_;
   const Api::GameflowPhase phase = services_ != nullptr
                                        ? services_->Gameflow().CurrentGameflowPhase()
                                        : Api::GameflowPhase::None;
+  std::optional<CallGate::SharedWork> deregistering;
+  if (services_ != nullptr) deregistering.emplace(services_->FlowGate());
   if (services_ != nullptr && EnabledFlag().IsTrue() && !puuid.empty() && !IsLaunchedPhase(phase)) {
     MaybeType<Failure, void> deleted =
         client_.SendStatusRequest("DELETE", "v1/players/" + puuid, BindingProperty());
@@ -247,11 +249,10 @@ void PartiesLobbyBackend::DeregisterPlayer() {
       LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Failed to delete shutdown lock");
     }
   }
-  // A login that overtook the waits above registered the player again: that state stands.
-  if (services_ != nullptr && !services_->FlowGate().MayAct("clearing", "the parties player")) {
-    return;
-  }
+  // A login during the waits above registered the player again: that registration stands.
+  if (registrations_ != registration) return;
   ScheduleActivityResume(Api::PlayerDto{});
+  deregistering.reset();
   if (services_ != nullptr) {
     LobbyUpdateBatch batch(*services_);
     services_->ProcessLobbyEvent(LobbyEvents::kPartyLobbyInactive);

@@ -157,10 +157,11 @@ bool PartiesLobbyBackend::ReportServiceUnavailable(const Failure& failure) {
 
 void PartiesLobbyBackend::ReregisterAfterError(const Failure& failure) {
   if (!IsNotFound(failure) || reregistering_) return;
-  // A call overtaken could forget the player's state but not register again: the next call that
-  // meets the error does both.
+  // Forgetting the player's state passes no chokepoint, and an overtaken call could not end the
+  // party lobby that the forgotten state leaves (CheckPartyWithoutQueue fires an event): the next
+  // call that meets the error does both.
   if (services_ != nullptr &&
-      !services_->FlowGate().MayAct("re-registering", "the parties player")) {
+      services_->FlowGate().Stops(CallGate::Act::kStore, {"the parties player", {}})) {
     return;
   }
   reregistering_ = true;

@@ -177,7 +177,7 @@ void PartiesLobbyBackend::OnPartiesMessage(
   }
   if (envelope.player.has_value()) {
     // The service reports a state the player's own requests may be waiting for.
-    std::optional<LobbyFlowGate::OwnReport> report;
+    std::optional<CallGate::OwnReport> report;
     if (services_ != nullptr) report.emplace(services_->FlowGate());
     if (ApplyPartiesState(std::move(*envelope.player), Api::PlayerUpdateType::ZMS)) {
       CheckPartyWithoutQueue();
@@ -196,7 +196,7 @@ void PartiesLobbyBackend::OnClientProxyMessage(Api::PlayerDto message) {
     return;
   }
   std::optional<LobbyUpdateBatch> batch;
-  std::optional<LobbyFlowGate::OwnReport> report;
+  std::optional<CallGate::OwnReport> report;
   if (services_ != nullptr) {
     batch.emplace(*services_);
     report.emplace(services_->FlowGate());

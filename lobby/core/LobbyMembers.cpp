@@ -59,8 +59,11 @@ BindingHttpResult LobbyMembers::SetMemberInvitePrivilege(std::uint64_t summonerI
 
 bool LobbyMembers::RecordInvitePrivilege(std::uint64_t summonerId, bool canInvite,
                                          const std::shared_ptr<LobbyController>& controller) {
-  // After the legacy call's wait: the lobby may be another one now.
-  if (!services_.FlowGate().MayAct("storing", "a member's invite privilege")) return false;
+  // After the legacy call's wait the lobby may be another one now, and the members are stored in
+  // place, past the v1 lobby's chokepoint.
+  if (services_.FlowGate().Stops(CallGate::Act::kStore, {"a member's invite privilege", {}})) {
+    return false;
+  }
   Api::LobbyMember* member = FindMember(summonerId);
   if (member == nullptr) return false;
   member->canInviteOthers = canInvite;
@@ -112,7 +115,11 @@ void LobbyMembers::OnInvitePrivileges(bool canInvite) {
               "Received invite privileges notification but cannot find lobby member");
     return;
   }
-  if (!services_.FlowGate().MayAct("storing", "the local member's invite privilege")) return;
+  // Stored in place, past the v1 lobby's chokepoint.
+  if (services_.FlowGate().Stops(CallGate::Act::kStore,
+                                 {"the local member's invite privilege", {}})) {
+    return;
+  }
   lobby_.localMember.canInviteOthers = canInvite;
   const Api::LobbyMember localMember = lobby_.localMember;
   services_.Runtime().SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/lobby/localMember",

@@ -33,7 +33,7 @@ bool LobbyPlugin::OnStart() {
 
 void LobbyPlugin::Shutdown() {
   // Leaves every lobby whatever overtook the call the host shuts the plugin down in.
-  const LobbyFlowGate::SharedWork shutdown(gate_);
+  const CallGate::SharedWork shutdown(gate_);
   analytics_.DropFriends();
   eligibilityRules_.DropObservations();
   CancelTimer(kPartiesHeartbeat);
@@ -56,18 +56,15 @@ void LobbyPlugin::CloseUpdateBatch() {
   // The view shows what every call of the batch did, so an overtaken call still rebuilds it; a
   // rebuild overtaken in turn is stale and is done again.
   for (bool again = true; again;) {
-    const LobbyFlowGate::ViewRebuild rebuild(gate_);
+    const CallGate::Rebuild rebuild(gate_);
     UpdateLobbyViewModel();
     again = rebuild.Overtaken();
   }
 }
 
 bool LobbyPlugin::ProcessLobbyEvent(LobbyEvent event) {
-  if (!gate_.MayAct("firing", event)) return false;
-  const bool handled = stateMachine_.ProcessEvent(event);
-  // What came while the transition ran runs now, within this call, which it may overtake.
-  RunHeldCalls();
-  return handled;
+  if (gate_.Stops(CallGate::Act::kFire, {event, {}})) return false;
+  return stateMachine_.ProcessEvent(event);
 }
 
 LobbyFlowGate& LobbyPlugin::FlowGate() { return gate_; }

@@ -53,8 +53,9 @@ class LobbyServices {
   // false, firing nothing, when the running call is stopped (FlowGate). Fired while a transition
   // runs, it is processed after that transition, and true is returned.
   virtual bool ProcessLobbyEvent(LobbyEvent event) = 0;
-  // The gate every host call into the plugin passes: whether the running call may still act, and
-  // the scopes of a service's report of that call's own request.
+  // The gate every host call into the plugin passes (lobby/core/LobbyFlowGate.h): whether the
+  // running call may still act, and the scopes that mark a service's report of the request the
+  // call waits on and work done for every call.
   [[nodiscard]] virtual LobbyFlowGate& FlowGate() = 0;
   // True in `state` or any state below it.
   [[nodiscard]] virtual bool IsInLobbyState(const LobbyState& state) const = 0;

@@ -18,7 +18,9 @@ constexpr char kInvitationsPath[] = "/jyx-lobby/v1/lobby/invitations";
 
 }  // namespace
 
-bool V1LobbyRecords::MayStore() { return services_.FlowGate().MayAct("storing", "the v1 lobby"); }
+bool V1LobbyRecords::MayStore() {
+  return !services_.FlowGate().Stops(CallGate::Act::kStore, {"the v1 lobby", {}});
+}
 
 Api::Lobby& V1LobbyRecords::MutableLobby() {
   if (MayStore()) return lobby_;

@@ -1,7 +1,9 @@
 // The call path of a route: the C entry, the dispatcher and the reply record.
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "sdk/api/ApiRegistry.h"
 #include "sdk/api/ArgumentBinder.h"
@@ -57,15 +59,24 @@ void AnswerRefusal(ApiCallResult& reply, const CallGate::Refusal& refusal) {
   SetReplyError(reply, refusal.text, refusal.status);
 }
 
-// The call as logs name it: "POST /path".
-std::string CallName(const ApiCallRequest& request) {
-  const HttpMethod method = ToHostMethodCode(request.method);
-  std::string name = method == HttpMethod::Custom && request.customMethod != nullptr
-                         ? request.customMethod
-                         : HttpMethodToString(method);
-  name += ' ';
-  if (request.path != nullptr) name += request.path;
-  return name;
+// Releases what `reply` held and matches `request` against `pattern` into `match`; a call that
+// the route does not serve is answered 404 "Invalid function", as a host offering a call to every
+// route expects of all but the one that serves it.
+bool MatchRoute(ApiCallResult& reply, const ApiCallRequest& request, const RoutePattern& pattern,
+                RequestMatch& match) {
+  ApiRegistry::ReleaseReply(&reply);
+  reply.release = &ApiRegistry::ReleaseReply;
+  match.method = ToHostMethodCode(request.method);
+  match.path = request.path != nullptr ? request.path : "";
+  if (match.method == HttpMethod::Custom && request.customMethod != nullptr) {
+    match.methodName = request.customMethod;
+  }
+  if (!RoutePattern::Match(match, pattern) || match.function == nullptr ||
+      match.record == nullptr) {
+    SetReplyError(reply, "Invalid function", 404);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -81,19 +92,26 @@ void ApiRegistry::CallFunctionEntry(ApiCallResult* reply, const ApiCallRequest* 
       SetReplyError(*reply, "Invalid function", 404);
       return;
     }
+    RequestMatch match;
+    if (!MatchRoute(*reply, *request, *userData->pattern, match)) return;
     CallGate* gate = userData->registry != nullptr ? userData->registry->callGate_ : nullptr;
     if (gate == nullptr) {
-      Dispatch(*reply, *request, *userData->pattern);
+      BindArguments(*reply, *request, match);
       return;
     }
-    const std::string what = CallName(*request);
-    if (const std::optional<CallGate::Refusal> refusal = gate->RefuseRoute(what)) {
+    // The call as logs name it: "POST /path".
+    const CallGate::Name name{match.method == HttpMethod::Custom
+                                  ? std::string_view(match.methodName)
+                                  : std::string_view(HttpMethodToString(match.method)),
+                              match.path};
+    const bool read = match.method == HttpMethod::Get;
+    if (const std::optional<CallGate::Refusal> refusal = gate->RefuseRoute(name, read)) {
       AnswerRefusal(*reply, *refusal);
       return;
     }
-    const CallGate::CallScope call(*gate, what);
-    Dispatch(*reply, *request, *userData->pattern);
-    if (gate->Stopped()) AnswerRefusal(*reply, gate->Stop("answering " + what));
+    const CallGate::HostCall call(*gate, name, read);
+    BindArguments(*reply, *request, match);
+    if (gate->Stops(CallGate::Act::kAnswer, name)) AnswerRefusal(*reply, gate->StopRefusal());
   } catch (const std::exception& error) {
     AnswerInternalError(*reply, error.what());
   } catch (...) {
@@ -103,20 +121,8 @@ void ApiRegistry::CallFunctionEntry(ApiCallResult* reply, const ApiCallRequest* 
 
 void ApiRegistry::Dispatch(ApiCallResult& reply, const ApiCallRequest& request,
                            const RoutePattern& pattern) {
-  ReleaseReply(&reply);
-  reply.release = &ReleaseReply;
   RequestMatch match;
-  match.method = ToHostMethodCode(request.method);
-  match.path = request.path != nullptr ? request.path : "";
-  if (match.method == HttpMethod::Custom && request.customMethod != nullptr) {
-    match.methodName = request.customMethod;
-  }
-  if (!RoutePattern::Match(match, pattern) || match.function == nullptr ||
-      match.record == nullptr) {
-    SetReplyError(reply, "Invalid function", 404);
-    return;
-  }
-  BindArguments(reply, request, match);
+  if (MatchRoute(reply, request, pattern, match)) BindArguments(reply, request, match);
 }
 
 void ApiRegistry::WriteReply(ApiCallResult& reply, BindingHttpResult& result,

@@ -1,16 +1,42 @@
-// A plugin's say over the host's calls into it. The host may call the plugin again while the
-// plugin waits (on a request, a legacy call, a service reply). A plugin that cannot take such a
-// call at that moment, or whose running call must not go on after one, says so here: the SDK asks
-// at every host call into the plugin (route calls in sdk/api, resource events, scheduled callbacks
-// and timers in sdk/runtime) and before every act of a running call that leaves the plugin (a
-// request sent, an event published, a route's answer). A plugin that sets no gate takes every call
-// at once.
+// CallGate: a plugin's say over the host's calls into it.
+//
+// The host may call the plugin again while the plugin waits (on a request, a legacy call, a
+// service reply). Every host call into the plugin is a call at the gate, bracketed by the SDK: a
+// route call (sdk/api), a resource event, a scheduled callback or timer (sdk/runtime), the
+// plugin's start. Calls nest when the host calls in during a wait. The gate answers three
+// questions, each in one place:
+//  - When a call is held: MustHold. A call other than a route call is held while the plugin is
+//    busy (Busy: for the lobby, while LobbyFlow runs a transition), and while calls are held
+//    already, so that it runs behind them. Route calls are never held, they must answer: while
+//    the plugin is busy, RefuseRoute refuses every route call but a read. Service replies pass
+//    ungated: the waits of the running call need them.
+//  - When held calls run: EndCall. At the end of the host call during which the first of them
+//    was held (its own work included, not the host calls nested in its waits), after that call's
+//    work: its answer set, its publications made. One at a time, in the order they came, each to
+//    its end before the next; calls held meanwhile join the queue's end. A call nested in that
+//    call's waits does not run them. At shutdown what is still held is dropped (DropHeld).
+//  - What a stop stops: Stops. A call is overtaken when a call nested in its waits moved the
+//    plugin (Moves: for the lobby, entered or left a LobbyFlow state), other than by reporting
+//    the running request (OwnReport); through it the calls further out are overtaken too. An
+//    overtaken call is stopped: it sends no request, publishes nothing the plugin withholds
+//    (Withholds), answers a route with StopRefusal, and the plugin's own acts that it asks about
+//    (an event fired, a record stored) are refused. A read (a GET route) is never stopped, work
+//    done for every call (SharedWork) is not stopped, and a rebuild of what every call shows
+//    (Rebuild) is stopped only by an overtaking during it, when it withholds all it publishes.
+// Each refusal, hold, held run, drop, stop and overtaking is one line of the log.
+//
+// Nothing here allocates for a host call that is neither held nor overtaken: names stay views
+// until a line is logged or an overtaking recorded.
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <functional>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace Zarn {
 
@@ -22,50 +48,183 @@ class CallGate {
     std::string text;
   };
 
+  // Names a host call or an act's object in two parts, joined by a blank when the second is not
+  // empty: "GET" "/jyx-lobby/v2/lobby", "event" "/a/b", a timer's label alone. Views: what they
+  // point to must live as long as the call, or the question, they name.
+  struct Name {
+    std::string_view first;
+    std::string_view second;
+    [[nodiscard]] std::string Text() const;
+  };
+
+  // The acts of a running call that the gate may stop.
+  enum class Act { kSend, kPublish, kAnswer, kFire, kStore };
+
   CallGate(const CallGate&) = delete;
   CallGate& operator=(const CallGate&) = delete;
 
-  // A host call runs in the plugin: a route call, a resource event, a scheduled callback or timer
-  // (a held one too, when it runs at last); `what` names it. Calls nest when the host calls in
-  // during a wait: every BeginCall is followed by one EndCall, innermost first.
-  virtual void BeginCall(std::string_view what) = 0;
-  virtual void EndCall() = 0;
+  // ---- Host calls ----
 
-  // Whether a route call arriving now (`what`) is refused, its handler not run, and with what.
-  [[nodiscard]] virtual std::optional<Refusal> RefuseRoute(std::string_view what) = 0;
+  // Whether a route call `route` arriving now is refused, its handler not run, and with what:
+  // while the plugin is busy, every route call but a `read` (a GET) that ReadChangesPlugin does
+  // not name.
+  [[nodiscard]] std::optional<Refusal> RefuseRoute(const Name& route, bool read);
 
-  // Whether calls other than routes and service replies must wait now. Hold(`what`) answers the
-  // same for one that arrives, and notes why it waits: the SDK then keeps it, in the order it
-  // came, until the plugin runs what it kept (AppModule::RunHeldCalls) or shuts down.
-  [[nodiscard]] virtual bool HoldsCalls() const = 0;
-  [[nodiscard]] virtual bool Hold(std::string_view what) = 0;
+  // Whether a call other than a route call must be held now: the plugin is busy, or calls are
+  // held already.
+  [[nodiscard]] bool MustHold() const { return !held_.empty() || Busy(); }
+  // Keeps `run`, named `name` (copied), to run as a call of its own when held calls run.
+  void Hold(const Name& name, std::function<void()> run);
+  [[nodiscard]] std::size_t HeldCount() const { return held_.size(); }
+  // Drops every held call unrun, each logged; for shutdown.
+  void DropHeld();
 
-  // Whether the running call is stopped: what it would do next that leaves the plugin is not
-  // done. Stop(`act`) is asked then ("sending GET /x", "publishing /y", "answering POST /z") and
-  // gives what the act gives instead: a request's failure, a route's answer.
-  [[nodiscard]] virtual bool Stopped() const = 0;
-  [[nodiscard]] virtual Refusal Stop(std::string_view act) = 0;
-  // Of a stopped call, whether it may not publish the resource at `uri` either (Stop is then
-  // asked as for any act); what it may publish still goes out.
-  [[nodiscard]] virtual bool WithholdsPublication(std::string_view uri) const = 0;
-
-  // Brackets one host call with BeginCall and EndCall, on every way out of it.
-  class CallScope {
+  // Brackets one host call, named `name`, from its start to its end. A `read` (a GET route) is
+  // never stopped. Its end runs the calls held during it (see above).
+  class HostCall {
    public:
-    // `gate` must outlive the scope.
-    CallScope(CallGate& gate, std::string_view what) : gate_(gate) { gate_.BeginCall(what); }
-    CallScope(const CallScope&) = delete;
-    CallScope& operator=(const CallScope&) = delete;
-    ~CallScope() { gate_.EndCall(); }
+    // `gate` must outlive the scope, and what `name` points to the call.
+    HostCall(CallGate& gate, const Name& name, bool read = false) : gate_(gate) {
+      gate_.BeginCall(name, read, 0);
+    }
+    HostCall(const HostCall&) = delete;
+    HostCall& operator=(const HostCall&) = delete;
+    ~HostCall() { gate_.EndCall(); }
+
+   private:
+    CallGate& gate_;
+  };
+
+  // ---- Acts of the running call ----
+
+  // Whether the running call must not do `act` on `object` (a request's method and url, the uri
+  // published, the route answered, the event fired, the record stored): true when it is stopped,
+  // for a publication only when it withholds that uri. The first stop of a call is logged.
+  [[nodiscard]] bool Stops(Act act, const Name& object) {
+    return Stopped() && NoteStop(act, object);
+  }
+  // What a stopped act gives instead: a route's answer, a request's failure.
+  [[nodiscard]] const Refusal& StopRefusal() const { return stopRefusal_; }
+
+  // ---- Work the plugin marks ----
+
+  // While one lives, the running call does work for every call rather than its own (shutdown,
+  // the parties registration): nothing it does is stopped, even when overtaken. Nests.
+  class SharedWork {
+   public:
+    explicit SharedWork(CallGate& gate);
+    SharedWork(const SharedWork&) = delete;
+    SharedWork& operator=(const SharedWork&) = delete;
+    ~SharedWork();
+
+   private:
+    CallGate& gate_;
+    std::uint32_t savedStopFrom_;
+  };
+
+  // While one lives, the running call rebuilds what every call shows (the lobby's view): an
+  // overtaking before it does not stop it; one during it stops it, and all it would publish is
+  // then withheld: Overtaken tells it to build again.
+  class Rebuild {
+   public:
+    explicit Rebuild(CallGate& gate);
+    Rebuild(const Rebuild&) = delete;
+    Rebuild& operator=(const Rebuild&) = delete;
+    ~Rebuild();
+    [[nodiscard]] bool Overtaken() const;
+
+   private:
+    CallGate& gate_;
+    std::uint32_t start_;
+    std::uint32_t savedStopFrom_;
+    bool savedRebuilding_;
+    bool savedNoted_;
+  };
+
+  // While one lives, the running call's own moves are the service reporting the request of the
+  // call it came in (a pushed state, an update that completes a join): they overtake no call.
+  // The moves of calls nested in its waits still do. Nests.
+  class OwnReport {
+   public:
+    explicit OwnReport(CallGate& gate);
+    OwnReport(const OwnReport&) = delete;
+    OwnReport& operator=(const OwnReport&) = delete;
+    ~OwnReport();
 
    private:
     CallGate& gate_;
   };
 
  protected:
-  CallGate() = default;
-  // Not deleted through this interface.
+  // `subject` names what the plugin keeps sound, in the log ("LobbyFlow"); `busy` is what a route
+  // refused while the plugin is busy answers, `stopped` what a stopped call's acts give.
+  CallGate(std::string subject, Refusal busy, Refusal stopped);
+  // Not deleted through this class.
   ~CallGate() = default;
+
+  // Whether the plugin is in a section that no other call may enter now.
+  [[nodiscard]] virtual bool Busy() const = 0;
+  // A count that grows with every move of the plugin that a call waiting across it must not act
+  // after.
+  [[nodiscard]] virtual std::uint64_t Moves() const = 0;
+  // Whether a stopped call withholds a publication of `uri`.
+  [[nodiscard]] virtual bool Withholds(std::string_view uri) const = 0;
+  // Whether a read of `path` may change the plugin, and is refused while it is busy.
+  [[nodiscard]] virtual bool ReadChangesPlugin(std::string_view /*path*/) const { return false; }
+  // The state the plugin is in now, for the log ("InLobby").
+  [[nodiscard]] virtual std::string StateName() const = 0;
+
+ private:
+  static constexpr std::uint32_t kNeverStopped = std::numeric_limits<std::uint32_t>::max();
+
+  // One host call running in the plugin; the first frame stands for the plugin outside any.
+  struct Frame {
+    Name name;
+    std::uint64_t serial = 0;
+    std::uint64_t movesAtStart = 0;
+    // The moves of the calls nested in its waits, and of those the ones that overtake.
+    std::uint64_t nestedMoves = 0;
+    std::uint64_t nestedOvertaking = 0;
+    // Its own moves under an OwnReport; the readings where the outermost one began.
+    std::uint64_t reported = 0;
+    std::uint64_t reportMoves = 0;
+    std::uint64_t reportNested = 0;
+    std::uint32_t reports = 0;
+    // How often a call nested in its waits moved the plugin; stopped while above stopFrom.
+    std::uint32_t overtakings = 0;
+    std::uint32_t stopFrom = 0;
+    // The serial of the run of held calls that runs it; 0 for a call the host made.
+    std::uint64_t heldRunOwner = 0;
+    bool rebuilding = false;
+    bool noted = false;  // its stop logged
+    // Recorded at the latest overtaking: the host call that moved the plugin, and where to.
+    std::string overtakenBy;
+    std::string movedTo;
+  };
+  // A call held, to run as a call of its own.
+  struct Held {
+    std::string what;
+    std::function<void()> run;
+  };
+
+  [[nodiscard]] Frame& Top() { return frames_.back(); }
+  [[nodiscard]] const Frame& Top() const { return frames_.back(); }
+  [[nodiscard]] bool Stopped() const { return Top().overtakings > Top().stopFrom; }
+  [[nodiscard]] bool NoteStop(Act act, const Name& object);
+  void BeginCall(const Name& name, bool read, std::uint64_t heldRunOwner);
+  void EndCall() noexcept;
+  // Runs the held calls that `owner`, a call just ended, holds.
+  void RunHeld(std::uint64_t owner) noexcept;
+
+  std::string subject_;
+  Refusal busyRefusal_;
+  Refusal stopRefusal_;
+  std::vector<Frame> frames_;
+  std::uint64_t serials_ = 0;
+  std::deque<Held> held_;
+  // The call at whose end the held calls run: the one during which the first was held, or the
+  // run of held calls going on.
+  std::uint64_t heldOwner_ = 0;
 };
 
 }  // namespace Zarn

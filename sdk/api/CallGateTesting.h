@@ -1,43 +1,39 @@
-// A call gate whose answers a test sets, recording what the SDK asked of it. For tests only.
+// A call gate whose plugin side a test sets: whether the plugin is busy, its count of moves, and
+// what a stopped call withholds. For tests only.
 #pragma once
 
-#include <optional>
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "sdk/api/CallGate.h"
 
 namespace Zarn::Testing {
 
-class RecordingCallGate final : public CallGate {
+class TestCallGate final : public CallGate {
  public:
-  // What the gate answers.
-  std::optional<Refusal> refusal;  // of every route call
-  bool holds = false;
-  bool stopped = false;
-  bool withholds = true;  // every publication of a stopped call
-  // What was asked: "begin <what>", "end", "hold <what>", "stop <act>".
-  std::vector<std::string> calls;
+  TestCallGate() : CallGate("Test", Refusal{409, "BUSY"}, Refusal{409, "STOPPED"}) {}
 
-  void BeginCall(std::string_view what) override { calls.push_back("begin " + std::string(what)); }
-  void EndCall() override { calls.push_back("end"); }
-  [[nodiscard]] std::optional<Refusal> RefuseRoute(std::string_view /*what*/) override {
-    return refusal;
+  bool busy = false;
+  std::uint64_t moves = 0;
+  bool withholds = true;    // every publication of a stopped call
+  std::string readChanges;  // a path whose read is refused while busy
+
+  // Brackets `run` as a host call nested in the running one's wait.
+  template <class F>
+  void Nested(const Name& name, F&& run) {
+    const HostCall call(*this, name);
+    run();
   }
-  [[nodiscard]] bool HoldsCalls() const override { return holds; }
-  [[nodiscard]] bool Hold(std::string_view what) override {
-    if (holds) calls.push_back("hold " + std::string(what));
-    return holds;
+
+ private:
+  [[nodiscard]] bool Busy() const override { return busy; }
+  [[nodiscard]] std::uint64_t Moves() const override { return moves; }
+  [[nodiscard]] bool Withholds(std::string_view /*uri*/) const override { return withholds; }
+  [[nodiscard]] bool ReadChangesPlugin(std::string_view path) const override {
+    return !readChanges.empty() && path == readChanges;
   }
-  [[nodiscard]] bool Stopped() const override { return stopped; }
-  [[nodiscard]] Refusal Stop(std::string_view act) override {
-    calls.push_back("stop " + std::string(act));
-    return Refusal{409, "STOPPED"};
-  }
-  [[nodiscard]] bool WithholdsPublication(std::string_view /*uri*/) const override {
-    return withholds;
-  }
+  [[nodiscard]] std::string StateName() const override { return "S" + std::to_string(moves); }
 };
 
 }  // namespace Zarn::Testing

@@ -2,9 +2,6 @@
 
 #include <vector>
 
-#include <exception>
-#include <optional>
-
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
 
@@ -34,42 +31,15 @@ void AppModule::Shutdown() {
   exactObservers_.clear();
   wildcardObservers_.clear();
   // Held calls never run once the module is shut down.
-  for (const HeldCall& held : heldCalls_) {
-    LogPrintf(kLogLevelAlways, 1, 0, "%s: Dropping %s, held at shutdown", name_.c_str(),
-              held.what.c_str());
-  }
-  heldCalls_.clear();
+  if (callGate_ != nullptr) callGate_->DropHeld();
 }
 
-void AppModule::RunAtGate(std::string what, Callback run) {
+void AppModule::RunAtGate(const std::string& what, Callback run) {
   if (callGate_ == nullptr) return run();
-  if (callGate_->Hold(what)) {
-    heldCalls_.push_back({std::move(what), std::move(run)});
-    return;
-  }
-  const CallGate::CallScope call(*callGate_, what);
+  const CallGate::Name name{what, {}};
+  if (callGate_->MustHold()) return callGate_->Hold(name, std::move(run));
+  const CallGate::HostCall call(*callGate_, name);
   run();
-}
-
-void AppModule::RunHeldCalls() {
-  while (!heldCalls_.empty() && (callGate_ == nullptr || !callGate_->HoldsCalls())) {
-    // Taken out before it runs: it may wait, and calls held meanwhile join the queue behind it.
-    HeldCall held = std::move(heldCalls_.front());
-    heldCalls_.pop_front();
-    LogPrintf(kLogLevelAlways, 1, 0, "%s: Running %s, held until now", name_.c_str(),
-              held.what.c_str());
-    std::optional<CallGate::CallScope> call;
-    if (callGate_ != nullptr) call.emplace(*callGate_, held.what);
-    // As when it came: what it throws is logged, and the next one runs.
-    try {
-      held.run();
-    } catch (const std::exception& e) {
-      LogPrintf(kLogLevelError, 1, 0, "%s: %s failed: %s", name_.c_str(), held.what.c_str(),
-                e.what());
-    } catch (...) {
-      LogPrintf(kLogLevelError, 1, 0, "%s: %s failed", name_.c_str(), held.what.c_str());
-    }
-  }
 }
 
 void AppModule::SetUp(uint32_t hostContext, const std::string& name, const std::string& userAgent) {

@@ -6,7 +6,6 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <future>
 #include <memory>
@@ -97,11 +96,6 @@ class AppModule : public EventSource {
   // publication of a running call (sdk/api/CallGate.h); not owned, null for none. It must
   // outlive the module's callbacks.
   virtual void SetCallGate(CallGate* gate) { callGate_ = gate; }
-  // Runs, in the order they came, the resource events and callbacks the gate held, each as a call
-  // of its own at the gate, until none is left or the gate holds calls again (at once while it
-  // holds them). A handler is looked up when its event runs, not when it came.
-  void RunHeldCalls();
-  [[nodiscard]] bool HasHeldCalls() const { return !heldCalls_.empty(); }
 
   // The host operations, one per slot of the host's table (0 to 8).
   virtual uint32_t SendCoreRequest(ApiCallResult* reply, const ApiCallRequest* request) = 0;
@@ -303,8 +297,8 @@ class AppModule : public EventSource {
   template <typename Record, std::size_t Alternative>
   static void DeliverHostEvent(PluginHostEvent* event) noexcept;
   // Runs `run` at once, as a call of its own at the gate when there is one, or keeps it for
-  // RunHeldCalls when the gate holds calls now.
-  void RunAtGate(std::string what, Callback run);
+  // the gate when it must hold calls now. A held resource event looks its handler up when it runs.
+  void RunAtGate(const std::string& what, Callback run);
   // One firing of the timer `name` as set by the SetTimer that gave it `generation`.
   void FireTimer(const std::string& name, uint64_t generation, const Callback& callback);
 
@@ -367,12 +361,6 @@ class AppModule : public EventSource {
   uint64_t nextCallbackId_ = 1;
   std::mutex callbackLock_;
   bool shuttingDown_ = false;
-  // Resource events and callbacks that came while the gate held calls; see RunHeldCalls.
-  struct HeldCall {
-    std::string what;
-    Callback run;
-  };
-  std::deque<HeldCall> heldCalls_;
   CallGate* callGate_ = nullptr;
 };
 

@@ -34,8 +34,8 @@ MaybeType<Failure, void> AppModule::SendEvent(const std::string& name, const Res
   if (registry_ == nullptr) {
     return Failure(0, std::string("Couldn't publish an event: the module has no registry"));
   }
-  if (callGate_ != nullptr && callGate_->Stopped() && callGate_->WithholdsPublication(event.uri)) {
-    const CallGate::Refusal refusal = callGate_->Stop("publishing " + event.uri);
+  if (callGate_ != nullptr && callGate_->Stops(CallGate::Act::kPublish, {event.uri, {}})) {
+    const CallGate::Refusal& refusal = callGate_->StopRefusal();
     return Failure(static_cast<int32_t>(refusal.status), refusal.text);
   }
   BindingResult value;

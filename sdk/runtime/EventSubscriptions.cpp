@@ -59,16 +59,24 @@ void AppModule::DeliverHostEvent(PluginHostEvent* event) noexcept {
     // A resource event is a call of its own at the gate. Legacy messages are handled in callbacks
     // they schedule, and service replies complete the very wait they come in.
     if constexpr (Alternative == 0) {
-      if (module->callGate_ != nullptr) {
-        std::string what = "event " + record.uri;
-        module->RunAtGate(
-            std::move(what), [module, name = std::string(event->name), record = std::move(record)] {
-              // Looked up when it runs: a held one's may have been replaced or dropped.
-              auto it = module->eventHandlers_.find(name);
-              if (it == module->eventHandlers_.end() || it->second->index() != Alternative) return;
-              const std::shared_ptr<EventHandler> handler = it->second;
-              std::get<Alternative> (*handler)(record);
-            });
+      if (CallGate* gate = module->callGate_) {
+        if (gate->MustHold()) {
+          // Named before the record moves into the call.
+          const std::string what = "event " + record.uri;
+          gate->Hold(CallGate::Name{what, {}}, [module, name = std::string(event->name),
+                                                record = std::move(record)] {
+            // Looked up when it runs: the handler may have been replaced or dropped.
+            auto it = module->eventHandlers_.find(name);
+            if (it == module->eventHandlers_.end() || it->second->index() != Alternative) {
+              return;
+            }
+            const std::shared_ptr<EventHandler> handler = it->second;
+            std::get<Alternative> (*handler)(record);
+          });
+          return;
+        }
+        const CallGate::HostCall call(*gate, CallGate::Name{"event", record.uri});
+        std::get<Alternative> (*holder)(record);
         return;
       }
     }

@@ -1,6 +1,7 @@
 #include "sdk/runtime/Plugin.h"
 
 #include <exception>
+#include <optional>
 
 #include "sdk/base/BoundaryRecords.h"
 #include "sdk/base/Format.h"
@@ -109,6 +110,9 @@ bool Plugin::Initialize(PluginHostInit* init) {
   const std::string userAgent =
       Format("ZarnClient/%1 (%2)", FormatVersion(coreApiVersion_), info_.shortName);
   SetUp(init->hostContext, info_.shortName, userAgent);
+  // The start is a host call like any: what it holds runs at its end.
+  std::optional<CallGate::HostCall> call;
+  if (callGate_ != nullptr) call.emplace(*callGate_, CallGate::Name{"the start", {}});
   return OnStart();
 }
 

@@ -56,10 +56,9 @@ MaybeType<Failure, void> AppModule::SendRequest(ApiCallResult& reply, HttpMethod
 
 MaybeType<Failure, void> AppModule::Exchange(ApiCallResult& reply, HttpMethod method,
                                              const std::string& url, RequestArguments& arguments) {
-  if (callGate_ != nullptr && callGate_->Stopped()) {
+  if (callGate_ != nullptr && callGate_->Stops(CallGate::Act::kSend, {MethodText(method), url})) {
     arguments.Clear();
-    const CallGate::Refusal refusal =
-        callGate_->Stop(std::string("sending ") + MethodText(method) + " " + url);
+    const CallGate::Refusal& refusal = callGate_->StopRefusal();
     return Failure(static_cast<int32_t>(refusal.status), refusal.text);
   }
   ApiCallRequest request{};

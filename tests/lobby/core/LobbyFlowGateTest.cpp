@@ -1,7 +1,6 @@
-// The gate between the host's calls and LobbyFlow, on a small tree of LobbyFlow's kind: calls
-// nested in a wait that move the machine overtake the call they came in (and, through it, the
-// calls around it), unless they report its own request; the view's rebuild and shared work run
-// anyway; while a transition runs, routes are refused and other calls held.
+// The gate between the host's calls and LobbyFlow, on a small tree of LobbyFlow's kind: busy while
+// a transition runs (routes refused but reads, other calls held), a call nested in a wait that
+// enters or leaves a state overtakes the call around it, and what a stopped call withholds.
 #include "lobby/core/LobbyFlowGate.h"
 
 #include <gtest/gtest.h>
@@ -42,127 +41,102 @@ class LobbyFlowGateTest : public ::testing::Test {
   void SetUp() override { machine_.Start(); }
   void TearDown() override { OnEnteringIn() = nullptr; }
 
-  // A call nested in the running one's wait, which fires `event` (none: fires nothing).
-  void Nested(const char* what, std::optional<LobbyEvent> event) {
-    gate_.BeginCall(what);
-    if (event) machine_.ProcessEvent(*event);
-    gate_.EndCall();
-  }
-  void Toggle() { machine_.ProcessEvent(machine_.IsInState(&tree_.in) ? "BACK" : "GO"); }
+  bool Fires() { return !gate_.Stops(CallGate::Act::kFire, {"X", {}}); }
 
   Tree tree_;
   LobbyStateMachine machine_{nullptr, "Test", &tree_.root, nullptr};
   LobbyFlowGate gate_{machine_};
 };
 
-TEST_F(LobbyFlowGateTest, ACallNestedInAWaitThatMovesLobbyFlowOvertakesTheCallsAroundIt) {
+TEST_F(LobbyFlowGateTest, ACallNestedInAWaitThatEntersOrLeavesAStateOvertakesTheCallAroundIt) {
   struct Case {
     const char* label;
     std::optional<LobbyEvent> nested;  // what the call nested in the wait fires
     bool overtaken;
   };
-  for (const Case& c : {Case{"moves", "GO", true}, Case{"handled in place", std::nullopt, false},
-                        Case{"refused", "BACK", false}}) {
+  for (const Case& c :
+       {Case{"moves", "GO", true}, Case{"handled in place", "STAY", false},
+        Case{"fires nothing", std::nullopt, false}, Case{"refused", "BACK", false}}) {
     SCOPED_TRACE(c.label);
-    gate_.BeginCall("outer");
-    gate_.BeginCall("middle");
-    Nested("inner", c.nested);
-    EXPECT_EQ(gate_.Stopped(), c.overtaken);
-    EXPECT_EQ(gate_.MayAct("firing", "X"), !c.overtaken);
-    gate_.EndCall();
-    EXPECT_EQ(gate_.Stopped(), c.overtaken) << "the outer call is overtaken through the middle one";
-    if (c.overtaken) {
-      const CallGate::Refusal refusal = gate_.Stop("answering outer");
-      EXPECT_EQ(refusal.status, 409u);
-      EXPECT_EQ(refusal.text, kRequestOvertaken);
+    if (machine_.IsInState(&tree_.in) != (c.nested == LobbyEvent("STAY"))) {
+      machine_.ProcessEvent(machine_.IsInState(&tree_.in) ? "BACK" : "GO");
     }
-    gate_.EndCall();
-    EXPECT_FALSE(gate_.Stopped()) << "outside any call nothing is stopped";
-    if (machine_.IsInState(&tree_.in)) machine_.ProcessEvent("BACK");
+    {
+      const CallGate::HostCall outer(gate_, {"POST", "/outer"});
+      {
+        const CallGate::HostCall inner(gate_, {"event", "/inner"});
+        if (c.nested) machine_.ProcessEvent(*c.nested);
+      }
+      EXPECT_EQ(Fires(), !c.overtaken);
+      if (c.overtaken) {
+        EXPECT_EQ(gate_.StopRefusal().status, 409u);
+        EXPECT_EQ(gate_.StopRefusal().text, kRequestOvertaken);
+      }
+    }
   }
-  // The running call's own moves overtake nothing.
-  gate_.BeginCall("own");
-  Toggle();
-  EXPECT_FALSE(gate_.Stopped());
-  gate_.EndCall();
 }
 
-TEST_F(LobbyFlowGateTest, MovesReportingTheRunningCallsRequestOvertakeNothing) {
-  gate_.BeginCall("outer");
-  gate_.BeginCall("pushed state");
-  {
-    const LobbyFlowGate::OwnReport report(gate_);
-    Toggle();
-    // A call made while the report waits is no report: it overtakes the report's call.
-    Nested("other", machine_.IsInState(&tree_.in) ? "BACK" : "GO");
-    EXPECT_TRUE(gate_.Stopped());
-  }
-  gate_.EndCall();
-  EXPECT_TRUE(gate_.Stopped()) << "the other call's move overtakes the outer call too";
-  gate_.EndCall();
-
-  gate_.BeginCall("outer");
-  gate_.BeginCall("pushed state");
-  {
-    const LobbyFlowGate::OwnReport report(gate_);
-    Toggle();
-  }
-  gate_.EndCall();
-  EXPECT_FALSE(gate_.Stopped());
-  gate_.EndCall();
-}
-
-TEST_F(LobbyFlowGateTest, TheViewsRebuildAndSharedWorkRunInAnOvertakenCall) {
-  gate_.BeginCall("outer");
-  Nested("mover", "GO");
-  ASSERT_TRUE(gate_.Stopped());
-  EXPECT_TRUE(gate_.WithholdsPublication("/jyx-lobby/v1/lobby"));
-  EXPECT_FALSE(gate_.WithholdsPublication("/jyx-lobby/v2/lobby"));
-  {
-    const LobbyFlowGate::SharedWork shutdown(gate_);
-    EXPECT_FALSE(gate_.Stopped());
-  }
-  {
-    const LobbyFlowGate::ViewRebuild rebuild(gate_);
-    EXPECT_FALSE(gate_.Stopped());
-    EXPECT_FALSE(rebuild.Overtaken());
-    Nested("mover during the rebuild", "BACK");
-    EXPECT_TRUE(rebuild.Overtaken());
-    EXPECT_TRUE(gate_.Stopped());
-    EXPECT_TRUE(gate_.WithholdsPublication("/jyx-lobby/v2/lobby")) << "a stale view";
-  }
-  gate_.EndCall();
-}
-
-TEST_F(LobbyFlowGateTest, WhileATransitionRunsRoutesAreRefusedAndOtherCallsHeld) {
-  std::optional<CallGate::Refusal> refused;
-  bool held = false;
-  OnEnteringIn() = [&] {
-    refused = gate_.RefuseRoute("POST /r");
-    held = gate_.HoldsCalls() && gate_.Hold("event /e");
+TEST_F(LobbyFlowGateTest, WhileATransitionRunsRoutesButReadsAreRefusedAndOtherCallsHeld) {
+  struct Route {
+    const char* method;
+    const char* path;
+    bool refused;
   };
-  EXPECT_EQ(gate_.RefuseRoute("POST /r"), std::nullopt);
-  EXPECT_FALSE(gate_.HoldsCalls());
-  EXPECT_FALSE(gate_.Hold("event /e"));
+  const Route routes[] = {
+      {"POST", "/jyx-lobby/v2/lobby", true},
+      {"DELETE", "/jyx-lobby/v2/lobby", true},
+      {"GET", "/jyx-lobby/v2/lobby", false},
+      {"GET", "/jyx-lobby/v1/lobby/availability", false},
+      {"GET", "/jyx-lobby/v1/parties/health", true},  // may register the player again
+      {"GET", "/jyx-lobby/v1/parties/health?x=1", true},
+  };
+  bool held = false;
+  std::vector<std::string> refused;
+  OnEnteringIn() = [&] {
+    held = gate_.MustHold();
+    for (const Route& route : routes) {
+      const bool read = std::string(route.method) == "GET";
+      const std::optional<CallGate::Refusal> refusal =
+          gate_.RefuseRoute({route.method, route.path}, read);
+      if (!refusal) continue;
+      EXPECT_EQ(refusal->status, 409u);
+      EXPECT_EQ(refusal->text, kTransitionInProgress);
+      refused.push_back(std::string(route.method) + " " + route.path);
+    }
+  };
+  for (const Route& route : routes) {
+    EXPECT_EQ(gate_.RefuseRoute({route.method, route.path}, false), std::nullopt);
+  }
+  EXPECT_FALSE(gate_.MustHold());
   machine_.ProcessEvent("GO");
-  ASSERT_TRUE(refused.has_value());
-  EXPECT_EQ(refused->status, 409u);
-  EXPECT_EQ(refused->text, kTransitionInProgress);
   EXPECT_TRUE(held);
+  std::vector<std::string> expected;
+  for (const Route& route : routes) {
+    if (route.refused) expected.push_back(std::string(route.method) + " " + route.path);
+  }
+  EXPECT_EQ(refused, expected);
 }
 
-TEST_F(LobbyFlowGateTest, AStoppedCallWithholdsTheV1LobbysResourcesOnly) {
+TEST_F(LobbyFlowGateTest, AStoppedCallWithholdsTheV1LobbysResourcesAndTheV2HalvesOfTheirPairs) {
+  const CallGate::HostCall outer(gate_, {"POST", "/outer"});
+  {
+    const CallGate::HostCall inner(gate_, {"event", "/inner"});
+    machine_.ProcessEvent("GO");
+  }
   struct Case {
     const char* uri;
     bool withheld;
   };
   for (const Case& c :
        {Case{"/jyx-lobby/v1/lobby", true}, Case{"/jyx-lobby/v1/lobby/members", true},
-        Case{"/jyx-lobby/v1/lobby/invitations/7", true}, Case{"/jyx-lobby/v1/lobbyx", false},
+        Case{"/jyx-lobby/v1/lobby/invitations/7", true},
+        Case{"/jyx-lobby/v1/lobby/countdown", true}, Case{"/jyx-lobby/v2/lobby/countdown", true},
+        Case{"/jyx-lobby/v2/lobby/custom/available-bots", true},
+        Case{"/jyx-lobby/v2/lobby/custom/bots-enabled", true}, Case{"/jyx-lobby/v1/lobbyx", false},
         Case{"/jyx-lobby/v1/party-rewards", false}, Case{"/jyx-lobby/v2/lobby", false},
         Case{"", false}}) {
     SCOPED_TRACE(c.uri);
-    EXPECT_EQ(gate_.WithholdsPublication(c.uri), c.withheld);
+    EXPECT_EQ(gate_.Stops(CallGate::Act::kPublish, {c.uri, {}}), c.withheld);
   }
 }
 

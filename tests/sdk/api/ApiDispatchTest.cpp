@@ -160,57 +160,86 @@ TEST_F(ApiDispatchTest, ReplyCarriesStatusPartAndStream) {
 TEST_F(ApiDispatchTest, TheGateRefusesACallUnrunOrReplacesTheAnswerOfOneItStopped) {
   BodyStreamLog log;
   int ran = 0;
-  ApiBinder::Get(registrar, "/gated", std::function<BindingHttpResult()>([&] {
-                   ++ran;
-                   HttpResponse response(200);
-                   response.bodyStream = CountingBodyStream::Make(log, 5);
-                   return BindingHttpResult(std::move(response));
-                 }));
-  Testing::RecordingCallGate gate;
+  Testing::TestCallGate gate;
+  // Each handler answers with a stream; a call made during its "wait" may move the plugin.
+  bool moveDuringWait = false;
+  const auto handler = [&] {
+    ++ran;
+    if (moveDuringWait) gate.Nested({"event", "/mover"}, [&] { ++gate.moves; });
+    HttpResponse response(200);
+    response.bodyStream = CountingBodyStream::Make(log, 5);
+    return BindingHttpResult(std::move(response));
+  };
+  ApiBinder::Get(registrar, "/gated", std::function<BindingHttpResult()>(handler));
+  ApiBinder::Get(registrar, "/changes", std::function<BindingHttpResult()>(handler));
+  ApiBinder::Post(registrar, "/gated", std::function<BindingHttpResult()>(handler));
+  gate.readChanges = "/changes";
   registry.SetCallGate(&gate);
   ApiTestClient client(registry);
-  const ApiRouteDescriptor* route = client.FindRoute("GetGated");
-  ASSERT_NE(route, nullptr);
   struct Case {
     const char* label;
-    std::optional<CallGate::Refusal> refusal;
-    bool stopped;
+    const char* function;
+    bool busy;
+    bool moved;
     int runs;              // handler runs
     std::uint32_t status;  // the answer's
     const char* error;     // empty: the handler's own answer
-    std::vector<std::string> calls;
   };
   const std::vector<Case> cases = {
-      {"open", std::nullopt, false, 1, 200, "", {"begin GET /gated", "end"}},
-      {"refused", CallGate::Refusal{409, "BUSY"}, false, 0, 409, "BUSY", {}},
-      {"stopped while it ran",
-       std::nullopt,
-       true,
-       1,
-       409,
-       "STOPPED",
-       {"begin GET /gated", "stop answering GET /gated", "end"}},
+      {"open", "PostGated", false, false, 1, 200, ""},
+      {"refused while busy", "PostGated", true, false, 0, 409, "BUSY"},
+      {"a read runs while busy", "GetGated", true, false, 1, 200, ""},
+      {"a read that changes the plugin is refused", "GetChanges", true, false, 0, 409, "BUSY"},
+      {"overtaken while it ran", "PostGated", false, true, 1, 409, "STOPPED"},
+      {"a read is never overtaken", "GetGated", false, true, 1, 200, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
-    gate.refusal = c.refusal;
-    gate.stopped = c.stopped;
-    gate.calls.clear();
+    const ApiRouteDescriptor* route = client.FindRoute(c.function);
+    ASSERT_NE(route, nullptr);
+    gate.busy = c.busy;
+    moveDuringWait = c.moved;
     ran = 0;
     log = BodyStreamLog{};
     ApiCallResult reply{};
-    ApiTestClient::CallInto(*route, Request(2, "/gated"), reply);
+    ApiTestRequest request =
+        Request(route->method, std::string(c.function) == "GetChanges" ? "/changes" : "/gated");
+    ApiTestClient::CallInto(*route, request, reply);
     const ApiTestReply read = ApiTestClient::Read(reply);
     EXPECT_EQ(ran, c.runs);
     EXPECT_EQ(read.status, c.status);
     EXPECT_EQ(read.hasError ? read.error : "", c.error);
-    EXPECT_EQ(gate.calls, c.calls);
     // A replaced answer's stream goes with it; the handler's own is the host's to release.
-    EXPECT_EQ(read.hasStream, c.runs == 1 && !c.stopped);
+    const bool own = c.runs == 1 && c.status == 200;
+    EXPECT_EQ(read.hasStream, own);
     if (read.hasStream) reply.streamRelease(reply.stream);
     EXPECT_EQ(log.destroyed, c.runs);
     reply.release(&reply);
   }
+
+  // A call the route does not serve is answered as without a gate, busy or not: the host offers
+  // a call to every route until one serves it.
+  gate.busy = true;
+  EXPECT_EQ(Answer(*client.FindRoute("GetGated"), "/other"), "Invalid function");
+}
+
+TEST_F(ApiDispatchTest, TheGateAllocatesNothingForACall) {
+  ApiBinder::Get(registrar, "/flag", std::function<bool()>([] { return true; }));
+  ApiTestClient client(registry);
+  const ApiRouteDescriptor* route = client.FindRoute("GetFlag");
+  ASSERT_NE(route, nullptr);
+  // The blocks one call allocates, counted over a few calls after a first that warms up.
+  const auto blocksPerCall = [&] {
+    static_cast<void>(Answer(*route, "/flag"));
+    const Testing::CounterValues before = Testing::CounterValues::ReadProcess();
+    for (int i = 0; i < 4; ++i) static_cast<void>(Answer(*route, "/flag"));
+    return (Testing::CounterValues::ReadProcess() - before).allocations / 4;
+  };
+  const std::uint64_t ungated = blocksPerCall();
+  Testing::TestCallGate gate;
+  registry.SetCallGate(&gate);
+  EXPECT_EQ(blocksPerCall(), ungated);
+  registry.SetCallGate(nullptr);
 }
 
 TEST_F(ApiDispatchTest, ReleasingIsIdempotentAndReuseLeaksNothing) {

@@ -1,6 +1,7 @@
-// The call gate as the runtime asks it: resource events, scheduled callbacks and timers held while
-// it holds calls and run in order when the plugin says, each as a call of its own; requests and
-// publications of a stopped call not made; held calls dropped at shutdown.
+// The call gate as the runtime brackets and asks it: resource events, scheduled callbacks and
+// timers held while the gate must hold calls, then run in order at the end of the host call
+// during which they were held, each as a call of its own; requests and publications of a stopped
+// call not made; held calls dropped at shutdown.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -31,62 +32,63 @@ class CallGateTest : public Testing::HostedPluginTest {
     return [this, label] { ran_.push_back(label); };
   }
 
-  Zarn::Testing::RecordingCallGate gate_;
+  Zarn::Testing::TestCallGate gate_;
   std::vector<std::string> ran_;
 };
 
-TEST_F(CallGateTest, CallsHeldRunInTheOrderTheyCameEachAsACallOfItsOwn) {
-  gate_.holds = true;
-  plugin_->ScheduleCallback("first", Note("first"), Now());
-  host_.SetResource("/a/b", "1");
-  plugin_->SetTimer("T", 1.0, Note("timer"));
-  host_.Advance(1.0);
-  EXPECT_TRUE(ran_.empty());
-  EXPECT_TRUE(plugin_->HasHeldCalls());
-  EXPECT_EQ(gate_.calls,
-            (std::vector<std::string>{"hold first", "hold event /a/b", "hold Timer: T"}));
-
-  // Still held: nothing runs.
-  plugin_->RunHeldCalls();
-  EXPECT_TRUE(ran_.empty());
-
-  gate_.holds = false;
-  gate_.calls.clear();
-  plugin_->RunHeldCalls();
-  EXPECT_EQ(ran_, (std::vector<std::string>{"first", "event /a/b", "timer"}));
-  EXPECT_EQ(gate_.calls, (std::vector<std::string>{"begin first", "end", "begin event /a/b", "end",
-                                                   "begin Timer: T", "end"}));
-  EXPECT_FALSE(plugin_->HasHeldCalls());
-  // The held timer set its next firing when it ran at last.
+TEST_F(CallGateTest, CallsHeldRunInTheOrderTheyCameAtTheEndOfTheCallThatHeldThem) {
+  {
+    // The host call during which they come, as the host would make it.
+    const CallGate::HostCall call(gate_, {"POST", "/x"});
+    gate_.busy = true;
+    plugin_->ScheduleCallback("first", Note("first"), Now());
+    host_.SetResource("/a/b", "1");
+    plugin_->SetTimer("T", 1.0, Note("timer"));
+    host_.Advance(1.0);
+    gate_.busy = false;
+    EXPECT_EQ(gate_.HeldCount(), 3u);
+    // Held calls wait for the call's end, and what comes meanwhile waits behind them.
+    plugin_->ScheduleCallback("later", Note("later"), Now());
+    host_.RunDue();
+    EXPECT_TRUE(ran_.empty());
+  }
+  EXPECT_EQ(ran_, (std::vector<std::string>{"first", "event /a/b", "timer", "later"}));
+  EXPECT_EQ(gate_.HeldCount(), 0u);
+  // The held timer set its next firing when it ran at last; alone, it runs at once.
   ran_.clear();
   host_.Advance(1.0);
-  EXPECT_EQ(ran_, (std::vector<std::string>{"timer"}));
+  host_.SetResource("/a/b", "2");
+  host_.RunDue();
+  EXPECT_EQ(ran_, (std::vector<std::string>{"timer", "event /a/b"}));
 }
 
 TEST_F(CallGateTest, AHeldCallThatThrowsLeavesTheOthersToRun) {
-  gate_.holds = true;
-  plugin_->ScheduleCallback(
-      "throws", [] { throw std::runtime_error("bad"); }, Now());
-  plugin_->ScheduleCallback("after", Note("after"), Now());
-  host_.RunDue();
-  gate_.holds = false;
-  plugin_->RunHeldCalls();
+  {
+    const CallGate::HostCall call(gate_, {"POST", "/x"});
+    gate_.busy = true;
+    plugin_->ScheduleCallback(
+        "throws", [] { throw std::runtime_error("bad"); }, Now());
+    plugin_->ScheduleCallback("after", Note("after"), Now());
+    host_.RunDue();
+    gate_.busy = false;
+  }
   EXPECT_EQ(ran_, (std::vector<std::string>{"after"}));
 }
 
 TEST_F(CallGateTest, ShutdownDropsWhatIsHeld) {
-  gate_.holds = true;
+  const CallGate::HostCall call(gate_, {"POST", "/x"});
+  gate_.busy = true;
   plugin_->ScheduleCallback("dropped", Note("dropped"), Now());
   host_.RunDue();
   plugin_->Shutdown();
-  EXPECT_FALSE(plugin_->HasHeldCalls());
-  gate_.holds = false;
-  plugin_->RunHeldCalls();
+  EXPECT_EQ(gate_.HeldCount(), 0u);
+  gate_.busy = false;
   EXPECT_TRUE(ran_.empty());
 }
 
 TEST_F(CallGateTest, AStoppedCallSendsNoRequestAndPublishesOnlyWhatTheGateLets) {
-  gate_.stopped = true;
+  const CallGate::HostCall call(gate_, {"POST", "/x"});
+  gate_.Nested({"event", "/mover"}, [this] { ++gate_.moves; });
   const std::size_t requests = host_.Records().requests.size();
   MaybeType<Failure, void> sent = plugin_->Request<void>(HttpMethod::Get, "/x/y");
   ASSERT_TRUE(sent.IsFailure());
@@ -100,10 +102,8 @@ TEST_F(CallGateTest, AStoppedCallSendsNoRequestAndPublishesOnlyWhatTheGateLets) 
   gate_.withholds = false;
   plugin_->SendJsonApiEvent(1, "/let", 1);
   EXPECT_EQ(host_.Records().published.size(), published + 2);  // its path's name and the plain
-  EXPECT_EQ(gate_.calls,
-            (std::vector<std::string>{"stop sending GET /x/y", "stop publishing /withheld"}));
 
-  gate_.stopped = false;
+  const CallGate::SharedWork shared(gate_);
   EXPECT_TRUE(plugin_->Request<void>(HttpMethod::Get, "/x/y").IsFailure());  // no such resource
   EXPECT_EQ(host_.Records().requests.size(), requests + 1);
 }

@@ -1,0 +1,221 @@
+#include "sdk/api/CallGate.h"
+
+#include <exception>
+#include <utility>
+
+#include "sdk/base/LogChannels.h"
+#include "sdk/base/LogPrintf.h"
+
+namespace Zarn {
+
+namespace {
+
+constexpr std::uint32_t kGateLogChannel = 1;
+
+const char* ActText(CallGate::Act act) {
+  switch (act) {
+    case CallGate::Act::kSend:
+      return "sending";
+    case CallGate::Act::kPublish:
+      return "publishing";
+    case CallGate::Act::kAnswer:
+      return "answering";
+    case CallGate::Act::kFire:
+      return "firing";
+    case CallGate::Act::kStore:
+      return "storing";
+  }
+  return "acting on";
+}
+
+}  // namespace
+
+std::string CallGate::Name::Text() const {
+  std::string text(first);
+  if (!second.empty()) {
+    text += ' ';
+    text += second;
+  }
+  return text;
+}
+
+CallGate::CallGate(std::string subject, Refusal busy, Refusal stopped)
+    : subject_(std::move(subject)),
+      busyRefusal_(std::move(busy)),
+      stopRefusal_(std::move(stopped)) {
+  // Calls rarely nest deeper; the frames then never allocate.
+  frames_.reserve(16);
+  frames_.emplace_back().name = Name{"the plugin", {}};
+}
+
+std::optional<CallGate::Refusal> CallGate::RefuseRoute(const Name& route, bool read) {
+  if (!Busy()) return std::nullopt;
+  if (read && !ReadChangesPlugin(route.second)) return std::nullopt;
+  LogPrintf(kLogLevelWarn, kGateLogChannel, 0,
+            "%s: refusing %s: a transition is running in state '%s'", subject_.c_str(),
+            route.Text().c_str(), StateName().c_str());
+  return busyRefusal_;
+}
+
+void CallGate::Hold(const Name& name, std::function<void()> run) {
+  if (held_.empty()) heldOwner_ = Top().serial;
+  std::string what = name.Text();
+  if (Busy()) {
+    LogPrintf(kLogLevelAlways, kGateLogChannel, 0,
+              "%s: holding %s until the transition running in state '%s' has ended",
+              subject_.c_str(), what.c_str(), StateName().c_str());
+  } else {
+    LogPrintf(kLogLevelAlways, kGateLogChannel, 0,
+              "%s: holding %s behind the %zu calls held before it", subject_.c_str(), what.c_str(),
+              held_.size());
+  }
+  held_.push_back(Held{std::move(what), std::move(run)});
+  // Held with no host call running, it would wait for an end that never comes.
+  if (frames_.size() == 1 && !Busy()) RunHeld(heldOwner_);
+}
+
+void CallGate::DropHeld() {
+  for (const Held& held : held_) {
+    LogPrintf(kLogLevelAlways, kGateLogChannel, 0, "%s: dropping %s, held at shutdown",
+              subject_.c_str(), held.what.c_str());
+  }
+  held_.clear();
+}
+
+void CallGate::BeginCall(const Name& name, bool read, std::uint64_t heldRunOwner) {
+  Frame& call = frames_.emplace_back();
+  call.name = name;
+  call.serial = ++serials_;
+  call.movesAtStart = Moves();
+  call.stopFrom = read ? kNeverStopped : 0;
+  call.heldRunOwner = heldRunOwner;
+}
+
+void CallGate::EndCall() noexcept {
+  if (frames_.size() <= 1) return;
+  try {
+    Frame& ended = Top();
+    const std::uint64_t moves = Moves() - ended.movesAtStart;
+    const std::uint64_t own = moves - ended.nestedMoves - ended.reported;
+    const std::uint64_t overtaking = own + ended.nestedOvertaking;
+    if (ended.overtakings > ended.stopFrom && !ended.noted) {
+      LogPrintf(kLogLevelWarn, kGateLogChannel, 0,
+                "%s: %s was overtaken: %s, called while it waited, moved %s to '%s'; it had "
+                "nothing left to do",
+                subject_.c_str(), ended.name.Text().c_str(), ended.overtakenBy.c_str(),
+                subject_.c_str(), ended.movedTo.c_str());
+    }
+    // The host call that moved the plugin: this one, or the one it was overtaken by.
+    std::string mover;
+    if (overtaking > 0) mover = own > 0 ? ended.name.Text() : std::move(ended.overtakenBy);
+    const std::uint64_t serial = ended.serial;
+    const std::uint64_t heldRunOwner = ended.heldRunOwner;
+    frames_.pop_back();
+
+    Frame& around = Top();
+    around.nestedMoves += moves;
+    around.nestedOvertaking += overtaking;
+    // Outside any call there is nothing to stop.
+    if (overtaking > 0 && frames_.size() > 1) {
+      ++around.overtakings;
+      around.overtakenBy = std::move(mover);
+      around.movedTo = StateName();
+    }
+
+    if (held_.empty() || heldOwner_ != serial) return;
+    if (heldRunOwner != 0) {
+      // A held call run by a run of held calls: that run goes on with what it held.
+      heldOwner_ = heldRunOwner;
+    } else if (Busy()) {
+      // Ended inside another call's transition: they run at the end of the call around it.
+      heldOwner_ = around.serial;
+    } else {
+      RunHeld(serial);
+    }
+  } catch (const std::exception& error) {
+    LogPrintf(kLogLevelError, kGateLogChannel, 0, "%s: ending a call failed: %s", subject_.c_str(),
+              error.what());
+  }
+}
+
+void CallGate::RunHeld(std::uint64_t owner) noexcept {
+  // Iterative: a call held while these run joins the queue's end, and this loop runs it too.
+  while (!held_.empty() && heldOwner_ == owner) {
+    Held held = std::move(held_.front());
+    held_.pop_front();
+    try {
+      LogPrintf(kLogLevelAlways, kGateLogChannel, 0, "%s: running %s, held until now",
+                subject_.c_str(), held.what.c_str());
+      BeginCall(Name{held.what, {}}, false, owner);
+      // Run as a host call: what it throws is logged, and the next one runs.
+      try {
+        held.run();
+      } catch (const std::exception& error) {
+        LogPrintf(kLogLevelError, kGateLogChannel, 0, "%s: %s failed: %s", subject_.c_str(),
+                  held.what.c_str(), error.what());
+      } catch (...) {
+        LogPrintf(kLogLevelError, kGateLogChannel, 0, "%s: %s failed", subject_.c_str(),
+                  held.what.c_str());
+      }
+      EndCall();
+    } catch (...) {
+      // Out of memory while logging: the call is dropped, the rest still run.
+    }
+  }
+}
+
+bool CallGate::NoteStop(Act act, const Name& object) {
+  Frame& call = Top();
+  if (act == Act::kPublish && !call.rebuilding && !Withholds(object.first)) return false;
+  if (!call.noted) {
+    call.noted = true;
+    LogPrintf(kLogLevelWarn, kGateLogChannel, 0,
+              "%s: %s stops before %s %s: %s, called while it waited, moved %s to '%s'",
+              subject_.c_str(), call.name.Text().c_str(), ActText(act), object.Text().c_str(),
+              call.overtakenBy.c_str(), subject_.c_str(), call.movedTo.c_str());
+  }
+  return true;
+}
+
+CallGate::SharedWork::SharedWork(CallGate& gate)
+    : gate_(gate), savedStopFrom_(gate.Top().stopFrom) {
+  gate_.Top().stopFrom = kNeverStopped;
+}
+
+CallGate::SharedWork::~SharedWork() { gate_.Top().stopFrom = savedStopFrom_; }
+
+CallGate::Rebuild::Rebuild(CallGate& gate)
+    : gate_(gate),
+      start_(gate.Top().overtakings),
+      savedStopFrom_(gate.Top().stopFrom),
+      savedRebuilding_(gate.Top().rebuilding),
+      savedNoted_(gate.Top().noted) {
+  Frame& call = gate_.Top();
+  call.stopFrom = start_;
+  call.rebuilding = true;
+  call.noted = false;
+}
+
+CallGate::Rebuild::~Rebuild() {
+  Frame& call = gate_.Top();
+  call.stopFrom = savedStopFrom_;
+  call.rebuilding = savedRebuilding_;
+  call.noted = savedNoted_ || call.noted;
+}
+
+bool CallGate::Rebuild::Overtaken() const { return gate_.Top().overtakings > start_; }
+
+CallGate::OwnReport::OwnReport(CallGate& gate) : gate_(gate) {
+  Frame& call = gate_.Top();
+  if (call.reports++ != 0) return;
+  call.reportMoves = gate_.Moves();
+  call.reportNested = call.nestedMoves;
+}
+
+CallGate::OwnReport::~OwnReport() {
+  Frame& call = gate_.Top();
+  if (--call.reports != 0) return;
+  call.reported += (gate_.Moves() - call.reportMoves) - (call.nestedMoves - call.reportNested);
+}
+
+}  // namespace Zarn
