@@ -85,7 +85,7 @@ BindingHttpResult LobbyMembers::KickMember(std::uint64_t summonerId) {
                                  ? controller->KickPlayer(summonerId)
                                  : BindingHttpResult(HttpResponse(500, kInvalidLobby));
   // Published whatever the result: the platform may have acted before it failed.
-  services_.Runtime().SendJsonApiEvent(kResourceUpdate, kV1LobbyPath, Api::Lobby(lobby_));
+  services_.PublishV1Lobby();
   return result;
 }
 

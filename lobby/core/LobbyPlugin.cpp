@@ -49,10 +49,13 @@ void LobbyPlugin::Shutdown() {
 
 Zarn::Client::Plugin& LobbyPlugin::Runtime() { return *this; }
 
-void LobbyPlugin::OpenUpdateBatch() { ++updateBatchDepth_; }
+void LobbyPlugin::OpenUpdateBatch() {
+  if (updateBatchDepth_++ == 0) v1Lobby_.BeginOperation();
+}
 
 void LobbyPlugin::CloseUpdateBatch() {
   if (--updateBatchDepth_ != 0) return;
+  v1Lobby_.BeginOperation();
   // The view shows what every call of the batch did, so an overtaken call still rebuilds it; a
   // rebuild overtaken in turn is stale and is done again.
   for (bool again = true; again;) {
@@ -149,6 +152,8 @@ MaybeType<Failure, Api::Queue> LobbyPlugin::FindQueue(std::int32_t queueId) cons
 }
 
 void LobbyPlugin::PublishV1LobbyParts() { v1Lobby_.PublishV1LobbyParts(); }
+
+void LobbyPlugin::PublishV1Lobby() { v1Lobby_.PublishV1Lobby(Api::Lobby(V1Lobby())); }
 
 std::shared_ptr<LobbyController> LobbyPlugin::CurrentLobbyController() {
   return GetLobbyController(V1Lobby().isCustom, V1Lobby().queueId);

@@ -198,6 +198,7 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   [[nodiscard]] std::uint64_t LocalSummonerId() const override;
   [[nodiscard]] const Api::Lobby& V1Lobby() const override;
   void PublishV1LobbyParts() override;
+  void PublishV1Lobby() override;
   [[nodiscard]] bool IsAbandonedLobbyInvitationId(const std::string& invitationId) const override;
   [[nodiscard]] const LobbyGameflow& Gameflow() const override;
   [[nodiscard]] bool IsGameflowAvailable() const override;

@@ -98,7 +98,7 @@ MaybeType<Failure, Api::Lobby> LobbyPlugin::CreateLobbyWithController(const Api:
   }
   v1Lobby_.SetLobby(created.Value());
   UpdatePartyRewards();
-  SendJsonApiEvent(kResourceCreate, kV1LobbyPath, V1Lobby());
+  v1Lobby_.PublishV1Lobby(V1Lobby(), kResourceCreate);
   return V1Lobby();
 }
 

@@ -223,6 +223,7 @@ HttpResponse LobbyPlugin::HandleDeleteLobby() {
 }
 
 HttpResponse LobbyPlugin::LeaveLobby() {
+  const bool wasInLobby = IsInLobby();
   if (backends_.Active() != nullptr) {
     MaybeType<Failure, void> left = backends_.Active()->LeaveLobby();
     if (left.IsFailure()) {
@@ -231,6 +232,8 @@ HttpResponse LobbyPlugin::LeaveLobby() {
     }
   }
   if (!ProcessLobbyEvent(kQuitLobby)) {
+    // The service may report the leave while its request waits: the lobby is left all the same.
+    if (wasInLobby && stateMachine_.IsInState(&LobbyFlow::kOutOfLobby)) return HttpResponse();
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Unable to leave current lobby");
     return HttpResponse(400, "QUIT_LOBBY_STATE_FAILED");
   }

@@ -71,6 +71,8 @@ class LobbyServices {
   [[nodiscard]] virtual const Api::Lobby& V1Lobby() const = 0;
   // The v1 lobby and its parts while in a lobby, else a Delete of the v1 lobby.
   virtual void PublishV1LobbyParts() = 0;
+  // An Update of the v1 lobby as it is stored.
+  virtual void PublishV1Lobby() = 0;
   // Whether `invitationId` names a legacy lobby already left.
   [[nodiscard]] virtual bool IsAbandonedLobbyInvitationId(
       const std::string& invitationId) const = 0;

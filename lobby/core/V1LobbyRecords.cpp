@@ -36,12 +36,15 @@ void V1LobbyRecords::SetLobby(const Api::Lobby& lobby) {
   if (availability != viewModel_.Availability()) viewModel_.StoreAvailability(availability);
 }
 
-void V1LobbyRecords::PublishV1Lobby(const Api::Lobby& lobby) {
-  services_.Runtime().SendJsonApiEvent(kResourceUpdate, kV1LobbyPath, lobby);
+void V1LobbyRecords::PublishV1Lobby(const Api::Lobby& lobby, std::uint32_t type) {
+  deleted_ = false;
+  services_.Runtime().SendJsonApiEvent(type, kV1LobbyPath, lobby);
 }
 
 void V1LobbyRecords::DeleteV1Lobby() {
   stored_ = false;
+  if (deleted_) return;
+  deleted_ = true;
   services_.Runtime().PublishResourceEvent(kV1LobbyPath);
 }
 
