@@ -16,7 +16,8 @@ bool IsAtOrBelow(std::string_view uri, std::string_view resource) {
 }  // namespace
 
 LobbyFlowGate::LobbyFlowGate(const LobbyStateMachine& machine)
-    : CallGate("LobbyFlow", Refusal{409, kTransitionInProgress}, Refusal{409, kRequestOvertaken}),
+    : CallGate("LobbyFlow", Refusal{409, kTransitionInProgress}, Refusal{409, kRequestOvertaken},
+               machine.Moves()),
       machine_(machine) {}
 
 bool LobbyFlowGate::Withholds(std::string_view uri) const {

@@ -38,7 +38,6 @@ class LobbyFlowGate final : public CallGate {
 
  private:
   [[nodiscard]] bool Busy() const override { return machine_.InTransition(); }
-  [[nodiscard]] std::uint64_t Moves() const override { return machine_.Moves(); }
   [[nodiscard]] bool Withholds(std::string_view uri) const override;
   [[nodiscard]] bool ReadChangesPlugin(std::string_view path) const override;
   [[nodiscard]] std::string StateName() const override;

@@ -39,8 +39,9 @@ std::string CallGate::Name::Text() const {
   return text;
 }
 
-CallGate::CallGate(std::string subject, Refusal busy, Refusal stopped)
+CallGate::CallGate(std::string subject, Refusal busy, Refusal stopped, const std::uint64_t& moves)
     : subject_(std::move(subject)),
+      moves_(moves),
       busyRefusal_(std::move(busy)),
       stopRefusal_(std::move(stopped)) {
   // Calls rarely nest deeper; the frames then never allocate.
@@ -48,8 +49,7 @@ CallGate::CallGate(std::string subject, Refusal busy, Refusal stopped)
   frames_.emplace_back().name = Name{"the plugin", {}};
 }
 
-std::optional<CallGate::Refusal> CallGate::RefuseRoute(const Name& route, bool read) {
-  if (!Busy()) return std::nullopt;
+std::optional<CallGate::Refusal> CallGate::RefuseWhileBusy(const Name& route, bool read) {
   if (read && !ReadChangesPlugin(route.second)) return std::nullopt;
   LogPrintf(kLogLevelWarn, kGateLogChannel, 0,
             "%s: refusing %s: a transition is running in state '%s'", subject_.c_str(),
@@ -82,34 +82,39 @@ void CallGate::DropHeld() {
   held_.clear();
 }
 
-void CallGate::BeginCall(const Name& name, bool read, std::uint64_t heldRunOwner) {
-  Frame& call = frames_.emplace_back();
-  call.name = name;
-  call.serial = ++serials_;
-  call.movesAtStart = Moves();
-  call.stopFrom = read ? kNeverStopped : 0;
-  call.heldRunOwner = heldRunOwner;
+CallGate::Overtaking& CallGate::OvertakingAt(std::size_t depth) {
+  if (overtakings_.size() <= depth) overtakings_.resize(depth + 1);
+  Overtaking& record = overtakings_[depth];
+  if (record.serial != frames_[depth].serial) {
+    record.serial = frames_[depth].serial;
+    record.by.clear();
+    record.movedTo.clear();
+  }
+  return record;
 }
 
-void CallGate::EndCall() noexcept {
+void CallGate::EndMovedCall() noexcept {
   if (frames_.size() <= 1) return;
   try {
-    Frame& ended = Top();
+    const std::size_t depth = frames_.size() - 1;
+    const Frame ended = Top();
     const std::uint64_t moves = Moves() - ended.movesAtStart;
     const std::uint64_t own = moves - ended.nestedMoves - ended.reported;
     const std::uint64_t overtaking = own + ended.nestedOvertaking;
-    if (ended.overtakings > ended.stopFrom && !ended.noted) {
-      LogPrintf(kLogLevelWarn, kGateLogChannel, 0,
-                "%s: %s was overtaken: %s, called while it waited, moved %s to '%s'; it had "
-                "nothing left to do",
-                subject_.c_str(), ended.name.Text().c_str(), ended.overtakenBy.c_str(),
-                subject_.c_str(), ended.movedTo.c_str());
-    }
     // The host call that moved the plugin: this one, or the one it was overtaken by.
     std::string mover;
-    if (overtaking > 0) mover = own > 0 ? ended.name.Text() : std::move(ended.overtakenBy);
-    const std::uint64_t serial = ended.serial;
-    const std::uint64_t heldRunOwner = ended.heldRunOwner;
+    if (ended.overtakings > 0) {
+      Overtaking& record = OvertakingAt(depth);
+      if (ended.overtakings > ended.stopFrom && !ended.noted) {
+        LogPrintf(kLogLevelWarn, kGateLogChannel, 0,
+                  "%s: %s was overtaken: %s, called while it waited, moved %s to '%s'; it had "
+                  "nothing left to do",
+                  subject_.c_str(), ended.name.Text().c_str(), record.by.c_str(), subject_.c_str(),
+                  record.movedTo.c_str());
+      }
+      if (own == 0) mover = std::move(record.by);
+    }
+    if (overtaking > 0 && own > 0) mover = ended.name.Text();
     frames_.pop_back();
 
     Frame& around = Top();
@@ -118,9 +123,12 @@ void CallGate::EndCall() noexcept {
     // Outside any call there is nothing to stop.
     if (overtaking > 0 && frames_.size() > 1) {
       ++around.overtakings;
-      around.overtakenBy = std::move(mover);
-      around.movedTo = StateName();
+      Overtaking& record = OvertakingAt(depth - 1);
+      record.by = std::move(mover);
+      record.movedTo = StateName();
     }
+    const std::uint64_t serial = ended.serial;
+    const std::uint64_t heldRunOwner = ended.heldRunOwner;
 
     if (held_.empty() || heldOwner_ != serial) return;
     if (heldRunOwner != 0) {
@@ -169,10 +177,11 @@ bool CallGate::NoteStop(Act act, const Name& object) {
   if (act == Act::kPublish && !call.rebuilding && !Withholds(object.first)) return false;
   if (!call.noted) {
     call.noted = true;
+    const Overtaking& record = OvertakingAt(frames_.size() - 1);
     LogPrintf(kLogLevelWarn, kGateLogChannel, 0,
               "%s: %s stops before %s %s: %s, called while it waited, moved %s to '%s'",
               subject_.c_str(), call.name.Text().c_str(), ActText(act), object.Text().c_str(),
-              call.overtakenBy.c_str(), subject_.c_str(), call.movedTo.c_str());
+              record.by.c_str(), subject_.c_str(), record.movedTo.c_str());
   }
   return true;
 }
@@ -205,17 +214,19 @@ CallGate::Rebuild::~Rebuild() {
 
 bool CallGate::Rebuild::Overtaken() const { return gate_.Top().overtakings > start_; }
 
-CallGate::OwnReport::OwnReport(CallGate& gate) : gate_(gate) {
+CallGate::OwnReport::OwnReport(CallGate& gate) : gate_(gate), outermost_(!gate.Top().reporting) {
+  if (!outermost_) return;
   Frame& call = gate_.Top();
-  if (call.reports++ != 0) return;
-  call.reportMoves = gate_.Moves();
-  call.reportNested = call.nestedMoves;
+  call.reporting = true;
+  moves_ = gate_.Moves();
+  nested_ = call.nestedMoves;
 }
 
 CallGate::OwnReport::~OwnReport() {
+  if (!outermost_) return;
   Frame& call = gate_.Top();
-  if (--call.reports != 0) return;
-  call.reported += (gate_.Moves() - call.reportMoves) - (call.nestedMoves - call.reportNested);
+  call.reporting = false;
+  call.reported += (gate_.Moves() - moves_) - (call.nestedMoves - nested_);
 }
 
 }  // namespace Zarn

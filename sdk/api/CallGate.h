@@ -68,7 +68,10 @@ class CallGate {
   // Whether a route call `route` arriving now is refused, its handler not run, and with what:
   // while the plugin is busy, every route call but a `read` (a GET) that ReadChangesPlugin does
   // not name.
-  [[nodiscard]] std::optional<Refusal> RefuseRoute(const Name& route, bool read);
+  [[nodiscard]] std::optional<Refusal> RefuseRoute(const Name& route, bool read) {
+    if (!Busy()) return std::nullopt;
+    return RefuseWhileBusy(route, read);
+  }
 
   // Whether a call other than a route call must be held now: the plugin is busy, or calls are
   // held already.
@@ -153,20 +156,23 @@ class CallGate {
 
    private:
     CallGate& gate_;
+    bool outermost_;
+    // Where the outermost one began: the plugin's moves, and the running call's nested moves.
+    std::uint64_t moves_ = 0;
+    std::uint64_t nested_ = 0;
   };
 
  protected:
   // `subject` names what the plugin keeps sound, in the log ("LobbyFlow"); `busy` is what a route
-  // refused while the plugin is busy answers, `stopped` what a stopped call's acts give.
-  CallGate(std::string subject, Refusal busy, Refusal stopped);
+  // refused while the plugin is busy answers, `stopped` what a stopped call's acts give. `moves`,
+  // which must outlive the gate, grows with every move of the plugin that a call waiting across
+  // it must not act after; it is read at every host call, so it is a count, not a question.
+  CallGate(std::string subject, Refusal busy, Refusal stopped, const std::uint64_t& moves);
   // Not deleted through this class.
   ~CallGate() = default;
 
   // Whether the plugin is in a section that no other call may enter now.
   [[nodiscard]] virtual bool Busy() const = 0;
-  // A count that grows with every move of the plugin that a call waiting across it must not act
-  // after.
-  [[nodiscard]] virtual std::uint64_t Moves() const = 0;
   // Whether a stopped call withholds a publication of `uri`.
   [[nodiscard]] virtual bool Withholds(std::string_view uri) const = 0;
   // Whether a read of `path` may change the plugin, and is refused while it is busy.
@@ -179,26 +185,36 @@ class CallGate {
 
   // One host call running in the plugin; the first frame stands for the plugin outside any.
   struct Frame {
+    Frame() = default;
+    Frame(const Name& name, std::uint64_t serial, std::uint64_t moves, std::uint32_t stopFrom,
+          std::uint64_t heldRunOwner)
+        : name(name),
+          serial(serial),
+          movesAtStart(moves),
+          stopFrom(stopFrom),
+          heldRunOwner(heldRunOwner) {}
     Name name;
     std::uint64_t serial = 0;
     std::uint64_t movesAtStart = 0;
-    // The moves of the calls nested in its waits, and of those the ones that overtake.
-    std::uint64_t nestedMoves = 0;
-    std::uint64_t nestedOvertaking = 0;
-    // Its own moves under an OwnReport; the readings where the outermost one began.
-    std::uint64_t reported = 0;
-    std::uint64_t reportMoves = 0;
-    std::uint64_t reportNested = 0;
-    std::uint32_t reports = 0;
-    // How often a call nested in its waits moved the plugin; stopped while above stopFrom.
-    std::uint32_t overtakings = 0;
+    // Stopped while overtakings, how often a call nested in its waits moved the plugin, is above.
     std::uint32_t stopFrom = 0;
     // The serial of the run of held calls that runs it; 0 for a call the host made.
     std::uint64_t heldRunOwner = 0;
+    std::uint32_t overtakings = 0;
+    // The moves of the calls nested in its waits, and of those the ones that overtake.
+    std::uint64_t nestedMoves = 0;
+    std::uint64_t nestedOvertaking = 0;
+    // Its own moves under an OwnReport, and whether one lives.
+    std::uint64_t reported = 0;
+    bool reporting = false;
     bool rebuilding = false;
     bool noted = false;  // its stop logged
-    // Recorded at the latest overtaking: the host call that moved the plugin, and where to.
-    std::string overtakenBy;
+  };
+  // What the latest overtaking of the call `serial` recorded: the host call that moved the
+  // plugin, and where to. Kept apart, by the call's depth, so that a frame allocates nothing.
+  struct Overtaking {
+    std::uint64_t serial = 0;
+    std::string by;
     std::string movedTo;
   };
   // A call held, to run as a call of its own.
@@ -207,19 +223,35 @@ class CallGate {
     std::function<void()> run;
   };
 
+  [[nodiscard]] std::uint64_t Moves() const { return moves_; }
   [[nodiscard]] Frame& Top() { return frames_.back(); }
   [[nodiscard]] const Frame& Top() const { return frames_.back(); }
   [[nodiscard]] bool Stopped() const { return Top().overtakings > Top().stopFrom; }
   [[nodiscard]] bool NoteStop(Act act, const Name& object);
-  void BeginCall(const Name& name, bool read, std::uint64_t heldRunOwner);
-  void EndCall() noexcept;
+  // The record of the overtaking of the call at `depth`; empty texts when there is none.
+  [[nodiscard]] Overtaking& OvertakingAt(std::size_t depth);
+  [[nodiscard]] std::optional<Refusal> RefuseWhileBusy(const Name& route, bool read);
+  void BeginCall(const Name& name, bool read, std::uint64_t heldRunOwner) {
+    frames_.emplace_back(name, ++serials_, Moves(), read ? kNeverStopped : 0, heldRunOwner);
+  }
+  void EndCall() noexcept {
+    // The common end: nothing moved and nothing is held.
+    if (frames_.size() > 1 && held_.empty() && Moves() == Top().movesAtStart) {
+      frames_.pop_back();
+      return;
+    }
+    EndMovedCall();
+  }
+  void EndMovedCall() noexcept;
   // Runs the held calls that `owner`, a call just ended, holds.
   void RunHeld(std::uint64_t owner) noexcept;
 
   std::string subject_;
+  const std::uint64_t& moves_;
   Refusal busyRefusal_;
   Refusal stopRefusal_;
   std::vector<Frame> frames_;
+  std::vector<Overtaking> overtakings_;
   std::uint64_t serials_ = 0;
   std::deque<Held> held_;
   // The call at whose end the held calls run: the one during which the first was held, or the

@@ -10,12 +10,16 @@
 
 namespace Zarn::Testing {
 
-class TestCallGate final : public CallGate {
+// The count of moves, made before the gate that reads it.
+struct TestMoves {
+  std::uint64_t moves = 0;
+};
+
+class TestCallGate final : public TestMoves, public CallGate {
  public:
-  TestCallGate() : CallGate("Test", Refusal{409, "BUSY"}, Refusal{409, "STOPPED"}) {}
+  TestCallGate() : CallGate("Test", Refusal{409, "BUSY"}, Refusal{409, "STOPPED"}, moves) {}
 
   bool busy = false;
-  std::uint64_t moves = 0;
   bool withholds = true;    // every publication of a stopped call
   std::string readChanges;  // a path whose read is refused while busy
 
@@ -28,7 +32,6 @@ class TestCallGate final : public CallGate {
 
  private:
   [[nodiscard]] bool Busy() const override { return busy; }
-  [[nodiscard]] std::uint64_t Moves() const override { return moves; }
   [[nodiscard]] bool Withholds(std::string_view /*uri*/) const override { return withholds; }
   [[nodiscard]] bool ReadChangesPlugin(std::string_view path) const override {
     return !readChanges.empty() && path == readChanges;

@@ -145,7 +145,7 @@ class StateMachine {
   [[nodiscard]] bool InTransition() const { return transitionDepth_ > 0; }
   // How many times a state was entered or left since the machine was made: a reading that
   // differs from an earlier one means the machine moved in between.
-  [[nodiscard]] std::uint64_t Moves() const { return moves_; }
+  [[nodiscard]] const std::uint64_t& Moves() const { return moves_; }
 
   // True when `state` is the current state or one of its ancestors.
   [[nodiscard]] bool IsInState(const StateType* state) const {
