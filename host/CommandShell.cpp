@@ -216,61 +216,78 @@ const std::vector<CommandShell::Command>& CommandShell::Commands() {
   const auto parties = [](Shell& shell, Text command, Text rest) {
     return shell.Parties(command, rest);
   };
+  constexpr const char* kRouteCall = "calls the plugin's route; prints its status, error and body";
   // An argument in brackets may be left out.
   static const std::vector<Command> kCommands = {
-      {"GET", "path [json body]", call},
-      {"POST", "path [json body]", call},
-      {"PUT", "path [json body]", call},
-      {"PATCH", "path [json body]", call},
-      {"DELETE", "path [json body]", call},
+      {"GET", "path [json body]", kRouteCall, call},
+      {"POST", "path [json body]", kRouteCall, call},
+      {"PUT", "path [json body]", kRouteCall, call},
+      {"PATCH", "path [json body]", kRouteCall, call},
+      {"DELETE", "path [json body]", kRouteCall, call},
       {"advance", "seconds",
+       "moves the virtual clock on and runs the plugin's callbacks that fall due",
        [](Shell& shell, Text, Text rest) { return shell.AdvanceClock(rest); }},
-      {"events", "",
+      {"events", "", "the events the plugin published since the last events",
        [](Shell& shell, Text, Text rest) {
          return rest.empty() ? shell.Events() : shell.Fail("events takes no argument");
        }},
-      {"set", "path json", [](Shell& shell, Text, Text rest) { return shell.Set(rest); }},
-      {"delete", "path", [](Shell& shell, Text, Text rest) { return shell.Delete(rest); }},
-      {"stats", "",
+      {"set", "path json", "changes a simulated sibling resource and delivers its event",
+       [](Shell& shell, Text, Text rest) { return shell.Set(rest); }},
+      {"delete", "path", "removes a simulated sibling resource and delivers its event",
+       [](Shell& shell, Text, Text rest) { return shell.Delete(rest); }},
+      {"stats", "", "the plugin's memory counters",
        [](Shell& shell, Text, Text rest) {
          return rest.empty() ? shell.Stats() : shell.Fail("stats takes no argument");
        }},
-      {"lcds", "class json", [](Shell& shell, Text, Text rest) { return shell.PushLcds(rest); }},
+      {"lcds", "class json", "pushes a legacy-platform message of that class to its subscribers",
+       [](Shell& shell, Text, Text rest) { return shell.PushLcds(rest); }},
       {"lcds-answer", "destination method class [json]",
+       "the legacy platform answers that call with this body from now on",
        [](Shell& shell, Text, Text rest) { return shell.AnswerLcds(rest, false); }},
       {"lcds-throw", "destination method status text",
+       "the legacy platform fails that call with this exception from now on",
        [](Shell& shell, Text, Text rest) { return shell.AnswerLcds(rest, true); }},
       {"proxy-reply", "uuid|next payload",
+       "the service proxy's reply to an unanswered request (next: the oldest)",
        [](Shell& shell, Text, Text rest) { return shell.ProxyReply(rest); }},
-      {"proxy-method", "service method payload",
+      {"proxy-method", "service method payload", "delivers a service-proxy method event",
        [](Shell& shell, Text, Text rest) { return shell.ProxyEvent(rest, false); }},
       {"proxy-async", "service method payload",
+       "delivers a service's own message through the service proxy",
        [](Shell& shell, Text, Text rest) { return shell.ProxyEvent(rest, true); }},
       {"on-request", "path command",
+       "runs the command inside the plugin's next request of that path, while it waits",
        [](Shell& shell, Text, Text rest) { return shell.ArmOnRequest(rest); }},
-      {"parties-act", "puuid method path [body]", parties},
-      {"parties-invite", "from to", parties},
-      {"parties-accept", "puuid party", parties},
-      {"parties-decline", "puuid party", parties},
-      {"parties-leave", "puuid", parties},
-      {"parties-player", "puuid", parties},
-      {"parties-push", "none|notification|message", parties},
-      {"parties-restriction", "json", parties},
-      {"parties-resume", "party utc-ms", parties},
-      {"parties-health", "text", parties},
-      {"parties-token", "text", parties},
-      {"parties-script", "json", parties},
-      {"parties-requests", "", parties},
-      {"routes", "",
+      {"parties-act", "puuid method path [body]",
+       "another player's request to the simulated parties service; prints the reply envelope",
+       parties},
+      {"parties-invite", "from to", "a player invites another into their party", parties},
+      {"parties-accept", "puuid party", "the player accepts that party's invitation", parties},
+      {"parties-decline", "puuid party", "the player declines that party's invitation", parties},
+      {"parties-leave", "puuid", "the player leaves their party", parties},
+      {"parties-player", "puuid", "the player as the parties service holds it", parties},
+      {"parties-push", "none|notification|message",
+       "how changes of the plugin's player reach the plugin", parties},
+      {"parties-restriction", "json", "sends a queue-restriction notification", parties},
+      {"parties-resume", "party utc-ms", "locks the party until that resume time", parties},
+      {"parties-health", "text", "the health text the parties service answers", parties},
+      {"parties-token", "text", "the comms token the parties service answers", parties},
+      {"parties-script", "json",
+       "answers the requests of one parties route as scripted (a world file's parties script)",
+       parties},
+      {"parties-requests", "", "the plugin's parties requests since the last parties-requests",
+       parties},
+      {"routes", "", "the plugin's routes, one line each, with their arguments",
        [](Shell& shell, Text, Text rest) {
          return rest.empty() ? shell.Routes() : shell.Fail("routes takes no argument");
        }},
-      {"type", "name", [](Shell& shell, Text, Text rest) { return shell.Type(rest); }},
-      {"help", "",
+      {"type", "name", "the fields of a body's type, or an enum's values",
+       [](Shell& shell, Text, Text rest) { return shell.Type(rest); }},
+      {"help", "", "the shell's commands, one line each",
        [](Shell& shell, Text, Text rest) {
          return rest.empty() ? Help() : shell.Fail("help takes no argument");
        }},
-      {"quit", "",
+      {"quit", "", "shuts the plugin down and exits",
        [](Shell& shell, Text, Text rest) -> std::string {
          return rest.empty() ? R"({"quit":true})" : shell.Fail("quit takes no argument");
        },
@@ -340,9 +357,10 @@ std::string CommandShell::Help() {
   std::string lines;
   rapidjson::Document::AllocatorType allocator;
   for (const Command& command : Commands()) {
-    AppendLine(&lines,
-               JsonLine(TextObject({{"command", command.name}, {"arguments", command.arguments}},
-                                   allocator)));
+    AppendLine(&lines, JsonLine(TextObject({{"command", command.name},
+                                            {"arguments", command.arguments},
+                                            {"effect", command.effect}},
+                                           allocator)));
   }
   return lines;
 }

@@ -54,17 +54,21 @@ class CommandShell {
   // they finished; each is one line, as Execute's.
   std::vector<std::string> TakeArmedAnswers();
 
+  // Whether `word` names one of the shell's commands.
+  [[nodiscard]] static bool IsCommand(const std::string& word) { return Find(word) != nullptr; }
+
   // The simulated components, for a world file to script.
   LegacyPlatform& Legacy() { return legacy_; }
   ServiceProxyService& Proxy() { return proxy_; }
   PartiesService& Parties() { return parties_; }
 
  private:
-  // One command: its name, its arguments as `help` lists them, and what runs it (given the
-  // command's name and the rest of its line).
+  // One command: its name, its arguments and what it does as `help` lists them, and what runs it
+  // (given the command's name and the rest of its line).
   struct Command {
     const char* name;
     const char* arguments;
+    const char* effect;
     std::string (*run)(CommandShell& shell, const std::string& command, const std::string& rest);
     bool quits = false;  // the shell ends after its answer
   };
@@ -75,7 +79,7 @@ class CommandShell {
   // The refusal of a command word the table does not hold; for a route method written in
   // another case ("get"), it says that route methods are written in capitals.
   static std::string UnknownCommand(const std::string& word);
-  // One line per command: {"command":"advance","arguments":"seconds"}.
+  // One line per command: {"command":"advance","arguments":"seconds","effect":"moves ..."}.
   static std::string Help();
   // One line per route the plugin's snapshot described at load: {"method":"GET","path":"/p/{id}",
   // "arguments":[{"name":"id","source":"path","type":"string"}]}.

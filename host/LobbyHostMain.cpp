@@ -6,7 +6,8 @@
 //
 // Exit status: 0 when every command ran (a route may still have answered an error); 1 when a
 // command failed to run or the plugin did not load; 2 for bad arguments (a world given as the
-// commands too); 3 when a wait of the plugin could never end.
+// commands, or a script as the world, too); 3 when a wait of the plugin could never end.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -33,6 +34,17 @@ const char* LevelName(uint32_t level) {
 
 constexpr char kUsage[] =
     "usage: lobby-host [--plugin PATH] [--core MAJOR.MINOR.PATCH] [--world FILE] [SCRIPT]\n";
+// What --help prints after the usage line.
+constexpr char kHelp[] =
+    "Loads the plugin and runs commands, one per line, from SCRIPT or else from standard input,\n"
+    "answering each with one line of JSON; the plugin's log goes to standard error.\n"
+    "  --plugin PATH   the plugin library to load (by default this build's lobby plugin)\n"
+    "  --core X.Y.Z    the core plugin API version handed to the plugin (by default 18.0.0)\n"
+    "  --world FILE    what the host simulates around the plugin: host/worlds/default.json,\n"
+    "                  host/worlds/parties.json (party lobbies) or host/worlds/legacy.json\n"
+    "                  (legacy lobbies); a script's first line names the world it needs\n"
+    "Of the commands, help lists the shell's commands and what each does, routes the plugin's\n"
+    "routes; quit, or the end of the commands, shuts the plugin down.\n";
 
 // Names what was wrong with the arguments, then how they go: the exit status of bad arguments.
 int Usage(const std::string& wrong) {
@@ -49,6 +61,25 @@ LineKind KindOf(const std::string& line) {
   const std::size_t begin = line.find_first_not_of(" \t\r");
   if (begin == std::string::npos || line[begin] == '#') return LineKind::kNothing;
   return line[begin] == '{' ? LineKind::kJsonObject : LineKind::kCommand;
+}
+
+// The command that opens `text` when it reads as a script: the first word of its first line that
+// is neither blank nor a comment (after a byte order mark), when the shell has such a command;
+// empty otherwise, as for every world, which is JSON.
+std::string OpeningCommand(std::string_view text) {
+  if (constexpr std::string_view kMark = "\xEF\xBB\xBF"; text.starts_with(kMark)) {
+    text.remove_prefix(kMark.size());
+  }
+  while (!text.empty()) {
+    const std::size_t end = std::min(text.find('\n'), text.size());
+    const std::string line(text.substr(0, end));
+    text.remove_prefix(std::min(end + 1, text.size()));
+    if (KindOf(line) == LineKind::kNothing) continue;
+    const std::size_t begin = line.find_first_not_of(" \t");
+    const std::string word = line.substr(begin, line.find_first_of(" \t\r", begin) - begin);
+    return Zarn::Host::CommandShell::IsCommand(word) ? word : std::string();
+  }
+  return std::string();
 }
 
 // At most this many unanswered requests, and paths armed on, are named in one line.
@@ -124,7 +155,7 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
-      std::cout << kUsage;
+      std::cout << kUsage << kHelp;
       return 0;
     }
     if (arg == "--plugin" || arg == "--world" || arg == "--core") {
@@ -193,6 +224,16 @@ int main(int argc, char** argv) {
     }
     held = kind == LineKind::kCommand;
   }
+  // A script given as the world would be refused as JSON that does not parse.
+  std::string worldText;
+  if (std::string error; !world.empty() && !ReadWorldFile(world, &worldText, &error)) {
+    std::cout << ErrorJson(error) << std::endl;
+    return 1;
+  }
+  if (const std::string command = OpeningCommand(worldText); !command.empty()) {
+    return Usage(EchoOf(world) + " looks like a script (its first command is " + EchoOf(command) +
+                 "), not a world file: give it without --world");
+  }
   // Standard input is checked at its first command: a front end may wait for the start line.
   bool checked = !script.empty();
   bool refused = false;
@@ -203,10 +244,12 @@ int main(int argc, char** argv) {
   stallingShell = &shell;
   if (!world.empty()) {
     std::string error;
-    if (!LoadWorldFile(host, world, &error, {&shell.Legacy(), &shell.Proxy(), &shell.Parties()})) {
+    if (!LoadWorldText(host, world, worldText, &error,
+                       {&shell.Legacy(), &shell.Proxy(), &shell.Parties()})) {
       std::cout << ErrorJson(error) << std::endl;
       return 1;
     }
+    std::string().swap(worldText);
   }
   const PluginHost::LoadOutcome outcome = host.Load(core);
   if (!outcome.accepted) {

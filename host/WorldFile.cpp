@@ -470,8 +470,7 @@ bool LoadWorld(PluginHost& host, const std::string& text, std::string* error,
   return true;
 }
 
-bool LoadWorldFile(PluginHost& host, const std::string& path, std::string* error,
-                   const WorldServices& services) {
+bool ReadWorldFile(const std::string& path, std::string* text, std::string* error) {
   const std::string shown = EchoOf(path);
   std::ifstream file;
   if (!OpenInputFile(path, "world", &file, error)) return false;
@@ -484,19 +483,30 @@ bool LoadWorldFile(PluginHost& host, const std::string& path, std::string* error
   std::error_code fault;
   const uintmax_t size = std::filesystem::file_size(path, fault);
   if (!fault && size > kMaxWorldFile) return tooLarge(std::to_string(size));
-  std::string text;
+  text->clear();
   char chunk[1 << 16];
-  while (text.size() <= kMaxWorldFile &&
+  while (text->size() <= kMaxWorldFile &&
          (file.read(chunk, static_cast<std::streamsize>(
-                               std::min(sizeof chunk, kMaxWorldFile + 1 - text.size()))) ||
+                               std::min(sizeof chunk, kMaxWorldFile + 1 - text->size()))) ||
           file.gcount() > 0)) {
-    text.append(chunk, static_cast<std::size_t>(file.gcount()));
+    text->append(chunk, static_cast<std::size_t>(file.gcount()));
   }
   if (file.bad()) return Fail(error, "cannot read the world " + shown);
-  if (text.size() > kMaxWorldFile) return tooLarge("more");
+  if (text->size() > kMaxWorldFile) return tooLarge("more");
+  return true;
+}
+
+bool LoadWorldText(PluginHost& host, const std::string& path, const std::string& text,
+                   std::string* error, const WorldServices& services) {
   if (LoadWorld(host, text, error, services)) return true;
-  *error = "world " + shown + ": " + *error;
+  *error = "world " + EchoOf(path) + ": " + *error;
   return false;
+}
+
+bool LoadWorldFile(PluginHost& host, const std::string& path, std::string* error,
+                   const WorldServices& services) {
+  std::string text;
+  return ReadWorldFile(path, &text, error) && LoadWorldText(host, path, text, error, services);
 }
 
 }  // namespace Zarn::Host

@@ -64,8 +64,16 @@ struct WorldServices {
 [[nodiscard]] bool LoadWorld(PluginHost& host, const std::string& text, std::string* error,
                              const WorldServices& services = {});
 
-// LoadWorld from the file at `path`, of at most kMaxWorldFile bytes; one that does not say its
-// size (a device, a pipe) is read no further than one byte past that. Every error names the file.
+// The text of the world file at `path`, of at most kMaxWorldFile bytes; one that does not say its
+// size (a device, a pipe) is read no further than one byte past that. False, with `*error` naming
+// the file, when it cannot be read or holds more.
+[[nodiscard]] bool ReadWorldFile(const std::string& path, std::string* text, std::string* error);
+
+// LoadWorld from `text`, read from the file at `path`, whose name each error carries.
+[[nodiscard]] bool LoadWorldText(PluginHost& host, const std::string& path, const std::string& text,
+                                 std::string* error, const WorldServices& services = {});
+
+// ReadWorldFile, then LoadWorldText.
 [[nodiscard]] bool LoadWorldFile(PluginHost& host, const std::string& path, std::string* error,
                                  const WorldServices& services = {});
 

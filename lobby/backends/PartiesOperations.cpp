@@ -2,7 +2,9 @@
 // and the requests that leave, kick, promote, invite, join and change the party.
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -238,11 +240,39 @@ MaybeType<Failure, std::vector<Api::LobbyInvitationDto>> PartiesLobbyBackend::Se
     if (!member) invitees.push_back(invitation.toSummonerId);
   }
   if (invitees.empty() || services_ == nullptr) return invitations;
-  std::string path = "v1/parties/" + party.partyId + "/bulkInvite";
-  std::vector<std::string> puuids;
-  for (const Api::Summoner& summoner : services_->Members().LookupSummoners(std::move(invitees))) {
-    puuids.push_back(summoner.puuid);
+  // An id of 0 names nobody (an invitation given by name alone): it is not asked for.
+  std::vector<std::uint64_t> asked;
+  std::copy_if(invitees.begin(), invitees.end(), std::back_inserter(asked),
+               [](std::uint64_t id) { return id != 0; });
+  MaybeType<Failure, std::vector<Api::Summoner>> found =
+      services_->Members().RequestSummoners(std::move(asked));
+  if (found.IsFailure()) {
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties send invitation(s) failure: %s",
+              found.Message());
+    return std::move(found).GetFailure();
   }
+  const std::set<std::uint64_t> kept(invitees.begin(), invitees.end());
+  std::set<std::uint64_t> reached;
+  std::vector<std::string> puuids;
+  for (const Api::Summoner& summoner : found.Value()) {
+    if (summoner.puuid.empty() || !kept.contains(summoner.summonerId)) continue;
+    puuids.push_back(summoner.puuid);
+    reached.insert(summoner.summonerId);
+  }
+  // An invitation whose summoner is not found reaches nobody: it answers Error, and only when
+  // every one does is the send a failure.
+  std::size_t refused = 0;
+  for (Api::LobbyInvitationDto& invitation : invitations) {
+    if (!kept.contains(invitation.toSummonerId) || reached.contains(invitation.toSummonerId))
+      continue;
+    invitation.state = Api::LobbyInvitationState::Error;
+    ++refused;
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties send invitation(s) failure: %s",
+              InviteeNotFound(invitation.toSummonerId, invitation.toSummonerName).c_str());
+  }
+  if (refused == invitations.size()) return Failure(404, kSummonerNotFound);
+  if (puuids.empty()) return invitations;
+  std::string path = "v1/parties/" + party.partyId + "/bulkInvite";
   MaybeType<Failure, void> sent = client_.SendStatusRequest("POST", std::move(path), puuids);
   if (sent.IsFailure()) {
     const Failure& failure = sent.GetFailure();
@@ -261,7 +291,7 @@ MaybeType<Failure, void> PartiesLobbyBackend::SetCanInvite(std::uint64_t summone
     return std::move(party).GetFailure();
   }
   MaybeType<Failure, Api::PartyMemberDto> member = FindCurrentMember(summonerId);
-  if (member.IsFailure()) return Failure(404, "SUMMONER_NOT_FOUND");
+  if (member.IsFailure()) return Failure(404, kSummonerNotFound);
   std::string path =
       "/v1/parties/" + GetCurrentPartyId() + "/members/" + member.Value().puuid + "/canInvite";
   return Request("set canInvite", "PUT", std::move(path), canInvite);

@@ -11,6 +11,7 @@
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyFlowGate.h"
 #include "lobby/core/LobbyGameflow.h"
+#include "lobby/core/LobbyReplyTexts.h"
 #include "lobby/core/LobbyServices.h"
 #include "lobby/core/LobbyTimerNames.h"
 #include "lobby/core/LobbyUpdateBatch.h"
@@ -284,7 +285,7 @@ MaybeType<Failure, Api::PartyMemberDto> PartiesLobbyBackend::FindCurrentMember(
   for (const Api::PartyMemberDto& member : Player().currentParty->players) {
     if (member.summonerId == summonerId) return member;
   }
-  return Failure(404, "SUMMONER_NOT_FOUND");
+  return Failure(404, kSummonerNotFound);
 }
 
 Api::PartyMemberDto PartiesLobbyBackend::GetLocalMember() const {

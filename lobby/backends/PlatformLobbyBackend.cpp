@@ -146,6 +146,7 @@ MaybeType<Failure, std::vector<Api::LobbyInvitationDto>> PlatformLobbyBackend::S
   for (const Api::LobbyInvitationDto& invitation : invitations) {
     Api::LobbyInvitation entry;
     entry.toSummonerId = invitation.toSummonerId;
+    entry.toSummonerName = invitation.toSummonerName;
     entry.timestamp = invitation.timestamp;
     entry.state = Api::LobbyInvitationState::Requested;
     requested.push_back(std::move(entry));

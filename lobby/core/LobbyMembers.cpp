@@ -176,11 +176,16 @@ Api::LobbyMember* LobbyMembers::FindMember(std::uint64_t summonerId) {
   return FindIn(lobby_.members, summonerId);
 }
 
+MaybeType<Failure, std::vector<Api::Summoner>> LobbyMembers::RequestSummoners(
+    std::vector<std::uint64_t> summonerIds) {
+  if (summonerIds.empty()) return std::vector<Api::Summoner>();
+  return services_.Runtime().Request<std::vector<Api::Summoner>>(
+      HttpMethod::Get, "/jyx-summoner/v2/summoners", std::string(), summonerIds);
+}
+
 std::vector<Api::Summoner> LobbyMembers::LookupSummoners(std::vector<std::uint64_t> summonerIds) {
-  if (summonerIds.empty()) return {};
   MaybeType<Failure, std::vector<Api::Summoner>> summoners =
-      services_.Runtime().Request<std::vector<Api::Summoner>>(
-          HttpMethod::Get, "/jyx-summoner/v2/summoners", std::string(), summonerIds);
+      RequestSummoners(std::move(summonerIds));
   if (summoners.IsFailure()) return {};
   return std::move(summoners).Value();
 }

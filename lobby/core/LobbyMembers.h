@@ -48,7 +48,11 @@ class LobbyMembers {
   // The member with `summonerId`, a custom game's spectators first; null without one. Valid until
   // the next call that can wait.
   [[nodiscard]] Api::LobbyMember* FindMember(std::uint64_t summonerId);
-  // The summoners of `summonerIds` in one request; empty for no ids (nothing sent) or a failure.
+  // The summoners of `summonerIds` that the summoner plugin knows, in one request; empty for no
+  // ids, with nothing sent.
+  [[nodiscard]] MaybeType<Failure, std::vector<Api::Summoner>> RequestSummoners(
+      std::vector<std::uint64_t> summonerIds);
+  // RequestSummoners, empty on a failure.
   [[nodiscard]] std::vector<Api::Summoner> LookupSummoners(std::vector<std::uint64_t> summonerIds);
   // The summoners of the v1 lobby's members and invitees; empty outside a lobby or on failure.
   [[nodiscard]] std::vector<Api::Summoner> LookupSummoner();

@@ -3,6 +3,7 @@
 // and may a group of summoners form a premade party for the configured queues.
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -194,12 +195,27 @@ HttpResult<std::vector<Api::LobbyInvitation>> LobbyPlugin::SendPlatformInvitatio
                           "Bulk invite failed due to being unable to transition to group lobby");
     }
   }
+  // An invitation without a summoner id (given by name alone) names nobody the platform could
+  // invite: it is refused without a call.
+  std::vector<LCDS::InviteFailed> idless;
+  for (const Api::LobbyInvitation& invitation : invitations) {
+    if (invitation.toSummonerId != 0) continue;
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Error sending invite: %s",
+              InviteeNotFound(0, invitation.toSummonerName).c_str());
+    LCDS::InviteFailed record;
+    record.exception.rootCauseClassname = kSummonerNotFound;
+    idless.push_back(std::move(record));
+  }
   const std::vector<std::uint64_t> ids =
       RequestInvitations(*this, invitations, v1Lobby_.MutableLobby().invitations);
   v1Lobby_.PublishV1Invitations();
   MarkPending(ids, v1Lobby_.MutableLobby().invitations);
+  std::vector<std::uint64_t> named;
+  std::copy_if(ids.begin(), ids.end(), std::back_inserter(named),
+               [](std::uint64_t id) { return id != 0; });
   // Each legacy call waits; the lobby is looked at again only after it, and by summoner id.
-  const InviteOutcome outcome = InviteOnPlatform(*this, ids);
+  InviteOutcome outcome = InviteOnPlatform(*this, named);
+  outcome.failed.insert(outcome.failed.begin(), idless.begin(), idless.end());
   MarkRefused(*this, ids, outcome.failed, v1Lobby_.MutableLobby().invitations);
   v1Lobby_.PublishV1Invitations();
   const bool removed = EraseErroredInvitations(*this, v1Lobby_.MutableLobby().invitations);
@@ -277,8 +293,18 @@ HttpResult<std::vector<Api::LobbyInvitationDto>> LobbyPlugin::HandlePostInvitati
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
               "Not sending parties analytics, invalid party state");
   } else {
+    // An invitation that reached nobody is not told as one.
+    const auto refused = [&sent](std::uint64_t id) {
+      return id == 0 || std::any_of(sent.Value().begin(), sent.Value().end(),
+                                    [id](const Api::LobbyInvitationDto& answered) {
+                                      return answered.toSummonerId == id &&
+                                             answered.state == Api::LobbyInvitationState::Error;
+                                    });
+    };
     for (const Api::LobbyInvitationDto& invitation : given) {
-      analytics_.SendInviteAnalytics(invitation.toSummonerId, fields.Value());
+      if (!refused(invitation.toSummonerId)) {
+        analytics_.SendInviteAnalytics(invitation.toSummonerId, fields.Value());
+      }
     }
   }
   return std::move(sent).Value();

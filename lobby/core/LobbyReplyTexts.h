@@ -1,6 +1,9 @@
 // Texts of the lobby's own refusals, each written once here.
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 namespace Zarn::Client::Lobby {
 
 // The body of the 423 reply when the gameflow plugin refuses a lobby.
@@ -16,6 +19,17 @@ inline constexpr char kNoQueueSelected[] = "NO_QUEUE_SELECTED";
 // another call overtook (lobby/core/LobbyFlowGate.h).
 inline constexpr char kTransitionInProgress[] = "LOBBY_TRANSITION_IN_PROGRESS";
 inline constexpr char kRequestOvertaken[] = "LOBBY_REQUEST_OVERTAKEN";
+// The 404 failure text of a summoner that is no member of the party, or that an invitation cannot
+// reach.
+inline constexpr char kSummonerNotFound[] = "SUMMONER_NOT_FOUND";
+// An invitation's refusal when its summoner is not found, naming the summoner: by `summonerId`, or
+// when that is 0 (an invitation names its summoner by id alone) by `summonerName`.
+inline std::string InviteeNotFound(std::uint64_t summonerId, const std::string& summonerName) {
+  const std::string who = summonerId != 0        ? "summoner " + std::to_string(summonerId)
+                          : summonerName.empty() ? std::string("no summoner id")
+                                                 : "\"" + summonerName + "\", no summoner id";
+  return std::string(kSummonerNotFound) + " (" + who + ")";
+}
 // The legacy exception class of a full lobby, found in a failed acceptance's text.
 inline constexpr char kLobbyFullException[] = "LobbyFullException";
 

@@ -107,7 +107,8 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
   EXPECT_EQ(output, R"({"quit":true})");
 }
 
-// `help` lists the table the shell looks commands up in: one line of JSON per command.
+// `help` lists the table the shell looks commands up in: one line of JSON per command, with what
+// it does.
 TEST(CommandShellTest, HelpListsTheCommandsTheShellRuns) {
   PluginHost host(NoPlugin());
   CommandShell shell(host);
@@ -121,9 +122,13 @@ TEST(CommandShellTest, HelpListsTheCommandsTheShellRuns) {
     json.Parse(line.c_str(), line.size());
     ASSERT_FALSE(json.HasParseError());
     ASSERT_TRUE(json["command"].IsString() && json["arguments"].IsString());
+    ASSERT_TRUE(json.HasMember("effect") && json["effect"].IsString());
+    EXPECT_GT(json["effect"].GetStringLength(), 10u);
     names.push_back(json["command"].GetString());
   }
-  EXPECT_EQ(help.substr(0, help.find('\n')), R"({"command":"GET","arguments":"path [json body]"})");
+  EXPECT_EQ(help.substr(0, help.find('\n')),
+            R"({"command":"GET","arguments":"path [json body]","effect":"calls the plugin's )"
+            R"(route; prints its status, error and body"})");
   for (const char* name : {"advance", "parties-script", "routes", "type", "help", "quit"}) {
     EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
   }

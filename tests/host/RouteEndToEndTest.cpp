@@ -335,7 +335,8 @@ TEST(RouteLobbyHostTest, AHugeLineGetsOneErrorLine) {
 // Arguments are the caller's: a plugin named without a slash is the file in the caller's
 // directory (not one the loader searches for). Bad arguments are a usage error: one line naming
 // what was wrong, then the usage line, on standard error. A world given as the commands is one
-// too: as a script before the plugin loads, on standard input at its first command.
+// too: as a script before the plugin loads, on standard input at its first command; and so is a
+// script given as the world. --help tells what the commands are and where they come from.
 TEST(RouteLobbyHostTest, ArgumentsAreTheCallersOrAUsageError) {
   const std::string plugin = JYX_TEST_ROUTE_PLUGIN;
   const std::size_t slash = plugin.rfind('/');
@@ -344,8 +345,24 @@ TEST(RouteLobbyHostTest, ArgumentsAreTheCallersOrAUsageError) {
   // A world as an editor may write it: a byte order mark, a comment and a blank line first.
   const std::string world = temp + "route-host-world.json";
   std::ofstream(world, std::ios::binary) << "\xEF\xBB\xBF# a world\n\n  {\"resources\": {}}\n";
+  // A script as an editor may write it, and a world whose first line is no command.
+  const std::string script = temp + "route-host-script.txt";
+  std::ofstream(script, std::ios::binary) << "\xEF\xBB\xBF# a script\n\n  GET /test/v1/flag\r\n";
+  const std::string noCommand = temp + "route-host-no-command.json";
+  std::ofstream(noCommand, std::ios::binary) << "resources: {}\n";
   const std::string usage =
       "usage: lobby-host [--plugin PATH] [--core MAJOR.MINOR.PATCH] [--world FILE] [SCRIPT]";
+  const std::vector<std::string> help = {
+      usage,
+      "Loads the plugin and runs commands, one per line, from SCRIPT or else from standard input,",
+      "answering each with one line of JSON; the plugin's log goes to standard error.",
+      "  --plugin PATH   the plugin library to load (by default this build's lobby plugin)",
+      "  --core X.Y.Z    the core plugin API version handed to the plugin (by default 18.0.0)",
+      "  --world FILE    what the host simulates around the plugin: host/worlds/default.json,",
+      "                  host/worlds/parties.json (party lobbies) or host/worlds/legacy.json",
+      "                  (legacy lobbies); a script's first line names the world it needs",
+      "Of the commands, help lists the shell's commands and what each does, routes the plugin's",
+      "routes; quit, or the end of the commands, shuts the plugin down."};
   struct Case {
     std::string directory;
     std::string arguments;
@@ -371,8 +388,8 @@ TEST(RouteLobbyHostTest, ArgumentsAreTheCallersOrAUsageError) {
       {temp, "--world ''", 2, {"lobby-host: --world needs a file name, not an empty one", usage}},
       {temp, "a --world", 2, {"lobby-host: --world needs a value", usage}},
       {temp, "a b", 2, {"lobby-host: one script at most: b is one more", usage}},
-      {temp, "--world /nonexistent --help", 0, {usage}},
-      {temp, "-h", 0, {usage}},
+      {temp, "--world /nonexistent --help", 0, help},
+      {temp, "-h", 0, help},
       {temp,
        "'" + world + "'",
        2,
@@ -384,6 +401,16 @@ TEST(RouteLobbyHostTest, ArgumentsAreTheCallersOrAUsageError) {
        2,
        {started, R"({"error":"standard input opens a JSON object, as a world file does: give a )"
                  R"(world with --world FILE"})"}},
+      {temp,
+       "--world '" + script + "'",
+       2,
+       {"lobby-host: " + script + " looks like a script (its first command is GET), not a " +
+            "world file: give it without --world",
+        usage}},
+      {temp,
+       "--world '" + noCommand + "'",
+       1,
+       {R"({"error":"world )" + noCommand + R"(: invalid JSON at offset 0"})"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);

@@ -259,7 +259,9 @@ TEST_F(PartiesAnalyticsWorldTest, LeadershipStartsAndEndsSessionsAndALeaderEnter
   EXPECT_EQ(LobbyAnalyticsTesting::ToggleStartTransition(analytics), "left-activity-locked");
 }
 
-TEST_F(PartiesAnalyticsWorldTest, InvitingFromThePartyLobbySendsOneEventPerSummoner) {
+// An invitation that names no summoner the lookup knows (by name alone, or an unknown id) is sent
+// to nobody, answers Error, is logged and told to no analytics; with none left, the route fails.
+TEST_F(PartiesAnalyticsWorldTest, InvitingFromThePartyLobbySendsOneEventPerSummonerReached) {
   PartiesWorld& w = StartInLobby();
   Host::PartiesPlayer other;
   other.puuid = kOther;
@@ -268,18 +270,61 @@ TEST_F(PartiesAnalyticsWorldTest, InvitingFromThePartyLobbySendsOneEventPerSummo
   ASSERT_TRUE(w.parties_.AddPlayer(other));
   w.host_.SeedResource("/jyx-summoner/v2/summoners",
                        R"([{"summonerId":77,"puuid":"puuid-other","displayName":"Other"}])");
-  const std::size_t mark = TelemetryMark(w);
   const Map expected = With(Common(w, "parties-invitation"), {{"partyId", Quoted(partyId)},
                                                               {"fromSummonerId", "2046"},
                                                               {"toSummonerId", "77"},
                                                               {"partyType", "\"closed\""},
                                                               {"gameMode", "\"420\""}});
-  const Host::RouteAnswer sent =
-      w.Call("POST", "/jyx-lobby/v2/lobby/invitations", R"([{"toSummonerId":77}])");
-  EXPECT_FALSE(sent.error.has_value()) << sent.error.value_or("");
-  const std::vector<Event> events = EventsSince(w, mark);
-  ASSERT_EQ(Names(events), Strings{"parties-invitation"});
-  EXPECT_EQ(events[0].map, expected);
+  struct Case {
+    const char* body;
+    std::uint32_t status;  // 0: answered with the list
+    const char* answer;    // the states answered, or the error
+    Strings logged;        // the refusals named
+  };
+  const std::vector<Case> cases = {
+      {R"([{"toSummonerId":77}])", 0, "Pending", {}},
+      {R"([{"toSummonerName":"Bob"}])",
+       404,
+       "SUMMONER_NOT_FOUND",
+       {R"(2|Parties send invitation(s) failure: SUMMONER_NOT_FOUND ("Bob", no summoner id))"}},
+      {R"([{"toSummonerId":4242}])",
+       404,
+       "SUMMONER_NOT_FOUND",
+       {"2|Parties send invitation(s) failure: SUMMONER_NOT_FOUND (summoner 4242)"}},
+      {R"([{"toSummonerId":4242},{"toSummonerId":77},{"toSummonerName":"Bob"}])",
+       0,
+       "Error Pending Error",
+       {"2|Parties send invitation(s) failure: SUMMONER_NOT_FOUND (summoner 4242)",
+        R"(2|Parties send invitation(s) failure: SUMMONER_NOT_FOUND ("Bob", no summoner id))"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.body);
+    const std::size_t mark = TelemetryMark(w);
+    const std::size_t logs = w.LogMark();
+    const Host::RouteAnswer sent = w.Call("POST", "/jyx-lobby/v2/lobby/invitations", c.body);
+    EXPECT_EQ(sent.status, c.status);
+    EXPECT_EQ(w.Logged("failure: SUMMONER_NOT_FOUND", logs), c.logged);
+    const std::vector<Event> events = EventsSince(w, mark);
+    if (c.status != 0) {
+      EXPECT_EQ(sent.error.value_or(""), c.answer);
+      EXPECT_EQ(
+          w.Logged("Unable to send invitations", logs),
+          Strings{std::string("2|Unable to send invitations to the current lobby: ") + c.answer});
+      EXPECT_TRUE(events.empty());
+      continue;
+    }
+    ASSERT_FALSE(sent.error.has_value()) << *sent.error;
+    BindingResult answered = ParseJson(sent.body);
+    ASSERT_TRUE(answered.IsOk());
+    std::string states;
+    for (std::size_t i = 0; i < answered.Value().Size(); ++i) {
+      states +=
+          (i == 0 ? "" : " ") + std::string(answered.Value().At(i).FindMember("state").GetString());
+    }
+    EXPECT_EQ(states, c.answer);
+    ASSERT_EQ(Names(events), Strings{"parties-invitation"});
+    EXPECT_EQ(events[0].map, expected);
+  }
 }
 
 TEST_F(PartiesAnalyticsWorldTest, JoiningAnOpenPartyCountsFriendsPartiesInvitesAndMembers) {

@@ -170,25 +170,43 @@ TEST_F(PartiesPartyOperationsTest, ChangingTheQueueSendsAtLeastFivePlacesAndTheD
   }
 }
 
-TEST_F(PartiesPartyOperationsTest, InvitationsNeedTheRightAndSkipMembers) {
+// An invitation that names no summoner (id 0: by name alone) or one the summoner plugin does not
+// know (14) reaches nobody: it answers Error, and a send of nothing but those fails.
+TEST_F(PartiesPartyOperationsTest, InvitationsNeedTheRightSkipMembersAndReachKnownSummoners) {
   JoinB();
+  using State = Api::LobbyInvitationState;
+  constexpr State kGiven = State::Pending;  // a record's default
   struct Case {
     const char* label;
     std::optional<bool> canInvite;
     std::vector<std::uint64_t> invited;
-    std::int32_t code;  // 0: the given list comes back
+    std::int32_t code;  // 0: the given list comes back, in `states`
+    const char* text;
+    std::vector<State> states;
     std::vector<std::string> sent;
   };
+  const std::string bulkInvite = "POST v1/parties/party-1/bulkInvite ";
   const std::vector<Case> cases = {
-      {"canInvite false", false, {11}, 403, {}},
-      {"canInvite absent", std::nullopt, {11}, 403, {}},
-      {"all members already", true, {9, 10}, 0, {}},
+      {"canInvite false", false, {11}, 403, "NOT_AUTHORIZED", {}, {}},
+      {"canInvite absent", std::nullopt, {11}, 403, "NOT_AUTHORIZED", {}, {}},
+      {"all members already", true, {9, 10}, 0, "", {kGiven, kGiven}, {}},
       {"two new, one member",
        true,
        {11, 10, 12},
        0,
-       {"POST v1/parties/party-1/bulkInvite " +
-        Lines({"[", "    \"puuid-11\",", "    \"puuid-12\"", "]"})}},
+       "",
+       {kGiven, kGiven, kGiven},
+       {bulkInvite + Lines({"[", "    \"puuid-11\",", "    \"puuid-12\"", "]"})}},
+      {"by name alone", true, {0}, 404, "SUMMONER_NOT_FOUND", {}, {}},
+      {"unknown summoner", true, {14}, 404, "SUMMONER_NOT_FOUND", {}, {}},
+      {"a member and an unknown summoner", true, {10, 14}, 0, "", {kGiven, State::Error}, {}},
+      {"known, unknown and by name",
+       true,
+       {11, 14, 0},
+       0,
+       "",
+       {kGiven, State::Error, State::Error},
+       {bulkInvite + Lines({"[", "    \"puuid-11\"", "]"})}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -199,13 +217,24 @@ TEST_F(PartiesPartyOperationsTest, InvitationsNeedTheRightAndSkipMembers) {
     MaybeType<Failure, std::vector<Api::LobbyInvitationDto>> result =
         backend_.SendInvitations(invitations);
     if (c.code != 0) {
-      EXPECT_THAT(result, FailsWith(c.code, "NOT_AUTHORIZED"));
+      EXPECT_THAT(result, FailsWith(c.code, c.text));
     } else {
       ASSERT_TRUE(result.HasValue()) << result.Message();
-      EXPECT_EQ(result.Value().size(), c.invited.size());
+      std::vector<State> states;
+      for (const Api::LobbyInvitationDto& answered : result.Value()) {
+        states.push_back(answered.state);
+      }
+      EXPECT_EQ(states, c.states);
     }
     EXPECT_EQ(Sent(), c.sent);
   }
+  EXPECT_EQ(LogLines(2, "SUMMONER_NOT_FOUND"),
+            (std::vector<std::string>{
+                "Parties send invitation(s) failure: SUMMONER_NOT_FOUND (no summoner id)",
+                "Parties send invitation(s) failure: SUMMONER_NOT_FOUND (summoner 14)",
+                "Parties send invitation(s) failure: SUMMONER_NOT_FOUND (summoner 14)",
+                "Parties send invitation(s) failure: SUMMONER_NOT_FOUND (summoner 14)",
+                "Parties send invitation(s) failure: SUMMONER_NOT_FOUND (no summoner id)"}));
 
   // Refused by the service: reported, and still the given list.
   host_.ClearRecords();
@@ -229,6 +258,18 @@ TEST_F(PartiesPartyOperationsTest, InvitationsNeedTheRightAndSkipMembers) {
   const std::vector<std::string> events = Events("parties-service");
   ASSERT_EQ(events.size(), 1u);
   EXPECT_THAT(events[0], ::testing::HasSubstr(R"("request":"bulk_invite")"));
+
+  // A lookup that fails reaches nobody either, and says why.
+  host_.AddComponent("/jyx-summoner/v2/summoners", [](const Host::CoreRequest&) {
+    Host::CoreReply reply;
+    reply.status = 503;
+    reply.error = "summoners unavailable";
+    return reply;
+  });
+  parties_.ClearRecords();
+  EXPECT_THAT(backend_.SendInvitations({Invitation(11)}), FailsWith(503, ::testing::_));
+  EXPECT_THAT(Sent(), IsEmpty());
+  EXPECT_EQ(LogLines(2, "summoners unavailable").size(), 1u);
 }
 
 TEST_F(PartiesPartyOperationsTest, InviteRightsAvailabilityAndRoles) {

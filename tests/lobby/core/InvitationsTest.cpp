@@ -194,6 +194,62 @@ TEST_F(InvitationsTest, OfThreeInvitedTheRefusedOneIsDroppedAndTheOthersArePendi
   EXPECT_EQ(LegacyCalls(calls), Names{});
 }
 
+// An invitation without a summoner id (given by name alone) names nobody the legacy platform could
+// invite: it is refused before any call, as the platform refuses one, and the log names it.
+TEST_F(InvitationsTest, AnInvitationWithoutASummonerIdIsRefusedBeforeAnyCall) {
+  EnterPublishedGroupLobby();
+  Answer("invite", Host::LcdsAnswer{});
+  Api::LobbyInvitationDto byName;
+  byName.toSummonerName = "Bob";
+  const std::string refusedBob =
+      R"(1|Error sending invite: SUMMONER_NOT_FOUND ("Bob", no summoner id))";
+  struct Case {
+    const char* label;
+    std::vector<Api::LobbyInvitationDto> given;
+    std::string answer;  // the answered ids, or the error
+    Names calls;
+    Names logged;
+  };
+  const std::vector<Case> cases = {
+      {"a known id", {DtoTo(77)}, "77", {R"(invite [77,"DEFAULT",""])"}, {}},
+      {"by name alone",
+       {byName},
+       "400 Couldn't send invitations to lobby: SUMMONER_NOT_FOUND",
+       {},
+       {refusedBob}},
+      {"by name beside a known id",
+       {DtoTo(5), byName},
+       "5",
+       {R"(invite [5,"DEFAULT",""])"},
+       {refusedBob}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const std::size_t calls = W().legacy_.Invocations().size();
+    const std::size_t logs = W().LogMark();
+    HttpResult<std::vector<Api::LobbyInvitationDto>> reply =
+        W().Plugin().HandlePostInvitations(c.given);
+    std::string answer = reply.response.ok ? ""
+                                           : std::to_string(reply.response.status.status) + " " +
+                                                 reply.response.message;
+    for (const Api::LobbyInvitationDto& sent : reply.value) {
+      answer += (answer.empty() ? "" : " ") + sent.invitationId;
+    }
+    EXPECT_EQ(answer, c.answer);
+    EXPECT_EQ(LegacyCalls(calls), c.calls);
+    EXPECT_EQ(W().Logged("SUMMONER_NOT_FOUND (", logs), c.logged);
+    for (const Api::LobbyInvitation& entry : W().V1Lobby().invitations) {
+      EXPECT_NE(entry.toSummonerId, 0u) << "no invitation of nobody is kept";
+    }
+  }
+  // The v1 route refuses it alike, with the refusal's text.
+  Api::LobbyInvitation v1ByName;
+  v1ByName.toSummonerName = "Cat";
+  HttpResult<Api::LobbyInvitation> v1 = W().Plugin().HandlePostV1Invitations(v1ByName);
+  EXPECT_EQ(v1.response.status.status, 400);
+  EXPECT_EQ(v1.response.message, "SUMMONER_NOT_FOUND");
+}
+
 TEST_F(InvitationsTest, InvitingTheSameSummonerAgainUpdatesItsEntry) {
   EnterPublishedGroupLobby();
   Answer("invite", Host::LcdsAnswer{});
