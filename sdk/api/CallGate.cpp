@@ -95,16 +95,19 @@ CallGate::Overtaking& CallGate::OvertakingAt(std::size_t depth) {
 
 void CallGate::EndMovedCall() noexcept {
   if (frames_.size() <= 1) return;
+  const std::size_t depth = frames_.size() - 1;
+  const Frame ended = Top();
+  // Popped first: nothing below may leave the frame behind.
+  frames_.pop_back();
   try {
-    const std::size_t depth = frames_.size() - 1;
-    const Frame ended = Top();
     const std::uint64_t moves = Moves() - ended.movesAtStart;
     const std::uint64_t own = moves - ended.nestedMoves - ended.reported;
     const std::uint64_t overtaking = own + ended.nestedOvertaking;
     // The host call that moved the plugin: this one, or the one it was overtaken by.
     std::string mover;
     if (ended.overtakings > 0) {
-      Overtaking& record = OvertakingAt(depth);
+      // Recorded when it was overtaken, while it ran at this depth.
+      Overtaking& record = overtakings_[depth];
       if (ended.overtakings > ended.stopFrom && !ended.noted) {
         LogPrintf(kLogLevelWarn, kGateLogChannel, 0,
                   "%s: %s was overtaken: %s, called while it waited, moved %s to '%s'; it had "
@@ -115,7 +118,6 @@ void CallGate::EndMovedCall() noexcept {
       if (own == 0) mover = std::move(record.by);
     }
     if (overtaking > 0 && own > 0) mover = ended.name.Text();
-    frames_.pop_back();
 
     Frame& around = Top();
     around.nestedMoves += moves;
@@ -127,18 +129,16 @@ void CallGate::EndMovedCall() noexcept {
       record.by = std::move(mover);
       record.movedTo = StateName();
     }
-    const std::uint64_t serial = ended.serial;
-    const std::uint64_t heldRunOwner = ended.heldRunOwner;
 
-    if (held_.empty() || heldOwner_ != serial) return;
-    if (heldRunOwner != 0) {
+    if (held_.empty() || heldOwner_ != ended.serial) return;
+    if (ended.heldRunOwner != 0) {
       // A held call run by a run of held calls: that run goes on with what it held.
-      heldOwner_ = heldRunOwner;
+      heldOwner_ = ended.heldRunOwner;
     } else if (Busy()) {
       // Ended inside another call's transition: they run at the end of the call around it.
       heldOwner_ = around.serial;
     } else {
-      RunHeld(serial);
+      RunHeld(ended.serial);
     }
   } catch (const std::exception& error) {
     LogPrintf(kLogLevelError, kGateLogChannel, 0, "%s: ending a call failed: %s", subject_.c_str(),
