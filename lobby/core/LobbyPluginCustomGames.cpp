@@ -79,8 +79,9 @@ HttpResponse LobbyPlugin::JoinCustomGame(std::uint64_t id,
               static_cast<unsigned long long>(id), method);
   }
   if (!IsInLobby() && !gameflow_.RequestGameflowLobby()) return GameflowPreventedReply();
-  BeginLobbyRequest(LobbyEvents::kJoiningCustomLobby);
+  // Counted before its request: a call held during the request's transition runs within it.
   const RunningJoin running(runningJoins_);
+  BeginLobbyRequest(LobbyEvents::kJoiningCustomLobby);
   MaybeType<Failure, void> joined = LcdsCallSync<void>("gameService", method, id, password);
   if (joined.HasValue()) {
     const std::string name = customGames_.LobbyName(id).value_or("<UNKNOWN>");
@@ -117,8 +118,8 @@ HttpResponse LobbyPlugin::HandleJoinTournament(const std::string& id) {
   }
   LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0,
             "gameService.joinOrCreatePracticeGame '%s' (tournament) succeeded.", code.c_str());
-  BeginLobbyRequest(LobbyEvents::kJoiningCustomLobby);
   const RunningJoin running(runningJoins_);
+  BeginLobbyRequest(LobbyEvents::kJoiningCustomLobby);
   HandlePracticeGame(joined.Value(), /*joinsReply=*/true);
   // A game that is not a practice game builds no lobby: the join stays under way until the
   // platform's update of the practice game completes it.

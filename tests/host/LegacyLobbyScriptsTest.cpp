@@ -267,17 +267,35 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
        {"abandon ", "leave"},
        "Owner"},
       // A custom game joined while a queue change waits completes from its game's update, which
-      // overtakes the change; a tournament joined from that lobby completes from its own reply.
+      // overtakes the change; a tournament joined from that lobby completes from its own reply;
+      // the custom game joined again completes from its update, held during the lobby's exit.
       {"practice-update-completes-joins",
        lobbies,
-       {R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_game-type-config"})", scripted, scripted,
-        scripted, "0 {}", soloMade, armed, armed, overtaken, "0 null", pushed,
+       {R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_game-type-config"})",
+        scripted,
+        scripted,
+        scripted,
+        "0 {}",
+        soloMade,
+        armed,
+        armed,
+        overtaken,
+        "0 null",
+        pushed,
         "events: Delete /jyx-lobby/v1/lobby=null; Delete /jyx-lobby/v1/lobby=null; Update "
         "/jyx-lobby/v1/lobby={} custom Practice; Update /jyx-lobby/v2/lobby={} custom Practice;",
-        practice, "0 null",
+        practice,
+        "0 null",
         "events: Delete /jyx-lobby/v1/lobby=null; Delete /jyx-lobby/v1/lobby=null; Update "
         "/jyx-lobby/v1/lobby={} custom Cup; Update /jyx-lobby/v2/lobby={} custom Cup;",
-        "0 {} custom Cup", R"({"quit":true})"},
+        "0 {} custom Cup",
+        armed,
+        "0 null",
+        pushed,
+        "events: Delete /jyx-lobby/v1/lobby=null; Delete /jyx-lobby/v1/lobby=null; Update "
+        "/jyx-lobby/v1/lobby={} custom Practice; Update /jyx-lobby/v2/lobby={} custom Practice;",
+        practice,
+        R"({"quit":true})"},
        {"abandon ", "leave"},
        "Member"},
       // A party lobby's exit rebuilds the view before the lobby's exit stops the countdown.
