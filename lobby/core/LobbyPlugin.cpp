@@ -135,7 +135,7 @@ bool LobbyPlugin::SetPartyLobbyActive(bool active) {
     // LobbyRequested with nothing left to complete it. A request begun elsewhere belongs to
     // another operation, which completes it.
     const bool fromOutOfLobby = stateMachine_.GetCurrentState() == &LobbyFlow::kOutOfLobby;
-    ProcessLobbyEvent(kPartyLobbyRequested);
+    BeginLobbyRequest(kPartyLobbyRequested);
     if (gameflow_.RequestGameflowLobby()) {
       ProcessLobbyEvent(kPartyLobbySucceeded);
     } else if (fromOutOfLobby) {

@@ -245,6 +245,14 @@ class LobbyPlugin : public Zarn::Client::Plugin,
                        Api::GameflowPhase previousPhase);
   // The controller of the v1 lobby's queue; null before the controllers exist.
   [[nodiscard]] std::shared_ptr<LobbyController> CurrentLobbyController();
+  // Fires `requested`, an event that begins a lobby request (LobbyRequested or ChangingLobby),
+  // recorded as the request under way; false when it was neither fired nor handled.
+  bool BeginLobbyRequest(LobbyEvent requested);
+  // Whether the request under way is a custom game's join (a custom or a tournament game's).
+  [[nodiscard]] bool CustomJoinUnderWay() const;
+  // A legacy game update: `joinsReply` when it is the reply of the join's own call (a
+  // tournament's), else a message of the platform.
+  void HandlePracticeGame(const LCDS::GameDTO& game, bool joinsReply);
   // The collaborators' interfaces; a time-out republishes the v1 lobby, forgets granted members.
   [[nodiscard]] std::optional<Lifetime> CurrentLobbyLifetime() override;
   void OnLobbyTimedOut() override;
@@ -257,6 +265,12 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   // Every host call into the plugin passes it (the plugin sets it as its SDK call gate).
   LobbyFlowGate gate_{stateMachine_};
   std::int32_t updateBatchDepth_ = 0;
+  // The event that began the latest lobby request: which request LobbyFlow's LobbyRequested or
+  // ChangingLobby stands for.
+  LobbyEvent lobbyRequest_;
+  // The custom game joins whose calls run, counted from their request: a practice game update
+  // during their waits reports to them.
+  std::int32_t runningJoins_ = 0;
   std::uint64_t localSummonerId_ = 0;
   // The login session's flags as last seen.
   bool loggedIn_ = false;

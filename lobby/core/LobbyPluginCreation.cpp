@@ -45,6 +45,21 @@ std::string EventNotHandled(const char* what, LobbyEvent event) {
 
 }  // namespace
 
+bool LobbyPlugin::BeginLobbyRequest(LobbyEvent requested) {
+  // Recorded before it is fired: a call held during its transition runs within it, and a request
+  // that call begins is then the one under way.
+  const LobbyEvent previous = std::exchange(lobbyRequest_, requested);
+  if (ProcessLobbyEvent(requested)) return true;
+  lobbyRequest_ = previous;
+  return false;
+}
+
+bool LobbyPlugin::CustomJoinUnderWay() const {
+  return (stateMachine_.IsInState(&LobbyFlow::kLobbyRequested) ||
+          stateMachine_.IsInState(&LobbyFlow::kChangingLobby)) &&
+         lobbyRequest_ == kJoiningCustomLobby;
+}
+
 HttpResult<Api::LobbyDto> LobbyPlugin::HandlePostLobby(const Api::LobbyChangeGameDto& lobbyChange) {
   LobbyUpdateBatch batch(*this);
   const Api::LobbyChangeGameDto change = lobbyChange;
@@ -75,7 +90,7 @@ HttpResult<Api::LobbyDto> LobbyPlugin::HandlePostLobby(const Api::LobbyChangeGam
               prepared.Message());
     return FailureReply(prepared.GetFailure());
   }
-  if (!ProcessLobbyEvent(events.requested)) {
+  if (!BeginLobbyRequest(events.requested)) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
               "Unable to create lobby: the %s event was not successfully handled",
               std::string(events.requested).c_str());
@@ -114,7 +129,7 @@ HttpResult<Api::Lobby> LobbyPlugin::ChangeLobbyQueue(Api::LobbyChangeGameDto cha
   requested.isCustom = change.isCustom;
   requested.customGameLobby = std::move(change.customGameLobby);
   const EventPair events = change.isCustom ? kCustomEvents : kNewLobbyEvents;
-  if (!ProcessLobbyEvent(events.requested)) {
+  if (!BeginLobbyRequest(events.requested)) {
     const std::string text = EventNotHandled("Unable to change lobby queue", events.requested);
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "%s", text.c_str());
     return HttpResponse(400, text);
@@ -158,7 +173,7 @@ HttpResult<Api::Lobby> LobbyPlugin::CreateLobby(const Api::Lobby& requested) {
       GetLobbyController(request.isCustom, request.queueId);
   const bool custom = controller != nullptr && controller->IsCustomGame();
   const EventPair events = custom ? kCustomEvents : kNewLobbyEvents;
-  if (!ProcessLobbyEvent(events.requested)) {
+  if (!BeginLobbyRequest(events.requested)) {
     const std::string text = EventNotHandled("Unable to create lobby", events.requested);
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "%s", text.c_str());
     return HttpResponse(400, text);

@@ -26,6 +26,22 @@
 
 namespace Zarn::Client::Lobby {
 
+namespace {
+
+// Counts a join's call as running while it lives.
+class RunningJoin {
+ public:
+  explicit RunningJoin(std::int32_t& count) : count_(count) { ++count_; }
+  RunningJoin(const RunningJoin&) = delete;
+  RunningJoin& operator=(const RunningJoin&) = delete;
+  ~RunningJoin() { --count_; }
+
+ private:
+  std::int32_t& count_;
+};
+
+}  // namespace
+
 HttpResponse LobbyPlugin::RefreshCustomGames() {
   MaybeType<Failure, void> refreshed = customGames_.RefreshCustomGames();
   if (refreshed.IsFailure()) return FailureReply(refreshed.GetFailure());
@@ -63,7 +79,9 @@ HttpResponse LobbyPlugin::JoinCustomGame(std::uint64_t id,
               static_cast<unsigned long long>(id), method);
   }
   if (!IsInLobby() && !gameflow_.RequestGameflowLobby()) return GameflowPreventedReply();
-  ProcessLobbyEvent(LobbyEvents::kJoiningCustomLobby);
+  // Counted before its request: a call held during the request's transition runs within it.
+  const RunningJoin running(runningJoins_);
+  BeginLobbyRequest(LobbyEvents::kJoiningCustomLobby);
   MaybeType<Failure, void> joined = LcdsCallSync<void>("gameService", method, id, password);
   if (joined.HasValue()) {
     const std::string name = customGames_.LobbyName(id).value_or("<UNKNOWN>");
@@ -100,8 +118,9 @@ HttpResponse LobbyPlugin::HandleJoinTournament(const std::string& id) {
   }
   LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0,
             "gameService.joinOrCreatePracticeGame '%s' (tournament) succeeded.", code.c_str());
-  ProcessLobbyEvent(LobbyEvents::kJoiningCustomLobby);
-  OnPracticeGameUpdate(joined.Value());
+  const RunningJoin running(runningJoins_);
+  BeginLobbyRequest(LobbyEvents::kJoiningCustomLobby);
+  HandlePracticeGame(joined.Value(), /*joinsReply=*/true);
   // A game that is not a practice game builds no lobby: the join stays under way until the
   // platform's update of the practice game completes it.
   if (IsInLobby()) return HttpResponse();

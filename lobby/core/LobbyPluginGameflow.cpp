@@ -4,6 +4,7 @@
 // first wait: the host may deliver the next session or update meanwhile.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "lobby/core/LobbyController.h"
@@ -170,12 +171,16 @@ void LobbyPlugin::ApplyLobbyUpdate(const Api::Lobby& lobby) {
 }
 
 void LobbyPlugin::OnPracticeGameUpdate(const LCDS::GameDTO& game) {
+  HandlePracticeGame(game, /*joinsReply=*/false);
+}
+
+void LobbyPlugin::HandlePracticeGame(const LCDS::GameDTO& game, bool joinsReply) {
   LobbyUpdateBatch batch(*this);
   const LCDS::GameDTO update = game;
-  const bool requestUnderWay = stateMachine_.IsInState(&LobbyFlow::kLobbyRequested) ||
-                               stateMachine_.IsInState(&LobbyFlow::kChangingLobby);
   const bool practiceGame = update.gameType == kPracticeGame;
-  if (!requestUnderWay && practiceGame) {
+  // Only a custom game's join is completed by a game's update: any other request makes its lobby
+  // from its own replies. Else the update is only for the custom lobby of that game.
+  if (practiceGame && !CustomJoinUnderWay()) {
     if (!V1Lobby().isCustom) return;
     // The custom game the player is in is the one its lobby was filled from.
     if (V1Lobby().customGameLobby.has_value() &&
@@ -189,16 +194,19 @@ void LobbyPlugin::OnPracticeGameUpdate(const LCDS::GameDTO& game) {
   MaybeType<Failure, void> handled =
       controller != nullptr ? controller->HandleGameDto(v1Lobby_.MutableLobby(), update)
                             : MaybeType<Failure, void>(Failure(500, kInvalidLobby));
-  if (!requestUnderWay || !practiceGame) {
+  // Asked after the handler's wait, during which a call may have ended the join or begun another
+  // request.
+  if (!practiceGame || !CustomJoinUnderWay()) {
     if (handled.IsFailure()) {
       LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Failed to update lobby: %s",
                 handled.Message());
     }
     return;
   }
-  // The platform completes the join or creation under way: the call that waits for it is not
-  // overtaken by this.
-  const LobbyFlowGate::OwnReport report(gate_);
+  // The platform completes the join under way. A message during a join's call reports to that
+  // call, which it does not overtake; a call it comes during otherwise began no join, and is.
+  std::optional<LobbyFlowGate::OwnReport> report;
+  if (!joinsReply && runningJoins_ > 0) report.emplace(gate_);
   if (handled.IsFailure()) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Failed to update custom lobby: %s",
               handled.Message());

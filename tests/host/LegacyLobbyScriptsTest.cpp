@@ -3,11 +3,13 @@
 // change, legacy invitations accepted from outside a lobby and from inside one, a re-login while
 // the bots' configuration is first read, and the calls made while another waits (an accept during
 // a lobby change, a failing one, a group lobby's creation, play again and a custom game's join; a
-// leave during a lobby change; a lobby change during a leave's transition); in
-// host/worlds/parties.json logging out of a party lobby, and logging in again during the logout.
-// Each script runs in the world its first line names. Each output line is compared in short: a
-// route's status with its error or its plain body, and the kind and path of each resource event
-// (with its plain value, or the id of a lobby). The log shows LobbyFlow's states nesting, and which
+// leave during a lobby change; a lobby change during a leave's transition), and practice game
+// updates pushed while a lobby is made, changed or joined; in host/worlds/parties.json logging out
+// of a party lobby, and logging in again during the logout. Each script runs in the world its first
+// line names. Each output line is compared in short: a route's status with its error or its plain
+// body, and the kind and path of each resource event (with its plain value, or the id of a lobby
+// and a custom game's name). The log shows LobbyFlow's states nesting, the state each script ends
+// in, and which
 // lobby the plugin abandons and leaves when it shuts down.
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
@@ -29,16 +31,30 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
+// " custom NAME" for a v1 or v2 lobby of a custom game, else empty.
+std::string CustomLobbyName(const rapidjson::Value& lobby) {
+  const auto text = [](const rapidjson::Value& record, const char* key) -> std::string {
+    if (!record.IsObject() || !record.HasMember(key) || !record[key].IsString()) return "";
+    return std::string(" custom ") + record[key].GetString();
+  };
+  if (lobby.HasMember("customGameLobby")) return text(lobby["customGameLobby"], "lobbyName");
+  if (!lobby.HasMember("gameConfig")) return "";
+  const rapidjson::Value& config = lobby["gameConfig"];
+  const bool custom = config.IsObject() && config.HasMember("isCustom") &&
+                      config["isCustom"].IsBool() && config["isCustom"].GetBool();
+  return custom ? text(config, "customLobbyName") : "";
+}
+
 std::string Plain(const rapidjson::Value& value) {
   if (value.IsNull()) return "null";
   if (value.IsString()) return value.GetString();
   if (value.IsBool()) return value.GetBool() ? "true" : "false";
   if (value.IsInt64()) return std::to_string(value.GetInt64());
   // A lobby by its id: the v1 lobby's invitation id, the v2 lobby's party id (a legacy lobby's
-  // invitation id too).
+  // invitation id too); a custom game's lobby by its name besides.
   for (const char* id : {"invitationId", "partyId"}) {
     if (value.IsObject() && value.HasMember(id) && value[id].IsString()) {
-      return "{" + std::string(value[id].GetString()) + "}";
+      return "{" + std::string(value[id].GetString()) + "}" + CustomLobbyName(value);
     }
   }
   return value.IsArray() ? "[...]" : "{...}";
@@ -91,7 +107,7 @@ TEST(LegacyLobbyScriptsTest, EveryScriptNamesAWorldOfTheTree) {
     const std::string world = WorldOf(ReadScript(entry.path()));
     EXPECT_TRUE(world.ends_with(".json") && std::filesystem::is_regular_file(world)) << world;
   }
-  EXPECT_EQ(scripts, 14);
+  EXPECT_EQ(scripts, 19);
 }
 
 TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
@@ -109,10 +125,12 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
     std::set<std::string> uris;  // the events compared
     Lines expected;              // after the start line
     Lines shutdown;              // the legacy lobby abandoned and left at shutdown
+    const char* state;           // LobbyFlow's innermost state when the script quits
   };
   const std::string sessionSet = R"({"event":"OnJsonApiEvent_jyx-login_v1_session"})";
   const std::string armed = R"({"armed":true})";
   const std::string pushed = R"({"pushed":true})";
+  const std::string scripted = R"({"scripted":true})";
   const std::string v1Parts =
       "Update /jyx-lobby/v1/lobby/members=[...]; Update /jyx-lobby/v1/lobby/invitations=[...]; "
       "Update /jyx-lobby/v1/lobby/localMember={...}; ";
@@ -120,6 +138,7 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
   const std::string soloMade =
       "events: Create /jyx-lobby/v1/lobby={}; Create /jyx-lobby/v2/lobby={};";
   const std::string overtaken = "409 LOBBY_REQUEST_OVERTAKEN";
+  const std::string practice = "0 {} custom Practice";
   const Lines leftJoined = {"abandon lobby-7", "leave"};
   const std::set<std::string> lobbies = {kV1Lobby, kV2Lobby};
   const std::vector<Row> rows = {
@@ -129,16 +148,18 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
        {"0 {}", soloMade, sessionSet,
         "events: Delete /jyx-lobby/v1/lobby=null; Delete /jyx-lobby/v2/lobby=null;",
         "404 LOBBY_NOT_FOUND", "404 LOBBY_NOT_FOUND", "events:", R"({"quit":true})"},
-       {}},
+       {},
+       "OutOfLobby"},
       // The custom queue's availability stands across a change of the queue list.
       {"custom-availability",
        {kAvailability},
-       {"0 {}", "events: Update /jyx-lobby/v1/lobby/availability=PlatformDisabled;",
+       {practice, "events: Update /jyx-lobby/v1/lobby/availability=PlatformDisabled;",
         R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_custom"})",
         "events: Update /jyx-lobby/v1/lobby/availability=Available;", "0 Available",
         R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_queues"})", "events:", "0 Available",
         R"({"quit":true})"},
-       {"abandon ", "leave"}},
+       {"abandon ", "leave"},
+       "Owner"},
       // Accepted from outside a lobby, the v1 lobby is deleted and then holds the joined one;
       // accepted from inside that one, each v1 part is published once, by the accept.
       {"legacy-accept",
@@ -150,7 +171,8 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
         "events: Update /jyx-lobby/v1/lobby={lobby-8}; " + v1Parts +
             "Update /jyx-lobby/v2/lobby={lobby-8};",
         R"({"quit":true})"},
-       {"abandon lobby-8", "leave"}},
+       {"abandon lobby-8", "leave"},
+       "Member"},
       // Accepted while a lobby change waits, the change having left the legacy lobby: the accept
       // stands, publishing each v1 part once, and the change, overtaken, publishes no lobby of
       // its own; the view shows the lobby joined.
@@ -160,7 +182,8 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
         "events: Delete /jyx-lobby/v1/lobby=null;", "0 null",
         "events: Update /jyx-lobby/v1/lobby={lobby-7}; " + v1Parts.substr(0, v1Parts.size() - 1),
         "events: Update /jyx-lobby/v2/lobby={lobby-7};", "0 {lobby-7}", R"({"quit":true})"},
-       leftJoined},
+       leftJoined,
+       "Member"},
       // The same change failing its level check: the failure does not take the player out of the
       // lobby just joined.
       {"accept-during-failing-change",
@@ -171,14 +194,16 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
         "events: Delete /jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={lobby-7}; Update "
         "/jyx-lobby/v2/lobby={lobby-7};",
         "0 {lobby-7}", R"({"quit":true})"},
-       leftJoined},
+       leftJoined,
+       "Member"},
       // Left while the change waits: the change publishes no lobby, and none is left to leave.
       {"leave-during-change",
        lobbies,
        {"0 {}", soloMade, armed, overtaken, "0 null",
         "events: Delete /jyx-lobby/v1/lobby=null; Delete /jyx-lobby/v2/lobby=null;",
         "404 LOBBY_NOT_FOUND", R"({"quit":true})"},
-       {}},
+       {},
+       "OutOfLobby"},
       // Accepted while the group lobby is made for an invitation: the group lobby replaces
       // neither the v1 lobby nor the one left at shutdown.
       {"accept-during-group-creation",
@@ -186,7 +211,8 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
        {"0 {}", R"({"scripted":true})", pushed, soloMade, armed, overtaken, "0 null",
         "events: Update /jyx-lobby/v1/lobby={lobby-7}; Update /jyx-lobby/v2/lobby={lobby-7};",
         "0 {lobby-7}", R"({"quit":true})"},
-       leftJoined},
+       leftJoined,
+       "Member"},
       // Accepted while play again waits for the gameflow plugin: no lobby of play again's own.
       {"accept-during-play-again",
        lobbies,
@@ -199,7 +225,8 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
         "events: Delete /jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={lobby-7}; Create "
         "/jyx-lobby/v2/lobby={lobby-7};",
         "0 {lobby-7}", R"({"quit":true})"},
-       leftJoined},
+       leftJoined,
+       "Member"},
       // Accepted while a custom game's join waits: the join's failure leaves the lobby joined.
       {"accept-during-custom-join",
        lobbies,
@@ -207,7 +234,8 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
         "events: Delete /jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={lobby-7}; Create "
         "/jyx-lobby/v2/lobby={lobby-7};",
         "0 {lobby-7}", R"({"quit":true})"},
-       leftJoined},
+       leftJoined,
+       "Member"},
       // A lobby change asked for during the leave's second legacy call, the legacy lobby's exit,
       // is refused: the leave runs to its end, each state left once.
       {"change-during-leave",
@@ -218,17 +246,76 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
         armed, "0 null", armed, "409 LOBBY_TRANSITION_IN_PROGRESS",
         "events: Delete /jyx-lobby/v1/lobby=null; Delete /jyx-lobby/v2/lobby=null;",
         "404 LOBBY_NOT_FOUND", R"({"quit":true})"},
-       {}},
+       {},
+       "OutOfLobby"},
       // A re-login while the first bots' configuration read waits leaves the configuration
       // followed: the change of the bots' difficulties reaches the custom lobby.
       {"bots-relogin",
        {kAvailableBots},
-       {sessionSet, armed, armed, sessionSet, sessionSet, sessionSet, "0 {}",
+       {sessionSet, armed, armed, sessionSet, sessionSet, sessionSet, practice,
         "events:" + availableBots + availableBots + availableBots + availableBots,
         R"({"event":"OnJsonApiEvent_jyx-platform-config_v1_namespaces_BotConfigurations_)"
         R"(IntermediateInCustoms"})",
         "events:" + availableBots, "0 [...]", R"({"quit":true})"},
-       {"abandon ", "leave"}},
+       {"abandon ", "leave"},
+       "Owner"},
+      // Practice game updates pushed while a queue lobby is made complete no request: the player
+      // owns the solo lobby, and an invitation makes its group lobby on the legacy platform.
+      {"practice-update-during-creation",
+       lobbies,
+       {scripted, scripted, scripted, armed, armed, "0 {}", pushed, pushed, soloMade, "0 [...]",
+        "events: Update /jyx-lobby/v1/lobby={lobby-9}; Update /jyx-lobby/v1/lobby={lobby-9}; "
+        "Update /jyx-lobby/v1/lobby={lobby-9}; Update /jyx-lobby/v2/lobby={lobby-9};",
+        "0 {lobby-9}", R"({"quit":true})"},
+       {"abandon lobby-9", "leave"},
+       "Owner"},
+      // The same while the solo lobby changes queue.
+      {"practice-update-during-change",
+       lobbies,
+       {R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_queues"})", "0 {}", soloMade, armed, "0 {}",
+        pushed,
+        "events: Delete /jyx-lobby/v1/lobby=null; Create /jyx-lobby/v1/lobby={}; Update "
+        "/jyx-lobby/v2/lobby={};",
+        "0 {}", R"({"quit":true})"},
+       {"abandon "},
+       "SoloLobby"},
+      // A custom game's team select whose game type cannot be looked up, pushed while a queue
+      // lobby is made, fails no lobby: the creation answers and publishes its own.
+      {"team-select-during-creation",
+       lobbies,
+       {armed, "0 {}", pushed, soloMade, "0 {}", R"({"quit":true})"},
+       {"abandon "},
+       "SoloLobby"},
+      // A custom game's own update pushed while its creation waits: the creator owns its lobby.
+      {"own-game-during-custom-creation",
+       lobbies,
+       {R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_game-type-config"})", scripted, armed,
+        practice, pushed,
+        "events: Create /jyx-lobby/v1/lobby={} custom Practice; Create /jyx-lobby/v2/lobby={} "
+        "custom Practice;",
+        practice, R"({"quit":true})"},
+       {"abandon ", "leave"},
+       "Owner"},
+      // A custom game joined while a queue change waits completes from its game's update, which
+      // overtakes the change; a tournament joined from that lobby completes from its own reply;
+      // the custom game joined again completes from its update, held during the lobby's exit.
+      {"practice-update-completes-joins",
+       lobbies,
+       {R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_game-type-config"})", scripted, scripted,
+        scripted, "0 {}", soloMade, armed, armed, overtaken, "0 null", pushed,
+        "events: Delete /jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={} custom Practice; "
+        "Update /jyx-lobby/v2/lobby={} custom Practice;",
+        practice, "0 null",
+        "events: Delete /jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={} custom Cup; Update "
+        "/jyx-lobby/v2/lobby={} custom Cup;",
+        "0 {} custom Cup", armed, "0 null", pushed,
+        // The update held during the join's exit runs once the join has answered.
+        "events: Delete /jyx-lobby/v1/lobby=null; Delete /jyx-lobby/v2/lobby=null; Delete "
+        "/jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={} custom Practice; Create "
+        "/jyx-lobby/v2/lobby={} custom Practice;",
+        practice, R"({"quit":true})"},
+       {"abandon ", "leave"},
+       "Member"},
       // A party lobby's exit rebuilds the view before the lobby's exit stops the countdown.
       {"party-logout",
        {kV2Lobby, kV2Countdown, kPartyActive},
@@ -239,7 +326,8 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
         "events: Delete /jyx-lobby/v2/lobby=null; Update /jyx-lobby/v2/lobby/countdown={...}; "
         "Update /jyx-lobby/v2/party-active=false;",
         "404 LOBBY_NOT_FOUND", R"({"quit":true})"},
-       {}},
+       {},
+       "OutOfLobby"},
       // A login during the logout's parties deregistration registers the player again once the
       // logout has ended, who can then make a lobby.
       {"login-during-logout",
@@ -247,7 +335,8 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
        {"0 {party-3}", "events: Create /jyx-lobby/v2/lobby={party-3};", armed, sessionSet,
         sessionSet, "events: Delete /jyx-lobby/v2/lobby=null;", "404 LOBBY_NOT_FOUND",
         "0 {party-4}", R"({"quit":true})"},
-       {}},
+       {},
+       "PartyLobby"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.script);
@@ -260,7 +349,11 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
         JYX_TEST_LOBBY_HOST, JYX_TEST_LOBBY_PLUGIN, row.script, script, world, /*keepLog=*/true);
     EXPECT_EQ(run.exitStatus, 0);
     Testing::LobbyFlowReplay flow;
-    Testing::ReplayLobbyFlow(run.log, flow);
+    Testing::ReplayLobbyFlow(
+        Lines(run.log.begin(), run.log.end() - static_cast<std::ptrdiff_t>(run.shutdownLog.size())),
+        flow);
+    EXPECT_EQ(flow.active.empty() ? std::string() : flow.active.back(), row.state);
+    Testing::ReplayLobbyFlow(run.shutdownLog, flow);
     EXPECT_EQ(flow.fault, "");
     EXPECT_TRUE(flow.active.empty()) << "every state is left at shutdown";
     EXPECT_EQ(Testing::LegacyLobbyLeft(run.shutdownLog), row.shutdown);

@@ -1,12 +1,14 @@
 // Random lobby operations in host/worlds/legacy.json and in host/worlds/parties.json, through the
 // plugin library as the stand-in host loads it, each with one to three commands armed inside the
 // requests it may wait on: an accept, a leave, a pushed lobby status, a removal, a gameflow phase,
-// another lobby, a logout or a login, another player's invitation, acceptance or leave, another
-// armed command. The legacy platform's messages follow what it was last asked: a lobby status or a
-// removal comes only for the lobby the platform has the player in, as the accepts, creations and
-// leaves it answered left it. Among those requests are the gameflow events that LobbyFlow's entry
-// and exit actions post, the legacy leave of the legacy lobby's exit and the parties registration
-// and deregistration, so the armed commands also come while a transition or a registration runs.
+// another lobby (a queue's or a custom game's), a logout or a login, another player's invitation,
+// acceptance or leave, a practice game update (a custom game's failed start or team select, whose
+// game type is not always found, another player's game), another armed command. The legacy
+// platform's messages follow what it was last asked: a lobby status or a removal comes only for the
+// lobby the platform has the player in, as the accepts, creations and leaves it answered left it.
+// Among those requests are the gameflow events that LobbyFlow's entry and exit actions post, the
+// legacy leave of the legacy lobby's exit and the parties registration and deregistration, so the
+// armed commands also come while a transition or a registration runs.
 //
 // After every operation, LobbyFlow's states as the log shows them nest (each entered only under
 // its active parent, each left only as the innermost one), and LobbyFlow, the v1 lobby and the v2
@@ -16,7 +18,8 @@
 //    view on the party left, or none); in a legacy lobby the v1 lobby is too, and the v2 lobby
 //    shows it (its party id is the v1 lobby's invitation id);
 //  - a Member of a group lobby is the Member of the lobby it accepted (the world answers every
-//    accept with "lobby-7");
+//    accept with "lobby-7") or of a custom game; an owner's group lobby has its invitation id, or
+//    is a custom game;
 //  - no request is left under way (LobbyRequested, ChangingLobby, GroupLobbyRequested): nothing
 //    would complete it.
 // At shutdown every state is left, and the lobby abandoned is the v1 lobby the player was in.
@@ -72,6 +75,25 @@ std::string LobbyStatus(const std::string& lobby, std::uint64_t owner) {
          ",\"gameMetaData\":\"{\\\"queueId\\\":430,\\\"gameType\\\":\\\"VARNEL_GAME\\\"}\"}";
 }
 
+// A practice game update: of the player's custom game 123 (a failed start, or a team select whose
+// game type, 1 or 7, the sequence's world finds only for 1) or of another player's game 555.
+std::string PracticeGame(int kind, std::int64_t lock) {
+  const std::string game =
+      kind == 0   ? R"("id":123,"gameState":"START_FAILED","ownerSummary":{"summonerId":2046})"
+      : kind == 3 ? R"("id":555,"gameState":"TEAM_SELECT","gameTypeConfigId":1,)"
+                    R"("ownerSummary":{"summonerId":77},"teamOne":[{"summonerId":77}])"
+                  : std::string(R"("id":123,"gameState":"TEAM_SELECT","gameTypeConfigId":)") +
+                        (kind == 1 ? "1" : "7") +
+                        R"(,"ownerSummary":{"summonerId":2046},"teamOne":[{"summonerId":2046}])";
+  return R"(lcds com.zarnworks.platform.game.GameDTO {"gameType":"PRACTICE_GAME","name":"Practice",)"
+         R"("mapId":11,"gameMode":"CLASSIC","maxNumPlayers":10,"optimisticLock":)" +
+         std::to_string(lock) + "," + game + "}";
+}
+
+constexpr char kCustomLobby[] =
+    R"(POST /jyx-lobby/v2/lobby {"isCustom":true,"customGameLobby":{"lobbyName":"Practice",)"
+    R"("configuration":{"mapId":11,"gameMode":"CLASSIC","teamSize":5,"mutators":{"id":1}}}})";
+
 // The worlds the sequences run in, and their player's session as the login plugin gives it.
 enum class World { kLegacy, kParties };
 
@@ -95,6 +117,8 @@ const std::vector<std::string>& ArmedPaths(World world) {
       "/jyx-gameflow/v1/session/request-lobby",  // a lobby asked of the gameflow plugin
       "/jyx-gameflow/v1/session/event",          // what entry and exit actions post
       "/jyx-summoner/v2/summoners",              // the members looked up for the view
+      "/jyx-game-queues/v1/game-type-config/1/map/11",  // a custom game's creation
+      "/jyx-game-queues/v1/game-type-config/1",         // a practice game update's own wait
   };
   static const std::vector<std::string> parties = {
       "/jyx-login/v1/service-proxy-uuid-requests",  // every parties request
@@ -116,8 +140,11 @@ class Sequence {
     EXPECT_TRUE(host_.Initialize());
     host_.RunDue();
     if (world == World::kParties) return;
-    // Leaves answer, and an invitation sent from a solo lobby makes group lobby "lobby-9".
+    // Leaves answer, a custom game's game type 1 is found, and an invitation sent from a solo
+    // lobby makes group lobby "lobby-9".
     Run(std::string("lcds-answer lcdsGameInvitationService leave ") + kLobbyStatusClass);
+    Run("lcds-answer gameService quitGame com.zarnworks.platform.game.GameDTO");
+    Run(R"(set /jyx-game-queues/v1/game-type-config/1 {"id":1,"name":"Open Choice"})");
     Run(std::string("lcds-answer lcdsGameInvitationService createArrangedTeamLobby ") +
         kLobbyStatusClass +
         " {\"invitationId\":\"lobby-9\",\"owner\":{\"summonerId\":2046},\"members\":[{"
@@ -129,11 +156,11 @@ class Sequence {
   }
 
   // A lobby command picked at random: an operation from all of them, an armed command from the
-  // first seven, those a call made while another waits may run. Empty when the pick makes no
+  // first eight, those a call made while another waits may run. Empty when the pick makes no
   // sense now (a message of the platform about no lobby).
   std::string Command(bool armed) {
     if (world_ == World::kParties) return PartiesCommand(armed);
-    switch (Pick(armed ? 7 : 10)) {
+    switch (Pick(armed ? 8 : 11)) {
       case 0:
         return Accept(AnInvitation());
       case 1:
@@ -143,14 +170,16 @@ class Sequence {
       case 3:
         return Phase(PickOf({"Matchmaking", "GameStart", "EndOfGame", "None", "Lobby"}));
       case 4:
-        return "POST /jyx-lobby/v2/lobby {\"queueId\":430}";
+        return Pick(3) == 0 ? kCustomLobby : "POST /jyx-lobby/v2/lobby {\"queueId\":430}";
       case 5:
         return Session(world_, Pick(2) == 0 ? "LOGGING_OUT" : "SUCCEEDED");
       case 6:
         return Invitation(++invitations_);
       case 7:
-        return "POST /jyx-lobby/v2/lobby/invitations [{\"toSummonerId\":77}]";
+        return PracticeGame(static_cast<int>(Pick(4)), ++gameLocks_);
       case 8:
+        return "POST /jyx-lobby/v2/lobby/invitations [{\"toSummonerId\":77}]";
+      case 9:
         return "POST /jyx-lobby/v1/custom-games/123/join {}";
       default:
         return "POST /jyx-lobby/v2/play-again";
@@ -294,6 +323,7 @@ class Sequence {
         v1_.reset();
       } else {
         v1_ = json["data"]["invitationId"].GetString();
+        v1Custom_ = json["data"]["isCustom"].GetBool();
       }
       trace_.push_back(std::string("(published the v1 lobby: ") + v1_.value_or("none") + ")");
     }
@@ -339,8 +369,12 @@ class Sequence {
     if (!IsLobbyFlowStateIn(state, "LegacyLobby")) return;
     ASSERT_TRUE(v1_.has_value()) << "no v1 lobby in " << state;
     EXPECT_EQ(lobby["partyId"].GetString(), *v1_);
-    if (state == "Member") {
-      EXPECT_EQ(*v1_, "lobby-7") << "a Member of a lobby it did not accept";
+    // A custom game's lobby has no invitation id until a lobby status gives it one.
+    if (!IsLobbyFlowStateIn(state, "GroupLobby") || v1Custom_) return;
+    if (state == "Owner") {
+      EXPECT_NE(*v1_, "") << "an owner of a group lobby without its invitation id";
+    } else {
+      EXPECT_EQ(*v1_, "lobby-7") << "a " << state << " of a lobby it did not accept";
     }
   }
 
@@ -352,7 +386,9 @@ class Sequence {
   std::size_t logsRead_ = 0;
   LobbyFlowReplay flow_;
   std::optional<std::string> v1_;
+  bool v1Custom_ = false;  // the v1 lobby published last is a custom game's
   int invitations_ = 0;
+  std::int64_t gameLocks_ = 1;  // each practice game update is newer than the last
   std::size_t callsRead_ = 0;
   std::string platformLobby_;
 };
