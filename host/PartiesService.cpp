@@ -317,7 +317,9 @@ bool PartiesService::AddPlayer(const PartiesPlayer& identity) {
   player.eligibilityHash = identity.eligibilityHash;
   ++player.version;
   if (fresh) {
-    player.createdAt = std::max<uint64_t>(nowMillis(), 1);
+    const auto deleted = deletedCreatedAt_.find(identity.puuid);
+    player.createdAt = std::max<uint64_t>(
+        {nowMillis(), 1, deleted != deletedCreatedAt_.end() ? deleted->second + 1 : 0});
     GiveOwnParty(player);
   }
   return true;
@@ -515,6 +517,7 @@ PartiesReply PartiesService::DeletePlayer(const std::string& /*actor*/,
     if (Entry(party, segments[2]) != nullptr) invitedTo.push_back(id);
   }
   for (const std::string& id : invitedTo) RemoveEntry(parties_.at(id), segments[2]);
+  deletedCreatedAt_[segments[2]] = player->createdAt;
   players_.erase(segments[2]);
   return PartiesReply{204, "", "", ""};
 }

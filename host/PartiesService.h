@@ -242,6 +242,9 @@ class PartiesService {
   std::string commsToken_;
   PartiesPush push_ = PartiesPush::None;
   uint64_t nextParty_ = 1;
+  // The creation time of each deleted player: one registered again is created later, as a
+  // service whose clock moves would create it, so that its states order after the old ones.
+  std::map<std::string, uint64_t> deletedCreatedAt_;
 };
 
 // The JSON text of a reply envelope.

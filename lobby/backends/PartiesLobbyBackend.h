@@ -166,6 +166,9 @@ class PartiesLobbyBackend final : public PartiesBackend {
   // party lobby made active, the leave, the party-inactive event).
   void UpdateRegistration();
   void UpdateRegistrationOnce();
+  // Whether the session and the configuration call for the player to be registered: logged in,
+  // with its ids, and parties enabled.
+  [[nodiscard]] bool RegistrationWanted();
   // Sets the retry timer to run UpdateRegistration after the configured interval.
   void ScheduleRegistrationRetry();
   // Ends a party lobby that the state or the configuration no longer allow.
@@ -242,7 +245,8 @@ class PartiesLobbyBackend final : public PartiesBackend {
   // payload is text and no state is applied. A 204 gives the empty text.
   MaybeType<Failure, std::string> RequestHealthText();
   // The order checks of a state that is no reply against the stored one, with their log lines
-  // and the duplicate handling; true when `incoming` may be stored.
+  // and the duplicate handling; true when `incoming` may be stored. None is stored for a player
+  // that a deregistration deleted, until it is registered again.
   bool AcceptsInOrder(const Api::PlayerDto& incoming, Api::PlayerUpdateType updateType);
 
   // A copy of the known queue with `queueId`; 400 kNoQueueSelected without one.
@@ -256,9 +260,11 @@ class PartiesLobbyBackend final : public PartiesBackend {
   // Set while UpdateRegistration runs; the second when the configuration changes meanwhile.
   bool updatingRegistration_ = false;
   bool registrationInputChanged_ = false;
-  // Counts the registrations stored, so that a deregistration whose waits a login crossed leaves
-  // the newer registration standing.
+  // Counts the registrations stored, so that a deregistration tells one made during its waits,
+  // which stands and is made again after it.
   std::uint64_t registrations_ = 0;
+  // Set once a deregistration deleted the player from the service, until a registration.
+  bool playerDeleted_ = false;
   // The services kept by Start; null before. Not owned.
   LobbyServices* services_ = nullptr;
 };

@@ -150,10 +150,14 @@ void PartiesLobbyBackend::ScheduleRegistrationRetry() {
   services_->Runtime().SetTimer(kRegistrationRetryTimer, retry, [this] { UpdateRegistration(); });
 }
 
-void PartiesLobbyBackend::UpdateRegistrationOnce() {
+bool PartiesLobbyBackend::RegistrationWanted() {
   const Api::LoginSession* session = ObservedLoginSession().Effective();
-  if (session != nullptr && session->state == Api::LoginSessionStates::SUCCEEDED &&
-      session->accountId != 0 && session->summonerId != 0 && EnabledFlag().IsTrue()) {
+  return session != nullptr && session->state == Api::LoginSessionStates::SUCCEEDED &&
+         session->accountId != 0 && session->summonerId != 0 && EnabledFlag().IsTrue();
+}
+
+void PartiesLobbyBackend::UpdateRegistrationOnce() {
+  if (RegistrationWanted()) {
     if (Player().createdAt == 0) RegisterPlayer();
     return;
   }
@@ -212,6 +216,7 @@ void PartiesLobbyBackend::RegisterPlayer() {
     }
     applied = ApplyPartiesState(std::move(reply).Value(), Api::PlayerUpdateType::Direct);
     ++registrations_;
+    playerDeleted_ = false;
     services_->Runtime().CancelTimer(kRegistrationRetryTimer);
   }
   if (applied) RefreshAfterUpdate();
@@ -240,6 +245,7 @@ void PartiesLobbyBackend::DeregisterPlayer() {
     } else {
       LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Deleted parties registration for player %s",
                 puuid.c_str());
+      playerDeleted_ = true;
     }
   }
   if (services_ != nullptr) {
@@ -249,8 +255,14 @@ void PartiesLobbyBackend::DeregisterPlayer() {
       LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Failed to delete shutdown lock");
     }
   }
-  // A login during the waits above registered the player again: that registration stands.
-  if (registrations_ != registration) return;
+  // A login during the waits above registered the player again: that registration stands. The
+  // service may have taken the deletion after it, and the lock was removed after it: both are
+  // made again.
+  if (registrations_ != registration) {
+    deregistering.reset();
+    if (RegistrationWanted()) RegisterPlayer();
+    return;
+  }
   ScheduleActivityResume(Api::PlayerDto{});
   deregistering.reset();
   if (services_ != nullptr) {

@@ -90,6 +90,13 @@ double ResumeWaitSeconds(std::int64_t resumeMillis, std::int64_t serverMillis) {
 
 bool PartiesLobbyBackend::AcceptsInOrder(const Api::PlayerDto& incoming,
                                          Api::PlayerUpdateType updateType) {
+  // A state pushed before a logout and handled after it (held behind it) would have the deleted
+  // player taken for registered, and a login would then not register it again.
+  if (playerDeleted_) {
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
+              "Ignoring a parties state of the player deleted from the service.");
+    return false;
+  }
   if (incoming.createdAt < Player().createdAt) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Parties state created time out of order.");
     return false;

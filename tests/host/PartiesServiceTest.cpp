@@ -96,6 +96,15 @@ TEST_F(PartiesServiceTest, ARegisteredPlayerLeadsAClosedPartyOfItsOwnWithoutQueu
   EXPECT_GT(updated["version"].GetUint64(), version);
   EXPECT_EQ(updated["eligibilityHash"].GetInt64(), 77);
   EXPECT_STREQ(updated["currentParty"]["partyId"].GetString(), party["partyId"].GetString());
+
+  // Deleted and registered again at the same time, it is a newer player in a new party.
+  ASSERT_EQ(parties_.Act("a", "DELETE", "v1/players/a", "").httpStatus, 204);
+  ASSERT_EQ(
+      parties_.Act("a", "PUT", "v1/players/a", R"({"puuid":"a","platformId":"XEM1"})").httpStatus,
+      200);
+  const rapidjson::Document recreated = Player("a");
+  EXPECT_GT(recreated["createdAt"].GetUint64(), a["createdAt"].GetUint64());
+  EXPECT_STRNE(recreated["currentParty"]["partyId"].GetString(), party["partyId"].GetString());
 }
 
 TEST_F(PartiesServiceTest, RolesMoveThePlayersBetweenParties) {

@@ -22,11 +22,15 @@
 //    is a custom game;
 //  - no request is left under way (LobbyRequested, ChangingLobby, GroupLobbyRequested): nothing
 //    would complete it.
+// In the parties world, where logins and logouts also come with a lobby call made during their
+// registration's or deregistration's wait, the player logged in is registered with the service,
+// and at the end of each sequence, logged in again if need be, can leave its lobby and make one.
 // At shutdown every state is left, and the lobby abandoned is the v1 lobby the player was in.
 // Under x64-asan the same runs show no sanitizer report.
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -109,6 +113,9 @@ std::string Phase(const char* phase) {
   return std::string("set /jyx-gameflow/v1/session {\"phase\":\"") + phase + "\"}";
 }
 
+// The service proxy's requests, every parties request among them.
+constexpr char kPartiesRequestPath[] = "/jyx-login/v1/service-proxy-uuid-requests";
+
 // The requests a lobby operation may wait on.
 const std::vector<std::string>& ArmedPaths(World world) {
   static const std::vector<std::string> legacy = {
@@ -121,7 +128,7 @@ const std::vector<std::string>& ArmedPaths(World world) {
       "/jyx-game-queues/v1/game-type-config/1",         // a practice game update's own wait
   };
   static const std::vector<std::string> parties = {
-      "/jyx-login/v1/service-proxy-uuid-requests",  // every parties request
+      kPartiesRequestPath,
       "/jyx-gameflow/v1/session/request-lobby",
       "/jyx-gameflow/v1/session/event",
   };
@@ -204,8 +211,13 @@ class Sequence {
         return Phase(PickOf({"Matchmaking", "GameStart", "EndOfGame", "None", "Lobby"}));
       case 4:
         return std::string("POST /jyx-lobby/v2/lobby {\"queueId\":") + PickOf({"420", "440"}) + "}";
-      case 5:
-        return Session(world_, Pick(2) == 0 ? "LOGGING_OUT" : "SUCCEEDED");
+      case 5: {
+        const char* state = Pick(2) == 0 ? "LOGGING_OUT" : "SUCCEEDED";
+        // Half the time with a lobby call made while the registration or deregistration that the
+        // change starts waits on the service.
+        if (Pick(2) == 0) ArmLobbyCallInPartiesRequest();
+        return Session(world_, state);
+      }
       case 6:
         return Pick(2) == 0 ? std::string("parties-accept puuid-b party-3")
                             : std::string("parties-leave ") + other;
@@ -219,10 +231,23 @@ class Sequence {
     }
   }
 
+  // Arms a lobby call inside the next parties request, a registration's or deregistration's when
+  // a login or logout follows.
+  void ArmLobbyCallInPartiesRequest() {
+    const std::string command = PickOf(
+        {"POST /jyx-lobby/v2/lobby {\"queueId\":420}", "POST /jyx-lobby/v2/lobby {\"queueId\":440}",
+         "DELETE /jyx-lobby/v2/lobby", "POST /jyx-lobby/v2/received-invitations/party-1/accept"});
+    host_.OnRequest(kPartiesRequestPath, [this, command] {
+      if (settled_) return;
+      Run(command, std::string("inside ") + kPartiesRequestPath + ": ");
+    });
+  }
+
   void Arm(int depth) {
     const std::vector<std::string>& paths = ArmedPaths(world_);
     const std::string path = paths[Pick(paths.size())];
     host_.OnRequest(path, [this, path, depth] {
+      if (settled_) return;
       // Now and then another command armed, inside a request of this one's wait.
       if (depth < 2 && Pick(10) == 0) return Arm(depth + 1);
       const std::string command = Command(/*armed=*/true);
@@ -237,6 +262,39 @@ class Sequence {
     if (operation.empty()) return;
     Run(operation);
     Check(operation);
+    if (world_ == World::kParties) CheckRegistration(operation);
+  }
+
+  // In the parties world, logged in, the player is registered: the service knows it, and the
+  // plugin's last request about it was a registration, not a deregistration.
+  void CheckRegistration(const std::string& operation) {
+    if (!loggedIn_) return;
+    SCOPED_TRACE("registration after " + operation);
+    EXPECT_NE(shell_.Parties().FindPlayer("puuid-a"), nullptr) << "the service lost the player";
+    const std::vector<PartiesRecord>& records = shell_.Parties().Records();
+    const auto last = std::find_if(records.rbegin(), records.rend(), [](const PartiesRecord& r) {
+      return r.url == "v1/players/puuid-a" && (r.method == "PUT" || r.method == "DELETE");
+    });
+    ASSERT_NE(last, records.rend()) << "never registered";
+    EXPECT_EQ(last->method, "PUT") << "deregistered while logged in";
+  }
+
+  // In the parties world, with the commands still armed dropped and logged in (again), the player
+  // can leave what lobby it is in and make one.
+  void CheckLobbyCanBeMade() {
+    settled_ = true;
+    if (!loggedIn_) Run(Session(world_, "SUCCEEDED"));
+    CheckRegistration("the last login");
+    Run("DELETE /jyx-lobby/v2/lobby");
+    const RouteAnswer made = host_.CallRoute("POST", kV2Lobby, "{\"queueId\":420}");
+    Follow();
+    trace_.push_back("> POST /jyx-lobby/v2/lobby {\"queueId\":420} answered " +
+                     std::to_string(made.status) + " " + made.error.value_or(""));
+    rapidjson::Document lobby;
+    lobby.Parse(made.body.c_str());
+    EXPECT_TRUE(lobby.IsObject() && lobby.HasMember("partyId") && lobby["partyId"].IsString() &&
+                std::string(lobby["partyId"].GetString()).starts_with("party-"))
+        << "no lobby made: " << made.status << " " << made.error.value_or("") << " " << made.body;
   }
 
   // Shuts the plugin down: every state left, the v1 lobby's legacy lobby abandoned.
@@ -299,6 +357,9 @@ class Sequence {
   void Run(const std::string& command, const std::string& context = "") {
     Follow();
     trace_.push_back("> " + context + command);
+    if (command.starts_with("set /jyx-login/v1/session ")) {
+      loggedIn_ = command.find("\"SUCCEEDED\"") != std::string::npos;
+    }
     std::string answer;
     static_cast<void>(shell_.Execute(command, &answer));
     static_cast<void>(shell_.TakeArmedAnswers());
@@ -378,6 +439,8 @@ class Sequence {
     }
   }
 
+  bool loggedIn_ = true;  // as the last session set says; every world starts logged in
+  bool settled_ = false;  // the commands still armed no longer run
   World world_;
   std::mt19937 random_;
   PluginHost host_{PluginHost::Options{}};
@@ -406,6 +469,7 @@ void RunSequences(World world, int count) {
     for (int i = 0; i < kOperations && !sequence.Failed(); ++i) {
       sequence.Step(sequence.Command(/*armed=*/false));
     }
+    if (world == World::kParties && !sequence.Failed()) sequence.CheckLobbyCanBeMade();
     if (!sequence.Failed()) sequence.Quit();
     if (sequence.Failed()) {
       std::string trace;
