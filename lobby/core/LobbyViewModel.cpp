@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyFlowGate.h"
 #include "lobby/core/RecordEquality.h"
 #include "sdk/runtime/TypedEvents.h"
 
@@ -32,6 +33,9 @@ void SortForComparison(Api::LobbyDto& lobby) {
 }  // namespace
 
 bool LobbyViewModel::PublishLobbyAndMembers(std::optional<Api::LobbyDto> lobby) {
+  // What is recorded as published must be what went out: a stale rebuild's view is withheld at
+  // publication, past which this record would be kept.
+  if (services_.FlowGate().Stops(CallGate::Act::kPublish, {kV2LobbyPath, {}})) return false;
   if (!lobby.has_value()) {
     if (!publishedLobby_.has_value()) return false;
     publishedLobby_.reset();

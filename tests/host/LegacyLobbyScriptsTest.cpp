@@ -372,10 +372,11 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
        "OutOfLobby"},
       // A leave during the change's view rebuild overtakes the change, and the log names the leave.
       {"leave-during-view-rebuild",
-       {kV1Lobby},
-       {"0 {}", "events: Create /jyx-lobby/v1/lobby={};", armed, overtaken, armed, "0 null",
+       lobbies,
+       {"0 {}", soloMade, armed, overtaken, armed, "0 null",
+        // The change's rebuild, overtaken, withholds its view: the leave's Delete stands alone.
         "events: Delete /jyx-lobby/v1/lobby=null; Create /jyx-lobby/v1/lobby={}; Delete "
-        "/jyx-lobby/v1/lobby=null;",
+        "/jyx-lobby/v1/lobby=null; Delete /jyx-lobby/v2/lobby=null;",
         "404 LOBBY_NOT_FOUND", R"({"quit":true})"},
        {},
        "OutOfLobby",
