@@ -163,7 +163,8 @@ class PartiesLobbyBackend final : public PartiesBackend {
   // the configuration changed during its waits (OnRegistrationInputChanged). The player stored,
   // the retry and the shutdown lock are the player's, not the running call's: a call that
   // overtook it stops none of them (CallGate::SharedWork), only the lobby acts that follow (the
-  // party lobby made active, the leave, the party-inactive event).
+  // party lobby made active after a registration, the leave). The party lobby that a
+  // deregistration leaves without the player's state ends even then.
   void UpdateRegistration();
   void UpdateRegistrationOnce();
   // Whether the session and the configuration call for the player to be registered: logged in,

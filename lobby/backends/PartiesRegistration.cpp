@@ -264,7 +264,9 @@ void PartiesLobbyBackend::DeregisterPlayer() {
     return;
   }
   ScheduleActivityResume(Api::PlayerDto{});
-  deregistering.reset();
+  // A party lobby cannot stand without the player's state just cleared, even one that a call
+  // overtaking this one made: LobbyFlow follows the cleared state, or a logged-out player would be
+  // left in a lobby with no view.
   if (services_ != nullptr) {
     LobbyUpdateBatch batch(*services_);
     services_->ProcessLobbyEvent(LobbyEvents::kPartyLobbyInactive);

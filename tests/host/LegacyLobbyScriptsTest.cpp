@@ -111,7 +111,7 @@ TEST(LegacyLobbyScriptsTest, EveryScriptNamesAWorldOfTheTree) {
     const std::string world = WorldOf(ReadScript(entry.path()));
     EXPECT_TRUE(world.ends_with(".json") && std::filesystem::is_regular_file(world)) << world;
   }
-  EXPECT_EQ(scripts, 29);
+  EXPECT_EQ(scripts, 30);
 }
 
 // The texts of `texts` that no line of `log` holds in their order: from the first missing on.
@@ -462,6 +462,15 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
        {"Deleted parties registration for player puuid-a",
         "[plugin always] Removed shutdown lock from jyx-login", "Registering party player",
         "[plugin always] Registered shutdown lock with jyx-login"}},
+      // A lobby made during a logout that keeps the player on the service (a game starting) ends
+      // with the player's state the logout clears: the logged-out player is in no lobby.
+      {"lobby-during-launched-logout",
+       {kV2Lobby},
+       {"0 {party-3}", R"({"event":"OnJsonApiEvent_jyx-gameflow_v1_session"})", armed, sessionSet,
+        "0 {party-3}", "404 LOBBY_NOT_FOUND", R"({"quit":true})"},
+       {},
+       "OutOfLobby",
+       {"was overtaken: POST /jyx-lobby/v2/lobby"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.script);
