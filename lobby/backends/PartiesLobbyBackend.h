@@ -245,9 +245,9 @@ class PartiesLobbyBackend final : public PartiesBackend {
   // The health request: checked, reported and re-registering as a checked request is, but its
   // payload is text and no state is applied. A 204 gives the empty text.
   MaybeType<Failure, std::string> RequestHealthText();
-  // The order checks of a state that is no reply against the stored one, with their log lines
-  // and the duplicate handling; true when `incoming` may be stored. None is stored for a player
-  // that a deregistration deleted, until it is registered again.
+  // The order checks of a state that is no reply (Direct) against the stored one, with their log
+  // lines and the duplicate handling; true when `incoming` may be stored. None is stored, reply or
+  // not, for a player that a deregistration cleared, until it is registered again.
   bool AcceptsInOrder(const Api::PlayerDto& incoming, Api::PlayerUpdateType updateType);
 
   // A copy of the known queue with `queueId`; 400 kNoQueueSelected without one.
@@ -264,8 +264,10 @@ class PartiesLobbyBackend final : public PartiesBackend {
   // Counts the registrations stored, so that a deregistration tells one made during its waits,
   // which stands and is made again after it.
   std::uint64_t registrations_ = 0;
-  // Set once a deregistration deleted the player from the service, until a registration.
-  bool playerDeleted_ = false;
+  // Set once a deregistration cleared the player's state, until a registration: the player is
+  // logged out, and what the service pushes of it is no longer its own (a game being launched
+  // keeps it on the service).
+  bool deregistered_ = false;
   // The services kept by Start; null before. Not owned.
   LobbyServices* services_ = nullptr;
 };

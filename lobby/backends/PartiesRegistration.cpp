@@ -214,9 +214,9 @@ void PartiesLobbyBackend::RegisterPlayer() {
       LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0,
                 "Failed to registered shutdown lock with jyx-login");
     }
+    deregistered_ = false;
     applied = ApplyPartiesState(std::move(reply).Value(), Api::PlayerUpdateType::Direct);
     ++registrations_;
-    playerDeleted_ = false;
     services_->Runtime().CancelTimer(kRegistrationRetryTimer);
   }
   if (applied) RefreshAfterUpdate();
@@ -245,7 +245,6 @@ void PartiesLobbyBackend::DeregisterPlayer() {
     } else {
       LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Deleted parties registration for player %s",
                 puuid.c_str());
-      playerDeleted_ = true;
     }
   }
   if (services_ != nullptr) {
@@ -264,6 +263,7 @@ void PartiesLobbyBackend::DeregisterPlayer() {
     return;
   }
   ScheduleActivityResume(Api::PlayerDto{});
+  deregistered_ = true;
   // A party lobby cannot stand without the player's state just cleared, even one that a call
   // overtaking this one made: LobbyFlow follows the cleared state, or a logged-out player would be
   // left in a lobby with no view.

@@ -90,13 +90,15 @@ double ResumeWaitSeconds(std::int64_t resumeMillis, std::int64_t serverMillis) {
 
 bool PartiesLobbyBackend::AcceptsInOrder(const Api::PlayerDto& incoming,
                                          Api::PlayerUpdateType updateType) {
-  // A state pushed before a logout and handled after it (held behind it) would have the deleted
-  // player taken for registered, and a login would then not register it again.
-  if (playerDeleted_) {
+  // A state pushed, or a reply to a request sent, before a logout and handled after it would have
+  // the logged-out player taken for registered: lobbies would be made for it, and a login would
+  // not register it.
+  if (deregistered_) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
-              "Ignoring a parties state of the player deleted from the service.");
+              "Ignoring a parties state of the deregistered player.");
     return false;
   }
+  if (updateType == Api::PlayerUpdateType::Direct) return true;
   if (incoming.createdAt < Player().createdAt) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Parties state created time out of order.");
     return false;
@@ -118,8 +120,7 @@ bool PartiesLobbyBackend::ApplyPartiesState(Api::PlayerDto incoming,
                                             Api::PlayerUpdateType updateType) {
   std::optional<LobbyUpdateBatch> batch;
   if (services_ != nullptr) batch.emplace(*services_);
-  const bool direct = updateType == Api::PlayerUpdateType::Direct;
-  if (!direct && !AcceptsInOrder(incoming, updateType)) return false;
+  if (!AcceptsInOrder(incoming, updateType)) return false;
   // The steps below may wait; they compare with the state as it was when this one arrived.
   const Api::PlayerDto stored = Player();
   OnLeaverBusterPlayerUpdate(incoming.currentParty, stored.currentParty, incoming);
@@ -133,7 +134,7 @@ bool PartiesLobbyBackend::ApplyPartiesState(Api::PlayerDto incoming,
   SendPartyTransitionAnalytics(incoming, stored);
   // A newer state may have been stored while the steps above waited: it must not be overwritten
   // by this older one.
-  if (!direct && !AcceptsInOrder(incoming, updateType)) return false;
+  if (!AcceptsInOrder(incoming, updateType)) return false;
   lastUpdate_ = LastUpdate{WallMillis(), updateType, 0};
   ScheduleActivityResume(std::move(incoming));
   return true;

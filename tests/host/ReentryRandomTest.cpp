@@ -456,11 +456,12 @@ class Sequence {
   std::string platformLobby_;
 };
 
-// Runs `count` sequences of `world`; JYX_REENTRY_SEED=N runs sequence N alone, for a failure's
-// debugging.
+// Runs `count` sequences of `world`; JYX_REENTRY_SEQUENCES=N runs N instead, for a longer run, and
+// JYX_REENTRY_SEED=N sequence N alone, for a failure's debugging.
 void RunSequences(World world, int count) {
   constexpr int kOperations = 8;
   const auto start = std::chrono::steady_clock::now();
+  if (const char* longer = std::getenv("JYX_REENTRY_SEQUENCES")) count = std::atoi(longer);
   const char* only = std::getenv("JYX_REENTRY_SEED");
   const int first = only != nullptr ? std::atoi(only) : 1;
   const int last = only != nullptr ? first : count;
