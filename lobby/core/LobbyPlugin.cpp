@@ -50,12 +50,12 @@ void LobbyPlugin::Shutdown() {
 Zarn::Client::Plugin& LobbyPlugin::Runtime() { return *this; }
 
 void LobbyPlugin::OpenUpdateBatch() {
-  if (updateBatchDepth_++ == 0) v1Lobby_.BeginOperation();
+  if (updateBatchDepth_++ == 0) v1Lobby_.OperationBoundary();
 }
 
 void LobbyPlugin::CloseUpdateBatch() {
   if (--updateBatchDepth_ != 0) return;
-  v1Lobby_.BeginOperation();
+  v1Lobby_.OperationBoundary();
   // The view shows what every call of the batch did, so an overtaken call still rebuilds it; a
   // rebuild overtaken in turn is stale and is done again.
   for (bool again = true; again;) {

@@ -268,8 +268,8 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   // The event that began the latest lobby request: which request LobbyFlow's LobbyRequested or
   // ChangingLobby stands for.
   LobbyEvent lobbyRequest_;
-  // The custom game joins whose calls run, counted from their request: a practice game update
-  // during their waits reports to them.
+  // The custom game joins whose calls run: a practice game update during their waits reports to
+  // them.
   std::int32_t runningJoins_ = 0;
   std::uint64_t localSummonerId_ = 0;
   // The login session's flags as last seen.

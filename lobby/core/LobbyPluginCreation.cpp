@@ -46,8 +46,7 @@ std::string EventNotHandled(const char* what, LobbyEvent event) {
 }  // namespace
 
 bool LobbyPlugin::BeginLobbyRequest(LobbyEvent requested) {
-  // Recorded before it is fired: a call held during its transition runs within it, and a request
-  // that call begins is then the one under way.
+  // Recorded before it fires, and put back when no state takes it.
   const LobbyEvent previous = std::exchange(lobbyRequest_, requested);
   if (ProcessLobbyEvent(requested)) return true;
   lobbyRequest_ = previous;

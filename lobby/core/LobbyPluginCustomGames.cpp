@@ -79,7 +79,7 @@ HttpResponse LobbyPlugin::JoinCustomGame(std::uint64_t id,
               static_cast<unsigned long long>(id), method);
   }
   if (!IsInLobby() && !gameflow_.RequestGameflowLobby()) return GameflowPreventedReply();
-  // Counted before its request: a call held during the request's transition runs within it.
+  // Counted for the whole call: an update that comes in its waits reports to it.
   const RunningJoin running(runningJoins_);
   BeginLobbyRequest(LobbyEvents::kJoiningCustomLobby);
   MaybeType<Failure, void> joined = LcdsCallSync<void>("gameService", method, id, password);

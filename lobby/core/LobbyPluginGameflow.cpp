@@ -205,7 +205,7 @@ void LobbyPlugin::HandlePracticeGame(const LCDS::GameDTO& game, bool joinsReply)
   }
   // The platform completes the join under way. A message during a join's call reports to that
   // call, which it does not overtake; a call it comes during otherwise began no join, and is.
-  std::optional<LobbyFlowGate::OwnReport> report;
+  std::optional<CallGate::OwnReport> report;
   if (!joinsReply && runningJoins_ > 0) report.emplace(gate_);
   if (handled.IsFailure()) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Failed to update custom lobby: %s",

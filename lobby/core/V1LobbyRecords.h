@@ -38,8 +38,8 @@ class V1LobbyRecords {
   // goes through these.
   void PublishV1Lobby(const Api::Lobby& lobby, std::uint32_t type = kResourceUpdate);
   void DeleteV1Lobby();
-  // An operation (the outermost update batch) begins or ends.
-  void BeginOperation() { deleted_ = false; }
+  // An operation (the outermost update batch) begins or ends: the next Delete goes out.
+  void OperationBoundary() { deleted_ = false; }
   // The v1 lobby and its members, invitations and local member while in a lobby, else a Delete of
   // the v1 lobby. A lobby change under way has left the legacy lobby: it holds a v1 lobby only
   // once one is stored (an invitation accepted meanwhile).
