@@ -269,6 +269,8 @@ const std::vector<CommandShell::Command>& CommandShell::Commands() {
       {"parties-push", "none|notification|message",
        "how changes of the plugin's player reach the plugin", parties},
       {"parties-restriction", "json", "sends a queue-restriction notification", parties},
+      {"parties-notify", "json", "sends a notification of this player state, whoever's it is",
+       parties},
       {"parties-resume", "party utc-ms", "locks the party until that resume time", parties},
       {"parties-health", "text", "the health text the parties service answers", parties},
       {"parties-token", "text", "the comms token the parties service answers", parties},
@@ -709,6 +711,10 @@ std::string CommandShell::Parties(const std::string& command, const std::string&
   }
   if (command == "parties-restriction") {
     if (!parties_.PushQueueRestriction(rest)) return Fail("a queue restriction is a JSON object");
+    return R"({"sent":true})";
+  }
+  if (command == "parties-notify") {
+    if (!parties_.PushPlayer(rest)) return Fail("a player state is a JSON object");
     return R"({"sent":true})";
   }
   if (command == "parties-script") {

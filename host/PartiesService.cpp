@@ -20,12 +20,38 @@ using Writer = rapidjson::Writer<rapidjson::StringBuffer>;
 
 PartiesReply Error(int32_t status, const char* code) { return PartiesReply{status, code, "", ""}; }
 
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// A segment as the service reads it: each "%" and two hexadecimal digits the byte they give; any
+// other "%" stays as it is.
+std::string DecodeSegment(const std::string& segment) {
+  std::string decoded;
+  decoded.reserve(segment.size());
+  for (std::size_t i = 0; i < segment.size(); ++i) {
+    const int high = segment[i] == '%' && i + 2 < segment.size() ? HexDigit(segment[i + 1]) : -1;
+    const int low = high >= 0 ? HexDigit(segment[i + 2]) : -1;
+    if (low < 0) {
+      decoded.push_back(segment[i]);
+      continue;
+    }
+    decoded.push_back(static_cast<char>(high * 16 + low));
+    i += 2;
+  }
+  return decoded;
+}
+
+// The segments between the slashes, each decoded.
 std::vector<std::string> SplitPath(const std::string& url) {
   std::vector<std::string> segments;
   std::size_t begin = url.empty() || url[0] != '/' ? 0 : 1;
   while (begin <= url.size()) {
     const std::size_t end = std::min(url.find('/', begin), url.size());
-    segments.push_back(url.substr(begin, end - begin));
+    segments.push_back(DecodeSegment(url.substr(begin, end - begin)));
     begin = end + 1;
   }
   return segments;
@@ -478,8 +504,9 @@ PartiesReply PartiesService::PutPlayer(const std::string& /*actor*/,
   PartiesPlayer identity;
   identity.puuid = segments[2];
   const auto text = [&](const char* key) {
-    return json.HasMember(key) && json[key].IsString() ? std::string(json[key].GetString())
-                                                       : std::string();
+    return json.HasMember(key) && json[key].IsString()
+               ? std::string(json[key].GetString(), json[key].GetStringLength())
+               : std::string();
   };
   identity.platformId = text("platformId");
   if (json.HasMember("accountId") && json["accountId"].IsUint64()) {
@@ -790,9 +817,17 @@ void PartiesService::PushLocalPlayer() {
 }
 
 bool PartiesService::PushQueueRestriction(const std::string& queueRestrictionJson) {
-  rapidjson::Document json;
-  if (!ParseBody(queueRestrictionJson, &json) || !json.IsObject()) return false;
-  PushEnvelope("{\"queueRestriction\":" + JsonText(json) + "}");
+  return PushEnvelopeMember("queueRestriction", queueRestrictionJson);
+}
+
+bool PartiesService::PushPlayer(const std::string& playerJson) {
+  return PushEnvelopeMember("player", playerJson);
+}
+
+bool PartiesService::PushEnvelopeMember(const char* key, const std::string& json) {
+  rapidjson::Document parsed;
+  if (!ParseBody(json, &parsed) || !parsed.IsObject()) return false;
+  PushEnvelope("{\"" + std::string(key) + "\":" + JsonText(parsed) + "}");
   return true;
 }
 

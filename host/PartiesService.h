@@ -5,7 +5,7 @@
 // its state, as a messaging-service notification or as an asynchronous "parties"/"player"
 // message. Other players act through the same routes (Act).
 //
-// Routes (a leading "/" is optional; <p> a party id, <u> a puuid):
+// Routes (a leading "/" is optional; <p> a party id, <u> a puuid; each segment percent-decoded):
 //   PUT|GET|DELETE v1/players/<u>       register (or update) / read / remove a player
 //   PUT v1/parties/<p>/gamemode | partytype | activityLocked
 //   PUT v1/parties/<p>/members/<u>/role | metadata | canInvite | ready
@@ -153,6 +153,9 @@ class PartiesService {
   // Sends an envelope with only `queueRestrictionJson` to the plugin as a notification. False
   // when the text is no JSON object.
   bool PushQueueRestriction(const std::string& queueRestrictionJson);
+  // Sends an envelope with only `playerJson` to the plugin as a notification, whatever player it
+  // holds (another's, one the service does not know). False when the text is no JSON object.
+  bool PushPlayer(const std::string& playerJson);
   // Pushes the plugin's player as the push setting says (nothing without a plugin's player).
   void PushLocalPlayer();
 
@@ -226,6 +229,8 @@ class PartiesService {
   // `player` leaves its current party (if any) without a new one.
   void LeaveCurrent(PartiesPlayer& player);
   void PushEnvelope(const std::string& envelopeJson);
+  // PushEnvelope of an envelope whose one member `key` is `json`; false when that is no object.
+  bool PushEnvelopeMember(const char* key, const std::string& json);
   // The plugin's player's version (0 without one), and a push when it moved from `before`.
   [[nodiscard]] uint64_t LocalVersion() const;
   void PushIfChanged(uint64_t before);

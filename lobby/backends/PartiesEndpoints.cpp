@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
+#include "lobby/backends/PartiesPaths.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyServices.h"
 #include "sdk/base/LogChannels.h"
@@ -67,14 +68,14 @@ HttpResult<std::string> PartiesLobbyBackend::HandleGetHealth() {
 Api::PlayerDto PartiesLobbyBackend::HandleGetPlayer() { return Player(); }
 
 HttpResponse PartiesLobbyBackend::HandlePutActive(bool active) {
-  std::string path = "/v1/parties/" + GetCurrentPartyId() + "/activityLocked";
+  std::string path = PartyPath("/", GetCurrentPartyId(), "activityLocked");
   return SetterResponse(Request("set activity", "PUT", std::move(path), active));
 }
 
 HttpResponse PartiesLobbyBackend::HandlePutQueue(std::int32_t queueId) {
   Api::GameModeDto mode;
   mode.queueId = queueId;
-  std::string path = "/v1/parties/" + GetCurrentPartyId() + "/gamemode";
+  std::string path = PartyPath("/", GetCurrentPartyId(), "gamemode");
   return SetterResponse(Request("set game mode", "PUT", std::move(path), mode));
 }
 
@@ -84,7 +85,7 @@ HttpResponse PartiesLobbyBackend::HandlePutReady(bool ready) {
 
 HttpResponse PartiesLobbyBackend::HandlePutRole(std::string partyId, std::string puuid,
                                                 std::string role) {
-  std::string path = "/v1/parties/" + partyId + "/members/" + puuid + "/role";
+  std::string path = PartyMemberPath("/", partyId, puuid, "role");
   return SetterResponse(Request("set role", "PUT", std::move(path), role));
 }
 
@@ -95,8 +96,7 @@ HttpResult<Api::PremadePartyDto> PartiesLobbyBackend::HandleGetCommsMembers() {
 }
 
 HttpResult<std::string> PartiesLobbyBackend::HandleGetCommsToken() {
-  std::string path =
-      "comms/v1/parties/" + GetCurrentPartyId() + "/members/" + Player().puuid + "/token";
+  std::string path = PartyMemberPath("comms/", GetCurrentPartyId(), Player().puuid, "token");
   MaybeType<Failure, std::string> token =
       client_.SendTextRequest("GET", std::move(path), BindingProperty());
   if (token.HasValue()) return HttpResult<std::string>(std::move(token).Value());

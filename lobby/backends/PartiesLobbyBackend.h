@@ -247,7 +247,8 @@ class PartiesLobbyBackend final : public PartiesBackend {
   MaybeType<Failure, std::string> RequestHealthText();
   // The order checks of a state that is no reply (Direct) against the stored one, with their log
   // lines and the duplicate handling; true when `incoming` may be stored. None is stored, reply or
-  // not, for a player that a deregistration cleared, until it is registered again.
+  // not, for a player that a deregistration cleared, until it is registered again; once registered,
+  // no state pushed for another player is.
   bool AcceptsInOrder(const Api::PlayerDto& incoming, Api::PlayerUpdateType updateType);
 
   // A copy of the known queue with `queueId`; 400 kNoQueueSelected without one.

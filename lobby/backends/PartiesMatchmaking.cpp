@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
+#include "lobby/backends/PartiesPaths.h"
 #include "lobby/core/LobbyAnalytics.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyServices.h"
@@ -38,7 +39,7 @@ BindingHttpResult PartiesLobbyBackend::StartMatchmaking() {
       !IsEnabledForQueue(Player().currentParty->gameMode.queueId)) {
     return BindingHttpResult(HttpResponse(400, "QUEUE_NOT_ENABLED"));
   }
-  std::string path = "v1/parties/" + GetCurrentPartyId() + "/activityLocked";
+  std::string path = PartyPath("", GetCurrentPartyId(), "activityLocked");
   MaybeType<Failure, AmbassadorMessage> reply =
       client_.SendBoolRequestRaw("PUT", std::move(path), true);
   if (reply.IsFailure()) {
@@ -78,7 +79,7 @@ BindingHttpResult PartiesLobbyBackend::CancelMatchmaking() {
   const bool hadResumeTime =
       Player().currentParty.has_value() &&
       static_cast<std::int64_t>(Player().currentParty->activityResumeUtcMillis) > 0;
-  std::string path = "v1/parties/" + GetCurrentPartyId() + "/activityLocked";
+  std::string path = PartyPath("", GetCurrentPartyId(), "activityLocked");
   MaybeType<Failure, void> cancelled =
       RequestOrReregister("cancel matchmaking", "PUT", std::move(path), false);
   if (cancelled.IsFailure()) {
@@ -104,7 +105,7 @@ void PartiesLobbyBackend::OnResumeActivityWait() {
 }
 
 void PartiesLobbyBackend::OnResumeActivityResponse() {
-  std::string path = "/v1/parties/" + GetCurrentPartyId() + "/resumeActivity";
+  std::string path = PartyPath("/", GetCurrentPartyId(), "resumeActivity");
   MaybeType<Failure, void> resumed =
       RequestOrReregister("resume activity", "POST", std::move(path), BindingProperty());
   if (resumed.IsFailure()) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
+#include "lobby/backends/PartiesPaths.h"
 #include "lobby/backends/PartyLobbyView.h"
 #include "lobby/core/EligibilityRules.h"
 #include "lobby/core/LobbyAnalytics.h"
@@ -54,8 +55,8 @@ const char* RoleName(Role role) {
 
 MaybeType<Failure, void> SendMetadata(PartiesLobbyBackend& backend,
                                       const Api::PartyMemberMetadataDto& metadata) {
-  std::string path = "/v1/parties/" + backend.GetCurrentPartyId() + "/members/" +
-                     backend.Player().puuid + "/metadata";
+  std::string path =
+      PartyMemberPath("/", backend.GetCurrentPartyId(), backend.Player().puuid, "metadata");
   return backend.Request("set metadata", "PUT", std::move(path), metadata);
 }
 
@@ -125,7 +126,7 @@ MaybeType<Failure, void> PartiesLobbyBackend::LeaveLobby() {
       !IsClashParty()) {
     return MaybeType<Failure, void>::Success();
   }
-  std::string path = "/v1/parties/" + GetCurrentPartyId() + "/members/" + Player().puuid + "/role";
+  std::string path = PartyMemberPath("/", GetCurrentPartyId(), Player().puuid, "role");
   const std::optional<AnalyticsEventFields> fields =
       AnalyticsFieldsOrWarn("parties-open-party-toggle");
   if (fields.has_value() && services_ != nullptr) {
@@ -141,8 +142,7 @@ MaybeType<Failure, void> PartiesLobbyBackend::KickMember(std::uint64_t summonerI
   MaybeType<Failure, Api::PartyMemberDto> member = FindCurrentMember(summonerId);
   if (member.IsFailure()) return std::move(member).GetFailure();
   if (GetLocalMember().role != Role::LEADER) return Failure(403, "NOT_AUTHORIZED");
-  std::string path =
-      "/v1/parties/" + GetCurrentPartyId() + "/members/" + member.Value().puuid + "/role";
+  std::string path = PartyMemberPath("/", GetCurrentPartyId(), member.Value().puuid, "role");
   return Request("kick member", "PUT", std::move(path), std::string(RoleName(Role::KICKED)));
 }
 
@@ -150,8 +150,7 @@ MaybeType<Failure, void> PartiesLobbyBackend::PromoteMember(std::uint64_t summon
   MaybeType<Failure, Api::PartyMemberDto> member = FindCurrentMember(summonerId);
   if (member.IsFailure()) return std::move(member).GetFailure();
   if (GetLocalMember().role != Role::LEADER) return Failure(0, "Cannot promote when not leader");
-  std::string path =
-      "/v1/parties/" + GetCurrentPartyId() + "/members/" + member.Value().puuid + "/role";
+  std::string path = PartyMemberPath("/", GetCurrentPartyId(), member.Value().puuid, "role");
   return Request("promote member", "PUT", std::move(path), std::string(RoleName(Role::LEADER)));
 }
 
@@ -177,7 +176,7 @@ MaybeType<Failure, void> PartiesLobbyBackend::ChangeLobby(Api::LobbyChangeGameDt
   Api::GameModeDto mode;
   mode.maxPartySize = std::max(queue.Value().maximumParticipantListSize, kSmallestPartySize);
   mode.queueId = change.queueId;
-  std::string path = "/v1/parties/" + GetCurrentPartyId() + "/gamemode";
+  std::string path = PartyPath("/", GetCurrentPartyId(), "gamemode");
   MaybeType<Failure, void> changed =
       RequestOrReregister("set game mode", "PUT", std::move(path), mode);
   // Read after the request: the reply is the party as it is now.
@@ -220,7 +219,7 @@ MaybeType<Failure, void> PartiesLobbyBackend::DeclineInvitation(std::string invi
 
 MaybeType<Failure, void> PartiesLobbyBackend::SetRoleRequest(std::string partyId, Role role,
                                                              std::string_view action) {
-  std::string path = "v1/parties/" + partyId + "/members/" + Player().puuid + "/role";
+  std::string path = PartyMemberPath("", partyId, Player().puuid, "role");
   return RequestOrReregister(action, "PUT", std::move(path), std::string(RoleName(role)));
 }
 
@@ -272,7 +271,7 @@ MaybeType<Failure, std::vector<Api::LobbyInvitationDto>> PartiesLobbyBackend::Se
   }
   if (refused == invitations.size()) return Failure(404, kSummonerNotFound);
   if (puuids.empty()) return invitations;
-  std::string path = "v1/parties/" + party.partyId + "/bulkInvite";
+  std::string path = PartyPath("", party.partyId, "bulkInvite");
   MaybeType<Failure, void> sent = client_.SendStatusRequest("POST", std::move(path), puuids);
   if (sent.IsFailure()) {
     const Failure& failure = sent.GetFailure();
@@ -292,8 +291,7 @@ MaybeType<Failure, void> PartiesLobbyBackend::SetCanInvite(std::uint64_t summone
   }
   MaybeType<Failure, Api::PartyMemberDto> member = FindCurrentMember(summonerId);
   if (member.IsFailure()) return Failure(404, kSummonerNotFound);
-  std::string path =
-      "/v1/parties/" + GetCurrentPartyId() + "/members/" + member.Value().puuid + "/canInvite";
+  std::string path = PartyMemberPath("/", GetCurrentPartyId(), member.Value().puuid, "canInvite");
   return Request("set canInvite", "PUT", std::move(path), canInvite);
 }
 
@@ -334,7 +332,7 @@ MaybeType<Failure, void> PartiesLobbyBackend::SetPartyType(std::string partyType
 MaybeType<Failure, void> PartiesLobbyBackend::SetPartyTypeRequest(std::string partyType) {
   // Counted as sent whatever the service answers.
   if (services_ != nullptr) services_->GetAnalytics().CountPartyTypeChange();
-  std::string path = "/v1/parties/" + GetCurrentPartyId() + "/partytype";
+  std::string path = PartyPath("/", GetCurrentPartyId(), "partytype");
   MaybeType<Failure, void> set = Request("set partytype", "PUT", std::move(path), partyType);
   if (set.IsFailure()) ReregisterAfterError(set.GetFailure());
   return set;
@@ -365,7 +363,7 @@ void PartiesLobbyBackend::ProcessEnteredGame(Api::GameflowPhase /*previousPhase*
   if (newPhase == Api::GameflowPhase::None) {
     static_cast<void>(LeaveLobby());
   } else if (newPhase == Api::GameflowPhase::GameStart && GetLocalMember().role == Role::LEADER) {
-    std::string path = "/v1/parties/" + GetCurrentPartyId() + "/enteredGame";
+    std::string path = PartyPath("/", GetCurrentPartyId(), "enteredGame");
     static_cast<void>(
         RequestOrReregister("process entered game", "POST", std::move(path), BindingProperty()));
   }

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
+#include "lobby/backends/PartiesPaths.h"
 #include "lobby/core/EligibilityRules.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyFlow.h"
@@ -197,7 +198,7 @@ void PartiesLobbyBackend::RegisterPlayer() {
   bool applied = false;
   {
     const CallGate::SharedWork registering(services_->FlowGate());
-    std::string path = "v1/players/" + registration.puuid;
+    std::string path = PlayerPath(registration.puuid);
     MaybeType<Failure, Api::PlayerDto> reply =
         client_.SendRequest("PUT", std::move(path), registration);
     if (reply.IsFailure()) {
@@ -237,7 +238,7 @@ void PartiesLobbyBackend::DeregisterPlayer() {
   if (services_ != nullptr) deregistering.emplace(services_->FlowGate());
   if (services_ != nullptr && EnabledFlag().IsTrue() && !puuid.empty() && !IsLaunchedPhase(phase)) {
     MaybeType<Failure, void> deleted =
-        client_.SendStatusRequest("DELETE", "v1/players/" + puuid, BindingProperty());
+        client_.SendStatusRequest("DELETE", PlayerPath(puuid), BindingProperty());
     if (deleted.IsFailure()) {
       LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties deregistration failure: %s",
                 deleted.Message());
@@ -280,7 +281,7 @@ void PartiesLobbyBackend::UpdateEligibilityHash() {
   if (Player().createdAt != 0) {
     Api::PlayerDto update = Player();
     update.eligibilityHash = *hash;
-    std::string path = "v1/players/" + update.puuid;
+    std::string path = PlayerPath(update.puuid);
     MaybeType<Failure, Api::PlayerDto> reply = client_.SendRequest("PUT", std::move(path), update);
     if (reply.IsFailure()) {
       LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties eligibility hash update failed: %s",

@@ -6,6 +6,7 @@
 
 #include "lobby/backends/PartiesErrorCodes.h"
 #include "lobby/backends/PartiesLobbyBackend.h"
+#include "lobby/backends/PartiesPaths.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyFlowGate.h"
 #include "lobby/core/LobbyNotifications.h"
@@ -177,7 +178,7 @@ void PartiesLobbyBackend::ReregisterAfterError(const Failure& failure) {
 
 void PartiesLobbyBackend::FetchPartiesState() {
   // Built from a copy: the stored puuid may change while the request waits.
-  std::string path = "v1/players/" + Player().puuid;
+  std::string path = PlayerPath(Player().puuid);
   MaybeType<Failure, void> fetched = CheckedRequest("fetchPartiesState", "GET", std::move(path),
                                                     BindingProperty(), NoContent::Succeed);
   if (fetched.IsFailure()) ReregisterAfterError(fetched.GetFailure());

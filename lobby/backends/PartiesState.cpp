@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
+#include "lobby/backends/PartiesPaths.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyFlowGate.h"
 #include "lobby/core/LobbyGameflow.h"
@@ -99,6 +100,13 @@ bool PartiesLobbyBackend::AcceptsInOrder(const Api::PlayerDto& incoming,
     return false;
   }
   if (updateType == Api::PlayerUpdateType::Direct) return true;
+  // What the service pushes for another player is not this player's state: adopted, it would
+  // have the plugin act, and log out, as that player.
+  if (Player().createdAt != 0 && incoming.puuid != Player().puuid) {
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
+              "Ignoring a parties state pushed for another player: %s", incoming.puuid.c_str());
+    return false;
+  }
   if (incoming.createdAt < Player().createdAt) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Parties state created time out of order.");
     return false;
@@ -308,7 +316,7 @@ Api::PartyMemberDto PartiesLobbyBackend::GetLocalMember() const {
 }
 
 MaybeType<Failure, void> PartiesLobbyBackend::SetReadyRequest(bool ready) {
-  std::string path = "/v1/parties/" + GetCurrentPartyId() + "/members/" + Player().puuid + "/ready";
+  std::string path = PartyMemberPath("/", GetCurrentPartyId(), Player().puuid, "ready");
   return Request("set ready", "PUT", std::move(path), ready);
 }
 

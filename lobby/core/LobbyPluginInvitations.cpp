@@ -17,6 +17,7 @@
 #include "lobby/core/LobbyUpdateBatch.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
+#include "sdk/base/PathSegment.h"
 #include "sdk/runtime/LcdsCall.h"
 #include "sdk/runtime/Requests.h"
 #include "sdk/runtime/TypedEvents.h"
@@ -70,6 +71,11 @@ std::string IntegerMember(const BindingProperty& metaData, std::string_view key)
   }
 }
 
+// The path of the lobby invitation `id`, one segment whatever the platform gave.
+std::string InvitationPath(const std::string& id) {
+  return kInvitationPathPrefix + PathSegment(id);
+}
+
 // SendPlatformInvitations' steps. Each invitation of `given` enters `invitations` as Requested
 // (a new one appended, one already listed for its summoner changed in place), each published;
 // their summoner ids in order.
@@ -92,7 +98,7 @@ std::vector<std::uint64_t> RequestInvitations(AppModule& runtime,
     const Api::LobbyInvitation published = target;
     if (isNew) invitations.push_back(std::move(invitation));
     runtime.SendJsonApiEvent(isNew ? kResourceCreate : kResourceUpdate,
-                             kInvitationPathPrefix + published.id, published);
+                             InvitationPath(published.id), published);
   }
   return ids;
 }
@@ -162,7 +168,7 @@ void MarkRefused(AppModule& runtime, const std::vector<std::uint64_t>& ids,
   }
   for (const Api::LobbyInvitation& entry : std::vector<Api::LobbyInvitation>(invitations)) {
     if (Contains(ids, entry.toSummonerId)) {
-      runtime.SendJsonApiEvent(kResourceUpdate, kInvitationPathPrefix + entry.id, entry);
+      runtime.SendJsonApiEvent(kResourceUpdate, InvitationPath(entry.id), entry);
     }
   }
 }
@@ -176,7 +182,7 @@ bool EraseErroredInvitations(AppModule& runtime, std::vector<Api::LobbyInvitatio
                                          });
   for (auto it = end; it != invitations.end(); ++it) erased.push_back(it->id);
   invitations.erase(end, invitations.end());
-  for (const std::string& id : erased) runtime.PublishResourceEvent(kInvitationPathPrefix + id);
+  for (const std::string& id : erased) runtime.PublishResourceEvent(InvitationPath(id));
   return !erased.empty();
 }
 

@@ -10,6 +10,7 @@
 #include "sdk/base/LocalTime.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
+#include "sdk/base/PathSegment.h"
 #include "sdk/base/SmallString.h"
 #include "sdk/binding/JsonText.h"
 #include "sdk/runtime/Requests.h"
@@ -22,7 +23,8 @@ namespace {
 constexpr char kReceivedPathPrefix[] = "/jyx-lobby/v1/received-invitations/";
 constexpr char kReceivedV2Path[] = "/jyx-lobby/v2/received-invitations";
 
-std::string ReceivedPath(const std::string& id) { return kReceivedPathPrefix + id; }
+// The id is the legacy platform's, whatever it holds: one segment.
+std::string ReceivedPath(const std::string& id) { return kReceivedPathPrefix + PathSegment(id); }
 
 // The free-form meta-data of an invitation; text that is not JSON gives the empty value.
 BindingProperty ParseMetaData(const std::string& text) {
@@ -98,6 +100,15 @@ void ReceivedInvitations::OnActive(const LCDS::InvitationRequest& request, std::
   if (RefreshListed(request, blocked)) {
     PublishReceivedInvitations();
     return;
+  }
+  // Every publication sorts and compares the whole list: the oldest makes way for a new one.
+  if (legacy_.size() >= kMaxLegacyInvitations) {
+    const std::string dropped = legacy_.front().id;
+    legacy_.erase(legacy_.begin());
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
+              "Dropping the oldest received invitation %s: at most %u are kept", dropped.c_str(),
+              static_cast<unsigned>(kMaxLegacyInvitations));
+    runtime_.PublishResourceEvent(ReceivedPath(dropped));
   }
   legacy_.push_back(invitation);
   runtime_.SendJsonApiEvent(kResourceCreate, ReceivedPath(invitation.id),

@@ -40,6 +40,8 @@ class InvitationRecipient {
 class ReceivedInvitations {
  public:
   using BlockedPlayers = WatchedConfigValue<std::vector<Api::ChatBlockedPlayerResource>>;
+  // The legacy invitations listed at most; a new one beyond drops the oldest.
+  static constexpr std::size_t kMaxLegacyInvitations = 100;
 
   // Publishes and asks through `runtime`; `blocked` are the players whose invitations are left
   // out. All three must outlive this object.
@@ -50,7 +52,8 @@ class ReceivedInvitations {
   ReceivedInvitations& operator=(const ReceivedInvitations&) = delete;
 
   // A legacy invitation message. ACTIVE refreshes the listed invitation of its id or, after the
-  // eligibility and summoner lookups, lists a new one (unless a revocation came meanwhile);
+  // eligibility and summoner lookups, lists a new one (unless a revocation came meanwhile), the
+  // oldest dropped, logged and deleted when kMaxLegacyInvitations are listed already;
   // ON_HOLD holds the listed one; REVOKED removes it. A blocked sender's invitation shows
   // Declined. Each change is published, then the v2 list.
   void OnReceivedInvitation(const LCDS::InvitationRequest& message);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "sdk/base/Format.h"
+#include "sdk/base/PathSegment.h"
 #include "sdk/binding/JsonText.h"
 #include "sdk/binding/TypedConversions.h"
 #include "sdk/platform/SteadyClock.h"
@@ -156,7 +157,8 @@ void AppModule::SubscribeServiceProxyAsync(const std::string& service, const std
     };
   }
   (void)Request<void>(HttpMethod::Post,
-                      Format("/jyx-login/v1/service-proxy-async-requests/%1/%2", service, method),
+                      Format("/jyx-login/v1/service-proxy-async-requests/%1/%2",
+                             PathSegment(service), PathSegment(method)),
                       hostContext_);
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "host/HostValue.h"
+#include "host/LegacyPlatform.h"
 #include "host/PartiesService.h"
 #include "host/PluginHost.h"
 #include "host/ServiceProxyService.h"
@@ -78,20 +79,20 @@ inline void PrintTo(const Step& step, std::ostream* out) {
 
 class Scenario {
  public:
-  // `moreWorld`, when not empty, is a world loaded on top of the scenario's.
-  explicit Scenario(PartiesPush push, const std::string& moreWorld = "") {
+  // `moreWorld`, when not empty, is a world loaded on top of the scenario's; `withLegacy` serves
+  // the legacy platform too.
+  explicit Scenario(PartiesPush push, const std::string& moreWorld = "", bool withLegacy = false) {
     PluginHost::Options options;
     options.maxIdleYields = 50;
     host_ = std::make_unique<PluginHost>(options);
     proxy_ = std::make_unique<ServiceProxyService>(*host_);
     parties_ = std::make_unique<PartiesService>(*host_, *proxy_);
+    if (withLegacy) legacy_ = std::make_unique<LegacyPlatform>(*host_);
+    const WorldServices services{legacy_.get(), proxy_.get(), parties_.get()};
     std::string error;
-    EXPECT_TRUE(
-        LoadWorldFile(*host_, JYX_PARTIES_WORLD, &error, {nullptr, proxy_.get(), parties_.get()}))
-        << error;
+    EXPECT_TRUE(LoadWorldFile(*host_, JYX_PARTIES_WORLD, &error, services)) << error;
     if (!moreWorld.empty()) {
-      EXPECT_TRUE(LoadWorld(*host_, moreWorld, &error, {nullptr, proxy_.get(), parties_.get()}))
-          << error;
+      EXPECT_TRUE(LoadWorld(*host_, moreWorld, &error, services)) << error;
     }
     parties_->SetPush(push);
     EXPECT_TRUE(host_->Load().accepted);
@@ -171,11 +172,15 @@ class Scenario {
 
   PluginHost& Host() { return *host_; }
   PartiesService& Parties() { return *parties_; }
+  ServiceProxyService& Proxy() { return *proxy_; }
+  // Only with `withLegacy`.
+  LegacyPlatform& Legacy() { return *legacy_; }
 
  private:
   std::unique_ptr<PluginHost> host_;
   std::unique_ptr<ServiceProxyService> proxy_;
   std::unique_ptr<PartiesService> parties_;
+  std::unique_ptr<LegacyPlatform> legacy_;
   double secondsBeforeCall_ = 0;
   std::vector<std::vector<TelemetryEvent>> telemetry_;
 };

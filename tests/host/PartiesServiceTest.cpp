@@ -107,6 +107,21 @@ TEST_F(PartiesServiceTest, ARegisteredPlayerLeadsAClosedPartyOfItsOwnWithoutQueu
   EXPECT_STRNE(recreated["currentParty"]["partyId"].GetString(), party["partyId"].GetString());
 }
 
+// The service reads each segment percent-decoded, as a web service would: an id escaped into one
+// segment names the same player as the id itself.
+TEST_F(PartiesServiceTest, EachSegmentIsReadPercentDecoded) {
+  ASSERT_EQ(
+      parties_.Act("a/b", "PUT", "v1/players/a%2Fb%2e%2E", R"({"platformId":"XEM1"})").httpStatus,
+      200);
+  ASSERT_NE(parties_.FindPlayer("a/b.."), nullptr);
+  EXPECT_EQ(parties_.Act("a/b", "GET", "/v1/players/a%2fb..", "").httpStatus, 200);
+  // A "%" without two hexadecimal digits stays as it is.
+  ASSERT_EQ(parties_.Act("c", "PUT", "v1/players/%zz%4", R"({"platformId":"XEM1"})").httpStatus,
+            200);
+  EXPECT_NE(parties_.FindPlayer("%zz%4"), nullptr);
+  EXPECT_EQ(parties_.Act("a", "GET", "v1/players/a/b", "").errorCode, "ROUTE_NOT_FOUND");
+}
+
 TEST_F(PartiesServiceTest, RolesMoveThePlayersBetweenParties) {
   const std::string partyA = PartyOf("a");
   const std::string partyB = PartyOf("b");
@@ -368,6 +383,8 @@ TEST_F(PartiesServiceTest, AWorldSeedsTheServiceAndCommandsDriveIt) {
                                       R"("payload":"bad\\xFF"})"},
       {"parties-push notification", R"({"push":true})"},
       {"parties-restriction {\"gatekeeperRestrictions\":[]}", R"({"sent":true})"},
+      {"parties-notify {\"puuid\":\"q\",\"version\":99}", R"({"sent":true})"},
+      {"parties-notify [1]", R"({"error":"a player state is a JSON object"})"},
       {"parties-resume " + partyQ + " 1767225660000", R"({"locked":true})"},
       {R"(parties-script {"path": "v1/health", "kind": "empty"})", R"({"scripted":true})"},
       {"parties-requests", R"({"requests":[]})"},
@@ -389,7 +406,7 @@ TEST_F(PartiesServiceTest, AWorldSeedsTheServiceAndCommandsDriveIt) {
     EXPECT_TRUE(shell.Execute(command.line, &output));
     EXPECT_EQ(output.substr(0, command.answer.size()), command.answer) << output;
   }
-  EXPECT_EQ(shell.Failures(), 8);
+  EXPECT_EQ(shell.Failures(), 9);
 
   const char* const invalid[] = {
       R"({"parties": []})",

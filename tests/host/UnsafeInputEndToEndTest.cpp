@@ -1,0 +1,331 @@
+// Hostile input end to end, through the plugin library as the stand-in host loads it, in the world
+// host/worlds/parties.json: ids that would leave their path segment, whether a caller of the
+// lobby's routes, a pushed parties state, a pushed invitation or the login session gives them;
+// a state pushed for another player; more pending legacy invitations than are kept.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <rapidjson/document.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "host/HostValue.h"
+#include "host/LegacyPlatform.h"
+#include "host/PartiesService.h"
+#include "host/PluginHost.h"
+#include "tests/host/PartiesScenario.h"
+
+namespace Zarn::Host {
+namespace {
+
+using ::testing::Contains;
+using ::testing::ElementsAreArray;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using namespace PartiesScenarioTesting;
+
+constexpr char kInvitationClass[] = "com.zarnworks.platform.gameinvite.contract.InvitationRequest";
+constexpr char kReceivedV1[] = "/jyx-lobby/v1/received-invitations/";
+
+// An id as given, and the one segment it must travel as. No NUL: a route's argument holding one is
+// refused before any handler runs, and every text the plugin's values hold, whatever brought it,
+// ends at its first NUL (the segment encoder's own table has NUL rows).
+struct Hostile {
+  std::string id;
+  std::string segment;
+};
+
+const std::vector<Hostile>& HostileIds() {
+  static const std::vector<Hostile> ids = {
+      {"/", "%2F"},
+      {"..", "%2E%2E"},
+      {".", "%2E"},
+      {"?", "%3F"},
+      {"#", "%23"},
+      {"%", "%25"},
+      {" ", "%20"},
+      {"\xC3\xA9", "%C3%A9"},
+      {"x/../../../v2/lobby", "x%2F..%2F..%2F..%2Fv2%2Flobby"},
+  };
+  return ids;
+}
+
+rapidjson::Value Text(const std::string& text, rapidjson::Document::AllocatorType& allocator) {
+  return rapidjson::Value(text.data(), static_cast<rapidjson::SizeType>(text.size()), allocator);
+}
+
+// What the plugin did since the last look: its parties requests ("METHOD url"), the legacy
+// received invitations' events ("Kind uri") and its log lines.
+struct Seen {
+  int status = 0;
+  Texts sent;
+  Texts events;
+  Texts log;
+};
+
+Seen Look(Scenario& s) {
+  Seen seen;
+  for (const PartiesRecord& record : s.Parties().Records()) {
+    seen.sent.push_back(record.method + " " + record.url);
+  }
+  for (const PublishedEvent& event : s.Host().Records().published) {
+    rapidjson::Document json;
+    std::string error;
+    if (event.name != "OnJsonApiEvent" || !ParseHostJson(event.payload, &json, &error)) continue;
+    const std::string uri(json["uri"].GetString(), json["uri"].GetStringLength());
+    if (uri.starts_with(kReceivedV1)) {
+      seen.events.push_back(std::string(json["eventType"].GetString()) + " " + uri);
+    }
+  }
+  for (const LogLine& line : s.Host().Records().logs) seen.log.push_back(line.message);
+  static_cast<void>(s.Take());
+  return seen;
+}
+
+Seen Route(Scenario& s, const std::string& method, const std::string& path,
+           const std::string& body = "") {
+  const RouteAnswer answer = s.Host().CallRoute(method, path, body);
+  s.Host().RunDue();
+  Seen seen = Look(s);
+  seen.status = answer.status;
+  return seen;
+}
+
+// Pushes a legacy invitation message of `state` for the invitation `id`.
+void PushInvitation(Scenario& s, const std::string& id, const char* state) {
+  rapidjson::Document json;
+  std::string error;
+  ASSERT_TRUE(ParseHostJson(
+      R"({"owner":{"summonerId":77},"inviter":{"summonerId":77},"invitationState":"ACTIVE",)"
+      R"("gameMetaData":"{\"queueId\":430,\"gameType\":\"VARNEL_GAME\"}"})",
+      &json, &error));
+  json.AddMember("invitationId", Text(id, json.GetAllocator()), json.GetAllocator());
+  json["invitationState"].SetString(state, json.GetAllocator());
+  ASSERT_TRUE(s.Legacy().Push(kInvitationClass, JsonText(json)));
+  s.Host().RunDue();
+}
+
+// Pushes `player` as the service's notification, its version and its party's raised past the
+// stored ones. (A notification's payload is JSON text that the plugin reads itself: a NUL in it
+// reaches the plugin, where the host's values, texts that end at a NUL, could not carry one.)
+void PushPlayer(Scenario& s, rapidjson::Document& player) {
+  player["version"].SetUint64(player["version"].GetUint64() + 100);
+  if (player["currentParty"].IsObject()) {
+    rapidjson::Value& party = player["currentParty"];
+    party["version"].SetUint64(party["version"].GetUint64() + 100);
+  }
+  ASSERT_TRUE(s.Parties().PushPlayer(JsonText(player)));
+  s.Host().RunDue();
+}
+
+rapidjson::Document PlayerOf(Scenario& s, const std::string& puuid) {
+  rapidjson::Document json;
+  std::string error;
+  EXPECT_TRUE(ParseHostJson(s.Parties().PlayerJson(puuid), &json, &error)) << error;
+  return json;
+}
+
+// The hostile id arrives as a legacy invitation's, is declined by a caller, revoked; then as the
+// id of the player's party and of a member's puuid in a pushed state, with an invitation into a
+// party of that id; each route that builds a parties path from one of them is called, and from
+// the caller's id for the routes that take one.
+TEST(UnsafeInputEndToEndTest, AnIdStaysOnePathSegmentWhereverItComesFrom) {
+  for (const Hostile& hostile : HostileIds()) {
+    const std::string& id = hostile.id;
+    const std::string& seg = hostile.segment;
+    SCOPED_TRACE(testing::PrintToString(id));
+    Scenario s(PartiesPush::Message, "", /*withLegacy=*/true);
+    s.Legacy().Script("lcdsGameInvitationService", "decline", LcdsAnswer{});
+
+    const std::string received = kReceivedV1 + seg;
+    PushInvitation(s, id, "ACTIVE");
+    EXPECT_THAT(Look(s).events, Contains("Create " + received));
+    const Seen declined =
+        Route(s, "POST", "/jyx-lobby/v2/received-invitations/" + seg + "/decline");
+    EXPECT_EQ(declined.status, 0);
+    EXPECT_THAT(declined.events, ElementsAreArray({"Update " + received}));
+    PushInvitation(s, id, "REVOKED");
+    EXPECT_THAT(Look(s).events, ElementsAreArray({"Delete " + received}));
+
+    // The player's party lobby of 420 with puuid-b (summoner 10) in it.
+    ASSERT_EQ(Route(s, "POST", kLobby, R"({"queueId":420,"isCustom":false})").status, 0);
+    const std::string party = PlayerOf(s, "puuid-a")["currentParty"]["partyId"].GetString();
+    ASSERT_EQ(s.Parties().Invite("puuid-a", "puuid-b").httpStatus, 200);
+    ASSERT_EQ(s.Parties().Accept("puuid-b", party).httpStatus, 200);
+    s.Host().RunDue();
+    Look(s);
+
+    rapidjson::Document player = PlayerOf(s, "puuid-a");
+    auto& allocator = player.GetAllocator();
+    rapidjson::Value& current = player["currentParty"];
+    current["partyId"] = Text(id, allocator);
+    for (rapidjson::Value& member : current["players"].GetArray()) {
+      member["partyId"] = Text(id, allocator);
+      if (std::string(member["puuid"].GetString()) == "puuid-b")
+        member["puuid"] = Text(id, allocator);
+    }
+    rapidjson::Value invitation(rapidjson::kObjectType);
+    invitation.CopyFrom(current["players"][0], allocator);
+    invitation["role"] = "INVITED";
+    invitation["invitedBySummonerId"] = 11;
+    rapidjson::Value mode(rapidjson::kObjectType);
+    mode.CopyFrom(current["gameMode"], allocator);
+    invitation["gameMode"] = mode;
+    player["parties"].SetArray();
+    player["parties"].PushBack(invitation, allocator);
+    PushPlayer(s, player);
+    Look(s);
+    // The service refuses every request from now on: the pushed state stays.
+    for (const char* route : {"v1/parties/*/*", "v1/parties/*/members/*/*",
+                              "comms/v1/parties/*/members/*/*", "v1/players/*"}) {
+      PartiesScript script;
+      script.path = route;
+      script.kind = PartiesScript::Kind::Status;
+      script.httpStatus = 409;
+      script.errorCode = "SCRIPTED";
+      script.uses = -1;
+      s.Parties().AddScript(script);
+    }
+
+    // The party's members' paths, written relative and from the root.
+    const std::string relative = "v1/parties/" + seg + "/members/";
+    const std::string members = "/" + relative;
+    struct Row {
+      std::string method;
+      std::string path;
+      std::string body;
+      std::string sent;
+    };
+    const std::vector<Row> rows = {
+        {"PUT", "/jyx-lobby/v1/parties/ready", "true", "PUT " + members + "puuid-a/ready"},
+        {"PUT", "/jyx-lobby/v1/parties/active", "true",
+         "PUT /v1/parties/" + seg + "/activityLocked"},
+        {"PUT", "/jyx-lobby/v1/parties/queue", "440", "PUT /v1/parties/" + seg + "/gamemode"},
+        {"PUT", "/jyx-lobby/v1/parties/metadata", R"({"positionPref":[]})",
+         "PUT " + members + "puuid-a/metadata"},
+        {"GET", "/jyx-lobby/v2/comms/token", "", "GET comms" + members + "puuid-a/token"},
+        {"POST", "/jyx-lobby/v2/lobby/members/10/kick", "", "PUT " + members + seg + "/role"},
+        {"POST", "/jyx-lobby/v2/lobby/members/10/promote", "", "PUT " + members + seg + "/role"},
+        {"POST", "/jyx-lobby/v2/lobby/members/10/grant-invite", "",
+         "PUT " + members + seg + "/canInvite"},
+        {"POST", "/jyx-lobby/v2/lobby/invitations", R"([{"toSummonerId":11}])",
+         "POST v1/parties/" + seg + "/bulkInvite"},
+        {"POST", "/jyx-lobby/v2/lobby/matchmaking/search", "",
+         "PUT v1/parties/" + seg + "/activityLocked"},
+        {"DELETE", "/jyx-lobby/v2/lobby/matchmaking/search", "",
+         "PUT v1/parties/" + seg + "/activityLocked"},
+        {"POST", "/jyx-lobby/v2/received-invitations/" + seg + "/accept", "",
+         "PUT " + relative + "puuid-a/role"},
+        {"POST", "/jyx-lobby/v2/received-invitations/" + seg + "/decline", "",
+         "PUT " + relative + "puuid-a/role"},
+        {"POST", "/jyx-lobby/v2/party/" + seg + "/join", "", "PUT " + relative + "puuid-a/role"},
+        {"PUT", "/jyx-lobby/v1/parties/" + seg + "/members/" + seg + "/role", R"("MEMBER")",
+         "PUT " + members + seg + "/role"},
+        {"DELETE", kLobby, "", "PUT " + members + "puuid-a/role"},
+    };
+    for (const Row& row : rows) {
+      SCOPED_TRACE(row.method + " " + row.path);
+      EXPECT_THAT(Route(s, row.method, row.path, row.body).sent, Contains(row.sent));
+    }
+  }
+}
+
+// The login session's puuid: the registration, a request of the player's own and the
+// deregistration all carry it as one segment.
+TEST(UnsafeInputEndToEndTest, TheSessionsPuuidStaysOnePathSegment) {
+  for (const Hostile& hostile : HostileIds()) {
+    SCOPED_TRACE(testing::PrintToString(hostile.id));
+    rapidjson::Document world;
+    std::string error;
+    ASSERT_TRUE(ParseHostJson(
+        R"({"resources":{"/jyx-login/v1/session":{"state":"SUCCEEDED","summonerId":9,)"
+        R"("accountId":7,"connected":true},"/jyx-summoner/v1/current-summoner":{"summonerId":9,)"
+        R"("accountId":7,"displayName":"Ann","summonerLevel":30}},"parties":{}})",
+        &world, &error));
+    auto& allocator = world.GetAllocator();
+    rapidjson::Value& resources = world["resources"];
+    resources["/jyx-login/v1/session"].AddMember("puuid", Text(hostile.id, allocator), allocator);
+    resources["/jyx-summoner/v1/current-summoner"].AddMember("puuid", Text(hostile.id, allocator),
+                                                             allocator);
+    world["parties"].AddMember("local", Text(hostile.id, allocator), allocator);
+    Scenario s(PartiesPush::Notification, JsonText(world));
+    const PartiesPlayer* registered = s.Parties().FindPlayer(hostile.id);
+    if (registered == nullptr) {
+      ADD_FAILURE() << "not registered";
+      continue;
+    }
+    const std::string party = registered->currentPartyId;
+
+    EXPECT_THAT(Route(s, "PUT", "/jyx-lobby/v1/parties/ready", "true").sent,
+                Contains("PUT /v1/parties/" + party + "/members/" + hostile.segment + "/ready"));
+    rapidjson::Value& session = resources["/jyx-login/v1/session"];
+    session["state"] = "LOGGING_OUT";
+    s.Host().SetResource("/jyx-login/v1/session", JsonText(session));
+    s.Host().RunDue();
+    EXPECT_THAT(Look(s).sent, Contains("DELETE v1/players/" + hostile.segment));
+    session["state"] = "SUCCEEDED";
+    s.Host().SetResource("/jyx-login/v1/session", JsonText(session));
+    s.Host().RunDue();
+    EXPECT_THAT(Look(s).sent, Contains("PUT v1/players/" + hostile.segment));
+  }
+}
+
+// Once registered, the player does not become another whose state the service pushes: its
+// requests and its logout name only itself.
+TEST(UnsafeInputEndToEndTest, AStatePushedForAnotherPlayerIsIgnored) {
+  Scenario s(PartiesPush::Notification);
+  rapidjson::Document other = PlayerOf(s, "puuid-b");
+  PushPlayer(s, other);
+  EXPECT_THAT(Look(s).log,
+              Contains(HasSubstr("Ignoring a parties state pushed for another player")));
+  Texts sent = Route(s, "PUT", "/jyx-lobby/v1/parties/ready", "true").sent;
+  s.Host().SetResource(
+      "/jyx-login/v1/session",
+      R"({"state":"LOGGING_OUT","summonerId":9,"accountId":7,"puuid":"puuid-a","connected":true})");
+  s.Host().RunDue();
+  for (const std::string& request : Look(s).sent) sent.push_back(request);
+  EXPECT_THAT(sent, Contains(HasSubstr("/members/puuid-a/ready")));
+  EXPECT_THAT(sent, Contains("DELETE v1/players/puuid-a"));
+  EXPECT_THAT(sent, Not(Contains(HasSubstr("puuid-b"))));
+}
+
+// Pending legacy invitations are kept to the newest hundred: each one beyond drops the oldest,
+// whose Delete is published and logged.
+TEST(UnsafeInputEndToEndTest, OnlyTheNewestHundredLegacyInvitationsAreKept) {
+  Scenario s(PartiesPush::Notification, "", /*withLegacy=*/true);
+  Texts ids;
+  Texts deletes;
+  Texts drops;
+  Seen seen;
+  for (int i = 0; i < 150; ++i) {
+    char id[16];
+    std::snprintf(id, sizeof id, "inv-%03d", i);
+    ids.push_back(id);
+    PushInvitation(s, id, "ACTIVE");
+    seen = Look(s);
+    for (const std::string& event : seen.events) {
+      if (event.starts_with("Delete ")) deletes.push_back(event);
+    }
+    for (const std::string& line : seen.log) {
+      if (line.starts_with("Dropping the oldest received invitation")) drops.push_back(line);
+    }
+  }
+  Texts expectedDeletes;
+  for (int i = 0; i < 50; ++i)
+    expectedDeletes.push_back("Delete " + std::string(kReceivedV1) + ids[i]);
+  EXPECT_THAT(deletes, ElementsAreArray(expectedDeletes));
+  EXPECT_EQ(drops.size(), 50u);
+  const RouteAnswer listed = s.Host().CallRoute("GET", "/jyx-lobby/v2/received-invitations", "");
+  rapidjson::Document list;
+  std::string error;
+  ASSERT_TRUE(ParseHostJson(listed.body, &list, &error)) << error;
+  Texts listedIds;
+  for (const rapidjson::Value& invitation : list.GetArray()) {
+    listedIds.push_back(invitation["invitationId"].GetString());
+  }
+  EXPECT_THAT(listedIds, ElementsAreArray(Texts(ids.begin() + 50, ids.end())));
+}
+
+}  // namespace
+}  // namespace Zarn::Host
