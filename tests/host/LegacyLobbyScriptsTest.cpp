@@ -363,7 +363,7 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
       {"reads-during-leave",
        lobbies,
        {"0 {}", soloMade, armed, armed, armed, "0 null", "0 {}",
-        "404 No route of the plugin serves /jyx-lobby/v2/nosuch",
+        "404 No route of the plugin serves /jyx-lobby/v2/nosuch; routes lists the plugin's routes",
         "404 No route of the plugin serves PATCH /jyx-lobby/v2/lobby; the path's routes take "
         "DELETE, GET, POST",
         "events: Delete /jyx-lobby/v1/lobby=null; Delete /jyx-lobby/v2/lobby=null;",
