@@ -516,7 +516,7 @@ Lines RunLengths(const Lines& lines) {
   return runs;
 }
 
-// 20,000 lobby statuses (4,000 under the sanitizers) held during one accept's transition, every
+// 20,000 lobby statuses (3,000 under the sanitizers) held during one accept's transition, every
 // other one naming the player owner, which fires LobbyFlow's promotion event: once the accept has
 // answered they run one after another, none inside the one before, and the run ends normally. On
 // a 512 KB stack, held calls run recursively (each from the one before, or from its end) would
