@@ -38,6 +38,31 @@ void SplitWord(const std::string& text, std::string* word, std::string* rest) {
   }
 }
 
+// The edits that turn `a` into `b`, letters compared in either case: insertions, deletions,
+// substitutions and swaps of two neighbours ("GTE" is one from "GET").
+std::size_t EditDistance(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  };
+  // Three rows of the table: two back, one back, this one.
+  std::vector<std::size_t> before(b.size() + 1), previous(b.size() + 1), row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) previous[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const bool same = lower(a[i - 1]) == lower(b[j - 1]);
+      row[j] = std::min({previous[j] + 1, row[j - 1] + 1, previous[j - 1] + (same ? 0 : 1)});
+      if (i > 1 && j > 1 && lower(a[i - 1]) == lower(b[j - 2]) &&
+          lower(a[i - 2]) == lower(b[j - 1])) {
+        row[j] = std::min(row[j], before[j - 2] + 1);
+      }
+    }
+    std::swap(before, previous);
+    std::swap(previous, row);
+  }
+  return previous[b.size()];
+}
+
 // The length of the valid UTF-8 sequence at `text[i]`, or 0 when the byte there begins none
 // (overlong forms, surrogates and code points past U+10FFFF included).
 std::size_t Utf8SequenceAt(const std::string& text, std::size_t i) {
@@ -283,7 +308,8 @@ const std::vector<CommandShell::Command>& CommandShell::Commands() {
        [](Shell& shell, Text, Text rest) {
          return rest.empty() ? shell.Routes() : shell.Fail("routes takes no argument");
        }},
-      {"type", "name", "the fields of a body's type, or an enum's values",
+      {"type", "[name]",
+       "the fields of a body's type, or an enum's values; with no name, the types",
        [](Shell& shell, Text, Text rest) { return shell.Type(rest); }},
       {"help", "", "the shell's commands, one line each",
        [](Shell& shell, Text, Text rest) {
@@ -347,12 +373,32 @@ std::string CommandShell::UnknownCommand(const std::string& word) {
   for (char& c : capitals) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
-  const std::string unknown = "unknown command: " + EchoOf(word);
+  std::string unknown = "unknown command: " + EchoOf(word);
   // "delete" is a command of its own and is found before this.
-  if (capitals == word || Find(capitals) == nullptr || HostMethodCode(capitals) == 0) {
-    return unknown;
+  if (capitals != word && Find(capitals) != nullptr && HostMethodCode(capitals) != 0) {
+    unknown += "; route methods are written in capitals: " + capitals;
+  } else if (const Command* nearest = Nearest(word); nearest != nullptr) {
+    unknown += std::string("; the nearest command is ") + nearest->name;
   }
-  return unknown + "; route methods are written in capitals: " + capitals;
+  return unknown + "; help lists the shell's commands";
+}
+
+const CommandShell::Command* CommandShell::Nearest(const std::string& word) {
+  // One edit away for a short word, two for a longer one; a word far longer than every command
+  // is near none, and its distances are not worth computing.
+  const std::size_t allowed = word.size() <= 4 ? 1 : 2;
+  const Command* nearest = nullptr;
+  std::size_t best = allowed + 1;
+  for (const Command& command : Commands()) {
+    const std::string_view name = command.name;
+    if (word.size() > name.size() + allowed) continue;
+    // The first of equally near commands, in the table's order.
+    if (const std::size_t distance = EditDistance(word, name); distance < best) {
+      best = distance;
+      nearest = &command;
+    }
+  }
+  return nearest;
 }
 
 std::string CommandShell::Help() {
@@ -388,8 +434,18 @@ std::string CommandShell::Routes() {
 }
 
 std::string CommandShell::Type(const std::string& name) {
-  if (name.empty()) return Fail("type needs a type name");
   if (!host_.Loaded()) return Fail("no plugin is loaded");
+  if (name.empty()) {
+    std::vector<std::string> names;
+    for (const TypeDescription& type : host_.Description().types) names.push_back(type.name);
+    std::sort(names.begin(), names.end());
+    std::string lines;
+    rapidjson::Document::AllocatorType allocator;
+    for (const std::string& type : names) {
+      AppendLine(&lines, JsonLine(TextObject({{"type", type}}, allocator)));
+    }
+    return lines;
+  }
   // `routes` names a list or a map by what it holds: "vector<R>" answers R.
   std::string_view held = name;
   while (held.ends_with('>') && (held.starts_with("vector<") || held.starts_with("map<"))) {
@@ -397,7 +453,9 @@ std::string CommandShell::Type(const std::string& name) {
     held.remove_suffix(1);
   }
   const TypeDescription* type = host_.Description().FindType(std::string(held));
-  if (type == nullptr) return Fail("unknown type: " + EchoOf(name));
+  if (type == nullptr) {
+    return Fail("unknown type: " + EchoOf(name) + "; type with no name lists the types");
+  }
   rapidjson::Document::AllocatorType allocator;
   rapidjson::Value json = TextObject({{"type", type->name}}, allocator);
   // A type with neither fields nor values reads as a record with no fields.

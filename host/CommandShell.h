@@ -36,14 +36,14 @@ class CommandShell {
   explicit CommandShell(PluginHost& host)
       : host_(host), legacy_(host), proxy_(host), parties_(host, proxy_), teamBuilder_(host) {}
 
-  // Runs one command line and sets `*output` to its answer: one line of JSON, or for `routes`
-  // and `help` one line of JSON per route or command, the lines apart by "\n". A blank line and
-  // a comment (a line whose first byte after blanks is "#") answer nothing. Returns false when
-  // the command was a "quit" that ran. Bad commands answer {"error":"..."} and the shell goes on;
-  // so do lines longer than kMaxCommandLine (`length` gives the full length of a line read cut
-  // short) and lines holding a NUL byte. After every command the host runs the work that is due.
-  // Every line is valid JSON: bytes that are not UTF-8 print as the text \xHH, and echoes of input
-  // are cut.
+  // Runs one command line and sets `*output` to its answer: one line of JSON, or for `routes`,
+  // `help` and `type` without a name one line of JSON per route, command or type, the lines apart
+  // by "\n". A blank line and a comment (a line whose first byte after blanks is "#") answer
+  // nothing. Returns false when the command was a "quit" that ran. Bad commands answer
+  // {"error":"..."} and the shell goes on; so do lines longer than kMaxCommandLine (`length` gives
+  // the full length of a line read cut short) and lines holding a NUL byte. After every command the
+  // host runs the work that is due. Every line is valid JSON: bytes that are not UTF-8 print as the
+  // text \xHH, and echoes of input are cut.
   bool Execute(const std::string& line, std::string* output, std::size_t length = 0);
 
   // Commands that failed to run (answered {"error":...} by the shell). A route's own error
@@ -77,8 +77,11 @@ class CommandShell {
   // The command of that name in Commands(); null for none.
   static const Command* Find(const std::string& name);
   // The refusal of a command word the table does not hold; for a route method written in
-  // another case ("get"), it says that route methods are written in capitals.
+  // another case ("get"), it says that route methods are written in capitals, else it names the
+  // nearest command when one is near ("GTE": GET); and always that `help` lists the commands.
   static std::string UnknownCommand(const std::string& word);
+  // The command a word nearly names (a letter or two off, or two letters swapped); null for none.
+  static const Command* Nearest(const std::string& word);
   // One line per command: {"command":"advance","arguments":"seconds","effect":"moves ..."}.
   static std::string Help();
   // One line per route the plugin's snapshot described at load: {"method":"GET","path":"/p/{id}",
@@ -87,7 +90,8 @@ class CommandShell {
   // The fields of the record type `name` names in the same snapshot, each with its type as
   // Routes() names an argument's: {"type":"R","fields":[{"name":"id","type":"int32"}]}; or an
   // enum's values, {"type":"E","values":["A","B"]}. A list's or a map's name, "vector<R>",
-  // answers what it holds.
+  // answers what it holds. With no name, the snapshot's types by name, one line each:
+  // {"type":"R"}.
   std::string Type(const std::string& name);
 
   // Counts a failed command and gives its error line.

@@ -234,6 +234,44 @@ class DepthLimitedBuilder {
   int depth_ = 0;
 };
 
+// What the reader expected where it stopped, as a reader of the error wants it said.
+const char* ExpectedAt(rapidjson::ParseErrorCode code) {
+  switch (code) {
+    case rapidjson::kParseErrorDocumentEmpty:
+      return "a value was expected, and the text is empty";
+    case rapidjson::kParseErrorDocumentRootNotSingular:
+      return "the end of the text was expected after the value";
+    case rapidjson::kParseErrorValueInvalid:
+      return "a value was expected (an object, an array, a string, a number, true, false or null)";
+    case rapidjson::kParseErrorObjectMissName:
+      return "a member's name in double quotes was expected";
+    case rapidjson::kParseErrorObjectMissColon:
+      return "':' was expected after the member's name";
+    case rapidjson::kParseErrorObjectMissCommaOrCurlyBracket:
+      return "',' or '}' was expected after the member";
+    case rapidjson::kParseErrorArrayMissCommaOrSquareBracket:
+      return "',' or ']' was expected after the element";
+    case rapidjson::kParseErrorStringUnicodeEscapeInvalidHex:
+      return "four hexadecimal digits were expected after \\u";
+    case rapidjson::kParseErrorStringUnicodeSurrogateInvalid:
+      return "a \\u escape of a low surrogate was expected after the high one";
+    case rapidjson::kParseErrorStringEscapeInvalid:
+      return "one of \" \\ / b f n r t u was expected after a backslash";
+    case rapidjson::kParseErrorStringMissQuotationMark:
+      return "a closing double quote was expected before the end of the text";
+    case rapidjson::kParseErrorStringInvalidEncoding:
+      return "UTF-8 was expected";
+    case rapidjson::kParseErrorNumberTooBig:
+      return "a number of at most about 1.8e308 was expected";
+    case rapidjson::kParseErrorNumberMissFraction:
+      return "a digit was expected after the decimal point";
+    case rapidjson::kParseErrorNumberMissExponent:
+      return "a digit was expected in the exponent";
+    default:
+      return "valid JSON was expected";
+  }
+}
+
 }  // namespace
 
 bool ParseHostJson(const std::string& text, rapidjson::Document* json, std::string* error) {
@@ -257,7 +295,11 @@ bool ParseHostJson(const std::string& text, rapidjson::Document* json, std::stri
     return false;
   }
   if (result.IsError() || nul != std::string::npos) {
-    *error = "invalid JSON at offset " + std::to_string(result.IsError() ? result.Offset() : nul);
+    // The reader stops at a NUL as at the end of the text: past it, the NUL is the fault.
+    const bool atNul = nul != std::string::npos && (!result.IsError() || result.Offset() >= nul);
+    *error = "invalid JSON at offset " +
+             (atNul ? std::to_string(nul) + ": a NUL byte stands there, where JSON allows none"
+                    : std::to_string(result.Offset()) + ": " + ExpectedAt(result.Code()));
     return false;
   }
   return true;

@@ -34,7 +34,8 @@ void FreeHostObject(ApiObject* object);
 
 // Parses `text` as one JSON value (iteratively, so deep input cannot exhaust the stack),
 // stopping at the first value nested deeper than kMaxHostValueDepth. A NUL byte is invalid JSON
-// where it stands. Sets `*error` on failure.
+// where it stands. Sets `*error` on failure: "invalid JSON at offset N: " and what was expected
+// there.
 [[nodiscard]] bool ParseHostJson(const std::string& text, rapidjson::Document* json,
                                  std::string* error);
 

@@ -6,7 +6,8 @@
 //
 // Exit status: 0 when every command ran (a route may still have answered an error); 1 when a
 // command failed to run or the plugin did not load; 2 for bad arguments (a world given as the
-// commands, or a script as the world, too); 3 when a wait of the plugin could never end.
+// commands, a script as the world, or commands whose first line names another world, too); 3 when a
+// wait of the plugin could never end.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -22,6 +23,7 @@
 #include "host/InputFile.h"
 #include "host/PluginHost.h"
 #include "host/RecordWindow.h"
+#include "host/ScriptWorld.h"
 #include "host/WorldFile.h"
 
 namespace {
@@ -80,6 +82,16 @@ std::string OpeningCommand(std::string_view text) {
     return Zarn::Host::CommandShell::IsCommand(word) ? word : std::string();
   }
   return std::string();
+}
+
+// Why the commands of `source` (a script's name, or "standard input") do not run in `world`
+// (empty for none), when their first line names the world `named`: the world to give instead.
+std::string WrongWorld(const std::string& source, const std::string& named,
+                       const std::string& world) {
+  using Zarn::Host::EchoOf;
+  return source + " names the world " + EchoOf(named) + " on its first line, and runs in " +
+         (world.empty() ? std::string("none") : EchoOf(world)) + ": give it with --world " +
+         EchoOf(named);
 }
 
 // At most this many unanswered requests, and paths armed on, are named in one line.
@@ -203,6 +215,8 @@ int main(int argc, char** argv) {
   std::string line;
   std::size_t length = 0;
   bool first = true;
+  // The world the commands' first line names, until it has been checked.
+  std::optional<std::string> namedWorld;
   // The next line of the commands, without the byte order mark an editor may write at their start.
   const auto readLine = [&] {
     if (!ReadCommandLine(input, &line, &length)) return false;
@@ -210,6 +224,7 @@ int main(int argc, char** argv) {
       line.erase(0, kMark.size());
       length -= kMark.size();
     }
+    if (first) namedWorld = WorldNamedBy(line);
     first = false;
     return true;
   };
@@ -224,6 +239,11 @@ int main(int argc, char** argv) {
     }
     held = kind == LineKind::kCommand;
   }
+  // A script run in another world would end on errors that look plausible.
+  if (namedWorld && !IsNamedWorld(*namedWorld, script, world)) {
+    return Usage(WrongWorld(EchoOf(script), *namedWorld, world));
+  }
+  namedWorld.reset();
   // A script given as the world would be refused as JSON that does not parse.
   std::string worldText;
   if (std::string error; !world.empty() && !ReadWorldFile(world, &worldText, &error)) {
@@ -262,6 +282,12 @@ int main(int argc, char** argv) {
 
   std::string output;
   for (; held || readLine(); held = false) {
+    if (namedWorld && !IsNamedWorld(*namedWorld, "", world)) {
+      std::cout << ErrorJson(WrongWorld("standard input", *namedWorld, world)) << std::endl;
+      refused = true;
+      break;
+    }
+    namedWorld.reset();
     if (!checked) {
       const LineKind kind = KindOf(line);
       if (kind == LineKind::kJsonObject) {

@@ -72,10 +72,12 @@ RouteAnswer TakeReply(ApiCallResult& reply, int* releaseCalls) {
 }
 
 // The error of a request that no route serves: it names the methods of the routes that serve
-// its path, if any, for a call made with the wrong one.
+// its path, if any, for a call made with the wrong one, else the command that lists the routes.
 std::string Unserved(const std::vector<HostRoute>& routes, const RouteRequest& call) {
   const std::string methods = MethodsServing(routes, call.path);
-  if (methods.empty()) return "No route of the plugin serves " + call.path;
+  if (methods.empty()) {
+    return "No route of the plugin serves " + call.path + "; routes lists the plugin's routes";
+  }
   const std::string method = HostMethodName(call.method);
   return "No route of the plugin serves " +
          (method.empty() ? "method " + std::to_string(call.method) : method) + " " + call.path +

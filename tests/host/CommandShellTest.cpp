@@ -24,7 +24,7 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
   CommandShell shell(host);
   struct Case {
     std::string line;
-    const char* output;
+    std::string output;
   };
   const char* const notDecimal =
       R"({"error":"advance needs a decimal number of seconds, 0 or more"})";
@@ -32,6 +32,8 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
       R"j({"error":"advance takes at most 31536000.0 seconds (a year)"})j";
   const char* const onRequest =
       R"({"error":"on-request needs a path beginning with / and a command other than quit"})";
+  const std::string value =
+      "a value was expected (an object, an array, a string, a number, true, false or null)";
   const Case cases[] = {
       {"", ""},
       {"   ", ""},
@@ -41,16 +43,56 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
       {"routes", R"({"error":"no plugin is loaded"})"},
       {"routes all", R"({"error":"routes takes no argument"})"},
       {"help me", R"({"error":"help takes no argument"})"},
-      {"type", R"({"error":"type needs a type name"})"},
+      {"type", R"({"error":"no plugin is loaded"})"},
       {"type JyxLobbyLobbyChangeGameDto", R"({"error":"no plugin is loaded"})"},
-      {"GET /x # no comment", R"({"error":"body: invalid JSON at offset 0"})"},
-      {"frobnicate", R"({"error":"unknown command: frobnicate"})"},
-      {"get /x", R"({"error":"unknown command: get; route methods are written in capitals: GET"})"},
+      {"GET /x # no comment", R"({"error":"body: invalid JSON at offset 0: )" + value + "\"}"},
+      {"frobnicate", R"({"error":"unknown command: frobnicate; help lists the shell's commands"})"},
+      {"get /x",
+       R"({"error":"unknown command: get; route methods are written in capitals: GET; help lists )"
+       R"(the shell's commands"})"},
       {"Post /x",
-       R"({"error":"unknown command: Post; route methods are written in capitals: POST"})"},
+       R"({"error":"unknown command: Post; route methods are written in capitals: POST; help )"
+       R"(lists the shell's commands"})"},
+      // A word a letter or two off a command, or with two letters swapped, names it.
+      {"GTE /jyx-lobby/v2/lobby",
+       R"({"error":"unknown command: GTE; the nearest command is GET; help lists the shell's )"
+       R"(commands"})"},
+      {"evnets",
+       R"({"error":"unknown command: evnets; the nearest command is events; help lists the )"
+       R"(shell's commands"})"},
+      {"parties-requets",
+       R"({"error":"unknown command: parties-requets; the nearest command is parties-requests; )"
+       R"(help lists the shell's commands"})"},
+      {"rotes",
+       R"({"error":"unknown command: rotes; the nearest command is routes; help lists the )"
+       R"(shell's commands"})"},
+      {"xyz", R"({"error":"unknown command: xyz; help lists the shell's commands"})"},
+      {"stat" + std::string(kMaxCommandLine - 10, 's'),
+       R"({"error":"unknown command: stat)" + std::string(296, 's') + "... (" +
+           std::to_string(kMaxCommandLine - 6) + R"( bytes); help lists the shell's commands"})"},
       {"GET", R"({"error":"GET needs a path beginning with /"})"},
       {"POST x", R"({"error":"POST needs a path beginning with /"})"},
-      {"PUT /x {bad", R"({"error":"body: invalid JSON at offset 1"})"},
+      {"PUT /x {bad",
+       R"({"error":"body: invalid JSON at offset 1: a member's name in double quotes was )"
+       R"(expected"})"},
+      {R"(PUT /x {"a" 1})",
+       R"({"error":"body: invalid JSON at offset 5: ':' was expected after the member's name"})"},
+      {R"(PUT /x {"a":1 "b":2})",
+       R"({"error":"body: invalid JSON at offset 7: ',' or '}' was expected after the member"})"},
+      {"PUT /x [1 2]",
+       R"({"error":"body: invalid JSON at offset 3: ',' or ']' was expected after the )"
+       R"(element"})"},
+      {R"(PUT /x {"a":"b)",
+       R"({"error":"body: invalid JSON at offset 7: a closing double quote was expected )"
+       R"(before the end of the text"})"},
+      {R"(PUT /x {"a":1} x)",
+       R"({"error":"body: invalid JSON at offset 8: the end of the text was expected after )"
+       R"(the value"})"},
+      {"PUT /x 1.", R"({"error":"body: invalid JSON at offset 2: a digit was expected after )"
+                    R"(the decimal point"})"},
+      {R"(PUT /x "\q")",
+       R"({"error":"body: invalid JSON at offset 1: one of \" \\ / b f n r t u was expected )"
+       R"(after a backslash"})"},
       {"GET /jyx-lobby/v2/lobby", R"({"error":"no plugin is loaded"})"},
       {"PATCH /jyx-lobby/v2/lobby {\"a\": [1, 2]}", R"({"error":"no plugin is loaded"})"},
       {"advance", notDecimal},
@@ -76,7 +118,7 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
       {"events", R"({"events":[]})"},
       {"set /a", R"({"error":"set needs a JSON value"})"},
       {"set a 1", R"({"error":"set needs a path beginning with /"})"},
-      {"set /a [1,", R"({"error":"value: invalid JSON at offset 3"})"},
+      {"set /a [1,", R"({"error":"value: invalid JSON at offset 3: )" + value + "\"}"},
       {"set /a/b/c/d {\"x\":1}", R"({"event":"OnJsonApiEvent_a_b_c"})"},
       {"delete /a/b/c/d", R"({"event":"OnJsonApiEvent_a_b_c"})"},
       {"delete /a/b/c/d", R"({"error":"no resource at /a/b/c/d"})"},
@@ -87,10 +129,11 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
       {"on-request x set /a 1", onRequest},
       {"on-request /x quit", onRequest},
       {"on-request /x set /a 1", R"({"armed":true})"},
-      {"on-request /x nosuchcmd 1", R"({"error":"on-request: unknown command: nosuchcmd"})"},
+      {"on-request /x nosuchcmd 1",
+       R"({"error":"on-request: unknown command: nosuchcmd; help lists the shell's commands"})"},
       {"on-request /x get /y",
        R"({"error":"on-request: unknown command: get; route methods are written in capitals: )"
-       R"(GET"})"},
+       R"(GET; help lists the shell's commands"})"},
       {"quit now", R"({"error":"quit takes no argument"})"},
   };
   std::string output;

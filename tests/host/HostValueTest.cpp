@@ -111,11 +111,17 @@ TEST(HostValueTest, RefusesUnknownKindsAndDeepNesting) {
   };
   const Case refused[] = {
       {std::string(64 << 20, '['), "JSON nested deeper than 512"},
-      {std::string(600, '{'), "invalid JSON at offset 1"},
-      {"{\"a\":1} trailing", "invalid JSON at offset 8"},
-      {std::string("{\"a\":1}\0 trailing", 16), "invalid JSON at offset 7"},
-      {std::string("[\"a\0b\"]", 7), "invalid JSON at offset 3"},
-      {std::string("\0", 1), "invalid JSON at offset 0"},
+      {std::string(600, '{'),
+       "invalid JSON at offset 1: a member's name in double quotes was expected"},
+      {"{\"a\":1} trailing",
+       "invalid JSON at offset 8: the end of the text was expected after the value"},
+      {std::string("{\"a\":1}\0 trailing", 16),
+       "invalid JSON at offset 7: a NUL byte stands there, where JSON allows none"},
+      {std::string("[\"a\0b\"]", 7),
+       "invalid JSON at offset 3: a NUL byte stands there, where JSON allows none"},
+      {std::string("\0", 1),
+       "invalid JSON at offset 0: a NUL byte stands there, where JSON allows none"},
+      {"[1 2]", "invalid JSON at offset 3: ',' or ']' was expected after the element"},
   };
   for (const Case& c : refused) {
     SCOPED_TRACE(c.text.substr(0, 20));

@@ -22,15 +22,18 @@ struct LobbyHostRun {
 
 // Runs `program` (with `--plugin pluginPath` and `--world worldPath` when they are given) on a
 // script file holding `script`: its exit status and the lines it printed, and with `keepLog` its
-// log. `name` keeps the files of different tests apart.
+// log. `name` keeps the files of different tests apart. With `stackKb`, the program's stack holds
+// at most that many KB: a recursion that should not be there overflows it sooner.
 inline LobbyHostRun RunLobbyHost(const std::string& program, const std::string& pluginPath,
                                  const std::string& name, const std::string& script,
-                                 const std::string& worldPath = "", bool keepLog = false) {
+                                 const std::string& worldPath = "", bool keepLog = false,
+                                 int stackKb = 0) {
   const std::string dir = ::testing::TempDir();
   const std::string scriptPath = dir + name + "-script.txt";
   const std::string outputPath = dir + name + "-output.txt";
   std::ofstream(scriptPath, std::ios::binary) << script;
   std::string command = "'" + program + "'";
+  if (stackKb > 0) command = "ulimit -s " + std::to_string(stackKb) + " && " + command;
   if (!pluginPath.empty()) command += " --plugin '" + pluginPath + "'";
   if (!worldPath.empty()) command += " --world '" + worldPath + "'";
   // Both streams leave a line at once, so one file keeps their order.

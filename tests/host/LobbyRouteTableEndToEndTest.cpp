@@ -161,8 +161,10 @@ TEST_F(LobbyRouteTableEndToEndTest, TypeAndDeleteAnswerFromTheSnapshot) {
        R"({"name":"toSummonerId","type":"uint64"},)"
        R"({"name":"state","type":"JyxLobbyLobbyInvitationState"},)"
        R"({"name":"timestamp","type":"string"},{"name":"toSummonerName","type":"string"}]})"},
-      {"type " + unknown,
-       R"({"error":"unknown type: )" + unknown.substr(0, 300) + R"j(... (301 bytes)"})j"},
+      {"type " + unknown, R"({"error":"unknown type: )" + unknown.substr(0, 300) +
+                              R"j(... (301 bytes); type with no name lists the types"})j"},
+      {"type JyxLobbyNoSuch",
+       R"({"error":"unknown type: JyxLobbyNoSuch; type with no name lists the types"})"},
       {"delete /jyx-lobby/v2/lobby",
        R"({"error":"no resource at /jyx-lobby/v2/lobby, which the plugin's routes serve: route )"
        R"j(methods are written in capitals (DELETE, GET, POST)"})j"},
@@ -176,7 +178,23 @@ TEST_F(LobbyRouteTableEndToEndTest, TypeAndDeleteAnswerFromTheSnapshot) {
     EXPECT_TRUE(shell.Execute(line, &output));
     EXPECT_EQ(output, answer);
   }
-  EXPECT_EQ(shell.Failures(), 3);
+  EXPECT_EQ(shell.Failures(), 4);
+  // With no name, the types that an unknown name is looked for among, by name.
+  EXPECT_TRUE(shell.Execute("type", &output));
+  std::vector<std::string> listed;
+  for (std::size_t at = 0; at < output.size();) {
+    const std::size_t end = std::min(output.find('\n', at), output.size());
+    listed.push_back(output.substr(at, end - at));
+    at = end + 1;
+  }
+  EXPECT_EQ(listed.size(), host.Description().types.size());
+  EXPECT_TRUE(std::is_sorted(listed.begin(), listed.end()));
+  for (const char* type : {"JyxLobbyLobbyChangeGameDto", "JyxLobbyLobbyBotDifficulty"}) {
+    EXPECT_NE(std::find(listed.begin(), listed.end(), std::string(R"({"type":")") + type + "\"}"),
+              listed.end())
+        << type;
+  }
+  EXPECT_EQ(shell.Failures(), 4);
 }
 
 TEST_F(LobbyRouteTableEndToEndTest, ArgumentsThatDoNotBindAnswerTheirErrorAndRunNoHandler) {

@@ -392,7 +392,9 @@ TEST_F(PartiesServiceTest, AWorldSeedsTheServiceAndCommandsDriveIt) {
       {"parties-script {\"kind\": \"empty\"}", R"({"error":)"},
       {"parties-script",
        R"j({"error":"parties-script needs a script (JSON, as a world file's)"})j"},
-      {"parties-script {bad", R"({"error":"script: invalid JSON at offset 1"})"},
+      {"parties-script {bad",
+       R"({"error":"script: invalid JSON at offset 1: a member's name in double quotes was )"
+       R"(expected"})"},
       {R"(parties-script {"path": "v1/health", "timing": "yield", "yield": 1001})",
        R"({"error":"a script's yield must be a count from 1 to 1000: a wait with nothing else )"
        R"(to do ends after 1000 yields"})"},

@@ -246,9 +246,10 @@ TEST(PluginEndToEndTest, LobbyHostAnswersStatsAndQuit) {
   EXPECT_EQ(lines[0], R"({"plugin":"jyx-lobby","started":true})");
   EXPECT_EQ(lines[1].rfind(R"({"liveBytes":)", 0), 0u) << lines[1];
   EXPECT_NE(lines[1].find(R"("freesAndReallocations":)"), std::string::npos);
-  EXPECT_EQ(lines[2], R"({"error":"unknown command: bogus"})");
+  EXPECT_EQ(lines[2], R"({"error":"unknown command: bogus; help lists the shell's commands"})");
   EXPECT_EQ(lines[3],
-            R"({"status":404,"error":"No route of the plugin serves /jyx-lobby/v9/nothing",)"
+            R"({"status":404,"error":"No route of the plugin serves /jyx-lobby/v9/nothing; )"
+            R"(routes lists the plugin's routes",)"
             R"("body":null})");
   EXPECT_EQ(lines[4], R"({"quit":true})");
 }

@@ -31,6 +31,7 @@
 #include <rapidjson/document.h>
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -38,6 +39,8 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "host/CommandShell.h"
@@ -456,15 +459,33 @@ class Sequence {
   std::string platformLobby_;
 };
 
+// The number the environment variable `name` holds, when it is set: a decimal number from 1 up,
+// and nothing else. A value that is none fails the test, naming it.
+std::optional<int> NumberFromEnvironment(const char* name) {
+  const char* text = std::getenv(name);
+  if (text == nullptr) return std::nullopt;
+  const std::string_view value = text;
+  int number = 0;
+  const auto [end, fault] = std::from_chars(value.data(), value.data() + value.size(), number);
+  if (fault != std::errc() || end != value.data() + value.size() || number < 1) {
+    ADD_FAILURE() << name << " takes a decimal number from 1 up, not \"" << value << "\"";
+    return 0;
+  }
+  return number;
+}
+
 // Runs `count` sequences of `world`; JYX_REENTRY_SEQUENCES=N runs N instead, for a longer run, and
-// JYX_REENTRY_SEED=N sequence N alone, for a failure's debugging.
+// JYX_REENTRY_SEED=N sequence N alone, for a failure's debugging: it prints the sequence's
+// commands among the plugin's log, failed or not.
 void RunSequences(World world, int count) {
   constexpr int kOperations = 8;
   const auto start = std::chrono::steady_clock::now();
-  if (const char* longer = std::getenv("JYX_REENTRY_SEQUENCES")) count = std::atoi(longer);
-  const char* only = std::getenv("JYX_REENTRY_SEED");
-  const int first = only != nullptr ? std::atoi(only) : 1;
-  const int last = only != nullptr ? first : count;
+  const std::optional<int> longer = NumberFromEnvironment("JYX_REENTRY_SEQUENCES");
+  const std::optional<int> only = NumberFromEnvironment("JYX_REENTRY_SEED");
+  if (longer == 0 || only == 0) return;
+  if (longer) count = *longer;
+  const int first = only.value_or(1);
+  const int last = only ? first : count;
   for (int seed = first; seed <= last; ++seed) {
     Sequence sequence(world, static_cast<std::uint32_t>(seed));
     for (int i = 0; i < kOperations && !sequence.Failed(); ++i) {
@@ -477,6 +498,10 @@ void RunSequences(World world, int count) {
       for (const std::string& line : sequence.Trace()) trace += line + "\n";
       ADD_FAILURE() << "seed " << seed << ", the commands run among the plugin's log:\n" << trace;
       return;
+    }
+    if (only) {
+      std::printf("seed %d, the commands run among the plugin's log:\n", seed);
+      for (const std::string& line : sequence.Trace()) std::printf("%s\n", line.c_str());
     }
   }
   const double seconds =

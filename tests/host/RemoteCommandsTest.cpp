@@ -26,7 +26,8 @@ TEST(RemoteCommandsTest, CommandsAnswerOrExplainWhatTheyNeed) {
        R"({"error":"lcds-answer needs a destination, a method and a class, and takes an )"
        R"(optional JSON body"})"},
       {"lcds-answer gameService getGame com.x.Game [1,",
-       R"({"error":"body: invalid JSON at offset 3"})"},
+       R"({"error":"body: invalid JSON at offset 3: a value was expected (an object, an array, )"
+       R"j(a string, a number, true, false or null)"})j"},
       {"lcds-answer gameService getGame com.x.Game {\"id\":1}", R"({"scripted":true})"},
       {"lcds-answer gameService quit com.x.Game", R"({"scripted":true})"},
       {"lcds-throw gameService quit 4x2 text",

@@ -128,7 +128,7 @@ TEST_F(RouteCallerTest, FailuresAndUnservedPathsAreAnswered) {
   std::vector<HostRoute> refusing(routes.begin(), routes.begin() + 2);
   const RouteAnswer none = CallRoute(refusing, HostMethodCode("GET"), "/zzz", "", 77, &releases);
   EXPECT_EQ(none.status, 404u);
-  EXPECT_EQ(none.error, "No route of the plugin serves /zzz");
+  EXPECT_EQ(none.error, "No route of the plugin serves /zzz; routes lists the plugin's routes");
   EXPECT_EQ(pluginReleases, 5);
 }
 

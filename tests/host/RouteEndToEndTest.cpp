@@ -91,7 +91,7 @@ TEST_F(RouteEndToEndTest, EverySourceReachesItsArgument) {
        nullptr, "null"},
       {"the flag was set", Request(2, "/test/v1/flag"), 0, nullptr, "true"},
       {"no route", Request(2, "/test/v1/nothing"), 404,
-       "No route of the plugin serves /test/v1/nothing", "null"},
+       "No route of the plugin serves /test/v1/nothing; routes lists the plugin's routes", "null"},
       {"wrong method", Request(5, "/test/v1/flag"), 404,
        "No route of the plugin serves PATCH /test/v1/flag; the path's routes take GET, PUT",
        "null"},
@@ -207,9 +207,10 @@ TEST(RouteLobbyHostTest, PrintsEveryAnswerAsOneLineOfValidJson) {
   EXPECT_EQ(lines[1],
             R"({"status":200,"error":null,"body":")" + std::string(3000, 's') + R"(end"})");
   EXPECT_EQ(lines[2], R"({"status":200,"error":null,"body":{"streamed":[1,2,3]}})");
-  EXPECT_EQ(lines[3], R"({"error":"unknown command: fr\\xFFob"})");
+  EXPECT_EQ(lines[3], R"({"error":"unknown command: fr\\xFFob; help lists the shell's commands"})");
   EXPECT_EQ(lines[4], R"({"status":0,"error":null,"body":"\\xFF\\xC3x|-"})");
-  const std::string error = "No route of the plugin serves " + longPath;
+  const std::string error =
+      "No route of the plugin serves " + longPath + "; routes lists the plugin's routes";
   EXPECT_EQ(lines[5], R"({"status":404,"error":")" + error.substr(0, 300) + "... (" +
                           std::to_string(error.size()) + " bytes)\",\"body\":null}");
   EXPECT_EQ(lines[6], R"({"quit":true})");
@@ -350,6 +351,26 @@ TEST(RouteLobbyHostTest, ArgumentsAreTheCallersOrAUsageError) {
   std::ofstream(script, std::ios::binary) << "\xEF\xBB\xBF# a script\n\n  GET /test/v1/flag\r\n";
   const std::string noCommand = temp + "route-host-no-command.json";
   std::ofstream(noCommand, std::ios::binary) << "resources: {}\n";
+  // A script that names its world, as the shipped ones do, from the repository's root.
+  const std::string worlds = JYX_WORLDS_DIR;
+  const std::string root = worlds + "../..";
+  const std::string partiesScript = temp + "route-host-parties.txt";
+  std::ofstream(partiesScript, std::ios::binary)
+      << "\xEF\xBB\xBF# world: host/worlds/parties.json \r\nGET /test/v1/flag\n";
+  const std::string shippedScript = worlds + "party-logout.txt";
+  const std::string give = ": give it with --world host/worlds/parties.json";
+  const auto wrongWorld = [&](const std::string& source, const std::string& world) {
+    return source + " names the world host/worlds/parties.json on its first line, and runs in " +
+           world + give;
+  };
+  const std::string flag = R"({"status":0,"error":null,"body":false})";
+  // The same file under another name, and another file of another name.
+  const std::string linked = temp + "route-host-linked.json";
+  const std::string copied = temp + "route-host-copied.json";
+  std::filesystem::remove(linked);
+  std::filesystem::create_symlink(worlds + "parties.json", linked);
+  std::filesystem::copy_file(worlds + "parties.json", copied,
+                             std::filesystem::copy_options::overwrite_existing);
   const std::string usage =
       "usage: lobby-host [--plugin PATH] [--core MAJOR.MINOR.PATCH] [--world FILE] [SCRIPT]";
   const std::vector<std::string> help = {
@@ -370,6 +391,7 @@ TEST(RouteLobbyHostTest, ArgumentsAreTheCallersOrAUsageError) {
     std::vector<std::string> lines;  // standard output and error
   };
   const std::string started = R"({"plugin":"jyx-route-test","started":true})";
+  const std::string withPlugin = "--plugin '" + plugin + "' ";
   const Case cases[] = {
       {plugin.substr(0, slash), "--plugin " + plugin.substr(slash + 1), 0, {started}},
       {temp,
@@ -410,7 +432,57 @@ TEST(RouteLobbyHostTest, ArgumentsAreTheCallersOrAUsageError) {
       {temp,
        "--world '" + noCommand + "'",
        1,
-       {R"({"error":"world )" + noCommand + R"(: invalid JSON at offset 0"})"}},
+       {R"({"error":"world )" + noCommand +
+        R"(: invalid JSON at offset 0: a value was expected (an object, an array, a string, a )"
+        R"j(number, true, false or null)"})j"}},
+      // A script whose first line names a world runs only in that world: the same file, or
+      // one of the same name; else nothing runs, and the world to give is named.
+      {temp,
+       "--world '" + worlds + "legacy.json' '" + shippedScript + "'",
+       2,
+       {"lobby-host: " + wrongWorld(shippedScript, worlds + "legacy.json"), usage}},
+      {temp,
+       "--world '" + worlds + "default.json' '" + shippedScript + "'",
+       2,
+       {"lobby-host: " + wrongWorld(shippedScript, worlds + "default.json"), usage}},
+      {temp,
+       "'" + shippedScript + "'",
+       2,
+       {"lobby-host: " + wrongWorld(shippedScript, "none"), usage}},
+      {temp,
+       withPlugin + "--world '" + worlds + "parties.json' '" + partiesScript + "'",
+       0,
+       {started, flag}},
+      {root,
+       withPlugin + "--world host/worlds/parties.json '" + partiesScript + "'",
+       0,
+       {started, flag}},
+      {temp,
+       withPlugin + "--world '" + worlds + "../worlds/parties.json' '" + partiesScript + "'",
+       0,
+       {started, flag}},
+      {root, withPlugin + "--world '" + linked + "' '" + partiesScript + "'", 0, {started, flag}},
+      {root,
+       withPlugin + "--world '" + copied + "' '" + partiesScript + "'",
+       2,
+       {"lobby-host: " + wrongWorld(partiesScript, copied), usage}},
+      {temp,
+       withPlugin + "--world '" + worlds + "legacy.json' < '" + partiesScript + "'",
+       2,
+       {started, R"({"error":")" + wrongWorld("standard input", worlds + "legacy.json") + "\"}"}},
+      {temp,
+       withPlugin + "--world '" + worlds + "parties.json' < '" + partiesScript + "'",
+       0,
+       {started, flag}},
+      // Without a world line, a script runs in any world, from a file or standard input.
+      {temp,
+       withPlugin + "--world '" + worlds + "legacy.json' '" + script + "'",
+       0,
+       {started, flag}},
+      {temp,
+       withPlugin + "--world '" + worlds + "legacy.json' < '" + script + "'",
+       0,
+       {started, flag}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);
