@@ -7,20 +7,24 @@
 #include <string_view>
 #include <vector>
 
+#include "sdk/base/Failure.h"
+#include "sdk/base/MaybeType.h"
+
 namespace Zarn {
 
 // A route has few parameters: their captures are kept in the record itself, in template order,
 // so that matching a request takes no heap block for them. Names are views of the route
-// pattern's parameter names, which outlive the match.
+// pattern's parameter names, which outlive the match. A capture whose text could not be decoded
+// is kept as that failure: the route still matches, and binding answers it for the parameter.
 class PathCaptures {
  public:
   struct Entry {
     std::string_view name;
-    std::string value;
+    MaybeType<Failure, std::string> value;
   };
 
   // Stores `value` under `name`; a repeated name keeps the later value, at its first place.
-  void insert_or_assign(std::string_view name, std::string value) {
+  void insert_or_assign(std::string_view name, MaybeType<Failure, std::string> value) {
     for (std::size_t i = 0; i < size_; ++i) {
       if (Slot(i).name == name) {
         Slot(i).value = std::move(value);
