@@ -181,13 +181,12 @@ void BindAll(BindingHttpResult& result, std::vector<BindingProperty>& values,
   for (const auto& [key, text] : headers) {
     if (!bind(key, text, ArgumentSource::Header)) return;
   }
+  if (path.Refused()) {
+    if (result.IsOk()) result.SetFailure(RefusedArgumentText(*path.Refused()).Message());
+    return;
+  }
   for (std::size_t i = 0; i < path.size(); ++i) {
-    const PathCaptures::Entry& capture = path.At(i);
-    if (capture.value.IsFailure()) {
-      if (result.IsOk()) result.SetFailure(RefusedArgumentText(capture.name).Message());
-      return;
-    }
-    if (!bind(capture.name, *capture.value, ArgumentSource::Path)) return;
+    if (!bind(path.At(i).name, path.At(i).value, ArgumentSource::Path)) return;
   }
   // Dotted keys go after the others, ordered by their steps, so that the elements a query names
   // are made in turn however it lists them; each index may then name at most the next one.

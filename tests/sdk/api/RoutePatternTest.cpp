@@ -10,13 +10,15 @@
 namespace Zarn {
 namespace {
 
-// The captures by name, "(refused)" for one that did not decode; each distinct name is stored
-// once.
+// The captures by name, and "(refused)" under the name of the first that did not decode; each
+// distinct name is stored once.
 TextMap AsMap(const PathCaptures& captures) {
   TextMap map;
   for (std::size_t i = 0; i < captures.size(); ++i) {
-    const MaybeType<Failure, std::string>& value = captures.At(i).value;
-    EXPECT_TRUE(map.emplace(captures.At(i).name, value ? *value : "(refused)").second);
+    EXPECT_TRUE(map.emplace(captures.At(i).name, captures.At(i).value).second);
+  }
+  if (captures.Refused()) {
+    EXPECT_TRUE(map.emplace(*captures.Refused(), "(refused)").second);
   }
   return map;
 }
@@ -68,6 +70,7 @@ TEST(RoutePatternTest, ExtractParameters) {
       // A NUL is refused, not cut at: the route matches and binding answers for the capture.
       {"/a/{id}/b", "/a/x%00y/b", true, {{"id", "(refused)"}}},
       {"/{a}/{b}", "/%00/v", true, {{"a", "(refused)"}, {"b", "v"}}},
+      {"/{a}/{b}", "/%00/%00", true, {{"a", "(refused)"}}},
       {"/files/{+path}", "/files/a/b", true, {{"path", "a/b"}}},
       {"/files/{+path}", "/files/a\nb", false, {}},
       {"/doc{#frag}", "/doc#top/x", true, {{"frag", "top/x"}}},
