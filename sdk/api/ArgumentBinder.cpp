@@ -128,7 +128,8 @@ void BindArguments(ApiCallResult& reply, const ApiCallRequest& request, const Re
       question == std::string_view::npos ? TextMap() : ParseQuery(path.substr(question + 1));
 
   // A query that does not decode fails where its arguments would have been bound.
-  BindAll(result, values, function, record, query ? *query : TextMap(), match.captures,
+  const TextMap noQuery;
+  BindAll(result, values, function, record, query ? *query : noQuery, match.captures,
           headerArguments);
   if (result.IsOk() && query.IsFailure()) result.SetFailure(query.Message());
   if (result.IsOk()) BindNamedValues(result, values, function, request, match.captures.size());
