@@ -1,8 +1,14 @@
 // Whole route calls through the C entry: well-formed request records over real route
 // descriptors, with fuzzed method, path, query, headers, content type, body and named values.
+// Every block goes through the SDK's counting allocator, as in the plugin: what a call holds at
+// once must grow with the input's length, as CallMemoryLimit gives it. libFuzzer's
+// -malloc_limit_mb catches one huge block; this catches many small ones, as a value built element
+// by element is.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <string>
@@ -10,10 +16,17 @@
 #include <vector>
 
 #include "sdk/api/ApiBinder.h"
+#include "sdk/base/TrackingAllocator.h"
 #include "sdk/binding/ApiObject.h"
 #include "tests/sdk/api/StandInTypes.h"
 
 namespace {
+
+// What one call may hold at once: enough for the decoders' buffers and a value of every byte of
+// the input, far less than a value built by what its indexes name.
+std::uint64_t CallMemoryLimit(std::size_t inputSize) {
+  return (std::uint64_t{256} << 10) + std::uint64_t{256} * inputSize;
+}
 
 using Zarn::Testing::Member;
 using Zarn::Testing::Party;
@@ -103,7 +116,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
       routes->routes[data.ConsumeIntegralInRange<std::size_t>(0, routes->routes.size() - 1)];
 
   const std::uint32_t method = data.ConsumeIntegralInRange<std::uint32_t>(0, 9);
-  const std::string path = data.ConsumeRandomLengthString(256);
+  // Long enough for a query of some hundred dotted steps.
+  const std::string path = data.ConsumeRandomLengthString(2048);
   const std::string customMethod = data.ConsumeRandomLengthString(8);
   std::vector<std::string> headerTexts;
   const int headerCount = data.ConsumeIntegralInRange<int>(0, 4);
@@ -143,10 +157,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   request.bodyLength = hasBody ? static_cast<std::uint32_t>(bodyBytes.size()) : 0;
   request.customMethod = method == 8 ? customMethod.c_str() : nullptr;
 
+  // The counters' peak starts over at what lives now, so that it is this call's own.
+  Zarn::MemoryCounters& counters = Zarn::TrackingAllocator::Counters();
+  const std::uint64_t live = counters.bytesAllocated.load() - counters.bytesFreed.load();
+  counters.peakLiveBytes.store(live);
   Zarn::ApiCallResult reply{};
   route->callEntry(&reply, &request);
   if (reply.stream != nullptr) reply.streamRelease(reply.stream);
   reply.release(&reply);
+  const std::uint64_t held = counters.peakLiveBytes.load() - live;
+  if (held > CallMemoryLimit(size)) {
+    std::fprintf(stderr,
+                 "==fuzz_api_call: one call held %llu bytes at once, over the %llu allowed\n",
+                 static_cast<unsigned long long>(held),
+                 static_cast<unsigned long long>(CallMemoryLimit(size)));
+    std::abort();
+  }
   for (Zarn::ApiNamedValue& value : named) Zarn::DestroyApiObject(value.value);
   return 0;
 }

@@ -1,11 +1,11 @@
 #include "sdk/api/ArgumentBinder.h"
 
-#include <cerrno>
-#include <cstdlib>
+#include <algorithm>
 #include <exception>
 #include <string>
 
 #include "sdk/api/ApiRegistry.h"
+#include "sdk/api/ArgumentKey.h"
 #include "sdk/api/QueryString.h"
 #include "sdk/base/Format.h"
 #include "sdk/base/StringUtil.h"
@@ -124,10 +124,14 @@ void BindArguments(ApiCallResult& reply, const ApiCallRequest& request, const Re
   const TextMap headerArguments = CollectHeaderArguments(headers, function, record);
   const std::string_view path = match.path;
   const std::size_t question = path.find('?');
-  const TextMap query =
+  const MaybeType<Failure, TextMap> query =
       question == std::string_view::npos ? TextMap() : ParseQuery(path.substr(question + 1));
 
-  BindAll(result, values, function, record, query, match.captures, headerArguments);
+  // A query that does not decode fails where its arguments would have been bound.
+  const TextMap noQuery;
+  BindAll(result, values, function, record, query ? *query : noQuery, match.captures,
+          headerArguments);
+  if (result.IsOk() && query.IsFailure()) result.SetFailure(query.Message());
   if (result.IsOk()) BindNamedValues(result, values, function, request, match.captures.size());
   BindBody(result, values, record, request);
 
@@ -178,11 +182,29 @@ void BindAll(BindingHttpResult& result, std::vector<BindingProperty>& values,
   for (const auto& [key, text] : headers) {
     if (!bind(key, text, ArgumentSource::Header)) return;
   }
+  if (path.Refused()) {
+    if (result.IsOk()) result.SetFailure(RefusedArgumentText(*path.Refused()).Message());
+    return;
+  }
   for (std::size_t i = 0; i < path.size(); ++i) {
     if (!bind(path.At(i).name, path.At(i).value, ArgumentSource::Path)) return;
   }
-  for (const auto& [key, text] : query) {
-    if (!bind(key, text, ArgumentSource::Query)) return;
+  // Dotted keys go after the others, ordered by their steps, so that the elements a query names
+  // are made in turn however it lists them; each index may then name at most the next one.
+  std::vector<const TextMap::value_type*> dotted;
+  for (const TextMap::value_type& entry : query) {
+    if (entry.first.find('.') != std::string::npos) {
+      dotted.push_back(&entry);
+    } else if (!bind(entry.first, entry.second, ArgumentSource::Query)) {
+      return;
+    }
+  }
+  std::sort(dotted.begin(), dotted.end(),
+            [](const TextMap::value_type* a, const TextMap::value_type* b) {
+              return ArgumentKeyLess(a->first, b->first);
+            });
+  for (const TextMap::value_type* entry : dotted) {
+    if (!bind(entry->first, entry->second, ArgumentSource::Query)) return;
   }
 }
 
@@ -201,11 +223,19 @@ void BindArgument(BindingHttpResult& result, std::vector<BindingProperty>& value
     return;
   }
   BindingProperty& value = values[index];
+  const BindingTypeCode kind = function.arguments[index].descriptor.kind;
   if (dot != std::string_view::npos) {
-    ParseArgumentIndex(result, value, function, key.substr(dot + 1), text);
+    const std::string_view steps = key.substr(dot + 1);
+    if (kind != BindingTypeCode::Object && kind != BindingTypeCode::Vector &&
+        kind != BindingTypeCode::Struct && kind != BindingTypeCode::Map) {
+      // Nothing of what the steps would build could become this argument's value.
+      result.SetFailure(
+          Format("Index %1 is out of range", std::string(steps.substr(0, steps.find('.')))));
+      return;
+    }
+    ParseArgumentIndex(result, value, function, steps, text);
     return;
   }
-  const BindingTypeCode kind = function.arguments[index].descriptor.kind;
   if (text.empty()) {
     switch (kind) {
       case BindingTypeCode::Bool:
@@ -241,15 +271,16 @@ void ParseArgumentIndex(BindingHttpResult& result, BindingProperty& target,
       result.SetFailure(Format("Index %1 is out of range", step));
       return;
     }
-    if (!step.empty() && step[0] >= '0' && step[0] <= '9') {
-      char* end = nullptr;
-      errno = 0;
-      const unsigned long long index = std::strtoull(step.c_str(), &end, 0);
-      if (end != step.c_str() + step.size()) {
+    if (IsIndexStep(step)) {
+      std::uint64_t index = 0;
+      const IndexStep parsed = ParseIndexStep(step, index);
+      if (parsed == IndexStep::kMalformed) {
         result.SetFailure(Format("Index %1 is in an incorrect format", step));
         return;
       }
-      if (errno == ERANGE || index > kMaxArgumentIndex) {
+      // An element that exists or the next one: no step makes more than one.
+      const std::size_t size = current->IsCollection() ? current->Size() : 0;
+      if (parsed == IndexStep::kTooLarge || index > kMaxArgumentIndex || index > size) {
         result.SetFailure(Format("Index %1 is out of range", step));
         return;
       }

@@ -30,7 +30,7 @@ class ArgumentNameIndex {
 };
 
 // Dotted argument keys ("items.3.name") are followed at most this deep, and an index step
-// addresses at most this many elements, so that one key cannot build a huge value.
+// addresses at most this many elements.
 inline constexpr std::size_t kMaxArgumentKeySteps = 512;
 inline constexpr std::uint64_t kMaxArgumentIndex = 9999;
 
@@ -46,20 +46,25 @@ void BindArguments(ApiCallResult& reply, const ApiCallRequest& request, const Re
 
 // Sizes `values` to the function's arguments (a non-optional bool starts false), then binds the
 // header arguments, the path captures and the query arguments, in that order, while `result`
-// succeeds.
+// succeeds. A capture that did not decode fails, naming its parameter. Query keys without a "."
+// are bound in the map's order, then dotted keys in the order of ArgumentKeyLess, so that the
+// elements they name are made lowest index first.
 void BindAll(BindingHttpResult& result, std::vector<BindingProperty>& values,
              const BindingFunctionInfo& function, const ApiFunctionRecord& record,
              const TextMap& query, const PathCaptures& path, const TextMap& headers);
 
 // Binds `text` under `key` (an argument name, maybe followed by "." and steps) given from
-// `source`.
+// `source`. Steps into an argument that holds no list, structure, map or free value fail before
+// anything is built.
 void BindArgument(BindingHttpResult& result, std::vector<BindingProperty>& values,
                   const ArgumentNameIndex& names, const BindingFunctionInfo& function,
                   const ApiFunctionRecord& record, std::string_view key, std::string_view text,
                   ArgumentSource source);
 
 // Follows the "."-separated steps of `key` (collection indices or member names) from `target`,
-// creating what is missing, and stores `text` as a string at the last one.
+// creating what is missing, and stores `text` as a string at the last one. An index may name an
+// element that exists or the next one, no further: each step makes at most one element, so what
+// a key builds grows with its length, not with the indexes it names.
 void ParseArgumentIndex(BindingHttpResult& result, BindingProperty& target,
                         const BindingFunctionInfo& function, std::string_view key,
                         std::string_view text);

@@ -2,20 +2,12 @@
 
 #include <cstddef>
 
+#include "sdk/base/Format.h"
+#include "sdk/base/StringUtil.h"
+
 namespace Zarn {
-namespace {
 
-// The value of a hexadecimal digit, or -1.
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-}  // namespace
-
-std::string UrlDecode(std::string_view text) {
+MaybeType<Failure, std::string> UrlDecode(std::string_view text) {
   std::string decoded;
   decoded.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -27,10 +19,12 @@ std::string UrlDecode(std::string_view text) {
     } else if (text.size() - i < 3) {
       // Too short to spell a byte: the "%" is dropped, the rest is decoded as usual.
     } else {
-      const int high = HexValue(text[i + 1]);
-      const int low = HexValue(text[i + 2]);
+      const int high = DigitValue(text[i + 1], 16);
+      const int low = DigitValue(text[i + 2], 16);
       if (high < 0 || low < 0) {
         decoded.append(text.substr(i, 3));
+      } else if (high == 0 && low == 0) {
+        return Failure(0, "The text holds a NUL character");
       } else {
         decoded.push_back(static_cast<char>(high * 16 + low));
       }
@@ -40,16 +34,22 @@ std::string UrlDecode(std::string_view text) {
   return decoded;
 }
 
-TextMap ParseQuery(std::string_view query) {
+Failure RefusedArgumentText(std::string_view name) {
+  return Failure(Format("Argument '%1' may not hold a NUL character.", std::string(name)));
+}
+
+MaybeType<Failure, TextMap> ParseQuery(std::string_view query) {
   TextMap arguments;
   while (true) {
     const std::size_t end = query.find('&');
     const std::string_view piece = query.substr(0, end);
     const std::size_t equals = piece.find('=');
-    std::string key = UrlDecode(piece.substr(0, equals));
-    std::string value =
+    MaybeType<Failure, std::string> key = UrlDecode(piece.substr(0, equals));
+    if (key.IsFailure()) return RefusedArgumentText(piece.substr(0, equals));
+    MaybeType<Failure, std::string> value =
         equals == std::string_view::npos ? std::string() : UrlDecode(piece.substr(equals + 1));
-    arguments.insert_or_assign(std::move(key), std::move(value));
+    if (value.IsFailure()) return RefusedArgumentText(*key);
+    arguments.insert_or_assign(std::move(*key), std::move(*value));
     if (end == std::string_view::npos) break;
     query.remove_prefix(end + 1);
   }

@@ -43,7 +43,8 @@ class RoutePattern {
 
   // True when `path`, up to its first "?", matches `pattern`; then each capture, URL-decoded, is
   // stored in `captures` under the name of the parameter at its position (a repeated name keeps
-  // the later value). A literal pattern matches its exact text; an empty template nothing.
+  // the later value); a capture that UrlDecode refuses names its parameter as
+  // `captures.Refused()`. A literal pattern matches its exact text; an empty template nothing.
   [[nodiscard]] static bool ExtractParameters(PathCaptures& captures, std::string_view path,
                                               const RoutePattern& pattern);
 

@@ -1,4 +1,4 @@
-// Splitting, tokenizing, joining, lower-casing and replacing in texts.
+// Splitting, tokenizing, joining, lower-casing and replacing in texts; reading digits.
 #pragma once
 
 #include <cstddef>
@@ -31,5 +31,18 @@ namespace Zarn {
 // overlap; a replacement is never searched again. An empty `pattern` changes nothing.
 [[nodiscard]] std::string ReplaceAll(std::string_view text, std::string_view pattern,
                                      std::string_view replacement);
+
+// The value of `c` as a digit of `base` (2 to 16, letters in either case), or -1.
+[[nodiscard]] constexpr int DigitValue(char c, unsigned base) noexcept {
+  int value = -1;
+  if (c >= '0' && c <= '9') {
+    value = c - '0';
+  } else if (c >= 'a' && c <= 'f') {
+    value = c - 'a' + 10;
+  } else if (c >= 'A' && c <= 'F') {
+    value = c - 'A' + 10;
+  }
+  return value >= 0 && static_cast<unsigned>(value) < base ? value : -1;
+}
 
 }  // namespace Zarn

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -221,6 +222,20 @@ TEST_F(LobbyRouteTableEndToEndTest, ArgumentsThatDoNotBindAnswerTheirErrorAndRun
       {"PUT", "/jyx-lobby/v1/parties/queue", R"("four")", "'queueId'"},
       {"POST", "/jyx-lobby/v2/lobby/invitations", R"({"toSummonerId":1})", "'invitations'"},
       {"PUT", "/jyx-lobby/v2/lobby/partyType", "", "'partyType'"},
+      // A NUL would cut an id short, or empty it past the check of an empty one.
+      {"POST", "/jyx-lobby/v2/party/a%00b/join", "",
+       "Argument 'partyId' may not hold a NUL character."},
+      {"POST", "/jyx-lobby/v2/party/%00x/join", "",
+       "Argument 'partyId' may not hold a NUL character."},
+      {"PUT", "/jyx-lobby/v1/parties/party-1/members/puuid-a%00/role", R"("MEMBER")",
+       "Argument 'puuid' may not hold a NUL character."},
+      {"POST", "/jyx-lobby/v1/lobby/custom/switch-teams?team=TEAM%002", "",
+       "Argument 'team' may not hold a NUL character."},
+      // Steps into an argument that holds neither a list nor a structure build nothing.
+      {"POST", "/jyx-lobby/v1/lobby/custom/switch-teams?team.9999.9999=TEAM2", "",
+       "Index 9999 is out of range"},
+      {"POST", "/jyx-lobby/v2/parties/overrides/Enabled?enabled.a=true", "",
+       "Index a is out of range"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.method) + " " + c.path);
@@ -243,6 +258,27 @@ TEST_F(LobbyRouteTableEndToEndTest, ArgumentsThatDoNotBindAnswerTheirErrorAndRun
   const RouteAnswer promoted = host.CallRoute("POST", "/jyx-lobby/v2/lobby/members/42/promote", "");
   EXPECT_EQ(promoted.status, 500u);
   EXPECT_EQ(promoted.error, "INVALID_LOBBY");
+}
+
+// Keys that once built every element up to the indexes they named (gigabytes for this query)
+// are refused in a fraction of the memory.
+TEST_F(LobbyRouteTableEndToEndTest, A150KbQueryOfDottedKeysIsRefusedInLittleMemory) {
+  ASSERT_TRUE(host.Initialize());
+  std::string path = "/jyx-lobby/v1/lobby/custom/switch-teams?";
+  for (int i = 0; path.size() < 150 * 1024; ++i) {
+    path += "team." + std::to_string(9999 - i);
+    for (int step = 0; step < 510; ++step) path += ".9999";
+    path += "=TEAM2&";
+  }
+  path.pop_back();
+  const std::size_t requestsBefore = host.Records().requests.size();
+  const RouteAnswer answer = host.CallRoute("POST", path, "");
+  EXPECT_EQ(answer.status, 0u);
+  EXPECT_EQ(answer.error, "Index 9940 is out of range");
+  EXPECT_EQ(host.Records().requests.size(), requestsBefore);
+  const std::optional<MemoryStats> stats = host.ReadMemoryStats();
+  ASSERT_TRUE(stats.has_value());
+  EXPECT_LT(stats->peakLiveBytes, 16u << 20);
 }
 
 TEST_F(LobbyRouteTableEndToEndTest, AutofillDisplayedIsSetOnceAndStartsOverWithEveryPlugin) {

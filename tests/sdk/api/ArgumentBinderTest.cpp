@@ -104,6 +104,14 @@ class ArgumentBinderTest : public ::testing::Test {
     }
   }
 
+  // value.10 down to value.0: in the order of the keys' text, 10 would come before 2.
+  static std::string TenDown() {
+    std::string path = "/free?";
+    for (int i = 10; i >= 0; --i)
+      path += "value." + std::to_string(i) + "=" + std::to_string(i) + "&";
+    path.pop_back();
+    return path;
+  }
   static ApiTestRequest Get(std::string path) {
     ApiTestRequest request;
     request.path = std::move(path);
@@ -210,6 +218,17 @@ TEST_F(ArgumentBinderTest, QueryPathAndHeaders) {
        Post("/parties/p1?id=2", "application/json", kPartyJson), nullptr,
        "Argument 'id' for 'PostPartiesById' was specified in an invalid location."},
       {"capture decoded", "GetTextByT", Get("/text/a%2Fb+c"), R"("a/b c")", nullptr},
+      {"NUL in a capture", "GetTextByT", Get("/text/a%00b"), nullptr,
+       "Argument 't' may not hold a NUL character."},
+      {"NUL in a capture, then an unknown key", "GetTextByT", Get("/text/%00?zz=1"), nullptr,
+       "Argument 't' may not hold a NUL character."},
+      {"NUL in a query value", "GetSearch", Get("/search?count=1&team=a%00b"), nullptr,
+       "Argument 'team' may not hold a NUL character."},
+      {"NUL in a query key", "GetSearch", Get("/search?count=1&te%00am=a"), nullptr,
+       "Argument 'te%00am' may not hold a NUL character."},
+      {"NUL in the query, the body read well", "PostPartiesById",
+       Post("/parties/p1?x=%00", "application/json", kPartyJson), nullptr,
+       "Argument 'x' may not hold a NUL character."},
       {"capture of one raw byte", "GetTextByT", Get("/text/%FF"), "\"\xff\"", nullptr},
       {"capture too large", "GetNumberByN", Get("/number/147483647147483647147483647"), nullptr,
        "Value 147483647147483647147483647 for 'n' of type int32 is out of range"},
@@ -240,17 +259,44 @@ TEST_F(ArgumentBinderTest, StructuredTextsAndIndices) {
       {"bad json", "PostFree", Post("/free?value=[1,", nullptr, std::nullopt), nullptr,
        "Couldn't deserialize JSON value for parameter 'value' of 'PostFree': Error: Invalid "
        "value. at offset 3."},
-      {"index grows a list", "PostFree", Post("/free?value.1=x", nullptr, std::nullopt),
-       R"([null,"x"])", nullptr},
+      {"indices grow a list one by one", "PostFree",
+       Post("/free?value.0=w&value.1=x", nullptr, std::nullopt), R"(["w","x"])", nullptr},
+      {"in any order", "PostFree", Post("/free?value.1=x&value.0=w", nullptr, std::nullopt),
+       R"(["w","x"])", nullptr},
+      {"indices in order of their value", "PostFree", Post(TenDown(), nullptr, std::nullopt),
+       R"(["0","1","2","3","4","5","6","7","8","9","10"])", nullptr},
       {"hexadecimal and octal steps", "PostFree",
-       Post("/free?value.0x2=h&value.03=o", nullptr, std::nullopt), R"([null,null,"h","o"])",
+       Post("/free?value.0x2=h&value.01=o&value.0=z", nullptr, std::nullopt), R"(["z","o","h"])",
        nullptr},
-      {"members and indices", "PostFree", Post("/free?value.a.0.b=%7B", nullptr, std::nullopt),
-       R"({"a":[{"b":"{"}]})", nullptr},
+      {"the element after a whole value", "PostFree",
+       Post("/free?value.2=x&value=[1,2]", nullptr, std::nullopt), R"([1,2,"x"])", nullptr},
+      {"members and indices", "PostFree",
+       Post("/free?value.a.0.b=%7B&value.a.1=c", nullptr, std::nullopt), R"({"a":[{"b":"{"},"c"]})",
+       nullptr},
+      {"an index past the next element", "PostFree", Post("/free?value.1=x", nullptr, std::nullopt),
+       nullptr, "Index 1 is out of range"},
+      {"a gap", "PostFree", Post("/free?value.0=a&value.2=c", nullptr, std::nullopt), nullptr,
+       "Index 2 is out of range"},
+      {"past the next of a new list", "PostFree", Post("/free?value.0.1=x", nullptr, std::nullopt),
+       nullptr, "Index 1 is out of range"},
+      {"past the next of a whole value", "PostFree",
+       Post("/free?value=[1,2]&value.3=x", nullptr, std::nullopt), nullptr,
+       "Index 3 is out of range"},
       {"bad index", "PostFree", Post("/free?value.1x=a", nullptr, std::nullopt), nullptr,
        "Index 1x is in an incorrect format"},
       {"index too large", "PostFree", Post("/free?value.10000=a", nullptr, std::nullopt), nullptr,
        "Index 10000 is out of range"},
+      {"list elements by member", "PostMembers",
+       Post("/members?members.0.name=a&members.1.name=b&members.0.level=2", nullptr, std::nullopt),
+       "2", nullptr},
+      {"a map by member", "PostTags", Post("/tags?tags.a=b&tags.c=d", nullptr, std::nullopt), "2",
+       nullptr},
+      {"an index into a scalar", "GetSearch", Get("/search?count=1&team.0=x"), nullptr,
+       "Index 0 is out of range"},
+      {"a member of a scalar", "GetSearch", Get("/search?count.a.b=1"), nullptr,
+       "Index a is out of range"},
+      {"an index into a bool", "GetSearch", Get("/search?count=1&flag.9999=1"), nullptr,
+       "Index 9999 is out of range"},
       {"index beyond 64 bits", "PostFree",
        Post("/free?value.99999999999999999999=a", nullptr, std::nullopt), nullptr,
        "Index 99999999999999999999 is out of range"},

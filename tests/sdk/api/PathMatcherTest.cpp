@@ -121,7 +121,9 @@ TEST(PathMatcherTest, RoutePatternAgreesWithItsExpression) {
       ASSERT_EQ(captures.size(), parameters.size());
       for (std::size_t i = 0; i < parameters.size(); ++i) {
         EXPECT_EQ(captures.At(i).name, parameters[i].name);
-        EXPECT_EQ(captures.At(i).value, UrlDecode(expected[i + 1].str()));
+        const MaybeType<Failure, std::string> decoded = UrlDecode(expected[i + 1].str());
+        ASSERT_TRUE(decoded.HasValue()) << "the alphabet spells no NUL";
+        EXPECT_EQ(captures.At(i).value, *decoded);
       }
     }
   }

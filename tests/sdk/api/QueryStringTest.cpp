@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 namespace Zarn {
@@ -10,22 +11,44 @@ namespace {
 TEST(QueryStringTest, UrlDecode) {
   struct Case {
     std::string_view text;
-    std::string_view decoded;
+    std::optional<std::string_view> decoded;  // none: refused
   };
   const Case cases[] = {
-      {"", ""},           {"plain", "plain"}, {"x%20y", "x y"},
-      {"a+b", "a b"},     {"%2B", "+"},       {"%41%62", "Ab"},
-      {"%2f%2F", "//"},   {"%FF", "\xff"},    {"%00z", std::string_view("\0z", 2)},
-      {"%4", "4"},                      // too short: the "%" is dropped
-      {"%", ""},                        // likewise at the very end
-      {"a%", "a"},        {"%+", " "},  // what follows the dropped "%" is still decoded
-      {"%zz1", "%zz1"},                 // not hexadecimal: kept as written
-      {"%4g", "%4g"},     {"%%41", "%%41"},   {"%%", ""},
+      {"", ""},
+      {"plain", "plain"},
+      {"x%20y", "x y"},
+      {"a+b", "a b"},
+      {"%2B", "+"},
+      {"%41%62", "Ab"},
+      {"%2f%2F", "//"},
+      {"%FF", "\xff"},
+      {"%01z", "\x01z"},
+      {"%4", "4"},  // too short: the "%" is dropped
+      {"%", ""},    // likewise at the very end
+      {"a%", "a"},
+      {"%+", " "},       // what follows the dropped "%" is still decoded
+      {"%zz1", "%zz1"},  // not hexadecimal: kept as written
+      {"%4g", "%4g"},
+      {"%%41", "%%41"},
+      {"%%", ""},
       {"100%25", "100%"},
+      {"%250", "%0"},
+      {"%0", "0"},
+      {"%0x00", "%0x00"},
+      // A NUL would cut the text wherever it is read as a C string.
+      {"%00", std::nullopt},
+      {"a%00b", std::nullopt},
+      {"%00z", std::nullopt},
+      {"abc%00", std::nullopt},
+      {"%41%00%41", std::nullopt},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.text));
-    EXPECT_EQ(UrlDecode(c.text), c.decoded);
+    const MaybeType<Failure, std::string> decoded = UrlDecode(c.text);
+    ASSERT_EQ(decoded.HasValue(), c.decoded.has_value());
+    if (c.decoded) {
+      EXPECT_EQ(*decoded, *c.decoded);
+    }
   }
 }
 
@@ -33,6 +56,7 @@ TEST(QueryStringTest, ParseQuery) {
   struct Case {
     std::string_view query;
     TextMap arguments;
+    const char* error = nullptr;  // the refusal, instead of `arguments`
   };
   const Case cases[] = {
       {"a=1", {{"a", "1"}}},
@@ -45,10 +69,22 @@ TEST(QueryStringTest, ParseQuery) {
       {"%61%3D=%26", {{"a=", "&"}}},
       {"items.1=x&team=+blue", {{"items.1", "x"}, {"team", " blue"}}},
       {"q=%", {{"q", ""}}},
+      {"team=a%00b", {}, "Argument 'team' may not hold a NUL character."},
+      {"a=1&team.0=%00", {}, "Argument 'team.0' may not hold a NUL character."},
+      {"te%00am=x&a=1", {}, "Argument 'te%00am' may not hold a NUL character."},
+      {"%00", {}, "Argument '%00' may not hold a NUL character."},
+      {"t%65am=%00", {}, "Argument 'team' may not hold a NUL character."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.query));
-    EXPECT_EQ(ParseQuery(c.query), c.arguments);
+    const MaybeType<Failure, TextMap> arguments = ParseQuery(c.query);
+    if (c.error != nullptr) {
+      ASSERT_TRUE(arguments.IsFailure());
+      EXPECT_STREQ(arguments.Message(), c.error);
+    } else {
+      ASSERT_TRUE(arguments.HasValue()) << arguments.Message();
+      EXPECT_EQ(*arguments, c.arguments);
+    }
   }
 }
 

@@ -10,11 +10,15 @@
 namespace Zarn {
 namespace {
 
-// The captures by name; each distinct name is stored once.
+// The captures by name, and "(refused)" under the name of the first that did not decode; each
+// distinct name is stored once.
 TextMap AsMap(const PathCaptures& captures) {
   TextMap map;
   for (std::size_t i = 0; i < captures.size(); ++i) {
     EXPECT_TRUE(map.emplace(captures.At(i).name, captures.At(i).value).second);
+  }
+  if (captures.Refused()) {
+    EXPECT_TRUE(map.emplace(*captures.Refused(), "(refused)").second);
   }
   return map;
 }
@@ -63,6 +67,10 @@ TEST(RoutePatternTest, ExtractParameters) {
       {"/a/{id}/b", "/a//b", true, {{"id", ""}}},
       {"/a/{id}", "/a/x%2Fy", true, {{"id", "x/y"}}},
       {"/a/{id}", "/a/1+2%2B3", true, {{"id", "1 2+3"}}},
+      // A NUL is refused, not cut at: the route matches and binding answers for the capture.
+      {"/a/{id}/b", "/a/x%00y/b", true, {{"id", "(refused)"}}},
+      {"/{a}/{b}", "/%00/v", true, {{"a", "(refused)"}, {"b", "v"}}},
+      {"/{a}/{b}", "/%00/%00", true, {{"a", "(refused)"}}},
       {"/files/{+path}", "/files/a/b", true, {{"path", "a/b"}}},
       {"/files/{+path}", "/files/a\nb", false, {}},
       {"/doc{#frag}", "/doc#top/x", true, {{"frag", "top/x"}}},
