@@ -13,9 +13,9 @@
 // during the deregistration's wait, a lobby made during an invitation's window flash. Each script
 // runs in the world its first line names. Each output line is compared in short: a route's status
 // with its error or its plain body, a parties reply by its status, and the kind and path of each
-// resource event (with its plain value, or the id of a lobby and a custom game's name). The log shows LobbyFlow's states nesting, the state each script
-// ends in, which lobby the plugin abandons and leaves when it shuts down, and for some scripts what
-// the plugin logged, in order.
+// resource event (with its plain value, or the id of a lobby and a custom game's name). The log
+// shows LobbyFlow's states nesting, the state each script ends in, which lobby the plugin abandons
+// and leaves when it shuts down, and for some scripts what the plugin logged, in order.
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
 
@@ -392,7 +392,8 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
       {"team-builder-change-left",
        lobbies,
        {R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_queues"})",
-        R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_queues"})", scripted, "0 {}", soloMade, armed,
+        R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_queues"})", scripted, "0 {}", soloMade,
+        armed,
         "500 Couldn't change lobby: Error creating lobby: Error response for POST "
         "/jyx-login/v1/session/invoke: GroupFinderUnavailableException",
         armed, "events: Delete /jyx-lobby/v1/lobby=null;",
