@@ -108,7 +108,7 @@ constexpr char kQueue430[] =
     R"({"id":430,"mapId":11,"type":"NORMAL","gameMode":"CLASSIC","numPlayersPerTeam":5,)"
     R"("maximumParticipantListSize":5,"isTeamBuilderManaged":false,"queueAvailability":"Available"})";
 constexpr char kQueue400[] =
-    R"({"id":400,"mapId":11,"type":"DRAFT","gameMode":"CLASSIC","numPlayersPerTeam":5,)"
+    R"({"id":400,"mapId":11,"type":"BANNER_CALL","gameMode":"CLASSIC","numPlayersPerTeam":5,)"
     R"("maximumParticipantListSize":5,"isTeamBuilderManaged":true,"queueAvailability":"Available"})";
 
 constexpr char kCustomLobby[] =
