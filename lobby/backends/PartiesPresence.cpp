@@ -11,6 +11,7 @@
 
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyFlowGate.h"
 #include "lobby/core/LobbyGameflow.h"
 #include "lobby/core/LobbyServices.h"
 #include "lobby/core/LobbyTimerNames.h"
@@ -26,6 +27,7 @@ namespace {
 
 constexpr double kDefaultPublishPresenceDelaySeconds = 3.0;
 constexpr char kPresenceKey[] = "pty";
+constexpr char kChatMePath[] = "/jyx-chat/v1/me";
 constexpr char kMatchmakingSearchPath[] = "/jyx-matchmaking/v1/search";
 constexpr char kUnknownSearchError[] = "UNKNOWN_ERROR";
 constexpr double kSecondsPerMillisecond = 0.001;
@@ -125,9 +127,11 @@ void PartiesLobbyBackend::PublishPartyPresence() {
     text = ToJsonString(*presence, *services_->Runtime().Registry());
   }
   user.jyx[kPresenceKey] = std::move(text);
+  // A presence the gate stops is not sent, and the next update sends it.
+  if (services_->FlowGate().Stops(CallGate::Act::kSend, {"PUT", kChatMePath})) return;
   // Stored before the request, which may wait: a call meanwhile compares with this one.
   lastPublishedPresence_ = std::move(presence);
-  static_cast<void>(services_->Runtime().Request<void>(HttpMethod::Put, "/jyx-chat/v1/me", user));
+  static_cast<void>(services_->Runtime().Request<void>(HttpMethod::Put, kChatMePath, user));
 }
 
 void PartiesLobbyBackend::MapGatekeeperReason(

@@ -55,10 +55,16 @@ MaybeType<Failure, Api::Lobby> TeamBuilderLobbyController::CreateLobby(
     const Api::Lobby& requested) {
   // A copy first: `requested` may be the plugin's own lobby, which the waits below may change.
   const Api::Lobby request = requested;
+  ++creating_;
+  const struct Made {
+    int& creating;
+    ~Made() { --creating; }
+  } made{creating_};
   MaybeType<Failure, Api::Lobby> created =
       Services()->Runtime().Request<Api::Lobby>(HttpMethod::Post, kLobbyPath, request);
   if (created.IsFailure()) return std::move(created).GetFailure();
   invitationId_ = created.Value().invitationId;
+  making_ = invitationId_;
   const std::string invitationId = invitationId_;
   MaybeType<Failure, LCDS::LobbyStatus> status =
       Services()->Runtime().LcdsCallSync<LCDS::LobbyStatus>(
@@ -255,6 +261,15 @@ std::optional<Api::Lobby> TeamBuilderLobbyController::PrepareLobbyUpdate(Api::Lo
   MaybeType<Failure, Api::Queue> queue = FetchQueue(lobby.queueId);
   // A later event handed on during the lookup is newer than this one.
   if (lobbyEventHandedOn_ > serial) return std::nullopt;
+  // Asked after the lookup, which may have waited.
+  if (creating_ > 0 && lobby.invitationId == making_ &&
+      !Services()->IsInLobbyState(LobbyFlow::kLobbyRequested) &&
+      !Services()->IsInLobbyState(LobbyFlow::kChangingLobby)) {
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
+              "Ignoring team-builder lobby %s: its creation was overtaken",
+              lobby.invitationId.c_str());
+    return std::nullopt;
+  }
   DecorateGameLobby(lobby, queue);
   lobby.invitations = Services()->V1Lobby().invitations;
   for (Api::LobbyInvitation& invitation : lobby.invitations) {

@@ -70,7 +70,9 @@ class TeamBuilderLobbyController final : public LobbyController {
     std::size_t operator()(std::uint64_t summonerId) const noexcept;
   };
 
-  // The lobby event's payload made ready for the plugin, or none when it is to be dropped.
+  // The lobby event's payload made ready for the plugin, or none when it is to be dropped: a
+  // lobby left, or the lobby of a creation still waiting once the player's request is no longer
+  // under way (a call made meanwhile overtook it, and the lobby is no one's).
   std::optional<Api::Lobby> PrepareLobbyUpdate(Api::Lobby lobby);
   [[nodiscard]] MaybeType<Failure, Api::Queue> FetchQueue(std::int32_t queueId);
 
@@ -87,6 +89,9 @@ class TeamBuilderLobbyController final : public LobbyController {
   // is stale.
   std::uint64_t lobbyEventsSeen_ = 0;
   std::uint64_t lobbyEventHandedOn_ = 0;
+  // Creations of a lobby under way, and the id of the lobby the latest of them made.
+  int creating_ = 0;
+  std::string making_;
 };
 
 }  // namespace Zarn::Client::Lobby

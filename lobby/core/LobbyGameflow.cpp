@@ -5,6 +5,7 @@
 
 #include "lobby/core/LobbyBackend.h"
 #include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyFlowGate.h"
 #include "lobby/core/PartiesBackend.h"
 #include "lobby/core/RecordEquality.h"
 #include "sdk/base/LogChannels.h"
@@ -88,6 +89,9 @@ GameflowPhase LobbyGameflow::SessionPhase() const {
 }
 
 void LobbyGameflow::SetGameflowPlayerStatus() {
+  // A post the gate stops is owed, and the next lobby status taken makes it.
+  statusOwed_ = services_.FlowGate().Stops(CallGate::Act::kSend, {"POST", kPlayerStatusPath});
+  if (statusOwed_) return;
   // A copy: the status may change while the request waits.
   const Api::PlayerStatus status = playerStatus_;
   MaybeType<Failure, void> posted =
@@ -102,11 +106,14 @@ void LobbyGameflow::UpdatePlayerLobbyStatus() {
   std::optional<Api::LobbyStatus> status;
   if (backends_.ActiveBackend() != nullptr) status = backends_.ActiveBackend()->GetLobbyStatus();
   if (status.has_value()) {
-    if (cachedLobbyStatus_.has_value() && RecordsEqual(*cachedLobbyStatus_, *status)) return;
+    if (!statusOwed_ && cachedLobbyStatus_.has_value() &&
+        RecordsEqual(*cachedLobbyStatus_, *status)) {
+      return;
+    }
     cachedLobbyStatus_ = status;
     playerStatus_.currentLobbyStatus = std::move(status);
   } else {
-    if (!cachedLobbyStatus_.has_value()) return;
+    if (!statusOwed_ && !cachedLobbyStatus_.has_value()) return;
     cachedLobbyStatus_.reset();
     playerStatus_.currentLobbyStatus.reset();
   }

@@ -61,10 +61,10 @@ class LobbyGameflow {
   [[nodiscard]] Api::GameflowPhase CurrentGameflowPhase() const { return phase_; }
 
   [[nodiscard]] const Api::PlayerStatus& PlayerStatus() const { return playerStatus_; }
-  // Posts the player status.
+  // Posts the player status; one the call gate stops is owed.
   void SetGameflowPlayerStatus();
-  // Takes the active backend's lobby status; a change also takes the backend's end-of-game
-  // availability and is posted.
+  // Takes the active backend's lobby status; a change, or a post owed, also takes the backend's
+  // end-of-game availability and is posted.
   void UpdatePlayerLobbyStatus();
   // The lobby's status becomes the last queued one; whether it may play again is recomputed
   // and the status posted.
@@ -85,8 +85,9 @@ class LobbyGameflow {
   std::optional<Api::GameflowSession> session_;
   Api::GameflowPhase phase_ = Api::GameflowPhase::None;
   Api::PlayerStatus playerStatus_;
-  // The lobby status posted last.
+  // The lobby status taken last, and whether a post of the player status was stopped since.
   std::optional<Api::LobbyStatus> cachedLobbyStatus_;
+  bool statusOwed_ = false;
 };
 
 }  // namespace Zarn::Client::Lobby

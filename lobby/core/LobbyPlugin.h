@@ -291,7 +291,7 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   CustomGameList customGames_{*this};
   PartyRewards partyRewards_{*this, v1Lobby_.MutableLobby()};
   LastQueuedLobby lastQueued_{*this};
-  ReceivedInvitations receivedInvitations_{*this, *this, config_.BlockedPlayers()};
+  ReceivedInvitations receivedInvitations_{*this, gate_, *this, config_.BlockedPlayers()};
 };
 
 }  // namespace Zarn::Client::Lobby

@@ -171,7 +171,7 @@ void LobbyPlugin::OnCustomQueueAvailability(const ResourceUpdate<Api::QueueCusto
   if (event.eventType == PluginResourceEventType::Delete) return;
   if (!IsInLobby() || !V1Lobby().isCustom) return;
   const Api::QueueAvailability availability = event.value.queueAvailability;
-  if (availability == viewModel_.Availability()) return;
+  if (viewModel_.AvailabilityShown(availability)) return;
   LogPrintf(kLogLevelOkay, kLobbyLogChannel, 0, "Lobby's availability changed: %s",
             availability == Api::QueueAvailability::Available ? "ON" : "OFF");
   viewModel_.StoreAvailability(availability);

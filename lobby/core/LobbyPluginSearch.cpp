@@ -33,7 +33,7 @@ void LobbyPlugin::OnMatchmakingSearchChanged() {
 }
 
 HttpResult<Api::MatchmakingSearchResource> LobbyPlugin::HandleGetSearchState() {
-  return Api::MatchmakingSearchResource(viewModel_.PublishedSearchState());
+  return Api::MatchmakingSearchResource(viewModel_.SearchState());
 }
 
 }  // namespace Zarn::Client::Lobby

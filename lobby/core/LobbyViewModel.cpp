@@ -56,29 +56,34 @@ bool LobbyViewModel::PublishLobbyAndMembers(std::optional<Api::LobbyDto> lobby) 
 }
 
 void LobbyViewModel::PublishSearchState(const Api::MatchmakingSearchResource& resource) {
+  searchState_ = resource;
   if (RecordsEqual(publishedSearchState_, resource)) return;
-  publishedSearchState_ = resource;
-  services_.Runtime().SendJsonApiEvent(kResourceUpdate, kSearchStatePath, resource);
+  // Published from the copy: a host that calls back in may replace the stored one.
+  if (services_.Runtime().SendJsonApiEvent(kResourceUpdate, kSearchStatePath, resource)) {
+    publishedSearchState_ = resource;
+  }
 }
 
 void LobbyViewModel::PublishPartyActive(bool active) {
-  if (active == partyActive_) return;
   partyActive_ = active;
-  services_.Runtime().SendJsonApiEvent(kResourceUpdate, kPartyActivePath, active);
+  if (active == publishedPartyActive_) return;
+  if (services_.Runtime().SendJsonApiEvent(kResourceUpdate, kPartyActivePath, active)) {
+    publishedPartyActive_ = active;
+  }
 }
 
 void LobbyViewModel::PublishAvailability(const Api::LobbyDto& lobby) {
   if (lobby.gameConfig.isCustom) return;
   const std::int32_t queueId = lobby.gameConfig.queueId;
   const Api::QueueAvailability availability = GetQueueAvailability(queueId);
-  if (availability == lobbyAvailability_ && queueId == services_.V1Lobby().queueId) return;
+  if (AvailabilityShown(availability) && queueId == services_.V1Lobby().queueId) return;
   StoreAvailability(availability);
 }
 
 void LobbyViewModel::StoreAvailability(Api::QueueAvailability availability) {
   lobbyAvailability_ = availability;
-  services_.Runtime().SendJsonApiEvent(kResourceUpdate, "/jyx-lobby/v1/lobby/availability",
-                                       availability);
+  availabilityOut_ = services_.Runtime().SendJsonApiEvent(
+      kResourceUpdate, "/jyx-lobby/v1/lobby/availability", availability);
 }
 
 Api::QueueAvailability LobbyViewModel::GetQueueAvailability(std::int32_t queueId) const {

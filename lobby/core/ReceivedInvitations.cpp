@@ -22,6 +22,7 @@ namespace {
 
 constexpr char kReceivedPathPrefix[] = "/jyx-lobby/v1/received-invitations/";
 constexpr char kReceivedV2Path[] = "/jyx-lobby/v2/received-invitations";
+constexpr char kFlashPath[] = "/zarnclient/ux-flash";
 
 // The id is the legacy platform's, whatever it holds: one segment.
 std::string ReceivedPath(const std::string& id) { return kReceivedPathPrefix + PathSegment(id); }
@@ -187,20 +188,27 @@ void ReceivedInvitations::PublishReceivedInvitations() {
                      return std::tie(a.invitationId, a.timestamp, a.fromSummonerId, a.state) <
                             std::tie(b.invitationId, b.timestamp, b.fromSummonerId, b.state);
                    });
-  if (SameLists(invitations, published_)) return;
-  const bool flash = HasNewPendingInvitation(invitations);
-  // Stored before the flash request waits, so that a publication meanwhile compares with it.
-  published_ = invitations;
-  if (flash) static_cast<void>(runtime_.Request<void>(HttpMethod::Post, "/zarnclient/ux-flash"));
-  // A newer list published during the flash stands.
-  if (!SameLists(invitations, published_)) return;
-  runtime_.SendJsonApiEvent(kResourceUpdate, kReceivedV2Path, invitations);
+  // The routes answer from the list built last; what went out decides whether to publish.
+  built_ = invitations;
+  if (SameLists(invitations, sent_)) return;
+  // Counted as flashed before the request waits, so that a list built meanwhile does not flash
+  // again; a flash the gate stops is not sent, and the next list flashes.
+  if (HasNewPendingInvitation(invitations) &&
+      !gate_.Stops(CallGate::Act::kSend, {"POST", kFlashPath})) {
+    flashed_ = invitations;
+    static_cast<void>(runtime_.Request<void>(HttpMethod::Post, kFlashPath));
+  }
+  // A newer list built during the flash stands, and one that went out meanwhile is not repeated.
+  if (!SameLists(invitations, built_) || SameLists(invitations, sent_)) return;
+  if (!runtime_.SendJsonApiEvent(kResourceUpdate, kReceivedV2Path, invitations)) return;
+  sent_ = invitations;
+  flashed_ = std::move(invitations);
 }
 
 bool ReceivedInvitations::HasNewPendingInvitation(
     const std::vector<Api::ReceivedInvitationDto>& invitations) const {
   std::set<std::uint64_t> pendingBefore;
-  for (const Api::ReceivedInvitationDto& invitation : published_) {
+  for (const Api::ReceivedInvitationDto& invitation : flashed_) {
     if (invitation.state == Api::LobbyInvitationState::Pending) {
       pendingBefore.insert(invitation.fromSummonerId);
     }
@@ -289,8 +297,8 @@ void ReceivedInvitations::MarkDeclined(const std::string& id) {
 std::optional<Api::ReceivedInvitationDto> ReceivedInvitations::FindToAnswer(
     const std::string& id, const char* verb) const {
   std::optional<Api::ReceivedInvitationDto> invitation;
-  if (std::optional<std::size_t> index = FindReceivedInvitation(published_, id)) {
-    invitation = published_[*index];
+  if (std::optional<std::size_t> index = FindReceivedInvitation(built_, id)) {
+    invitation = built_[*index];
   } else {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Received invitation ID does not exist");
     invitation = lastReceived_;

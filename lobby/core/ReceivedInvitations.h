@@ -43,11 +43,11 @@ class ReceivedInvitations {
   // The legacy invitations listed at most; a new one beyond drops the oldest.
   static constexpr std::size_t kMaxLegacyInvitations = 100;
 
-  // Publishes and asks through `runtime`; `blocked` are the players whose invitations are left
-  // out. All three must outlive this object.
-  ReceivedInvitations(AppModule& runtime, InvitationRecipient& recipient,
+  // Publishes and asks through `runtime`, whose call gate is `gate`; `blocked` are the players
+  // whose invitations are left out. All four must outlive this object.
+  ReceivedInvitations(AppModule& runtime, CallGate& gate, InvitationRecipient& recipient,
                       const BlockedPlayers& blocked)
-      : runtime_(runtime), recipient_(recipient), blocked_(blocked) {}
+      : runtime_(runtime), gate_(gate), recipient_(recipient), blocked_(blocked) {}
   ReceivedInvitations(const ReceivedInvitations&) = delete;
   ReceivedInvitations& operator=(const ReceivedInvitations&) = delete;
 
@@ -57,12 +57,13 @@ class ReceivedInvitations {
   // ON_HOLD holds the listed one; REVOKED removes it. A blocked sender's invitation shows
   // Declined. Each change is published, then the v2 list.
   void OnReceivedInvitation(const LCDS::InvitationRequest& message);
-  // Merges, filters and sorts the v2 list and publishes it when it changed; a new pending
-  // invitation first flashes the window ("/zarnclient/ux-flash"). A list published during the
+  // Merges, filters and sorts the v2 list, keeps it for the routes, and publishes it when it
+  // differs from the list that went out last (one the gate withheld did not); a new pending
+  // invitation first flashes the window ("/zarnclient/ux-flash"), once. A list built during the
   // flash stands.
   void PublishReceivedInvitations();
-  // Whether `invitations` hold a pending one from a sender with none pending in the list
-  // published last.
+  // Whether `invitations` hold a pending one from a sender with none pending in the list that
+  // last went out or was flashed for, whichever came later.
   [[nodiscard]] bool HasNewPendingInvitation(
       const std::vector<Api::ReceivedInvitationDto>& invitations) const;
   // When the game client starts or stops, republishes every legacy invitation, OnHold while it
@@ -82,12 +83,12 @@ class ReceivedInvitations {
   void RemoveAccepted(const std::string& id);
   // Marks the legacy invitation `id` Declined and publishes it; nothing when it is not listed.
   void MarkDeclined(const std::string& id);
-  // The v2 invitation `id` to accept or decline (`verb`), from the list published last, else the
+  // The v2 invitation `id` to accept or decline (`verb`), from the list built last, else the
   // last invitation received when its id is `id`; none, logged, otherwise.
   [[nodiscard]] std::optional<Api::ReceivedInvitationDto> FindToAnswer(const std::string& id,
                                                                        const char* verb) const;
-  // The v2 list as last published.
-  [[nodiscard]] std::vector<Api::ReceivedInvitationDto> List() const { return published_; }
+  // The v2 list as last built.
+  [[nodiscard]] std::vector<Api::ReceivedInvitationDto> List() const { return built_; }
   [[nodiscard]] std::size_t LegacyCount() const { return legacy_.size(); }
 
   // The index of the first invitation with `invitationId`; none without one.
@@ -124,11 +125,15 @@ class ReceivedInvitations {
   [[nodiscard]] bool IsBlocked(std::uint64_t summonerId) const;
 
   AppModule& runtime_;
+  CallGate& gate_;
   InvitationRecipient& recipient_;
   const BlockedPlayers& blocked_;
-  // The legacy invitations in arrival order, and the v2 list as last published.
+  // The legacy invitations in arrival order; the v2 list as last built, as it last went out,
+  // and as the window was last flashed for or shown.
   std::vector<Api::LobbyInvitation> legacy_;
-  std::vector<Api::ReceivedInvitationDto> published_;
+  std::vector<Api::ReceivedInvitationDto> built_;
+  std::vector<Api::ReceivedInvitationDto> sent_;
+  std::vector<Api::ReceivedInvitationDto> flashed_;
   // Never received from anywhere yet: answering an unlisted id compares with it.
   Api::ReceivedInvitationDto lastReceived_;
   bool gameClientRunning_ = false;

@@ -33,19 +33,19 @@ void V1LobbyRecords::SetLobby(const Api::Lobby& lobby) {
   const Api::QueueAvailability availability = viewModel_.GetQueueAvailability(lobby.queueId);
   lobby_ = lobby;
   stored_ = true;
-  if (availability != viewModel_.Availability()) viewModel_.StoreAvailability(availability);
+  if (!viewModel_.AvailabilityShown(availability)) viewModel_.StoreAvailability(availability);
 }
 
 void V1LobbyRecords::PublishV1Lobby(const Api::Lobby& lobby, std::uint32_t type) {
-  deleted_ = false;
-  services_.Runtime().SendJsonApiEvent(type, kV1LobbyPath, lobby);
+  // Withheld, it leaves a Delete before it the last publication.
+  if (services_.Runtime().SendJsonApiEvent(type, kV1LobbyPath, lobby)) deleted_ = false;
 }
 
 void V1LobbyRecords::DeleteV1Lobby() {
   stored_ = false;
   if (deleted_) return;
-  deleted_ = true;
-  services_.Runtime().PublishResourceEvent(kV1LobbyPath);
+  // Withheld, it leaves the lobby not deleted: the next Delete goes out.
+  deleted_ = services_.Runtime().PublishResourceEvent(kV1LobbyPath);
 }
 
 bool V1LobbyRecords::HoldsLobby() const {

@@ -156,11 +156,13 @@ class AppModule : public EventSource {
                                                    uint32_t flag);
   // Publishes `value` as the new state of the resource at `path`, with the event type
   // `eventType` (a PluginResourceEventType). A value that does not convert publishes nothing.
+  // Whether it went out: a record of what was published must not count one the gate withheld.
   // Defined in sdk/runtime/TypedEvents.h.
   template <typename T>
-  void SendJsonApiEvent(uint32_t eventType, const std::string& path, const T& value);
-  // Publishes that the resource at `path` is gone: a Delete with an empty value.
-  void PublishResourceEvent(const std::string& path);
+  bool SendJsonApiEvent(uint32_t eventType, const std::string& path, const T& value);
+  // Publishes that the resource at `path` is gone: a Delete with an empty value. Whether it went
+  // out.
+  bool PublishResourceEvent(const std::string& path);
 
   // Handlers of the three service-proxy events.
   void OnServiceProxyUuidEvent(const PluginServiceProxyResponse& reply);

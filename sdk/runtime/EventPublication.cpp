@@ -59,11 +59,11 @@ MaybeType<Failure, void> AppModule::SendEvent(const std::string& name, const Res
   return MaybeType<Failure, void>::Success();
 }
 
-void AppModule::PublishResourceEvent(const std::string& path) {
+bool AppModule::PublishResourceEvent(const std::string& path) {
   Resource event;
   event.uri = path;
   event.eventType = PluginResourceEventType::Delete;
-  (void)SendEvent(kPlainEventName, event, 0);
+  return !SendEvent(kPlainEventName, event, 0).IsFailure();
 }
 
 }  // namespace Zarn::Client

@@ -40,13 +40,13 @@ void AppModule::SubscribeLcdsEvent(const std::string& className,
 }
 
 template <typename T>
-void AppModule::SendJsonApiEvent(uint32_t eventType, const std::string& path, const T& value) {
-  if (registry_ == nullptr) return;
+bool AppModule::SendJsonApiEvent(uint32_t eventType, const std::string& path, const T& value) {
+  if (registry_ == nullptr) return false;
   Resource event;
   event.uri = path;
   event.eventType = static_cast<PluginResourceEventType>(eventType);
-  if (!ToBindingProperty(value, event.data, *registry_)) return;
-  (void)SendEvent("OnJsonApiEvent", event, 0);
+  if (!ToBindingProperty(value, event.data, *registry_)) return false;
+  return !SendEvent("OnJsonApiEvent", event, 0).IsFailure();
 }
 
 }  // namespace Zarn::Client

@@ -6,15 +6,16 @@
 // leave during a lobby change; a lobby change during a leave's transition; lobby statuses held
 // during an accept, one arriving while a held one runs; reads and unserved paths during a leave;
 // a leave during a view rebuild), practice game updates pushed while a lobby is made, changed or
-// joined, a tournament joined from a lobby; in host/worlds/parties.json logging out of a party
-// lobby, logging in again during the logout, lobby calls during the registration's and
-// deregistration's waits, a party's leave answered late, a state pushed before a logout and handled
-// after it, a registration made during the deregistration's wait. Each script runs in the world its
-// first line names. Each output line is compared in short: a route's status with its error or its
-// plain body, and the kind and path of each resource event (with its plain value, or the id of a
-// lobby and a custom game's name). The log shows LobbyFlow's states nesting, the state each script
-// ends in, which lobby the plugin abandons and leaves when it shuts down, and for some scripts what
-// the plugin logged, in order.
+// joined, a tournament joined from a lobby, a team-builder change failing or logged out of after
+// its lobby's event; in host/worlds/parties.json logging out of a party lobby, logging in again
+// during the logout, lobby calls during the registration's and deregistration's waits, a party's
+// leave answered late, a state pushed before a logout and handled after it, a registration made
+// during the deregistration's wait, a lobby made during an invitation's window flash. Each script
+// runs in the world its first line names. Each output line is compared in short: a route's status
+// with its error or its plain body, a parties reply by its status, and the kind and path of each
+// resource event (with its plain value, or the id of a lobby and a custom game's name). The log
+// shows LobbyFlow's states nesting, the state each script ends in, which lobby the plugin abandons
+// and leaves when it shuts down, and for some scripts what the plugin logged, in order.
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
 
@@ -64,8 +65,8 @@ std::string Plain(const rapidjson::Value& value) {
   return value.IsArray() ? "[...]" : "{...}";
 }
 
-// One printed line in short, the events only those of `uris`; a line that is not a route's answer
-// or an event list stays as it is.
+// One printed line in short, the events only those of `uris`; a line that is not a route's answer,
+// a parties reply or an event list stays as it is.
 std::string Summary(const std::string& line, const std::set<std::string>& uris) {
   rapidjson::Document json;
   if (json.Parse(line.c_str()).HasParseError() || !json.IsObject()) return line;
@@ -74,6 +75,8 @@ std::string Summary(const std::string& line, const std::set<std::string>& uris) 
     return std::to_string(json["status"].GetInt()) + " " +
            (error.IsString() ? error.GetString() : Plain(json["body"]));
   }
+  // A parties service's reply envelope by its status.
+  if (json.HasMember("httpStatus")) return "reply " + std::to_string(json["httpStatus"].GetInt());
   if (!json.HasMember("events")) return line;
   std::string events = "events:";
   for (const rapidjson::Value& event : json["events"].GetArray()) {
@@ -111,7 +114,7 @@ TEST(LegacyLobbyScriptsTest, EveryScriptNamesAWorldOfTheTree) {
     const std::string world = WorldOf(ReadScript(entry.path()));
     EXPECT_TRUE(world.ends_with(".json") && std::filesystem::is_regular_file(world)) << world;
   }
-  EXPECT_EQ(scripts, 30);
+  EXPECT_EQ(scripts, 32);
 }
 
 // The texts of `texts` that no line of `log` holds in their order: from the first missing on.
@@ -135,6 +138,7 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
   constexpr char kV2Countdown[] = "/jyx-lobby/v2/lobby/countdown";
   constexpr char kPartyActive[] = "/jyx-lobby/v2/party-active";
   constexpr char kAvailableBots[] = "/jyx-lobby/v2/lobby/custom/available-bots";
+  constexpr char kReceivedV2[] = "/jyx-lobby/v2/received-invitations";
   struct Row {
     const char* script;
     std::set<std::string> uris;  // the events compared
@@ -229,7 +233,8 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
         "0 {lobby-7}", R"({"quit":true})"},
        leftJoined,
        "Member"},
-      // Accepted while play again waits for the gameflow plugin: no lobby of play again's own.
+      // Accepted while play again waits for the gameflow plugin: no lobby of play again's own, and
+      // no second Delete of the v1 lobby the lobby's leave deleted.
       {"accept-during-play-again",
        lobbies,
        {"0 {}", R"({"event":"OnJsonApiEvent_jyx-gameflow_v1_session"})",
@@ -238,8 +243,7 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
         "events: Create /jyx-lobby/v1/lobby={}; Create /jyx-lobby/v2/lobby={}; Delete "
         "/jyx-lobby/v1/lobby=null; Delete /jyx-lobby/v2/lobby=null;",
         armed, overtaken, "0 null",
-        "events: Delete /jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={lobby-7}; Create "
-        "/jyx-lobby/v2/lobby={lobby-7};",
+        "events: Update /jyx-lobby/v1/lobby={lobby-7}; Create /jyx-lobby/v2/lobby={lobby-7};",
         "0 {lobby-7}", R"({"quit":true})"},
        leftJoined,
        "Member"},
@@ -325,10 +329,10 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
         "events: Delete /jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={} custom Cup; Update "
         "/jyx-lobby/v2/lobby={} custom Cup;",
         "0 {} custom Cup", armed, "0 null", pushed,
-        // The update held during the join's exit runs once the join has answered.
-        "events: Delete /jyx-lobby/v1/lobby=null; Delete /jyx-lobby/v2/lobby=null; Delete "
-        "/jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={} custom Practice; Create "
-        "/jyx-lobby/v2/lobby={} custom Practice;",
+        // The update held during the join's exit runs once the join has answered; the v1 lobby
+        // is deleted once.
+        "events: Delete /jyx-lobby/v1/lobby=null; Delete /jyx-lobby/v2/lobby=null; Update "
+        "/jyx-lobby/v1/lobby={} custom Practice; Create /jyx-lobby/v2/lobby={} custom Practice;",
         practice, R"({"quit":true})"},
        {"abandon ", "leave"},
        "Member"},
@@ -382,6 +386,25 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
        "OutOfLobby",
        {"LobbyFlow: POST /jyx-lobby/v2/lobby stops before publishing /jyx-lobby/v2/lobby: DELETE "
         "/jyx-lobby/v2/lobby, called while it waited, moved LobbyFlow to 'OutOfLobby'"}},
+      // A team-builder lobby's event let in while its group finder lobby's legacy call waits
+      // stores and publishes it: the change failing, or a logout overtaking it, leaves the player
+      // out of any lobby and the v1 lobby deleted.
+      {"team-builder-change-left",
+       lobbies,
+       {R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_queues"})",
+        R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_queues"})", scripted, "0 {}", soloMade,
+        armed,
+        "500 Couldn't change lobby: Error creating lobby: Error response for POST "
+        "/jyx-login/v1/session/invoke: GroupFinderUnavailableException",
+        armed, "events: Delete /jyx-lobby/v1/lobby=null;",
+        "events: Update /jyx-lobby/v1/lobby={tb-1}; Delete /jyx-lobby/v1/lobby=null; Delete "
+        "/jyx-lobby/v2/lobby=null;",
+        "0 {}", soloMade, armed, overtaken, armed, sessionSet,
+        "events: Delete /jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={tb-2}; Delete "
+        "/jyx-lobby/v1/lobby=null; Delete /jyx-lobby/v2/lobby=null;",
+        "404 LOBBY_NOT_FOUND", R"({"quit":true})"},
+       {},
+       "OutOfLobby"},
       // A tournament joined from a solo lobby deletes the v1 lobby once.
       {"tournament-join-from-lobby",
        lobbies,
@@ -404,6 +427,18 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
         "404 LOBBY_NOT_FOUND", R"({"quit":true})"},
        {},
        "OutOfLobby"},
+      // A lobby made while a party invitation's window flash waits: the invitation is published
+      // all the same, and the window flashed once, the read armed for a second flash running
+      // only in the flash of a third player's invitation.
+      {"lobby-during-invitation-flash",
+       {kV2Lobby, kReceivedV2},
+       {armed, armed, "reply 200", "0 {party-3}", armed,
+        "events: Update /jyx-lobby/v2/received-invitations=[...]; Create "
+        "/jyx-lobby/v2/lobby={party-3};",
+        "0 [...]", R"({"clock":3600.0,"ran":2})", "events:", "reply 200", "0 [...]",
+        "events: Update /jyx-lobby/v2/received-invitations=[...];", R"({"quit":true})"},
+       {},
+       "PartyLobby"},
       // A login during the logout's parties deregistration registers the player again once the
       // logout has ended, who can then make a lobby.
       {"login-during-logout",

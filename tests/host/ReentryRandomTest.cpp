@@ -1,14 +1,17 @@
 // Random lobby operations in host/worlds/legacy.json and in host/worlds/parties.json, through the
 // plugin library as the stand-in host loads it, each with one to three commands armed inside the
 // requests it may wait on: an accept, a leave, a pushed lobby status, a removal, a gameflow phase,
-// another lobby (a queue's or a custom game's), a logout or a login, another player's invitation,
-// acceptance or leave, a practice game update (a custom game's failed start or team select, whose
-// game type is not always found, another player's game), another armed command. The legacy
+// another lobby (a queue's, a team builder's whose group finder lobby the platform may fail to
+// make, or a custom game's), a logout or a login, another player's invitation, acceptance or
+// leave, a practice game update (a custom game's failed start or team select, whose game type is
+// not always found, another player's game), only the siblings' events and timers due, another
+// armed command. Every armed command lets in the siblings' events due. The legacy
 // platform's messages follow what it was last asked: a lobby status or a removal comes only for the
 // lobby the platform has the player in, as the accepts, creations and leaves it answered left it.
 // Among those requests are the gameflow events that LobbyFlow's entry and exit actions post, the
-// legacy leave of the legacy lobby's exit and the parties registration and deregistration, so the
-// armed commands also come while a transition or a registration runs.
+// legacy leave of the legacy lobby's exit, the window flash of a view rebuild, and the parties
+// registration's and deregistration's requests, so the armed commands also come while a
+// transition, a rebuild or a registration runs.
 //
 // After every operation, LobbyFlow's states as the log shows them nest (each entered only under
 // its active parent, each left only as the innermost one), and LobbyFlow, the v1 lobby and the v2
@@ -25,10 +28,14 @@
 // In the parties world, where logins and logouts also come with a lobby call made during their
 // registration's or deregistration's wait, the player logged in is registered with the service,
 // and at the end of each sequence, logged in again if need be, can leave its lobby and make one.
+// At the end of each sequence, what was last published of each resource with a GET (the received
+// invitations, party-active, the party rewards, the v2 lobby, the search state) is what it answers.
 // At shutdown every state is left, and the lobby abandoned is the v1 lobby the player was in.
 // Under x64-asan the same runs show no sanitizer report.
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
 
 #include <algorithm>
 #include <charconv>
@@ -36,11 +43,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
+#include <map>
 #include <optional>
 #include <random>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "host/CommandShell.h"
@@ -97,6 +107,13 @@ std::string PracticeGame(int kind, std::int64_t lock) {
          std::to_string(lock) + "," + game + "}";
 }
 
+constexpr char kQueue430[] =
+    R"({"id":430,"mapId":11,"type":"NORMAL","gameMode":"CLASSIC","numPlayersPerTeam":5,)"
+    R"("maximumParticipantListSize":5,"isTeamBuilderManaged":false,"queueAvailability":"Available"})";
+constexpr char kQueue400[] =
+    R"({"id":400,"mapId":11,"type":"BANNER_CALL","gameMode":"CLASSIC","numPlayersPerTeam":5,)"
+    R"("maximumParticipantListSize":5,"isTeamBuilderManaged":true,"queueAvailability":"Available"})";
+
 constexpr char kCustomLobby[] =
     R"(POST /jyx-lobby/v2/lobby {"isCustom":true,"customGameLobby":{"lobbyName":"Practice",)"
     R"("configuration":{"mapId":11,"gameMode":"CLASSIC","teamSize":5,"mutators":{"id":1}}}})";
@@ -122,6 +139,7 @@ constexpr char kPartiesRequestPath[] = "/jyx-login/v1/service-proxy-uuid-request
 // The requests a lobby operation may wait on.
 const std::vector<std::string>& ArmedPaths(World world) {
   static const std::vector<std::string> legacy = {
+      "/zarnclient/ux-flash",                    // a new invitation's window flash, in a rebuild
       "/jyx-summoner/v1/summoners/2046",         // a lobby's level check
       "/jyx-login/v1/session/invoke",            // every legacy call, the exit's leave among them
       "/jyx-gameflow/v1/session/request-lobby",  // a lobby asked of the gameflow plugin
@@ -134,8 +152,31 @@ const std::vector<std::string>& ArmedPaths(World world) {
       kPartiesRequestPath,
       "/jyx-gameflow/v1/session/request-lobby",
       "/jyx-gameflow/v1/session/event",
+      "/zarnclient/ux-flash",
   };
   return world == World::kLegacy ? legacy : parties;
+}
+
+// The resources the front end also reads with a GET, with what the GET answers before anything
+// was published ("404": no resource; none: not checked until published).
+constexpr std::pair<const char*, const char*> kAnsweredByGet[] = {
+    {"/jyx-lobby/v2/received-invitations", "[]"},
+    {"/jyx-lobby/v2/party-active", "false"},
+    {"/jyx-lobby/v1/party-rewards", nullptr},
+    {kV2Lobby, "404"},
+    {"/jyx-lobby/v2/lobby/matchmaking/search-state", nullptr},
+};
+
+bool IsAnsweredByGet(const std::string& uri) {
+  return std::any_of(std::begin(kAnsweredByGet), std::end(kAnsweredByGet),
+                     [&uri](const auto& resource) { return uri == resource.first; });
+}
+
+std::string Text(const rapidjson::Value& value) {
+  rapidjson::StringBuffer buffer;
+  rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+  value.Accept(writer);
+  return buffer.GetString();
 }
 
 // One sequence: the plugin loaded in a world, its log and what it published followed.
@@ -155,6 +196,9 @@ class Sequence {
     Run(std::string("lcds-answer lcdsGameInvitationService leave ") + kLobbyStatusClass);
     Run("lcds-answer gameService quitGame com.zarnworks.platform.game.GameDTO");
     Run(R"(set /jyx-game-queues/v1/game-type-config/1 {"id":1,"name":"Open Choice"})");
+    // Queue 400 is the team builder's.
+    Run(std::string("set /jyx-game-queues/v1/queues [") + kQueue430 + "," + kQueue400 + "]");
+    Run(std::string("set /jyx-game-queues/v1/queues/400 ") + kQueue400);
     Run(std::string("lcds-answer lcdsGameInvitationService createArrangedTeamLobby ") +
         kLobbyStatusClass +
         " {\"invitationId\":\"lobby-9\",\"owner\":{\"summonerId\":2046},\"members\":[{"
@@ -180,13 +224,15 @@ class Sequence {
       case 3:
         return Phase(PickOf({"Matchmaking", "GameStart", "EndOfGame", "None", "Lobby"}));
       case 4:
-        return Pick(3) == 0 ? kCustomLobby : "POST /jyx-lobby/v2/lobby {\"queueId\":430}";
+        if (Pick(3) == 0) return kCustomLobby;
+        return Pick(2) == 0 ? "POST /jyx-lobby/v2/lobby {\"queueId\":430}" : TeamBuilderLobby();
       case 5:
         return Session(world_, Pick(2) == 0 ? "LOGGING_OUT" : "SUCCEEDED");
       case 6:
         return Invitation(++invitations_);
       case 7:
-        return PracticeGame(static_cast<int>(Pick(4)), ++gameLocks_);
+        // Now and then nothing but a sibling's events and the timers due let in.
+        return Pick(5) == 0 ? "advance 1" : PracticeGame(static_cast<int>(Pick(4)), ++gameLocks_);
       case 8:
         return "POST /jyx-lobby/v2/lobby/invitations [{\"toSummonerId\":77}]";
       case 9:
@@ -318,6 +364,37 @@ class Sequence {
               inLegacy ? std::vector<std::string>{abandoned} : std::vector<std::string>{});
   }
 
+  // With the commands still armed dropped, what was last published of each resource with a GET
+  // is what the GET answers; one never published answers its initial value.
+  void CheckGetsAnswerWhatWasPublished() {
+    settled_ = true;
+    for (const auto& [path, initial] : kAnsweredByGet) {
+      SCOPED_TRACE(std::string("GET ") + path + " at the end");
+      const RouteAnswer answer = host_.CallRoute("GET", path, "");
+      Follow();
+      const auto last = lastPublished_.find(path);
+      std::optional<std::string> published;
+      if (last != lastPublished_.end()) {
+        published = last->second;
+      } else if (initial == nullptr) {
+        continue;
+      } else if (std::string(initial) != "404") {
+        published = initial;
+      }
+      if (!published.has_value()) {
+        EXPECT_EQ(answer.status, 404u) << "deleted, yet the GET answers " << answer.body;
+        continue;
+      }
+      rapidjson::Document expected;
+      rapidjson::Document got;
+      expected.Parse(published->c_str());
+      got.Parse(answer.body.c_str());
+      EXPECT_TRUE(answer.status == 0u && !got.HasParseError() && expected == got)
+          << "published " << *published << ", the GET answers " << answer.status << " "
+          << answer.body;
+    }
+  }
+
   [[nodiscard]] bool Failed() const { return ::testing::Test::HasFailure(); }
   // The commands run ("> " and, for an armed one, the request it ran in) among the log lines.
   [[nodiscard]] const std::vector<std::string>& Trace() const { return trace_; }
@@ -331,6 +408,21 @@ class Sequence {
     return choices.begin()[Pick(choices.size())];
   }
   int AnInvitation() { return invitations_ == 0 ? 1 : 1 + static_cast<int>(Pick(invitations_)); }
+
+  // A lobby of the team builder's queue, whose group finder lobby the legacy platform makes or,
+  // one time in two, fails to make.
+  std::string TeamBuilderLobby() {
+    if (Pick(2) == 0) {
+      Run("lcds-throw lcdsGameInvitationService createGroupFinderLobby 500 "
+          "GroupFinderUnavailableException");
+    } else {
+      Run(std::string("lcds-answer lcdsGameInvitationService createGroupFinderLobby ") +
+          kLobbyStatusClass +
+          R"( {"owner":{"summonerId":2046},"members":[{"summonerId":2046}],)"
+          R"("gameMetaData":"{\"queueId\":400,\"gameType\":\"VARNEL_GAME\"}"})");
+    }
+    return "POST /jyx-lobby/v2/lobby {\"queueId\":400}";
+  }
 
   // A lobby status or a removal of the lobby the platform has the player in; empty for none.
   std::string PlatformMessage() {
@@ -382,7 +474,14 @@ class Sequence {
       if (event.name != "OnJsonApiEvent") continue;
       rapidjson::Document json;
       json.Parse(event.payload.c_str());
-      if (!json.IsObject() || std::string(json["uri"].GetString()) != kV1Lobby) continue;
+      if (!json.IsObject()) continue;
+      const std::string uri = json["uri"].GetString();
+      if (IsAnsweredByGet(uri)) {
+        lastPublished_[uri] = std::string(json["eventType"].GetString()) == "Delete"
+                                  ? std::nullopt
+                                  : std::optional<std::string>(Text(json["data"]));
+      }
+      if (uri != kV1Lobby) continue;
       if (std::string(json["eventType"].GetString()) == "Delete") {
         v1_.reset();
       } else {
@@ -453,6 +552,8 @@ class Sequence {
   LobbyFlowReplay flow_;
   std::optional<std::string> v1_;
   bool v1Custom_ = false;  // the v1 lobby published last is a custom game's
+  // By path of a resource with a GET, its value last published as JSON text; none for a Delete.
+  std::map<std::string, std::optional<std::string>> lastPublished_;
   int invitations_ = 0;
   std::int64_t gameLocks_ = 1;  // each practice game update is newer than the last
   std::size_t callsRead_ = 0;
@@ -492,6 +593,7 @@ void RunSequences(World world, int count) {
       sequence.Step(sequence.Command(/*armed=*/false));
     }
     if (world == World::kParties && !sequence.Failed()) sequence.CheckLobbyCanBeMade();
+    if (!sequence.Failed()) sequence.CheckGetsAnswerWhatWasPublished();
     if (!sequence.Failed()) sequence.Quit();
     if (sequence.Failed()) {
       std::string trace;

@@ -97,11 +97,14 @@ TEST_F(CallGateTest, AStoppedCallSendsNoRequestAndPublishesOnlyWhatTheGateLets) 
   EXPECT_EQ(host_.Records().requests.size(), requests);
 
   const std::size_t published = host_.Records().published.size();
-  plugin_->SendJsonApiEvent(1, "/withheld", 1);
+  // Each says whether it went out, for the records of what was published.
+  EXPECT_FALSE(plugin_->SendJsonApiEvent(1, "/withheld", 1));
+  EXPECT_FALSE(plugin_->PublishResourceEvent("/withheld"));
   EXPECT_EQ(host_.Records().published.size(), published);
   gate_.withholds = false;
-  plugin_->SendJsonApiEvent(1, "/let", 1);
+  EXPECT_TRUE(plugin_->SendJsonApiEvent(1, "/let", 1));
   EXPECT_EQ(host_.Records().published.size(), published + 2);  // its path's name and the plain
+  EXPECT_TRUE(plugin_->PublishResourceEvent("/let"));
 
   const CallGate::SharedWork shared(gate_);
   EXPECT_TRUE(plugin_->Request<void>(HttpMethod::Get, "/x/y").IsFailure());  // no such resource
