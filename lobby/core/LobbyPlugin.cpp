@@ -49,10 +49,13 @@ void LobbyPlugin::Shutdown() {
 
 Zarn::Client::Plugin& LobbyPlugin::Runtime() { return *this; }
 
-void LobbyPlugin::OpenUpdateBatch() { ++updateBatchDepth_; }
+void LobbyPlugin::OpenUpdateBatch() {
+  if (updateBatchDepth_++ == 0) v1Lobby_.OperationBoundary();
+}
 
 void LobbyPlugin::CloseUpdateBatch() {
   if (--updateBatchDepth_ != 0) return;
+  v1Lobby_.OperationBoundary();
   // The view shows what every call of the batch did, so an overtaken call still rebuilds it; a
   // rebuild overtaken in turn is stale and is done again.
   for (bool again = true; again;) {
@@ -185,7 +188,7 @@ void LobbyPlugin::EnterPartyLobby() {
 void LobbyPlugin::ExitInLobby() {
   // Out of every lobby, however it was left, the v1 lobby is gone: a lobby stored meanwhile (a
   // team-builder lobby's event during a change) was published.
-  v1Lobby_.DeleteV1Lobby();
+  v1Lobby_.DeleteShownLobby();
   countdown_.StopCountdown();
   PostGameflowEvent("GAMEFLOW_EVENT.EXITED_LOBBY");
 }

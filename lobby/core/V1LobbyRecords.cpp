@@ -38,14 +38,28 @@ void V1LobbyRecords::SetLobby(const Api::Lobby& lobby) {
 
 void V1LobbyRecords::PublishV1Lobby(const Api::Lobby& lobby, std::uint32_t type) {
   // Withheld, it leaves a Delete before it the last publication.
-  if (services_.Runtime().SendJsonApiEvent(type, kV1LobbyPath, lobby)) deleted_ = false;
+  if (services_.Runtime().SendJsonApiEvent(type, kV1LobbyPath, lobby)) {
+    deletedInOperation_ = false;
+    lastWasDelete_ = false;
+  }
 }
 
 void V1LobbyRecords::DeleteV1Lobby() {
   stored_ = false;
-  if (deleted_) return;
+  if (deletedInOperation_) return;
   // Withheld, it leaves the lobby not deleted: the next Delete goes out.
-  deleted_ = services_.Runtime().PublishResourceEvent(kV1LobbyPath);
+  if (services_.Runtime().PublishResourceEvent(kV1LobbyPath)) {
+    deletedInOperation_ = true;
+    lastWasDelete_ = true;
+  }
+}
+
+void V1LobbyRecords::DeleteShownLobby() {
+  if (lastWasDelete_) {
+    stored_ = false;
+    return;
+  }
+  DeleteV1Lobby();
 }
 
 bool V1LobbyRecords::HoldsLobby() const {

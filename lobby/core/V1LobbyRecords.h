@@ -32,11 +32,17 @@ class V1LobbyRecords {
   [[nodiscard]] Api::Lobby& MutableLobby();
   // Replaces the v1 lobby, storing its queue's availability when that changed. Publishes nothing.
   void SetLobby(const Api::Lobby& lobby);
-  // An Update (or `type`) of the v1 lobby resource with `lobby`; a Delete of it, unless the last
-  // publication of it that went out was a Delete (leaving a lobby deletes it on the way out, from
-  // each state left). Every publication of the v1 lobby goes through these.
+  // An Update (or `type`) of the v1 lobby resource with `lobby`; a Delete of it, unless the
+  // operation under way deleted it and nothing went out since (leaving a lobby deletes it on the
+  // way out, and a lobby change entered then would again). Every publication of the v1 lobby goes
+  // through these; a publication the gate withheld counts as not made.
   void PublishV1Lobby(const Api::Lobby& lobby, std::uint32_t type = kResourceUpdate);
   void DeleteV1Lobby();
+  // A Delete of the v1 lobby unless the last publication of it that went out, in any operation,
+  // was a Delete: whatever left the lobby, no v1 lobby stays shown, and nothing is deleted twice.
+  void DeleteShownLobby();
+  // An operation (the outermost update batch) begins or ends: the next Delete goes out.
+  void OperationBoundary() { deletedInOperation_ = false; }
   // The v1 lobby and its members, invitations and local member while in a lobby, else a Delete of
   // the v1 lobby. A lobby change under way has left the legacy lobby: it holds a v1 lobby only
   // once one is stored (an invitation accepted meanwhile).
@@ -81,7 +87,8 @@ class V1LobbyRecords {
   Api::Lobby lobby_;
   Api::Lobby discarded_;  // what a stopped call changes instead of the lobby
   bool stored_ = false;   // a lobby stored since the v1 lobby was last deleted
-  bool deleted_ = false;  // the last publication of the v1 lobby that went out was a Delete
+  bool deletedInOperation_ = false;  // deleted by the operation under way, nothing out since
+  bool lastWasDelete_ = false;       // the last publication of the v1 lobby that went out
   std::set<std::string> abandonedLobbyInvitationIds_;
   std::uint64_t lobbyStatusCount_ = 0;
   bool isCustomGame_ = false;

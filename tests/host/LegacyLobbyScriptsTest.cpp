@@ -233,8 +233,7 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
         "0 {lobby-7}", R"({"quit":true})"},
        leftJoined,
        "Member"},
-      // Accepted while play again waits for the gameflow plugin: no lobby of play again's own, and
-      // no second Delete of the v1 lobby the lobby's leave deleted.
+      // Accepted while play again waits for the gameflow plugin: no lobby of play again's own.
       {"accept-during-play-again",
        lobbies,
        {"0 {}", R"({"event":"OnJsonApiEvent_jyx-gameflow_v1_session"})",
@@ -243,7 +242,8 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
         "events: Create /jyx-lobby/v1/lobby={}; Create /jyx-lobby/v2/lobby={}; Delete "
         "/jyx-lobby/v1/lobby=null; Delete /jyx-lobby/v2/lobby=null;",
         armed, overtaken, "0 null",
-        "events: Update /jyx-lobby/v1/lobby={lobby-7}; Create /jyx-lobby/v2/lobby={lobby-7};",
+        "events: Delete /jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={lobby-7}; Create "
+        "/jyx-lobby/v2/lobby={lobby-7};",
         "0 {lobby-7}", R"({"quit":true})"},
        leftJoined,
        "Member"},
@@ -329,10 +329,10 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
         "events: Delete /jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={} custom Cup; Update "
         "/jyx-lobby/v2/lobby={} custom Cup;",
         "0 {} custom Cup", armed, "0 null", pushed,
-        // The update held during the join's exit runs once the join has answered; the v1 lobby
-        // is deleted once.
-        "events: Delete /jyx-lobby/v1/lobby=null; Delete /jyx-lobby/v2/lobby=null; Update "
-        "/jyx-lobby/v1/lobby={} custom Practice; Create /jyx-lobby/v2/lobby={} custom Practice;",
+        // The update held during the join's exit runs once the join has answered.
+        "events: Delete /jyx-lobby/v1/lobby=null; Delete /jyx-lobby/v2/lobby=null; Delete "
+        "/jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={} custom Practice; Create "
+        "/jyx-lobby/v2/lobby={} custom Practice;",
         practice, R"({"quit":true})"},
        {"abandon ", "leave"},
        "Member"},

@@ -98,12 +98,12 @@ TEST_F(ReceivedTest, AnAcceptedInvitationJoinsItsLobbyAsMemberAndLeavesTheLists)
   EXPECT_EQ(W().Logged("RemoveFromAbandonedLobbyIds: lobby-1", logs).size(), 1u);
   EXPECT_EQ(W().V1Lobby().invitationId, "lobby-1");
   EXPECT_EQ(W().V1Lobby().queueId, 420);
-  // Deleted when the lobby was left, it is published as the lobby joined, with no second Delete
-  // while still out of the lobby.
+  // Published while still out of the lobby, as a Delete, then as the lobby joined.
   const std::vector<Publication> v1 = W().Published("/jyx-lobby/v1/lobby", events);
-  ASSERT_EQ(v1.size(), 1u);
-  EXPECT_EQ(v1[0].eventType, "Update");
-  EXPECT_THAT(v1[0].data, HasSubstr(R"("invitationId":"lobby-1")"));
+  ASSERT_EQ(v1.size(), 2u);
+  EXPECT_EQ(v1[0].eventType, "Delete");
+  EXPECT_EQ(v1[1].eventType, "Update");
+  EXPECT_THAT(v1[1].data, HasSubstr(R"("invitationId":"lobby-1")"));
 }
 
 TEST_F(ReceivedTest, FromAGroupLobbyTheOldLobbyIsLeftBeforeTheAccept) {
