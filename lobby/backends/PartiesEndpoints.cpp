@@ -1,12 +1,14 @@
 // The parties routes that reach the service more directly: the health probe, the stored player,
 // the comms token and members, and the setters that forward one field each.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/backends/PartiesPaths.h"
 #include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyFlowGate.h"
 #include "lobby/core/LobbyServices.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
@@ -50,6 +52,9 @@ MaybeType<Failure, std::string> PartiesLobbyBackend::RequestHealthText() {
 }
 
 HttpResult<std::string> PartiesLobbyBackend::HandleGetHealth() {
+  // It may register the player again: overtaken meanwhile, it makes no lobby of what it stores.
+  std::optional<CallGate::ActingRead> acting;
+  if (services_ != nullptr) acting.emplace(services_->FlowGate());
   MaybeType<Failure, std::string> health = RequestHealthText();
   // Read after the request, which may have re-registered the player.
   if (Player().createdAt != 0) {

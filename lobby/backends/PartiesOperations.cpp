@@ -279,8 +279,13 @@ MaybeType<Failure, std::vector<Api::LobbyInvitationDto>> PartiesLobbyBackend::Se
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties send invitation(s) failure: %s",
               failure.Message());
     ReportRequestFailure("bulk_invite", failure.Message());
+    // What the service refused reaches nobody, as an invitation to a summoner not found.
+    for (Api::LobbyInvitationDto& invitation : invitations) {
+      if (reached.contains(invitation.toSummonerId)) {
+        invitation.state = Api::LobbyInvitationState::Error;
+      }
+    }
   }
-  // The invitations stand as asked even when the service refused them: the failure was told.
   return invitations;
 }
 

@@ -221,7 +221,9 @@ void PartiesLobbyBackend::RegisterPlayer() {
     services_->Runtime().CancelTimer(kRegistrationRetryTimer);
   }
   if (applied) RefreshAfterUpdate();
-  if (HasQueue() && !IsClashParty() && !services_->SetPartyLobbyActive(true)) {
+  // Overtaken, the call may neither make the lobby nor send the leave: it tries neither.
+  if (HasQueue() && !IsClashParty() && !services_->SetPartyLobbyActive(true) &&
+      !services_->FlowGate().Stops(CallGate::Act::kSend, {"PUT", "the leave of the party"})) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
               "Failed to activate party lobby after registration.  Leaving the current party");
     static_cast<void>(LeaveLobby());

@@ -114,6 +114,12 @@ MaybeType<Failure, Api::Lobby> TeamBuilderLobbyController::HandleLobbyStatus(
   return UpdateFromLobbyStatus(status);
 }
 
+Api::Lobby TeamBuilderLobbyController::LobbyFromStatus(const LCDS::LobbyStatus& status) {
+  Api::Lobby lobby = LobbyController::LobbyFromStatus(status);
+  lobby.chatRoomId = Services()->MakePlatformHostName(status.invitationId, "cp", "@conference");
+  return lobby;
+}
+
 MaybeType<Failure, Api::Lobby> TeamBuilderLobbyController::UpdateFromLobbyStatus(
     const LCDS::LobbyStatus& status) {
   // Copied before any wait: the caller's status may live in a record that changes meanwhile.

@@ -39,6 +39,8 @@ class TeamBuilderLobbyController final : public LobbyController {
   BindingHttpResult SetPositionPreferences(Api::LobbyPositionPreferences preferences) override;
   MaybeType<Failure, Api::Lobby> HandleLobbyStatus(const Api::Lobby& current,
                                                    LCDS::LobbyStatus status) override;
+  // With the team-builder lobby's chat room, which bears the status's invitation id.
+  Api::Lobby LobbyFromStatus(const LCDS::LobbyStatus& status) override;
   // Observes the team-builder lobby and its countdown, each read at once. The plugin must keep
   // the controller alive while observed; Unsubscribe ends both observations.
   void Subscribe() override;

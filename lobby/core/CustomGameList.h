@@ -27,6 +27,8 @@ class CustomGameList {
   MaybeType<Failure, void> RefreshCustomGames();
   // A copy of the list, listed first when it is empty.
   [[nodiscard]] std::vector<Api::LobbyCustomGame> GetCustomGames();
+  // Whether games are listed: GetCustomGames then asks nothing.
+  [[nodiscard]] bool Listed() const { return !games_.empty(); }
   // A copy of the listed game `id`; none without one. A negative id names no game.
   [[nodiscard]] std::optional<Api::LobbyCustomGame> GetCustomGame(std::int32_t id) const;
   // The lobby name of the listed game `id`; none when it is not listed.

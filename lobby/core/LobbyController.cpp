@@ -1,5 +1,6 @@
 #include "lobby/core/LobbyController.h"
 
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -140,26 +141,38 @@ BindingHttpResult LobbyController::InviteServiceOperation(const char* method,
 
 MaybeType<Failure, Api::Lobby> LobbyController::CreateLobbyForQueue(
     const LCDS::LobbyStatus& status) {
-  Api::Lobby lobby;
   BindingResult metaData = ParseJson(status.gameMetaData);
   const std::int32_t queueId = metaData.IsOk() ? GameMetaDataQueueId(metaData.Value()) : -1;
+  std::optional<Api::Queue> queue;
   if (queueId != -1) {
-    lobby.queueId = queueId;
-    MaybeType<Failure, Api::Queue> queue = Services()->Runtime().Request<Api::Queue>(
+    MaybeType<Failure, Api::Queue> fetched = Services()->Runtime().Request<Api::Queue>(
         HttpMethod::Get, "/jyx-game-queues/v1/queues/" + std::to_string(queueId));
-    if (queue.IsFailure()) {
-      return Failure(400, Format(kQueueMissingTemplate, queueId, queue.Message()));
+    if (fetched.IsFailure()) {
+      return Failure(400, Format(kQueueMissingTemplate, queueId, fetched.Message()));
     }
-    lobby.mapId = queue.Value().mapId;
-    lobby.gameMode = queue.Value().gameMode;
+    queue = std::move(fetched).Value();
+  }
+  // Built after the wait above: the local player may have been set meanwhile.
+  Api::Lobby lobby = LobbyFromStatus(status);
+  if (queue.has_value()) {
+    lobby.mapId = queue->mapId;
+    lobby.gameMode = queue->gameMode;
+  }
+  return lobby;
+}
+
+Api::Lobby LobbyController::LobbyFromStatus(const LCDS::LobbyStatus& status) {
+  Api::Lobby lobby;
+  BindingResult metaData = ParseJson(status.gameMetaData);
+  if (const std::int32_t queueId = metaData.IsOk() ? GameMetaDataQueueId(metaData.Value()) : -1;
+      queueId != -1) {
+    lobby.queueId = queueId;
   }
   lobby.invitationId = status.invitationId;
   lobby.chatRoomKey = status.chatKey;
   lobby.chatRoomId = Services()->MakePlatformHostName(status.invitationId, "ag", "@sec");
 
-  // Read after the wait above: the local player may have been set meanwhile.
   const std::uint64_t localSummonerId = Services()->LocalSummonerId();
-  lobby.members.clear();
   lobby.members.reserve(status.members.size());
   for (const LCDS::Member& legacy : status.members) {
     Api::LobbyMember member;

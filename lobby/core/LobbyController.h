@@ -70,10 +70,15 @@ class LobbyController {
   // failure answers 500 naming the method and the id.
   virtual BindingHttpResult InviteServiceOperation(const char* method, std::uint64_t summonerId);
 
-  // A v1 lobby built from a legacy lobby status: queue, map and mode from the queue named in its
-  // meta-data (400 when that queue cannot be fetched), its chat room, members, local member and
-  // invitations. Without a queue id in the meta-data the queue stays unset and nothing is asked.
+  // A v1 lobby built from a legacy lobby status: LobbyFromStatus, with map and mode from the
+  // queue named in its meta-data (400 when that queue cannot be fetched). Without a queue id in
+  // the meta-data the queue stays unset and nothing is asked.
   [[nodiscard]] MaybeType<Failure, Api::Lobby> CreateLobbyForQueue(const LCDS::LobbyStatus& status);
+  // The v1 lobby that `status` gives without asking anything: its id, chat key and chat room,
+  // members with owner and invite privilege, the local member, the invitees as invitations and
+  // the queue its meta-data names; map and mode stay unset. What an accept the platform granted
+  // shows when the refresh that follows fails.
+  [[nodiscard]] virtual Api::Lobby LobbyFromStatus(const LCDS::LobbyStatus& status);
 
   // Seconds a lobby lives, read by the lobby countdown; the team-builder countdown replaces it.
   [[nodiscard]] std::int64_t LobbyLifetime() const { return lobbyLifetime_; }

@@ -1,5 +1,7 @@
 #include "lobby/core/LobbyFlowGate.h"
 
+#include <utility>
+
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyReplyTexts.h"
 
@@ -15,10 +17,12 @@ bool IsAtOrBelow(std::string_view uri, std::string_view resource) {
 
 }  // namespace
 
-LobbyFlowGate::LobbyFlowGate(const LobbyStateMachine& machine)
+LobbyFlowGate::LobbyFlowGate(const LobbyStateMachine& machine,
+                             std::function<bool()> customGamesListed)
     : CallGate("LobbyFlow", Refusal{409, kTransitionInProgress}, Refusal{409, kRequestOvertaken},
                machine.Moves()),
-      machine_(machine) {}
+      machine_(machine),
+      customGamesListed_(std::move(customGamesListed)) {}
 
 bool LobbyFlowGate::Withholds(std::string_view uri) const {
   return IsAtOrBelow(uri, kV1LobbyPath) || uri == "/jyx-lobby/v2/lobby/countdown" ||
@@ -27,7 +31,10 @@ bool LobbyFlowGate::Withholds(std::string_view uri) const {
 }
 
 bool LobbyFlowGate::ReadChangesPlugin(std::string_view path) const {
-  return path.substr(0, path.find('?')) == "/jyx-lobby/v1/parties/health";
+  const std::string_view route = path.substr(0, path.find('?'));
+  if (route == "/jyx-lobby/v1/custom-games") return !customGamesListed_();
+  return route == "/jyx-lobby/v1/parties/health" || route == "/jyx-lobby/v2/comms/token" ||
+         route == "/jyx-lobby/v2/comms/members";
 }
 
 std::string LobbyFlowGate::StateName() const {

@@ -5,9 +5,11 @@
 //
 //  - Busy while LobbyFlow runs a transition (StateMachine::InTransition): an exit or entry action
 //    that waits would otherwise see a nested call's event processed against its half-changed
-//    state. Route calls then answer 409 "LOBBY_TRANSITION_IN_PROGRESS", but for reads, and
-//    "GET /jyx-lobby/v1/parties/health", which may register the player again and fire LobbyFlow's
-//    events, is refused as the other methods are.
+//    state. Route calls then answer 409 "LOBBY_TRANSITION_IN_PROGRESS", but for reads. The GETs
+//    that would make a request of their own are refused as the other methods are: the parties
+//    health (it may register the player again and fire LobbyFlow's events), the comms token and
+//    members, and the custom game list while no games are listed (it would list them). The
+//    availability answers from the lobby published (LobbyPlugin::HandleGetAvailability).
 //  - A move is a state entered or left (StateMachine::Moves). A call decides on LobbyFlow's state
 //    before a wait and acts after it: once a call nested in its waits moved LobbyFlow, it is
 //    overtaken and stops, answering 409 "LOBBY_REQUEST_OVERTAKEN". What overtook it stands,
@@ -23,6 +25,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -33,8 +36,9 @@ namespace Zarn::Client::Lobby {
 
 class LobbyFlowGate final : public CallGate {
  public:
-  // `machine` must outlive the gate.
-  explicit LobbyFlowGate(const LobbyStateMachine& machine);
+  // `machine` must outlive the gate; `customGamesListed` tells whether custom games are listed
+  // (a read of the list then asks nothing), and is called only while a transition runs.
+  LobbyFlowGate(const LobbyStateMachine& machine, std::function<bool()> customGamesListed);
 
  private:
   [[nodiscard]] bool Busy() const override { return machine_.InTransition(); }
@@ -43,6 +47,7 @@ class LobbyFlowGate final : public CallGate {
   [[nodiscard]] std::string StateName() const override;
 
   const LobbyStateMachine& machine_;
+  std::function<bool()> customGamesListed_;
 };
 
 }  // namespace Zarn::Client::Lobby

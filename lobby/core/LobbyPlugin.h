@@ -263,7 +263,7 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   LobbyBackends backends_;
   LobbyStateMachine stateMachine_;
   // Every host call into the plugin passes it (the plugin sets it as its SDK call gate).
-  LobbyFlowGate gate_{stateMachine_};
+  LobbyFlowGate gate_{stateMachine_, [this] { return customGames_.Listed(); }};
   std::int32_t updateBatchDepth_ = 0;
   // The event that began the latest lobby request: which request LobbyFlow's LobbyRequested or
   // ChangingLobby stands for.

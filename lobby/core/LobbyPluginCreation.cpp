@@ -2,7 +2,9 @@
 // party, reading and leaving the lobby. Every operation that changes state runs in an update
 // batch; a backend is looked up again after each wait, since a shutdown may delete it meanwhile.
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -289,8 +291,16 @@ HttpResult<Api::QueueAvailability> LobbyPlugin::HandleGetAvailability() {
   if (!IsInLobby() || backends_.Active() == nullptr) {
     return MakeNotFound(std::string_view(kLobbyNotFound));
   }
+  constexpr std::string_view kAvailabilityNotFound = "LOBBY_AVAILABILITY_NOT_FOUND";
+  if (stateMachine_.InTransition()) {
+    // The backend's lobby would be asked for inside the transition: the published one answers.
+    const std::optional<Api::LobbyDto>& published = viewModel_.PublishedLobby();
+    if (!published.has_value()) return MakeNotFound(kAvailabilityNotFound);
+    if (published->gameConfig.isCustom) return viewModel_.Availability();
+    return viewModel_.GetQueueAvailability(published->gameConfig.queueId);
+  }
   MaybeType<Failure, Api::LobbyDto> lobby = backends_.Active()->GetLobby();
-  if (lobby.IsFailure()) return MakeNotFound(std::string_view("LOBBY_AVAILABILITY_NOT_FOUND"));
+  if (lobby.IsFailure()) return MakeNotFound(kAvailabilityNotFound);
   if (V1Lobby().isCustom) return viewModel_.Availability();
   return viewModel_.GetQueueAvailability(lobby.Value().gameConfig.queueId);
 }

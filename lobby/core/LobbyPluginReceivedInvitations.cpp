@@ -104,9 +104,17 @@ BindingHttpResult LobbyPlugin::AcceptPlatformInvitation(std::string invitationId
     return reply;
   }
   const Api::Lobby current = V1Lobby();
-  MaybeType<Failure, Api::Lobby> refreshed =
-      controller->RefreshLobby(current, std::move(status).Value());
-  if (refreshed.HasValue()) v1Lobby_.SetLobby(refreshed.Value());
+  const LCDS::LobbyStatus joined = std::move(status).Value();
+  MaybeType<Failure, Api::Lobby> refreshed = controller->RefreshLobby(current, joined);
+  if (refreshed.HasValue()) {
+    v1Lobby_.SetLobby(refreshed.Value());
+  } else {
+    // The platform has the player in the lobby joined: the previous one must not stand for it.
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
+              "Accepted invitation %s; its lobby %s is shown as its status gives it: %s",
+              id.c_str(), joined.invitationId.c_str(), refreshed.Message());
+    v1Lobby_.SetLobby(controller->LobbyFromStatus(joined));
+  }
   const std::string lobbyId = V1Lobby().invitationId;
   v1Lobby_.RemoveFromAbandonedLobbyIds(lobbyId);
   PublishV1LobbyParts();

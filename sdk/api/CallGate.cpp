@@ -1,5 +1,6 @@
 #include "sdk/api/CallGate.h"
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
@@ -186,12 +187,13 @@ bool CallGate::NoteStop(Act act, const Name& object) {
   return true;
 }
 
-CallGate::SharedWork::SharedWork(CallGate& gate)
+CallGate::StopFromScope::StopFromScope(CallGate& gate, bool acting)
     : gate_(gate), savedStopFrom_(gate.Top().stopFrom) {
-  gate_.Top().stopFrom = kNeverStopped;
+  // Acting, only an overtaking from now on stops it, as it stops a change; shared, none does.
+  gate_.Top().stopFrom = acting ? std::min(savedStopFrom_, gate_.Top().overtakings) : kNeverStopped;
 }
 
-CallGate::SharedWork::~SharedWork() { gate_.Top().stopFrom = savedStopFrom_; }
+CallGate::StopFromScope::~StopFromScope() { gate_.Top().stopFrom = savedStopFrom_; }
 
 CallGate::Rebuild::Rebuild(CallGate& gate)
     : gate_(gate),

@@ -20,9 +20,10 @@
 //    the running request (OwnReport); through it the calls further out are overtaken too. An
 //    overtaken call is stopped: it sends no request, publishes nothing the plugin withholds
 //    (Withholds), answers a route with StopRefusal, and the plugin's own acts that it asks about
-//    (an event fired, a record stored) are refused. A read (a GET route) is never stopped, work
-//    done for every call (SharedWork) is not stopped, and a rebuild of what every call shows
-//    (Rebuild) is stopped only by an overtaking during it, when it withholds all it publishes.
+//    (an event fired, a record stored) are refused. A read (a GET route) is never stopped, but
+//    for the acts of one that does more than read (ActingRead); work done for every call
+//    (SharedWork) is not stopped, and a rebuild of what every call shows (Rebuild) is stopped
+//    only by an overtaking during it, when it withholds all it publishes.
 // Each refusal, hold, held run, drop, stop and overtaking is one line of the log.
 //
 // Nothing here allocates for a host call that is neither held nor overtaken: names stay views
@@ -111,18 +112,37 @@ class CallGate {
 
   // ---- Work the plugin marks ----
 
-  // While one lives, the running call does work for every call rather than its own (shutdown,
-  // the parties registration): nothing it does is stopped, even when overtaken. Nests.
-  class SharedWork {
+ private:
+  // Sets from when the running call is stopped for its life (see Frame::stopFrom), then restores
+  // what it was.
+  class StopFromScope {
    public:
-    explicit SharedWork(CallGate& gate);
-    SharedWork(const SharedWork&) = delete;
-    SharedWork& operator=(const SharedWork&) = delete;
-    ~SharedWork();
+    StopFromScope(const StopFromScope&) = delete;
+    StopFromScope& operator=(const StopFromScope&) = delete;
+
+   protected:
+    StopFromScope(CallGate& gate, bool acting);
+    ~StopFromScope();
 
    private:
     CallGate& gate_;
     std::uint32_t savedStopFrom_;
+  };
+
+ public:
+  // While one lives, the running call does work for every call rather than its own (shutdown,
+  // the parties registration): nothing it does is stopped, even when overtaken. Nests.
+  class SharedWork : private StopFromScope {
+   public:
+    explicit SharedWork(CallGate& gate) : StopFromScope(gate, false) {}
+  };
+
+  // While one lives, the running call, a read (a GET route), does more than read (it may make a
+  // request that changes the plugin): a call nested in its waits that moves the plugin stops its
+  // acts as it stops a change's, but not its answer, which stays a read's. Nests.
+  class ActingRead : private StopFromScope {
+   public:
+    explicit ActingRead(CallGate& gate) : StopFromScope(gate, true) {}
   };
 
   // While one lives, the running call rebuilds what every call shows (the lobby's view): an

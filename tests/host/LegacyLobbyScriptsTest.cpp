@@ -7,10 +7,12 @@
 // during an accept, one arriving while a held one runs; reads and unserved paths during a leave;
 // a leave during a view rebuild), practice game updates pushed while a lobby is made, changed or
 // joined, a tournament joined from a lobby, a team-builder change failing or logged out of after
-// its lobby's event; in host/worlds/parties.json logging out of a party lobby, logging in again
+// its lobby's event, an accept whose refresh fails, reads in a lobby's entry and exit; in
+// host/worlds/parties.json logging out of a party lobby, logging in again
 // during the logout, lobby calls during the registration's and deregistration's waits, a party's
 // leave answered late, a state pushed before a logout and handled after it, a registration made
-// during the deregistration's wait, a lobby made during an invitation's window flash. Each script
+// during the deregistration's wait, a lobby made during an invitation's window flash, reads in a
+// party lobby's exit, a health check overtaken by a logout, a refused bulk invite. Each script
 // runs in the world its first line names. Each output line is compared in short: a route's status
 // with its error or its plain body, a parties reply by its status, and the kind and path of each
 // resource event (with its plain value, or the id of a lobby and a custom game's name). The log
@@ -50,7 +52,30 @@ std::string CustomLobbyName(const rapidjson::Value& lobby) {
   return custom ? text(config, "customLobbyName") : "";
 }
 
-std::string Plain(const rapidjson::Value& value) {
+// `record[key]` as plain text; empty when it is missing.
+std::string Member(const rapidjson::Value& record, const char* key) {
+  if (!record.IsObject() || !record.HasMember(key)) return "";
+  const rapidjson::Value& value = record[key];
+  if (value.IsString()) return value.GetString();
+  return value.IsInt64() ? std::to_string(value.GetInt64()) : "";
+}
+
+// " queue Q members A,B" for a v1 or v2 lobby: its queue and its members' summoner ids.
+std::string LobbyDetail(const rapidjson::Value& lobby) {
+  const bool v2 = lobby.HasMember("gameConfig");
+  std::string detail =
+      " queue " + Member(v2 ? lobby["gameConfig"] : lobby, "queueId") + " members ";
+  if (lobby.HasMember("members") && lobby["members"].IsArray()) {
+    for (const rapidjson::Value& member : lobby["members"].GetArray()) {
+      detail += Member(member, v2 ? "summonerId" : "id") + ",";
+    }
+  }
+  return detail.substr(0, detail.size() - 1);
+}
+
+// A value in short; `detailed` adds a lobby's queue and members, and an invitation list's
+// summoners and states ("[10 Error, 11 Pending]").
+std::string Plain(const rapidjson::Value& value, bool detailed) {
   if (value.IsNull()) return "null";
   if (value.IsString()) return value.GetString();
   if (value.IsBool()) return value.GetBool() ? "true" : "false";
@@ -59,21 +84,30 @@ std::string Plain(const rapidjson::Value& value) {
   // invitation id too); a custom game's lobby by its name besides.
   for (const char* id : {"invitationId", "partyId"}) {
     if (value.IsObject() && value.HasMember(id) && value[id].IsString()) {
-      return "{" + std::string(value[id].GetString()) + "}" + CustomLobbyName(value);
+      return "{" + std::string(value[id].GetString()) + "}" + CustomLobbyName(value) +
+             (detailed ? LobbyDetail(value) : "");
     }
   }
-  return value.IsArray() ? "[...]" : "{...}";
+  if (!value.IsArray()) return "{...}";
+  if (!detailed) return "[...]";
+  std::string list;
+  for (const rapidjson::Value& invitation : value.GetArray()) {
+    list += (list.empty() ? "" : ", ") + Member(invitation, "toSummonerId") + " " +
+            Member(invitation, "state");
+  }
+  return "[" + list + "]";
 }
 
 // One printed line in short, the events only those of `uris`; a line that is not a route's answer,
 // a parties reply or an event list stays as it is.
-std::string Summary(const std::string& line, const std::set<std::string>& uris) {
+std::string Summary(const std::string& line, const std::set<std::string>& uris,
+                    bool detailed = false) {
   rapidjson::Document json;
   if (json.Parse(line.c_str()).HasParseError() || !json.IsObject()) return line;
   if (json.HasMember("status")) {
     const rapidjson::Value& error = json["error"];
     return std::to_string(json["status"].GetInt()) + " " +
-           (error.IsString() ? error.GetString() : Plain(json["body"]));
+           (error.IsString() ? error.GetString() : Plain(json["body"], detailed));
   }
   // A parties service's reply envelope by its status.
   if (json.HasMember("httpStatus")) return "reply " + std::to_string(json["httpStatus"].GetInt());
@@ -85,7 +119,7 @@ std::string Summary(const std::string& line, const std::set<std::string>& uris) 
     const rapidjson::Value& payload = event["payload"];
     if (!uris.contains(payload["uri"].GetString())) continue;
     events += std::string(" ") + payload["eventType"].GetString() + " " +
-              payload["uri"].GetString() + "=" + Plain(payload["data"]) + ";";
+              payload["uri"].GetString() + "=" + Plain(payload["data"], detailed) + ";";
   }
   return events;
 }
@@ -114,7 +148,7 @@ TEST(LegacyLobbyScriptsTest, EveryScriptNamesAWorldOfTheTree) {
     const std::string world = WorldOf(ReadScript(entry.path()));
     EXPECT_TRUE(world.ends_with(".json") && std::filesystem::is_regular_file(world)) << world;
   }
-  EXPECT_EQ(scripts, 32);
+  EXPECT_EQ(scripts, 37);
 }
 
 // The texts of `texts` that no line of `log` holds in their order: from the first missing on.
@@ -146,6 +180,7 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
     Lines shutdown;              // the legacy lobby abandoned and left at shutdown
     const char* state;           // LobbyFlow's innermost state when the script quits
     Lines log = {};              // texts that lines of the log before "quit" hold, in this order
+    bool detailed = false;       // lobbies and invitation lists summed up in detail (Plain)
   };
   const std::string sessionSet = R"({"event":"OnJsonApiEvent_jyx-login_v1_session"})";
   const std::string armed = R"({"armed":true})";
@@ -415,6 +450,32 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
         "0 {} custom Cup", R"({"quit":true})"},
        {"abandon ", "leave"},
        "Member"},
+      // An accept the platform granted whose lobby's queue cannot be looked up shows the lobby
+      // joined, from the solo lobby of another queue: its id, members, invitees and queue.
+      {"accept-refresh-fails",
+       {kV1Lobby, kV2Lobby},
+       {R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_queues"})", "0 {} queue 430 members 2046",
+        pushed, scripted,
+        "events: Create /jyx-lobby/v1/lobby={} queue 430 members 2046; Create "
+        "/jyx-lobby/v2/lobby={} queue 430 members 2046;",
+        "0 null",
+        "events: Update /jyx-lobby/v1/lobby={lobby-9} queue 450 members 77,2046; Update "
+        "/jyx-lobby/v2/lobby={lobby-9} queue 450 members 77,2046;",
+        "0 [2046 Accepted, 88 Pending]", R"({"quit":true})"},
+       {"abandon lobby-9", "leave"},
+       "Member",
+       {"Accepted invitation inv-1; its lobby lobby-9 is shown as its status gives it"},
+       true},
+      // Inside transitions, the availability answers from the lobby published and the custom
+      // game list, while no games are listed, is refused: neither asks outside.
+      {"reads-during-legacy-transitions",
+       {"/jyx-lobby/v1/custom-games"},
+       {scripted, armed, "0 {}", "404 LOBBY_AVAILABILITY_NOT_FOUND", "0 Available", armed, "0 null",
+        "409 LOBBY_TRANSITION_IN_PROGRESS", "events:", "0 [...]",
+        "events: Update /jyx-lobby/v1/custom-games=[...];", R"({"quit":true})"},
+       {},
+       "OutOfLobby",
+       {"LobbyFlow: refusing GET /jyx-lobby/v1/custom-games"}},
       // A party lobby's exit rebuilds the view before the lobby's exit stops the countdown.
       {"party-logout",
        {kV2Lobby, kV2Countdown, kPartyActive},
@@ -506,6 +567,38 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
        {},
        "OutOfLobby",
        {"was overtaken: POST /jyx-lobby/v2/lobby"}},
+      // The comms token and members asked for in a party lobby's exit are refused.
+      {"reads-during-party-leave",
+       {kV2Lobby},
+       {"0 {party-3}", R"({"set":true})", armed, armed, "0 null",
+        "409 LOBBY_TRANSITION_IN_PROGRESS", "409 LOBBY_TRANSITION_IN_PROGRESS", "0 token-1",
+        "0 {party-4}", R"({"quit":true})"},
+       {},
+       "OutOfLobby",
+       {"LobbyFlow: refusing GET /jyx-lobby/v2/comms/token",
+        "LobbyFlow: refusing GET /jyx-lobby/v2/comms/members"}},
+      // A health check overtaken by a logout while it registers the player again makes no party
+      // lobby, and answers a text.
+      {"health-overtaken-by-logout",
+       {kV2Lobby},
+       {"0 {party-3}", "events: Create /jyx-lobby/v2/lobby={party-3};", scripted, armed,
+        "0 Not registered with parties service. puuid: puuid-a platformId: XEM1", armed, sessionSet,
+        "events: Delete /jyx-lobby/v2/lobby=null;", sessionSet, "404 LOBBY_NOT_FOUND",
+        R"({"quit":true})"},
+       {},
+       "OutOfLobby",
+       {"Reregistering after parties error: 404 PLAYER_NOT_FOUND",
+        "LobbyFlow: GET /jyx-lobby/v1/parties/health stops before firing "
+        "LOBBY_EVENT.PARTY_LOBBY_ACTIVE"}},
+      // A bulk invite the service refuses answers its invitations Error.
+      {"refused-bulk-invite",
+       {},
+       {"0 {party-3} queue 420 members 9", scripted, "0 [10 Error, 11 Error]", "0 [10 Pending]",
+        R"({"quit":true})"},
+       {},
+       "PartyLobby",
+       {"Parties send invitation(s) failure: PLAYER_NOT_FOUND"},
+       true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.script);
@@ -530,7 +623,7 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
     EXPECT_EQ(run.lines[0], R"({"plugin":"jyx-lobby","started":true})");
     Lines summaries;
     for (std::size_t i = 1; i < run.lines.size(); ++i) {
-      summaries.push_back(Summary(run.lines[i], row.uris));
+      summaries.push_back(Summary(run.lines[i], row.uris, row.detailed));
     }
     EXPECT_EQ(summaries, row.expected);
     const Lines beforeQuit(run.log.begin(),

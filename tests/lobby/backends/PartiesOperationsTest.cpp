@@ -174,6 +174,8 @@ TEST_F(PartiesPartyOperationsTest, ChangingTheQueueSendsAtLeastFivePlacesAndTheD
 // know (14) reaches nobody: it answers Error, and a send of nothing but those fails.
 TEST_F(PartiesPartyOperationsTest, InvitationsNeedTheRightSkipMembersAndReachKnownSummoners) {
   JoinB();
+  // Known to the service, which refuses a bulk invite that names anyone it does not know (12).
+  AddPlayer("puuid-11", 11);
   using State = Api::LobbyInvitationState;
   constexpr State kGiven = State::Pending;  // a record's default
   struct Case {
@@ -190,12 +192,12 @@ TEST_F(PartiesPartyOperationsTest, InvitationsNeedTheRightSkipMembersAndReachKno
       {"canInvite false", false, {11}, 403, "NOT_AUTHORIZED", {}, {}},
       {"canInvite absent", std::nullopt, {11}, 403, "NOT_AUTHORIZED", {}, {}},
       {"all members already", true, {9, 10}, 0, "", {kGiven, kGiven}, {}},
-      {"two new, one member",
+      {"two new, one member, refused by the service",
        true,
        {11, 10, 12},
        0,
        "",
-       {kGiven, kGiven, kGiven},
+       {State::Error, kGiven, State::Error},
        {bulkInvite + Lines({"[", "    \"puuid-11\",", "    \"puuid-12\"", "]"})}},
       {"by name alone", true, {0}, 404, "SUMMONER_NOT_FOUND", {}, {}},
       {"unknown summoner", true, {14}, 404, "SUMMONER_NOT_FOUND", {}, {}},
@@ -236,7 +238,7 @@ TEST_F(PartiesPartyOperationsTest, InvitationsNeedTheRightSkipMembersAndReachKno
                 "Parties send invitation(s) failure: SUMMONER_NOT_FOUND (summoner 14)",
                 "Parties send invitation(s) failure: SUMMONER_NOT_FOUND (no summoner id)"}));
 
-  // Refused by the service: reported, and still the given list.
+  // Refused by the service: reported, and the given list, the invitation reaching nobody.
   host_.ClearRecords();
   parties_.ClearRecords();
   Script("v1/parties/*/bulkInvite", Kind::Status, 503, "SERVICE_UNAVAILABLE");
@@ -245,6 +247,7 @@ TEST_F(PartiesPartyOperationsTest, InvitationsNeedTheRightSkipMembersAndReachKno
   ASSERT_TRUE(result.HasValue()) << result.Message();
   ASSERT_EQ(result.Value().size(), 1u);
   EXPECT_EQ(result.Value()[0].toSummonerId, 11u);
+  EXPECT_EQ(result.Value()[0].state, State::Error);
   EXPECT_THAT(LogLines(2, "Parties send invitation(s) failure"),
               ElementsAre("Parties send invitation(s) failure: SERVICE_UNAVAILABLE"));
   EXPECT_EQ(LogLines(2, "Parties service is UNAVAILABLE").size(), 1u);

@@ -139,6 +139,40 @@ TEST(TeamBuilderLobbyControllerTest, AMissingLobbyOrQueueFailsTheUpdate) {
     EXPECT_EQ(made.GetFailure().Code(), row.code);
     EXPECT_EQ(std::string(made.Message()), row.text);
   }
+
+  // What an accept the platform granted then shows: the lobby as the status alone gives it, with
+  // the chat room of the controller's kind, and nothing fetched.
+  ControllerRig rig;
+  LCDS::LobbyStatus status;
+  status.invitationId = "tb-7";
+  status.chatKey = "key-7";
+  status.gameMetaData = R"({"queueId":440})";
+  status.owner.summonerId = 55;
+  status.members = {Member(55, false), Member(kLocalSummonerId, true)};
+  status.invitees = {Invitee(55, LCDS::InviteeState::CREATOR),
+                     Invitee(77, LCDS::InviteeState::PENDING)};
+  const std::size_t requests = rig.Requests().size();
+  for (Lobby::LobbyController* controller :
+       std::vector<Lobby::LobbyController*>{&rig.TeamBuilder(), &rig.Arranged()}) {
+    const Api::Lobby lobby = controller->LobbyFromStatus(status);
+    EXPECT_EQ(lobby.invitationId, "tb-7");
+    EXPECT_EQ(lobby.chatRoomKey, "key-7");
+    EXPECT_EQ(lobby.queueId, 440);
+    EXPECT_EQ(lobby.mapId, Api::Lobby{}.mapId);
+    EXPECT_EQ(lobby.gameMode, "");
+    ASSERT_EQ(lobby.members.size(), 2u);
+    EXPECT_TRUE(lobby.members[0].isOwner);
+    EXPECT_FALSE(lobby.members[1].isOwner);
+    EXPECT_TRUE(lobby.members[1].canInviteOthers) << "delegated";
+    EXPECT_EQ(lobby.localMember.id, kLocalSummonerId);
+    ASSERT_EQ(lobby.invitations.size(), 1u);
+    EXPECT_EQ(lobby.invitations[0].toSummonerId, 77u);
+  }
+  EXPECT_EQ(rig.TeamBuilder().LobbyFromStatus(status).chatRoomId,
+            rig.Plugin().MakePlatformHostName("tb-7", "cp", "@conference"));
+  EXPECT_EQ(rig.Arranged().LobbyFromStatus(status).chatRoomId,
+            rig.Plugin().MakePlatformHostName("tb-7", "ag", "@sec"));
+  EXPECT_EQ(rig.Requests(requests), Names{});
 }
 
 TEST(TeamBuilderLobbyControllerTest, AcceptingUndoesTheTeamBuilderSideWhenTheLegacySideFails) {

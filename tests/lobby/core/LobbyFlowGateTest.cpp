@@ -45,7 +45,8 @@ class LobbyFlowGateTest : public ::testing::Test {
 
   Tree tree_;
   LobbyStateMachine machine_{nullptr, "Test", &tree_.root, nullptr};
-  LobbyFlowGate gate_{machine_};
+  bool customGamesListed_ = false;
+  LobbyFlowGate gate_{machine_, [this] { return customGamesListed_; }};
 };
 
 TEST_F(LobbyFlowGateTest, ACallNestedInAWaitThatEntersOrLeavesAStateOvertakesTheCallAroundIt) {
@@ -81,20 +82,28 @@ TEST_F(LobbyFlowGateTest, WhileATransitionRunsRoutesButReadsAreRefusedAndOtherCa
     const char* method;
     const char* path;
     bool refused;
+    bool customGamesListed = false;
   };
+  // The GETs refused are those that would make a request of their own.
   const Route routes[] = {
       {"POST", "/jyx-lobby/v2/lobby", true},
       {"DELETE", "/jyx-lobby/v2/lobby", true},
       {"GET", "/jyx-lobby/v2/lobby", false},
-      {"GET", "/jyx-lobby/v1/lobby/availability", false},
-      {"GET", "/jyx-lobby/v1/parties/health", true},  // may register the player again
+      {"GET", "/jyx-lobby/v1/lobby/availability", false},  // answers from the lobby published
+      {"GET", "/jyx-lobby/v1/parties/health", true},       // may register the player again
       {"GET", "/jyx-lobby/v1/parties/health?x=1", true},
+      {"GET", "/jyx-lobby/v2/comms/token", true},
+      {"GET", "/jyx-lobby/v2/comms/members", true},
+      {"GET", "/jyx-lobby/v1/custom-games", true},  // would list the games
+      {"GET", "/jyx-lobby/v1/custom-games?x=1", false, true},
+      {"GET", "/jyx-lobby/v1/custom-games/5", false},
   };
   bool held = false;
   std::vector<std::string> refused;
   OnEnteringIn() = [&] {
     held = gate_.MustHold();
     for (const Route& route : routes) {
+      customGamesListed_ = route.customGamesListed;
       const bool read = std::string(route.method) == "GET";
       const std::optional<CallGate::Refusal> refusal =
           gate_.RefuseRoute({route.method, route.path}, read);

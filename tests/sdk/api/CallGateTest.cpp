@@ -124,6 +124,29 @@ TEST_F(CallGateTest, AStoppedCallActsOnlyInSharedWorkAndPublishesWhatThePluginLe
   EXPECT_FALSE(gate_.Stops(Act::kPublish, {"/let", {}}));
 }
 
+// A read that does more than read is stopped in its acts by what overtakes it during them, as a
+// change is, and by nothing before them; its answer stays a read's.
+TEST_F(CallGateTest, AnActingReadIsStoppedInItsActsButNotInItsAnswer) {
+  const CallGate::HostCall read(gate_, {"GET", "/health"}, /*read=*/true);
+  gate_.Nested({"event", "/before"}, [&] { ++gate_.moves; });
+  {
+    const CallGate::ActingRead acting(gate_);
+    EXPECT_TRUE(Sends());
+    gate_.Nested({"event", "/during"}, [&] { ++gate_.moves; });
+    EXPECT_FALSE(Sends());
+    EXPECT_TRUE(gate_.Stops(Act::kFire, {"GO", {}}));
+    {
+      const CallGate::SharedWork shared(gate_);
+      EXPECT_TRUE(Sends());
+    }
+  }
+  EXPECT_TRUE(Sends());
+  EXPECT_FALSE(gate_.Stops(Act::kAnswer, {"GET", "/health"}));
+  EXPECT_EQ(Lines("stops before"),
+            (std::vector<std::string>{"Test: GET /health stops before sending GET /x: event "
+                                      "/during, called while it waited, moved Test to 'S2'"}));
+}
+
 TEST_F(CallGateTest, HeldCallsRunInOrderAtTheEndOfTheCallDuringWhichTheFirstWasHeld) {
   std::vector<std::string> ran;
   const auto hold = [&](const char* what, std::function<void()> then = nullptr) {
