@@ -85,8 +85,8 @@ class V1LobbyRecords {
   LobbyServices& services_;
   LobbyViewModel& viewModel_;
   Api::Lobby lobby_;
-  Api::Lobby discarded_;  // what a stopped call changes instead of the lobby
-  bool stored_ = false;   // a lobby stored since the v1 lobby was last deleted
+  Api::Lobby discarded_;             // what a stopped call changes instead of the lobby
+  bool stored_ = false;              // a lobby stored since the v1 lobby was last deleted
   bool deletedInOperation_ = false;  // deleted by the operation under way, nothing out since
   bool lastWasDelete_ = false;       // the last publication of the v1 lobby that went out
   std::set<std::string> abandonedLobbyInvitationIds_;
