@@ -347,7 +347,7 @@ TEST(RouteLobbyHostTest, ArgumentsAreTheCallersOrAUsageError) {
   const std::string world = temp + "route-host-world.json";
   std::ofstream(world, std::ios::binary) << "\xEF\xBB\xBF# a world\n\n  {\"resources\": {}}\n";
   // A script as an editor may write it, and a world whose first line is no command.
-  // Named apart from the files of RunLobbyHost("route-host", ...), which another test may write now.
+  // Named apart from another test's files, written while this one runs.
   const std::string script = temp + "route-host-arguments-script.txt";
   std::ofstream(script, std::ios::binary) << "\xEF\xBB\xBF# a script\n\n  GET /test/v1/flag\r\n";
   const std::string noCommand = temp + "route-host-no-command.json";
