@@ -650,7 +650,7 @@ Lines RunLengths(const Lines& lines) {
 // a 512 KB stack, held calls run recursively (each from the one before, or from its end) would
 // overflow it: lobby-host needs under 128 KB for the whole run. Built here: too large a script to
 // keep.
-TEST(LegacyLobbyScriptsTest, TwentyThousandStatusesHeldInOneAcceptRunInTurn) {
+TEST(LegacyLobbyScriptsTest, ThousandsOfStatusesHeldInOneAcceptRunInTurnOnASmallStack) {
   constexpr int kStatuses = JYX_HELD_STATUSES;
   constexpr int kStackKb = 512;
   const std::string meta = R"("gameMetaData":"{\"queueId\":430,\"gameType\":\"VARNEL_GAME\"}")";
