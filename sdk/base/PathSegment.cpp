@@ -23,14 +23,10 @@ void AppendPathSegment(std::string* path, std::string_view value) {
     for (const char c : value) AppendEscaped(path, static_cast<unsigned char>(c));
     return;
   }
-  // Ids are nearly always plain: they go out in one append.
-  std::size_t plain = 0;
-  while (plain < value.size() && IsUnreserved(static_cast<unsigned char>(value[plain]))) ++plain;
-  path->append(value.data(), plain);
-  for (std::size_t i = plain; i < value.size(); ++i) {
-    const auto c = static_cast<unsigned char>(value[i]);
+  for (const char byte : value) {
+    const auto c = static_cast<unsigned char>(byte);
     if (IsUnreserved(c)) {
-      path->push_back(static_cast<char>(c));
+      path->push_back(byte);
     } else {
       AppendEscaped(path, c);
     }
