@@ -182,6 +182,12 @@ bool IsDecimal(const std::string& text) {
   return i == text.size();
 }
 
+// The refusal of a command armed `depth` deep, past kMaxArmedNesting.
+std::string ArmedTooDeep(int depth) {
+  return "on-request: armed commands nest at most " + std::to_string(kMaxArmedNesting) +
+         " deep, and this one would be " + std::to_string(depth) + " deep";
+}
+
 std::string Seconds(int64_t nanoseconds) {
   rapidjson::StringBuffer buffer;
   rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
@@ -692,12 +698,27 @@ std::string CommandShell::ArmOnRequest(const std::string& rest) {
   }
   // Refused now: armed, it would fail only when its request comes, if ever.
   if (armed == nullptr) return Fail("on-request: " + UnknownCommand(word));
-  host_.OnRequest(path, [this, command] {
-    std::string answer;
-    static_cast<void>(Execute(command, &answer));
-    if (!answer.empty()) armedAnswers_.push_back(std::move(answer));
-  });
+  const int depth = depth_ + 1;
+  if (depth > kMaxArmedNesting) return Fail(ArmedTooDeep(depth));
+  host_.OnRequest(path, [this, depth, command = std::move(command)] { RunArmed(command, depth); });
   return R"({"armed":true})";
+}
+
+void CommandShell::RunArmed(const std::string& command, int depth) {
+  // Run inside another armed command's run, whoever armed it, it is one deeper than that one.
+  const int nested = std::max(depth, depth_ + 1);
+  if (nested > kMaxArmedNesting) {
+    armedAnswers_.push_back(Fail(ArmedTooDeep(nested)));
+    return;
+  }
+  struct Restore {
+    int& depth;
+    int outer;
+    ~Restore() { depth = outer; }
+  } restore{depth_, std::exchange(depth_, nested)};
+  std::string answer;
+  static_cast<void>(Execute(command, &answer));
+  if (!answer.empty()) armedAnswers_.push_back(std::move(answer));
 }
 
 std::vector<std::string> CommandShell::TakeArmedAnswers() {

@@ -22,6 +22,10 @@ inline constexpr std::size_t kMaxCommandLine = 1 << 20;
 inline constexpr double kMaxAdvanceSeconds = 365.0 * 24 * 3600;
 // The most callbacks one `advance` runs before it stops with an error.
 inline constexpr int kMaxAdvanceCallbacks = 1'000'000;
+// How deep commands armed with on-request nest: one that an armed command arms, or one that runs
+// inside another's run, is one deeper than that one. Deeper ones are refused with an error line,
+// so that a script cannot make the host's stack and memory grow with its length.
+inline constexpr int kMaxArmedNesting = 64;
 
 // Reads the next line of `input` (without its "\n") into `*line`, keeping at most
 // kMaxCommandLine + 1 of its bytes, and its full length into `*length`; what lies beyond is read
@@ -114,6 +118,9 @@ class CommandShell {
   // on-request <path> <command>: runs the command inside the plugin's next request for the path,
   // while it waits for its answer.
   std::string ArmOnRequest(const std::string& rest);
+  // Runs a command armed `depth` deep and keeps its answer, or its refusal when it would nest
+  // deeper than kMaxArmedNesting.
+  void RunArmed(const std::string& command, int depth);
   // The parties-* commands (README): the simulated parties service's players, scripts, pushes
   // and other players' actions.
   std::string Parties(const std::string& command, const std::string& rest);
@@ -125,6 +132,7 @@ class CommandShell {
   TeamBuilderPlugin teamBuilder_;
   int failures_ = 0;
   std::vector<std::string> armedAnswers_;
+  int depth_ = 0;  // how deep the command running now is armed: 0 for a line of the commands
 };
 
 // {"plugin":"<name>","started":<started>}: the first line of lobby-host.

@@ -78,6 +78,13 @@ std::vector<std::function<void()>> TakeArmed(std::vector<Armed>& armed, Key Arme
   return taken;
 }
 
+// Runs actions taken with TakeArmed in order, each freed once it has run: an action may nest
+// others, and what a batch holds shrinks as it goes instead of living until its last has run.
+std::size_t RunTaken(std::vector<std::function<void()>> taken) {
+  for (std::function<void()>& action : taken) std::exchange(action, nullptr)();
+  return taken.size();
+}
+
 void DefaultStall(const std::string& why) {
   std::fprintf(stderr, "lobby-host: %s\n", why.c_str());
   std::fflush(stderr);
@@ -508,9 +515,8 @@ CoreReply PluginHost::Store(const CoreRequest& request) {
 
 void PluginHost::Yield() {
   const int yield = ++records_.yields;
-  std::vector<std::function<void()>> due = TakeArmed(yieldActions_, &YieldAction::yield, yield);
-  for (auto& action : due) action();
-  int ran = static_cast<int>(due.size()) + scheduler_.RunRound();
+  int ran = static_cast<int>(RunTaken(TakeArmed(yieldActions_, &YieldAction::yield, yield)));
+  ran += scheduler_.RunRound();
   if (ran == 0) ran = scheduler_.RunNext(WaitLimit());
   // The innermost wait, looked up again: what ran may have opened and closed waits.
   if (!waits_.empty()) waits_.back().ran += ran;
@@ -585,9 +591,7 @@ uint32_t PluginHost::SlotSendCoreRequest(PluginHostApi* api, ApiCallResult* repl
     }
     host->records_.requests.push_back(read);
     host->TrimRecords();
-    for (auto& action : TakeArmed(host->requestActions_, &RequestAction::path, read.path)) {
-      action();
-    }
+    RunTaken(TakeArmed(host->requestActions_, &RequestAction::path, read.path));
     host->lastRequest_ = HostMethodName(read.method) + " " + read.path.substr(0, kMaxActivityPath);
     RoutedReply routed = host->Route(read);
     const CoreReply& answer = routed.reply;

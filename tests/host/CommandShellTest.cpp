@@ -232,6 +232,47 @@ TEST(CommandShellTest, AnAdvanceRunsABoundedNumberOfCallbacks) {
   EXPECT_LE(host.RetainedRecords(), 2 * 2 * 100u) << "labels and delays, each within the window";
 }
 
+// The plugin's requests "/r/1", "/r/2", ... in turn, one for each event of the resource it
+// follows.
+struct Chained {
+  PluginHostApi* api = nullptr;
+  int requests = 0;
+};
+void RequestNext(PluginHostEvent* event) {
+  auto* chained = static_cast<Chained*>(event->userData);
+  const std::string path = "/r/" + std::to_string(++chained->requests);
+  ApiCallRequest request{};
+  request.method = 2;
+  request.path = path.c_str();
+  ApiCallResult reply{};
+  static_cast<void>(chained->api->sendCoreRequest(chained->api, &reply, &request));
+  reply.release(&reply);
+}
+
+// Armed commands nest at most kMaxArmedNesting deep also when each runs inside the one before (its
+// event makes the request that the next waits for) rather than being armed by it: the one deeper
+// is refused with an error line in place of its answer.
+TEST(CommandShellTest, ArmedCommandsRunInsideEachOtherABoundedDepth) {
+  PluginHost host(NoPlugin());
+  CommandShell shell(host);
+  PluginHostApi* api = host.Table();
+  Chained chained{api};
+  api->subscribe(api, "OnJsonApiEvent_n", 1, &RequestNext, &chained, 0);
+  std::string output;
+  for (int i = 1; i <= kMaxArmedNesting + 1; ++i) {
+    EXPECT_TRUE(shell.Execute("on-request /r/" + std::to_string(i) + " set /n 1", &output));
+  }
+  EXPECT_TRUE(shell.Execute("set /n 0", &output));
+  // Each answer follows those of the commands that ran inside it.
+  std::vector<std::string> expected{
+      R"({"error":"on-request: armed commands nest at most 64 deep, and this one would be 65 )"
+      R"(deep"})"};
+  expected.resize(kMaxArmedNesting + 1, R"({"event":"OnJsonApiEvent_n"})");
+  EXPECT_EQ(shell.TakeArmedAnswers(), expected);
+  EXPECT_EQ(chained.requests, kMaxArmedNesting + 1);
+  EXPECT_EQ(shell.Failures(), 1);
+}
+
 // Lines of any length are read whole but kept only up to one byte past the limit; the lengths
 // around the reader's chunk of 64 KiB are the edges.
 TEST(CommandShellTest, ReadsLinesOfAnyLengthKeepingABoundedPart) {

@@ -1,15 +1,18 @@
 // The plugin library as a host sees it: loaded with dlopen and driven only through its export,
 // its C entries and the host's function table.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "host/CommandShell.h"
 #include "host/PluginHost.h"
 #include "tests/host/LobbyHostRun.h"
 
@@ -270,6 +273,38 @@ TEST(PluginEndToEndTest, LobbyHostAnswersArmedCommandsUntilItEnds) {
                            R"({"error":"no resource at /nothing"})", R"({"set":true})",
                            R"({"error":"a command armed with on-request never ran: no request )"
                            R"(of /never/asked came"})"}));
+}
+
+// Lines of on-request chains on the service proxy's path, 800 deep down to none, each ending in a
+// route that makes a proxy request: each request runs the next link of every chain, and the route
+// of the shortest makes the next request inside it, so that the routes run inside each other as
+// deep as the chains go. Every line and link is answered or refused with a line, and the host stays
+// far below 1 GB (unbounded, it took 4 GB and lost answers).
+TEST(PluginEndToEndTest, LobbyHostBoundsHowDeepArmedCommandsNest) {
+  constexpr int kDeepest = 800;
+  const std::string arm = "on-request /jyx-login/v1/service-proxy-uuid-requests ";
+  const std::string route = "GET /jyx-lobby/v2/comms/token";
+  std::string script;
+  std::map<std::string, int> expected = {{R"({"plugin":"jyx-lobby","started":true})", 1}};
+  const std::string armed = R"({"armed":true})";
+  const std::string answer = R"({"status":0,"error":null,"body":"party-3.puuid-a"})";
+  const std::string tooDeep = R"({"error":"on-request: armed commands nest at most 64 deep, )"
+                              R"(and this one would be 65 deep"})";
+  for (int depth = kDeepest; depth >= 0; --depth) {
+    for (int i = 0; i < depth; ++i) script += arm;
+    script += route + "\n";
+    expected[armed] += std::min(depth, kMaxArmedNesting);
+    ++expected[depth > kMaxArmedNesting ? tooDeep : answer];
+  }
+  const Testing::LobbyHostRun run = Testing::RunLobbyHost(
+      JYX_TEST_LOBBY_HOST, "", "lobby-host-nesting", script, JYX_PARTIES_WORLD);
+  rusage children{};
+  ASSERT_EQ(getrusage(RUSAGE_CHILDREN, &children), 0);
+  EXPECT_LT(children.ru_maxrss, 1 << 20) << "KB at the peak";
+  EXPECT_EQ(run.exitStatus, 1) << "the commands too deep failed";
+  std::map<std::string, int> printed;
+  for (const std::string& line : run.lines) ++printed[line];
+  EXPECT_EQ(printed, expected);
 }
 
 }  // namespace
