@@ -60,11 +60,10 @@ class ReceivedInvitations {
   ReceivedInvitations& operator=(const ReceivedInvitations&) = delete;
 
   // A legacy invitation message; one whose id is no invitation id is dropped and logged. ACTIVE
-  // refreshes the listed invitation of its id or, after the
-  // eligibility and summoner lookups, lists a new one (unless a revocation came meanwhile), the
-  // oldest dropped, logged and deleted when kMaxLegacyInvitations are listed already;
-  // ON_HOLD holds the listed one; REVOKED removes it. A blocked sender's invitation shows
-  // Declined. Each change is published, then the v2 list.
+  // refreshes the listed invitation of its id or, after the eligibility and summoner lookups,
+  // lists a new one (unless a revocation came meanwhile), the oldest dropped, logged and deleted
+  // when kMaxLegacyInvitations are listed already; ON_HOLD holds the listed one; REVOKED removes
+  // it. A blocked sender's invitation shows Declined. Each change is published, then the v2 list.
   void OnReceivedInvitation(const LCDS::InvitationRequest& message);
   // Merges, filters and sorts the v2 list, keeps it for the routes, and publishes it when it
   // differs from the list that went out last (one the gate withheld did not); a new pending

@@ -94,6 +94,20 @@ Seen Look(Scenario& s) {
   return seen;
 }
 
+// The ids of the received invitations listed, in the list's order.
+Texts ListedInvitationIds(Scenario& s) {
+  const RouteAnswer listed = s.Host().CallRoute("GET", "/jyx-lobby/v2/received-invitations", "");
+  rapidjson::Document list;
+  std::string error;
+  EXPECT_TRUE(ParseHostJson(listed.body, &list, &error)) << error;
+  Texts ids;
+  if (!list.IsArray()) return ids;
+  for (const rapidjson::Value& invitation : list.GetArray()) {
+    ids.push_back(invitation["invitationId"].GetString());
+  }
+  return ids;
+}
+
 // Whether a line of `log` begins with `drop`.
 bool ContainsDrop(const Texts& log, const std::string& drop) {
   return std::any_of(log.begin(), log.end(),
@@ -356,15 +370,7 @@ TEST(UnsafeInputEndToEndTest, OnlyTheNewestHundredLegacyInvitationsAreKept) {
     expectedDeletes.push_back("Delete " + std::string(kReceivedV1) + ids[i]);
   EXPECT_THAT(deletes, ElementsAreArray(expectedDeletes));
   EXPECT_EQ(drops.size(), 50u);
-  const RouteAnswer listed = s.Host().CallRoute("GET", "/jyx-lobby/v2/received-invitations", "");
-  rapidjson::Document list;
-  std::string error;
-  ASSERT_TRUE(ParseHostJson(listed.body, &list, &error)) << error;
-  Texts listedIds;
-  for (const rapidjson::Value& invitation : list.GetArray()) {
-    listedIds.push_back(invitation["invitationId"].GetString());
-  }
-  EXPECT_THAT(listedIds, ElementsAreArray(Texts(ids.begin() + 50, ids.end())));
+  EXPECT_THAT(ListedInvitationIds(s), ElementsAreArray(Texts(ids.begin() + 50, ids.end())));
 }
 
 // A pushed state's party invitations are kept to the hundred with the greatest invitation time
@@ -372,39 +378,36 @@ TEST(UnsafeInputEndToEndTest, OnlyTheNewestHundredLegacyInvitationsAreKept) {
 // kind of drop is logged once.
 TEST(UnsafeInputEndToEndTest, OnlyTheNewestHundredPartyInvitationsOfAStateAreKept) {
   Scenario s(PartiesPush::Notification);
-  rapidjson::Document player = PlayerOf(s, "puuid-a");
-  auto& allocator = player.GetAllocator();
-  rapidjson::Value invitations(rapidjson::kArrayType);
+  // The 99 newest are every 80th from 40 but the last; 5 and 7960 tie for the hundredth; three
+  // newer still name nothing; the others are older, or have no time.
+  std::string parties;
   Texts kept;
   for (int i = 0; i < 8000; ++i) {
-    char id[16];
-    std::snprintf(id, sizeof id, "p-%04d", i);
-    rapidjson::Value invitation(rapidjson::kObjectType);
-    invitation.AddMember("partyId", Text(id, allocator), allocator);
-    invitation.AddMember("puuid", "puuid-a", allocator);
-    invitation.AddMember("role", Text(i % 2 == 0 ? "INVITED" : "HOLD", allocator), allocator);
-    invitation.AddMember("invitedBySummonerId", 11, allocator);
+    std::string id = "p-" + std::to_string(10000 + i).substr(1);
+    std::string time;
     if (i >= 1 && i <= 3) {
-      // The newest of all, but naming nothing.
-      invitation["partyId"] = Text(std::vector<std::string>{"", "..", "x\x1F"}[i - 1], allocator);
-      invitation.AddMember("inviteTimestamp", 9999, allocator);
+      id = std::vector<std::string>{"", "..", "x\\u001F"}[i - 1];
+      time = "9999";
     } else if (i % 80 == 40 && i != 7960) {
-      kept.push_back(id);
-      invitation.AddMember("inviteTimestamp", 5000 + i, allocator);
+      time = std::to_string(5000 + i);
     } else if (i == 5 || i == 7960) {
-      // The hundredth newest, twice.
-      if (i == 5) kept.push_back(id);
-      invitation.AddMember("inviteTimestamp", 4000, allocator);
+      time = "4000";
     } else if (i % 3 != 0) {
-      invitation.AddMember("inviteTimestamp", 1 + (i * 7919) % 3999, allocator);
+      time = std::to_string(1 + (i * 7919) % 3999);
     }
-    invitations.PushBack(invitation, allocator);
+    if ((i % 80 == 40 && i != 7960) || i == 5) kept.push_back(id);
+    parties += std::string(parties.empty() ? "[" : ",") + R"({"partyId":")" + id + R"(","role":")" +
+               (i % 2 == 0 ? "INVITED" : "HOLD") + R"(","invitedBySummonerId":11)" +
+               (time.empty() ? "" : R"(,"inviteTimestamp":)" + time) + "}";
   }
-  player["parties"] = invitations;
+  rapidjson::Document player = PlayerOf(s, "puuid-a");
+  rapidjson::Document memberships;
+  std::string error;
+  ASSERT_TRUE(ParseHostJson(parties + "]", &memberships, &error)) << error;
+  player["parties"].CopyFrom(memberships, player.GetAllocator());
   PushPlayer(s, player);
-  const Seen pushed = Look(s);
   Texts drops;
-  for (const std::string& line : pushed.log) {
+  for (const std::string& line : Look(s).log) {
     if (line.find("party invitations of a parties state") != std::string::npos) {
       drops.push_back(line.substr(0, line.find(':')));
     }
@@ -412,16 +415,7 @@ TEST(UnsafeInputEndToEndTest, OnlyTheNewestHundredPartyInvitationsOfAStateAreKep
   EXPECT_THAT(drops, ElementsAreArray({"Dropping 3 party invitations of a parties state",
                                        "Dropping the 7897 oldest party invitations of a parties "
                                        "state"}));
-  const RouteAnswer listed = s.Host().CallRoute("GET", "/jyx-lobby/v2/received-invitations", "");
-  rapidjson::Document list;
-  std::string error;
-  ASSERT_TRUE(ParseHostJson(listed.body, &list, &error)) << error;
-  Texts listedIds;
-  for (const rapidjson::Value& invitation : list.GetArray()) {
-    listedIds.push_back(invitation["invitationId"].GetString());
-  }
-  std::sort(kept.begin(), kept.end());
-  EXPECT_THAT(listedIds, ElementsAreArray(kept));
+  EXPECT_THAT(ListedInvitationIds(s), ElementsAreArray(kept));
 }
 
 }  // namespace
