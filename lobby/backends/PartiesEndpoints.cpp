@@ -7,6 +7,7 @@
 
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/backends/PartiesPaths.h"
+#include "lobby/core/FailureReply.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyFlowGate.h"
 #include "lobby/core/LobbyServices.h"
@@ -90,6 +91,9 @@ HttpResponse PartiesLobbyBackend::HandlePutReady(bool ready) {
 
 HttpResponse PartiesLobbyBackend::HandlePutRole(std::string partyId, std::string puuid,
                                                 std::string role) {
+  std::optional<HttpResponse> refused = RefusedPathId("partyId", partyId);
+  if (!refused.has_value()) refused = RefusedPathId("puuid", puuid);
+  if (refused.has_value()) return std::move(*refused);
   std::string path = PartyMemberPath("/", partyId, puuid, "role");
   return SetterResponse(Request("set role", "PUT", std::move(path), role));
 }

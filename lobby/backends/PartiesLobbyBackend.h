@@ -120,8 +120,12 @@ class PartiesLobbyBackend final : public PartiesBackend {
   // wait.
   void ScheduleActivityResume(Api::PlayerDto player);
   // Stores `incoming` unless older than the stored state (replies, `Direct`, always); true when
-  // stored.
+  // stored. Its party invitations are trimmed first (TrimPartyInvitations).
   bool ApplyPartiesState(Api::PlayerDto incoming, Api::PlayerUpdateType updateType);
+  // Drops the party invitations of `player` whose party id is no invitation id, then all but the
+  // ReceivedInvitations::kMaxPartyInvitations with the greatest `inviteTimestamp` (an absent one
+  // the oldest, ties in list order); the others keep their order. Logs each kind of drop once.
+  static void TrimPartyInvitations(Api::PlayerDto& player);
 
   // Party state. The comms-members record of `player`'s current party, with the names the
   // plugin's summoner lookup gives (none before Start).

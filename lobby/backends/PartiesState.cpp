@@ -129,6 +129,7 @@ bool PartiesLobbyBackend::ApplyPartiesState(Api::PlayerDto incoming,
   std::optional<LobbyUpdateBatch> batch;
   if (services_ != nullptr) batch.emplace(*services_);
   if (!AcceptsInOrder(incoming, updateType)) return false;
+  TrimPartyInvitations(incoming);
   // The steps below may wait; they compare with the state as it was when this one arrived.
   const Api::PlayerDto stored = Player();
   OnLeaverBusterPlayerUpdate(incoming.currentParty, stored.currentParty, incoming);

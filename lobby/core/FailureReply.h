@@ -1,6 +1,10 @@
 // Failures as the replies of lobby routes.
 #pragma once
 
+#include <optional>
+#include <string>
+#include <string_view>
+
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyReplyTexts.h"
 #include "sdk/api/HttpResponse.h"
@@ -8,6 +12,7 @@
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
 #include "sdk/base/MaybeType.h"
+#include "sdk/base/PathSegment.h"
 
 namespace Zarn::Client::Lobby {
 
@@ -28,6 +33,24 @@ template <typename Reply, typename ControllerPointer, typename Operation>
 Reply WithController(const ControllerPointer& controller, const Operation& operation) {
   if (controller == nullptr) return HttpResponse(500, kInvalidLobby);
   return operation(*controller);
+}
+
+// The refusal of a caller's `value` for the argument `name`, an id that goes into a request's or
+// an event's path, when it names nothing there (FindSegmentFault); answered as a binding refusal
+// is, before anything is sent. None for an id; the empty one keeps its meaning (no party, say).
+inline std::optional<HttpResponse> RefusedPathId(std::string_view name, std::string_view value) {
+  const char* refusal = nullptr;
+  switch (FindSegmentFault(value)) {
+    case SegmentFault::kNone:
+      return std::nullopt;
+    case SegmentFault::kOnlyDots:
+      refusal = "Argument '%1' may not be only dots.";
+      break;
+    case SegmentFault::kControlByte:
+      refusal = "Argument '%1' may not hold a control character.";
+      break;
+  }
+  return HttpResponse(0, Format(refusal, std::string(name)));
 }
 
 // Logs the gameflow plugin's refusal of a lobby and gives its 423 reply.

@@ -263,6 +263,9 @@ HttpResponse LobbyPlugin::QuitLobbyState() {
 }
 
 HttpResponse LobbyPlugin::HandleJoinParty(const std::string& partyId) {
+  if (std::optional<HttpResponse> refused = RefusedPathId("partyId", partyId)) {
+    return std::move(*refused);
+  }
   LobbyUpdateBatch batch(*this);
   const std::string party = partyId;
   if (!IsInLobby() && !gameflow_.RequestGameflowLobby()) return GameflowPreventedReply();

@@ -143,6 +143,9 @@ HttpResult<std::vector<Api::ReceivedInvitationDto>> LobbyPlugin::HandleGetReceiv
 }
 
 HttpResponse LobbyPlugin::HandleAcceptReceivedInvitation(const std::string& invitationId) {
+  if (std::optional<HttpResponse> refused = RefusedPathId("invitationId", invitationId)) {
+    return std::move(*refused);
+  }
   LobbyUpdateBatch batch(*this);
   const std::string id = invitationId;
   const std::optional<Api::ReceivedInvitationDto> found =
@@ -184,6 +187,9 @@ HttpResponse LobbyPlugin::HandleAcceptReceivedInvitation(const std::string& invi
 }
 
 HttpResponse LobbyPlugin::HandleDeclineReceivedInvitation(const std::string& invitationId) {
+  if (std::optional<HttpResponse> refused = RefusedPathId("invitationId", invitationId)) {
+    return std::move(*refused);
+  }
   LobbyUpdateBatch batch(*this);
   const std::string id = invitationId;
   const std::optional<Api::ReceivedInvitationDto> found =

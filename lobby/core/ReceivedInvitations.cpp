@@ -53,9 +53,21 @@ Api::LobbyInvitationState ActiveState(bool blocked) {
 
 }  // namespace
 
+bool ReceivedInvitations::IsInvitationId(std::string_view id) {
+  return !id.empty() && FindSegmentFault(id) == SegmentFault::kNone;
+}
+
 void ReceivedInvitations::OnReceivedInvitation(const LCDS::InvitationRequest& message) {
   // A copy: the lookups below wait, and the host may reuse the message meanwhile.
   const LCDS::InvitationRequest request = message;
+  if (!IsInvitationId(request.invitationId)) {
+    // Percent-encoded: the id may hold line breaks.
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
+              "Dropping received invitation \"%s\": its id is empty, only dots or holds a control "
+              "character",
+              PathSegment(request.invitationId).c_str());
+    return;
+  }
   const std::uint64_t arrival = ++messageCount_;
   const bool blocked = IsBlocked(request.inviter.summonerId);
   switch (request.invitationState) {

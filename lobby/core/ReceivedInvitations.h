@@ -10,6 +10,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "lobby/core/WatchedConfigValue.h"
@@ -42,6 +43,13 @@ class ReceivedInvitations {
   using BlockedPlayers = WatchedConfigValue<std::vector<Api::ChatBlockedPlayerResource>>;
   // The legacy invitations listed at most; a new one beyond drops the oldest.
   static constexpr std::size_t kMaxLegacyInvitations = 100;
+  // The party invitations listed at most, the newest of a parties state (its backend keeps them).
+  static constexpr std::size_t kMaxPartyInvitations = 100;
+
+  // Whether a received invitation's `id` names one: not empty, and one segment of the paths it is
+  // answered and published at (FindSegmentFault). One that does not is neither listed nor
+  // published.
+  [[nodiscard]] static bool IsInvitationId(std::string_view id);
 
   // Publishes and asks through `runtime`, whose call gate is `gate`; `blocked` are the players
   // whose invitations are left out. All four must outlive this object.
@@ -51,11 +59,11 @@ class ReceivedInvitations {
   ReceivedInvitations(const ReceivedInvitations&) = delete;
   ReceivedInvitations& operator=(const ReceivedInvitations&) = delete;
 
-  // A legacy invitation message. ACTIVE refreshes the listed invitation of its id or, after the
-  // eligibility and summoner lookups, lists a new one (unless a revocation came meanwhile), the
-  // oldest dropped, logged and deleted when kMaxLegacyInvitations are listed already;
-  // ON_HOLD holds the listed one; REVOKED removes it. A blocked sender's invitation shows
-  // Declined. Each change is published, then the v2 list.
+  // A legacy invitation message; one whose id is no invitation id is dropped and logged. ACTIVE
+  // refreshes the listed invitation of its id or, after the eligibility and summoner lookups,
+  // lists a new one (unless a revocation came meanwhile), the oldest dropped, logged and deleted
+  // when kMaxLegacyInvitations are listed already; ON_HOLD holds the listed one; REVOKED removes
+  // it. A blocked sender's invitation shows Declined. Each change is published, then the v2 list.
   void OnReceivedInvitation(const LCDS::InvitationRequest& message);
   // Merges, filters and sorts the v2 list, keeps it for the routes, and publishes it when it
   // differs from the list that went out last (one the gate withheld did not); a new pending

@@ -33,6 +33,16 @@ void AppendPathSegment(std::string* path, std::string_view value) {
   }
 }
 
+SegmentFault FindSegmentFault(std::string_view value) noexcept {
+  bool onlyDots = !value.empty();
+  for (const char byte : value) {
+    const auto c = static_cast<unsigned char>(byte);
+    if (c < 0x20 || c == 0x7F) return SegmentFault::kControlByte;
+    onlyDots = onlyDots && c == '.';
+  }
+  return onlyDots ? SegmentFault::kOnlyDots : SegmentFault::kNone;
+}
+
 std::string PathSegment(std::string_view value) {
   std::string segment;
   AppendPathSegment(&segment, value);

@@ -16,4 +16,17 @@ namespace Zarn {
 // Appends PathSegment(`value`) to `*path`.
 void AppendPathSegment(std::string* path, std::string_view value);
 
+// What keeps a value from naming anything as a segment, however it is encoded.
+enum class SegmentFault {
+  kNone,
+  // Only dots: a reader that decodes "%2E" before it removes dot segments takes one or two for
+  // the directory itself or the one above, and no id is more of them.
+  kOnlyDots,
+  // A control byte (below 0x20, or 0x7F), which no id holds.
+  kControlByte,
+};
+
+// The fault of `value`; kNone for the empty value, which names what has no id.
+[[nodiscard]] SegmentFault FindSegmentFault(std::string_view value) noexcept;
+
 }  // namespace Zarn

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -28,19 +29,28 @@ using namespace PartiesScenarioTesting;
 constexpr char kInvitationClass[] = "com.zarnworks.platform.gameinvite.contract.InvitationRequest";
 constexpr char kReceivedV1[] = "/jyx-lobby/v1/received-invitations/";
 
-// An id as given, and the one segment it must travel as. No NUL: a route's argument holding one is
-// refused before any handler runs, and every text the plugin's values hold, whatever brought it,
-// ends at its first NUL (the segment encoder's own table has NUL rows).
+// An id as given, the one segment it must travel as, and, for one that names nothing (only dots,
+// a control byte), how a caller's is refused (a received invitation of it is dropped). No NUL: a
+// route's argument holding one is refused before any handler runs, and every text the plugin's
+// values hold, whatever brought it, ends at its first NUL (the segment encoder's own table has NUL
+// rows).
 struct Hostile {
   std::string id;
   std::string segment;
+  const char* refusal = nullptr;
 };
+
+constexpr char kOnlyDots[] = "may not be only dots.";
+constexpr char kControl[] = "may not hold a control character.";
 
 const std::vector<Hostile>& HostileIds() {
   static const std::vector<Hostile> ids = {
       {"/", "%2F"},
-      {"..", "%2E%2E"},
-      {".", "%2E"},
+      {"..", "%2E%2E", kOnlyDots},
+      {".", "%2E", kOnlyDots},
+      {"...", "...", kOnlyDots},
+      {"\n[plugin error] x", "%0A%5Bplugin%20error%5D%20x", kControl},
+      {"x\x7F", "x%7F", kControl},
       {"?", "%3F"},
       {"#", "%23"},
       {"%", "%25"},
@@ -59,6 +69,7 @@ rapidjson::Value Text(const std::string& text, rapidjson::Document::AllocatorTyp
 // received invitations' events ("Kind uri") and its log lines.
 struct Seen {
   int status = 0;
+  std::string error;
   Texts sent;
   Texts events;
   Texts log;
@@ -83,12 +94,33 @@ Seen Look(Scenario& s) {
   return seen;
 }
 
+// The ids of the received invitations listed, in the list's order.
+Texts ListedInvitationIds(Scenario& s) {
+  const RouteAnswer listed = s.Host().CallRoute("GET", "/jyx-lobby/v2/received-invitations", "");
+  rapidjson::Document list;
+  std::string error;
+  EXPECT_TRUE(ParseHostJson(listed.body, &list, &error)) << error;
+  Texts ids;
+  if (!list.IsArray()) return ids;
+  for (const rapidjson::Value& invitation : list.GetArray()) {
+    ids.push_back(invitation["invitationId"].GetString());
+  }
+  return ids;
+}
+
+// Whether a line of `log` begins with `drop`.
+bool ContainsDrop(const Texts& log, const std::string& drop) {
+  return std::any_of(log.begin(), log.end(),
+                     [&drop](const std::string& line) { return line.starts_with(drop); });
+}
+
 Seen Route(Scenario& s, const std::string& method, const std::string& path,
            const std::string& body = "") {
   const RouteAnswer answer = s.Host().CallRoute(method, path, body);
   s.Host().RunDue();
   Seen seen = Look(s);
   seen.status = answer.status;
+  seen.error = answer.error.value_or("");
   return seen;
 }
 
@@ -129,7 +161,8 @@ rapidjson::Document PlayerOf(Scenario& s, const std::string& puuid) {
 // The hostile id arrives as a legacy invitation's, is declined by a caller, revoked; then as the
 // id of the player's party and of a member's puuid in a pushed state, with an invitation into a
 // party of that id; each route that builds a parties path from one of them is called, and from
-// the caller's id for the routes that take one.
+// the caller's id for the routes that take one. An id that names nothing is a dropped invitation
+// and a caller's refused argument, with nothing sent or published.
 TEST(UnsafeInputEndToEndTest, AnIdStaysOnePathSegmentWhereverItComesFrom) {
   for (const Hostile& hostile : HostileIds()) {
     const std::string& id = hostile.id;
@@ -137,16 +170,23 @@ TEST(UnsafeInputEndToEndTest, AnIdStaysOnePathSegmentWhereverItComesFrom) {
     SCOPED_TRACE(testing::PrintToString(id));
     Scenario s(PartiesPush::Message, "", /*withLegacy=*/true);
     s.Legacy().Script("lcdsGameInvitationService", "decline", LcdsAnswer{});
+    const bool dropped = hostile.refusal != nullptr;
+    const auto refusal = [&hostile](const char* argument) {
+      return "Argument '" + std::string(argument) + "' " + hostile.refusal;
+    };
 
     const std::string received = kReceivedV1 + seg;
     PushInvitation(s, id, "ACTIVE");
-    EXPECT_THAT(Look(s).events, Contains("Create " + received));
+    const Seen pushed = Look(s);
+    EXPECT_THAT(pushed.events, dropped ? Texts{} : Texts{"Create " + received});
+    EXPECT_EQ(ContainsDrop(pushed.log, "Dropping received invitation \"" + seg + "\""), dropped);
     const Seen declined =
         Route(s, "POST", "/jyx-lobby/v2/received-invitations/" + seg + "/decline");
     EXPECT_EQ(declined.status, 0);
-    EXPECT_THAT(declined.events, ElementsAreArray({"Update " + received}));
+    EXPECT_EQ(declined.error, dropped ? refusal("invitationId") : "");
+    EXPECT_THAT(declined.events, dropped ? Texts{} : Texts{"Update " + received});
     PushInvitation(s, id, "REVOKED");
-    EXPECT_THAT(Look(s).events, ElementsAreArray({"Delete " + received}));
+    EXPECT_THAT(Look(s).events, dropped ? Texts{} : Texts{"Delete " + received});
 
     // The player's party lobby of 420 with puuid-b (summoner 10) in it.
     ASSERT_EQ(Route(s, "POST", kLobby, R"({"queueId":420,"isCustom":false})").status, 0);
@@ -175,7 +215,8 @@ TEST(UnsafeInputEndToEndTest, AnIdStaysOnePathSegmentWhereverItComesFrom) {
     player["parties"].SetArray();
     player["parties"].PushBack(invitation, allocator);
     PushPlayer(s, player);
-    Look(s);
+    EXPECT_EQ(ContainsDrop(Look(s).log, "Dropping 1 party invitations of a parties state"),
+              dropped);
     // The service refuses every request from now on: the pushed state stays.
     for (const char* route : {"v1/parties/*/*", "v1/parties/*/members/*/*",
                               "comms/v1/parties/*/members/*/*", "v1/players/*"}) {
@@ -196,6 +237,7 @@ TEST(UnsafeInputEndToEndTest, AnIdStaysOnePathSegmentWhereverItComesFrom) {
       std::string path;
       std::string body;
       std::string sent;
+      const char* argument = nullptr;  // that of the caller's id
     };
     const std::vector<Row> rows = {
         {"PUT", "/jyx-lobby/v1/parties/ready", "true", "PUT " + members + "puuid-a/ready"},
@@ -216,17 +258,26 @@ TEST(UnsafeInputEndToEndTest, AnIdStaysOnePathSegmentWhereverItComesFrom) {
         {"DELETE", "/jyx-lobby/v2/lobby/matchmaking/search", "",
          "PUT v1/parties/" + seg + "/activityLocked"},
         {"POST", "/jyx-lobby/v2/received-invitations/" + seg + "/accept", "",
-         "PUT " + relative + "puuid-a/role"},
+         "PUT " + relative + "puuid-a/role", "invitationId"},
         {"POST", "/jyx-lobby/v2/received-invitations/" + seg + "/decline", "",
-         "PUT " + relative + "puuid-a/role"},
-        {"POST", "/jyx-lobby/v2/party/" + seg + "/join", "", "PUT " + relative + "puuid-a/role"},
+         "PUT " + relative + "puuid-a/role", "invitationId"},
+        {"POST", "/jyx-lobby/v2/party/" + seg + "/join", "", "PUT " + relative + "puuid-a/role",
+         "partyId"},
         {"PUT", "/jyx-lobby/v1/parties/" + seg + "/members/" + seg + "/role", R"("MEMBER")",
-         "PUT " + members + seg + "/role"},
+         "PUT " + members + seg + "/role", "partyId"},
+        {"PUT", "/jyx-lobby/v1/parties/party-x/members/" + seg + "/role", R"("MEMBER")",
+         "PUT /v1/parties/party-x/members/" + seg + "/role", "puuid"},
         {"DELETE", kLobby, "", "PUT " + members + "puuid-a/role"},
     };
     for (const Row& row : rows) {
       SCOPED_TRACE(row.method + " " + row.path);
-      EXPECT_THAT(Route(s, row.method, row.path, row.body).sent, Contains(row.sent));
+      const Seen seen = Route(s, row.method, row.path, row.body);
+      if (dropped && row.argument != nullptr) {
+        EXPECT_EQ(seen.error, refusal(row.argument));
+        EXPECT_THAT(seen.sent, Texts{});
+      } else {
+        EXPECT_THAT(seen.sent, Contains(row.sent));
+      }
     }
   }
 }
@@ -291,13 +342,16 @@ TEST(UnsafeInputEndToEndTest, AStatePushedForAnotherPlayerIsIgnored) {
 }
 
 // Pending legacy invitations are kept to the newest hundred: each one beyond drops the oldest,
-// whose Delete is published and logged.
+// whose Delete is published and logged. One without an id is never kept.
 TEST(UnsafeInputEndToEndTest, OnlyTheNewestHundredLegacyInvitationsAreKept) {
   Scenario s(PartiesPush::Notification, "", /*withLegacy=*/true);
   Texts ids;
   Texts deletes;
   Texts drops;
-  Seen seen;
+  PushInvitation(s, "", "ACTIVE");
+  Seen seen = Look(s);
+  EXPECT_THAT(seen.events, Texts{});
+  EXPECT_TRUE(ContainsDrop(seen.log, "Dropping received invitation \"\""));
   for (int i = 0; i < 150; ++i) {
     char id[16];
     std::snprintf(id, sizeof id, "inv-%03d", i);
@@ -316,15 +370,52 @@ TEST(UnsafeInputEndToEndTest, OnlyTheNewestHundredLegacyInvitationsAreKept) {
     expectedDeletes.push_back("Delete " + std::string(kReceivedV1) + ids[i]);
   EXPECT_THAT(deletes, ElementsAreArray(expectedDeletes));
   EXPECT_EQ(drops.size(), 50u);
-  const RouteAnswer listed = s.Host().CallRoute("GET", "/jyx-lobby/v2/received-invitations", "");
-  rapidjson::Document list;
-  std::string error;
-  ASSERT_TRUE(ParseHostJson(listed.body, &list, &error)) << error;
-  Texts listedIds;
-  for (const rapidjson::Value& invitation : list.GetArray()) {
-    listedIds.push_back(invitation["invitationId"].GetString());
+  EXPECT_THAT(ListedInvitationIds(s), ElementsAreArray(Texts(ids.begin() + 50, ids.end())));
+}
+
+// A pushed state's party invitations are kept to the hundred with the greatest invitation time
+// (none the oldest, the earlier of a tie first), after those whose party id names nothing; each
+// kind of drop is logged once.
+TEST(UnsafeInputEndToEndTest, OnlyTheNewestHundredPartyInvitationsOfAStateAreKept) {
+  Scenario s(PartiesPush::Notification);
+  // The 99 newest are every 80th from 40 but the last; 5 and 7960 tie for the hundredth; three
+  // newer still name nothing; the others are older, or have no time.
+  std::string parties;
+  Texts kept;
+  for (int i = 0; i < 8000; ++i) {
+    std::string id = "p-" + std::to_string(10000 + i).substr(1);
+    std::string time;
+    if (i >= 1 && i <= 3) {
+      id = std::vector<std::string>{"", "..", "x\\u001F"}[i - 1];
+      time = "9999";
+    } else if (i % 80 == 40 && i != 7960) {
+      time = std::to_string(5000 + i);
+    } else if (i == 5 || i == 7960) {
+      time = "4000";
+    } else if (i % 3 != 0) {
+      time = std::to_string(1 + (i * 7919) % 3999);
+    }
+    if ((i % 80 == 40 && i != 7960) || i == 5) kept.push_back(id);
+    parties += std::string(parties.empty() ? "[" : ",") + R"({"partyId":")" + id + R"(","role":")" +
+               (i % 2 == 0 ? "INVITED" : "HOLD") + R"(","invitedBySummonerId":11)" +
+               (time.empty() ? "" : R"(,"inviteTimestamp":)" + time) + "}";
   }
-  EXPECT_THAT(listedIds, ElementsAreArray(Texts(ids.begin() + 50, ids.end())));
+  rapidjson::Document player = PlayerOf(s, "puuid-a");
+  rapidjson::Document memberships;
+  std::string error;
+  ASSERT_TRUE(ParseHostJson(parties + "]", &memberships, &error)) << error;
+  player["parties"].CopyFrom(memberships, player.GetAllocator());
+  PushPlayer(s, player);
+  Texts drops;
+  for (const std::string& line : Look(s).log) {
+    if (line.find("party invitations of a parties state") != std::string::npos) {
+      drops.push_back(line.substr(0, line.find(':')));
+    }
+  }
+  EXPECT_THAT(drops, ElementsAreArray({"Dropping 3 party invitations of a parties state",
+                                       "Dropping the 7897 oldest party invitations of a parties "
+                                       "state"}));
+  EXPECT_THAT(ListedInvitationIds(s), ElementsAreArray(kept));
 }
 
 }  // namespace
