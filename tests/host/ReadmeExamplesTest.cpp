@@ -6,7 +6,6 @@
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
