@@ -159,6 +159,13 @@ bool IsDecimal(const std::string& text) {
   return i == text.size();
 }
 
+std::string Seconds(int64_t nanoseconds) {
+  rapidjson::StringBuffer buffer;
+  rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+  writer.Double(static_cast<double>(nanoseconds) / 1e9);
+  return buffer.GetString();
+}
+
 // Whether `events PREFIX` shows the event `name` with `payload`: a prefix from "/" is compared with
 // the path the payload names, any other with the event's name; no prefix shows every event.
 bool ShowsEvent(std::string_view prefix, std::string_view name, const rapidjson::Value& payload) {
@@ -167,13 +174,6 @@ bool ShowsEvent(std::string_view prefix, std::string_view name, const rapidjson:
   const auto uri = payload.FindMember("uri");
   return uri != payload.MemberEnd() && uri->value.IsString() &&
          std::string_view(uri->value.GetString(), uri->value.GetStringLength()).starts_with(prefix);
-}
-
-std::string Seconds(int64_t nanoseconds) {
-  rapidjson::StringBuffer buffer;
-  rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-  writer.Double(static_cast<double>(nanoseconds) / 1e9);
-  return buffer.GetString();
 }
 
 }  // namespace

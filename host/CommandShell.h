@@ -128,10 +128,10 @@ class CommandShell {
   ServiceProxyService proxy_;
   PartiesService parties_;
   TeamBuilderPlugin teamBuilder_;
-  int failures_ = 0;
-  std::vector<std::string> armedAnswers_;
   std::vector<PublishedEvent> unshown_;  // taken from the host, not shown by `events` yet
   std::size_t unshownDropped_ = 0;       // events dropped before any `events` showed them
+  int failures_ = 0;
+  std::vector<std::string> armedAnswers_;
 };
 
 // {"plugin":"<name>","started":<started>}: the first line of lobby-host.
