@@ -11,8 +11,10 @@
 #include <string_view>
 #include <utility>
 
+#include "host/EditDistance.h"
 #include "host/HostValue.h"
 #include "host/InputFile.h"
+#include "host/RecordWindow.h"
 #include "host/ResourceEventName.h"
 #include "host/WorldFile.h"
 
@@ -36,31 +38,6 @@ void SplitWord(const std::string& text, std::string* word, std::string* rest) {
   while (!rest->empty() && (rest->back() == ' ' || rest->back() == '\t' || rest->back() == '\r')) {
     rest->pop_back();
   }
-}
-
-// The edits that turn `a` into `b`, letters compared in either case: insertions, deletions,
-// substitutions and swaps of two neighbours ("GTE" is one from "GET").
-std::size_t EditDistance(std::string_view a, std::string_view b) {
-  const auto lower = [](char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  };
-  // Three rows of the table: two back, one back, this one.
-  std::vector<std::size_t> before(b.size() + 1), previous(b.size() + 1), row(b.size() + 1);
-  for (std::size_t j = 0; j <= b.size(); ++j) previous[j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    row[0] = i;
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      const bool same = lower(a[i - 1]) == lower(b[j - 1]);
-      row[j] = std::min({previous[j] + 1, row[j - 1] + 1, previous[j - 1] + (same ? 0 : 1)});
-      if (i > 1 && j > 1 && lower(a[i - 1]) == lower(b[j - 2]) &&
-          lower(a[i - 2]) == lower(b[j - 1])) {
-        row[j] = std::min(row[j], before[j - 2] + 1);
-      }
-    }
-    std::swap(before, previous);
-    std::swap(previous, row);
-  }
-  return previous[b.size()];
 }
 
 // The length of the valid UTF-8 sequence at `text[i]`, or 0 when the byte there begins none
@@ -195,6 +172,16 @@ std::string Seconds(int64_t nanoseconds) {
   return buffer.GetString();
 }
 
+// Whether `events PREFIX` shows the event `name` with `payload`: a prefix from "/" is compared with
+// the path the payload names, any other with the event's name; no prefix shows every event.
+bool ShowsEvent(std::string_view prefix, std::string_view name, const rapidjson::Value& payload) {
+  if (!prefix.starts_with('/')) return name.starts_with(prefix);
+  if (!payload.IsObject()) return false;
+  const auto uri = payload.FindMember("uri");
+  return uri != payload.MemberEnd() && uri->value.IsString() &&
+         std::string_view(uri->value.GetString(), uri->value.GetStringLength()).starts_with(prefix);
+}
+
 }  // namespace
 
 bool ReadCommandLine(std::istream& input, std::string* line, std::size_t* length) {
@@ -240,6 +227,12 @@ std::string CommandShell::Fail(const std::string& message) {
   return ErrorJson(message);
 }
 
+std::string CommandShell::Refuse(const std::string& name) {
+  const Command* command = Find(name);
+  const std::string arguments = command != nullptr ? command->arguments : "";
+  return Fail(name + (arguments.empty() ? " takes no argument" : " takes " + arguments));
+}
+
 const std::vector<CommandShell::Command>& CommandShell::Commands() {
   using Shell = CommandShell;
   using Text = const std::string&;
@@ -258,17 +251,20 @@ const std::vector<CommandShell::Command>& CommandShell::Commands() {
       {"advance", "seconds",
        "moves the virtual clock on and runs the plugin's callbacks that fall due",
        [](Shell& shell, Text, Text rest) { return shell.AdvanceClock(rest); }},
-      {"events", "", "the events the plugin published since the last events",
-       [](Shell& shell, Text, Text rest) {
-         return rest.empty() ? shell.Events() : shell.Fail("events takes no argument");
+      {"events", "[prefix]",
+       "the events the plugin published since the last events; with a prefix, those whose path "
+       "(a prefix from /) or name begins with it",
+       [](Shell& shell, Text command, Text rest) {
+         return rest.find_first_of(" \t") == std::string::npos ? shell.Events(rest)
+                                                               : shell.Refuse(command);
        }},
       {"set", "path json", "changes a simulated sibling resource and delivers its event",
        [](Shell& shell, Text, Text rest) { return shell.Set(rest); }},
       {"delete", "path", "removes a simulated sibling resource and delivers its event",
        [](Shell& shell, Text, Text rest) { return shell.Delete(rest); }},
       {"stats", "", "the plugin's memory counters",
-       [](Shell& shell, Text, Text rest) {
-         return rest.empty() ? shell.Stats() : shell.Fail("stats takes no argument");
+       [](Shell& shell, Text command, Text rest) {
+         return rest.empty() ? shell.Stats() : shell.Refuse(command);
        }},
       {"lcds", "class json", "pushes a legacy-platform message of that class to its subscribers",
        [](Shell& shell, Text, Text rest) { return shell.PushLcds(rest); }},
@@ -311,19 +307,19 @@ const std::vector<CommandShell::Command>& CommandShell::Commands() {
       {"parties-requests", "", "the plugin's parties requests since the last parties-requests",
        parties},
       {"routes", "", "the plugin's routes, one line each, with their arguments",
-       [](Shell& shell, Text, Text rest) {
-         return rest.empty() ? shell.Routes() : shell.Fail("routes takes no argument");
+       [](Shell& shell, Text command, Text rest) {
+         return rest.empty() ? shell.Routes() : shell.Refuse(command);
        }},
       {"type", "[name]",
        "the fields of a body's type, or an enum's values; with no name, the types",
        [](Shell& shell, Text, Text rest) { return shell.Type(rest); }},
       {"help", "", "the shell's commands, one line each",
-       [](Shell& shell, Text, Text rest) {
-         return rest.empty() ? Help() : shell.Fail("help takes no argument");
+       [](Shell& shell, Text command, Text rest) {
+         return rest.empty() ? Help() : shell.Refuse(command);
        }},
       {"quit", "", "shuts the plugin down and exits",
-       [](Shell& shell, Text, Text rest) -> std::string {
-         return rest.empty() ? R"({"quit":true})" : shell.Fail("quit takes no argument");
+       [](Shell& shell, Text command, Text rest) -> std::string {
+         return rest.empty() ? R"({"quit":true})" : shell.Refuse(command);
        },
        true},
   };
@@ -538,22 +534,34 @@ std::string CommandShell::AdvanceClock(const std::string& rest) {
   return JsonLine(json);
 }
 
-std::string CommandShell::Events() {
+std::string CommandShell::Events(const std::string& prefix) {
   rapidjson::Document json(rapidjson::kObjectType);
   auto& allocator = json.GetAllocator();
   rapidjson::Value list(rapidjson::kArrayType);
-  const std::size_t dropped = host_.DroppedEvents();
-  for (const PublishedEvent& event : host_.TakeNewEvents()) {
-    rapidjson::Value entry(rapidjson::kObjectType);
+  unshownDropped_ += host_.DroppedEvents();
+  for (PublishedEvent& event : host_.TakeNewEvents()) unshown_.push_back(std::move(event));
+  // What a prefix left unshown is kept within the host's window too.
+  unshownDropped_ += KeepLatest(unshown_, host_.RecordWindow());
+  std::vector<PublishedEvent> left;
+  for (PublishedEvent& event : unshown_) {
     rapidjson::Document payload;
     payload.Parse(event.payload.c_str(), event.payload.size());
+    if (!ShowsEvent(prefix, event.name, payload)) {
+      left.push_back(std::move(event));
+      continue;
+    }
+    rapidjson::Value entry(rapidjson::kObjectType);
     entry.AddMember("name", rapidjson::Value(event.name.c_str(), allocator), allocator);
     entry.AddMember("payload", rapidjson::Value(payload, allocator), allocator);
     list.PushBack(entry, allocator);
   }
+  unshown_ = std::move(left);
   json.AddMember("events", list, allocator);
   // Only when the window dropped some: the line stays as it was in every other run.
-  if (dropped != 0) json.AddMember("dropped", static_cast<uint64_t>(dropped), allocator);
+  if (unshownDropped_ != 0) {
+    json.AddMember("dropped", static_cast<uint64_t>(unshownDropped_), allocator);
+    unshownDropped_ = 0;
+  }
   return JsonLine(json);
 }
 
@@ -826,7 +834,7 @@ std::string CommandShell::Parties(const std::string& command, const std::string&
     parties_.ClearRecords();
     return JsonLine(json);
   }
-  return Fail("bad " + command + " command; see the README");
+  return Refuse(command);
 }
 
 }  // namespace Zarn::Host

@@ -100,9 +100,14 @@ class CommandShell {
 
   // Counts a failed command and gives its error line.
   std::string Fail(const std::string& message);
+  // Fail for a command given arguments it does not take: "parties-player takes puuid", its
+  // arguments named as `help` names them, or "routes takes no argument".
+  std::string Refuse(const std::string& name);
   std::string Call(const std::string& method, const std::string& rest);
   std::string AdvanceClock(const std::string& rest);
-  std::string Events();
+  // The events not shown yet whose path or name begins with `prefix` (every one for an empty
+  // prefix), in the order published; the others stay for a later call.
+  std::string Events(const std::string& prefix);
   std::string Set(const std::string& rest);
   std::string Delete(const std::string& rest);
   std::string Stats();
@@ -130,6 +135,8 @@ class CommandShell {
   ServiceProxyService proxy_;
   PartiesService parties_;
   TeamBuilderPlugin teamBuilder_;
+  std::vector<PublishedEvent> unshown_;  // taken from the host, not shown by `events` yet
+  std::size_t unshownDropped_ = 0;       // events dropped before any `events` showed them
   int failures_ = 0;
   std::vector<std::string> armedAnswers_;
   int depth_ = 0;  // how deep the command running now is armed: 0 for a line of the commands

@@ -200,6 +200,9 @@ int main(int argc, char** argv) {
   options.onLog = [](const LogLine& line) {
     std::cerr << "[plugin " << LevelName(line.level) << "] " << line.message << "\n";
   };
+  options.onNearMiss = [](const std::string& asked, const std::string& held) {
+    std::cerr << "lobby-host: no " << EchoOf(asked) << "; the world has " << EchoOf(held) << "\n";
+  };
   // A run of any length keeps only the latest of what the plugin did.
   options.recordWindow = kLobbyHostRecordWindow;
   PluginHost* stallingHost = nullptr;

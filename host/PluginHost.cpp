@@ -11,6 +11,7 @@
 #include <set>
 #include <string_view>
 
+#include "host/EditDistance.h"
 #include "host/HostValue.h"
 #include "host/PluginClock.h"
 #include "host/RecordWindow.h"
@@ -93,6 +94,29 @@ void DefaultStall(const std::string& why) {
 
 // At most this much of a path goes into a stall's report.
 constexpr std::size_t kMaxActivityPath = 200;
+
+// The most edits between a path asked for and a path held that onNearMiss names.
+constexpr std::size_t kNearMissEdits = 2;
+
+// Whether `a` and `b` differ only in the runs of digits they hold, as two ids of one resource
+// (or two versions of one API) do.
+bool NumbersApart(std::string_view a, std::string_view b) {
+  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  std::size_t i = 0;
+  std::size_t j = 0;
+  while (i < a.size() && j < b.size()) {
+    if (digit(a[i]) && digit(b[j])) {
+      while (i < a.size() && digit(a[i])) ++i;
+      while (j < b.size() && digit(b[j])) ++j;
+    } else if (a[i] == b[j]) {
+      ++i;
+      ++j;
+    } else {
+      return false;
+    }
+  }
+  return i == a.size() && j == b.size();
+}
 
 }  // namespace
 
@@ -510,7 +534,23 @@ CoreReply PluginHost::Store(const CoreRequest& request) {
     default:
       break;
   }
+  if (options_.onNearMiss) NameNearMiss(request.path);
   return CoreReply{404, std::nullopt, "No component of the host serves " + request.path};
+}
+
+void PluginHost::NameNearMiss(const std::string& path) {
+  if (path.size() > kMaxNearMissPath) return;
+  for (const auto& [held, value] : resources_) {
+    const std::size_t apart =
+        held.size() > path.size() ? held.size() - path.size() : path.size() - held.size();
+    if (apart > kNearMissEdits || nearMissesNamed_.count(held) != 0 || NumbersApart(held, path) ||
+        EditDistance(path, held) > kNearMissEdits) {
+      continue;
+    }
+    nearMissesNamed_.insert(held);
+    options_.onNearMiss(path, held);
+    return;
+  }
 }
 
 void PluginHost::Yield() {

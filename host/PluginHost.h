@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -90,6 +91,10 @@ struct HostRecords {
   int replyReleases = 0;  // of those, released through their entry
 };
 
+// The longest path that the store compares with the paths it holds (Options::onNearMiss): far
+// above any path written by hand.
+inline constexpr std::size_t kMaxNearMissPath = 512;
+
 struct PluginApiVersionWords {
   uint32_t major = 18;
   uint32_t minor = 0;
@@ -124,6 +129,11 @@ class PluginHost {
     std::function<void(const std::string&)> onStall;
     // Called with each log line as it arrives (after it is recorded); may be empty.
     std::function<void(const LogLine&)> onLog;
+    // Called when the plugin asks the store for a path it lacks while it holds one a letter or
+    // two away (not one apart only in its numbers, as two ids of one resource are), with both
+    // paths; once for each path held, of at most kMaxNearMissPath bytes. A world's misspelt
+    // resource is then named at once, not met later as an unrelated failure. May be empty.
+    std::function<void(const std::string& asked, const std::string& held)> onNearMiss;
   };
 
   explicit PluginHost(Options options);
@@ -287,6 +297,8 @@ class PluginHost {
   };
   RoutedReply Route(const CoreRequest& request);
   CoreReply Store(const CoreRequest& request);
+  // Calls onNearMiss when a path held is a letter or two from `path`, which the store lacks.
+  void NameNearMiss(const std::string& path);
   std::optional<ScriptedReply> TakeScript(const CoreRequest& request);
   void Deliver(const std::string& name, const std::string& payloadJson);
   void Yield();
@@ -318,6 +330,7 @@ class PluginHost {
   std::map<std::pair<std::string, uint32_t>, Subscription> subscriptions_;
   std::map<std::string, CoreComponent> components_;
   std::map<std::string, std::string> resources_;
+  std::set<std::string> nearMissesNamed_;  // paths held that onNearMiss has named
   std::map<std::string, std::vector<ScriptedReply>> scripts_;
   struct YieldAction {
     int yield = 0;  // the number of the yield it runs in

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/HostValue.h"
 #include "host/InputFile.h"
 
 namespace Zarn::Host {
@@ -114,7 +115,8 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
        R"j({"error":"a command line must not hold a NUL byte (byte 6)"})j"},
       {"set /a " + std::string(kMaxCommandLine - 6, '1'),
        R"({"error":"a command line holds at most 1048576 bytes; this one holds 1048577"})"},
-      {"events now", R"({"error":"events takes no argument"})"},
+      {"events now", R"({"events":[]})"},
+      {"events /a /b", R"({"error":"events takes [prefix]"})"},
       {"events", R"({"events":[]})"},
       {"set /a", R"({"error":"set needs a JSON value"})"},
       {"set a 1", R"({"error":"set needs a path beginning with /"})"},
@@ -135,6 +137,14 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
        R"({"error":"on-request: unknown command: get; route methods are written in capitals: )"
        R"(GET; help lists the shell's commands"})"},
       {"quit now", R"({"error":"quit takes no argument"})"},
+      // A command given arguments it does not take names them as `help` does.
+      {"parties-player", R"({"error":"parties-player takes puuid"})"},
+      {"parties-player a b", R"({"error":"parties-player takes puuid"})"},
+      {"parties-invite puuid-b", R"({"error":"parties-invite takes from to"})"},
+      {"parties-act puuid-b GET", R"({"error":"parties-act takes puuid method path [body]"})"},
+      {"parties-push", R"({"error":"parties-push takes none|notification|message"})"},
+      {"parties-resume party-1", R"({"error":"parties-resume takes party utc-ms"})"},
+      {"parties-requests all", R"({"error":"parties-requests takes no argument"})"},
   };
   std::string output;
   for (const Case& c : cases) {
@@ -175,6 +185,59 @@ TEST(CommandShellTest, HelpListsTheCommandsTheShellRuns) {
   for (const char* name : {"advance", "parties-script", "routes", "type", "help", "quit"}) {
     EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
   }
+}
+
+// `events PREFIX` shows the events whose path (from "/") or name begins with the prefix and leaves
+// the others for a later `events`, which the host's window bounds as it bounds its own records.
+TEST(CommandShellTest, EventsWithAPrefixLeaveTheOthers) {
+  PluginHost::Options options = NoPlugin();
+  options.recordWindow = 2;
+  PluginHost host(options);
+  CommandShell shell(host);
+  PluginHostApi* api = host.Table();
+  const auto publish = [&](const char* name, const char* uri) {
+    rapidjson::Document payload;
+    payload.Parse(uri == nullptr ? "null" : (std::string(R"({"uri":")") + uri + "\"}").c_str());
+    PluginHostEvent event{};
+    event.name = name;
+    ASSERT_TRUE(JsonToHostObject(payload, &event.payload));
+    api->publishEvent(api, &event);
+    FreeHostObject(&event.payload);
+  };
+  publish("OnJsonApiEvent_a_b_c", "/a/b/c");
+  publish("OnJsonApiEvent", "/a/b/c");
+  publish("OnJsonApiEvent_x_y", "/x/y");
+  publish("OnJsonApiEvent", "/x/y");
+  const auto event = [](const char* name, const char* uri) {
+    return std::string(R"({"name":")") + name + R"(","payload":{"uri":")" + uri + "\"}}";
+  };
+  struct Case {
+    const char* line;
+    std::string output;
+  };
+  const Case cases[] = {
+      {"events /a/b", R"({"events":[)" + event("OnJsonApiEvent_a_b_c", "/a/b/c") + "," +
+                          event("OnJsonApiEvent", "/a/b/c") + "]}"},
+      {"events OnJsonApiEvent_x", R"({"events":[)" + event("OnJsonApiEvent_x_y", "/x/y") + "]}"},
+      {"events /b", R"({"events":[]})"},
+      {"events", R"({"events":[)" + event("OnJsonApiEvent", "/x/y") + "]}"},
+      {"events", R"({"events":[]})"},
+  };
+  std::string output;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_TRUE(shell.Execute(c.line, &output));
+    EXPECT_EQ(output, c.output);
+  }
+  // Left unshown beyond twice the window, the oldest are dropped and counted once.
+  for (const char* name : {"1", "2", "3"}) publish(name, nullptr);
+  EXPECT_TRUE(shell.Execute("events 9", &output));
+  EXPECT_EQ(output, R"({"events":[]})");
+  for (const char* name : {"4", "5", "6"}) publish(name, nullptr);
+  EXPECT_TRUE(shell.Execute("events 6", &output));
+  EXPECT_EQ(output, R"({"events":[{"name":"6","payload":null}],"dropped":4})");
+  EXPECT_TRUE(shell.Execute("events", &output));
+  EXPECT_EQ(output, R"({"events":[{"name":"5","payload":null}]})");
 }
 
 TEST(CommandShellTest, AdvanceRunsWhatFallsDue) {

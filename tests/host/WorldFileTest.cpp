@@ -165,6 +165,50 @@ TEST(WorldFileTest, RefusesKeysItDoesNotKnow) {
   EXPECT_EQ(host.Resource("/s").value_or(""), "2");
 }
 
+// A path the plugin asks for that the world lacks, a letter or two from one it holds, is named
+// with it, once for each path held; ids apart only in their numbers and paths further apart are
+// not.
+TEST(WorldFileTest, NamesAPathHeldNearOneAskedFor) {
+  PluginHost::Options options = WorldOptions();
+  std::string named;
+  options.onNearMiss = [&](const std::string& asked, const std::string& held) {
+    named = asked + " " + held;
+  };
+  PluginHost host(options);
+  std::string error;
+  ASSERT_TRUE(LoadWorld(host, R"({"resources": {"/jyx-login/v1/sesion": {},
+                                                "/jyx-game-queues/v1/queues/430": []}})",
+                        &error))
+      << error;
+  struct Case {
+    const char* path;
+    const char* named;
+  };
+  const Case cases[] = {
+      {"/jyx-login/v1/session", "/jyx-login/v1/session /jyx-login/v1/sesion"},
+      {"/jyx-login/v1/session", ""},
+      {"/jyx-login/v1/sesion", ""},
+      {"/jyx-game-queues/v1/queues/450", ""},
+      {"/jyx-game-queues/v2/queues/430", ""},
+      {"/jyx-game-queue/v1/queues/430",
+       "/jyx-game-queue/v1/queues/430 /jyx-game-queues/v1/queues/430"},
+      {"/jyx-login/v1/state", ""},
+  };
+  PluginHostApi* api = host.Table();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    named.clear();
+    ApiCallRequest request{};
+    request.method = 2;
+    request.path = c.path;
+    ApiCallResult reply{};
+    static_cast<void>(api->sendCoreRequest(api, &reply, &request));
+    const ApiCallResultReleaseEntry release = reply.release;
+    release(&reply);
+    EXPECT_EQ(named, c.named);
+  }
+}
+
 TEST(WorldFileTest, ScriptsTheLegacyPlatformAndTheServiceProxy) {
   PluginHost host(WorldOptions());
   LegacyPlatform legacy(host);
