@@ -502,8 +502,7 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
         "events: Update /jyx-lobby/v2/received-invitations=[...];", R"({"quit":true})"},
        {},
        "PartyLobby"},
-      // A new invitation's handling, overtaken by a lobby made during its summoner lookup,
-      // publishes its list; the window flashes in the rebuild that follows, once.
+      // The flash an overtaken invitation's handling may not make is made by the next rebuild.
       {"flash-after-overtaken-lookup",
        {kReceivedV2},
        {armed, armed, pushed, "0 {}", "0 [...]",
@@ -569,9 +568,8 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
        {"Deleted parties registration for player puuid-a",
         "[plugin always] Removed shutdown lock from jyx-login", "Registering party player",
         "[plugin always] Registered shutdown lock with jyx-login"}},
-      // A registration's reply, overtaken during its lock's wait by a later registration and a
-      // lobby, is dropped: the lobby's queue stands. One overtaken by the client's shutdown
-      // notice releases the lock it took: the deregistration stands.
+      // A registration's reply, overtaken in its lock's wait by a later registration, is dropped;
+      // by the shutdown notice's deregistration, the lock is released again.
       {"reregistration-during-registration-lock",
        {kV2Lobby},
        {R"({"event":"OnJsonApiEvent_zarnclient_pre-shutdown_begin"})", sessionSet, scripted,
@@ -583,8 +581,7 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
        "OutOfLobby",
        {"Dropping a parties registration's reply", "Registered shutdown lock with jyx-login",
         "Removed shutdown lock from jyx-login", "Dropping a parties registration's reply"}},
-      // A registration's reply, older than the state a lobby made during its lock's wait stored,
-      // is dropped: the lobby's queue stands.
+      // A registration's reply older than a state stored in its lock's wait is dropped.
       {"state-during-registration-lock",
        {kV2Lobby},
        {scripted, armed, armed, "0 PLAYER_NOT_FOUND", R"({"clock":1.0,"ran":3})", "0 {party-3}",
@@ -593,8 +590,7 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
        "PartyLobby",
        {"Reregistering after parties error: 404 PLAYER_NOT_FOUND",
         "Dropping a parties registration's reply"}},
-      // Another player's state pushed while the registration waits for its retry is not the
-      // player's: the retry registers it, and its logout deletes it.
+      // Another player's state pushed while the registration's retry is due is not the player's.
       {"state-pushed-before-registration",
        {kV2Lobby},
        {scripted, scripted,
