@@ -135,6 +135,9 @@ class PartiesLobbyBackend final : public PartiesBackend {
   // id and the current summoner: the client follows `EnabledFlag()`, then UpdateRegistration (or,
   // while one runs, that one checks again).
   void OnRegistrationInputChanged();
+  // Its reply is dropped, with the party lobby it would make active, when a registration or
+  // deregistration begun during its waits, or a newer state stored during its lock's wait,
+  // stands; the lock it took then follows what stands.
   void RegisterPlayer();
   // Listener of the plugin's eligibility hash: sends the new hash while registered.
   void UpdateEligibilityHash();
@@ -174,8 +177,15 @@ class PartiesLobbyBackend final : public PartiesBackend {
   // Whether the session and the configuration call for the player to be registered: logged in,
   // with its ids, and parties enabled.
   [[nodiscard]] bool RegistrationWanted();
+  // The puuid a registration sends: the session's, else the current summoner's; empty while
+  // neither is known.
+  [[nodiscard]] std::string RegistrationPuuid();
   // Sets the retry timer to run UpdateRegistration after the configured interval.
   void ScheduleRegistrationRetry();
+  // Logs that a registration's reply is dropped: what came after it stands.
+  void DropRegistrationReply();
+  // Removes the host's shutdown lock, logging the outcome. Requires Start.
+  void RemoveShutdownLock();
   // Ends a party lobby that the state or the configuration no longer allow.
   void CheckPartyWithoutQueue();
   // Listener of `partiesSettings_`: reads `defaultPartyType_`.
@@ -251,8 +261,8 @@ class PartiesLobbyBackend final : public PartiesBackend {
   MaybeType<Failure, std::string> RequestHealthText();
   // The order checks of a state that is no reply (Direct) against the stored one, with their log
   // lines and the duplicate handling; true when `incoming` may be stored. None is stored, reply or
-  // not, for a player that a deregistration cleared, until it is registered again; once registered,
-  // no state pushed for another player is.
+  // not, for a player that a deregistration cleared, until it is registered again; registered or
+  // not, no state pushed for another player than RegistrationPuuid() is.
   bool AcceptsInOrder(const Api::PlayerDto& incoming, Api::PlayerUpdateType updateType);
 
   // A copy of the known queue with `queueId`; 400 kNoQueueSelected without one.
@@ -269,6 +279,10 @@ class PartiesLobbyBackend final : public PartiesBackend {
   // Counts the registrations stored, so that a deregistration tells one made during its waits,
   // which stands and is made again after it.
   std::uint64_t registrations_ = 0;
+  // Counts the registrations and deregistrations begun, so that a registration tells one made
+  // during its waits, which stands; and the states stored (cleared ones too).
+  std::uint64_t registrationActs_ = 0;
+  std::uint64_t stores_ = 0;
   // Set once a deregistration cleared the player's state, until a registration: the player is
   // logged out, and what the service pushes of it is no longer its own (a game being launched
   // keeps it on the service).

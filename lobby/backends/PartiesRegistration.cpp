@@ -76,6 +76,13 @@ bool IsLaunchedPhase(Api::GameflowPhase phase) {
   }
 }
 
+// Whether `incoming` is a later state of the player than `stored`: of a later registration, or a
+// later version of the same one.
+bool IsNewerState(const Api::PlayerDto& incoming, const Api::PlayerDto& stored) {
+  if (incoming.createdAt != stored.createdAt) return incoming.createdAt > stored.createdAt;
+  return incoming.version > stored.version;
+}
+
 bool IsLobbyPhase(Api::GameflowPhase phase) {
   return phase == Api::GameflowPhase::Lobby || phase == Api::GameflowPhase::Matchmaking ||
          phase == Api::GameflowPhase::ReadyCheck;
@@ -157,6 +164,13 @@ bool PartiesLobbyBackend::RegistrationWanted() {
          session->accountId != 0 && session->summonerId != 0 && EnabledFlag().IsTrue();
 }
 
+std::string PartiesLobbyBackend::RegistrationPuuid() {
+  const Api::LoginSession* session = ObservedLoginSession().Effective();
+  if (session != nullptr && !session->puuid.empty()) return session->puuid;
+  const Api::Summoner* summoner = services_ != nullptr ? services_->CurrentSummoner() : nullptr;
+  return summoner != nullptr ? summoner->puuid : std::string();
+}
+
 void PartiesLobbyBackend::UpdateRegistrationOnce() {
   if (RegistrationWanted()) {
     if (Player().createdAt == 0) RegisterPlayer();
@@ -177,12 +191,7 @@ void PartiesLobbyBackend::RegisterPlayer() {
     return;
   }
   Api::PlayerDto registration;
-  registration.puuid = session->puuid;
-  if (registration.puuid.empty()) {
-    if (const Api::Summoner* summoner = services_->CurrentSummoner()) {
-      registration.puuid = summoner->puuid;
-    }
-  }
+  registration.puuid = RegistrationPuuid();
   if (registration.puuid.empty() || platformId->empty()) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties configuration is invalid ( %s%s)",
               registration.puuid.empty() ? "puuid " : "", platformId->empty() ? "platformId " : "");
@@ -198,6 +207,9 @@ void PartiesLobbyBackend::RegisterPlayer() {
   bool applied = false;
   {
     const CallGate::SharedWork registering(services_->FlowGate());
+    // A registration or deregistration made during the waits below is later than this one: it
+    // stands, and this one's reply, older, is dropped.
+    const std::uint64_t act = ++registrationActs_;
     std::string path = PlayerPath(registration.puuid);
     MaybeType<Failure, Api::PlayerDto> reply =
         client_.SendRequest("PUT", std::move(path), registration);
@@ -205,20 +217,33 @@ void PartiesLobbyBackend::RegisterPlayer() {
       LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties registration failure: %s",
                 reply.Message());
       ReportRequestFailure("register_player", reply.Message());
+      if (act != registrationActs_) return DropRegistrationReply();
       ScheduleRegistrationRetry();
       ScheduleActivityResume(Api::PlayerDto{});
       return;
     }
+    if (act != registrationActs_) return DropRegistrationReply();
+    const std::uint64_t stores = stores_;
     if (services_->Runtime().Request<void>(HttpMethod::Put, kShutdownLockPath).HasValue()) {
       LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Registered shutdown lock with jyx-login");
     } else {
       LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0,
                 "Failed to registered shutdown lock with jyx-login");
     }
+    if (act != registrationActs_) {
+      // The lock went to the host after the later act's: it follows what that one left.
+      if (Player().createdAt == 0) RemoveShutdownLock();
+      return DropRegistrationReply();
+    }
     deregistered_ = false;
-    applied = ApplyPartiesState(std::move(reply).Value(), Api::PlayerUpdateType::Direct);
     ++registrations_;
     services_->Runtime().CancelTimer(kRegistrationRetryTimer);
+    // The registration stands, but a state stored during the lock's wait (the service's push of
+    // it, a lobby made meanwhile) came after the reply: the reply only replaces an older one.
+    if (stores_ != stores && !IsNewerState(reply.Value(), Player())) {
+      return DropRegistrationReply();
+    }
+    applied = ApplyPartiesState(std::move(reply).Value(), Api::PlayerUpdateType::Direct);
   }
   if (applied) RefreshAfterUpdate();
   // Overtaken, the call may neither make the lobby nor send the leave: it tries neither.
@@ -230,9 +255,24 @@ void PartiesLobbyBackend::RegisterPlayer() {
   }
 }
 
+void PartiesLobbyBackend::DropRegistrationReply() {
+  LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
+            "Dropping a parties registration's reply: a later registration, deregistration or "
+            "state stands");
+}
+
+void PartiesLobbyBackend::RemoveShutdownLock() {
+  if (services_->Runtime().Request<void>(HttpMethod::Delete, kShutdownLockPath).HasValue()) {
+    LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Removed shutdown lock from jyx-login");
+  } else {
+    LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Failed to delete shutdown lock");
+  }
+}
+
 void PartiesLobbyBackend::DeregisterPlayer() {
   const std::string puuid = Player().puuid;
   const std::uint64_t registration = registrations_;
+  ++registrationActs_;
   const Api::GameflowPhase phase = services_ != nullptr
                                        ? services_->Gameflow().CurrentGameflowPhase()
                                        : Api::GameflowPhase::None;
@@ -250,13 +290,7 @@ void PartiesLobbyBackend::DeregisterPlayer() {
                 puuid.c_str());
     }
   }
-  if (services_ != nullptr) {
-    if (services_->Runtime().Request<void>(HttpMethod::Delete, kShutdownLockPath).HasValue()) {
-      LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Removed shutdown lock from jyx-login");
-    } else {
-      LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Failed to delete shutdown lock");
-    }
-  }
+  if (services_ != nullptr) RemoveShutdownLock();
   // A login during the waits above registered the player again: that registration stands. The
   // service may have taken the deletion after it, and the lock was removed after it: both are
   // made again.

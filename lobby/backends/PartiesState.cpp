@@ -100,9 +100,16 @@ bool PartiesLobbyBackend::AcceptsInOrder(const Api::PlayerDto& incoming,
     return false;
   }
   if (updateType == Api::PlayerUpdateType::Direct) return true;
-  // What the service pushes for another player is not this player's state: adopted, it would
-  // have the plugin act, and log out, as that player.
-  if (Player().createdAt != 0 && incoming.puuid != Player().puuid) {
+  // What the service pushes for another player is not this player's state: adopted, even before
+  // the registration, it would have the plugin act, and log out, as that player.
+  const std::string own = RegistrationPuuid();
+  if (own.empty()) {
+    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
+              "Ignoring a parties state pushed before the player's puuid is known: %s",
+              incoming.puuid.c_str());
+    return false;
+  }
+  if (incoming.puuid != own) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
               "Ignoring a parties state pushed for another player: %s", incoming.puuid.c_str());
     return false;
@@ -279,6 +286,7 @@ void PartiesLobbyBackend::OnCommsMembersEvent(const Api::PlayerDto& incoming,
 
 void PartiesLobbyBackend::ScheduleActivityResume(Api::PlayerDto newPlayer) {
   MutablePlayer() = std::move(newPlayer);
+  ++stores_;
   if (services_ == nullptr) return;
   services_->Runtime().CancelTimer(kPartiesResumeActivityWait);
   if (!Player().currentParty.has_value() ||

@@ -202,19 +202,23 @@ void ReceivedInvitations::PublishReceivedInvitations() {
                    });
   // The routes answer from the list built last; what went out decides whether to publish.
   built_ = invitations;
-  if (SameLists(invitations, sent_)) return;
+  if (SameLists(invitations, sent_) && !flashOwed_) return;
   // Counted as flashed before the request waits, so that a list built meanwhile does not flash
-  // again; a flash the gate stops is not sent, and the next list flashes.
-  if (HasNewPendingInvitation(invitations) &&
-      !gate_.Stops(CallGate::Act::kSend, {"POST", kFlashPath})) {
-    flashed_ = invitations;
-    static_cast<void>(runtime_.Request<void>(HttpMethod::Post, kFlashPath));
+  // again. A flash the gate stops is owed: the next list, even one already sent, flashes, unless
+  // the invitation it was for is no longer new.
+  flashOwed_ = false;
+  if (HasNewPendingInvitation(invitations)) {
+    flashOwed_ = gate_.Stops(CallGate::Act::kSend, {"POST", kFlashPath});
+    if (!flashOwed_) {
+      flashed_ = invitations;
+      static_cast<void>(runtime_.Request<void>(HttpMethod::Post, kFlashPath));
+    }
   }
   // A newer list built during the flash stands, and one that went out meanwhile is not repeated.
   if (!SameLists(invitations, built_) || SameLists(invitations, sent_)) return;
   if (!runtime_.SendJsonApiEvent(kResourceUpdate, kReceivedV2Path, invitations)) return;
   sent_ = invitations;
-  flashed_ = std::move(invitations);
+  if (!flashOwed_) flashed_ = std::move(invitations);
 }
 
 bool ReceivedInvitations::HasNewPendingInvitation(

@@ -67,11 +67,11 @@ class ReceivedInvitations {
   void OnReceivedInvitation(const LCDS::InvitationRequest& message);
   // Merges, filters and sorts the v2 list, keeps it for the routes, and publishes it when it
   // differs from the list that went out last (one the gate withheld did not); a new pending
-  // invitation first flashes the window ("/zarnclient/ux-flash"), once. A list built during the
-  // flash stands.
+  // invitation first flashes the window ("/zarnclient/ux-flash"), once: a flash the gate stopped
+  // is made by the next call, even for a list already sent. A list built during the flash stands.
   void PublishReceivedInvitations();
   // Whether `invitations` hold a pending one from a sender with none pending in the list that
-  // last went out or was flashed for, whichever came later.
+  // last went out with no flash owed or was flashed for, whichever came later.
   [[nodiscard]] bool HasNewPendingInvitation(
       const std::vector<Api::ReceivedInvitationDto>& invitations) const;
   // When the game client starts or stops, republishes every legacy invitation, OnHold while it
@@ -142,6 +142,8 @@ class ReceivedInvitations {
   std::vector<Api::ReceivedInvitationDto> built_;
   std::vector<Api::ReceivedInvitationDto> sent_;
   std::vector<Api::ReceivedInvitationDto> flashed_;
+  // The gate stopped the flash of a list: the next rebuild makes it.
+  bool flashOwed_ = false;
   // Never received from anywhere yet: answering an unlisted id compares with it.
   Api::ReceivedInvitationDto lastReceived_;
   bool gameClientRunning_ = false;

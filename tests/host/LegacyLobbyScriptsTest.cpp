@@ -12,8 +12,10 @@
 // during the logout, lobby calls during the registration's and deregistration's waits, a party's
 // leave answered late, a state pushed before a logout and handled after it, a registration made
 // during the deregistration's wait, a lobby made during an invitation's window flash, reads in a
-// party lobby's exit, a health check overtaken by a logout, a refused bulk invite. Each script
-// runs in the world its first line names. Each output line is compared in short: a route's status
+// party lobby's exit, a health check overtaken by a logout, a refused bulk invite, registrations
+// overtaken in their shutdown lock's wait, another player's state pushed before a registration
+// (and, in the legacy world, the window flash an overtaken invitation owes). Each script runs in
+// the world its first line names. Each output line is compared in short: a route's status
 // with its error or its plain body, a parties reply by its status, and the kind and path of each
 // resource event (with its plain value, or the id of a lobby and a custom game's name). The log
 // shows LobbyFlow's states nesting, the state each script ends in, which lobby the plugin abandons
@@ -148,7 +150,7 @@ TEST(LegacyLobbyScriptsTest, EveryScriptNamesAWorldOfTheTree) {
     const std::string world = WorldOf(ReadScript(entry.path()));
     EXPECT_TRUE(world.ends_with(".json") && std::filesystem::is_regular_file(world)) << world;
   }
-  EXPECT_EQ(scripts, 37);
+  EXPECT_EQ(scripts, 41);
 }
 
 // The texts of `texts` that no line of `log` holds in their order: from the first missing on.
@@ -500,6 +502,14 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
         "events: Update /jyx-lobby/v2/received-invitations=[...];", R"({"quit":true})"},
        {},
        "PartyLobby"},
+      // The flash an overtaken invitation's handling may not make is made by the next rebuild.
+      {"flash-after-overtaken-lookup",
+       {kReceivedV2},
+       {armed, armed, pushed, "0 {}", "0 [...]",
+        "events: Update /jyx-lobby/v2/received-invitations=[...];", armed, "0 null", pushed,
+        "0 [...]", R"({"quit":true})"},
+       {},
+       "OutOfLobby"},
       // A login during the logout's parties deregistration registers the player again once the
       // logout has ended, who can then make a lobby.
       {"login-during-logout",
@@ -558,6 +568,39 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
        {"Deleted parties registration for player puuid-a",
         "[plugin always] Removed shutdown lock from jyx-login", "Registering party player",
         "[plugin always] Registered shutdown lock with jyx-login"}},
+      // A registration's reply, overtaken in its lock's wait by a later registration, is dropped;
+      // by the shutdown notice's deregistration, the lock is released again.
+      {"reregistration-during-registration-lock",
+       {kV2Lobby},
+       {R"({"event":"OnJsonApiEvent_zarnclient_pre-shutdown_begin"})", sessionSet, scripted,
+        sessionSet, armed, armed, sessionSet, R"({"clock":60.0,"ran":7})", "0 {party-4}",
+        "0 {party-4}", "0 true", "0 null", sessionSet, armed, sessionSet,
+        R"({"event":"OnJsonApiEvent_zarnclient_pre-shutdown_begin"})",
+        "400 CURRENT_PLAYER_PUUID_NOT_FOUND", R"({"quit":true})"},
+       {},
+       "OutOfLobby",
+       {"Dropping a parties registration's reply", "Registered shutdown lock with jyx-login",
+        "Removed shutdown lock from jyx-login", "Dropping a parties registration's reply"}},
+      // A registration's reply older than a state stored in its lock's wait is dropped.
+      {"state-during-registration-lock",
+       {kV2Lobby},
+       {scripted, armed, armed, "0 PLAYER_NOT_FOUND", R"({"clock":1.0,"ran":3})", "0 {party-3}",
+        "0 null", R"({"quit":true})"},
+       {},
+       "PartyLobby",
+       {"Reregistering after parties error: 404 PLAYER_NOT_FOUND",
+        "Dropping a parties registration's reply"}},
+      // Another player's state pushed while the registration's retry is due is not the player's.
+      {"state-pushed-before-registration",
+       {kV2Lobby},
+       {scripted, scripted,
+        "0 Not registered with parties service. puuid: puuid-a platformId: XEM1",
+        R"({"sent":true})", R"({"clock":60.0,"ran":6})", "0 {party-3}", sessionSet,
+        R"({"quit":true})"},
+       {},
+       "OutOfLobby",
+       {"Ignoring a parties state pushed for another player: puuid-b",
+        "Deleted parties registration for player puuid-a"}},
       // A lobby made during a logout that keeps the player on the service (a game starting) ends
       // with the player's state the logout clears: the logged-out player is in no lobby.
       {"lobby-during-launched-logout",

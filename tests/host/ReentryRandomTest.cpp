@@ -10,8 +10,8 @@
 // lobby the platform has the player in, as the accepts, creations and leaves it answered left it.
 // Among those requests are the gameflow events that LobbyFlow's entry and exit actions post, the
 // legacy leave of the legacy lobby's exit, the window flash of a view rebuild, and the parties
-// registration's and deregistration's requests, so the armed commands also come while a
-// transition, a rebuild or a registration runs.
+// registration's and deregistration's requests and shutdown lock, so the armed commands also come
+// while a transition, a rebuild or a registration runs.
 //
 // After every operation, LobbyFlow's states as the log shows them nest (each entered only under
 // its active parent, each left only as the innermost one), and LobbyFlow, the v1 lobby and the v2
@@ -150,6 +150,7 @@ const std::vector<std::string>& ArmedPaths(World world) {
   };
   static const std::vector<std::string> parties = {
       kPartiesRequestPath,
+      "/jyx-login/v1/shutdown-locks/jyx-lobby",  // the lock a registration takes, a logout removes
       "/jyx-gameflow/v1/session/request-lobby",
       "/jyx-gameflow/v1/session/event",
       "/zarnclient/ux-flash",

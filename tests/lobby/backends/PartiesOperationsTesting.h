@@ -42,6 +42,10 @@ class PartiesOperationsTest : public PartiesHostTest {
     PartiesLobbyBackendTesting::Attach(backend_, plugin_);
     backend_.EnabledFlag().Set(true);
     backend_.TeamBuilderQueuesFlag().Set(true);
+    // The session names the service's player "puuid-a": its pushed states are the player's own.
+    Api::LoginSession session;
+    session.puuid = "puuid-a";
+    Lobby::PartiesBackendTesting::LoginSession(backend_).Set(session);
     host_.AddComponent("/jyx-summoner/v2/summoners", [](const Host::CoreRequest& request) {
       Host::CoreReply reply;
       std::string list;
