@@ -68,10 +68,10 @@ MaybeType<Failure, Api::Lobby> TeamBuilderLobbyController::CreateLobby(
   const std::string invitationId = invitationId_;
   Services()->ReenterLobby(invitationId);
   MaybeType<Failure, Api::Lobby> lobby = MakeGroupFinderLobby(request.queueId, invitationId);
-  // Overtaken (the request it was made for ended meanwhile), the lobby stays on the sibling, and
-  // nothing may show it.
-  if (!Services()->IsInLobbyState(LobbyFlow::kLobbyRequested) &&
-      !Services()->IsInLobbyState(LobbyFlow::kChangingLobby)) {
+  // Failed, or overtaken (the request it was made for ended meanwhile), the lobby is deleted or
+  // stays on the sibling as no one's: nothing may show it.
+  if (lobby.IsFailure() || (!Services()->IsInLobbyState(LobbyFlow::kLobbyRequested) &&
+                            !Services()->IsInLobbyState(LobbyFlow::kChangingLobby))) {
     Services()->AbandonOrphanedLobby(invitationId);
   }
   return lobby;

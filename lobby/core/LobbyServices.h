@@ -76,7 +76,7 @@ class LobbyServices {
   // Whether an update of the lobby `invitationId` must be dropped, the lobby being left or
   // orphaned; logs it when so.
   [[nodiscard]] virtual bool IgnoresAbandonedLobby(const std::string& invitationId) const = 0;
-  // A lobby made by a creation that was overtaken, which nothing will show.
+  // A lobby made by a creation that failed or was overtaken, which nothing will show.
   virtual void AbandonOrphanedLobby(const std::string& invitationId) = 0;
   // The plugin enters the lobby `invitationId` it asked for: its updates count again.
   virtual void ReenterLobby(const std::string& invitationId) = 0;

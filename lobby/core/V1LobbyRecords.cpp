@@ -136,6 +136,11 @@ void V1LobbyRecords::AbandonLeftLobby(const std::string& invitationId) {
 void V1LobbyRecords::AbandonOrphanedLobby(const std::string& invitationId) {
   if (invitationId.empty() || IsAbandonedLobbyInvitationId(invitationId)) return;
   Abandon(invitationId);
+  // Its own event, let in while it was made, may have stored it: nothing may build on it.
+  if (lobby_.invitationId == invitationId && MayStore()) {
+    lobby_ = Api::Lobby();
+    stored_ = false;
+  }
 }
 
 void V1LobbyRecords::ReenterLobby(const std::string& invitationId) {

@@ -63,7 +63,8 @@ class V1LobbyRecords {
   // A lobby left without leaving LegacyLobby (a legacy invitation accepted from it): kept and
   // logged as the exit does, once. A stopped call left nothing.
   void AbandonLeftLobby(const std::string& invitationId);
-  // A lobby made by a creation that was overtaken: nothing shows it, whatever stopped the call.
+  // A lobby made by a creation that failed or was overtaken: nothing shows it, whatever stopped
+  // the call, and the v1 lobby is reset when it holds it.
   void AbandonOrphanedLobby(const std::string& invitationId);
   // The plugin enters a lobby it asked for (its creation, a custom game joined): no longer
   // abandoned, logged only when it was.
