@@ -116,11 +116,12 @@ MaybeType<Failure, Api::Lobby> LobbyPlugin::CreatePlatformLobby(const Api::Lobby
     ProcessLobbyEvent(LobbyEvents::kLobbyFailed);
     return std::move(created).GetFailure();
   }
-  // Overtaken, the group lobby made is no one's, and nothing may show it.
+  const std::string& made = created.Value().invitationId;
   if (ProcessLobbyEvent(LobbyEvents::kPlatformLobbySucceeded)) {
-    v1Lobby_.ReenterLobby(created.Value().invitationId);
-  } else {
-    v1Lobby_.AbandonOrphanedLobby(created.Value().invitationId);
+    v1Lobby_.ReenterLobby(made);
+  } else if (made != V1Lobby().invitationId) {
+    // Overtaken, the group lobby made is no one's, and nothing may show it.
+    v1Lobby_.AbandonOrphanedLobby(made);
   }
   v1Lobby_.SetLobby(created.Value());
   PublishV1LobbyParts();

@@ -8,6 +8,9 @@
 // armed command. Every armed command lets in the siblings' events due. The legacy
 // platform's messages follow what it was last asked: a lobby status or a removal comes only for the
 // lobby the platform has the player in, as the accepts, creations and leaves it answered left it.
+// Late events come too: a lobby status of a legacy lobby the platform had the player in before, an
+// event of a team-builder lobby made before (left, orphaned or current). An invitation may be to a
+// custom game, whose game the world never finds.
 // Among those requests are the gameflow events that LobbyFlow's entry and exit actions post, the
 // legacy leave of the legacy lobby's exit, the window flash of a view rebuild, and the parties
 // registration's and deregistration's requests, so the armed commands also come while a
@@ -24,7 +27,9 @@
 //    accept with "lobby-7") or of a custom game; an owner's group lobby has its invitation id, or
 //    is a custom game;
 //  - no request is left under way (LobbyRequested, ChangingLobby, GroupLobbyRequested): nothing
-//    would complete it.
+//    would complete it;
+//  - the v1 lobby is never replaced by a lobby the plugin left or orphaned (as its log says) and
+//    has not entered again.
 // In the parties world, where logins and logouts also come with a lobby call made during their
 // registration's or deregistration's wait, the player logged in is registered with the service,
 // and at the end of each sequence, logged in again if need be, can leave its lobby and make one.
