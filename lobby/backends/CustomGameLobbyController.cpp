@@ -206,10 +206,13 @@ MaybeType<Failure, LCDS::LobbyStatus> CustomGameLobbyController::AcceptInvitatio
   return ArrangedTeamLobbyController::AcceptPlatformInvitation(*Services(), invitationId);
 }
 
-MaybeType<Failure, Api::Lobby> CustomGameLobbyController::RefreshLobby(const Api::Lobby& current,
-                                                                       LCDS::LobbyStatus status) {
-  Api::Lobby lobby = current;
-  if (!lobby.customGameLobby.has_value()) lobby.customGameLobby.emplace();
+MaybeType<Failure, Api::Lobby> CustomGameLobbyController::RefreshLobby(
+    const Api::Lobby& /*current*/, LCDS::LobbyStatus status) {
+  // The lobby joined, nothing of the one before it: the game, when it cannot be looked up, is
+  // left empty, the lobby still a custom game's.
+  Api::Lobby lobby = LobbyFromStatus(status);
+  lobby.isCustom = true;
+  lobby.customGameLobby.emplace();
   Api::LcdsGameMetaData metaData;
   const BindingResult parsed = ParseJson(status.gameMetaData);
   BindingResult read;
@@ -546,6 +549,8 @@ MaybeType<Failure, void> CustomGameLobbyController::OnJoinedCustomLobby(Api::Lob
 }
 
 void CustomGameLobbyController::UpdateAvailableBots(const Api::Lobby& lobby) {
+  // A stopped call's publication is withheld: the bots' GETs answer what was published.
+  if (Services()->FlowGate().Stops(CallGate::Act::kStore, {"the available bots", {}})) return;
   bool allowed = false;
   if (lobby.customGameLobby.has_value()) {
     const Api::LobbyCustomGameConfiguration& configuration = lobby.customGameLobby->configuration;

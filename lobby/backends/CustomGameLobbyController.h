@@ -37,6 +37,8 @@ class CustomGameLobbyController final : public LobbyController {
   bool LeaveLobby(const Api::Lobby& current) override;
   MaybeType<Failure, LCDS::LobbyStatus> AcceptInvitation(const Api::LobbyInvitation& invitation,
                                                          const std::string& invitationId) override;
+  // The custom lobby an accept joined, from its status and its game (an empty game when that
+  // cannot be looked up); `current`, the lobby before, is not used.
   MaybeType<Failure, Api::Lobby> RefreshLobby(const Api::Lobby& current,
                                               LCDS::LobbyStatus status) override;
   void SetMemberCanInvite(std::uint64_t summonerId, bool canInvite, Api::Lobby& lobby) override;

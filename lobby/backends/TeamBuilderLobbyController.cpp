@@ -66,9 +66,22 @@ MaybeType<Failure, Api::Lobby> TeamBuilderLobbyController::CreateLobby(
   invitationId_ = created.Value().invitationId;
   making_ = invitationId_;
   const std::string invitationId = invitationId_;
+  Services()->ReenterLobby(invitationId);
+  MaybeType<Failure, Api::Lobby> lobby = MakeGroupFinderLobby(request.queueId, invitationId);
+  // Failed, or overtaken (the request it was made for ended meanwhile), the lobby is deleted or
+  // stays on the sibling as no one's: nothing may show it.
+  if (lobby.IsFailure() || (!Services()->IsInLobbyState(LobbyFlow::kLobbyRequested) &&
+                            !Services()->IsInLobbyState(LobbyFlow::kChangingLobby))) {
+    Services()->AbandonOrphanedLobby(invitationId);
+  }
+  return lobby;
+}
+
+MaybeType<Failure, Api::Lobby> TeamBuilderLobbyController::MakeGroupFinderLobby(
+    std::int32_t queueId, const std::string& invitationId) {
   MaybeType<Failure, LCDS::LobbyStatus> status =
       Services()->Runtime().LcdsCallSync<LCDS::LobbyStatus>(
-          kInviteService, "createGroupFinderLobby", request.queueId, invitationId);
+          kInviteService, "createGroupFinderLobby", queueId, invitationId);
   if (status.IsFailure()) {
     // Without its group finder lobby the team-builder lobby is of no use.
     static_cast<void>(Services()->Runtime().Request<void>(HttpMethod::Delete, kLobbyPath));
@@ -116,7 +129,9 @@ MaybeType<Failure, Api::Lobby> TeamBuilderLobbyController::HandleLobbyStatus(
 
 Api::Lobby TeamBuilderLobbyController::LobbyFromStatus(const LCDS::LobbyStatus& status) {
   Api::Lobby lobby = LobbyController::LobbyFromStatus(status);
-  lobby.chatRoomId = Services()->MakePlatformHostName(status.invitationId, "cp", "@conference");
+  // The lobby's own event, which completes it, names its chat room by the controller's id.
+  invitationId_ = status.invitationId;
+  lobby.chatRoomId = Services()->MakePlatformHostName(invitationId_, "cp", "@conference");
   return lobby;
 }
 
@@ -136,6 +151,11 @@ MaybeType<Failure, Api::Lobby> TeamBuilderLobbyController::UpdateFromLobbyStatus
   if (fetched.IsFailure()) return Failure(0, kStaleLobbyState);
   Api::Lobby lobby = std::move(fetched).Value();
   if (lobby.invitationId.empty()) return Failure(0, kStaleLobbyState);
+  // The sibling still answering a lobby left, the status's lobby is not known yet.
+  if (lobby.invitationId != status.invitationId &&
+      Services()->IgnoresAbandonedLobby(lobby.invitationId)) {
+    return Failure(0, kStaleLobbyState);
+  }
   invitationId_ = lobby.invitationId;
   MaybeType<Failure, Api::Queue> queue = FetchQueue(lobby.queueId);
   if (queue.IsFailure()) {
@@ -262,7 +282,7 @@ void TeamBuilderLobbyController::OnLobby(const ResourceUpdate<Api::Lobby>& event
 }
 
 std::optional<Api::Lobby> TeamBuilderLobbyController::PrepareLobbyUpdate(Api::Lobby lobby) {
-  if (Services()->IsAbandonedLobbyInvitationId(lobby.invitationId)) return std::nullopt;
+  if (Services()->IgnoresAbandonedLobby(lobby.invitationId)) return std::nullopt;
   const std::uint64_t serial = ++lobbyEventsSeen_;
   MaybeType<Failure, Api::Queue> queue = FetchQueue(lobby.queueId);
   // A later event handed on during the lookup is newer than this one.

@@ -39,7 +39,8 @@ class TeamBuilderLobbyController final : public LobbyController {
   BindingHttpResult SetPositionPreferences(Api::LobbyPositionPreferences preferences) override;
   MaybeType<Failure, Api::Lobby> HandleLobbyStatus(const Api::Lobby& current,
                                                    LCDS::LobbyStatus status) override;
-  // With the team-builder lobby's chat room, which bears the status's invitation id.
+  // With the team-builder lobby's chat room, which bears the status's invitation id, now also
+  // the controller's.
   Api::Lobby LobbyFromStatus(const LCDS::LobbyStatus& status) override;
   // Observes the team-builder lobby and its countdown, each read at once. The plugin must keep
   // the controller alive while observed; Unsubscribe ends both observations.
@@ -50,7 +51,7 @@ class TeamBuilderLobbyController final : public LobbyController {
 
   // The team-builder lobby made the plugin's v1 lobby for `status`: invite privileges from its
   // members, the lobby and its queue fetched afresh, decorated, and its invitations from the
-  // status's invitees.
+  // status's invitees. A lobby fetched that was left, other than the status's, fails it.
   MaybeType<Failure, Api::Lobby> UpdateFromLobbyStatus(const LCDS::LobbyStatus& status);
   // Map, mode and size from the queue (a failed lookup is logged and leaves them), every
   // member's invite privilege, the local member and the chat room.
@@ -76,6 +77,10 @@ class TeamBuilderLobbyController final : public LobbyController {
   // lobby left, or the lobby of a creation still waiting once the player's request is no longer
   // under way (a call made meanwhile overtook it, and the lobby is no one's).
   std::optional<Api::Lobby> PrepareLobbyUpdate(Api::Lobby lobby);
+  // The legacy group finder lobby of the team-builder lobby `invitationId` just made, and the v1
+  // lobby from its status; the team-builder lobby is deleted again when the platform fails it.
+  MaybeType<Failure, Api::Lobby> MakeGroupFinderLobby(std::int32_t queueId,
+                                                      const std::string& invitationId);
   [[nodiscard]] MaybeType<Failure, Api::Queue> FetchQueue(std::int32_t queueId);
 
   // The last countdown accepted; only a higher counter replaces it.

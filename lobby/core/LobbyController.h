@@ -77,7 +77,7 @@ class LobbyController {
   // The v1 lobby that `status` gives without asking anything: its id, chat key and chat room,
   // members with owner and invite privilege, the local member, the invitees as invitations and
   // the queue its meta-data names; map and mode stay unset. What an accept the platform granted
-  // shows when the refresh that follows fails.
+  // shows when the refresh that follows fails, and where a custom game's refresh starts.
   [[nodiscard]] virtual Api::Lobby LobbyFromStatus(const LCDS::LobbyStatus& status);
 
   // Seconds a lobby lives, read by the lobby countdown; the team-builder countdown replaces it.

@@ -80,8 +80,16 @@ std::uint64_t LobbyPlugin::LocalSummonerId() const { return localSummonerId_; }
 
 const Api::Lobby& LobbyPlugin::V1Lobby() const { return v1Lobby_.Lobby(); }
 
-bool LobbyPlugin::IsAbandonedLobbyInvitationId(const std::string& invitationId) const {
-  return v1Lobby_.IsAbandonedLobbyInvitationId(invitationId);
+bool LobbyPlugin::IgnoresAbandonedLobby(const std::string& invitationId) const {
+  return v1Lobby_.IgnoresUpdateFrom(invitationId);
+}
+
+void LobbyPlugin::AbandonOrphanedLobby(const std::string& invitationId) {
+  v1Lobby_.AbandonOrphanedLobby(invitationId);
+}
+
+void LobbyPlugin::ReenterLobby(const std::string& invitationId) {
+  v1Lobby_.ReenterLobby(invitationId);
 }
 
 const LobbyGameflow& LobbyPlugin::Gameflow() const { return gameflow_; }

@@ -199,7 +199,9 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   [[nodiscard]] const Api::Lobby& V1Lobby() const override;
   void PublishV1LobbyParts() override;
   void PublishV1Lobby() override;
-  [[nodiscard]] bool IsAbandonedLobbyInvitationId(const std::string& invitationId) const override;
+  [[nodiscard]] bool IgnoresAbandonedLobby(const std::string& invitationId) const override;
+  void AbandonOrphanedLobby(const std::string& invitationId) override;
+  void ReenterLobby(const std::string& invitationId) override;
   [[nodiscard]] const LobbyGameflow& Gameflow() const override;
   [[nodiscard]] bool IsGameflowAvailable() const override;
   [[nodiscard]] const Api::AutoFillDto* AutofillList() const override;

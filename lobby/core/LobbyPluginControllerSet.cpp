@@ -96,6 +96,7 @@ MaybeType<Failure, Api::Lobby> LobbyPlugin::CreateLobbyWithController(const Api:
     return Failure(created.GetFailure().Code(),
                    Format("Error creating lobby: %1", created.Message()));
   }
+  v1Lobby_.ReenterLobby(created.Value().invitationId);
   v1Lobby_.SetLobby(created.Value());
   UpdatePartyRewards();
   v1Lobby_.PublishV1Lobby(V1Lobby(), kResourceCreate);
@@ -115,7 +116,13 @@ MaybeType<Failure, Api::Lobby> LobbyPlugin::CreatePlatformLobby(const Api::Lobby
     ProcessLobbyEvent(LobbyEvents::kLobbyFailed);
     return std::move(created).GetFailure();
   }
-  ProcessLobbyEvent(LobbyEvents::kPlatformLobbySucceeded);
+  const std::string& made = created.Value().invitationId;
+  if (ProcessLobbyEvent(LobbyEvents::kPlatformLobbySucceeded)) {
+    v1Lobby_.ReenterLobby(made);
+  } else if (made != V1Lobby().invitationId) {
+    // Overtaken, the group lobby made is no one's, and nothing may show it.
+    v1Lobby_.AbandonOrphanedLobby(made);
+  }
   v1Lobby_.SetLobby(created.Value());
   PublishV1LobbyParts();
   UpdatePartyRewards();

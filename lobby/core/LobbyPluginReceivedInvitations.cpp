@@ -164,7 +164,13 @@ HttpResponse LobbyPlugin::HandleAcceptReceivedInvitation(const std::string& invi
   if (backends_.Parties() != nullptr && backends_.Parties()->IsClashParty()) {
     static_cast<void>(backends_.Parties()->LeaveLobbyUnlessPending(invitation));
   } else if (backends_.Active() != nullptr) {
+    const bool legacy = backends_.Active() == backends_.Platform();
+    // Taken before the leave's wait.
+    const std::string left = V1Lobby().invitationId;
     static_cast<void>(backends_.Active()->LeaveLobbyUnlessPending(invitation));
+    // Accepted into a legacy lobby, LegacyLobby stays entered: its exit will not keep the lobby
+    // left, whose later updates must not replace the one joined.
+    if (legacy && !party) v1Lobby_.AbandonLeftLobby(left);
   }
   // Chosen after the leave, which may have waited through a shutdown.
   LobbyBackend* backend = party ? static_cast<LobbyBackend*>(backends_.Parties())

@@ -73,9 +73,13 @@ class LobbyServices {
   virtual void PublishV1LobbyParts() = 0;
   // An Update of the v1 lobby as it is stored.
   virtual void PublishV1Lobby() = 0;
-  // Whether `invitationId` names a legacy lobby already left.
-  [[nodiscard]] virtual bool IsAbandonedLobbyInvitationId(
-      const std::string& invitationId) const = 0;
+  // Whether an update of the lobby `invitationId` must be dropped, the lobby being left or
+  // orphaned; logs it when so.
+  [[nodiscard]] virtual bool IgnoresAbandonedLobby(const std::string& invitationId) const = 0;
+  // A lobby made by a creation that failed or was overtaken, which nothing will show.
+  virtual void AbandonOrphanedLobby(const std::string& invitationId) = 0;
+  // The plugin enters the lobby `invitationId` it asked for: its updates count again.
+  virtual void ReenterLobby(const std::string& invitationId) = 0;
   // What the gameflow plugin last told and was told: its session and phase, the player status.
   [[nodiscard]] virtual const LobbyGameflow& Gameflow() const = 0;
   [[nodiscard]] virtual bool IsGameflowAvailable() const = 0;

@@ -112,7 +112,10 @@ bool V1LobbyRecords::IsAbandonedLobbyInvitationId(const std::string& invitationI
 }
 
 void V1LobbyRecords::AddToAbandonedLobbyInvitationIds(const std::string& invitationId) {
-  if (!MayStore()) return;
+  if (MayStore()) Abandon(invitationId);
+}
+
+void V1LobbyRecords::Abandon(const std::string& invitationId) {
   LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "AddToAbandonedLobbyInvitationIds: %s",
             invitationId.c_str());
   if (!invitationId.empty()) abandonedLobbyInvitationIds_.insert(invitationId);
@@ -123,6 +126,25 @@ void V1LobbyRecords::RemoveFromAbandonedLobbyIds(const std::string& invitationId
   LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "RemoveFromAbandonedLobbyIds: %s",
             invitationId.c_str());
   abandonedLobbyInvitationIds_.erase(invitationId);
+}
+
+void V1LobbyRecords::AbandonLeftLobby(const std::string& invitationId) {
+  if (invitationId.empty() || IsAbandonedLobbyInvitationId(invitationId)) return;
+  AddToAbandonedLobbyInvitationIds(invitationId);
+}
+
+void V1LobbyRecords::AbandonOrphanedLobby(const std::string& invitationId) {
+  if (invitationId.empty() || IsAbandonedLobbyInvitationId(invitationId)) return;
+  Abandon(invitationId);
+  // Its own event, let in while it was made, may have stored it: nothing may build on it.
+  if (lobby_.invitationId == invitationId && MayStore()) {
+    lobby_ = Api::Lobby();
+    stored_ = false;
+  }
+}
+
+void V1LobbyRecords::ReenterLobby(const std::string& invitationId) {
+  if (IsAbandonedLobbyInvitationId(invitationId)) RemoveFromAbandonedLobbyIds(invitationId);
 }
 
 bool V1LobbyRecords::IgnoresUpdateFrom(const std::string& invitationId) const {

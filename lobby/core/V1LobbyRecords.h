@@ -54,12 +54,21 @@ class V1LobbyRecords {
   // no v1 lobby is held (see PublishV1LobbyParts).
   void MarkKicked(std::uint64_t localSummonerId);
 
-  // Legacy lobbies left: their later updates are ignored until the player accepts an invitation
-  // to one of them again. An empty id is never kept: it would match the next lobby that never
-  // reached the platform.
+  // Legacy and team-builder lobbies left or orphaned: their later updates are ignored until the
+  // plugin itself enters one of them again. An empty id is never kept: it would match the next
+  // lobby that never reached the platform.
   [[nodiscard]] bool IsAbandonedLobbyInvitationId(const std::string& invitationId) const;
   void AddToAbandonedLobbyInvitationIds(const std::string& invitationId);
   void RemoveFromAbandonedLobbyIds(const std::string& invitationId);
+  // A lobby left without leaving LegacyLobby (a legacy invitation accepted from it): kept and
+  // logged as the exit does, once. A stopped call left nothing.
+  void AbandonLeftLobby(const std::string& invitationId);
+  // A lobby made by a creation that failed or was overtaken: nothing shows it, whatever stopped
+  // the call, and the v1 lobby is reset when it holds it.
+  void AbandonOrphanedLobby(const std::string& invitationId);
+  // The plugin enters a lobby it asked for (its creation, a custom game joined): no longer
+  // abandoned, logged only when it was.
+  void ReenterLobby(const std::string& invitationId);
   // Whether an update of `invitationId` must be dropped, logging it when so.
   [[nodiscard]] bool IgnoresUpdateFrom(const std::string& invitationId) const;
 
@@ -79,6 +88,8 @@ class V1LobbyRecords {
 
   // Whether the running call may change the records; notes the stop when not.
   [[nodiscard]] bool MayStore();
+  // Keeps `invitationId` among the abandoned lobbies, logging it.
+  void Abandon(const std::string& invitationId);
   // Whether the player is in a lobby that has a v1 lobby.
   [[nodiscard]] bool HoldsLobby() const;
 

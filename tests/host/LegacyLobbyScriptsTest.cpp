@@ -7,7 +7,9 @@
 // during an accept, one arriving while a held one runs; reads and unserved paths during a leave;
 // a leave during a view rebuild), practice game updates pushed while a lobby is made, changed or
 // joined, a tournament joined from a lobby, a team-builder change failing or logged out of after
-// its lobby's event, an accept whose refresh fails, reads in a lobby's entry and exit; in
+// its lobby's event, an accept whose refresh fails, reads in a lobby's entry and exit, late events
+// of team-builder lobbies left, a custom game's accept whose game is unknown, a team-builder
+// lobby's chat room after an accept, an overtaken custom creation's bots; in
 // host/worlds/parties.json logging out of a party lobby, logging in again
 // during the logout, lobby calls during the registration's and deregistration's waits, a party's
 // leave answered late, a state pushed before a logout and handled after it, a registration made
@@ -75,9 +77,10 @@ std::string LobbyDetail(const rapidjson::Value& lobby) {
   return detail.substr(0, detail.size() - 1);
 }
 
-// A value in short; `detailed` adds a lobby's queue and members, and an invitation list's
-// summoners and states ("[10 Error, 11 Pending]").
-std::string Plain(const rapidjson::Value& value, bool detailed) {
+// A value in short; `detailed` adds a lobby's queue and members, and a list's entries (an
+// invitation's summoner and state, "[10 Error, 11 Pending]", else a name); `room` a lobby's chat
+// room.
+std::string Plain(const rapidjson::Value& value, bool detailed, bool room = false) {
   if (value.IsNull()) return "null";
   if (value.IsString()) return value.GetString();
   if (value.IsBool()) return value.GetBool() ? "true" : "false";
@@ -87,15 +90,19 @@ std::string Plain(const rapidjson::Value& value, bool detailed) {
   for (const char* id : {"invitationId", "partyId"}) {
     if (value.IsObject() && value.HasMember(id) && value[id].IsString()) {
       return "{" + std::string(value[id].GetString()) + "}" + CustomLobbyName(value) +
-             (detailed ? LobbyDetail(value) : "");
+             (detailed ? LobbyDetail(value) : "") +
+             (room ? " room " + Member(value, "chatRoomId") : "");
     }
   }
   if (!value.IsArray()) return "{...}";
   if (!detailed) return "[...]";
   std::string list;
-  for (const rapidjson::Value& invitation : value.GetArray()) {
-    list += (list.empty() ? "" : ", ") + Member(invitation, "toSummonerId") + " " +
-            Member(invitation, "state");
+  for (const rapidjson::Value& entry : value.GetArray()) {
+    // An invitation by its summoner and state, anything else (a bot champion) by its name.
+    list += (list.empty() ? "" : ", ") +
+            (entry.IsObject() && entry.HasMember("toSummonerId")
+                 ? Member(entry, "toSummonerId") + " " + Member(entry, "state")
+                 : Member(entry, "name"));
   }
   return "[" + list + "]";
 }
@@ -103,13 +110,13 @@ std::string Plain(const rapidjson::Value& value, bool detailed) {
 // One printed line in short, the events only those of `uris`; a line that is not a route's answer,
 // a parties reply or an event list stays as it is.
 std::string Summary(const std::string& line, const std::set<std::string>& uris,
-                    bool detailed = false) {
+                    bool detailed = false, bool room = false) {
   rapidjson::Document json;
   if (json.Parse(line.c_str()).HasParseError() || !json.IsObject()) return line;
   if (json.HasMember("status")) {
     const rapidjson::Value& error = json["error"];
     return std::to_string(json["status"].GetInt()) + " " +
-           (error.IsString() ? error.GetString() : Plain(json["body"], detailed));
+           (error.IsString() ? error.GetString() : Plain(json["body"], detailed, room));
   }
   // A parties service's reply envelope by its status.
   if (json.HasMember("httpStatus")) return "reply " + std::to_string(json["httpStatus"].GetInt());
@@ -121,7 +128,7 @@ std::string Summary(const std::string& line, const std::set<std::string>& uris,
     const rapidjson::Value& payload = event["payload"];
     if (!uris.contains(payload["uri"].GetString())) continue;
     events += std::string(" ") + payload["eventType"].GetString() + " " +
-              payload["uri"].GetString() + "=" + Plain(payload["data"], detailed) + ";";
+              payload["uri"].GetString() + "=" + Plain(payload["data"], detailed, room) + ";";
   }
   return events;
 }
@@ -183,6 +190,7 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
     const char* state;           // LobbyFlow's innermost state when the script quits
     Lines log = {};              // texts that lines of the log before "quit" hold, in this order
     bool detailed = false;       // lobbies and invitation lists summed up in detail (Plain)
+    bool room = false;           // lobbies with their chat room
   };
   const std::string sessionSet = R"({"event":"OnJsonApiEvent_jyx-login_v1_session"})";
   const std::string armed = R"({"armed":true})";
@@ -198,6 +206,9 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
   const std::string practice = "0 {} custom Practice";
   const Lines leftJoined = {"abandon lobby-7", "leave"};
   const std::set<std::string> lobbies = {kV1Lobby, kV2Lobby};
+  const std::string tbEvent = R"({"event":"OnJsonApiEvent_jyx-lobby-team-builder_v1_lobby"})";
+  const std::string tb9Room =
+      "cp~7b0f0ae3fa031a222b1e4656a58f5bc91ef9a956@conference.lobby-chat.jyx.invalid";
   const std::vector<Row> rows = {
       // The logout quits the lobby and the view follows at once: no lobby is left to delete.
       {"legacy-logout",
@@ -468,6 +479,92 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
        "Member",
        {"Accepted invitation inv-1; its lobby lobby-9 is shown as its status gives it"},
        true},
+      // Late events of team-builder lobbies left, one orphaned by a creation an accept overtook,
+      // one left by an accept from it, change neither lobby shown: lobby-7 is left at shutdown.
+      {"left-team-builder-events",
+       lobbies,
+       {R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_queues"})",
+        R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_queues"})",
+        scripted,
+        scripted,
+        pushed,
+        armed,
+        overtaken,
+        "0 null",
+        "events: Delete /jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={lobby-7}; Create "
+        "/jyx-lobby/v2/lobby={lobby-7};",
+        tbEvent,
+        "events:",
+        "0 {lobby-7}",
+        "0 null",
+        "0 {tb-2}",
+        pushed,
+        "events: Delete /jyx-lobby/v1/lobby=null; Delete /jyx-lobby/v2/lobby=null; Create "
+        "/jyx-lobby/v1/lobby={tb-2}; Create /jyx-lobby/v2/lobby={tb-2}; Update "
+        "/jyx-lobby/v1/lobby={tb-2};",
+        "0 null",
+        "events: Update /jyx-lobby/v1/lobby={lobby-7}; Update /jyx-lobby/v2/lobby={lobby-7};",
+        tbEvent,
+        "events:",
+        "0 {lobby-7}",
+        R"({"quit":true})"},
+       leftJoined,
+       "Member",
+       {"AddToAbandonedLobbyInvitationIds: tb-1",
+        "Ignoring update from abandoned lobby.invitationId tb-1",
+        "AddToAbandonedLobbyInvitationIds: tb-2",
+        "Ignoring update from abandoned lobby.invitationId tb-2"}},
+      // A custom game's accept whose game cannot be looked up shows the custom lobby joined from
+      // its status, nothing of the solo lobby; a later status keeps it custom, and it is left by
+      // quitting the game.
+      {"custom-accept-game-unknown",
+       lobbies,
+       {"0 {} queue 430 members 2046", pushed, scripted, scripted,
+        "events: Create /jyx-lobby/v1/lobby={} queue 430 members 2046; Create "
+        "/jyx-lobby/v2/lobby={} queue 430 members 2046;",
+        "0 null",
+        "events: Update /jyx-lobby/v1/lobby={custom-5} custom  queue -1 members 77,2046; Update "
+        "/jyx-lobby/v2/lobby={custom-5} custom  queue -1 members 77,2046;",
+        "0 [88 Pending]", pushed,
+        "events: Update /jyx-lobby/v1/lobby={custom-5} custom  queue -1 members 77,2046; Update "
+        "/jyx-lobby/v2/lobby={custom-5} custom  queue -1 members 77,2046;",
+        "0 null", R"({"quit":true})"},
+       {},
+       "OutOfLobby",
+       {"Unable to lookup game", "Leaving Platform lobby"},
+       true},
+      // The chat room shown after an accept whose refresh failed stays through the lobby's event.
+      {"team-builder-room-after-accept",
+       lobbies,
+       {R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_queues"})",
+        R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_queues"})", "0 {} room ", pushed, scripted,
+        "events: Create /jyx-lobby/v1/lobby={} room ; Create /jyx-lobby/v2/lobby={} room ;",
+        "0 null",
+        "events: Update /jyx-lobby/v1/lobby={tb-9} room " + tb9Room +
+            "; Update "
+            "/jyx-lobby/v2/lobby={tb-9} room " +
+            tb9Room + ";",
+        tbEvent,
+        "events: Update /jyx-lobby/v1/lobby={tb-9} room " + tb9Room +
+            "; Update "
+            "/jyx-lobby/v2/lobby={tb-9} room " +
+            tb9Room + ";",
+        R"({"quit":true})"},
+       {"abandon tb-9"},
+       "Member",
+       {},
+       false,
+       true},
+      // An overtaken custom game creation stores no bots: the GET answers those published.
+      {"bots-of-overtaken-creation",
+       {kAvailableBots},
+       {pushed, scripted, scripted, "events: Update /jyx-lobby/v2/lobby/custom/available-bots=[];",
+        armed, overtaken, "0 null", "events: Update /jyx-lobby/v2/lobby/custom/available-bots=[];",
+        "0 []", R"({"quit":true})"},
+       {"abandon custom-5", "leave"},
+       "Member",
+       {"stops before storing the available bots"},
+       true},
       // Inside transitions, the availability answers from the lobby published and the custom
       // game list, while no games are listed, is refused: neither asks outside.
       {"reads-during-legacy-transitions",
@@ -666,7 +763,7 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
     EXPECT_EQ(run.lines[0], R"({"plugin":"jyx-lobby","started":true})");
     Lines summaries;
     for (std::size_t i = 1; i < run.lines.size(); ++i) {
-      summaries.push_back(Summary(run.lines[i], row.uris, row.detailed));
+      summaries.push_back(Summary(run.lines[i], row.uris, row.detailed, row.room));
     }
     EXPECT_EQ(summaries, row.expected);
     const Lines beforeQuit(run.log.begin(),

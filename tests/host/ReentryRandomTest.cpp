@@ -8,6 +8,9 @@
 // armed command. Every armed command lets in the siblings' events due. The legacy
 // platform's messages follow what it was last asked: a lobby status or a removal comes only for the
 // lobby the platform has the player in, as the accepts, creations and leaves it answered left it.
+// Late events come too: a lobby status of a legacy lobby the platform had the player in before, an
+// event of a team-builder lobby made before (left, orphaned or current). An invitation may be to a
+// custom game, whose game the world never finds.
 // Among those requests are the gameflow events that LobbyFlow's entry and exit actions post, the
 // legacy leave of the legacy lobby's exit, the window flash of a view rebuild, and the parties
 // registration's and deregistration's requests and shutdown lock, so the armed commands also come
@@ -24,7 +27,9 @@
 //    accept with "lobby-7") or of a custom game; an owner's group lobby has its invitation id, or
 //    is a custom game;
 //  - no request is left under way (LobbyRequested, ChangingLobby, GroupLobbyRequested): nothing
-//    would complete it.
+//    would complete it;
+//  - the v1 lobby is never replaced by a lobby the plugin left or orphaned (as its log says) and
+//    has not entered again.
 // In the parties world, where logins and logouts also come with a lobby call made during their
 // registration's or deregistration's wait, the player logged in is registered with the service,
 // and at the end of each sequence, logged in again if need be, can leave its lobby and make one.
@@ -47,6 +52,7 @@
 #include <map>
 #include <optional>
 #include <random>
+#include <set>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -55,6 +61,7 @@
 
 #include "host/CommandShell.h"
 #include "host/PluginHost.h"
+#include "host/TeamBuilderPlugin.h"
 #include "host/WorldFile.h"
 #include "tests/host/LobbyFlowTrace.h"
 
@@ -69,13 +76,16 @@ constexpr char kV1Lobby[] = "/jyx-lobby/v1/lobby";
 constexpr char kV2Lobby[] = "/jyx-lobby/v2/lobby";
 constexpr char kLobbyStatusClass[] = "com.zarnworks.platform.gameinvite.contract.LobbyStatus";
 
-std::string Invitation(int n) {
+// An invitation to the lobby of queue 430 or, `custom`, to custom game 123, whose game the world
+// never finds (every accept joins "lobby-7").
+std::string Invitation(int n, bool custom) {
   return "lcds com.zarnworks.platform.gameinvite.contract.InvitationRequest "
          "{\"invitationId\":\"inv-" +
          std::to_string(n) +
          "\",\"owner\":{\"summonerId\":77},\"inviter\":{\"summonerId\":77},"
-         "\"invitationState\":\"ACTIVE\",\"gameMetaData\":\"{\\\"queueId\\\":430,"
-         "\\\"gameType\\\":\\\"VARNEL_GAME\\\"}\"}";
+         "\"invitationState\":\"ACTIVE\",\"gameMetaData\":\"{" +
+         (custom ? "\\\"gameId\\\":123,\\\"gameType\\\":\\\"PRACTICE_GAME\\\"}\"}"
+                 : "\\\"queueId\\\":430,\\\"gameType\\\":\\\"VARNEL_GAME\\\"}\"}");
 }
 
 std::string Accept(int n) {
@@ -221,7 +231,7 @@ class Sequence {
       case 1:
         return "DELETE /jyx-lobby/v2/lobby";
       case 2:
-        return PlatformMessage();
+        return Pick(3) == 0 ? LateEvent() : PlatformMessage();
       case 3:
         return Phase(PickOf({"Matchmaking", "GameStart", "EndOfGame", "None", "Lobby"}));
       case 4:
@@ -230,7 +240,7 @@ class Sequence {
       case 5:
         return Session(world_, Pick(2) == 0 ? "LOGGING_OUT" : "SUCCEEDED");
       case 6:
-        return Invitation(++invitations_);
+        return Invitation(++invitations_, Pick(4) == 0);
       case 7:
         // Now and then nothing but a sibling's events and the timers due let in.
         return Pick(5) == 0 ? "advance 1" : PracticeGame(static_cast<int>(Pick(4)), ++gameLocks_);
@@ -425,29 +435,56 @@ class Sequence {
     return "POST /jyx-lobby/v2/lobby {\"queueId\":400}";
   }
 
+  // An event of a lobby the player was in or had made before, and has left since: the team
+  // builder's "tb-N" (one it made, the current one among them), or a lobby status of a legacy
+  // lobby the platform had the player in. Empty for none.
+  std::string LateEvent() {
+    const std::string platform = PlatformLobby();
+    std::vector<std::string> left;
+    for (const std::string& lobby : platformLobbiesLeft_) {
+      if (lobby != platform) left.push_back(lobby);
+    }
+    const auto made = static_cast<std::size_t>(std::count_if(
+        host_.Records().requests.begin(), host_.Records().requests.end(),
+        [](const CoreRequest& request) {
+          return request.path == kTeamBuilderLobbyPath && request.method == 6;  // a POST
+        }));
+    const std::size_t pick = Pick(made + left.size() + 1);
+    if (pick < made) {
+      return std::string("set ") + kTeamBuilderLobbyPath + " {\"invitationId\":\"tb-" +
+             std::to_string(pick + 1) + R"(","queueId":400,"members":[{"id":2046},{"id":55}]})";
+    }
+    if (pick < made + left.size()) return LobbyStatus(left[pick - made], 77);
+    return {};
+  }
+
   // A lobby status or a removal of the lobby the platform has the player in; empty for none.
   std::string PlatformMessage() {
     const std::string lobby = PlatformLobby();
     if (lobby.empty()) return {};
     if (Pick(2) == 0) return LobbyStatus(lobby, lobby == "lobby-9" || Pick(2) == 0 ? 2046 : 77);
-    platformLobby_.clear();
+    EnterPlatformLobby("");
     return "lcds com.zarnworks.platform.gameinvite.contract.RemovedFromLobbyNotification "
            "{\"removalReason\":\"" +
            std::string(PickOf({"KICKED", "DESTROYED", "PROGRESSED"})) + "\"}";
   }
 
   // The lobby the platform has the player in, as the calls it answered and the removals it sent
-  // left it: an accept joins "lobby-7", a group lobby's creation makes "lobby-9", a leave or a
-  // removal ends it.
+  // left it: an accept joins "lobby-7", a group lobby's creation makes "lobby-9", a leave (a
+  // custom game's quit among them) or a removal ends it.
   std::string PlatformLobby() {
     const std::vector<LcdsInvocation>& calls = shell_.Legacy().Invocations();
     for (; callsRead_ < calls.size(); ++callsRead_) {
       const std::string& method = calls[callsRead_].method;
-      if (method == "accept") platformLobby_ = "lobby-7";
-      if (method == "createArrangedTeamLobby") platformLobby_ = "lobby-9";
-      if (method == "leave") platformLobby_.clear();
+      if (method == "accept") EnterPlatformLobby("lobby-7");
+      if (method == "createArrangedTeamLobby") EnterPlatformLobby("lobby-9");
+      if (method == "leave" || method == "quitGame") EnterPlatformLobby("");
     }
     return platformLobby_;
+  }
+  void EnterPlatformLobby(const std::string& lobby) {
+    if (!platformLobby_.empty()) platformLobbiesLeft_.insert(platformLobby_);
+    platformLobby_ = lobby;
   }
 
   void Run(const std::string& command, const std::string& context = "") {
@@ -470,6 +507,13 @@ class Sequence {
     }
     logsRead_ = host_.Records().logs.size();
     ReplayLobbyFlow(lines, flow_);
+    // The log and the events are read apart: for the events read with these lines, a lobby is
+    // left when it was left before them and not entered again among them.
+    const std::vector<std::pair<std::string, bool>> abandons = AbandonedChanges(lines);
+    std::set<std::string> reentered;
+    for (const auto& [id, kept] : abandons) {
+      if (!kept) reentered.insert(id);
+    }
     trace_.insert(trace_.end(), lines.begin(), lines.end());
     for (const PublishedEvent& event : host_.TakeNewEvents()) {
       if (event.name != "OnJsonApiEvent") continue;
@@ -486,11 +530,39 @@ class Sequence {
       if (std::string(json["eventType"].GetString()) == "Delete") {
         v1_.reset();
       } else {
-        v1_ = json["data"]["invitationId"].GetString();
+        const std::string id = json["data"]["invitationId"].GetString();
+        EXPECT_FALSE(id != v1_ && abandoned_.contains(id) && !reentered.contains(id))
+            << "the v1 lobby replaced by " << id << ", a lobby left";
+        v1_ = id;
         v1Custom_ = json["data"]["isCustom"].GetBool();
       }
       trace_.push_back(std::string("(published the v1 lobby: ") + v1_.value_or("none") + ")");
     }
+    for (const auto& [id, kept] : abandons) {
+      if (kept) {
+        abandoned_.insert(id);
+      } else {
+        abandoned_.erase(id);
+      }
+    }
+  }
+
+  // The lobbies the plugin left or orphaned (kept) and entered again, as `lines` of its log say,
+  // in order.
+  static std::vector<std::pair<std::string, bool>> AbandonedChanges(
+      const std::vector<std::string>& lines) {
+    std::vector<std::pair<std::string, bool>> changes;
+    for (const std::string& line : lines) {
+      for (const bool kept : {true, false}) {
+        const std::string text =
+            kept ? "AddToAbandonedLobbyInvitationIds: " : "RemoveFromAbandonedLobbyIds: ";
+        const std::size_t at = line.find(text);
+        if (at != std::string::npos && at + text.size() < line.size()) {
+          changes.emplace_back(line.substr(at + text.size()), kept);
+        }
+      }
+    }
+    return changes;
   }
 
   // The queue of the player's party as the parties service holds it; -1 for none.
@@ -559,6 +631,8 @@ class Sequence {
   std::int64_t gameLocks_ = 1;  // each practice game update is newer than the last
   std::size_t callsRead_ = 0;
   std::string platformLobby_;
+  std::set<std::string> platformLobbiesLeft_;
+  std::set<std::string> abandoned_;  // by the log, the lobbies left that the plugin ignores
 };
 
 // The number the environment variable `name` holds, when it is set: a decimal number from 1 up,
