@@ -1,6 +1,7 @@
 #include "lobby/backends/CustomGameLobbyController.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -214,12 +215,7 @@ MaybeType<Failure, Api::Lobby> CustomGameLobbyController::RefreshLobby(
   lobby.isCustom = true;
   lobby.customGameLobby.emplace();
   Api::LcdsGameMetaData metaData;
-  const BindingResult parsed = ParseJson(status.gameMetaData);
-  BindingResult read;
-  if (parsed.IsOk() && Services()->Runtime().Registry() != nullptr) {
-    ReadValue(read, metaData, parsed.Value(), *Services()->Runtime().Registry());
-  }
-  if (!parsed.IsOk() || Services()->Runtime().Registry() == nullptr || !read.IsOk()) {
+  if (!ReadGameMetaData(status, metaData)) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Unable to deserialize gameMetaData");
   }
   MaybeType<Failure, LCDS::GameDTO> found =
@@ -241,8 +237,25 @@ MaybeType<Failure, Api::Lobby> CustomGameLobbyController::RefreshLobby(
   return handled;
 }
 
+bool CustomGameLobbyController::ReadGameMetaData(const LCDS::LobbyStatus& status,
+                                                 Api::LcdsGameMetaData& metaData) {
+  const BindingResult parsed = ParseJson(status.gameMetaData);
+  if (!parsed.IsOk() || Services()->Runtime().Registry() == nullptr) return false;
+  BindingResult read;
+  ReadValue(read, metaData, parsed.Value(), *Services()->Runtime().Registry());
+  return read.IsOk();
+}
+
 MaybeType<Failure, Api::Lobby> CustomGameLobbyController::HandleLobbyStatus(
     const Api::Lobby& current, LCDS::LobbyStatus status) {
+  // A game the plugin joined has no lobby id before its first status: that status, of the game
+  // asked for, enters its lobby, though the player may have left that lobby before.
+  Api::LcdsGameMetaData metaData;
+  if (current.invitationId.empty() && current.customGameLobby.has_value() &&
+      current.customGameLobby->gameId != 0 && ReadGameMetaData(status, metaData) &&
+      metaData.gameId == current.customGameLobby->gameId) {
+    Services()->ReenterLobby(status.invitationId);
+  }
   Api::Lobby lobby = current;
   lobby.invitationId = status.invitationId;
   const std::uint64_t local = Services()->LocalSummonerId();

@@ -157,7 +157,7 @@ TEST(LegacyLobbyScriptsTest, EveryScriptNamesAWorldOfTheTree) {
     const std::string world = WorldOf(ReadScript(entry.path()));
     EXPECT_TRUE(world.ends_with(".json") && std::filesystem::is_regular_file(world)) << world;
   }
-  EXPECT_EQ(scripts, 45);
+  EXPECT_EQ(scripts, 46);
 }
 
 // The texts of `texts` that no line of `log` holds in their order: from the first missing on.
@@ -209,6 +209,10 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
   const std::string tbEvent = R"({"event":"OnJsonApiEvent_jyx-lobby-team-builder_v1_lobby"})";
   const std::string tb9Room =
       "cp~7b0f0ae3fa031a222b1e4656a58f5bc91ef9a956@conference.lobby-chat.jyx.invalid";
+  const std::string customJoined =
+      "events: Delete /jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={} custom Practice; "
+      "Create /jyx-lobby/v2/lobby={} custom Practice; Update /jyx-lobby/v1/lobby={custom-9} custom "
+      "Practice; Update /jyx-lobby/v2/lobby={custom-9} custom Practice;";
   const std::vector<Row> rows = {
       // The logout quits the lobby and the view follows at once: no lobby is left to delete.
       {"legacy-logout",
@@ -533,6 +537,16 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
        "OutOfLobby",
        {"Unable to lookup game", "Leaving Platform lobby"},
        true},
+      // A custom game joined again enters the lobby its status names, though that lobby was left.
+      {"custom-game-rejoined",
+       lobbies,
+       {R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_game-type-config"})", scripted, scripted,
+        armed, "0 null", pushed, pushed, customJoined, "0 null",
+        "events: Delete /jyx-lobby/v1/lobby=null; Delete /jyx-lobby/v2/lobby=null;", armed,
+        "0 null", pushed, pushed, customJoined, "0 {custom-9} custom Practice", R"({"quit":true})"},
+       {"abandon custom-9", "leave"},
+       "Member",
+       {"AddToAbandonedLobbyInvitationIds: custom-9", "RemoveFromAbandonedLobbyIds: custom-9"}},
       // The chat room shown after an accept whose refresh failed stays through the lobby's event.
       {"team-builder-room-after-accept",
        lobbies,
