@@ -28,8 +28,10 @@ struct BindingSizeClass {
   alignas(8) unsigned char inlinePage[kInlinePageSize];
 };
 
-// The interned-string table: a chained hash set keyed by FNV-1a of the text, at a load factor of
-// at most 1. Its entries are arena blocks; its bucket array comes from PoolAllocator.
+// The interned-string table: a chained hash set at a load factor of at most 1. Entries are
+// placed by their FNV-1a hash until a chain grows long, which texts chosen to collide make; from
+// then on the table places them by KeyedHash, which no sender can aim at. Its entries are arena
+// blocks; its bucket array comes from PoolAllocator.
 class InternTable {
  public:
   InternTable() noexcept = default;
@@ -47,11 +49,16 @@ class InternTable {
   [[nodiscard]] std::size_t Size() const noexcept { return size_; }
 
  private:
-  void Rehash(PropertyArena& arena, std::uint32_t bucketCount);
+  // The placement of an entry whose text and FNV-1a hash are given.
+  [[nodiscard]] std::uint32_t Placement(std::string_view text, std::uint32_t hash) const noexcept;
+  // Places every entry anew in `bucketCount` buckets, by KeyedHash when `keyed`. Throws
+  // std::bad_alloc, the table unchanged, when the bucket array cannot be had.
+  void Rehash(PropertyArena& arena, std::uint32_t bucketCount, bool keyed);
 
   InternedString** buckets_ = nullptr;
   std::uint32_t bucketCount_ = 0;  // 0 or a power of two
   std::uint32_t size_ = 0;
+  bool keyed_ = false;  // placed by KeyedHash
 };
 
 // The arena of one value tree, owned by the tree's root (Zarn::BindingProperty). Not
