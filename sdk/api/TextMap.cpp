@@ -64,8 +64,7 @@ TextMap::mapped_type& TextMap::operator[](std::string_view key) {
   return Put(std::string(key), std::string(), false).first->second;
 }
 
-std::pair<TextMap::iterator, bool> TextMap::Put(std::string key, std::string value,
-                                                bool replace) {
+std::pair<TextMap::iterator, bool> TextMap::Put(std::string key, std::string value, bool replace) {
   const std::size_t hash = Hash(key);
   if (Node* found = Find(key, hash)) {
     if (replace) found->entry.second = std::move(value);

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
+#include "sdk/base/LogApi.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogLine.h"
-#include "sdk/base/LogApi.h"
 
 namespace Zarn {
 

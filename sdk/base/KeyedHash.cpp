@@ -20,8 +20,8 @@ SipKey DrawKey() noexcept {
     key.k1 = (std::uint64_t{device()} << 32) | device();
   } catch (...) {
     // No random device: the clock and where this runs still differ from run to run.
-    const auto ticks = static_cast<std::uint64_t>(
-        std::chrono::steady_clock::now().time_since_epoch().count());
+    const auto ticks =
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
     key.k0 = ticks ^ 0x9E3779B97F4A7C15u;
     key.k1 = reinterpret_cast<std::uintptr_t>(&key) * 0xBF58476D1CE4E5B9u;
   }

@@ -174,8 +174,8 @@ void ConvertText(Output& out, std::string_view spec, const int* stars, int starC
       }
     }
   }
-  const std::size_t length = precision >= 0 ? strnlen(text, static_cast<std::size_t>(precision))
-                                            : std::strlen(text);
+  const std::size_t length =
+      precision >= 0 ? strnlen(text, static_cast<std::size_t>(precision)) : std::strlen(text);
   if (spec == "%s") {
     out.PutEscaped(std::string_view(text, length));
     return;
@@ -281,8 +281,7 @@ void FormatLogMessage(char* buffer, std::uint32_t size, const char* format,
         if (length == Length::kLong) {
           out.Convert(specCopy, stars, starCount, va_arg(args, const wchar_t*));
         } else {
-          ConvertText(out, specText, stars, starCount, hasPrecision,
-                      va_arg(args, const char*));
+          ConvertText(out, specText, stars, starCount, hasPrecision, va_arg(args, const char*));
         }
         break;
       case 'n':

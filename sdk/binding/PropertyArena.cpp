@@ -101,8 +101,7 @@ void InternTable::Insert(PropertyArena& arena, InternedString* entry) {
 }
 
 void InternTable::Remove(InternedString* entry) noexcept {
-  InternedString** link =
-      &buckets_[Placement(entry->View(), entry->hash_) & (bucketCount_ - 1)];
+  InternedString** link = &buckets_[Placement(entry->View(), entry->hash_) & (bucketCount_ - 1)];
   while (*link != entry) link = &(*link)->next_;
   *link = entry->next_;
   entry->next_ = nullptr;
