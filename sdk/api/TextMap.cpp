@@ -181,6 +181,7 @@ void TextMap::CopyFrom(const TextMap& other) {
 }
 
 void TextMap::Clear() noexcept {
+  if (bucketCount_ == 1) return;  // never held an entry
   for (Link* link = before_.next; link != nullptr;) {
     Link* next = link->next;
     delete static_cast<Node*>(link);

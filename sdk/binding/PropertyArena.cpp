@@ -67,36 +67,33 @@ CutText HashUpToNul(std::string_view text) noexcept {
 
 // --- InternTable
 
-std::uint32_t InternTable::Placement(std::string_view text, std::uint32_t hash) const noexcept {
-  return keyed_ ? static_cast<std::uint32_t>(KeyedHash(text)) : hash;
+std::uint32_t InternTable::KeyedPlacement(std::string_view text) noexcept {
+  return static_cast<std::uint32_t>(KeyedHash(text));
 }
 
 InternedString* InternTable::Find(std::string_view text, std::uint32_t hash) const noexcept {
   if (bucketCount_ == 0) return nullptr;
+  std::uint32_t passed = 0;
   for (InternedString* entry = buckets_[Placement(text, hash) & (bucketCount_ - 1)];
        entry != nullptr; entry = entry->next_) {
     if (entry->hash_ == hash && entry->View() == text) return entry;
+    ++passed;
   }
+  if (passed >= kLongChain) longChain_ = true;
   return nullptr;
 }
 
 void InternTable::Insert(PropertyArena& arena, InternedString* entry) {
+  if (longChain_) {
+    longChain_ = false;
+    if (!keyed_) Rehash(arena, bucketCount_, true);
+  }
   if (size_ + 1 > bucketCount_) {
     Rehash(arena, bucketCount_ == 0 ? kInitialBucketCount : bucketCount_ * kGrowthFactor, keyed_);
   }
-  InternedString** head = &buckets_[Placement(entry->View(), entry->hash_) & (bucketCount_ - 1)];
-  if (!keyed_) {
-    std::uint32_t length = 0;
-    for (const InternedString* e = *head; e != nullptr && length < kLongChain; e = e->next_) {
-      ++length;
-    }
-    if (length == kLongChain) {
-      Rehash(arena, bucketCount_, true);
-      head = &buckets_[Placement(entry->View(), entry->hash_) & (bucketCount_ - 1)];
-    }
-  }
-  entry->next_ = *head;
-  *head = entry;
+  InternedString*& head = buckets_[Placement(entry->View(), entry->hash_) & (bucketCount_ - 1)];
+  entry->next_ = head;
+  head = entry;
   ++size_;
 }
 

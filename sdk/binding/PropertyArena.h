@@ -38,9 +38,11 @@ class InternTable {
   InternTable(const InternTable&) = delete;
   InternTable& operator=(const InternTable&) = delete;
 
+  // The entry equal to `text` (whose FNV-1a hash is `hash`), or null. A miss that passed a long
+  // chain has the Insert after it place every entry by KeyedHash from then on.
   [[nodiscard]] InternedString* Find(std::string_view text, std::uint32_t hash) const noexcept;
-  // Adds `entry`, which no entry of the table equals. Throws std::bad_alloc when the bucket
-  // array cannot grow.
+  // Adds `entry`, which no entry of the table equals (a Find has just said so). Throws
+  // std::bad_alloc when the bucket array cannot grow.
   void Insert(PropertyArena& arena, InternedString* entry);
   void Remove(InternedString* entry) noexcept;
   // Frees the bucket array and empties the table; the entries it still held, chained through
@@ -50,7 +52,10 @@ class InternTable {
 
  private:
   // The placement of an entry whose text and FNV-1a hash are given.
-  [[nodiscard]] std::uint32_t Placement(std::string_view text, std::uint32_t hash) const noexcept;
+  [[nodiscard]] std::uint32_t Placement(std::string_view text, std::uint32_t hash) const noexcept {
+    return keyed_ ? KeyedPlacement(text) : hash;
+  }
+  [[nodiscard]] static std::uint32_t KeyedPlacement(std::string_view text) noexcept;
   // Places every entry anew in `bucketCount` buckets, by KeyedHash when `keyed`. Throws
   // std::bad_alloc, the table unchanged, when the bucket array cannot be had.
   void Rehash(PropertyArena& arena, std::uint32_t bucketCount, bool keyed);
@@ -59,6 +64,8 @@ class InternTable {
   std::uint32_t bucketCount_ = 0;  // 0 or a power of two
   std::uint32_t size_ = 0;
   bool keyed_ = false;  // placed by KeyedHash
+  // Set by a Find that missed after passing a long chain, for the Insert that follows it.
+  mutable bool longChain_ = false;
 };
 
 // The arena of one value tree, owned by the tree's root (Zarn::BindingProperty). Not
