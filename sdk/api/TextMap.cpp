@@ -61,7 +61,9 @@ TextMap::mapped_type& TextMap::at(std::string_view key) {
 }
 
 TextMap::mapped_type& TextMap::operator[](std::string_view key) {
-  return Put(std::string(key), std::string(), false).first->second;
+  const std::size_t hash = Hash(key);
+  if (Node* found = Find(key, hash)) return found->entry.second;
+  return Insert(hash, std::string(key), std::string())->entry.second;
 }
 
 std::pair<TextMap::iterator, bool> TextMap::Put(std::string key, std::string value, bool replace) {

@@ -10,9 +10,14 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>  // the growth rule below
 #include <utility>
 #include <vector>
+
+#ifndef __GLIBCXX__
+#error "TextMap keeps the order of libstdc++'s std::unordered_map and uses its growth rule"
+#endif
 
 #include "sdk/base/Fnv1a.h"
 
