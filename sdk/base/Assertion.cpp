@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
+#include "sdk/base/LogApi.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogLine.h"
-#include "sdk/base/LogPrintf.h"
 
 namespace Zarn {
 
@@ -71,7 +71,7 @@ void ReportAssertion(const char* expression, const char* description, const char
                      std::int32_t line, const char* function) noexcept {
   char report[kLogLineBufferSize];
   FormatAssertionMessage(report, sizeof(report), expression, description, file, line, function);
-  LogPrintf(kLogLevelError, static_cast<std::uint32_t>(kLogChannelDbg), 0, "%s", report);
+  LogApi::WriteReport(kLogLevelError, kLogChannelDbg, report);
 }
 
 }  // namespace Zarn

@@ -5,6 +5,7 @@
 #include "sdk/base/LocalTime.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogLine.h"
+#include "sdk/base/LogMessage.h"
 #include "sdk/base/LogState.h"
 
 namespace Zarn {
@@ -127,25 +128,43 @@ constexpr LogApi kTable = {
 
 const LogApi* LogApi::GetTable() noexcept { return &kTable; }
 
-void LogApi::WriteMessage(std::int32_t level, std::uint64_t channels, const char* format,
-                          va_list arguments) noexcept {
-  if (format == nullptr) {
-    return;
-  }
+namespace {
+
+// The state when it takes a line of `level` on `channels`; null otherwise.
+LogState* StateTaking(std::int32_t level, std::uint64_t channels) noexcept {
   LogState* state = LogState::Ensure();
-  if (state == nullptr || !state->Accepts(level, channels)) {
-    return;
-  }
-  char message[kLogLineBufferSize];
-  if (std::vsnprintf(message, sizeof(message), format, arguments) < 0) {
-    message[0] = '\0';
-  }
+  return state != nullptr && state->Accepts(level, channels) ? state : nullptr;
+}
+
+void Dispatch(LogState& state, std::int32_t level, std::uint64_t channels,
+              const char* message) noexcept {
   LogRecord record{};
   Zarn::GetLocalTime(&record.time);
   record.level = level;
   record.channels = channels;
   record.message = message;
-  state->Dispatch(record);
+  state.Dispatch(record);
+}
+
+}  // namespace
+
+void LogApi::WriteMessage(std::int32_t level, std::uint64_t channels, const char* format,
+                          va_list arguments) noexcept {
+  if (format == nullptr) return;
+  LogState* state = StateTaking(level, channels);
+  if (state == nullptr) return;
+  char message[kLogLineBufferSize];
+  FormatLogMessage(message, sizeof(message), format, arguments);
+  Dispatch(*state, level, channels, message);
+}
+
+void LogApi::WriteReport(std::int32_t level, std::uint64_t channels, const char* text) noexcept {
+  if (text == nullptr) return;
+  LogState* state = StateTaking(level, channels);
+  if (state == nullptr) return;
+  char message[kLogLineBufferSize];
+  std::snprintf(message, sizeof(message), "%s", text);
+  Dispatch(*state, level, channels, message);
 }
 
 }  // namespace Zarn

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "sdk/base/Fnv1a.h"
+#include "sdk/base/KeyedHash.h"
 #include "sdk/base/MemoryHooks.h"
 #include "sdk/binding/PageSource.h"
 #include "sdk/binding/PoolAllocator.h"
@@ -20,6 +21,9 @@ namespace {
 constexpr std::uint32_t kInitialBucketCount = 8;
 // Each bucket array is a heap block: growing fourfold makes a large tree's table in few of them.
 constexpr std::uint32_t kGrowthFactor = 4;
+// A chain this long is not chance at a load factor of at most 1 (about 2e-14 a bucket): its texts
+// were chosen to collide.
+constexpr std::uint32_t kLongChain = 16;
 
 // An entry's block holds the entry and then either its text with the terminator, when that fits
 // a block, or a heap string.
@@ -63,41 +67,53 @@ CutText HashUpToNul(std::string_view text) noexcept {
 
 // --- InternTable
 
+std::uint32_t InternTable::KeyedPlacement(std::string_view text) noexcept {
+  return static_cast<std::uint32_t>(KeyedHash(text));
+}
+
 InternedString* InternTable::Find(std::string_view text, std::uint32_t hash) const noexcept {
   if (bucketCount_ == 0) return nullptr;
-  for (InternedString* entry = buckets_[hash & (bucketCount_ - 1)]; entry != nullptr;
-       entry = entry->next_) {
+  std::uint32_t passed = 0;
+  for (InternedString* entry = buckets_[Placement(text, hash) & (bucketCount_ - 1)];
+       entry != nullptr; entry = entry->next_) {
     if (entry->hash_ == hash && entry->View() == text) return entry;
+    ++passed;
   }
+  if (passed >= kLongChain) longChain_ = true;
   return nullptr;
 }
 
 void InternTable::Insert(PropertyArena& arena, InternedString* entry) {
-  if (size_ + 1 > bucketCount_) {
-    Rehash(arena, bucketCount_ == 0 ? kInitialBucketCount : bucketCount_ * kGrowthFactor);
+  if (longChain_) {
+    longChain_ = false;
+    if (!keyed_) Rehash(arena, bucketCount_, true);
   }
-  InternedString*& head = buckets_[entry->hash_ & (bucketCount_ - 1)];
+  if (size_ + 1 > bucketCount_) {
+    Rehash(arena, bucketCount_ == 0 ? kInitialBucketCount : bucketCount_ * kGrowthFactor, keyed_);
+  }
+  InternedString*& head = buckets_[Placement(entry->View(), entry->hash_) & (bucketCount_ - 1)];
   entry->next_ = head;
   head = entry;
   ++size_;
 }
 
 void InternTable::Remove(InternedString* entry) noexcept {
-  InternedString** link = &buckets_[entry->hash_ & (bucketCount_ - 1)];
+  InternedString** link = &buckets_[Placement(entry->View(), entry->hash_) & (bucketCount_ - 1)];
   while (*link != entry) link = &(*link)->next_;
   *link = entry->next_;
   entry->next_ = nullptr;
   --size_;
 }
 
-void InternTable::Rehash(PropertyArena& arena, std::uint32_t bucketCount) {
+void InternTable::Rehash(PropertyArena& arena, std::uint32_t bucketCount, bool keyed) {
   PoolAllocator<InternedString*> allocator(arena);
   InternedString** buckets = allocator.allocate(bucketCount);
   std::fill(buckets, buckets + bucketCount, nullptr);
+  keyed_ = keyed;
   for (std::uint32_t i = 0; i < bucketCount_; ++i) {
     for (InternedString* entry = buckets_[i]; entry != nullptr;) {
       InternedString* next = entry->next_;
-      InternedString*& head = buckets[entry->hash_ & (bucketCount - 1)];
+      InternedString*& head = buckets[Placement(entry->View(), entry->hash_) & (bucketCount - 1)];
       entry->next_ = head;
       head = entry;
       entry = next;
@@ -122,6 +138,7 @@ InternedString* InternTable::FreeBuckets(PropertyArena& arena) noexcept {
   buckets_ = nullptr;
   bucketCount_ = 0;
   size_ = 0;
+  keyed_ = false;
   return entries;
 }
 

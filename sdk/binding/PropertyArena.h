@@ -28,17 +28,21 @@ struct BindingSizeClass {
   alignas(8) unsigned char inlinePage[kInlinePageSize];
 };
 
-// The interned-string table: a chained hash set keyed by FNV-1a of the text, at a load factor of
-// at most 1. Its entries are arena blocks; its bucket array comes from PoolAllocator.
+// The interned-string table: a chained hash set at a load factor of at most 1. Entries are
+// placed by their FNV-1a hash until a chain grows long, which texts chosen to collide make; from
+// then on the table places them by KeyedHash, which no sender can aim at. Its entries are arena
+// blocks; its bucket array comes from PoolAllocator.
 class InternTable {
  public:
   InternTable() noexcept = default;
   InternTable(const InternTable&) = delete;
   InternTable& operator=(const InternTable&) = delete;
 
+  // The entry equal to `text` (whose FNV-1a hash is `hash`), or null. A miss that passed a long
+  // chain has the Insert after it place every entry by KeyedHash from then on.
   [[nodiscard]] InternedString* Find(std::string_view text, std::uint32_t hash) const noexcept;
-  // Adds `entry`, which no entry of the table equals. Throws std::bad_alloc when the bucket
-  // array cannot grow.
+  // Adds `entry`, which no entry of the table equals (a Find has just said so). Throws
+  // std::bad_alloc when the bucket array cannot grow.
   void Insert(PropertyArena& arena, InternedString* entry);
   void Remove(InternedString* entry) noexcept;
   // Frees the bucket array and empties the table; the entries it still held, chained through
@@ -47,11 +51,21 @@ class InternTable {
   [[nodiscard]] std::size_t Size() const noexcept { return size_; }
 
  private:
-  void Rehash(PropertyArena& arena, std::uint32_t bucketCount);
+  // The placement of an entry whose text and FNV-1a hash are given.
+  [[nodiscard]] std::uint32_t Placement(std::string_view text, std::uint32_t hash) const noexcept {
+    return keyed_ ? KeyedPlacement(text) : hash;
+  }
+  [[nodiscard]] static std::uint32_t KeyedPlacement(std::string_view text) noexcept;
+  // Places every entry anew in `bucketCount` buckets, by KeyedHash when `keyed`. Throws
+  // std::bad_alloc, the table unchanged, when the bucket array cannot be had.
+  void Rehash(PropertyArena& arena, std::uint32_t bucketCount, bool keyed);
 
   InternedString** buckets_ = nullptr;
   std::uint32_t bucketCount_ = 0;  // 0 or a power of two
   std::uint32_t size_ = 0;
+  bool keyed_ = false;  // placed by KeyedHash
+  // Set by a Find that missed after passing a long chain, for the Insert that follows it.
+  mutable bool longChain_ = false;
 };
 
 // The arena of one value tree, owned by the tree's root (Zarn::BindingProperty). Not

@@ -14,8 +14,8 @@
 #include <utility>
 #include <vector>
 
-#include "sdk/base/Fnv1a.h"
 #include "sdk/base/Format.h"
+#include "sdk/base/KeyedHash.h"
 #include "sdk/binding/BindingConvert.h"
 #include "sdk/binding/BindingProperty.h"
 
@@ -155,10 +155,6 @@ struct Anchor {
   Path path;
 };
 
-struct Fnv1aHash {
-  std::size_t operator()(const std::string& text) const noexcept { return Fnv1a32(text); }
-};
-
 struct Mark {
   std::size_t line;
   std::size_t column;
@@ -204,7 +200,8 @@ class YamlReader {
   std::string_view text_;
   BindingResult result_;
   std::vector<Frame> frames_;
-  std::unordered_map<std::string, Anchor, Fnv1aHash> anchors_;
+  // Keyed by the document's own names, which may be chosen to collide: placed by KeyedHash.
+  std::unordered_map<std::string, Anchor, KeyedStringHash, std::equal_to<>> anchors_;
   std::size_t aliasNodes_ = 0;
 };
 

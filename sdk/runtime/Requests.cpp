@@ -21,9 +21,9 @@ constexpr const char* kConversionError = "Error converting response for {method}
 
 // One read of a streamed body; a full read is followed by the next at once.
 constexpr uint32_t kStreamChunk = 4096;
-// The announced size is only a hint: a host that announces more than this gets no reservation
-// beyond it, so a wrong size cannot exhaust memory before any byte arrived.
-constexpr uint32_t kMaxStreamReservation = 64u * 1024u * 1024u;
+// The announced size is only a hint: it is reserved up to this much, and the text grows past it
+// with what arrives, so that a size announced wrongly costs no more than this.
+constexpr uint32_t kMaxStreamReservation = 1024u * 1024u;
 
 const char* MethodText(HttpMethod method) {
   return HttpMethodToString(ToHostMethodCode(static_cast<uint32_t>(method)));

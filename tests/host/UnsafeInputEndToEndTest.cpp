@@ -1,26 +1,34 @@
 // Hostile input end to end, through the plugin library as the stand-in host loads it, in the world
 // host/worlds/parties.json: ids that would leave their path segment, whether a caller of the
 // lobby's routes, a pushed parties state, a pushed invitation or the login session gives them;
-// a state pushed for another player; more pending legacy invitations than are kept.
+// a state pushed for another player; more pending legacy invitations than are kept; keys chosen to
+// share a hash; a caller's line break in a logged text; a streamed reply that announces more than
+// it holds.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "host/CommandShell.h"
 #include "host/HostValue.h"
 #include "host/LegacyPlatform.h"
 #include "host/PartiesService.h"
 #include "host/PluginHost.h"
+#include "host/WorldFile.h"
+#include "sdk/base/Fnv1aTesting.h"
 #include "tests/host/PartiesScenario.h"
 
 namespace Zarn::Host {
 namespace {
 
 using ::testing::Contains;
+using ::testing::Each;
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
 using ::testing::Not;
@@ -416,6 +424,138 @@ TEST(UnsafeInputEndToEndTest, OnlyTheNewestHundredPartyInvitationsOfAStateAreKep
                                        "Dropping the 7897 oldest party invitations of a parties "
                                        "state"}));
   EXPECT_THAT(ListedInvitationIds(s), ElementsAreArray(kept));
+}
+
+// Keys that share one FNV-1a hash, in a query, in the headers, as a JSON body's member names and
+// as a YAML body's keys and anchors, cost no more than five times as many random keys of the same
+// length (the fastest of three calls each). A long common beginning makes every comparison of two
+// keys long. JYX_COLLIDING_KEY_BLOCKS=14 makes 16,384 keys (12: 4,096).
+TEST(UnsafeInputEndToEndTest, KeysChosenToCollideCostNoMoreThanOthers) {
+  const int blocks = Testing::CollidingKeyBlocks(12);
+  const std::string beginning(64, 'k');
+  const Texts colliding = Testing::CollidingKeys(beginning, blocks);
+  ASSERT_EQ(colliding.size(), std::size_t{1} << blocks);
+  const Texts random = Testing::RandomKeys(beginning, colliding.size(), 4 * blocks);
+  const auto body = [](const char* type, std::string text) {
+    RouteRequest request;
+    request.method = HostMethodCode("POST");
+    request.path = kLobby;
+    request.contentType = type;
+    request.body = std::move(text);
+    return request;
+  };
+  struct Row {
+    const char* label;
+    std::function<RouteRequest(const Texts&)> request;
+  };
+  const Row rows[] = {
+      {"query",
+       [](const Texts& keys) {
+         RouteRequest request;
+         request.method = HostMethodCode("GET");
+         request.path = std::string(kLobby) + "?";
+         for (const std::string& key : keys) request.path += key + "=1&";
+         return request;
+       }},
+      {"headers",
+       [](const Texts& keys) {
+         RouteRequest request;
+         request.method = HostMethodCode("GET");
+         request.path = kLobby;
+         for (const std::string& key : keys) request.headers.emplace_back(key, "1");
+         return request;
+       }},
+      {"JSON body",
+       [&](const Texts& keys) {
+         std::string text = R"({"queueId":"x")";
+         for (const std::string& key : keys) text += ",\"" + key + "\":0";
+         return body("application/json", text + "}");
+       }},
+      {"YAML body",
+       [&](const Texts& keys) {
+         std::string text = "queueId: x\n";
+         for (const std::string& key : keys) text += key + ": &" + key + " 0\n";
+         return body("application/x-yaml", text);
+       }},
+  };
+  Scenario s(PartiesPush::Notification);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.label);
+    double seconds[2];
+    std::uint32_t status[2];
+    for (int set = 0; set < 2; ++set) {
+      const RouteRequest request = row.request(set == 0 ? colliding : random);
+      seconds[set] =
+          Testing::FastestSeconds(3, [&] { status[set] = s.Host().CallRoute(request).status; });
+    }
+    std::printf("%s: %zu colliding keys %.4f s, random keys %.4f s\n", row.label, colliding.size(),
+                seconds[0], seconds[1]);
+    EXPECT_EQ(status[0], status[1]);
+    EXPECT_LT(seconds[0], 5 * seconds[1]);
+  }
+}
+
+// A caller's text holding a line break, logged by the plugin, stays within its one line: a party
+// type and a custom bot's name.
+TEST(UnsafeInputEndToEndTest, ACallersLineBreakStartsNoLogLine) {
+  struct Row {
+    const char* world;
+    Texts commands;
+    std::string logged;
+  };
+  const Row rows[] = {
+      {JYX_PARTIES_WORLD,
+       {"set /jyx-platform-config/v1/namespaces/Parties/OpenPartyEnable true",
+        R"(POST /jyx-lobby/v2/lobby {"queueId":420})",
+        R"(PUT /jyx-lobby/v2/lobby/partyType "open\n[plugin error] Forged line")"},
+       R"(Parties succeeded saving parties-settings defaultPartyType=open\n[plugin error] Forged line)"},
+      {JYX_LEGACY_WORLD,
+       {R"(POST /jyx-lobby/v2/lobby {"isCustom":true,"customGameLobby":{"lobbyName":"Practice",)"
+        R"("configuration":{"mapId":11,"gameMode":"CLASSIC","teamSize":5,"mutators":{"id":1}}}})",
+        "DELETE /jyx-lobby/v1/lobby/custom/bots/bot%0D%0A%5Bplugin%20error%5D%20Forged%20line"},
+       R"(Unable to delete custom bot, cannot find bot with summonerInternalName )"
+       R"(bot\r\n[plugin error] Forged line)"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.logged);
+    PluginHost host{PluginHost::Options{}};
+    CommandShell shell(host);
+    std::string error;
+    ASSERT_TRUE(
+        LoadWorldFile(host, row.world, &error, {&shell.Legacy(), &shell.Proxy(), &shell.Parties()}))
+        << error;
+    ASSERT_TRUE(host.Load().accepted);
+    ASSERT_TRUE(host.Initialize());
+    host.RunDue();
+    for (const std::string& command : row.commands) {
+      std::string answer;
+      EXPECT_TRUE(shell.Execute(command, &answer)) << answer;
+    }
+    Texts log;
+    for (const LogLine& line : host.Records().logs) log.push_back(line.message);
+    EXPECT_THAT(log, Contains(row.logged));
+    EXPECT_THAT(log, Each(Not(HasSubstr("\n"))));
+    host.Shutdown();
+  }
+}
+
+// A sibling's streamed reply that announces 2^64 - 1 bytes for four raises the plugin's peak by
+// the reservation of at most 1 MiB and what the rest of the call takes, not by the announcement.
+TEST(UnsafeInputEndToEndTest, AStreamReservesNoMoreThanItsBoundAhead) {
+  Scenario s(PartiesPush::Notification, "", /*withLegacy=*/true);
+  ScriptedReply endless;
+  endless.stream = ScriptedStream{"[{}]", {}, UINT64_MAX};
+  s.Host().ScriptReply("/jyx-summoner/v2/summoners", endless);
+  const std::optional<MemoryStats> before = s.Host().ReadMemoryStats();
+  ASSERT_TRUE(before.has_value());
+  PushInvitation(s, "inv-1", "ACTIVE");
+  const std::optional<MemoryStats> after = s.Host().ReadMemoryStats();
+  ASSERT_TRUE(after.has_value());
+  ASSERT_FALSE(s.Host().Streams().empty());
+  EXPECT_GT(s.Host().Streams().back()->Reads(), 0) << "the stream was read";
+  const std::uint64_t live = before->bytesAllocated - before->bytesFreed;
+  EXPECT_LT(after->peakLiveBytes, std::max(before->peakLiveBytes, live) + (1u << 20) + (1u << 16))
+      << "1 MiB and 64 KiB above what was live";
 }
 
 }  // namespace

@@ -3,7 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <random>
 #include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "sdk/base/Fnv1aTesting.h"
 
 namespace Zarn {
 namespace {
@@ -84,6 +90,39 @@ TEST(QueryStringTest, ParseQuery) {
     } else {
       ASSERT_TRUE(arguments.HasValue()) << arguments.Message();
       EXPECT_EQ(*arguments, c.arguments);
+    }
+  }
+}
+
+// Binding goes through a query's keys in the order the standard library's map of the same hash
+// gave them, and so names the same bad key, also where many keys share a hash; copies keep it.
+TEST(QueryStringTest, ArgumentsComeInTheStandardMapsOrder) {
+  using Entries = std::vector<std::pair<std::string, std::string>>;
+  const auto entries = [](const auto& map) { return Entries(map.begin(), map.end()); };
+  const std::vector<std::string> colliding = Testing::CollidingKeys("k", 8);
+  ASSERT_EQ(colliding.size(), 256u);
+  for (const std::string& key : colliding) ASSERT_EQ(Fnv1a32(key), Fnv1a32(colliding[0])) << key;
+  std::mt19937 random(7);
+  for (int round = 0; round < 12; ++round) {
+    const std::size_t pieces = 1 + random() % 3000;
+    std::unordered_map<std::string, std::string, Fnv1aStringHash, std::equal_to<>> expected;
+    std::string query;
+    for (std::size_t i = 0; i < pieces; ++i) {
+      const std::string key = random() % 4 == 0 ? colliding[random() % colliding.size()]
+                                                : "a" + std::to_string(random() % pieces);
+      expected.insert_or_assign(key, std::to_string(i));
+      query += (i == 0 ? "" : "&") + key + "=" + std::to_string(i);
+    }
+    SCOPED_TRACE(pieces);
+    MaybeType<Failure, TextMap> parsed = ParseQuery(query);
+    ASSERT_TRUE(parsed.HasValue());
+    EXPECT_EQ(entries(*parsed), entries(expected));
+    TextMap copied(*parsed);
+    TextMap assigned;
+    assigned = copied;
+    TextMap moved(std::move(*parsed));
+    for (const TextMap* map : {&copied, &assigned, &moved}) {
+      EXPECT_EQ(entries(*map), entries(expected));
     }
   }
 }

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "sdk/base/BoundaryRecords.h"
 #include "sdk/base/LogChannels.h"
+#include "sdk/base/LogMessage.h"
 #include "sdk/base/PerfCounter.h"
 #include "sdk/platform/SteadyClockTesting.h"
 #include "sdk/platform/ThreadId.h"
@@ -24,6 +26,15 @@ std::string Render(const char* format, const LogRecord& record,
   const std::size_t length = std::strlen(buffer.c_str());
   EXPECT_LT(length, size) << "the line must stay inside its buffer";
   return buffer.substr(0, length);
+}
+
+std::string Message(std::uint32_t size, const char* format, ...) {
+  std::string buffer(size + 8, '\x7f');
+  va_list arguments;
+  va_start(arguments, format);
+  FormatLogMessage(buffer.data(), size, format, arguments);
+  va_end(arguments);
+  return buffer.c_str();
 }
 
 LogRecord SampleRecord(const char* message) {
@@ -174,6 +185,32 @@ TEST(LogLevelTest, NamesAreSixCharactersRightAligned) {
     SCOPED_TRACE(level);
     EXPECT_EQ(std::strlen(GetLevelName(level)), 6u);
   }
+}
+
+}  // namespace
+}  // namespace Zarn
+
+namespace Zarn {
+namespace {
+
+// A caller's text cannot start a line: "%s" texts are escaped, all else is printf's.
+TEST(FormatLogMessageTest, EscapesTheControlBytesOfTextsOnly) {
+  const char* const null = nullptr;
+  const std::pair<std::string, std::string> rows[] = {
+      {Message(64, "type=%s", "open\n[plugin error] Forged"), "type=open\\n[plugin error] Forged"},
+      {Message(64, "%s|%s", "\r\t\x01", "\x1f\x7f\x80"), "\\r\\t\\x01|\\x1F\\x7F\x80"},
+      {Message(64, "[%-5s|%.3s|%4.2s|%*s]", "a\n", "ab\ncd", "xyz", 4, "\n"),
+       "[a\\n  |ab\\n|  xy|  \\n]"},
+      {Message(64, "%s %.*s", null, 1, "\x02\x03"), "(null) \\x02"},
+      {Message(64, "line\n%s \\n", "c:\\d \\u0041"), "line\nc:\\d \\u0041 \\n"},
+      {Message(64, "%d %u %llu %lld %x %c %5.1f %% %zu %p", -1, 2u, 3ull, -4ll, 255u, 'k', 2.25,
+               std::size_t{6}, static_cast<void*>(nullptr)),
+       "-1 2 3 -4 ff k   2.2 % 6 (nil)"},
+      {Message(64, "a%1$s b", "x"), "a"},
+      {Message(8, "%s", "abcdefghij"), "abcdefg"},
+      {Message(8, "%d%s", 12, "\n\n\n"), "12\\n\\n\\"},
+  };
+  for (const auto& [got, expected] : rows) EXPECT_EQ(got, expected);
 }
 
 }  // namespace

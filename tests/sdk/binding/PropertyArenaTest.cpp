@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "sdk/base/Fnv1a.h"
+#include "sdk/base/Fnv1aTesting.h"
 #include "sdk/base/MemoryTesting.h"
 #include "sdk/binding/PageSource.h"
 #include "sdk/binding/PoolAllocator.h"
@@ -242,15 +243,21 @@ TEST(PropertyArenaTest, EmptyTextIsTheSharedEntryAndAllocatesNothing) {
   EXPECT_EQ(arena->InternedCount(), 0u);
 }
 
+// Texts that share a hash in the middle: the table places everything anew and still finds it.
 TEST(PropertyArenaTest, TableGrowsAndKeepsEveryText) {
   ArenaPtr arena = NewArena();
+  std::vector<std::string> texts;
+  for (int i = 0; i < 3000; ++i) texts.push_back(std::to_string(i));
+  const std::vector<std::string> colliding = Testing::CollidingKeys("c", 8);
+  texts.insert(texts.begin() + 1000, colliding.begin(), colliding.end());
   std::vector<const InternedString*> entries;
-  for (int i = 0; i < 3000; ++i) entries.push_back(&arena->InternString(std::to_string(i)));
-  EXPECT_EQ(arena->InternedCount(), 3000u);
-  for (int i = 0; i < 3000; ++i) {
-    const InternedString& again = arena->InternString(std::to_string(i));
-    ASSERT_EQ(&again, entries[static_cast<std::size_t>(i)]) << i;
-    EXPECT_EQ(again.Text(), std::to_string(i));
+  for (const std::string& text : texts) entries.push_back(&arena->InternString(text));
+  EXPECT_EQ(arena->InternedCount(), 3256u);
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    const InternedString& again = arena->InternString(texts[i]);
+    ASSERT_EQ(&again, entries[i]) << texts[i];
+    EXPECT_EQ(again.Text(), texts[i]);
+    EXPECT_EQ(again.Hash(), Fnv1a32(texts[i]));
     arena->ReleaseString(again);
   }
   for (const InternedString* entry : entries) arena->ReleaseString(*entry);
