@@ -6,6 +6,7 @@
 
 #include "lobby/core/BotDifficultyForQueue.h"
 #include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyFlow.h"
 #include "lobby/core/LobbyMembers.h"
 #include "lobby/core/LobbyServices.h"
 #include "sdk/api/HttpResponse.h"
@@ -56,7 +57,12 @@ MaybeType<Failure, Api::Lobby> ArrangedTeamLobbyController::CreatePlatformLobby(
           : Services()->Runtime().LcdsCallSync<LCDS::LobbyStatus>(
                 kInviteService, "createArrangedBotTeamLobby", queueId, difficulty.Value());
   if (status.IsFailure()) return Failure(0, std::string(status.Message()));
-  return CreateLobbyForQueue(status.Value());
+  MaybeType<Failure, Api::Lobby> lobby = CreateLobbyForQueue(status.Value());
+  // Overtaken while the lobby made was filled in, the lobby is no one's: nothing may show it.
+  if (lobby.IsFailure() && !Services()->IsInLobbyState(LobbyFlow::kGroupLobbyRequested)) {
+    Services()->AbandonOrphanedLobby(status.Value().invitationId);
+  }
+  return lobby;
 }
 
 bool ArrangedTeamLobbyController::LeaveLobby(const Api::Lobby& current) {

@@ -11,8 +11,10 @@
 #include "lobby/backends/ArrangedTeamLobbyController.h"
 #include "lobby/core/CustomGameMembers.h"
 #include "lobby/core/CustomGameRules.h"
+#include "lobby/core/GameMetaData.h"
 #include "lobby/core/GameflowPhaseNames.h"
 #include "lobby/core/LobbyConventions.h"
+#include "lobby/core/LobbyFlow.h"
 #include "lobby/core/LobbyFlowGate.h"
 #include "lobby/core/LobbyMembers.h"
 #include "lobby/core/LobbyServices.h"
@@ -173,6 +175,11 @@ MaybeType<Failure, Api::Lobby> CustomGameLobbyController::CreatePracticeGame(
     return failure;
   }
   const LCDS::GameDTO createdGame = std::move(created).Value();
+  // Overtaken, the game made is no one's: nothing may show the lobby a status names for it.
+  if (!Services()->IsInLobbyState(LobbyFlow::kLobbyRequested) &&
+      !Services()->IsInLobbyState(LobbyFlow::kChangingLobby)) {
+    Services()->AbandonOrphanedGame(static_cast<std::uint64_t>(createdGame.id));
+  }
   Api::Lobby lobby =
       MakeCustomLobbyFromGameDto(createdGame, gameTypeConfig.Value(), practiceToolPlayerCount);
   const std::uint64_t local = Services()->LocalSummonerId();
@@ -215,7 +222,7 @@ MaybeType<Failure, Api::Lobby> CustomGameLobbyController::RefreshLobby(
   lobby.isCustom = true;
   lobby.customGameLobby.emplace();
   Api::LcdsGameMetaData metaData;
-  if (!ReadGameMetaData(status, metaData)) {
+  if (!ReadLcdsGameMetaData(status.gameMetaData, Services()->Runtime().Registry(), metaData)) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Unable to deserialize gameMetaData");
   }
   MaybeType<Failure, LCDS::GameDTO> found =
@@ -237,22 +244,14 @@ MaybeType<Failure, Api::Lobby> CustomGameLobbyController::RefreshLobby(
   return handled;
 }
 
-bool CustomGameLobbyController::ReadGameMetaData(const LCDS::LobbyStatus& status,
-                                                 Api::LcdsGameMetaData& metaData) {
-  const BindingResult parsed = ParseJson(status.gameMetaData);
-  if (!parsed.IsOk() || Services()->Runtime().Registry() == nullptr) return false;
-  BindingResult read;
-  ReadValue(read, metaData, parsed.Value(), *Services()->Runtime().Registry());
-  return read.IsOk();
-}
-
 MaybeType<Failure, Api::Lobby> CustomGameLobbyController::HandleLobbyStatus(
     const Api::Lobby& current, LCDS::LobbyStatus status) {
   // A game the plugin joined has no lobby id before its first status: that status, of the game
   // asked for, enters its lobby, though the player may have left that lobby before.
   Api::LcdsGameMetaData metaData;
   if (current.invitationId.empty() && current.customGameLobby.has_value() &&
-      current.customGameLobby->gameId != 0 && ReadGameMetaData(status, metaData) &&
+      current.customGameLobby->gameId != 0 &&
+      ReadLcdsGameMetaData(status.gameMetaData, Services()->Runtime().Registry(), metaData) &&
       metaData.gameId == current.customGameLobby->gameId) {
     Services()->ReenterLobby(status.invitationId);
   }

@@ -11,7 +11,6 @@
 
 #include "lobby/core/CustomGameLobbyBuilder.h"
 #include "lobby/core/LobbyController.h"
-#include "lobby/model/LegacyDataRecords.h"
 #include "lobby/model/SiblingResourceRecords.h"
 #include "sdk/runtime/ResourceObservation.h"
 
@@ -101,10 +100,6 @@ class CustomGameLobbyController final : public LobbyController {
   void OnBotDifficultiesConfig(const ResourceUpdate<bool>& event);
   // Loads the champion aliases while there are none; a failure is logged and tried again later.
   void FetchBotChampionSummaries();
-  // Reads `status`'s meta-data into `metaData`; false when it does not read whole (what was
-  // read stays).
-  [[nodiscard]] bool ReadGameMetaData(const LCDS::LobbyStatus& status,
-                                      Api::LcdsGameMetaData& metaData);
 
  private:
   // Sets the game record and the random source, and reads the bot state.

@@ -1,7 +1,11 @@
 #include "lobby/core/GameMetaData.h"
 
 #include <limits>
+#include <string>
 #include <string_view>
+
+#include "sdk/binding/JsonText.h"
+#include "sdk/binding/TypedConversions.h"
 
 namespace Zarn::Client::Lobby {
 namespace {
@@ -36,6 +40,15 @@ std::int32_t GameMetaDataQueueId(const BindingProperty& metaData) noexcept {
 
 std::int32_t GameMetaDataMapId(const BindingProperty& metaData) noexcept {
   return ReadId(metaData, "mapId");
+}
+
+bool ReadLcdsGameMetaData(const std::string& text, const BindingRegistry* registry,
+                          Api::LcdsGameMetaData& metaData) {
+  const BindingResult parsed = ParseJson(text);
+  if (!parsed.IsOk() || registry == nullptr) return false;
+  BindingResult read;
+  ReadValue(read, metaData, parsed.Value(), *registry);
+  return read.IsOk();
 }
 
 }  // namespace Zarn::Client::Lobby

@@ -2,8 +2,14 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
+#include "lobby/model/LegacyDataRecords.h"
 #include "sdk/binding/BindingProperty.h"
+
+namespace Zarn {
+class BindingRegistry;
+}  // namespace Zarn
 
 namespace Zarn::Client::Lobby {
 
@@ -14,5 +20,11 @@ namespace Zarn::Client::Lobby {
 
 // Member "mapId" of `metaData`, read by the rule of GameMetaDataQueueId.
 [[nodiscard]] std::int32_t GameMetaDataMapId(const BindingProperty& metaData) noexcept;
+
+// Reads the JSON text `text` (a legacy lobby status's "gameMetaData") into `metaData` with the
+// types of `registry` (null reads nothing); false when it does not read whole, what was read
+// staying in `metaData`.
+[[nodiscard]] bool ReadLcdsGameMetaData(const std::string& text, const BindingRegistry* registry,
+                                        Api::LcdsGameMetaData& metaData);
 
 }  // namespace Zarn::Client::Lobby

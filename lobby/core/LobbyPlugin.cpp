@@ -88,6 +88,10 @@ void LobbyPlugin::AbandonOrphanedLobby(const std::string& invitationId) {
   v1Lobby_.AbandonOrphanedLobby(invitationId);
 }
 
+void LobbyPlugin::AbandonOrphanedGame(std::uint64_t gameId) {
+  v1Lobby_.AbandonOrphanedGame(gameId);
+}
+
 void LobbyPlugin::ReenterLobby(const std::string& invitationId) {
   v1Lobby_.ReenterLobby(invitationId);
 }

@@ -201,6 +201,7 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   void PublishV1Lobby() override;
   [[nodiscard]] bool IgnoresAbandonedLobby(const std::string& invitationId) const override;
   void AbandonOrphanedLobby(const std::string& invitationId) override;
+  void AbandonOrphanedGame(std::uint64_t gameId) override;
   void ReenterLobby(const std::string& invitationId) override;
   [[nodiscard]] const LobbyGameflow& Gameflow() const override;
   [[nodiscard]] bool IsGameflowAvailable() const override;

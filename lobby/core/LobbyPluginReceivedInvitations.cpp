@@ -237,6 +237,8 @@ HttpResult<std::vector<Api::LobbyInvitationDto>> LobbyPlugin::HandlePostEogInvit
 void LobbyPlugin::OnLobbyStatus(const LCDS::LobbyStatus& message) {
   LobbyUpdateBatch batch(*this);
   const LCDS::LobbyStatus status = message;
+  // Before it counts as the latest: a status held meanwhile is not overtaken by this one.
+  if (v1Lobby_.AbandonOrphanedStatus(status)) return;
   const std::uint64_t handedOn = v1Lobby_.BeginLobbyStatus();
   const Api::Lobby current = V1Lobby();
   const std::shared_ptr<LobbyController> controller =

@@ -78,6 +78,9 @@ class LobbyServices {
   [[nodiscard]] virtual bool IgnoresAbandonedLobby(const std::string& invitationId) const = 0;
   // A lobby made by a creation that failed or was overtaken, which nothing will show.
   virtual void AbandonOrphanedLobby(const std::string& invitationId) = 0;
+  // A custom game made by a creation that was overtaken: the lobby a status later names for it
+  // is abandoned.
+  virtual void AbandonOrphanedGame(std::uint64_t gameId) = 0;
   // The plugin enters the lobby `invitationId` it asked for: its updates count again.
   virtual void ReenterLobby(const std::string& invitationId) = 0;
   // What the gameflow plugin last told and was told: its session and phase, the player status.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "lobby/core/GameMetaData.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyFlowGate.h"
 #include "sdk/base/LogChannels.h"
@@ -145,6 +146,25 @@ void V1LobbyRecords::AbandonOrphanedLobby(const std::string& invitationId) {
 
 void V1LobbyRecords::ReenterLobby(const std::string& invitationId) {
   if (IsAbandonedLobbyInvitationId(invitationId)) RemoveFromAbandonedLobbyIds(invitationId);
+}
+
+void V1LobbyRecords::AbandonOrphanedGame(std::uint64_t gameId) {
+  // Kept whatever stopped the call: the game was made all the same.
+  orphanedGames_.insert(gameId);
+}
+
+bool V1LobbyRecords::AbandonOrphanedStatus(const LCDS::LobbyStatus& status) {
+  if (orphanedGames_.empty()) return false;
+  Api::LcdsGameMetaData metaData;
+  if (!ReadLcdsGameMetaData(status.gameMetaData, services_.Runtime().Registry(), metaData) ||
+      !orphanedGames_.contains(metaData.gameId)) {
+    return false;
+  }
+  if (lobby_.customGameLobby.has_value() && lobby_.customGameLobby->gameId == metaData.gameId) {
+    return false;
+  }
+  AbandonOrphanedLobby(status.invitationId);
+  return IgnoresUpdateFrom(status.invitationId);
 }
 
 bool V1LobbyRecords::IgnoresUpdateFrom(const std::string& invitationId) const {

@@ -10,6 +10,7 @@
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyServices.h"
 #include "lobby/core/LobbyViewModel.h"
+#include "lobby/model/LcdsRecords.h"
 #include "lobby/model/LobbyRecords.h"
 
 namespace Zarn::Client::Lobby {
@@ -71,6 +72,12 @@ class V1LobbyRecords {
   void ReenterLobby(const std::string& invitationId);
   // Whether an update of `invitationId` must be dropped, logging it when so.
   [[nodiscard]] bool IgnoresUpdateFrom(const std::string& invitationId) const;
+  // A custom game made by a creation that was overtaken: no lobby id is known for it before a
+  // lobby status names one, and that lobby is then abandoned as orphaned (AbandonOrphanedStatus).
+  void AbandonOrphanedGame(std::uint64_t gameId);
+  // Abandons the lobby `status` names when its meta-data names an orphaned game other than the
+  // v1 lobby's (a game the player joined since); true when it did, the status then to be ignored.
+  [[nodiscard]] bool AbandonOrphanedStatus(const LCDS::LobbyStatus& status);
 
   // Lobby statuses handed to a controller: each gets a number, and only the latest one handed on
   // may change the lobby once its controller answers (an older one may return after it).
@@ -101,6 +108,7 @@ class V1LobbyRecords {
   bool deletedInOperation_ = false;  // deleted by the operation under way, nothing out since
   bool lastWasDelete_ = false;       // the last publication of the v1 lobby that went out
   std::set<std::string> abandonedLobbyInvitationIds_;
+  std::set<std::uint64_t> orphanedGames_;
   std::uint64_t lobbyStatusCount_ = 0;
   bool isCustomGame_ = false;
 };

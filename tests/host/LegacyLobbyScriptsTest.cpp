@@ -282,9 +282,11 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
        lobbies,
        {"0 {}", R"({"scripted":true})", pushed, soloMade, armed, overtaken, "0 null",
         "events: Update /jyx-lobby/v1/lobby={lobby-7}; Update /jyx-lobby/v2/lobby={lobby-7};",
-        "0 {lobby-7}", R"({"quit":true})"},
+        "0 {lobby-7}", pushed, "events:", "0 {lobby-7}", R"({"quit":true})"},
        leftJoined,
-       "Member"},
+       "Member",
+       {"AddToAbandonedLobbyInvitationIds: lobby-9",
+        "Ignoring update from abandoned lobby.invitationId lobby-9"}},
       // Accepted while play again waits for the gameflow plugin: no lobby of play again's own.
       {"accept-during-play-again",
        lobbies,
@@ -569,15 +571,17 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
        {},
        false,
        true},
-      // An overtaken custom game creation stores no bots: the GET answers those published.
+      // An overtaken custom game creation stores no bots: the GET answers those published; a later
+      // status of its game's lobby is ignored.
       {"bots-of-overtaken-creation",
        {kAvailableBots},
        {pushed, scripted, scripted, "events: Update /jyx-lobby/v2/lobby/custom/available-bots=[];",
         armed, overtaken, "0 null", "events: Update /jyx-lobby/v2/lobby/custom/available-bots=[];",
-        "0 []", R"({"quit":true})"},
+        "0 []", pushed, "0 {custom-5} custom Brawl queue -1 members 77,2046", R"({"quit":true})"},
        {"abandon custom-5", "leave"},
        "Member",
-       {"stops before storing the available bots"},
+       {"stops before storing the available bots",
+        "Ignoring update from abandoned lobby.invitationId custom-77"},
        true},
       // Inside transitions, the availability answers from the lobby published and the custom
       // game list, while no games are listed, is refused: neither asks outside.
