@@ -160,9 +160,13 @@ bool V1LobbyRecords::AbandonOrphanedStatus(const LCDS::LobbyStatus& status) {
       !orphanedGames_.contains(metaData.gameId)) {
     return false;
   }
+  // Joined since, the game is the player's; else, once its lobby's id is known, that id stands
+  // for it among the lobbies abandoned. Either way no later status needs reading for it.
   if (lobby_.customGameLobby.has_value() && lobby_.customGameLobby->gameId == metaData.gameId) {
+    orphanedGames_.erase(metaData.gameId);
     return false;
   }
+  if (!status.invitationId.empty()) orphanedGames_.erase(metaData.gameId);
   AbandonOrphanedLobby(status.invitationId);
   return IgnoresUpdateFrom(status.invitationId);
 }

@@ -73,7 +73,8 @@ class V1LobbyRecords {
   // Whether an update of `invitationId` must be dropped, logging it when so.
   [[nodiscard]] bool IgnoresUpdateFrom(const std::string& invitationId) const;
   // A custom game made by a creation that was overtaken: no lobby id is known for it before a
-  // lobby status names one, and that lobby is then abandoned as orphaned (AbandonOrphanedStatus).
+  // lobby status names one, and that lobby is then abandoned as orphaned (AbandonOrphanedStatus),
+  // its id standing for the game from then on.
   void AbandonOrphanedGame(std::uint64_t gameId);
   // Abandons the lobby `status` names when its meta-data names an orphaned game other than the
   // v1 lobby's (a game the player joined since); true when it did, the status then to be ignored.
