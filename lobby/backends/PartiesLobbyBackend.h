@@ -190,7 +190,7 @@ class PartiesLobbyBackend final : public PartiesBackend {
   [[nodiscard]] std::optional<Api::PlayerDto> MakeRegistration();
   // Logs that a registration's reply is dropped: what came after it stands.
   void DropRegistrationReply();
-  // Takes or removes the host's shutdown lock, logging the outcome. Require Start.
+  // Takes or removes the host's shutdown lock, logging the outcome. Both require Start.
   void TakeShutdownLock();
   void RemoveShutdownLock();
   // Ends a party lobby that the state or the configuration no longer allow.
@@ -271,9 +271,9 @@ class PartiesLobbyBackend final : public PartiesBackend {
   // not, for a player that a deregistration cleared, until it is registered again; registered or
   // not, no state pushed for another player than RegistrationPuuid() is.
   bool AcceptsInOrder(const Api::PlayerDto& incoming, Api::PlayerUpdateType updateType);
-  // The three checks that order `incoming` after the stored state (its creation time, then the
-  // player's version, then the party's), with their log lines and, for an equal party version or
-  // an older one, the duplicate handling: true when `incoming` is the later state.
+  // The three checks that order `incoming` against the stored state (its creation time, then
+  // the player's version, then, for an equal one, the party's), with their log lines and the
+  // duplicate handling: false when they find `incoming` older, or a party no later.
   bool IsInOrder(const Api::PlayerDto& incoming, Api::PlayerUpdateType updateType);
 
   // A copy of the known queue with `queueId`; 400 kNoQueueSelected without one.
