@@ -136,8 +136,10 @@ class PartiesLobbyBackend final : public PartiesBackend {
   // while one runs, that one checks again).
   void OnRegistrationInputChanged();
   // Its reply is dropped, with the party lobby it would make active, when a registration or
-  // deregistration begun during its waits, or a newer state stored during its lock's wait,
-  // stands; the lock it took then follows what stands.
+  // deregistration begun during its waits stands; the lock it took then follows what stands. A
+  // state stored during the lock's wait (the service's push of this registration, a lobby made
+  // on it) stands unless the reply is ordered after it as a pushed state would be; the party
+  // lobby follows the state that stands.
   void RegisterPlayer();
   // Listener of the plugin's eligibility hash: sends the new hash while registered.
   void UpdateEligibilityHash();
@@ -182,9 +184,14 @@ class PartiesLobbyBackend final : public PartiesBackend {
   [[nodiscard]] std::string RegistrationPuuid();
   // Sets the retry timer to run UpdateRegistration after the configured interval.
   void ScheduleRegistrationRetry();
+  // The registration RegisterPlayer sends, logged; none, after logging why, while the session,
+  // the platform id or the eligibility hash is missing, or the puuid or platform id is empty.
+  // Requires Start.
+  [[nodiscard]] std::optional<Api::PlayerDto> MakeRegistration();
   // Logs that a registration's reply is dropped: what came after it stands.
   void DropRegistrationReply();
-  // Removes the host's shutdown lock, logging the outcome. Requires Start.
+  // Takes or removes the host's shutdown lock, logging the outcome. Both require Start.
+  void TakeShutdownLock();
   void RemoveShutdownLock();
   // Ends a party lobby that the state or the configuration no longer allow.
   void CheckPartyWithoutQueue();
@@ -264,6 +271,10 @@ class PartiesLobbyBackend final : public PartiesBackend {
   // not, for a player that a deregistration cleared, until it is registered again; registered or
   // not, no state pushed for another player than RegistrationPuuid() is.
   bool AcceptsInOrder(const Api::PlayerDto& incoming, Api::PlayerUpdateType updateType);
+  // The three checks that order `incoming` against the stored state (its creation time, then
+  // the player's version, then, for an equal one, the party's), with their log lines and the
+  // duplicate handling: false when they find `incoming` older, or a party no later.
+  bool IsInOrder(const Api::PlayerDto& incoming, Api::PlayerUpdateType updateType);
 
   // A copy of the known queue with `queueId`; 400 kNoQueueSelected without one.
   [[nodiscard]] MaybeType<Failure, Api::Queue> FindKnownQueue(std::int32_t queueId) const;

@@ -76,13 +76,6 @@ bool IsLaunchedPhase(Api::GameflowPhase phase) {
   }
 }
 
-// Whether `incoming` is a later state of the player than `stored`: of a later registration, or a
-// later version of the same one.
-bool IsNewerState(const Api::PlayerDto& incoming, const Api::PlayerDto& stored) {
-  if (incoming.createdAt != stored.createdAt) return incoming.createdAt > stored.createdAt;
-  return incoming.version > stored.version;
-}
-
 bool IsLobbyPhase(Api::GameflowPhase phase) {
   return phase == Api::GameflowPhase::Lobby || phase == Api::GameflowPhase::Matchmaking ||
          phase == Api::GameflowPhase::ReadyCheck;
@@ -179,8 +172,7 @@ void PartiesLobbyBackend::UpdateRegistrationOnce() {
   if (Player().createdAt != 0) DeregisterPlayer();
 }
 
-void PartiesLobbyBackend::RegisterPlayer() {
-  if (services_ == nullptr) return;
+std::optional<Api::PlayerDto> PartiesLobbyBackend::MakeRegistration() {
   const Api::LoginSession* session = ObservedLoginSession().Effective();
   const std::string* platformId = services_->CurrentPlatformId();
   const std::int64_t* hash = services_->GetEligibilityRules().EligibilityHash();
@@ -188,14 +180,14 @@ void PartiesLobbyBackend::RegisterPlayer() {
     LogPrintf(kLogLevelOkay, kLobbyLogChannel, 0, "Parties configuration not available ( %s%s%s)",
               session == nullptr ? "LoginSession " : "", platformId == nullptr ? "PlatformId " : "",
               hash == nullptr ? "EligHash " : "");
-    return;
+    return std::nullopt;
   }
   Api::PlayerDto registration;
   registration.puuid = RegistrationPuuid();
   if (registration.puuid.empty() || platformId->empty()) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties configuration is invalid ( %s%s)",
               registration.puuid.empty() ? "puuid " : "", platformId->empty() ? "platformId " : "");
-    return;
+    return std::nullopt;
   }
   registration.platformId = *platformId;
   registration.accountId = session->accountId;
@@ -203,16 +195,21 @@ void PartiesLobbyBackend::RegisterPlayer() {
   registration.eligibilityHash = *hash;
   const std::string shown = ToJsonString(registration, services_->Runtime().GetRegistry());
   LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Registering party player: %s", shown.c_str());
+  return registration;
+}
 
+void PartiesLobbyBackend::RegisterPlayer() {
+  if (services_ == nullptr) return;
+  const std::optional<Api::PlayerDto> registration = MakeRegistration();
+  if (!registration.has_value()) return;
   bool applied = false;
   {
     const CallGate::SharedWork registering(services_->FlowGate());
     // A registration or deregistration made during the waits below is later than this one: it
     // stands, and this one's reply, older, is dropped.
     const std::uint64_t act = ++registrationActs_;
-    std::string path = PlayerPath(registration.puuid);
     MaybeType<Failure, Api::PlayerDto> reply =
-        client_.SendRequest("PUT", std::move(path), registration);
+        client_.SendRequest("PUT", PlayerPath(registration->puuid), *registration);
     if (reply.IsFailure()) {
       LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Parties registration failure: %s",
                 reply.Message());
@@ -224,12 +221,7 @@ void PartiesLobbyBackend::RegisterPlayer() {
     }
     if (act != registrationActs_) return DropRegistrationReply();
     const std::uint64_t stores = stores_;
-    if (services_->Runtime().Request<void>(HttpMethod::Put, kShutdownLockPath).HasValue()) {
-      LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Registered shutdown lock with jyx-login");
-    } else {
-      LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0,
-                "Failed to registered shutdown lock with jyx-login");
-    }
+    TakeShutdownLock();
     if (act != registrationActs_) {
       // The lock went to the host after the later act's: it follows what that one left.
       if (Player().createdAt == 0) RemoveShutdownLock();
@@ -238,12 +230,14 @@ void PartiesLobbyBackend::RegisterPlayer() {
     deregistered_ = false;
     ++registrations_;
     services_->Runtime().CancelTimer(kRegistrationRetryTimer);
-    // The registration stands, but a state stored during the lock's wait (the service's push of
-    // it, a lobby made meanwhile) came after the reply: the reply only replaces an older one.
-    if (stores_ != stores && !IsNewerState(reply.Value(), Player())) {
-      return DropRegistrationReply();
+    // The reply is applied only now, after a state stored during the lock's wait (the service's
+    // push of this registration, a lobby made on it): it is ordered against that state as a
+    // pushed one is, and dropped alone when older.
+    if (stores_ != stores && !IsInOrder(reply.Value(), Api::PlayerUpdateType::Direct)) {
+      DropRegistrationReply();
+    } else {
+      applied = ApplyPartiesState(std::move(reply).Value(), Api::PlayerUpdateType::Direct);
     }
-    applied = ApplyPartiesState(std::move(reply).Value(), Api::PlayerUpdateType::Direct);
   }
   if (applied) RefreshAfterUpdate();
   // Overtaken, the call may neither make the lobby nor send the leave: it tries neither.
@@ -259,6 +253,15 @@ void PartiesLobbyBackend::DropRegistrationReply() {
   LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
             "Dropping a parties registration's reply: a later registration, deregistration or "
             "state stands");
+}
+
+void PartiesLobbyBackend::TakeShutdownLock() {
+  if (services_->Runtime().Request<void>(HttpMethod::Put, kShutdownLockPath).HasValue()) {
+    LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0, "Registered shutdown lock with jyx-login");
+  } else {
+    LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0,
+              "Failed to registered shutdown lock with jyx-login");
+  }
 }
 
 void PartiesLobbyBackend::RemoveShutdownLock() {

@@ -114,6 +114,11 @@ bool PartiesLobbyBackend::AcceptsInOrder(const Api::PlayerDto& incoming,
               "Ignoring a parties state pushed for another player: %s", incoming.puuid.c_str());
     return false;
   }
+  return IsInOrder(incoming, updateType);
+}
+
+bool PartiesLobbyBackend::IsInOrder(const Api::PlayerDto& incoming,
+                                    Api::PlayerUpdateType updateType) {
   if (incoming.createdAt < Player().createdAt) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Parties state created time out of order.");
     return false;

@@ -15,13 +15,14 @@
 // leave answered late, a state pushed before a logout and handled after it, a registration made
 // during the deregistration's wait, a lobby made during an invitation's window flash, reads in a
 // party lobby's exit, a health check overtaken by a logout, a refused bulk invite, registrations
-// overtaken in their shutdown lock's wait, another player's state pushed before a registration
-// (and, in the legacy world, the window flash an overtaken invitation owes). Each script runs in
-// the world its first line names. Each output line is compared in short: a route's status
-// with its error or its plain body, a parties reply by its status, and the kind and path of each
-// resource event (with its plain value, or the id of a lobby and a custom game's name). The log
-// shows LobbyFlow's states nesting, the state each script ends in, which lobby the plugin abandons
-// and leaves when it shuts down, and for some scripts what the plugin logged, in order.
+// overtaken in their shutdown lock's wait, another player's state pushed before a registration,
+// a login's own or an older party's state stored in that wait (and, in the legacy world, the window
+// flash an overtaken invitation owes). Each script runs in the world its first line names. Each
+// output line is compared in short: a route's status with its error or its plain body, a parties
+// reply by its status, and the kind and path of each resource event (with its plain value, or the
+// id of a lobby and a custom game's name). The log shows LobbyFlow's states nesting, the state each
+// script ends in, which lobby the plugin abandons and leaves when it shuts down, and for some
+// scripts what the plugin logged, in order.
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
 
@@ -157,7 +158,7 @@ TEST(LegacyLobbyScriptsTest, EveryScriptNamesAWorldOfTheTree) {
     const std::string world = WorldOf(ReadScript(entry.path()));
     EXPECT_TRUE(world.ends_with(".json") && std::filesystem::is_regular_file(world)) << world;
   }
-  EXPECT_EQ(scripts, 46);
+  EXPECT_EQ(scripts, 48);
 }
 
 // The texts of `texts` that no line of `log` holds in their order: from the first missing on.
@@ -203,6 +204,9 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
   const std::string soloMade =
       "events: Create /jyx-lobby/v1/lobby={}; Create /jyx-lobby/v2/lobby={};";
   const std::string overtaken = "409 LOBBY_REQUEST_OVERTAKEN";
+  const std::string party420 = "0 {party-3} queue 420 members 9";
+  const std::string notRegistered =
+      "0 Not registered with parties service. puuid: puuid-a platformId: XEM1";
   const std::string practice = "0 {} custom Practice";
   const Lines leftJoined = {"abandon lobby-7", "leave"};
   const std::set<std::string> lobbies = {kV1Lobby, kV2Lobby};
@@ -705,13 +709,31 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
        "PartyLobby",
        {"Reregistering after parties error: 404 PLAYER_NOT_FOUND",
         "Dropping a parties registration's reply"}},
+      // A login whose party has a queue shows its party lobby, whether the state stored in the
+      // registration's lock's wait is the service's push of it or one of an older party.
+      {"login-push-during-registration-lock",
+       {kV2Lobby},
+       {party420, scripted, scripted, notRegistered, sessionSet, armed, sessionSet,
+        R"({"clock":1.0,"ran":5})", party420, R"({"clock":3701.0,"ran":4})", party420,
+        R"({"quit":true})"},
+       {},
+       "PartyLobby",
+       {"Dropping a parties registration's reply", "LobbyFlow: entering state 'PartyLobby'"},
+       true},
+      {"older-party-during-registration-lock",
+       {kV2Lobby},
+       {party420, scripted, scripted, notRegistered, sessionSet, R"({"push":true})", armed,
+        sessionSet, R"({"sent":true})", party420, R"({"clock":3700.0,"ran":4})", party420,
+        R"({"quit":true})"},
+       {},
+       "PartyLobby",
+       {"Registered shutdown lock with jyx-login", "LobbyFlow: entering state 'PartyLobby'"},
+       true},
       // Another player's state pushed while the registration's retry is due is not the player's.
       {"state-pushed-before-registration",
        {kV2Lobby},
-       {scripted, scripted,
-        "0 Not registered with parties service. puuid: puuid-a platformId: XEM1",
-        R"({"sent":true})", R"({"clock":60.0,"ran":6})", "0 {party-3}", sessionSet,
-        R"({"quit":true})"},
+       {scripted, scripted, notRegistered, R"({"sent":true})", R"({"clock":60.0,"ran":6})",
+        "0 {party-3}", sessionSet, R"({"quit":true})"},
        {},
        "OutOfLobby",
        {"Ignoring a parties state pushed for another player: puuid-b",
@@ -740,9 +762,8 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
       {"health-overtaken-by-logout",
        {kV2Lobby},
        {"0 {party-3}", "events: Create /jyx-lobby/v2/lobby={party-3};", scripted, armed,
-        "0 Not registered with parties service. puuid: puuid-a platformId: XEM1", armed, sessionSet,
-        "events: Delete /jyx-lobby/v2/lobby=null;", sessionSet, "404 LOBBY_NOT_FOUND",
-        R"({"quit":true})"},
+        notRegistered, armed, sessionSet, "events: Delete /jyx-lobby/v2/lobby=null;", sessionSet,
+        "404 LOBBY_NOT_FOUND", R"({"quit":true})"},
        {},
        "OutOfLobby",
        {"Reregistering after parties error: 404 PLAYER_NOT_FOUND",
