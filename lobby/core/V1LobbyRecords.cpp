@@ -150,7 +150,7 @@ void V1LobbyRecords::ReenterLobby(const std::string& invitationId) {
 
 void V1LobbyRecords::AbandonOrphanedGame(std::uint64_t gameId) {
   // Kept whatever stopped the call: the game was made all the same.
-  orphanedGames_.insert(gameId);
+  if (gameId != 0) orphanedGames_.insert(gameId);
 }
 
 bool V1LobbyRecords::AbandonOrphanedStatus(const LCDS::LobbyStatus& status) {
@@ -168,10 +168,10 @@ bool V1LobbyRecords::AbandonOrphanedStatus(const LCDS::LobbyStatus& status) {
   }
   if (!status.invitationId.empty()) orphanedGames_.erase(metaData.gameId);
   AbandonOrphanedLobby(status.invitationId);
-  return IgnoresUpdateFrom(status.invitationId);
+  return IgnoresAbandonedLobby(status.invitationId);
 }
 
-bool V1LobbyRecords::IgnoresUpdateFrom(const std::string& invitationId) const {
+bool V1LobbyRecords::IgnoresAbandonedLobby(const std::string& invitationId) const {
   if (!IsAbandonedLobbyInvitationId(invitationId)) return false;
   LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0,
             "Ignoring update from abandoned lobby.invitationId %s", invitationId.c_str());

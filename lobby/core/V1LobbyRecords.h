@@ -57,7 +57,8 @@ class V1LobbyRecords {
 
   // Legacy and team-builder lobbies left or orphaned: their later updates are ignored until the
   // plugin itself enters one of them again. An empty id is never kept: it would match the next
-  // lobby that never reached the platform.
+  // lobby that never reached the platform; nor is game 0 among the orphaned games, which every
+  // status naming no game reads as.
   [[nodiscard]] bool IsAbandonedLobbyInvitationId(const std::string& invitationId) const;
   void AddToAbandonedLobbyInvitationIds(const std::string& invitationId);
   void RemoveFromAbandonedLobbyIds(const std::string& invitationId);
@@ -71,7 +72,7 @@ class V1LobbyRecords {
   // abandoned, logged only when it was.
   void ReenterLobby(const std::string& invitationId);
   // Whether an update of `invitationId` must be dropped, logging it when so.
-  [[nodiscard]] bool IgnoresUpdateFrom(const std::string& invitationId) const;
+  [[nodiscard]] bool IgnoresAbandonedLobby(const std::string& invitationId) const;
   // A custom game made by a creation that was overtaken: no lobby id is known for it before a
   // lobby status names one, and that lobby is then abandoned as orphaned (AbandonOrphanedStatus),
   // its id standing for the game from then on.
