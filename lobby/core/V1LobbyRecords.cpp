@@ -137,8 +137,9 @@ void V1LobbyRecords::AbandonLeftLobby(const std::string& invitationId) {
 void V1LobbyRecords::AbandonOrphanedLobby(const std::string& invitationId) {
   if (invitationId.empty() || IsAbandonedLobbyInvitationId(invitationId)) return;
   Abandon(invitationId);
-  // Its own event, let in while it was made, may have stored it: nothing may build on it.
-  if (lobby_.invitationId == invitationId && MayStore()) {
+  // Its own event, let in while it was made, may have stored it: nothing may build on it, though
+  // the call that made it was stopped (the record still holding it, no other call took it).
+  if (lobby_.invitationId == invitationId) {
     lobby_ = Api::Lobby();
     stored_ = false;
   }

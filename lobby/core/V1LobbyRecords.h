@@ -16,7 +16,7 @@
 namespace Zarn::Client::Lobby {
 
 // A call the host overtook while it waited (lobby/core/LobbyFlowGate.h) changes none of these
-// records: each change below is then left undone.
+// records: each change below is then left undone, but for the lobbies abandoned as orphaned.
 class V1LobbyRecords {
  public:
   // Publishes through `services`, which also tells whether the player is in a lobby; stores the
@@ -66,7 +66,7 @@ class V1LobbyRecords {
   // logged as the exit does, once. A stopped call left nothing.
   void AbandonLeftLobby(const std::string& invitationId);
   // A lobby made by a creation that failed or was overtaken: nothing shows it, whatever stopped
-  // the call, and the v1 lobby is reset when it holds it.
+  // the call, and the v1 lobby is reset when it still holds it.
   void AbandonOrphanedLobby(const std::string& invitationId);
   // The plugin enters a lobby it asked for (its creation, a custom game joined): no longer
   // abandoned, logged only when it was.

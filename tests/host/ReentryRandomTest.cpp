@@ -257,6 +257,8 @@ class Sequence {
   // first eight, those a call made while another waits may run. Empty when the pick makes no
   // sense now (a message of the platform about no lobby).
   std::string Command(bool armed) {
+    // A status is checked only as an operation of its own.
+    if (!armed) sentStatus_.reset();
     if (world_ == World::kParties) return PartiesCommand(armed);
     switch (Pick(armed ? 8 : 11)) {
       case 0:
@@ -543,7 +545,8 @@ class Sequence {
   // Reads what the host saw since the last time: the legacy calls the platform answered and the
   // team-builder lobbies made and removed. A lobby left (a leave or quit granted, a team-builder
   // lobby removed) or entered (an accept or a group lobby's creation granted) joins the changes
-  // that the next events are read with; a lobby made joins the innermost call's.
+  // that the next events are read with; a lobby made (a creation, not an accept) joins the
+  // innermost call's.
   void ReadHost() {
     const std::vector<LcdsInvocation>& calls = shell_.Legacy().Invocations();
     for (; callsRead_ < calls.size(); ++callsRead_) {
@@ -557,9 +560,9 @@ class Sequence {
       if (call.method == "accept") entered = "lobby-7";
       if (call.method == "createArrangedTeamLobby") entered = "lobby-9";
       if (leaves && !platformLobby_.empty()) hostChanges_.emplace_back(platformLobby_, true);
-      if (!entered.empty()) {
-        hostChanges_.emplace_back(entered, false);
-        if (!madeInCall_.empty()) madeInCall_.back().push_back(entered);
+      if (!entered.empty()) hostChanges_.emplace_back(entered, false);
+      if (call.method == "createArrangedTeamLobby" && !madeInCall_.empty()) {
+        madeInCall_.back().push_back(entered);
       }
       if (leaves || !entered.empty()) EnterPlatformLobby(entered);
     }
@@ -643,6 +646,7 @@ class Sequence {
       trace_.push_back(std::string("(published the v1 lobby: ") + v1_.value_or("none") + ")");
     }
     for (const auto& [id, left] : changes) {
+      trace_.push_back(std::string("(the host saw ") + id + (left ? " left)" : " entered)"));
       if (left) {
         left_.insert(id);
       } else {
