@@ -444,23 +444,39 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
         "/jyx-lobby/v2/lobby, called while it waited, moved LobbyFlow to 'OutOfLobby'"}},
       // A team-builder lobby's event let in while its group finder lobby's legacy call waits
       // stores and publishes it: the change failing, or a logout overtaking it, leaves the player
-      // out of any lobby and the v1 lobby deleted.
+      // out of any lobby and the v1 lobby deleted; a custom game joined later is not its lobby.
       {"team-builder-change-left",
        lobbies,
        {R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_queues"})",
-        R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_queues"})", scripted, "0 {}", soloMade,
+        R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_queues"})",
+        scripted,
+        "0 {}",
+        soloMade,
         armed,
         "500 Couldn't change lobby: Error creating lobby: Error response for POST "
         "/jyx-login/v1/session/invoke: GroupFinderUnavailableException",
-        armed, "events: Delete /jyx-lobby/v1/lobby=null;",
+        armed,
+        "events: Delete /jyx-lobby/v1/lobby=null;",
         "events: Update /jyx-lobby/v1/lobby={tb-1}; Delete /jyx-lobby/v1/lobby=null; Delete "
         "/jyx-lobby/v2/lobby=null;",
-        "0 {}", soloMade, armed, overtaken, armed, sessionSet,
+        "0 {}",
+        soloMade,
+        armed,
+        overtaken,
+        armed,
+        sessionSet,
         "events: Delete /jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={tb-2}; Delete "
         "/jyx-lobby/v1/lobby=null; Delete /jyx-lobby/v2/lobby=null;",
-        "404 LOBBY_NOT_FOUND", R"({"quit":true})"},
-       {},
-       "OutOfLobby"},
+        "404 LOBBY_NOT_FOUND",
+        sessionSet,
+        scripted,
+        armed,
+        "0 null",
+        pushed,
+        "events: Update /jyx-lobby/v1/lobby={}; Create /jyx-lobby/v2/lobby={};",
+        R"({"quit":true})"},
+       {"abandon "},
+       "Member"},
       // A tournament joined from a solo lobby deletes the v1 lobby once.
       {"tournament-join-from-lobby",
        lobbies,
