@@ -65,6 +65,7 @@ class CommandShell {
   LegacyPlatform& Legacy() { return legacy_; }
   ServiceProxyService& Proxy() { return proxy_; }
   PartiesService& Parties() { return parties_; }
+  [[nodiscard]] const TeamBuilderPlugin& TeamBuilder() const { return teamBuilder_; }
 
  private:
   // One command: its name, its arguments and what it does as `help` lists them, and what runs it

@@ -51,9 +51,14 @@ CoreReply LegacyPlatform::Answer(const CoreRequest& request) {
   invocation.destination = StringArgument(request.arguments, 0);
   invocation.method = StringArgument(request.arguments, 1);
   invocation.arguments = request.arguments.size() > 2 ? request.arguments[2] : "null";
-  invocations_.push_back(invocation);
+  const CoreReply reply = Reply(invocation);
+  invocation.status = reply.status;
+  invocations_.push_back(std::move(invocation));
   KeepLatest(invocations_, host_.RecordWindow());
+  return reply;
+}
 
+CoreReply LegacyPlatform::Reply(const LcdsInvocation& invocation) {
   auto it = answers_.find({invocation.destination, invocation.method});
   if (it == answers_.end() || it->second.empty()) {
     return CoreReply{501, std::nullopt,

@@ -27,11 +27,12 @@ struct LcdsAnswer {
   uint32_t status = 500;
 };
 
-// A call as the platform received it.
+// A call as the platform received it, and how it answered.
 struct LcdsInvocation {
   std::string destination;
   std::string method;
   std::string arguments;  // compact JSON of the argument list, exactly as sent
+  uint32_t status = 200;  // 200 for a call answered with its result, else the failure's status
 };
 
 class LegacyPlatform {
@@ -61,6 +62,9 @@ class LegacyPlatform {
   CoreReply Answer(const CoreRequest& request);
 
  private:
+  // The scripted answer to `invocation`, used up unless it is the method's last.
+  CoreReply Reply(const LcdsInvocation& invocation);
+
   PluginHost& host_;
   // The answers still to give per method; the last one stays.
   std::map<std::pair<std::string, std::string>, std::vector<LcdsAnswer>> answers_;

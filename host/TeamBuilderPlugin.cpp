@@ -29,6 +29,15 @@ bool IsMemberAction(const std::string& path) {
   return action == "promote" || action == "kick";
 }
 
+// The "invitationId" of the lobby kept as `json`; empty when it has none.
+std::string InvitationIdOf(const std::string& json) {
+  rapidjson::Document lobby;
+  std::string error;
+  if (!ParseHostJson(json, &lobby, &error) || !lobby.IsObject()) return std::string();
+  const auto id = lobby.FindMember("invitationId");
+  return id != lobby.MemberEnd() && id->value.IsString() ? id->value.GetString() : std::string();
+}
+
 CoreReply NotServed(const CoreRequest& request) {
   return CoreReply{404, std::nullopt, "The team-builder plugin does not serve " + request.path};
 }
@@ -51,11 +60,12 @@ CoreReply TeamBuilderPlugin::Answer(const CoreRequest& request) {
       case kPost:
         return CreateLobby(request);
       case kGet:
-      case kDelete:
-        if (!host_.Resource(path)) {
-          return CoreReply{404, std::nullopt, "There is no team-builder lobby"};
-        }
+      case kDelete: {
+        const std::optional<std::string> lobby = host_.Resource(path);
+        if (!lobby) return CoreReply{404, std::nullopt, "There is no team-builder lobby"};
+        if (request.method == kDelete) removed_.push_back(InvitationIdOf(*lobby));
         return Stored(request);
+      }
       default:
         return NotServed(request);
     }

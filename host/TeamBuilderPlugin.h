@@ -4,7 +4,8 @@
 //   POST   v1/lobby                          keeps the body as the lobby with a fresh
 //                                            "invitationId", publishes it and answers it
 //   GET    v1/lobby                          the lobby; 404 without one
-//   DELETE v1/lobby                          removes the lobby (a Delete event); 404 without one
+//   DELETE v1/lobby                          removes the lobby (a Delete event), noting its id;
+//                                            404 without one
 //   POST   v1/invitations/accept, v1/position-preferences,
 //          v1/lobby/members/<id>/promote | kick   success, nothing kept
 // The countdown ("v1/lobby/countdown") stays an ordinary resource of the host's store, which
@@ -14,6 +15,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "host/PluginHost.h"
 
@@ -34,6 +36,9 @@ class TeamBuilderPlugin {
 
   // The invitation id the next created lobby gets: "tb-1", "tb-2", ...
   [[nodiscard]] std::string NextInvitationId() const;
+  // How many lobbies were created; the invitation ids of those a DELETE removed, oldest first.
+  [[nodiscard]] uint64_t Created() const { return created_; }
+  [[nodiscard]] const std::vector<std::string>& Removed() const { return removed_; }
 
  private:
   CoreReply CreateLobby(const CoreRequest& request);
@@ -42,6 +47,7 @@ class TeamBuilderPlugin {
 
   PluginHost& host_;
   uint64_t created_ = 0;
+  std::vector<std::string> removed_;
 };
 
 }  // namespace Zarn::Host

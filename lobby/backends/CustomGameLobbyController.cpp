@@ -176,8 +176,7 @@ MaybeType<Failure, Api::Lobby> CustomGameLobbyController::CreatePracticeGame(
   }
   const LCDS::GameDTO createdGame = std::move(created).Value();
   // Overtaken, the game made is no one's: nothing may show the lobby a status names for it.
-  if (!Services()->IsInLobbyState(LobbyFlow::kLobbyRequested) &&
-      !Services()->IsInLobbyState(LobbyFlow::kChangingLobby)) {
+  if (!Services()->IsLobbyRequestUnderWay()) {
     Services()->AbandonOrphanedGame(static_cast<std::uint64_t>(createdGame.id));
   }
   Api::Lobby lobby =
@@ -217,7 +216,7 @@ MaybeType<Failure, LCDS::LobbyStatus> CustomGameLobbyController::AcceptInvitatio
 MaybeType<Failure, Api::Lobby> CustomGameLobbyController::RefreshLobby(
     const Api::Lobby& /*current*/, LCDS::LobbyStatus status) {
   // The lobby joined, nothing of the one before it: the game, when it cannot be looked up, is
-  // left empty, the lobby still a custom game's.
+  // left empty but for its id, the lobby still a custom game's, which the game's updates fill.
   Api::Lobby lobby = LobbyFromStatus(status);
   lobby.isCustom = true;
   lobby.customGameLobby.emplace();
@@ -225,6 +224,7 @@ MaybeType<Failure, Api::Lobby> CustomGameLobbyController::RefreshLobby(
   if (!ReadLcdsGameMetaData(status.gameMetaData, Services()->Runtime().Registry(), metaData)) {
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0, "Unable to deserialize gameMetaData");
   }
+  lobby.customGameLobby->gameId = metaData.gameId;
   MaybeType<Failure, LCDS::GameDTO> found =
       Services()->Runtime().LcdsCallSync<LCDS::GameDTO>(kGameService, "getGame", metaData.gameId);
   if (found.HasValue()) {

@@ -55,23 +55,22 @@ MaybeType<Failure, Api::Lobby> TeamBuilderLobbyController::CreateLobby(
     const Api::Lobby& requested) {
   // A copy first: `requested` may be the plugin's own lobby, which the waits below may change.
   const Api::Lobby request = requested;
-  ++creating_;
-  const struct Made {
-    int& creating;
-    ~Made() { --creating; }
-  } made{creating_};
   MaybeType<Failure, Api::Lobby> created =
       Services()->Runtime().Request<Api::Lobby>(HttpMethod::Post, kLobbyPath, request);
   if (created.IsFailure()) return std::move(created).GetFailure();
   invitationId_ = created.Value().invitationId;
-  making_ = invitationId_;
   const std::string invitationId = invitationId_;
+  making_.push_back(invitationId);
+  const struct Made {
+    std::vector<std::string>& making;
+    const std::string& id;
+    ~Made() { making.erase(std::find(making.rbegin(), making.rend(), id).base() - 1); }
+  } made{making_, invitationId};
   Services()->ReenterLobby(invitationId);
   MaybeType<Failure, Api::Lobby> lobby = MakeGroupFinderLobby(request.queueId, invitationId);
   // Failed, or overtaken (the request it was made for ended meanwhile), the lobby is deleted or
   // stays on the sibling as no one's: nothing may show it.
-  if (lobby.IsFailure() || (!Services()->IsInLobbyState(LobbyFlow::kLobbyRequested) &&
-                            !Services()->IsInLobbyState(LobbyFlow::kChangingLobby))) {
+  if (lobby.IsFailure() || !Services()->IsLobbyRequestUnderWay()) {
     Services()->AbandonOrphanedLobby(invitationId);
   }
   return lobby;
@@ -287,15 +286,13 @@ std::optional<Api::Lobby> TeamBuilderLobbyController::PrepareLobbyUpdate(Api::Lo
   MaybeType<Failure, Api::Queue> queue = FetchQueue(lobby.queueId);
   // A later event handed on during the lookup is newer than this one.
   if (lobbyEventHandedOn_ > serial) return std::nullopt;
-  // Asked after the lookup, which may have waited.
-  if (creating_ > 0 && lobby.invitationId == making_ &&
-      !Services()->IsInLobbyState(LobbyFlow::kLobbyRequested) &&
-      !Services()->IsInLobbyState(LobbyFlow::kChangingLobby)) {
-    LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
-              "Ignoring team-builder lobby %s: its creation was overtaken",
-              lobby.invitationId.c_str());
-    return std::nullopt;
+  // Asked again after the lookup, which may have waited. The lobby of a creation still waiting
+  // is no one's once the request it was made for was overtaken, as the creation will find.
+  if (std::find(making_.begin(), making_.end(), lobby.invitationId) != making_.end() &&
+      !Services()->IsLobbyRequestUnderWay()) {
+    Services()->AbandonOrphanedLobby(lobby.invitationId);
   }
+  if (Services()->IgnoresAbandonedLobby(lobby.invitationId)) return std::nullopt;
   DecorateGameLobby(lobby, queue);
   lobby.invitations = Services()->V1Lobby().invitations;
   for (Api::LobbyInvitation& invitation : lobby.invitations) {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "lobby/core/LobbyController.h"
 #include "lobby/model/QueueRecords.h"
@@ -74,8 +75,8 @@ class TeamBuilderLobbyController final : public LobbyController {
   };
 
   // The lobby event's payload made ready for the plugin, or none when it is to be dropped: a
-  // lobby left, or the lobby of a creation still waiting once the player's request is no longer
-  // under way (a call made meanwhile overtook it, and the lobby is no one's).
+  // lobby left or orphaned, the lobby of a creation still waiting among them once the player's
+  // request is no longer under way (a call made meanwhile overtook it, and the lobby is no one's).
   std::optional<Api::Lobby> PrepareLobbyUpdate(Api::Lobby lobby);
   // The legacy group finder lobby of the team-builder lobby `invitationId` just made, and the v1
   // lobby from its status; the team-builder lobby is deleted again when the platform fails it.
@@ -96,9 +97,8 @@ class TeamBuilderLobbyController final : public LobbyController {
   // is stale.
   std::uint64_t lobbyEventsSeen_ = 0;
   std::uint64_t lobbyEventHandedOn_ = 0;
-  // Creations of a lobby under way, and the id of the lobby the latest of them made.
-  int creating_ = 0;
-  std::string making_;
+  // The lobbies made whose creation still waits (for their group finder lobby), the latest last.
+  std::vector<std::string> making_;
 };
 
 }  // namespace Zarn::Client::Lobby

@@ -81,7 +81,7 @@ std::uint64_t LobbyPlugin::LocalSummonerId() const { return localSummonerId_; }
 const Api::Lobby& LobbyPlugin::V1Lobby() const { return v1Lobby_.Lobby(); }
 
 bool LobbyPlugin::IgnoresAbandonedLobby(const std::string& invitationId) const {
-  return v1Lobby_.IgnoresUpdateFrom(invitationId);
+  return v1Lobby_.IgnoresAbandonedLobby(invitationId);
 }
 
 void LobbyPlugin::AbandonOrphanedLobby(const std::string& invitationId) {

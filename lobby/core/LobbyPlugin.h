@@ -162,8 +162,7 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   // The view model, rebuilt when the outermost update batch closes.
   void UpdateLobbyViewModel();
   void UpdatePartyRewards() { partyRewards_.UpdatePartyRewards(); }
-  // Keeps the invitation id of the legacy lobby being left among the abandoned ones and, beyond
-  // what the name says, forgets that lobby: no active backend, the v1 lobby reset and deleted.
+  // LegacyLobby's exit: the lobby left kept abandoned, then forgotten (no backend, v1 lobby reset).
   void AddToAbandonedLobbyInvitationIds();
   // Listener of the queue list: refills the queue map and republishes the lobby's availability.
   void OnQueuesChanged();

@@ -56,9 +56,7 @@ bool LobbyPlugin::BeginLobbyRequest(LobbyEvent requested) {
 }
 
 bool LobbyPlugin::CustomJoinUnderWay() const {
-  return (stateMachine_.IsInState(&LobbyFlow::kLobbyRequested) ||
-          stateMachine_.IsInState(&LobbyFlow::kChangingLobby)) &&
-         lobbyRequest_ == kJoiningCustomLobby;
+  return IsLobbyRequestUnderWay() && lobbyRequest_ == kJoiningCustomLobby;
 }
 
 HttpResult<Api::LobbyDto> LobbyPlugin::HandlePostLobby(const Api::LobbyChangeGameDto& lobbyChange) {

@@ -129,7 +129,7 @@ void LobbyPlugin::ApplyLobbyUpdate(const Api::Lobby& lobby) {
   LobbyUpdateBatch batch(*this);
   // A copy: `lobby` may be a controller's record, and the steps below wait.
   const Api::Lobby update = lobby;
-  if (v1Lobby_.IgnoresUpdateFrom(update.invitationId)) return;
+  if (v1Lobby_.IgnoresAbandonedLobby(update.invitationId)) return;
   v1Lobby_.SetLobby(update);
   if (update.wasKicked) {
     notifications_.AddLobbyNotification(

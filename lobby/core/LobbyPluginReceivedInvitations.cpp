@@ -105,16 +105,28 @@ BindingHttpResult LobbyPlugin::AcceptPlatformInvitation(std::string invitationId
   }
   const Api::Lobby current = V1Lobby();
   const LCDS::LobbyStatus joined = std::move(status).Value();
+  // The platform took the player out of the legacy lobby a failed leave left it in.
+  if (IsInLobbyState(LobbyFlow::kLegacyLobby) && current.invitationId != joined.invitationId) {
+    v1Lobby_.AbandonLeftLobby(current.invitationId);
+  }
   MaybeType<Failure, Api::Lobby> refreshed = controller->RefreshLobby(current, joined);
+  Api::Lobby accepted;
   if (refreshed.HasValue()) {
-    v1Lobby_.SetLobby(refreshed.Value());
+    accepted = std::move(refreshed).Value();
   } else {
     // The platform has the player in the lobby joined: the previous one must not stand for it.
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
               "Accepted invitation %s; its lobby %s is shown as its status gives it: %s",
               id.c_str(), joined.invitationId.c_str(), refreshed.Message());
-    v1Lobby_.SetLobby(controller->LobbyFromStatus(joined));
+    accepted = controller->LobbyFromStatus(joined);
   }
+  // A custom game whose status names none is the invitation's: its updates complete the lobby.
+  if (accepted.isCustom && accepted.customGameLobby.has_value() &&
+      accepted.customGameLobby->gameId == 0) {
+    accepted.customGameLobby->gameId =
+        invitation.invitationMetaData.FindMember("gameId").ToUint64();
+  }
+  v1Lobby_.SetLobby(accepted);
   const std::string lobbyId = V1Lobby().invitationId;
   v1Lobby_.RemoveFromAbandonedLobbyIds(lobbyId);
   PublishV1LobbyParts();
@@ -167,10 +179,11 @@ HttpResponse LobbyPlugin::HandleAcceptReceivedInvitation(const std::string& invi
     const bool legacy = backends_.Active() == backends_.Platform();
     // Taken before the leave's wait.
     const std::string left = V1Lobby().invitationId;
-    static_cast<void>(backends_.Active()->LeaveLobbyUnlessPending(invitation));
+    const bool out = backends_.Active()->LeaveLobbyUnlessPending(invitation).HasValue();
     // Accepted into a legacy lobby, LegacyLobby stays entered: its exit will not keep the lobby
-    // left, whose later updates must not replace the one joined.
-    if (legacy && !party) v1Lobby_.AbandonLeftLobby(left);
+    // left, whose later updates must not replace the one joined. One the leave failed to leave
+    // stays the player's unless the accept takes the player elsewhere.
+    if (legacy && !party && out) v1Lobby_.AbandonLeftLobby(left);
   }
   // Chosen after the leave, which may have waited through a shutdown.
   LobbyBackend* backend = party ? static_cast<LobbyBackend*>(backends_.Parties())
@@ -248,7 +261,7 @@ void LobbyPlugin::OnLobbyStatus(const LCDS::LobbyStatus& message) {
   // A newer status handed on while the controller waited stands; this one is dropped.
   if (!v1Lobby_.IsLatestLobbyStatus(handedOn)) return;
   if (lobby.HasValue()) {
-    if (v1Lobby_.IgnoresUpdateFrom(lobby.Value().invitationId)) return;
+    if (v1Lobby_.IgnoresAbandonedLobby(lobby.Value().invitationId)) return;
     v1Lobby_.SetLobby(lobby.Value());
   }
   PublishV1LobbyParts();

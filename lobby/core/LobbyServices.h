@@ -61,6 +61,11 @@ class LobbyServices {
   [[nodiscard]] virtual bool IsInLobbyState(const LobbyState& state) const = 0;
   // True in InLobby or any state below it.
   [[nodiscard]] virtual bool IsInLobby() const = 0;
+  // True while a lobby request is under way (LobbyRequested or ChangingLobby): a creation that
+  // finds none once it waited was overtaken.
+  [[nodiscard]] bool IsLobbyRequestUnderWay() const {
+    return IsInLobbyState(LobbyFlow::kLobbyRequested) || IsInLobbyState(LobbyFlow::kChangingLobby);
+  }
   // Makes the parties lobby the player's lobby, or leaves it; whether the player is now in it.
   virtual bool SetPartyLobbyActive(bool active) = 0;
   // Quits the lobby's state without a backend call: an empty reply, or 404 "LOBBY_STATE_INVALID".

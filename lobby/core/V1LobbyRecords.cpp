@@ -137,8 +137,9 @@ void V1LobbyRecords::AbandonLeftLobby(const std::string& invitationId) {
 void V1LobbyRecords::AbandonOrphanedLobby(const std::string& invitationId) {
   if (invitationId.empty() || IsAbandonedLobbyInvitationId(invitationId)) return;
   Abandon(invitationId);
-  // Its own event, let in while it was made, may have stored it: nothing may build on it.
-  if (lobby_.invitationId == invitationId && MayStore()) {
+  // Its own event, let in while it was made, may have stored it: nothing may build on it, though
+  // the call that made it was stopped (the record still holding it, no other call took it).
+  if (lobby_.invitationId == invitationId) {
     lobby_ = Api::Lobby();
     stored_ = false;
   }
@@ -150,7 +151,7 @@ void V1LobbyRecords::ReenterLobby(const std::string& invitationId) {
 
 void V1LobbyRecords::AbandonOrphanedGame(std::uint64_t gameId) {
   // Kept whatever stopped the call: the game was made all the same.
-  orphanedGames_.insert(gameId);
+  if (gameId != 0) orphanedGames_.insert(gameId);
 }
 
 bool V1LobbyRecords::AbandonOrphanedStatus(const LCDS::LobbyStatus& status) {
@@ -168,10 +169,10 @@ bool V1LobbyRecords::AbandonOrphanedStatus(const LCDS::LobbyStatus& status) {
   }
   if (!status.invitationId.empty()) orphanedGames_.erase(metaData.gameId);
   AbandonOrphanedLobby(status.invitationId);
-  return IgnoresUpdateFrom(status.invitationId);
+  return IgnoresAbandonedLobby(status.invitationId);
 }
 
-bool V1LobbyRecords::IgnoresUpdateFrom(const std::string& invitationId) const {
+bool V1LobbyRecords::IgnoresAbandonedLobby(const std::string& invitationId) const {
   if (!IsAbandonedLobbyInvitationId(invitationId)) return false;
   LogPrintf(kLogLevelAlways, kLobbyLogChannel, 0,
             "Ignoring update from abandoned lobby.invitationId %s", invitationId.c_str());

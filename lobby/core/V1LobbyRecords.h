@@ -16,7 +16,7 @@
 namespace Zarn::Client::Lobby {
 
 // A call the host overtook while it waited (lobby/core/LobbyFlowGate.h) changes none of these
-// records: each change below is then left undone.
+// records: each change below is then left undone, but for the lobbies abandoned as orphaned.
 class V1LobbyRecords {
  public:
   // Publishes through `services`, which also tells whether the player is in a lobby; stores the
@@ -57,7 +57,8 @@ class V1LobbyRecords {
 
   // Legacy and team-builder lobbies left or orphaned: their later updates are ignored until the
   // plugin itself enters one of them again. An empty id is never kept: it would match the next
-  // lobby that never reached the platform.
+  // lobby that never reached the platform; nor is game 0 among the orphaned games, which every
+  // status naming no game reads as.
   [[nodiscard]] bool IsAbandonedLobbyInvitationId(const std::string& invitationId) const;
   void AddToAbandonedLobbyInvitationIds(const std::string& invitationId);
   void RemoveFromAbandonedLobbyIds(const std::string& invitationId);
@@ -65,13 +66,13 @@ class V1LobbyRecords {
   // logged as the exit does, once. A stopped call left nothing.
   void AbandonLeftLobby(const std::string& invitationId);
   // A lobby made by a creation that failed or was overtaken: nothing shows it, whatever stopped
-  // the call, and the v1 lobby is reset when it holds it.
+  // the call, and the v1 lobby is reset when it still holds it.
   void AbandonOrphanedLobby(const std::string& invitationId);
   // The plugin enters a lobby it asked for (its creation, a custom game joined): no longer
   // abandoned, logged only when it was.
   void ReenterLobby(const std::string& invitationId);
   // Whether an update of `invitationId` must be dropped, logging it when so.
-  [[nodiscard]] bool IgnoresUpdateFrom(const std::string& invitationId) const;
+  [[nodiscard]] bool IgnoresAbandonedLobby(const std::string& invitationId) const;
   // A custom game made by a creation that was overtaken: no lobby id is known for it before a
   // lobby status names one, and that lobby is then abandoned as orphaned (AbandonOrphanedStatus),
   // its id standing for the game from then on.

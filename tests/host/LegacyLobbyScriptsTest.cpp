@@ -9,7 +9,9 @@
 // joined, a tournament joined from a lobby, a team-builder change failing or logged out of after
 // its lobby's event, an accept whose refresh fails, reads in a lobby's entry and exit, late events
 // of team-builder lobbies left, a custom game's accept whose game is unknown, a team-builder
-// lobby's chat room after an accept, an overtaken custom creation's bots; in
+// lobby's chat room after an accept, an overtaken custom creation's bots, an accept whose leave and
+// accept fail, a custom game's update after an accept that could not look it up, an accept
+// overtaking a custom creation answered without a game; in
 // host/worlds/parties.json logging out of a party lobby, logging in again
 // during the logout, lobby calls during the registration's and deregistration's waits, a party's
 // leave answered late, a state pushed before a logout and handled after it, a registration made
@@ -158,7 +160,7 @@ TEST(LegacyLobbyScriptsTest, EveryScriptNamesAWorldOfTheTree) {
     const std::string world = WorldOf(ReadScript(entry.path()));
     EXPECT_TRUE(world.ends_with(".json") && std::filesystem::is_regular_file(world)) << world;
   }
-  EXPECT_EQ(scripts, 48);
+  EXPECT_EQ(scripts, 51);
 }
 
 // The texts of `texts` that no line of `log` holds in their order: from the first missing on.
@@ -446,23 +448,39 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
         "/jyx-lobby/v2/lobby, called while it waited, moved LobbyFlow to 'OutOfLobby'"}},
       // A team-builder lobby's event let in while its group finder lobby's legacy call waits
       // stores and publishes it: the change failing, or a logout overtaking it, leaves the player
-      // out of any lobby and the v1 lobby deleted.
+      // out of any lobby and the v1 lobby deleted; a custom game joined later is not its lobby.
       {"team-builder-change-left",
        lobbies,
        {R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_queues"})",
-        R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_queues"})", scripted, "0 {}", soloMade,
+        R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_queues"})",
+        scripted,
+        "0 {}",
+        soloMade,
         armed,
         "500 Couldn't change lobby: Error creating lobby: Error response for POST "
         "/jyx-login/v1/session/invoke: GroupFinderUnavailableException",
-        armed, "events: Delete /jyx-lobby/v1/lobby=null;",
+        armed,
+        "events: Delete /jyx-lobby/v1/lobby=null;",
         "events: Update /jyx-lobby/v1/lobby={tb-1}; Delete /jyx-lobby/v1/lobby=null; Delete "
         "/jyx-lobby/v2/lobby=null;",
-        "0 {}", soloMade, armed, overtaken, armed, sessionSet,
+        "0 {}",
+        soloMade,
+        armed,
+        overtaken,
+        armed,
+        sessionSet,
         "events: Delete /jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={tb-2}; Delete "
         "/jyx-lobby/v1/lobby=null; Delete /jyx-lobby/v2/lobby=null;",
-        "404 LOBBY_NOT_FOUND", R"({"quit":true})"},
-       {},
-       "OutOfLobby"},
+        "404 LOBBY_NOT_FOUND",
+        sessionSet,
+        scripted,
+        armed,
+        "0 null",
+        pushed,
+        "events: Update /jyx-lobby/v1/lobby={}; Create /jyx-lobby/v2/lobby={};",
+        R"({"quit":true})"},
+       {"abandon "},
+       "Member"},
       // A tournament joined from a solo lobby deletes the v1 lobby once.
       {"tournament-join-from-lobby",
        lobbies,
@@ -586,6 +604,58 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
        "Member",
        {"stops before storing the available bots",
         "Ignoring update from abandoned lobby.invitationId custom-77"},
+       true},
+      // An accept whose leave and accept both fail leaves the player in its group lobby, whose
+      // next status shows its new member.
+      {"accept-fails-after-failed-leave",
+       lobbies,
+       {"0 {} queue 430 members 2046", scripted, scripted, "0 [77 Pending]", pushed, scripted,
+        "events: Create /jyx-lobby/v1/lobby={} queue 430 members 2046; Create "
+        "/jyx-lobby/v2/lobby={} queue 430 members 2046; Update /jyx-lobby/v1/lobby={lobby-9} queue "
+        "430 members 2046; Update /jyx-lobby/v1/lobby={lobby-9} queue 430 members 2046; Update "
+        "/jyx-lobby/v1/lobby={lobby-9} queue 430 members 2046; Update "
+        "/jyx-lobby/v2/lobby={lobby-9} "
+        "queue 430 members 2046;",
+        "500 Couldn't accept invitation to lobby: Error accepting invitation: Error response for "
+        "POST /jyx-login/v1/session/invoke: LobbyUnavailableException",
+        pushed,
+        "events: Update /jyx-lobby/v1/lobby={lobby-9} queue 430 members 2046,88; Update "
+        "/jyx-lobby/v2/lobby={lobby-9} queue 430 members 88,2046;",
+        "0 {lobby-9} queue 430 members 88,2046", R"({"quit":true})"},
+       {"abandon lobby-9", "leave"},
+       "Owner",
+       {},
+       true},
+      // A custom game accepted unlooked-up, its status naming no game, is the invitation's: the
+      // game's team select fills its teams.
+      {"custom-accept-game-update",
+       lobbies,
+       {pushed, scripted, R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_game-type-config"})",
+        "events:", "0 null",
+        "events: Delete /jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={custom-5} custom  "
+        "queue -1 members 77,2046; Create /jyx-lobby/v2/lobby={custom-5} custom  queue -1 members "
+        "77,2046;",
+        pushed,
+        "events: Update /jyx-lobby/v1/lobby={custom-5} custom Brawl queue -1 members 77,2046,88; "
+        "Update /jyx-lobby/v2/lobby={custom-5} custom Brawl queue -1 members 77,88,2046;",
+        "0 {custom-5} custom Brawl queue -1 members 77,88,2046", R"({"quit":true})"},
+       {"abandon custom-5", "leave"},
+       "Member",
+       {},
+       true},
+      // An overtaken creation's game without an id is none: the accepted lobby's status shows.
+      {"overtaken-creation-without-game",
+       lobbies,
+       {pushed, scripted, "events:", armed, overtaken, "0 null",
+        "events: Delete /jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={lobby-7} queue 430 "
+        "members 77,2046; Create /jyx-lobby/v2/lobby={lobby-7} queue 430 members 77,2046;",
+        pushed,
+        "events: Update /jyx-lobby/v1/lobby={lobby-7} queue 430 members 77,2046,88; Update "
+        "/jyx-lobby/v2/lobby={lobby-7} queue 430 members 77,88,2046;",
+        "0 {lobby-7} queue 430 members 77,88,2046", R"({"quit":true})"},
+       leftJoined,
+       "Member",
+       {},
        true},
       // Inside transitions, the availability answers from the lobby published and the custom
       // game list, while no games are listed, is refused: neither asks outside.

@@ -47,6 +47,9 @@ TEST(TeamBuilderPluginTest, ALobbyIsKeptWithAFreshIdReadAndRemoved) {
   EXPECT_EQ(plugin.Answer(Request(kDelete, kTeamBuilderLobbyPath)).status, 200u);
   EXPECT_FALSE(host.Resource(kTeamBuilderLobbyPath).has_value());
   EXPECT_EQ(plugin.Answer(Request(kGet, kTeamBuilderLobbyPath)).status, 404u);
+  EXPECT_EQ(plugin.Answer(Request(kDelete, kTeamBuilderLobbyPath)).status, 404u);
+  EXPECT_EQ(plugin.Created(), 2u);
+  EXPECT_EQ(plugin.Removed(), std::vector<std::string>{"tb-2"}) << "only what a DELETE removed";
 }
 
 TEST(TeamBuilderPluginTest, ActionsSucceedAndTheCountdownIsAnOrdinaryResource) {

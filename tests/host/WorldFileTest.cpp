@@ -232,6 +232,9 @@ TEST(WorldFileTest, ScriptsTheLegacyPlatformAndTheServiceProxy) {
   const CoreReply quit = legacy.Answer({2, kLcdsInvokePath, {"\"gameService\"", "\"quit\""}});
   EXPECT_EQ(quit.status, 432u);
   EXPECT_EQ(quit.error.value_or(""), "com.zarnworks.platform.game.GameFullException: full");
+  ASSERT_EQ(legacy.Invocations().size(), 2u);
+  EXPECT_EQ(legacy.Invocations()[0].status, 200u) << "each call keeps how it was answered";
+  EXPECT_EQ(legacy.Invocations()[1].status, 432u);
 
   EXPECT_EQ(proxy.AnswerUuidRequest({2, "", {"\"parties\"", "\"down\""}}).status, 503u);
   const CoreReply late = proxy.AnswerUuidRequest({2, "", {"\"parties\"", "\"late\""}});
