@@ -11,6 +11,26 @@
 namespace Zarn {
 namespace {
 
+// A Unicode line end besides the control bytes, which many log readers split lines at too.
+struct UnicodeLineEnd {
+  std::string_view utf8;
+  std::string_view escaped;
+};
+constexpr UnicodeLineEnd kUnicodeLineEnds[] = {
+    {"\xC2\x85", "\\u0085"},
+    {"\xE2\x80\xA8", "\\u2028"},
+    {"\xE2\x80\xA9", "\\u2029"},
+};
+
+// The line end that `text` begins with; null for none.
+const UnicodeLineEnd* FindUnicodeLineEnd(std::string_view text) noexcept {
+  if (text[0] != '\xC2' && text[0] != '\xE2') return nullptr;
+  for (const UnicodeLineEnd& end : kUnicodeLineEnds) {
+    if (text.starts_with(end.utf8)) return &end;
+  }
+  return nullptr;
+}
+
 // Where the message goes: room for `room` characters and the terminator.
 class Output {
  public:
@@ -28,11 +48,22 @@ class Output {
     next_ += count;
     room_ -= count;
   }
-  // `text` with its control bytes escaped.
+  // `text` with its control bytes and Unicode line ends escaped.
   void PutEscaped(std::string_view text) noexcept {
     static constexpr char kHex[] = "0123456789ABCDEF";
-    for (const char c : text) {
+    for (std::size_t i = 0; i < text.size() && room_ != 0; ++i) {
+      const char c = text[i];
       const auto byte = static_cast<unsigned char>(c);
+      if (byte >= 0x80) {
+        const UnicodeLineEnd* end = FindUnicodeLineEnd(text.substr(i));
+        if (end == nullptr) {
+          Put(c);
+        } else {
+          Put(end->escaped);
+          i += end->utf8.size() - 1;
+        }
+        continue;
+      }
       if (byte >= 0x20 && byte != 0x7F) {
         Put(c);
         continue;
@@ -53,7 +84,6 @@ class Output {
           Put(kHex[byte >> 4]);
           Put(kHex[byte & 0xF]);
       }
-      if (room_ == 0) return;
     }
   }
   // One conversion written by the C library: `spec` with the "*" values fetched for it and the
