@@ -31,6 +31,17 @@ const UnicodeLineEnd* FindUnicodeLineEnd(std::string_view text) noexcept {
   return nullptr;
 }
 
+// Where the first byte of `text` from `from` on that is written escaped lies: a control byte or
+// the first of a Unicode line end; text.size() for none.
+std::size_t FindEscape(std::string_view text, std::size_t from) noexcept {
+  for (std::size_t i = from; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte < 0x20 || byte == 0x7F) return i;
+    if ((byte == 0xC2 || byte == 0xE2) && FindUnicodeLineEnd(text.substr(i)) != nullptr) return i;
+  }
+  return text.size();
+}
+
 // Where the message goes: room for `room` characters and the terminator.
 class Output {
  public:
@@ -50,39 +61,17 @@ class Output {
   }
   // `text` with its control bytes and Unicode line ends escaped.
   void PutEscaped(std::string_view text) noexcept {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    for (std::size_t i = 0; i < text.size() && room_ != 0; ++i) {
-      const char c = text[i];
-      const auto byte = static_cast<unsigned char>(c);
-      if (byte >= 0x80) {
-        const UnicodeLineEnd* end = FindUnicodeLineEnd(text.substr(i));
-        if (end == nullptr) {
-          Put(c);
-        } else {
-          Put(end->escaped);
-          i += end->utf8.size() - 1;
-        }
-        continue;
-      }
-      if (byte >= 0x20 && byte != 0x7F) {
-        Put(c);
-        continue;
-      }
-      Put('\\');
-      switch (c) {
-        case '\n':
-          Put('n');
-          break;
-        case '\r':
-          Put('r');
-          break;
-        case '\t':
-          Put('t');
-          break;
-        default:
-          Put('x');
-          Put(kHex[byte >> 4]);
-          Put(kHex[byte & 0xF]);
+    std::size_t i = 0;
+    while (i < text.size() && room_ != 0) {
+      const std::size_t escape = FindEscape(text, i);
+      Put(text.substr(i, escape - i));
+      if (escape == text.size()) return;
+      if (const UnicodeLineEnd* end = FindUnicodeLineEnd(text.substr(escape))) {
+        Put(end->escaped);
+        i = escape + end->utf8.size();
+      } else {
+        PutEscapedControl(text[escape]);
+        i = escape + 1;
       }
     }
   }
@@ -110,6 +99,26 @@ class Output {
   void Terminate() noexcept { *next_ = '\0'; }
 
  private:
+  void PutEscapedControl(char c) noexcept {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    Put('\\');
+    switch (c) {
+      case '\n':
+        Put('n');
+        break;
+      case '\r':
+        Put('r');
+        break;
+      case '\t':
+        Put('t');
+        break;
+      default:
+        Put('x');
+        Put(kHex[static_cast<unsigned char>(c) >> 4]);
+        Put(kHex[c & 0xF]);
+    }
+  }
+
   char* next_;
   std::size_t room_;
 };
