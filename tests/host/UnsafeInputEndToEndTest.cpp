@@ -495,22 +495,6 @@ TEST(UnsafeInputEndToEndTest, KeysChosenToCollideCostNoMoreThanOthers) {
   }
 }
 
-// Starts the plugin in `host`, in the world file `world`, whose services `shell` serves, and runs
-// the shell's `commands`.
-void StartInWorld(PluginHost& host, CommandShell& shell, const char* world, const Texts& commands) {
-  std::string error;
-  ASSERT_TRUE(
-      LoadWorldFile(host, world, &error, {&shell.Legacy(), &shell.Proxy(), &shell.Parties()}))
-      << error;
-  ASSERT_TRUE(host.Load().accepted);
-  ASSERT_TRUE(host.Initialize());
-  host.RunDue();
-  for (const std::string& command : commands) {
-    std::string answer;
-    ASSERT_TRUE(shell.Execute(command, &answer)) << command << ": " << answer;
-  }
-}
-
 // A caller's text holding a line break, logged by the plugin, stays within its one line: a party
 // type, with a line feed or a Unicode line end (written alike as JSON and as the log escapes
 // them), and a custom bot's name.
@@ -543,7 +527,17 @@ TEST(UnsafeInputEndToEndTest, ACallersLineBreakStartsNoLogLine) {
     SCOPED_TRACE(row.logged);
     PluginHost host{PluginHost::Options{}};
     CommandShell shell(host);
-    ASSERT_NO_FATAL_FAILURE(StartInWorld(host, shell, row.world, row.commands));
+    std::string error;
+    ASSERT_TRUE(
+        LoadWorldFile(host, row.world, &error, {&shell.Legacy(), &shell.Proxy(), &shell.Parties()}))
+        << error;
+    ASSERT_TRUE(host.Load().accepted);
+    ASSERT_TRUE(host.Initialize());
+    host.RunDue();
+    for (const std::string& command : row.commands) {
+      std::string answer;
+      EXPECT_TRUE(shell.Execute(command, &answer)) << answer;
+    }
     Texts log;
     for (const LogLine& line : host.Records().logs) log.push_back(line.message);
     EXPECT_THAT(log, Contains(row.logged));
@@ -554,64 +548,27 @@ TEST(UnsafeInputEndToEndTest, ACallersLineBreakStartsNoLogLine) {
   }
 }
 
-// One call sends at most a hundred invitations, from a party lobby or a legacy one (made a group
-// lobby by the first invitations sent): one more is refused before anything is sent or published.
+// One call sends at most a hundred invitations: one more is refused before anything is sent or
+// published.
 TEST(UnsafeInputEndToEndTest, OneCallSendsAtMostAHundredInvitations) {
-  struct Row {
-    const char* world;
-    Texts commands;    // that make the lobby
-    const char* sent;  // the request or legacy call that carries the invitations
-  };
-  const Row rows[] = {
-      {JYX_PARTIES_WORLD, {R"(POST /jyx-lobby/v2/lobby {"queueId":420})"}, "/bulkInvite"},
-      {JYX_LEGACY_WORLD,
-       {"lcds-answer lcdsGameInvitationService createArrangedTeamLobby "
-        R"(com.zarnworks.platform.gameinvite.contract.LobbyStatus {"invitationId":"lobby-9",)"
-        R"("owner":{"summonerId":2046},"members":[{"summonerId":2046}],)"
-        R"("invitees":[{"summonerId":2046,"inviteeState":"CREATOR"}],)"
-        R"("gameMetaData":"{\"queueId\":430,\"gameType\":\"VARNEL_GAME\"}"})",
-        "lcds-answer lcdsGameInvitationService inviteBulk java.util.ArrayList []",
-        R"(POST /jyx-lobby/v2/lobby {"queueId":430})"},
-       "inviteBulk"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.world);
-    PluginHost host{PluginHost::Options{}};
-    CommandShell shell(host);
-    ASSERT_NO_FATAL_FAILURE(StartInWorld(host, shell, row.world, row.commands));
-    for (const int count : {101, 100}) {
-      SCOPED_TRACE(count);
-      host.ClearRecords();
-      shell.Parties().ClearRecords();
-      const std::size_t legacyCalls = shell.Legacy().Invocations().size();
-      std::string body;
-      for (int i = 0; i < count; ++i) {
-        body += (i == 0 ? "[" : ",") + (R"({"toSummonerId":)" + std::to_string(10 + i) + "}");
-      }
-      const RouteAnswer answer =
-          host.CallRoute("POST", "/jyx-lobby/v2/lobby/invitations", body + "]");
-      host.RunDue();
-      Texts sent;
-      for (const PartiesRecord& record : shell.Parties().Records()) sent.push_back(record.url);
-      const std::vector<LcdsInvocation>& calls = shell.Legacy().Invocations();
-      for (std::size_t i = legacyCalls; i < calls.size(); ++i) sent.push_back(calls[i].method);
-      if (count > 100) {
-        EXPECT_EQ(answer.status, 400u);
-        EXPECT_EQ(answer.error.value_or(""),
-                  "TOO_MANY_INVITATIONS (101 given, at most 100 in one call)");
-        EXPECT_THAT(sent, Texts{});
-        EXPECT_TRUE(host.Records().requests.empty());
-        EXPECT_TRUE(host.Records().published.empty());
-      } else {
-        rapidjson::Document list;
-        std::string error;
-        ASSERT_TRUE(ParseHostJson(answer.body, &list, &error)) << answer.body;
-        EXPECT_EQ(list.IsArray() ? list.Size() : 0u, 100u);
-        EXPECT_THAT(sent, Contains(HasSubstr(row.sent)));
-        EXPECT_FALSE(host.Records().published.empty());
-      }
+  Scenario s(PartiesPush::Notification);
+  ASSERT_EQ(Route(s, "POST", kLobby, R"({"queueId":420})").status, 0);
+  for (const int count : {101, 100}) {
+    SCOPED_TRACE(count);
+    const bool refused = count > 100;
+    std::string body;
+    for (int i = 0; i < count; ++i) {
+      body += (i == 0 ? "[" : ",") + (R"({"toSummonerId":)" + std::to_string(10 + i) + "}");
     }
-    host.Shutdown();
+    const RouteAnswer answer =
+        s.Host().CallRoute("POST", "/jyx-lobby/v2/lobby/invitations", body + "]");
+    s.Host().RunDue();
+    EXPECT_EQ(answer.status, refused ? 400u : 0u);
+    EXPECT_EQ(answer.error.value_or(""),
+              refused ? "TOO_MANY_INVITATIONS (101 given, at most 100 in one call)" : "");
+    EXPECT_EQ(s.Host().Records().requests.empty(), refused);
+    EXPECT_EQ(s.Host().Records().published.empty(), refused);
+    EXPECT_THAT(Look(s).sent, refused ? Texts{} : Texts{"POST v1/parties/party-3/bulkInvite"});
   }
 }
 
