@@ -46,7 +46,7 @@ void PartiesLobbyBackend::TrimPartyInvitations(Api::PlayerDto& player) {
               "dots or holds a control character",
               static_cast<unsigned>(noIds));
   }
-  constexpr std::size_t kMax = ReceivedInvitations::kMaxPartyInvitations;
+  constexpr std::size_t kMax = ReceivedInvitations::kMaxInvitations;
   std::vector<std::size_t> invitations;
   for (std::size_t i = 0; i < memberships.size(); ++i) {
     if (IsInvitation(memberships[i])) invitations.push_back(i);

@@ -123,7 +123,7 @@ class PartiesLobbyBackend final : public PartiesBackend {
   // stored. Its party invitations are trimmed first (TrimPartyInvitations).
   bool ApplyPartiesState(Api::PlayerDto incoming, Api::PlayerUpdateType updateType);
   // Drops the party invitations of `player` whose party id is no invitation id, then all but the
-  // ReceivedInvitations::kMaxPartyInvitations with the greatest `inviteTimestamp` (an absent one
+  // ReceivedInvitations::kMaxInvitations with the greatest `inviteTimestamp` (an absent one
   // the oldest, ties in list order); the others keep their order. Logs each kind of drop once.
   static void TrimPartyInvitations(Api::PlayerDto& player);
 

@@ -278,6 +278,14 @@ HttpResult<std::vector<Api::LobbyInvitationDto>> LobbyPlugin::HandleGetInvitatio
 
 HttpResult<std::vector<Api::LobbyInvitationDto>> LobbyPlugin::HandlePostInvitations(
     const std::vector<Api::LobbyInvitationDto>& invitations) {
+  // Each invitation costs a request or an event, and no recipient lists more than this many.
+  if (invitations.size() > ReceivedInvitations::kMaxInvitations) {
+    const std::string refusal =
+        TooManyInvitations(invitations.size(), ReceivedInvitations::kMaxInvitations);
+    LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
+              "Unable to send invitations to the current lobby: %s", refusal.c_str());
+    return HttpResponse(400, refusal);
+  }
   LobbyUpdateBatch batch(*this);
   if (!viewModel_.PublishedLobby().has_value())
     return MakeNotFound(std::string_view(kLobbyNotFound));

@@ -1,6 +1,7 @@
 // Texts of the lobby's own refusals, each written once here.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -29,6 +30,11 @@ inline std::string InviteeNotFound(std::uint64_t summonerId, const std::string& 
                           : summonerName.empty() ? std::string("no summoner id")
                                                  : "\"" + summonerName + "\", no summoner id";
   return std::string(kSummonerNotFound) + " (" + who + ")";
+}
+// The 400 reply text of a call that would send `given` invitations, more than `cap`, naming both.
+inline std::string TooManyInvitations(std::size_t given, std::size_t cap) {
+  return "TOO_MANY_INVITATIONS (" + std::to_string(given) + " given, at most " +
+         std::to_string(cap) + " in one call)";
 }
 // The legacy exception class of a full lobby, found in a failed acceptance's text.
 inline constexpr char kLobbyFullException[] = "LobbyFullException";

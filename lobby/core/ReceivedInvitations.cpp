@@ -115,12 +115,12 @@ void ReceivedInvitations::OnActive(const LCDS::InvitationRequest& request, std::
     return;
   }
   // Every publication sorts and compares the whole list: the oldest makes way for a new one.
-  if (legacy_.size() >= kMaxLegacyInvitations) {
+  if (legacy_.size() >= kMaxInvitations) {
     const std::string dropped = legacy_.front().id;
     legacy_.erase(legacy_.begin());
     LogPrintf(kLogLevelWarn, kLobbyLogChannel, 0,
               "Dropping the oldest received invitation %s: at most %u are kept", dropped.c_str(),
-              static_cast<unsigned>(kMaxLegacyInvitations));
+              static_cast<unsigned>(kMaxInvitations));
     runtime_.PublishResourceEvent(ReceivedPath(dropped));
   }
   legacy_.push_back(invitation);

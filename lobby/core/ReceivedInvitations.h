@@ -41,10 +41,9 @@ class InvitationRecipient {
 class ReceivedInvitations {
  public:
   using BlockedPlayers = WatchedConfigValue<std::vector<Api::ChatBlockedPlayerResource>>;
-  // The legacy invitations listed at most; a new one beyond drops the oldest.
-  static constexpr std::size_t kMaxLegacyInvitations = 100;
-  // The party invitations listed at most, the newest of a parties state (its backend keeps them).
-  static constexpr std::size_t kMaxPartyInvitations = 100;
+  // The invitations of each kind listed at most: a new legacy one beyond drops the oldest, and a
+  // parties state keeps its newest party ones (its backend trims them). One call sends no more.
+  static constexpr std::size_t kMaxInvitations = 100;
 
   // Whether a received invitation's `id` names one: not empty, and one segment of the paths it is
   // answered and published at (FindSegmentFault). One that does not is neither listed nor
@@ -62,7 +61,7 @@ class ReceivedInvitations {
   // A legacy invitation message; one whose id is no invitation id is dropped and logged. ACTIVE
   // refreshes the listed invitation of its id or, after the eligibility and summoner lookups,
   // lists a new one (unless a revocation came meanwhile), the oldest dropped, logged and deleted
-  // when kMaxLegacyInvitations are listed already; ON_HOLD holds the listed one; REVOKED removes
+  // when kMaxInvitations are listed already; ON_HOLD holds the listed one; REVOKED removes
   // it. A blocked sender's invitation shows Declined. Each change is published, then the v2 list.
   void OnReceivedInvitation(const LCDS::InvitationRequest& message);
   // Merges, filters and sorts the v2 list, keeps it for the routes, and publishes it when it

@@ -11,6 +11,37 @@
 namespace Zarn {
 namespace {
 
+// A Unicode line end besides the control bytes, which many log readers split lines at too.
+struct UnicodeLineEnd {
+  std::string_view utf8;
+  std::string_view escaped;
+};
+constexpr UnicodeLineEnd kUnicodeLineEnds[] = {
+    {"\xC2\x85", "\\u0085"},
+    {"\xE2\x80\xA8", "\\u2028"},
+    {"\xE2\x80\xA9", "\\u2029"},
+};
+
+// The line end that `text` begins with; null for none.
+const UnicodeLineEnd* FindUnicodeLineEnd(std::string_view text) noexcept {
+  if (text[0] != '\xC2' && text[0] != '\xE2') return nullptr;
+  for (const UnicodeLineEnd& end : kUnicodeLineEnds) {
+    if (text.starts_with(end.utf8)) return &end;
+  }
+  return nullptr;
+}
+
+// Where the first byte of `text` from `from` on that is written escaped lies: a control byte or
+// the first of a Unicode line end; text.size() for none.
+std::size_t FindEscape(std::string_view text, std::size_t from) noexcept {
+  for (std::size_t i = from; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte < 0x20 || byte == 0x7F) return i;
+    if ((byte == 0xC2 || byte == 0xE2) && FindUnicodeLineEnd(text.substr(i)) != nullptr) return i;
+  }
+  return text.size();
+}
+
 // Where the message goes: room for `room` characters and the terminator.
 class Output {
  public:
@@ -28,32 +59,20 @@ class Output {
     next_ += count;
     room_ -= count;
   }
-  // `text` with its control bytes escaped.
+  // `text` with its control bytes and Unicode line ends escaped.
   void PutEscaped(std::string_view text) noexcept {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    for (const char c : text) {
-      const auto byte = static_cast<unsigned char>(c);
-      if (byte >= 0x20 && byte != 0x7F) {
-        Put(c);
-        continue;
+    std::size_t i = 0;
+    while (i < text.size() && room_ != 0) {
+      const std::size_t escape = FindEscape(text, i);
+      Put(text.substr(i, escape - i));
+      if (escape == text.size()) return;
+      if (const UnicodeLineEnd* end = FindUnicodeLineEnd(text.substr(escape))) {
+        Put(end->escaped);
+        i = escape + end->utf8.size();
+      } else {
+        PutEscapedControl(text[escape]);
+        i = escape + 1;
       }
-      Put('\\');
-      switch (c) {
-        case '\n':
-          Put('n');
-          break;
-        case '\r':
-          Put('r');
-          break;
-        case '\t':
-          Put('t');
-          break;
-        default:
-          Put('x');
-          Put(kHex[byte >> 4]);
-          Put(kHex[byte & 0xF]);
-      }
-      if (room_ == 0) return;
     }
   }
   // One conversion written by the C library: `spec` with the "*" values fetched for it and the
@@ -80,6 +99,26 @@ class Output {
   void Terminate() noexcept { *next_ = '\0'; }
 
  private:
+  void PutEscapedControl(char c) noexcept {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    Put('\\');
+    switch (c) {
+      case '\n':
+        Put('n');
+        break;
+      case '\r':
+        Put('r');
+        break;
+      case '\t':
+        Put('t');
+        break;
+      default:
+        Put('x');
+        Put(kHex[static_cast<unsigned char>(c) >> 4]);
+        Put(kHex[c & 0xF]);
+    }
+  }
+
   char* next_;
   std::size_t room_;
 };

@@ -2,8 +2,8 @@
 // host/worlds/parties.json: ids that would leave their path segment, whether a caller of the
 // lobby's routes, a pushed parties state, a pushed invitation or the login session gives them;
 // a state pushed for another player; more pending legacy invitations than are kept; keys chosen to
-// share a hash; a caller's line break in a logged text; a streamed reply that announces more than
-// it holds.
+// share a hash; a caller's line break in a logged text; more invitations in one call than are
+// sent; a streamed reply that announces more than it holds.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
@@ -496,19 +496,26 @@ TEST(UnsafeInputEndToEndTest, KeysChosenToCollideCostNoMoreThanOthers) {
 }
 
 // A caller's text holding a line break, logged by the plugin, stays within its one line: a party
-// type and a custom bot's name.
+// type, with a line feed or a Unicode line end (written alike as JSON and as the log escapes
+// them), and a custom bot's name.
 TEST(UnsafeInputEndToEndTest, ACallersLineBreakStartsNoLogLine) {
   struct Row {
     const char* world;
     Texts commands;
     std::string logged;
   };
+  const auto partyType = [](const std::string& lineEnd) {
+    const std::string type = "open" + lineEnd + "[plugin error] Forged line";
+    return Row{JYX_PARTIES_WORLD,
+               {"set /jyx-platform-config/v1/namespaces/Parties/OpenPartyEnable true",
+                R"(POST /jyx-lobby/v2/lobby {"queueId":420})",
+                R"(PUT /jyx-lobby/v2/lobby/partyType ")" + type + "\""},
+               "Parties succeeded saving parties-settings defaultPartyType=" + type};
+  };
   const Row rows[] = {
-      {JYX_PARTIES_WORLD,
-       {"set /jyx-platform-config/v1/namespaces/Parties/OpenPartyEnable true",
-        R"(POST /jyx-lobby/v2/lobby {"queueId":420})",
-        R"(PUT /jyx-lobby/v2/lobby/partyType "open\n[plugin error] Forged line")"},
-       R"(Parties succeeded saving parties-settings defaultPartyType=open\n[plugin error] Forged line)"},
+      partyType(R"(\n)"),
+      partyType(R"(\u2028)"),
+      partyType(R"(\u0085)"),
       {JYX_LEGACY_WORLD,
        {R"(POST /jyx-lobby/v2/lobby {"isCustom":true,"customGameLobby":{"lobbyName":"Practice",)"
         R"("configuration":{"mapId":11,"gameMode":"CLASSIC","teamSize":5,"mutators":{"id":1}}}})",
@@ -534,8 +541,34 @@ TEST(UnsafeInputEndToEndTest, ACallersLineBreakStartsNoLogLine) {
     Texts log;
     for (const LogLine& line : host.Records().logs) log.push_back(line.message);
     EXPECT_THAT(log, Contains(row.logged));
-    EXPECT_THAT(log, Each(Not(HasSubstr("\n"))));
+    for (const char* lineEnd : {"\n", "\r", "\u0085", "\u2028", "\u2029"}) {
+      EXPECT_THAT(log, Each(Not(HasSubstr(lineEnd))));
+    }
     host.Shutdown();
+  }
+}
+
+// One call sends at most a hundred invitations: one more is refused before anything is sent or
+// published.
+TEST(UnsafeInputEndToEndTest, OneCallSendsAtMostAHundredInvitations) {
+  Scenario s(PartiesPush::Notification);
+  ASSERT_EQ(Route(s, "POST", kLobby, R"({"queueId":420})").status, 0);
+  for (const int count : {101, 100}) {
+    SCOPED_TRACE(count);
+    const bool refused = count > 100;
+    std::string body;
+    for (int i = 0; i < count; ++i) {
+      body += (i == 0 ? "[" : ",") + (R"({"toSummonerId":)" + std::to_string(10 + i) + "}");
+    }
+    const RouteAnswer answer =
+        s.Host().CallRoute("POST", "/jyx-lobby/v2/lobby/invitations", body + "]");
+    s.Host().RunDue();
+    EXPECT_EQ(answer.status, refused ? 400u : 0u);
+    EXPECT_EQ(answer.error.value_or(""),
+              refused ? "TOO_MANY_INVITATIONS (101 given, at most 100 in one call)" : "");
+    EXPECT_EQ(s.Host().Records().requests.empty(), refused);
+    EXPECT_EQ(s.Host().Records().published.empty(), refused);
+    EXPECT_THAT(Look(s).sent, refused ? Texts{} : Texts{"POST v1/parties/party-3/bulkInvite"});
   }
 }
 

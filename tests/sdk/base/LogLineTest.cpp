@@ -194,7 +194,7 @@ namespace Zarn {
 namespace {
 
 // A caller's text cannot start a line: "%s" texts are escaped, all else is printf's.
-TEST(FormatLogMessageTest, EscapesTheControlBytesOfTextsOnly) {
+TEST(FormatLogMessageTest, EscapesTheLineEndsAndControlBytesOfTextsOnly) {
   const char* const null = nullptr;
   const std::pair<std::string, std::string> rows[] = {
       {Message(64, "type=%s", "open\n[plugin error] Forged"), "type=open\\n[plugin error] Forged"},
@@ -209,6 +209,13 @@ TEST(FormatLogMessageTest, EscapesTheControlBytesOfTextsOnly) {
       {Message(64, "a%1$s b", "x"), "a"},
       {Message(8, "%s", "abcdefghij"), "abcdefg"},
       {Message(8, "%d%s", 12, "\n\n\n"), "12\\n\\n\\"},
+      // The Unicode line ends; other UTF-8, and bytes that are none, as they are.
+      {Message(64, "%s", "a\xC2\x85|\xC2\x84\xC2"), "a\\u0085|\xC2\x84\xC2"},
+      {Message(64, "%s", "open\xE2\x80\xA8[plugin error] Forged"),
+       "open\\u2028[plugin error] Forged"},
+      {Message(64, "[%8s|%.2s|%s]", "\xE2\x80\xA9", "\xE2\x80\xA9", "\xC3\xA9\xE2\x80\xA7\xE2\x80"),
+       "[  \\u2029|\xE2\x80|\xC3\xA9\xE2\x80\xA7\xE2\x80]"},
+      {Message(8, "ab%s", "\xE2\x80\xA8"), "ab\\u202"},
   };
   for (const auto& [got, expected] : rows) EXPECT_EQ(got, expected);
 }
