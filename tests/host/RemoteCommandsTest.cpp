@@ -72,13 +72,6 @@ TEST(RemoteCommandsTest, CommandsAnswerOrExplainWhatTheyNeed) {
     EXPECT_TRUE(shell.Execute(c.line, &output));
     EXPECT_EQ(output, c.output);
   }
-  // Without the plugin's subscriptions nothing is taken.
-  for (const char* event : {"OnLcdsEvent_com_x_Status", "OnLcdsEvent_com_x_game_GameDTO"}) {
-    api->unsubscribe(api, event, 1);
-  }
-  EXPECT_TRUE(shell.Execute("lcds com.x.Status {}", &output));
-  EXPECT_EQ(output, R"({"error":"lcds: no subscriber of the plugin takes com.x.Status; it )"
-                    R"(subscribes to no legacy class"})");
 }
 
 }  // namespace
