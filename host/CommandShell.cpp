@@ -379,6 +379,8 @@ std::string CommandShell::UnknownCommand(const std::string& word) {
   // "delete" is a command of its own and is found before this.
   if (capitals != word && Find(capitals) != nullptr && HostMethodCode(capitals) != 0) {
     unknown += "; route methods are written in capitals: " + capitals;
+  } else if (EditDistance(word, "exit") == 0 || EditDistance(word, "q") == 0) {
+    unknown += "; the command that ends a run is quit";
   } else if (const Command* nearest = Nearest(word); nearest != nullptr) {
     unknown += std::string("; the nearest command is ") + nearest->name;
   }
@@ -620,6 +622,14 @@ std::string CommandShell::PushLcds(const std::string& rest) {
   std::string body;
   SplitWord(rest, &className, &body);
   if (className.empty() || body.empty()) return Fail("lcds needs a class name and a JSON body");
+  // Pushed, a class that nobody takes would be dropped without a word.
+  const std::vector<std::string> taken = legacy_.SubscribedClasses();
+  if (std::find(taken.begin(), taken.end(), className) == taken.end()) {
+    const std::string nearest = legacy_.NearestSubscribedClass(className);
+    return Fail("lcds: no subscriber of the plugin takes " + EchoOf(className) +
+                (nearest.empty() ? "; it subscribes to no legacy class"
+                                 : "; the nearest class it takes is " + nearest));
+  }
   if (!legacy_.Push(className, body)) return Fail("lcds: the body is not JSON");
   return R"({"pushed":true})";
 }
@@ -795,6 +805,10 @@ std::string CommandShell::Parties(const std::string& command, const std::string&
       return Fail("no party " + EchoOf(words[0]));
     }
     return R"({"locked":true})";
+  }
+  // Without their argument, named as `help` names it.
+  if ((command == "parties-restriction" || command == "parties-notify") && rest.empty()) {
+    return Refuse(command);
   }
   if (command == "parties-restriction") {
     if (!parties_.PushQueueRestriction(rest)) return Fail("a queue restriction is a JSON object");

@@ -82,8 +82,9 @@ class CommandShell {
   // The command of that name in Commands(); null for none.
   static const Command* Find(const std::string& name);
   // The refusal of a command word the table does not hold; for a route method written in
-  // another case ("get"), it says that route methods are written in capitals, else it names the
-  // nearest command when one is near ("GTE": GET); and always that `help` lists the commands.
+  // another case ("get"), it says that route methods are written in capitals, for another
+  // shell's word for quitting ("exit", "q") it names quit, else it names the nearest command when
+  // one is near ("GTE": GET); and always that `help` lists the commands.
   static std::string UnknownCommand(const std::string& word);
   // The command a word nearly names (a letter or two off, or two letters swapped); null for none.
   static const Command* Nearest(const std::string& word);
@@ -112,7 +113,8 @@ class CommandShell {
   std::string Set(const std::string& rest);
   std::string Delete(const std::string& rest);
   std::string Stats();
-  // lcds <class> <json>: pushes a legacy message.
+  // lcds <class> <json>: pushes a legacy message of a class that a subscriber of the plugin
+  // takes; another class is refused, naming the nearest one taken.
   std::string PushLcds(const std::string& rest);
   // lcds-answer <destination> <method> <class> [json] | lcds-throw <destination> <method>
   // <status> <text>: how the legacy platform answers that call from now on.

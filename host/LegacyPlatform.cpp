@@ -2,10 +2,36 @@
 
 #include <rapidjson/document.h>
 
+#include <algorithm>
+#include <cstddef>
+#include <string_view>
+
+#include "host/EditDistance.h"
 #include "host/HostValue.h"
 #include "host/RecordWindow.h"
 
 namespace Zarn::Host {
+
+namespace {
+
+constexpr std::string_view kLcdsEventPrefix = "OnLcdsEvent_";
+// A class's last segment is compared by at most this many bytes, far more than any class has, so
+// that a command line's worth costs no more.
+constexpr std::size_t kComparedSegment = 256;
+
+// The event the messages of `className` are delivered as: the prefix, then the class with every
+// "." made "_".
+std::string LcdsEventName(const std::string& className) {
+  std::string name = std::string(kLcdsEventPrefix) + className;
+  std::replace(name.begin(), name.end(), '.', '_');
+  return name;
+}
+
+std::string_view LastSegment(std::string_view className) {
+  return className.substr(className.rfind('.') + 1);  // the whole name when it has no "."
+}
+
+}  // namespace
 
 LegacyPlatform::LegacyPlatform(PluginHost& host) : host_(host) {
   host_.AddComponent(kLcdsInvokePath,
@@ -38,12 +64,31 @@ bool LegacyPlatform::Push(const std::string& className, const std::string& bodyJ
   message.AddMember("subtopic", rapidjson::Value(""), allocator);
   message.AddMember("typeName", rapidjson::Value(className.c_str(), allocator), allocator);
   message.AddMember("body", rapidjson::Value(body, allocator), allocator);
-  std::string name = "OnLcdsEvent_" + className;
-  for (char& c : name) {
-    if (c == '.') c = '_';
-  }
-  host_.DeliverEvent(std::move(name), JsonText(message));
+  host_.DeliverEvent(LcdsEventName(className), JsonText(message));
   return true;
+}
+
+std::vector<std::string> LegacyPlatform::SubscribedClasses() const {
+  std::vector<std::string> classes;
+  for (const auto& [event, context] : host_.Subscriptions()) {
+    if (!event.starts_with(kLcdsEventPrefix)) continue;
+    classes.push_back(event.substr(kLcdsEventPrefix.size()));
+    std::replace(classes.back().begin(), classes.back().end(), '_', '.');
+  }
+  return classes;
+}
+
+std::string LegacyPlatform::NearestSubscribedClass(const std::string& className) const {
+  const std::string_view segment = LastSegment(className).substr(0, kComparedSegment);
+  std::string nearest;
+  std::size_t best = std::string::npos;
+  for (std::string& taken : SubscribedClasses()) {
+    if (const std::size_t distance = EditDistance(segment, LastSegment(taken)); distance < best) {
+      best = distance;
+      nearest = std::move(taken);
+    }
+  }
+  return nearest;
 }
 
 CoreReply LegacyPlatform::Answer(const CoreRequest& request) {

@@ -54,6 +54,15 @@ class LegacyPlatform {
   // subscribers of its event ("OnLcdsEvent_" and the class name, every "." made "_"). False,
   // with nothing queued, when `bodyJson` is not JSON.
   bool Push(const std::string& className, const std::string& bodyJson);
+  // The classes whose messages the plugin subscribes to now, by the host's records of its
+  // subscriptions, in their order. Each is read back from its event's name, every "_" as "."
+  // (the name no longer tells them apart; the platform's classes are dotted names without "_"),
+  // so a class written with "_" for "." is none of them: its event would reach a subscriber that
+  // drops it.
+  [[nodiscard]] std::vector<std::string> SubscribedClasses() const;
+  // Of SubscribedClasses(), the one whose last segment (after its last ".") is the fewest edits
+  // from that of `className`, the first of equally near ones; empty for none.
+  [[nodiscard]] std::string NearestSubscribedClass(const std::string& className) const;
 
   // The calls received, oldest first; under the host's record window only the latest.
   [[nodiscard]] const std::vector<LcdsInvocation>& Invocations() const { return invocations_; }

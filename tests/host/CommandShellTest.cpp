@@ -68,6 +68,13 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
        R"({"error":"unknown command: rotes; the nearest command is routes; help lists the )"
        R"(shell's commands"})"},
       {"xyz", R"({"error":"unknown command: xyz; help lists the shell's commands"})"},
+      // Other shells' words for quitting name quit.
+      {"exit",
+       R"({"error":"unknown command: exit; the command that ends a run is quit; help lists the )"
+       R"(shell's commands"})"},
+      {"q now",
+       R"({"error":"unknown command: q; the command that ends a run is quit; help lists the )"
+       R"(shell's commands"})"},
       {"stat" + std::string(kMaxCommandLine - 10, 's'),
        R"({"error":"unknown command: stat)" + std::string(296, 's') + "... (" +
            std::to_string(kMaxCommandLine - 6) + R"( bytes); help lists the shell's commands"})"},
@@ -145,6 +152,11 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
       {"parties-push", R"({"error":"parties-push takes none|notification|message"})"},
       {"parties-resume party-1", R"({"error":"parties-resume takes party utc-ms"})"},
       {"parties-requests all", R"({"error":"parties-requests takes no argument"})"},
+      {"parties-notify", R"({"error":"parties-notify takes json"})"},
+      // With no plugin, no subscriber takes any legacy class.
+      {"lcds com.x.Status {}", R"({"error":"lcds: no subscriber of the plugin takes com.x.Status; )"
+                               R"(it subscribes to no legacy class"})"},
+      {"parties-restriction", R"({"error":"parties-restriction takes json"})"},
   };
   std::string output;
   for (const Case& c : cases) {

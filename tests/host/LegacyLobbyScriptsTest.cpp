@@ -286,7 +286,7 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
       // neither the v1 lobby nor the one left at shutdown.
       {"accept-during-group-creation",
        lobbies,
-       {"0 {}", R"({"scripted":true})", pushed, soloMade, armed, overtaken, "0 null",
+       {"0 {}", pushed, soloMade, armed, overtaken, "0 null",
         "events: Update /jyx-lobby/v1/lobby={lobby-7}; Update /jyx-lobby/v2/lobby={lobby-7};",
         "0 {lobby-7}", pushed, "events:", "0 {lobby-7}", R"({"quit":true})"},
        leftJoined,
@@ -343,7 +343,7 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
       // owns the solo lobby, and an invitation makes its group lobby on the legacy platform.
       {"practice-update-during-creation",
        lobbies,
-       {scripted, scripted, scripted, armed, armed, "0 {}", pushed, pushed, soloMade, "0 [...]",
+       {scripted, armed, armed, "0 {}", pushed, pushed, soloMade, "0 [...]",
         "events: Update /jyx-lobby/v1/lobby={lobby-9}; Update /jyx-lobby/v1/lobby={lobby-9}; "
         "Update /jyx-lobby/v1/lobby={lobby-9}; Update /jyx-lobby/v2/lobby={lobby-9};",
         "0 {lobby-9}", R"({"quit":true})"},

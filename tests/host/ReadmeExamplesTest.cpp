@@ -13,8 +13,10 @@
 namespace Zarn::Host {
 namespace {
 
-constexpr const char* kReadmes[] = {"README.md", "host/worlds/README.md", "bench/README.md",
-                                    "lobby/README.md"};
+constexpr const char* kReadmes[] = {"README.md", "host/README.md", "host/worlds/README.md",
+                                    "bench/README.md", "lobby/README.md"};
+// The top README's length: what a newcomer reads before the reference beside the code.
+constexpr std::size_t kReadmeLines = 450;
 
 struct Example {
   std::string file;  // from the repository's root
@@ -186,13 +188,17 @@ INSTANTIATE_TEST_SUITE_P(Readmes, ReadmeExampleTest, ::testing::ValuesIn(AllExam
                            return name;
                          });
 
-// The rules find the examples: both READMEs that document the shell show what some print.
+// The rules find the examples: the READMEs that document the shell show what some print.
 TEST(ReadmeExamplesTest, TheReadmesHoldExamplesWithTheirOutput) {
-  for (const char* file : {"README.md", "host/worlds/README.md"}) {
+  for (const char* file : {"README.md", "host/README.md", "host/worlds/README.md"}) {
     int shown = 0;
     for (const Example& example : ExamplesOf(file)) shown += example.shown.empty() ? 0 : 1;
     EXPECT_GE(shown, 2) << file;
   }
+}
+
+TEST(ReadmeExamplesTest, TheReadmeFitsItsPage) {
+  EXPECT_LE(LinesOf(std::string(JYX_SOURCE_DIR) + "/README.md").size(), kReadmeLines);
 }
 
 }  // namespace

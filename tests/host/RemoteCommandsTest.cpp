@@ -8,20 +8,40 @@
 namespace Zarn::Host {
 namespace {
 
+void Ignore(PluginHostEvent*) {}
+
 TEST(RemoteCommandsTest, CommandsAnswerOrExplainWhatTheyNeed) {
   PluginHost::Options options;
   options.pluginPath = "/nonexistent/libjyx_lobby.so";
   PluginHost host(options);
   CommandShell shell(host);
+  // The plugin's subscriptions as the host records them: the messages of two classes.
+  PluginHostApi* api = host.Table();
+  for (const char* event : {"OnLcdsEvent_com_x_Status", "OnLcdsEvent_com_x_game_GameDTO"}) {
+    api->subscribe(api, event, 1, &Ignore, nullptr, 0);
+  }
+  const auto untaken = [](const std::string& className, const char* nearest) {
+    return R"({"error":"lcds: no subscriber of the plugin takes )" + className +
+           "; the nearest class it takes is " + nearest + "\"}";
+  };
   struct Case {
-    const char* line;
-    const char* output;
+    std::string line;
+    std::string output;
   };
   const Case cases[] = {
       {"lcds", R"({"error":"lcds needs a class name and a JSON body"})"},
       {"lcds com.x.Status", R"({"error":"lcds needs a class name and a JSON body"})"},
       {"lcds com.x.Status {bad", R"({"error":"lcds: the body is not JSON"})"},
       {"lcds com.x.Status {\"owner\": \"a b\"}", R"({"pushed":true})"},
+      // A class that no subscriber takes is refused, naming the one whose last segment is
+      // nearest: the short name, a misspelt one, one in other capitals, "_" for ".".
+      {"lcds Status {}", untaken("Status", "com.x.Status")},
+      {"lcds com.x.Stauts {}", untaken("com.x.Stauts", "com.x.Status")},
+      {"lcds com.x.game.GameDto {}", untaken("com.x.game.GameDto", "com.x.game.GameDTO")},
+      {"lcds com.x.GameDTO {}", untaken("com.x.GameDTO", "com.x.game.GameDTO")},
+      {"lcds com_x_Status {}", untaken("com_x_Status", "com.x.Status")},
+      {"lcds " + std::string(400, 'S') + " {}",
+       untaken(std::string(300, 'S') + "... (400 bytes)", "com.x.Status")},
       {"lcds-answer gameService getGame",
        R"({"error":"lcds-answer needs a destination, a method and a class, and takes an )"
        R"(optional JSON body"})"},
@@ -48,7 +68,7 @@ TEST(RemoteCommandsTest, CommandsAnswerOrExplainWhatTheyNeed) {
   };
   std::string output;
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.line);
+    SCOPED_TRACE(c.line.substr(0, 40));
     EXPECT_TRUE(shell.Execute(c.line, &output));
     EXPECT_EQ(output, c.output);
   }
