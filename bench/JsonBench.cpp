@@ -66,7 +66,7 @@ struct Invitation {
 
 struct Restriction {
   std::string restrictionCode;
-  KeyedMap<std::string> restrictionArgs;
+  Zarn::KeyedMap<std::string> restrictionArgs;
   std::vector<std::uint64_t> summonerIds;
 };
 
