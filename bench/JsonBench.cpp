@@ -13,7 +13,6 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "sdk/base/Fnv1a.h"
@@ -22,6 +21,7 @@
 #include "sdk/binding/BindingPropertyVisitor.h"
 #include "sdk/binding/JsonAllocator.h"
 #include "sdk/binding/JsonText.h"
+#include "sdk/binding/KeyedMap.h"
 #include "sdk/binding/TypeRegistry.h"
 #include "sdk/binding/TypedConversions.h"
 
@@ -66,7 +66,7 @@ struct Invitation {
 
 struct Restriction {
   std::string restrictionCode;
-  std::unordered_map<std::string, std::string> restrictionArgs;
+  Zarn::KeyedMap<std::string> restrictionArgs;
   std::vector<std::uint64_t> summonerIds;
 };
 
@@ -228,7 +228,7 @@ void RegisterTypes(BindingRegistry& registry) {
       .MEMBER(Invitation, std::string, timestamp)
       .MEMBER(Invitation, std::uint64_t, toSummonerId)
       .MEMBER(Invitation, std::string, toSummonerName);
-  using StringMap = std::unordered_map<std::string, std::string>;
+  using StringMap = KeyedMap<std::string>;
   TypeRegistry(
       registry.RegisterType(sizeof(Restriction), "Restriction", TypeId<Restriction>(), false))
       .MEMBER(Restriction, std::string, restrictionCode)

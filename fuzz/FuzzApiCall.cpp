@@ -12,12 +12,12 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "sdk/api/ApiBinder.h"
 #include "sdk/base/TrackingAllocator.h"
 #include "sdk/binding/ApiObject.h"
+#include "sdk/binding/KeyedMap.h"
 #include "tests/sdk/api/StandInTypes.h"
 
 namespace {
@@ -55,9 +55,9 @@ struct Routes {
         .AddQueryArgument("members", "", nullptr);
     Zarn::FunctionBuilder free = registry.DefineFunction(
         "Free", std::function<Zarn::BindingProperty(Zarn::BindingProperty, std::uint64_t,
-                                                    std::unordered_map<std::string, std::string>)>(
+                                                    Zarn::KeyedMap<std::string>)>(
                     [](Zarn::BindingProperty value, std::uint64_t,
-                       const std::unordered_map<std::string, std::string>&) { return value; }));
+                       const Zarn::KeyedMap<std::string>&) { return value; }));
     free.SetPath("/free{#frag}");
     free.AddArgument("value", "", nullptr, nullptr)
         .AddArgument("n", "", nullptr, nullptr)

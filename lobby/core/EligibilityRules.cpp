@@ -167,8 +167,7 @@ Api::EligibilityRestriction EligibilityRules::MapGatekeeperReason(
 }
 
 void EligibilityRules::BuildRestrictions(Api::EligibilityRestrictionCode code,
-                                         const Api::Queue& queue,
-                                         std::unordered_map<std::string, std::string>& args) {
+                                         const Api::Queue& queue, KeyedMap<std::string>& args) {
   using Code = Api::EligibilityRestrictionCode;
   switch (code) {
     case Code::PlayerAvailableChampionRestriction:

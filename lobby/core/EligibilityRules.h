@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -17,6 +16,7 @@
 #include "lobby/model/SiblingResourceRecords.h"
 #include "sdk/base/Failure.h"
 #include "sdk/base/MaybeType.h"
+#include "sdk/binding/KeyedMap.h"
 #include "sdk/runtime/Plugin.h"
 
 namespace Zarn::Client::Lobby {
@@ -64,7 +64,7 @@ class EligibilityRules {
   // Adds to `args` the one argument that `code` takes from `queue`, as decimal text; other codes
   // take none.
   static void BuildRestrictions(Api::EligibilityRestrictionCode code, const Api::Queue& queue,
-                                std::unordered_map<std::string, std::string>& args);
+                                KeyedMap<std::string>& args);
 
   // The hash of the eligibility inputs, which the parties backend sends and follows; null before
   // Start. Valid until the next change.

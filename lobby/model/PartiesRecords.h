@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "lobby/model/LobbyTypeContext.h"
+#include "sdk/binding/KeyedMap.h"
 #include "sdk/binding/TypeId.h"
 
 namespace Zarn::Client::Lobby::Api {
@@ -68,7 +68,7 @@ struct PremadeMemberDto {
 // The premade party of the comms resource.
 struct PremadePartyDto {
   std::string partyId;
-  std::unordered_map<std::string, PremadeMemberDto> players;  // by puuid
+  KeyedMap<PremadeMemberDto> players;  // by puuid
 };
 
 // A restriction the service's gatekeeper places on a player for a queue.
@@ -166,7 +166,7 @@ enum class PlayerUpdateType : std::int32_t {
 // The local player's chat resource.
 struct UserResource {
   std::uint64_t summonerId = 0;
-  std::unordered_map<std::string, std::string> jyx;  // the product's chat data
+  KeyedMap<std::string> jyx;  // the product's chat data
 };
 
 // A player's party presence, carried as JSON text in the chat data.

@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "lobby/model/LobbyTypeContext.h"
+#include "sdk/binding/KeyedMap.h"
 
 namespace Zarn::Client::Lobby::Api {
 
@@ -41,7 +41,7 @@ struct EligibilityRestriction {
   // A restriction built by hand without a code is the unsupported-queue one, not code 0.
   EligibilityRestrictionCode restrictionCode = EligibilityRestrictionCode::QueueUnsupported;
   // Keys depend on the code.
-  std::unordered_map<std::string, std::string> restrictionArgs;
+  KeyedMap<std::string> restrictionArgs;
   std::uint64_t expiredTimestamp = 0;
   // The players the restriction is about.
   std::vector<std::uint64_t> summonerIds;

@@ -4,11 +4,11 @@
 
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "lobby/model/LobbyTypeContext.h"
 #include "sdk/binding/BindingProperty.h"
+#include "sdk/binding/KeyedMap.h"
 
 namespace Zarn::Client::Lobby::Api {
 
@@ -156,7 +156,7 @@ struct ChatFriendCounts {
 struct ChatFriend {
   std::uint64_t summonerId = 0;
   // The product's chat data; its key "pty" holds the friend's party presence as JSON text.
-  std::unordered_map<std::string, std::string> jyx;
+  KeyedMap<std::string> jyx;
 };
 
 }  // namespace Zarn::Client::Lobby::Api

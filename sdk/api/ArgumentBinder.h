@@ -47,8 +47,8 @@ void BindArguments(ApiCallResult& reply, const ApiCallRequest& request, const Re
 // Sizes `values` to the function's arguments (a non-optional bool starts false), then binds the
 // header arguments, the path captures and the query arguments, in that order, while `result`
 // succeeds. A capture that did not decode fails, naming its parameter. Query keys without a "."
-// are bound in the map's order, then dotted keys in the order of ArgumentKeyLess, so that the
-// elements they name are made lowest index first.
+// are bound in the order the caller wrote them, then dotted keys in the order of ArgumentKeyLess,
+// so that the elements they name are made lowest index first.
 void BindAll(BindingHttpResult& result, std::vector<BindingProperty>& values,
              const BindingFunctionInfo& function, const ApiFunctionRecord& record,
              const TextMap& query, const PathCaptures& path, const TextMap& headers);

@@ -22,8 +22,9 @@ namespace Zarn {
 [[nodiscard]] Failure RefusedArgumentText(std::string_view name);
 
 // Splits `query` (the text after the "?") at every "&"; each piece is "key=value" (split at the
-// first "=") or a bare key with an empty value. Keys and values are URL-decoded; a repeated key
-// keeps its last value. Empty pieces give the empty key. Fails, naming the argument, at the first
+// first "=") or a bare key with an empty value. Keys and values are URL-decoded; the map holds
+// the keys in the order written, a repeated key in its first place with its last value. Empty
+// pieces give the empty key. Fails, naming the argument, at the first
 // key or value that UrlDecode refuses (a key that is refused is named as written).
 [[nodiscard]] MaybeType<Failure, TextMap> ParseQuery(std::string_view query);
 

@@ -3,44 +3,34 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
+#include <cstdint>
 #include <initializer_list>
 #include <iterator>
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <type_traits>
-#include <unordered_map>  // the growth rule below
 #include <utility>
 #include <vector>
 
-#ifndef __GLIBCXX__
-#error "TextMap keeps the order of libstdc++'s std::unordered_map and uses its growth rule"
-#endif
-
-#include "sdk/base/Fnv1a.h"
-
 namespace Zarn {
 
-// A hash map from text to text, iterated in the order that
-// std::unordered_map<std::string, std::string, Fnv1aStringHash> gives for the same insertions:
-// the query's binding goes through its entries in that order, and which bad key a call is refused
-// for must not change. Unlike that map, it costs no more when the keys were chosen to share one
-// FNV-1a hash: once a lookup passes many entries of one bucket, lookups go through an index
-// ordered by the texts. Not thread-safe, not even for const lookups (which may build the index).
+// A map from text to text, iterated in the order its keys were first added: a key added again
+// keeps its place. The query's binding goes through its entries in that order, so a call is
+// refused for the first bad key the caller wrote. Small maps are searched entry by entry; larger
+// ones through an index placed by the keyed hash, so keys chosen to collide cost no more than
+// others. Entries stay where they are while the map lives: pointers to them stay valid.
 class TextMap {
-  struct Link {
-    Link* next = nullptr;
-  };
-  struct Node;
-
  public:
   using key_type = std::string;
   using mapped_type = std::string;
   using value_type = std::pair<const std::string, std::string>;
   using size_type = std::size_t;
 
+ private:
+  using Entries = std::vector<std::unique_ptr<value_type>>;
+
+ public:
   template <bool kConst>
   class Iterator {
    public:
@@ -53,29 +43,27 @@ class TextMap {
     Iterator() noexcept = default;
     // The const iterator of a mutable one.
     template <bool kOther, class = std::enable_if_t<kConst && !kOther>>
-    Iterator(const Iterator<kOther>& other) noexcept : link_(other.link_) {}
+    Iterator(const Iterator<kOther>& other) noexcept : at_(other.at_) {}
 
-    reference operator*() const noexcept { return static_cast<Node*>(link_)->entry; }
-    pointer operator->() const noexcept { return &static_cast<Node*>(link_)->entry; }
+    reference operator*() const noexcept { return **at_; }
+    pointer operator->() const noexcept { return at_->get(); }
     Iterator& operator++() noexcept {
-      link_ = link_->next;
+      ++at_;
       return *this;
     }
     Iterator operator++(int) noexcept {
       Iterator before = *this;
-      link_ = link_->next;
+      ++at_;
       return before;
     }
-    friend bool operator==(const Iterator& a, const Iterator& b) noexcept {
-      return a.link_ == b.link_;
-    }
+    friend bool operator==(const Iterator& a, const Iterator& b) noexcept { return a.at_ == b.at_; }
 
    private:
     friend class TextMap;
     template <bool>
     friend class Iterator;
-    explicit Iterator(Link* link) noexcept : link_(link) {}
-    Link* link_ = nullptr;
+    explicit Iterator(const std::unique_ptr<value_type>* at) noexcept : at_(at) {}
+    const std::unique_ptr<value_type>* at_ = nullptr;
   };
   using iterator = Iterator<false>;
   using const_iterator = Iterator<true>;
@@ -83,23 +71,21 @@ class TextMap {
   TextMap() noexcept = default;
   TextMap(std::initializer_list<value_type> entries);
   TextMap(const TextMap& other);
-  TextMap(TextMap&& other) noexcept;
+  TextMap(TextMap&& other) noexcept = default;
   TextMap& operator=(const TextMap& other);
-  TextMap& operator=(TextMap&& other) noexcept;
-  ~TextMap();
+  TextMap& operator=(TextMap&& other) noexcept = default;
+  ~TextMap() = default;
 
-  [[nodiscard]] bool empty() const noexcept { return size_ == 0; }
-  [[nodiscard]] size_type size() const noexcept { return size_; }
+  [[nodiscard]] bool empty() const noexcept { return entries_.empty(); }
+  [[nodiscard]] size_type size() const noexcept { return entries_.size(); }
 
-  iterator begin() noexcept { return iterator(before_.next); }
-  iterator end() noexcept { return iterator(); }
-  const_iterator begin() const noexcept { return const_iterator(before_.next); }
-  const_iterator end() const noexcept { return const_iterator(); }
+  iterator begin() noexcept { return iterator(entries_.data()); }
+  iterator end() noexcept { return iterator(entries_.data() + entries_.size()); }
+  const_iterator begin() const noexcept { return const_iterator(entries_.data()); }
+  const_iterator end() const noexcept { return const_iterator(entries_.data() + entries_.size()); }
 
-  [[nodiscard]] iterator find(std::string_view key) { return iterator(Find(key, Hash(key))); }
-  [[nodiscard]] const_iterator find(std::string_view key) const {
-    return const_iterator(Find(key, Hash(key)));
-  }
+  [[nodiscard]] iterator find(std::string_view key) { return At(Find(key)); }
+  [[nodiscard]] const_iterator find(std::string_view key) const { return At(Find(key)); }
   // The value of `key`; throws std::out_of_range when there is none.
   [[nodiscard]] const mapped_type& at(std::string_view key) const;
   [[nodiscard]] mapped_type& at(std::string_view key);
@@ -122,36 +108,30 @@ class TextMap {
   friend bool operator==(const TextMap& a, const TextMap& b);
 
  private:
-  struct Node : Link {
-    Node(std::size_t h, std::string key, std::string value)
-        : hash(h), entry(std::move(key), std::move(value)) {}
-    std::size_t hash;
-    value_type entry;
+  // One place of the index: the entry's position + 1 (0 when free) and its key's hash.
+  struct Slot {
+    std::uint32_t entry = 0;
+    std::uint32_t hash = 0;
   };
-  using Index = std::map<std::string_view, Node*, std::less<>>;
+  static constexpr std::size_t kNotFound = ~std::size_t{0};
 
-  [[nodiscard]] static std::size_t Hash(std::string_view key) noexcept { return Fnv1a32(key); }
-  [[nodiscard]] std::size_t BucketOf(const Link* node) const noexcept {
-    return static_cast<const Node*>(node)->hash % bucketCount_;
+  iterator At(std::size_t position) noexcept {
+    return position == kNotFound ? end() : iterator(entries_.data() + position);
+  }
+  const_iterator At(std::size_t position) const noexcept {
+    return position == kNotFound ? end() : const_iterator(entries_.data() + position);
   }
   std::pair<iterator, bool> Put(std::string key, std::string value, bool replace);
-  // The entry of `key`, or null.
-  [[nodiscard]] Node* Find(std::string_view key, std::size_t hash) const;
-  // Links a new entry, whose key the map does not hold, at the head of its bucket.
-  Node* Insert(std::size_t hash, std::string key, std::string value);
-  // Places every entry in `count` buckets, visiting them in order.
-  void Rehash(std::size_t count);
-  void CopyFrom(const TextMap& other);
-  void Clear() noexcept;
-  void TakeFrom(TextMap& other) noexcept;
+  // The position of `key`'s entry, or kNotFound.
+  [[nodiscard]] std::size_t Find(std::string_view key) const noexcept;
+  // Makes room in the index for one more entry when the map is large enough to have one.
+  void PrepareIndex();
+  // Enters the entry at `position` into the index, which has room for it.
+  void Index(std::size_t position, std::uint32_t hash) noexcept;
 
-  Link before_;                  // its next is the first entry
-  std::vector<Link*> buckets_;   // per bucket, the link before its first entry; null when empty
-  std::size_t bucketCount_ = 1;  // the buckets' count, 1 before the first entry
-  std::size_t size_ = 0;
-  // The standard library's own growth rule, on which the order of the entries depends.
-  std::__detail::_Prime_rehash_policy growth_;
-  mutable std::unique_ptr<Index> index_;  // every entry, once a lookup went a long way
+  Entries entries_;  // in the order their keys were first added
+  // Open addressing, a power of two at least twice the entries; empty while the map is small.
+  std::vector<Slot> slots_;
 };
 
 }  // namespace Zarn

@@ -14,10 +14,11 @@ namespace Zarn {
 [[nodiscard]] std::uint64_t KeyedHash(std::string_view text) noexcept;
 
 // The hasher of tables keyed by outside texts whose order nothing sees; transparent, like
-// Fnv1aStringHash.
+// Fnv1aStringHash. Not declared noexcept (it throws nothing): a standard library may then keep each
+// entry's hash beside it, as libstdc++ does, rather than hash keys again where a bucket ends.
 struct KeyedStringHash {
   using is_transparent = void;
-  std::size_t operator()(std::string_view text) const noexcept {
+  std::size_t operator()(std::string_view text) const {
     return static_cast<std::size_t>(KeyedHash(text));
   }
 };

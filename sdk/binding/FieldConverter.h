@@ -32,8 +32,8 @@ struct IsStdVector<std::vector<T>> : std::true_type {};
 
 template <typename T>
 struct IsStringMap : std::false_type {};
-template <typename T>
-struct IsStringMap<std::unordered_map<std::string, T>> : std::true_type {};
+template <typename T, typename Hash, typename Equal>
+struct IsStringMap<std::unordered_map<std::string, T, Hash, Equal>> : std::true_type {};
 
 // A native record: any class that is not one of the value types the converters know.
 template <typename T>

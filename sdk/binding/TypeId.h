@@ -7,10 +7,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "sdk/base/Fnv1a.h"
+#include "sdk/binding/KeyedMap.h"
 
 namespace Zarn {
 
@@ -71,7 +71,7 @@ struct TypeIdTraits<std::optional<T>> {
   static constexpr std::uint32_t kId = WrapperTypeId("std::optional", TypeIdTraits<T>::kId);
 };
 template <typename T>
-struct TypeIdTraits<std::unordered_map<std::string, T>> {
+struct TypeIdTraits<KeyedMap<T>> {
   static constexpr std::uint32_t kId =
       WrapperTypeId("std::unordered_map<std::string>", TypeIdTraits<T>::kId);
 };

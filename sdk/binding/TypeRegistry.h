@@ -72,8 +72,8 @@ template <typename T>
 struct MemberNestedType<std::optional<T>> : MemberNestedType<T> {};
 template <typename T>
 struct MemberNestedType<std::vector<T>> : MemberNestedType<T> {};
-template <typename T>
-struct MemberNestedType<std::unordered_map<std::string, T>> : MemberNestedType<T> {};
+template <typename T, typename Hash, typename Equal>
+struct MemberNestedType<std::unordered_map<std::string, T, Hash, Equal>> : MemberNestedType<T> {};
 
 // The descriptor of a member of type T. The nested type is looked up now: one registered after
 // this call leaves the descriptor without a type.

@@ -427,29 +427,42 @@ TEST(UnsafeInputEndToEndTest, OnlyTheNewestHundredPartyInvitationsOfAStateAreKep
 }
 
 // Keys that share one FNV-1a hash, in a query, in the headers, as a JSON body's member names and
-// as a YAML body's keys and anchors, cost no more than five times as many random keys of the same
-// length (the fastest of three calls each). A long common beginning makes every comparison of two
-// keys long. JYX_COLLIDING_KEY_BLOCKS=14 makes 16,384 keys (12: 4,096).
+// as a YAML body's keys and anchors, and keys that share one hash of the standard library's, as
+// the keys of a map that a body fills (an invitation's restriction arguments), cost no more than
+// five times as many random keys of the same length (the fastest of three calls each). A long
+// common beginning makes every comparison of two keys long. JYX_COLLIDING_KEY_BLOCKS=14 makes
+// 16,384 keys (12: 4,096; the map's keys, four times as many).
 TEST(UnsafeInputEndToEndTest, KeysChosenToCollideCostNoMoreThanOthers) {
+  struct Keys {
+    Texts colliding;
+    Texts random;
+  };
+  const auto keys = [](Texts colliding) {
+    const std::size_t letters = colliding.empty() ? 0 : colliding[0].size() - 64;
+    Texts random = Testing::RandomKeys(std::string(64, 'k'), colliding.size(), letters);
+    return Keys{std::move(colliding), std::move(random)};
+  };
   const int blocks = Testing::CollidingKeyBlocks(12);
-  const std::string beginning(64, 'k');
-  const Texts colliding = Testing::CollidingKeys(beginning, blocks);
-  ASSERT_EQ(colliding.size(), std::size_t{1} << blocks);
-  const Texts random = Testing::RandomKeys(beginning, colliding.size(), 4 * blocks);
-  const auto body = [](const char* type, std::string text) {
+  const Keys fnv = keys(Testing::CollidingKeys(std::string(64, 'k'), blocks));
+  ASSERT_EQ(fnv.colliding.size(), std::size_t{1} << blocks);
+  // Fewer keys than this cost the standard library's map too little to tell apart.
+  const Keys standard = keys(Testing::StdHashCollidingKeys(std::string(64, 'k'), blocks + 2));
+  ASSERT_EQ(standard.colliding.size(), std::size_t{1} << (blocks + 2));
+  const auto body = [](const char* path, const char* type, std::string text) {
     RouteRequest request;
     request.method = HostMethodCode("POST");
-    request.path = kLobby;
+    request.path = path;
     request.contentType = type;
     request.body = std::move(text);
     return request;
   };
   struct Row {
     const char* label;
+    const Keys& keys;
     std::function<RouteRequest(const Texts&)> request;
   };
   const Row rows[] = {
-      {"query",
+      {"query", fnv,
        [](const Texts& keys) {
          RouteRequest request;
          request.method = HostMethodCode("GET");
@@ -457,7 +470,7 @@ TEST(UnsafeInputEndToEndTest, KeysChosenToCollideCostNoMoreThanOthers) {
          for (const std::string& key : keys) request.path += key + "=1&";
          return request;
        }},
-      {"headers",
+      {"headers", fnv,
        [](const Texts& keys) {
          RouteRequest request;
          request.method = HostMethodCode("GET");
@@ -465,17 +478,23 @@ TEST(UnsafeInputEndToEndTest, KeysChosenToCollideCostNoMoreThanOthers) {
          for (const std::string& key : keys) request.headers.emplace_back(key, "1");
          return request;
        }},
-      {"JSON body",
+      {"JSON body", fnv,
        [&](const Texts& keys) {
          std::string text = R"({"queueId":"x")";
          for (const std::string& key : keys) text += ",\"" + key + "\":0";
-         return body("application/json", text + "}");
+         return body(kLobby, "application/json", text + "}");
        }},
-      {"YAML body",
+      {"YAML body", fnv,
        [&](const Texts& keys) {
          std::string text = "queueId: x\n";
          for (const std::string& key : keys) text += key + ": &" + key + " 0\n";
-         return body("application/x-yaml", text);
+         return body(kLobby, "application/x-yaml", text);
+       }},
+      {"restriction arguments", standard,
+       [&](const Texts& keys) {
+         std::string text = R"({"eligibility":{"restrictions":[{"restrictionArgs":{"a":"1")";
+         for (const std::string& key : keys) text += ",\"" + key + "\":\"1\"";
+         return body("/jyx-lobby/v1/lobby/invitations", "application/json", text + "}}]}}");
        }},
   };
   Scenario s(PartiesPush::Notification);
@@ -484,12 +503,12 @@ TEST(UnsafeInputEndToEndTest, KeysChosenToCollideCostNoMoreThanOthers) {
     double seconds[2];
     std::uint32_t status[2];
     for (int set = 0; set < 2; ++set) {
-      const RouteRequest request = row.request(set == 0 ? colliding : random);
+      const RouteRequest request = row.request(set == 0 ? row.keys.colliding : row.keys.random);
       seconds[set] =
           Testing::FastestSeconds(3, [&] { status[set] = s.Host().CallRoute(request).status; });
     }
-    std::printf("%s: %zu colliding keys %.4f s, random keys %.4f s\n", row.label, colliding.size(),
-                seconds[0], seconds[1]);
+    std::printf("%s: %zu colliding keys %.4f s, random keys %.4f s\n", row.label,
+                row.keys.colliding.size(), seconds[0], seconds[1]);
     EXPECT_EQ(status[0], status[1]);
     EXPECT_LT(seconds[0], 5 * seconds[1]);
   }

@@ -6,10 +6,10 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "sdk/base/FailureTesting.h"
+#include "sdk/binding/KeyedMap.h"
 #include "tests/lobby/backends/PartiesLobbyBackendTesting.h"
 #include "tests/lobby/backends/PartiesOperationsTesting.h"
 #include "tests/lobby/core/PartiesBackendTesting.h"
@@ -344,7 +344,7 @@ TEST_F(PartiesOperationsViewTest, StartingAndRestrictionsFollowReadinessSizeCove
         if (restriction.restrictionCode == Code::TeamSizeRestriction) {
           // Every player with a role: the two members, the invitee and the declined one.
           EXPECT_EQ(restriction.restrictionArgs,
-                    (std::unordered_map<std::string, std::string>{{"teamSizeRestriction", "4"}}));
+                    (KeyedMap<std::string>{{"teamSizeRestriction", "4"}}));
           EXPECT_EQ(restriction.expiredTimestamp, 0u);
         }
       }

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <limits>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -15,6 +14,7 @@
 #include "lobby/core/GatekeeperReasonMap.h"
 #include "lobby/core/RecordEquality.h"
 #include "sdk/base/LogChannels.h"
+#include "sdk/binding/KeyedMap.h"
 #include "sdk/platform/SteadyClockTesting.h"
 #include "sdk/runtime/Requests.h"
 #include "tests/lobby/core/EligibilityRulesTesting.h"
@@ -28,7 +28,7 @@ using Lobby::EligibilityRulesTesting;
 using Lobby::LobbyPluginTesting;
 using Code = Lobby::Api::EligibilityRestrictionCode;
 using Names = std::vector<std::string>;
-using Args = std::unordered_map<std::string, std::string>;
+using Args = KeyedMap<std::string>;
 
 constexpr char kSummonerPath[] = "/jyx-summoner/v1/current-summoner";
 constexpr char kQueuesPath[] = "/jyx-game-queues/v1/queues";

@@ -5,13 +5,13 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "sdk/api/ApiBinder.h"
 #include "sdk/api/ApiCallTesting.h"
 #include "sdk/base/Format.h"
 #include "sdk/binding/JsonText.h"
+#include "sdk/binding/KeyedMap.h"
 #include "tests/sdk/api/StandInTypes.h"
 
 namespace Zarn {
@@ -59,10 +59,9 @@ class ArgumentBinderTest : public ::testing::Test {
                     std::function<std::size_t(std::vector<Member>)>(
                         [](std::vector<Member> members) { return members.size(); }))
         .AddQueryArgument("members", "", nullptr);
-    ApiBinder::Post(
-        registrar, "/tags",
-        std::function<std::size_t(std::unordered_map<std::string, std::string>)>(
-            [](const std::unordered_map<std::string, std::string>& tags) { return tags.size(); }))
+    ApiBinder::Post(registrar, "/tags",
+                    std::function<std::size_t(KeyedMap<std::string>)>(
+                        [](const KeyedMap<std::string>& tags) { return tags.size(); }))
         .AddQueryArgument("tags", "", nullptr);
     ApiBinder::Get(registrar, "/named/{id}",
                    std::function<std::string(std::string, std::string, std::int32_t)>(
@@ -209,6 +208,12 @@ TEST_F(ArgumentBinderTest, QueryPathAndHeaders) {
       {"integer in the wrong form", "GetSearch", Get("/search?count=x"), nullptr,
        "Value x for 'count' of type int32 is in an incorrect format"},
       {"unknown key", "GetSearch", Get("/search?count=1&zz=1"), nullptr,
+       "Unknown argument 'zz' for 'GetSearch'."},
+      {"the first bad key written", "GetSearch", Get("/search?zz=1&yy=2&xx=3"), nullptr,
+       "Unknown argument 'zz' for 'GetSearch'."},
+      {"a repeated key keeps its first place", "GetSearch", Get("/search?yy=1&zz=2&yy=3"), nullptr,
+       "Unknown argument 'yy' for 'GetSearch'."},
+      {"dotted keys after the others", "GetSearch", Get("/search?aa.0=1&zz=1"), nullptr,
        "Unknown argument 'zz' for 'GetSearch'."},
       {"empty key", "GetSearch", Get("/search?=v"), nullptr,
        "Unknown argument '' for 'GetSearch'."},

@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "sdk/binding/BindingBuiltinTypes.h"
 #include "sdk/binding/JsonText.h"
+#include "sdk/binding/KeyedMap.h"
 #include "sdk/binding/TypeRegistry.h"
 #include "sdk/binding/TypedConversions.h"
 
@@ -44,8 +44,8 @@ struct Tree {
   std::vector<std::uint64_t> ids;
   std::vector<std::string> tags;
   std::vector<Mood> moods;
-  std::unordered_map<std::string, std::string> labels;
-  std::unordered_map<std::string, Leaf> leafMap;
+  Zarn::KeyedMap<std::string> labels;
+  Zarn::KeyedMap<Leaf> leafMap;
   std::optional<bool> maybeFlag;
   std::optional<std::int32_t> maybeInt;
   std::optional<std::uint64_t> maybeId;
@@ -112,9 +112,8 @@ class FieldConverterTest : public ::testing::Test {
         .AddMember<std::vector<std::uint64_t>>("ids", offsetof(Tree, ids), "")
         .AddMember<std::vector<std::string>>("tags", offsetof(Tree, tags), "")
         .AddMember<std::vector<Mood>>("moods", offsetof(Tree, moods), "")
-        .AddMember<std::unordered_map<std::string, std::string>>("labels", offsetof(Tree, labels),
-                                                                 "")
-        .AddMember<std::unordered_map<std::string, Leaf>>("leafMap", offsetof(Tree, leafMap), "")
+        .AddMember<Zarn::KeyedMap<std::string>>("labels", offsetof(Tree, labels), "")
+        .AddMember<Zarn::KeyedMap<Leaf>>("leafMap", offsetof(Tree, leafMap), "")
         .AddMember<std::optional<bool>>("maybeFlag", offsetof(Tree, maybeFlag), "")
         .AddMember<std::optional<std::int32_t>>("maybeInt", offsetof(Tree, maybeInt), "")
         .AddMember<std::optional<std::uint64_t>>("maybeId", offsetof(Tree, maybeId), "")

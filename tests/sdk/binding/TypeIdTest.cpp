@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "sdk/binding/BindingBuiltinTypes.h"
+#include "sdk/binding/KeyedMap.h"
 
 namespace {
 
@@ -66,6 +67,7 @@ TEST(TypeIdTest, FixedIdsAndNames) {
        "#E98B65D6"},
       {"vector<EventHelp>", TypeId<std::vector<Zarn::BindingFullEventHelp>>(), 0xC8AF01A6,
        "#C8AF01A6"},
+      {"map of strings", TypeId<Zarn::KeyedMap<std::string>>(), 0xFC7C16AE, "#FC7C16AE"},
       {"leading zero digit", TypeId<ResourceLike>(), 0x063574AD, "#063574AD"},
       {"upper-case digits", TypeId<LowerCaseDigits>(), 0xABCDEF01, "#ABCDEF01"},
   };
@@ -128,8 +130,8 @@ TEST(TypeIdTest, WrapperIdsAreDistinctFromEachOtherAndFromFixedIds) {
       TypeId<std::vector<std::string>>().id,
       TypeId<std::optional<std::vector<std::string>>>().id,
       TypeId<std::optional<double>>().id,
-      TypeId<std::unordered_map<std::string, std::string>>().id,
-      TypeId<std::unordered_map<std::string, std::int32_t>>().id,
+      TypeId<Zarn::KeyedMap<std::string>>().id,
+      TypeId<Zarn::KeyedMap<std::int32_t>>().id,
       TypeId<Zarn::BindingCallbackEvent>().id,
       TypeId<std::vector<Zarn::BindingFullTypeHelp>>().id,
   };

@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "sdk/binding/JsonText.h"
+#include "sdk/binding/KeyedMap.h"
 #include "sdk/binding/TypedConversions.h"
 
 namespace {
@@ -37,8 +37,8 @@ struct Everything {
   std::vector<std::string> texts;
   std::vector<Tint> tints;
   std::vector<Part> parts;
-  std::unordered_map<std::string, std::string> labels;
-  std::unordered_map<std::string, Part> partMap;
+  Zarn::KeyedMap<std::string> labels;
+  Zarn::KeyedMap<Part> partMap;
   std::optional<bool> ob;
   std::optional<std::int32_t> oi;
   std::optional<std::uint64_t> ou;
@@ -92,8 +92,8 @@ TEST(TypeRegistryTest, DescriptorsByMemberType) {
   Add<std::vector<std::string>>(builder, "texts");
   Add<std::vector<Tint>>(builder, "tints");
   Add<std::vector<Part>>(builder, "parts");
-  Add<std::unordered_map<std::string, std::string>>(builder, "labels");
-  Add<std::unordered_map<std::string, Part>>(builder, "partMap");
+  Add<KeyedMap<std::string>>(builder, "labels");
+  Add<KeyedMap<Part>>(builder, "partMap");
   Add<std::optional<bool>>(builder, "ob");
   Add<std::optional<std::int32_t>>(builder, "oi");
   Add<std::optional<std::uint64_t>>(builder, "ou");
@@ -129,9 +129,8 @@ TEST(TypeRegistryTest, DescriptorsByMemberType) {
       {Code::Vector, Code::String, nullptr, TypeId<std::vector<std::string>>().id, false},
       {Code::Vector, Code::Enum, tint, TypeId<std::vector<Tint>>().id, false},
       {Code::Vector, Code::Struct, part, TypeId<std::vector<Part>>().id, false},
-      {Code::Map, Code::String, nullptr, TypeId<std::unordered_map<std::string, std::string>>().id,
-       false},
-      {Code::Map, Code::Struct, part, TypeId<std::unordered_map<std::string, Part>>().id, false},
+      {Code::Map, Code::String, nullptr, TypeId<KeyedMap<std::string>>().id, false},
+      {Code::Map, Code::Struct, part, TypeId<KeyedMap<Part>>().id, false},
       {Code::Bool, Code::None, nullptr, TypeId<std::optional<bool>>().id, true},
       {Code::Int32, Code::None, nullptr, TypeId<std::optional<std::int32_t>>().id, true},
       {Code::Uint64, Code::None, nullptr, TypeId<std::optional<std::uint64_t>>().id, true},
