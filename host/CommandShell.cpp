@@ -379,7 +379,7 @@ std::string CommandShell::UnknownCommand(const std::string& word) {
   // "delete" is a command of its own and is found before this.
   if (capitals != word && Find(capitals) != nullptr && HostMethodCode(capitals) != 0) {
     unknown += "; route methods are written in capitals: " + capitals;
-  } else if (EditDistance(word, "exit") == 0 || EditDistance(word, "q") == 0) {
+  } else if (word == "exit" || word == "q") {
     unknown += "; the command that ends a run is quit";
   } else if (const Command* nearest = Nearest(word); nearest != nullptr) {
     unknown += std::string("; the nearest command is ") + nearest->name;
