@@ -153,8 +153,6 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
       {"parties-resume party-1", R"({"error":"parties-resume takes party utc-ms"})"},
       {"parties-resume party-1 5",
        R"({"error":"parties-resume takes party utc-ms; no party party-1"})"},
-      {"parties-accept puuid-b", R"({"error":"parties-accept takes puuid party"})"},
-      {"parties-decline", R"({"error":"parties-decline takes puuid party"})"},
       {"parties-health", R"({"error":"parties-health takes text"})"},
       {"parties-token", R"({"error":"parties-token takes text"})"},
       {"parties-script", R"({"error":"parties-script takes json"})"},
