@@ -400,10 +400,8 @@ bool ReadPartiesScript(const rapidjson::Value& json, int maxYield, PartiesScript
     if (found == std::end(kKinds)) {
       std::string kinds;
       for (std::size_t i = 0; i < std::size(kKinds); ++i) {
-        kinds += std::string(i == 0                       ? ""
-                             : i + 1 == std::size(kKinds) ? " or "
-                                                          : ", ") +
-                 "\"" + kKinds[i].first + "\"";
+        const char* const before = i == 0 ? "" : i + 1 < std::size(kKinds) ? ", " : " or ";
+        kinds += before + ("\"" + std::string(kKinds[i].first) + "\"");
       }
       return Fail(error, "a parties script's kind must be " + kinds);
     }
