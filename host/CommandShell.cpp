@@ -159,6 +159,16 @@ bool IsDecimal(const std::string& text) {
   return i == text.size();
 }
 
+// The refusal's detail for a path that does not begin with "/".
+constexpr char kPathFromSlash[] = "the path begins with /";
+
+// Where `text` goes wrong as JSON, after `label`: "body: invalid JSON at offset 5: ..."; empty
+// when it is JSON, read into `*json`.
+std::string JsonFault(const char* label, const std::string& text, rapidjson::Document* json) {
+  std::string error;
+  return ParseHostJson(text, json, &error) ? std::string() : label + error;
+}
+
 // The refusal of a command armed `depth` deep, past kMaxArmedNesting.
 std::string ArmedTooDeep(int depth) {
   return "on-request: armed commands nest at most " + std::to_string(kMaxArmedNesting) +
@@ -227,10 +237,11 @@ std::string CommandShell::Fail(const std::string& message) {
   return ErrorJson(message);
 }
 
-std::string CommandShell::Refuse(const std::string& name) {
+std::string CommandShell::Refuse(const std::string& name, const std::string& why) {
   const Command* command = Find(name);
   const std::string arguments = command != nullptr ? command->arguments : "";
-  return Fail(name + (arguments.empty() ? " takes no argument" : " takes " + arguments));
+  return Fail(name + (arguments.empty() ? " takes no argument" : " takes " + arguments) +
+              (why.empty() ? "" : "; " + why));
 }
 
 const std::vector<CommandShell::Command>& CommandShell::Commands() {
@@ -278,10 +289,10 @@ const std::vector<CommandShell::Command>& CommandShell::Commands() {
        "the service proxy's reply to an unanswered request (next: the oldest)",
        [](Shell& shell, Text, Text rest) { return shell.ProxyReply(rest); }},
       {"proxy-method", "service method payload", "delivers a service-proxy method event",
-       [](Shell& shell, Text, Text rest) { return shell.ProxyEvent(rest, false); }},
+       [](Shell& shell, Text command, Text rest) { return shell.ProxyEvent(command, rest); }},
       {"proxy-async", "service method payload",
        "delivers a service's own message through the service proxy",
-       [](Shell& shell, Text, Text rest) { return shell.ProxyEvent(rest, true); }},
+       [](Shell& shell, Text command, Text rest) { return shell.ProxyEvent(command, rest); }},
       {"on-request", "path command",
        "runs the command inside the plugin's next request of that path, while it waits",
        [](Shell& shell, Text, Text rest) { return shell.ArmOnRequest(rest); }},
@@ -381,6 +392,9 @@ std::string CommandShell::UnknownCommand(const std::string& word) {
     unknown += "; route methods are written in capitals: " + capitals;
   } else if (word == "exit" || word == "q") {
     unknown += "; the command that ends a run is quit";
+  } else if (const std::size_t slash = word.find('/');
+             slash != std::string::npos && slash > 0 && Find(word.substr(0, slash)) != nullptr) {
+    unknown += "; a space is missing after " + word.substr(0, slash);
   } else if (const Command* nearest = Nearest(word); nearest != nullptr) {
     unknown += std::string("; the nearest command is ") + nearest->name;
   }
@@ -388,9 +402,8 @@ std::string CommandShell::UnknownCommand(const std::string& word) {
 }
 
 const CommandShell::Command* CommandShell::Nearest(const std::string& word) {
-  // One edit away for a short word, two for a longer one; a word far longer than every command
-  // is near none, and its distances are not worth computing.
-  const std::size_t allowed = word.size() <= 4 ? 1 : 2;
+  // A word far longer than every command is near none, and its distances are not worth computing.
+  const std::size_t allowed = NearEdits(word);
   const Command* nearest = nullptr;
   std::size_t best = allowed + 1;
   for (const Command& command : Commands()) {
@@ -484,11 +497,11 @@ std::string CommandShell::Call(const std::string& method, const std::string& res
   std::string path;
   std::string body;
   SplitWord(rest, &path, &body);
-  if (path.empty() || path[0] != '/') return Fail(method + " needs a path beginning with /");
-  if (!body.empty()) {
-    rapidjson::Document json;
-    std::string error;
-    if (!ParseHostJson(body, &json, &error)) return Fail("body: " + error);
+  if (path.empty() || path[0] != '/') return Refuse(method, kPathFromSlash);
+  rapidjson::Document parsed;
+  if (const std::string fault = body.empty() ? "" : JsonFault("body: ", body, &parsed);
+      !fault.empty()) {
+    return Refuse(method, fault);
   }
   if (!host_.Loaded()) return Fail("no plugin is loaded");
   const RouteAnswer answer = host_.CallRoute(method, path, body);
@@ -512,7 +525,7 @@ std::string CommandShell::Call(const std::string& method, const std::string& res
 }
 
 std::string CommandShell::AdvanceClock(const std::string& rest) {
-  if (!IsDecimal(rest)) return Fail("advance needs a decimal number of seconds, 0 or more");
+  if (!IsDecimal(rest)) return Refuse("advance", "a decimal number, 0 or more");
   const double seconds = std::strtod(rest.c_str(), nullptr);
   if (!(seconds <= kMaxAdvanceSeconds)) {
     return Fail("advance takes at most " + Seconds(SecondsToNanoseconds(kMaxAdvanceSeconds)) +
@@ -571,11 +584,12 @@ std::string CommandShell::Set(const std::string& rest) {
   std::string path;
   std::string value;
   SplitWord(rest, &path, &value);
-  if (path.empty() || path[0] != '/') return Fail("set needs a path beginning with /");
-  if (value.empty()) return Fail("set needs a JSON value");
+  if (path.empty() || path[0] != '/') return Refuse("set", kPathFromSlash);
+  if (value.empty()) return Refuse("set");
   rapidjson::Document json;
-  std::string error;
-  if (!ParseHostJson(value, &json, &error)) return Fail("value: " + error);
+  if (const std::string fault = JsonFault("value: ", value, &json); !fault.empty()) {
+    return Refuse("set", fault);
+  }
   host_.SetResource(path, JsonText(json));
   return EventJson(path);
 }
@@ -584,17 +598,18 @@ std::string CommandShell::Delete(const std::string& rest) {
   std::string path;
   std::string extra;
   SplitWord(rest, &path, &extra);
-  if (path.empty() || path[0] != '/' || !extra.empty()) {
-    return Fail("delete needs one path beginning with /");
-  }
+  if (path.empty() || !extra.empty()) return Refuse("delete");
+  if (path[0] != '/') return Refuse("delete", kPathFromSlash);
   if (!host_.DeleteResource(path)) {
     // A route's path taken for a resource's: the route's DELETE is written in capitals.
     const std::string methods = host_.Loaded() ? host_.MethodsServing(path) : std::string();
-    return Fail("no resource at " + EchoOf(path) +
-                (methods.empty() ? ""
-                                 : ", which the plugin's routes serve: route methods are written "
-                                   "in capitals (" +
-                                       methods + ")"));
+    return Refuse(
+        "delete",
+        "no resource at " + EchoOf(path) +
+            (methods.empty() ? ""
+                             : ", which the plugin's routes serve: route methods are written "
+                               "in capitals (" +
+                                   methods + ")"));
   }
   return EventJson(path);
 }
@@ -621,7 +636,7 @@ std::string CommandShell::PushLcds(const std::string& rest) {
   std::string className;
   std::string body;
   SplitWord(rest, &className, &body);
-  if (className.empty() || body.empty()) return Fail("lcds needs a class name and a JSON body");
+  if (className.empty() || body.empty()) return Refuse("lcds");
   // Pushed, a class that nobody takes would be dropped without a word.
   const std::vector<std::string> taken = legacy_.SubscribedClasses();
   if (std::find(taken.begin(), taken.end(), className) == taken.end()) {
@@ -630,7 +645,9 @@ std::string CommandShell::PushLcds(const std::string& rest) {
                 (nearest.empty() ? "; it subscribes to no legacy class"
                                  : "; the nearest class it takes is " + nearest));
   }
-  if (!legacy_.Push(className, body)) return Fail("lcds: the body is not JSON");
+  if (std::string error; !legacy_.Push(className, body, &error)) {
+    return Refuse("lcds", "body: " + error);
+  }
   return R"({"pushed":true})";
 }
 
@@ -644,28 +661,24 @@ std::string CommandShell::AnswerLcds(const std::string& rest, bool exception) {
   SplitWord(rest, &destination, &afterDestination);
   SplitWord(afterDestination, &method, &afterMethod);
   SplitWord(afterMethod, &third, &tail);
+  const char* const command = exception ? "lcds-throw" : "lcds-answer";
+  if (destination.empty() || method.empty() || third.empty() || (exception && tail.empty())) {
+    return Refuse(command);
+  }
   LcdsAnswer answer;
   if (exception) {
     char* end = nullptr;
     const unsigned long status = std::strtoul(third.c_str(), &end, 10);
-    if (destination.empty() || method.empty() || third.empty() || *end != '\0' || status > 999 ||
-        tail.empty()) {
-      return Fail("lcds-throw needs a destination, a method, a status and a text");
-    }
+    if (*end != '\0' || status > 999) return Refuse(command, "the status is a number up to 999");
     answer.exception = tail;
     answer.status = static_cast<uint32_t>(status);
   } else {
-    if (destination.empty() || method.empty() || third.empty()) {
-      return Fail(
-          "lcds-answer needs a destination, a method and a class, and takes an optional "
-          "JSON body");
+    rapidjson::Document json;
+    if (const std::string fault = tail.empty() ? "" : JsonFault("body: ", tail, &json);
+        !fault.empty()) {
+      return Refuse(command, fault);
     }
-    if (!tail.empty()) {
-      rapidjson::Document json;
-      std::string error;
-      if (!ParseHostJson(tail, &json, &error)) return Fail("body: " + error);
-      answer.body = tail;
-    }
+    if (!tail.empty()) answer.body = tail;
     answer.typeName = third;
   }
   legacy_.Script(destination, method, answer);
@@ -676,26 +689,26 @@ std::string CommandShell::ProxyReply(const std::string& rest) {
   std::string uuid;
   std::string payload;
   SplitWord(rest, &uuid, &payload);
-  if (uuid.empty()) return Fail("proxy-reply needs a uuid (or next) and a payload");
+  if (uuid.empty() || payload.empty()) return Refuse("proxy-reply");
   ProxyMessage reply;
   reply.payload = payload;
-  if (!proxy_.ReplyTo(uuid, reply)) return Fail("no unanswered request " + EchoOf(uuid));
+  if (!proxy_.ReplyTo(uuid, reply)) {
+    return Refuse("proxy-reply", "no unanswered request " + EchoOf(uuid));
+  }
   return R"({"replied":true})";
 }
 
-std::string CommandShell::ProxyEvent(const std::string& rest, bool async) {
+std::string CommandShell::ProxyEvent(const std::string& command, const std::string& rest) {
   std::string service;
   std::string method;
   std::string afterService;
   std::string payload;
   SplitWord(rest, &service, &afterService);
   SplitWord(afterService, &method, &payload);
-  if (service.empty() || method.empty() || payload.empty()) {
-    return Fail("a proxy event needs a service, a method and a payload");
-  }
+  if (service.empty() || method.empty() || payload.empty()) return Refuse(command);
   ProxyMessage message;
   message.payload = payload;
-  if (async) {
+  if (command == "proxy-async") {
     proxy_.SendAsyncEvent(service, method, message);
   } else {
     proxy_.SendMethodEvent(service, method, message);
@@ -711,9 +724,9 @@ std::string CommandShell::ArmOnRequest(const std::string& rest) {
   std::string arguments;
   SplitWord(command, &word, &arguments);
   const Command* armed = Find(word);
-  if (path.empty() || path[0] != '/' || word.empty() || (armed != nullptr && armed->quits)) {
-    return Fail("on-request needs a path beginning with / and a command other than quit");
-  }
+  if (path.empty() || word.empty()) return Refuse("on-request");
+  if (path[0] != '/') return Refuse("on-request", kPathFromSlash);
+  if (armed != nullptr && armed->quits) return Refuse("on-request", "any command but quit");
   // Refused now: armed, it would fail only when its request comes, if ever.
   if (armed == nullptr) return Fail("on-request: " + UnknownCommand(word));
   const int depth = depth_ + 1;
@@ -777,16 +790,17 @@ std::string CommandShell::Parties(const std::string& command, const std::string&
   if (command == "parties-leave" && arguments(1)) return reply(parties_.Leave(words[0]));
   if (command == "parties-player" && arguments(1)) {
     const std::string player = parties_.PlayerJson(words[0]);
-    return player.empty() ? Fail("no parties player " + EchoOf(words[0])) : printed(player);
+    return player.empty() ? Refuse(command, "no parties player " + EchoOf(words[0]))
+                          : printed(player);
   }
   if (command == "parties-push" && arguments(1)) {
     const std::optional<PartiesPush> push = PartiesPushNamed(words[0]);
-    if (!push) return Fail("parties-push takes none, notification or message");
+    if (!push) return Refuse(command);
     parties_.SetPush(*push);
     return R"({"push":true})";
   }
   if (command == "parties-health" || command == "parties-token") {
-    if (rest.empty()) return Fail(command + " needs a text");
+    if (rest.empty()) return Refuse(command);
     if (command == "parties-health") {
       parties_.SetHealth(rest);
     } else {
@@ -799,33 +813,40 @@ std::string CommandShell::Parties(const std::string& command, const std::string&
     errno = 0;
     const unsigned long long millis = std::strtoull(words[1].c_str(), &end, 10);
     if (errno != 0 || end == words[1].c_str() || *end != '\0' || words[1][0] == '-') {
-      return Fail("parties-resume needs a party id and UTC milliseconds");
+      return Refuse(command, "utc-ms is a count of milliseconds since 1970 (UTC)");
     }
     if (!parties_.SetActivityResume(words[0], millis)) {
-      return Fail("no party " + EchoOf(words[0]));
+      return Refuse(command, "no party " + EchoOf(words[0]));
     }
     return R"({"locked":true})";
   }
   // Without their argument, named as `help` names it.
-  if ((command == "parties-restriction" || command == "parties-notify") && rest.empty()) {
+  if ((command == "parties-restriction" || command == "parties-notify" ||
+       command == "parties-script") &&
+      rest.empty()) {
     return Refuse(command);
   }
-  if (command == "parties-restriction") {
-    if (!parties_.PushQueueRestriction(rest)) return Fail("a queue restriction is a JSON object");
-    return R"({"sent":true})";
-  }
-  if (command == "parties-notify") {
-    if (!parties_.PushPlayer(rest)) return Fail("a player state is a JSON object");
+  if (command == "parties-restriction" || command == "parties-notify") {
+    const bool restriction = command == "parties-restriction";
+    rapidjson::Document json;
+    if (const std::string fault = JsonFault("", rest, &json); !fault.empty()) {
+      return Refuse(command, fault);
+    }
+    if (!(restriction ? parties_.PushQueueRestriction(rest) : parties_.PushPlayer(rest))) {
+      return Refuse(command, restriction ? "a queue restriction is a JSON object"
+                                         : "a player state is a JSON object");
+    }
     return R"({"sent":true})";
   }
   if (command == "parties-script") {
     rapidjson::Document json;
     std::string error;
     PartiesScript script;
-    if (rest.empty()) return Fail("parties-script needs a script (JSON, as a world file's)");
-    if (!ParseHostJson(rest, &json, &error)) return Fail("script: " + error);
+    if (const std::string fault = JsonFault("", rest, &json); !fault.empty()) {
+      return Refuse(command, fault);
+    }
     if (!ReadPartiesScript(json, host_.MaxIdleYields(), &script, &error)) {
-      return Fail(error);
+      return Refuse(command, error);
     }
     parties_.AddScript(std::move(script));
     return R"({"scripted":true})";

@@ -83,8 +83,9 @@ class CommandShell {
   static const Command* Find(const std::string& name);
   // The refusal of a command word the table does not hold; for a route method written in
   // another case ("get"), it says that route methods are written in capitals, for another
-  // shell's word for quitting ("exit", "q") it names quit, else it names the nearest command when
-  // one is near ("GTE": GET); and always that `help` lists the commands.
+  // shell's word for quitting ("exit", "q") it names quit, for a command run into its path
+  // ("POST/p") it says that a space is missing, else it names the nearest command when one is
+  // near ("GTE": GET); and always that `help` lists the commands.
   static std::string UnknownCommand(const std::string& word);
   // The command a word nearly names (a letter or two off, or two letters swapped); null for none.
   static const Command* Nearest(const std::string& word);
@@ -103,8 +104,9 @@ class CommandShell {
   // Counts a failed command and gives its error line.
   std::string Fail(const std::string& message);
   // Fail for a command given arguments it does not take: "parties-player takes puuid", its
-  // arguments named as `help` names them, or "routes takes no argument".
-  std::string Refuse(const std::string& name);
+  // arguments named as `help` names them, or "routes takes no argument"; then "; " and `why`,
+  // when given ("parties-player takes puuid; no parties player x").
+  std::string Refuse(const std::string& name, const std::string& why = "");
   std::string Call(const std::string& method, const std::string& rest);
   std::string AdvanceClock(const std::string& rest);
   // The events not shown yet whose path or name begins with `prefix` (every one for an empty
@@ -122,7 +124,7 @@ class CommandShell {
   // proxy-reply <uuid|next> <payload text>: the reply to an unanswered request.
   std::string ProxyReply(const std::string& rest);
   // proxy-method|proxy-async <service> <method> <payload text>: a method event or a message.
-  std::string ProxyEvent(const std::string& rest, bool async);
+  std::string ProxyEvent(const std::string& command, const std::string& rest);
   // on-request <path> <command>: runs the command inside the plugin's next request for the path,
   // while it waits for its answer.
   std::string ArmOnRequest(const std::string& rest);

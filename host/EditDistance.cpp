@@ -29,4 +29,6 @@ std::size_t EditDistance(std::string_view a, std::string_view b) {
   return previous[b.size()];
 }
 
+std::size_t NearEdits(std::string_view word) { return word.size() <= 4 ? 1 : 2; }
+
 }  // namespace Zarn::Host

@@ -11,4 +11,8 @@ namespace Zarn::Host {
 // proportion to the product and the length of the two: callers skip names far apart in length.
 [[nodiscard]] std::size_t EditDistance(std::string_view a, std::string_view b);
 
+// The most edits by which a mistyped `word` still names the name meant: one for a word of four
+// letters or fewer, two for a longer one, so that a short word does not name every short name.
+[[nodiscard]] std::size_t NearEdits(std::string_view word);
+
 }  // namespace Zarn::Host

@@ -272,9 +272,26 @@ const char* ExpectedAt(rapidjson::ParseErrorCode code) {
   }
 }
 
+// Where byte `offset` of `text` stands, as `place` names it: "offset 7" or "line 2, column 3".
+std::string WherePlaced(const std::string& text, std::size_t offset, JsonPlace place) {
+  if (place == JsonPlace::kOffset) return "offset " + std::to_string(offset);
+  std::size_t line = 1;
+  std::size_t column = 1;
+  for (std::size_t i = 0; i < offset && i < text.size(); ++i) {
+    if (text[i] == '\n') {
+      ++line;
+      column = 1;
+    } else if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+      ++column;  // a byte that begins a character, not one that goes on with one
+    }
+  }
+  return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
+
 }  // namespace
 
-bool ParseHostJson(const std::string& text, rapidjson::Document* json, std::string* error) {
+bool ParseHostJson(const std::string& text, rapidjson::Document* json, std::string* error,
+                   JsonPlace place) {
   // The reader takes a NUL for the end of its input: text after one would be ignored.
   const std::size_t nul = text.find('\0');
   rapidjson::ParseResult result;
@@ -297,9 +314,10 @@ bool ParseHostJson(const std::string& text, rapidjson::Document* json, std::stri
   if (result.IsError() || nul != std::string::npos) {
     // The reader stops at a NUL as at the end of the text: past it, the NUL is the fault.
     const bool atNul = nul != std::string::npos && (!result.IsError() || result.Offset() >= nul);
-    *error = "invalid JSON at offset " +
-             (atNul ? std::to_string(nul) + ": a NUL byte stands there, where JSON allows none"
-                    : std::to_string(result.Offset()) + ": " + ExpectedAt(result.Code()));
+    const std::size_t offset = atNul ? nul : result.Offset();
+    *error =
+        "invalid JSON at " + WherePlaced(text, offset, place) + ": " +
+        (atNul ? "a NUL byte stands there, where JSON allows none" : ExpectedAt(result.Code()));
     return false;
   }
   return true;

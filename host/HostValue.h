@@ -6,6 +6,7 @@
 #include <rapidjson/document.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -32,12 +33,16 @@ void FreeHostObject(ApiObject* object);
                                     rapidjson::Document::AllocatorType& allocator,
                                     std::string* error);
 
+// How a JSON error names where it stands: by byte offset, for text on one line, or by line and
+// column (from 1; a column counts characters, not bytes), for a file.
+enum class JsonPlace : uint8_t { kOffset, kLineAndColumn };
+
 // Parses `text` as one JSON value (iteratively, so deep input cannot exhaust the stack),
 // stopping at the first value nested deeper than kMaxHostValueDepth. A NUL byte is invalid JSON
-// where it stands. Sets `*error` on failure: "invalid JSON at offset N: " and what was expected
-// there.
+// where it stands. Sets `*error` on failure: "invalid JSON at offset N: " (or "at line L, column
+// C: ") and what was expected there.
 [[nodiscard]] bool ParseHostJson(const std::string& text, rapidjson::Document* json,
-                                 std::string* error);
+                                 std::string* error, JsonPlace place = JsonPlace::kOffset);
 
 // The text of the JSON string `arguments[index]` (the compact JSON of a request's positional
 // values); "" when there is no such argument or it is not a string.

@@ -54,10 +54,11 @@ void LegacyPlatform::ScriptInOrder(const std::string& destination, const std::st
   answers_[{destination, method}] = std::move(answers);
 }
 
-bool LegacyPlatform::Push(const std::string& className, const std::string& bodyJson) {
+bool LegacyPlatform::Push(const std::string& className, const std::string& bodyJson,
+                          std::string* error) {
   rapidjson::Document body;
-  std::string error;
-  if (!ParseHostJson(bodyJson, &body, &error)) return false;
+  std::string unread;
+  if (!ParseHostJson(bodyJson, &body, error != nullptr ? error : &unread)) return false;
   rapidjson::Document message(rapidjson::kObjectType);
   auto& allocator = message.GetAllocator();
   message.AddMember("clientId", rapidjson::Value(""), allocator);

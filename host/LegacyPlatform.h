@@ -52,8 +52,10 @@ class LegacyPlatform {
 
   // Queues the message of class `className` with the body `bodyJson` (compact JSON) for the
   // subscribers of its event ("OnLcdsEvent_" and the class name, every "." made "_"). False,
-  // with nothing queued, when `bodyJson` is not JSON.
-  bool Push(const std::string& className, const std::string& bodyJson);
+  // with nothing queued and `*error` (when given) saying where and why, when `bodyJson` is not
+  // JSON.
+  bool Push(const std::string& className, const std::string& bodyJson,
+            std::string* error = nullptr);
   // The classes whose messages the plugin subscribes to now, by the host's records of its
   // subscriptions, in their order. Each is read back from its event's name, every "_" as "."
   // (the name no longer tells them apart; the platform's classes are dotted names without "_"),

@@ -48,6 +48,11 @@ constexpr char kHelp[] =
     "Of the commands, help lists the shell's commands and what each does, routes the plugin's\n"
     "routes; quit, or the end of the commands, shuts the plugin down.\n";
 
+// Whether `option` is one followed by its value.
+bool TakesValue(const std::string& option) {
+  return option == "--plugin" || option == "--world" || option == "--core";
+}
+
 // Names what was wrong with the arguments, then how they go: the exit status of bad arguments.
 int Usage(const std::string& wrong) {
   std::cerr << "lobby-host: " << wrong << "\n" << kUsage;
@@ -170,7 +175,7 @@ int main(int argc, char** argv) {
       std::cout << kUsage << kHelp;
       return 0;
     }
-    if (arg == "--plugin" || arg == "--world" || arg == "--core") {
+    if (TakesValue(arg)) {
       if (i + 1 == argc) return Usage(arg + " needs a value");
       const std::string value = argv[++i];
       if (arg == "--plugin") {
@@ -188,6 +193,12 @@ int main(int argc, char** argv) {
         core = *parsed;
       }
     } else if (!arg.empty() && arg[0] == '-') {
+      // "--world=FILE", as other programs take it.
+      const std::string option = arg.substr(0, arg.find('='));
+      if (option != arg && TakesValue(option)) {
+        return Usage("unknown option " + EchoOf(arg) + "; a space is missing: " + option + " " +
+                     EchoOf(arg.substr(option.size() + 1)));
+      }
       return Usage("unknown option " + EchoOf(arg));
     } else if (arg.empty()) {
       return Usage("a script's name is empty");

@@ -8,8 +8,10 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "host/EditDistance.h"
 #include "host/HostValue.h"
 
 namespace Zarn::Host {
@@ -71,12 +73,82 @@ RouteAnswer TakeReply(ApiCallResult& reply, int* releaseCalls) {
   return answer;
 }
 
+// The named methods of the routes that `picks` picks, "DELETE, GET, POST" (in the order of their
+// host codes).
+template <typename Picks>
+std::string MethodsOf(const std::vector<HostRoute>& routes, Picks picks) {
+  std::vector<bool> taken(std::size(kMethods) + 1);
+  for (const HostRoute& route : routes) {
+    if (route.method < taken.size() && picks(route)) taken[route.method] = true;
+  }
+  std::string methods;
+  for (uint32_t code = 1; code < taken.size(); ++code) {
+    if (taken[code]) methods += (methods.empty() ? "" : ", ") + HostMethodName(code);
+  }
+  return methods;
+}
+
+// The segments of `text` between its "/"s.
+std::vector<std::string_view> Segments(std::string_view text) {
+  std::vector<std::string_view> segments;
+  for (std::size_t begin = 0;;) {
+    const std::size_t end = std::min(text.find('/', begin), text.size());
+    segments.push_back(text.substr(begin, end - begin));
+    if (end == text.size()) return segments;
+    begin = end + 1;
+  }
+}
+
+// What NearestTemplates compares of `routeTemplate` and `path`: both with the segments that the
+// template's parameters take left empty, and without the rest from a "{+name}" or "{#name}" on.
+void FixedParts(std::string_view routeTemplate, std::string_view path, std::string* fixedTemplate,
+                std::string* fixedPath) {
+  const std::vector<std::string_view> templateSegments = Segments(routeTemplate);
+  const std::vector<std::string_view> pathSegments = Segments(path);
+  const auto add = [](std::string* to, std::size_t at, std::string_view segment) {
+    if (at > 0) to->push_back('/');
+    to->append(segment);
+  };
+  for (std::size_t at = 0; at < std::max(templateSegments.size(), pathSegments.size()); ++at) {
+    const std::string_view segment = at < templateSegments.size() ? templateSegments[at] : "";
+    const std::size_t open = segment.find('{');
+    const bool parameter = open != std::string_view::npos;
+    if (parameter && open + 1 < segment.size() &&
+        (segment[open + 1] == '+' || segment[open + 1] == '#')) {
+      return;
+    }
+    if (at < templateSegments.size()) add(fixedTemplate, at, parameter ? "" : segment);
+    if (at < pathSegments.size()) add(fixedPath, at, parameter ? "" : pathSegments[at]);
+  }
+}
+
 // The error of a request that no route serves: it names the methods of the routes that serve
-// its path, if any, for a call made with the wrong one, else the command that lists the routes.
+// its path, if any, for a call made with the wrong one, else the nearest templates and the
+// command that lists the routes.
 std::string Unserved(const std::vector<HostRoute>& routes, const RouteRequest& call) {
   const std::string methods = MethodsServing(routes, call.path);
   if (methods.empty()) {
-    return "No route of the plugin serves " + call.path + "; routes lists the plugin's routes";
+    const std::vector<std::string> nearest = NearestTemplates(routes, call.path);
+    std::string named;
+    for (std::size_t i = 0; i < nearest.size(); ++i) {
+      if (i == 0) {
+        named = nearest.size() == 1 ? "; the nearest route is " : "; the nearest routes are ";
+      } else {
+        named += i + 1 == nearest.size() ? " or " : ", ";
+      }
+      named += nearest[i];
+      const auto ofTemplate = [&](const HostRoute& route) {
+        return route.routeTemplate == nearest[i];
+      };
+      const bool takesMethod = std::any_of(routes.begin(), routes.end(), [&](const HostRoute& r) {
+        return ofTemplate(r) && r.method == call.method;
+      });
+      if (const std::string taken = MethodsOf(routes, ofTemplate); !takesMethod && !taken.empty()) {
+        named += " (takes " + taken + ")";
+      }
+    }
+    return "No route of the plugin serves " + call.path + named +
+           "; routes lists the plugin's routes";
   }
   const std::string method = HostMethodName(call.method);
   return "No route of the plugin serves " +
@@ -87,17 +159,37 @@ std::string Unserved(const std::vector<HostRoute>& routes, const RouteRequest& c
 }  // namespace
 
 std::string MethodsServing(const std::vector<HostRoute>& routes, std::string_view path) {
-  std::vector<bool> served(std::size(kMethods) + 1);
+  return MethodsOf(routes, [&](const HostRoute& route) {
+    return RouteTemplateMatches(route.routeTemplate, path);
+  });
+}
+
+std::vector<std::string> NearestTemplates(const std::vector<HostRoute>& routes,
+                                          std::string_view path) {
+  path = path.substr(0, path.find('?'));
+  std::vector<std::string> nearest;
+  if (path.size() > kMaxComparedPath) return nearest;
+  std::size_t best = NearEdits(path);
   for (const HostRoute& route : routes) {
-    if (route.method < served.size() && RouteTemplateMatches(route.routeTemplate, path)) {
-      served[route.method] = true;
+    if (route.routeTemplate.empty() ||
+        std::find(nearest.begin(), nearest.end(), route.routeTemplate) != nearest.end()) {
+      continue;
     }
+    std::string fixedTemplate;
+    std::string fixedPath;
+    FixedParts(route.routeTemplate, path, &fixedTemplate, &fixedPath);
+    const std::size_t apart = std::max(fixedTemplate.size(), fixedPath.size()) -
+                              std::min(fixedTemplate.size(), fixedPath.size());
+    if (apart > best) continue;
+    const std::size_t distance = EditDistance(fixedPath, fixedTemplate);
+    if (distance > best) continue;
+    if (distance < best) {
+      best = distance;
+      nearest.clear();
+    }
+    nearest.push_back(route.routeTemplate);
   }
-  std::string methods;
-  for (uint32_t code = 1; code < served.size(); ++code) {
-    if (served[code]) methods += (methods.empty() ? "" : ", ") + HostMethodName(code);
-  }
-  return methods;
+  return nearest;
 }
 
 bool RouteTemplateMatches(std::string_view routeTemplate, std::string_view path) {

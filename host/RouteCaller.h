@@ -2,6 +2,7 @@
 // descriptors in the plugin's snapshot.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -43,6 +44,17 @@ struct HostRoute {
 [[nodiscard]] std::string MethodsServing(const std::vector<HostRoute>& routes,
                                          std::string_view path);
 
+// The longest path NearestTemplates compares: far above any written by hand, so that a long one
+// costs no copy for each template.
+inline constexpr std::size_t kMaxComparedPath = 1024;
+// The templates of `routes` nearest to `path` (up to its first "?"), for a path that none serves: a
+// segment holding a parameter takes the path's segment at its place ("{+name}" and "{#name}" the
+// rest of the path), and the parts left are compared as a mistyped command is with the shell's
+// commands (EditDistance within NearEdits). Every template equally near, once each, in the order of
+// `routes`; none when none is that near, or the path is longer than kMaxComparedPath.
+[[nodiscard]] std::vector<std::string> NearestTemplates(const std::vector<HostRoute>& routes,
+                                                        std::string_view path);
+
 // A call as a front end makes it. Named values are compact JSON, by name or (with no name) by
 // position.
 struct RouteRequest {
@@ -70,9 +82,10 @@ struct RouteAnswer {
 // Offers the request to each route in turn, as the dispatcher decides whether a route serves it:
 // a reply of "Invalid function" with status 404 passes the request on to the next route. When
 // none serves it, the answer is status 404 with an error that names the methods the path's routes
-// take, if any. Every reply is read into copies and then handed back through its release entry
-// (and a body stream through the stream's), each counted in `*releaseCalls` unless it is null.
-// `bodyJson` (empty for none) goes as "application/json"; `callWord` is the host context.
+// take, if any, else the nearest templates (with their methods, when they lack the one given).
+// Every reply is read into copies and then handed back through its release entry (and a body stream
+// through the stream's), each counted in `*releaseCalls` unless it is null. `bodyJson` (empty for
+// none) goes as "application/json"; `callWord` is the host context.
 [[nodiscard]] RouteAnswer CallRoute(const std::vector<HostRoute>& routes, uint32_t method,
                                     const std::string& path, const std::string& bodyJson,
                                     uint32_t callWord, int* releaseCalls);

@@ -371,9 +371,9 @@ bool ReadParties(const rapidjson::Value& json, int maxYield, PartiesService& par
 
 bool ReadPartiesScript(const rapidjson::Value& json, int maxYield, PartiesScript* script,
                        std::string* error) {
-  if (!json.IsObject() || !ReadText(json, "path", &script->path)) {
-    return Fail(error, "a parties script must be an object with a \"path\" text");
-  }
+  // Checked before the path is looked for, so that a script without one still learns the kinds.
+  constexpr char kNeedsPath[] = "a parties script must be an object with a \"path\" text";
+  if (!json.IsObject()) return Fail(error, kNeedsPath);
   if (!KnownKeys(
           json,
           {"method", "path", "kind", "httpStatus", "errorCode", "apply", "timing", "yield", "uses"},
@@ -397,9 +397,17 @@ bool ReadPartiesScript(const rapidjson::Value& json, int maxYield, PartiesScript
     ReadText(json, "kind", &kind);
     const auto* found = std::find_if(std::begin(kKinds), std::end(kKinds),
                                      [&](const auto& entry) { return kind == entry.first; });
-    if (found == std::end(kKinds)) return Fail(error, "unknown parties script kind " + kind);
+    if (found == std::end(kKinds)) {
+      std::string kinds;
+      for (std::size_t i = 0; i < std::size(kKinds); ++i) {
+        const char* const before = i == 0 ? "" : i + 1 < std::size(kKinds) ? ", " : " or ";
+        kinds += before + ("\"" + std::string(kKinds[i].first) + "\"");
+      }
+      return Fail(error, "a parties script's kind must be " + kinds);
+    }
     script->kind = found->second;
   }
+  if (!ReadText(json, "path", &script->path)) return Fail(error, kNeedsPath);
   if (json.HasMember("httpStatus")) {
     if (!json["httpStatus"].IsInt())
       return Fail(error, "a parties script's httpStatus must be a number");
@@ -420,7 +428,7 @@ bool ReadPartiesScript(const rapidjson::Value& json, int maxYield, PartiesScript
 bool LoadWorld(PluginHost& host, const std::string& text, std::string* error,
                const WorldServices& services) {
   rapidjson::Document world;
-  if (!ParseHostJson(text, &world, error)) return false;
+  if (!ParseHostJson(text, &world, error, JsonPlace::kLineAndColumn)) return false;
   if (!world.IsObject()) return Fail(error, "a world must be a JSON object");
   if (!KnownKeys(world, {"resources", "replies", "lcds", "proxy", "parties", "summoners"},
                  "the world", error)) {

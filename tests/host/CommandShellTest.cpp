@@ -28,13 +28,16 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
     std::string output;
   };
   const char* const notDecimal =
-      R"({"error":"advance needs a decimal number of seconds, 0 or more"})";
+      R"({"error":"advance takes seconds; a decimal number, 0 or more"})";
   const char* const overAYear =
       R"j({"error":"advance takes at most 31536000.0 seconds (a year)"})j";
-  const char* const onRequest =
-      R"({"error":"on-request needs a path beginning with / and a command other than quit"})";
   const std::string value =
       "a value was expected (an object, an array, a string, a number, true, false or null)";
+  // A refusal names the command and its arguments as `help` does, then what is wrong.
+  const auto putBody = [](const std::string& offsetAndError) {
+    return R"({"error":"PUT takes path [json body]; body: invalid JSON at offset )" +
+           offsetAndError + "\"}";
+  };
   const Case cases[] = {
       {"", ""},
       {"   ", ""},
@@ -46,7 +49,8 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
       {"help me", R"({"error":"help takes no argument"})"},
       {"type", R"({"error":"no plugin is loaded"})"},
       {"type JyxLobbyLobbyChangeGameDto", R"({"error":"no plugin is loaded"})"},
-      {"GET /x # no comment", R"({"error":"body: invalid JSON at offset 0: )" + value + "\"}"},
+      {"GET /x # no comment",
+       R"({"error":"GET takes path [json body]; body: invalid JSON at offset 0: )" + value + "\"}"},
       {"frobnicate", R"({"error":"unknown command: frobnicate; help lists the shell's commands"})"},
       {"get /x",
        R"({"error":"unknown command: get; route methods are written in capitals: GET; help lists )"
@@ -68,6 +72,10 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
        R"({"error":"unknown command: rotes; the nearest command is routes; help lists the )"
        R"(shell's commands"})"},
       {"xyz", R"({"error":"unknown command: xyz; help lists the shell's commands"})"},
+      // A command run into its path.
+      {"POST/jyx-lobby/v2/lobby {}",
+       R"({"error":"unknown command: POST/jyx-lobby/v2/lobby; a space is missing after POST; )"
+       R"(help lists the shell's commands"})"},
       // Other shells' words for quitting name quit.
       {"exit",
        R"({"error":"unknown command: exit; the command that ends a run is quit; help lists the )"
@@ -78,29 +86,18 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
       {"stat" + std::string(kMaxCommandLine - 10, 's'),
        R"({"error":"unknown command: stat)" + std::string(296, 's') + "... (" +
            std::to_string(kMaxCommandLine - 6) + R"( bytes); help lists the shell's commands"})"},
-      {"GET", R"({"error":"GET needs a path beginning with /"})"},
-      {"POST x", R"({"error":"POST needs a path beginning with /"})"},
-      {"PUT /x {bad",
-       R"({"error":"body: invalid JSON at offset 1: a member's name in double quotes was )"
-       R"(expected"})"},
-      {R"(PUT /x {"a" 1})",
-       R"({"error":"body: invalid JSON at offset 5: ':' was expected after the member's name"})"},
-      {R"(PUT /x {"a":1 "b":2})",
-       R"({"error":"body: invalid JSON at offset 7: ',' or '}' was expected after the member"})"},
-      {"PUT /x [1 2]",
-       R"({"error":"body: invalid JSON at offset 3: ',' or ']' was expected after the )"
-       R"(element"})"},
+      {"GET", R"({"error":"GET takes path [json body]; the path begins with /"})"},
+      {"POST x", R"({"error":"POST takes path [json body]; the path begins with /"})"},
+      {"PUT /x {bad", putBody("1: a member's name in double quotes was expected")},
+      {R"(PUT /x {"a" 1})", putBody("5: ':' was expected after the member's name")},
+      {R"(PUT /x {"a":1 "b":2})", putBody("7: ',' or '}' was expected after the member")},
+      {"PUT /x [1 2]", putBody("3: ',' or ']' was expected after the element")},
       {R"(PUT /x {"a":"b)",
-       R"({"error":"body: invalid JSON at offset 7: a closing double quote was expected )"
-       R"(before the end of the text"})"},
-      {R"(PUT /x {"a":1} x)",
-       R"({"error":"body: invalid JSON at offset 8: the end of the text was expected after )"
-       R"(the value"})"},
-      {"PUT /x 1.", R"({"error":"body: invalid JSON at offset 2: a digit was expected after )"
-                    R"(the decimal point"})"},
+       putBody("7: a closing double quote was expected before the end of the text")},
+      {R"(PUT /x {"a":1} x)", putBody("8: the end of the text was expected after the value")},
+      {"PUT /x 1.", putBody("2: a digit was expected after the decimal point")},
       {R"(PUT /x "\q")",
-       R"({"error":"body: invalid JSON at offset 1: one of \" \\ / b f n r t u was expected )"
-       R"(after a backslash"})"},
+       putBody(R"(1: one of \" \\ / b f n r t u was expected after a backslash)")},
       {"GET /jyx-lobby/v2/lobby", R"({"error":"no plugin is loaded"})"},
       {"PATCH /jyx-lobby/v2/lobby {\"a\": [1, 2]}", R"({"error":"no plugin is loaded"})"},
       {"advance", notDecimal},
@@ -125,18 +122,21 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
       {"events now", R"({"events":[]})"},
       {"events /a /b", R"({"error":"events takes [prefix]"})"},
       {"events", R"({"events":[]})"},
-      {"set /a", R"({"error":"set needs a JSON value"})"},
-      {"set a 1", R"({"error":"set needs a path beginning with /"})"},
-      {"set /a [1,", R"({"error":"value: invalid JSON at offset 3: )" + value + "\"}"},
+      {"set /a", R"({"error":"set takes path json"})"},
+      {"set a 1", R"({"error":"set takes path json; the path begins with /"})"},
+      {"set /a [1,",
+       R"({"error":"set takes path json; value: invalid JSON at offset 3: )" + value + "\"}"},
       {"set /a/b/c/d {\"x\":1}", R"({"event":"OnJsonApiEvent_a_b_c"})"},
       {"delete /a/b/c/d", R"({"event":"OnJsonApiEvent_a_b_c"})"},
-      {"delete /a/b/c/d", R"({"error":"no resource at /a/b/c/d"})"},
-      {"delete /a /b", R"({"error":"delete needs one path beginning with /"})"},
+      {"delete /a/b/c/d", R"({"error":"delete takes path; no resource at /a/b/c/d"})"},
+      {"delete /a /b", R"({"error":"delete takes path"})"},
+      {"delete a", R"({"error":"delete takes path; the path begins with /"})"},
       {"stats", R"({"error":"no plugin has been loaded"})"},
       {"stats all", R"({"error":"stats takes no argument"})"},
-      {"on-request /x", onRequest},
-      {"on-request x set /a 1", onRequest},
-      {"on-request /x quit", onRequest},
+      {"on-request /x", R"({"error":"on-request takes path command"})"},
+      {"on-request x set /a 1",
+       R"({"error":"on-request takes path command; the path begins with /"})"},
+      {"on-request /x quit", R"({"error":"on-request takes path command; any command but quit"})"},
       {"on-request /x set /a 1", R"({"armed":true})"},
       {"on-request /x nosuchcmd 1",
        R"({"error":"on-request: unknown command: nosuchcmd; help lists the shell's commands"})"},
@@ -151,12 +151,25 @@ TEST(CommandShellTest, BadLinesAnswerAnErrorAndTheShellGoesOn) {
       {"parties-act puuid-b GET", R"({"error":"parties-act takes puuid method path [body]"})"},
       {"parties-push", R"({"error":"parties-push takes none|notification|message"})"},
       {"parties-resume party-1", R"({"error":"parties-resume takes party utc-ms"})"},
+      {"parties-resume party-1 5",
+       R"({"error":"parties-resume takes party utc-ms; no party party-1"})"},
+      {"parties-health", R"({"error":"parties-health takes text"})"},
+      {"parties-token", R"({"error":"parties-token takes text"})"},
+      {"parties-script", R"({"error":"parties-script takes json"})"},
       {"parties-requests all", R"({"error":"parties-requests takes no argument"})"},
       {"parties-notify", R"({"error":"parties-notify takes json"})"},
+      {"parties-notify {",
+       R"({"error":"parties-notify takes json; invalid JSON at offset 1: a member's name in )"
+       R"(double quotes was expected"})"},
       // With no plugin, no subscriber takes any legacy class.
       {"lcds com.x.Status {}", R"({"error":"lcds: no subscriber of the plugin takes com.x.Status; )"
                                R"(it subscribes to no legacy class"})"},
       {"parties-restriction", R"({"error":"parties-restriction takes json"})"},
+      {"parties-restriction [1]",
+       R"({"error":"parties-restriction takes json; a queue restriction is a JSON object"})"},
+      {"PATCH /x [", R"({"error":"PATCH takes path [json body]; body: invalid JSON at offset 1: )" +
+                         value + "\"}"},
+      {"DELETE", R"({"error":"DELETE takes path [json body]; the path begins with /"})"},
   };
   std::string output;
   for (const Case& c : cases) {
@@ -390,8 +403,8 @@ TEST(CommandShellTest, CountsCommandsThatFailedAndCutsLongEchoes) {
   EXPECT_EQ(shell.Failures(), 0);
   EXPECT_TRUE(shell.Execute("frobnicate", &output));
   EXPECT_TRUE(shell.Execute("delete /" + std::string(999, 'b'), &output));
-  EXPECT_EQ(output,
-            R"({"error":"no resource at /)" + std::string(299, 'b') + "... (1000 bytes)\"}");
+  EXPECT_EQ(output, R"({"error":"delete takes path; no resource at /)" + std::string(299, 'b') +
+                        "... (1000 bytes)\"}");
   EXPECT_EQ(shell.Failures(), 2);
 
   struct Case {

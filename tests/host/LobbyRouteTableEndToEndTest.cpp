@@ -146,9 +146,14 @@ TEST_F(LobbyRouteTableEndToEndTest, RoutesPrintsTheTable) {
 // `type` prints what a body of a route's type holds, its field types named as `routes` names
 // an argument's (a list by what it holds). `delete` of a path that the plugin's routes serve, and
 // no resource, says that their methods are written in capitals.
-TEST_F(LobbyRouteTableEndToEndTest, TypeAndDeleteAnswerFromTheSnapshot) {
+TEST_F(LobbyRouteTableEndToEndTest, TypeDeleteAndUnservedPathsAnswerFromTheSnapshot) {
   CommandShell shell(host);
   const std::string unknown(301, 'T');
+  // A path no route serves names the templates nearest to it.
+  const auto unserved = [](const std::string& path, const std::string& nearest) {
+    return R"({"status":404,"error":"No route of the plugin serves )" + path + "; the nearest " +
+           nearest + R"(; routes lists the plugin's routes","body":null})";
+  };
   const std::pair<std::string, std::string> cases[] = {
       {"type JyxLobbyLobbyChangeGameDto",
        R"({"type":"JyxLobbyLobbyChangeGameDto","fields":[{"name":"queueId","type":"int32"},)"
@@ -167,11 +172,27 @@ TEST_F(LobbyRouteTableEndToEndTest, TypeAndDeleteAnswerFromTheSnapshot) {
       {"type JyxLobbyNoSuch",
        R"({"error":"unknown type: JyxLobbyNoSuch; type with no name lists the types"})"},
       {"delete /jyx-lobby/v2/lobby",
-       R"({"error":"no resource at /jyx-lobby/v2/lobby, which the plugin's routes serve: route )"
-       R"j(methods are written in capitals (DELETE, GET, POST)"})j"},
+       R"({"error":"delete takes path; no resource at /jyx-lobby/v2/lobby, which the plugin's )"
+       R"j(routes serve: route methods are written in capitals (DELETE, GET, POST)"})j"},
       {"delete /jyx-lobby/v2/lobby/matchmaking/search-state",
-       R"({"error":"no resource at /jyx-lobby/v2/lobby/matchmaking/search-state, which the )"
-       R"j(plugin's routes serve: route methods are written in capitals (GET)"})j"},
+       R"({"error":"delete takes path; no resource at /jyx-lobby/v2/lobby/matchmaking/)"
+       R"(search-state, which the plugin's routes serve: route methods are written in capitals )"
+       R"j((GET)"})j"},
+      {"GET /jyx-lobby/v2/lobbby",
+       unserved("/jyx-lobby/v2/lobbby", "route is /jyx-lobby/v2/lobby")},
+      {"GET /jyx-lobby/v2/lobby/",
+       unserved("/jyx-lobby/v2/lobby/", "route is /jyx-lobby/v2/lobby")},
+      {"GET /jyx-lobby/v2/Lobby", unserved("/jyx-lobby/v2/Lobby", "route is /jyx-lobby/v2/lobby")},
+      {"GET /jyx-lobby/v3/lobby", unserved("/jyx-lobby/v3/lobby", "route is /jyx-lobby/v2/lobby")},
+      // A parameter takes the segment at its place; a template that does not take the method
+      // given names those it takes.
+      {"GET /jyx-lobby/v2/received-invitations/inv-1/acept",
+       unserved("/jyx-lobby/v2/received-invitations/inv-1/acept",
+                "route is /jyx-lobby/v2/received-invitations/{invitationId}/accept (takes POST)")},
+      {"DELETE /jyx-lobby/v3/lobby/invitations?x=1",
+       unserved("/jyx-lobby/v3/lobby/invitations?x=1",
+                "routes are /jyx-lobby/v1/lobby/invitations (takes GET, POST) or "
+                "/jyx-lobby/v2/lobby/invitations (takes GET, POST)")},
   };
   std::string output;
   for (const auto& [line, answer] : cases) {

@@ -384,23 +384,30 @@ TEST_F(PartiesServiceTest, AWorldSeedsTheServiceAndCommandsDriveIt) {
       {"parties-push notification", R"({"push":true})"},
       {"parties-restriction {\"gatekeeperRestrictions\":[]}", R"({"sent":true})"},
       {"parties-notify {\"puuid\":\"q\",\"version\":99}", R"({"sent":true})"},
-      {"parties-notify [1]", R"({"error":"a player state is a JSON object"})"},
+      {"parties-notify [1]",
+       R"({"error":"parties-notify takes json; a player state is a JSON object"})"},
       {"parties-resume " + partyQ + " 1767225660000", R"({"locked":true})"},
       {R"(parties-script {"path": "v1/health", "kind": "empty"})", R"({"scripted":true})"},
       {"parties-requests", R"({"requests":[]})"},
-      {"parties-push sometimes", R"({"error":)"},
-      {"parties-script {\"kind\": \"empty\"}", R"({"error":)"},
-      {"parties-script",
-       R"j({"error":"parties-script needs a script (JSON, as a world file's)"})j"},
+      {"parties-push sometimes", R"({"error":"parties-push takes none|notification|message"})"},
+      {"parties-script {\"kind\": \"empty\"}",
+       R"({"error":"parties-script takes json; a parties script must be an object with a )"
+       R"(\"path\" text"})"},
+      {"parties-script {\"kind\": \"bogus\"}",
+       R"({"error":"parties-script takes json; a parties script's kind must be \"normal\", )"
+       R"(\"status\", \"empty\", \"not-envelope\", \"not-player\" or \"proxy-error\""})"},
       {"parties-script {bad",
-       R"({"error":"script: invalid JSON at offset 1: a member's name in double quotes was )"
-       R"(expected"})"},
+       R"({"error":"parties-script takes json; invalid JSON at offset 1: a member's name in )"
+       R"(double quotes was expected"})"},
       {R"(parties-script {"path": "v1/health", "timing": "yield", "yield": 1001})",
-       R"({"error":"a script's yield must be a count from 1 to 1000: a wait with nothing else )"
-       R"(to do ends after 1000 yields"})"},
-      {"parties-resume " + partyQ + " -5", R"({"error":)"},
-      {"parties-player nobody", R"({"error":)"},
-      {"parties-leave", R"({"error":)"},
+       R"({"error":"parties-script takes json; a script's yield must be a count from 1 to 1000: )"
+       R"(a wait with nothing else to do ends after 1000 yields"})"},
+      {"parties-resume " + partyQ + " -5",
+       R"({"error":"parties-resume takes party utc-ms; utc-ms is a count of milliseconds since )"
+       R"j(1970 (UTC)"})j"},
+      {"parties-player nobody",
+       R"({"error":"parties-player takes puuid; no parties player nobody"})"},
+      {"parties-leave", R"({"error":"parties-leave takes puuid"})"},
   };
   for (const Command& command : commands) {
     SCOPED_TRACE(command.line);

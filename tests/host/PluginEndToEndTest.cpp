@@ -267,12 +267,13 @@ TEST(PluginEndToEndTest, LobbyHostAnswersArmedCommandsUntilItEnds) {
                             "on-request /jyx-login/v1/shutdown-locks/jyx-lobby parties-health up\n"
                             "on-request /never/asked stats\n");
   EXPECT_EQ(run.exitStatus, 1) << "an armed command failed, another never ran";
-  EXPECT_EQ(run.lines, (std::vector<std::string>{
-                           R"({"plugin":"jyx-lobby","started":true})", R"({"set":true})",
-                           R"({"armed":true})", R"({"armed":true})", R"({"armed":true})",
-                           R"({"error":"no resource at /nothing"})", R"({"set":true})",
-                           R"({"error":"a command armed with on-request never ran: no request )"
-                           R"(of /never/asked came"})"}));
+  EXPECT_EQ(run.lines,
+            (std::vector<std::string>{
+                R"({"plugin":"jyx-lobby","started":true})", R"({"set":true})", R"({"armed":true})",
+                R"({"armed":true})", R"({"armed":true})",
+                R"({"error":"delete takes path; no resource at /nothing"})", R"({"set":true})",
+                R"({"error":"a command armed with on-request never ran: no request )"
+                R"(of /never/asked came"})"}));
 }
 
 // Lines of on-request chains on the service proxy's path, 800 deep down to none, each ending in a

@@ -29,9 +29,11 @@ TEST(RemoteCommandsTest, CommandsAnswerOrExplainWhatTheyNeed) {
     std::string output;
   };
   const Case cases[] = {
-      {"lcds", R"({"error":"lcds needs a class name and a JSON body"})"},
-      {"lcds com.x.Status", R"({"error":"lcds needs a class name and a JSON body"})"},
-      {"lcds com.x.Status {bad", R"({"error":"lcds: the body is not JSON"})"},
+      {"lcds", R"({"error":"lcds takes class json"})"},
+      {"lcds com.x.Status", R"({"error":"lcds takes class json"})"},
+      {"lcds com.x.Status {bad",
+       R"({"error":"lcds takes class json; body: invalid JSON at offset 1: a member's name in )"
+       R"(double quotes was expected"})"},
       {"lcds com.x.Status {\"owner\": \"a b\"}", R"({"pushed":true})"},
       // A class that no subscriber takes is refused, naming the one whose last segment is
       // nearest: the short name, a misspelt one, one in other capitals, "_" for ".".
@@ -43,26 +45,26 @@ TEST(RemoteCommandsTest, CommandsAnswerOrExplainWhatTheyNeed) {
       {"lcds " + std::string(400, 'S') + " {}",
        untaken(std::string(300, 'S') + "... (400 bytes)", "com.x.Status")},
       {"lcds-answer gameService getGame",
-       R"({"error":"lcds-answer needs a destination, a method and a class, and takes an )"
-       R"(optional JSON body"})"},
+       R"({"error":"lcds-answer takes destination method class [json]"})"},
       {"lcds-answer gameService getGame com.x.Game [1,",
-       R"({"error":"body: invalid JSON at offset 3: a value was expected (an object, an array, )"
-       R"j(a string, a number, true, false or null)"})j"},
+       R"({"error":"lcds-answer takes destination method class [json]; body: invalid JSON at )"
+       R"(offset 3: a value was expected (an object, an array, a string, a number, true, false )"
+       R"j(or null)"})j"},
       {"lcds-answer gameService getGame com.x.Game {\"id\":1}", R"({"scripted":true})"},
       {"lcds-answer gameService quit com.x.Game", R"({"scripted":true})"},
       {"lcds-throw gameService quit 4x2 text",
-       R"({"error":"lcds-throw needs a destination, a method, a status and a text"})"},
+       R"({"error":"lcds-throw takes destination method status text; the status is a number up )"
+       R"(to 999"})"},
       {"lcds-throw gameService quit 432",
-       R"({"error":"lcds-throw needs a destination, a method, a status and a text"})"},
+       R"({"error":"lcds-throw takes destination method status text"})"},
       {"lcds-throw gameService quit 432 GameFullException: full", R"({"scripted":true})"},
-      {"proxy-reply", R"({"error":"proxy-reply needs a uuid (or next) and a payload"})"},
-      {"proxy-reply next {}", R"({"error":"no unanswered request next"})"},
-      {"proxy-method parties",
-       R"({"error":"a proxy event needs a service, a method and a payload"})"},
-      {"proxy-method parties changed",
-       R"({"error":"a proxy event needs a service, a method and a payload"})"},
-      {"proxy-async parties player ",
-       R"({"error":"a proxy event needs a service, a method and a payload"})"},
+      {"proxy-reply", R"({"error":"proxy-reply takes uuid|next payload"})"},
+      {"proxy-reply next", R"({"error":"proxy-reply takes uuid|next payload"})"},
+      {"proxy-reply next {}",
+       R"({"error":"proxy-reply takes uuid|next payload; no unanswered request next"})"},
+      {"proxy-method parties", R"({"error":"proxy-method takes service method payload"})"},
+      {"proxy-method parties changed", R"({"error":"proxy-method takes service method payload"})"},
+      {"proxy-async parties player ", R"({"error":"proxy-async takes service method payload"})"},
       {"proxy-method parties changed {\"a\":1}", R"({"sent":true})"},
       {"proxy-async parties player not json", R"({"sent":true})"},
   };

@@ -92,6 +92,10 @@ TEST_F(RouteEndToEndTest, EverySourceReachesItsArgument) {
       {"the flag was set", Request(2, "/test/v1/flag"), 0, nullptr, "true"},
       {"no route", Request(2, "/test/v1/nothing"), 404,
        "No route of the plugin serves /test/v1/nothing; routes lists the plugin's routes", "null"},
+      {"near a template whose parameter takes the rest", Request(2, "/test/v1/ecko/a/b"), 404,
+       "No route of the plugin serves /test/v1/ecko/a/b; the nearest route is "
+       "/test/v1/echo/{+rest}; routes lists the plugin's routes",
+       "null"},
       {"wrong method", Request(5, "/test/v1/flag"), 404,
        "No route of the plugin serves PATCH /test/v1/flag; the path's routes take GET, PUT",
        "null"},
@@ -408,6 +412,10 @@ TEST(RouteLobbyHostTest, ArgumentsAreTheCallersOrAUsageError) {
        2,
        {"lobby-host: --core takes MAJOR.MINOR.PATCH, three decimal numbers, not -1.2.3", usage}},
       {temp, "--wrold x", 2, {"lobby-host: unknown option --wrold", usage}},
+      {temp,
+       "--world=x",
+       2,
+       {"lobby-host: unknown option --world=x; a space is missing: --world x", usage}},
       {temp, "--world ''", 2, {"lobby-host: --world needs a file name, not an empty one", usage}},
       {temp, "a --world", 2, {"lobby-host: --world needs a value", usage}},
       {temp, "a b", 2, {"lobby-host: one script at most: b is one more", usage}},
@@ -434,7 +442,7 @@ TEST(RouteLobbyHostTest, ArgumentsAreTheCallersOrAUsageError) {
        "--world '" + noCommand + "'",
        1,
        {R"({"error":"world )" + noCommand +
-        R"(: invalid JSON at offset 0: a value was expected (an object, an array, a string, a )"
+        R"(: invalid JSON at line 1, column 1: a value was expected (an object, an array, a string, a )"
         R"j(number, true, false or null)"})j"}},
       // A script whose first line names a world runs only in that world: the same file, or
       // one of the same name; else nothing runs, and the world to give is named.

@@ -80,6 +80,9 @@ TEST(WorldFileTest, RefusesWhatIsNotAWorld) {
   // A file's faults name the file, and why it cannot be read; a directory is no world.
   const std::string path = ::testing::TempDir() + "world-file-test.json";
   std::ofstream(path) << R"({"replies": [{"path": "/p", "uses": -5}]})";
+  // A JSON fault is placed by line and column, a column counting characters.
+  const std::string unparsed = ::testing::TempDir() + "world-file-test-unparsed.json";
+  std::ofstream(unparsed) << "{\"resources\": {\n  \"/a\": 1,\n  \"/caf\xC3\xA9\" 2}}\n";
   const std::string directory = ::testing::TempDir();
   struct FileCase {
     std::string path;
@@ -91,6 +94,9 @@ TEST(WorldFileTest, RefusesWhatIsNotAWorld) {
       {directory, "cannot read the world " + directory + ": it is a directory"},
       {path + "/world.json", "cannot read the world " + path + "/world.json: Not a directory"},
       {path, "world " + path + ": a reply's uses must be a count, or -1 for every request"},
+      {unparsed,
+       "world " + unparsed +
+           ": invalid JSON at line 3, column 11: ':' was expected after the member's name"},
       // A device that never ends is read no further than one byte past the limit.
       {"/dev/zero",
        "world /dev/zero: a world file holds at most 16777216 bytes; this one holds more"},
