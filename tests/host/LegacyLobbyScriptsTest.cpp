@@ -19,7 +19,10 @@
 // party lobby's exit, a health check overtaken by a logout, a refused bulk invite, registrations
 // overtaken in their shutdown lock's wait, another player's state pushed before a registration,
 // a login's own or an older party's state stored in that wait (and, in the legacy world, the window
-// flash an overtaken invitation owes). Each script runs in the world its first line names. Each
+// flash an overtaken invitation owes); and a script for each kind of lobby the worlds allow: an
+// arranged-team and a team-builder lobby, custom games with bots, play again and party rewards in
+// the legacy world, a party lobby, invitations sent and received, a matchmaking search and a
+// clash party in the parties world. Each script runs in the world its first line names. Each
 // output line is compared in short: a route's status with its error or its plain body, a parties
 // reply by its status, and the kind and path of each resource event (with its plain value, or the
 // id of a lobby and a custom game's name). The log shows LobbyFlow's states nesting, the state each
@@ -67,7 +70,8 @@ std::string Member(const rapidjson::Value& record, const char* key) {
   return value.IsInt64() ? std::to_string(value.GetInt64()) : "";
 }
 
-// " queue Q members A,B" for a v1 or v2 lobby: its queue and its members' summoner ids.
+// " queue Q members A,B" for a v1 or v2 lobby: its queue and its members' summoner ids; a v2
+// custom game's bots follow (" bots bot_X_200").
 std::string LobbyDetail(const rapidjson::Value& lobby) {
   const bool v2 = lobby.HasMember("gameConfig");
   std::string detail =
@@ -77,7 +81,28 @@ std::string LobbyDetail(const rapidjson::Value& lobby) {
       detail += Member(member, v2 ? "summonerId" : "id") + ",";
     }
   }
-  return detail.substr(0, detail.size() - 1);
+  detail.pop_back();
+  std::string bots;
+  for (const char* team : {"customTeam100", "customTeam200"}) {
+    if (!v2 || !lobby["gameConfig"].HasMember(team)) continue;
+    for (const rapidjson::Value& member : lobby["gameConfig"][team].GetArray()) {
+      if (member["isBot"].GetBool())
+        bots += (bots.empty() ? " bots " : ",") + Member(member, "botId");
+    }
+  }
+  return detail + bots;
+}
+
+// Party rewards as "on queue 430 [2 Ip 50, 3 Ip 100]", the rewards by premade size.
+std::string PartyRewardsText(const rapidjson::Value& rewards) {
+  std::string text = std::string(rewards["isEnabled"].GetBool() ? "on" : "off") + " queue " +
+                     Member(rewards, "queueId") + (rewards["isCustom"].GetBool() ? " custom" : "") +
+                     " [";
+  for (const rapidjson::Value& reward : rewards["partyRewards"].GetArray()) {
+    text += (text.ends_with("[") ? "" : ", ") + Member(reward, "premadeSize") + " " +
+            Member(reward, "type") + " " + Member(reward, "value");
+  }
+  return text + "]";
 }
 
 // A value in short; `detailed` adds a lobby's queue and members, and a list's entries (an
@@ -97,15 +122,27 @@ std::string Plain(const rapidjson::Value& value, bool detailed, bool room = fals
              (room ? " room " + Member(value, "chatRoomId") : "");
     }
   }
+  // A search state, party rewards and the last queued lobby by what they say.
+  if (value.IsObject() && value.HasMember("searchState")) return Member(value, "searchState");
+  if (value.IsObject() && value.HasMember("isEnabled")) return PartyRewardsText(value);
+  if (value.IsObject() && value.HasMember("canPlayAgain")) {
+    return std::string(value["canPlayAgain"].GetBool() ? "play again" : "no play again") +
+           " queue " + Member(value, "queueId");
+  }
   if (!value.IsArray()) return "{...}";
   if (!detailed) return "[...]";
   std::string list;
   for (const rapidjson::Value& entry : value.GetArray()) {
-    // An invitation by its summoner and state, anything else (a bot champion) by its name.
-    list += (list.empty() ? "" : ", ") +
-            (entry.IsObject() && entry.HasMember("toSummonerId")
-                 ? Member(entry, "toSummonerId") + " " + Member(entry, "state")
-                 : Member(entry, "name"));
+    // An invitation sent or received by its summoner and state, anything else (a bot champion,
+    // a custom game) by its name.
+    const auto has = [&](const char* key) { return entry.IsObject() && entry.HasMember(key); };
+    std::string text = Member(entry, has("lobbyName") ? "lobbyName" : "name");
+    if (has("toSummonerId")) {
+      text = Member(entry, "toSummonerId") + " " + Member(entry, "state");
+    } else if (has("fromSummonerId")) {
+      text = "from " + Member(entry, "fromSummonerId") + " " + Member(entry, "state");
+    }
+    list += (list.empty() ? "" : ", ") + text;
   }
   return "[" + list + "]";
 }
@@ -160,7 +197,7 @@ TEST(LegacyLobbyScriptsTest, EveryScriptNamesAWorldOfTheTree) {
     const std::string world = WorldOf(ReadScript(entry.path()));
     EXPECT_TRUE(world.ends_with(".json") && std::filesystem::is_regular_file(world)) << world;
   }
-  EXPECT_EQ(scripts, 51);
+  EXPECT_EQ(scripts, 60);
 }
 
 // The texts of `texts` that no line of `log` holds in their order: from the first missing on.
@@ -185,6 +222,11 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
   constexpr char kPartyActive[] = "/jyx-lobby/v2/party-active";
   constexpr char kAvailableBots[] = "/jyx-lobby/v2/lobby/custom/available-bots";
   constexpr char kReceivedV2[] = "/jyx-lobby/v2/received-invitations";
+  constexpr char kCustomGames[] = "/jyx-lobby/v1/custom-games";
+  constexpr char kPartyRewards[] = "/jyx-lobby/v1/party-rewards";
+  constexpr char kSearchState[] = "/jyx-lobby/v2/lobby/matchmaking/search-state";
+  constexpr char kCommsMembers[] = "/jyx-lobby/v2/comms/members";
+  constexpr char kLastQueued[] = "/jyx-lobby/v1/last-queued-lobby";
   struct Row {
     const char* script;
     std::set<std::string> uris;  // the events compared
@@ -213,6 +255,8 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
   const Lines leftJoined = {"abandon lobby-7", "leave"};
   const std::set<std::string> lobbies = {kV1Lobby, kV2Lobby};
   const std::string tbEvent = R"({"event":"OnJsonApiEvent_jyx-lobby-team-builder_v1_lobby"})";
+  const std::string tb1Room =
+      "cp~e0b794668129a4f88248d63f7fb08bbc2e8656bf@conference.lobby-chat.jyx.invalid";
   const std::string tb9Room =
       "cp~7b0f0ae3fa031a222b1e4656a58f5bc91ef9a956@conference.lobby-chat.jyx.invalid";
   const std::string customJoined =
@@ -839,6 +883,142 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
        {"Reregistering after parties error: 404 PLAYER_NOT_FOUND",
         "LobbyFlow: GET /jyx-lobby/v1/parties/health stops before firing "
         "LOBBY_EVENT.PARTY_LOBBY_ACTIVE"}},
+      // What the worlds allow, a script each (the first table of host/worlds/README.md). An
+      // arranged-team lobby made solo, its group lobby made on the platform by the first
+      // invitation, the invitee joined.
+      {"arranged-team-lobby",
+       lobbies,
+       {"0 {} queue 430 members 2046",
+        "events: Create /jyx-lobby/v1/lobby={} queue 430 members 2046; Create "
+        "/jyx-lobby/v2/lobby={} queue 430 members 2046;",
+        "0 [77 Pending]",
+        "events: Update /jyx-lobby/v1/lobby={lobby-9} queue 430 members 2046; Update "
+        "/jyx-lobby/v1/lobby={lobby-9} queue 430 members 2046; Update "
+        "/jyx-lobby/v1/lobby={lobby-9} queue 430 members 2046; Update "
+        "/jyx-lobby/v2/lobby={lobby-9} queue 430 members 2046;",
+        pushed,
+        "events: Update /jyx-lobby/v1/lobby={lobby-9} queue 430 members 2046,77; Update "
+        "/jyx-lobby/v2/lobby={lobby-9} queue 430 members 77,2046;",
+        "0 {lobby-9} queue 430 members 77,2046", R"({"quit":true})"},
+       {"abandon lobby-9", "leave"},
+       "Owner",
+       {"Auto granting invite to 77"},
+       true},
+      // A team-builder lobby: the team builder's lobby with the group finder lobby's chat room,
+      // its members from the team builder's event.
+      {"team-builder-lobby",
+       lobbies,
+       {"0 {tb-1} queue 400 members room " + tb1Room,
+        "events: Create /jyx-lobby/v1/lobby={tb-1} queue 400 members room " + tb1Room +
+            "; Create /jyx-lobby/v2/lobby={tb-1} queue 400 members room " + tb1Room +
+            "; Update /jyx-lobby/v1/lobby={tb-1} queue 400 members room " + tb1Room + ";",
+        tbEvent,
+        "events: Update /jyx-lobby/v1/lobby={tb-1} queue 400 members 2046,77 room " + tb1Room +
+            "; Update /jyx-lobby/v2/lobby={tb-1} queue 400 members 77,2046 room " + tb1Room + ";",
+        "0 {tb-1} queue 400 members 77,2046 room " + tb1Room, R"({"quit":true})"},
+       {"abandon tb-1"},
+       "SoloLobby",
+       {},
+       true,
+       true},
+      // The platform's custom games listed; a custom game made, whose bots the game's update
+      // shows.
+      {"custom-game-bots",
+       {kCustomGames, kAvailableBots, kV2Lobby},
+       {"0 null",
+        "events: Update /jyx-lobby/v2/lobby/custom/available-bots=[]; Update "
+        "/jyx-lobby/v1/custom-games=[Harbor Brawl, Night Drill];",
+        "0 [Harbor Brawl, Night Drill]",
+        R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_game-type-config"})",
+        "0 {} custom Practice queue -1 members 2046", "0 [Brakka]", "0 null",
+        "events: Update /jyx-lobby/v2/lobby/custom/available-bots=[Brakka]; Create "
+        "/jyx-lobby/v2/lobby={} custom Practice queue -1 members 2046;",
+        pushed,
+        "events: Update /jyx-lobby/v2/lobby={} custom Practice queue -1 members 2046 bots "
+        "bot_Brakka_200;",
+        R"({"quit":true})"},
+       {"abandon ", "leave"},
+       "Owner",
+       {},
+       true},
+      // A party lobby made, changed and left; party rewards switched on stay off.
+      {"party-lobby",
+       {kV2Lobby, kPartyActive, kPartyRewards},
+       {pushed, party420,
+        "events: Create /jyx-lobby/v2/lobby={party-3} queue 420 members 9; Update "
+        "/jyx-lobby/v2/party-active=true;",
+        "0 true", "0 {party-3} queue 440 members 9", "0 off queue -1 []",
+        "events: Update /jyx-lobby/v1/party-rewards=off queue -1 []; Update "
+        "/jyx-lobby/v2/lobby={party-3} queue 440 members 9;",
+        "0 null",
+        "events: Update /jyx-lobby/v1/party-rewards=off queue -1 []; Delete "
+        "/jyx-lobby/v2/lobby=null; Update /jyx-lobby/v2/party-active=false;",
+        R"({"quit":true})"},
+       {},
+       "OutOfLobby",
+       {},
+       true},
+      // An invitation sent and accepted, one received and accepted.
+      {"party-invitations",
+       {kReceivedV2},
+       {party420, "0 [10 Pending]", "reply 200", "0 [9 Accepted, 10 Accepted]", "reply 200",
+        "reply 200", "events: Update /jyx-lobby/v2/received-invitations=[from 11 Pending];",
+        "0 null", "0 {party-2} queue 420 members 9,11", R"({"quit":true})"},
+       {},
+       "PartyLobby",
+       {},
+       true},
+      // The search state follows the matchmaking plugin's search: Invalid, Searching, Invalid.
+      {"matchmaking-search",
+       {kSearchState},
+       {"0 {party-3}", "0 Invalid", "0 null",
+        R"({"event":"OnJsonApiEvent_jyx-matchmaking_v1_search"})",
+        "events: Update /jyx-lobby/v2/lobby/matchmaking/search-state=Searching;", "0 Searching",
+        "0 null", R"({"event":"OnJsonApiEvent_jyx-matchmaking_v1_search"})",
+        "events: Update /jyx-lobby/v2/lobby/matchmaking/search-state=Invalid;", R"({"quit":true})"},
+       {},
+       "PartyLobby"},
+      // A clash party joined and left: the comms members follow the party.
+      {"clash-party",
+       {kCommsMembers},
+       {"0 null",
+        "events: Update /jyx-lobby/v2/comms/members={party-3}; Update "
+        "/jyx-lobby/v2/comms/members={clash-cup-7};",
+        "0 null", "events: Update /jyx-lobby/v2/comms/members={party-4};",
+        "400 No Clash party to leave", R"({"quit":true})"},
+       {},
+       "OutOfLobby"},
+      // Play again refused before a game; after one, the lobby made again and its member invited.
+      {"play-again",
+       {kV2Lobby, kLastQueued},
+       {"0 {} queue 430 members 2046", "0 [77 Pending]", pushed,
+        "400 Play-again is currently unavailable.",
+        "events: Create /jyx-lobby/v2/lobby={} queue 430 members 2046; Update "
+        "/jyx-lobby/v2/lobby={lobby-9} queue 430 members 2046; Update "
+        "/jyx-lobby/v2/lobby={lobby-9} queue 430 members 77,2046;",
+        R"({"event":"OnJsonApiEvent_jyx-gameflow_v1_session"})",
+        R"({"event":"OnJsonApiEvent_jyx-gameflow_v1_session"})",
+        R"({"event":"OnJsonApiEvent_jyx-gameflow_v1_session"})",
+        "events: Update /jyx-lobby/v1/last-queued-lobby=play again queue 430; Delete "
+        "/jyx-lobby/v2/lobby=null;",
+        "0 null", "events: Create /jyx-lobby/v2/lobby={lobby-9} queue 430 members 2046;",
+        "0 [77 Pending]", R"({"quit":true})"},
+       {"abandon lobby-9", "leave"},
+       "Owner",
+       {},
+       true},
+      // Party rewards switched on: a queue's rewards by premade size; none for a custom game.
+      {"party-rewards",
+       {kPartyRewards},
+       {"0 off queue 0 []", pushed, "0 {}",
+        "events: Update /jyx-lobby/v1/party-rewards=on queue 430 [1 None , 2 Ip 50, 3 Ip 100];",
+        "0 on queue 430 [1 None , 2 Ip 50, 3 Ip 100]",
+        R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_game-type-config"})", practice,
+        "events: Update /jyx-lobby/v1/party-rewards=off queue -1 []; Update "
+        "/jyx-lobby/v1/party-rewards=off queue -1 custom [];",
+        R"({"quit":true})"},
+       {"abandon ", "leave"},
+       "Owner"},
       // A bulk invite the service refuses answers its invitations Error.
       {"refused-bulk-invite",
        {},

@@ -1,6 +1,7 @@
 // The READMEs' examples, run as a reader runs them, from the repository's root: each prints what
 // its README shows (README.md, "Checks and presets", gives the rules).
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <cctype>
@@ -144,10 +145,10 @@ std::string Joined(const std::vector<std::string>& lines) {
   return text;
 }
 
-class ReadmeExampleTest : public ::testing::TestWithParam<Example> {};
-
-TEST_P(ReadmeExampleTest, PrintsWhatItsReadmeShows) {
-  const Example& example = GetParam();
+// Runs `example` from the repository's root as a reader runs it: what is wrong with what it
+// printed and how it exited, empty when nothing is. Every command must exit with 0: one whose
+// status matters shows it (`; echo "exit $?"`), among the lines shown.
+std::string RunExample(const Example& example) {
   // scripts/run-host builds the shipping preset, then runs its lobby-host in the default world:
   // here, the lobby-host of this build.
   const std::string runHost = std::string("'") + JYX_TEST_LOBBY_HOST + "' --world '" +
@@ -160,23 +161,27 @@ TEST_P(ReadmeExampleTest, PrintsWhatItsReadmeShows) {
     const std::string text =
         Replaced(Replaced(command, "build/i386/", std::string(JYX_BUILD_DIR) + "/"),
                  "scripts/run-host", runHost);
-    // A command shown without its output must succeed.
-    script << (example.shown.empty() ? "{ " + text + "\n} || exit $?\n" : text + "\n");
+    script << "{ " << text << "\n} || exit $?\n";
   }
   script.close();
   const int status =
       std::system(("bash '" + base + ".sh' >'" + base + ".out' 2>&1 </dev/null").c_str());
   const std::vector<std::string> printed = LinesOf(base + ".out");
-  if (example.shown.empty()) {
-    EXPECT_EQ(status, 0) << example.file << ":" << example.line << " failed, printing:\n"
-                         << Joined(printed);
-    return;
+  const std::string where = example.file + ":" + std::to_string(example.line);
+  if (!example.shown.empty() && !LinesMatch(example.shown, 0, printed, 0)) {
+    return where + " shows:\n" + Joined(example.shown) + "but prints:\n" + Joined(printed);
   }
-  EXPECT_TRUE(LinesMatch(example.shown, 0, printed, 0))
-      << example.file << ":" << example.line << " shows:\n"
-      << Joined(example.shown) << "but prints:\n"
-      << Joined(printed);
+  if (status != 0) {
+    return where + " exits with " +
+           std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : status) +
+           " without showing it, printing:\n" + Joined(printed);
+  }
+  return "";
 }
+
+class ReadmeExampleTest : public ::testing::TestWithParam<Example> {};
+
+TEST_P(ReadmeExampleTest, PrintsWhatItsReadmeShows) { EXPECT_EQ(RunExample(GetParam()), ""); }
 
 INSTANTIATE_TEST_SUITE_P(Readmes, ReadmeExampleTest, ::testing::ValuesIn(AllExamples()),
                          [](const ::testing::TestParamInfo<Example>& info) {
@@ -194,6 +199,30 @@ TEST(ReadmeExamplesTest, TheReadmesHoldExamplesWithTheirOutput) {
     int shown = 0;
     for (const Example& example : ExamplesOf(file)) shown += example.shown.empty() ? 0 : 1;
     EXPECT_GE(shown, 2) << file;
+  }
+}
+
+// An exit status that differs from what an example shows fails it, whatever it prints.
+TEST(ReadmeExamplesTest, AnExampleFailsOnAStatusItDoesNotShow) {
+  const std::string refused = "echo nosuch | scripts/run-host 2>/dev/null";
+  const std::vector<std::string> printed = {R"({"plugin":"jyx-lobby","started":true})", "..."};
+  std::vector<std::string> exit1 = printed;
+  exit1.push_back("exit 1");
+  struct Row {
+    const char* name;
+    Example example;
+    bool passes;
+  };
+  const Row rows[] = {
+      {"exit 1 with its output shown", {"t", 1, {refused}, printed}, false},
+      {"exit 1 without output shown", {"t", 2, {refused}, {}}, false},
+      {"an earlier command's exit 1", {"t", 3, {refused, "true"}, {}}, false},
+      {"exit 1 shown", {"t", 4, {refused + R"(; echo "exit $?")"}, exit1}, true},
+      {"exit 1 shown as 0", {"t", 5, {refused + R"(; echo "exit $?")"}, {"...", "exit 0"}}, false},
+      {"exit 0", {"t", 6, {"echo quit | scripts/run-host 2>/dev/null"}, printed}, true},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(RunExample(row.example).empty(), row.passes) << row.name;
   }
 }
 
