@@ -7,7 +7,7 @@
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogState.h"
 #include "sdk/base/PerfCounter.h"
-#include "sdk/base/StringUtil.h"
+#include "sdk/base/Utf8.h"
 #include "sdk/platform/ThreadId.h"
 
 namespace Zarn {

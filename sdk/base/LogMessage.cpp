@@ -7,7 +7,7 @@
 #include <type_traits>
 
 #include "sdk/base/LogLine.h"
-#include "sdk/base/StringUtil.h"
+#include "sdk/base/Utf8.h"
 
 namespace Zarn {
 namespace {

@@ -1,5 +1,4 @@
-// Splitting, tokenizing, joining, lower-casing and replacing in texts; reading digits; the
-// characters of UTF-8.
+// Splitting, tokenizing, joining, lower-casing and replacing in texts; reading digits.
 #pragma once
 
 #include <cstddef>
@@ -45,15 +44,5 @@ namespace Zarn {
   }
   return value >= 0 && static_cast<unsigned>(value) < base ? value : -1;
 }
-
-// The length in bytes (1 to 4) of the character of valid UTF-8 that `text` begins with; 0 when it
-// begins with none: an empty text, a byte that starts no character, an overlong form, a surrogate,
-// a code point above U+10FFFF, or a character cut short.
-[[nodiscard]] std::size_t Utf8CharacterLength(std::string_view text) noexcept;
-
-// Where the first `count` bytes of `text` are cut without a part of a character: `count`, or the
-// start of the character they end inside. `text` is UTF-8 from its first byte on; bytes past
-// `count` need not be readable.
-[[nodiscard]] std::size_t Utf8CharacterBoundary(const char* text, std::size_t count) noexcept;
 
 }  // namespace Zarn
