@@ -27,14 +27,10 @@ bool IsEscapedCharacter(std::string_view text, std::size_t length) noexcept {
 std::size_t FindEscape(std::string_view text, std::size_t from) noexcept {
   const char* const end = text.data() + text.size();
   const char* next = text.data() + from;
-  while (next != end) {
-    const auto byte = static_cast<unsigned char>(*next);
-    // Printable ASCII, most of what is logged, in one comparison.
-    if (static_cast<unsigned char>(byte - 0x20) < 0x5F) {
-      ++next;
-      continue;
-    }
-    if (byte < 0x80) break;
+  for (;;) {
+    // Printable ASCII, most of what is logged: one comparison a byte.
+    while (next != end && static_cast<unsigned char>(*next - 0x20) < 0x5F) ++next;
+    if (next == end || static_cast<unsigned char>(*next) < 0x80) break;
     const std::string_view rest(next, static_cast<std::size_t>(end - next));
     const std::size_t length = Utf8CharacterLength(rest);
     if (length == 0 || IsEscapedCharacter(rest, length)) break;
