@@ -17,6 +17,7 @@
 #include "host/RecordWindow.h"
 #include "host/ResourceEventName.h"
 #include "host/WorldFile.h"
+#include "sdk/base/Utf8.h"
 
 namespace Zarn::Host {
 
@@ -40,36 +41,6 @@ void SplitWord(const std::string& text, std::string* word, std::string* rest) {
   }
 }
 
-// The length of the valid UTF-8 sequence at `text[i]`, or 0 when the byte there begins none
-// (overlong forms, surrogates and code points past U+10FFFF included).
-std::size_t Utf8SequenceAt(const std::string& text, std::size_t i) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-  const unsigned char lead = byte(i);
-  if (lead < 0x80) return 1;
-  std::size_t length = 0;
-  unsigned char low = 0x80;
-  unsigned char high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (text.size() - i < length) return 0;
-  if (byte(i + 1) < low || byte(i + 1) > high) return 0;
-  for (std::size_t k = 2; k < length; ++k) {
-    if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
-  }
-  return length;
-}
-
 // A printed line: compact JSON in which every byte that is not part of valid UTF-8 becomes the
 // text \xHH. Such bytes can only stand inside strings (the rest is ASCII), where an escaped
 // backslash followed by "xHH" is valid JSON.
@@ -79,7 +50,7 @@ std::string JsonLine(const rapidjson::Value& value) {
   line.reserve(text.size());
   static constexpr char kHex[] = "0123456789ABCDEF";
   for (std::size_t i = 0; i < text.size();) {
-    const std::size_t length = Utf8SequenceAt(text, i);
+    const std::size_t length = Utf8CharacterLength(std::string_view(text).substr(i));
     if (length > 0) {
       line.append(text, i, length);
       i += length;

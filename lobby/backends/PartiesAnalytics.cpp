@@ -1,6 +1,7 @@
 // The parties backend's telemetry: what each accepted change of the player record tells, the
 // open-party toggle's end, and the open parties that friends advertise.
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +13,7 @@
 #include "lobby/core/LobbyAnalytics.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyServices.h"
+#include "sdk/base/KeyedHash.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogPrintf.h"
 #include "sdk/binding/JsonText.h"
@@ -93,7 +95,8 @@ std::size_t PartiesLobbyBackend::DeserializePartyPresence(
     const std::vector<Api::ChatFriend>& friends) {
   const BindingRegistry* registry =
       services_ != nullptr ? services_->Runtime().Registry() : nullptr;
-  std::unordered_set<std::string> partyIds;
+  // Friends name the ids: placed by the keyed hash, ids chosen to collide cost what others do.
+  std::unordered_set<std::string, KeyedStringHash, std::equal_to<>> partyIds;
   for (const Api::ChatFriend& chatFriend : friends) {
     const auto entry = chatFriend.jyx.find(kPresenceKey);
     if (entry == chatFriend.jyx.end()) continue;

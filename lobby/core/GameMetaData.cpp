@@ -32,6 +32,14 @@ std::int32_t ReadId(const BindingProperty& metaData, std::string_view key) noexc
   }
 }
 
+bool ReadMetaData(const BindingProperty& parsed, const BindingRegistry* registry,
+                  Api::LcdsGameMetaData& metaData) {
+  if (registry == nullptr) return false;
+  BindingResult read;
+  ReadValue(read, metaData, parsed, *registry);
+  return read.IsOk();
+}
+
 }  // namespace
 
 std::int32_t GameMetaDataQueueId(const BindingProperty& metaData) noexcept {
@@ -45,10 +53,14 @@ std::int32_t GameMetaDataMapId(const BindingProperty& metaData) noexcept {
 bool ReadLcdsGameMetaData(const std::string& text, const BindingRegistry* registry,
                           Api::LcdsGameMetaData& metaData) {
   const BindingResult parsed = ParseJson(text);
-  if (!parsed.IsOk() || registry == nullptr) return false;
-  BindingResult read;
-  ReadValue(read, metaData, parsed.Value(), *registry);
-  return read.IsOk();
+  return parsed.IsOk() && ReadMetaData(parsed.Value(), registry, metaData);
+}
+
+std::uint64_t GameMetaDataGameId(const BindingProperty& metaData, const BindingRegistry* registry) {
+  // The game id is read first: whatever follows it does not undo it.
+  Api::LcdsGameMetaData read;
+  static_cast<void>(ReadMetaData(metaData, registry, read));
+  return read.gameId;
 }
 
 }  // namespace Zarn::Client::Lobby

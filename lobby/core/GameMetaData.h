@@ -23,8 +23,14 @@ namespace Zarn::Client::Lobby {
 
 // Reads the JSON text `text` (a legacy lobby status's "gameMetaData") into `metaData` with the
 // types of `registry` (null reads nothing); false when it does not read whole, what was read
-// staying in `metaData`.
+// staying in `metaData`. A "gameId" that is no whole number from 0 to 2^64 - 1 (a negative one, a
+// bool) reads as 0; a text of one is taken, a fraction cut off.
 [[nodiscard]] bool ReadLcdsGameMetaData(const std::string& text, const BindingRegistry* registry,
                                         Api::LcdsGameMetaData& metaData);
+
+// The game that an invitation's `metaData` names, read as ReadLcdsGameMetaData reads a status's:
+// 0, no game, when its "gameId" is missing or reads as none.
+[[nodiscard]] std::uint64_t GameMetaDataGameId(const BindingProperty& metaData,
+                                               const BindingRegistry* registry);
 
 }  // namespace Zarn::Client::Lobby

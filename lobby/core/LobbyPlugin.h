@@ -255,6 +255,10 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   // A legacy game update: `joinsReply` when it is the reply of the join's own call (a
   // tournament's), else a message of the platform.
   void HandlePracticeGame(const LCDS::GameDTO& game, bool joinsReply);
+  // The refusal, 400 and logged as "Unable to send invitations to the current <whose>: ...", of a
+  // call that would send `given` invitations, more than a received list keeps; none for fewer.
+  [[nodiscard]] static std::optional<HttpResponse> RefuseTooManyInvitations(std::size_t given,
+                                                                            const char* whose);
   // The collaborators' interfaces; a time-out republishes the v1 lobby, forgets granted members.
   [[nodiscard]] std::optional<Lifetime> CurrentLobbyLifetime() override;
   void OnLobbyTimedOut() override;

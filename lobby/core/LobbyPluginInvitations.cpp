@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -276,15 +277,20 @@ HttpResult<std::vector<Api::LobbyInvitationDto>> LobbyPlugin::HandleGetInvitatio
   return std::vector<Api::LobbyInvitationDto>(viewModel_.PublishedLobby()->invitations);
 }
 
+std::optional<HttpResponse> LobbyPlugin::RefuseTooManyInvitations(std::size_t given,
+                                                                  const char* whose) {
+  // Each invitation costs a request or an event, and no recipient lists more than this many.
+  if (given <= ReceivedInvitations::kMaxInvitations) return std::nullopt;
+  const std::string refusal = TooManyInvitations(given, ReceivedInvitations::kMaxInvitations);
+  LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Unable to send invitations to the current %s: %s",
+            whose, refusal.c_str());
+  return HttpResponse(400, refusal);
+}
+
 HttpResult<std::vector<Api::LobbyInvitationDto>> LobbyPlugin::HandlePostInvitations(
     const std::vector<Api::LobbyInvitationDto>& invitations) {
-  // Each invitation costs a request or an event, and no recipient lists more than this many.
-  if (invitations.size() > ReceivedInvitations::kMaxInvitations) {
-    const std::string refusal =
-        TooManyInvitations(invitations.size(), ReceivedInvitations::kMaxInvitations);
-    LogPrintf(kLogLevelError, kLobbyLogChannel, 0,
-              "Unable to send invitations to the current lobby: %s", refusal.c_str());
-    return HttpResponse(400, refusal);
+  if (std::optional<HttpResponse> refused = RefuseTooManyInvitations(invitations.size(), "lobby")) {
+    return std::move(*refused);
   }
   LobbyUpdateBatch batch(*this);
   if (!viewModel_.PublishedLobby().has_value())

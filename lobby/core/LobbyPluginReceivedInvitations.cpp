@@ -124,7 +124,7 @@ BindingHttpResult LobbyPlugin::AcceptPlatformInvitation(std::string invitationId
   if (accepted.isCustom && accepted.customGameLobby.has_value() &&
       accepted.customGameLobby->gameId == 0) {
     accepted.customGameLobby->gameId =
-        invitation.invitationMetaData.FindMember("gameId").ToUint64();
+        GameMetaDataGameId(invitation.invitationMetaData, Runtime().Registry());
   }
   v1Lobby_.SetLobby(accepted);
   const std::string lobbyId = V1Lobby().invitationId;
@@ -232,8 +232,16 @@ HttpResponse LobbyPlugin::HandleDeclineReceivedInvitation(const std::string& inv
 
 HttpResult<std::vector<Api::LobbyInvitationDto>> LobbyPlugin::HandlePostEogInvitations(
     const std::vector<Api::LobbyInvitationDto>& invitations) {
+  const bool canInvite = gameflow_.PlayerStatus().canInviteOthersAtEog;
+  // Refused outside the batch, whose close refreshes the lobby's view: nothing is looked up.
+  if (canInvite) {
+    if (std::optional<HttpResponse> refused =
+            RefuseTooManyInvitations(invitations.size(), "party")) {
+      return std::move(*refused);
+    }
+  }
   LobbyUpdateBatch batch(*this);
-  if (!gameflow_.PlayerStatus().canInviteOthersAtEog) return HttpResponse(400, "INVALID_REQUEST");
+  if (!canInvite) return HttpResponse(400, "INVALID_REQUEST");
   std::vector<Api::LobbyInvitationDto> requested = invitations;
   if (backends_.Parties() == nullptr) return HttpResponse(500, kInvalidLobby);
   MaybeType<Failure, std::vector<Api::LobbyInvitationDto>> sent =

@@ -4,6 +4,7 @@
 #include <iterator>
 #include <tuple>
 
+#include "lobby/core/GameMetaData.h"
 #include "lobby/core/LobbyConventions.h"
 #include "lobby/core/LobbyViews.h"
 #include "lobby/core/RecordEquality.h"
@@ -248,12 +249,13 @@ void ReceivedInvitations::SetGameClientRunning(bool running) {
 }
 
 void ReceivedInvitations::RemoveReceivedInvitationForGame(std::uint64_t gameId) {
-  auto found = std::find_if(legacy_.begin(), legacy_.end(),
-                            [gameId](const Api::LobbyInvitation& invitation) {
-                              const BindingProperty& metaData = invitation.invitationMetaData;
-                              return metaData.IsStructure() && metaData.HasMember("gameId") &&
-                                     metaData.FindMember("gameId").ToUint64() == gameId;
-                            });
+  // An invitation that names no game is no invitation to game 0.
+  if (gameId == 0) return;
+  const BindingRegistry* registry = runtime_.Registry();
+  auto found = std::find_if(
+      legacy_.begin(), legacy_.end(), [gameId, registry](const Api::LobbyInvitation& invitation) {
+        return GameMetaDataGameId(invitation.invitationMetaData, registry) == gameId;
+      });
   if (found == legacy_.end()) return;
   // Kept before the erase, which moves the later entries into its place.
   const std::string id = found->id;

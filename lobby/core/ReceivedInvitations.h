@@ -76,8 +76,8 @@ class ReceivedInvitations {
   // When the game client starts or stops, republishes every legacy invitation, OnHold while it
   // runs; the listed invitations keep their own states.
   void SetGameClientRunning(bool running);
-  // Removes the first legacy invitation to the game `gameId` (its meta-data's "gameId") and
-  // publishes its Delete.
+  // Removes the first legacy invitation to the game `gameId` (its meta-data's "gameId", read by
+  // GameMetaDataGameId) and publishes its Delete; game 0 is none, and removes nothing.
   void RemoveReceivedInvitationForGame(std::uint64_t gameId);
   // The display names of the invitation's two summoners, in one request; a failure is logged
   // and leaves them.

@@ -111,9 +111,9 @@ struct LogApi {
   // Writes one line (what the Write entry does, with the mask whole): creates the state when
   // missing (dropping the line when it cannot), filters by the state's disabled flag,
   // threshold and exclusion mask, formats the message (cut to 4095 characters, with the control
-  // bytes and line ends of "%s" texts escaped: FormatLogMessage), stamps it with the local time
-  // and hands it to every attached target that lets it through. A null `format` writes nothing.
-  // Never throws; allocates nothing once the state exists.
+  // characters, line ends and stray bytes of "%s" texts escaped: FormatLogMessage), stamps it with
+  // the local time and hands it to every attached target that lets it through. A null `format`
+  // writes nothing. Never throws; allocates nothing once the state exists.
   static void WriteMessage(std::int32_t level, std::uint64_t channels, const char* format,
                            va_list arguments) noexcept;
   // WriteMessage with `text` as the message as it is, line breaks included: for the SDK's own

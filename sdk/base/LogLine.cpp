@@ -7,6 +7,7 @@
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogState.h"
 #include "sdk/base/PerfCounter.h"
+#include "sdk/base/Utf8.h"
 #include "sdk/platform/ThreadId.h"
 
 namespace Zarn {
@@ -98,7 +99,7 @@ void FormatLine(char* buffer, std::uint32_t size, const char* format,
   }
   const bool filled = area > 1 && used >= area - 1;
   if (filled) {
-    used = used >= 2 ? used - 2 : 0;
+    used = Utf8CharacterBoundary(buffer, used >= 2 ? used - 2 : 0);
   } else if (used > 0 && buffer[used - 1] == '\n') {
     buffer[used] = '\0';
     return;

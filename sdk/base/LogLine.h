@@ -16,8 +16,8 @@ inline constexpr std::uint32_t kLogLineBufferSize = 4096;
 // #M message, #T thread identifier; "#" before any other character gives that character, and a
 // "#" ending the format gives nothing. Two bytes stay reserved for the line feed and the
 // terminator; a line that fills the buffer gives up its last two characters for the line feed,
-// so in 4096 bytes a full line holds 4091 characters and the line feed. A null format renders
-// as an empty one.
+// so in 4096 bytes a full line holds 4091 characters and the line feed, fewer where that would end
+// it inside a character of UTF-8. A null format renders as an empty one.
 void FormatLine(char* buffer, std::uint32_t size, const char* format,
                 const LogRecord* record) noexcept;
 

@@ -7,39 +7,36 @@
 #include <type_traits>
 
 #include "sdk/base/LogLine.h"
+#include "sdk/base/Utf8.h"
 
 namespace Zarn {
 namespace {
 
-// A Unicode line end besides the control bytes, which many log readers split lines at too.
-struct UnicodeLineEnd {
-  std::string_view utf8;
-  std::string_view escaped;
-};
-constexpr UnicodeLineEnd kUnicodeLineEnds[] = {
-    {"\xC2\x85", "\\u0085"},
-    {"\xE2\x80\xA8", "\\u2028"},
-    {"\xE2\x80\xA9", "\\u2029"},
-};
-
-// The line end that `text` begins with; null for none.
-const UnicodeLineEnd* FindUnicodeLineEnd(std::string_view text) noexcept {
-  if (text[0] != '\xC2' && text[0] != '\xE2') return nullptr;
-  for (const UnicodeLineEnd& end : kUnicodeLineEnds) {
-    if (text.starts_with(end.utf8)) return &end;
-  }
-  return nullptr;
+// Whether the character of valid UTF-8 of `length` bytes that `text` begins with is written
+// escaped: a C1 control (U+0080 to U+009F), or a Unicode line end that many log readers split
+// lines at, U+2028 or U+2029 (U+0085 is a C1 control).
+bool IsEscapedCharacter(std::string_view text, std::size_t length) noexcept {
+  const auto second = static_cast<unsigned char>(text[1]);
+  if (length == 2) return text[0] == '\xC2' && second <= 0x9F;
+  return length == 3 && text[0] == '\xE2' && second == 0x80 &&
+         (text[2] == '\xA8' || text[2] == '\xA9');
 }
 
-// Where the first byte of `text` from `from` on that is written escaped lies: a control byte or
-// the first of a Unicode line end; text.size() for none.
+// Where the first byte of `text` from `from` on that is written escaped lies: a control byte, the
+// first of an escaped character, or a byte that is no part of valid UTF-8; text.size() for none.
 std::size_t FindEscape(std::string_view text, std::size_t from) noexcept {
-  for (std::size_t i = from; i < text.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    if (byte < 0x20 || byte == 0x7F) return i;
-    if ((byte == 0xC2 || byte == 0xE2) && FindUnicodeLineEnd(text.substr(i)) != nullptr) return i;
+  const char* const end = text.data() + text.size();
+  const char* next = text.data() + from;
+  for (;;) {
+    // Printable ASCII, most of what is logged: one comparison a byte.
+    while (next != end && static_cast<unsigned char>(*next - 0x20) < 0x5F) ++next;
+    if (next == end || static_cast<unsigned char>(*next) < 0x80) break;
+    const std::string_view rest(next, static_cast<std::size_t>(end - next));
+    const std::size_t length = Utf8CharacterLength(rest);
+    if (length == 0 || IsEscapedCharacter(rest, length)) break;
+    next += length;
   }
-  return text.size();
+  return static_cast<std::size_t>(next - text.data());
 }
 
 // Where the message goes: room for `room` characters and the terminator.
@@ -53,25 +50,29 @@ class Output {
     *next_++ = c;
     --room_;
   }
+  // A text that does not fit is cut where a character ends, and nothing follows it.
   void Put(std::string_view text) noexcept {
-    const std::size_t count = text.size() < room_ ? text.size() : room_;
+    const bool fits = text.size() <= room_;
+    const std::size_t count = fits ? text.size() : Utf8CharacterBoundary(text.data(), room_);
     std::memcpy(next_, text.data(), count);
     next_ += count;
-    room_ -= count;
+    room_ = fits ? room_ - count : 0;
   }
-  // `text` with its control bytes and Unicode line ends escaped.
+  // `text` with its control bytes, C1 controls, Unicode line ends and bytes that are no part of
+  // valid UTF-8 escaped; runs of other characters copied whole.
   void PutEscaped(std::string_view text) noexcept {
     std::size_t i = 0;
     while (i < text.size() && room_ != 0) {
       const std::size_t escape = FindEscape(text, i);
       Put(text.substr(i, escape - i));
       if (escape == text.size()) return;
-      if (const UnicodeLineEnd* end = FindUnicodeLineEnd(text.substr(escape))) {
-        Put(end->escaped);
-        i = escape + end->utf8.size();
-      } else {
-        PutEscapedControl(text[escape]);
+      const std::size_t length = Utf8CharacterLength(text.substr(escape));
+      if (length < 2) {
+        PutEscapedByte(text[escape]);
         i = escape + 1;
+      } else {
+        PutEscapedCharacter(text.substr(escape, length));
+        i = escape + length;
       }
     }
   }
@@ -92,14 +93,16 @@ class Output {
       *next_ = '\0';
       return;
     }
-    const std::size_t count = static_cast<std::size_t>(written) < room_ ? written : room_;
-    next_ += count;
-    room_ -= count;
+    const bool fits = static_cast<std::size_t>(written) <= room_;
+    // Cut by the C library: where a character ends, as Put cuts.
+    next_ += fits ? static_cast<std::size_t>(written) : Utf8CharacterBoundary(next_, room_);
+    room_ = fits ? room_ - written : 0;
   }
   void Terminate() noexcept { *next_ = '\0'; }
 
  private:
-  void PutEscapedControl(char c) noexcept {
+  // A control byte, or a byte that is no part of valid UTF-8.
+  void PutEscapedByte(char c) noexcept {
     static constexpr char kHex[] = "0123456789ABCDEF";
     Put('\\');
     switch (c) {
@@ -117,6 +120,15 @@ class Output {
         Put(kHex[static_cast<unsigned char>(c) >> 4]);
         Put(kHex[c & 0xF]);
     }
+  }
+  // A character of two or three bytes as "\u" and its code point in four hexadecimal digits.
+  void PutEscapedCharacter(std::string_view utf8) noexcept {
+    static constexpr char kHex[] = "0123456789abcdef";
+    const auto byte = [utf8](std::size_t i) { return static_cast<unsigned>(utf8[i]) & 0x3F; };
+    const unsigned codePoint = utf8.size() == 2 ? (byte(0) & 0x1F) << 6 | byte(1)
+                                                : (byte(0) & 0x0F) << 12 | byte(1) << 6 | byte(2);
+    Put("\\u");
+    for (int shift = 12; shift >= 0; shift -= 4) Put(kHex[(codePoint >> shift) & 0xF]);
   }
 
   char* next_;

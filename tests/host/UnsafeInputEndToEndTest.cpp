@@ -428,10 +428,11 @@ TEST(UnsafeInputEndToEndTest, OnlyTheNewestHundredPartyInvitationsOfAStateAreKep
 
 // Keys that share one FNV-1a hash, in a query, in the headers, as a JSON body's member names and
 // as a YAML body's keys and anchors, and keys that share one hash of the standard library's, as
-// the keys of a map that a body fills (an invitation's restriction arguments), cost no more than
-// five times as many random keys of the same length (the fastest of three calls each). A long
-// common beginning makes every comparison of two keys long. JYX_COLLIDING_KEY_BLOCKS=14 makes
-// 16,384 keys (12: 4,096; the map's keys, four times as many).
+// the keys of a map that a body fills (an invitation's restriction arguments) and as the party ids
+// that friends' presences name (counted when an open party is joined), cost no more than five
+// times as many random keys of the same length (the fastest of three calls each). A long common
+// beginning makes every comparison of two keys long. JYX_COLLIDING_KEY_BLOCKS=14 makes 16,384 keys
+// (12: 4,096; the standard library's, four times as many).
 TEST(UnsafeInputEndToEndTest, KeysChosenToCollideCostNoMoreThanOthers) {
   struct Keys {
     Texts colliding;
@@ -461,6 +462,13 @@ TEST(UnsafeInputEndToEndTest, KeysChosenToCollideCostNoMoreThanOthers) {
     const Keys& keys;
     std::function<RouteRequest(const Texts&)> request;
   };
+  Scenario s(PartiesPush::Notification);
+  // Bob's party is open: the player joins it.
+  const std::string open = PlayerOf(s, "puuid-b")["currentParty"]["partyId"].GetString();
+  ASSERT_EQ(s.Parties()
+                .Act("puuid-b", "PUT", "v1/parties/" + open + "/partytype", R"("open")")
+                .httpStatus,
+            200);
   const Row rows[] = {
       {"query", fnv,
        [](const Texts& keys) {
@@ -496,8 +504,21 @@ TEST(UnsafeInputEndToEndTest, KeysChosenToCollideCostNoMoreThanOthers) {
          for (const std::string& key : keys) text += ",\"" + key + "\":\"1\"";
          return body("/jyx-lobby/v1/lobby/invitations", "application/json", text + "}}]}}");
        }},
+      {"friends' party ids", standard,
+       [&](const Texts& keys) {
+         std::string friends;
+         for (std::size_t i = 0; i < keys.size(); ++i) {
+           friends += (i == 0 ? "[" : ",") + (R"({"summonerId":)" + std::to_string(100 + i)) +
+                      R"(,"jyx":{"pty":"{\"partyId\":\")" + keys[i] + R"(\"}"}})";
+         }
+         s.Host().SetResource("/jyx-chat/v1/friends", friends + "]");
+         s.Host().RunDue();
+         RouteRequest request;
+         request.method = HostMethodCode("POST");
+         request.path = "/jyx-lobby/v2/party/" + open + "/join";
+         return request;
+       }},
   };
-  Scenario s(PartiesPush::Notification);
   for (const Row& row : rows) {
     SCOPED_TRACE(row.label);
     double seconds[2];
@@ -516,25 +537,36 @@ TEST(UnsafeInputEndToEndTest, KeysChosenToCollideCostNoMoreThanOthers) {
 
 // A caller's text holding a line break, logged by the plugin, stays within its one line: a party
 // type, with a line feed or a Unicode line end (written alike as JSON and as the log escapes
-// them), and a custom bot's name.
+// them), and a custom bot's name. Control characters and bytes that are no UTF-8 are written
+// escaped too, a party type's and another player's text alike (a friend's party presence).
 TEST(UnsafeInputEndToEndTest, ACallersLineBreakStartsNoLogLine) {
   struct Row {
     const char* world;
     Texts commands;
     std::string logged;
   };
-  const auto partyType = [](const std::string& lineEnd) {
-    const std::string type = "open" + lineEnd + "[plugin error] Forged line";
+  const auto partyType = [](const std::string& given, const std::string& escaped = "") {
+    const auto type = [](const std::string& middle) {
+      return "open" + middle + "[plugin error] Forged line";
+    };
     return Row{JYX_PARTIES_WORLD,
                {"set /jyx-platform-config/v1/namespaces/Parties/OpenPartyEnable true",
                 R"(POST /jyx-lobby/v2/lobby {"queueId":420})",
-                R"(PUT /jyx-lobby/v2/lobby/partyType ")" + type + "\""},
-               "Parties succeeded saving parties-settings defaultPartyType=" + type};
+                R"(PUT /jyx-lobby/v2/lobby/partyType ")" + type(given) + "\""},
+               "Parties succeeded saving parties-settings defaultPartyType=" +
+                   type(escaped.empty() ? given : escaped)};
   };
   const Row rows[] = {
       partyType(R"(\n)"),
       partyType(R"(\u2028)"),
       partyType(R"(\u0085)"),
+      partyType("\x85\xC2\x9B\xC0\x8A", R"(\x85\u009b\xC0\x8A)"),
+      {JYX_PARTIES_WORLD,
+       {R"(set /jyx-chat/v1/friends [{"summonerId":10,"jyx":{"pty":"x\u009d0;y\u0007)"
+        "\xF4\x90\x80\x80\xE2\x82\"}}]",
+        R"(parties-act puuid-b PUT v1/parties/party-1/partytype "open")",
+        "POST /jyx-lobby/v2/party/party-1/join"},
+       R"(Failed to deserialize party presence: x\u009d0;y\x07\xF4\x90\x80\x80\xE2\x82)"},
       {JYX_LEGACY_WORLD,
        {R"(POST /jyx-lobby/v2/lobby {"isCustom":true,"customGameLobby":{"lobbyName":"Practice",)"
         R"("configuration":{"mapId":11,"gameMode":"CLASSIC","teamSize":5,"mutators":{"id":1}}}})",
@@ -560,34 +592,45 @@ TEST(UnsafeInputEndToEndTest, ACallersLineBreakStartsNoLogLine) {
     Texts log;
     for (const LogLine& line : host.Records().logs) log.push_back(line.message);
     EXPECT_THAT(log, Contains(row.logged));
-    for (const char* lineEnd : {"\n", "\r", "\u0085", "\u2028", "\u2029"}) {
+    for (const char* lineEnd : {"\n", "\r", "\u0085", "\u2028", "\u2029", "\u009b", "\xC0"}) {
       EXPECT_THAT(log, Each(Not(HasSubstr(lineEnd))));
     }
     host.Shutdown();
   }
 }
 
-// One call sends at most a hundred invitations: one more is refused before anything is sent or
-// published.
+// One call sends at most a hundred invitations, the lobby's and the end of game's: one more is
+// refused before anything is looked up, sent or published, and logged as the route logs a failure.
 TEST(UnsafeInputEndToEndTest, OneCallSendsAtMostAHundredInvitations) {
   Scenario s(PartiesPush::Notification);
   ASSERT_EQ(Route(s, "POST", kLobby, R"({"queueId":420})").status, 0);
+  const std::string tooMany = "TOO_MANY_INVITATIONS (101 given, at most 100 in one call)";
+  const std::pair<const char*, std::string> routes[] = {
+      {"/jyx-lobby/v2/lobby/invitations", "Unable to send invitations to the current lobby: "},
+      {"/jyx-lobby/v2/eog-invitations", "Unable to send invitations to the current party: "},
+  };
   for (const int count : {101, 100}) {
-    SCOPED_TRACE(count);
-    const bool refused = count > 100;
-    std::string body;
-    for (int i = 0; i < count; ++i) {
-      body += (i == 0 ? "[" : ",") + (R"({"toSummonerId":)" + std::to_string(10 + i) + "}");
+    for (const auto& [route, failure] : routes) {
+      SCOPED_TRACE(route + (" " + std::to_string(count)));
+      const bool refused = count > 100;
+      std::string body;
+      for (int i = 0; i < count; ++i) {
+        body += (i == 0 ? "[" : ",") + (R"({"toSummonerId":)" + std::to_string(10 + i) + "}");
+      }
+      const RouteAnswer answer = s.Host().CallRoute("POST", route, body + "]");
+      s.Host().RunDue();
+      EXPECT_EQ(answer.status, refused ? 400u : 0u);
+      EXPECT_EQ(answer.error.value_or(""), refused ? tooMany : "");
+      EXPECT_EQ(s.Host().Records().requests.empty(), refused);
+      if (refused) {
+        EXPECT_THAT(s.Host().Records().published, testing::IsEmpty());
+      }
+      const Seen seen = Look(s);
+      EXPECT_THAT(seen.sent, refused ? Texts{} : Texts{"POST v1/parties/party-3/bulkInvite"});
+      if (refused) {
+        EXPECT_THAT(seen.log, Texts{failure + tooMany});
+      }
     }
-    const RouteAnswer answer =
-        s.Host().CallRoute("POST", "/jyx-lobby/v2/lobby/invitations", body + "]");
-    s.Host().RunDue();
-    EXPECT_EQ(answer.status, refused ? 400u : 0u);
-    EXPECT_EQ(answer.error.value_or(""),
-              refused ? "TOO_MANY_INVITATIONS (101 given, at most 100 in one call)" : "");
-    EXPECT_EQ(s.Host().Records().requests.empty(), refused);
-    EXPECT_EQ(s.Host().Records().published.empty(), refused);
-    EXPECT_THAT(Look(s).sent, refused ? Texts{} : Texts{"POST v1/parties/party-3/bulkInvite"});
   }
 }
 

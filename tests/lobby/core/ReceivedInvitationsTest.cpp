@@ -1,6 +1,7 @@
 // Received legacy invitations in-process on the stand-in host with the real backends: the v1
 // resources of each message, the merged v2 list with blocked senders, the window flash, messages
-// that arrive while a new invitation's lookups wait, and removal by game id.
+// that arrive while a new invitation's lookups wait, and the game id read for a custom accept and
+// for the removal by game id.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -275,7 +276,7 @@ TEST_F(ReceivedTest, StoredPartyInvitationsJoinTheListAsPartyInvitations) {
   EXPECT_EQ(W().Sent(kFlashPath, requests).size(), 1u) << "a new sender with a pending one";
 }
 
-TEST_F(ReceivedTest, RemovingTheInvitationOfAGameMatchesItsIdAsAnUnsigned64BitNumber) {
+TEST_F(ReceivedTest, AnInvitationsGameIdIsReadAsAStatusReadsItAnUnsigned64BitNumber) {
   W().PushInvitation("inv-a", "ACTIVE", kInviterId, R"({"queueId":420,"gameId":5})");
   W().PushInvitation("inv-b", "ACTIVE", kInviterId,
                      R"({"queueId":420,"gameId":9223372036854775809})");
@@ -292,6 +293,46 @@ TEST_F(ReceivedTest, RemovingTheInvitationOfAGameMatchesItsIdAsAnUnsigned64BitNu
   const std::size_t none = W().EventMark();
   LobbyPluginTesting::Invitations(W().Plugin()).RemoveReceivedInvitationForGame(0);
   EXPECT_EQ(W().PublishedUris(none), Names{}) << "an entry without a game id is no game 0";
+
+  // A custom game's accept whose status names no game takes the invitation's; the removal for a
+  // game matches it. What names no game (a negative number, one beyond 2^64 - 1, a bool) leaves
+  // the lobby's at 0 and matches no game, the one it would wrap to among them.
+  struct Row {
+    const char* gameId;
+    std::uint64_t kept;
+    std::uint64_t wrapped;
+  };
+  const Row rows[] = {
+      {"321", 321, 321},
+      {"321.9", 321, 321},
+      {R"("0x141")", 321, 321},
+      {"-5", 0, 18446744073709551611ULL},
+      {R"("-5")", 0, 18446744073709551611ULL},
+      {R"(" -5")", 0, 18446744073709551611ULL},
+      {"1e30", 0, 18446744073709551615ULL},
+      {"true", 0, 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.gameId);
+    Reset();
+    const std::string metaData =
+        std::string(R"({"gameType":"PRACTICE_GAME","mapId":11,"gameId":)") + row.gameId + "}";
+    W().PushInvitation("inv-1", "ACTIVE", kInviterId, metaData);
+    W().legacy_.Script(kInviteService, "accept",
+                       Answer(kLobbyStatusClass,
+                              R"({"invitationId":"custom-5","owner":{"summonerId":77},"members":[)"
+                              R"({"summonerId":77},{"summonerId":2046}],"gameMetaData":)" +
+                                  Quoted(R"({"gameType":"PRACTICE_GAME"})") + "}"));
+    const HttpResponse accepted = W().Plugin().HandleAcceptReceivedInvitation("inv-1");
+    ASSERT_TRUE(accepted.ok) << accepted.message;
+    ASSERT_TRUE(W().V1Lobby().customGameLobby.has_value());
+    EXPECT_EQ(W().V1Lobby().customGameLobby->gameId, row.kept);
+    W().PushInvitation("inv-2", "ACTIVE", kInviterId, metaData);
+    const std::size_t removed = W().EventMark();
+    LobbyPluginTesting::Invitations(W().Plugin()).RemoveReceivedInvitationForGame(row.wrapped);
+    EXPECT_EQ(W().PublishedUris(removed),
+              row.kept != 0 ? Names{"Delete /jyx-lobby/v1/received-invitations/inv-2"} : Names{});
+  }
 }
 
 }  // namespace

@@ -116,6 +116,11 @@ TEST(FormatLineTest, FullLinesGiveUpTwoCharactersForTheLineFeed) {
   // Literal text fills the buffer the same way.
   const std::string literal(5000, 'l');
   EXPECT_EQ(Render(literal.c_str(), record), std::string(4091, 'l') + "\n");
+  // Nor inside a character.
+  std::string accents;
+  for (int i = 0; i < 2500; ++i) accents += "\xC3\xA9";
+  const LogRecord accented = SampleRecord(accents.c_str());
+  EXPECT_EQ(Render("#M", accented), accents.substr(0, 4090) + "\n");
   // A line one character short of full keeps everything.
   const std::string fits(4092, 'f');
   const LogRecord fitting = SampleRecord(fits.c_str());
@@ -194,11 +199,11 @@ namespace Zarn {
 namespace {
 
 // A caller's text cannot start a line: "%s" texts are escaped, all else is printf's.
-TEST(FormatLogMessageTest, EscapesTheLineEndsAndControlBytesOfTextsOnly) {
+TEST(FormatLogMessageTest, EscapesTheControlCharactersLineEndsAndStrayBytesOfTextsOnly) {
   const char* const null = nullptr;
   const std::pair<std::string, std::string> rows[] = {
       {Message(64, "type=%s", "open\n[plugin error] Forged"), "type=open\\n[plugin error] Forged"},
-      {Message(64, "%s|%s", "\r\t\x01", "\x1f\x7f\x80"), "\\r\\t\\x01|\\x1F\\x7F\x80"},
+      {Message(64, "%s|%s", "\r\t\x01", "\x1f\x7f\x80"), "\\r\\t\\x01|\\x1F\\x7F\\x80"},
       {Message(64, "[%-5s|%.3s|%4.2s|%*s]", "a\n", "ab\ncd", "xyz", 4, "\n"),
        "[a\\n  |ab\\n|  xy|  \\n]"},
       {Message(64, "%s %.*s", null, 1, "\x02\x03"), "(null) \\x02"},
@@ -209,13 +214,31 @@ TEST(FormatLogMessageTest, EscapesTheLineEndsAndControlBytesOfTextsOnly) {
       {Message(64, "a%1$s b", "x"), "a"},
       {Message(8, "%s", "abcdefghij"), "abcdefg"},
       {Message(8, "%d%s", 12, "\n\n\n"), "12\\n\\n\\"},
-      // The Unicode line ends; other UTF-8, and bytes that are none, as they are.
-      {Message(64, "%s", "a\xC2\x85|\xC2\x84\xC2"), "a\\u0085|\xC2\x84\xC2"},
+      // The C1 controls and Unicode line ends; bytes that are no part of valid UTF-8 (overlong,
+      // surrogate, beyond U+10FFFF, cut short); other characters as they are.
+      {Message(64, "%s", "a\xC2\x85|\xC2\x84\xC2"), "a\\u0085|\\u0084\\xC2"},
+      {Message(64, "%s|%s|%s", "\xC2\x80", "\xC2\x9B[2J",
+               "\xC2\x9D"
+               "0;x\xC2\x9F"),
+       "\\u0080|\\u009b[2J|\\u009d0;x\\u009f"},
+      {Message(64, "%s|%s|%s|%s", "\x85", "\x80", "\xFF", "\xC0\x8A"),
+       "\\x85|\\x80|\\xFF|\\xC0\\x8A"},
+      {Message(64, "%s|%s|%s", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE2\x82x"),
+       "\\xED\\xA0\\x80|\\xF4\\x90\\x80\\x80|\\xE2\\x82x"},
+      {Message(64, "%s", "\xC3\xA9 \xC3\x85 \xE2\x82\xAC \xF4\x8F\xBF\xBF \xC2\xA0"),
+       "\xC3\xA9 \xC3\x85 \xE2\x82\xAC \xF4\x8F\xBF\xBF \xC2\xA0"},
       {Message(64, "%s", "open\xE2\x80\xA8[plugin error] Forged"),
        "open\\u2028[plugin error] Forged"},
       {Message(64, "[%8s|%.2s|%s]", "\xE2\x80\xA9", "\xE2\x80\xA9", "\xC3\xA9\xE2\x80\xA7\xE2\x80"),
-       "[  \\u2029|\xE2\x80|\xC3\xA9\xE2\x80\xA7\xE2\x80]"},
+       "[  \\u2029|\\xE2\\x80|\xC3\xA9\xE2\x80\xA7\\xE2\\x80]"},
       {Message(8, "ab%s", "\xE2\x80\xA8"), "ab\\u202"},
+      // A message cut to size ends where a character ends.
+      {Message(7, "abc%s", "de\xC3\xA9"), "abcde"},
+      {Message(7, "ab%s",
+               "cd\xE2\x82\xAC"
+               "f"),
+       "abcd"},
+      {Message(5, "%5s", "\xC3\xA9\xC3\xA9"), " \xC3\xA9"},
   };
   for (const auto& [got, expected] : rows) EXPECT_EQ(got, expected);
 }
