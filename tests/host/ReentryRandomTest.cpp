@@ -530,7 +530,7 @@ class Sequence {
   // A login that registered the player, whose party on the service has a queue, shows that party's
   // lobby, unless what the login logged (from `traced` on) gives it a reason to show none: its
   // registration failed or was overtaken by another registration or a deregistration, the party
-  // lobby could not be made, or a game started meanwhile.
+  // lobby could not be made, or a game started or a logout came meanwhile.
   void CheckLoginShowsPartyLobby(const std::string& operation, std::size_t traced) {
     int registrations = 0;
     for (std::size_t i = traced; i < trace_.size(); ++i) {
@@ -540,7 +540,7 @@ class Sequence {
            {"Parties registration failure", "Failed to activate party lobby after registration",
             "stops before firing LOBBY_EVENT.PARTY_LOBBY_ACTIVE", "Gameflow prevented a lobby",
             "Deleted parties registration", "Parties deregistration failure",
-            "Progressing out of lobby."}) {
+            "Progressing out of lobby.", "Player is logging out"}) {
         if (line.find(reason) != std::string::npos) return;
       }
     }
