@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "sdk/binding/BindingPropertyTesting.h"
 #include "sdk/binding/MessagePackDecoder.h"
+#include "tests/sdk/binding/BindingPropertyTesting.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using Zarn::MessagePackDecoder;

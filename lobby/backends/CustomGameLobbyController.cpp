@@ -392,6 +392,8 @@ MaybeType<Failure, void> CustomGameLobbyController::HandleGameDto(Api::Lobby& lo
   BuildCustomGameLobbyFromGameDto(lobby, update, config.Value(), practiceToolPlayerCount);
   RebuildCustomLobbyMembersFromGameDto(lobby, update, Services()->LocalSummonerId(), ownerId,
                                        inviterIds, championAliases);
+  // The game may have changed the map or the mode the bots depend on.
+  UpdateAvailableBots(lobby);
   Services()->PublishV1LobbyParts();
   return MaybeType<Failure, void>::Success();
 }

@@ -138,8 +138,9 @@ class PartiesLobbyBackend final : public PartiesBackend {
   // Its reply is dropped, with the party lobby it would make active, when a registration or
   // deregistration begun during its waits stands; the lock it took then follows what stands. A
   // state stored during the lock's wait (the service's push of this registration, a lobby made
-  // on it) stands unless the reply is ordered after it as a pushed state would be; the party
-  // lobby follows the state that stands.
+  // on it) stands unless the reply is ordered after it as a pushed state would be, or was created
+  // after it (the state is of an earlier registration); the party lobby follows the state that
+  // stands.
   void RegisterPlayer();
   // Listener of the plugin's eligibility hash: sends the new hash while registered.
   void UpdateEligibilityHash();

@@ -232,8 +232,10 @@ void PartiesLobbyBackend::RegisterPlayer() {
     services_->Runtime().CancelTimer(kRegistrationRetryTimer);
     // The reply is applied only now, after a state stored during the lock's wait (the service's
     // push of this registration, a lobby made on it): it is ordered against that state as a
-    // pushed one is, and dropped alone when older.
-    if (stores_ != stores && !IsInOrder(reply.Value(), Api::PlayerUpdateType::Direct)) {
+    // pushed one is, and dropped alone when older. A state of an earlier registration (created
+    // before the reply's) is older whatever its versions say.
+    if (stores_ != stores && Player().createdAt >= reply.Value().createdAt &&
+        !IsInOrder(reply.Value(), Api::PlayerUpdateType::Direct)) {
       DropRegistrationReply();
     } else {
       applied = ApplyPartiesState(std::move(reply).Value(), Api::PlayerUpdateType::Direct);

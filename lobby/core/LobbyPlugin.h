@@ -277,6 +277,10 @@ class LobbyPlugin : public Zarn::Client::Plugin,
   // The custom game joins whose calls run: a practice game update during their waits reports to
   // them.
   std::int32_t runningJoins_ = 0;
+  // The legacy lobby the player was in when the accept about to reach the platform began, and
+  // that no leave took it out of: handed from the accept's route to AcceptPlatformInvitation,
+  // which takes it before its first wait. Empty for none.
+  std::string acceptLeaving_;
   std::uint64_t localSummonerId_ = 0;
   // The login session's flags as last seen.
   bool loggedIn_ = false;

@@ -79,6 +79,7 @@ void LobbyPlugin::GetPendingInvitations() {
 BindingHttpResult LobbyPlugin::AcceptPlatformInvitation(std::string invitationId) {
   LobbyUpdateBatch batch(*this);
   const std::string id = std::move(invitationId);
+  const std::string leaving = std::exchange(acceptLeaving_, std::string());
   // A copy: the list may change during every wait below.
   const std::optional<Api::LobbyInvitation> listed = receivedInvitations_.FindLegacy(id);
   if (!listed.has_value()) return MakeNotFound(std::string_view(kInvitationNotFound));
@@ -105,7 +106,9 @@ BindingHttpResult LobbyPlugin::AcceptPlatformInvitation(std::string invitationId
   }
   const Api::Lobby current = V1Lobby();
   const LCDS::LobbyStatus joined = std::move(status).Value();
-  // The platform took the player out of the legacy lobby a failed leave left it in.
+  // The platform took the player out of the legacy lobby no leave took it out of, whatever the
+  // waits stored since (the joined lobby's status among them), and out of the one now stored.
+  if (leaving != joined.invitationId) v1Lobby_.AbandonLeftLobby(leaving);
   if (IsInLobbyState(LobbyFlow::kLegacyLobby) && current.invitationId != joined.invitationId) {
     v1Lobby_.AbandonLeftLobby(current.invitationId);
   }
@@ -172,6 +175,9 @@ HttpResponse LobbyPlugin::HandleAcceptReceivedInvitation(const std::string& invi
     return HttpResponse(500, "INVALID_INVITATION_TYPE");
   }
   const LobbyEvent accepted = party ? kAcceptedPartyInvite : kAcceptedLegacyInvite;
+  // Taken before any wait: the lobby the platform takes the player out of once it grants the
+  // accept, unless a leave did first.
+  std::string leaving = IsInLobbyState(LobbyFlow::kLegacyLobby) ? V1Lobby().invitationId : "";
   if (!IsInLobby() && !gameflow_.RequestGameflowLobby()) return GameflowPreventedReply();
   if (backends_.Parties() != nullptr && backends_.Parties()->IsClashParty()) {
     static_cast<void>(backends_.Parties()->LeaveLobbyUnlessPending(invitation));
@@ -182,14 +188,19 @@ HttpResponse LobbyPlugin::HandleAcceptReceivedInvitation(const std::string& invi
     const bool out = backends_.Active()->LeaveLobbyUnlessPending(invitation).HasValue();
     // Accepted into a legacy lobby, LegacyLobby stays entered: its exit will not keep the lobby
     // left, whose later updates must not replace the one joined. One the leave failed to leave
-    // stays the player's unless the accept takes the player elsewhere.
-    if (legacy && !party && out) v1Lobby_.AbandonLeftLobby(left);
+    // stays the player's unless the platform grants the accept.
+    if (legacy && !party && out) {
+      v1Lobby_.AbandonLeftLobby(left);
+      leaving.clear();
+    }
   }
   // Chosen after the leave, which may have waited through a shutdown.
   LobbyBackend* backend = party ? static_cast<LobbyBackend*>(backends_.Parties())
                                 : static_cast<LobbyBackend*>(backends_.Platform());
   if (backend == nullptr) return HttpResponse(500, kInvalidLobby);
+  if (!party) acceptLeaving_ = std::move(leaving);
   MaybeType<Failure, void> outcome = backend->AcceptInvitation(id);
+  acceptLeaving_.clear();
   if (outcome.IsFailure()) {
     LogPrintf(kLogLevelError, kLobbyLogChannel, 0, "Unable to accept invitation to lobby: %s",
               outcome.Message());

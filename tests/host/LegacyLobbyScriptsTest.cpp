@@ -11,15 +11,16 @@
 // of team-builder lobbies left, a custom game's accept whose game is unknown, a team-builder
 // lobby's chat room after an accept, an overtaken custom creation's bots, an accept whose leave and
 // accept fail, a custom game's update after an accept that could not look it up, an accept
-// overtaking a custom creation answered without a game; in
-// host/worlds/parties.json logging out of a party lobby, logging in again
-// during the logout, lobby calls during the registration's and deregistration's waits, a party's
-// leave answered late, a state pushed before a logout and handled after it, a registration made
-// during the deregistration's wait, a lobby made during an invitation's window flash, reads in a
-// party lobby's exit, a health check overtaken by a logout, a refused bulk invite, registrations
-// overtaken in their shutdown lock's wait, another player's state pushed before a registration,
-// a login's own or an older party's state stored in that wait (and, in the legacy world, the window
-// flash an overtaken invitation owes); and a script for each kind of lobby the worlds allow: an
+// overtaking a custom creation answered without a game, statuses of the lobbies joined and left in
+// an accept's waits, the bots of a custom game's updates; in host/worlds/parties.json logging out
+// of a party lobby, logging in again during the logout, lobby calls during the registration's and
+// deregistration's waits, a party's leave answered late, a state pushed before a logout and
+// handled after it, a registration made during the deregistration's wait, a lobby made during an
+// invitation's window flash, reads in a party lobby's exit, a health check overtaken by a logout,
+// a refused bulk invite, registrations overtaken in their shutdown lock's wait, another player's
+// state pushed before a registration, a login's own, an older party's or an earlier
+// registration's state stored in that wait (and, in the legacy world, the window flash an
+// overtaken invitation owes); and a script for each kind of lobby the worlds allow: an
 // arranged-team and a team-builder lobby, custom games with bots, play again and party rewards in
 // the legacy world, a party lobby, invitations sent and received, a matchmaking search and a
 // clash party in the parties world. Each script runs in the world its first line names. Each
@@ -197,7 +198,7 @@ TEST(LegacyLobbyScriptsTest, EveryScriptNamesAWorldOfTheTree) {
     const std::string world = WorldOf(ReadScript(entry.path()));
     EXPECT_TRUE(world.ends_with(".json") && std::filesystem::is_regular_file(world)) << world;
   }
-  EXPECT_EQ(scripts, 60);
+  EXPECT_EQ(scripts, 66);
 }
 
 // The texts of `texts` that no line of `log` holds in their order: from the first missing on.
@@ -259,6 +260,10 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
       "cp~e0b794668129a4f88248d63f7fb08bbc2e8656bf@conference.lobby-chat.jyx.invalid";
   const std::string tb9Room =
       "cp~7b0f0ae3fa031a222b1e4656a58f5bc91ef9a956@conference.lobby-chat.jyx.invalid";
+  const std::string solo430 = "0 {} queue 430 members 2046";
+  const std::string lobby7Shown = "0 {lobby-7} queue 430 members 77,2046";
+  const Lines leftLobby9 = {"AddToAbandonedLobbyInvitationIds: lobby-9",
+                            "Ignoring update from abandoned lobby.invitationId lobby-9"};
   const std::string customJoined =
       "events: Delete /jyx-lobby/v1/lobby=null; Update /jyx-lobby/v1/lobby={} custom Practice; "
       "Create /jyx-lobby/v2/lobby={} custom Practice; Update /jyx-lobby/v1/lobby={custom-9} custom "
@@ -701,6 +706,58 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
        "Member",
        {},
        true},
+      // An accept the platform grants after a failed leave leaves the group lobby, though the
+      // joined lobby's status came during the leave's call, or during the accept's: the group
+      // lobby's later status is ignored.
+      {"joined-status-during-failed-leave",
+       lobbies,
+       {solo430, "0 [77 Pending]", pushed, armed, "0 null", pushed, pushed, lobby7Shown,
+        R"({"quit":true})"},
+       leftJoined,
+       "Member",
+       leftLobby9,
+       true},
+      {"joined-status-during-accept-call",
+       lobbies,
+       {solo430, "0 [77 Pending]", pushed, armed, "0 null", armed, pushed, pushed, lobby7Shown,
+        R"({"quit":true})"},
+       leftJoined,
+       "Member",
+       leftLobby9,
+       true},
+      // The group lobby's status in the accept's call after a granted leave, or in the custom
+      // accept's lookup after a failed one, is ignored.
+      {"left-status-after-granted-leave",
+       lobbies,
+       {solo430, "0 [77 Pending]", pushed, scripted, armed, "0 null", armed, pushed, lobby7Shown,
+        R"({"quit":true})"},
+       leftJoined,
+       "Member",
+       leftLobby9,
+       true},
+      {"left-status-during-custom-lookup",
+       lobbies,
+       {solo430, "0 [77 Pending]", pushed, scripted, armed, "0 null", armed, armed, pushed,
+        "0 {custom-5} custom  queue -1 members 77,2046", R"({"quit":true})"},
+       {"abandon custom-5", "leave"},
+       "Member",
+       leftLobby9,
+       true},
+      // Each game update that fills a custom lobby recomputes its bots.
+      {"custom-game-update-bots",
+       {kAvailableBots},
+       {"0 {} custom Practice queue -1 members 2046",
+        R"({"event":"OnJsonApiEvent_jyx-game-queues_v1_game-type-config"})", "0 [Brakka]",
+        "events: Update " + std::string(kAvailableBots) + "=[]; Update " + kAvailableBots +
+            "=[Brakka];",
+        pushed, "events: Update " + std::string(kAvailableBots) + "=[];", "0 []", pushed, scripted,
+        "0 null", "events: Update " + std::string(kAvailableBots) + "=[];", pushed,
+        "events: Update " + std::string(kAvailableBots) + "=[Brakka];", "0 [Brakka]",
+        R"({"quit":true})"},
+       {"abandon custom-5", "leave"},
+       "Member",
+       {},
+       true},
       // Inside transitions, the availability answers from the lobby published and the custom
       // game list, while no games are listed, is refused: neither asks outside.
       {"reads-during-legacy-transitions",
@@ -843,6 +900,16 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
        "PartyLobby",
        {"Registered shutdown lock with jyx-login", "LobbyFlow: entering state 'PartyLobby'"},
        true},
+      // A late state of an earlier registration stored in the lock's wait loses to the reply.
+      {"earlier-registration-during-registration-lock",
+       {kV2Lobby},
+       {scripted, R"({"push":true})", armed, "0 PLAYER_NOT_FOUND", R"({"sent":true})",
+        "404 LOBBY_NOT_FOUND", "0 {party-3}", R"({"clock":3700.0,"ran":3})", "404 LOBBY_NOT_FOUND",
+        "0 {party-3}", R"({"quit":true})"},
+       {},
+       "OutOfLobby",
+       {"Reregistering after parties error: 404 PLAYER_NOT_FOUND",
+        "Registered shutdown lock with jyx-login"}},
       // Another player's state pushed while the registration's retry is due is not the player's.
       {"state-pushed-before-registration",
        {kV2Lobby},

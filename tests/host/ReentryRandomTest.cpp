@@ -8,7 +8,10 @@
 // armed command. Every armed command lets in the siblings' events due. Now and then the legacy
 // platform fails leaves, custom games' quits and accepts. Its messages follow what it answered: a
 // lobby status or a removal comes only for the lobby the platform has the player in, as the
-// accepts, creations and leaves it granted left it.
+// accepts, creations and leaves it granted left it; but inside an accept the platform grants, a
+// status may also be of the lobby being joined, and inside the accept's leave or accept call, of
+// the lobby being left. One sequence in three begins in the group lobby "lobby-9", invited to
+// another lobby.
 // Late events come too: a lobby status of a legacy lobby the platform had the player in before, an
 // event of a team-builder lobby made before (left, orphaned or current). An invitation may be to a
 // custom game, whose game the world never finds.
@@ -30,18 +33,30 @@
 //  - no request is left under way (LobbyRequested, ChangingLobby, GroupLobbyRequested): nothing
 //    would complete it;
 //  - the v1 lobby is never replaced by a lobby left, as the host saw it, and not entered again: a
-//    legacy lobby whose leave or quit the platform granted, a team-builder lobby a DELETE removed,
-//    a lobby made in a call whose route answered 409 (overtaken); a lobby accepted or made again
-//    is entered again, and a lobby whose leave failed is not left;
+//    legacy lobby whose leave or quit the platform granted, or that an accept it granted took the
+//    player out of (after a failed leave, or none), a team-builder lobby a DELETE removed, a lobby
+//    made in a call whose route answered 409 (overtaken); a lobby accepted or made again is
+//    entered again, and a lobby whose leave failed is not left;
 //  - a lobby status of the legacy lobby the platform has the player in, shown and not left, shows
 //    its members in the v1 lobby (a lobby whose leave and accept failed stays the player's).
 // In the parties world, where logins and logouts also come with a lobby call made during their
-// registration's or deregistration's wait, the player logged in is registered with the service,
-// and at the end of each sequence, logged in again if need be, can leave its lobby and make one.
+// registration's or deregistration's wait, and a request or health check the service answers 404
+// has the player registered again with no logout between (that registration sometimes answered
+// 503 and retried), with a state pushed in its lock's wait (the service's own, or a late one of an
+// earlier registration):
+//  - the player logged in is registered with the service;
+//  - in a party lobby, the plugin holds the player in a party the service has had it in, and
+//    shows the service's current party, with its queue, when that has one;
+//  - a login that registered the player shows its party's lobby when the party has a queue,
+//    unless the registration failed or was overtaken, or the party lobby could not be made;
+//  - at the end of each sequence, logged in again if need be, the player can leave its lobby and
+//    make one.
 // At the end of each sequence, what was last published of each resource with a GET (the received
 // invitations, party-active, the party rewards, the v2 lobby, the search state) is what it answers.
 // At shutdown every state is left, and the lobby abandoned is the v1 lobby the player was in.
-// Under x64-asan the same runs show no sanitizer report.
+// Under x64-asan the same runs show no sanitizer report. JYX_REENTRY_PLUGIN=PATH runs another
+// build of the plugin; JYX_REENTRY_CALM=1 runs the sequences with no command armed and no late
+// event, and prints each one's commands, answers, events and log, to compare two builds.
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
 #include <rapidjson/stringbuffer.h>
@@ -135,6 +150,7 @@ constexpr FailingCall kFailingCalls[] = {
     {"gameService quitGame", "com.zarnworks.platform.game.GameDTO"},
     {"lcdsGameInvitationService accept", kLobbyStatusClass},
 };
+constexpr std::size_t kAcceptCall = 2;
 
 // A practice game update: of the player's custom game 123 (a failed start, or a team select whose
 // game type, 1 or 7, the sequence's world finds only for 1) or of another player's game 555.
@@ -165,6 +181,13 @@ constexpr char kCustomLobby[] =
 // The worlds the sequences run in, and their player's session as the login plugin gives it.
 enum class World { kLegacy, kParties };
 
+// The host's options: the plugin JYX_REENTRY_PLUGIN names (another build of it), else this one's.
+PluginHost::Options HostOptions() {
+  PluginHost::Options options;
+  if (const char* plugin = std::getenv("JYX_REENTRY_PLUGIN")) options.pluginPath = plugin;
+  return options;
+}
+
 std::string Session(World world, const char* state) {
   const char* player = world == World::kLegacy
                            ? R"("summonerId":2046,"accountId":9001,"puuid":"puuid-stand-in")"
@@ -179,6 +202,8 @@ std::string Phase(const char* phase) {
 
 // The service proxy's requests, every parties request among them.
 constexpr char kPartiesRequestPath[] = "/jyx-login/v1/service-proxy-uuid-requests";
+// The lock a registration takes, a logout removes.
+constexpr char kShutdownLockPath[] = "/jyx-login/v1/shutdown-locks/jyx-lobby";
 
 // The requests a lobby operation may wait on.
 const std::vector<std::string>& ArmedPaths(World world) {
@@ -194,7 +219,7 @@ const std::vector<std::string>& ArmedPaths(World world) {
   };
   static const std::vector<std::string> parties = {
       kPartiesRequestPath,
-      "/jyx-login/v1/shutdown-locks/jyx-lobby",  // the lock a registration takes, a logout removes
+      kShutdownLockPath,
       "/jyx-gameflow/v1/session/request-lobby",
       "/jyx-gameflow/v1/session/event",
       "/zarnclient/ux-flash",
@@ -217,6 +242,14 @@ bool IsAnsweredByGet(const std::string& uri) {
                      [&uri](const auto& resource) { return uri == resource.first; });
 }
 
+// Whether `request` is a legacy call that leaves a lobby (a custom game's quit among them) or
+// accepts an invitation.
+bool IsLeaveOrAccept(const CoreRequest& request) {
+  if (request.path != "/jyx-login/v1/session/invoke" || request.arguments.size() < 2) return false;
+  const std::string& method = request.arguments[1];
+  return method == R"("leave")" || method == R"("quitGame")" || method == R"("accept")";
+}
+
 std::string Text(const rapidjson::Value& value) {
   rapidjson::StringBuffer buffer;
   rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
@@ -227,7 +260,11 @@ std::string Text(const rapidjson::Value& value) {
 // One sequence: the plugin loaded in a world, its log and what it published followed.
 class Sequence {
  public:
-  Sequence(World world, std::uint32_t seed) : world_(world), random_(seed), shell_(host_) {
+  Sequence(World world, std::uint32_t seed)
+      : calm_(std::getenv("JYX_REENTRY_CALM") != nullptr),
+        world_(world),
+        random_(seed),
+        shell_(host_) {
     std::string error;
     EXPECT_TRUE(LoadWorldFile(host_, world == World::kLegacy ? JYX_LEGACY_WORLD : JYX_PARTIES_WORLD,
                               &error, {&shell_.Legacy(), &shell_.Proxy(), &shell_.Parties()}))
@@ -248,6 +285,12 @@ class Sequence {
         " {\"invitationId\":\"lobby-9\",\"owner\":{\"summonerId\":2046},\"members\":[{"
         "\"summonerId\":2046}],\"invitees\":[{\"summonerId\":2046,\"inviteeState\":\"CREATOR\"}],"
         "\"gameMetaData\":\"{\\\"queueId\\\":430,\\\"gameType\\\":\\\"VARNEL_GAME\\\"}\"}");
+    // One sequence in three begins as the owner of that group lobby, invited to another.
+    if (Pick(3) == 0) {
+      Run("POST /jyx-lobby/v2/lobby {\"queueId\":430}");
+      Run("POST /jyx-lobby/v2/lobby/invitations [{\"toSummonerId\":77}]");
+      Run(Invitation(++invitations_, false));
+    }
   }
   ~Sequence() {
     if (host_.Loaded()) host_.Shutdown();
@@ -260,13 +303,15 @@ class Sequence {
     // A status is checked only as an operation of its own.
     if (!armed) sentStatus_.reset();
     if (world_ == World::kParties) return PartiesCommand(armed);
+    // Inside an accept's leave or accept call, the platform speaks of the lobbies it moves between.
+    if (armed && armedInLeaveOrAccept_ && !accepts_.empty()) return PlatformMessage(armed);
     switch (Pick(armed ? 8 : 11)) {
       case 0:
         return Accept(AnInvitation());
       case 1:
         return "DELETE /jyx-lobby/v2/lobby";
       case 2:
-        return Pick(3) == 0 ? LateEvent() : PlatformMessage();
+        return Pick(3) == 0 ? LateEvent() : PlatformMessage(armed);
       case 3:
         return Phase(PickOf({"Matchmaking", "GameStart", "EndOfGame", "None", "Lobby"}));
       case 4:
@@ -275,7 +320,7 @@ class Sequence {
       case 5:
         return Session(world_, Pick(2) == 0 ? "LOGGING_OUT" : "SUCCEEDED");
       case 6:
-        return Invitation(++invitations_, Pick(4) == 0);
+        return CustomOrNot(Pick(4) == 0);
       case 7:
         // Now and then nothing but a sibling's events and the timers due let in.
         return Pick(5) == 0 ? "advance 1" : PracticeGame(static_cast<int>(Pick(4)), ++gameLocks_);
@@ -294,7 +339,7 @@ class Sequence {
   // (summoner 10) "party-1" and C's (summoner 11) "party-2".
   std::string PartiesCommand(bool armed) {
     const char* other = Pick(2) == 0 ? "puuid-b" : "puuid-c";
-    switch (Pick(armed ? 7 : 10)) {
+    switch (Pick(armed ? 7 : 11)) {
       case 0:
         return std::string("POST /jyx-lobby/v2/received-invitations/party-") +
                (Pick(2) == 0 ? "1" : "2") + "/accept";
@@ -310,7 +355,7 @@ class Sequence {
         const char* state = Pick(2) == 0 ? "LOGGING_OUT" : "SUCCEEDED";
         // Half the time with a lobby call made while the registration or deregistration that the
         // change starts waits on the service.
-        if (Pick(2) == 0) ArmLobbyCallInPartiesRequest();
+        if (Pick(2) == 0 && !calm_) ArmLobbyCallInPartiesRequest();
         return Session(world_, state);
       }
       case 6:
@@ -321,9 +366,85 @@ class Sequence {
                PickOf({"10", "11"}) + "}]";
       case 8:
         return std::string(PickOf({"POST", "DELETE"})) + " /jyx-lobby/v2/lobby/matchmaking/search";
+      case 9:
+        return ServiceError();
       default:
         return std::string("parties-push ") + PickOf({"notification", "message"});
     }
+  }
+
+  // A request or health check the service answers 404 PLAYER_NOT_FOUND, which has the plugin
+  // register the player again with no logout between; half the time that registration is
+  // answered 503, and its retry, a minute later, registers it. A state is pushed in the
+  // registration's lock's wait: the service's own, or a late one of an earlier registration.
+  std::string ServiceError() {
+    if (!calm_) ArmPushInRegistrationLock();
+    ReadServiceRecords();
+    if (Pick(2) == 0 && !refusalPending_) {
+      refusalPending_ = true;
+      Run(R"(parties-script {"path":"v1/players/*","method":"PUT","kind":"status",)"
+          R"("httpStatus":503,"errorCode":"SERVICE_UNAVAILABLE"})");
+    }
+    const std::string notFound =
+        R"(,"kind":"status","httpStatus":404,"errorCode":"PLAYER_NOT_FOUND"})";
+    if (Pick(2) == 0) {
+      if (!std::exchange(healthRefusalPending_, true)) {
+        Run(R"(parties-script {"path":"v1/health")" + notFound);
+      }
+      return "GET /jyx-lobby/v1/parties/health";
+    }
+    if (!std::exchange(gameModeRefusalPending_, true)) {
+      Run(R"(parties-script {"path":"v1/parties/*/gamemode","method":"PUT")" + notFound);
+    }
+    return std::string("POST /jyx-lobby/v2/lobby {\"queueId\":") + PickOf({"420", "440"}) + "}";
+  }
+
+  // Reads the requests the service was sent since the last time: the first of each kind whose
+  // refusal was scripted is refused.
+  void ReadServiceRecords() {
+    const std::vector<PartiesRecord>& records = shell_.Parties().Records();
+    for (; recordsRead_ < records.size(); ++recordsRead_) {
+      const PartiesRecord& record = records[recordsRead_];
+      if (record.method == "PUT" && record.url == "v1/players/puuid-a") {
+        lastRegistrationRefused_ = std::exchange(refusalPending_, false);
+      }
+      if (record.url == "v1/health") healthRefusalPending_ = false;
+      if (record.method == "PUT" && record.url.ends_with("/gamemode")) {
+        gameModeRefusalPending_ = false;
+      }
+    }
+  }
+
+  // Lets the retries of refused registrations run until one is granted.
+  void RetryRefusedRegistrations() {
+    ReadServiceRecords();
+    for (int i = 0; i < 3 && (lastRegistrationRefused_ || refusalPending_); ++i) {
+      Run("advance 61");
+      ReadServiceRecords();
+    }
+  }
+
+  // Arms, inside the next shutdown lock request, the service's own push of the player (the
+  // request lets in what is due) or a late state of an earlier registration: created before the
+  // player's, of its version, its party "party-old" of queue 420 no older than the player's.
+  void ArmPushInRegistrationLock() {
+    host_.OnRequest(kShutdownLockPath, [this] {
+      if (settled_) return;
+      const PartiesPlayer* player = shell_.Parties().FindPlayer("puuid-a");
+      const PartiesParty* party =
+          player != nullptr ? shell_.Parties().FindParty(player->currentPartyId) : nullptr;
+      if (Pick(2) == 0 || party == nullptr) {
+        return Run("advance 1", std::string("inside ") + kShutdownLockPath + ": ");
+      }
+      const std::string earlier =
+          R"({"puuid":"puuid-a","platformId":"XEM1","accountId":7,"summonerId":9,"createdAt":)" +
+          std::to_string(player->createdAt - 1000) + R"(,"version":)" +
+          std::to_string(player->version) + R"(,"currentParty":{"partyId":"party-old","version":)" +
+          std::to_string(party->version + Pick(2)) +
+          R"(,"gameMode":{"queueId":420,"maxPartySize":5},"players":[{"puuid":"puuid-a",)"
+          R"("summonerId":9,"partyId":"party-old","role":"LEADER"}]}})";
+      Run("parties-notify " + earlier, std::string("inside ") + kShutdownLockPath + ": ");
+    });
   }
 
   // Arms a lobby call inside the next parties request, a registration's or deregistration's when
@@ -345,27 +466,32 @@ class Sequence {
       if (settled_) return;
       // Now and then another command armed, inside a request of this one's wait.
       if (depth < 2 && Pick(10) == 0) return Arm(depth + 1);
+      armedInLeaveOrAccept_ = IsLeaveOrAccept(host_.Records().requests.back());
       const std::string command = Command(/*armed=*/true);
       if (!command.empty()) Run(command, "inside " + path + ": ");
     });
   }
 
-  // Arms one to three commands (none for a platform status, whose lobby is checked as it runs
-  // alone), then runs `operation` and checks the lobby after it. In the legacy world the platform
-  // first grants or fails each of its failing calls.
+  // Arms one to three commands (none in calm runs), then runs `operation` and checks the lobby
+  // after it. In the legacy world the platform first grants or fails each of its failing calls.
   void Step(const std::string& operation) {
     const auto status = std::exchange(sentStatus_, std::nullopt);
     if (world_ == World::kLegacy) {
       for (std::size_t call = 0; call < std::size(kFailingCalls); ++call) Grant(call, Pick(4) != 0);
     }
-    const int armed = status.has_value() ? 0 : 1 + static_cast<int>(Pick(3));
-    for (int i = 0; i < armed; ++i) Arm(0);
+    const int armed = 1 + static_cast<int>(Pick(3));
+    for (int i = 0; i < armed && !calm_; ++i) Arm(0);
     if (operation.empty()) return;
     const int nested = nestedRuns_;
     const bool shown = status.has_value() && ShowsPlatformLobby(status->first);
+    const std::size_t traced = trace_.size();
     Run(operation);
     Check(operation);
     if (world_ == World::kParties) CheckRegistration(operation);
+    if (world_ == World::kParties && operation.starts_with("set /jyx-login/v1/session ") &&
+        loggedIn_) {
+      CheckLoginShowsPartyLobby(operation, traced);
+    }
     // Run alone, a status of the lobby the player is in and sees shows its members.
     if (shown && nestedRuns_ == nested && ShowsPlatformLobby(status->first)) {
       EXPECT_EQ(v1Members_, std::set<std::uint64_t>(status->second.begin(), status->second.end()))
@@ -384,12 +510,15 @@ class Sequence {
                 : std::string("lcds-throw ") + failing.call + " 500 PlatformUnavailableException");
   }
 
-  // In the parties world, logged in, the player is registered: the service knows it, and the
-  // plugin's last request about it was a registration, not a deregistration.
+  // In the parties world, logged in, the player is registered: the service knows it (unless it
+  // refused the last registration, whose retry is due), and the plugin's last request about it was
+  // a registration, not a deregistration.
   void CheckRegistration(const std::string& operation) {
     if (!loggedIn_) return;
     SCOPED_TRACE("registration after " + operation);
-    EXPECT_NE(shell_.Parties().FindPlayer("puuid-a"), nullptr) << "the service lost the player";
+    ReadServiceRecords();
+    EXPECT_TRUE(lastRegistrationRefused_ || shell_.Parties().FindPlayer("puuid-a") != nullptr)
+        << "the service lost the player";
     const std::vector<PartiesRecord>& records = shell_.Parties().Records();
     const auto last = std::find_if(records.rbegin(), records.rend(), [](const PartiesRecord& r) {
       return r.url == "v1/players/puuid-a" && (r.method == "PUT" || r.method == "DELETE");
@@ -398,11 +527,40 @@ class Sequence {
     EXPECT_EQ(last->method, "PUT") << "deregistered while logged in";
   }
 
+  // A login that registered the player, whose party on the service has a queue, shows that party's
+  // lobby, unless what the login logged (from `traced` on) gives it a reason to show none: its
+  // registration failed or was overtaken by another registration or a deregistration, the party
+  // lobby could not be made, or a game started or a logout came meanwhile.
+  void CheckLoginShowsPartyLobby(const std::string& operation, std::size_t traced) {
+    int registrations = 0;
+    for (std::size_t i = traced; i < trace_.size(); ++i) {
+      const std::string& line = trace_[i];
+      if (line.find("Registering party player") != std::string::npos) ++registrations;
+      for (const char* reason :
+           {"Parties registration failure", "Failed to activate party lobby after registration",
+            "stops before firing LOBBY_EVENT.PARTY_LOBBY_ACTIVE", "Gameflow prevented a lobby",
+            "Deleted parties registration", "Parties deregistration failure",
+            "Progressing out of lobby.", "Player is logging out"}) {
+        if (line.find(reason) != std::string::npos) return;
+      }
+    }
+    if (registrations != 1 || PartyQueue() <= 0) return;
+    EXPECT_EQ(Innermost(), "PartyLobby")
+        << "after " << operation << ", the party of queue " << PartyQueue() << " not shown";
+  }
+
   // In the parties world, with the commands still armed dropped and logged in (again), the player
-  // can leave what lobby it is in and make one.
+  // can leave what lobby it is in and make one; a registration that failed is retried first.
   void CheckLobbyCanBeMade() {
     settled_ = true;
     if (!loggedIn_) Run(Session(world_, "SUCCEEDED"));
+    // The refusals scripted and still to come are used up first; each may have the player
+    // registered again, which one may refuse.
+    for (int i = 0; i < 4; ++i) {
+      RetryRefusedRegistrations();
+      if (healthRefusalPending_) Run("GET /jyx-lobby/v1/parties/health");
+      if (gameModeRefusalPending_) Run("POST /jyx-lobby/v2/lobby {\"queueId\":420}");
+    }
     CheckRegistration("the last login");
     Run("DELETE /jyx-lobby/v2/lobby");
     const RouteAnswer made = host_.CallRoute("POST", kV2Lobby, "{\"queueId\":420}");
@@ -480,6 +638,13 @@ class Sequence {
     return choices.begin()[Pick(choices.size())];
   }
   int AnInvitation() { return invitations_ == 0 ? 1 : 1 + static_cast<int>(Pick(invitations_)); }
+  // A new invitation, to a custom game or not; the platform's accept of a custom one joins a
+  // custom game's lobby.
+  std::string CustomOrNot(bool custom) {
+    ++invitations_;
+    if (custom) customAccepts_.insert("[\"inv-" + std::to_string(invitations_) + "\"]");
+    return Invitation(invitations_, custom);
+  }
 
   // A lobby of the team builder's queue, whose group finder lobby the legacy platform makes or,
   // one time in two, fails to make.
@@ -500,6 +665,7 @@ class Sequence {
   // builder's "tb-N" (one it made, the current one among them), or a lobby status of a legacy
   // lobby the platform had the player in. Empty for none.
   std::string LateEvent() {
+    if (calm_) return {};
     const std::string platform = PlatformLobby();
     std::vector<std::string> left;
     for (const std::string& lobby : platformLobbiesLeft_) {
@@ -516,7 +682,22 @@ class Sequence {
   }
 
   // A lobby status or a removal of the lobby the platform has the player in; empty for none.
-  std::string PlatformMessage() {
+  // Armed, a status may also be of the lobby being joined inside an accept the platform grants,
+  // or, inside that accept's leave or accept call, of the lobby the accept leaves.
+  std::string PlatformMessage(bool armed) {
+    std::vector<std::string> statusOf;
+    if (armed && !accepts_.empty()) {
+      if (std::any_of(accepts_.begin(), accepts_.end(), [](const auto& a) { return a.second; })) {
+        statusOf.push_back("lobby-7");
+      }
+      if (armedInLeaveOrAccept_ && !accepts_.back().first.empty()) {
+        statusOf.push_back(accepts_.back().first);
+      }
+    }
+    if (!statusOf.empty() && Pick(4) != 0) {
+      const std::string lobby = statusOf[Pick(statusOf.size())];
+      return LobbyStatus(lobby, lobby == "lobby-9" || Pick(2) == 0 ? 2046 : 77, Pick(2) == 0);
+    }
     const std::string lobby = PlatformLobby();
     if (lobby.empty()) return {};
     if (Pick(2) == 0) {
@@ -551,15 +732,23 @@ class Sequence {
     const std::vector<LcdsInvocation>& calls = shell_.Legacy().Invocations();
     for (; callsRead_ < calls.size(); ++callsRead_) {
       const LcdsInvocation& call = calls[callsRead_];
-      const bool leaves = call.method == "leave" || call.method == "quitGame";
+      const bool quits = call.method == "leave" || call.method == "quitGame";
       if (call.status != 200) {
-        tookFailedLeave_ = tookFailedLeave_ || leaves;
+        tookFailedLeave_ = tookFailedLeave_ || quits;
         continue;
       }
+      // A custom game's quit leaves only a custom game's lobby: another game the plugin made
+      // leaves the platform's group lobby as it is.
+      const bool leaves = call.method == "leave" || (call.method == "quitGame" && platformCustom_);
       std::string entered;
       if (call.method == "accept") entered = "lobby-7";
       if (call.method == "createArrangedTeamLobby") entered = "lobby-9";
-      if (leaves && !platformLobby_.empty()) hostChanges_.emplace_back(platformLobby_, true);
+      if (!entered.empty()) platformCustom_ = customAccepts_.contains(call.arguments);
+      // A granted accept takes the player out of the lobby a failed leave left it in.
+      if ((leaves || call.method == "accept") && !platformLobby_.empty() &&
+          platformLobby_ != entered) {
+        hostChanges_.emplace_back(platformLobby_, true);
+      }
       if (!entered.empty()) hostChanges_.emplace_back(entered, false);
       if (call.method == "createArrangedTeamLobby" && !madeInCall_.empty()) {
         madeInCall_.back().push_back(entered);
@@ -585,9 +774,14 @@ class Sequence {
       loggedIn_ = command.find("\"SUCCEEDED\"") != std::string::npos;
     }
     madeInCall_.emplace_back();
+    const bool accept =
+        world_ == World::kLegacy && command.starts_with("POST /jyx-lobby/v2/received-invitations/");
+    if (accept) accepts_.emplace_back(PlatformLobby(), granted_[kAcceptCall]);
     std::string answer;
     static_cast<void>(shell_.Execute(command, &answer));
     static_cast<void>(shell_.TakeArmedAnswers());
+    if (accept) accepts_.pop_back();
+    if (calm_) trace_.push_back("< " + answer);
     ReadHost();
     // Overtaken, the call left the lobbies it made to no one.
     rapidjson::Document reply;
@@ -617,8 +811,16 @@ class Sequence {
       if (!left) reentered.insert(id);
     }
     trace_.insert(trace_.end(), lines.begin(), lines.end());
+    if (world_ == World::kParties) {
+      ReadServiceRecords();
+      const PartiesPlayer* player = shell_.Parties().FindPlayer("puuid-a");
+      if (player != nullptr && !player->currentPartyId.empty()) {
+        partiesHad_.insert(player->currentPartyId);
+      }
+    }
     for (const PublishedEvent& event : host_.TakeNewEvents()) {
       if (event.name != "OnJsonApiEvent") continue;
+      if (calm_) trace_.push_back("event " + event.payload);
       rapidjson::Document json;
       json.Parse(event.payload.c_str());
       if (!json.IsObject()) continue;
@@ -675,6 +877,19 @@ class Sequence {
     return player["currentParty"]["gameMode"]["queueId"].GetInt();
   }
 
+  // The player's current party as the plugin holds it; empty for none.
+  std::string PluginParty() {
+    const RouteAnswer answer = host_.CallRoute("GET", "/jyx-lobby/v1/parties/player", "");
+    Follow();
+    rapidjson::Document player;
+    player.Parse(answer.body.c_str());
+    if (!player.IsObject() || !player.HasMember("currentParty") ||
+        !player["currentParty"].IsObject() || !player["currentParty"].HasMember("partyId")) {
+      return {};
+    }
+    return player["currentParty"]["partyId"].GetString();
+  }
+
   [[nodiscard]] std::string Innermost() const {
     return flow_.active.empty() ? std::string() : flow_.active.back();
   }
@@ -694,11 +909,27 @@ class Sequence {
       return;
     }
     ASSERT_TRUE(IsLobbyFlowStateIn(state, "InLobby")) << state;
-    // A party without a queue has no view to publish: the one published before stands, if any.
-    if (state == "PartyLobby" && PartyQueue() <= 0) return;
     rapidjson::Document lobby;
     lobby.Parse(v2.body.c_str());
-    ASSERT_TRUE(lobby.IsObject() && lobby.HasMember("partyId")) << "no v2 lobby in " << state;
+    const bool shown = v2.status == 0u && lobby.IsObject() && lobby.HasMember("partyId");
+    // In a party lobby, the plugin holds the player in a party the service has had it in, and
+    // shows the service's current party, with its queue, when that has one. A party without a
+    // queue has no view to publish: the one published before stands, if any.
+    if (state == "PartyLobby") {
+      const std::string held = PluginParty();
+      EXPECT_TRUE(held.empty() || partiesHad_.contains(held))
+          << "the plugin holds the player in " << held << ", a party the service never had it in";
+      // A refused registration leaves the plugin no state to show until its retry.
+      ReadServiceRecords();
+      if (lastRegistrationRefused_) return;
+      const int queue = PartyQueue();
+      const std::string party = shown ? lobby["partyId"].GetString() : "";
+      if (queue <= 0) return;
+      ASSERT_TRUE(shown) << "no v2 lobby in " << state;
+      EXPECT_EQ(party, shell_.Parties().FindPlayer("puuid-a")->currentPartyId);
+      EXPECT_EQ(lobby["gameConfig"]["queueId"].GetInt(), queue);
+    }
+    ASSERT_TRUE(shown) << "no v2 lobby in " << state;
     if (!IsLobbyFlowStateIn(state, "LegacyLobby")) return;
     ASSERT_TRUE(v1_.has_value()) << "no v1 lobby in " << state;
     EXPECT_EQ(lobby["partyId"].GetString(), *v1_);
@@ -713,9 +944,11 @@ class Sequence {
 
   bool loggedIn_ = true;  // as the last session set says; every world starts logged in
   bool settled_ = false;  // the commands still armed no longer run
+  // No command armed, no late event, and every answer and event traced: a run to compare.
+  bool calm_;
   World world_;
   std::mt19937 random_;
-  PluginHost host_{PluginHost::Options{}};
+  PluginHost host_{HostOptions()};
   CommandShell shell_;
   std::vector<std::string> trace_;
   std::size_t logsRead_ = 0;
@@ -729,6 +962,9 @@ class Sequence {
   std::set<std::uint64_t> v1Members_;  // the summoner ids of the v1 lobby published last
   std::size_t callsRead_ = 0;
   std::string platformLobby_;
+  bool platformCustom_ = false;  // the platform lobby is a custom game's
+  // The argument lists of the accepts that join a custom game's lobby.
+  std::set<std::string> customAccepts_;
   std::set<std::string> platformLobbiesLeft_;
   // What the host saw: the lobbies left (true) and entered again (false) not yet read with the
   // events; the lobbies left, as the events read so far stand against; the lobbies made in each
@@ -745,6 +981,21 @@ class Sequence {
   // others.
   std::optional<std::pair<std::string, std::vector<std::uint64_t>>> sentStatus_;
   int nestedRuns_ = 0;
+  // The accepts running, the innermost last: the lobby the platform had the player in when each
+  // began, and whether the platform grants it. Whether the armed command to come runs inside a
+  // leave's or an accept's legacy call.
+  std::vector<std::pair<std::string, bool>> accepts_;
+  bool armedInLeaveOrAccept_ = false;
+  // The parties the service has had the player in during the sequence.
+  std::set<std::string> partiesHad_;
+  // A 503 scripted for the player's next registration; whether the last one was refused; the
+  // service's records read.
+  bool refusalPending_ = false;
+  bool lastRegistrationRefused_ = false;
+  // A 404 scripted for the next health check, or the next change of the party's queue.
+  bool healthRefusalPending_ = false;
+  bool gameModeRefusalPending_ = false;
+  std::size_t recordsRead_ = 0;
 };
 
 // The number the environment variable `name` holds, when it is set: a decimal number from 1 up,
@@ -790,7 +1041,7 @@ void RunSequences(World world, int count) {
       ADD_FAILURE() << "seed " << seed << ", the commands run among the plugin's log:\n" << trace;
       return;
     }
-    if (only) {
+    if (only || std::getenv("JYX_REENTRY_CALM") != nullptr) {
       std::printf("seed %d, the commands run among the plugin's log:\n", seed);
       for (const std::string& line : sequence.Trace()) std::printf("%s\n", line.c_str());
     }

@@ -21,8 +21,8 @@
 #include "host/PartiesService.h"
 #include "host/PluginHost.h"
 #include "host/WorldFile.h"
-#include "sdk/base/Fnv1aTesting.h"
 #include "tests/host/PartiesScenario.h"
+#include "tests/sdk/base/Fnv1aTesting.h"
 
 namespace Zarn::Host {
 namespace {

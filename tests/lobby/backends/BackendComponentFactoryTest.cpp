@@ -15,12 +15,12 @@
 #include "lobby/backends/PlatformLobbyBackend.h"
 #include "lobby/backends/TeamBuilderLobbyController.h"
 #include "lobby/core/LobbyController.h"
-#include "sdk/base/FailureTesting.h"
 #include "sdk/base/LogApi.h"
-#include "sdk/base/LogTesting.h"
 #include "tests/lobby/backends/PlatformLobbyBackendTesting.h"
 #include "tests/lobby/core/LobbyControllerTesting.h"
 #include "tests/lobby/core/PartiesBackendTesting.h"
+#include "tests/sdk/base/FailureTesting.h"
+#include "tests/sdk/base/LogTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

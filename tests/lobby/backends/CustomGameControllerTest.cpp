@@ -106,9 +106,13 @@ TEST(CustomGameControllerTest, ATeamSelectRecordRebuildsTheTeamsAndPublishesTheL
   EXPECT_TRUE(lobby.localMember.isOwner);
   EXPECT_EQ(lobby.customGameLobby->gameId, 123u);
   EXPECT_EQ(lobby.customGameLobby->configuration.teamSize, 5);
-  EXPECT_EQ(rig.PublishedPaths(mark),
-            (Names{"/jyx-lobby/v1/lobby", "/jyx-lobby/v1/lobby/members",
-                   "/jyx-lobby/v1/lobby/invitations", "/jyx-lobby/v1/lobby/localMember"}));
+  // The bots first: the map and the mode they depend on may have changed.
+  EXPECT_EQ(
+      rig.PublishedPaths(mark),
+      (Names{"/jyx-lobby/v1/lobby/custom/available-bots", "/jyx-lobby/v1/lobby/custom/bots-enabled",
+             "/jyx-lobby/v2/lobby/custom/available-bots", "/jyx-lobby/v2/lobby/custom/bots-enabled",
+             "/jyx-lobby/v1/lobby", "/jyx-lobby/v1/lobby/members",
+             "/jyx-lobby/v1/lobby/invitations", "/jyx-lobby/v1/lobby/localMember"}));
 
   // Another state only stores the record; the teams stay as they are.
   const std::size_t later = rig.Mark();

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "sdk/base/FailureTesting.h"
+#include "tests/sdk/base/FailureTesting.h"
 
 namespace Zarn::Client::Testing {
 namespace {

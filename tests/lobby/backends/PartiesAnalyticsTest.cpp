@@ -9,12 +9,12 @@
 
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "sdk/binding/JsonText.h"
-#include "sdk/platform/WallClockTesting.h"
 #include "tests/lobby/backends/PartiesLobbyBackendTesting.h"
 #include "tests/lobby/core/GameflowAnswers.h"
 #include "tests/lobby/core/LobbyAnalyticsTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 #include "tests/lobby/core/PartiesBackendTesting.h"
+#include "tests/sdk/platform/WallClockTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
-#include "sdk/base/FailureTesting.h"
 #include "sdk/binding/JsonText.h"
 #include "sdk/binding/TypedConversions.h"
 #include "tests/lobby/backends/PartiesStateTesting.h"
 #include "tests/lobby/core/LobbyAnalyticsTesting.h"
 #include "tests/lobby/core/PartiesBackendTesting.h"
+#include "tests/sdk/base/FailureTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "sdk/base/FailureTesting.h"
 #include "tests/lobby/backends/PartiesLobbyBackendTesting.h"
 #include "tests/lobby/backends/PartiesOperationsTesting.h"
 #include "tests/lobby/core/LobbyAnalyticsTesting.h"
 #include "tests/lobby/core/PartiesBackendTesting.h"
+#include "tests/sdk/base/FailureTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

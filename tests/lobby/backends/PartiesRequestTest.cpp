@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "lobby/backends/PartiesLobbyBackend.h"
-#include "sdk/base/FailureTesting.h"
 #include "tests/lobby/backends/PartiesHostTesting.h"
 #include "tests/lobby/backends/PartiesLobbyBackendTesting.h"
 #include "tests/lobby/core/PartiesBackendTesting.h"
+#include "tests/sdk/base/FailureTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

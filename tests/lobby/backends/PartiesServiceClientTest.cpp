@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "lobby/core/LobbyPlugin.h"
-#include "sdk/base/FailureTesting.h"
-#include "sdk/base/MemoryTesting.h"
 #include "sdk/runtime/ResourceObservation.h"
 #include "sdk/runtime/ServiceProxy.h"
 #include "tests/lobby/backends/PartiesHostTesting.h"
 #include "tests/lobby/backends/PartiesServiceClientTesting.h"
+#include "tests/sdk/base/FailureTesting.h"
+#include "tests/sdk/base/MemoryTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "sdk/base/FailureTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
+#include "tests/sdk/base/FailureTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

@@ -11,11 +11,11 @@
 
 #include "lobby/core/LobbyAnalytics.h"
 #include "sdk/binding/JsonText.h"
-#include "sdk/platform/WallClockTesting.h"
 #include "tests/lobby/core/GameflowAnswers.h"
 #include "tests/lobby/core/LobbyAnalyticsTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 #include "tests/lobby/core/PartiesBackendTesting.h"
+#include "tests/sdk/platform/WallClockTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

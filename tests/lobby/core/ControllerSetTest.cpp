@@ -10,11 +10,11 @@
 #include "host/LegacyPlatform.h"
 #include "lobby/core/LegacyChatRoomName.h"
 #include "lobby/core/LobbyController.h"
-#include "sdk/base/FailureTesting.h"
 #include "sdk/runtime/LcdsCall.h"
 #include "tests/lobby/core/LobbyControllerTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 #include "tests/lobby/core/WatchedConfigValueTesting.h"
+#include "tests/sdk/base/FailureTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

@@ -25,11 +25,11 @@
 #include "lobby/backends/BackendComponentFactory.h"
 #include "lobby/backends/PartiesLobbyBackend.h"
 #include "lobby/core/LobbyPlugin.h"
-#include "sdk/platform/SteadyClockTesting.h"
-#include "sdk/platform/WallClockTesting.h"
 #include "tests/lobby/core/GameflowAnswers.h"
 #include "tests/lobby/core/HostRecordSearches.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
+#include "tests/sdk/platform/SteadyClockTesting.h"
+#include "tests/sdk/platform/WallClockTesting.h"
 #include "tests/sdk/runtime/HostedPluginTesting.h"
 
 namespace Zarn::Client::Lobby::WorldTesting {

@@ -15,10 +15,10 @@
 #include "lobby/core/RecordEquality.h"
 #include "sdk/base/LogChannels.h"
 #include "sdk/binding/KeyedMap.h"
-#include "sdk/platform/SteadyClockTesting.h"
 #include "sdk/runtime/Requests.h"
 #include "tests/lobby/core/EligibilityRulesTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
+#include "tests/sdk/platform/SteadyClockTesting.h"
 
 namespace Zarn::Client::Testing {
 namespace {

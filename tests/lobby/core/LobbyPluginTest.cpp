@@ -14,13 +14,13 @@
 #include "lobby/core/LobbyFlow.h"
 #include "lobby/core/LobbyTimerNames.h"
 #include "lobby/core/LobbyUpdateBatch.h"
-#include "sdk/base/FailureTesting.h"
 #include "sdk/runtime/Requests.h"
 #include "tests/lobby/core/EligibilityRulesTesting.h"
 #include "tests/lobby/core/LobbyAnalyticsTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
 #include "tests/lobby/core/PartiesBackendTesting.h"
 #include "tests/lobby/core/WatchedConfigValueTesting.h"
+#include "tests/sdk/base/FailureTesting.h"
 
 namespace Zarn::Client::Testing {
 namespace {

@@ -15,7 +15,6 @@
 #include "host/CoreScript.h"
 #include "host/PluginHost.h"
 #include "lobby/core/LobbyPlugin.h"
-#include "sdk/platform/SteadyClockTesting.h"
 #include "sdk/runtime/PluginLoader.h"
 #include "tests/lobby/core/LastQueuedLobbyTesting.h"
 #include "tests/lobby/core/LobbyBackendTesting.h"
@@ -26,6 +25,7 @@
 #include "tests/lobby/core/ReceivedInvitationsTesting.h"
 #include "tests/lobby/core/V1LobbyRecordsTesting.h"
 #include "tests/lobby/core/WatchedLobbyConfigTesting.h"
+#include "tests/sdk/platform/SteadyClockTesting.h"
 #include "tests/sdk/runtime/HostedPluginTesting.h"
 
 namespace Zarn::Client::Lobby {

@@ -13,12 +13,12 @@
 #include "lobby/model/LcdsRecords.h"
 #include "lobby/model/PartiesRecords.h"
 #include "lobby/model/ServiceProxyRecords.h"
-#include "sdk/base/FailureTesting.h"
-#include "sdk/binding/BindingPropertyTesting.h"
-#include "sdk/platform/SteadyClockTesting.h"
 #include "sdk/runtime/LcdsCall.h"
 #include "sdk/runtime/ServiceProxy.h"
 #include "tests/lobby/core/LobbyBackendTesting.h"
+#include "tests/sdk/base/FailureTesting.h"
+#include "tests/sdk/binding/BindingPropertyTesting.h"
+#include "tests/sdk/platform/SteadyClockTesting.h"
 #include "tests/sdk/runtime/HostedPluginTesting.h"
 
 namespace Zarn::Client::Lobby {

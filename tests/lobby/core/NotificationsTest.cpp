@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "sdk/platform/WallClockTesting.h"
 #include "tests/lobby/core/LobbyPluginTesting.h"
+#include "tests/sdk/platform/WallClockTesting.h"
 
 namespace Zarn::Client::Testing {
 namespace {

@@ -11,9 +11,9 @@
 #include "lobby/model/QueueRecords.h"
 #include "sdk/api/HttpResponse.h"
 #include "sdk/api/HttpResult.h"
-#include "sdk/api/ResponseBodyStreamTesting.h"
 #include "sdk/base/Failure.h"
 #include "sdk/base/MaybeType.h"
+#include "tests/sdk/api/ResponseBodyStreamTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

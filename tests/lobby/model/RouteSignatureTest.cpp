@@ -11,12 +11,12 @@
 #include "lobby/model/LobbyRecords.h"
 #include "lobby/model/LobbyViewRecords.h"
 #include "sdk/api/ApiBinder.h"
-#include "sdk/api/ApiCallTesting.h"
 #include "sdk/api/HttpResponse.h"
 #include "sdk/api/HttpResult.h"
 #include "sdk/binding/JsonText.h"
 #include "sdk/binding/TypedConversions.h"
 #include "tests/lobby/model/LobbyTypesTesting.h"
+#include "tests/sdk/api/ApiCallTesting.h"
 
 namespace Zarn::Client::Lobby {
 namespace {

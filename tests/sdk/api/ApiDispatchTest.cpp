@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "sdk/api/ApiBinder.h"
-#include "sdk/api/ApiCallTesting.h"
-#include "sdk/api/CallGateTesting.h"
-#include "sdk/api/ResponseBodyStreamTesting.h"
-#include "sdk/base/MemoryTesting.h"
+#include "tests/sdk/api/ApiCallTesting.h"
+#include "tests/sdk/api/CallGateTesting.h"
+#include "tests/sdk/api/ResponseBodyStreamTesting.h"
+#include "tests/sdk/base/MemoryTesting.h"
 
 namespace Zarn {
 namespace {

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "sdk/api/ApiBinder.h"
-#include "sdk/api/ApiCallTesting.h"
 #include "sdk/base/Format.h"
 #include "sdk/binding/JsonText.h"
 #include "sdk/binding/KeyedMap.h"
+#include "tests/sdk/api/ApiCallTesting.h"
 #include "tests/sdk/api/StandInTypes.h"
 
 namespace Zarn {

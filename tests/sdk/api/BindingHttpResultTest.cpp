@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "sdk/api/ResponseBodyStreamTesting.h"
 #include "sdk/base/Failure.h"
+#include "tests/sdk/api/ResponseBodyStreamTesting.h"
 
 namespace Zarn {
 namespace {

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "sdk/api/CallGateTesting.h"
-#include "sdk/base/LogTesting.h"
+#include "tests/sdk/api/CallGateTesting.h"
+#include "tests/sdk/base/LogTesting.h"
 
 namespace Zarn {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "sdk/api/ApiBinder.h"
-#include "sdk/api/ApiCallTesting.h"
+#include "tests/sdk/api/ApiCallTesting.h"
 #include "tests/sdk/api/StandInTypes.h"
 
 namespace Zarn {

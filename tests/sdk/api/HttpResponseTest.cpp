@@ -6,7 +6,7 @@
 
 #include "sdk/api/BindingHttpResult.h"
 #include "sdk/api/HttpResult.h"
-#include "sdk/api/ResponseBodyStreamTesting.h"
+#include "tests/sdk/api/ResponseBodyStreamTesting.h"
 
 namespace Zarn {
 namespace {

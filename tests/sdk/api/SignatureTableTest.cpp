@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "sdk/api/ApiBinder.h"
-#include "sdk/api/ApiCallTesting.h"
-#include "sdk/api/ResponseBodyStreamTesting.h"
 #include "sdk/binding/JsonText.h"
+#include "tests/sdk/api/ApiCallTesting.h"
+#include "tests/sdk/api/ResponseBodyStreamTesting.h"
 #include "tests/sdk/api/StandInTypes.h"
 
 namespace Zarn {

@@ -7,7 +7,7 @@
 
 #include "sdk/base/BoundaryRecords.h"
 #include "sdk/base/LogChannels.h"
-#include "sdk/base/LogTesting.h"
+#include "tests/sdk/base/LogTesting.h"
 
 namespace Zarn {
 namespace {

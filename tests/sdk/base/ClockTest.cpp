@@ -10,7 +10,7 @@
 #include "sdk/base/PerfCounter.h"
 #include "sdk/base/SmallString.h"
 #include "sdk/platform/PerformanceCounter.h"
-#include "sdk/platform/WallClockTesting.h"
+#include "tests/sdk/platform/WallClockTesting.h"
 
 namespace Zarn {
 namespace {

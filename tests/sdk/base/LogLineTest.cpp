@@ -13,8 +13,8 @@
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogMessage.h"
 #include "sdk/base/PerfCounter.h"
-#include "sdk/platform/SteadyClockTesting.h"
 #include "sdk/platform/ThreadId.h"
+#include "tests/sdk/platform/SteadyClockTesting.h"
 
 namespace Zarn {
 namespace {

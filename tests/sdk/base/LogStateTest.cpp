@@ -14,10 +14,10 @@
 #include "sdk/base/LogChannels.h"
 #include "sdk/base/LogLine.h"
 #include "sdk/base/LogPrintf.h"
-#include "sdk/base/LogTesting.h"
 #include "sdk/base/MemoryHooks.h"
 #include "sdk/base/TrackingAllocator.h"
 #include "sdk/platform/ThreadId.h"
+#include "tests/sdk/base/LogTesting.h"
 
 namespace Zarn {
 namespace {

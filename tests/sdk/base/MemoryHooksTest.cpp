@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "sdk/base/MemoryStatsEntry.h"
-#include "sdk/base/MemoryTesting.h"
 #include "sdk/base/TrackingAllocator.h"
+#include "tests/sdk/base/MemoryTesting.h"
 
 namespace Zarn {
 namespace {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "sdk/base/MemoryTesting.h"
+#include "tests/sdk/base/MemoryTesting.h"
 
 namespace Zarn {
 namespace {

@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "sdk/base/MemoryTesting.h"
 #include "sdk/platform/CrtMemory.h"
+#include "tests/sdk/base/MemoryTesting.h"
 
 // Lets the sanitizer's allocator fail an impossible request with null, as the C library does.
 extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "sdk/base/MemoryHooks.h"
-#include "sdk/base/MemoryTesting.h"
+#include "tests/sdk/base/MemoryTesting.h"
 
 namespace {
 

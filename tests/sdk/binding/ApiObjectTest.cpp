@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "sdk/base/MemoryHooks.h"
-#include "sdk/base/MemoryTesting.h"
+#include "tests/sdk/base/MemoryTesting.h"
 
 namespace {
 

@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "sdk/base/Fnv1a.h"
-#include "sdk/base/MemoryTesting.h"
-#include "sdk/binding/BindingPropertyTesting.h"
 #include "sdk/binding/BindingPropertyVisitor.h"
 #include "sdk/binding/PageSource.h"
 #include "sdk/binding/PropertyArena.h"
+#include "tests/sdk/base/MemoryTesting.h"
+#include "tests/sdk/binding/BindingPropertyTesting.h"
 
 namespace {
 

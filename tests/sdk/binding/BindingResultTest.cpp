@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "sdk/binding/BindingPropertyTesting.h"
+#include "tests/sdk/binding/BindingPropertyTesting.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "sdk/base/MemoryHooks.h"
-#include "sdk/base/MemoryTesting.h"
 #include "sdk/binding/ApiObject.h"
 #include "sdk/binding/BindingBuiltinTypes.h"
 #include "sdk/binding/BindingRegistry.h"
+#include "tests/sdk/base/MemoryTesting.h"
 
 namespace {
 

@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "sdk/base/MemoryTesting.h"
 #include "sdk/base/TrackingAllocator.h"
 #include "sdk/binding/BindingRegistry.h"
 #include "sdk/binding/PageSource.h"
 #include "sdk/binding/TypeId.h"
 #include "sdk/binding/TypeRegistry.h"
 #include "sdk/binding/TypedConversions.h"
+#include "tests/sdk/base/MemoryTesting.h"
 
 namespace {
 

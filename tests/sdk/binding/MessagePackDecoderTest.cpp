@@ -14,7 +14,7 @@
 
 #include "sdk/base/MemoryHooks.h"
 #include "sdk/base/TrackingAllocator.h"
-#include "sdk/binding/BindingPropertyTesting.h"
+#include "tests/sdk/binding/BindingPropertyTesting.h"
 
 namespace Zarn {
 namespace {

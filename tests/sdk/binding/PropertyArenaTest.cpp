@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "sdk/base/Fnv1a.h"
-#include "sdk/base/Fnv1aTesting.h"
-#include "sdk/base/MemoryTesting.h"
 #include "sdk/binding/PageSource.h"
 #include "sdk/binding/PoolAllocator.h"
+#include "tests/sdk/base/Fnv1aTesting.h"
+#include "tests/sdk/base/MemoryTesting.h"
 
 namespace {
 

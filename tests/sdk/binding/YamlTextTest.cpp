@@ -5,8 +5,8 @@
 #include <chrono>
 #include <string>
 
-#include "sdk/binding/BindingPropertyTesting.h"
 #include "sdk/binding/JsonText.h"
+#include "tests/sdk/binding/BindingPropertyTesting.h"
 
 namespace Zarn {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "sdk/platform/SteadyClockTesting.h"
+#include "tests/sdk/platform/SteadyClockTesting.h"
 
 namespace Zarn::Platform {
 namespace {

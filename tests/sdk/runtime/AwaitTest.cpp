@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "sdk/base/FailureTesting.h"
+#include "tests/sdk/base/FailureTesting.h"
 #include "tests/sdk/runtime/HostedModule.h"
 
 namespace Zarn::Client {

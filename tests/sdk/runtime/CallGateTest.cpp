@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "sdk/api/CallGateTesting.h"
 #include "sdk/runtime/Requests.h"
 #include "sdk/runtime/TypedEvents.h"
+#include "tests/sdk/api/CallGateTesting.h"
 #include "tests/sdk/runtime/HostedPluginTesting.h"
 
 namespace Zarn::Client {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "sdk/binding/BindingPropertyTesting.h"
 #include "sdk/runtime/TypedEvents.h"
+#include "tests/sdk/binding/BindingPropertyTesting.h"
 #include "tests/sdk/runtime/HostedPluginTesting.h"
 
 namespace Zarn::Client {

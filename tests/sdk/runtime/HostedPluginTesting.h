@@ -11,9 +11,9 @@
 
 #include "host/PluginHost.h"
 #include "sdk/binding/TypeRegistry.h"
-#include "sdk/platform/SteadyClockTesting.h"
 #include "sdk/runtime/Plugin.h"
 #include "sdk/runtime/PluginLoader.h"
+#include "tests/sdk/platform/SteadyClockTesting.h"
 
 namespace Zarn::Client::Testing {
 

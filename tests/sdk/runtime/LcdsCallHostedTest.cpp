@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "sdk/base/FailureTesting.h"
 #include "sdk/runtime/LcdsCall.h"
 #include "sdk/runtime/TypedEvents.h"
+#include "tests/sdk/base/FailureTesting.h"
 #include "tests/sdk/runtime/RemoteCallTesting.h"
 
 namespace Zarn::Client {

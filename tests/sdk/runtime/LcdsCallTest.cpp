@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "sdk/base/FailureTesting.h"
-#include "sdk/binding/BindingPropertyTesting.h"
 #include "sdk/runtime/LcdsCall.h"
 #include "sdk/runtime/LegacyGameExceptions.h"
+#include "tests/sdk/base/FailureTesting.h"
+#include "tests/sdk/binding/BindingPropertyTesting.h"
 #include "tests/sdk/runtime/LegacyRecordsTesting.h"
 
 namespace Zarn::Client {

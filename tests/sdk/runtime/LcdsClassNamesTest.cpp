@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "sdk/binding/BindingPropertyTesting.h"
 #include "sdk/binding/BindingTypeInfo.h"
+#include "tests/sdk/binding/BindingPropertyTesting.h"
 
 namespace Zarn::Client {
 namespace {

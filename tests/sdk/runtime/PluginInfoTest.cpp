@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "sdk/base/LogApi.h"
-#include "sdk/base/LogTesting.h"
+#include "tests/sdk/base/LogTesting.h"
 
 namespace Zarn::Client {
 namespace {

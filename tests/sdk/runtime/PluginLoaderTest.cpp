@@ -9,8 +9,8 @@
 
 #include "host/PluginHost.h"
 #include "sdk/base/LogApi.h"
-#include "sdk/base/LogTesting.h"
 #include "sdk/runtime/PluginManagerTypes.h"
+#include "tests/sdk/base/LogTesting.h"
 
 namespace Zarn::Client {
 namespace {

@@ -4,8 +4,8 @@
 #include <functional>
 #include <string>
 
-#include "sdk/api/ApiCallTesting.h"
 #include "sdk/runtime/Plugin.h"
+#include "tests/sdk/api/ApiCallTesting.h"
 
 namespace Zarn::Client {
 namespace {

@@ -11,7 +11,7 @@
 #include "host/LegacyPlatform.h"
 #include "host/PluginHost.h"
 #include "host/ServiceProxyService.h"
-#include "sdk/platform/SteadyClockTesting.h"
+#include "tests/sdk/platform/SteadyClockTesting.h"
 #include "tests/sdk/runtime/HostedPluginTesting.h"
 #include "tests/sdk/runtime/LegacyRecordsTesting.h"
 

@@ -12,10 +12,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "sdk/base/FailureTesting.h"
-#include "sdk/base/MemoryTesting.h"
 #include "sdk/binding/JsonText.h"
 #include "sdk/binding/TypeRegistry.h"
+#include "tests/sdk/base/FailureTesting.h"
+#include "tests/sdk/base/MemoryTesting.h"
 #include "tests/sdk/runtime/HostedModule.h"
 
 namespace {

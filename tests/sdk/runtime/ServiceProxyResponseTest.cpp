@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "sdk/base/FailureTesting.h"
-#include "sdk/binding/BindingPropertyTesting.h"
 #include "sdk/binding/BindingRegistry.h"
+#include "tests/sdk/base/FailureTesting.h"
+#include "tests/sdk/binding/BindingPropertyTesting.h"
 
 namespace Zarn {
 namespace {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "sdk/base/FailureTesting.h"
-#include "sdk/base/LogTesting.h"
-#include "sdk/binding/BindingPropertyTesting.h"
+#include "tests/sdk/base/FailureTesting.h"
+#include "tests/sdk/base/LogTesting.h"
+#include "tests/sdk/binding/BindingPropertyTesting.h"
 #include "tests/sdk/runtime/RemoteCallTesting.h"
 
 namespace Zarn::Client {

@@ -8,7 +8,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "sdk/base/FailureTesting.h"
+#include "tests/sdk/base/FailureTesting.h"
 #include "tests/sdk/runtime/HostedModule.h"
 
 namespace Zarn::Client {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "sdk/base/LogChannels.h"
-#include "sdk/base/LogTesting.h"
+#include "tests/sdk/base/LogTesting.h"
 #include "tests/sdk/runtime/HostedPluginTesting.h"
 
 namespace Zarn::Client {

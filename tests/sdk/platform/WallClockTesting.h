@@ -1,8 +1,8 @@
 // Test helper: replaces the wall clock's source for the helper's lifetime.
 #pragma once
 
-#include "sdk/platform/ClockSourceTesting.h"
 #include "sdk/platform/WallClock.h"
+#include "tests/sdk/platform/ClockSourceTesting.h"
 
 namespace Zarn::Platform {
 
