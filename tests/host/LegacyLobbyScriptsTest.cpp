@@ -1001,8 +1001,8 @@ TEST(LegacyLobbyScriptsTest, EachScriptAnswersAndPublishesAsItsLobbyShould) {
         "events: Update /jyx-lobby/v2/lobby/custom/available-bots=[Brakka]; Create "
         "/jyx-lobby/v2/lobby={} custom Practice queue -1 members 2046;",
         pushed,
-        "events: Update /jyx-lobby/v2/lobby={} custom Practice queue -1 members 2046 bots "
-        "bot_Brakka_200;",
+        "events: Update /jyx-lobby/v2/lobby/custom/available-bots=[Brakka]; Update "
+        "/jyx-lobby/v2/lobby={} custom Practice queue -1 members 2046 bots bot_Brakka_200;",
         R"({"quit":true})"},
        {"abandon ", "leave"},
        "Owner",
