@@ -544,9 +544,20 @@ class Sequence {
         if (line.find(reason) != std::string::npos) return;
       }
     }
-    if (registrations != 1 || PartyQueue() <= 0) return;
-    EXPECT_EQ(Innermost(), "PartyLobby")
-        << "after " << operation << ", the party of queue " << PartyQueue() << " not shown";
+    const int queue = PartyQueue();
+    if (registrations != 1 || queue <= 0) return;
+    // Judged by what the route answers, as the player sees it.
+    const RouteAnswer v2 = host_.CallRoute("GET", kV2Lobby, "");
+    Follow();
+    rapidjson::Document lobby;
+    lobby.Parse(v2.body.c_str());
+    const bool shown = v2.status == 0u && lobby.IsObject() && lobby.HasMember("partyId") &&
+                       lobby.HasMember("gameConfig");
+    EXPECT_TRUE(shown &&
+                lobby["partyId"].GetString() ==
+                    shell_.Parties().FindPlayer("puuid-a")->currentPartyId &&
+                lobby["gameConfig"]["queueId"].GetInt() == queue)
+        << "after " << operation << ", the party of queue " << queue << " not shown: " << v2.body;
   }
 
   // In the parties world, with the commands still armed dropped and logged in (again), the player
